@@ -1,0 +1,59 @@
+# Helpers that give every target of the project the same options.
+
+# The system's own texts are written in UTF-8 sources and must be GBK bytes in the binary.
+# GB18030 gives every GBK character the same two bytes as GBK and can also hold the few
+# characters GBK lacks that the standard headers use (<chrono> spells "\u00b5s"), so it
+# is the execution charset; tests prove the GBK bytes.
+set(XL_CHARSET_FLAGS -finput-charset=UTF-8 -fexec-charset=GB18030)
+
+function(xl_apply_options target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra ${XL_CHARSET_FLAGS})
+  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR})
+  if(XL_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# xl_library(<folder> DEPENDS <targets...>): one static library per subsystem folder.
+# Every .cpp below the folder belongs to it, except main.cpp files (programs).
+function(xl_library dir)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.c)
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  set(target xl_${dir})
+  if(sources)
+    add_library(${target} STATIC ${sources})
+    xl_apply_options(${target})
+    target_link_libraries(${target} PUBLIC ${ARG_DEPENDS})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${target} INTERFACE ${ARG_DEPENDS})
+  endif()
+endfunction()
+
+# xl_test_suite(<folder> LIBS <targets...>): one GoogleTest program per tests/ folder.
+function(xl_test_suite dir)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  set(target ${dir}_tests)
+  add_executable(${target} ${sources})
+  xl_apply_options(${target})
+  target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_compile_definitions(${target} PRIVATE XL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" XL_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 120 DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy;XL_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endfunction()
+
+# xl_benchmark(<name> <sources...> LIBS <targets...>)
+function(xl_benchmark name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+  xl_apply_options(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+endfunction()

@@ -1,0 +1,2 @@
+find_package(Threads REQUIRED)
+target_link_libraries(xl_platform PUBLIC Threads::Threads)

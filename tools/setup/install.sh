@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the run need. Idempotent and quiet.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+mapfile -t wanted < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "$here"/packages*.txt | grep -v '^$' | sort -u)
+missing=()
+for p in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all ${#wanted[@]} packages present"
+  exit 0
+fi
+sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
+# Keep package scripts from starting the proxy and FTP daemons as system services.
+if [ ! -x /usr/sbin/policy-rc.d ]; then
+  printf '#!/bin/sh\nexit 101\n' | $sudo tee /usr/sbin/policy-rc.d >/dev/null
+  $sudo chmod +x /usr/sbin/policy-rc.d
+fi
+echo "setup: installing ${#missing[@]} packages: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "setup: done"

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds everything and runs the whole test suite: once in the normal
+# build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/setup/install.sh
+jobs=$(nproc)
+
+run_suite() {  # run_suite <build dir> <cmake options...>
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  echo "== ctest ($dir) =="
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600
+}
+
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ -z "${XL_SKIP_SANITIZE:-}" ]; then
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DXL_SANITIZE=ON -DXL_BENCH=OFF
+fi
