@@ -1,0 +1,86 @@
+#include "platform/Paths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+namespace platform {
+namespace {
+
+std::mutex g_mutex;
+std::string g_programFolder; // guarded by g_mutex
+
+std::string WithSlash(std::string folder)
+{
+    if (folder.empty() || folder.back() != '/')
+        folder.push_back('/');
+    return folder;
+}
+
+std::string EnvOr(const char* name, const std::string& fallback)
+{
+    const char* v = std::getenv(name);
+    return v && *v ? std::string(v) : fallback;
+}
+
+} // namespace
+
+std::string ProgramFolder()
+{
+    {
+        std::lock_guard lock(g_mutex);
+        if (!g_programFolder.empty())
+            return g_programFolder;
+    }
+    if (const char* v = std::getenv("XL_PROGRAM_DIR"); v && *v)
+        return WithSlash(v);
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return "./";
+    return WithSlash(exe.parent_path().string());
+}
+
+void SetProgramFolder(std::string folder)
+{
+    std::lock_guard lock(g_mutex);
+    g_programFolder = folder.empty() ? std::string() : WithSlash(std::move(folder));
+}
+
+std::string TempFolder()
+{
+    return WithSlash(EnvOr("TMPDIR", "/tmp"));
+}
+
+std::string MachineFolder()
+{
+    std::string folder;
+    if (const char* v = std::getenv("XL_MACHINE_DIR"); v && *v)
+        folder = v;
+    else if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x)
+        folder = std::string(x) + "/xueliu";
+    else
+        folder = EnvOr("HOME", "/tmp") + "/.local/share/xueliu";
+    folder = WithSlash(folder);
+    MakeFolders(folder);
+    return folder;
+}
+
+std::string NativePath(std::string_view path)
+{
+    std::string out(path);
+    for (char& c : out)
+        if (c == '\\')
+            c = '/';
+    return out;
+}
+
+bool MakeFolders(const std::string& folder)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(NativePath(folder), ec);
+    return std::filesystem::is_directory(NativePath(folder), ec);
+}
+
+} // namespace platform

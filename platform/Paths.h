@@ -1,0 +1,27 @@
+#pragma once
+// Folders the program keeps its files in, and the translation of the program's own
+// backslash-separated relative paths ("skins\frame.xyr") to this system's form.
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The folder of the running executable, ending in '/'. XL_PROGRAM_DIR in the environment, or
+// SetProgramFolder (tests), takes its place.
+std::string ProgramFolder();
+void SetProgramFolder(std::string folder); // empty restores the default
+
+// The folder for temporary files (TMPDIR or /tmp), ending in '/'.
+std::string TempFolder();
+
+// A per-machine folder in place of the system directory (XL_MACHINE_DIR, else
+// $XDG_DATA_HOME/xueliu, else ~/.local/share/xueliu), ending in '/'; created when missing.
+std::string MachineFolder();
+
+// Backslashes become slashes; nothing else changes.
+std::string NativePath(std::string_view path);
+
+// Creates the folder and its parents; true when it exists afterwards.
+bool MakeFolders(const std::string& folder);
+
+} // namespace platform

@@ -1,0 +1,56 @@
+#include "platform/FileAppend.h"
+#include "platform/Paths.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace {
+
+TEST(Paths, FoldersEndInSlashAndOverridesApply)
+{
+    EXPECT_EQ(platform::ProgramFolder().back(), '/');
+    EXPECT_EQ(platform::TempFolder().back(), '/');
+    platform::SetProgramFolder("/some/where");
+    EXPECT_EQ(platform::ProgramFolder(), "/some/where/");
+    platform::SetProgramFolder("");
+    EXPECT_NE(platform::ProgramFolder(), "/some/where/");
+    EXPECT_EQ(platform::NativePath("skins\\frame.xyr"), "skins/frame.xyr");
+}
+
+TEST(FileAppend, LinesFromManyThreadsStayWhole)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("xl_append_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "log.txt").string();
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t)
+        writers.emplace_back([&, t] {
+            const std::string line = std::string(200, static_cast<char>('a' + t)) + "\r\n";
+            for (int i = 0; i < 200; ++i)
+                ASSERT_TRUE(platform::AppendToFile(path, line));
+        });
+    for (auto& w : writers)
+        w.join();
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    int count = 0;
+    while (std::getline(in, line)) {
+        ASSERT_EQ(line.size(), 201u);
+        EXPECT_EQ(line.find_first_not_of(line[0]), 200u);
+        ++count;
+    }
+    EXPECT_EQ(count, 800);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(FileAppend, FailsOnMissingFolder)
+{
+    EXPECT_FALSE(platform::AppendToFile("/nonexistent-folder-xl/x.log", "x"));
+}
+
+} // namespace
