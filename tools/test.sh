@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds everything and runs the whole test suite: once in the normal
-# build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# build, once under AddressSanitizer and UndefinedBehaviorSanitizer; the fuzz targets run briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup/install.sh
@@ -15,6 +15,11 @@ run_suite() {  # run_suite <build dir> <cmake options...>
 }
 
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ -z "${XL_SKIP_FUZZ:-}" ]; then
+  echo "== fuzz (bounded runs) =="
+  bash tools/fuzz.sh
+fi
+# The sanitized suite runs last, so that its summary closes the log.
 if [ -z "${XL_SKIP_SANITIZE:-}" ]; then
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DXL_SANITIZE=ON -DXL_BENCH=OFF
