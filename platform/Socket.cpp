@@ -29,6 +29,16 @@ Ipv4Endpoint FromSockaddr(const sockaddr_in& a)
     return Ipv4Endpoint{a.sin_addr.s_addr, ntohs(a.sin_port)};
 }
 
+// getsockname or getpeername, as an endpoint; port 0 on failure.
+Ipv4Endpoint EndpointOf(int fd, int (*query)(int, sockaddr*, socklen_t*))
+{
+    sockaddr_in a{};
+    socklen_t len = sizeof a;
+    if (fd < 0 || query(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+        return {};
+    return FromSockaddr(a);
+}
+
 bool WaitFor(int fd, short events, int timeoutMs)
 {
     if (fd < 0)
@@ -201,9 +211,7 @@ bool TcpSocket::ReceiveExact(void* data, size_t size, int timeoutMs)
 
 bool TcpSocket::IsConnected() const
 {
-    sockaddr_in a{};
-    socklen_t len = sizeof a;
-    return fd_ >= 0 && ::getpeername(fd_, reinterpret_cast<sockaddr*>(&a), &len) == 0;
+    return PeerEndpoint().port != 0;
 }
 
 bool TcpSocket::SetNoDelay(bool on)
@@ -214,20 +222,12 @@ bool TcpSocket::SetNoDelay(bool on)
 
 Ipv4Endpoint TcpSocket::LocalEndpoint() const
 {
-    sockaddr_in a{};
-    socklen_t len = sizeof a;
-    if (fd_ < 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
-        return {};
-    return FromSockaddr(a);
+    return EndpointOf(fd_, ::getsockname);
 }
 
 Ipv4Endpoint TcpSocket::PeerEndpoint() const
 {
-    sockaddr_in a{};
-    socklen_t len = sizeof a;
-    if (fd_ < 0 || ::getpeername(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
-        return {};
-    return FromSockaddr(a);
+    return EndpointOf(fd_, ::getpeername);
 }
 
 } // namespace platform
