@@ -51,11 +51,13 @@ void SocketPoller::Wait(int timeoutMs, std::vector<SocketNotice>& out)
     const short ev = fds[1].revents;
     if (fds[1].fd < 0 || ev == 0)
         return;
-    if ((ev & POLLOUT) && wantWrite_.exchange(false, std::memory_order_acq_rel))
+    const bool broken = ev & (POLLERR | POLLHUP | POLLRDHUP | POLLNVAL);
+    // A failed connect also polls writable; the error notice alone must tell it.
+    if ((ev & POLLOUT) && !broken && wantWrite_.exchange(false, std::memory_order_acq_rel))
         out.push_back({SocketEvent::Write, 0});
     if (ev & POLLIN)
         out.push_back({SocketEvent::Read, 0});
-    if (ev & (POLLERR | POLLHUP | POLLRDHUP | POLLNVAL)) {
+    if (broken) {
         int error = 0;
         socklen_t len = sizeof error;
         if (ev & POLLNVAL)

@@ -1,0 +1,104 @@
+#pragma once
+// A non-blocking socket that reaches its destination through a SOCKS4, SOCKS4A, SOCKS5 or
+// HTTP CONNECT proxy. The handshake runs inside the socket's readiness notices (OnNotice);
+// the owner learns the end of it from OnSend (connect), OnAccept (bind) or OnProxyFailed.
+#include "net/ProxyTypes.h"
+#include "platform/Socket.h"
+#include "platform/SocketPoller.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CAsyncProxySocket {
+public:
+    CAsyncProxySocket() = default;
+    virtual ~CAsyncProxySocket() = default;
+    CAsyncProxySocket(const CAsyncProxySocket&) = delete;
+    CAsyncProxySocket& operator=(const CAsyncProxySocket&) = delete;
+
+    // Without credentials, and with them (use-credentials set).
+    void SetProxy(int type, const std::string& host, uint32_t port);
+    void SetProxy(int type, const std::string& host, uint32_t port, const std::string& user,
+                  const std::string& password);
+
+    // A new non-blocking socket in place of any previous one.
+    bool Create();
+    // Ends any handshake and closes the socket; safe to repeat.
+    virtual void Close();
+
+    // Starts the connection to host:port, through the proxy when one is set. False when it
+    // failed at once (see GetLastProxyError and GetLastSocketError); else the outcome comes
+    // through the notices.
+    bool Connect(const std::string& host, uint16_t port);
+    bool ConnectToAddress(const platform::Ipv4Endpoint& target);
+    // Asks the proxy to listen for one incoming connection from the given address.
+    bool ListenThroughProxy(const platform::Ipv4Endpoint& address);
+    // After a bind handshake: the connected socket moves to the other object.
+    bool AcceptThroughProxy(CAsyncProxySocket& other);
+
+    // Plain I/O; both would block while a handshake is in progress.
+    platform::IoResult Receive(void* data, size_t size);
+    platform::IoResult Send(const void* data, size_t size);
+
+    // One readiness notice of this socket (from whoever watches it).
+    void OnNotice(const platform::SocketNotice& notice);
+
+    int GetLastProxyError() const { return lastProxyError_; }
+    int GetLastSocketError() const { return lastSocketError_; }
+    bool HandshakeDone() const { return phase_ == Phase::Done; }
+    bool HandshakeFailed() const { return phase_ == Phase::Failed; }
+    bool Valid() const { return socket_.Valid(); }
+    int Fd() const { return socket_.Fd(); }
+    // Hands the socket over; this object keeps nothing to close.
+    platform::TcpSocket Detach();
+
+protected:
+    virtual void OnConnect(int error);
+    virtual void OnReceive(int error);
+    virtual void OnSend(int) {}
+    virtual void OnAccept(int) {}
+    virtual void OnClose(int) {}
+    virtual void OnProxyFailed(int) {}
+    virtual void OnProxyListenReady(uint32_t, uint16_t) {}
+
+private:
+    enum class Phase { Idle, Handshaking, Done, Failed };
+
+    bool StartProxyConnect(int requestKind);
+    bool CheckTarget();
+    void Fail(int proxyError);
+    void Finish();
+    bool SendRequest(const uint8_t* data, size_t size);
+    void ExpectReply(size_t size);
+    void ReadHttpReply();
+    // One whole reply of the expected size is in; false when the handshake ended.
+    bool OnReplyComplete();
+    bool OnSocks4Reply();
+    bool OnSocks5Reply();
+    bool SendSocks5Request();
+
+    platform::TcpSocket socket_;
+    bool connecting_ = false;
+    Phase phase_ = Phase::Idle;
+
+    std::string targetHost_;
+    std::vector<uint8_t> reply_;
+    size_t replyExpected_ = 0;
+    size_t replyReceived_ = 0;
+    std::string httpReply_;
+    bool httpStatusChecked_ = false;
+    int step_ = 0;
+    int requestKind_ = PROXYREQUEST_NONE;
+    uint16_t targetPort_ = 0;  // host order
+    uint32_t targetAddress_ = 0; // network order; 0 when the proxy resolves the name
+    int lastProxyError_ = PROXYERROR_NOERROR;
+    int lastSocketError_ = 0;
+
+    int proxyType_ = PROXYTYPE_NOPROXY;
+    std::string proxyHost_;
+    uint32_t proxyPort_ = 0;
+    std::string user_;
+    std::string password_;
+    bool useCredentials_ = false;
+};

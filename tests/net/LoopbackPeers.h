@@ -1,0 +1,51 @@
+#pragma once
+// Small loopback servers for the network tests: a one-connection server that runs a script
+// (a fake proxy or a misbehaving peer), and an echo server to stand behind real proxies.
+#include "platform/Socket.h"
+#include "platform/SocketListener.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace nettest {
+
+using Bytes = std::vector<uint8_t>;
+
+// Reads exactly n bytes (empty on time-out or close).
+Bytes ReadN(platform::TcpSocket& s, size_t n, int timeoutMs = 3000);
+// Reads one byte at a time up to and including the terminator (empty on failure).
+std::string ReadUntil(platform::TcpSocket& s, const std::string& terminator, int timeoutMs = 3000);
+bool Write(platform::TcpSocket& s, const Bytes& b);
+bool Write(platform::TcpSocket& s, const std::string& text);
+
+// Accepts one connection and hands it to the script on its own thread; joins on destruction.
+class ScriptedServer {
+public:
+    using Script = std::function<void(platform::TcpSocket&)>;
+    explicit ScriptedServer(Script script);
+    ~ScriptedServer();
+    uint16_t Port() const { return listener_.Port(); }
+
+private:
+    platform::SocketListener listener_;
+    std::thread thread_;
+};
+
+// Echoes every byte back on every connection until destroyed.
+class EchoServer {
+public:
+    EchoServer();
+    ~EchoServer();
+    uint16_t Port() const { return listener_.Port(); }
+
+private:
+    platform::SocketListener listener_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+} // namespace nettest

@@ -1,0 +1,248 @@
+// The proxied connect against scripted proxies: replies in pieces, refusals, misbehaviour.
+#include "LoopbackPeers.h"
+#include "RealProxies.h"
+
+#include "net/SyncProxySocket.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using nettest::Bytes;
+using nettest::ReadN;
+using nettest::ReadUntil;
+using nettest::ScriptedServer;
+using nettest::Write;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Outcome {
+    bool ok;
+    int error;
+    Clock::duration took;
+};
+
+Outcome ConnectVia(CSyncProxySocket& s, int type, uint16_t proxyPort, const std::string& host = "127.0.0.1",
+                   const std::string* user = nullptr, const std::string* password = nullptr, int timeoutSeconds = 5)
+{
+    const auto t0 = Clock::now();
+    const bool ok = s.ConnectThroughProxy(host, 4242, type, "127.0.0.1", proxyPort, user, password, timeoutSeconds);
+    return {ok, s.GetLastProxyError(), Clock::now() - t0};
+}
+
+// Sends bytes one at a time, so that every reply arrives in pieces.
+void Trickle(platform::TcpSocket& s, const Bytes& b)
+{
+    for (uint8_t c : b) {
+        Write(s, Bytes{c});
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+const auto kFast = std::chrono::seconds(2); // well under every time-out used here
+
+} // namespace
+
+TEST(ProxyHandshake, Socks5WithCredentialsInOneBytePiecesLeavesTheStreamUntouched)
+{
+    Bytes request;
+    ScriptedServer proxy([&](platform::TcpSocket& s) {
+        EXPECT_EQ(ReadN(s, 4), (Bytes{5, 2, 2, 0}));
+        Trickle(s, {5, 2});
+        EXPECT_EQ(ReadN(s, 7), (Bytes{1, 2, 'u', 's', 2, 'p', 'w'}));
+        Trickle(s, {1, 0});
+        request = ReadN(s, 10);
+        Trickle(s, {5, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}); // IPv6: 22 bytes
+        Write(s, std::string("after"));
+        ReadN(s, 1);
+    });
+    CSyncProxySocket sock;
+    const std::string user = "us", pass = "pw";
+    const Outcome o = ConnectVia(sock, PROXYTYPE_SOCKS5, proxy.Port(), "127.0.0.1", &user, &pass);
+    ASSERT_TRUE(o.ok) << o.error;
+    EXPECT_EQ(request, (Bytes{5, 1, 0, 1, 127, 0, 0, 1, 0x10, 0x92}));
+    platform::TcpSocket t = sock.Detach();
+    EXPECT_FALSE(sock.Valid());
+    EXPECT_EQ(ReadN(t, 5), (Bytes{'a', 'f', 't', 'e', 'r'}));
+    Write(t, Bytes{0});
+}
+
+TEST(ProxyHandshake, Socks5MethodAndAuthFailuresGiveTheirCodesAtOnce)
+{
+    struct Case {
+        Bytes methodReply;
+        bool withUser;
+        Bytes authReply;
+        int expected;
+    } cases[] = {
+        {{5, 0xFF}, true, {}, PROXYERROR_AUTHTYPEUNKNOWN},
+        {{4, 0}, true, {}, PROXYERROR_AUTHTYPEUNKNOWN},
+        {{5, 1}, true, {}, PROXYERROR_AUTHNOTSUPPORTED},
+        {{5, 2}, false, {}, PROXYERROR_AUTHNOLOGON},
+        {{5, 2}, true, {1, 1}, PROXYERROR_AUTHFAILED},
+    };
+    for (const Case& c : cases) {
+        ScriptedServer proxy([&](platform::TcpSocket& s) {
+            ReadN(s, c.withUser ? 4 : 3);
+            Write(s, c.methodReply);
+            if (!c.authReply.empty()) {
+                ReadN(s, 5);
+                Write(s, c.authReply);
+            }
+            ReadN(s, 1, 2000); // hold the connection: failure must not wait for a close
+        });
+        CSyncProxySocket sock;
+        const std::string user = "u", pass = "p";
+        const Outcome o = c.withUser ? ConnectVia(sock, PROXYTYPE_SOCKS5, proxy.Port(), "127.0.0.1", &user, &pass)
+                                     : ConnectVia(sock, PROXYTYPE_SOCKS5, proxy.Port());
+        EXPECT_FALSE(o.ok);
+        EXPECT_EQ(o.error, c.expected);
+        EXPECT_LT(o.took, kFast);
+        EXPECT_FALSE(sock.Valid());
+    }
+}
+
+TEST(ProxyHandshake, RefusalsEndTheWaitAtOnce)
+{
+    { // SOCKS4 request rejected (91)
+        ScriptedServer proxy([](platform::TcpSocket& s) {
+            ReadN(s, 9);
+            Write(s, Bytes{0, 91, 0, 0, 0, 0, 0, 0});
+            ReadN(s, 1, 2000);
+        });
+        CSyncProxySocket sock;
+        const Outcome o = ConnectVia(sock, PROXYTYPE_SOCKS4, proxy.Port());
+        EXPECT_FALSE(o.ok);
+        EXPECT_EQ(o.error, PROXYERROR_REQUESTFAILED);
+        EXPECT_LT(o.took, kFast);
+    }
+    { // the proxy closes mid-handshake
+        ScriptedServer proxy([](platform::TcpSocket& s) { ReadN(s, 3); });
+        CSyncProxySocket sock;
+        const Outcome o = ConnectVia(sock, PROXYTYPE_SOCKS5, proxy.Port());
+        EXPECT_FALSE(o.ok);
+        EXPECT_EQ(o.error, PROXYERROR_REQUESTFAILED);
+        EXPECT_LT(o.took, kFast);
+    }
+    { // nobody listens on the proxy port
+        CSyncProxySocket sock;
+        const Outcome o = ConnectVia(sock, PROXYTYPE_SOCKS5, nettest::FreePort());
+        EXPECT_FALSE(o.ok);
+        EXPECT_EQ(o.error, PROXYERROR_NOCONN);
+        EXPECT_LT(o.took, kFast);
+    }
+}
+
+TEST(ProxyHandshake, HttpStatusRulesAndTheCapOnEndlessHeaders)
+{
+    struct Case {
+        std::string reply;
+        bool ok;
+    } cases[] = {
+        {"HTTP/1.0 200 Connection established\r\nProxy-agent: x\r\n\r\n", true},
+        {"HTTP/1.1 407 Proxy Authentication Required\r\n\r\n", false},
+        {"HTTX/1.1 200 OK\r\n\r\n", false},
+        {"HTTP/1.1200\r\n\r\n", false},
+    };
+    for (const Case& c : cases) {
+        ScriptedServer proxy([&](platform::TcpSocket& s) {
+            ReadUntil(s, "\r\n\r\n");
+            Write(s, c.reply + "tunnel");
+            ReadN(s, 1, 2000);
+        });
+        CSyncProxySocket sock;
+        const Outcome o = ConnectVia(sock, PROXYTYPE_HTTP11, proxy.Port());
+        EXPECT_EQ(o.ok, c.ok) << c.reply;
+        EXPECT_LT(o.took, kFast);
+        if (c.ok) {
+            platform::TcpSocket t = sock.Detach();
+            EXPECT_EQ(ReadN(t, 6), (Bytes{'t', 'u', 'n', 'n', 'e', 'l'})); // nothing past the header consumed
+            Write(t, Bytes{0});
+        }
+    }
+    // A proxy that streams header lines without end is cut off, not buffered for the whole wait.
+    ScriptedServer endless([](platform::TcpSocket& s) {
+        ReadUntil(s, "\r\n\r\n");
+        Write(s, std::string("HTTP/1.1 200 OK\r\n"));
+        for (int i = 0; i < 2000 && Write(s, std::string("X-Filler: 0123456789\r\n")); ++i) {
+        }
+    });
+    CSyncProxySocket sock;
+    const Outcome o = ConnectVia(sock, PROXYTYPE_HTTP11, endless.Port());
+    EXPECT_FALSE(o.ok);
+    EXPECT_EQ(o.error, PROXYERROR_REQUESTFAILED);
+    EXPECT_LT(o.took, kFast);
+}
+
+TEST(ProxyHandshake, OneDeadlineForASilentProxy)
+{
+    ScriptedServer silent([](platform::TcpSocket& s) {
+        ReadN(s, 3);
+        ReadN(s, 1, 2500); // answers nothing
+    });
+    CSyncProxySocket sock;
+    const Outcome o = ConnectVia(sock, PROXYTYPE_SOCKS5, silent.Port(), "127.0.0.1", nullptr, nullptr, 1);
+    EXPECT_FALSE(o.ok);
+    EXPECT_GE(o.took, std::chrono::milliseconds(900));
+    EXPECT_LT(o.took, kFast);
+    EXPECT_FALSE(sock.Valid());
+}
+
+TEST(ProxyHandshake, BadTargetsAreRefusedBeforeAnythingIsSent)
+{
+    struct NoNames final : platform::Resolver {
+        std::optional<uint32_t> Resolve(const std::string& host) const override
+        {
+            return platform::ParseAddressLiteral(host);
+        }
+    } noNames;
+    platform::SetCurrentResolver(&noNames);
+    const uint16_t unused = nettest::FreePort(); // nothing listens: a request sent would fail with code 1
+    CSyncProxySocket sock;
+    EXPECT_FALSE(ConnectVia(sock, PROXYTYPE_SOCKS4, unused, "game.invalid").ok);
+    EXPECT_EQ(sock.GetLastProxyError(), PROXYERROR_CANTRESOLVEHOST);
+    EXPECT_FALSE(ConnectVia(sock, PROXYTYPE_SOCKS5, unused, std::string(256, 'h')).ok);
+    EXPECT_EQ(sock.GetLastProxyError(), PROXYERROR_REQUESTFAILED);
+    const std::string longUser(256, 'u'), pass = "p";
+    EXPECT_FALSE(ConnectVia(sock, PROXYTYPE_SOCKS5, unused, "127.0.0.1", &longUser, &pass).ok);
+    EXPECT_EQ(sock.GetLastProxyError(), PROXYERROR_REQUESTFAILED);
+    EXPECT_FALSE(ConnectVia(sock, PROXYTYPE_HTTP11, unused, "host\r\nX: y").ok);
+    EXPECT_EQ(sock.GetLastProxyError(), PROXYERROR_REQUESTFAILED);
+    EXPECT_FALSE(ConnectVia(sock, 9, unused).ok);
+    platform::SetCurrentResolver(nullptr);
+}
+
+TEST(ProxyHandshake, Socks4aAndSocks5SendTheNameTheClientCannotResolve)
+{
+    struct NoNames final : platform::Resolver {
+        std::optional<uint32_t> Resolve(const std::string& host) const override
+        {
+            return platform::ParseAddressLiteral(host);
+        }
+    } noNames;
+    platform::SetCurrentResolver(&noNames);
+    Bytes socks4a, socks5;
+    {
+        ScriptedServer proxy([&](platform::TcpSocket& s) {
+            socks4a = ReadN(s, 8 + 1 + 9 + 1);
+            Write(s, Bytes{0, 90, 0, 0, 0, 0, 0, 0});
+        });
+        CSyncProxySocket sock;
+        EXPECT_TRUE(ConnectVia(sock, PROXYTYPE_SOCKS4A, proxy.Port(), "game.test").ok);
+    }
+    {
+        ScriptedServer proxy([&](platform::TcpSocket& s) {
+            ReadN(s, 3);
+            Write(s, Bytes{5, 0});
+            socks5 = ReadN(s, 5 + 9 + 2);
+            Write(s, Bytes{5, 0, 0, 3, 2, 'o', 'k', 0, 1});
+        });
+        CSyncProxySocket sock;
+        EXPECT_TRUE(ConnectVia(sock, PROXYTYPE_SOCKS5, proxy.Port(), "game.test").ok);
+    }
+    platform::SetCurrentResolver(nullptr);
+    EXPECT_EQ(socks4a, (Bytes{4, 1, 0x10, 0x92, 0, 0, 0, 1, 0, 'g', 'a', 'm', 'e', '.', 't', 'e', 's', 't', 0}));
+    EXPECT_EQ(socks5, (Bytes{5, 1, 0, 3, 9, 'g', 'a', 'm', 'e', '.', 't', 'e', 's', 't', 0x10, 0x92}));
+}

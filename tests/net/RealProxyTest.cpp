@@ -1,0 +1,105 @@
+// The proxied connect against real proxy servers from Debian, with an echo server behind them.
+#include "LoopbackPeers.h"
+#include "RealProxies.h"
+
+#include "net/SyncProxySocket.h"
+
+#include <gtest/gtest.h>
+
+using nettest::EchoServer;
+using nettest::RealProxy;
+
+namespace {
+
+// Our resolver knows no names, so "localhost" must travel to the proxy (SOCKS4A, ATYP 3).
+struct LiteralsOnly final : platform::Resolver {
+    std::optional<uint32_t> Resolve(const std::string& host) const override
+    {
+        return platform::ParseAddressLiteral(host);
+    }
+};
+
+struct NamesOnlyTheProxyKnows {
+    LiteralsOnly resolver;
+    NamesOnlyTheProxyKnows() { platform::SetCurrentResolver(&resolver); }
+    ~NamesOnlyTheProxyKnows() { platform::SetCurrentResolver(nullptr); }
+};
+
+// Connects through the proxy and proves the tunnel by an echoed round trip. Returns the last
+// proxy error, 0 on success, -1 when the tunnel did not carry the bytes.
+int Tunnel(const RealProxy& proxy, int type, const std::string& host, uint16_t port,
+           const std::string* user = nullptr, const std::string* password = nullptr)
+{
+    CSyncProxySocket s;
+    if (!s.ConnectThroughProxy(host, port, type, "127.0.0.1", proxy.Port(), user, password, 5))
+        return s.GetLastProxyError() ? s.GetLastProxyError() : -2;
+    platform::TcpSocket t = s.Detach();
+    const std::string ping = "ping through the proxy";
+    char back[64] = {};
+    if (!t.SendAll(ping.data(), ping.size(), 3000) || !t.ReceiveExact(back, ping.size(), 3000))
+        return -1;
+    return std::string(back, ping.size()) == ping ? 0 : -1;
+}
+
+} // namespace
+
+TEST(RealProxy, MicrosocksSocks5WithoutAndWithCredentials)
+{
+    EchoServer echo;
+    const auto open = RealProxy::Microsocks();
+    ASSERT_TRUE(open->Ok()) << open->Error();
+    const std::string empty;
+    EXPECT_EQ(Tunnel(*open, PROXYTYPE_SOCKS5, "127.0.0.1", echo.Port()), 0);
+    EXPECT_EQ(Tunnel(*open, PROXYTYPE_SOCKS5, "127.0.0.1", echo.Port(), &empty, &empty), 0); // offers {2,0}, gets 0
+    {
+        NamesOnlyTheProxyKnows names;
+        EXPECT_EQ(Tunnel(*open, PROXYTYPE_SOCKS5, "localhost", echo.Port()), 0); // ATYP 3
+    }
+
+    const auto locked = RealProxy::Microsocks("tuser", "tpass");
+    ASSERT_TRUE(locked->Ok()) << locked->Error();
+    const std::string user = "tuser", good = "tpass", bad = "nope";
+    EXPECT_EQ(Tunnel(*locked, PROXYTYPE_SOCKS5, "127.0.0.1", echo.Port(), &user, &good), 0);
+    EXPECT_EQ(Tunnel(*locked, PROXYTYPE_SOCKS5, "127.0.0.1", echo.Port(), &user, &bad), PROXYERROR_AUTHFAILED);
+    EXPECT_EQ(Tunnel(*locked, PROXYTYPE_SOCKS5, "127.0.0.1", echo.Port()), PROXYERROR_AUTHTYPEUNKNOWN);
+}
+
+TEST(RealProxy, DantedSocks4AndSocks5)
+{
+    EchoServer echo;
+    const auto dante = RealProxy::Danted();
+    ASSERT_TRUE(dante->Ok()) << dante->Error();
+    EXPECT_EQ(Tunnel(*dante, PROXYTYPE_SOCKS4, "127.0.0.1", echo.Port()), 0);
+    EXPECT_EQ(Tunnel(*dante, PROXYTYPE_SOCKS4A, "localhost", echo.Port()), 0); // resolved here: plain SOCKS4
+    EXPECT_EQ(Tunnel(*dante, PROXYTYPE_SOCKS5, "127.0.0.1", echo.Port()), 0);
+    NamesOnlyTheProxyKnows names;
+    EXPECT_EQ(Tunnel(*dante, PROXYTYPE_SOCKS5, "localhost", echo.Port()), 0);
+    EXPECT_EQ(Tunnel(*dante, PROXYTYPE_SOCKS4, "localhost", echo.Port()), PROXYERROR_CANTRESOLVEHOST);
+}
+
+TEST(RealProxy, SshDynamicForwardTakesSocks4aNames)
+{
+    EchoServer echo;
+    const auto ssh = RealProxy::SshDynamic();
+    ASSERT_TRUE(ssh->Ok()) << ssh->Error();
+    NamesOnlyTheProxyKnows names;
+    EXPECT_EQ(Tunnel(*ssh, PROXYTYPE_SOCKS4A, "localhost", echo.Port()), 0);
+    EXPECT_EQ(Tunnel(*ssh, PROXYTYPE_SOCKS4A, "127.0.0.1", echo.Port()), 0);
+}
+
+TEST(RealProxy, TinyproxyHttpConnectWithBasicCredentials)
+{
+    EchoServer echo;
+    const auto open = RealProxy::Tinyproxy(echo.Port());
+    ASSERT_TRUE(open->Ok()) << open->Error();
+    EXPECT_EQ(Tunnel(*open, PROXYTYPE_HTTP11, "127.0.0.1", echo.Port()), 0); // "HTTP/1.0 200 Connection established"
+    EXPECT_EQ(Tunnel(*open, PROXYTYPE_HTTP11, "127.0.0.1", nettest::FreePort()), PROXYERROR_REQUESTFAILED); // 403
+
+    // The longest credentials the settings allow: their Base64 is longer than one 72-character line.
+    const std::string user(31, 'u'), pass(31, 'p'), bad = "wrong";
+    const auto locked = RealProxy::Tinyproxy(echo.Port(), user, pass);
+    ASSERT_TRUE(locked->Ok()) << locked->Error();
+    EXPECT_EQ(Tunnel(*locked, PROXYTYPE_HTTP11, "127.0.0.1", echo.Port(), &user, &pass), 0);
+    EXPECT_EQ(Tunnel(*locked, PROXYTYPE_HTTP11, "127.0.0.1", echo.Port(), &user, &bad), PROXYERROR_REQUESTFAILED); // 401
+    EXPECT_EQ(Tunnel(*locked, PROXYTYPE_HTTP11, "127.0.0.1", echo.Port()), PROXYERROR_REQUESTFAILED);             // 407
+}
