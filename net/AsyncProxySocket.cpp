@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace net {
+
 using platform::IoResult;
 using platform::IoStatus;
 
@@ -482,3 +484,5 @@ bool CAsyncProxySocket::OnSocks5Reply()
         return false;
     }
 }
+
+} // namespace net

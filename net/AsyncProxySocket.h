@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace net {
+
 class CAsyncProxySocket {
 public:
     CAsyncProxySocket() = default;
@@ -102,3 +104,5 @@ private:
     std::string password_;
     bool useCredentials_ = false;
 };
+
+} // namespace net

@@ -1,28 +1,16 @@
 #include "net/ProxyRequests.h"
 
+#include "net/Base64Coding.h"
+
+
+namespace net {
 
 namespace {
 
-// Until the shared Base64 is available: the standard alphabet, "=" padding, no line breaks.
 std::string Base64Unbroken(const std::string& in)
 {
-    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    size_t i = 0;
-    for (; i + 3 <= in.size(); i += 3) {
-        const uint32_t v = uint8_t(in[i]) << 16 | uint8_t(in[i + 1]) << 8 | uint8_t(in[i + 2]);
-        for (int s = 18; s >= 0; s -= 6)
-            out += alphabet[(v >> s) & 63];
-    }
-    if (i < in.size()) {
-        const bool two = i + 1 < in.size();
-        const uint32_t v = uint8_t(in[i]) << 16 | (two ? uint8_t(in[i + 1]) << 8 : 0);
-        out += alphabet[(v >> 18) & 63];
-        out += alphabet[(v >> 12) & 63];
-        out += two ? alphabet[(v >> 6) & 63] : '=';
-        out += '=';
-    }
-    return out;
+    const auto encoded = CBase64Coding().EncodeToBytes(std::vector<uint8_t>(in.begin(), in.end()));
+    return std::string(encoded.begin(), encoded.end());
 }
 
 void PutPort(ProxyBytes& b, uint16_t port)
@@ -119,3 +107,5 @@ size_t Socks5ReplyLength(const uint8_t* firstFive)
         return 0;
     }
 }
+
+} // namespace net

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace net {
+
 using ProxyBytes = std::vector<uint8_t>;
 
 // SOCKS4 connect (command 1) or bind (2): 04 cmd port(BE) IPv4 00. An address of 0 means the
@@ -31,3 +33,5 @@ std::optional<std::string> BuildHttpConnect(const std::string& host, uint16_t po
 // Length in bytes of a whole SOCKS5 request reply, given its first five bytes; 0 for an
 // address type this client does not know.
 size_t Socks5ReplyLength(const uint8_t* firstFive);
+
+} // namespace net

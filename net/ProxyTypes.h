@@ -2,6 +2,8 @@
 // Kinds of proxy, their handshake outcomes and the request a proxied socket makes.
 #include <cstdint>
 
+namespace net {
+
 enum ProxyType : int32_t {
     PROXYTYPE_NOPROXY = 0,
     PROXYTYPE_SOCKS4 = 1,
@@ -27,3 +29,5 @@ enum ProxyRequest : int32_t {
     PROXYREQUEST_CONNECT = 1,
     PROXYREQUEST_BIND = 2,
 };
+
+} // namespace net

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <vector>
 
+namespace net {
+
 bool CSyncProxySocket::ConnectThroughProxy(const std::string& host, uint16_t port, int proxyType,
                                            const std::string& proxyHost, uint32_t proxyPort,
                                            const std::string* user, const std::string* password,
@@ -56,3 +58,5 @@ bool CSyncProxySocket::ConnectThroughProxy(const std::string& host, uint16_t por
     }
     return true;
 }
+
+} // namespace net

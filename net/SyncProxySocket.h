@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace net {
+
 class CSyncProxySocket : public CAsyncProxySocket {
 public:
     // Connects to host:port through the proxy (type 0 connects directly). Credentials are
@@ -16,3 +18,5 @@ public:
                              uint32_t proxyPort, const std::string* user, const std::string* password,
                              int timeoutSeconds, int spare = 0);
 };
+
+} // namespace net

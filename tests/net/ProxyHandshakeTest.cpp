@@ -14,6 +14,8 @@ using nettest::ReadUntil;
 using nettest::ScriptedServer;
 using nettest::Write;
 
+using namespace net;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

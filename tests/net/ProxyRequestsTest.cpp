@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace net;
+
 namespace {
 
 const uint32_t kLoop = platform::LoopbackAddress();

@@ -9,6 +9,8 @@
 using nettest::EchoServer;
 using nettest::RealProxy;
 
+using namespace net;
+
 namespace {
 
 // Our resolver knows no names, so "localhost" must travel to the proxy (SOCKS4A, ATYP 3).
