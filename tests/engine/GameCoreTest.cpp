@@ -322,4 +322,31 @@ TEST_F(GameCoreTest, SettingsRunLogAndClock)
     EXPECT_EQ(enginetest::ReadFile(folder_ / "GameRun.log").size(), log.size());
 }
 
+TEST_F(GameCoreTest, AModuleBearingTheSinkIdHearsFaultsAndOverflowsInsteadOfTheLog)
+{
+    ProbeModule* sink = Load(LUMORA_MODULE_ERROR_SINK);
+    sink->SetInterval(1000);
+    ProbeModule* paint = Load(LUMORA_MODULE_PAINT, 1, 1, "PaintModule");
+    paint->queueLimit = 1;
+    paint->onWork = [](ProbeModule&) { throw 7; };  // not even a std::exception
+    core_->PostMessage(LUMORA_MODULE_PAINT, 1, 0, 0);
+    core_->PostMessage(LUMORA_MODULE_PAINT, 1, 0, 0);
+    TickAt(11);  // paint takes both, works, throws and is stopped; the sink is told
+    Journal j = Take();
+    ASSERT_EQ(j.size(), 4u);
+    EXPECT_EQ(j[1], "1003 msg1:0");
+    EXPECT_EQ(j[2], "1003 work@11");
+    EXPECT_EQ(j[3].rfind("1010 msg1002:", 0), 0u);
+    EXPECT_TRUE(core_->FaultReports().empty());
+    EXPECT_FALSE(paint->IsRunning());
+    // Stopped, it no longer drains: above its limit of 1 the ring is dropped and the sink told.
+    core_->PostMessage(LUMORA_MODULE_PAINT, 1, 0, 0);
+    core_->PostMessage(LUMORA_MODULE_PAINT, 1, 0, 0);
+    core_->DeliverMessages(paint);
+    core_->PostMessage(LUMORA_MODULE_PAINT, 1, 0, 0);
+    core_->DeliverMessages(paint);
+    EXPECT_EQ(Take(), (Journal{"1010 msg1005:1003"}));
+    EXPECT_EQ(paint->Ring().Pending(), 1u);
+}
+
 } // namespace
