@@ -1,0 +1,65 @@
+// The alpha-over blit of 32-bit pictures, the hottest loop of a frame: four pixels at a time
+// with SSE2 when drawing onto the buffer, the shared scalar rule against a backdrop.
+#include <emmintrin.h>
+
+#include "engine/paint/BlitPixels.h"
+
+namespace Lumora {
+
+using namespace blit;
+
+namespace {
+
+// Same arithmetic as PutAlphaOver without a backdrop, for four pixels.
+inline __m128i AlphaOver4(__m128i s, __m128i d, __m128i ka, bool inner) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alphaS = _mm_srli_epi32(s, 24);
+    const __m128i a = inner ? _mm_srli_epi32(_mm_mullo_epi16(alphaS, ka), 8) : alphaS;
+    const __m128i da = _mm_srli_epi32(d, 24);
+    const __m128i aBytes = _mm_or_si128(_mm_or_si128(a, _mm_slli_epi32(a, 8)), _mm_or_si128(_mm_slli_epi32(a, 16), _mm_slli_epi32(a, 24)));
+    const __m128i n255 = _mm_set1_epi16(255);
+    const __m128i aLo = _mm_unpacklo_epi8(aBytes, zero), aHi = _mm_unpackhi_epi8(aBytes, zero);
+    const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), aLo),
+                                                    _mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(n255, aLo))), 8);
+    const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), aHi),
+                                                    _mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(n255, aHi))), 8);
+    const __m128i rgbMask = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i blended = _mm_or_si128(_mm_and_si128(_mm_packus_epi16(lo, hi), rgbMask),
+                                         _mm_slli_epi32(_mm_max_epi16(da, a), 24));
+    const __m128i onEmpty = _mm_or_si128(_mm_and_si128(s, rgbMask), _mm_slli_epi32(a, 24));
+    const __m128i emptyMask = _mm_cmpeq_epi32(da, zero);
+    const __m128i drawn = _mm_or_si128(_mm_and_si128(emptyMask, onEmpty), _mm_andnot_si128(emptyMask, blended));
+    const __m128i skipMask = _mm_cmpeq_epi32(alphaS, zero);
+    return _mm_or_si128(_mm_and_si128(skipMask, d), _mm_andnot_si128(skipMask, drawn));
+}
+
+} // namespace
+
+void Blit32Alpha(const BlitTarget& t, int dx, int dy, const BlitSource& s, double k, uint32_t backdrop) {
+    if (!(k > 0)) return;
+    const Rule r = MakeRule(k, backdrop, false);
+    if (r.backdrop) {
+        Unrotated(t, dx, dy, s, Read32(s), [&r](uint32_t& d, uint32_t p) { PutAlphaOver(d, p, r); });
+        return;
+    }
+    int w = s.w, h = s.h, sx = s.x, sy = s.y;
+    if (!ClipUnrotated(t.clip, dx, dy, w, h, sx, sy)) return;
+    const __m128i ka = _mm_set1_epi32(int(r.ka));
+    for (int j = 0; j < h; ++j) {
+        uint32_t* d = t.pixels + size_t(dy + j) * t.width + dx;
+        const uint8_t* sp = s.pixels + (size_t(sy + j) * s.pitch + sx) * 4;
+        int i = 0;
+        for (; i + 4 <= w; i += 4) {
+            const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp + size_t(i) * 4));
+            const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), AlphaOver4(sv, dv, ka, r.inner));
+        }
+        for (; i < w; ++i) {
+            uint32_t p;
+            std::memcpy(&p, sp + size_t(i) * 4, 4);
+            PutAlphaOver(d[i], p, r);
+        }
+    }
+}
+
+} // namespace Lumora
