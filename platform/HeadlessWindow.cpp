@@ -1,0 +1,141 @@
+#include "platform/HeadlessWindow.h"
+
+#include "platform/ScreenshotPng.h"
+
+#include <algorithm>
+
+namespace platform {
+
+HeadlessWindow::HeadlessWindow(const Rect& screenRect, const WindowStyle& style)
+    : WindowBase(style), screen_(screenRect), restored_(screenRect), visible_(style.visible)
+{
+    ResizeBuffer();
+}
+
+HeadlessWindow::~HeadlessWindow() { MarkDestroyed(); }
+
+void HeadlessWindow::ResizeBuffer()
+{
+    pixels_.assign(static_cast<size_t>(std::max(0, ClientWidth())) * std::max(0, ClientHeight()), 0);
+}
+
+void HeadlessWindow::Move(const Rect& screenRect)
+{
+    const bool resized = screenRect.Width() != screen_.Width() || screenRect.Height() != screen_.Height();
+    screen_ = screenRect;
+    if (!minimised_)
+        restored_ = screenRect;
+    if (resized && !minimised_) {
+        ResizeBuffer();
+        RawSize(ClientWidth(), ClientHeight());
+        InvalidateAll();
+    }
+}
+
+void HeadlessWindow::Resize(int width, int height)
+{
+    Move({screen_.left, screen_.top, screen_.left + width, screen_.top + height});
+}
+
+void HeadlessWindow::Minimise()
+{
+    if (minimised_)
+        return;
+    minimised_ = true;
+    damage_.clear();
+    RawSize(0, 0);
+}
+
+void HeadlessWindow::Restore()
+{
+    if (!minimised_)
+        return;
+    minimised_ = false;
+    screen_ = restored_;
+    if (pixels_.size() != static_cast<size_t>(ClientWidth()) * ClientHeight())
+        ResizeBuffer();
+    RawSize(ClientWidth(), ClientHeight());
+    InvalidateAll();
+}
+
+void HeadlessWindow::Present(const uint32_t* bgra, int width, int height, std::span<const Rect> rects)
+{
+    if (!bgra || destroyed_ || minimised_)
+        return;
+    ++presents_;
+    const Rect bounds = Rect{0, 0, width, height}.Intersect({0, 0, ClientWidth(), ClientHeight()});
+    // Only what was damaged reaches the screen, as on a real display that repaints on demand.
+    const std::vector<Rect>& allowed = painting_.empty() ? damage_ : painting_;
+    for (const Rect& asked : rects) {
+        const Rect r = asked.Intersect(bounds);
+        for (const Rect& d : allowed) {
+            const Rect c = r.Intersect(d);
+            for (int y = c.top; y < c.bottom; ++y) {
+                std::copy_n(bgra + static_cast<size_t>(y) * width + c.left, c.Width(),
+                            pixels_.begin() + static_cast<ptrdiff_t>(y) * ClientWidth() + c.left);
+                presentedPixels_ += static_cast<uint64_t>(c.Width());
+            }
+        }
+    }
+}
+
+void HeadlessWindow::SetCursor(const Cursor& cursor)
+{
+    if (cursor == cursor_)
+        return;
+    cursor_ = cursor;
+    ++cursorChanges_;
+}
+
+MessageBoxAnswer HeadlessWindow::MessageBox(const std::string& gbkText, const std::string& gbkCaption,
+                                            MessageBoxButtons buttons)
+{
+    boxes_.push_back({gbkText, gbkCaption, buttons});
+    if (!answers_.empty()) {
+        const MessageBoxAnswer a = answers_.front();
+        answers_.pop_front();
+        return a;
+    }
+    return buttons == MessageBoxButtons::YesNo || buttons == MessageBoxButtons::YesNoCancel ? MessageBoxAnswer::Yes
+                                                                                            : MessageBoxAnswer::Ok;
+}
+
+void HeadlessWindow::InjectMouseMove(int x, int y)
+{
+    RawPointerInside(Rect{0, 0, ClientWidth(), ClientHeight()}.Contains(x, y));
+    RawMouseMove(x, y);
+}
+
+void HeadlessWindow::InjectMouseDown(MouseButton button, int x, int y, uint64_t timeMs)
+{
+    RawMouseButton(button, true, x, y, timeMs);
+}
+
+void HeadlessWindow::InjectMouseUp(MouseButton button, int x, int y, uint64_t timeMs)
+{
+    RawMouseButton(button, false, x, y, timeMs);
+}
+
+uint32_t HeadlessWindow::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= ClientWidth() || y >= ClientHeight())
+        return 0;
+    return pixels_[static_cast<size_t>(y) * ClientWidth() + x];
+}
+
+uint64_t HeadlessWindow::FramebufferHash() const
+{
+    uint64_t h = 1469598103934665603ull;  // FNV-1a over the pixel words
+    for (uint32_t p : pixels_) {
+        h ^= p;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+bool HeadlessWindow::ScreenshotPng(const std::string& path) const
+{
+    return WriteBgraPng(path, pixels_.data(), ClientWidth(), ClientHeight());
+}
+
+} // namespace platform

@@ -1,0 +1,80 @@
+#pragma once
+// A top-level window whose client area the program draws itself: the one interface that both
+// the real window and the headless test window offer. Everything runs on the thread that
+// created the window.
+#include "platform/Cursor.h"
+#include "platform/WindowTypes.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class WindowHandler;
+
+class Window {
+public:
+    virtual ~Window() = default;
+
+    virtual void SetHandler(WindowHandler* handler) = 0;
+    virtual const WindowStyle& Style() const = 0;
+
+    // Placement. Rectangles are in screen pixels; the client area covers the whole window.
+    virtual void Show(bool visible) = 0;
+    virtual void Move(const Rect& screenRect) = 0;
+    virtual Rect ScreenRect() const = 0;
+    virtual int ClientWidth() const = 0;
+    virtual int ClientHeight() const = 0;
+    virtual Point ClientToScreen(Point client) const = 0;
+    virtual Rect WorkArea() const = 0;
+    virtual void Minimise() = 0;
+    virtual void Maximise() = 0;
+    virtual void Restore() = 0;
+    virtual bool IsMinimised() const = 0;
+    virtual bool IsForeground() const = 0;
+    virtual void Flash() = 0;
+    virtual void SetTitle(const std::string& gbkTitle) = 0;
+
+    // Painting. Invalidate collects damage; the window later calls the handler's OnPaint once for
+    // all of it. Present copies the given rectangles of a 32-bit B,G,R,A buffer to the screen.
+    virtual void Invalidate(const Rect& rect) = 0;
+    void InvalidateAll() { Invalidate({0, 0, ClientWidth(), ClientHeight()}); }
+    virtual std::vector<Rect> PendingDamage() const = 0;
+    // Inside OnPaint: the damage this paint is for (what Present should copy).
+    virtual const std::vector<Rect>& PaintingDamage() const = 0;
+    virtual void Present(const uint32_t* bgra, int width, int height, std::span<const Rect> rects) = 0;
+
+    // Mouse.
+    virtual void SetCapture() = 0;
+    virtual void ReleaseCapture() = 0;
+    virtual bool HasCapture() const = 0;
+    virtual void SetFocus() = 0;
+    virtual bool HasFocus() const = 0;
+    // Keeps the pointer inside a client rectangle; ReleaseCursor lets it go.
+    virtual void ConfineCursor(const Rect& clientRect) = 0;
+    virtual void ReleaseCursor() = 0;
+    virtual void SetCursor(const Cursor& cursor) = 0;
+    // A display counter: the cursor shows while the count is >= 0. Returns the new count.
+    virtual int ShowCursor(bool show) = 0;
+    // The pointer in client pixels, and whether it is over the window.
+    virtual Point CursorPos() const = 0;
+    virtual bool PointerInside() const = 0;
+    // Whether a key (by virtual key code) is held, as the key messages left it.
+    virtual bool IsKeyDown(uint32_t vk) const = 0;
+
+    // Text entry: where the input method should show its composition.
+    virtual void SetTextInputRect(const Rect& clientRect) = 0;
+    // The clipboard holds text; both ways in GBK.
+    virtual void SetClipboardText(const std::string& gbk) = 0;
+    virtual std::string ClipboardText() const = 0;
+    virtual MessageBoxAnswer MessageBox(const std::string& gbkText, const std::string& gbkCaption,
+                                        MessageBoxButtons buttons) = 0;
+
+    // Ends the window: the handler gets OnDestroy and nothing after it.
+    virtual void Destroy() = 0;
+    virtual bool IsDestroyed() const = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,73 @@
+#pragma once
+// What every window back end shares: turning raw pointer, key and text input into the
+// messages of WindowHandler (double clicks, set-cursor before moves, key flags, control
+// characters from keys, GBK text bytes), the key-state table, the cursor display counter
+// and the damage list that feeds OnPaint.
+#include "platform/DoubleClick.h"
+#include "platform/Window.h"
+#include "platform/WindowHandler.h"
+
+#include <array>
+#include <string_view>
+
+namespace platform {
+
+class WindowBase : public Window {
+public:
+    explicit WindowBase(const WindowStyle& style) : style_(style) {}
+
+    void SetHandler(WindowHandler* handler) override { handler_ = handler; }
+    const WindowStyle& Style() const override { return style_; }
+
+    void Invalidate(const Rect& rect) override;
+    std::vector<Rect> PendingDamage() const override { return damage_; }
+    int ShowCursor(bool show) override;
+    bool IsKeyDown(uint32_t vk) const override { return vk < keys_.size() && keys_[vk]; }
+    Point CursorPos() const override { return pointer_; }
+    bool PointerInside() const override { return pointerInside_; }
+    bool HasFocus() const override { return focused_; }
+    bool IsDestroyed() const override { return destroyed_; }
+
+    // Calls OnPaint once when damage is pending; the damage is cleared after the handler ran.
+    bool DispatchPaint();
+    const std::vector<Rect>& PaintingDamage() const override { return painting_; }
+
+    // The number of merged damage rectangles above which they collapse into their bounding box.
+    static constexpr size_t kMaxDamageRects = 32;
+
+protected:
+    // Raw input from the back end. Times are milliseconds of a monotonic clock.
+    void RawMouseMove(int x, int y);
+    void RawMouseButton(MouseButton button, bool down, int x, int y, uint64_t timeMs);
+    void RawWheel(int notches);
+    void RawKey(uint32_t vk, bool down, bool repeat, uint32_t scan, bool extended);
+    void RawText(std::string_view utf8);
+    void RawGbkText(std::string_view gbk);
+    void RawFocus(bool gained);
+    void RawPointerInside(bool inside) { pointerInside_ = inside; }
+    void RawSize(int width, int height);
+    void RawClose();
+    void MarkDestroyed();
+
+    uint32_t MouseFlags() const;
+    // The back end shows or hides its pointer when the counter crosses zero.
+    virtual void ApplyCursorVisible(bool visible) = 0;
+    virtual bool CapturedNow() const = 0;
+
+    WindowHandler* handler_ = nullptr;
+    WindowStyle style_;
+    std::vector<Rect> damage_;
+    std::vector<Rect> painting_;
+    Point pointer_;
+    bool pointerInside_ = false;
+    bool focused_ = false;
+    bool destroyed_ = false;
+    int cursorCount_ = 0;
+
+private:
+    std::array<bool, 256> keys_{};
+    uint32_t buttons_ = 0;
+    DoubleClickDetector doubleClick_;
+};
+
+} // namespace platform

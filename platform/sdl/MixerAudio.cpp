@@ -1,0 +1,149 @@
+// Sound through SDL2_mixer: each stream gets a mixer channel of its own, and the program's
+// music source is mixed in through the mixer's music hook, so one device plays everything.
+#include "platform/Audio.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace platform {
+namespace {
+
+bool g_open = false;  // SDL_mixer drives one device per process
+
+class MixerAudio final : public AudioBackend {
+public:
+    MixerAudio()
+    {
+        int frequency = 0, channels = 0;
+        Uint16 format = 0;
+        Mix_QuerySpec(&frequency, &format, &channels);
+        musicUsable_ = channels == 2 && format == AUDIO_S16SYS;
+    }
+    ~MixerAudio() override
+    {
+        Mix_HookMusic(nullptr, nullptr);
+        Mix_HaltChannel(-1);
+        for (Slot& s : slots_)
+            if (s.chunk)
+                Mix_FreeChunk(s.chunk);
+        Mix_CloseAudio();
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        g_open = false;
+    }
+
+    bool IsSilent() const override { return false; }
+
+    Handle CreateStream(std::span<const uint8_t> bytes) override
+    {
+        if (bytes.empty())
+            return 0;
+        Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
+        if (!chunk)
+            return 0;
+        auto free = std::find_if(slots_.begin(), slots_.end(), [](const Slot& s) { return !s.chunk; });
+        if (free == slots_.end()) {
+            slots_.push_back({});
+            free = slots_.end() - 1;
+            Mix_AllocateChannels(static_cast<int>(slots_.size()));
+        }
+        free->chunk = chunk;
+        const int channel = static_cast<int>(free - slots_.begin());
+        Mix_Volume(channel, MIX_MAX_VOLUME);
+        return static_cast<Handle>(channel + 1);
+    }
+
+    void FreeStream(Handle h) override
+    {
+        if (Slot* s = Find(h)) {
+            Mix_HaltChannel(Channel(h));
+            Mix_FreeChunk(s->chunk);
+            s->chunk = nullptr;
+        }
+    }
+
+    bool Play(Handle h, bool restart) override
+    {
+        Slot* s = Find(h);
+        if (!s)
+            return false;
+        const int ch = Channel(h);
+        if (!restart && Mix_Paused(ch)) {
+            Mix_Resume(ch);
+            return true;
+        }
+        if (!restart && Mix_Playing(ch))
+            return true;
+        return Mix_PlayChannel(ch, s->chunk, 0) == ch;
+    }
+
+    void Pause(Handle h) override
+    {
+        if (Find(h))
+            Mix_Pause(Channel(h));
+    }
+    void Stop(Handle h) override
+    {
+        if (Find(h))
+            Mix_HaltChannel(Channel(h));
+    }
+    bool IsActive(Handle h) const override { return Find(h) && Mix_Playing(Channel(h)) != 0; }
+    void SetStreamVolume(Handle h, float v) override
+    {
+        if (Find(h))
+            Mix_Volume(Channel(h), ToMix(v));
+    }
+    void SetMasterVolume(float v) override
+    {
+        master_ = std::clamp(v, 0.0f, 1.0f);
+        Mix_MasterVolume(ToMix(master_));
+    }
+    float MasterVolume() const override { return master_; }
+
+    void SetMusicSource(MusicSource* source) override
+    {
+        if (!musicUsable_)
+            return;
+        Mix_HookMusic(source ? &Hook : nullptr, source);
+    }
+
+private:
+    struct Slot {
+        Mix_Chunk* chunk = nullptr;
+    };
+
+    static int ToMix(float v) { return static_cast<int>(std::clamp(v, 0.0f, 1.0f) * MIX_MAX_VOLUME + 0.5f); }
+    static int Channel(Handle h) { return static_cast<int>(h) - 1; }
+    static void Hook(void* source, Uint8* stream, int len)
+    {
+        static_cast<MusicSource*>(source)->Render(reinterpret_cast<int16_t*>(stream), len / 4);
+    }
+    Slot* Find(Handle h) { return h >= 1 && h <= slots_.size() && slots_[h - 1].chunk ? &slots_[h - 1] : nullptr; }
+    const Slot* Find(Handle h) const { return const_cast<MixerAudio*>(this)->Find(h); }
+
+    std::vector<Slot> slots_;
+    float master_ = 1.0f;
+    bool musicUsable_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<AudioBackend> OpenMixerAudio()
+{
+    if (g_open || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return nullptr;
+    Mix_Init(MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC);
+    if (Mix_OpenAudio(kAudioRate, AUDIO_S16SYS, 2, 1024) != 0) {
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return nullptr;
+    }
+    Mix_AllocateChannels(0);
+    g_open = true;
+    return std::make_unique<MixerAudio>();
+}
+
+} // namespace platform

@@ -1,0 +1,478 @@
+// The real window: SDL2 underneath, WindowBase's message rules on top.
+#include "platform/Charset.h"
+#include "platform/RealWindow.h"
+#include "platform/WindowBase.h"
+#include "platform/sdl/SdlKeys.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <mutex>
+
+namespace platform {
+namespace {
+
+class SdlWindow;
+
+struct Registry {
+    bool open = false;
+    std::atomic<Uint32> wakeEvent{0};
+    std::map<Uint32, SdlWindow*> windows;  // by SDL window id
+};
+
+Registry& Reg()
+{
+    static Registry r;
+    return r;
+}
+
+SDL_SystemCursor ToSdlCursor(int id)
+{
+    switch (id) {
+    case system_cursor::kIBeam: return SDL_SYSTEM_CURSOR_IBEAM;
+    case system_cursor::kWait: return SDL_SYSTEM_CURSOR_WAIT;
+    case system_cursor::kCross: return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case system_cursor::kSizeNwse: return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case system_cursor::kSizeNesw: return SDL_SYSTEM_CURSOR_SIZENESW;
+    case system_cursor::kSizeWe: return SDL_SYSTEM_CURSOR_SIZEWE;
+    case system_cursor::kSizeNs: return SDL_SYSTEM_CURSOR_SIZENS;
+    case system_cursor::kSizeAll: return SDL_SYSTEM_CURSOR_SIZEALL;
+    case system_cursor::kNo: return SDL_SYSTEM_CURSOR_NO;
+    case system_cursor::kHand: return SDL_SYSTEM_CURSOR_HAND;
+    case system_cursor::kAppStarting: return SDL_SYSTEM_CURSOR_WAITARROW;
+    default: return SDL_SYSTEM_CURSOR_ARROW;
+    }
+}
+
+// SDL cursors live as long as the display connection; made once per shape or picture set.
+class CursorCache {
+public:
+    SDL_Cursor* Get(const Cursor& cursor)
+    {
+        if (cursor.IsSystem()) {
+            auto [it, fresh] = system_.try_emplace(cursor.SystemId(), nullptr);
+            if (fresh)
+                it->second = SDL_CreateSystemCursor(ToSdlCursor(cursor.SystemId()));
+            return it->second;
+        }
+        auto it = pictures_.find(cursor.Identity());
+        if (it != pictures_.end())
+            return it->second.second;
+        // Animated cursors show their first frame.
+        const CursorFrame& f = cursor.Frames().front();
+        SDL_Surface* s = SDL_CreateRGBSurfaceFrom(const_cast<uint32_t*>(f.bgra.data()), f.width, f.height, 32,
+                                                  f.width * 4, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000);
+        SDL_Cursor* c = s ? SDL_CreateColorCursor(s, f.hotX, f.hotY) : nullptr;
+        if (s)
+            SDL_FreeSurface(s);
+        pictures_.emplace(cursor.Identity(), std::make_pair(cursor, c));
+        return c;
+    }
+    void Clear()
+    {
+        for (auto& [id, c] : system_)
+            if (c)
+                SDL_FreeCursor(c);
+        for (auto& [key, pair] : pictures_)
+            if (pair.second)
+                SDL_FreeCursor(pair.second);
+        system_.clear();
+        pictures_.clear();
+    }
+
+private:
+    std::map<int, SDL_Cursor*> system_;
+    std::map<const void*, std::pair<Cursor, SDL_Cursor*>> pictures_;  // the Cursor copy keeps its pictures alive
+};
+
+CursorCache& Cursors()
+{
+    static CursorCache c;
+    return c;
+}
+
+class SdlWindow final : public WindowBase {
+public:
+    SdlWindow(SDL_Window* w, const WindowStyle& style) : WindowBase(style), window_(w)
+    {
+        Reg().windows[SDL_GetWindowID(w)] = this;
+        SDL_GetWindowSize(w, &width_, &height_);
+    }
+    ~SdlWindow() override { Destroy(); }
+
+    void Show(bool visible) override { visible ? SDL_ShowWindow(window_) : SDL_HideWindow(window_); }
+    void Move(const Rect& r) override
+    {
+        if (!window_)
+            return;
+        SDL_SetWindowPosition(window_, r.left, r.top);
+        SDL_SetWindowSize(window_, std::max(1, r.Width()), std::max(1, r.Height()));
+        SyncSize();
+    }
+    Rect ScreenRect() const override
+    {
+        int x = 0, y = 0, w = 0, h = 0;
+        if (window_) {
+            SDL_GetWindowPosition(window_, &x, &y);
+            SDL_GetWindowSize(window_, &w, &h);
+        }
+        return {x, y, x + w, y + h};
+    }
+    int ClientWidth() const override { return IsMinimised() ? 0 : width_; }
+    int ClientHeight() const override { return IsMinimised() ? 0 : height_; }
+    Point ClientToScreen(Point p) const override
+    {
+        const Rect r = ScreenRect();
+        return {p.x + r.left, p.y + r.top};
+    }
+    Rect WorkArea() const override
+    {
+        SDL_Rect r{0, 0, 0, 0};
+        const int display = window_ ? std::max(0, SDL_GetWindowDisplayIndex(window_)) : 0;
+        if (SDL_GetDisplayUsableBounds(display, &r) != 0)
+            SDL_GetDisplayBounds(display, &r);
+        return {r.x, r.y, r.x + r.w, r.y + r.h};
+    }
+    void Minimise() override { if (window_) SDL_MinimizeWindow(window_); }
+    void Maximise() override { if (window_) SDL_MaximizeWindow(window_); }
+    void Restore() override { if (window_) SDL_RestoreWindow(window_); }
+    bool IsMinimised() const override { return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED); }
+    bool IsForeground() const override { return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS); }
+    void Flash() override { if (window_) SDL_FlashWindow(window_, SDL_FLASH_UNTIL_FOCUSED); }
+    void SetTitle(const std::string& gbk) override
+    {
+        if (window_)
+            SDL_SetWindowTitle(window_, GbkToUtf8(gbk).c_str());
+    }
+
+    void Present(const uint32_t* bgra, int width, int height, std::span<const Rect> rects) override
+    {
+        if (!window_ || !bgra || IsMinimised())
+            return;
+        SDL_Surface* s = SDL_GetWindowSurface(window_);
+        if (!s)
+            return;
+        const Rect bounds = Rect{0, 0, width, height}.Intersect({0, 0, s->w, s->h});
+        std::vector<SDL_Rect> updated;
+        const bool sameLayout = s->format->BytesPerPixel == 4 && s->format->Rmask == 0x00FF0000 &&
+                                s->format->Gmask == 0x0000FF00 && s->format->Bmask == 0x000000FF;
+        if (SDL_MUSTLOCK(s))
+            SDL_LockSurface(s);
+        for (const Rect& asked : rects) {
+            const Rect r = asked.Intersect(bounds);
+            if (r.Empty())
+                continue;
+            const uint32_t* src = bgra + static_cast<size_t>(r.top) * width + r.left;
+            auto* dst = static_cast<uint8_t*>(s->pixels) + static_cast<size_t>(r.top) * s->pitch +
+                        static_cast<size_t>(r.left) * s->format->BytesPerPixel;
+            if (sameLayout) {
+                for (int y = 0; y < r.Height(); ++y)
+                    std::copy_n(src + static_cast<size_t>(y) * width, r.Width(),
+                                reinterpret_cast<uint32_t*>(dst + static_cast<size_t>(y) * s->pitch));
+            } else {
+                SDL_ConvertPixels(r.Width(), r.Height(), SDL_PIXELFORMAT_ARGB8888, src, width * 4,
+                                  s->format->format, dst, s->pitch);
+            }
+            updated.push_back({r.left, r.top, r.Width(), r.Height()});
+        }
+        if (SDL_MUSTLOCK(s))
+            SDL_UnlockSurface(s);
+        if (!updated.empty())
+            SDL_UpdateWindowSurfaceRects(window_, updated.data(), static_cast<int>(updated.size()));
+    }
+
+    void SetCapture() override
+    {
+        captured_ = true;
+        SDL_CaptureMouse(SDL_TRUE);
+    }
+    void ReleaseCapture() override
+    {
+        if (!captured_)
+            return;
+        captured_ = false;
+        SDL_CaptureMouse(SDL_FALSE);
+    }
+    bool HasCapture() const override { return captured_; }
+    void SetFocus() override
+    {
+        if (window_)
+            SDL_SetWindowInputFocus(window_);
+    }
+    void ConfineCursor(const Rect& r) override
+    {
+        const Rect c = r.Intersect({0, 0, width_, height_});
+        const SDL_Rect sr{c.left, c.top, c.Width(), c.Height()};
+        if (window_)
+            SDL_SetWindowMouseRect(window_, c.Empty() ? nullptr : &sr);
+    }
+    void ReleaseCursor() override
+    {
+        if (window_)
+            SDL_SetWindowMouseRect(window_, nullptr);
+    }
+    void SetCursor(const Cursor& cursor) override
+    {
+        if (SDL_Cursor* c = Cursors().Get(cursor))
+            SDL_SetCursor(c);
+    }
+    void SetTextInputRect(const Rect& r) override
+    {
+        SDL_Rect sr{r.left, r.top, r.Width(), r.Height()};
+        SDL_SetTextInputRect(&sr);
+    }
+    void SetClipboardText(const std::string& gbk) override { SDL_SetClipboardText(GbkToUtf8(gbk).c_str()); }
+    std::string ClipboardText() const override
+    {
+        char* text = SDL_GetClipboardText();
+        std::string gbk = text ? Utf8ToGbk(text) : std::string();
+        SDL_free(text);
+        return gbk;
+    }
+    MessageBoxAnswer MessageBox(const std::string& text, const std::string& caption, MessageBoxButtons buttons) override
+    {
+        std::vector<SDL_MessageBoxButtonData> b;
+        auto add = [&](MessageBoxAnswer a, const char* label, Uint32 flags) {
+            b.push_back({flags, static_cast<int>(a), label});
+        };
+        switch (buttons) {
+        case MessageBoxButtons::Ok: add(MessageBoxAnswer::Ok, "OK", SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT); break;
+        case MessageBoxButtons::OkCancel:
+            add(MessageBoxAnswer::Ok, "OK", SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT);
+            add(MessageBoxAnswer::Cancel, "Cancel", SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT);
+            break;
+        case MessageBoxButtons::YesNo:
+            add(MessageBoxAnswer::Yes, "Yes", SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT);
+            add(MessageBoxAnswer::No, "No", SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT);
+            break;
+        case MessageBoxButtons::YesNoCancel:
+            add(MessageBoxAnswer::Yes, "Yes", SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT);
+            add(MessageBoxAnswer::No, "No", 0);
+            add(MessageBoxAnswer::Cancel, "Cancel", SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT);
+            break;
+        }
+        const std::string utfText = GbkToUtf8(text), utfCaption = GbkToUtf8(caption);
+        const SDL_MessageBoxData data{SDL_MESSAGEBOX_INFORMATION, window_, utfCaption.c_str(), utfText.c_str(),
+                                      static_cast<int>(b.size()), b.data(), nullptr};
+        int pressed = -1;
+        if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0)
+            return buttons == MessageBoxButtons::Ok ? MessageBoxAnswer::Ok
+                   : buttons == MessageBoxButtons::YesNo ? MessageBoxAnswer::No
+                                                         : MessageBoxAnswer::Cancel;
+        return static_cast<MessageBoxAnswer>(pressed);
+    }
+    void Destroy() override
+    {
+        if (!window_)
+            return;
+        Reg().windows.erase(SDL_GetWindowID(window_));
+        MarkDestroyed();
+        SDL_DestroyWindow(window_);
+        window_ = nullptr;
+    }
+
+    void Handle(const SDL_Event& e)
+    {
+        switch (e.type) {
+        case SDL_MOUSEMOTION:
+            RawPointerInside(true);
+            RawMouseMove(e.motion.x, e.motion.y);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            const MouseButton b = e.button.button == SDL_BUTTON_LEFT    ? MouseButton::Left
+                                  : e.button.button == SDL_BUTTON_RIGHT ? MouseButton::Right
+                                                                        : MouseButton::Middle;
+            if (e.button.button <= SDL_BUTTON_RIGHT)
+                RawMouseButton(b, e.type == SDL_MOUSEBUTTONDOWN, e.button.x, e.button.y, e.button.timestamp);
+            break;
+        }
+        case SDL_MOUSEWHEEL:
+            RawWheel(e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y);
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            const sdl::VirtualKey k = sdl::ToVirtualKey(e.key.keysym.sym, e.key.keysym.scancode);
+            RawKey(k.vk, e.type == SDL_KEYDOWN, e.key.repeat != 0, 0, k.extended);
+            break;
+        }
+        case SDL_TEXTINPUT:
+            RawText(e.text.text);
+            break;
+        case SDL_WINDOWEVENT:
+            HandleWindowEvent(e.window);
+            break;
+        default:
+            break;
+        }
+    }
+
+private:
+    void HandleWindowEvent(const SDL_WindowEvent& w)
+    {
+        switch (w.event) {
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            SyncSize();
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            damage_.clear();
+            RawSize(0, 0);
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            SDL_GetWindowSize(window_, &width_, &height_);
+            RawSize(width_, height_);
+            InvalidateAll();
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            InvalidateAll();
+            break;
+        case SDL_WINDOWEVENT_ENTER:
+            RawPointerInside(true);
+            break;
+        case SDL_WINDOWEVENT_LEAVE:
+            RawPointerInside(false);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            RawFocus(true);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            if (captured_)
+                ReleaseCapture();
+            RawFocus(false);
+            break;
+        case SDL_WINDOWEVENT_CLOSE:
+            RawClose();
+            break;
+        default:
+            break;
+        }
+    }
+
+    void SyncSize()
+    {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window_, &w, &h);
+        if (w == width_ && h == height_)
+            return;
+        width_ = w;
+        height_ = h;
+        SDL_GetWindowSurface(window_);  // the old surface is gone after a resize
+        RawSize(w, h);
+        InvalidateAll();
+    }
+
+    void ApplyCursorVisible(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+    bool CapturedNow() const override { return captured_; }
+
+    SDL_Window* window_;
+    int width_ = 0;
+    int height_ = 0;
+    bool captured_ = false;
+};
+
+SdlWindow* WindowOf(const SDL_Event& e)
+{
+    Uint32 id = 0;
+    switch (e.type) {
+    case SDL_MOUSEMOTION: id = e.motion.windowID; break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: id = e.button.windowID; break;
+    case SDL_MOUSEWHEEL: id = e.wheel.windowID; break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: id = e.key.windowID; break;
+    case SDL_TEXTINPUT: id = e.text.windowID; break;
+    case SDL_WINDOWEVENT: id = e.window.windowID; break;
+    default: return nullptr;
+    }
+    auto it = Reg().windows.find(id);
+    return it == Reg().windows.end() ? nullptr : it->second;
+}
+
+} // namespace
+
+bool OpenRealWindows()
+{
+    Registry& r = Reg();
+    if (r.open)
+        return true;
+    // No high-DPI scaling: one buffer pixel is one window pixel. Double clicks are ours.
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+        return false;
+    r.wakeEvent = SDL_RegisterEvents(1);
+    r.open = true;
+    SDL_StartTextInput();
+    return true;
+}
+
+void CloseRealWindows()
+{
+    Registry& r = Reg();
+    if (!r.open)
+        return;
+    Cursors().Clear();
+    SDL_StopTextInput();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    r.open = false;
+}
+
+std::unique_ptr<Window> CreateRealWindow(const std::string& gbkTitle, const Rect& rect, const WindowStyle& style)
+{
+    if (!OpenRealWindows())
+        return nullptr;
+    Uint32 flags = style.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+    if (style.borderless)
+        flags |= SDL_WINDOW_BORDERLESS;
+    if (style.resizable)
+        flags |= SDL_WINDOW_RESIZABLE;
+    SDL_Window* w = SDL_CreateWindow(GbkToUtf8(gbkTitle).c_str(), rect.left, rect.top, std::max(1, rect.Width()),
+                                     std::max(1, rect.Height()), flags);
+    if (!w)
+        return nullptr;
+    return std::make_unique<SdlWindow>(w, style);
+}
+
+bool PumpRealWindows(int timeoutMs)
+{
+    Registry& r = Reg();
+    if (!r.open)
+        return false;
+    bool damaged = false;
+    for (auto& [id, w] : r.windows)
+        damaged = damaged || !w->PendingDamage().empty();
+    bool handled = false;
+    SDL_Event e;
+    int got = damaged || timeoutMs <= 0 ? SDL_PollEvent(&e) : SDL_WaitEventTimeout(&e, timeoutMs);
+    while (got) {
+        handled = true;
+        if (SdlWindow* w = WindowOf(e))
+            w->Handle(e);
+        got = SDL_PollEvent(&e);
+    }
+    // Windows may go away while painting; walk a copy.
+    std::vector<SdlWindow*> all;
+    for (auto& [id, w] : r.windows)
+        all.push_back(w);
+    for (SdlWindow* w : all) {
+        const bool alive = std::any_of(r.windows.begin(), r.windows.end(), [w](auto& kv) { return kv.second == w; });
+        if (alive)
+            handled = w->DispatchPaint() || handled;
+    }
+    return handled;
+}
+
+void WakeRealWindows()
+{
+    const Uint32 type = Reg().wakeEvent;
+    if (type == 0 || type == static_cast<Uint32>(-1))
+        return;
+    SDL_Event e{};
+    e.type = type;
+    SDL_PushEvent(&e);
+}
+
+} // namespace platform

@@ -1,0 +1,102 @@
+#pragma once
+// A private X server for one test: Xvfb started with -displayfd (so parallel tests never
+// race for a display number), DISPLAY pointed at it, and helpers to read back screenshots.
+#include <png.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <poll.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace xltest {
+
+class XvfbSession {
+public:
+    XvfbSession()
+    {
+        if (access("/usr/bin/Xvfb", X_OK) != 0)
+            return;
+        int fds[2];
+        if (pipe(fds) != 0)
+            return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(fds[1], 3);
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        pollfd p{fds[0], POLLIN, 0};
+        while (pid_ > 0 && poll(&p, 1, 10000) > 0) {
+            char c;
+            if (read(fds[0], &c, 1) != 1 || c == '\n')
+                break;
+            number += c;
+        }
+        close(fds[0]);
+        if (!number.empty()) {
+            display_ = ":" + number;
+            setenv("DISPLAY", display_.c_str(), 1);
+            unsetenv("SDL_VIDEODRIVER");
+        }
+    }
+    ~XvfbSession()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool Ok() const { return !display_.empty(); }
+    const std::string& Display() const { return display_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> bgra;
+    uint32_t Rgb(int x, int y) const { return bgra[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+};
+
+inline std::optional<Picture> ReadPng(const std::string& path)
+{
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return std::nullopt;
+    image.format = PNG_FORMAT_BGRA;
+    Picture p;
+    p.width = static_cast<int>(image.width);
+    p.height = static_cast<int>(image.height);
+    p.bgra.resize(static_cast<size_t>(p.width) * p.height);
+    if (!png_image_finish_read(&image, nullptr, p.bgra.data(), 0, nullptr))
+        return std::nullopt;
+    return p;
+}
+
+inline std::string ArtifactPath(const std::string& name)
+{
+    const std::string dir = std::string(XL_BINARY_DIR) + "/artifacts";
+    std::filesystem::create_directories(dir);
+    return dir + "/" + name;
+}
+
+} // namespace xltest
