@@ -7,7 +7,7 @@
 namespace platform {
 
 HeadlessWindow::HeadlessWindow(const Rect& screenRect, const WindowStyle& style)
-    : WindowBase(style), screen_(screenRect), restored_(screenRect), visible_(style.visible)
+    : DisplayWindowBase(style), screen_(screenRect), restored_(screenRect), visible_(style.visible)
 {
     ResizeBuffer();
 }

@@ -3,7 +3,7 @@
 // damage was pending when the program presented, so a forgotten invalidate shows), records
 // capture, focus, cursors, confinement, flashes and message boxes, and lets a test inject
 // mouse, key and text input.
-#include "platform/WindowBase.h"
+#include "platform/DisplayWindowBase.h"
 
 #include <deque>
 #include <functional>
@@ -12,12 +12,12 @@
 
 namespace platform {
 
-class HeadlessWindow final : public WindowBase {
+class HeadlessWindow final : public DisplayWindowBase {
 public:
     HeadlessWindow(const Rect& screenRect, const WindowStyle& style = {});
     ~HeadlessWindow() override;
 
-    // Window
+    // DisplayWindow
     void Show(bool visible) override { visible_ = visible; }
     void Move(const Rect& screenRect) override;
     Rect ScreenRect() const override { return screen_; }

@@ -1,7 +1,7 @@
 #pragma once
 // Windows on the real display. All calls from the one thread that runs the windows, except
 // WakeRealWindows, which any thread may call to end a wait early.
-#include "platform/Window.h"
+#include "platform/DisplayWindow.h"
 
 #include <memory>
 #include <string>
@@ -12,7 +12,7 @@ namespace platform {
 bool OpenRealWindows();
 void CloseRealWindows();
 
-std::unique_ptr<Window> CreateRealWindow(const std::string& gbkTitle, const Rect& screenRect,
+std::unique_ptr<DisplayWindow> CreateRealWindow(const std::string& gbkTitle, const Rect& screenRect,
                                          const WindowStyle& style);
 
 // Waits up to timeoutMs (0 = just look) for input to the windows, hands all that came to their

@@ -1,7 +1,7 @@
-// The real window: SDL2 underneath, WindowBase's message rules on top.
+// The real window: SDL2 underneath, DisplayWindowBase's message rules on top.
 #include "platform/Charset.h"
 #include "platform/RealWindow.h"
-#include "platform/WindowBase.h"
+#include "platform/DisplayWindowBase.h"
 #include "platform/sdl/SdlKeys.h"
 
 #include <SDL.h>
@@ -93,9 +93,9 @@ CursorCache& Cursors()
     return c;
 }
 
-class SdlWindow final : public WindowBase {
+class SdlWindow final : public DisplayWindowBase {
 public:
-    SdlWindow(SDL_Window* w, const WindowStyle& style) : WindowBase(style), window_(w)
+    SdlWindow(SDL_Window* w, const WindowStyle& style) : DisplayWindowBase(style), window_(w)
     {
         Reg().windows[SDL_GetWindowID(w)] = this;
         SDL_GetWindowSize(w, &width_, &height_);
@@ -420,7 +420,7 @@ void CloseRealWindows()
     r.open = false;
 }
 
-std::unique_ptr<Window> CreateRealWindow(const std::string& gbkTitle, const Rect& rect, const WindowStyle& style)
+std::unique_ptr<DisplayWindow> CreateRealWindow(const std::string& gbkTitle, const Rect& rect, const WindowStyle& style)
 {
     if (!OpenRealWindows())
         return nullptr;

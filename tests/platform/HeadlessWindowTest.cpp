@@ -1,6 +1,6 @@
 #include "platform/HeadlessWindow.h"
 #include "platform/TextInput.h"
-#include "platform/WindowHandler.h"
+#include "platform/DisplayWindowHandler.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ using platform::MouseButton;
 using platform::Rect;
 
 // Writes every message as one line, so tests compare whole sequences.
-struct Recorder : platform::WindowHandler {
+struct Recorder : platform::DisplayWindowHandler {
     std::vector<std::string> log;
     std::function<void()> paint;
     void Add(std::string s) { log.push_back(std::move(s)); }

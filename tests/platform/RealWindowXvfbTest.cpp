@@ -1,5 +1,5 @@
 #include "platform/RealWindow.h"
-#include "platform/WindowHandler.h"
+#include "platform/DisplayWindowHandler.h"
 #include "support/XvfbSession.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +12,8 @@ using platform::Rect;
 
 constexpr uint32_t kBlue = 0x0000FF, kRed = 0xFF0000, kGreen = 0x00FF00;
 
-struct Scene : platform::WindowHandler {
-    platform::Window* window = nullptr;
+struct Scene : platform::DisplayWindowHandler {
+    platform::DisplayWindow* window = nullptr;
     std::vector<uint32_t> buffer = std::vector<uint32_t>(320 * 240);
     int clicks = 0;
     int paints = 0;

@@ -8,9 +8,9 @@
 
 namespace platform {
 
-class WindowHandler {
+class DisplayWindowHandler {
 public:
-    virtual ~WindowHandler() = default;
+    virtual ~DisplayWindowHandler() = default;
 
     virtual void OnSize(int /*width*/, int /*height*/) {}  // 0, 0 while minimised
     virtual void OnPaint() {}

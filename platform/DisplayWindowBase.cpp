@@ -1,10 +1,10 @@
-#include "platform/WindowBase.h"
+#include "platform/DisplayWindowBase.h"
 
 #include "platform/TextInput.h"
 
 namespace platform {
 
-void WindowBase::Invalidate(const Rect& rect)
+void DisplayWindowBase::Invalidate(const Rect& rect)
 {
     const Rect r = rect.Intersect({0, 0, ClientWidth(), ClientHeight()});
     if (r.Empty() || destroyed_)
@@ -26,7 +26,7 @@ void WindowBase::Invalidate(const Rect& rect)
     }
 }
 
-bool WindowBase::DispatchPaint()
+bool DisplayWindowBase::DispatchPaint()
 {
     if (damage_.empty() || destroyed_)
         return false;
@@ -38,7 +38,7 @@ bool WindowBase::DispatchPaint()
     return true;
 }
 
-int WindowBase::ShowCursor(bool show)
+int DisplayWindowBase::ShowCursor(bool show)
 {
     const bool before = cursorCount_ >= 0;
     cursorCount_ += show ? 1 : -1;
@@ -48,7 +48,7 @@ int WindowBase::ShowCursor(bool show)
     return cursorCount_;
 }
 
-uint32_t WindowBase::MouseFlags() const
+uint32_t DisplayWindowBase::MouseFlags() const
 {
     uint32_t flags = buttons_;
     if (IsKeyDown(vk::kShift))
@@ -58,7 +58,7 @@ uint32_t WindowBase::MouseFlags() const
     return flags;
 }
 
-void WindowBase::RawMouseMove(int x, int y)
+void DisplayWindowBase::RawMouseMove(int x, int y)
 {
     pointer_ = {x, y};
     if (!handler_ || destroyed_)
@@ -68,7 +68,7 @@ void WindowBase::RawMouseMove(int x, int y)
     handler_->OnMouseMove(x, y, MouseFlags());
 }
 
-void WindowBase::RawMouseButton(MouseButton button, bool down, int x, int y, uint64_t timeMs)
+void DisplayWindowBase::RawMouseButton(MouseButton button, bool down, int x, int y, uint64_t timeMs)
 {
     const uint32_t bit = button == MouseButton::Left    ? mouse_flag::kLeft
                          : button == MouseButton::Right ? mouse_flag::kRight
@@ -91,13 +91,13 @@ void WindowBase::RawMouseButton(MouseButton button, bool down, int x, int y, uin
         handler_->OnMouseDown(button, x, y, MouseFlags());
 }
 
-void WindowBase::RawWheel(int notches)
+void DisplayWindowBase::RawWheel(int notches)
 {
     if (notches != 0 && handler_ && !destroyed_)
         handler_->OnMouseWheel(pointer_.x, pointer_.y, notches * kWheelDelta, MouseFlags());
 }
 
-void WindowBase::RawKey(uint32_t vk, bool down, bool repeat, uint32_t scan, bool extended)
+void DisplayWindowBase::RawKey(uint32_t vk, bool down, bool repeat, uint32_t scan, bool extended)
 {
     if (vk == 0 || vk >= keys_.size())
         return;
@@ -125,9 +125,9 @@ void WindowBase::RawKey(uint32_t vk, bool down, bool repeat, uint32_t scan, bool
         handler_->OnChar(ch, 1, flags);
 }
 
-void WindowBase::RawText(std::string_view utf8) { RawGbkText(TypedTextToGbk(utf8)); }
+void DisplayWindowBase::RawText(std::string_view utf8) { RawGbkText(TypedTextToGbk(utf8)); }
 
-void WindowBase::RawGbkText(std::string_view gbk)
+void DisplayWindowBase::RawGbkText(std::string_view gbk)
 {
     for (char c : gbk) {
         if (!handler_ || destroyed_)
@@ -136,7 +136,7 @@ void WindowBase::RawGbkText(std::string_view gbk)
     }
 }
 
-void WindowBase::RawFocus(bool gained)
+void DisplayWindowBase::RawFocus(bool gained)
 {
     if (gained == focused_)
         return;
@@ -155,19 +155,19 @@ void WindowBase::RawFocus(bool gained)
         handler_->OnKillFocus();
 }
 
-void WindowBase::RawSize(int width, int height)
+void DisplayWindowBase::RawSize(int width, int height)
 {
     if (handler_ && !destroyed_)
         handler_->OnSize(width, height);
 }
 
-void WindowBase::RawClose()
+void DisplayWindowBase::RawClose()
 {
     if (handler_ && !destroyed_)
         handler_->OnClose();
 }
 
-void WindowBase::MarkDestroyed()
+void DisplayWindowBase::MarkDestroyed()
 {
     if (destroyed_)
         return;

@@ -1,22 +1,22 @@
 #pragma once
 // What every window back end shares: turning raw pointer, key and text input into the
-// messages of WindowHandler (double clicks, set-cursor before moves, key flags, control
+// messages of DisplayWindowHandler (double clicks, set-cursor before moves, key flags, control
 // characters from keys, GBK text bytes), the key-state table, the cursor display counter
 // and the damage list that feeds OnPaint.
 #include "platform/DoubleClick.h"
-#include "platform/Window.h"
-#include "platform/WindowHandler.h"
+#include "platform/DisplayWindow.h"
+#include "platform/DisplayWindowHandler.h"
 
 #include <array>
 #include <string_view>
 
 namespace platform {
 
-class WindowBase : public Window {
+class DisplayWindowBase : public DisplayWindow {
 public:
-    explicit WindowBase(const WindowStyle& style) : style_(style) {}
+    explicit DisplayWindowBase(const WindowStyle& style) : style_(style) {}
 
-    void SetHandler(WindowHandler* handler) override { handler_ = handler; }
+    void SetHandler(DisplayWindowHandler* handler) override { handler_ = handler; }
     const WindowStyle& Style() const override { return style_; }
 
     void Invalidate(const Rect& rect) override;
@@ -54,7 +54,7 @@ protected:
     virtual void ApplyCursorVisible(bool visible) = 0;
     virtual bool CapturedNow() const = 0;
 
-    WindowHandler* handler_ = nullptr;
+    DisplayWindowHandler* handler_ = nullptr;
     WindowStyle style_;
     std::vector<Rect> damage_;
     std::vector<Rect> painting_;

@@ -12,13 +12,13 @@
 
 namespace platform {
 
-class WindowHandler;
+class DisplayWindowHandler;
 
-class Window {
+class DisplayWindow {
 public:
-    virtual ~Window() = default;
+    virtual ~DisplayWindow() = default;
 
-    virtual void SetHandler(WindowHandler* handler) = 0;
+    virtual void SetHandler(DisplayWindowHandler* handler) = 0;
     virtual const WindowStyle& Style() const = 0;
 
     // Placement. Rectangles are in screen pixels; the client area covers the whole window.
