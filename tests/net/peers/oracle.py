@@ -47,6 +47,39 @@ OPS = {
 }
 
 
+def encode_message(record, arg):
+    """record: <5I msg_id, message_id, first_serial, type, needs_reply> + data -> frame stream."""
+    msg_id, message_id, serial, ftype, needs_reply = struct.unpack_from("<5I", record)
+    key, enc, comp = wire.parse_settings(arg)
+    body = wire.pack(wire.message(msg_id, record[20:]), key, enc, comp)
+    return b"".join(wire.message_frames(body, message_id, serial, needs_reply, ftype))
+
+
+def decode_stream(stream, arg):
+    """A stream holding the frames of one message -> <5I type, message_id, needs_reply,
+    first_serial, frames> + the unpacked message. Checks serials and piece order."""
+    key, _, _ = wire.parse_settings(arg)
+    raw_frames, rest = wire.cut_stream(stream)
+    if rest:
+        raise wire.WireError("trailing bytes")
+    fields = [f for f in (wire.parse_frame(r) for r in raw_frames) if f is not None]
+    for i, f in enumerate(fields):
+        if f["serial"] != fields[0]["serial"] + i or f["index"] != i + 1 or f["msg_id"] != fields[0]["msg_id"]:
+            raise wire.WireError("frame %d out of sequence" % i)
+        if f["last"] != (1 if i == len(fields) - 1 else 0) or f["crc_flag"] != 1:
+            raise wire.WireError("frame %d flags wrong" % i)
+        if any(f[z] for z in ("zero1", "zero2", "zero3", "zero4", "zero5")):
+            raise wire.WireError("reserved word set")
+    body = b"".join(f["piece"] for f in fields)
+    head = fields[0]
+    return struct.pack("<5I", head["type"], head["msg_id"], head["needs_reply"], head["serial"],
+                       len(fields)) + wire.unpack(body, key)
+
+
+OPS["encode-message"] = encode_message
+OPS["decode-stream"] = decode_stream
+
+
 def main(argv):
     op = argv[1]
     arg = argv[2] if len(argv) == 5 else ""

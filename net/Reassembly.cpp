@@ -1,0 +1,106 @@
+#include "net/Reassembly.h"
+
+#include "net/ByteOrder.h"
+
+#include <utility>
+
+namespace net {
+namespace {
+
+void AppendPiece(CBuffer& buffer, const ChunkHeader& header, const uint8_t* piece, uint32_t length,
+                 const ConnectionIdentity& who)
+{
+    if (header.pieceIndex == 1) {
+        buffer.Reset();
+        SocketContextRecord context;
+        context.socket = who.socket;
+        context.messageId = header.messageId;
+        context.needsReply = header.needsReply;
+        context.tag = who.tag;
+        uint8_t raw[kContextRecordSize];
+        context.Encode(raw);
+        buffer.Append(raw, sizeof raw);
+    }
+    uint8_t word[4];
+    WriteLe32(word, length);
+    buffer.Append(word, 4);
+    buffer.Append(piece, length);
+}
+
+// Appends the piece; on the last one moves the message out and clears the state.
+PieceResult Take(CBuffer& buffer, uint32_t& messageId, uint32_t& lastPiece, const ChunkHeader& header,
+                 const uint8_t* piece, uint32_t length, const ConnectionIdentity& who, CBuffer& completed)
+{
+    AppendPiece(buffer, header, piece, length, who);
+    if (!header.lastPiece)
+        return PieceResult::Appended;
+    completed = std::move(buffer);
+    messageId = 0;
+    lastPiece = 0;
+    return PieceResult::Complete;
+}
+
+} // namespace
+
+PieceResult PushAssembler::OnPiece(const ChunkHeader& header, const uint8_t* piece, uint32_t length,
+                                   const ConnectionIdentity& who, CBuffer& completed)
+{
+    if (messageId_ == 0) {
+        // A message whose first piece was lost is skipped piece by piece.
+        if (header.pieceIndex != 1)
+            return PieceResult::Ignored;
+        messageId_ = header.messageId;
+        lastPiece_ = 1;
+    } else if (header.messageId != messageId_ || header.pieceIndex != lastPiece_ + 1) {
+        Clear();
+        return PieceResult::Ignored;
+    } else {
+        lastPiece_ = header.pieceIndex;
+    }
+    return Take(buffer_, messageId_, lastPiece_, header, piece, length, who, completed);
+}
+
+void PushAssembler::Clear()
+{
+    buffer_.Reset();
+    messageId_ = 0;
+    lastPiece_ = 0;
+}
+
+void ReplyAssembler::SetAwaitedReply(uint32_t messageId)
+{
+    std::lock_guard guard(lock_);
+    buffer_.Reset();
+    awaitedId_ = messageId;
+    lastPiece_ = 0;
+}
+
+void ReplyAssembler::GetAwaitedReply(uint32_t& messageId, uint32_t& lastPiece) const
+{
+    std::lock_guard guard(lock_);
+    messageId = awaitedId_;
+    lastPiece = lastPiece_;
+}
+
+PieceResult ReplyAssembler::OnPiece(const ChunkHeader& header, const uint8_t* piece, uint32_t length,
+                                    const ConnectionIdentity& who, CBuffer& completed)
+{
+    std::lock_guard guard(lock_);
+    if (awaitedId_ == 0)
+        return PieceResult::Error;
+    if (header.messageId == awaitedId_ && header.pieceIndex == lastPiece_ + 1) {
+        lastPiece_ = header.pieceIndex;
+        return Take(buffer_, awaitedId_, lastPiece_, header, piece, length, who, completed);
+    }
+    const bool stale = static_cast<int32_t>(header.messageId) < static_cast<int32_t>(awaitedId_) ||
+                       (header.messageId == awaitedId_ && header.pieceIndex < lastPiece_ + 1);
+    if (stale)
+        return PieceResult::Ignored;
+    // Ahead of what is awaited: the awaited reply can no longer arrive whole.
+    buffer_.Reset();
+    awaitedId_ = 0;
+    lastPiece_ = 0;
+    return PieceResult::Error;
+}
+
+} // namespace net
