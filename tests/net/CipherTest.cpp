@@ -56,9 +56,9 @@ TEST_P(RijndaelEngines, StandardVectorsEncryptAndDecrypt)
 
 TEST_P(RijndaelEngines, ManyBlocksMatchPython)
 {
-    // Odd block counts exercise the eight-wide path and its tail.
+    // Odd block counts exercise the wide paths (8 and 32 blocks) and their tails.
     const Bytes key = RandomBytes(16, 7);
-    for (size_t blocks : {1u, 7u, 8u, 9u, 33u}) {
+    for (size_t blocks : {1u, 7u, 8u, 9u, 33u, 100u}) {
         const Bytes plain = RandomBytes(16 * blocks - 1, static_cast<uint32_t>(blocks));
         net::CRijndael aes(GetParam());
         ASSERT_TRUE(aes.SetKey(key.data(), 128));
