@@ -17,7 +17,8 @@ Rect GetDestinationBox(DrawParams& p) {
 }
 
 Rect IntersectClip(const Surface& surface, const DrawParams& p) {
-    const int mx = p.rawX - p.x, my = p.rawY - p.y;
+    // World to window: the clip moves by the same offset as the centre did.
+    const int mx = p.x - p.rawX, my = p.y - p.rawY;
     const Rect moved{p.clip.left + mx, p.clip.top + my, p.clip.right + mx, p.clip.bottom + my};
     Rect out;
     IntersectRect(out, Rect{0, 0, surface.width, surface.height}, moved);

@@ -1,5 +1,7 @@
 #include "engine/paint/PaintLog.h"
 
+#include "engine/util/EngineLog.h"
+
 namespace Lumora {
 namespace {
 
@@ -11,7 +13,10 @@ std::function<void(const std::string&)>& Sink() {
 } // namespace
 
 void PaintLog(const std::string& line) {
-    if (Sink()) Sink()(line);
+    if (Sink())
+        Sink()(line);
+    else
+        WriteDailyLog("%s", line.c_str());
 }
 
 void SetPaintLogSink(std::function<void(const std::string&)> sink) { Sink() = std::move(sink); }

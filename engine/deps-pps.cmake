@@ -1,2 +1,0 @@
-find_package(ZLIB REQUIRED)
-target_link_libraries(xl_engine PUBLIC ZLIB::ZLIB)

@@ -1,0 +1,211 @@
+#include "engine/paint/PaintModuleGDI.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "engine/GameCore.h"
+#include "engine/paint/Blitters.h"
+#include "engine/resource/ResourceModule.h"
+#include "engine/util/EngineLog.h"
+
+namespace Lumora {
+
+PaintModuleGDI::~PaintModuleGDI() = default;
+
+int PaintModuleGDI::Init() {
+    const int ok = PaintModule::Init();
+    if (ok) WriteRunLog("GDI PaintModule Load!");
+    if (GetCore()) GetCore()->SetSetting(18, 1);
+    return ok;
+}
+
+void PaintModuleGDI::Shutdown() {
+    background_.clear();
+    work_.clear();
+    present_.clear();
+    screen_.clear();
+    invalid_.clear();
+    width_ = height_ = 0;
+    PaintModule::Shutdown();
+}
+
+int PaintModuleGDI::ProcessMessage(uint32_t message, uintptr_t wparam, uintptr_t lparam) {
+    switch (message) {
+    case LUMORA_MSG_REPAINT:
+        Present();
+        return 0;
+    case LUMORA_MSG_RELEASE_SURFACE:
+        // The plane object owns its record and pixels; the painting side keeps no reference
+        // to them, so there is nothing to free here (freeing would be a second free).
+        return 0;
+    default:
+        return PaintModule::ProcessMessage(message, wparam, lparam);
+    }
+}
+
+void PaintModuleGDI::CreateBackBuffer(int width, int height) {
+    if (width == width_ && height == height_) return;
+    width = std::max(0, width);
+    height = std::max(0, height);
+    const size_t n = size_t(width) * height;
+    background_.assign(n, 0);
+    work_.assign(n, 0);
+    present_.assign(n, 0);
+    const uint32_t bytes = bitsPerPixel_ / 8;
+    // Device rows are padded to an even number of bytes; converters write with this stride.
+    screenStride_ = bytes == 4 ? size_t(width) * 4 : (size_t(width) * bytes + 1) & ~size_t(1);
+    screen_.assign(bytes == 4 ? 0 : screenStride_ * height, 0);
+    width_ = width;
+    height_ = height;
+}
+
+void PaintModuleGDI::CopyRects(const std::vector<uint32_t>& from, std::vector<uint32_t>& to,
+                               const std::vector<Rect>& rects) const {
+    for (Rect r : rects) {
+        r.left = std::max(r.left, 0);
+        r.top = std::max(r.top, 0);
+        r.right = std::min(r.right, width_);
+        r.bottom = std::min(r.bottom, height_);
+        r.left = std::min(r.left, r.right);
+        r.top = std::min(r.top, r.bottom);
+        for (int y = r.top; y < r.bottom; ++y)
+            std::memcpy(&to[size_t(y) * width_ + r.left], &from[size_t(y) * width_ + r.left],
+                        size_t(r.right - r.left) * 4);
+    }
+}
+
+void PaintModuleGDI::RenderFrame(int32_t centreX, int32_t centreY, const std::vector<Rect>& rects,
+                                 const std::vector<FrameItem>& items) {
+    viewX_ = centreX;
+    viewY_ = centreY;
+    viewLeft_ = centreX - (width_ + 1) / 2;
+    viewTop_ = centreY - (height_ + 1) / 2;
+    CopyRects(background_, work_, rects);
+    for (const FrameItem& item : items)
+        if (item.geometry) DrawRecord(*item.geometry, item.picture);
+    CopyRects(work_, present_, rects);
+    UploadFrame();
+    invalid_.insert(invalid_.end(), rects.begin(), rects.end());
+}
+
+void PaintModuleGDI::DrawRecord(const ObjectGeometry& geometry, CPglPic* picture) {
+    if (!picture) return;
+    if (!picture->IsCurrent() && !RefreshPicture(*picture)) return;
+    if (picture->IsNotDrawable()) return;
+    DrawPicture(geometry, *picture);
+}
+
+void PaintModuleGDI::DrawPicture(const ObjectGeometry& g, CPglPic& picture) {
+    if (work_.empty()) return;
+    PictureInfo info;
+    picture.GetInfo(info);
+    if (!info.image) return;
+    const ImageRecord& img = *info.image;
+    Surface surface{reinterpret_cast<uint8_t*>(work_.data()), width_, height_, bitsPerPixel_ / 8, kColourKey};
+    // Geometry arrives relative to the viewport's top-left (window coordinates); the clip
+    // rectangle stays in engine coordinates and is moved by the viewport's offset.
+    DrawParams p;
+    p.angle = g.angle;
+    p.x = int32_t(std::trunc(g.x));
+    p.y = int32_t(std::trunc(g.y));
+    p.rawX = int32_t(std::trunc(g.x + viewLeft_));
+    p.rawY = int32_t(std::trunc(g.y + viewTop_));
+    p.width = int32_t(std::trunc(g.width));
+    p.height = int32_t(std::trunc(g.height));
+    p.radius = RotationRadius(p.width, p.height);
+    p.flags = g.flags;
+    p.clip = g.clip;
+    const int frame = int(WrapFrame(info.frame, img.frames));
+    Lumora::DrawPicture(surface, p, img, info.srcX, int(img.height) * frame + info.srcY, info.width, info.height,
+                        g.alpha, info.key);
+}
+
+bool PaintModuleGDI::LoadImage(const ResourceKey& key) {
+    if (!resources_ || !resources_->Exists(key)) return false;
+    ResourceRecord* res = resources_->Load(key);
+    if (!res || !res->Data()) return false;
+    ImageRecord img;
+    const bool ok = DecodeImage(res->Data(), res->DataSize(), res->typeHash, img);
+    resources_->ReleaseData(key);  // kept when the bytes could not be read again
+    if (!ok) return false;
+    img.loaded = 1;
+    return AddImage(key, std::move(img));
+}
+
+void PaintModuleGDI::DrawImageAt(const PictureInfo& info, int x, int y, int width, int height, double angle) {
+    if (!info.image || background_.empty()) return;
+    Surface surface{reinterpret_cast<uint8_t*>(background_.data()), width_, height_, bitsPerPixel_ / 8, kColourKey};
+    DrawParams p;
+    p.angle = angle;
+    p.x = p.rawX = x + width / 2;
+    p.y = p.rawY = y + height / 2;
+    p.width = width;
+    p.height = height;
+    const ImageRecord& img = *info.image;
+    const int frame = int(WrapFrame(info.frame, img.frames));
+    Lumora::DrawPicture(surface, p, img, info.srcX, int(img.height) * frame + info.srcY, info.width, info.height,
+                        1.0, info.key);
+}
+
+int PaintModuleGDI::ClearBackground(uint32_t colour) {
+    const uint32_t px = ((colour >> 16) & 0xFF) | (colour & 0xFF00) | (colour & 0xFF) << 16 | 0xFF000000u;
+    std::fill(background_.begin(), background_.end(), px);
+    return int(background_.size());
+}
+
+void PaintModuleGDI::GetBackgroundSurface(Surface& out) {
+    out = {reinterpret_cast<uint8_t*>(background_.data()), width_, height_, bitsPerPixel_, kColourKey};
+}
+
+void PaintModuleGDI::CopyImage(ImageRecord& destination, const ImageRecord& source) {
+    CopyImageRecord(source, destination, true);
+    destination.loaded = 1;
+    destination.time = 0;
+    destination.reserved = 0;
+}
+
+void PaintModuleGDI::FreeImageData(ImageRecord* record) {
+    if (record) FreeImageRecord(*record);
+}
+
+const uint8_t* PaintModuleGDI::ScreenPixels() const {
+    return bitsPerPixel_ == 32 ? reinterpret_cast<const uint8_t*>(present_.data()) : screen_.data();
+}
+
+void PaintModuleGDI::UploadFrame() {
+    switch (bitsPerPixel_) {
+    case 32:
+        return;  // the present buffer is the screen's format
+    case 24:
+        for (int y = 0; y < height_; ++y) {
+            uint8_t* row = &screen_[size_t(y) * screenStride_];
+            for (int x = 0; x < width_; ++x) std::memcpy(row + 3 * x, &present_[size_t(y) * width_ + x], 3);
+        }
+        return;
+    case 16:
+        for (int y = 0; y < height_; ++y) {
+            uint8_t* row = &screen_[size_t(y) * screenStride_];
+            for (int x = 0; x < width_; ++x) {
+                const uint32_t p = present_[size_t(y) * width_ + x];
+                const uint32_t b = p & 0xFF, g = (p >> 8) & 0xFF, r = (p >> 16) & 0xFF;
+                const uint16_t v = uint16_t(((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3));
+                row[2 * x] = uint8_t(v);
+                row[2 * x + 1] = uint8_t(v >> 8);
+            }
+        }
+        return;
+    default: {
+        uint32_t code = kPaintErrorDepth;
+        SendMessage(LUMORA_MODULE_ERROR_SINK, kPaintErrorDepth, reinterpret_cast<uintptr_t>(&code), 0);
+        return;
+    }
+    }
+}
+
+void PaintModuleGDI::Present() {
+    if (presenter_) presenter_(ScreenPixels(), width_, height_, screenStride_, invalid_);
+    invalid_.clear();
+}
+
+} // namespace Lumora

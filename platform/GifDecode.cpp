@@ -1,0 +1,125 @@
+// GIF through giflib: frames composed on the logical screen with their disposal, delays in ms;
+// paletted when every frame uses one colour table, true colour otherwise.
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/ImageDecode.h"
+#include "platform/MemoryReader.h"
+
+namespace platform {
+namespace {
+
+int ReadFromMemory(GifFileType* gif, GifByteType* out, int n) {
+    return int(static_cast<MemoryReader*>(gif->UserData)->Take(out, size_t(n < 0 ? 0 : n)));
+}
+
+struct GifGuard {
+    GifFileType* gif = nullptr;
+    ~GifGuard() {
+        int err;
+        if (gif) DGifCloseFile(gif, &err);
+    }
+};
+
+bool SameMap(const ColorMapObject* a, const ColorMapObject* b) {
+    if (a == b) return true;
+    if (!a || !b || a->ColorCount != b->ColorCount) return false;
+    return std::memcmp(a->Colors, b->Colors, sizeof(GifColorType) * size_t(a->ColorCount)) == 0;
+}
+
+} // namespace
+
+bool DecodeGif(const uint8_t* data, size_t size, DecodedPicture& out) {
+    MemoryReader reader{data, size, 0};
+    int err = 0;
+    GifGuard g;
+    g.gif = DGifOpen(&reader, ReadFromMemory, &err);
+    if (!g.gif || DGifSlurp(g.gif) != GIF_OK || g.gif->ImageCount < 1) return false;
+    GifFileType* gif = g.gif;
+    const uint32_t W = uint32_t(gif->SWidth), H = uint32_t(gif->SHeight), n = uint32_t(gif->ImageCount);
+    if (W == 0 || H == 0 || uint64_t(W) * H * n * 4 > kMaxDecodedBytes) return false;
+
+    std::vector<const ColorMapObject*> maps(n);
+    std::vector<GraphicsControlBlock> gcb(n);
+    bool sameTable = true;
+    for (uint32_t f = 0; f < n; ++f) {
+        const SavedImage& im = gif->SavedImages[f];
+        maps[f] = im.ImageDesc.ColorMap ? im.ImageDesc.ColorMap : gif->SColorMap;
+        if (!maps[f]) return false;
+        gcb[f] = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+        DGifSavedExtensionToGCB(gif, int(f), &gcb[f]);
+        sameTable = sameTable && SameMap(maps[f], maps[0]);
+    }
+    out.width = W;
+    out.height = H;
+    out.frames = n;
+    const int firstKey = gcb[0].TransparentColor;
+    const size_t bpp = sameTable ? 1 : 4;
+    const size_t frameBytes = size_t(W) * H * bpp;
+    out.pixels.resize(frameBytes * n);
+    // Paletted canvases start with the key (or the background index), true colour ones empty.
+    const uint8_t fillIndex = uint8_t(firstKey >= 0 ? firstKey : gif->SBackGroundColor);
+    std::vector<uint8_t> canvas(frameBytes, sameTable ? fillIndex : 0), saved;
+    for (uint32_t f = 0; f < n; ++f) {
+        const SavedImage& im = gif->SavedImages[f];
+        const GifImageDesc& d = im.ImageDesc;
+        if (gcb[f].DisposalMode == DISPOSE_PREVIOUS) saved = canvas;
+        const int key = gcb[f].TransparentColor;
+        for (int y = 0; y < d.Height; ++y) {
+            const int sy = d.Top + y;
+            if (sy < 0 || uint32_t(sy) >= H) continue;
+            for (int x = 0; x < d.Width; ++x) {
+                const int sx = d.Left + x;
+                if (sx < 0 || uint32_t(sx) >= W) continue;
+                const int index = im.RasterBits[size_t(y) * d.Width + x];
+                if (index == key) continue;
+                const size_t at = (size_t(sy) * W + sx) * bpp;
+                if (sameTable) {
+                    canvas[at] = uint8_t(index);
+                } else if (index < maps[f]->ColorCount) {
+                    const GifColorType& c = maps[f]->Colors[index];
+                    canvas[at] = c.Blue;
+                    canvas[at + 1] = c.Green;
+                    canvas[at + 2] = c.Red;
+                    canvas[at + 3] = 255;
+                }
+            }
+        }
+        std::memcpy(out.pixels.data() + frameBytes * f, canvas.data(), frameBytes);
+        if (gcb[f].DisposalMode == DISPOSE_BACKGROUND) {
+            for (int y = std::max(0, d.Top); y < std::min<int>(int(H), d.Top + d.Height); ++y)
+                for (int x = std::max(0, d.Left); x < std::min<int>(int(W), d.Left + d.Width); ++x) {
+                    uint8_t* p = &canvas[(size_t(y) * W + x) * bpp];
+                    if (sameTable) *p = fillIndex;
+                    else std::memset(p, 0, 4);
+                }
+        } else if (gcb[f].DisposalMode == DISPOSE_PREVIOUS && !saved.empty()) {
+            canvas = saved;
+        }
+    }
+    if (n > 1) {
+        out.flags |= DecodedPicture::kAnimated;
+        for (uint32_t f = 0; f < n; ++f) out.delays.push_back(gcb[f].DelayTime ? uint32_t(gcb[f].DelayTime) * 10 : 40);
+    }
+    if (sameTable) {
+        out.flags |= DecodedPicture::kPaletted;
+        for (int i = 0; i < maps[0]->ColorCount; ++i)
+            out.palette.insert(out.palette.end(), {maps[0]->Colors[i].Red, maps[0]->Colors[i].Green, maps[0]->Colors[i].Blue});
+        out.transparent = 256;
+        if (firstKey >= 0) {
+            out.transparent = uint32_t(firstKey);
+            if (std::memchr(out.pixels.data(), firstKey, out.pixels.size())) out.flags |= DecodedPicture::kTransparent;
+        }
+        return true;
+    }
+    for (size_t i = 3; i < out.pixels.size(); i += 4)
+        if (out.pixels[i] == 0) {
+            out.flags |= DecodedPicture::kAlpha;
+            break;
+        }
+    return true;
+}
+
+} // namespace platform
