@@ -88,19 +88,35 @@ i32 BaseWins(CMJCalclator& calc, CardLay lay, CardIndex won) {
   return calc.CanHuLay(lay, TileOfIndex(won, 3), -1, -1, c1, c2, w, 0, 0, d, 1);
 }
 
+// The faces the units of a detail hold; a joker's place counts under `jokerIndex`.
+CardLay LayOfUnits(const HU_DETAIL& d, CardIndex jokerIndex = 0) {
+  CardLay lay{};
+  for (int u = 0; u < d.ReadableUnits(); ++u) {
+    const HU_UNIT& unit = d.units[u];
+    const int size = unit.nType == 1 || unit.nType == 2 ? 3 : (unit.nType == 4 ? 2 : (unit.nType == 8 ? 4 : 0));
+    for (int k = 0; k < size; ++k) ++lay[unit.nValues[k] < 0 ? jokerIndex : unit.nValues[k]];
+  }
+  return lay;
+}
+
 TEST(Properties, HandsBuiltFromSetsAndAPairWin) {
   CMJCalclator calc;
   std::mt19937 rng(20261207);
   for (int n = 0; n < 3000; ++n) {
     const CardLay lay = ForwardHand(rng, {0, 1, 2});
     ASSERT_TRUE(OracleWins(lay));
-    ASSERT_EQ(BaseWins(calc, lay, RandomHeldFace(rng, lay)), 8) << n;
+    const CardIndex won = RandomHeldFace(rng, lay);
+    ASSERT_EQ(BaseWins(calc, lay, won), 8) << n;
+    CardLay hand = lay;
+    --hand[won];
+    HU_DETAIL split{};
+    i32 c1 = 0, c2 = 0, w = 0;
+    calc.CanHuLay(hand, TileOfIndex(won, 0), -1, -1, c1, c2, w, 0, 0, split, 1);
+    ASSERT_EQ(LayOfUnits(split), lay) << "the units reassemble the hand";
     // Thirteen of its tiles never split into sets and one pair.
     CardLay thirteen = lay;
     --thirteen[RandomHeldFace(rng, lay)];
-    HU_DETAIL d{};
-    i32 c1 = 0, c2 = 0, w = 0;
-    ASSERT_EQ(calc.CanHuLay(thirteen, -1, -1, -1, c1, c2, w, 0, 0, d, 2), 0);
+    ASSERT_EQ(calc.CanHuLay(thirteen, -1, -1, -1, c1, c2, w, 0, 0, split, 2), 0);
   }
 }
 
@@ -173,6 +189,9 @@ TEST(Properties, SuitPermutationAndRankReversalKeepVerdictAndFan) {
     const i32 winFlags = n % 2 ? 1 : 2;
     const i32 fan = BestFan(calc, lay, won, 2, winFlags);
     ASSERT_GE(fan, 1) << n;
+    HU_DETAIL best{};
+    calc.CalcBestHuFan(0, TileOfIndex(won, 3), best, winFlags);
+    ASSERT_EQ(LayOfUnits(best), lay) << n;
     const CardLay rotated = MapFaces(lay, rotate, false);
     const CardIndex rotatedWon = rotate[won / 10] * 10 + won % 10;
     EXPECT_EQ(BestFan(calc, rotated, rotatedWon, 1, winFlags), fan) << n;
@@ -182,6 +201,28 @@ TEST(Properties, SuitPermutationAndRankReversalKeepVerdictAndFan) {
     if (holdsSuit0) {
       EXPECT_EQ(BestFan(calc, lay, won, 0, winFlags), 0) << "the hand holds its missing suit";
     }
+  }
+}
+
+TEST(Properties, WildJokersStandInForAnyTileOfAWinningHand) {
+  CMJCalclator calc;
+  std::mt19937 rng(31);
+  const TileId joker = hands::TileOf(3, 1);  // an honour face, so no joker is also needed as itself
+  for (int n = 0; n < 1500; ++n) {
+    CardLay lay = ForwardHand(rng, {0, 1, 2});
+    const int jokers = 1 + n % 2;
+    for (int k = 0; k < jokers; ++k) --lay[RandomHeldFace(rng, lay)];
+    lay[31] = jokers;
+    const CardIndex won = RandomHeldFace(rng, lay);
+    --lay[won];
+    HU_DETAIL d{};
+    ASSERT_EQ(calc.CanHuInLay(lay, TileOfIndex(won, 3), joker, -1, 1, 0, d, 2), 8) << n;
+    ++lay[won];
+    lay[31] = 0;
+    CardLay units = LayOfUnits(d, 31);
+    EXPECT_EQ(units[31], jokers) << n;
+    units[31] = 0;
+    EXPECT_EQ(units, lay) << n;
   }
 }
 
