@@ -1,0 +1,109 @@
+#include "platform/Event.h"
+
+#include "platform/Clock.h"
+#include "platform/WakeSignal.h"
+
+#include <algorithm>
+
+namespace platform {
+
+Event::Event(Mode mode, bool initiallySet) : manual_(mode == Mode::kManual), set_(initiallySet) {}
+
+void Event::Set()
+{
+    std::vector<WakeSignal*> watchers;
+    {
+        std::lock_guard lock(mutex_);
+        set_ = true;
+        watchers = watchers_;
+    }
+    for (WakeSignal* w : watchers)
+        w->Bump();
+}
+
+void Event::Reset()
+{
+    std::lock_guard lock(mutex_);
+    set_ = false;
+}
+
+bool Event::IsSet() const
+{
+    std::lock_guard lock(mutex_);
+    return set_;
+}
+
+bool Event::TryTake()
+{
+    std::lock_guard lock(mutex_);
+    if (!set_)
+        return false;
+    if (!manual_)
+        set_ = false;
+    return true;
+}
+
+void Event::AddWatcher(WakeSignal* signal)
+{
+    std::lock_guard lock(mutex_);
+    watchers_.push_back(signal);
+}
+
+void Event::RemoveWatcher(WakeSignal* signal)
+{
+    std::lock_guard lock(mutex_);
+    auto it = std::find(watchers_.begin(), watchers_.end(), signal);
+    if (it != watchers_.end())
+        watchers_.erase(it);
+}
+
+bool Event::Wait(uint32_t timeoutMs)
+{
+    Event* self = this;
+    return WaitAny(std::span<Event* const>(&self, 1), timeoutMs) == 0;
+}
+
+EventWatch::EventWatch(std::span<Event* const> events, WakeSignal& signal) : events_(events), signal_(signal)
+{
+    for (Event* e : events_)
+        e->AddWatcher(&signal_);
+}
+
+EventWatch::~EventWatch()
+{
+    for (Event* e : events_)
+        e->RemoveWatcher(&signal_);
+}
+
+int EventWatch::TakeFirst() const
+{
+    for (size_t i = 0; i < events_.size(); ++i)
+        if (events_[i]->TryTake())
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::optional<uint64_t> DeadlineAfter(uint32_t timeoutMs)
+{
+    if (timeoutMs == kInfinite)
+        return std::nullopt;
+    return CurrentClock().NowMs() + timeoutMs;
+}
+
+int WaitAny(std::span<Event* const> events, uint32_t timeoutMs)
+{
+    const auto deadline = DeadlineAfter(timeoutMs);
+    WakeSignal signal;
+    EventWatch watch(events, signal);
+    for (;;) {
+        const uint64_t seen = signal.Seq();
+        if (int i = watch.TakeFirst(); i >= 0)
+            return i;
+        if (!signal.WaitChanged(seen, deadline)) {
+            const int i = watch.TakeFirst();
+            return i >= 0 ? i : kWaitTimeout;
+        }
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,36 @@
+#pragma once
+// Drives the calling thread's message loop under a manual clock, for deterministic tests: time
+// moves only in Advance, timers fire in deadline order at their exact times, and after each step
+// the queue is run until nothing waits.
+#include "platform/Clock.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace platform {
+
+class ManualLoop {
+public:
+    // Installs `clock` as the current clock until destruction.
+    explicit ManualLoop(ManualClock& clock);
+    ~ManualLoop();
+    ManualLoop(const ManualLoop&) = delete;
+    ManualLoop& operator=(const ManualLoop&) = delete;
+
+    // Dispatches until no message waits (timers not yet due do not count); the count dispatched.
+    // Stops at a quit message, which is kept in QuitCode.
+    size_t RunUntilIdle();
+
+    // Moves time forward by `ms`, stopping at every timer deadline on the way (a 5 ms timer fires
+    // once per 5 ms), and runs until idle at each stop.
+    void Advance(uint64_t ms);
+
+    std::optional<int> QuitCode() const { return quitCode_; }
+
+private:
+    ManualClock& clock_;
+    std::optional<int> quitCode_;
+};
+
+} // namespace platform

@@ -1,0 +1,221 @@
+#include "platform/MessageQueue.h"
+
+#include "platform/Clock.h"
+#include "platform/Window.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace platform {
+
+void SentCall::Finish(std::optional<intptr_t> value)
+{
+    result = value.value_or(0);
+    ran = value.has_value();
+    done.store(true, std::memory_order_release);
+    if (sender)
+        sender->Bump();
+}
+
+MessageQueue::MessageQueue(ThreadId owner) : owner_(owner) {}
+
+bool MessageQueue::Post(const Message& message)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (closed_)
+            return false;
+        posted_.push_back(message);
+    }
+    signal_->Bump();
+    return true;
+}
+
+bool MessageQueue::Send(std::shared_ptr<SentCall> call)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (closed_)
+            return false;
+        sent_.push_back(std::move(call));
+    }
+    signal_->Bump();
+    return true;
+}
+
+void MessageQueue::PostQuit(int exitCode)
+{
+    {
+        std::lock_guard lock(mutex_);
+        quitCode_ = exitCode;
+    }
+    signal_->Bump();
+}
+
+void MessageQueue::Invalidate(WindowId window)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (std::find(invalid_.begin(), invalid_.end(), window) != invalid_.end())
+            return;
+        invalid_.push_back(window);
+    }
+    signal_->Bump();
+}
+
+std::shared_ptr<SentCall> MessageQueue::PopSent()
+{
+    std::lock_guard lock(mutex_);
+    if (sent_.empty())
+        return nullptr;
+    auto call = std::move(sent_.front());
+    sent_.pop_front();
+    return call;
+}
+
+void MessageQueue::RunSentCalls()
+{
+    while (auto call = PopSent())
+        call->Finish(call->work());
+}
+
+bool MessageQueue::HasSentCalls() const
+{
+    std::lock_guard lock(mutex_);
+    return !sent_.empty();
+}
+
+std::optional<Message> MessageQueue::Take(bool remove)
+{
+    RunSentCalls();
+    std::lock_guard lock(mutex_);
+    if (!posted_.empty()) {
+        Message m = posted_.front();
+        if (remove)
+            posted_.pop_front();
+        return m;
+    }
+    if (quitCode_) {
+        Message m{0, kMsgQuit, static_cast<uintptr_t>(*quitCode_), 0};
+        if (remove)
+            quitCode_.reset();
+        return m;
+    }
+    if (!invalid_.empty()) {
+        Message m{invalid_.front(), kMsgPaint, 0, 0};
+        if (remove)
+            invalid_.erase(invalid_.begin());
+        return m;
+    }
+    if (!timers_.Empty())
+        return timers_.TakeDue(CurrentClock().NowMs(), remove);
+    return std::nullopt;
+}
+
+void MessageQueue::SetTimer(WindowId window, uint32_t timerId, uint32_t periodMs)
+{
+    {
+        std::lock_guard lock(mutex_);
+        timers_.Set(window, timerId, periodMs, CurrentClock().NowMs());
+    }
+    signal_->Bump(); // a sleeping owner must take the new deadline into account
+}
+
+bool MessageQueue::KillTimer(WindowId window, uint32_t timerId)
+{
+    std::lock_guard lock(mutex_);
+    return timers_.Kill(window, timerId);
+}
+
+void MessageQueue::ForgetWindow(WindowId window)
+{
+    std::lock_guard lock(mutex_);
+    timers_.KillAll(window);
+    std::erase(invalid_, window);
+}
+
+std::optional<uint64_t> MessageQueue::NextTimerDeadline() const
+{
+    std::lock_guard lock(mutex_);
+    return timers_.NextDeadline();
+}
+
+void MessageQueue::Close()
+{
+    std::deque<std::shared_ptr<SentCall>> orphans;
+    {
+        std::lock_guard lock(mutex_);
+        if (closed_)
+            return;
+        closed_ = true;
+        posted_.clear();
+        orphans.swap(sent_);
+    }
+    for (auto& call : orphans)
+        call->Finish(std::nullopt);
+}
+
+bool MessageQueue::Closed() const
+{
+    std::lock_guard lock(mutex_);
+    return closed_;
+}
+
+namespace {
+
+std::mutex g_registryMutex;
+std::unordered_map<ThreadId, std::shared_ptr<MessageQueue>>& Registry()
+{
+    static auto* registry = new std::unordered_map<ThreadId, std::shared_ptr<MessageQueue>>;
+    return *registry;
+}
+
+// Owns the calling thread's queue and closes it when the thread ends.
+struct QueueHolder {
+    std::shared_ptr<MessageQueue> queue;
+    ~QueueHolder() { Release(); }
+    void Release()
+    {
+        if (!queue)
+            return;
+        {
+            std::lock_guard lock(g_registryMutex);
+            Registry().erase(queue->Owner());
+        }
+        detail::ForgetThreadWindows(queue->Owner());
+        queue->Close();
+        queue.reset();
+    }
+};
+thread_local QueueHolder t_queue;
+
+} // namespace
+
+std::shared_ptr<MessageQueue> CurrentQueueShared()
+{
+    if (!t_queue.queue) {
+        auto queue = std::make_shared<MessageQueue>(CurrentThreadId());
+        std::lock_guard lock(g_registryMutex);
+        Registry()[queue->Owner()] = queue;
+        t_queue.queue = std::move(queue);
+    }
+    return t_queue.queue;
+}
+
+MessageQueue& CurrentQueue()
+{
+    if (!t_queue.queue)
+        CurrentQueueShared();
+    return *t_queue.queue;
+}
+
+std::shared_ptr<MessageQueue> FindQueue(ThreadId thread)
+{
+    std::lock_guard lock(g_registryMutex);
+    auto it = Registry().find(thread);
+    return it == Registry().end() ? nullptr : it->second;
+}
+
+void CloseCurrentQueue() { t_queue.Release(); }
+
+} // namespace platform
