@@ -3,6 +3,7 @@
 // underline is the cell's last row, and every request is recorded.
 #include "platform/GlyphSource.h"
 
+#include <string>
 #include <vector>
 
 namespace enginetest {
@@ -14,6 +15,7 @@ public:
     const platform::GlyphMask& Glyph(const platform::GlyphRequest& r) override
     {
         requests.push_back(r);
+        faces.emplace_back(r.face); // the request's view dies with the call
         mask_.width = r.cellWidth;
         mask_.height = r.size;
         mask_.coverage.assign(static_cast<size_t>(r.cellWidth) * r.size, r.codePoint > 0x20 ? coverage_ : 0);
@@ -31,6 +33,7 @@ public:
     }
 
     std::vector<platform::GlyphRequest> requests;
+    std::vector<std::string> faces;
 
 private:
     uint8_t coverage_;

@@ -1,0 +1,46 @@
+#pragma once
+// The records of timed actions and of the groups that order them, as the object module keeps
+// them. The action kinds themselves fill the parameters and supply the step function.
+#include "engine/object/EventRecord.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Lumora {
+
+class GameCore;
+class PObject;
+struct ActionGroup;
+
+// Called as step(target, parameters, core, ms since the action started); nonzero when done.
+using ActionStep = int (*)(PObject* target, void* parameters, GameCore* core, uint32_t elapsedMs);
+
+struct ActionRecord {
+    uint64_t id = 0;
+    ActionGroup* group = nullptr;
+    PObject* target = nullptr;
+    uint32_t targetId = 0;   // taken from the target when the action is added
+    uint32_t waiting = 0;    // 1 while its group has not started
+    uint32_t cancelled = 0;
+    uint32_t startTime = 0;  // engine ms; 0 = not started
+    uint32_t lastStep = 0;
+    uint32_t period = 0;     // the step runs when now >= last step + period
+    alignas(std::max_align_t) unsigned char parameters[64] = {};
+    ActionStep step = nullptr;
+    EventRecord completion;  // code 0: none
+    ActionRecord* next = nullptr;
+};
+
+struct ActionGroup {
+    uint64_t id = 0;
+    ActionGroup* parent = nullptr;
+    ActionGroup* predecessor = nullptr; // must finish before this group starts
+    ActionGroup* successor = nullptr;
+    ActionGroup* firstChild = nullptr;
+    ActionGroup* nextSibling = nullptr;
+    uint32_t pending = 0;               // actions and child groups not yet finished
+    uint32_t open = 0;                  // still being filled: the current group or one above it
+    uint32_t finished = 0;              // everything in it ended while it was still open
+};
+
+} // namespace Lumora

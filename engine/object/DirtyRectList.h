@@ -1,0 +1,26 @@
+#pragma once
+// The rectangles that changed since the last frame, cut to the viewport and merged as they
+// arrive so that a moving object makes one growing rectangle rather than many.
+#include "engine/geometry/ObjectGeometry.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace Lumora {
+
+class DirtyRectList {
+public:
+    // Past this many disjoint rectangles (a long time without frames, as while the window is
+    // minimised) the list becomes the whole viewport instead of growing and merging ever slower.
+    static constexpr size_t kCollapseLimit = 64;
+
+    void Add(const Rect& rect, const Rect& viewport);
+    void Clear() { rects_.clear(); }
+    bool Empty() const { return rects_.empty(); }
+    const std::vector<Rect>& Rects() const { return rects_; }
+
+private:
+    std::vector<Rect> rects_;
+};
+
+} // namespace Lumora

@@ -1,0 +1,207 @@
+// The object module's half of drawing: dirty rectangles, the draw list in back-to-front order,
+// and the frame of render records handed to the painting module.
+#include "engine/object/FrameRecord.h"
+#include "engine/object/ObjectModule.h"
+#include "engine/object/PObject.h"
+
+#include "engine/GameCore.h"
+#include "engine/geometry/Geometry.h"
+#include "engine/util/MemPool.h"
+
+#include <mutex>
+
+namespace Lumora {
+
+FrameRecord::~FrameRecord()
+{
+    while (first) {
+        RenderRecord* next = first->next;
+        if (pool)
+            pool->Free(first);
+        else
+            delete first;
+        first = next;
+    }
+}
+
+size_t FrameRecord::RecordCount() const
+{
+    size_t n = 0;
+    for (const RenderRecord* r = first; r; r = r->next)
+        ++n;
+    return n;
+}
+
+// A rotated picture is drawn around its truncated centre with a truncated radius, which can
+// pass the bounding square by a pixel (centres left of or above the origin): the square grows
+// by one pixel each way so that whatever the object drew is repainted when it changes.
+Rect ObjectModule::ScreenRect(const ObjectGeometry& g)
+{
+    Rect r = BoundingRect(g);
+    if (g.angle != 0 && r.right > r.left)
+        r = Rect{r.left - 1, r.top - 1, r.right + 1, r.bottom + 1};
+    if (g.flags & OBJ_CLIP) {
+        Rect cut;
+        IntersectRect(cut, r, g.clip);
+        return cut;
+    }
+    return r;
+}
+
+bool ObjectModule::IsDrawable(const ObjectGeometry& g) const
+{
+    Rect meet;
+    return g.active && !(g.flags & OBJ_HIDDEN) && IntersectRect(meet, ScreenRect(g), viewport_);
+}
+
+ObjectModule::ObjectRecord* ObjectModule::RecordOf(uint32_t id)
+{
+    auto found = records_.find(id);
+    return found == records_.end() ? nullptr : &found->second;
+}
+
+void ObjectModule::AddDirtyRect(const Rect& rect)
+{
+    std::lock_guard lock(ModuleLock());
+    dirty_.Add(rect, viewport_);
+}
+
+// Back to front: layer, then z, then id, read from the objects as they are now.
+void ObjectModule::InsertDrawOrder(ObjectRecord* record)
+{
+    const ObjectGeometry& g = record->object->Geometry();
+    const uint32_t id = record->object->GetId();
+    auto it = drawList_.begin();
+    for (; it != drawList_.end(); ++it) {
+        const ObjectGeometry& e = (*it)->object->Geometry();
+        if (e.layer > g.layer || (e.layer == g.layer && (e.z > g.z || (e.z == g.z && (*it)->object->GetId() > id))))
+            break;
+    }
+    record->drawPosition = drawList_.insert(it, record);
+    record->inDrawList = true;
+}
+
+void ObjectModule::RemoveFromDrawList(ObjectRecord* record)
+{
+    if (record->inDrawList) {
+        drawList_.erase(record->drawPosition);
+        record->inDrawList = false;
+    }
+}
+
+void ObjectModule::UpdateObject(PObject* object)
+{
+    if (!object)
+        return;
+    std::lock_guard lock(ModuleLock());
+    ObjectRecord* record = RecordOf(object->GetId());
+    if (!record || record->object != object)
+        return;
+    const ObjectGeometry& now = object->Geometry();
+    const Rect r = ScreenRect(now);
+    // Any change of the covered rectangle, the clip's included, repaints where it was.
+    const Rect before = ScreenRect(record->snapshot);
+    if (!(before == r))
+        AddDirtyRect(before);
+    AddDirtyRect(r);
+    record->snapshot = now;
+    RemoveFromDrawList(record);
+    if (IsDrawable(now))
+        InsertDrawOrder(record);
+}
+
+void ObjectModule::RebuildDrawList()
+{
+    std::lock_guard lock(ModuleLock());
+    for (ObjectRecord* record : drawList_)
+        record->inDrawList = false;
+    drawList_.clear();
+    for (auto& [id, record] : records_) {
+        record.snapshot = record.object->Geometry();
+        if (IsDrawable(record.snapshot)) {
+            InsertDrawOrder(&record);
+            AddDirtyRect(ScreenRect(record.snapshot));
+        }
+    }
+}
+
+void ObjectModule::SetViewportSize(int width, int height)
+{
+    viewport_.left = centreX_ - (width + 1) / 2;
+    viewport_.top = centreY_ - (height + 1) / 2;
+    viewport_.right = viewport_.left + width;
+    viewport_.bottom = viewport_.top + height;
+    RebuildDrawList();
+}
+
+void ObjectModule::SetViewportCentre(int x, int y)
+{
+    const int dx = x - centreX_, dy = y - centreY_;
+    viewport_.left += dx;
+    viewport_.right += dx;
+    viewport_.top += dy;
+    viewport_.bottom += dy;
+    centreX_ = x;
+    centreY_ = y;
+    RebuildDrawList();
+}
+
+void ObjectModule::FullRedraw()
+{
+    AddDirtyRect(viewport_);
+    BuildFrame();
+}
+
+void ObjectModule::BuildFrame()
+{
+    if (dirty_.Empty() || minimised_ || !renderPool_)
+        return;
+    auto frame = std::make_unique<FrameRecord>();
+    {
+        std::lock_guard lock(ModuleLock());
+        frame->centreX = centreX_;
+        frame->centreY = centreY_;
+        frame->pool = renderPool_.get();
+        const std::vector<Rect>& dirty = dirty_.Rects();
+        if (fullRedraw_) {
+            frame->rects.push_back(Rect{0, 0, viewport_.right - viewport_.left, viewport_.bottom - viewport_.top});
+        } else {
+            frame->rects.reserve(dirty.size());
+            for (const Rect& d : dirty)
+                frame->rects.push_back(Rect{d.left - viewport_.left, d.top - viewport_.top, d.right - viewport_.left,
+                                            d.bottom - viewport_.top});
+        }
+        RenderRecord** tail = &frame->first;
+        for (ObjectRecord* record : drawList_) {
+            CPglPic* picture = record->object->GetDrawData();
+            if (!picture)
+                continue;
+            ObjectGeometry g;
+            record->object->GetGeometry(g);
+            if (!fullRedraw_) {
+                // The screen rectangle bounds every pixel the object draws (clip included).
+                const Rect screen = ScreenRect(g);
+                bool meets = false;
+                Rect common;
+                for (const Rect& d : dirty)
+                    if (IntersectRect(common, d, screen)) {
+                        meets = true;
+                        break;
+                    }
+                if (!meets)
+                    continue;
+            }
+            g.x -= viewport_.left;
+            g.y -= viewport_.top;
+            auto* render = new (renderPool_->Alloc(sizeof(RenderRecord))) RenderRecord{g, picture, nullptr};
+            *tail = render;
+            tail = &render->next;
+        }
+        dirty_.Clear();
+    }
+    // The painting module takes the frame and deletes it; without one it is dropped here.
+    if (GetModule(LUMORA_MODULE_PAINT))
+        SendMessage(LUMORA_MODULE_PAINT, LUMORA_MSG_DRAW_FRAME, reinterpret_cast<uintptr_t>(frame.release()), 0);
+}
+
+} // namespace Lumora

@@ -1,0 +1,296 @@
+// Timed actions and their groups: the object module steps every listed action on its own
+// period, and a group's successor starts only when everything in the group has finished.
+#include "engine/object/ObjectModule.h"
+#include "engine/object/PObject.h"
+
+#include "engine/GameCore.h"
+#include "engine/util/MemPool.h"
+
+#include <new>
+
+namespace Lumora {
+namespace {
+
+// An action waits while its group, or any group above it, still has a predecessor to wait for.
+bool IsGroupActive(const ActionGroup* group)
+{
+    for (; group; group = group->parent)
+        if (group->predecessor)
+            return false;
+    return true;
+}
+
+void UnlinkChild(ActionGroup* parent, ActionGroup* child)
+{
+    for (ActionGroup** link = &parent->firstChild; *link; link = &(*link)->nextSibling)
+        if (*link == child) {
+            *link = child->nextSibling;
+            child->nextSibling = nullptr;
+            return;
+        }
+}
+
+} // namespace
+
+ActionRecord* ObjectModule::NewAction()
+{
+    if (!actionPool_ || shuttingDown_)
+        return nullptr;
+    auto* action = new (actionPool_->Alloc(sizeof(ActionRecord))) ActionRecord{};
+    action->id = ++lastActionId_;
+    return action;
+}
+
+ActionGroup* ObjectModule::NewGroup()
+{
+    if (!groupPool_ || shuttingDown_)
+        return nullptr;
+    auto* group = new (groupPool_->Alloc(sizeof(ActionGroup))) ActionGroup{};
+    group->id = ++lastActionId_;
+    return group;
+}
+
+void ObjectModule::FreeGroup(ActionGroup* group)
+{
+    auto found = groups_.find(group->id);
+    if (found != groups_.end() && found->second == group)
+        groups_.erase(found);
+    if (groupPool_)
+        groupPool_->Free(group);
+}
+
+void ObjectModule::AddAction(ActionRecord* action)
+{
+    if (!action || shuttingDown_)
+        return;
+    if (action->target && action->targetId == 0)
+        action->targetId = action->target->GetId();
+    action->next = nullptr;
+    if (lastAction_)
+        lastAction_->next = action;
+    else
+        firstAction_ = action;
+    lastAction_ = action;
+    action->group = currentGroup_;
+    if (currentGroup_) {
+        ++currentGroup_->pending;
+        currentGroup_->finished = 0;
+        action->waiting = IsGroupActive(currentGroup_) ? 0 : 1;
+    }
+}
+
+void ObjectModule::BeginGroup(ActionGroup* group)
+{
+    if (!group || shuttingDown_)
+        return;
+    groups_[group->id] = group;
+    if (currentGroup_) {
+        group->parent = currentGroup_;
+        ActionGroup** link = &currentGroup_->firstChild;
+        while (*link)
+            link = &(*link)->nextSibling;
+        *link = group;
+        ++currentGroup_->pending;
+        currentGroup_->finished = 0;
+    }
+    group->predecessor = nullptr;
+    group->pending = 0;
+    group->open = 1;
+    currentGroup_ = group;
+}
+
+void ObjectModule::NextGroup(ActionGroup* group)
+{
+    if (!group)
+        return;
+    if (!currentGroup_) {
+        PostError("can't NextGroup without BeginGroup!");
+        FreeGroup(group);
+        return;
+    }
+    ActionGroup* current = currentGroup_;
+    current->open = 0;
+    if (current->pending == 0 && !current->finished) {
+        // Nothing was added to the current group: the new one takes its place and its id.
+        const uint64_t ownId = group->id;
+        *group = *current;
+        if (ownId != group->id)
+            groups_.erase(ownId);
+        groups_[group->id] = group;
+        if (group->predecessor)
+            group->predecessor->successor = group;
+        if (group->parent)
+            for (ActionGroup** link = &group->parent->firstChild; *link; link = &(*link)->nextSibling)
+                if (*link == current) {
+                    *link = group;
+                    break;
+                }
+        groupPool_->Free(current);
+    } else {
+        groups_[group->id] = group;
+        group->predecessor = current;
+        group->parent = current->parent;
+        current->successor = group;
+    }
+    group->pending = 0;
+    group->open = 1;
+    group->finished = 0;
+    currentGroup_ = group;
+    // A group whose actions all ended while it was still open finishes now and starts this one.
+    if (current->finished && current != group)
+        SettleGroup(current);
+}
+
+void ObjectModule::EndGroup()
+{
+    ActionGroup* group = currentGroup_;
+    if (!group) {
+        PostError("can't EndGroup without BeginGroup!");
+        return;
+    }
+    group->open = 0;
+    currentGroup_ = group->parent;
+    if (group->finished) {
+        SettleGroup(group);
+    } else if (group->pending == 0) {
+        if (group->predecessor)
+            group->predecessor->successor = nullptr;
+        else if (group->parent) {
+            --group->parent->pending;
+            UnlinkChild(group->parent, group);
+        }
+        FreeGroup(group);
+    }
+}
+
+// A group whose pending count reached zero. While it is still open (being filled) it only
+// remembers that; otherwise it starts its successor or tells its parent, and goes.
+void ObjectModule::SettleGroup(ActionGroup* group)
+{
+    if (group->open) {
+        group->finished = 1;
+        return;
+    }
+    group->finished = 0;
+    if (group->successor) {
+        StartGroup(group->successor);
+    } else if (ActionGroup* parent = group->parent) {
+        UnlinkChild(parent, group);
+        if (parent->pending > 0 && --parent->pending == 0)
+            SettleGroup(parent);
+    }
+    FreeGroup(group);
+}
+
+void ObjectModule::StartGroup(ActionGroup* group)
+{
+    group->predecessor = nullptr;
+    for (ActionGroup* child = group->firstChild; child; child = child->nextSibling)
+        StartGroup(child);
+    for (ActionRecord* a = firstAction_; a; a = a->next)
+        if (a->group == group)
+            a->waiting = IsGroupActive(group) ? 0 : 1;
+}
+
+void ObjectModule::CancelAction(uint64_t id)
+{
+    for (ActionRecord* a = firstAction_; a; a = a->next)
+        if (a->id == id)
+            a->cancelled = 1;
+}
+
+void ObjectModule::CancelGroup(uint64_t id)
+{
+    auto found = groups_.find(id);
+    if (found != groups_.end())
+        CancelGroupTree(found->second);
+}
+
+void ObjectModule::CancelGroupTree(ActionGroup* group)
+{
+    for (ActionGroup* child = group->firstChild; child; child = child->nextSibling)
+        CancelGroupTree(child);
+    if (group->successor)
+        CancelGroupTree(group->successor);
+    for (ActionRecord* a = firstAction_; a; a = a->next)
+        if (a->group == group)
+            a->cancelled = 1;
+}
+
+void ObjectModule::CancelActionsOf(uint32_t objectId)
+{
+    for (ActionRecord* a = firstAction_; a; a = a->next)
+        if (!a->cancelled && a->targetId == objectId)
+            a->cancelled = 1;
+}
+
+size_t ObjectModule::CountPendingActions() const
+{
+    size_t n = 0;
+    for (const ActionRecord* a = firstAction_; a; a = a->next)
+        n += a->cancelled == 0;
+    return n;
+}
+
+void ObjectModule::FinishAction(ActionRecord* action, bool cancelled)
+{
+    const EventRecord completion = action->completion;
+    ActionGroup* group = action->group;
+    if (actionPool_)
+        actionPool_->Free(action);
+    if (completion.code) {
+        if (!cancelled)
+            DispatchEvent(completion);
+        DispatchActionEnd(completion);
+    }
+    if (group && group->pending > 0 && --group->pending == 0)
+        SettleGroup(group);
+}
+
+void ObjectModule::RunActions()
+{
+    const uint32_t now = GetLastUpdate();
+    ActionRecord* previous = nullptr;
+    ActionRecord* action = firstAction_;
+    auto unlink = [&](ActionRecord* a) {
+        if (previous)
+            previous->next = a->next;
+        else
+            firstAction_ = a->next;
+        if (lastAction_ == a)
+            lastAction_ = previous;
+        return a->next;
+    };
+    while (action) {
+        if (action->waiting) {
+            previous = action;
+            action = action->next;
+            continue;
+        }
+        if (action->cancelled) {
+            unlink(action);
+            FinishAction(action, true);
+            action = previous ? previous->next : firstAction_;
+            continue;
+        }
+        if (action->startTime == 0)
+            action->startTime = now;
+        else if (now < action->lastStep + action->period) {
+            previous = action;
+            action = action->next;
+            continue;
+        }
+        action->lastStep = now;
+        const int done = action->step ? action->step(action->target, action->parameters, GetCore(), now - action->startTime) : 1;
+        if (done) {
+            unlink(action);
+            FinishAction(action, false);
+            action = previous ? previous->next : firstAction_;
+        } else {
+            previous = action;
+            action = action->next;
+        }
+    }
+}
+
+} // namespace Lumora

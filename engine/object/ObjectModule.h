@@ -1,0 +1,176 @@
+#pragma once
+// The registry of every engine object (module 1002): gives each its id and owns it until it is
+// unregistered, finds objects by id, name or point, dispatches engine events, runs the timed
+// actions and their groups, keeps the viewport and the draw list, and builds each frame from
+// the dirty rectangles.
+#include "engine/BaseModule.h"
+#include "engine/geometry/ObjectGeometry.h"
+#include "engine/object/ActionRecord.h"
+#include "engine/object/DirtyRectList.h"
+#include "engine/object/EventRecord.h"
+#include "engine/text/TextSurface.h"
+
+#include <cstdint>
+#include <list>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+class CMemPool;
+
+namespace Lumora {
+
+class BITObject;
+class CursorClipHost;
+class PObject;
+class PlaneObject;
+struct PictureInfo;
+
+// Message numbers the object module handles.
+enum ObjectModuleMessage : uint32_t {
+    OBJ_MSG_UNREGISTER = 1015,      // wparam: the object
+    OBJ_MSG_POSTED_EVENT = 1016,    // wparam: an event record in a pool block
+    OBJ_MSG_SEND_EVENT = 1017,      // wparam: an event record, dispatched now
+    OBJ_MSG_POST_EVENT = 1018,      // wparam: an event record, copied and posted
+    OBJ_MSG_EVENT_RELEASE = 1019,   // wparam: a heap event record, lparam: release function or null
+    OBJ_MSG_INPUT_EVENT = 1020,     // wparam: an event record, handed back to the input module
+    OBJ_MSG_UPDATE_OBJECT = 1021,   // wparam: the object
+    OBJ_MSG_NOTHING = 1022,
+    OBJ_MSG_ADD_ACTION = 1023,      // wparam: an ActionRecord from NewAction
+    OBJ_MSG_BEGIN_GROUP = 1024,     // wparam: an ActionGroup from NewGroup
+    OBJ_MSG_NEXT_GROUP = 1025,      // wparam: an ActionGroup from NewGroup
+    OBJ_MSG_END_GROUP = 1026,
+    OBJ_MSG_CANCEL_ACTION = 1027,   // wparam: action id
+    OBJ_MSG_CANCEL_GROUP = 1028,    // wparam: group id
+    OBJ_MSG_CANCEL_ACTIONS_OF = 1029, // wparam: object id
+    OBJ_MSG_FULL_REDRAW = 1030,
+};
+
+// Release function of message 1019: called as release(0, record, 0).
+using EventReleaseFunction = void (*)(uintptr_t, EventRecord*, uintptr_t);
+
+class ObjectModule : public BaseModule {
+public:
+    static constexpr double kHitFloorStart = -9999999.99999;
+    static constexpr uint32_t kQueueLimit = 1048576;
+
+    // Without a glyph source the text surface opens the real fonts when it first draws.
+    explicit ObjectModule(std::shared_ptr<platform::GlyphSource> glyphs = nullptr);
+    ~ObjectModule() override;
+
+    int Init() override;
+    void Shutdown() override;
+    void Work() override;
+    uint32_t GetId() const override { return LUMORA_MODULE_OBJECT; }
+    const char* GetName() const override { return "ObjectModule"; }
+    int ProcessMessage(uint32_t message, uintptr_t wparam, uintptr_t lparam) override;
+    uint32_t GetQueueLimit() const override { return kQueueLimit; }
+
+    // Registry. RegisterObject takes ownership and returns the new id; an object that already
+    // has an id is refused (0) and stays its creator's.
+    virtual uint32_t RegisterObject(PObject* object, PObject* parent);
+    virtual PObject* NewObject(PObject* parent);
+    virtual BITObject* NewBitmapObject(const PictureInfo& picture, PObject* parent);
+    virtual PlaneObject* NewPlaneObject(int width, int height, uint32_t background, PObject* parent);
+    virtual void UnregisterObject(uint32_t id);
+    virtual PObject* ObjectAt(int x, int y);
+    virtual uint32_t GetTopLevelId(uint32_t id) const;
+    virtual PObject* FindByName(const char* name) const;
+    virtual PObject* FindById(uint32_t id) const;
+    virtual void SetViewportSize(int width, int height);
+    virtual void SetViewportCentre(int x, int y);
+    virtual void FullRedraw();
+    virtual double GetTopZ(uint32_t layer) const;
+    virtual int32_t GetDrawIndex(uint32_t id) const;
+    virtual uint32_t IsDrawOrderSorted() const;
+    virtual void SetHitTestMinZ(double z) { hitFloor_ = z; }
+    virtual void SetFullRedraw(uint32_t flag) { fullRedraw_ = flag; }
+    virtual ActionRecord* NewAction();
+    virtual ActionGroup* NewGroup();
+    virtual void UpdateObject(PObject* object);
+    virtual int DispatchEvent(const EventRecord& record);
+    virtual int PostEvent(const EventRecord& record);
+    virtual int DispatchActionEnd(const EventRecord& record);
+
+    size_t GetObjectCount() const { return records_.size(); }
+    size_t CountPendingActions() const;
+    void GetViewport(Rect& out) const { out = viewport_; }
+    int32_t GetViewportCentreX() const { return centreX_; }
+    int32_t GetViewportCentreY() const { return centreY_; }
+    TextSurface& GetTextSurface() { return text_; }
+
+    // Timed actions and groups (messages 1023-1029 do the same through the queue).
+    void AddAction(ActionRecord* action);
+    void BeginGroup(ActionGroup* group);
+    void NextGroup(ActionGroup* group);
+    void EndGroup();
+    void CancelAction(uint64_t id);
+    void CancelGroup(uint64_t id);
+    void CancelActionsOf(uint32_t objectId);
+    void RunActions();
+    ActionGroup* CurrentGroup() const { return currentGroup_; }
+
+    // Frame build.
+    void AddDirtyRect(const Rect& rect);
+    const std::vector<Rect>& DirtyRects() const { return dirty_.Rects(); }
+    void RebuildDrawList();
+    void BuildFrame();
+    // The host window tells the module while it is minimised: no frames are built then.
+    void SetHostMinimised(bool minimised) { minimised_ = minimised; }
+    // The screen rectangle of a geometry: its bounding box at its angle, cut by its clip.
+    static Rect ScreenRect(const ObjectGeometry& g);
+
+    // Text carried by events 19840388/19840389: param1 is a token for a text kept here. The
+    // first taker gets the text; what nobody takes is freed after the event is dispatched.
+    uintptr_t NewTextPayload(std::string text);
+    std::optional<std::string> TakeTextPayload(uintptr_t token);
+    size_t PendingPayloads() const { return payloads_.size(); }
+
+    void SetCursorClipHost(CursorClipHost* host) { cursorHost_ = host; }
+    CursorClipHost* GetCursorClipHost() const { return cursorHost_; }
+    bool IsShuttingDown() const { return shuttingDown_; }
+
+private:
+    struct ObjectRecord {
+        PObject* object = nullptr;
+        ObjectGeometry snapshot;
+        bool inDrawList = false;
+        std::list<ObjectRecord*>::iterator drawPosition;
+    };
+
+    ObjectRecord* RecordOf(uint32_t id);
+    void InsertDrawOrder(ObjectRecord* record);
+    void RemoveFromDrawList(ObjectRecord* record);
+    bool IsDrawable(const ObjectGeometry& g) const;
+    void FinishAction(ActionRecord* action, bool cancelled);
+    void SettleGroup(ActionGroup* group);
+    void StartGroup(ActionGroup* group);
+    void CancelGroupTree(ActionGroup* group);
+    void FreeGroup(ActionGroup* group);
+    void PostError(const char* text);
+
+    std::map<uint32_t, ObjectRecord> records_; // by id, so also in registration order
+    uint32_t lastId_ = 0;
+    std::list<ObjectRecord*> drawList_;
+    std::unique_ptr<CMemPool> eventPool_, renderPool_, groupPool_, actionPool_;
+    int32_t centreX_ = 0, centreY_ = 0;
+    Rect viewport_;
+    DirtyRectList dirty_;
+    TextSurface text_;
+    uint32_t fullRedraw_ = 0;
+    bool minimised_ = false;
+    uint64_t lastActionId_ = 0;
+    ActionGroup* currentGroup_ = nullptr;
+    ActionRecord* firstAction_ = nullptr;
+    ActionRecord* lastAction_ = nullptr;
+    std::unordered_map<uint64_t, ActionGroup*> groups_; // live groups by id
+    double hitFloor_ = kHitFloorStart;
+    std::unordered_map<uintptr_t, std::string> payloads_;
+    uintptr_t lastPayload_ = 0;
+    CursorClipHost* cursorHost_ = nullptr;
+    bool shuttingDown_ = false;
+};
+
+} // namespace Lumora

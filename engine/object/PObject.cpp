@@ -1,0 +1,462 @@
+#include "engine/object/PObject.h"
+
+#include "engine/GameCore.h"
+#include "engine/geometry/Geometry.h"
+#include "engine/object/CursorClipHost.h"
+#include "engine/object/ObjectModule.h"
+#include "engine/paint/PglPic.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Lumora {
+
+PObject::PObject()
+{
+    geometry_.x = -100000.0;
+    geometry_.y = -100000.0;
+    geometry_.alpha = 1.0;
+}
+
+PObject::~PObject()
+{
+    if (parent_) {
+        auto& links = parent_->children_;
+        links.erase(std::remove_if(links.begin(), links.end(), [this](const ChildLink& l) { return l.child == this; }),
+                    links.end());
+    }
+    // Owned children are unregistered by the object module after this object is gone.
+    for (const ChildLink& link : children_)
+        link.child->ClearParent();
+}
+
+// Children may leave the list while they follow an operation, so the walk is over a copy.
+template <typename F>
+void PObject::ForChildren(uint32_t linkFlag, F&& f)
+{
+    if (children_.empty())
+        return;
+    const std::vector<ChildLink> links = children_;
+    for (const ChildLink& link : links)
+        if (link.flags & linkFlag)
+            f(*link.child);
+}
+
+void PObject::Attach(GameCore* core, uint32_t id)
+{
+    core_ = core;
+    module_ = core ? dynamic_cast<ObjectModule*>(core->GetModule(LUMORA_MODULE_OBJECT)) : nullptr;
+    id_ = id;
+}
+
+uint32_t PObject::RegisterChild(PObject* object)
+{
+    return module_ ? module_->RegisterObject(object, this) : 0;
+}
+
+void PObject::MoveTo(double x, double y) { MoveBy(x - geometry_.x, y - geometry_.y); }
+
+void PObject::MoveBy(double dx, double dy)
+{
+    geometry_.x += dx;
+    geometry_.y += dy;
+    if ((geometry_.flags & (OBJ_CLIP_FOLLOWS | OBJ_CLIP)) == (OBJ_CLIP_FOLLOWS | OBJ_CLIP)) {
+        Rect& c = geometry_.clip;
+        c.left = static_cast<int32_t>(c.left + dx);
+        c.right = static_cast<int32_t>(c.right + dx);
+        c.top = static_cast<int32_t>(c.top + dy);
+        c.bottom = static_cast<int32_t>(c.bottom + dy);
+    }
+    ForChildren(LINK_MOVE, [&](PObject& c) { c.MoveBy(dx, dy); });
+}
+
+void PObject::Resize(double w, double h)
+{
+    geometry_.width = w;
+    geometry_.height = h;
+    ForChildren(LINK_RESIZE, [&](PObject& c) { c.Resize(w, h); });
+}
+
+void PObject::SetZ(double z) { MoveZBy(z - geometry_.z); }
+
+void PObject::MoveZBy(double dz)
+{
+    geometry_.z = std::min(geometry_.z + dz, kZLimit);
+    ForChildren(LINK_Z, [&](PObject& c) { c.MoveZBy(dz); });
+}
+
+void PObject::BringToFront()
+{
+    if (IsRegistered())
+        SetZ(module_->GetTopZ(geometry_.layer) + 1.0);
+}
+
+void PObject::Activate()
+{
+    geometry_.active = 1;
+    ForChildren(LINK_ACTIVATE_ALWAYS, [](PObject& c) { c.Activate(); });
+    for (size_t i = 0; i < children_.size(); ++i) {
+        ChildLink& link = children_[i];
+        if ((link.flags & (LINK_ACTIVATION | LINK_HELD_INACTIVE)) == (LINK_ACTIVATION | LINK_HELD_INACTIVE)) {
+            link.flags &= ~LINK_HELD_INACTIVE;
+            PObject* child = link.child;
+            child->Activate();
+        }
+    }
+}
+
+void PObject::Deactivate()
+{
+    geometry_.active = 0;
+    ForChildren(LINK_DEACTIVATE_ALWAYS, [](PObject& c) { c.Deactivate(); });
+    for (size_t i = 0; i < children_.size(); ++i) {
+        ChildLink& link = children_[i];
+        if ((link.flags & LINK_ACTIVATION) && link.child->IsActive()) {
+            link.flags |= LINK_HELD_INACTIVE;
+            PObject* child = link.child;
+            child->Deactivate();
+        }
+    }
+}
+
+void PObject::SetAlpha(double a)
+{
+    // The object's own opacity is set too, not only its followers'.
+    geometry_.alpha = a;
+    ForChildren(LINK_ALPHA, [&](PObject& c) { c.SetAlpha(a); });
+}
+
+void PObject::SetAngle(double a) { RotateBy(a - geometry_.angle); }
+
+void PObject::RotateBy(double da)
+{
+    geometry_.angle += da;
+    const double cx = geometry_.x, cy = geometry_.y;
+    ForChildren(LINK_ROTATE, [&](PObject& c) { c.RotateAround(cx, cy, da); });
+}
+
+void PObject::RotateAround(double cx, double cy, double da)
+{
+    if (da == 0)
+        return;
+    const double r = da * kPi / 180.0;
+    const double dx = geometry_.x - cx, dy = cy - geometry_.y;
+    MoveTo(cx + std::cos(r) * dx - std::sin(r) * dy, cy - (std::cos(r) * dy + std::sin(r) * dx));
+    RotateBy(da);
+}
+
+void PObject::ScaleBy(double sx, double sy)
+{
+    geometry_.width *= sx;
+    geometry_.height *= sy;
+    ForChildren(LINK_SCALE, [&](PObject& c) { c.ScaleBy(sx, sy); });
+}
+
+void PObject::SetSize(double w, double h)
+{
+    w = std::max(w, 0.0);
+    h = std::max(h, 0.0);
+    if (geometry_.width != 0 && geometry_.height != 0) {
+        const double sx = w / geometry_.width, sy = h / geometry_.height;
+        ForChildren(LINK_SCALE, [&](PObject& c) { c.ScaleBy(sx, sy); });
+    } else {
+        ForChildren(LINK_SCALE, [&](PObject& c) { c.SetSize(w, h); });
+    }
+    geometry_.width = w;
+    geometry_.height = h;
+}
+
+void PObject::SetClipRect(const Rect& rect)
+{
+    geometry_.clip = rect;
+    geometry_.flags |= OBJ_CLIP;
+    ForChildren(LINK_CLIP, [&](PObject& c) { c.SetClipRect(rect); });
+}
+
+void PObject::SetVisible(bool show)
+{
+    if (show)
+        geometry_.flags &= ~OBJ_HIDDEN;
+    else
+        geometry_.flags |= OBJ_HIDDEN;
+    Redraw();
+}
+
+void PObject::SetOwner(PObject* owner)
+{
+    owner_ = owner;
+    if (owner && owner != this)
+        owner->OnOwnedObject(this);
+}
+
+int PObject::AddChild(PObject* child, uint32_t linkFlags)
+{
+    if (!child || child == this)
+        return 0;
+    for (ChildLink& link : children_)
+        if (link.child == child) {
+            link.flags = linkFlags;
+            return 0;
+        }
+    child->SetParent(this);
+    if ((geometry_.flags & OBJ_TOPMOST) && geometry_.layer == kTopMostLayer)
+        child->SetTopMost();
+    children_.push_back({child, linkFlags});
+    return static_cast<int>(children_.size());
+}
+
+uint32_t PObject::GetChildLinkFlags(uint32_t id) const
+{
+    for (const ChildLink& link : children_)
+        if (link.child->GetId() == id)
+            return link.flags;
+    return 0;
+}
+
+void PObject::SetChildLinkFlags(uint32_t id, uint32_t flags)
+{
+    for (ChildLink& link : children_)
+        if (link.child->GetId() == id)
+            link.flags = flags;
+}
+
+void PObject::RemoveChild(uint32_t id)
+{
+    for (auto it = children_.begin(); it != children_.end(); ++it) {
+        if (it->child->GetId() == id) {
+            PObject* child = it->child;
+            children_.erase(it);
+            child->ClearParent();
+            return;
+        }
+    }
+}
+
+int PObject::HasChild(uint32_t id) const
+{
+    return std::any_of(children_.begin(), children_.end(), [id](const ChildLink& l) { return l.child->GetId() == id; });
+}
+
+int PObject::IsSelfOrDescendant(uint32_t id) const
+{
+    if (id_ == id)
+        return 1;
+    return std::any_of(children_.begin(), children_.end(),
+                       [id](const ChildLink& l) { return l.child->IsSelfOrDescendant(id) != 0; });
+}
+
+void PObject::ReleaseChildren()
+{
+    std::vector<ChildLink> links;
+    links.swap(children_);
+    for (const ChildLink& link : links)
+        link.child->ClearParent();
+}
+
+void PObject::SetParent(PObject* parent)
+{
+    if (parent_ && parent_ != parent) {
+        auto& links = parent_->children_;
+        links.erase(std::remove_if(links.begin(), links.end(), [this](const ChildLink& l) { return l.child == this; }),
+                    links.end());
+    }
+    parent_ = parent;
+}
+
+void PObject::BroadcastEvent(const EventRecord& record)
+{
+    ForChildren(LINK_BROADCAST, [&](PObject& c) { c.OnEvent(record); });
+}
+
+void PObject::SetName(const char* text)
+{
+    if (text && *text)
+        name_ = text;
+}
+
+void PObject::SetEnabled(bool on)
+{
+    if (on)
+        geometry_.flags |= OBJ_ENABLED;
+    else
+        geometry_.flags &= ~OBJ_ENABLED;
+    ForChildren(LINK_ENABLE, [&](PObject& c) { c.SetEnabled(on); });
+}
+
+void PObject::SetDraggable(bool on)
+{
+    if (on) {
+        AddEventHook(EV_LBUTTON_DOWN, id_, EV_LBUTTON_DOWN, 0, 0);
+        AddEventHook(EV_LBUTTON_UP, id_, EV_LBUTTON_UP, 0, 0);
+        AddEventHook(EV_LBUTTON_DRAG, id_, EV_DRAG_MOVE, 0, 0);
+    } else {
+        RemoveEventHook(EV_LBUTTON_DRAG);
+    }
+}
+
+void PObject::SetTopLevel(bool on)
+{
+    if (on)
+        geometry_.flags |= OBJ_TOP_LEVEL;
+    else
+        geometry_.flags &= ~OBJ_TOP_LEVEL;
+}
+
+void PObject::SetLayer(uint32_t layer) { geometry_.layer = std::min(layer, kLayerLimit); }
+
+void PObject::SetTopMost()
+{
+    geometry_.flags |= OBJ_TOPMOST;
+    geometry_.layer = kTopMostLayer;
+    ForChildren(~0u, [](PObject& c) { c.SetTopMost(); });
+}
+
+void PObject::Redraw()
+{
+    if (IsRegistered())
+        module_->UpdateObject(this);
+    ForChildren(LINK_REDRAW, [](PObject& c) { c.Redraw(); });
+}
+
+int PObject::OnEvent(const EventRecord& record)
+{
+    const uint32_t confine = OBJ_CLIP | OBJ_CONFINE_CURSOR;
+    switch (record.code) {
+    case EV_LBUTTON_DOWN:
+        if ((geometry_.flags & confine) == confine && module_ && module_->GetCursorClipHost()) {
+            CursorClipHost& host = *module_->GetCursorClipHost();
+            savedCursorClip_ = host.GetCursorClip();
+            const CursorClipHost::Origin origin = host.ClientOrigin();
+            const Rect& c = geometry_.clip;
+            host.SetCursorClip(Rect{c.left + origin.x, c.top + origin.y, c.right + origin.x, c.bottom + origin.y});
+        }
+        break;
+    case EV_LBUTTON_UP:
+        if ((geometry_.flags & confine) == confine && module_ && module_->GetCursorClipHost())
+            module_->GetCursorClipHost()->SetCursorClip(savedCursorClip_);
+        break;
+    case EV_LBUTTON_DRAG:
+    case EV_DRAG_MOVE:
+        if (record.param2) {
+            const auto* state = reinterpret_cast<const InputMotion*>(record.param2);
+            MoveBy(static_cast<double>(state->dx), static_cast<double>(state->dy));
+            Redraw();
+        }
+        break;
+    case EV_ACTIVATE:
+        Activate();
+        Redraw();
+        break;
+    case EV_DEACTIVATE:
+        Deactivate();
+        Redraw();
+        break;
+    case EV_TEXT_PAYLOAD:
+    case EV_TEXT_PAYLOAD_2:
+        // Taking the payload frees it; only the first taker gets it, so a broadcast frees once.
+        if (module_)
+            module_->TakeTextPayload(record.param1);
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+int PObject::HitTest(double x, double y) const
+{
+    const ObjectGeometry& g = geometry_;
+    if ((g.flags & OBJ_CLIP) && !PointInRect(g.clip, static_cast<int>(x), static_cast<int>(y)))
+        return 0;
+    const bool perPixel = (g.flags & OBJ_PIXEL_HIT) != 0;
+    CPglPic* picture = perPixel ? const_cast<PObject*>(this)->GetDrawData() : nullptr;
+    if (perPixel && !picture)
+        return 0;
+    if (g.angle == 0 && !PointInRect(BoundingRect(g), static_cast<int>(x), static_cast<int>(y)))
+        return 0;
+    if (g.angle == 0 && !perPixel)
+        return 1;
+    const PointD p = RotatePoint(static_cast<int>(x), static_cast<int>(y), static_cast<int>(g.x),
+                                 static_cast<int>(g.y), g.angle, false);
+    const double lx = (g.width + 1) * 0.5 + (p.x - g.x);
+    const double ly = (g.height + 1) * 0.5 + (p.y - g.y);
+    if (!perPixel)
+        return lx >= 0 && lx < g.width && ly >= 0 && ly <= g.height ? 1 : 0;
+    if (picture->GetWidth() == 0 || picture->GetHeight() == 0)
+        return 0;
+    const double sx = g.width / picture->GetWidth(), sy = g.height / picture->GetHeight();
+    if (sx == 0.0 || sy == 0.0)
+        return 0;
+    return picture->IsOpaqueAt(static_cast<int>(lx / sx), static_cast<int>(ly / sy)) ? 1 : 0;
+}
+
+int PObject::CheckChildren()
+{
+    if (!(geometry_.flags & OBJ_NO_CHECK_CHILDREN)) {
+        for (const ChildLink& link : children_)
+            if (link.child->CheckChildren())
+                break;
+    }
+    return 1;
+}
+
+int PObject::SendEvent(const EventRecord& record)
+{
+    if (!IsRegistered() || record.target == 0 || record.code == 0)
+        return 0;
+    return module_->DispatchEvent(record);
+}
+
+void PObject::PostEvent(const EventRecord& record)
+{
+    if (IsRegistered() && record.target != 0 && record.code != 0)
+        module_->PostEvent(record);
+}
+
+void PObject::AddEventHook(uint32_t code, const EventRecord& record)
+{
+    for (const EventHook& h : hooks_)
+        if (h.code == code && h.record.target == record.target && h.record.code == record.code)
+            return;
+    hooks_.push_back({code, record});
+    if (IsInputCode(code)) {
+        SetEnabled(true);
+        Redraw();
+        ForChildren(LINK_INPUT_HOOKS, [&](PObject& c) { c.AddEventHook(code, record); });
+    }
+}
+
+void PObject::AddEventHook(uint32_t code, uint32_t target, uint32_t eventCode, uintptr_t param1, uintptr_t param2)
+{
+    AddEventHook(code, EventRecord{target, eventCode, param1, param2});
+}
+
+const EventRecord* PObject::FindEventHook(uint32_t code) const
+{
+    size_t cursor = 0;
+    return NextEventHook(code, cursor);
+}
+
+const EventRecord* PObject::NextEventHook(uint32_t code, size_t& cursor) const
+{
+    for (; cursor < hooks_.size(); ++cursor)
+        if (hooks_[cursor].code == code)
+            return &hooks_[cursor++].record;
+    return nullptr;
+}
+
+void PObject::RemoveEventHook(uint32_t code)
+{
+    hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [code](const EventHook& h) { return h.code == code; }),
+                 hooks_.end());
+    if (IsInputCode(code))
+        ForChildren(LINK_INPUT_HOOKS, [&](PObject& c) { c.RemoveEventHook(code); });
+}
+
+EventRecord& PObject::MakeEvent(EventRecord& out, uint32_t target, uint32_t code, uintptr_t param1, uintptr_t param2)
+{
+    out = EventRecord{target, code, param1, param2};
+    return out;
+}
+
+} // namespace Lumora

@@ -1,0 +1,93 @@
+#pragma once
+// An engine object with a 32-bit drawing surface of its own: pixels, a pen, a text style, and
+// the drawing operations (fills, borders, lines, pictures, text) that widgets build their
+// looks from. Text goes through the object module's shared text surface.
+#include "engine/object/PictureObject.h"
+#include "engine/paint/ImageRecord.h"
+#include "engine/text/TextStyle.h"
+
+#include <memory>
+#include <string_view>
+
+namespace Lumora {
+
+class TextSurface;
+
+class PlaneObject : public PictureObject {
+public:
+    PlaneObject();
+    ~PlaneObject() override;
+
+    int GetType() const override { return 3; }
+
+    void CreateSurface(int width, int height, uint32_t background, TextSurface* text);
+    static uint32_t ConvertColour(uint32_t colour, uint32_t key);
+    // Pixels x in [left, right), y in [top, bottom), cut to the surface.
+    void FillRect(int left, int top, int right, int bottom);
+    void Clear();
+    void SetPixel(int x, int y, uint32_t colour);
+    void SetPixelAlpha(int x, int y, double alpha);
+    void DrawBorder(uint32_t colour, int thickness);
+    void DrawDottedBorder(uint32_t colour);
+    void DrawLine(int x1, int y1, int x2, int y2);
+    void DrawRect(int x1, int y1, int x2, int y2, bool filled);
+    void DrawDottedRect(int x1, int y1, int x2, int y2);
+    // Width or height 0: the surface's; negative: the picture's.
+    void DrawPicture(const PictureInfo& picture, int left, int top, int width, int height, double angle = 0,
+                     double alpha = 1.0);
+    void DrawThreePicturesV(const PictureInfo& top, const PictureInfo& middle, const PictureInfo& bottom);
+    void DrawPictureThreeV(const PictureInfo& picture);
+    void DrawPictureThreeH(const PictureInfo& picture);
+    void InvertRect(int x1, int y1, int x2, int y2);
+    void FitToText(std::string_view text, int width);
+    void ResizeSurface(int width, int height);
+    void ApplyColourKey();
+    void Tint(uint32_t colour, double amount);
+    void MaskWith(const PictureInfo& mask);
+    void Darken();
+    void SetBackgroundColour(uint32_t colour) { background_ = colour; }
+    void SetKeyColour(uint32_t colour);
+    void SetPen(uint32_t colour, double alpha);
+    void SetFont(int size, int weight, std::string_view face);
+    void SetSpacing(int characterSpacing, int lineSpacing);
+    void SetItalic(bool on) { style_.italic = on; }
+    void SetUnderline(bool on) { style_.underline = on; }
+    void SetMargins(int left, int right);
+    void SetTextStyle(const TextStyle& style) { style_ = style; }
+    // Text in the engine markup, drawn with the object's style.
+    void DrawTextLine(int x, int y, std::string_view text);
+    void DrawTextCentred(int x, int y, std::string_view text);
+    void DrawTextWrapped(std::string_view text, int y);
+    void DrawMarkupText(std::string_view text, int x, int width, int height);
+    uint32_t GetPenColour() const { return style_.colour; }
+    int MeasureText(std::string_view text, int width);
+    uint32_t GetImageKeyColour() const { return image_ ? image_->transparent : kColourKey; }
+    uint32_t GetBackgroundColour() const { return background_; }
+    uint32_t GetPixelColour(int x, int y) const;
+    uint32_t GetPixelAlpha(int x, int y) const;
+    int GetSurfaceWidth() const { return image_ ? image_->width : 0; }
+    int GetSurfaceHeight() const { return image_ ? image_->height : 0; }
+    uint8_t* GetPixels() { return image_ ? image_->pixels.data() : nullptr; }
+    void GetTextStyle(TextStyle& out) const { out = style_; }
+    const TextStyle& Style() const { return style_; }
+
+private:
+    uint8_t* At(int x, int y) { return image_->pixels.data() + (size_t(y) * image_->width + x) * 4; }
+    const uint8_t* At(int x, int y) const { return image_->pixels.data() + (size_t(y) * image_->width + x) * 4; }
+    bool Inside(int x, int y) const { return image_ && x >= 0 && y >= 0 && x < image_->width && y < image_->height; }
+    void Put(int x, int y, uint32_t pixel);
+    bool OrderAndClamp(int& x1, int& y1, int& x2, int& y2) const;
+    void MarkChanged() { picture_.MarkChanged(); }
+    void AttachPicture();
+    int CharacterWidth(bool pair) const;
+    void DrawThreeParts(const PictureInfo& picture, bool vertical);
+
+    // The surface lives in its own image record, which the plane owns and frees; the painting
+    // module keeps nothing of its own for it.
+    std::unique_ptr<ImageRecord> image_;
+    TextStyle style_;
+    TextSurface* text_ = nullptr;
+    uint32_t background_ = kColourKey;
+};
+
+} // namespace Lumora

@@ -1,0 +1,123 @@
+// The plane object's text operations: each is one call on the shared text surface with the
+// plane's own style in force.
+#include "engine/object/PlaneObject.h"
+#include "engine/text/TextSurface.h"
+
+#include "platform/Charset.h"
+
+#include <string>
+
+namespace Lumora {
+namespace {
+
+// The length of a markup tag starting at i ('<' up to the next '>' within 255 bytes), or 0.
+size_t TagLength(std::string_view text, size_t i)
+{
+    if (text[i] != '<')
+        return 0;
+    const size_t close = text.substr(i + 1, 255).find('>');
+    return close == std::string_view::npos ? 0 : close + 2;
+}
+
+bool IsPair(std::string_view text, size_t i)
+{
+    return static_cast<unsigned char>(text[i]) >= 0x81 && i + 1 < text.size();
+}
+
+} // namespace
+
+int PlaneObject::CharacterWidth(bool pair) const
+{
+    return pair ? style_.size + 2 * style_.pitch : (style_.size + 1) / 2 + style_.pitch;
+}
+
+void PlaneObject::DrawTextLine(int x, int y, std::string_view text)
+{
+    if (!text_ || !image_)
+        return;
+    TextSurface::StyledCall call(*text_, style_);
+    text_->RenderText(image_->pixels.data(), image_->width, image_->height, x, y, text);
+    MarkChanged();
+}
+
+void PlaneObject::DrawTextCentred(int x, int y, std::string_view text)
+{
+    int width = 0;
+    for (size_t i = 0; i < text.size();) {
+        const bool pair = static_cast<unsigned char>(text[i]) > 128 && i + 1 < text.size();
+        width += CharacterWidth(pair);
+        i += pair ? 2 : 1;
+    }
+    DrawTextLine(x - width / 2, y - style_.size / 2, text);
+}
+
+void PlaneObject::DrawTextWrapped(std::string_view text, int y)
+{
+    if (!image_)
+        return;
+    const int left = style_.leftMargin, right = image_->width - style_.rightMargin;
+    const int room = right - left, centreX = (left + right) / 2;
+    int centreY = y + style_.size / 2;
+    size_t i = 0;
+    while (i < text.size()) {
+        // One line: as many characters as fit; tags travel with the text but take no room.
+        const size_t start = i;
+        int width = 0;
+        bool lastWasPair = false;
+        while (i < text.size()) {
+            if (size_t tag = TagLength(text, i)) {
+                i += tag;
+                continue;
+            }
+            if (text[i] == '\n')
+                break;
+            const bool pair = IsPair(text, i);
+            const int w = CharacterWidth(pair);
+            if (width + w > room && i > start)
+                break;
+            width += w;
+            lastWasPair = pair;
+            i += pair ? 2 : 1;
+        }
+        std::string line(text.substr(start, i - start));
+        if (i < text.size() && text[i] == '\n')
+            ++i;
+        const bool lastFitting = centreY + style_.size + style_.rowSpace + style_.size / 2 > image_->height;
+        if (lastFitting && i < text.size()) {
+            // The text goes on past the bottom: end this line with dots that fit.
+            const std::string dots = lastWasPair ? ".." : "...";
+            const int dotsWidth = CharacterWidth(false) * static_cast<int>(dots.size());
+            while (!line.empty() && width + dotsWidth > room) {
+                const bool pair = line.size() >= 2 && static_cast<unsigned char>(line[line.size() - 2]) >= 0x81;
+                width -= CharacterWidth(pair);
+                line.resize(line.size() - (pair ? 2 : 1));
+            }
+            DrawTextCentred(centreX, centreY, line + dots);
+            return;
+        }
+        DrawTextCentred(centreX, centreY, line);
+        centreY += style_.size + style_.rowSpace;
+        if (centreY - style_.size / 2 >= image_->height)
+            return;
+    }
+}
+
+void PlaneObject::DrawMarkupText(std::string_view text, int x, int width, int height)
+{
+    if (!text_ || !image_)
+        return;
+    TextSurface::StyledCall call(*text_, style_);
+    text_->RenderText(image_->pixels.data(), image_->width, image_->height, std::min<int>(x + width, image_->width),
+                      std::min<int>(height, image_->height), x, 0, text);
+    MarkChanged();
+}
+
+int PlaneObject::MeasureText(std::string_view text, int width)
+{
+    if (!text_)
+        return 0;
+    TextSurface::StyledCall call(*text_, style_);
+    return text_->MeasureText(width, text);
+}
+
+} // namespace Lumora

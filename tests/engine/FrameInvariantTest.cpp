@@ -1,0 +1,198 @@
+// Random scenes: after every frame the incrementally built picture equals the scene drawn from
+// scratch, and moving one object changes no pixel outside its old and new rectangles.
+#include "EngineTestSupport.h"
+#include "PatternGlyphSource.h"
+#include "SceneSupport.h"
+
+#include "engine/object/PictureObject.h"
+#include "engine/object/PlaneObject.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace Lumora;
+using enginetest::Compositor;
+
+namespace {
+
+class FrameInvariantTest : public enginetest::EngineFixture {
+protected:
+    static constexpr int kWidth = 160, kHeight = 120;
+
+    void SetUp() override
+    {
+        EngineFixture::SetUp();
+        core_ = std::make_unique<GameCore>();
+        objects_ = new ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
+        compositor_ = new Compositor(kWidth, kHeight);
+        ASSERT_EQ(core_->LoadModule(objects_, 1, 0), LUMORA_MSG_OK);
+        ASSERT_EQ(core_->LoadModule(compositor_, 1, 0), LUMORA_MSG_OK);
+        objects_->SetViewportCentre(kWidth / 2, kHeight / 2);
+        objects_->SetViewportSize(kWidth, kHeight);
+        images_.push_back(enginetest::MakeImage(20, 12, 10, 20, 200));
+        images_.push_back(enginetest::MakeImage(9, 17, 200, 40, 30));
+        images_.push_back(enginetest::MakeImage(33, 25, 90, 180, 60));
+    }
+    void TearDown() override
+    {
+        core_.reset();
+        EngineFixture::TearDown();
+    }
+
+    PObject* AddObject()
+    {
+        std::uniform_int_distribution<int> pick(0, 3);
+        PObject* o;
+        int kind = pick(rng_);
+        if (kind < 3) {
+            o = objects_->NewBitmapObject(enginetest::InfoOf(*images_[kind]), nullptr);
+        } else {
+            PlaneObject* plane = objects_->NewPlaneObject(24, 14, 0x00FF00FF, nullptr);
+            plane->SetPen(0x00FFFFFF, 1.0);
+            plane->SetFont(12, 400, "宋体");
+            plane->DrawTextLine(0, 0, "a中");
+            o = plane;
+        }
+        o->Activate();
+        o->MoveTo(Coordinate(kWidth), Coordinate(kHeight));
+        o->SetLayer(std::uniform_int_distribution<uint32_t>(0, 2)(rng_));
+        o->Redraw();
+        scene_.push_back(o);
+        return o;
+    }
+
+    double Coordinate(int extent) { return std::uniform_int_distribution<int>(-20, extent + 20)(rng_) + 0.5 * Coin(); }
+    int Coin() { return std::uniform_int_distribution<int>(0, 1)(rng_); }
+
+    // One random change of one object, followed by Redraw as every caller of the engine does.
+    void Mutate(bool rotate)
+    {
+        std::uniform_int_distribution<size_t> which(0, scene_.size() - 1);
+        PObject* o = scene_[which(rng_)];
+        switch (std::uniform_int_distribution<int>(0, 11)(rng_)) {
+        case 0:
+        case 1:
+            o->MoveTo(Coordinate(kWidth), Coordinate(kHeight));
+            break;
+        case 2:
+            o->SetVisible(!o->IsVisible());
+            break;
+        case 3:
+            if (o->IsActive())
+                o->Deactivate();
+            else
+                o->Activate();
+            break;
+        case 4:
+            o->SetZ(std::uniform_int_distribution<int>(-50, 50)(rng_));
+            break;
+        case 5:
+            o->SetLayer(std::uniform_int_distribution<uint32_t>(0, 2)(rng_));
+            break;
+        case 6: {
+            int l = std::uniform_int_distribution<int>(-10, kWidth)(rng_);
+            int t = std::uniform_int_distribution<int>(-10, kHeight)(rng_);
+            o->SetClipRect(Rect{l, t, l + std::uniform_int_distribution<int>(0, 60)(rng_),
+                                t + std::uniform_int_distribution<int>(0, 60)(rng_)});
+            break;
+        }
+        case 7:
+            o->RemoveFlags(OBJ_CLIP);
+            break;
+        case 8:
+            o->SetSize(std::uniform_int_distribution<int>(1, 40)(rng_), std::uniform_int_distribution<int>(1, 40)(rng_));
+            break;
+        case 9:
+            o->SetAlpha(std::uniform_int_distribution<int>(1, 10)(rng_) / 10.0);
+            break;
+        case 10:
+            if (rotate)
+                o->SetAngle(std::uniform_int_distribution<int>(0, 11)(rng_) * 30.0);
+            else
+                o->BringToFront();
+            break;
+        case 11: {
+            // Objects come and go.
+            scene_.erase(std::find(scene_.begin(), scene_.end(), o));
+            objects_->UnregisterObject(o->GetId());
+            o = AddObject();
+            break;
+        }
+        }
+        o->Redraw();
+    }
+
+    ::testing::AssertionResult FrameMatchesFullRedraw()
+    {
+        objects_->BuildFrame();
+        const std::string diff =
+            enginetest::FirstDifference(compositor_->Present(), compositor_->FullRedraw(*objects_, scene_), kWidth);
+        if (diff.empty())
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "first differing pixel at " << diff;
+    }
+
+    void RunScene(unsigned seed, bool rotate)
+    {
+        rng_.seed(seed);
+        for (int i = 0; i < 30; ++i)
+            AddObject();
+        ASSERT_TRUE(FrameMatchesFullRedraw());
+        for (int frame = 0; frame < 250; ++frame) {
+            const int changes = std::uniform_int_distribution<int>(1, 4)(rng_);
+            for (int c = 0; c < changes; ++c)
+                Mutate(rotate);
+            ASSERT_TRUE(FrameMatchesFullRedraw()) << "seed " << seed << ", frame " << frame;
+            ASSERT_TRUE(objects_->IsDrawOrderSorted());
+        }
+    }
+
+    std::unique_ptr<GameCore> core_;
+    ObjectModule* objects_ = nullptr;
+    Compositor* compositor_ = nullptr;
+    std::vector<std::unique_ptr<ImageRecord>> images_;
+    std::vector<PObject*> scene_;
+    std::mt19937 rng_;
+};
+
+TEST_F(FrameInvariantTest, IncrementalFramesEqualAFullRedraw)
+{
+    for (unsigned seed : {1u, 2u, 3u})
+        RunScene(seed, false);
+}
+
+TEST_F(FrameInvariantTest, IncrementalFramesEqualAFullRedrawWithRotation)
+{
+    for (unsigned seed : {7u, 8u, 9u})
+        RunScene(seed, true);
+}
+
+TEST_F(FrameInvariantTest, MovingOneObjectTouchesOnlyItsOldAndNewRectangles)
+{
+    rng_.seed(11);
+    for (int i = 0; i < 30; ++i)
+        AddObject();
+    objects_->BuildFrame();
+    for (int move = 0; move < 200; ++move) {
+        PObject* o = scene_[std::uniform_int_distribution<size_t>(0, scene_.size() - 1)(rng_)];
+        const Rect before = ObjectModule::ScreenRect(o->Geometry());
+        const enginetest::Buffer old = compositor_->Present();
+        o->MoveTo(Coordinate(kWidth), Coordinate(kHeight));
+        o->Redraw();
+        const Rect after = ObjectModule::ScreenRect(o->Geometry());
+        objects_->BuildFrame();
+        const enginetest::Buffer& now = compositor_->Present();
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                const size_t i = (size_t(y) * kWidth + x) * 4;
+                if (std::equal(&old[i], &old[i] + 4, &now[i]))
+                    continue;
+                ASSERT_TRUE(PointInRect(before, x, y) || PointInRect(after, x, y))
+                    << "move " << move << " changed " << x << "," << y;
+            }
+        ASSERT_EQ(enginetest::FirstDifference(now, compositor_->FullRedraw(*objects_, scene_), kWidth), "");
+    }
+}
+
+} // namespace

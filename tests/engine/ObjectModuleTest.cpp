@@ -1,0 +1,401 @@
+// The object registry, event delivery, hit testing and the dirty rectangles of the frame build.
+#include "EngineTestSupport.h"
+#include "PatternGlyphSource.h"
+#include "SceneSupport.h"
+
+#include "engine/object/CursorClipHost.h"
+#include "engine/object/DirtyRectList.h"
+#include "engine/object/PictureObject.h"
+#include "engine/object/PlaneObject.h"
+
+#include <gtest/gtest.h>
+
+using namespace Lumora;
+
+namespace {
+
+class ObjectModuleTest : public enginetest::EngineFixture {
+protected:
+    void SetUp() override
+    {
+        EngineFixture::SetUp();
+        core_ = std::make_unique<GameCore>();
+        objects_ = new ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
+        compositor_ = new enginetest::Compositor(200, 100);
+        ASSERT_EQ(core_->LoadModule(objects_, 1, 0), LUMORA_MSG_OK);
+        ASSERT_EQ(core_->LoadModule(compositor_, 1, 0), LUMORA_MSG_OK);
+        objects_->SetViewportCentre(100, 50);
+        objects_->SetViewportSize(200, 100);
+        image_ = enginetest::MakeImage(10, 10, 1, 2, 3);
+        objects_->BuildFrame();
+    }
+    void TearDown() override
+    {
+        core_.reset();
+        EngineFixture::TearDown();
+    }
+
+    // A drawable picture object of w x h centred at (x, y).
+    BITObject* Picture(double x, double y, double w = 10, double h = 10)
+    {
+        BITObject* o = objects_->NewBitmapObject(enginetest::InfoOf(*image_), nullptr);
+        o->SetSize(w, h);
+        o->MoveTo(x, y);
+        o->Activate();
+        o->Redraw();
+        return o;
+    }
+    void Tick()
+    {
+        clock_.Advance(20);
+        core_->FrameTick();
+    }
+
+    std::unique_ptr<GameCore> core_;
+    ObjectModule* objects_ = nullptr;
+    enginetest::Compositor* compositor_ = nullptr;
+    std::unique_ptr<ImageRecord> image_;
+};
+
+// Records what reaches it.
+class Probe : public PObject {
+public:
+    explicit Probe(std::vector<std::string>* log = nullptr) : log_(log) {}
+    ~Probe() override
+    {
+        if (log_)
+            log_->push_back("deleted " + std::to_string(GetId()));
+    }
+    int OnEvent(const EventRecord& r) override
+    {
+        events.push_back(r.code);
+        if (IsPayloadCode(r.code) && takes && GetObjectModule()) {
+            if (auto text = GetObjectModule()->TakeTextPayload(r.param1))
+                texts.push_back(*text);
+            return 1;
+        }
+        return PObject::OnEvent(r);
+    }
+    int OnActionEnd(const EventRecord& r) override
+    {
+        actionEnds.push_back(r.code);
+        return 1;
+    }
+    std::vector<uint32_t> events, actionEnds;
+    std::vector<std::string> texts;
+    bool takes = false;
+
+private:
+    std::vector<std::string>* log_;
+};
+
+TEST_F(ObjectModuleTest, RegistrationGivesIdsAndStackingZ)
+{
+    PObject* a = objects_->NewObject(nullptr);
+    PObject* b = objects_->NewObject(nullptr);
+    EXPECT_EQ(a->GetId(), 1u);
+    EXPECT_EQ(a->GetZ(), -9999.0);
+    EXPECT_EQ(b->GetId(), 2u);
+    EXPECT_EQ(b->GetZ(), -9998.0);
+    EXPECT_EQ(a->GetX(), -100000.0);
+    EXPECT_EQ(a->GetAlpha(), 1.0);
+    EXPECT_EQ(objects_->FindById(2), b);
+    // A registered object is refused a second registration (it would be deleted twice).
+    EXPECT_EQ(objects_->RegisterObject(a, nullptr), 0u);
+    EXPECT_EQ(objects_->GetObjectCount(), 2u);
+    objects_->UnregisterObject(2);
+    EXPECT_EQ(objects_->FindById(2), nullptr);
+    EXPECT_EQ(objects_->FindById(1), a);
+    objects_->UnregisterObject(99); // unknown ids change nothing
+    EXPECT_EQ(objects_->GetObjectCount(), 1u);
+}
+
+TEST_F(ObjectModuleTest, FindByNameTakesTheFirstRegistered)
+{
+    PObject* a = objects_->NewObject(nullptr);
+    PObject* b = objects_->NewObject(nullptr);
+    objects_->NewObject(nullptr);
+    b->SetName("bit_MatchEnd");
+    a->SetName("bit_MatchEnd");
+    a->SetName(""); // an empty name leaves the old one
+    EXPECT_EQ(objects_->FindByName("bit_MatchEnd"), a);
+    EXPECT_EQ(objects_->FindByName("bit_matchend"), nullptr);
+    EXPECT_EQ(objects_->FindByName(nullptr), nullptr);
+}
+
+TEST_F(ObjectModuleTest, OwnedChildrenGoWithTheirParent)
+{
+    std::vector<std::string> log;
+    auto* parent = new Probe(&log);
+    auto* owned = new Probe(&log);
+    auto* grandchild = new Probe(&log);
+    auto* linked = new Probe; // outlives the log
+    for (Probe* p : {parent, owned, grandchild, linked})
+        objects_->RegisterObject(p, nullptr);
+    parent->AddChild(owned, LINK_OWNED | LINK_MOVE);
+    owned->AddChild(grandchild, LINK_OWNED);
+    parent->AddChild(linked, LINK_MOVE);
+    objects_->UnregisterObject(parent->GetId());
+    EXPECT_EQ(log, (std::vector<std::string>{"deleted 1", "deleted 2", "deleted 3"}));
+    EXPECT_EQ(linked->GetParent(), nullptr);
+    EXPECT_EQ(objects_->GetObjectCount(), 1u);
+}
+
+TEST_F(ObjectModuleTest, ShutdownDeletesEveryObjectWhileThePoolsStillExist)
+{
+    // An object whose destructor posts an event and asks for an action during shutdown.
+    struct Noisy : PObject {
+        ~Noisy() override
+        {
+            EventRecord e{1, 80000001, 0, 0};
+            if (GetObjectModule()) {
+                GetObjectModule()->PostEvent(e);
+                EXPECT_EQ(GetObjectModule()->NewAction(), nullptr);
+            }
+        }
+    };
+    for (int i = 0; i < 5; ++i) {
+        auto* n = new Noisy;
+        objects_->RegisterObject(n, nullptr);
+        if (i > 0)
+            objects_->FindById(1)->AddChild(n, LINK_OWNED);
+    }
+    core_.reset(); // unloads the module: Shutdown, then delete
+    SUCCEED();
+}
+
+TEST_F(ObjectModuleTest, EventsReachTheirTargetNowOrOnTheNextStep)
+{
+    auto* probe = new Probe;
+    objects_->RegisterObject(probe, nullptr);
+    EventRecord e{probe->GetId(), 80000001, 0, 0};
+    EXPECT_EQ(probe->SendEvent(e), 1);
+    EXPECT_EQ(probe->SendEvent(EventRecord{0, 80000001, 0, 0}), 0);
+    EXPECT_EQ(probe->SendEvent(EventRecord{probe->GetId(), 0, 0, 0}), 0);
+    EXPECT_EQ(objects_->DispatchEvent(EventRecord{42, 80000001, 0, 0}), 0);
+    probe->PostEvent(EventRecord{probe->GetId(), 80000002, 0, 0});
+    EXPECT_EQ(probe->events.size(), 1u);
+    Tick();
+    EXPECT_EQ(probe->events, (std::vector<uint32_t>{80000001, 80000002}));
+    // An unregistered object sends nothing.
+    Probe loose;
+    EXPECT_EQ(loose.SendEvent(e), 0);
+}
+
+TEST_F(ObjectModuleTest, TextPayloadIsFreedExactlyOnce)
+{
+    auto* parent = new Probe;
+    auto* first = new Probe;
+    auto* second = new Probe;
+    for (Probe* p : {parent, first, second})
+        objects_->RegisterObject(p, nullptr);
+    first->takes = second->takes = true;
+    parent->AddChild(first, LINK_BROADCAST);
+    parent->AddChild(second, LINK_BROADCAST);
+    const uintptr_t token = objects_->NewTextPayload("你好");
+    parent->BroadcastEvent(EventRecord{parent->GetId(), EV_TEXT_PAYLOAD, token, 0});
+    EXPECT_EQ(first->texts, std::vector<std::string>{"你好"});
+    EXPECT_TRUE(second->texts.empty());
+    EXPECT_EQ(objects_->PendingPayloads(), 0u);
+    // Undeliverable: the dispatcher frees it.
+    objects_->PostEvent(EventRecord{999, EV_TEXT_PAYLOAD_2, objects_->NewTextPayload("x"), 0});
+    Tick();
+    EXPECT_EQ(objects_->PendingPayloads(), 0u);
+    // The default handler frees it too.
+    objects_->DispatchEvent(EventRecord{parent->GetId(), EV_TEXT_PAYLOAD, objects_->NewTextPayload("y"), 0});
+    EXPECT_EQ(objects_->PendingPayloads(), 0u);
+}
+
+TEST_F(ObjectModuleTest, ObjectAtPrefersLayerThenZThenDrawOrder)
+{
+    BITObject* low = Picture(50, 50);
+    BITObject* same = Picture(50, 50);
+    same->SetZ(low->GetZ());
+    same->Redraw();
+    low->SetEnabled(true);
+    same->SetEnabled(true);
+    EXPECT_EQ(objects_->ObjectAt(50, 50), low); // equal layer and z: the earlier one
+    BITObject* top = Picture(50, 50);
+    top->SetEnabled(true);
+    top->SetLayer(5);
+    top->Redraw();
+    EXPECT_EQ(objects_->ObjectAt(50, 50), top);
+    top->AddFlags(OBJ_NO_HIT);
+    EXPECT_EQ(objects_->ObjectAt(50, 50), low);
+    low->SetEnabled(false);
+    EXPECT_EQ(objects_->ObjectAt(50, 50), same);
+    EXPECT_EQ(objects_->ObjectAt(150, 50), nullptr);
+    EXPECT_EQ(objects_->GetDrawIndex(low->GetId()), -1);
+    EXPECT_EQ(objects_->GetDrawIndex(same->GetId()), 0);
+    EXPECT_EQ(objects_->GetDrawIndex(12345), 2);
+    EXPECT_EQ(objects_->IsDrawOrderSorted(), 1u);
+}
+
+TEST_F(ObjectModuleTest, HitTestEdges)
+{
+    PObject o;
+    o.SetSize(10, 10);
+    o.MoveTo(0, 0);
+    EXPECT_TRUE(o.HitTest(-5, 0));
+    EXPECT_TRUE(o.HitTest(4, 0));
+    EXPECT_FALSE(o.HitTest(5, 0)); // the right edge is outside
+    o.SetSize(10, 7);
+    o.SetAngle(90);
+    EXPECT_TRUE(o.HitTest(3, 0));  // turned onto the bottom edge (ly = height): inside
+    EXPECT_FALSE(o.HitTest(4, 0));
+    o.SetAngle(0);
+    o.SetClipRect(Rect{-5, -5, 0, 5});
+    EXPECT_FALSE(o.HitTest(2, 0));
+    EXPECT_TRUE(o.HitTest(-2, 0));
+}
+
+TEST_F(ObjectModuleTest, TopLevelAndStacking)
+{
+    PObject* root = objects_->NewObject(nullptr);
+    PObject* child = objects_->NewObject(nullptr);
+    root->AddChild(child, LINK_Z);
+    EXPECT_EQ(objects_->GetTopLevelId(child->GetId()), 0u);
+    root->SetTopLevel(true);
+    EXPECT_EQ(objects_->GetTopLevelId(child->GetId()), root->GetId());
+    root->BringToFront();
+    EXPECT_EQ(root->GetZ(), 1.0);
+    EXPECT_EQ(child->GetZ(), -9998.0 + 1.0 + 9999.0); // followed by the same difference
+    PObject* other = objects_->NewObject(nullptr);
+    other->BringToFront();
+    EXPECT_EQ(other->GetZ(), child->GetZ() + 1.0);
+    root->SetZ(999988.0);
+    child->SetZ(999985.0);
+    root->MoveZBy(5.0);
+    EXPECT_EQ(root->GetZ(), 999989.0);
+    EXPECT_EQ(child->GetZ(), 999989.0);
+    root->SetLayer(2000000);
+    EXPECT_EQ(root->GetLayer(), 1000000u);
+    root->SetTopMost();
+    EXPECT_EQ(root->GetLayer(), 1000100u);
+    EXPECT_EQ(child->GetLayer(), 1000100u);
+    EXPECT_EQ(root->AddChild(child, LINK_MOVE), 0);
+    EXPECT_EQ(root->GetChildLinkFlags(child->GetId()), static_cast<uint32_t>(LINK_MOVE));
+}
+
+TEST_F(ObjectModuleTest, DragAndCursorConfinement)
+{
+    struct Host : CursorClipHost {
+        Rect clip{0, 0, 1920, 1080};
+        Rect GetCursorClip() const override { return clip; }
+        void SetCursorClip(const Rect& r) override { clip = r; }
+        Origin ClientOrigin() const override { return {100, 200}; }
+    } host;
+    objects_->SetCursorClipHost(&host);
+    BITObject* o = Picture(50, 50);
+    o->SetDraggable(true);
+    ASSERT_NE(o->FindEventHook(EV_LBUTTON_DRAG), nullptr);
+    EXPECT_EQ(o->FindEventHook(EV_LBUTTON_DRAG)->code, static_cast<uint32_t>(EV_DRAG_MOVE));
+    EXPECT_TRUE(o->IsEnabled()); // hooking an input code enables the object
+    InputMotion motion{0, 0, 7, -3};
+    o->OnEvent(EventRecord{o->GetId(), EV_DRAG_MOVE, 0, reinterpret_cast<uintptr_t>(&motion)});
+    EXPECT_EQ(o->GetX(), 57.0);
+    EXPECT_EQ(o->GetY(), 47.0);
+    o->SetDraggable(false);
+    EXPECT_EQ(o->FindEventHook(EV_LBUTTON_DRAG), nullptr);
+    EXPECT_NE(o->FindEventHook(EV_LBUTTON_DOWN), nullptr);
+
+    o->SetClipRect(Rect{10, 20, 30, 40});
+    o->AddFlags(OBJ_CONFINE_CURSOR);
+    o->OnEvent(EventRecord{o->GetId(), EV_LBUTTON_DOWN, 0, 0});
+    EXPECT_EQ(host.clip, (Rect{110, 220, 130, 240}));
+    o->OnEvent(EventRecord{o->GetId(), EV_LBUTTON_UP, 0, 0});
+    EXPECT_EQ(host.clip, (Rect{0, 0, 1920, 1080}));
+    objects_->SetCursorClipHost(nullptr);
+}
+
+TEST(DirtyRectList, MergesAsRectanglesArrive)
+{
+    const Rect viewport{0, 0, 200, 100};
+    DirtyRectList list;
+    list.Add(Rect{10, 10, 20, 20}, viewport);
+    list.Add(Rect{20, 10, 30, 20}, viewport); // same top and bottom: one rectangle
+    ASSERT_EQ(list.Rects().size(), 1u);
+    EXPECT_EQ(list.Rects()[0], (Rect{10, 10, 30, 20}));
+    list.Add(Rect{12, 12, 14, 14}, viewport); // inside: nothing added
+    EXPECT_EQ(list.Rects().size(), 1u);
+    list.Add(Rect{0, 0, 50, 50}, viewport);   // contains it: replaces it
+    EXPECT_EQ(list.Rects()[0], (Rect{0, 0, 50, 50}));
+    list.Add(Rect{190, 90, 260, 160}, viewport); // cut to the viewport
+    EXPECT_EQ(list.Rects()[1], (Rect{190, 90, 200, 100}));
+    list.Add(Rect{300, 300, 310, 310}, viewport); // wholly outside
+    EXPECT_EQ(list.Rects().size(), 2u);
+    // Many disjoint rectangles collapse to the viewport instead of piling up.
+    for (int i = 0; i < 100; ++i)
+        list.Add(Rect{i * 2, (i * 7) % 90, i * 2 + 1, (i * 7) % 90 + 1}, viewport);
+    EXPECT_LE(list.Rects().size(), DirtyRectList::kCollapseLimit);
+    EXPECT_EQ(list.Rects().front(), viewport);
+}
+
+TEST_F(ObjectModuleTest, ChangesDirtyTheRightRectangles)
+{
+    BITObject* o = Picture(50, 50);
+    objects_->BuildFrame();
+    o->MoveBy(10, 0);
+    o->Redraw();
+    ASSERT_EQ(objects_->DirtyRects().size(), 1u);
+    EXPECT_EQ(objects_->DirtyRects()[0], (Rect{45, 45, 65, 55}));
+    objects_->BuildFrame();
+    EXPECT_TRUE(objects_->DirtyRects().empty());
+    // A change of z alone dirties the current rectangle only.
+    o->SetZ(5);
+    o->Redraw();
+    EXPECT_EQ(objects_->DirtyRects(), std::vector<Rect>{(Rect{55, 45, 65, 55})});
+    objects_->BuildFrame();
+    // A clip change alone repaints where the object was visible before.
+    o->SetClipRect(Rect{55, 45, 58, 55});
+    o->Redraw();
+    EXPECT_EQ(objects_->DirtyRects(), std::vector<Rect>{(Rect{55, 45, 65, 55})});
+    objects_->BuildFrame();
+    // Hiding dirties the rectangle and takes the object out of the draw list.
+    o->SetVisible(false);
+    EXPECT_EQ(objects_->GetDrawIndex(o->GetId()), -1);
+    EXPECT_EQ(objects_->DirtyRects().size(), 1u);
+    objects_->BuildFrame();
+    EXPECT_EQ(compositor_->lastRecordCount, 0u);
+}
+
+TEST_F(ObjectModuleTest, NoFramesWhileMinimisedAndFullFramesOnRequest)
+{
+    BITObject* a = Picture(20, 20);
+    Picture(150, 80);
+    objects_->BuildFrame();
+    const int frames = compositor_->frames;
+    objects_->BuildFrame(); // nothing dirty: no frame
+    EXPECT_EQ(compositor_->frames, frames);
+    objects_->SetHostMinimised(true);
+    a->MoveBy(1, 0);
+    a->Redraw();
+    objects_->BuildFrame();
+    EXPECT_EQ(compositor_->frames, frames);
+    objects_->SetHostMinimised(false);
+    objects_->BuildFrame();
+    EXPECT_EQ(compositor_->frames, frames + 1);
+    EXPECT_EQ(compositor_->lastRecordCount, 1u);
+    objects_->SetFullRedraw(1);
+    a->Redraw();
+    objects_->BuildFrame();
+    EXPECT_EQ(compositor_->lastRects, std::vector<Rect>{(Rect{0, 0, 200, 100})});
+    EXPECT_EQ(compositor_->lastRecordCount, 2u);
+}
+
+TEST_F(ObjectModuleTest, MessagesOfTheQueue)
+{
+    auto* probe = new Probe;
+    objects_->RegisterObject(probe, nullptr);
+    auto* heap = new EventRecord{probe->GetId(), 80000005, 0, 0};
+    core_->PostMessage(LUMORA_MODULE_OBJECT, OBJ_MSG_EVENT_RELEASE, reinterpret_cast<uintptr_t>(heap), 0);
+    EventRecord now{probe->GetId(), 80000006, 0, 0};
+    EXPECT_EQ(core_->SendMessage(LUMORA_MODULE_OBJECT, OBJ_MSG_SEND_EVENT, reinterpret_cast<uintptr_t>(&now), 0), 0);
+    core_->PostMessage(LUMORA_MODULE_OBJECT, OBJ_MSG_UNREGISTER, reinterpret_cast<uintptr_t>(probe), 0);
+    core_->PostMessage(LUMORA_MODULE_OBJECT, OBJ_MSG_UNREGISTER, reinterpret_cast<uintptr_t>(probe), 0); // twice
+    EXPECT_EQ(probe->events, std::vector<uint32_t>{80000006});
+    Tick();
+    EXPECT_EQ(objects_->GetObjectCount(), 0u);
+}
+
+} // namespace

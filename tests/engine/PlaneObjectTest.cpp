@@ -1,0 +1,194 @@
+// The plane object's surface: colour conversion, fills and shapes kept inside the surface, and
+// its text operations through the shared text surface.
+#include "EngineTestSupport.h"
+#include "PatternGlyphSource.h"
+#include "SceneSupport.h"
+
+#include "engine/object/PlaneObject.h"
+
+#include <gtest/gtest.h>
+
+using namespace Lumora;
+
+namespace {
+
+class PlaneObjectTest : public enginetest::EngineFixture {
+protected:
+    void SetUp() override
+    {
+        EngineFixture::SetUp();
+        glyphs_ = std::make_shared<enginetest::PatternGlyphSource>();
+        core_ = std::make_unique<GameCore>();
+        objects_ = new ObjectModule(glyphs_);
+        ASSERT_EQ(core_->LoadModule(objects_, 1, 0), LUMORA_MSG_OK);
+    }
+    void TearDown() override
+    {
+        core_.reset();
+        EngineFixture::TearDown();
+    }
+    static uint32_t PixelAt(PlaneObject& p, int x, int y)
+    {
+        uint32_t v;
+        std::memcpy(&v, p.GetPixels() + (size_t(y) * p.GetSurfaceWidth() + x) * 4, 4);
+        return v;
+    }
+    int Inked(PlaneObject& p)
+    {
+        int n = 0;
+        for (int y = 0; y < p.GetSurfaceHeight(); ++y)
+            for (int x = 0; x < p.GetSurfaceWidth(); ++x)
+                n += p.GetPixelAlpha(x, y) != 0;
+        return n;
+    }
+
+    std::shared_ptr<enginetest::PatternGlyphSource> glyphs_;
+    std::unique_ptr<GameCore> core_;
+    ObjectModule* objects_ = nullptr;
+};
+
+TEST_F(PlaneObjectTest, ColoursAndTheNewSurface)
+{
+    EXPECT_EQ(PlaneObject::ConvertColour(0x00FF00FF, 0x00FF00FF) >> 24, 0u);
+    uint32_t pixel = PlaneObject::ConvertColour(0x00123456, 0x00FF00FF);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&pixel);
+    EXPECT_EQ(bytes[0], 0x12);
+    EXPECT_EQ(bytes[1], 0x34);
+    EXPECT_EQ(bytes[2], 0x56);
+    EXPECT_EQ(bytes[3], 0xFF);
+
+    PlaneObject* p = objects_->NewPlaneObject(30, 20, 0x00000000, nullptr);
+    EXPECT_EQ(p->GetType(), 3);
+    EXPECT_EQ(p->GetWidth(), 30.0);
+    EXPECT_EQ(p->Style().size, 10);
+    EXPECT_EQ(p->Style().opacity, 255u);
+    EXPECT_EQ(Inked(*p), 0); // a new surface is transparent
+    p->Clear();
+    EXPECT_EQ(PixelAt(*p, 29, 19), 0xFF000000u);
+    p->SetBackgroundColour(0x00FF00FF);
+    p->Clear();
+    EXPECT_EQ(PixelAt(*p, 0, 0), 0u);
+    EXPECT_EQ(p->GetDrawData()->GetWidth(), 30);
+}
+
+TEST_F(PlaneObjectTest, DrawingStaysInsideTheSurface)
+{
+    PlaneObject* p = objects_->NewPlaneObject(10, 8, 0x000000FF, nullptr);
+    p->FillRect(-5, -5, 50, 50); // would run past the pixels without the cut
+    EXPECT_EQ(Inked(*p), 80);
+    EXPECT_EQ(p->GetPixelColour(9, 7), 0x000000FFu);
+    p->SetBackgroundColour(0x00FF00FF);
+    p->Clear();
+    p->SetPen(0x0000FF00, 1.0);
+    p->DrawRect(-3, -3, 100, 100, false); // ordered and clamped: the outline of the surface
+    EXPECT_EQ(Inked(*p), 2 * 10 + 2 * 6);
+    p->Clear();
+    p->DrawRect(2, 2, 2, 6, true); // no width after clamping: nothing
+    EXPECT_EQ(Inked(*p), 0);
+    p->DrawLine(0, 0, 4, 2); // the far end is not drawn
+    EXPECT_EQ(Inked(*p), 4);
+    p->Clear();
+    p->DrawLine(3, 7, 3, 0);  // straight lines include both ends
+    EXPECT_EQ(Inked(*p), 8);
+    p->SetPixel(-1, 0, 0);
+    p->SetPixel(10, 0, 0);
+    p->SetPixelAlpha(3, 3, 0.5);
+    EXPECT_EQ(p->GetPixelAlpha(3, 3), 127u);
+    p->Clear();
+    p->DrawBorder(0x00FFFFFF, 2);
+    EXPECT_EQ(Inked(*p), 80 - 6 * 4);
+    p->InvertRect(0, 0, 9, 7);
+    EXPECT_EQ(p->GetPixelColour(0, 0), 0u);
+    p->Darken();
+    p->Tint(0x000000FF, 1.0);
+    EXPECT_EQ(p->GetPixelColour(0, 0) & 0xFF, 254u);
+}
+
+TEST_F(PlaneObjectTest, ResizeScalesTheSurface)
+{
+    PlaneObject* p = objects_->NewPlaneObject(4, 4, 0x00FFFFFF, nullptr);
+    p->Clear();
+    p->ResizeSurface(8, 6);
+    EXPECT_EQ(p->GetSurfaceWidth(), 8);
+    EXPECT_EQ(p->GetSurfaceHeight(), 6);
+    EXPECT_EQ(Inked(*p), 48);
+    p->ResizeSurface(0, 5); // nothing for sizes of 0 or less
+    EXPECT_EQ(p->GetSurfaceWidth(), 8);
+    p->SetKeyColour(0x00FFFFFF);
+    EXPECT_EQ(Inked(*p), 0);
+}
+
+TEST_F(PlaneObjectTest, PicturesAreBlittedIntoTheSurface)
+{
+    auto image = enginetest::MakeImage(6, 6, 10, 20, 30);
+    PlaneObject* p = objects_->NewPlaneObject(12, 12, 0x00FF00FF, nullptr);
+    p->DrawPicture(enginetest::InfoOf(*image), 0, 0, -1, -1);
+    EXPECT_EQ(p->GetPixelAlpha(0, 0), 0u);  // the picture's transparent corner
+    EXPECT_NE(p->GetPixelAlpha(2, 2), 0u);
+    EXPECT_EQ(p->GetPixelAlpha(7, 7), 0u);  // outside the 6 x 6 drawn
+    p->DrawPicture(enginetest::InfoOf(*image), 0, 0, 0, 0); // 0: the surface's size
+    EXPECT_NE(p->GetPixelAlpha(10, 10), 0u);
+    PlaneObject* column = objects_->NewPlaneObject(6, 30, 0x00FF00FF, nullptr);
+    column->DrawPictureThreeV(enginetest::InfoOf(*image));
+    EXPECT_NE(column->GetPixelAlpha(3, 20), 0u);
+}
+
+TEST_F(PlaneObjectTest, TextUsesThePlanesStyle)
+{
+    PlaneObject* p = objects_->NewPlaneObject(60, 30, 0x00FF00FF, nullptr);
+    p->SetFont(14, 700, "黑体");
+    p->SetPen(0x000000FF, 1.0);
+    p->SetSpacing(-1, 2);
+    p->DrawTextLine(0, 0, "a中");
+    ASSERT_EQ(glyphs_->requests.size(), 2u);
+    EXPECT_EQ(glyphs_->requests[0].size, 14);
+    EXPECT_EQ(glyphs_->requests[0].weight, 700);
+    EXPECT_EQ(glyphs_->faces[1], "黑体");
+    EXPECT_EQ(p->GetPixelColour(1, 5), 0x000000FFu);
+    // The surface is left in its own style for the next plane.
+    EXPECT_NE(objects_->GetTextSurface().CurrentStyle().size, 14);
+    EXPECT_EQ(p->MeasureText("aaaaaaaaaaaa", 60), 14 + 2 + 14);
+}
+
+TEST_F(PlaneObjectTest, MeasureEndsWhenNoLineCanHoldACharacter)
+{
+    PlaneObject* p = objects_->NewPlaneObject(22, 40, 0x00008000, nullptr);
+    p->SetFont(15, 400, "宋体");
+    p->SetMargins(10, 10);
+    EXPECT_LE(p->MeasureText("abc", 22), 15);
+    p->FitToText("abc", 22);
+    EXPECT_EQ(p->GetSurfaceWidth(), 22);
+}
+
+TEST_F(PlaneObjectTest, WrappedTextIsCentredAndEndsWithDots)
+{
+    PlaneObject* p = objects_->NewPlaneObject(40, 25, 0x00FF00FF, nullptr);
+    p->SetFont(10, 400, "宋体");
+    // Room for 8 single-byte characters a line, two lines in the height.
+    p->DrawTextWrapped("abcdefghijklmnopqrstuvwxyz", 0);
+    std::u32string drawn;
+    for (const auto& r : glyphs_->requests)
+        drawn.push_back(r.codePoint);
+    EXPECT_EQ(drawn, U"abcdefghijklm...");
+    glyphs_->requests.clear();
+    p->Clear();
+    p->DrawTextWrapped("ab", 0);
+    // One centred line: 10 pixels of text in 40.
+    EXPECT_EQ(p->GetPixelAlpha(14, 5), 0u);
+    EXPECT_NE(p->GetPixelAlpha(15, 5), 0u);
+    EXPECT_NE(p->GetPixelAlpha(24, 5), 0u);
+    EXPECT_EQ(p->GetPixelAlpha(25, 5), 0u);
+}
+
+TEST_F(PlaneObjectTest, MarkupTextKeepsToItsBox)
+{
+    PlaneObject* p = objects_->NewPlaneObject(60, 30, 0x00FF00FF, nullptr);
+    p->SetFont(10, 400, "宋体");
+    p->DrawMarkupText("<color=255>aaaaaaaaaaaa", 5, 20, 12);
+    EXPECT_NE(p->GetPixelAlpha(5, 5), 0u);
+    EXPECT_EQ(p->GetPixelAlpha(25, 5), 0u);
+    EXPECT_EQ(p->GetPixelAlpha(5, 15), 0u); // the second line would pass the box's height
+    EXPECT_EQ(p->GetPixelColour(5, 5), 0x000000FFu);
+}
+
+} // namespace
