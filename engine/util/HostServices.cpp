@@ -1,6 +1,7 @@
 #include "engine/util/HostServices.h"
 
 #include "engine/util/EngineLog.h"
+#include "platform/Window.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,11 +9,10 @@
 
 namespace {
 
-// The post handler is read by worker threads, so every handler sits behind one lock.
+// Handlers may be replaced while another thread reads them.
 std::mutex g_lock;
 MessageBoxHandler g_box;
 std::function<void()> g_flash;
-WindowPostHandler g_post;
 
 template <typename T>
 T Copy(const T& handler)
@@ -33,12 +33,6 @@ void SetFlashHandler(std::function<void()> handler)
 {
     std::lock_guard<std::mutex> lock(g_lock);
     g_flash = std::move(handler);
-}
-
-void SetWindowPostHandler(WindowPostHandler handler)
-{
-    std::lock_guard<std::mutex> lock(g_lock);
-    g_post = std::move(handler);
 }
 
 void ShowEngineMessageBox(const std::string& text, const std::string& caption)
@@ -63,6 +57,6 @@ void FlashHostWindow()
 
 bool PostToWindow(uintptr_t window, uint32_t message, uintptr_t wparam, uintptr_t lparam)
 {
-    auto post = Copy(g_post);
-    return post && window != 0 && post(window, message, wparam, lparam);
+    const auto id = static_cast<platform::WindowId>(window);
+    return id != 0 && id == window && platform::PostToWindow(id, message, wparam, static_cast<intptr_t>(lparam));
 }

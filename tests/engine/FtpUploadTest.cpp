@@ -2,6 +2,8 @@
 #include "engine/util/HostServices.h"
 
 #include "EngineTestSupport.h"
+#include "platform/MessageLoop.h"
+#include "platform/Window.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +17,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 extern char** environ;
@@ -24,7 +24,6 @@ extern char** environ;
 namespace {
 
 constexpr uint32_t kDoneMessage = 0x8617;
-constexpr uintptr_t kOwner = 77;
 
 int FreeLoopbackPort()
 {
@@ -54,17 +53,28 @@ bool Listening(int port)
     return ok;
 }
 
-// Completions posted by the worker, as the owner window would receive them.
-struct Mailbox {
-    std::mutex lock;
-    std::condition_variable arrived;
-    std::vector<std::pair<std::unique_ptr<UploadJob>, uintptr_t>> posts;
-    bool accept = true;
+// The owner window: a platform window on the test's thread that keeps the completions.
+struct OwnerWindow {
+    std::vector<std::pair<std::unique_ptr<UploadJob>, intptr_t>> posts;
+    platform::WindowId id = platform::MakeWindow([this](platform::WindowId, uint32_t message, uintptr_t wparam,
+                                                         intptr_t lparam) -> intptr_t {
+        if (message == kDoneMessage)
+            posts.emplace_back(TakeUploadJob(wparam), lparam);
+        return 0;
+    });
+    ~OwnerWindow() { platform::DestroyWindow(id); }
 
-    std::pair<std::unique_ptr<UploadJob>, uintptr_t> Wait()
+    // Pumps the thread's queue until a completion arrives (20 s at most).
+    std::pair<std::unique_ptr<UploadJob>, intptr_t> Wait()
     {
-        std::unique_lock<std::mutex> l(lock);
-        if (!arrived.wait_for(l, std::chrono::seconds(20), [&] { return !posts.empty(); }))
+        for (int i = 0; i < 2000 && posts.empty(); ++i) {
+            platform::Message m;
+            while (platform::PeekNextMessage(m))
+                platform::Dispatch(m);
+            if (posts.empty())
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (posts.empty())
             return {nullptr, 99};
         auto first = std::move(posts.front());
         posts.erase(posts.begin());
@@ -98,16 +108,6 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
         ASSERT_TRUE(Listening(port_)) << "the FTP server did not start";
 
-        SetWindowPostHandler([this](uintptr_t window, uint32_t message, uintptr_t wparam, uintptr_t lparam) {
-            EXPECT_EQ(window, kOwner);
-            EXPECT_EQ(message, kDoneMessage);
-            std::lock_guard<std::mutex> l(mail_.lock);
-            if (!mail_.accept)
-                return false;
-            mail_.posts.emplace_back(TakeUploadJob(wparam), lparam);
-            mail_.arrived.notify_all();
-            return true;
-        });
         local_ = (folder_ / "game.rep").string();
         std::string payload;
         for (int i = 0; i < 70000; ++i)
@@ -119,7 +119,6 @@ protected:
     }
     void TearDown() override
     {
-        SetWindowPostHandler(nullptr);
         if (server_ > 0) {
             ::kill(server_, SIGTERM);
             ::waitpid(server_, nullptr, 0);
@@ -131,15 +130,15 @@ protected:
     std::filesystem::path root_;
     int port_ = 0;
     pid_t server_ = 0;
-    Mailbox mail_;
+    OwnerWindow owner_;
     std::string local_;
     std::string payload_;
 };
 
 TEST_F(FtpUploadTest, PutsTheFileAndPostsTheJobBack)
 {
-    ASSERT_TRUE(StartWorkerThread(local_, Server(), "replays", "table 1.rep", "player", "secret", kOwner, kDoneMessage));
-    auto [job, result] = mail_.Wait();
+    ASSERT_TRUE(StartWorkerThread(local_, Server(), "replays", "table 1.rep", "player", "secret", owner_.id, kDoneMessage));
+    auto [job, result] = owner_.Wait();
     ASSERT_TRUE(job);
     EXPECT_EQ(result, 1u);
     EXPECT_EQ(job->done.load(), 1u);
@@ -150,41 +149,40 @@ TEST_F(FtpUploadTest, PutsTheFileAndPostsTheJobBack)
 TEST_F(FtpUploadTest, FailuresAreReportedNotHidden)
 {
     // Wrong password.
-    ASSERT_TRUE(StartWorkerThread(local_, Server(), "replays", "a.rep", "player", "wrong", kOwner, kDoneMessage));
-    auto [job, result] = mail_.Wait();
+    ASSERT_TRUE(StartWorkerThread(local_, Server(), "replays", "a.rep", "player", "wrong", owner_.id, kDoneMessage));
+    auto [job, result] = owner_.Wait();
     ASSERT_TRUE(job);
     EXPECT_EQ(result, 0u);
     // A remote name longer than its field is refused rather than cut or overflowed.
-    ASSERT_TRUE(StartWorkerThread(local_, Server(), "replays", std::string(300, 'n'), "player", "secret", kOwner,
+    ASSERT_TRUE(StartWorkerThread(local_, Server(), "replays", std::string(300, 'n'), "player", "secret", owner_.id,
                                   kDoneMessage));
-    auto [longJob, longResult] = mail_.Wait();
+    auto [longJob, longResult] = owner_.Wait();
     ASSERT_TRUE(longJob);
     EXPECT_EQ(longResult, 0u);
     EXPECT_FALSE(longJob->fieldsFit);
     EXPECT_STREQ(longJob->remoteName, "");
     // A server text that would reshape the address.
-    ASSERT_TRUE(StartWorkerThread(local_, "127.0.0.1/x@y", "replays", "b.rep", "", "", kOwner, kDoneMessage));
-    EXPECT_EQ(mail_.Wait().second, 0u);
+    ASSERT_TRUE(StartWorkerThread(local_, "127.0.0.1/x@y", "replays", "b.rep", "", "", owner_.id, kDoneMessage));
+    EXPECT_EQ(owner_.Wait().second, 0u);
     EXPECT_FALSE(std::filesystem::exists(root_ / "replays" / "a.rep"));
 }
 
 TEST_F(FtpUploadTest, WithoutAReceiverTheWorkerFreesItsJob)
 {
-    {
-        std::lock_guard<std::mutex> l(mail_.lock);
-        mail_.accept = false;  // the owner window is gone
-    }
-    ASSERT_TRUE(StartWorkerThread(local_, Server(), "replays", "gone.rep", "player", "secret", kOwner, kDoneMessage));
+    const platform::WindowId gone = owner_.id;
+    platform::DestroyWindow(gone);  // the owner window went away before the completion
+    ASSERT_TRUE(StartWorkerThread(local_, Server(), "replays", "gone.rep", "player", "secret", gone, kDoneMessage));
     ASSERT_TRUE(StartWorkerThread(local_, Server(), "replays", "none.rep", "player", "secret", 0, kDoneMessage));
-    const auto gone = root_ / "replays" / "gone.rep";
-    const auto none = root_ / "replays" / "none.rep";
+    const auto goneFile = root_ / "replays" / "gone.rep";
+    const auto noneFile = root_ / "replays" / "none.rep";
     for (int i = 0; i < 400; ++i) {
-        if (enginetest::ReadFile(gone).size() == payload_.size() && enginetest::ReadFile(none).size() == payload_.size())
+        if (enginetest::ReadFile(goneFile).size() == payload_.size() &&
+            enginetest::ReadFile(noneFile).size() == payload_.size())
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
-    EXPECT_EQ(enginetest::ReadFile(gone), payload_);
-    EXPECT_EQ(enginetest::ReadFile(none), payload_);
+    EXPECT_EQ(enginetest::ReadFile(goneFile), payload_);
+    EXPECT_EQ(enginetest::ReadFile(noneFile), payload_);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));  // let the workers finish (leak check)
 }
 
