@@ -1,6 +1,10 @@
 #include "net/SyncProxySocket.h"
 
-#include <chrono>
+#include "platform/Event.h"
+#include "platform/MessageWait.h"
+
+#include <atomic>
+#include <thread>
 #include <vector>
 
 namespace net {
@@ -28,7 +32,7 @@ bool CSyncProxySocket::ConnectThroughProxy(const std::string& host, uint16_t por
     }
     if (!Create())
         return false;
-    if (!Connect(host, port)) {
+    if (!Connect(host, port)) { // refused before anything was sent: no need to wait
         Close();
         return false;
     }
@@ -37,22 +41,31 @@ bool CSyncProxySocket::ConnectThroughProxy(const std::string& host, uint16_t por
         Close();
         return false;
     }
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
-    std::vector<platform::SocketNotice> notices;
-    while (!HandshakeDone() && !HandshakeFailed()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0)
-            break;
-        notices.clear();
-        poller.Wait(static_cast<int>(left), notices);
-        for (const auto& n : notices) {
-            OnNotice(n);
-            if (HandshakeDone() || HandshakeFailed() || !Valid())
-                break;
+    // The handshake runs on a driver thread while this thread waits once, for the whole
+    // time-out, dispatching its own messages meanwhile. The driver ends as soon as the
+    // handshake is over either way, so a refusal does not wait for the time-out.
+    platform::Event finished(platform::Event::Mode::kManual);
+    std::atomic<bool> cancel{false};
+    std::thread driver([&] {
+        std::vector<platform::SocketNotice> notices;
+        while (!cancel && !HandshakeDone() && !HandshakeFailed() && Valid()) {
+            notices.clear();
+            poller.Wait(-1, notices);
+            for (const auto& n : notices) {
+                if (cancel || HandshakeDone() || HandshakeFailed() || !Valid())
+                    break;
+                OnNotice(n);
+            }
         }
-    }
-    if (!HandshakeDone()) {
+        finished.Set();
+    });
+    platform::Event* events[] = {&finished};
+    const uint32_t timeoutMs = timeoutSeconds > 0 ? static_cast<uint32_t>(timeoutSeconds) * 1000u : 0u;
+    const platform::PumpWaitResult waited = platform::WaitPumping(events, timeoutMs);
+    cancel = true;
+    poller.Wake();
+    driver.join();
+    if (waited.kind != platform::PumpWaitResult::kEvent || !HandshakeDone()) {
         Close();
         return false;
     }

@@ -1,6 +1,8 @@
 #pragma once
 // A proxied connect that blocks its caller until the proxy handshake has finished, failed, or
-// its single deadline has passed.
+// its single deadline has passed, while the caller's thread keeps dispatching its messages
+// (timers and windows stay alive; a quit message ends the wait). The handshake's own
+// notifications (OnProxyFailed and the like) run on a short-lived driver thread meanwhile.
 #include "net/AsyncProxySocket.h"
 
 #include <cstdint>

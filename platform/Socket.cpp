@@ -100,6 +100,12 @@ void TcpSocket::Close() noexcept
     }
 }
 
+void TcpSocket::Shutdown() noexcept
+{
+    if (fd_ >= 0)
+        ::shutdown(fd_, SHUT_RDWR);
+}
+
 IoResult TcpSocket::StartConnect(const Ipv4Endpoint& to)
 {
     if (fd_ < 0)

@@ -40,6 +40,8 @@ public:
     int Release() noexcept;
     // Closes once; later calls do nothing.
     void Close() noexcept;
+    // Ends both directions but keeps the descriptor (others may still hold it in a call).
+    void Shutdown() noexcept;
 
     // Starts a connection: Done when connected at once, WouldBlock while it is in progress.
     // The unspecified address (0.0.0.0) is refused with EINVAL rather than reaching this host.

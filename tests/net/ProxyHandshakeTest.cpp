@@ -1,12 +1,17 @@
 // The proxied connect against scripted proxies: replies in pieces, refusals, misbehaviour.
 #include "LoopbackPeers.h"
-#include "RealProxies.h"
+#include "LocalDaemons.h"
 
 #include "net/SyncProxySocket.h"
+#include "platform/MessageLoop.h"
+#include "platform/MessageQueue.h"
+#include "platform/Window.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 using nettest::Bytes;
 using nettest::ReadN;
@@ -247,4 +252,46 @@ TEST(ProxyHandshake, Socks4aAndSocks5SendTheNameTheClientCannotResolve)
     platform::SetCurrentResolver(nullptr);
     EXPECT_EQ(socks4a, (Bytes{4, 1, 0x10, 0x92, 0, 0, 0, 1, 0, 'g', 'a', 'm', 'e', '.', 't', 'e', 's', 't', 0}));
     EXPECT_EQ(socks5, (Bytes{5, 1, 0, 3, 9, 'g', 'a', 'm', 'e', '.', 't', 'e', 's', 't', 0x10, 0x92}));
+}
+
+TEST(ProxyHandshake, TheWaitingThreadKeepsItsMessagesFlowingAndQuitEndsTheWait)
+{
+    ScriptedServer slow([](platform::TcpSocket& s) {
+        ReadN(s, 3);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        Write(s, Bytes{5, 0});
+        ReadN(s, 10);
+        Write(s, Bytes{5, 0, 0, 1, 127, 0, 0, 1, 0, 1});
+    });
+    std::atomic<int> handled{0};
+    const platform::WindowId window = platform::MakeWindow([&](platform::WindowId, uint32_t message, uintptr_t, intptr_t) {
+        if (message == platform::kMsgUser + 1)
+            ++handled;
+        return intptr_t(0);
+    });
+    std::thread poster([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        platform::PostToWindow(window, platform::kMsgUser + 1);
+    });
+    CSyncProxySocket sock;
+    const Outcome o = ConnectVia(sock, PROXYTYPE_SOCKS5, slow.Port());
+    poster.join();
+    EXPECT_TRUE(o.ok);
+    EXPECT_EQ(handled.load(), 1); // dispatched during the handshake, not after it
+    platform::DestroyWindow(window);
+
+    // A quit message ends the wait at once and stays queued for the enclosing loop.
+    ScriptedServer silent([](platform::TcpSocket& s) { ReadN(s, 4, 2500); });
+    const platform::ThreadId me = platform::CurrentThreadId();
+    std::thread quitter([me] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        platform::PostToThread(me, platform::kMsgQuit);
+    });
+    CSyncProxySocket quitting;
+    const Outcome q = ConnectVia(quitting, PROXYTYPE_SOCKS5, silent.Port(), "127.0.0.1", nullptr, nullptr, 10);
+    quitter.join();
+    EXPECT_FALSE(q.ok);
+    EXPECT_LT(q.took, kFast);
+    platform::Message m;
+    EXPECT_FALSE(platform::GetNextMessage(m)); // the quit is still there
 }

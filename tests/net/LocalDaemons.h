@@ -1,7 +1,8 @@
 #pragma once
-// Real proxy servers from Debian, started on free loopback ports with their own configuration
-// in a temporary folder and stopped (TERM, then waited for) when the object goes away. When a
-// server cannot be started, Error() says which package is missing or what failed.
+// Servers the network tests talk to: real proxy servers from Debian and the Python game peer,
+// started on free loopback ports with their own configuration in a temporary folder and
+// stopped (TERM, then waited for) when the object goes away. When a server cannot be started,
+// Error() says which package is missing or what failed.
 #include <sys/types.h>
 
 #include <cstdint>
@@ -14,28 +15,30 @@ namespace nettest {
 // A free loopback port (bound once, then released).
 uint16_t FreePort();
 
-class RealProxy {
+class LocalDaemon {
 public:
-    ~RealProxy();
-    RealProxy(const RealProxy&) = delete;
-    RealProxy& operator=(const RealProxy&) = delete;
+    ~LocalDaemon();
+    LocalDaemon(const LocalDaemon&) = delete;
+    LocalDaemon& operator=(const LocalDaemon&) = delete;
 
     bool Ok() const { return error_.empty(); }
     const std::string& Error() const { return error_; }
     uint16_t Port() const { return port_; }
 
     // microsocks (SOCKS5); with a user, RFC 1929 user and password are required.
-    static std::unique_ptr<RealProxy> Microsocks(const std::string& user = "", const std::string& password = "");
+    static std::unique_ptr<LocalDaemon> Microsocks(const std::string& user = "", const std::string& password = "");
     // danted (SOCKS4 and SOCKS5, no authentication).
-    static std::unique_ptr<RealProxy> Danted();
+    static std::unique_ptr<LocalDaemon> Danted();
     // tinyproxy (HTTP CONNECT to the allowed port only); with a user, Basic credentials are required.
-    static std::unique_ptr<RealProxy> Tinyproxy(uint16_t allowedPort, const std::string& user = "",
+    static std::unique_ptr<LocalDaemon> Tinyproxy(uint16_t allowedPort, const std::string& user = "",
                                                 const std::string& password = "");
     // ssh -D against a loopback sshd (SOCKS4, SOCKS4A and SOCKS5 with host names).
-    static std::unique_ptr<RealProxy> SshDynamic();
+    static std::unique_ptr<LocalDaemon> SshDynamic();
+    // tests/net/peers/game_peer.py with "keyhex:encrypt:compress" settings.
+    static std::unique_ptr<LocalDaemon> GamePeer(const std::string& settings, bool sendsGreeting = false);
 
 private:
-    RealProxy();
+    LocalDaemon();
     // Starts a daemon whose output goes to a log in the folder; waits until port accepts.
     bool Start(const std::string& package, const std::vector<std::string>& argv, uint16_t port);
     void Fail(const std::string& what);

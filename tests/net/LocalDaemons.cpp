@@ -1,4 +1,4 @@
-#include "RealProxies.h"
+#include "LocalDaemons.h"
 
 #include "platform/Socket.h"
 #include "platform/SocketListener.h"
@@ -72,7 +72,7 @@ uint16_t FreePort()
     return l.Port();
 }
 
-RealProxy::RealProxy()
+LocalDaemon::LocalDaemon()
 {
     std::string pattern = std::filesystem::temp_directory_path().string() + "/xl_proxy_XXXXXX";
     if (::mkdtemp(pattern.data()))
@@ -80,7 +80,7 @@ RealProxy::RealProxy()
     ::chmod(folder_.c_str(), 0755); // workers that drop privileges still read their files
 }
 
-RealProxy::~RealProxy()
+LocalDaemon::~LocalDaemon()
 {
     for (auto it = pids_.rbegin(); it != pids_.rend(); ++it) {
         ::kill(*it, SIGTERM);
@@ -98,13 +98,13 @@ RealProxy::~RealProxy()
     }
 }
 
-void RealProxy::Fail(const std::string& what)
+void LocalDaemon::Fail(const std::string& what)
 {
     if (error_.empty())
         error_ = what;
 }
 
-bool RealProxy::Start(const std::string& package, const std::vector<std::string>& argv, uint16_t port)
+bool LocalDaemon::Start(const std::string& package, const std::vector<std::string>& argv, uint16_t port)
 {
     if (!Exists(argv[0])) {
         Fail(argv[0] + " is missing: install the Debian package " + package + " (tools/setup/install.sh)");
@@ -133,9 +133,9 @@ bool RealProxy::Start(const std::string& package, const std::vector<std::string>
     return false;
 }
 
-std::unique_ptr<RealProxy> RealProxy::Microsocks(const std::string& user, const std::string& password)
+std::unique_ptr<LocalDaemon> LocalDaemon::Microsocks(const std::string& user, const std::string& password)
 {
-    std::unique_ptr<RealProxy> p(new RealProxy);
+    std::unique_ptr<LocalDaemon> p(new LocalDaemon);
     p->port_ = FreePort();
     std::vector<std::string> argv{"/usr/bin/microsocks", "-i", "127.0.0.1", "-p", std::to_string(p->port_)};
     if (!user.empty())
@@ -144,9 +144,9 @@ std::unique_ptr<RealProxy> RealProxy::Microsocks(const std::string& user, const 
     return p;
 }
 
-std::unique_ptr<RealProxy> RealProxy::Danted()
+std::unique_ptr<LocalDaemon> LocalDaemon::Danted()
 {
-    std::unique_ptr<RealProxy> p(new RealProxy);
+    std::unique_ptr<LocalDaemon> p(new LocalDaemon);
     p->port_ = FreePort();
     const std::string conf = p->folder_ + "/danted.conf";
     WriteFile(conf, "logoutput: stderr\n"
@@ -163,10 +163,10 @@ std::unique_ptr<RealProxy> RealProxy::Danted()
     return p;
 }
 
-std::unique_ptr<RealProxy> RealProxy::Tinyproxy(uint16_t allowedPort, const std::string& user,
+std::unique_ptr<LocalDaemon> LocalDaemon::Tinyproxy(uint16_t allowedPort, const std::string& user,
                                                 const std::string& password)
 {
-    std::unique_ptr<RealProxy> p(new RealProxy);
+    std::unique_ptr<LocalDaemon> p(new LocalDaemon);
     p->port_ = FreePort();
     std::string conf = "User nobody\nGroup nogroup\nPort " + std::to_string(p->port_) +
                        "\nListen 127.0.0.1\nTimeout 60\nLogLevel Info\nMaxClients 20\nAllow 127.0.0.1\n"
@@ -178,9 +178,9 @@ std::unique_ptr<RealProxy> RealProxy::Tinyproxy(uint16_t allowedPort, const std:
     return p;
 }
 
-std::unique_ptr<RealProxy> RealProxy::SshDynamic()
+std::unique_ptr<LocalDaemon> LocalDaemon::SshDynamic()
 {
-    std::unique_ptr<RealProxy> p(new RealProxy);
+    std::unique_ptr<LocalDaemon> p(new LocalDaemon);
     const std::string& d = p->folder_;
     if (!Exists("/usr/sbin/sshd")) {
         p->Fail("/usr/sbin/sshd is missing: install the Debian package openssh-server (tools/setup/install.sh)");
@@ -215,6 +215,18 @@ std::unique_ptr<RealProxy> RealProxy::SshDynamic()
               "-o", "BatchMode=yes", "-o", "ExitOnForwardFailure=yes",
               std::string(who && *who ? who : "root") + "@127.0.0.1"},
              p->port_);
+    return p;
+}
+
+std::unique_ptr<LocalDaemon> LocalDaemon::GamePeer(const std::string& settings, bool sendsGreeting)
+{
+    std::unique_ptr<LocalDaemon> p(new LocalDaemon);
+    p->port_ = FreePort();
+    std::vector<std::string> argv{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tests/net/peers/game_peer.py",
+                                  std::to_string(p->port_), settings};
+    if (sendsGreeting)
+        argv.push_back("--send-greeting");
+    p->Start("python3-cryptography", argv, p->port_);
     return p;
 }
 
