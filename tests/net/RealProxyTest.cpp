@@ -1,13 +1,17 @@
 // The proxied connect against real proxy servers from Debian, with an echo server behind them.
 #include "LoopbackPeers.h"
-#include "RealProxies.h"
+#include "LocalDaemons.h"
+#include "SocketClientFixture.h"
 
+#include "net/ConnectionKeys.h"
+#include "net/SocketClient.h"
 #include "net/SyncProxySocket.h"
+#include "net/WireFrame.h"
 
 #include <gtest/gtest.h>
 
 using nettest::EchoServer;
-using nettest::RealProxy;
+using nettest::LocalDaemon;
 
 using namespace net;
 
@@ -29,7 +33,7 @@ struct NamesOnlyTheProxyKnows {
 
 // Connects through the proxy and proves the tunnel by an echoed round trip. Returns the last
 // proxy error, 0 on success, -1 when the tunnel did not carry the bytes.
-int Tunnel(const RealProxy& proxy, int type, const std::string& host, uint16_t port,
+int Tunnel(const LocalDaemon& proxy, int type, const std::string& host, uint16_t port,
            const std::string* user = nullptr, const std::string* password = nullptr)
 {
     CSyncProxySocket s;
@@ -48,7 +52,7 @@ int Tunnel(const RealProxy& proxy, int type, const std::string& host, uint16_t p
 TEST(RealProxy, MicrosocksSocks5WithoutAndWithCredentials)
 {
     EchoServer echo;
-    const auto open = RealProxy::Microsocks();
+    const auto open = LocalDaemon::Microsocks();
     ASSERT_TRUE(open->Ok()) << open->Error();
     const std::string empty;
     EXPECT_EQ(Tunnel(*open, PROXYTYPE_SOCKS5, "127.0.0.1", echo.Port()), 0);
@@ -58,7 +62,7 @@ TEST(RealProxy, MicrosocksSocks5WithoutAndWithCredentials)
         EXPECT_EQ(Tunnel(*open, PROXYTYPE_SOCKS5, "localhost", echo.Port()), 0); // ATYP 3
     }
 
-    const auto locked = RealProxy::Microsocks("tuser", "tpass");
+    const auto locked = LocalDaemon::Microsocks("tuser", "tpass");
     ASSERT_TRUE(locked->Ok()) << locked->Error();
     const std::string user = "tuser", good = "tpass", bad = "nope";
     EXPECT_EQ(Tunnel(*locked, PROXYTYPE_SOCKS5, "127.0.0.1", echo.Port(), &user, &good), 0);
@@ -69,7 +73,7 @@ TEST(RealProxy, MicrosocksSocks5WithoutAndWithCredentials)
 TEST(RealProxy, DantedSocks4AndSocks5)
 {
     EchoServer echo;
-    const auto dante = RealProxy::Danted();
+    const auto dante = LocalDaemon::Danted();
     ASSERT_TRUE(dante->Ok()) << dante->Error();
     EXPECT_EQ(Tunnel(*dante, PROXYTYPE_SOCKS4, "127.0.0.1", echo.Port()), 0);
     EXPECT_EQ(Tunnel(*dante, PROXYTYPE_SOCKS4A, "localhost", echo.Port()), 0); // resolved here: plain SOCKS4
@@ -82,7 +86,7 @@ TEST(RealProxy, DantedSocks4AndSocks5)
 TEST(RealProxy, SshDynamicForwardTakesSocks4aNames)
 {
     EchoServer echo;
-    const auto ssh = RealProxy::SshDynamic();
+    const auto ssh = LocalDaemon::SshDynamic();
     ASSERT_TRUE(ssh->Ok()) << ssh->Error();
     NamesOnlyTheProxyKnows names;
     EXPECT_EQ(Tunnel(*ssh, PROXYTYPE_SOCKS4A, "localhost", echo.Port()), 0);
@@ -92,16 +96,58 @@ TEST(RealProxy, SshDynamicForwardTakesSocks4aNames)
 TEST(RealProxy, TinyproxyHttpConnectWithBasicCredentials)
 {
     EchoServer echo;
-    const auto open = RealProxy::Tinyproxy(echo.Port());
+    const auto open = LocalDaemon::Tinyproxy(echo.Port());
     ASSERT_TRUE(open->Ok()) << open->Error();
     EXPECT_EQ(Tunnel(*open, PROXYTYPE_HTTP11, "127.0.0.1", echo.Port()), 0); // "HTTP/1.0 200 Connection established"
     EXPECT_EQ(Tunnel(*open, PROXYTYPE_HTTP11, "127.0.0.1", nettest::FreePort()), PROXYERROR_REQUESTFAILED); // 403
 
     // The longest credentials the settings allow: their Base64 is longer than one 72-character line.
     const std::string user(31, 'u'), pass(31, 'p'), bad = "wrong";
-    const auto locked = RealProxy::Tinyproxy(echo.Port(), user, pass);
+    const auto locked = LocalDaemon::Tinyproxy(echo.Port(), user, pass);
     ASSERT_TRUE(locked->Ok()) << locked->Error();
     EXPECT_EQ(Tunnel(*locked, PROXYTYPE_HTTP11, "127.0.0.1", echo.Port(), &user, &pass), 0);
     EXPECT_EQ(Tunnel(*locked, PROXYTYPE_HTTP11, "127.0.0.1", echo.Port(), &user, &bad), PROXYERROR_REQUESTFAILED); // 401
     EXPECT_EQ(Tunnel(*locked, PROXYTYPE_HTTP11, "127.0.0.1", echo.Port()), PROXYERROR_REQUESTFAILED);             // 407
+}
+
+// The whole road: client -> real proxy -> game peer, greeting first, then a request and its
+// reply and a pushed message, on the socket the proxied connect handed over.
+TEST(RealProxy, GameChannelThroughEachProxy)
+{
+    auto peer = LocalDaemon::GamePeer(nettest::PeerSettings());
+    ASSERT_TRUE(peer->Ok()) << peer->Error();
+    const std::string user = "tuser", pass = "tpass";
+    struct Road {
+        std::unique_ptr<LocalDaemon> proxy;
+        int type;
+        std::string host;
+        bool credentials;
+    };
+    std::vector<Road> roads;
+    roads.push_back({LocalDaemon::Microsocks(user, pass), PROXYTYPE_SOCKS5, "127.0.0.1", true});
+    roads.push_back({LocalDaemon::Danted(), PROXYTYPE_SOCKS4, "127.0.0.1", false});
+    roads.push_back({LocalDaemon::SshDynamic(), PROXYTYPE_SOCKS4A, "localhost", false});
+    roads.push_back({LocalDaemon::Tinyproxy(peer->Port(), user, pass), PROXYTYPE_HTTP11, "127.0.0.1", true});
+    for (Road& road : roads) {
+        ASSERT_TRUE(road.proxy->Ok()) << road.proxy->Error();
+        nettest::OwnerThread owner;
+        CSyncProxySocket proxied;
+        {
+            NamesOnlyTheProxyKnows names; // "localhost" goes to the proxy as a name
+            ASSERT_TRUE(proxied.ConnectThroughProxy(road.host, peer->Port(), road.type, "127.0.0.1",
+                                                    road.proxy->Port(), road.credentials ? &user : nullptr,
+                                                    road.credentials ? &pass : nullptr, 10))
+                << road.type << " error " << proxied.GetLastProxyError();
+        }
+        CDefSocketClient client(ConnectionKeyBlock(kGameKeyBlock), kConnectionKeyBits, 0x100, 0);
+        ASSERT_TRUE(client.Attach(proxied.Detach(), 0, owner.Id(), false, kGameGreeting, kGameGreetingLength, 0,
+                                  road.host, peer->Port(), 10));
+        proxied.Close(); // owns nothing any more: must not close the client's socket
+        const nettest::Reply r = nettest::Request(client, nettest::kPushAndReply, nettest::U32s({1, 50}));
+        ASSERT_TRUE(r.ok) << road.type;
+        EXPECT_EQ(r.data, (std::vector<uint8_t>{'d', 'o', 'n', 'e'}));
+        EXPECT_TRUE(owner.WaitCount(1));
+        EXPECT_TRUE(nettest::Request(client, nettest::kEcho, nettest::U32s({3})).ok) << road.type;
+        client.Close();
+    }
 }

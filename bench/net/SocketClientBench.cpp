@@ -1,0 +1,306 @@
+// Request/reply round trips of the socket client beside a raw TCP ping-pong of the same bytes,
+// and the rate at which pushed notifications reach the owner thread. The server side is an
+// in-process peer on loopback built from the codec (its cost is small and the same each time).
+#include "net/ConnectionKeys.h"
+#include "net/FrameReceiver.h"
+#include "net/Packager.h"
+#include "net/Pieces.h"
+#include "net/SocketClient.h"
+#include "net/WireFrame.h"
+#include "platform/MessageLoop.h"
+#include "platform/MessageQueue.h"
+#include "platform/MessageThread.h"
+#include "platform/Socket.h"
+#include "platform/Window.h"
+#include "platform/SocketListener.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstring>
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+using namespace net;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const uint8_t* GameKey() { return ConnectionKeyBlock(kGameKeyBlock); }
+constexpr uint32_t kAes = 0x100;
+constexpr uint32_t kRequestId = 100;
+constexpr uint32_t kPushRequest = 101;
+constexpr size_t kRecordSize = 64; // a typical request record
+constexpr uint32_t kPushBurst = 10000;
+
+// The frames of one packed message.
+std::vector<uint8_t> Frames(uint32_t type, uint32_t messageId, uint32_t id, const std::vector<uint8_t>& data,
+                            uint32_t& serial)
+{
+    CBuffer body, pieces;
+    PackMessage(MessageHead::WithId(id), data.data(), uint32_t(data.size()), GameKey(), 128, kAes, 0, body);
+    SplitBodyIntoPieces(body.GetData(), body.GetSize(), pieces, kGamePieceSize);
+    std::vector<uint8_t> out;
+    const uint8_t* p = pieces.GetData();
+    size_t left = pieces.GetSize();
+    for (uint32_t index = 1; left >= 5; ++index) {
+        uint32_t n;
+        std::memcpy(&n, p, 4);
+        ChunkHeader h;
+        h.type = type;
+        h.serial = ++serial;
+        h.messageId = messageId;
+        h.pieceIndex = index;
+        h.lastPiece = left - 4 - n < 5 ? 1 : 0;
+        const auto f = BuildFrame(h, p + 4, n, true);
+        out.insert(out.end(), f.begin(), f.end());
+        p += 4 + n;
+        left -= 4 + n;
+    }
+    return out;
+}
+
+// Serves one client: checks its greeting, answers request kRequestId with a reply of the same
+// data, and answers kPushRequest (data: u32 count) with that many small pushes.
+class Peer {
+public:
+    Peer()
+    {
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~Peer()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    uint16_t Port() const { return listener_.Port(); }
+
+private:
+    void Serve()
+    {
+        platform::TcpSocket s = listener_.Accept(5000);
+        if (!s.Valid())
+            return;
+        s.SetNoDelay(true);
+        uint8_t greeting[4 + kGameGreetingLength];
+        if (!s.ReceiveExact(greeting, sizeof greeting, 5000))
+            return;
+        FrameReceiver receiver(kGamePieceSize);
+        CBuffer message;
+        uint32_t serial = 0;
+        std::vector<uint8_t> block(65536);
+        while (!stop_) {
+            if (!s.WaitReadable(20))
+                continue;
+            const auto r = s.Receive(block.data(), block.size());
+            if (r.status != platform::IoStatus::Done)
+                return;
+            receiver.Feed(block.data(), r.bytes);
+            while (receiver.Next(message) == ReceiveEvent::PushMessage) {
+                SocketContextRecord context = SocketContextRecord::Decode(message.GetData());
+                if (context.messageId == 1) { // the push request comes first and alone
+                    SocketMessageRecord m;
+                    if (!UnpackMessage(message.GetData(), message.GetSize(), context, m, GameKey(), 128, kAes, 0,
+                                       kGamePieceSize))
+                        return;
+                    FreeMessageData(m);
+                    if (m.head.Id() == kPushRequest) {
+                        const std::vector<uint8_t> record(16, 7);
+                        std::vector<uint8_t> burst;
+                        for (uint32_t i = 0; i < kPushBurst; ++i) {
+                            const auto f = Frames(kFrameTypePush, i + 1, 500, record, serial);
+                            burst.insert(burst.end(), f.begin(), f.end());
+                        }
+                        pushing_ = true;
+                        burst_ = std::move(burst);
+                    }
+                }
+                if (pushing_) {
+                    s.SendAll(burst_.data(), burst_.size(), 10000);
+                } else {
+                    // Replies are packed once; only their message id and CRC change, so the
+                    // peer costs about what the raw echo costs.
+                    if (reply_.empty())
+                        reply_ = Frames(kFrameTypeReply, 1, 10, std::vector<uint8_t>(kRecordSize, 3), serial);
+                    std::memcpy(&reply_[4 + 24], &context.messageId, 4);
+                    const uint32_t zero = 0, one = 1;
+                    std::memcpy(&reply_[kChecksumFlagOffset], &zero, 4);
+                    std::memcpy(&reply_[kChecksumOffset], &zero, 4);
+                    const uint32_t crc = FrameChecksum(reply_.data(), reply_.size());
+                    std::memcpy(&reply_[kChecksumFlagOffset], &one, 4);
+                    std::memcpy(&reply_[kChecksumOffset], &crc, 4);
+                    s.SendAll(reply_.data(), reply_.size(), 5000);
+                }
+            }
+        }
+    }
+
+    platform::SocketListener listener_;
+    bool pushing_ = false;
+    std::vector<uint8_t> burst_;
+    std::vector<uint8_t> reply_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// Counts the pushes that reach it and frees their records.
+class Owner {
+public:
+    Owner()
+    {
+        platform::Event ready(platform::Event::Mode::kManual);
+        thread_ = std::make_unique<platform::MessageThread>([this, &ready] {
+            platform::CurrentQueue();
+            ready.Set();
+            platform::Message m;
+            while (platform::GetNextMessage(m) && m.id != platform::kMsgUser) {
+                if (m.id == WM_SOCKET_NOTIFY) {
+                    ReleaseSocketNotify(m.wparam, m.lparam);
+                    if (++count_ == target_.load())
+                        reached_.Set();
+                }
+            }
+        });
+        ready.Wait();
+    }
+    ~Owner()
+    {
+        platform::PostToThread(thread_->Id(), platform::kMsgUser);
+        thread_.reset();
+    }
+    platform::ThreadId Id() const { return thread_->Id(); }
+    uint64_t Count() const { return count_.load(); }
+    // Arms a wait for the count to reach `target`.
+    void Expect(uint64_t target)
+    {
+        reached_.Reset();
+        target_ = target;
+        if (count_.load() >= target)
+            reached_.Set();
+    }
+    bool Wait(uint32_t ms) { return reached_.Wait(ms); }
+
+private:
+    std::atomic<uint64_t> count_{0};
+    std::atomic<uint64_t> target_{0};
+    platform::Event reached_{platform::Event::Mode::kManual};
+    std::unique_ptr<platform::MessageThread> thread_;
+};
+
+void Percentiles(benchmark::State& state, std::vector<double>& us)
+{
+    if (us.empty())
+        return;
+    std::sort(us.begin(), us.end());
+    state.counters["p50_us"] = us[us.size() / 2];
+    state.counters["p99_us"] = us[std::min(us.size() - 1, us.size() * 99 / 100)];
+}
+
+bool Connect(CDefSocketClient& client, const Peer& peer, const Owner& owner, benchmark::State& state)
+{
+    if (client.Create("127.0.0.1", peer.Port(), 5, 0, owner.Id(), false, kGameGreeting, kGameGreetingLength, 0))
+        return true;
+    state.SkipWithError("connect failed");
+    return false;
+}
+
+void BM_RequestReply(benchmark::State& state)
+{
+    Peer peer;
+    Owner owner;
+    CDefSocketClient client(GameKey(), 128, kAes, 0);
+    if (!Connect(client, peer, owner, state))
+        return;
+    std::vector<uint8_t> record(kRecordSize, 3);
+    SocketContextRecord context;
+    context.needsReply = 1;
+    SocketMessageRecord request;
+    request.head = MessageHead::WithId(kRequestId);
+    request.length = int32_t(record.size());
+    request.data = record.data();
+    std::vector<double> us;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        SocketMessageRecord reply;
+        int timedOut = 0;
+        if (!client.SendRequest(context, request, &reply, &timedOut, 5000, 0, 0, 1)) {
+            state.SkipWithError("request failed");
+            break;
+        }
+        FreeMessageData(reply);
+        us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+    }
+    Percentiles(state, us);
+    client.Close();
+}
+BENCHMARK(BM_RequestReply)->UseRealTime();
+
+// The same bytes each way as one request and its reply, over two plain sockets.
+void BM_RawTcpPingPong(benchmark::State& state)
+{
+    uint32_t serial = 0;
+    const std::vector<uint8_t> record(kRecordSize, 3);
+    const auto ping = Frames(kFrameTypePush, 1, kRequestId, record, serial);
+    platform::SocketListener listener;
+    platform::TcpSocket client = platform::TcpSocket::Open();
+    client.Connect({platform::LoopbackAddress(), listener.Port()}, 2000);
+    client.SetNoDelay(true);
+    std::atomic<bool> stop{false};
+    std::thread echo([&] {
+        platform::TcpSocket s = listener.Accept(2000);
+        s.SetNoDelay(true);
+        std::vector<uint8_t> buf(ping.size());
+        while (!stop && s.ReceiveExact(buf.data(), buf.size(), 1000))
+            s.SendAll(buf.data(), buf.size(), 1000);
+    });
+    std::vector<uint8_t> back(ping.size());
+    std::vector<double> us;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        client.SendAll(ping.data(), ping.size(), 1000);
+        client.WaitReadable(1000); // the client thread wakes on readiness, as the socket thread does
+        client.ReceiveExact(back.data(), back.size(), 1000);
+        us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+    }
+    Percentiles(state, us);
+    state.counters["bytes_each_way"] = double(ping.size());
+    stop = true;
+    client.Close();
+    echo.join();
+}
+BENCHMARK(BM_RawTcpPingPong)->UseRealTime();
+
+// Small pushed records delivered to the owner thread, per second.
+void BM_PushedNotifications(benchmark::State& state)
+{
+    Peer peer;
+    Owner owner;
+    CDefSocketClient client(GameKey(), 128, kAes, 0);
+    if (!Connect(client, peer, owner, state))
+        return;
+    const uint32_t burst = kPushBurst;
+    std::vector<uint8_t> count(4);
+    std::memcpy(count.data(), &burst, 4);
+    SocketContextRecord context;
+    SocketMessageRecord request;
+    request.head = MessageHead::WithId(kPushRequest);
+    request.length = 4;
+    request.data = count.data();
+    uint64_t delivered = 0;
+    for (auto _ : state) {
+        owner.Expect(owner.Count() + burst);
+        client.SendRequest(context, request, nullptr, nullptr, 5000, 0, 0, 1);
+        if (!owner.Wait(10000)) {
+            state.SkipWithError("pushes lost");
+            break;
+        }
+        delivered += burst;
+    }
+    state.counters["pushes_per_s"] = benchmark::Counter(double(delivered), benchmark::Counter::kIsRate);
+    client.Close();
+}
+BENCHMARK(BM_PushedNotifications)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
