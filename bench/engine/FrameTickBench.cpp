@@ -2,6 +2,8 @@
 // burns when driven every 5 ms, and the module message path.
 #include "engine/GameCore.h"
 #include "platform/Clock.h"
+#include "platform/MessageLoop.h"
+#include "platform/Window.h"
 
 #include <benchmark/benchmark.h>
 
@@ -86,32 +88,64 @@ double ProcessCpuSeconds()
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
-// Ticks an idle engine every 5 ms on the real clock with a sleeping driver, as the host
-// window's timer does, and reports the process CPU as a share of one core. Two seconds by
-// default; XL_IDLE_SECONDS=10 gives the full measurement.
-void BM_IdleEngineCpu(benchmark::State& state)
+double IdleSeconds()
 {
     const char* env = std::getenv("XL_IDLE_SECONDS");
-    const double seconds = env ? std::atof(env) : 2.0;
+    return env ? std::atof(env) : 2.0;
+}
+
+// Ticks an idle engine every 5 ms on the real clock for a while (two seconds by default;
+// XL_IDLE_SECONDS=10 gives the full measurement) and reports the process CPU as a share of one
+// core. `drive` runs the ticks until the given end.
+template <typename Driver>
+void MeasureIdle(benchmark::State& state, Driver drive)
+{
     double cpu = 0, wall = 0;
     for (auto _ : state) {
         GameCore core;
         LoadEngineShape(core);
         const auto start = std::chrono::steady_clock::now();
         const double cpuStart = ProcessCpuSeconds();
-        auto next = start;
-        const auto end = start + std::chrono::duration<double>(seconds);
-        while (next < end) {
-            next += std::chrono::milliseconds(5);
-            std::this_thread::sleep_until(next);
-            core.FrameTick();
-        }
+        drive(core, start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                std::chrono::duration<double>(IdleSeconds())));
         cpu += ProcessCpuSeconds() - cpuStart;
         wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     state.counters["cpu_pct_of_core"] = 100.0 * cpu / wall;
 }
+
+// A driver that sleeps until each next 5 ms step.
+void BM_IdleEngineCpu(benchmark::State& state)
+{
+    MeasureIdle(state, [](GameCore& core, std::chrono::steady_clock::time_point end) {
+        for (auto next = std::chrono::steady_clock::now(); next < end;) {
+            next += std::chrono::milliseconds(5);
+            std::this_thread::sleep_until(next);
+            core.FrameTick();
+        }
+    });
+}
 BENCHMARK(BM_IdleEngineCpu)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Driven as the host window does: a 5 ms platform window timer in a message loop.
+void BM_IdleEngineCpuWindowTimer(benchmark::State& state)
+{
+    MeasureIdle(state, [](GameCore& core, std::chrono::steady_clock::time_point end) {
+        const platform::WindowId window =
+            platform::MakeWindow([&](platform::WindowId, uint32_t message, uintptr_t, intptr_t) -> intptr_t {
+                if (message == platform::kMsgTimer) {
+                    core.FrameTick();
+                    if (std::chrono::steady_clock::now() >= end)
+                        platform::PostQuit();
+                }
+                return 0;
+            });
+        platform::StartTimer(window, 1, 5);
+        platform::RunMessageLoop();
+        platform::DestroyWindow(window);
+    });
+}
+BENCHMARK(BM_IdleEngineCpuWindowTimer)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
