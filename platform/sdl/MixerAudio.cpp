@@ -32,6 +32,8 @@ public:
         Mix_CloseAudio();
         Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+            SDL_Quit();  // the library's own leftovers (hints, bus connection) go only here
         g_open = false;
     }
 
@@ -41,7 +43,12 @@ public:
     {
         if (bytes.empty())
             return 0;
-        Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
+        // The reader is closed here, not by the mixer: it leaks it when no decoder takes the bytes.
+        SDL_RWops* reader = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+        if (!reader)
+            return 0;
+        Mix_Chunk* chunk = Mix_LoadWAV_RW(reader, 0);
+        SDL_RWclose(reader);
         if (!chunk)
             return 0;
         auto free = std::find_if(slots_.begin(), slots_.end(), [](const Slot& s) { return !s.chunk; });

@@ -401,6 +401,9 @@ bool OpenRealWindows()
     // No high-DPI scaling: one buffer pixel is one window pixel. Double clicks are ours.
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // The engine draws in software: present through the display's own framebuffer, so that no
+    // GL driver is loaded just to copy pixels.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return false;
     r.wakeEvent = SDL_RegisterEvents(1);
@@ -417,6 +420,8 @@ void CloseRealWindows()
     Cursors().Clear();
     SDL_StopTextInput();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+        SDL_Quit();  // the library's own leftovers (hints, bus connection) go only here
     r.open = false;
 }
 
