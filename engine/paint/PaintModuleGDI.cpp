@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "engine/GameCore.h"
+#include "engine/object/FrameRecord.h"
 #include "engine/paint/Blitters.h"
 #include "engine/resource/ResourceModule.h"
 #include "engine/util/EngineLog.h"
@@ -35,6 +37,18 @@ int PaintModuleGDI::ProcessMessage(uint32_t message, uintptr_t wparam, uintptr_t
     case LUMORA_MSG_REPAINT:
         Present();
         return 0;
+    case LUMORA_MSG_DRAW_FRAME: {
+        // The object module's frame: drawn, then deleted (its render records go back to
+        // the object module's pool).
+        std::unique_ptr<FrameRecord> frame(reinterpret_cast<FrameRecord*>(wparam));
+        if (frame) {
+            std::vector<FrameItem> items;
+            for (const RenderRecord* r = frame->first; r; r = r->next)
+                items.push_back(FrameItem{&r->geometry, r->picture});
+            RenderFrame(frame->centreX, frame->centreY, frame->rects, items);
+        }
+        return 0;
+    }
     case LUMORA_MSG_RELEASE_SURFACE:
         // The plane object owns its record and pixels; the painting side keeps no reference
         // to them, so there is nothing to free here (freeing would be a second free).

@@ -65,9 +65,16 @@ public:
     }
 
     // What the whole scene looks like drawn from scratch: every drawable object, back to front.
-    Buffer FullRedraw(Lumora::ObjectModule& objects, const std::vector<Lumora::PObject*>& scene) const
+    Buffer FullRedraw(Lumora::ObjectModule& objects, const std::vector<Lumora::PObject*>& scene)
     {
-        Buffer out = background_;
+        return FullRedrawOver(background_, objects, scene);
+    }
+    Buffer FullRedrawOver(const Buffer& background, Lumora::ObjectModule& objects,
+                          const std::vector<Lumora::PObject*>& scene)
+    {
+        Buffer out = background;
+        viewX_ = objects.GetViewportCentreX();
+        viewY_ = objects.GetViewportCentreY();
         Lumora::Rect viewport;
         objects.GetViewport(viewport);
         std::vector<Lumora::PObject*> drawn;
