@@ -11,13 +11,11 @@ Event::Event(Mode mode, bool initiallySet) : manual_(mode == Mode::kManual), set
 
 void Event::Set()
 {
-    std::vector<WakeSignal*> watchers;
-    {
-        std::lock_guard lock(mutex_);
-        set_ = true;
-        watchers = watchers_;
-    }
-    for (WakeSignal* w : watchers)
+    // Bumped under the lock: a waiter that sees the signal and returns unregisters (and may
+    // destroy) its wake signal only after this is done with it.
+    std::lock_guard lock(mutex_);
+    set_ = true;
+    for (WakeSignal* w : watchers_)
         w->Bump();
 }
 

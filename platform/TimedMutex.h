@@ -3,9 +3,10 @@
 // recursive mutex whose acquisition can give up after a time-out.
 #include "platform/Message.h"
 
-#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <thread>
 
 namespace platform {
 
@@ -13,24 +14,22 @@ using CriticalSection = std::recursive_mutex;
 
 class TimedMutex {
 public:
-    // True when the calling thread holds the lock (once more) within `timeoutMs` (kInfinite: wait).
-    bool Lock(uint32_t timeoutMs = kInfinite)
-    {
-        if (timeoutMs == kInfinite) {
-            mutex_.lock();
-            return true;
-        }
-        return mutex_.try_lock_for(std::chrono::milliseconds(timeoutMs));
-    }
-    void Unlock() { mutex_.unlock(); }
+    // True when the calling thread holds the lock (once more) within `timeoutMs` of real time
+    // (kInfinite: waits as long as it takes).
+    bool Lock(uint32_t timeoutMs = kInfinite);
+    // Releases one level; only the holder may call it.
+    void Unlock();
 
     // For std::lock_guard / std::unique_lock.
-    void lock() { mutex_.lock(); }
-    bool try_lock() { return mutex_.try_lock(); }
-    void unlock() { mutex_.unlock(); }
+    void lock() { Lock(); }
+    bool try_lock() { return Lock(0); }
+    void unlock() { Unlock(); }
 
 private:
-    std::recursive_timed_mutex mutex_;
+    std::mutex mutex_;
+    std::condition_variable released_;
+    std::thread::id owner_;
+    uint32_t depth_ = 0;
 };
 
 } // namespace platform
