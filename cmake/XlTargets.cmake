@@ -55,7 +55,7 @@ function(xl_test_suite dir)
   target_compile_definitions(${target} PRIVATE XL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" XL_BINARY_DIR="${CMAKE_BINARY_DIR}")
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${target} DISCOVERY_TIMEOUT 120 DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy;XL_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy;XL_SOURCE_DIR=${CMAKE_SOURCE_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tools/lsan-suppressions.txt:print_suppressions=0")
 endfunction()
 
 # xl_benchmark(<name> <sources...> LIBS <targets...>)
