@@ -178,12 +178,12 @@ struct QueueHolder {
     {
         if (!queue)
             return;
+        queue->Close(); // first, so that no post succeeds into a queue nobody will read
         {
             std::lock_guard lock(g_registryMutex);
             Registry().erase(queue->Owner());
         }
         detail::ForgetThreadWindows(queue->Owner());
-        queue->Close();
         queue.reset();
     }
 };
