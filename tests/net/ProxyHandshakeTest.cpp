@@ -280,6 +280,27 @@ TEST(ProxyHandshake, TheWaitingThreadKeepsItsMessagesFlowingAndQuitEndsTheWait)
     EXPECT_EQ(handled.load(), 1); // dispatched during the handshake, not after it
     platform::DestroyWindow(window);
 
+    // Messages that keep coming do not stretch the deadline.
+    ScriptedServer mute([](platform::TcpSocket& s) { ReadN(s, 4, 2500); });
+    const platform::ThreadId self = platform::CurrentThreadId();
+    std::atomic<bool> posting{true};
+    std::thread chatter([&] {
+        while (posting) {
+            platform::PostToThread(self, platform::kMsgUser + 2);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    CSyncProxySocket busy;
+    const Outcome b = ConnectVia(busy, PROXYTYPE_SOCKS5, mute.Port(), "127.0.0.1", nullptr, nullptr, 1);
+    posting = false;
+    chatter.join();
+    EXPECT_FALSE(b.ok);
+    EXPECT_GE(b.took, std::chrono::milliseconds(900));
+    EXPECT_LT(b.took, kFast);
+    platform::Message drained;
+    while (platform::PeekNextMessage(drained)) {
+    }
+
     // A quit message ends the wait at once and stays queued for the enclosing loop.
     ScriptedServer silent([](platform::TcpSocket& s) { ReadN(s, 4, 2500); });
     const platform::ThreadId me = platform::CurrentThreadId();
@@ -294,4 +315,74 @@ TEST(ProxyHandshake, TheWaitingThreadKeepsItsMessagesFlowingAndQuitEndsTheWait)
     EXPECT_LT(q.took, kFast);
     platform::Message m;
     EXPECT_FALSE(platform::GetNextMessage(m)); // the quit is still there
+}
+
+TEST(ProxyHandshake, BindThroughSocks5AndSocks4HandsTheIncomingConnectionOver)
+{
+    struct Binder final : CAsyncProxySocket {
+        uint32_t boundAddress = 0;
+        uint16_t boundPort = 0;
+        int accepted = 0;
+        int failed = 0;
+        void OnProxyListenReady(uint32_t address, uint16_t port) override
+        {
+            boundAddress = address;
+            boundPort = port;
+        }
+        void OnAccept(int) override { ++accepted; }
+        void OnProxyFailed(int) override { ++failed; }
+    };
+    auto drive = [](Binder& b) {
+        platform::SocketPoller poller(b.Fd());
+        std::vector<platform::SocketNotice> notices;
+        for (int i = 0; i < 200 && !b.HandshakeDone() && !b.HandshakeFailed(); ++i) {
+            notices.clear();
+            poller.Wait(20, notices);
+            for (const auto& n : notices)
+                if (!b.HandshakeDone() && !b.HandshakeFailed())
+                    b.OnNotice(n);
+        }
+    };
+    Bytes socks5Request, socks4Request;
+    ScriptedServer socks5([&](platform::TcpSocket& s) {
+        ReadN(s, 3);
+        Write(s, Bytes{5, 0});
+        socks5Request = ReadN(s, 10);
+        Write(s, Bytes{5, 0, 0, 1, 127, 0, 0, 1, 0x30, 0x39}); // listening on 127.0.0.1:12345
+        Write(s, Bytes{5, 0, 0, 1, 127, 0, 0, 1, 0x99, 0x99}); // the peer has connected
+        Write(s, std::string("hi"));
+        ReadN(s, 1, 2000);
+    });
+    Binder b5, taker;
+    b5.SetProxy(PROXYTYPE_SOCKS5, "127.0.0.1", socks5.Port());
+    ASSERT_TRUE(b5.Create());
+    ASSERT_TRUE(b5.ListenThroughProxy({platform::LoopbackAddress(), 0}));
+    drive(b5);
+    EXPECT_EQ(socks5Request, (Bytes{5, 2, 0, 1, 127, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(b5.boundAddress, platform::LoopbackAddress());
+    EXPECT_EQ(b5.boundPort, 12345);
+    EXPECT_EQ(b5.accepted, 1);
+    ASSERT_TRUE(b5.AcceptThroughProxy(taker));
+    EXPECT_FALSE(b5.Valid());
+    char hi[2];
+    ASSERT_TRUE(taker.Detach().ReceiveExact(hi, 2, 2000));
+    EXPECT_EQ(std::string(hi, 2), "hi");
+
+    ScriptedServer socks4([&](platform::TcpSocket& s) {
+        socks4Request = ReadN(s, 9);
+        Write(s, Bytes{0, 90, 0x30, 0x39, 0, 0, 0, 0}); // address 0: the proxy's own
+        Write(s, Bytes{0, 91, 0, 0, 0, 0, 0, 0});       // then refused
+        ReadN(s, 1, 2000);
+    });
+    Binder b4;
+    b4.SetProxy(PROXYTYPE_SOCKS4, "127.0.0.1", socks4.Port());
+    ASSERT_TRUE(b4.Create());
+    ASSERT_TRUE(b4.ListenThroughProxy({platform::LoopbackAddress(), 0}));
+    drive(b4);
+    EXPECT_EQ(socks4Request, (Bytes{4, 2, 0, 0, 127, 0, 0, 1, 0}));
+    EXPECT_EQ(b4.boundAddress, platform::LoopbackAddress());
+    EXPECT_EQ(b4.boundPort, 12345);
+    EXPECT_EQ(b4.accepted, 0);
+    EXPECT_EQ(b4.failed, 1);
+    EXPECT_EQ(b4.GetLastProxyError(), PROXYERROR_REQUESTFAILED);
 }
