@@ -1,5 +1,6 @@
 // Message post + get between two threads: round-trip latency (post to a worker, which posts back)
-// and one-way throughput (a stream of posts the worker takes with its blocking get).
+// and one-way throughput (a stream of posts the worker takes with its blocking get); and the
+// processor time of a loop that only serves a 5 ms timer (it must sleep between firings).
 #include "platform/Event.h"
 #include "platform/MessageLoop.h"
 #include "platform/MessageQueue.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -105,6 +107,34 @@ void BM_PostGetThroughput(benchmark::State& state)
     state.counters["messages_per_s"] = benchmark::Counter(static_cast<double>(state.iterations() * batch), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_PostGetThroughput)->Arg(1000)->UseRealTime();
+
+double ThreadCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+// One second of a message loop whose only work is a 5 ms timer with an empty handler.
+void BM_IdleTimerLoopCpu(benchmark::State& state)
+{
+    for (auto _ : state) {
+        int fired = 0;
+        const double cpuStart = ThreadCpuMs();
+        const WindowId w = MakeWindow([&](WindowId, uint32_t msg, uintptr_t, intptr_t) -> intptr_t {
+            if (msg == kMsgTimer && ++fired == 200)
+                PostQuit(0);
+            return 0;
+        });
+        StartTimer(w, 1, 5);
+        RunMessageLoop();
+        DestroyWindow(w);
+        const double cpuMs = ThreadCpuMs() - cpuStart;
+        state.counters["timer_firings"] = fired;
+        state.counters["cpu_percent_of_one_core"] = cpuMs / (fired * 5.0) * 100.0;
+    }
+}
+BENCHMARK(BM_IdleTimerLoopCpu)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
