@@ -75,8 +75,16 @@ std::shared_ptr<SentCall> MessageQueue::PopSent()
 
 void MessageQueue::RunSentCalls()
 {
-    while (auto call = PopSent())
-        call->Finish(call->work());
+    while (auto call = PopSent()) {
+        std::optional<intptr_t> result;
+        try {
+            result = call->work();
+        } catch (...) {
+            call->Finish(std::nullopt); // the sender must not wait for ever
+            throw;
+        }
+        call->Finish(result);
+    }
 }
 
 bool MessageQueue::HasSentCalls() const

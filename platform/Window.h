@@ -30,7 +30,8 @@ bool PostToThread(ThreadId thread, uint32_t message, uintptr_t wparam = 0, intpt
 // Runs the handler and returns its result: at once on the owner thread; from another thread, the
 // owner runs it at its next queue operation while this thread waits, still running calls sent to
 // it (so two threads sending to each other do not deadlock). 0 when the window or its thread is
-// gone, or goes before the call runs; `delivered` tells that case apart.
+// gone, or goes before the call runs, or the handler throws on the owner thread (the exception
+// goes on in the owner's loop); `delivered` tells those cases apart.
 intptr_t SendToWindow(WindowId window, uint32_t message, uintptr_t wparam = 0, intptr_t lparam = 0,
                       bool* delivered = nullptr);
 

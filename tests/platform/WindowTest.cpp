@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 
 namespace {
 
@@ -107,6 +108,32 @@ TEST(Window, SendToAThreadThatEndsBeforeServingItFails)
     EXPECT_TRUE(sent);
     EXPECT_EQ(result, 0);
     EXPECT_FALSE(delivered);
+}
+
+TEST(Window, ASendWhoseHandlerThrowsReleasesTheSender)
+{
+    Event ready(Event::Mode::kManual);
+    std::atomic<WindowId> window{0};
+    std::atomic<bool> ownerSawThrow{false};
+    MessageThread owner([&] {
+        window = MakeWindow([](WindowId, uint32_t msg, uintptr_t, intptr_t) -> intptr_t {
+            if (msg == kAsk)
+                throw std::runtime_error("handler failed");
+            return 0;
+        });
+        ready.Set();
+        try {
+            RunMessageLoop();
+        } catch (const std::runtime_error&) {
+            ownerSawThrow = true;
+        }
+    });
+    ASSERT_TRUE(ready.Wait(10000));
+    bool delivered = true;
+    EXPECT_EQ(SendToWindow(window, kAsk, 0, 0, &delivered), 0);
+    EXPECT_FALSE(delivered);
+    ASSERT_TRUE(owner.Join(10000));
+    EXPECT_TRUE(ownerSawThrow);
 }
 
 TEST(Window, DestroyIsForTheOwnerOnlyAndStopsPostsTimersAndPaint)
