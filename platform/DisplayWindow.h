@@ -6,6 +6,7 @@
 #include "platform/WindowTypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -45,6 +46,10 @@ public:
     // Inside OnPaint: the damage this paint is for (what Present should copy).
     virtual const std::vector<Rect>& PaintingDamage() const = 0;
     virtual void Present(const uint32_t* bgra, int width, int height, std::span<const Rect> rects) = 0;
+    // Calls OnPaint once when damage is pending (the damage is validated after it); true when it did.
+    virtual bool DispatchPaint() = 0;
+    // Told whenever damage appears where there was none, so the owner can schedule a paint.
+    virtual void SetDamageListener(std::function<void()> listener) = 0;
 
     // Mouse.
     virtual void SetCapture() = 0;

@@ -18,6 +18,8 @@ void DisplayWindowBase::Invalidate(const Rect& rect)
         }
     }
     damage_.push_back(r);
+    if (damage_.size() == 1 && damageListener_)
+        damageListener_();
     if (damage_.size() > kMaxDamageRects) {
         Rect all;
         for (const Rect& d : damage_)

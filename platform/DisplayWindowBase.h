@@ -28,8 +28,8 @@ public:
     bool HasFocus() const override { return focused_; }
     bool IsDestroyed() const override { return destroyed_; }
 
-    // Calls OnPaint once when damage is pending; the damage is cleared after the handler ran.
-    bool DispatchPaint();
+    bool DispatchPaint() override;
+    void SetDamageListener(std::function<void()> listener) override { damageListener_ = std::move(listener); }
     const std::vector<Rect>& PaintingDamage() const override { return painting_; }
 
     // The number of merged damage rectangles above which they collapse into their bounding box.
@@ -65,6 +65,7 @@ protected:
     int cursorCount_ = 0;
 
 private:
+    std::function<void()> damageListener_;
     std::array<bool, 256> keys_{};
     uint32_t buttons_ = 0;
     DoubleClickDetector doubleClick_;

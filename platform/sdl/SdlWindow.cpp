@@ -1,5 +1,6 @@
 // The real window: SDL2 underneath, DisplayWindowBase's message rules on top.
 #include "platform/Charset.h"
+#include "platform/MessageQueue.h"
 #include "platform/RealWindow.h"
 #include "platform/DisplayWindowBase.h"
 #include "platform/sdl/SdlKeys.h"
@@ -391,6 +392,23 @@ SdlWindow* WindowOf(const SDL_Event& e)
     return it == Reg().windows.end() ? nullptr : it->second;
 }
 
+// The windows' thread sleeps in the display library, so that both its own queue and the
+// display's input wake it; input that arrives is handed to the windows before it sleeps again.
+class DisplayWaiter final : public ExternalWaiter {
+public:
+    void Wait(std::optional<uint32_t> timeoutMs) override
+    {
+        if (PumpRealWindows(0))
+            return;
+        SDL_WaitEventTimeout(nullptr, timeoutMs ? static_cast<int>(std::min<uint32_t>(*timeoutMs, 0x7FFFFFFF)) : -1);
+        PumpRealWindows(0);
+    }
+    void Wake() override { WakeRealWindows(); }
+};
+
+DisplayWaiter g_waiter;
+std::shared_ptr<WakeSignal> g_waitingSignal;  // the queue signal the waiter is installed on
+
 } // namespace
 
 bool OpenRealWindows()
@@ -409,6 +427,8 @@ bool OpenRealWindows()
     r.wakeEvent = SDL_RegisterEvents(1);
     r.open = true;
     SDL_StartTextInput();
+    g_waitingSignal = CurrentQueue().Signal();
+    g_waitingSignal->SetExternalWaiter(&g_waiter);
     return true;
 }
 
@@ -417,6 +437,10 @@ void CloseRealWindows()
     Registry& r = Reg();
     if (!r.open)
         return;
+    if (g_waitingSignal) {
+        g_waitingSignal->SetExternalWaiter(nullptr);
+        g_waitingSignal.reset();
+    }
     Cursors().Clear();
     SDL_StopTextInput();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);

@@ -166,12 +166,15 @@ TEST_F(Fixture, ScreenChangesOnlyWhereDamageWasPending)
     Attach(w);
     std::vector<uint32_t> buffer(8 * 4, 0x11223344);
     const Rect all{0, 0, 8, 4};
+    int scheduled = 0;
+    w.SetDamageListener([&] { ++scheduled; });
     rec.paint = [&] { w.Present(buffer.data(), 8, 4, w.PaintingDamage()); };
     w.Present(buffer.data(), 8, 4, std::span(&all, 1));  // nothing damaged: nothing shows
     EXPECT_EQ(0u, w.Pixel(0, 0));
     w.Invalidate({2, 1, 4, 3});
     w.Invalidate({2, 1, 3, 2});  // inside the first
     EXPECT_EQ(1u, w.PendingDamage().size());
+    EXPECT_EQ(1, scheduled) << "one paint is scheduled however much damage comes";
     EXPECT_TRUE(w.DispatchPaint());
     EXPECT_FALSE(w.DispatchPaint());  // validated
     EXPECT_EQ(0x11223344u, w.Pixel(3, 2));

@@ -1,10 +1,14 @@
+#include "platform/MessageLoop.h"
 #include "platform/RealWindow.h"
+#include "platform/Window.h"
 #include "platform/DisplayWindowHandler.h"
 #include "support/XvfbSession.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 namespace {
 
@@ -42,8 +46,9 @@ struct Scene : platform::DisplayWindowHandler {
     }
 };
 
-// The real window on a private X server: known pixels reach the screen, a click made by
-// xdotool reaches the handler, and the repaint after it shows in a screenshot.
+// The real window on a private X server, run by the thread's own message loop: known pixels
+// reach the screen, a click made by xdotool reaches the handler, timers keep firing and a post
+// from another thread wakes the loop, and the repaint after the click shows in a screenshot.
 TEST(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
 {
     xltest::XvfbSession x;
@@ -57,10 +62,23 @@ TEST(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
     scene.window = window.get();
     window->SetHandler(&scene);
     window->InvalidateAll();
+    int ticks = 0;
+    std::atomic<int> posts{0};
+    const platform::WindowId messages = platform::MakeWindow([&](platform::WindowId, uint32_t m, uintptr_t, intptr_t) {
+        ticks += m == platform::kMsgTimer;
+        posts += m == platform::kMsgUser;
+        return intptr_t{0};
+    });
+    ASSERT_TRUE(platform::StartTimer(messages, 1, 10));
+    std::thread poster([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        platform::PostToWindow(messages, platform::kMsgUser);
+    });
     const auto until = [&](auto pred) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!pred() && std::chrono::steady_clock::now() < end)
-            platform::PumpRealWindows(20);
+        platform::Message m;
+        while (!pred() && std::chrono::steady_clock::now() < end && platform::GetNextMessage(m))
+            platform::Dispatch(m);
         return pred();
     };
     ASSERT_TRUE(until([&] { return scene.paints > 0; }));
@@ -83,6 +101,9 @@ TEST(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
     EXPECT_EQ(kGreen, b->Rgb(10, 10));
     EXPECT_EQ(kRed, b->Rgb(160, 120));
     EXPECT_EQ(kGreen, b->Rgb(319, 239));
+    poster.join();
+    EXPECT_TRUE(until([&] { return posts == 1 && ticks > 3; }));
+    platform::DestroyWindow(messages);
 
     window.reset();
     platform::CloseRealWindows();
