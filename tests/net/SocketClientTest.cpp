@@ -291,3 +291,20 @@ TEST(SocketClient, EachDeliveryReachesExactlyOneReceiver)
     drainWindow();
     platform::DestroyWindow(window);
 }
+
+TEST(SocketClient, KeysComeFromTheBuiltInTable)
+{
+    auto peer = LocalDaemon::GamePeer(PeerSettings()); // keyed with the game's block
+    ASSERT_TRUE(peer->Ok()) << peer->Error();
+    OwnerThread owner;
+    net::CDefSocketClient client(nullptr, 0, 0, 0);
+    EXPECT_FALSE(client.SelectKey(net::kKeyBlockCount, 0x100, 0));
+    ASSERT_TRUE(client.SelectKey(net::kGameKeyBlock, 0x100, 0));
+    ASSERT_TRUE(client.Create("127.0.0.1", peer->Port(), 5, 0, owner.Id(), false, net::kGameGreeting,
+                              net::kGameGreetingLength, 0));
+    EXPECT_TRUE(Request(client, kEcho, U32s({5})).ok);
+    // No key: the table's first block, which this peer cannot read; it hangs up.
+    client.SetKey(nullptr, 0, 0x100, 0);
+    EXPECT_FALSE(Request(client, kEcho, U32s({6}), 500).ok);
+    EXPECT_TRUE(owner.WaitUntil([](const auto& v) { return !v.empty() && v.back().id == net::kNoticePeerClosed; }));
+}
