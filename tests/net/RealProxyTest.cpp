@@ -55,6 +55,7 @@ TEST(RealProxy, MicrosocksSocks5WithoutAndWithCredentials)
     const auto open = LocalDaemon::Microsocks();
     ASSERT_TRUE(open->Ok()) << open->Error();
     const std::string empty;
+    EXPECT_EQ(Tunnel(*open, PROXYTYPE_NOPROXY, "127.0.0.1", echo.Port()), 0); // straight to the target
     EXPECT_EQ(Tunnel(*open, PROXYTYPE_SOCKS5, "127.0.0.1", echo.Port()), 0);
     EXPECT_EQ(Tunnel(*open, PROXYTYPE_SOCKS5, "127.0.0.1", echo.Port(), &empty, &empty), 0); // offers {2,0}, gets 0
     {
