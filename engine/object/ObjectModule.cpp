@@ -213,6 +213,22 @@ void ObjectModule::UnregisterObject(uint32_t id)
         UnregisterObject(child);
 }
 
+void ObjectModule::ForgetDeleted(PObject* object)
+{
+    const uint32_t id = object->GetId();
+    CancelActionsOf(id);
+    auto found = records_.find(id);
+    if (found == records_.end() || found->second.object != object)
+        return;
+    std::lock_guard lock(ModuleLock());
+    const ObjectGeometry& last = found->second.snapshot;
+    if (last.active && !(last.flags & OBJ_HIDDEN))
+        AddDirtyRect(ScreenRect(last));
+    RemoveFromDrawList(&found->second);
+    records_.erase(found);
+    object->registered_ = false;
+}
+
 PObject* ObjectModule::FindById(uint32_t id) const
 {
     auto found = records_.find(id);

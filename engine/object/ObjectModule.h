@@ -133,6 +133,8 @@ public:
     bool IsShuttingDown() const { return shuttingDown_; }
 
 private:
+    friend class PObject;
+
     struct ObjectRecord {
         PObject* object = nullptr;
         ObjectGeometry snapshot;
@@ -150,6 +152,8 @@ private:
     void CancelGroupTree(ActionGroup* group);
     void FreeGroup(ActionGroup* group);
     void PostError(const char* text);
+    // An object deleted while still registered (against the rules): its record goes, nothing more.
+    void ForgetDeleted(PObject* object);
 
     std::map<uint32_t, ObjectRecord> records_; // by id, so also in registration order
     uint32_t lastId_ = 0;

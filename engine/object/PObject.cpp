@@ -20,6 +20,9 @@ PObject::PObject()
 
 PObject::~PObject()
 {
+    // Deleted by someone else while registered: the registry must not keep a dangling entry.
+    if (registered_ && module_)
+        module_->ForgetDeleted(this);
     if (parent_) {
         auto& links = parent_->children_;
         links.erase(std::remove_if(links.begin(), links.end(), [this](const ChildLink& l) { return l.child == this; }),

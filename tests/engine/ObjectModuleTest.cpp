@@ -141,6 +141,18 @@ TEST_F(ObjectModuleTest, OwnedChildrenGoWithTheirParent)
     EXPECT_EQ(objects_->GetObjectCount(), 1u);
 }
 
+TEST_F(ObjectModuleTest, AnObjectDeletedByMistakeLeavesNoDanglingEntry)
+{
+    BITObject* o = Picture(50, 50);
+    const uint32_t id = o->GetId();
+    objects_->BuildFrame();
+    delete o; // against the rules: only the module deletes registered objects
+    EXPECT_EQ(objects_->FindById(id), nullptr);
+    EXPECT_EQ(objects_->GetDrawIndex(id), -1);
+    objects_->BuildFrame(); // repaints where it was, without touching it
+    EXPECT_EQ(compositor_->lastRecordCount, 0u);
+}
+
 TEST_F(ObjectModuleTest, ShutdownDeletesEveryObjectWhileThePoolsStillExist)
 {
     // An object whose destructor posts an event and asks for an action during shutdown.
