@@ -186,40 +186,15 @@ PlaneObject* ObjectModule::NewPlaneObject(int width, int height, uint32_t backgr
     return object;
 }
 
-// Children linked for ownership go after their parent, whether or not the parent still knows
-// them as registered while it is destroyed.
-void ObjectModule::UnregisterObject(uint32_t id)
+// Takes a registered object out of the registry and the draw list (its place is repainted);
+// returns it, or null when the id does not name that object.
+PObject* ObjectModule::RemoveRecord(uint32_t id, const PObject* expected)
 {
     CancelActionsOf(id);
     auto found = records_.find(id);
-    if (found == records_.end())
-        return;
+    if (found == records_.end() || (expected && found->second.object != expected))
+        return nullptr;
     PObject* object = found->second.object;
-    std::vector<uint32_t> owned;
-    for (const PObject::ChildLink& link : object->Children())
-        if ((link.flags & LINK_OWNED) && link.child->IsRegistered())
-            owned.push_back(link.child->GetId());
-    {
-        std::lock_guard lock(ModuleLock());
-        const ObjectGeometry& last = found->second.snapshot;
-        if (last.active && !(last.flags & OBJ_HIDDEN))
-            AddDirtyRect(ScreenRect(last));
-        RemoveFromDrawList(&found->second);
-        records_.erase(found);
-    }
-    object->registered_ = false;
-    delete object;
-    for (uint32_t child : owned)
-        UnregisterObject(child);
-}
-
-void ObjectModule::ForgetDeleted(PObject* object)
-{
-    const uint32_t id = object->GetId();
-    CancelActionsOf(id);
-    auto found = records_.find(id);
-    if (found == records_.end() || found->second.object != object)
-        return;
     std::lock_guard lock(ModuleLock());
     const ObjectGeometry& last = found->second.snapshot;
     if (last.active && !(last.flags & OBJ_HIDDEN))
@@ -227,7 +202,28 @@ void ObjectModule::ForgetDeleted(PObject* object)
     RemoveFromDrawList(&found->second);
     records_.erase(found);
     object->registered_ = false;
+    return object;
 }
+
+// Children linked for ownership go after their parent, whether or not the parent still knows
+// them as registered while it is destroyed.
+void ObjectModule::UnregisterObject(uint32_t id)
+{
+    auto found = records_.find(id);
+    if (found == records_.end()) {
+        CancelActionsOf(id);
+        return;
+    }
+    std::vector<uint32_t> owned;
+    for (const PObject::ChildLink& link : found->second.object->Children())
+        if ((link.flags & LINK_OWNED) && link.child->IsRegistered())
+            owned.push_back(link.child->GetId());
+    delete RemoveRecord(id, nullptr);
+    for (uint32_t child : owned)
+        UnregisterObject(child);
+}
+
+void ObjectModule::ForgetDeleted(PObject* object) { RemoveRecord(object->GetId(), object); }
 
 PObject* ObjectModule::FindById(uint32_t id) const
 {

@@ -154,6 +154,7 @@ private:
     void PostError(const char* text);
     // An object deleted while still registered (against the rules): its record goes, nothing more.
     void ForgetDeleted(PObject* object);
+    PObject* RemoveRecord(uint32_t id, const PObject* expected);
 
     std::map<uint32_t, ObjectRecord> records_; // by id, so also in registration order
     uint32_t lastId_ = 0;
