@@ -411,3 +411,26 @@ TEST_F(ObjectModuleTest, MessagesOfTheQueue)
 }
 
 } // namespace
+
+namespace {
+
+TEST(BITObject, FrameDelaysCountRoundTheEnd)
+{
+    ImageRecord image;
+    image.width = image.height = 2;
+    image.frames = 3;
+    image.flags = kImageAlpha | kImageAnimated;
+    image.delays = {10, 20, 30};
+    image.pixels.assign(2 * 2 * 3 * 4, 255);
+    BITObject o;
+    o.LoadPicture(enginetest::InfoOf(image), 1);
+    EXPECT_EQ(o.GetWidth(), 2.0);
+    EXPECT_EQ(o.GetFrameCount(), 3u);
+    EXPECT_EQ(o.GetFramesDelay(0, 2), 30u);
+    EXPECT_EQ(o.GetFramesDelay(2, 1), 40u);
+    EXPECT_EQ(o.GetFramesDelay(1, 1), 0u);
+    EXPECT_EQ(o.GetFramesDelay(-2000000000, 2000000000), 60u); // one pass at most
+    EXPECT_EQ(o.GetTotalDelay(), 60u);
+}
+
+} // namespace
