@@ -1,0 +1,159 @@
+#pragma once
+// Engine module 1005: turns the host window's mouse and keyboard messages into input events
+// for engine objects. It tracks the pointer, the hovered and the focused object, recognises
+// clicks, double clicks, drags and long presses and the pointer entering and leaving the
+// window, and keeps the cursor object "object_cursor" informed. Mouse events go to the cursor
+// object and the hovered object, wheel and key events to the cursor object and the focused one.
+#include "engine/BaseModule.h"
+#include "engine/input/InputData.h"
+#include "engine/object/EventRecord.h"
+#include "platform/Cursor.h"
+
+#include <cstdint>
+#include <unordered_set>
+
+namespace platform {
+class DisplayWindow;
+}
+
+namespace Lumora {
+
+class ObjectModule;
+class PObject;
+
+enum InputEventCode : uint32_t {
+    EV_HOVER_ENTER = 19840325,
+    EV_HOVER_LEAVE = 19840326,
+    EV_HOVER_MOVE = 19840327,
+    EV_LDOWN = 19840328,
+    EV_LUP = 19840329,
+    EV_LCLICK = 19840330,
+    EV_LDRAG = 19840331,
+    EV_RDOWN = 19840332,
+    EV_RUP = 19840333,
+    EV_RCLICK = 19840334,
+    EV_RDRAG = 19840335,
+    EV_RELEASED = 19840336,
+    EV_DOUBLE_CLICK = 19840337,
+    EV_LONG_PRESS = 19840338,
+    EV_MOVE_AFTER_LONG_PRESS = 19840339,
+    EV_MIDDLE = 19840340,
+    EV_WHEEL_FORWARD = 19840342,
+    EV_WHEEL_BACKWARD = 19840343,
+    EV_KEYDOWN = 19840345,
+    EV_KEYUP = 19840346,
+    EV_CHARACTER = 19840347,
+    EV_FIRST_BUTTON = 19840348,
+    EV_INPUT_LOST = 19840349,
+    EV_WINDOW_ENTER = 19840350,
+    EV_WINDOW_LEAVE = 19840351,
+    EV_FOCUS_GAINED = 19840352,
+    EV_FOCUS_LEFT = 19840353,
+    EV_SET_CURSOR = 19840360,
+};
+
+// The object flag that marks the focused object.
+inline constexpr uint32_t OBJ_FOCUS_MARK = 0x200;
+
+class InputModule : public BaseModule {
+public:
+    static constexpr uint32_t kWorkInterval = 100;
+    static constexpr uint32_t kLongPressMs = 500;
+    static constexpr uint32_t kDoubleClickMs = 500;
+
+    InputModule() = default;
+    ~InputModule() override;
+
+    int Init() override;
+    void Shutdown() override;
+    void Work() override;
+    uint32_t GetId() const override { return LUMORA_MODULE_INPUT; }
+    const char* GetName() const override { return "InputModule"; }
+    int ProcessMessage(uint32_t message, uintptr_t wparam, uintptr_t lparam) override;
+
+    // The host window's messages; x, y in client pixels. All but OnKillFocus do nothing while
+    // input is disabled.
+    virtual void OnMouseMove(int x, int y, uint32_t flags);
+    virtual void OnMouseWheel(int x, int y, int delta, uint32_t flags);
+    virtual void OnLButtonDown(int x, int y, uint32_t flags);
+    virtual void OnLButtonUp(int x, int y, uint32_t flags);
+    virtual void OnLButtonDblClk(int x, int y, uint32_t flags);
+    virtual void OnRButtonDown(int x, int y, uint32_t flags);
+    virtual void OnRButtonUp(int x, int y, uint32_t flags);
+    virtual void OnMButtonDown(int x, int y, uint32_t flags);
+    virtual void OnMButtonUp(int x, int y, uint32_t flags);
+    virtual void OnKeyDown(uint32_t key, uint32_t repeat, uint32_t flags);
+    virtual void OnKeyUp(uint32_t key, uint32_t repeat, uint32_t flags);
+    virtual void OnChar(uint32_t character, uint32_t repeat, uint32_t flags);
+    virtual void OnKillFocus();
+    // The window asks for a cursor before each mouse move.
+    virtual void OnSetCursor();
+
+    virtual int IsPointInObject(int x, int y, uint32_t objectId);
+    virtual int CanHover(uint32_t objectId);
+    virtual void UpdateHover(int x, int y);
+    virtual void UpdateInputData(int x, int y);
+    virtual void FreeEventRecord(EventRecord* record);
+    virtual void RefreshHover();
+    virtual void ClearHover();
+    virtual void SetCursor();
+    virtual void SetLongPressTime(uint32_t ms) { longPressMs_ = ms; }
+    virtual void SetModalRoot(uint32_t objectId) { modalRoot_ = objectId; }
+    virtual void SetCursorObject(uint32_t objectId) { cursorObject_ = objectId; }
+    virtual uint32_t SetFocus(uint32_t objectId);
+    virtual void SetCursorHandle(const platform::Cursor& cursor);
+    virtual void ShowSystemCursor(bool show);
+    // On the hook target object (the cursor object until set otherwise).
+    virtual void HookEvent(uint32_t code, const EventRecord& hook);
+    virtual void UnhookEvent(uint32_t code);
+    virtual int SendMouseEvent(uint32_t code, uint32_t objectId);
+
+    void GetInputData(InputData& out) const { out = data_; }
+    uint32_t SetHookTarget(uint32_t objectId);
+    void SetInputSwitch(uint32_t value) { enabled_ = value; }
+    bool IsInputEnabled() const { return enabled_ != 0; }
+
+    // The window whose cursor, pointer and capture this module uses; null in bare tests.
+    void SetWindow(platform::DisplayWindow* window) { window_ = window; }
+    uint32_t Hovered() const { return hovered_; }
+    uint32_t Focused() const { return focused_; }
+    uint32_t CursorObject() const { return cursorObject_; }
+    size_t OutstandingRecords() const { return outstanding_.size(); }
+
+private:
+    ObjectModule* Objects() const;
+    PObject* Find(uint32_t id) const;
+    uint32_t Now() const;
+    void ToBoth(uint32_t code, uint32_t other);
+    int PostInput(const EventRecord& record);
+    void PressDown(bool left, int x, int y);
+    void Release(bool left, int x, int y);
+    void CheckPointerInWindow();
+
+    int leadByte_ = 0;
+    InputData data_;
+    uint32_t hovered_ = 0;
+    uint32_t focused_ = 0;
+    uint32_t cursorObject_ = 0;
+    uint32_t hookTarget_ = 0;
+    uint32_t longPressMs_ = kLongPressMs;
+    uint32_t longPressAcc_ = 0;
+    uint32_t lastPressTime_ = 0;
+    bool havePress_ = false;
+    int lastPressX_ = 0;
+    int lastPressY_ = 0;
+    uint32_t doubleClickMs_ = kDoubleClickMs;
+    uint32_t lastWork_ = 0;
+    platform::Cursor cursor_;
+    bool cursorVisible_ = true;
+    bool pointerInside_ = false;
+    bool firstPressSent_ = false;
+    uint32_t enabled_ = 1;
+    uint32_t modalRoot_ = 0;
+    int clientX_ = 0;  // the last pointer position in client pixels
+    int clientY_ = 0;
+    platform::DisplayWindow* window_ = nullptr;
+    std::unordered_set<EventRecord*> outstanding_;  // posted records not yet handed back
+};
+
+} // namespace Lumora

@@ -1,0 +1,189 @@
+#include "engine/EngineTestSupport.h"
+
+#include "engine/GameCore.h"
+#include "engine/gui/CGameBase.h"
+#include "engine/host/LumoraWnd.h"
+#include "engine/object/ObjectModule.h"
+#include "engine/object/PObject.h"
+#include "engine/object/PlaneObject.h"
+#include "engine/paint/PaintModuleGDI.h"
+#include "platform/HeadlessWindow.h"
+#include "platform/ManualLoop.h"
+
+#include <gtest/gtest.h>
+
+using namespace Lumora;
+using platform::HeadlessWindow;
+
+namespace {
+
+// The game object: counts its layouts and keeps what the hall handed over.
+struct Game : CGameBase {
+    int sizes = 0;
+    std::vector<uint8_t> copied;
+    uint32_t copyCode = 0;
+    void OnSize() override { ++sizes; }
+    void OnCopyData(uint32_t code, std::span<const uint8_t> bytes) override
+    {
+        copyCode = code;
+        copied.assign(bytes.begin(), bytes.end());
+    }
+};
+
+constexpr uint32_t kRed = 0x0000FF;   // as COLORREF
+constexpr uint32_t kRedPixel = 0xFF0000;
+
+class HostWindowTest : public enginetest::EngineFixture {
+protected:
+    void SetUp() override
+    {
+        EngineFixture::SetUp();
+        loop_ = std::make_unique<platform::ManualLoop>(clock_);
+        auto window = std::make_unique<HeadlessWindow>(platform::Rect{0, 0, 200, 150});
+        window_ = window.get();
+        wnd_ = std::make_unique<CLumoraWnd>();
+        ASSERT_TRUE(wnd_->Create(std::move(window)));
+        game_ = new Game;
+        timer_ = wnd_->StartEngine(game_);
+        objects_ = static_cast<ObjectModule*>(wnd_->GetCore().GetModule(LUMORA_MODULE_OBJECT));
+        paint_ = static_cast<PaintModuleGDI*>(wnd_->GetCore().GetModule(LUMORA_MODULE_PAINT));
+        ASSERT_TRUE(objects_ && paint_);
+    }
+    void TearDown() override
+    {
+        wnd_.reset();
+        loop_.reset();
+        EngineFixture::TearDown();
+    }
+    PlaneObject* Square(int x, int y, int size, uint32_t colour)
+    {
+        PlaneObject* p = objects_->NewPlaneObject(size, size, colour, nullptr);
+        p->Clear();
+        p->MoveTo(x + size / 2.0, y + size / 2.0);
+        p->Activate();
+        p->Redraw();
+        return p;
+    }
+    uint32_t Rgb(int x, int y) const { return window_->Pixel(x, y) & 0xFFFFFF; }
+    // What the engine composed equals what the screen shows.
+    ::testing::AssertionResult ScreenMatchesFrame() const
+    {
+        const auto& frame = paint_->PresentBuffer();
+        const auto& screen = window_->Framebuffer();
+        if (frame.size() != screen.size())
+            return ::testing::AssertionFailure() << "sizes differ";
+        for (size_t i = 0; i < frame.size(); ++i)
+            if ((frame[i] & 0xFFFFFF) != (screen[i] & 0xFFFFFF))
+                return ::testing::AssertionFailure() << "first difference at " << i % 200 << "," << i / 200;
+        return ::testing::AssertionSuccess();
+    }
+
+    std::unique_ptr<platform::ManualLoop> loop_;
+    std::unique_ptr<CLumoraWnd> wnd_;
+    HeadlessWindow* window_ = nullptr;
+    Game* game_ = nullptr;
+    uint32_t timer_ = 0;
+    ObjectModule* objects_ = nullptr;
+    PaintModuleGDI* paint_ = nullptr;
+};
+
+TEST_F(HostWindowTest, StartLoadsTheModulesSizesTheViewAndLaysOutTheGame)
+{
+    GameCore& core = wnd_->GetCore();
+    for (uint32_t id : {1001u, 1002u, 1003u, 1004u, 1005u})
+        EXPECT_TRUE(core.GetModule(id)) << id;
+    EXPECT_EQ(200, paint_->GetWidth());
+    EXPECT_EQ(150, paint_->GetHeight());
+    EXPECT_EQ(100, objects_->GetViewportCentreX());
+    EXPECT_EQ(75, objects_->GetViewportCentreY());
+    EXPECT_EQ(game_, wnd_->GetGameObject());
+    EXPECT_NE(0u, game_->GetId()) << "registered";
+    EXPECT_EQ(1, game_->sizes);
+
+    // A second host window takes the next frame timer id.
+    auto other = std::make_unique<CLumoraWnd>();
+    ASSERT_TRUE(other->Create(std::make_unique<HeadlessWindow>(platform::Rect{0, 0, 50, 50})));
+    EXPECT_EQ(timer_ + 1, other->StartEngine(nullptr));
+}
+
+TEST_F(HostWindowTest, FramesReachTheScreenOnlyWhereTheyChanged)
+{
+    PlaneObject* square = Square(20, 30, 20, kRed);
+    loop_->Advance(20);
+    EXPECT_EQ(kRedPixel, Rgb(25, 35));
+    EXPECT_TRUE(ScreenMatchesFrame());
+
+    const auto before = window_->Framebuffer();
+    square->MoveTo(90, 50);  // from [20,40)x[30,50) to [80,100)x[40,60)
+    square->Redraw();
+    loop_->Advance(20);
+    EXPECT_TRUE(ScreenMatchesFrame());
+    EXPECT_EQ(kRedPixel, Rgb(85, 45));
+    EXPECT_NE(kRedPixel, Rgb(25, 35)) << "no trail";
+    const auto& after = window_->Framebuffer();
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 200; ++x) {
+            const bool inside = (x >= 20 && x < 40 && y >= 30 && y < 50) || (x >= 80 && x < 100 && y >= 40 && y < 60);
+            if (!inside) {
+                ASSERT_EQ(before[y * 200 + x], after[y * 200 + x]) << x << "," << y;
+            }
+        }
+}
+
+TEST_F(HostWindowTest, AnIdleEngineDoesNotPresent)
+{
+    Square(20, 30, 20, kRed);
+    loop_->Advance(50);
+    const int presents = window_->Presents();
+    loop_->Advance(1000);
+    EXPECT_EQ(presents, window_->Presents());
+}
+
+TEST_F(HostWindowTest, SizeMessagesFollowTheClassicRules)
+{
+    loop_->Advance(20);
+    window_->Minimise();
+    EXPECT_EQ(200, wnd_->GetClientWidth()) << "a zero size changes nothing";
+    window_->Restore();
+    EXPECT_EQ(1, game_->sizes) << "the old size again changes nothing";
+    window_->Resize(120, 81);
+    EXPECT_EQ(120, paint_->GetWidth());
+    EXPECT_EQ(81, paint_->GetHeight());
+    EXPECT_EQ(60, objects_->GetViewportCentreX());
+    EXPECT_EQ(40, objects_->GetViewportCentreY());
+    EXPECT_EQ(2, game_->sizes);
+    Square(10, 10, 10, kRed);
+    loop_->Advance(20);
+    EXPECT_TRUE(ScreenMatchesFrame() ) << "odd sizes present whole";
+}
+
+TEST_F(HostWindowTest, PressesCaptureAndFocusAndReleasesFreeTheCapture)
+{
+    window_->InjectMouseMove(10, 10);
+    window_->InjectMouseDown(platform::MouseButton::Left, 10, 10, 0);
+    EXPECT_TRUE(window_->HasCapture());
+    EXPECT_TRUE(window_->HasFocus());
+    window_->InjectMouseUp(platform::MouseButton::Left, 10, 10, 10);
+    EXPECT_FALSE(window_->HasCapture());
+    window_->InjectMouseDown(platform::MouseButton::Right, 10, 10, 20);
+    EXPECT_TRUE(window_->HasCapture());
+    window_->InjectMouseUp(platform::MouseButton::Right, 10, 10, 30);
+    EXPECT_FALSE(window_->HasCapture());
+    EXPECT_FALSE(wnd_->OnSetCursor());
+}
+
+TEST_F(HostWindowTest, CopyDataReachesTheGameAndDestroyStopsEverything)
+{
+    const uint8_t bytes[] = {1, 2, 3};
+    wnd_->OnCopyData(7, bytes);
+    EXPECT_EQ(7u, game_->copyCode);
+    EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), game_->copied);
+
+    wnd_->DestroyWindow();
+    EXPECT_EQ(nullptr, wnd_->GetGameObject());
+    EXPECT_EQ(0u, wnd_->GetCore().ModuleCount());
+    loop_->Advance(100);  // no timer, nothing to tick
+    EXPECT_FALSE(wnd_->OnSetCursor()) << "handlers without modules do only their default";
+}
+
+} // namespace
