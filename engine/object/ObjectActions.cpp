@@ -65,6 +65,9 @@ void ObjectModule::AddAction(ActionRecord* action)
         return;
     if (action->target && action->targetId == 0)
         action->targetId = action->target->GetId();
+    // A target unregistered while its action waited in the queue is gone: the action only ends.
+    if (action->target && action->targetId && FindById(action->targetId) != action->target)
+        action->cancelled = 1;
     action->next = nullptr;
     if (lastAction_)
         lastAction_->next = action;

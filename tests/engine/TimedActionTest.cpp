@@ -484,6 +484,17 @@ TEST_F(TimedActions, ActionsQueuedForAnObjectReleasedAtOnceNeverStep)
     EXPECT_EQ(objects_->CountPendingActions(), 0u);
 }
 
+TEST_F(TimedActions, ActionsQueuedForAnObjectReleasedWithoutCancelNeverStep)
+{
+    Recorder* gone = Add();
+    const EventRecord goneDone = Event(gone, kDone);
+    actor_->ActFadeTo(gone, -0.1, 0.0, 0, &goneDone);
+    actor_->ActMoveTo(gone, 5, 5, 1, 0, 0, nullptr);
+    actor_->ReleaseObject(gone, false); // the actions are still in the queue
+    Run(100);
+    EXPECT_EQ(objects_->CountPendingActions(), 0u);
+}
+
 TEST_F(TimedActions, CustomStepsCarryTheirOwnParameters)
 {
     struct Particle {
