@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -64,6 +65,72 @@ std::string Log(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The inode of the socket listening on 127.0.0.1:port (or on any address), 0 when none.
+unsigned long ListeningInode(uint16_t port)
+{
+    std::ifstream tcp("/proc/net/tcp");
+    std::string line;
+    std::getline(tcp, line); // the header
+    while (std::getline(tcp, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout;
+        unsigned long inode = 0;
+        fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >> timeout >> inode;
+        const size_t colon = local.find(':');
+        if (state != "0A" || colon == std::string::npos)
+            continue;
+        const std::string address = local.substr(0, colon);
+        if (std::stoul(local.substr(colon + 1), nullptr, 16) == port &&
+            (address == "0100007F" || address == "00000000"))
+            return inode;
+    }
+    return 0;
+}
+
+pid_t ParentOf(const std::string& pid)
+{
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    const size_t close = text.rfind(')'); // the command name may hold blanks
+    if (close == std::string::npos)
+        return 0;
+    std::istringstream rest(text.substr(close + 1));
+    std::string state;
+    pid_t parent = 0;
+    rest >> state >> parent;
+    return parent;
+}
+
+bool HoldsSocket(pid_t pid, const std::string& socketLink)
+{
+    std::error_code ec;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
+        std::error_code linkError;
+        if (std::filesystem::read_symlink(fd.path(), linkError).string() == socketLink)
+            return true;
+    }
+    return false;
+}
+
+// True when the daemon or one of its children holds the listening socket of the port.
+bool ListensOn(pid_t pid, uint16_t port)
+{
+    const unsigned long inode = ListeningInode(port);
+    if (inode == 0)
+        return false;
+    const std::string link = "socket:[" + std::to_string(inode) + "]";
+    if (HoldsSocket(pid, link))
+        return true;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") == std::string::npos && ParentOf(name) == pid &&
+            HoldsSocket(std::stoi(name), link))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 uint16_t FreePort()
@@ -104,77 +171,88 @@ void LocalDaemon::Fail(const std::string& what)
         error_ = what;
 }
 
-bool LocalDaemon::Start(const std::string& package, const std::vector<std::string>& argv, uint16_t port)
+bool LocalDaemon::Start(const std::string& package, const std::function<std::vector<std::string>(uint16_t)>& argvFor,
+                        uint16_t& port)
 {
-    if (!Exists(argv[0])) {
-        Fail(argv[0] + " is missing: install the Debian package " + package + " (tools/setup/install.sh)");
-        return false;
-    }
-    const std::string log = folder_ + "/" + std::filesystem::path(argv[0]).filename().string() + ".log";
-    const pid_t pid = Spawn(argv, log);
-    if (pid <= 0) {
-        Fail("cannot start " + argv[0] + " (package " + package + ")");
-        return false;
-    }
-    pids_.push_back(pid);
-    for (int i = 0; i < 100; ++i) {
-        platform::TcpSocket probe = platform::TcpSocket::Open();
-        if (probe.Connect({platform::LoopbackAddress(), port}, 200) == 0)
-            return true;
-        int status;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            pids_.pop_back();
-            break;
+    // A port found free may be taken by another test before the daemon binds it; the daemon
+    // then fails (or a stranger answers). Only a listening socket that the daemon itself holds
+    // counts, and another port is tried otherwise.
+    std::string log;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        port = FreePort();
+        const std::vector<std::string> argv = argvFor(port);
+        if (!Exists(argv[0])) {
+            Fail(argv[0] + " is missing: install the Debian package " + package + " (tools/setup/install.sh)");
+            return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        log = folder_ + "/" + std::filesystem::path(argv[0]).filename().string() + ".log";
+        const pid_t pid = Spawn(argv, log);
+        if (pid <= 0) {
+            Fail("cannot start " + argv[0] + " (package " + package + ")");
+            return false;
+        }
+        pids_.push_back(pid);
+        for (int i = 0; i < 250; ++i) {
+            if (ListensOn(pid, port))
+                return true;
+            int status;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pids_.pop_back();
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
     }
-    Fail(argv[0] + " (package " + package + ") did not listen on 127.0.0.1:" + std::to_string(port) +
-         "; its log: " + Log(log));
+    Fail(package + " did not listen on 127.0.0.1 (port " + std::to_string(port) + "); its log: " + Log(log));
     return false;
 }
 
 std::unique_ptr<LocalDaemon> LocalDaemon::Microsocks(const std::string& user, const std::string& password)
 {
     std::unique_ptr<LocalDaemon> p(new LocalDaemon);
-    p->port_ = FreePort();
-    std::vector<std::string> argv{"/usr/bin/microsocks", "-i", "127.0.0.1", "-p", std::to_string(p->port_)};
-    if (!user.empty())
-        argv.insert(argv.end(), {"-u", user, "-P", password});
-    p->Start("microsocks", argv, p->port_);
+    p->Start("microsocks", [&](uint16_t port) {
+        std::vector<std::string> argv{"/usr/bin/microsocks", "-i", "127.0.0.1", "-p", std::to_string(port)};
+        if (!user.empty())
+            argv.insert(argv.end(), {"-u", user, "-P", password});
+        return argv;
+    }, p->port_);
     return p;
 }
 
 std::unique_ptr<LocalDaemon> LocalDaemon::Danted()
 {
     std::unique_ptr<LocalDaemon> p(new LocalDaemon);
-    p->port_ = FreePort();
     const std::string conf = p->folder_ + "/danted.conf";
-    WriteFile(conf, "logoutput: stderr\n"
-                    "internal: 127.0.0.1 port = " + std::to_string(p->port_) + "\n"
-                    "external: 127.0.0.1\n"
-                    "clientmethod: none\n"
-                    "socksmethod: none\n"
-                    "user.privileged: root\n"
-                    "user.unprivileged: nobody\n"
-                    "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 log: error }\n"
-                    "socks pass  { from: 127.0.0.0/8 to: 127.0.0.0/8 log: error connect }\n"
-                    "socks block { from: 0.0.0.0/0 to: 0.0.0.0/0 log: error connect }\n");
-    p->Start("dante-server", {"/usr/sbin/danted", "-f", conf, "-p", p->folder_ + "/danted.pid"}, p->port_);
+    p->Start("dante-server", [&](uint16_t port) {
+        WriteFile(conf, "logoutput: stderr\n"
+                        "internal: 127.0.0.1 port = " + std::to_string(port) + "\n"
+                        "external: 127.0.0.1\n"
+                        "clientmethod: none\n"
+                        "socksmethod: none\n"
+                        "user.privileged: root\n"
+                        "user.unprivileged: nobody\n"
+                        "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 log: error }\n"
+                        "socks pass  { from: 127.0.0.0/8 to: 127.0.0.0/8 log: error connect }\n"
+                        "socks block { from: 0.0.0.0/0 to: 0.0.0.0/0 log: error connect }\n");
+        return std::vector<std::string>{"/usr/sbin/danted", "-f", conf, "-p", p->folder_ + "/danted.pid"};
+    }, p->port_);
     return p;
 }
 
 std::unique_ptr<LocalDaemon> LocalDaemon::Tinyproxy(uint16_t allowedPort, const std::string& user,
-                                                const std::string& password)
+                                                    const std::string& password)
 {
     std::unique_ptr<LocalDaemon> p(new LocalDaemon);
-    p->port_ = FreePort();
-    std::string conf = "User nobody\nGroup nogroup\nPort " + std::to_string(p->port_) +
-                       "\nListen 127.0.0.1\nTimeout 60\nLogLevel Info\nMaxClients 20\nAllow 127.0.0.1\n"
-                       "ConnectPort " + std::to_string(allowedPort) + "\nDisableViaHeader Yes\n";
-    if (!user.empty())
-        conf += "BasicAuth " + user + " " + password + "\n";
-    WriteFile(p->folder_ + "/tinyproxy.conf", conf);
-    p->Start("tinyproxy", {"/usr/bin/tinyproxy", "-d", "-c", p->folder_ + "/tinyproxy.conf"}, p->port_);
+    const std::string conf = p->folder_ + "/tinyproxy.conf";
+    p->Start("tinyproxy", [&](uint16_t port) {
+        std::string text = "User nobody\nGroup nogroup\nPort " + std::to_string(port) +
+                           "\nListen 127.0.0.1\nTimeout 60\nLogLevel Info\nMaxClients 20\nAllow 127.0.0.1\n"
+                           "ConnectPort " + std::to_string(allowedPort) + "\nDisableViaHeader Yes\n";
+        if (!user.empty())
+            text += "BasicAuth " + user + " " + password + "\n";
+        WriteFile(conf, text);
+        return std::vector<std::string>{"/usr/bin/tinyproxy", "-d", "-c", conf};
+    }, p->port_);
     return p;
 }
 
@@ -198,35 +276,39 @@ std::unique_ptr<LocalDaemon> LocalDaemon::SshDynamic()
         return p;
     }
     std::filesystem::copy_file(d + "/clientkey.pub", d + "/authorized_keys");
-    const uint16_t sshPort = FreePort();
-    WriteFile(d + "/sshd_config", "ListenAddress 127.0.0.1\nPort " + std::to_string(sshPort) +
-                                      "\nHostKey " + d + "/hostkey\nPidFile " + d + "/sshd.pid\n"
-                                      "AuthorizedKeysFile " + d + "/authorized_keys\n"
-                                      "PermitRootLogin prohibit-password\nPasswordAuthentication no\n"
-                                      "KbdInteractiveAuthentication no\nUsePAM no\nStrictModes no\n"
-                                      "AllowTcpForwarding yes\nPermitOpen 127.0.0.1:* localhost:*\n");
-    if (!p->Start("openssh-server", {"/usr/sbin/sshd", "-D", "-e", "-f", d + "/sshd_config"}, sshPort))
+    uint16_t sshPort = 0;
+    const bool serving = p->Start("openssh-server", [&](uint16_t port) {
+        WriteFile(d + "/sshd_config", "ListenAddress 127.0.0.1\nPort " + std::to_string(port) + "\nHostKey " + d +
+                                          "/hostkey\nPidFile " + d + "/sshd.pid\n"
+                                          "AuthorizedKeysFile " + d + "/authorized_keys\n"
+                                          "PermitRootLogin prohibit-password\nPasswordAuthentication no\n"
+                                          "KbdInteractiveAuthentication no\nUsePAM no\nStrictModes no\n"
+                                          "AllowTcpForwarding yes\nPermitOpen 127.0.0.1:* localhost:*\n");
+        return std::vector<std::string>{"/usr/sbin/sshd", "-D", "-e", "-f", d + "/sshd_config"};
+    }, sshPort);
+    if (!serving)
         return p;
-    p->port_ = FreePort();
     const char* who = std::getenv("USER");
-    p->Start("openssh-client",
-             {"/usr/bin/ssh", "-N", "-D", "127.0.0.1:" + std::to_string(p->port_), "-p", std::to_string(sshPort),
-              "-i", d + "/clientkey", "-o", "StrictHostKeyChecking=no", "-o", "UserKnownHostsFile=/dev/null",
-              "-o", "BatchMode=yes", "-o", "ExitOnForwardFailure=yes",
-              std::string(who && *who ? who : "root") + "@127.0.0.1"},
-             p->port_);
+    const std::string login = std::string(who && *who ? who : "root") + "@127.0.0.1";
+    p->Start("openssh-client", [&](uint16_t port) {
+        return std::vector<std::string>{
+            "/usr/bin/ssh", "-N", "-D", "127.0.0.1:" + std::to_string(port), "-p", std::to_string(sshPort),
+            "-i", d + "/clientkey", "-o", "StrictHostKeyChecking=no", "-o", "UserKnownHostsFile=/dev/null",
+            "-o", "BatchMode=yes", "-o", "ExitOnForwardFailure=yes", login};
+    }, p->port_);
     return p;
 }
 
 std::unique_ptr<LocalDaemon> LocalDaemon::GamePeer(const std::string& settings, bool sendsGreeting)
 {
     std::unique_ptr<LocalDaemon> p(new LocalDaemon);
-    p->port_ = FreePort();
-    std::vector<std::string> argv{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tests/net/peers/game_peer.py",
-                                  std::to_string(p->port_), settings};
-    if (sendsGreeting)
-        argv.push_back("--send-greeting");
-    p->Start("python3-cryptography", argv, p->port_);
+    p->Start("python3-cryptography", [&](uint16_t port) {
+        std::vector<std::string> argv{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tests/net/peers/game_peer.py",
+                                      std::to_string(port), settings};
+        if (sendsGreeting)
+            argv.push_back("--send-greeting");
+        return argv;
+    }, p->port_);
     return p;
 }
 

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,8 +40,10 @@ public:
 
 private:
     LocalDaemon();
-    // Starts a daemon whose output goes to a log in the folder; waits until port accepts.
-    bool Start(const std::string& package, const std::vector<std::string>& argv, uint16_t port);
+    // Starts the daemon that argvFor makes for a free port (writing its configuration), output
+    // to a log in the folder, and waits until it listens there itself; sets port.
+    bool Start(const std::string& package, const std::function<std::vector<std::string>(uint16_t)>& argvFor,
+               uint16_t& port);
     void Fail(const std::string& what);
 
     std::string folder_;
