@@ -1,0 +1,28 @@
+#pragma once
+// The side panel's objects that widgets find by name and call: the panel itself, which
+// receives emoticon picks and whose rectangle bounds the user list's menu, and the chat input
+// bar, which takes text to insert at the caret of the line being typed. The side panel's
+// classes implement these; the widgets know only the names and this small interface.
+#include <cstdint>
+
+namespace Lumora {
+
+inline constexpr const char* kSubSystemName = "SubSystem";
+inline constexpr const char* kInputBarName = "InputBar";
+
+// Pick events delivered at once to the "SubSystem" object's OnEvent: parameter 1 the face's
+// code text, parameter 2 a pointer to the face index (an int), both valid only during the call.
+enum SidePanelEventCode : uint32_t {
+    EV_FACE_PICKED = 80000073,
+    EV_FACE_PICKED_RESERVED = 80000074,
+};
+
+// Implemented by the object named "InputBar": hands the text to its chat input box, which
+// inserts it at the caret.
+class IInputBarText {
+public:
+    virtual ~IInputBarText() = default;
+    virtual void AppendInputText(const char* text) = 0;
+};
+
+} // namespace Lumora
