@@ -6,9 +6,11 @@
 // themselves and on other objects; they do not override them.
 #include "engine/action/ActionParams.h"
 #include "engine/geometry/ObjectGeometry.h"
+#include "engine/input/InputData.h"
 #include "engine/object/ActionRecord.h"
 #include "engine/object/PObject.h"
 #include "engine/paint/ImageRecord.h"
+#include "platform/Cursor.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -105,6 +107,28 @@ public:
     virtual PObject* FindByName(const char* name) const;
     virtual PObject* FindById(uint32_t id) const;
     virtual void ReleaseObject(PObject* object, bool deferred);
+
+    // Sounds through the music module; channel 0 is the MIDI music.
+    virtual uint32_t PlaySound(const char* name, int32_t repeats, const EventRecord* notice);
+    virtual void StopChannel(uint32_t channel);
+    virtual void ResumeChannel(uint32_t channel, bool restart);
+    virtual void PauseChannel(uint32_t channel);
+    virtual void StopSound(const char* name);
+    virtual void StopAllChannels();
+    virtual void SetMute(bool mute);
+
+    // Input through the input module: hooks on its hook target, focus, cursor.
+    virtual void HookEvent(uint32_t code, const EventRecord& hook);
+    virtual void UnhookEvent(uint32_t code);
+    virtual uint32_t SetHookTarget(uint32_t objectId);  // the previous target
+    virtual void SetInputSwitch(uint32_t value);
+    virtual void RefreshHover();
+    virtual void SetCursorHandle(const platform::Cursor& cursor);
+    virtual bool SetCursorFile(const char* path);
+    virtual void ShowSystemCursor(bool show);
+    // The focus goes to the object's top-level object; the previous focus is returned.
+    virtual uint32_t SetFocusObject(uint32_t objectId);
+    virtual InputData& GetInputData(InputData& out) const;
 
     // Groups of actions and cancelling. Group handles are group ids: a handle whose group has
     // finished or been replaced cancels nothing.
