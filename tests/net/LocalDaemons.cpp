@@ -5,11 +5,12 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -23,22 +24,53 @@ namespace nettest {
 
 namespace {
 
+void EndGroup(int)
+{
+    ::signal(SIGTERM, SIG_IGN);
+    ::kill(0, SIGTERM);
+    ::_exit(0);
+}
+
+// Starts a program with its output in the log, under a watchdog that leads a process group of
+// its own: the watchdog ends the whole group when it is told to (SIGTERM) or when the thread
+// that started it dies, so a test process that dies (an assertion that aborts, a time-out)
+// leaves no daemon behind, even one that changes its user (which clears its own death signal).
+// Returns the watchdog, which exits when the program does.
 pid_t Spawn(const std::vector<std::string>& argv, const std::string& log)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
     std::vector<char*> args;
     for (const auto& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+    const pid_t parent = ::getpid();
+    const pid_t watchdog = ::fork();
+    if (watchdog != 0)
+        return watchdog;
+    // Only async-signal-safe calls from here on: the parent has other threads.
+    ::setpgid(0, 0);
+    ::signal(SIGTERM, EndGroup);
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        EndGroup(0);
+    const pid_t program = ::fork();
+    if (program == 0) {
+        ::signal(SIGTERM, SIG_DFL);
+        const int in = ::open("/dev/null", O_RDONLY);
+        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        if (in < 0 || out < 0)
+            ::_exit(127);
+        ::dup2(in, 0);
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+        ::execve(args[0], args.data(), environ);
+        ::_exit(127);
+    }
+    int status = 0;
+    while (program > 0 && ::waitpid(program, &status, 0) < 0 && errno == EINTR) {
+    }
+    ::signal(SIGTERM, SIG_IGN);
+    ::kill(0, SIGTERM); // what the program left running goes with it
+    ::_exit(program > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : 127);
 }
 
 bool RunToEnd(const std::vector<std::string>& argv, const std::string& log)
@@ -87,7 +119,7 @@ unsigned long ListeningInode(uint16_t port)
     return 0;
 }
 
-pid_t ParentOf(const std::string& pid)
+pid_t GroupOf(const std::string& pid)
 {
     std::ifstream stat("/proc/" + pid + "/stat");
     std::string text((std::istreambuf_iterator<char>(stat)), {});
@@ -96,15 +128,15 @@ pid_t ParentOf(const std::string& pid)
         return 0;
     std::istringstream rest(text.substr(close + 1));
     std::string state;
-    pid_t parent = 0;
-    rest >> state >> parent;
-    return parent;
+    pid_t parent = 0, group = 0;
+    rest >> state >> parent >> group;
+    return group;
 }
 
-bool HoldsSocket(pid_t pid, const std::string& socketLink)
+bool HoldsSocket(const std::string& pid, const std::string& socketLink)
 {
     std::error_code ec;
-    for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/" + pid + "/fd", ec)) {
         std::error_code linkError;
         if (std::filesystem::read_symlink(fd.path(), linkError).string() == socketLink)
             return true;
@@ -112,20 +144,18 @@ bool HoldsSocket(pid_t pid, const std::string& socketLink)
     return false;
 }
 
-// True when the daemon or one of its children holds the listening socket of the port.
-bool ListensOn(pid_t pid, uint16_t port)
+// True when a process of the daemon's group holds the listening socket of the port.
+bool ListensOn(pid_t group, uint16_t port)
 {
     const unsigned long inode = ListeningInode(port);
     if (inode == 0)
         return false;
     const std::string link = "socket:[" + std::to_string(inode) + "]";
-    if (HoldsSocket(pid, link))
-        return true;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
         const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") == std::string::npos && ParentOf(name) == pid &&
-            HoldsSocket(std::stoi(name), link))
+        if (name.find_first_not_of("0123456789") == std::string::npos && GroupOf(name) == group &&
+            HoldsSocket(name, link))
             return true;
     }
     return false;
