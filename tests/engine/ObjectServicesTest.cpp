@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 
 using namespace Lumora;
 using enginetest::Recorder;
@@ -58,9 +59,10 @@ TEST_F(SeniorServices, PicturesByNameLogMissingNamesAndBadFrames)
 {
     auto image = enginetest::AnimatedImage(3, 40);
     std::string error;
-    static std::vector<uint8_t> pack;
-    pack = BuildPack({{"anim.pps", EncodePps(*image)}}, error);
-    ASSERT_EQ(resources_->AddMemPack(pack.data(), pack.size()), 1);
+    const std::vector<uint8_t> pack = BuildPack({{"anim.pps", EncodePps(*image)}}, error);
+    const std::string packPath = (folder_ / "anim.xyr").string();
+    std::ofstream(packPath, std::ios::binary).write(reinterpret_cast<const char*>(pack.data()), std::streamsize(pack.size()));
+    actor_->AddResourcePack(packPath.c_str());
 
     PictureInfo info;
     actor_->GetPicture(info, "absent", 0);
@@ -82,6 +84,17 @@ TEST_F(SeniorServices, PicturesByNameLogMissingNamesAndBadFrames)
     ASSERT_TRUE(DecodePps(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), back));
     EXPECT_EQ(back.frames, 3u);
     EXPECT_FALSE(actor_->SavePicture("absent", path.c_str()));
+
+    // Unloaded, the picture leaves the cache; its resource stays known and loads again.
+    const size_t cached = paint_->CachedImageCount();
+    const ResourceKey key = actor_->GetPicture(info, "anim", 0).resKey;
+    ASSERT_NE(resources_->Find(key), nullptr);
+    actor_->UnloadPicture("anim", true);
+    EXPECT_EQ(paint_->CachedImageCount(), cached - 1);
+    EXPECT_FALSE(resources_->Find(key)->loaded);
+    actor_->LoadResource("anim.imge");
+    EXPECT_TRUE(resources_->Find(key)->loaded);
+    EXPECT_NE(actor_->GetPicture(info, "anim", 0).image, nullptr);
 }
 
 TEST_F(SeniorServices, SettingsAndClockNeedACore)

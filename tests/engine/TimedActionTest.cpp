@@ -557,6 +557,21 @@ TEST_F(TimedActions, GroupHandlesCancelTheirGroupAndStaleOnesNothing)
     EXPECT_EQ(other->log[0].substr(0, 12), "end 80000001");
 }
 
+TEST_F(TimedActions, AnEmptyGroupIsReplacedByTheNextAndKeepsItsHandle)
+{
+    const uint64_t first = actor_->BeginActionGroup();
+    actor_->NextActionGroup(); // nothing added yet: the new group takes the first one's place
+    actor_->ActWait(100000, &done_);
+    actor_->EndActionGroup();
+    Tick();
+    EXPECT_EQ(objects_->CountPendingActions(), 1u);
+    Tick(); // the wait runs at once: no predecessor to wait for
+    actor_->CancelGroup(first);
+    Tick();
+    ASSERT_EQ(target_->log.size(), 1u);
+    EXPECT_EQ(target_->log[0].substr(0, 12), "end 80000001");
+}
+
 TEST_F(TimedActions, CancellingAGroupCancelsItsSuccessors)
 {
     const uint64_t first = actor_->BeginActionGroup();
