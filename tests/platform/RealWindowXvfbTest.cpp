@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -20,6 +21,10 @@ struct Scene : platform::DisplayWindowHandler {
     platform::DisplayWindow* window = nullptr;
     std::vector<uint32_t> buffer = std::vector<uint32_t>(320 * 240);
     int clicks = 0;
+    std::vector<uint32_t> chars;
+    std::vector<uint32_t> keys;
+    void OnChar(uint32_t c, uint32_t, uint32_t) override { chars.push_back(c); }
+    void OnKeyDown(uint32_t vk, uint32_t, uint32_t) override { keys.push_back(vk); }
     int paints = 0;
     int paintsAtClick = 0;
     platform::Point at;
@@ -82,8 +87,7 @@ TEST(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
         return pred();
     };
     ASSERT_TRUE(until([&] { return scene.paints > 0; }));
-    const std::string before = xltest::ArtifactPath("xvfb-window-before.png");
-    ASSERT_EQ(0, std::system(("import -window root -crop 320x240+0+0 " + before).c_str()));
+    const auto a = xltest::Screenshot("xvfb-window-before.png", 320, 240);
 
     const std::string click = "(xdotool search --sync --onlyvisible --name '^xl-smoke$' | head -1 | "
                               "xargs -I{} xdotool mousemove --window {} 20 30 click 1) >/dev/null 2>&1 &";
@@ -91,16 +95,21 @@ TEST(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
     ASSERT_TRUE(until([&] { return scene.clicks > 0; })) << "no click arrived";
     EXPECT_EQ((platform::Point{20, 30}), scene.at);
     ASSERT_TRUE(until([&] { return scene.paints > scene.paintsAtClick; }));
-    const std::string after = xltest::ArtifactPath("xvfb-window-after.png");
-    ASSERT_EQ(0, std::system(("import -window root -crop 320x240+0+0 " + after).c_str()));
-
-    auto a = xltest::ReadPng(before), b = xltest::ReadPng(after);
+    const auto b = xltest::Screenshot("xvfb-window-after.png", 320, 240);
     ASSERT_TRUE(a && b);
     EXPECT_EQ(kBlue, a->Rgb(10, 10));
     EXPECT_EQ(kRed, a->Rgb(160, 120));
     EXPECT_EQ(kGreen, b->Rgb(10, 10));
     EXPECT_EQ(kRed, b->Rgb(160, 120));
     EXPECT_EQ(kGreen, b->Rgb(319, 239));
+    // Typed text reaches the window as text; Enter comes as a key and as a character. (Text
+    // beyond ASCII needs an input method, which a bare X server does not have; its conversion
+    // to GBK is tested on the headless window.)
+    ASSERT_EQ(0, std::system("(xdotool search --onlyvisible --name '^xl-smoke$' | head -1 | xargs -I{} "
+                             "xdotool type --window {} 'a~'; xdotool key Return) >/dev/null 2>&1 &"));
+    EXPECT_TRUE(until([&] { return scene.chars.size() >= 3; }));
+    EXPECT_EQ((std::vector<uint32_t>{'a', '~', 13}), scene.chars);
+    EXPECT_NE(scene.keys.end(), std::find(scene.keys.begin(), scene.keys.end(), 13u));
     poster.join();
     EXPECT_TRUE(until([&] { return posts == 1 && ticks > 3; }));
     platform::DestroyWindow(messages);

@@ -99,4 +99,24 @@ inline std::string ArtifactPath(const std::string& name)
     return dir + "/" + name;
 }
 
+// A screenshot of the screen's top-left width x height: read from a private file, then kept
+// under `artifactName` in the build folder (replaced whole, so parallel runs never read halves).
+inline std::optional<Picture> Screenshot(const std::string& artifactName, int width, int height)
+{
+    const std::string mine = std::filesystem::temp_directory_path().string() + "/xl-shot-" + std::to_string(getpid()) +
+                             "-" + artifactName;
+    const std::string cmd = "import -window root -crop " + std::to_string(width) + "x" + std::to_string(height) +
+                            "+0+0 " + mine;
+    if (std::system(cmd.c_str()) != 0)
+        return std::nullopt;
+    auto picture = ReadPng(mine);
+    const std::string kept = ArtifactPath(artifactName);
+    std::error_code ec;
+    std::filesystem::copy_file(mine, kept + ".part" + std::to_string(getpid()),
+                               std::filesystem::copy_options::overwrite_existing, ec);
+    std::filesystem::rename(kept + ".part" + std::to_string(getpid()), kept, ec);
+    std::filesystem::remove(mine, ec);
+    return picture;
+}
+
 } // namespace xltest

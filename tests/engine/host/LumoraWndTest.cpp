@@ -128,6 +128,15 @@ TEST_F(HostWindowTest, FramesReachTheScreenOnlyWhereTheyChanged)
                 ASSERT_EQ(before[y * 200 + x], after[y * 200 + x]) << x << "," << y;
             }
         }
+
+    // The same scene drawn from scratch looks exactly the same: no trail, no missed rectangle.
+    const auto incremental = window_->Framebuffer();
+    const int presents = window_->Presents();
+    objects_->FullRedraw();
+    wnd_->OnEngineTimer();
+    loop_->RunUntilIdle();
+    EXPECT_GT(window_->Presents(), presents);
+    EXPECT_TRUE(incremental == window_->Framebuffer());
 }
 
 TEST_F(HostWindowTest, AnIdleEngineDoesNotPresent)
