@@ -1,0 +1,307 @@
+#pragma once
+// A headless engine for widget tests and benchmarks: resource, object, painting and input
+// modules on a manual clock, a headless window behind the input module (it records the system
+// cursor, the clipboard and the input-method point), skins built into a pack with the pack
+// builder from synthetic pictures, synthetic mouse and key input through the input module, and
+// objects that record what reaches them.
+#include "tests/engine/PatternGlyphSource.h"
+
+#include "engine/GameCore.h"
+#include "engine/gui/CLumoraGui.h"
+#include "engine/input/InputModule.h"
+#include "engine/object/ObjectModule.h"
+#include "engine/object/PlaneObject.h"
+#include "engine/paint/PaintModuleGDI.h"
+#include "engine/paint/Pps.h"
+#include "engine/resource/PackWriter.h"
+#include "engine/resource/ResourceModule.h"
+#include "engine/senior/CClassSenior.h"
+#include "platform/Clock.h"
+#include "platform/HeadlessWindow.h"
+#include "platform/Paths.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace widgettest {
+
+using Lumora::EventRecord;
+
+// Records every event record it receives; `inspect` runs during the dispatch, while pointers
+// that a record carries are still valid.
+class ProbeObject : public Lumora::CClassSenior {
+public:
+    int OnEvent(const EventRecord& r) override
+    {
+        records.push_back(r);
+        if (inspect)
+            inspect(r);
+        return Lumora::PObject::OnEvent(r);
+    }
+    size_t Count(uint32_t code) const
+    {
+        size_t n = 0;
+        for (const EventRecord& r : records)
+            n += r.code == code;
+        return n;
+    }
+    std::vector<uint32_t> Codes() const
+    {
+        std::vector<uint32_t> codes;
+        for (const EventRecord& r : records)
+            codes.push_back(r.code);
+        return codes;
+    }
+    std::vector<EventRecord> records;
+    std::function<void(const EventRecord&)> inspect;
+};
+
+// Stands in for the cursor object "object_cursor": records the cursor codes sent to it.
+class FakeCursorObject : public ProbeObject {
+public:
+    static constexpr uint32_t kHand = 19840357;
+    static constexpr uint32_t kArrow = 19840358;
+    std::vector<uint32_t> Shapes() const
+    {
+        std::vector<uint32_t> shapes;
+        for (const EventRecord& r : records)
+            if (r.code == kHand || r.code == kArrow)
+                shapes.push_back(r.code);
+        return shapes;
+    }
+};
+
+// Opens nothing: records the addresses a widget asks to open.
+struct FakeLinkOpener {
+    std::vector<std::string> opened;
+    std::function<bool(const std::string&)> Opener()
+    {
+        return [this](const std::string& address) {
+            opened.push_back(address);
+            return true;
+        };
+    }
+};
+
+// A picture of `frames` frames stacked top to bottom; `colour(frame, x, y)` gives 0x00BBGGRR,
+// drawn opaque.
+inline Lumora::ImageRecord SyntheticPicture(int width, int height, int frames,
+                                            const std::function<uint32_t(int, int, int)>& colour)
+{
+    Lumora::ImageRecord image;
+    image.width = uint16_t(width);
+    image.height = uint16_t(height);
+    image.frames = uint32_t(frames);
+    image.flags = Lumora::kImageAlpha | (frames > 1 ? uint32_t(Lumora::kImageAnimated) : 0u);
+    if (frames > 1)
+        image.delays.assign(size_t(frames), 100);
+    for (int f = 0; f < frames; ++f)
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const uint32_t c = colour(f, x, y);
+                image.pixels.insert(image.pixels.end(),
+                                    {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(255)});
+            }
+    return image;
+}
+
+// A solid picture of one colour per frame.
+inline Lumora::ImageRecord SolidFrames(int width, int height, const std::vector<uint32_t>& colours)
+{
+    return SyntheticPicture(width, height, int(colours.size()),
+                            [&](int f, int, int) { return colours[size_t(f)]; });
+}
+
+class WidgetEngine {
+public:
+    static constexpr int kViewWidth = 800;
+    static constexpr int kViewHeight = 600;
+    static constexpr uint32_t kTickMs = 20;
+
+    explicit WidgetEngine(const std::string& folderTag)
+        : window_(platform::Rect{0, 0, kViewWidth, kViewHeight})
+    {
+        folder_ = std::filesystem::temp_directory_path() / ("xl_widgets_" + folderTag);
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+        platform::SetProgramFolder(folder_.string());
+        platform::SetCurrentClock(&clock_);
+        clock_.Advance(1000);
+        core_ = std::make_unique<Lumora::GameCore>();
+        core_->Init(0);
+        resources_ = new Lumora::ResourceModule;
+        objects_ = new Lumora::ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
+        paint_ = new Lumora::PaintModuleGDI;
+        input_ = new Lumora::InputModule;
+        for (Lumora::BaseModule* m : {static_cast<Lumora::BaseModule*>(resources_),
+                                      static_cast<Lumora::BaseModule*>(objects_),
+                                      static_cast<Lumora::BaseModule*>(paint_),
+                                      static_cast<Lumora::BaseModule*>(input_)})
+            if (core_->LoadModule(m, 1, 0) != Lumora::LUMORA_MSG_OK)
+                throw std::runtime_error("module did not load");
+        paint_->CreateBackBuffer(kViewWidth, kViewHeight);
+        objects_->SetViewportSize(kViewWidth, kViewHeight);
+        objects_->SetViewportCentre(kViewWidth / 2, kViewHeight / 2);  // engine pixels = client pixels
+        input_->SetWindow(&window_);
+        owner_ = Register(new ProbeObject);
+    }
+    ~WidgetEngine()
+    {
+        core_.reset();
+        platform::SetCurrentClock(nullptr);
+        platform::SetProgramFolder("");
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    WidgetEngine(const WidgetEngine&) = delete;
+    WidgetEngine& operator=(const WidgetEngine&) = delete;
+
+    template <typename T>
+    T* Register(T* object)
+    {
+        objects_->RegisterObject(object, nullptr);
+        return object;
+    }
+    // A widget made as owners make them: new, registered under the owner object.
+    template <typename W>
+    W* Make()
+    {
+        auto* widget = new W;
+        owner_->RegisterChild(widget);
+        return widget;
+    }
+    // What an owner does to show a widget: enable, activate, redraw, and let a frame pass.
+    void Show(Lumora::PObject& widget)
+    {
+        if (auto* gui = dynamic_cast<Lumora::CLumoraGui*>(&widget))
+            gui->Enable(true);
+        else
+            widget.SetEnabled(true);
+        widget.Activate();
+        widget.Redraw();
+        Settle();
+    }
+    ProbeObject* MakeProbe() { return Register(new ProbeObject); }
+    FakeCursorObject* MakeCursorObject()
+    {
+        auto* cursor = Register(new FakeCursorObject);
+        cursor->SetName("object_cursor");
+        return cursor;
+    }
+
+    // Skins: synthetic pictures encoded in our picture format and built into one pack.
+    void AddSkin(const std::string& gbkName, const Lumora::ImageRecord& picture)
+    {
+        skins_.push_back({gbkName + ".pps", Lumora::EncodePps(picture)});
+    }
+    void LoadSkins()
+    {
+        std::string error;
+        packs_.push_back(std::make_unique<std::vector<uint8_t>>(Lumora::BuildPack(skins_, error)));
+        if (packs_.back()->empty())
+            throw std::runtime_error("pack: " + error);
+        resources_->AddMemPack(packs_.back()->data(), packs_.back()->size());
+        skins_.clear();
+    }
+    Lumora::PictureInfo Picture(const char* name, int frame = 0)
+    {
+        Lumora::PictureInfo info;
+        return owner_->GetPicture(info, name, frame);
+    }
+
+    // Time.
+    void Tick(uint32_t ms = kTickMs)
+    {
+        clock_.Advance(ms);
+        core_->FrameTick();
+    }
+    void Run(uint32_t ms)
+    {
+        for (uint32_t t = 0; t < ms; t += kTickMs)
+            Tick();
+    }
+    // Enough ticks for posted input records to be delivered and their queued results to land.
+    void Settle() { Run(3 * kTickMs); }
+
+    // Input, as the host window hands it to the input module, in client pixels.
+    void MoveMouse(int x, int y)
+    {
+        input_->OnMouseMove(x, y, 0);
+        Settle();
+    }
+    void Press(int x, int y)
+    {
+        input_->OnMouseMove(x, y, 0);
+        input_->OnLButtonDown(x, y, 0);
+        Settle();
+    }
+    void DragTo(int x, int y)
+    {
+        input_->OnMouseMove(x, y, 0);
+        Settle();
+    }
+    void Release(int x, int y)
+    {
+        input_->OnLButtonUp(x, y, 0);
+        Settle();
+    }
+    // Press and release at one point, far enough in time from the last press not to double.
+    void Click(int x, int y)
+    {
+        Run(600);
+        Press(x, y);
+        Release(x, y);
+    }
+    void Key(uint32_t vk)
+    {
+        input_->OnKeyDown(vk, 1, 0);
+        input_->OnKeyUp(vk, 1, 0);
+        Settle();
+    }
+    void Character(uint32_t c)
+    {
+        input_->OnChar(c, 1, 0);
+        Settle();
+    }
+
+    Lumora::GameCore& Core() { return *core_; }
+    Lumora::ObjectModule& Objects() { return *objects_; }
+    Lumora::InputModule& Input() { return *input_; }
+    Lumora::PaintModuleGDI& Paint() { return *paint_; }
+    platform::HeadlessWindow& Window() { return window_; }
+    platform::ManualClock& Clock() { return clock_; }
+    ProbeObject& Owner() { return *owner_; }
+    // The run log the engine writes ('res "%s" does not exists!' and the like).
+    std::filesystem::path Folder() const { return folder_; }
+
+private:
+    std::filesystem::path folder_;
+    platform::ManualClock clock_{0};
+    platform::HeadlessWindow window_;
+    std::unique_ptr<Lumora::GameCore> core_;
+    Lumora::ResourceModule* resources_ = nullptr;
+    Lumora::ObjectModule* objects_ = nullptr;
+    Lumora::PaintModuleGDI* paint_ = nullptr;
+    Lumora::InputModule* input_ = nullptr;
+    ProbeObject* owner_ = nullptr;
+    std::vector<Lumora::PackSource> skins_;
+    std::vector<std::unique_ptr<std::vector<uint8_t>>> packs_;
+};
+
+// Colour of a plane pixel as 0x00BBGGRR, read from its raw blue, green, red bytes.
+inline uint32_t PixelOf(Lumora::PlaneObject& plane, int x, int y)
+{
+    const uint8_t* p = plane.GetPixels() + (size_t(y) * plane.GetSurfaceWidth() + x) * 4;
+    return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+}
+inline uint8_t AlphaOf(Lumora::PlaneObject& plane, int x, int y)
+{
+    return plane.GetPixels()[(size_t(y) * plane.GetSurfaceWidth() + x) * 4 + 3];
+}
+
+} // namespace widgettest

@@ -1,0 +1,92 @@
+#include "widgets/WidgetSupport.h"
+
+#include "engine/input/InputModule.h"
+#include "engine/senior/CClassSenior.h"
+#include "engine/object/PObject.h"
+
+#include <utility>
+
+namespace Lumora {
+
+namespace {
+
+SystemCursorSetter& CursorSetter()
+{
+    static SystemCursorSetter setter;
+    return setter;
+}
+
+InputModule* InputOf(const CClassSenior& widget)
+{
+    return dynamic_cast<InputModule*>(widget.GetInputModule());
+}
+
+} // namespace
+
+InputData CurrentInputData(const CClassSenior& widget)
+{
+    InputData data;
+    if (InputModule* input = InputOf(widget))
+        input->GetInputData(data);
+    return data;
+}
+
+InputData InputDataOf(const CClassSenior& widget, const EventRecord& record)
+{
+    if (record.param2)
+        return *reinterpret_cast<const InputData*>(record.param2);
+    return CurrentInputData(widget);
+}
+
+void SendNotify(CClassSenior& widget, const EventRecord& record)
+{
+    if (IsDeliverable(record))
+        widget.SendEvent(record);
+}
+
+void PostNotify(CClassSenior& widget, const EventRecord& record)
+{
+    if (IsDeliverable(record))
+        widget.PostEvent(record);
+}
+
+void PlayWidgetSound(CClassSenior& widget, const char* name)
+{
+    if (name && *name)
+        widget.ActPlaySound(name, 0, nullptr);
+}
+
+void ShowWidgetCursor(CClassSenior& widget, bool hand)
+{
+    if (PObject* cursor = widget.FindByName("object_cursor")) {
+        widget.SendEvent(EventRecord{cursor->GetId(), hand ? EV_SHOW_HAND_CURSOR : EV_SHOW_ARROW_CURSOR, 0, 0});
+        return;
+    }
+    const platform::Cursor shape = platform::Cursor::System(int(hand ? kHandCursorId : kArrowCursorId));
+    if (CursorSetter())
+        CursorSetter()(widget, shape);
+    else if (InputModule* input = InputOf(widget))
+        input->SetCursorHandle(shape);
+}
+
+void HookButtonPointer(PObject& body, uint32_t widgetId)
+{
+    for (uint32_t code : {EV_MOUSE_ENTER, EV_MOUSE_LEAVE, EV_LBUTTON_DOWN, EV_LBUTTON_CLICK})
+        body.AddEventHook(code, widgetId, code, 0, 0);
+}
+
+void HookThumbAndTrack(PObject& thumb, PObject& track, uint32_t barId)
+{
+    const uint32_t hooks[][2] = {{EV_MOUSE_ENTER, EV_THUMB_ENTER},
+                                 {EV_MOUSE_LEAVE, EV_THUMB_LEAVE},
+                                 {EV_LBUTTON_DOWN, EV_THUMB_PRESS},
+                                 {EV_LBUTTON_CLICK, EV_THUMB_RELEASE},
+                                 {EV_LBUTTON_DRAG, EV_THUMB_DRAG}};
+    for (const auto& h : hooks)
+        thumb.AddEventHook(h[0], barId, h[1], 0, 0);
+    track.AddEventHook(EV_LBUTTON_DOWN, barId, EV_TRACK_PRESS, 0, 0);
+}
+
+void SetSystemCursorSetter(SystemCursorSetter setter) { CursorSetter() = std::move(setter); }
+
+} // namespace Lumora
