@@ -77,12 +77,13 @@ int CXyDialogBox::OnEvent(const EventRecord& record)
         }
         return 1;
     case EV_LBUTTON_DRAG:
-        if (record.param2) {
-            const InputData in = InputDataOf(*this, record);
-            MoveBy(in.dx, in.dy);
-            Redraw();
-        }
+    case EV_DRAG_MOVE: {
+        // The drag's movement comes with the record, or else from the input module's state.
+        const InputData in = InputDataOf(*this, record);
+        MoveBy(in.dx, in.dy);
+        Redraw();
         return 1;
+    }
     case EV_DIALOG_TICK:
         if (closing_)
             return 1;
