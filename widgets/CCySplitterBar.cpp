@@ -39,6 +39,10 @@ void CCySplitterBar::Create()
         arrow_->AddEventHook(EV_LBUTTON_DOWN, GetId(), EV_ARROW_PRESS, 0, 0);
         arrow_->AddEventHook(EV_MOUSE_ENTER, GetId(), EV_ARROW_ENTER, 0, 0);
         arrow_->AddEventHook(EV_MOUSE_LEAVE, GetId(), EV_ARROW_LEAVE, 0, 0);
+        // The arrow stands apart from the body (Layout places it), but it takes input and
+        // leaves with the splitter.
+        arrow_->SetEnabled(true);
+        PObject::AddChild(arrow_, LINK_OWNED);
         arrow_->Activate();
         arrow_->Redraw();
     }

@@ -21,6 +21,7 @@
 #include "platform/Paths.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -298,6 +299,14 @@ inline uint32_t PixelOf(Lumora::PlaneObject& plane, int x, int y)
 {
     const uint8_t* p = plane.GetPixels() + (size_t(y) * plane.GetSurfaceWidth() + x) * 4;
     return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+}
+// Colours equal within `tolerance` in each byte (picture blits at full opacity round down by one).
+inline bool NearColour(uint32_t a, uint32_t b, int tolerance = 1)
+{
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance)
+            return false;
+    return true;
 }
 inline uint8_t AlphaOf(Lumora::PlaneObject& plane, int x, int y)
 {
