@@ -72,7 +72,7 @@ void CCySplitterBar::Layout()
         plane_->MoveTo(x, y);
     }
     if (arrow_) {
-        arrow_->SetZ(Geometry().z + 0.001);
+        arrow_->SetZ(GetZ() + 0.001);
         arrow_->MoveTo(x, y);
     }
     Refresh();

@@ -1,34 +1,15 @@
 #include "widgets/WidgetSupport.h"
 
-#include "engine/input/InputModule.h"
 #include "engine/senior/CClassSenior.h"
 #include "engine/object/PObject.h"
-
-#include <utility>
+#include "platform/Cursor.h"
 
 namespace Lumora {
-
-namespace {
-
-SystemCursorSetter& CursorSetter()
-{
-    static SystemCursorSetter setter;
-    return setter;
-}
-
-InputModule* InputOf(const CClassSenior& widget)
-{
-    return dynamic_cast<InputModule*>(widget.GetInputModule());
-}
-
-} // namespace
 
 InputData CurrentInputData(const CClassSenior& widget)
 {
     InputData data;
-    if (InputModule* input = InputOf(widget))
-        input->GetInputData(data);
-    return data;
+    return widget.GetInputData(data);
 }
 
 InputData InputDataOf(const CClassSenior& widget, const EventRecord& record)
@@ -53,7 +34,7 @@ void PostNotify(CClassSenior& widget, const EventRecord& record)
 void PlayWidgetSound(CClassSenior& widget, const char* name)
 {
     if (name && *name)
-        widget.ActPlaySound(name, 0, nullptr);
+        widget.PlaySound(name, 0, nullptr);
 }
 
 void ShowWidgetCursor(CClassSenior& widget, bool hand)
@@ -62,11 +43,7 @@ void ShowWidgetCursor(CClassSenior& widget, bool hand)
         widget.SendEvent(EventRecord{cursor->GetId(), hand ? EV_SHOW_HAND_CURSOR : EV_SHOW_ARROW_CURSOR, 0, 0});
         return;
     }
-    const platform::Cursor shape = platform::Cursor::System(int(hand ? kHandCursorId : kArrowCursorId));
-    if (CursorSetter())
-        CursorSetter()(widget, shape);
-    else if (InputModule* input = InputOf(widget))
-        input->SetCursorHandle(shape);
+    widget.SetCursorHandle(platform::Cursor::System(int(hand ? kHandCursorId : kArrowCursorId)));
 }
 
 void HookButtonPointer(PObject& body, uint32_t widgetId)
@@ -86,7 +63,5 @@ void HookThumbAndTrack(PObject& thumb, PObject& track, uint32_t barId)
         thumb.AddEventHook(h[0], barId, h[1], 0, 0);
     track.AddEventHook(EV_LBUTTON_DOWN, barId, EV_TRACK_PRESS, 0, 0);
 }
-
-void SetSystemCursorSetter(SystemCursorSetter setter) { CursorSetter() = std::move(setter); }
 
 } // namespace Lumora

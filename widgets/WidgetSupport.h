@@ -4,10 +4,7 @@
 // playing a click sound by name, and switching between the hand and the arrow cursor.
 #include "engine/input/InputData.h"
 #include "engine/object/EventRecord.h"
-#include "platform/Cursor.h"
-
 #include <cstdint>
-#include <functional>
 
 namespace Lumora {
 
@@ -100,10 +97,5 @@ enum ThumbEventCode : uint32_t {
     EV_TRACK_PRESS = 80000007,
 };
 void HookThumbAndTrack(PObject& thumb, PObject& track, uint32_t barId);
-
-// Where the system cursor goes when there is no cursor object. By default it is the input
-// module's cursor; the host or a test may install its own.
-using SystemCursorSetter = std::function<void(CClassSenior& widget, const platform::Cursor& cursor)>;
-void SetSystemCursorSetter(SystemCursorSetter setter);
 
 } // namespace Lumora

@@ -122,27 +122,37 @@ TEST_F(ButtonTest, EnterKeyClicksOnlyWithItsStyleBit)
 
 TEST_F(ButtonTest, HandCursorGoesThroughTheCursorObjectOrTheSystemCursor)
 {
-    std::vector<int> system;
-    SetSystemCursorSetter([&](CClassSenior&, const platform::Cursor& c) { system.push_back(c.SystemId()); });
     CXyStandButton* button = MakeStand();
     button->SetHandCursor(1);
     E().MoveMouse(100, 100);
+    EXPECT_EQ(E().Window().CurrentCursor().SystemId(), int(kHandCursorId));
     E().MoveMouse(400, 400);
-    EXPECT_EQ(system, (std::vector<int>{int(kHandCursorId), int(kArrowCursorId)}));
+    EXPECT_EQ(E().Window().CurrentCursor().SystemId(), int(kArrowCursorId));
+    const int changes = E().Window().CursorChanges();
 
     FakeCursorObject* cursor = E().MakeCursorObject();
     E().MoveMouse(100, 100);
     E().MoveMouse(400, 400);
     EXPECT_EQ(cursor->Shapes(), (std::vector<uint32_t>{FakeCursorObject::kHand, FakeCursorObject::kArrow}));
-    EXPECT_EQ(system.size(), 2u);
+    EXPECT_EQ(E().Window().CursorChanges(), changes);  // the system cursor was left alone
 }
 
-TEST_F(ButtonTest, SystemCursorFallbackReachesTheWindowByDefault)
+TEST_F(ButtonTest, SoundsPlayByNameAndEmptyNamesPlayNothing)
 {
     CXyStandButton* button = MakeStand();
-    button->SetHandCursor(1);
+    button->SetSound(CXyStandButton::SOUND_UNUSED, "SndNever");
     E().MoveMouse(100, 100);
-    EXPECT_EQ(E().Window().CurrentCursor().SystemId(), int(kHandCursorId));
+    E().Press(100, 100);
+    E().Release(100, 100);
+    E().MoveMouse(400, 400);  // no leave sound: its name is empty
+    EXPECT_EQ(E().Sounds(), (std::vector<std::string>{"SndTouchButton", "SndHitButton"}));
+    button->SetSound(CXyStandButton::SOUND_LEAVE, "SndLeave");
+    E().MoveMouse(100, 100);
+    E().MoveMouse(400, 400);
+    EXPECT_EQ(E().Sounds().back(), "SndLeave");
+    button->Enable(false);
+    E().MoveMouse(100, 100);
+    EXPECT_EQ(E().Sounds().size(), 4u);
 }
 
 TEST_F(ButtonTest, CheckButtonPostsOnEveryChangeAndSetCheckNotifiesAgain)

@@ -9,6 +9,7 @@
 #include "engine/GameCore.h"
 #include "engine/gui/CLumoraGui.h"
 #include "engine/input/InputModule.h"
+#include "engine/music/MusicModule.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/paint/PaintModuleGDI.h"
@@ -19,6 +20,7 @@
 #include "platform/Clock.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/Paths.h"
+#include "platform/SilentAudio.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -75,6 +77,18 @@ public:
                 shapes.push_back(r.code);
         return shapes;
     }
+};
+
+// The music module with a silent output that records every sound asked for by name.
+class FakeMusic : public Lumora::MusicModule {
+public:
+    FakeMusic() : MusicModule(std::make_unique<platform::SilentAudio>()) {}
+    Channel PlaySound(const char* name, int repeats, const EventRecord* endNotice) override
+    {
+        played.emplace_back(name ? name : "");
+        return MusicModule::PlaySound(name, repeats, endNotice);
+    }
+    std::vector<std::string> played;
 };
 
 // Opens nothing: records the addresses a widget asks to open.
@@ -139,10 +153,12 @@ public:
         objects_ = new Lumora::ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
         paint_ = new Lumora::PaintModuleGDI;
         input_ = new Lumora::InputModule;
+        music_ = new FakeMusic;
         for (Lumora::BaseModule* m : {static_cast<Lumora::BaseModule*>(resources_),
                                       static_cast<Lumora::BaseModule*>(objects_),
                                       static_cast<Lumora::BaseModule*>(paint_),
-                                      static_cast<Lumora::BaseModule*>(input_)})
+                                      static_cast<Lumora::BaseModule*>(input_),
+                                      static_cast<Lumora::BaseModule*>(music_)})
             if (core_->LoadModule(m, 1, 0) != Lumora::LUMORA_MSG_OK)
                 throw std::runtime_error("module did not load");
         paint_->CreateBackBuffer(kViewWidth, kViewHeight);
@@ -275,6 +291,8 @@ public:
     Lumora::InputModule& Input() { return *input_; }
     Lumora::PaintModuleGDI& Paint() { return *paint_; }
     platform::HeadlessWindow& Window() { return window_; }
+    // Sounds played by name, in order.
+    const std::vector<std::string>& Sounds() const { return music_->played; }
     platform::ManualClock& Clock() { return clock_; }
     ProbeObject& Owner() { return *owner_; }
     // The run log the engine writes ('res "%s" does not exists!' and the like).
@@ -289,6 +307,7 @@ private:
     Lumora::ObjectModule* objects_ = nullptr;
     Lumora::PaintModuleGDI* paint_ = nullptr;
     Lumora::InputModule* input_ = nullptr;
+    FakeMusic* music_ = nullptr;
     ProbeObject* owner_ = nullptr;
     std::vector<Lumora::PackSource> skins_;
     std::vector<std::unique_ptr<std::vector<uint8_t>>> packs_;

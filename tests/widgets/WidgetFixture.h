@@ -22,7 +22,6 @@ protected:
     }
     void TearDown() override
     {
-        Lumora::SetSystemCursorSetter(nullptr);
         engine_.reset();
     }
     WidgetEngine& E() { return *engine_; }
