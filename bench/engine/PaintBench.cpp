@@ -1,0 +1,176 @@
+// Speed of the drawing path: blits of a 1024 x 768 picture onto a back buffer beside a plain
+// memcpy of the same bytes, rotated and scaled blits, pack lookups and picture decoding.
+#include <benchmark/benchmark.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/GameCore.h"
+#include "engine/paint/Blitters.h"
+#include "engine/paint/PaintModuleGDI.h"
+#include "engine/paint/Pps.h"
+#include "engine/resource/PackWriter.h"
+#include "engine/resource/ResourceModule.h"
+
+using namespace Lumora;
+
+namespace {
+
+constexpr int kW = 1024, kH = 768;
+
+// A picture like a skin: smooth areas, hard edges, some noise and an alpha ramp.
+ImageRecord SkinPicture(int w, int h, bool alpha) {
+    ImageRecord img;
+    img.width = uint16_t(w);
+    img.height = uint16_t(h);
+    img.flags = alpha ? uint32_t(kImageAlpha) : 0u;
+    img.pixels.resize(size_t(w) * h * 4);
+    std::mt19937 rng(1);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = &img.pixels[(size_t(y) * w + x) * 4];
+            const bool noisy = (x / 64 + y / 64) % 5 == 0;
+            p[0] = uint8_t(noisy ? rng() : x / 4);
+            p[1] = uint8_t(noisy ? rng() : y / 3);
+            p[2] = uint8_t((x + y) / 8);
+            p[3] = alpha ? uint8_t((x * 255) / (w - 1)) : 255;
+        }
+    return img;
+}
+
+std::vector<uint32_t> Backdrop() { return std::vector<uint32_t>(size_t(kW) * kH, 0xFF336699u); }
+
+void Blit(benchmark::State& state, bool alpha, double angle, int targetW, int targetH, uint32_t flags, int srcW = kW,
+          int srcH = kH) {
+    const ImageRecord img = SkinPicture(srcW, srcH, alpha);
+    std::vector<uint32_t> buffer = Backdrop();
+    Surface s{reinterpret_cast<uint8_t*>(buffer.data()), kW, kH, 4, kColourKey};
+    for (auto _ : state) {
+        DrawParams p;
+        p.x = p.rawX = kW / 2;
+        p.y = p.rawY = kH / 2;
+        p.width = targetW;
+        p.height = targetH;
+        p.angle = angle;
+        p.flags = flags;
+        DrawPicture(s, p, img, 0, 0, srcW, srcH, 1.0, kColourKey);
+        benchmark::DoNotOptimize(buffer.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * targetW * targetH);
+    state.SetBytesProcessed(int64_t(state.iterations()) * targetW * targetH * 4);
+}
+
+void BM_Memcpy1024x768(benchmark::State& state) {
+    const ImageRecord img = SkinPicture(kW, kH, false);
+    std::vector<uint32_t> buffer = Backdrop();
+    for (auto _ : state) {
+        std::memcpy(buffer.data(), img.pixels.data(), img.pixels.size());
+        benchmark::DoNotOptimize(buffer.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kW * kH);
+    state.SetBytesProcessed(int64_t(state.iterations()) * kW * kH * 4);
+}
+BENCHMARK(BM_Memcpy1024x768);
+
+void BM_OpaqueBlit1024x768(benchmark::State& state) { Blit(state, false, 0, kW, kH, 0); }
+BENCHMARK(BM_OpaqueBlit1024x768);
+void BM_AlphaBlit1024x768(benchmark::State& state) { Blit(state, true, 0, kW, kH, 0); }
+BENCHMARK(BM_AlphaBlit1024x768);
+void BM_RotatedBlit512x384(benchmark::State& state) { Blit(state, false, 33, 512, 384, 0, 512, 384); }
+BENCHMARK(BM_RotatedBlit512x384);
+void BM_RotatedAlphaBlit512x384(benchmark::State& state) { Blit(state, true, 33, 512, 384, 0, 512, 384); }
+BENCHMARK(BM_RotatedAlphaBlit512x384);
+void BM_RotatedFineBlit512x384(benchmark::State& state) { Blit(state, true, 33, 512, 384, kDrawFineRotation, 512, 384); }
+BENCHMARK(BM_RotatedFineBlit512x384);
+void BM_ScaledNearest512To1024(benchmark::State& state) { Blit(state, true, 0, kW, kH, 0, 512, 384); }
+BENCHMARK(BM_ScaledNearest512To1024);
+void BM_ScaledBilinear512To1024(benchmark::State& state) { Blit(state, true, 0, kW, kH, kDrawBilinearScale, 512, 384); }
+BENCHMARK(BM_ScaledBilinear512To1024);
+
+std::string TempFile(const std::string& name) {
+    return (std::filesystem::temp_directory_path() / ("xl_bench_" + name)).string();
+}
+
+// A pack of 2,000 small entries named skin_<n>.png in the temp folder.
+std::string WriteSkinPack(const std::string& name) {
+    std::vector<PackSource> sources;
+    for (int i = 0; i < 2000; ++i) sources.push_back({"skin_" + std::to_string(i) + ".png", {uint8_t(i), 1, 2}});
+    std::string error;
+    const std::string path = TempFile(name);
+    const auto pack = BuildPack(sources, error);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(pack.data()), std::streamsize(pack.size()));
+    return path;
+}
+
+// 2,000 entries on disk; each iteration looks up 10,000 names (hash the name, search the table).
+void BM_PackLookup(benchmark::State& state) {
+    const std::string path = WriteSkinPack("lookup.xyr");
+    std::vector<std::string> names;
+    for (int i = 0; i < 10000; ++i) names.push_back("skin_" + std::to_string(i % 2500) + ".imge");  // a fifth miss
+    ResourceModule res;
+    if (res.AddPack(path) != 2000) state.SkipWithError("pack did not open");
+    int64_t found = 0;
+    for (auto _ : state)
+        for (const std::string& n : names) found += res.Exists(MakeResourceKey(n));
+    benchmark::DoNotOptimize(found);
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(names.size()));
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_PackLookup);
+
+void BM_PackOpen2000(benchmark::State& state) {
+    const std::string path = WriteSkinPack("open.xyr");
+    for (auto _ : state) {
+        ResourceModule res;
+        benchmark::DoNotOptimize(res.AddPack(path));
+    }
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_PackOpen2000)->Unit(benchmark::kMillisecond);
+
+void WritePngToVector(png_structp png, png_bytep data, png_size_t n) {
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + n);
+}
+
+std::vector<uint8_t> EncodePng(const ImageRecord& img) {
+    std::vector<uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(png, &out, WritePngToVector, nullptr);
+    png_set_IHDR(png, info, img.width, img.height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_bgr(png);
+    png_write_info(png, info);
+    for (int y = 0; y < img.height; ++y)
+        png_write_row(png, const_cast<png_bytep>(&img.pixels[size_t(y) * img.width * 4]));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+void Decode(benchmark::State& state, const char* ext, const std::vector<uint8_t>& bytes) {
+    PaintModuleGDI paint;
+    const uint32_t hash = HashStringRS(ext);
+    for (auto _ : state) {
+        ImageRecord out;
+        if (!paint.DecodeImage(bytes.data(), bytes.size(), hash, out)) state.SkipWithError("decode failed");
+        benchmark::DoNotOptimize(out.pixels.data());
+    }
+    state.counters["file_kB"] = double(bytes.size()) / 1024;
+}
+
+void BM_DecodePng1024x768(benchmark::State& state) { Decode(state, ".png", EncodePng(SkinPicture(kW, kH, true))); }
+BENCHMARK(BM_DecodePng1024x768)->Unit(benchmark::kMillisecond);
+void BM_DecodePps1024x768(benchmark::State& state) { Decode(state, ".pps", EncodePps(SkinPicture(kW, kH, true), 6)); }
+BENCHMARK(BM_DecodePps1024x768)->Unit(benchmark::kMillisecond);
+
+} // namespace
