@@ -86,8 +86,9 @@ void CClassSenior::ShowMessage(const char* text, const EventRecord* ok, const Ev
     plane.SetMargins(10, 10);
 
     const std::vector<std::string_view> lines = SplitMessageLines(text ? text : "");
-    const MessageBoxSize size =
-        FitMessageBox(lines, [&](std::string_view line, int width) { return plane.MeasureText(line, width); });
+    // A blank line keeps the height of a line, so that paragraphs stay apart.
+    auto measure = [&](std::string_view line, int width) { return plane.MeasureText(line.empty() ? " " : line, width); };
+    const MessageBoxSize size = FitMessageBox(lines, measure);
     plane.ResizeSurface(size.width, size.height);
     plane.SetSize(size.width, size.height);
 
@@ -98,7 +99,7 @@ void CClassSenior::ShowMessage(const char* text, const EventRecord* ok, const Ev
     int y = 10;
     for (std::string_view line : lines) {
         plane.DrawTextWrapped(line, y);
-        y += plane.MeasureText(line, size.width);
+        y += measure(line, size.width);
     }
 
     const double row = plane.GetY() + size.height / 2 - 20;

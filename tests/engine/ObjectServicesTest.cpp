@@ -201,6 +201,18 @@ TEST_F(SeniorServices, MessageBoxSizesPlacesAndFadesIn)
     EXPECT_EQ(fake.parts.ok->GetX(), 400); // alone: in the middle
 }
 
+TEST_F(SeniorServices, BlankLinesOfAMessageKeepTheirHeight)
+{
+    FakeBox fake;
+    CClassSenior::SetMessageBoxFactory(fake.Factory());
+    actor_->ShowMessage("first\nsecond", nullptr, nullptr, 0);
+    const int two = fake.parts.plane->GetSurfaceHeight();
+    actor_->ShowMessage("first\n\nsecond", nullptr, nullptr, 0);
+    const int three = fake.parts.plane->GetSurfaceHeight();
+    EXPECT_GT(three, two);
+    EXPECT_EQ(three - two, (two - 70) / 2);
+}
+
 TEST_F(SeniorServices, WithoutADialogFactoryNoBoxIsShown)
 {
     const size_t before = objects_->GetObjectCount();
