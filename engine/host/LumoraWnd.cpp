@@ -9,6 +9,7 @@
 #include "engine/paint/PaintModuleGDI.h"
 #include "engine/resource/ResourceModule.h"
 #include "engine/util/HostServices.h"
+#include "platform/DesktopServices.h"
 #include "platform/RealWindow.h"
 #include "platform/Window.h"
 
@@ -45,6 +46,7 @@ bool CLumoraWnd::Attach(std::unique_ptr<platform::DisplayWindow> window)
         return false;
     window_ = std::move(window);
     window_->SetHandler(this);
+    desktop_ = std::make_unique<platform::WindowDesktopServices>(*window_);
     messageWindow_ = platform::MakeWindow([this](platform::WindowId, uint32_t message, uintptr_t wparam, intptr_t lparam) {
         if (message == platform::kMsgTimer && wparam == timerId_ && timerId_ != 0) {
             OnEngineTimer();
@@ -204,6 +206,7 @@ void CLumoraWnd::DestroyWindow()
         window_->Destroy();  // OnDestroy runs from here
         window_->SetDamageListener(nullptr);
     }
+    desktop_.reset();
     SetMessageBoxHandler(nullptr);
     SetFlashHandler(nullptr);
     CLumoraMouse::SetCursorApplier(nullptr);

@@ -9,6 +9,10 @@
 #include "platform/DisplayWindowHandler.h"
 #include "platform/Message.h"
 
+namespace platform {
+class WindowDesktopServices;
+}
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -94,6 +98,8 @@ private:
     int clientHeight_ = 0;
     GameCore core_;
     std::unique_ptr<platform::DisplayWindow> window_;
+    // The clipboard, input-method point and Ctrl state of this window, current while it lives.
+    std::unique_ptr<platform::WindowDesktopServices> desktop_;
     platform::WindowId messageWindow_ = 0;
     std::optional<Rect> cursorClip_;  // screen coordinates; none: the whole screen
     bool destroying_ = false;

@@ -7,7 +7,9 @@
 #include "engine/object/PObject.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/paint/PaintModuleGDI.h"
+#include "platform/Clipboard.h"
 #include "platform/HeadlessWindow.h"
+#include "platform/KeyboardState.h"
 #include "platform/ManualLoop.h"
 
 #include <gtest/gtest.h>
@@ -188,7 +190,14 @@ TEST_F(HostWindowTest, CopyDataReachesTheGameAndDestroyStopsEverything)
     EXPECT_EQ(7u, game_->copyCode);
     EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), game_->copied);
 
+    // While the window lives, the clipboard and the Ctrl state are this window's.
+    ASSERT_TRUE(platform::CurrentClipboard().SetText("两"));
+    EXPECT_EQ("两", window_->ClipboardText());
+    window_->InjectKey(platform::vk::kControl, true);
+    EXPECT_TRUE(platform::CurrentKeyboardState().IsCtrlDown());
+
     wnd_->DestroyWindow();
+    EXPECT_FALSE(platform::CurrentKeyboardState().IsCtrlDown()) << "back to the stand-ins";
     EXPECT_EQ(nullptr, wnd_->GetGameObject());
     EXPECT_EQ(0u, wnd_->GetCore().ModuleCount());
     loop_->Advance(100);  // no timer, nothing to tick
