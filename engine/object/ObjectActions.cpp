@@ -113,7 +113,8 @@ void ObjectModule::NextGroup(ActionGroup* group)
     }
     ActionGroup* current = currentGroup_;
     current->open = 0;
-    if (current->pending == 0 && !current->finished) {
+    const bool replaced = current->pending == 0 && !current->finished;
+    if (replaced) {
         // Nothing was added to the current group: the new one takes its place and its id.
         const uint64_t ownId = group->id;
         *group = *current;
@@ -140,7 +141,8 @@ void ObjectModule::NextGroup(ActionGroup* group)
     group->finished = 0;
     currentGroup_ = group;
     // A group whose actions all ended while it was still open finishes now and starts this one.
-    if (current->finished && current != group)
+    // (A replaced group went back to the pool above and is not read again.)
+    if (!replaced && current->finished)
         SettleGroup(current);
 }
 
