@@ -72,6 +72,8 @@ struct ChatElement {
     uint32_t colour = 0;
     uint16_t face = 0;
     uint16_t fontHeight = 0;
+    uint32_t linkId = 0;          // link object of a linked character, 0 for none
+    ChatElement* next = nullptr;  // the chain; elements live in the box's pool
 
     bool Is(uint32_t f) const { return (flags & f) != 0; }
     int32_t Right() const { return x + width; }

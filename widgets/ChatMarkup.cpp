@@ -212,7 +212,8 @@ void AppendChatLink(std::string_view address, std::string_view label, std::strin
         piece.elements[first].flags |= chat_flag::kLinkFirst;
         piece.elements.back().flags |= chat_flag::kLinkLast;
         if (const uint32_t id = host.CreateLinkObject(address, hover))
-            host.MarkupPiece().linkStarts.emplace_back(first, id);
+            for (size_t i = first; i < piece.elements.size(); ++i)
+                piece.elements[i].linkId = id;
     }
     ChatFormat& g = host.MarkupFormat();
     g.colour = savedColour;

@@ -17,9 +17,7 @@ namespace Lumora {
 
 // The elements built by one walk over a text, before the box lays them out.
 struct ChatPiece {
-    std::vector<ChatElement> elements;
-    // First element of each link run (index into elements) and its link object's id.
-    std::vector<std::pair<size_t, uint32_t>> linkStarts;
+    std::vector<ChatElement> elements;  // linked characters carry their link object's id
     // The text being walked and the read position (a tag may consume text behind it).
     std::string_view text;
     size_t pos = 0;

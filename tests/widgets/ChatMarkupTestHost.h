@@ -58,8 +58,9 @@ public:
     }
     void CommitPiece() override
     {
-        for (auto [index, id] : piece.linkStarts)
-            linkMap.push_back({elements.size() + index, id});
+        for (size_t i = 0; i < piece.elements.size(); ++i)
+            if (piece.elements[i].Is(Lumora::chat_flag::kLinkFirst))
+                linkMap.push_back({elements.size() + i, piece.elements[i].linkId});
         elements.insert(elements.end(), piece.elements.begin(), piece.elements.end());
     }
 

@@ -1,0 +1,206 @@
+// Rows, trimming, scrolling, hit testing, selection and editing of laid-out chat content.
+#include "ChatMarkupTestHost.h"
+#include "widgets/ChatLayout.h"
+
+#include <gtest/gtest.h>
+
+using namespace Lumora;
+
+namespace {
+
+// Markup in, elements laid out: what a chat box does with each appended text.
+struct Box : chat_test::MarkupHost {
+    ChatLayout layout;
+    std::vector<uint32_t> freed;
+
+    Box(int width, int height)
+    {
+        layout.viewWidth = width;
+        layout.viewHeight = height;
+        layout.SetFreeHook([this](const ChatElement& e) { freed.push_back(e.code); });
+    }
+    void CommitPiece() override { layout.Commit(piece.elements); }
+    std::string All() const { return layout.TextOf(layout.First(), nullptr, [](uint32_t) { return "[obj]"; }); }
+    ChatElement* At(int i) const { return layout.ElementAt(i); }
+};
+
+TEST(ChatLayout, TrimmingKeepsTheLastRowsAndScrollsToTheEnd)
+{
+    Box b(200, 40);
+    b.layout.maxRows = 3;
+    for (int i = 1; i <= 5; ++i)
+        b.Parse("line" + std::to_string(i) + "\n");
+    EXPECT_EQ(b.All(), "line3\nline4\nline5\n");
+    EXPECT_EQ(b.layout.RowCount(), 3);
+    // Rows are 14 high with a 2-pixel gap: bottoms 14, 30, 46, 62, 78.
+    EXPECT_EQ(b.layout.TopOffset(), 30);
+    EXPECT_EQ(b.layout.ContentHeight(), 78 - 30);
+    EXPECT_GE(b.layout.ScrollY(), b.layout.TopOffset());
+    b.layout.ScrollToEnd();
+    EXPECT_EQ(b.layout.ScrollY() + b.layout.viewHeight, b.layout.Last()->Bottom());
+    EXPECT_EQ(b.freed.size(), 12u);
+}
+
+TEST(ChatLayout, RowsWrapGrowAndBreak)
+{
+    Box b(50, 100);
+    b.Parse("abcdefghij");  // 7 wide each: seven fit in 50
+    EXPECT_EQ(b.At(6)->rowTop, 0);
+    EXPECT_EQ(b.At(7)->rowTop, 16);
+    EXPECT_EQ(b.At(7)->x, 0);
+
+    // A taller element continuing an open row puts the whole row on the new bottom.
+    Box g(200, 100);
+    g.pictures = {"pic"};
+    g.Parse("ab");
+    EXPECT_EQ(g.At(0)->y, 0);
+    g.Parse("<z=pic>");
+    EXPECT_EQ(g.At(2)->height, 24);
+    EXPECT_EQ(g.At(0)->y, 10);
+    EXPECT_EQ(g.At(1)->y, 10);
+    EXPECT_EQ(g.layout.TakeRegrownTop(), 0);
+    EXPECT_EQ(g.layout.TakeRegrownTop(), INT32_MAX);
+
+    // A line break ends its row even when the row is empty.
+    Box n(200, 100);
+    n.Parse("a\n\nb");
+    EXPECT_EQ(n.At(2)->rowTop, 16);
+    EXPECT_EQ(n.At(2)->height, 14);
+    EXPECT_EQ(n.At(3)->rowTop, 32);
+    EXPECT_EQ(n.layout.RowCount(), 2);
+}
+
+TEST(ChatLayout, AnElementWiderThanTheViewStandsAloneOnItsRow)
+{
+    Box b(20, 100);
+    b.pictures = {"wide"};
+    b.Parse("a<z=wide,0,50,10>bc");
+    EXPECT_EQ(b.At(0)->rowTop, 0);
+    EXPECT_EQ(b.At(1)->x, 0);
+    EXPECT_EQ(b.At(1)->rowTop, 16);
+    EXPECT_EQ(b.At(2)->x, 0);
+    EXPECT_GT(b.At(2)->rowTop, b.At(1)->rowTop);
+    EXPECT_EQ(b.At(3)->x, 7);
+
+    // A view of no width (before the box is sized) still ends.
+    Box zero(0, 0);
+    zero.Parse("abc\ndef");
+    EXPECT_EQ(zero.layout.ElementCount(), 7);
+}
+
+TEST(ChatLayout, SingleLineNeverWrapsAndScrollsByViews)
+{
+    Box b(30, 20);
+    b.layout.singleLine = true;
+    b.Parse("abcdefghij\nkl");
+    for (int i = 0; i < 13; ++i)
+        EXPECT_EQ(b.At(i)->rowTop, 0);
+    EXPECT_EQ(b.At(12)->y, 20 - 1 - 14 + 0);
+    EXPECT_EQ(b.layout.ContentWidth(), 12 * 7);
+    b.layout.WheelDown();
+    EXPECT_EQ(b.layout.ScrollX(), 30);
+    b.layout.WheelDown();
+    b.layout.WheelDown();
+    EXPECT_EQ(b.layout.ScrollX(), 84 - 30);
+    b.layout.WheelUp();
+    EXPECT_EQ(b.layout.ScrollX(), 24);
+}
+
+TEST(ChatLayout, WheelAndScrollStayInsideTheContent)
+{
+    Box b(200, 40);
+    for (int i = 0; i < 10; ++i)
+        b.Parse("row\n");
+    b.layout.ScrollToHome();
+    EXPECT_EQ(b.layout.ScrollY(), 0);
+    b.layout.WheelDown();
+    EXPECT_EQ(b.layout.ScrollY(), 3 * 14);
+    for (int i = 0; i < 10; ++i)
+        b.layout.WheelDown();
+    EXPECT_EQ(b.layout.ScrollY(), b.layout.ContentHeight() - 40);
+    b.layout.ScrollTo(-100);
+    EXPECT_EQ(b.layout.ScrollY(), 0);
+    b.layout.ScrollTo(100000);
+    EXPECT_EQ(b.layout.ScrollY(), b.layout.ContentHeight() - 40);
+    b.layout.WheelUp();
+    EXPECT_EQ(b.layout.ScrollY(), b.layout.ContentHeight() - 40 - 42);
+}
+
+TEST(ChatLayout, HitTestsAndCaretPlaces)
+{
+    Box b(200, 100);
+    b.Parse("ab\ncd");
+    EXPECT_EQ(b.layout.ElementAtPoint(8, 3), b.At(1));
+    EXPECT_EQ(b.layout.CaretElementAt(8, 3), b.At(1));   // left half of 'b'
+    EXPECT_EQ(b.layout.CaretElementAt(12, 3), b.At(2));  // right half: before the line break
+    EXPECT_EQ(b.layout.CaretElementAt(150, 3), b.At(2));  // behind the row: its line break
+    EXPECT_EQ(b.layout.CaretElementAt(150, 20), nullptr);  // behind the last row: the end
+    EXPECT_EQ(b.layout.CaretElementAt(3, 20), b.At(3));
+    EXPECT_EQ(b.layout.ElementAtPoint(150, 3), nullptr);
+}
+
+TEST(ChatLayout, SelectionCopiesTheSameTextInEitherDirection)
+{
+    Box b(200, 100);
+    b.pictures = {"pic"};
+    b.Parse("ab<z=pic>中\ncd");
+    b.layout.Select(b.At(1), b.At(5));
+    const auto text = [](uint32_t) { return std::string("[图片]"); };
+    EXPECT_EQ(b.layout.SelectedText(text), "b[图片]中\n");
+    b.layout.Select(b.At(5), b.At(1));
+    EXPECT_EQ(b.layout.SelectedText(text), "b[图片]中\n");
+    b.layout.Select(b.At(6), nullptr);
+    EXPECT_EQ(b.layout.SelectedText(text), "d");
+    b.layout.ClearSelection();
+    EXPECT_EQ(b.layout.SelectedText(text), "");
+}
+
+TEST(ChatLayout, EditingAtTheCaret)
+{
+    Box b(200, 30);
+    b.layout.editable = true;
+    b.Parse("ace");
+    b.layout.SetCaret(b.At(1));
+    b.Parse("b");
+    EXPECT_EQ(b.All(), "abce");
+    EXPECT_EQ(b.layout.Caret(), b.At(2));
+    EXPECT_EQ(b.At(2)->x, 14);
+    b.layout.SetCaret(b.At(3));
+    b.Parse("中d");
+    EXPECT_EQ(b.All(), "abc中de");
+    EXPECT_TRUE(b.layout.Backspace());  // 'd' before the caret
+    EXPECT_EQ(b.All(), "abc中e");
+    EXPECT_TRUE(b.layout.DeleteForward());  // 'e' at the caret
+    EXPECT_EQ(b.All(), "abc中");
+    EXPECT_EQ(b.layout.Caret(), nullptr);
+    EXPECT_FALSE(b.layout.DeleteForward());
+    b.layout.Select(b.At(3), b.At(1));
+    EXPECT_TRUE(b.layout.Backspace());
+    EXPECT_EQ(b.All(), "a中");
+    EXPECT_FALSE(b.layout.HasSelection());
+    EXPECT_EQ(b.layout.Caret(), b.At(1));
+    EXPECT_EQ(b.At(1)->x, 7);
+    b.layout.SetCaret(b.At(0));
+    EXPECT_FALSE(b.layout.Backspace());
+    b.layout.Clear();
+    EXPECT_EQ(b.layout.ElementCount(), 0);
+    EXPECT_EQ(b.layout.First(), nullptr);
+    b.Parse("x");
+    EXPECT_EQ(b.All(), "x");
+}
+
+TEST(ChatLayout, MemoryStaysFlatOnceTrimmingStarts)
+{
+    Box b(300, 200);
+    b.layout.maxRows = 50;
+    for (int i = 0; i < 200; ++i)
+        b.Parse("<c=255>name<>: hello 你好 #r there\n");
+    const size_t capacity = b.layout.PoolCapacity();
+    for (int i = 0; i < 2000; ++i)
+        b.Parse("<c=255>name<>: hello 你好 #r there\n");
+    EXPECT_EQ(b.layout.PoolCapacity(), capacity);
+    EXPECT_EQ(b.layout.RowCount(), 50);
+    EXPECT_EQ(b.layout.ElementCount(), 50 * 22);
+}
+
+} // namespace
