@@ -260,7 +260,9 @@ PObject* ObjectModule::ObjectAt(int x, int y)
     const double wx = x + viewport_.left, wy = y + viewport_.top;
     for (ObjectRecord* record : drawList_) {
         PObject* o = record->object;
-        const uint32_t flags = o->GetFlags();
+        // The object's own flags: a widget answers GetFlags for its body, but its own 0x80
+        // keeps it from being found in the body's place.
+        const uint32_t flags = o->Geometry().flags;
         if (!(flags & OBJ_ENABLED) || (flags & OBJ_NO_HIT) || !o->HitTest(wx, wy))
             continue;
         const uint32_t layer = o->GetLayer();

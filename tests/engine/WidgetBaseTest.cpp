@@ -213,3 +213,22 @@ TEST_F(CursorObject, ShippedResourceCursorsLoadFromTheProgramFolder)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WidgetBase, TheHitTestFindsTheBodyNotTheWidget)
+{
+    // Widgets size and place themselves; their bodies follow.
+    widget_->SetBody(body_, 0x1BC0EB);
+    body_->MoveTo(10, 20);
+    widget_->SetSize(50, 60);
+    body_->SetSize(50, 60);
+    widget_->Activate();
+    widget_->SetEnabled(true);
+    widget_->Redraw();
+    Tick();
+    EXPECT_TRUE(body_->IsActive());
+    EXPECT_EQ(objects_->ObjectAt(400 + 10, 300 + 20), body_);
+}
+
+} // namespace
