@@ -1,0 +1,113 @@
+// A screen of 200 push buttons with a hover sweep across all of them: the cost of one pointer
+// move in the input module (hit test, hover change, event records posted) and of the frame
+// that follows it (records delivered, two buttons re-framed, the frame built and painted).
+#include "tests/widgets/WidgetEngine.h"
+#include "widgets/CXyStandButton.h"
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+using namespace Lumora;
+
+namespace {
+
+constexpr int kColumns = 20;
+constexpr int kRows = 10;
+
+struct Screen {
+    Screen() : engine("bench_" + std::to_string(::getpid()))
+    {
+        engine.AddSkin("btn_Bench", widgettest::SolidFrames(36, 20, {0x202020, 0x404040, 0x606060, 0x808080}));
+        engine.LoadSkins();
+        const PictureInfo skin = engine.Picture("btn_Bench");
+        for (int row = 0; row < kRows; ++row)
+            for (int column = 0; column < kColumns; ++column) {
+                auto* button = engine.Make<CXyStandButton>();
+                const EventRecord notify{engine.Owner().GetId(), 80000000, 0, 0};
+                button->Create(&skin, &notify, 0, 4);
+                button->SetSound(CXyStandButton::SOUND_ENTER, "SndTouchButton");
+                button->MoveTo(20 + column * 40, 30 + row * 50);
+                button->Enable(true);
+                button->Activate();
+                button->Redraw();
+                centres.push_back({20 + column * 40, 30 + row * 50});
+            }
+        engine.Settle();
+        // The sweep must really move the hover from button to button.
+        const auto [x, y] = centres[1];
+        engine.MoveMouse(x, y);
+        PObject* face = engine.Objects().FindById(engine.Input().Hovered());
+        auto* button = face ? dynamic_cast<CXyStandButton*>(face->GetParent()) : nullptr;
+        sweeping = button && button->GetState() == 1;
+    }
+    bool sweeping = false;
+    // The next point of the sweep: every button's centre in turn, then round again.
+    std::pair<int, int> Next()
+    {
+        const auto p = centres[next];
+        next = (next + 1) % centres.size();
+        return p;
+    }
+    widgettest::WidgetEngine engine;
+    std::vector<std::pair<int, int>> centres;
+    size_t next = 0;
+};
+
+void BM_HoverSweepInputEvent(benchmark::State& state)
+{
+    Screen screen;
+    if (!screen.sweeping)
+        state.SkipWithError("the hover does not reach the buttons");
+    InputModule& input = screen.engine.Input();
+    for (auto _ : state) {
+        const auto [x, y] = screen.Next();
+        input.OnMouseMove(x, y, 0);
+        state.PauseTiming();
+        screen.engine.Tick(5);
+        screen.engine.Tick(5);
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_HoverSweepInputEvent)->Unit(benchmark::kMicrosecond);
+
+void BM_HoverSweepFrame(benchmark::State& state)
+{
+    Screen screen;
+    if (!screen.sweeping)
+        state.SkipWithError("the hover does not reach the buttons");
+    InputModule& input = screen.engine.Input();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const auto [x, y] = screen.Next();
+        input.OnMouseMove(x, y, 0);
+        state.ResumeTiming();
+        // Two 5 ms ticks: the object and painting modules run every 10 ms.
+        screen.engine.Tick(5);
+        screen.engine.Tick(5);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_HoverSweepFrame)->Unit(benchmark::kMicrosecond);
+
+// Move and frame together, as the host window drives them.
+void BM_HoverSweepMoveAndFrame(benchmark::State& state)
+{
+    Screen screen;
+    if (!screen.sweeping)
+        state.SkipWithError("the hover does not reach the buttons");
+    InputModule& input = screen.engine.Input();
+    for (auto _ : state) {
+        const auto [x, y] = screen.Next();
+        input.OnMouseMove(x, y, 0);
+        screen.engine.Tick(5);
+        screen.engine.Tick(5);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_HoverSweepMoveAndFrame)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
