@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using namespace Lumora;
 using platform::HeadlessWindow;
 
@@ -166,6 +168,23 @@ TEST_F(HostWindowTest, SizeMessagesFollowTheClassicRules)
     Square(10, 10, 10, kRed);
     loop_->Advance(20);
     EXPECT_TRUE(ScreenMatchesFrame() ) << "odd sizes present whole";
+}
+
+TEST_F(HostWindowTest, AModuleFaultShowsItsBoxOverTheWindow)
+{
+    struct Faulty : BaseModule {
+        int Init() override { return 1; }
+        void Shutdown() override {}
+        void Work() override { throw std::runtime_error("broken"); }
+        uint32_t GetId() const override { return 1099; }
+        const char* GetName() const override { return "Faulty"; }
+        int ProcessMessage(uint32_t, uintptr_t, uintptr_t) override { return 1; }
+    };
+    wnd_->GetCore().LoadModule(new Faulty, 1, 1);
+    loop_->Advance(40);
+    ASSERT_EQ(1u, window_->MessageBoxes().size()) << "one box, and the ticks go on";
+    EXPECT_EQ("模块:<Faulty>因故障关闭!", window_->MessageBoxes()[0].text);
+    EXPECT_EQ("", window_->MessageBoxes()[0].caption);
 }
 
 TEST_F(HostWindowTest, PressesCaptureAndFocusAndReleasesFreeTheCapture)
