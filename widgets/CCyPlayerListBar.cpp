@@ -1,0 +1,326 @@
+#include "widgets/CCyPlayerListBar.h"
+
+#include "engine/GameCore.h"
+#include "engine/LumoraDefs.h"
+#include "engine/object/PlaneObject.h"
+#include "widgets/AppServices.h"
+#include "widgets/CCyScrollBar.h"
+#include "widgets/CCyUserList.h"
+#include "widgets/UserRows.h"
+#include "widgets/WidgetSupport.h"
+
+#include <algorithm>
+
+namespace Lumora {
+
+namespace {
+
+constexpr uint32_t kPartOfBar = 0x180021;
+constexpr uint32_t kVerticalSkins = 22;    // back, thumb, pattern, up, down
+constexpr uint32_t kHorizontalSkins = 27;  // back, thumb, pattern, left, right
+
+} // namespace
+
+void CCyPlayerListBar::CreateFromSkin()
+{
+    SetName(kBarName);
+    Create();
+}
+
+int CCyPlayerListBar::AddColumn(const ListColumn& column)
+{
+    columns_.push_back(column);
+    ++columnCount_;
+    totalWidth_ += column.width;
+    return int(columns_.size());
+}
+
+int CCyPlayerListBar::AddColumn(int32_t kind, int32_t width, const char* title, int32_t w3, int32_t w4, int32_t w5)
+{
+    return AddColumn(ListColumn{kind, width, title ? title : "", w3, w4, w5});
+}
+
+int CCyPlayerListBar::HeaderHeight()
+{
+    PictureInfo skin;
+    GetPicture(skin, kHeaderSkin, 0);
+    return skin.height;
+}
+
+CCyScrollBar* CCyPlayerListBar::MakeScrollBar(int orientation, uint32_t firstSetting)
+{
+    auto* bar = new CCyScrollBar;
+    if (!RegisterChild(bar))
+        return nullptr;
+    PictureInfo skins[5];
+    for (uint32_t k = 0; k < 5; ++k) {
+        const char* name = GetSettingString(firstSetting + k);
+        GetPicture(skins[k], name ? name : "", 0);
+    }
+    const bool vertical = orientation == 1;
+    const int thickness = std::max(1, vertical ? skins[0].width : skins[0].height);
+    bar->Create(GetId(), vertical ? thickness : 100, vertical ? 100 : thickness, orientation, 0);
+    bar->SetTrackSkin(skins[0]);
+    bar->SetThumbSkin(skins[1]);
+    if (skins[2].image)
+        bar->SetThumbGrip(skins[2]);
+    if (vertical) {
+        bar->SetUpArrow(skins[3]);
+        bar->SetDownArrow(skins[4]);
+    } else {
+        bar->SetLeftArrow(skins[3]);
+        bar->SetRightArrow(skins[4]);
+    }
+    bar->SetZ(GetZ() + 0.01);
+    if (list_)
+        list_->AddChild(bar, kPartOfBar);
+    return bar;
+}
+
+PlaneObject* CCyPlayerListBar::MakeCorner(int width, int height, double z)
+{
+    PlaneObject* corner = NewPlaneObject(std::max(1, width), std::max(1, height), kColourKeyBackground);
+    if (!corner)
+        return nullptr;
+    corner->SetZ(z);
+    AddChild(corner, kPartOfBar);
+    corner->Activate();
+    corner->Redraw();
+    return corner;
+}
+
+void CCyPlayerListBar::Create()
+{
+    PictureInfo headerSkin, block;
+    GetPicture(headerSkin, kHeaderSkin, 0);
+    GetPicture(block, CCyUserList::kRowSkin, 0);
+    if (!headerSkin.image) {
+        if (GameCore* core = GetCore())
+            core->PostMessage(LUMORA_MODULE_ERROR_SINK, LUMORA_MSG_MODULE_FAULT,
+                              reinterpret_cast<uintptr_t>("UserListBar: skin \"SystemUserListBar\" missing"), 0);
+        return;
+    }
+    auto* list = new CCyUserList;
+    if (!RegisterChild(list))
+        return;
+    list_ = list;
+    list_->Create(std::max(1, totalWidth_), std::max(1, block.height * CountRows()));
+    list_->SetColumns(&columns_);
+    list_->CreateMenu();
+    list_->SetZ(GetZ() + 0.005);
+    AddChild(list_, kPartOfBar);
+    list_->Activate();
+    list_->Redraw();
+
+    header_ = NewPlaneObject(std::max(1, totalWidth_), headerSkin.height, kColourKeyBackground);
+    if (header_) {
+        header_->SetZ(GetZ() + 0.005);
+        AddChild(header_, kPartOfBar);
+        header_->Activate();
+        header_->Redraw();
+        header_->AddFlags(kFocusable);
+    }
+
+    hScrollBar_ = MakeScrollBar(0, kHorizontalSkins);
+    vScrollBar_ = MakeScrollBar(1, kVerticalSkins);
+    list_->Activate();
+    list_->Redraw();
+
+    const int barWidth = vScrollBar_ ? int(vScrollBar_->GetWidth()) : 0;
+    const int barHeight = hScrollBar_ ? int(hScrollBar_->GetHeight()) : 0;
+    cornerTop_ = MakeCorner(barWidth, headerSkin.height, GetZ() + 0.001);
+    cornerBottom_ = MakeCorner(barWidth, barHeight, GetZ() + 0.001);
+
+    PObject::AddEventHook(EV_WHEEL_UP, GetId(), EV_SCROLL_UP, 0, 0);
+    PObject::AddEventHook(EV_WHEEL_DOWN, GetId(), EV_SCROLL_DOWN, 0, 0);
+    Layout();
+}
+
+int CCyPlayerListBar::CountRows()
+{
+    IAppServices* app = GetAppServices();
+    return app ? CountUserRows(*app) : 0;
+}
+
+void CCyPlayerListBar::PlaceList()
+{
+    if (!list_)
+        return;
+    const int hh = HeaderHeight();
+    const double left = GetLeft(), top = GetTop();
+    const double barWidth = vScrollBar_ ? vScrollBar_->GetWidth() : 0;
+    const double barHeight = hScrollBar_ ? hScrollBar_->GetHeight() : 0;
+    const Rect visible{int32_t(left), int32_t(top + hh), int32_t(left + GetWidth() - barWidth),
+                       int32_t(top + GetHeight() - barHeight)};
+    list_->SetClipRect(visible);
+    list_->MoveTo(left + list_->GetWidth() / 2, top + hh + list_->GetHeight() / 2);
+    if (header_)
+        header_->MoveTo(left + header_->GetWidth() / 2, top + hh / 2.0);
+    const double visibleWidth = std::max(0, visible.right - visible.left);
+    const double visibleHeight = std::max(0, visible.bottom - visible.top);
+    if (hScrollBar_)
+        hScrollBar_->SetRange(0, visibleWidth, list_->GetWidth(), kHorizontalStep);
+    if (vScrollBar_)
+        vScrollBar_->SetRange(0, visibleHeight, list_->GetHeight(), std::max(1, list_->RowHeight()));
+}
+
+void CCyPlayerListBar::RefreshUsers()
+{
+    if (!list_)
+        return;
+    list_->ClearUsers();
+    std::vector<UserRow> rows;
+    if (IAppServices* app = GetAppServices())
+        BuildUserRows(*app, rows);
+    for (const UserRow& row : rows)
+        list_->AddUser(row);
+    list_->SetSize(std::max(1, totalWidth_), std::max(1, list_->RowHeight() * int(rows.size())));
+    PlaceList();
+    list_->RedrawAll();
+}
+
+void CCyPlayerListBar::Layout()
+{
+    if (!list_ || GetWidth() < 0)
+        return;
+    const double left = GetLeft(), top = GetTop(), width = GetWidth(), height = GetHeight();
+    const int hh = HeaderHeight();
+    const double barWidth = vScrollBar_ ? vScrollBar_->GetWidth() : 0;
+    const double barHeight = hScrollBar_ ? hScrollBar_->GetHeight() : 0;
+    const double cornerWidth = cornerTop_ ? cornerTop_->GetWidth() : 0;
+    if (totalWidth_ < width - cornerWidth) {
+        totalWidth_ = int(width - cornerWidth);
+        if (header_) {
+            header_->ResizeSurface(totalWidth_, hh);
+            header_->SetSize(totalWidth_, hh);
+        }
+    }
+    if (header_)
+        header_->SetClipRect(Rect{int32_t(left), int32_t(top), int32_t(left + width - cornerWidth), int32_t(top + hh)});
+    if (cornerTop_)
+        cornerTop_->MoveTo(left + width - cornerWidth / 2, top + hh / 2.0);
+    PlaceList();
+    if (hScrollBar_) {
+        hScrollBar_->SetSize(width - barWidth, barHeight);
+        hScrollBar_->MoveTo(left + (width - barWidth) / 2, top + height - barHeight / 2);
+    }
+    if (vScrollBar_) {
+        const double length = height - hh - barHeight;
+        vScrollBar_->SetSize(barWidth, length);
+        vScrollBar_->MoveTo(left + width - barWidth / 2, top + hh + length / 2);
+    }
+    if (cornerBottom_)
+        cornerBottom_->MoveTo(left + width - barWidth / 2, top + height - barHeight / 2);
+    DrawHeader();
+    RefreshUsers();
+}
+
+void CCyPlayerListBar::DrawHeader()
+{
+    if (!header_)
+        return;
+    IAppServices* app = GetAppServices();
+    PictureInfo skin;
+    GetPicture(skin, kHeaderSkin, 0);
+    header_->Clear();
+    header_->SetPen(app ? app->GetRGBColorPlayerViewHeader() : 0, 1.0);
+    header_->SetFont(12, 400, "宋体");
+    header_->DrawPicture(skin, 0, 0, 0, 0, 0, 1.0);
+    PictureInfo divider;
+    GetPicture(divider, "SystemDivide", 0);
+    int x = 0;
+    for (size_t k = 0; k < columns_.size(); ++k) {
+        if (k > 0 && divider.image)
+            header_->DrawPicture(divider, x, 2, -1, -1, 0, 1.0);
+        header_->DrawTextLine(x + 4, 3, columns_[k].title);
+        x += columns_[k].width;
+    }
+    header_->Redraw();
+    if (cornerTop_) {
+        // The right end of the header skin.
+        cornerTop_->Clear();
+        cornerTop_->DrawPicture(skin, cornerTop_->GetSurfaceWidth() - skin.width, 0, -1, -1, 0, 1.0);
+        cornerTop_->Redraw();
+    }
+    PictureInfo corner;
+    GetPicture(corner, kCornerSkin, 0);
+    if (cornerBottom_ && corner.image) {
+        cornerBottom_->Clear();
+        cornerBottom_->DrawPicture(corner, 0, 0, 0, 0, 0, 1.0);
+        cornerBottom_->Redraw();
+    }
+}
+
+void CCyPlayerListBar::ScrollBy(CCyScrollBar* bar, double delta)
+{
+    if (!bar || !list_)
+        return;
+    const double position = std::clamp(bar->GetPositionValue() + delta, 0.0, bar->MaxPosition());
+    if (position == bar->GetPositionValue())
+        return;
+    bar->SetRange(position, bar->GetPage(), bar->GetRange(), -1.0);
+    bar->NotifyOwner();
+}
+
+void CCyPlayerListBar::ScrollLeft() { ScrollBy(hScrollBar_, -kHorizontalStep); }
+void CCyPlayerListBar::ScrollRight() { ScrollBy(hScrollBar_, kHorizontalStep); }
+void CCyPlayerListBar::ScrollUp()
+{
+    if (list_)
+        ScrollBy(vScrollBar_, -list_->RowHeight());
+}
+void CCyPlayerListBar::ScrollDown()
+{
+    if (list_)
+        ScrollBy(vScrollBar_, list_->RowHeight());
+}
+
+void CCyPlayerListBar::OnScroll(double position, int vertical)
+{
+    if (!list_)
+        return;
+    if (!vertical) {
+        const double left = GetLeft() - position;
+        list_->MoveTo(left + list_->GetWidth() / 2, list_->GetY());
+        if (header_)
+            header_->MoveTo(left + header_->GetWidth() / 2, header_->GetY());
+    } else {
+        list_->MoveTo(list_->GetX(), GetTop() + HeaderHeight() - position + list_->GetHeight() / 2);
+    }
+    list_->Redraw();
+    if (header_)
+        header_->Redraw();
+}
+
+int CCyPlayerListBar::OnEvent(const EventRecord& record)
+{
+    switch (record.code) {
+    case EV_REFRESH_USERS:
+        RefreshUsers();
+        return 1;
+    case EV_FORGET_LOOK_ON:
+        if (list_)
+            list_->ClearLookOnAllowed();
+        return CLumoraGui::OnEvent(record);
+    case EV_SCROLL_POSITION:
+        if (record.param1)
+            OnScroll(reinterpret_cast<const double*>(record.param1)[0], int(record.param2));
+        return 1;
+    case EV_SCROLL_RIGHT:
+        ScrollRight();
+        return 1;
+    case EV_SCROLL_LEFT:
+        ScrollLeft();
+        return 1;
+    case EV_SCROLL_UP:
+        ScrollUp();
+        return 1;
+    case EV_SCROLL_DOWN:
+        ScrollDown();
+        return 1;
+    default:
+        return CLumoraGui::OnEvent(record);
+    }
+}
+
+} // namespace Lumora

@@ -1,0 +1,71 @@
+#pragma once
+// The side panel's user list bar: column definitions, the header of column titles, the user
+// list below it, horizontal and vertical scroll bars with the corner pieces, and the rebuild
+// of the list from the application's user tables (engine event 80000055).
+#include "engine/gui/CLumoraGui.h"
+#include "widgets/UserListColumns.h"
+
+#include <vector>
+
+namespace Lumora {
+
+class CCyScrollBar;
+class CCyUserList;
+class PlaneObject;
+
+class CCyPlayerListBar : public CLumoraGui {
+public:
+    enum BarEvent : uint32_t {
+        EV_REFRESH_USERS = 80000055,
+        EV_FORGET_LOOK_ON = 80000056,
+    };
+    static constexpr const char* kBarName = "UserListBar";
+    static constexpr const char* kHeaderSkin = "SystemUserListBar";
+    static constexpr const char* kCornerSkin = "滚动角";
+    static constexpr int kHorizontalStep = 10;
+
+    // Names itself "UserListBar" and creates its parts.
+    virtual void CreateFromSkin();
+    int OnEvent(const EventRecord& record) override;
+
+    // Stops after a report to the engine's error sink when the header skin is missing.
+    virtual void Create();
+    virtual void Layout();
+    virtual int AddColumn(const ListColumn& column);
+    virtual int AddColumn(int32_t kind, int32_t width, const char* title, int32_t w3, int32_t w4, int32_t w5);
+    virtual void RefreshUsers();
+    virtual void DrawHeader();
+    virtual CCyUserList* GetList() const { return list_; }
+    virtual int CountRows();
+    virtual void ScrollLeft();
+    virtual void ScrollRight();
+    virtual void ScrollUp();
+    virtual void ScrollDown();
+    virtual void OnScroll(double position, int vertical);
+
+    int GetColumnCount() const { return columnCount_; }
+    int GetTotalWidth() const { return totalWidth_; }
+    const std::vector<ListColumn>& GetColumns() const { return columns_; }
+    PlaneObject* GetHeader() const { return header_; }
+    CCyScrollBar* GetHorizontalBar() const { return hScrollBar_; }
+    CCyScrollBar* GetVerticalBar() const { return vScrollBar_; }
+
+private:
+    CCyScrollBar* MakeScrollBar(int orientation, uint32_t firstSetting);
+    PlaneObject* MakeCorner(int width, int height, double z);
+    int HeaderHeight();
+    void PlaceList();
+    void ScrollBy(CCyScrollBar* bar, double delta);
+
+    PlaneObject* header_ = nullptr;
+    PlaneObject* cornerTop_ = nullptr;
+    PlaneObject* cornerBottom_ = nullptr;
+    CCyScrollBar* hScrollBar_ = nullptr;
+    CCyScrollBar* vScrollBar_ = nullptr;
+    CCyUserList* list_ = nullptr;
+    std::vector<ListColumn> columns_;
+    int columnCount_ = 0;
+    int totalWidth_ = 0;
+};
+
+} // namespace Lumora
