@@ -173,6 +173,11 @@ TEST_F(BoardTest, DrawGlyphsCentresOnTheGivenPoint)
     EXPECT_TRUE(NearColour(PixelOf(*target, 16, 6), DigitColour(1)));
     EXPECT_TRUE(NearColour(PixelOf(*target, 31, 6), DigitColour(1)));
     EXPECT_EQ(AlphaOf(*target, 32, 6), 0);
+    // Flag 2 centres by a quarter of the length: from 32 - 16 * 2 / 4 = 24.
+    PlaneObject* quarter = E().Owner().NewPlaneObject(64, 12, kColourKey);
+    board->DrawGlyphs(quarter, 32, 0, "11", CXyBlackboard::GLYPHS_QUARTER);
+    EXPECT_EQ(AlphaOf(*quarter, 23, 6), 0);
+    EXPECT_TRUE(NearColour(PixelOf(*quarter, 24, 6), DigitColour(1)));
 }
 
 class FakeFrame : public SplitterFrame {

@@ -1,6 +1,7 @@
 #include "tests/widgets/WidgetFixture.h"
 
 #include "engine/object/PictureObject.h"
+#include "engine/object/PlaneObject.h"
 #include "widgets/CXyCheckButton.h"
 #include "widgets/CXyPopButton.h"
 #include "widgets/CXyRadioButton.h"
@@ -153,6 +154,27 @@ TEST_F(ButtonTest, SoundsPlayByNameAndEmptyNamesPlayNothing)
     button->Enable(false);
     E().MoveMouse(100, 100);
     EXPECT_EQ(E().Sounds().size(), 4u);
+}
+
+TEST_F(ButtonTest, CaptionOverlayIsMadeOnceAndFollowsTheFace)
+{
+    CXyStandButton* button = MakeStand();
+    PlaneObject* overlay = button->GetOverlay();
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_EQ(button->GetOverlay(), overlay);
+    EXPECT_EQ(overlay->GetSurfaceWidth(), 40);
+    EXPECT_DOUBLE_EQ(overlay->GetZ(), button->GetFace()->GetZ() + 0.01);
+    button->SetCaption("AB", 0x00FFFF, 12);
+    EXPECT_EQ(overlay->Style().size, 12);
+    int drawn = 0, keyed = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 40; ++x)
+            (AlphaOf(*overlay, x, y) ? drawn : keyed)++;
+    EXPECT_GT(drawn, 0);  // the text
+    EXPECT_GT(keyed, drawn);  // the colour key everywhere else
+    button->MoveTo(150, 120);
+    EXPECT_DOUBLE_EQ(overlay->GetX(), 150);
+    EXPECT_DOUBLE_EQ(overlay->GetY(), 120);
 }
 
 TEST_F(ButtonTest, CheckButtonPostsOnEveryChangeAndSetCheckNotifiesAgain)
