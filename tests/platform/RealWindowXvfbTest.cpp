@@ -58,7 +58,7 @@ TEST(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
 {
     xltest::XvfbSession x;
     if (!x.Ok())
-        GTEST_SKIP() << "no Xvfb";
+        GTEST_SKIP() << "needs Xvfb, xdotool and import";
     ASSERT_TRUE(platform::OpenRealWindows());
     Scene scene;
     scene.Draw(kBlue);

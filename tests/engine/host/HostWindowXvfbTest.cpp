@@ -97,7 +97,7 @@ TEST(HostWindowXvfb, SceneShowsAndAClickChangesIt)
 {
     xltest::XvfbSession x;
     if (!x.Ok())
-        GTEST_SKIP() << "no Xvfb";
+        GTEST_SKIP() << "needs Xvfb, xdotool and import";
     ASSERT_TRUE(platform::OpenRealWindows());
     {
         CLumoraWnd wnd;
