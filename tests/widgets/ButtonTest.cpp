@@ -117,7 +117,13 @@ TEST_F(ButtonTest, EnterKeyClicksOnlyWithItsStyleBit)
     E().Key(kVirtualKeyEnter);
     EXPECT_EQ(probe_->Count(kClicked), 1u);
     E().Key('A');
+    E().Type("a\xC4\xE3");  // characters are not keys
     EXPECT_EQ(probe_->Count(kClicked), 1u);
+    E().RightClick(100, 100);  // only the left button clicks
+    E().Wheel(1);
+    EXPECT_EQ(probe_->Count(kClicked), 1u);
+    E().DoubleClick(100, 100);  // a double click is two clicks to a button
+    EXPECT_EQ(probe_->Count(kClicked), 3u);
     (void)button;
 }
 

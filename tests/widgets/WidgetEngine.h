@@ -29,6 +29,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace widgettest {
@@ -273,6 +274,38 @@ public:
         Run(600);
         Press(x, y);
         Release(x, y);
+    }
+    // Two presses within the double-click time at one point.
+    void DoubleClick(int x, int y)
+    {
+        Run(600);
+        Press(x, y);
+        Release(x, y);
+        input_->OnLButtonDown(x, y, 0);
+        Settle();
+        Release(x, y);
+    }
+    void RightClick(int x, int y)
+    {
+        Run(600);
+        input_->OnMouseMove(x, y, 0);
+        input_->OnRButtonDown(x, y, 0);
+        Settle();
+        input_->OnRButtonUp(x, y, 0);
+        Settle();
+    }
+    // Positive: forward (away from the user); the focused object receives it.
+    void Wheel(int delta)
+    {
+        input_->OnMouseWheel(0, 0, delta, 0);
+        Settle();
+    }
+    // Typed GBK text, byte by byte as the window hands it over (pairs are joined by the module).
+    void Type(std::string_view gbk)
+    {
+        for (unsigned char c : gbk)
+            input_->OnChar(c, 1, 0);
+        Settle();
     }
     void Key(uint32_t vk)
     {
