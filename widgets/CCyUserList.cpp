@@ -57,7 +57,9 @@ void CCyUserList::SetSize(double width, double height)
     PObject::SetSize(width, height);
     if (!body_)
         return;
-    body_->ResizeSurface(int(width), int(height));
+    // A refresh to the same number of rows keeps the surface it has.
+    if (body_->GetSurfaceWidth() != int(width) || body_->GetSurfaceHeight() != int(height))
+        body_->ResizeSurface(int(width), int(height));
     body_->SetSize(width, height);
 }
 
@@ -200,7 +202,9 @@ void CCyUserList::RedrawAll()
 {
     if (!body_)
         return;
-    body_->Clear();
+    // Every row clears its own band; only the part below the rows is cleared here.
+    const int covered = int(rows_.size()) * RowHeight();
+    body_->FillRect(0, covered, body_->GetSurfaceWidth(), body_->GetSurfaceHeight());
     for (int row = 0; row < int(rows_.size()); ++row)
         DrawRow(row);
 }
