@@ -59,9 +59,20 @@ bool DecodeGif(const uint8_t* data, size_t size, DecodedPicture& out) {
     const size_t bpp = sameTable ? 1 : 4;
     const size_t frameBytes = size_t(W) * H * bpp;
     out.pixels.resize(frameBytes * n);
-    // Paletted canvases start with the key (or the background index), true colour ones empty.
+    // The canvas starts as, and disposal restores, the key when the first frame has one, else
+    // the background colour.
     const uint8_t fillIndex = uint8_t(firstKey >= 0 ? firstKey : gif->SBackGroundColor);
-    std::vector<uint8_t> canvas(frameBytes, sameTable ? fillIndex : 0), saved;
+    uint8_t fill[4] = {0, 0, 0, 0};
+    if (firstKey < 0 && gif->SColorMap && gif->SBackGroundColor < gif->SColorMap->ColorCount) {
+        const GifColorType& c = gif->SColorMap->Colors[gif->SBackGroundColor];
+        fill[0] = c.Blue;
+        fill[1] = c.Green;
+        fill[2] = c.Red;
+        fill[3] = 255;
+    }
+    std::vector<uint8_t> canvas(frameBytes, fillIndex), saved;
+    if (!sameTable)
+        for (size_t i = 0; i < frameBytes; i += 4) std::memcpy(&canvas[i], fill, 4);
     for (uint32_t f = 0; f < n; ++f) {
         const SavedImage& im = gif->SavedImages[f];
         const GifImageDesc& d = im.ImageDesc;
@@ -93,7 +104,7 @@ bool DecodeGif(const uint8_t* data, size_t size, DecodedPicture& out) {
                 for (int x = std::max(0, d.Left); x < std::min<int>(int(W), d.Left + d.Width); ++x) {
                     uint8_t* p = &canvas[(size_t(y) * W + x) * bpp];
                     if (sameTable) *p = fillIndex;
-                    else std::memset(p, 0, 4);
+                    else std::memcpy(p, fill, 4);
                 }
         } else if (gcb[f].DisposalMode == DISPOSE_PREVIOUS && !saved.empty()) {
             canvas = saved;

@@ -77,12 +77,19 @@ __attribute__((target("avx2"))) void RowsAvx2(uint32_t* d0, size_t dPitch, const
     }
 }
 
+bool& WideAllowed() {
+    static bool allowed = true;
+    return allowed;
+}
+
 bool HasAvx2() {
     static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    return has && WideAllowed();
 }
 
 } // namespace
+
+void SetWideBlitsAllowed(bool allowed) { WideAllowed() = allowed; }
 
 void Blit32Alpha(const BlitTarget& t, int dx, int dy, const BlitSource& s, double k, uint32_t backdrop) {
     if (!(k > 0)) return;

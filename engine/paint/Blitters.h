@@ -70,6 +70,9 @@ std::vector<uint32_t> Scale32Nearest(const BlitSource& s, int tw, int th);
 std::vector<uint32_t> Scale32Bilinear(const BlitSource& s, int tw, int th);
 std::vector<uint8_t> ScalePalettedNearest(const BlitSource& s, int tw, int th, bool withAlpha);
 
+// Lets tests run the four-pixel path of the alpha blit where the eight-pixel one exists.
+void SetWideBlitsAllowed(bool allowed);
+
 // Per-pixel helpers of the fine members (16.16 positions inside the source region).
 uint32_t SampleBilinear(const BlitSource& s, int32_t x, int32_t y);
 uint32_t SampleBilinearPixels(uint32_t p00, uint32_t p10, uint32_t p01, uint32_t p11, int32_t x, int32_t y);

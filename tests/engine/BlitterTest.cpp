@@ -75,6 +75,8 @@ Px RefAlphaOver(Px d, Px s, double k) {
 } // namespace
 
 TEST(Blitters, AlphaBlitMatchesReferenceOnRandomPicturesClipsAndAlphas) {
+  for (bool wide : {true, false}) {
+    SetWideBlitsAllowed(wide);  // both vector paths and their scalar tails
     std::mt19937 rng(7);
     for (int round = 0; round < 60; ++round) {
         const int w = 1 + rng() % 37, h = 1 + rng() % 23;
@@ -106,9 +108,11 @@ TEST(Blitters, AlphaBlitMatchesReferenceOnRandomPicturesClipsAndAlphas) {
                 }
                 const Px got = Get(c.px, size_t(y) * 50 + x);
                 ASSERT_TRUE(got.b == want.b && got.g == want.g && got.r == want.r && got.a == want.a)
-                    << "round " << round << " at " << x << "," << y;
+                    << "round " << round << " at " << x << "," << y << (wide ? "" : " (four-pixel path)");
             }
     }
+  }
+  SetWideBlitsAllowed(true);
 }
 
 TEST(Blitters, HalfAlphaOntoEmptyPixelCopiesColourAndScalesAlpha) {

@@ -132,6 +132,7 @@ TEST_F(ImageDecode, JpegAndBmpMatchPillow) {
     using F = platform::PictureFormat;
     Check("photo.jpg", F::Jpeg, 2);
     Check("gray.jpg", F::Jpeg, 2);
+    Check("cmyk.jpg", F::Jpeg, 3);  // converted by hand from the Adobe-inverted planes
     EXPECT_EQ(Check("pal8.bmp", F::Bmp).flags, DecodedPicture::kPaletted);
     EXPECT_EQ(Check("pal4.bmp", F::Bmp).flags, DecodedPicture::kPaletted);
     EXPECT_EQ(Check("mono.bmp", F::Bmp).flags, DecodedPicture::kPaletted);
@@ -146,6 +147,8 @@ TEST_F(ImageDecode, GifFramesDelaysAndKey) {
     EXPECT_EQ(d.delays, (std::vector<uint32_t>{40, 40, 40}));  // delay 0 plays for 40 ms
     d = Check("slow.gif", F::Gif);
     EXPECT_EQ(d.delays, (std::vector<uint32_t>{70, 120}));
+    d = Check("disp.gif", F::Gif);
+    EXPECT_EQ(d.frames, 3u);
     d = Check("one.gif", F::Gif);
     EXPECT_EQ(d.frames, 1u);
     EXPECT_TRUE(d.delays.empty());
