@@ -1,6 +1,7 @@
 #include "engine/music/MidiSequencer.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace Lumora {
 
@@ -47,7 +48,9 @@ void MidiSequencer::Render(platform::MidiSink& sink, int16_t* stereo, int frames
         if (next_ < file_.events.size()) {
             const MidiEvent& e = file_.events[next_];
             const double at = tickFrame_ + (e.tick - tick_) * framesPerTick_;
-            due = std::max<int64_t>(0, static_cast<int64_t>(at) - static_cast<int64_t>(frame_));
+            // Compared as doubles: a far-off event (a huge tempo or delta) must not overflow.
+            const double ahead = std::floor(at) - static_cast<double>(frame_);
+            due = ahead <= 0 ? 0 : ahead >= frames ? frames : static_cast<int64_t>(ahead);
             if (due == 0) {
                 tick_ = e.tick;
                 tickFrame_ = at;
