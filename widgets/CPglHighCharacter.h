@@ -1,0 +1,35 @@
+#pragma once
+// The invisible object behind a run of linked characters in a chat box: it keeps the
+// address, shows the hand cursor and an optional hover picture, and asks its box to open the
+// address. The box finds it by id and releases it with the run's first element.
+#include "engine/gui/CLumoraGui.h"
+
+#include <string>
+
+namespace Lumora {
+
+class BITObject;
+
+class CPglHighCharacter : public CLumoraGui {
+public:
+    ~CPglHighCharacter() override;
+
+    // Virtual operations, in slot order.
+    virtual void Create(const std::string& address, const char* hoverPicture, uint32_t ownerId);
+    // Queues the open request to the owner box (nothing for an empty address).
+    virtual void Open();
+    virtual void OnHoverEnter();
+    virtual void OnHoverLeave();
+    virtual void OnHoverMove();
+
+    const std::string& GetAddress() const { return address_; }
+    uint32_t GetOwnerId() const { return owner_; }
+    BITObject* GetHoverPicture() const { return hover_; }
+
+private:
+    std::string address_;
+    BITObject* hover_ = nullptr;
+    uint32_t owner_ = 0;
+};
+
+} // namespace Lumora
