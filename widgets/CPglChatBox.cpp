@@ -11,7 +11,8 @@
 #include "platform/Shell.h"
 #include "widgets/CPglChatObject.h"
 #include "widgets/CPglHighCharacter.h"
-#include "widgets/ChatCursor.h"
+#include "widgets/CXyScrollBar.h"
+#include "widgets/WidgetSupport.h"
 #include "widgets/InputEditing.h"
 
 namespace Lumora {
@@ -21,7 +22,6 @@ using namespace chat_style;
 
 namespace {
 
-constexpr uint32_t kBodyLinks = 0x1BC0EB;
 constexpr uint32_t kTextPlaneLinks = 0x1980A3;
 constexpr uint32_t kSelectionLinks = 0x19C0A2;
 constexpr uint32_t kCaretLinks = 0x1C0A3;
@@ -110,8 +110,96 @@ void CPglChatBox::SetStyle(uint32_t style)
     } else {
         SetSelectable(false);
     }
+    if (style & kScrollBars) {
+        CreateScrollBars();
+        UpdateScrollBars();
+    } else {
+        for (CXyScrollBar** bar : {&vbar_, &hbar_})
+            if (*bar) {
+                ReleaseObject(*bar, false);
+                *bar = nullptr;
+            }
+        vShown_ = hShown_ = false;
+    }
     if (style & kDecoration)
         CreateDecoration();
+}
+
+void CPglChatBox::CreateScrollBars()
+{
+    const bool vertical = !(style_ & kSingleLine);
+    CXyScrollBar*& bar = vertical ? vbar_ : hbar_;
+    if (bar || !background_)
+        return;
+    auto* made = new CXyScrollBar;
+    if (!RegisterChild(made)) {
+        delete made;
+        return;
+    }
+    const uint32_t first = vertical ? 22 : 27;
+    PictureInfo skins[5];
+    for (uint32_t i = 0; i < 5; ++i)
+        if (const char* name = GetSettingString(first + i))
+            GetPicture(skins[i], name, 0);
+    const int thickness = skins[0].image ? (vertical ? skins[0].width : skins[0].height) : 14;
+    const int length = vertical ? std::max(1, doc_.layout.viewHeight) : std::max(1, doc_.layout.viewWidth);
+    made->Create(GetId(), vertical ? thickness : length, vertical ? length : thickness, vertical ? 1 : 0, 0);
+    if (skins[0].image)
+        made->SetTrackSkin(skins[0]);
+    if (skins[1].image)
+        made->SetThumbSkin(skins[1]);
+    if (skins[2].image)
+        made->SetThumbGrip(skins[2]);
+    if (skins[3].image)
+        vertical ? made->SetUpArrow(skins[3]) : made->SetLeftArrow(skins[3]);
+    if (skins[4].image)
+        vertical ? made->SetDownArrow(skins[4]) : made->SetRightArrow(skins[4]);
+    made->Deactivate();
+    background_->AddChild(made, 0x190A3);
+    bar = made;
+}
+
+void CPglChatBox::UpdateScrollBars()
+{
+    if (!(style_ & kScrollBars) || updatingBars_ || !background_)
+        return;
+    updatingBars_ = true;
+    ChatLayout& layout = doc_.layout;
+    if (vbar_) {
+        const int barWidth = int(vbar_->GetWidth() + 0.5);
+        const bool overflow = layout.ContentHeight() > layout.viewHeight;
+        if (overflow && !vShown_) {
+            vShown_ = true;
+            vbar_->SetZ(background_->GetZ() + 0.2);
+            vbar_->Activate();
+            Layout(layout.viewWidth, layout.viewHeight);
+        } else if (!overflow && vShown_) {
+            vShown_ = false;
+            vbar_->Deactivate();
+            vbar_->Redraw();
+            Layout(layout.viewWidth + barWidth, layout.viewHeight);
+        }
+        vbar_->SetRange(layout.ScrollY() - layout.TopOffset(), std::min(layout.viewHeight, layout.ContentHeight()),
+                        layout.ContentHeight(), std::max(1, doc_.format.height));
+    }
+    if (hbar_) {
+        const int barHeight = int(hbar_->GetHeight() + 0.5);
+        const bool overflow = layout.ContentWidth() > layout.viewWidth;
+        if (overflow && !hShown_) {
+            hShown_ = true;
+            hbar_->SetZ(background_->GetZ() + 0.2);
+            hbar_->Activate();
+            Layout(layout.viewWidth, layout.viewHeight);
+        } else if (!overflow && hShown_) {
+            hShown_ = false;
+            hbar_->Deactivate();
+            hbar_->Redraw();
+            Layout(layout.viewWidth, layout.viewHeight + barHeight);
+        }
+        hbar_->SetRange(layout.ScrollX(), std::min(layout.viewWidth, layout.ContentWidth()), layout.ContentWidth(),
+                        std::max(1, doc_.format.height / 2));
+    }
+    updatingBars_ = false;
 }
 
 void CPglChatBox::SetSelectable(bool on)
@@ -138,6 +226,21 @@ void CPglChatBox::Layout(int width, int height)
     if (!text_ || width <= 0 || height <= 0)
         return;
     ChatLayout& layout = doc_.layout;
+    // A shown bar takes its room from the view and stands along the edge.
+    if (vShown_ && vbar_) {
+        const int barWidth = int(vbar_->GetWidth() + 0.5);
+        width = std::max(1, width - barWidth);
+        vbar_->SetSize(barWidth, height);
+        vbar_->MoveTo(GetLeft() + marginX_ + width + barWidth / 2.0 + VerticalBarOffset(), GetTop() + marginY_ + height / 2.0);
+        vbar_->Redraw();
+    }
+    if (hShown_ && hbar_) {
+        const int barHeight = int(hbar_->GetHeight() + 0.5);
+        height = std::max(1, height - barHeight);
+        hbar_->SetSize(width, barHeight);
+        hbar_->MoveTo(GetLeft() + marginX_ + width / 2.0, GetTop() + marginY_ + height + barHeight / 2.0);
+        hbar_->Redraw();
+    }
     layout.viewWidth = width;
     layout.viewHeight = height;
     for (PlaneObject* plane : {text_, selection_}) {
@@ -590,8 +693,8 @@ bool CPglChatBox::InView(int x, int y) const
            y < text_->GetTop() + doc_.layout.viewHeight;
 }
 
-void CPglChatBox::ShowHandCursor() { ShowChatCursor(*this, true); }
-void CPglChatBox::ShowArrowCursor() { ShowChatCursor(*this, false); }
+void CPglChatBox::ShowHandCursor() { ShowWidgetCursor(*this, true); }
+void CPglChatBox::ShowArrowCursor() { ShowWidgetCursor(*this, false); }
 
 void CPglChatBox::OnMouseHover(int x, int y)
 {
@@ -938,11 +1041,11 @@ int CPglChatBox::OnEvent(const EventRecord& r)
             OnDoubleClick(x, y);
         return 1;
     case EV_WHEEL_UP:
-    case EV_SCROLL_ARROW_UP:
+    case EV_SCROLL_UP:
         OnWheelUp();
         return 1;
     case EV_WHEEL_DOWN:
-    case EV_SCROLL_ARROW_DOWN:
+    case EV_SCROLL_DOWN:
         OnWheelDown();
         return 1;
     case EV_KEY_DOWN:
@@ -952,7 +1055,7 @@ int CPglChatBox::OnEvent(const EventRecord& r)
     case EV_INPUT_LAST:
         OnKillFocus();
         return 1;
-    case EV_SCROLLED:
+    case EV_SCROLL_POSITION:
         if (r.param1)
             ScrollTo(doc_.layout.TopOffset() + int(*reinterpret_cast<const double*>(r.param1)));
         return 0;

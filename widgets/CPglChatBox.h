@@ -48,6 +48,7 @@
 namespace Lumora {
 
 class CPglChatObject;
+class CXyScrollBar;
 class PlaneObject;
 struct PictureInfo;
 
@@ -63,7 +64,7 @@ public:
     int OnEvent(const EventRecord& record) override;
     virtual void Create(int width, int height, uint32_t style, int32_t userValue);
     virtual void CreateDecoration() {}
-    virtual void CreateScrollBars() {}
+    virtual void CreateScrollBars();
     virtual void RedrawBackground();
     virtual void Layout(int width, int height);
     virtual void Refresh() { RequestRefresh(); }
@@ -99,7 +100,7 @@ public:
     virtual void FreeElement(const ChatElement& element);
     virtual void SpareHook(uintptr_t) {}
     virtual void Clear();
-    virtual void UpdateScrollBars() {}
+    virtual void UpdateScrollBars();
     // Web addresses only (http, https), through the desktop's opener with no shell.
     virtual void OpenUrl(std::string_view address);
     virtual void OnWheelUp();
@@ -145,8 +146,9 @@ public:
     void ClearSelection();
     void SelectWord(int x, int y);
     void RelayoutElements();
-    PObject* GetVerticalScrollBar() const { return nullptr; }
-    PObject* GetHorizontalScrollBar() const { return nullptr; }
+    CXyScrollBar* GetVerticalScrollBar() const { return vbar_; }
+    CXyScrollBar* GetHorizontalScrollBar() const { return hbar_; }
+    bool IsVerticalBarShown() const { return vShown_; }
 
     // What tests and derived widgets read.
     const ChatLayout& Content() const { return doc_.layout; }
@@ -171,6 +173,8 @@ protected:
     ChatTagRules& MarkupRules() { return doc_.rules; }
     bool IsCaretShown() const;
     void RedrawSelection();
+    // Where a shown vertical bar stands: its centre x relative to the view's right edge.
+    virtual double VerticalBarOffset() const { return 0.0; }
     // Content point of a screen point, and whether it lies in the view.
     bool InView(int x, int y) const;
     void OpenAddressRun(const ChatElement* element);
@@ -228,6 +232,11 @@ private:
     int anchorX_ = 0, anchorY_ = 0, pointX_ = 0, pointY_ = 0;
     bool dragging_ = false;
     int redraws_ = 0;
+    CXyScrollBar* vbar_ = nullptr;
+    CXyScrollBar* hbar_ = nullptr;
+    bool vShown_ = false;
+    bool hShown_ = false;
+    bool updatingBars_ = false;
 };
 
 } // namespace Lumora

@@ -2,13 +2,13 @@
 
 #include "engine/object/PictureObject.h"
 #include "engine/paint/ImageRecord.h"
-#include "widgets/ChatCursor.h"
+#include "widgets/WidgetSupport.h"
 #include "widgets/ChatEvents.h"
 
 namespace Lumora {
 
 namespace {
-constexpr uint32_t kBodyLinkFlags = 0x1BC0EB;
+
 } // namespace
 
 CPglChatObject::CPglChatObject() : text_("[未知物体]") {}
@@ -30,11 +30,11 @@ int CPglChatObject::OnEvent(const EventRecord& r)
         OnResize(int(r.param1), int(r.param2));
         return 1;
     case EV_MOUSE_ENTER:
-        ShowChatCursor(*this, true);
+        ShowWidgetCursor(*this, true);
         SetBodyFrame(1);
         return 1;
     case EV_MOUSE_LEAVE:
-        ShowChatCursor(*this, false);
+        ShowWidgetCursor(*this, false);
         SetBodyFrame(0);
         return 1;
     case EV_LBUTTON_DOWN:
@@ -45,10 +45,10 @@ int CPglChatObject::OnEvent(const EventRecord& r)
         // The owner resolves this object by id when the record arrives.
         PostEvent({owner_, EV_CHAT_OPEN_URL, GetId(), 0});
         return 1;
-    case EV_GUI_ENABLED:
+    case EV_WIDGET_ENABLED:
         SetBodyFrame(1);
         return 1;
-    case EV_GUI_DISABLED:
+    case EV_WIDGET_DISABLED:
         SetBodyFrame(3);
         return 1;
     default:
@@ -64,7 +64,7 @@ void CPglChatObject::CreatePicture(const PictureInfo& picture, int width, int he
     if (!body_)
         return;
     body_->SetSize(width > 0 ? width : picture.width, height > 0 ? height : picture.height);
-    SetBody(body_, kBodyLinkFlags);
+    SetBody(body_, kBodyLinks);
     text_ = "[图片]";
 }
 

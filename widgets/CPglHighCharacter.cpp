@@ -2,7 +2,7 @@
 
 #include "engine/object/PictureObject.h"
 #include "engine/paint/ImageRecord.h"
-#include "widgets/ChatCursor.h"
+#include "widgets/WidgetSupport.h"
 #include "widgets/ChatEvents.h"
 
 namespace Lumora {
@@ -55,6 +55,6 @@ void CPglHighCharacter::OnHoverLeave()
     hover_->Redraw();
 }
 
-void CPglHighCharacter::OnHoverMove() { ShowChatCursor(*this, true); }
+void CPglHighCharacter::OnHoverMove() { ShowWidgetCursor(*this, true); }
 
 } // namespace Lumora

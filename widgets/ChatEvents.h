@@ -16,16 +16,6 @@ enum ChatEventCode : uint32_t {
     EV_CHAT_OPEN_URL = 80000007,
     EV_CHAT_POSTED_TEXT = 80000008,  // p1: a text payload of the object module
     EV_OBJECT_RESIZE = 1050,
-    EV_SHOW_HAND = 19840357,
-    EV_SHOW_ARROW = 19840358,
-    EV_SCROLLED = 19840362,         // p1 points to the position (a double)
-    EV_SCROLL_ARROW_UP = 19840365,
-    EV_SCROLL_ARROW_DOWN = 19840366,
-    EV_GUI_ENABLED = 19840355,
-    EV_GUI_DISABLED = 19840356,
 };
-
-inline constexpr uint32_t kSystemHandCursor = 32649;
-inline constexpr uint32_t kSystemArrowCursor = 32512;
 
 } // namespace Lumora

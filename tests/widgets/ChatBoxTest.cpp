@@ -1,0 +1,258 @@
+// The chat box on the headless engine: appending and drawing, coalesced redraws, posted text,
+// pictures, links opened by a click (and not once the link is gone), selection and copying
+// with the mouse and Ctrl+C, scrolling with the wheel; chat objects and the event pipeline.
+#include "tests/widgets/WidgetFixture.h"
+#include "platform/Clipboard.h"
+#include "platform/KeyboardState.h"
+#include "widgets/CLumoraPipeline.h"
+#include "widgets/CPglChatBox.h"
+#include "widgets/CPglChatObject.h"
+
+namespace {
+
+using namespace widgettest;
+using namespace Lumora;
+
+// Records what it would open instead of starting a browser.
+class RecordingBox : public CPglChatBox {
+public:
+    void OpenUrl(std::string_view address) override { opened.emplace_back(address); }
+    std::vector<std::string> opened;
+};
+
+class ChatBoxTest : public WidgetFixture {
+protected:
+    void SetUp() override
+    {
+        WidgetFixture::SetUp();
+        platform::SetCurrentClipboard(&clipboard_);
+        platform::SetCurrentKeyboardState(&keys_);
+    }
+    void TearDown() override
+    {
+        platform::SetCurrentClipboard(nullptr);
+        platform::SetCurrentKeyboardState(nullptr);
+        WidgetFixture::TearDown();
+    }
+    // A 200 x 100 box whose view starts at (100, 100).
+    template <typename B = RecordingBox>
+    B* MakeBox(uint32_t style)
+    {
+        auto* box = E().Make<B>();
+        box->Create(200, 100, style, 0);
+        box->MoveTo(200, 150);
+        box->SetBackgroundColor(0xFFFFFF);
+        E().Show(*box);
+        return box;
+    }
+    int InkPixels(PlaneObject& plane)
+    {
+        int n = 0;
+        for (int y = 0; y < plane.GetSurfaceHeight(); ++y)
+            for (int x = 0; x < plane.GetSurfaceWidth(); ++x)
+                n += AlphaOf(plane, x, y) != 0;
+        return n;
+    }
+    void CtrlKey(uint32_t vk)
+    {
+        keys_.SetCtrlDown(true);
+        E().Key(vk);
+        keys_.SetCtrlDown(false);
+    }
+
+    platform::MemoryClipboard clipboard_;
+    platform::ManualKeyboardState keys_;
+};
+
+TEST_F(ChatBoxTest, AppendedTextIsDrawnOnceForRequestsCloseTogether)
+{
+    auto* box = MakeBox(chat_style::kDefault);
+    const int before = box->Redraws();
+    box->AppendText("<c=255>red<> plain\n");
+    box->AppendText("second line");
+    EXPECT_TRUE(box->IsRefreshPending());
+    E().Settle();
+    EXPECT_EQ(box->Redraws(), before + 1);
+    EXPECT_GT(InkPixels(*box->GetTextPlane()), 0);
+    EXPECT_EQ(box->TextOf(box->Content().First(), nullptr), "red plain\nsecond line");
+
+    box->Clear();
+    E().Settle();
+    EXPECT_EQ(InkPixels(*box->GetTextPlane()), 0);
+    EXPECT_EQ(box->GetElementCount(), 0);
+}
+
+TEST_F(ChatBoxTest, PostedTextArrivesOnALaterTickAndIsTakenOnce)
+{
+    auto* box = MakeBox(chat_style::kDefault);
+    const uintptr_t token = E().Objects().NewTextPayload("posted <c=255>text");
+    box->PostEvent({box->GetId(), EV_CHAT_POSTED_TEXT, token, 0});
+    EXPECT_EQ(box->GetElementCount(), 0);
+    E().Settle();
+    EXPECT_EQ(box->TextOf(box->Content().First(), nullptr), "posted text");
+    EXPECT_EQ(E().Objects().PendingPayloads(), 0u);
+}
+
+TEST_F(ChatBoxTest, PicturesBecomeObjectsAndCopyAsTheirText)
+{
+    E().AddSkin("zu系统通知", SolidFrames(24, 16, {0x0000FF}));
+    E().LoadSkins();
+    auto* box = MakeBox(chat_style::kDefault | chat_style::kSelectable);
+    box->AppendText("<z=zu系统通知>notice <z=missing>end");
+    E().Settle();
+    ASSERT_EQ(box->GetElementCount(), 1 + 7 + 3);
+    const ChatElement* badge = box->GetElementAt(0);
+    EXPECT_TRUE(badge->Is(chat_flag::kObject));
+    EXPECT_EQ(badge->width, 24);
+    ASSERT_EQ(box->PlacedObjects().size(), 1u);
+    EXPECT_TRUE(E().Objects().FindById(badge->code)->IsActive());
+    EXPECT_EQ(box->TextOf(box->Content().First(), nullptr), "[图片]notice end");
+
+    // Clearing releases the object.
+    const uint32_t id = badge->code;
+    box->Clear();
+    E().Settle();
+    EXPECT_EQ(E().Objects().FindById(id), nullptr);
+}
+
+TEST_F(ChatBoxTest, ClickingALinkOpensItsAddressOnALaterTick)
+{
+    auto* box = MakeBox(chat_style::kDefault | chat_style::kSelectable | chat_style::kLinks);
+    box->AppendText("go <url=http://example.org/x> now");
+    E().Settle();
+    const ChatElement* link = box->GetElementAt(3);
+    ASSERT_TRUE(link->Is(chat_flag::kLinkFirst));
+    E().Click(100 + link->x + 2, 100 + link->y + 5);
+    EXPECT_EQ(box->opened, std::vector<std::string>{"http://example.org/x"});
+
+    // Plain text opens nothing.
+    E().Click(100 + 2, 100 + link->y + 5);
+    EXPECT_EQ(box->opened.size(), 1u);
+}
+
+TEST_F(ChatBoxTest, AQueuedOpenOfALinkThatIsGoneOpensNothing)
+{
+    auto* box = MakeBox(chat_style::kDefault | chat_style::kLinks);
+    box->AppendText("<url=http://example.org/x>");
+    E().Settle();
+    const uint32_t linkId = box->GetElementAt(0)->linkId;
+    ASSERT_NE(linkId, 0u);
+    box->PostEvent({box->GetId(), EV_CHAT_OPEN_URL, linkId, 0});
+    box->Clear();  // before the record is delivered
+    E().Settle();
+    EXPECT_TRUE(box->opened.empty());
+    EXPECT_EQ(E().Objects().FindById(linkId), nullptr);
+}
+
+TEST_F(ChatBoxTest, DraggingSelectsAndCtrlCCopiesTheSameTextEitherWay)
+{
+    auto* box = MakeBox(chat_style::kDefault | chat_style::kSelectable);
+    box->AppendText("hello world\nsecond");
+    E().Settle();
+    // From the 'e' of hello to the 'c' of second, then the other way round.
+    E().Run(600);
+    E().Press(100 + 8, 100 + 5);
+    E().DragTo(100 + 14, 100 + 16 + 5);
+    E().Release(100 + 14, 100 + 16 + 5);
+    CtrlKey('C');
+    EXPECT_EQ(clipboard_.GetText(), std::optional<std::string>("ello world\nse"));
+
+    clipboard_.Clear();
+    E().Run(600);
+    E().Press(100 + 14, 100 + 16 + 5);
+    E().DragTo(100 + 8, 100 + 5);
+    E().Release(100 + 8, 100 + 5);
+    CtrlKey('C');
+    EXPECT_EQ(clipboard_.GetText(), std::optional<std::string>("ello world\nse"));
+
+    // C without Ctrl copies nothing.
+    clipboard_.Clear();
+    E().Key('C');
+    EXPECT_FALSE(clipboard_.GetText());
+}
+
+TEST_F(ChatBoxTest, PasswordBoxesNeverCopyAndDrawStars)
+{
+    auto* box = MakeBox(chat_style::kDefault | chat_style::kSelectable | chat_style::kPassword);
+    box->AppendText("secret");
+    E().Settle();
+    box->MutableContent().Select(box->Content().First(), nullptr);
+    EXPECT_FALSE(box->CopySelection());
+    EXPECT_EQ(clipboard_.Sets(), 0);
+}
+
+TEST_F(ChatBoxTest, TheWheelScrollsThreeRowsAndStopsAtTheEnds)
+{
+    auto* box = MakeBox(chat_style::kDefault | chat_style::kSelectable);
+    for (int i = 0; i < 20; ++i)
+        box->AppendText("line\n");
+    E().Settle();
+    const int end = box->Content().ScrollY();
+    EXPECT_EQ(end, box->Content().ContentHeight() - 100);
+    E().Click(150, 150);  // focus
+    E().Wheel(120);
+    EXPECT_EQ(box->Content().ScrollY(), end - 3 * 14);
+    for (int i = 0; i < 20; ++i)
+        E().Wheel(120);
+    EXPECT_EQ(box->Content().ScrollY(), 0);
+    E().Wheel(-120);
+    EXPECT_EQ(box->Content().ScrollY(), 3 * 14);
+}
+
+TEST_F(ChatBoxTest, AChatObjectButtonPostsItsOwnIdAndShowsItsFrames)
+{
+    E().AddSkin("btn", SolidFrames(20, 10, {0x000001, 0x000002, 0x000003, 0x000004}));
+    E().LoadSkins();
+    auto* box = MakeBox(chat_style::kDefault | chat_style::kLinks);
+    box->AppendText("<url_btn=https://example.org/b,btn>");
+    E().Settle();
+    ASSERT_EQ(box->GetElementCount(), 1);
+    auto* button = dynamic_cast<CPglChatObject*>(E().Objects().FindById(box->GetElementAt(0)->code));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->GetText(), "https://example.org/b");
+    button->OnEvent({button->GetId(), EV_LBUTTON_CLICK, 0, 0});
+    E().Settle();
+    EXPECT_EQ(box->opened, std::vector<std::string>{"https://example.org/b"});
+    button->OnEvent({button->GetId(), EV_WIDGET_DISABLED, 0, 0});
+    EXPECT_EQ(button->GetPictureBody()->GetFrame(), 3);
+}
+
+// Counts the records it receives and what their data held.
+class PipelineReceiver : public ProbeObject {
+public:
+    int OnEvent(const EventRecord& r) override
+    {
+        texts.emplace_back(reinterpret_cast<const char*>(r.param1), size_t(r.param2));
+        return ProbeObject::OnEvent(r);
+    }
+    std::vector<std::string> texts;
+};
+
+TEST_F(ChatBoxTest, ThePipelineDeliversOneRecordPerNext)
+{
+    auto* pipeline = E().Make<CLumoraPipeline>();
+    auto* receiver = E().Register(new PipelineReceiver);
+    pipeline->Push(receiver->GetId(), 80000100, "one", 3);
+    pipeline->Push(receiver->GetId(), 80000100, "two", 3);
+    pipeline->Push(receiver->GetId(), 80000100, nullptr, 0);
+    E().Settle();
+    EXPECT_EQ(receiver->texts, std::vector<std::string>{"one"});
+    pipeline->Next();
+    E().Settle();
+    EXPECT_EQ(receiver->texts, (std::vector<std::string>{"one", "two"}));
+    pipeline->Next();
+    E().Settle();
+    EXPECT_EQ(receiver->texts, (std::vector<std::string>{"one", "two", ""}));
+    pipeline->Next();
+    pipeline->Next();  // idle stays idle
+    EXPECT_FALSE(pipeline->IsBusy());
+
+    // Queued copies go with the pipeline (the leak checker watches).
+    pipeline->SetBusy();
+    pipeline->Push(receiver->GetId(), 80000100, "x", 1);
+    pipeline->Push(receiver->GetId(), 80000100, "y", 1);
+    EXPECT_EQ(pipeline->Queued(), 2u);
+    E().Objects().UnregisterObject(pipeline->GetId());
+}
+
+} // namespace
