@@ -121,6 +121,31 @@ TEST_F(MidiFiles, SequencerSendsEventsAtTheirSampleFrames)
     EXPECT_EQ((std::vector<uint64_t>{0, 44100}), Frames(d));
 }
 
+TEST(MidiSequencer, FarOffEventsWaitWithoutOverflow)
+{
+    // The slowest tempo, one tick per beat, and deltas of the largest length: each event lies
+    // hours of samples ahead of the one before.
+    std::vector<uint8_t> bytes = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 1, 'M', 'T', 'r', 'k', 0, 0, 0, 0};
+    const uint8_t events[] = {0x00, 0xFF, 0x51, 0x03, 0xFF, 0xFF, 0xFF, 0x00, 0x90, 60, 100};
+    bytes.insert(bytes.end(), std::begin(events), std::end(events));
+    for (int i = 0; i < 3000; ++i) {
+        const uint8_t far[] = {0xFF, 0xFF, 0xFF, 0x7F, 0x80, 60, 0};
+        bytes.insert(bytes.end(), std::begin(far), std::end(far));
+    }
+    const uint32_t length = static_cast<uint32_t>(bytes.size() - 22);
+    bytes[18] = uint8_t(length >> 24);
+    bytes[19] = uint8_t(length >> 16);
+    bytes[20] = uint8_t(length >> 8);
+    bytes[21] = uint8_t(length);
+    auto file = Lumora::ParseMidiFile(bytes);
+    ASSERT_TRUE(file);
+    RecordingMidiSink sink;
+    Lumora::MidiSequencer seq(*file, 44100);
+    RenderAll(seq, sink, 2);
+    EXPECT_EQ(1u, sink.Messages().size()) << "only the first note is due";
+    EXPECT_FALSE(seq.Finished());
+}
+
 struct Player : CMIDI {
     using CMIDI::CMIDI;
     std::vector<std::string> parseErrors;
