@@ -54,6 +54,24 @@ std::vector<CXySimpleButton*> CXyPopMenu::Items() const
     return items;
 }
 
+bool CXyPopMenu::UnlinkItem(CXyPopButton* item)
+{
+    if (!item)
+        return false;
+    if (first_ == item) {
+        first_ = item->GetNext();
+        item->SetNext(nullptr);
+        return true;
+    }
+    for (CXyPopButton* at = first_; at; at = at->GetNext())
+        if (at->GetNext() == item) {
+            at->SetNext(item->GetNext());
+            item->SetNext(nullptr);
+            return true;
+        }
+    return false;
+}
+
 int CXyPopMenu::GetItemCount() const { return int(Items().size()); }
 
 void CXyPopMenu::EnableItems(uint32_t target, uint32_t code, bool enable)

@@ -26,6 +26,11 @@ public:
     int GetMargin() const { return metrics_.margin; }
     PlaneObject* GetPlane() const { return plane_; }
 
+protected:
+    // Takes the item out of the chain of items (not out of the children); false when it is
+    // not an item of this menu.
+    bool UnlinkItem(CXyPopButton* item);
+
 private:
     std::vector<CXySimpleButton*> Items() const;
 
