@@ -1,9 +1,7 @@
 // The chat box on the headless engine: appending and drawing, coalesced redraws, posted text,
 // pictures, links opened by a click (and not once the link is gone), selection and copying
 // with the mouse and Ctrl+C, scrolling with the wheel; chat objects and the event pipeline.
-#include "tests/widgets/WidgetFixture.h"
-#include "platform/Clipboard.h"
-#include "platform/KeyboardState.h"
+#include "tests/widgets/ChatBoxFixture.h"
 #include "widgets/CLumoraPipeline.h"
 #include "widgets/CPglChatBox.h"
 #include "widgets/CPglChatObject.h"
@@ -13,56 +11,7 @@ namespace {
 using namespace widgettest;
 using namespace Lumora;
 
-// Records what it would open instead of starting a browser.
-class RecordingBox : public CPglChatBox {
-public:
-    void OpenUrl(std::string_view address) override { opened.emplace_back(address); }
-    std::vector<std::string> opened;
-};
-
-class ChatBoxTest : public WidgetFixture {
-protected:
-    void SetUp() override
-    {
-        WidgetFixture::SetUp();
-        platform::SetCurrentClipboard(&clipboard_);
-        platform::SetCurrentKeyboardState(&keys_);
-    }
-    void TearDown() override
-    {
-        platform::SetCurrentClipboard(nullptr);
-        platform::SetCurrentKeyboardState(nullptr);
-        WidgetFixture::TearDown();
-    }
-    // A 200 x 100 box whose view starts at (100, 100).
-    template <typename B = RecordingBox>
-    B* MakeBox(uint32_t style)
-    {
-        auto* box = E().Make<B>();
-        box->Create(200, 100, style, 0);
-        box->MoveTo(200, 150);
-        box->SetBackgroundColor(0xFFFFFF);
-        E().Show(*box);
-        return box;
-    }
-    int InkPixels(PlaneObject& plane)
-    {
-        int n = 0;
-        for (int y = 0; y < plane.GetSurfaceHeight(); ++y)
-            for (int x = 0; x < plane.GetSurfaceWidth(); ++x)
-                n += AlphaOf(plane, x, y) != 0;
-        return n;
-    }
-    void CtrlKey(uint32_t vk)
-    {
-        keys_.SetCtrlDown(true);
-        E().Key(vk);
-        keys_.SetCtrlDown(false);
-    }
-
-    platform::MemoryClipboard clipboard_;
-    platform::ManualKeyboardState keys_;
-};
+using ChatBoxTest = ChatBoxFixture;
 
 TEST_F(ChatBoxTest, AppendedTextIsDrawnOnceForRequestsCloseTogether)
 {
