@@ -11,6 +11,7 @@
 #include "widgets/CCyPopMenu.h"
 #include "widgets/CCyScrollBar.h"
 #include "widgets/CCyUserList.h"
+#include "widgets/CXyStandButton.h"
 #include "widgets/SidePanelObjects.h"
 
 using namespace Lumora;
@@ -297,6 +298,12 @@ TEST_F(UserListTest, ScrollingMovesTheListByRowsAndTheHeaderWithIt)
     E().Owner().SendEvent(EventRecord{bar->GetId(), EV_SCROLL_UP, 0, 0});
     E().Owner().SendEvent(EventRecord{bar->GetId(), EV_SCROLL_UP, 0, 0});
     EXPECT_EQ(list->GetTop(), top);  // stops at the top
+    // The bar's down arrow scrolls by a row as well.
+    CXyStandButton* down = bar->GetVerticalBar()->GetSecondArrow();
+    ASSERT_NE(down, nullptr);
+    E().Click(int(down->GetX()), int(down->GetY()));
+    EXPECT_EQ(list->GetTop(), top - kRow);
+    E().Owner().SendEvent(EventRecord{bar->GetId(), EV_SCROLL_UP, 0, 0});
     // Horizontal steps of 10 pixels move the header with the list.
     const double headerLeft = bar->GetHeader()->GetLeft();
     E().Owner().SendEvent(EventRecord{bar->GetId(), EV_SCROLL_RIGHT, 0, 0});
