@@ -73,10 +73,12 @@ void InputModule::FreeEventRecord(EventRecord* record)
         delete reinterpret_cast<InputEventBlock*>(record);
 }
 
-int InputModule::PostInput(const EventRecord& record)
+int InputModule::PostInput(const EventRecord& record, bool withInputData)
 {
     auto* block = new InputEventBlock{record, data_};
-    if (record.param2 == 0 && IsInputCode(record.code))
+    // A hook may translate the input code to a code of its owner's (a drag-move, a thumb drag):
+    // its record still carries the input state, or the owner could not tell where the pointer is.
+    if (withInputData && record.param2 == 0)
         block->record.param2 = reinterpret_cast<uintptr_t>(&block->data);
     outstanding_.insert(&block->record);
     // A record dropped undelivered stays in outstanding_ and is freed at shutdown.
@@ -90,12 +92,12 @@ int InputModule::SendMouseEvent(uint32_t code, uint32_t objectId)
     if (!object)
         return 0;
     if (!IsInputCode(code))
-        return PostInput({objectId, code, 0, 0});
+        return PostInput({objectId, code, 0, 0}, false);
     // Every hook the object has for the code, each with its own record and input state.
     int sent = 0;
     size_t cursor = 0;
     while (const EventRecord* hook = object->NextEventHook(code, cursor)) {
-        PostInput(*hook);
+        PostInput(*hook, true);
         ++sent;
     }
     return sent != 0;

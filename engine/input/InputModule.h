@@ -125,7 +125,7 @@ private:
     PObject* Find(uint32_t id) const;
     uint32_t Now() const;
     void ToBoth(uint32_t code, uint32_t other);
-    int PostInput(const EventRecord& record);
+    int PostInput(const EventRecord& record, bool withInputData);
     void PressDown(bool left, int x, int y);
     void Release(bool left, int x, int y);
     void CheckPointerInWindow();

@@ -270,3 +270,26 @@ TEST_F(InputModuleTest, DisabledInputIgnoresMessagesAndWindowEdgesAreReported)
 }
 
 } // namespace
+
+// A hook that turns an input code into a code of its owner's (a thumb drag, a drag-move) must
+// still carry the input state: the owner reads the pointer from it.
+TEST_F(InputModuleTest, TranslatedHooksStillCarryTheInputState)
+{
+    PlaneObject* p = objects_->NewPlaneObject(40, 40, 0x00808080, nullptr);
+    p->MoveTo(30, 30);
+    p->Activate();
+    p->AddEventHook(EV_LDRAG, recorder_->GetId(), 80000006, 'T', 0);
+    p->Redraw();
+    input_->OnMouseMove(20, 25, 0);
+    input_->OnLButtonDown(20, 25, 0);
+    Take();
+    log_.Clear();
+    input_->OnMouseMove(23, 29, 0);
+    const Lines lines = Take();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "T:" + std::to_string(80000006 - 19840300));
+    EXPECT_EQ(23, log_.data.back().x);
+    EXPECT_EQ(29, log_.data.back().y);
+    EXPECT_EQ(3, log_.data.back().dx);
+    EXPECT_EQ(4, log_.data.back().dy);
+}
