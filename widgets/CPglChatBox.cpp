@@ -25,8 +25,6 @@ namespace {
 constexpr uint32_t kTextPlaneLinks = 0x1980A3;
 constexpr uint32_t kSelectionLinks = 0x19C0A2;
 constexpr uint32_t kCaretLinks = 0x1C0A3;
-// Placed objects follow the text plane but belong to the box: never two owners.
-constexpr uint32_t kPlacedLinks = kTextPlaneLinks & ~uint32_t(LINK_OWNED);
 constexpr uint32_t kSelectionColour = 0x7CA781;
 constexpr uint32_t kLinkOwned = LINK_OWNED;
 constexpr int kNeverDrawn = 251658240;
@@ -280,16 +278,34 @@ void CPglChatBox::ApplyClip()
             object->SetClipRect(view);
 }
 
+// Embedded objects belong to the box (it alone owns them) and are placed by each redraw, so a
+// move or a change of activation redraws them.
 void CPglChatBox::MoveTo(double x, double y)
 {
     CLumoraGui::MoveTo(x, y);
     ApplyClip();
+    if (!placed_.empty())
+        RequestRefresh();
 }
 
 void CPglChatBox::MoveBy(double dx, double dy)
 {
     CLumoraGui::MoveBy(dx, dy);
     ApplyClip();
+    if (!placed_.empty())
+        RequestRefresh();
+}
+
+void CPglChatBox::Activate()
+{
+    CLumoraGui::Activate();
+    RequestRefresh();
+}
+
+void CPglChatBox::Deactivate()
+{
+    HideAllPlaced();
+    CLumoraGui::Deactivate();
 }
 
 void CPglChatBox::ScaleBy(double sx, double sy)
@@ -537,8 +553,7 @@ void CPglChatBox::RemoveObject(uint32_t objectId, bool release)
         if (!release) {
             // The object survives its element: forget it as placed and unlink it.
             std::erase(placed_, objectId);
-            if (text_)
-                text_->RemoveChild(objectId);
+            RemoveChild(objectId);
             e->code = 0;
         }
         RemoveRange(e, e->next);
@@ -589,8 +604,6 @@ void CPglChatBox::HideAllPlaced()
             object->Deactivate();
             object->Redraw();
         }
-        if (text_)
-            text_->RemoveChild(id);
     }
     placed_.clear();
 }
@@ -946,7 +959,6 @@ void CPglChatBox::PlaceObjectElement(const ChatElement& e, double z)
     if (IsActive())
         object->Activate();
     object->Redraw();
-    text_->AddChild(object, kPlacedLinks);
     placed_.push_back(e.code);
 }
 

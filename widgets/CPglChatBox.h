@@ -8,6 +8,7 @@
 //
 // Extension points (virtual, in slot order after those of CLumoraGui):
 //   MoveTo, MoveBy            move, then clip the text plane and the placed objects anew
+//   Activate, Deactivate      embedded objects are shown by redraws and hidden with the box
 //   ScaleBy                   scale, then Layout at the scaled view size
 //   SetDraggable              the background's drag moves the box, whatever the argument
 //   OnEvent                   the event table (refresh, copy, clear, open, posted text, mouse,
@@ -59,6 +60,8 @@ public:
 
     void MoveTo(double x, double y) override;
     void MoveBy(double dx, double dy) override;
+    void Activate() override;
+    void Deactivate() override;
     void ScaleBy(double sx, double sy) override;
     void SetDraggable(bool on) override;
     int OnEvent(const EventRecord& record) override;

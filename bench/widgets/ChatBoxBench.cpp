@@ -1,0 +1,105 @@
+// The side panel's chat box on the headless engine: 10,000 lines with markup and emoticons
+// appended to a box that keeps its 1,000 rows (each line drawn in the frame after it), and a
+// 100 KiB paste into an input box that holds 20 bytes.
+#include "tests/widgets/WidgetEngine.h"
+#include "platform/Clipboard.h"
+#include "platform/GlyphSource.h"
+#include "platform/KeyboardState.h"
+#include "widgets/CXyChatBox.h"
+#include "widgets/CXyInputBox.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <fstream>
+#include <unistd.h>
+
+using namespace Lumora;
+
+namespace {
+
+// Solid glyph cells that remember nothing (the test engine's own source logs every request).
+class SolidGlyphs final : public platform::GlyphSource {
+public:
+    const platform::GlyphMask& Glyph(const platform::GlyphRequest& r) override
+    {
+        mask_.width = r.cellWidth;
+        mask_.height = r.size;
+        mask_.coverage.assign(size_t(r.cellWidth) * r.size, 200);
+        mask_.underlineTop = r.size - 1;
+        return mask_;
+    }
+
+private:
+    platform::GlyphMask mask_;
+};
+
+// Resident memory of the process in KiB (Linux).
+double ResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stod(line.substr(6));
+    return 0;
+}
+
+void BM_ChatBoxAppendLines(benchmark::State& state)
+{
+    const int lines = int(state.range(0));
+    double perLine = 0, rssAfterWarmup = 0, rssAfterRun = 0, pool = 0, objectsLeft = 0;
+    for (auto _ : state) {
+        widgettest::WidgetEngine engine("chatbench_" + std::to_string(::getpid()));
+        engine.Objects().GetTextSurface().SetGlyphSource(std::make_shared<SolidGlyphs>());
+        engine.AddSkin("xyf打牌", widgettest::SolidFrames(20, 20, {0x00FF00, 0x0000FF}));
+        engine.AddSkin("zu系统通知", widgettest::SolidFrames(30, 14, {0x0000FF}));
+        engine.LoadSkins();
+        auto* box = engine.Make<CXyChatBox>();
+        box->Create(260, 300, 0x40F, 0x200);
+        box->MoveTo(200, 200);
+        engine.Show(*box);
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < lines; ++i) {
+            box->AppendText(" <z=zu系统通知> <c=255>玩家" + std::to_string(i % 97) + "<>说: 大家好 #打牌 <e=b>hello<> " +
+                            std::to_string(i) + "\r\n");
+            engine.Tick();
+            if (i == 2000)
+                rssAfterWarmup = ResidentKiB();
+        }
+        perLine = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / lines;
+        rssAfterRun = ResidentKiB();
+        pool = double(box->Content().PoolCapacity() * sizeof(ChatElement));
+        objectsLeft = double(engine.Objects().GetObjectCount());
+    }
+    state.counters["us_per_line"] = perLine;
+    state.counters["rss_kib_at_2000"] = rssAfterWarmup;
+    state.counters["rss_kib_at_end"] = rssAfterRun;
+    state.counters["pool_bytes"] = pool;
+    state.counters["engine_objects"] = objectsLeft;
+}
+BENCHMARK(BM_ChatBoxAppendLines)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_PasteIntoTwentyByteInputBox(benchmark::State& state)
+{
+    widgettest::WidgetEngine engine("pastebench_" + std::to_string(::getpid()));
+    platform::MemoryClipboard clipboard;
+    platform::SetCurrentClipboard(&clipboard);
+    std::string clip;
+    while (clip.size() < 100 * 1024)
+        clip += "粘贴的文字 pasted text ";
+    clipboard.SetText(clip);
+    auto* box = engine.Make<CXyInputBox>();
+    box->Create(140, 16, 0x2000);
+    box->SetMaxLength(20);
+    engine.Show(*box);
+    for (auto _ : state) {
+        box->Clear();
+        box->Paste();
+        benchmark::DoNotOptimize(box->GetLength());
+    }
+    platform::SetCurrentClipboard(nullptr);
+}
+BENCHMARK(BM_PasteIntoTwentyByteInputBox)->Unit(benchmark::kMicrosecond);
+
+} // namespace
