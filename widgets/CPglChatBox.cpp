@@ -15,6 +15,8 @@
 #include "widgets/WidgetSupport.h"
 #include "widgets/InputEditing.h"
 
+#include <cstring>
+
 namespace Lumora {
 
 using namespace chat_flag;
@@ -83,6 +85,7 @@ void CPglChatBox::Create(int width, int height, uint32_t style, int32_t userValu
 void CPglChatBox::SetStyle(uint32_t style)
 {
     style_ = style;
+    doc_.layout.Touch();  // password display and modes change how everything is drawn
     doc_.style = style;
     doc_.layout.singleLine = style & kSingleLine;
     doc_.layout.editable = style & kEditable;
@@ -567,6 +570,7 @@ void CPglChatBox::HideElementAt(int index)
     if (!e)
         return;
     e->flags |= kHidden;
+    doc_.layout.Touch();
     if (e->Is(kObject))
         if (PObject* object = FindById(e->code))
             object->Deactivate();
@@ -574,14 +578,17 @@ void CPglChatBox::HideElementAt(int index)
 
 void CPglChatBox::ShowElementAt(int index)
 {
-    if (ChatElement* e = GetElementAt(index))
+    if (ChatElement* e = GetElementAt(index)) {
         e->flags &= ~kHidden;
+        doc_.layout.Touch();
+    }
 }
 
 void CPglChatBox::ShowAllElements()
 {
     for (ChatElement* e = doc_.layout.First(); e; e = e->next)
         e->flags &= ~kHidden;
+    doc_.layout.Touch();
 }
 
 void CPglChatBox::FreeElement(const ChatElement& e)
@@ -962,19 +969,31 @@ void CPglChatBox::PlaceObjectElement(const ChatElement& e, double z)
     placed_.push_back(e.code);
 }
 
-void CPglChatBox::RefreshContent(bool)
+void CPglChatBox::RefreshContent(bool reuse)
 {
     refreshPending_ = false;
     ++redraws_;
+    rendered_ = 0;
     if (!text_)
         return;
     ChatLayout& layout = doc_.layout;
     if (caretShown_)
         PlaceCaret(layout.Caret());
     HideAllPlaced();
-    text_->Clear();
     const int sx = layout.ScrollX(), sy = layout.ScrollY();
     const int vw = layout.viewWidth, vh = layout.viewHeight;
+    const int surfaceWidth = text_->GetSurfaceWidth(), surfaceHeight = text_->GetSurfaceHeight();
+    const size_t bytes = size_t(surfaceWidth) * surfaceHeight * 4;
+    // Characters already drawn at the same x stay valid while nothing was laid out anew and
+    // the view moved by less than its height: their pixels are copied instead of drawn again.
+    const int regrownTop = layout.TakeRegrownTop();
+    const bool keep = reuse && !(style_ & kEditable) && lastDrawnScrollY_ != kNeverDrawn &&
+                      layout.Generation() == lastDrawnGeneration_ && sx == lastDrawnScrollX_ &&
+                      std::abs(sy - lastDrawnScrollY_) < vh && text_->GetPixels();
+    if (keep) {
+        backStore_.assign(text_->GetPixels(), text_->GetPixels() + bytes);
+    }
+    text_->Clear();
     const bool password = style_ & kPassword;
     for (const ChatElement* e = layout.First(); e; e = e->next) {
         if (e->Is(kHidden | kNotDrawn) || e->Bottom() <= sy)
@@ -989,15 +1008,33 @@ void CPglChatBox::RefreshContent(bool)
         }
         if (e->Is(kLineBreak) || e->fontHeight == 0)
             continue;
+        const bool drawnBefore = e->rowTop < lastPointRowTop_ || (e->rowTop == lastPointRowTop_ && e->x <= lastPointX_);
+        if (keep && drawnBefore && e->rowTop < regrownTop && e->y >= lastDrawnScrollY_ &&
+            e->Bottom() <= lastDrawnScrollY_ + vh) {
+            const int left = std::max(0, e->x - sx), right = std::min(surfaceWidth, e->x - sx + e->width + e->gap);
+            for (int row = 0; row < e->height; ++row) {
+                const int from = e->y - lastDrawnScrollY_ + row, to = e->y - sy + row;
+                if (from < 0 || from >= surfaceHeight || to < 0 || to >= surfaceHeight || right <= left)
+                    continue;
+                std::memcpy(text_->GetPixels() + (size_t(to) * surfaceWidth + left) * 4,
+                            backStore_.data() + (size_t(from) * surfaceWidth + left) * 4, size_t(right - left) * 4);
+            }
+            continue;
+        }
         text_->SetFont(e->fontHeight, e->Is(kBold) ? 700 : 400, doc_.faces.Name(e->face));
         text_->SetItalic(e->Is(kItalic));
         text_->SetUnderline(e->Is(kUnderline));
         text_->SetPen(e->colour, 1.0);
         const std::string shown = password ? std::string(e->Is(kTwoByte) ? "**" : "*") : e->Text();
         text_->DrawTextLine(e->x - sx, e->y - sy, shown);
+        ++rendered_;
     }
     text_->Redraw();
     lastDrawnScrollY_ = sy;
+    lastDrawnScrollX_ = sx;
+    lastDrawnGeneration_ = layout.Generation();
+    lastPointRowTop_ = layout.Last() ? layout.Last()->rowTop : INT32_MIN;
+    lastPointX_ = layout.Last() ? layout.Last()->x : INT32_MIN;
     RedrawSelection();
     UpdateScrollBars();
 }

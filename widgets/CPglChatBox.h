@@ -167,6 +167,7 @@ public:
     bool IsDragging() const { return dragging_; }
     bool IsRefreshPending() const { return refreshPending_; }
     int Redraws() const { return redraws_; }
+    int CharactersRendered() const { return rendered_; }
     const std::vector<uint32_t>& PlacedObjects() const { return placed_; }
     // The text of the elements [from, to) as a copy would give it.
     std::string TextOf(const ChatElement* from, const ChatElement* to) const;
@@ -235,6 +236,14 @@ private:
     int anchorX_ = 0, anchorY_ = 0, pointX_ = 0, pointY_ = 0;
     bool dragging_ = false;
     int redraws_ = 0;
+    int rendered_ = 0;  // characters rendered (not copied) by the last redraw
+    // The text plane's pixels of the last redraw, and what they were drawn for.
+    std::vector<uint8_t> backStore_;
+    int lastDrawnScrollX_ = 0;
+    // Where the chain ended at the last redraw: elements behind it are new.
+    int lastPointRowTop_ = INT32_MIN;
+    int lastPointX_ = INT32_MIN;
+    uint64_t lastDrawnGeneration_ = ~uint64_t(0);
     CXyScrollBar* vbar_ = nullptr;
     CXyScrollBar* hbar_ = nullptr;
     bool vShown_ = false;

@@ -59,6 +59,7 @@ void ChatLayout::Commit(const std::vector<ChatElement>& elements)
 
 void ChatLayout::RelayoutElements()
 {
+    ++generation_;
     rows_ = 0;
     contentWidth_ = 0;
     ResetCursor();
@@ -221,6 +222,7 @@ void ChatLayout::Clear()
         Free(e);
         e = next;
     }
+    ++generation_;
     count_ = rows_ = 0;
     topOffset_ = scrollX_ = scrollY_ = 0;
     contentHeight_ = contentWidth_ = 0;

@@ -59,6 +59,10 @@ public:
     // INT32_MAX when none. Reset by TakeRegrownTop.
     int TakeRegrownTop();
     size_t PoolCapacity() const { return pool_.Capacity(); }
+    // Grows whenever laid-out elements may have moved (all laid out again, removed, cleared);
+    // appends at the end leave it alone, so drawn pixels of older elements stay valid.
+    uint64_t Generation() const { return generation_; }
+    void Touch() { ++generation_; }
 
     ChatElement* ElementAt(int index) const;
     ChatElement* Predecessor(const ChatElement* e) const;
@@ -130,6 +134,7 @@ private:
     int cursorRowTop_ = 0;
     int cursorRowHeight_ = 0;
     int regrownTop_ = INT32_MAX;
+    uint64_t generation_ = 0;
     ChatElement* caret_ = nullptr;
     ChatElement* selFrom_ = nullptr;
     ChatElement* selTo_ = nullptr;

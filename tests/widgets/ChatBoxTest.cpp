@@ -6,6 +6,8 @@
 #include "widgets/CPglChatBox.h"
 #include "widgets/CPglChatObject.h"
 
+#include <algorithm>
+
 namespace {
 
 using namespace widgettest;
@@ -29,6 +31,29 @@ TEST_F(ChatBoxTest, AppendedTextIsDrawnOnceForRequestsCloseTogether)
     E().Settle();
     EXPECT_EQ(InkPixels(*box->GetTextPlane()), 0);
     EXPECT_EQ(box->GetElementCount(), 0);
+}
+
+TEST_F(ChatBoxTest, ARedrawAfterAnAppendCopiesTheLinesItDrewBefore)
+{
+    auto* box = MakeBox(chat_style::kDefault);
+    for (int i = 0; i < 30; ++i)
+        box->AppendText("<c=" + std::to_string(i * 999) + ">line " + std::to_string(i) + "\n");
+    E().Settle();
+    box->AppendText("<e=b>new<> one\n");
+    E().Settle();
+    EXPECT_EQ(box->CharactersRendered(), 7);  // only "new one"; the rest moved up by copying
+    PlaneObject& plane = *box->GetTextPlane();
+    const std::vector<uint8_t> copied(plane.GetPixels(), plane.GetPixels() + 200 * 100 * 4);
+    box->RefreshContent(false);
+    EXPECT_GT(box->CharactersRendered(), 7);
+    EXPECT_TRUE(std::equal(copied.begin(), copied.end(), plane.GetPixels()));
+
+    // A taller element in an open row draws that row again.
+    box->AppendText("tail");
+    E().Settle();
+    box->AppendText("<size=30>T");
+    E().Settle();
+    EXPECT_EQ(box->CharactersRendered(), 5);
 }
 
 TEST_F(ChatBoxTest, PostedTextArrivesOnALaterTickAndIsTakenOnce)
