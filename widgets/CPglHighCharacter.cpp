@@ -1,7 +1,9 @@
 #include "widgets/CPglHighCharacter.h"
 
 #include "engine/object/PictureObject.h"
+#include "engine/object/PlaneObject.h"
 #include "engine/paint/ImageRecord.h"
+#include "widgets/CPglChatBox.h"
 #include "widgets/WidgetSupport.h"
 #include "widgets/ChatEvents.h"
 
@@ -36,12 +38,12 @@ void CPglHighCharacter::OnHoverEnter()
 {
     if (!hover_)
         return;
-    PObject* box = FindById(owner_);
+    auto* box = dynamic_cast<CPglChatBox*>(FindById(owner_));
     hover_->SetZ(GetZ() + 1.0);
     hover_->SetAlpha(0.0);
     hover_->Activate();
-    if (box)
-        hover_->MoveTo(box->GetX(), box->GetY());
+    if (box && box->GetTextPlane())
+        hover_->MoveTo(box->GetTextPlane()->GetX(), box->GetTextPlane()->GetY());
     hover_->Redraw();
     CancelObjectActions(hover_->GetId());
     ActFadeTo(hover_, 0.1, 1.0, GetActionInterval(), nullptr);

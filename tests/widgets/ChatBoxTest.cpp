@@ -5,6 +5,8 @@
 #include "widgets/CLumoraPipeline.h"
 #include "widgets/CPglChatBox.h"
 #include "widgets/CPglChatObject.h"
+#include "widgets/CPglHighCharacter.h"
+#include "engine/object/PictureObject.h"
 
 #include <algorithm>
 
@@ -102,6 +104,32 @@ TEST_F(ChatBoxTest, ClickingALinkOpensItsAddressOnALaterTick)
     // Plain text opens nothing.
     E().Click(100 + 2, 100 + link->y + 5);
     EXPECT_EQ(box->opened.size(), 1u);
+}
+
+TEST_F(ChatBoxTest, HoveringALinkShowsTheHandAndItsPicture)
+{
+    E().AddSkin("tip", SolidFrames(30, 10, {0x00FFFF}));
+    E().LoadSkins();
+    auto* cursor = E().MakeCursorObject();
+    auto* box = MakeBox(chat_style::kDefault | chat_style::kLinks);
+    box->AppendText("ab<url_text=http://x.org/,link,tip>");
+    E().Settle();
+    const ChatElement* link = box->GetElementAt(2);
+    auto* object = dynamic_cast<CPglHighCharacter*>(E().Objects().FindById(link->linkId));
+    ASSERT_NE(object, nullptr);
+    ASSERT_NE(object->GetHoverPicture(), nullptr);
+    E().MoveMouse(100 + link->x + 2, 100 + link->y + 5);
+    EXPECT_EQ(box->GetHoveredLink(), link->linkId);
+    EXPECT_TRUE(object->GetHoverPicture()->IsActive());
+    E().Run(400);
+    EXPECT_DOUBLE_EQ(object->GetHoverPicture()->GetAlpha(), 1.0);
+    E().MoveMouse(100 + 2, 100 + link->y + 5);
+    EXPECT_EQ(box->GetHoveredLink(), 0u);
+    EXPECT_FALSE(object->GetHoverPicture()->IsActive());
+    const auto shapes = cursor->Shapes();
+    ASSERT_GE(shapes.size(), 2u);
+    EXPECT_EQ(shapes[shapes.size() - 2], FakeCursorObject::kHand);
+    EXPECT_EQ(shapes.back(), FakeCursorObject::kArrow);
 }
 
 TEST_F(ChatBoxTest, AQueuedOpenOfALinkThatIsGoneOpensNothing)

@@ -56,6 +56,16 @@ TEST_F(SideChatBoxTest, AClickOnAFolderLinkStartsTheOpenerWithThatFolder)
     EXPECT_EQ(opener.WaitForRecord(), "1\n" + folder + "\n");
 }
 
+TEST_F(SideChatBoxTest, AClickOnAWebLinkOfAPlainBoxStartsTheOpenerWithTheAddress)
+{
+    xltest::OpenerStandIn opener;
+    auto* box = MakeBox<CPglChatBox>(chat_style::kDefault | chat_style::kSelectable | chat_style::kLinks);
+    box->AppendText("<url_text=https://example.org/?q=1&r=$(id),网页>");
+    E().Settle();
+    E().Click(100 + 3, 100 + box->GetElementAt(0)->y + 5);
+    EXPECT_EQ(opener.WaitForRecord(), "1\nhttps://example.org/?q=1&r=$(id)\n");
+}
+
 TEST_F(SideChatBoxTest, ANarrowBackgroundIsDrawnInThreeSlices)
 {
     // 20 pixels: left half red, right half blue, columns 10 and 11 green.
