@@ -6,6 +6,7 @@
 #include "widgets/CPglChatBox.h"
 #include "widgets/CPglChatObject.h"
 #include "widgets/CPglHighCharacter.h"
+#include "widgets/CXyScrollBar.h"
 #include "engine/object/PictureObject.h"
 
 #include <algorithm>
@@ -73,7 +74,7 @@ TEST_F(ChatBoxTest, PicturesBecomeObjectsAndCopyAsTheirText)
 {
     E().AddSkin("zu系统通知", SolidFrames(24, 16, {0x0000FF}));
     E().LoadSkins();
-    auto* box = MakeBox(chat_style::kDefault | chat_style::kSelectable);
+    auto* box = MakeBox(chat_style::kDefault | chat_style::kSelectable | chat_style::kLinks);
     box->AppendText("<z=zu系统通知>notice <z=missing>end");
     E().Settle();
     ASSERT_EQ(box->GetElementCount(), 1 + 7 + 3);
@@ -89,6 +90,16 @@ TEST_F(ChatBoxTest, PicturesBecomeObjectsAndCopyAsTheirText)
     box->Clear();
     E().Settle();
     EXPECT_EQ(E().Objects().FindById(id), nullptr);
+
+    // Releasing the box releases what its text embeds.
+    box->AppendText("<z=zu系统通知><url=http://x/>");
+    E().Settle();
+    const uint32_t again = box->GetElementAt(0)->code, link = box->GetElementAt(1)->linkId;
+    ASSERT_NE(link, 0u);
+    E().Objects().UnregisterObject(box->GetId());
+    E().Settle();
+    EXPECT_EQ(E().Objects().FindById(again), nullptr);
+    EXPECT_EQ(E().Objects().FindById(link), nullptr);
 }
 
 TEST_F(ChatBoxTest, ClickingALinkOpensItsAddressOnALaterTick)
@@ -217,6 +228,58 @@ TEST_F(ChatBoxTest, AChatObjectButtonPostsItsOwnIdAndShowsItsFrames)
     EXPECT_EQ(box->opened, std::vector<std::string>{"https://example.org/b"});
     button->OnEvent({button->GetId(), EV_WIDGET_DISABLED, 0, 0});
     EXPECT_EQ(button->GetPictureBody()->GetFrame(), 3);
+}
+
+TEST_F(ChatBoxTest, TheVerticalBarAppearsWithOverflowAndScrollsTheView)
+{
+    auto* box = MakeBox(chat_style::kDefault | chat_style::kScrollBars);
+    CXyScrollBar* bar = box->GetVerticalScrollBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_FALSE(bar->IsActive());
+    EXPECT_EQ(box->GetViewWidth(), 200);
+    for (int i = 0; i < 12; ++i)
+        box->AppendText("line\n");
+    E().Settle();
+    EXPECT_TRUE(box->IsVerticalBarShown());
+    EXPECT_TRUE(bar->IsActive());
+    EXPECT_EQ(box->GetViewWidth(), 200 - int(bar->GetWidth() + 0.5));
+    EXPECT_DOUBLE_EQ(bar->GetRange(), box->Content().ContentHeight());
+    EXPECT_DOUBLE_EQ(bar->GetPage(), 100);
+    const double position = 10;
+    box->OnEvent({box->GetId(), EV_SCROLL_POSITION, reinterpret_cast<uintptr_t>(&position), 0});
+    EXPECT_EQ(box->Content().ScrollY(), box->Content().TopOffset() + 10);
+
+    box->Clear();
+    E().Settle();
+    EXPECT_FALSE(box->IsVerticalBarShown());
+    EXPECT_EQ(box->GetViewWidth(), 200);
+}
+
+TEST_F(ChatBoxTest, AppendedObjectsAndObjectsTakenBackOut)
+{
+    E().AddSkin("pic", SolidFrames(30, 20, {0x00FF00}));
+    E().LoadSkins();
+    auto* box = MakeBox(chat_style::kDefault);
+    auto* object = E().Make<CPglChatObject>();
+    object->CreatePicture(E().Picture("pic"), 0, 0);
+    box->AppendText("a");
+    box->AppendObject(object);
+    box->AppendText("b");
+    E().Settle();
+    ASSERT_EQ(box->GetElementCount(), 3);
+    EXPECT_EQ(box->GetElementAt(1)->width, 30);
+    EXPECT_EQ(box->GetElementAt(1)->code, object->GetId());
+    EXPECT_EQ(box->GetElementAt(2)->x, 7 + 30);
+    EXPECT_TRUE(object->IsActive());
+    // Taken out without releasing: the object lives on, the text closes up.
+    box->RemoveObject(object->GetId(), false);
+    E().Settle();
+    EXPECT_EQ(E().Objects().FindById(object->GetId()), object);
+    EXPECT_EQ(box->GetElementCount(), 2);
+    EXPECT_EQ(box->GetElementAt(1)->x, 7);
+    box->Clear();
+    E().Settle();
+    EXPECT_EQ(E().Objects().FindById(object->GetId()), object);
 }
 
 // Counts the records it receives and what their data held.
