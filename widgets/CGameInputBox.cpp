@@ -118,7 +118,9 @@ void CGameInputBox::Layout()
     frame_->Redraw();
     if (inner_) {
         const bool fullHeight = inner_->GetBackgroundPlane() && (inner_->GetBackgroundPlane()->GetFlags() & 0x4);
-        inner_->Layout(w - 4, fullHeight ? h - 4 : 14);
+        const int innerHeight = fullHeight ? h - 4 : 14;
+        inner_->ResizeBackground(w - 4, innerHeight);
+        inner_->Layout(w - 4, innerHeight);
         inner_->MoveTo(frame_->GetX(), frame_->GetY());
         inner_->Activate();
         inner_->Redraw();

@@ -282,6 +282,18 @@ TEST_F(ChatBoxTest, AppendedObjectsAndObjectsTakenBackOut)
     EXPECT_EQ(E().Objects().FindById(object->GetId()), object);
 }
 
+TEST_F(ChatBoxTest, AGrowingBoxKeepsItsTopEdge)
+{
+    auto* box = MakeBox(chat_style::kDefault | chat_style::kGrowToFit);
+    const double top = box->GetTop();
+    for (int i = 0; i < 3; ++i)
+        box->AppendText("row\n");
+    E().Settle();
+    EXPECT_EQ(box->GetViewHeight(), box->Content().ContentHeight());
+    EXPECT_DOUBLE_EQ(box->GetTop(), top);
+    EXPECT_DOUBLE_EQ(box->GetTextPlane()->GetTop(), top);
+}
+
 // Counts the records it receives and what their data held.
 class PipelineReceiver : public ProbeObject {
 public:
