@@ -61,14 +61,6 @@ protected:
     }
     static int CellX(int c) { return kLeft + c * kCell + kCell / 2; }
     static int CellY(int r) { return kTop + r * kCell + kCell / 2; }
-    void RightPress(int x, int y)
-    {
-        E().Input().OnMouseMove(x, y, 0);
-        E().Input().OnRButtonDown(x, y, 0);
-        E().Settle();
-        E().Input().OnRButtonUp(x, y, 0);
-        E().Settle();
-    }
     void ClickButton(CXyStandButton* button) { E().Click(int(button->GetX()), int(button->GetY())); }
 
     std::vector<Pick> picks_;
@@ -117,7 +109,7 @@ TEST_F(ChatFaceTest, RightPressPicksAsReservedAndNoSidePanelStillCloses)
 
     MakeSidePanel();
     E().Show(*picker);
-    RightPress(CellX(2), CellY(0));
+    E().RightClick(CellX(2), CellY(0));
     ASSERT_EQ(picks_.size(), 1u);
     EXPECT_EQ(picks_[0].code, EV_FACE_PICKED_RESERVED);
     EXPECT_EQ(picks_[0].index, 2);

@@ -54,14 +54,6 @@ protected:
         return row;
     }
     static uint32_t Frame(CXyMatchBlock& row) { return PixelOf(*row.GetPlane(), 1, 1); }
-    void RightPress(int x, int y)
-    {
-        E().Input().OnMouseMove(x, y, 0);
-        E().Input().OnRButtonDown(x, y, 0);
-        E().Settle();
-        E().Input().OnRButtonUp(x, y, 0);
-        E().Settle();
-    }
     void Choose(int item)
     {
         CXyPopButton* button = list_->GetMenuItem(item);
@@ -111,7 +103,7 @@ TEST_F(MatchListTest, MenuCallsPlayersAtTheTableOnly)
 {
     CXyMatchBlock* other = AddRow(1002, 2, "对手", 2);
     CXyMatchBlock* away = AddRow(5000, 3, "远方", 2);
-    RightPress(int(other->GetX()), int(other->GetY()));
+    E().RightClick(int(other->GetX()), int(other->GetY()));
     ASSERT_TRUE(list_->GetMenuPlane()->IsActive());
     EXPECT_EQ(list_->GetMenuPlane()->GetRight(), list_->GetRight() - 20);
     EXPECT_EQ(E().Objects().FindByName(CXyMatchList::kCallItemName), list_->GetMenuItem(1));
@@ -122,7 +114,7 @@ TEST_F(MatchListTest, MenuCallsPlayersAtTheTableOnly)
     ASSERT_EQ(app_.notify.calls.size(), 1u);
     EXPECT_EQ(app_.notify.calls[0].words, (std::array<int32_t, 10>{1001, 55, 9, 0, 1002, 1, 0, 0, 0, 0}));
 
-    RightPress(int(away->GetX()), int(away->GetY()));
+    E().RightClick(int(away->GetX()), int(away->GetY()));
     EXPECT_FALSE(list_->GetMenuItem(1)->IsEnabled());
     E().Owner().SendEvent(EventRecord{list_->GetId(), CXyMatchList::EV_CALL_PLAYER, 0, 0});
     EXPECT_EQ(app_.connect.ahoos.size(), 1u);
@@ -137,11 +129,11 @@ TEST_F(MatchListTest, CopyPutsTheNameOnTheClipboard)
 {
     CXyMatchBlock* other = AddRow(1002, 2, "对手", 2);
     CXyMatchBlock* blank = AddRow(1003, 3, "", 2);
-    RightPress(int(other->GetX()), int(other->GetY()));
+    E().RightClick(int(other->GetX()), int(other->GetY()));
     Choose(2);
     EXPECT_EQ(clipboard_.GetText(), std::optional<std::string>("对手"));
     EXPECT_FALSE(list_->GetMenuPlane()->IsActive());
-    RightPress(int(blank->GetX()), int(blank->GetY()));
+    E().RightClick(int(blank->GetX()), int(blank->GetY()));
     Choose(2);
     EXPECT_EQ(clipboard_.GetText(), std::optional<std::string>(""));
 }

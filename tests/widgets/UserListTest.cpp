@@ -79,14 +79,6 @@ protected:
         return bar;
     }
     static int RowY(int row) { return kTop + kHeader + row * kRow + kRow / 2; }
-    void RightPress(int x, int y)
-    {
-        E().Input().OnMouseMove(x, y, 0);
-        E().Input().OnRButtonDown(x, y, 0);
-        E().Settle();
-        E().Input().OnRButtonUp(x, y, 0);
-        E().Settle();
-    }
     // Presses a menu item as the user would.
     void ChooseItem(CCyUserList& list, int item)
     {
@@ -160,7 +152,7 @@ TEST_F(UserListTest, PressOnAUserPutsTheNameIntoTheChatLineAndEmptyRowsDoNothing
 TEST_F(UserListTest, MenuShowsTheUserAndEnablesCallForOthersOnly)
 {
     CCyUserList* list = MakeBar()->GetList();
-    RightPress(300, RowY(1));
+    E().RightClick(300, RowY(1));
     CCyPopMenu* menu = list->GetMenu();
     ASSERT_TRUE(menu->IsActive());
     EXPECT_EQ(menu->GetItemCount(), 8);
@@ -179,7 +171,7 @@ TEST_F(UserListTest, MenuShowsTheUserAndEnablesCallForOthersOnly)
     ASSERT_EQ(app_.notify.calls.size(), 1u);
     EXPECT_EQ(app_.notify.calls[0].words, (std::array<int32_t, 10>{1001, 55, 9, 0, 1003, 2, 0, 0, 0, 0}));
 
-    RightPress(300, RowY(0));  // the own row
+    E().RightClick(300, RowY(0));  // the own row
     EXPECT_FALSE(menu->GetItem(CCyUserList::ITEM_CALL)->IsEnabled());
     // With room option bit 3 a call does nothing.
     app_.roomBit3 = 1;
@@ -195,7 +187,7 @@ TEST_F(UserListTest, MenuStaysInsideTheSidePanel)
     panel->SetSize(300, 220);
     panel->MoveTo(400, 310);  // right 550, bottom 420
     CCyUserList* list = MakeBar()->GetList();
-    RightPress(500, RowY(1));
+    E().RightClick(500, RowY(1));
     EXPECT_LE(list->GetMenu()->GetRight(), 550.0);
     EXPECT_LE(list->GetMenu()->GetBottom(), 420.0);
 }
@@ -207,7 +199,7 @@ TEST_F(UserListTest, LookOnPermissionTogglesWithANoticeAndSurvivesRefreshes)
     CCyPlayerListBar* bar = MakeBar();
     CCyUserList* list = bar->GetList();
     ASSERT_EQ(list->UserIdAt(2), 2000u);
-    RightPress(300, RowY(2));
+    E().RightClick(300, RowY(2));
     CCyPopButton* item = list->GetMenu()->GetItem(CCyUserList::ITEM_LOOK_ON);
     EXPECT_TRUE(item->IsEnabled());
     EXPECT_EQ(item->GetText(), "允许旁观看牌");
@@ -221,7 +213,7 @@ TEST_F(UserListTest, LookOnPermissionTogglesWithANoticeAndSurvivesRefreshes)
     EXPECT_EQ(app_.notices[0].rfind(" <c=2906200>甲允许", 0), 0u);
 
     E().Owner().SendEvent(EventRecord{bar->GetId(), CCyPlayerListBar::EV_REFRESH_USERS, 0, 0});
-    RightPress(300, RowY(2));
+    E().RightClick(300, RowY(2));
     EXPECT_EQ(item->GetText(), "禁止旁观看牌");
 
     // A refused request changes nothing and tells nobody.
@@ -231,7 +223,7 @@ TEST_F(UserListTest, LookOnPermissionTogglesWithANoticeAndSurvivesRefreshes)
     EXPECT_EQ(app_.notices.size(), 1u);
 
     // The user who watches another chair cannot be given permission.
-    RightPress(300, RowY(3));
+    E().RightClick(300, RowY(3));
     EXPECT_FALSE(item->IsEnabled());
     EXPECT_EQ(item->GetText(), "允许旁观看牌");
 
@@ -251,15 +243,15 @@ TEST_F(UserListTest, LookOnPermissionTogglesWithANoticeAndSurvivesRefreshes)
 TEST_F(UserListTest, CopyAndDetailsActOnTheSelectedUser)
 {
     CCyUserList* list = MakeBar()->GetList();
-    RightPress(300, RowY(1));
+    E().RightClick(300, RowY(1));
     ChooseItem(*list, CCyUserList::ITEM_COPY);
     EXPECT_EQ(clipboard_.GetText(), std::optional<std::string>("丙"));
-    RightPress(300, RowY(0));
+    E().RightClick(300, RowY(0));
     ChooseItem(*list, CCyUserList::ITEM_DETAIL);
     EXPECT_EQ(app_.frame.shown, (std::vector<std::array<uint32_t, 2>>{{1001, 1}}));
     // A refused clipboard copies nothing.
     clipboard_.SetUnavailable(true);
-    RightPress(300, RowY(1));
+    E().RightClick(300, RowY(1));
     ChooseItem(*list, CCyUserList::ITEM_COPY);
     clipboard_.SetUnavailable(false);
     EXPECT_EQ(clipboard_.GetText(), std::optional<std::string>("丙"));
@@ -280,7 +272,7 @@ TEST_F(UserListTest, HallRecordsWithBadChairsAndUnterminatedTextsAreDrawnSafely)
     CCyUserList* list = bar->GetList();
     EXPECT_EQ(list->GetRowCount(), 7);
     EXPECT_EQ(list->LevelAt(2), std::string(16, 'L'));
-    RightPress(300, RowY(2));
+    E().RightClick(300, RowY(2));
     EXPECT_FALSE(list->GetMenu()->GetItem(CCyUserList::ITEM_LOOK_ON)->IsEnabled());
 }
 
