@@ -19,7 +19,7 @@ public:
     {
         if (count_ >= kCapacity || face.empty())
             return count_;
-        names_[size_t(count_)] = std::string(face.substr(0, kMaxFaceNameBytes));
+        names_[size_t(count_)] = CutFaceName(face);
         return ++count_;
     }
     int Find(std::string_view face) const

@@ -3,6 +3,7 @@
 // and the style flags of chat boxes, and the one laid-out item, ChatElement.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace Lumora {
 
@@ -48,6 +49,19 @@ inline constexpr uint32_t kDefault = 0x202;
 inline constexpr uint32_t kDefaultChatColour = 0x010101;
 inline constexpr int kDefaultMaxFontHeight = 1000;
 inline constexpr size_t kMaxFaceNameBytes = 31;
+
+// At most 31 bytes of a face name, never ending inside a two-byte character.
+inline std::string CutFaceName(std::string_view face)
+{
+    size_t end = 0;
+    while (end < face.size()) {
+        const size_t step = (unsigned char)face[end] >= 0x81 ? 2 : 1;
+        if (end + step > face.size() || end + step > kMaxFaceNameBytes)
+            break;
+        end += step;
+    }
+    return std::string(face.substr(0, end));
+}
 
 struct ChatFormat {
     int height = 14;                  // pixels; one-byte characters are half as wide

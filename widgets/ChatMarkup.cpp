@@ -40,19 +40,6 @@ int ClampHeight(long long height, int maxHeight)
     return int(std::clamp(height, 0LL, cap));
 }
 
-// Face names are stored in at most 31 bytes, never ending inside a two-byte character.
-std::string CutFaceName(std::string_view face)
-{
-    size_t end = 0;
-    while (end < face.size()) {
-        const size_t step = (unsigned char)face[end] >= 0x81 ? 2 : 1;
-        if (end + step > face.size() || end + step > kMaxFaceNameBytes)
-            break;
-        end += step;
-    }
-    return std::string(face.substr(0, end));
-}
-
 void PushCharacter(ChatMarkupHost& host, uint32_t code, bool twoByte)
 {
     const ChatFormat& f = host.MarkupFormat();

@@ -186,9 +186,16 @@ TEST_F(ChatBoxTest, DraggingSelectsAndCtrlCCopiesTheSameTextEitherWay)
 
 TEST_F(ChatBoxTest, PasswordBoxesNeverCopyAndDrawStars)
 {
+    auto* glyphs = dynamic_cast<enginetest::PatternGlyphSource*>(&E().Objects().GetTextSurface().Glyphs());
+    ASSERT_NE(glyphs, nullptr);
     auto* box = MakeBox(chat_style::kDefault | chat_style::kSelectable | chat_style::kPassword);
-    box->AppendText("secret");
+    glyphs->requests.clear();
+    box->AppendText("ab中");
     E().Settle();
+    // Every character was drawn as stars: one for a byte, two for a pair, and nothing else.
+    const auto drawn = glyphs->CodePoints();
+    EXPECT_EQ(std::count(drawn.begin(), drawn.end(), U'*'), 4);
+    EXPECT_EQ(std::count_if(drawn.begin(), drawn.end(), [](char32_t c) { return c != U'*'; }), 0);
     box->MutableContent().Select(box->Content().First(), nullptr);
     EXPECT_FALSE(box->CopySelection());
     EXPECT_EQ(clipboard_.Sets(), 0);

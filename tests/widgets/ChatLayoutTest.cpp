@@ -1,5 +1,6 @@
 // Rows, trimming, scrolling, hit testing, selection and editing of laid-out chat content.
 #include "ChatMarkupTestHost.h"
+#include "widgets/ChatFaceTable.h"
 #include "widgets/ChatLayout.h"
 
 #include <gtest/gtest.h>
@@ -201,6 +202,26 @@ TEST(ChatLayout, MemoryStaysFlatOnceTrimmingStarts)
     EXPECT_EQ(b.layout.PoolCapacity(), capacity);
     EXPECT_EQ(b.layout.RowCount(), 50);
     EXPECT_EQ(b.layout.ElementCount(), 50 * 22);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ChatFaceTable, HoldsTwentyFacesAndMapsUnknownOnesToTheDefault)
+{
+    Lumora::ChatFaceTable faces;
+    for (int i = 0; i < 25; ++i)
+        faces.Add("face" + std::to_string(i));
+    EXPECT_EQ(faces.Count(), 20);
+    EXPECT_EQ(faces.Find("face19"), 19);
+    EXPECT_EQ(faces.Find("face20"), 0);
+    EXPECT_EQ(faces.Name(99), "face0");
+    EXPECT_EQ(faces.Add(""), 20);
+    faces.KeepFirst(2);
+    EXPECT_EQ(faces.Count(), 2);
+    EXPECT_EQ(faces.Add(std::string(40, 'x')), 3);
+    EXPECT_EQ(faces.Name(2).size(), Lumora::kMaxFaceNameBytes);
 }
 
 } // namespace
