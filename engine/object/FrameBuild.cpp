@@ -8,6 +8,7 @@
 #include "engine/geometry/Geometry.h"
 #include "engine/util/MemPool.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace Lumora {
@@ -35,11 +36,20 @@ size_t FrameRecord::RecordCount() const
 // A rotated picture is drawn around its truncated centre with a truncated radius, which can
 // pass the bounding square by a pixel (centres left of or above the origin): the square grows
 // by one pixel each way so that whatever the object drew is repainted when it changes.
+// Unrotated, the painter places the box from the truncated centre, which is a pixel left of (or
+// above) the bounding rectangle when the box's edge lies between -1 and 0: the rectangle takes
+// in both.
 Rect ObjectModule::ScreenRect(const ObjectGeometry& g)
 {
     Rect r = BoundingRect(g);
     if (g.angle != 0 && r.right > r.left)
         r = Rect{r.left - 1, r.top - 1, r.right + 1, r.bottom + 1};
+    else if (g.angle == 0) {
+        const int w = int(g.width), h = int(g.height);
+        const int left = int(g.x) - (w + 1) / 2, top = int(g.y) - (h + 1) / 2;
+        r = Rect{std::min(r.left, left), std::min(r.top, top), std::max(r.right, left + w),
+                 std::max(r.bottom, top + h)};
+    }
     if (g.flags & OBJ_CLIP) {
         Rect cut;
         IntersectRect(cut, r, g.clip);

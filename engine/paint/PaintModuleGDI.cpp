@@ -118,13 +118,17 @@ void PaintModuleGDI::DrawPicture(const ObjectGeometry& g, CPglPic& picture) {
     const ImageRecord& img = *info.image;
     Surface surface{reinterpret_cast<uint8_t*>(work_.data()), width_, height_, bitsPerPixel_ / 8, kColourKey};
     // Geometry arrives relative to the viewport's top-left (window coordinates); the clip
-    // rectangle stays in engine coordinates and is moved by the viewport's offset.
+    // rectangle stays in engine coordinates and is moved by the viewport's offset. The centre is
+    // truncated in engine coordinates, as the object module does for its screen rectangles, and
+    // then moved by exactly that offset: truncating after the move would put an object near the
+    // origin a pixel away from its dirty rectangle whenever the viewport's left or top is not 0
+    // (odd view sizes), leaving stale pixels behind it.
     DrawParams p;
     p.angle = g.angle;
-    p.x = int32_t(std::trunc(g.x));
-    p.y = int32_t(std::trunc(g.y));
     p.rawX = int32_t(std::trunc(g.x + viewLeft_));
     p.rawY = int32_t(std::trunc(g.y + viewTop_));
+    p.x = p.rawX - viewLeft_;
+    p.y = p.rawY - viewTop_;
     p.width = int32_t(std::trunc(g.width));
     p.height = int32_t(std::trunc(g.height));
     p.radius = RotationRadius(p.width, p.height);

@@ -20,22 +20,25 @@ namespace {
 
 class FrameInvariantTest : public enginetest::EngineFixture {
 protected:
-    static constexpr int kWidth = 160, kHeight = 120;
+    // The view's size and centre; the host centres the viewport on the view, and an odd size
+    // puts its left or top edge at -1.
+    int width_ = 160, height_ = 120;
+    int centreX_ = 80, centreY_ = 60;
 
     void SetUp() override
     {
         EngineFixture::SetUp();
         core_ = std::make_unique<GameCore>();
         objects_ = new ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
-        compositor_ = new Compositor(kWidth, kHeight);
+        compositor_ = new Compositor(width_, height_);
         ASSERT_EQ(core_->LoadModule(objects_, 1, 0), LUMORA_MSG_OK);
         ASSERT_EQ(core_->LoadModule(compositor_, 1, 0), LUMORA_MSG_OK);
         Centre();
     }
     void Centre()
     {
-        objects_->SetViewportCentre(kWidth / 2, kHeight / 2);
-        objects_->SetViewportSize(kWidth, kHeight);
+        objects_->SetViewportCentre(centreX_, centreY_);
+        objects_->SetViewportSize(width_, height_);
         if (images_.empty()) {
             images_.push_back(enginetest::MakeImage(20, 12, 10, 20, 200));
             images_.push_back(enginetest::MakeImage(9, 17, 200, 40, 30));
@@ -63,7 +66,7 @@ protected:
             o = plane;
         }
         o->Activate();
-        o->MoveTo(Coordinate(kWidth), Coordinate(kHeight));
+        o->MoveTo(Coordinate(width_), Coordinate(height_));
         o->SetLayer(std::uniform_int_distribution<uint32_t>(0, 2)(rng_));
         o->Redraw();
         scene_.push_back(o);
@@ -81,7 +84,7 @@ protected:
         switch (std::uniform_int_distribution<int>(0, 11)(rng_)) {
         case 0:
         case 1:
-            o->MoveTo(Coordinate(kWidth), Coordinate(kHeight));
+            o->MoveTo(Coordinate(width_), Coordinate(height_));
             break;
         case 2:
             o->SetVisible(!o->IsVisible());
@@ -99,8 +102,8 @@ protected:
             o->SetLayer(std::uniform_int_distribution<uint32_t>(0, 2)(rng_));
             break;
         case 6: {
-            int l = std::uniform_int_distribution<int>(-10, kWidth)(rng_);
-            int t = std::uniform_int_distribution<int>(-10, kHeight)(rng_);
+            int l = std::uniform_int_distribution<int>(-10, width_)(rng_);
+            int t = std::uniform_int_distribution<int>(-10, height_)(rng_);
             o->SetClipRect(Rect{l, t, l + std::uniform_int_distribution<int>(0, 60)(rng_),
                                 t + std::uniform_int_distribution<int>(0, 60)(rng_)});
             break;
@@ -133,8 +136,12 @@ protected:
 
     // The painting module of the engine in place of the test's compositor, as the host sets
     // it up: back buffer of the view's size, viewport centred on it.
-    void UsePaintModule()
+    void UsePaintModule(int width = 160, int height = 120, int offsetX = 0, int offsetY = 0)
     {
+        width_ = width;
+        height_ = height;
+        centreX_ = width / 2 + offsetX;
+        centreY_ = height / 2 + offsetY;
         scene_.clear();
         core_ = std::make_unique<GameCore>();
         objects_ = new ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
@@ -142,9 +149,9 @@ protected:
         ASSERT_EQ(core_->LoadModule(new ResourceModule, 1, 0), LUMORA_MSG_OK);
         ASSERT_EQ(core_->LoadModule(objects_, 1, 0), LUMORA_MSG_OK);
         ASSERT_EQ(core_->LoadModule(paint_, 1, 0), LUMORA_MSG_OK);
-        paint_->CreateBackBuffer(kWidth, kHeight);
+        paint_->CreateBackBuffer(width_, height_);
         paint_->ClearBackground(0x00406080);
-        reference_ = std::make_unique<Compositor>(kWidth, kHeight);
+        reference_ = std::make_unique<Compositor>(width_, height_);
         Centre();
         objects_->FullRedraw(); // the host's first frame
     }
@@ -164,7 +171,7 @@ protected:
             present = compositor_->Present();
             expected = compositor_->FullRedraw(*objects_, scene_);
         }
-        const std::string diff = enginetest::FirstDifference(present, expected, kWidth);
+        const std::string diff = enginetest::FirstDifference(present, expected, width_);
         if (diff.empty())
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << "first differing pixel at " << diff;
@@ -214,6 +221,20 @@ TEST_F(FrameInvariantTest, TheEnginesPaintModuleComposesTheSameFrames)
         RunScene(seed, seed == 22u);
 }
 
+TEST_F(FrameInvariantTest, OddViewportSizesComposeTheSameFrames)
+{
+    UsePaintModule(161, 121);
+    for (unsigned seed : {31u, 32u, 33u, 34u})
+        RunScene(seed, seed % 2 == 0);
+}
+
+TEST_F(FrameInvariantTest, AMovedViewportCentreComposesTheSameFrames)
+{
+    UsePaintModule(157, 123, 13, -7);
+    for (unsigned seed : {41u, 42u})
+        RunScene(seed, seed % 2 == 0);
+}
+
 TEST_F(FrameInvariantTest, MovingOneObjectTouchesOnlyItsOldAndNewRectangles)
 {
     rng_.seed(11);
@@ -224,20 +245,20 @@ TEST_F(FrameInvariantTest, MovingOneObjectTouchesOnlyItsOldAndNewRectangles)
         PObject* o = scene_[std::uniform_int_distribution<size_t>(0, scene_.size() - 1)(rng_)];
         const Rect before = ObjectModule::ScreenRect(o->Geometry());
         const enginetest::Buffer old = compositor_->Present();
-        o->MoveTo(Coordinate(kWidth), Coordinate(kHeight));
+        o->MoveTo(Coordinate(width_), Coordinate(height_));
         o->Redraw();
         const Rect after = ObjectModule::ScreenRect(o->Geometry());
         objects_->BuildFrame();
         const enginetest::Buffer& now = compositor_->Present();
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x) {
-                const size_t i = (size_t(y) * kWidth + x) * 4;
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x) {
+                const size_t i = (size_t(y) * width_ + x) * 4;
                 if (std::equal(&old[i], &old[i] + 4, &now[i]))
                     continue;
                 ASSERT_TRUE(PointInRect(before, x, y) || PointInRect(after, x, y))
                     << "move " << move << " changed " << x << "," << y;
             }
-        ASSERT_EQ(enginetest::FirstDifference(now, compositor_->FullRedraw(*objects_, scene_), kWidth), "");
+        ASSERT_EQ(enginetest::FirstDifference(now, compositor_->FullRedraw(*objects_, scene_), width_), "");
     }
 }
 

@@ -135,10 +135,13 @@ private:
         surface.height = height_;
         Lumora::DrawParams p;
         p.angle = g.angle;
-        p.x = static_cast<int>(g.x - viewX_ + width_ / 2);
-        p.y = static_cast<int>(g.y - viewY_ + height_ / 2);
-        p.rawX = static_cast<int>(g.x);
-        p.rawY = static_cast<int>(g.y);
+        // Render records are relative to the viewport's top-left, which lies (size + 1) / 2 before
+        // the centre; the clip rectangle stays in engine coordinates and moves by that offset.
+        const int left = viewX_ - (width_ + 1) / 2, top = viewY_ - (height_ + 1) / 2;
+        p.rawX = static_cast<int>(g.x + left);
+        p.rawY = static_cast<int>(g.y + top);
+        p.x = p.rawX - left;
+        p.y = p.rawY - top;
         p.width = static_cast<int>(g.width);
         p.height = static_cast<int>(g.height);
         p.radius = p.width > 0 && p.height > 0 ? static_cast<int>(std::sqrt((g.width / 2) * (g.width / 2) +
