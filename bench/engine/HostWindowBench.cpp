@@ -63,6 +63,9 @@ struct Host {
 
     explicit Host(bool real)
     {
+        // The engine's music module opens the sound device: the dummy one unless asked otherwise,
+        // so the figures do not depend on the machine's sound server.
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
         if (real) {
             // The display's own driver when there is a display (run under Xvfb for the figures),
             // else the dummy one.

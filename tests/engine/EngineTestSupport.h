@@ -3,6 +3,7 @@
 // manual process clock, both restored afterwards.
 #include "platform/Clock.h"
 #include "platform/Paths.h"
+#include "support/DummyAudio.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "platform/Audio.h"
 #include "platform/MidiSynth.h"
 #include "platform/SilentAudio.h"
+#include "support/DummyAudio.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,7 @@ struct CountingSource : platform::MusicSource {
     void Render(int16_t*, int n) override { frames += n; }
 };
 
-// ctest runs with the dummy sound driver: a real mixer that plays in real time into nothing.
+// The dummy sound driver: a real mixer that plays in real time into nothing.
 TEST(MixerAudio, StreamsPlayPauseResumeStopAndEnd)
 {
     auto audio = platform::OpenMixerAudio();

@@ -9,6 +9,7 @@
 #include "platform/RealWindow.h"
 #include "platform/ScreenshotPng.h"
 #include "platform/Window.h"
+#include "support/DummyAudio.h"
 #include "support/XvfbSession.h"
 
 #include <gtest/gtest.h>
