@@ -52,9 +52,8 @@ ActionGroup* ObjectModule::NewGroup()
 
 void ObjectModule::FreeGroup(ActionGroup* group)
 {
-    auto found = groups_.find(group->id);
-    if (found != groups_.end() && found->second == group)
-        groups_.erase(found);
+    // A group that replaced empty ones answers to their handles too.
+    std::erase_if(groups_, [group](const auto& entry) { return entry.second == group; });
     if (groupPool_)
         groupPool_->Free(group);
 }
@@ -115,11 +114,14 @@ void ObjectModule::NextGroup(ActionGroup* group)
     current->open = 0;
     const bool replaced = current->pending == 0 && !current->finished;
     if (replaced) {
-        // Nothing was added to the current group: the new one takes its place and its id.
+        // Nothing was added to the current group: the new one takes its place and its id. The
+        // handle NextActionGroup gave out, and every handle of the group replaced, name it too.
         const uint64_t ownId = group->id;
         *group = *current;
-        if (ownId != group->id)
-            groups_.erase(ownId);
+        for (auto& entry : groups_)
+            if (entry.second == current)
+                entry.second = group;
+        groups_[ownId] = group;
         groups_[group->id] = group;
         if (group->predecessor)
             group->predecessor->successor = group;

@@ -572,6 +572,33 @@ TEST_F(TimedActions, AnEmptyGroupIsReplacedByTheNextAndKeepsItsHandle)
     EXPECT_EQ(target_->log[0].substr(0, 12), "end 80000001");
 }
 
+// The handle NextActionGroup returns names the group it made, even when that group took the
+// place of an empty one; after the group ends, neither handle touches a later group.
+TEST_F(TimedActions, TheNextGroupsOwnHandleCancelsItAfterAReplacement)
+{
+    actor_->BeginActionGroup();
+    actor_->NextActionGroup();
+    const uint64_t next = actor_->NextActionGroup(); // replaces twice
+    actor_->ActWait(100000, &done_);
+    actor_->EndActionGroup();
+    Run(40);
+    actor_->CancelGroup(next);
+    Tick();
+    ASSERT_EQ(target_->log.size(), 1u);
+    EXPECT_EQ(target_->log[0].substr(0, 12), "end 80000001");
+
+    Recorder* other = Add();
+    const EventRecord otherDone = Event(other, kDone);
+    actor_->BeginActionGroup();
+    actor_->ActWait(100000, &otherDone);
+    actor_->EndActionGroup();
+    Tick();
+    actor_->CancelGroup(next); // the group it named is gone
+    Run(40);
+    EXPECT_TRUE(other->log.empty());
+    EXPECT_EQ(objects_->CountPendingActions(), 1u);
+}
+
 TEST_F(TimedActions, CancellingAGroupCancelsItsSuccessors)
 {
     const uint64_t first = actor_->BeginActionGroup();
