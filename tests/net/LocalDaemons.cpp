@@ -97,10 +97,36 @@ std::string Log(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Reads a small /proc file with plain system calls. A process may end between the open and the
+// read (other tests start and stop processes all the time); the read then fails with ESRCH,
+// which a stream turns into an exception, so the text simply comes back empty here.
+std::string ReadProcFile(const std::string& path)
+{
+    std::string text;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return text;
+    char buf[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0) {
+            text.append(buf, static_cast<size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            text.clear();
+        break;
+    }
+    ::close(fd);
+    return text;
+}
+
 // The inode of the socket listening on 127.0.0.1:port (or on any address), 0 when none.
 unsigned long ListeningInode(uint16_t port)
 {
-    std::ifstream tcp("/proc/net/tcp");
+    std::istringstream tcp(ReadProcFile("/proc/net/tcp"));
     std::string line;
     std::getline(tcp, line); // the header
     while (std::getline(tcp, line)) {
@@ -121,8 +147,7 @@ unsigned long ListeningInode(uint16_t port)
 
 pid_t GroupOf(const std::string& pid)
 {
-    std::ifstream stat("/proc/" + pid + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    const std::string text = ReadProcFile("/proc/" + pid + "/stat");
     const size_t close = text.rfind(')'); // the command name may hold blanks
     if (close == std::string::npos)
         return 0;
@@ -133,12 +158,22 @@ pid_t GroupOf(const std::string& pid)
     return group;
 }
 
+// The names in a folder of /proc. Folders there vanish with their process, even in the middle
+// of a listing; what was listed so far is kept rather than thrown away with an exception.
+std::vector<std::string> ProcNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        names.push_back(it->path().filename().string());
+    return names;
+}
+
 bool HoldsSocket(const std::string& pid, const std::string& socketLink)
 {
-    std::error_code ec;
-    for (const auto& fd : std::filesystem::directory_iterator("/proc/" + pid + "/fd", ec)) {
+    for (const std::string& fd : ProcNames("/proc/" + pid + "/fd")) {
         std::error_code linkError;
-        if (std::filesystem::read_symlink(fd.path(), linkError).string() == socketLink)
+        if (std::filesystem::read_symlink("/proc/" + pid + "/fd/" + fd, linkError).string() == socketLink)
             return true;
     }
     return false;
@@ -151,9 +186,7 @@ bool ListensOn(pid_t group, uint16_t port)
     if (inode == 0)
         return false;
     const std::string link = "socket:[" + std::to_string(inode) + "]";
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
-        const std::string name = entry.path().filename().string();
+    for (const std::string& name : ProcNames("/proc")) {
         if (name.find_first_not_of("0123456789") == std::string::npos && GroupOf(name) == group &&
             HoldsSocket(name, link))
             return true;
@@ -222,7 +255,9 @@ bool LocalDaemon::Start(const std::string& package, const std::function<std::vec
             return false;
         }
         pids_.push_back(pid);
-        for (int i = 0; i < 250; ++i) {
+        // Generous: a machine busy with parallel tests (or sanitizers) starts daemons slowly.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (std::chrono::steady_clock::now() < deadline) {
             if (ListensOn(pid, port))
                 return true;
             int status;

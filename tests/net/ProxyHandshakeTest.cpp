@@ -48,7 +48,10 @@ void Trickle(platform::TcpSocket& s, const Bytes& b)
     }
 }
 
-const auto kFast = std::chrono::seconds(2); // well under every time-out used here
+const auto kFast = std::chrono::seconds(4); // well under every time-out used here
+// Scripted proxies hold their side open far beyond kFast, so a failure that waited for the
+// proxy to close would show.
+constexpr int kHoldMs = 8000;
 
 } // namespace
 
@@ -98,7 +101,7 @@ TEST(ProxyHandshake, Socks5MethodAndAuthFailuresGiveTheirCodesAtOnce)
                 ReadN(s, 5);
                 Write(s, c.authReply);
             }
-            ReadN(s, 1, 2000); // hold the connection: failure must not wait for a close
+            ReadN(s, 1, kHoldMs); // hold the connection: failure must not wait for a close
         });
         CSyncProxySocket sock;
         const std::string user = "u", pass = "p";
@@ -117,7 +120,7 @@ TEST(ProxyHandshake, RefusalsEndTheWaitAtOnce)
         ScriptedServer proxy([](platform::TcpSocket& s) {
             ReadN(s, 9);
             Write(s, Bytes{0, 91, 0, 0, 0, 0, 0, 0});
-            ReadN(s, 1, 2000);
+            ReadN(s, 1, kHoldMs);
         });
         CSyncProxySocket sock;
         const Outcome o = ConnectVia(sock, PROXYTYPE_SOCKS4, proxy.Port());
@@ -157,7 +160,7 @@ TEST(ProxyHandshake, HttpStatusRulesAndTheCapOnEndlessHeaders)
         ScriptedServer proxy([&](platform::TcpSocket& s) {
             ReadUntil(s, "\r\n\r\n");
             Write(s, c.reply + "tunnel");
-            ReadN(s, 1, 2000);
+            ReadN(s, 1, kHoldMs);
         });
         CSyncProxySocket sock;
         const Outcome o = ConnectVia(sock, PROXYTYPE_HTTP11, proxy.Port());
@@ -187,7 +190,7 @@ TEST(ProxyHandshake, OneDeadlineForASilentProxy)
 {
     ScriptedServer silent([](platform::TcpSocket& s) {
         ReadN(s, 3);
-        ReadN(s, 1, 2500); // answers nothing
+        ReadN(s, 1, kHoldMs); // answers nothing
     });
     CSyncProxySocket sock;
     const Outcome o = ConnectVia(sock, PROXYTYPE_SOCKS5, silent.Port(), "127.0.0.1", nullptr, nullptr, 1);
@@ -256,14 +259,16 @@ TEST(ProxyHandshake, Socks4aAndSocks5SendTheNameTheClientCannotResolve)
 
 TEST(ProxyHandshake, TheWaitingThreadKeepsItsMessagesFlowingAndQuitEndsTheWait)
 {
-    ScriptedServer slow([](platform::TcpSocket& s) {
+    std::atomic<int> handled{0};
+    ScriptedServer slow([&](platform::TcpSocket& s) {
         ReadN(s, 3);
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        // The handshake stays open until the waiting thread has dispatched the posted message.
+        for (const auto until = Clock::now() + std::chrono::seconds(10); handled == 0 && Clock::now() < until;)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         Write(s, Bytes{5, 0});
         ReadN(s, 10);
         Write(s, Bytes{5, 0, 0, 1, 127, 0, 0, 1, 0, 1});
     });
-    std::atomic<int> handled{0};
     const platform::WindowId window = platform::MakeWindow([&](platform::WindowId, uint32_t message, uintptr_t, intptr_t) {
         if (message == platform::kMsgUser + 1)
             ++handled;
@@ -281,7 +286,7 @@ TEST(ProxyHandshake, TheWaitingThreadKeepsItsMessagesFlowingAndQuitEndsTheWait)
     platform::DestroyWindow(window);
 
     // Messages that keep coming do not stretch the deadline.
-    ScriptedServer mute([](platform::TcpSocket& s) { ReadN(s, 4, 2500); });
+    ScriptedServer mute([](platform::TcpSocket& s) { ReadN(s, 4, kHoldMs); });
     const platform::ThreadId self = platform::CurrentThreadId();
     std::atomic<bool> posting{true};
     std::thread chatter([&] {
@@ -302,7 +307,7 @@ TEST(ProxyHandshake, TheWaitingThreadKeepsItsMessagesFlowingAndQuitEndsTheWait)
     }
 
     // A quit message ends the wait at once and stays queued for the enclosing loop.
-    ScriptedServer silent([](platform::TcpSocket& s) { ReadN(s, 4, 2500); });
+    ScriptedServer silent([](platform::TcpSocket& s) { ReadN(s, 4, kHoldMs); });
     const platform::ThreadId me = platform::CurrentThreadId();
     std::thread quitter([me] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -351,7 +356,7 @@ TEST(ProxyHandshake, BindThroughSocks5AndSocks4HandsTheIncomingConnectionOver)
         Write(s, Bytes{5, 0, 0, 1, 127, 0, 0, 1, 0x30, 0x39}); // listening on 127.0.0.1:12345
         Write(s, Bytes{5, 0, 0, 1, 127, 0, 0, 1, 0x99, 0x99}); // the peer has connected
         Write(s, std::string("hi"));
-        ReadN(s, 1, 2000);
+        ReadN(s, 1, kHoldMs);
     });
     Binder b5, taker;
     b5.SetProxy(PROXYTYPE_SOCKS5, "127.0.0.1", socks5.Port());
@@ -372,7 +377,7 @@ TEST(ProxyHandshake, BindThroughSocks5AndSocks4HandsTheIncomingConnectionOver)
         socks4Request = ReadN(s, 9);
         Write(s, Bytes{0, 90, 0x30, 0x39, 0, 0, 0, 0}); // address 0: the proxy's own
         Write(s, Bytes{0, 91, 0, 0, 0, 0, 0, 0});       // then refused
-        ReadN(s, 1, 2000);
+        ReadN(s, 1, kHoldMs);
     });
     Binder b4;
     b4.SetProxy(PROXYTYPE_SOCKS4, "127.0.0.1", socks4.Port());

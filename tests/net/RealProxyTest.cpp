@@ -37,12 +37,12 @@ int Tunnel(const LocalDaemon& proxy, int type, const std::string& host, uint16_t
            const std::string* user = nullptr, const std::string* password = nullptr)
 {
     CSyncProxySocket s;
-    if (!s.ConnectThroughProxy(host, port, type, "127.0.0.1", proxy.Port(), user, password, 5))
+    if (!s.ConnectThroughProxy(host, port, type, "127.0.0.1", proxy.Port(), user, password, 10))
         return s.GetLastProxyError() ? s.GetLastProxyError() : -2;
     platform::TcpSocket t = s.Detach();
     const std::string ping = "ping through the proxy";
     char back[64] = {};
-    if (!t.SendAll(ping.data(), ping.size(), 3000) || !t.ReceiveExact(back, ping.size(), 3000))
+    if (!t.SendAll(ping.data(), ping.size(), 5000) || !t.ReceiveExact(back, ping.size(), 5000))
         return -1;
     return std::string(back, ping.size()) == ping ? 0 : -1;
 }

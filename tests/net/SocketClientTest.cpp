@@ -103,7 +103,7 @@ TEST(SocketClient, RepliesGoOnlyToTheirOwnRequest)
     const auto t0 = Clock::now();
     r = Request(t.client, kPush, U32s({2, 10}), 5000, false);
     EXPECT_TRUE(r.ok);
-    EXPECT_LT(Clock::now() - t0, std::chrono::seconds(1));
+    EXPECT_LT(Clock::now() - t0, std::chrono::seconds(3));
     EXPECT_TRUE(t.owner.WaitCount(2));
     EXPECT_EQ(t.owner.Notices(), 0u);
 }
@@ -149,7 +149,7 @@ TEST(SocketClient, MisbehavingPeersGiveExactlyOneNoticeAndNeverHangClose)
         }
         const auto t0 = Clock::now();
         t.client.Close();
-        EXPECT_LT(Clock::now() - t0, std::chrono::seconds(1)) << c.request;
+        EXPECT_LT(Clock::now() - t0, std::chrono::seconds(2)) << c.request;
     }
 }
 
@@ -159,11 +159,12 @@ TEST(SocketClient, CloseWakesAWaitingRequestAtOnce)
     CONNECT_OR_FAIL(t);
     Reply r;
     std::thread waiter([&] { r = Request(t.client, kStall, {}, 20000); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // The peer's push says the request went out, so the requester is waiting (or about to).
+    EXPECT_TRUE(t.owner.WaitCount(1, 10000));
     const auto t0 = Clock::now();
     t.client.Close();
     waiter.join();
-    EXPECT_LT(Clock::now() - t0, std::chrono::seconds(1));
+    EXPECT_LT(Clock::now() - t0, std::chrono::seconds(3));
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.timedOut, 1);
     t.client.Close(); // again: nothing left to do
@@ -224,7 +225,7 @@ TEST(SocketClient, ConnectFailuresAreReportedAndLeaveNothingBehind)
     const auto t0 = Clock::now();
     EXPECT_FALSE(client.Create("127.0.0.1", FreePort(), 5, 0, owner.Id(), false, net::kGameGreeting,
                                net::kGameGreetingLength, 0));
-    EXPECT_LT(Clock::now() - t0, std::chrono::seconds(1));
+    EXPECT_LT(Clock::now() - t0, std::chrono::seconds(3));
     EXPECT_EQ(client.GetConnectionTag(), 0);
     EXPECT_EQ(client.GetSocket(), -1);
     // A server that never greets: the wait ends at its time-out with a full close.
@@ -282,7 +283,7 @@ TEST(SocketClient, EachDeliveryReachesExactlyOneReceiver)
     ASSERT_TRUE(client.Create("127.0.0.1", peer->Port(), 5, window, 0, false, net::kGameGreeting,
                               net::kGameGreetingLength, 0));
     ASSERT_TRUE(Request(client, kPushAndReply, U32s({2, 8})).ok);
-    for (int i = 0; i < 200 && atWindow.size() < 2; ++i) {
+    for (const auto until = Clock::now() + std::chrono::seconds(10); atWindow.size() < 2 && Clock::now() < until;) {
         drainWindow();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

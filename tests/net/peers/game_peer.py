@@ -27,7 +27,7 @@ SHORT_FRAME = 107   # a stream length word that no frame can have
 OUT_OF_ORDER = 108  # a pushed message whose pieces come 1, 3, 2 (dropped), then a good push
 RESET = 109         # the connection is reset
 CLOSE = 110         # the connection is closed after a last push
-STALL = 111         # nothing at all
+STALL = 111         # one push saying it came, then never a reply
 GARBAGE = 112       # random bytes
 BIG_REPLY = 113     # data: u32 size -> a reply of that many bytes (many pieces)
 
@@ -122,7 +122,7 @@ def serve(conn):
             conn.push(struct.pack("<I", 9999))
             return
         elif req == STALL:
-            pass
+            conn.push(struct.pack("<I", 1111))
         elif req == GARBAGE:
             conn.sock.sendall(bytes((i * 37 + 11) & 0xFF for i in range(3000)))
         elif req == BIG_REPLY:
