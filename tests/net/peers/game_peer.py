@@ -4,7 +4,9 @@
 Usage: game_peer.py PORT SETTINGS [--send-greeting]
 SETTINGS is "keyhex:encrypt:compress" (see wire_reference.parse_settings). The peer listens on
 127.0.0.1:PORT and serves one connection after another until killed. It expects the client's
-greeting first (or, with --send-greeting, sends its own and expects none).
+greeting first (or, with --send-greeting, sends its own and expects none). It checks every frame
+the client sends (length, CRC, type, serial, message id, piece numbering) and hangs up on the first
+wrong one.
 
 Every request the client sends selects what the peer does by its request id; the request data
 is the argument. Replies carry response code 10 unless said otherwise.
@@ -41,6 +43,8 @@ class Conn:
         self.serial = 0
         self.push_ids = 0
         self.buf = b""
+        self.client_serial = 0   # serial of the client's last frame
+        self.client_msg_id = 0   # id of the client's last message
 
     def recv_exact(self, n):
         while len(self.buf) < n:
@@ -51,18 +55,45 @@ class Conn:
         out, self.buf = self.buf[:n], self.buf[n:]
         return out
 
+    def check_client_frame(self, f, first, index):
+        """Every client frame is type 1 with a valid CRC, serials run 1, 2, 3... over the
+        connection, message ids 1, 2, 3..., and the pieces of one message are numbered from 1
+        under one id and one needs-reply flag."""
+        problems = []
+        if f["type"] != w.TYPE_PUSH:
+            problems.append("type %d" % f["type"])
+        if f["crc_flag"] != 1:
+            problems.append("no CRC")
+        if f["serial"] != self.client_serial + 1:
+            problems.append("serial %d after %d" % (f["serial"], self.client_serial))
+        want_id = self.client_msg_id + 1 if first is None else first["msg_id"]
+        if f["msg_id"] != want_id:
+            problems.append("message id %d, expected %d" % (f["msg_id"], want_id))
+        if f["index"] != index:
+            problems.append("piece %d, expected %d" % (f["index"], index))
+        if first is not None and f["needs_reply"] != first["needs_reply"]:
+            problems.append("needs-reply flag changed within a message")
+        if problems:
+            raise w.WireError("client frame: " + ", ".join(problems))
+        self.client_serial = f["serial"]
+
     def next_message(self):
         """Reads frames until a whole client message; returns (msg_id, request_id, data)."""
-        body, msg_id = b"", None
+        body, msg_id, first = b"", None, None
         while True:
             (length,) = struct.unpack("<I", self.recv_exact(4))
             f = w.parse_frame(struct.pack("<I", length) + self.recv_exact(length))
             if f is None:
                 continue
+            self.check_client_frame(f, first, 1 if first is None else first["pieces"] + 1)
+            if first is None:
+                first = dict(f, pieces=0)
+            first["pieces"] += 1
             msg_id = f["msg_id"]
             body += f["piece"]
             if f["last"]:
                 break
+        self.client_msg_id = msg_id
         req, data = w.parse_message(w.unpack(body, self.key))
         return msg_id, req, data
 
@@ -152,7 +183,9 @@ def main():
                 if conn.recv_exact(n) != w.GREETING_TEXT:
                     raise w.WireError("bad greeting")
             serve(conn)
-        except (EOFError, ConnectionError, w.WireError):
+        except w.WireError as e:
+            print("game peer: %s" % e, file=sys.stderr, flush=True)
+        except (EOFError, ConnectionError):
             pass
         finally:
             sock.close()
