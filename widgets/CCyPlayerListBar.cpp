@@ -24,6 +24,7 @@ constexpr uint32_t kHorizontalSkins = 27;  // back, thumb, pattern, left, right
 void CCyPlayerListBar::CreateFromSkin()
 {
     SetName(kBarName);
+    fromSkin_ = true;
     Create();
 }
 
@@ -91,6 +92,8 @@ PlaneObject* CCyPlayerListBar::MakeCorner(int width, int height, double z)
 
 void CCyPlayerListBar::Create()
 {
+    if (!fromSkin_ || list_)
+        return;
     PictureInfo headerSkin, block;
     GetPicture(headerSkin, kHeaderSkin, 0);
     GetPicture(block, CCyUserList::kRowSkin, 0);

@@ -28,8 +28,10 @@ public:
     virtual void CreateFromSkin();
     int OnEvent(const EventRecord& record) override;
 
+    // Makes the parts, once, for a bar made from the skin. The engine also calls this when the
+    // bar is registered, before its owner has added the columns; that call makes nothing.
     // Stops after a report to the engine's error sink when the header skin is missing.
-    virtual void Create();
+    void Create() override;
     virtual void Layout();
     virtual int AddColumn(const ListColumn& column);
     virtual int AddColumn(int32_t kind, int32_t width, const char* title, int32_t w3, int32_t w4, int32_t w5);
@@ -66,6 +68,7 @@ private:
     std::vector<ListColumn> columns_;
     int columnCount_ = 0;
     int totalWidth_ = 0;
+    bool fromSkin_ = false;
 };
 
 } // namespace Lumora

@@ -117,6 +117,25 @@ TEST_F(UserListTest, TwoPlayersFillSevenRowsWithAlternatingBackgrounds)
     EXPECT_EQ(list->UserIdAt(2), 1004u);
 }
 
+TEST_F(UserListTest, RegisteringTheBarBuildsNothingBeforeItsColumns)
+{
+    // Registration runs the engine's creation hook before the owner has added the columns;
+    // the parts are made once, from the skin, with the columns.
+    auto* bare = E().Make<CCyPlayerListBar>();
+    EXPECT_EQ(bare->GetList(), nullptr);
+    EXPECT_TRUE(bare->Children().empty());
+    CCyPlayerListBar* bar = MakeBar();
+    int lists = 0, planes = 0;
+    for (const PObject::ChildLink& link : bar->Children()) {
+        lists += dynamic_cast<CCyUserList*>(link.child) != nullptr;
+        planes += dynamic_cast<PlaneObject*>(link.child) != nullptr;
+    }
+    EXPECT_EQ(lists, 1);
+    EXPECT_EQ(planes, 3);  // the header and the two corners
+    bar->CreateFromSkin();  // a second call makes nothing more
+    EXPECT_EQ(bar->Children().size(), 4u);
+}
+
 TEST_F(UserListTest, HoverFollowsTheMouseOverUserRowsOnly)
 {
     CCyUserList* list = MakeBar()->GetList();
