@@ -22,10 +22,15 @@ void CXyToolTip::Create()
 int CXyToolTip::OnEvent(const EventRecord& record)
 {
     switch (record.code) {
-    case EV_ACTIVATE:
-        Place(reinterpret_cast<PObject*>(record.param1));
+    case EV_ACTIVATE: {
+        // The record was queued: the anchor is named by id and may be gone by now.
+        PObject* anchor = FindById(uint32_t(record.param1));
+        if (record.param1 && !anchor)
+            return 1;
+        Place(anchor);
         Show(0.2, 0);
         return 1;
+    }
     case EV_DEACTIVATE:
         Hide();
         return 1;
@@ -64,7 +69,7 @@ void CXyToolTip::Attach(PObject* anchor, const char* text, int maximumWidth)
     if (!anchor)
         return;
     SetText(text, maximumWidth);
-    anchor->AddEventHook(EV_MOUSE_ENTER, GetId(), EV_ACTIVATE, reinterpret_cast<uintptr_t>(anchor), 0);
+    anchor->AddEventHook(EV_MOUSE_ENTER, GetId(), EV_ACTIVATE, anchor->GetId(), 0);
     anchor->AddEventHook(EV_MOUSE_LEAVE, GetId(), EV_DEACTIVATE, 0, 0);
 }
 

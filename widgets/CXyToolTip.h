@@ -1,6 +1,7 @@
 #pragma once
 // A tool tip: a small framed plane of wrapped text that fades in above its anchor while the
-// cursor is over the anchor and disappears when the cursor leaves.
+// cursor is over the anchor and disappears when the cursor leaves. The anchor's hook names it
+// by id, so a hover queued just before the anchor was released shows nothing.
 #include "engine/gui/CLumoraGui.h"
 
 namespace Lumora {

@@ -186,6 +186,17 @@ TEST_F(ToolTipTest, HoverFadesTheTipInAboveTheAnchorAndLeaveHidesIt)
     EXPECT_FALSE(tip->IsActive());
 }
 
+TEST_F(ToolTipTest, AHoverQueuedForAnAnchorReleasedMeanwhileShowsNothing)
+{
+    CXyStandButton* anchor = Anchor(300, 300);
+    auto* tip = E().Make<CXyToolTip>();
+    tip->Attach(anchor, "tip", 120);
+    E().Input().OnMouseMove(300, 300, 0);  // the enter record is queued
+    E().Owner().ReleaseObject(anchor, false);
+    E().Settle();
+    EXPECT_FALSE(tip->IsActive());
+}
+
 TEST_F(ToolTipTest, TipStaysInsideTheScreen)
 {
     CXyStandButton* anchor = Anchor(790, 10);
