@@ -1,25 +1,18 @@
 #include "widgets/CCySplitterBar.h"
 
 #include "engine/object/PlaneObject.h"
+#include "widgets/AppServices.h"
 #include "widgets/WidgetSupport.h"
 
 namespace Lumora {
 
 namespace {
 
-SplitterFrame*& Frame()
-{
-    static SplitterFrame* frame = nullptr;
-    return frame;
-}
-
 constexpr const char* kArrowRight = "箭头右";
 constexpr const char* kArrowLeft = "箭头左";
 constexpr const char* kBackground = "左右分隔条_bg";
 
 } // namespace
-
-void CCySplitterBar::SetFrame(SplitterFrame* frame) { Frame() = frame; }
 
 void CCySplitterBar::Create()
 {
@@ -102,7 +95,9 @@ int CCySplitterBar::OnEvent(const EventRecord& record)
         return 1;
     case EV_ARROW_PRESS: {
         PlayWidgetSound(*this, "SndHitButton");
-        SplitterFrame* frame = Frame();
+        // Without an application the state still changes, but nothing is laid out.
+        IAppServices* app = GetAppServices();
+        IGameFrame* frame = app ? app->GetGameFrame() : nullptr;
         int mode = 0;
         if (collapsed_) {
             collapsed_ = 0;

@@ -1,22 +1,11 @@
 #pragma once
 // The thin bar between the table and the side panel ("SplitterBar"): a click on its arrow folds
-// the side panel away or brings it back, through the game frame's width mode.
+// the side panel away or brings it back, through the width mode of the application's game frame.
 #include "engine/gui/CLumoraGui.h"
-
-#include <functional>
 
 namespace Lumora {
 
 class PlaneObject;
-
-// What the splitter needs of the game frame; the framework installs its frame.
-class SplitterFrame {
-public:
-    virtual ~SplitterFrame() = default;
-    virtual int GetLayoutWidthMode() = 0;  // the width mode with the side panel shown
-    virtual void SetWidthMode(int mode) = 0;  // 0: side panel collapsed
-    virtual void OnSize() = 0;                // lays the frame out again
-};
 
 class CCySplitterBar : public CLumoraGui {
 public:
@@ -38,8 +27,6 @@ public:
 
     PlaneObject* GetArrow() const { return arrow_; }
     PlaneObject* GetPlane() const { return plane_; }
-    // The frame the splitter folds; null: the state changes but nothing is laid out.
-    static void SetFrame(SplitterFrame* frame);
 
 private:
     const char* ArrowName() const;

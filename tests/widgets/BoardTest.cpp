@@ -1,3 +1,4 @@
+#include "tests/widgets/FakeAppServices.h"
 #include "tests/widgets/WidgetFixture.h"
 
 #include "engine/object/PlaneObject.h"
@@ -180,23 +181,14 @@ TEST_F(BoardTest, DrawGlyphsCentresOnTheGivenPoint)
     EXPECT_TRUE(NearColour(PixelOf(*quarter, 24, 6), DigitColour(1)));
 }
 
-class FakeFrame : public SplitterFrame {
-public:
-    int GetLayoutWidthMode() override { return 3; }
-    void SetWidthMode(int mode) override { modes.push_back(mode); }
-    void OnSize() override { ++layouts; }
-    std::vector<int> modes;
-    int layouts = 0;
-};
-
 TEST_F(BoardTest, SplitterFoldsAndRestoresThePanelThroughTheFrame)
 {
     E().AddSkin("箭头右", SolidFrames(6, 40, {0x0000AA, 0x0000BB}));
     E().AddSkin("箭头左", SolidFrames(6, 40, {0x00AA00, 0x00BB00}));
     E().AddSkin("左右分隔条_bg", SolidFrames(6, 10, {0x333333}));
     E().LoadSkins();
-    FakeFrame frame;
-    CCySplitterBar::SetFrame(&frame);
+    FakeAppServices app;
+    app.frame.layoutMode = 3;
     auto* splitter = E().Make<CCySplitterBar>();
     EXPECT_EQ(splitter->GetName(), "SplitterBar");
     EXPECT_EQ(splitter->GetArrow()->GetHeight(), 40);
@@ -213,9 +205,8 @@ TEST_F(BoardTest, SplitterFoldsAndRestoresThePanelThroughTheFrame)
     EXPECT_FALSE(splitter->IsExpanded());
     EXPECT_TRUE(NearColour(PixelOf(*splitter->GetArrow(), 3, 20), 0x00BB00));
     E().Click(700, 300);
-    EXPECT_EQ(frame.modes, (std::vector<int>{0, 3}));
-    EXPECT_EQ(frame.layouts, 2);
-    CCySplitterBar::SetFrame(nullptr);
+    EXPECT_EQ(app.frame.modes, (std::vector<int>{0, 3}));
+    EXPECT_EQ(app.frame.sized, 2);
 }
 
 TEST_F(BoardTest, SplitterWithoutSkinsUsesTheDefaultArrowSize)

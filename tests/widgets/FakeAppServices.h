@@ -34,11 +34,16 @@ struct FakeNotify : Lumora::IGameNotify {
 struct FakeFrame : Lumora::IGameFrame {
     void ShowUserDetail(uint32_t userId, int hidePrevious) override { shown.push_back({userId, uint32_t(hidePrevious)}); }
     int GetLayoutWidthMode() override { return layoutMode; }
-    void SetWidthMode(int mode) override { widthMode = mode; }
+    void SetWidthMode(int mode) override
+    {
+        widthMode = mode;
+        modes.push_back(mode);
+    }
     void OnSize() override { ++sized; }
     std::vector<std::array<uint32_t, 2>> shown;
     int layoutMode = 2;
     int widthMode = -1;
+    std::vector<int> modes;
     int sized = 0;
 };
 
