@@ -8,7 +8,8 @@ namespace Lumora {
 class CCyScrollBar : public CXyScrollBar {
 public:
     void NotifyOwner() override { NotifyOwnerWith(uintptr_t(IsVertical() ? 1 : 0)); }
-    virtual int GetMaxPosition() const { return int(GetRange() - GetPage()); }
+    // Never negative: with a page beyond the range there is nowhere to scroll.
+    virtual int GetMaxPosition() const { return int(MaxPosition()); }
     virtual int GetPosition() const { return int(GetPositionValue()); }
 };
 

@@ -162,6 +162,8 @@ TEST_F(ScrollBarTest, CyScrollBarTellsItsOrientationAndWholePositions)
     ASSERT_EQ(log.p2.size(), 1u);
     EXPECT_EQ(log.p2[0], 0u);
     EXPECT_EQ(log.values[0][0], 10);  // trunc(20 * 100.5 / 200)
+    bar->SetRange(0, 150, 100, 1);  // all of it visible
+    EXPECT_EQ(bar->GetMaxPosition(), 0);
 }
 
 class SliderTest : public WidgetFixture {
