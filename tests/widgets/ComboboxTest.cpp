@@ -61,6 +61,11 @@ TEST_F(ComboboxTest, SeventhEntryPushesTheOldestOutOfListAndMenu)
     const std::vector<std::string> expected{"2", "3", "4", "5", "6", "7"};
     EXPECT_EQ(MenuTexts(), expected);
     EXPECT_EQ(EntryTexts(), expected);
+    // After the eviction every item still picks its own text.
+    for (int i = 0; i < 6; ++i) {
+        E().Owner().SendEvent(combo_->GetMenu()->GetItem(i)->GetNotifyEvent());
+        EXPECT_EQ(combo_->GetText(), expected[size_t(i)]) << i;
+    }
 }
 
 TEST_F(ComboboxTest, DuplicatesAreListedTwiceAndTheFirstLeavesFirst)
