@@ -1,9 +1,12 @@
 #include "engine/input/InputModule.h"
 
 #include "engine/GameCore.h"
+#include "engine/object/CursorClipHost.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PObject.h"
 #include "platform/DisplayWindow.h"
+
+#include <cstddef>
 
 namespace Lumora {
 namespace {
@@ -14,6 +17,10 @@ struct InputEventBlock {
     EventRecord record;
     InputData data;
 };
+
+// Objects read a drag's movement from the record through the object module's view of it.
+static_assert(offsetof(InputData, x) == offsetof(InputMotion, x) && offsetof(InputData, y) == offsetof(InputMotion, y) &&
+              offsetof(InputData, dx) == offsetof(InputMotion, dx) && offsetof(InputData, dy) == offsetof(InputMotion, dy));
 
 
 } // namespace

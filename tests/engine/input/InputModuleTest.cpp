@@ -293,3 +293,22 @@ TEST_F(InputModuleTest, TranslatedHooksStillCarryTheInputState)
     EXPECT_EQ(3, log_.data.back().dx);
     EXPECT_EQ(4, log_.data.back().dy);
 }
+
+// The drag hook of a draggable object names its own move code: the record still carries the
+// pointer's movement, so the object follows the pointer.
+TEST_F(InputModuleTest, ADraggableObjectFollowsThePointer)
+{
+    PlaneObject* p = objects_->NewPlaneObject(40, 40, 0x00808080, nullptr);
+    p->MoveTo(50, 50);
+    p->Activate();
+    p->SetDraggable(true);
+    p->Redraw();
+    input_->OnMouseMove(45, 45, 0);
+    input_->OnLButtonDown(45, 45, 0);
+    input_->OnMouseMove(52, 41, 0);
+    input_->OnMouseMove(53, 44, 0);
+    input_->OnLButtonUp(53, 44, 0);
+    Take();
+    EXPECT_EQ(58.0, p->GetX());
+    EXPECT_EQ(49.0, p->GetY());
+}
