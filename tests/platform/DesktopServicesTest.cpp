@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <signal.h>
 #include <spawn.h>
@@ -120,14 +121,18 @@ TEST(DesktopServicesXvfb, TextGoesThroughTheSystemClipboardInUtf8)
         pid_t owner;
         ASSERT_EQ(posix_spawnp(&owner, "xclip", &actions, nullptr, argv, environ), 0);
         posix_spawn_file_actions_destroy(&actions);
+        // Until xclip has taken the clipboard over; a loaded machine may take seconds to start it.
         std::optional<std::string> pasted;
-        for (int i = 0; i < 100 && pasted != std::optional<std::string>("粘贴 paste"); ++i) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (pasted != std::optional<std::string>("粘贴 paste") && std::chrono::steady_clock::now() < end) {
             platform::PumpRealWindows(10);
             pasted = services.GetText();
         }
         kill(owner, SIGTERM);
         waitpid(owner, nullptr, 0);
         EXPECT_EQ(pasted, std::optional<std::string>("粘贴 paste"));
+        std::filesystem::remove(out);
+        std::filesystem::remove(input);
         window->Destroy();
     }
     platform::CloseRealWindows();
