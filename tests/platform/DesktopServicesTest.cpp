@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -136,6 +137,37 @@ TEST(DesktopServicesXvfb, TextGoesThroughTheSystemClipboardInUtf8)
         window->Destroy();
     }
     platform::CloseRealWindows();
+}
+
+TEST(DesktopServicesXvfb, CompositionPointWithoutAnInputMethodIsHarmless)
+{
+    xltest::XvfbSession x;
+    if (!x.Ok())
+        GTEST_SKIP() << "no Xvfb";
+    // No input method on the display: the point has nowhere to go and must not fail.
+    const char* before = std::getenv("XMODIFIERS");
+    const std::string saved = before ? before : "";
+    setenv("XMODIFIERS", "@im=none", 1);
+    ASSERT_TRUE(platform::OpenRealWindows());
+    {
+        auto window = platform::CreateRealWindow("xl-no-im", {0, 0, 64, 64}, {});
+        ASSERT_TRUE(window);
+        platform::WindowDesktopServices services(*window);
+        window->Show(true);
+        for (int i = 0; i < 20; ++i) {
+            services.SetCompositionPoint(i * 3, 40 - i);
+            platform::PumpRealWindows(5);
+        }
+        services.SetCompositionPoint(-10, 100000);
+        platform::PumpRealWindows(5);
+        EXPECT_FALSE(window->IsDestroyed());
+        window->Destroy();
+    }
+    platform::CloseRealWindows();
+    if (before)
+        setenv("XMODIFIERS", saved.c_str(), 1);
+    else
+        unsetenv("XMODIFIERS");
 }
 
 } // namespace
