@@ -315,6 +315,12 @@ TEST_F(UserListTest, ScrollingMovesTheListByRowsAndTheHeaderWithIt)
     E().Click(int(down->GetX()), int(down->GetY()));
     EXPECT_EQ(list->GetTop(), top - kRow);
     E().Owner().SendEvent(EventRecord{bar->GetId(), EV_SCROLL_UP, 0, 0});
+    // The wheel on the focused bar steps by rows too: backward down, forward up.
+    E().Input().SetFocus(bar->GetId());
+    E().Wheel(-120);
+    EXPECT_EQ(list->GetTop(), top - kRow);
+    E().Wheel(120);
+    EXPECT_EQ(list->GetTop(), top);
     // Horizontal steps of 10 pixels move the header with the list.
     const double headerLeft = bar->GetHeader()->GetLeft();
     E().Owner().SendEvent(EventRecord{bar->GetId(), EV_SCROLL_RIGHT, 0, 0});
