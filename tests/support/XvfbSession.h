@@ -51,6 +51,8 @@ public:
         close(fds[0]);
         if (!number.empty()) {
             display_ = ":" + number;
+            Remember("DISPLAY", oldDisplay_);
+            Remember("SDL_VIDEODRIVER", oldVideoDriver_);
             setenv("DISPLAY", display_.c_str(), 1);
             unsetenv("SDL_VIDEODRIVER");
         }
@@ -61,13 +63,33 @@ public:
             kill(pid_, SIGTERM);
             waitpid(pid_, nullptr, 0);
         }
+        // Later tests in the same program must not find a display that has gone.
+        if (!display_.empty()) {
+            Restore("DISPLAY", oldDisplay_);
+            Restore("SDL_VIDEODRIVER", oldVideoDriver_);
+        }
     }
     bool Ok() const { return !display_.empty(); }
     const std::string& Display() const { return display_; }
 
 private:
+    static void Remember(const char* name, std::optional<std::string>& into)
+    {
+        if (const char* value = std::getenv(name))
+            into = value;
+    }
+    static void Restore(const char* name, const std::optional<std::string>& value)
+    {
+        if (value)
+            setenv(name, value->c_str(), 1);
+        else
+            unsetenv(name);
+    }
+
     pid_t pid_ = -1;
     std::string display_;
+    std::optional<std::string> oldDisplay_;
+    std::optional<std::string> oldVideoDriver_;
 };
 
 struct Picture {
