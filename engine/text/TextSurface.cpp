@@ -130,6 +130,7 @@ void TextSurface::Render(const Target& target, int x, int y, std::string_view te
 
     const size_t end = text.size();
     auto stop = [&] { current_ = entryStyle; halfAdvance_ = (current_.size + 1) / 2; };
+    int idleLines = 0; // drawn lines in a row that took nothing from the text
     while (position_ < end) {
         auto b = static_cast<unsigned char>(text[position_]);
         if (b == '\n') {
@@ -175,6 +176,16 @@ void TextSurface::Render(const Target& target, int x, int y, std::string_view te
             }
             stop();
             return;
+        }
+        // A drawn line that took nothing hands the next line exactly the state it began with, so a
+        // second such line would repeat for ever when lines do not move down (size 0, or a row
+        // space that cancels the line height).
+        if (secondPass_) {
+            idleLines = position_ == lineStartPosition_ ? idleLines + 1 : 0;
+            if (idleLines >= 2) {
+                stop();
+                return;
+            }
         }
         if (NewLine() && !Fits(advance, pitch)) {
             // Not even a fresh line holds it: stop rather than start line after line.

@@ -253,6 +253,24 @@ TEST_F(TextSurfaceTest, FreshLineThatCannotHoldTheCharacterEndsMeasuring)
     EXPECT_TRUE(glyphs->requests.empty());
 }
 
+TEST_F(TextSurfaceTest, LinesThatNeitherTakeTextNorMoveDownEndDrawing)
+{
+    // The margin tag pushes the line's redraw past the right margin, so every line gives its
+    // character to the next; with lines that do not move down this used to go on for ever.
+    Picture p(64, 64);
+    TextStyle empty = Style(0);
+    empty.leftMargin = 6;
+    Draw(p, empty, 0, 0, std::string("a<leftmargin=99>", 16));
+    TextStyle flat = Style(10);
+    flat.rowSpace = -10;
+    Draw(p, flat, 0, 0, "a<leftmargin=99>");
+    EXPECT_TRUE(glyphs->requests.empty());
+    // A first line that cannot take its character still hands it to the next one.
+    Draw(p, Style(10), 60, 0, "ab");
+    EXPECT_EQ(glyphs->requests.size(), 2u);
+    EXPECT_GE(p.InkRows(0).first, 0); // drawn at the left of the second line
+}
+
 TEST_F(TextSurfaceTest, LeadByteAtTheEndIsOneCharacter)
 {
     Picture p(40, 12);
