@@ -10,6 +10,8 @@
 #include "widgets/CXyMatchList.h"
 #include "widgets/CXyPopButton.h"
 
+#include <algorithm>
+
 using namespace Lumora;
 using namespace widgettest;
 
@@ -84,9 +86,12 @@ TEST_F(MatchListTest, RowsDrawTheirStateAndFollowTheMouse)
     E().MoveMouse(790, 590);
     EXPECT_FALSE(other->IsHighlighted());
     EXPECT_EQ(list_->GetSelected(), other);
-    // Pressing the selected row again asks again.
+    // Pressing the selected row again asks again, without the selection sound.
+    const auto selections = [this] { return std::count(E().Sounds().begin(), E().Sounds().end(), "SndSelectBlock"); };
+    EXPECT_EQ(selections(), 1);
     E().Click(int(other->GetX()), int(other->GetY()));
     EXPECT_EQ(app_.connect.details, (std::vector<uint32_t>{1002, 1002}));
+    EXPECT_EQ(selections(), 1);
     // Selecting another row takes the highlight from the first.
     E().Click(int(own->GetX()), int(own->GetY()));
     E().MoveMouse(790, 590);
