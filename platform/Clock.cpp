@@ -40,4 +40,11 @@ void SetCurrentClock(Clock* clock)
     g_current.store(clock, std::memory_order_release);
 }
 
+ScopedClock::ScopedClock(Clock& clock) : previous_(g_current.exchange(&clock, std::memory_order_acq_rel)) {}
+
+ScopedClock::~ScopedClock()
+{
+    g_current.store(previous_, std::memory_order_release);
+}
+
 } // namespace platform

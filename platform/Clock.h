@@ -38,6 +38,19 @@ private:
 Clock& CurrentClock();
 void SetCurrentClock(Clock* clock);
 
+// Installs a clock as the process clock for a scope and puts back the one it replaced, also when
+// a test fails or throws half-way, so that no clock is left installed after it is gone.
+class ScopedClock {
+public:
+    explicit ScopedClock(Clock& clock);
+    ~ScopedClock();
+    ScopedClock(const ScopedClock&) = delete;
+    ScopedClock& operator=(const ScopedClock&) = delete;
+
+private:
+    Clock* previous_;
+};
+
 // Milliseconds of the current clock, truncated to 32 bits (wraps like a classic tick count).
 inline uint32_t TickCount() { return static_cast<uint32_t>(CurrentClock().NowMs()); }
 

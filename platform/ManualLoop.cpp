@@ -6,9 +6,9 @@
 
 namespace platform {
 
-ManualLoop::ManualLoop(ManualClock& clock) : clock_(clock) { SetCurrentClock(&clock_); }
+ManualLoop::ManualLoop(ManualClock& clock) : clock_(clock), installed_(clock) {}
 
-ManualLoop::~ManualLoop() { SetCurrentClock(nullptr); }
+ManualLoop::~ManualLoop() = default;
 
 size_t ManualLoop::RunUntilIdle()
 {

@@ -12,7 +12,7 @@ namespace platform {
 
 class ManualLoop {
 public:
-    // Installs `clock` as the current clock until destruction.
+    // Installs `clock` as the current clock until destruction, then puts the previous one back.
     explicit ManualLoop(ManualClock& clock);
     ~ManualLoop();
     ManualLoop(const ManualLoop&) = delete;
@@ -30,6 +30,7 @@ public:
 
 private:
     ManualClock& clock_;
+    ScopedClock installed_;
     std::optional<int> quitCode_;
 };
 

@@ -39,6 +39,7 @@ public:
 
 struct Scene {
     platform::ManualClock clock{1000};
+    platform::ScopedClock installed{clock};
     std::unique_ptr<GameCore> core;
     ObjectModule* objects = new ObjectModule;
     Starter* starter = new Starter;
@@ -47,7 +48,6 @@ struct Scene {
     // `onScreen`: the objects sit in the viewport, so that every step also dirties the frame.
     Scene(int count, bool onScreen)
     {
-        platform::SetCurrentClock(&clock);
         core = std::make_unique<GameCore>();
         core->LoadModule(objects, 1, 0);
         core->LoadModule(new FrameDrop, 1, 0);
@@ -72,7 +72,6 @@ struct Scene {
     ~Scene()
     {
         core.reset();
-        platform::SetCurrentClock(nullptr);
     }
 
     // Nine kinds, none of which ends within the benchmark.

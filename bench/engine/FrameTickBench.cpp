@@ -48,7 +48,7 @@ void LoadEngineShape(GameCore& core)
 void BM_FrameTickFiveIdleModules(benchmark::State& state)
 {
     platform::ManualClock clock;
-    platform::SetCurrentClock(&clock);
+    platform::ScopedClock installed(clock);
     {
         GameCore core;
         LoadEngineShape(core);
@@ -57,14 +57,13 @@ void BM_FrameTickFiveIdleModules(benchmark::State& state)
             core.FrameTick();
         }
     }
-    platform::SetCurrentClock(nullptr);
 }
 BENCHMARK(BM_FrameTickFiveIdleModules)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void BM_PostDeliverDrain(benchmark::State& state)
 {
     platform::ManualClock clock;
-    platform::SetCurrentClock(&clock);
+    platform::ScopedClock installed(clock);
     {
         GameCore core;
         LoadEngineShape(core);
@@ -77,7 +76,6 @@ void BM_PostDeliverDrain(benchmark::State& state)
         }
         state.SetItemsProcessed(state.iterations() * perTick);
     }
-    platform::SetCurrentClock(nullptr);
 }
 BENCHMARK(BM_PostDeliverDrain)->Arg(16)->Arg(1024);
 

@@ -33,11 +33,9 @@ protected:
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_);
         platform::SetProgramFolder(folder_.string());
-        platform::SetCurrentClock(&clock_);
     }
     void TearDown() override
     {
-        platform::SetCurrentClock(nullptr);
         platform::SetProgramFolder("");
         std::filesystem::remove_all(folder_);
     }
@@ -54,6 +52,8 @@ protected:
 
     std::filesystem::path folder_;
     platform::ManualClock clock_{0};
+    // Installed for the fixture's whole life, whatever way the test ends.
+    platform::ScopedClock clockInstalled_{clock_};
 };
 
 } // namespace enginetest

@@ -38,14 +38,32 @@ TEST(Charset, BadInputBecomesQuestionMarks)
 
 TEST(Clock, ManualClockMovesOnlyWhenTold)
 {
-    platform::ManualClock clock(100);
-    platform::SetCurrentClock(&clock);
-    EXPECT_EQ(platform::TickCount(), 100u);
-    clock.Advance(5);
-    EXPECT_EQ(platform::TickCount(), 105u);
-    platform::SetCurrentClock(nullptr);
+    {
+        platform::ManualClock clock(100);
+        platform::ScopedClock installed(clock);
+        EXPECT_EQ(platform::TickCount(), 100u);
+        clock.Advance(5);
+        EXPECT_EQ(platform::TickCount(), 105u);
+    }
+    EXPECT_NE(dynamic_cast<platform::SteadyClock*>(&platform::CurrentClock()), nullptr);
     const uint64_t a = platform::CurrentClock().NowMs();
     EXPECT_GE(platform::CurrentClock().NowMs(), a);
+}
+
+TEST(Clock, ScopedClocksPutBackWhatTheyReplacedEvenWhenLeftByAnException)
+{
+    platform::ManualClock outer(1), inner(2);
+    {
+        platform::ScopedClock a(outer);
+        try {
+            platform::ScopedClock b(inner);
+            EXPECT_EQ(&platform::CurrentClock(), &inner);
+            throw 1;
+        } catch (int) {
+        }
+        EXPECT_EQ(&platform::CurrentClock(), &outer) << "the inner scope restores the outer clock, not the steady one";
+    }
+    EXPECT_NE(dynamic_cast<platform::SteadyClock*>(&platform::CurrentClock()), nullptr);
 }
 
 } // namespace

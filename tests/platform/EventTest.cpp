@@ -75,7 +75,7 @@ TEST(Event, WaitAnyGivesTheFirstSignalledAndTimesOut)
 TEST(Event, TimeOutsFollowTheCurrentClock)
 {
     ManualClock clock;
-    SetCurrentClock(&clock);
+    ScopedClock installed(clock);
     std::atomic<bool> stop{false};
     MessageThread ticker([&] {
         while (!stop) {
@@ -89,7 +89,6 @@ TEST(Event, TimeOutsFollowTheCurrentClock)
     EXPECT_GE(clock.NowMs() - start, 100u) << "a time-out never ends early";
     stop = true;
     ASSERT_TRUE(ticker.Join(10000));
-    SetCurrentClock(nullptr);
 }
 
 TEST(MessageWait, DispatchesMessagesWhileWaitingForAnEvent)

@@ -146,7 +146,6 @@ public:
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_);
         platform::SetProgramFolder(folder_.string());
-        platform::SetCurrentClock(&clock_);
         clock_.Advance(1000);
         core_ = std::make_unique<Lumora::GameCore>();
         core_->Init(0);
@@ -171,7 +170,6 @@ public:
     ~WidgetEngine()
     {
         core_.reset();
-        platform::SetCurrentClock(nullptr);
         platform::SetProgramFolder("");
         std::error_code ignored;
         std::filesystem::remove_all(folder_, ignored);
@@ -334,6 +332,8 @@ public:
 private:
     std::filesystem::path folder_;
     platform::ManualClock clock_{0};
+    // Installed before anything else is made and put back even when the constructor throws.
+    platform::ScopedClock clockInstalled_{clock_};
     platform::HeadlessWindow window_;
     std::unique_ptr<Lumora::GameCore> core_;
     Lumora::ResourceModule* resources_ = nullptr;

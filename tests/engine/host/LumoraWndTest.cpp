@@ -7,6 +7,7 @@
 #include "engine/object/PObject.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/paint/PaintModuleGDI.h"
+#include "engine/resource/ResourceModule.h"
 #include "platform/Clipboard.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/KeyboardState.h"
@@ -108,6 +109,31 @@ TEST_F(HostWindowTest, StartLoadsTheModulesSizesTheViewAndLaysOutTheGame)
     auto other = std::make_unique<CLumoraWnd>();
     ASSERT_TRUE(other->Create(std::make_unique<HeadlessWindow>(platform::Rect{0, 0, 50, 50})));
     EXPECT_EQ(timer_ + 1, other->StartEngine(nullptr));
+}
+
+TEST_F(HostWindowTest, ModulesThatFailToLoadAreLeftOutOfTheStart)
+{
+    // The core deletes a module whose Init fails: here the resources, and with them the painting
+    // module, which needs them. The start must not touch either afterwards, and keeps no game
+    // object without both the painting and the object module.
+    struct FailingResources : ResourceModule {
+        int Init() override { return 0; }
+    };
+    auto other = std::make_unique<CLumoraWnd>();
+    ASSERT_TRUE(other->Create(std::make_unique<HeadlessWindow>(platform::Rect{0, 0, 60, 40})));
+    auto game = std::make_unique<Game>();
+    EXPECT_NE(0u, other->StartEngine(game.get(), new FailingResources));
+    GameCore& core = other->GetCore();
+    EXPECT_EQ(nullptr, core.GetModule(LUMORA_MODULE_RESOURCE));
+    EXPECT_EQ(nullptr, core.GetModule(LUMORA_MODULE_PAINT));
+    for (uint32_t id : {1002u, 1004u, 1005u})
+        EXPECT_TRUE(core.GetModule(id)) << id;
+    EXPECT_EQ(nullptr, other->GetGameObject());
+    EXPECT_EQ(0u, game->GetId()) << "not registered";
+    loop_->Advance(20);  // both engines tick
+    other->OnSize(80, 50);
+    other->OnPaint();
+    EXPECT_NE(std::string::npos, DailyLogText().find("LUMORA_RETURN_MODULE_INITIAL_FAILD"));
 }
 
 TEST_F(HostWindowTest, FramesReachTheScreenOnlyWhereTheyChanged)
