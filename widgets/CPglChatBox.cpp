@@ -1039,6 +1039,9 @@ void CPglChatBox::RefreshContent(bool reuse)
     UpdateScrollBars();
 }
 
+// The object module frees an untaken payload of this code, so it must stay its text code.
+static_assert(uint32_t(EV_CHAT_POSTED_TEXT) == uint32_t(EV_APP_TEXT_PAYLOAD));
+
 int CPglChatBox::OnEvent(const EventRecord& r)
 {
     int x = 0, y = 0;

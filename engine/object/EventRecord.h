@@ -45,10 +45,16 @@ enum LumoraEventCode : uint32_t {
     EV_TEXT_PAYLOAD_2 = 19840389,
     EV_ENGINE_LAST = 19840406,
     EV_APPLICATION_FIRST = 80000000,
+    // The application's text event (chat boxes, the frame's exit reason): param1 is a payload
+    // token like 19840388's, so what nobody takes is freed by the dispatcher as well.
+    EV_APP_TEXT_PAYLOAD = 80000008,
 };
 
 constexpr bool IsInputCode(uint32_t code) { return code >= EV_INPUT_FIRST && code <= EV_INPUT_LAST; }
-constexpr bool IsPayloadCode(uint32_t code) { return code == EV_TEXT_PAYLOAD || code == EV_TEXT_PAYLOAD_2; }
+constexpr bool IsPayloadCode(uint32_t code)
+{
+    return code == EV_TEXT_PAYLOAD || code == EV_TEXT_PAYLOAD_2 || code == EV_APP_TEXT_PAYLOAD;
+}
 
 // Object flags (the flags word of the geometry block).
 enum ObjectFlags : uint32_t {

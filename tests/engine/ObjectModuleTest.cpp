@@ -216,6 +216,13 @@ TEST_F(ObjectModuleTest, TextPayloadIsFreedExactlyOnce)
     // The default handler frees it too.
     objects_->DispatchEvent(EventRecord{parent->GetId(), EV_TEXT_PAYLOAD, objects_->NewTextPayload("y"), 0});
     EXPECT_EQ(objects_->PendingPayloads(), 0u);
+    // The application's text event carries the same kind of payload: a gone target, a target
+    // that does not take it and a post after shutdown all free it.
+    objects_->PostEvent(EventRecord{999, EV_APP_TEXT_PAYLOAD, objects_->NewTextPayload("z"), 0});
+    Tick();
+    EXPECT_EQ(objects_->PendingPayloads(), 0u);
+    objects_->DispatchEvent(EventRecord{parent->GetId(), EV_APP_TEXT_PAYLOAD, objects_->NewTextPayload("w"), 0});
+    EXPECT_EQ(objects_->PendingPayloads(), 0u);
 }
 
 TEST_F(ObjectModuleTest, ObjectAtPrefersLayerThenZThenDrawOrder)
