@@ -1,7 +1,7 @@
 // Text drawn by the engine may carry markup from anywhere: laying it out, measuring it and
 // wrapping it must end, stay inside the picture and never read past the text.
 #include "engine/text/TextSurface.h"
-#include "platform/GlyphSource.h"
+#include "tests/support/SolidGlyphSource.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,29 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace {
-
-// Solid cells: the fonts are not what is under test.
-class SolidGlyphs final : public platform::GlyphSource {
-public:
-    const platform::GlyphMask& Glyph(const platform::GlyphRequest& r) override
-    {
-        mask_.width = r.cellWidth;
-        mask_.height = r.size;
-        mask_.coverage.assign(size_t(r.cellWidth) * r.size, 200);
-        mask_.underlineTop = r.size - 1;
-        return mask_;
-    }
-
-private:
-    platform::GlyphMask mask_;
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static Lumora::TextSurface surface(std::make_shared<SolidGlyphs>());
+    static Lumora::TextSurface surface(std::make_shared<testsupport::SolidGlyphSource>());
     if (size < 4)
         return 0;
     // The first bytes choose the box and the style; the rest is the text.

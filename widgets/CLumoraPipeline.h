@@ -1,9 +1,10 @@
 #pragma once
 // Serialises events: queued records are delivered one at a time, and the next only after the
 // receiver calls Next. Each record carries a copy of its data (param1 = the bytes, param2 =
-// their length). The pipeline keeps the copy of the record in flight until Next or its own
-// end, so a receiver reads it during its handler and copies what it keeps; nothing leaks when
-// the receiver is gone before the record arrives.
+// their length). The queued record names only the pipeline itself; on that later tick the
+// pipeline sends the record to its receiver at once and frees the copy when the handler has
+// returned. So a receiver may call Next before it reads the data, copies what it keeps, and
+// never sees a freed copy when the pipeline went away before the tick; nothing leaks either.
 #include "engine/gui/CLumoraGui.h"
 
 #include <cstdint>
@@ -22,6 +23,8 @@ public:
     virtual void Next();
     virtual void SetBusy() { busy_ = true; }
 
+    int OnEvent(const EventRecord& record) override;
+
     bool IsBusy() const { return busy_; }
     size_t Queued() const { return queue_.size(); }
 
@@ -34,7 +37,7 @@ private:
     void Deliver(Record record);
 
     std::deque<Record> queue_;
-    std::unique_ptr<std::vector<uint8_t>> inFlight_;
+    std::deque<Record> posted_;  // posted to itself, not yet handed to their receivers
     bool busy_ = false;
 };
 

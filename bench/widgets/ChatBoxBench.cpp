@@ -2,8 +2,8 @@
 // appended to a box that keeps its 1,000 rows (each line drawn in the frame after it), and a
 // 100 KiB paste into an input box that holds 20 bytes.
 #include "tests/widgets/WidgetEngine.h"
+#include "tests/support/SolidGlyphSource.h"
 #include "platform/Clipboard.h"
-#include "platform/GlyphSource.h"
 #include "platform/KeyboardState.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyInputBox.h"
@@ -17,22 +17,6 @@
 using namespace Lumora;
 
 namespace {
-
-// Solid glyph cells that remember nothing (the test engine's own source logs every request).
-class SolidGlyphs final : public platform::GlyphSource {
-public:
-    const platform::GlyphMask& Glyph(const platform::GlyphRequest& r) override
-    {
-        mask_.width = r.cellWidth;
-        mask_.height = r.size;
-        mask_.coverage.assign(size_t(r.cellWidth) * r.size, 200);
-        mask_.underlineTop = r.size - 1;
-        return mask_;
-    }
-
-private:
-    platform::GlyphMask mask_;
-};
 
 // Resident memory of the process in KiB (Linux).
 double ResidentKiB()
@@ -51,7 +35,7 @@ void BM_ChatBoxAppendLines(benchmark::State& state)
     double perLine = 0, rssAfterWarmup = 0, rssAfterRun = 0, pool = 0, objectsLeft = 0;
     for (auto _ : state) {
         widgettest::WidgetEngine engine("chatbench_" + std::to_string(::getpid()));
-        engine.Objects().GetTextSurface().SetGlyphSource(std::make_shared<SolidGlyphs>());
+        engine.Objects().GetTextSurface().SetGlyphSource(std::make_shared<testsupport::SolidGlyphSource>());
         engine.AddSkin("xyf打牌", widgettest::SolidFrames(20, 20, {0x00FF00, 0x0000FF}));
         engine.AddSkin("zu系统通知", widgettest::SolidFrames(30, 14, {0x0000FF}));
         engine.LoadSkins();

@@ -1,27 +1,21 @@
 #pragma once
-// A glyph source for exact tests: every visible character is a solid cell of one coverage value, the
-// underline is the cell's last row, and every request is recorded.
-#include "platform/GlyphSource.h"
+// A glyph source for exact tests: solid cells as in SolidGlyphSource, and every request is recorded.
+#include "tests/support/SolidGlyphSource.h"
 
 #include <string>
 #include <vector>
 
 namespace enginetest {
 
-class PatternGlyphSource final : public platform::GlyphSource {
+class PatternGlyphSource final : public testsupport::SolidGlyphSource {
 public:
-    explicit PatternGlyphSource(uint8_t coverage = 200) : coverage_(coverage) {}
+    explicit PatternGlyphSource(uint8_t coverage = 200) : SolidGlyphSource(coverage) {}
 
     const platform::GlyphMask& Glyph(const platform::GlyphRequest& r) override
     {
         requests.push_back(r);
         faces.emplace_back(r.face); // the request's view dies with the call
-        mask_.width = r.cellWidth;
-        mask_.height = r.size;
-        mask_.coverage.assign(static_cast<size_t>(r.cellWidth) * r.size, r.codePoint > 0x20 ? coverage_ : 0);
-        mask_.underlineTop = r.size - 1;
-        mask_.underlineRows = 1;
-        return mask_;
+        return SolidGlyphSource::Glyph(r);
     }
 
     std::vector<char32_t> CodePoints() const
@@ -34,10 +28,6 @@ public:
 
     std::vector<platform::GlyphRequest> requests;
     std::vector<std::string> faces;
-
-private:
-    uint8_t coverage_;
-    platform::GlyphMask mask_;
 };
 
 } // namespace enginetest

@@ -339,4 +339,39 @@ TEST_F(ChatBoxTest, ThePipelineDeliversOneRecordPerNext)
     E().Objects().UnregisterObject(pipeline->GetId());
 }
 
+// Asks for the next record before it reads the data of this one, as the frame's handlers do.
+class NextFirstReceiver : public PipelineReceiver {
+public:
+    int OnEvent(const EventRecord& r) override
+    {
+        if (pipeline)
+            pipeline->Next();
+        return PipelineReceiver::OnEvent(r);
+    }
+    CLumoraPipeline* pipeline = nullptr;
+};
+
+TEST_F(ChatBoxTest, PipelineDataLivesThroughTheHandlerAndNeverOutlivesThePipeline)
+{
+    auto* pipeline = E().Make<CLumoraPipeline>();
+    auto* receiver = E().Register(new NextFirstReceiver);
+    receiver->pipeline = pipeline;
+    pipeline->Push(receiver->GetId(), 80000100, "first record", 12);
+    pipeline->Push(receiver->GetId(), 80000100, "second record", 13);
+    pipeline->Push(receiver->GetId(), 80000100, "third record", 12);
+    E().Settle();
+    E().Settle();
+    E().Settle();
+    EXPECT_EQ(receiver->texts, (std::vector<std::string>{"first record", "second record", "third record"}));
+
+    // A record queued for delivery when its pipeline goes away never reaches the receiver.
+    receiver->pipeline = nullptr;
+    receiver->texts.clear();
+    pipeline->Next();
+    pipeline->Push(receiver->GetId(), 80000100, "orphan", 6);
+    E().Objects().UnregisterObject(pipeline->GetId());
+    E().Settle();
+    EXPECT_TRUE(receiver->texts.empty());
+}
+
 } // namespace
