@@ -2,6 +2,12 @@
 
 #include <zlib.h>
 
+namespace {
+
+constexpr size_t kMaxInflateRatio = 1032;
+
+} // namespace
+
 std::optional<std::vector<uint8_t>> CompressBuffer(const void* bytes, size_t size)
 {
     // compressBound is always enough, so there is no growing and retrying.
@@ -18,6 +24,10 @@ std::optional<std::vector<uint8_t>> CompressBuffer(const void* bytes, size_t siz
 std::optional<std::vector<uint8_t>> UncompressBuffer(const void* bytes, size_t size, size_t plainLength)
 {
     if (!bytes || size == 0)
+        return std::nullopt;
+    // Deflate gives at most 1032 plain bytes per stream byte: a longer announced length comes
+    // from a damaged header, and allocating it could exhaust memory.
+    if (plainLength / kMaxInflateRatio > size)
         return std::nullopt;
     // One spare byte tells "exactly plainLength" from "longer than announced".
     std::vector<uint8_t> out(plainLength + 1);

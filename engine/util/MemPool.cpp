@@ -1,6 +1,7 @@
 #include "engine/util/MemPool.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 
 std::atomic<size_t> CMemPool::requested_{0};
@@ -69,6 +70,9 @@ void* CMemPool::TakeFrom(Chunk& chunk, size_t n)
 
 void* CMemPool::Alloc(size_t n)
 {
+    // Sizes near the top of the range would wrap in the rounding or in the chunk size.
+    if (n > SIZE_MAX / 4)
+        return nullptr;
     n = RoundUp(n);
     void* p = nullptr;
     for (Chunk& chunk : chunks_)

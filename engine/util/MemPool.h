@@ -19,6 +19,7 @@ public:
     CMemPool(const CMemPool&) = delete;
     CMemPool& operator=(const CMemPool&) = delete;
 
+    // Null for a size too large for any chunk (beyond a quarter of the address range).
     void* Alloc(size_t n);
     // Pointers outside the pool's chunks are ignored.
     void Free(void* p);

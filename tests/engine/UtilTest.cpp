@@ -137,6 +137,17 @@ TEST(Compress, EmptyInputAndDamagedStreams)
     stream[20] ^= 0x55;
     EXPECT_FALSE(UncompressBuffer(stream.data(), stream.size(), body.size()));      // corrupted
     EXPECT_FALSE(UncompressBuffer(nullptr, 0, 10));
+
+    // A damaged header may announce any length: one that no stream of this size can inflate to
+    // is refused before anything is allocated for it.
+    EXPECT_FALSE(UncompressBuffer(empty->data(), empty->size(), SIZE_MAX));
+    EXPECT_FALSE(UncompressBuffer(empty->data(), empty->size(), size_t{1} << 40));
+    const std::vector<uint8_t> zeros(1 << 20, 0);
+    const auto dense = CompressBuffer(zeros.data(), zeros.size());  // about a thousand to one
+    ASSERT_TRUE(dense);
+    const auto back = UncompressBuffer(dense->data(), dense->size(), zeros.size());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, zeros);
 }
 
 TEST(TextUtil, EllipsizeNeverSplitsADoubleByteCharacter)
@@ -255,6 +266,10 @@ TEST(MemPool, ChunksGrowAndBlocksAreReused)
         EXPECT_EQ(pool.UsedBytes(), 0u);
         EXPECT_EQ(pool.FreeBytes(), pool.TotalBytes() - 3 * CMemPool::kHeaderSize);
         EXPECT_EQ(pool.Alloc(16), blocks[0]);
+        // A size whose rounding would wrap around is refused, not served with a tiny block.
+        EXPECT_EQ(pool.Alloc(SIZE_MAX), nullptr);
+        EXPECT_EQ(pool.Alloc(SIZE_MAX - 20), nullptr);
+        EXPECT_EQ(pool.ChunkCount(), 3u);
     }
     EXPECT_EQ(CMemPool::RequestedBytes(), requestedBefore);
 }
