@@ -5,6 +5,7 @@
 #include "tests/widgets/FakeAppServices.h"
 #include "engine/object/PlaneObject.h"
 #include "widgets/CXyChatBox.h"
+#include "widgets/CXyScrollBar.h"
 
 #include <filesystem>
 
@@ -81,6 +82,22 @@ TEST_F(SideChatBoxTest, ANarrowBackgroundIsDrawnInThreeSlices)
     EXPECT_TRUE(NearColour(PixelOf(plane, 50, 1), 0x00FF00));
     EXPECT_TRUE(NearColour(PixelOf(plane, 89, 1), 0x00FF00));
     EXPECT_TRUE(NearColour(PixelOf(plane, 95, 1), 0xFF0000));
+}
+
+TEST_F(SideChatBoxTest, TheVerticalBarStandsFivePixelsFurtherOut)
+{
+    auto* plain = MakeBox<CPglChatBox>(chat_style::kDefault | chat_style::kScrollBars);
+    auto* side = MakeBox<CXyChatBox>(chat_style::kDefault | chat_style::kScrollBars);
+    for (int i = 0; i < 12; ++i) {
+        plain->AppendText("line\n");
+        side->AppendText("line\n");
+    }
+    E().Settle();
+    ASSERT_TRUE(plain->IsVerticalBarShown());
+    ASSERT_TRUE(side->IsVerticalBarShown());
+    EXPECT_EQ(side->GetViewWidth(), plain->GetViewWidth());
+    EXPECT_DOUBLE_EQ(side->GetVerticalScrollBar()->GetLeft() - plain->GetVerticalScrollBar()->GetLeft(), 5.0);
+    EXPECT_DOUBLE_EQ(side->GetVerticalScrollBar()->GetTop(), plain->GetVerticalScrollBar()->GetTop());
 }
 
 TEST_F(SideChatBoxTest, ResetFontRestoresTheChatDefaultOnce)
