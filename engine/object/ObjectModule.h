@@ -122,8 +122,9 @@ public:
     // The screen rectangle of a geometry: its bounding box at its angle, cut by its clip.
     static Rect ScreenRect(const ObjectGeometry& g);
 
-    // Text carried by events 19840388/19840389: param1 is a token for a text kept here. The
-    // first taker gets the text; what nobody takes is freed after the event is dispatched.
+    // Text carried by events 19840388/19840389 and 80000008: param1 is a token for a text kept
+    // here. The first taker gets the text; what nobody takes is freed after the event is
+    // dispatched, or at once when its target is gone.
     uintptr_t NewTextPayload(std::string text);
     std::optional<std::string> TakeTextPayload(uintptr_t token);
     size_t PendingPayloads() const { return payloads_.size(); }
