@@ -91,6 +91,8 @@ void AppendChatCharacters(std::string_view text, ChatMarkupHost& host);
 void AppendChatLink(std::string_view address, std::string_view label, std::string_view hover, ChatMarkupHost& host);
 
 // Names and peer texts put into markup: '#', '<' and '>' are escaped so they show as written.
+// For running text only: a tag's bytes are read as they stand, so a value inside a tag (a link
+// address) must not be escaped, and one holding '>', ',' or ';' cannot be written at all.
 std::string EscapeMarkup(std::string_view text);
 
 // Helpers of the value syntax, also used by boxes built on the chat box.
