@@ -101,6 +101,9 @@ void PaintModuleGDI::RenderFrame(int32_t centreX, int32_t centreY, const std::ve
     CopyRects(work_, present_, rects);
     UploadFrame();
     invalid_.insert(invalid_.end(), rects.begin(), rects.end());
+    // Frames keep coming while no paint takes the damage (a covered window): past a few dozen
+    // rectangles the whole buffer stands for them, instead of a list the host walks every tick.
+    if (invalid_.size() > kMaxInvalidRects) invalid_.assign(1, Rect{0, 0, width_, height_});
 }
 
 void PaintModuleGDI::DrawRecord(const ObjectGeometry& geometry, CPglPic* picture) {

@@ -51,8 +51,9 @@ public:
     // The frame in the screen's format (the present buffer itself at 32 bits).
     const uint8_t* ScreenPixels() const;
     size_t ScreenStride() const { return screenStride_; }
-    // Rectangles invalidated since the last Present.
+    // Rectangles invalidated since the last Present (the whole buffer once there are too many).
     const std::vector<Rect>& InvalidRects() const { return invalid_; }
+    static constexpr size_t kMaxInvalidRects = 64;
 
 private:
     void CopyRects(const std::vector<uint32_t>& from, std::vector<uint32_t>& to, const std::vector<Rect>& rects) const;

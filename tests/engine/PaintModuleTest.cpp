@@ -168,6 +168,16 @@ TEST_F(PaintTest, BackBufferFrameAndBackground) {
     EXPECT_EQ(paint_->BackgroundBuffer()[size_t(4) * 8 + 4], 0xFFC81402u);
 }
 
+TEST_F(PaintTest, DamageWaitingForAPaintStaysBounded) {
+    paint_->CreateBackBuffer(200, 100);
+    for (int i = 0; i < 1000; ++i) paint_->RenderFrame(100, 50, {{i % 200, i % 100, i % 200 + 1, i % 100 + 1}}, {});
+    EXPECT_LE(paint_->InvalidRects().size(), PaintModuleGDI::kMaxInvalidRects);
+    EXPECT_EQ(paint_->InvalidRects().front(), (Rect{0, 0, 200, 100}));  // still covers every frame
+    paint_->ProcessMessage(LUMORA_MSG_REPAINT, 0, 0);
+    paint_->RenderFrame(100, 50, {{1, 2, 3, 4}}, {});
+    EXPECT_EQ(paint_->InvalidRects(), std::vector<Rect>{(Rect{1, 2, 3, 4})});
+}
+
 TEST_F(PaintTest, ScreenFormatsUseTheDeviceStride) {
     paint_->SetBitsPerPixel(24);
     paint_->CreateBackBuffer(3, 2);  // 9 bytes a row, padded to 10
