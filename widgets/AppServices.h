@@ -107,4 +107,10 @@ IAppServices* GetAppServices();
 // Installs (or with null removes) the application; the caller keeps it alive meanwhile.
 void SetAppServices(IAppServices* services);
 
+// The chair a call to `user` would reach, or -1 when he sits in no chair or the room forbids
+// calls; lists offer the call only then.
+int32_t CallableChair(IAppServices& app, uint32_t user);
+// Sends the call-a-player request and shows the call here as if the server had pushed it.
+void SendCall(IAppServices& app, uint32_t user, int32_t chair);
+
 } // namespace Lumora

@@ -353,18 +353,11 @@ void CCyUserList::CallPlayer()
     IAppServices* app = GetAppServices();
     if (!user || !app)
         return;
-    const int32_t chair = app->GetUserChairByID(user);
-    if (chair == -1 || app->IsRoomOptionBit3())
+    const int32_t chair = CallableChair(*app, user);
+    if (chair == -1)
         return;
     PlayWidgetSound(*this, "SndFa");
-    if (IGameConnect* connect = app->GetConnect())
-        connect->SendAhoo(user);
-    if (IGameNotify* notify = app->GetNotify()) {
-        AhooRecord record;
-        record.words = {int32_t(app->GetUserID()), int32_t(app->GetRoomID()), int32_t(app->GetTableNO()),
-                        app->GetChairNO(), int32_t(user), chair, 0, 0, 0, 0};
-        notify->OnAhoo(record);
-    }
+    SendCall(*app, user, chair);
 }
 
 void CCyUserList::CopyName()

@@ -108,17 +108,8 @@ void CXyMatchList::CallPlayer()
     IAppServices* app = GetAppServices();
     if (row && app) {
         const uint32_t user = row->GetUserId();
-        const int32_t chair = app->GetUserChairByID(user);
-        if (chair != -1 && !app->IsRoomOptionBit3()) {
-            if (IGameConnect* connect = app->GetConnect())
-                connect->SendAhoo(user);
-            if (IGameNotify* notify = app->GetNotify()) {
-                AhooRecord record;
-                record.words = {int32_t(app->GetUserID()), int32_t(app->GetRoomID()), int32_t(app->GetTableNO()),
-                                app->GetChairNO(), int32_t(user), chair, 0, 0, 0, 0};
-                notify->OnAhoo(record);
-            }
-        }
+        if (const int32_t chair = CallableChair(*app, user); chair != -1)
+            SendCall(*app, user, chair);
     }
     ShowPopMenu(0);
 }
