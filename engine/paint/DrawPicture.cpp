@@ -59,6 +59,14 @@ bool ClampSource(const ImageRecord& img, int& sx, int& sy, int& w, int& h) {
     return w > 0 && h > 0;
 }
 
+// The source becomes the whole of a scaled copy; its key and palette stay.
+void UseScaled(BlitSource& src, const uint8_t* pixels, int w, int h) {
+    src.pixels = pixels;
+    src.pitch = src.w = w;
+    src.height = src.h = h;
+    src.x = src.y = 0;
+}
+
 } // namespace
 
 void DrawPicture(const Surface& surface, DrawParams& p, const ImageRecord& img, int sx, int sy, int sw, int sh,
@@ -78,7 +86,7 @@ void DrawPicture(const Surface& surface, DrawParams& p, const ImageRecord& img, 
         scaled = (p.flags & kDrawBilinearScale) ? Scale32Bilinear(src, p.width, p.height)
                                                 : Scale32Nearest(src, p.width, p.height);
         if (scaled.empty()) return;
-        src = {reinterpret_cast<const uint8_t*>(scaled.data()), p.width, p.height, 0, 0, p.width, p.height};
+        UseScaled(src, reinterpret_cast<const uint8_t*>(scaled.data()), p.width, p.height);
     }
     const BlitTarget& t = pr.target;
     const bool transparent = img.flags & kImageTransparent;
@@ -130,12 +138,7 @@ void DrawPalettedPicture(const Surface& surface, DrawParams& p, const ImageRecor
     if (p.width != w || p.height != h) {
         scaled = ScalePalettedNearest(src, p.width, p.height, alpha);
         if (scaled.empty()) return;
-        src.pixels = scaled.data();
-        src.pitch = p.width;
-        src.height = p.height;
-        src.x = src.y = 0;
-        src.w = p.width;
-        src.h = p.height;
+        UseScaled(src, scaled.data(), p.width, p.height);
     }
     const BlitTarget& t = pr.target;
     if ((p.flags & kDrawInvert) && (img.flags & kImageTransparent)) {
