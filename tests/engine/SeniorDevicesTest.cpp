@@ -81,7 +81,7 @@ TEST_F(SeniorDevices, FocusGoesToTheTopLevelObject)
     panel->AddChild(field, 0x10000);
     EXPECT_EQ(actor_->SetFocusObject(field->GetId()), 0u);
     EXPECT_EQ(input_->Focused(), panel->GetId());
-    EXPECT_TRUE(panel->GetFlags() & OBJ_FOCUS_MARK);
+    EXPECT_TRUE(panel->GetFlags() & OBJ_NO_CHECK_CHILDREN);
     InputData data;
     EXPECT_EQ(actor_->GetInputData(data).focused, panel->GetId());
     actor_->SetInputSwitch(0);

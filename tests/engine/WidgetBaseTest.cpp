@@ -47,7 +47,7 @@ TEST_F(WidgetBase, GeometryComesFromTheBodyOnlyAsItsLinkSays)
     EXPECT_EQ(widget_->GetX(), 300);
     EXPECT_EQ(widget_->GetY(), 400);
     EXPECT_EQ(widget_->GetWidth(), 0); // no 0x80 in the link: its own size
-    EXPECT_EQ(widget_->GetChildLinkFlags(body_->GetId()), LINK_MOVE | LINK_BODY);
+    EXPECT_EQ(widget_->GetChildLinkFlags(body_->GetId()), LINK_MOVE | LINK_INPUT_HOOKS);
     EXPECT_TRUE(widget_->PObject::GetFlags() & OBJ_NO_HIT);
 
     Recorder* other = Add();
@@ -173,7 +173,7 @@ TEST_F(CursorObject, IsFoundByNameAndFallsBackToSystemCursors)
     EXPECT_EQ(shown[0], platform::Cursor::System(kSystemHandCursor));
     EXPECT_EQ(Send(EV_CURSOR_ARROW), 1);
     EXPECT_EQ(shown.back(), platform::Cursor::System(kSystemArrowCursor));
-    EXPECT_EQ(Send(EV_CURSOR_APPLY), 1);
+    EXPECT_EQ(Send(EV_SET_CURSOR), 1);
     EXPECT_EQ(shown.size(), 3u);
     EXPECT_EQ(Send(19840330), 0); // not the cursor's
 }

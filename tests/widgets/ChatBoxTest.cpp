@@ -63,7 +63,7 @@ TEST_F(ChatBoxTest, PostedTextArrivesOnALaterTickAndIsTakenOnce)
 {
     auto* box = MakeBox(chat_style::kDefault);
     const uintptr_t token = E().Objects().NewTextPayload("posted <c=255>text");
-    box->PostEvent({box->GetId(), EV_CHAT_POSTED_TEXT, token, 0});
+    box->PostEvent({box->GetId(), EV_APP_TEXT_PAYLOAD, token, 0});
     EXPECT_EQ(box->GetElementCount(), 0);
     E().Settle();
     EXPECT_EQ(box->TextOf(box->Content().First(), nullptr), "posted text");
