@@ -1,6 +1,7 @@
 // Sounds and input reached through the object services: the music module on the silent output
 // and the input module without a window.
-#include "SeniorTestSupport.h"
+#include "tests/support/EngineFixtures.h"
+#include "tests/support/SceneSupport.h"
 
 #include "engine/input/InputModule.h"
 #include "engine/music/MusicModule.h"
@@ -10,11 +11,11 @@
 #include <gtest/gtest.h>
 
 using namespace Lumora;
-using enginetest::Recorder;
+using testsupport::Recorder;
 
 namespace {
 
-class SeniorDevices : public enginetest::SeniorFixture {
+class SeniorDevices : public testsupport::SeniorFixture {
 protected:
     void SetUp() override
     {

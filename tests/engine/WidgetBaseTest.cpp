@@ -1,5 +1,6 @@
 // Widget base with and without a body, the game-object base's bounds and the cursor object.
-#include "SeniorTestSupport.h"
+#include "tests/support/EngineFixtures.h"
+#include "tests/support/SceneSupport.h"
 
 #include "engine/gui/CGameBase.h"
 #include "engine/gui/CLumoraGui.h"
@@ -8,7 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace Lumora;
-using enginetest::Recorder;
+using testsupport::Recorder;
 
 namespace {
 
@@ -23,7 +24,7 @@ public:
     std::vector<std::string> log;
 };
 
-class WidgetBase : public enginetest::SeniorFixture {
+class WidgetBase : public testsupport::SeniorFixture {
 protected:
     void SetUp() override
     {

@@ -186,7 +186,7 @@ TEST_F(ChatBoxTest, DraggingSelectsAndCtrlCCopiesTheSameTextEitherWay)
 
 TEST_F(ChatBoxTest, PasswordBoxesNeverCopyAndDrawStars)
 {
-    auto* glyphs = dynamic_cast<enginetest::PatternGlyphSource*>(&E().Objects().GetTextSurface().Glyphs());
+    auto* glyphs = dynamic_cast<testsupport::PatternGlyphSource*>(&E().Objects().GetTextSurface().Glyphs());
     ASSERT_NE(glyphs, nullptr);
     auto* box = MakeBox(chat_style::kDefault | chat_style::kSelectable | chat_style::kPassword);
     glyphs->requests.clear();

@@ -1,5 +1,5 @@
-#include "engine/EngineTestSupport.h"
-#include "engine/PatternGlyphSource.h"
+#include "tests/support/EngineFixtures.h"
+#include "tests/support/PatternGlyphSource.h"
 
 #include "engine/GameCore.h"
 #include "engine/input/InputModule.h"
@@ -36,13 +36,13 @@ struct Recorder : PObject {
     Log& log_;
 };
 
-class InputModuleTest : public enginetest::EngineFixture {
+class InputModuleTest : public testsupport::EngineFixture {
 protected:
     void SetUp() override
     {
         EngineFixture::SetUp();
         core_ = std::make_unique<GameCore>();
-        objects_ = new ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
+        objects_ = new ObjectModule(std::make_shared<testsupport::PatternGlyphSource>());
         input_ = new InputModule();
         ASSERT_EQ(LUMORA_MSG_OK, core_->LoadModule(objects_, 1, 0));
         ASSERT_EQ(LUMORA_MSG_OK, core_->LoadModule(input_, 1, 1));

@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-namespace enginetest {
+namespace testsupport {
 
 using Buffer = std::vector<uint8_t>;
 
@@ -200,4 +200,4 @@ inline std::string FirstDifference(const Buffer& a, const Buffer& b, int width)
     return a.size() == b.size() ? "" : "sizes differ";
 }
 
-} // namespace enginetest
+} // namespace testsupport
