@@ -5,7 +5,7 @@
 #include "tests/support/EngineFixtures.h"
 #include "engine/GameCore.h"
 #include "engine/paint/PaintModuleGDI.h"
-#include "engine/resource/PackManifest.h"
+#include "engine/pack/PackManifest.h"
 #include "engine/resource/ResourceModule.h"
 
 using namespace Lumora;

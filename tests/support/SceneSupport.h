@@ -4,7 +4,7 @@
 // rectangles out), plus helpers that build engine scenes for the object-module tests.
 #include "engine/GameCore.h"
 #include "engine/geometry/Geometry.h"
-#include "engine/object/FrameRecord.h"
+#include "engine/paint/FrameRecord.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PObject.h"
 #include "engine/paint/Blitters.h"
