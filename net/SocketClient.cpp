@@ -367,7 +367,8 @@ bool CSocketClient::DeliverReply(Connection& c, const CBuffer& reassembled)
     SocketContextRecord context;
     SocketMessageRecord message;
     if (!Unpack(reassembled, context, message))
-        return false; // the requester times out
+        return false; // still awaited: a repeat of it is ignored and the requester times out
+    c.receiver.Replies().ReplyTaken(context.messageId);
     {
         std::lock_guard lock(c.replyLock);
         if (c.hasReply)

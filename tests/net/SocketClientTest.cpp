@@ -108,6 +108,30 @@ TEST(SocketClient, RepliesGoOnlyToTheirOwnRequest)
     EXPECT_EQ(t.owner.Notices(), 0u);
 }
 
+TEST(SocketClient, AReplyThatCannotBeUnpackedLeavesItsRequesterToTimeOut)
+{
+    GameClientTest t;
+    CONNECT_OR_FAIL(t);
+    // The peer repeats the reply intact; the repeat is ignored, not taken for a broken stream.
+    Reply r = Request(t.client, kUnreadable, U32s({3}), 300);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.timedOut, 1);
+    r = Request(t.client, kEcho, U32s({4}));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.data, U32s({4}));
+    EXPECT_EQ(t.owner.Notices(), 0u);
+}
+
+TEST(SocketClient, TheConnectionsChecksumSettingReachesTheWire)
+{
+    // The peer hangs up on any frame without a valid CRC.
+    GameClientTest t;
+    CONNECT_OR_FAIL(t);
+    const Reply r = Request(t.client, kEcho, U32s({5}), 5000, true, 0);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.data, U32s({5}));
+}
+
 TEST(SocketClient, OutOfOrderPushIsDroppedAndTheStreamGoesOn)
 {
     GameClientTest t;
