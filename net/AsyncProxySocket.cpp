@@ -449,8 +449,9 @@ bool CAsyncProxySocket::OnSocks5Reply()
             return false;
         }
         return SendSocks5Request();
-    case 3: { // request reply: five bytes tell the length of the rest
-        if (replyExpected_ == 5) {
+    case 3: // request reply
+    case 4: { // bind: the reply on the incoming connection
+        if (replyExpected_ == 5) { // five bytes tell the length of the rest
             const size_t whole = Socks5ReplyLength(reply_.data());
             if (reply_[0] != 5 || reply_[1] != 0 || whole == 0) {
                 Fail(PROXYERROR_REQUESTFAILED);
@@ -460,25 +461,22 @@ bool CAsyncProxySocket::OnSocks5Reply()
             replyExpected_ = whole;
             return true;
         }
-        if (requestKind_ == PROXYREQUEST_BIND) {
-            uint32_t address;
-            std::memcpy(&address, &reply_[4], 4);
-            const uint16_t port = uint16_t(reply_[8] << 8 | reply_[9]);
+        if (requestKind_ == PROXYREQUEST_BIND && step_ == 3) {
+            const auto bound = ParseSocks5Endpoint(reply_.data(), replyReceived_);
+            if (!bound) {
+                Fail(PROXYERROR_REQUESTFAILED);
+                return false;
+            }
+            // A name or an IPv6 address says nothing this socket can use: the proxy's own.
+            const uint32_t address = bound->address ? bound->address : socket_.PeerEndpoint().address;
             step_ = 4;
-            ExpectReply(10);
-            OnProxyListenReady(address, port);
+            ExpectReply(5);
+            OnProxyListenReady(address, bound->port);
             return true;
         }
         Finish();
         return false;
     }
-    case 4: // bind: the incoming connection
-        if (reply_[1] != 0) {
-            Fail(PROXYERROR_REQUESTFAILED);
-            return false;
-        }
-        Finish();
-        return false;
     default:
         Fail(PROXYERROR_REQUESTFAILED);
         return false;
