@@ -5,6 +5,7 @@
 
 #include "net/ConnectionKeys.h"
 
+#include "net/Pieces.h"
 #include "net/WireFrame.h"
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
@@ -315,6 +316,25 @@ TEST(SocketClient, EachDeliveryReachesExactlyOneReceiver)
     client.Close();
     drainWindow();
     platform::DestroyWindow(window);
+}
+
+TEST(SocketClient, KeepsItsOwnCopyOfTheKeyItIsGiven)
+{
+    auto peer = LocalDaemon::GamePeer(PeerSettings());
+    ASSERT_TRUE(peer->Ok()) << peer->Error();
+    OwnerThread owner;
+    const uint8_t* gameKey = net::ConnectionKeyBlock(net::kGameKeyBlock);
+    auto key = std::make_unique<std::vector<uint8_t>>(gameKey, gameKey + 16);
+    net::CSocketClient client(key->data(), 128, 0x100, 0, 1, net::kGamePieceSize);
+    std::fill(key->begin(), key->end(), 0);
+    ASSERT_TRUE(client.Create("127.0.0.1", peer->Port(), 5, 0, owner.Id(), false, net::kGameGreeting,
+                              net::kGameGreetingLength, 0));
+    EXPECT_TRUE(Request(client, kEcho, U32s({1})).ok);
+    std::vector<uint8_t> again(gameKey, gameKey + 16);
+    client.SetKey(again.data(), 128, 0x100, 0);
+    again.assign(16, 0);
+    key.reset();
+    EXPECT_TRUE(Request(client, kEcho, U32s({2})).ok);
 }
 
 TEST(SocketClient, KeysComeFromTheBuiltInTable)
