@@ -15,6 +15,7 @@ namespace {
 // A proxy that never ends its header would otherwise grow the reply for the whole wait.
 constexpr size_t kMaxHttpReply = 8192;
 constexpr uint8_t kSocks4Granted = 90;
+constexpr int kListenBacklog = 5;
 
 } // namespace
 
@@ -57,6 +58,7 @@ void CAsyncProxySocket::Close()
     requestKind_ = PROXYREQUEST_NONE;
     connecting_ = false;
     socket_.Close();
+    listener_.reset();
 }
 
 platform::TcpSocket CAsyncProxySocket::Detach()
@@ -115,8 +117,36 @@ bool CAsyncProxySocket::ListenThroughProxy(const platform::Ipv4Endpoint& address
     return StartProxyConnect(PROXYREQUEST_BIND);
 }
 
+bool CAsyncProxySocket::Listen(uint16_t port)
+{
+    Close();
+    auto listener = std::make_unique<platform::SocketListener>(port, kListenBacklog);
+    if (!listener->Valid()) {
+        lastSocketError_ = errno;
+        return false;
+    }
+    listener_ = std::move(listener);
+    lastSocketError_ = 0;
+    phase_ = Phase::Idle;
+    return true;
+}
+
+uint16_t CAsyncProxySocket::ListenPort() const
+{
+    return listener_ ? listener_->Port() : 0;
+}
+
 bool CAsyncProxySocket::AcceptThroughProxy(CAsyncProxySocket& other)
 {
+    if (listener_) {
+        platform::TcpSocket incoming = listener_->Accept(0);
+        if (!incoming.Valid())
+            return false;
+        other.Close();
+        other.socket_ = std::move(incoming);
+        other.phase_ = Phase::Done;
+        return true;
+    }
     if (proxyType_ == PROXYTYPE_NOPROXY || !HandshakeDone())
         return false;
     other.Close();
@@ -187,6 +217,11 @@ IoResult CAsyncProxySocket::Send(const void* data, size_t size)
 
 void CAsyncProxySocket::OnNotice(const platform::SocketNotice& notice)
 {
+    if (listener_) {
+        if (notice.event == platform::SocketEvent::Read)
+            OnAccept(0);
+        return;
+    }
     if (!socket_.Valid())
         return;
     switch (notice.event) {

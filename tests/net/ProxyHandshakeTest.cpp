@@ -414,3 +414,35 @@ TEST(ProxyHandshake, BindThroughSocks5AndSocks4HandsTheIncomingConnectionOver)
     EXPECT_EQ(b4.failed, 1);
     EXPECT_EQ(b4.GetLastProxyError(), PROXYERROR_REQUESTFAILED);
 }
+
+TEST(ProxyHandshake, ListeningWithoutAProxyAcceptsOnTheLoopback)
+{
+    struct Listener final : CAsyncProxySocket {
+        int accepted = 0;
+        void OnAccept(int) override { ++accepted; }
+    };
+    Listener l, taker;
+    EXPECT_FALSE(l.AcceptThroughProxy(taker)); // nothing to take yet
+    ASSERT_TRUE(l.Listen());
+    ASSERT_NE(l.ListenPort(), 0);
+    platform::TcpSocket peer = platform::TcpSocket::Open();
+    ASSERT_EQ(peer.Connect({platform::LoopbackAddress(), l.ListenPort()}, 2000), 0);
+    platform::SocketPoller poller(l.Fd());
+    std::vector<platform::SocketNotice> notices;
+    for (int i = 0; i < 100 && l.accepted == 0; ++i) {
+        notices.clear();
+        poller.Wait(20, notices);
+        for (const auto& n : notices)
+            l.OnNotice(n);
+    }
+    EXPECT_EQ(l.accepted, 1);
+    ASSERT_TRUE(l.AcceptThroughProxy(taker));
+    EXPECT_TRUE(taker.HandshakeDone());
+    ASSERT_TRUE(peer.SendAll("hi", 2, 2000));
+    char hi[2];
+    ASSERT_TRUE(taker.Detach().ReceiveExact(hi, 2, 2000));
+    EXPECT_EQ(std::string(hi, 2), "hi");
+    l.Close();
+    EXPECT_EQ(l.ListenPort(), 0);
+    EXPECT_FALSE(l.Valid());
+}
