@@ -65,8 +65,8 @@ void CCyUserList::SetSize(double width, double height)
 
 void CCyUserList::CreateMenu()
 {
-    auto* menu = new CCyPopMenu;
-    if (!RegisterChild(menu))
+    auto* menu = NewChild<CCyPopMenu>();
+    if (!menu)
         return;
     menu_ = menu;
     menu_->Create(162, 30, kFontSize);
