@@ -19,10 +19,6 @@ inline constexpr uint32_t kStartTable = 0x85B1;  // start data applied: lay out 
 inline constexpr uint32_t kNoticeLoaded = 0x8617; // a notice download ended
 inline constexpr uint32_t kWebPageOpened = 0x8618; // wparam: the web-page job, freed by the window
 
-// Window messages of the platform's classic numbering.
-inline constexpr uint32_t kClose = 0x0010;
-inline constexpr uint32_t kCopyData = 0x004A; // wparam: sender window; lparam: const CopyData*
-
 // Posted to the hall.
 inline constexpr uint32_t kHallRegisterRoom = 0x9105;  // wparam: game window, lparam: field 6
 inline constexpr uint32_t kHallUserDetails = 0x9108;   // lparam: user id
