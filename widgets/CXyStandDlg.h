@@ -47,7 +47,7 @@ public:
     PlaneObject* GetBackground() const { return background_; }
     PlaneObject* GetTitlePlane() const { return titlePlane_; }
     PObject* PeekClientPlane() const { return clientPlane_; }
-    const std::string& GetTitle() const { return title_; }
+    const std::string& GetTitleText() const { return title_; }
     const TemplateCut& GetCut() const { return cut_; }
     const Rect& GetDialogRect() const { return dialogRect_; }
     const NinePieces& GetPieces() const { return pieces_; }
