@@ -26,7 +26,9 @@ using namespace chat_style;
 namespace {
 
 constexpr uint32_t kTextPlaneLinks = 0x1980A3;
-constexpr uint32_t kSelectionLinks = 0x19C0A2;
+// The selection plane (and the caret on it) goes with the text plane: without the owned bit a
+// box that is released, as every input box of a closing dialog is, left both planes behind.
+constexpr uint32_t kSelectionLinks = 0x19C0A2 | LINK_OWNED;
 constexpr uint32_t kCaretLinks = 0x1C0A3;
 constexpr uint32_t kSelectionColour = 0x7CA781;
 constexpr uint32_t kLinkOwned = LINK_OWNED;
