@@ -31,6 +31,10 @@ void PopUnits(HU_DETAIL& detail, i32 units) {
 i32 CMyCalclator::CalcBestHuFan(i32 chair, TileId tile, HU_DETAIL& detailOut, i32 winFlags) {
   m_nKongDiscardMark = 0;
   std::memset(&detailOut, 0, sizeof detailOut);
+  // The kind word is written first: a refused win still says where its tile came from.
+  if (winFlags & WinFlag::kDiscard) detailOut.nKind |= WinFlag::kDiscard;
+  if (winFlags & WinFlag::kSelfDrawn) detailOut.nKind |= IsLastTileDraw() ? WinFlag::kLastTile : WinFlag::kSelfDrawn;
+  if (winFlags & WinFlag::kRobbedKong) detailOut.nKind |= WinFlag::kRobbedKong;
   if (!IsChair(chair) || !IsTileIdValid(tile)) return 0;
   const CardIndex index = GetCardIndex(tile, 0);
   CardLay hand = m_lays[chair];
@@ -40,10 +44,6 @@ i32 CMyCalclator::CalcBestHuFan(i32 chair, TileId tile, HU_DETAIL& detailOut, i3
   }
   // A hand that no real deal gives (negative counts, a fifth copy with the won tile) never wins.
   if (!LayCountsValid(hand, 4) || hand[index] >= 4) return 0;
-
-  if (winFlags & WinFlag::kDiscard) detailOut.nKind |= WinFlag::kDiscard;
-  if (winFlags & WinFlag::kSelfDrawn) detailOut.nKind |= IsLastTileDraw() ? WinFlag::kLastTile : WinFlag::kSelfDrawn;
-  if (winFlags & WinFlag::kRobbedKong) detailOut.nKind |= WinFlag::kRobbedKong;
 
   i32 bestFan = 0;
   HU_DETAIL best{};

@@ -50,8 +50,8 @@ int CCyPlayerListBar::HeaderHeight()
 
 CCyScrollBar* CCyPlayerListBar::MakeScrollBar(int orientation, uint32_t firstSetting)
 {
-    auto* bar = new CCyScrollBar;
-    if (!RegisterChild(bar))
+    auto* bar = NewChild<CCyScrollBar>();
+    if (!bar)
         return nullptr;
     PictureInfo skins[5];
     for (uint32_t k = 0; k < 5; ++k) {
@@ -103,8 +103,8 @@ void CCyPlayerListBar::Create()
                               reinterpret_cast<uintptr_t>("UserListBar: skin \"SystemUserListBar\" missing"), 0);
         return;
     }
-    auto* list = new CCyUserList;
-    if (!RegisterChild(list))
+    auto* list = NewChild<CCyUserList>();
+    if (!list)
         return;
     list_ = list;
     list_->Create(std::max(1, totalWidth_), std::max(1, block.height * CountRows()));

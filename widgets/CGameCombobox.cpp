@@ -47,10 +47,9 @@ void CGameCombobox::CreateFromSkin()
         body_->AddChild(frame_, kInnerPartLinks);
     }
 
-    auto* inner = new CSafeBoxInput;
-    inner->SetInputFlags(kInputFlags);
-    if (RegisterChild(inner)) {
+    if (auto* inner = NewChild<CSafeBoxInput>()) {
         inner_ = inner;
+        inner_->SetInputFlags(kInputFlags);
         inner_->Create(frame.width - 20, frame.height - 4, 0x42000);
         inner_->SetBackgroundColor(kInnerBackColour);
         inner_->SetTextColor(0);
@@ -60,8 +59,7 @@ void CGameCombobox::CreateFromSkin()
         body_->AddChild(inner_, kInnerPartLinks);
     }
 
-    auto* drop = new CXyStandButton;
-    if (RegisterChild(drop)) {
+    if (auto* drop = NewChild<CXyStandButton>()) {
         button_ = drop;
         const EventRecord notify{GetId(), EV_TOGGLE_MENU, 0, 0};
         button_->Create(&button, &notify, 0, 4);
@@ -169,8 +167,8 @@ void CGameCombobox::SetMaxLength(int n)
 void CGameCombobox::AddItem(const char* text)
 {
     if (!menu_) {
-        auto* menu = new CComboboxMenu;
-        if (!RegisterChild(menu))
+        auto* menu = NewChild<CComboboxMenu>();
+        if (!menu)
             return;
         menu_ = menu;
         menu_->Create(int(GetWidth()) - 2, 20, 12, kMenuBackColour);

@@ -33,12 +33,9 @@ void CGameInputBox::CreateFromSkin()
     frame_->SetZ(GetZ() + 0.1);
     frame_->Redraw();
     body->AddChild(frame_, kInnerPartLinks);
-    inner_ = new CSafeBoxInput;
-    if (!RegisterChild(inner_)) {
-        delete inner_;
-        inner_ = nullptr;
+    inner_ = NewChild<CSafeBoxInput>();
+    if (!inner_)
         return;
-    }
     inner_->SetInputFlags(7);
     inner_->Create(picture.width - 4, picture.height - 4, 0x42000);
     inner_->SetBackgroundColor(kInnerBackground);

@@ -189,6 +189,8 @@ private:
     class Document;
     friend class Document;
 
+    static constexpr int kNeverDrawn = 251658240;  // no redraw yet: nothing to reuse
+
     void PlaceObjectElement(const ChatElement& e, double z);
     void HideAllPlaced();
     void ApplyClip();
@@ -231,7 +233,7 @@ private:
     std::string backgroundPicture_;
     bool refreshPending_ = false;
     bool caretShown_ = false;
-    int lastDrawnScrollY_ = 251658240;
+    int lastDrawnScrollY_ = kNeverDrawn;
     std::vector<uint32_t> placed_;
     uint32_t hoveredLink_ = 0;
     int anchorX_ = 0, anchorY_ = 0, pointX_ = 0, pointY_ = 0;

@@ -27,8 +27,8 @@ void CXyPopMenu::Create(int itemWidth, int itemHeight, int fontSize, uint32_t ba
 
 CXyPopButton* CXyPopMenu::AddItem(const char* text, const EventRecord* notify, uint32_t textColour)
 {
-    auto* item = new CXyPopButton;
-    if (!RegisterChild(item))
+    auto* item = NewChild<CXyPopButton>();
+    if (!item)
         return nullptr;
     item->Create(text, metrics_.itemWidth, metrics_.itemHeight, fontSize_, 0xFFFFFF, 0, notify);
     item->SetZ(GetZ() + 0.01);

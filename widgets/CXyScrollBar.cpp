@@ -32,8 +32,8 @@ CXyStandButton* CXyScrollBar::MakeArrow(const PictureInfo& picture, uint32_t cod
 {
     if (!track_)
         return nullptr;
-    auto* arrow = new CXyStandButton;
-    if (!RegisterChild(arrow))
+    auto* arrow = NewChild<CXyStandButton>();
+    if (!arrow)
         return nullptr;
     const EventRecord notify{owner_, code, 0, 0};
     arrow->Create(&picture, &notify, 0, 4);

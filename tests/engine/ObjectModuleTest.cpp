@@ -110,6 +110,24 @@ TEST_F(ObjectModuleTest, RegistrationGivesIdsAndStackingZ)
     EXPECT_EQ(objects_->GetObjectCount(), 1u);
 }
 
+struct CountedObject : PObject {
+    static inline int alive = 0;
+    CountedObject() { ++alive; }
+    ~CountedObject() override { --alive; }
+};
+
+TEST_F(ObjectModuleTest, NewChildRegistersOrDeletes)
+{
+    PObject* parent = objects_->NewObject(nullptr);
+    CountedObject* child = parent->NewChild<CountedObject>();
+    ASSERT_NE(child, nullptr);
+    EXPECT_TRUE(child->IsRegistered());
+    EXPECT_EQ(CountedObject::alive, 1);
+    PObject stranger; // not registered, so it cannot register children
+    EXPECT_EQ(stranger.NewChild<CountedObject>(), nullptr);
+    EXPECT_EQ(CountedObject::alive, 1);
+}
+
 TEST_F(ObjectModuleTest, FindByNameTakesTheFirstRegistered)
 {
     PObject* a = objects_->NewObject(nullptr);
@@ -237,6 +255,9 @@ TEST_F(ObjectModuleTest, ObjectAtPrefersLayerThenZThenDrawOrder)
     BITObject* top = Picture(50, 50);
     top->SetEnabled(true);
     top->SetLayer(5);
+    top->Redraw();
+    EXPECT_EQ(objects_->ObjectAt(50, 50), top);
+    top->SetZ(low->GetZ() - 100); // the layer outranks z
     top->Redraw();
     EXPECT_EQ(objects_->ObjectAt(50, 50), top);
     top->AddFlags(OBJ_NO_HIT);

@@ -10,6 +10,8 @@
 #include "engine/resource/PackWriter.h"
 #include "engine/resource/ResourceModule.h"
 #include "engine/resource/XyFile.h"
+#include "engine/music/MusicModule.h"
+#include "engine/util/FileUtil.h"
 
 using namespace Lumora;
 namespace fs = std::filesystem;
@@ -209,4 +211,27 @@ TEST_F(ResourceTest, SingleFilesFoldersAndMemoryBlocks) {
     res_->ReleaseData(file);
     EXPECT_FALSE(res_->Find(file)->loaded);
     EXPECT_NE(res_->GetData(file), nullptr);
+}
+
+// Names whose characters end in a byte that looks like a backslash (誠 運 錦 乗 淺) or a letter (侶).
+TEST_F(ResourceTest, DoubleByteNamesAreCreatedKeyedFoundAndOpened) {
+    const std::string folder = folder_.string();
+    ASSERT_TRUE(WriteFileBytes(folder + "\\誠.txt", "made", 4));
+    EXPECT_EQ(ReadWholeFile(folder + "\\誠.txt"), "made");
+    EXPECT_TRUE(ProgramFileExists("誠.txt"));
+
+    EXPECT_EQ(NormaliseResourceName("skins\\乗.png"), "乗.imge");
+    EXPECT_EQ(NormaliseResourceName("運\\錦.PNG"), "錦.imge");
+    EXPECT_EQ(FileExtensionLower("a.侶"), ".侶");
+    EXPECT_EQ(GetFileExtensionLower("x\\a.侶"), ".侶");
+    EXPECT_EQ(GetFileTitle("錦\\運.txt"), "運");
+    EXPECT_EQ(GetFileNameFromPath("d\\淺.txt"), "淺.txt");
+    EXPECT_EQ(MusicModule::SoundKey("snd\\誠"), MakeResourceKey("誠.sound"));
+
+    const fs::path pack = MakePack("淺.xyr", {{"skins\\乗.png", Blob("in pack")}});
+    EXPECT_EQ(res_->AddPack(folder + "\\淺.xyr"), 1);
+    EXPECT_EQ(Text(res_->GetData(MakeResourceKey("乗.imge"))), "in pack");
+    Write(folder_ / "淺.png", Blob("single"));
+    EXPECT_EQ(res_->AddFile(folder + "\\淺.png"), MakeResourceKey("淺.imge"));
+    EXPECT_EQ(Text(res_->GetData(MakeResourceKey("淺.imge"))), "single");
 }
