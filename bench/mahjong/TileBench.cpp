@@ -1,0 +1,93 @@
+// The tile pool's costs: updating all 168 tiles of a game in progress after the surface
+// changes size class, and one tile's drawing plus its place.
+#include "engine/object/PictureObject.h"
+#include "mahjong/tiles/CMJCard2.h"
+#include "rules/MJCalclator.h"
+#include "tests/mahjong/TileRig.h"
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+using namespace Lumora;
+using mahjongtest::kSurfaces;
+
+namespace {
+
+constexpr int kPool = 168;
+
+struct Table {
+    Table() : engine("bench_tiles_" + std::to_string(::getpid()))
+    {
+        host.sceneId = engine.Owner().GetId();
+        engine.UseSurface(kSurfaces[1], host);
+        const auto calculator = std::make_shared<CMJCalclator>();
+        for (int k = 0; k < kPool; ++k) {
+            auto* tile = new CMJCard2(calculator, &host);
+            engine.Owner().RegisterChild(tile);
+            tiles.push_back(tile);
+        }
+        // A game in progress: four hands of 13, two melds, discards, the rest in the walls.
+        for (int k = 0; k < kPool; ++k) {
+            CMJCard2& t = *tiles[size_t(k)];
+            t.tile = k % 108;
+            t.placed = 1;
+            if (k < 52) {
+                t.state = kTileHand;
+                t.seat = k / 13;
+                t.index = k % 13;
+                t.count = 13;
+                t.inHand = 1;
+                t.faceUp = t.seat == 3;
+            } else if (k < 58) {
+                t.state = kTileHand;
+                t.seat = (k - 52) / 3 * 2 + 1;
+                t.meldKind = 1;
+                t.count = 0;
+                t.index = (k - 52) % 3;
+                t.faceUp = 1;
+            } else if (k < 98) {
+                t.state = kTileDiscard;
+                t.seat = (k - 58) / 10;
+                t.index = (k - 58) % 10;
+            } else {
+                t.state = kTileWall;
+                t.seat = (k - 98) / 18;
+                t.index = (k - 98) % 18;
+                t.count = 18;
+            }
+        }
+    }
+    mahjongtest::TileEngine engine;
+    mahjongtest::FakeTileHost host;
+    std::vector<CMJCard2*> tiles;
+};
+
+void BM_UpdatePoolAfterClassChange(benchmark::State& state)
+{
+    Table table;
+    int which = 1;
+    for (auto _ : state) {
+        which = which == 1 ? 2 : 1;  // 1024 ↔ 1366
+        table.engine.UseSurface(kSurfaces[size_t(which)], table.host);
+        for (CMJCard2* tile : table.tiles)
+            tile->Update();
+    }
+    state.SetItemsProcessed(state.iterations() * kPool);
+}
+BENCHMARK(BM_UpdatePoolAfterClassChange)->Unit(benchmark::kMillisecond);
+
+void BM_DrawTileAndPlace(benchmark::State& state)
+{
+    Table table;
+    CMJCard2& tile = *table.tiles[3];
+    TilePlace place;
+    for (auto _ : state) {
+        tile.DrawTile();
+        tile.GetHandPos(place);
+        benchmark::DoNotOptimize(place);
+    }
+}
+BENCHMARK(BM_DrawTileAndPlace)->Unit(benchmark::kMicrosecond);
+
+} // namespace
