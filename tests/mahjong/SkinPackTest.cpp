@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <unistd.h>
 
@@ -88,7 +89,11 @@ const Expected kFramePictures[] = {
     {"bit_MatchLate", 0, 0, 1}, {"bit_MatchStarted", 0, 0, 1}, {"bit_SelfCancel", 0, 0, 1},
     {"bit_SystemCancel", 0, 0, 1}, {"bit_SystemRejected", 0, 0, 1}, {"bit_WaitSignUpCheck", 0, 0, 1},
     {"bit_Washout", 0, 0, 1}, {"digit_MatchRank", 0, 0, 10}, {"btn_Award", 0, 0, 4}, {"btn_ExChange", 0, 0, 4},
-    {"MatchResultDlg", 0, 0, 1}, {"switchok", 0, 0, 4}, {"switchno", 0, 0, 4},
+    {"MatchResultDlg", 0, 0, 1}, {"switchok", 0, 0, 4}, {"switchno", 0, 0, 4}, {"char_第", 0, 0, 1},
+    {"char_名", 0, 0, 1}, {"左右分隔条_bg", 0, 0, 1}, {"箭头右", 0, 0, 4}, {"箭头左", 0, 0, 4},
+    {"SystemUserListBar", 0, 0, 1}, {"UserListBlock", 0, 0, 3}, {"MatchListBlock", 0, 0, 5},
+    {"SystemDivide", 0, 0, 1}, {"滚动角", 0, 0, 1}, {"bit_LookOn", 0, 0, 1}, {"InputBoxBkg", 0, 0, 1},
+    {"btnQuickChat", 0, 0, 4},
 };
 
 std::vector<std::string> SoundNames()
@@ -188,4 +193,28 @@ TEST_F(SkinPackTest, EverySoundIsInTheSoundPackAndTheHallHasItsCharacters)
             EXPECT_TRUE(std::filesystem::exists(std::string(XL_BINARY_DIR) + "/Share/Image/Character/" +
                                                 std::to_string(n) + "/" + size + ".png"))
                 << n << " " << size;
+}
+
+TEST_F(SkinPackTest, TheArtProgramDrawsTheSameBytesEveryRun)
+{
+    namespace fs = std::filesystem;
+    const fs::path again = engine_->Folder() / "art";
+    const std::string cmd = "/usr/bin/python3 " + std::string(XL_SOURCE_DIR) + "/tools/skinart/skinart.py " +
+                            again.string();
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    const fs::path built = fs::path(XL_BINARY_DIR) / "skinart";
+    size_t compared = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(again)) {
+        if (!entry.is_regular_file())
+            continue;
+        const fs::path relative = fs::relative(entry.path(), again);
+        const fs::path other = relative.begin()->string() == "Share" ? fs::path(XL_BINARY_DIR) / relative
+                                                                      : built / relative;
+        std::ifstream a(entry.path(), std::ios::binary), b(other, std::ios::binary);
+        ASSERT_TRUE(b) << other;
+        EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b), {}))
+            << relative;
+        ++compared;
+    }
+    EXPECT_GT(compared, 250u);
 }
