@@ -128,6 +128,12 @@ TEST(TilePictureTest, EveryDrawingRuleNamesItsPicture)
         EXPECT_EQ(p.alpha, 1.0) << c.what;
         EXPECT_FALSE(p.jokerKey) << c.what;
     }
+    // A calculator's rank beyond the face frames never indexes past them: the back shows.
+    TilePictureInput beyond = InputOf({"", 7, 3, kFive, true, false, 0, 1, 2, "", 0});
+    beyond.imageIndex = 49;
+    EXPECT_EQ(ChooseTilePicture(beyond).name, "1366_back13");
+    beyond.state = kTileThrown;
+    EXPECT_EQ(ChooseTilePicture(beyond).frame, kLargeBackFrame);
 }
 
 TEST(TilePictureTest, AreaWallFacesTakeTheSizeOfTheWallPicture)
