@@ -4,7 +4,7 @@
 #include "mahjong/tiles/ITileHost.h"
 #include "mahjong/tiles/TileLayout.h"
 #include "tests/mahjong/TileSurfaces.h"
-#include "tests/widgets/WidgetEngine.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include <array>
 #include <string>
@@ -58,10 +58,10 @@ public:
     Lumora::TileMetricsCache cache;
 };
 
-// The widget engine with the tile, table and frame packs, resized to a surface on demand.
-class TileEngine : public widgettest::WidgetEngine {
+// The headless engine with the tile, table and frame packs, resized to a surface on demand.
+class TileEngine : public testsupport::HeadlessEngine {
 public:
-    explicit TileEngine(const std::string& tag) : WidgetEngine(tag)
+    explicit TileEngine(const std::string& tag) : HeadlessEngine(tag)
     {
         for (const char* pack : {"tiles", "table", "frame"})
             Owner().AddResourcePack(SkinPackPath(pack).c_str());

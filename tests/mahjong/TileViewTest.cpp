@@ -52,7 +52,7 @@ protected:
     std::shared_ptr<CMJCalclator> calculator_ = std::make_shared<CMJCalclator>();
     mahjongtest::FakeTileHost host_;
     std::unique_ptr<mahjongtest::TileEngine> engine_;
-    widgettest::ProbeObject* scene_ = nullptr;
+    testsupport::ProbeObject* scene_ = nullptr;
 };
 
 } // namespace
@@ -218,7 +218,7 @@ TEST_F(TileViewTest, AnOwnJokerTakesItsKeyColourAndTheNextUpdateGivesItBack)
 
 TEST_F(TileViewTest, EveryStateInEveryClassFindsItsPictures)
 {
-    xltest::ResourceSweep sweep;
+    testsupport::ResourceSweep sweep;
     std::vector<CMJCard2*> tiles;
     for (int k = 0; k < 8; ++k)
         tiles.push_back(MakeTile());

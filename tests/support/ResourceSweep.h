@@ -4,7 +4,7 @@
 // log has been read; Findings() returns the offending lines written since, so a test can sweep
 // one stretch of a run (one size class, one hand) at a time.
 //
-//   xltest::ResourceSweep sweep;   // after the engine has started (it recreates the log)
+//   testsupport::ResourceSweep sweep;   // after the engine has started (it recreates the log)
 //   ... run the scene ...
 //   EXPECT_THAT(sweep.Findings(), ::testing::IsEmpty());
 #include "engine/util/EngineLog.h"
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace xltest {
+namespace testsupport {
 
 class ResourceSweep {
 public:
@@ -46,4 +46,4 @@ private:
     size_t offset_ = 0;
 };
 
-} // namespace xltest
+} // namespace testsupport
