@@ -27,36 +27,7 @@ struct Table {
             engine.Owner().RegisterChild(tile);
             tiles.push_back(tile);
         }
-        // A game in progress: four hands of 13, two melds, discards, the rest in the walls.
-        for (int k = 0; k < kPool; ++k) {
-            CMJCard2& t = *tiles[size_t(k)];
-            t.tile = k % 108;
-            t.placed = 1;
-            if (k < 52) {
-                t.state = kTileHand;
-                t.seat = k / 13;
-                t.index = k % 13;
-                t.count = 13;
-                t.inHand = 1;
-                t.faceUp = t.seat == 3;
-            } else if (k < 58) {
-                t.state = kTileHand;
-                t.seat = (k - 52) / 3 * 2 + 1;
-                t.meldKind = 1;
-                t.count = 0;
-                t.index = (k - 52) % 3;
-                t.faceUp = 1;
-            } else if (k < 98) {
-                t.state = kTileDiscard;
-                t.seat = (k - 58) / 10;
-                t.index = (k - 58) % 10;
-            } else {
-                t.state = kTileWall;
-                t.seat = (k - 98) / 18;
-                t.index = (k - 98) % 18;
-                t.count = 18;
-            }
-        }
+        mahjongtest::LayOutGameInProgress(tiles, kMetricLayout);
     }
     mahjongtest::TileEngine engine;
     mahjongtest::FakeTileHost host;

@@ -1,6 +1,7 @@
 #pragma once
 // A headless engine with our own skin packs loaded (built by the art program into the build
 // tree) and a fake scene host for tile views: the tests and the benchmarks of the tiles use it.
+#include "mahjong/tiles/CMJCard2.h"
 #include "mahjong/tiles/ITileHost.h"
 #include "mahjong/tiles/TileLayout.h"
 #include "tests/mahjong/TileSurfaces.h"
@@ -8,6 +9,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace mahjongtest {
 
@@ -74,5 +76,48 @@ public:
         host.UseSurface(s);
     }
 };
+
+// A game in progress over a pool of 168 tiles: four hands of 13 with a drawn tile at the bottom,
+// a peng and a gang per seat, 18 discards per seat, walls of 8 and one thrown tile (162 tiles).
+inline void LayOutGameInProgress(const std::vector<Lumora::CMJCard2*>& pool, int layoutMode)
+{
+    using namespace Lumora;
+    size_t next = 0;
+    auto take = [&](int state, int seat, int index, int count) -> CMJCard2& {
+        CMJCard2& t = *pool.at(next);
+        t.Reset();
+        t.layoutMode = layoutMode;
+        t.tile = int(next * 7 % 108);
+        t.state = state;
+        t.seat = seat;
+        t.index = index;
+        t.count = count;
+        t.placed = 1;
+        ++next;
+        return t;
+    };
+    for (int seat = 0; seat < 4; ++seat) {
+        const int hand = seat == 3 ? 8 : 7;
+        for (int i = 0; i < hand; ++i) {
+            CMJCard2& t = take(kTileHand, seat, i, hand);
+            t.inHand = 1;
+            t.faceUp = seat == 3;
+        }
+        for (int meld = 0; meld < 2; ++meld)
+            for (int i = 0; i < 3 + meld; ++i) {
+                CMJCard2& t = take(kTileHand, seat, i, meld);
+                t.meldKind = meld ? 2 : 1;
+                t.faceUp = 1;
+                t.facing = i == 0 ? (seat + 1) % 4 : (seat + 2) % 4;
+            }
+        for (int i = 0; i < 18; ++i)
+            take(kTileDiscard, seat, i, 0);
+        for (int i = 0; i < 8; ++i)
+            take(kTileWall, seat, i, 8);
+    }
+    take(kTileThrown, 1, 0, 0);
+    for (size_t k = 0; k < pool.size(); ++k)
+        pool[k]->Update();
+}
 
 } // namespace mahjongtest
