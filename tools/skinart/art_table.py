@@ -204,7 +204,8 @@ def draw_frame(pack):
                         ('btnSet2', '设置'), ('btnHelp2', '帮助'), ('btnShop2', '商城')):
         small = name.startswith('btnFrame')
         pack.picture(name, button_frames(24 if small else 48, 20, label, (60, 90, 140)))
-    pack.picture('bit_playerdetail', board(330, 310, '玩家信息', (50, 50, 80)))
+    # Boards drawn into planes keyed with FF00FF carry exact transparency.
+    pack.picture('bit_playerdetail', board(330, 310, '玩家信息', (50, 50, 80)), keyed=True)
     for name, label in (('btn_redcrossEx', '×'), ('btn_clearzero', '清零'), ('btn_recharge', '充值'),
                         ('btn_buycharacter', '买形象'), ('btn_report_personal', '举报')):
         pack.picture(name, button_frames(20 if name == 'btn_redcrossEx' else 64, 20 if name == 'btn_redcrossEx' else 26,
@@ -250,8 +251,9 @@ def draw_frame(pack):
                                 ('xyf胜利', (255, 220, 90), 'smile'), ('xyf财神', (255, 200, 60), 'smile'),
                                 ('zu系统通知', (200, 220, 250), 'o')):
         pack.picture(name, _face(name, colour, mouth))
-    pack.picture('bit_systemboard', board(300, 80, '系统消息', (60, 40, 30)))
-    pack.picture('bit_SureQuit', board(300, 150, '确定要退出吗？', (70, 40, 40)))
+    # The quit board draws "bit_SureQuit" at (23, 67) of the system board.
+    pack.picture('bit_systemboard', board(340, 240, '系统消息', (60, 40, 30)), keyed=True)
+    pack.picture('bit_SureQuit', label_picture(290, 60, '确定要退出吗？', (250, 240, 220), (60, 30, 20)))
     # Match screens.
     for name, label in (('animation_WaitArrangeTable', '正在配桌'), ('animation_MatchBegin', '比赛开始'),
                         ('animation_MatchEnd', '比赛结束'), ('animation_NoSignUp', '报名人数不足')):
@@ -274,6 +276,6 @@ def draw_frame(pack):
         pack.picture('char_' + glyph, im)
     pack.picture('btn_Award', button_frames(80, 30, '领奖'))
     pack.picture('btn_ExChange', button_frames(80, 30, '兑换'))
-    pack.picture('MatchResultDlg', board(360, 260, '比赛成绩', (70, 40, 30)))
+    pack.picture('MatchResultDlg', board(360, 260, '比赛成绩', (70, 40, 30)), keyed=True)
     for name, colour in (('switchok', (60, 160, 80)), ('switchno', (170, 60, 50))):
         pack.picture(name, button_frames(72, 26, '换房' if name == 'switchok' else '不换', colour))
