@@ -160,6 +160,26 @@ TEST(TileLayoutTest, AnAreaSideRowHoldsEightOnALowSurfaceAndTenAbove)
     EXPECT_EQ(AreaDiscardSlot(3, 8, 600).row, 0);  // the front rows hold ten on any surface
 }
 
+TEST(TileLayoutTest, AreaDiscardsOfTheFrontSeatsFillTheirAreasWidth)
+{
+    for (const auto& s : kSurfaces) {
+        const TileMetrics m = ComputeTileMetrics(s.width, s.height, s.table, 1.0);
+        // The scene's front discard area is ten steps of TM47 wide.
+        const Rect area{s.table.left + 100, s.table.top + 300, s.table.left + 100 + 10 * m[47], s.table.top + 370};
+        for (int seat : {1, 3}) {
+            TileLayoutInput in = Input(s, kTileDiscard, seat, m[47], m[48] + 10);
+            in.layoutMode = kAreaLayout;
+            in.discardArea = area;
+            for (int i = 0; i < 30; ++i) {
+                in.index = i;
+                const TilePlace p = DiscardPos(in);
+                EXPECT_GE(p.x - m[47] / 2, area.left) << seat << " " << i;
+                EXPECT_LE(p.x + m[47] / 2, area.right) << seat << " " << i;
+            }
+        }
+    }
+}
+
 TEST(TileLayoutTest, TheFourthGangTileLiesOverTheMiddleOneLifted)
 {
     TileLayoutInput in = Input(kSurfaces[2], kTileHand, 3, 32, 46);
