@@ -12,10 +12,10 @@ bool Odd(int i) { return i % 2 != 0; }
 // The stack (pair of wall tiles) an index belongs to.
 int Stack(int i) { return Odd(i) ? (i - 1) / 2 : i / 2; }
 
-struct Frame {
+struct TableBox {
     int L, T, R, B, W, H;
 };
-Frame FrameOf(const TileLayoutInput& in)
+TableBox BoxOf(const TileLayoutInput& in)
 {
     const Rect& r = in.table;
     return {r.left, r.top, r.right, r.bottom, r.right - r.left, r.bottom - r.top};
@@ -56,7 +56,7 @@ DiscardSlot AreaDiscardSlot(int seat, int index, int surfaceHeight)
 
 TilePlace WallPos(const TileLayoutInput& in)
 {
-    const auto [L, T, R, B, W, H] = FrameOf(in);
+    const auto [L, T, R, B, W, H] = BoxOf(in);
     const TileMetrics& m = in.metrics;
     const TileMargins& g = in.margins;
     const int i = in.index, n = in.count, j = Stack(i);
@@ -116,7 +116,7 @@ TilePlace WallPos(const TileLayoutInput& in)
 
 int MeldOrigin(int seat, const TileLayoutInput& in)
 {
-    const auto [L, T, R, B, W, H] = FrameOf(in);
+    const auto [L, T, R, B, W, H] = BoxOf(in);
     (void)R;
     (void)B;
     const TileMetrics& m = in.metrics;
@@ -139,7 +139,7 @@ namespace {
 
 TilePlace MeldPos(const TileLayoutInput& in)
 {
-    const auto [L, T, R, B, W, H] = FrameOf(in);
+    const auto [L, T, R, B, W, H] = BoxOf(in);
     (void)R;
     const TileMetrics& m = in.metrics;
     const TileMargins& g = in.margins;
@@ -207,7 +207,7 @@ TilePlace HandPos(const TileLayoutInput& in)
 {
     if (in.meldKind != 0)
         return MeldPos(in);
-    const auto [L, T, R, B, W, H] = FrameOf(in);
+    const auto [L, T, R, B, W, H] = BoxOf(in);
     (void)R;
     const TileMetrics& m = in.metrics;
     const TileMargins& g = in.margins;
@@ -246,7 +246,7 @@ TilePlace HandPos(const TileLayoutInput& in)
 
 TilePlace DiscardPos(const TileLayoutInput& in)
 {
-    const auto [L, T, R, B, W, H] = FrameOf(in);
+    const auto [L, T, R, B, W, H] = BoxOf(in);
     (void)R;
     const TileMetrics& m = in.metrics;
     const TileMargins& g = in.margins;
@@ -323,7 +323,7 @@ TilePlace DiscardPos(const TileLayoutInput& in)
 
 TilePlace ThrownPos(const TileLayoutInput& in)
 {
-    const auto [L, T, R, B, W, H] = FrameOf(in);
+    const auto [L, T, R, B, W, H] = BoxOf(in);
     (void)R;
     const TileMetrics& m = in.metrics;
     const double w = in.w, h = in.h;
@@ -347,7 +347,7 @@ TilePlace ThrownPos(const TileLayoutInput& in)
 
 TilePlace ResultRowPos(const TileLayoutInput& in)
 {
-    const auto [L, T, R, B, W, H] = FrameOf(in);
+    const auto [L, T, R, B, W, H] = BoxOf(in);
     const TileMetrics& m = in.metrics;
     const TileMargins& g = in.margins;
     const double w = in.w, h = in.h;
