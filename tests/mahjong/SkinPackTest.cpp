@@ -1,6 +1,8 @@
 // Our skin packs as the build leaves them: every picture the client asks for is in its pack
 // with the size and frame count the tile metrics call for (read back by the engine), and every
 // picture and sound name is found by the independent Python reader of the pack layout.
+#include "engine/resource/ResourceKey.h"
+#include "engine/resource/ResourceModule.h"
 #include "platform/Charset.h"
 #include "tests/mahjong/TileRig.h"
 
@@ -188,6 +190,10 @@ TEST_F(SkinPackTest, TableAndFramePicturesAreAllThere)
 TEST_F(SkinPackTest, EverySoundIsInTheSoundPackAndTheHallHasItsCharacters)
 {
     CheckNames("sound", SoundNames(), "sound");
+    // The voices are asked for with their file name ("%s.wav", "%d.wav" after the voice).
+    engine_->Owner().AddResourcePack(mahjongtest::SkinPackPath("sound").c_str());
+    for (const char* file : {"male1_11.wav", "female1_29.wav", "male1_peng1.wav", "female1_hu1.wav", "SndThrow.wav"})
+        EXPECT_TRUE(engine_->Resources().Exists(Lumora::MakeResourceKey(Lumora::NormaliseResourceName(file)))) << file;
     for (int n = 0; n < 4; ++n)
         for (const char* size : {"32x32", "48x48", "135x270"})
             EXPECT_TRUE(std::filesystem::exists(std::string(XL_BINARY_DIR) + "/Share/Image/Character/" +
