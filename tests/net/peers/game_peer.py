@@ -1,8 +1,8 @@
 #!/usr/bin/python3
-"""Loopback game-server peer for the socket client's tests, built on wire_reference.
+"""Loopback game-server peer for the socket client's tests, built on the xlwire codec.
 
 Usage: game_peer.py PORT SETTINGS [--send-greeting]
-SETTINGS is "keyhex:encrypt:compress" (see wire_reference.parse_settings). The peer listens on
+SETTINGS is "keyhex:encrypt:compress" (see xlwire.wire.parse_settings). The peer listens on
 127.0.0.1:PORT and serves one connection after another until killed. It expects the client's
 greeting first (or, with --send-greeting, sends its own and expects none). It checks every frame
 the client sends (length, CRC, type, serial, message id, piece numbering) and hangs up on the first
@@ -16,7 +16,8 @@ import struct
 import sys
 import time
 
-import wire_reference as w
+import _paths  # noqa: F401
+from xlwire import wire as w
 
 ECHO = 100          # reply with the request's data
 PUSH = 101          # data: u32 count, u32 size -> that many pushes (id 500, data = u32 index + filler)
