@@ -1,6 +1,5 @@
 #pragma once
-// What the frame and its dialogs share: the pictures and sounds they name. (Their engine
-// objects are made with PObject::NewChild, which registers them under their owner.)
+// What the frame and its dialogs share: the pictures and sounds they name.
 #include "engine/object/PObject.h"
 
 namespace framework {
