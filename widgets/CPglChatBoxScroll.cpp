@@ -11,6 +11,15 @@ namespace Lumora {
 using namespace chat_flag;
 using namespace chat_style;
 
+namespace {
+
+// A scroll bar follows the background it sits on in place, size and activation, not in scale or alpha.
+constexpr uint32_t kScrollBarLinks =
+    LINK_OWNED | LINK_ROTATE | LINK_REDRAW | LINK_RESIZE | LINK_ACTIVATION | LINK_Z | LINK_MOVE;
+static_assert(kScrollBarLinks == 0x190A3);
+
+} // namespace
+
 void CPglChatBox::CreateScrollBars()
 {
     const bool vertical = !(style_ & kSingleLine);
@@ -41,7 +50,7 @@ void CPglChatBox::CreateScrollBars()
     if (skins[4].image)
         vertical ? made->SetDownArrow(skins[4]) : made->SetRightArrow(skins[4]);
     made->Deactivate();
-    background_->AddChild(made, 0x190A3);
+    background_->AddChild(made, kScrollBarLinks);
     bar = made;
 }
 
