@@ -121,7 +121,7 @@ void CCyPlayerListBar::Create()
         AddChild(header_, kPartOfBar);
         header_->Activate();
         header_->Redraw();
-        header_->AddFlags(kFocusable);
+        header_->AddFlags(OBJ_TOP_LEVEL);
     }
 
     hScrollBar_ = MakeScrollBar(0, kHorizontalSkins);
@@ -134,8 +134,8 @@ void CCyPlayerListBar::Create()
     cornerTop_ = MakeCorner(barWidth, headerSkin.height, GetZ() + 0.001);
     cornerBottom_ = MakeCorner(barWidth, barHeight, GetZ() + 0.001);
 
-    PObject::AddEventHook(EV_WHEEL_UP, GetId(), EV_SCROLL_UP, 0, 0);
-    PObject::AddEventHook(EV_WHEEL_DOWN, GetId(), EV_SCROLL_DOWN, 0, 0);
+    PObject::AddEventHook(EV_WHEEL_FORWARD, GetId(), EV_SCROLL_UP, 0, 0);
+    PObject::AddEventHook(EV_WHEEL_BACKWARD, GetId(), EV_SCROLL_DOWN, 0, 0);
     Layout();
 }
 

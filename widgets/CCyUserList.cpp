@@ -50,7 +50,7 @@ void CCyUserList::Create(int width, int height)
         body_->AddEventHook(h[0], GetId(), h[1], 0, 0);
         PObject::AddEventHook(h[0], GetId(), h[1], 0, 0);
     }
-    AddFlags(kFocusable);
+    AddFlags(OBJ_TOP_LEVEL);
 }
 
 void CCyUserList::SetSize(double width, double height)
@@ -71,7 +71,7 @@ void CCyUserList::CreateMenu()
         return;
     menu_ = menu;
     menu_->Create(162, 30, kFontSize);
-    menu_->AddFlags(kFocusable);
+    menu_->AddFlags(OBJ_TOP_LEVEL);
     menu_->SetZ(10000.0);
     const struct {
         const char* text;

@@ -13,7 +13,6 @@ namespace Lumora {
 
 namespace {
 
-constexpr uint32_t kPartInBody = 0x1980A2;
 constexpr uint32_t kMenuBackColour = 0x2E7412;
 constexpr uint32_t kMenuTextColour = 0xA40755;
 constexpr uint32_t kInnerBackColour = 0xDCF0E6;
@@ -45,7 +44,7 @@ void CGameCombobox::CreateFromSkin()
         frame_->DrawPicture(frame, 0, 0, 0, 0, 0, 1.0);
         frame_->SetZ(GetZ() + 0.1);
         frame_->Redraw();
-        body_->AddChild(frame_, kPartInBody);
+        body_->AddChild(frame_, kInnerPartLinks);
     }
 
     if (auto* inner = NewChild<CSafeBoxInput>()) {
@@ -57,7 +56,7 @@ void CGameCombobox::CreateFromSkin()
         inner_->SetZ(GetZ() + 0.2);
         inner_->TakeFocus();
         inner_->Redraw();
-        body_->AddChild(inner_, kPartInBody);
+        body_->AddChild(inner_, kInnerPartLinks);
     }
 
     if (auto* drop = NewChild<CXyStandButton>()) {
@@ -70,7 +69,7 @@ void CGameCombobox::CreateFromSkin()
         button_->Enable(true);
         button_->SetZ(GetZ() + 0.2);
         button_->Redraw();
-        body_->AddChild(button_, kPartInBody);
+        body_->AddChild(button_, kInnerPartLinks);
     }
     Layout();
 }
@@ -174,7 +173,7 @@ void CGameCombobox::AddItem(const char* text)
         menu_ = menu;
         menu_->Create(int(GetWidth()) - 2, 20, 12, kMenuBackColour);
         menu_->SetTopMost();
-        menu_->AddFlags(kFocusable);
+        menu_->AddFlags(OBJ_TOP_LEVEL);
         menu_->SetZ(95000.0);
     }
     std::optional<RecentEntries::Entry> evicted;

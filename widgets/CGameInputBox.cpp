@@ -32,7 +32,7 @@ void CGameInputBox::CreateFromSkin()
     frame_->MoveTo(GetX(), GetY());
     frame_->SetZ(GetZ() + 0.1);
     frame_->Redraw();
-    body->AddChild(frame_, kGripLinks);
+    body->AddChild(frame_, kInnerPartLinks);
     inner_ = NewChild<CSafeBoxInput>();
     if (!inner_)
         return;
@@ -44,7 +44,7 @@ void CGameInputBox::CreateFromSkin()
     inner_->SetZ(GetZ() + 0.2);
     inner_->TakeFocus();
     inner_->Redraw();
-    body->AddChild(inner_, kGripLinks);
+    body->AddChild(inner_, kInnerPartLinks);
     FillFrame(2, 2, frame_->GetSurfaceWidth() - 2, frame_->GetSurfaceHeight() - 2, kInnerBackground);
 }
 

@@ -11,7 +11,7 @@ void CreateMenuBody(CLumoraGui& menu, PlaneObject* plane)
 {
     if (plane)
         menu.SetBody(plane, kBodyLinks);
-    menu.AddFlags(kFocusable);
+    menu.AddFlags(OBJ_TOP_LEVEL);
     menu.PObject::AddEventHook(EV_FOCUS_LEFT, menu.GetId(), EV_DEACTIVATE, 0, 0);
     menu.SetTopMost();
 }

@@ -91,7 +91,7 @@ void CXyScrollBar::SetThumbGrip(PictureInfo picture)
     if (thumb_->IsActive())
         grip_->Activate();
     grip_->Redraw();
-    thumb_->AddChild(grip_, kGripLinks);
+    thumb_->AddChild(grip_, kInnerPartLinks);
 }
 
 void CXyScrollBar::SetTrackSkin(PictureInfo picture)

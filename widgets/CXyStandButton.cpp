@@ -17,7 +17,7 @@ void CXyStandButton::Create(const PictureInfo* skin, const EventRecord* notify, 
         HookButtonPointer(*face_, GetId());
     }
     if (style & STYLE_ENTER_CLICKS) {
-        AddFlags(kFocusable);
+        AddFlags(OBJ_TOP_LEVEL);
         PObject::AddEventHook(EV_KEY_DOWN, GetId(), EV_KEY_DOWN, 0, 0);
     }
     style_ |= style;

@@ -151,6 +151,7 @@ private:
     ObjectModule* module_ = nullptr;
     uint32_t id_ = 0;
     bool registered_ = false;
+    void* moduleRecord_ = nullptr;  // the module's record of this object while registered
     PObject* parent_ = nullptr;
     PObject* owner_ = nullptr;
     std::vector<ChildLink> children_;

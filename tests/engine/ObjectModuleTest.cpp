@@ -1,7 +1,7 @@
 // The object registry, event delivery, hit testing and the dirty rectangles of the frame build.
-#include "EngineTestSupport.h"
-#include "PatternGlyphSource.h"
-#include "SceneSupport.h"
+#include "tests/support/EngineFixtures.h"
+#include "tests/support/PatternGlyphSource.h"
+#include "tests/support/SceneSupport.h"
 
 #include "engine/object/CursorClipHost.h"
 #include "engine/object/DirtyRectList.h"
@@ -14,19 +14,19 @@ using namespace Lumora;
 
 namespace {
 
-class ObjectModuleTest : public enginetest::EngineFixture {
+class ObjectModuleTest : public testsupport::EngineFixture {
 protected:
     void SetUp() override
     {
         EngineFixture::SetUp();
         core_ = std::make_unique<GameCore>();
-        objects_ = new ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
-        compositor_ = new enginetest::Compositor(200, 100);
+        objects_ = new ObjectModule(std::make_shared<testsupport::PatternGlyphSource>());
+        compositor_ = new testsupport::Compositor(200, 100);
         ASSERT_EQ(core_->LoadModule(objects_, 1, 0), LUMORA_MSG_OK);
         ASSERT_EQ(core_->LoadModule(compositor_, 1, 0), LUMORA_MSG_OK);
         objects_->SetViewportCentre(100, 50);
         objects_->SetViewportSize(200, 100);
-        image_ = enginetest::MakeImage(10, 10, 1, 2, 3);
+        image_ = testsupport::MakeImage(10, 10, 1, 2, 3);
         objects_->BuildFrame();
     }
     void TearDown() override
@@ -38,7 +38,7 @@ protected:
     // A drawable picture object of w x h centred at (x, y).
     BITObject* Picture(double x, double y, double w = 10, double h = 10)
     {
-        BITObject* o = objects_->NewBitmapObject(enginetest::InfoOf(*image_), nullptr);
+        BITObject* o = objects_->NewBitmapObject(testsupport::InfoOf(*image_), nullptr);
         o->SetSize(w, h);
         o->MoveTo(x, y);
         o->Activate();
@@ -53,7 +53,7 @@ protected:
 
     std::unique_ptr<GameCore> core_;
     ObjectModule* objects_ = nullptr;
-    enginetest::Compositor* compositor_ = nullptr;
+    testsupport::Compositor* compositor_ = nullptr;
     std::unique_ptr<ImageRecord> image_;
 };
 
@@ -451,7 +451,7 @@ TEST(BITObject, FrameDelaysCountRoundTheEnd)
     image.delays = {10, 20, 30};
     image.pixels.assign(2 * 2 * 3 * 4, 255);
     BITObject o;
-    o.LoadPicture(enginetest::InfoOf(image), 1);
+    o.LoadPicture(testsupport::InfoOf(image), 1);
     EXPECT_EQ(o.GetWidth(), 2.0);
     EXPECT_EQ(o.GetFrameCount(), 3u);
     EXPECT_EQ(o.GetFramesDelay(0, 2), 30u);

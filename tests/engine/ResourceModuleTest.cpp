@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "EngineTestSupport.h"
+#include "tests/support/EngineFixtures.h"
 #include "engine/GameCore.h"
 #include "engine/resource/PackWriter.h"
 #include "engine/resource/ResourceModule.h"
@@ -30,7 +30,7 @@ void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
 }
 
-class ResourceTest : public enginetest::EngineFixture {
+class ResourceTest : public testsupport::EngineFixture {
 protected:
     void SetUp() override {
         EngineFixture::SetUp();
@@ -103,7 +103,7 @@ TEST_F(ResourceTest, PackFromTheIndependentWriterLoadsAndOursListsThere) {
     const fs::path ours = MakePack("ours.xyr", {{"Frame_Back.png", Blob("first")}});
     const fs::path listing = folder_ / "list.txt";
     ASSERT_EQ(std::system(("/usr/bin/python3 " + script + " list " + ours.string() + " > " + listing.string()).c_str()), 0);
-    std::istringstream line(enginetest::ReadFile(listing));
+    std::istringstream line(testsupport::ReadFile(listing));
     uint32_t h1, h2, h3, offset, size, type;
     line >> h1 >> h2 >> h3 >> offset >> size >> type;
     const ResourceKey key = MakeResourceKey("Frame_Back.imge");
