@@ -26,11 +26,9 @@ void CPglChatBox::CreateScrollBars()
     CXyScrollBar*& bar = vertical ? vbar_ : hbar_;
     if (bar || !background_)
         return;
-    auto* made = new CXyScrollBar;
-    if (!RegisterChild(made)) {
-        delete made;
+    auto* made = NewChild<CXyScrollBar>();
+    if (!made)
         return;
-    }
     const uint32_t first = vertical ? 22 : 27;
     PictureInfo skins[5];
     for (uint32_t i = 0; i < 5; ++i)
