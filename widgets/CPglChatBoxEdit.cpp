@@ -196,6 +196,8 @@ void CPglChatBox::ShowAllElements()
 
 void CPglChatBox::FreeElement(const ChatElement& e)
 {
+    if (&e == walkStart_)
+        walkStart_ = nullptr;
     if (e.Is(kObject) && e.code) {
         std::erase(placed_, e.code);
         ReleaseObject(FindById(e.code), false);

@@ -72,6 +72,35 @@ void BM_ChatBoxAppendLines(benchmark::State& state)
 }
 BENCHMARK(BM_ChatBoxAppendLines)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// A line appended and drawn once the box is full, with 100, 1,000 and 3,000 rows kept: the cost of
+// a line should not grow with the history the box keeps (the 100-row figure is the anchor).
+void BM_ChatBoxLineByRowsKept(benchmark::State& state)
+{
+    const int rows = int(state.range(0));
+    widgettest::WidgetEngine engine("chatrows_" + std::to_string(::getpid()));
+    engine.Objects().GetTextSurface().SetGlyphSource(std::make_shared<testsupport::SolidGlyphSource>());
+    engine.AddSkin("xyf打牌", widgettest::SolidFrames(20, 20, {0x00FF00, 0x0000FF}));
+    engine.AddSkin("zu系统通知", widgettest::SolidFrames(30, 14, {0x0000FF}));
+    engine.LoadSkins();
+    auto* box = engine.Make<CXyChatBox>();
+    box->Create(260, 300, 0x40F, 0x200);
+    box->SetMaxLines(rows);
+    box->MoveTo(200, 200);
+    engine.Show(*box);
+    int i = 0;
+    auto append = [&] {
+        box->AppendText(" <z=zu系统通知> <c=255>玩家" + std::to_string(i % 97) + "<>说: 大家好 #打牌 <e=b>hello<> " +
+                        std::to_string(i) + "\r\n");
+        engine.Tick();
+        ++i;
+    };
+    while (i < rows + 200)  // full, and trimming
+        append();
+    for (auto _ : state)
+        append();
+}
+BENCHMARK(BM_ChatBoxLineByRowsKept)->Arg(100)->Arg(1000)->Arg(3000)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+
 void BM_PasteIntoTwentyByteInputBox(benchmark::State& state)
 {
     widgettest::WidgetEngine engine("pastebench_" + std::to_string(::getpid()));
