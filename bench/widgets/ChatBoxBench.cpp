@@ -30,6 +30,31 @@ double ResidentKiB()
     return 0;
 }
 
+// A side panel's chat box on a headless engine, with the skins its lines name.
+struct ChatScene {
+    widgettest::WidgetEngine engine;
+    CXyChatBox* box = nullptr;
+
+    explicit ChatScene(const std::string& name) : engine(name + std::to_string(::getpid()))
+    {
+        engine.Objects().GetTextSurface().SetGlyphSource(std::make_shared<testsupport::SolidGlyphSource>());
+        engine.AddSkin("xyf打牌", widgettest::SolidFrames(20, 20, {0x00FF00, 0x0000FF}));
+        engine.AddSkin("zu系统通知", widgettest::SolidFrames(30, 14, {0x0000FF}));
+        engine.LoadSkins();
+        box = engine.Make<CXyChatBox>();
+        box->Create(260, 300, 0x40F, 0x200);
+        box->MoveTo(200, 200);
+        engine.Show(*box);
+    }
+    // Line i, with markup and an emoticon, drawn in the frame after it.
+    void Append(int i)
+    {
+        box->AppendText(" <z=zu系统通知> <c=255>玩家" + std::to_string(i % 97) + "<>说: 大家好 #打牌 <e=b>hello<> " +
+                        std::to_string(i) + "\r\n");
+        engine.Tick();
+    }
+};
+
 void BM_ChatBoxAppendLines(benchmark::State& state)
 {
     const int lines = int(state.range(0));
@@ -37,20 +62,12 @@ void BM_ChatBoxAppendLines(benchmark::State& state)
     // Heap bytes in use tell growth from allocator slack, which the resident size also counts.
     double heapAfterWarmup = 0, heapAfterRun = 0;
     for (auto _ : state) {
-        widgettest::WidgetEngine engine("chatbench_" + std::to_string(::getpid()));
-        engine.Objects().GetTextSurface().SetGlyphSource(std::make_shared<testsupport::SolidGlyphSource>());
-        engine.AddSkin("xyf打牌", widgettest::SolidFrames(20, 20, {0x00FF00, 0x0000FF}));
-        engine.AddSkin("zu系统通知", widgettest::SolidFrames(30, 14, {0x0000FF}));
-        engine.LoadSkins();
-        auto* box = engine.Make<CXyChatBox>();
-        box->Create(260, 300, 0x40F, 0x200);
-        box->MoveTo(200, 200);
-        engine.Show(*box);
+        ChatScene scene("chatbench_");
+        widgettest::WidgetEngine& engine = scene.engine;
+        CXyChatBox* box = scene.box;
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < lines; ++i) {
-            box->AppendText(" <z=zu系统通知> <c=255>玩家" + std::to_string(i % 97) + "<>说: 大家好 #打牌 <e=b>hello<> " +
-                            std::to_string(i) + "\r\n");
-            engine.Tick();
+            scene.Append(i);
             if (i == 2000) {
                 rssAfterWarmup = ResidentKiB();
                 heapAfterWarmup = double(mallinfo2().uordblks) / 1024;
@@ -77,27 +94,13 @@ BENCHMARK(BM_ChatBoxAppendLines)->Arg(10000)->Iterations(1)->Unit(benchmark::kMi
 void BM_ChatBoxLineByRowsKept(benchmark::State& state)
 {
     const int rows = int(state.range(0));
-    widgettest::WidgetEngine engine("chatrows_" + std::to_string(::getpid()));
-    engine.Objects().GetTextSurface().SetGlyphSource(std::make_shared<testsupport::SolidGlyphSource>());
-    engine.AddSkin("xyf打牌", widgettest::SolidFrames(20, 20, {0x00FF00, 0x0000FF}));
-    engine.AddSkin("zu系统通知", widgettest::SolidFrames(30, 14, {0x0000FF}));
-    engine.LoadSkins();
-    auto* box = engine.Make<CXyChatBox>();
-    box->Create(260, 300, 0x40F, 0x200);
-    box->SetMaxLines(rows);
-    box->MoveTo(200, 200);
-    engine.Show(*box);
+    ChatScene scene("chatrows_");
+    scene.box->SetMaxLines(rows);
     int i = 0;
-    auto append = [&] {
-        box->AppendText(" <z=zu系统通知> <c=255>玩家" + std::to_string(i % 97) + "<>说: 大家好 #打牌 <e=b>hello<> " +
-                        std::to_string(i) + "\r\n");
-        engine.Tick();
-        ++i;
-    };
     while (i < rows + 200)  // full, and trimming
-        append();
+        scene.Append(i++);
     for (auto _ : state)
-        append();
+        scene.Append(i++);
 }
 BENCHMARK(BM_ChatBoxLineByRowsKept)->Arg(100)->Arg(1000)->Arg(3000)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 
