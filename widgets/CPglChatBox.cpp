@@ -4,6 +4,7 @@
 #include "engine/input/InputData.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/paint/ImageRecord.h"
+#include "engine/paint/Surface.h"
 #include "widgets/CPglChatObject.h"
 #include "widgets/CPglHighCharacter.h"
 #include "widgets/CXyScrollBar.h"
@@ -18,7 +19,9 @@ using namespace chat_style;
 namespace {
 
 constexpr uint32_t kTextPlaneLinks = 0x1980A3;
-constexpr uint32_t kSelectionLinks = 0x19C0A2;
+// The selection plane (and the caret on it) goes with the text plane: without the owned bit a
+// box that is released, as every input box of a closing dialog is, left both planes behind.
+constexpr uint32_t kSelectionLinks = 0x19C0A2 | LINK_OWNED;
 
 bool MouseAt(const EventRecord& r, int& x, int& y)
 {
@@ -78,9 +81,9 @@ void CPglChatBox::SetStyle(uint32_t style)
     doc_.style = style;
     doc_.layout.singleLine = style & kSingleLine;
     doc_.layout.editable = style & kEditable;
-    AddFlags(0x100);
-    for (uint32_t code : {uint32_t(EV_MOUSE_MOVE), uint32_t(EV_INPUT_LAST), uint32_t(EV_WHEEL_UP),
-                          uint32_t(EV_WHEEL_DOWN)}) {
+    AddFlags(OBJ_TOP_LEVEL);
+    for (uint32_t code : {uint32_t(EV_MOUSE_MOVE), uint32_t(EV_FOCUS_LEFT), uint32_t(EV_WHEEL_FORWARD),
+                          uint32_t(EV_WHEEL_BACKWARD)}) {
         RemoveEventHook(code);
         AddSelfEventHook(code);
     }
@@ -91,7 +94,7 @@ void CPglChatBox::SetStyle(uint32_t style)
             if (selection_) {
                 selection_->SetZ(text_->GetZ() + 0.01);
                 selection_->MoveTo(text_->GetX(), text_->GetY());
-                selection_->AddFlags(0x800);
+                selection_->AddFlags(kDrawInvert);
                 text_->AddChild(selection_, kSelectionLinks);
             }
         }
@@ -295,8 +298,6 @@ void CPglChatBox::DrawBackgroundPicture(const PictureInfo& picture, int x, int y
         background_->DrawPicture(picture, x, y, width, height, 0, 1.0);
 }
 
-// The object module frees an untaken payload of this code, so it must stay its text code.
-static_assert(uint32_t(EV_CHAT_POSTED_TEXT) == uint32_t(EV_APP_TEXT_PAYLOAD));
 
 int CPglChatBox::OnEvent(const EventRecord& r)
 {
@@ -324,7 +325,7 @@ int CPglChatBox::OnEvent(const EventRecord& r)
         else if (auto* object = dynamic_cast<CPglChatObject*>(FindById(uint32_t(r.param1))))
             OpenUrl(object->GetAddress());
         return 0;
-    case EV_CHAT_POSTED_TEXT:
+    case EV_APP_TEXT_PAYLOAD:
     case EV_TEXT_PAYLOAD:
         AppendPostedText(r.param1);
         return 1;
@@ -348,11 +349,11 @@ int CPglChatBox::OnEvent(const EventRecord& r)
         if (MouseAt(r, x, y))
             OnDoubleClick(x, y);
         return 1;
-    case EV_WHEEL_UP:
+    case EV_WHEEL_FORWARD:
     case EV_SCROLL_UP:
         OnWheelUp();
         return 1;
-    case EV_WHEEL_DOWN:
+    case EV_WHEEL_BACKWARD:
     case EV_SCROLL_DOWN:
         OnWheelDown();
         return 1;
@@ -360,7 +361,7 @@ int CPglChatBox::OnEvent(const EventRecord& r)
         if (r.param2)
             OnKey(reinterpret_cast<const InputData*>(r.param2)->key, reinterpret_cast<const InputData*>(r.param2)->keyFlags);
         return 1;
-    case EV_INPUT_LAST:
+    case EV_FOCUS_LEFT:
         OnKillFocus();
         return 1;
     case EV_SCROLL_POSITION:

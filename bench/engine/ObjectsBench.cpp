@@ -1,6 +1,6 @@
 // Frame build from dirty rectangles and registry look-ups of the object module.
 #include "engine/GameCore.h"
-#include "engine/object/FrameRecord.h"
+#include "engine/paint/FrameRecord.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PictureObject.h"
 

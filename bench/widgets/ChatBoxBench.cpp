@@ -1,7 +1,7 @@
 // The side panel's chat box on the headless engine: 10,000 lines with markup and emoticons
 // appended to a box that keeps its 1,000 rows (each line drawn in the frame after it), and a
 // 100 KiB paste into an input box that holds 20 bytes.
-#include "tests/widgets/WidgetEngine.h"
+#include "tests/support/HeadlessEngine.h"
 #include "tests/support/SolidGlyphSource.h"
 #include "platform/Clipboard.h"
 #include "platform/KeyboardState.h"
@@ -32,14 +32,14 @@ double ResidentKiB()
 
 // A side panel's chat box on a headless engine, with the skins its lines name.
 struct ChatScene {
-    widgettest::WidgetEngine engine;
+    testsupport::HeadlessEngine engine;
     CXyChatBox* box = nullptr;
 
     explicit ChatScene(const std::string& name) : engine(name + std::to_string(::getpid()))
     {
         engine.Objects().GetTextSurface().SetGlyphSource(std::make_shared<testsupport::SolidGlyphSource>());
-        engine.AddSkin("xyf打牌", widgettest::SolidFrames(20, 20, {0x00FF00, 0x0000FF}));
-        engine.AddSkin("zu系统通知", widgettest::SolidFrames(30, 14, {0x0000FF}));
+        engine.AddSkin("xyf打牌", testsupport::SolidFrames(20, 20, {0x00FF00, 0x0000FF}));
+        engine.AddSkin("zu系统通知", testsupport::SolidFrames(30, 14, {0x0000FF}));
         engine.LoadSkins();
         box = engine.Make<CXyChatBox>();
         box->Create(260, 300, 0x40F, 0x200);
@@ -63,7 +63,7 @@ void BM_ChatBoxAppendLines(benchmark::State& state)
     double heapAfterWarmup = 0, heapAfterRun = 0;
     for (auto _ : state) {
         ChatScene scene("chatbench_");
-        widgettest::WidgetEngine& engine = scene.engine;
+        testsupport::HeadlessEngine& engine = scene.engine;
         CXyChatBox* box = scene.box;
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < lines; ++i) {
@@ -106,7 +106,7 @@ BENCHMARK(BM_ChatBoxLineByRowsKept)->Arg(100)->Arg(1000)->Arg(3000)->Unit(benchm
 
 void BM_PasteIntoTwentyByteInputBox(benchmark::State& state)
 {
-    widgettest::WidgetEngine engine("pastebench_" + std::to_string(::getpid()));
+    testsupport::HeadlessEngine engine("pastebench_" + std::to_string(::getpid()));
     platform::MemoryClipboard clipboard;
     platform::SetCurrentClipboard(&clipboard);
     std::string clip;

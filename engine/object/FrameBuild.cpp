@@ -1,37 +1,17 @@
 // The object module's half of drawing: dirty rectangles, the draw list in back-to-front order,
 // and the frame of render records handed to the painting module.
-#include "engine/object/FrameRecord.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PObject.h"
 
 #include "engine/GameCore.h"
 #include "engine/geometry/Geometry.h"
+#include "engine/paint/FrameRecord.h"
 #include "engine/util/MemPool.h"
 
 #include <algorithm>
 #include <mutex>
 
 namespace Lumora {
-
-FrameRecord::~FrameRecord()
-{
-    while (first) {
-        RenderRecord* next = first->next;
-        if (pool)
-            pool->Free(first);
-        else
-            delete first;
-        first = next;
-    }
-}
-
-size_t FrameRecord::RecordCount() const
-{
-    size_t n = 0;
-    for (const RenderRecord* r = first; r; r = r->next)
-        ++n;
-    return n;
-}
 
 // A rotated picture is drawn around its truncated centre with a truncated radius, which can
 // pass the bounding square by a pixel (centres left of or above the origin): the square grows

@@ -1,7 +1,7 @@
 #include "engine/object/ObjectModule.h"
 
 #include "engine/GameCore.h"
-#include "engine/object/FrameRecord.h"
+#include "engine/paint/FrameRecord.h"
 #include "engine/object/PictureObject.h"
 #include "engine/object/PObject.h"
 #include "engine/object/PlaneObject.h"
