@@ -55,8 +55,11 @@ __attribute__((target("avx2"))) inline __m256i AlphaOver8(__m256i s, __m256i d, 
                                           _mm256_mullo_epi16(_mm256_and_si256(d, low), wd));
     const __m256i odd = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_srli_epi16(s, 8), ws),
                                          _mm256_mullo_epi16(_mm256_srli_epi16(d, 8), wd));
-    const __m256i rgb = _mm256_or_si256(_mm256_srli_epi16(even, 8), _mm256_and_si256(odd, _mm256_set1_epi32(0x0000FF00)));
-    const __m256i drawn = _mm256_or_si256(rgb, _mm256_slli_epi32(_mm256_max_epi16(da, a), 24));
+    // Green from the odd products and the larger alpha in the top byte, then red and blue. At full
+    // strength a is the source's alpha, so the larger alpha is the larger of the two alpha bytes.
+    const __m256i top = Inner ? _mm256_slli_epi32(_mm256_max_epi16(da, a), 24) : _mm256_max_epu8(s, d);
+    const __m256i greenAndAlpha = _mm256_blendv_epi8(odd, top, _mm256_set1_epi32(int32_t(0xFF000000)));
+    const __m256i drawn = _mm256_or_si256(_mm256_srli_epi16(even, 8), _mm256_and_si256(greenAndAlpha, _mm256_set1_epi32(int32_t(0xFF00FF00))));
     return _mm256_blendv_epi8(drawn, d, _mm256_cmpeq_epi32(alphaS, zero));
 }
 
