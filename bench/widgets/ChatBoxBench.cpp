@@ -10,6 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <malloc.h>
 #include <fstream>
@@ -90,19 +91,36 @@ void BM_ChatBoxAppendLines(benchmark::State& state)
 BENCHMARK(BM_ChatBoxAppendLines)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // A line appended and drawn once the box is full, with 100, 1,000 and 3,000 rows kept: the cost of
-// a line should not grow with the history the box keeps (the 100-row figure is the anchor).
-void BM_ChatBoxLineByRowsKept(benchmark::State& state)
+// a line should not grow with the history the box keeps. The three boxes are measured in turn,
+// three times, and each keeps its best: the 100-row figure is the anchor of the same run.
+double MicrosecondsPerLine(int rows)
 {
-    const int rows = int(state.range(0));
     ChatScene scene("chatrows_");
     scene.box->SetMaxLines(rows);
     int i = 0;
     while (i < rows + 200)  // full, and trimming
         scene.Append(i++);
-    for (auto _ : state)
+    constexpr int kLines = 400;
+    const auto start = std::chrono::steady_clock::now();
+    for (int n = 0; n < kLines; ++n)
         scene.Append(i++);
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / kLines;
 }
-BENCHMARK(BM_ChatBoxLineByRowsKept)->Arg(100)->Arg(1000)->Arg(3000)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+
+void BM_ChatBoxLineByRowsKept(benchmark::State& state)
+{
+    const int kept[] = {100, 1000, 3000};
+    double best[3] = {1e9, 1e9, 1e9};
+    for (auto _ : state)
+        for (int round = 0; round < 3; ++round)
+            for (int k = 0; k < 3; ++k)
+                best[k] = std::min(best[k], MicrosecondsPerLine(kept[k]));
+    state.counters["us_per_line_100_rows"] = best[0];
+    state.counters["us_per_line_1000_rows"] = best[1];
+    state.counters["us_per_line_3000_rows"] = best[2];
+    state.counters["x_100_rows_at_3000"] = best[2] / best[0];
+}
+BENCHMARK(BM_ChatBoxLineByRowsKept)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_PasteIntoTwentyByteInputBox(benchmark::State& state)
 {
