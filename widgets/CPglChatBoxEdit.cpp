@@ -192,6 +192,8 @@ void CPglChatBox::ShowAllElements()
 
 void CPglChatBox::FreeElement(const ChatElement& e)
 {
+    if (&e == walkStart_)
+        walkStart_ = nullptr;
     if (e.Is(kObject) && e.code) {
         std::erase(placed_, e.code);
         ReleaseObject(FindById(e.code), false);
