@@ -16,7 +16,17 @@ constexpr int32_t kTestSilver = 10000;
 constexpr const char* kTestNames[] = {"玩家一", "玩家二", "玩家三", "玩家四"};
 } // namespace
 
-CGameApp::CGameApp() : CMJGameWinApp2(kGameCode, kDefaultPort, kVersionMajor, kVersionMinor) {}
+CGameApp::CGameApp() : CMJGameWinApp2(kGameCode, kDefaultPort, kVersionMajor, kVersionMinor)
+{
+    request_.SetApp(&clientLink_);
+    framework::SetFrameApp(&frameLink_);
+}
+
+CGameApp::~CGameApp()
+{
+    if (framework::GetFrameApp() == &frameLink_)
+        framework::SetFrameApp(nullptr);
+}
 
 void CGameApp::LoadSettings()
 {

@@ -4,7 +4,9 @@
 // MusicVolume, MusicOn), read before the generic start-up and written first at the end; runs
 // without the hall in test mode ("Mode" of section "Test", or the argument --test-mode=<kind>)
 // with made-up start data; creates the main window; and answers the calculator's room question.
+#include "framework/app/AppLinks.h"
 #include "mahjong/app/CMJGameWinApp2.h"
+#include "xueliu/CGameRequest.h"
 #include "rules/RoomTypeQuery.h"
 
 #include <array>
@@ -26,6 +28,7 @@ public:
     static constexpr int kVersionMinor = 3;
 
     CGameApp();
+    ~CGameApp() override;
 
     bool InitInstance() override;
     int ExitInstance() override;
@@ -43,12 +46,13 @@ public:
     void LoadSettings();
     bool SaveSettings() const;
 
-    // The connection's start-up interface (the game's connection, or a test's fake); must outlive
-    // the application's use of it.
+    // A stand-in for the connection's start-up steps (tests); null uses the game's connection.
+    // Must outlive the application's use of it.
     void SetServerStartup(IServerStartup* startup) { startup_ = startup; }
+    CGameRequest& Request() { return request_; }
 
 protected:
-    IServerStartup* GetServerStartup() override { return startup_; }
+    IServerStartup* GetServerStartup() override { return startup_ ? startup_ : &startupLink_; }
     void FillTestStartData() override;
     // The test-mode kind from the arguments or the game's ini; 0 when off.
     int TestModeKindFromSettings() const;
@@ -58,4 +62,8 @@ private:
     std::array<uint8_t, kGameInfoBlockASize> blockA_{};
     std::array<uint8_t, kGameInfoBlockBSize> blockB_{};
     IServerStartup* startup_ = nullptr;
+    CGameRequest request_;
+    ClientAppLink clientLink_{*this};
+    FrameAppLink frameLink_{*this, &request_};
+    ConnectionStartup startupLink_{request_};
 };

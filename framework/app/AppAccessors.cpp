@@ -282,7 +282,22 @@ void CGameWinApp::ClearGuideActive()
     platform::IniFile(GetGameIniPath()).WriteString("Active", "guide", "0");
 }
 
-int CGameWinApp::CanRequestExitConsent() const { return IsRoomOptionBit1() ? 0 : 1; }
+int CGameWinApp::CanRequestExitConsent() const { return !IsRoomOptionBit1() && exitRequests_ < 2 ? 1 : 0; }
+
+void CGameWinApp::SetFeatureButton(size_t index, FeatureButton button)
+{
+    if (index >= featureButtons_.size())
+        return;
+    if (featureTable_.size() < featureButtons_.size())
+        featureTable_.resize(featureButtons_.size());
+    featureTable_[index] = std::move(button);
+}
+
+void CGameWinApp::OnEnteredAsPlayer()
+{
+    if (line_.chair == -1)
+        line_.chair = 0;
+}
 
 int CGameWinApp::IsOption24() const
 {

@@ -148,7 +148,7 @@ public:
     virtual int GetGuideActive() const;
     virtual void SetGuideActive(int value);
     virtual void ClearGuideActive();
-    virtual int CanRequestExitConsent() const;
+    virtual int CanRequestExitConsent() const;  // option bit 1 clear, fewer than 2 exit requests
     virtual int IsOption24() const;
     virtual void LoadReplayTable(std::span<const uint8_t> record);
     virtual void ApplyGameResult(std::span<const uint8_t> /*record*/) {}
@@ -188,6 +188,8 @@ public:
     std::string GetConfigText(int index) const;
     bool IsHallWindowAlive() const;
     void OnConnectionLost();
+    // Stops the communication thread (the close of the main window, then ExitInstance).
+    void StopCommunication() { StopCommThread(); }
     // This game's settings answer: nonzero plays no sound or voice.
     virtual int IsKeepSilence() const { return 0; }
     // The frame UI's message and ask boxes; nothing without a frame UI.
@@ -271,7 +273,31 @@ public:
     void ShowWaitText(const char* text, bool show) override;
     void ShowWaitTextTimed(const char* text, int seconds) override;
     uint32_t GetNotifyThreadId() const override;
-    int GetAppSwitch() const override { return 0; }
+    int GetAppSwitch() const override { return appSwitch_; }
+    void SetAppSwitch(int flag) { appSwitch_ = flag; }
+    // The feature-button configuration the server sent (indexes of the hall-feature names).
+    struct FeatureButton {
+        int first = 0;
+        int second = 0;
+        std::string text;
+    };
+    void SetFeatureFlag(bool on) { featureFlag_ = on; }
+    bool GetFeatureFlag() const { return featureFlag_; }
+    void SetFeatureButton(size_t index, FeatureButton button);
+    const std::vector<FeatureButton>& GetFeatureTable() const { return featureTable_; }
+    void StoreTablePlayingWord(uint32_t word) { tablePlayingWord_ = word; }
+    uint32_t GetTablePlayingWord() const { return tablePlayingWord_; }
+    int32_t GetMatchState() const { return matchState_; }
+    // Exit requests sent to the other players and the tick of the last one.
+    std::optional<uint32_t> GetLastExitRequestTick() const { return lastExitTick_; }
+    void CountExitRequest(uint32_t tick)
+    {
+        ++exitRequests_;
+        lastExitTick_ = tick;
+    }
+    int GetExitRequestCount() const { return exitRequests_; }
+    // Entered as a player: a chair still unknown becomes 0.
+    void OnEnteredAsPlayer();
     void ShowSystemNotice(const char* /*markup*/) override {}
     void OpenWebPage(const char* address, int flag) override { OpenWebPage(address ? address : "", flag != 0, address ? address : ""); }
     std::span<const Lumora::GameUserRecord, Lumora::GameUserRecord::kPlayerSlots> GetPlayerRecords() const override { return hall_.players; }
@@ -354,6 +380,13 @@ private:
     std::unique_ptr<CGameCommThread> commThread_;
     std::unique_ptr<platform::HallLink> hallLink_;
     std::unique_ptr<Lumora::CLumoraWnd> mainWnd_;
+
+    int appSwitch_ = 0;
+    bool featureFlag_ = false;
+    std::vector<FeatureButton> featureTable_;
+    uint32_t tablePlayingWord_ = 0;
+    int exitRequests_ = 0;
+    std::optional<uint32_t> lastExitTick_;
 
     mutable std::mutex webSignMutex_;
     std::vector<WebSignBlock> webSigns_;
