@@ -328,6 +328,17 @@ std::function<std::unique_ptr<platform::DisplayWindow>(const platform::Rect&)>& 
 }
 } // namespace
 
+std::function<void()>& StartTableHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+void SetStartTableHook(std::function<void()> hook)
+{
+    StartTableHook() = std::move(hook);
+}
+
 void SetMainWindowFactory(std::function<std::unique_ptr<platform::DisplayWindow>(const platform::Rect&)> factory)
 {
     WindowFactory() = std::move(factory);
@@ -406,6 +417,8 @@ intptr_t CGameWinApp::OnMainWindowMessage(uint32_t message, uintptr_t wparam, in
         return 1;
     }
     case app_msg::kStartTable:
+        if (StartTableHook())
+            StartTableHook()();
         EnterGameOrMatch();
         return 0;
     case net::WM_SOCKET_NOTIFY:

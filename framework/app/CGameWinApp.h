@@ -392,6 +392,9 @@ private:
     std::vector<WebSignBlock> webSigns_;
 };
 
+// Tests: runs on the UI thread each time the main window takes the table start (kStartTable).
+void SetStartTableHook(std::function<void()> hook);
+
 // Frees the job a web-page worker posts back to the main window.
 void FreeWebPageJob(uintptr_t job);
 
