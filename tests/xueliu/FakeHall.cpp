@@ -100,7 +100,7 @@ void FakeHall::Serve()
             Send(data);
         } else if (f->kind == platform::HallFrameKind::Post && f->message == app_msg::kHallWebSign) {
             hall::WebSignAnswer answer;
-            answer.SetU32(hall::WebSignAnswer::kUserId, 1001);
+            answer.SetU32(hall::WebSignAnswer::kUserId, webSignUser.load());
             answer.SetText(hall::WebSignAnswer::kSign, hall::WebSignAnswer::kSignSize, "sign-1001-1");
             answer.SetU32(hall::WebSignAnswer::kToken, f->lparam);
             platform::HallFrame data;

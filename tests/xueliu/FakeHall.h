@@ -19,7 +19,8 @@ public:
 
     // The start data sent (enciphered) after the registration post; empty sends none.
     std::vector<uint8_t> startData;
-    bool hangUpAfterEnterSeen = false;
+    // The user id the web-sign answers carry.
+    std::atomic<uint32_t> webSignUser{1001};
 
     // Frames received so far (a copy).
     std::vector<platform::HallFrame> Frames() const;

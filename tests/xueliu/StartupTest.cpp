@@ -6,7 +6,9 @@
 #include "FakeHall.h"
 
 #include "framework/app/AppMessages.h"
+#include "framework/app/HallCipher.h"
 #include "framework/app/HallRecords.h"
+#include "framework/app/NotifyGate.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/Ini.h"
 #include "platform/MessageQueue.h"
@@ -22,6 +24,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 
 namespace {
@@ -231,4 +234,55 @@ TEST_F(StartupTest, TooFewFieldsAskToStartTheHallAndYesStartsIt)
     ClientOptions option{"xueliu", {"--verbose"}, &server};
     EXPECT_EQ(RunClient(option), 1);
     EXPECT_EQ(boxes_.size(), 3u);
+}
+
+TEST_F(StartupTest, WebSignsAnswerTheirOwnUserOnlyAndLateOrUnknownAnswersHarmNothing)
+{
+    FakeHall hall(dir_ + "/hall.sock");
+    FakeStartup server;
+    NotifyGate gate;
+    CGameApp app;
+    app.SetNotifyGate(&gate);
+    app.SetArguments({kLine}, "xueliu");
+    app.SetServerStartup(&server);
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.GetWebSign(), "sign-1001-1");
+
+    hall.webSignUser = 4711;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(app.GetWebSign(), "") << "an answer for another user wakes the wait with no sign";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+
+    // An answer after its wait ended, and one naming no block the game sent: dropped, nothing
+    // written anywhere.
+    hall::WebSignAnswer late;
+    late.SetU32(hall::WebSignAnswer::kUserId, 1001);
+    late.SetText(hall::WebSignAnswer::kSign, 256, "late");
+    for (uint32_t token : {1u, 0u, 99u, 0xFFFFFFFFu}) {
+        late.SetU32(hall::WebSignAnswer::kToken, token);
+        EXPECT_TRUE(app.OnWebSignAnswer(hall::EncryptHallData(late.bytes)));
+    }
+    EXPECT_TRUE(app.OnWebSignAnswer(std::vector<uint8_t>(15, 1))) << "not a whole block: refused";
+    app.ExitInstance();
+}
+
+TEST(HallStandIn, StartsTheClientWhichReportsItsExitWhenNoServerAnswers)
+{
+    char tmpl[] = "/tmp/xl-standin-XXXXXX";
+    std::string dir = mkdtemp(tmpl);
+    std::string record = dir + "/record.jsonl";
+    std::string command = std::string("SDL_VIDEODRIVER=dummy /usr/bin/python3 ") + XL_SOURCE_DIR +
+                          "/tools/hall/hall.py " + XL_BINARY_DIR + "/xueliu --run-dir " + dir + "/run --record " +
+                          record + " > /dev/null 2>&1";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << "the hall ends with its client's status";
+    std::ifstream in(record);
+    std::string line, all;
+    while (std::getline(in, line))
+        all += line + "\n";
+    EXPECT_NE(all.find("\"event\": \"hello\""), std::string::npos) << all;
+    EXPECT_NE(all.find("\"exit_report\": {\"window\": 0, \"user_id\": 1001"), std::string::npos) << all;
+    EXPECT_EQ(all.find("\"error\""), std::string::npos) << all;
+    std::system(("rm -rf " + dir).c_str());
 }
