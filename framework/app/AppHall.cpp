@@ -87,21 +87,20 @@ std::string CGameWinApp::GetWebSign()
 
 bool CGameWinApp::OnWebSignAnswer(std::span<const uint8_t> enciphered)
 {
-    auto plain = hall::DecryptHallData(enciphered);
-    hall::WebSignAnswer answer;
-    if (!plain || !answer.Assign(*plain)) {
+    auto answer = hall::ReadWebSignAnswer(enciphered);
+    if (!answer) {
         net::OxtLog("web sign answer of %zu bytes refused", enciphered.size());
         return true;
     }
-    const uint32_t token = answer.U32(hall::WebSignAnswer::kToken);
     std::lock_guard lock(webSignMutex_);
-    if (token == 0 || token > webSigns_.size()) {
-        net::OxtLog("web sign answer for unknown block %u dropped", token);
+    // Only blocks this game sent are written: the token is an index into its own list.
+    if (answer->token == 0 || answer->token > webSigns_.size()) {
+        net::OxtLog("web sign answer for unknown block %u dropped", answer->token);
         return true;
     }
-    WebSignBlock& block = webSigns_[token - 1];
-    if (answer.U32(hall::WebSignAnswer::kUserId) == block.userId)
-        block.answer = std::string(answer.Text(hall::WebSignAnswer::kSign, hall::WebSignAnswer::kSignSize).substr(0, 255));
+    WebSignBlock& block = webSigns_[answer->token - 1];
+    if (answer->userId == block.userId)
+        block.answer = answer->sign;
     block.done->Set();
     return true;
 }
