@@ -33,6 +33,7 @@ CLOSE = 110         # the connection is closed after a last push
 STALL = 111         # one push saying it came, then never a reply
 GARBAGE = 112       # random bytes
 BIG_REPLY = 113     # data: u32 size -> a reply of that many bytes (many pieces)
+UNREADABLE = 114    # a reply whose body cannot be unpacked, then the same reply done right
 
 PUSH_ID = 500
 
@@ -94,6 +95,9 @@ class Conn:
 
     def frames(self, msg_id, data, code, ftype):
         body = w.pack(w.message(code, data), self.key, self.enc, self.comp)
+        return self.raw_frames(msg_id, body, ftype)
+
+    def raw_frames(self, msg_id, body, ftype):
         fr = w.message_frames(body, msg_id, self.serial + 1, ftype=ftype)
         self.serial += len(fr)
         return fr
@@ -151,6 +155,9 @@ def serve(conn):
             conn.push(struct.pack("<I", 1111))
         elif req == GARBAGE:
             conn.sock.sendall(bytes((i * 37 + 11) & 0xFF for i in range(3000)))
+        elif req == UNREADABLE:
+            conn.sock.sendall(b"".join(conn.raw_frames(msg_id, b"\xee" * 40, w.TYPE_REPLY)))
+            conn.reply(msg_id, data)
         elif req == BIG_REPLY:
             size = struct.unpack("<I", data[:4])[0]
             conn.reply(msg_id, bytes((i * 7) & 0xFF for i in range(size)))

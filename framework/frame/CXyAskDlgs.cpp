@@ -1,0 +1,224 @@
+// The question boxes built on the timed box: with an input box, and the two notice questions.
+#include "framework/frame/CXyAskDlgs.h"
+
+#include "engine/object/ObjectModule.h"
+#include "engine/object/PictureObject.h"
+#include "engine/object/PlaneObject.h"
+#include "framework/frame/FrameEvents.h"
+#include "framework/frame/FrameSupport.h"
+#include "widgets/CXyInputBox.h"
+#include "widgets/CXyStandButton.h"
+#include "widgets/WidgetSupport.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace Lumora;
+using namespace framework;
+
+namespace {
+
+constexpr uint32_t kInputBackground = 0xEAF2F2;
+constexpr uint32_t kInputBorder = 0x5A5151;
+constexpr uint32_t kRuleUpper = 0xBDD0B4;
+constexpr uint32_t kRuleLower = 0xDEEED7;
+
+std::string Header(const char* format, const char* name)
+{
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, format, name ? name : "");
+    return buffer;
+}
+
+// Width of the notice questions: by the name's bytes, never by the font's glyphs.
+int NoticeTextWidth(int nameLength, int fs) { return std::max(12, (nameLength + 10) / 2) * fs; }
+
+// The bold header and the two-line rule under it.
+void DrawHeader(PlaneObject& plane, const char* header, int fs)
+{
+    plane.SetPen(0, 1.0);
+    plane.SetFont(fs, 700, kDialogFace);
+    plane.DrawTextLine(0, 0, header);
+    const int right = plane.GetSurfaceWidth() - 1;
+    plane.SetPen(kRuleUpper, 1.0);
+    plane.DrawLine(0, fs + 5, right, fs + 5);
+    plane.SetPen(kRuleLower, 1.0);
+    plane.DrawLine(0, fs + 6, right, fs + 6);
+    plane.SetPen(0, 1.0);
+    plane.SetFont(fs, 400, kDialogFace);
+}
+
+// The portrait frame behind a notice question's icon.
+void FramePortrait(CXyTimerDlg& dlg, BITObject* icon)
+{
+    if (!icon)
+        return;
+    PictureInfo info;
+    BITObject* frame = dlg.NewBitmapObject(dlg.GetPicture(info, kNoticePortraitFrame, 0));
+    if (!frame)
+        return;
+    frame->SetTopMost();
+    frame->MoveTo(icon->GetX(), icon->GetY());
+    frame->SetZ(icon->GetZ() - 0.0000001);
+    icon->AddChild(frame, kBodyLinks);
+}
+
+CXyStandButton* LabelledButton(CXyTimerDlg& dlg, const char* label, uint32_t code)
+{
+    auto* button = NewChild<CXyStandButton>(dlg);
+    if (!button)
+        return nullptr;
+    PictureInfo face;
+    dlg.GetPicture(face, kNoticeButtonPicture, 0);
+    const EventRecord notify{dlg.GetId(), code, 0, 0};
+    button->Create(&face, &notify, 0, 4);
+    button->SetCaption(label, 0, dlg.GetFontSize());
+    button->SetSound(CXyStandButton::SOUND_ENTER, kSoundTouchButton);
+    button->SetSound(CXyStandButton::SOUND_PRESS, kSoundHitButton);
+    return button;
+}
+
+} // namespace
+
+// ---- CXyAskDlg
+
+void CXyAskDlg::Ask(const char* text, const EventRecord* ok, const EventRecord* cancel, int rows)
+{
+    rows_ = rows;
+    Show(text, ok, cancel, 0, kAskFlags, nullptr, nullptr, nullptr);
+}
+
+void CXyAskDlg::SetMaxLength(int length)
+{
+    if (input_)
+        input_->SetMaxLength(length);
+}
+
+int CXyAskDlg::MeasureText(PlaneObject* plane, const char* text, int fs)
+{
+    const int width = GetTextColumns() * fs;
+    const int wrapped = plane ? plane->MeasureText(text, width) : 0;
+    SetTextSize(width, std::max(GetTextRows() * fs, wrapped) + rows_ * fs + 6);
+    return 1;
+}
+
+void CXyAskDlg::PlaceText(PlaneObject* plane, const char* text)
+{
+    if (!plane)
+        return;
+    plane->DrawTextWrapped(text, 0);
+    plane->Redraw();
+    const int fs = GetFontSize();
+    input_ = NewChild<CXyInputBox>(*this);
+    if (!input_)
+        return;
+    const int height = rows_ * fs + 6;
+    input_->Create(GetTextWidth() + 6, height, 0);
+    input_->Layout(GetTextWidth(), rows_ * fs);
+    input_->SetBackgroundColor(kInputBackground);
+    input_->SetFontSize(fs);
+    input_->MoveTo(plane->GetX(), plane->GetBottom() - height / 2.0);
+    input_->SetTextColor(0);
+    if (PlaneObject* back = input_->GetBackgroundPlane())
+        back->DrawBorder(kInputBorder, 1);
+    input_->SetZ(plane->GetZ());
+    AddChild(input_, kBodyLinks);
+}
+
+void CXyAskDlg::OnOk()
+{
+    if (!BeginEnd())
+        return;
+    EventRecord record = GetOkRecord();
+    ObjectModule* objects = GetObjectModule();
+    // A record that names nobody would drop the copy: none is made then.
+    uintptr_t token = 0;
+    if (IsDeliverable(record) && objects) {
+        token = objects->NewTextPayload(input_ ? input_->GetText() : std::string());
+        record.param1 = token;
+    }
+    FinishEnd(record);
+    // The receiver took the text; what it left (a code the dispatcher does not free) goes here.
+    if (token && !IsPayloadCode(record.code))
+        objects->TakeTextPayload(token);
+}
+
+// ---- CXyAskExitDlg
+
+void CXyAskExitDlg::Ask(const char* name, const char* reason, const char* icon, const EventRecord* ok,
+                        const EventRecord* cancel, int seconds)
+{
+    nameLength_ = name ? int(std::strlen(name)) : 0;
+    reason_ = reason ? reason : "";
+    const std::string header = Header("<c=255>%s<c=0> 请求退出!", name);
+    Show(header.c_str(), ok, cancel, seconds, kAskExitFlags, icon, kAgreePicture, kRefusePicture);
+}
+
+CXyStandButton* CXyAskExitDlg::CreateAgreeButton() { return LabelledButton(*this, "同意", EV_DLG_ACCEPT); }
+CXyStandButton* CXyAskExitDlg::CreateRefuseButton() { return LabelledButton(*this, "拒绝", EV_DLG_REFUSE); }
+
+int CXyAskExitDlg::MeasureText(PlaneObject* plane, const char*, int fs)
+{
+    const int width = NoticeTextWidth(nameLength_, fs);
+    SetTextSize(width, (plane ? plane->MeasureText(reason_, width) : 0) + 2 * fs);
+    return 1;
+}
+
+void CXyAskExitDlg::PlaceText(PlaneObject* plane, const char* text)
+{
+    if (!plane)
+        return;
+    const int fs = GetFontSize();
+    DrawHeader(*plane, text, fs);
+    plane->DrawTextWrapped(reason_, 2 * fs);
+    plane->Redraw();
+}
+
+void CXyAskExitDlg::StartCountdown(int seconds)
+{
+    SetRemaining(seconds);
+    if (seconds > 0)
+        StartTicks(seconds);
+}
+
+void CXyAskExitDlg::CreateIcon(const char* picture)
+{
+    CXyTimerDlg::CreateIcon(picture);
+    FramePortrait(*this, GetIcon());
+}
+
+void CXyAskExitDlg::GetSkinName(std::string& out) const { out = kNoticeTemplate; }
+
+// ---- CXyAskKanPaiDlg
+
+void CXyAskKanPaiDlg::Ask(const char* name, const char* icon, const EventRecord* ok, const EventRecord* cancel)
+{
+    nameLength_ = name ? int(std::strlen(name)) : 0;
+    const std::string header = Header("<c=255>%s<c=0> 请求看牌!", name);
+    Show(header.c_str(), ok, cancel, 0, kAskExitFlags, icon, kAgreePicture, kRefusePicture);
+}
+
+CXyStandButton* CXyAskKanPaiDlg::CreateAcceptButton() { return LabelledButton(*this, "接受", EV_DLG_ACCEPT); }
+CXyStandButton* CXyAskKanPaiDlg::CreateRefuseButton() { return LabelledButton(*this, "拒绝", EV_DLG_REFUSE); }
+
+int CXyAskKanPaiDlg::MeasureText(PlaneObject*, const char*, int fs)
+{
+    SetTextSize(NoticeTextWidth(nameLength_, fs), 2 * fs);
+    return 1;
+}
+
+void CXyAskKanPaiDlg::PlaceText(PlaneObject* plane, const char* text)
+{
+    if (!plane)
+        return;
+    DrawHeader(*plane, text, GetFontSize());
+    plane->Redraw();
+}
+
+void CXyAskKanPaiDlg::CreateIcon(const char* picture)
+{
+    CXyTimerDlg::CreateIcon(picture);
+    FramePortrait(*this, GetIcon());
+}
+
+void CXyAskKanPaiDlg::GetSkinName(std::string& out) const { out = kNoticeTemplate; }

@@ -1,0 +1,81 @@
+#pragma once
+// What the in-game frame and its dialogs ask of the application around them: the game's name,
+// room and match facts, the exit bookkeeping of the game info, the server requests of leaving,
+// and the main window. The application object implements it and installs itself with
+// SetFrameApp; until it does, the frame and dialogs leave out what needs it (and the exit
+// decision leaves at once). Everything here runs on the UI thread.
+#include "widgets/GameUserRecord.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace Lumora {
+class CLumoraWnd;
+}
+
+namespace framework {
+
+// The requests of leaving a table, through the application's connection.
+class IFrameRequests {
+public:
+    virtual ~IFrameRequests() = default;
+    // 201130: true when the table plays; a failed or timed-out query answers false.
+    virtual bool QueryGamePlaying() = 0;
+    // 201125: true when the server lets the player go; otherwise `reason` holds its text.
+    virtual bool LeaveGame(std::string& reason) = 0;
+    // 201212 with the reason typed for a forced quit (GBK, already cut to its limit).
+    virtual void AskExit(const std::string& reason) = 0;
+    // 201213: the answer to another player's exit request.
+    virtual void ReplyAskExit(uint32_t userId, bool agree) = 0;
+    // 201161; its reply is not used.
+    virtual void Request201161() = 0;
+};
+
+class IFrameApp {
+public:
+    virtual ~IFrameApp() = default;
+
+    // Title of the timed dialogs (the game's name from the command line).
+    virtual std::string GetGameName() const = 0;
+    // The link with "uid=..&sign=.." appended when `sign` is set.
+    virtual std::string GetSignedUrlSimple(const std::string& link, bool sign) const = 0;
+    virtual uint32_t GetUserID() const = 0;
+    virtual const Lumora::GameUserRecord* GetUserRecordByID(uint32_t userId) const = 0;
+    virtual std::string GetCharacterImagePath(int character, int size) const = 0;
+
+    // Room and match.
+    virtual bool IsMatch() const = 0;
+    virtual int GetMatchState() const = 0;
+    virtual bool IsSilverRoom() const = 0;
+    // Room type bit 14: leaving during a game is not offered.
+    virtual bool IsRoomTypeBit14() const = 0;
+    // Room options bit 1 clear and fewer than 2 exit requests sent.
+    virtual bool CanRequestExitConsent() const = 0;
+    virtual bool IsLookOn() const = 0;
+    // Set by the game layer while a hand is dealt and not yet settled.
+    virtual bool IsPlaying() const = 0;
+    // The match-arrangement flag; request 201161 goes only while it is set.
+    virtual bool GetTableFlag() const = 0;
+    virtual void ShowSystemNotice(const char* markup) = 0;
+
+    // Exit bookkeeping of the game info: requests sent and the tick of the last one.
+    virtual std::optional<uint32_t> GetLastExitRequestTick() const = 0;
+    virtual void CountExitRequest(uint32_t tick) = 0;
+
+    virtual IFrameRequests* GetRequests() = 0;
+    // Entering the game on the server once the frame has its final layout.
+    virtual void EnterGameOrMatch() = 0;
+    // Leaving: the report to the hall, the communication thread, and the close message.
+    virtual void ReportExitToHall() = 0;
+    virtual void StopCommThread() = 0;
+    virtual void PostCloseToMainWindow() = 0;
+    // The main window; null before it exists.
+    virtual Lumora::CLumoraWnd* GetMainWnd() = 0;
+};
+
+IFrameApp* GetFrameApp();
+// Installs (or with null removes) the application; the caller keeps it alive meanwhile.
+void SetFrameApp(IFrameApp* app);
+
+} // namespace framework

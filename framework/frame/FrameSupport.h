@@ -1,0 +1,38 @@
+#pragma once
+// Small helpers the frame and its dialogs share: making an engine object registered under an
+// owner (the only place that writes `new` for them), and the pictures and sounds they name.
+#include "engine/object/PObject.h"
+
+namespace framework {
+
+// A new T registered under `owner`; null (and nothing left behind) when registration fails.
+template <typename T>
+T* NewChild(Lumora::PObject& owner)
+{
+    auto* object = new T;
+    if (!owner.RegisterChild(object)) {
+        delete object;
+        return nullptr;
+    }
+    return object;
+}
+
+// Pictures of the timed dialogs.
+inline constexpr const char* kMsgTemplate = "系统信息框模板";
+inline constexpr const char* kMsgOkPicture = "系统信息框_确定";
+inline constexpr const char* kMsgCancelPicture = "系统信息框_取消";
+inline constexpr const char* kMsgClosePicture = "系统信息框_关闭";
+inline constexpr const char* kNoticeTemplate = "系统通知框模板";
+inline constexpr const char* kNoticeButtonPicture = "系统通知框_按钮";
+inline constexpr const char* kNoticePortraitFrame = "系统通知框_头像背景";
+inline constexpr const char* kAgreePicture = "同意";
+inline constexpr const char* kRefusePicture = "拒绝";
+// Sounds.
+inline constexpr const char* kSoundTouchButton = "SndTouchButton";
+inline constexpr const char* kSoundHitButton = "SndHitButton";
+inline constexpr const char* kSoundMessage = "Snd_msg";
+inline constexpr const char* kSoundHi = "SndHi";
+// The dialogs' face.
+inline constexpr const char* kDialogFace = "宋体";
+
+} // namespace framework

@@ -1,0 +1,41 @@
+#pragma once
+// Synthetic pictures for the frame's dialogs and boxes, built into a pack with the pack builder:
+// two-frame templates with a transparent hole, button faces of four state frames, icons.
+#include "framework/frame/FrameSupport.h"
+#include "tests/widgets/WidgetEngine.h"
+
+namespace frametest {
+
+// A template of w x h: frame 0 an opaque ring of `border` pixels around a transparent hole,
+// frame 1 a plain client picture.
+inline Lumora::ImageRecord TemplatePicture(int w, int h, int border)
+{
+    Lumora::ImageRecord image = widgettest::SolidFrames(w, h, {0x204080, 0xE0E0E0});
+    for (int y = border; y < h - border; ++y)
+        for (int x = border; x < w - border; ++x)
+            image.pixels[(size_t(y) * w + x) * 4 + 3] = 0;
+    return image;
+}
+
+inline constexpr int kButtonWidth = 60;
+inline constexpr int kButtonHeight = 24;
+inline constexpr int kCloseSize = 16;
+inline constexpr int kIconSize = 40;
+
+// Every picture the timed dialogs name, plus the faces the frame's boxes use.
+inline void AddDialogSkins(widgettest::WidgetEngine& e)
+{
+    using widgettest::SolidFrames;
+    e.AddSkin(framework::kMsgTemplate, TemplatePicture(40, 40, 8));
+    e.AddSkin(framework::kNoticeTemplate, TemplatePicture(30, 30, 5));
+    const std::vector<uint32_t> states{0x00A000, 0x00C000, 0x008000, 0x808080};
+    for (const char* name : {framework::kMsgOkPicture, framework::kMsgCancelPicture, framework::kAgreePicture,
+                             framework::kRefusePicture, framework::kNoticeButtonPicture})
+        e.AddSkin(name, SolidFrames(kButtonWidth, kButtonHeight, states));
+    e.AddSkin(framework::kMsgClosePicture, SolidFrames(kCloseSize, kCloseSize, states));
+    e.AddSkin(framework::kNoticePortraitFrame, SolidFrames(kIconSize + 4, kIconSize + 4, {0x333333}));
+    for (const char* face : {"xyf疑问", "xyf打牌", "xyf抱歉", "char3"})
+        e.AddSkin(face, SolidFrames(kIconSize, kIconSize, {0x0000FF, 0x00FFFF}));
+}
+
+} // namespace frametest
