@@ -32,7 +32,7 @@ public:
     int GetVersionMinor() const override { return 3; }
     std::string GetGameName() const override { return "血流成河"; }
     std::string GetMachineID() const override { return machineId; }
-    uint32_t GetCommandLineField2() const override { return 5; }
+    int32_t GetHallField2() const override { return 5; }
     uint32_t GetReplayTableValue() const override { return 0; }
     int IsQuickCatch() const override { return 0; }
     uint32_t GetAppWord(AppWord) const override { return 0; }
@@ -61,7 +61,7 @@ public:
     void PromptTakeSilver(const uint8_t*, size_t) override { calls.push_back("take silver"); }
     void PromptStoreSilver(const uint8_t*, size_t) override { calls.push_back("store silver"); }
     void SetFeatureFlag(bool on) override { featureFlag = on; }
-    size_t GetFeatureButtonCount() const override { return 12; }
+    const std::vector<std::string>& GetHallFeatureButtons() const override { return buttons; }
     void SetFeatureButton(size_t index, int first, int second, const std::string& text) override
     {
         features[index] = {first, second, text};
@@ -102,5 +102,6 @@ public:
     int waitCursor = 0;
     int screenWidth = 1280;
     int screenHeight = 720;
+    std::vector<std::string> buttons = std::vector<std::string>(12, "b");
     std::vector<std::string> calls;
 };
