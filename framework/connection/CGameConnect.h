@@ -163,6 +163,8 @@ public:
     const std::string& ChannelName() const { return channelName_; }
 
 protected:
+    // The transport's own send step stays reachable for the layers above.
+    using net::CDefSocketClient::SendRequest;
     // Writes the request head (user, room, table, chair) at +0.
     void WriteHead(RecordWriter& w) const;
     IClientApp& App() const;
