@@ -146,6 +146,17 @@ TEST_F(ConnectionTest, SilentServerGivesTimedOutAfterTheIdsTimeOut)
     EXPECT_LT(waited, std::chrono::milliseconds(6400));
 }
 
+// The sanitizer build watches that nothing of a waited request outlives it.
+TEST_F(ConnectionTest, TenThousandWaitedRequestsInARow)
+{
+    for (int i = 0; i < 10000; ++i) {
+        GameReply reply;
+        ASSERT_TRUE(connect.SendRequest(text, RequestId::CheckVersion, nullptr, 0, reply, true)) << i << " " << text;
+        ASSERT_EQ(reply.length, 8);
+    }
+    EXPECT_EQ(connect.Stats().Count(), 10000u);
+}
+
 TEST_F(ConnectionTest, ClosedConnectionGivesNotConnectedAndSendsNothing)
 {
     connect.CloseAll();
