@@ -13,7 +13,9 @@ are kept for the control socket and written to stderr.
 
 Requests are answered by the scenario first (when its next step expects that id), else by the
 start-up and generic answers of the protocol note. A table with robots plugs in through
-`Server.table_handler` (a callable (session, request id, data) -> (code, data) or None).
+`Server.table_handler` (a callable (session, request id, data) -> (code, data) or None),
+`Server.running_block_b` (a callable (session) -> the 5428-byte block B while a hand runs for
+the session's chair, else None) and `Server.playing` (the table plays: 201130 answers 210030).
 
 Control socket (Unix stream, JSON lines; one answer line per command):
   {"op": "state"}                        sessions, ready chairs, request log, errors
@@ -47,6 +49,7 @@ SUCCESS = 10
 SERVER_TEXT = 60031
 ENTERED_PLAYER = 210200
 ENTERED_LOOK_ON = 210210
+ENTERED_RUNNING = 210220
 TABLE_PLAYING = 210030
 COMPRESS_AT = 512
 ROBOT_AGREE_S = 1.0
@@ -173,6 +176,8 @@ class Server:
         self.ready = set()
         self.exit_asks = {}  # asker chair -> set of chairs that agreed
         self.table_handler = None
+        self.running_block_b = None
+        self.playing = False
         self.session_count = 0
 
     def error(self, text):
@@ -279,9 +284,12 @@ class Server:
         if req == 200110:
             if s.look_on:
                 return ENTERED_LOOK_ON, bytes(records.BLOCK_B_SIZE)
+            running = self.running_block_b(s) if self.running_block_b else None
+            if running is not None:
+                return ENTERED_RUNNING, running
             return ENTERED_PLAYER, records.block_a(t["table"], max(s.chair, 0))
         if req == 201130:
-            return SUCCESS, b""
+            return (TABLE_PLAYING if self.playing else SUCCESS), b""
         return SUCCESS, b""
 
     def after_reply(self, s, req, data):
@@ -308,6 +316,12 @@ class Server:
             for a in self.live_sessions():
                 if a.user_id == asker:
                     self.exit_answer(s.chair, s.user_id, a, agreed)
+        elif req in (201120, 201125):
+            # The leaving player's chair is taken over by a robot.
+            chair = struct.unpack_from("<i", data, 12)[0] if len(data) >= 16 else -1
+            if 0 <= chair < 4:
+                t["robots"].add(chair)
+                self.ready.discard(chair)
         elif req == 201162:
             if self.args.verbose:
                 log("notification failure report: %s" % data.hex())
