@@ -204,7 +204,8 @@ def draw_frame(pack):
                         ('btnSet2', '设置'), ('btnHelp2', '帮助'), ('btnShop2', '商城')):
         small = name.startswith('btnFrame')
         pack.picture(name, button_frames(24 if small else 48, 20, label, (60, 90, 140)))
-    pack.picture('bit_playerdetail', board(330, 310, '玩家信息', (50, 50, 80)))
+    # Boards drawn into planes keyed with FF00FF carry exact transparency.
+    pack.picture('bit_playerdetail', board(330, 310, '玩家信息', (50, 50, 80)), keyed=True)
     for name, label in (('btn_redcrossEx', '×'), ('btn_clearzero', '清零'), ('btn_recharge', '充值'),
                         ('btn_buycharacter', '买形象'), ('btn_report_personal', '举报')):
         pack.picture(name, button_frames(20 if name == 'btn_redcrossEx' else 64, 20 if name == 'btn_redcrossEx' else 26,
@@ -218,6 +219,24 @@ def draw_frame(pack):
     for name, direction in (('ScrollBar_VertUpBtn', 'up'), ('ScrollBar_VertDownBtn', 'down'),
                             ('ScrollBar_HorzLeftBtn', 'left'), ('ScrollBar_HorzRightBtn', 'right')):
         pack.picture(name, button_frames(16, 16, None, (90, 90, 90), icon=_arrow_icon(direction)))
+    # The splitter between the table and the side panel, and the side panel's lists.
+    pack.picture('左右分隔条_bg', _frame_piece(8, 100, (40, 60, 90)))
+    for name, direction in (('箭头右', 'right'), ('箭头左', 'left')):
+        pack.picture(name, button_frames(8, 85, None, (70, 100, 150), icon=_arrow_icon(direction)))
+    pack.picture('SystemUserListBar', _frame_piece(300, 24, (50, 70, 100)))
+    pack.picture('UserListBlock', [canvas(200, 20, c + (255,)) for c in
+                                   ((90, 120, 170), (235, 238, 245), (222, 228, 238))])
+    pack.picture('MatchListBlock', [canvas(200, 20, c + (255,)) for c in
+                                    ((90, 120, 170), (250, 230, 170), (235, 238, 245), (222, 228, 238),
+                                     (210, 210, 210))])
+    pack.picture('SystemDivide', canvas(2, 16, (120, 130, 150, 255)))
+    pack.picture('滚动角', canvas(16, 16, (80, 80, 80, 255)))
+    look = canvas(16, 16)
+    ImageDraw.Draw(look).ellipse((1, 4, 14, 12), fill=(250, 250, 250, 255), outline=(40, 40, 40, 255))
+    ImageDraw.Draw(look).ellipse((6, 6, 10, 10), fill=(30, 30, 30, 255))
+    pack.picture('bit_LookOn', look)
+    pack.picture('InputBoxBkg', rounded(200, 24, (250, 250, 250, 255), outline=(120, 130, 150, 255), radius=4))
+    pack.picture('btnQuickChat', button_frames(24, 24, None, (70, 100, 150), icon=_arrow_icon('down')))
     # Dialogs and boxes.
     pack.picture('系统信息框模板', _template(120, 100, (10, 30, 110, 90), (70, 110, 170)))
     pack.picture('系统通知框模板', _template(120, 100, (10, 30, 110, 90), (170, 110, 50)))
@@ -232,8 +251,9 @@ def draw_frame(pack):
                                 ('xyf胜利', (255, 220, 90), 'smile'), ('xyf财神', (255, 200, 60), 'smile'),
                                 ('zu系统通知', (200, 220, 250), 'o')):
         pack.picture(name, _face(name, colour, mouth))
-    pack.picture('bit_systemboard', board(300, 80, '系统消息', (60, 40, 30)))
-    pack.picture('bit_SureQuit', board(300, 150, '确定要退出吗？', (70, 40, 40)))
+    # The quit board draws "bit_SureQuit" at (23, 67) of the system board.
+    pack.picture('bit_systemboard', board(340, 240, '系统消息', (60, 40, 30)), keyed=True)
+    pack.picture('bit_SureQuit', label_picture(290, 60, '确定要退出吗？', (250, 240, 220), (60, 30, 20)))
     # Match screens.
     for name, label in (('animation_WaitArrangeTable', '正在配桌'), ('animation_MatchBegin', '比赛开始'),
                         ('animation_MatchEnd', '比赛结束'), ('animation_NoSignUp', '报名人数不足')):
@@ -250,8 +270,12 @@ def draw_frame(pack):
                         ('bit_WaitSignUpCheck', '等待审核'), ('bit_Washout', '您已被淘汰')):
         pack.picture(name, board(220, 60, label, (60, 40, 80)))
     pack.picture('digit_MatchRank', _digits(20, 30, (250, 200, 60)))
+    for glyph in ('第', '名'):
+        im = canvas(20, 30)
+        text_centre(ImageDraw.Draw(im), (0, 0, 20, 30), glyph, (250, 200, 60), 30)
+        pack.picture('char_' + glyph, im)
     pack.picture('btn_Award', button_frames(80, 30, '领奖'))
     pack.picture('btn_ExChange', button_frames(80, 30, '兑换'))
-    pack.picture('MatchResultDlg', board(360, 260, '比赛成绩', (70, 40, 30)))
+    pack.picture('MatchResultDlg', board(360, 260, '比赛成绩', (70, 40, 30)), keyed=True)
     for name, colour in (('switchok', (60, 160, 80)), ('switchno', (170, 60, 50))):
         pack.picture(name, button_frames(72, 26, '换房' if name == 'switchok' else '不换', colour))

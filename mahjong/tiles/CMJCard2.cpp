@@ -1,0 +1,384 @@
+// The tile view: creation with its mouse hooks, the update by state, the drawing of the chosen
+// picture with shadow, key and scale, and the position operations over the layout functions.
+#include "mahjong/tiles/CMJCard2.h"
+
+#include "engine/object/PictureObject.h"
+#include "engine/object/PlaneObject.h"
+#include "engine/paint/ImageRecord.h"
+#include "engine/paint/Surface.h"
+#include "mahjong/MahjongEvents.h"
+#include "mahjong/tiles/ITileHost.h"
+#include "rules/MJCalclator.h"
+#include "widgets/AppServices.h"
+#include "widgets/WidgetSupport.h"
+
+#include <algorithm>
+
+namespace Lumora {
+
+namespace {
+
+constexpr const char* kFirstPicture = "1366_largecard";
+constexpr const char* kShadowPicture = "shadow";
+constexpr const char* kThrowBackPicture = "throw_cardbk";
+// The thrown tile's background is this much larger than the tile, each way in all.
+constexpr int kThrowBackGrow = 28;
+// The shadow is wider than the tile and shows below it.
+constexpr int kShadowGrow = 4;
+constexpr int kShadowDrop = 3;
+
+// Face frame = rank + the offset of the calculator's shape (0 characters, 1 bamboo, 2 circles,
+// 3 honours, 4 flowers).
+constexpr int kShapeFrameOffset[5] = {-1, 8, 17, 26, 33};
+
+} // namespace
+
+CMJCard2::CMJCard2(std::shared_ptr<CMJCalclator> calculator, ITileHost* host)
+    : calculator_(std::move(calculator)), host_(host)
+{
+}
+
+CMJCard2::~CMJCard2() = default;
+
+uint32_t CMJCard2::SceneId() const
+{
+    if (host_)
+        return host_->GetSceneObjectId();
+    const PObject* scene = FindByName(kMainGameName);
+    return scene ? scene->GetId() : 0;
+}
+
+Rect CMJCard2::TableRect() const
+{
+    return host_ ? host_->GetTableRect() : Rect{0, 0, GetViewWidth(), GetViewHeight()};
+}
+
+void CMJCard2::Create()
+{
+    PictureInfo info;
+    GetRes(info, kFirstPicture, 0);
+    body = NewBitmapObject(info);
+    if (!body)
+        return;
+    SetBody(body, kBodyLinks);
+
+    PictureInfo shadowInfo;
+    GetRes(shadowInfo, kShadowPicture, 0);
+    shadow = NewPlaneObject(shadowInfo.width, shadowInfo.height, kColourKeyBackground);
+    if (shadow) {
+        shadow->DrawPicture(shadowInfo, 0, 0, shadowInfo.width, shadowInfo.height, 0, 1.0);
+        shadow->SetZ(body->GetZ() - 1.0);
+        body->AddChild(shadow, kBodyLinks);
+        shadowWidth_ = shadowInfo.width;
+        shadowHeight_ = shadowInfo.height;
+    }
+
+    PictureInfo backInfo;
+    GetRes(backInfo, kThrowBackPicture, 0);
+    throwBack = NewPlaneObject(backInfo.width, backInfo.height, kColourKeyBackground);
+    if (throwBack) {
+        throwBack->DrawPicture(backInfo, 0, 0, backInfo.width, backInfo.height, 0, 1.0);
+        throwBack->SetZ(kThrownBackZ);
+    }
+
+    const uint32_t scene = SceneId();
+    const auto self = reinterpret_cast<uintptr_t>(this);
+    const IAppServices* app = GetAppServices();
+    if (app && app->IsLookOn()) {
+        body->AddEventHook(EV_MOUSE_ENTER, scene, EV_TILE_WATCH_ENTER, self, 0);
+        body->AddEventHook(EV_MOUSE_LEAVE, scene, EV_TILE_WATCH_LEAVE, self, 0);
+        return;
+    }
+    body->AddEventHook(EV_MOUSE_ENTER, scene, EV_TILE_ENTER, self, 0);
+    body->AddEventHook(EV_MOUSE_LEAVE, scene, EV_TILE_LEAVE, self, 0);
+    // Dragging a hand tile is a right-button drag: the engine's 19840335 is the cursor moving
+    // with the right button down.
+    body->AddEventHook(EV_RBUTTON_DOWN, scene, EV_TILE_DRAG_START, self, 0);
+    body->AddEventHook(EV_RBUTTON_UP, scene, EV_TILE_DRAG_END, self, 0);
+    body->AddEventHook(EV_RBUTTON_DRAG, scene, EV_TILE_DRAG_MOVE, self, 0);
+}
+
+int CMJCard2::OnEvent(const EventRecord& record)
+{
+    if (record.code == EV_TILE_CLEAR_HOVER) {
+        hoverMark = 0;
+        Update();
+        return 1;
+    }
+    return CLumoraGui::OnEvent(record);
+}
+
+void CMJCard2::Reset()
+{
+    const int mode = layoutMode;
+    tile = kNoTile;
+    faceUp = facing = inHand = lifted = hoverMark = placed = dimmed6 = claimPos = meldKind = 0;
+    seat = -1;
+    markWord0 = jokerMark = markWord2 = markWord3 = 0;
+    index = -1;
+    count = 0;
+    sceneWord = -1;
+    layoutMode = mode;
+    dimmed9 = raised = 0;
+    z = 0;
+    state = kTileFree;
+    mSide = mVert = mDiscSide = mDiscTop = mDiscBottom = 0;
+    scale = 1.0;
+    scenePointer = nullptr;
+}
+
+void CMJCard2::Update()
+{
+    const TileMargins margins = ComputeTileMargins(GetViewWidth(), GetViewHeight());
+    mSide = margins.side;
+    mVert = margins.vert;
+    mDiscSide = margins.discSide;
+    mDiscTop = margins.discTop;
+    mDiscBottom = margins.discBottom;
+    if (!body)
+        return;
+    body->SetAlpha(1.0);
+    body->SetPictureKey(kColourKey);
+
+    // A seat outside the table has no place: such a tile stays hidden.
+    if (seat < 0 || seat > 3) {
+        Hide();
+        return;
+    }
+    TilePlace place;
+    switch (state) {
+    case kTileWall:
+        DrawTile();
+        GetWallPos(place);
+        break;
+    case kTileHand:
+        if (!placed) {
+            Hide();
+            return;
+        }
+        DrawTile();
+        GetHandPos(place);
+        break;
+    case kTileDiscard:
+        DrawTile();
+        GetDiscardPos(place);
+        break;
+    case kTileThrown:
+        if (!placed) {
+            Hide();
+            return;
+        }
+        DrawTile();
+        GetThrownPos(place);
+        z = kThrownZ;
+        if (throwBack) {
+            throwBack->SetSize(body->GetWidth() + kThrowBackGrow, body->GetHeight() + kThrowBackGrow);
+            throwBack->MoveTo(place.x, place.y);
+        }
+        break;
+    case kTileResultRow:
+        DrawTile();
+        GetResultRowPos(place);
+        break;
+    default:
+        Hide();
+        return;
+    }
+    Place(place);
+    ShowThrowBack(state == kTileThrown);
+}
+
+void CMJCard2::Place(const TilePlace& place)
+{
+    body->MoveTo(place.x, place.y);
+    // The depth is taken as an unsigned number.
+    body->SetZ(double(uint32_t(std::max(0.0, z))));
+    Activate();
+    Redraw();
+}
+
+void CMJCard2::Hide()
+{
+    Deactivate();
+    Redraw();
+    ShowThrowBack(false);
+}
+
+void CMJCard2::ShowThrowBack(bool show)
+{
+    if (!throwBack)
+        return;
+    if (show)
+        throwBack->Activate();
+    else
+        throwBack->Deactivate();
+    throwBack->Redraw();
+}
+
+TilePictureInput CMJCard2::PictureInput()
+{
+    TilePictureInput in;
+    in.state = state;
+    in.seat = seat;
+    in.tile = tile;
+    in.imageIndex = tile >= 0 && tile <= kLastFaceTile ? GetImageIndex(tile) : 0;
+    in.faceUp = faceUp != 0;
+    in.inHand = inHand != 0;
+    in.facing = facing;
+    in.layoutMode = layoutMode;
+    in.dimmed9 = dimmed9 != 0;
+    in.dimmed6 = dimmed6 != 0;
+    in.jokerMark = jokerMark != 0;
+    in.surfaceWidth = GetViewWidth();
+    in.surfaceHeight = GetViewHeight();
+    in.table = TableRect();
+    in.splitterFlag = host_ && host_->GetSplitterFlag();
+    return in;
+}
+
+void CMJCard2::DrawTile()
+{
+    const TilePictureInput in = PictureInput();
+    const TilePicture picture = ChooseTilePicture(in);
+    scale = picture.scale;
+    if (!picture.name.empty())
+        ApplyPicture(picture);
+    metrics_ = host_ ? host_->GetTileMetrics(scale)
+                     : ComputeTileMetrics(in.surfaceWidth, in.surfaceHeight, in.table, scale);
+    if (body) {
+        body->AddFlags(kDrawBilinearScale);
+        body->Redraw();
+    }
+}
+
+void CMJCard2::ApplyPicture(const TilePicture& picture)
+{
+    PictureInfo info;
+    GetRes(info, picture.name.c_str(), 0);
+    // A frame the picture lacks is never asked for: the tile shows the picture's first frame.
+    if (info.image && picture.frame > 0 && uint32_t(picture.frame) < info.image->frames)
+        GetRes(info, picture.name.c_str(), picture.frame);
+    body->LoadPicture(info, 1);
+    double width = info.width, height = info.height;
+    if (!picture.ratioPicture.empty() && info.width > 0 && info.height > 0) {
+        PictureInfo wall;
+        GetRes(wall, picture.ratioPicture.c_str(), 0);
+        const double ratio = picture.ratioByWidth ? double(wall.width) / info.width : double(wall.height) / info.height;
+        if (ratio > 0) {
+            width *= ratio;
+            height *= ratio;
+        }
+    }
+    body->SetSize(width, height);
+    FitShadow();
+    body->SetAlpha(picture.alpha);
+    if (picture.jokerKey)
+        body->SetPictureKey(kJokerKeyColour);
+    body->SetSize(int(width) * picture.scale, int(height) * picture.scale);
+}
+
+void CMJCard2::FitShadow()
+{
+    if (!shadow)
+        return;
+    const int w = int(body->GetWidth()) + kShadowGrow, h = int(body->GetHeight());
+    if (w != shadowWidth_ || h != shadowHeight_) {
+        PictureInfo shadowInfo;
+        GetRes(shadowInfo, kShadowPicture, 0);
+        shadow->ResizeSurface(w, h);
+        shadow->Clear();
+        shadow->DrawPicture(shadowInfo, 0, 0, w, h, 0, 1.0);
+        shadowWidth_ = w;
+        shadowHeight_ = h;
+    }
+    shadow->SetSize(w, h);
+    // Under the body, its bottom a few pixels below the body's bottom.
+    shadow->MoveTo(body->GetX(), body->GetBottom() + kShadowDrop - h / 2.0);
+}
+
+void CMJCard2::LoadLargeCard()
+{
+    if (!body)
+        return;
+    const std::string name = std::to_string(int(MetricSizeClass(GetViewWidth(), TableRect()))) + "_largecard";
+    PictureInfo info;
+    GetRes(info, name.c_str(), kLargeSpecialFrame);
+    body->LoadPicture(info, 1);
+    Redraw();
+}
+
+TileLayoutInput CMJCard2::LayoutInput()
+{
+    TileLayoutInput in;
+    in.state = state;
+    in.seat = seat;
+    in.index = index;
+    in.count = count;
+    in.claimPos = claimPos;
+    in.meldKind = meldKind;
+    in.layoutMode = layoutMode;
+    in.raised = raised != 0;
+    in.lifted = lifted != 0;
+    in.dimmed6 = dimmed6 != 0;
+    if (body) {
+        in.w = body->GetWidth();
+        in.h = body->GetHeight();
+    }
+    in.table = TableRect();
+    in.surfaceWidth = GetViewWidth();
+    in.surfaceHeight = GetViewHeight();
+    in.margins = {mSide, mVert, mDiscSide, mDiscTop, mDiscBottom};
+    in.metrics = metrics_;
+    if (host_ && seat >= 0 && seat <= 3) {
+        in.wallArea = host_->GetWallArea(seat);
+        in.discardArea = host_->GetDiscardArea(seat);
+        in.fullHand = host_->GetFullHandTiles();
+    }
+    return in;
+}
+
+void CMJCard2::GetWallPos(TilePlace& out) { out = WallPos(LayoutInput()); }
+
+void CMJCard2::GetHandPos(TilePlace& out)
+{
+    out = HandPos(LayoutInput());
+    if (out.z)
+        z = *out.z;
+}
+
+void CMJCard2::GetThrownPos(TilePlace& out) { out = ThrownPos(LayoutInput()); }
+
+void CMJCard2::GetDiscardPos(TilePlace& out)
+{
+    out = DiscardPos(LayoutInput());
+    if (out.z)
+        z = *out.z;
+}
+
+void CMJCard2::GetResultRowPos(TilePlace& out)
+{
+    out = ResultRowPos(LayoutInput());
+    if (out.z)
+        z = *out.z;
+}
+
+int CMJCard2::GetMeldOrigin(int forSeat) { return MeldOrigin(forSeat, LayoutInput()); }
+
+int CMJCard2::GetImageIndex(int forTile)
+{
+    if (!calculator_)
+        return 0;
+    const int rank = calculator_->GetCardValue(forTile, 0);
+    const int shape = calculator_->GetCardShape(forTile, 0);
+    return shape >= 0 && shape <= 4 ? rank + kShapeFrameOffset[shape] : 0;
+}
+
+void CMJCard2::SetClickTarget(uint32_t code)
+{
+    if (!body)
+        return;
+    body->RemoveEventHook(EV_LBUTTON_CLICK);
+    body->AddEventHook(EV_LBUTTON_CLICK, SceneId(), code, reinterpret_cast<uintptr_t>(this), 0);
+}
+
+} // namespace Lumora

@@ -1,0 +1,116 @@
+#pragma once
+// The on-screen view of one physical tile. The table scene keeps a pool of 168 of them and
+// moves them between the wall, the hands, the melds, the discards, the thrown-tile spot and the
+// result rows by setting their fields and calling Update: the tile then chooses its picture
+// (TilePicture.h) and its place (TileLayout.h) by itself. Mouse input on its picture becomes
+// table events for the scene: enter and leave for everyone, and for a player also the right
+// button's press, drag and release; left clicks only after SetClickTarget.
+//
+// Ownership: the body (a picture object), the shadow (a plane, child of the body) and the thrown
+// tile's background plane are engine objects made by the tile and owned by the engine. The
+// calculator is shared with the scene. The host (ITileHost) must outlive the tile.
+#include "engine/gui/CLumoraGui.h"
+#include "mahjong/tiles/TileLayout.h"
+#include "mahjong/tiles/TileMetrics.h"
+#include "mahjong/tiles/TilePicture.h"
+
+#include <memory>
+
+class CMJCalclator;
+
+namespace Lumora {
+
+class BITObject;
+class ITileHost;
+class PlaneObject;
+
+// No tile: face-down tiles carry it.
+inline constexpr int kNoTile = 200;
+inline constexpr double kDefaultTileZ = 2400.0;
+
+class CMJCard2 : public CLumoraGui {
+public:
+    explicit CMJCard2(std::shared_ptr<CMJCalclator> calculator, ITileHost* host = nullptr);
+    ~CMJCard2() override;
+
+    void Create() override;
+    int OnEvent(const EventRecord& record) override;
+
+    // Margins, picture and place from the fields.
+    virtual void Update();
+    // Back to the defaults; the layout mode stays and z becomes 0.
+    virtual void Reset();
+    // Frame 42 of the large set of the current size on the body.
+    virtual void LoadLargeCard();
+    // Chooses and applies the picture; computes the scale and the metrics for it.
+    virtual void DrawTile();
+    virtual void GetWallPos(TilePlace& out);
+    virtual void GetHandPos(TilePlace& out);
+    virtual void GetThrownPos(TilePlace& out);
+    virtual void GetDiscardPos(TilePlace& out);
+    virtual void GetResultRowPos(TilePlace& out);
+    virtual int GetMeldOrigin(int seat);
+    // Face frame of a tile by the calculator's shape and rank; 0 for an unknown shape.
+    virtual int GetImageIndex(int tile);
+    // Left clicks on the body send {scene, code, this tile, input data} from now on.
+    virtual void SetClickTarget(uint32_t code);
+
+    // The picture choice's inputs from the fields and the surface.
+    TilePictureInput PictureInput();
+    // The layout's inputs from the fields, the picture size and the current metrics.
+    TileLayoutInput LayoutInput();
+    BITObject* GetBodyPicture() const { return body; }
+    PlaneObject* GetShadow() const { return shadow; }
+    PlaneObject* GetThrowBack() const { return throwBack; }
+    const TileMetrics& GetMetrics() const { return metrics_; }
+    void SetHost(ITileHost* host) { host_ = host; }
+
+    // Fields the scene sets directly, in their order.
+    int tile = kNoTile;
+    int faceUp = 0;
+    int facing = 0;
+    int inHand = 0;
+    int lifted = 0;
+    int hoverMark = 0;
+    int placed = 0;
+    int dimmed6 = 0;
+    int claimPos = 0;
+    int meldKind = 0;
+    int seat = -1;
+    int markWord0 = 0;  // the scene's
+    int jokerMark = 0;
+    int markWord2 = 0;  // the scene's
+    int markWord3 = 0;  // the scene's
+    int index = -1;
+    int count = 0;      // the meld number for meld tiles
+    int sceneWord = -1; // the scene's
+    int layoutMode = kMetricLayout;
+    int dimmed9 = 0;
+    int raised = 0;
+    double z = kDefaultTileZ;
+    int state = kTileFree;
+    int mSide = 0, mVert = 0, mDiscSide = 0, mDiscTop = 0, mDiscBottom = 0;
+    double scale = 1.0;
+
+protected:
+    BITObject* body = nullptr;
+    void* scenePointer = nullptr;  // the scene's
+    PlaneObject* shadow = nullptr;
+    PlaneObject* throwBack = nullptr;
+    std::shared_ptr<CMJCalclator> calculator_;
+
+private:
+    void Place(const TilePlace& place);
+    void Hide();
+    uint32_t SceneId() const;
+    Rect TableRect() const;
+    void ApplyPicture(const TilePicture& picture);
+    void FitShadow();
+    void ShowThrowBack(bool show);
+
+    ITileHost* host_ = nullptr;
+    TileMetrics metrics_;
+    int shadowWidth_ = 0, shadowHeight_ = 0;
+};
+
+} // namespace Lumora

@@ -1,0 +1,55 @@
+#pragma once
+// What a tile view asks of the table scene that owns it: where the table is, the splitter's
+// flag, the metrics for a scale, the area-layout rectangles and the scene's object id. The
+// scene implements it; tests use a fake. The host must outlive the tiles it is given to.
+#include "engine/geometry/ObjectGeometry.h"
+#include "mahjong/tiles/TileMetrics.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace Lumora {
+
+class ITileHost {
+public:
+    virtual ~ITileHost() = default;
+    // The scene object that receives the tiles' events.
+    virtual uint32_t GetSceneObjectId() const = 0;
+    // The table rectangle (GetMainGameRect).
+    virtual Rect GetTableRect() const = 0;
+    // Nonzero while the frame's splitter bar reports its flag (the side panel is open).
+    virtual bool GetSplitterFlag() const = 0;
+    // The metrics at this scale; the scene keeps the last ones it computed.
+    virtual TileMetrics GetTileMetrics(double scale) = 0;
+    // Area layout: the seat's wall area and discard area.
+    virtual Rect GetWallArea(int seat) const = 0;
+    virtual Rect GetDiscardArea(int seat) const = 0;
+    // Tiles in a full hand (the scene's hand size).
+    virtual int GetFullHandTiles() const = 0;
+};
+
+// The scene's cache of the last metrics: recomputed when the surface, the table or the scale
+// changes, handed out by value.
+class TileMetricsCache {
+public:
+    TileMetrics Get(int surfaceWidth, int surfaceHeight, const Rect& table, double scale)
+    {
+        if (!key_ || key_->w != surfaceWidth || key_->h != surfaceHeight || !(key_->table == table) ||
+            key_->scale != scale) {
+            key_ = Key{surfaceWidth, surfaceHeight, table, scale};
+            metrics_ = ComputeTileMetrics(surfaceWidth, surfaceHeight, table, scale);
+        }
+        return metrics_;
+    }
+
+private:
+    struct Key {
+        int w, h;
+        Rect table;
+        double scale;
+    };
+    std::optional<Key> key_;
+    TileMetrics metrics_;
+};
+
+} // namespace Lumora

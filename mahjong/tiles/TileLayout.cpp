@@ -1,0 +1,383 @@
+// The per-seat geometry of walls, hands, melds, discards, the thrown tile and result rows.
+// Integer divisions truncate toward zero and points are truncated at the end, as the rules of
+// the table's layout are written; real halves of the picture size stay real until then.
+#include "mahjong/tiles/TileLayout.h"
+
+namespace Lumora {
+
+namespace {
+
+int Trunc(double v) { return int(v); }
+bool Odd(int i) { return i % 2 != 0; }
+// The stack (pair of wall tiles) an index belongs to.
+int Stack(int i) { return Odd(i) ? (i - 1) / 2 : i / 2; }
+
+struct TableBox {
+    int L, T, R, B, W, H;
+};
+TableBox BoxOf(const TileLayoutInput& in)
+{
+    const Rect& r = in.table;
+    return {r.left, r.top, r.right, r.bottom, r.right - r.left, r.bottom - r.top};
+}
+
+// The side seats' hands stand higher on a small surface.
+int SideLift(const TileLayoutInput& in) { return in.surfaceHeight <= 600 ? 50 : kEdgeInset; }
+
+DiscardSlot SlotOf(int index, const int* firsts, const int* lens, int rows)
+{
+    DiscardSlot s;
+    for (int r = rows - 1; r >= 0; --r)
+        if (index >= firsts[r] || r == 0) {
+            s.row = r;
+            s.k = index - firsts[r];
+            s.len = lens[r];
+            return s;
+        }
+    return s;
+}
+
+} // namespace
+
+DiscardSlot MetricDiscardSlot(int seat, int index)
+{
+    static constexpr int kFrontFirsts[3] = {0, 12, 22}, kFrontLens[3] = {12, 10, 9};
+    static constexpr int kSideFirsts[3] = {0, 10, 18}, kSideLens[3] = {10, 8, 7};
+    const bool side = seat == 0 || seat == 2;
+    return SlotOf(index, side ? kSideFirsts : kFrontFirsts, side ? kSideLens : kFrontLens, 3);
+}
+
+DiscardSlot AreaDiscardSlot(int seat, int index, int surfaceHeight)
+{
+    const int n = (seat == 0 || seat == 2) && surfaceHeight <= 600 ? 8 : 10;
+    const int firsts[3] = {0, n, 2 * n}, lens[3] = {n, n, n};
+    return SlotOf(index, firsts, lens, 3);
+}
+
+TilePlace WallPos(const TileLayoutInput& in)
+{
+    const auto [L, T, R, B, W, H] = BoxOf(in);
+    const TileMetrics& m = in.metrics;
+    const TileMargins& g = in.margins;
+    const int i = in.index, n = in.count, j = Stack(i);
+    const bool odd = Odd(i);
+    TilePlace p;
+    if (in.layoutMode == kAreaLayout) {
+        const Rect& a = in.wallArea;
+        const int lift = odd ? m[37] : 0;
+        switch (in.seat) {
+        case 3:
+            p = {a.right - m[35] * j, a.bottom + lift, {}};
+            break;
+        case 1:
+            p = {a.left + m[35] * j, a.bottom + lift, {}};
+            break;
+        case 2:
+            p = {a.left, a.top + m[33] * j + lift, {}};
+            break;
+        case 0:
+            p = {a.left, a.bottom - m[33] * j + lift, {}};
+            break;
+        }
+        return p;
+    }
+    const double w = in.w, h = in.h;
+    const int lift = odd ? m[6] : 0;
+    switch (in.seat) {
+    case 3: {
+        const double x0 = L + W / 2 + w * n / 4 - w / 2;
+        p.x = Trunc(x0 - w * j);
+        p.y = Trunc(B - h / 2 - kEdgeInset - g.vert - m[1] - g.discBottom + lift);
+        break;
+    }
+    case 1: {
+        const double x0 = L + (W - w * n / 2) / 2 + w / 2;
+        p.x = Trunc(x0 + w * j);
+        p.y = Trunc(T + kEdgeInset + g.discTop + g.vert + m[23] + m[24] + h / 2 + lift);
+        break;
+    }
+    case 2: {
+        const int v = Trunc(h - m[6]);
+        const int y0 = v / 2 - (n * v) / 4 + H / 2;
+        p.x = Trunc(R - g.discSide - g.side - m[14] - kEdgeInset - w / 2);
+        p.y = y0 + v * j + lift - kEdgeInset;
+        break;
+    }
+    case 0: {
+        const int v = Trunc(h - m[6]);
+        const int y0 = (n * v) / 4 - v / 2 + H / 2;
+        p.x = Trunc(L + kEdgeInset + g.discSide + g.side + m[8] + w / 2);
+        p.y = y0 - v * j + lift - kEdgeInset;
+        break;
+    }
+    }
+    return p;
+}
+
+int MeldOrigin(int seat, const TileLayoutInput& in)
+{
+    const auto [L, T, R, B, W, H] = BoxOf(in);
+    (void)R;
+    (void)B;
+    const TileMetrics& m = in.metrics;
+    const int N = in.fullHand;
+    switch (seat) {
+    case 3:
+        return L + (W - m[0] * N - 12) / 2;
+    case 1:
+        return L + W / 2 + 2 * (m[22] + 2 * (m[8] + 2 * m[10])) + 50 - (m[22] * N + 10) / 2;
+    case 0:
+        return T + H / 2 + (m[21] * N + 12 + m[20]) / 2 - 2 * (2 * (m[17] + 2 * m[7]) + 31 + m[21]) - m[20];
+    case 2:
+        return T + H / 2 + 4 * (m[17] + 2 * m[13] + m[27]) - 8 - (m[27] * N + 12 + m[26]) / 2 + m[26];
+    default:
+        return 0;
+    }
+}
+
+namespace {
+
+TilePlace MeldPos(const TileLayoutInput& in)
+{
+    const auto [L, T, R, B, W, H] = BoxOf(in);
+    (void)R;
+    const TileMetrics& m = in.metrics;
+    const TileMargins& g = in.margins;
+    const double w = in.w, h = in.h;
+    const int i = in.index, mn = in.count, c = in.claimPos;
+    const bool fourth = i == 3;
+    const int O = MeldOrigin(in.seat, in);
+    TilePlace p;
+    switch (in.seat) {
+    case 3: {
+        const int base = O + mn * (m[14] + 2 * m[16]);
+        double x;
+        if (c == 0)
+            x = base + w / 2 + (i == 1 || fourth ? m[14] : i == 2 ? m[14] + m[16] : 0);
+        else
+            x = base + (fourth ? m[16] : m[16] * i) + w / 2;
+        p.x = Trunc(x);
+        p.y = Trunc(B - g.vert - kEdgeInset - h / 2 - (fourth ? m[18] : 0));
+        p.z = fourth ? 2800.0 : 2800.0 - i;
+        break;
+    }
+    case 1: {
+        const int base = O - mn * (m[8] + 2 * m[10]);
+        double x;
+        if (c == 0)
+            x = base - w / 2 - (i == 1 || fourth ? m[8] : i == 2 ? m[8] + m[10] : 0);
+        else
+            x = base - (fourth ? m[10] : m[10] * i) - w / 2;
+        p.x = Trunc(x);
+        p.y = Trunc(T + g.vert + kEdgeInset + h / 2 - (fourth ? m[12] : 0));
+        p.z = 2400.0 + i;
+        break;
+    }
+    case 2: {
+        const int base = O - mn * (m[17] + 2 * m[13]);
+        double y;
+        if (c == 0)
+            y = base - h / 2 - (i == 1 ? m[17] : i == 2 ? m[13] + m[17] : fourth ? m[15] + m[17] : 0);
+        else
+            y = fourth ? base - m[15] - m[13] - h / 2 : base - m[13] * i - h / 2;
+        p.x = Trunc(L + W - g.side - kEdgeInset - w / 2);
+        p.y = Trunc(y - SideLift(in));
+        p.z = fourth ? 2400.0 : 3.0 * (800 - mn) - i;
+        break;
+    }
+    case 0: {
+        const int base = O + mn * (m[17] + 2 * m[7]);
+        double y;
+        if (c == 0)
+            y = base + h / 2 + (i == 1 ? m[17] : i == 2 ? m[17] + m[7] : fourth ? m[17] - m[9] : 0);
+        else
+            y = fourth ? base + m[7] - m[9] + h / 2 : base + m[7] * i + h / 2;
+        p.x = Trunc(L + g.side + kEdgeInset + w / 2);
+        p.y = Trunc(y + (in.surfaceHeight <= 600 ? 15 : 0));
+        p.z = 3.0 * (800 + mn) + i;
+        break;
+    }
+    }
+    return p;
+}
+
+} // namespace
+
+TilePlace HandPos(const TileLayoutInput& in)
+{
+    if (in.meldKind != 0)
+        return MeldPos(in);
+    const auto [L, T, R, B, W, H] = BoxOf(in);
+    (void)R;
+    const TileMetrics& m = in.metrics;
+    const TileMargins& g = in.margins;
+    const double w = in.w, h = in.h;
+    const int i = in.index, n = in.count;
+    const int v = Trunc(h - m[20]);
+    TilePlace p;
+    switch (in.seat) {
+    case 3: {
+        p.z = 2800.0 - i;
+        p.x = Trunc(L + W / 2 + (w * n + kDrawnTileGap) / 2 - w * i - w / 2 - (i != 0 ? kDrawnTileGap : 0));
+        const bool up = (in.raised && !in.dimmed6) || in.lifted;
+        p.y = Trunc(B - g.vert - kEdgeInset - h / 2 - (up ? kRaise : 0));
+        break;
+    }
+    case 1:
+        p.z = 2400.0 + i;
+        p.x = Trunc(L + W / 2 - (w * n + kTopDrawnTileGap) / 2 + w * i + w / 2 + (i != 0 ? kTopDrawnTileGap : 0));
+        p.y = Trunc(T + g.vert + kEdgeInset + h / 2);
+        break;
+    case 2:
+        p.z = 2400.0 + i;
+        p.x = Trunc(L + W - g.side - kEdgeInset - w / 2);
+        p.y = Trunc(T + H / 2 - (n * v + kDrawnTileGap + m[20]) / 2 + h / 2 + v * i + (i != 0 ? kDrawnTileGap : 0) -
+                    SideLift(in));
+        break;
+    case 0:
+        p.z = 2400.0 - i;
+        p.x = Trunc(L + g.side + kEdgeInset + w / 2);
+        p.y = Trunc(T + H / 2 + (n * v + kDrawnTileGap + m[20]) / 2 - h / 2) - v * i - (i != 0 ? kDrawnTileGap : 0) +
+              (in.surfaceHeight <= 600 ? 15 : 0);
+        break;
+    }
+    return p;
+}
+
+TilePlace DiscardPos(const TileLayoutInput& in)
+{
+    const auto [L, T, R, B, W, H] = BoxOf(in);
+    (void)R;
+    const TileMetrics& m = in.metrics;
+    const TileMargins& g = in.margins;
+    const double w = in.w, h = in.h;
+    const int i = in.index;
+    TilePlace p;
+    if (in.layoutMode == kAreaLayout) {
+        const Rect& a = in.discardArea;
+        const DiscardSlot s = AreaDiscardSlot(in.seat, i, in.surfaceHeight);
+        const int K = m[49], k = s.k, N = s.len;
+        static constexpr double kFrontZ3[3] = {100, 200, 300}, kFrontZ1[3] = {200, 100, 300};
+        switch (in.seat) {
+        case 3: {
+            const double y[3] = {a.top + h, a.top + 2 * h - K, a.top + 1.5 * h};
+            p = {Trunc(a.left + w * k + w / 2), Trunc(y[s.row]), kFrontZ3[s.row]};
+            break;
+        }
+        case 1: {
+            const double y[3] = {double(a.bottom), a.bottom - h + K, a.bottom - h};
+            p = {Trunc(a.right - w * k - w / 2), Trunc(y[s.row]), kFrontZ1[s.row]};
+            break;
+        }
+        case 0: {
+            const double x[3] = {a.right - w / 2, a.right - w / 2 - w, a.right - w};
+            p = {Trunc(x[s.row]), Trunc(a.top + (h - K) * k + h / 2), 100.0 * (s.row + 1) + k};
+            break;
+        }
+        case 2: {
+            const double x[3] = {double(a.left), a.left + w, a.left + w / 2};
+            const double z[3] = {100.0 - i, 200.0 + N - i, 300.0 - i};
+            p = {Trunc(x[s.row]), Trunc(a.bottom - (h - K) * k - (s.row == 2 ? K : 0)), z[s.row]};
+            break;
+        }
+        }
+        return p;
+    }
+    const DiscardSlot s = MetricDiscardSlot(in.seat, i);
+    const int k = s.k, len = s.len, gap = m[5] + 3 + m[6];
+    switch (in.seat) {
+    case 3: {
+        const double base = B - g.discBottom - g.vert - m[1] - gap - kEdgeInset;
+        const double y[3] = {base - h / 2, base - h / 2 - h + m[18], base - h};
+        static constexpr double z[3] = {200, 100, 300};
+        p = {Trunc(L + (W - w * len) / 2 + w * k + w / 2), Trunc(y[s.row]), z[s.row]};
+        break;
+    }
+    case 1: {
+        const double base = T + kEdgeInset + g.discTop + g.vert + m[23] + m[24] + m[6] + gap;
+        const double y[3] = {base + h / 2, base + h / 2 + h - m[18], base + h};
+        static constexpr double z[3] = {100, 200, 300};
+        p = {Trunc(L + W / 2 + w * len / 2 - w * k - w / 2), Trunc(y[s.row]), z[s.row]};
+        break;
+    }
+    case 0: {
+        const double v = h - m[18];
+        const int x0 = L + kEdgeInset + g.discSide + g.side + m[8] + gap;
+        const double x[3] = {x0 + w / 2, x0 + w / 2 + w, x0 + w};
+        const double z[3] = {100.0 + i, 190.0 + i, 282.0 + i};
+        p = {Trunc(x[s.row]), Trunc(T + (H - v * len - m[18]) / 2 + v * k + h / 2 - kEdgeInset), z[s.row]};
+        break;
+    }
+    case 2: {
+        const double v = h - m[18];
+        const int x0 = L + W - g.discSide - g.side - m[14] - gap - kEdgeInset;
+        const double x[3] = {x0 - w / 2, x0 - w / 2 - w, x0 - w};
+        const double z[3] = {100.0 - i, 210.0 - i, 300.0 - i};
+        const double y = T + H / 2 + (v * len - m[18]) / 2 - v * k - h / 2 - (s.row == 2 ? m[18] : 0);
+        p = {Trunc(x[s.row]), Trunc(y - kEdgeInset), z[s.row]};
+        break;
+    }
+    }
+    return p;
+}
+
+TilePlace ThrownPos(const TileLayoutInput& in)
+{
+    const auto [L, T, R, B, W, H] = BoxOf(in);
+    (void)R;
+    const TileMetrics& m = in.metrics;
+    const double w = in.w, h = in.h;
+    TilePlace p;
+    switch (in.seat) {
+    case 0:
+        p = {Trunc(L + kEdgeInset + m[21] + 4 * w / 3), T - kEdgeInset + H / 2, {}};
+        break;
+    case 1:
+        p = {L + W / 2, Trunc(T + kEdgeInset + m[23] + 2 * h / 3), {}};
+        break;
+    case 2:
+        p = {Trunc(L - kEdgeInset + W - m[27] - 4 * w / 3), T + H / 2 - kEdgeInset, {}};
+        break;
+    case 3:
+        p = {L + W / 2, Trunc(B - m[1] - kEdgeInset - h), {}};
+        break;
+    }
+    return p;
+}
+
+TilePlace ResultRowPos(const TileLayoutInput& in)
+{
+    const auto [L, T, R, B, W, H] = BoxOf(in);
+    const TileMetrics& m = in.metrics;
+    const TileMargins& g = in.margins;
+    const double w = in.w, h = in.h;
+    const int i = in.index, n = in.count, gap = i != 0 ? kResultRowGap : 0;
+    TilePlace p;
+    switch (in.seat) {
+    case 0: {
+        const double step = h - m[9];
+        const int top = Trunc(B - (H - step * n - m[9] - kResultRowGap) / 2);
+        p = {Trunc(L + g.side + kEdgeInset + w / 2), Trunc(top - step * i - h / 2) - gap, 2400.0 - i};
+        break;
+    }
+    case 1: {
+        const int left = Trunc(L + (W - (w * n + kResultRowGap)) / 2);
+        p = {Trunc(left + w * i + w / 2) + gap, Trunc(T + g.vert + kEdgeInset + h / 2), 2400.0 + i};
+        break;
+    }
+    case 2: {
+        const double step = h - m[15];
+        const int top = Trunc(T + (H - (step * n + m[15] + kResultRowGap)) / 2);
+        p = {Trunc(L + W - g.side - kEdgeInset - w / 2), Trunc(top + step * i + h / 2) + gap, 2400.0 + i};
+        break;
+    }
+    case 3: {
+        const int right = Trunc(R - (W - (w * n + kResultRowGap)) / 2);
+        p = {Trunc(right - w * i - w / 2) - gap, Trunc(B - g.vert - kEdgeInset - h / 2), 2800.0 - i};
+        break;
+    }
+    }
+    return p;
+}
+
+} // namespace Lumora

@@ -1,0 +1,130 @@
+// The naming rules of the tile pictures by state, seat, orientation and size class.
+#include "mahjong/tiles/TilePicture.h"
+
+#include "mahjong/tiles/TileLayout.h"
+#include "mahjong/tiles/TileMetrics.h"
+
+namespace Lumora {
+
+namespace {
+
+std::string Named(int sizeClass, const char* set) { return std::to_string(sizeClass) + "_" + set; }
+std::string Middle(int sizeClass, int k) { return Named(sizeClass, "middle") + std::to_string(k); }
+
+// The middle set of a face-up meld tile by its orientation code.
+int MiddleOfFacing(int facing)
+{
+    static constexpr int kSets[4] = {2, 3, 0, 1};
+    return kSets[facing & 3];
+}
+
+bool Across(int seat) { return seat == 1 || seat == 3; }
+
+// The back of a meld (and of a faceless discard or result tile) of a seat.
+std::string MeldBack(int seat, int classA, int surfaceWidth)
+{
+    const char* axis = Across(seat) ? "13" : "02";
+    if (classA == kClass800)
+        return std::string("1366_deal") + axis;
+    return std::string(surfaceWidth < 1600 ? "1366_back" : "1600_back") + axis;
+}
+
+std::string WallBack(int seat, const TilePictureInput& in)
+{
+    const char* axis = Across(seat) ? "13" : "02";
+    if (in.layoutMode == kAreaLayout) {
+        const char* wall = in.surfaceHeight <= 600 ? "wa1_deal" : in.surfaceHeight <= 900 ? "wa2_deal" : "wa3_deal";
+        return std::string(wall) + axis;
+    }
+    return std::string(in.surfaceWidth < 1600 ? "1366_deal" : "1366_back") + axis;
+}
+
+} // namespace
+
+bool HasFace(int tile, int imageIndex)
+{
+    return tile >= 0 && tile <= kLastFaceTile && imageIndex >= 0 && imageIndex < kFaceFrames;
+}
+
+double TileScale(int surfaceWidth, bool splitterFlag)
+{
+    if (!splitterFlag)
+        return 1.0;
+    if (surfaceWidth <= 800)
+        return kScaleSmall;
+    return surfaceWidth < 1024 ? kScaleMedium : 1.0;
+}
+
+TilePicture ChooseTilePicture(const TilePictureInput& in)
+{
+    TilePicture p;
+    p.scale = TileScale(in.surfaceWidth, in.splitterFlag);
+    if (in.seat < 0 || in.seat > 3)
+        return p;
+    const int classA = MetricSizeClass(in.surfaceWidth, in.table);
+    const int classB = MiddleSizeClass(in.surfaceWidth, in.table);
+    const bool face = HasFace(in.tile, in.imageIndex);
+    const int seat = in.seat;
+    switch (in.state) {
+    case kTileWall:
+        if (in.faceUp && face) {
+            p.name = Middle(in.surfaceWidth < 1600 ? kClass800 : kClass1366, seat);
+            p.frame = in.imageIndex;
+            if (in.layoutMode == kAreaLayout) {
+                p.ratioPicture = WallBack(seat, in);
+                p.ratioByWidth = !Across(seat);
+            }
+        } else {
+            p.name = WallBack(seat, in);
+        }
+        break;
+    case kTileHand:
+        if (in.inHand && seat == 3) {
+            p.name = Named(classA, "largecard");
+            if (in.faceUp && face) {
+                p.frame = in.imageIndex;
+                if (in.dimmed9)
+                    p.alpha = kDimmed9Alpha;
+                if (in.dimmed6)
+                    p.alpha = kDimmed6Alpha;
+                if (in.jokerMark) {
+                    p.alpha = kJokerAlpha;
+                    p.jokerKey = true;
+                }
+            } else {
+                p.frame = kLargeBackFrame;
+            }
+        } else if (in.inHand) {
+            p.name = Named(classA, "side") + std::to_string(seat);
+        } else if (in.faceUp && face) {
+            p.name = Middle(classB, MiddleOfFacing(in.facing));
+            p.frame = in.imageIndex;
+        } else {
+            p.name = MeldBack(seat, classA, in.surfaceWidth);
+        }
+        break;
+    case kTileDiscard:
+    case kTileResultRow:
+        // Always face up; a tile without a face shows the back of its place, never a face it
+        // showed before.
+        if (!face) {
+            p.name = MeldBack(seat, classA, in.surfaceWidth);
+        } else if (in.state == kTileDiscard && in.layoutMode == kAreaLayout) {
+            p.name = Middle(in.surfaceWidth > 1366 ? kClass1366 : kClass800, seat);
+            p.frame = in.imageIndex;
+        } else {
+            p.name = Middle(classB, seat);
+            p.frame = in.imageIndex;
+        }
+        break;
+    case kTileThrown:
+        p.name = Named(classA, "largecard");
+        p.frame = face ? in.imageIndex : kLargeBackFrame;
+        break;
+    default:
+        break;
+    }
+    return p;
+}
+
+} // namespace Lumora

@@ -1,0 +1,286 @@
+// The per-seat tile layout without an engine: the metric tables, the margins, the edge cases of
+// the hand, meld and discard rules, and invariants over random hands in the four size classes.
+#include "mahjong/tiles/TileLayout.h"
+#include "tests/mahjong/TileSurfaces.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace Lumora;
+using mahjongtest::kSurfaces;
+
+namespace {
+
+// Own-hand tile sizes by class (the large set), the steps the metrics start from.
+struct ClassRow {
+    TileSizeClass cls;
+    int tm0, tm1, tm20, tm27;
+};
+
+TileLayoutInput Input(const mahjongtest::Surface& s, int state, int seat, double w, double h)
+{
+    TileLayoutInput in;
+    in.state = state;
+    in.seat = seat;
+    in.w = w;
+    in.h = h;
+    in.table = s.table;
+    in.surfaceWidth = s.width;
+    in.surfaceHeight = s.height;
+    in.margins = ComputeTileMargins(s.width, s.height);
+    in.metrics = ComputeTileMetrics(s.width, s.height, s.table, 1.0);
+    return in;
+}
+
+} // namespace
+
+TEST(TileMetricsTest, MetricsFollowTheSizeClassAndTheSurfaceHeight)
+{
+    const ClassRow rows[] = {{kClass800, 50, 72, 27, 15},
+                             {kClass1024, 54, 78, 34, 18},
+                             {kClass1366, 58, 86, 39, 21},
+                             {kClass1600, 64, 94, 46, 24}};
+    for (size_t i = 0; i < 4; ++i) {
+        const auto& s = kSurfaces[i];
+        EXPECT_EQ(MetricSizeClass(s.width, s.table), rows[i].cls);
+        const TileMetrics m = ComputeTileMetrics(s.width, s.height, s.table, 1.0);
+        EXPECT_EQ(m[0], rows[i].tm0);
+        EXPECT_EQ(m[1], rows[i].tm1);
+        EXPECT_EQ(m[20], rows[i].tm20);
+        EXPECT_EQ(m[27], rows[i].tm27);
+    }
+    // A narrow or low table takes the smallest class whatever the surface.
+    EXPECT_EQ(MetricSizeClass(1600, Rect{0, 0, 799, 900}), kClass800);
+    EXPECT_EQ(MetricSizeClass(1600, Rect{0, 0, 1200, 600}), kClass800);
+    EXPECT_EQ(MiddleSizeClass(1200, Rect{0, 0, 1000, 700}), kClass1366);
+    // TM33-TM49 by height alone; the scale truncates each value.
+    const Rect big{0, 0, 1200, 800};
+    EXPECT_EQ(ComputeTileMetrics(1366, 600, big, 1.0)[33], 11);
+    EXPECT_EQ(ComputeTileMetrics(1366, 601, big, 1.0)[33], 13);
+    EXPECT_EQ(ComputeTileMetrics(1366, 901, big, 1.0)[49], 11);
+    EXPECT_EQ(ComputeTileMetrics(800, 600, Rect{0, 0, 700, 500}, 0.83)[0], 41);   // 50 × 0.83
+    EXPECT_EQ(ComputeTileMetrics(800, 600, Rect{0, 0, 700, 500}, 0.75)[1], 54);   // 72 × 0.75
+}
+
+TEST(TileMetricsTest, MarginsAndTheCentreBoxFollowTheSurface)
+{
+    EXPECT_EQ(ComputeTileMargins(800, 600), (TileMargins{15, 0, 3, 3, 50}));
+    EXPECT_EQ(ComputeTileMargins(1280, 767), (TileMargins{30, 5, 60, 3, 65}));
+    EXPECT_EQ(ComputeTileMargins(1600, 899), (TileMargins{30, 7, 120, 3, 65}));
+    EXPECT_EQ(ComputeTileMargins(1024, 900).vert, 9);
+    EXPECT_EQ(ScaleTile(1.0, 108), 160.0);
+    EXPECT_EQ(ScaleTile(1.0, 136), 210.0);
+    const Rect box = ScaleLayout(Rect{0, 0, 800, 600}, 800, true, 108);
+    EXPECT_EQ(box.right - box.left, 120);  // 160 × 0.75
+    EXPECT_EQ(box.bottom - box.top, 82);   // 110 × 0.75
+    EXPECT_EQ((box.left + box.right) / 2, 400 + 18);
+    EXPECT_EQ((box.top + box.bottom) / 2, 300 - 27);
+    EXPECT_EQ(ScaleLayout(Rect{0, 0, 800, 600}, 800, false, 108).right -
+                  ScaleLayout(Rect{0, 0, 800, 600}, 800, false, 108).left,
+              160);
+}
+
+TEST(TileLayoutTest, TheDrawnTileStandsApartAndTheWholeHandIsCentred)
+{
+    for (const auto& s : kSurfaces) {
+        const double w = 58, h = 86;
+        TileLayoutInput in = Input(s, kTileHand, 3, w, h);
+        in.count = 14;
+        std::vector<int> xs;
+        for (int i = 0; i < 14; ++i) {
+            in.index = i;
+            const TilePlace p = HandPos(in);
+            xs.push_back(p.x);
+            EXPECT_EQ(*p.z, 2800.0 - i);
+        }
+        EXPECT_EQ(xs[0] - xs[1], int(w) + kDrawnTileGap);
+        for (int i = 2; i < 14; ++i)
+            EXPECT_EQ(xs[i - 1] - xs[i], int(w));
+        const int centre = (s.table.left + s.table.right) / 2;
+        EXPECT_NEAR((xs[0] + w / 2 + xs[13] - w / 2) / 2, centre, 1.0);
+    }
+}
+
+TEST(TileLayoutTest, ARaisedOwnTileRisesByTenUnlessDimmed)
+{
+    TileLayoutInput in = Input(kSurfaces[2], kTileHand, 3, 58, 86);
+    in.count = 13;
+    in.index = 4;
+    const int y = HandPos(in).y;
+    in.raised = true;
+    EXPECT_EQ(HandPos(in).y, y - kRaise);
+    in.lifted = true;
+    EXPECT_EQ(HandPos(in).y, y - kRaise);  // at most ten in all
+    in.lifted = false;
+    in.dimmed6 = true;
+    EXPECT_EQ(HandPos(in).y, y);
+    in.lifted = true;
+    EXPECT_EQ(HandPos(in).y, y - kRaise);
+}
+
+TEST(TileLayoutTest, DiscardTwentyTwoStartsTheThirdRowAboveTheOthers)
+{
+    const auto& s = kSurfaces[2];
+    const double w = 32, h = 46;
+    TileLayoutInput in = Input(s, kTileDiscard, 3, w, h);
+    in.index = 22;
+    const TilePlace p = DiscardPos(in);
+    const int W = s.table.right - s.table.left;
+    EXPECT_EQ(p.x, int(s.table.left + (W - w * 9) / 2 + w / 2));
+    EXPECT_EQ(*p.z, 300.0);
+    in.index = 0;
+    EXPECT_EQ(*DiscardPos(in).z, 200.0);
+    in.index = 12;
+    EXPECT_EQ(*DiscardPos(in).z, 100.0);
+}
+
+TEST(TileLayoutTest, DiscardsPastTheLastRowStayInTheLastRow)
+{
+    // Rows hold 31 (front) and 25 (side) tiles; a seat keeps up to 36.
+    for (int seat : {0, 1, 2, 3}) {
+        const DiscardSlot last = MetricDiscardSlot(seat, 35);
+        EXPECT_EQ(last.row, 2) << seat;
+        EXPECT_EQ(last.k, seat % 2 ? 35 - 22 : 35 - 18) << seat;
+        EXPECT_EQ(AreaDiscardSlot(seat, 35, 768).row, 2);
+    }
+    TileLayoutInput in = Input(kSurfaces[1], kTileDiscard, 3, 32, 46);
+    in.index = 30;
+    const int x30 = DiscardPos(in).x;
+    in.index = 31;
+    EXPECT_EQ(DiscardPos(in).x - x30, 32);  // one step on, past the row's end
+}
+
+TEST(TileLayoutTest, AnAreaSideRowHoldsEightOnALowSurfaceAndTenAbove)
+{
+    EXPECT_EQ(AreaDiscardSlot(0, 8, 600).row, 1);
+    EXPECT_EQ(AreaDiscardSlot(0, 8, 600).k, 0);
+    EXPECT_EQ(AreaDiscardSlot(0, 8, 601).row, 0);
+    EXPECT_EQ(AreaDiscardSlot(0, 10, 601).row, 1);
+    EXPECT_EQ(AreaDiscardSlot(3, 8, 600).row, 0);  // the front rows hold ten on any surface
+}
+
+TEST(TileLayoutTest, AreaDiscardsOfTheFrontSeatsFillTheirAreasWidth)
+{
+    for (const auto& s : kSurfaces) {
+        const TileMetrics m = ComputeTileMetrics(s.width, s.height, s.table, 1.0);
+        // The scene's front discard area is ten steps of TM47 wide.
+        const Rect area{s.table.left + 100, s.table.top + 300, s.table.left + 100 + 10 * m[47], s.table.top + 370};
+        for (int seat : {1, 3}) {
+            TileLayoutInput in = Input(s, kTileDiscard, seat, m[47], m[48] + 10);
+            in.layoutMode = kAreaLayout;
+            in.discardArea = area;
+            for (int i = 0; i < 30; ++i) {
+                in.index = i;
+                const TilePlace p = DiscardPos(in);
+                EXPECT_GE(p.x - m[47] / 2, area.left) << seat << " " << i;
+                EXPECT_LE(p.x + m[47] / 2, area.right) << seat << " " << i;
+            }
+        }
+    }
+}
+
+TEST(TileLayoutTest, TheFourthGangTileLiesOverTheMiddleOneLifted)
+{
+    TileLayoutInput in = Input(kSurfaces[2], kTileHand, 3, 32, 46);
+    in.meldKind = 2;
+    in.count = 1;
+    in.index = 1;
+    const TilePlace middle = HandPos(in);
+    in.index = 3;
+    const TilePlace fourth = HandPos(in);
+    EXPECT_EQ(fourth.x, middle.x);
+    EXPECT_EQ(fourth.y, middle.y - in.metrics[18]);
+    EXPECT_EQ(*fourth.z, 2800.0);
+    // With the claimed tile elsewhere the fourth tile takes the middle step.
+    in.claimPos = 1;
+    in.index = 1;
+    const int stepX = HandPos(in).x;
+    in.index = 3;
+    EXPECT_EQ(HandPos(in).x, stepX);
+}
+
+TEST(TileLayoutTest, TheMeldOriginLeavesRoomForFourMelds)
+{
+    for (const auto& s : kSurfaces) {
+        const TileMetrics m = ComputeTileMetrics(s.width, s.height, s.table, 1.0);
+        // Bottom: four melds end before the two hand tiles left at the right of a full hand.
+        TileLayoutInput hand = Input(s, kTileHand, 3, m[0], m[1]);
+        hand.count = kFullHandTiles;
+        hand.index = 1;
+        const int origin3 = MeldOrigin(3, hand);
+        EXPECT_LE(origin3 + 4 * (m[14] + 2 * m[16]), HandPos(hand).x - m[0] / 2) << s.width;
+        EXPECT_GE(origin3, s.table.left);
+        // Top: mirrored, melds run leftwards from the origin, inside the table.
+        EXPECT_GE(MeldOrigin(1, hand) - 4 * (m[8] + 2 * m[10]), s.table.left) << s.width;
+        EXPECT_LE(MeldOrigin(1, hand), s.table.right);
+        EXPECT_EQ(MeldOrigin(4, hand), 0);
+    }
+}
+
+TEST(TileLayoutTest, TheThrownTileAndTheResultRowsStandByTheirSeat)
+{
+    const auto& s = kSurfaces[3];
+    const TileLayoutInput in = Input(s, kTileThrown, 3, 64, 94);
+    const TilePlace bottom = ThrownPos(in);
+    EXPECT_EQ(bottom.x, s.table.left + (s.table.right - s.table.left) / 2);
+    EXPECT_EQ(bottom.y, s.table.bottom - 94 - kEdgeInset - 94);
+    EXPECT_FALSE(bottom.z.has_value());
+    // A result row of n tiles is centred with a gap of 8 after the first.
+    TileLayoutInput row = Input(s, kTileResultRow, 1, 36, 54);
+    row.count = 5;
+    row.index = 0;
+    const int x0 = ResultRowPos(row).x;
+    row.index = 1;
+    EXPECT_EQ(ResultRowPos(row).x - x0, 36 + kResultRowGap);
+    EXPECT_EQ(*ResultRowPos(row).z, 2401.0);
+}
+
+TEST(TileLayoutTest, RandomHandsKeepTheirOrderAndStayOnTheTable)
+{
+    // Hand picture sizes by class: own (large), top, sides.
+    const double sizes[4][3][2] = {{{50, 72}, {26, 29}, {36, 45}},
+                                   {{54, 78}, {32, 36}, {44, 52}},
+                                   {{58, 86}, {36, 43}, {44, 57}},
+                                   {{64, 94}, {42, 49}, {50, 64}}};
+    std::mt19937 random(7);
+    for (size_t c = 0; c < kSurfaces.size(); ++c) {
+        const auto& s = kSurfaces[c];
+        for (int round = 0; round < 50; ++round) {
+            const int n = 1 + int(random() % 14);
+            for (int seat = 0; seat < 4; ++seat) {
+                const bool across = seat % 2 == 1;
+                const auto& size = sizes[c][seat == 3 ? 0 : seat == 1 ? 1 : 2];
+                TileLayoutInput in = Input(s, kTileHand, seat, size[0], size[1]);
+                in.count = n;
+                int last = 0;
+                for (int i = 0; i < n; ++i) {
+                    in.index = i;
+                    const TilePlace p = HandPos(in);
+                    const int along = across ? p.x : p.y;
+                    if (i > 0) {
+                        const int step = std::abs(along - last);
+                        // Own and top hands never overlap; side hands overlap by design but
+                        // always move on.
+                        EXPECT_GE(step, across ? int(in.w) : 1) << seat << " " << i;
+                    }
+                    last = along;
+                    EXPECT_GE(p.x, s.table.left);
+                    EXPECT_LE(p.x, s.table.right);
+                    EXPECT_GE(p.y, s.table.top);
+                    EXPECT_LE(p.y, s.table.bottom);
+                }
+                // Discards of the rows stay on the table.
+                TileLayoutInput d = Input(s, kTileDiscard, seat, across ? 32 : 44, across ? 46 : 35);
+                for (int i = 0; i < (across ? 31 : 25); ++i) {
+                    d.index = i;
+                    const TilePlace p = DiscardPos(d);
+                    EXPECT_GT(p.x, s.table.left);
+                    EXPECT_LT(p.x, s.table.right);
+                    EXPECT_GT(p.y, s.table.top);
+                    EXPECT_LT(p.y, s.table.bottom);
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,294 @@
+// The tile view in a headless engine with our own packs: its life cycle (hidden until placed,
+// reset, the hover event), the mouse hooks of watchers and players, the thrown tile's
+// background and scale, and the missing-resource sweep over every state in the four classes.
+#include "mahjong/MahjongEvents.h"
+#include "engine/object/PictureObject.h"
+#include "engine/object/PlaneObject.h"
+#include "rules/MJCalclator.h"
+#include "tests/mahjong/TileRig.h"
+#include "tests/support/ResourceSweep.h"
+#include "tests/widgets/FakeAppServices.h"
+#include "mahjong/tiles/CMJCard2.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <unistd.h>
+
+using namespace Lumora;
+using mahjongtest::kSurfaces;
+
+namespace {
+
+class TileViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        engine_ = std::make_unique<mahjongtest::TileEngine>(std::to_string(::getpid()) + "_" + info->name());
+        scene_ = engine_->MakeProbe();
+        scene_->SetName(kMainGameName);
+        host_.sceneId = scene_->GetId();
+        E().UseSurface(kSurfaces[0], host_);
+    }
+    void TearDown() override { engine_.reset(); }
+
+    mahjongtest::TileEngine& E() { return *engine_; }
+    CMJCard2* MakeTile()
+    {
+        auto* tile = new CMJCard2(calculator_, &host_);
+        E().Owner().RegisterChild(tile);
+        return tile;
+    }
+    // The picture the tile's body shows is frame `frame` of `name`.
+    bool Shows(CMJCard2& tile, const char* name, int frame)
+    {
+        PictureInfo shown;
+        tile.GetBodyPicture()->GetPictureInfo(shown);
+        return shown.image && shown.image == E().Picture(name, frame).image &&
+               tile.GetBodyPicture()->GetFrame() == frame;
+    }
+
+    std::shared_ptr<CMJCalclator> calculator_ = std::make_shared<CMJCalclator>();
+    mahjongtest::FakeTileHost host_;
+    std::unique_ptr<mahjongtest::TileEngine> engine_;
+    testsupport::ProbeObject* scene_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(TileViewTest, ANewTileStaysHiddenUntilPlacedAndResetKeepsTheLayoutMode)
+{
+    CMJCard2* tile = MakeTile();
+    EXPECT_EQ(tile->seat, -1);
+    EXPECT_EQ(tile->state, kTileFree);
+    EXPECT_EQ(tile->z, kDefaultTileZ);
+    tile->Update();
+    EXPECT_FALSE(tile->IsActive());
+
+    tile->seat = 3;
+    tile->state = kTileHand;
+    tile->inHand = tile->faceUp = 1;
+    tile->tile = 4;
+    tile->count = 13;
+    tile->index = 2;
+    tile->Update();
+    EXPECT_FALSE(tile->IsActive()) << "a hand tile is hidden until placed";
+    tile->placed = 1;
+    tile->Update();
+    EXPECT_TRUE(tile->IsActive());
+    EXPECT_TRUE(Shows(*tile, "800_largecard", 4));
+    EXPECT_EQ(tile->z, 2798.0);
+    EXPECT_EQ(tile->GetBodyPicture()->GetZ(), 2798.0);
+    EXPECT_EQ(tile->mSide, 15);
+
+    tile->layoutMode = kAreaLayout;
+    tile->Reset();
+    EXPECT_EQ(tile->layoutMode, kAreaLayout);
+    EXPECT_EQ(tile->z, 0.0);
+    EXPECT_EQ(tile->tile, kNoTile);
+    EXPECT_EQ(tile->seat, -1);
+    EXPECT_EQ(tile->placed, 0);
+    tile->Update();
+    EXPECT_FALSE(tile->IsActive());
+}
+
+TEST_F(TileViewTest, AWatchersTilesRaiseOnlyEnterAndLeave)
+{
+    widgettest::FakeAppServices app;
+    app.lookOn = 1;
+    CMJCard2* watched = MakeTile();
+    PObject* body = watched->GetBodyPicture();
+    ASSERT_NE(body->FindEventHook(EV_MOUSE_ENTER), nullptr);
+    EXPECT_EQ(body->FindEventHook(EV_MOUSE_ENTER)->code, EV_TILE_WATCH_ENTER);
+    EXPECT_EQ(body->FindEventHook(EV_MOUSE_LEAVE)->code, EV_TILE_WATCH_LEAVE);
+    for (uint32_t code : {EV_RBUTTON_DOWN, EV_RBUTTON_UP, EV_RBUTTON_DRAG, EV_LBUTTON_CLICK})
+        EXPECT_EQ(body->FindEventHook(code), nullptr) << code;
+
+    app.lookOn = 0;
+    CMJCard2* played = MakeTile();
+    body = played->GetBodyPicture();
+    const std::pair<uint32_t, uint32_t> hooks[] = {{EV_MOUSE_ENTER, EV_TILE_ENTER},
+                                                   {EV_MOUSE_LEAVE, EV_TILE_LEAVE},
+                                                   {EV_RBUTTON_DOWN, EV_TILE_DRAG_START},
+                                                   {EV_RBUTTON_DRAG, EV_TILE_DRAG_MOVE},
+                                                   {EV_RBUTTON_UP, EV_TILE_DRAG_END}};
+    for (const auto& [input, code] : hooks) {
+        const EventRecord* hook = body->FindEventHook(input);
+        ASSERT_NE(hook, nullptr) << input;
+        EXPECT_EQ(hook->code, code);
+        EXPECT_EQ(hook->target, scene_->GetId());
+        EXPECT_EQ(hook->param1, reinterpret_cast<uintptr_t>(played));
+    }
+    EXPECT_EQ(body->FindEventHook(EV_LBUTTON_CLICK), nullptr) << "left clicks only through SetClickTarget";
+    played->SetClickTarget(80001127);
+    played->SetClickTarget(80001128);
+    size_t cursor = 0;
+    EXPECT_EQ(body->NextEventHook(EV_LBUTTON_CLICK, cursor)->code, 80001128u);
+    EXPECT_EQ(body->NextEventHook(EV_LBUTTON_CLICK, cursor), nullptr) << "the earlier target is gone";
+}
+
+TEST_F(TileViewTest, ThePointerOverAPlayersTileReachesTheSceneWithTheTile)
+{
+    CMJCard2* tile = MakeTile();
+    tile->seat = 3;
+    tile->state = kTileHand;
+    tile->inHand = tile->faceUp = tile->placed = 1;
+    tile->tile = 40;
+    tile->count = 1;
+    tile->index = 0;
+    tile->Update();
+    E().Settle();
+    E().MoveMouse(int(tile->GetX()), int(tile->GetY()));
+    ASSERT_EQ(scene_->Count(EV_TILE_ENTER), 1u);
+    EXPECT_EQ(scene_->records.back().param1, reinterpret_cast<uintptr_t>(tile));
+    E().MoveMouse(2, 2);
+    EXPECT_EQ(scene_->Count(EV_TILE_LEAVE), 1u);
+}
+
+TEST_F(TileViewTest, TheHoverEventClearsTheMarkAndUpdates)
+{
+    CMJCard2* tile = MakeTile();
+    tile->hoverMark = 1;
+    tile->seat = 1;
+    tile->state = kTileDiscard;
+    tile->tile = 10;
+    EXPECT_EQ(tile->OnEvent(EventRecord{tile->GetId(), EV_TILE_CLEAR_HOVER, 0, 0}), 1);
+    EXPECT_EQ(tile->hoverMark, 0);
+    EXPECT_TRUE(tile->IsActive());
+    EXPECT_TRUE(Shows(*tile, "800_middle1", 1));
+}
+
+TEST_F(TileViewTest, TheThrownTileStandsOnItsBackgroundAndScalesWithTheSplitter)
+{
+    CMJCard2* tile = MakeTile();
+    tile->seat = 0;
+    tile->state = kTileThrown;
+    tile->tile = 20;
+    tile->Update();
+    EXPECT_FALSE(tile->IsActive());
+    EXPECT_FALSE(tile->GetThrowBack()->IsActive());
+    tile->placed = 1;
+    host_.splitter = true;
+    tile->Update();
+    EXPECT_EQ(tile->scale, kScaleSmall);
+    EXPECT_EQ(host_.lastScale, kScaleSmall);
+    EXPECT_EQ(tile->GetMetrics()[0], 37);  // 50 × 0.75
+    PObject* body = tile->GetBodyPicture();
+    EXPECT_EQ(body->GetWidth(), 37.5);
+    EXPECT_EQ(body->GetHeight(), 54.0);
+    EXPECT_EQ(body->GetZ(), kThrownZ);
+    PlaneObject* back = tile->GetThrowBack();
+    EXPECT_TRUE(back->IsActive());
+    EXPECT_EQ(back->GetZ(), kThrownBackZ);
+    EXPECT_EQ(back->GetWidth(), body->GetWidth() + 28);
+    EXPECT_EQ(back->GetHeight(), body->GetHeight() + 28);
+    EXPECT_EQ(back->GetX(), body->GetX());
+    EXPECT_EQ(back->GetY(), body->GetY());
+    // The shadow is four wider than the tile (both scaled) and shows below it.
+    PlaneObject* shadow = tile->GetShadow();
+    EXPECT_NEAR(shadow->GetWidth(), (50 + 4) * 0.75, 1e-9);
+    EXPECT_GT(shadow->GetBottom(), body->GetBottom());
+    EXPECT_LE(shadow->GetBottom(), body->GetBottom() + 3);
+    EXPECT_EQ(shadow->GetZ(), body->GetZ() - 1.0);
+
+    tile->state = kTileDiscard;
+    host_.splitter = false;
+    tile->Update();
+    EXPECT_FALSE(back->IsActive());
+    EXPECT_EQ(tile->scale, 1.0);
+}
+
+TEST_F(TileViewTest, AnOwnJokerTakesItsKeyColourAndTheNextUpdateGivesItBack)
+{
+    CMJCard2* tile = MakeTile();
+    tile->seat = 3;
+    tile->state = kTileHand;
+    tile->inHand = tile->faceUp = tile->placed = tile->jokerMark = 1;
+    tile->tile = 5;
+    tile->count = 1;
+    tile->Update();
+    EXPECT_EQ(tile->GetBodyPicture()->GetPictureKey(), kJokerKeyColour);
+    EXPECT_EQ(tile->GetBodyPicture()->GetAlpha(), kJokerAlpha);
+    tile->jokerMark = 0;
+    tile->Update();
+    EXPECT_EQ(tile->GetBodyPicture()->GetPictureKey(), kColourKey);
+    EXPECT_EQ(tile->GetBodyPicture()->GetAlpha(), 1.0);
+}
+
+TEST_F(TileViewTest, EveryStateInEveryClassFindsItsPictures)
+{
+    testsupport::ResourceSweep sweep;
+    std::vector<CMJCard2*> tiles;
+    for (int k = 0; k < 8; ++k)
+        tiles.push_back(MakeTile());
+    const int ids[] = {0, 40, 80, 110, 137, 143, 144, 151, 200, -3};
+    const int states[] = {kTileFree, kTileWall, kTileHand, 3, kTileDiscard, kTileThrown, kTileResultRow};
+    size_t shown = 0;
+    for (const auto& surface : kSurfaces) {
+        E().UseSurface(surface, host_);
+        for (bool splitter : {false, true}) {
+            host_.splitter = splitter;
+            for (int mode : {kAreaLayout, kMetricLayout})
+                for (int state : states)
+                    for (int seat = -1; seat < 5; ++seat)
+                        for (int id : ids)
+                            for (int variant = 0; variant < 8; ++variant) {
+                                CMJCard2* tile = tiles[size_t(variant)];
+                                tile->Reset();
+                                tile->layoutMode = mode;
+                                tile->state = state;
+                                tile->seat = seat;
+                                tile->tile = id;
+                                tile->faceUp = variant & 1;
+                                tile->inHand = (variant >> 1) & 1;
+                                tile->facing = variant & 3;
+                                tile->meldKind = tile->inHand ? 0 : 1 + variant % 3;
+                                tile->placed = 1;
+                                tile->index = variant * 5;
+                                tile->count = tile->inHand ? 14 : variant % 4;
+                                tile->jokerMark = variant == 7;
+                                tile->Update();
+                                shown += tile->IsActive() ? 1 : 0;
+                                // A tile without a face picture never shows a face.
+                                if ((id < 0 || id > 143) && tile->IsActive()) {
+                                    EXPECT_TRUE(tile->GetBodyPicture()->GetFrame() == kLargeBackFrame ||
+                                                tile->GetBodyPicture()->GetFrameCount() == 1)
+                                        << state << " " << seat << " " << id;
+                                }
+                            }
+        }
+        tiles[0]->LoadLargeCard();
+    }
+    EXPECT_GT(shown, 1000u);
+    EXPECT_THAT(sweep.Findings(), ::testing::IsEmpty());
+}
+
+TEST_F(TileViewTest, AGameInProgressFindsItsPicturesInEveryClass)
+{
+    testsupport::ResourceSweep sweep;
+    std::vector<CMJCard2*> pool;
+    for (int k = 0; k < 168; ++k)
+        pool.push_back(MakeTile());
+    for (const auto& surface : kSurfaces) {
+        E().UseSurface(surface, host_);
+        for (int mode : {kAreaLayout, kMetricLayout}) {
+            mahjongtest::LayOutGameInProgress(pool, mode);
+            E().Run(60);
+        }
+        // The last (metric) table of each class, for a person to look at.
+        const std::string raw = (E().Folder() / "screen.raw").string();
+        const auto& pixels = E().Paint().PresentBuffer();
+        std::ofstream(raw, std::ios::binary)
+            .write(reinterpret_cast<const char*>(pixels.data()), std::streamsize(pixels.size() * 4));
+        const std::string dir = std::string(XL_BINARY_DIR) + "/artifacts";
+        std::filesystem::create_directories(dir);
+        const std::string cmd = "/usr/bin/python3 " + std::string(XL_SOURCE_DIR) + "/tests/mahjong/data/raw_to_png.py " +
+                                raw + " " + std::to_string(surface.width) + " " + std::to_string(surface.height) + " " +
+                                dir + "/tiles-" + std::to_string(int(surface.cls)) + ".png";
+        EXPECT_EQ(std::system(cmd.c_str()), 0);
+    }
+    EXPECT_THAT(sweep.Findings(), ::testing::IsEmpty());
+}
