@@ -166,6 +166,17 @@ TEST_F(ConnectionTest, ClosedConnectionGivesNotConnectedAndSendsNothing)
     EXPECT_EQ(text, "与服务器连接断开。");
 }
 
+TEST_F(ConnectionTest, ReopeningClosesTheOldChannelAndTheNewOneWorks)
+{
+    int proxyFailed = 0;
+    ASSERT_TRUE(connect.OpenGameChannel("Game", "127.0.0.1", server.Port(), &proxyFailed));
+    int major = 0;
+    int minor = 0;
+    EXPECT_TRUE(connect.CheckVersion(text, &major, &minor));
+    EXPECT_EQ(connect.ServerPort(), server.Port());
+    EXPECT_EQ(connect.ChannelName(), "Game");
+}
+
 TEST_F(ConnectionTest, VersionMatrix)
 {
     struct Case {

@@ -6,10 +6,13 @@
 
 #include "framework/connection/RequestIds.h"
 #include "mahjong/connect/CMJGameConnect2.h"
+#include "net/FileLogger.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -116,10 +119,15 @@ TEST_F(MahjongRequestsTest, HuReturnsTheServersCodeAndFailuresReport10100)
     server.Command(Fault(RequestId::Hu, R"("code":229107)"));
     EXPECT_EQ(connect.Hu(text, record), 229107u);
     connect.CloseAll();
+    net::OxtLogInit("MahjongRequestsTest", 0);
+    std::filesystem::remove(net::OxtLogFilePath());
     uint32_t code = 0;
     EXPECT_FALSE(connect.SendPengCards(text, &code, record));
     EXPECT_EQ(code, ReplyCode::RequestFailed);
     EXPECT_EQ(text, "与服务器连接断开。");
+    std::ifstream log(net::OxtLogFilePath());
+    const std::string lines((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_NE(lines.find("ProcoessRequest Faild,ReQuestid:229214,nResponse:1031"), std::string::npos) << lines;
     EXPECT_EQ(connect.Hu(text, record), ReplyCode::RequestFailed);
     // A send-only action that could not go out is not reported as sent.
     EXPECT_FALSE(connect.AnnouncePeng(text, record));
