@@ -27,7 +27,8 @@ public:
         reply.code = code;
         reply.length = int32_t(data.size() * 4);
         reply.data = std::make_unique<uint8_t[]>(data.size() * 4 + 1);
-        std::memcpy(reply.data.get(), data.data(), data.size() * 4);
+        if (!data.empty())
+            std::memcpy(reply.data.get(), data.data(), data.size() * 4);
         GetReplyCodeText(text, code);
         return true;
     }
