@@ -15,7 +15,7 @@
 class IClientApp : public IGameAppAccess {
 public:
     // Command-line field 2 as the feature configuration request sends it.
-    uint32_t GetCommandLineField2() const { return static_cast<uint32_t>(GetHallField2()); }
+    virtual uint32_t GetCommandLineField2() const { return static_cast<uint32_t>(GetHallField2()); }
     // The own user's record among the players and look-on users; null when missing.
     virtual const Lumora::GameUserRecord* GetOwnUserRecord() const { return GetUserRecordByID(GetUserID()); }
     virtual size_t GetFeatureButtonCount() const { return GetHallFeatureButtons().size(); }
