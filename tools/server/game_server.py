@@ -29,7 +29,8 @@ Control socket (Unix stream, JSON lines; one answer line per command):
   {"op": "drop"}                         closes every connection
   {"op": "reset_log"}
 Scenario file: {"steps": [step, ...]}, a step being {"push": id, "hex": ".."},
-{"expect": id, "hex": ".." (optional), "reply": {"code": c, "hex": ".."}} or {"wait_ms": n}.
+{"expect": id, "hex": ".." (optional), "reply": {"code": c, "hex": ".."} (optional: without it the
+usual answer stands)} or {"wait_ms": n}.
 """
 import argparse
 import json
@@ -144,14 +145,17 @@ class Session:
                 time.sleep(step["wait_ms"] / 1000.0)
 
     def scenario_answer(self, req, data):
-        """(code, data) when the next scenario step expects this request, else None."""
+        """(code, data) when the next scenario step expects this request and gives its reply;
+        None when it does not expect it or leaves the answer to the table and generic answers."""
         if not self.steps or int(self.steps[0].get("expect", -1)) != req:
             return None
         step = self.steps.pop(0)
         want = step.get("hex")
         if want is not None and bytes.fromhex(want) != data:
             self.server.error("%d: scenario expected %s, got %s" % (req, want, data.hex()))
-        r = step.get("reply", {})
+        if "reply" not in step:
+            return None
+        r = step["reply"]
         return int(r.get("code", SUCCESS)), bytes.fromhex(r.get("hex", ""))
 
 
