@@ -27,6 +27,9 @@ inline constexpr const char* kNoticeButtonPicture = "系统通知框_按钮";
 inline constexpr const char* kNoticePortraitFrame = "系统通知框_头像背景";
 inline constexpr const char* kAgreePicture = "同意";
 inline constexpr const char* kRefusePicture = "拒绝";
+// Faces of the exit boxes.
+inline constexpr const char* kFacePlaying = "xyf打牌";
+inline constexpr const char* kFaceQuestion = "xyf疑问";
 // Sounds.
 inline constexpr const char* kSoundTouchButton = "SndTouchButton";
 inline constexpr const char* kSoundHitButton = "SndHitButton";

@@ -1,0 +1,120 @@
+#pragma once
+// The in-game frame in the real host window over a headless window on a configured desktop,
+// with a manual clock, synthetic skins in a memory pack and the scripted application stand-in.
+// The frame's scene and side panel are bare game parts that count their layouts.
+#include "tests/framework/DialogSkins.h"
+#include "tests/framework/FakeFrameApp.h"
+
+#include "engine/host/LumoraWnd.h"
+#include "engine/object/ObjectModule.h"
+#include "engine/resource/PackWriter.h"
+#include "engine/resource/ResourceModule.h"
+#include "framework/frame/CXyGameFrame.h"
+#include "framework/frame/FrameSupport.h"
+#include "platform/HeadlessWindow.h"
+#include "platform/ManualLoop.h"
+#include "platform/Paths.h"
+#include "widgets/CCySplitterBar.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace frametest {
+
+// A game part that records the events handed to it.
+struct Part : Lumora::CGameBase {
+    int sizes = 0;
+    int done = 0;
+    std::vector<uint32_t> codes;
+    void OnSize() override { ++sizes; }
+    void OnSizeDone() override { ++done; }
+    int OnEvent(const Lumora::EventRecord& r) override
+    {
+        codes.push_back(r.code);
+        return CGameBase::OnEvent(r);
+    }
+};
+
+// The frame with bare parts and a splitter (made from the default skin: 6 pixels wide).
+class TestFrame : public CXyGameFrame {
+public:
+    void CreateFrameButtons() override { splitter_ = framework::NewChild<Lumora::CCySplitterBar>(*this); }
+    void CreateGameParts() override
+    {
+        if (withParts) {
+            SetSubSystem(std::make_unique<Part>().release());
+            SetMainGame(std::make_unique<Part>().release());
+        }
+    }
+    Lumora::CCySplitterBar* Splitter() const { return splitter_; }
+    Part* Scene() const { return static_cast<Part*>(GetMainGame()); }
+    Part* Panel() const { return static_cast<Part*>(GetSubSystem()); }
+    static inline bool withParts = true;
+};
+
+class FrameFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("xl_frame_" + std::to_string(::getpid()) + "_" + info->name());
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+        platform::SetProgramFolder(folder_.string());
+        std::vector<Lumora::PackSource> skins;
+        AddFrameSkins([&](const std::string& name, const Lumora::ImageRecord& picture) {
+            skins.push_back({name + ".pps", Lumora::EncodePps(picture)});
+        });
+        std::string error;
+        pack_ = Lumora::BuildPack(skins, error);
+        ASSERT_FALSE(pack_.empty()) << error;
+        clock_.Advance(1000);
+        TestFrame::withParts = true;
+    }
+    void TearDown() override
+    {
+        wnd_.reset();
+        loop_.reset();
+        platform::SetProgramFolder("");
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+
+    // A window on a desktop whose work area is w x h, filling it or in the restored size.
+    TestFrame& Start(int workWidth, int workHeight, bool fills = true)
+    {
+        loop_ = std::make_unique<platform::ManualLoop>(clock_);
+        const platform::Rect area{0, 0, workWidth, workHeight};
+        auto window = std::make_unique<platform::HeadlessWindow>(fills ? area : platform::Rect{100, 100, 900, 700});
+        window->SetWorkArea(area);
+        window_ = window.get();
+        wnd_ = std::make_unique<Lumora::CLumoraWnd>();
+        EXPECT_TRUE(wnd_->Create(std::move(window)));
+        app_.mainWnd = wnd_.get();
+        auto* resources = new Lumora::ResourceModule;
+        resources->AddMemPack(pack_.data(), pack_.size());
+        frame_ = new TestFrame;
+        wnd_->StartEngine(frame_, resources);
+        return *frame_;
+    }
+    void Run(uint64_t ms) { loop_->Advance(ms); }
+    Lumora::ObjectModule& Objects()
+    {
+        return *static_cast<Lumora::ObjectModule*>(wnd_->GetCore().GetModule(Lumora::LUMORA_MODULE_OBJECT));
+    }
+    bool Alive(uint32_t id) { return Objects().FindById(id) != nullptr; }
+
+    std::filesystem::path folder_;
+    platform::ManualClock clock_{0};
+    std::vector<uint8_t> pack_;
+    FakeFrameApp app_;
+    std::unique_ptr<platform::ManualLoop> loop_;
+    std::unique_ptr<Lumora::CLumoraWnd> wnd_;
+    platform::HeadlessWindow* window_ = nullptr;
+    TestFrame* frame_ = nullptr;
+};
+
+} // namespace frametest
