@@ -17,6 +17,10 @@ function(xl_apply_options target)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(${target} PUBLIC -fsanitize=address,undefined)
   endif()
+  if(XL_TSAN)
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(${target} PUBLIC -fsanitize=thread)
+  endif()
   if(XL_FUZZ)
     target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
     target_link_options(${target} PUBLIC -fsanitize=address,undefined)
@@ -41,7 +45,8 @@ function(xl_library dir)
   endif()
 endfunction()
 
-# xl_test_suite(<folder> LIBS <targets...>): one GoogleTest program per tests/ folder.
+# xl_test_suite(<folder> LIBS <targets...>): one GoogleTest program per tests/ folder. Its
+# tests carry the folder's name as their label (ctest -L net).
 function(xl_test_suite dir)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
@@ -55,7 +60,8 @@ function(xl_test_suite dir)
   target_compile_definitions(${target} PRIVATE XL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" XL_BINARY_DIR="${CMAKE_BINARY_DIR}")
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${target} DISCOVERY_TIMEOUT 120 DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy;XL_SOURCE_DIR=${CMAKE_SOURCE_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tools/lsan-suppressions.txt:print_suppressions=0")
+    PROPERTIES LABELS ${dir}
+    ENVIRONMENT "SDL_AUDIODRIVER=dummy;XL_SOURCE_DIR=${CMAKE_SOURCE_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tools/lsan-suppressions.txt:print_suppressions=0;TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tools/tsan-suppressions.txt:second_deadlock_stack=1")
 endfunction()
 
 # xl_benchmark(<name> <sources...> LIBS <targets...>)

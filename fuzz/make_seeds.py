@@ -8,8 +8,8 @@ import sys
 from PIL import Image
 
 here = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(here, "..", "tests", "net", "peers"))
-import wire_reference as wire  # noqa: E402
+sys.path.insert(0, os.path.join(here, "..", "tools", "py"))
+from xlwire import wire  # noqa: E402
 
 
 def write(target, name, data):

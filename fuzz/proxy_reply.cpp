@@ -1,5 +1,6 @@
-// Bytes from a proxy: whatever a SOCKS4, SOCKS5 or HTTP proxy answers, the handshake ends
-// (done or failed) without reading outside what arrived or buffering without bound.
+// Bytes from a proxy: whatever a SOCKS4, SOCKS5 or HTTP proxy answers to a connect or (bit 0x40
+// of the first byte, SOCKS only) a bind, the handshake ends (done or failed) without reading
+// outside what arrived or buffering without bound.
 #include "net/AsyncProxySocket.h"
 #include "platform/SocketListener.h"
 #include "platform/SocketPoller.h"
@@ -22,7 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         s.SetProxy(type, "127.0.0.1", proxy.Port(), "user", "password");
     else
         s.SetProxy(type, "127.0.0.1", proxy.Port());
-    if (!s.Create() || !s.Connect("127.0.0.1", 4242))
+    const bool bind = (data[0] & 0x40) && type != net::PROXYTYPE_HTTP11;
+    if (!s.Create())
+        return 0;
+    if (bind ? !s.ListenThroughProxy({platform::LoopbackAddress(), 0}) : !s.Connect("127.0.0.1", 4242))
         return 0;
     platform::TcpSocket server = proxy.Accept(1000);
     if (!server.Valid())

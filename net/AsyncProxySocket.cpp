@@ -15,6 +15,7 @@ namespace {
 // A proxy that never ends its header would otherwise grow the reply for the whole wait.
 constexpr size_t kMaxHttpReply = 8192;
 constexpr uint8_t kSocks4Granted = 90;
+constexpr int kListenBacklog = 5;
 
 } // namespace
 
@@ -57,6 +58,7 @@ void CAsyncProxySocket::Close()
     requestKind_ = PROXYREQUEST_NONE;
     connecting_ = false;
     socket_.Close();
+    listener_.reset();
 }
 
 platform::TcpSocket CAsyncProxySocket::Detach()
@@ -115,8 +117,36 @@ bool CAsyncProxySocket::ListenThroughProxy(const platform::Ipv4Endpoint& address
     return StartProxyConnect(PROXYREQUEST_BIND);
 }
 
+bool CAsyncProxySocket::Listen(uint16_t port)
+{
+    Close();
+    auto listener = std::make_unique<platform::SocketListener>(port, kListenBacklog);
+    if (!listener->Valid()) {
+        lastSocketError_ = errno;
+        return false;
+    }
+    listener_ = std::move(listener);
+    lastSocketError_ = 0;
+    phase_ = Phase::Idle;
+    return true;
+}
+
+uint16_t CAsyncProxySocket::ListenPort() const
+{
+    return listener_ ? listener_->Port() : 0;
+}
+
 bool CAsyncProxySocket::AcceptThroughProxy(CAsyncProxySocket& other)
 {
+    if (listener_) {
+        platform::TcpSocket incoming = listener_->Accept(0);
+        if (!incoming.Valid())
+            return false;
+        other.Close();
+        other.socket_ = std::move(incoming);
+        other.phase_ = Phase::Done;
+        return true;
+    }
     if (proxyType_ == PROXYTYPE_NOPROXY || !HandshakeDone())
         return false;
     other.Close();
@@ -187,6 +217,11 @@ IoResult CAsyncProxySocket::Send(const void* data, size_t size)
 
 void CAsyncProxySocket::OnNotice(const platform::SocketNotice& notice)
 {
+    if (listener_) {
+        if (notice.event == platform::SocketEvent::Read)
+            OnAccept(0);
+        return;
+    }
     if (!socket_.Valid())
         return;
     switch (notice.event) {
@@ -449,8 +484,9 @@ bool CAsyncProxySocket::OnSocks5Reply()
             return false;
         }
         return SendSocks5Request();
-    case 3: { // request reply: five bytes tell the length of the rest
-        if (replyExpected_ == 5) {
+    case 3: // request reply
+    case 4: { // bind: the reply on the incoming connection
+        if (replyExpected_ == 5) { // five bytes tell the length of the rest
             const size_t whole = Socks5ReplyLength(reply_.data());
             if (reply_[0] != 5 || reply_[1] != 0 || whole == 0) {
                 Fail(PROXYERROR_REQUESTFAILED);
@@ -460,25 +496,22 @@ bool CAsyncProxySocket::OnSocks5Reply()
             replyExpected_ = whole;
             return true;
         }
-        if (requestKind_ == PROXYREQUEST_BIND) {
-            uint32_t address;
-            std::memcpy(&address, &reply_[4], 4);
-            const uint16_t port = uint16_t(reply_[8] << 8 | reply_[9]);
+        if (requestKind_ == PROXYREQUEST_BIND && step_ == 3) {
+            const auto bound = ParseSocks5Endpoint(reply_.data(), replyReceived_);
+            if (!bound) {
+                Fail(PROXYERROR_REQUESTFAILED);
+                return false;
+            }
+            // A name or an IPv6 address says nothing this socket can use: the proxy's own.
+            const uint32_t address = bound->address ? bound->address : socket_.PeerEndpoint().address;
             step_ = 4;
-            ExpectReply(10);
-            OnProxyListenReady(address, port);
+            ExpectReply(5);
+            OnProxyListenReady(address, bound->port);
             return true;
         }
         Finish();
         return false;
     }
-    case 4: // bind: the incoming connection
-        if (reply_[1] != 0) {
-            Fail(PROXYERROR_REQUESTFAILED);
-            return false;
-        }
-        Finish();
-        return false;
     default:
         Fail(PROXYERROR_REQUESTFAILED);
         return false;

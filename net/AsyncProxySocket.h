@@ -2,11 +2,15 @@
 // A non-blocking socket that reaches its destination through a SOCKS4, SOCKS4A, SOCKS5 or
 // HTTP CONNECT proxy. The handshake runs inside the socket's readiness notices (OnNotice);
 // the owner learns the end of it from OnSend (connect), OnAccept (bind) or OnProxyFailed.
+// Without a proxy it can also listen on the loopback address itself (Listen); a connection
+// that comes in is announced by OnAccept and taken with AcceptThroughProxy.
 #include "net/ProxyTypes.h"
 #include "platform/Socket.h"
+#include "platform/SocketListener.h"
 #include "platform/SocketPoller.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,7 +40,13 @@ public:
     bool ConnectToAddress(const platform::Ipv4Endpoint& target);
     // Asks the proxy to listen for one incoming connection from the given address.
     bool ListenThroughProxy(const platform::Ipv4Endpoint& address);
-    // After a bind handshake: the connected socket moves to the other object.
+    // Listens on 127.0.0.1 at the port (0 picks a free one) with a backlog of 5, in place of
+    // any socket this object had. False when the port cannot be had.
+    virtual bool Listen(uint16_t port = 0);
+    // The port Listen got, 0 when not listening.
+    uint16_t ListenPort() const;
+    // After a bind handshake the connected socket moves to the other object; while listening,
+    // one waiting connection is accepted into it. False when there is nothing to take.
     bool AcceptThroughProxy(CAsyncProxySocket& other);
 
     // Plain I/O; both would block while a handshake is in progress.
@@ -50,8 +60,9 @@ public:
     int GetLastSocketError() const { return lastSocketError_; }
     bool HandshakeDone() const { return phase_ == Phase::Done; }
     bool HandshakeFailed() const { return phase_ == Phase::Failed; }
-    bool Valid() const { return socket_.Valid(); }
-    int Fd() const { return socket_.Fd(); }
+    bool Valid() const { return socket_.Valid() || listener_; }
+    // The descriptor to watch: the listening one while listening.
+    int Fd() const { return listener_ ? listener_->Fd() : socket_.Fd(); }
     // Hands the socket over; this object keeps nothing to close.
     platform::TcpSocket Detach();
 
@@ -81,6 +92,7 @@ private:
     bool SendSocks5Request();
 
     platform::TcpSocket socket_;
+    std::unique_ptr<platform::SocketListener> listener_;
     bool connecting_ = false;
     Phase phase_ = Phase::Idle;
 

@@ -33,7 +33,10 @@ void CBuffer::Reserve(size_t needed)
 {
     if (needed <= capacity_)
         return;
-    const size_t capacity = (needed + kGrain - 1) / kGrain * kGrain;
+    // At least double: a message assembled piece by piece is then copied a bounded number of
+    // times in all, not once per piece.
+    const size_t rounded = (needed + kGrain - 1) / kGrain * kGrain;
+    const size_t capacity = rounded > capacity_ * 2 ? rounded : capacity_ * 2;
     auto block = std::make_unique_for_overwrite<uint8_t[]>(capacity);
     if (size_ > 0)
         std::memcpy(block.get(), data_.get(), size_);

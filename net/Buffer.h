@@ -1,6 +1,7 @@
 #pragma once
-// CBuffer: the growable byte buffer of the socket client and the packager. Capacity grows in
-// whole kilobytes and never shrinks; bytes are taken from the front and added at either end.
+// CBuffer: the growable byte buffer of the socket client and the packager. Capacity is a whole
+// number of kilobytes, at least doubles when it grows, and never shrinks; bytes are taken from
+// the front and added at either end.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

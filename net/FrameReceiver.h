@@ -17,7 +17,16 @@ enum class ReceiveEvent {
     Error,        // the stream is broken (the connection should be reported lost)
 };
 
-enum class FrameError { None, BadLength, BadChecksum, BadPieceLength, BadType, BadIds, UnexpectedReply };
+enum class FrameError {
+    None,
+    BadLength,
+    BadChecksum,
+    BadPieceLength,
+    BadType,
+    BadIds,
+    UnexpectedReply,
+    MessageTooLarge, // the pieces of one message passed kMaxMessageBody
+};
 
 class FrameReceiver {
 public:
@@ -42,7 +51,8 @@ public:
     const PushAssembler& Pushes() const { return pushes_; }
 
 private:
-    ReceiveEvent Fail(FrameError error, size_t dropBytes);
+    // Frames before `taken` are done with; they leave the buffer in one move per call.
+    ReceiveEvent Fail(FrameError error, size_t taken, size_t dropBytes);
 
     uint32_t maxPiece_;
     ConnectionIdentity who_;

@@ -2,6 +2,7 @@
 
 #include "net/Hex.h"
 #include "platform/Charset.h"
+#include "platform/GbkWalk.h"
 #include "platform/Paths.h"
 #include "platform/RandomBytes.h"
 
@@ -94,12 +95,12 @@ std::string SplitPathParts(const std::string& path, unsigned parts)
         drive = path.substr(0, 2);
         start = 2;
     }
-    const size_t slash = path.find_last_of("\\/");
+    const size_t slash = platform::GbkFindLastOf(path, "\\/");
     const size_t nameStart = slash == std::string::npos || slash < start ? start : slash + 1;
     const std::string directory = path.substr(start, nameStart - start);
     std::string name = path.substr(nameStart);
     std::string extension;
-    if (const size_t dot = name.rfind('.'); dot != std::string::npos) {
+    if (const size_t dot = platform::GbkFindLastOf(name, "."); dot != std::string::npos) {
         extension = name.substr(dot);
         name.resize(dot);
     }

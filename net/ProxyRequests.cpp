@@ -1,5 +1,7 @@
 #include "net/ProxyRequests.h"
 
+#include <cstring>
+
 #include "net/Base64Coding.h"
 
 
@@ -106,6 +108,17 @@ size_t Socks5ReplyLength(const uint8_t* firstFive)
     default:
         return 0;
     }
+}
+
+std::optional<Socks5Endpoint> ParseSocks5Endpoint(const uint8_t* reply, size_t size)
+{
+    if (size < 5 || Socks5ReplyLength(reply) != size)
+        return std::nullopt;
+    Socks5Endpoint e;
+    if (reply[3] == 1)
+        std::memcpy(&e.address, reply + 4, 4);
+    e.port = uint16_t(reply[size - 2] << 8 | reply[size - 1]);
+    return e;
 }
 
 } // namespace net

@@ -34,4 +34,13 @@ std::optional<std::string> BuildHttpConnect(const std::string& host, uint16_t po
 // address type this client does not know.
 size_t Socks5ReplyLength(const uint8_t* firstFive);
 
+// The endpoint a whole SOCKS5 reply carries: the IPv4 address (network order; 0 when the reply
+// gives a host name or an IPv6 address) and the port from its last two bytes. Nothing unless
+// `size` is exactly the whole length its first five bytes announce.
+struct Socks5Endpoint {
+    uint32_t address = 0;
+    uint16_t port = 0;
+};
+std::optional<Socks5Endpoint> ParseSocks5Endpoint(const uint8_t* reply, size_t size);
+
 } // namespace net

@@ -7,11 +7,14 @@
 namespace net {
 namespace {
 
-void AppendPiece(CBuffer& buffer, const ChunkHeader& header, const uint8_t* piece, uint32_t length,
-                 const ConnectionIdentity& who)
+// Appends the piece; on the last one moves the message out. The caller clears its state on
+// anything but Appended.
+PieceResult Take(CBuffer& buffer, size_t& bodyBytes, const ChunkHeader& header, const uint8_t* piece,
+                 uint32_t length, const ConnectionIdentity& who, CBuffer& completed)
 {
     if (header.pieceIndex == 1) {
         buffer.Reset();
+        bodyBytes = 0;
         SocketContextRecord context;
         context.socket = who.socket;
         context.messageId = header.messageId;
@@ -21,22 +24,16 @@ void AppendPiece(CBuffer& buffer, const ChunkHeader& header, const uint8_t* piec
         context.Encode(raw);
         buffer.Append(raw, sizeof raw);
     }
+    if (length > kMaxMessageBody - bodyBytes)
+        return PieceResult::TooLarge;
+    bodyBytes += length;
     uint8_t word[4];
     WriteLe32(word, length);
     buffer.Append(word, 4);
     buffer.Append(piece, length);
-}
-
-// Appends the piece; on the last one moves the message out and clears the state.
-PieceResult Take(CBuffer& buffer, uint32_t& messageId, uint32_t& lastPiece, const ChunkHeader& header,
-                 const uint8_t* piece, uint32_t length, const ConnectionIdentity& who, CBuffer& completed)
-{
-    AppendPiece(buffer, header, piece, length, who);
     if (!header.lastPiece)
         return PieceResult::Appended;
     completed = std::move(buffer);
-    messageId = 0;
-    lastPiece = 0;
     return PieceResult::Complete;
 }
 
@@ -57,12 +54,16 @@ PieceResult PushAssembler::OnPiece(const ChunkHeader& header, const uint8_t* pie
     } else {
         lastPiece_ = header.pieceIndex;
     }
-    return Take(buffer_, messageId_, lastPiece_, header, piece, length, who, completed);
+    const PieceResult result = Take(buffer_, bodyBytes_, header, piece, length, who, completed);
+    if (result != PieceResult::Appended)
+        Clear();
+    return result;
 }
 
 void PushAssembler::Clear()
 {
     buffer_.Reset();
+    bodyBytes_ = 0;
     messageId_ = 0;
     lastPiece_ = 0;
 }
@@ -71,8 +72,10 @@ void ReplyAssembler::SetAwaitedReply(uint32_t messageId)
 {
     std::lock_guard guard(lock_);
     buffer_.Reset();
+    bodyBytes_ = 0;
     awaitedId_ = messageId;
     lastPiece_ = 0;
+    complete_ = false;
 }
 
 void ReplyAssembler::GetAwaitedReply(uint32_t& messageId, uint32_t& lastPiece) const
@@ -82,24 +85,51 @@ void ReplyAssembler::GetAwaitedReply(uint32_t& messageId, uint32_t& lastPiece) c
     lastPiece = lastPiece_;
 }
 
+void ReplyAssembler::ReplyTaken(uint32_t messageId)
+{
+    std::lock_guard guard(lock_);
+    if (awaitedId_ == messageId && complete_) {
+        awaitedId_ = 0;
+        lastPiece_ = 0;
+        complete_ = false;
+    }
+}
+
+void ReplyAssembler::Abandon()
+{
+    buffer_.Reset();
+    bodyBytes_ = 0;
+    awaitedId_ = 0;
+    lastPiece_ = 0;
+    complete_ = false;
+}
+
 PieceResult ReplyAssembler::OnPiece(const ChunkHeader& header, const uint8_t* piece, uint32_t length,
                                     const ConnectionIdentity& who, CBuffer& completed)
 {
     std::lock_guard guard(lock_);
     if (awaitedId_ == 0)
         return PieceResult::Error;
+    if (header.messageId == awaitedId_ && complete_)
+        return PieceResult::Ignored; // a repeat of a reply already whole
     if (header.messageId == awaitedId_ && header.pieceIndex == lastPiece_ + 1) {
         lastPiece_ = header.pieceIndex;
-        return Take(buffer_, awaitedId_, lastPiece_, header, piece, length, who, completed);
+        const PieceResult result = Take(buffer_, bodyBytes_, header, piece, length, who, completed);
+        if (result == PieceResult::Complete) {
+            buffer_.Reset();
+            bodyBytes_ = 0;
+            complete_ = true;
+        } else if (result == PieceResult::TooLarge) {
+            Abandon();
+        }
+        return result;
     }
     const bool stale = static_cast<int32_t>(header.messageId) < static_cast<int32_t>(awaitedId_) ||
                        (header.messageId == awaitedId_ && header.pieceIndex < lastPiece_ + 1);
     if (stale)
         return PieceResult::Ignored;
     // Ahead of what is awaited: the awaited reply can no longer arrive whole.
-    buffer_.Reset();
-    awaitedId_ = 0;
-    lastPiece_ = 0;
+    Abandon();
     return PieceResult::Error;
 }
 

@@ -2,19 +2,26 @@
 // Putting a received message together from its pieces: one assembler for the server's pushed
 // messages and one for the reply the client awaits. Completed messages come out in the
 // reassembled form: a 24-byte context record, then [u32 p][piece] for every piece in order.
+// A message whose pieces together pass kMaxMessageBody is refused as the stream's error: a
+// peer must not make the socket thread buffer without bound.
 #include "net/Buffer.h"
 #include "net/Message.h"
 #include "net/WireFrame.h"
+#include "net/Zlib.h"
 
 #include <mutex>
 
 namespace net {
+
+// Largest sum of piece bytes one message may have; the same bound as its inflated form.
+inline constexpr size_t kMaxMessageBody = kDefaultInflateLimit;
 
 enum class PieceResult {
     Appended, // more pieces to come
     Complete, // the message is whole and was moved out
     Ignored,  // dropped without error (stale, repeated or out of order where that is allowed)
     Error,    // the connection's stream is broken
+    TooLarge, // the message passed kMaxMessageBody; the stream counts as broken too
 };
 
 // Who a message came in on: socket and connection tag for its context record.
@@ -34,6 +41,7 @@ public:
 
 private:
     CBuffer buffer_;
+    size_t bodyBytes_ = 0;
     uint32_t messageId_ = 0;
     uint32_t lastPiece_ = 0;
 };
@@ -44,17 +52,26 @@ public:
     // Empties the reply buffer and awaits `messageId` (0: nothing awaited).
     void SetAwaitedReply(uint32_t messageId);
     void GetAwaitedReply(uint32_t& messageId, uint32_t& lastPiece) const;
+    // Called once the completed reply has been unpacked and handed over: nothing is awaited any
+    // more, unless a newer request awaits its own reply by now. A reply that failed to unpack
+    // stays awaited, so a repeat of it is ignored and its requester times out.
+    void ReplyTaken(uint32_t messageId);
 
-    // On Complete the awaited id is cleared. A piece ahead of the awaited one abandons the
-    // awaited reply; a piece when nothing is awaited is an error too.
+    // On Complete the id stays awaited (see ReplyTaken) and further pieces of it are ignored.
+    // A piece ahead of the awaited one abandons the awaited reply; a piece when nothing is
+    // awaited is an error too.
     PieceResult OnPiece(const ChunkHeader& header, const uint8_t* piece, uint32_t length,
                         const ConnectionIdentity& who, CBuffer& completed);
 
 private:
+    void Abandon();
+
     mutable std::mutex lock_;
     CBuffer buffer_;
+    size_t bodyBytes_ = 0;
     uint32_t awaitedId_ = 0;
     uint32_t lastPiece_ = 0;
+    bool complete_ = false;
 };
 
 } // namespace net

@@ -10,7 +10,9 @@
 #include "platform/SocketPoller.h"
 #include "platform/Window.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -86,6 +88,13 @@ struct CSocketClient::Connection {
     bool broken = false;  // after a frame error the stream is read and dropped
 };
 
+CSocketClient::Keys::Keys(const uint8_t* key, uint32_t bits, uint32_t encrypt, uint32_t compress)
+    : hasKey(key != nullptr), keyBits(bits), encryptFlags(encrypt), compressFlags(compress)
+{
+    if (key)
+        std::memcpy(bytes.data(), key, std::min<size_t>(bits / 8, bytes.size()));
+}
+
 CSocketClient::CSocketClient(const uint8_t* key, uint32_t keyBits, uint32_t encryptFlags, uint32_t compressFlags,
                              uint32_t checksumOption, uint32_t maxPieceSize)
     : keys_{key, keyBits, encryptFlags, compressFlags}, checksumOption_(checksumOption), maxPieceSize_(maxPieceSize)
@@ -100,7 +109,7 @@ CSocketClient::~CSocketClient()
 bool CSocketClient::SetKey(const uint8_t* key, uint32_t keyBits, uint32_t encryptFlags, uint32_t compressFlags)
 {
     std::lock_guard lock(keyLock_);
-    keys_ = {key, keyBits, encryptFlags, compressFlags};
+    keys_ = Keys(key, keyBits, encryptFlags, compressFlags);
     return true;
 }
 
@@ -348,7 +357,7 @@ bool CSocketClient::Unpack(const CBuffer& reassembled, SocketContextRecord& cont
                            SocketMessageRecord& message) const
 {
     const Keys k = CurrentKeys();
-    return UnpackMessage(reassembled.GetData(), reassembled.GetSize(), context, message, k.key, k.keyBits,
+    return UnpackMessage(reassembled.GetData(), reassembled.GetSize(), context, message, k.Key(), k.keyBits,
                          k.encryptFlags, k.compressFlags, maxPieceSize_);
 }
 
@@ -367,7 +376,8 @@ bool CSocketClient::DeliverReply(Connection& c, const CBuffer& reassembled)
     SocketContextRecord context;
     SocketMessageRecord message;
     if (!Unpack(reassembled, context, message))
-        return false; // the requester times out
+        return false; // still awaited: a repeat of it is ignored and the requester times out
+    c.receiver.Replies().ReplyTaken(context.messageId);
     {
         std::lock_guard lock(c.replyLock);
         if (c.hasReply)
@@ -445,7 +455,7 @@ bool CSocketClient::SendRequest(const SocketContextRecord& context, const Socket
 
     const Keys k = CurrentKeys();
     CBuffer body;
-    if (!PackMessage(request.head, request.data, static_cast<uint32_t>(request.length), k.key, k.keyBits,
+    if (!PackMessage(request.head, request.data, static_cast<uint32_t>(request.length), k.Key(), k.keyBits,
                      encryptFlags ? encryptFlags : k.encryptFlags, compressFlags ? compressFlags : k.compressFlags,
                      body))
         return false;

@@ -11,6 +11,7 @@
 #include "platform/Message.h"
 #include "platform/Socket.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -35,6 +36,7 @@ inline void UnregisterSocketWindowClass() {}
 
 class CSocketClient {
 public:
+    // The key (keyBits / 8 bytes, at most 32) is copied here and by SetKey; null means none.
     CSocketClient(const uint8_t* key, uint32_t keyBits, uint32_t encryptFlags, uint32_t compressFlags,
                   uint32_t checksumOption, uint32_t maxPieceSize);
     virtual ~CSocketClient();
@@ -108,11 +110,16 @@ private:
     bool WaitGreeting(Connection& c, uint32_t timeoutMs);
     bool WaitReply(Connection& c, uint32_t messageId, uint32_t timeoutMs, SocketMessageRecord* reply);
 
+    // A copy of the key material, so that a caller's buffer may go away after SetKey.
     struct Keys {
-        const uint8_t* key;
-        uint32_t keyBits;
-        uint32_t encryptFlags;
-        uint32_t compressFlags;
+        Keys(const uint8_t* key, uint32_t keyBits, uint32_t encryptFlags, uint32_t compressFlags);
+        const uint8_t* Key() const { return hasKey ? bytes.data() : nullptr; }
+
+        std::array<uint8_t, 32> bytes{}; // AES keys are at most 256 bits
+        bool hasKey = false;
+        uint32_t keyBits = 0;
+        uint32_t encryptFlags = 0;
+        uint32_t compressFlags = 0;
     };
     Keys CurrentKeys() const;
 

@@ -1,6 +1,7 @@
 #include "platform/FontGlyphSource.h"
 
 #include "platform/Charset.h"
+#include "platform/GbkWalk.h"
 
 #include <functional>
 
@@ -10,15 +11,7 @@ namespace {
 // Face names are compared without regard to ASCII case; GBK pairs stay as they are.
 std::string LowerGbk(std::string_view s)
 {
-    std::string out(s);
-    for (size_t i = 0; i < out.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(out[i]);
-        if (IsGbkLeadByte(c))
-            ++i;
-        else if (c >= 'A' && c <= 'Z')
-            out[i] = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
+    return GbkLowerAsciiCopy(s);
 }
 
 constexpr int kFcWeightSemiBold = 180;

@@ -1,5 +1,6 @@
 #include "platform/FtpPut.h"
 
+#include "platform/GbkWalk.h"
 #include "platform/Paths.h"
 
 #include <curl/curl.h>
@@ -33,7 +34,7 @@ std::string RemotePath(CURL* curl, std::string_view folder, std::string_view nam
     auto addPieces = [&](std::string_view text) {
         size_t start = 0;
         while (start <= text.size()) {
-            size_t end = text.find_first_of("/\\", start);
+            size_t end = GbkFindFirstOf(text, "/\\", start);
             if (end == std::string_view::npos)
                 end = text.size();
             if (end > start) {

@@ -1,6 +1,6 @@
 #include "platform/Ini.h"
 
-#include "platform/Charset.h"
+#include "platform/GbkWalk.h"
 
 #include <climits>
 #include <cstdio>
@@ -12,8 +12,6 @@ namespace platform {
 namespace {
 
 std::mutex g_iniMutex;
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -94,15 +92,10 @@ std::optional<std::string_view> SectionHeader(std::string_view line)
     line = Trim(line);
     if (line.empty() || line.front() != '[')
         return std::nullopt;
-    for (size_t i = 1; i < line.size(); ++i) {
-        if (IsGbkLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size()) {
-            ++i;
-            continue;
-        }
-        if (line[i] == ']')
-            return Trim(line.substr(1, i - 1));
-    }
-    return std::nullopt;
+    const size_t close = GbkFindFirstOf(line, "]", 1);
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    return Trim(line.substr(1, close - 1));
 }
 
 struct KeyLine {
@@ -172,18 +165,7 @@ std::optional<std::string> Lookup(const std::string& path, std::string_view sect
 
 bool IniNamesEqual(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (IsGbkLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1])
-                return false;
-            ++i;
-        } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return GbkEqualNoCase(a, b);
 }
 
 int ParseIniInt(std::string_view text)

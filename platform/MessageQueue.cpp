@@ -148,7 +148,7 @@ std::optional<uint64_t> MessageQueue::NextTimerDeadline() const
     return timers_.NextDeadline();
 }
 
-void MessageQueue::Close()
+void MessageQueue::Close(std::deque<Message>* taken)
 {
     std::deque<std::shared_ptr<SentCall>> orphans;
     {
@@ -156,6 +156,8 @@ void MessageQueue::Close()
         if (closed_)
             return;
         closed_ = true;
+        if (taken)
+            taken->swap(posted_);
         posted_.clear();
         orphans.swap(sent_);
     }
@@ -182,11 +184,11 @@ std::unordered_map<ThreadId, std::shared_ptr<MessageQueue>>& Registry()
 struct QueueHolder {
     std::shared_ptr<MessageQueue> queue;
     ~QueueHolder() { Release(); }
-    void Release()
+    void Release(std::deque<Message>* taken = nullptr)
     {
         if (!queue)
             return;
-        queue->Close(); // first, so that no post succeeds into a queue nobody will read
+        queue->Close(taken); // first, so that no post succeeds into a queue nobody will read
         {
             std::lock_guard lock(g_registryMutex);
             Registry().erase(queue->Owner());
@@ -225,5 +227,12 @@ std::shared_ptr<MessageQueue> FindQueue(ThreadId thread)
 }
 
 void CloseCurrentQueue() { t_queue.Release(); }
+
+std::deque<Message> CloseCurrentQueueTakingPosted()
+{
+    std::deque<Message> taken;
+    t_queue.Release(&taken);
+    return taken;
+}
 
 } // namespace platform

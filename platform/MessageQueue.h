@@ -51,8 +51,10 @@ public:
     void ForgetWindow(WindowId window);
     std::optional<uint64_t> NextTimerDeadline() const;
 
-    // The owner thread ends: later posts and sends fail, calls still waiting are failed.
-    void Close();
+    // The owner thread ends: later posts and sends fail, calls still waiting are failed. The
+    // posted messages still queued are dropped, or handed to `taken` when given, so that their
+    // owner can free what they carry.
+    void Close(std::deque<Message>* taken = nullptr);
     bool Closed() const;
 
 private:
@@ -78,5 +80,7 @@ std::shared_ptr<MessageQueue> FindQueue(ThreadId thread);
 
 // Closes the calling thread's queue now instead of at thread end.
 void CloseCurrentQueue();
+// The same, returning the posted messages that were still queued; no later post succeeds.
+std::deque<Message> CloseCurrentQueueTakingPosted();
 
 } // namespace platform

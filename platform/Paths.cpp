@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include "platform/GbkWalk.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -70,9 +72,7 @@ std::string MachineFolder()
 std::string NativePath(std::string_view path)
 {
     std::string out(path);
-    for (char& c : out)
-        if (c == '\\')
-            c = '/';
+    GbkReplace(out, '\\', '/');
     return out;
 }
 

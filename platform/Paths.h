@@ -18,7 +18,7 @@ std::string TempFolder();
 // $XDG_DATA_HOME/xueliu, else ~/.local/share/xueliu), ending in '/'; created when missing.
 std::string MachineFolder();
 
-// Backslashes become slashes; nothing else changes.
+// Backslashes become slashes (not the trail byte of a two-byte character); nothing else changes.
 std::string NativePath(std::string_view path);
 
 // Creates the folder and its parents; true when it exists afterwards.

@@ -2,15 +2,13 @@
 
 #include "platform/Charset.h"
 #include "platform/Paths.h"
+#include "platform/Process.h"
 
 #include <cctype>
-#include <spawn.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 
-extern char** environ;
 
 namespace platform {
 
@@ -34,25 +32,11 @@ bool HasControlBytes(std::string_view text)
     return false;
 }
 
-// The opener with one argument, no shell; a detached thread reaps it.
+// The opener with one argument, no shell, in its own process group (a Ctrl+C meant for the game
+// does not reach the browser).
 bool SpawnOpener(const std::string& argument)
 {
-    char program[] = "xdg-open";
-    std::string arg = argument;
-    char* argv[] = {program, arg.data(), nullptr};
-    posix_spawnattr_t attr;
-    if (posix_spawnattr_init(&attr) != 0)
-        return false;
-    // Its own process group: a Ctrl+C meant for the game does not reach the browser.
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attr, 0);
-    pid_t pid = -1;
-    const int rc = posix_spawnp(&pid, program, nullptr, &attr, argv, environ);
-    posix_spawnattr_destroy(&attr);
-    if (rc != 0)
-        return false;
-    std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
-    return true;
+    return StartProcess("xdg-open", {argument}).has_value();
 }
 
 } // namespace

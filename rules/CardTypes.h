@@ -20,6 +20,9 @@ inline constexpr int kLaySize = 64;
 // Count of tiles per card index: the form in which every hand test takes a hand.
 using CardLay = std::array<std::int32_t, kLaySize>;
 
+// What every win test and search returns on success (0 otherwise).
+inline constexpr std::int32_t kWin = 8;
+
 inline constexpr bool IsTileIdValid(TileId id) { return id >= 0 && id < kTileCount; }
 inline constexpr bool IsLayIndex(CardIndex index) { return index >= 0 && index < kLaySize; }
 

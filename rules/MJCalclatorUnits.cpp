@@ -93,13 +93,13 @@ i32 CMJCalclator::SearchHuUnits(CardLay& lay, i32 c1, i32 c2, CardIndex ji1, Car
   CardIndex i = 1;
   while (i < kLaySize && lay[i] <= 0) ++i;
   if (i >= kLaySize) {
-    if (c1 + c2 <= 0) return 8;
+    if (c1 + c2 <= 0) return kWin;
     if (c1 + c2 >= 3) {
       i32 h1 = c1, h2 = c2;
       TakeJokers(s1, s2, h1, h2, 3);
       if (recurse(h1, h2, pairTaken)) {
         AddHuUnitOfIndexes(detail, UnitType::kPung, c1 - h1, c2 - h2, ji1, ji2);
-        return 8;
+        return kWin;
       }
     }
     if (pairTaken || c1 + c2 < 2) return 0;
@@ -107,7 +107,7 @@ i32 CMJCalclator::SearchHuUnits(CardLay& lay, i32 c1, i32 c2, CardIndex ji1, Car
     TakeJokers(s1, s2, h1, h2, 2);
     if (recurse(h1, h2, 1)) {
       AddHuUnitOfIndexes(detail, UnitType::kPair, c1 - h1, c2 - h2, ji1, ji2);
-      return 8;
+      return kWin;
     }
     return 0;
   }
@@ -126,12 +126,12 @@ i32 CMJCalclator::SearchHuUnits(CardLay& lay, i32 c1, i32 c2, CardIndex ji1, Car
 
   // A four of one face is no set of a standard split: four identical concealed tiles can only
   // be two pairs of seven pairs, which that test finds on its own.
-  if (trySame(UnitType::kPung, 3, 0, pairTaken)) return 8;
-  if (trySame(UnitType::kPung, 2, 1, pairTaken)) return 8;
-  if (trySame(UnitType::kPung, 1, 2, pairTaken)) return 8;
+  if (trySame(UnitType::kPung, 3, 0, pairTaken)) return kWin;
+  if (trySame(UnitType::kPung, 2, 1, pairTaken)) return kWin;
+  if (trySame(UnitType::kPung, 1, 2, pairTaken)) return kWin;
   if (!pairTaken) {
-    if (trySame(UnitType::kPair, 2, 0, 1)) return 8;
-    if (trySame(UnitType::kPair, 1, 1, 1)) return 8;
+    if (trySame(UnitType::kPair, 2, 0, 1)) return kWin;
+    if (trySame(UnitType::kPair, 1, 1, 1)) return kWin;
   }
   if (i > 29) return SearchHonourChows(lay, c1, c2, ji1, ji2, winIndex, flags, allowed, detail, pairTaken, depth);
   return SearchSuitChows(lay, i, c1, c2, ji1, ji2, winIndex, flags, allowed, detail, pairTaken, depth);
@@ -153,7 +153,7 @@ i32 CMJCalclator::SearchHonourChows(CardLay& lay, i32 c1, i32 c2, CardIndex ji1,
     for (i32 k = 0; k < count; ++k) ++lay[chow.faces[k]];
     if (won) {
       AddHuUnit(detail, UnitType::kChow, chow.at, c1 - h1, c2 - h2, ji1, ji2, chow.jokerPlace, chow.skipPlace);
-      return 8;
+      return kWin;
     }
   }
   return 0;
@@ -179,9 +179,9 @@ i32 CMJCalclator::SearchSuitChows(CardLay& lay, CardIndex i, i32 c1, i32 c2, Car
     if (won) AddHuUnit(detail, UnitType::kChow, i, c1 - h1, c2 - h2, ji1, ji2, jokerPlace, 0);
     return won != 0;
   };
-  if (r != 8 && r != 9 && tryChow(1, 2, 0)) return 8;
-  if (r != 9 && tryChow(1, -1, 2)) return 8;
-  if (r != 8 && r != 9 && tryChow(2, -1, 1)) return 8;
+  if (r != 8 && r != 9 && tryChow(1, 2, 0)) return kWin;
+  if (r != 9 && tryChow(1, -1, 2)) return kWin;
+  if (r != 8 && r != 9 && tryChow(2, -1, 1)) return kWin;
   return 0;
 }
 

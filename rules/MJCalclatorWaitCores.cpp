@@ -48,7 +48,7 @@ struct CoreRest {
     for (i32 suit = 0; suit < 3; ++suit)
       for (i32 rank = first; rank <= last; ++rank) {
         const CardIndex a = suit * 10 + rank;
-        if (TryFaces({a, a + gap}, waitBit, [&] { Chow(a, jokerPlace); })) return 8;
+        if (TryFaces({a, a + gap}, waitBit, [&] { Chow(a, jokerPlace); })) return kWin;
       }
     return 0;
   }
@@ -66,14 +66,14 @@ i32 CMJCalclator::CanHuPairWaitCore(const CardLay& lay, TileId tile, TileId joke
   for (CardIndex f = 1; f < kLaySize; ++f) {
     held += r.rest[f] > 0 ? r.rest[f] : 0;
     auto record = [&] { AddHuUnit(detail, UnitType::kPair, f, r.is1, r.is2, r.ji1, r.ji2, 0, 0); };
-    if (r.TryFaces({f}, WaitKind::kPair, record)) return 8;
+    if (r.TryFaces({f}, WaitKind::kPair, record)) return kWin;
   }
   if (held == 0 && r.c1 + r.c2 == 1) {
     CardLay none{};
     if (!SearchHuPatterns(none, 0, 0, joker1, joker2, 0, flags, allowed, detail, winFlags)) return 0;
     AddHuUnitOfIndexes(detail, UnitType::kPair, r.is1 + r.c1, r.is2 + r.c2, r.ji1, r.ji2);
     detail.nWait |= WaitKind::kPair;
-    return 8;
+    return kWin;
   }
   return 0;
 }
@@ -83,7 +83,7 @@ i32 CMJCalclator::CanHuPungWaitCore(const CardLay& lay, TileId tile, TileId joke
   CoreRest r(*this, lay, tile, joker1, joker2, flags, allowed, detail, winFlags);
   for (CardIndex f = 1; f < kLaySize; ++f) {
     auto record = [&] { AddHuUnit(detail, UnitType::kPung, f, r.is1, r.is2, r.ji1, r.ji2, 0, 0); };
-    if (r.rest[f] >= 2 && r.TryFaces({f, f}, WaitKind::kPung, record)) return 8;
+    if (r.rest[f] >= 2 && r.TryFaces({f, f}, WaitKind::kPung, record)) return kWin;
   }
   return 0;
 }
@@ -102,7 +102,7 @@ i32 CMJCalclator::CanHuEdgeWaitCore(const CardLay& lay, TileId tile, TileId joke
     // With 1 and 2 held only they are tried (the joker as 3); otherwise 8 and 9 (the joker as 7).
     const bool low = r.rest[one] > 0 && r.rest[one + 1] > 0;
     const CardIndex a = low ? one : eight;
-    if (r.TryFaces({a, a + 1}, WaitKind::kEdge, [&] { r.Chow(a, low ? 2 : 0); })) return 8;
+    if (r.TryFaces({a, a + 1}, WaitKind::kEdge, [&] { r.Chow(a, low ? 2 : 0); })) return kWin;
   }
   return 0;
 }
@@ -110,14 +110,14 @@ i32 CMJCalclator::CanHuEdgeWaitCore(const CardLay& lay, TileId tile, TileId joke
 i32 CMJCalclator::CanHuEdgeWaitJokerCore(const CardLay& lay, TileId tile, TileId joker1, TileId joker2, i32 flags,
                                          i32 allowed, HU_DETAIL& detail, i32 winFlags) {
   CoreRest r(*this, lay, tile, joker1, joker2, flags, allowed, detail, winFlags);
-  if (r.SuitedRuns(2, 7, 1, 2, WaitKind::kTwoSided)) return 8;
+  if (r.SuitedRuns(2, 7, 1, 2, WaitKind::kTwoSided)) return kWin;
   if (!(flags & RuleFlag::kHonourChows)) return 0;
   static constexpr CardIndex kHonourPairs[][2] = {{31, 32}, {31, 33}, {31, 34}, {32, 33}, {32, 34},
                                                   {33, 34}, {35, 36}, {35, 37}, {36, 37}};
   const CardIndex own = GetCardIndex(tile, flags);
   for (const auto& pair : kHonourPairs) {
     auto record = [&] { AddHuUnitRaw(detail, UnitType::kChow, pair[0], pair[1], -own, 0); };
-    if (r.TryFaces({pair[0], pair[1]}, WaitKind::kTwoSided, record)) return 8;
+    if (r.TryFaces({pair[0], pair[1]}, WaitKind::kTwoSided, record)) return kWin;
   }
   return 0;
 }

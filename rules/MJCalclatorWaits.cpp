@@ -89,7 +89,7 @@ i32 CMJCalclator::TryChowWait(WaitContext& ctx, CardIndex low, i32 tilePlace, bo
   else
     AddHuUnit(detail, UnitType::kChow, low, 0, 0, ctx.ji1, ctx.ji2, 0, 0);
   detail.nWait |= waitBit;
-  return 8;
+  return kWin;
 }
 
 i32 CMJCalclator::TryHonourChowWait(WaitContext& ctx, i32 allowed, HU_DETAIL& detail) {
@@ -117,10 +117,10 @@ i32 CMJCalclator::TryHonourChowWait(WaitContext& ctx, i32 allowed, HU_DETAIL& de
   };
   for (CardIndex a = first; a <= last; ++a)
     for (CardIndex b = a + 1; b <= last; ++b)
-      if (a != ctx.i && b != ctx.i && ctx.rest[a] > 0 && ctx.rest[b] > 0 && attempt(a, b)) return 8;
+      if (a != ctx.i && b != ctx.i && ctx.rest[a] > 0 && ctx.rest[b] > 0 && attempt(a, b)) return kWin;
   if (!ctx.jokers || ctx.c1 + ctx.c2 < 1) return 0;
   for (CardIndex a = first; a <= last; ++a)
-    if (a != ctx.i && ctx.rest[a] > 0 && attempt(a, 0)) return 8;
+    if (a != ctx.i && ctx.rest[a] > 0 && attempt(a, 0)) return kWin;
   return 0;
 }
 
@@ -164,7 +164,7 @@ i32 CMJCalclator::JokerTileWait(const CardLay& lay, TileId tile, TileId joker1, 
       if (!CanHuInLay(rest, -1, joker1, joker2, flags, allowed, detail, winFlags)) continue;
       AddHuUnit(detail, options[k].type, options[k].at, 0, 0, 0, 0, 0, 0);
       detail.nWait |= waitKind;
-      return 8;
+      return kWin;
     }
   }
   if (winFlags & kFromOtherPlayer) return 0;
@@ -207,7 +207,7 @@ i32 CMJCalclator::CanHuPairWait(const CardLay& lay, TileId tile, TileId joker1, 
     AddHuUnit(detail, UnitType::kPair, i, c1 - ctx.c1, c2 - ctx.c2, ctx.ji1, ctx.ji2, 0, 0);
   }
   detail.nWait |= WaitKind::kPair;
-  return 8;
+  return kWin;
 }
 
 i32 CMJCalclator::CanHuPungWait(const CardLay& lay, TileId tile, TileId joker1, TileId joker2, i32 flags, i32 allowed,
@@ -227,7 +227,7 @@ i32 CMJCalclator::CanHuPungWait(const CardLay& lay, TileId tile, TileId joker1, 
   if (!SearchRest(ctx, allowed, detail)) return 0;
   AddHuUnit(detail, UnitType::kPung, i, c1 - ctx.c1, c2 - ctx.c2, ctx.ji1, ctx.ji2, 0, 0);
   detail.nWait |= WaitKind::kPung;
-  return 8;
+  return kWin;
 }
 
 i32 CMJCalclator::CanHuMiddleWait(const CardLay& lay, TileId tile, TileId joker1, TileId joker2, i32 flags,
@@ -251,8 +251,8 @@ i32 CMJCalclator::CanHuEdgeWait(const CardLay& lay, TileId tile, TileId joker1, 
   const bool low = r == 3 || IsThreeAboveJoker(shape, r, joker1, joker2, flags);
   const bool high = r == 7 || IsThreeBelowJoker(shape, r, joker1, joker2, flags);
   const bool refused = ctx.Refused(RuleFlag::kJokerEdgeSelfDrawnOnly);
-  if (low && TryChowWait(ctx, ctx.i - 2, 2, refused, allowed, detail, WaitKind::kEdge)) return 8;
-  if (high && TryChowWait(ctx, ctx.i, 0, refused, allowed, detail, WaitKind::kEdge)) return 8;
+  if (low && TryChowWait(ctx, ctx.i - 2, 2, refused, allowed, detail, WaitKind::kEdge)) return kWin;
+  if (high && TryChowWait(ctx, ctx.i, 0, refused, allowed, detail, WaitKind::kEdge)) return kWin;
   return 0;
 }
 
@@ -265,8 +265,8 @@ i32 CMJCalclator::CanHuEdgeWaitJoker(const CardLay& lay, TileId tile, TileId jok
     return (flags & RuleFlag::kHonourChows) ? TryHonourChowWait(ctx, allowed, detail) : 0;
   if (!IsSuitedIndex(ctx.i)) return 0;
   const i32 r = ctx.i % 10;
-  if (r >= 4 && TryChowWait(ctx, ctx.i - 2, 2, false, allowed, detail, WaitKind::kTwoSided)) return 8;
-  if (r <= 6 && TryChowWait(ctx, ctx.i, 0, false, allowed, detail, WaitKind::kTwoSided)) return 8;
+  if (r >= 4 && TryChowWait(ctx, ctx.i - 2, 2, false, allowed, detail, WaitKind::kTwoSided)) return kWin;
+  if (r <= 6 && TryChowWait(ctx, ctx.i, 0, false, allowed, detail, WaitKind::kTwoSided)) return kWin;
   return 0;
 }
 
@@ -282,5 +282,5 @@ i32 CMJCalclator::CanHuJokerPairWait(const CardLay& lay, TileId tile, TileId jok
   if (!SearchRest(ctx, allowed, detail)) return 0;
   AddHuUnit(detail, UnitType::kPair, ctx.i, c1 - ctx.c1, c2 - ctx.c2, ctx.ji1, ctx.ji2, 0, 0);
   detail.nWait |= WaitKind::kJokerPair;
-  return 8;
+  return kWin;
 }

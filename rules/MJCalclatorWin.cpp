@@ -40,11 +40,11 @@ i32 CMJCalclator::CanHuInLay(const CardLay& lay, TileId tile, TileId joker1, Til
   if (!tileIsJoker) {
     if ((flags & RuleFlag::kJokersAsTiles) && count1 + count2 > 0 &&
         CanHuLay(lay, tile, joker1, joker2, c1, c2, winIndex, flags, allowed, detail, winFlags))
-      return 8;
+      return kWin;
     return CanHuWithJokerChoice(lay, tile, joker1, joker2, c1, c2, winIndex, flags, allowed, detail, winFlags);
   }
   if (flags & RuleFlag::kJokersAsTiles) {
-    if (CanHuLay(lay, tile, joker1, joker2, c1, c2, winIndex, flags, allowed, detail, winFlags)) return 8;
+    if (CanHuLay(lay, tile, joker1, joker2, c1, c2, winIndex, flags, allowed, detail, winFlags)) return kWin;
   }
   if (fromOther) return 0;
   return CanHuWithJokerChoice(lay, tile, joker1, joker2, c1, c2, winIndex, flags, allowed, detail, winFlags);
@@ -86,7 +86,7 @@ i32 CMJCalclator::SearchHuPatterns(CardLay& lay, i32 c1, i32 c2, TileId joker1, 
       IsSevenHonoursWithStandIn(lay, c1, c2, ji1, ji2, winIndex, flags, allowed, detail) ||
       IsAllHonoursWithStandIn(lay, c1, c2, ji1, ji2, winIndex, flags, allowed, detail) ||
       IsAllJiang(lay, c1, c2, ji1, ji2, winIndex, flags, allowed, detail))
-    return 8;
+    return kWin;
   return SearchHuUnits(lay, c1, c2, ji1, ji2, winIndex, flags, allowed, detail, 0, 0);
 }
 
@@ -99,9 +99,9 @@ i32 CMJCalclator::CalcHu(const CardLay& lay, TileId tile, TileId joker1, TileId 
       &CMJCalclator::CanHuSevenPairs,    &CMJCalclator::CanHuThirteenUnrelated, &CMJCalclator::CanHuSevenHonours,
   };
   for (Try t : kTries)
-    if ((this->*t)(lay, tile, joker1, joker2, flags, allowed, detail, winFlags)) return 8;
-  if (CanHuAllHonours(lay, tile, joker1, joker2, flags, allowed, detail, winFlags, extra)) return 8;
-  if (CanHuAllJiang(lay, tile, joker1, joker2, flags, allowed, detail, winFlags, extra)) return 8;
+    if ((this->*t)(lay, tile, joker1, joker2, flags, allowed, detail, winFlags)) return kWin;
+  if (CanHuAllHonours(lay, tile, joker1, joker2, flags, allowed, detail, winFlags, extra)) return kWin;
+  if (CanHuAllJiang(lay, tile, joker1, joker2, flags, allowed, detail, winFlags, extra)) return kWin;
   return 0;
 }
 
@@ -112,7 +112,7 @@ i32 SpecialTry(CMJCalclator& calc, const CardLay& lay, TileId tile, TileId joker
                i32 allowed, HU_DETAIL& detail, i32 winFlags, i32 handBit) {
   if (!calc.CanHuInLay(lay, tile, joker1, joker2, flags, allowed, detail, winFlags | handBit)) return 0;
   detail.nKind |= handBit;
-  return 8;
+  return kWin;
 }
 }  // namespace
 
@@ -167,7 +167,7 @@ i32 CMJCalclator::IsSevenPairs(const CardLay& lay, i32 c1, i32 c2, CardIndex ji1
     TakeJokers(s1, s2, c1, c2, 2);
     AddHuUnitOfIndexes(detail, UnitType::kPair, h1 - c1, h2 - c2, ji1, ji2);
   }
-  return 8;
+  return kWin;
 }
 
 i32 CMJCalclator::IsThirteenUnrelated(const CardLay& lay, i32 c1, i32 c2, CardIndex, CardIndex, CardIndex, i32,
@@ -179,7 +179,7 @@ i32 CMJCalclator::IsThirteenUnrelated(const CardLay& lay, i32 c1, i32 c2, CardIn
     if (lay[i] == 1 && i <= 29 && i % 10 != 9 && (lay[i + 1] > 0 || lay[i + 2] > 0)) return 0;
   }
   AddHuUnitRaw(detail, UnitType::kThirteenUnrelated, 0, 0, 0, 0);
-  return 8;
+  return kWin;
 }
 
 i32 CMJCalclator::IsSevenHonours(const CardLay& lay, i32 c1, i32 c2, CardIndex, CardIndex, CardIndex, i32 flags,
@@ -189,7 +189,7 @@ i32 CMJCalclator::IsSevenHonours(const CardLay& lay, i32 c1, i32 c2, CardIndex, 
   for (CardIndex i = 31; i <= 37; ++i)
     if (lay[i] <= 0 && free-- <= 0) return 0;
   AddHuUnitRaw(detail, UnitType::kSevenHonours, 0, 0, 0, 0);
-  return 8;
+  return kWin;
 }
 
 i32 CMJCalclator::IsAllHonours(const CardLay& lay, i32 c1, i32 c2, CardIndex ji1, CardIndex ji2, CardIndex,
@@ -199,7 +199,7 @@ i32 CMJCalclator::IsAllHonours(const CardLay& lay, i32 c1, i32 c2, CardIndex ji1
   for (CardIndex i = 0; i < kLaySize; ++i)
     if (lay[i] > 0 && !IsHonourIndex(i, ji1, ji2, flags)) return 0;
   AddHuUnitRaw(detail, UnitType::kAllHonours, 0, 0, 0, 0);
-  return 8;
+  return kWin;
 }
 
 i32 CMJCalclator::IsAllJiang(const CardLay& lay, i32 c1, i32 c2, CardIndex, CardIndex, CardIndex, i32, i32 allowed,
@@ -209,12 +209,12 @@ i32 CMJCalclator::IsAllJiang(const CardLay& lay, i32 c1, i32 c2, CardIndex, Card
   for (CardIndex i = 0; i < kLaySize; ++i)
     if (lay[i] > 0 && !IsJiangIndex(i)) return 0;
   AddHuUnitRaw(detail, UnitType::kAllJiang, 0, 0, 0, 0);
-  return 8;
+  return kWin;
 }
 
 i32 CMJCalclator::RetryWithStandIn(PatternTest test, const CardLay& lay, i32 c1, i32 c2, CardIndex ji1, CardIndex ji2,
                                    CardIndex winIndex, i32 flags, i32 allowed, HU_DETAIL& detail) {
-  if ((this->*test)(lay, c1, c2, ji1, ji2, winIndex, flags, allowed, detail)) return 8;
+  if ((this->*test)(lay, c1, c2, ji1, ji2, winIndex, flags, allowed, detail)) return kWin;
   if (!(flags & RuleFlag::kStandInPlaysJoker) || !IsLayIndex(ji1) || lay[ji1] != 1) return 0;
   const i32 standIn = GetJokerStandInIndex(ji1, ji2, flags);
   if (!IsLayIndex(standIn)) return 0;

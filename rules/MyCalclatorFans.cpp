@@ -143,7 +143,7 @@ i32 CMyCalclator::IsJiangDui(i32 chair, TileId, HU_DETAIL& detail, i32) {
     const i32 face = unit.nValues[0];
     if (unit.nType == UnitType::kChow || face > 30 || !IsJiangIndex(face)) return 0;
   }
-  return 8;
+  return kWin;
 }
 
 i32 CMyCalclator::IsDaiYaoJiu(i32 chair, TileId, HU_DETAIL& detail, i32) {
@@ -160,18 +160,18 @@ i32 CMyCalclator::IsDaiYaoJiu(i32 chair, TileId, HU_DETAIL& detail, i32) {
     }
     if (!ok) return 0;
   }
-  return 8;
+  return kWin;
 }
 
 i32 CMyCalclator::IsGangShangPao(i32, TileId, HU_DETAIL&, i32 winFlags) {
-  return (m_nAfterKongDiscard && (winFlags & WinFlag::kDiscard)) ? 8 : 0;
+  return (m_nAfterKongDiscard && (winFlags & WinFlag::kDiscard)) ? kWin : 0;
 }
 
 i32 CMyCalclator::IsJinGouDiao(i32 chair, TileId, HU_DETAIL&, i32) {
   if (!IsChair(chair)) return 0;
   const size_t melds = m_melds[kMeldPung][chair].size() + m_melds[kMeldKong2][chair].size() +
                        m_melds[kMeldKong3][chair].size();
-  return melds >= 4 ? 8 : 0;
+  return melds >= 4 ? kWin : 0;
 }
 
 i32 CMyCalclator::CountGen(i32 chair, TileId tile, HU_DETAIL&, i32 winFlags) {

@@ -31,6 +31,10 @@ void PopUnits(HU_DETAIL& detail, i32 units) {
 i32 CMyCalclator::CalcBestHuFan(i32 chair, TileId tile, HU_DETAIL& detailOut, i32 winFlags) {
   m_nKongDiscardMark = 0;
   std::memset(&detailOut, 0, sizeof detailOut);
+  // The kind word is written first: a refused win still says where its tile came from.
+  if (winFlags & WinFlag::kDiscard) detailOut.nKind |= WinFlag::kDiscard;
+  if (winFlags & WinFlag::kSelfDrawn) detailOut.nKind |= IsLastTileDraw() ? WinFlag::kLastTile : WinFlag::kSelfDrawn;
+  if (winFlags & WinFlag::kRobbedKong) detailOut.nKind |= WinFlag::kRobbedKong;
   if (!IsChair(chair) || !IsTileIdValid(tile)) return 0;
   const CardIndex index = GetCardIndex(tile, 0);
   CardLay hand = m_lays[chair];
@@ -40,10 +44,6 @@ i32 CMyCalclator::CalcBestHuFan(i32 chair, TileId tile, HU_DETAIL& detailOut, i3
   }
   // A hand that no real deal gives (negative counts, a fifth copy with the won tile) never wins.
   if (!LayCountsValid(hand, 4) || hand[index] >= 4) return 0;
-
-  if (winFlags & WinFlag::kDiscard) detailOut.nKind |= WinFlag::kDiscard;
-  if (winFlags & WinFlag::kSelfDrawn) detailOut.nKind |= IsLastTileDraw() ? WinFlag::kLastTile : WinFlag::kSelfDrawn;
-  if (winFlags & WinFlag::kRobbedKong) detailOut.nKind |= WinFlag::kRobbedKong;
 
   i32 bestFan = 0;
   HU_DETAIL best{};
@@ -129,7 +129,7 @@ i32 CMyCalclator::SearchHuUnitsXueLiu(CardLay& lay, i32 c1, i32 c2, CardIndex ji
     ClearCounters(cur);
     cur.nKind = kind;
     cur.nWait = wait;
-    if (count >= maxFan) return 8;
+    if (count >= maxFan) return kWin;
     --depth;
     return 0;
   }
@@ -142,7 +142,7 @@ i32 CMyCalclator::SearchHuUnitsXueLiu(CardLay& lay, i32 c1, i32 c2, CardIndex ji
       TakeJokers(s1, s2, h1, h2, need);
       const i32 type = need == 3 ? UnitType::kPung : UnitType::kPair;
       auto add = [&] { AddHuUnitOfIndexes(cur, type, c1 - h1, c2 - h2, ji1, ji2); };
-      if (withUnit(add, h1, h2, need == 2 ? 1 : pairTaken) == 8) return 8;
+      if (withUnit(add, h1, h2, need == 2 ? 1 : pairTaken) == kWin) return kWin;
     }
   } else if (!empty) {
     // A free joker may also play its own face.
@@ -150,13 +150,13 @@ i32 CMyCalclator::SearchHuUnitsXueLiu(CardLay& lay, i32 c1, i32 c2, CardIndex ji
       ++lay[ji1];
       const i32 r = recurse(c1 - 1, c2, pairTaken);
       --lay[ji1];
-      if (r == 8) return 8;
+      if (r == kWin) return kWin;
     }
     if (c2 > 0 && IsLayIndex(ji2) && ji2 > 0) {
       ++lay[ji2];
       const i32 r = recurse(c1, c2 - 1, pairTaken);
       --lay[ji2];
-      if (r == 8) return 8;
+      if (r == kWin) return kWin;
     }
     auto trySame = [&](i32 type, i32 tiles, i32 jokers, i32 pair) {
       if (lay[i] < tiles || c1 + c2 < jokers) return 0;
@@ -168,16 +168,16 @@ i32 CMyCalclator::SearchHuUnitsXueLiu(CardLay& lay, i32 c1, i32 c2, CardIndex ji
       lay[i] += tiles;
       return r;
     };
-    if (trySame(UnitType::kPung, 3, 0, pairTaken) == 8) return 8;
-    if (trySame(UnitType::kPung, 2, 1, pairTaken) == 8) return 8;
-    if (trySame(UnitType::kPung, 1, 2, pairTaken) == 8) return 8;
+    if (trySame(UnitType::kPung, 3, 0, pairTaken) == kWin) return kWin;
+    if (trySame(UnitType::kPung, 2, 1, pairTaken) == kWin) return kWin;
+    if (trySame(UnitType::kPung, 1, 2, pairTaken) == kWin) return kWin;
     if (!pairTaken) {
-      if (trySame(UnitType::kPair, 2, 0, 1) == 8) return 8;
-      if (trySame(UnitType::kPair, 1, 1, 1) == 8) return 8;
+      if (trySame(UnitType::kPair, 2, 0, 1) == kWin) return kWin;
+      if (trySame(UnitType::kPair, 1, 1, 1) == kWin) return kWin;
     }
     if (SearchXueLiuChows(lay, i, c1, c2, ji1, ji2, winIndex, flags, allowed, best, bestFan, pairTaken, chair, tile,
-                          cur, winFlags, maxFan, depth) == 8)
-      return 8;
+                          cur, winFlags, maxFan, depth) == kWin)
+      return kWin;
   }
 
   if (depth == 1) {
@@ -215,13 +215,13 @@ i32 CMyCalclator::SearchXueLiuChows(CardLay& lay, CardIndex i, i32 c1, i32 c2, C
   if (i > 29) {
     if (!(flags & RuleFlag::kHonourChows)) return 0;
     for (const ChowShape& chow : kHonourChows)
-      if (tryChow(chow.faces, chow.at, chow.jokerPlace, chow.skipPlace) == 8) return 8;
+      if (tryChow(chow.faces, chow.at, chow.jokerPlace, chow.skipPlace) == kWin) return kWin;
     return 0;
   }
   const i32 r = i % 10;
-  if (r != 8 && r != 9 && tryChow({i, i + 1, i + 2}, i, 0, 0) == 8) return 8;
-  if (r != 9 && tryChow({i, i + 1, 0}, i, 2, 0) == 8) return 8;
-  if (r != 8 && r != 9 && tryChow({i, i + 2, 0}, i, 1, 0) == 8) return 8;
+  if (r != 8 && r != 9 && tryChow({i, i + 1, i + 2}, i, 0, 0) == kWin) return kWin;
+  if (r != 9 && tryChow({i, i + 1, 0}, i, 2, 0) == kWin) return kWin;
+  if (r != 8 && r != 9 && tryChow({i, i + 2, 0}, i, 1, 0) == kWin) return kWin;
   return 0;
 }
 

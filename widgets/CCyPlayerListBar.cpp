@@ -50,8 +50,8 @@ int CCyPlayerListBar::HeaderHeight()
 
 CCyScrollBar* CCyPlayerListBar::MakeScrollBar(int orientation, uint32_t firstSetting)
 {
-    auto* bar = new CCyScrollBar;
-    if (!RegisterChild(bar))
+    auto* bar = NewChild<CCyScrollBar>();
+    if (!bar)
         return nullptr;
     PictureInfo skins[5];
     for (uint32_t k = 0; k < 5; ++k) {
@@ -103,8 +103,8 @@ void CCyPlayerListBar::Create()
                               reinterpret_cast<uintptr_t>("UserListBar: skin \"SystemUserListBar\" missing"), 0);
         return;
     }
-    auto* list = new CCyUserList;
-    if (!RegisterChild(list))
+    auto* list = NewChild<CCyUserList>();
+    if (!list)
         return;
     list_ = list;
     list_->Create(std::max(1, totalWidth_), std::max(1, block.height * CountRows()));
@@ -121,7 +121,7 @@ void CCyPlayerListBar::Create()
         AddChild(header_, kPartOfBar);
         header_->Activate();
         header_->Redraw();
-        header_->AddFlags(kFocusable);
+        header_->AddFlags(OBJ_TOP_LEVEL);
     }
 
     hScrollBar_ = MakeScrollBar(0, kHorizontalSkins);
@@ -134,8 +134,8 @@ void CCyPlayerListBar::Create()
     cornerTop_ = MakeCorner(barWidth, headerSkin.height, GetZ() + 0.001);
     cornerBottom_ = MakeCorner(barWidth, barHeight, GetZ() + 0.001);
 
-    PObject::AddEventHook(EV_WHEEL_UP, GetId(), EV_SCROLL_UP, 0, 0);
-    PObject::AddEventHook(EV_WHEEL_DOWN, GetId(), EV_SCROLL_DOWN, 0, 0);
+    PObject::AddEventHook(EV_WHEEL_FORWARD, GetId(), EV_SCROLL_UP, 0, 0);
+    PObject::AddEventHook(EV_WHEEL_BACKWARD, GetId(), EV_SCROLL_DOWN, 0, 0);
     Layout();
 }
 

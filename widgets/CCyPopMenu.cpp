@@ -22,8 +22,8 @@ void CCyPopMenu::Create(int itemWidth, int itemHeight, int fontSize)
 CCyPopButton* CCyPopMenu::AddItem(const char* text, const EventRecord* notify, uint32_t textColour, uint32_t,
                                   int bold)
 {
-    auto* item = new CCyPopButton;
-    if (!RegisterChild(item))
+    auto* item = NewChild<CCyPopButton>();
+    if (!item)
         return nullptr;
     item->Create(text, metrics_.itemWidth, metrics_.itemHeight, fontSize_, 0xFFFFFF, 0, notify);
     item->SetZ(GetZ() + 0.01);

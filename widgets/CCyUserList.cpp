@@ -21,6 +21,7 @@ constexpr uint32_t kLookOnNoticeColour = 2906200;
 constexpr int kIconWidth = 32;
 constexpr int kIconHeight = 30;
 constexpr int kFontSize = 12;
+constexpr int kTextDrop = 12; // the texts' top edge below the row band's top
 
 std::string Format(const char* format, auto... values)
 {
@@ -49,7 +50,7 @@ void CCyUserList::Create(int width, int height)
         body_->AddEventHook(h[0], GetId(), h[1], 0, 0);
         PObject::AddEventHook(h[0], GetId(), h[1], 0, 0);
     }
-    AddFlags(kFocusable);
+    AddFlags(OBJ_TOP_LEVEL);
 }
 
 void CCyUserList::SetSize(double width, double height)
@@ -65,12 +66,12 @@ void CCyUserList::SetSize(double width, double height)
 
 void CCyUserList::CreateMenu()
 {
-    auto* menu = new CCyPopMenu;
-    if (!RegisterChild(menu))
+    auto* menu = NewChild<CCyPopMenu>();
+    if (!menu)
         return;
     menu_ = menu;
     menu_->Create(162, 30, kFontSize);
-    menu_->AddFlags(kFocusable);
+    menu_->AddFlags(OBJ_TOP_LEVEL);
     menu_->SetZ(10000.0);
     const struct {
         const char* text;
@@ -236,7 +237,7 @@ void CCyUserList::DrawCells(const UserRow& row, int top)
     if (!columns_)
         return;
     const IAppServices& app = *GetAppServices();
-    const int textTop = top + 12 - kFontSize / 2;
+    const int textTop = top + kTextDrop;
     int x = 0;
     for (const ListColumn& column : *columns_) {
         const CellText cell = UserCellText(column.kind, row, app);

@@ -13,7 +13,6 @@ namespace Lumora {
 
 namespace {
 
-constexpr uint32_t kPartInBody = 0x1980A2;
 constexpr uint32_t kMenuBackColour = 0x2E7412;
 constexpr uint32_t kMenuTextColour = 0xA40755;
 constexpr uint32_t kInnerBackColour = 0xDCF0E6;
@@ -45,24 +44,22 @@ void CGameCombobox::CreateFromSkin()
         frame_->DrawPicture(frame, 0, 0, 0, 0, 0, 1.0);
         frame_->SetZ(GetZ() + 0.1);
         frame_->Redraw();
-        body_->AddChild(frame_, kPartInBody);
+        body_->AddChild(frame_, kInnerPartLinks);
     }
 
-    auto* inner = new CSafeBoxInput;
-    inner->SetInputFlags(kInputFlags);
-    if (RegisterChild(inner)) {
+    if (auto* inner = NewChild<CSafeBoxInput>()) {
         inner_ = inner;
+        inner_->SetInputFlags(kInputFlags);
         inner_->Create(frame.width - 20, frame.height - 4, 0x42000);
         inner_->SetBackgroundColor(kInnerBackColour);
         inner_->SetTextColor(0);
         inner_->SetZ(GetZ() + 0.2);
         inner_->TakeFocus();
         inner_->Redraw();
-        body_->AddChild(inner_, kPartInBody);
+        body_->AddChild(inner_, kInnerPartLinks);
     }
 
-    auto* drop = new CXyStandButton;
-    if (RegisterChild(drop)) {
+    if (auto* drop = NewChild<CXyStandButton>()) {
         button_ = drop;
         const EventRecord notify{GetId(), EV_TOGGLE_MENU, 0, 0};
         button_->Create(&button, &notify, 0, 4);
@@ -72,7 +69,7 @@ void CGameCombobox::CreateFromSkin()
         button_->Enable(true);
         button_->SetZ(GetZ() + 0.2);
         button_->Redraw();
-        body_->AddChild(button_, kPartInBody);
+        body_->AddChild(button_, kInnerPartLinks);
     }
     Layout();
 }
@@ -170,13 +167,13 @@ void CGameCombobox::SetMaxLength(int n)
 void CGameCombobox::AddItem(const char* text)
 {
     if (!menu_) {
-        auto* menu = new CComboboxMenu;
-        if (!RegisterChild(menu))
+        auto* menu = NewChild<CComboboxMenu>();
+        if (!menu)
             return;
         menu_ = menu;
         menu_->Create(int(GetWidth()) - 2, 20, 12, kMenuBackColour);
         menu_->SetTopMost();
-        menu_->AddFlags(kFocusable);
+        menu_->AddFlags(OBJ_TOP_LEVEL);
         menu_->SetZ(95000.0);
     }
     std::optional<RecentEntries::Entry> evicted;

@@ -32,13 +32,10 @@ void CGameInputBox::CreateFromSkin()
     frame_->MoveTo(GetX(), GetY());
     frame_->SetZ(GetZ() + 0.1);
     frame_->Redraw();
-    body->AddChild(frame_, kGripLinks);
-    inner_ = new CSafeBoxInput;
-    if (!RegisterChild(inner_)) {
-        delete inner_;
-        inner_ = nullptr;
+    body->AddChild(frame_, kInnerPartLinks);
+    inner_ = NewChild<CSafeBoxInput>();
+    if (!inner_)
         return;
-    }
     inner_->SetInputFlags(7);
     inner_->Create(picture.width - 4, picture.height - 4, 0x42000);
     inner_->SetBackgroundColor(kInnerBackground);
@@ -47,7 +44,7 @@ void CGameInputBox::CreateFromSkin()
     inner_->SetZ(GetZ() + 0.2);
     inner_->TakeFocus();
     inner_->Redraw();
-    body->AddChild(inner_, kGripLinks);
+    body->AddChild(inner_, kInnerPartLinks);
     FillFrame(2, 2, frame_->GetSurfaceWidth() - 2, frame_->GetSurfaceHeight() - 2, kInnerBackground);
 }
 

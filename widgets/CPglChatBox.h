@@ -37,6 +37,7 @@
 #include "engine/gui/CLumoraGui.h"
 #include "widgets/ChatDocument.h"
 #include "widgets/ChatEvents.h"
+#include "widgets/CPglHighCharacter.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -53,7 +54,7 @@ class CXyScrollBar;
 class PlaneObject;
 struct PictureInfo;
 
-class CPglChatBox : public CLumoraGui {
+class CPglChatBox : public CLumoraGui, public LinkOwner {
 public:
     CPglChatBox();
     ~CPglChatBox() override;
@@ -160,7 +161,7 @@ public:
     ChatFormat& MutableFormat() { return doc_.format; }
     int32_t GetUserValue() const { return userValue_; }
     PlaneObject* GetBackgroundPlane() const { return background_; }
-    PlaneObject* GetTextPlane() const { return text_; }
+    PlaneObject* GetTextPlane() const override { return text_; }
     PlaneObject* GetSelectionPlane() const { return selection_; }
     PlaneObject* GetCaretPlane() const { return caret_; }
     uint32_t GetHoveredLink() const { return hoveredLink_; }
@@ -187,6 +188,8 @@ protected:
 private:
     class Document;
     friend class Document;
+
+    static constexpr int kNeverDrawn = 251658240;  // no redraw yet: nothing to reuse
 
     void PlaceObjectElement(const ChatElement& e, double z);
     void HideAllPlaced();
@@ -230,7 +233,7 @@ private:
     std::string backgroundPicture_;
     bool refreshPending_ = false;
     bool caretShown_ = false;
-    int lastDrawnScrollY_ = 251658240;
+    int lastDrawnScrollY_ = kNeverDrawn;
     std::vector<uint32_t> placed_;
     uint32_t hoveredLink_ = 0;
     int anchorX_ = 0, anchorY_ = 0, pointX_ = 0, pointY_ = 0;

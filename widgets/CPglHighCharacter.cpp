@@ -3,7 +3,6 @@
 #include "engine/object/PictureObject.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/paint/ImageRecord.h"
-#include "widgets/CPglChatBox.h"
 #include "widgets/WidgetSupport.h"
 #include "widgets/ChatEvents.h"
 
@@ -38,7 +37,7 @@ void CPglHighCharacter::OnHoverEnter()
 {
     if (!hover_)
         return;
-    auto* box = dynamic_cast<CPglChatBox*>(FindById(owner_));
+    auto* box = dynamic_cast<LinkOwner*>(FindById(owner_));
     hover_->SetZ(GetZ() + 1.0);
     hover_->SetAlpha(0.0);
     hover_->Activate();

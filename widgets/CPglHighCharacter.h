@@ -9,6 +9,17 @@
 namespace Lumora {
 
 class BITObject;
+class PlaneObject;
+
+// What a link needs of the box that owns it: the plane its text is drawn on, where the hover
+// picture is placed.
+class LinkOwner {
+public:
+    virtual PlaneObject* GetTextPlane() const = 0;
+
+protected:
+    ~LinkOwner() = default;
+};
 
 class CPglHighCharacter : public CLumoraGui {
 public:

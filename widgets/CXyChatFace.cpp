@@ -28,8 +28,8 @@ void CXyChatFace::Deactivate()
 
 CXyStandButton* CXyChatFace::MakePageButton(const char* skin, uint32_t code)
 {
-    auto* button = new CXyStandButton;
-    if (!RegisterChild(button))
+    auto* button = NewChild<CXyStandButton>();
+    if (!button)
         return nullptr;
     PictureInfo picture;
     GetPicture(picture, skin, 0);

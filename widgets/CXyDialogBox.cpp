@@ -11,8 +11,8 @@ namespace Lumora {
 
 CXySimpleButton* CXyDialogBox::MakeButton(const char* label, uint32_t code, uint32_t colour)
 {
-    auto* button = new CXySimpleButton;
-    if (!RegisterChild(button))
+    auto* button = NewChild<CXySimpleButton>();
+    if (!button)
         return nullptr;
     const EventRecord notify{GetId(), code, 0, 0};
     button->Create(label, 80, 30, 18, colour, 0, &notify);
@@ -137,8 +137,8 @@ void InstallDialogBoxFactory()
     CClassSenior::SetMessageBoxFactory([](CClassSenior& owner, int width, int height, const EventRecord* ok,
                                           const EventRecord* cancel, int seconds) {
         MessageBoxParts parts;
-        auto* box = new CXyDialogBox;
-        if (!owner.RegisterChild(box))
+        auto* box = owner.NewChild<CXyDialogBox>();
+        if (!box)
             return parts;
         box->Create(width, height, ok, cancel, seconds);
         parts.box = box;

@@ -27,7 +27,7 @@ void CXyInputBox::Create(int width, int height, uint32_t style)
 {
     CPglChatBox::Create(width, height, style | 0x24006, 512);
     SetFontSize(height - 2);
-    AddFlags(0x100);
+    AddFlags(OBJ_TOP_LEVEL);
     AddSelfEventHook(EV_CHAR);
     RequestRefresh();
 }

@@ -45,8 +45,8 @@ void CXyMatchList::CreatePopMenu()
                  {"呼叫玩家", EV_CALL_PLAYER, kCallItemName},
                  {"复制玩家名", EV_COPY_NAME, nullptr}};
     for (int k = 0; k < 3; ++k) {
-        auto* item = new CXyPopButton;
-        if (!RegisterChild(item))
+        auto* item = NewChild<CXyPopButton>();
+        if (!item)
             continue;
         const EventRecord notify{GetId(), items[k].code, 0, 0};
         item->Create(items[k].text, 100, 30, 12, 0xFFFFFF, 0, &notify);

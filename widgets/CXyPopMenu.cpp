@@ -11,7 +11,7 @@ void CreateMenuBody(CLumoraGui& menu, PlaneObject* plane)
 {
     if (plane)
         menu.SetBody(plane, kBodyLinks);
-    menu.AddFlags(kFocusable);
+    menu.AddFlags(OBJ_TOP_LEVEL);
     menu.PObject::AddEventHook(EV_FOCUS_LEFT, menu.GetId(), EV_DEACTIVATE, 0, 0);
     menu.SetTopMost();
 }
@@ -27,8 +27,8 @@ void CXyPopMenu::Create(int itemWidth, int itemHeight, int fontSize, uint32_t ba
 
 CXyPopButton* CXyPopMenu::AddItem(const char* text, const EventRecord* notify, uint32_t textColour)
 {
-    auto* item = new CXyPopButton;
-    if (!RegisterChild(item))
+    auto* item = NewChild<CXyPopButton>();
+    if (!item)
         return nullptr;
     item->Create(text, metrics_.itemWidth, metrics_.itemHeight, fontSize_, 0xFFFFFF, 0, notify);
     item->SetZ(GetZ() + 0.01);

@@ -32,8 +32,8 @@ CXyStandButton* CXyScrollBar::MakeArrow(const PictureInfo& picture, uint32_t cod
 {
     if (!track_)
         return nullptr;
-    auto* arrow = new CXyStandButton;
-    if (!RegisterChild(arrow))
+    auto* arrow = NewChild<CXyStandButton>();
+    if (!arrow)
         return nullptr;
     const EventRecord notify{owner_, code, 0, 0};
     arrow->Create(&picture, &notify, 0, 4);
@@ -91,7 +91,7 @@ void CXyScrollBar::SetThumbGrip(PictureInfo picture)
     if (thumb_->IsActive())
         grip_->Activate();
     grip_->Redraw();
-    thumb_->AddChild(grip_, kGripLinks);
+    thumb_->AddChild(grip_, kInnerPartLinks);
 }
 
 void CXyScrollBar::SetTrackSkin(PictureInfo picture)

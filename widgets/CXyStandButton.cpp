@@ -17,7 +17,7 @@ void CXyStandButton::Create(const PictureInfo* skin, const EventRecord* notify, 
         HookButtonPointer(*face_, GetId());
     }
     if (style & STYLE_ENTER_CLICKS) {
-        AddFlags(kFocusable);
+        AddFlags(OBJ_TOP_LEVEL);
         PObject::AddEventHook(EV_KEY_DOWN, GetId(), EV_KEY_DOWN, 0, 0);
     }
     style_ |= style;
@@ -125,8 +125,8 @@ void CXyStandButton::OnPress()
 
 void CXyStandButton::OnClick()
 {
-    // A latched button keeps its pressed look; its click still counts.
-    ShowFrame(IsLatched() ? 2 : 1);
+    // Even a latched button shows the hover frame on a click; only enter and leave keep it pressed.
+    ShowFrame(1);
     if (!(style_ & STYLE_NOTIFY_ON_PRESS) && notify_.code)
         Fire();
 }

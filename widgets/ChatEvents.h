@@ -14,7 +14,7 @@ enum ChatEventCode : uint32_t {
     // p1: id of the chat or link object whose address is opened. Queued records carry the
     // id, never a pointer: the object may be gone by the time the record is delivered.
     EV_CHAT_OPEN_URL = 80000007,
-    EV_CHAT_POSTED_TEXT = 80000008,  // p1: a text payload of the object module
+    // 80000008 is the engine's EV_APP_TEXT_PAYLOAD: a posted text, p1 a payload token.
     EV_OBJECT_RESIZE = 1050,
 };
 

@@ -40,7 +40,7 @@ void PlayWidgetSound(CClassSenior& widget, const char* name)
 void ShowWidgetCursor(CClassSenior& widget, bool hand)
 {
     if (PObject* cursor = widget.FindByName("object_cursor")) {
-        widget.SendEvent(EventRecord{cursor->GetId(), hand ? EV_SHOW_HAND_CURSOR : EV_SHOW_ARROW_CURSOR, 0, 0});
+        widget.SendEvent(EventRecord{cursor->GetId(), hand ? EV_CURSOR_HAND : EV_CURSOR_ARROW, 0, 0});
         return;
     }
     widget.SetCursorHandle(platform::Cursor::System(int(hand ? kHandCursorId : kArrowCursorId)));

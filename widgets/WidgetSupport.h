@@ -1,6 +1,5 @@
 #pragma once
-// What every widget of the toolkit shares: the link-flag words they attach their planes with,
-// reading the input data that arrives with an input event, sending an owner's notify record,
+// What every widget of the toolkit shares: reading the input data that arrives with an input event, sending an owner's notify record,
 // playing a click sound by name, and switching between the hand and the arrow cursor.
 #include "engine/input/InputData.h"
 #include "engine/object/EventRecord.h"
@@ -11,20 +10,10 @@ namespace Lumora {
 class CClassSenior;
 class PObject;
 
-// Link-flag words (see LinkFlags) the widgets link their parts with.
-inline constexpr uint32_t kBodyLinks = 1818859;      // 0x1BC0EB: the widget's body
-inline constexpr uint32_t kPartLinks = 1818795;      // 0x1BC0AB: a part that follows its parent, not its enabling
-inline constexpr uint32_t kMenuItemLinks = 1671200;  // 0x198020: a menu item: z, move, activation, redraw
-inline constexpr uint32_t kGripLinks = 1671330;      // 0x1980A2: a picture that follows the thumb
-inline constexpr uint32_t kFollowLinks = 98466;      // 0x180A2: follows another part's move and redraw
-
-inline constexpr uint32_t kFocusable = 0x100;        // object flag: may take the keyboard focus
 inline constexpr uint32_t kColourKeyBackground = 0xFF00FF;
 
 // Widget event codes beyond the input codes.
 enum WidgetEventCode : uint32_t {
-    EV_SHOW_HAND_CURSOR = 19840357,
-    EV_SHOW_ARROW_CURSOR = 19840358,
     EV_SCROLL_POSITION = 19840362,
     EV_SCROLL_RIGHT = 19840363,
     EV_SCROLL_LEFT = 19840364,

@@ -1,6 +1,6 @@
 // Timed actions: 10,000 running actions of mixed kinds, each stepped on every frame.
 #include "engine/GameCore.h"
-#include "engine/object/FrameRecord.h"
+#include "engine/paint/FrameRecord.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PictureObject.h"
 #include "engine/senior/CClassSenior.h"

@@ -32,7 +32,7 @@ struct Game : CGameBase {
     PlaneObject* marker = nullptr;
     int OnEvent(const EventRecord& r) override
     {
-        if (r.code == 19840327 && marker && r.param2) {
+        if (r.code == EV_MOUSE_MOVE && marker && r.param2) {
             const auto* data = reinterpret_cast<const InputData*>(r.param2);
             marker->MoveTo(data->x, data->y);
             marker->Redraw();
@@ -80,7 +80,7 @@ struct Host {
         wnd->StartEngine(game);
         objects = static_cast<ObjectModule*>(wnd->GetCore().GetModule(LUMORA_MODULE_OBJECT));
         PlaneObject* backdrop = Plane(*objects, kWidth, kHeight, 0x203040, kWidth / 2.0, kHeight / 2.0, 0);
-        backdrop->AddEventHook(19840327, game->GetId(), 19840327, 0, 0);
+        backdrop->AddEventHook(EV_MOUSE_MOVE, game->GetId(), EV_MOUSE_MOVE, 0, 0);
         for (int i = 0; i < 8; ++i)
             Plane(*objects, 60, 40, 0x0080FF + i * 0x100000, 60 + i * 90, 500, 1);
         sprite = Plane(*objects, 200, 200, 0x00C000, 150, 150, 2);

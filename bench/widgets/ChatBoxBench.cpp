@@ -1,7 +1,7 @@
 // The side panel's chat box on the headless engine: 10,000 lines with markup and emoticons
 // appended to a box that keeps its 1,000 rows (each line drawn in the frame after it), and a
 // 100 KiB paste into an input box that holds 20 bytes.
-#include "tests/widgets/WidgetEngine.h"
+#include "tests/support/HeadlessEngine.h"
 #include "tests/support/SolidGlyphSource.h"
 #include "platform/Clipboard.h"
 #include "platform/KeyboardState.h"
@@ -37,10 +37,10 @@ void BM_ChatBoxAppendLines(benchmark::State& state)
     // Heap bytes in use tell growth from allocator slack, which the resident size also counts.
     double heapAfterWarmup = 0, heapAfterRun = 0;
     for (auto _ : state) {
-        widgettest::WidgetEngine engine("chatbench_" + std::to_string(::getpid()));
+        testsupport::HeadlessEngine engine("chatbench_" + std::to_string(::getpid()));
         engine.Objects().GetTextSurface().SetGlyphSource(std::make_shared<testsupport::SolidGlyphSource>());
-        engine.AddSkin("xyf打牌", widgettest::SolidFrames(20, 20, {0x00FF00, 0x0000FF}));
-        engine.AddSkin("zu系统通知", widgettest::SolidFrames(30, 14, {0x0000FF}));
+        engine.AddSkin("xyf打牌", testsupport::SolidFrames(20, 20, {0x00FF00, 0x0000FF}));
+        engine.AddSkin("zu系统通知", testsupport::SolidFrames(30, 14, {0x0000FF}));
         engine.LoadSkins();
         auto* box = engine.Make<CXyChatBox>();
         box->Create(260, 300, 0x40F, 0x200);
@@ -74,7 +74,7 @@ BENCHMARK(BM_ChatBoxAppendLines)->Arg(10000)->Iterations(1)->Unit(benchmark::kMi
 
 void BM_PasteIntoTwentyByteInputBox(benchmark::State& state)
 {
-    widgettest::WidgetEngine engine("pastebench_" + std::to_string(::getpid()));
+    testsupport::HeadlessEngine engine("pastebench_" + std::to_string(::getpid()));
     platform::MemoryClipboard clipboard;
     platform::SetCurrentClipboard(&clipboard);
     std::string clip;

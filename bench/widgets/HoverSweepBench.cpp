@@ -1,7 +1,7 @@
 // A screen of 200 push buttons with a hover sweep across all of them: the cost of one pointer
 // move in the input module (hit test, hover change, event records posted) and of the frame
 // that follows it (records delivered, two buttons re-framed, the frame built and painted).
-#include "tests/widgets/WidgetEngine.h"
+#include "tests/support/HeadlessEngine.h"
 #include "widgets/CXyStandButton.h"
 
 #include <benchmark/benchmark.h>
@@ -18,7 +18,7 @@ constexpr int kRows = 10;
 struct Screen {
     Screen() : engine("bench_" + std::to_string(::getpid()))
     {
-        engine.AddSkin("btn_Bench", widgettest::SolidFrames(36, 20, {0x202020, 0x404040, 0x606060, 0x808080}));
+        engine.AddSkin("btn_Bench", testsupport::SolidFrames(36, 20, {0x202020, 0x404040, 0x606060, 0x808080}));
         engine.LoadSkins();
         const PictureInfo skin = engine.Picture("btn_Bench");
         for (int row = 0; row < kRows; ++row)
@@ -49,7 +49,7 @@ struct Screen {
         next = (next + 1) % centres.size();
         return p;
     }
-    widgettest::WidgetEngine engine;
+    testsupport::HeadlessEngine engine;
     std::vector<std::pair<int, int>> centres;
     size_t next = 0;
 };

@@ -1,7 +1,7 @@
 // The side panel's lists at full tables: the user list bar rebuilt and redrawn for 8 players
 // and 64 look-on users, and the emoticon picker opened and paged through its faces.
 #include "tests/widgets/FakeAppServices.h"
-#include "tests/widgets/WidgetEngine.h"
+#include "tests/support/HeadlessEngine.h"
 #include "widgets/CCyPlayerListBar.h"
 #include "widgets/CCyUserList.h"
 #include "widgets/CXyChatFace.h"
@@ -16,9 +16,9 @@ namespace {
 
 std::string Tag(const char* what) { return std::string("bench_") + what + "_" + std::to_string(::getpid()); }
 
-void AddListSkins(widgettest::WidgetEngine& engine)
+void AddListSkins(testsupport::HeadlessEngine& engine)
 {
-    using widgettest::SolidFrames;
+    using testsupport::SolidFrames;
     engine.AddSkin("SystemUserListBar", SolidFrames(300, 20, {0x303030}));
     engine.AddSkin("UserListBlock", SolidFrames(200, 24, {0x0000A0, 0x00A000, 0xA00000}));
     engine.AddSkin("SystemDivide", SolidFrames(2, 16, {0x101010}));
@@ -39,7 +39,7 @@ void AddListSkins(widgettest::WidgetEngine& engine)
 // rebuilt from the tables, the list resized, placed and every row drawn), then one frame.
 void UserListRefresh72(benchmark::State& state, bool withFrame)
 {
-    widgettest::WidgetEngine engine(Tag("userlist"));
+    testsupport::HeadlessEngine engine(Tag("userlist"));
     AddListSkins(engine);
     widgettest::FakeAppServices app;
     app.chairCount = 8;
@@ -78,8 +78,8 @@ BENCHMARK_CAPTURE(UserListRefresh72, with_frame, true)->Unit(benchmark::kMicrose
 // picker opened at page 0, then the next-page steps), then one frame.
 void BM_FacePickerPage(benchmark::State& state)
 {
-    widgettest::WidgetEngine engine(Tag("faces"));
-    using widgettest::SolidFrames;
+    testsupport::HeadlessEngine engine(Tag("faces"));
+    using testsupport::SolidFrames;
     engine.AddSkin("xyf向前翻页", SolidFrames(20, 16, {0x10, 0x20, 0x30, 0x40}));
     engine.AddSkin("xyf向后翻页", SolidFrames(20, 16, {0x11, 0x21, 0x31, 0x41}));
     for (int i = 0; i < 40; ++i) {

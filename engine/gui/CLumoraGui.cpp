@@ -240,7 +240,7 @@ void CLumoraGui::SetBody(PObject* object, uint32_t linkFlags)
     if (PObject* old = Body())
         PObject::RemoveChild(old->GetId());
     body_ = nullptr;
-    if (object && PObject::AddChild(object, linkFlags | LINK_BODY) >= 0 && object != this)
+    if (object && PObject::AddChild(object, linkFlags | LINK_INPUT_HOOKS) >= 0 && object != this)
         body_ = object;
     PObject::AddFlags(OBJ_NO_HIT);
     Redraw();

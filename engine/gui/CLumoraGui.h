@@ -7,15 +7,8 @@
 
 namespace Lumora {
 
-// Link bits of a widget's body beyond those of ordinary children.
-inline constexpr uint32_t LINK_BODY = 0x40000;
-inline constexpr uint32_t LINK_ACTIVATION_FOLLOWS = 0x180000;
-
-// Engine codes a widget sends itself when it is enabled or disabled.
-enum GuiEventCode : uint32_t {
-    EV_WIDGET_ENABLED = 19840355,
-    EV_WIDGET_DISABLED = 19840356,
-};
+// The link bits by which a widget's body follows the widget's activation.
+inline constexpr uint32_t LINK_ACTIVATION_FOLLOWS = LINK_ACTIVATE_ALWAYS | LINK_DEACTIVATE_ALWAYS;
 
 class CLumoraGui : public CClassSenior {
 public:

@@ -104,7 +104,7 @@ int CLumoraMouse::OnEvent(const EventRecord& record)
         else
             UseSystemCursor(kSystemArrowCursor);
         return 1;
-    case EV_CURSOR_APPLY:
+    case EV_SET_CURSOR:
         ApplyCursor();
         return 1;
     default:

@@ -15,13 +15,6 @@ namespace Lumora {
 
 inline constexpr const char* kCursorObjectName = "object_cursor";
 
-// Engine codes the cursor object handles.
-enum CursorEventCode : uint32_t {
-    EV_CURSOR_HAND = 19840357,
-    EV_CURSOR_ARROW = 19840358,
-    EV_CURSOR_APPLY = 19840360,
-};
-
 // Stock cursor ids.
 inline constexpr int kSystemArrowCursor = 32512;
 inline constexpr int kSystemHandCursor = 32649;

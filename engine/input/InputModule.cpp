@@ -162,19 +162,19 @@ void InputModule::UpdateHover(int x, int y)
     const uint32_t id = under ? under->GetId() : 0;
     if (id == 0) {
         if (hovered_)
-            SendMouseEvent(EV_HOVER_LEAVE, hovered_);
+            SendMouseEvent(EV_MOUSE_LEAVE, hovered_);
         hovered_ = 0;
     } else if (id == hovered_) {
-        SendMouseEvent(EV_HOVER_MOVE, hovered_);
+        SendMouseEvent(EV_MOUSE_MOVE, hovered_);
     } else if (!(data_.flags & (INPUT_LEFT_HELD | INPUT_RIGHT_HELD | INPUT_MIDDLE_HELD))) {
         havePress_ = false;
         if (hovered_)
-            SendMouseEvent(EV_HOVER_LEAVE, hovered_);
+            SendMouseEvent(EV_MOUSE_LEAVE, hovered_);
         hovered_ = 0;
         if (CanHover(id)) {
             hovered_ = id;
-            SendMouseEvent(EV_HOVER_ENTER, id);
-            SendMouseEvent(EV_HOVER_MOVE, id);
+            SendMouseEvent(EV_MOUSE_ENTER, id);
+            SendMouseEvent(EV_MOUSE_MOVE, id);
         }
     }
     data_.hovered = hovered_;
@@ -195,11 +195,11 @@ void InputModule::OnMouseMove(int x, int y, uint32_t)
     UpdateInputData(x, y);
     const bool moved = data_.dx != 0 || data_.dy != 0;
     if ((data_.flags & INPUT_LEFT_HELD) && moved) {
-        ToBoth(EV_LDRAG, hovered_);
+        ToBoth(EV_LBUTTON_DRAG, hovered_);
     } else if ((data_.flags & INPUT_RIGHT_HELD) && moved) {
-        ToBoth(EV_RDRAG, hovered_);
+        ToBoth(EV_RBUTTON_DRAG, hovered_);
     } else {
-        SendMouseEvent(EV_HOVER_MOVE, cursorObject_);
+        SendMouseEvent(EV_MOUSE_MOVE, cursorObject_);
         UpdateHover(x, y);
     }
 }
@@ -215,27 +215,27 @@ void InputModule::PressDown(bool left, int x, int y)
 {
     if (!firstPressSent_) {
         firstPressSent_ = true;
-        ToBoth(EV_FIRST_BUTTON, hovered_);
+        ToBoth(EV_FIRST_PRESS, hovered_);
     }
     UpdateInputData(x, y);
     data_.flags &= ~INPUT_LONG_PRESS;
     data_.flags |= left ? INPUT_LEFT_HELD : INPUT_RIGHT_HELD;
     if (!left) {
-        ToBoth(EV_RDOWN, hovered_);
+        ToBoth(EV_RBUTTON_DOWN, hovered_);
         return;
     }
     const uint32_t now = Now();
     if (havePress_ && now - lastPressTime_ < doubleClickMs_ && x == lastPressX_ && y == lastPressY_) {
         havePress_ = false;
         for (uint32_t target : {cursorObject_, hovered_ != cursorObject_ ? hovered_ : 0u})
-            if (!SendMouseEvent(EV_DOUBLE_CLICK, target))
-                SendMouseEvent(EV_LDOWN, target);
+            if (!SendMouseEvent(EV_LBUTTON_DOUBLE, target))
+                SendMouseEvent(EV_LBUTTON_DOWN, target);
     } else {
         havePress_ = true;
         lastPressTime_ = now;
         lastPressX_ = x;
         lastPressY_ = y;
-        ToBoth(EV_LDOWN, hovered_);
+        ToBoth(EV_LBUTTON_DOWN, hovered_);
     }
     SetFocus(hovered_);
 }
@@ -244,14 +244,14 @@ void InputModule::Release(bool left, int x, int y)
 {
     data_.flags &= ~(INPUT_LONG_PRESS | (left ? INPUT_LEFT_HELD : INPUT_RIGHT_HELD));
     UpdateInputData(x, y);
-    const uint32_t up = left ? EV_LUP : EV_RUP;
+    const uint32_t up = left ? EV_LBUTTON_UP : EV_RBUTTON_UP;
     SendMouseEvent(up, cursorObject_);
-    SendMouseEvent(EV_RELEASED, cursorObject_);
+    SendMouseEvent(EV_BUTTON_RELEASED, cursorObject_);
     if (hovered_ && hovered_ != cursorObject_) {
         SendMouseEvent(up, hovered_);
         if (IsPointInObject(x, y, hovered_)) {
-            SendMouseEvent(left ? EV_LCLICK : EV_RCLICK, hovered_);
-            SendMouseEvent(EV_RELEASED, hovered_);
+            SendMouseEvent(left ? EV_LBUTTON_CLICK : EV_RBUTTON_CLICK, hovered_);
+            SendMouseEvent(EV_BUTTON_RELEASED, hovered_);
         }
     }
     UpdateHover(x, y);
@@ -285,8 +285,8 @@ void InputModule::OnLButtonDblClk(int, int, uint32_t)
 {
     if (!enabled_)
         return;
-    ToBoth(EV_DOUBLE_CLICK, hovered_);
-    ToBoth(EV_LDOWN, hovered_);
+    ToBoth(EV_LBUTTON_DOUBLE, hovered_);
+    ToBoth(EV_LBUTTON_DOWN, hovered_);
 }
 
 void InputModule::OnMButtonDown(int, int, uint32_t)
@@ -294,7 +294,7 @@ void InputModule::OnMButtonDown(int, int, uint32_t)
     if (!enabled_)
         return;
     data_.flags |= INPUT_MIDDLE_HELD;
-    ToBoth(EV_MIDDLE, hovered_);
+    ToBoth(EV_MBUTTON, hovered_);
 }
 
 void InputModule::OnMButtonUp(int, int, uint32_t)
@@ -302,7 +302,7 @@ void InputModule::OnMButtonUp(int, int, uint32_t)
     if (!enabled_)
         return;
     data_.flags &= ~INPUT_MIDDLE_HELD;
-    ToBoth(EV_MIDDLE, hovered_);
+    ToBoth(EV_MBUTTON, hovered_);
 }
 
 void InputModule::OnKeyDown(uint32_t key, uint32_t repeat, uint32_t flags)
@@ -313,7 +313,7 @@ void InputModule::OnKeyDown(uint32_t key, uint32_t repeat, uint32_t flags)
     data_.key = key;
     data_.keyRepeat = repeat;
     data_.keyFlags = flags;
-    ToBoth(EV_KEYDOWN, focused_);
+    ToBoth(EV_KEY_DOWN, focused_);
 }
 
 void InputModule::OnKeyUp(uint32_t key, uint32_t repeat, uint32_t flags)
@@ -325,7 +325,7 @@ void InputModule::OnKeyUp(uint32_t key, uint32_t repeat, uint32_t flags)
     data_.keyRepeat = repeat;
     data_.keyFlags = flags;
     data_.keyReleased = key;
-    ToBoth(EV_KEYUP, focused_);
+    ToBoth(EV_KEY_UP, focused_);
 }
 
 void InputModule::OnChar(uint32_t character, uint32_t, uint32_t)
@@ -347,18 +347,18 @@ void InputModule::OnChar(uint32_t character, uint32_t, uint32_t)
     } else {
         return;  // control characters are not text
     }
-    ToBoth(EV_CHARACTER, focused_);
+    ToBoth(EV_CHAR, focused_);
 }
 
 void InputModule::OnKillFocus()
 {
     ToBoth(EV_INPUT_LOST, hovered_);
     if (data_.flags & INPUT_LEFT_HELD)
-        SendMouseEvent(EV_LUP, hovered_);
+        SendMouseEvent(EV_LBUTTON_UP, hovered_);
     if (data_.flags & INPUT_RIGHT_HELD)
-        SendMouseEvent(EV_RUP, hovered_);
+        SendMouseEvent(EV_RBUTTON_UP, hovered_);
     if (hovered_)
-        SendMouseEvent(EV_HOVER_LEAVE, hovered_);
+        SendMouseEvent(EV_MOUSE_LEAVE, hovered_);
     ClearHover();
     SetFocus(0);
     ShowSystemCursor(true);
@@ -378,14 +378,15 @@ uint32_t InputModule::SetFocus(uint32_t objectId)
     const uint32_t previous = focused_;
     if (objectId == previous)
         return previous;
+    // The focus mark is the object flag that also stops CheckChildren asking the children.
     if (PObject* old = Find(previous)) {
-        old->RemoveFlags(OBJ_FOCUS_MARK);
+        old->RemoveFlags(OBJ_NO_CHECK_CHILDREN);
         SendMouseEvent(EV_FOCUS_LEFT, previous);
     }
     focused_ = objectId;
     data_.focused = objectId;
     if (PObject* now = Find(objectId)) {
-        now->AddFlags(OBJ_FOCUS_MARK);
+        now->AddFlags(OBJ_NO_CHECK_CHILDREN);
         SendMouseEvent(EV_FOCUS_GAINED, objectId);
     }
     return previous;

@@ -21,40 +21,6 @@ namespace Lumora {
 class ObjectModule;
 class PObject;
 
-enum InputEventCode : uint32_t {
-    EV_HOVER_ENTER = 19840325,
-    EV_HOVER_LEAVE = 19840326,
-    EV_HOVER_MOVE = 19840327,
-    EV_LDOWN = 19840328,
-    EV_LUP = 19840329,
-    EV_LCLICK = 19840330,
-    EV_LDRAG = 19840331,
-    EV_RDOWN = 19840332,
-    EV_RUP = 19840333,
-    EV_RCLICK = 19840334,
-    EV_RDRAG = 19840335,
-    EV_RELEASED = 19840336,
-    EV_DOUBLE_CLICK = 19840337,
-    EV_LONG_PRESS = 19840338,
-    EV_MOVE_AFTER_LONG_PRESS = 19840339,
-    EV_MIDDLE = 19840340,
-    EV_WHEEL_FORWARD = 19840342,
-    EV_WHEEL_BACKWARD = 19840343,
-    EV_KEYDOWN = 19840345,
-    EV_KEYUP = 19840346,
-    EV_CHARACTER = 19840347,
-    EV_FIRST_BUTTON = 19840348,
-    EV_INPUT_LOST = 19840349,
-    EV_WINDOW_ENTER = 19840350,
-    EV_WINDOW_LEAVE = 19840351,
-    EV_FOCUS_GAINED = 19840352,
-    EV_FOCUS_LEFT = 19840353,
-    EV_SET_CURSOR = 19840360,
-};
-
-// The object flag that marks the focused object.
-inline constexpr uint32_t OBJ_FOCUS_MARK = 0x200;
-
 class InputModule : public BaseModule {
 public:
     static constexpr uint32_t kWorkInterval = 100;

@@ -3,6 +3,7 @@
 #include "engine/GameCore.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/resource/ResourceModule.h"
+#include "platform/GbkWalk.h"
 #include "platform/SilentAudio.h"
 
 #include <string>
@@ -45,7 +46,7 @@ void MusicModule::Shutdown()
 ResourceKey MusicModule::SoundKey(const char* name)
 {
     std::string_view text = name ? name : "";
-    const size_t slash = text.find_last_of("\\/");
+    const size_t slash = platform::GbkFindLastOf(text, "\\/");
     if (slash != std::string_view::npos)
         text.remove_prefix(slash + 1);
     return MakeResourceKey(std::string(text) + ".sound");

@@ -1,37 +1,17 @@
 // The object module's half of drawing: dirty rectangles, the draw list in back-to-front order,
 // and the frame of render records handed to the painting module.
-#include "engine/object/FrameRecord.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PObject.h"
 
 #include "engine/GameCore.h"
 #include "engine/geometry/Geometry.h"
+#include "engine/paint/FrameRecord.h"
 #include "engine/util/MemPool.h"
 
 #include <algorithm>
 #include <mutex>
 
 namespace Lumora {
-
-FrameRecord::~FrameRecord()
-{
-    while (first) {
-        RenderRecord* next = first->next;
-        if (pool)
-            pool->Free(first);
-        else
-            delete first;
-        first = next;
-    }
-}
-
-size_t FrameRecord::RecordCount() const
-{
-    size_t n = 0;
-    for (const RenderRecord* r = first; r; r = r->next)
-        ++n;
-    return n;
-}
 
 // A rotated picture is drawn around its truncated centre with a truncated radius, which can
 // pass the bounding square by a pixel (centres left of or above the origin): the square grows
@@ -64,30 +44,29 @@ bool ObjectModule::IsDrawable(const ObjectGeometry& g) const
     return g.active && !(g.flags & OBJ_HIDDEN) && IntersectRect(meet, ScreenRect(g), viewport_);
 }
 
-ObjectModule::ObjectRecord* ObjectModule::RecordOf(uint32_t id)
-{
-    auto found = records_.find(id);
-    return found == records_.end() ? nullptr : &found->second;
-}
-
 void ObjectModule::AddDirtyRect(const Rect& rect)
 {
     std::lock_guard lock(ModuleLock());
     dirty_.Add(rect, viewport_);
 }
 
-// Back to front: layer, then z, then id, read from the objects as they are now.
+bool ObjectModule::DrawOrder::operator()(const ObjectRecord* a, const ObjectRecord* b) const
+{
+    const DrawKey& x = a->drawKey;
+    const DrawKey& y = b->drawKey;
+    if (x.layer != y.layer)
+        return x.layer < y.layer;
+    if (x.z != y.z)
+        return x.z < y.z;
+    return x.id < y.id;
+}
+
+// The key is read from the object as it is now; the set finds its place without a walk.
 void ObjectModule::InsertDrawOrder(ObjectRecord* record)
 {
     const ObjectGeometry& g = record->object->Geometry();
-    const uint32_t id = record->object->GetId();
-    auto it = drawList_.begin();
-    for (; it != drawList_.end(); ++it) {
-        const ObjectGeometry& e = (*it)->object->Geometry();
-        if (e.layer > g.layer || (e.layer == g.layer && (e.z > g.z || (e.z == g.z && (*it)->object->GetId() > id))))
-            break;
-    }
-    record->drawPosition = drawList_.insert(it, record);
+    record->drawKey = DrawKey{g.layer, g.z, record->object->GetId()};
+    record->drawPosition = drawList_.insert(record).first;
     record->inDrawList = true;
 }
 
@@ -104,7 +83,7 @@ void ObjectModule::UpdateObject(PObject* object)
     if (!object)
         return;
     std::lock_guard lock(ModuleLock());
-    ObjectRecord* record = RecordOf(object->GetId());
+    auto* record = static_cast<ObjectRecord*>(object->moduleRecord_);
     if (!record || record->object != object)
         return;
     const ObjectGeometry& now = object->Geometry();
@@ -115,8 +94,12 @@ void ObjectModule::UpdateObject(PObject* object)
         AddDirtyRect(before);
     AddDirtyRect(r);
     record->snapshot = now;
+    const bool drawable = IsDrawable(now);
+    // A move that keeps layer and z keeps the object's place in the order.
+    if (drawable && record->inDrawList && record->drawKey == DrawKey{now.layer, now.z, object->GetId()})
+        return;
     RemoveFromDrawList(record);
-    if (IsDrawable(now))
+    if (drawable)
         InsertDrawOrder(record);
 }
 

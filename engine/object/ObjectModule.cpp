@@ -1,7 +1,7 @@
 #include "engine/object/ObjectModule.h"
 
 #include "engine/GameCore.h"
-#include "engine/object/FrameRecord.h"
+#include "engine/paint/FrameRecord.h"
 #include "engine/object/PictureObject.h"
 #include "engine/object/PObject.h"
 #include "engine/object/PlaneObject.h"
@@ -150,6 +150,7 @@ uint32_t ObjectModule::RegisterObject(PObject* object, PObject* parent)
     record.object = object;
     record.snapshot = object->Geometry();
     object->registered_ = true;
+    object->moduleRecord_ = &record;
     {
         std::lock_guard lock(ModuleLock());
         if (IsDrawable(record.snapshot)) {
@@ -202,6 +203,7 @@ PObject* ObjectModule::RemoveRecord(uint32_t id, const PObject* expected)
     RemoveFromDrawList(&found->second);
     records_.erase(found);
     object->registered_ = false;
+    object->moduleRecord_ = nullptr;
     return object;
 }
 

@@ -11,10 +11,10 @@
 #include "engine/text/TextSurface.h"
 
 #include <cstdint>
-#include <list>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 
@@ -136,14 +136,27 @@ public:
 private:
     friend class PObject;
 
+    struct ObjectRecord;
+    // Back to front: layer, then z, then id, as they were when the object was last updated.
+    struct DrawKey {
+        uint32_t layer = 0;
+        double z = 0;
+        uint32_t id = 0;
+        bool operator==(const DrawKey&) const = default;
+    };
+    struct DrawOrder {
+        bool operator()(const ObjectRecord* a, const ObjectRecord* b) const;
+    };
+    using DrawList = std::set<ObjectRecord*, DrawOrder>;
+
     struct ObjectRecord {
         PObject* object = nullptr;
         ObjectGeometry snapshot;
+        DrawKey drawKey;
         bool inDrawList = false;
-        std::list<ObjectRecord*>::iterator drawPosition;
+        DrawList::iterator drawPosition;
     };
 
-    ObjectRecord* RecordOf(uint32_t id);
     void InsertDrawOrder(ObjectRecord* record);
     void RemoveFromDrawList(ObjectRecord* record);
     bool IsDrawable(const ObjectGeometry& g) const;
@@ -159,7 +172,7 @@ private:
 
     std::map<uint32_t, ObjectRecord> records_; // by id, so also in registration order
     uint32_t lastId_ = 0;
-    std::list<ObjectRecord*> drawList_;
+    DrawList drawList_;
     std::unique_ptr<CMemPool> eventPool_, renderPool_, groupPool_, actionPool_;
     int32_t centreX_ = 0, centreY_ = 0;
     Rect viewport_;

@@ -6,6 +6,7 @@
 #include "engine/object/EventRecord.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,16 @@ public:
 
     virtual void Attach(GameCore* core, uint32_t id);
     virtual uint32_t RegisterChild(PObject* object);
+    // The one way to make a child object: creates a T and registers it under this object.
+    // When registration fails the new object is deleted and null returned, so nothing leaks.
+    template <typename T>
+    T* NewChild()
+    {
+        auto object = std::make_unique<T>();
+        if (!RegisterChild(object.get()))
+            return nullptr;
+        return object.release();
+    }
     virtual void Create() {}
     virtual int GetType() const { return 1; }
     virtual void MoveTo(double x, double y);
@@ -140,6 +151,7 @@ private:
     ObjectModule* module_ = nullptr;
     uint32_t id_ = 0;
     bool registered_ = false;
+    void* moduleRecord_ = nullptr;  // the module's record of this object while registered
     PObject* parent_ = nullptr;
     PObject* owner_ = nullptr;
     std::vector<ChildLink> children_;

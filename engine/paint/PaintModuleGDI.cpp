@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "engine/GameCore.h"
-#include "engine/object/FrameRecord.h"
+#include "engine/paint/FrameRecord.h"
 #include "engine/paint/Blitters.h"
 #include "engine/resource/ResourceModule.h"
 #include "engine/util/EngineLog.h"

@@ -193,6 +193,7 @@ bool DecodePps(const uint8_t* data, size_t size, ImageRecord& out) {
     if (h.flags & kImageBlock32) {
         if (!r.Bytes(img.palette, 32)) return false;
         if (!(h.flags & kImageTransparent)) img.transparent = kNoTransparentIndex;
+        img.paletteSize = h.paletteCount;
     } else if (paletted) {
         if (!r.Bytes(img.palette, size_t(h.paletteCount) * 3)) return false;
         img.paletteSize = h.paletteCount;
@@ -292,7 +293,8 @@ std::vector<uint8_t> EncodePps(const ImageRecord& img, uint8_t method) {
     w.U32(uint32_t(frameBytes * img.frames));
     const size_t fileSizeAt = w.Size();
     w.U32(0);
-    const uint16_t paletteCount = img.IsPaletted() ? uint16_t(std::min<uint32_t>(img.paletteSize, 0xFFFF)) : 0;
+    const bool counted = img.IsPaletted() || (flags & kImageBlock32);
+    const uint16_t paletteCount = counted ? uint16_t(std::min<uint32_t>(img.paletteSize, 0xFFFF)) : 0;
     w.U16(paletteCount);
     w.U16(0);
     if (flags & kImageBlock32) {

@@ -1,7 +1,8 @@
 #include "engine/resource/ResourceKey.h"
 
+#include "platform/GbkWalk.h"
+
 #include <array>
-#include <cctype>
 
 namespace Lumora {
 
@@ -60,7 +61,7 @@ constexpr std::pair<const char*, const char*> kCategoryRows[kExtensionKindCount]
 };
 
 std::string_view BaseName(std::string_view path) {
-    const size_t slash = path.find_last_of("\\/");
+    const size_t slash = platform::GbkFindLastOf(path, "\\/");
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
@@ -68,11 +69,9 @@ std::string_view BaseName(std::string_view path) {
 
 std::string FileExtensionLower(std::string_view path) {
     const std::string_view base = BaseName(path);
-    const size_t dot = base.rfind('.');
+    const size_t dot = platform::GbkFindLastOf(base, ".");
     if (dot == std::string_view::npos) return {};
-    std::string ext(base.substr(dot));
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
+    return platform::GbkLowerAsciiCopy(base.substr(dot));
 }
 
 std::string_view ExtensionKind(std::string_view extLower) {
@@ -84,7 +83,7 @@ std::string_view ExtensionKind(std::string_view extLower) {
 
 std::string NormaliseResourceName(std::string_view path) {
     const std::string_view base = BaseName(path);
-    const size_t dot = base.rfind('.');
+    const size_t dot = platform::GbkFindLastOf(base, ".");
     std::string name(base.substr(0, dot));
     name += ExtensionKind(FileExtensionLower(base));
     return name;

@@ -8,6 +8,7 @@
 #include "engine/GameCore.h"
 #include "engine/resource/XyFile.h"
 #include "engine/util/EngineLog.h"
+#include "platform/GbkWalk.h"
 #include "platform/Paths.h"
 
 namespace Lumora {
@@ -21,9 +22,9 @@ SharedFile OpenShared(const std::string& path) {
 
 std::string BaseTitle(const std::string& path) {
     const std::string native = platform::NativePath(path);
-    const size_t slash = native.find_last_of('/');
+    const size_t slash = platform::GbkFindLastOf(native, "/");
     std::string base = slash == std::string::npos ? native : native.substr(slash + 1);
-    const size_t dot = base.rfind('.');
+    const size_t dot = platform::GbkFindLastOf(base, ".");
     return dot == std::string::npos ? base : base.substr(0, dot);
 }
 

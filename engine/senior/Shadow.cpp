@@ -11,8 +11,6 @@
 namespace Lumora {
 namespace {
 
-constexpr uint32_t kShadowLink = 0x1BC0EB;
-
 // Each value replaced by the mean of the 3 x 3 box around it, cut to the grid, through a
 // summed-area table.
 std::vector<uint8_t> BoxBlur3(const std::vector<uint8_t>& in, int w, int h)
@@ -51,7 +49,7 @@ PlaneObject* CClassSenior::CreateShadow(PObject* object)
     plane->SetZ(object->GetZ() - 0.0000001);
     if (object->IsActive())
         plane->Activate();
-    object->AddChild(plane, kShadowLink);
+    object->AddChild(plane, kBodyLinks);
 
     // Only the alpha byte is ever nonzero: the colour bytes stay 0, so the shadow is black.
     std::vector<uint8_t> alpha(size_t(sw) * sh, 0);

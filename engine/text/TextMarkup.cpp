@@ -1,6 +1,7 @@
 // The engine markup read by the text surface: tags in angle brackets holding name=value pairs
 // separated by semicolons, comments ("//") and script tags.
 #include "engine/text/TextSurface.h"
+#include "platform/GbkWalk.h"
 
 #include <algorithm>
 #include <cctype>
@@ -39,12 +40,9 @@ bool TextSurface::ParseTag(std::string_view tag)
     char buf[256] = {};
     const size_t len = std::min<size_t>(tag.size(), 255);
     std::copy_n(tag.data(), len, buf);
-    for (size_t i = 0; i < len; ++i) {
-        auto c = static_cast<unsigned char>(buf[i]);
-        if (c >= 0x80)
-            ++i; // a two-byte character stays as it is
-        else if (c >= 'A' && c <= 'Z')
-            buf[i] = static_cast<char>(c - 'A' + 'a');
+    {
+        std::string lower = platform::GbkLowerAsciiCopy({buf, len});
+        std::copy(lower.begin(), lower.end(), buf);
     }
     const std::string_view all(buf, len);
 

@@ -2,6 +2,7 @@
 
 #include "engine/util/EngineLog.h"
 #include "engine/util/HostServices.h"
+#include "platform/GbkWalk.h"
 #include "platform/Paths.h"
 
 #include <cctype>
@@ -20,7 +21,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 // Start of the file name: just past the last separator of either kind.
 size_t NameStart(std::string_view path)
 {
-    const size_t sep = path.find_last_of("/\\");
+    const size_t sep = platform::GbkFindLastOf(path, "/\\");
     return sep == std::string_view::npos ? 0 : sep + 1;
 }
 
@@ -88,20 +89,16 @@ bool CreateDirectoryChain(std::string path, bool create)
 std::string GetFileExtensionLower(std::string_view path)
 {
     const std::string_view name = path.substr(NameStart(path));
-    const size_t dot = name.rfind('.');
+    const size_t dot = platform::GbkFindLastOf(name, ".");
     if (dot == std::string_view::npos)
         return {};
-    std::string ext(name.substr(dot));
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return ext;
+    return platform::GbkLowerAsciiCopy(name.substr(dot));
 }
 
 std::string GetFileTitle(std::string_view path)
 {
     const std::string_view name = path.substr(NameStart(path));
-    return std::string(name.substr(0, name.rfind('.')));
+    return std::string(name.substr(0, platform::GbkFindLastOf(name, ".")));
 }
 
 std::string GetFileNameFromPath(std::string_view path)

@@ -1,6 +1,6 @@
 #include "engine/util/TextUtil.h"
 
-#include "platform/Charset.h"
+#include "platform/GbkWalk.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -16,13 +16,7 @@ int ParseBool(const std::string& text)
 
 void LowerAscii(std::string& text)
 {
-    for (size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80)
-            ++i;  // the trail byte of a double-byte character may look like a letter
-        else if (c >= 'A' && c <= 'Z')
-            text[i] = static_cast<char>(c - 'A' + 'a');
-    }
+    platform::GbkLowerAscii(text);
 }
 
 std::string EllipsizeText(std::string_view source, size_t size)
@@ -35,7 +29,7 @@ std::string EllipsizeText(std::string_view source, size_t size)
     const size_t room = size - 1 - (dots ? 3 : 0);
     size_t cut = 0;
     while (cut < source.size()) {
-        const size_t step = platform::IsGbkLeadByte(static_cast<unsigned char>(source[cut])) ? 2 : 1;
+        const size_t step = platform::GbkCharLength(source, cut);
         if (cut + step > room)
             break;
         cut += step;

@@ -1,7 +1,7 @@
 // Timed actions and groups of the object module: periods, completion events, cancellation,
 // and a group's successor starting only when the whole group has ended.
-#include "EngineTestSupport.h"
-#include "PatternGlyphSource.h"
+#include "tests/support/EngineFixtures.h"
+#include "tests/support/PatternGlyphSource.h"
 
 #include "engine/GameCore.h"
 #include "engine/object/ObjectModule.h"
@@ -43,13 +43,13 @@ int CountingStep(PObject*, void* parameters, GameCore*, uint32_t)
     return ++*s.taken >= s.needed;
 }
 
-class ActionGroupTest : public enginetest::EngineFixture {
+class ActionGroupTest : public testsupport::EngineFixture {
 protected:
     void SetUp() override
     {
         EngineFixture::SetUp();
         core_ = std::make_unique<GameCore>();
-        objects_ = new ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
+        objects_ = new ObjectModule(std::make_shared<testsupport::PatternGlyphSource>());
         ASSERT_EQ(core_->LoadModule(objects_, 1, 0), LUMORA_MSG_OK);
         target_ = new Target;
         objects_->RegisterObject(target_, nullptr);

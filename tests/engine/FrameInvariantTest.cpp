@@ -1,8 +1,8 @@
 // Random scenes: after every frame the incrementally built picture equals the scene drawn from
 // scratch, and moving one object changes no pixel outside its old and new rectangles.
-#include "EngineTestSupport.h"
-#include "PatternGlyphSource.h"
-#include "SceneSupport.h"
+#include "tests/support/EngineFixtures.h"
+#include "tests/support/PatternGlyphSource.h"
+#include "tests/support/SceneSupport.h"
 
 #include "engine/object/PictureObject.h"
 #include "engine/object/PlaneObject.h"
@@ -14,11 +14,11 @@
 #include <random>
 
 using namespace Lumora;
-using enginetest::Compositor;
+using testsupport::Compositor;
 
 namespace {
 
-class FrameInvariantTest : public enginetest::EngineFixture {
+class FrameInvariantTest : public testsupport::EngineFixture {
 protected:
     // The view's size and centre; the host centres the viewport on the view, and an odd size
     // puts its left or top edge at -1.
@@ -29,7 +29,7 @@ protected:
     {
         EngineFixture::SetUp();
         core_ = std::make_unique<GameCore>();
-        objects_ = new ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
+        objects_ = new ObjectModule(std::make_shared<testsupport::PatternGlyphSource>());
         compositor_ = new Compositor(width_, height_);
         ASSERT_EQ(core_->LoadModule(objects_, 1, 0), LUMORA_MSG_OK);
         ASSERT_EQ(core_->LoadModule(compositor_, 1, 0), LUMORA_MSG_OK);
@@ -40,9 +40,9 @@ protected:
         objects_->SetViewportCentre(centreX_, centreY_);
         objects_->SetViewportSize(width_, height_);
         if (images_.empty()) {
-            images_.push_back(enginetest::MakeImage(20, 12, 10, 20, 200));
-            images_.push_back(enginetest::MakeImage(9, 17, 200, 40, 30));
-            images_.push_back(enginetest::MakeImage(33, 25, 90, 180, 60));
+            images_.push_back(testsupport::MakeImage(20, 12, 10, 20, 200));
+            images_.push_back(testsupport::MakeImage(9, 17, 200, 40, 30));
+            images_.push_back(testsupport::MakeImage(33, 25, 90, 180, 60));
         }
     }
     void TearDown() override
@@ -57,7 +57,7 @@ protected:
         PObject* o;
         int kind = pick(rng_);
         if (kind < 3) {
-            o = objects_->NewBitmapObject(enginetest::InfoOf(*images_[kind]), nullptr);
+            o = objects_->NewBitmapObject(testsupport::InfoOf(*images_[kind]), nullptr);
         } else {
             PlaneObject* plane = objects_->NewPlaneObject(24, 14, 0x00FF00FF, nullptr);
             plane->SetPen(0x00FFFFFF, 1.0);
@@ -144,7 +144,7 @@ protected:
         centreY_ = height / 2 + offsetY;
         scene_.clear();
         core_ = std::make_unique<GameCore>();
-        objects_ = new ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
+        objects_ = new ObjectModule(std::make_shared<testsupport::PatternGlyphSource>());
         paint_ = new PaintModuleGDI;
         ASSERT_EQ(core_->LoadModule(new ResourceModule, 1, 0), LUMORA_MSG_OK);
         ASSERT_EQ(core_->LoadModule(objects_, 1, 0), LUMORA_MSG_OK);
@@ -159,11 +159,11 @@ protected:
     ::testing::AssertionResult FrameMatchesFullRedraw()
     {
         objects_->BuildFrame();
-        enginetest::Buffer present, expected;
+        testsupport::Buffer present, expected;
         if (paint_) {
             auto bytes = [](const std::vector<uint32_t>& v) {
                 const auto* p = reinterpret_cast<const uint8_t*>(v.data());
-                return enginetest::Buffer(p, p + v.size() * 4);
+                return testsupport::Buffer(p, p + v.size() * 4);
             };
             present = bytes(paint_->PresentBuffer());
             expected = reference_->FullRedrawOver(bytes(paint_->BackgroundBuffer()), *objects_, scene_);
@@ -171,7 +171,7 @@ protected:
             present = compositor_->Present();
             expected = compositor_->FullRedraw(*objects_, scene_);
         }
-        const std::string diff = enginetest::FirstDifference(present, expected, width_);
+        const std::string diff = testsupport::FirstDifference(present, expected, width_);
         if (diff.empty())
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << "first differing pixel at " << diff;
@@ -244,12 +244,12 @@ TEST_F(FrameInvariantTest, MovingOneObjectTouchesOnlyItsOldAndNewRectangles)
     for (int move = 0; move < 200; ++move) {
         PObject* o = scene_[std::uniform_int_distribution<size_t>(0, scene_.size() - 1)(rng_)];
         const Rect before = ObjectModule::ScreenRect(o->Geometry());
-        const enginetest::Buffer old = compositor_->Present();
+        const testsupport::Buffer old = compositor_->Present();
         o->MoveTo(Coordinate(width_), Coordinate(height_));
         o->Redraw();
         const Rect after = ObjectModule::ScreenRect(o->Geometry());
         objects_->BuildFrame();
-        const enginetest::Buffer& now = compositor_->Present();
+        const testsupport::Buffer& now = compositor_->Present();
         for (int y = 0; y < height_; ++y)
             for (int x = 0; x < width_; ++x) {
                 const size_t i = (size_t(y) * width_ + x) * 4;
@@ -258,7 +258,7 @@ TEST_F(FrameInvariantTest, MovingOneObjectTouchesOnlyItsOldAndNewRectangles)
                 ASSERT_TRUE(PointInRect(before, x, y) || PointInRect(after, x, y))
                     << "move " << move << " changed " << x << "," << y;
             }
-        ASSERT_EQ(enginetest::FirstDifference(now, compositor_->FullRedraw(*objects_, scene_), width_), "");
+        ASSERT_EQ(testsupport::FirstDifference(now, compositor_->FullRedraw(*objects_, scene_), width_), "");
     }
 }
 

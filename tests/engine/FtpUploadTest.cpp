@@ -1,7 +1,7 @@
 #include "engine/util/FtpUpload.h"
 #include "engine/util/HostServices.h"
 
-#include "EngineTestSupport.h"
+#include "tests/support/EngineFixtures.h"
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
 
@@ -82,7 +82,7 @@ struct OwnerWindow {
     }
 };
 
-class FtpUploadTest : public enginetest::EngineFixture {
+class FtpUploadTest : public testsupport::EngineFixture {
 protected:
     void SetUp() override
     {
@@ -143,7 +143,7 @@ TEST_F(FtpUploadTest, PutsTheFileAndPostsTheJobBack)
     EXPECT_EQ(result, 1u);
     EXPECT_EQ(job->done.load(), 1u);
     EXPECT_STREQ(job->remoteName, "table 1.rep");
-    EXPECT_EQ(enginetest::ReadFile(root_ / "replays" / "table 1.rep"), payload_);
+    EXPECT_EQ(testsupport::ReadFile(root_ / "replays" / "table 1.rep"), payload_);
 }
 
 TEST_F(FtpUploadTest, FailuresAreReportedNotHidden)
@@ -176,13 +176,13 @@ TEST_F(FtpUploadTest, WithoutAReceiverTheWorkerFreesItsJob)
     const auto goneFile = root_ / "replays" / "gone.rep";
     const auto noneFile = root_ / "replays" / "none.rep";
     for (int i = 0; i < 400; ++i) {
-        if (enginetest::ReadFile(goneFile).size() == payload_.size() &&
-            enginetest::ReadFile(noneFile).size() == payload_.size())
+        if (testsupport::ReadFile(goneFile).size() == payload_.size() &&
+            testsupport::ReadFile(noneFile).size() == payload_.size())
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
-    EXPECT_EQ(enginetest::ReadFile(goneFile), payload_);
-    EXPECT_EQ(enginetest::ReadFile(noneFile), payload_);
+    EXPECT_EQ(testsupport::ReadFile(goneFile), payload_);
+    EXPECT_EQ(testsupport::ReadFile(noneFile), payload_);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));  // let the workers finish (leak check)
 }
 

@@ -1,6 +1,6 @@
 #include "engine/GameCore.h"
 
-#include "EngineTestSupport.h"
+#include "tests/support/EngineFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,7 @@ private:
     std::vector<std::string>& journal_;
 };
 
-class GameCoreTest : public enginetest::EngineFixture {
+class GameCoreTest : public testsupport::EngineFixture {
 protected:
     ProbeModule* Load(uint32_t id, int run = 1, int guard = 1, const char* name = "Probe")
     {
@@ -313,13 +313,13 @@ TEST_F(GameCoreTest, SettingsRunLogAndClock)
     clock_.Advance(1234);
     EXPECT_EQ(core.GetTime(), 1234u);
 
-    const std::string log = enginetest::ReadFile(folder_ / "GameRun.log");
+    const std::string log = testsupport::ReadFile(folder_ / "GameRun.log");
     EXPECT_NE(log.find("     GameCore Start\r\n"), std::string::npos);
     EXPECT_NE(log.find("     LumoraVesion:1.000000\r\n"), std::string::npos);
     EXPECT_NE(log.find("     LumoraLastBulid:<"), std::string::npos);
     GameCore again;
     again.Init(0);  // the run log starts afresh
-    EXPECT_EQ(enginetest::ReadFile(folder_ / "GameRun.log").size(), log.size());
+    EXPECT_EQ(testsupport::ReadFile(folder_ / "GameRun.log").size(), log.size());
 }
 
 TEST_F(GameCoreTest, AModuleBearingTheSinkIdHearsFaultsAndOverflowsInsteadOfTheLog)

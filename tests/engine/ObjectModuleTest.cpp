@@ -1,7 +1,7 @@
 // The object registry, event delivery, hit testing and the dirty rectangles of the frame build.
-#include "EngineTestSupport.h"
-#include "PatternGlyphSource.h"
-#include "SceneSupport.h"
+#include "tests/support/EngineFixtures.h"
+#include "tests/support/PatternGlyphSource.h"
+#include "tests/support/SceneSupport.h"
 
 #include "engine/object/CursorClipHost.h"
 #include "engine/object/DirtyRectList.h"
@@ -14,19 +14,19 @@ using namespace Lumora;
 
 namespace {
 
-class ObjectModuleTest : public enginetest::EngineFixture {
+class ObjectModuleTest : public testsupport::EngineFixture {
 protected:
     void SetUp() override
     {
         EngineFixture::SetUp();
         core_ = std::make_unique<GameCore>();
-        objects_ = new ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
-        compositor_ = new enginetest::Compositor(200, 100);
+        objects_ = new ObjectModule(std::make_shared<testsupport::PatternGlyphSource>());
+        compositor_ = new testsupport::Compositor(200, 100);
         ASSERT_EQ(core_->LoadModule(objects_, 1, 0), LUMORA_MSG_OK);
         ASSERT_EQ(core_->LoadModule(compositor_, 1, 0), LUMORA_MSG_OK);
         objects_->SetViewportCentre(100, 50);
         objects_->SetViewportSize(200, 100);
-        image_ = enginetest::MakeImage(10, 10, 1, 2, 3);
+        image_ = testsupport::MakeImage(10, 10, 1, 2, 3);
         objects_->BuildFrame();
     }
     void TearDown() override
@@ -38,7 +38,7 @@ protected:
     // A drawable picture object of w x h centred at (x, y).
     BITObject* Picture(double x, double y, double w = 10, double h = 10)
     {
-        BITObject* o = objects_->NewBitmapObject(enginetest::InfoOf(*image_), nullptr);
+        BITObject* o = objects_->NewBitmapObject(testsupport::InfoOf(*image_), nullptr);
         o->SetSize(w, h);
         o->MoveTo(x, y);
         o->Activate();
@@ -53,7 +53,7 @@ protected:
 
     std::unique_ptr<GameCore> core_;
     ObjectModule* objects_ = nullptr;
-    enginetest::Compositor* compositor_ = nullptr;
+    testsupport::Compositor* compositor_ = nullptr;
     std::unique_ptr<ImageRecord> image_;
 };
 
@@ -108,6 +108,24 @@ TEST_F(ObjectModuleTest, RegistrationGivesIdsAndStackingZ)
     EXPECT_EQ(objects_->FindById(1), a);
     objects_->UnregisterObject(99); // unknown ids change nothing
     EXPECT_EQ(objects_->GetObjectCount(), 1u);
+}
+
+struct CountedObject : PObject {
+    static inline int alive = 0;
+    CountedObject() { ++alive; }
+    ~CountedObject() override { --alive; }
+};
+
+TEST_F(ObjectModuleTest, NewChildRegistersOrDeletes)
+{
+    PObject* parent = objects_->NewObject(nullptr);
+    CountedObject* child = parent->NewChild<CountedObject>();
+    ASSERT_NE(child, nullptr);
+    EXPECT_TRUE(child->IsRegistered());
+    EXPECT_EQ(CountedObject::alive, 1);
+    PObject stranger; // not registered, so it cannot register children
+    EXPECT_EQ(stranger.NewChild<CountedObject>(), nullptr);
+    EXPECT_EQ(CountedObject::alive, 1);
 }
 
 TEST_F(ObjectModuleTest, FindByNameTakesTheFirstRegistered)
@@ -237,6 +255,9 @@ TEST_F(ObjectModuleTest, ObjectAtPrefersLayerThenZThenDrawOrder)
     BITObject* top = Picture(50, 50);
     top->SetEnabled(true);
     top->SetLayer(5);
+    top->Redraw();
+    EXPECT_EQ(objects_->ObjectAt(50, 50), top);
+    top->SetZ(low->GetZ() - 100); // the layer outranks z
     top->Redraw();
     EXPECT_EQ(objects_->ObjectAt(50, 50), top);
     top->AddFlags(OBJ_NO_HIT);
@@ -430,7 +451,7 @@ TEST(BITObject, FrameDelaysCountRoundTheEnd)
     image.delays = {10, 20, 30};
     image.pixels.assign(2 * 2 * 3 * 4, 255);
     BITObject o;
-    o.LoadPicture(enginetest::InfoOf(image), 1);
+    o.LoadPicture(testsupport::InfoOf(image), 1);
     EXPECT_EQ(o.GetWidth(), 2.0);
     EXPECT_EQ(o.GetFrameCount(), 3u);
     EXPECT_EQ(o.GetFramesDelay(0, 2), 30u);

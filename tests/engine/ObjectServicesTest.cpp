@@ -1,6 +1,7 @@
 // Object services: pictures by name and their log lines, settings, application events, the
 // message box's text and size, the system board and note, the core lock and the shadow.
-#include "SeniorTestSupport.h"
+#include "tests/support/EngineFixtures.h"
+#include "tests/support/SceneSupport.h"
 
 #include "engine/object/PlaneObject.h"
 #include "engine/paint/Pps.h"
@@ -14,7 +15,7 @@
 #include <fstream>
 
 using namespace Lumora;
-using enginetest::Recorder;
+using testsupport::Recorder;
 
 namespace {
 
@@ -45,19 +46,19 @@ TEST(MessageLines, BoxWidensInStepsOf50UntilItIsNotTallerThanWide)
     EXPECT_EQ(s.height, 70 + 60000 / 300);
 }
 
-class SeniorServices : public enginetest::SeniorFixture {
+class SeniorServices : public testsupport::SeniorFixture {
 protected:
     void TearDown() override
     {
         CClassSenior::SetMessageBoxFactory(nullptr);
         SeniorFixture::TearDown();
     }
-    std::string RunLog() const { return enginetest::ReadFile(RunLogPath()); }
+    std::string RunLog() const { return testsupport::ReadFile(RunLogPath()); }
 };
 
 TEST_F(SeniorServices, PicturesByNameLogMissingNamesAndBadFrames)
 {
-    auto image = enginetest::AnimatedImage(3, 40);
+    auto image = testsupport::AnimatedImage(3, 40);
     std::string error;
     const std::vector<uint8_t> pack = BuildPack({{"anim.pps", EncodePps(*image)}}, error);
     const std::string packPath = (folder_ / "anim.xyr").string();
@@ -79,7 +80,7 @@ TEST_F(SeniorServices, PicturesByNameLogMissingNamesAndBadFrames)
     // Saved in the engine's own format, it reads back as the same picture.
     const std::string path = (folder_ / "saved.pps").string();
     ASSERT_TRUE(actor_->SavePicture("anim", path.c_str()));
-    const std::string bytes = enginetest::ReadFile(path);
+    const std::string bytes = testsupport::ReadFile(path);
     ImageRecord back;
     ASSERT_TRUE(DecodePps(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), back));
     EXPECT_EQ(back.frames, 3u);
@@ -99,7 +100,7 @@ TEST_F(SeniorServices, PicturesByNameLogMissingNamesAndBadFrames)
 
 TEST_F(SeniorServices, SettingsAndClockNeedACore)
 {
-    enginetest::Actor loose;
+    testsupport::Actor loose;
     EXPECT_EQ(loose.GetSetting(8), -2);
     EXPECT_EQ(loose.GetSettingString(27), nullptr);
     EXPECT_EQ(loose.GetClock(), 0u);
@@ -294,10 +295,10 @@ TEST_F(SeniorServices, SystemNoteKeepsOneRefreshRunning)
 TEST_F(SeniorServices, ShadowIsTheBlurredAlphaOneDownAndRight)
 {
     // A 3 x 2 picture, alpha 255 except one clear pixel.
-    auto image = enginetest::AnimatedImage(1, 0, 3, 2);
+    auto image = testsupport::AnimatedImage(1, 0, 3, 2);
     image->pixels[3] = 0; // pixel (0, 0)
     auto* pic = Add<BITObject>();
-    pic->LoadPicture(enginetest::InfoOf(*image), 1);
+    pic->LoadPicture(testsupport::InfoOf(*image), 1);
     pic->MoveTo(100, 100);
     pic->Activate();
     EXPECT_EQ(actor_->CreateShadow(Add()), nullptr); // no picture

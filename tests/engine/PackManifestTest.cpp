@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
-#include "EngineTestSupport.h"
+#include "tests/support/EngineFixtures.h"
 #include "engine/GameCore.h"
 #include "engine/paint/PaintModuleGDI.h"
-#include "engine/resource/PackManifest.h"
+#include "engine/pack/PackManifest.h"
 #include "engine/resource/ResourceModule.h"
 
 using namespace Lumora;
@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class PackManifestTest : public enginetest::EngineFixture {
+class PackManifestTest : public testsupport::EngineFixture {
 protected:
     void SetUp() override {
         EngineFixture::SetUp();
@@ -75,7 +75,7 @@ TEST_F(PackManifestTest, BuildsAPackTheEngineReads) {
     EXPECT_EQ(btn->delays, (std::vector<uint32_t>{100, 120, 140, 160}));
     EXPECT_EQ(btn->anchorFirst, 300);
     EXPECT_EQ(btn->anchorSecond, -5);
-    const std::string rgba = enginetest::ReadFile(folder_ / "sheet.rgba");
+    const std::string rgba = testsupport::ReadFile(folder_ / "sheet.rgba");
     ASSERT_EQ(rgba.size(), btn->pixels.size());
     for (size_t i = 0; i < rgba.size(); i += 4) {
         ASSERT_EQ(uint8_t(rgba[i]), btn->pixels[i + 2]) << i;
@@ -95,7 +95,7 @@ TEST_F(PackManifestTest, BuildsAPackTheEngineReads) {
     // Copied as they are: the sound's bytes and the plain PNG.
     const ResourceRecord* snd = res->Load(MakeResourceKey("SndTick.sound"));
     ASSERT_NE(snd, nullptr);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(snd->Data())), enginetest::ReadFile(folder_ / "tick.wav"));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(snd->Data())), testsupport::ReadFile(folder_ / "tick.wav"));
     EXPECT_EQ(res->Find(MakeResourceKey("plain.imge"))->typeHash, HashStringRS(".png"));
 
     // The program writes the same bytes.
@@ -103,7 +103,7 @@ TEST_F(PackManifestTest, BuildsAPackTheEngineReads) {
     const std::string cmd = std::string(XL_BINARY_DIR) + "/tools/packbuilder/xyrpack " + (folder_ / "skin.ini").string() +
                             " " + out.string() + " > /dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
-    const std::string written = enginetest::ReadFile(out);
+    const std::string written = testsupport::ReadFile(out);
     EXPECT_EQ(std::vector<uint8_t>(written.begin(), written.end()), pack);
 }
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "EngineTestSupport.h"
+#include "tests/support/EngineFixtures.h"
 #include "engine/GameCore.h"
 #include "engine/paint/PaintModuleGDI.h"
 #include "engine/paint/Pps.h"
@@ -25,7 +25,7 @@ ImageRecord Frames(int w, int h, int frames, uint32_t delay) {
     return img;
 }
 
-class PaintTest : public enginetest::EngineFixture {
+class PaintTest : public testsupport::EngineFixture {
 protected:
     void SetUp() override {
         EngineFixture::SetUp();

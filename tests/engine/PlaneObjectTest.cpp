@@ -1,8 +1,8 @@
 // The plane object's surface: colour conversion, fills and shapes kept inside the surface, and
 // its text operations through the shared text surface.
-#include "EngineTestSupport.h"
-#include "PatternGlyphSource.h"
-#include "SceneSupport.h"
+#include "tests/support/EngineFixtures.h"
+#include "tests/support/PatternGlyphSource.h"
+#include "tests/support/SceneSupport.h"
 
 #include "engine/object/PlaneObject.h"
 
@@ -12,12 +12,12 @@ using namespace Lumora;
 
 namespace {
 
-class PlaneObjectTest : public enginetest::EngineFixture {
+class PlaneObjectTest : public testsupport::EngineFixture {
 protected:
     void SetUp() override
     {
         EngineFixture::SetUp();
-        glyphs_ = std::make_shared<enginetest::PatternGlyphSource>();
+        glyphs_ = std::make_shared<testsupport::PatternGlyphSource>();
         core_ = std::make_unique<GameCore>();
         objects_ = new ObjectModule(glyphs_);
         ASSERT_EQ(core_->LoadModule(objects_, 1, 0), LUMORA_MSG_OK);
@@ -42,7 +42,7 @@ protected:
         return n;
     }
 
-    std::shared_ptr<enginetest::PatternGlyphSource> glyphs_;
+    std::shared_ptr<testsupport::PatternGlyphSource> glyphs_;
     std::unique_ptr<GameCore> core_;
     ObjectModule* objects_ = nullptr;
 };
@@ -120,16 +120,16 @@ TEST_F(PlaneObjectTest, ResizeScalesTheSurface)
 
 TEST_F(PlaneObjectTest, PicturesAreBlittedIntoTheSurface)
 {
-    auto image = enginetest::MakeImage(6, 6, 10, 20, 30);
+    auto image = testsupport::MakeImage(6, 6, 10, 20, 30);
     PlaneObject* p = objects_->NewPlaneObject(12, 12, 0x00FF00FF, nullptr);
-    p->DrawPicture(enginetest::InfoOf(*image), 0, 0, -1, -1);
+    p->DrawPicture(testsupport::InfoOf(*image), 0, 0, -1, -1);
     EXPECT_EQ(p->GetPixelAlpha(0, 0), 0u);  // the picture's transparent corner
     EXPECT_NE(p->GetPixelAlpha(2, 2), 0u);
     EXPECT_EQ(p->GetPixelAlpha(7, 7), 0u);  // outside the 6 x 6 drawn
-    p->DrawPicture(enginetest::InfoOf(*image), 0, 0, 0, 0); // 0: the surface's size
+    p->DrawPicture(testsupport::InfoOf(*image), 0, 0, 0, 0); // 0: the surface's size
     EXPECT_NE(p->GetPixelAlpha(10, 10), 0u);
     PlaneObject* column = objects_->NewPlaneObject(6, 30, 0x00FF00FF, nullptr);
-    column->DrawPictureThreeV(enginetest::InfoOf(*image));
+    column->DrawPictureThreeV(testsupport::InfoOf(*image));
     EXPECT_NE(column->GetPixelAlpha(3, 20), 0u);
 }
 

@@ -171,6 +171,24 @@ TEST(Pps, XorFrameOfZerosRepeatsTheFirstFrame) {
     EXPECT_EQ(img.delays, (std::vector<uint32_t>{40, 40}));
 }
 
+TEST(Pps, BlockPicturesKeepTheirPaletteCount) {
+    // Method 1, 1 x 1 true colour, flag 0x2 with the 32-byte block and a palette count of 7.
+    std::vector<uint8_t> f = {'p', 'p', 's', 1, 0x2, 0, 0, 0, 1, 0, 1, 0, 1, 0, 0, 0,
+                              0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 7, 0, 0, 0};
+    f.insert(f.end(), 32, 0xAB);
+    for (uint32_t w : {0u, 0u, 4u, 0u, 4u})
+        for (int i = 0; i < 4; ++i) f.push_back(uint8_t(w >> (8 * i)));
+    f.insert(f.end(), {1, 2, 3, 4});
+    ImageRecord img;
+    ASSERT_TRUE(DecodePps(f.data(), f.size(), img));
+    EXPECT_EQ(img.paletteSize, 7u);
+    EXPECT_EQ(img.palette, std::vector<uint8_t>(32, 0xAB));
+    EXPECT_EQ(img.transparent, 256u);
+    const auto written = EncodePps(img, 1);
+    ASSERT_GT(written.size(), 28u);
+    EXPECT_EQ(written[28], 7);
+}
+
 TEST(Pps, RoundTripsAllMethodsAndKinds) {
     std::mt19937 rng(99);
     for (uint8_t method : {1, 3, 4, 5, 6})

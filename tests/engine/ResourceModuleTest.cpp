@@ -5,11 +5,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "EngineTestSupport.h"
+#include "tests/support/EngineFixtures.h"
 #include "engine/GameCore.h"
 #include "engine/resource/PackWriter.h"
 #include "engine/resource/ResourceModule.h"
 #include "engine/resource/XyFile.h"
+#include "engine/music/MusicModule.h"
+#include "engine/util/FileUtil.h"
 
 using namespace Lumora;
 namespace fs = std::filesystem;
@@ -28,7 +30,7 @@ void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
 }
 
-class ResourceTest : public enginetest::EngineFixture {
+class ResourceTest : public testsupport::EngineFixture {
 protected:
     void SetUp() override {
         EngineFixture::SetUp();
@@ -101,7 +103,7 @@ TEST_F(ResourceTest, PackFromTheIndependentWriterLoadsAndOursListsThere) {
     const fs::path ours = MakePack("ours.xyr", {{"Frame_Back.png", Blob("first")}});
     const fs::path listing = folder_ / "list.txt";
     ASSERT_EQ(std::system(("/usr/bin/python3 " + script + " list " + ours.string() + " > " + listing.string()).c_str()), 0);
-    std::istringstream line(enginetest::ReadFile(listing));
+    std::istringstream line(testsupport::ReadFile(listing));
     uint32_t h1, h2, h3, offset, size, type;
     line >> h1 >> h2 >> h3 >> offset >> size >> type;
     const ResourceKey key = MakeResourceKey("Frame_Back.imge");
@@ -209,4 +211,27 @@ TEST_F(ResourceTest, SingleFilesFoldersAndMemoryBlocks) {
     res_->ReleaseData(file);
     EXPECT_FALSE(res_->Find(file)->loaded);
     EXPECT_NE(res_->GetData(file), nullptr);
+}
+
+// Names whose characters end in a byte that looks like a backslash (誠 運 錦 乗 淺) or a letter (侶).
+TEST_F(ResourceTest, DoubleByteNamesAreCreatedKeyedFoundAndOpened) {
+    const std::string folder = folder_.string();
+    ASSERT_TRUE(WriteFileBytes(folder + "\\誠.txt", "made", 4));
+    EXPECT_EQ(ReadWholeFile(folder + "\\誠.txt"), "made");
+    EXPECT_TRUE(ProgramFileExists("誠.txt"));
+
+    EXPECT_EQ(NormaliseResourceName("skins\\乗.png"), "乗.imge");
+    EXPECT_EQ(NormaliseResourceName("運\\錦.PNG"), "錦.imge");
+    EXPECT_EQ(FileExtensionLower("a.侶"), ".侶");
+    EXPECT_EQ(GetFileExtensionLower("x\\a.侶"), ".侶");
+    EXPECT_EQ(GetFileTitle("錦\\運.txt"), "運");
+    EXPECT_EQ(GetFileNameFromPath("d\\淺.txt"), "淺.txt");
+    EXPECT_EQ(MusicModule::SoundKey("snd\\誠"), MakeResourceKey("誠.sound"));
+
+    const fs::path pack = MakePack("淺.xyr", {{"skins\\乗.png", Blob("in pack")}});
+    EXPECT_EQ(res_->AddPack(folder + "\\淺.xyr"), 1);
+    EXPECT_EQ(Text(res_->GetData(MakeResourceKey("乗.imge"))), "in pack");
+    Write(folder_ / "淺.png", Blob("single"));
+    EXPECT_EQ(res_->AddFile(folder + "\\淺.png"), MakeResourceKey("淺.imge"));
+    EXPECT_EQ(Text(res_->GetData(MakeResourceKey("淺.imge"))), "single");
 }

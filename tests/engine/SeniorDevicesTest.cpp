@@ -1,6 +1,7 @@
 // Sounds and input reached through the object services: the music module on the silent output
 // and the input module without a window.
-#include "SeniorTestSupport.h"
+#include "tests/support/EngineFixtures.h"
+#include "tests/support/SceneSupport.h"
 
 #include "engine/input/InputModule.h"
 #include "engine/music/MusicModule.h"
@@ -10,11 +11,11 @@
 #include <gtest/gtest.h>
 
 using namespace Lumora;
-using enginetest::Recorder;
+using testsupport::Recorder;
 
 namespace {
 
-class SeniorDevices : public enginetest::SeniorFixture {
+class SeniorDevices : public testsupport::SeniorFixture {
 protected:
     void SetUp() override
     {
@@ -81,7 +82,7 @@ TEST_F(SeniorDevices, FocusGoesToTheTopLevelObject)
     panel->AddChild(field, 0x10000);
     EXPECT_EQ(actor_->SetFocusObject(field->GetId()), 0u);
     EXPECT_EQ(input_->Focused(), panel->GetId());
-    EXPECT_TRUE(panel->GetFlags() & OBJ_FOCUS_MARK);
+    EXPECT_TRUE(panel->GetFlags() & OBJ_NO_CHECK_CHILDREN);
     InputData data;
     EXPECT_EQ(actor_->GetInputData(data).focused, panel->GetId());
     actor_->SetInputSwitch(0);

@@ -1,7 +1,7 @@
 // Layout, markup and blending of the text surface, made exact by a glyph source of solid cells.
 #include "engine/text/TextSurface.h"
 #include "platform/FontGlyphSource.h"
-#include "tests/engine/PatternGlyphSource.h"
+#include "tests/support/PatternGlyphSource.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ namespace {
 
 using Lumora::TextStyle;
 using Lumora::TextSurface;
-using enginetest::PatternGlyphSource;
+using testsupport::PatternGlyphSource;
 
 struct Picture {
     int width, height;

@@ -1,6 +1,7 @@
 // Timed actions under the manual clock: each kind's steps and end, completion events, cancel,
 // refusals, and the faults of ids, group handles, null targets and deletion.
-#include "SeniorTestSupport.h"
+#include "tests/support/EngineFixtures.h"
+#include "tests/support/SceneSupport.h"
 
 #include "engine/action/ActionSteps.h"
 
@@ -9,13 +10,13 @@
 #include <cmath>
 
 using namespace Lumora;
-using enginetest::Recorder;
+using testsupport::Recorder;
 
 namespace {
 
 constexpr uint32_t kDone = 80000001;
 
-class TimedActions : public enginetest::SeniorFixture {
+class TimedActions : public testsupport::SeniorFixture {
 protected:
     void SetUp() override
     {
@@ -311,7 +312,7 @@ TEST_F(TimedActions, NullTargetsAreRefused)
 
 TEST_F(TimedActions, ActionsOfAnUnregisteredActorAreRefused)
 {
-    enginetest::Actor loose;
+    testsupport::Actor loose;
     EXPECT_EQ(loose.ActWait(10, nullptr), 0u);
     EXPECT_EQ(loose.BeginActionGroup(), 0u);
 }
@@ -337,9 +338,9 @@ TEST_F(TimedActions, ResizeWalksBothSidesAndRestoresATamperedSize)
 
 TEST_F(TimedActions, PlayFramesModes)
 {
-    auto image = enginetest::AnimatedImage(4, 100);
+    auto image = testsupport::AnimatedImage(4, 100);
     auto* pic = Add<BITObject>();
-    pic->LoadPicture(enginetest::InfoOf(*image), 1);
+    pic->LoadPicture(testsupport::InfoOf(*image), 1);
     Recorder* sink = target_;
 
     // Mode 3: jump to frame n and end.
@@ -380,11 +381,11 @@ TEST_F(TimedActions, PlayFramesModes)
 TEST_F(TimedActions, FlipTurnsTheCardAndSwapsItsFaceHalfWay)
 {
     actor_->least = 0;
-    auto back = enginetest::AnimatedImage(1, 0, 20, 30);
-    auto front = enginetest::AnimatedImage(1, 0, 20, 30);
+    auto back = testsupport::AnimatedImage(1, 0, 20, 30);
+    auto front = testsupport::AnimatedImage(1, 0, 20, 30);
     auto* card = Add<BITObject>();
-    card->LoadPicture(enginetest::InfoOf(*back), 1);
-    PictureInfo face = enginetest::InfoOf(*front);
+    card->LoadPicture(testsupport::InfoOf(*back), 1);
+    PictureInfo face = testsupport::InfoOf(*front);
     actor_->ActFlip(card, 60, 180, &face, 0, &done_);
     std::vector<double> widths;
     std::vector<const ImageRecord*> shown;

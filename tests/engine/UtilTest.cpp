@@ -4,7 +4,7 @@
 #include "engine/util/MemPool.h"
 #include "engine/util/TextUtil.h"
 
-#include "EngineTestSupport.h"
+#include "tests/support/EngineFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 
 namespace {
 
-using enginetest::ReadFile;
+using testsupport::ReadFile;
 
 std::tm At(int year, int month, int day, int hour, int minute, int second)
 {
@@ -37,7 +37,7 @@ TEST(EngineLogFormat, LinesAndFileNameAreByteExact)
     EXPECT_EQ(RunLogLine(std::nullopt, "m"), "00/00/00     -1:-1:-1     m\r\n");
 }
 
-class EngineLogFiles : public enginetest::EngineFixture {};
+class EngineLogFiles : public testsupport::EngineFixture {};
 
 TEST_F(EngineLogFiles, DailyLinesAppendInOrderAndLongMessagesAreCut)
 {
@@ -194,7 +194,7 @@ TEST(TextUtil, SmallHelpers)
     EXPECT_EQ(InvertColor(0x00FF8000u), 0x00007FFFu);
 }
 
-class FileUtilTest : public enginetest::EngineFixture {};
+class FileUtilTest : public testsupport::EngineFixture {};
 
 TEST_F(FileUtilTest, WholeFilesAndPathPieces)
 {

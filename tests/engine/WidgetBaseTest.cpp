@@ -1,5 +1,6 @@
 // Widget base with and without a body, the game-object base's bounds and the cursor object.
-#include "SeniorTestSupport.h"
+#include "tests/support/EngineFixtures.h"
+#include "tests/support/SceneSupport.h"
 
 #include "engine/gui/CGameBase.h"
 #include "engine/gui/CLumoraGui.h"
@@ -8,7 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace Lumora;
-using enginetest::Recorder;
+using testsupport::Recorder;
 
 namespace {
 
@@ -23,7 +24,7 @@ public:
     std::vector<std::string> log;
 };
 
-class WidgetBase : public enginetest::SeniorFixture {
+class WidgetBase : public testsupport::SeniorFixture {
 protected:
     void SetUp() override
     {
@@ -47,7 +48,7 @@ TEST_F(WidgetBase, GeometryComesFromTheBodyOnlyAsItsLinkSays)
     EXPECT_EQ(widget_->GetX(), 300);
     EXPECT_EQ(widget_->GetY(), 400);
     EXPECT_EQ(widget_->GetWidth(), 0); // no 0x80 in the link: its own size
-    EXPECT_EQ(widget_->GetChildLinkFlags(body_->GetId()), LINK_MOVE | LINK_BODY);
+    EXPECT_EQ(widget_->GetChildLinkFlags(body_->GetId()), LINK_MOVE | LINK_INPUT_HOOKS);
     EXPECT_TRUE(widget_->PObject::GetFlags() & OBJ_NO_HIT);
 
     Recorder* other = Add();
@@ -173,7 +174,7 @@ TEST_F(CursorObject, IsFoundByNameAndFallsBackToSystemCursors)
     EXPECT_EQ(shown[0], platform::Cursor::System(kSystemHandCursor));
     EXPECT_EQ(Send(EV_CURSOR_ARROW), 1);
     EXPECT_EQ(shown.back(), platform::Cursor::System(kSystemArrowCursor));
-    EXPECT_EQ(Send(EV_CURSOR_APPLY), 1);
+    EXPECT_EQ(Send(EV_SET_CURSOR), 1);
     EXPECT_EQ(shown.size(), 3u);
     EXPECT_EQ(Send(19840330), 0); // not the cursor's
 }

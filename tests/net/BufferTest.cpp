@@ -35,6 +35,21 @@ TEST(CBuffer, GrowsInWholeKilobytesAndKeepsBlockOnReset)
     EXPECT_EQ(empty.GetCapacity(), 1024u);
 }
 
+TEST(CBuffer, GrowsGeometricallyWhenAppendedPieceByPiece)
+{
+    net::CBuffer b;
+    const std::string piece(4004, 'p');
+    size_t last = 0;
+    int grown = 0;
+    while (b.GetSize() < (size_t(16) << 20)) {
+        b.Append(piece.data(), piece.size());
+        grown += b.GetCapacity() != last;
+        last = b.GetCapacity();
+        ASSERT_EQ(last % 1024, 0u);
+    }
+    EXPECT_LE(grown, 16);
+}
+
 TEST(CBuffer, FrontOperations)
 {
     net::CBuffer b("world", 5);

@@ -204,7 +204,15 @@ TEST_F(ReceiverTest, ReplyStateMachine)
     EXPECT_EQ(Feed(Frame(1, 9, 1, true, ToBytes("push"))), E::PushMessage);
     EXPECT_EQ(Feed(Frame(2, 4, 2, true, ToBytes("r2"))), E::ReplyMessage);
     EXPECT_EQ(Payload(), ToBytes("r1r2"));
+    // Awaited until taken, so that a repeat of a reply that could not be unpacked is ignored.
     uint32_t id = 9, last = 9;
+    receiver_.Replies().GetAwaitedReply(id, last);
+    EXPECT_EQ(id, 4u);
+    EXPECT_EQ(Feed(Frame(2, 4, 1, true, ToBytes("again"))), E::NeedMore);
+    receiver_.Replies().ReplyTaken(3); // not the awaited one: no effect
+    receiver_.Replies().GetAwaitedReply(id, last);
+    EXPECT_EQ(id, 4u);
+    receiver_.Replies().ReplyTaken(4);
     receiver_.Replies().GetAwaitedReply(id, last);
     EXPECT_EQ(id, 0u);
     // Ahead of the awaited id or piece: abandoned, error.
@@ -214,6 +222,46 @@ TEST_F(ReceiverTest, ReplyStateMachine)
     EXPECT_EQ(id, 0u);
     receiver_.Replies().SetAwaitedReply(7);
     EXPECT_EQ(Feed(Frame(2, 7, 2, true, ToBytes("x"))), E::Error);
+}
+
+TEST_F(ReceiverTest, MessagesPastTheCapBreakTheStream)
+{
+    using E = net::ReceiveEvent;
+    const Bytes piece(4000, 0x5A);
+    const uint32_t pieces = uint32_t(net::kMaxMessageBody / piece.size()); // the last one passes it
+    struct Case {
+        uint32_t type;
+    } cases[] = {{net::kFrameTypePush}, {net::kFrameTypeReply}};
+    for (const Case& c : cases) {
+        net::FrameReceiver receiver(4000);
+        receiver.Replies().SetAwaitedReply(3);
+        E event = E::NeedMore;
+        uint32_t i = 0;
+        while (event == E::NeedMore && i <= pieces) {
+            const Bytes f = Frame(c.type, 3, ++i, false, piece, false);
+            receiver.Feed(f.data(), f.size());
+            event = receiver.Next(message_);
+        }
+        EXPECT_EQ(event, E::Error) << c.type;
+        EXPECT_EQ(i, pieces + 1);
+        EXPECT_EQ(receiver.LastError(), net::FrameError::MessageTooLarge);
+        uint32_t id = 9, last = 9;
+        receiver.Replies().GetAwaitedReply(id, last);
+        EXPECT_EQ(id, c.type == net::kFrameTypeReply ? 0u : 3u);
+        EXPECT_EQ(receiver.Pushes().MessageId(), 0u);
+    }
+    // Exactly at the cap is whole.
+    E event = E::NeedMore;
+    const uint32_t full = uint32_t(net::kMaxMessageBody / 4096);
+    const Bytes big(4096, 1);
+    net::FrameReceiver wide(4096);
+    for (uint32_t i = 1; i <= full && event == E::NeedMore; ++i) {
+        const Bytes f = Frame(1, 8, i, i == full, big, false);
+        wide.Feed(f.data(), f.size());
+        event = wide.Next(message_);
+    }
+    EXPECT_EQ(event, E::PushMessage);
+    EXPECT_EQ(message_.GetSize(), 24 + full * (4 + 4096u));
 }
 
 TEST_F(ReceiverTest, StreamErrors)

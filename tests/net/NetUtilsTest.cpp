@@ -85,6 +85,7 @@ TEST(NetUtils, PathPartsAndExistence)
     EXPECT_EQ(net::SplitPathParts(p, net::kPathName), "game");
     EXPECT_EQ(net::SplitPathParts("/opt/x/run.sh", 2 | 4), "/opt/x/run");
     EXPECT_EQ(net::SplitPathParts("name", 1 | 2 | 8), "");
+    EXPECT_EQ(net::SplitPathParts("C:\\運\\錦.txt", net::kPathName), "錦"); // trail bytes are 0x5C
     const std::string dir = std::filesystem::temp_directory_path().string();
     EXPECT_TRUE(net::PathExists(dir, true));
     EXPECT_FALSE(net::PathExists(dir, false));

@@ -373,6 +373,29 @@ TEST(ProxyHandshake, BindThroughSocks5AndSocks4HandsTheIncomingConnectionOver)
     ASSERT_TRUE(taker.Detach().ReceiveExact(hi, 2, 2000));
     EXPECT_EQ(std::string(hi, 2), "hi");
 
+    // Replies that name the bound address by host name are shorter or longer than ten bytes;
+    // the port is their last two bytes and nothing past them is taken from the stream.
+    ScriptedServer named([&](platform::TcpSocket& s) {
+        ReadN(s, 3);
+        Write(s, Bytes{5, 0});
+        ReadN(s, 10);
+        Write(s, Bytes{5, 0, 0, 3, 0, 0x30, 0x3A});          // an empty name, port 12346
+        Write(s, Bytes{5, 0, 0, 3, 2, 'a', 'b', 0x99, 0x99}); // the peer has connected
+        Write(s, std::string("hi"));
+        ReadN(s, 1, kHoldMs);
+    });
+    Binder byName, namedTaker;
+    byName.SetProxy(PROXYTYPE_SOCKS5, "127.0.0.1", named.Port());
+    ASSERT_TRUE(byName.Create());
+    ASSERT_TRUE(byName.ListenThroughProxy({platform::LoopbackAddress(), 0}));
+    drive(byName);
+    EXPECT_EQ(byName.boundAddress, platform::LoopbackAddress()); // the proxy's own
+    EXPECT_EQ(byName.boundPort, 12346);
+    EXPECT_EQ(byName.accepted, 1);
+    ASSERT_TRUE(byName.AcceptThroughProxy(namedTaker));
+    ASSERT_TRUE(namedTaker.Detach().ReceiveExact(hi, 2, 2000));
+    EXPECT_EQ(std::string(hi, 2), "hi");
+
     ScriptedServer socks4([&](platform::TcpSocket& s) {
         socks4Request = ReadN(s, 9);
         Write(s, Bytes{0, 90, 0x30, 0x39, 0, 0, 0, 0}); // address 0: the proxy's own
@@ -390,4 +413,36 @@ TEST(ProxyHandshake, BindThroughSocks5AndSocks4HandsTheIncomingConnectionOver)
     EXPECT_EQ(b4.accepted, 0);
     EXPECT_EQ(b4.failed, 1);
     EXPECT_EQ(b4.GetLastProxyError(), PROXYERROR_REQUESTFAILED);
+}
+
+TEST(ProxyHandshake, ListeningWithoutAProxyAcceptsOnTheLoopback)
+{
+    struct Listener final : CAsyncProxySocket {
+        int accepted = 0;
+        void OnAccept(int) override { ++accepted; }
+    };
+    Listener l, taker;
+    EXPECT_FALSE(l.AcceptThroughProxy(taker)); // nothing to take yet
+    ASSERT_TRUE(l.Listen());
+    ASSERT_NE(l.ListenPort(), 0);
+    platform::TcpSocket peer = platform::TcpSocket::Open();
+    ASSERT_EQ(peer.Connect({platform::LoopbackAddress(), l.ListenPort()}, 2000), 0);
+    platform::SocketPoller poller(l.Fd());
+    std::vector<platform::SocketNotice> notices;
+    for (int i = 0; i < 100 && l.accepted == 0; ++i) {
+        notices.clear();
+        poller.Wait(20, notices);
+        for (const auto& n : notices)
+            l.OnNotice(n);
+    }
+    EXPECT_EQ(l.accepted, 1);
+    ASSERT_TRUE(l.AcceptThroughProxy(taker));
+    EXPECT_TRUE(taker.HandshakeDone());
+    ASSERT_TRUE(peer.SendAll("hi", 2, 2000));
+    char hi[2];
+    ASSERT_TRUE(taker.Detach().ReceiveExact(hi, 2, 2000));
+    EXPECT_EQ(std::string(hi, 2), "hi");
+    l.Close();
+    EXPECT_EQ(l.ListenPort(), 0);
+    EXPECT_FALSE(l.Valid());
 }

@@ -9,6 +9,13 @@ using namespace net;
 namespace {
 
 const uint32_t kLoop = platform::LoopbackAddress();
+using Bytes = std::vector<uint8_t>;
+
+Bytes operator+(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 } // namespace
 
@@ -30,6 +37,33 @@ TEST(ProxyRequests, SocksBytesFollowTheirLayouts)
     EXPECT_EQ(Socks5ReplyLength(name), 16u);
     EXPECT_EQ(Socks5ReplyLength(v6), 22u);
     EXPECT_EQ(Socks5ReplyLength(odd), 0u);
+}
+
+TEST(ProxyRequests, Socks5EndpointsAreReadWithinTheirReply)
+{
+    struct Case {
+        Bytes reply;
+        bool ok;
+        uint32_t address;
+        uint16_t port;
+    } cases[] = {
+        {{5, 0, 0, 1, 127, 0, 0, 1, 0x30, 0x39}, true, kLoop, 12345},
+        {{5, 0, 0, 3, 0, 0x01, 0x02}, true, 0, 0x0102}, // an empty name: seven bytes in all
+        {{5, 0, 0, 3, 2, 'a', 'b', 0x01, 0x03}, true, 0, 0x0103},
+        {Bytes{5, 0, 0, 4, 0xFE, 0x80} + Bytes(14, 0) + Bytes{0x00, 0x50}, true, 0, 80},
+        {{5, 0, 0, 1, 127, 0, 0, 1, 0x30}, false, 0, 0}, // one short
+        {{5, 0, 0, 3, 2, 'a', 'b', 0x01}, false, 0, 0},
+        {{5, 0, 0, 3}, false, 0, 0},
+        {{5, 0, 0, 9, 0, 0, 0}, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const auto e = ParseSocks5Endpoint(c.reply.data(), c.reply.size());
+        ASSERT_EQ(e.has_value(), c.ok) << c.reply.size();
+        if (e) {
+            EXPECT_EQ(e->address, c.address);
+            EXPECT_EQ(e->port, c.port);
+        }
+    }
 }
 
 TEST(ProxyRequests, LengthsPast255AreRefusedNotWrapped)

@@ -24,7 +24,7 @@ std::vector<uint8_t> U32s(std::initializer_list<uint32_t> words)
 }
 
 Reply Request(net::CSocketClient& client, uint32_t id, const std::vector<uint8_t>& data, uint32_t timeoutMs,
-              bool needsReply)
+              bool needsReply, int checksumRequest)
 {
     net::SocketContextRecord context;
     context.needsReply = needsReply ? 1 : 0;
@@ -34,7 +34,7 @@ Reply Request(net::CSocketClient& client, uint32_t id, const std::vector<uint8_t
     request.data = const_cast<uint8_t*>(data.data());
     net::SocketMessageRecord reply;
     Reply r;
-    r.ok = client.SendRequest(context, request, &reply, &r.timedOut, timeoutMs, 0, 0, 1);
+    r.ok = client.SendRequest(context, request, &reply, &r.timedOut, timeoutMs, 0, 0, checksumRequest);
     if (r.ok && needsReply) {
         r.code = reply.head.Id();
         if (reply.length > 0)

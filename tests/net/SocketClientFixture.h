@@ -28,6 +28,7 @@ enum PeerRequest : uint32_t {
     kStall = 111,
     kGarbage = 112,
     kBigReply = 113,
+    kUnreadable = 114,
 };
 inline constexpr uint32_t kPeerPushId = 500;
 
@@ -43,7 +44,7 @@ struct Reply {
 
 // Sends one request (waiting for its reply when needsReply) and takes the reply's data.
 Reply Request(net::CSocketClient& client, uint32_t id, const std::vector<uint8_t>& data, uint32_t timeoutMs = 5000,
-              bool needsReply = true);
+              bool needsReply = true, int checksumRequest = 1);
 std::vector<uint8_t> U32s(std::initializer_list<uint32_t> words);
 
 class GameClientTest {

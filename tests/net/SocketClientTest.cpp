@@ -5,6 +5,7 @@
 
 #include "net/ConnectionKeys.h"
 
+#include "net/Pieces.h"
 #include "net/WireFrame.h"
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
@@ -106,6 +107,30 @@ TEST(SocketClient, RepliesGoOnlyToTheirOwnRequest)
     EXPECT_LT(Clock::now() - t0, std::chrono::seconds(3));
     EXPECT_TRUE(t.owner.WaitCount(2));
     EXPECT_EQ(t.owner.Notices(), 0u);
+}
+
+TEST(SocketClient, AReplyThatCannotBeUnpackedLeavesItsRequesterToTimeOut)
+{
+    GameClientTest t;
+    CONNECT_OR_FAIL(t);
+    // The peer repeats the reply intact; the repeat is ignored, not taken for a broken stream.
+    Reply r = Request(t.client, kUnreadable, U32s({3}), 300);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.timedOut, 1);
+    r = Request(t.client, kEcho, U32s({4}));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.data, U32s({4}));
+    EXPECT_EQ(t.owner.Notices(), 0u);
+}
+
+TEST(SocketClient, TheConnectionsChecksumSettingReachesTheWire)
+{
+    // The peer hangs up on any frame without a valid CRC.
+    GameClientTest t;
+    CONNECT_OR_FAIL(t);
+    const Reply r = Request(t.client, kEcho, U32s({5}), 5000, true, 0);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.data, U32s({5}));
 }
 
 TEST(SocketClient, OutOfOrderPushIsDroppedAndTheStreamGoesOn)
@@ -291,6 +316,25 @@ TEST(SocketClient, EachDeliveryReachesExactlyOneReceiver)
     client.Close();
     drainWindow();
     platform::DestroyWindow(window);
+}
+
+TEST(SocketClient, KeepsItsOwnCopyOfTheKeyItIsGiven)
+{
+    auto peer = LocalDaemon::GamePeer(PeerSettings());
+    ASSERT_TRUE(peer->Ok()) << peer->Error();
+    OwnerThread owner;
+    const uint8_t* gameKey = net::ConnectionKeyBlock(net::kGameKeyBlock);
+    auto key = std::make_unique<std::vector<uint8_t>>(gameKey, gameKey + 16);
+    net::CSocketClient client(key->data(), 128, 0x100, 0, 1, net::kGamePieceSize);
+    std::fill(key->begin(), key->end(), 0);
+    ASSERT_TRUE(client.Create("127.0.0.1", peer->Port(), 5, 0, owner.Id(), false, net::kGameGreeting,
+                              net::kGameGreetingLength, 0));
+    EXPECT_TRUE(Request(client, kEcho, U32s({1})).ok);
+    std::vector<uint8_t> again(gameKey, gameKey + 16);
+    client.SetKey(again.data(), 128, 0x100, 0);
+    again.assign(16, 0);
+    key.reset();
+    EXPECT_TRUE(Request(client, kEcho, U32s({2})).ok);
 }
 
 TEST(SocketClient, KeysComeFromTheBuiltInTable)

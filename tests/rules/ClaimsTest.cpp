@@ -63,6 +63,9 @@ TEST(Claims, ConcealedKongReportsTheSmallestFace) {
   EXPECT_EQ(out[3], TileOf(0, 9, 3));
   EXPECT_EQ(out[4], -1);
   EXPECT_EQ(calc.CanAnGangAny(SceneArray("999a"), -1, -1, 0, out), 0);
+  // The four 1s of the first suit include tile id 0.
+  EXPECT_EQ(calc.CanAnGangAny(SceneArray("1111a 23b"), -1, -1, 0, out), 2);
+  EXPECT_EQ(out[0], 0);
 }
 
 TEST(Claims, ChowRuns) {

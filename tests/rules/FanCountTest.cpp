@@ -142,6 +142,10 @@ TEST_F(FanCount, GoldenHookAndFoursFromPungMelds) {
   EXPECT_EQ(Win("7b", TileOf(1, 7, 1), kDiscard), 3);
   EXPECT_EQ(C(3), 1);
   EXPECT_EQ(C(14), 1);
+  // Three melds and a concealed chow are no golden hook, though one tile still waits for its pair.
+  calc.m_melds[Lumora::kMeldPung][0].pop_back();
+  EXPECT_GT(Win("567a 7b", TileOf(1, 7, 1), kDiscard), 0);
+  EXPECT_EQ(C(14), 0);
   // A pung meld plus its fourth tile in the hand is a four; a pung without records is not seen.
   calc.m_melds[Lumora::kMeldPung][0].clear();
   AddPung(0, 0, 1);
@@ -209,13 +213,17 @@ TEST_F(FanCount, AFreshCalculatorCountsBeforeItsFirstReset) {
   EXPECT_EQ(fresh.CalcBestHuFan(1, TileOf(2, 5, 1), out, kDiscard), 1);
 }
 
-TEST_F(FanCount, InconsistentWinsAreNoWins) {
+TEST_F(FanCount, InconsistentWinsAreNoWinsButKeepTheirKindWord) {
   calc.m_lays[0] = Lay("123a 456a 789b 234b 5b");
   EXPECT_EQ(calc.CalcBestHuFan(0, TileOf(1, 6, 1), d, kSelf), 0) << "the drawn tile is not in the hand";
+  EXPECT_EQ(d.nKind, kSelf);
   EXPECT_EQ(calc.CalcBestHuFan(0, 200, d, kDiscard), 0);
-  EXPECT_EQ(calc.CalcBestHuFan(7, TileOf(1, 5, 1), d, kDiscard), 0);
+  EXPECT_EQ(d.nKind, kDiscard);
+  EXPECT_EQ(calc.CalcBestHuFan(7, TileOf(1, 5, 1), d, kRobbed), 0);
+  EXPECT_EQ(d.nKind, kRobbed);
   calc.m_lays[0][15] = -1;
   EXPECT_EQ(calc.CalcBestHuFan(0, TileOf(1, 5, 1), d, kDiscard), 0);
+  EXPECT_EQ(d.nKind, kDiscard);
 }
 
 TEST_F(FanCount, ResetEmptiesEveryPerDealList) {

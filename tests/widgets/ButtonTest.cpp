@@ -94,7 +94,7 @@ TEST_F(ButtonTest, DisabledStandButtonShowsFrameThreeAndIgnoresInput)
     EXPECT_EQ(button->GetState(), 0);
 }
 
-TEST_F(ButtonTest, LatchedStandButtonHoldsFrameTwoButStillClicks)
+TEST_F(ButtonTest, LatchedStandButtonHoldsFrameTwoThroughHoverAndClicksToTheHoverFrame)
 {
     CXyStandButton* button = MakeStand();
     button->SetLatched(true);
@@ -104,7 +104,7 @@ TEST_F(ButtonTest, LatchedStandButtonHoldsFrameTwoButStillClicks)
     EXPECT_EQ(button->GetState(), 2);
     E().Click(100, 100);
     EXPECT_EQ(probe_->Count(kClicked), 1u);
-    EXPECT_EQ(button->GetState(), 2);
+    EXPECT_EQ(button->GetState(), 1);
     button->SetLatched(false);  // the cursor is over it: hover frame
     EXPECT_EQ(button->GetState(), 1);
 }
@@ -124,7 +124,9 @@ TEST_F(ButtonTest, EnterKeyClicksOnlyWithItsStyleBit)
     EXPECT_EQ(probe_->Count(kClicked), 1u);
     E().DoubleClick(100, 100);  // a double click is two clicks to a button
     EXPECT_EQ(probe_->Count(kClicked), 3u);
-    (void)button;
+    button->Enable(false); // focused but disabled: Enter does nothing
+    E().Key(kVirtualKeyEnter);
+    EXPECT_EQ(probe_->Count(kClicked), 3u);
 }
 
 TEST_F(ButtonTest, HandCursorGoesThroughTheCursorObjectOrTheSystemCursor)

@@ -63,7 +63,7 @@ TEST_F(ChatBoxTest, PostedTextArrivesOnALaterTickAndIsTakenOnce)
 {
     auto* box = MakeBox(chat_style::kDefault);
     const uintptr_t token = E().Objects().NewTextPayload("posted <c=255>text");
-    box->PostEvent({box->GetId(), EV_CHAT_POSTED_TEXT, token, 0});
+    box->PostEvent({box->GetId(), EV_APP_TEXT_PAYLOAD, token, 0});
     EXPECT_EQ(box->GetElementCount(), 0);
     E().Settle();
     EXPECT_EQ(box->TextOf(box->Content().First(), nullptr), "posted text");
@@ -186,7 +186,7 @@ TEST_F(ChatBoxTest, DraggingSelectsAndCtrlCCopiesTheSameTextEitherWay)
 
 TEST_F(ChatBoxTest, PasswordBoxesNeverCopyAndDrawStars)
 {
-    auto* glyphs = dynamic_cast<enginetest::PatternGlyphSource*>(&E().Objects().GetTextSurface().Glyphs());
+    auto* glyphs = dynamic_cast<testsupport::PatternGlyphSource*>(&E().Objects().GetTextSurface().Glyphs());
     ASSERT_NE(glyphs, nullptr);
     auto* box = MakeBox(chat_style::kDefault | chat_style::kSelectable | chat_style::kPassword);
     glyphs->requests.clear();

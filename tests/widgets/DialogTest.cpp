@@ -47,7 +47,7 @@ TEST_F(DialogTest, CountdownStartsAtMostAt99AndCancelsOneSecondAfterZero)
     uint32_t zeroAt = 0, elapsed = 0;
     while (probe_->Count(kCancel) == 0 && elapsed < 120000) {
         E().Tick();
-        elapsed += WidgetEngine::kTickMs;
+        elapsed += HeadlessEngine::kTickMs;
         if (!zeroAt) {
             ASSERT_TRUE(box->GetSeconds() == shown || box->GetSeconds() == shown - 1) << elapsed;
             shown = box->GetSeconds();
@@ -203,7 +203,7 @@ TEST_F(ToolTipTest, TipStaysInsideTheScreen)
     auto* tip = E().Make<CXyToolTip>();
     tip->Attach(anchor, "a right-edge tip", 120);
     E().MoveMouse(790, 10);
-    EXPECT_DOUBLE_EQ(tip->GetRight(), WidgetEngine::kViewWidth);
+    EXPECT_DOUBLE_EQ(tip->GetRight(), HeadlessEngine::kViewWidth);
     EXPECT_DOUBLE_EQ(tip->GetTop(), 0);
     tip->Attach(nullptr, "ignored", 120);  // nothing happens
 }

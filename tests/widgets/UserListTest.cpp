@@ -117,6 +117,20 @@ TEST_F(UserListTest, TwoPlayersFillSevenRowsWithAlternatingBackgrounds)
     EXPECT_EQ(list->UserIdAt(2), 1004u);
 }
 
+TEST_F(UserListTest, RowTextsStartTwelvePixelsBelowTheBandTop)
+{
+    CCyUserList* list = MakeBar()->GetList();
+    ASSERT_NE(list, nullptr);
+    // The score column starts at 138; its text at x + 4.
+    const int x = 138 + 4 + 1;
+    const int second = kRow; // the second user's band
+    int firstInk = -1;
+    for (int y = second; y < second + kRow && firstInk < 0; ++y)
+        if (PixelOf(*list->GetPlane(), x, y) != kEvenColour)
+            firstInk = y - second;
+    EXPECT_EQ(firstInk, 12);
+}
+
 TEST_F(UserListTest, RegisteringTheBarBuildsNothingBeforeItsColumns)
 {
     // Registration runs the engine's creation hook before the owner has added the columns;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/resource/PackManifest.h"
+#include "engine/pack/PackManifest.h"
 #include "engine/resource/XyFile.h"
 
 int main(int argc, char** argv) {

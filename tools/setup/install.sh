@@ -12,13 +12,18 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
-# Keep package scripts from starting the proxy and FTP daemons as system services.
-if [ ! -x /usr/sbin/policy-rc.d ]; then
-  printf '#!/bin/sh\nexit 101\n' | $sudo tee /usr/sbin/policy-rc.d >/dev/null
-  $sudo chmod +x /usr/sbin/policy-rc.d
-fi
 echo "setup: installing ${#missing[@]} packages: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
+# Keep package scripts from starting the proxy and FTP daemons as system services, during our
+# own install only: a guard the machine already has is left alone; one we put in place goes
+# again when the script ends, however it ends.
+policy=${XL_POLICY_RC:-/usr/sbin/policy-rc.d}
+if [ ! -e "$policy" ] && [ ! -L "$policy" ]; then
+  trap '$sudo rm -f "$policy"' EXIT
+  trap 'exit 130' INT TERM HUP
+  printf '#!/bin/sh\nexit 101\n' | $sudo tee "$policy" >/dev/null
+  $sudo chmod +x "$policy"
+fi
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 echo "setup: done"

@@ -1,4 +1,4 @@
-#include "engine/EngineTestSupport.h"
+#include "tests/support/EngineFixtures.h"
 
 #include "engine/GameCore.h"
 #include "engine/gui/CGameBase.h"
@@ -38,7 +38,7 @@ struct Game : CGameBase {
 constexpr uint32_t kRed = 0x0000FF;   // as COLORREF
 constexpr uint32_t kRedPixel = 0xFF0000;
 
-class HostWindowTest : public enginetest::EngineFixture {
+class HostWindowTest : public testsupport::EngineFixture {
 protected:
     void SetUp() override
     {

@@ -1,5 +1,5 @@
-#include "engine/EngineTestSupport.h"
-#include "engine/PatternGlyphSource.h"
+#include "tests/support/EngineFixtures.h"
+#include "tests/support/PatternGlyphSource.h"
 
 #include "engine/GameCore.h"
 #include "engine/input/InputModule.h"
@@ -36,13 +36,13 @@ struct Recorder : PObject {
     Log& log_;
 };
 
-class InputModuleTest : public enginetest::EngineFixture {
+class InputModuleTest : public testsupport::EngineFixture {
 protected:
     void SetUp() override
     {
         EngineFixture::SetUp();
         core_ = std::make_unique<GameCore>();
-        objects_ = new ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
+        objects_ = new ObjectModule(std::make_shared<testsupport::PatternGlyphSource>());
         input_ = new InputModule();
         ASSERT_EQ(LUMORA_MSG_OK, core_->LoadModule(objects_, 1, 0));
         ASSERT_EQ(LUMORA_MSG_OK, core_->LoadModule(input_, 1, 1));
@@ -118,7 +118,7 @@ TEST_F(InputModuleTest, HoverClickAndReleaseGoToCursorAndHovered)
     EXPECT_EQ((Lines{"C:27", "A:27"}), Take());
     input_->OnLButtonDown(21, 20, 1);
     EXPECT_EQ((Lines{"C:48", "A:48", "C:28", "A:28", "A:52"}), Take());  // first press, down, focus gained
-    EXPECT_NE(0u, objects_->FindById(input_->Focused())->GetFlags() & OBJ_FOCUS_MARK);
+    EXPECT_NE(0u, objects_->FindById(input_->Focused())->GetFlags() & OBJ_NO_CHECK_CHILDREN);
     input_->OnLButtonUp(21, 20, 0);
     EXPECT_EQ((Lines{"C:29", "C:36", "A:29", "A:30", "A:36", "A:27"}), Take());
     input_->OnMouseMove(100, 100, 0);
@@ -278,7 +278,7 @@ TEST_F(InputModuleTest, TranslatedHooksStillCarryTheInputState)
     PlaneObject* p = objects_->NewPlaneObject(40, 40, 0x00808080, nullptr);
     p->MoveTo(30, 30);
     p->Activate();
-    p->AddEventHook(EV_LDRAG, recorder_->GetId(), 80000006, 'T', 0);
+    p->AddEventHook(EV_LBUTTON_DRAG, recorder_->GetId(), 80000006, 'T', 0);
     p->Redraw();
     input_->OnMouseMove(20, 25, 0);
     input_->OnLButtonDown(20, 25, 0);

@@ -1,5 +1,5 @@
-#include "engine/EngineTestSupport.h"
-#include "engine/PatternGlyphSource.h"
+#include "tests/support/EngineFixtures.h"
+#include "tests/support/PatternGlyphSource.h"
 
 #include "engine/GameCore.h"
 #include "engine/music/MusicModule.h"
@@ -38,14 +38,14 @@ std::vector<uint8_t> Tune()
             0x00, 0x90, 60, 100, 0x83, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00};
 }
 
-class MusicModuleTest : public enginetest::EngineFixture {
+class MusicModuleTest : public testsupport::EngineFixture {
 protected:
     void SetUp() override
     {
         EngineFixture::SetUp();
         core_ = std::make_unique<GameCore>();
         resources_ = new ResourceModule();
-        objects_ = new ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
+        objects_ = new ObjectModule(std::make_shared<testsupport::PatternGlyphSource>());
         auto audio = std::make_unique<platform::SilentAudio>();
         audio_ = audio.get();
         auto synth = std::make_unique<platform::RecordingMidiSink>();

@@ -1,8 +1,8 @@
 #!/usr/bin/python3
-"""Loopback game-server peer for the socket client's tests, built on wire_reference.
+"""Loopback game-server peer for the socket client's tests, built on the xlwire codec.
 
 Usage: game_peer.py PORT SETTINGS [--send-greeting]
-SETTINGS is "keyhex:encrypt:compress" (see wire_reference.parse_settings). The peer listens on
+SETTINGS is "keyhex:encrypt:compress" (see xlwire.wire.parse_settings). The peer listens on
 127.0.0.1:PORT and serves one connection after another until killed. It expects the client's
 greeting first (or, with --send-greeting, sends its own and expects none). It checks every frame
 the client sends (length, CRC, type, serial, message id, piece numbering) and hangs up on the first
@@ -16,7 +16,8 @@ import struct
 import sys
 import time
 
-import wire_reference as w
+import _paths  # noqa: F401
+from xlwire import wire as w
 
 ECHO = 100          # reply with the request's data
 PUSH = 101          # data: u32 count, u32 size -> that many pushes (id 500, data = u32 index + filler)
@@ -32,6 +33,7 @@ CLOSE = 110         # the connection is closed after a last push
 STALL = 111         # one push saying it came, then never a reply
 GARBAGE = 112       # random bytes
 BIG_REPLY = 113     # data: u32 size -> a reply of that many bytes (many pieces)
+UNREADABLE = 114    # a reply whose body cannot be unpacked, then the same reply done right
 
 PUSH_ID = 500
 
@@ -99,6 +101,9 @@ class Conn:
 
     def frames(self, msg_id, data, code, ftype):
         body = w.pack(w.message(code, data), self.key, self.enc, self.comp)
+        return self.raw_frames(msg_id, body, ftype)
+
+    def raw_frames(self, msg_id, body, ftype):
         fr = w.message_frames(body, msg_id, self.serial + 1, ftype=ftype)
         self.serial += len(fr)
         return fr
@@ -156,6 +161,9 @@ def serve(conn):
             conn.push(struct.pack("<I", 1111))
         elif req == GARBAGE:
             conn.sock.sendall(bytes((i * 37 + 11) & 0xFF for i in range(3000)))
+        elif req == UNREADABLE:
+            conn.sock.sendall(b"".join(conn.raw_frames(msg_id, b"\xee" * 40, w.TYPE_REPLY)))
+            conn.reply(msg_id, data)
         elif req == BIG_REPLY:
             size = struct.unpack("<I", data[:4])[0]
             conn.reply(msg_id, bytes((i * 7) & 0xFF for i in range(size)))

@@ -12,7 +12,8 @@ import struct
 import sys
 import zlib
 
-import wire_reference as wire
+import _paths  # noqa: F401
+from xlwire import wire
 
 
 def read_records(path):

@@ -1,7 +1,7 @@
-#!/usr/bin/python3
 """Reference encoder and decoder of the game channel's byte layouts, written from the layout
 tables alone (greeting, message, packager stages, pieces, frames). Tests use it to check the
-C++ codec in both directions; loopback test peers build on it.
+C++ codec in both directions; the loopback test peers, the game-server stand-in and the hall
+stand-in build on it: the one Python codec beside the one C++ codec.
 
 Standard library, zlib and python3-cryptography only.
 """

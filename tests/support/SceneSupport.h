@@ -4,7 +4,7 @@
 // rectangles out), plus helpers that build engine scenes for the object-module tests.
 #include "engine/GameCore.h"
 #include "engine/geometry/Geometry.h"
-#include "engine/object/FrameRecord.h"
+#include "engine/paint/FrameRecord.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PObject.h"
 #include "engine/paint/Blitters.h"
@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-namespace enginetest {
+namespace testsupport {
 
 using Buffer = std::vector<uint8_t>;
 
@@ -200,4 +200,4 @@ inline std::string FirstDifference(const Buffer& a, const Buffer& b, int width)
     return a.size() == b.size() ? "" : "sizes differ";
 }
 
-} // namespace enginetest
+} // namespace testsupport

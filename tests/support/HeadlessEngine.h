@@ -1,10 +1,12 @@
 #pragma once
-// A headless engine for widget tests and benchmarks: resource, object, painting and input
-// modules on a manual clock, a headless window behind the input module (it records the system
-// cursor, the clipboard and the input-method point), skins built into a pack with the pack
-// builder from synthetic pictures, synthetic mouse and key input through the input module, and
-// objects that record what reaches them.
-#include "tests/engine/PatternGlyphSource.h"
+// The headless engine of the engine, widget and higher tests and of the benchmarks: resource,
+// object and painting modules (and, unless left out, input and music modules) on a manual
+// clock in a private program folder, a headless window behind the input module (it records the
+// system cursor, the clipboard and the input-method point), skins built into a pack with the
+// pack builder from synthetic pictures, synthetic mouse and key input through the input
+// module, and objects that record what reaches them.
+#include "tests/support/PatternGlyphSource.h"
+#include "tests/support/ProgramFolder.h"
 
 #include "engine/GameCore.h"
 #include "engine/gui/CLumoraGui.h"
@@ -19,7 +21,6 @@
 #include "engine/senior/CClassSenior.h"
 #include "platform/Clock.h"
 #include "platform/HeadlessWindow.h"
-#include "platform/Paths.h"
 #include "platform/SilentAudio.h"
 
 #include <cstdint>
@@ -32,7 +33,7 @@
 #include <string_view>
 #include <vector>
 
-namespace widgettest {
+namespace testsupport {
 
 using Lumora::EventRecord;
 
@@ -68,8 +69,8 @@ public:
 // Stands in for the cursor object "object_cursor": records the cursor codes sent to it.
 class FakeCursorObject : public ProbeObject {
 public:
-    static constexpr uint32_t kHand = 19840357;
-    static constexpr uint32_t kArrow = 19840358;
+    static constexpr uint32_t kHand = Lumora::EV_CURSOR_HAND;
+    static constexpr uint32_t kArrow = Lumora::EV_CURSOR_ARROW;
     std::vector<uint32_t> Shapes() const
     {
         std::vector<uint32_t> shapes;
@@ -78,6 +79,31 @@ public:
                 shapes.push_back(r.code);
         return shapes;
     }
+};
+
+// Starts actions; its least interval can be changed so that tests step on every pass.
+class Actor : public Lumora::CClassSenior {
+public:
+    using CClassSenior::MakeAction;
+    using CClassSenior::PostAction;
+    uint32_t GetActionInterval() const override { return least; }
+    uint32_t least = 30;
+};
+
+// Records the events and action ends it receives as text, with the engine time.
+class Recorder : public Lumora::CClassSenior {
+public:
+    int OnEvent(const EventRecord& r) override
+    {
+        log.push_back("event " + std::to_string(r.code) + " @" + std::to_string(GetClock()));
+        return Lumora::PObject::OnEvent(r);
+    }
+    int OnActionEnd(const EventRecord& r) override
+    {
+        log.push_back("end " + std::to_string(r.code) + " @" + std::to_string(GetClock()));
+        return 1;
+    }
+    std::vector<std::string> log;
 };
 
 // The music module with a silent output that records every sound asked for by name.
@@ -133,49 +159,57 @@ inline Lumora::ImageRecord SolidFrames(int width, int height, const std::vector<
                             [&](int f, int, int) { return colours[size_t(f)]; });
 }
 
-class WidgetEngine {
+// What a headless engine is made of beyond the resource, object and painting modules. Module
+// tests that load their own input or music module leave those out.
+struct EngineParts {
+    bool input = true;
+    bool music = true;
+    // The viewport centred on the view, so that engine pixels are client pixels; else centred
+    // on the origin.
+    bool clientPixels = true;
+};
+
+class HeadlessEngine {
 public:
     static constexpr int kViewWidth = 800;
     static constexpr int kViewHeight = 600;
     static constexpr uint32_t kTickMs = 20;
 
-    explicit WidgetEngine(const std::string& folderTag)
-        : window_(platform::Rect{0, 0, kViewWidth, kViewHeight})
+    // The program folder is "xl_<folderTag>" under the temporary folder.
+    explicit HeadlessEngine(const std::string& folderTag, EngineParts parts = {})
+        : folder_(folderTag), window_(platform::Rect{0, 0, kViewWidth, kViewHeight})
     {
-        folder_ = std::filesystem::temp_directory_path() / ("xl_widgets_" + folderTag);
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-        platform::SetProgramFolder(folder_.string());
-        clock_.Advance(1000);
+        clock_.Advance(1000);  // the engine clock never reads 0 while actions run
         core_ = std::make_unique<Lumora::GameCore>();
         core_->Init(0);
         resources_ = new Lumora::ResourceModule;
-        objects_ = new Lumora::ObjectModule(std::make_shared<enginetest::PatternGlyphSource>());
+        objects_ = new Lumora::ObjectModule(std::make_shared<PatternGlyphSource>());
         paint_ = new Lumora::PaintModuleGDI;
-        input_ = new Lumora::InputModule;
-        music_ = new FakeMusic;
-        for (Lumora::BaseModule* m : {static_cast<Lumora::BaseModule*>(resources_),
-                                      static_cast<Lumora::BaseModule*>(objects_),
-                                      static_cast<Lumora::BaseModule*>(paint_),
-                                      static_cast<Lumora::BaseModule*>(input_),
-                                      static_cast<Lumora::BaseModule*>(music_)})
+        std::vector<Lumora::BaseModule*> modules{resources_, objects_, paint_};
+        if (parts.input)
+            modules.push_back(input_ = new Lumora::InputModule);
+        if (parts.music)
+            modules.push_back(music_ = new FakeMusic);
+        for (Lumora::BaseModule* m : modules)
             if (core_->LoadModule(m, 1, 0) != Lumora::LUMORA_MSG_OK)
                 throw std::runtime_error("module did not load");
         paint_->CreateBackBuffer(kViewWidth, kViewHeight);
         objects_->SetViewportSize(kViewWidth, kViewHeight);
-        objects_->SetViewportCentre(kViewWidth / 2, kViewHeight / 2);  // engine pixels = client pixels
-        input_->SetWindow(&window_);
+        if (parts.clientPixels)
+            objects_->SetViewportCentre(kViewWidth / 2, kViewHeight / 2);
+        if (input_)
+            input_->SetWindow(&window_);
         owner_ = Register(new ProbeObject);
     }
-    ~WidgetEngine()
+    ~HeadlessEngine() { core_.reset(); }
+    HeadlessEngine(const HeadlessEngine&) = delete;
+    HeadlessEngine& operator=(const HeadlessEngine&) = delete;
+
+    template <typename T = Recorder>
+    T* Add()
     {
-        core_.reset();
-        platform::SetProgramFolder("");
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
+        return Register(new T);
     }
-    WidgetEngine(const WidgetEngine&) = delete;
-    WidgetEngine& operator=(const WidgetEngine&) = delete;
 
     template <typename T>
     T* Register(T* object)
@@ -317,20 +351,29 @@ public:
         Settle();
     }
 
+    uint32_t Now() const { return core_->GetTime(); }
+
     Lumora::GameCore& Core() { return *core_; }
+    Lumora::ResourceModule& Resources() { return *resources_; }
     Lumora::ObjectModule& Objects() { return *objects_; }
     Lumora::InputModule& Input() { return *input_; }
     Lumora::PaintModuleGDI& Paint() { return *paint_; }
     platform::HeadlessWindow& Window() { return window_; }
-    // Sounds played by name, in order.
-    const std::vector<std::string>& Sounds() const { return music_->played; }
+    // Sounds played by name, in order (none without the music module).
+    const std::vector<std::string>& Sounds() const
+    {
+        static const std::vector<std::string> none;
+        return music_ ? music_->played : none;
+    }
     platform::ManualClock& Clock() { return clock_; }
     ProbeObject& Owner() { return *owner_; }
-    // The run log the engine writes ('res "%s" does not exists!' and the like).
-    std::filesystem::path Folder() const { return folder_; }
+    // The program folder, where the engine writes its run log ('res "%s" does not exists!' and
+    // the like).
+    const std::filesystem::path& Folder() const { return folder_.Path(); }
+    std::string DailyLogText() const { return folder_.DailyLogText(); }
 
 private:
-    std::filesystem::path folder_;
+    ProgramFolder folder_;
     platform::ManualClock clock_{0};
     // Installed before anything else is made and put back even when the constructor throws.
     platform::ScopedClock clockInstalled_{clock_};
@@ -345,6 +388,21 @@ private:
     std::vector<Lumora::PackSource> skins_;
     std::vector<std::unique_ptr<std::vector<uint8_t>>> packs_;
 };
+
+// An animated picture of `frames` frames of `delay` ms each.
+inline std::unique_ptr<Lumora::ImageRecord> AnimatedImage(int frames, uint32_t delay, int w = 4, int h = 4)
+{
+    auto image = std::make_unique<Lumora::ImageRecord>();
+    image->width = uint16_t(w);
+    image->height = uint16_t(h);
+    image->frames = uint32_t(frames);
+    image->flags = Lumora::kImageAlpha | (frames > 1 ? uint32_t(Lumora::kImageAnimated) : 0u);
+    image->transparent = Lumora::kColourKey;
+    image->pixels.assign(size_t(w) * h * 4 * frames, 255);
+    if (frames > 1)
+        image->delays.assign(size_t(frames), delay);
+    return image;
+}
 
 // Colour of a plane pixel as 0x00BBGGRR, read from its raw blue, green, red bytes.
 inline uint32_t PixelOf(Lumora::PlaneObject& plane, int x, int y)
@@ -365,4 +423,4 @@ inline uint8_t AlphaOf(Lumora::PlaneObject& plane, int x, int y)
     return plane.GetPixels()[(size_t(y) * plane.GetSurfaceWidth() + x) * 4 + 3];
 }
 
-} // namespace widgettest
+} // namespace testsupport

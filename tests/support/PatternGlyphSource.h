@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace enginetest {
+namespace testsupport {
 
-class PatternGlyphSource final : public testsupport::SolidGlyphSource {
+class PatternGlyphSource final : public SolidGlyphSource {
 public:
     explicit PatternGlyphSource(uint8_t coverage = 200) : SolidGlyphSource(coverage) {}
 
@@ -30,4 +30,4 @@ public:
     std::vector<std::string> faces;
 };
 
-} // namespace enginetest
+} // namespace testsupport

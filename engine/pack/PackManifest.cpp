@@ -1,4 +1,4 @@
-#include "engine/resource/PackManifest.h"
+#include "engine/pack/PackManifest.h"
 
 #include <cstring>
 #include <fstream>

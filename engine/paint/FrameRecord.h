@@ -1,5 +1,5 @@
 #pragma once
-// One frame as the object module hands it to the painting module: the dirty rectangles in
+// One frame as the painting module takes it from the object module: the dirty rectangles in
 // window coordinates and, back to front, the objects that meet them.
 #include "engine/geometry/ObjectGeometry.h"
 

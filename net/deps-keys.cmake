@@ -1,0 +1,20 @@
+# The connection key table is data: net/keys/keyblocks.hex (hex text, '#' comments) is turned
+# into a C array at configure time, so the client and the game-server stand-in read one file.
+set(XL_KEY_FILE ${CMAKE_SOURCE_DIR}/net/keys/keyblocks.hex)
+set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${XL_KEY_FILE})
+file(STRINGS ${XL_KEY_FILE} xl_key_lines)
+set(xl_key_hex "")
+foreach(line IN LISTS xl_key_lines)
+  string(REGEX REPLACE "#.*$" "" line "${line}")
+  string(REGEX REPLACE "[ \t\r]" "" line "${line}")
+  string(APPEND xl_key_hex "${line}")
+endforeach()
+string(LENGTH "${xl_key_hex}" xl_key_len)
+if(NOT xl_key_len EQUAL 1024 OR NOT xl_key_hex MATCHES "^[0-9a-fA-F]+$")
+  message(FATAL_ERROR "${XL_KEY_FILE}: expected 512 bytes of hex, found ${xl_key_len} digits")
+endif()
+string(REGEX REPLACE "([0-9a-fA-F][0-9a-fA-F])" "0x\\1," xl_key_bytes "${xl_key_hex}")
+set(xl_key_out ${CMAKE_BINARY_DIR}/generated/KeyBlocksData.cpp)
+file(CONFIGURE OUTPUT ${xl_key_out} CONTENT
+"// Generated from net/keys/keyblocks.hex; edit that file.\n#include <cstdint>\nnamespace net::detail {\nextern const uint8_t kKeyBlocksData[512];\nconst uint8_t kKeyBlocksData[512] = {${xl_key_bytes}};\n}\n")
+target_sources(xl_net PRIVATE ${xl_key_out})

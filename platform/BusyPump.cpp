@@ -1,0 +1,58 @@
+// The UI thread's pump during blocking waits.
+#include "platform/BusyPump.h"
+
+#include "platform/ThreadId.h"
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+
+namespace platform {
+namespace {
+
+std::mutex g_pumpMutex;
+std::function<void()> g_pump;
+uint32_t g_pumpThread = 0;
+
+} // namespace
+
+void SetBusyPump(std::function<void()> pump)
+{
+    std::lock_guard lock(g_pumpMutex);
+    g_pump = std::move(pump);
+    g_pumpThread = g_pump ? CurrentThreadId() : 0;
+}
+
+void RunBusyPump()
+{
+    std::function<void()> pump;
+    {
+        std::lock_guard lock(g_pumpMutex);
+        if (!g_pump || g_pumpThread != CurrentThreadId())
+            return;
+        pump = g_pump;
+    }
+    pump();
+}
+
+bool WaitBusy(Event& event, uint32_t timeoutMs)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        uint32_t slice = static_cast<uint32_t>(std::clamp<int64_t>(left.count(), 0, kBusyPumpPeriodMs));
+        if (event.Wait(slice))
+            return true;
+        if (timeoutMs != kInfinite && std::chrono::steady_clock::now() >= deadline)
+            return false;
+        RunBusyPump();
+    }
+}
+
+void SleepBusy(uint32_t ms)
+{
+    Event never(Event::Mode::kManual);
+    WaitBusy(never, ms);
+}
+
+} // namespace platform

@@ -1,0 +1,26 @@
+#pragma once
+// What the UI thread runs while it blocks (connecting, waiting for a reply or the hall, the pauses
+// of the failure paths): the installed pump repaints the wait window and takes the display's
+// events off the system without dispatching anything, so no notification is handled out of order
+// while the thread waits. Waits call it every 50 ms, and only on the thread that installed it;
+// on any other thread they are plain waits.
+#include "platform/Event.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace platform {
+
+inline constexpr uint32_t kBusyPumpPeriodMs = 50;
+
+// Installs the pump for the calling thread (null removes it).
+void SetBusyPump(std::function<void()> pump);
+// Runs the pump when the calling thread installed it.
+void RunBusyPump();
+
+// Waits for the event up to the time-out (kInfinite: no limit), pumping in between.
+bool WaitBusy(Event& event, uint32_t timeoutMs);
+// A pause of the failure paths, pumping.
+void SleepBusy(uint32_t ms);
+
+} // namespace platform

@@ -1,0 +1,47 @@
+#include "framework/PyRun.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace fwtest {
+
+namespace {
+
+std::string TempFile(const std::string& contents)
+{
+    char path[] = "/tmp/xl-fwtest-XXXXXX";
+    int fd = mkstemp(path);
+    close(fd);
+    std::ofstream(path, std::ios::binary).write(contents.data(), static_cast<std::streamsize>(contents.size()));
+    return path;
+}
+
+} // namespace
+
+std::optional<std::string> RunCommand(const std::string& command, const std::string& input)
+{
+    std::string in = TempFile(input);
+    std::string out = TempFile({});
+    int status = std::system((command + " < " + in + " > " + out).c_str());
+    std::ifstream f(out, std::ios::binary);
+    std::string result((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    unlink(in.c_str());
+    unlink(out.c_str());
+    if (status != 0)
+        return std::nullopt;
+    return result;
+}
+
+std::optional<std::string> RunPython(const std::string& script, const std::string& input)
+{
+    // The test sources compile their literals to GBK, so the script is GBK too.
+    std::string file = TempFile("# -*- coding: gbk -*-\n" + script);
+    auto r = RunCommand(std::string("PYTHONPATH=") + XL_SOURCE_DIR + "/tools/py /usr/bin/python3 " + file, input);
+    unlink(file.c_str());
+    return r;
+}
+
+} // namespace fwtest

@@ -1,0 +1,19 @@
+#pragma once
+// Runs a short Python script (with the stand-ins' package folder tools/py on its path) or a
+// command, feeding it bytes on stdin and returning what it prints, so the tests check the
+// client's records against an independent implementation.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fwtest {
+
+// nullopt when the command does not exit with 0.
+std::optional<std::string> RunCommand(const std::string& command, const std::string& input = {});
+std::optional<std::string> RunPython(const std::string& script, const std::string& input = {});
+
+inline std::string AsString(const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); }
+inline std::vector<uint8_t> AsBytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+} // namespace fwtest

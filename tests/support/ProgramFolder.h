@@ -1,0 +1,56 @@
+#pragma once
+// A private program folder (where the engine writes its logs and files) for one test or one
+// benchmark, removed again afterwards. Free of GoogleTest, so that benchmarks can use it.
+#include "platform/Paths.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <system_error>
+
+namespace testsupport {
+
+inline std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class ProgramFolder {
+public:
+    // The folder "xl_<tag>" under the temporary folder, emptied and made the program folder.
+    explicit ProgramFolder(const std::string& tag) : path_(std::filesystem::temp_directory_path() / ("xl_" + tag))
+    {
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+        platform::SetProgramFolder(path_.string());
+    }
+    ~ProgramFolder()
+    {
+        platform::SetProgramFolder("");
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+
+    // Everything the engine wrote to the daily logs, in file order.
+    std::string DailyLogText() const
+    {
+        std::string all;
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            if (entry.path().filename().string().rfind("Game2", 0) == 0)
+                all += ReadFile(entry.path());
+        return all;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+} // namespace testsupport

@@ -1,0 +1,257 @@
+"""The table's controls and effects (table pack) and the frame, dialogs and match screens
+(frame pack), each drawn from simple shapes and labels in the CJK font."""
+from PIL import ImageDraw
+
+from art_common import board, button_frames, canvas, label_picture, rounded, shade, text_centre
+
+GOLD = (250, 210, 60)
+
+
+def _speaker(on):
+    def icon(d, box, ink):
+        l, t, r, b = box
+        h = b - t
+        cx, cy = (l + r) / 2 - h * 0.3, (t + b) / 2
+        d.rectangle((cx - h * 0.3, cy - h * 0.15, cx, cy + h * 0.15), fill=ink)
+        d.polygon([(cx, cy - h * 0.15), (cx + h * 0.3, cy - h * 0.4), (cx + h * 0.3, cy + h * 0.4),
+                   (cx, cy + h * 0.15)], fill=ink)
+        if on:
+            d.arc((cx + h * 0.2, cy - h * 0.35, cx + h * 0.7, cy + h * 0.35), -60, 60, fill=ink, width=2)
+        else:
+            d.line((cx + h * 0.4, cy - h * 0.25, cx + h * 0.8, cy + h * 0.25), fill=ink, width=2)
+    return icon
+
+
+def _sort_icon(d, box, ink):
+    l, t, r, b = box
+    w = (r - l) / 5
+    for k in range(4):
+        x = l + w * (k + 0.5)
+        d.rectangle((x, b - (b - t) * (k + 1) / 4.5, x + w * 0.7, b - 1), fill=ink)
+
+
+def _arrow_icon(direction):
+    def icon(d, box, ink):
+        l, t, r, b = box
+        cx, cy, s = (l + r) / 2, (t + b) / 2, min(r - l, b - t) * 0.35
+        pts = {'up': [(cx, cy - s), (cx - s, cy + s), (cx + s, cy + s)],
+               'down': [(cx, cy + s), (cx - s, cy - s), (cx + s, cy - s)],
+               'left': [(cx - s, cy), (cx + s, cy - s), (cx + s, cy + s)],
+               'right': [(cx + s, cy), (cx - s, cy - s), (cx - s, cy + s)]}[direction]
+        d.polygon(pts, fill=ink)
+    return icon
+
+
+def _digits(w, h, colour, back=None):
+    frames = []
+    for n in range(10):
+        im = canvas(w, h, back or (0, 0, 0, 0))
+        text_centre(ImageDraw.Draw(im), (0, 0, w, h), str(n), colour, h)
+        frames.append(im)
+    return frames
+
+
+def _die(size, face):
+    im = rounded(size, size, (250, 250, 245, 255), outline=(120, 120, 120, 255))
+    d = ImageDraw.Draw(im)
+    spots = {1: [(0.5, 0.5)], 2: [(0.28, 0.28), (0.72, 0.72)], 3: [(0.25, 0.25), (0.5, 0.5), (0.75, 0.75)],
+             4: [(0.28, 0.28), (0.72, 0.28), (0.28, 0.72), (0.72, 0.72)],
+             5: [(0.25, 0.25), (0.75, 0.25), (0.5, 0.5), (0.25, 0.75), (0.75, 0.75)],
+             6: [(0.3, 0.22), (0.7, 0.22), (0.3, 0.5), (0.7, 0.5), (0.3, 0.78), (0.7, 0.78)]}[face]
+    r = size * (0.12 if face == 1 else 0.08)
+    for x, y in spots:
+        d.ellipse((x * size - r, y * size - r, x * size + r, y * size + r), fill=(200, 20, 20) if face in (1, 4) else (20, 20, 20))
+    return im
+
+
+def _tumble(size, k):
+    im = canvas(size, size)
+    d = ImageDraw.Draw(im)
+    m = size * 0.15
+    pts = [(size / 2, m), (size - m, size / 2), (size / 2, size - m), (m, size / 2)]
+    pts = pts[k % 4:] + pts[:k % 4]
+    d.polygon(pts, fill=(240, 240, 235, 255), outline=(120, 120, 120, 255))
+    return im
+
+
+def _frames(w, h, count, label, colour=(250, 220, 80)):
+    """An animation: the label pulsing in size over count frames."""
+    out = []
+    for k in range(count):
+        im = canvas(w, h)
+        inner = label_picture(w - 2 * (k % 3), h - 2 * (k % 3), label, colour)
+        im.paste(inner, (k % 3, k % 3), inner)
+        out.append(im)
+    return out
+
+
+def draw_table(pack):
+    labels = [('btn_StartGame', '开始'), ('btn_AskCardView', '看牌'), ('btn_Chi_big', '吃'), ('btn_Peng_big', '碰'),
+              ('btn_Gang_big', '杠'), ('btn_Hu_big', '胡'), ('btn_Guo_big', '过'), ('btn_AutoPlay', '托管')]
+    for name, label in labels:
+        big = name.endswith('_big')
+        pack.picture(name, button_frames(64 if big else 88, 64 if big else 36, label,
+                                         (190, 60, 40) if big else (50, 110, 190)))
+    pack.picture('btn_Volume', button_frames(32, 32, None, icon=_speaker(True)))
+    pack.picture('btn_VolumeOn', button_frames(32, 32, None, icon=_speaker(False)))
+    pack.picture('btn_Sort', button_frames(32, 32, None, icon=_sort_icon))
+    pack.picture('btn_HideSkill', button_frames(20, 32, None, icon=_arrow_icon('right')))
+    pack.picture('btn_ShowSkill', button_frames(20, 32, None, icon=_arrow_icon('left')))
+    pack.picture('bit_skillbk', board(140, 44), keyed=True)
+    pack.picture('bit_volumebk', board(220, 170, '音量'), keyed=True)
+    slider = canvas(24, 110)
+    ImageDraw.Draw(slider).rounded_rectangle((9, 0, 14, 109), 2, fill=(90, 90, 90, 255))
+    pack.picture('slider_bk', slider)
+    pack.picture('slider_bar', rounded(22, 12, (230, 200, 90, 255), outline=(120, 90, 20, 255)))
+    hand = canvas(64, 64)
+    d = ImageDraw.Draw(hand)
+    d.ellipse((2, 2, 61, 61), fill=(245, 245, 235, 255), outline=(60, 60, 60, 255), width=3)
+    d.polygon([(32, 6), (26, 32), (38, 32)], fill=(200, 30, 30, 255))
+    pack.picture('clock_hand_big', hand)
+    pack.picture('digit_Clock_big', _digits(16, 24, (40, 40, 40)))
+    dice = [_die(28, f) for f in range(1, 7)] + [_tumble(28, k) for k in range(4)]
+    pack.picture('dice1_00', dice)
+    pack.picture('bit_slogan', label_picture(260, 40, '血战到底 雀友相逢'), keyed=True)
+    pack.picture('bit_SortHand', label_picture(80, 30, '理牌'))
+    star = canvas(12, 12)
+    ImageDraw.Draw(star).ellipse((1, 1, 10, 10), fill=(255, 240, 140, 255))
+    pack.picture('particle_sort', star)
+    words = {'peng': '碰', 'chi': '吃', 'gang': '杠', 'hu': '胡', 'hua': '花'}
+    for stem, word in words.items():
+        for k in (0, 1, 2) if stem == 'gang' else (0, 1):
+            pack.picture('%s%d' % (stem, k), label_picture(96, 96, word, GOLD if k == 0 else (250, 120, 60)))
+    pack.picture('bit_hu', label_picture(160, 120, '胡了', (250, 60, 40), (80, 0, 0)))
+    pieces = canvas(100, 20)
+    d = ImageDraw.Draw(pieces)
+    for k, c in enumerate([(255, 230, 90), (255, 150, 60), (250, 90, 90), (120, 200, 255), (160, 255, 140)]):
+        d.ellipse((20 * k + 3, 3, 20 * k + 16, 16), fill=c + (255,))
+    pack.picture('bit_particular', pieces)
+    # Our own table designs: turn arrow, claim pointer, wait animation, player panel, info board.
+    for seat in range(4):
+        arrow = canvas(40, 40)
+        pts = {0: [(4, 20), (30, 6), (30, 34)], 1: [(20, 4), (6, 30), (34, 30)],
+               2: [(36, 20), (10, 6), (10, 34)], 3: [(20, 36), (6, 10), (34, 10)]}[seat]
+        ImageDraw.Draw(arrow).polygon(pts, fill=(250, 200, 40, 255), outline=(120, 80, 0, 255))
+        pack.picture('bit_TurnArrow%d' % seat, arrow)
+    pointer = canvas(24, 24)
+    ImageDraw.Draw(pointer).polygon([(12, 22), (2, 4), (22, 4)], fill=(240, 60, 40, 255))
+    pack.picture('bit_ClaimPointer', pointer)
+    pack.picture('animation_Waiting', _frames(120, 32, 8, '请稍候'))
+    pack.picture('bit_PlayerPanel', board(150, 64, '', (40, 40, 70)))
+    pack.picture('bit_InfoBoard', board(200, 120, '信息', (40, 60, 40)))
+
+
+def _frame_piece(w, h, colour=(40, 70, 110)):
+    im = canvas(w, h, colour + (255,))
+    d = ImageDraw.Draw(im)
+    d.rectangle((0, 0, w - 1, h - 1), outline=shade(colour, 1.6) + (255,))
+    return im
+
+
+def _template(w, h, hole, title_colour):
+    """Frame 0: a framed box with a transparent hole for the client area; frame 1: the client."""
+    l, t, r, b = hole
+    frame = rounded(w, h, (60, 80, 120, 255), outline=(200, 210, 230, 255), radius=8, width=2)
+    d = ImageDraw.Draw(frame)
+    d.rectangle((2, 2, w - 3, t - 3), fill=title_colour + (255,))
+    d.rectangle((l, t, r - 1, b - 1), fill=(0, 0, 0, 0))
+    client = canvas(w, h, (235, 235, 225, 255))
+    return [frame, client]
+
+
+def _face(name, colour, mouth):
+    im = canvas(64, 64)
+    d = ImageDraw.Draw(im)
+    d.ellipse((4, 4, 59, 59), fill=colour + (255,), outline=(80, 60, 20, 255), width=2)
+    d.ellipse((20, 22, 26, 30), fill=(30, 30, 30, 255))
+    d.ellipse((38, 22, 44, 30), fill=(30, 30, 30, 255))
+    if mouth == 'smile':
+        d.arc((20, 30, 44, 50), 20, 160, fill=(120, 20, 20, 255), width=3)
+    elif mouth == 'sad':
+        d.arc((20, 40, 44, 58), 200, 340, fill=(120, 20, 20, 255), width=3)
+    else:
+        d.ellipse((28, 40, 36, 48), outline=(120, 20, 20, 255), width=2)
+    return im
+
+
+def draw_frame(pack):
+    for name, (w, h) in {'Frame_Top': (200, 25), 'Frame_Bottom': (200, 6), 'Frame_Left': (6, 200),
+                         'Frame_Right': (6, 200)}.items():
+        pack.picture(name, _frame_piece(w, h))
+    icon = rounded(20, 20, (200, 60, 40, 255))
+    text_centre(ImageDraw.Draw(icon), (0, 0, 20, 20), '雀', (255, 255, 255), 16)
+    pack.picture('GameIcon', icon)
+    for name in ('FramePatternLeft', 'FramePatternMiddle', 'FramePatternRight'):
+        pack.picture(name, _frame_piece(40, 25, (50, 85, 130)))
+    felt = canvas(64, 64, (30, 100, 60, 255))
+    d = ImageDraw.Draw(felt)
+    for k in range(0, 64, 8):
+        d.line((k, 0, k, 63), fill=(34, 106, 64, 255))
+        d.line((0, k, 63, k), fill=(34, 106, 64, 255))
+    pack.picture('TablePatten', felt)
+    halo = canvas(256, 256)
+    for k in range(64, 0, -4):
+        ImageDraw.Draw(halo).ellipse((128 - 2 * k, 128 - 2 * k, 128 + 2 * k, 128 + 2 * k),
+                                     fill=(255, 255, 220, 4 * (64 - k) // 8))
+    pack.picture('TableHalo', halo)
+    for name, corner in (('TableCornerLT', 0), ('TableCornerRT', 1), ('TableCornerLB', 2), ('TableCornerRB', 3)):
+        im = canvas(40, 40)
+        d = ImageDraw.Draw(im)
+        x, y = (0 if corner in (0, 2) else 39), (0 if corner in (0, 1) else 39)
+        d.pieslice((x - 38, y - 38, x + 38, y + 38), 0, 360, fill=(120, 80, 40, 255))
+        pack.picture(name, im)
+    for name, label in (('btnFrameClose', '×'), ('btnFrameFit', '□'), ('btnFrameMax', '▲'), ('btnFrameMin', '－'),
+                        ('btnSet2', '设置'), ('btnHelp2', '帮助'), ('btnShop2', '商城')):
+        small = name.startswith('btnFrame')
+        pack.picture(name, button_frames(24 if small else 48, 20, label, (60, 90, 140)))
+    pack.picture('bit_playerdetail', board(330, 310, '玩家信息', (50, 50, 80)))
+    for name, label in (('btn_redcrossEx', '×'), ('btn_clearzero', '清零'), ('btn_recharge', '充值'),
+                        ('btn_buycharacter', '买形象'), ('btn_report_personal', '举报')):
+        pack.picture(name, button_frames(20 if name == 'btn_redcrossEx' else 64, 20 if name == 'btn_redcrossEx' else 26,
+                                         label, (170, 60, 50) if name == 'btn_redcrossEx' else (50, 110, 190)))
+    pack.picture('animation_autoplaying', _frames(140, 36, 6, '托管中'))
+    pack.picture('PlayerBoardSmall', board(200, 120, '', (50, 50, 80)))
+    for part, size in (('Back', (16, 48)), ('Btn', (16, 24)), ('Pattern', (16, 16))):
+        grey = [(80, 80, 80), (100, 100, 100), (120, 120, 120)]
+        pack.picture('ScrollBar_Vert' + part, [rounded(*size, c + (255,)) for c in grey])
+        pack.picture('ScrollBar_Horz' + part, [rounded(size[1], size[0], c + (255,)) for c in grey])
+    for name, direction in (('ScrollBar_VertUpBtn', 'up'), ('ScrollBar_VertDownBtn', 'down'),
+                            ('ScrollBar_HorzLeftBtn', 'left'), ('ScrollBar_HorzRightBtn', 'right')):
+        pack.picture(name, button_frames(16, 16, None, (90, 90, 90), icon=_arrow_icon(direction)))
+    # Dialogs and boxes.
+    pack.picture('系统信息框模板', _template(120, 100, (10, 30, 110, 90), (70, 110, 170)))
+    pack.picture('系统通知框模板', _template(120, 100, (10, 30, 110, 90), (170, 110, 50)))
+    for name, label in (('系统信息框_确定', '确定'), ('系统信息框_取消', '取消'), ('系统通知框_按钮', '确定'),
+                        ('同意', '同意'), ('拒绝', '拒绝'), ('查看成绩', '查看成绩'), ('退出', '退出'),
+                        ('btn_gameset_ok', '确定'), ('btn_gameset_cancel', '取消')):
+        pack.picture(name, button_frames(72, 26, label))
+    pack.picture('系统信息框_关闭', button_frames(20, 20, '×', (170, 60, 50)))
+    pack.picture('系统通知框_头像背景', rounded(72, 72, (230, 220, 190, 255), outline=(150, 120, 60, 255)))
+    for name, colour, mouth in (('xyf大哭', (250, 210, 120), 'sad'), ('xyf打牌', (250, 210, 120), 'smile'),
+                                ('xyf疑问', (240, 220, 140), 'o'), ('xyf抱歉', (240, 200, 150), 'sad'),
+                                ('xyf胜利', (255, 220, 90), 'smile'), ('xyf财神', (255, 200, 60), 'smile'),
+                                ('zu系统通知', (200, 220, 250), 'o')):
+        pack.picture(name, _face(name, colour, mouth))
+    pack.picture('bit_systemboard', board(300, 80, '系统消息', (60, 40, 30)))
+    pack.picture('bit_SureQuit', board(300, 150, '确定要退出吗？', (70, 40, 40)))
+    # Match screens.
+    for name, label in (('animation_WaitArrangeTable', '正在配桌'), ('animation_MatchBegin', '比赛开始'),
+                        ('animation_MatchEnd', '比赛结束'), ('animation_NoSignUp', '报名人数不足')):
+        pack.picture(name, _frames(200, 48, 6, label))
+    pack.picture('word_waitmatchstart', label_picture(200, 32, '距比赛开始'))
+    pack.picture('digit_waitmatchstart', _digits(18, 28, (250, 220, 80)))
+    pack.picture('word_washturn', label_picture(160, 32, '淘汰赛'))
+    pack.picture('word_resttable', label_picture(200, 32, '等待其他桌'))
+    pack.picture('btn_signup', button_frames(80, 30, '报名'))
+    pack.picture('btn_giveup', button_frames(80, 30, '退赛', (170, 60, 50)))
+    for name, label in (('bit_Duan', '段位'), ('bit_MatchEnd', '比赛已结束'), ('bit_MatchLate', '报名已截止'),
+                        ('bit_MatchStarted', '比赛已开始'), ('bit_SelfCancel', '您已退赛'),
+                        ('bit_SystemCancel', '比赛取消'), ('bit_SystemRejected', '报名未通过'),
+                        ('bit_WaitSignUpCheck', '等待审核'), ('bit_Washout', '您已被淘汰')):
+        pack.picture(name, board(220, 60, label, (60, 40, 80)))
+    pack.picture('digit_MatchRank', _digits(20, 30, (250, 200, 60)))
+    pack.picture('btn_Award', button_frames(80, 30, '领奖'))
+    pack.picture('btn_ExChange', button_frames(80, 30, '兑换'))
+    pack.picture('MatchResultDlg', board(360, 260, '比赛成绩', (70, 40, 30)))
+    for name, colour in (('switchok', (60, 160, 80)), ('switchno', (170, 60, 50))):
+        pack.picture(name, button_frames(72, 26, '换房' if name == 'switchok' else '不换', colour))

@@ -1,0 +1,37 @@
+#pragma once
+// Byte layouts of the records this game keeps from the server (see docs/protocol.md): the
+// deal-start record (211040), the game result (229810), the entry blocks A (210200) and B
+// (210210, 210220, 201140) and the table record inside block B.
+#include <cstddef>
+#include <cstdint>
+
+namespace GameRecord {
+inline constexpr size_t kParamsSize = 196;       // 49 words
+inline constexpr size_t kStartExtraOffset = 196; // 16 bytes
+inline constexpr size_t kStartExtraSize = 16;
+inline constexpr size_t kTileListsOffset = 212; // four lists of 32 i32 by chair
+inline constexpr size_t kTileListLength = 32;
+inline constexpr size_t kTileCountsOffset = 724; // four counts
+inline constexpr size_t kDealStartSize = 740;
+inline constexpr size_t kChairs = 4;
+static_assert(kTileListsOffset + kChairs * kTileListLength * 4 == kTileCountsOffset);
+static_assert(kTileCountsOffset + kChairs * 4 == kDealStartSize);
+
+inline constexpr size_t kResultSize = 2096;
+inline constexpr size_t kResultChairBlock = 128;
+inline constexpr size_t kResultSettlementCount = 536; // word 0x218
+static_assert(4 + kChairs * kResultChairBlock + 16 + 4 == kResultSettlementCount);
+
+inline constexpr size_t kBlockASize = 256;
+inline constexpr size_t kTableRecordOffset = 740;
+inline constexpr size_t kTableRecordSize = 4624;
+inline constexpr size_t kPlayStateOffset = 5364;
+inline constexpr size_t kPlayStateSize = 64;
+inline constexpr size_t kBlockBSize = 5428;
+static_assert(kTableRecordOffset + kTableRecordSize == kPlayStateOffset);
+static_assert(kPlayStateOffset + kPlayStateSize == kBlockBSize);
+
+// Word 3 of a 201160 record names the chair that pressed start.
+inline constexpr size_t kStartedChairOffset = 12;
+inline constexpr uint32_t kChairStarted = 0x2;
+} // namespace GameRecord
