@@ -66,7 +66,7 @@ void FramePortrait(CXyTimerDlg& dlg, BITObject* icon)
 
 CXyStandButton* LabelledButton(CXyTimerDlg& dlg, const char* label, uint32_t code)
 {
-    auto* button = NewChild<CXyStandButton>(dlg);
+    auto* button = dlg.NewChild<CXyStandButton>();
     if (!button)
         return nullptr;
     PictureInfo face;
@@ -110,7 +110,7 @@ void CXyAskDlg::PlaceText(PlaneObject* plane, const char* text)
     plane->DrawTextWrapped(text, 0);
     plane->Redraw();
     const int fs = GetFontSize();
-    input_ = NewChild<CXyInputBox>(*this);
+    input_ = NewChild<CXyInputBox>();
     if (!input_)
         return;
     const int height = rows_ * fs + 6;

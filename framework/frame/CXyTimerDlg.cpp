@@ -141,7 +141,7 @@ int CXyTimerDlg::GetIconWidth() const { return icon_ ? int(icon_->GetWidth()) : 
 
 CXyStandButton* CXyTimerDlg::MakeButton(const char* picture, uint32_t code)
 {
-    auto* button = NewChild<CXyStandButton>(*this);
+    auto* button = NewChild<CXyStandButton>();
     if (!button)
         return nullptr;
     const PictureInfo face = Picture(picture);

@@ -1,21 +1,6 @@
 #pragma once
-// Small helpers the frame and its dialogs share: making an engine object registered under an
-// owner (the only place that writes `new` for them), and the pictures and sounds they name.
-#include "engine/object/PObject.h"
-
+// The pictures, sounds and face the frame and its dialogs name.
 namespace framework {
-
-// A new T registered under `owner`; null (and nothing left behind) when registration fails.
-template <typename T>
-T* NewChild(Lumora::PObject& owner)
-{
-    auto* object = new T;
-    if (!owner.RegisterChild(object)) {
-        delete object;
-        return nullptr;
-    }
-    return object;
-}
 
 // Pictures of the timed dialogs.
 inline constexpr const char* kMsgTemplate = "系统信息框模板";

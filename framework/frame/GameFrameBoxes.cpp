@@ -33,7 +33,7 @@ int CXyGameFrame::NextBoxCounter()
 
 CXyTimerDlg* CXyGameFrame::NewBox()
 {
-    return NewChild<CXyTimerDlg>(*this);
+    return NewChild<CXyTimerDlg>();
 }
 
 void CXyGameFrame::FinishBox(CXyTimerDlg* box)

@@ -130,7 +130,7 @@ void CXyGameFrame::ShowForceQuitAsk()
     const IFrameApp* app = GetFrameApp();
     char text[512];
     std::snprintf(text, sizeof text, kForceQuitFormat, app && app->IsSilverRoom() ? kSilverWord : kScoreWord);
-    auto* dlg = NewChild<CXyAskDlg>(*this);
+    auto* dlg = NewChild<CXyAskDlg>();
     if (!dlg)
         return;
     const EventRecord send{GetId(), EV_APP_TEXT_PAYLOAD, 0, 0};
@@ -171,7 +171,7 @@ void CXyGameFrame::ShowSureQuitBoard()
             double x;
         } buttons[] = {{"btn_gameset_ok", ok, 145}, {"btn_gameset_cancel", hide, 200}};
         for (const Spec& s : buttons) {
-            auto* button = NewChild<CXyStandButton>(*this);
+            auto* button = NewChild<CXyStandButton>();
             if (!button)
                 continue;
             PictureInfo face;

@@ -56,7 +56,7 @@ void CXyGameFrame::Create()
 
 CXyBlackboard* CXyGameFrame::MakeBoard(const char* characters, const char* strip, bool withDigits)
 {
-    auto* board = NewChild<CXyBlackboard>(*this);
+    auto* board = NewChild<CXyBlackboard>();
     if (!board)
         return nullptr;
     board->Create(40, 42, 18);
@@ -68,7 +68,7 @@ CXyBlackboard* CXyGameFrame::MakeBoard(const char* characters, const char* strip
 
 CXyStandButton* CXyGameFrame::MakeButton(const char* picture, uint32_t code)
 {
-    auto* button = NewChild<CXyStandButton>(*this);
+    auto* button = NewChild<CXyStandButton>();
     if (!button)
         return nullptr;
     PictureInfo face;
@@ -86,7 +86,7 @@ void CXyGameFrame::CreateMatchWaitObjects()
     waitAnimation_ = NewBitmapObject(GetPicture(wait, kWaitAnimation, 0));
     if (waitAnimation_)
         waitAnimation_->SetTopMost();
-    pipeline_ = NewChild<CLumoraPipeline>(*this);
+    pipeline_ = NewChild<CLumoraPipeline>();
     if (!countdownBoard_ && !started)
         countdownBoard_ = MakeBoard(kCountdownGlyphs, "word_waitmatchstart", true);
     signUp_ = MakeButton("btn_signup", EV_FRAME_SIGN_UP);

@@ -2,7 +2,7 @@
 // Synthetic pictures for the frame's dialogs and boxes, built into a pack with the pack builder:
 // two-frame templates with a transparent hole, button faces of four state frames, icons.
 #include "framework/frame/FrameSupport.h"
-#include "tests/widgets/WidgetEngine.h"
+#include "tests/support/HeadlessEngine.h"
 
 namespace frametest {
 
@@ -10,7 +10,7 @@ namespace frametest {
 // frame 1 a plain client picture.
 inline Lumora::ImageRecord TemplatePicture(int w, int h, int border)
 {
-    Lumora::ImageRecord image = widgettest::SolidFrames(w, h, {0x204080, 0xE0E0E0});
+    Lumora::ImageRecord image = testsupport::SolidFrames(w, h, {0x204080, 0xE0E0E0});
     for (int y = border; y < h - border; ++y)
         for (int x = border; x < w - border; ++x)
             image.pixels[(size_t(y) * w + x) * 4 + 3] = 0;
@@ -27,7 +27,7 @@ inline constexpr int kIconSize = 40;
 template <typename Add>
 void AddDialogSkins(Add&& add)
 {
-    using widgettest::SolidFrames;
+    using testsupport::SolidFrames;
     add(framework::kMsgTemplate, TemplatePicture(40, 40, 8));
     add(framework::kNoticeTemplate, TemplatePicture(30, 30, 5));
     const std::vector<uint32_t> states{0x00A000, 0x00C000, 0x008000, 0x808080};
@@ -40,7 +40,7 @@ void AddDialogSkins(Add&& add)
         add(face, SolidFrames(kIconSize, kIconSize, {0x0000FF, 0x00FFFF}));
 }
 
-inline void AddDialogSkins(widgettest::WidgetEngine& e)
+inline void AddDialogSkins(testsupport::HeadlessEngine& e)
 {
     AddDialogSkins([&e](const std::string& name, const Lumora::ImageRecord& picture) { e.AddSkin(name, picture); });
 }
@@ -49,7 +49,7 @@ inline void AddDialogSkins(widgettest::WidgetEngine& e)
 template <typename Add>
 void AddFrameSkins(Add&& add)
 {
-    using widgettest::SolidFrames;
+    using testsupport::SolidFrames;
     AddDialogSkins(add);
     add("animation_WaitArrangeTable", SolidFrames(120, 60, {0x101010, 0x202020}));
     add("animation_autoplaying", SolidFrames(90, 30, {0x303030, 0x404040}));

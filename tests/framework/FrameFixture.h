@@ -4,6 +4,7 @@
 // The frame's scene and side panel are bare game parts that count their layouts.
 #include "tests/framework/DialogSkins.h"
 #include "tests/framework/FakeFrameApp.h"
+#include "tests/support/EngineFixtures.h"
 
 #include "engine/host/LumoraWnd.h"
 #include "engine/object/ObjectModule.h"
@@ -13,13 +14,11 @@
 #include "framework/frame/FrameSupport.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/ManualLoop.h"
-#include "platform/Paths.h"
 #include "widgets/CCySplitterBar.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <unistd.h>
+#include <optional>
 
 namespace frametest {
 
@@ -40,7 +39,7 @@ struct Part : Lumora::CGameBase {
 // The frame with bare parts and a splitter (made from the default skin: 6 pixels wide).
 class TestFrame : public CXyGameFrame {
 public:
-    void CreateFrameButtons() override { splitter_ = framework::NewChild<Lumora::CCySplitterBar>(*this); }
+    void CreateFrameButtons() override { splitter_ = NewChild<Lumora::CCySplitterBar>(); }
     void CreateGameParts() override
     {
         if (withParts) {
@@ -58,12 +57,7 @@ class FrameFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("xl_frame_" + std::to_string(::getpid()) + "_" + info->name());
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-        platform::SetProgramFolder(folder_.string());
+        folder_.emplace(testsupport::TestTag());
         std::vector<Lumora::PackSource> skins;
         AddFrameSkins([&](const std::string& name, const Lumora::ImageRecord& picture) {
             skins.push_back({name + ".pps", Lumora::EncodePps(picture)});
@@ -78,9 +72,7 @@ protected:
     {
         wnd_.reset();
         loop_.reset();
-        platform::SetProgramFolder("");
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
+        folder_.reset();
     }
 
     // A window on a desktop whose work area is w x h, filling it or in the restored size.
@@ -107,7 +99,7 @@ protected:
     }
     bool Alive(uint32_t id) { return Objects().FindById(id) != nullptr; }
 
-    std::filesystem::path folder_;
+    std::optional<testsupport::ProgramFolder> folder_;
     platform::ManualClock clock_{0};
     std::vector<uint8_t> pack_;
     FakeFrameApp app_;

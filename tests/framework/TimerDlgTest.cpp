@@ -15,7 +15,8 @@
 using namespace Lumora;
 using namespace framework;
 using namespace frametest;
-using namespace widgettest;
+using namespace testsupport;
+using widgettest::WidgetFixture;
 
 namespace {
 
@@ -52,10 +53,10 @@ protected:
         return Place(dlg);
     }
     bool Alive() const { return E().Objects().FindById(id_) != nullptr; }
-    WidgetEngine& E() const { return *engine_; }
+    HeadlessEngine& E() const { return *engine_; }
     // Everything made for a dialog is gone once its deferred release has run.
     bool BackToBaseline() const { return E().Objects().GetObjectCount() == baseline_; }
-    static void ClickOn(WidgetEngine& e, PObject* o) { e.Click(int(o->GetX()), int(o->GetY())); }
+    static void ClickOn(HeadlessEngine& e, PObject* o) { e.Click(int(o->GetX()), int(o->GetY())); }
 
     ProbeObject* probe_ = nullptr;
     uint32_t id_ = 0;
@@ -84,7 +85,7 @@ TEST_F(TimerDlgTest, CountsDownToZeroAndAnswersASecondLaterByTheRefuseFlag)
         }
         EXPECT_EQ(shown, (std::vector<int>{3, 2, 1, 0})) << c.flags;
         EXPECT_GE(elapsed, 4000u);
-        EXPECT_LE(elapsed, 4000u + WidgetEngine::kTickMs);
+        EXPECT_LE(elapsed, 4000u + HeadlessEngine::kTickMs);
         E().Run(6000);  // the remaining repeats were cancelled: one answer only
         EXPECT_EQ(probe_->Codes(), std::vector<uint32_t>{c.answer}) << c.flags;
         EXPECT_FALSE(Alive());
