@@ -11,6 +11,8 @@
 #include "engine/resource/PackWriter.h"
 #include "engine/resource/ResourceModule.h"
 #include "framework/frame/CXyGameFrame.h"
+#include "framework/frame/CXyTimerDlg.h"
+#include "framework/frame/FrameEvents.h"
 #include "framework/frame/FrameSupport.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/ManualLoop.h"
@@ -98,6 +100,23 @@ protected:
         return *static_cast<Lumora::ObjectModule*>(wnd_->GetCore().GetModule(Lumora::LUMORA_MODULE_OBJECT));
     }
     bool Alive(uint32_t id) { return Objects().FindById(id) != nullptr; }
+    static constexpr uint32_t kIdsLooked = 20000;  // far more objects than a test makes
+    // Boxes and dialogs on screen that have not answered yet, oldest first.
+    template <typename D = CXyTimerDlg>
+    std::vector<D*> OpenDialogs()
+    {
+        std::vector<D*> open;
+        for (uint32_t id = 1; id <= kIdsLooked; ++id)
+            if (auto* d = dynamic_cast<D*>(Objects().FindById(id)); d && !d->HasEnded())
+                open.push_back(d);
+        return open;
+    }
+    // What a click on a dialog's button does.
+    static void Answer(CXyTimerDlg& dlg, bool accept)
+    {
+        dlg.SendEvent({dlg.GetId(), accept ? framework::EV_DLG_ACCEPT : framework::EV_DLG_REFUSE, 0, 0});
+    }
+    void Frame(uint32_t code, uintptr_t p1 = 0, uintptr_t p2 = 0) { frame_->SendEvent({frame_->GetId(), code, p1, p2}); }
 
     std::optional<testsupport::ProgramFolder> folder_;
     platform::ManualClock clock_{0};
