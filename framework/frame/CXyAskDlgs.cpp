@@ -122,7 +122,7 @@ void CXyAskDlg::PlaceText(PlaneObject* plane, const char* text)
     input_->SetTextColor(0);
     if (PlaneObject* back = input_->GetBackgroundPlane())
         back->DrawBorder(kInputBorder, 1);
-    input_->SetZ(plane->GetZ());
+    PlaceAtZ(*input_, plane->GetZ());
     AddChild(input_, kBodyLinks);
 }
 

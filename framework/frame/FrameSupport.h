@@ -1,6 +1,12 @@
 #pragma once
-// The pictures, sounds and face the frame and its dialogs name.
+// The pictures, sounds and face the frame and its dialogs name, and placing a widget in z.
+#include "engine/object/PObject.h"
+
 namespace framework {
+
+// Puts what the object shows (a widget's body) at z; SetZ on a widget sets the widget's own z,
+// which its body follows at its own distance.
+inline void PlaceAtZ(Lumora::PObject& object, double z) { object.MoveZBy(z - object.GetZ()); }
 
 // Pictures of the timed dialogs.
 inline constexpr const char* kMsgTemplate = "系统信息框模板";

@@ -178,7 +178,7 @@ void CXyGameFrame::ShowSureQuitBoard()
             GetPicture(face, s.picture, 0);
             button->Create(&face, &s.notify, 0, kBoardButtonFaceFlags);
             button->MoveTo(sureQuitBoard_->GetLeft() + s.x, sureQuitBoard_->GetTop() + 163);
-            button->SetZ(sureQuitBoard_->GetZ() + 0.1);
+            PlaceAtZ(*button, sureQuitBoard_->GetZ() + 0.1);
             sureQuitBoard_->AddChild(button, kBodyLinks);
         }
     }
