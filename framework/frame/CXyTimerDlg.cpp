@@ -4,6 +4,7 @@
 #include "engine/object/PictureObject.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/util/EngineLog.h"
+#include "framework/app/GameAppAccess.h"
 #include "framework/frame/FrameApp.h"
 #include "framework/frame/FrameEvents.h"
 #include "framework/frame/FrameSupport.h"
@@ -217,7 +218,7 @@ void CXyTimerDlg::GetSkinName(std::string& out) const { out = kMsgTemplate; }
 
 void CXyTimerDlg::GetTitle(std::string& out) const
 {
-    const IFrameApp* app = GetFrameApp();
+    const IGameAppAccess* app = GetGameAppAccess();
     out = app ? app->GetGameName() : std::string();
 }
 

@@ -6,6 +6,7 @@
 #include "engine/object/PictureObject.h"
 #include "engine/util/HostServices.h"
 #include "framework/frame/CXyTimerDlg.h"
+#include "framework/app/GameAppAccess.h"
 #include "framework/frame/FrameApp.h"
 #include "framework/frame/FrameEvents.h"
 #include "framework/frame/FrameSupport.h"
@@ -117,7 +118,7 @@ void CXyGameFrame::CreateUserListBar(uint32_t userId, int pinned)
     detailBoard_->MoveTo(scene.right - detailBoard_->GetWidth() / 2, y);
     detailBoard_->Redraw();
     if (reportButton_) {
-        const IFrameApp* app = GetFrameApp();
+        const IGameAppAccess* app = GetGameAppAccess();
         if (app && app->GetUserID() == userId)
             reportButton_->Deactivate();
         else

@@ -5,11 +5,12 @@
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PlaneObject.h"
 #include "framework/frame/CXyAskDlgs.h"
+#include "framework/app/GameAppAccess.h"
+#include "framework/connection/Record.h"
 #include "framework/frame/FrameApp.h"
 #include "framework/frame/FrameEvents.h"
 #include "framework/frame/FrameSupport.h"
 #include "framework/frame/FrameTexts.h"
-#include "framework/frame/GbkText.h"
 #include "platform/Clock.h"
 #include "widgets/CXyStandButton.h"
 #include "widgets/WidgetSupport.h"
@@ -44,8 +45,9 @@ int CXyGameFrame::OnEvent(const EventRecord& record)
         ObjectModule* objects = GetObjectModule();
         const std::optional<std::string> reason = objects ? objects->TakeTextPayload(record.param1) : std::nullopt;
         if (IFrameApp* app = GetFrameApp()) {
+            const std::string text = reason.value_or(std::string());
             if (IFrameRequests* requests = app->GetRequests())
-                requests->AskExit(CutGbk(reason.value_or(std::string()), kReasonMaxSent));
+                requests->AskExit(text.substr(0, GbkPrefixLength(text, kReasonMaxSent)));
             app->CountExitRequest(Tick());
         }
         exitRequest_ = 0;
@@ -84,7 +86,9 @@ bool CXyGameFrame::DecideWindowClose()
     if (exitConfirmed_)
         return true;
     const IFrameApp* app = GetFrameApp();
-    if (app && app->IsMatch() && app->GetMatchState() >= kMatchStarted && app->GetMatchState() < kMatchLater) {
+    const IGameAppAccess* access = GetGameAppAccess();
+    if (app && access && access->IsMatch() && app->GetMatchState() >= kMatchStarted &&
+        app->GetMatchState() < kMatchLater) {
         ShowSureQuitBoard();
         return false;
     }
@@ -96,7 +100,8 @@ void CXyGameFrame::OnCloseRequest()
 {
     IFrameApp* app = GetFrameApp();
     IFrameRequests* requests = app ? app->GetRequests() : nullptr;
-    if (!app || app->IsLookOn() || !requests || !requests->QueryGamePlaying()) {
+    const IGameAppAccess* access = GetGameAppAccess();
+    if (!app || (access && access->IsLookOn()) || !requests || !requests->QueryGamePlaying()) {
         OnCloseConfirmed();
         return;
     }

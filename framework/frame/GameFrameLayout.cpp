@@ -4,6 +4,7 @@
 
 #include "engine/host/LumoraWnd.h"
 #include "engine/object/PictureObject.h"
+#include "framework/app/GameAppAccess.h"
 #include "framework/frame/FrameApp.h"
 #include "framework/frame/FrameEvents.h"
 #include "framework/frame/FrameLayout.h"
@@ -50,7 +51,7 @@ void CXyGameFrame::Create()
     CreateFrameButtons();
     CreateTableBackground();
     CreateGameParts();
-    if (const IFrameApp* app = GetFrameApp(); app && app->IsMatch())
+    if (const IGameAppAccess* app = GetGameAppAccess(); app && app->IsMatch())
         CreateMatchWaitObjects();
 }
 

@@ -7,7 +7,6 @@
 #include "engine/object/ObjectModule.h"
 #include "framework/frame/CXyAskDlgs.h"
 #include "framework/frame/FrameTexts.h"
-#include "framework/frame/GbkText.h"
 #include "widgets/CXyInputBox.h"
 #include "widgets/CXyStandButton.h"
 
@@ -102,8 +101,6 @@ TEST_F(FrameExitTest, TheReasonIsCutOnACharacterBoundary)
     Frame(EV_APP_TEXT_PAYLOAD, token);
     ASSERT_EQ(app_.requests.askedExits.size(), 1u);
     EXPECT_EQ(app_.requests.askedExits[0].size(), 62u);
-    EXPECT_EQ(CutGbk("ab字", 3), "ab");
-    EXPECT_EQ(CutGbk("ab\xD7", 9), "ab");  // a lead byte alone at the end goes too
 }
 
 TEST_F(FrameExitTest, KeepPlayingRoomsRefuseAndOthersAskAboutThePenalty)
