@@ -18,6 +18,7 @@
 #include "platform/WindowTypes.h"
 #include "widgets/AppServices.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -127,9 +128,43 @@ public:
     CXyTimerDlg* GetForceQuitDialog() const;
 
 protected:
+    // The window's own chrome and placement, drawn and moved by the layers above.
+    int maximised_ = 1;  // 1 while the window fills the work area
+    int restoredX_ = 100;
+    int restoredY_ = 100;
+    int dragAnchorX_ = -1;  // -1: no drag in progress
+    int dragAnchorY_ = -1;
+    Lumora::PlaneObject* topPlane_ = nullptr;
+    Lumora::PlaneObject* leftPlane_ = nullptr;
+    Lumora::PlaneObject* rightPlane_ = nullptr;
+    Lumora::PlaneObject* bottomPlane_ = nullptr;
+    Lumora::PlaneObject* titlePlane_ = nullptr;
+    int defaultTopHeight_ = 25;
+    int defaultSideWidth_ = 3;
+    int defaultBottomHeight_ = 3;
+    Lumora::CXyStandButton* closeButton_ = nullptr;
+    Lumora::CXyStandButton* fitButton_ = nullptr;
+    Lumora::CXyStandButton* minimiseButton_ = nullptr;
+    Lumora::CXyStandButton* settingsButton_ = nullptr;
+    Lumora::CXyStandButton* helpButton_ = nullptr;
+    Lumora::CXyStandButton* shopButton_ = nullptr;
     Lumora::CCySplitterBar* splitter_ = nullptr;
+    // Match display.
+    Lumora::PObject* rankDigit_ = nullptr;
+    Lumora::PObject* resultTextBox_ = nullptr;
+    Lumora::PObject* matchResultDialog_ = nullptr;
     Lumora::BITObject* matchBeginAnimation_ = nullptr;
     Lumora::PObject* systemBoard_ = nullptr;
+    uint64_t matchBeginGroup_ = 0;
+    int noticeSeconds_ = 15;
+    int holdFlag_ = 0;  // set by event 80000092, cleared by 80000093
+    uint64_t countdownAction_ = 0;
+    std::array<uint8_t, 172> savedMatchResult_{};
+    // Player detail.
+    Lumora::PObject* shade_ = nullptr;
+    Lumora::PObject* detailExtra_ = nullptr;
+    int detailUserId_ = -1;
+    int detailClothesId_ = -1;
 
 private:
     void CreateMatchWaitObjects();
