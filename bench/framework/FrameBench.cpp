@@ -41,11 +41,17 @@ class BenchApp : public framework::IFrameApp {
 public:
     BenchApp() { framework::SetFrameApp(this); }
     ~BenchApp() override { framework::SetFrameApp(nullptr); }
+    std::string GetGameName() const override { return "bench"; }
     std::string GetSignedUrlSimple(const std::string& link, bool) const override { return link; }
+    uint32_t GetUserID() const override { return 1; }
+    const GameUserRecord* GetUserRecordByID(uint32_t) const override { return nullptr; }
+    std::string GetCharacterImagePath(int, int) const override { return {}; }
+    bool IsMatch() const override { return false; }
     int GetMatchState() const override { return 0; }
     bool IsSilverRoom() const override { return false; }
     bool IsRoomTypeBit14() const override { return false; }
     bool CanRequestExitConsent() const override { return false; }
+    bool IsLookOn() const override { return false; }
     bool IsPlaying() const override { return false; }
     bool GetTableFlag() const override { return false; }
     void ShowSystemNotice(const char*) override {}

@@ -4,7 +4,6 @@
 #include "engine/object/PictureObject.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/util/EngineLog.h"
-#include "framework/app/GameAppAccess.h"
 #include "framework/frame/FrameApp.h"
 #include "framework/frame/FrameEvents.h"
 #include "framework/frame/FrameSupport.h"
@@ -218,7 +217,7 @@ void CXyTimerDlg::GetSkinName(std::string& out) const { out = kMsgTemplate; }
 
 void CXyTimerDlg::GetTitle(std::string& out) const
 {
-    const IGameAppAccess* app = GetGameAppAccess();
+    const IFrameApp* app = GetFrameApp();
     out = app ? app->GetGameName() : std::string();
 }
 

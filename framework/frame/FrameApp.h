@@ -1,10 +1,10 @@
 #pragma once
-// What the in-game frame and its dialogs ask of the application around them beyond its
-// accessors (IGameAppAccess: the game's name, the own user, look-on and match room): room and
-// match facts, the exit bookkeeping of the game info, the server requests of leaving, and the
-// main window. The application object implements it and installs itself with SetFrameApp;
-// until it does, the frame and dialogs leave out what needs it (and the exit decision leaves
-// at once). Everything here runs on the UI thread.
+// What the in-game frame and its dialogs ask of the application around them: the game's name,
+// room and match facts, the exit bookkeeping of the game info, the server requests of leaving,
+// and the main window. The application object implements it and installs itself with
+// SetFrameApp; until it does, the frame and dialogs leave out what needs it (and the exit
+// decision leaves at once). Everything here runs on the UI thread.
+#include "widgets/GameUserRecord.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,8 +22,9 @@ public:
     virtual ~IFrameRequests() = default;
     // 201130: true when the table plays; a failed or timed-out query answers false.
     virtual bool QueryGamePlaying() = 0;
-    // 201125: true when the server lets the player go; otherwise `reason` holds its text.
-    virtual bool LeaveGame(std::string& reason) = 0;
+    // 201125: true when the server refused with a text (in `refusal`), as the connection
+    // reports it; every other outcome, a failed or timed-out request included, lets the player go.
+    virtual bool LeaveGame(std::string& refusal) = 0;
     // 201212 with the reason typed for a forced quit (GBK, already cut to its limit).
     virtual void AskExit(const std::string& reason) = 0;
     // 201213: the answer to another player's exit request.
@@ -36,16 +37,23 @@ class IFrameApp {
 public:
     virtual ~IFrameApp() = default;
 
+    // Title of the timed dialogs (the game's name from the command line).
+    virtual std::string GetGameName() const = 0;
     // The link with "uid=..&sign=.." appended when `sign` is set.
     virtual std::string GetSignedUrlSimple(const std::string& link, bool sign) const = 0;
+    virtual uint32_t GetUserID() const = 0;
+    virtual const Lumora::GameUserRecord* GetUserRecordByID(uint32_t userId) const = 0;
+    virtual std::string GetCharacterImagePath(int character, int size) const = 0;
 
     // Room and match.
+    virtual bool IsMatch() const = 0;
     virtual int GetMatchState() const = 0;
     virtual bool IsSilverRoom() const = 0;
     // Room type bit 14: leaving during a game is not offered.
     virtual bool IsRoomTypeBit14() const = 0;
     // Room options bit 1 clear and fewer than 2 exit requests sent.
     virtual bool CanRequestExitConsent() const = 0;
+    virtual bool IsLookOn() const = 0;
     // Set by the game layer while a hand is dealt and not yet settled.
     virtual bool IsPlaying() const = 0;
     // The match-arrangement flag; request 201161 goes only while it is set.

@@ -6,7 +6,6 @@
 #include "engine/object/PictureObject.h"
 #include "engine/util/HostServices.h"
 #include "framework/frame/CXyTimerDlg.h"
-#include "framework/app/GameAppAccess.h"
 #include "framework/frame/FrameApp.h"
 #include "framework/frame/FrameEvents.h"
 #include "framework/frame/FrameSupport.h"
@@ -118,7 +117,7 @@ void CXyGameFrame::CreateUserListBar(uint32_t userId, int pinned)
     detailBoard_->MoveTo(scene.right - detailBoard_->GetWidth() / 2, y);
     detailBoard_->Redraw();
     if (reportButton_) {
-        const IGameAppAccess* app = GetGameAppAccess();
+        const IFrameApp* app = GetFrameApp();
         if (app && app->GetUserID() == userId)
             reportButton_->Deactivate();
         else

@@ -5,7 +5,6 @@
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PlaneObject.h"
 #include "framework/frame/CXyAskDlgs.h"
-#include "framework/app/GameAppAccess.h"
 #include "framework/connection/Record.h"
 #include "framework/frame/FrameApp.h"
 #include "framework/frame/FrameEvents.h"
@@ -86,9 +85,7 @@ bool CXyGameFrame::DecideWindowClose()
     if (exitConfirmed_)
         return true;
     const IFrameApp* app = GetFrameApp();
-    const IGameAppAccess* access = GetGameAppAccess();
-    if (app && access && access->IsMatch() && app->GetMatchState() >= kMatchStarted &&
-        app->GetMatchState() < kMatchLater) {
+    if (app && app->IsMatch() && app->GetMatchState() >= kMatchStarted && app->GetMatchState() < kMatchLater) {
         ShowSureQuitBoard();
         return false;
     }
@@ -100,8 +97,7 @@ void CXyGameFrame::OnCloseRequest()
 {
     IFrameApp* app = GetFrameApp();
     IFrameRequests* requests = app ? app->GetRequests() : nullptr;
-    const IGameAppAccess* access = GetGameAppAccess();
-    if (!app || (access && access->IsLookOn()) || !requests || !requests->QueryGamePlaying()) {
+    if (!app || app->IsLookOn() || !requests || !requests->QueryGamePlaying()) {
         OnCloseConfirmed();
         return;
     }
@@ -202,7 +198,7 @@ void CXyGameFrame::OnCloseConfirmed()
     if (!app)
         return;
     std::string refusal;
-    if (IFrameRequests* requests = app->GetRequests(); requests && !requests->LeaveGame(refusal)) {
+    if (IFrameRequests* requests = app->GetRequests(); requests && requests->LeaveGame(refusal)) {
         ShowMsgBox(refusal.c_str(), nullptr, nullptr, kExitBoxSeconds, 0, nullptr);
         return;
     }

@@ -4,7 +4,6 @@
 
 #include "engine/host/LumoraWnd.h"
 #include "engine/object/PictureObject.h"
-#include "framework/app/GameAppAccess.h"
 #include "framework/frame/FrameApp.h"
 #include "framework/frame/FrameEvents.h"
 #include "framework/frame/FrameLayout.h"
@@ -51,7 +50,7 @@ void CXyGameFrame::Create()
     CreateFrameButtons();
     CreateTableBackground();
     CreateGameParts();
-    if (const IGameAppAccess* app = GetGameAppAccess(); app && app->IsMatch())
+    if (const IFrameApp* app = GetFrameApp(); app && app->IsMatch())
         CreateMatchWaitObjects();
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 // A scripted stand-in for the application around the in-game frame: settable room, match and
 // exit facts, a request sender that counts what it sends, and counters of the leaving steps.
-#include "framework/app/GameAppAccess.h"
 #include "framework/frame/FrameApp.h"
 
 #include <string>
@@ -15,11 +14,11 @@ struct FakeRequests : framework::IFrameRequests {
         ++playQueries;
         return playing;
     }
-    bool LeaveGame(std::string& reason) override
+    bool LeaveGame(std::string& refusal) override
     {
         ++leaves;
-        reason = leaveRefusal;
-        return leaveRefusal.empty();
+        refusal = leaveRefusal;
+        return !leaveRefusal.empty();
     }
     void AskExit(const std::string& reason) override { askedExits.push_back(reason); }
     void ReplyAskExit(uint32_t userId, bool agree) override { replies.push_back({userId, agree}); }
@@ -39,18 +38,10 @@ struct FakeRequests : framework::IFrameRequests {
     int requests201161 = 0;
 };
 
-class FakeFrameApp : public framework::IFrameApp, public IGameAppAccess {
+class FakeFrameApp : public framework::IFrameApp {
 public:
-    FakeFrameApp()
-    {
-        framework::SetFrameApp(this);
-        SetGameAppAccess(this);
-    }
-    ~FakeFrameApp() override
-    {
-        SetGameAppAccess(nullptr);
-        framework::SetFrameApp(nullptr);
-    }
+    FakeFrameApp() { framework::SetFrameApp(this); }
+    ~FakeFrameApp() override { framework::SetFrameApp(nullptr); }
     FakeFrameApp(const FakeFrameApp&) = delete;
     FakeFrameApp& operator=(const FakeFrameApp&) = delete;
 
@@ -60,12 +51,20 @@ public:
         return sign ? link + (link.find('?') == std::string::npos ? "?" : "&") + "uid=7&sign=abc" : link;
     }
     uint32_t GetUserID() const override { return userId; }
-    int IsMatch() const override { return match; }
+    const Lumora::GameUserRecord* GetUserRecordByID(uint32_t id) const override
+    {
+        for (const Lumora::GameUserRecord& r : users)
+            if (uint32_t(r.UserId()) == id)
+                return &r;
+        return nullptr;
+    }
+    std::string GetCharacterImagePath(int character, int) const override { return "char" + std::to_string(character); }
+    bool IsMatch() const override { return match; }
     int GetMatchState() const override { return matchState; }
     bool IsSilverRoom() const override { return silverRoom; }
     bool IsRoomTypeBit14() const override { return roomBit14; }
     bool CanRequestExitConsent() const override { return consentAllowed && exitRequests < 2; }
-    int IsLookOn() const override { return lookOn; }
+    bool IsLookOn() const override { return lookOn; }
     bool IsPlaying() const override { return playingFlag; }
     bool GetTableFlag() const override { return tableFlag; }
     void ShowSystemNotice(const char* markup) override { notices.emplace_back(markup); }
@@ -84,6 +83,7 @@ public:
 
     std::string gameName = "血流成河";
     uint32_t userId = 7;
+    std::vector<Lumora::GameUserRecord> users;
     bool match = false;
     int matchState = 0;
     bool silverRoom = false;
