@@ -28,6 +28,13 @@ class CGameBase;
 class CLumoraWnd;
 } // namespace Lumora
 
+// The frame UI's answer when the window is asked to close.
+enum class CloseDecision {
+    NoFrame,  // there is no frame UI: the window leaves by itself
+    CloseNow, // the exit was confirmed: the window goes
+    Stay,     // the decision runs (boxes, questions; the leave once granted)
+};
+
 class IGameWinApp {
 public:
     virtual ~IGameWinApp() = default;
@@ -109,18 +116,27 @@ public:
     virtual bool AcceptHallFeature(uint32_t /*notifyId*/, std::span<const uint8_t> /*data*/) { return false; }
     // 211510, 211600, 211601, 211930, 211931, 211910, 211700: the application's own handlers.
     virtual void OnAppNotify(uint32_t /*notifyId*/, std::span<const uint8_t> /*data*/) {}
-    // 211011: fills a cleared player record from the server's user data.
-    virtual void FillPlayerRecord(Lumora::GameUserRecord& /*record*/, std::span<const uint8_t> /*data*/) {}
+    // 211011: fills a cleared player record from the notification (its user record from +20).
+    virtual void FillPlayerRecord(Lumora::GameUserRecord& record, std::span<const uint8_t> data)
+    {
+        if (data.size() > 20)
+            record.Assign(data.data() + 20, data.size() - 20);
+    }
     // 211025: posts a word to the hall's window; false when the hall is gone.
     virtual bool PostToHall(uint32_t /*message*/, uint32_t /*wparam*/, uint32_t /*lparam*/) { return false; }
 
     // --- the frame window's needs -----------------------------------------------------------------
+    virtual CloseDecision DecideWindowClose() { return CloseDecision::NoFrame; }
+    // The hall's window still lives (its link is open).
+    virtual bool IsHallAlive() const { return true; }
     // The exit report to the hall (dwData 2, or 5 after a lost game) and the end of the
     // communication thread.
     virtual void ReportExitToHall() {}
     virtual void StopCommThread() {}
     // Copy data from the hall, dispatched by dwData.
     virtual void OnHallCopyData(uint32_t /*code*/, std::span<const uint8_t> /*bytes*/) {}
+    // A web-page job ended (0x8618): the application frees it.
+    virtual void OnWebPageOpened(uintptr_t /*job*/) {}
     // Lays out and enters the table (the frame UI's size-done operation calls it).
     virtual void EnterGameOrMatch() {}
     // The room's notice host, the room word of the notice file's name, and the temp folder
