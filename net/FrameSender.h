@@ -15,6 +15,12 @@ public:
     // 1 for the first message of the connection, then one more each time. A reply to be
     // awaited must be registered under this id before any frame goes out.
     uint32_t NextMessageId() { return ++messageIds_; }
+    // 1 for the first frame of the connection, then one more for every frame.
+    uint32_t NextSerial() { return ++serials_; }
+
+    // The number of [u32 p][piece] entries in `pieces` (fewer than 5 trailing bytes end the
+    // list), or -1 when a length is 0, above the maximum or past the bytes present.
+    long CountPieces(const uint8_t* pieces, size_t size) const;
 
     // One type-1 frame per [u32 p][piece] of `pieces`, each with the next serial, piece
     // indexes from 1 and the last-piece flag on the last. Fewer than 5 bytes of pieces give

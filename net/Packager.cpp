@@ -160,6 +160,15 @@ bool UnpackMessage(const uint8_t* bytes, size_t length, SocketContextRecord& con
     CBuffer body;
     if (JoinPieces(bytes + kContextRecordSize, length - kContextRecordSize, body, maxPiece) == 0)
         return false;
+    if (!UnpackBody(body, message, key, keyBits, encryptFlags, compressFlags, inflateLimit))
+        return false;
+    context = SocketContextRecord::Decode(bytes);
+    return true;
+}
+
+bool UnpackBody(CBuffer& body, SocketMessageRecord& message, const uint8_t* key, uint32_t keyBits,
+                uint32_t encryptFlags, uint32_t compressFlags, size_t inflateLimit)
+{
     CPackager packager(key, keyBits, encryptFlags, compressFlags);
     packager.SetInflateLimit(inflateLimit);
     if (!packager.Pack(body, kPackDecode) || body.GetSize() < kMessagePrefixSize)
@@ -176,7 +185,6 @@ bool UnpackMessage(const uint8_t* bytes, size_t length, SocketContextRecord& con
         out.data = new uint8_t[static_cast<size_t>(dataLength)];
         std::copy(raw + kMessagePrefixSize, raw + kMessagePrefixSize + dataLength, out.data);
     }
-    context = SocketContextRecord::Decode(bytes);
     message = out;
     return true;
 }

@@ -63,4 +63,8 @@ bool UnpackMessage(const uint8_t* bytes, size_t length, SocketContextRecord& con
                    const uint8_t* key, uint32_t keyBits, uint32_t encryptFlags, uint32_t compressFlags,
                    uint32_t maxPiece, size_t inflateLimit = kDefaultInflateLimit);
 
+// The second half of UnpackMessage: a joined body (consumed) into its message record.
+bool UnpackBody(CBuffer& body, SocketMessageRecord& message, const uint8_t* key, uint32_t keyBits,
+                uint32_t encryptFlags, uint32_t compressFlags, size_t inflateLimit = kDefaultInflateLimit);
+
 } // namespace net

@@ -5,16 +5,12 @@
 #include <utility>
 
 namespace net {
-namespace {
 
-// Appends the piece; on the last one moves the message out. The caller clears its state on
-// anything but Appended.
-PieceResult Take(CBuffer& buffer, size_t& bodyBytes, const ChunkHeader& header, const uint8_t* piece,
-                 uint32_t length, const ConnectionIdentity& who, CBuffer& completed)
+void AppendPiece(CBuffer& buffer, const ChunkHeader& header, const uint8_t* piece, uint32_t length,
+                 const ConnectionIdentity& who)
 {
     if (header.pieceIndex == 1) {
         buffer.Reset();
-        bodyBytes = 0;
         SocketContextRecord context;
         context.socket = who.socket;
         context.messageId = header.messageId;
@@ -24,13 +20,25 @@ PieceResult Take(CBuffer& buffer, size_t& bodyBytes, const ChunkHeader& header, 
         context.Encode(raw);
         buffer.Append(raw, sizeof raw);
     }
-    if (length > kMaxMessageBody - bodyBytes)
-        return PieceResult::TooLarge;
-    bodyBytes += length;
     uint8_t word[4];
     WriteLe32(word, length);
     buffer.Append(word, 4);
     buffer.Append(piece, length);
+}
+
+namespace {
+
+// Appends the piece; on the last one moves the message out. The caller clears its state on
+// anything but Appended.
+PieceResult Take(CBuffer& buffer, size_t& bodyBytes, const ChunkHeader& header, const uint8_t* piece,
+                 uint32_t length, const ConnectionIdentity& who, const PieceAppender& append, CBuffer& completed)
+{
+    if (header.pieceIndex == 1)
+        bodyBytes = 0;
+    if (length > kMaxMessageBody - bodyBytes)
+        return PieceResult::TooLarge;
+    bodyBytes += length;
+    append(buffer, header, piece, length, who);
     if (!header.lastPiece)
         return PieceResult::Appended;
     completed = std::move(buffer);
@@ -40,7 +48,7 @@ PieceResult Take(CBuffer& buffer, size_t& bodyBytes, const ChunkHeader& header, 
 } // namespace
 
 PieceResult PushAssembler::OnPiece(const ChunkHeader& header, const uint8_t* piece, uint32_t length,
-                                   const ConnectionIdentity& who, CBuffer& completed)
+                                   const ConnectionIdentity& who, const PieceAppender& append, CBuffer& completed)
 {
     if (messageId_ == 0) {
         // A message whose first piece was lost is skipped piece by piece.
@@ -54,7 +62,7 @@ PieceResult PushAssembler::OnPiece(const ChunkHeader& header, const uint8_t* pie
     } else {
         lastPiece_ = header.pieceIndex;
     }
-    const PieceResult result = Take(buffer_, bodyBytes_, header, piece, length, who, completed);
+    const PieceResult result = Take(buffer_, bodyBytes_, header, piece, length, who, append, completed);
     if (result != PieceResult::Appended)
         Clear();
     return result;
@@ -105,7 +113,8 @@ void ReplyAssembler::Abandon()
 }
 
 PieceResult ReplyAssembler::OnPiece(const ChunkHeader& header, const uint8_t* piece, uint32_t length,
-                                    const ConnectionIdentity& who, CBuffer& completed)
+                                    const ConnectionIdentity& who, const PieceAppender& append,
+                                    CBuffer& completed)
 {
     std::lock_guard guard(lock_);
     if (awaitedId_ == 0)
@@ -114,7 +123,7 @@ PieceResult ReplyAssembler::OnPiece(const ChunkHeader& header, const uint8_t* pi
         return PieceResult::Ignored; // a repeat of a reply already whole
     if (header.messageId == awaitedId_ && header.pieceIndex == lastPiece_ + 1) {
         lastPiece_ = header.pieceIndex;
-        const PieceResult result = Take(buffer_, bodyBytes_, header, piece, length, who, completed);
+        const PieceResult result = Take(buffer_, bodyBytes_, header, piece, length, who, append, completed);
         if (result == PieceResult::Complete) {
             buffer_.Reset();
             bodyBytes_ = 0;

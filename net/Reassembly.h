@@ -9,6 +9,7 @@
 #include "net/WireFrame.h"
 #include "net/Zlib.h"
 
+#include <functional>
 #include <mutex>
 
 namespace net {
@@ -30,11 +31,18 @@ struct ConnectionIdentity {
     int32_t tag = 0;
 };
 
+// Writes one piece into the message being assembled: on piece 1 the buffer is emptied and the
+// context record written first; then [u32 length][piece].
+void AppendPiece(CBuffer& buffer, const ChunkHeader& header, const uint8_t* piece, uint32_t length,
+                 const ConnectionIdentity& who);
+using PieceAppender = std::function<void(CBuffer& buffer, const ChunkHeader& header, const uint8_t* piece,
+                                         uint32_t length, const ConnectionIdentity& who)>;
+
 // Used by the receiving thread only.
 class PushAssembler {
 public:
     PieceResult OnPiece(const ChunkHeader& header, const uint8_t* piece, uint32_t length,
-                        const ConnectionIdentity& who, CBuffer& completed);
+                        const ConnectionIdentity& who, const PieceAppender& append, CBuffer& completed);
     void Clear();
     uint32_t MessageId() const { return messageId_; }
     uint32_t LastPiece() const { return lastPiece_; }
@@ -61,7 +69,7 @@ public:
     // A piece ahead of the awaited one abandons the awaited reply; a piece when nothing is
     // awaited is an error too.
     PieceResult OnPiece(const ChunkHeader& header, const uint8_t* piece, uint32_t length,
-                        const ConnectionIdentity& who, CBuffer& completed);
+                        const ConnectionIdentity& who, const PieceAppender& append, CBuffer& completed);
 
 private:
     void Abandon();
