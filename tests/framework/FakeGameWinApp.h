@@ -75,6 +75,20 @@ struct FakeGameWinApp : IGameWinApp, IGameAppAccess {
         return hallAlive;
     }
     void ReportExitToHall() override { log.push_back("exit report"); }
+    CloseDecision DecideWindowClose() override
+    {
+        log.push_back("decide");
+        return closeDecision;
+    }
+    bool IsHallAlive() const override { return hallAlive; }
+    std::string GetNoticeHost() const override { return noticeHost; }
+    uint32_t GetGameID() const override { return 79; }
+    int IsTestMode() const override { return testMode != 0; }
+    void ShowWaitTextTimed(const char* text, int seconds) override
+    {
+        log.push_back("wait " + std::string(text ? text : "") + " " + std::to_string(seconds));
+    }
+    void EnterGameOrMatch() override { log.push_back("enter"); }
     void StopCommThread() override { log.push_back("comm stopped"); }
     std::string GetAreaName() const override { return "华东"; }
     std::string GetRoomName() const override { return "新手"; }
@@ -107,6 +121,8 @@ struct FakeGameWinApp : IGameWinApp, IGameAppAccess {
     bool tableArranged = false;
     bool hallAlive = true;
     int matchState = 0;
+    CloseDecision closeDecision = CloseDecision::NoFrame;
+    std::string noticeHost;
     std::vector<uint8_t> blockA = std::vector<uint8_t>(256);
     hall::HallState hall;
     CGameConnect* connect = nullptr;
