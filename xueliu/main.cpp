@@ -1,9 +1,9 @@
-// The client's entry point. The game layers are not built yet; until they are, the program
-// says so and exits.
-#include <cstdio>
+// The client's entry point: the whole client is RunClient, with the real platform.
+#include "framework/window/RunClient.h"
 
-int main()
+int main(int argc, char** argv)
 {
-    std::puts("xueliu: the game client is not assembled yet; this build carries the libraries and their tests.");
-    return 0;
+    const std::vector<std::string> arguments(argv, argv + argc);
+    ClientPlatform platform;
+    return RunClient(arguments, platform);
 }
