@@ -60,6 +60,7 @@ public:
     // The notice timer's period from the match start data; none when not positive.
     void SetNoticeInterval(int seconds);
     bool IsNoticeRunning() const { return noticeJob_ != nullptr; }
+    std::weak_ptr<NoticeJob> NoticeInFlight() const { return noticeJob_; }
 
     // While set, the close timer closes the window; the player-left notification clears it.
     void SetHallLeaveFlag(bool on) { hallLeaveFlag_ = on; }

@@ -82,7 +82,7 @@ struct FakeGameWinApp : IGameWinApp, IGameAppAccess {
     }
     bool IsHallAlive() const override { return hallAlive; }
     std::string GetNoticeHost() const override { return noticeHost; }
-    uint32_t GetGameID() const override { return 79; }
+    uint32_t GetGameID() const override { return gameId; }
     int IsTestMode() const override { return testMode != 0; }
     void ShowWaitTextTimed(const char* text, int seconds) override
     {
@@ -123,6 +123,7 @@ struct FakeGameWinApp : IGameWinApp, IGameAppAccess {
     int matchState = 0;
     CloseDecision closeDecision = CloseDecision::NoFrame;
     std::string noticeHost;
+    uint32_t gameId = 79;
     std::vector<uint8_t> blockA = std::vector<uint8_t>(256);
     hall::HallState hall;
     CGameConnect* connect = nullptr;
