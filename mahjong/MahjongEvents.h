@@ -61,6 +61,12 @@ enum MahjongEventCode : uint32_t {
     EV_SORT_NOW = 80001168,
     EV_SORT_DONE = 80001170,
 
+    // A player panel's own click, and what it raises on the frame: the player's details.
+    EV_PANEL_CLICKED = 80001180,
+    EV_FRAME_PLAYER_DETAIL = 80000047,
+    // The frame's and the scene's application events the scene handles.
+    EV_CLICK_ANYWHERE = 80000114,
+
     // Ranges of the scene's event hook, tested in this order.
     EV_RANGE_MOUSE_FIRST = 80001160,
     EV_RANGE_MOUSE_LAST = 80001171,
