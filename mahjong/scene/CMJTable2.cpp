@@ -17,6 +17,34 @@ int CMJTable2::OwnChair()
     return data && data->GetApp() ? data->GetApp()->GetChairNO() : 0;
 }
 
+// ---- game parameters ----
+
+int CMJTable2::GetJokerValue(int which)
+{
+    CMJGameData2* data = TableData();
+    if (!data)
+        return kNoEntry;
+    return int32_t(which == 0 ? data->GetStartValue90() : data->GetStartValue94());
+}
+
+int CMJTable2::IsJokerGrouped()
+{
+    CMJGameData2* data = TableData();
+    return data ? (data->GetRuleFlags() >> 6) & 1 : 0;
+}
+
+int CMJTable2::IsSubstituteAsIs()
+{
+    CMJGameData2* data = TableData();
+    return data ? (data->GetRuleFlags() >> 7) & 1 : 0;
+}
+
+int CMJTable2::GetAnGangFaceUp()
+{
+    CMJGameData2* data = TableData();
+    return data ? !((data->GetRuleFlags() >> 5) & 1) : 0;
+}
+
 // ---- seats ----
 
 void CMJTable2::GetSideSeats(int seat, int& a, int& b)

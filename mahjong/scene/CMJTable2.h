@@ -16,9 +16,11 @@
 // (18; this game 19).
 //
 // Design choices of the parts no contract fixes:
-// - The game data names no joker values: the model asks GetJokerValue(0/1) (-1: none),
-//   IsJokerGrouped, IsSubstituteAsIs and GetAnGangFaceUp, which answer "no jokers, concealed
-//   gangs face down" here and may be overridden by a game.
+// - The joker values, the joker grouping and substitute flags and the face of concealed gangs
+//   come from game-parameter words 36 and 37 and rule flag bits 6, 7 and 5 (GetJokerValue,
+//   IsJokerGrouped, IsSubstituteAsIs, GetAnGangFaceUp); a game may override them.
+// - Restoring an added gang whose peng is not on the table (the record moves it from the peng
+//   units) builds the whole gang as a gang on a discard would be restored.
 // - Failure is silent but never loses a tile: a routine that lacks a tile places nothing and
 //   leaves every tile where it was; a tile that finds no place goes back to the pool hidden.
 #include "mahjong/scene/TableTypes.h"
@@ -199,10 +201,13 @@ protected:
     virtual void AddPanelFlower(int /*seat*/) {}
     virtual void HideClaimButtons() {}
     virtual void Log(const char*) {}
-    virtual int GetJokerValue(int) { return kNoEntry; }
-    virtual int IsJokerGrouped() { return 0; }
-    virtual int IsSubstituteAsIs() { return 0; }
-    virtual int GetAnGangFaceUp() { return 0; }
+    // From the game parameters: the joker card words 36 and 37 (-1: none), rule flag bits 6
+    // (jokers grouped), 7 (substitute counted as itself) and 5 (other seats' concealed gangs
+    // face down).
+    virtual int GetJokerValue(int which);
+    virtual int IsJokerGrouped();
+    virtual int IsSubstituteAsIs();
+    virtual int GetAnGangFaceUp();
     virtual int GetRuleFlagsForClaims() { return 0; }
     // The own hand's hit geometry: the tile view's left and the metrics TM0, TM1.
     virtual int TileLeft(const CMJCard2& t) { return t.GetX() - int(t.GetWidth()) / 2; }

@@ -266,8 +266,11 @@ void CMJTable2::AddBuGang(int seat, const MeldRecord& record, int restore)
             break;
         }
     }
-    if (top < 0)
+    if (top < 0) {
+        if (restore)
+            MeldMingGang(seat, record, restore);
         return;
+    }
     CMJCard2* added = nullptr;
     if (restore) {
         added = GetFreeCard();
