@@ -84,7 +84,7 @@ class Seat:
 
 class Table:
     def __init__(self, server, fast=False, think_ms=None, seed=None, wall_file=None, hands=None,
-                 autoplay_human=False, dump=None):
+                 autoplay_human=False, dump=None, time_scale=1.0):
         self.server = server
         t = server.table
         self.doc = t["document"]
@@ -98,6 +98,7 @@ class Table:
         self.hand_limit = hands
         self.autoplay_human = autoplay_human
         self.dump = dump
+        self.time_scale = time_scale   # shortens the human's time-outs in tests
         room = self.doc.room
         self.base_silver = room.base_silver or 1
         self.base_score = room.base_score or 1
@@ -282,7 +283,7 @@ class Table:
         if self.is_auto(c):
             self.later(self.think, self.robot_act, c, act)
         else:
-            self.later(seconds, self.human_time_out, c, act)
+            self.later(seconds * self.time_scale, self.human_time_out, c, act)
 
     def robot_act(self, c, act):
         t0 = time.perf_counter()
@@ -294,7 +295,7 @@ class Table:
         if not self.auto_on:
             self.auto_on = True
             self.server.push_all(229500, X.GAME_MESSAGE.pack(self.doc.room.id, self.uids[c], AUTO_ON, 4, c))
-        self.later(AUTO_ACT_AFTER, act, c)
+        self.later(AUTO_ACT_AFTER * self.time_scale, act, c)
 
     def human_acted(self, c):
         if c == self.human and self.auto_on:
@@ -586,7 +587,7 @@ class Table:
             if self.is_auto(claimer):
                 self.complete_pending()
             else:
-                self.later(CLAIM_TIME, self.complete_pending)
+                self.later(CLAIM_TIME * self.time_scale, self.complete_pending)
             return
         w["result"] = ("peng", claimer)
         taken = same[:2]
@@ -630,7 +631,7 @@ class Table:
         if self.is_auto(c) and self.pending_gang:
             self.complete_pending()
         elif self.pending_gang:
-            self.later(CLAIM_TIME, self.complete_pending)
+            self.later(CLAIM_TIME * self.time_scale, self.complete_pending)
         return SUCCESS, X.GANG_REPLY.pack(kind, tiles[0], GANG_TILES_REQUEST[kind], rob)
 
     def complete_pending(self):

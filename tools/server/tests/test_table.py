@@ -439,6 +439,95 @@ class ServerRun(unittest.TestCase):
         back.close()
         watcher.close()
 
+    def test_a_client_plays_the_human_chair_through_its_requests(self):
+        self.start("--hands", "0", "--think-ms", "0", "--seed", "5")
+        human = Client(self.port, 1001, 0)
+        self.command({"op": "play", "hands": 1})
+        human.send(201160, struct.pack("<4i", *human.head).ljust(32, b"\0"), False)
+        H = human.head
+        hand, banker, seen, refused = [], -1, 0, False
+        end = time.monotonic() + 30
+        while time.monotonic() < end:
+            with human.cond:
+                human.cond.wait_for(lambda: len(human.pushes) > seen, timeout=1)
+                new, seen = human.pushes[seen:], len(human.pushes)
+            for notify_id, data in new:
+                if notify_id == 211040:
+                    banker = struct.unpack_from("<i", data, 44)[0]
+                    hand = [x for x in struct.unpack_from("<32i", data, 212) if x >= 0]
+                elif notify_id == 229300:
+                    three = robots.exchange_choice(hand)
+                    self.assertEqual(human.request(229310, struct.pack("<7i", *H, *three).ljust(32, b"\0"))[0], 10)
+                elif notify_id == 229330:
+                    d = X.EXCHANGE_DONE.unpack(data)
+                    hand = [x for x in hand if x not in d[2:5]] + list(d[5:8])
+                elif notify_id == 229340:
+                    suit = X.MISSING_BEGIN.unpack(data)[1]
+                    self.assertEqual(human.request(229350, struct.pack("<5i", *H, suit).ljust(32, b"\0"))[0], 10)
+                elif notify_id == 229360 and banker == 0:
+                    stranger = next(x for x in range(108) if x not in hand)
+                    throw = struct.pack("<4i", *H).ljust(100, b"\0")
+                    code, _ = human.request(222080, throw + struct.pack("<2i", 1, stranger))
+                    self.assertEqual(code, T.THROW_REFUSED)
+                    resync = human.wait_for(229580)[0]
+                    self.assertEqual(sorted(struct.unpack_from("<%di" % (len(resync) // 4 - 3), resync, 12)),
+                                     sorted(hand))
+                    refused = True
+                    self.assertEqual(human.request(222080, throw + struct.pack("<2i", 1, hand[0]))[0], 10)
+                elif notify_id == 229160:
+                    chair, t, _, flags = X.DRAWN.unpack(data)
+                    if chair == 0:
+                        if flags & T.F_HU:
+                            code, _ = human.request(229080, struct.pack("<7i", *H, 0, t, 2).ljust(48, b"\0"))
+                        else:
+                            throw = struct.pack("<4i", *H).ljust(100, b"\0") + struct.pack("<2i", 1, t)
+                            code, _ = human.request(222080, throw)
+                        self.assertEqual(code, 10)
+                elif notify_id in (222170, 229180):
+                    if notify_id == 222170:
+                        thrower, t, flags = struct.unpack_from("<i", data, 4)[0], data[84:88], data[24:28]
+                        t, flags = struct.unpack("<i", t)[0], struct.unpack("<i", flags)[0]
+                        kind = 1
+                    else:
+                        g = X.GANG_ANNOUNCE.unpack(data)
+                        thrower, t, flags, kind = g[0], g[2], g[4], 4
+                    if flags & T.F_HU:
+                        code, _ = human.request(229080, struct.pack("<7i", *H, thrower, t, kind).ljust(48, b"\0"))
+                        self.assertEqual(code, 10)
+                    elif flags:
+                        human.send(229218, struct.pack("<6i", *H, t, thrower).ljust(40, b"\0"), False)
+                elif notify_id == 211300:
+                    end = 0
+        self.assertEqual(banker, 0)
+        self.assertTrue(refused)
+        st = self.table()
+        self.assertEqual(st["hands_played"], 1)
+        self.assertEqual(self.command({"op": "state"})["errors"], [])
+        human.close()
+
+    def test_time_outs_play_for_a_silent_human_and_asks_to_see(self):
+        self.start("--hands", "0", "--think-ms", "0", "--time-scale", "0.01")
+        human = Client(self.port, 1001, 0)
+        watcher = Client(self.port, 2001, 1, look_on=1)
+        fan = Client(self.port, 2002, 0, look_on=1)
+        self.command({"op": "play", "hands": 1})
+        human.send(201160, struct.pack("<4i", *human.head).ljust(32, b"\0"), False)
+        human.wait_for(229165)
+        on = [d for d in human.wait_for(229500) if struct.unpack_from("<i", d, 8)[0] == T.AUTO_ON]
+        self.assertEqual(len(on), 1)
+        self.assertEqual(len(human.wait_for(211300, timeout=30)), 1)
+        # A robot refuses to show its hand after a second; the human is asked and agrees.
+        watcher.send(229550, struct.pack("<4i", *watcher.head).ljust(32, b"\0"), False)
+        fan.send(229550, struct.pack("<4i", *fan.head).ljust(32, b"\0"), False)
+        ask = X.ASK_SEE.unpack(human.wait_for(229550)[0])
+        self.assertEqual(ask, (2002, 1, 1, 0))
+        human.send(229560, struct.pack("<6i", *human.head, 2002, 1).ljust(40, b"\0"), False)
+        self.assertEqual(X.SEE_ANSWER.unpack(fan.wait_for(229570)[0]), (1001, 0, 2002, 1))
+        self.assertEqual(X.SEE_ANSWER.unpack(watcher.wait_for(229570, timeout=5)[0]), (1002, 1, 2001, 0))
+        self.assertEqual(self.command({"op": "state"})["errors"], [])
+        for c in (human, watcher, fan):
+            c.close()
+
 
 if __name__ == "__main__":
     unittest.main()
