@@ -6,7 +6,9 @@
 #include "framework/app/ClientUtils.h"
 #include "framework/app/CommThread.h"
 #include "framework/app/MainAppWnd.h"
+#include "framework/app/WaitDialogView.h"
 #include "engine/gui/CGameBase.h"
+#include "engine/music/MusicModule.h"
 #include "net/FileLogger.h"
 #include "net/SocketClient.h"
 #include "platform/BusyPump.h"
@@ -47,6 +49,8 @@ constexpr ColourKey kColourKeys[] = {
     {"AdvHeader", 0x355808}, {"AdvText", 0},        {"AdvBk", 0xE5F1E1},   {"AdvGrid", 0xD9E6D8},
     {"PlayerViewHeader", 0}, {"PlayerViewText", 0}, {"TitleText", 0},
 };
+
+std::function<std::unique_ptr<platform::DisplayWindow>(const platform::Rect&)>& WindowFactory();
 
 // The start-up's fallback game object while the game layer supplies none.
 struct EmptyGameFrame : Lumora::CGameBase {};
@@ -92,6 +96,7 @@ CGameWinApp::~CGameWinApp()
     if (relaunchOnExit_)
         RelaunchGame();
     // One owner: the window is deleted here and nowhere else.
+    SetSoundResourcePlayer(nullptr);
     mainWnd_.reset();
     hallLink_.reset();
     platform::SetHallLink(nullptr);
@@ -210,6 +215,9 @@ bool CGameWinApp::StartCommThread()
         ParseColorText(skinIni_.empty() ? "" : skin.GetString("CommColors", "WaitBarfg"), kWaitBarForeground),
         ParseColorText(skinIni_.empty() ? "" : skin.GetString("CommColors", "WaitBarbg"), kWaitBarBackground));
     SetCommThread(commThread_.get());
+    // The dialog on the display; tests make their windows elsewhere and show none.
+    if (!WindowFactory())
+        waitView_ = WaitDialogView::Create(*commThread_, skinIni_);
     return true;
 }
 
@@ -217,6 +225,7 @@ void CGameWinApp::StopCommThread()
 {
     if (!commThread_)
         return;
+    waitView_.reset();
     SetCommThread(nullptr);
     commThread_->Stop();
     commThread_.reset();
@@ -355,6 +364,7 @@ bool CGameWinApp::CreateMainWnd()
         return false;
     Lumora::CGameBase* frame = CreateGameFrame();
     wnd->StartEngine(frame ? frame : new EmptyGameFrame);
+    SetSoundResourcePlayer(static_cast<Lumora::MusicModule*>(wnd->GetCore().GetModule(Lumora::LUMORA_MODULE_MUSIC)));
     if (auto* w = wnd->GetWindow())
         w->Show(true);
     SetMainWnd(std::move(wnd));

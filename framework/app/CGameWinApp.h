@@ -39,6 +39,7 @@ class CLumoraWnd;
 }
 class CGameCommThread;
 class NotifyGate;
+class WaitDialogView;
 
 // A web-sign request waiting for the hall's answer. Blocks stay in the application's list until
 // it ends, so a late answer always finds its block; the hall names a block by its token (index +
@@ -378,6 +379,7 @@ private:
     bool exitReported_ = false;
     NotifyGate* gate_ = nullptr;
     std::unique_ptr<CGameCommThread> commThread_;
+    std::unique_ptr<WaitDialogView> waitView_;
     std::unique_ptr<platform::HallLink> hallLink_;
     std::unique_ptr<Lumora::CLumoraWnd> mainWnd_;
 
