@@ -286,3 +286,32 @@ TEST(HallStandIn, StartsTheClientWhichReportsItsExitWhenNoServerAnswers)
     EXPECT_EQ(all.find("\"error\""), std::string::npos) << all;
     std::system(("rm -rf " + dir).c_str());
 }
+
+TEST_F(StartupTest, UnderTheRealHallStandInTheClientRegistersTakesTheStartDataAndEndsWhenTheHallGoes)
+{
+    // The stand-in listens; the client runs here with a fake connection, so no server is needed.
+    std::string record = dir_ + "/record.jsonl";
+    std::string command = std::string("/usr/bin/python3 ") + XL_SOURCE_DIR + "/tools/hall/hall.py --listen-only " +
+                          "--run-dir " + dir_ + "/run --record " + record + " --hang-up-after 0.3";
+    FILE* hall = ::popen(command.c_str(), "r");
+    ASSERT_TRUE(hall);
+    char path[512] = {};
+    ASSERT_TRUE(std::fgets(path, sizeof path, hall));
+    std::string socketPath(path);
+    socketPath.erase(socketPath.find_last_not_of('\n') + 1);
+    setenv("XL_HALL_SOCKET", socketPath.c_str(), 1);
+    FakeStartup server;
+    ClientOptions options{"xueliu", {"79|127.0.0.1|0|297489|0|1001|0|0|0|0|血流成河|26283|4|0|0"}, &server};
+    EXPECT_EQ(RunClient(options), 0);
+    EXPECT_EQ(::pclose(hall), 0);
+    EXPECT_EQ(server.calls, (std::vector<std::string>{"proxy", "encryption", "notify", "open:26283", "version",
+                                                      "feature", "enter", "close"}));
+    std::ifstream in(record);
+    std::string line, all;
+    while (std::getline(in, line))
+        all += line + "\n";
+    for (const char* seen : {"\"event\": \"hello\"", "\"message\": \"0x9105\"", "\"message\": \"0x910c\"",
+                             "\"event\": \"hang-up\""})
+        EXPECT_NE(all.find(seen), std::string::npos) << seen << "\n" << all;
+    EXPECT_EQ(all.find("exit_report"), std::string::npos) << "no exit report to a hall that went";
+}
