@@ -6,6 +6,7 @@
 // with made-up start data; creates the main window; and answers the calculator's room question.
 #include "framework/app/AppLinks.h"
 #include "mahjong/app/CMJGameWinApp2.h"
+#include "xueliu/CGameInfoEx.h"
 #include "xueliu/CGameRequest.h"
 #include "rules/RoomTypeQuery.h"
 
@@ -34,8 +35,11 @@ public:
     int ExitInstance() override;
 
     int GetChairCount() const override { return 4; }
-    std::span<uint8_t> GetGameInfoBlockA() override { return blockA_; }
-    std::span<uint8_t> GetGameInfoBlockB() override { return blockB_; }
+    std::span<uint8_t> GetGameInfoBlockA() override { return gameInfo_.BlockA(); }
+    std::span<uint8_t> GetGameInfoBlockB() override { return gameInfo_.BlockB(); }
+    CGameInfo* GetGameInfo() override { return &gameInfo_; }
+    CMJGameData2* GetMahjongGameInfo() override { return &gameInfo_; }
+    Lumora::IGameConnect* GetConnect() override { return &widgetConnect_; }
     int IsKeepSilence() const override { return settings_.keepSilence; }
     int IsRejectKanPaiAsk() const override { return settings_.rejectKanPaiAsk; }
     std::int32_t IsRoomTypeBit4() const override { return (GetRoomType() & 0x10) ? 1 : 0; }
@@ -59,11 +63,11 @@ protected:
 
 private:
     GameSettings settings_;
-    std::array<uint8_t, kGameInfoBlockASize> blockA_{};
-    std::array<uint8_t, kGameInfoBlockBSize> blockB_{};
     IServerStartup* startup_ = nullptr;
     CGameRequest request_;
     ClientAppLink clientLink_{*this};
+    CGameInfoEx gameInfo_{&clientLink_};
+    WidgetConnectLink widgetConnect_{request_};
     FrameAppLink frameLink_{*this, &request_};
     ConnectionStartup startupLink_{request_};
 };

@@ -38,6 +38,7 @@ class CGameBase;
 class CLumoraWnd;
 }
 class CGameCommThread;
+class CGameInfo;
 class NotifyGate;
 class WaitDialogView;
 
@@ -54,8 +55,6 @@ struct WebSignBlock {
 class CGameWinApp : public IGameAppAccess, public Lumora::IAppServices {
 public:
     static constexpr int kMaxConfigTexts = 60;
-    static constexpr size_t kGameInfoBlockASize = 256;
-    static constexpr size_t kGameInfoBlockBSize = 8192;
     static constexpr uint32_t kWebSignWaitMs = 6000;
     static constexpr uint32_t kHallSendTimeoutMs = 5000;
     static constexpr size_t kLastRecordSize = 448;
@@ -91,7 +90,7 @@ public:
     std::span<uint8_t> GetGameInfoBlockA() override { return {}; }
     std::span<uint8_t> GetGameInfoBlockB() override { return {}; }
     virtual void* GetOwnerSlot15() { return nullptr; }
-    virtual void* GetGameInfo() { return nullptr; }
+    virtual CGameInfo* GetGameInfo() { return nullptr; }
     virtual void PlayGameSound(int /*soundId*/, int /*flags*/) {}
     virtual void* GetOwnerSlot18() { return nullptr; }
     Lumora::IGameFrame* GetGameFrame() override { return nullptr; }
