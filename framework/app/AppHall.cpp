@@ -5,7 +5,7 @@
 #include "framework/app/CommThread.h"
 #include "framework/app/HallCipher.h"
 #include "net/FileLogger.h"
-#include "engine/host/LumoraWnd.h"
+#include "framework/window/CGameFrameWnd.h"
 #include "platform/BusyPump.h"
 #include "widgets/RecordFields.h"
 #include "platform/Window.h"

@@ -151,7 +151,7 @@ public:
     void ReportExitToHall() override { app_.ReportExitToHall(app_.GetMainWindowId()); }
     void StopCommThread() override { app_.StopCommunication(); }
     void PostCloseToMainWindow() override;
-    Lumora::CLumoraWnd* GetMainWnd() override { return app_.GetMainWnd(); }
+    Lumora::CLumoraWnd* GetMainWnd() override;
 
     // The requests of leaving.
     bool QueryGamePlaying() override { return connection_->QueryGamePlaying(); }
