@@ -321,3 +321,27 @@ TEST_F(StartupTest, UnderTheRealHallStandInTheClientRegistersTakesTheStartDataAn
         EXPECT_NE(all.find(seen), std::string::npos) << seen << "\n" << all;
     EXPECT_EQ(all.find("exit_report"), std::string::npos) << "no exit report to a hall that went";
 }
+
+TEST(WholeClient, BetweenBothStandInsItEntersTheTableAndEndsSoonAfterTheHallGoes)
+{
+    char tmpl[] = "/tmp/xl-whole-XXXXXX";
+    std::string dir = mkdtemp(tmpl);
+    std::string command = std::string("/usr/bin/python3 ") + XL_SOURCE_DIR + "/tests/xueliu/scripts/whole_run.py " +
+                          XL_BINARY_DIR + "/xueliu " + dir;
+    FILE* run = ::popen(command.c_str(), "r");
+    ASSERT_TRUE(run);
+    std::string out;
+    char buffer[4096];
+    while (size_t n = std::fread(buffer, 1, sizeof buffer, run))
+        out.append(buffer, n);
+    EXPECT_EQ(::pclose(run), 0) << out;
+    EXPECT_NE(out.find("\"status\": 0"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"posts\": [\"0x910c\", \"0x9105\"]"), std::string::npos) << out;
+    for (const char* id : {"\"id\": 201001", "\"id\": 201308", "\"id\": 200110"})
+        EXPECT_NE(out.find(id), std::string::npos) << id << "\n" << out;
+    EXPECT_NE(out.find("\"errors\": []"), std::string::npos) << out;
+    auto at = out.find("\"gone_to_end\": ");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_LT(std::stod(out.substr(at + 15)), 1.5) << "a hall that goes ends the client within 1.5 s";
+    std::system(("rm -rf " + dir).c_str());
+}
