@@ -215,4 +215,3 @@ BENCHMARK(BM_TakeDepositLimitText);
 
 } // namespace
 
-BENCHMARK_MAIN();
