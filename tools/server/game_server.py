@@ -2,7 +2,7 @@
 """Game-server stand-in: speaks the game channel on loopback so the client can be run and tested
 without a real server.
 
-Usage: game_server.py --port N [--host 127.0.0.1] [--table FILE] [--control PATH]
+Usage: game_server.py [--port N] [--host 127.0.0.1] [--table FILE] [--control PATH]
                       [--scenario FILE] [--fault ID:key=value,...]... [--version 9.3]
 
 Transport: the xlwire codec. The client's greeting, then frames both ways; AES on (key block 2 of
@@ -439,7 +439,7 @@ def parse_fault(text):
 def main():
     p = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     p.add_argument("--host", default="127.0.0.1")
-    p.add_argument("--port", type=int, default=26283)
+    p.add_argument("--port", type=int, default=None, help="default: the table file's server port")
     p.add_argument("--table")
     p.add_argument("--control")
     p.add_argument("--scenario")
@@ -447,6 +447,8 @@ def main():
     p.add_argument("--version", default="9.3")
     p.add_argument("--verbose", action="store_true")
     server = Server(p.parse_args())
+    if server.args.port is None:
+        server.args.port = server.table["document"].port
     if server.args.control:
         threading.Thread(target=server.control, args=(server.args.control,), daemon=True).start()
     server.serve()
