@@ -224,7 +224,14 @@ public:
         SDL_Rect sr{r.left, r.top, r.Width(), r.Height()};
         SDL_SetTextInputRect(&sr);
     }
-    void SetClipboardText(const std::string& gbk) override { SDL_SetClipboardText(GbkToUtf8(gbk).c_str()); }
+    void SetClipboardText(const std::string& gbk) override
+    {
+        SDL_SetClipboardText(GbkToUtf8(gbk).c_str());
+        // On X11 taking the selection is only queued; asking who owns it is a round trip, after
+        // which the server has made this window the owner. Without it a program started right
+        // after the copy may ask before the queue is sent, and find the clipboard without owner.
+        SDL_HasClipboardText();
+    }
     std::string ClipboardText() const override
     {
         char* text = SDL_GetClipboardText();

@@ -139,6 +139,17 @@ def draw_table(pack):
     pack.picture('animation_Waiting', _frames(120, 32, 8, '请稍候'))
     pack.picture('bit_PlayerPanel', board(150, 64, '', (40, 40, 70)))
     pack.picture('bit_InfoBoard', board(200, 120, '信息', (40, 60, 40)))
+    # The scene's own pictures: claim pointer, info boards, wait animation, player panel and its marks.
+    pack.picture('bit_claimpointer', pointer)
+    pack.picture('bit_infoboard', board(260, 120, '', (40, 60, 40)), keyed=True)
+    pack.picture('bit_infoboard_small', board(180, 80, '', (40, 60, 40)), keyed=True)
+    pack.picture('animation_wait', _frames(120, 32, 8, '请稍候'))
+    pack.picture('bit_playerpanel', board(150, 64, '', (40, 40, 70)), keyed=True)
+    for name, word, colour in (('bit_banker', '庄', (200, 40, 30)), ('bit_ready', '准备', (40, 140, 60)),
+                               ('bit_offline', '断线', (110, 110, 110)), ('bit_autoplay', '托管', (50, 90, 170))):
+        mark = rounded(36 if len(word) > 1 else 18, 18, colour + (255,))
+        text_centre(ImageDraw.Draw(mark), (0, 0, mark.width, 18), word, (255, 255, 255), 14)
+        pack.picture(name, mark)
 
 
 def _frame_piece(w, h, colour=(40, 70, 110)):

@@ -1,0 +1,153 @@
+// The player panel: one plane redrawn from the panel's state on every change.
+#include "mahjong/controls/CMJPlayer2.h"
+
+#include "engine/object/PlaneObject.h"
+#include "mahjong/MahjongEvents.h"
+#include "widgets/WidgetSupport.h"
+
+#include <cstdio>
+
+namespace Lumora {
+
+namespace {
+
+constexpr const char* kPanelPicture = "bit_playerpanel";
+constexpr int kCharacterSize = 48;
+constexpr const char* kFrameName = "GameFrame";
+constexpr const char* kFace = "宋体";
+
+} // namespace
+
+void CMJPlayer2::Create(int seat)
+{
+    seat_ = seat;
+    PictureInfo back;
+    GetRes(back, kPanelPicture, 0);
+    plane_ = NewPlaneObject(back.width > 0 ? back.width : 150, back.height > 0 ? back.height : 64, kColourKeyBackground);
+    if (!plane_)
+        return;
+    SetBody(plane_, kBodyLinks);
+    plane_->AddEventHook(EV_LBUTTON_CLICK, GetId(), EV_PANEL_CLICKED, 0, 0);
+    Draw();
+}
+
+void CMJPlayer2::SetChair(int chair)
+{
+    chair_ = chair;
+}
+
+void CMJPlayer2::ShowReady(int flag)
+{
+    ready_ = flag != 0;
+    Draw();
+}
+
+void CMJPlayer2::SetOffline(int flag)
+{
+    offline_ = flag ? 1 : 0;
+    Draw();
+}
+
+void CMJPlayer2::AddFlower()
+{
+    ++flowers_;
+    Draw();
+}
+
+void CMJPlayer2::HideAnimation2()
+{
+    autoPlay_ = false;
+    Draw();
+}
+
+void CMJPlayer2::SetBanker(int flag)
+{
+    banker_ = flag != 0;
+    Draw();
+}
+
+void CMJPlayer2::SetAutoPlay(int flag)
+{
+    autoPlay_ = flag != 0;
+    Draw();
+}
+
+void CMJPlayer2::Refresh(const PanelUser& user)
+{
+    user_ = user;
+    if (!user_.characterPath.empty()) {
+        const std::string name = "character_chair" + std::to_string(chair_);
+        LoadResFile(user_.characterPath.c_str(), name.c_str());
+    }
+    Draw();
+}
+
+void CMJPlayer2::ResetPanel()
+{
+    flowers_ = offline_ = 0;
+    banker_ = ready_ = autoPlay_ = false;
+    user_ = PanelUser{};
+    Draw();
+}
+
+int CMJPlayer2::OnEvent(const EventRecord& record)
+{
+    if (record.code == EV_PANEL_CLICKED) {
+        if (PObject* frame = FindByName(kFrameName))
+            frame->SendEvent(EventRecord{frame->GetId(), EV_FRAME_PLAYER_DETAIL, uintptr_t(chair_), 0});
+        return 1;
+    }
+    return CLumoraGui::OnEvent(record);
+}
+
+void CMJPlayer2::Draw()
+{
+    if (!plane_)
+        return;
+    plane_->Clear();
+    PictureInfo back;
+    GetRes(back, kPanelPicture, 0);
+    if (back.image)
+        plane_->DrawPicture(back, 0, 0, 0, 0);
+    const int w = plane_->GetSurfaceWidth(), h = plane_->GetSurfaceHeight();
+    int textLeft = 6;
+    if (user_.present && !user_.characterPath.empty()) {
+        PictureInfo character;
+        const std::string name = "character_chair" + std::to_string(chair_);
+        GetRes(character, name.c_str(), 0);
+        if (character.image) {
+            plane_->DrawPicture(character, 4, (h - kCharacterSize) / 2, kCharacterSize, kCharacterSize);
+            textLeft = kCharacterSize + 8;
+        }
+    }
+    if (user_.present) {
+        plane_->SetFont(12, 400, kFace);
+        plane_->SetPen(offline_ ? 0x808080 : 0xFFFFFF, 1.0);
+        plane_->DrawTextLine(textLeft, 6, user_.name);
+        char amount[64];
+        std::snprintf(amount, sizeof amount, user_.silver ? "银子:%lld" : "积分:%lld", static_cast<long long>(user_.amount));
+        plane_->DrawTextLine(textLeft, 24, amount);
+        if (flowers_ > 0) {
+            char flowers[32];
+            std::snprintf(flowers, sizeof flowers, "花:%d", flowers_);
+            plane_->DrawTextLine(textLeft, 42, flowers);
+        }
+    }
+    // Marks along the right edge, top down.
+    int y = 2;
+    const std::pair<bool, const char*> marks[] = {
+        {banker_, "bit_banker"}, {ready_, "bit_ready"}, {offline_ != 0, "bit_offline"}, {autoPlay_, "bit_autoplay"}};
+    for (auto [on, name] : marks) {
+        if (!on)
+            continue;
+        PictureInfo mark;
+        GetRes(mark, name, 0);
+        if (mark.image) {
+            plane_->DrawPicture(mark, w - mark.width - 2, y, mark.width, mark.height);
+            y += mark.height + 1;
+        }
+    }
+    plane_->Redraw();
+}
+
+} // namespace Lumora

@@ -1,0 +1,66 @@
+#pragma once
+// A seat's player panel on the table: one plane on "bit_playerpanel" that shows the player's
+// character picture (48 x 48, when the game has one), name, silver or score, flower count and
+// the marks banker ("bit_banker"), ready ("bit_ready"), offline ("bit_offline") and auto-play
+// ("bit_autoplay"). Every change redraws the plane; nothing else is kept on screen, so a
+// hidden mark can never be shown again by its parent. A click on the panel sends the frame
+// (object "GameFrame") event 80000047 with the chair, which opens the player's details.
+//
+// The scene creates one per playing chair at its seat, fills it with Refresh and places it
+// beside the seat's hand.
+#include "engine/gui/CLumoraGui.h"
+
+#include <string>
+
+namespace Lumora {
+
+class PlaneObject;
+
+// What a panel shows of its user.
+struct PanelUser {
+    std::string name;          // GBK
+    int64_t amount = 0;        // silver or score
+    bool silver = true;
+    std::string characterPath; // picture file; empty: none
+    bool present = false;
+};
+
+class CMJPlayer2 : public CLumoraGui {
+public:
+    using CLumoraGui::Create;
+    virtual void Create(int seat);
+    virtual void SetChair(int chair);
+    virtual void ShowReady(int flag);
+    virtual void SetOffline(int flag);
+    virtual int IsOffline() const { return offline_; }
+    virtual void AddFlower();
+    // Stops the auto-play mark's display.
+    virtual void HideAnimation2();
+    virtual void SetBanker(int flag);
+    virtual void SetAutoPlay(int flag);
+    virtual void Refresh(const PanelUser& user);
+    // Back to an empty seat: marks off, flowers 0.
+    virtual void ResetPanel();
+    int OnEvent(const EventRecord& record) override;
+
+    int GetSeat() const { return seat_; }
+    int GetChair() const { return chair_; }
+    int GetFlowerCount() const { return flowers_; }
+    bool IsBanker() const { return banker_; }
+    bool IsReady() const { return ready_; }
+    bool IsAutoPlay() const { return autoPlay_; }
+    PlaneObject* GetPlane() const { return plane_; }
+
+private:
+    void Draw();
+
+    PlaneObject* plane_ = nullptr;
+    int seat_ = -1;
+    int chair_ = -1;
+    int flowers_ = 0;
+    int offline_ = 0;
+    bool banker_ = false, ready_ = false, autoPlay_ = false;
+    PanelUser user_;
+};
+
+} // namespace Lumora
