@@ -46,7 +46,9 @@ function(xl_library dir)
 endfunction()
 
 # xl_test_suite(<folder> LIBS <targets...>): one GoogleTest program per tests/ folder. Its
-# tests carry the folder's name as their label (ctest -L net).
+# tests carry the folder's name as their label (ctest -L net). The environment they need and
+# the sanitizers' suppressions come from tests/support/TestEnvironment.cpp, linked into each
+# program: the discovered tests' properties cannot carry a list such as an environment.
 function(xl_test_suite dir)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
@@ -54,14 +56,13 @@ function(xl_test_suite dir)
     return()
   endif()
   set(target ${dir}_tests)
-  add_executable(${target} ${sources})
+  add_executable(${target} ${sources} ${CMAKE_SOURCE_DIR}/tests/support/TestEnvironment.cpp)
   xl_apply_options(${target})
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_definitions(${target} PRIVATE XL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" XL_BINARY_DIR="${CMAKE_BINARY_DIR}")
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${target} DISCOVERY_TIMEOUT 120 DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${dir}
-    ENVIRONMENT "SDL_AUDIODRIVER=dummy;XL_SOURCE_DIR=${CMAKE_SOURCE_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tools/lsan-suppressions.txt:print_suppressions=0;TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tools/tsan-suppressions.txt:second_deadlock_stack=1")
+    PROPERTIES LABELS ${dir})
 endfunction()
 
 # xl_benchmark(<name> <sources...> LIBS <targets...>)

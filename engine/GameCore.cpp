@@ -1,6 +1,7 @@
 #include "engine/GameCore.h"
 
 #include "engine/util/EngineLog.h"
+#include "engine/object/EventRecord.h"
 
 #include <cassert>
 #include <cstdio>
@@ -55,7 +56,7 @@ void GameCore::LoadDefaultSettings()
 {
     static constexpr std::pair<uint32_t, int32_t> kIntegers[] = {
         {3, 22}, {4, 16}, {5, 14}, {6, 12}, {7, 40}, {8, 0xFFFFFF}, {9, 0x8000},
-        {10, 0}, {11, 0xFF0080}, {16, 0}, {17, 19840388},
+        {10, 0}, {11, 0xFF0080}, {16, 0}, {17, EV_TEXT_PAYLOAD},
     };
     static constexpr std::pair<uint32_t, const char*> kStrings[] = {
         {22, "ScrollBar_VertBack"}, {23, "ScrollBar_VertBtn"}, {24, "ScrollBar_VertPattern"},

@@ -2,9 +2,45 @@
 
 #include "net/Rijndael.h"
 
+#include <array>
 #include <cstring>
 
 namespace net {
+namespace {
+
+// The key schedules of the last few keys this thread used. Each connection encrypts on its own
+// socket thread with its own key, so its schedule is expanded once, not once a message.
+class ScheduleCache {
+public:
+    const CRijndael* Find(const uint8_t* key, uint32_t keyBits)
+    {
+        if (!key || (keyBits != 128 && keyBits != 192 && keyBits != 256))
+            return nullptr;
+        const size_t bytes = keyBits / 8;
+        for (Entry& e : entries_)
+            if (e.bits == keyBits && std::memcmp(e.key.data(), key, bytes) == 0)
+                return &e.aes;
+        Entry& e = entries_[next_];
+        next_ = (next_ + 1) % entries_.size();
+        e.bits = 0;
+        if (!e.aes.SetKey(key, keyBits))
+            return nullptr;
+        std::memcpy(e.key.data(), key, bytes);
+        e.bits = keyBits;
+        return &e.aes;
+    }
+
+private:
+    struct Entry {
+        std::array<uint8_t, 32> key{};
+        uint32_t bits = 0;
+        CRijndael aes;
+    };
+    std::array<Entry, 4> entries_;
+    size_t next_ = 0;
+};
+
+} // namespace
 
 bool AesCryptBuffer(const uint8_t* key, uint32_t keyBits, const uint8_t* in, size_t inLength, uint8_t* out,
                     size_t* outLength, uint32_t flags)
@@ -19,9 +55,11 @@ bool AesCryptBuffer(const uint8_t* key, uint32_t keyBits, const uint8_t* in, siz
         *outLength = produced;
     if (out == nullptr)
         return true;
-    CRijndael aes;
-    if (!aes.SetKey(key, keyBits))
+    thread_local ScheduleCache cache;
+    const CRijndael* schedule = cache.Find(key, keyBits);
+    if (!schedule)
         return false;
+    const CRijndael& aes = *schedule;
     const size_t whole = inLength / 16;
     if (!encode) {
         aes.DecryptBlocks(in, out, whole);

@@ -17,9 +17,20 @@ constexpr uint32_t kSine[64] = {
     0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
     0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
 
-constexpr int kShift[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
-
 inline uint32_t Rotl(uint32_t x, int c) { return (x << c) | (x >> (32 - c)); }
+
+// One step: a = b + ((a + f(b, c, d) + word + constant) <<< shift). Each round's function is the
+// standard one; the rounds are written out so that word indices and shifts are constants.
+template <typename F>
+inline void Step(F f, uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t word, uint32_t constant, int shift)
+{
+    a = b + Rotl(a + f(b, c, d) + word + constant, shift);
+}
+
+inline uint32_t F1(uint32_t b, uint32_t c, uint32_t d) { return d ^ (b & (c ^ d)); }
+inline uint32_t F2(uint32_t b, uint32_t c, uint32_t d) { return c ^ (d & (b ^ c)); }
+inline uint32_t F3(uint32_t b, uint32_t c, uint32_t d) { return b ^ c ^ d; }
+inline uint32_t F4(uint32_t b, uint32_t c, uint32_t d) { return c ^ (b | ~d); }
 
 void Transform(uint32_t state[4], const uint8_t block[64])
 {
@@ -27,22 +38,29 @@ void Transform(uint32_t state[4], const uint8_t block[64])
     for (int i = 0; i < 16; ++i)
         x[i] = ReadLe32(block + 4 * i);
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
-    for (int i = 0; i < 64; ++i) {
-        uint32_t f;
-        int g;
-        const int round = i / 16;
-        switch (round) {
-        case 0: f = (b & c) | (~b & d); g = i; break;
-        case 1: f = (d & b) | (~d & c); g = (5 * i + 1) & 15; break;
-        case 2: f = b ^ c ^ d; g = (3 * i + 5) & 15; break;
-        default: f = c ^ (b | ~d); g = (7 * i) & 15; break;
-        }
-        const uint32_t t = d;
-        d = c;
-        c = b;
-        b = b + Rotl(a + f + kSine[i] + x[g], kShift[round][i & 3]);
-        a = t;
-    }
+    // Four steps at a time, the registers taking turns: i is the first step's number.
+#define XL_MD5_FOUR(f, i, g0, g1, g2, g3, s0, s1, s2, s3) \
+    Step(f, a, b, c, d, x[g0], kSine[i], s0);             \
+    Step(f, d, a, b, c, x[g1], kSine[i + 1], s1);         \
+    Step(f, c, d, a, b, x[g2], kSine[i + 2], s2);         \
+    Step(f, b, c, d, a, x[g3], kSine[i + 3], s3)
+    XL_MD5_FOUR(F1, 0, 0, 1, 2, 3, 7, 12, 17, 22);
+    XL_MD5_FOUR(F1, 4, 4, 5, 6, 7, 7, 12, 17, 22);
+    XL_MD5_FOUR(F1, 8, 8, 9, 10, 11, 7, 12, 17, 22);
+    XL_MD5_FOUR(F1, 12, 12, 13, 14, 15, 7, 12, 17, 22);
+    XL_MD5_FOUR(F2, 16, 1, 6, 11, 0, 5, 9, 14, 20);
+    XL_MD5_FOUR(F2, 20, 5, 10, 15, 4, 5, 9, 14, 20);
+    XL_MD5_FOUR(F2, 24, 9, 14, 3, 8, 5, 9, 14, 20);
+    XL_MD5_FOUR(F2, 28, 13, 2, 7, 12, 5, 9, 14, 20);
+    XL_MD5_FOUR(F3, 32, 5, 8, 11, 14, 4, 11, 16, 23);
+    XL_MD5_FOUR(F3, 36, 1, 4, 7, 10, 4, 11, 16, 23);
+    XL_MD5_FOUR(F3, 40, 13, 0, 3, 6, 4, 11, 16, 23);
+    XL_MD5_FOUR(F3, 44, 9, 12, 15, 2, 4, 11, 16, 23);
+    XL_MD5_FOUR(F4, 48, 0, 7, 14, 5, 6, 10, 15, 21);
+    XL_MD5_FOUR(F4, 52, 12, 3, 10, 1, 6, 10, 15, 21);
+    XL_MD5_FOUR(F4, 56, 8, 15, 6, 13, 6, 10, 15, 21);
+    XL_MD5_FOUR(F4, 60, 4, 11, 2, 9, 6, 10, 15, 21);
+#undef XL_MD5_FOUR
     state[0] += a;
     state[1] += b;
     state[2] += c;

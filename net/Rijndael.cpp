@@ -187,11 +187,15 @@ __attribute__((target("vaes,avx512f"))) size_t WideBlocks(const uint8_t* keys, i
     constexpr size_t kLanes = 8, kStep = 4 * kLanes;
     for (; blocks >= kStep; blocks -= kStep, in += 16 * kStep, out += 16 * kStep) {
         __m512i s[kLanes];
+        #pragma GCC unroll 8
         for (size_t j = 0; j < kLanes; ++j)
             s[j] = _mm512_xor_si512(_mm512_loadu_si512(in + 64 * j), k[0]);
-        for (int r = 1; r < rounds; ++r)
+        for (int r = 1; r < rounds; ++r) {
+            #pragma GCC unroll 8
             for (size_t j = 0; j < kLanes; ++j)
                 s[j] = Encrypt ? _mm512_aesenc_epi128(s[j], k[r]) : _mm512_aesdec_epi128(s[j], k[r]);
+        }
+        #pragma GCC unroll 8
         for (size_t j = 0; j < kLanes; ++j)
             _mm512_storeu_si512(out + 64 * j, Encrypt ? _mm512_aesenclast_epi128(s[j], k[rounds])
                                                       : _mm512_aesdeclast_epi128(s[j], k[rounds]));
@@ -199,7 +203,8 @@ __attribute__((target("vaes,avx512f"))) size_t WideBlocks(const uint8_t* keys, i
     return blocks;
 }
 
-// Eight blocks in flight hide the latency of the round instructions.
+// Eight blocks in flight hide the latency of the round instructions; the lanes are unrolled so
+// that the state stays in registers through the rounds.
 template <bool Encrypt>
 __attribute__((target("aes,sse2"))) void HardwareBlocks(const uint8_t* keys, int rounds, const uint8_t* in,
                                                          uint8_t* out, size_t blocks)
@@ -214,11 +219,15 @@ __attribute__((target("aes,sse2"))) void HardwareBlocks(const uint8_t* keys, int
     constexpr size_t kLanes = 8;
     for (; blocks >= kLanes; blocks -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
         __m128i s[kLanes];
+        #pragma GCC unroll 8
         for (size_t j = 0; j < kLanes; ++j)
             s[j] = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * j)), k[0]);
-        for (int r = 1; r < rounds; ++r)
+        for (int r = 1; r < rounds; ++r) {
+            #pragma GCC unroll 8
             for (size_t j = 0; j < kLanes; ++j)
                 s[j] = XL_ROUND(s[j], k[r]);
+        }
+        #pragma GCC unroll 8
         for (size_t j = 0; j < kLanes; ++j)
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * j), XL_LAST(s[j], k[rounds]));
     }

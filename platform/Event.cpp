@@ -11,11 +11,20 @@ Event::Event(Mode mode, bool initiallySet) : manual_(mode == Mode::kManual), set
 
 void Event::Set()
 {
-    // Bumped under the lock: a waiter that sees the signal and returns unregisters (and may
-    // destroy) its wake signal only after this is done with it.
-    std::lock_guard lock(mutex_);
-    set_ = true;
-    for (WakeSignal* w : watchers_)
+    // Usually one waiter: its signal is held here without touching the heap.
+    std::shared_ptr<WakeSignal> first;
+    std::vector<std::shared_ptr<WakeSignal>> more;
+    {
+        std::lock_guard lock(mutex_);
+        set_ = true;
+        if (watchers_.empty())
+            return;
+        first = watchers_.front();
+        if (watchers_.size() > 1)
+            more.assign(watchers_.begin() + 1, watchers_.end());
+    }
+    first->Bump();
+    for (const auto& w : more)
         w->Bump();
 }
 
@@ -41,16 +50,16 @@ bool Event::TryTake()
     return true;
 }
 
-void Event::AddWatcher(WakeSignal* signal)
+void Event::AddWatcher(const std::shared_ptr<WakeSignal>& signal)
 {
     std::lock_guard lock(mutex_);
     watchers_.push_back(signal);
 }
 
-void Event::RemoveWatcher(WakeSignal* signal)
+void Event::RemoveWatcher(const WakeSignal* signal)
 {
     std::lock_guard lock(mutex_);
-    auto it = std::find(watchers_.begin(), watchers_.end(), signal);
+    auto it = std::find_if(watchers_.begin(), watchers_.end(), [signal](const auto& w) { return w.get() == signal; });
     if (it != watchers_.end())
         watchers_.erase(it);
 }
@@ -61,16 +70,17 @@ bool Event::Wait(uint32_t timeoutMs)
     return WaitAny(std::span<Event* const>(&self, 1), timeoutMs) == 0;
 }
 
-EventWatch::EventWatch(std::span<Event* const> events, WakeSignal& signal) : events_(events), signal_(signal)
+EventWatch::EventWatch(std::span<Event* const> events, const std::shared_ptr<WakeSignal>& signal)
+    : events_(events), signal_(signal)
 {
     for (Event* e : events_)
-        e->AddWatcher(&signal_);
+        e->AddWatcher(signal_);
 }
 
 EventWatch::~EventWatch()
 {
     for (Event* e : events_)
-        e->RemoveWatcher(&signal_);
+        e->RemoveWatcher(signal_.get());
 }
 
 int EventWatch::TakeFirst() const
@@ -91,13 +101,15 @@ std::optional<uint64_t> DeadlineAfter(uint32_t timeoutMs)
 int WaitAny(std::span<Event* const> events, uint32_t timeoutMs)
 {
     const auto deadline = DeadlineAfter(timeoutMs);
-    WakeSignal signal;
+    // One signal per thread, made once: a late bump from a Set that raced with the last wait
+    // only makes the next wait look again.
+    thread_local const std::shared_ptr<WakeSignal> signal = std::make_shared<WakeSignal>();
     EventWatch watch(events, signal);
     for (;;) {
-        const uint64_t seen = signal.Seq();
+        const uint64_t seen = signal->Seq();
         if (int i = watch.TakeFirst(); i >= 0)
             return i;
-        if (!signal.WaitChanged(seen, deadline)) {
+        if (!signal->WaitChanged(seen, deadline)) {
             const int i = watch.TakeFirst();
             return i >= 0 ? i : kWaitTimeout;
         }

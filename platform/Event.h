@@ -31,15 +31,17 @@ public:
     // Takes the signal if it is there now: an auto-reset event resets.
     bool TryTake();
 
-    // Waiters register here to be told of Set.
-    void AddWatcher(WakeSignal* signal);
-    void RemoveWatcher(WakeSignal* signal);
+    // Waiters register here to be told of Set. Set bumps them after letting go of its lock, so
+    // the woken waiter does not block on it; the shared ownership keeps a signal alive while a
+    // Set that saw it registered still bumps it after its waiter has left.
+    void AddWatcher(const std::shared_ptr<WakeSignal>& signal);
+    void RemoveWatcher(const WakeSignal* signal);
 
 private:
     const bool manual_;
     mutable std::mutex mutex_;
     bool set_;
-    std::vector<WakeSignal*> watchers_;
+    std::vector<std::shared_ptr<WakeSignal>> watchers_;
 };
 
 inline constexpr int kWaitTimeout = -1;
@@ -50,7 +52,7 @@ int WaitAny(std::span<Event* const> events, uint32_t timeoutMs);
 // Keeps an event list's watchers registered for a scope.
 class EventWatch {
 public:
-    EventWatch(std::span<Event* const> events, WakeSignal& signal);
+    EventWatch(std::span<Event* const> events, const std::shared_ptr<WakeSignal>& signal);
     ~EventWatch();
     EventWatch(const EventWatch&) = delete;
     EventWatch& operator=(const EventWatch&) = delete;
@@ -59,7 +61,7 @@ public:
 
 private:
     std::span<Event* const> events_;
-    WakeSignal& signal_;
+    const std::shared_ptr<WakeSignal>& signal_;
 };
 
 // The deadline, in the current clock, of a time-out starting now; nullopt for kInfinite.

@@ -29,6 +29,50 @@ bool SameMap(const ColorMapObject* a, const ColorMapObject* b) {
     return std::memcmp(a->Colors, b->Colors, sizeof(GifColorType) * size_t(a->ColorCount)) == 0;
 }
 
+uint32_t Le16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
+
+// Walks the blocks without decoding them, so that no frame's raster is sized from its
+// descriptor before it is known to fit: the frames' rasters and the decoded frames together
+// stay under the cap, and each frame's pixels are within what its LZW data could code (a code
+// is at least 3 bits and stands for at most 4096 pixels).
+bool FramesFit(const uint8_t* data, size_t size, uint64_t screenBytes) {
+    if (size < 13) return false;
+    size_t pos = 13;
+    if (data[10] & 0x80) pos += size_t(3) << ((data[10] & 7) + 1);
+    uint64_t total = 0;
+    // Skips a chain of sub-blocks; returns their byte count, or -1 when the chain is cut.
+    auto subBlocks = [&]() -> int64_t {
+        int64_t bytes = 0;
+        while (pos < size && data[pos] != 0) {
+            bytes += data[pos];
+            pos += size_t(data[pos]) + 1;
+        }
+        if (pos >= size) return -1;
+        ++pos;
+        return bytes;
+    };
+    while (pos < size) {
+        const uint8_t kind = data[pos++];
+        if (kind == 0x3B) break;
+        if (kind == 0x21) {
+            ++pos;  // the extension's label
+            if (subBlocks() < 0) return false;
+            continue;
+        }
+        if (kind != 0x2C || pos + 9 > size) return false;
+        const uint64_t pixels = uint64_t(Le16(data + pos + 4)) * Le16(data + pos + 6);
+        const uint8_t flags = data[pos + 8];
+        pos += 9;
+        if (flags & 0x80) pos += size_t(3) << ((flags & 7) + 1);
+        ++pos;  // the LZW minimum code size
+        const int64_t coded = subBlocks();
+        if (coded < 0 || pixels > (uint64_t(coded) * 8 / 3 + 1) * 4096) return false;
+        total += pixels + screenBytes;
+        if (total > kMaxDecodedBytes) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool DecodeGif(const uint8_t* data, size_t size, DecodedPicture& out) {
@@ -36,7 +80,10 @@ bool DecodeGif(const uint8_t* data, size_t size, DecodedPicture& out) {
     int err = 0;
     GifGuard g;
     g.gif = DGifOpen(&reader, ReadFromMemory, &err);
-    if (!g.gif || DGifSlurp(g.gif) != GIF_OK || g.gif->ImageCount < 1) return false;
+    if (!g.gif) return false;
+    const uint64_t screenBytes = uint64_t(g.gif->SWidth) * uint64_t(g.gif->SHeight) * 4;
+    if (screenBytes == 0 || screenBytes > kMaxDecodedBytes || !FramesFit(data, size, screenBytes)) return false;
+    if (DGifSlurp(g.gif) != GIF_OK || g.gif->ImageCount < 1) return false;
     GifFileType* gif = g.gif;
     const uint32_t W = uint32_t(gif->SWidth), H = uint32_t(gif->SHeight), n = uint32_t(gif->ImageCount);
     if (W == 0 || H == 0 || uint64_t(W) * H * n * 4 > kMaxDecodedBytes) return false;

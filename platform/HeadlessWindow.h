@@ -63,6 +63,8 @@ public:
     void InjectClose() { RawClose(); }
     // The user resizes the window: new client size, OnSize, everything damaged.
     void Resize(int width, int height);
+    // The desktop the window stands on: its work area (1920 x 1040 unless set).
+    void SetWorkArea(const Rect& workArea) { workArea_ = workArea; }
 
     // What the screen shows.
     const std::vector<uint32_t>& Framebuffer() const { return pixels_; }

@@ -39,6 +39,11 @@ bool DecodeJpeg(const uint8_t* data, size_t size, DecodedPicture& out) {
     g.created = true;
     jpeg_mem_src(&g.cinfo, data, static_cast<unsigned long>(size));
     if (jpeg_read_header(&g.cinfo, TRUE) != JPEG_HEADER_OK) return false;
+    // Checked before jpeg_start_decompress, which sizes a progressive picture's whole-image
+    // coefficient arrays from the header; libjpeg's own working memory is held to the cap too.
+    const uint64_t declared = uint64_t(g.cinfo.image_width) * g.cinfo.image_height * 4;
+    if (declared == 0 || declared > kMaxDecodedBytes) return false;
+    g.cinfo.mem->max_memory_to_use = long(kMaxDecodedBytes);
     const bool cmyk = g.cinfo.jpeg_color_space == JCS_CMYK || g.cinfo.jpeg_color_space == JCS_YCCK;
     g.cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     jpeg_start_decompress(&g.cinfo);

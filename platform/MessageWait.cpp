@@ -14,7 +14,7 @@ PumpWaitResult WaitPumping(std::span<Event* const> events, uint32_t timeoutMs)
     const auto deadline = DeadlineAfter(timeoutMs);
     MessageQueue& queue = CurrentQueue();
     WakeSignal& signal = *queue.Signal();
-    EventWatch watch(events, signal);
+    EventWatch watch(events, queue.Signal());
     for (;;) {
         const uint64_t seen = signal.Seq();
         if (int i = watch.TakeFirst(); i >= 0)

@@ -54,6 +54,10 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedPicture& out) {
     const png_uint_32 w = png_get_image_width(g.png, g.info), h = png_get_image_height(g.png, g.info);
     const int depth = png_get_bit_depth(g.png, g.info), type = png_get_color_type(g.png, g.info);
     if (w == 0 || h == 0 || uint64_t(w) * h * 4 > kMaxDecodedBytes) return false;
+    // Deflate expands at most 1032 to 1: a file cannot hold more pixel bytes than that, so a
+    // small file with a large header is refused before any buffer is sized from it.
+    const uint64_t pixelBits = uint64_t(w) * h * png_get_channels(g.png, g.info) * uint64_t(depth);
+    if (pixelBits / 8 > uint64_t(size) * 1032) return false;
     pic.width = w;
     pic.height = h;
     png_set_strip_16(g.png);

@@ -28,6 +28,10 @@ void WakeSignal::Bump()
     {
         std::lock_guard lock(mutex_);
         ++seq_;
+        // Nobody asleep (the usual case of a thread posting to itself): the next wait sees the
+        // new count before it sleeps, so no wake-up is needed, nor an event for the display.
+        if (sleepers_ == 0)
+            return;
         external = external_;
     }
     changed_.notify_all();
@@ -53,6 +57,7 @@ bool WakeSignal::WaitChanged(uint64_t seen, std::optional<uint64_t> deadlineMs)
                 return false;
             sleepMs = IsSteady(clock) ? *deadlineMs - now : kManualClockPollMs;
         }
+        ++sleepers_;
         if (ExternalWaiter* external = external_) {
             lock.unlock();
             std::optional<uint32_t> timeout;
@@ -65,6 +70,7 @@ bool WakeSignal::WaitChanged(uint64_t seen, std::optional<uint64_t> deadlineMs)
         } else {
             changed_.wait(lock);
         }
+        --sleepers_;
     }
     return true;
 }

@@ -247,6 +247,10 @@ private:
     int lastPointRowTop_ = INT32_MIN;
     int lastPointX_ = INT32_MIN;
     uint64_t lastDrawnGeneration_ = ~uint64_t(0);
+    // The first element of the last row that began at or above the view's top when last drawn:
+    // the next redraw walks from there while the layout is the same and the element lives.
+    const ChatElement* walkStart_ = nullptr;
+    uint64_t walkStartGeneration_ = 0;
     CXyScrollBar* vbar_ = nullptr;
     CXyScrollBar* hbar_ = nullptr;
     bool vShown_ = false;

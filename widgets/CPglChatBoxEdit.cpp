@@ -30,11 +30,9 @@ std::optional<ChatObjectInfo> CPglChatBox::CreateMarkupObject(const ChatObjectRe
     GetPicture(picture, request.picture.c_str(), request.frame);
     if (!picture.image)
         return std::nullopt;
-    auto* object = new CPglChatObject;
-    if (!RegisterChild(object)) {
-        delete object;
+    auto* object = NewChild<CPglChatObject>();
+    if (!object)
         return std::nullopt;
-    }
     switch (request.kind) {
     case ChatObjectKind::Picture: object->CreatePicture(picture, request.width, request.height); break;
     case ChatObjectKind::Animation:
@@ -53,11 +51,9 @@ std::optional<ChatObjectInfo> CPglChatBox::CreateMarkupObject(const ChatObjectRe
 
 uint32_t CPglChatBox::CreateLinkObject(std::string_view address, std::string_view hoverPicture)
 {
-    auto* link = new CPglHighCharacter;
-    if (!RegisterChild(link)) {
-        delete link;
+    auto* link = NewChild<CPglHighCharacter>();
+    if (!link)
         return 0;
-    }
     link->Create(std::string(address), std::string(hoverPicture).c_str(), GetId());
     AddChild(link, kLinkOwned);
     return link->GetId();
@@ -196,6 +192,8 @@ void CPglChatBox::ShowAllElements()
 
 void CPglChatBox::FreeElement(const ChatElement& e)
 {
+    if (&e == walkStart_)
+        walkStart_ = nullptr;
     if (e.Is(kObject) && e.code) {
         std::erase(placed_, e.code);
         ReleaseObject(FindById(e.code), false);

@@ -94,7 +94,19 @@ void CPglChatBox::RefreshContent(bool reuse)
     }
     text_->Clear();
     const bool password = style_ & kPassword;
-    for (const ChatElement* e = layout.First(); e; e = e->next) {
+    // Rows lie top to bottom along the chain, so no element before the first element of a row
+    // at or above the view's top reaches into the view.
+    const ChatElement* start = layout.First();
+    if (walkStart_ && walkStartGeneration_ == layout.Generation() && walkStart_->rowTop <= sy)
+        start = walkStart_;
+    const ChatElement* nextStart = start;
+    int rowTop = INT32_MIN;
+    for (const ChatElement* e = start; e; e = e->next) {
+        if (e->rowTop != rowTop) {
+            rowTop = e->rowTop;
+            if (rowTop <= sy)
+                nextStart = e;
+        }
         if (e->Is(kHidden | kNotDrawn) || e->Bottom() <= sy)
             continue;
         if (e->rowTop >= sy + vh)
@@ -129,6 +141,8 @@ void CPglChatBox::RefreshContent(bool reuse)
         ++rendered_;
     }
     text_->Redraw();
+    walkStart_ = nextStart;
+    walkStartGeneration_ = layout.Generation();
     lastDrawnScrollY_ = sy;
     lastDrawnScrollX_ = sx;
     lastDrawnGeneration_ = layout.Generation();

@@ -11,17 +11,24 @@ namespace Lumora {
 using namespace chat_flag;
 using namespace chat_style;
 
+namespace {
+
+// A scroll bar follows the background it sits on in place, size and activation, not in scale or alpha.
+constexpr uint32_t kScrollBarLinks =
+    LINK_OWNED | LINK_ROTATE | LINK_REDRAW | LINK_RESIZE | LINK_ACTIVATION | LINK_Z | LINK_MOVE;
+static_assert(kScrollBarLinks == 0x190A3);
+
+} // namespace
+
 void CPglChatBox::CreateScrollBars()
 {
     const bool vertical = !(style_ & kSingleLine);
     CXyScrollBar*& bar = vertical ? vbar_ : hbar_;
     if (bar || !background_)
         return;
-    auto* made = new CXyScrollBar;
-    if (!RegisterChild(made)) {
-        delete made;
+    auto* made = NewChild<CXyScrollBar>();
+    if (!made)
         return;
-    }
     const uint32_t first = vertical ? 22 : 27;
     PictureInfo skins[5];
     for (uint32_t i = 0; i < 5; ++i)
@@ -41,7 +48,7 @@ void CPglChatBox::CreateScrollBars()
     if (skins[4].image)
         vertical ? made->SetDownArrow(skins[4]) : made->SetRightArrow(skins[4]);
     made->Deactivate();
-    background_->AddChild(made, 0x190A3);
+    background_->AddChild(made, kScrollBarLinks);
     bar = made;
 }
 

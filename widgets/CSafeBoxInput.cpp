@@ -32,7 +32,7 @@ void CSafeBoxInput::Paste()
         return;
     if (const std::optional<std::string> text = platform::CurrentClipboard().GetText())
         AppendText(DigitsOnly(*text));
-    if (GetStyle() & 0x100000)
+    if (GetStyle() & chat_style::kLiveNotify)
         Submit();
 }
 

@@ -110,7 +110,7 @@ void CXyInputBox::Recall(bool previous)
 
 bool CXyInputBox::HandleKey(uint32_t key, const InputData&)
 {
-    const bool live = GetStyle() & 0x100000;
+    const bool live = GetStyle() & kLiveNotify;
     const bool recall = (GetStyle() & kSingleLine) && (GetStyle() & kHistory) && !history_.Empty();
     switch (key) {
     case kBack:
@@ -175,7 +175,7 @@ void CXyInputBox::AddHistory(std::string_view text)
 void CXyInputBox::OnChar(const InputData& data)
 {
     AppendText(std::string_view(data.character, strnlen(data.character, sizeof data.character)));
-    if (GetStyle() & 0x100000)
+    if (GetStyle() & kLiveNotify)
         Submit();
 }
 
@@ -183,7 +183,7 @@ void CXyInputBox::Paste()
 {
     if (const std::optional<std::string> text = platform::CurrentClipboard().GetText())
         AppendText(*text);
-    if (GetStyle() & 0x100000)
+    if (GetStyle() & kLiveNotify)
         Submit();
 }
 

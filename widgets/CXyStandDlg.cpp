@@ -37,6 +37,8 @@ void CXyStandDlg::MakePlanes()
     titlePlane_ = NewPlaneObject(0, 0, kColourKeyBackground);
     if (!background_ || !titlePlane_)
         return;
+    // The body stands at the dialog's own z, so that a z given to the dialog is the body's.
+    background_->SetZ(GetZ());
     background_->SetTopMost();
     titlePlane_->SetTopMost();
     DrawFrame();

@@ -9,6 +9,8 @@ namespace Lumora {
 
 inline constexpr const char* kSubSystemName = "SubSystem";
 inline constexpr const char* kInputBarName = "InputBar";
+inline constexpr const char* kAdvertBarName = "AdvertBar";
+inline constexpr const char* kUserListBarName = "UserListBar";
 
 // Pick events delivered at once to the "SubSystem" object's OnEvent: parameter 1 the face's
 // code text, parameter 2 a pointer to the face index (an int), both valid only during the call.
@@ -23,6 +25,16 @@ class IInputBarText {
 public:
     virtual ~IInputBarText() = default;
     virtual void AppendInputText(const char* text) = 0;
+};
+
+// Implemented by the object named "AdvertBar": its browser window, which lies over the engine's
+// drawing, is hidden while the frame lays itself out.
+class IAdvertWindow {
+public:
+    virtual ~IAdvertWindow() = default;
+    virtual bool IsAdvertShown() const = 0;
+    virtual void HideAdvertWindow() = 0;
+    virtual void ShowAdvertWindow() = 0;
 };
 
 } // namespace Lumora

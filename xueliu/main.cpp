@@ -1,9 +1,11 @@
-// The client's entry point. The game layers are not built yet; until they are, the program
-// says so and exits.
-#include <cstdio>
+// The client's entry point.
+#include "xueliu/RunClient.h"
 
-int main()
+int main(int argc, char** argv)
 {
-    std::puts("xueliu: the game client is not assembled yet; this build carries the libraries and their tests.");
-    return 0;
+    ClientOptions options;
+    options.programPath = argc > 0 ? argv[0] : "xueliu";
+    for (int i = 1; i < argc; ++i)
+        options.arguments.emplace_back(argv[i]);
+    return RunClient(options);
 }

@@ -2,10 +2,8 @@
 #include "net/ConnectionKeys.h"
 #include "net/Crc32.h"
 #include "net/FrameReceiver.h"
-#include "net/Md5.h"
 #include "net/Packager.h"
 #include "net/Pieces.h"
-#include "net/Rijndael.h"
 #include "net/WireFrame.h"
 
 #include <benchmark/benchmark.h>
@@ -23,26 +21,6 @@ std::vector<uint8_t> Bytes(size_t n, bool compressible = false)
         b[i] = compressible ? static_cast<uint8_t>("tile discard peng gang hu "[i % 26] + (gen() % 8 == 0)) : uint8_t(gen());
     return b;
 }
-
-template <bool Encrypt>
-void BM_Aes128Ecb(benchmark::State& state)
-{
-    const auto engine = state.range(0) ? net::CRijndael::Engine::Auto : net::CRijndael::Engine::Portable;
-    net::CRijndael aes(engine);
-    aes.SetKey(net::ConnectionKeyBlock(net::kGameKeyBlock), 128);
-    auto data = Bytes(1 << 20);
-    for (auto _ : state) {
-        if (Encrypt)
-            aes.EncryptBlocks(data.data(), data.data(), data.size() / 16);
-        else
-            aes.DecryptBlocks(data.data(), data.data(), data.size() / 16);
-        benchmark::DoNotOptimize(data.data());
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
-    state.SetLabel(aes.UsesHardware() ? "aes instructions" : "portable tables");
-}
-BENCHMARK(BM_Aes128Ecb<true>)->Name("Aes128EcbEncrypt")->Arg(1)->Arg(0);
-BENCHMARK(BM_Aes128Ecb<false>)->Name("Aes128EcbDecrypt")->Arg(1)->Arg(0);
 
 // Pack: message -> body; unpack: body -> message, with the game's AES stage and optionally zlib.
 void BM_Pack(benchmark::State& state)
@@ -118,15 +96,6 @@ void BM_FrameReceive(benchmark::State& state)
     }
 }
 BENCHMARK(BM_FrameReceive);
-
-void BM_Md5(benchmark::State& state)
-{
-    const auto data = Bytes(64 << 20);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(net::MD5Digest(data.data(), data.size()));
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
-}
-BENCHMARK(BM_Md5)->Unit(benchmark::kMillisecond);
 
 void BM_Crc32(benchmark::State& state)
 {

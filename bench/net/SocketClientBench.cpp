@@ -15,11 +15,14 @@
 #include "platform/SocketListener.h"
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstring>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -189,6 +192,20 @@ private:
     std::unique_ptr<platform::MessageThread> thread_;
 };
 
+// Voluntary and involuntary context switches of the whole process so far (every thread).
+double ContextSwitches()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_nvcsw + usage.ru_nivcsw);
+}
+
+void SwitchesPerRoundTrip(benchmark::State& state, double before)
+{
+    if (state.iterations() > 0)
+        state.counters["switches_per_rt"] = (ContextSwitches() - before) / double(state.iterations());
+}
+
 void Percentiles(benchmark::State& state, std::vector<double>& us)
 {
     if (us.empty())
@@ -221,6 +238,7 @@ void BM_RequestReply(benchmark::State& state)
     request.length = int32_t(record.size());
     request.data = record.data();
     std::vector<double> us;
+    const double switches = ContextSwitches();
     for (auto _ : state) {
         const auto t0 = Clock::now();
         SocketMessageRecord reply;
@@ -232,13 +250,16 @@ void BM_RequestReply(benchmark::State& state)
         FreeMessageData(reply);
         us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
     }
+    SwitchesPerRoundTrip(state, switches);
     Percentiles(state, us);
     client.Close();
 }
 BENCHMARK(BM_RequestReply)->UseRealTime();
 
-// The same bytes each way as one request and its reply, over two plain sockets.
-void BM_RawTcpPingPong(benchmark::State& state)
+// The same bytes each way as one request and its reply, over two plain sockets. With a reader
+// thread, the reply is read there and handed to the requester, as the client's socket thread
+// does: the floor of that design. Without, the requester reads it itself.
+void RawPingPong(benchmark::State& state, bool readerThread)
 {
     uint32_t serial = 0;
     const std::vector<uint8_t> record(kRecordSize, 3);
@@ -256,21 +277,54 @@ void BM_RawTcpPingPong(benchmark::State& state)
             s.SendAll(buf.data(), buf.size(), 1000);
     });
     std::vector<uint8_t> back(ping.size());
+    std::mutex mutex;
+    std::condition_variable arrived;
+    bool replied = false;
+    std::thread reader;
+    if (readerThread)
+        reader = std::thread([&] {
+            while (!stop) {
+                if (!client.WaitReadable(50))
+                    continue;
+                if (!client.ReceiveExact(back.data(), back.size(), 1000))
+                    return;
+                {
+                    std::lock_guard lock(mutex);
+                    replied = true;
+                }
+                arrived.notify_one();
+            }
+        });
     std::vector<double> us;
+    const double switches = ContextSwitches();
     for (auto _ : state) {
         const auto t0 = Clock::now();
         client.SendAll(ping.data(), ping.size(), 1000);
-        client.WaitReadable(1000); // the client thread wakes on readiness, as the socket thread does
-        client.ReceiveExact(back.data(), back.size(), 1000);
+        if (readerThread) {
+            std::unique_lock lock(mutex);
+            arrived.wait(lock, [&] { return replied; });
+            replied = false;
+        } else {
+            client.WaitReadable(1000); // the client thread wakes on readiness, as the socket thread does
+            client.ReceiveExact(back.data(), back.size(), 1000);
+        }
         us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
     }
+    SwitchesPerRoundTrip(state, switches);
     Percentiles(state, us);
     state.counters["bytes_each_way"] = double(ping.size());
     stop = true;
+    if (reader.joinable())
+        reader.join();
     client.Close();
     echo.join();
 }
+
+void BM_RawTcpPingPong(benchmark::State& state) { RawPingPong(state, false); }
 BENCHMARK(BM_RawTcpPingPong)->UseRealTime();
+
+void BM_HandOffPingPong(benchmark::State& state) { RawPingPong(state, true); }
+BENCHMARK(BM_HandOffPingPong)->UseRealTime();
 
 // Small pushed records delivered to the owner thread, per second.
 void BM_PushedNotifications(benchmark::State& state)

@@ -10,6 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <malloc.h>
 #include <fstream>
@@ -30,6 +31,31 @@ double ResidentKiB()
     return 0;
 }
 
+// A side panel's chat box on a headless engine, with the skins its lines name.
+struct ChatScene {
+    testsupport::HeadlessEngine engine;
+    CXyChatBox* box = nullptr;
+
+    explicit ChatScene(const std::string& name) : engine(name + std::to_string(::getpid()))
+    {
+        engine.Objects().GetTextSurface().SetGlyphSource(std::make_shared<testsupport::SolidGlyphSource>());
+        engine.AddSkin("xyf打牌", testsupport::SolidFrames(20, 20, {0x00FF00, 0x0000FF}));
+        engine.AddSkin("zu系统通知", testsupport::SolidFrames(30, 14, {0x0000FF}));
+        engine.LoadSkins();
+        box = engine.Make<CXyChatBox>();
+        box->Create(260, 300, 0x40F, 0x200);
+        box->MoveTo(200, 200);
+        engine.Show(*box);
+    }
+    // Line i, with markup and an emoticon, drawn in the frame after it.
+    void Append(int i)
+    {
+        box->AppendText(" <z=zu系统通知> <c=255>玩家" + std::to_string(i % 97) + "<>说: 大家好 #打牌 <e=b>hello<> " +
+                        std::to_string(i) + "\r\n");
+        engine.Tick();
+    }
+};
+
 void BM_ChatBoxAppendLines(benchmark::State& state)
 {
     const int lines = int(state.range(0));
@@ -37,20 +63,12 @@ void BM_ChatBoxAppendLines(benchmark::State& state)
     // Heap bytes in use tell growth from allocator slack, which the resident size also counts.
     double heapAfterWarmup = 0, heapAfterRun = 0;
     for (auto _ : state) {
-        testsupport::HeadlessEngine engine("chatbench_" + std::to_string(::getpid()));
-        engine.Objects().GetTextSurface().SetGlyphSource(std::make_shared<testsupport::SolidGlyphSource>());
-        engine.AddSkin("xyf打牌", testsupport::SolidFrames(20, 20, {0x00FF00, 0x0000FF}));
-        engine.AddSkin("zu系统通知", testsupport::SolidFrames(30, 14, {0x0000FF}));
-        engine.LoadSkins();
-        auto* box = engine.Make<CXyChatBox>();
-        box->Create(260, 300, 0x40F, 0x200);
-        box->MoveTo(200, 200);
-        engine.Show(*box);
+        ChatScene scene("chatbench_");
+        testsupport::HeadlessEngine& engine = scene.engine;
+        CXyChatBox* box = scene.box;
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < lines; ++i) {
-            box->AppendText(" <z=zu系统通知> <c=255>玩家" + std::to_string(i % 97) + "<>说: 大家好 #打牌 <e=b>hello<> " +
-                            std::to_string(i) + "\r\n");
-            engine.Tick();
+            scene.Append(i);
             if (i == 2000) {
                 rssAfterWarmup = ResidentKiB();
                 heapAfterWarmup = double(mallinfo2().uordblks) / 1024;
@@ -71,6 +89,38 @@ void BM_ChatBoxAppendLines(benchmark::State& state)
     state.counters["engine_objects"] = objectsLeft;
 }
 BENCHMARK(BM_ChatBoxAppendLines)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A line appended and drawn once the box is full, with 100, 1,000 and 3,000 rows kept: the cost of
+// a line should not grow with the history the box keeps. The three boxes are measured in turn,
+// three times, and each keeps its best: the 100-row figure is the anchor of the same run.
+double MicrosecondsPerLine(int rows)
+{
+    ChatScene scene("chatrows_");
+    scene.box->SetMaxLines(rows);
+    int i = 0;
+    while (i < rows + 200)  // full, and trimming
+        scene.Append(i++);
+    constexpr int kLines = 400;
+    const auto start = std::chrono::steady_clock::now();
+    for (int n = 0; n < kLines; ++n)
+        scene.Append(i++);
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / kLines;
+}
+
+void BM_ChatBoxLineByRowsKept(benchmark::State& state)
+{
+    const int kept[] = {100, 1000, 3000};
+    double best[3] = {1e9, 1e9, 1e9};
+    for (auto _ : state)
+        for (int round = 0; round < 3; ++round)
+            for (int k = 0; k < 3; ++k)
+                best[k] = std::min(best[k], MicrosecondsPerLine(kept[k]));
+    state.counters["us_per_line_100_rows"] = best[0];
+    state.counters["us_per_line_1000_rows"] = best[1];
+    state.counters["us_per_line_3000_rows"] = best[2];
+    state.counters["x_100_rows_at_3000"] = best[2] / best[0];
+}
+BENCHMARK(BM_ChatBoxLineByRowsKept)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_PasteIntoTwentyByteInputBox(benchmark::State& state)
 {

@@ -87,6 +87,12 @@ void ObjectModule::UpdateObject(PObject* object)
     if (!record || record->object != object)
         return;
     const ObjectGeometry& now = object->Geometry();
+    const bool drawable = IsDrawable(now);
+    // Off screen before and after (the draw list holds exactly what was drawable): no pixel changes.
+    if (!drawable && !record->inDrawList) {
+        record->snapshot = now;
+        return;
+    }
     const Rect r = ScreenRect(now);
     // Any change of the covered rectangle, the clip's included, repaints where it was.
     const Rect before = ScreenRect(record->snapshot);
@@ -94,7 +100,6 @@ void ObjectModule::UpdateObject(PObject* object)
         AddDirtyRect(before);
     AddDirtyRect(r);
     record->snapshot = now;
-    const bool drawable = IsDrawable(now);
     // A move that keeps layer and z keeps the object's place in the order.
     if (drawable && record->inDrawList && record->drawKey == DrawKey{now.layer, now.z, object->GetId()})
         return;

@@ -73,6 +73,7 @@ void ObjectModule::AddAction(ActionRecord* action)
     else
         firstAction_ = action;
     lastAction_ = action;
+    actionsByTarget_.emplace(action->targetId, action);
     action->group = currentGroup_;
     if (currentGroup_) {
         ++currentGroup_->pending;
@@ -226,9 +227,9 @@ void ObjectModule::CancelGroupTree(ActionGroup* group)
 
 void ObjectModule::CancelActionsOf(uint32_t objectId)
 {
-    for (ActionRecord* a = firstAction_; a; a = a->next)
-        if (!a->cancelled && a->targetId == objectId)
-            a->cancelled = 1;
+    const auto [from, to] = actionsByTarget_.equal_range(objectId);
+    for (auto it = from; it != to; ++it)
+        it->second->cancelled = 1;
 }
 
 size_t ObjectModule::CountPendingActions() const
@@ -243,6 +244,12 @@ void ObjectModule::FinishAction(ActionRecord* action, bool cancelled)
 {
     const EventRecord completion = action->completion;
     ActionGroup* group = action->group;
+    const auto [from, to] = actionsByTarget_.equal_range(action->targetId);
+    for (auto it = from; it != to; ++it)
+        if (it->second == action) {
+            actionsByTarget_.erase(it);
+            break;
+        }
     if (actionPool_)
         actionPool_->Free(action);
     if (completion.code) {

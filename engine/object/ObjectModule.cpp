@@ -42,6 +42,7 @@ void ObjectModule::Shutdown()
 {
     shuttingDown_ = true;
     firstAction_ = lastAction_ = nullptr;
+    actionsByTarget_.clear();
     currentGroup_ = nullptr;
     groups_.clear();
     for (auto& [id, record] : records_)

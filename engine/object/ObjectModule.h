@@ -184,6 +184,7 @@ private:
     ActionGroup* currentGroup_ = nullptr;
     ActionRecord* firstAction_ = nullptr;
     ActionRecord* lastAction_ = nullptr;
+    std::unordered_multimap<uint32_t, ActionRecord*> actionsByTarget_;  // every listed action
     std::unordered_map<uint64_t, ActionGroup*> groups_; // live groups by id
     double hitFloor_ = kHitFloorStart;
     std::unordered_map<uintptr_t, std::string> payloads_;

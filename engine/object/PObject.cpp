@@ -33,16 +33,17 @@ PObject::~PObject()
         link.child->ClearParent();
 }
 
-// Children may leave the list while they follow an operation, so the walk is over a copy.
+// Children may leave the list while they follow an operation, so the walk is over a copy: of
+// the children linked for this operation only, as an owner may hold thousands linked otherwise.
 template <typename F>
 void PObject::ForChildren(uint32_t linkFlag, F&& f)
 {
-    if (children_.empty())
-        return;
-    const std::vector<ChildLink> links = children_;
-    for (const ChildLink& link : links)
+    std::vector<PObject*> linked;
+    for (const ChildLink& link : children_)
         if (link.flags & linkFlag)
-            f(*link.child);
+            linked.push_back(link.child);
+    for (PObject* child : linked)
+        f(*child);
 }
 
 void PObject::Attach(GameCore* core, uint32_t id)
@@ -196,11 +197,13 @@ int PObject::AddChild(PObject* child, uint32_t linkFlags)
 {
     if (!child || child == this)
         return 0;
-    for (ChildLink& link : children_)
-        if (link.child == child) {
-            link.flags = linkFlags;
-            return 0;
-        }
+    // A child is in the list exactly while this is its parent: a new child needs no search.
+    if (child->parent_ == this)
+        for (ChildLink& link : children_)
+            if (link.child == child) {
+                link.flags = linkFlags;
+                return 0;
+            }
     child->SetParent(this);
     if ((geometry_.flags & OBJ_TOPMOST) && geometry_.layer == kTopMostLayer)
         child->SetTopMost();

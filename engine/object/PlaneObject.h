@@ -4,6 +4,7 @@
 // looks from. Text goes through the object module's shared text surface.
 #include "engine/object/PictureObject.h"
 #include "engine/paint/ImageRecord.h"
+#include "engine/object/PlaneCaption.h"
 #include "engine/text/TextStyle.h"
 
 #include <memory>
@@ -40,6 +41,9 @@ public:
     void DrawPictureThreeH(const PictureInfo& picture);
     void InvertRect(int x1, int y1, int x2, int y2);
     void FitToText(std::string_view text, int width);
+    // Fits the caption into the request's box with the plane's style (see FitCaption) and draws
+    // it, on one line or as two halves.
+    CaptionFit DrawCaption(std::string text, const CaptionRequest& request);
     void ResizeSurface(int width, int height);
     void ApplyColourKey();
     void Tint(uint32_t colour, double amount);

@@ -34,32 +34,40 @@ inline __m128i AlphaOver4(__m128i s, __m128i d, __m128i ka, bool inner) {
     return _mm_or_si128(_mm_and_si128(skipMask, d), _mm_andnot_si128(skipMask, drawn));
 }
 
-// The same on eight pixels; unpack and pack work per 128-bit lane, so the order survives.
-__attribute__((target("avx2"))) inline __m256i AlphaOver8(__m256i s, __m256i d, __m256i ka, bool inner) {
+// The same rule on eight pixels without unpacking: blue and red (even bytes) and green and alpha
+// (odd bytes) are multiplied in place as 16-bit halves of each pixel, by a for the source and
+// 255 - a for the destination; onto an empty pixel the weights are 256 and 0, which copy the
+// source's colour exactly, so one blend serves both cases. Alphas are read into both halves of
+// each pixel by one shuffle; the alpha byte written is the larger alpha.
+template <bool Inner>
+__attribute__((target("avx2"))) inline __m256i AlphaOver8(__m256i s, __m256i d, __m256i ka) {
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i alphaS = _mm256_srli_epi32(s, 24);
-    const __m256i a = inner ? _mm256_srli_epi32(_mm256_mullo_epi16(alphaS, ka), 8) : alphaS;
-    const __m256i da = _mm256_srli_epi32(d, 24);
-    const __m256i aBytes = _mm256_shuffle_epi8(
-        a, _mm256_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12, 0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12));
-    const __m256i n255 = _mm256_set1_epi16(255);
-    const __m256i aLo = _mm256_unpacklo_epi8(aBytes, zero), aHi = _mm256_unpackhi_epi8(aBytes, zero);
-    const __m256i lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), aLo),
-                                                          _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(n255, aLo))), 8);
-    const __m256i hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), aHi),
-                                                          _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(n255, aHi))), 8);
-    const __m256i rgbMask = _mm256_set1_epi32(0x00FFFFFF);
-    const __m256i blended = _mm256_or_si256(_mm256_and_si256(_mm256_packus_epi16(lo, hi), rgbMask),
-                                            _mm256_slli_epi32(_mm256_max_epi16(da, a), 24));
-    const __m256i onEmpty = _mm256_or_si256(_mm256_and_si256(s, rgbMask), _mm256_slli_epi32(a, 24));
-    const __m256i drawn = _mm256_blendv_epi8(blended, onEmpty, _mm256_cmpeq_epi32(da, zero));
+    const __m256i low = _mm256_set1_epi32(0x00FF00FF);
+    const __m256i alphaPairs = _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1, 3, -1, 3, -1,
+                                                7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1);
+    const __m256i alphaS = _mm256_shuffle_epi8(s, alphaPairs);
+    const __m256i a = Inner ? _mm256_srli_epi16(_mm256_mullo_epi16(alphaS, ka), 8) : alphaS;
+    const __m256i da = _mm256_shuffle_epi8(d, alphaPairs);
+    const __m256i empty = _mm256_cmpeq_epi32(da, zero);
+    const __m256i ws = _mm256_blendv_epi8(a, _mm256_set1_epi32(0x01000100), empty);
+    const __m256i wd = _mm256_andnot_si256(empty, _mm256_sub_epi16(low, a));
+    const __m256i even = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_and_si256(s, low), ws),
+                                          _mm256_mullo_epi16(_mm256_and_si256(d, low), wd));
+    const __m256i odd = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_srli_epi16(s, 8), ws),
+                                         _mm256_mullo_epi16(_mm256_srli_epi16(d, 8), wd));
+    // Green from the odd products and the larger alpha in the top byte, then red and blue. At full
+    // strength a is the source's alpha, so the larger alpha is the larger of the two alpha bytes.
+    const __m256i top = Inner ? _mm256_slli_epi32(_mm256_max_epi16(da, a), 24) : _mm256_max_epu8(s, d);
+    const __m256i greenAndAlpha = _mm256_blendv_epi8(odd, top, _mm256_set1_epi32(int32_t(0xFF000000)));
+    const __m256i drawn = _mm256_or_si256(_mm256_srli_epi16(even, 8), _mm256_and_si256(greenAndAlpha, _mm256_set1_epi32(int32_t(0xFF00FF00))));
     return _mm256_blendv_epi8(drawn, d, _mm256_cmpeq_epi32(alphaS, zero));
 }
 
 // Rows of the clipped rectangle, eight pixels at a time, the rest by the scalar rule.
+template <bool Inner>
 __attribute__((target("avx2"))) void RowsAvx2(uint32_t* d0, size_t dPitch, const uint8_t* s0, size_t sPitch, int w,
                                               int h, const Rule& r) {
-    const __m256i ka = _mm256_set1_epi32(int(r.ka));
+    const __m256i ka = _mm256_set1_epi16(int16_t(r.ka));
     for (int j = 0; j < h; ++j) {
         uint32_t* d = d0 + size_t(j) * dPitch;
         const uint8_t* sp = s0 + size_t(j) * sPitch * 4;
@@ -67,7 +75,7 @@ __attribute__((target("avx2"))) void RowsAvx2(uint32_t* d0, size_t dPitch, const
         for (; i + 8 <= w; i += 8) {
             const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + size_t(i) * 4));
             const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), AlphaOver8(sv, dv, ka, r.inner));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), AlphaOver8<Inner>(sv, dv, ka));
         }
         for (; i < w; ++i) {
             uint32_t p;
@@ -101,8 +109,12 @@ void Blit32Alpha(const BlitTarget& t, int dx, int dy, const BlitSource& s, doubl
     int w = s.w, h = s.h, sx = s.x, sy = s.y;
     if (!ClipUnrotated(t.clip, dx, dy, w, h, sx, sy)) return;
     if (HasAvx2()) {
-        RowsAvx2(t.pixels + size_t(dy) * t.width + dx, size_t(t.width), s.pixels + (size_t(sy) * s.pitch + sx) * 4,
-                 size_t(s.pitch), w, h, r);
+        uint32_t* d = t.pixels + size_t(dy) * t.width + dx;
+        const uint8_t* sp = s.pixels + (size_t(sy) * s.pitch + sx) * 4;
+        if (r.inner)
+            RowsAvx2<true>(d, size_t(t.width), sp, size_t(s.pitch), w, h, r);
+        else
+            RowsAvx2<false>(d, size_t(t.width), sp, size_t(s.pitch), w, h, r);
         return;
     }
     const __m128i ka = _mm_set1_epi32(int(r.ka));

@@ -16,6 +16,11 @@ int RotationRadius(int w, int h) {
 void CopyRect32(const BlitTarget& t, int dx, int dy, const BlitSource& s) {
     int w = s.w, h = s.h, sx = s.x, sy = s.y;
     if (!ClipUnrotated(t.clip, dx, dy, w, h, sx, sy)) return;
+    // Whole rows on both sides lie end to end: one copy, which the library does at full speed.
+    if (w == s.pitch && w == t.width && sx == 0 && dx == 0) {
+        std::memcpy(t.pixels + size_t(dy) * t.width, s.pixels + size_t(sy) * s.pitch * 4, size_t(w) * h * 4);
+        return;
+    }
     for (int j = 0; j < h; ++j)
         std::memcpy(t.pixels + size_t(dy + j) * t.width + dx, s.pixels + (size_t(sy + j) * s.pitch + sx) * 4,
                     size_t(w) * 4);

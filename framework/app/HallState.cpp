@@ -1,6 +1,8 @@
 // Applying the hall's start data and look-on joins to the application's tables.
 #include "framework/app/HallState.h"
 
+#include "framework/app/HallCipher.h"
+
 namespace hall {
 namespace {
 
@@ -180,6 +182,19 @@ const Lumora::GameUserRecord* AddLookOnUser(HallState& state, std::span<const ui
         }
     }
     return nullptr;
+}
+
+std::optional<WebSignFields> ReadWebSignAnswer(std::span<const uint8_t> enciphered)
+{
+    auto plain = DecryptHallData(enciphered);
+    WebSignAnswer answer;
+    if (!plain || !answer.Assign(*plain))
+        return std::nullopt;
+    WebSignFields f;
+    f.userId = answer.U32(WebSignAnswer::kUserId);
+    f.token = answer.U32(WebSignAnswer::kToken);
+    f.sign = std::string(answer.Text(WebSignAnswer::kSign, WebSignAnswer::kSignSize).substr(0, 255));
+    return f;
 }
 
 } // namespace hall

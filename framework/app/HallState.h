@@ -6,6 +6,7 @@
 #include "framework/app/HallRecords.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,5 +64,15 @@ StartDataOutcome ApplyMatchStartData(HallState& state, std::span<const uint8_t> 
 // A look-on user joins: the first free look-on entry takes the record and the table's look-on
 // count grows. Null when the record is short or all 64 entries are taken.
 const Lumora::GameUserRecord* AddLookOnUser(HallState& state, std::span<const uint8_t> data);
+
+// The hall's answer to a web-sign request, deciphered: the user it is for, the sign (at most 255
+// bytes) and the token of the block it answers. nullopt when the bytes are no whole number of
+// cipher blocks or shorter than the record.
+struct WebSignFields {
+    uint32_t userId = 0;
+    uint32_t token = 0;
+    std::string sign;
+};
+std::optional<WebSignFields> ReadWebSignAnswer(std::span<const uint8_t> enciphered);
 
 } // namespace hall

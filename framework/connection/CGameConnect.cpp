@@ -4,6 +4,7 @@
 
 #include "framework/connection/RequestIds.h"
 #include "net/ConnectionKeys.h"
+#include "net/WireFrame.h"
 #include "platform/Clock.h"
 #include "platform/Ini.h"
 
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr char kGreeting[] = "Hello! Game Channel.";
 constexpr uint32_t kAesStage = 0x100;
 constexpr int kConnectTimeoutSeconds = 10;
 constexpr int kAttachTimeoutSeconds = 5;
@@ -29,12 +29,12 @@ std::string Cut(const std::string& text, size_t limit)
 
 const char* GetGameChannelGreeting()
 {
-    return kGreeting;
+    return net::kGameGreeting;
 }
 
 uint32_t GetGameChannelGreetingLength()
 {
-    return sizeof(kGreeting) - 1;
+    return net::kGameGreetingLength - 1;
 }
 
 void ResponseStats::Add(uint32_t elapsedMs)
@@ -93,7 +93,7 @@ bool CGameConnect::OpenGameChannel(const std::string& name, const std::string& h
     const uint32_t greetingLength = GetGameChannelGreetingLength() + 1;
     bool ok;
     if (!proxy_.need) {
-        ok = Create(host, port, kConnectTimeoutSeconds, 0, notifyThread_, false, kGreeting, greetingLength,
+        ok = Create(host, port, kConnectTimeoutSeconds, 0, notifyThread_, false, net::kGameGreeting, greetingLength,
                     kGreetingTimeoutMs);
     } else {
         const bool credentials = !proxy_.user.empty();
@@ -106,7 +106,7 @@ bool CGameConnect::OpenGameChannel(const std::string& name, const std::string& h
                 *proxyFailed = 1;
             return false;
         }
-        ok = Attach(proxySocket_.Detach(), 0, notifyThread_, false, kGreeting, greetingLength, kGreetingTimeoutMs, "",
+        ok = Attach(proxySocket_.Detach(), 0, notifyThread_, false, net::kGameGreeting, greetingLength, kGreetingTimeoutMs, "",
                     0, kAttachTimeoutSeconds);
     }
     if (!ok)

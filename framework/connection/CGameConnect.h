@@ -163,6 +163,8 @@ public:
     const std::string& ChannelName() const { return channelName_; }
 
 protected:
+    // The transport's own send step stays reachable for the layers above.
+    using net::CDefSocketClient::SendRequest;
     // Writes the request head (user, room, table, chair) at +0.
     void WriteHead(RecordWriter& w) const;
     IClientApp& App() const;
@@ -179,6 +181,10 @@ protected:
     // The 56-byte notification-failure report; the sub-code goes to +24.
     bool SendNotifyFailure(uint32_t notifyId, uint32_t subCode, int32_t length);
     bool SendNameReport(uint32_t id);
+    // Head, then two words at +16 and +20 (40 bytes), sent without a wait.
+    bool SendHeadAndTwo(uint32_t id, uint32_t first, uint32_t second);
+    // The texts both deposit directions share; false for a code they do not know.
+    bool CommonDepositText(std::string& text, uint32_t code) const;
     std::string OwnName() const;
     bool SendAllowance(uint32_t id, size_t size, std::string& text, int32_t value, int32_t kind, int32_t* out);
 

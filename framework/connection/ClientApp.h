@@ -1,83 +1,67 @@
 #pragma once
-// What the server connection, the request catalogue and the game data ask of the application:
-// its identity fields, the own user record, room options, the blocks the replies fill and the
-// operations a reply triggers. The application object implements it and hands it to the
-// connection (CGameConnect::SetApp) and the game data; tests give a fake. All calls come from
-// the UI thread.
+// What the server connection, the request catalogue and the game data ask of the application
+// beyond its accessors (IGameAppAccess): the own user record, the application words the records
+// carry, the operations a reply triggers, the busy cursor and the screen facts. The application
+// object implements it and hands it to the connection (CGameConnect::SetApp) and the game data;
+// tests give a fake. Every operation has a neutral default. All calls come from the UI thread.
+#include "framework/app/GameAppAccess.h"
 #include "widgets/GameUserRecord.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
 
-class IClientApp {
+class IClientApp : public IGameAppAccess {
 public:
-    virtual ~IClientApp() = default;
+    // Command-line field 2 as the feature configuration request sends it.
+    virtual uint32_t GetCommandLineField2() const { return static_cast<uint32_t>(GetHallField2()); }
+    // The own user's record among the players and look-on users; null when missing.
+    virtual const Lumora::GameUserRecord* GetOwnUserRecord() const { return GetUserRecordByID(GetUserID()); }
+    virtual size_t GetFeatureButtonCount() const { return GetHallFeatureButtons().size(); }
 
-    // Identity, read at the moment of each request.
-    virtual uint32_t GetUserID() const = 0;
-    virtual uint32_t GetRoomID() const = 0;
-    virtual uint32_t GetTableNO() const = 0;
-    virtual int32_t GetChairNO() const = 0;
-    virtual uint32_t GetGameID() const = 0;
-    virtual int IsLookOn() const = 0;
-    virtual uint32_t GetRoomOptions() const = 0;
-    virtual uint32_t GetRoomType() const = 0;
-    virtual int GetVersionMajor() const = 0;
-    virtual int GetVersionMinor() const = 0;
-    virtual std::string GetGameName() const = 0;
-    // The 32-character machine id text.
-    virtual std::string GetMachineID() const = 0;
-    // Command-line field 2 as a number (sent with the feature configuration request).
-    virtual uint32_t GetCommandLineField2() const = 0;
-    virtual uint32_t GetReplayTableValue() const = 0;
-    virtual int IsQuickCatch() const = 0;
+    virtual uint32_t GetReplayTableValue() const { return 0; }
+    virtual int IsQuickCatch() const { return 0; }
     // The application words the enter (+88), login (+64, +68) and 201221 (+12) records carry.
     enum class AppWord { Enter88, Login64, Login68, Replay12 };
-    virtual uint32_t GetAppWord(AppWord which) const = 0;
-
-    // Users.
-    virtual const Lumora::GameUserRecord* GetOwnUserRecord() const = 0;
-    virtual int32_t GetUserChairByID(uint32_t userId) const = 0;
-    virtual std::string GetUserNameByChair(int chair) const = 0;
+    virtual uint32_t GetAppWord(AppWord) const { return 0; }
+    virtual std::string GetUserNameByChair(int /*chair*/) const { return {}; }
     // The 136-byte brief of a user record.
-    virtual void MakeUserBrief(uint8_t out[136], const Lumora::GameUserRecord& record) const = 0;
+    virtual void MakeUserBrief(uint8_t out[136], const Lumora::GameUserRecord& /*record*/) const
+    {
+        std::fill(out, out + 136, uint8_t{0});
+    }
     // The own player record's value at the chair (the silver on the table).
-    virtual int32_t GetOwnTableSilver() const = 0;
+    virtual int32_t GetOwnTableSilver() const { return 0; }
     // In rooms with option bit 3 a player's look-on reply opens with user entries.
-    virtual void TakeLookOnUsers(const uint8_t* data, size_t size) = 0;
-
-    // The two game-information blocks the enter replies fill.
-    virtual std::span<uint8_t> GetGameInfoBlockA() = 0;
-    virtual std::span<uint8_t> GetGameInfoBlockB() = 0;
+    virtual void TakeLookOnUsers(const uint8_t* /*data*/, size_t /*size*/) {}
 
     // Effects of replies.
-    virtual void SetAppSwitch(int entryFlag) = 0;
-    virtual void OnEnteredAsPlayer() = 0;
-    virtual void OnEnteredLookOn() = 0;
-    virtual void OnEnteredRunning() = 0;
-    virtual void OnMatchLogin(uint32_t code, const uint8_t* data, size_t size) = 0;
-    virtual void StoreTablePlayingWord(uint32_t word) = 0;
-    virtual void StopAutoLeaveTimer() = 0;
-    virtual void PromptTakeSilver(const uint8_t* data, size_t size) = 0;
-    virtual void PromptStoreSilver(const uint8_t* data, size_t size) = 0;
-    virtual void SetFeatureFlag(bool on) = 0;
-    virtual size_t GetFeatureButtonCount() const = 0;
-    virtual void SetFeatureButton(size_t index, int first, int second, const std::string& text) = 0;
-    virtual bool CheckSafeBox() = 0;
-    virtual void ShowSystemNotice(const char* markup) = 0;
+    virtual void SetAppSwitch(int /*entryFlag*/) {}
+    virtual void OnEnteredAsPlayer() {}
+    virtual void OnEnteredLookOn() {}
+    virtual void OnEnteredRunning() {}
+    virtual void OnMatchLogin(uint32_t /*code*/, const uint8_t* /*data*/, size_t /*size*/) {}
+    virtual void StoreTablePlayingWord(uint32_t /*word*/) {}
+    virtual void StopAutoLeaveTimer() {}
+    virtual void PromptTakeSilver(const uint8_t* /*data*/, size_t /*size*/) {}
+    virtual void PromptStoreSilver(const uint8_t* /*data*/, size_t /*size*/) {}
+    virtual void SetFeatureFlag(bool /*on*/) {}
+    virtual void SetFeatureButton(size_t /*index*/, int /*first*/, int /*second*/, const std::string& /*text*/) {}
+    virtual bool CheckSafeBox() { return true; }
+    virtual void ShowSystemNotice(const char* /*markup*/) {}
     // The dispatcher's last-notification record: id, sub-code, length, tick.
-    virtual void GetLastNotifyRecord(uint32_t out[4]) const = 0;
+    virtual void GetLastNotifyRecord(uint32_t out[4]) const { std::fill(out, out + 4, 0u); }
 
     // The busy cursor while a request or a connect is under way.
-    virtual void BeginWaitCursor() = 0;
-    virtual void EndWaitCursor() = 0;
+    virtual void BeginWaitCursor() {}
+    virtual void EndWaitCursor() {}
 
     // Screen facts for the table's layout measures.
-    virtual int IsSmallScreen() const = 0;
-    virtual int GetScreenWidth() const = 0;
-    virtual int GetScreenHeight() const = 0;
-    virtual int PlayGameSound(const char* name, int flags) = 0;
+    virtual int IsSmallScreen() const { return 0; }
+    virtual int GetScreenWidth() const { return 0; }
+    virtual int GetScreenHeight() const { return 0; }
+    virtual int PlayGameSound(const char* /*name*/, int /*flags*/) { return 0; }
 };
 
 // Shows the busy cursor for a scope.

@@ -170,12 +170,7 @@ bool CGameConnect::SendChatEx(const std::string& chat)
 
 bool CGameConnect::SendAhoo(uint32_t userId)
 {
-    FixedRecord<40> r;
-    auto w = r.Writer();
-    WriteHead(w);
-    w.U32(16, userId);
-    w.I32(20, App().GetUserChairByID(userId));
-    return SendOnly(RequestId::Ahoo, r);
+    return SendHeadAndTwo(RequestId::Ahoo, userId, uint32_t(App().GetUserChairByID(userId)));
 }
 
 bool CGameConnect::Request201180(int32_t value)
@@ -281,24 +276,24 @@ bool CGameConnect::AskExit(const std::string& reason)
     return SendOnly(RequestId::AskExit, r);
 }
 
-bool CGameConnect::ReplyAskExit(uint32_t askingUserId, int32_t answer)
+bool CGameConnect::SendHeadAndTwo(uint32_t id, uint32_t first, uint32_t second)
 {
     FixedRecord<40> r;
     auto w = r.Writer();
     WriteHead(w);
-    w.U32(16, askingUserId);
-    w.I32(20, answer);
-    return SendOnly(RequestId::ReplyAskExit, r);
+    w.U32(16, first);
+    w.U32(20, second);
+    return SendOnly(id, r);
+}
+
+bool CGameConnect::ReplyAskExit(uint32_t askingUserId, int32_t answer)
+{
+    return SendHeadAndTwo(RequestId::ReplyAskExit, askingUserId, uint32_t(answer));
 }
 
 bool CGameConnect::Request229560(int32_t first, int32_t second)
 {
-    FixedRecord<40> r;
-    auto w = r.Writer();
-    WriteHead(w);
-    w.I32(16, first);
-    w.I32(20, second);
-    return SendOnly(RequestId::Request229560, r);
+    return SendHeadAndTwo(RequestId::Request229560, uint32_t(first), uint32_t(second));
 }
 
 std::string CGameConnect::OwnName() const

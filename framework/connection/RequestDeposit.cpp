@@ -91,17 +91,8 @@ bool CGameConnect::SaveDeposit(std::string& text, int32_t* amount, uint32_t* cod
     switch (reply.code) {
     case ReplyCode::Success:
         return true;
-    case ReplyCode::DepositForbidden:
-        text = FormatText(kDepositForbidden, App().GetGameName().c_str());
-        break;
     case ReplyCode::DepositTooMuch:
         text = "您的划帐数额超过现在拥有的金额。";
-        break;
-    case ReplyCode::DepositPlaying:
-        text = kDepositPlaying;
-        break;
-    case ReplyCode::DepositReady:
-        text = kDepositReady;
         break;
     case ReplyCode::DepositBelowMinimum:
         text = FormatText("低于房间最低银子限制【%d两】。", in.I32(0));
@@ -120,10 +111,28 @@ bool CGameConnect::SaveDeposit(std::string& text, int32_t* amount, uint32_t* cod
         break;
     }
     default:
-        GetHallCodeText(text, reply.code);
+        if (!CommonDepositText(text, reply.code))
+            GetHallCodeText(text, reply.code);
         break;
     }
     return false;
+}
+
+bool CGameConnect::CommonDepositText(std::string& text, uint32_t code) const
+{
+    switch (code) {
+    case ReplyCode::DepositForbidden:
+        text = FormatText(kDepositForbidden, App().GetGameName().c_str());
+        return true;
+    case ReplyCode::DepositPlaying:
+        text = kDepositPlaying;
+        return true;
+    case ReplyCode::DepositReady:
+        text = kDepositReady;
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool CGameConnect::TakeDeposit(std::string& text, int32_t amount, int32_t extra)
@@ -140,20 +149,11 @@ bool CGameConnect::TakeDeposit(std::string& text, int32_t amount, int32_t extra)
     case ReplyCode::Success:
         text = "银子已经成功划入您指定的游戏。";
         return true;
-    case ReplyCode::DepositForbidden:
-        text = FormatText(kDepositForbidden, game.c_str());
-        break;
     case ReplyCode::DepositTooMuch:
         text = "您的保险箱里的银子不够。";
         break;
     case ReplyCode::PinWrong:
         text = "保护密码计算结果错误。";
-        break;
-    case ReplyCode::DepositPlaying:
-        text = kDepositPlaying;
-        break;
-    case ReplyCode::DepositReady:
-        text = kDepositReady;
         break;
     case ReplyCode::DepositAboveMaximum:
         text = FormatText(kAboveMaximum, in.I32(0));
@@ -182,7 +182,8 @@ bool CGameConnect::TakeDeposit(std::string& text, int32_t amount, int32_t extra)
         break;
     }
     default:
-        GetHallCodeText(text, reply.code);
+        if (!CommonDepositText(text, reply.code))
+            GetHallCodeText(text, reply.code);
         break;
     }
     return false;

@@ -6,6 +6,7 @@
 #include "engine/object/PlaneObject.h"
 #include "framework/frame/FrameEvents.h"
 #include "framework/frame/FrameSupport.h"
+#include "framework/frame/FrameTexts.h"
 #include "widgets/CXyInputBox.h"
 #include "widgets/CXyStandButton.h"
 #include "widgets/WidgetSupport.h"
@@ -121,7 +122,7 @@ void CXyAskDlg::PlaceText(PlaneObject* plane, const char* text)
     input_->SetTextColor(0);
     if (PlaneObject* back = input_->GetBackgroundPlane())
         back->DrawBorder(kInputBorder, 1);
-    input_->SetZ(plane->GetZ());
+    PlaceAtZ(*input_, plane->GetZ());
     AddChild(input_, kBodyLinks);
 }
 
@@ -150,12 +151,12 @@ void CXyAskExitDlg::Ask(const char* name, const char* reason, const char* icon, 
 {
     nameLength_ = name ? int(std::strlen(name)) : 0;
     reason_ = reason ? reason : "";
-    const std::string header = Header("<c=255>%s<c=0> 请求退出!", name);
+    const std::string header = Header(kAskExitHeader, name);
     Show(header.c_str(), ok, cancel, seconds, kAskExitFlags, icon, kAgreePicture, kRefusePicture);
 }
 
-CXyStandButton* CXyAskExitDlg::CreateAgreeButton() { return LabelledButton(*this, "同意", EV_DLG_ACCEPT); }
-CXyStandButton* CXyAskExitDlg::CreateRefuseButton() { return LabelledButton(*this, "拒绝", EV_DLG_REFUSE); }
+CXyStandButton* CXyAskExitDlg::CreateAgreeButton() { return LabelledButton(*this, kAgreeLabel, EV_DLG_ACCEPT); }
+CXyStandButton* CXyAskExitDlg::CreateRefuseButton() { return LabelledButton(*this, kRefuseLabel, EV_DLG_REFUSE); }
 
 int CXyAskExitDlg::MeasureText(PlaneObject* plane, const char*, int fs)
 {
@@ -194,12 +195,12 @@ void CXyAskExitDlg::GetSkinName(std::string& out) const { out = kNoticeTemplate;
 void CXyAskKanPaiDlg::Ask(const char* name, const char* icon, const EventRecord* ok, const EventRecord* cancel)
 {
     nameLength_ = name ? int(std::strlen(name)) : 0;
-    const std::string header = Header("<c=255>%s<c=0> 请求看牌!", name);
+    const std::string header = Header(kAskKanPaiHeader, name);
     Show(header.c_str(), ok, cancel, 0, kAskExitFlags, icon, kAgreePicture, kRefusePicture);
 }
 
-CXyStandButton* CXyAskKanPaiDlg::CreateAcceptButton() { return LabelledButton(*this, "接受", EV_DLG_ACCEPT); }
-CXyStandButton* CXyAskKanPaiDlg::CreateRefuseButton() { return LabelledButton(*this, "拒绝", EV_DLG_REFUSE); }
+CXyStandButton* CXyAskKanPaiDlg::CreateAcceptButton() { return LabelledButton(*this, kAcceptLabel, EV_DLG_ACCEPT); }
+CXyStandButton* CXyAskKanPaiDlg::CreateRefuseButton() { return LabelledButton(*this, kRefuseLabel, EV_DLG_REFUSE); }
 
 int CXyAskKanPaiDlg::MeasureText(PlaneObject*, const char*, int fs)
 {

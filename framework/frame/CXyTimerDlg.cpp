@@ -169,7 +169,7 @@ void CXyTimerDlg::CreateCloseButton()
     if (!close_)
         return;
     close_->MoveTo(GetRight() - 7 - close_->GetWidth() / 2, GetTop() + 1 + close_->GetHeight() / 2);
-    close_->SetZ(GetZ() + kContentZ);
+    PlaceAtZ(*close_, GetZ() + kContentZ);
     close_->Redraw();
     AddChild(close_, kBodyLinks);
 }
@@ -185,7 +185,7 @@ void CXyTimerDlg::Layout(const EventRecord* ok, const EventRecord* cancel, const
     ok_ = CreateOkButton(okPicture);
     if (ok_) {
         ok_->MoveTo(two ? GetX() - ok_->GetWidth() / 2 - 10 : GetX(), y);
-        ok_->SetZ(GetZ() + kContentZ);
+        PlaceAtZ(*ok_, GetZ() + kContentZ);
         ok_->Redraw();
         AddChild(ok_, kBodyLinks);
     }
@@ -195,7 +195,7 @@ void CXyTimerDlg::Layout(const EventRecord* ok, const EventRecord* cancel, const
         cancel_ = CreateCancelButton(cancelPicture);
         if (cancel_) {
             cancel_->MoveTo(GetX() + cancel_->GetWidth() / 2 + 10, y);
-            cancel_->SetZ(GetZ() + kContentZ);
+            PlaceAtZ(*cancel_, GetZ() + kContentZ);
             cancel_->Redraw();
             AddChild(cancel_, kBodyLinks);
         }

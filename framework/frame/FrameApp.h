@@ -22,8 +22,9 @@ public:
     virtual ~IFrameRequests() = default;
     // 201130: true when the table plays; a failed or timed-out query answers false.
     virtual bool QueryGamePlaying() = 0;
-    // 201125: true when the server lets the player go; otherwise `reason` holds its text.
-    virtual bool LeaveGame(std::string& reason) = 0;
+    // 201125: true when the server refused with a text (in `refusal`), as the connection
+    // reports it; every other outcome, a failed or timed-out request included, lets the player go.
+    virtual bool LeaveGame(std::string& refusal) = 0;
     // 201212 with the reason typed for a forced quit (GBK, already cut to its limit).
     virtual void AskExit(const std::string& reason) = 0;
     // 201213: the answer to another player's exit request.

@@ -1,8 +1,12 @@
 #pragma once
-// What the frame and its dialogs share: the pictures and sounds they name.
+// The pictures, sounds and face the frame and its dialogs name, and placing a widget in z.
 #include "engine/object/PObject.h"
 
 namespace framework {
+
+// Puts what the object shows (a widget's body) at z; SetZ on a widget sets the widget's own z,
+// which its body follows at its own distance.
+inline void PlaceAtZ(Lumora::PObject& object, double z) { object.MoveZBy(z - object.GetZ()); }
 
 // Pictures of the timed dialogs.
 inline constexpr const char* kMsgTemplate = "系统信息框模板";
@@ -14,6 +18,9 @@ inline constexpr const char* kNoticeButtonPicture = "系统通知框_按钮";
 inline constexpr const char* kNoticePortraitFrame = "系统通知框_头像背景";
 inline constexpr const char* kAgreePicture = "同意";
 inline constexpr const char* kRefusePicture = "拒绝";
+// Faces of the exit boxes.
+inline constexpr const char* kFacePlaying = "xyf打牌";
+inline constexpr const char* kFaceQuestion = "xyf疑问";
 // Sounds.
 inline constexpr const char* kSoundTouchButton = "SndTouchButton";
 inline constexpr const char* kSoundHitButton = "SndHitButton";

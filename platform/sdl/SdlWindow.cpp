@@ -224,7 +224,14 @@ public:
         SDL_Rect sr{r.left, r.top, r.Width(), r.Height()};
         SDL_SetTextInputRect(&sr);
     }
-    void SetClipboardText(const std::string& gbk) override { SDL_SetClipboardText(GbkToUtf8(gbk).c_str()); }
+    void SetClipboardText(const std::string& gbk) override
+    {
+        SDL_SetClipboardText(GbkToUtf8(gbk).c_str());
+        // On X11 taking the selection is only queued; asking who owns it is a round trip, after
+        // which the server has made this window the owner. Without it a program started right
+        // after the copy may ask before the queue is sent, and find the clipboard without owner.
+        SDL_HasClipboardText();
+    }
     std::string ClipboardText() const override
     {
         char* text = SDL_GetClipboardText();
@@ -392,16 +399,29 @@ SdlWindow* WindowOf(const SDL_Event& e)
     return it == Reg().windows.end() ? nullptr : it->second;
 }
 
+bool AnyDamage()
+{
+    for (auto& [id, w] : Reg().windows)
+        if (!w->PendingDamage().empty())
+            return true;
+    return false;
+}
+
 // The windows' thread sleeps in the display library, so that both its own queue and the
 // display's input wake it; input that arrives is handed to the windows before it sleeps again.
 class DisplayWaiter final : public ExternalWaiter {
 public:
     void Wait(std::optional<uint32_t> timeoutMs) override
     {
-        if (PumpRealWindows(0))
+        // Queued input or a pending paint is handled without sleeping. Otherwise the display
+        // library sleeps (it reads the display's input before it does) and what woke it is
+        // handled: one pass over the display's input a wake-up, as a bare program makes.
+        if (AnyDamage() || SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) {
+            PumpRealWindows(0);
             return;
-        SDL_WaitEventTimeout(nullptr, timeoutMs ? static_cast<int>(std::min<uint32_t>(*timeoutMs, 0x7FFFFFFF)) : -1);
-        PumpRealWindows(0);
+        }
+        if (SDL_WaitEventTimeout(nullptr, timeoutMs ? static_cast<int>(std::min<uint32_t>(*timeoutMs, 0x7FFFFFFF)) : -1))
+            PumpRealWindows(0);
     }
     void Wake() override { WakeRealWindows(); }
 };
@@ -470,9 +490,7 @@ bool PumpRealWindows(int timeoutMs)
     Registry& r = Reg();
     if (!r.open)
         return false;
-    bool damaged = false;
-    for (auto& [id, w] : r.windows)
-        damaged = damaged || !w->PendingDamage().empty();
+    const bool damaged = AnyDamage();
     bool handled = false;
     SDL_Event e;
     int got = damaged || timeoutMs <= 0 ? SDL_PollEvent(&e) : SDL_WaitEventTimeout(&e, timeoutMs);

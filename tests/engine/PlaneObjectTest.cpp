@@ -150,6 +150,27 @@ TEST_F(PlaneObjectTest, TextUsesThePlanesStyle)
     EXPECT_EQ(p->MeasureText("aaaaaaaaaaaa", 60), 14 + 2 + 14);
 }
 
+TEST_F(PlaneObjectTest, CaptionsThatFitOnlyOnTwoLinesAreDrawnAsTwoHalves)
+{
+    PlaneObject* p = objects_->NewPlaneObject(40, 40, 0x00FF00FF, nullptr);
+    p->SetPen(0x000000FF, 1.0);
+    const CaptionFit fit = p->DrawCaption("誠運錦淺", CaptionRequest{40, 40, {}, {}, {}});
+    ASSERT_TRUE(fit.twoLines);
+    ASSERT_EQ(glyphs_->requests.size(), 4u);
+    EXPECT_EQ(glyphs_->requests[0].size, 12);
+    auto inkedRow = [&](int y) {
+        for (int x = 0; x < 40; ++x)
+            if (p->GetPixelAlpha(x, y) != 0)
+                return true;
+        return false;
+    };
+    // First line from row 6, second from 6 + 12 + 4; nothing between them.
+    EXPECT_FALSE(inkedRow(5));
+    EXPECT_TRUE(inkedRow(6));
+    EXPECT_FALSE(inkedRow(20));
+    EXPECT_TRUE(inkedRow(22));
+}
+
 TEST_F(PlaneObjectTest, MeasureEndsWhenNoLineCanHoldACharacter)
 {
     PlaneObject* p = objects_->NewPlaneObject(22, 40, 0x00008000, nullptr);

@@ -14,11 +14,11 @@ struct FakeRequests : framework::IFrameRequests {
         ++playQueries;
         return playing;
     }
-    bool LeaveGame(std::string& reason) override
+    bool LeaveGame(std::string& refusal) override
     {
         ++leaves;
-        reason = leaveRefusal;
-        return leaveRefusal.empty();
+        refusal = leaveRefusal;
+        return !leaveRefusal.empty();
     }
     void AskExit(const std::string& reason) override { askedExits.push_back(reason); }
     void ReplyAskExit(uint32_t userId, bool agree) override { replies.push_back({userId, agree}); }

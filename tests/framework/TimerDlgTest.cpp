@@ -15,7 +15,8 @@
 using namespace Lumora;
 using namespace framework;
 using namespace frametest;
-using namespace widgettest;
+using namespace testsupport;
+using widgettest::WidgetFixture;
 
 namespace {
 
@@ -195,6 +196,7 @@ TEST_F(TimerDlgTest, TextAreaAndButtonsFollowTheFontSize)
     EXPECT_DOUBLE_EQ(cancel->GetLeft() - ok->GetRight(), 20.0);
     EXPECT_DOUBLE_EQ((ok->GetX() + cancel->GetX()) / 2, shortBox->GetX());
     EXPECT_DOUBLE_EQ(ok->GetY(), cancel->GetY());
+    EXPECT_NEAR(ok->GetZ(), shortBox->GetZ() + 0.02, 1e-6);
     EXPECT_EQ(shortBox->GetTitleText(), "血流成河");
     // Client: text + gap (a line) + no icon + a line wide; buttons + 2 margins + text + a font high.
     Rect client;

@@ -47,6 +47,18 @@ TEST_P(RijndaelEngines, StandardVectorsEncryptAndDecrypt)
         EXPECT_EQ(Hex(out), v.cipher) << "key " << v.key;
         aes.DecryptBlocks(cipher.data(), out.data(), cipher.size() / 16);
         EXPECT_EQ(Hex(out), v.plain) << "key " << v.key;
+        // Repeated past 40 blocks, the vectors go through every lane width (32, 8 and 1 at a time).
+        const int copies = plain.size() == 16 ? 41 : 10;
+        Bytes manyPlain, manyCipher;
+        for (int i = 0; i < copies; ++i) {
+            manyPlain.insert(manyPlain.end(), plain.begin(), plain.end());
+            manyCipher.insert(manyCipher.end(), cipher.begin(), cipher.end());
+        }
+        Bytes many(manyPlain.size());
+        aes.EncryptBlocks(manyPlain.data(), many.data(), many.size() / 16);
+        EXPECT_EQ(many, manyCipher) << "key " << v.key;
+        aes.DecryptBlocks(manyCipher.data(), many.data(), many.size() / 16);
+        EXPECT_EQ(many, manyPlain) << "key " << v.key;
         // Single-block calls and in-place use give the same bytes.
         Bytes block(plain.begin(), plain.begin() + 16);
         aes.EncryptBlock(block.data(), block.data());
@@ -133,6 +145,31 @@ TEST(AesCryptBuffer, MatchesPythonOnZeroPaddedInput)
         EXPECT_TRUE(std::all_of(back.begin() + static_cast<long>(in.size()), back.end(), [](uint8_t b) { return b == 0; }));
     }
     EXPECT_EQ(expected[0].size(), 544u);
+}
+
+TEST(AesCryptBuffer, KeysTakenInTurnEachEncryptWithTheirOwnSchedule)
+{
+    // More keys than a thread keeps schedules for, of every size, and keys that differ in one
+    // byte past the first sixteen: each answer is that of a cipher keyed afresh.
+    std::vector<std::pair<Bytes, uint32_t>> keys;
+    for (uint32_t bits : {128u, 192u, 256u, 128u, 256u, 192u})
+        keys.emplace_back(RandomBytes(bits / 8, bits + uint32_t(keys.size())), bits);
+    keys.push_back(keys[4]);
+    keys.back().first[31] ^= 1;
+    const Bytes plain = RandomBytes(40, 3);
+    for (int pass = 0; pass < 3; ++pass)
+        for (const auto& [key, bits] : keys) {
+            net::CRijndael fresh;
+            ASSERT_TRUE(fresh.SetKey(key.data(), bits));
+            Bytes padded = plain;
+            padded.resize(net::AesPaddedLength(plain.size()), 0);
+            Bytes expected(padded.size());
+            fresh.EncryptBlocks(padded.data(), expected.data(), padded.size() / 16);
+            Bytes out(padded.size());
+            size_t outLen = 0;
+            ASSERT_TRUE(net::AesCryptBuffer(key.data(), bits, plain.data(), plain.size(), out.data(), &outLen, 0x101));
+            EXPECT_EQ(out, expected) << bits << " pass " << pass;
+        }
 }
 
 } // namespace

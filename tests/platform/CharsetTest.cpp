@@ -25,6 +25,23 @@ TEST(Charset, RoundTripsGbkAndUtf8)
     EXPECT_EQ(platform::Utf8ToGbk(utf8), gbk);
 }
 
+// 600 characters: 1200 GBK bytes and 1800 UTF-8 bytes, well past one conversion block.
+std::string LongGbkText()
+{
+    std::string text;
+    for (int i = 0; i < 150; ++i)
+        text += "誠運錦淺";
+    return text;
+}
+
+TEST(Charset, TextsLongerThanOneBlockComeBackWhole)
+{
+    const std::string gbk = LongGbkText();
+    const std::string utf8 = platform::GbkToUtf8(gbk);
+    EXPECT_EQ(utf8.size(), 1800u);
+    EXPECT_EQ(platform::Utf8ToGbk(utf8), gbk);
+}
+
 TEST(Charset, BadInputBecomesQuestionMarks)
 {
     // A lone lead byte at the end, and a lead byte followed by an invalid trail.

@@ -139,6 +139,27 @@ TEST(DesktopServicesXvfb, TextGoesThroughTheSystemClipboardInUtf8)
     platform::CloseRealWindows();
 }
 
+TEST(DesktopServicesXvfb, LongTextsGoThroughTheSystemClipboardWhole)
+{
+    xltest::XvfbSession x;
+    if (!x.Ok())
+        GTEST_SKIP() << "no Xvfb";
+    ASSERT_TRUE(platform::OpenRealWindows());
+    {
+        auto window = platform::CreateRealWindow("xl-clipboard-long", {0, 0, 64, 64}, {});
+        ASSERT_TRUE(window);
+        platform::WindowDesktopServices services(*window);
+        // 600 characters, converted to UTF-8 on the way in and back to GBK on the way out.
+        std::string text;
+        for (int i = 0; i < 150; ++i)
+            text += "誠運錦淺";
+        ASSERT_TRUE(services.SetText(text));
+        EXPECT_EQ(services.GetText(), std::optional<std::string>(text));
+        window->Destroy();
+    }
+    platform::CloseRealWindows();
+}
+
 TEST(DesktopServicesXvfb, CompositionPointWithoutAnInputMethodIsHarmless)
 {
     xltest::XvfbSession x;

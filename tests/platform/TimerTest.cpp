@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -12,6 +16,43 @@ namespace {
 using namespace platform;
 
 constexpr uint32_t kWork = kMsgUser + 20;
+constexpr uint32_t kGiveUp = kMsgUser + 21;
+
+// Ends the calling thread's message loop with code 1 when the deadline passes first, so that a
+// timer that never fires fails its test within seconds instead of at ctest's time-out.
+class LoopDeadline {
+public:
+    explicit LoopDeadline(std::chrono::seconds limit)
+        : window_(MakeWindow([](WindowId, uint32_t msg, uintptr_t, intptr_t) -> intptr_t {
+              if (msg == kGiveUp)
+                  PostQuit(1);
+              return 0;
+          })),
+          watcher_([this, limit] {
+              std::unique_lock lock(mutex_);
+              if (!doneChanged_.wait_for(lock, limit, [this] { return done_; }))
+                  PostToWindow(window_, kGiveUp);
+          })
+    {
+    }
+    ~LoopDeadline()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        doneChanged_.notify_all();
+        watcher_.join();
+        DestroyWindow(window_);
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable doneChanged_;
+    bool done_ = false;
+    WindowId window_;
+    std::thread watcher_;
+};
 
 // Records (timer id, time) of every timer message a window gets.
 struct TimerLog {
@@ -121,7 +162,10 @@ TEST(Timer, BlockingGetWakesForTimersUnderTheSteadyClock)
         return 0;
     });
     ASSERT_TRUE(StartTimer(w, 1, 2));
-    EXPECT_EQ(RunMessageLoop(), 0);
+    {
+        const LoopDeadline deadline(std::chrono::seconds(5));
+        EXPECT_EQ(RunMessageLoop(), 0) << "the timer did not fire three times within 5 s";
+    }
     EXPECT_EQ(fired, 3);
     DestroyWindow(w);
 }

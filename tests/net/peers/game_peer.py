@@ -44,18 +44,12 @@ class Conn:
         self.key, self.enc, self.comp = settings
         self.serial = 0
         self.push_ids = 0
-        self.buf = b""
+        self.reader = w.SocketReader(sock)
         self.client_serial = 0   # serial of the client's last frame
         self.client_msg_id = 0   # id of the client's last message
 
     def recv_exact(self, n):
-        while len(self.buf) < n:
-            chunk = self.sock.recv(65536)
-            if not chunk:
-                raise EOFError
-            self.buf += chunk
-        out, self.buf = self.buf[:n], self.buf[n:]
-        return out
+        return self.reader.exact(n)
 
     def check_client_frame(self, f, first, index):
         """Every client frame is type 1 with a valid CRC, serials run 1, 2, 3... over the

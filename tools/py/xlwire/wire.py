@@ -23,6 +23,23 @@ class WireError(Exception):
     """A layout rule was broken; the message says which."""
 
 
+class SocketReader:
+    """Exact reads from a stream socket; EOFError when the peer has closed."""
+
+    def __init__(self, sock):
+        self.sock = sock
+        self.buf = b""
+
+    def exact(self, n):
+        while len(self.buf) < n:
+            chunk = self.sock.recv(65536)
+            if not chunk:
+                raise EOFError
+            self.buf += chunk
+        out, self.buf = self.buf[:n], self.buf[n:]
+        return out
+
+
 def greeting(text=GREETING_TEXT):
     return struct.pack("<I", len(text)) + text
 

@@ -1,0 +1,31 @@
+// The links' few operations that do more than forward.
+#include "framework/app/AppLinks.h"
+
+#include "platform/Message.h"
+#include "platform/SystemScreen.h"
+#include "platform/Window.h"
+#include "widgets/RecordFields.h"
+
+int32_t ClientAppLink::GetOwnTableSilver() const
+{
+    int chair = app_.GetChairNO();
+    return app_.IsPlayerInChair(chair) ? app_.GetPlayerRecords()[chair].Silver() : 0;
+}
+
+void ClientAppLink::PromptTakeSilver(const uint8_t* data, size_t size)
+{
+    app_.AskTakeSilver(Lumora::ReadFieldI32(data, size, 0), Lumora::ReadFieldI32(data, size, 4));
+}
+
+void ClientAppLink::PromptStoreSilver(const uint8_t* data, size_t size)
+{
+    app_.AskStoreSilver(Lumora::ReadFieldI32(data, size, 0), Lumora::ReadFieldI32(data, size, 4));
+}
+
+int ClientAppLink::GetScreenWidth() const { return platform::QueryScreen().width; }
+int ClientAppLink::GetScreenHeight() const { return platform::QueryScreen().height; }
+
+void FrameAppLink::PostCloseToMainWindow()
+{
+    platform::PostToWindow(app_.GetMainWindowId(), platform::kMsgClose);
+}

@@ -1,0 +1,210 @@
+#pragma once
+// The in-game frame: the engine game object that fills the main window. It owns the two game
+// parts, the table scene ("MainGame") and the side panel ("SubSystem"), lays both out whenever
+// the view's size changes, shows the boxes and timed dialogs of the client stacked above the
+// table, keeps the objects a match room shows while it waits, and decides what closing the
+// window means during a game.
+//
+// Created by the application, registered (and so created) by the main window's engine start,
+// laid out by OnSize on every size change, and released with the engine's objects. The game
+// layer overrides LoadSkinPacks and CreateGameParts. Everything runs on the UI thread; OnSize
+// may run again from inside a window resize it caused, so it keeps no state between its steps.
+//
+// Leaving: OnCloseRequest is the one decision (leave at once, remind, ask the other players,
+// refuse or ask about the penalty). Once a leave is granted the exit-confirmed flag is set; the
+// window's close handler asks DecideWindowClose, which then lets the window go at once, so the
+// leave request and the exit report go out once however often the exit is confirmed.
+#include "engine/gui/CGameBase.h"
+#include "platform/WindowTypes.h"
+#include "widgets/AppServices.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace Lumora {
+class BITObject;
+class CLumoraGui;
+class CCySplitterBar;
+class CLumoraPipeline;
+class CXyBlackboard;
+class CXyStandButton;
+class PlaneObject;
+} // namespace Lumora
+
+class CXyTimerDlg;
+
+class CXyGameFrame : public Lumora::CGameBase, public Lumora::IGameFrame {
+public:
+    using EventRecord = Lumora::EventRecord;
+    using Rect = Lumora::Rect;
+
+    CXyGameFrame();
+    ~CXyGameFrame() override;
+
+    void Create() override;
+    int OnEvent(const EventRecord& record) override;
+    void OnSize() override;
+    void OnSizeDone() override;
+    // The whole view: the frame has no bounds of its own.
+    void GetBounds(Rect& out) const override;
+
+    // Hooks of the layers above, in slot order; empty here.
+    virtual void LoadColours() {}
+    virtual void LoadSkinPacks() {}
+    virtual void CreateTableBackground() {}
+    virtual void CreateFrameTop() {}
+    virtual void CreateFrameLeft() {}
+    virtual void CreateFrameRight() {}
+    virtual void CreateFrameBottom() {}
+    virtual void CreateSplitter() {}
+    virtual void CreateFrameButtons() {}
+    virtual void CreateGameParts() {}
+
+    // The children: stored, named and registered under the frame, which then owns them (a part
+    // that cannot be registered is deleted).
+    virtual void SetMainGame(Lumora::CGameBase* scene);
+    virtual void SetSubSystem(Lumora::CGameBase* panel);
+    Lumora::CGameBase* GetMainGame() const { return mainGame_; }
+    Lumora::CGameBase* GetSubSystem() const { return subSystem_; }
+
+    virtual int GetSidePanelWidth();
+    virtual int GetRestoredWidth();
+    virtual int GetRestoredHeight();
+    // Sets and returns the fills-work-area flag: 1 when the main window has exactly the work
+    // area's size.
+    virtual int CheckWindowMaximized();
+
+    // The splitter's width modes (IGameFrame): 0 folds the side panel away.
+    int GetLayoutWidthMode() override;
+    void SetWidthMode(int mode) override;
+    void ShowUserDetail(uint32_t, int) override {}
+
+    // Leaving.
+    virtual void OnCloseRequest();
+    virtual void OnCloseConfirmed();
+    void ShowForceQuitAsk();
+    void ShowSureQuitBoard();
+    // The window's close handler: true when the window goes now (the exit was confirmed);
+    // otherwise the decision runs (the match board in a running match) and the window stays.
+    bool DecideWindowClose();
+    bool IsExitConfirmed() const { return exitConfirmed_; }
+
+    // Boxes: each call makes a new one above the last. Records may be null.
+    virtual CXyTimerDlg* ShowMsgBox(const char* text, const EventRecord* ok, const EventRecord* cancel, int seconds,
+                                    uint32_t flags, const char* icon);
+    // Accepting raises the confirmed exit (80000090), refusing the close (80000091).
+    virtual CXyTimerDlg* ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon);
+    virtual CXyTimerDlg* ShowAskBoxEx(const char* text, int seconds, uint32_t flags, const char* icon,
+                                      const char* okPicture, const char* cancelPicture, const char* link, int sign);
+    // Slides a dialog in from below the view's lower right corner.
+    void SlideInDialog(Lumora::CLumoraGui* dialog);
+    virtual void CreateUserListBar(uint32_t userId, int pinned);
+    virtual void ShowAutoPlaying(int show);
+    virtual void OnEvent80000086();
+    // The detail board and its report button, as the detail board's builder makes them.
+    void SetDetailBoard(Lumora::PObject* board, Lumora::PObject* reportButton);
+
+    // What tests and the layers above read.
+    int GetVisiblePanelWidth() const { return visiblePanelWidth_; }
+    int GetPanelWidth() const { return sidePanelWidth_; }
+    int GetFillsWorkArea() const { return fillsWorkArea_; }
+    int GetExitRequestFlag() const { return exitRequest_; }
+    int GetPinnedFlag() const { return pinned_; }
+    // The scene's rectangle, or the frame's without a scene.
+    Rect SceneRect() const;
+    Lumora::CLumoraPipeline* GetEventQueue() const { return pipeline_; }
+    Lumora::BITObject* GetWaitAnimation() const { return waitAnimation_; }
+    Lumora::BITObject* GetAutoPlayAnimation() const { return autoPlay_; }
+    Lumora::CXyStandButton* GetSignUpButton() const { return signUp_; }
+    Lumora::CXyStandButton* GetGiveUpButton() const { return giveUp_; }
+    Lumora::CXyBlackboard* GetCountdownBoard() const { return countdownBoard_; }
+    Lumora::CXyBlackboard* GetFeeBoard() const { return feeBoard_; }
+    Lumora::CXyBlackboard* GetKnockoutBoard() const { return knockoutBoard_; }
+    Lumora::CXyBlackboard* GetRestBoard() const { return restBoard_; }
+    Lumora::PlaneObject* GetSureQuitBoard() const { return sureQuitBoard_; }
+    // The forced-quit dialog while it is open.
+    CXyTimerDlg* GetForceQuitDialog() const;
+
+protected:
+    // The window's own chrome and placement, drawn and moved by the layers above.
+    int maximised_ = 1;  // 1 while the window fills the work area
+    int restoredX_ = 100;
+    int restoredY_ = 100;
+    int dragAnchorX_ = -1;  // -1: no drag in progress
+    int dragAnchorY_ = -1;
+    Lumora::PlaneObject* topPlane_ = nullptr;
+    Lumora::PlaneObject* leftPlane_ = nullptr;
+    Lumora::PlaneObject* rightPlane_ = nullptr;
+    Lumora::PlaneObject* bottomPlane_ = nullptr;
+    Lumora::PlaneObject* titlePlane_ = nullptr;
+    int defaultTopHeight_ = 25;
+    int defaultSideWidth_ = 3;
+    int defaultBottomHeight_ = 3;
+    Lumora::CXyStandButton* closeButton_ = nullptr;
+    Lumora::CXyStandButton* fitButton_ = nullptr;
+    Lumora::CXyStandButton* minimiseButton_ = nullptr;
+    Lumora::CXyStandButton* settingsButton_ = nullptr;
+    Lumora::CXyStandButton* helpButton_ = nullptr;
+    Lumora::CXyStandButton* shopButton_ = nullptr;
+    Lumora::CCySplitterBar* splitter_ = nullptr;
+    // Match display.
+    Lumora::PObject* rankDigit_ = nullptr;
+    Lumora::PObject* resultTextBox_ = nullptr;
+    Lumora::PObject* matchResultDialog_ = nullptr;
+    Lumora::BITObject* matchBeginAnimation_ = nullptr;
+    Lumora::PObject* systemBoard_ = nullptr;
+    uint64_t matchBeginGroup_ = 0;
+    int noticeSeconds_ = 15;
+    int holdFlag_ = 0;  // set by event 80000092, cleared by 80000093
+    uint64_t countdownAction_ = 0;
+    std::array<uint8_t, 172> savedMatchResult_{};
+    // Player detail.
+    Lumora::PObject* shade_ = nullptr;
+    Lumora::PObject* detailExtra_ = nullptr;
+    int detailUserId_ = -1;
+    int detailClothesId_ = -1;
+
+private:
+    void CreateMatchWaitObjects();
+    Lumora::CXyBlackboard* MakeBoard(const char* characters, const char* strip, bool withDigits);
+    Lumora::CXyStandButton* MakeButton(const char* picture, uint32_t code);
+    void PlaceMatchObjects();
+    // A new box registered under the frame, stacked by the engine's box counter.
+    CXyTimerDlg* NewBox();
+    void FinishBox(CXyTimerDlg* box);
+    int NextBoxCounter();
+    void CentreOnScene(Lumora::PObject& object) const;
+    std::optional<platform::Rect> WorkArea() const;
+    std::optional<platform::Rect> MainWindowRect() const;
+
+    Lumora::CLumoraPipeline* pipeline_ = nullptr;
+    int sidePanelWidth_ = 0;
+    int visiblePanelWidth_ = 0;
+    Lumora::CGameBase* mainGame_ = nullptr;
+    Lumora::CGameBase* subSystem_ = nullptr;
+    Lumora::BITObject* waitAnimation_ = nullptr;
+    Lumora::BITObject* autoPlay_ = nullptr;
+    Lumora::PlaneObject* sureQuitBoard_ = nullptr;
+    Lumora::CXyStandButton* signUp_ = nullptr;
+    Lumora::CXyStandButton* giveUp_ = nullptr;
+    Lumora::CXyBlackboard* feeBoard_ = nullptr;
+    Lumora::CXyBlackboard* countdownBoard_ = nullptr;
+    Lumora::CXyBlackboard* knockoutBoard_ = nullptr;
+    Lumora::CXyBlackboard* restBoard_ = nullptr;
+    Lumora::PObject* detailBoard_ = nullptr;
+    Lumora::PObject* reportButton_ = nullptr;
+    int pinned_ = 0;
+    int exitRequest_ = 0;
+    int fillsWorkArea_ = 1;
+    uint32_t forceQuitDialog_ = 0;  // by id: the dialog releases itself
+    bool exitConfirmed_ = false;
+};
+
+// The scene's and the side panel's rectangles, through the main window's game object; each
+// falls back to the frame's rectangle when that part is missing. False without a frame.
+bool GetMainGameRect(Lumora::Rect& out);
+bool GetSubSystemRect(Lumora::Rect& out);
+// The frame's answer to its event 80000024: request 201161 while the table flag is set.
+void OnBtnRequest201161();

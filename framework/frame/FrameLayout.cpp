@@ -1,0 +1,38 @@
+#include "framework/frame/FrameLayout.h"
+
+#include <algorithm>
+
+namespace framework {
+
+int SidePanelWidth(bool fillsWorkArea, int workAreaWidth)
+{
+    if (!fillsWorkArea)
+        return kNarrowPanelWidth;
+    if (workAreaWidth >= kWideWorkArea)
+        return kWidePanelWidth;
+    return std::max(2 * workAreaWidth / 9, kNarrowPanelWidth);
+}
+
+int RestoredWidth(int workAreaWidth) { return workAreaWidth >= kWideWorkArea ? 1050 : 800; }
+
+int LayoutWidthMode(bool fillsWorkArea, int workAreaWidth)
+{
+    return fillsWorkArea && workAreaWidth >= kWideWorkArea ? 2 : 1;
+}
+
+FrameRects LayoutRects(int viewWidth, int viewHeight, int panelWidth, int visiblePanelWidth, bool expanded,
+                       double splitterWidth)
+{
+    FrameRects r;
+    r.panel.left = expanded ? viewWidth - visiblePanelWidth - kBorder : viewWidth;
+    r.panel.top = kTitleHeight;
+    r.panel.right = r.panel.left + panelWidth;
+    r.panel.bottom = viewHeight - kBorder;
+    r.scene.left = kBorder;
+    r.scene.top = kTitleHeight;
+    r.scene.right = int((expanded ? r.panel.left : viewWidth - kBorder) - splitterWidth);
+    r.scene.bottom = viewHeight - kBorder;
+    return r;
+}
+
+} // namespace framework

@@ -1,0 +1,32 @@
+#pragma once
+// The in-game frame's layout numbers, without the engine: the side panel's width for a work
+// area, the restored window size, the width mode the splitter restores, and the rectangles of
+// the scene and the side panel for a view size. CXyGameFrame applies them.
+#include "engine/geometry/ObjectGeometry.h"
+
+namespace framework {
+
+inline constexpr int kBorder = 4;
+inline constexpr int kTitleHeight = 25;
+inline constexpr int kNarrowPanelWidth = 250;
+inline constexpr int kWidePanelWidth = 282;
+inline constexpr int kWideWorkArea = 1280;
+inline constexpr int kRestoredHeight = 600;
+
+// 250 in the restored size; in a window that fills its work area 282 from 1280 pixels on,
+// else two ninths of the work area but at least 250.
+int SidePanelWidth(bool fillsWorkArea, int workAreaWidth);
+// 1050 on a work area of 1280 pixels or more, else 800.
+int RestoredWidth(int workAreaWidth);
+// The width mode of the layout with the panel shown: 2 in a window filling a wide work area.
+int LayoutWidthMode(bool fillsWorkArea, int workAreaWidth);
+
+struct FrameRects {
+    Lumora::Rect panel;
+    Lumora::Rect scene;
+};
+// With the splitter folded the panel lies right of the view and the scene takes its place.
+FrameRects LayoutRects(int viewWidth, int viewHeight, int panelWidth, int visiblePanelWidth, bool expanded,
+                       double splitterWidth);
+
+} // namespace framework

@@ -1,0 +1,145 @@
+// The application's files: the last-record file (order by chair from the own one; nothing for a
+// look-on client or an unknown chair; a short file reads as FALSE and zeros), the settings against
+// Python's configparser, and the JSON POST against Python's http.server.
+#include "framework/PyRun.h"
+#include "framework/app/CGameWinApp.h"
+#include "platform/Ini.h"
+#include "platform/Paths.h"
+#include "platform/SystemScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+class AppFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/xl-appfiles-XXXXXX";
+        dir_ = mkdtemp(tmpl);
+        platform::SetProgramFolder(dir_ + "/");
+        setenv("XL_MACHINE_DIR", dir_.c_str(), 1);
+        static const platform::ScreenFacts screen;
+        platform::SetScreenOverride(&screen);
+        app_ = std::make_unique<CGameWinApp>("qirn", 26283, 9, 3);
+    }
+    void TearDown() override
+    {
+        app_.reset();
+        platform::SetScreenOverride(nullptr);
+        platform::SetProgramFolder("");
+        unsetenv("XL_MACHINE_DIR");
+        std::system(("rm -rf " + dir_).c_str());
+    }
+    void Seat(int players, int ownChair)
+    {
+        auto& hall = app_->MutableHallData();
+        hall.table.SetI32(hall::TableRecord::kPlayerCount, players);
+        for (int c = 0; c < players; ++c) {
+            hall.players[c].SetUserId(100 + c);
+            hall.players[c].SetName("名" + std::to_string(c));
+            // 20 bytes of second name: cut to 15, never half a character.
+            hall.players[c].SetText(Lumora::GameUserRecord::OFF_SECOND_NAME, 16, "一二三四五六七");
+        }
+        HallCommandLine line;
+        line.userId = 100 + std::max(ownChair, 0);
+        line.chair = ownChair;
+        SetLine(line);
+    }
+    void SetLine(const HallCommandLine& line);
+
+    std::string dir_;
+    std::unique_ptr<CGameWinApp> app_;
+};
+
+// The command line reaches the application the way the start-up gives it.
+struct LineSetter : CGameWinApp {
+    static void Apply(CGameWinApp& app, const HallCommandLine& line)
+    {
+        (app.*(&LineSetter::ApplyCommandLine))(line);
+    }
+};
+void AppFilesTest::SetLine(const HallCommandLine& line) { LineSetter::Apply(*app_, line); }
+
+} // namespace
+
+TEST_F(AppFilesTest, LastRecordListsThePlayersFromTheOwnChairOn)
+{
+    Seat(4, 2);
+    ASSERT_TRUE(app_->WriteLastRecord());
+    std::array<uint8_t, 448> read{};
+    ASSERT_TRUE(app_->ReadLastRecord(read));
+    for (int entry = 0; entry < 4; ++entry)
+        EXPECT_EQ(read[entry * 56], 100 + (2 + entry) % 4) << entry;
+    EXPECT_EQ(read[4 * 56], 0) << "entries beyond the players stay zero";
+    const char* second = reinterpret_cast<const char*>(&read[40]);
+    EXPECT_STREQ(second, "一二三四五六七");
+    EXPECT_EQ(std::string(second).size(), 14u);
+
+    std::ofstream(app_->GetLastRecordPath(), std::ios::binary | std::ios::trunc) << "short";
+    read.fill(0xAA);
+    EXPECT_FALSE(app_->ReadLastRecord(read));
+    EXPECT_EQ(read[3], 0) << "a short file leaves zeros, not what was there";
+}
+
+TEST_F(AppFilesTest, NoLastRecordForALookOnClientOrAChairOutsideTheTable)
+{
+    Seat(0, 0);
+    EXPECT_FALSE(app_->WriteLastRecord());
+    Seat(4, -1);
+    EXPECT_FALSE(app_->WriteLastRecord());
+    std::array<uint8_t, 448> read{};
+    EXPECT_FALSE(app_->ReadLastRecord(read));
+}
+
+TEST_F(AppFilesTest, GuideSettingRoundTripsThroughConfigparser)
+{
+    EXPECT_EQ(app_->GetGuideActive(), 1);
+    app_->SetGuideActive(7);
+    auto py = fwtest::RunPython("import configparser, sys\nc = configparser.ConfigParser()\n"
+                                "c.read(sys.argv[1] if len(sys.argv) > 1 else '" + app_->GetGameIniPath() + "')\n"
+                                "print(c['Active']['guide'])\n"
+                                "c['Active']['guide'] = '3'\n"
+                                "c.write(open('" + app_->GetGameIniPath() + "', 'w'))\n");
+    ASSERT_TRUE(py);
+    EXPECT_EQ(*py, "7\n");
+    EXPECT_EQ(app_->GetGuideActive(), 3);
+    app_->ClearGuideActive();
+    EXPECT_EQ(app_->GetGuideActive(), 0);
+}
+
+TEST_F(AppFilesTest, JsonPostSendsTheThreeHeadersAndReturnsTheAnswerWithoutLineEnds)
+{
+    // A one-request server that echoes what it got as two lines.
+    std::string port_file = dir_ + "/port";
+    std::string script =
+        "import http.server, sys\n"
+        "class H(http.server.BaseHTTPRequestHandler):\n"
+        "    def do_POST(self):\n"
+        "        body = self.rfile.read(int(self.headers['Content-Length']))\n"
+        "        out = (self.headers['Content-Type'] + '|' + self.headers['User-Agent'] + '|' +\n"
+        "               self.headers['Accept'] + '\\r\\n').encode() + body\n"
+        "        self.send_response(200); self.send_header('Content-Length', str(len(out))); self.end_headers()\n"
+        "        self.wfile.write(out)\n"
+        "    def log_message(self, *a): pass\n"
+        "s = http.server.HTTPServer(('127.0.0.1', 0), H)\n"
+        "open('" + port_file + "', 'w').write(str(s.server_port))\n"
+        "s.handle_request()\n";
+    std::ofstream(dir_ + "/server.py") << script;
+    std::system(("/usr/bin/python3 " + dir_ + "/server.py &").c_str());
+    std::string port;
+    for (int i = 0; i < 500 && port.empty(); ++i) {
+        std::ifstream(port_file) >> port;
+        if (port.empty())
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_FALSE(port.empty());
+    std::string answer = app_->ExecHttpRequestPost("http://127.0.0.1:" + port + "/x", "{\"a\":1}");
+    EXPECT_EQ(answer, "application/json|MSIE 6.0|*/*{\"a\":1}");
+    EXPECT_EQ(app_->ExecHttpRequestPost("ftp://127.0.0.1/x", "{}"), "") << "only http and https";
+}

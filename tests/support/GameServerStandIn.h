@@ -1,0 +1,166 @@
+#pragma once
+// Runs the game-server stand-in (tools/server/game_server.py) on a free loopback port with its
+// control socket in a temporary folder, for tests of the connection and the requests. Command
+// sends one JSON line to the control socket and returns the answer line; the helpers below pick
+// the few fields tests read. The process is stopped (TERM, then waited for) with the object.
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace standin {
+
+class GameServer {
+public:
+    // Extra arguments go to the stand-in (--fault, --scenario, --version ...).
+    explicit GameServer(std::vector<std::string> extra = {})
+    {
+        char folder[] = "/tmp/xl-gs-XXXXXX";
+        if (!mkdtemp(folder))
+            return;
+        folder_ = folder;
+        control_ = folder_ + "/control.sock";
+        port_ = FreePort();
+        std::vector<std::string> args{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tools/server/game_server.py",
+                                      "--port", std::to_string(port_), "--control", control_};
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+            pid_ = 0;
+            return;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (Command(R"({"op":"state"})").find("\"ok\": true") != std::string::npos && Listening())
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    ~GameServer()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (!folder_.empty())
+            std::filesystem::remove_all(folder_);
+    }
+    GameServer(const GameServer&) = delete;
+    GameServer& operator=(const GameServer&) = delete;
+
+    uint16_t Port() const { return port_; }
+
+    // One command line in, one answer line out (empty when the socket is not there).
+    std::string Command(const std::string& json) const
+    {
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        control_.copy(addr.sun_path, sizeof(addr.sun_path) - 1);
+        std::string answer;
+        if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0) {
+            const std::string line = json + "\n";
+            if (write(fd, line.data(), line.size()) == ssize_t(line.size())) {
+                char c;
+                while (read(fd, &c, 1) == 1 && c != '\n')
+                    answer += c;
+            }
+        }
+        close(fd);
+        return answer;
+    }
+
+    // The layout problems the stand-in found; "[]" when there are none.
+    std::string Errors() const { return Field(Command(R"({"op":"state"})"), "\"errors\": ", ']'); }
+
+    // Hex of every request of that id so far, in order.
+    std::vector<std::string> Requests(uint32_t id) const
+    {
+        const std::string a = Command(R"({"op":"requests","id":)" + std::to_string(id) + "}");
+        std::vector<std::string> out;
+        for (size_t p = a.find('[') + 1; (p = a.find('"', p)) != std::string::npos;) {
+            const size_t e = a.find('"', p + 1);
+            out.push_back(a.substr(p + 1, e - p - 1));
+            p = e + 1;
+        }
+        return out;
+    }
+
+    // Waits up to 5 s until `count` requests of that id have come.
+    std::vector<std::string> AwaitRequests(uint32_t id, size_t count) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        auto got = Requests(id);
+        while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            got = Requests(id);
+        }
+        return got;
+    }
+
+    static std::vector<uint8_t> FromHex(const std::string& hex)
+    {
+        std::vector<uint8_t> out;
+        for (size_t i = 0; i + 1 < hex.size(); i += 2)
+            out.push_back(uint8_t(std::stoi(hex.substr(i, 2), nullptr, 16)));
+        return out;
+    }
+
+private:
+    static std::string Field(const std::string& json, const std::string& name, char end)
+    {
+        const size_t p = json.find(name);
+        if (p == std::string::npos)
+            return "<no answer>";
+        return json.substr(p + name.size(), json.find(end, p) - p - name.size() + 1);
+    }
+
+    bool Listening() const
+    {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port_);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        // A bare connect that closes at once is taken by the stand-in as a session that ended.
+        const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof(a)) == 0;
+        close(fd);
+        return ok;
+    }
+
+    static uint16_t FreePort()
+    {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof(a));
+        socklen_t n = sizeof(a);
+        getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
+        close(fd);
+        return ntohs(a.sin_port);
+    }
+
+    std::string folder_;
+    std::string control_;
+    uint16_t port_ = 0;
+    pid_t pid_ = 0;
+};
+
+} // namespace standin

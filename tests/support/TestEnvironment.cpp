@@ -1,0 +1,27 @@
+// Linked into every test program: the environment the tests expect, however they are started
+// (by ctest or by hand), and the sanitizers' suppressions of system libraries.
+#include <cstdlib>
+
+#ifndef XL_SOURCE_DIR
+#error "test programs are built with XL_SOURCE_DIR"
+#endif
+
+namespace {
+
+const bool kEnvironmentSet = [] {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);  // never the machine's speakers or sound server
+    setenv("XL_SOURCE_DIR", XL_SOURCE_DIR, 0);  // fonts and assets of the checkout
+    return true;
+}();
+
+} // namespace
+
+// Defaults the sanitizers read before LSAN_OPTIONS and TSAN_OPTIONS, which still override them.
+extern "C" const char* __lsan_default_options()
+{
+    return "suppressions=" XL_SOURCE_DIR "/tools/lsan-suppressions.txt:print_suppressions=0";
+}
+extern "C" const char* __tsan_default_options()
+{
+    return "suppressions=" XL_SOURCE_DIR "/tools/tsan-suppressions.txt:second_deadlock_stack=1";
+}

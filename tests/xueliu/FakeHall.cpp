@@ -1,0 +1,121 @@
+#include "FakeHall.h"
+
+#include "framework/app/AppMessages.h"
+#include "framework/app/HallCipher.h"
+#include "framework/app/HallRecords.h"
+
+#include <chrono>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+FakeHall::FakeHall(std::string path) : path_(std::move(path))
+{
+    ::unlink(path_.c_str());
+    listener_ = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path_.c_str(), sizeof addr.sun_path - 1);
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    ::listen(listener_, 2);
+    thread_ = std::thread([this] { Serve(); });
+}
+
+FakeHall::~FakeHall()
+{
+    stop_ = true;
+    HangUp();
+    thread_.join();
+    ::close(listener_);
+    ::unlink(path_.c_str());
+}
+
+void FakeHall::HangUp()
+{
+    std::lock_guard lock(mutex_);
+    if (conn_ >= 0)
+        ::shutdown(conn_, SHUT_RDWR);
+}
+
+std::vector<platform::HallFrame> FakeHall::Frames() const
+{
+    std::lock_guard lock(mutex_);
+    return frames_;
+}
+
+bool FakeHall::WaitFor(const std::function<bool(const platform::HallFrame&)>& match, int ms)
+{
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(ms), [&] {
+        for (const auto& f : frames_)
+            if (match(f))
+                return true;
+        return false;
+    });
+}
+
+void FakeHall::Send(const platform::HallFrame& f)
+{
+    auto bytes = platform::EncodeHallFrame(f);
+    ::send(conn_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+}
+
+void FakeHall::Serve()
+{
+    pollfd p{listener_, POLLIN, 0};
+    while (!stop_ && ::poll(&p, 1, 50) == 0) {
+    }
+    if (stop_)
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        conn_ = ::accept(listener_, nullptr, nullptr);
+    }
+    accepted_ = true;
+    uint32_t seq = 0;
+    std::vector<uint8_t> buf(platform::HallFrame::kMaxSize);
+    for (;;) {
+        ssize_t n = ::recv(conn_, buf.data(), buf.size(), 0);
+        if (n <= 0)
+            break;
+        auto f = platform::DecodeHallFrame(std::span(buf.data(), static_cast<size_t>(n)));
+        if (!f)
+            continue;
+        if (f->kind == platform::HallFrameKind::CopyData) {
+            platform::HallFrame ack;
+            ack.kind = platform::HallFrameKind::Ack;
+            ack.sequence = f->sequence;
+            ack.lparam = 1;
+            Send(ack);
+        } else if (f->kind == platform::HallFrameKind::Post && f->message == app_msg::kHallRegisterRoom &&
+                   !startData.empty()) {
+            platform::HallFrame data;
+            data.kind = platform::HallFrameKind::CopyData;
+            data.sequence = ++seq;
+            data.target = f->wparam;
+            data.message = hall_data::kStartData;
+            data.payload = hall::EncryptHallData(startData);
+            Send(data);
+        } else if (f->kind == platform::HallFrameKind::Post && f->message == app_msg::kHallWebSign) {
+            hall::WebSignAnswer answer;
+            answer.SetU32(hall::WebSignAnswer::kUserId, webSignUser.load());
+            answer.SetText(hall::WebSignAnswer::kSign, hall::WebSignAnswer::kSignSize, "sign-1001-1");
+            answer.SetU32(hall::WebSignAnswer::kToken, f->lparam);
+            platform::HallFrame data;
+            data.kind = platform::HallFrameKind::CopyData;
+            data.sequence = ++seq;
+            data.target = f->wparam;
+            data.message = hall_data::kWebSignAnswer;
+            data.payload = hall::EncryptHallData(answer.bytes);
+            Send(data);
+        }
+        std::lock_guard lock(mutex_);
+        frames_.push_back(*f);
+        changed_.notify_all();
+    }
+    std::lock_guard lock(mutex_);
+    ::close(conn_);
+    conn_ = -1;
+}

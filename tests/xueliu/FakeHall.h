@@ -1,0 +1,45 @@
+#pragma once
+// A hall for the start-up tests: listens on a hall-link socket, records every frame the client
+// sends, acknowledges its records, answers the registration with start data and the web-sign
+// request with a sign, and hangs up when told to.
+#include "platform/HallFrame.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class FakeHall {
+public:
+    explicit FakeHall(std::string path);
+    ~FakeHall();
+
+    // The start data sent (enciphered) after the registration post; empty sends none.
+    std::vector<uint8_t> startData;
+    // The user id the web-sign answers carry.
+    std::atomic<uint32_t> webSignUser{1001};
+
+    // Frames received so far (a copy).
+    std::vector<platform::HallFrame> Frames() const;
+    bool Accepted() const { return accepted_.load(); }
+    // Waits up to `ms` for a frame that matches.
+    bool WaitFor(const std::function<bool(const platform::HallFrame&)>& match, int ms);
+    void HangUp();
+
+private:
+    void Serve();
+    void Send(const platform::HallFrame& f);
+
+    std::string path_;
+    int listener_ = -1;
+    int conn_ = -1;
+    std::atomic<bool> accepted_{false};
+    std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<platform::HallFrame> frames_;
+    std::thread thread_;
+};

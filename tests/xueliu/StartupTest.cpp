@@ -1,0 +1,288 @@
+// The client's start-up and end against a fake hall (a real hall-link socket) and a fake
+// connection: the main road (hello, registration, web sign, start data, entry, then the hall
+// goes and the client ends with the connection closed first and no exit report), an unreachable
+// server (exit report with window 0, exit code 1), test mode (no socket, no request), and a
+// command line of too few fields (the question; Yes starts the hall program).
+#include "FakeHall.h"
+
+#include "framework/app/AppMessages.h"
+#include "framework/app/HallCipher.h"
+#include "framework/app/HallRecords.h"
+#include "framework/app/NotifyGate.h"
+#include "platform/HeadlessWindow.h"
+#include "platform/Ini.h"
+#include "platform/MessageQueue.h"
+#include "platform/SystemScreen.h"
+#include "platform/ThreadId.h"
+#include "platform/Window.h"
+#include "xueliu/CGameApp.h"
+#include "xueliu/RunClient.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+
+namespace {
+
+struct FakeStartup : IServerStartup {
+    std::vector<std::string> calls;
+    bool open = true;
+    bool version = true;
+    std::function<void()> onEnter;
+
+    void LoadProxySettings(const std::string&) override { calls.push_back("proxy"); }
+    void SetupEncryption() override { calls.push_back("encryption"); }
+    void SetNotifyThreadId(uint32_t id) override { calls.push_back(id ? "notify" : "notify0"); }
+    bool OpenGameChannel(const std::string&, const std::string&, uint16_t port, int&) override
+    {
+        calls.push_back("open:" + std::to_string(port));
+        return open;
+    }
+    std::string GetProxyHost() const override { return {}; }
+    bool CheckVersion(std::string& text, int32_t& a, int32_t& b) override
+    {
+        calls.push_back("version");
+        a = 11;
+        b = 22;
+        text = "版本太旧";
+        return version;
+    }
+    bool GetFeatureConfig() override
+    {
+        calls.push_back("feature");
+        return true;
+    }
+    bool EnterGame(std::string&) override
+    {
+        calls.push_back("enter");
+        if (onEnter)
+            onEnter();
+        return true;
+    }
+    bool LoginGame(std::string&) override
+    {
+        calls.push_back("login");
+        return true;
+    }
+    bool QuitGame(uint32_t, int32_t) override
+    {
+        calls.push_back("quit");
+        return true;
+    }
+    void CloseAll() override { calls.push_back("close"); }
+};
+
+// Start data of a table of four with the own user 1001 at chair 0.
+std::vector<uint8_t> StartData()
+{
+    hall::RoomRecord room;
+    room.SetU32(hall::RoomRecord::kRoomId, 3);
+    hall::TableRecord table;
+    table.SetU32(hall::TableRecord::kTableNumber, 9);
+    table.SetI32(hall::TableRecord::kPlayerCount, 4);
+    std::vector<uint8_t> out(room.bytes.begin(), room.bytes.end());
+    out.insert(out.end(), table.bytes.begin(), table.bytes.end());
+    for (int chair = 0; chair < 4; ++chair) {
+        Lumora::GameUserRecord user;
+        user.SetUserId(1001 + chair);
+        user.SetChair(chair);
+        out.insert(out.end(), user.Data(), user.Data() + 320);
+    }
+    out.resize(out.size() + hall::kTextBlockSize, 0);
+    return out;
+}
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/xl-startup-XXXXXX";
+        dir_ = mkdtemp(tmpl);
+        ::mkdir((dir_ + "/game").c_str(), 0700);
+        ::mkdir((dir_ + "/machine").c_str(), 0700);
+        setenv("XL_MACHINE_DIR", (dir_ + "/machine").c_str(), 1);
+        setenv("XL_PROGRAM_DIR", (dir_ + "/game/").c_str(), 1);
+        setenv("XL_HALL_SOCKET", (dir_ + "/hall.sock").c_str(), 1);
+        static const platform::ScreenFacts screen{1366, 768, {0, 0, 1366, 728}, 23};
+        platform::SetScreenOverride(&screen);
+        SetMainWindowFactory([](const platform::Rect& r) { return std::make_unique<platform::HeadlessWindow>(r); });
+        platform::SetSystemBoxHandler([this](const std::string& text, const std::string&, platform::MessageBoxButtons,
+                                             platform::BoxIcon) {
+            boxes_.push_back(text);
+            return answer_;
+        });
+    }
+    void TearDown() override
+    {
+        SetStartTableHook(nullptr);
+        SetMainWindowFactory(nullptr);
+        platform::SetSystemBoxHandler(nullptr);
+        platform::SetScreenOverride(nullptr);
+        for (const char* v : {"XL_MACHINE_DIR", "XL_PROGRAM_DIR", "XL_HALL_SOCKET"})
+            unsetenv(v);
+        std::system(("rm -rf " + dir_).c_str());
+    }
+    static bool IsExitReport(const platform::HallFrame& f)
+    {
+        return f.kind == platform::HallFrameKind::CopyData && (f.message == 2 || f.message == 5);
+    }
+
+    std::string dir_;
+    std::vector<std::string> boxes_;
+    platform::MessageBoxAnswer answer_ = platform::MessageBoxAnswer::No;
+};
+
+const std::string kLine = "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|0|4|0|0";
+
+} // namespace
+
+TEST_F(StartupTest, TheHallsStartDataLeadToTheEntryAndAHallThatGoesEndsTheClientWithoutAReport)
+{
+    FakeHall hall(dir_ + "/hall.sock");
+    hall.startData = StartData();
+    FakeStartup server;
+    std::chrono::steady_clock::time_point hungUp;
+    server.onEnter = [&] {
+        hungUp = std::chrono::steady_clock::now();
+        hall.HangUp();
+    };
+    ClientOptions options{"xueliu", {kLine}, &server};
+    EXPECT_EQ(RunClient(options), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - hungUp, std::chrono::milliseconds(1500));
+
+    EXPECT_EQ(server.calls, (std::vector<std::string>{"proxy", "encryption", "notify", "open:26283", "version",
+                                                      "feature", "enter", "close"}));
+    auto frames = hall.Frames();
+    ASSERT_GE(frames.size(), 3u);
+    EXPECT_EQ(frames[0].kind, platform::HallFrameKind::Hello);
+    EXPECT_EQ(frames[0].payload[4], 0xE9); // user 1001
+    bool registered = false, signed_ = false;
+    for (const auto& f : frames) {
+        registered = registered || (f.message == app_msg::kHallRegisterRoom && f.lparam == 7 && f.wparam != 0);
+        signed_ = signed_ || (f.message == app_msg::kHallWebSign && f.lparam == 1);
+        EXPECT_FALSE(IsExitReport(f)) << "the hall is gone: no exit report";
+    }
+    EXPECT_TRUE(registered);
+    EXPECT_TRUE(signed_);
+}
+
+TEST_F(StartupTest, AnUnreachableServerShowsItsTextThenReportsTheExitWithWindowZero)
+{
+    FakeHall hall(dir_ + "/hall.sock");
+    FakeStartup server;
+    server.open = false;
+    ClientOptions options{"xueliu", {kLine}, &server};
+    EXPECT_EQ(RunClient(options), 1);
+    EXPECT_EQ(server.calls.back(), "close");
+    ASSERT_TRUE(hall.WaitFor(IsExitReport, 1000));
+    for (const auto& f : hall.Frames()) {
+        if (!IsExitReport(f))
+            continue;
+        hall::ExitReport report;
+        ASSERT_TRUE(report.Assign(f.payload));
+        EXPECT_EQ(f.message, 2u);
+        EXPECT_EQ(report.U32(hall::ExitReport::kWindow), 0u);
+        EXPECT_EQ(report.U32(hall::ExitReport::kUserId), 1001u);
+        EXPECT_EQ(report.I32(hall::ExitReport::kField6), 7);
+        EXPECT_EQ(report.U32(hall::ExitReport::kGameId), 79u);
+    }
+}
+
+TEST_F(StartupTest, TestModeOpensNoSocketSendsNoRequestAndStartsTheTableItself)
+{
+    FakeHall hall(dir_ + "/hall.sock");
+    FakeStartup server;
+    int starts = 0;
+    SetStartTableHook([&] {
+        ++starts;
+        platform::PostToThread(platform::CurrentThreadId(), app_msg::kTerminate);
+    });
+    ClientOptions options{"xueliu", {"--test-mode=1"}, &server};
+    EXPECT_EQ(RunClient(options), 0);
+    EXPECT_EQ(starts, 1);
+    EXPECT_FALSE(hall.Accepted());
+    EXPECT_EQ(server.calls, (std::vector<std::string>{"close"}));
+    // The settings were written at the end.
+    EXPECT_EQ(platform::IniFile(dir_ + "/game/qirn.ini").GetInt("GAMESET", "EffectVolume", -1), 50);
+}
+
+TEST_F(StartupTest, TooFewFieldsAskToStartTheHallAndYesStartsIt)
+{
+    const std::string marker = dir_ + "/hall-started";
+    const std::string exe = dir_ + "/hall.sh";
+    std::ofstream(exe) << "#!/bin/sh\ntouch " << marker << "\n";
+    ::chmod(exe.c_str(), 0755);
+    platform::IniFile(dir_ + "/machine/vemk.ini").WriteString("SYSTEM", "ExePath", exe);
+    FakeStartup server;
+    for (auto answer : {platform::MessageBoxAnswer::No, platform::MessageBoxAnswer::Yes}) {
+        answer_ = answer;
+        ClientOptions options{"xueliu", {"79|127.0.0.1|0|5|0|1001|7|0"}, &server};
+        EXPECT_EQ(RunClient(options), 1);
+    }
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[0], "该程序必须从游戏大厅中启动,是否启动游戏大厅？\r\n\r\n(frame2.0)");
+    struct stat st;
+    for (int i = 0; i < 200 && ::stat(marker.c_str(), &st) != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(::stat(marker.c_str(), &st), 0) << "Yes starts the hall program";
+    // An option that is not test mode is never a hall command line.
+    ClientOptions option{"xueliu", {"--verbose"}, &server};
+    EXPECT_EQ(RunClient(option), 1);
+    EXPECT_EQ(boxes_.size(), 3u);
+}
+
+TEST_F(StartupTest, WebSignsAnswerTheirOwnUserOnlyAndLateOrUnknownAnswersHarmNothing)
+{
+    FakeHall hall(dir_ + "/hall.sock");
+    FakeStartup server;
+    NotifyGate gate;
+    CGameApp app;
+    app.SetNotifyGate(&gate);
+    app.SetArguments({kLine}, "xueliu");
+    app.SetServerStartup(&server);
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.GetWebSign(), "sign-1001-1");
+
+    hall.webSignUser = 4711;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(app.GetWebSign(), "") << "an answer for another user wakes the wait with no sign";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+
+    // An answer after its wait ended, and one naming no block the game sent: dropped, nothing
+    // written anywhere.
+    hall::WebSignAnswer late;
+    late.SetU32(hall::WebSignAnswer::kUserId, 1001);
+    late.SetText(hall::WebSignAnswer::kSign, 256, "late");
+    for (uint32_t token : {1u, 0u, 99u, 0xFFFFFFFFu}) {
+        late.SetU32(hall::WebSignAnswer::kToken, token);
+        EXPECT_TRUE(app.OnWebSignAnswer(hall::EncryptHallData(late.bytes)));
+    }
+    EXPECT_TRUE(app.OnWebSignAnswer(std::vector<uint8_t>(15, 1))) << "not a whole block: refused";
+    app.ExitInstance();
+}
+
+TEST(HallStandIn, StartsTheClientWhichReportsItsExitWhenNoServerAnswers)
+{
+    char tmpl[] = "/tmp/xl-standin-XXXXXX";
+    std::string dir = mkdtemp(tmpl);
+    std::string record = dir + "/record.jsonl";
+    std::string command = std::string("SDL_VIDEODRIVER=dummy /usr/bin/python3 ") + XL_SOURCE_DIR +
+                          "/tools/hall/hall.py " + XL_BINARY_DIR + "/xueliu --run-dir " + dir + "/run --record " +
+                          record + " > /dev/null 2>&1";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << "the hall ends with its client's status";
+    std::ifstream in(record);
+    std::string line, all;
+    while (std::getline(in, line))
+        all += line + "\n";
+    EXPECT_NE(all.find("\"event\": \"hello\""), std::string::npos) << all;
+    EXPECT_NE(all.find("\"exit_report\": {\"window\": 0, \"user_id\": 1001"), std::string::npos) << all;
+    EXPECT_EQ(all.find("\"error\""), std::string::npos) << all;
+    std::system(("rm -rf " + dir).c_str());
+}

@@ -1,0 +1,456 @@
+#!/usr/bin/python3
+"""Game-server stand-in: speaks the game channel on loopback so the client can be run and tested
+without a real server.
+
+Usage: game_server.py --port N [--host 127.0.0.1] [--table FILE] [--control PATH]
+                      [--scenario FILE] [--fault ID:key=value,...]... [--version 9.3]
+
+Transport: the xlwire codec. The client's greeting, then frames both ways; AES on (key block 2 of
+net/keys/keyblocks.hex); the stand-in zlib-packs every message of 512 bytes or more it sends.
+It answers a request only when its frame asks for a reply, exactly once, and pushes with its own
+message ids. Every request is checked against its layout (tools/py/xlwire/records.py); problems
+are kept for the control socket and written to stderr.
+
+Requests are answered by the scenario first (when its next step expects that id), else by the
+start-up and generic answers of the protocol note. A table with robots plugs in through
+`Server.table_handler` (a callable (session, request id, data) -> (code, data) or None),
+`Server.running_block_b` (a callable (session) -> the 5428-byte block B while a hand runs for
+the session's chair, else None) and `Server.playing` (the table plays: 201130 answers 210030).
+
+Control socket (Unix stream, JSON lines; one answer line per command):
+  {"op": "state"}                        sessions, ready chairs, request log, errors
+  {"op": "requests", "id": N}            hex of every request of that id so far
+  {"op": "fault", "id": N, ...}          delay_ms, code, text, text_hex, short, drop, garble,
+                                         reply_hex; id 0 applies to every waited id
+  {"op": "clear_faults"}
+  {"op": "push", "id": N, "hex": "..", "session": -1}
+  {"op": "malformed_push", "kind": "crc" | "stage" | "length"}
+  {"op": "scenario", "steps": [...]}     as a scenario file's steps
+  {"op": "drop"}                         closes every connection
+  {"op": "reset_log"}
+Scenario file: {"steps": [step, ...]}, a step being {"push": id, "hex": ".."},
+{"expect": id, "hex": ".." (optional), "reply": {"code": c, "hex": ".."} (optional: without it the
+usual answer stands)} or {"wait_ms": n}.
+"""
+import argparse
+import json
+import os
+import socket
+import struct
+import sys
+import threading
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "py"))
+from xlwire import keys, records, wire  # noqa: E402
+
+from table_file import load_table  # noqa: E402
+
+SUCCESS = 10
+SERVER_TEXT = 60031
+ENTERED_PLAYER = 210200
+ENTERED_LOOK_ON = 210210
+ENTERED_RUNNING = 210220
+TABLE_PLAYING = 210030
+COMPRESS_AT = 512
+ROBOT_AGREE_S = 1.0
+
+N_READY = 201160
+N_CHAT = 201210
+N_AHOO = 201200
+N_ASK_EXIT = 201212
+N_ASK_EXIT_ANSWER = 201213
+N_EXIT_AGREED = 211010
+
+
+def log(text):
+    print("game server: %s" % text, file=sys.stderr, flush=True)
+
+
+class Session:
+    def __init__(self, server, sock, number):
+        self.server = server
+        self.sock = sock
+        self.number = number
+        self.key = server.key
+        self.reader = wire.SocketReader(sock)
+        self.serial = 0
+        self.push_ids = 0
+        self.send_lock = threading.Lock()
+        self.user_id = 0
+        self.chair = -1
+        self.look_on = 0
+        self.steps = list(server.scenario)
+        self.alive = True
+
+    def head(self):
+        t = self.server.table
+        return (self.user_id, t["room_id"], t["table"], self.chair)
+
+    # --- transport --------------------------------------------------------------------------
+    def recv_exact(self, n):
+        return self.reader.exact(n)
+
+    def next_message(self):
+        body, first = b"", None
+        while True:
+            (length,) = struct.unpack("<I", self.recv_exact(4))
+            f = wire.parse_frame(struct.pack("<I", length) + self.recv_exact(length))
+            if f is None:
+                continue
+            if first is None:
+                first = f
+            elif f["msg_id"] != first["msg_id"]:
+                raise wire.WireError("pieces of two messages interleaved")
+            body += f["piece"]
+            if f["last"]:
+                break
+        req, data = wire.parse_message(wire.unpack(body, self.key))
+        return first["msg_id"], first["needs_reply"], req, data
+
+    def send_message(self, msg_id, code, data, ftype):
+        raw = wire.message(code, data)
+        compress = wire.FLAG_ZLIB if len(raw) >= COMPRESS_AT else 0
+        body = wire.pack(raw, self.key, wire.FLAG_AES, compress)
+        with self.send_lock:
+            frames = wire.message_frames(body, msg_id, self.serial + 1, ftype=ftype)
+            self.serial += len(frames)
+            self.sock.sendall(b"".join(frames))
+
+    def reply(self, msg_id, code, data=b""):
+        self.send_message(msg_id, code, data, wire.TYPE_REPLY)
+
+    def push(self, notify_id, data):
+        if not self.alive:
+            return
+        with self.send_lock:
+            self.push_ids += 1
+            msg_id = self.push_ids
+        try:
+            self.send_message(msg_id, notify_id, data, wire.TYPE_PUSH)
+        except OSError:
+            self.alive = False
+
+    def send_raw(self, raw):
+        with self.send_lock:
+            self.sock.sendall(raw)
+
+    # --- scenario ---------------------------------------------------------------------------
+    def run_pushes(self):
+        while self.steps and "expect" not in self.steps[0]:
+            step = self.steps.pop(0)
+            if "push" in step:
+                self.push(int(step["push"]), bytes.fromhex(step.get("hex", "")))
+            elif "wait_ms" in step:
+                time.sleep(step["wait_ms"] / 1000.0)
+
+    def scenario_answer(self, req, data):
+        """(code, data) when the next scenario step expects this request and gives its reply;
+        None when it does not expect it or leaves the answer to the table and generic answers."""
+        if not self.steps or int(self.steps[0].get("expect", -1)) != req:
+            return None
+        step = self.steps.pop(0)
+        want = step.get("hex")
+        if want is not None and bytes.fromhex(want) != data:
+            self.server.error("%d: scenario expected %s, got %s" % (req, want, data.hex()))
+        if "reply" not in step:
+            return None
+        r = step["reply"]
+        return int(r.get("code", SUCCESS)), bytes.fromhex(r.get("hex", ""))
+
+
+class Server:
+    def __init__(self, args):
+        self.args = args
+        self.key = keys.game_key()
+        self.table = load_table(args.table)
+        major, minor = args.version.split(".")
+        self.version = (int(major), int(minor))
+        self.scenario = []
+        if args.scenario:
+            self.scenario = json.load(open(args.scenario, encoding="utf-8"))["steps"]
+        self.faults = {}
+        for spec in args.fault or []:
+            fid, _, rest = spec.partition(":")
+            self.faults[int(fid)] = parse_fault(rest)
+        self.lock = threading.RLock()
+        self.sessions = []
+        self.log = []
+        self.errors = []
+        self.ready = set()
+        self.exit_asks = {}  # asker chair -> set of chairs that agreed
+        self.table_handler = None
+        self.running_block_b = None
+        self.playing = False
+        self.session_count = 0
+
+    def error(self, text):
+        with self.lock:
+            self.errors.append(text)
+        log(text)
+
+    def live_sessions(self):
+        with self.lock:
+            return [s for s in self.sessions if s.alive]
+
+    def push_all(self, notify_id, data, but=None):
+        for s in self.live_sessions():
+            if s is not but:
+                s.push(notify_id, data)
+
+    # --- connections ------------------------------------------------------------------------
+    def serve(self):
+        srv = socket.socket()
+        srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        srv.bind((self.args.host, self.args.port))
+        srv.listen(8)
+        if self.args.verbose:
+            log("listening on %s:%d" % (self.args.host, srv.getsockname()[1]))
+        while True:
+            sock, _ = srv.accept()
+            sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+            with self.lock:
+                self.session_count += 1
+                s = Session(self, sock, self.session_count)
+                self.sessions.append(s)
+            threading.Thread(target=self.run_session, args=(s,), daemon=True).start()
+
+    def run_session(self, s):
+        try:
+            (n,) = struct.unpack("<I", s.recv_exact(4))
+            if s.recv_exact(n) != wire.GREETING_TEXT:
+                raise wire.WireError("bad greeting")
+            s.run_pushes()
+            while True:
+                msg_id, wants, req, data = s.next_message()
+                self.on_request(s, msg_id, wants, req, data)
+        except wire.WireError as e:
+            self.error("session %d: %s" % (s.number, e))
+        except (EOFError, OSError):
+            pass
+        finally:
+            s.alive = False
+            try:
+                s.sock.close()
+            except OSError:
+                pass
+
+    def on_request(self, s, msg_id, wants, req, data):
+        if req == 200110 and len(data) >= 60:
+            s.user_id, s.chair, s.look_on = struct.unpack_from("<i16xi32xi", data, 0)
+        with self.lock:
+            self.log.append({"session": s.number, "id": req, "size": len(data), "wait": wants, "hex": data.hex()})
+        for p in records.check_request(req, data, s if s.user_id else None):
+            self.error("session %d: %s" % (s.number, p))
+        if req in records.SEND_ONLY and wants:
+            self.error("session %d: %d wants a reply but is send-only" % (s.number, req))
+        answer = s.scenario_answer(req, data)
+        if answer is None and self.table_handler:
+            answer = self.table_handler(s, req, data)
+        if answer is None:
+            answer = self.generic(s, req, data)
+        if wants:
+            self.send_reply(s, msg_id, req, answer)
+        self.after_reply(s, req, data)
+        s.run_pushes()
+
+    def send_reply(self, s, msg_id, req, answer):
+        code, data = answer if answer else (SUCCESS, b"")
+        fault = self.faults.get(req) or self.faults.get(0)
+        if fault:
+            if "delay_ms" in fault:
+                time.sleep(fault["delay_ms"] / 1000.0)
+            if fault.get("drop"):
+                s.sock.shutdown(socket.SHUT_RDWR)
+                raise EOFError
+            if fault.get("garble"):
+                s.send_raw(bytes((i * 37 + 11) & 0xFF for i in range(300)))
+                return
+            if "code" in fault:
+                code = fault["code"]
+            if "text" in fault:
+                code, data = SERVER_TEXT, fault["text"].encode("gbk") + b"\x00"
+            if "text_hex" in fault:
+                code, data = SERVER_TEXT, bytes.fromhex(fault["text_hex"])
+            if "reply_hex" in fault:
+                data = bytes.fromhex(fault["reply_hex"])
+            if "short" in fault:
+                data = data[:fault["short"]]
+        s.reply(msg_id, code, data)
+
+    # --- the start-up and generic answers ---------------------------------------------------
+    def generic(self, s, req, data):
+        t = self.table
+        if req == 201001:
+            return SUCCESS, records.VERSION_REPLY.pack(*self.version)
+        if req == 201308:
+            return SUCCESS, bytes(records.FEATURE_REPLY_SIZE)
+        if req == 200110:
+            if s.look_on:
+                return ENTERED_LOOK_ON, bytes(records.BLOCK_B_SIZE)
+            running = self.running_block_b(s) if self.running_block_b else None
+            if running is not None:
+                return ENTERED_RUNNING, running
+            return ENTERED_PLAYER, records.block_a(t["table"], max(s.chair, 0))
+        if req == 201130:
+            return (TABLE_PLAYING if self.playing else SUCCESS), b""
+        return SUCCESS, b""
+
+    def after_reply(self, s, req, data):
+        t = self.table
+        if req == 200110 and not s.look_on:
+            for chair in sorted(self.ready):
+                s.push(N_READY, records.READY_PUSH.pack(t["uids"][chair], t["room_id"], t["table"], chair))
+        elif req in (201160, 201165):
+            self.ready.add(s.chair)
+            self.push_all(N_READY, records.READY_PUSH.pack(s.user_id, t["room_id"], t["table"], s.chair))
+        elif req in (201210, 201211):
+            self.push_all(N_CHAT, data[:records.CHAT_SIZE].ljust(records.CHAT_SIZE, b"\x00"))
+        elif req == 201200:
+            called, called_chair = struct.unpack_from("<2i", data, 16)
+            self.push_all(N_AHOO, records.AHOO_PUSH.pack(s.user_id, t["room_id"], t["table"], s.chair, called,
+                                                         called_chair))
+        elif req == 201212:
+            self.push_all(N_ASK_EXIT, data[:records.ASK_EXIT_SIZE], but=s)
+            self.exit_asks[s.chair] = set()
+            for chair in t["robots"]:
+                threading.Timer(ROBOT_AGREE_S, self.exit_answer, args=(chair, t["uids"][chair], s, 1)).start()
+        elif req == 201213:
+            asker, agreed = struct.unpack_from("<2i", data, 16)
+            for a in self.live_sessions():
+                if a.user_id == asker:
+                    self.exit_answer(s.chair, s.user_id, a, agreed)
+        elif req in (201120, 201125):
+            # The leaving player's chair is taken over by a robot.
+            chair = struct.unpack_from("<i", data, 12)[0] if len(data) >= 16 else -1
+            if 0 <= chair < 4:
+                t["robots"].add(chair)
+                self.ready.discard(chair)
+        elif req == 201162:
+            if self.args.verbose:
+                log("notification failure report: %s" % data.hex())
+
+    def exit_answer(self, chair, uid, asker, agreed):
+        t = self.table
+        self.push_all(N_ASK_EXIT_ANSWER, records.ASK_EXIT_ANSWER.pack(uid, t["room_id"], t["table"], chair,
+                                                                      asker.user_id, agreed))
+        with self.lock:
+            agreeing = self.exit_asks.setdefault(asker.chair, set())
+            if agreed:
+                agreeing.add(chair)
+            done = len(agreeing) == 3
+        if done:
+            asker.push(N_EXIT_AGREED, records.EXIT_AGREED.pack(asker.user_id, asker.chair, t["table"], 1))
+
+    # --- control ----------------------------------------------------------------------------
+    def control(self, path):
+        if os.path.exists(path):
+            os.unlink(path)
+        srv = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        srv.bind(path)
+        srv.listen(4)
+        while True:
+            conn, _ = srv.accept()
+            threading.Thread(target=self.control_client, args=(conn,), daemon=True).start()
+
+    def control_client(self, conn):
+        f = conn.makefile("rwb")
+        for line in f:
+            try:
+                answer = self.command(json.loads(line))
+            except Exception as e:  # a bad command is answered, never fatal
+                answer = {"ok": False, "error": str(e)}
+            f.write((json.dumps(answer) + "\n").encode())
+            f.flush()
+        conn.close()
+
+    def command(self, c):
+        op = c.get("op")
+        if op == "state":
+            with self.lock:
+                return {"ok": True, "sessions": len(self.live_sessions()), "ready": sorted(self.ready),
+                        "requests": list(self.log), "errors": list(self.errors)}
+        if op == "requests":
+            with self.lock:
+                return {"ok": True, "hex": [r["hex"] for r in self.log if r["id"] == c["id"]]}
+        if op == "fault":
+            self.faults[int(c["id"])] = {k: v for k, v in c.items() if k not in ("op", "id")}
+            return {"ok": True}
+        if op == "clear_faults":
+            self.faults.clear()
+            return {"ok": True}
+        if op == "push":
+            data = bytes.fromhex(c.get("hex", ""))
+            for s in self.live_sessions():
+                if c.get("session", -1) in (-1, s.number):
+                    s.push(int(c["id"]), data)
+            return {"ok": True}
+        if op == "malformed_push":
+            for s in self.live_sessions():
+                s.send_raw(malformed(s, c.get("kind", "crc")))
+            return {"ok": True}
+        if op == "scenario":
+            self.scenario = c["steps"]
+            for s in self.live_sessions():
+                s.steps = list(c["steps"])
+                s.run_pushes()
+            return {"ok": True}
+        if op == "drop":
+            for s in self.live_sessions():
+                s.alive = False
+                s.sock.shutdown(socket.SHUT_RDWR)
+            return {"ok": True}
+        if op == "reset_log":
+            with self.lock:
+                self.log.clear()
+                self.errors.clear()
+            return {"ok": True}
+        return {"ok": False, "error": "unknown op %r" % op}
+
+
+def malformed(s, kind):
+    """One pushed message the client must drop without harm."""
+    with s.send_lock:
+        s.push_ids += 1
+        serial, msg_id = s.serial + 1, s.push_ids
+        s.serial += 1
+    if kind == "crc":
+        body = wire.pack(wire.message(500, b"x" * 40), s.key, wire.FLAG_AES)
+        raw = bytearray(wire.frame(body, serial, msg_id, 1, True))
+        raw[-1] ^= 0xFF
+        return bytes(raw)
+    if kind == "stage":
+        # A sound frame whose packager stage claims more bytes than it carries.
+        body = struct.pack("<5I", wire.FLAG_AES, 64, 0, 0, 64) + b"\x00" * 16
+        return wire.frame(body, serial, msg_id, 1, True)
+    # A message whose data length word points past its end.
+    raw = struct.pack("<6I", 0, 500, 0, 0, 0, 0) + struct.pack("<I", 4000) + b"abc"
+    return wire.frame(wire.pack(raw, s.key, wire.FLAG_AES), serial, msg_id, 1, True)
+
+
+def parse_fault(text):
+    out = {}
+    for item in filter(None, text.split(",")):
+        k, _, v = item.partition("=")
+        out[k] = v if k in ("text", "text_hex", "reply_hex") else (int(v) if v else True)
+    return out
+
+
+def main():
+    p = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    p.add_argument("--host", default="127.0.0.1")
+    p.add_argument("--port", type=int, default=26283)
+    p.add_argument("--table")
+    p.add_argument("--control")
+    p.add_argument("--scenario")
+    p.add_argument("--fault", action="append")
+    p.add_argument("--version", default="9.3")
+    p.add_argument("--verbose", action="store_true")
+    server = Server(p.parse_args())
+    if server.args.control:
+        threading.Thread(target=server.control, args=(server.args.control,), daemon=True).start()
+    server.serve()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,112 @@
+// This game's application: settings, test mode, start-up and end.
+#include "xueliu/CGameApp.h"
+
+#include "framework/app/AppMessages.h"
+#include "platform/Ini.h"
+#include "platform/Window.h"
+
+#include <algorithm>
+
+namespace {
+constexpr const char* kSettingsSection = "GAMESET";
+constexpr uint32_t kTestRoomId = 1;
+constexpr uint32_t kTestTable = 1;
+constexpr uint32_t kTestFirstUser = 1001;
+constexpr int32_t kTestSilver = 10000;
+constexpr const char* kTestNames[] = {"玩家一", "玩家二", "玩家三", "玩家四"};
+} // namespace
+
+CGameApp::CGameApp() : CMJGameWinApp2(kGameCode, kDefaultPort, kVersionMajor, kVersionMinor)
+{
+    request_.SetApp(&clientLink_);
+    framework::SetFrameApp(&frameLink_);
+}
+
+CGameApp::~CGameApp()
+{
+    if (framework::GetFrameApp() == &frameLink_)
+        framework::SetFrameApp(nullptr);
+}
+
+void CGameApp::LoadSettings()
+{
+    platform::IniFile ini(GetGameIniPath());
+    GameSettings s;
+    s.keepSilence = ini.GetInt(kSettingsSection, "KeepSilence", 0);
+    s.rejectKanPaiAsk = ini.GetInt(kSettingsSection, "RejectKanPaiAsk", 0);
+    s.effectVolume = ini.GetInt(kSettingsSection, "EffectVolume", GameSettings::kVolumeMax);
+    s.musicVolume = ini.GetInt(kSettingsSection, "MusicVolume", GameSettings::kVolumeMax);
+    s.musicOn = ini.GetInt(kSettingsSection, "MusicOn", 1);
+    SetSettings(s);
+}
+
+void CGameApp::SetSettings(const GameSettings& s)
+{
+    settings_ = s;
+    settings_.effectVolume = std::clamp(s.effectVolume, 0, GameSettings::kVolumeMax);
+    settings_.musicVolume = std::clamp(s.musicVolume, 0, GameSettings::kVolumeMax);
+}
+
+bool CGameApp::SaveSettings() const
+{
+    platform::IniFile ini(GetGameIniPath());
+    bool ok = true;
+    auto put = [&](const char* key, int value) { ok = ini.WriteString(kSettingsSection, key, std::to_string(value)) && ok; };
+    put("KeepSilence", settings_.keepSilence);
+    put("RejectKanPaiAsk", settings_.rejectKanPaiAsk);
+    put("EffectVolume", settings_.effectVolume);
+    put("MusicVolume", settings_.musicVolume);
+    put("MusicOn", settings_.musicOn);
+    return ok;
+}
+
+int CGameApp::TestModeKindFromSettings() const
+{
+    if (auto kind = TestModeArgument(Arguments()))
+        return *kind;
+    return platform::IniFile(GetGameIniPath()).GetInt("Test", "Mode", 0);
+}
+
+bool CGameApp::InitInstance()
+{
+    LoadSettings();
+    if (int kind = TestModeKindFromSettings()) {
+        SetTestMode(kind);
+        FillTestStartData();
+    }
+    if (!CMJGameWinApp2::InitInstance())
+        return false;
+    if (!CreateMainWnd())
+        return false;
+    if (IsTestMode())
+        platform::PostToWindow(GetMainWindowId(), app_msg::kStartTable);
+    return true;
+}
+
+int CGameApp::ExitInstance()
+{
+    SaveSettings();
+    return CMJGameWinApp2::ExitInstance();
+}
+
+void CGameApp::FillTestStartData()
+{
+    HallCommandLine line;
+    line.userId = kTestFirstUser;
+    line.chair = 0;
+    line.gameName = "血流成河";
+    ApplyCommandLine(line);
+    hall::HallState& hall = MutableHallData();
+    hall.room.SetU32(hall::RoomRecord::kRoomId, kTestRoomId);
+    hall.table.SetU32(hall::TableRecord::kTableNumber, kTestTable);
+    hall.table.SetI32(hall::TableRecord::kPlayerCount, 4);
+    for (int chair = 0; chair < 4; ++chair) {
+        Lumora::GameUserRecord& p = hall.players[chair];
+        p = Lumora::GameUserRecord();
+        p.SetUserId(static_cast<int32_t>(kTestFirstUser) + chair);
+        p.SetName(kTestNames[chair]);
+        p.SetSilver(kTestSilver);
+        p.SetChair(chair);
+        p.SetI32(hall::kUserTableNumber, static_cast<int32_t>(kTestTable));
+    }
+}

@@ -1,0 +1,69 @@
+#pragma once
+// CGameApp: this game's application ("qirn", port 26283, version 9.3). It keeps the game's
+// settings (section "GAMESET" of "qirn.ini": KeepSilence, RejectKanPaiAsk, EffectVolume,
+// MusicVolume, MusicOn), read before the generic start-up and written first at the end; runs
+// without the hall in test mode ("Mode" of section "Test", or the argument --test-mode=<kind>)
+// with made-up start data; creates the main window; and answers the calculator's room question.
+#include "framework/app/AppLinks.h"
+#include "mahjong/app/CMJGameWinApp2.h"
+#include "xueliu/CGameRequest.h"
+#include "rules/RoomTypeQuery.h"
+
+#include <array>
+
+struct GameSettings {
+    static constexpr int kVolumeMax = 50;
+    int keepSilence = 0;
+    int rejectKanPaiAsk = 0;
+    int effectVolume = 50; // 0..50, the settings slider's range
+    int musicVolume = 50;
+    int musicOn = 1;
+};
+
+class CGameApp : public CMJGameWinApp2, public IRoomTypeQuery {
+public:
+    static constexpr const char* kGameCode = "qirn";
+    static constexpr uint32_t kDefaultPort = 26283;
+    static constexpr int kVersionMajor = 9;
+    static constexpr int kVersionMinor = 3;
+
+    CGameApp();
+    ~CGameApp() override;
+
+    bool InitInstance() override;
+    int ExitInstance() override;
+
+    int GetChairCount() const override { return 4; }
+    std::span<uint8_t> GetGameInfoBlockA() override { return blockA_; }
+    std::span<uint8_t> GetGameInfoBlockB() override { return blockB_; }
+    int IsKeepSilence() const override { return settings_.keepSilence; }
+    int IsRejectKanPaiAsk() const override { return settings_.rejectKanPaiAsk; }
+    std::int32_t IsRoomTypeBit4() const override { return (GetRoomType() & 0x10) ? 1 : 0; }
+
+    const GameSettings& Settings() const { return settings_; }
+    // The settings board and the scene change them through here; values are clamped.
+    void SetSettings(const GameSettings& settings);
+    void LoadSettings();
+    bool SaveSettings() const;
+
+    // A stand-in for the connection's start-up steps (tests); null uses the game's connection.
+    // Must outlive the application's use of it.
+    void SetServerStartup(IServerStartup* startup) { startup_ = startup; }
+    CGameRequest& Request() { return request_; }
+
+protected:
+    IServerStartup* GetServerStartup() override { return startup_ ? startup_ : &startupLink_; }
+    void FillTestStartData() override;
+    // The test-mode kind from the arguments or the game's ini; 0 when off.
+    int TestModeKindFromSettings() const;
+
+private:
+    GameSettings settings_;
+    std::array<uint8_t, kGameInfoBlockASize> blockA_{};
+    std::array<uint8_t, kGameInfoBlockBSize> blockB_{};
+    IServerStartup* startup_ = nullptr;
+    CGameRequest request_;
+    ClientAppLink clientLink_{*this};
+    FrameAppLink frameLink_{*this, &request_};
+    ConnectionStartup startupLink_{request_};
+};
