@@ -41,8 +41,8 @@
 // - Sound settings (keep silence, volumes 0-50, music) live in TableSoundSettings, which the
 //   application hands over with SetSoundSettings and saves; changes write through to it.
 // - The table rectangle is the scene's bounds (the main-game rectangle the frame gives it).
+#include "framework/scene/CMainGame.h"
 #include "mahjong/scene/CMJTable2.h"
-#include "mahjong/scene/SceneBase.h"
 #include "mahjong/tiles/ITileHost.h"
 
 #include <array>
@@ -72,7 +72,7 @@ struct TableSoundSettings {
     std::string backgroundMusic;
 };
 
-class CMJMainGame2 : public CMJSceneBase, public CMJTable2, public ITileHost {
+class CMJMainGame2 : public CMainGame, public CMJTable2, public ITileHost {
 public:
     static constexpr int kButtonCount = 14;
     static constexpr int kControlCount = 19;
@@ -87,8 +87,8 @@ public:
     int OnEvent(const EventRecord& record) override;
     void OnSize() override;
     void OnSizeDone() override;
-    virtual void OnResetGame();
-    virtual void OnGameReady();
+    void OnResetGame() override;
+    void OnGameReady() override;
 
     // 1. Control creation.
     virtual void CreateDice();

@@ -55,7 +55,7 @@ int CMJMainGame2::OnEvent(const EventRecord& record)
         }
         break;
     }
-    return CMJSceneBase::OnEvent(record);
+    return CMainGame::OnEvent(record);
 }
 
 int CMJMainGame2::OnCommand(const EventRecord& record)
