@@ -2,7 +2,7 @@
 """Game-server stand-in: speaks the game channel on loopback so the client can be run and tested
 without a real server.
 
-Usage: game_server.py --port N [--host 127.0.0.1] [--table FILE] [--control PATH]
+Usage: game_server.py [--port N] [--host 127.0.0.1] [--table FILE] [--control PATH]
                       [--scenario FILE] [--fault ID:key=value,...]... [--version 9.3]
                       [--play [--fast] [--think-ms N] [--seed N] [--wall FILE] [--hands N]
                        [--autoplay-human] [--dump-wins FILE] [--time-scale F]]
@@ -475,7 +475,7 @@ def attach_table(server):
 def main():
     p = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     p.add_argument("--host", default="127.0.0.1")
-    p.add_argument("--port", type=int, default=26283)
+    p.add_argument("--port", type=int, default=None, help="default: the table file's server port")
     p.add_argument("--table")
     p.add_argument("--control")
     p.add_argument("--scenario")
@@ -492,6 +492,8 @@ def main():
     p.add_argument("--dump-wins")
     p.add_argument("--time-scale", type=float, default=1.0)
     server = Server(p.parse_args())
+    if server.args.port is None:
+        server.args.port = server.table["document"].port
     if server.args.play:
         attach_table(server)
     if server.args.control:
