@@ -464,7 +464,6 @@ def attach_table(server):
     t = table.Table(server, fast=a.fast, think_ms=a.think_ms, seed=a.seed, wall_file=a.wall, hands=a.hands,
                     autoplay_human=a.autoplay_human, dump=a.dump_wins, time_scale=a.time_scale)
     server.table_handler = t.handle
-    server.running_block_b = t.running_block_b
     server.session_closed = t.session_closed
     server.table_after_reply = t.after_reply
     server.table_command = t.command

@@ -23,6 +23,7 @@ import fans
 import robots
 import settle
 from fans import Melds, Situation, card_index, suit_of
+from xlwire import records
 from xlwire import xueliu as X
 
 CHAIRS = 4
@@ -32,7 +33,7 @@ SUCCESS = 10
 NO_TILE = 229101
 THROW_REFUSED, DRAW_NOT_DUE, CLAIM_REFUSED, GANG_ROBBED = 229102, 229103, 229104, 229105
 NO_FLOWER, HU_REFUSED, EXCHANGE_REFUSED, MISSING_REFUSED = 229106, 229107, 229311, 229351
-ENTERED_RUNNING = 210220
+ENTERED_PLAYER, ENTERED_LOOK_ON, ENTERED_RUNNING = 210200, 210210, 210220
 
 IDLE, EXCHANGE, MISSING, PLAY, ENDED = 0, 1, 2, 3, 4
 THROW_TIME, EXCHANGE_TIME, MISSING_TIME, CLAIM_TIME = 15, 20, 15, 8
@@ -810,6 +811,8 @@ class Table:
             return self.handle_locked(s, req, data)
 
     def handle_locked(self, s, req, data):
+        if req == 200110:
+            return self.enter(s)
         if s.look_on:
             if req == 229550:
                 return self.ask_to_see(s)
@@ -953,12 +956,13 @@ class Table:
                     self.offline.add(s.chair)
                     self.server.push_all(211240, X.OFFLINE.pack(s.user_id))
 
-    # --- reconnect --------------------------------------------------------------------------
-    def running_block_b(self, s):
-        with self.lock:
-            if self.phase in (EXCHANGE, MISSING, PLAY) and not s.look_on:
-                return self.block_b(s.chair)
-        return None
+    # --- entering and reconnect --------------------------------------------------------------
+    def enter(self, s):
+        if s.look_on:
+            return ENTERED_LOOK_ON, self.block_b(self.view_of(s))
+        if self.phase in (EXCHANGE, MISSING, PLAY) and 0 <= s.chair < CHAIRS:
+            return ENTERED_RUNNING, self.block_b(s.chair)
+        return ENTERED_PLAYER, records.block_a(self.doc.number, max(s.chair, 0), deal=self.deal_number)
 
     def block_b(self, view):
         with self.lock:

@@ -359,7 +359,6 @@ class ServerRun(unittest.TestCase):
             seen += s["hand"] + s["discards"] + [x for m in s["pungs"] + s["discard_gangs"] + s["concealed_gangs"]
                                                  + s["added_gangs"] for x in m] + [w["tile"] for w in s["wins"]]
         self.assertEqual(set(seen), set(range(108)))
-        self.assertLess(st["decision_ms"], 5.0)
 
     def test_client_sees_no_other_concealed_tile_and_a_scripted_wall(self):
         wall = list(range(108))
