@@ -278,13 +278,14 @@ class Table:
         return self.high - self.low + 1 if self.phase else 0
 
     # --- decisions: robots act after their think delay, the human after a time-out ----------
-    def prompt(self, c, seconds, act):
-        """Asks chair c for a decision: a robot takes it after its delay; the human's client has
-        `seconds`, then the server pushes 229165 and acts 2 s later."""
+    def prompt(self, c, seconds, act, on_time_out=None):
+        """Asks chair c for a decision: a robot takes it (act) after its delay; the human's client
+        has `seconds`, then the server pushes 229165 and, 2 s later, acts for it (on_time_out,
+        else act)."""
         if self.is_auto(c):
             self.later(self.think, self.robot_act, c, act)
         else:
-            self.later(seconds * self.time_scale, self.human_time_out, c, act)
+            self.later(seconds * self.time_scale, self.human_time_out, c, on_time_out or act)
 
     def robot_act(self, c, act):
         t0 = time.perf_counter()
@@ -360,7 +361,7 @@ class Table:
             self.phase = PLAY
             self.turn, self.must_throw = self.banker, True
             self.last_throw = None
-            self.prompt(self.banker, THROW_TIME + DEAL_HOLD, self.auto_turn)
+            self.prompt(self.banker, THROW_TIME + DEAL_HOLD, self.auto_turn, self.timed_out_throw)
         return SUCCESS
 
     # --- situation of a win -----------------------------------------------------------------
@@ -510,7 +511,7 @@ class Table:
         flags = self.own_flags(c)
         if not replacement:
             self.each(229160, lambda v: X.DRAWN.pack(c, tile if v == c else X.HIDDEN, pos, flags if v == c else 0))
-        self.prompt(c, THROW_TIME, self.auto_turn)
+        self.prompt(c, THROW_TIME, self.auto_turn, self.timed_out_throw)
         return X.DRAW_RECORD.pack(c, tile, pos, flags, self.tiles_left())
 
     # --- claim windows ----------------------------------------------------------------------
@@ -521,7 +522,17 @@ class Table:
         if kind == "rob":
             self.rob_window = self.window
         for o in options:
-            self.prompt(o, CLAIM_TIME + 2, self.auto_claim)
+            self.prompt(o, CLAIM_TIME + 2, self.auto_claim, self.timed_out_pass)
+
+    def timed_out_pass(self, o):
+        self.answer(o, "pass")
+
+    def timed_out_throw(self, c):
+        """The human's turn ran out: its drawn tile goes (the robots' choice when it has none)."""
+        if self.phase != PLAY or self.turn != c or not self.must_throw or self.window or self.pending_gang:
+            return
+        seat = self.seats[c]
+        self.throw(c, seat.drawn if seat.drawn is not None else robots.throw_choice(seat.hand, seat.missing))
 
     def auto_claim(self, o):
         w = self.window
@@ -600,7 +611,7 @@ class Table:
         self.server.push_all(229185, X.PENG_TILES.pack(*self.head(claimer), source, tile, *taken))
         self.turn, self.must_throw = claimer, True
         seat.drawn, seat.replacement = None, False
-        self.prompt(claimer, THROW_TIME, self.auto_turn)
+        self.prompt(claimer, THROW_TIME, self.auto_turn, self.timed_out_throw)
 
     # --- gangs ------------------------------------------------------------------------------
     def start_own_gang(self, c, kind, tile):

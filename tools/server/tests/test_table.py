@@ -515,6 +515,9 @@ class ServerRun(unittest.TestCase):
         on = [d for d in human.wait_for(229500) if struct.unpack_from("<i", d, 8)[0] == T.AUTO_ON]
         self.assertEqual(len(on), 1)
         self.assertEqual(len(human.wait_for(211300, timeout=30)), 1)
+        # The server passes and throws the drawn tile for a human who lets time run out.
+        seat = self.table()["seats"][0]
+        self.assertEqual((seat["wins"], seat["pungs"], seat["discard_gangs"]), ([], [], []))
         # A robot refuses to show its hand after a second; the human is asked and agrees.
         watcher.send(229550, struct.pack("<4i", *watcher.head).ljust(32, b"\0"), False)
         fan.send(229550, struct.pack("<4i", *fan.head).ljust(32, b"\0"), False)
