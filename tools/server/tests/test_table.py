@@ -235,6 +235,36 @@ class Rules(unittest.TestCase):
         self.assertEqual(h["deltas"][0], 3 * 100 * 32)
         self.assertEqual([a - b for a, b in zip(t.silver, before)], h["deltas"])
 
+    def test_block_b_restores_melds_and_discards_per_receiver(self):
+        t = self.t
+        used = {}
+        self.set_hands(["123a 456a 789b 5b", "11b 234b 567b", "99a 22b 345c 678c 9c", "123a 456a 79a 22c 4c"],
+                       missing=(2, 0, 2, 1), used=used)
+        t.seats[0].melds.pungs.append(tiles("666c", used))
+        t.seats[0].peng_from.append(3)
+        t.seats[1].melds.concealed_gangs.append(tiles("8888a", used))
+        t.seats[2].discards += tiles("9b 9c", used)
+        t.turn, t.must_throw = 0, True
+        mine, theirs = t.block_b(1), t.block_b(0)
+        self.assertEqual(len(mine), X.BLOCK_B_SIZE)
+        rec = 740
+        gang = X.UNIT_KIND_OFFSETS["concealed_gang"]
+        unit_of_1 = rec + gang + 6 * X.UNIT.size
+        self.assertEqual(X.UNIT.unpack_from(mine, unit_of_1)[:5], (*tiles("8888a", {}), 1)[:5])
+        self.assertEqual(X.UNIT.unpack_from(theirs, unit_of_1)[:4], (200,) * 4)
+        self.assertEqual(struct.unpack_from("<4i", theirs, rec + gang + X.UNIT_BLOCK), (0, 1, 0, 0))
+        peng = X.UNIT.unpack_from(theirs, rec + X.UNIT_KIND_OFFSETS["peng"])
+        self.assertEqual((peng[3], peng[4]), (-1, 3))
+        self.assertEqual(struct.unpack_from("<3i", theirs, rec + X.DISCARDS_AT + 2 * 144), (*t.seats[2].discards, -1))
+        self.assertEqual(struct.unpack_from("<i", theirs, rec + X.DISCARD_COUNTS_AT + 8)[0], 2)
+        # Own concealed list in the deal-start part, the others' only counted.
+        self.assertEqual(sorted(x for x in struct.unpack_from("<32i", theirs, 212) if x >= 0), sorted(t.seats[0].hand))
+        self.assertTrue(all(x == -1 for x in struct.unpack_from("<96i", theirs, 212 + 128)))
+        self.assertEqual(struct.unpack_from("<4i", theirs, 724), tuple(len(s.hand) for s in t.seats))
+        state = X.PLAY_STATE.unpack_from(theirs, 740 + X.TABLE_RECORD_SIZE)
+        self.assertEqual((state[0], state[1], state[-1]), (0, 1, T.PLAY))
+        self.assertEqual(state[11:15], (2, 0, 2, 1))
+
 
 class Client:
     """A game client on the wire: enters, sends requests, keeps every push."""
