@@ -278,9 +278,16 @@ TEST(HallStandIn, StartsTheClientWhichReportsItsExitWhenNoServerAnswers)
     char tmpl[] = "/tmp/xl-standin-XXXXXX";
     std::string dir = mkdtemp(tmpl);
     std::string record = dir + "/record.jsonl";
+    // The table file names a port nothing listens on (a stand-in of another run may hold the usual one).
+    std::string table = dir + "/table.json";
+    std::string makeTable = std::string("/usr/bin/python3 -c 'import json,socket,sys; t=json.load(open(sys.argv[1])); "
+                                        "s=socket.socket(); s.bind((\"127.0.0.1\",0)); t[\"server\"][\"port\"]=s.getsockname()[1]; "
+                                        "s.close(); json.dump(t,open(sys.argv[2],\"w\"))' ") +
+                            XL_SOURCE_DIR + "/tools/tables/default.json " + table;
+    ASSERT_EQ(std::system(makeTable.c_str()), 0);
     std::string command = std::string("SDL_VIDEODRIVER=dummy /usr/bin/python3 ") + XL_SOURCE_DIR +
-                          "/tools/hall/hall.py " + XL_BINARY_DIR + "/xueliu --run-dir " + dir + "/run --record " +
-                          record + " > /dev/null 2>&1";
+                          "/tools/hall/hall.py " + XL_BINARY_DIR + "/xueliu --table " + table + " --run-dir " + dir +
+                          "/run --record " + record + " > /dev/null 2>&1";
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1) << "the hall ends with its client's status";
