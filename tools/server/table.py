@@ -635,11 +635,11 @@ class Table:
             rob = 1 if options else 0
             self.each(229180, lambda v: X.GANG_ANNOUNCE.pack(c, c, t, kind, *[
                 (F_HU | F_PASS if k in options else 0) if k == v else 0 for k in range(CHAIRS)]))
-            self.pending_gang = {"chair": c, "kind": kind, "tiles": tiles, "source": c, "tile": t, "pung": pung}
             if options:
-                self.pending_gang["rob"] = True
+                # The gang waits for the chairs that may rob it; the window finishes it.
                 self.open_window("rob", c, t, options, gang=(c, pung))
-                self.pending_gang = None
+            else:
+                self.pending_gang = {"chair": c, "kind": kind, "tiles": tiles, "source": c, "tile": t, "pung": pung}
         if self.is_auto(c) and self.pending_gang:
             self.complete_pending()
         elif self.pending_gang:
