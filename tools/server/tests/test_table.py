@@ -4,6 +4,7 @@ a return, scripted walls)."""
 import json
 import os
 import queue
+import shutil
 import socket
 import struct
 import subprocess
@@ -351,6 +352,11 @@ class ServerRun(unittest.TestCase):
                 time.sleep(0.02)
         self.fail("the server did not start")
 
+    def dir_for_files(self):
+        d = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, d)
+        return d
+
     def stop(self):
         self.proc.terminate()
         self.proc.wait()
@@ -392,10 +398,9 @@ class ServerRun(unittest.TestCase):
 
     def test_client_sees_no_other_concealed_tile_and_a_scripted_wall(self):
         wall = list(range(108))
-        path = os.path.join(tempfile.mkdtemp(), "wall.json")
+        path = os.path.join(self.dir_for_files(), "wall.json")
         with open(path, "w") as f:
             json.dump([{"wall": wall, "dice": [2, 2]}], f)
-        self.addCleanup(os.unlink, path)
         self.start("--autoplay-human", "--hands", "0", "--wall", path, "--think-ms", "5")
         human = Client(self.port, 1001, 0)
         watcher = Client(self.port, 2001, 1, look_on=1)
@@ -468,13 +473,13 @@ class ServerRun(unittest.TestCase):
         back.close()
         watcher.close()
 
-    def test_a_client_plays_the_human_chair_through_its_requests(self):
-        self.start("--hands", "0", "--think-ms", "0", "--seed", "5")
-        human = Client(self.port, 1001, 0)
-        self.command({"op": "play", "hands": 1})
-        human.send(201160, struct.pack("<4i", *human.head).ljust(32, b"\0"), False)
+    def play_hand(self, human, exchange, first_turn):
+        """Plays the human chair to the end of the hand as a client would: the given exchange and
+        first turn (chair 0 is the banker), the recommended suit, every hu, a pass on any other
+        claim, the drawn tile thrown."""
         H = human.head
-        hand, banker, seen, refused = [], -1, 0, False
+        human.send(201160, struct.pack("<4i", *H).ljust(32, b"\0"), False)
+        hand, banker, seen = [], -1, 0
         end = time.monotonic() + 30
         while time.monotonic() < end:
             with human.cond:
@@ -485,7 +490,7 @@ class ServerRun(unittest.TestCase):
                     banker = struct.unpack_from("<i", data, 44)[0]
                     hand = [x for x in struct.unpack_from("<32i", data, 212) if x >= 0]
                 elif notify_id == 229300:
-                    three = robots.exchange_choice(hand)
+                    three = exchange(hand)
                     self.assertEqual(human.request(229310, struct.pack("<7i", *H, *three).ljust(32, b"\0"))[0], 10)
                 elif notify_id == 229330:
                     d = X.EXCHANGE_DONE.unpack(data)
@@ -494,28 +499,18 @@ class ServerRun(unittest.TestCase):
                     suit = X.MISSING_BEGIN.unpack(data)[1]
                     self.assertEqual(human.request(229350, struct.pack("<5i", *H, suit).ljust(32, b"\0"))[0], 10)
                 elif notify_id == 229360 and banker == 0:
-                    stranger = next(x for x in range(108) if x not in hand)
-                    throw = struct.pack("<4i", *H).ljust(100, b"\0")
-                    code, _ = human.request(222080, throw + struct.pack("<2i", 1, stranger))
-                    self.assertEqual(code, T.THROW_REFUSED)
-                    resync = human.wait_for(229580)[0]
-                    self.assertEqual(sorted(struct.unpack_from("<%di" % (len(resync) // 4 - 3), resync, 12)),
-                                     sorted(hand))
-                    refused = True
-                    self.assertEqual(human.request(222080, throw + struct.pack("<2i", 1, hand[0]))[0], 10)
+                    first_turn(hand)
                 elif notify_id == 229160:
                     chair, t, _, flags = X.DRAWN.unpack(data)
                     if chair == 0:
                         if flags & T.F_HU:
                             code, _ = human.request(229080, struct.pack("<7i", *H, 0, t, 2).ljust(48, b"\0"))
                         else:
-                            throw = struct.pack("<4i", *H).ljust(100, b"\0") + struct.pack("<2i", 1, t)
-                            code, _ = human.request(222080, throw)
+                            code, _ = human.request(222080, self.throw_record(H, t))
                         self.assertEqual(code, 10)
                 elif notify_id in (222170, 229180):
                     if notify_id == 222170:
-                        thrower, t, flags = struct.unpack_from("<i", data, 4)[0], data[84:88], data[24:28]
-                        t, flags = struct.unpack("<i", t)[0], struct.unpack("<i", flags)[0]
+                        thrower, t, flags = (struct.unpack_from("<i", data, k)[0] for k in (4, 84, 24))
                         kind = 1
                     else:
                         g = X.GANG_ANNOUNCE.unpack(data)
@@ -528,10 +523,59 @@ class ServerRun(unittest.TestCase):
                 elif notify_id == 211300:
                     end = 0
         self.assertEqual(banker, 0)
-        self.assertTrue(refused)
-        st = self.table()
-        self.assertEqual(st["hands_played"], 1)
+        self.assertEqual(self.table()["hands_played"], 1)
         self.assertEqual(self.command({"op": "state"})["errors"], [])
+
+    @staticmethod
+    def throw_record(head, tile):
+        return struct.pack("<4i", *head).ljust(100, b"\0") + struct.pack("<2i", 1, tile)
+
+    def test_a_client_plays_the_human_chair_through_its_requests(self):
+        self.start("--hands", "0", "--think-ms", "0", "--seed", "5")
+        human = Client(self.port, 1001, 0)
+        self.command({"op": "play", "hands": 1})
+        refused = []
+
+        def first_turn(hand):
+            stranger = next(x for x in range(108) if x not in hand)
+            self.assertEqual(human.request(222080, self.throw_record(human.head, stranger))[0], T.THROW_REFUSED)
+            resync = human.wait_for(229580)[0]
+            self.assertEqual(sorted(struct.unpack_from("<%di" % (len(resync) // 4 - 3), resync, 12)), sorted(hand))
+            refused.append(True)
+            self.assertEqual(human.request(222080, self.throw_record(human.head, hand[0]))[0], 10)
+        self.play_hand(human, robots.exchange_choice, first_turn)
+        self.assertTrue(refused)
+        human.close()
+
+    def test_the_human_makes_a_concealed_gang_and_takes_its_replacement(self):
+        four, bamboo = [0, 9, 18, 27], list(range(36, 45))
+        rest = [x for x in range(108) if x not in four + bamboo + [45]]
+        wall = four + bamboo + rest[:39] + [45] + rest[39:]
+        path = os.path.join(self.dir_for_files(), "wall.json")
+        with open(path, "w") as f:
+            json.dump([{"wall": wall, "dice": [1, 1]}], f)
+        self.start("--hands", "0", "--think-ms", "0", "--wall", path)
+        human = Client(self.port, 1001, 0)
+        self.command({"op": "play", "hands": 1})
+        H = human.head
+        done = []
+
+        def first_turn(hand):
+            claim = struct.pack("<10i", *H, 0, 0, 9, 18, 27, 1).ljust(64, b"\0")
+            code, reply = human.request(229015, claim)
+            self.assertEqual((code, X.GANG_REPLY.unpack(reply)), (10, (1, 0, 229217, 0)))
+            code, record = human.request(229217, claim)
+            self.assertEqual(code, 10)
+            chair, tile, pos, _, left = X.DRAW_RECORD.unpack(record)
+            self.assertEqual((chair, tile, pos, left), (0, wall[107], 107, 54))
+            gang = X.GANG_DONE.unpack(human.wait_for(229197)[0])
+            self.assertEqual(gang[5:11], (27, 0, 9, 18, 1, wall[107]))
+            rain = X.SCORE_CHANGE.unpack(human.wait_for(229370)[0])
+            self.assertEqual(rain[:6], (settle.XIA_YU, 0, 600, -200, -200, -200))
+            self.assertEqual(human.request(222080, self.throw_record(H, tile))[0], 10)
+            done.append(True)
+        self.play_hand(human, lambda hand: [42, 43, 44], first_turn)
+        self.assertTrue(done)
         human.close()
 
     def test_time_outs_play_for_a_silent_human_and_asks_to_see(self):
