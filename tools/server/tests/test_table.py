@@ -236,6 +236,49 @@ class Rules(unittest.TestCase):
         self.assertEqual(h["deltas"][0], 3 * 100 * 32)
         self.assertEqual([a - b for a, b in zip(t.silver, before)], h["deltas"])
 
+    def test_claim_requests_peng_and_gang_on_a_discard(self):
+        t = self.t
+        used = {}
+        self.set_hands(["123a 456a 789b 234b 6b 5b", "99a 11b 234b 678b 8b", "555b 11a 234a 567a 9a",
+                        "123a 456a 789a 22c 4c"], missing=(2, 2, 2, 1), used=used)
+
+        class Seat:
+            look_on, number = 0, 0
+
+            def __init__(self, chair):
+                self.chair, self.user_id = chair, 1001 + chair
+
+            def push(self, *_):
+                pass
+
+        def claim(chair, req, kind, tile, discarder=0):
+            data = struct.pack("<10i", 1001 + chair, 1, 1, chair, discarder, tile, -1, -1, -1, kind).ljust(64, b"\0")
+            return t.handle(Seat(chair), req, data)
+
+        # Chairs 1 and 2 are played through their requests here.
+        t.robot_chairs -= {1, 2}
+        # Tiles without their announcement are refused.
+        self.assertEqual(claim(1, 229214, 1, 0), (T.CLAIM_REFUSED, b""))
+        t.turn, t.must_throw = 0, True
+        five = t.seats[0].hand[-1]
+        self.assertEqual(t.throw(0, five), T.SUCCESS)
+        self.assertEqual(t.window["options"], {2: T.F_PENG | T.F_GANG})
+        code, reply = claim(2, 229015, 2, five)
+        self.assertEqual((code, X.GANG_REPLY.unpack(reply)), (T.SUCCESS, (2, five, 229215, 0)))
+        code, record = claim(2, 229215, 2, five)
+        self.assertEqual(code, T.SUCCESS)
+        self.assertEqual(X.DRAW_RECORD.unpack(record)[:3], (2, t.wall[107], 107))
+        self.assertEqual(len(t.seats[2].melds.discard_gangs), 1)
+        self.assertEqual(t.entries[-1], (settle.GUA_FENG_DISCARD, 0, 2, 200))
+        # Chair 2 throws; chair 1 pengs through its two requests.
+        nine = next(x for x in t.seats[2].hand if x < 36 and x % 9 == 8)
+        self.assertEqual(t.throw(2, nine), T.SUCCESS)
+        thrown = t.last_throw[1]
+        self.assertIsNone(claim(1, 229010, 1, thrown, 2))
+        self.assertEqual(claim(1, 229214, 1, thrown, 2), (T.SUCCESS, b""))
+        self.assertEqual(len(t.seats[1].melds.pungs), 1)
+        self.assertEqual((t.turn, t.must_throw), (1, True))
+
     def test_block_b_restores_melds_and_discards_per_receiver(self):
         t = self.t
         used = {}
