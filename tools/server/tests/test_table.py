@@ -23,7 +23,8 @@ import fans  # noqa: E402
 import offline  # noqa: E402
 import robots  # noqa: E402
 import settle  # noqa: E402
-import table as T  # noqa: E402
+import table as table_module  # noqa: E402
+import table_base as T  # noqa: E402
 from fans import Melds, Situation  # noqa: E402
 from xlwire import keys, wire  # noqa: E402
 from xlwire import xueliu as X  # noqa: E402
@@ -121,7 +122,7 @@ class Rules(unittest.TestCase):
 
     def setUp(self):
         self.server = offline.OfflineServer()
-        self.t = T.Table(self.server, think_ms=10 ** 9, seed=3, autoplay_human=True)
+        self.t = table_module.Table(self.server, think_ms=10 ** 9, seed=3, autoplay_human=True)
         self.t.lock.acquire()
         self.addCleanup(self.t.lock.release)
         if True:
