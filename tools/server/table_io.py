@@ -6,9 +6,13 @@ import time
 
 from table_base import (BACK_ONLINE, CHAIRS, CLAIM_REFUSED, DRAW_NOT_DUE, ENTERED_LOOK_ON, ENTERED_PLAYER,
                         ENTERED_RUNNING, EXCHANGE, GANG_ROBBED, GANG_TILES_REQUEST, G_DISCARD, HU_REFUSED,
-                        IDLE, MISSING, NO_FLOWER, NO_TILE, PLAY, ROBOT_REFUSE_SEE, SUCCESS)
+                        IDLE, MISSING, MISSING_REFUSED, NO_FLOWER, NO_TILE, PLAY, ROBOT_REFUSE_SEE, SUCCESS,
+                        THROW_REFUSED, EXCHANGE_REFUSED)
 from xlwire import records
 from xlwire import xueliu as X
+
+# The answer to a request too short to read.
+REFUSALS = {222080: THROW_REFUSED, 229310: EXCHANGE_REFUSED, 229350: MISSING_REFUSED, 229080: HU_REFUSED}
 
 
 class TableIO:
@@ -17,7 +21,12 @@ class TableIO:
         """The table's answer (code, data) to a request, or None to leave it to the generic
         answers."""
         with self.lock:
-            return self.handle_locked(s, req, data)
+            try:
+                return self.handle_locked(s, req, data)
+            except struct.error:
+                # Too short for its fields (the layout check has said so): refused, the session goes on.
+                self.fault("%d: %d bytes" % (req, len(data)))
+                return REFUSALS.get(req, CLAIM_REFUSED), b""
 
     def handle_locked(self, s, req, data):
         if req == 200110:

@@ -221,6 +221,8 @@ class ServerRun(unittest.TestCase):
         hand = st["seats"][0]["hand"]
         three = robots.exchange_choice(hand)
         req = struct.pack("<4i3i", *back.head, *three).ljust(32, b"\0")
+        # A record too short to read is refused and the session goes on.
+        self.assertEqual(back.request(229310, req[:20])[0], T.EXCHANGE_REFUSED)
         self.assertEqual(back.request(229310, req)[0], 10)
         self.assertEqual(back.request(229310, req)[0], T.EXCHANGE_REFUSED)
         back.close()
