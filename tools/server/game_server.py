@@ -461,8 +461,12 @@ def parse_fault(text):
 def attach_table(server):
     import table
     a = server.args
-    t = table.Table(server, fast=a.fast, think_ms=a.think_ms, seed=a.seed, wall_file=a.wall, hands=a.hands,
-                    autoplay_human=a.autoplay_human, dump=a.dump_wins, time_scale=a.time_scale)
+    try:
+        t = table.Table(server, fast=a.fast, think_ms=a.think_ms, seed=a.seed, wall_file=a.wall, hands=a.hands,
+                        autoplay_human=a.autoplay_human, dump=a.dump_wins, time_scale=a.time_scale)
+    except (OSError, ValueError) as e:
+        log("--wall: %s" % e)
+        sys.exit(2)
     server.table_handler = t.handle
     server.session_closed = t.session_closed
     server.table_after_reply = t.after_reply

@@ -200,6 +200,16 @@ class ServerRun(unittest.TestCase):
         human.close()
         watcher.close()
 
+    def test_a_bad_wall_file_is_refused_at_start(self):
+        path = os.path.join(self.dir_for_files(), "wall.json")
+        for content in ('[{"wall": [1, 2, 3]}]', "not json", '[{"wall": %s, "dice": [0, 7]}]' % list(range(108))):
+            with open(path, "w") as f:
+                f.write(content)
+            run = subprocess.run([sys.executable, os.path.join(SERVER_DIR, "game_server.py"), "--port", "0", "--play",
+                                  "--wall", path], capture_output=True, text=True, timeout=10)
+            self.assertEqual(run.returncode, 2, content)
+            self.assertIn("--wall:", run.stderr)
+
     def test_drop_and_return_restores_the_hand(self):
         self.start("--hands", "1", "--think-ms", "5")
         human = Client(self.port, 1001, 0)
