@@ -86,6 +86,13 @@ TEST(ReplyTextsTest, TextsAreTheGbkBytesOfTheSystemsTexts)
         {60029, {}, take, U8(u8"由于您连续的保护密码计算结果错误,系统禁止您在这段时间内取银子。")},
         {60086, {100, 300}, take, U8(u8"系统限定每日划入【血流成河】不能超过300两，\r\n今天您最多还可以划入200两。")},
         {60095, {9, 0, 9, 0}, take, U8(u8"系统限定每月划入游戏不能超过9两，\r\n本月您已经超限，到下个月才能划银。")},
+        // Hostile limits: the remainder is taken without overflow and held at the type's end.
+        {60092, {INT32_MAX, -1}, save,
+         U8(u8"很抱歉，由于您在初次进入游戏房间时获赠了银两,系统只允许你转出2147483647两。(至少保留-1两)")},
+        {60086, {INT32_MIN, INT32_MAX}, take,
+         U8(u8"系统限定每日划入【血流成河】不能超过2147483647两，\r\n今天您最多还可以划入2147483647两。")},
+        {60095, {0, INT32_MIN, -1, INT32_MAX}, take,
+         U8(u8"系统限定每月划入游戏总额不能超过9223372036854775807两，\r\n本月您最多还可以划入9223372036854775807两。")},
         {10100, {}, reward, U8(u8"请求处理失败。")},
     };
     std::string input;
