@@ -214,5 +214,3 @@ void BM_TakeDepositLimitText(benchmark::State& state)
 BENCHMARK(BM_TakeDepositLimitText);
 
 } // namespace
-
-BENCHMARK_MAIN();
