@@ -214,3 +214,4 @@ void BM_TakeDepositLimitText(benchmark::State& state)
 BENCHMARK(BM_TakeDepositLimitText);
 
 } // namespace
+
