@@ -46,8 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 2 || size > 16384)
         return 0;
     static FakeClientApp app;
-    ReplyConnect c;
+    // One connection for every run: only its canned reply changes.
+    static ReplyConnect c;
     c.SetApp(&app);
+    app.calls.clear();
+    app.features.clear();
     app.roomOptions = (data[1] & 0x80) ? 0xFF : 0;
     app.lookOn = data[1] & 0x40 ? 1 : 0;
     c.code = kCodes[data[1] % (sizeof kCodes / sizeof kCodes[0])];
