@@ -4,6 +4,7 @@
 #include "framework/app/AppMessages.h"
 #include "platform/Ini.h"
 #include "platform/Window.h"
+#include "xueliu/CMyGameFrame.h"
 
 #include <algorithm>
 
@@ -27,6 +28,8 @@ CGameApp::~CGameApp()
     if (framework::GetFrameApp() == &frameLink_)
         framework::SetFrameApp(nullptr);
 }
+
+Lumora::CGameBase* CGameApp::CreateGameFrame() { return std::make_unique<CMyGameFrame>().release(); }
 
 void CGameApp::LoadSettings()
 {

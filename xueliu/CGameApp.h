@@ -52,6 +52,8 @@ public:
     CGameRequest& Request() { return request_; }
 
 protected:
+    // This game's in-game frame.
+    Lumora::CGameBase* CreateGameFrame() override;
     IServerStartup* GetServerStartup() override { return startup_ ? startup_ : &startupLink_; }
     void FillTestStartData() override;
     // The test-mode kind from the arguments or the game's ini; 0 when off.
