@@ -244,6 +244,8 @@ TEST(Scene, AScriptedGameShowsEveryTileInEverySizeClass)
         SceneRig rig(TestName() + std::to_string(surface.width), surface);
         TestScene& s = *rig.scene;
         testsupport::ResourceSweep sweep;
+        s.OnTableEntered();
+        s.OnGameReady();
         s.OnGameStartData(nullptr, 0);
         rig.engine.Run(4000);
         ASSERT_EQ(rig.Misfiled(), 0);
@@ -304,7 +306,12 @@ TEST(Scene, AScriptedGameShowsEveryTileInEverySizeClass)
         s.ShowArrow(2, peng.w[5]);
         s.ShowWaitAnimation();
         s.CreateGameInfoBoardBig(1);
+        s.HideActionButtons(1);
+        s.SetClockValue(9);
+        s.PointTurnArrow(0, 2);
         rig.engine.Run(1500);
+        EXPECT_TRUE(mahjongtest::SaveScreenshot(rig.engine, surface.width, surface.height,
+                                                "scene-" + std::to_string(surface.width)));
         s.HideWaitAnimation();
         EXPECT_EQ(rig.Misfiled(), 0);
         EXPECT_THAT(sweep.Findings(), ::testing::IsEmpty()) << surface.width;
