@@ -94,10 +94,16 @@ void CMJMainGame2::OnEvent80000111()
 void CMJMainGame2::OnBtnAutoPlay()
 {
     autoPlay = !autoPlay;
-    if (autoPlay)
+    IAppServices* app = GetAppServices();
+    if (autoPlay) {
         OnAutoPlayStarted(OwnChair());
-    else
+        if (app)
+            app->ShowSystemNotice("游戏托管已启动,单击鼠标解除!");
+    } else {
         OnAutoPlayStopped(OwnChair());
+        if (app)
+            app->ShowSystemNotice("游戏托管已解除!");
+    }
 }
 
 void CMJMainGame2::OnBtnSortHand()

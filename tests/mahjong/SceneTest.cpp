@@ -321,3 +321,31 @@ TEST(Scene, AScriptedGameShowsEveryTileInEverySizeClass)
             }
     }
 }
+
+TEST(Scene, AReplacementTileTravelsByValueAndTheStartButtonFollowsReadiness)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    s.CreateDiceHook();
+    rig.engine.Run(2600);
+    // The banker throws his drawn tile.
+    s.ReturnToPool(s.hands[3][0]);
+    ASSERT_EQ(s.hands[3][0], nullptr);
+    s.SendEvent(EventRecord{s.GetId(), EV_REPLACEMENT_GANG, uintptr_t(77 | (60 << 16)), 8});
+    ASSERT_NE(s.hands[3][0], nullptr);
+    EXPECT_EQ(s.hands[3][0]->tile, 77);
+    EXPECT_EQ(rig.Misfiled(), 0);
+
+    CXyStandButton* start = s.buttons[CMJMainGame2::kBtnStart];
+    s.OnGameReady();
+    EXPECT_TRUE(start->IsActive());
+    rig.app.lookOn = 1;
+    s.OnGameReady();
+    EXPECT_FALSE(start->IsActive());
+
+    // Auto-play tells the player how it starts and ends.
+    s.OnBtnAutoPlay();
+    s.OnBtnAutoPlay();
+    EXPECT_THAT(rig.app.notices, ::testing::IsSupersetOf({std::string("游戏托管已启动,单击鼠标解除!"),
+                                                          std::string("游戏托管已解除!")}));
+}
