@@ -4,6 +4,8 @@
 #include "framework/app/AppMessages.h"
 #include "platform/Ini.h"
 #include "platform/Window.h"
+#include "xueliu/CMainFrame.h"
+#include "xueliu/CMyGameFrame.h"
 
 #include <algorithm>
 
@@ -20,12 +22,25 @@ CGameApp::CGameApp() : CMJGameWinApp2(kGameCode, kDefaultPort, kVersionMajor, kV
 {
     request_.SetApp(&clientLink_);
     framework::SetFrameApp(&frameLink_);
+    SetGameWinApp(&winLink_);
 }
 
 CGameApp::~CGameApp()
 {
     if (framework::GetFrameApp() == &frameLink_)
         framework::SetFrameApp(nullptr);
+    if (GetGameWinApp() == &winLink_)
+        SetGameWinApp(nullptr);
+}
+
+std::unique_ptr<CGameFrameWnd> CGameApp::MakeFrameWindow()
+{
+    return std::make_unique<CMainFrame>();
+}
+
+Lumora::CGameBase* CGameApp::CreateGameFrame()
+{
+    return new CMyGameFrame;
 }
 
 void CGameApp::LoadSettings()
