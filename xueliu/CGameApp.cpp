@@ -2,6 +2,8 @@
 #include "xueliu/CGameApp.h"
 
 #include "framework/app/AppMessages.h"
+#include "xueliu/CMainFrame.h"
+#include "xueliu/CMyGameFrame.h"
 #include "platform/Ini.h"
 #include "platform/Window.h"
 
@@ -20,12 +22,31 @@ CGameApp::CGameApp() : CMJGameWinApp2(kGameCode, kDefaultPort, kVersionMajor, kV
 {
     request_.SetApp(&clientLink_);
     framework::SetFrameApp(&frameLink_);
+    SetGameWinApp(&winLink_);
 }
 
 CGameApp::~CGameApp()
 {
     if (framework::GetFrameApp() == &frameLink_)
         framework::SetFrameApp(nullptr);
+    if (GetGameWinApp() == &winLink_)
+        SetGameWinApp(nullptr);
+}
+
+Lumora::CGameBase* CGameApp::CreateGameFrame() { return new CMyGameFrame; }
+
+std::unique_ptr<Lumora::CLumoraWnd> CGameApp::NewMainWnd() { return std::make_unique<CMainFrame>(); }
+
+bool CGameApp::IsHallLeaveSet() const
+{
+    auto* wnd = dynamic_cast<const CGameFrameWnd*>(GetMainWnd());
+    return wnd && wnd->GetHallLeaveFlag();
+}
+
+void CGameApp::OnPlayerQuit(const hall::PlayerLeft& record)
+{
+    if (auto* wnd = dynamic_cast<CGameFrameWnd*>(GetMainWnd()))
+        wnd->OnPlayerQuit(record);
 }
 
 void CGameApp::LoadSettings()

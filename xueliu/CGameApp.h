@@ -6,6 +6,9 @@
 // with made-up start data; creates the main window; and answers the calculator's room question.
 #include "framework/app/AppLinks.h"
 #include "mahjong/app/CMJGameWinApp2.h"
+#include "framework/window/GameWinAppLink.h"
+#include "xueliu/CGameInfoEx.h"
+#include "xueliu/CGameNotifyEx.h"
 #include "xueliu/CGameRequest.h"
 #include "rules/RoomTypeQuery.h"
 
@@ -38,6 +41,10 @@ public:
     std::span<uint8_t> GetGameInfoBlockB() override { return blockB_; }
     int IsKeepSilence() const override { return settings_.keepSilence; }
     int IsRejectKanPaiAsk() const override { return settings_.rejectKanPaiAsk; }
+    Lumora::IGameNotify* GetNotify() override { return &notify_; }
+    void* GetGameInfo() override { return &gameInfo_; }
+    Lumora::CGameBase* CreateGameFrame() override;
+    std::unique_ptr<Lumora::CLumoraWnd> NewMainWnd() override;
     std::int32_t IsRoomTypeBit4() const override { return (GetRoomType() & 0x10) ? 1 : 0; }
 
     const GameSettings& Settings() const { return settings_; }
@@ -56,6 +63,9 @@ protected:
     void FillTestStartData() override;
     // The test-mode kind from the arguments or the game's ini; 0 when off.
     int TestModeKindFromSettings() const;
+    // The frame window's hall-leave flag and its close after a player left.
+    bool IsHallLeaveSet() const override;
+    void OnPlayerQuit(const hall::PlayerLeft& record) override;
 
 private:
     GameSettings settings_;
@@ -66,4 +76,7 @@ private:
     ClientAppLink clientLink_{*this};
     FrameAppLink frameLink_{*this, &request_};
     ConnectionStartup startupLink_{request_};
+    CGameNotifyEx notify_;
+    CGameInfoEx gameInfo_{&clientLink_};
+    GameWinAppLink winLink_{*this, &request_, &notify_, &gameInfo_};
 };

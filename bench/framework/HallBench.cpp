@@ -149,4 +149,4 @@ BENCHMARK(BM_ApplyLargestStartRecord)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+// The entry is BenchMain.cpp's.

@@ -92,7 +92,7 @@ void BM_RelayToHandler(benchmark::State& state)
     app.connect = &connect;
     app.notify = &notify;
     CGameFrameWnd wnd;
-    wnd.CreateOn(std::make_unique<platform::HeadlessWindow>(platform::Rect{0, 0, 320, 240}));
+    wnd.Create(std::make_unique<platform::HeadlessWindow>(platform::Rect{0, 0, 320, 240}));
     wnd.StartEngine(new Lumora::CGameBase);
     NotifyGate gate;
     std::unique_ptr<CGameCommThread> comm = CGameCommThread::Start(gate);

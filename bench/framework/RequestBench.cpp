@@ -215,4 +215,4 @@ BENCHMARK(BM_TakeDepositLimitText);
 
 } // namespace
 
-BENCHMARK_MAIN();
+// The entry is BenchMain.cpp's.

@@ -6,6 +6,7 @@
 #include "framework/app/ClientUtils.h"
 #include "framework/app/CommThread.h"
 #include "framework/app/MainAppWnd.h"
+#include "framework/window/CGameFrameWnd.h"
 #include "engine/gui/CGameBase.h"
 #include "net/FileLogger.h"
 #include "net/SocketClient.h"
@@ -284,6 +285,9 @@ bool CGameWinApp::EnterGameRoom()
     IServerStartup* conn = GetServerStartup();
     if (conn && conn->EnterGame(error)) {
         ShowWaitText(nullptr, false);
+        // The pulse runs from a successful entry to the end of the window.
+        if (auto* frameWnd = dynamic_cast<CGameFrameWnd*>(GetMainWnd()))
+            frameWnd->StartPulse();
         return true;
     }
     ShowWaitText(error.c_str(), true);
@@ -339,6 +343,12 @@ void SetStartTableHook(std::function<void()> hook)
     StartTableHook() = std::move(hook);
 }
 
+void RunStartTableHook()
+{
+    if (StartTableHook())
+        StartTableHook()();
+}
+
 void SetMainWindowFactory(std::function<std::unique_ptr<platform::DisplayWindow>(const platform::Rect&)> factory)
 {
     WindowFactory() = std::move(factory);
@@ -348,7 +358,7 @@ bool CGameWinApp::CreateMainWnd()
 {
     platform::ScreenFacts screen = platform::QueryScreen();
     platform::Rect rect{0, 0, screen.width, screen.height - 2 * screen.captionHeight};
-    auto wnd = std::make_unique<MainAppWnd>(*this);
+    std::unique_ptr<Lumora::CLumoraWnd> wnd = NewMainWnd();
     bool created = WindowFactory() ? wnd->Create(WindowFactory()(rect))
                                    : wnd->Create(GetGameName(), platform::WindowStyle{}, rect);
     if (!created)
@@ -360,6 +370,11 @@ bool CGameWinApp::CreateMainWnd()
     SetMainWnd(std::move(wnd));
     RegisterGameWnd(GetMainWindowId());
     return true;
+}
+
+std::unique_ptr<Lumora::CLumoraWnd> CGameWinApp::NewMainWnd()
+{
+    return std::make_unique<MainAppWnd>(*this);
 }
 
 void CGameWinApp::SetMainWnd(std::unique_ptr<Lumora::CLumoraWnd> wnd)

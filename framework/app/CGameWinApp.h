@@ -83,6 +83,8 @@ public:
     virtual bool LoginMatchRoom();
     virtual bool EnterGameRoom();
     virtual bool CreateMainWnd();
+    // The main window CreateMainWnd makes; the game layer makes its frame window.
+    virtual std::unique_ptr<Lumora::CLumoraWnd> NewMainWnd();
     virtual Lumora::CGameBase* CreateGameFrame();
     int GetChairCount() const override { return 0; }
     Lumora::IGameNotify* GetNotify() override { return nullptr; }
@@ -394,6 +396,8 @@ private:
 
 // Tests: runs on the UI thread each time the main window takes the table start (kStartTable).
 void SetStartTableHook(std::function<void()> hook);
+// Runs that hook (the main window calls it when it takes the table start).
+void RunStartTableHook();
 
 // Frees the job a web-page worker posts back to the main window.
 void FreeWebPageJob(uintptr_t job);
