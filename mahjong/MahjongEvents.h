@@ -17,11 +17,13 @@ enum MahjongEventCode : uint32_t {
     EV_TILE_DRAG_END = 80001132,
 
     // The scene's own timed and animation events.
+    EV_CLOCK_TICK = 80001110,
     EV_DICE_SOUND = 80001111,
     EV_DICE_DONE = 80001112,
     EV_DEAL_SEAT_SHOWN = 80001113,
     EV_PLAY_STARTS = 80001114,
     EV_CLOCK_EXPIRED = 80001115,
+    EV_GATE_WATCHDOG = 80001116,
     EV_REPLACEMENT_GANG = 80001117,
     EV_REPLACEMENT_FLOWER = 80001118,
     EV_DICE_ANIMATION_END = 80001119,
@@ -66,6 +68,16 @@ enum MahjongEventCode : uint32_t {
     EV_FRAME_PLAYER_DETAIL = 80000047,
     // The frame's and the scene's application events the scene handles.
     EV_CLICK_ANYWHERE = 80000114,
+    EV_ASK_VIEW_ANSWER = 80000007,
+    EV_SCENE_EVENT_111 = 80000111,
+    // Table events the frame forwards (the scene gives them their meaning).
+    EV_TABLE_ENTERED = 80000014,
+    EV_TABLE_REFRESHED = 80000015,
+    EV_USER_LEAVE = 80000016,
+    EV_USER_ENTER = 80000017,
+    EV_TABLE_ARRANGED = 80000018,
+    EV_TABLE_EVENTS_FIRST = 80000014,
+    EV_TABLE_EVENTS_LAST = 80000021,
 
     // Ranges of the scene's event hook, tested in this order.
     EV_RANGE_MOUSE_FIRST = 80001160,

@@ -2,10 +2,10 @@
 #include "xueliu/CGameApp.h"
 
 #include "framework/app/AppMessages.h"
-#include "xueliu/CMainFrame.h"
-#include "xueliu/CMyGameFrame.h"
 #include "platform/Ini.h"
 #include "platform/Window.h"
+#include "xueliu/CMainFrame.h"
+#include "xueliu/CMyGameFrame.h"
 
 #include <algorithm>
 
@@ -33,20 +33,14 @@ CGameApp::~CGameApp()
         SetGameWinApp(nullptr);
 }
 
-Lumora::CGameBase* CGameApp::CreateGameFrame() { return new CMyGameFrame; }
-
-std::unique_ptr<Lumora::CLumoraWnd> CGameApp::NewMainWnd() { return std::make_unique<CMainFrame>(); }
-
-bool CGameApp::IsHallLeaveSet() const
+std::unique_ptr<CGameFrameWnd> CGameApp::MakeFrameWindow()
 {
-    auto* wnd = dynamic_cast<const CGameFrameWnd*>(GetMainWnd());
-    return wnd && wnd->GetHallLeaveFlag();
+    return std::make_unique<CMainFrame>();
 }
 
-void CGameApp::OnPlayerQuit(const hall::PlayerLeft& record)
+Lumora::CGameBase* CGameApp::CreateGameFrame()
 {
-    if (auto* wnd = dynamic_cast<CGameFrameWnd*>(GetMainWnd()))
-        wnd->OnPlayerQuit(record);
+    return new CMyGameFrame;
 }
 
 void CGameApp::LoadSettings()

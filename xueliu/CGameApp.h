@@ -5,8 +5,8 @@
 // without the hall in test mode ("Mode" of section "Test", or the argument --test-mode=<kind>)
 // with made-up start data; creates the main window; and answers the calculator's room question.
 #include "framework/app/AppLinks.h"
+#include "framework/app/GameWinAppLink.h"
 #include "mahjong/app/CMJGameWinApp2.h"
-#include "framework/window/GameWinAppLink.h"
 #include "xueliu/CGameInfoEx.h"
 #include "xueliu/CGameNotifyEx.h"
 #include "xueliu/CGameRequest.h"
@@ -37,14 +37,14 @@ public:
     int ExitInstance() override;
 
     int GetChairCount() const override { return 4; }
-    std::span<uint8_t> GetGameInfoBlockA() override { return blockA_; }
-    std::span<uint8_t> GetGameInfoBlockB() override { return blockB_; }
+    std::span<uint8_t> GetGameInfoBlockA() override { return gameInfo_.BlockA(); }
+    std::span<uint8_t> GetGameInfoBlockB() override { return gameInfo_.BlockB(); }
+    CGameInfo* GetGameInfo() override { return &gameInfo_; }
+    Lumora::IGameNotify* GetNotify() override { return &notify_; }
+    CMJGameData2* GetMahjongGameInfo() override { return &gameInfo_; }
+    Lumora::IGameConnect* GetConnect() override { return &widgetConnect_; }
     int IsKeepSilence() const override { return settings_.keepSilence; }
     int IsRejectKanPaiAsk() const override { return settings_.rejectKanPaiAsk; }
-    Lumora::IGameNotify* GetNotify() override { return &notify_; }
-    void* GetGameInfo() override { return &gameInfo_; }
-    Lumora::CGameBase* CreateGameFrame() override;
-    std::unique_ptr<Lumora::CLumoraWnd> NewMainWnd() override;
     std::int32_t IsRoomTypeBit4() const override { return (GetRoomType() & 0x10) ? 1 : 0; }
 
     const GameSettings& Settings() const { return settings_; }
@@ -61,22 +61,20 @@ public:
 protected:
     IServerStartup* GetServerStartup() override { return startup_ ? startup_ : &startupLink_; }
     void FillTestStartData() override;
+    std::unique_ptr<CGameFrameWnd> MakeFrameWindow() override;
+    Lumora::CGameBase* CreateGameFrame() override;
     // The test-mode kind from the arguments or the game's ini; 0 when off.
     int TestModeKindFromSettings() const;
-    // The frame window's hall-leave flag and its close after a player left.
-    bool IsHallLeaveSet() const override;
-    void OnPlayerQuit(const hall::PlayerLeft& record) override;
 
 private:
     GameSettings settings_;
-    std::array<uint8_t, kGameInfoBlockASize> blockA_{};
-    std::array<uint8_t, kGameInfoBlockBSize> blockB_{};
     IServerStartup* startup_ = nullptr;
     CGameRequest request_;
     ClientAppLink clientLink_{*this};
+    CGameInfoEx gameInfo_{&clientLink_};
+    WidgetConnectLink widgetConnect_{request_};
+    CGameNotifyEx notify_;
+    GameWinAppLink winLink_{*this, &request_, &notify_};
     FrameAppLink frameLink_{*this, &request_};
     ConnectionStartup startupLink_{request_};
-    CGameNotifyEx notify_;
-    CGameInfoEx gameInfo_{&clientLink_};
-    GameWinAppLink winLink_{*this, &request_, &notify_, &gameInfo_};
 };

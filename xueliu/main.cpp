@@ -1,11 +1,12 @@
-// The client's entry point.
-#include "xueliu/RunClient.h"
+// The client's entry point: the whole client is RunClient, with this game's application and the
+// real platform.
+#include "framework/window/RunClient.h"
+#include "xueliu/GameApplication.h"
 
 int main(int argc, char** argv)
 {
-    ClientOptions options;
-    options.programPath = argc > 0 ? argv[0] : "xueliu";
-    for (int i = 1; i < argc; ++i)
-        options.arguments.emplace_back(argv[i]);
-    return RunClient(options);
+    const std::vector<std::string> arguments(argv, argv + argc);
+    InstallGameApplication();
+    ClientPlatform platform;
+    return RunClient(arguments, platform);
 }

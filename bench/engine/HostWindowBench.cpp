@@ -15,6 +15,7 @@
 #include "platform/Window.h"
 
 #include <SDL.h>
+#include <sys/resource.h>
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -110,26 +111,40 @@ double ProcessCpuSeconds()
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
-// The share of one core the process uses while `run` runs until the given end.
+double ContextSwitches()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_nvcsw + usage.ru_nivcsw);
+}
+
+struct IdleCost {
+    double cpuPercent = 0;
+    double switchesPerSecond = 0;
+};
+
+// The share of one core the process uses while `run` runs until the given end, and how often
+// its threads went to sleep and woke.
 template <typename Run>
-double CpuPercentWhile(double seconds, Run run)
+IdleCost CostWhile(double seconds, Run run)
 {
     const auto start = std::chrono::steady_clock::now();
     const auto end =
         start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
-    const double cpuStart = ProcessCpuSeconds();
+    const double cpuStart = ProcessCpuSeconds(), switchesStart = ContextSwitches();
     run(end);
-    const double cpu = ProcessCpuSeconds() - cpuStart;
-    return 100.0 * cpu / std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double cpu = ProcessCpuSeconds() - cpuStart, switches = ContextSwitches() - switchesStart;
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {100.0 * cpu / wall, switches / wall};
 }
 
 // The anchors: what waking every 5 ms costs with nothing else done. Without a display, a thread
 // that sleeps until each next 5 ms step; with one, a bare program of the display library with an
 // 800 x 600 window that waits for its events at most 5 ms at a time.
-double BareWakeEvery5MsCpu(double seconds, bool display)
+IdleCost BareWakeEvery5Ms(double seconds, bool display)
 {
     if (!display)
-        return CpuPercentWhile(seconds, [](auto end) {
+        return CostWhile(seconds, [](auto end) {
             for (auto next = std::chrono::steady_clock::now(); next < end;) {
                 next += std::chrono::milliseconds(5);
                 std::this_thread::sleep_until(next);
@@ -138,9 +153,9 @@ double BareWakeEvery5MsCpu(double seconds, bool display)
     if (!std::getenv("DISPLAY"))
         setenv("SDL_VIDEODRIVER", "dummy", 1);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
-        return 0;
+        return {};
     SDL_Window* window = SDL_CreateWindow("bare", 0, 0, kWidth, kHeight, SDL_WINDOW_SHOWN);
-    const double cpu = CpuPercentWhile(seconds, [](auto end) {
+    const IdleCost cost = CostWhile(seconds, [](auto end) {
         SDL_Event e;
         while (std::chrono::steady_clock::now() < end)
             while (SDL_WaitEventTimeout(&e, 5) && std::chrono::steady_clock::now() < end) {
@@ -148,7 +163,7 @@ double BareWakeEvery5MsCpu(double seconds, bool display)
     });
     SDL_DestroyWindow(window);
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-    return cpu;
+    return cost;
 }
 
 // An idle window on the real clock for XL_IDLE_SECONDS (2 by default; 10 for the full figure):
@@ -159,10 +174,10 @@ void BM_IdleHostWindowCpu(benchmark::State& state)
     const char* env = std::getenv("XL_IDLE_SECONDS");
     const double seconds = env ? std::atof(env) : 2.0;
     const bool display = state.range(0) != 0;
-    double cpu = 0, bare = 0;
+    IdleCost engine, bare;
     int presents = 0;
     for (auto _ : state) {
-        bare = BareWakeEvery5MsCpu(seconds, display);
+        bare = BareWakeEvery5Ms(seconds, display);
         Host host(display);
         // Let the first frames reach the screen, then measure.
         const auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
@@ -174,15 +189,17 @@ void BM_IdleHostWindowCpu(benchmark::State& state)
                 platform::Dispatch(m);
         auto* headless = dynamic_cast<platform::HeadlessWindow*>(host.window);
         const int before = headless ? headless->Presents() : 0;
-        cpu = CpuPercentWhile(seconds, [&m](auto end) {
+        engine = CostWhile(seconds, [&m](auto end) {
             while (std::chrono::steady_clock::now() < end && platform::GetNextMessage(m))
                 platform::Dispatch(m);
         });
         presents += headless ? headless->Presents() - before : 0;
     }
-    state.counters["cpu_pct_of_core"] = cpu;
-    state.counters["bare_5ms_cpu_pct"] = bare;
-    state.counters["x_bare"] = bare > 0 ? cpu / bare : 0;
+    state.counters["cpu_pct_of_core"] = engine.cpuPercent;
+    state.counters["bare_5ms_cpu_pct"] = bare.cpuPercent;
+    state.counters["x_bare"] = bare.cpuPercent > 0 ? engine.cpuPercent / bare.cpuPercent : 0;
+    state.counters["switches_per_s"] = engine.switchesPerSecond;
+    state.counters["bare_switches_per_s"] = bare.switchesPerSecond;
     state.counters["idle_presents"] = presents;
 }
 BENCHMARK(BM_IdleHostWindowCpu)->Arg(0)->Arg(1)->ArgNames({"sdl"})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();

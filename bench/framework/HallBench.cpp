@@ -149,4 +149,3 @@ BENCHMARK(BM_ApplyLargestStartRecord)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-// The entry is BenchMain.cpp's.

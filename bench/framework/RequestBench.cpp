@@ -215,4 +215,3 @@ BENCHMARK(BM_TakeDepositLimitText);
 
 } // namespace
 
-// The entry is BenchMain.cpp's.

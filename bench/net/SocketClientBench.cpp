@@ -200,21 +200,6 @@ double ContextSwitches()
     return double(usage.ru_nvcsw + usage.ru_nivcsw);
 }
 
-void SwitchesPerRoundTrip(benchmark::State& state, double before)
-{
-    if (state.iterations() > 0)
-        state.counters["switches_per_rt"] = (ContextSwitches() - before) / double(state.iterations());
-}
-
-void Percentiles(benchmark::State& state, std::vector<double>& us)
-{
-    if (us.empty())
-        return;
-    std::sort(us.begin(), us.end());
-    state.counters["p50_us"] = us[us.size() / 2];
-    state.counters["p99_us"] = us[std::min(us.size() - 1, us.size() * 99 / 100)];
-}
-
 bool Connect(CDefSocketClient& client, const Peer& peer, const Owner& owner, benchmark::State& state)
 {
     if (client.Create("127.0.0.1", peer.Port(), 5, 0, owner.Id(), false, kGameGreeting, kGameGreetingLength, 0))
@@ -223,13 +208,86 @@ bool Connect(CDefSocketClient& client, const Peer& peer, const Owner& owner, ben
     return false;
 }
 
-void BM_RequestReply(benchmark::State& state)
+// The same bytes each way as one request and its reply, over two plain sockets. With a reader
+// thread, the reply is read there and handed to the requester, as the client's socket thread
+// does: the floor of that design. Without, the requester reads it itself.
+class PingPong {
+public:
+    explicit PingPong(bool readerThread)
+    {
+        uint32_t serial = 0;
+        ping_ = Frames(kFrameTypePush, 1, kRequestId, std::vector<uint8_t>(kRecordSize, 3), serial);
+        back_.resize(ping_.size());
+        client_ = platform::TcpSocket::Open();
+        client_.Connect({platform::LoopbackAddress(), listener_.Port()}, 2000);
+        client_.SetNoDelay(true);
+        echo_ = std::thread([this] {
+            platform::TcpSocket s = listener_.Accept(2000);
+            s.SetNoDelay(true);
+            std::vector<uint8_t> buf(ping_.size());
+            while (!stop_ && s.ReceiveExact(buf.data(), buf.size(), 1000))
+                s.SendAll(buf.data(), buf.size(), 1000);
+        });
+        if (readerThread)
+            reader_ = std::thread([this] {
+                while (!stop_) {
+                    if (!client_.WaitReadable(50))
+                        continue;
+                    if (!client_.ReceiveExact(back_.data(), back_.size(), 1000))
+                        return;
+                    {
+                        std::lock_guard lock(mutex_);
+                        replied_ = true;
+                    }
+                    arrived_.notify_one();
+                }
+            });
+    }
+    ~PingPong()
+    {
+        stop_ = true;
+        if (reader_.joinable())
+            reader_.join();
+        client_.Close();
+        echo_.join();
+    }
+    void RoundTrip()
+    {
+        client_.SendAll(ping_.data(), ping_.size(), 1000);
+        if (reader_.joinable()) {
+            std::unique_lock lock(mutex_);
+            arrived_.wait(lock, [this] { return replied_; });
+            replied_ = false;
+        } else {
+            client_.WaitReadable(1000); // the client thread wakes on readiness, as the socket thread does
+            client_.ReceiveExact(back_.data(), back_.size(), 1000);
+        }
+    }
+    size_t Bytes() const { return ping_.size(); }
+
+private:
+    std::vector<uint8_t> ping_, back_;
+    platform::SocketListener listener_;
+    platform::TcpSocket client_;
+    std::atomic<bool> stop_{false};
+    std::thread echo_, reader_;
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    bool replied_ = false;
+};
+
+// Round trips of the client beside its two floors, taken in turn so that each figure and its
+// anchors share the same moments of the machine: a raw blocking ping-pong, and one whose reply is
+// handed over by a reader thread (the floor of the socket-thread design). Median and 99th
+// percentile of each, and context switches of the whole process a round trip.
+void BM_RequestReplyBesideFloors(benchmark::State& state)
 {
     Peer peer;
     Owner owner;
     CDefSocketClient client(GameKey(), 128, kAes, 0);
     if (!Connect(client, peer, owner, state))
         return;
+    PingPong raw(false), handOff(true);
     std::vector<uint8_t> record(kRecordSize, 3);
     SocketContextRecord context;
     context.needsReply = 1;
@@ -237,94 +295,47 @@ void BM_RequestReply(benchmark::State& state)
     request.head = MessageHead::WithId(kRequestId);
     request.length = int32_t(record.size());
     request.data = record.data();
-    std::vector<double> us;
-    const double switches = ContextSwitches();
-    for (auto _ : state) {
+    std::vector<double> us[3];
+    double switches[3] = {};
+    auto timed = [&](int kind, auto roundTrip) {
+        const double before = ContextSwitches();
         const auto t0 = Clock::now();
-        SocketMessageRecord reply;
-        int timedOut = 0;
-        if (!client.SendRequest(context, request, &reply, &timedOut, 5000, 0, 0, 1)) {
+        roundTrip();
+        us[kind].push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+        switches[kind] += ContextSwitches() - before;
+    };
+    for (auto _ : state) {
+        bool ok = true;
+        timed(0, [&] {
+            SocketMessageRecord reply;
+            int timedOut = 0;
+            ok = client.SendRequest(context, request, &reply, &timedOut, 5000, 0, 0, 1);
+            FreeMessageData(reply);
+        });
+        if (!ok) {
             state.SkipWithError("request failed");
             break;
         }
-        FreeMessageData(reply);
-        us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+        timed(1, [&] { handOff.RoundTrip(); });
+        timed(2, [&] { raw.RoundTrip(); });
     }
-    SwitchesPerRoundTrip(state, switches);
-    Percentiles(state, us);
+    const char* names[3] = {"client", "handoff", "raw"};
+    double p50[3] = {};
+    for (int k = 0; k < 3; ++k) {
+        if (us[k].empty())
+            return;
+        std::sort(us[k].begin(), us[k].end());
+        p50[k] = us[k][us[k].size() / 2];
+        state.counters[std::string(names[k]) + "_p50_us"] = p50[k];
+        state.counters[std::string(names[k]) + "_p99_us"] = us[k][std::min(us[k].size() - 1, us[k].size() * 99 / 100)];
+        state.counters[std::string(names[k]) + "_switches"] = switches[k] / double(us[k].size());
+    }
+    state.counters["client_x_handoff_p50"] = p50[0] / p50[1];
+    state.counters["client_x_raw_p50"] = p50[0] / p50[2];
+    state.counters["bytes_each_way"] = double(raw.Bytes());
     client.Close();
 }
-BENCHMARK(BM_RequestReply)->UseRealTime();
-
-// The same bytes each way as one request and its reply, over two plain sockets. With a reader
-// thread, the reply is read there and handed to the requester, as the client's socket thread
-// does: the floor of that design. Without, the requester reads it itself.
-void RawPingPong(benchmark::State& state, bool readerThread)
-{
-    uint32_t serial = 0;
-    const std::vector<uint8_t> record(kRecordSize, 3);
-    const auto ping = Frames(kFrameTypePush, 1, kRequestId, record, serial);
-    platform::SocketListener listener;
-    platform::TcpSocket client = platform::TcpSocket::Open();
-    client.Connect({platform::LoopbackAddress(), listener.Port()}, 2000);
-    client.SetNoDelay(true);
-    std::atomic<bool> stop{false};
-    std::thread echo([&] {
-        platform::TcpSocket s = listener.Accept(2000);
-        s.SetNoDelay(true);
-        std::vector<uint8_t> buf(ping.size());
-        while (!stop && s.ReceiveExact(buf.data(), buf.size(), 1000))
-            s.SendAll(buf.data(), buf.size(), 1000);
-    });
-    std::vector<uint8_t> back(ping.size());
-    std::mutex mutex;
-    std::condition_variable arrived;
-    bool replied = false;
-    std::thread reader;
-    if (readerThread)
-        reader = std::thread([&] {
-            while (!stop) {
-                if (!client.WaitReadable(50))
-                    continue;
-                if (!client.ReceiveExact(back.data(), back.size(), 1000))
-                    return;
-                {
-                    std::lock_guard lock(mutex);
-                    replied = true;
-                }
-                arrived.notify_one();
-            }
-        });
-    std::vector<double> us;
-    const double switches = ContextSwitches();
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        client.SendAll(ping.data(), ping.size(), 1000);
-        if (readerThread) {
-            std::unique_lock lock(mutex);
-            arrived.wait(lock, [&] { return replied; });
-            replied = false;
-        } else {
-            client.WaitReadable(1000); // the client thread wakes on readiness, as the socket thread does
-            client.ReceiveExact(back.data(), back.size(), 1000);
-        }
-        us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
-    }
-    SwitchesPerRoundTrip(state, switches);
-    Percentiles(state, us);
-    state.counters["bytes_each_way"] = double(ping.size());
-    stop = true;
-    if (reader.joinable())
-        reader.join();
-    client.Close();
-    echo.join();
-}
-
-void BM_RawTcpPingPong(benchmark::State& state) { RawPingPong(state, false); }
-BENCHMARK(BM_RawTcpPingPong)->UseRealTime();
-
-void BM_HandOffPingPong(benchmark::State& state) { RawPingPong(state, true); }
-BENCHMARK(BM_HandOffPingPong)->UseRealTime();
+BENCHMARK(BM_RequestReplyBesideFloors)->UseRealTime()->MinTime(2.0);
 
 // Small pushed records delivered to the owner thread, per second.
 void BM_PushedNotifications(benchmark::State& state)

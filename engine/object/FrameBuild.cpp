@@ -9,6 +9,8 @@
 #include "engine/util/MemPool.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <mutex>
 
 namespace Lumora {
@@ -61,11 +63,16 @@ bool ObjectModule::DrawOrder::operator()(const ObjectRecord* a, const ObjectReco
     return x.id < y.id;
 }
 
+ObjectModule::DrawKey ObjectModule::KeyOf(const ObjectGeometry& g, uint32_t id)
+{
+    // A z that is not a number would break the set's order: it sorts last in its layer.
+    return DrawKey{g.layer, std::isnan(g.z) ? std::numeric_limits<double>::infinity() : g.z, id};
+}
+
 // The key is read from the object as it is now; the set finds its place without a walk.
 void ObjectModule::InsertDrawOrder(ObjectRecord* record)
 {
-    const ObjectGeometry& g = record->object->Geometry();
-    record->drawKey = DrawKey{g.layer, g.z, record->object->GetId()};
+    record->drawKey = KeyOf(record->object->Geometry(), record->object->GetId());
     record->drawPosition = drawList_.insert(record).first;
     record->inDrawList = true;
 }
@@ -101,7 +108,7 @@ void ObjectModule::UpdateObject(PObject* object)
     AddDirtyRect(r);
     record->snapshot = now;
     // A move that keeps layer and z keeps the object's place in the order.
-    if (drawable && record->inDrawList && record->drawKey == DrawKey{now.layer, now.z, object->GetId()})
+    if (drawable && record->inDrawList && record->drawKey == KeyOf(now, object->GetId()))
         return;
     RemoveFromDrawList(record);
     if (drawable)

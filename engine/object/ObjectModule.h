@@ -147,6 +147,7 @@ private:
     struct DrawOrder {
         bool operator()(const ObjectRecord* a, const ObjectRecord* b) const;
     };
+    static DrawKey KeyOf(const ObjectGeometry& g, uint32_t id);
     using DrawList = std::set<ObjectRecord*, DrawOrder>;
 
     struct ObjectRecord {

@@ -47,8 +47,8 @@ __attribute__((target("avx2"))) inline __m256i AlphaOver8(__m256i s, __m256i d, 
                                                 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1);
     const __m256i alphaS = _mm256_shuffle_epi8(s, alphaPairs);
     const __m256i a = Inner ? _mm256_srli_epi16(_mm256_mullo_epi16(alphaS, ka), 8) : alphaS;
-    const __m256i da = _mm256_shuffle_epi8(d, alphaPairs);
-    const __m256i empty = _mm256_cmpeq_epi32(da, zero);
+    const __m256i alphaMask = _mm256_set1_epi32(int32_t(0xFF000000));
+    const __m256i empty = _mm256_cmpeq_epi32(_mm256_and_si256(d, alphaMask), zero);
     const __m256i ws = _mm256_blendv_epi8(a, _mm256_set1_epi32(0x01000100), empty);
     const __m256i wd = _mm256_andnot_si256(empty, _mm256_sub_epi16(low, a));
     const __m256i even = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_and_si256(s, low), ws),
@@ -57,8 +57,9 @@ __attribute__((target("avx2"))) inline __m256i AlphaOver8(__m256i s, __m256i d, 
                                          _mm256_mullo_epi16(_mm256_srli_epi16(d, 8), wd));
     // Green from the odd products and the larger alpha in the top byte, then red and blue. At full
     // strength a is the source's alpha, so the larger alpha is the larger of the two alpha bytes.
-    const __m256i top = Inner ? _mm256_slli_epi32(_mm256_max_epi16(da, a), 24) : _mm256_max_epu8(s, d);
-    const __m256i greenAndAlpha = _mm256_blendv_epi8(odd, top, _mm256_set1_epi32(int32_t(0xFF000000)));
+    const __m256i top = Inner ? _mm256_max_epu32(_mm256_and_si256(d, alphaMask), _mm256_slli_epi32(a, 24))
+                              : _mm256_max_epu8(s, d);
+    const __m256i greenAndAlpha = _mm256_blendv_epi8(odd, top, alphaMask);
     const __m256i drawn = _mm256_or_si256(_mm256_srli_epi16(even, 8), _mm256_and_si256(greenAndAlpha, _mm256_set1_epi32(int32_t(0xFF00FF00))));
     return _mm256_blendv_epi8(drawn, d, _mm256_cmpeq_epi32(alphaS, zero));
 }

@@ -5,7 +5,9 @@
 #include "framework/app/CommThread.h"
 #include "framework/app/HallCipher.h"
 #include "net/FileLogger.h"
+#include "framework/window/CGameFrameWnd.h"
 #include "platform/BusyPump.h"
+#include "widgets/RecordFields.h"
 #include "platform/Window.h"
 
 bool CGameWinApp::IsHallWindowAlive() const
@@ -150,6 +152,10 @@ void CGameWinApp::OnHallCopyData(uint32_t dwData, std::span<const uint8_t> bytes
         OnPlayerLeft(*plain);
         break;
     case hall_data::kUserDetails:
+        // The player detail board shows the user the record names.
+        if (Lumora::IGameFrame* frame = GetGameFrame(); frame && plain->size() >= 4)
+            frame->ShowUserDetail(static_cast<uint32_t>(Lumora::ReadFieldI32(plain->data(), plain->size(), 0)), 0);
+        break;
     case hall_data::kIgnored:
     default:
         break;
@@ -161,8 +167,11 @@ void CGameWinApp::ApplyStartData(std::span<const uint8_t> plain)
     hall::StartDataOutcome outcome;
     if (match_) {
         outcome = hall::ApplyMatchStartData(hall_, plain);
-        if (outcome == hall::StartDataOutcome::Applied)
+        if (outcome == hall::StartDataOutcome::Applied) {
             line_.chair = 0;
+            if (mainWnd_ && mainWnd_->GetWindow())
+                mainWnd_->GetWindow()->SetTitle(GetRoomName());
+        }
     } else {
         outcome = hall::ApplyOrdinaryStartData(hall_, plain, {line_.userId, line_.chair, line_.lookOn});
     }

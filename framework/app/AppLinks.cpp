@@ -1,6 +1,7 @@
 // The links' few operations that do more than forward.
 #include "framework/app/AppLinks.h"
 
+#include "framework/window/CGameFrameWnd.h"
 #include "platform/Message.h"
 #include "platform/SystemScreen.h"
 #include "platform/Window.h"
@@ -24,6 +25,11 @@ void ClientAppLink::PromptStoreSilver(const uint8_t* data, size_t size)
 
 int ClientAppLink::GetScreenWidth() const { return platform::QueryScreen().width; }
 int ClientAppLink::GetScreenHeight() const { return platform::QueryScreen().height; }
+
+Lumora::CLumoraWnd* FrameAppLink::GetMainWnd()
+{
+    return app_.GetMainWnd();
+}
 
 void FrameAppLink::PostCloseToMainWindow()
 {

@@ -44,6 +44,21 @@ private:
     CGameConnect& c_;
 };
 
+// The requests the widgets send, through the connection.
+class WidgetConnectLink final : public Lumora::IGameConnect {
+public:
+    explicit WidgetConnectLink(CGameConnect& connection) : c_(connection) {}
+    void SendAhoo(uint32_t userId) override { c_.SendAhoo(userId); }
+    void Request201230(uint32_t userId) override { c_.Request201230(static_cast<int32_t>(userId)); }
+    int Request229560(uint32_t userId, int allow) override
+    {
+        return c_.Request229560(static_cast<int32_t>(userId), allow) ? 1 : 0;
+    }
+
+private:
+    CGameConnect& c_;
+};
+
 class ClientAppLink final : public IClientApp {
 public:
     explicit ClientAppLink(CGameWinApp& app) : app_(app) {}
@@ -146,7 +161,7 @@ public:
     void ReportExitToHall() override { app_.ReportExitToHall(app_.GetMainWindowId()); }
     void StopCommThread() override { app_.StopCommunication(); }
     void PostCloseToMainWindow() override;
-    Lumora::CLumoraWnd* GetMainWnd() override { return app_.GetMainWnd(); }
+    Lumora::CLumoraWnd* GetMainWnd() override;
 
     // The requests of leaving.
     bool QueryGamePlaying() override { return connection_->QueryGamePlaying(); }

@@ -18,10 +18,7 @@ inline constexpr uint32_t kCommSkinPath = 0x85B4;
 inline constexpr uint32_t kStartTable = 0x85B1;  // start data applied: lay out and enter
 inline constexpr uint32_t kNoticeLoaded = 0x8617; // a notice download ended
 inline constexpr uint32_t kWebPageOpened = 0x8618; // wparam: the web-page job, freed by the window
-// To the UI thread from the hall link's reader: the hall has gone.
-inline constexpr uint32_t kHallGone = 0x8700;
-// To the UI thread: the program was asked to end (Ctrl+C, SIGTERM).
-inline constexpr uint32_t kTerminate = 0x8701;
+
 
 // Posted to the hall.
 inline constexpr uint32_t kHallRegisterRoom = 0x9105;  // wparam: game window, lparam: field 6

@@ -5,9 +5,12 @@
 #include "framework/app/CGameWinApp.h"
 #include "framework/app/ClientUtils.h"
 #include "framework/app/CommThread.h"
-#include "framework/app/MainAppWnd.h"
+#include "framework/app/WaitDialogView.h"
+#include "framework/frame/CXyGameFrame.h"
 #include "framework/window/CGameFrameWnd.h"
+#include "framework/window/RunClient.h"
 #include "engine/gui/CGameBase.h"
+#include "engine/music/MusicModule.h"
 #include "net/FileLogger.h"
 #include "net/SocketClient.h"
 #include "platform/BusyPump.h"
@@ -52,6 +55,12 @@ constexpr ColourKey kColourKeys[] = {
 // The start-up's fallback game object while the game layer supplies none.
 struct EmptyGameFrame : Lumora::CGameBase {};
 
+std::function<void()>& StartTableHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
 } // namespace
 
 CGameWinApp* GetGameApp()
@@ -93,6 +102,7 @@ CGameWinApp::~CGameWinApp()
     if (relaunchOnExit_)
         RelaunchGame();
     // One owner: the window is deleted here and nowhere else.
+    SetSoundResourcePlayer(nullptr);
     mainWnd_.reset();
     hallLink_.reset();
     platform::SetHallLink(nullptr);
@@ -191,7 +201,8 @@ bool CGameWinApp::ConnectHall()
         return f.message == hall_data::kWebSignAnswer && OnWebSignAnswer(f.payload);
     });
     platform::ThreadId ui = platform::CurrentThreadId();
-    hallLink_->SetGoneHandler([ui] { platform::PostToThread(ui, app_msg::kHallGone); });
+    // The hall gone ends the loop at once: no exit report, the connection closed first.
+    hallLink_->SetGoneHandler([ui] { platform::PostToThread(ui, platform::kMsgQuit); });
     platform::CurrentQueue();
     hallLink_->Start();
     hallLink_->Hello(static_cast<uint32_t>(::getpid()), line_.userId, 0);
@@ -211,6 +222,9 @@ bool CGameWinApp::StartCommThread()
         ParseColorText(skinIni_.empty() ? "" : skin.GetString("CommColors", "WaitBarfg"), kWaitBarForeground),
         ParseColorText(skinIni_.empty() ? "" : skin.GetString("CommColors", "WaitBarbg"), kWaitBarBackground));
     SetCommThread(commThread_.get());
+    // The dialog on the display; tests make their windows elsewhere and show none.
+    if (!platform_ || !platform_->makeWindow)
+        waitView_ = WaitDialogView::Create(*commThread_, skinIni_);
     return true;
 }
 
@@ -218,6 +232,7 @@ void CGameWinApp::StopCommThread()
 {
     if (!commThread_)
         return;
+    waitView_.reset();
     SetCommThread(nullptr);
     commThread_->Stop();
     commThread_.reset();
@@ -274,6 +289,8 @@ void CGameWinApp::BuildHallFeatureButtons()
 
 bool CGameWinApp::EnterGameOrMatch()
 {
+    if (StartTableHook())
+        StartTableHook()();
     return match_ ? LoginMatchRoom() : EnterGameRoom();
 }
 
@@ -286,8 +303,8 @@ bool CGameWinApp::EnterGameRoom()
     if (conn && conn->EnterGame(error)) {
         ShowWaitText(nullptr, false);
         // The pulse runs from a successful entry to the end of the window.
-        if (auto* frameWnd = dynamic_cast<CGameFrameWnd*>(GetMainWnd()))
-            frameWnd->StartPulse();
+        if (mainWnd_)
+            mainWnd_->StartPulse();
         return true;
     }
     ShowWaitText(error.c_str(), true);
@@ -324,47 +341,25 @@ Lumora::CGameBase* CGameWinApp::CreateGameFrame()
     return new EmptyGameFrame;
 }
 
-namespace {
-std::function<std::unique_ptr<platform::DisplayWindow>(const platform::Rect&)>& WindowFactory()
-{
-    static std::function<std::unique_ptr<platform::DisplayWindow>(const platform::Rect&)> factory;
-    return factory;
-}
-} // namespace
-
-std::function<void()>& StartTableHook()
-{
-    static std::function<void()> hook;
-    return hook;
-}
-
 void SetStartTableHook(std::function<void()> hook)
 {
     StartTableHook() = std::move(hook);
 }
 
-void RunStartTableHook()
+std::unique_ptr<CGameFrameWnd> CGameWinApp::MakeFrameWindow()
 {
-    if (StartTableHook())
-        StartTableHook()();
-}
-
-void SetMainWindowFactory(std::function<std::unique_ptr<platform::DisplayWindow>(const platform::Rect&)> factory)
-{
-    WindowFactory() = std::move(factory);
+    return std::make_unique<CGameFrameWnd>();
 }
 
 bool CGameWinApp::CreateMainWnd()
 {
-    platform::ScreenFacts screen = platform::QueryScreen();
-    platform::Rect rect{0, 0, screen.width, screen.height - 2 * screen.captionHeight};
-    std::unique_ptr<Lumora::CLumoraWnd> wnd = NewMainWnd();
-    bool created = WindowFactory() ? wnd->Create(WindowFactory()(rect))
-                                   : wnd->Create(GetGameName(), platform::WindowStyle{}, rect);
-    if (!created)
+    auto wnd = MakeFrameWindow();
+    static const ClientPlatform kDisplay;
+    if (!CreateFrameWindow(*wnd, platform_ ? *platform_ : kDisplay, GetGameName()))
         return false;
     Lumora::CGameBase* frame = CreateGameFrame();
     wnd->StartEngine(frame ? frame : new EmptyGameFrame);
+    SetSoundResourcePlayer(static_cast<Lumora::MusicModule*>(wnd->GetCore().GetModule(Lumora::LUMORA_MODULE_MUSIC)));
     if (auto* w = wnd->GetWindow())
         w->Show(true);
     SetMainWnd(std::move(wnd));
@@ -372,12 +367,7 @@ bool CGameWinApp::CreateMainWnd()
     return true;
 }
 
-std::unique_ptr<Lumora::CLumoraWnd> CGameWinApp::NewMainWnd()
-{
-    return std::make_unique<MainAppWnd>(*this);
-}
-
-void CGameWinApp::SetMainWnd(std::unique_ptr<Lumora::CLumoraWnd> wnd)
+void CGameWinApp::SetMainWnd(std::unique_ptr<CGameFrameWnd> wnd)
 {
     mainWnd_ = std::move(wnd);
 }
@@ -385,6 +375,16 @@ void CGameWinApp::SetMainWnd(std::unique_ptr<Lumora::CLumoraWnd> wnd)
 platform::WindowId CGameWinApp::GetMainWindowId() const
 {
     return mainWnd_ ? mainWnd_->GetMessageWindow() : 0;
+}
+
+Lumora::CGameBase* CGameWinApp::GetGameFrameObject() const
+{
+    return mainWnd_ ? mainWnd_->GetGameObject() : nullptr;
+}
+
+Lumora::IGameFrame* CGameWinApp::GetGameFrame()
+{
+    return dynamic_cast<Lumora::IGameFrame*>(GetGameFrameObject());
 }
 
 void CGameWinApp::FillTestStartData() {}
@@ -420,40 +420,4 @@ void CGameWinApp::ShowWaitTextTimed(const char* text, int seconds)
 uint32_t CGameWinApp::GetNotifyThreadId() const
 {
     return commThread_ ? commThread_->Id() : 0;
-}
-
-intptr_t CGameWinApp::OnMainWindowMessage(uint32_t message, uintptr_t wparam, intptr_t lparam)
-{
-    switch (message) {
-    case platform::kMsgCopyData: {
-        auto* data = reinterpret_cast<platform::CopyData*>(lparam);
-        OnHallCopyData(data->dwData, data->bytes);
-        platform::FreeCopyData(lparam);
-        return 1;
-    }
-    case app_msg::kStartTable:
-        if (StartTableHook())
-            StartTableHook()();
-        EnterGameOrMatch();
-        return 0;
-    case net::WM_SOCKET_NOTIFY:
-        net::ReleaseSocketNotify(wparam, lparam);
-        return 0;
-    case app_msg::kWebPageOpened:
-        FreeWebPageJob(wparam);
-        ShowWaitText(nullptr, false);
-        return 0;
-    case platform::kMsgClose:
-        ReportExitToHall(GetMainWindowId());
-        StopCommThread();
-        platform::PostQuit(0);
-        return 0;
-    default:
-        return 0;
-    }
-}
-
-intptr_t MainAppWnd::OnMessage(uint32_t message, uintptr_t wparam, intptr_t lparam)
-{
-    return app_.OnMainWindowMessage(message, wparam, lparam);
 }

@@ -37,8 +37,12 @@ namespace Lumora {
 class CGameBase;
 class CLumoraWnd;
 }
+class CGameFrameWnd;
+struct ClientPlatform;
 class CGameCommThread;
+class CGameInfo;
 class NotifyGate;
+class WaitDialogView;
 
 // A web-sign request waiting for the hall's answer. Blocks stay in the application's list until
 // it ends, so a late answer always finds its block; the hall names a block by its token (index +
@@ -53,8 +57,6 @@ struct WebSignBlock {
 class CGameWinApp : public IGameAppAccess, public Lumora::IAppServices {
 public:
     static constexpr int kMaxConfigTexts = 60;
-    static constexpr size_t kGameInfoBlockASize = 256;
-    static constexpr size_t kGameInfoBlockBSize = 8192;
     static constexpr uint32_t kWebSignWaitMs = 6000;
     static constexpr uint32_t kHallSendTimeoutMs = 5000;
     static constexpr size_t kLastRecordSize = 448;
@@ -69,6 +71,8 @@ public:
     void SetArguments(std::vector<std::string> arguments, std::string programPath);
     // The gate of the relay (installed by the start-up for the life of the client).
     void SetNotifyGate(NotifyGate* gate) { gate_ = gate; }
+    // How windows are made (a headless maker in tests); must outlive the application's use.
+    void SetPlatform(const ClientPlatform* platform) { platform_ = platform; }
 
     virtual bool InitInstance();
     // The exit code of the process.
@@ -83,8 +87,6 @@ public:
     virtual bool LoginMatchRoom();
     virtual bool EnterGameRoom();
     virtual bool CreateMainWnd();
-    // The main window CreateMainWnd makes; the game layer makes its frame window.
-    virtual std::unique_ptr<Lumora::CLumoraWnd> NewMainWnd();
     virtual Lumora::CGameBase* CreateGameFrame();
     int GetChairCount() const override { return 0; }
     Lumora::IGameNotify* GetNotify() override { return nullptr; }
@@ -92,10 +94,11 @@ public:
     std::span<uint8_t> GetGameInfoBlockA() override { return {}; }
     std::span<uint8_t> GetGameInfoBlockB() override { return {}; }
     virtual void* GetOwnerSlot15() { return nullptr; }
-    virtual void* GetGameInfo() { return nullptr; }
+    virtual CGameInfo* GetGameInfo() { return nullptr; }
     virtual void PlayGameSound(int /*soundId*/, int /*flags*/) {}
     virtual void* GetOwnerSlot18() { return nullptr; }
-    Lumora::IGameFrame* GetGameFrame() override { return nullptr; }
+    // The frame UI object of the main window, as the widgets see it; null without one.
+    Lumora::IGameFrame* GetGameFrame() override;
     virtual void* GetMainGame() { return nullptr; }
     virtual void* GetSubSystem() { return nullptr; }
     virtual void EmptyHook22() {}
@@ -311,7 +314,10 @@ public:
     hall::HallState& MutableHallData() { return hall_; }
     const HallCommandLine& CommandLine() const { return line_; }
     const std::vector<std::string>& Arguments() const { return arguments_; }
-    Lumora::CLumoraWnd* GetMainWnd() const { return mainWnd_.get(); }
+    CGameFrameWnd* GetMainWnd() const { return mainWnd_.get(); }
+    // The main window's game object (the frame UI); null before the window exists.
+    Lumora::CGameBase* GetGameFrameObject() const;
+    void SetLostWhilePlaying(bool lost) { lostWhilePlaying_ = lost ? 1 : 0; }
     platform::WindowId GetMainWindowId() const;
     int GetSmallScreen() const { return smallScreen_; }
     int32_t GetMatchScoreTotal(int chair) const { return chair >= 0 && chair < 8 ? scoreTotals_[chair] : 0; }
@@ -325,22 +331,20 @@ protected:
     virtual IServerStartup* GetServerStartup() { return nullptr; }
     // Made-up start data of test mode: the game layer fills them.
     virtual void FillTestStartData();
-    // The window layer's message handler for what the hall and the communication thread post.
-    intptr_t OnMainWindowMessage(uint32_t message, uintptr_t wparam, intptr_t lparam);
+    // The main window object (the game layer's frame window class).
+    virtual std::unique_ptr<CGameFrameWnd> MakeFrameWindow();
     // Runs when the start data are applied and valid (posts kStartTable to the main window).
     virtual void OnStartDataApplied();
     // The frame's hall-leave flag and its reaction to a player who left (the frame window's).
     virtual bool IsHallLeaveSet() const { return false; }
     virtual void OnPlayerQuit(const hall::PlayerLeft& /*record*/) {}
-    void SetMainWnd(std::unique_ptr<Lumora::CLumoraWnd> wnd);
+    void SetMainWnd(std::unique_ptr<CGameFrameWnd> wnd);
     const hall::RoomRecord& room() const { return hall_.room; }
     void ApplyCommandLine(const HallCommandLine& line);
     bool StartCommThread();
     void StopCommThread();
     bool ConnectHall();
     void ShowStartFailure(const char* text, uint32_t pauseMs);
-
-    friend class MainAppWnd;
 
 private:
     enum Colour { kAdvHeader, kAdvText, kAdvBk, kAdvGrid, kPlayerViewHeader, kPlayerViewText, kTitleText, kColours };
@@ -380,8 +384,10 @@ private:
     bool exitReported_ = false;
     NotifyGate* gate_ = nullptr;
     std::unique_ptr<CGameCommThread> commThread_;
+    std::unique_ptr<WaitDialogView> waitView_;
     std::unique_ptr<platform::HallLink> hallLink_;
-    std::unique_ptr<Lumora::CLumoraWnd> mainWnd_;
+    const ClientPlatform* platform_ = nullptr;
+    std::unique_ptr<CGameFrameWnd> mainWnd_;
 
     int appSwitch_ = 0;
     bool featureFlag_ = false;
@@ -394,10 +400,9 @@ private:
     std::vector<WebSignBlock> webSigns_;
 };
 
-// Tests: runs on the UI thread each time the main window takes the table start (kStartTable).
+// Tests: runs on the UI thread each time the table is entered after the start data
+// (EnterGameOrMatch, on kStartTable).
 void SetStartTableHook(std::function<void()> hook);
-// Runs that hook (the main window calls it when it takes the table start).
-void RunStartTableHook();
 
 // Frees the job a web-page worker posts back to the main window.
 void FreeWebPageJob(uintptr_t job);
@@ -405,9 +410,3 @@ void FreeWebPageJob(uintptr_t job);
 // The one application object; null before it is made and after it is gone.
 CGameWinApp* GetGameApp();
 
-namespace platform {
-class DisplayWindow;
-}
-// Tests: the main window is made on the display window this returns (a headless one) instead of
-// one on the display; null restores the display.
-void SetMainWindowFactory(std::function<std::unique_ptr<platform::DisplayWindow>(const platform::Rect&)> factory);

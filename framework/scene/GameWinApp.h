@@ -137,8 +137,6 @@ public:
     virtual void OnHallCopyData(uint32_t /*code*/, std::span<const uint8_t> /*bytes*/) {}
     // A web-page job ended (0x8618): the application frees it.
     virtual void OnWebPageOpened(uintptr_t /*job*/) {}
-    // The table start (0x85B1) reached the main window.
-    virtual void OnStartTable() {}
     // Lays out and enters the table (the frame UI's size-done operation calls it).
     virtual void EnterGameOrMatch() {}
     // The room's notice host, the room word of the notice file's name, and the temp folder

@@ -268,8 +268,6 @@ int CGameFrameWnd::OnSystemNoticeText(const char* text)
 int CGameFrameWnd::OnStartGameUI()
 {
     IGameWinApp* app = App();
-    if (app)
-        app->OnStartTable();
     Lumora::CGameBase* frame = app ? app->GetGameFrame() : nullptr;
     if (frame)
         frame->OnSizeDone();  // lays out the scene and side panel, then enters the table

@@ -4,6 +4,8 @@
 // mahjong game info, and plays the game's WAVE sounds unless the player keeps silence.
 #include "framework/app/CGameWinApp.h"
 
+class CMJGameData2;
+
 class CMJGameWinApp2 : public CGameWinApp {
 public:
     static constexpr int kMahjongConstant = 32;
@@ -17,5 +19,5 @@ public:
     virtual void OnNetworkFailure();
     virtual int IsRejectKanPaiAsk() const { return 0; }
     virtual int GetConstant32() const { return kMahjongConstant; }
-    virtual void* GetMahjongGameInfo() { return nullptr; }
+    virtual CMJGameData2* GetMahjongGameInfo() { return nullptr; }
 };

@@ -24,6 +24,11 @@ inline constexpr int32_t kNoEntry = -1;
 
 using TileArray = std::array<int32_t, kTileArraySize>;
 
+// A point on the table, in surface pixels.
+struct TablePoint {
+    int x = 0, y = 0;
+};
+
 // Meld kinds of a tile view (meldKind).
 enum MeldKind : int {
     kMeldNone = 0,

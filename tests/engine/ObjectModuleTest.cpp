@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace Lumora;
 
 namespace {
@@ -269,6 +271,15 @@ TEST_F(ObjectModuleTest, ObjectAtPrefersLayerThenZThenDrawOrder)
     EXPECT_EQ(objects_->GetDrawIndex(same->GetId()), 0);
     EXPECT_EQ(objects_->GetDrawIndex(12345), 2);
     EXPECT_EQ(objects_->IsDrawOrderSorted(), 1u);
+    // A z that is not a number goes last in its layer and leaves the order of the rest whole.
+    same->SetZ(std::nan(""));
+    same->Redraw();
+    low->SetZ(low->GetZ() + 50);
+    low->Redraw();
+    EXPECT_EQ(objects_->GetDrawIndex(low->GetId()), -1);
+    EXPECT_EQ(objects_->GetDrawIndex(same->GetId()), 0);
+    objects_->UnregisterObject(same->GetId());
+    EXPECT_EQ(objects_->GetDrawIndex(low->GetId()), -1);
 }
 
 TEST_F(ObjectModuleTest, HitTestEdges)

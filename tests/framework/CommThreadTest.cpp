@@ -4,6 +4,8 @@
 // with a new text; the wait bar's bands.
 #include "framework/app/AppMessages.h"
 #include "framework/app/CommThread.h"
+#include "framework/app/WaitDialogPaint.h"
+#include "tests/support/SolidGlyphSource.h"
 #include "net/Message.h"
 #include "net/SocketClient.h"
 #include "platform/Clock.h"
@@ -154,4 +156,31 @@ TEST(WaitBar, BandsFadeFromTheForegroundTowardsTheBackgroundAndRotate)
     EXPECT_EQ(once[0], expected[5]);
     EXPECT_EQ(once[4], expected[3]);
     EXPECT_EQ(bar.Rotated(6), expected);
+}
+
+TEST(WaitDialogPicture, BandsSitInTheirFrameAndTheTextDarkensTheMiddle)
+{
+    WaitDialogState state;
+    state.visible = true;
+    state.text = "连接中";
+    WaitBarColours bar;
+    bar.SetColors(kWaitBarForeground, kWaitBarBackground);
+    state.bands = bar.Rotated(1);
+    state.background = kWaitBarBackground;
+    testsupport::SolidGlyphSource glyphs(255);
+    auto pic = PaintWaitDialog(state, glyphs);
+    auto at = [&](int x, int y) { return pic.pixels[y * pic.width + x]; };
+    const int barY = pic.height - 12 - 7;
+    EXPECT_EQ(at(12, barY), ColourToPixel(kWaitBarBackground)) << "the frame";
+    EXPECT_EQ(at(20, barY), ColourToPixel(state.bands[0]));
+    EXPECT_EQ(at(pic.width - 20, barY), ColourToPixel(state.bands[5]));
+    EXPECT_EQ(at(2, 2), ColourToPixel(WaitDialogPicture::kButtonFace));
+    int dark = 0;
+    for (uint32_t p : pic.pixels)
+        dark += (p & 0xFFFFFF) == 0;
+    EXPECT_GT(dark, 3 * 12 * 6) << "three solid glyphs drawn";
+
+    std::vector<uint32_t> skin(4, 0xFF123456);
+    pic = PaintWaitDialog({}, glyphs, skin, 2, 2);
+    EXPECT_EQ(at(1, 1), 0xFF123456u) << "the skin's picture is stretched over the dialog";
 }

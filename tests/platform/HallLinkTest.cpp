@@ -144,6 +144,10 @@ TEST(HallLink, SendsAreAnsweredTimeOutOnASilentHallAndFailWhenTheHallGoes)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     hangUp.join();
     EXPECT_FALSE(link->IsAlive());
+    // The reader thread reports the hall gone after it wakes the waiting send.
+    for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+         goneCalls.load() == 0 && std::chrono::steady_clock::now() < until;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(goneCalls.load(), 1);
     EXPECT_FALSE(link->Post(0x9105, 1, 2)) << "writing to a dead hall fails without SIGPIPE";
 }

@@ -16,7 +16,8 @@
 #include "platform/ThreadId.h"
 #include "platform/Window.h"
 #include "xueliu/CGameApp.h"
-#include "xueliu/RunClient.h"
+#include "framework/window/RunClient.h"
+#include "xueliu/GameApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -110,7 +111,7 @@ protected:
         setenv("XL_HALL_SOCKET", (dir_ + "/hall.sock").c_str(), 1);
         static const platform::ScreenFacts screen{1366, 768, {0, 0, 1366, 728}, 23};
         platform::SetScreenOverride(&screen);
-        SetMainWindowFactory([](const platform::Rect& r) { return std::make_unique<platform::HeadlessWindow>(r); });
+        platform_.makeWindow = [](const platform::Rect& r) { return std::make_unique<platform::HeadlessWindow>(r); };
         platform::SetSystemBoxHandler([this](const std::string& text, const std::string&, platform::MessageBoxButtons,
                                              platform::BoxIcon) {
             boxes_.push_back(text);
@@ -120,7 +121,7 @@ protected:
     void TearDown() override
     {
         SetStartTableHook(nullptr);
-        SetMainWindowFactory(nullptr);
+        SetClientApplicationFactory(nullptr);
         platform::SetSystemBoxHandler(nullptr);
         platform::SetScreenOverride(nullptr);
         for (const char* v : {"XL_MACHINE_DIR", "XL_PROGRAM_DIR", "XL_HALL_SOCKET"})
@@ -132,6 +133,16 @@ protected:
         return f.kind == platform::HallFrameKind::CopyData && (f.message == 2 || f.message == 5);
     }
 
+    // The whole client on a headless window, with the fake connection.
+    int Run(const std::vector<std::string>& arguments, IServerStartup* server)
+    {
+        InstallGameApplication(server);
+        std::vector<std::string> all{"xueliu"};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        return RunClient(all, platform_);
+    }
+
+    ClientPlatform platform_;
     std::string dir_;
     std::vector<std::string> boxes_;
     platform::MessageBoxAnswer answer_ = platform::MessageBoxAnswer::No;
@@ -151,8 +162,7 @@ TEST_F(StartupTest, TheHallsStartDataLeadToTheEntryAndAHallThatGoesEndsTheClient
         hungUp = std::chrono::steady_clock::now();
         hall.HangUp();
     };
-    ClientOptions options{"xueliu", {kLine}, &server};
-    EXPECT_EQ(RunClient(options), 0);
+    EXPECT_EQ(Run({kLine}, &server), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - hungUp, std::chrono::milliseconds(1500));
 
     EXPECT_EQ(server.calls, (std::vector<std::string>{"proxy", "encryption", "notify", "open:26283", "version",
@@ -176,8 +186,7 @@ TEST_F(StartupTest, AnUnreachableServerShowsItsTextThenReportsTheExitWithWindowZ
     FakeHall hall(dir_ + "/hall.sock");
     FakeStartup server;
     server.open = false;
-    ClientOptions options{"xueliu", {kLine}, &server};
-    EXPECT_EQ(RunClient(options), 1);
+    EXPECT_EQ(Run({kLine}, &server), 1);
     EXPECT_EQ(server.calls.back(), "close");
     ASSERT_TRUE(hall.WaitFor(IsExitReport, 1000));
     for (const auto& f : hall.Frames()) {
@@ -200,10 +209,9 @@ TEST_F(StartupTest, TestModeOpensNoSocketSendsNoRequestAndStartsTheTableItself)
     int starts = 0;
     SetStartTableHook([&] {
         ++starts;
-        platform::PostToThread(platform::CurrentThreadId(), app_msg::kTerminate);
+        platform::PostToWindow(GetGameApp()->GetMainWindowId(), platform::kMsgClose);
     });
-    ClientOptions options{"xueliu", {"--test-mode=1"}, &server};
-    EXPECT_EQ(RunClient(options), 0);
+    EXPECT_EQ(Run({"--test-mode=1"}, &server), 0);
     EXPECT_EQ(starts, 1);
     EXPECT_FALSE(hall.Accepted());
     EXPECT_EQ(server.calls, (std::vector<std::string>{"close"}));
@@ -221,8 +229,7 @@ TEST_F(StartupTest, TooFewFieldsAskToStartTheHallAndYesStartsIt)
     FakeStartup server;
     for (auto answer : {platform::MessageBoxAnswer::No, platform::MessageBoxAnswer::Yes}) {
         answer_ = answer;
-        ClientOptions options{"xueliu", {"79|127.0.0.1|0|5|0|1001|7|0"}, &server};
-        EXPECT_EQ(RunClient(options), 1);
+        EXPECT_EQ(Run({"79|127.0.0.1|0|5|0|1001|7|0"}, &server), 1);
     }
     ASSERT_EQ(boxes_.size(), 2u);
     EXPECT_EQ(boxes_[0], "该程序必须从游戏大厅中启动,是否启动游戏大厅？\r\n\r\n(frame2.0)");
@@ -231,8 +238,7 @@ TEST_F(StartupTest, TooFewFieldsAskToStartTheHallAndYesStartsIt)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(::stat(marker.c_str(), &st), 0) << "Yes starts the hall program";
     // An option that is not test mode is never a hall command line.
-    ClientOptions option{"xueliu", {"--verbose"}, &server};
-    EXPECT_EQ(RunClient(option), 1);
+    EXPECT_EQ(Run({"--verbose"}, &server), 1);
     EXPECT_EQ(boxes_.size(), 3u);
 }
 
@@ -245,6 +251,7 @@ TEST_F(StartupTest, WebSignsAnswerTheirOwnUserOnlyAndLateOrUnknownAnswersHarmNot
     app.SetNotifyGate(&gate);
     app.SetArguments({kLine}, "xueliu");
     app.SetServerStartup(&server);
+    app.SetPlatform(&platform_);
     ASSERT_TRUE(app.InitInstance());
     EXPECT_EQ(app.GetWebSign(), "sign-1001-1");
 
@@ -284,5 +291,57 @@ TEST(HallStandIn, StartsTheClientWhichReportsItsExitWhenNoServerAnswers)
     EXPECT_NE(all.find("\"event\": \"hello\""), std::string::npos) << all;
     EXPECT_NE(all.find("\"exit_report\": {\"window\": 0, \"user_id\": 1001"), std::string::npos) << all;
     EXPECT_EQ(all.find("\"error\""), std::string::npos) << all;
+    std::system(("rm -rf " + dir).c_str());
+}
+
+TEST_F(StartupTest, UnderTheRealHallStandInTheClientRegistersTakesTheStartDataAndEndsWhenTheHallGoes)
+{
+    // The stand-in listens; the client runs here with a fake connection, so no server is needed.
+    std::string record = dir_ + "/record.jsonl";
+    std::string command = std::string("/usr/bin/python3 ") + XL_SOURCE_DIR + "/tools/hall/hall.py --listen-only " +
+                          "--run-dir " + dir_ + "/run --record " + record + " --hang-up-after 0.3";
+    FILE* hall = ::popen(command.c_str(), "r");
+    ASSERT_TRUE(hall);
+    char path[512] = {};
+    ASSERT_TRUE(std::fgets(path, sizeof path, hall));
+    std::string socketPath(path);
+    socketPath.erase(socketPath.find_last_not_of('\n') + 1);
+    setenv("XL_HALL_SOCKET", socketPath.c_str(), 1);
+    FakeStartup server;
+    EXPECT_EQ(Run({"79|127.0.0.1|0|297489|0|1001|0|0|0|0|血流成河|26283|4|0|0"}, &server), 0);
+    EXPECT_EQ(::pclose(hall), 0);
+    EXPECT_EQ(server.calls, (std::vector<std::string>{"proxy", "encryption", "notify", "open:26283", "version",
+                                                      "feature", "enter", "close"}));
+    std::ifstream in(record);
+    std::string line, all;
+    while (std::getline(in, line))
+        all += line + "\n";
+    for (const char* seen : {"\"event\": \"hello\"", "\"message\": \"0x9105\"", "\"message\": \"0x910c\"",
+                             "\"event\": \"hang-up\""})
+        EXPECT_NE(all.find(seen), std::string::npos) << seen << "\n" << all;
+    EXPECT_EQ(all.find("exit_report"), std::string::npos) << "no exit report to a hall that went";
+}
+
+TEST(WholeClient, BetweenBothStandInsItEntersTheTableAndEndsSoonAfterTheHallGoes)
+{
+    char tmpl[] = "/tmp/xl-whole-XXXXXX";
+    std::string dir = mkdtemp(tmpl);
+    std::string command = std::string("/usr/bin/python3 ") + XL_SOURCE_DIR + "/tests/xueliu/scripts/whole_run.py " +
+                          XL_BINARY_DIR + "/xueliu " + dir;
+    FILE* run = ::popen(command.c_str(), "r");
+    ASSERT_TRUE(run);
+    std::string out;
+    char buffer[4096];
+    while (size_t n = std::fread(buffer, 1, sizeof buffer, run))
+        out.append(buffer, n);
+    EXPECT_EQ(::pclose(run), 0) << out;
+    EXPECT_NE(out.find("\"status\": 0"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"posts\": [\"0x910c\", \"0x9105\"]"), std::string::npos) << out;
+    for (const char* id : {"\"id\": 201001", "\"id\": 201308", "\"id\": 200110"})
+        EXPECT_NE(out.find(id), std::string::npos) << id << "\n" << out;
+    EXPECT_NE(out.find("\"errors\": []"), std::string::npos) << out;
+    auto at = out.find("\"gone_to_end\": ");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_LT(std::stod(out.substr(at + 15)), 1.5) << "a hall that goes ends the client within 1.5 s";
     std::system(("rm -rf " + dir).c_str());
 }

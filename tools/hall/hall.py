@@ -3,6 +3,8 @@
 hall's command line from the table file, answers its hand-over and records every frame.
 
 Usage: hall.py CLIENT [options]
+       hall.py --listen-only [options]   (a client started by someone else connects; the hall
+                                          ends when its link closes)
 
 It answers HELLO, the registration posts 0x9105/0x9118 (start data, dwData 1, ordinary or match),
 the web-sign post 0x910C (dwData 14 to the wait dialog: user id, "sign-<uid>-<n>", the token
@@ -54,6 +56,7 @@ class Hall:
         self.clients: list[subprocess.Popen] = []
         self.exit_reports: list[h.ExitReport] = []
         self.main_window = 0
+        self.link_closed = threading.Event()
 
     # Recording.
     def log(self, event: str, **fields):
@@ -242,6 +245,7 @@ class Hall:
             elif f.kind == h.KIND_ACK:
                 self.log("ack", seq=f.seq, result=f.lparam)
         self.log("link-closed")
+        self.link_closed.set()
 
     def stop_clients(self):
         for p in self.clients:
@@ -278,6 +282,12 @@ class Hall:
                 threading.Thread(target=self.serve, args=(conn,), daemon=True).start()
 
         threading.Thread(target=accept_loop, daemon=True).start()
+        if self.args.listen_only:
+            print(self.sock_path, flush=True)
+            closed = self.link_closed.wait(self.args.listen_timeout)
+            time.sleep(0.1)
+            listener.close()
+            return 0 if closed else 2
         client = self.start_client()
         try:
             status = client.wait()
@@ -293,7 +303,9 @@ class Hall:
 
 def main(argv=None) -> int:
     p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    p.add_argument("client")
+    p.add_argument("client", nargs="?")
+    p.add_argument("--listen-only", action="store_true")
+    p.add_argument("--listen-timeout", type=float, default=30.0)
     p.add_argument("--table", default=None)
     p.add_argument("--run-dir", default=None)
     p.add_argument("--record", default=None)
@@ -308,6 +320,8 @@ def main(argv=None) -> int:
     p.add_argument("--client-arg", action="append", help="arguments placed before the command line (tests)")
     p.add_argument("-v", "--verbose", action="store_true")
     args = p.parse_args(argv)
+    if not args.client and not args.listen_only:
+        p.error("a client program, or --listen-only")
     hall = Hall(args)
     signal.signal(signal.SIGTERM, lambda *_: (_ for _ in ()).throw(KeyboardInterrupt()))
     return hall.main()

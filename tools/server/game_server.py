@@ -2,8 +2,15 @@
 """Game-server stand-in: speaks the game channel on loopback so the client can be run and tested
 without a real server.
 
-Usage: game_server.py --port N [--host 127.0.0.1] [--table FILE] [--control PATH]
+Usage: game_server.py [--port N] [--host 127.0.0.1] [--table FILE] [--control PATH]
                       [--scenario FILE] [--fault ID:key=value,...]... [--version 9.3]
+                      [--play [--fast] [--think-ms N] [--seed N] [--wall FILE] [--hands N]
+                       [--autoplay-human] [--dump-wins FILE]]
+
+With --play the table (tools/server/table.py) deals whole hands once every chair is ready:
+robots in the robot chairs of the table file (think delay 700 ms, 0 with --fast), the human
+chair through its client; --autoplay-human plays the human chair too; --wall FILE scripts the
+walls; --hands N stops after N hands; --dump-wins FILE appends every win's hand as a JSON line.
 
 Transport: the xlwire codec. The client's greeting, then frames both ways; AES on (key block 2 of
 net/keys/keyblocks.hex); the stand-in zlib-packs every message of 512 bytes or more it sends.
@@ -28,6 +35,9 @@ Control socket (Unix stream, JSON lines; one answer line per command):
   {"op": "scenario", "steps": [...]}     as a scenario file's steps
   {"op": "drop"}                         closes every connection
   {"op": "reset_log"}
+  {"op": "table"}                        the table's state (with --play): phase, seats, history
+  {"op": "play", "hands": N}             N more hands may be dealt (with --hands 0: after the
+                                         clients have entered)
 Scenario file: {"steps": [step, ...]}, a step being {"push": id, "hex": ".."},
 {"expect": id, "hex": ".." (optional), "reply": {"code": c, "hex": ".."} (optional: without it the
 usual answer stands)} or {"wait_ms": n}.
@@ -183,6 +193,9 @@ class Server:
         self.running_block_b = None
         self.playing = False
         self.session_count = 0
+        self.session_closed = None
+        self.table_after_reply = None
+        self.table_command = None
 
     def error(self, text):
         with self.lock:
@@ -234,6 +247,8 @@ class Server:
                 s.sock.close()
             except OSError:
                 pass
+            if self.session_closed:
+                self.session_closed(s)
 
     def on_request(self, s, msg_id, wants, req, data):
         if req == 200110 and len(data) >= 60:
@@ -329,6 +344,8 @@ class Server:
         elif req == 201162:
             if self.args.verbose:
                 log("notification failure report: %s" % data.hex())
+        if self.table_after_reply:
+            self.table_after_reply(s, req, data)
 
     def exit_answer(self, chair, uid, asker, agreed):
         t = self.table
@@ -400,6 +417,10 @@ class Server:
                 s.alive = False
                 s.sock.shutdown(socket.SHUT_RDWR)
             return {"ok": True}
+        if op in ("table", "play"):
+            if not self.table_command:
+                return {"ok": False, "error": "no table: start with --play"}
+            return self.table_command(c)
         if op == "reset_log":
             with self.lock:
                 self.log.clear()
@@ -436,17 +457,43 @@ def parse_fault(text):
     return out
 
 
+def attach_table(server):
+    import table
+    a = server.args
+    t = table.Table(server, fast=a.fast, think_ms=a.think_ms, seed=a.seed, wall_file=a.wall, hands=a.hands,
+                    autoplay_human=a.autoplay_human, dump=a.dump_wins)
+    server.table_handler = t.handle
+    server.running_block_b = t.running_block_b
+    server.session_closed = t.session_closed
+    server.table_after_reply = t.after_reply
+    server.table_command = t.command
+    t.later(0, t.robots_ready)
+    return t
+
+
 def main():
     p = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     p.add_argument("--host", default="127.0.0.1")
-    p.add_argument("--port", type=int, default=26283)
+    p.add_argument("--port", type=int, default=None, help="default: the table file's server port")
     p.add_argument("--table")
     p.add_argument("--control")
     p.add_argument("--scenario")
     p.add_argument("--fault", action="append")
     p.add_argument("--version", default="9.3")
     p.add_argument("--verbose", action="store_true")
+    p.add_argument("--play", action="store_true")
+    p.add_argument("--fast", action="store_true")
+    p.add_argument("--think-ms", type=int)
+    p.add_argument("--seed", type=int)
+    p.add_argument("--wall")
+    p.add_argument("--hands", type=int)
+    p.add_argument("--autoplay-human", action="store_true")
+    p.add_argument("--dump-wins")
     server = Server(p.parse_args())
+    if server.args.port is None:
+        server.args.port = server.table["document"].port
+    if server.args.play:
+        attach_table(server)
     if server.args.control:
         threading.Thread(target=server.control, args=(server.args.control,), daemon=True).start()
     server.serve()

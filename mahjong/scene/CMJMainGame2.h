@@ -1,0 +1,322 @@
+#pragma once
+// The mahjong table scene ("MainGame"): the engine object that shows a table of four seats and
+// takes the player's input at it. It creates its controls (buttons, volume board and sliders,
+// skill bar, turn clock, dice, slogan, sort picture, player panels and the pool of 168 tile
+// views), lays the table out for the surface (tile metrics, the centre box, walls, discard
+// areas, the own hand's rectangle, the seats' anchor points), runs the start of a game (dice,
+// deal, start of play) and the table's animations (clock, turn arrow, claim pointer, wait
+// animation, sort sparkles, win effect), and dispatches its events in four ranges. The tiles and
+// the operations that move them are the table model's (CMJTable2); the server's notifications
+// and the claim requests are handled by the layers above, through the hooks declared here.
+//
+// Threads: the UI thread only. The notification gate (NotifyGate) is the only thing shared with
+// another thread: the dice roll closes it and the start of play opens it again.
+//
+// Ownership: every control and tile is an engine object owned by the engine under this scene;
+// the scene keeps their pointers for its life. The calculator is shared with the tile views.
+// The game data (SetGameData) and the sound settings are the application's and must outlive
+// the scene.
+//
+// Operation groups, in slot order: 1 control creation, 2 table and button handlers, 3 counts
+// and seat arithmetic, 4 reset and start data, 5 hand operations, 6 caught tile and discards,
+// 7 play state, 8 requests, 9 notification handlers, 10 tiles, melds and drawing, 11 start of
+// play, dice, boards and claims, 12 input, 13 clock, animations and layout. Groups 3, 5, 6 and
+// 10 are the table model's (the base CMJTable2, declared there in this order); groups 8 and 9
+// belong to the layers above and are not declared here.
+//
+// Design choices where no contract fixes the behaviour (kept small):
+// - Walls: position p is tile p mod 27 of section p / 27; section k stands before the seat of
+//   the k-th chair in play order from the banker; a position the pool cannot supply stays
+//   empty (logged). The wall areas lie round the centre box (RecalcLayout) and the discard
+//   areas outside them.
+// - Dice: the first pair tumbles for 600 ms, then shows the faces of game-parameter word 12
+//   (byte 0 and byte 1); 80001111 sounds them, 80001112 800 ms later hides them and deals.
+// - The notification gate: RollDice closes it once however often it runs; 80001114, 80001119,
+//   OnResetGame, ResetScene, the destructor and a watchdog 10 s after the roll open it.
+// - Turn clock: two digits at the centre box counting down each second; at 0 it posts 80001115
+//   to the scene. The turn arrow ("clock_hand_big") turns toward the seat of its position.
+// - Boards: the big info board (deal line) in the centre box, the small one (deal, banker,
+//   base, tiles left) at the scene's top left, created at first use and reused.
+// - Player panels beside each seat's hand; a click asks the frame for the player's details.
+// - Sound settings (keep silence, volumes 0-50, music) live in TableSoundSettings, which the
+//   application hands over with SetSoundSettings and saves; changes write through to it.
+// - The table rectangle is the scene's bounds (the main-game rectangle the frame gives it).
+#include "framework/scene/CMainGame.h"
+#include "mahjong/scene/CMJTable2.h"
+#include "mahjong/tiles/ITileHost.h"
+
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+
+class CMJGameData2;
+class CMJCalclator;
+
+namespace Lumora {
+
+class BITObject;
+class CMJPlayer2;
+class CMJSliderBar;
+class CMJXyDigit;
+class CXyStandButton;
+class PlaneObject;
+class CMyParticle;
+
+// The sound settings the table reads and changes.
+struct TableSoundSettings {
+    bool keepSilence = false;
+    bool musicOn = true;
+    int effectVolume = 50; // 0-50
+    int musicVolume = 50;  // 0-50
+    std::string backgroundMusic;
+};
+
+class CMJMainGame2 : public CMainGame, public CMJTable2, public ITileHost {
+public:
+    static constexpr int kButtonCount = 14;
+    static constexpr int kControlCount = 19;
+    static constexpr int kVolumeRange = 50;
+    // The gate opens by itself this long after a roll that nothing answered.
+    static constexpr uint32_t kGateWatchdogMs = 10000;
+
+    CMJMainGame2();
+    ~CMJMainGame2() override;
+
+    void Create() override;
+    int OnEvent(const EventRecord& record) override;
+    void OnSize() override;
+    void OnSizeDone() override;
+    void OnResetGame() override;
+    void OnGameReady() override;
+
+    // 1. Control creation.
+    virtual void CreateDice();
+    virtual void CreateCards();
+    virtual void CreatePlayers(int count);
+    virtual void CreateActionButtons();
+    virtual void CreateOptionButtons();
+    virtual void CreateClock();
+    virtual void CreateSlogan();
+    virtual void CreateExtraControls();
+    virtual void CreateHook() {}
+    virtual void* AfxGetApp() { return nullptr; }
+    virtual CMJGameData2* GetSceneGameInfo() { return gameData_; }
+    virtual CXyStandButton* CreateTableButton(const char* name, uint32_t event, const char* tip, int flag, int a, int b);
+
+    // 2. Table and button handlers.
+    virtual void OnTableEntered();
+    virtual void OnTableRefreshed();
+    virtual void OnUserEnter(uintptr_t p1);
+    virtual void OnUserLeave(uintptr_t p1);
+    virtual void OnTableHook1() {}
+    virtual void OnTableHook2() {}
+    virtual void OnTableArranged();
+    virtual void OnBtnStartGame() {}
+    virtual void OnEvent80000111();
+    virtual void OnBtnAutoPlay();
+    virtual void OnBtnSortHand();
+    virtual void OnBtnVolume();
+    virtual void OnVolumeSlider(uintptr_t p1, uintptr_t p2);
+    virtual void SetSoundOn();
+    virtual void SetSoundOff();
+    virtual void OnVolumeSliderUp(int value);
+    virtual void OnVolumeSliderDown(int value);
+    virtual void ShowSkillBar(int show);
+    virtual void RefreshSkillBar(int which);
+    virtual void OnBtnAskKanPai() {}
+    virtual void ReplyKanPai(uintptr_t, uintptr_t) {}
+    virtual void ApplyBackgroundMusic();
+
+    // 4. Reset and start data.
+    virtual void LayoutTable();
+    void ResetCards() override;
+    virtual void ResetPlayers();
+    virtual void ResetRound();
+    virtual void OnGameStartData(const uint8_t* record, size_t size);
+    virtual void OnGameStartData2(const uint8_t*, size_t) {}
+    void ClearTableState() override;
+
+    // 7. Play state.
+    virtual int IsWaitingThrow() { return playBlock[kMustThrow]; }
+    virtual int GetStateField(int i) { return i >= 0 && i < int(playBlock.size()) ? playBlock[size_t(i)] : 0; }
+    virtual int GetClockValue();
+    virtual void SetClockValue(int value);
+    virtual void StopClock();
+    virtual int GetHandMode() { return handMode; }
+    virtual void SetHandMode(int mode);
+    void ClearRoundFlags() override;
+    virtual void PointTurnArrow(int from, int to);
+    virtual void ShowTurnIndicator(int value);
+    virtual int GetTurnArrowPos() { return playBlock[kArrowPos]; }
+    virtual void HideTurnIndicator();
+    virtual void UpdateTurnArrow();
+    virtual void SetPlayModeIdle() { playState = 0; }
+
+    // 11. Start of play, dice, boards and claims (the claim handlers are the layers' above).
+    virtual void ResetScene();
+    virtual void ResetTable();
+    virtual void StartRound();
+    virtual void RollDice();
+    virtual void CreateDiceHook();
+    virtual void CreateGameInfoBoardBig(int flag);
+    virtual void CreateInfoControl();
+    virtual void ShowGameInfo();
+    virtual void HideGameInfo();
+    virtual void RefreshInfo();
+    virtual void ShowRoundInfo();
+    virtual void ShowBanker(int flag);
+    virtual void ShowJokerMarker();
+    virtual void ShowArrow(int seat, int tile);
+    virtual void UpdateArrow();
+    virtual void HideArrow();
+    virtual void ShowActionButton(int index, int show);
+    virtual void HideActionButtons(int show);
+    virtual void ComputeOwnTurnOptions() {}
+    virtual void SetHuOption(int) {}
+    virtual void DoChi() {}
+    virtual void DoAnGang(int) {}
+    virtual void DoBuGang(int) {}
+    virtual void DoReplaceFlower() {}
+    virtual void ThrowOwnTile(int) {}
+    virtual void OnBtnChi() {}
+    virtual void OnBtnPeng() {}
+    virtual void OnBtnGang() {}
+    virtual void OnBtnHu() {}
+    virtual void OnBtnPass() {}
+
+    // 12. Input.
+    virtual int OnKeyInput(const EventRecord& record);
+    virtual int OnCommand(const EventRecord& record);
+    virtual int OnMouseEvent(const EventRecord& record);
+    virtual int OnLButtonDown(const EventRecord& record);
+    virtual void OnFlowerClick(CMJCard2& tile);
+    virtual void OnChiChoiceClick(CMJCard2& tile);
+    virtual void OnGangChoiceClick(CMJCard2& tile);
+    virtual void OnTileDragStart(CMJCard2& tile);
+    virtual void OnHandCardClick(CMJCard2& tile);
+    virtual void OnHandCardRelease(CMJCard2& tile, int x, int y);
+
+    // 13. Clock, animations and layout.
+    virtual void GetSeatAnchor(TablePoint& out, int seat);
+    virtual void ResetAnimation0() {}
+    virtual void ShowWaitAnimation();
+    virtual void HideWaitAnimation();
+    virtual void OnAutoPlayStarted(int chair);
+    virtual void OnAutoPlayStopped(int chair);
+    virtual void ResetAnimations(int mode);
+    virtual void ResetAnimation1();
+    virtual void ResetAnimation2();
+    virtual void ResetAnimation3();
+    virtual void AnimationHook() {}
+    virtual void ComputeTileMetrics(double scale);
+    virtual void RecalcLayout(int seat, Rect& rect);
+    virtual void OnLayoutChanged(int seat, Rect& rect);
+    virtual void ScaleLayout(Rect& out);
+    virtual int ScaleX25();
+    virtual int ScaleX37();
+    virtual double ScaleTile();
+    virtual int ScaleX110();
+    virtual double GetTileScale() { return tileScale_; }
+    virtual void CreateCalculator();
+
+    // The table model's hooks that need the engine.
+    void GetHandRect(int seat, Rect& rect) override;
+    void ShowWinEffect(int seat) override;
+
+    // ITileHost.
+    uint32_t GetSceneObjectId() const override { return GetId(); }
+    Rect GetTableRect() const override;
+    bool GetSplitterFlag() const override { return false; }
+    TileMetrics GetTileMetrics(double scale) override;
+    Rect GetWallArea(int seat) const override;
+    Rect GetDiscardArea(int seat) const override;
+    int GetFullHandTiles() const override { return kFullHandTiles; }
+
+    // Wiring by the application.
+    void SetGameData(CMJGameData2* data) { gameData_ = data; }
+    void SetSoundSettings(TableSoundSettings* settings) { settings_ = settings; }
+    TableSoundSettings& SoundSettings() { return settings_ ? *settings_ : ownSettings_; }
+
+    // The gate lock: closed at most once, opened when held.
+    bool HoldsNotifyLock() const { return lockHeld_; }
+    void ReleaseNotifyLock(const char* why);
+
+    // Play block words the scene reads itself.
+    enum PlayWord : int { kMustThrow = 0, kArrowPos = 1, kJustThrown = 2, kClockValue = 3 };
+    std::array<int, 21> playBlock{};
+    std::array<int, 66> tableBlock{};
+    int autoPlay = 0;
+    int viewMode = kAreaLayout;
+    int stateWord80001167 = 0;
+
+    // Controls, for the layers above and for tests.
+    std::array<CXyStandButton*, kButtonCount> buttons{};
+    enum ButtonSlot : int {
+        kBtnStart, kBtnAutoPlay, kBtnVolume, kBtnSort, kBtnVolumeOn, kBtnVolumeOn2, kBtnHideSkill, kBtnShowSkill,
+        kBtnAskView, kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi
+    };
+    std::array<CMJPlayer2*, kSeatCount> players{};
+    CMJXyDigit* clockDigits = nullptr;
+    BITObject* clockHand = nullptr;
+    std::array<BITObject*, 4> dice{};
+    BITObject* particlePicture = nullptr;
+    BITObject* sortPicture = nullptr;
+    BITObject* claimPointer = nullptr;
+    BITObject* waitAnimation = nullptr;
+    PlaneObject* slogan = nullptr;
+    PlaneObject* skillBar = nullptr;
+    PlaneObject* volumeBoard = nullptr;
+    std::array<CMJSliderBar*, 2> volumeSliders{};
+    BITObject* winPicture = nullptr;
+    PlaneObject* infoBoardBig = nullptr;
+    PlaneObject* infoBoardSmall = nullptr;
+    CMyParticle* Emitter() { return emitter_.get(); }
+
+protected:
+    // CMJTable2 hooks.
+    CMJGameData2* TableData() override { return GetSceneGameInfo(); }
+    CMJCalclator* TableCalculator() override { return calculator_.get(); }
+    void TileChanged(CMJCard2& tile) override;
+    int IsLookOnClient() override;
+    int IsTestModeClient() override { return 0; }
+    int OwnChair() override;
+    int ChairSex(int chair) override;
+    bool KeepSilence() override { return SoundSettings().keepSilence; }
+    void PlaySoundResource(const char* name, double volume) override;
+    double EffectVolume() override { return SoundSettings().effectVolume / double(kVolumeRange); }
+    void PostSceneEvent(uint32_t delayMs, uint32_t code, uintptr_t p1) override;
+    void AddPanelFlower(int seat) override;
+    void HideClaimButtons() override { HideActionButtons(0); }
+    void Log(const char* line) override;
+    int TileMetric(int i) override { return metrics_[i]; }
+
+    // Helpers.
+    // A keyed plane showing that picture, at that depth.
+    PlaneObject* NewPictureBoard(const char* picture, double z);
+    void PostAfter(uint32_t ms, uint32_t code, uintptr_t p1 = 0, uintptr_t p2 = 0);
+    void Place(PObject* object, int x, int y);
+    Rect CentreBox();
+    void PlaceControls();
+    void StartClockTicks();
+    void OnClockTick();
+    void LogOnce(const char* what);
+
+    std::shared_ptr<CMJCalclator> calculator_;
+    CMJGameData2* gameData_ = nullptr;
+    TableSoundSettings* settings_ = nullptr;
+    TableSoundSettings ownSettings_;
+    double tileScale_ = 0.5;
+    TileMetrics metrics_;
+    TileMetricsCache metricsCache_;
+    std::array<Rect, kSeatCount> wallAreas_{};
+    std::array<Rect, kSeatCount> discardAreas_{};
+    bool lockHeld_ = false;
+    uint32_t rollSerial_ = 0;
+    uint64_t clockAction_ = 0;
+    std::unique_ptr<CMyParticle> emitter_;
+    uint64_t emitterAction_ = 0;
+    std::map<std::string, bool> loggedOnce_;
+};
+
+} // namespace Lumora

@@ -1,0 +1,291 @@
+// The table scene's layout: tile metrics, the centre box, the walls and discard areas of the
+// area layout, the own hand's rectangle, the seats' anchor points and the places of the
+// controls, recomputed whenever the scene's area changes.
+#include "mahjong/scene/CMJMainGame2.h"
+
+#include "engine/object/PictureObject.h"
+#include "engine/object/PlaneObject.h"
+#include "mahjong/controls/CMJPlayer2.h"
+#include "mahjong/controls/CMJSliderBar.h"
+#include "mahjong/controls/CMJXyDigit.h"
+#include "widgets/AppServices.h"
+#include "widgets/CXyStandButton.h"
+
+#include <algorithm>
+
+namespace Lumora {
+
+namespace {
+
+int Width(const Rect& r) { return r.right - r.left; }
+int Height(const Rect& r) { return r.bottom - r.top; }
+
+// The scale of the centre box: 0.75 on a small surface while the frame's mode query answers.
+double BoxScale(int surfaceWidth)
+{
+    IAppServices* app = GetAppServices();
+    const bool frameMode = app && app->GetGameFrame() && app->GetGameFrame()->GetLayoutWidthMode() != 0;
+    return surfaceWidth <= 800 && frameMode ? 0.75 : 1.0;
+}
+
+} // namespace
+
+Rect CMJMainGame2::GetTableRect() const
+{
+    const Rect& b = Bounds();
+    if (Width(b) > 0 && Height(b) > 0)
+        return b;
+    return Rect{0, 0, GetViewWidth(), GetViewHeight()};
+}
+
+TileMetrics CMJMainGame2::GetTileMetrics(double scale)
+{
+    return metricsCache_.Get(GetViewWidth(), GetViewHeight(), GetTableRect(), scale);
+}
+
+Rect CMJMainGame2::GetWallArea(int seat) const
+{
+    return IsSeat(seat) ? wallAreas_[size_t(seat)] : Rect{};
+}
+
+Rect CMJMainGame2::GetDiscardArea(int seat) const
+{
+    return IsSeat(seat) ? discardAreas_[size_t(seat)] : Rect{};
+}
+
+void CMJMainGame2::ComputeTileMetrics(double scale)
+{
+    metrics_ = GetTileMetrics(scale);
+    tileScale_ = scale;
+}
+
+int CMJMainGame2::ScaleX25() { return Lumora::ScaleX25(BoxScale(GetViewWidth())); }
+int CMJMainGame2::ScaleX37() { return Lumora::ScaleX37(BoxScale(GetViewWidth())); }
+int CMJMainGame2::ScaleX110() { return Lumora::ScaleX110(BoxScale(GetViewWidth())); }
+double CMJMainGame2::ScaleTile() { return Lumora::ScaleTile(BoxScale(GetViewWidth()), GetTotalTileCount()); }
+
+void CMJMainGame2::ScaleLayout(Rect& out)
+{
+    IAppServices* app = GetAppServices();
+    const bool frameMode = app && app->GetGameFrame() && app->GetGameFrame()->GetLayoutWidthMode() != 0;
+    out = Lumora::ScaleLayout(GetTableRect(), GetViewWidth(), frameMode, GetTotalTileCount());
+}
+
+Rect CMJMainGame2::CentreBox()
+{
+    Rect box;
+    ScaleLayout(box);
+    return box;
+}
+
+void CMJMainGame2::RecalcLayout(int seat, Rect& rect)
+{
+    // The walls stand round the centre box: the top and bottom walls are 14 stacks of TM35
+    // centred on the box, the side walls 14 stacks of TM33. Where the box is smaller than the
+    // walls (small surfaces), each wall moves out just far enough to clear the others.
+    const Rect box = CentreBox();
+    const TileMetrics& m = metrics_;
+    const int cx = box.left + Width(box) / 2, cy = box.top + Height(box) / 2;
+    const int hw = 7 * m[35], hh = 7 * m[33], across = m[36] + m[37];
+    constexpr int kGap = 2;
+    switch (seat) {
+    case 3: {
+        const int b = std::max(box.bottom + m[36] + 2 * m[37], cy + hh + kGap + across);
+        rect = {cx + hw - 2 * hw, b - across, cx + hw, b};
+        break;
+    }
+    case 1: {
+        const int b = std::min(box.top - m[37], cy - hh - kGap);
+        rect = {cx - hw, b - across, cx + hw, b};
+        break;
+    }
+    case 0: {
+        const int r = std::min(box.left, cx - hw - kGap);
+        rect = {r - m[34], cy + hh - 2 * hh, r, cy + hh};
+        break;
+    }
+    case 2: {
+        const int l = std::max(box.right + m[34], cx + hw + kGap);
+        rect = {l, cy - hh, l + m[34], cy - hh + 2 * hh};
+        break;
+    }
+    default: break;
+    }
+}
+
+void CMJMainGame2::OnLayoutChanged(int seat, Rect& rect)
+{
+    if (!IsSeat(seat))
+        return;
+    Rect a;
+    RecalcLayout(seat, a);
+    const TileMetrics& m = metrics_;
+    const bool four = chairCount == 4;
+    switch (seat) {
+    case 0:
+        rect.right = a.left - 20;
+        rect.left = rect.right - 2 * m[39];
+        if (four) {
+            rect.top = a.top + 35;
+            rect.bottom = rect.top + m[40] + 10 * m[38];
+        } else {
+            rect.bottom = a.bottom - 10;
+            rect.top = rect.bottom - 10 * m[44] - m[40];
+        }
+        break;
+    case 1:
+        rect.right = a.right - 15;
+        rect.left = rect.right - 10 * m[41];
+        rect.bottom = a.top - 10;
+        rect.top = rect.bottom - 2 * m[42] - m[43];
+        break;
+    case 2:
+        rect.left = a.right + 15;
+        rect.right = rect.left + 2 * m[45];
+        rect.bottom = four ? a.bottom - 30 : a.bottom - 10;
+        rect.top = rect.bottom - 10 * m[44] - m[40];
+        break;
+    case 3:
+        rect.left = four ? a.left + 15 : a.left + (Width(a) / 2 - 10 * m[47] / 2);
+        rect.right = rect.left + 10 * m[47];
+        rect.top = a.bottom + 6;
+        rect.bottom = rect.top + 2 * m[48] + m[49];
+        break;
+    default: break;
+    }
+}
+
+void CMJMainGame2::GetHandRect(int seat, Rect& rect)
+{
+    if (seat != kOwnSeat)
+        return;
+    const Rect main = GetTableRect();
+    const int width = GetMaxHandCards() * metrics_[0] + 12;
+    const int h = GetViewHeight();
+    const int margin = h < 768 ? 5 : (h < 900 ? 7 : 9);
+    rect.left = main.left + Width(main) / 2 - width / 2;
+    rect.right = rect.left + width;
+    rect.bottom = main.bottom - margin - 35;
+    rect.top = rect.bottom - (metrics_[1] + 10);
+}
+
+void CMJMainGame2::GetSeatAnchor(TablePoint& out, int seat)
+{
+    const Rect r = GetTableRect();
+    const int H = metrics_[1];
+    switch (seat) {
+    case 0: out = {r.left + H / 3 + metrics_[21] + H + 35, r.top + Height(r) / 2}; break;
+    case 1: out = {r.left + Width(r) / 2, r.top + H / 2 + metrics_[23] + 35}; break;
+    case 2: out = {r.right - 35 - H - metrics_[27] - H / 3, r.top + Height(r) / 2}; break;
+    case 3: out = {r.left + Width(r) / 2, r.bottom - H - 35}; break;
+    default: out = {0, 0}; break;
+    }
+}
+
+void CMJMainGame2::OnSize()
+{
+    ComputeTileMetrics(1.0);
+    for (int seat = 0; seat < kSeatCount; ++seat) {
+        RecalcLayout(seat, wallAreas_[size_t(seat)]);
+        OnLayoutChanged(seat, discardAreas_[size_t(seat)]);
+    }
+    PlaceControls();
+    ResetAnimations(viewMode);
+}
+
+void CMJMainGame2::OnSizeDone()
+{
+    if (players[kOwnSeat])
+        players[kOwnSeat]->SetChair(OwnChair());
+}
+
+void CMJMainGame2::Place(PObject* object, int x, int y)
+{
+    if (!object)
+        return;
+    object->MoveTo(x, y);
+    object->Redraw();
+}
+
+void CMJMainGame2::PlaceControls()
+{
+    const Rect table = GetTableRect();
+    const Rect box = CentreBox();
+    const int cx = box.left + Width(box) / 2, cy = box.top + Height(box) / 2;
+    Rect hand;
+    GetHandRect(kOwnSeat, hand);
+    // Claim buttons in a row above the own hand's right half, start and ask-to-see in the middle.
+    int x = hand.right - 40;
+    for (ButtonSlot slot : {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi}) {
+        Place(buttons[slot], x, hand.top - 45);
+        x -= 70;
+    }
+    Place(buttons[kBtnStart], table.left + Width(table) / 2, hand.top - 60);
+    Place(buttons[kBtnAskView], table.left + Width(table) / 2 + 100, hand.top - 60);
+    // The skill bar at the bottom right with its buttons inside it.
+    if (skillBar) {
+        const int sx = table.right - skillBar->GetWidth() / 2 - 8, sy = table.bottom - skillBar->GetHeight() / 2 - 4;
+        Place(skillBar, sx, sy);
+        Place(buttons[kBtnAutoPlay] ? buttons[kBtnAutoPlay]->GetBody() : nullptr, sx - 30, sy);
+        Place(buttons[kBtnVolume] ? buttons[kBtnVolume]->GetBody() : nullptr, sx + 20, sy);
+        Place(buttons[kBtnSort] ? buttons[kBtnSort]->GetBody() : nullptr, sx + 52, sy);
+        Place(buttons[kBtnHideSkill] ? buttons[kBtnHideSkill]->GetBody() : nullptr, sx - 78, sy);
+        Place(buttons[kBtnShowSkill] ? buttons[kBtnShowSkill]->GetBody() : nullptr, table.right - 12, sy);
+        if (volumeBoard) {
+            const int vx = table.right - volumeBoard->GetWidth() / 2 - 8;
+            const int vy = int(sy - skillBar->GetHeight() / 2 - volumeBoard->GetHeight() / 2 - 4);
+            Place(volumeBoard, vx, vy);
+            const int left = int(vx - volumeBoard->GetWidth() / 2), top = int(vy - volumeBoard->GetHeight() / 2);
+            Place(buttons[kBtnVolumeOn] ? buttons[kBtnVolumeOn]->GetBody() : nullptr, left + 30, top + 40);
+            Place(buttons[kBtnVolumeOn2] ? buttons[kBtnVolumeOn2]->GetBody() : nullptr, left + 30, top + 40);
+            for (int i = 0; i < 2; ++i)
+                if (volumeSliders[size_t(i)] && volumeSliders[size_t(i)]->GetBody())
+                    Place(volumeSliders[size_t(i)]->GetBody(), left + (i ? 160 : 56), top + 151 - 50);
+        }
+    }
+    // Clock, dice, pointer animations at the centre box.
+    Place(clockHand, cx, cy);
+    if (clockDigits)
+        Place(clockDigits->GetBody(), cx, cy + 24);
+    for (size_t i = 0; i < dice.size(); ++i)
+        Place(dice[i], cx - 45 + int(i) * 30, cy);
+    Place(waitAnimation, cx, cy);
+    if (slogan)
+        Place(slogan, table.left + Width(table) / 2, table.top + slogan->GetHeight() / 2 + 4);
+    if (sortPicture)
+        Place(sortPicture, hand.left + Width(hand) / 2, hand.top - 20);
+    if (infoBoardBig)
+        Place(infoBoardBig, cx, cy);
+    if (infoBoardSmall)
+        Place(infoBoardSmall, table.left + infoBoardSmall->GetWidth() / 2 + 4,
+              table.top + infoBoardSmall->GetHeight() / 2 + 4);
+    // Player panels beside each seat's hand.
+    for (int seat = 0; seat < kSeatCount; ++seat) {
+        CMJPlayer2* panel = players[size_t(seat)];
+        if (!panel || !panel->GetBody())
+            continue;
+        const int w = int(panel->GetBody()->GetWidth()), h = int(panel->GetBody()->GetHeight());
+        TablePoint a;
+        GetSeatAnchor(a, seat);
+        switch (seat) {
+        case 0: Place(panel->GetBody(), table.left + w / 2 + 4, a.y - Height(table) / 4); break;
+        case 1: Place(panel->GetBody(), a.x - Width(table) / 4, table.top + h / 2 + 4); break;
+        case 2: Place(panel->GetBody(), table.right - w / 2 - 4, a.y + Height(table) / 4); break;
+        case 3: Place(panel->GetBody(), hand.left - w / 2 - 8 > table.left + w / 2 ? hand.left - w / 2 - 8 : table.left + w / 2 + 4,
+                      table.bottom - h / 2 - 4); break;
+        default: break;
+        }
+    }
+}
+
+void CMJMainGame2::ResetAnimations(int mode)
+{
+    viewMode = mode;
+    for (CMJCard2* t : pool)
+        if (t) {
+            t->layoutMode = mode;
+            t->Update();
+        }
+}
+
+} // namespace Lumora

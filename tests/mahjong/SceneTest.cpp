@@ -1,0 +1,316 @@
+// The table scene in a headless engine: creation, the dice and the notification gate with every
+// way it opens, the event hook's ranges, claim buttons during auto-play, the two sound buttons,
+// drags and drops of the own hand, tile events without input data, the turn clock, the layout
+// of walls and discard areas, the sparkles' lifetimes, and a scripted game in every size class
+// that passes the missing-resource sweep and leaves no tile orphaned.
+#include "engine/input/InputData.h"
+#include "engine/object/PictureObject.h"
+#include "mahjong/MahjongEvents.h"
+#include "mahjong/controls/CMJPlayer2.h"
+#include "mahjong/scene/CMyParticle.h"
+#include "tests/mahjong/SceneRig.h"
+#include "tests/support/ResourceSweep.h"
+#include "widgets/CXyStandButton.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace Lumora;
+using mahjongtest::kSurfaces;
+using mahjongtest::SceneRig;
+using mahjongtest::TestScene;
+
+namespace {
+
+std::string TestName()
+{
+    return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
+
+bool Overlap(const Rect& a, const Rect& b)
+{
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+} // namespace
+
+TEST(Scene, CreationMakesThePoolTheButtonsAndThePanels)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    EXPECT_EQ(s.FindByName(kMainGameName), &s);
+    for (CMJCard2* t : s.pool)
+        ASSERT_NE(t, nullptr);
+    for (CXyStandButton* b : s.buttons)
+        EXPECT_NE(b, nullptr);
+    // Two buttons on the one sound picture: on and off.
+    ASSERT_NE(s.buttons[CMJMainGame2::kBtnVolumeOn], s.buttons[CMJMainGame2::kBtnVolumeOn2]);
+    for (int seat = 0; seat < 4; ++seat)
+        ASSERT_NE(s.players[size_t(seat)], nullptr);
+    EXPECT_EQ(s.players[3]->GetChair(), 0);
+    // The table's wall is laid: 152 positions would exhaust a pool of 168 together with a deal, so
+    // the positions beyond it stay empty; 108 fit.
+    int wall = 0;
+    for (CMJCard2* t : s.wall)
+        wall += t != nullptr;
+    EXPECT_EQ(wall, 152);
+    EXPECT_EQ(rig.Misfiled(), 0);
+}
+
+TEST(Scene, RollingTwiceClosesTheGateOnceAndPlayOpensIt)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    s.RollDice();
+    s.RollDice();
+    EXPECT_TRUE(rig.gate.IsClosed());
+    EXPECT_TRUE(s.HoldsNotifyLock());
+    rig.engine.Run(4000);
+    // The dice sounded, dealt, each seat showed and play started, which opened the gate.
+    EXPECT_THAT(s.keyCodes, ::testing::IsSupersetOf({uint32_t(EV_DICE_SOUND), uint32_t(EV_DICE_DONE),
+                                                    uint32_t(EV_DEAL_SEAT_SHOWN), uint32_t(EV_PLAY_STARTS)}));
+    EXPECT_FALSE(rig.gate.IsClosed());
+    EXPECT_FALSE(s.HoldsNotifyLock());
+    for (int seat = 0; seat < 4; ++seat)
+        EXPECT_EQ(s.hands[size_t(seat)][13]->placed, 1) << seat;
+    std::vector<int> own;
+    for (int slot = 0; slot < 14; ++slot)
+        own.push_back(s.hands[3][size_t(slot)]->tile);
+    EXPECT_THAT(own, ::testing::UnorderedElementsAreArray(rig.data.own));
+    EXPECT_EQ(rig.Misfiled(), 0);
+}
+
+TEST(Scene, EveryOpenerOfTheGateOpensIt)
+{
+    const std::function<void(SceneRig&)> openers[] = {
+        [](SceneRig& r) { r.scene->SendEvent(EventRecord{r.scene->GetId(), EV_PLAY_STARTS, 0, 0}); },
+        [](SceneRig& r) { r.scene->SendEvent(EventRecord{r.scene->GetId(), EV_DICE_ANIMATION_END, 0, 0}); },
+        [](SceneRig& r) { r.scene->OnResetGame(); },
+        [](SceneRig& r) {
+            // Nothing answers the roll.
+            r.scene->loseStartEvents = true;
+            r.engine.Run(CMJMainGame2::kGateWatchdogMs + 500);
+        },
+        [](SceneRig& r) {
+            r.scene->ReleaseObject(r.scene, false);
+            r.scene = nullptr;
+        },
+    };
+    int k = 0;
+    for (const auto& open : openers) {
+        SceneRig rig(TestName() + std::to_string(k++));
+        rig.scene->RollDice();
+        ASSERT_TRUE(rig.gate.IsClosed());
+        // A watchdog of an earlier roll does not open the gate of a later one.
+        open(rig);
+        EXPECT_FALSE(rig.gate.IsClosed()) << "opener " << k;
+    }
+}
+
+TEST(Scene, TheHookTestsItsFourRangesInOrder)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    const std::pair<uint32_t, const char*> codes[] = {
+        {80001160, "mouse"},   {80001171, "mouse"}, {80001134, "command"}, {80001159, "command"},
+        {80001110, "key"},     {80001120, "key"},   {80001121, "tile"},    {80001133, "tile"},
+    };
+    for (auto [code, kind] : codes) {
+        s.calls.clear();
+        s.keyCodes.clear();
+        s.SendEvent(EventRecord{s.GetId(), code, 0, 0});
+        const std::string expect = std::string(kind) + " " + std::to_string(code);
+        if (std::string(kind) == "key")
+            EXPECT_EQ(s.keyCodes, std::vector<uint32_t>{code});
+        else
+            EXPECT_EQ(s.calls, std::vector<std::string>{expect});
+    }
+}
+
+TEST(Scene, AClaimButtonDuringAutoPlayEndsAutoPlayFirst)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    s.autoPlay = 1;
+    s.SendEvent(EventRecord{s.GetId(), EV_BTN_PENG, 0, 0});
+    EXPECT_EQ(s.autoPlay, 0);
+    EXPECT_THAT(s.calls, ::testing::Contains("peng"));
+    s.SendEvent(EventRecord{s.GetId(), EV_BTN_HU, 0, 0});
+    EXPECT_THAT(s.calls, ::testing::Contains("hu"));
+    EXPECT_EQ(s.autoPlay, 0);
+}
+
+TEST(Scene, TileEventsWithoutInputDataAreRefusedAndADropOutsideTheHandReorders)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    s.CreateDiceHook();
+    rig.engine.Run(3000);
+    CMJCard2* tile = s.hands[3][5];
+    ASSERT_NE(tile, nullptr);
+    const uintptr_t p1 = reinterpret_cast<uintptr_t>(tile);
+    // A direct send without the engine's input state.
+    EXPECT_EQ(s.OnLButtonDown(EventRecord{s.GetId(), EV_TILE_DRAG_MOVE, p1, 0}), 0);
+    EXPECT_EQ(s.OnLButtonDown(EventRecord{s.GetId(), EV_TILE_LEAVE, p1, 0}), 0);
+    // A tile that is not one of the scene's.
+    EXPECT_EQ(s.OnLButtonDown(EventRecord{s.GetId(), EV_TILE_DRAG_END, 12345, 0}), 0);
+    // A drop far outside the hand's rectangle reorders the hand as a click does.
+    InputData far;
+    far.x = 5;
+    far.y = 5;
+    const int before = s.moves;
+    EXPECT_EQ(s.OnLButtonDown(EventRecord{s.GetId(), EV_TILE_DRAG_MOVE, p1, reinterpret_cast<uintptr_t>(&far)}), 1);
+    EXPECT_EQ(s.moves, before + 1);
+    EXPECT_EQ(rig.Misfiled(), 0);
+}
+
+TEST(Scene, TheClockCountsDownAndPostsItsEnd)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    s.SetClockValue(-4);
+    EXPECT_EQ(s.GetClockValue(), 0);
+    s.SetClockValue(3);
+    EXPECT_EQ(s.GetClockValue(), 3);
+    rig.engine.Run(3200);
+    EXPECT_EQ(s.GetClockValue(), 0);
+    EXPECT_THAT(s.keyCodes, ::testing::Contains(uint32_t(EV_CLOCK_EXPIRED)));
+    s.StopClock();
+}
+
+TEST(Scene, WallsAndDiscardAreasNeverOverlap)
+{
+    const int heights[] = {600, 800, 1000};
+    SceneRig rig(TestName());
+    for (const auto& base : kSurfaces)
+        for (int h : heights) {
+            mahjongtest::Surface s = base;
+            s.height = h;
+            s.table.bottom = h - 4;
+            rig.UseSurface(s);
+            std::vector<Rect> areas;
+            for (int seat = 0; seat < 4; ++seat) {
+                areas.push_back(rig.scene->GetWallArea(seat));
+                areas.push_back(rig.scene->GetDiscardArea(seat));
+            }
+            for (size_t i = 0; i < areas.size(); ++i)
+                for (size_t j = i + 1; j < areas.size(); ++j)
+                    EXPECT_FALSE(Overlap(areas[i], areas[j]))
+                        << s.width << "x" << h << ": areas " << i << " and " << j;
+        }
+}
+
+TEST(Scene, ParticlesLiveAtLeastOneMillisecondAndStayWithinOpacityBounds)
+{
+    ParticleRecord p;
+    p.start = 100;
+    p.lifetime = 0;
+    for (uint32_t now : {100u, 101u, 5000u}) {
+        const double a = ParticleAlpha(p, now, 1.0);
+        EXPECT_TRUE(std::isfinite(a));
+        EXPECT_GE(a, 0.0);
+        EXPECT_LE(a, 1.0);
+    }
+    p.lifetime = 200;
+    EXPECT_DOUBLE_EQ(ParticleAlpha(p, 150, 1.0), 0.75);
+    EXPECT_DOUBLE_EQ(ParticleAlpha(p, 150, 0.5), 0.5);
+
+    // An emitter whose random source always gives 0: every lifetime would be 0.
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    s.OnBtnSortHand();
+    ASSERT_NE(s.Emitter(), nullptr);
+    s.Emitter()->random = [] { return 0; };
+    size_t most = 0;
+    for (int i = 0; i < 20; ++i) {
+        rig.engine.Tick();
+        for (const auto& [key, q] : s.Emitter()->Particles())
+            EXPECT_GE(q.lifetime, 1u);
+        most = std::max(most, s.Emitter()->LiveCount());
+    }
+    EXPECT_GT(most, 0u);
+    rig.engine.Run(1500);
+    EXPECT_EQ(s.Emitter()->LiveCount(), 0u);
+    EXPECT_FALSE(s.Emitter()->IsRunning());
+}
+
+// Deal, draws, throws, a peng, the three kinds of gang, result rows and the win effect, in
+// every size class: the pictures all exist and no tile is orphaned.
+TEST(Scene, AScriptedGameShowsEveryTileInEverySizeClass)
+{
+    for (const auto& surface : kSurfaces) {
+        SceneRig rig(TestName() + std::to_string(surface.width), surface);
+        TestScene& s = *rig.scene;
+        testsupport::ResourceSweep sweep;
+        s.OnGameStartData(nullptr, 0);
+        rig.engine.Run(4000);
+        ASSERT_EQ(rig.Misfiled(), 0);
+        int pos = 53;
+        auto draw = [&](int seat, int tile) { s.CatchWallCard(seat, pos++, tile); };
+        auto throwFrom = [&](int seat, int slot) {
+            CMJCard2* t = s.hands[size_t(seat)][size_t(slot)];
+            s.hands[size_t(seat)][size_t(slot)] = nullptr;
+            t->state = kTileThrown;
+            t->faceUp = 1;
+            s.thrown[size_t(seat)] = t;
+            s.TileChanged(*t);
+            s.CloseHandGap(seat);
+        };
+        // The banker (own seat) throws; seat 2 pengs it, then gangs another seat's tile.
+        throwFrom(3, 0);
+        MeldRecord peng;
+        peng.w[4] = 0;
+        peng.w[5] = s.thrown[3]->tile;
+        peng.w[6] = 40;
+        peng.w[7] = 41;
+        s.AddMeld(2, kMeldPeng, peng, 0);
+        s.ParkThrownCard(2);
+        throwFrom(2, 0);
+        MeldRecord ming;
+        ming.w[4] = 3; // seat 2's chair
+        ming.w[5] = s.thrown[2]->tile;
+        ming.w[6] = 50;
+        ming.w[7] = 51;
+        ming.w[8] = 52;
+        s.AddMingGang(1, ming, 0);
+        draw(1, 60);
+        MeldRecord an;
+        an.w[5] = 61;
+        s.AddAnGang(1, an, 0);
+        draw(0, 70);
+        throwFrom(0, 0);
+        s.ParkThrownCard(0);
+        // The own seat draws the fourth of a card it holds three of and gangs it concealed.
+        draw(3, 27);
+        MeldRecord own;
+        own.w[5] = 27;
+        own.w[6] = 0;
+        own.w[7] = 9;
+        own.w[8] = 18;
+        s.AddAnGang(3, own, 0);
+        EXPECT_EQ(s.hands[3][17]->meldKind, kMeldGang);
+        ASSERT_EQ(rig.Misfiled(), 0);
+        // Result rows and the win.
+        TileArray row;
+        s.ClearTileArray(row);
+        for (int i = 0; i < 10; ++i)
+            row[size_t(i)] = 80 + i;
+        s.ShowResultHand(0, row);
+        s.ShowResultHandWithTile(2, 83, row);
+        s.ShowWinTile(1, 99);
+        s.ShowWinEffect(1);
+        s.ShowArrow(2, peng.w[5]);
+        s.ShowWaitAnimation();
+        s.CreateGameInfoBoardBig(1);
+        rig.engine.Run(1500);
+        s.HideWaitAnimation();
+        EXPECT_EQ(rig.Misfiled(), 0);
+        EXPECT_THAT(sweep.Findings(), ::testing::IsEmpty()) << surface.width;
+        for (CMJCard2* t : s.pool)
+            if (t->state != kTileFree && t->placed) {
+                EXPECT_TRUE(t->IsActive()) << "tile " << t->tile << " state " << t->state;
+            }
+    }
+}

@@ -1,0 +1,58 @@
+#!/usr/bin/python3
+"""The client between both stand-ins: a game server on a free loopback port and the hall, which
+starts the client, hands it the start data and goes after a while. Prints one JSON object: the
+client's exit status, the seconds from the hall's going to the client's end, the hall's record
+and the ids the server was asked for.
+
+Usage: whole_run.py CLIENT WORKDIR
+"""
+import json
+import os
+import socket
+import subprocess
+import sys
+import time
+
+here = os.path.dirname(os.path.abspath(__file__))
+root = os.path.join(here, "..", "..", "..")
+sys.path.insert(0, os.path.join(root, "tools", "py"))
+
+client, work = sys.argv[1], sys.argv[2]
+os.makedirs(work, exist_ok=True)
+with socket.socket() as s:
+    s.bind(("127.0.0.1", 0))
+    port = s.getsockname()[1]
+with open(os.path.join(root, "tools", "tables", "default.json"), encoding="utf-8") as f:
+    table = json.load(f)
+table["server"]["port"] = port
+table_path = os.path.join(work, "table.json")
+with open(table_path, "w", encoding="utf-8") as f:
+    json.dump(table, f, ensure_ascii=False)
+control = os.path.join(work, "control.sock")
+server = subprocess.Popen([sys.executable, os.path.join(root, "tools", "server", "game_server.py"), "--port",
+                           str(port), "--table", table_path, "--control", control],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+try:
+    for _ in range(200):
+        if os.path.exists(control):
+            break
+        time.sleep(0.02)
+    record = os.path.join(work, "record.jsonl")
+    env = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
+    status = subprocess.run([sys.executable, os.path.join(root, "tools", "hall", "hall.py"), client, "--table",
+                             table_path, "--run-dir", os.path.join(work, "run"), "--record", record,
+                             "--hang-up-after", "1.0"], env=env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, timeout=60).returncode
+    events = [json.loads(line) for line in open(record, encoding="utf-8")]
+    with socket.socket(socket.AF_UNIX) as c:
+        c.connect(control)
+        c.sendall(b'{"op": "state"}\n')
+        state = json.loads(c.makefile().readline())
+    hang = next(e["t"] for e in events if e["event"] == "hang-up")
+    end = next(e["t"] for e in events if e["event"] == "client-exit")
+    print(json.dumps({"status": status, "gone_to_end": end - hang, "events": [e["event"] for e in events],
+                      "posts": [e.get("message") for e in events if e["event"] == "post"],
+                      "state": state}, ensure_ascii=False, default=str))
+finally:
+    server.terminate()
+    server.wait()

@@ -1,0 +1,73 @@
+// This game's run: static objects, start-up, end.
+#include "xueliu/GameApplication.h"
+
+#include "framework/app/NotifyGate.h"
+#include "platform/Message.h"
+#include "platform/MessageQueue.h"
+#include "platform/QuitSignals.h"
+#include "platform/ThreadId.h"
+#include "platform/Window.h"
+#include "xueliu/CGameApp.h"
+
+#include <atomic>
+#include <mutex>
+
+namespace {
+
+std::atomic<platform::ThreadId> g_uiThread{0};
+
+// Once per process, before the application starts any thread.
+void WatchSignals()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        platform::WatchQuitSignals([] {
+            CGameWinApp* app = GetGameApp();
+            const platform::WindowId window = app ? app->GetMainWindowId() : 0;
+            if (window == 0 || !platform::PostToWindow(window, platform::kMsgClose))
+                platform::PostToThread(g_uiThread.load(), platform::kMsgQuit);
+        });
+    });
+}
+
+} // namespace
+
+GameApplication::GameApplication(IServerStartup* connection) : connection_(connection) {}
+
+GameApplication::~GameApplication()
+{
+    app_.reset();
+    SetNotifyGate(nullptr);
+    gate_.reset();
+}
+
+bool GameApplication::InitInstance(const std::vector<std::string>& arguments, ClientPlatform& platform)
+{
+    g_uiThread = platform::CurrentThreadId();
+    platform::CurrentQueue();
+    WatchSignals();
+    app_ = std::make_unique<CGameApp>();
+    gate_ = std::make_unique<NotifyGate>();
+    SetNotifyGate(gate_.get());
+    app_->SetNotifyGate(gate_.get());
+    app_->SetPlatform(&platform);
+    app_->SetServerStartup(connection_);
+    std::vector<std::string> rest(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end());
+    app_->SetArguments(std::move(rest), arguments.empty() ? std::string("xueliu") : arguments[0]);
+    return app_->InitInstance();
+}
+
+int GameApplication::ExitInstance(int loopCode)
+{
+    if (app_)
+        app_->ExitInstance();
+    app_.reset();
+    SetNotifyGate(nullptr);
+    gate_.reset();
+    return loopCode;
+}
+
+void InstallGameApplication(IServerStartup* connection)
+{
+    SetClientApplicationFactory([connection] { return std::make_unique<GameApplication>(connection); });
+}
