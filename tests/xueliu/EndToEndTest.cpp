@@ -5,6 +5,7 @@
 // the exit report, status 0), the hall gone (status 0 within 1.5 s, no report), the server's
 // connection dropped and then the window closed (report, status 0).
 #include "tests/support/GameServerStandIn.h"
+#include "tests/support/XvfbSession.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,9 @@ using Clock = std::chrono::steady_clock;
 
 class ClientRun {
 public:
-    ClientRun(const standin::GameServer& server, std::vector<std::string> hallArgs)
+    // Without a display by default (SDL's dummy video); `env` replaces the environment.
+    ClientRun(const standin::GameServer& server, std::vector<std::string> hallArgs,
+              std::vector<std::string> env = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"})
     {
         char tmpl[] = "/tmp/xl-e2e-XXXXXX";
         dir_ = mkdtemp(tmpl);
@@ -41,7 +44,6 @@ public:
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        std::vector<std::string> env{"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"};
         std::vector<char*> envp;
         for (auto& e : env)
             envp.push_back(e.data());
@@ -100,6 +102,19 @@ private:
     std::string record_;
     pid_t pid_ = 0;
 };
+
+// The first line a command prints.
+std::string FirstLine(const std::string& command)
+{
+    std::string line;
+    if (FILE* out = popen(command.c_str(), "r")) {
+        char c;
+        while (fread(&c, 1, 1, out) == 1 && c != '\n')
+            line += c;
+        pclose(out);
+    }
+    return line;
+}
 
 std::string Table() { return std::string(XL_SOURCE_DIR) + "/tools/tables/default.json"; }
 
@@ -173,6 +188,40 @@ TEST(EndToEnd, ConnectionDroppedThenWindowClosed)
     EXPECT_LT(Clock::now() - closed, std::chrono::seconds(5 + 2));
     EXPECT_TRUE(server.Requests(201125).empty());
     EXPECT_NE(run.Record().find("\"exit_report\""), std::string::npos);
+}
+
+TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
+{
+    xltest::XvfbSession xvfb;
+    if (!xvfb.Ok())
+        GTEST_SKIP() << "Xvfb, xdotool or import is missing";
+    standin::GameServer server({"--table", Table()});
+    const auto started = Clock::now();
+    ClientRun run(server, {}, {"DISPLAY=" + xvfb.Display(), "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"});
+    ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
+    const std::string pid = std::to_string(run.ClientPid());
+    // The wait dialog's window comes first, the main window second.
+    std::string window;
+    while (window.empty() && Clock::now() - started < std::chrono::seconds(10))
+        window = FirstLine("DISPLAY=" + xvfb.Display() + " xdotool search --pid " + pid +
+                           " 2>/dev/null | sed -n 2p");
+    ASSERT_FALSE(window.empty());
+    const std::string geometry =
+        FirstLine("DISPLAY=" + xvfb.Display() + " xdotool getwindowgeometry " + window + " | tail -1");
+    EXPECT_NE(geometry.find("1024x768"), std::string::npos) << window << ": " << geometry;
+    EXPECT_TRUE(xltest::Screenshot("frame_window.png", 1024, 768).has_value());
+
+    // The close a window manager sends.
+    const auto closed = Clock::now();
+    EXPECT_EQ(std::system(("DISPLAY=" + xvfb.Display() + " /usr/bin/python3 " + XL_SOURCE_DIR +
+                           "/tests/xueliu/scripts/close_window.py " + window)
+                              .c_str()),
+              0);
+    EXPECT_EQ(run.Wait(), 0);
+    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(2));
+    EXPECT_EQ(server.Requests(201130).size(), 1u);
+    EXPECT_EQ(server.Requests(201125).size(), 1u);
+    EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
 }
 
 } // namespace
