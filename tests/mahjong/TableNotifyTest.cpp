@@ -1,0 +1,179 @@
+// The mahjong dispatcher and the scene's notification handlers against crafted records on a
+// dealt table: the filters of the dispatcher, the last-notification record, the edge cases of
+// the handlers (own throw echo, flower without replacement, concealed gang clock, skip rule,
+// the hand sent again, the rob-gang option) and malformed records dropped without a change.
+#include "tests/mahjong/SceneRig.h"
+
+#include "mahjong/notify/CMJGameNotify2.h"
+#include "widgets/CXyStandButton.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using namespace Lumora;
+using mahjongtest::SceneRig;
+using mahjongtest::TestScene;
+
+std::string TestName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
+
+// A record of `size` bytes with words at their offsets.
+std::vector<uint8_t> Rec(size_t size, std::initializer_list<std::pair<size_t, int32_t>> words)
+{
+    std::vector<uint8_t> r(size);
+    for (auto [offset, value] : words)
+        if (offset + 4 <= size)
+            std::memcpy(r.data() + offset, &value, 4);
+    return r;
+}
+
+struct Notify : CMJGameNotify2 {
+    explicit Notify(TestScene* s) : scene(s) {}
+    CMJMainGame2* Scene() const override { return scene; }
+    bool TableFlag() const override { return flag; }
+    int RejectKanPaiAsk() const override { return reject; }
+    bool Send(uint32_t id, const std::vector<uint8_t>& r) { return OnNotify(id, r.data(), uint32_t(r.size())); }
+    TestScene* scene;
+    bool flag = false;
+    int reject = 0;
+};
+
+// A dealt table: own chair 0 (seat 3) is the banker with 14 tiles.
+struct Table {
+    Table() : rig(TestName()), s(*rig.scene), notify(&s)
+    {
+        s.OnTableEntered();
+        s.OnGameReady();
+        s.OnGameStartData(nullptr, 0);
+        rig.engine.Run(4000);
+        s.chairCount = 4;
+        s.playerCount = 4;
+    }
+    SceneRig rig;
+    TestScene& s;
+    Notify notify;
+};
+
+TEST(TableNotify, DispatcherFiltersAndTheLastNotification)
+{
+    Table t;
+    t.notify.flag = true;
+    EXPECT_TRUE(t.notify.Send(CMJGameNotify2::kAfterResult, {}));
+    EXPECT_EQ(t.s.waitAnimation, nullptr);
+    t.notify.flag = false;
+    t.notify.Send(CMJGameNotify2::kAfterResult, {});
+    EXPECT_NE(t.s.waitAnimation, nullptr);
+
+    t.notify.RecordLastNotify(CMJGameNotify2::kGameMessage, Rec(24, {{8, 19840329}}).data(), 24);
+    uint32_t last[4];
+    t.notify.GetLastNotifyRecord(last);
+    EXPECT_EQ(last[0], 229500u);
+    EXPECT_EQ(last[1], 19840329u);
+    EXPECT_EQ(last[2], 24u);
+    t.notify.RecordLastNotify(CMJGameNotify2::kCardThrown, Rec(88, {{8, 19840329}}).data(), 88);
+    t.notify.GetLastNotifyRecord(last);
+    EXPECT_EQ(last[1], 0u);
+
+    // An id of no layer is not handled; the gang ids reach the scene (a short one is dropped there).
+    EXPECT_FALSE(t.notify.Send(999999, {}));
+    for (uint32_t id : {229195u, 229197u, 229199u})
+        EXPECT_TRUE(t.notify.Send(id, Rec(8, {})));
+    EXPECT_EQ(t.rig.Misfiled(), 0);
+}
+
+TEST(TableNotify, HandlerEdgeCases)
+{
+    Table t;
+    TestScene& s = t.s;
+    // The own throw's echo after the drawn tile is gone changes nothing.
+    s.ReturnToPool(s.hands[kOwnSeat][kDrawnSlot]);
+    ASSERT_FALSE(s.HasCaughtCard(kOwnSeat));
+    t.notify.Send(222170, Rec(88, {{4, 0}, {84, 5}}));
+    EXPECT_EQ(s.thrown[kOwnSeat], nullptr);
+
+    // A flower without a replacement hands the turn to the previous seat (chair 1 is seat 0).
+    t.notify.Send(229210, Rec(28, {{12, 1}, {16, 7}, {20, -1}, {24, 0}}));
+    EXPECT_EQ(s.GetTurnArrowPos(), s.PrevSeat(0) * 2);
+
+    // A concealed gang adds 3 to the running clock.
+    s.SetClockValue(5);
+    t.notify.Send(229197, Rec(48, {{12, 2}, {16, 2}, {20, 200}, {24, 200}, {28, 200}, {32, 200}, {40, 200}, {44, 100}}));
+    EXPECT_EQ(s.GetClockValue(), 8);
+
+    // A throw nobody may claim under the skip rule: no buttons; the own turn is next, clock 1.
+    t.rig.data.params[27] = 1;
+    t.notify.Send(222170, Rec(88, {{4, 1}, {84, 9}}));
+    for (int b : {CMJMainGame2::kBtnPeng, CMJMainGame2::kBtnGang, CMJMainGame2::kBtnHu, CMJMainGame2::kBtnPass})
+        EXPECT_FALSE(s.buttons[size_t(b)]->IsActive()) << b;
+    EXPECT_EQ(s.GetClockValue(), 1);
+    EXPECT_NE(s.thrown[0], nullptr);
+
+    // A gang that may be robbed: the hu option takes the announcer, the tile and the kind.
+    t.notify.Send(229180, Rec(32, {{0, 2}, {4, 2}, {8, 30}, {12, 3}, {16, 8}}));
+    EXPECT_EQ(s.options[kOptHu].enabled, 1);
+    EXPECT_EQ(s.options[kOptHu].tile, 30);
+    EXPECT_EQ(s.options[kOptHu].gangKind, 3);
+    EXPECT_TRUE(s.buttons[CMJMainGame2::kBtnHu]->IsActive());
+
+    // A draw parks every thrown tile still in the middle.
+    t.notify.Send(229160, Rec(16, {{0, 3}, {4, 200}, {8, 60}}));
+    for (CMJCard2* thrown : s.thrown)
+        EXPECT_EQ(thrown, nullptr);
+    EXPECT_EQ(t.rig.Misfiled(), 0);
+}
+
+TEST(TableNotify, OwnHandAgainIsBoundedAndForOwnChairOnly)
+{
+    Table t;
+    TestScene& s = t.s;
+    const auto before = s.hands[kOwnSeat];
+    t.notify.Send(229580, Rec(12 + 14 * 4, {{4, 2}, {8, 14}}));
+    EXPECT_EQ(s.hands[kOwnSeat], before);
+    // A count of 40 in a record of 14 tiles: only the 14 are read.
+    auto r = Rec(12 + 14 * 4, {{4, 0}, {8, 40}});
+    for (int i = 0; i < 14; ++i) {
+        const int32_t id = 36 + i;
+        std::memcpy(r.data() + 12 + i * 4, &id, 4);
+    }
+    t.notify.Send(229580, r);
+    TileArray hand;
+    EXPECT_EQ(s.FindHandCard(kOwnSeat, hand), 14);
+    EXPECT_EQ(t.rig.Misfiled(), 0);
+}
+
+TEST(TableNotify, MalformedRecordsAreDroppedWithoutAChange)
+{
+    Table t;
+    TestScene& s = t.s;
+    const struct {
+        uint32_t id;
+        std::vector<uint8_t> record;
+    } cases[] = {
+        {222170, Rec(80, {{4, 1}, {84, 5}})},                                   // short
+        {222170, Rec(88, {{4, 9}, {84, 5}})},                                   // chair 9
+        {222170, Rec(88, {{4, 1}, {84, 300}})},                                 // tile 300
+        {229160, Rec(16, {{0, -1}, {4, 5}, {8, 60}})},                          // seat -1
+        {229160, Rec(16, {{0, 1}, {4, 5}, {8, 200}})},                          // wall position 200
+        {229185, Rec(32, {{12, 1}, {16, 9}, {20, 5}, {24, 6}, {28, 7}})},       // discarder 9
+        {229195, Rec(48, {{12, 1}, {16, 2}, {20, 5}, {24, 6}, {28, 7}, {32, 8}, {40, 9}, {44, 400}})},
+        {229210, Rec(28, {{12, 1}, {16, 300}, {20, -1}})},
+        {229580, Rec(12, {{4, 0}, {8, -3}})},                                   // negative count
+        {229500, Rec(20, {{8, 19840329}, {16, 100}})},                          // data beyond the record
+        {229180, Rec(20, {{0, 1}})},
+    };
+    const auto hands = s.hands;
+    const auto thrown = s.thrown;
+    const auto discards = s.discards;
+    for (const auto& c : cases) {
+        t.notify.Send(c.id, c.record);
+        EXPECT_EQ(s.hands, hands) << c.id;
+        EXPECT_EQ(s.thrown, thrown) << c.id;
+        EXPECT_EQ(s.discards, discards) << c.id;
+    }
+    EXPECT_EQ(t.rig.Misfiled(), 0);
+}
+
+} // namespace
