@@ -12,8 +12,8 @@
 // Threads: the UI thread only. The notification gate (NotifyGate) is the only thing shared with
 // another thread: the dice roll closes it and the start of play opens it again.
 //
-// Ownership: every control and tile is an engine object owned by the engine under this scene;
-// the scene keeps their pointers for its life. The calculator is shared with the tile views.
+// Ownership: every control and tile is an engine object linked to the scene as owned, so the
+// engine releases them with the scene; the scene keeps their pointers for its life. The calculator is shared with the tile views.
 // The game data (SetGameData) and the sound settings are the application's and must outlive
 // the scene.
 //
@@ -296,6 +296,14 @@ protected:
     int TileMetric(int i) override { return metrics_[i]; }
 
     // Helpers.
+    // Makes the scene the owner of an object it created: the engine releases it with the scene.
+    template <typename T>
+    T* Own(T* object)
+    {
+        if (object)
+            AddChild(object, LINK_OWNED);
+        return object;
+    }
     // A keyed plane showing that picture, at that depth.
     PlaneObject* NewPictureBoard(const char* picture, double z);
     void PostAfter(uint32_t ms, uint32_t code, uintptr_t p1 = 0, uintptr_t p2 = 0);

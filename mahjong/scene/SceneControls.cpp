@@ -255,7 +255,7 @@ void CMJMainGame2::ShowWinEffect(int seat)
     if (!winPicture) {
         PictureInfo info;
         GetRes(info, "bit_hu", 0);
-        winPicture = NewBitmapObject(info);
+        winPicture = Own(NewBitmapObject(info));
         if (!winPicture)
             return;
         winPicture->SetZ(kWinZ);
@@ -272,7 +272,7 @@ void CMJMainGame2::ShowWinEffect(int seat)
             PictureInfo info = pieces;
             info.srcX = piece * kWinPieceWidth;
             info.width = kWinPieceWidth;
-            BITObject* p = NewBitmapObject(info);
+            BITObject* p = Own(NewBitmapObject(info));
             if (!p)
                 continue;
             const int s = 1 + std::rand() % 30, k = 1 + std::rand() % 4;

@@ -74,7 +74,7 @@ void CMJMainGame2::CreateCalculator()
 
 CXyStandButton* CMJMainGame2::CreateTableButton(const char* name, uint32_t event, const char* tip, int flag, int, int)
 {
-    CXyStandButton* button = NewChild<CXyStandButton>();
+    CXyStandButton* button = Own(NewChild<CXyStandButton>());
     if (!button)
         return nullptr;
     PictureInfo face;
@@ -86,7 +86,7 @@ CXyStandButton* CMJMainGame2::CreateTableButton(const char* name, uint32_t event
     button->SetZ(kButtonZ);
     button->Enable(flag != 0);
     if (tip && *tip)
-        if (CXyToolTip* toolTip = NewChild<CXyToolTip>())
+        if (CXyToolTip* toolTip = Own(NewChild<CXyToolTip>()))
             toolTip->Attach(button, tip, kToolTipWidth);
     return button;
 }
@@ -139,7 +139,7 @@ void CMJMainGame2::CreateOptionButtons()
                     volumeBoard->AddChild(buttons[slot]->GetBody(), kBodyLinks);
             const uint32_t events[2] = {EV_VOLUME_EFFECT, EV_VOLUME_MUSIC};
             for (int i = 0; i < 2; ++i) {
-                CMJSliderBar* slider = NewChild<CMJSliderBar>();
+                CMJSliderBar* slider = Own(NewChild<CMJSliderBar>());
                 if (!slider)
                     continue;
                 slider->Create("slider_bk", "slider_bar", 1, EventRecord{GetId(), events[i], 0, 0}, kVolumeRange, 1);
@@ -158,12 +158,12 @@ void CMJMainGame2::CreateClock()
 {
     PictureInfo hand;
     GetRes(hand, "clock_hand_big", 0);
-    clockHand = NewBitmapObject(hand);
+    clockHand = Own(NewBitmapObject(hand));
     if (clockHand) {
         clockHand->SetZ(kClockZ);
         clockHand->Deactivate();
     }
-    clockDigits = NewChild<CMJXyDigit>();
+    clockDigits = Own(NewChild<CMJXyDigit>());
     if (clockDigits) {
         clockDigits->Create("digit_Clock_big", 2);
         clockDigits->SetZ(kClockZ + 1);
@@ -176,7 +176,7 @@ void CMJMainGame2::CreateDice()
     PictureInfo face;
     GetRes(face, "dice1_00", 0);
     for (BITObject*& die : dice) {
-        die = NewBitmapObject(face);
+        die = Own(NewBitmapObject(face));
         if (!die)
             continue;
         die->SetZ(kDiceZ);
@@ -189,7 +189,7 @@ PlaneObject* CMJMainGame2::NewPictureBoard(const char* picture, double z)
 {
     PictureInfo back;
     GetRes(back, picture, 0);
-    PlaneObject* plane = NewPlaneObject(back.width, back.height, kColourKeyBackground);
+    PlaneObject* plane = Own(NewPlaneObject(back.width, back.height, kColourKeyBackground));
     if (plane) {
         plane->DrawPicture(back, 0, 0, 0, 0, 0, 1.0);
         plane->SetZ(z);
@@ -206,7 +206,7 @@ void CMJMainGame2::CreateSlogan()
     }
     PictureInfo sort;
     GetRes(sort, "bit_SortHand", 0);
-    sortPicture = NewBitmapObject(sort);
+    sortPicture = Own(NewBitmapObject(sort));
     if (sortPicture) {
         sortPicture->SetZ(sortPicture->GetZ() + kSortRaise);
         sortPicture->Deactivate();
@@ -228,7 +228,7 @@ void CMJMainGame2::CreateCards()
         auto tile = std::make_unique<CMJCard2>(calculator_, this);
         if (!RegisterChild(tile.get()))
             continue;
-        CMJCard2* t = tile.release();
+        CMJCard2* t = Own(tile.release());
         t->Reset();
         t->layoutMode = viewMode;
         t->Deactivate();
@@ -247,7 +247,7 @@ void CMJMainGame2::CreatePlayers(int count)
         const int seat = ChairToSeat(chair);
         if (!IsSeat(seat) || players[size_t(seat)])
             continue;
-        CMJPlayer2* panel = NewChild<CMJPlayer2>();
+        CMJPlayer2* panel = Own(NewChild<CMJPlayer2>());
         if (!panel)
             continue;
         panel->Create(seat);

@@ -349,3 +349,25 @@ TEST(Scene, AReplacementTileTravelsByValueAndTheStartButtonFollowsReadiness)
     EXPECT_THAT(rig.app.notices, ::testing::IsSupersetOf({std::string("游戏托管已启动,单击鼠标解除!"),
                                                           std::string("游戏托管已解除!")}));
 }
+
+TEST(Scene, ReleasingTheSceneReleasesEverythingItMade)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    s.OnBtnSortHand();
+    s.ShowWinEffect(0);
+    s.ShowWaitAnimation();
+    rig.engine.Run(100);
+    const size_t before = rig.engine.Objects().GetObjectCount();
+    std::vector<uint32_t> ids;
+    for (CMJCard2* t : s.pool)
+        ids.push_back(t->GetId());
+    ids.push_back(s.buttons[0]->GetId());
+    ids.push_back(s.players[3]->GetId());
+    s.ReleaseObject(&s, false);
+    rig.scene = nullptr;
+    for (uint32_t id : ids)
+        EXPECT_EQ(rig.engine.Objects().FindById(id), nullptr) << id;
+    EXPECT_LT(rig.engine.Objects().GetObjectCount(), before - 168);
+    rig.engine.Run(1500);
+}
