@@ -328,6 +328,7 @@ protected:
     uint64_t clockAction_ = 0;
     std::unique_ptr<CMyParticle> emitter_;
     uint64_t emitterAction_ = 0;
+    uint32_t musicChannel_ = 0; // the background music's channel, 0 while none plays
     std::map<std::string, bool> loggedOnce_;
 };
 

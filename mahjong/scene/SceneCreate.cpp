@@ -80,6 +80,7 @@ CXyStandButton* CMJMainGame2::CreateTableButton(const char* name, uint32_t event
     PictureInfo face;
     GetRes(face, name, 0);
     const EventRecord notify{GetId(), event, 0, 0};
+    button->SetName(name);
     button->Create(&face, &notify, 0, 0);
     button->SetSound(1, "SndTouchButton");
     button->SetSound(2, "SndHitButton");
@@ -215,7 +216,9 @@ void CMJMainGame2::CreateSlogan()
 
 void CMJMainGame2::CreateExtraControls()
 {
-    // A click anywhere (either button) tells the scene, which ends auto-play.
+    // A plain object of the scene's own (for the layers above), and a click anywhere (either
+    // button) tells the scene, which ends auto-play.
+    Own(NewObject());
     AddEventHook(EV_RBUTTON_DOWN, GetId(), EV_CLICK_ANYWHERE, 0, 0);
     AddEventHook(EV_LBUTTON_DOWN, GetId(), EV_CLICK_ANYWHERE, 0, 0);
 }

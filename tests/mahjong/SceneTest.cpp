@@ -21,6 +21,7 @@ using namespace Lumora;
 using mahjongtest::kSurfaces;
 using mahjongtest::SceneRig;
 using mahjongtest::TestScene;
+using Lumora::TableSoundSettings;
 
 namespace {
 
@@ -370,4 +371,32 @@ TEST(Scene, ReleasingTheSceneReleasesEverythingItMade)
         EXPECT_EQ(rig.engine.Objects().FindById(id), nullptr) << id;
     EXPECT_LT(rig.engine.Objects().GetObjectCount(), before - 168);
     rig.engine.Run(1500);
+}
+
+TEST(Scene, TheVolumeBoardSetsTheSettingsAndSwapsTheSoundButtons)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    TableSoundSettings settings;
+    s.SetSoundSettings(&settings);
+    CXyStandButton* on = s.buttons[CMJMainGame2::kBtnVolumeOn];
+    CXyStandButton* off = s.buttons[CMJMainGame2::kBtnVolumeOn2];
+    s.SendEvent(EventRecord{s.GetId(), EV_BTN_VOLUME, 0, 0});
+    EXPECT_TRUE(s.volumeBoard->IsActive());
+    EXPECT_FALSE(on->IsActive());
+    EXPECT_TRUE(off->IsActive());
+    s.SendEvent(EventRecord{s.GetId(), EV_BTN_SOUND_OFF, 0, 0});
+    EXPECT_TRUE(settings.keepSilence);
+    EXPECT_TRUE(on->IsActive());
+    EXPECT_FALSE(off->IsActive());
+    s.SendEvent(EventRecord{s.GetId(), EV_BTN_SOUND_ON, 0, 0});
+    EXPECT_FALSE(settings.keepSilence);
+    s.SendEvent(EventRecord{s.GetId(), EV_VOLUME_EFFECT, 20, 0});
+    s.SendEvent(EventRecord{s.GetId(), EV_VOLUME_MUSIC, 99, 0});
+    EXPECT_EQ(settings.effectVolume, 20);
+    EXPECT_EQ(settings.musicVolume, 50);
+    // Losing the focus closes the board.
+    s.SendEvent(EventRecord{s.GetId(), EV_VOLUME_BOARD_FOCUS, 0, 0});
+    EXPECT_FALSE(s.volumeBoard->IsActive());
+    s.SetSoundSettings(nullptr);
 }
