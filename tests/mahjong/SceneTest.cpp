@@ -9,7 +9,10 @@
 #include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/scene/CMyParticle.h"
 #include "tests/mahjong/SceneRig.h"
+#include "tests/support/RelayRig.h"
 #include "tests/support/ResourceSweep.h"
+#include "framework/app/AppMessages.h"
+#include "framework/app/CommThread.h"
 #include "widgets/CXyStandButton.h"
 
 #include <gmock/gmock.h>
@@ -399,4 +402,25 @@ TEST(Scene, TheVolumeBoardSetsTheSettingsAndSwapsTheSoundButtons)
     s.SendEvent(EventRecord{s.GetId(), EV_VOLUME_BOARD_FOCUS, 0, 0});
     EXPECT_FALSE(s.volumeBoard->IsActive());
     s.SetSoundSettings(nullptr);
+}
+
+// The communication thread holds the server's messages back from the dice roll to the start of
+// play and then relays them in their order.
+TEST(Scene, ServerMessagesWaitForTheDealAndKeepTheirOrder)
+{
+    SceneRig rig(TestName());
+    auto thread = CGameCommThread::Start(rig.gate);
+    ASSERT_TRUE(thread);
+    testsupport::RelayedWindow main;
+    platform::PostToThread(thread->Id(), app_msg::kCommSetTarget, main.id);
+    rig.scene->RollDice();
+    rig.scene->RollDice();
+    for (uint32_t i = 0; i < 20; ++i)
+        testsupport::PostServerMessage(thread->Id(), 500 + i);
+    EXPECT_FALSE(main.PumpUntil(1, std::chrono::milliseconds(50))) << "nothing passes during the roll";
+    rig.engine.Run(4000);
+    ASSERT_TRUE(main.PumpUntil(20));
+    for (uint32_t i = 0; i < 20; ++i)
+        EXPECT_EQ(main.ids[i], 500 + i);
+    thread->Stop();
 }
