@@ -283,7 +283,7 @@ protected:
     CMJCalclator* TableCalculator() override { return calculator_.get(); }
     void TileChanged(CMJCard2& tile) override;
     int IsLookOnClient() override;
-    int IsTestModeClient() override { return 0; }
+    int IsTestModeClient() override;
     int OwnChair() override;
     int ChairSex(int chair) override;
     bool KeepSilence() override { return SoundSettings().keepSilence; }

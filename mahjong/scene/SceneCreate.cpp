@@ -5,6 +5,7 @@
 #include "engine/object/PictureObject.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/util/EngineLog.h"
+#include "framework/app/GameAppAccess.h"
 #include "framework/app/NotifyGate.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/controls/CMJPlayer2.h"
@@ -271,6 +272,12 @@ int CMJMainGame2::IsLookOnClient()
 {
     IAppServices* app = GetAppServices();
     return app ? app->IsLookOn() : 0;
+}
+
+int CMJMainGame2::IsTestModeClient()
+{
+    IGameAppAccess* app = GetGameAppAccess();
+    return app ? app->IsTestMode() : 0;
 }
 
 int CMJMainGame2::OwnChair()
