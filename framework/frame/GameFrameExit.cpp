@@ -80,17 +80,17 @@ int CXyGameFrame::OnEvent(const EventRecord& record)
     }
 }
 
-bool CXyGameFrame::DecideWindowClose()
+CloseDecision CXyGameFrame::DecideWindowClose()
 {
     if (exitConfirmed_)
-        return true;
+        return CloseDecision::CloseNow;
     const IFrameApp* app = GetFrameApp();
     if (app && app->IsMatch() && app->GetMatchState() >= kMatchStarted && app->GetMatchState() < kMatchLater) {
         ShowSureQuitBoard();
-        return false;
+        return CloseDecision::Stay;
     }
     OnCloseRequest();
-    return false;
+    return CloseDecision::Stay;
 }
 
 void CXyGameFrame::OnCloseRequest()

@@ -30,7 +30,7 @@ protected:
         EXPECT_EQ(app_.exitReports, 1) << why;
         EXPECT_EQ(app_.commStops, 1) << why;
         EXPECT_TRUE(frame_->IsExitConfirmed()) << why;
-        EXPECT_TRUE(frame_->DecideWindowClose()) << why << ": the next close lets the window go";
+        EXPECT_EQ(frame_->DecideWindowClose(), CloseDecision::CloseNow) << why << ": the next close lets the window go";
         EXPECT_EQ(app_.requests.leaves, 1) << why;
     }
 };
@@ -38,7 +38,7 @@ protected:
 TEST_F(FrameExitTest, LookingOnOrATableThatDoesNotPlayLeavesAtOnce)
 {
     app_.lookOn = true;
-    EXPECT_FALSE(frame_->DecideWindowClose());
+    EXPECT_EQ(frame_->DecideWindowClose(), CloseDecision::Stay);
     EXPECT_EQ(app_.requests.playQueries, 0);
     EXPECT_EQ(app_.closePosts, 1);
     ExpectLeftOnce("look-on");
@@ -158,7 +158,7 @@ TEST_F(FrameExitTest, ARunningMatchShowsTheSureQuitBoardWhoseOkLeaves)
 {
     app_.match = true;
     app_.matchState = 550;
-    EXPECT_FALSE(frame_->DecideWindowClose());
+    EXPECT_EQ(frame_->DecideWindowClose(), CloseDecision::Stay);
     PlaneObject* board = frame_->GetSureQuitBoard();
     ASSERT_NE(board, nullptr);
     EXPECT_TRUE(board->IsActive());
