@@ -257,6 +257,7 @@ TEST(Scene, AScriptedGameShowsEveryTileInEverySizeClass)
         auto draw = [&](int seat, int tile) { s.CatchWallCard(seat, pos++, tile); };
         auto throwFrom = [&](int seat, int slot) {
             CMJCard2* t = s.hands[size_t(seat)][size_t(slot)];
+            ASSERT_NE(t, nullptr) << "seat " << seat << " slot " << slot;
             s.hands[size_t(seat)][size_t(slot)] = nullptr;
             t->state = kTileThrown;
             t->faceUp = 1;
@@ -273,6 +274,17 @@ TEST(Scene, AScriptedGameShowsEveryTileInEverySizeClass)
         peng.w[7] = 41;
         s.AddMeld(2, kMeldPeng, peng, 0);
         s.ParkThrownCard(2);
+        // Seat 2 draws the fourth of its peng's card and adds it.
+        const int fourth = peng.w[5] / 36 * 36 + (peng.w[5] % 36 + 9) % 36;
+        throwFrom(2, 0);
+        s.ParkThrownCard(2);
+        draw(2, fourth);
+        MeldRecord bu;
+        bu.w[5] = fourth;
+        s.AddBuGang(2, bu, 0);
+        EXPECT_EQ(s.hands[2][14]->meldKind, kMeldGang);
+        EXPECT_EQ(s.hands[2][17]->meldKind, kMeldGang);
+        draw(2, 62); // the replacement after the gang
         throwFrom(2, 0);
         MeldRecord ming;
         ming.w[4] = 3; // seat 2's chair
