@@ -37,6 +37,14 @@ public:
     uint32_t GetHallWnd() const override { return app_.IsTestMode() ? 0 : app_.GetHallWnd(); }
 
     void ShowSystemNotice(const char* markup) override { app_.ShowSystemNotice(markup); }
+    // Boxes and the close decision belong to the frame UI; without one there are no boxes and
+    // the window leaves by itself.
+    void ShowMsgBox(const char* text, const Lumora::EventRecord* ok, const Lumora::EventRecord* cancel, int seconds,
+                    uint32_t flags, const char* icon) override;
+    void ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon) override;
+    void ShowAskBoxEx(const char* text, int seconds, uint32_t flags, const char* icon, const char* okPicture,
+                      const char* cancelPicture, const char* link, int sign) override;
+    CloseDecision DecideWindowClose() override;
     bool PostToHall(uint32_t message, uint32_t wparam, uint32_t lparam) override
     {
         return app_.PostToHallFrame(message, wparam, lparam);
