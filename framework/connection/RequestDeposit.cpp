@@ -3,7 +3,9 @@
 #include "framework/connection/CGameConnect.h"
 #include "framework/connection/RequestIds.h"
 
+#include <algorithm>
 #include <cinttypes>
+#include <cstdint>
 
 namespace {
 
@@ -13,6 +15,20 @@ constexpr const char* kDepositPlaying = "正在玩的游戏不能划帐。";
 constexpr const char* kDepositReady = "已经准备的游戏不能划帐。";
 constexpr const char* kDepositForbidden = "系统禁止在【%s】里存放银子。";
 constexpr const char* kAboveMaximum = "高于房间最高银子限制【%d两】。";
+
+// a - b of two words from the server, which may be anything: held at the type's ends rather
+// than overflowing.
+int32_t Difference32(int32_t a, int32_t b)
+{
+    return int32_t(std::clamp<int64_t>(int64_t(a) - b, INT32_MIN, INT32_MAX));
+}
+int64_t Difference64(int64_t a, int64_t b)
+{
+    int64_t d = 0;
+    if (__builtin_sub_overflow(a, b, &d))
+        return b < 0 ? INT64_MAX : INT64_MIN;
+    return d;
+}
 
 } // namespace
 
@@ -104,7 +120,7 @@ bool CGameConnect::SaveDeposit(std::string& text, int32_t* amount, uint32_t* cod
         text = FormatText("很抱歉，由于您在初次进入游戏房间时获赠了银两，\r\n请您至少玩 %d 分钟才能转出。", in.I32(0));
         break;
     case ReplyCode::GiftKeep: {
-        const int32_t allowed = in.I32(0) - in.I32(4);
+        const int32_t allowed = Difference32(in.I32(0), in.I32(4));
         text = FormatText("很抱歉，由于您在初次进入游戏房间时获赠了银两,系统只允许你转出%d两。(至少保留%d两)", allowed,
                           in.I32(4));
         *amount = allowed;
@@ -164,7 +180,7 @@ bool CGameConnect::TakeDeposit(std::string& text, int32_t amount, int32_t extra)
     case ReplyCode::DailyLimit: {
         const int32_t used = in.I32(0);
         const int32_t limit = in.I32(4);
-        const int32_t remaining = limit - used;
+        const int32_t remaining = Difference32(limit, used);
         text = remaining < 1
                    ? FormatText("系统限定每日划入【%s】不能超过%d两，\r\n今天您已经超限，到明天才能划银。", game.c_str(), limit)
                    : FormatText("系统限定每日划入【%s】不能超过%d两，\r\n今天您最多还可以划入%d两。", game.c_str(), limit,
@@ -174,11 +190,11 @@ bool CGameConnect::TakeDeposit(std::string& text, int32_t amount, int32_t extra)
     case ReplyCode::MonthlyLimit: {
         const int64_t used = in.I64(0);
         const int64_t limit = in.I64(8);
-        const int64_t remaining = limit - used;
+        const int64_t remaining = Difference64(limit, used);
         text = remaining <= 0
-                   ? FormatText("系统限定每月划入游戏不能超过%" PRId64 "两，\r\n本月您已经超限，到下个月才能划银。", limit)
-                   : FormatText("系统限定每月划入游戏总额不能超过%" PRId64 "两，\r\n本月您最多还可以划入%" PRId64 "两。",
-                                limit, remaining);
+            ? FormatText("系统限定每月划入游戏不能超过%" PRId64 "两，\r\n本月您已经超限，到下个月才能划银。", limit)
+            : FormatText("系统限定每月划入游戏总额不能超过%" PRId64 "两，\r\n本月您最多还可以划入%" PRId64 "两。",
+                         limit, remaining);
         break;
     }
     default:
@@ -224,8 +240,7 @@ bool CGameConnect::TakeSilverReward(std::string& text, int32_t value)
     return false;
 }
 
-bool CGameConnect::SendAllowance(uint32_t id, size_t size, std::string& text, int32_t value, int32_t kind,
-                                 int32_t* out)
+bool CGameConnect::SendAllowance(uint32_t id, size_t size, std::string& text, int32_t value, int32_t kind, int32_t* out)
 {
     if (App().IsLookOn() || kind < 0 || kind > 1)
         return false;

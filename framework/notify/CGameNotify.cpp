@@ -120,8 +120,10 @@ uint32_t NotifyData::U32(size_t offset) const
 std::string NotifyData::Text(size_t offset) const
 {
     Need(offset);
-    const auto* begin = reinterpret_cast<const char*>(data_) + offset;
     const size_t rest = size_ - offset;
+    if (rest == 0)
+        return std::string();  // an empty record may have no data pointer at all
+    const auto* begin = reinterpret_cast<const char*>(data_) + offset;
     const void* zero = std::memchr(begin, 0, rest);
     return std::string(begin, zero ? static_cast<const char*>(zero) - begin : rest);
 }

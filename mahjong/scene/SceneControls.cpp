@@ -62,7 +62,7 @@ void CMJMainGame2::OnTableRefreshed()
             user.name = std::string(r.Name());
             user.silver = silver;
             user.amount = silver ? r.Silver() : r.Score();
-            user.characterPath = app->GetCharacterImagePath(r.Character(), 48);
+            user.characterPicture = app->GetCharacterImagePath(r.Character(), 48);
         }
         panel->SetChair(chair);
         panel->Refresh(user);
@@ -94,10 +94,16 @@ void CMJMainGame2::OnEvent80000111()
 void CMJMainGame2::OnBtnAutoPlay()
 {
     autoPlay = !autoPlay;
-    if (autoPlay)
+    IAppServices* app = GetAppServices();
+    if (autoPlay) {
         OnAutoPlayStarted(OwnChair());
-    else
+        if (app)
+            app->ShowSystemNotice("游戏托管已启动,单击鼠标解除!");
+    } else {
         OnAutoPlayStopped(OwnChair());
+        if (app)
+            app->ShowSystemNotice("游戏托管已解除!");
+    }
 }
 
 void CMJMainGame2::OnBtnSortHand()
@@ -218,6 +224,9 @@ void CMJMainGame2::ShowSkillBar(int show)
         show ? skillBar->Activate() : skillBar->Deactivate();
         skillBar->Redraw();
     }
+    for (ButtonSlot slot : {kBtnAutoPlay, kBtnVolume, kBtnSort})
+        if (buttons[slot])
+            show ? buttons[slot]->Activate() : buttons[slot]->Deactivate();
     CXyStandButton* hide = buttons[kBtnHideSkill];
     CXyStandButton* showButton = buttons[kBtnShowSkill];
     if (hide)

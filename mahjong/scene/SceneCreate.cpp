@@ -101,8 +101,10 @@ void CMJMainGame2::CreateActionButtons()
                 {"btn_Guo_big", EV_BTN_PASS, kBtnPass},       {"btn_Hu_big", EV_BTN_HU, kBtnHu},
                 {"btn_Gang_big", EV_BTN_GANG, kBtnGang},      {"btn_Peng_big", EV_BTN_PENG, kBtnPeng},
                 {"btn_Chi_big", EV_BTN_CHI, kBtnChi}};
+    // Hidden until the game or a claim asks for them.
     for (const auto& b : list)
-        buttons[b.slot] = CreateTableButton(b.name, b.event, nullptr, 1, 0, 0);
+        if ((buttons[b.slot] = CreateTableButton(b.name, b.event, nullptr, 1, 0, 0)))
+            buttons[b.slot]->Deactivate();
 }
 
 void CMJMainGame2::CreateOptionButtons()
@@ -149,6 +151,7 @@ void CMJMainGame2::CreateOptionButtons()
             volumeBoard->Deactivate();
         }
     }
+    ShowSkillBar(1);
 }
 
 void CMJMainGame2::CreateClock()
@@ -197,6 +200,10 @@ PlaneObject* CMJMainGame2::NewPictureBoard(const char* picture, double z)
 void CMJMainGame2::CreateSlogan()
 {
     slogan = NewPictureBoard("bit_slogan", kSloganZ);
+    if (slogan) {
+        slogan->Activate();
+        slogan->Redraw();
+    }
     PictureInfo sort;
     GetRes(sort, "bit_SortHand", 0);
     sortPicture = NewBitmapObject(sort);

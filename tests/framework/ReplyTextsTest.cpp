@@ -14,10 +14,7 @@
 
 namespace {
 
-std::string U8(const char8_t* s)
-{
-    return reinterpret_cast<const char*>(s);
-}
+std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 class CannedConnect : public CGameConnect {
 public:
@@ -69,7 +66,10 @@ TEST(ReplyTextsTest, TextsAreTheGbkBytesOfTheSystemsTexts)
         {10, {10, 0}, version, U8(u8"您的游戏程序太旧了,必须下载新的程序才能玩游戏。")},
         {10, {9, 4}, version, U8(u8"您的游戏程序需要更新。")},
         {10, {8, 9}, version, U8(u8"服务正在更新中，请稍候再试。")},
-        {210086, {}, leave, U8(u8"生命不息，战斗不止，请继续游戏。\r\n(如果游戏中有玩家长时间不活动，请您等待2分钟后再退出)")},
+        {210086,
+         {},
+         leave,
+         U8(u8"生命不息，战斗不止，请继续游戏。\r\n(如果游戏中有玩家长时间不活动，请您等待2分钟后再退出)")},
         {210085, {12}, leave, U8(u8"系统已经为您分配了随机桌位，\r\n\r\n必须再等 12 秒钟才能离开。")},
         {210087, {}, leave, U8(u8"离开游戏失败，请等待本局结果提交。")},
         {60042, {}, save, U8(u8"系统禁止在【血流成河】里存放银子。")},
@@ -86,6 +86,13 @@ TEST(ReplyTextsTest, TextsAreTheGbkBytesOfTheSystemsTexts)
         {60029, {}, take, U8(u8"由于您连续的保护密码计算结果错误,系统禁止您在这段时间内取银子。")},
         {60086, {100, 300}, take, U8(u8"系统限定每日划入【血流成河】不能超过300两，\r\n今天您最多还可以划入200两。")},
         {60095, {9, 0, 9, 0}, take, U8(u8"系统限定每月划入游戏不能超过9两，\r\n本月您已经超限，到下个月才能划银。")},
+        // Hostile limits: the remainder is taken without overflow and held at the type's end.
+        {60092, {INT32_MAX, -1}, save,
+         U8(u8"很抱歉，由于您在初次进入游戏房间时获赠了银两,系统只允许你转出2147483647两。(至少保留-1两)")},
+        {60086, {INT32_MIN, INT32_MAX}, take,
+         U8(u8"系统限定每日划入【血流成河】不能超过2147483647两，\r\n今天您最多还可以划入2147483647两。")},
+        {60095, {0, INT32_MIN, -1, INT32_MAX}, take,
+         U8(u8"系统限定每月划入游戏总额不能超过9223372036854775807两，\r\n本月您最多还可以划入9223372036854775807两。")},
         {10100, {}, reward, U8(u8"请求处理失败。")},
     };
     std::string input;
@@ -100,10 +107,9 @@ TEST(ReplyTextsTest, TextsAreTheGbkBytesOfTheSystemsTexts)
         input += c.utf8;
         input.push_back('\0');
     }
-    const auto gbk = fwtest::RunPython(
-        "import sys\nfor t in sys.stdin.buffer.read().split(b'\\0')[:-1]:\n"
-        "    sys.stdout.write(t.decode('utf-8').encode('gbk').hex() + '\\n')\n",
-        input);
+    const auto gbk = fwtest::RunPython("import sys\nfor t in sys.stdin.buffer.read().split(b'\\0')[:-1]:\n"
+                                       "    sys.stdout.write(t.decode('utf-8').encode('gbk').hex() + '\\n')\n",
+                                       input);
     ASSERT_TRUE(gbk.has_value());
     size_t pos = 0;
     for (size_t i = 0; i < cases.size(); ++i) {

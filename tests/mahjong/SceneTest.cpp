@@ -244,6 +244,8 @@ TEST(Scene, AScriptedGameShowsEveryTileInEverySizeClass)
         SceneRig rig(TestName() + std::to_string(surface.width), surface);
         TestScene& s = *rig.scene;
         testsupport::ResourceSweep sweep;
+        s.OnTableEntered();
+        s.OnGameReady();
         s.OnGameStartData(nullptr, 0);
         rig.engine.Run(4000);
         ASSERT_EQ(rig.Misfiled(), 0);
@@ -304,7 +306,12 @@ TEST(Scene, AScriptedGameShowsEveryTileInEverySizeClass)
         s.ShowArrow(2, peng.w[5]);
         s.ShowWaitAnimation();
         s.CreateGameInfoBoardBig(1);
+        s.HideActionButtons(1);
+        s.SetClockValue(9);
+        s.PointTurnArrow(0, 2);
         rig.engine.Run(1500);
+        EXPECT_TRUE(mahjongtest::SaveScreenshot(rig.engine, surface.width, surface.height,
+                                                "scene-" + std::to_string(surface.width)));
         s.HideWaitAnimation();
         EXPECT_EQ(rig.Misfiled(), 0);
         EXPECT_THAT(sweep.Findings(), ::testing::IsEmpty()) << surface.width;
@@ -313,4 +320,32 @@ TEST(Scene, AScriptedGameShowsEveryTileInEverySizeClass)
                 EXPECT_TRUE(t->IsActive()) << "tile " << t->tile << " state " << t->state;
             }
     }
+}
+
+TEST(Scene, AReplacementTileTravelsByValueAndTheStartButtonFollowsReadiness)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    s.CreateDiceHook();
+    rig.engine.Run(2600);
+    // The banker throws his drawn tile.
+    s.ReturnToPool(s.hands[3][0]);
+    ASSERT_EQ(s.hands[3][0], nullptr);
+    s.SendEvent(EventRecord{s.GetId(), EV_REPLACEMENT_GANG, uintptr_t(77 | (60 << 16)), 8});
+    ASSERT_NE(s.hands[3][0], nullptr);
+    EXPECT_EQ(s.hands[3][0]->tile, 77);
+    EXPECT_EQ(rig.Misfiled(), 0);
+
+    CXyStandButton* start = s.buttons[CMJMainGame2::kBtnStart];
+    s.OnGameReady();
+    EXPECT_TRUE(start->IsActive());
+    rig.app.lookOn = 1;
+    s.OnGameReady();
+    EXPECT_FALSE(start->IsActive());
+
+    // Auto-play tells the player how it starts and ends.
+    s.OnBtnAutoPlay();
+    s.OnBtnAutoPlay();
+    EXPECT_THAT(rig.app.notices, ::testing::IsSupersetOf({std::string("游戏托管已启动,单击鼠标解除!"),
+                                                          std::string("游戏托管已解除!")}));
 }
