@@ -91,5 +91,5 @@ CloseDecision GameWinAppLink::DecideWindowClose()
     CXyGameFrame* frame = Frame();
     if (!frame)
         return CloseDecision::NoFrame;
-    return frame->DecideWindowClose() ? CloseDecision::CloseNow : CloseDecision::Stay;
+    return frame->DecideWindowClose();
 }
