@@ -654,7 +654,17 @@ void CMJMainGame2::OnNotifyOwnHand(const uint8_t* data, size_t length)
             return Drop(id, "tile outside the table");
         list[size_t(i)] = t;
     }
-    // The hand as the server has it: the slots are rewritten from the first concealed one.
+    // The hand as the server has it, no more and no fewer tiles. A hand due to throw (3k + 2
+    // tiles) fills the drawn slot too, so that no tile is written past the concealed slots.
+    // Tiles the server's hand does not have go back to the pool.
+    TileArray held;
+    for (int c = FindHandCard(kOwnSeat, held); c > n; --c)
+        ReturnToPool(PopTopHandTile(kOwnSeat));
+    if (n % 3 == 2 && !HasCaughtCard(kOwnSeat))
+        if (CMJCard2* drawn = TakeHandTileFromPool(kOwnSeat, kDrawnSlot)) {
+            drawn->tile = list[size_t(n - 1)];
+            drawn->placed = 1;
+        }
     WriteHandTiles(kOwnSeat, list);
     OnBtnSortHand();
     RefreshHand(kOwnSeat);

@@ -4,6 +4,7 @@
 // gate installed. TestScene records the hooks the layers above would fill.
 #include "framework/app/NotifyGate.h"
 #include "mahjong/MahjongEvents.h"
+#include "mahjong/connect/CMJGameConnect2.h"
 #include "mahjong/scene/CMJMainGame2.h"
 #include "tests/mahjong/TableModelRig.h"
 #include "tests/mahjong/TileRig.h"
@@ -56,6 +57,9 @@ public:
         CMJMainGame2::MoveOwnHandTile(from, to);
     }
     using CMJMainGame2::TileChanged;
+    // The connection the actions send through; none unless a test gives one.
+    CMJGameConnect2* connect = nullptr;
+    CMJGameConnect2* TableConnect() override { return connect; }
 };
 
 class SceneRig {
