@@ -414,6 +414,32 @@ bool CMJMainGame2::CheckMeld(uint32_t id, const uint8_t* data, size_t length, si
             Drop(id, "tile outside the table");
             return false;
         }
+        // Every tile is one of its kind: a meld never names the same tile twice.
+        for (int j = 0; j < i; ++j)
+            if (t != kNoTile && t != kNoEntry && r.I32(20 + size_t(j) * 4) == t) {
+                Drop(id, "the same tile named twice");
+                return false;
+            }
+    }
+    return true;
+}
+
+bool CMJMainGame2::HoldsConcealed(uint32_t id, int seat, std::initializer_list<int> tiles)
+{
+    if (seat != kOwnSeat || !IsHandVisible(seat))
+        return true;
+    // Each tile named takes a slot of its own: a tile named twice must be held twice.
+    std::array<bool, kHandSlotCapacity> used{};
+    for (int tile : tiles) {
+        bool held = false;
+        for (int slot = 0; slot < GetMaxHandCards() && !held; ++slot)
+            if (CMJCard2* t = Slot(seat, slot);
+                !used[size_t(slot)] && t && t->inHand && t->meldKind == kMeldNone && t->tile == tile)
+                held = used[size_t(slot)] = true;
+        if (!held) {
+            Drop(id, "the own hand does not hold the meld's tiles");
+            return false;
+        }
     }
     return true;
 }
@@ -424,6 +450,8 @@ void CMJMainGame2::LayPengOrChi(uint32_t id, int kind, const uint8_t* data, size
         return;
     const MeldRecord m = ToMeld(data, length);
     const int seat = ChairToSeat(m.Chair());
+    if (!HoldsConcealed(id, seat, {m.Owner(0), m.Owner(1)}))
+        return;
     AddMeld(seat, kind, m, 0);
     RefreshHand(seat);
     ShowArrow(seat, m.Claimed());
@@ -455,6 +483,11 @@ void CMJMainGame2::OnNotifyGangCards(uint32_t id, const uint8_t* data, size_t le
     const int replacement = m.w[10], wallPos = m.w[11];
     if (replacement != kNoEntry && (!ValidTile(replacement) || wallPos < 0 || wallPos >= kCardPoolSize))
         return Drop(id, "replacement tile or wall position outside the table");
+    const bool held = id == CMJGameNotify2::kMingGangCards ? HoldsConcealed(id, seat, {m.Owner(0), m.Owner(1), m.Owner(2)})
+        : id == CMJGameNotify2::kBuGangCards               ? HoldsConcealed(id, seat, {m.Claimed()})
+                                                           : HoldsConcealed(id, seat, {m.Claimed(), m.Owner(0), m.Owner(1), m.Owner(2)});
+    if (!held)
+        return;
     if (id == CMJGameNotify2::kMingGangCards) {
         AddMingGang(seat, m, 0);
         RefreshHand(seat);
@@ -661,7 +694,8 @@ void CMJMainGame2::OnNotifyOwnHand(const uint8_t* data, size_t length)
     for (int c = FindHandCard(kOwnSeat, held); c > n; --c)
         ReturnToPool(PopTopHandTile(kOwnSeat));
     if (n % 3 == 2 && !HasCaughtCard(kOwnSeat))
-        if (CMJCard2* drawn = TakeHandTileFromPool(kOwnSeat, kDrawnSlot)) {
+        if (CMJCard2* drawn = Slot(kOwnSeat, kDrawnSlot) ? Slot(kOwnSeat, kDrawnSlot)
+                                                          : TakeHandTileFromPool(kOwnSeat, kDrawnSlot)) {
             drawn->tile = list[size_t(n - 1)];
             drawn->placed = 1;
         }

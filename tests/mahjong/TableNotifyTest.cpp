@@ -163,6 +163,9 @@ TEST(TableNotify, MalformedRecordsAreDroppedWithoutAChange)
         {229580, Rec(12, {{4, 0}, {8, -3}})},                                   // negative count
         {229500, Rec(20, {{8, 19840329}, {16, 100}})},                          // data beyond the record
         {229180, Rec(20, {{0, 1}})},
+        // The own concealed gang naming tiles the hand does not hold, or one tile twice.
+        {229197, Rec(48, {{12, 0}, {16, 0}, {20, 200}, {24, 200}, {28, 200}, {32, 200}, {40, -1}})},
+        {229197, Rec(48, {{12, 0}, {16, 0}, {20, 0}, {24, 0}, {28, 9}, {32, 18}, {40, -1}})},
     };
     const auto hands = s.hands;
     const auto thrown = s.thrown;
