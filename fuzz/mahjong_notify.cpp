@@ -2,9 +2,7 @@
 // bytes goes through the dispatcher into a live headless table scene, which must drop what does
 // not fit without reading outside the data, and after every message file each tile once (no
 // tile in two arrays, none shown and filed nowhere) and leave the notification gate open.
-#include "tests/mahjong/SceneRig.h"
-
-#include "mahjong/notify/CMJGameNotify2.h"
+#include "tests/mahjong/DealtTable.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -16,34 +14,14 @@ namespace {
 constexpr uint32_t kIds[] = {201160, 211240, 211300, 222170, 229160, 229165, 229170, 229175, 229180, 229185,
                              229190, 229195, 229197, 229199, 229210, 229500, 229550, 229570, 229580};
 
-struct Notify : CMJGameNotify2 {
-    Lumora::CMJMainGame2* scene = nullptr;
-    Lumora::CMJMainGame2* Scene() const override { return scene; }
-    bool TableFlag() const override { return false; }
-    int RejectKanPaiAsk() const override { return 0; }
-};
-
-struct Table {
-    Table() : rig("fuzz")
-    {
-        rig.scene->OnTableEntered();
-        rig.scene->OnGameReady();
-        rig.scene->OnGameStartData(nullptr, 0);
-        rig.engine.Run(4000);
-        rig.scene->chairCount = rig.scene->playerCount = 4;
-        notify.scene = rig.scene;
-    }
-    mahjongtest::SceneRig rig;
-    Notify notify;
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     if (size < 2)
         return 0;
-    static Table* table = new Table; // lives for the process, as the client's scene does
+    // Lives for the process, as the client's scene does.
+    static auto* table = new mahjongtest::DealtTable("fuzz");
     const uint32_t id = kIds[bytes[0] % std::size(kIds)];
     // An exact copy, so a read past the data is a read past the allocation.
     std::vector<uint8_t> data(bytes + 1, bytes + size);

@@ -2,7 +2,7 @@
 // seat's hand redrawn, five claim buttons, two sounds), a burst of 1000 table notifications
 // with an engine frame after every 20 (total and p99 frame, CPU of the UI thread), and waited draw requests against
 // the game-server stand-in (p50 and p99 round trip).
-#include "tests/mahjong/SceneRig.h"
+#include "tests/mahjong/DealtTable.h"
 
 #include "tests/support/FakeClientApp.h"
 #include "tests/support/GameServerStandIn.h"
@@ -19,7 +19,7 @@
 #include <vector>
 
 using namespace Lumora;
-using mahjongtest::SceneRig;
+using mahjongtest::DealtTable;
 using mahjongtest::TestScene;
 
 namespace {
@@ -49,31 +49,9 @@ double Percentile(std::vector<double> v, double q)
     return v[std::min(v.size() - 1, size_t(q * double(v.size())))];
 }
 
-struct Notify : CMJGameNotify2 {
-    CMJMainGame2* scene = nullptr;
-    CMJMainGame2* Scene() const override { return scene; }
-    bool TableFlag() const override { return false; }
-    int RejectKanPaiAsk() const override { return 0; }
-    void Send(uint32_t id, const std::vector<uint8_t>& r) { OnNotify(id, r.data(), uint32_t(r.size())); }
-};
-
-struct DealtTable {
-    explicit DealtTable(const char* tag) : rig(tag, mahjongtest::kSurfaces[3])
-    {
-        rig.scene->OnTableEntered();
-        rig.scene->OnGameReady();
-        rig.scene->OnGameStartData(nullptr, 0);
-        rig.engine.Run(4000);
-        rig.scene->chairCount = rig.scene->playerCount = 4;
-        notify.scene = rig.scene;
-    }
-    SceneRig rig;
-    Notify notify;
-};
-
 void BM_CardThrownHandler(benchmark::State& state)
 {
-    DealtTable t("bench_thrown");
+    DealtTable t("bench_thrown", mahjongtest::kSurfaces[3]);
     TestScene& s = *t.rig.scene;
     int tile = 0;
     for (auto _ : state) {
@@ -90,7 +68,7 @@ BENCHMARK(BM_CardThrownHandler)->Unit(benchmark::kMicrosecond);
 
 void BM_BurstOf1000Notifications(benchmark::State& state)
 {
-    DealtTable t("bench_burst");
+    DealtTable t("bench_burst", mahjongtest::kSurfaces[3]);
     for (auto _ : state) {
         std::vector<double> frames;
         double frameStart = ThreadCpuMs();

@@ -2,9 +2,8 @@
 // dealt table: the filters of the dispatcher, the last-notification record, the edge cases of
 // the handlers (own throw echo, flower without replacement, concealed gang clock, skip rule,
 // the hand sent again, the rob-gang option) and malformed records dropped without a change.
-#include "tests/mahjong/SceneRig.h"
+#include "tests/mahjong/DealtTable.h"
 
-#include "mahjong/notify/CMJGameNotify2.h"
 #include "widgets/CXyStandButton.h"
 
 #include <gtest/gtest.h>
@@ -30,31 +29,10 @@ std::vector<uint8_t> Rec(size_t size, std::initializer_list<std::pair<size_t, in
     return r;
 }
 
-struct Notify : CMJGameNotify2 {
-    explicit Notify(TestScene* s) : scene(s) {}
-    CMJMainGame2* Scene() const override { return scene; }
-    bool TableFlag() const override { return flag; }
-    int RejectKanPaiAsk() const override { return reject; }
-    bool Send(uint32_t id, const std::vector<uint8_t>& r) { return OnNotify(id, r.data(), uint32_t(r.size())); }
-    TestScene* scene;
-    bool flag = false;
-    int reject = 0;
-};
-
 // A dealt table: own chair 0 (seat 3) is the banker with 14 tiles.
-struct Table {
-    Table() : rig(TestName()), s(*rig.scene), notify(&s)
-    {
-        s.OnTableEntered();
-        s.OnGameReady();
-        s.OnGameStartData(nullptr, 0);
-        rig.engine.Run(4000);
-        s.chairCount = 4;
-        s.playerCount = 4;
-    }
-    SceneRig rig;
+struct Table : mahjongtest::DealtTable {
+    Table() : DealtTable(TestName()), s(*rig.scene) {}
     TestScene& s;
-    Notify notify;
 };
 
 TEST(TableNotify, DispatcherFiltersAndTheLastNotification)
