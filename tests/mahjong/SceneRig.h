@@ -60,6 +60,12 @@ public:
     // The connection the actions send through; none unless a test gives one.
     CMJGameConnect2* connect = nullptr;
     CMJGameConnect2* TableConnect() override { return connect; }
+    int asks = 0;
+    void OnNotifyAskKanPai(const uint8_t* data, size_t length) override
+    {
+        ++asks;
+        CMJMainGame2::OnNotifyAskKanPai(data, length);
+    }
 };
 
 class SceneRig {

@@ -4,6 +4,7 @@
 // the hand sent again, the rob-gang option) and malformed records dropped without a change.
 #include "tests/mahjong/DealtTable.h"
 
+#include "mahjong/controls/CMJPlayer2.h"
 #include "widgets/CXyStandButton.h"
 
 #include <gtest/gtest.h>
@@ -101,6 +102,49 @@ TEST(TableNotify, HandlerEdgeCases)
     for (CMJCard2* thrown : s.thrown)
         EXPECT_EQ(thrown, nullptr);
     EXPECT_EQ(t.rig.Misfiled(), 0);
+}
+
+TEST(TableNotify, SystemLinesAutoPlayAndAsksToSeeTheHand)
+{
+    Table t;
+    TestScene& s = t.s;
+    auto& notices = t.rig.app.notices;
+    t.rig.app.AddLookOn(0, 2002, "watcher", 0);
+    const auto last = [&] { return notices.empty() ? std::string() : notices.back(); };
+
+    t.notify.Send(201160, Rec(16, {{12, 1}}));
+    EXPECT_EQ(last(), "<c=8421504> player1 已经开始\r\n");
+    t.notify.Send(211240, Rec(4, {{0, 1002}}));
+    EXPECT_EQ(last(), " <z=zu系统通知> <c=0>player2掉线了!\r\n");
+    ASSERT_TRUE(s.players[size_t(s.ChairToSeat(2))]->IsOffline());
+    t.notify.Send(229500, Rec(24, {{8, 19840324}, {16, 4}, {20, 2}}));
+    EXPECT_NE(last().find("player2重新回到了游戏!\r\n"), std::string::npos);
+    EXPECT_FALSE(s.players[size_t(s.ChairToSeat(2))]->IsOffline());
+    t.notify.Send(229570, Rec(24, {{0, 1000}, {12, 0}, {16, 2002}, {20, 1}}));
+    EXPECT_EQ(last(), " <c=2906200>player0允许watcher看牌 \r\n");
+
+    // Auto-play of the own chair by the server's messages.
+    t.notify.Send(229500, Rec(24, {{8, 19840329}, {16, 4}, {20, 0}}));
+    EXPECT_EQ(s.autoPlay, 1);
+    t.notify.Send(229500, Rec(24, {{8, 19840330}, {16, 4}, {20, 0}}));
+    EXPECT_EQ(s.autoPlay, 0);
+
+    // Asks to see the hand: passed on, unless the application or the asker's record refuses.
+    t.notify.Send(229550, Rec(32, {{0, 2002}}));
+    EXPECT_EQ(s.asks, 1);
+    t.notify.reject = 1;
+    t.notify.Send(229550, Rec(32, {{0, 2002}}));
+    EXPECT_EQ(s.asks, 1);
+    t.notify.reject = 0;
+    t.rig.app.lookOns[0].SetI32(CMJGameNotify2::kRejectAskOffset, 1);
+    t.notify.Send(229550, Rec(32, {{0, 2002}}));
+    EXPECT_EQ(s.asks, 1);
+
+    // The start of a game: the table and game lines, a score room.
+    s.OnNotifyRoundStart();
+    ASSERT_GE(notices.size(), 2u);
+    EXPECT_EQ(notices[notices.size() - 2], "\r\n<c=16711680><size=16><第9桌,第0局>\r\n");
+    EXPECT_EQ(last(), "\r\n<size=12>【第0局】基础分：<c=255>0<>分\r\n");
 }
 
 TEST(TableNotify, OwnHandAgainIsBoundedAndForOwnChairOnly)
