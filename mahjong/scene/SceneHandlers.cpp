@@ -11,6 +11,8 @@
 
 #include "framework/connection/Record.h"
 #include "framework/frame/CXyAskDlgs.h"
+#include "framework/scene/GameWinApp.h"
+#include "mahjong/frame/CMJGameFrame.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/data/CMJGameData2.h"
@@ -643,6 +645,12 @@ void CMJMainGame2::OnNotifyAskKanPai(const uint8_t* data, size_t length)
 void CMJMainGame2::PlaceAskDialog(PObject& dialog)
 {
     const Rect box = GetTableRect();
+    if (IGameWinApp* app = GetGameWinApp())
+        if (auto* frame = dynamic_cast<CMJGameFrame*>(app->GetGameFrame())) {
+            frame->PlaceCharacter(dialog, box);
+            return;
+        }
+    // Without the mahjong frame (tests): centred on the scene at the box depth.
     dialog.MoveTo((box.left + box.right) / 2, (box.top + box.bottom) / 2);
     dialog.Activate();
     dialog.Redraw();
