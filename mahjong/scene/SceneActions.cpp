@@ -359,9 +359,11 @@ bool CMJMainGame2::SendHu()
 
 bool CMJMainGame2::SendZimo()
 {
+    // The tile the hu option was set for, else the drawn one, else the last of the hand.
+    const ClaimOption& hu = options[kOptHu];
     CMJCard2* drawn = Slot(kOwnSeat, kDrawnSlot);
-    int tile = drawn ? drawn->tile : kNoEntry;
-    if (!drawn)
+    int tile = hu.enabled && hu.chair == OwnChair() && ValidTile(hu.tile) ? hu.tile : drawn ? drawn->tile : kNoEntry;
+    if (tile == kNoEntry)
         for (int slot = GetMaxHandCards() - 1; slot > 0 && tile == kNoEntry; --slot)
             if (CMJCard2* t = Slot(kOwnSeat, slot); t && t->inHand && t->meldKind == kMeldNone)
                 tile = t->tile;

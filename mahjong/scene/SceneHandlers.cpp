@@ -455,6 +455,7 @@ void CMJMainGame2::LayPengOrChi(uint32_t id, int kind, const uint8_t* data, size
     if (!HoldsConcealed(id, seat, {m.Owner(0), m.Owner(1)}))
         return;
     AddMeld(seat, kind, m, 0);
+    options = {};
     RefreshHand(seat);
     ShowArrow(seat, m.Claimed());
     playBlock[kMustThrow] = 0;
@@ -514,6 +515,17 @@ void CMJMainGame2::OnNotifyGangCards(uint32_t id, const uint8_t* data, size_t le
         CatchWallCard(seat, wallPos, replacement);
     if (placed)
         ownReplacementPos_ = -1;
+    // The claim window is over (the own hu option of the replacement stays); the ganger throws
+    // next once the replacement is in.
+    const ClaimOption hu = options[kOptHu];
+    options = {};
+    if (seat == kOwnSeat && hu.chair == OwnChair())
+        options[kOptHu] = hu;
+    if (HasCaughtCard(seat)) {
+        playBlock[kMustThrow] = 1;
+        if (seat == kOwnSeat)
+            playState = kPlayStateTurn;
+    }
     RefreshHand(seat);
     ShowArrow(seat, m.Claimed());
     UpdateArrow();
