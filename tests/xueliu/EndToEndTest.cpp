@@ -3,7 +3,9 @@
 // the entry; a refused notification reported with 201162 while the relay goes on; and the end
 // paths: the window closed (by the signal that closes it as the player would: 201130, 201125,
 // the exit report, status 0), the hall gone (status 0 within 1.5 s, no report), the server's
-// connection dropped and then the window closed (report, status 0).
+// connection dropped and then the window closed (report, status 0), a player's leaving told by
+// the hall (the close 3 s later); and under Xvfb the frame on the screen and a window manager's
+// close.
 #include "tests/support/GameServerStandIn.h"
 #include "tests/support/XvfbSession.h"
 
@@ -188,6 +190,20 @@ TEST(EndToEnd, ConnectionDroppedThenWindowClosed)
     EXPECT_LT(Clock::now() - closed, std::chrono::seconds(5 + 2));
     EXPECT_TRUE(server.Requests(201125).empty());
     EXPECT_NE(run.Record().find("\"exit_report\""), std::string::npos);
+}
+
+TEST(EndToEnd, PlayerLeftInTheHallEndsTheGameAfterThreeSeconds)
+{
+    standin::GameServer server({"--table", Table()});
+    ClientRun run(server, {"--send", "6@0.5"});
+    ASSERT_EQ(server.AwaitRequests(201120, 1).size(), 1u) << run.Record();
+    const auto quit = Clock::now();
+    EXPECT_EQ(run.Wait(), 0);
+    const auto waited = Clock::now() - quit;
+    EXPECT_GE(waited, std::chrono::milliseconds(2900));
+    EXPECT_LT(waited, std::chrono::seconds(3 + 2));
+    EXPECT_EQ(server.Requests(201125).size(), 1u);
+    EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
 }
 
 TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
