@@ -24,6 +24,8 @@ enum MahjongEventCode : uint32_t {
     EV_PLAY_STARTS = 80001114,
     EV_CLOCK_EXPIRED = 80001115,
     EV_GATE_WATCHDOG = 80001116,
+    // The replacement tile after the own gang (80001117) or flower (80001118), three words by
+    // value so that nobody owns a record: p1 = tile | wall position << 16, p2 = claim flags.
     EV_REPLACEMENT_GANG = 80001117,
     EV_REPLACEMENT_FLOWER = 80001118,
     EV_DICE_ANIMATION_END = 80001119,

@@ -3,6 +3,7 @@
 #include "net/ByteOrder.h"
 #include "net/Packager.h"
 #include "net/SocketConnection.h"
+#include "platform/BusyPump.h"
 
 #include <chrono>
 
@@ -20,11 +21,12 @@ uint32_t RemainingMs(Steady::time_point deadline)
     return left > 0 ? static_cast<uint32_t>(left) : 0;
 }
 
-// Index of the event that fired within the time-out, or -1.
+// Index of the event that fired within the time-out, or -1. A UI thread that waits here keeps its
+// wait dialog painted (the busy pump); no message is handled meanwhile.
 int WaitEither(platform::Event& a, platform::Event& b, uint32_t timeoutMs)
 {
     platform::Event* events[] = {&a, &b};
-    return platform::WaitAny(events, timeoutMs);
+    return platform::WaitAnyBusy(events, timeoutMs);
 }
 
 } // namespace

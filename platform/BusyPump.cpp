@@ -49,6 +49,22 @@ bool WaitBusy(Event& event, uint32_t timeoutMs)
     }
 }
 
+int WaitAnyBusy(std::span<Event* const> events, uint32_t timeoutMs)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        uint32_t slice = timeoutMs == kInfinite ? kBusyPumpPeriodMs
+                                                : static_cast<uint32_t>(std::clamp<int64_t>(left.count(), 0, kBusyPumpPeriodMs));
+        int index = WaitAny(events, slice);
+        if (index >= 0)
+            return index;
+        if (timeoutMs != kInfinite && std::chrono::steady_clock::now() >= deadline)
+            return -1;
+        RunBusyPump();
+    }
+}
+
 void SleepBusy(uint32_t ms)
 {
     Event never(Event::Mode::kManual);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 
 namespace platform {
 
@@ -20,6 +21,8 @@ void RunBusyPump();
 
 // Waits for the event up to the time-out (kInfinite: no limit), pumping in between.
 bool WaitBusy(Event& event, uint32_t timeoutMs);
+// Waits for any of the events as WaitAny does (the index, or -1 on time-out), pumping in between.
+int WaitAnyBusy(std::span<Event* const> events, uint32_t timeoutMs);
 // A pause of the failure paths, pumping.
 void SleepBusy(uint32_t ms);
 

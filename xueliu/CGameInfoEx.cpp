@@ -25,20 +25,11 @@ void CGameInfoEx::StoreGameStart(const uint8_t* data, size_t size)
     Store({StartBytes(), GameRecord::kDealStartSize}, data, size);
 }
 
-void CGameInfoEx::StoreGameResult(const uint8_t* data, size_t size)
-{
-    Store(result_, data, size);
-}
+void CGameInfoEx::StoreGameResult(const uint8_t* data, size_t size) { Store(result_, data, size); }
 
-void CGameInfoEx::StoreBlockA(const uint8_t* data, size_t size)
-{
-    Store(blockA_, data, size);
-}
+void CGameInfoEx::StoreBlockA(const uint8_t* data, size_t size) { Store(blockA_, data, size); }
 
-void CGameInfoEx::StoreBlockB(const uint8_t* data, size_t size)
-{
-    Store(blockB_, data, size);
-}
+void CGameInfoEx::StoreBlockB(const uint8_t* data, size_t size) { Store(blockB_, data, size); }
 
 int CGameInfoEx::GetChairTiles(int chair, int32_t* list)
 {
@@ -57,16 +48,14 @@ int CGameInfoEx::GetChairTiles(int chair, int32_t* list)
     return n;
 }
 
-int CGameInfoEx::GetOwnTiles(int32_t* list)
-{
-    return GetChairTiles(app_ ? app_->GetChairNO() : -1, list);
-}
+int CGameInfoEx::GetOwnTiles(int32_t* list) { return GetChairTiles(app_ ? app_->GetChairNO() : -1, list); }
 
 int CGameInfoEx::GetChairTileCount(int chair)
 {
     if (!ValidChair(chair))
         return 0;
-    return RecordReader(StartBytes(), GameRecord::kDealStartSize).I32(GameRecord::kTileCountsOffset + 4 * size_t(chair));
+    return RecordReader(StartBytes(), GameRecord::kDealStartSize)
+        .I32(GameRecord::kTileCountsOffset + 4 * size_t(chair));
 }
 
 void CGameInfoEx::MarkChairStarted(const uint8_t* record, size_t size)
@@ -76,7 +65,4 @@ void CGameInfoEx::MarkChairStarted(const uint8_t* record, size_t size)
         chairStatus_[size_t(chair)] |= GameRecord::kChairStarted;
 }
 
-uint32_t CGameInfoEx::GetChairStatus(int chair) const
-{
-    return ValidChair(chair) ? chairStatus_[size_t(chair)] : 0;
-}
+uint32_t CGameInfoEx::GetChairStatus(int chair) const { return ValidChair(chair) ? chairStatus_[size_t(chair)] : 0; }

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 namespace GameRecord {
-inline constexpr size_t kParamsSize = 196;       // 49 words
+inline constexpr size_t kParamsSize = 196; // 49 words
 inline constexpr size_t kStartExtraOffset = 196; // 16 bytes
 inline constexpr size_t kStartExtraSize = 16;
 inline constexpr size_t kTileListsOffset = 212; // four lists of 32 i32 by chair

@@ -98,7 +98,7 @@ struct FrameWindow {
 void BM_MessageBoxesOpenedAndAnswered(benchmark::State& state)
 {
     const int boxes = int(state.range(0));
-    double perBox = 0, objectsLeft = 0, heapGrowth = 0;
+    double perBox = 0, objectsLeft = 0, heapGrowth = 0, heapInUse = 0;
     for (auto _ : state) {
         FrameWindow f(1024, 768);
         f.loop.Advance(100);
@@ -117,12 +117,14 @@ void BM_MessageBoxesOpenedAndAnswered(benchmark::State& state)
             answerOne();
         perBox = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / boxes;
         malloc_trim(0);
-        heapGrowth = double(mallinfo2().uordblks) - double(heapBefore);
+        heapInUse = double(mallinfo2().uordblks);
+        heapGrowth = heapInUse - double(heapBefore);
         objectsLeft = double(f.Objects().GetObjectCount()) - double(objects);
     }
     state.counters["us_per_box"] = perBox;
     state.counters["objects_left"] = objectsLeft;
     state.counters["heap_growth_bytes"] = heapGrowth;
+    state.counters["heap_in_use_bytes"] = heapInUse;
 }
 BENCHMARK(BM_MessageBoxesOpenedAndAnswered)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond);
 

@@ -18,6 +18,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <chrono>
 #include <cstring>
 #include <vector>
@@ -92,7 +94,7 @@ void BM_RelayToHandler(benchmark::State& state)
     app.connect = &connect;
     app.notify = &notify;
     CGameFrameWnd wnd;
-    wnd.CreateOn(std::make_unique<platform::HeadlessWindow>(platform::Rect{0, 0, 320, 240}));
+    wnd.Create(std::make_unique<platform::HeadlessWindow>(platform::Rect{0, 0, 320, 240}));
     wnd.StartEngine(new Lumora::CGameBase);
     NotifyGate gate;
     std::unique_ptr<CGameCommThread> comm = CGameCommThread::Start(gate);
@@ -122,5 +124,77 @@ void BM_RelayToHandler(benchmark::State& state)
     }
 }
 BENCHMARK(BM_RelayToHandler)->Iterations(2000)->UseRealTime();
+
+// Times each engine frame while another thread pushes 1000 notifications a second (chat lines and
+// user-info changes) through the communication thread: the frame time's p99 as a counter.
+struct TimedFrameWnd : CGameFrameWnd {
+    void OnEngineTimer() override
+    {
+        const auto start = std::chrono::steady_clock::now();
+        CGameFrameWnd::OnEngineTimer();
+        frames.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::vector<double> frames;
+};
+
+void BM_FramesUnderSustainedPushes(benchmark::State& state)
+{
+    frametest::FakeGameWinApp app;
+    frametest::Installed installed(app);
+    Counter panel;
+    app.panel = &panel;
+    app.hall.players[1].SetUserId(1002);
+    CGameConnect connect(nullptr, 0, 0, 0);
+    connect.SetConnectionTag(3);
+    CGameNotify notify;
+    app.connect = &connect;
+    app.notify = &notify;
+    TimedFrameWnd wnd;
+    wnd.Create(std::make_unique<platform::HeadlessWindow>(platform::Rect{0, 0, 1024, 768}));
+    wnd.StartEngine(new Lumora::CGameBase);
+    NotifyGate gate;
+    std::unique_ptr<CGameCommThread> comm = CGameCommThread::Start(gate);
+    platform::PostToThread(comm->Id(), app_msg::kCommSetTarget, wnd.GetMessageWindow());
+    const platform::ThreadId commId = comm->Id();
+    const Record users = Record(20 + 4 * 52).Word(0, 4).Word(20, 1002);
+    for (auto _ : state) {
+        std::atomic<bool> stop{false};
+        std::thread pusher([&] {
+            auto next = std::chrono::steady_clock::now();
+            for (int i = 0; !stop.load(); ++i) {
+                auto* context = new net::SocketContextRecord;
+                context->tag = 3;
+                auto* message = new net::SocketMessageRecord;
+                const bool chat = i % 2 == 0;
+                message->head = net::MessageHead::WithId(chat ? 201210 : 211030);
+                message->length = int32_t(chat ? 128 : users.Size());
+                message->data = new uint8_t[size_t(message->length)]();
+                if (!chat)
+                    std::memcpy(message->data, users.Data(), users.Size());
+                if (!platform::PostToThread(commId, net::WM_SOCKET_NOTIFY, reinterpret_cast<uintptr_t>(context),
+                                            reinterpret_cast<intptr_t>(message)))
+                    net::ReleaseSocketNotify(reinterpret_cast<uintptr_t>(context), reinterpret_cast<intptr_t>(message));
+                next += std::chrono::microseconds(1000);
+                std::this_thread::sleep_until(next);
+            }
+        });
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        platform::Message m;
+        while (std::chrono::steady_clock::now() < end && platform::GetNextMessage(m))
+            platform::Dispatch(m);
+        stop = true;
+        pusher.join();
+    }
+    comm->Stop();
+    std::vector<double> sorted = wnd.frames;
+    std::sort(sorted.begin(), sorted.end());
+    if (!sorted.empty()) {
+        state.counters["frames"] = double(sorted.size());
+        state.counters["p50_frame_us"] = sorted[sorted.size() / 2];
+        state.counters["p99_frame_us"] = sorted[sorted.size() * 99 / 100];
+    }
+    state.counters["handled"] = double(panel.events);
+}
+BENCHMARK(BM_FramesUnderSustainedPushes)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -8,6 +8,8 @@
 #include "framework/app/ServerStartup.h"
 #include "framework/connection/CGameConnect.h"
 #include "framework/frame/FrameApp.h"
+#include "framework/notify/CGameNotify.h"
+#include "framework/scene/GameWinApp.h"
 
 class ConnectionStartup final : public IServerStartup {
 public:
@@ -105,7 +107,15 @@ public:
     }
     bool CheckSafeBox() override { return true; }
     void ShowSystemNotice(const char* markup) override { app_.ShowSystemNotice(markup); }
-    void GetLastNotifyRecord(uint32_t out[4]) const override { out[0] = out[1] = out[2] = out[3] = 0; }
+    // The dispatcher's record of the last notification (zeros without one).
+    void GetLastNotifyRecord(uint32_t out[4]) const override
+    {
+        IGameWinApp* app = GetGameWinApp();
+        if (CGameNotify* notify = app ? app->GetNotify() : nullptr)
+            notify->GetLastNotifyRecord(out);
+        else
+            out[0] = out[1] = out[2] = out[3] = 0;
+    }
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}
     int IsSmallScreen() const override { return app_.GetSmallScreen(); }

@@ -302,6 +302,9 @@ bool CGameWinApp::EnterGameRoom()
     IServerStartup* conn = GetServerStartup();
     if (conn && conn->EnterGame(error)) {
         ShowWaitText(nullptr, false);
+        // The pulse runs from a successful entry to the end of the window.
+        if (mainWnd_)
+            mainWnd_->StartPulse();
         return true;
     }
     ShowWaitText(error.c_str(), true);

@@ -8,6 +8,7 @@
 
 class CGameConnect;
 class CGameNotify;
+class CXyGameFrame;
 
 class GameWinAppLink final : public IGameWinApp {
 public:
@@ -36,7 +37,18 @@ public:
     void SetMatchState(int state) override { app_.SetMatchState(state); }
     uint32_t GetHallWnd() const override { return app_.IsTestMode() ? 0 : app_.GetHallWnd(); }
 
-    void ShowSystemNotice(const char* markup) override { app_.ShowSystemNotice(markup); }
+    int GetGameFrameState() override;
+    // Boxes and lines through the frame UI and its side panel (nothing without them).
+    void ShowMsgBox(const char* text, const Lumora::EventRecord* ok, const Lumora::EventRecord* cancel, int seconds,
+                    uint32_t flags, const char* icon) override;
+    void ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon) override;
+    void ShowAskBoxEx(const char* text, int seconds, uint32_t flags, const char* icon, const char* okPicture,
+                      const char* cancelPicture, const char* link, int sign) override;
+    void ShowSystemNotice(const char* markup) override;
+    void OnAllowanceConfig(bool ok, const std::string& text, int32_t value, std::span<const uint8_t> record) override;
+    void OnAllowanceResult(bool ok, const std::string& text, int32_t value, int32_t kind, int32_t word) override;
+    // The frame UI's close decision.
+    CloseDecision DecideWindowClose() override;
     bool PostToHall(uint32_t message, uint32_t wparam, uint32_t lparam) override
     {
         return app_.PostToHallFrame(message, wparam, lparam);
@@ -57,6 +69,8 @@ public:
     std::string GetUserDisplayNameByChair(int chair) const override { return app_.GetUserDisplayNameByChair(chair); }
 
 private:
+    CXyGameFrame* Frame();
+
     CGameWinApp& app_;
     CGameConnect* connection_;
     CGameNotify* notify_;

@@ -20,22 +20,13 @@ constexpr int kAttachTimeoutSeconds = 5;
 constexpr uint32_t kGreetingTimeoutMs = 10000;
 constexpr int kProxyTimeoutSeconds = 10;
 
-std::string Cut(const std::string& text, size_t limit)
-{
-    return text.substr(0, GbkPrefixLength(text, limit));
-}
+std::string Cut(const std::string& text, size_t limit) { return text.substr(0, GbkPrefixLength(text, limit)); }
 
 } // namespace
 
-const char* GetGameChannelGreeting()
-{
-    return net::kGameGreeting;
-}
+const char* GetGameChannelGreeting() { return net::kGameGreeting; }
 
-uint32_t GetGameChannelGreetingLength()
-{
-    return net::kGameGreetingLength - 1;
-}
+uint32_t GetGameChannelGreetingLength() { return net::kGameGreetingLength - 1; }
 
 void ResponseStats::Add(uint32_t elapsedMs)
 {
@@ -61,10 +52,7 @@ CGameConnect::CGameConnect(const uint8_t* key, uint32_t keyBits, uint32_t encryp
 {
 }
 
-CGameConnect::~CGameConnect()
-{
-    CloseAll();
-}
+CGameConnect::~CGameConnect() { CloseAll(); }
 
 IClientApp& CGameConnect::App() const
 {
@@ -72,10 +60,7 @@ IClientApp& CGameConnect::App() const
     return *app_;
 }
 
-bool CGameConnect::SetupEncryption()
-{
-    return SelectKey(net::kGameKeyBlock, kAesStage, 0);
-}
+bool CGameConnect::SetupEncryption() { return SelectKey(net::kGameKeyBlock, kAesStage, 0); }
 
 void CGameConnect::CloseAll()
 {
@@ -98,16 +83,16 @@ bool CGameConnect::OpenGameChannel(const std::string& name, const std::string& h
     } else {
         const bool credentials = !proxy_.user.empty();
         ok = proxySocket_.ConnectThroughProxy(host, port, proxy_.kind, proxy_.host, uint32_t(proxy_.port),
-                                             credentials ? &proxy_.user : nullptr,
-                                             credentials ? &proxy_.password : nullptr, kProxyTimeoutSeconds, 1);
+                                              credentials ? &proxy_.user : nullptr,
+                                              credentials ? &proxy_.password : nullptr, kProxyTimeoutSeconds, 1);
         if (!ok) {
             proxySocket_.Close();
             if (proxyFailed)
                 *proxyFailed = 1;
             return false;
         }
-        ok = Attach(proxySocket_.Detach(), 0, notifyThread_, false, net::kGameGreeting, greetingLength, kGreetingTimeoutMs, "",
-                    0, kAttachTimeoutSeconds);
+        ok = Attach(proxySocket_.Detach(), 0, notifyThread_, false, net::kGameGreeting, greetingLength,
+                    kGreetingTimeoutMs, "", 0, kAttachTimeoutSeconds);
     }
     if (!ok)
         return false;

@@ -36,10 +36,7 @@ size_t GbkPrefixLength(std::string_view text, size_t limit)
     return i;
 }
 
-RecordWriter::RecordWriter(std::span<uint8_t> out) : out_(out)
-{
-    std::fill(out_.begin(), out_.end(), uint8_t{0});
-}
+RecordWriter::RecordWriter(std::span<uint8_t> out) : out_(out) { std::fill(out_.begin(), out_.end(), uint8_t{0}); }
 
 void RecordWriter::U32(size_t offset, uint32_t value)
 {

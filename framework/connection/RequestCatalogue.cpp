@@ -46,10 +46,7 @@ bool CGameConnect::Request201161(std::string& text)
     return SendHeadOnly(text, RequestId::Request201161, reply, false);
 }
 
-bool CGameConnect::StartGameEx(std::string& text)
-{
-    return SendStart(text, RequestId::StartGameEx);
-}
+bool CGameConnect::StartGameEx(std::string& text) { return SendStart(text, RequestId::StartGameEx); }
 
 bool CGameConnect::SendStart(std::string& text, uint32_t id)
 {
@@ -312,15 +309,9 @@ bool CGameConnect::SendNameReport(uint32_t id)
     return SendOnly(id, r);
 }
 
-bool CGameConnect::Request214102()
-{
-    return SendNameReport(RequestId::Request214102);
-}
+bool CGameConnect::Request214102() { return SendNameReport(RequestId::Request214102); }
 
-bool CGameConnect::Request214104()
-{
-    return SendNameReport(RequestId::Request214104);
-}
+bool CGameConnect::Request214104() { return SendNameReport(RequestId::Request214104); }
 
 bool CGameConnect::Request214110(int32_t value)
 {

@@ -192,9 +192,9 @@ bool CGameConnect::TakeDeposit(std::string& text, int32_t amount, int32_t extra)
         const int64_t limit = in.I64(8);
         const int64_t remaining = Difference64(limit, used);
         text = remaining <= 0
-                   ? FormatText("系统限定每月划入游戏不能超过%" PRId64 "两，\r\n本月您已经超限，到下个月才能划银。", limit)
-                   : FormatText("系统限定每月划入游戏总额不能超过%" PRId64 "两，\r\n本月您最多还可以划入%" PRId64 "两。",
-                                limit, remaining);
+            ? FormatText("系统限定每月划入游戏不能超过%" PRId64 "两，\r\n本月您已经超限，到下个月才能划银。", limit)
+            : FormatText("系统限定每月划入游戏总额不能超过%" PRId64 "两，\r\n本月您最多还可以划入%" PRId64 "两。",
+                         limit, remaining);
         break;
     }
     default:
@@ -240,8 +240,7 @@ bool CGameConnect::TakeSilverReward(std::string& text, int32_t value)
     return false;
 }
 
-bool CGameConnect::SendAllowance(uint32_t id, size_t size, std::string& text, int32_t value, int32_t kind,
-                                 int32_t* out)
+bool CGameConnect::SendAllowance(uint32_t id, size_t size, std::string& text, int32_t value, int32_t kind, int32_t* out)
 {
     if (App().IsLookOn() || kind < 0 || kind > 1)
         return false;

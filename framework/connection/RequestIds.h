@@ -65,10 +65,10 @@ inline constexpr uint32_t AskKanPai = 229550;
 
 namespace ReplyCode {
 inline constexpr uint32_t Success = 10;
-inline constexpr uint32_t TimedOut = 1030;      // set here: no reply in time
-inline constexpr uint32_t NotConnected = 1031;  // set here: the connection is down
+inline constexpr uint32_t TimedOut = 1030; // set here: no reply in time
+inline constexpr uint32_t NotConnected = 1031; // set here: the connection is down
 inline constexpr uint32_t RequestFailed = 10100; // set by the mahjong layer for a failed request
-inline constexpr uint32_t ServerText = 60031;   // the reply's data is a text to show
+inline constexpr uint32_t ServerText = 60031; // the reply's data is a text to show
 inline constexpr uint32_t NoTile = 229101;
 
 inline constexpr uint32_t EnteredPlayer = 210200;

@@ -15,6 +15,7 @@
 // window's close handler asks DecideWindowClose, which then lets the window go at once, so the
 // leave request and the exit report go out once however often the exit is confirmed.
 #include "engine/gui/CGameBase.h"
+#include "framework/scene/GameWinApp.h"
 #include "platform/WindowTypes.h"
 #include "widgets/AppServices.h"
 
@@ -86,9 +87,9 @@ public:
     virtual void OnCloseConfirmed();
     void ShowForceQuitAsk();
     void ShowSureQuitBoard();
-    // The window's close handler: true when the window goes now (the exit was confirmed);
-    // otherwise the decision runs (the match board in a running match) and the window stays.
-    bool DecideWindowClose();
+    // The window's close handler: CloseNow once the exit was confirmed; otherwise the decision
+    // runs (the match board in a running match) and the window stays.
+    CloseDecision DecideWindowClose();
     bool IsExitConfirmed() const { return exitConfirmed_; }
 
     // Boxes: each call makes a new one above the last. Records may be null.

@@ -80,17 +80,17 @@ int CXyGameFrame::OnEvent(const EventRecord& record)
     }
 }
 
-bool CXyGameFrame::DecideWindowClose()
+CloseDecision CXyGameFrame::DecideWindowClose()
 {
     if (exitConfirmed_)
-        return true;
+        return CloseDecision::CloseNow;
     const IFrameApp* app = GetFrameApp();
     if (app && app->IsMatch() && app->GetMatchState() >= kMatchStarted && app->GetMatchState() < kMatchLater) {
         ShowSureQuitBoard();
-        return false;
+        return CloseDecision::Stay;
     }
     OnCloseRequest();
-    return false;
+    return CloseDecision::Stay;
 }
 
 void CXyGameFrame::OnCloseRequest()
@@ -166,12 +166,12 @@ void CXyGameFrame::ShowSureQuitBoard()
         // the match runs.
         const EventRecord ok{GetId(), EV_FRAME_EXIT_CONFIRMED, 0, 0};
         const EventRecord hide{sureQuitBoard_->GetId(), EV_DEACTIVATE, 0, 0};
-        struct Spec {
+        struct BoardButton {
             const char* picture;
             const EventRecord& notify;
             double x;
         } buttons[] = {{"btn_gameset_ok", ok, 145}, {"btn_gameset_cancel", hide, 200}};
-        for (const Spec& s : buttons) {
+        for (const BoardButton& s : buttons) {
             auto* button = NewChild<CXyStandButton>();
             if (!button)
                 continue;

@@ -61,21 +61,15 @@ bool CGameFrameWnd::Create(const std::string& gbkTitle, const platform::WindowSt
 {
     platform::WindowStyle undecorated = style;
     undecorated.borderless = true;
-    if (!CLumoraWnd::Create(gbkTitle, undecorated, rect))
-        return false;
-    OnCreate();
-    return true;
+    return CLumoraWnd::Create(gbkTitle, undecorated, rect);
 }
 
-bool CGameFrameWnd::CreateOn(std::unique_ptr<platform::DisplayWindow> window)
+uint32_t CGameFrameWnd::StartEngine(Lumora::CGameBase* gameObject, Lumora::ResourceModule* resources)
 {
-    if (!CLumoraWnd::Create(std::move(window)))
-        return false;
-    OnCreate();
-    return true;
+    const uint32_t timer = CLumoraWnd::StartEngine(gameObject, resources);
+    StartTimer(kHallAliveTimer, kHallAlivePeriodMs);
+    return timer;
 }
-
-void CGameFrameWnd::OnCreate() { StartTimer(kHallAliveTimer, kHallAlivePeriodMs); }
 
 void CGameFrameWnd::StartTimer(TimerId id, uint32_t periodMs)
 {

@@ -44,10 +44,11 @@ public:
     CGameFrameWnd();
     ~CGameFrameWnd() override;
 
-    // A window on the display, undecorated, on the work area; then the hall-alive timer.
+    // A window on the display, undecorated; or one made elsewhere (the headless one).
     bool Create(const std::string& gbkTitle, const platform::WindowStyle& style, const platform::Rect& rect) override;
-    // A window made elsewhere (the headless one); then the hall-alive timer.
-    bool CreateOn(std::unique_ptr<platform::DisplayWindow> window);
+    using CLumoraWnd::Create;
+    // The engine, then the hall-alive timer (what the window's creation starts).
+    uint32_t StartEngine(Lumora::CGameBase* gameObject, Lumora::ResourceModule* resources = nullptr) override;
 
     // Operations in slot order.
     virtual int OnFrameHook() { return 0; }
@@ -90,7 +91,6 @@ protected:
     intptr_t OnMessage(uint32_t message, uintptr_t wparam, intptr_t lparam) override;
 
 private:
-    void OnCreate();
     void StartTimer(TimerId id, uint32_t periodMs);
     void StopTimer(TimerId id);
     void StartNotice();

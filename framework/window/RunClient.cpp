@@ -42,7 +42,7 @@ bool CreateFrameWindow(CGameFrameWnd& wnd, const ClientPlatform& platform, const
 {
     const platform::Rect work = platform::QueryScreen().workArea;
     if (platform.makeWindow)
-        return wnd.CreateOn(platform.makeWindow(work));
+        return wnd.Create(platform.makeWindow(work));
     platform::WindowStyle style;
     style.borderless = true;
     return wnd.Create(gbkTitle, style, work);

@@ -44,8 +44,8 @@ bool CMJGameConnect2::SendRequest(std::string& text, uint32_t requestId, const v
     return false;
 }
 
-bool CMJGameConnect2::SendFixed(std::string& text, uint32_t id, const uint8_t* record, uint32_t size,
-                                GameReply& reply, bool wantReply)
+bool CMJGameConnect2::SendFixed(std::string& text, uint32_t id, const uint8_t* record, uint32_t size, GameReply& reply,
+                                bool wantReply)
 {
     text.clear();
     if (!record)
@@ -160,8 +160,7 @@ uint32_t CMJGameConnect2::Hu(std::string& text, const uint8_t* record)
     return SendFixed(text, RequestId::Hu, record, 48, reply, true) ? reply.code : ReplyCode::RequestFailed;
 }
 
-std::unique_ptr<uint8_t[]> CMJGameConnect2::GameMessageRecord(uint32_t subCode, uint32_t length,
-                                                              const void* data) const
+std::unique_ptr<uint8_t[]> CMJGameConnect2::GameMessageRecord(uint32_t subCode, uint32_t length, const void* data) const
 {
     const size_t size = kGameMessageHead + length;
     auto record = std::make_unique<uint8_t[]>(size);
@@ -183,19 +182,19 @@ uint32_t CMJGameConnect2::SendGameMessage(uint32_t subCode, uint32_t length, con
     GameReply reply;
     return SendRequest(text, RequestId::GameMessage, record.get(), uint32_t(kGameMessageHead + length), reply,
                        wantReply)
-               ? reply.code
-               : ReplyCode::RequestFailed;
+        ? reply.code
+        : ReplyCode::RequestFailed;
 }
 
-std::unique_ptr<uint8_t[]> CMJGameConnect2::SendGameMessageWait(uint32_t subCode, uint32_t* replyCode,
-                                                                uint32_t* length, const void* data)
+std::unique_ptr<uint8_t[]> CMJGameConnect2::SendGameMessageWait(uint32_t subCode, uint32_t* replyCode, uint32_t* length,
+                                                                const void* data)
 {
     const uint32_t n = length ? *length : 0;
     std::string text;
     GameReply reply;
     const bool ok = (n == 0 || data) &&
-                    SendRequest(text, RequestId::GameMessage, GameMessageRecord(subCode, n, data).get(),
-                                uint32_t(kGameMessageHead + n), reply, true);
+        SendRequest(text, RequestId::GameMessage, GameMessageRecord(subCode, n, data).get(),
+                    uint32_t(kGameMessageHead + n), reply, true);
     if (replyCode)
         *replyCode = ok ? reply.code : ReplyCode::RequestFailed;
     if (length)
@@ -207,8 +206,7 @@ std::unique_ptr<uint8_t[]> CMJGameConnect2::SendGameMessageWait(uint32_t subCode
 
 bool CMJGameConnect2::Request201162(uint32_t notifyId, const uint8_t* data, int32_t length)
 {
-    const uint32_t subCode = notifyId == kGameMessageNotify && data && length > 0
-                                 ? RecordReader(data, size_t(length)).U32(8)
-                                 : 0;
+    const uint32_t subCode =
+        notifyId == kGameMessageNotify && data && length > 0 ? RecordReader(data, size_t(length)).U32(8) : 0;
     return SendNotifyFailure(notifyId, subCode, length);
 }

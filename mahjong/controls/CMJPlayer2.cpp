@@ -2,6 +2,7 @@
 #include "mahjong/controls/CMJPlayer2.h"
 
 #include "engine/object/PlaneObject.h"
+#include "engine/paint/PaintModule.h"
 #include "mahjong/MahjongEvents.h"
 #include "widgets/WidgetSupport.h"
 
@@ -75,18 +76,19 @@ void CMJPlayer2::SetAutoPlay(int flag)
 void CMJPlayer2::Refresh(const PanelUser& user)
 {
     user_ = user;
-    if (!user_.characterPath.empty()) {
-        const std::string name = "character_chair" + std::to_string(chair_);
-        LoadResFile(user_.characterPath.c_str(), name.c_str());
-    }
     Draw();
+    // An empty seat shows no panel.
+    if (user_.present)
+        Activate();
+    else
+        Deactivate();
+    Redraw();
 }
 
 void CMJPlayer2::ResetPanel()
 {
     flowers_ = offline_ = 0;
     banker_ = ready_ = autoPlay_ = false;
-    user_ = PanelUser{};
     Draw();
 }
 
@@ -111,10 +113,10 @@ void CMJPlayer2::Draw()
         plane_->DrawPicture(back, 0, 0, 0, 0);
     const int w = plane_->GetSurfaceWidth(), h = plane_->GetSurfaceHeight();
     int textLeft = 6;
-    if (user_.present && !user_.characterPath.empty()) {
-        PictureInfo character;
-        const std::string name = "character_chair" + std::to_string(chair_);
-        GetRes(character, name.c_str(), 0);
+    if (user_.present && !user_.characterPicture.empty()) {
+        // Only when the game has a picture for the character: asked without a missing-picture line.
+        PaintModule* paint = GetPaintModule();
+        const PictureInfo character = paint ? paint->GetImageFrame(user_.characterPicture.c_str(), 0) : PictureInfo{};
         if (character.image) {
             plane_->DrawPicture(character, 4, (h - kCharacterSize) / 2, kCharacterSize, kCharacterSize);
             textLeft = kCharacterSize + 8;

@@ -21,7 +21,7 @@ struct PanelUser {
     std::string name;          // GBK
     int64_t amount = 0;        // silver or score
     bool silver = true;
-    std::string characterPath; // picture file; empty: none
+    std::string characterPicture; // skin picture name; empty or unknown: none
     bool present = false;
 };
 
@@ -39,7 +39,7 @@ public:
     virtual void SetBanker(int flag);
     virtual void SetAutoPlay(int flag);
     virtual void Refresh(const PanelUser& user);
-    // Back to an empty seat: marks off, flowers 0.
+    // Between games: marks off, flowers 0; the player stays.
     virtual void ResetPanel();
     int OnEvent(const EventRecord& record) override;
 

@@ -6,15 +6,9 @@
 
 #include <cstring>
 
-int CMJGameBase2::OwnChair() const
-{
-    return app_ ? app_->GetChairNO() : 0;
-}
+int CMJGameBase2::OwnChair() const { return app_ ? app_->GetChairNO() : 0; }
 
-int CMJGameBase2::PlayGameSound(const char* name, int flags)
-{
-    return app_ ? app_->PlayGameSound(name, flags) : 0;
-}
+int CMJGameBase2::PlayGameSound(const char* name, int flags) { return app_ ? app_->PlayGameSound(name, flags) : 0; }
 
 int CMJGameBase2::SeatToChair(int seat)
 {
@@ -191,7 +185,4 @@ int CMJGameData2::GetLayoutHeight() const
     return app_->IsSmallScreen() ? h - 10 : h;
 }
 
-int CMJGameData2::GetLayoutSixth() const
-{
-    return app_ ? app_->GetScreenHeight() / 6 : 0;
-}
+int CMJGameData2::GetLayoutSixth() const { return app_ ? app_->GetScreenHeight() / 6 : 0; }

@@ -152,6 +152,9 @@ public:
     virtual void ClearTableState();
     virtual void ClearRoundFlags();
 
+    // The click event of an own hand tile in the current play state and hand mode.
+    uint32_t ClickCodeFor(const CMJCard2& tile);
+
     // The pool: the first free tile, skipping entries not made yet; null when all are in use.
     CMJCard2* GetFreeCard();
     // Puts a tile back into the pool, hidden, and out of every array.

@@ -62,7 +62,7 @@ void CMJMainGame2::OnTableRefreshed()
             user.name = std::string(r.Name());
             user.silver = silver;
             user.amount = silver ? r.Silver() : r.Score();
-            user.characterPath = app->GetCharacterImagePath(r.Character(), 48);
+            user.characterPicture = app->GetCharacterImagePath(r.Character(), 48);
         }
         panel->SetChair(chair);
         panel->Refresh(user);
@@ -94,10 +94,16 @@ void CMJMainGame2::OnEvent80000111()
 void CMJMainGame2::OnBtnAutoPlay()
 {
     autoPlay = !autoPlay;
-    if (autoPlay)
+    IAppServices* app = GetAppServices();
+    if (autoPlay) {
         OnAutoPlayStarted(OwnChair());
-    else
+        if (app)
+            app->ShowSystemNotice("游戏托管已启动,单击鼠标解除!");
+    } else {
         OnAutoPlayStopped(OwnChair());
+        if (app)
+            app->ShowSystemNotice("游戏托管已解除!");
+    }
 }
 
 void CMJMainGame2::OnBtnSortHand()
@@ -169,6 +175,7 @@ void CMJMainGame2::SetSoundOff()
         music->StopAll();
         music->SetMuted(true);
     }
+    musicChannel_ = 0;
     if (buttons[kBtnVolumeOn2])
         buttons[kBtnVolumeOn2]->Deactivate();
     if (buttons[kBtnVolumeOn] && volumeBoard && volumeBoard->IsActive())
@@ -183,8 +190,8 @@ void CMJMainGame2::OnVolumeSliderUp(int value)
 void CMJMainGame2::OnVolumeSliderDown(int value)
 {
     SoundSettings().musicVolume = std::clamp(value, 0, kVolumeRange);
-    if (MusicModule* music = Music(*this))
-        music->SetChannelVolume(0, float(SoundSettings().musicVolume) / kVolumeRange);
+    if (MusicModule* music = Music(*this); music && musicChannel_)
+        music->SetChannelVolume(musicChannel_, float(SoundSettings().musicVolume) / kVolumeRange);
 }
 
 void CMJMainGame2::ApplyBackgroundMusic()
@@ -195,9 +202,11 @@ void CMJMainGame2::ApplyBackgroundMusic()
     MusicModule* music = Music(*this);
     if (!music)
         return;
-    const auto channel = music->PlaySound(s.backgroundMusic.c_str(), -1, nullptr);
-    if (channel)
-        music->SetChannelVolume(channel, float(s.musicVolume) / kVolumeRange);
+    if (musicChannel_)
+        music->Stop(musicChannel_);
+    musicChannel_ = music->PlaySound(s.backgroundMusic.c_str(), -1, nullptr);
+    if (musicChannel_)
+        music->SetChannelVolume(musicChannel_, float(s.musicVolume) / kVolumeRange);
 }
 
 void CMJMainGame2::PlaySoundResource(const char* name, double volume)
@@ -218,6 +227,9 @@ void CMJMainGame2::ShowSkillBar(int show)
         show ? skillBar->Activate() : skillBar->Deactivate();
         skillBar->Redraw();
     }
+    for (ButtonSlot slot : {kBtnAutoPlay, kBtnVolume, kBtnSort})
+        if (buttons[slot])
+            show ? buttons[slot]->Activate() : buttons[slot]->Deactivate();
     CXyStandButton* hide = buttons[kBtnHideSkill];
     CXyStandButton* showButton = buttons[kBtnShowSkill];
     if (hide)
@@ -246,7 +258,7 @@ void CMJMainGame2::ShowWinEffect(int seat)
     if (!winPicture) {
         PictureInfo info;
         GetRes(info, "bit_hu", 0);
-        winPicture = NewBitmapObject(info);
+        winPicture = Own(NewBitmapObject(info));
         if (!winPicture)
             return;
         winPicture->SetZ(kWinZ);
@@ -263,7 +275,7 @@ void CMJMainGame2::ShowWinEffect(int seat)
             PictureInfo info = pieces;
             info.srcX = piece * kWinPieceWidth;
             info.width = kWinPieceWidth;
-            BITObject* p = NewBitmapObject(info);
+            BITObject* p = Own(NewBitmapObject(info));
             if (!p)
                 continue;
             const int s = 1 + std::rand() % 30, k = 1 + std::rand() % 4;

@@ -270,9 +270,8 @@ void CMJMainGame2::PlaceControls()
         switch (seat) {
         case 0: Place(panel->GetBody(), table.left + w / 2 + 4, a.y - Height(table) / 4); break;
         case 1: Place(panel->GetBody(), a.x - Width(table) / 4, table.top + h / 2 + 4); break;
-        case 2: Place(panel->GetBody(), table.right - w / 2 - 4, a.y + Height(table) / 4); break;
-        case 3: Place(panel->GetBody(), hand.left - w / 2 - 8 > table.left + w / 2 ? hand.left - w / 2 - 8 : table.left + w / 2 + 4,
-                      table.bottom - h / 2 - 4); break;
+        case 2: Place(panel->GetBody(), table.right - w / 2 - 4, a.y - Height(table) / 4 - h); break;
+        case 3: Place(panel->GetBody(), table.left + w / 2 + 4, hand.top - h / 2 - 50); break;
         default: break;
         }
     }

@@ -127,7 +127,7 @@ int CMJTable2::CanChiTile(const TileArray& hand, int tile, TileArray& out)
     return calc ? calc->CanChi(hand, tile, GetJokerValue(0), GetJokerValue(1), GetRuleFlagsForClaims(), out) & 4 : 0;
 }
 
-void CMJTable2::SetTileClickEvent(CMJCard2& tile)
+uint32_t CMJTable2::ClickCodeFor(const CMJCard2&)
 {
     uint32_t code = EV_TILE_IDLE_CLICK;
     if (playState == kPlayStateTurn) {
@@ -139,7 +139,12 @@ void CMJTable2::SetTileClickEvent(CMJCard2& tile)
         default: break;
         }
     }
-    tile.SetClickTarget(code);
+    return code;
+}
+
+void CMJTable2::SetTileClickEvent(CMJCard2& tile)
+{
+    tile.SetClickTarget(ClickCodeFor(tile));
 }
 
 void CMJTable2::RefreshOwnHand()

@@ -399,29 +399,16 @@ SdlWindow* WindowOf(const SDL_Event& e)
     return it == Reg().windows.end() ? nullptr : it->second;
 }
 
-bool AnyDamage()
-{
-    for (auto& [id, w] : Reg().windows)
-        if (!w->PendingDamage().empty())
-            return true;
-    return false;
-}
-
 // The windows' thread sleeps in the display library, so that both its own queue and the
 // display's input wake it; input that arrives is handed to the windows before it sleeps again.
 class DisplayWaiter final : public ExternalWaiter {
 public:
     void Wait(std::optional<uint32_t> timeoutMs) override
     {
-        // Queued input or a pending paint is handled without sleeping. Otherwise the display
-        // library sleeps (it reads the display's input before it does) and what woke it is
-        // handled: one pass over the display's input a wake-up, as a bare program makes.
-        if (AnyDamage() || SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) {
-            PumpRealWindows(0);
+        if (PumpRealWindows(0))
             return;
-        }
-        if (SDL_WaitEventTimeout(nullptr, timeoutMs ? static_cast<int>(std::min<uint32_t>(*timeoutMs, 0x7FFFFFFF)) : -1))
-            PumpRealWindows(0);
+        SDL_WaitEventTimeout(nullptr, timeoutMs ? static_cast<int>(std::min<uint32_t>(*timeoutMs, 0x7FFFFFFF)) : -1);
+        PumpRealWindows(0);
     }
     void Wake() override { WakeRealWindows(); }
 };
@@ -490,7 +477,9 @@ bool PumpRealWindows(int timeoutMs)
     Registry& r = Reg();
     if (!r.open)
         return false;
-    const bool damaged = AnyDamage();
+    bool damaged = false;
+    for (auto& [id, w] : r.windows)
+        damaged = damaged || !w->PendingDamage().empty();
     bool handled = false;
     SDL_Event e;
     int got = damaged || timeoutMs <= 0 ? SDL_PollEvent(&e) : SDL_WaitEventTimeout(&e, timeoutMs);

@@ -86,8 +86,8 @@ TEST_F(ConnectionTest, StartUpRoadPassesTheVersionCheckReadsTheFeaturesAndEnters
     ASSERT_TRUE(connect.EnterGame(text)) << text;
     EXPECT_EQ(app.appSwitch, 0);
     EXPECT_EQ(app.calls, std::vector<std::string>{"entered player"});
-    EXPECT_EQ(app.blockA[0], 1);  // table number
-    EXPECT_EQ(app.blockA[4], 4);  // chairs
+    EXPECT_EQ(app.blockA[0], 1); // table number
+    EXPECT_EQ(app.blockA[4], 4); // chairs
     EXPECT_EQ(app.waitCursor, 0); // shown and hidden again
     // Without room option bit 6 the enter record is its first 108 bytes.
     const auto enter = standin::GameServer::FromHex(server.Requests(RequestId::EnterGame).at(0));
@@ -119,7 +119,8 @@ TEST_F(ConnectionTest, SendOnlyRequestReturnsAtOnceWithoutReplyOrStatistics)
 
 TEST_F(ConnectionTest, ServerTextBecomesTheErrorTextBoundedByTheReply)
 {
-    server.Command(Fault(RequestId::QueryGamePlaying, "\"text_hex\":\"" + HexOf(std::string("房间已满") + '\0') + "\""));
+    server.Command(
+        Fault(RequestId::QueryGamePlaying, "\"text_hex\":\"" + HexOf(std::string("房间已满") + '\0') + "\""));
     GameReply reply;
     EXPECT_FALSE(connect.SendRequest(text, RequestId::QueryGamePlaying, kHeadOnly, 32, reply, true));
     EXPECT_EQ(text, "房间已满");
@@ -354,8 +355,8 @@ TEST_F(ConnectionTest, ShortAndEmptyRepliesAreReadWithinTheirLength)
         {RequestId::AllowanceConfig, [&] { connect.GetAllowanceConfig(text, 1, out); }},
         {RequestId::TakeAllowance, [&] { connect.TakeAllowance(text, 1, 0, &word); }},
     };
-    const char* codes[] = {"10", "210085", "210210", "210220", "229603", "229604", "60070", "60071",
-                           "60092", "60086", "60095"};
+    const char* codes[] = {"10",    "210085", "210210", "210220", "229603", "229604",
+                           "60070", "60071",  "60092",  "60086",  "60095"};
     for (const char* code : codes) {
         for (const char* data : {"", "01", "010203"}) {
             for (const auto& [id, op] : ops) {

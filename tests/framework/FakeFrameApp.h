@@ -74,7 +74,7 @@ public:
         ++exitRequests;
         lastExitTick = tick;
     }
-    framework::IFrameRequests* GetRequests() override { return &requests; }
+    framework::IFrameRequests* GetRequests() override { return realRequests ? realRequests : &requests; }
     void EnterGameOrMatch() override { ++entered; }
     void ReportExitToHall() override { ++exitReports; }
     void StopCommThread() override { ++commStops; }
@@ -96,6 +96,7 @@ public:
     std::optional<uint32_t> lastExitTick;
     int exitRequests = 0;
     FakeRequests requests;
+    framework::IFrameRequests* realRequests = nullptr;  // instead of the counting fake
     int entered = 0;
     int exitReports = 0;
     int commStops = 0;

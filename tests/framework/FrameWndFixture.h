@@ -68,7 +68,7 @@ protected:
         app_.connect = &connect_;
         app_.notify = &notify_;
         wnd_ = std::make_unique<CGameFrameWnd>();
-        ASSERT_TRUE(wnd_->CreateOn(std::make_unique<platform::HeadlessWindow>(platform::Rect{0, 0, 320, 240})));
+        ASSERT_TRUE(wnd_->Create(std::make_unique<platform::HeadlessWindow>(platform::Rect{0, 0, 320, 240})));
         wnd_->StartEngine(new Lumora::CGameBase);
         app_.mainWnd = wnd_.get();
     }

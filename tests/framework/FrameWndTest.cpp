@@ -102,6 +102,10 @@ TEST_F(FrameWndTest, PulseEveryMinute)
     EXPECT_TRUE(app_.log.empty());
     loop_->Advance(60001);
     EXPECT_EQ(app_.log, (std::vector<std::string>{"pulse", "pulse"}));
+    // After a long blocking wait the missed periods make one pulse, not three.
+    clock_.Advance(180000);
+    loop_->RunUntilIdle();
+    EXPECT_EQ(app_.log.size(), 3u);
 }
 
 TEST_F(FrameWndTest, CloseFollowsTheFrameDecisionAndLeavesOnce)

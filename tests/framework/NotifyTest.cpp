@@ -294,7 +294,7 @@ TEST_F(NotifyTest, MalformedRecordsAreRefusedBeforeAnythingChanges)
     EXPECT_EQ(notify.entries[0].second, 8u);
 }
 
-TEST_F(NotifyTest, EveryIdOverEveryShortLengthNeverReadsOutside)
+TEST_F(NotifyTest, TenThousandRecordsOfEveryIdNeverReadOutside)
 {
     static const uint32_t ids[] = {60031, 201200, 201210, 201212, 201213, 210530, 211000, 211010, 211011, 211020,
                                    211025, 211028, 211030, 211110, 211120, 211130, 211132, 211134, 211136, 211137,
@@ -303,11 +303,14 @@ TEST_F(NotifyTest, EveryIdOverEveryShortLengthNeverReadsOutside)
                                    211410, 211430, 211440, 211510, 211600, 211601, 211700, 211800, 211900, 211910,
                                    211920, 211930, 211931, 214100, 214101, 214102, 214103, 214110};
     static_assert(std::size(ids) == 58);
+    // Sixteen byte patterns over 58 ids and 11 lengths: over ten thousand records.
+    for (uint8_t pattern = 0; pattern < 16; ++pattern)
     for (uint32_t id : ids)
         for (size_t size : {0, 1, 4, 11, 17, 23, 33, 39, 63, 91, 200}) {
             Record r(size);
             for (size_t i = 0; i < size; ++i)
-                r.bytes[i] = uint8_t(0x81 + i * 7);  // never a zero: texts run to the end
+                r.bytes[i] = pattern < 8 ? uint8_t(0x81 + i * 7 + pattern)  // no zero: texts run to the end
+                                         : uint8_t(i % (pattern - 6) == 0 ? 0 : 0x30 + i);
             try {
                 EXPECT_TRUE(Notify(id, r)) << id;
             } catch (const NotifyRefused& e) {

@@ -7,7 +7,6 @@
 
 namespace {
 
-
 TEST(RecordWriterTest, TextIsCutOnACharacterBoundaryWithinItsField)
 {
     std::array<uint8_t, 12> buf;

@@ -14,10 +14,7 @@
 
 namespace {
 
-std::string U8(const char8_t* s)
-{
-    return reinterpret_cast<const char*>(s);
-}
+std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 class CannedConnect : public CGameConnect {
 public:
@@ -69,7 +66,10 @@ TEST(ReplyTextsTest, TextsAreTheGbkBytesOfTheSystemsTexts)
         {10, {10, 0}, version, U8(u8"您的游戏程序太旧了,必须下载新的程序才能玩游戏。")},
         {10, {9, 4}, version, U8(u8"您的游戏程序需要更新。")},
         {10, {8, 9}, version, U8(u8"服务正在更新中，请稍候再试。")},
-        {210086, {}, leave, U8(u8"生命不息，战斗不止，请继续游戏。\r\n(如果游戏中有玩家长时间不活动，请您等待2分钟后再退出)")},
+        {210086,
+         {},
+         leave,
+         U8(u8"生命不息，战斗不止，请继续游戏。\r\n(如果游戏中有玩家长时间不活动，请您等待2分钟后再退出)")},
         {210085, {12}, leave, U8(u8"系统已经为您分配了随机桌位，\r\n\r\n必须再等 12 秒钟才能离开。")},
         {210087, {}, leave, U8(u8"离开游戏失败，请等待本局结果提交。")},
         {60042, {}, save, U8(u8"系统禁止在【血流成河】里存放银子。")},
@@ -107,10 +107,9 @@ TEST(ReplyTextsTest, TextsAreTheGbkBytesOfTheSystemsTexts)
         input += c.utf8;
         input.push_back('\0');
     }
-    const auto gbk = fwtest::RunPython(
-        "import sys\nfor t in sys.stdin.buffer.read().split(b'\\0')[:-1]:\n"
-        "    sys.stdout.write(t.decode('utf-8').encode('gbk').hex() + '\\n')\n",
-        input);
+    const auto gbk = fwtest::RunPython("import sys\nfor t in sys.stdin.buffer.read().split(b'\\0')[:-1]:\n"
+                                       "    sys.stdout.write(t.decode('utf-8').encode('gbk').hex() + '\\n')\n",
+                                       input);
     ASSERT_TRUE(gbk.has_value());
     size_t pos = 0;
     for (size_t i = 0; i < cases.size(); ++i) {

@@ -74,9 +74,9 @@ TEST_F(StandInTest, ScenarioPushesAndAnswersInOrder)
 
 TEST_F(StandInTest, ScenarioFileAndFaultsFromTheCommandLine)
 {
-    server = std::make_unique<standin::GameServer>(std::vector<std::string>{
-        "--scenario", std::string(XL_SOURCE_DIR) + "/tools/server/scenarios/deal_notice.json", "--fault",
-        "201001:code=60031,text_hex=41"});
+    server = std::make_unique<standin::GameServer>(
+        std::vector<std::string>{"--scenario", std::string(XL_SOURCE_DIR) + "/tools/server/scenarios/deal_notice.json",
+                                 "--fault", "201001:code=60031,text_hex=41"});
     Open();
     ASSERT_TRUE(owner.WaitUntil([](const auto& got) { return Has(got, 211300); }));
     EXPECT_TRUE(connect.StartGameEx(text));

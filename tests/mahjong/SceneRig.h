@@ -3,6 +3,7 @@
 // chairs, the own chair 0), game data whose parameters the test sets, and the notification
 // gate installed. TestScene records the hooks the layers above would fill.
 #include "framework/app/NotifyGate.h"
+#include "mahjong/MahjongEvents.h"
 #include "mahjong/scene/CMJMainGame2.h"
 #include "tests/mahjong/TableModelRig.h"
 #include "tests/mahjong/TileRig.h"

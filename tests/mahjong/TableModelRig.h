@@ -56,6 +56,12 @@ public:
     int sex = 0;
     int lookOn = 0;
     int flowersAdded = 0;
+    uint32_t lastClickCode = 0;
+    void SetTileClickEvent(Lumora::CMJCard2& tile) override
+    {
+        CMJTable2::SetTileClickEvent(tile);
+        lastClickCode = ClickCodeFor(tile);
+    }
     int tm0 = 50, tm1 = 72;
     FakeTableData data;
     std::shared_ptr<CMJCalclator> calc;

@@ -369,3 +369,25 @@ TEST(TableModel, NoTileIsOrphanedOrFiledTwiceAfterARandomSequence)
         ASSERT_EQ(table.CountMisfiledTiles(), 0) << "step " << step << " op " << op;
     }
 }
+
+TEST(TableModel, OwnTilesClickByPlayStateAndHandMode)
+{
+    struct Case {
+        int playState, handMode;
+        bool drawn;
+        uint32_t code;
+    };
+    const Case cases[] = {
+        {0, kHandNormal, true, EV_TILE_IDLE_CLICK},        {kPlayStateTurn, kHandNormal, true, EV_TILE_THROW_CLICK},
+        {kPlayStateTurn, kHandNormal, false, EV_TILE_IDLE_CLICK}, {kPlayStateTurn, kHandFlower, false, EV_TILE_FLOWER_MODE_CLICK},
+        {kPlayStateTurn, kHandGangChoice, false, EV_TILE_GANG_CHOICE}, {kPlayStateTurn, kHandChiChoice, false, EV_TILE_CHI_CHOICE},
+    };
+    for (const Case& c : cases) {
+        TestTable table;
+        table.GiveHand(3, {1, 2}, c.drawn ? 3 : -1);
+        table.playState = c.playState;
+        table.handMode = c.handMode;
+        table.RefreshOwnHand();
+        EXPECT_EQ(table.lastClickCode, c.code) << c.playState << "/" << c.handMode;
+    }
+}

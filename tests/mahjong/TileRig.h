@@ -8,6 +8,9 @@
 #include "tests/support/HeadlessEngine.h"
 
 #include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -76,6 +79,22 @@ public:
         host.UseSurface(s);
     }
 };
+
+// Writes what the engine presents to build/artifacts/<name>.png, for a person to look at; true
+// when the picture was written.
+inline bool SaveScreenshot(TileEngine& engine, int width, int height, const std::string& name)
+{
+    const std::string raw = (engine.Folder() / "screen.raw").string();
+    const auto& pixels = engine.Paint().PresentBuffer();
+    std::ofstream(raw, std::ios::binary)
+        .write(reinterpret_cast<const char*>(pixels.data()), std::streamsize(pixels.size() * 4));
+    const std::string dir = std::string(XL_BINARY_DIR) + "/artifacts";
+    std::filesystem::create_directories(dir);
+    const std::string cmd = "/usr/bin/python3 " + std::string(XL_SOURCE_DIR) + "/tests/mahjong/data/raw_to_png.py " +
+                            raw + " " + std::to_string(width) + " " + std::to_string(height) + " " + dir + "/" +
+                            name + ".png";
+    return std::system(cmd.c_str()) == 0;
+}
 
 // A game in progress over a pool of 168 tiles: four hands of 13 with a drawn tile at the bottom,
 // a peng and a gang per seat, 18 discards per seat, walls of 8 and one thrown tile (162 tiles).

@@ -279,16 +279,8 @@ TEST_F(TileViewTest, AGameInProgressFindsItsPicturesInEveryClass)
             E().Run(60);
         }
         // The last (metric) table of each class, for a person to look at.
-        const std::string raw = (E().Folder() / "screen.raw").string();
-        const auto& pixels = E().Paint().PresentBuffer();
-        std::ofstream(raw, std::ios::binary)
-            .write(reinterpret_cast<const char*>(pixels.data()), std::streamsize(pixels.size() * 4));
-        const std::string dir = std::string(XL_BINARY_DIR) + "/artifacts";
-        std::filesystem::create_directories(dir);
-        const std::string cmd = "/usr/bin/python3 " + std::string(XL_SOURCE_DIR) + "/tests/mahjong/data/raw_to_png.py " +
-                                raw + " " + std::to_string(surface.width) + " " + std::to_string(surface.height) + " " +
-                                dir + "/tiles-" + std::to_string(int(surface.cls)) + ".png";
-        EXPECT_EQ(std::system(cmd.c_str()), 0);
+        EXPECT_TRUE(mahjongtest::SaveScreenshot(E(), surface.width, surface.height,
+                                                "tiles-" + std::to_string(int(surface.cls))));
     }
     EXPECT_THAT(sweep.Findings(), ::testing::IsEmpty());
 }

@@ -46,7 +46,10 @@ public:
         std::copy(r.Data(), r.Data() + 4, out);
     }
     int32_t GetOwnTableSilver() const override { return 10000; }
-    void TakeLookOnUsers(const uint8_t*, size_t size) override { calls.push_back("look-on users " + std::to_string(size)); }
+    void TakeLookOnUsers(const uint8_t*, size_t size) override
+    {
+        calls.push_back("look-on users " + std::to_string(size));
+    }
 
     std::span<uint8_t> GetGameInfoBlockA() override { return blockA; }
     std::span<uint8_t> GetGameInfoBlockB() override { return blockB; }
@@ -55,7 +58,10 @@ public:
     void OnEnteredAsPlayer() override { calls.push_back("entered player"); }
     void OnEnteredLookOn() override { calls.push_back("entered look-on"); }
     void OnEnteredRunning() override { calls.push_back("entered running"); }
-    void OnMatchLogin(uint32_t code, const uint8_t*, size_t) override { calls.push_back("match " + std::to_string(code)); }
+    void OnMatchLogin(uint32_t code, const uint8_t*, size_t) override
+    {
+        calls.push_back("match " + std::to_string(code));
+    }
     void StoreTablePlayingWord(uint32_t w) override { playingWord = w; }
     void StopAutoLeaveTimer() override { calls.push_back("stop auto-leave"); }
     void PromptTakeSilver(const uint8_t*, size_t) override { calls.push_back("take silver"); }

@@ -35,7 +35,8 @@ public:
         control_ = folder_ + "/control.sock";
         port_ = FreePort();
         std::vector<std::string> args{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tools/server/game_server.py",
-                                      "--port", std::to_string(port_), "--control", control_};
+                                      "--port",           std::to_string(port_),
+                                      "--control",        control_};
         args.insert(args.end(), extra.begin(), extra.end());
         std::vector<char*> argv;
         for (auto& a : args)

@@ -183,7 +183,7 @@ public:
         core_ = std::make_unique<Lumora::GameCore>();
         core_->Init(0);
         resources_ = new Lumora::ResourceModule;
-        objects_ = new Lumora::ObjectModule(std::make_shared<PatternGlyphSource>());
+        objects_ = new Lumora::ObjectModule(glyphs_);
         paint_ = new Lumora::PaintModuleGDI;
         std::vector<Lumora::BaseModule*> modules{resources_, objects_, paint_};
         if (parts.input)
@@ -367,6 +367,8 @@ public:
     }
     platform::ManualClock& Clock() { return clock_; }
     ProbeObject& Owner() { return *owner_; }
+    // The glyph source, which records every glyph asked for.
+    PatternGlyphSource& Glyphs() { return *glyphs_; }
     // The program folder, where the engine writes its run log ('res "%s" does not exists!' and
     // the like).
     const std::filesystem::path& Folder() const { return folder_.Path(); }
@@ -378,6 +380,7 @@ private:
     // Installed before anything else is made and put back even when the constructor throws.
     platform::ScopedClock clockInstalled_{clock_};
     platform::HeadlessWindow window_;
+    std::shared_ptr<PatternGlyphSource> glyphs_ = std::make_shared<PatternGlyphSource>();
     std::unique_ptr<Lumora::GameCore> core_;
     Lumora::ResourceModule* resources_ = nullptr;
     Lumora::ObjectModule* objects_ = nullptr;

@@ -52,8 +52,8 @@ TEST(GameInfoExTest, StoresStayWithinTheirRecordsAndTheAccessorsReadThem)
     // A deal-start record longer than 740 bytes: the rest is not taken.
     std::vector<uint8_t> start(800, 0);
     auto put = [&](size_t off, int32_t v) { std::memcpy(start.data() + off, &v, 4); };
-    put(8 * 4, 3);                 // deal number
-    put(196, 55);                  // tiles left after the deal
+    put(8 * 4, 3); // deal number
+    put(196, 55); // tiles left after the deal
     for (int i = 0; i < 32; ++i) { // own list (chair 0): three tiles, then -1
         put(212 + 4 * i, i < 3 ? i + 10 : -1);
         put(212 + 128 + 4 * i, -1);
@@ -89,7 +89,7 @@ TEST(GameInfoExTest, StoresStayWithinTheirRecordsAndTheAccessorsReadThem)
     EXPECT_EQ(info.GetChairStatus(2), 2u);
     const uint8_t stranger[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 0, 0, 0};
     info.MarkChairStarted(stranger, sizeof(stranger)); // no chair 9
-    info.MarkChairStarted(started, 12);                 // no word 3
+    info.MarkChairStarted(started, 12); // no word 3
     EXPECT_EQ(info.GetChairStatus(0), 0u);
 
     std::vector<uint8_t> blockB(6000, 0x5A);

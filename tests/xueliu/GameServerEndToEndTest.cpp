@@ -38,8 +38,8 @@ TEST(GameServerEndToEnd, ClientStartedByTheHallChecksTheVersionAndEnters)
     const std::string table = TableFileFor(server.Port(), dir);
     // The hall goes after a few seconds, which ends the client.
     const std::string command = std::string("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy /usr/bin/python3 ") +
-                                XL_SOURCE_DIR + "/tools/hall/hall.py " + XL_BINARY_DIR + "/xueliu --table " + table +
-                                " --run-dir " + dir + "/run --hang-up-after 3 > " + dir + "/hall.log 2>&1";
+        XL_SOURCE_DIR + "/tools/hall/hall.py " + XL_BINARY_DIR + "/xueliu --table " + table + " --run-dir " + dir +
+        "/run --hang-up-after 3 > " + dir + "/hall.log 2>&1";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(server.Requests(201001).size(), 1u);

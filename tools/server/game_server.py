@@ -5,12 +5,13 @@ without a real server.
 Usage: game_server.py [--port N] [--host 127.0.0.1] [--table FILE] [--control PATH]
                       [--scenario FILE] [--fault ID:key=value,...]... [--version 9.3]
                       [--play [--fast] [--think-ms N] [--seed N] [--wall FILE] [--hands N]
-                       [--autoplay-human] [--dump-wins FILE]]
+                       [--autoplay-human] [--dump-wins FILE] [--time-scale F]]
 
 With --play the table (tools/server/table.py) deals whole hands once every chair is ready:
 robots in the robot chairs of the table file (think delay 700 ms, 0 with --fast), the human
 chair through its client; --autoplay-human plays the human chair too; --wall FILE scripts the
-walls; --hands N stops after N hands; --dump-wins FILE appends every win's hand as a JSON line.
+walls; --hands N stops after N hands; --dump-wins FILE appends every win's hand as a JSON line;
+--time-scale F multiplies the human's time-outs (tests).
 
 Transport: the xlwire codec. The client's greeting, then frames both ways; AES on (key block 2 of
 net/keys/keyblocks.hex); the stand-in zlib-packs every message of 512 bytes or more it sends.
@@ -460,10 +461,13 @@ def parse_fault(text):
 def attach_table(server):
     import table
     a = server.args
-    t = table.Table(server, fast=a.fast, think_ms=a.think_ms, seed=a.seed, wall_file=a.wall, hands=a.hands,
-                    autoplay_human=a.autoplay_human, dump=a.dump_wins)
+    try:
+        t = table.Table(server, fast=a.fast, think_ms=a.think_ms, seed=a.seed, wall_file=a.wall, hands=a.hands,
+                        autoplay_human=a.autoplay_human, dump=a.dump_wins, time_scale=a.time_scale)
+    except (OSError, ValueError) as e:
+        log("--wall: %s" % e)
+        sys.exit(2)
     server.table_handler = t.handle
-    server.running_block_b = t.running_block_b
     server.session_closed = t.session_closed
     server.table_after_reply = t.after_reply
     server.table_command = t.command
@@ -489,6 +493,7 @@ def main():
     p.add_argument("--hands", type=int)
     p.add_argument("--autoplay-human", action="store_true")
     p.add_argument("--dump-wins")
+    p.add_argument("--time-scale", type=float, default=1.0)
     server = Server(p.parse_args())
     if server.args.port is None:
         server.args.port = server.table["document"].port

@@ -4,7 +4,10 @@ starts the client, hands it the start data and goes after a while. Prints one JS
 client's exit status, the seconds from the hall's going to the client's end, the hall's record
 and the ids the server was asked for.
 
-Usage: whole_run.py CLIENT WORKDIR
+Usage: whole_run.py CLIENT WORKDIR [--no-server]
+
+With --no-server nothing listens on the table's port (a free one, never the default that other
+runs on this machine may use) and the hall does not go: the client must end by itself.
 """
 import json
 import os
@@ -18,6 +21,7 @@ root = os.path.join(here, "..", "..", "..")
 sys.path.insert(0, os.path.join(root, "tools", "py"))
 
 client, work = sys.argv[1], sys.argv[2]
+no_server = "--no-server" in sys.argv[3:]
 os.makedirs(work, exist_ok=True)
 with socket.socket() as s:
     s.bind(("127.0.0.1", 0))
@@ -29,30 +33,42 @@ table_path = os.path.join(work, "table.json")
 with open(table_path, "w", encoding="utf-8") as f:
     json.dump(table, f, ensure_ascii=False)
 control = os.path.join(work, "control.sock")
-server = subprocess.Popen([sys.executable, os.path.join(root, "tools", "server", "game_server.py"), "--port",
+server = None if no_server else subprocess.Popen([sys.executable, os.path.join(root, "tools", "server", "game_server.py"), "--port",
                            str(port), "--table", table_path, "--control", control],
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 try:
-    for _ in range(200):
+    for _ in range(0 if no_server else 200):
         if os.path.exists(control):
             break
         time.sleep(0.02)
     record = os.path.join(work, "record.jsonl")
     env = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
     status = subprocess.run([sys.executable, os.path.join(root, "tools", "hall", "hall.py"), client, "--table",
-                             table_path, "--run-dir", os.path.join(work, "run"), "--record", record,
-                             "--hang-up-after", "1.0"], env=env, stdout=subprocess.DEVNULL,
+                             table_path, "--run-dir", os.path.join(work, "run"), "--record", record]
+                            + ([] if no_server else ["--hang-up-after", "1.0"]), env=env, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL, timeout=60).returncode
     events = [json.loads(line) for line in open(record, encoding="utf-8")]
-    with socket.socket(socket.AF_UNIX) as c:
-        c.connect(control)
-        c.sendall(b'{"op": "state"}\n')
-        state = json.loads(c.makefile().readline())
-    hang = next(e["t"] for e in events if e["event"] == "hang-up")
+    state = None
+    if server:
+        with socket.socket(socket.AF_UNIX) as c:
+            c.connect(control)
+            c.sendall(b'{"op": "state"}\n')
+            state = json.loads(c.makefile().readline())
+    hang = next((e["t"] for e in events if e["event"] == "hang-up"), None)
     end = next(e["t"] for e in events if e["event"] == "client-exit")
-    print(json.dumps({"status": status, "gone_to_end": end - hang, "events": [e["event"] for e in events],
+    started = next(e["t"] for e in events if e["event"] == "client-started")
+    register = next((e["t"] for e in events if e["event"] == "post" and e.get("message") == "0x9105"), None)
+    start_seq = next((e["seq"] for e in events if e["event"] == "send" and e.get("message") == 1), None)
+    start_ack = next((e["t"] for e in events if e["event"] == "ack" and e.get("seq") == start_seq), None)
+    print(json.dumps({"status": status, "gone_to_end": None if hang is None else end - hang,
+                      "to_register": None if register is None else register - started,
+                      "to_start_data_taken": None if start_ack is None else start_ack - started,
+                      "events": [e["event"] for e in events],
                       "posts": [e.get("message") for e in events if e["event"] == "post"],
+                      "exit_reports": [e["exit_report"] for e in events if "exit_report" in e],
+                      "errors": [e["error"] for e in events if "error" in e],
                       "state": state}, ensure_ascii=False, default=str))
 finally:
-    server.terminate()
-    server.wait()
+    if server:
+        server.terminate()
+        server.wait()

@@ -1,0 +1,227 @@
+// The real program, started by the hall stand-in against the game-server stand-in on loopback
+// (no display: SDL's dummy video): start, hello, registration, start data, the table start and
+// the entry; a refused notification reported with 201162 while the relay goes on; and the end
+// paths: the window closed (by the signal that closes it as the player would: 201130, 201125,
+// the exit report, status 0), the hall gone (status 0 within 1.5 s, no report), the server's
+// connection dropped and then the window closed (report, status 0).
+#include "tests/support/GameServerStandIn.h"
+#include "tests/support/XvfbSession.h"
+
+#include <gtest/gtest.h>
+
+#include <spawn.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class ClientRun {
+public:
+    // Without a display by default (SDL's dummy video); `env` replaces the environment.
+    ClientRun(const standin::GameServer& server, std::vector<std::string> hallArgs,
+              std::vector<std::string> env = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"})
+    {
+        char tmpl[] = "/tmp/xl-e2e-XXXXXX";
+        dir_ = mkdtemp(tmpl);
+        record_ = dir_ + "/record.jsonl";
+        // The default table with the server's port.
+        std::ifstream in(std::string(XL_SOURCE_DIR) + "/tools/tables/default.json");
+        std::stringstream text;
+        text << in.rdbuf();
+        std::string table = text.str();
+        const std::string port = "\"port\": 26283";
+        table.replace(table.find(port), port.size(), "\"port\": " + std::to_string(server.Port()));
+        std::ofstream(dir_ + "/table.json") << table;
+        std::vector<std::string> args{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tools/hall/hall.py",
+                                      std::string(XL_BINARY_DIR) + "/xueliu", "--table", dir_ + "/table.json",
+                                      "--run-dir", dir_ + "/run", "--record", record_};
+        args.insert(args.end(), hallArgs.begin(), hallArgs.end());
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        std::vector<char*> envp;
+        for (auto& e : env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
+            pid_ = 0;
+    }
+    ~ClientRun()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        std::filesystem::remove_all(dir_);
+    }
+    std::string Record() const
+    {
+        std::ifstream in(record_);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    bool WaitForRecord(const std::string& needle, int seconds = 10) const
+    {
+        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+        while (Clock::now() < deadline) {
+            if (Record().find(needle) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    pid_t ClientPid() const
+    {
+        const std::string all = Record();
+        const size_t at = all.find("\"pid\": ", all.find("client-started"));
+        return at == std::string::npos ? 0 : pid_t(std::stol(all.substr(at + 7)));
+    }
+    // The hall's exit status (its client's), or -1 after the time-out.
+    int Wait(int seconds = 10)
+    {
+        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+        int status = 0;
+        while (Clock::now() < deadline) {
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = 0;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return -1;
+    }
+
+private:
+    std::string dir_;
+    std::string record_;
+    pid_t pid_ = 0;
+};
+
+// The first line a command prints.
+std::string FirstLine(const std::string& command)
+{
+    std::string line;
+    if (FILE* out = popen(command.c_str(), "r")) {
+        char c;
+        while (fread(&c, 1, 1, out) == 1 && c != '\n')
+            line += c;
+        pclose(out);
+    }
+    return line;
+}
+
+std::string Table() { return std::string(XL_SOURCE_DIR) + "/tools/tables/default.json"; }
+
+uint32_t Word(const std::vector<uint8_t>& bytes, size_t offset)
+{
+    return offset + 4 <= bytes.size() ? uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 |
+                                            uint32_t(bytes[offset + 2]) << 16 | uint32_t(bytes[offset + 3]) << 24
+                                      : 0xFFFFFFFF;
+}
+
+TEST(EndToEnd, EntryReportOfARefusedNotificationAndTheWindowClosed)
+{
+    standin::GameServer server({"--table", Table()});
+    ClientRun run(server, {});
+    ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
+    EXPECT_TRUE(run.WaitForRecord("\"message\": \"0x9105\""));
+    EXPECT_EQ(server.Requests(201001).size(), 1u);
+
+    // A line, then a record too short for its handler: one report, and the relay goes on.
+    server.Command(R"({"op":"push","id":211230,"hex":""})");
+    server.Command(R"({"op":"push","id":201213,"hex":"0102030405"})");
+    const auto reports = server.AwaitRequests(201162, 1);
+    ASSERT_EQ(reports.size(), 1u);
+    const std::vector<uint8_t> report = standin::GameServer::FromHex(reports[0]);
+    EXPECT_EQ(report.size(), 56u);
+    EXPECT_EQ(Word(report, 20), 201213u);
+    EXPECT_EQ(Word(report, 24), 0u);
+    EXPECT_EQ(Word(report, 28), 5u);
+    EXPECT_EQ(Word(report, 36), 211230u);  // the notification before it
+    EXPECT_EQ(Word(report, 44), 0u);
+
+    const pid_t client = run.ClientPid();
+    ASSERT_GT(client, 0);
+    const auto closed = Clock::now();
+    kill(client, SIGTERM);
+    EXPECT_EQ(run.Wait(), 0);
+    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(2));
+    EXPECT_EQ(server.Requests(201130).size(), 1u);
+    EXPECT_EQ(server.Requests(201125).size(), 1u);
+    const std::string record = run.Record();
+    EXPECT_NE(record.find("\"exit_report\": {\"window\": "), std::string::npos) << record;
+    EXPECT_EQ(record.find("\"error\""), std::string::npos) << record;
+}
+
+TEST(EndToEnd, HallGoneEndsTheClientWithinOneAndAHalfSecondsWithoutAReport)
+{
+    standin::GameServer server({"--table", Table()});
+    ClientRun run(server, {"--hang-up-after", "1.5"});
+    ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
+    ASSERT_TRUE(run.WaitForRecord("\"hang-up\""));
+    const auto hungUp = Clock::now();
+    EXPECT_EQ(run.Wait(), 0);
+    EXPECT_LT(Clock::now() - hungUp, std::chrono::milliseconds(1500));
+    EXPECT_EQ(run.Record().find("exit_report"), std::string::npos);
+}
+
+TEST(EndToEnd, ConnectionDroppedThenWindowClosed)
+{
+    standin::GameServer server({"--table", Table()});
+    ClientRun run(server, {});
+    ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
+    server.Command(R"({"op":"drop"})");
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (server.Command(R"({"op":"state"})").find("\"sessions\": 0") == std::string::npos && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // Closing now sends nothing to the server and still reports the exit.
+    const auto closed = Clock::now();
+    kill(run.ClientPid(), SIGTERM);
+    EXPECT_EQ(run.Wait(), 0);
+    // A close that comes before the client saw the drop waits out the playing query (5 s).
+    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(5 + 2));
+    EXPECT_TRUE(server.Requests(201125).empty());
+    EXPECT_NE(run.Record().find("\"exit_report\""), std::string::npos);
+}
+
+TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
+{
+    xltest::XvfbSession xvfb;
+    if (!xvfb.Ok())
+        GTEST_SKIP() << "Xvfb, xdotool or import is missing";
+    standin::GameServer server({"--table", Table()});
+    const auto started = Clock::now();
+    ClientRun run(server, {}, {"DISPLAY=" + xvfb.Display(), "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"});
+    ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
+    const std::string pid = std::to_string(run.ClientPid());
+    // The wait dialog's window comes first, the main window second.
+    std::string window;
+    while (window.empty() && Clock::now() - started < std::chrono::seconds(10))
+        window = FirstLine("DISPLAY=" + xvfb.Display() + " xdotool search --pid " + pid +
+                           " 2>/dev/null | sed -n 2p");
+    ASSERT_FALSE(window.empty());
+    const std::string geometry =
+        FirstLine("DISPLAY=" + xvfb.Display() + " xdotool getwindowgeometry " + window + " | tail -1");
+    EXPECT_NE(geometry.find("1024x768"), std::string::npos) << window << ": " << geometry;
+    EXPECT_TRUE(xltest::Screenshot("frame_window.png", 1024, 768).has_value());
+
+    // The close a window manager sends.
+    const auto closed = Clock::now();
+    EXPECT_EQ(std::system(("DISPLAY=" + xvfb.Display() + " /usr/bin/python3 " + XL_SOURCE_DIR +
+                           "/tests/xueliu/scripts/close_window.py " + window)
+                              .c_str()),
+              0);
+    EXPECT_EQ(run.Wait(), 0);
+    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(2));
+    EXPECT_EQ(server.Requests(201130).size(), 1u);
+    EXPECT_EQ(server.Requests(201125).size(), 1u);
+    EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+#include "widgets/CXyBlockList.h"
+
+#include "widgets/CXyListBlock.h"
+#include "widgets/CXyScrollBar.h"
+
+#include <algorithm>
+
+namespace Lumora {
+
+void CXyBlockList::CreateScrollBars()
+{
+    CPglChatBox::CreateScrollBars();
+    CXyScrollBar* bar = GetVerticalScrollBar();
+    if (!bar)
+        return;
+    const char* names[] = {"ScrollBar_VertBack", "ScrollBar_VertBtn", "ScrollBar_VertPattern", "ScrollBar_VertUpBtn",
+                           "ScrollBar_VertDownBtn"};
+    PictureInfo skins[5];
+    for (int i = 0; i < 5; ++i)
+        GetPicture(skins[i], names[i], 0);
+    if (skins[0].image)
+        bar->SetTrackSkin(skins[0]);
+    if (skins[1].image)
+        bar->SetThumbSkin(skins[1]);
+    if (skins[2].image)
+        bar->SetThumbGrip(skins[2]);
+    if (skins[3].image)
+        bar->SetUpArrow(skins[3]);
+    if (skins[4].image)
+        bar->SetDownArrow(skins[4]);
+}
+
+CXyListBlock* CXyBlockList::FindRow(uint32_t id) const
+{
+    if (id == 0)
+        return nullptr;
+    auto* row = dynamic_cast<CXyListBlock*>(FindById(id));
+    if (!row || row->GetOwnerListId() != GetId())
+        return nullptr;
+    for (ChatElement* e = Content().First(); e; e = e->next)
+        if (e->Is(chat_flag::kObject) && e->code == id)
+            return row;
+    return nullptr;
+}
+
+CXyListBlock* CXyBlockList::GetBlock(int index) const
+{
+    const ChatElement* e = GetElementAt(index);
+    return e && e->Is(chat_flag::kObject) ? FindRow(e->code) : nullptr;
+}
+
+void CXyBlockList::Clear()
+{
+    CPglChatBox::Clear();
+    selected_ = 0;
+}
+
+CXyListBlock* CXyBlockList::AddBlock(CXyListBlock* row, const void* data, size_t length, const PictureInfo& picture,
+                                     int width, int height)
+{
+    if (!row)
+        return nullptr;
+    if (!row->GetId() && !RegisterChild(row)) {
+        delete row;
+        return nullptr;
+    }
+    const int index = GetElementCount();
+    row->Create(GetId(), picture, std::min(width, GetViewWidth()), height);
+    row->SetData(data, length);
+    row->SetIndex(index);
+    AppendObject(row);
+    return row;
+}
+
+void CXyBlockList::Remeasure()
+{
+    for (ChatElement* e = MutableContent().First(); e; e = e->next)
+        if (e->Is(chat_flag::kObject))
+            if (CXyListBlock* row = FindRow(e->code))
+                e->height = uint16_t(std::clamp(row->GetHeightPixels(), 0, 0xFFFF));
+    RelayoutElements();
+    UpdateScrollBars();
+}
+
+void CXyBlockList::Select(CXyListBlock* row)
+{
+    CXyListBlock* current = GetSelected();
+    if (row && row == current) {
+        row->SetSelected(0);
+        selected_ = 0;
+    } else {
+        if (current)
+            current->SetSelected(0);
+        selected_ = row ? row->GetId() : 0;
+        if (row)
+            row->SetSelected(1);
+    }
+    Remeasure();
+    if (GetSelected()) {
+        for (const ChatElement* e = Content().First(); e; e = e->next) {
+            if (!e->Is(chat_flag::kObject) || e->code != selected_)
+                continue;
+            const int scroll = Content().ScrollY(), view = GetViewHeight();
+            if (e->y + e->height > scroll + view)
+                MutableContent().ScrollTo(e->y + e->height - view);
+            else if (e->y < scroll)
+                MutableContent().ScrollTo(e->y);
+            break;
+        }
+    }
+    UpdateScrollBars();
+    RequestRefresh();
+}
+
+void CXyBlockList::RemoveBlock(int index)
+{
+    if (index < 0 || index >= GetElementCount())
+        return;
+    if (CXyListBlock* selected = GetSelected(); selected && selected->GetIndex() == index)
+        selected_ = 0;
+    RemoveElementAt(index);
+    for (int i = 0; i < GetElementCount(); ++i)
+        if (CXyListBlock* row = GetBlock(i))
+            row->SetIndex(i);
+    Remeasure();
+    RequestRefresh();
+}
+
+int CXyBlockList::OnEvent(const EventRecord& record)
+{
+    if (record.code == CXyListBlock::EV_ROW_PRESS) {
+        // p1 names the row by id; a row removed meanwhile is not found.
+        if (CXyListBlock* row = FindRow(uint32_t(record.param1)))
+            Select(row);
+        return 1;
+    }
+    return CPglChatBox::OnEvent(record);
+}
+
+} // namespace Lumora
