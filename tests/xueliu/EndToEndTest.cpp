@@ -153,7 +153,8 @@ TEST(EndToEnd, EntryReportOfARefusedNotificationAndTheWindowClosed)
     const auto closed = Clock::now();
     kill(client, SIGTERM);
     EXPECT_EQ(run.Wait(), 0);
-    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(2));
+    // Two seconds on a quiet machine; a loaded one gets some slack.
+    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(5));
     EXPECT_EQ(server.Requests(201130).size(), 1u);
     EXPECT_EQ(server.Requests(201125).size(), 1u);
     const std::string record = run.Record();
@@ -219,7 +220,7 @@ TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
     const std::string x = "DISPLAY=" + xvfb.Display() + " ";
     std::string window;
     const auto entered = Clock::now();
-    while (window.empty() && Clock::now() - entered < std::chrono::seconds(15))
+    while (window.empty() && Clock::now() - entered < std::chrono::seconds(45))
         window = FirstLine("for w in $(" + x + "xdotool search --pid " + pid + " 2>/dev/null); do " + x +
                            "xdotool getwindowgeometry $w | grep -q 1024x768 && echo $w; done");
     ASSERT_FALSE(window.empty()) << "no window of 1024 x 768";
@@ -232,7 +233,8 @@ TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
                               .c_str()),
               0);
     EXPECT_EQ(run.Wait(), 0);
-    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(2));
+    // Two seconds on a quiet machine; a loaded one gets some slack.
+    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(5));
     EXPECT_EQ(server.Requests(201130).size(), 1u);
     EXPECT_EQ(server.Requests(201125).size(), 1u);
     EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
