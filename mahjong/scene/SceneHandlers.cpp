@@ -17,6 +17,7 @@
 #include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/data/CMJGameData2.h"
 #include "mahjong/notify/CMJGameNotify2.h"
+#include "engine/util/HostServices.h"
 #include "platform/Clock.h"
 #include "widgets/AppServices.h"
 
@@ -123,7 +124,7 @@ void CMJMainGame2::SystemLine(const std::string& markup)
 
 void CMJMainGame2::FlashHostWindow()
 {
-    // The host window is the application's; nothing to flash without one.
+    ::FlashHostWindow(); // unless the window is in front
 }
 
 namespace {
@@ -326,10 +327,10 @@ void CMJMainGame2::OnNotifyCardCaught(const uint8_t* data, size_t length)
 
 void CMJMainGame2::OnNotify229165(const uint8_t*, size_t)
 {
+    // The server's time-out for the own chair: the step auto-play would take.
     playFlag229165 = 0;
     SetClockValue(0);
-    if (autoPlay)
-        AutoPlayStep();
+    AutoPlayStep();
 }
 
 // ---- claims ----

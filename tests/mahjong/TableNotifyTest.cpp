@@ -4,6 +4,7 @@
 // the hand sent again, the rob-gang option) and malformed records dropped without a change.
 #include "tests/mahjong/DealtTable.h"
 
+#include "engine/util/HostServices.h"
 #include "mahjong/controls/CMJPlayer2.h"
 #include "widgets/CXyStandButton.h"
 
@@ -90,12 +91,17 @@ TEST(TableNotify, HandlerEdgeCases)
     EXPECT_EQ(s.GetClockValue(), 1);
     EXPECT_NE(s.thrown[0], nullptr);
 
-    // A gang that may be robbed: the hu option takes the announcer, the tile and the kind.
+    // A gang that may be robbed: the hu option takes the announcer, the tile and the kind; the
+    // buttons shown flash the host window.
+    int flashes = 0;
+    SetFlashHandler([&] { ++flashes; });
     t.notify.Send(229180, Rec(32, {{0, 2}, {4, 2}, {8, 30}, {12, 3}, {16, 8}}));
     EXPECT_EQ(s.options[kOptHu].enabled, 1);
     EXPECT_EQ(s.options[kOptHu].tile, 30);
     EXPECT_EQ(s.options[kOptHu].gangKind, 3);
     EXPECT_TRUE(s.buttons[CMJMainGame2::kBtnHu]->IsActive());
+    EXPECT_EQ(flashes, 2);
+    SetFlashHandler(nullptr);
 
     // A draw parks every thrown tile still in the middle.
     t.notify.Send(229160, Rec(16, {{0, 3}, {4, 200}, {8, 60}}));
