@@ -190,6 +190,31 @@ TEST_F(TableActions, ClaimsSendTheirTwoRequestsAndTheMeldComesWithItsNotificatio
     EXPECT_EQ(SentAs(RequestId::Request229560), Hex(40, {{16, 2002}, {20, 1}}));
 }
 
+TEST_F(TableActions, ChiChoiceSendsTheLiftedTilesAndARefusalLeavesTheTable)
+{
+    ASSERT_TRUE(opened);
+    s.realActions = true;
+    s.ReturnToPool(s.TakeTileFromHand(kOwnSeat, 27));
+    s.playBlock[CMJMainGame2::kMustThrow] = 0;
+    // Chair 1 (seat 0, the seat before the own in turn) throws 21; the own chair may chi.
+    s.OnNotifyCardThrown(Rec(88, {{4, 1}, {24, 4}, {84, 21}}).data(), 88);
+    ASSERT_EQ(s.options[kOptChi].enabled, 1);
+    s.CMJMainGame2::OnBtnChi();
+    EXPECT_EQ(s.GetHandMode(), kHandChiChoice);
+    const auto hands = s.hands;
+    for (int tile : {1, 2}) // the 2 and 3 of characters lifted
+        s.hands[kOwnSeat][size_t(s.FindTileSlot(kOwnSeat, tile))]->lifted = 1;
+    TileArray lifted;
+    ASSERT_EQ(s.GetSelectedCard(lifted), 2);
+    s.CMJMainGame2::DoChi(); // this table refuses chi (229104)
+    const std::string chi = Hex(64, {{16, 1}, {20, 21}, {24, lifted[0]}, {28, lifted[1]}, {32, -1}, {36, 3}});
+    EXPECT_EQ(SentAs(RequestId::AnnounceChi), chi);
+    EXPECT_EQ(SentAs(RequestId::ChiCards), chi);
+    EXPECT_EQ(s.GetHandMode(), kHandNormal);
+    EXPECT_EQ(s.hands, hands);
+    EXPECT_EQ(rig.Misfiled(), 0);
+}
+
 TEST_F(TableActions, ConcealedGangPlacesItsReplacementOnceAndSelfDrawnHu)
 {
     ASSERT_TRUE(opened);

@@ -153,6 +153,17 @@ TEST(TableNotify, SystemLinesAutoPlayAndAsksToSeeTheHand)
     EXPECT_EQ(last(), "\r\n<size=12>【第0局】基础分：<c=255>0<>分\r\n");
 }
 
+TEST(TableNotify, AWatcherSeesTheThrowButGetsNoClaims)
+{
+    Table t;
+    t.rig.app.lookOn = 1;
+    t.notify.Send(222170, Rec(88, {{4, 1}, {24, 0x2F}, {84, 21}}));
+    EXPECT_NE(t.s.thrown[0], nullptr);
+    for (const ClaimOption& o : t.s.options)
+        EXPECT_EQ(o.enabled, 0);
+    EXPECT_FALSE(t.s.buttons[CMJMainGame2::kBtnPeng]->IsActive());
+}
+
 TEST(TableNotify, OwnHandAgainIsBoundedAndForOwnChairOnly)
 {
     Table t;
