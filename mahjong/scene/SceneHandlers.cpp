@@ -728,8 +728,10 @@ void CMJMainGame2::OnNotifyOwnHand(const uint8_t* data, size_t length)
 
 void CMJMainGame2::OnNotifyGameResult(const uint8_t* data, size_t length)
 {
-    if (!NeedRecord(0, length, 560))
+    if (length < 560) {
+        Log("game result dropped: shorter than 560 bytes");
         return;
+    }
     RecordReader r(data, length);
     if (!IsLookOnClient())
         FlashHostWindow();

@@ -153,6 +153,20 @@ TEST(TableNotify, SystemLinesAutoPlayAndAsksToSeeTheHand)
     EXPECT_EQ(last(), "\r\n<size=12>【第0局】基础分：<c=255>0<>分\r\n");
 }
 
+TEST(TableNotify, TheGameResultShowsEveryHandAndEndsPlay)
+{
+    Table t;
+    TestScene& s = t.s;
+    s.playState = kPlayStateTurn;
+    const auto hands = s.hands;
+    s.OnNotifyGameResult(Rec(540, {{516, 1}}).data(), 540); // too short: nothing shown
+    EXPECT_EQ(s.hands, hands);
+    EXPECT_EQ(s.playState, kPlayStateTurn);
+    s.OnNotifyGameResult(Rec(2096, {{520, 1}, {532, -1}, {540, 21}}).data(), 2096);
+    EXPECT_EQ(s.playState, 0);
+    EXPECT_EQ(t.rig.Misfiled(), 0);
+}
+
 TEST(TableNotify, AWatcherSeesTheThrowButGetsNoClaims)
 {
     Table t;
