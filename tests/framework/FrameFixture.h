@@ -42,6 +42,8 @@ struct Part : Lumora::CGameBase {
 class TestFrame : public CXyGameFrame {
 public:
     void CreateFrameButtons() override { splitter_ = NewChild<Lumora::CCySplitterBar>(); }
+    // The box counter starts unset here; the published settings have their own tests.
+    void LoadColours() override {}
     void CreateGameParts() override
     {
         if (withParts) {
@@ -80,6 +82,12 @@ protected:
     // A window on a desktop whose work area is w x h, filling it or in the restored size.
     TestFrame& Start(int workWidth, int workHeight, bool fills = true)
     {
+        frame_ = &StartAs<TestFrame>(workWidth, workHeight, fills);
+        return *frame_;
+    }
+    template <typename F>
+    F& StartAs(int workWidth, int workHeight, bool fills = true)
+    {
         loop_ = std::make_unique<platform::ManualLoop>(clock_);
         const platform::Rect area{0, 0, workWidth, workHeight};
         auto window = std::make_unique<platform::HeadlessWindow>(fills ? area : platform::Rect{100, 100, 900, 700});
@@ -90,9 +98,9 @@ protected:
         app_.mainWnd = wnd_.get();
         auto* resources = new Lumora::ResourceModule;
         resources->AddMemPack(pack_.data(), pack_.size());
-        frame_ = new TestFrame;
-        wnd_->StartEngine(frame_, resources);
-        return *frame_;
+        auto* frame = new F;
+        wnd_->StartEngine(frame, resources);
+        return *frame;
     }
     void Run(uint64_t ms) { loop_->Advance(ms); }
     Lumora::ObjectModule& Objects()
