@@ -16,6 +16,7 @@
 // leave request and the exit report go out once however often the exit is confirmed.
 #include "engine/gui/CGameBase.h"
 #include "framework/frame/FrameApp.h"
+#include "framework/notify/NotifyFrame.h"
 #include "framework/scene/GameWinApp.h"
 #include "platform/WindowTypes.h"
 #include "widgets/AppServices.h"
@@ -24,7 +25,9 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace Lumora {
 class BITObject;
@@ -40,7 +43,7 @@ struct PictureInfo;
 class CXyTimerDlg;
 
 
-class CXyGameFrame : public Lumora::CGameBase, public Lumora::IGameFrame {
+class CXyGameFrame : public Lumora::CGameBase, public Lumora::IGameFrame, public INotifyFrame {
 public:
     using EventRecord = Lumora::EventRecord;
     using Rect = Lumora::Rect;
@@ -87,6 +90,56 @@ public:
     // The match flow.
     virtual void SendRequest201231();
     virtual void SendRequest201232();
+    virtual void ShowMatchWaiting();
+    virtual void ShowNoSignUp();
+    virtual void ShowWashout();
+    virtual void ShowMatchEnd();
+    virtual void ShowMatchLate();
+    void ShowSystemCancel() override;
+    virtual void ShowSelfCancel();
+    virtual void ShowWaitSignUpCheck();
+    virtual void ShowSystemRejected();
+    virtual void ShowMatchStarted();
+    void OnMatchSignUpOK() override;
+    void OnMatchQuitOK() override;
+    virtual void ShowMatchResult(Data record);
+    virtual void PlayMatchEnd(Data record);
+    virtual void HideMatchResult();
+    virtual void ShowMatchWelcome();
+    // Hides CClassSenior's board of the same name: the match room's board is this one.
+    void ShowSystemBoard(const char* text, uint32_t colour, int fontSize) override;
+    void StartMatchCountdown();
+    void TickMatchCountdown();
+    void PlayFrameAnimation(const char* name);
+    void HideMatchWaiting();
+    void HideMatchPanels();
+
+    // What the notifications call (INotifyFrame), and the forwards to the scene and side panel.
+    void ShowAskExit(Data data) override;
+    void OnUserChanged(const Lumora::GameUserRecord& user) override;
+    void OnPlayerLeaving(const Lumora::GameUserRecord& player) override;
+    void OnPlayerSeated(const Lumora::GameUserRecord& player) override;
+    void RefreshTableView() override;
+    void ShowKnockoutRound(Data data) override;
+    void ShowMatchBegin() override;
+    void ShowPromotionInfo(Data data) override;
+    void OnNotify211190(Data data) override;
+    void OnNotify211191(Data data) override;
+    void OnNotify211241(Data data) override;
+    void OnNotify211700(Data data) override;
+    // Bounded copies through the event queue: one end or result in work at a time.
+    void QueueMatchEnd(Data data);
+    void QueueMatchResult(Data data);
+    void PostTableEvent15(uintptr_t p);
+    void PostTableEvent21(uintptr_t p);
+    void PostSideEvent104(uintptr_t p);
+    void PostTableEvent62(uintptr_t p);
+    void PostTableEvent3();
+    uint64_t GetMatchBeginGroup() const { return matchBeginGroup_; }
+    Lumora::PObject* GetMatchResultDialog() const { return matchResultDialog_; }
+    Lumora::PObject* GetSystemBoard() const { return systemBoard_; }
+    Lumora::PObject* GetShade() const { return shade_; }
+    const std::array<uint8_t, 172>& GetSavedMatchResult() const { return savedMatchResult_; }
 
     // The children: stored, named and registered under the frame, which then owns them (a part
     // that cannot be registered is deleted).
@@ -194,6 +247,14 @@ protected:
     void SetPanelWidths(int width) { sidePanelWidth_ = width; }
     void SetVisiblePanelWidth(int width) { visiblePanelWidth_ = width; }
     void SetFillsWorkArea(int flag) { fillsWorkArea_ = flag; }
+    // Where an ask dialog of another player goes; the mahjong frame stacks them.
+    virtual void PlaceAskDialog(Lumora::CLumoraGui* dialog);
+    void ToSceneAndPanel(uint32_t code, uintptr_t p1 = 0);
+    bool ShowNotice(const char* picture);
+    void ShowClosingNotice(const char* picture);
+    void ShowSignUpNotice(const char* picture);
+    void StopCountdown();
+    std::vector<uint32_t> resultButtons_;
     // Disabled now and enabled again five seconds later.
     void DebounceButton(Lumora::CXyStandButton* button);
 

@@ -115,7 +115,12 @@ public:
     virtual int GetSignUpFeeKind() const { return 0; }
     virtual int GetSignUpFee() const { return 0; }
     virtual int GetKnockoutStage() const { return 0; }
-    virtual void StoreMatchResult(int32_t /*value*/, int32_t /*rank*/) {}
+    // The result's value and rank, and the user's new rank level and points when the
+    // application keeps an extra record for that user.
+    virtual void StoreMatchResult(int32_t /*value*/, int32_t /*rank*/, uint32_t /*userId*/, int32_t /*level*/,
+                                  int32_t /*points*/, int32_t /*nextPoints*/)
+    {
+    }
     virtual void LoginMatchRoom() {}
     virtual void Request201221() {}
     virtual void Request201230(uint32_t /*userId*/) {}

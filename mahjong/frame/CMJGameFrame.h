@@ -3,6 +3,7 @@
 // inside the table area, its own spacing of the title buttons, the side panel folded below a
 // 1024-pixel work area, a detail board with clear-zero and recharge buttons, and sliding a
 // picture in at the bottom right of the view (the ask dialogs of the table).
+#include "engine/gui/CLumoraGui.h"
 #include "framework/frame/CXyGameFrame.h"
 
 #include <cstddef>
@@ -34,6 +35,7 @@ public:
 
 protected:
     int FoldWidthLimit() const override { return 1023; }
+    void PlaceAskDialog(CLumoraGui* dialog) override { PlaceCharacter(dialog); }
 
 private:
     void UpdateClearZero(const GameUserRecord& user);
