@@ -384,7 +384,9 @@ void CXyGameFrame::ShowMatchWaiting()
         Send(receiver, kEvWaiting);
         Send(receiver, kEvMatchValue, uintptr_t(value));
     }
-    if (giveUp_ && !(app && app->GetMatchState() >= kMatchStarted)) {
+    // Not in the last minute, which the first tick has just entered.
+    const int left = app ? app->GetMatchSeconds() : 0;
+    if (giveUp_ && !(app && app->GetMatchState() >= kMatchStarted) && !(left > 0 && left <= 60)) {
         giveUp_->Enable(true);
         giveUp_->Activate();
         const Rect s = SceneRect();
