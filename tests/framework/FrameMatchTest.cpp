@@ -263,6 +263,59 @@ TEST_F(FrameMatchTest, MatchRoomClickShowsTheMatchBoardAtThePoint)
     EXPECT_FALSE(f.GetDetailBoard()->IsActive());
 }
 
+TEST_F(FrameMatchTest, HookEventsReachTheirOperations)
+{
+    TestFrame& f = Start(1024, 768);
+    GameUserRecord user;
+    user.SetUserId(9);
+    user.SetCharacter(5);
+    f.ShowPlayerDetail(user);
+    struct Case {
+        uint32_t code;
+        int hallTexts;
+        const char* last;
+    } const cases[] = {
+        {EV_FRAME_REQUEST_201221, 0, nullptr},
+        {EV_FRAME_SHOP_CLOTHES, 1, "http://shop.lumora-games.net/?clothesid=5"},
+        {EV_FRAME_SHOP_CLOTHES_USER, 1, nullptr},
+        {EV_FRAME_HELP, 1, nullptr},
+        {EV_FRAME_SHOP, 2, "shop.lumora-games.net"},
+        {EV_FRAME_ACTIVITY_DRAW, 3, "http://act.example/a?x=1&act=dj"},
+        {EV_FRAME_ACTIVITY_AWARD, 4, "http://act.example/a?x=1&act=lj&awardid=0"},
+        {EV_FRAME_HOLD_SET, 4, nullptr},
+    };
+    for (const Case& c : cases) {
+        Frame(c.code);
+        ASSERT_EQ(int(app_.hallTexts.size()), c.hallTexts) << c.code;
+        if (c.last) {
+            EXPECT_EQ(app_.hallTexts.back().text, c.last) << c.code;
+        }
+    }
+    EXPECT_EQ(app_.requests201221, 1);
+
+    // The pinned board ignores hovers; closing it unpins it.
+    f.CreateUserListBar(9, 1);
+    PObject& board = *f.GetDetailBoard();
+    InputData outside;
+    outside.x = outside.y = -100;
+    Frame(EV_FRAME_BOARD_LEAVE, 0, reinterpret_cast<uintptr_t>(&outside));
+    Run(500);
+    EXPECT_TRUE(board.IsActive());
+    EXPECT_EQ(board.GetAlpha(), 1.0);
+    Frame(EV_FRAME_BOARD_CLOSE);
+    EXPECT_EQ(f.GetPinnedFlag(), 0);
+    EXPECT_FALSE(board.IsActive());
+    f.ShowPlayerBoardSmall(9, 100, 100);
+    Frame(EV_FRAME_BOARD_LEAVE, 0, reinterpret_cast<uintptr_t>(&outside));
+    Run(500);
+    EXPECT_FALSE(board.IsActive()) << "faded out and deactivated";
+    // A negative clothes id opens nothing.
+    user.SetCharacter(-1);
+    f.ShowPlayerDetail(user);
+    Frame(EV_FRAME_SHOP_CLOTHES);
+    EXPECT_EQ(app_.hallTexts.size(), 4u);
+}
+
 TEST_F(FrameMatchTest, MissingCharacterFallsBackToCharacterZeroLoadedOnce)
 {
     TestFrame& f = Start(1024, 768);

@@ -244,3 +244,64 @@ TEST_F(FrameDecorationTest, DragFollowsTheCursorUntilButtonUpOrFocusLost)
 }
 
 } // namespace
+
+namespace {
+
+using MahjongFrameTest = FrameDecorationTest;
+
+TEST(FormatFixedText, CutsAtTheBufferOnACharacterBoundary)
+{
+    char buffer[128];
+    EXPECT_EQ(FormatFixedText(buffer, "%.2f%%", 33.333), 6u);
+    EXPECT_STREQ(buffer, "33.33%");
+    // 126 ASCII bytes and then a two-byte character that does not fit in the 127 left.
+    const std::string text = std::string(126, 'a') + "胜" + "tail";
+    EXPECT_EQ(FormatFixedText(buffer, "%s", text.c_str()), 126u);
+    EXPECT_EQ(std::string(buffer), std::string(126, 'a'));
+}
+
+TEST_F(MahjongFrameTest, PlacedDialogsStackNewestOnTopAndRestOnTheBottomEdge)
+{
+    MahjongFrame& f = StartAs<MahjongFrame>(1024, 768, true);
+    window_->InjectFocus(false);
+    PlaneObject* a = f.NewPlane(100, 50, 0);
+    PlaneObject* b = f.NewPlane(100, 50, 0);
+    f.PlaceCharacter(a);
+    f.PlaceCharacter(b);
+    EXPECT_GT(b->GetZ(), a->GetZ());
+    EXPECT_EQ(a->GetZ(), (2 + 9000) * 10.0);
+    EXPECT_EQ(a->GetTop(), 768) << "starts below the view";
+    Run(3000);
+    EXPECT_EQ(a->GetBottom(), 768);
+    EXPECT_EQ(a->GetRight(), 1024 - 4);
+    EXPECT_EQ(window_->Flashes(), 2);
+}
+
+TEST_F(MahjongFrameTest, ClearZeroShowsForTheOwnNegativeScoreAndPageButtonsOpenPages)
+{
+    app_.testMode = true;
+    struct Case {
+        uint32_t user;
+        int score;
+        bool lookOn;
+        bool shown;
+    } const cases[] = {{7, -1, false, true}, {7, 0, false, false}, {9, -1, false, false}, {7, -1, true, false}};
+    for (const Case& c : cases) {
+        app_.users.clear();
+        GameUserRecord u;
+        u.SetUserId(int32_t(c.user));
+        u.SetScore(c.score);
+        app_.users.push_back(u);
+        app_.lookOn = c.lookOn;
+        MahjongFrame& f = StartAs<MahjongFrame>(1024, 768, true);
+        f.ShowUserDetail(c.user, 1);
+        ASSERT_NE(f.GetClearZeroButton(), nullptr);
+        EXPECT_EQ(f.GetClearZeroButton()->IsActive() != 0, c.shown) << c.user << " " << c.score << " " << c.lookOn;
+        EXPECT_EQ(f.GetReportButton(), nullptr);
+    }
+    Frame(EV_FRAME_CLEAR_ZERO);
+    Frame(EV_FRAME_RECHARGE);
+    EXPECT_EQ(app_.pages, (std::vector<std::string>{"http://shop.lumora-games.net/props", "http://pay.lumora-games.net/"}));
+}
+
+} // namespace
