@@ -223,6 +223,8 @@ public:
 protected:
     // The work area at or below which the side panel is folded away.
     virtual int FoldWidthLimit() const { return 800; }
+    // The gap between the view's left and right edges and the scene and side panel.
+    virtual int SideMargin() const { return 4; }
     void FoldPanelIfNarrow(int width);
     // The widget settings: 50007 differs by layer; the base also publishes two colours.
     void PublishSettings(int setting50007, bool colours);

@@ -35,6 +35,7 @@ public:
 
 protected:
     int FoldWidthLimit() const override { return 1023; }
+    int SideMargin() const override { return 1; }
     void PlaceAskDialog(CLumoraGui* dialog) override { PlaceCharacter(dialog); }
 
 private:

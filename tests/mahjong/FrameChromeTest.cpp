@@ -166,6 +166,8 @@ TEST_F(FrameDecorationTest, TitleButtonsStandRightToLeftWithEachLayersGaps)
         EXPECT_EQ(m.Button(i)->GetX(), mahjong[i]) << i;
     EXPECT_EQ(m.Button(4)->GetY(), 14) << "help one pixel lower";
     EXPECT_EQ(m.Left()->GetX(), 1);
+    // One-pixel margins at the sides: the scene from x 1, the panel 1 pixel from the right edge.
+    EXPECT_EQ(m.SceneRect(), (Rect{1, 25, v - m.GetPanelWidth() - 1 - int(m.Splitter()->GetWidth()), 768 - 4}));
 }
 
 TEST_F(FrameDecorationTest, FitButtonAndDoubleClickToggleBetweenWorkAreaAndRestoredSize)
