@@ -660,7 +660,7 @@ void CMJMainGame2::PlaceAskDialog(PObject& dialog)
     const Rect box = GetTableRect();
     if (IGameWinApp* app = GetGameWinApp())
         if (auto* frame = dynamic_cast<CMJGameFrame*>(app->GetGameFrame())) {
-            frame->PlaceCharacter(dialog, box);
+            frame->PlaceCharacter(&dialog);
             return;
         }
     // Without the mahjong frame (tests): centred on the scene at the box depth.
