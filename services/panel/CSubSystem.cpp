@@ -85,12 +85,26 @@ void CGameInputBar::SetWidth(int width)
     const double left = GetX() - width_ / 2.0;
     if (input_) {
         input_->Layout(inputWidth, 16);
+        input_->ResizeBackground(inputWidth, 16);
         input_->MoveTo(left + inputWidth / 2.0, GetY());
     }
     if (faces_)
         faces_->MoveTo(left + inputWidth + 2 + faceWidth / 2.0, GetY());
     if (send_)
         send_->MoveTo(left + width_ - sendWidth / 2.0, GetY());
+}
+
+void CGameInputBar::Show()
+{
+    for (CLumoraGui* part : std::initializer_list<CLumoraGui*>{input_, send_, faces_}) {
+        if (!part)
+            continue;
+        part->Enable(true);
+        part->Activate();
+        part->Redraw();
+    }
+    if (input_)
+        input_->EnableKeyboard();
 }
 
 void CGameInputBar::AppendInputText(const char* text)
@@ -178,8 +192,10 @@ void CSubSystem::Create()
         userList_->CreateFromSkin();
     }
     chat_ = NewChild<CXyChatBox>();
-    if (chat_)
+    if (chat_) {
         chat_->Create(300, 200, kChatStyle, 0);
+        chat_->SetBackgroundColor(kChatBackground);
+    }
     input_ = NewChild<CGameInputBar>();
     advert_ = NewChild<CAdvertBar>();
     activity_ = NewChild<CActivityBar>();
@@ -228,11 +244,8 @@ void CSubSystem::OnSizeDone()
         part->Activate();
         part->Redraw();
     }
-    if (input_ && input_->GetInput()) {
-        input_->GetInput()->Enable(true);
-        input_->GetInput()->Activate();
-        input_->GetInput()->EnableKeyboard();
-    }
+    if (input_)
+        input_->Show();
 }
 
 void CSubSystem::AddLine(std::string_view markup)

@@ -52,6 +52,8 @@ public:
     int OnEvent(const EventRecord& record) override;
     void AppendInputText(const char* text) override;
     void SetWidth(int width);
+    // Shows the line and its buttons and gives the line the keyboard.
+    void Show();
     // Sends the line; false when it was empty, too soon after the last one or not sent.
     bool Send(std::string_view text);
     CXyInputBox* GetInput() const { return input_; }
@@ -89,7 +91,8 @@ public:
 
 class CSubSystem : public CGameBase {
 public:
-    static constexpr uint32_t kChatStyle = 0x40F;
+    static constexpr uint32_t kChatStyle = 0x60F;  // bars, auto-scroll, selection, decoration, colour, links
+    static constexpr uint32_t kChatBackground = 0xF5F0EB;
     static constexpr int kUserListHeight = 150;
 
     ~CSubSystem() override;

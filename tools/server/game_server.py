@@ -463,7 +463,8 @@ def attach_table(server):
     a = server.args
     try:
         t = table.Table(server, fast=a.fast, think_ms=a.think_ms, seed=a.seed, wall_file=a.wall, hands=a.hands,
-                        autoplay_human=a.autoplay_human, dump=a.dump_wins, time_scale=a.time_scale)
+                        autoplay_human=a.autoplay_human, dump=a.dump_wins, time_scale=a.time_scale,
+                        wait_for_client=a.wait_for_client)
     except (OSError, ValueError) as e:
         log("--wall: %s" % e)
         sys.exit(2)
@@ -492,6 +493,7 @@ def main():
     p.add_argument("--wall")
     p.add_argument("--hands", type=int)
     p.add_argument("--autoplay-human", action="store_true")
+    p.add_argument("--wait-for-client", action="store_true", help="with --autoplay-human: deal once the client entered")
     p.add_argument("--dump-wins")
     p.add_argument("--time-scale", type=float, default=1.0)
     server = Server(p.parse_args())
