@@ -8,7 +8,7 @@
 #   arrived and the client ended cleanly.
 # Environment: XL_RUN_BUILD (build folder, default build-release), XL_SKIP_SETUP=1 (no package
 # check), XL_ARTIFACTS (where screenshots go, default <build>/artifacts), XL_RUN_TIMEOUT (seconds
-# a headless hand may take, default 240).
+# a headless hand may take, default 240), XL_RUN_LOGS (the logs' folder, default a new temporary one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -45,7 +45,12 @@ if [ "$mode" != inside-xvfb ]; then
   fi
 fi
 
-logs=$(mktemp -d "${TMPDIR:-/tmp}/xl-run-XXXXXX")
+if [ -n "${XL_RUN_LOGS:-}" ]; then
+  logs=$XL_RUN_LOGS
+  rm -rf "$logs" && mkdir -p "$logs"
+else
+  logs=$(mktemp -d "${TMPDIR:-/tmp}/xl-run-XXXXXX")
+fi
 artifacts=${XL_ARTIFACTS:-$build/artifacts}
 mkdir -p "$artifacts"
 server_pid=""
@@ -69,13 +74,16 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Waits until the file has a line matching the pattern, while the process lives; false on time-out
-# or when the process ends first.
-wait_for_line() {  # file pattern seconds pid
-  local deadline=$((SECONDS + $3))
+# Waits until the file has a line matching the pattern, while the processes live; false on
+# time-out or when one of them ends first.
+wait_for_line() {  # file pattern seconds pid...
+  local file=$1 pattern=$2 deadline=$((SECONDS + $3)) pid
+  shift 3
   while [ $SECONDS -lt "$deadline" ]; do
-    grep -qE "$2" "$1" 2>/dev/null && return 0
-    kill -0 "$4" 2>/dev/null || { grep -qE "$2" "$1" 2>/dev/null; return; }
+    grep -qE "$pattern" "$file" 2>/dev/null && return 0
+    for pid in "$@"; do
+      kill -0 "$pid" 2>/dev/null || { grep -qE "$pattern" "$file" 2>/dev/null; return; }
+    done
     sleep 0.1
   done
   return 1
@@ -109,6 +117,10 @@ if [ "$mode" = window ]; then
   say "server on 127.0.0.1:$port; close the window (or Ctrl-C) to stop"
   /usr/bin/python3 tools/hall/hall.py "${hall_args[@]}" >"$logs/hall.log" 2>&1 &
   hall_pid=$!
+  # Until the window is closed; a server that goes away ends the run too.
+  while kill -0 "$hall_pid" 2>/dev/null && kill -0 "$server_pid" 2>/dev/null; do sleep 0.5; done
+  kill -0 "$server_pid" 2>/dev/null || say "the game-server stand-in ended (see $logs/server.log)"
+  kill -TERM "$hall_pid" 2>/dev/null || true
   status=0
   wait "$hall_pid" || status=$?
   hall_pid=""
@@ -123,14 +135,22 @@ hall_pid=$!
 limit=${XL_RUN_TIMEOUT:-240}
 shots=()
 for phase in dealt middle result; do
-  if ! wait_for_line "$logs/server.log" "hand [0-9]+: $phase" "$limit" "$hall_pid"; then
+  if ! wait_for_line "$logs/server.log" "hand [0-9]+: $phase" "$limit" "$hall_pid" "$server_pid"; then
     say "no '$phase' from the server (see $logs/server.log, $logs/hall.log)"
     exit 1
   fi
-  # The line comes with the notification; give the client a moment to draw it.
+  # The line comes with the notification; the client draws it a moment later, and a screen
+  # that is still one colour has not been drawn at all.
   sleep 0.5
   shot="$artifacts/run-$phase.png"
-  import -display "$DISPLAY" -window root "$shot"
+  for _ in $(seq 40); do
+    import -display "$DISPLAY" -window root "$shot"
+    [ "$(identify -format %k "$shot" 2>/dev/null || echo 0)" -gt 8 ] && break
+    sleep 0.25
+  done
+  { echo "== $phase"; for w in $(xdotool search --name . 2>/dev/null); do
+      echo "$w $(xdotool getwindowname "$w" 2>/dev/null) $(xdotool getwindowgeometry "$w" 2>/dev/null | tr '\n' ' ')"
+    done; } >>"$logs/windows.txt"
   shots+=("$shot")
   say "screenshot $shot"
 done

@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 
 namespace Lumora {
@@ -34,6 +35,17 @@ constexpr std::array<uint32_t, 16> kIgnoredCodes{80000061, 80000022, 80000025, 8
 
 // The emoticons of the picker: pictures "xyf" + name and "xyfs" + name, the code "#" + name.
 constexpr std::array<const char*, 6> kFaces{"大哭", "打牌", "疑问", "抱歉", "胜利", "财神"};
+
+void ShowParts(std::initializer_list<CLumoraGui*> parts)
+{
+    for (CLumoraGui* part : parts) {
+        if (!part)
+            continue;
+        part->Enable(true);
+        part->Activate();
+        part->Redraw();
+    }
+}
 
 std::string FixedText(const uint8_t* bytes, size_t limit)
 {
@@ -96,13 +108,7 @@ void CGameInputBar::SetWidth(int width)
 
 void CGameInputBar::Show()
 {
-    for (CLumoraGui* part : std::initializer_list<CLumoraGui*>{input_, send_, faces_}) {
-        if (!part)
-            continue;
-        part->Enable(true);
-        part->Activate();
-        part->Redraw();
-    }
+    ShowParts({input_, send_, faces_});
     if (input_)
         input_->EnableKeyboard();
 }
@@ -237,13 +243,7 @@ void CSubSystem::OnSize() { Layout(); }
 void CSubSystem::OnSizeDone()
 {
     Layout();
-    for (CLumoraGui* part : std::initializer_list<CLumoraGui*>{userList_, chat_, input_}) {
-        if (!part)
-            continue;
-        part->Enable(true);
-        part->Activate();
-        part->Redraw();
-    }
+    ShowParts({userList_, chat_, input_});
     if (input_)
         input_->Show();
 }
