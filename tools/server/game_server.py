@@ -74,6 +74,18 @@ N_ASK_EXIT_ANSWER = 201213
 N_EXIT_AGREED = 211010
 
 
+SWITCH_ROOM_CONFIG = 450130
+SWITCH_ROOM_REPORT = 450131
+SWITCH_ROOM_REPEAT_S = 600
+
+
+def switch_room_config(rooms):
+    """The 520-byte switch-room record: count, repeat time-out (s), then {room id, tip line} x 64."""
+    tips = [(r.id, r.tip_silver) for r in rooms if r.tip_silver][:64]
+    words = [len(tips), SWITCH_ROOM_REPEAT_S] + [w for pair in tips for w in pair]
+    return struct.pack("<%di" % len(words), *words).ljust(520, b"\0")
+
+
 def log(text):
     print("game server: %s" % text, file=sys.stderr, flush=True)
 
@@ -310,6 +322,11 @@ class Server:
             return ENTERED_PLAYER, records.block_a(t["table"], max(s.chair, 0))
         if req == 201130:
             return (TABLE_PLAYING if self.playing else SUCCESS), b""
+        if req == SWITCH_ROOM_CONFIG:
+            return SUCCESS, switch_room_config(t["document"].room.list)
+        if req == SWITCH_ROOM_REPORT:
+            log("switch-room report: user %d room %d target %d silver %d kind %d class %d"
+                % struct.unpack_from("<i4xiiiii", data.ljust(28, b"\0"), 0))
         return SUCCESS, b""
 
     def after_reply(self, s, req, data):
