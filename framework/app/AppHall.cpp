@@ -169,8 +169,12 @@ void CGameWinApp::ApplyStartData(std::span<const uint8_t> plain)
         outcome = hall::ApplyMatchStartData(hall_, plain);
         if (outcome == hall::StartDataOutcome::Applied) {
             line_.chair = 0;
-            if (mainWnd_ && mainWnd_->GetWindow())
-                mainWnd_->GetWindow()->SetTitle(GetRoomName());
+            if (mainWnd_) {
+                // The match room's notices come on the room's own period.
+                mainWnd_->SetNoticeInterval(hall_.room.I32(hall::RoomRecord::kNoticeInterval));
+                if (mainWnd_->GetWindow())
+                    mainWnd_->GetWindow()->SetTitle(GetRoomName());
+            }
         }
     } else {
         outcome = hall::ApplyOrdinaryStartData(hall_, plain, {line_.userId, line_.chair, line_.lookOn});

@@ -166,12 +166,12 @@ void CXyGameFrame::ShowSureQuitBoard()
         // the match runs.
         const EventRecord ok{GetId(), EV_FRAME_EXIT_CONFIRMED, 0, 0};
         const EventRecord hide{sureQuitBoard_->GetId(), EV_DEACTIVATE, 0, 0};
-        struct Spec {
+        struct BoardButton {
             const char* picture;
             const EventRecord& notify;
             double x;
         } buttons[] = {{"btn_gameset_ok", ok, 145}, {"btn_gameset_cancel", hide, 200}};
-        for (const Spec& s : buttons) {
+        for (const BoardButton& s : buttons) {
             auto* button = NewChild<CXyStandButton>();
             if (!button)
                 continue;

@@ -12,9 +12,9 @@
 // Threads: the UI thread only. The notification gate (NotifyGate) is the only thing shared with
 // another thread: the dice roll closes it and the start of play opens it again.
 //
-// Ownership: every control and tile is an engine object owned by the engine under this scene;
-// the scene keeps their pointers for its life. The calculator is shared with the tile views.
-// The game data (SetGameData) and the sound settings are the application's and must outlive
+// Ownership: every control and tile is an engine object linked to the scene as owned, so the
+// engine releases them with the scene; the scene keeps their pointers for its life. The
+// calculator is shared with the tile views. The game data (SetGameData) and the sound settings are the application's and must outlive
 // the scene.
 //
 // Operation groups, in slot order: 1 control creation, 2 table and button handlers, 3 counts
@@ -27,8 +27,10 @@
 // Design choices where no contract fixes the behaviour (kept small):
 // - Walls: position p is tile p mod 27 of section p / 27; section k stands before the seat of
 //   the k-th chair in play order from the banker; a position the pool cannot supply stays
-//   empty (logged). The wall areas lie round the centre box (RecalcLayout) and the discard
-//   areas outside them.
+//   empty (logged). The dealt positions (0-52) go back to the pool before the deal takes its
+//   tiles. The wall areas lie round the centre box (RecalcLayout): 14 stacks of TM35 above and
+//   below, of TM33 at the sides, each moved out where the box is too small to keep them apart;
+//   the discard areas lie outside them.
 // - Dice: the first pair tumbles for 600 ms, then shows the faces of game-parameter word 12
 //   (byte 0 and byte 1); 80001111 sounds them, 80001112 800 ms later hides them and deals.
 // - The notification gate: RollDice closes it once however often it runs; 80001114, 80001119,
@@ -38,6 +40,7 @@
 // - Boards: the big info board (deal line) in the centre box, the small one (deal, banker,
 //   base, tiles left) at the scene's top left, created at first use and reused.
 // - Player panels beside each seat's hand; a click asks the frame for the player's details.
+// - Claim and start buttons are hidden until asked for; the skill bar and the slogan show.
 // - Sound settings (keep silence, volumes 0-50, music) live in TableSoundSettings, which the
 //   application hands over with SetSoundSettings and saves; changes write through to it.
 // - The table rectangle is the scene's bounds (the main-game rectangle the frame gives it).
@@ -283,7 +286,7 @@ protected:
     CMJCalclator* TableCalculator() override { return calculator_.get(); }
     void TileChanged(CMJCard2& tile) override;
     int IsLookOnClient() override;
-    int IsTestModeClient() override { return 0; }
+    int IsTestModeClient() override;
     int OwnChair() override;
     int ChairSex(int chair) override;
     bool KeepSilence() override { return SoundSettings().keepSilence; }
@@ -296,6 +299,14 @@ protected:
     int TileMetric(int i) override { return metrics_[i]; }
 
     // Helpers.
+    // Makes the scene the owner of an object it created: the engine releases it with the scene.
+    template <typename T>
+    T* Own(T* object)
+    {
+        if (object)
+            AddChild(object, LINK_OWNED);
+        return object;
+    }
     // A keyed plane showing that picture, at that depth.
     PlaneObject* NewPictureBoard(const char* picture, double z);
     void PostAfter(uint32_t ms, uint32_t code, uintptr_t p1 = 0, uintptr_t p2 = 0);
@@ -320,6 +331,7 @@ protected:
     uint64_t clockAction_ = 0;
     std::unique_ptr<CMyParticle> emitter_;
     uint64_t emitterAction_ = 0;
+    uint32_t musicChannel_ = 0; // the background music's channel, 0 while none plays
     std::map<std::string, bool> loggedOnce_;
 };
 

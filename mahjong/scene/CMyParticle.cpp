@@ -94,6 +94,8 @@ void CMyParticle::Emit(CClassSenior& owner, uint32_t now)
         BITObject* object = owner.NewBitmapObject(info);
         if (!object)
             continue;
+        // Owned by the scene, so that a scene released mid-sparkle takes its particles along.
+        owner.AddChild(object, LINK_OWNED);
         object->MoveTo(p.x, p.y);
         object->SetZ(kDepth);
         object->SetAlpha(alpha);

@@ -175,6 +175,7 @@ void CMJMainGame2::SetSoundOff()
         music->StopAll();
         music->SetMuted(true);
     }
+    musicChannel_ = 0;
     if (buttons[kBtnVolumeOn2])
         buttons[kBtnVolumeOn2]->Deactivate();
     if (buttons[kBtnVolumeOn] && volumeBoard && volumeBoard->IsActive())
@@ -189,8 +190,8 @@ void CMJMainGame2::OnVolumeSliderUp(int value)
 void CMJMainGame2::OnVolumeSliderDown(int value)
 {
     SoundSettings().musicVolume = std::clamp(value, 0, kVolumeRange);
-    if (MusicModule* music = Music(*this))
-        music->SetChannelVolume(0, float(SoundSettings().musicVolume) / kVolumeRange);
+    if (MusicModule* music = Music(*this); music && musicChannel_)
+        music->SetChannelVolume(musicChannel_, float(SoundSettings().musicVolume) / kVolumeRange);
 }
 
 void CMJMainGame2::ApplyBackgroundMusic()
@@ -201,9 +202,11 @@ void CMJMainGame2::ApplyBackgroundMusic()
     MusicModule* music = Music(*this);
     if (!music)
         return;
-    const auto channel = music->PlaySound(s.backgroundMusic.c_str(), -1, nullptr);
-    if (channel)
-        music->SetChannelVolume(channel, float(s.musicVolume) / kVolumeRange);
+    if (musicChannel_)
+        music->Stop(musicChannel_);
+    musicChannel_ = music->PlaySound(s.backgroundMusic.c_str(), -1, nullptr);
+    if (musicChannel_)
+        music->SetChannelVolume(musicChannel_, float(s.musicVolume) / kVolumeRange);
 }
 
 void CMJMainGame2::PlaySoundResource(const char* name, double volume)
@@ -255,7 +258,7 @@ void CMJMainGame2::ShowWinEffect(int seat)
     if (!winPicture) {
         PictureInfo info;
         GetRes(info, "bit_hu", 0);
-        winPicture = NewBitmapObject(info);
+        winPicture = Own(NewBitmapObject(info));
         if (!winPicture)
             return;
         winPicture->SetZ(kWinZ);
@@ -272,7 +275,7 @@ void CMJMainGame2::ShowWinEffect(int seat)
             PictureInfo info = pieces;
             info.srcX = piece * kWinPieceWidth;
             info.width = kWinPieceWidth;
-            BITObject* p = NewBitmapObject(info);
+            BITObject* p = Own(NewBitmapObject(info));
             if (!p)
                 continue;
             const int s = 1 + std::rand() % 30, k = 1 + std::rand() % 4;

@@ -5,6 +5,7 @@
 #include "engine/object/PictureObject.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/util/EngineLog.h"
+#include "framework/app/GameAppAccess.h"
 #include "framework/app/NotifyGate.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/controls/CMJPlayer2.h"
@@ -74,19 +75,20 @@ void CMJMainGame2::CreateCalculator()
 
 CXyStandButton* CMJMainGame2::CreateTableButton(const char* name, uint32_t event, const char* tip, int flag, int, int)
 {
-    CXyStandButton* button = NewChild<CXyStandButton>();
+    CXyStandButton* button = Own(NewChild<CXyStandButton>());
     if (!button)
         return nullptr;
     PictureInfo face;
     GetRes(face, name, 0);
     const EventRecord notify{GetId(), event, 0, 0};
+    button->SetName(name);
     button->Create(&face, &notify, 0, 0);
     button->SetSound(1, "SndTouchButton");
     button->SetSound(2, "SndHitButton");
     button->SetZ(kButtonZ);
     button->Enable(flag != 0);
     if (tip && *tip)
-        if (CXyToolTip* toolTip = NewChild<CXyToolTip>())
+        if (CXyToolTip* toolTip = Own(NewChild<CXyToolTip>()))
             toolTip->Attach(button, tip, kToolTipWidth);
     return button;
 }
@@ -139,7 +141,7 @@ void CMJMainGame2::CreateOptionButtons()
                     volumeBoard->AddChild(buttons[slot]->GetBody(), kBodyLinks);
             const uint32_t events[2] = {EV_VOLUME_EFFECT, EV_VOLUME_MUSIC};
             for (int i = 0; i < 2; ++i) {
-                CMJSliderBar* slider = NewChild<CMJSliderBar>();
+                CMJSliderBar* slider = Own(NewChild<CMJSliderBar>());
                 if (!slider)
                     continue;
                 slider->Create("slider_bk", "slider_bar", 1, EventRecord{GetId(), events[i], 0, 0}, kVolumeRange, 1);
@@ -158,12 +160,12 @@ void CMJMainGame2::CreateClock()
 {
     PictureInfo hand;
     GetRes(hand, "clock_hand_big", 0);
-    clockHand = NewBitmapObject(hand);
+    clockHand = Own(NewBitmapObject(hand));
     if (clockHand) {
         clockHand->SetZ(kClockZ);
         clockHand->Deactivate();
     }
-    clockDigits = NewChild<CMJXyDigit>();
+    clockDigits = Own(NewChild<CMJXyDigit>());
     if (clockDigits) {
         clockDigits->Create("digit_Clock_big", 2);
         clockDigits->SetZ(kClockZ + 1);
@@ -176,7 +178,7 @@ void CMJMainGame2::CreateDice()
     PictureInfo face;
     GetRes(face, "dice1_00", 0);
     for (BITObject*& die : dice) {
-        die = NewBitmapObject(face);
+        die = Own(NewBitmapObject(face));
         if (!die)
             continue;
         die->SetZ(kDiceZ);
@@ -189,7 +191,7 @@ PlaneObject* CMJMainGame2::NewPictureBoard(const char* picture, double z)
 {
     PictureInfo back;
     GetRes(back, picture, 0);
-    PlaneObject* plane = NewPlaneObject(back.width, back.height, kColourKeyBackground);
+    PlaneObject* plane = Own(NewPlaneObject(back.width, back.height, kColourKeyBackground));
     if (plane) {
         plane->DrawPicture(back, 0, 0, 0, 0, 0, 1.0);
         plane->SetZ(z);
@@ -206,7 +208,7 @@ void CMJMainGame2::CreateSlogan()
     }
     PictureInfo sort;
     GetRes(sort, "bit_SortHand", 0);
-    sortPicture = NewBitmapObject(sort);
+    sortPicture = Own(NewBitmapObject(sort));
     if (sortPicture) {
         sortPicture->SetZ(sortPicture->GetZ() + kSortRaise);
         sortPicture->Deactivate();
@@ -215,7 +217,9 @@ void CMJMainGame2::CreateSlogan()
 
 void CMJMainGame2::CreateExtraControls()
 {
-    // A click anywhere (either button) tells the scene, which ends auto-play.
+    // A plain object of the scene's own (for the layers above), and a click anywhere (either
+    // button) tells the scene, which ends auto-play.
+    Own(NewObject());
     AddEventHook(EV_RBUTTON_DOWN, GetId(), EV_CLICK_ANYWHERE, 0, 0);
     AddEventHook(EV_LBUTTON_DOWN, GetId(), EV_CLICK_ANYWHERE, 0, 0);
 }
@@ -228,7 +232,7 @@ void CMJMainGame2::CreateCards()
         auto tile = std::make_unique<CMJCard2>(calculator_, this);
         if (!RegisterChild(tile.get()))
             continue;
-        CMJCard2* t = tile.release();
+        CMJCard2* t = Own(tile.release());
         t->Reset();
         t->layoutMode = viewMode;
         t->Deactivate();
@@ -247,7 +251,7 @@ void CMJMainGame2::CreatePlayers(int count)
         const int seat = ChairToSeat(chair);
         if (!IsSeat(seat) || players[size_t(seat)])
             continue;
-        CMJPlayer2* panel = NewChild<CMJPlayer2>();
+        CMJPlayer2* panel = Own(NewChild<CMJPlayer2>());
         if (!panel)
             continue;
         panel->Create(seat);
@@ -268,6 +272,12 @@ int CMJMainGame2::IsLookOnClient()
 {
     IAppServices* app = GetAppServices();
     return app ? app->IsLookOn() : 0;
+}
+
+int CMJMainGame2::IsTestModeClient()
+{
+    IGameAppAccess* app = GetGameAppAccess();
+    return app ? app->IsTestMode() : 0;
 }
 
 int CMJMainGame2::OwnChair()

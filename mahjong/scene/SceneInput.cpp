@@ -148,7 +148,7 @@ int CMJMainGame2::OnKeyInput(const EventRecord& record)
         return 1;
     }
     default:
-        return 1;
+        return 0;
     }
 }
 

@@ -488,7 +488,7 @@ void CMJMainGame2::ShowArrow(int seat, int tile)
     if (!claimPointer) {
         PictureInfo info;
         GetRes(info, "bit_claimpointer", 0);
-        claimPointer = NewBitmapObject(info);
+        claimPointer = Own(NewBitmapObject(info));
         if (!claimPointer)
             return;
         claimPointer->SetZ(kPointerZ);
@@ -543,7 +543,7 @@ void CMJMainGame2::ShowWaitAnimation()
     if (!waitAnimation) {
         PictureInfo info;
         GetRes(info, "animation_wait", 0);
-        waitAnimation = NewBitmapObject(info);
+        waitAnimation = Own(NewBitmapObject(info));
         if (!waitAnimation)
             return;
         waitAnimation->SetZ(kWaitZ);

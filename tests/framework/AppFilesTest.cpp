@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sys/stat.h>
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -142,4 +143,24 @@ TEST_F(AppFilesTest, JsonPostSendsTheThreeHeadersAndReturnsTheAnswerWithoutLineE
     std::string answer = app_->ExecHttpRequestPost("http://127.0.0.1:" + port + "/x", "{\"a\":1}");
     EXPECT_EQ(answer, "application/json|MSIE 6.0|*/*{\"a\":1}");
     EXPECT_EQ(app_->ExecHttpRequestPost("ftp://127.0.0.1/x", "{}"), "") << "only http and https";
+}
+
+TEST_F(AppFilesTest, ARelaunchStartsTheProgramAgainAsAPlayerWithFifteenFields)
+{
+    const std::string marker = dir_ + "/relaunched";
+    const std::string program = dir_ + "/client.sh";
+    std::ofstream(program) << "#!/bin/sh\nprintf '%s' \"$1\" > " << marker << "\n";
+    ::chmod(program.c_str(), 0755);
+    app_->SetArguments({"79|h|2|5|4|1001|6|3|1|0|name|26000|20|64|7"}, program);
+    HallCommandLine line = ParseHallCommandLine("79|h|2|5|4|1001|6|3|1|0|name|26000|20|64|7").value();
+    SetLine(line);
+    app_->SetRelaunchOnExit(true);
+    app_.reset(); // the destructor relaunches
+    std::string got;
+    for (int i = 0; i < 300 && got.empty(); ++i) {
+        std::ifstream(marker) >> got;
+        if (got.empty())
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(got, "79|h|2|5|4|1001|6|3|0|1|name|26000|20|64|7");
 }

@@ -1,7 +1,7 @@
 // The exit decision against a scripted application: who leaves at once, the reminder while an
 // exit request is pending, the forced-quit dialog and its reason, the "keep playing" and
-// penalty boxes, the match room's board, a refused leave, and the confirmed exit that sends one
-// leave request and one exit report however often it is confirmed.
+// penalty boxes and the match room's board, each path with one leave request and one report.
+// Repeated confirmations and a refused leave run against the game-server stand-in.
 #include "tests/framework/FrameFixture.h"
 
 #include "engine/object/ObjectModule.h"
@@ -125,33 +125,6 @@ TEST_F(FrameExitTest, KeepPlayingRoomsRefuseAndOthersAskAboutThePenalty)
     frame_->DecideWindowClose();
     Answer(*OpenDialogs()[0], true);
     ExpectLeftOnce("penalty accepted");
-}
-
-TEST_F(FrameExitTest, ConfirmingAgainAndAgainLeavesOnce)
-{
-    frame_->DecideWindowClose();
-    frame_->DecideWindowClose();  // two penalty boxes
-    auto boxes = OpenDialogs();
-    ASSERT_EQ(boxes.size(), 2u);
-    Answer(*boxes[0], true);
-    Answer(*boxes[1], true);
-    Frame(EV_FRAME_EXIT_CONFIRMED);
-    Frame(EV_FRAME_EXIT_CONFIRMED);
-    ExpectLeftOnce("confirmed four times");
-    EXPECT_EQ(app_.closePosts, 1);
-}
-
-TEST_F(FrameExitTest, ARefusedLeaveShowsTheServersReasonAndKeepsTheWindow)
-{
-    app_.requests.leaveRefusal = "离开游戏失败，请等待本局结果提交。";
-    Frame(EV_FRAME_EXIT_CONFIRMED);
-    EXPECT_FALSE(frame_->IsExitConfirmed());
-    EXPECT_EQ(app_.exitReports, 0);
-    EXPECT_EQ(OpenDialogs().size(), 1u);
-    app_.requests.leaveRefusal.clear();
-    Frame(EV_FRAME_EXIT_CONFIRMED);
-    EXPECT_EQ(app_.requests.leaves, 2);
-    EXPECT_EQ(app_.exitReports, 1);
 }
 
 TEST_F(FrameExitTest, ARunningMatchShowsTheSureQuitBoardWhoseOkLeaves)

@@ -9,7 +9,10 @@
 #include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/scene/CMyParticle.h"
 #include "tests/mahjong/SceneRig.h"
+#include "tests/support/RelayRig.h"
 #include "tests/support/ResourceSweep.h"
+#include "framework/app/AppMessages.h"
+#include "framework/app/CommThread.h"
 #include "widgets/CXyStandButton.h"
 
 #include <gmock/gmock.h>
@@ -21,6 +24,7 @@ using namespace Lumora;
 using mahjongtest::kSurfaces;
 using mahjongtest::SceneRig;
 using mahjongtest::TestScene;
+using Lumora::TableSoundSettings;
 
 namespace {
 
@@ -253,6 +257,7 @@ TEST(Scene, AScriptedGameShowsEveryTileInEverySizeClass)
         auto draw = [&](int seat, int tile) { s.CatchWallCard(seat, pos++, tile); };
         auto throwFrom = [&](int seat, int slot) {
             CMJCard2* t = s.hands[size_t(seat)][size_t(slot)];
+            ASSERT_NE(t, nullptr) << "seat " << seat << " slot " << slot;
             s.hands[size_t(seat)][size_t(slot)] = nullptr;
             t->state = kTileThrown;
             t->faceUp = 1;
@@ -269,6 +274,17 @@ TEST(Scene, AScriptedGameShowsEveryTileInEverySizeClass)
         peng.w[7] = 41;
         s.AddMeld(2, kMeldPeng, peng, 0);
         s.ParkThrownCard(2);
+        // Seat 2 draws the fourth of its peng's card and adds it.
+        const int fourth = peng.w[5] / 36 * 36 + (peng.w[5] % 36 + 9) % 36;
+        throwFrom(2, 0);
+        s.ParkThrownCard(2);
+        draw(2, fourth);
+        MeldRecord bu;
+        bu.w[5] = fourth;
+        s.AddBuGang(2, bu, 0);
+        EXPECT_EQ(s.hands[2][14]->meldKind, kMeldGang);
+        EXPECT_EQ(s.hands[2][17]->meldKind, kMeldGang);
+        draw(2, 62); // the replacement after the gang
         throwFrom(2, 0);
         MeldRecord ming;
         ming.w[4] = 3; // seat 2's chair
@@ -348,4 +364,75 @@ TEST(Scene, AReplacementTileTravelsByValueAndTheStartButtonFollowsReadiness)
     s.OnBtnAutoPlay();
     EXPECT_THAT(rig.app.notices, ::testing::IsSupersetOf({std::string("游戏托管已启动,单击鼠标解除!"),
                                                           std::string("游戏托管已解除!")}));
+}
+
+TEST(Scene, ReleasingTheSceneReleasesEverythingItMade)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    s.OnBtnSortHand();
+    s.ShowWinEffect(0);
+    s.ShowWaitAnimation();
+    rig.engine.Run(100);
+    const size_t before = rig.engine.Objects().GetObjectCount();
+    std::vector<uint32_t> ids;
+    for (CMJCard2* t : s.pool)
+        ids.push_back(t->GetId());
+    ids.push_back(s.buttons[0]->GetId());
+    ids.push_back(s.players[3]->GetId());
+    s.ReleaseObject(&s, false);
+    rig.scene = nullptr;
+    for (uint32_t id : ids)
+        EXPECT_EQ(rig.engine.Objects().FindById(id), nullptr) << id;
+    EXPECT_LT(rig.engine.Objects().GetObjectCount(), before - 168);
+    rig.engine.Run(1500);
+}
+
+TEST(Scene, TheVolumeBoardSetsTheSettingsAndSwapsTheSoundButtons)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    TableSoundSettings settings;
+    s.SetSoundSettings(&settings);
+    CXyStandButton* on = s.buttons[CMJMainGame2::kBtnVolumeOn];
+    CXyStandButton* off = s.buttons[CMJMainGame2::kBtnVolumeOn2];
+    s.SendEvent(EventRecord{s.GetId(), EV_BTN_VOLUME, 0, 0});
+    EXPECT_TRUE(s.volumeBoard->IsActive());
+    EXPECT_FALSE(on->IsActive());
+    EXPECT_TRUE(off->IsActive());
+    s.SendEvent(EventRecord{s.GetId(), EV_BTN_SOUND_OFF, 0, 0});
+    EXPECT_TRUE(settings.keepSilence);
+    EXPECT_TRUE(on->IsActive());
+    EXPECT_FALSE(off->IsActive());
+    s.SendEvent(EventRecord{s.GetId(), EV_BTN_SOUND_ON, 0, 0});
+    EXPECT_FALSE(settings.keepSilence);
+    s.SendEvent(EventRecord{s.GetId(), EV_VOLUME_EFFECT, 20, 0});
+    s.SendEvent(EventRecord{s.GetId(), EV_VOLUME_MUSIC, 99, 0});
+    EXPECT_EQ(settings.effectVolume, 20);
+    EXPECT_EQ(settings.musicVolume, 50);
+    // Losing the focus closes the board.
+    s.SendEvent(EventRecord{s.GetId(), EV_VOLUME_BOARD_FOCUS, 0, 0});
+    EXPECT_FALSE(s.volumeBoard->IsActive());
+    s.SetSoundSettings(nullptr);
+}
+
+// The communication thread holds the server's messages back from the dice roll to the start of
+// play and then relays them in their order.
+TEST(Scene, ServerMessagesWaitForTheDealAndKeepTheirOrder)
+{
+    SceneRig rig(TestName());
+    auto thread = CGameCommThread::Start(rig.gate);
+    ASSERT_TRUE(thread);
+    testsupport::RelayedWindow main;
+    platform::PostToThread(thread->Id(), app_msg::kCommSetTarget, main.id);
+    rig.scene->RollDice();
+    rig.scene->RollDice();
+    for (uint32_t i = 0; i < 20; ++i)
+        testsupport::PostServerMessage(thread->Id(), 500 + i);
+    EXPECT_FALSE(main.PumpUntil(1, std::chrono::milliseconds(50))) << "nothing passes during the roll";
+    rig.engine.Run(4000);
+    ASSERT_TRUE(main.PumpUntil(20));
+    for (uint32_t i = 0; i < 20; ++i)
+        EXPECT_EQ(main.ids[i], 500 + i);
+    thread->Stop();
 }

@@ -90,10 +90,9 @@ class Hall:
         with open(os.path.join(self.machine_dir, "vemk.ini"), "w", encoding="ascii") as f:
             f.write(f"[SYSTEM]\r\nExePath={exe}\r\n")
         # The client's skin packs live beside its program; the run's program folder shares them.
-        if self.args.client:
-            skins = os.path.join(os.path.dirname(os.path.abspath(self.args.client)), "skins")
-            if os.path.isdir(skins) and not os.path.exists(os.path.join(self.game_dir, "skins")):
-                os.symlink(skins, os.path.join(self.game_dir, "skins"))
+        skins = os.path.join(os.path.dirname(os.path.abspath(self.args.client)), "skins") if self.args.client else ""
+        if skins and os.path.isdir(skins) and not os.path.exists(os.path.join(self.game_dir, "skins")):
+            os.symlink(skins, os.path.join(self.game_dir, "skins"))
         sock_dir = os.path.join(self.run, "link")
         os.makedirs(sock_dir, mode=0o700, exist_ok=True)
         os.chmod(sock_dir, 0o700)

@@ -56,7 +56,13 @@ try:
             state = json.loads(c.makefile().readline())
     hang = next((e["t"] for e in events if e["event"] == "hang-up"), None)
     end = next(e["t"] for e in events if e["event"] == "client-exit")
+    started = next(e["t"] for e in events if e["event"] == "client-started")
+    register = next((e["t"] for e in events if e["event"] == "post" and e.get("message") == "0x9105"), None)
+    start_seq = next((e["seq"] for e in events if e["event"] == "send" and e.get("message") == 1), None)
+    start_ack = next((e["t"] for e in events if e["event"] == "ack" and e.get("seq") == start_seq), None)
     print(json.dumps({"status": status, "gone_to_end": None if hang is None else end - hang,
+                      "to_register": None if register is None else register - started,
+                      "to_start_data_taken": None if start_ack is None else start_ack - started,
                       "events": [e["event"] for e in events],
                       "posts": [e.get("message") for e in events if e["event"] == "post"],
                       "exit_reports": [e["exit_report"] for e in events if "exit_report" in e],

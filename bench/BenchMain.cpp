@@ -1,7 +1,7 @@
-// The benchmark program's entry, weak so that another file of the program may bring its own.
+// The one entry of every benchmark program.
 #include <benchmark/benchmark.h>
 
-__attribute__((weak)) int main(int argc, char** argv)
+int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
