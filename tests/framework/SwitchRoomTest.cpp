@@ -1,8 +1,14 @@
 // Room switching: the suggestion rules on the cases that matter, the orderings a broken room
 // list can hold, the bounded reading of the server's configuration, the stamp in the game's ini
 // (read back by Python's configparser) and each action's report and effects.
+#include "framework/switchroom/CSwitchRoomDlg.h"
 #include "framework/switchroom/SwitchRoom.h"
+#include "tests/framework/DialogSkins.h"
 #include "tests/framework/PyRun.h"
+#include "tests/widgets/WidgetFixture.h"
+
+#include "engine/object/ObjectModule.h"
+#include "widgets/CXyStandButton.h"
 
 #include <gtest/gtest.h>
 
@@ -188,6 +194,58 @@ TEST_F(SwitchRoomCheck, EachActionReportsAndActs)
     EXPECT_EQ(host_.deposits, (std::vector<int32_t>{500, -600}));
     EXPECT_EQ(host_.moves, std::vector<int32_t>{12});
     EXPECT_EQ(JumpReport(1, 2, 3, 4, kRefused, kNone)[24], 0);
+}
+
+class SwitchRoomDlgTest : public widgettest::WidgetFixture {
+protected:
+    void SetUp() override
+    {
+        WidgetFixture::SetUp();
+        frametest::AddDialogSkins(E());
+        E().AddSkin("switchok", testsupport::SolidFrames(72, 26, {0x00A000, 0x00C000, 0x008000, 0x808080}));
+        E().AddSkin("switchno", testsupport::SolidFrames(72, 26, {0x0000A0, 0x0000C0, 0x000080, 0x808080}));
+        E().LoadSkins();
+    }
+    CSwitchRoomDlg* Open(SwitchRoom& owner, const JumpStatus& status)
+    {
+        auto* dlg = E().Make<CSwitchRoomDlg>();
+        dlg->SetZ(80000);
+        dlg->Build(owner, *ShowSwitchRoomTip(status.status, status.roomId, status.tipLine), status, "血流成河");
+        dlg->MoveTo(400, 300);
+        E().Show(*dlg);
+        return dlg;
+    }
+    FakeHost host_;
+};
+
+TEST_F(SwitchRoomDlgTest, TheSafeBoxButtonOpensTheTakePanelAndTheBoxGoes)
+{
+    host_.silver = 500;
+    SwitchRoom sr(host_);
+    CSwitchRoomDlg* dlg = Open(sr, {kBelowMinimum, 11, 0});
+    const uint32_t id = dlg->GetId();
+    ASSERT_NE(dlg->GetOkButton(), nullptr);
+    EXPECT_LT(dlg->GetOkButton()->GetX(), dlg->GetCancelButton()->GetX());
+    E().Click(int(dlg->GetOkButton()->GetX()), int(dlg->GetOkButton()->GetY()));
+    E().Settle();
+    EXPECT_EQ(host_.deposits, std::vector<int32_t>{500});
+    ASSERT_EQ(host_.reports.size(), 1u);
+    EXPECT_EQ(host_.reports[0][20], 21);
+    EXPECT_EQ(E().Objects().FindById(id), nullptr);
+}
+
+TEST_F(SwitchRoomDlgTest, RefusingAPassedTipStampsTheIni)
+{
+    host_.ini = (std::filesystem::temp_directory_path() / ("xl-switch-dlg-" + std::to_string(::getpid()) + ".ini"))
+                    .string();
+    SwitchRoom sr(host_);
+    CSwitchRoomDlg* dlg = Open(sr, {kPassedTip, 12, 1200});
+    E().Click(int(dlg->GetCancelButton()->GetX()), int(dlg->GetCancelButton()->GetY()));
+    E().Settle();
+    EXPECT_FALSE(sr.CheckSwitchRoom());  // the same tip is held back now
+    ASSERT_EQ(host_.reports.size(), 1u);
+    EXPECT_EQ(host_.reports[0][20], 0);
+    std::filesystem::remove(host_.ini);
 }
 
 } // namespace
