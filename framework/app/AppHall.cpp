@@ -191,6 +191,14 @@ void CGameWinApp::ApplyStartData(std::span<const uint8_t> plain)
     platform::PostToWindow(GetMainWindowId(), platform::kMsgClose);
 }
 
+bool CGameWinApp::IsHallLeaveSet() const { return mainWnd_ && mainWnd_->GetHallLeaveFlag(); }
+
+void CGameWinApp::OnPlayerQuit(const hall::PlayerLeft& record)
+{
+    if (mainWnd_)
+        mainWnd_->OnPlayerQuit(record);
+}
+
 void CGameWinApp::OnPlayerLeft(std::span<const uint8_t> plain)
 {
     hall::PlayerLeft r;

@@ -336,8 +336,8 @@ protected:
     // Runs when the start data are applied and valid (posts kStartTable to the main window).
     virtual void OnStartDataApplied();
     // The frame's hall-leave flag and its reaction to a player who left (the frame window's).
-    virtual bool IsHallLeaveSet() const { return false; }
-    virtual void OnPlayerQuit(const hall::PlayerLeft& /*record*/) {}
+    virtual bool IsHallLeaveSet() const;
+    virtual void OnPlayerQuit(const hall::PlayerLeft& record);
     void SetMainWnd(std::unique_ptr<CGameFrameWnd> wnd);
     const hall::RoomRecord& room() const { return hall_.room; }
     void ApplyCommandLine(const HallCommandLine& line);

@@ -3,7 +3,9 @@
 // the entry; a refused notification reported with 201162 while the relay goes on; and the end
 // paths: the window closed (by the signal that closes it as the player would: 201130, 201125,
 // the exit report, status 0), the hall gone (status 0 within 1.5 s, no report), the server's
-// connection dropped and then the window closed (report, status 0).
+// connection dropped and then the window closed (report, status 0), a player's leaving told by
+// the hall (the close 3 s later); and under Xvfb the frame on the screen and a window manager's
+// close.
 #include "tests/support/GameServerStandIn.h"
 #include "tests/support/XvfbSession.h"
 
@@ -151,7 +153,8 @@ TEST(EndToEnd, EntryReportOfARefusedNotificationAndTheWindowClosed)
     const auto closed = Clock::now();
     kill(client, SIGTERM);
     EXPECT_EQ(run.Wait(), 0);
-    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(2));
+    // Two seconds on a quiet machine; a loaded one gets some slack.
+    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(5));
     EXPECT_EQ(server.Requests(201130).size(), 1u);
     EXPECT_EQ(server.Requests(201125).size(), 1u);
     const std::string record = run.Record();
@@ -190,25 +193,37 @@ TEST(EndToEnd, ConnectionDroppedThenWindowClosed)
     EXPECT_NE(run.Record().find("\"exit_report\""), std::string::npos);
 }
 
+TEST(EndToEnd, PlayerLeftInTheHallEndsTheGameAfterThreeSeconds)
+{
+    standin::GameServer server({"--table", Table()});
+    ClientRun run(server, {"--send", "6@0.5"});
+    ASSERT_EQ(server.AwaitRequests(201120, 1).size(), 1u) << run.Record();
+    const auto quit = Clock::now();
+    EXPECT_EQ(run.Wait(), 0);
+    const auto waited = Clock::now() - quit;
+    EXPECT_GE(waited, std::chrono::milliseconds(2900));
+    EXPECT_LT(waited, std::chrono::seconds(3 + 2));
+    EXPECT_EQ(server.Requests(201125).size(), 1u);
+    EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
+}
+
 TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
 {
     xltest::XvfbSession xvfb;
     if (!xvfb.Ok())
         GTEST_SKIP() << "Xvfb, xdotool or import is missing";
     standin::GameServer server({"--table", Table()});
-    const auto started = Clock::now();
     ClientRun run(server, {}, {"DISPLAY=" + xvfb.Display(), "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"});
     ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
     const std::string pid = std::to_string(run.ClientPid());
-    // The wait dialog's window comes first, the main window second.
+    // The main window fills the work area (the wait dialog is a small one).
+    const std::string x = "DISPLAY=" + xvfb.Display() + " ";
     std::string window;
-    while (window.empty() && Clock::now() - started < std::chrono::seconds(10))
-        window = FirstLine("DISPLAY=" + xvfb.Display() + " xdotool search --pid " + pid +
-                           " 2>/dev/null | sed -n 2p");
-    ASSERT_FALSE(window.empty());
-    const std::string geometry =
-        FirstLine("DISPLAY=" + xvfb.Display() + " xdotool getwindowgeometry " + window + " | tail -1");
-    EXPECT_NE(geometry.find("1024x768"), std::string::npos) << window << ": " << geometry;
+    const auto entered = Clock::now();
+    while (window.empty() && Clock::now() - entered < std::chrono::seconds(45))
+        window = FirstLine("for w in $(" + x + "xdotool search --pid " + pid + " 2>/dev/null); do " + x +
+                           "xdotool getwindowgeometry $w | grep -q 1024x768 && echo $w; done");
+    ASSERT_FALSE(window.empty()) << "no window of 1024 x 768";
     EXPECT_TRUE(xltest::Screenshot("frame_window.png", 1024, 768).has_value());
 
     // The close a window manager sends.
@@ -218,7 +233,8 @@ TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
                               .c_str()),
               0);
     EXPECT_EQ(run.Wait(), 0);
-    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(2));
+    // Two seconds on a quiet machine; a loaded one gets some slack.
+    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(5));
     EXPECT_EQ(server.Requests(201130).size(), 1u);
     EXPECT_EQ(server.Requests(201125).size(), 1u);
     EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
