@@ -22,6 +22,7 @@ if [ -z "${XL_SKIP_RUN:-}" ]; then
   XL_RUN_BUILD=build XL_SKIP_SETUP=1 XL_RUN_LOGS="$PWD/build/artifacts/run-logs" XL_RUN_TIMEOUT=200 \
     timeout 280 bash tools/run.sh --headless
   /usr/bin/python3 tools/run_check.py build/artifacts/run-logs build/artifacts/run-{dealt,middle,result}.png
+  timeout 120 bash tools/run_window_test.sh build
 fi
 if [ -z "${XL_SKIP_FUZZ:-}" ]; then
   echo "== fuzz (bounded runs) =="
