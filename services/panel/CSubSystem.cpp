@@ -23,7 +23,6 @@ namespace Lumora {
 
 namespace {
 
-constexpr size_t kNameBytes = 48;
 constexpr size_t kTextOffset = 48;
 constexpr size_t kTextBytes = 62;
 constexpr const char* kChatNameColour = "<c=9109504>";
@@ -59,7 +58,14 @@ std::string ChatLineOfRecord(const uint8_t* record, size_t length)
 {
     if (!record || length <= kTextOffset)
         return {};
-    const std::string name = FixedText(record, kNameBytes);
+    // The record begins with the sender's head; his name comes from the table's user records.
+    uint32_t sender = 0;
+    std::memcpy(&sender, record, sizeof sender);
+    std::string name;
+    if (IAppServices* app = GetAppServices())
+        app->GetUserNameByID(name, sender);
+    if (name.empty())
+        name = std::to_string(sender);
     const std::string text = FixedText(record + kTextOffset, std::min(kTextBytes, length - kTextOffset));
     return std::string(kChatNameColour) + EscapeMarkup(name) + "：<>" + EscapeMarkup(text) + "\n";
 }

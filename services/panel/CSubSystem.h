@@ -34,9 +34,10 @@ enum SidePanelEvent : uint32_t {
     EV_PANEL_FACES = 80000121,        // the input bar's emoticon button
 };
 
-// The chat line of a chat record: the sender's name at +0 (at most 48 bytes), the text at +48
-// (at most 62 bytes); both cut at their first zero. The peer's text is escaped so that it
-// shows as typed. Empty when the record is too short to hold a text.
+// The chat line of a chat record (201210's layout): the sender's user id at +0, whose name the
+// application's user records give (his id when none does), and the text at +48 (at most 62
+// bytes, cut at its first zero). The peer's text is escaped so that it shows as typed. Empty
+// when the record is too short to hold a text.
 std::string ChatLineOfRecord(const uint8_t* record, size_t length);
 
 // The chat input bar ("InputBar"): the input line, a send button and the emoticon button.

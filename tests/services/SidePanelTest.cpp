@@ -5,6 +5,7 @@
 
 #include "services/panel/CSubSystem.h"
 #include "widgets/CCyPlayerListBar.h"
+#include "widgets/CCyUserList.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyInputBox.h"
 
@@ -15,10 +16,10 @@ using namespace widgettest;
 
 namespace {
 
-std::vector<uint8_t> ChatRecord(std::string_view name, std::string_view text, size_t size = 112)
+std::vector<uint8_t> ChatRecord(uint32_t sender, std::string_view text, size_t size = 128)
 {
     std::vector<uint8_t> r(size, 0);
-    std::memcpy(r.data(), name.data(), std::min<size_t>(name.size(), 48));
+    std::memcpy(r.data(), &sender, std::min<size_t>(4, size));
     if (size > 48)
         std::memcpy(r.data() + 48, text.data(), std::min(text.size(), size - 48));
     return r;
@@ -49,14 +50,18 @@ protected:
 
 TEST_F(SidePanelTest, EachEventShowsItsLineAndPeerMarkupShowsAsTyped)
 {
+    app_.SeatPlayer(0, 1001, "张三");
+    app_.SeatPlayer(1, 1002, "李四");
     CMJSubSystem* panel = MakePanel();
     Send(*panel, 80000057, reinterpret_cast<uintptr_t>("<c=255>系统<>消息"));
-    const auto chat = ChatRecord("张三", "<c=255>你好");
+    const auto chat = ChatRecord(1001, "<c=255>你好");
     Send(*panel, 80000058, reinterpret_cast<uintptr_t>(chat.data()), chat.size());
-    const auto chatEx = ChatRecord("李四", "再见");
+    const auto chatEx = ChatRecord(1002, "再见");
     Send(*panel, 80000059, reinterpret_cast<uintptr_t>(chatEx.data()), chatEx.size());
-    const auto cut = ChatRecord("王五", "x", 40);  // too short for a text: nothing
+    const auto cut = ChatRecord(1001, "x", 40);  // too short for a text: nothing
     Send(*panel, 80000058, reinterpret_cast<uintptr_t>(cut.data()), cut.size());
+    const auto stranger = ChatRecord(4242, "hi");  // no record of him: his id
+    Send(*panel, 80000058, reinterpret_cast<uintptr_t>(stranger.data()), stranger.size());
     const char notice[] = "公告<b>";
     Send(*panel, 80000072, reinterpret_cast<uintptr_t>(notice), std::strlen(notice));
     char* heap = new char[8];
@@ -64,7 +69,23 @@ TEST_F(SidePanelTest, EachEventShowsItsLineAndPeerMarkupShowsAsTyped)
     Send(*panel, 80000060, reinterpret_cast<uintptr_t>(heap));  // freed by the panel (ASan checks)
     panel->ShowTakeDeposit(300);
     E().Settle();
-    EXPECT_EQ(Shown(*panel), "系统消息\n张三：<c=255>你好\n李四：再见\n公告<b>\nheap\n保险箱功能暂未开放（300两）\n");
+    EXPECT_EQ(Shown(*panel), "系统消息\n张三：<c=255>你好\n李四：再见\n4242：hi\n公告<b>\nheap\n保险箱功能暂未开放（300两）\n");
+}
+
+TEST_F(SidePanelTest, TheTablesUserEventsRefreshThePlayerList)
+{
+    E().AddSkin("SystemUserListBar", SolidFrames(300, 24, {0x506070}));
+    E().LoadSkins();
+    CMJSubSystem* panel = MakePanel();
+    CCyUserList* list = panel->GetUserList()->GetList();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->UserIdAt(0), 0u);
+    app_.SeatPlayer(0, 1001, "张三");
+    Send(*panel, 80000014, 0);
+    EXPECT_EQ(list->NameAt(0), "张三");
+    app_.SeatPlayer(2, 1003, "王五");
+    Send(*panel, 80000021, 0);
+    EXPECT_EQ(list->UserIdAt(1), 1003u);
 }
 
 TEST_F(SidePanelTest, UnhandledCodesAreLoggedOnceAndShowNothing)
