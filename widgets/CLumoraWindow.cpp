@@ -2,6 +2,7 @@
 
 #include "engine/object/PictureObject.h"
 #include "engine/object/PlaneObject.h"
+#include "widgets/CXyScrollBar.h"
 #include "widgets/ChatFormat.h"
 #include "widgets/WidgetSupport.h"
 
@@ -244,6 +245,14 @@ void CLumoraWindow::Create(int width, int height, bool horizontal)
         plane->Deactivate();
     }
     SetTopMost();
+}
+
+void CLumoraWindow::CreateScrollBars()
+{
+    CPglChatBox::CreateScrollBars();
+    const bool horizontal = (GetStyle() & chat_style::kSingleLine) != 0;
+    if (CXyScrollBar* bar = horizontal ? GetHorizontalScrollBar() : GetVerticalScrollBar())
+        SkinScrollBarByName(*bar, *this, horizontal);
 }
 
 CLumoraTarget* CLumoraWindow::TargetOf(const ChatElement* e) const

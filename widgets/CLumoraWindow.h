@@ -80,6 +80,8 @@ public:
     int OnEvent(const EventRecord& record) override;
     void RemoveRange(ChatElement* from, ChatElement* to) override;
     void Clear() override;
+    // The bar of the window's direction, skinned with the scroll-bar pictures by name.
+    void CreateScrollBars() override;
 
     virtual void Create(int width, int height, bool horizontal);
     virtual void RemoveTarget(CLumoraTarget* target);
