@@ -9,8 +9,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
 #include <map>
 #include <mutex>
+#include <string>
 
 namespace platform {
 namespace {
@@ -408,16 +412,52 @@ SdlWindow* WindowOf(const SDL_Event& e)
 
 // The windows' thread sleeps in the display library, so that both its own queue and the
 // display's input wake it; input that arrives is handed to the windows before it sleeps again.
+// A display without input of its own (the dummy and offscreen drivers) has no wait in the
+// library, which would then poll every millisecond: the thread sleeps on its own condition instead.
 class DisplayWaiter final : public ExternalWaiter {
 public:
     void Wait(std::optional<uint32_t> timeoutMs) override
     {
         if (PumpRealWindows(0))
             return;
-        SDL_WaitEventTimeout(nullptr, timeoutMs ? static_cast<int>(std::min<uint32_t>(*timeoutMs, 0x7FFFFFFF)) : -1);
+        if (withoutInput_) {
+            std::unique_lock lock(mutex_);
+            if (!woken_) {
+                if (timeoutMs)
+                    wake_.wait_for(lock, std::chrono::milliseconds(*timeoutMs), [this] { return woken_; });
+                else
+                    wake_.wait(lock, [this] { return woken_; });
+            }
+            woken_ = false;
+        } else {
+            SDL_WaitEventTimeout(nullptr, timeoutMs ? static_cast<int>(std::min<uint32_t>(*timeoutMs, 0x7FFFFFFF)) : -1);
+        }
         PumpRealWindows(0);
     }
-    void Wake() override { WakeRealWindows(); }
+    void Wake() override
+    {
+        if (withoutInput_) {
+            {
+                std::lock_guard lock(mutex_);
+                woken_ = true;
+            }
+            wake_.notify_all();
+        } else {
+            WakeRealWindows();
+        }
+    }
+    // After the video subsystem started: whether its driver delivers no input.
+    void UseDriver(const char* name)
+    {
+        const std::string driver = name ? name : "";
+        withoutInput_ = driver == "dummy" || driver == "offscreen";
+    }
+
+private:
+    std::atomic<bool> withoutInput_{false};
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool woken_ = false;
 };
 
 DisplayWaiter g_waiter;
@@ -436,11 +476,14 @@ bool OpenRealWindows()
     // The engine draws in software: present through the display's own framebuffer, so that no
     // GL driver is loaded just to copy pixels.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "display: no windows (%s)\n", SDL_GetError());
         return false;
+    }
     r.wakeEvent = SDL_RegisterEvents(1);
     r.open = true;
     SDL_StartTextInput();
+    g_waiter.UseDriver(SDL_GetCurrentVideoDriver());
     g_waitingSignal = CurrentQueue().Signal();
     g_waitingSignal->SetExternalWaiter(&g_waiter);
     return true;
