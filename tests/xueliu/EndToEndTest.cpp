@@ -33,6 +33,19 @@ std::string FirstLine(const std::string& command)
     return line;
 }
 
+// All a command prints.
+std::string Output(const std::string& command)
+{
+    std::string all;
+    if (FILE* out = popen(command.c_str(), "r")) {
+        char buffer[256];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, out)) > 0;)
+            all.append(buffer, n);
+        pclose(out);
+    }
+    return all;
+}
+
 std::string Table() { return std::string(XL_SOURCE_DIR) + "/tools/tables/default.json"; }
 
 uint32_t Word(const std::vector<uint8_t>& bytes, size_t offset)
@@ -131,7 +144,7 @@ TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
     if (!xvfb.Ok())
         GTEST_SKIP() << "Xvfb, xdotool or import is missing";
     standin::GameServer server({"--table", Table()});
-    ClientRun run(server, {}, {"DISPLAY=" + xvfb.Display(), "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"});
+    ClientRun run(server, {}, {"DISPLAY=" + xvfb.Display(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"});
     ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
     const std::string pid = std::to_string(run.ClientPid());
     // The client's main window fills the work area (the wait dialog is a small one); the
@@ -144,7 +157,11 @@ TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
         if (window.empty())
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    ASSERT_FALSE(window.empty()) << "no window of 1024 x 768 of process " << pid;
+    ASSERT_FALSE(window.empty()) << "no window of 1024 x 768 of process " << pid << "; the windows:\n"
+                                 << Output("for w in $(" + x + "xdotool search --name '' 2>/dev/null); do echo $w $(" +
+                                           x + "xdotool getwindowpid $w 2>&1) $(" + x + "xdotool getwindowname $w) $(" +
+                                           x + "xdotool getwindowgeometry $w | tail -1); done; ps -o pid,stat,args -p " +
+                                           pid);
     EXPECT_TRUE(xltest::Screenshot("frame_window.png", 1024, 768).has_value());
 
     // The close a window manager sends.

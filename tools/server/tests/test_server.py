@@ -78,6 +78,12 @@ class Client:
             return [d for i, d in self.pushes if i == notify_id]
 
     def close(self):
+        # A bare close leaves the connection open while the reader thread sits in recv, until
+        # the server happens to send something: shut it down first, so the server sees it go.
+        try:
+            self.sock.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
         self.sock.close()
 
 
