@@ -82,6 +82,8 @@ public:
     virtual std::string GetCharacterImagePath(int character, int size);
     void OpenActivityAwardPage();
     void OpenActivityDrawPage();
+    // Opens the side panel's activity bar for the detail board's user (its report button).
+    void ShowActivityBar();
 
     // The frame's own events (the part of OnEvent the decoration, boards and match flow add).
     int OnFrameEvent(const EventRecord& record);

@@ -9,6 +9,7 @@
 #include "widgets/CLumoraPipeline.h"
 #include "widgets/CXyBlackboard.h"
 #include "widgets/CXyStandButton.h"
+#include "widgets/SidePanelObjects.h"
 
 #include <cstring>
 #include <filesystem>
@@ -314,6 +315,37 @@ TEST_F(FrameMatchTest, HookEventsReachTheirOperations)
     f.ShowPlayerDetail(user);
     Frame(EV_FRAME_SHOP_CLOTHES);
     EXPECT_EQ(app_.hallTexts.size(), 4u);
+}
+
+// An activity bar that refuses the first time and opens the second.
+struct ActivityBar : Lumora::PObject, Lumora::IActivityBar {
+    bool OpenFor(uint32_t userId, std::string& error) override
+    {
+        users.push_back(userId);
+        error = "活动未开始";
+        return users.size() > 1;
+    }
+    void ShowPage(int page) override { pages.push_back(page); }
+    std::vector<uint32_t> users;
+    std::vector<int> pages;
+};
+
+TEST_F(FrameMatchTest, ActivityBarOpensForTheBoardsUserOrShowsItsRefusal)
+{
+    TestFrame& f = Start(1024, 768);
+    Frame(EV_FRAME_ACTIVITY_BAR);  // no bar: nothing
+    auto* bar = f.NewChild<ActivityBar>();
+    ASSERT_NE(bar, nullptr);
+    bar->SetName(Lumora::kActivityBarName);
+    GameUserRecord user;
+    user.SetUserId(9);
+    f.ShowPlayerDetail(user);
+    Frame(EV_FRAME_ACTIVITY_BAR);
+    ASSERT_EQ(OpenDialogs().size(), 1u);
+    EXPECT_TRUE(bar->pages.empty());
+    Frame(EV_FRAME_ACTIVITY_BAR);
+    EXPECT_EQ(bar->users, (std::vector<uint32_t>{9, 9}));
+    EXPECT_EQ(bar->pages, std::vector<int>{7});
 }
 
 TEST_F(FrameMatchTest, MissingCharacterFallsBackToCharacterZeroLoadedOnce)
