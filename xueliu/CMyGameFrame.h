@@ -1,7 +1,7 @@
 #pragma once
 // This game's in-game frame: it loads the game's skin packs and makes the two game parts, the
-// table scene and the side panel, which it hands to the generic frame. Until the table and the
-// side panel are filled in, both are bare game parts that take their rectangles.
+// table scene and the side panel, which it hands to the generic frame. Until the table is filled
+// in, the scene is a bare game part that takes its rectangle.
 #include "mahjong/frame/CMJGameFrame.h"
 
 #include <array>

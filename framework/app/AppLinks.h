@@ -54,6 +54,7 @@ public:
     {
         return c_.Request229560(static_cast<int32_t>(userId), allow) ? 1 : 0;
     }
+    int SendChatText(const std::string& text) override { return c_.SendChatEx(text) ? 1 : 0; }
 
 private:
     CGameConnect& c_;

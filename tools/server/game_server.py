@@ -74,6 +74,18 @@ N_ASK_EXIT_ANSWER = 201213
 N_EXIT_AGREED = 211010
 
 
+SWITCH_ROOM_CONFIG = 450130
+SWITCH_ROOM_REPORT = 450131
+SWITCH_ROOM_REPEAT_S = 600
+
+
+def switch_room_config(rooms):
+    """The 520-byte switch-room record: count, repeat time-out (s), then {room id, tip line} x 64."""
+    tips = [(r.id, r.tip_silver) for r in rooms if r.tip_silver][:64]
+    words = [len(tips), SWITCH_ROOM_REPEAT_S] + [w for pair in tips for w in pair]
+    return struct.pack("<%di" % len(words), *words).ljust(520, b"\0")
+
+
 def log(text):
     print("game server: %s" % text, file=sys.stderr, flush=True)
 
@@ -310,6 +322,11 @@ class Server:
             return ENTERED_PLAYER, records.block_a(t["table"], max(s.chair, 0))
         if req == 201130:
             return (TABLE_PLAYING if self.playing else SUCCESS), b""
+        if req == SWITCH_ROOM_CONFIG:
+            return SUCCESS, switch_room_config(t["document"].room.list)
+        if req == SWITCH_ROOM_REPORT:
+            log("switch-room report: user %d room %d target %d silver %d kind %d class %d"
+                % struct.unpack_from("<i4xiiiii", data.ljust(28, b"\0"), 0))
         return SUCCESS, b""
 
     def after_reply(self, s, req, data):
@@ -463,7 +480,8 @@ def attach_table(server):
     a = server.args
     try:
         t = table.Table(server, fast=a.fast, think_ms=a.think_ms, seed=a.seed, wall_file=a.wall, hands=a.hands,
-                        autoplay_human=a.autoplay_human, dump=a.dump_wins, time_scale=a.time_scale)
+                        autoplay_human=a.autoplay_human, dump=a.dump_wins, time_scale=a.time_scale,
+                        wait_for_client=a.wait_for_client)
     except (OSError, ValueError) as e:
         log("--wall: %s" % e)
         sys.exit(2)
@@ -492,6 +510,7 @@ def main():
     p.add_argument("--wall")
     p.add_argument("--hands", type=int)
     p.add_argument("--autoplay-human", action="store_true")
+    p.add_argument("--wait-for-client", action="store_true", help="with --autoplay-human: deal once the client entered")
     p.add_argument("--dump-wins")
     p.add_argument("--time-scale", type=float, default=1.0)
     server = Server(p.parse_args())
