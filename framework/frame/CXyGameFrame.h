@@ -227,6 +227,8 @@ protected:
     virtual int FoldWidthLimit() const { return 800; }
     // The gap between the view's left and right edges and the scene and side panel.
     virtual int SideMargin() const { return 4; }
+    // How far above the scene's centre the auto-play animation stands.
+    virtual double AutoPlayLift() const { return 0.0; }
     void FoldPanelIfNarrow(int width);
     // The widget settings: 50007 differs by layer; the base also publishes two colours.
     void PublishSettings(int setting50007, bool colours);

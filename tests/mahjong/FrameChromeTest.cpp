@@ -277,6 +277,11 @@ TEST_F(MahjongFrameTest, PlacedDialogsStackNewestOnTopAndRestOnTheBottomEdge)
     EXPECT_EQ(a->GetBottom(), 768);
     EXPECT_EQ(a->GetRight(), 1024 - 4);
     EXPECT_EQ(window_->Flashes(), 2);
+    // The auto-play animation stands 35 pixels above the scene's centre, also after a resize.
+    f.ShowAutoPlaying(1);
+    window_->Resize(1000, 700);
+    const Rect s = f.SceneRect();
+    EXPECT_EQ(f.GetAutoPlayAnimation()->GetY(), (s.top + s.bottom) / 2 - 35);
 }
 
 TEST_F(MahjongFrameTest, ClearZeroShowsForTheOwnNegativeScoreAndPageButtonsOpenPages)
