@@ -226,10 +226,14 @@ TEST_F(FrameDecorationTest, DragFollowsTheCursorUntilButtonUpOrFocusLost)
     Drag(EV_FRAME_DRAG);
     EXPECT_EQ(window_->ScreenRect(), (platform::Rect{100, 105, 900, 705}));
     EXPECT_EQ(f.Scene()->sizes, sizes) << "a move without a resize lays nothing out";
-    Drag(EV_FRAME_DRAG_END);
-    window_->InjectMouseMove(0, 0);
+    // Far past the work area's left and top edges: the window stops on them.
+    window_->InjectMouseMove(-500, -300);
     Drag(EV_FRAME_DRAG);
-    EXPECT_EQ(window_->ScreenRect().left, 100);
+    EXPECT_EQ(window_->ScreenRect(), (platform::Rect{0, 0, 800, 600}));
+    Drag(EV_FRAME_DRAG_END);
+    window_->InjectMouseMove(300, 300);
+    Drag(EV_FRAME_DRAG);
+    EXPECT_EQ(window_->ScreenRect().left, 0);
 
     // A drag on a window that fills the work area restores it first.
     Frame(EV_FRAME_FIT);
