@@ -155,7 +155,8 @@ void CXyGameFrame::OnSize()
 
     const bool expanded = !splitter_ || splitter_->IsExpanded();
     const double splitterWidth = splitter_ ? splitter_->GetWidth() : 0.0;
-    const FrameRects rects = LayoutRects(v, h, sidePanelWidth_, visiblePanelWidth_, expanded, splitterWidth);
+    const FrameRects rects =
+        LayoutRects(v, h, sidePanelWidth_, visiblePanelWidth_, expanded, splitterWidth, SideMargin());
     if (subSystem_)
         subSystem_->SetBounds(rects.panel);
     if (mainGame_)

@@ -53,12 +53,14 @@
 #include "mahjong/tiles/ITileHost.h"
 
 #include <array>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
 
 class CMJGameData2;
 class CMJCalclator;
+class CMJGameConnect2;
 
 namespace Lumora {
 
@@ -119,7 +121,7 @@ public:
     virtual void OnTableHook1() {}
     virtual void OnTableHook2() {}
     virtual void OnTableArranged();
-    virtual void OnBtnStartGame() {}
+    virtual void OnBtnStartGame();
     virtual void OnEvent80000111();
     virtual void OnBtnAutoPlay();
     virtual void OnBtnSortHand();
@@ -131,8 +133,8 @@ public:
     virtual void OnVolumeSliderDown(int value);
     virtual void ShowSkillBar(int show);
     virtual void RefreshSkillBar(int which);
-    virtual void OnBtnAskKanPai() {}
-    virtual void ReplyKanPai(uintptr_t, uintptr_t) {}
+    virtual void OnBtnAskKanPai();
+    virtual void ReplyKanPai(uintptr_t userId, uintptr_t allow);
     virtual void ApplyBackgroundMusic();
 
     // 4. Reset and start data.
@@ -179,18 +181,67 @@ public:
     virtual void HideArrow();
     virtual void ShowActionButton(int index, int show);
     virtual void HideActionButtons(int show);
-    virtual void ComputeOwnTurnOptions() {}
-    virtual void SetHuOption(int) {}
-    virtual void DoChi() {}
-    virtual void DoAnGang(int) {}
-    virtual void DoBuGang(int) {}
-    virtual void DoReplaceFlower() {}
-    virtual void ThrowOwnTile(int) {}
-    virtual void OnBtnChi() {}
-    virtual void OnBtnPeng() {}
-    virtual void OnBtnGang() {}
-    virtual void OnBtnHu() {}
-    virtual void OnBtnPass() {}
+    virtual void ComputeOwnTurnOptions(int flags);
+    virtual void SetHuOption(int flags);
+    virtual void DoChi();
+    virtual void DoAnGang(int tile);
+    virtual void DoBuGang(int tile);
+    virtual void DoReplaceFlower();
+    virtual void ThrowOwnTile(int slot);
+    virtual void OnBtnChi();
+    virtual void OnBtnPeng();
+    virtual void OnBtnGang();
+    virtual void OnBtnHu();
+    virtual void OnBtnPass();
+    // The clock's time-out step while auto-play is on: hu, throw, or pass.
+    virtual void AutoPlayStep();
+    // 80001115: the turn clock reached 0.
+    virtual void OnClockExpired();
+
+    // 8. Requests (SceneActions.cpp). Each builds its record behind the request head and sends
+    // it through the mahjong connection; false leaves the table as it was.
+    virtual bool SendThrowCard(int slot);
+    virtual bool SendCatchCard();
+    virtual bool SendPass();
+    virtual bool SendPengAnnounce();
+    virtual bool SendGangAnnounce();
+    // The announcement of an own gang: kind 1 concealed, 3 added.
+    virtual bool SendGangAnnounceEx(int kind, int tile);
+    virtual bool SendChiAnnounce(int first, int second);
+    virtual bool SendPengCards();
+    virtual bool SendMingGang();
+    virtual bool SendAnGang(int tile);
+    virtual bool SendBuGang(int tile);
+    virtual bool SendChiCards(int first, int second);
+    virtual bool SendReplaceFlower(int tile);
+    virtual bool SendHu();
+    virtual bool SendZimo();
+    virtual bool SendGameMessage(uint32_t subCode, const void* data, uint32_t length, int wait);
+
+    // 9. Notification handlers (SceneHandlers.cpp): each checks its record and drops, with a
+    // log line, one that is too short or names a chair, seat, wall position, tile or count
+    // outside the table.
+    virtual void OnNotifyPlayerStarted(int chair);
+    virtual void OnNotifyRoundStart();
+    virtual void OnNotify211300();
+    virtual void OnNotifyAskKanPai(const uint8_t* data, size_t length);
+    virtual void OnNotifyKanPaiAnswer(const uint8_t* data, size_t length);
+    virtual void OnNotifyCardThrown(const uint8_t* data, size_t length);
+    virtual void OnNotifyCardCaught(const uint8_t* data, size_t length);
+    virtual void OnNotify229165(const uint8_t* data, size_t length);
+    virtual void OnNotifyPengAnnounced(const uint8_t* data, size_t length);
+    virtual void OnNotifyPengCards(const uint8_t* data, size_t length);
+    virtual void OnNotifyChiAnnounced(const uint8_t* data, size_t length);
+    virtual void OnNotifyChiCards(const uint8_t* data, size_t length);
+    virtual void OnNotifyGangAnnounced(const uint8_t* data, size_t length);
+    virtual void OnNotifyGangCards(uint32_t id, const uint8_t* data, size_t length);
+    virtual void OnNotifyFlower(const uint8_t* data, size_t length);
+    virtual void OnNotifyOwnHand(const uint8_t* data, size_t length);
+    virtual void OnNotifyGameResult(const uint8_t* data, size_t length);
+    virtual void OnNotifyGameMessage(const uint8_t* data, size_t length);
+    virtual void OnGameMessage(uint32_t subCode, const uint8_t* data, size_t length);
+    virtual void OnGameMessageHook(uint32_t, const uint8_t*, size_t) {}
+    virtual void OnNotifyPlayerOffline(uint32_t userId);
 
     // 12. Input.
     virtual int OnKeyInput(const EventRecord& record);
@@ -333,6 +384,50 @@ protected:
     uint64_t emitterAction_ = 0;
     uint32_t musicChannel_ = 0; // the background music's channel, 0 while none plays
     std::map<std::string, bool> loggedOnce_;
+
+    // The actions' state (SceneActions.cpp).
+    // The wall position of the own gang's replacement already placed from the reply, or -1.
+    int ownReplacementPos_ = -1;
+    // When auto-play was last turned off (engine ms), for its cool-down; 0 never.
+    uint64_t autoPlayOffAt_ = 0;
+    // A record's words, bounded: false (and a log line) when the record is too short.
+    bool NeedRecord(uint32_t id, size_t length, size_t need);
+    bool ValidChair(int chair) const;
+    static bool ValidTile(int tile) { return (tile >= 0 && tile <= 151) || tile == 200; }
+    void Drop(uint32_t id, const char* why);
+    // Parks a seat's thrown tile still in the middle before that slot is used again.
+    void ParkStaleThrown(int seat);
+    // The tile becomes the seat's thrown tile, large in the middle.
+    void MakeThrownTile(int seat, CMJCard2& t, int tile);
+    void ClockThrowTime();
+    void ClockClaimTime();
+    void ArrowTo(int seat);
+    void SystemLine(const std::string& markup);
+    void FlashHostWindow();
+    bool ClaimCards(uint32_t requestId, int kind, const ClaimOption& option, int first, int second, int third);
+    bool SendGangRecord(uint32_t requestId, int discarder, int tile, const int32_t own[3], int kind);
+    bool SendHuRecord(int source, int tile, int kind);
+    // Logs a request not done and shows the text the connection left.
+    bool Sent(bool ok, uint32_t requestId, const std::string& text);
+    // Up to n own concealed tiles of the face of `tile` (not that tile itself); -1 fills the rest.
+    int OwnTilesLike(int tile, int n, int32_t out[3]);
+    // The own turn's gang candidates: four of a face, or a peng and its fourth (added).
+    int OwnGangCandidates(int tiles[], bool added[]);
+    bool IsOwnTurn() const;
+    void EndChoice();
+    // True (with the line) while auto-play may not be turned on again.
+    bool AutoPlayCoolingDown();
+    static uint64_t NowMs();
+    // The mahjong connection of the application; tests give their own.
+    virtual CMJGameConnect2* TableConnect();
+    bool CheckMeld(uint32_t id, const uint8_t* data, size_t length, size_t need, int tiles);
+    // The own visible hand holds each of the tiles concealed (other seats: true); else dropped.
+    bool HoldsConcealed(uint32_t id, int seat, std::initializer_list<int> tiles);
+    void LayPengOrChi(uint32_t id, int kind, const uint8_t* data, size_t length);
+    // Centres an ask dialog on the scene.
+    void PlaceAskDialog(PObject& dialog);
+    // The play flag that 229165 clears.
+    int playFlag229165 = 0;
 };
 
 } // namespace Lumora

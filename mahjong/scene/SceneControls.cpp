@@ -93,7 +93,11 @@ void CMJMainGame2::OnEvent80000111()
 
 void CMJMainGame2::OnBtnAutoPlay()
 {
+    if (AutoPlayCoolingDown())
+        return;
     autoPlay = !autoPlay;
+    if (!autoPlay)
+        autoPlayOffAt_ = NowMs();
     IAppServices* app = GetAppServices();
     if (autoPlay) {
         OnAutoPlayStarted(OwnChair());

@@ -130,6 +130,9 @@ int CMJMainGame2::OnKeyInput(const EventRecord& record)
         if (lockHeld_ && record.param1 == rollSerial_)
             ReleaseNotifyLock("watchdog: nothing answered the dice roll");
         return 1;
+    case EV_CLOCK_EXPIRED:
+        OnClockExpired();
+        return 1;
     case EV_REPLACEMENT_GANG:
     case EV_REPLACEMENT_FLOWER: {
         // The claim operations post the replacement tile as three words by value: tile, wall
@@ -141,7 +144,7 @@ int CMJMainGame2::OnKeyInput(const EventRecord& record)
         CatchWallCard(kOwnSeat, wallPos, tile);
         RefreshOwnHand();
         if (MarkFlowerChoice() == 0) {
-            ComputeOwnTurnOptions();
+            ComputeOwnTurnOptions(flags);
             SetHuOption(flags);
         }
         RefreshHand(kOwnSeat);
