@@ -6,8 +6,7 @@ Usage: run_check.py LOGS SHOT...
 LOGS is the run's logs folder (server.log, hall.jsonl, run/game/GameRun.log). Fails (exit 1) unless
 the server's log shows a result, the hall recorded exactly one exit report and one clean client
 exit, the engine's log names no missing resource, and every screenshot shows more than a handful
-of colours. The table's green at the scene's centre is checked only with XL_RUN_CHECK_TABLE=1
-(until the table itself is drawn, the scene is blank).
+of colours and the table's green at the scene's centre.
 """
 import json
 import os
@@ -43,10 +42,9 @@ def problems(logs, shots):
         colours = im.getcolors(maxcolors=1 << 16)
         if colours is not None and len(colours) <= 8:
             out.append("%s: only %d colours" % (shot, len(colours)))
-        if os.environ.get("XL_RUN_CHECK_TABLE") == "1":
-            r, g, b = im.getpixel((int(im.width * 0.4), im.height // 2))
-            if not (g > r and g > b):
-                out.append("%s: no table at the scene's centre (%d, %d, %d)" % (shot, r, g, b))
+        r, g, b = im.getpixel((int(im.width * 0.4), im.height // 2))
+        if not (g > r and g > b):
+            out.append("%s: no table at the scene's centre (%d, %d, %d)" % (shot, r, g, b))
     return out
 
 
