@@ -162,6 +162,16 @@ for phase in dealt middle result; do
     done; } >>"$logs/windows.txt"
   shots+=("$shot")
   say "screenshot $shot"
+  if [ "$phase" = dealt ]; then
+    # A chat line typed into the side panel's input line (at the bottom right of the window) goes
+    # to the server and comes back to the table's chat box; the server's log shows it.
+    window=$(xdotool search --onlyvisible --name . 2>/dev/null | tail -1 || true)
+    if [ -n "$window" ] && eval "$(xdotool getwindowgeometry --shell "$window")"; then
+      xdotool mousemove --window "$window" $((WIDTH - 160)) $((HEIGHT - 17)) click 1
+      xdotool type --delay 20 "hello"
+      xdotool key Return
+    fi
+  fi
 done
 
 # Close the client as the player would and wait for the hall's report of its end.

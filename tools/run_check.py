@@ -4,7 +4,7 @@
 Usage: run_check.py LOGS SHOT...
 
 LOGS is the run's logs folder (server.log, hall.jsonl, run/game/GameRun.log). Fails (exit 1) unless
-the server's log shows a result, the hall recorded exactly one exit report and one clean client
+the server's log shows a result and the chat line typed into the client, the hall recorded exactly one exit report and one clean client
 exit, the engine's log names no missing resource, and every screenshot shows more than a handful
 of colours and the table's green at the scene's centre.
 """
@@ -19,8 +19,11 @@ from PIL import Image
 def problems(logs, shots):
     out = []
     with open(os.path.join(logs, "server.log"), encoding="utf-8", errors="replace") as f:
-        if not re.search(r"hand \d+: result", f.read()):
+        server_log = f.read()
+        if not re.search(r"hand \d+: result", server_log):
             out.append("the server's log shows no result")
+        if "chat from 1001: hello" not in server_log:
+            out.append("the server's log shows no chat line from the client")
     events = []
     with open(os.path.join(logs, "hall.jsonl"), encoding="utf-8") as f:
         events = [json.loads(line) for line in f if line.strip()]

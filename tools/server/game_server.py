@@ -340,6 +340,9 @@ class Server:
             self.push_all(N_READY, records.READY_PUSH.pack(s.user_id, t["room_id"], t["table"], s.chair))
         elif req in (201210, 201211):
             self.push_all(N_CHAT, data[:records.CHAT_SIZE].ljust(records.CHAT_SIZE, b"\x00"))
+            if self.args.verbose:
+                text = data[48:110].split(b"\0")[0].decode("gbk", "replace")
+                log("chat from %d: %s" % (s.user_id, text))
         elif req == 201200:
             called, called_chair = struct.unpack_from("<2i", data, 16)
             self.push_all(N_AHOO, records.AHOO_PUSH.pack(s.user_id, t["room_id"], t["table"], s.chair, called,
