@@ -210,8 +210,11 @@ bool CGameWinApp::WriteLastRecord()
         own >= static_cast<int32_t>(hall::kMaxPlayers))
         return false;
     std::array<uint8_t, kLastRecordSize> file{};
-    for (int32_t chair = 0; chair < count; ++chair) {
+    // Every seated chair: seats need not be the first `count` chairs.
+    for (int32_t chair = 0; chair < static_cast<int32_t>(hall::kMaxPlayers); ++chair) {
         const auto& p = hall_.players[chair];
+        if (p.IsEmpty())
+            continue;
         const int32_t entry = ((count + chair - own) % count + count) % count;
         uint8_t* e = file.data() + entry * kLastEntrySize;
         Lumora::WriteFieldI32(e, kLastEntrySize, 0, p.UserId());
