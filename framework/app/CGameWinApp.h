@@ -112,15 +112,15 @@ public:
     virtual void OnMatchTableRefreshed();
     virtual void OnMatchTableEvent();
     virtual void OnMatchWaiting(const uint8_t* record, size_t size);
-    virtual void OnMatchNoSignUp() {}
-    virtual void OnMatchWashOut() {}
-    virtual void OnMatchEnd() {}
-    virtual void OnMatchLate() {}
-    virtual void OnMatchStarted() {}
-    virtual void OnMatchSystemCancel() {}
-    virtual void OnMatchSelfCancel() {}
-    virtual void OnMatchWaitingCheck() {}
-    virtual void OnMatchSystemRejected() {}
+    virtual void OnMatchNoSignUp();
+    virtual void OnMatchWashOut();
+    virtual void OnMatchEnd();
+    virtual void OnMatchLate();
+    virtual void OnMatchStarted();
+    virtual void OnMatchSystemCancel();
+    virtual void OnMatchSelfCancel();
+    virtual void OnMatchWaitingCheck();
+    virtual void OnMatchSystemRejected();
     virtual void ShowWaitAndClose(const char* text);
     virtual void AskTakeSilver(int32_t minimum, int32_t carried);
     virtual void AskStoreSilver(int32_t maximum, int32_t carried);
@@ -361,6 +361,7 @@ private:
     enum Colour { kAdvHeader, kAdvText, kAdvBk, kAdvGrid, kPlayerViewHeader, kPlayerViewText, kTitleText, kColours };
 
     void ReadSkinColours();
+    void ToFrameUI(void (CXyGameFrame::*show)());
     void ApplyStartData(std::span<const uint8_t> plain);
     void OnPlayerLeft(std::span<const uint8_t> plain);
     int32_t FindChairByUser(uint32_t userId) const;

@@ -3,6 +3,7 @@
 #include "tests/framework/AppOnFrameFixture.h"
 
 #include "framework/app/CGameWinApp.h"
+#include "framework/app/HallCipher.h"
 #include "framework/notify/NotifyEvents.h"
 
 using namespace frametest;
@@ -69,6 +70,61 @@ TEST_F(AppFrameUITest, ListEventsGoToThePanelsNamedWidgets)
     app_->NotifyUserListBar56();
     EXPECT_EQ(advert->codes, (std::vector<uint32_t>{80000054}));
     EXPECT_EQ(users->codes, (std::vector<uint32_t>{80000055, 80000056}));
+}
+
+// A frame noting which of its match-flow operations ran.
+struct FlowFrame : TestFrame {
+    std::vector<std::string> ran;
+    void OnTableEntered() override { ran.push_back("entered"); }
+    void OnTableRefreshed() override { ran.push_back("refreshed"); }
+    void PostTableEvent13() override { ran.push_back("13"); }
+    void ShowMatchWaiting() override { ran.push_back("waiting"); }
+    void ShowNoSignUp() override { ran.push_back("no sign-up"); }
+    void ShowWashout() override { ran.push_back("wash-out"); }
+    void ShowMatchEnd() override { ran.push_back("end"); }
+    void ShowMatchLate() override { ran.push_back("late"); }
+    void ShowMatchStarted() override { ran.push_back("started"); }
+    void ShowSystemCancel() override { ran.push_back("system cancel"); }
+    void ShowSelfCancel() override { ran.push_back("self cancel"); }
+    void ShowWaitSignUpCheck() override { ran.push_back("check"); }
+    void ShowSystemRejected() override { ran.push_back("rejected"); }
+};
+
+using AppMatchHooksTest = AppOnFrameFixture<FrameApp, FlowFrame>;
+
+TEST_F(AppMatchHooksTest, EachHookRunsItsFrameOperation)
+{
+    auto& frame = static_cast<FlowFrame&>(*app_->frame);
+    const std::vector<std::pair<void (CGameWinApp::*)(), std::string>> hooks{
+        {&CGameWinApp::OnMatchTableEntered, "entered"},     {&CGameWinApp::OnMatchTableRefreshed, "refreshed"},
+        {&CGameWinApp::OnMatchTableEvent, "13"},             {&CGameWinApp::OnMatchNoSignUp, "no sign-up"},
+        {&CGameWinApp::OnMatchWashOut, "wash-out"},          {&CGameWinApp::OnMatchEnd, "end"},
+        {&CGameWinApp::OnMatchLate, "late"},                 {&CGameWinApp::OnMatchStarted, "started"},
+        {&CGameWinApp::OnMatchSystemCancel, "system cancel"}, {&CGameWinApp::OnMatchSelfCancel, "self cancel"},
+        {&CGameWinApp::OnMatchWaitingCheck, "check"},        {&CGameWinApp::OnMatchSystemRejected, "rejected"},
+    };
+    for (const auto& [hook, name] : hooks) {
+        frame.ran.clear();
+        ((*app_).*hook)();
+        EXPECT_EQ(frame.ran, std::vector<std::string>{name});
+    }
+    EXPECT_EQ(app_->IsPlaying(), 1) << "the table event starts the play";
+    std::array<uint8_t, 260> record{};
+    record[0] = 0x5A;
+    frame.ran.clear();
+    app_->OnMatchWaiting(record.data(), record.size());
+    EXPECT_EQ(frame.ran, std::vector<std::string>{"waiting"});
+    EXPECT_EQ(app_->HallData().matchData.bytes[0], 0x5A);
+}
+
+TEST_F(AppFrameUITest, ALookOnJoinReachesTheSceneAndThePanel)
+{
+    Lumora::GameUserRecord watcher;
+    watcher.SetUserId(555);
+    app_->OnHallCopyData(4, hall::EncryptHallData({watcher.Data(), Lumora::GameUserRecord::kSize}));
+    EXPECT_TRUE(app_->IsLookOnUser(555));
+    EXPECT_EQ(std::count(frame_->Scene()->codes.begin(), frame_->Scene()->codes.end(), 80000015u), 1);
+    EXPECT_EQ(std::count(frame_->Panel()->codes.begin(), frame_->Panel()->codes.end(), 80000015u), 1);
 }
 
 } // namespace
