@@ -184,7 +184,7 @@ public:
     void RegisterGameWnd(platform::WindowId window);
     void ReportExitToHall(platform::WindowId window);
     int SendTextToHall(const std::string& text, int32_t code);
-    std::string GetWebSign();
+    virtual std::string GetWebSign();
     bool PostToHallFrame(uint32_t message, uint32_t wparam, uint32_t lparam);
     // Asks the hall to move the player to that room; 1 when the own room is in the room list.
     int GotoOtherRoom(uint32_t targetRoomId);

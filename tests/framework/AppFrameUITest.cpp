@@ -4,6 +4,7 @@
 
 #include "framework/app/CGameWinApp.h"
 #include "framework/app/HallCipher.h"
+#include "framework/app/WebLinks.h"
 #include "framework/notify/NotifyEvents.h"
 
 using namespace frametest;
@@ -125,6 +126,35 @@ TEST_F(AppFrameUITest, ALookOnJoinReachesTheSceneAndThePanel)
     EXPECT_TRUE(app_->IsLookOnUser(555));
     EXPECT_EQ(std::count(frame_->Scene()->codes.begin(), frame_->Scene()->codes.end(), 80000015u), 1);
     EXPECT_EQ(std::count(frame_->Panel()->codes.begin(), frame_->Panel()->codes.end(), 80000015u), 1);
+}
+
+} // namespace
+
+namespace {
+
+struct SignedApp : FrameApp {
+    std::string GetWebSign() override { return sign; }
+    void ShowMsgBox(const char* text, const Lumora::EventRecord*, const Lumora::EventRecord*, int, uint32_t,
+                    const char* icon) override
+    {
+        texts.push_back(std::string("box ") + icon + "|" + text);
+    }
+    std::string sign;
+};
+
+using WebUrlTest = AppOnFrameFixture<SignedApp>;
+
+TEST_F(WebUrlTest, NoWebSignShowsTheUnstableNetworkTextAndGivesNoLink)
+{
+    EXPECT_EQ(app_->BuildSignedWebUrl(1, false), "");
+    EXPECT_EQ(app_->texts, std::vector<std::string>{"box xyf抱歉|对不起，您的网络不稳定，请重新尝试。"});
+    app_->sign = "abc";
+    EXPECT_EQ(app_->BuildSignedWebUrl(1, true), "user_id=0&game_id=0&game_code=pelq&hall_id=0");
+    const std::string signed2 = app_->BuildSignedWebUrl(2, false);
+    EXPECT_EQ(signed2.rfind("&v_sign=", 0), 0u) << signed2;
+    EXPECT_EQ(signed2.size(), std::string("&v_sign=&unix_time=").size() + 32 + 10) << signed2;
+    // Python's hashlib over the same text.
+    EXPECT_EQ(WebLinkSign(7, 79, 1001, 1700000000), "05e16b96472b1f7f58b6eb092ee96afe");
 }
 
 } // namespace
