@@ -90,6 +90,11 @@ public:
     int OnMatchEvent(const EventRecord& record);
 
     // The match flow.
+    // The table entered (the scene's auto-leave seconds first), refreshed, and event 80000013:
+    // each handed to the scene and the side panel.
+    virtual void OnTableEntered();
+    virtual void OnTableRefreshed();
+    virtual void PostTableEvent13();
     virtual void SendRequest201231();
     virtual void SendRequest201232();
     virtual void ShowMatchWaiting();
