@@ -207,6 +207,18 @@ TEST(EndToEnd, PlayerLeftInTheHallEndsTheGameAfterThreeSeconds)
     EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
 }
 
+// The client's window of that size ("WxH"), looked for until it appears or the time is up.
+std::string WindowOfSize(const std::string& display, const std::string& pid, const char* size, int seconds)
+{
+    const std::string x = "DISPLAY=" + display + " ";
+    std::string window;
+    const auto start = Clock::now();
+    while (window.empty() && Clock::now() - start < std::chrono::seconds(seconds))
+        window = FirstLine("for w in $(" + x + "xdotool search --pid " + pid + " 2>/dev/null); do " + x +
+                           "xdotool getwindowgeometry $w | grep -q " + size + " && echo $w; done");
+    return window;
+}
+
 TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
 {
     xltest::XvfbSession xvfb;
@@ -217,12 +229,7 @@ TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
     ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
     const std::string pid = std::to_string(run.ClientPid());
     // The main window fills the work area (the wait dialog is a small one).
-    const std::string x = "DISPLAY=" + xvfb.Display() + " ";
-    std::string window;
-    const auto entered = Clock::now();
-    while (window.empty() && Clock::now() - entered < std::chrono::seconds(45))
-        window = FirstLine("for w in $(" + x + "xdotool search --pid " + pid + " 2>/dev/null); do " + x +
-                           "xdotool getwindowgeometry $w | grep -q 1024x768 && echo $w; done");
+    const std::string window = WindowOfSize(xvfb.Display(), pid, "1024x768", 45);
     ASSERT_FALSE(window.empty()) << "no window of 1024 x 768";
     EXPECT_TRUE(xltest::Screenshot("frame_window.png", 1024, 768).has_value());
 
@@ -236,6 +243,28 @@ TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
     // Two seconds on a quiet machine; a loaded one gets some slack.
     EXPECT_LT(Clock::now() - closed, std::chrono::seconds(5));
     EXPECT_EQ(server.Requests(201130).size(), 1u);
+    EXPECT_EQ(server.Requests(201125).size(), 1u);
+    EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
+}
+
+TEST(EndToEnd, UnderXvfbTheTitleButtonsRestoreTheWindowAndCloseIt)
+{
+    xltest::XvfbSession xvfb;
+    if (!xvfb.Ok())
+        GTEST_SKIP() << "Xvfb, xdotool or import is missing";
+    standin::GameServer server({"--table", Table()});
+    ClientRun run(server, {}, {"DISPLAY=" + xvfb.Display(), "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"});
+    ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
+    const std::string pid = std::to_string(run.ClientPid());
+    const std::string x = "DISPLAY=" + xvfb.Display() + " ";
+    ASSERT_FALSE(WindowOfSize(xvfb.Display(), pid, "1024x768", 45).empty());
+    // The fit button (24 pixels wide, second from the right, 4 pixels in) restores 800 x 600
+    // on a 1024-pixel work area; the close button then ends the client the ordinary way.
+    EXPECT_EQ(std::system((x + "xdotool mousemove 984 13 click 1").c_str()), 0);
+    ASSERT_FALSE(WindowOfSize(xvfb.Display(), pid, "800x600", 20).empty()) << "not restored";
+    EXPECT_TRUE(xltest::Screenshot("frame_restored.png", 1024, 768).has_value());
+    EXPECT_EQ(std::system((x + "xdotool mousemove " + std::to_string(100 + 800 - 16) + " 113 click 1").c_str()), 0);
+    EXPECT_EQ(run.Wait(), 0);
     EXPECT_EQ(server.Requests(201125).size(), 1u);
     EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
 }
