@@ -2,6 +2,8 @@
 // record, the web sign, the room move, and the records the hall sends.
 #include "framework/app/AppMessages.h"
 #include "framework/app/CGameWinApp.h"
+
+#include "framework/frame/CXyGameFrame.h"
 #include "framework/app/CommThread.h"
 #include "framework/app/HallCipher.h"
 #include "net/FileLogger.h"
@@ -146,7 +148,10 @@ void CGameWinApp::OnHallCopyData(uint32_t dwData, std::span<const uint8_t> bytes
         ApplyStartData(*plain);
         break;
     case hall_data::kLookOnJoin:
-        hall::AddLookOnUser(hall_, *plain);
+        // The scene and the side panel hear of the new watcher through the frame UI.
+        if (const Lumora::GameUserRecord* user = hall::AddLookOnUser(hall_, *plain))
+            if (CXyGameFrame* frame = GetFrameUI())
+                frame->PostTableEvent15(reinterpret_cast<uintptr_t>(user));
         break;
     case hall_data::kPlayerLeft:
         OnPlayerLeft(*plain);
@@ -187,7 +192,7 @@ void CGameWinApp::ApplyStartData(std::span<const uint8_t> plain)
     net::OxtLog("%s", text);
     net::OxtLog("start data refused (%d, %zu bytes)", static_cast<int>(outcome), plain.size());
     ShowWaitText(text, true);
-    platform::SleepBusy(2000);
+    platform::SleepBusy(kBadStartDataPauseMs);
     platform::PostToWindow(GetMainWindowId(), platform::kMsgClose);
 }
 

@@ -82,12 +82,19 @@ public:
     virtual std::string GetCharacterImagePath(int character, int size);
     void OpenActivityAwardPage();
     void OpenActivityDrawPage();
+    // Opens the side panel's activity bar for the detail board's user (its report button).
+    void ShowActivityBar();
 
     // The frame's own events (the part of OnEvent the decoration, boards and match flow add).
     int OnFrameEvent(const EventRecord& record);
     int OnMatchEvent(const EventRecord& record);
 
     // The match flow.
+    // The table entered (the scene's auto-leave seconds first), refreshed, and event 80000013:
+    // each handed to the scene and the side panel.
+    virtual void OnTableEntered();
+    virtual void OnTableRefreshed();
+    virtual void PostTableEvent13();
     virtual void SendRequest201231();
     virtual void SendRequest201232();
     virtual void ShowMatchWaiting();
@@ -225,6 +232,8 @@ protected:
     virtual int FoldWidthLimit() const { return 800; }
     // The gap between the view's left and right edges and the scene and side panel.
     virtual int SideMargin() const { return 4; }
+    // How far above the scene's centre the auto-play animation stands.
+    virtual double AutoPlayLift() const { return 0.0; }
     void FoldPanelIfNarrow(int width);
     // The widget settings: 50007 differs by layer; the base also publishes two colours.
     void PublishSettings(int setting50007, bool colours);

@@ -12,6 +12,7 @@
 #include "framework/frame/FrameEvents.h"
 #include "framework/frame/FrameSupport.h"
 #include "framework/frame/MatchRecords.h"
+#include "framework/scene/CMainGame.h"
 #include "platform/DisplayWindow.h"
 #include "widgets/CLumoraPipeline.h"
 #include "widgets/CPglChatBox.h"
@@ -315,6 +316,17 @@ void CXyGameFrame::OnUserChanged(const GameUserRecord& user)
     copy = GameUserRecord();
     Send(GetSubSystem(), kEvTableRefresh);
 }
+
+void CXyGameFrame::OnTableEntered()
+{
+    if (auto* scene = dynamic_cast<CMainGame*>(GetMainGame()))
+        scene->LoadAutoLeaveSeconds();
+    ToSceneAndPanel(80000011);
+}
+
+void CXyGameFrame::OnTableRefreshed() { ToSceneAndPanel(80000012); }
+
+void CXyGameFrame::PostTableEvent13() { ToSceneAndPanel(80000013); }
 
 void CXyGameFrame::PostTableEvent15(uintptr_t p)
 {

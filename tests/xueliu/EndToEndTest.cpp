@@ -33,19 +33,6 @@ std::string FirstLine(const std::string& command)
     return line;
 }
 
-// All a command prints.
-std::string Output(const std::string& command)
-{
-    std::string all;
-    if (FILE* out = popen(command.c_str(), "r")) {
-        char buffer[256];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, out)) > 0;)
-            all.append(buffer, n);
-        pclose(out);
-    }
-    return all;
-}
-
 std::string Table() { return std::string(XL_SOURCE_DIR) + "/tools/tables/default.json"; }
 
 uint32_t Word(const std::vector<uint8_t>& bytes, size_t offset)
@@ -138,6 +125,38 @@ TEST(EndToEnd, PlayerLeftInTheHallEndsTheGameAfterThreeSeconds)
     EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
 }
 
+// The client's window of that size ("WxH"), looked for until it appears or the time is up.
+std::string WindowOfSize(const std::string& display, const std::string& pid, const char* size, int seconds)
+{
+    const std::string x = "DISPLAY=" + display + " ";
+    std::string window;
+    for (const auto deadline = Clock::now() + std::chrono::seconds(seconds); window.empty() && Clock::now() < deadline;) {
+        window = FirstLine("for w in $(" + x + "xdotool search --pid " + pid + " 2>/dev/null); do " + x +
+                           "xdotool getwindowgeometry $w | grep -q 'Geometry: " + size + "' && echo $w; done");
+        if (window.empty())
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return window;
+}
+
+// What is on the display, and the client's state, for a window that did not appear.
+std::string Windows(const std::string& display, const std::string& pid)
+{
+    const std::string x = "DISPLAY=" + display + " ";
+    std::string all;
+    if (FILE* out = popen(("for w in $(" + x + "xdotool search --name '' 2>/dev/null); do echo $w $(" + x +
+                           "xdotool getwindowpid $w 2>&1) $(" + x + "xdotool getwindowname $w) $(" + x +
+                           "xdotool getwindowgeometry $w | tail -1); done; ps -o pid,stat,args -p " + pid)
+                              .c_str(),
+                          "r")) {
+        char buffer[256];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, out)) > 0;)
+            all.append(buffer, n);
+        pclose(out);
+    }
+    return all;
+}
+
 TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
 {
     xltest::XvfbSession xvfb;
@@ -147,21 +166,11 @@ TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
     ClientRun run(server, {}, {"DISPLAY=" + xvfb.Display(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"});
     ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
     const std::string pid = std::to_string(run.ClientPid());
-    // The client's main window fills the work area (the wait dialog is a small one); the
-    // sanitized client may take a while to show it.
-    const std::string x = "DISPLAY=" + xvfb.Display() + " ";
-    std::string window;
-    for (const auto deadline = Clock::now() + std::chrono::seconds(60); window.empty() && Clock::now() < deadline;) {
-        window = FirstLine("for w in $(" + x + "xdotool search --pid " + pid + " 2>/dev/null); do " + x +
-                           "xdotool getwindowgeometry $w | grep -q 'Geometry: 1024x768' && echo $w; done");
-        if (window.empty())
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    ASSERT_FALSE(window.empty()) << "no window of 1024 x 768 of process " << pid << "; the windows:\n"
-                                 << Output("for w in $(" + x + "xdotool search --name '' 2>/dev/null); do echo $w $(" +
-                                           x + "xdotool getwindowpid $w 2>&1) $(" + x + "xdotool getwindowname $w) $(" +
-                                           x + "xdotool getwindowgeometry $w | tail -1); done; ps -o pid,stat,args -p " +
-                                           pid);
+    // The main window fills the work area (the wait dialog is a small one); the sanitized client
+    // may take a while to show it.
+    const std::string window = WindowOfSize(xvfb.Display(), pid, "1024x768", 60);
+    ASSERT_FALSE(window.empty()) << "no window of 1024 x 768 of process " << pid << "; on the display:\n"
+                                 << Windows(xvfb.Display(), pid);
     EXPECT_TRUE(xltest::Screenshot("frame_window.png", 1024, 768).has_value());
 
     // The close a window manager sends.
@@ -174,6 +183,28 @@ TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
     // Two seconds on a quiet machine; a loaded one running the sanitized client gets much slack.
     EXPECT_LT(Clock::now() - closed, std::chrono::seconds(20));
     EXPECT_EQ(server.Requests(201130).size(), 1u);
+    EXPECT_EQ(server.Requests(201125).size(), 1u);
+    EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
+}
+
+TEST(EndToEnd, UnderXvfbTheTitleButtonsRestoreTheWindowAndCloseIt)
+{
+    xltest::XvfbSession xvfb;
+    if (!xvfb.Ok())
+        GTEST_SKIP() << "Xvfb, xdotool or import is missing";
+    standin::GameServer server({"--table", Table()});
+    ClientRun run(server, {}, {"DISPLAY=" + xvfb.Display(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"});
+    ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
+    const std::string pid = std::to_string(run.ClientPid());
+    const std::string x = "DISPLAY=" + xvfb.Display() + " ";
+    ASSERT_FALSE(WindowOfSize(xvfb.Display(), pid, "1024x768", 60).empty()) << Windows(xvfb.Display(), pid);
+    // The fit button (24 pixels wide, second from the right, 4 pixels in) restores 800 x 600
+    // on a 1024-pixel work area; the close button then ends the client the ordinary way.
+    EXPECT_EQ(std::system((x + "xdotool mousemove 984 13 click 1").c_str()), 0);
+    ASSERT_FALSE(WindowOfSize(xvfb.Display(), pid, "800x600", 20).empty()) << "not restored";
+    EXPECT_TRUE(xltest::Screenshot("frame_restored.png", 1024, 768).has_value());
+    EXPECT_EQ(std::system((x + "xdotool mousemove " + std::to_string(100 + 800 - 16) + " 113 click 1").c_str()), 0);
+    EXPECT_EQ(run.Wait(), 0);
     EXPECT_EQ(server.Requests(201125).size(), 1u);
     EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
 }
