@@ -3,11 +3,10 @@
 // table scene and the side panel, which it hands to the generic frame. Until the table and the
 // side panel are filled in, both are bare game parts that take their rectangles.
 #include "framework/frame/CXyGameFrame.h"
+#include "xueliu/CMyGame.h"
 
 #include <array>
 
-// The table scene of this game.
-class CMyGame : public Lumora::CGameBase {};
 
 class CMyGameFrame : public CXyGameFrame {
 public:
