@@ -36,6 +36,9 @@ public:
     virtual bool IsMinimised() const = 0;
     virtual bool IsForeground() const = 0;
     virtual void Flash() = 0;
+    // The pointer in screen pixels wherever it is, and raising the window above the others.
+    virtual Point ScreenCursorPos() const { return ClientToScreen(CursorPos()); }
+    virtual void BringToFront() {}
     virtual void SetTitle(const std::string& gbkTitle) = 0;
 
     // Painting. Invalidate collects damage; the window later calls the handler's OnPaint once for

@@ -31,6 +31,7 @@ public:
     bool IsMinimised() const override { return minimised_; }
     bool IsForeground() const override { return focused_; }
     void Flash() override { ++flashes_; }
+    void BringToFront() override { ++raises_; }
     void SetTitle(const std::string& gbkTitle) override { title_ = gbkTitle; }
     void Present(const uint32_t* bgra, int width, int height, std::span<const Rect> rects) override;
     void SetCapture() override { captured_ = true; }
@@ -79,6 +80,7 @@ public:
     bool CursorVisible() const { return cursorCount_ >= 0; }
     int CursorCount() const { return cursorCount_; }
     int Flashes() const { return flashes_; }
+    int Raises() const { return raises_; }
     bool Visible() const { return visible_; }
     const std::string& Title() const { return title_; }
     const Rect& TextInputRect() const { return textInputRect_; }
@@ -109,6 +111,7 @@ private:
     Cursor cursor_;
     int cursorChanges_ = 0;
     int flashes_ = 0;
+    int raises_ = 0;
     int presents_ = 0;
     uint64_t presentedPixels_ = 0;
     std::string title_;

@@ -1,8 +1,191 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds the client and runs it.
+# Sets up the machine, builds the client with its skins and plays at a table on this machine:
+# the game-server stand-in with three robots on a free loopback port, and the hall stand-in,
+# which starts the client.
+#   With a display: the real window; play until it is closed (or Ctrl-C).
+#   Without one (or with --headless): one hand under Xvfb with the own chair played by the
+#   server, screenshots after the deal, in the middle and at the result, exit 0 when the result
+#   arrived and the client ended cleanly.
+# Environment: XL_RUN_BUILD (build folder, default build-release), XL_SKIP_SETUP=1 (no package
+# check), XL_ARTIFACTS (where screenshots go, default <build>/artifacts), XL_RUN_TIMEOUT (seconds
+# a headless hand may take, default 240), XL_RUN_LOGS (the logs' folder, default a new temporary one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/setup/install.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)" --target xueliu
-exec ./build/xueliu "$@"
+root=$PWD
+build=${XL_RUN_BUILD:-build-release}
+case "$build" in /*) ;; *) build=$root/$build ;; esac
+mode=auto
+for arg in "$@"; do
+  case "$arg" in
+    --headless) mode=headless ;;
+    *) echo "run: unknown argument $arg" >&2; exit 2 ;;
+  esac
+done
+
+say() { echo "run: $*" >&2; }
+
+[ -n "${XL_SKIP_SETUP:-}" ] || bash tools/setup/install.sh
+if [ ! -f "$build/build.ninja" ]; then
+  launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DXL_BENCH=OFF "${launcher[@]}" >/dev/null
+fi
+cmake --build "$build" -j "$(nproc)" --target xueliu skins
+if [ "$mode" = auto ]; then
+  mode=headless
+  if [ -n "${WAYLAND_DISPLAY:-}" ] || { [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; }; then
+    mode=window
+  fi
+fi
+
+if [ -n "${XL_RUN_LOGS:-}" ]; then
+  logs=$XL_RUN_LOGS
+  rm -rf "$logs" && mkdir -p "$logs"
+else
+  logs=$(mktemp -d "${TMPDIR:-/tmp}/xl-run-XXXXXX")
+fi
+artifacts=${XL_ARTIFACTS:-$build/artifacts}
+mkdir -p "$artifacts"
+server_pid=""
+hall_pid=""
+xvfb_pid=""
+
+# Stops whatever is still running, in the order that lets each end cleanly.
+cleanup() {
+  local status=$?
+  trap - EXIT INT TERM
+  for pid in $hall_pid $server_pid; do
+    kill -TERM "$pid" 2>/dev/null || true
+  done
+  for pid in $hall_pid $server_pid; do
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  if [ -n "$xvfb_pid" ]; then
+    kill -TERM "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  say "logs in $logs"
+  exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Waits until the file has a line matching the pattern, while the processes live; false on
+# time-out or when one of them ends first.
+wait_for_line() {  # file pattern seconds pid...
+  local file=$1 pattern=$2 deadline=$((SECONDS + $3)) pid
+  shift 3
+  while [ $SECONDS -lt "$deadline" ]; do
+    grep -qE "$pattern" "$file" 2>/dev/null && return 0
+    for pid in "$@"; do
+      kill -0 "$pid" 2>/dev/null || { grep -qE "$pattern" "$file" 2>/dev/null; return; }
+    done
+    sleep 0.1
+  done
+  return 1
+}
+
+# Without a display: a private X server on a display number it picks itself (-displayfd), so that
+# other X servers on this machine are never shared or taken.
+if [ "$mode" = headless ]; then
+  say "no display: one hand under Xvfb"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$logs/display" 2>"$logs/xvfb.log" &
+  xvfb_pid=$!
+  wait_for_line "$logs/display" "^[0-9]+" 10 "$xvfb_pid" || { say "Xvfb did not start (see $logs/xvfb.log)"; exit 1; }
+  export DISPLAY=":$(head -1 "$logs/display")"
+  unset WAYLAND_DISPLAY
+fi
+
+port=$(/usr/bin/python3 - <<'EOF'
+import socket
+for want in (26283, 0):
+    s = socket.socket()
+    try:
+        s.bind(("127.0.0.1", want))
+    except OSError:
+        continue
+    print(s.getsockname()[1])
+    s.close()
+    break
+EOF
+)
+
+server_args=(--table tools/tables/default.json --port "$port" --play --verbose)
+[ "$mode" = window ] || server_args+=(--autoplay-human --wait-for-client --think-ms "${XL_RUN_THINK_MS:-150}" --hands 1)
+/usr/bin/python3 tools/server/game_server.py "${server_args[@]}" >"$logs/server.log" 2>&1 &
+server_pid=$!
+wait_for_line "$logs/server.log" "listening on 127.0.0.1:$port" 10 "$server_pid" ||
+  { say "the game-server stand-in did not start (see $logs/server.log)"; exit 1; }
+sed "s/\"port\": 26283/\"port\": $port/" tools/tables/default.json >"$logs/table.json"
+
+hall_args=("$build/xueliu" --table "$logs/table.json" --run-dir "$logs/run" --record "$logs/hall.jsonl"
+           --follow-room-moves)
+if [ "$mode" = window ]; then
+  say "server on 127.0.0.1:$port; close the window (or Ctrl-C) to stop"
+  /usr/bin/python3 tools/hall/hall.py "${hall_args[@]}" >"$logs/hall.log" 2>&1 &
+  hall_pid=$!
+  # Until the window is closed; a server that goes away ends the run too.
+  while kill -0 "$hall_pid" 2>/dev/null && kill -0 "$server_pid" 2>/dev/null; do sleep 0.5; done
+  kill -0 "$server_pid" 2>/dev/null || say "the game-server stand-in ended (see $logs/server.log)"
+  kill -TERM "$hall_pid" 2>/dev/null || true
+  status=0
+  wait "$hall_pid" || status=$?
+  hall_pid=""
+  [ "$status" -eq 0 ] || say "the client ended with status $status"
+  exit "$status"
+fi
+
+# Headless: one auto-played hand.
+export SDL_AUDIODRIVER=dummy
+/usr/bin/python3 tools/hall/hall.py "${hall_args[@]}" >"$logs/hall.log" 2>&1 &
+hall_pid=$!
+limit=${XL_RUN_TIMEOUT:-240}
+shots=()
+for phase in dealt middle result; do
+  if ! wait_for_line "$logs/server.log" "hand [0-9]+: $phase" "$limit" "$hall_pid" "$server_pid"; then
+    say "no '$phase' from the server (see $logs/server.log, $logs/hall.log)"
+    exit 1
+  fi
+  # The line comes with the notification; the client draws it a moment later, and a screen
+  # that is still one colour has not been drawn at all.
+  sleep 0.5
+  shot="$artifacts/run-$phase.png"
+  for _ in $(seq 40); do
+    import -display "$DISPLAY" -window root "$shot"
+    [ "$(identify -format %k "$shot" 2>/dev/null || echo 0)" -gt 8 ] && break
+    sleep 0.25
+  done
+  { echo "== $phase"; for w in $(xdotool search --name . 2>/dev/null); do
+      echo "$w $(xdotool getwindowname "$w" 2>/dev/null) $(xdotool getwindowgeometry "$w" 2>/dev/null | tr '\n' ' ')"
+    done; } >>"$logs/windows.txt"
+  shots+=("$shot")
+  say "screenshot $shot"
+  if [ "$phase" = dealt ]; then
+    # A chat line typed into the side panel's input line (at the bottom right of the window) goes
+    # to the server and comes back to the table's chat box; the server's log shows it.
+    window=$(xdotool search --onlyvisible --name . 2>/dev/null | tail -1 || true)
+    if [ -n "$window" ] && eval "$(xdotool getwindowgeometry --shell "$window")"; then
+      xdotool mousemove --window "$window" $((WIDTH - 160)) $((HEIGHT - 17)) click 1
+      xdotool type --delay 20 "hello"
+      xdotool key Return
+    fi
+  fi
+done
+
+# Close the client as the player would and wait for the hall's report of its end.
+client_pid=$(/usr/bin/python3 -c 'import json,sys
+for l in open(sys.argv[1]):
+    e = json.loads(l)
+    if e.get("event") == "client-started": print(e["pid"]); break' "$logs/hall.jsonl")
+kill -TERM "$client_pid" 2>/dev/null || true
+status=0
+wait "$hall_pid" || status=$?
+hall_pid=""
+cp "$logs/server.log" "$logs/hall.jsonl" "$artifacts/" 2>/dev/null || true
+if [ "$status" -ne 0 ]; then
+  say "the client ended with status $status"
+  exit 1
+fi
+say "the hand ended and the client closed cleanly"

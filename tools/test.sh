@@ -15,6 +15,15 @@ run_suite() {  # run_suite <build dir> <cmake options...>
 }
 
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# End to end: one hand under Xvfb through the run command; the screenshots and logs stay in
+# build/artifacts.
+if [ -z "${XL_SKIP_RUN:-}" ]; then
+  echo "== one headless hand (tools/run.sh) =="
+  XL_RUN_BUILD=build XL_SKIP_SETUP=1 XL_RUN_LOGS="$PWD/build/artifacts/run-logs" XL_RUN_TIMEOUT=200 \
+    timeout 280 bash tools/run.sh --headless
+  /usr/bin/python3 tools/run_check.py build/artifacts/run-logs build/artifacts/run-{dealt,middle,result}.png
+  timeout 120 bash tools/run_window_test.sh build
+fi
 if [ -z "${XL_SKIP_FUZZ:-}" ]; then
   echo "== fuzz (bounded runs) =="
   bash tools/fuzz.sh

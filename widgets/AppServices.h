@@ -34,6 +34,8 @@ public:
     // Look-on permission (229560): allow 1 lets the user watch this client's tiles, 0 forbids
     // it. Nonzero on success.
     virtual int Request229560(uint32_t userId, int allow) = 0;
+    // A chat line to the table (201211); nonzero when it went out.
+    virtual int SendChatText(const std::string& /*text*/) { return 0; }
 };
 
 // The notification dispatcher.

@@ -10,24 +10,8 @@ namespace Lumora {
 void CXyBlockList::CreateScrollBars()
 {
     CPglChatBox::CreateScrollBars();
-    CXyScrollBar* bar = GetVerticalScrollBar();
-    if (!bar)
-        return;
-    const char* names[] = {"ScrollBar_VertBack", "ScrollBar_VertBtn", "ScrollBar_VertPattern", "ScrollBar_VertUpBtn",
-                           "ScrollBar_VertDownBtn"};
-    PictureInfo skins[5];
-    for (int i = 0; i < 5; ++i)
-        GetPicture(skins[i], names[i], 0);
-    if (skins[0].image)
-        bar->SetTrackSkin(skins[0]);
-    if (skins[1].image)
-        bar->SetThumbSkin(skins[1]);
-    if (skins[2].image)
-        bar->SetThumbGrip(skins[2]);
-    if (skins[3].image)
-        bar->SetUpArrow(skins[3]);
-    if (skins[4].image)
-        bar->SetDownArrow(skins[4]);
+    if (CXyScrollBar* bar = GetVerticalScrollBar())
+        SkinScrollBarByName(*bar, *this, false);
 }
 
 CXyListBlock* CXyBlockList::FindRow(uint32_t id) const

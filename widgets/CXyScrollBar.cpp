@@ -293,4 +293,26 @@ void CXyScrollBar::DrawSkins()
     }
 }
 
+void SkinScrollBarByName(CXyScrollBar& bar, CClassSenior& lookup, bool horizontal)
+{
+    const char* const names[2][5] = {
+        {"ScrollBar_VertBack", "ScrollBar_VertBtn", "ScrollBar_VertPattern", "ScrollBar_VertUpBtn",
+         "ScrollBar_VertDownBtn"},
+        {"ScrollBar_HorzBack", "ScrollBar_HorzBtn", "ScrollBar_HorzPattern", "ScrollBar_HorzLeftBtn",
+         "ScrollBar_HorzRightBtn"}};
+    PictureInfo skins[5];
+    for (int i = 0; i < 5; ++i)
+        lookup.GetPicture(skins[i], names[horizontal][i], 0);
+    if (skins[0].image)
+        bar.SetTrackSkin(skins[0]);
+    if (skins[1].image)
+        bar.SetThumbSkin(skins[1]);
+    if (skins[2].image)
+        bar.SetThumbGrip(skins[2]);
+    if (skins[3].image)
+        horizontal ? bar.SetLeftArrow(skins[3]) : bar.SetUpArrow(skins[3]);
+    if (skins[4].image)
+        horizontal ? bar.SetRightArrow(skins[4]) : bar.SetDownArrow(skins[4]);
+}
+
 } // namespace Lumora

@@ -80,4 +80,8 @@ private:
     BITObject* grip_ = nullptr;
 };
 
+// Skins a list's bar with the scroll-bar pictures by name ("ScrollBar_Vert..." or
+// "ScrollBar_Horz..."), looked up through `lookup`; a missing picture leaves that part as it is.
+void SkinScrollBarByName(CXyScrollBar& bar, CClassSenior& lookup, bool horizontal);
+
 } // namespace Lumora

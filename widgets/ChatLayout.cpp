@@ -278,6 +278,23 @@ int ChatLayout::RemoveRange(ChatElement* from, ChatElement* to)
     return freed;
 }
 
+bool ChatLayout::MoveBefore(ChatElement* e, ChatElement* before)
+{
+    if (!e || e == before || e->next == before || IndexOf(e) == count_ || (before && IndexOf(before) == count_))
+        return false;
+    ChatElement* prev = Predecessor(e);
+    (prev ? prev->next : first_) = e->next;
+    if (last_ == e)
+        last_ = prev;
+    ChatElement* after = before ? Predecessor(before) : last_;
+    e->next = after ? after->next : first_;
+    (after ? after->next : first_) = e;
+    if (!e->next)
+        last_ = e;
+    RelayoutElements();
+    return true;
+}
+
 void ChatLayout::Select(ChatElement* a, ChatElement* b)
 {
     selFrom_ = a;

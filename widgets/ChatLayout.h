@@ -74,6 +74,9 @@ public:
     // to `to`. Returns the number of elements freed.
     int RemoveRange(ChatElement* from, ChatElement* to);
     void RemoveElement(ChatElement* e) { RemoveRange(e, e ? e->next : nullptr); }
+    // Moves an element of the chain before `before` (null: to the end) and lays out again;
+    // false, and nothing changes, when the element would stay where it is.
+    bool MoveBefore(ChatElement* e, ChatElement* before);
 
     // Caret: the element the caret stands before; null stands at the end.
     ChatElement* Caret() const { return caret_; }

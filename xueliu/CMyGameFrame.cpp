@@ -3,6 +3,7 @@
 #include "engine/util/EngineLog.h"
 #include "framework/frame/FrameSupport.h"
 #include "platform/Paths.h"
+#include "services/panel/CSubSystem.h"
 
 #include <filesystem>
 #include <memory>
@@ -23,6 +24,6 @@ void CMyGameFrame::LoadSkinPacks()
 void CMyGameFrame::CreateGameParts()
 {
     // Handed over unregistered: the frame registers, names and owns them.
-    SetSubSystem(std::make_unique<Lumora::CGameBase>().release());
+    SetSubSystem(std::make_unique<Lumora::CMJSubSystem>().release());
     SetMainGame(std::make_unique<CMyGame>().release());
 }

@@ -1,14 +1,13 @@
 #pragma once
 // This game's in-game frame: it loads the game's skin packs and makes the two game parts, the
-// table scene and the side panel, which it hands to the generic frame. Until the table and the
-// side panel are filled in, both are bare game parts that take their rectangles.
-#include "framework/frame/CXyGameFrame.h"
+// table scene (CMyGame) and the side panel, which it hands to the generic frame.
+#include "mahjong/frame/CMJGameFrame.h"
 #include "xueliu/CMyGame.h"
 
 #include <array>
 
 
-class CMyGameFrame : public CXyGameFrame {
+class CMyGameFrame : public Lumora::CMJGameFrame {
 public:
     // Program-relative paths of the packs, loaded in this order.
     static constexpr std::array<const char*, 4> kSkinPacks{"skins\\frame.xyr", "skins\\table.xyr",
@@ -17,4 +16,11 @@ public:
     // A pack that is missing is logged and left out; the others still load.
     void LoadSkinPacks() override;
     void CreateGameParts() override;
+    // The rest is the mahjong frame's.
+    void Create() override { CMJGameFrame::Create(); }
+    void OnSize() override { CMJGameFrame::OnSize(); }
+    void CreateTableBackground() override { CMJGameFrame::CreateTableBackground(); }
+    void CreateFrameTop() override { CMJGameFrame::CreateFrameTop(); }
+    void ShowPlayerDetail(const Lumora::GameUserRecord& user) override { CMJGameFrame::ShowPlayerDetail(user); }
+    int OnEvent(const EventRecord& record) override { return CMJGameFrame::OnEvent(record); }
 };

@@ -3,6 +3,7 @@
 
 #include "framework/app/NotifyGate.h"
 #include "platform/Message.h"
+#include "platform/MessageLoop.h"
 #include "platform/MessageQueue.h"
 #include "platform/QuitSignals.h"
 #include "platform/ThreadId.h"
@@ -15,27 +16,48 @@
 namespace {
 
 std::atomic<platform::ThreadId> g_uiThread{0};
+// A window of the UI thread that takes quit requests from other threads: only the UI thread looks
+// at the application and its main window, which it creates and destroys.
+std::atomic<platform::WindowId> g_quitRelay{0};
+
+intptr_t OnQuitRelay(platform::WindowId, uint32_t message, uintptr_t, intptr_t)
+{
+    if (message != platform::kMsgUser)
+        return 0;
+    CGameWinApp* app = GetGameApp();
+    const platform::WindowId window = app ? app->GetMainWindowId() : 0;
+    if (window == 0 || !platform::PostToWindow(window, platform::kMsgClose))
+        platform::PostQuit(0);
+    return 0;
+}
 
 // Once per process, before the application starts any thread.
 void WatchSignals()
 {
     static std::once_flag once;
-    std::call_once(once, [] {
-        platform::WatchQuitSignals([] {
-            CGameWinApp* app = GetGameApp();
-            const platform::WindowId window = app ? app->GetMainWindowId() : 0;
-            if (window == 0 || !platform::PostToWindow(window, platform::kMsgClose))
-                platform::PostToThread(g_uiThread.load(), platform::kMsgQuit);
-        });
-    });
+    std::call_once(once, [] { platform::WatchQuitSignals(RequestClientQuit); });
+}
+
+void CloseQuitRelay()
+{
+    if (const platform::WindowId relay = g_quitRelay.exchange(0))
+        platform::DestroyWindow(relay);
 }
 
 } // namespace
+
+void RequestClientQuit()
+{
+    const platform::WindowId relay = g_quitRelay.load();
+    if (relay == 0 || !platform::PostToWindow(relay, platform::kMsgUser))
+        platform::PostToThread(g_uiThread.load(), platform::kMsgQuit);
+}
 
 GameApplication::GameApplication(IServerStartup* connection) : connection_(connection) {}
 
 GameApplication::~GameApplication()
 {
+    CloseQuitRelay();
     app_.reset();
     SetNotifyGate(nullptr);
     gate_.reset();
@@ -45,6 +67,8 @@ bool GameApplication::InitInstance(const std::vector<std::string>& arguments, Cl
 {
     g_uiThread = platform::CurrentThreadId();
     platform::CurrentQueue();
+    CloseQuitRelay();
+    g_quitRelay = platform::MakeWindow(OnQuitRelay);
     WatchSignals();
     app_ = std::make_unique<CGameApp>();
     gate_ = std::make_unique<NotifyGate>();
@@ -59,6 +83,7 @@ bool GameApplication::InitInstance(const std::vector<std::string>& arguments, Cl
 
 int GameApplication::ExitInstance(int loopCode)
 {
+    CloseQuitRelay();
     if (app_)
         app_->ExitInstance();
     app_.reset();

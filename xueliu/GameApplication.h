@@ -27,5 +27,9 @@ private:
     std::unique_ptr<NotifyGate> gate_;
 };
 
+// Any thread: asks the UI thread to close the main window as the player would (before the window
+// exists, or after it is gone, to end the loop). Ctrl+C and SIGTERM come here.
+void RequestClientQuit();
+
 // Installs this game's application as the one RunClient makes.
 void InstallGameApplication(IServerStartup* connection = nullptr);

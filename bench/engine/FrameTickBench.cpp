@@ -147,4 +147,3 @@ BENCHMARK(BM_IdleEngineCpuWindowTimer)->Iterations(1)->Unit(benchmark::kMillisec
 
 } // namespace
 
-BENCHMARK_MAIN();

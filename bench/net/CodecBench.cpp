@@ -108,4 +108,3 @@ BENCHMARK(BM_Crc32)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();

@@ -138,4 +138,3 @@ BENCHMARK(BM_IdleTimerLoopCpu)->Iterations(1)->Unit(benchmark::kMillisecond)->Us
 
 } // namespace
 
-BENCHMARK_MAIN();

@@ -149,4 +149,3 @@ BENCHMARK(BM_CalcTingMaxMultiple);
 
 }  // namespace
 
-BENCHMARK_MAIN();

@@ -93,4 +93,3 @@ BENCHMARK(BM_HoverSweepMoveAndFrame)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-BENCHMARK_MAIN();

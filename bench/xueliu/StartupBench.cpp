@@ -47,4 +47,3 @@ void BM_ClientUnderTheStandIns(benchmark::State& state)
 BENCHMARK(BM_ClientUnderTheStandIns)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
-BENCHMARK_MAIN();

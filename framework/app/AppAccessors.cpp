@@ -1,6 +1,8 @@
 // The application's getters and lookups, its paths, the last-record file, the match score ring,
 // the guide setting and the record operations of the generic layer.
 #include "framework/app/CGameWinApp.h"
+
+#include "framework/frame/CXyGameFrame.h"
 #include "framework/app/ClientUtils.h"
 #include "net/FileLogger.h"
 #include "platform/Ini.h"
@@ -210,8 +212,11 @@ bool CGameWinApp::WriteLastRecord()
         own >= static_cast<int32_t>(hall::kMaxPlayers))
         return false;
     std::array<uint8_t, kLastRecordSize> file{};
-    for (int32_t chair = 0; chair < count; ++chair) {
+    // Every seated chair: seats need not be the first `count` chairs.
+    for (int32_t chair = 0; chair < static_cast<int32_t>(hall::kMaxPlayers); ++chair) {
         const auto& p = hall_.players[chair];
+        if (p.IsEmpty())
+            continue;
         const int32_t entry = ((count + chair - own) % count + count) % count;
         uint8_t* e = file.data() + entry * kLastEntrySize;
         Lumora::WriteFieldI32(e, kLastEntrySize, 0, p.UserId());
@@ -306,35 +311,57 @@ int CGameWinApp::IsOption24() const
 
 // Records of the generic layer.
 
+// Match hooks: the frame UI's match flow (nothing without a frame UI).
+
 void CGameWinApp::OnMatchTableEntered()
 {
-    if (line_.chair == -1)
-        line_.chair = 0;
+    OnEnteredAsPlayer();
+    if (CXyGameFrame* frame = GetFrameUI())
+        frame->OnTableEntered();
 }
 
 void CGameWinApp::OnMatchTableRefreshed()
 {
-    if (line_.chair == -1)
-        line_.chair = 0;
+    OnEnteredAsPlayer();
+    if (CXyGameFrame* frame = GetFrameUI())
+        frame->OnTableRefreshed();
 }
 
 void CGameWinApp::OnMatchTableEvent()
 {
-    if (line_.chair == -1)
-        line_.chair = 0;
+    OnEnteredAsPlayer();
     playing_ = 1;
+    if (CXyGameFrame* frame = GetFrameUI())
+        frame->PostTableEvent13();
 }
 
 void CGameWinApp::OnMatchWaiting(const uint8_t* record, size_t size)
 {
-    if (line_.chair == -1)
-        line_.chair = 0;
+    OnEnteredAsPlayer();
     constexpr size_t kMatchRecordSize = 260;
-    if (!record || size < kMatchRecordSize)
-        return;
-    std::memcpy(hall_.extra[0].bytes.data(), record, std::min(kMatchRecordSize, hall::ExtraPlayerEntry::kSize));
-    std::memcpy(hall_.matchData.bytes.data(), record, kMatchRecordSize);
+    if (record && size >= kMatchRecordSize) {
+        std::memcpy(hall_.extra[0].bytes.data(), record, std::min(kMatchRecordSize, hall::ExtraPlayerEntry::kSize));
+        std::memcpy(hall_.matchData.bytes.data(), record, kMatchRecordSize);
+    }
+    if (CXyGameFrame* frame = GetFrameUI())
+        frame->ShowMatchWaiting();
 }
+
+void CGameWinApp::ToFrameUI(void (CXyGameFrame::*show)())
+{
+    if (CXyGameFrame* frame = GetFrameUI())
+        (frame->*show)();
+}
+
+void CGameWinApp::OnMatchNoSignUp() { ToFrameUI(&CXyGameFrame::ShowNoSignUp); }
+void CGameWinApp::OnMatchWashOut() { ToFrameUI(&CXyGameFrame::ShowWashout); }
+void CGameWinApp::OnMatchEnd() { ToFrameUI(&CXyGameFrame::ShowMatchEnd); }
+void CGameWinApp::OnMatchLate() { ToFrameUI(&CXyGameFrame::ShowMatchLate); }
+void CGameWinApp::OnMatchStarted() { ToFrameUI(&CXyGameFrame::ShowMatchStarted); }
+void CGameWinApp::OnMatchSystemCancel() { ToFrameUI(&CXyGameFrame::ShowSystemCancel); }
+void CGameWinApp::OnMatchSelfCancel() { ToFrameUI(&CXyGameFrame::ShowSelfCancel); }
+void CGameWinApp::OnMatchWaitingCheck() { ToFrameUI(&CXyGameFrame::ShowWaitSignUpCheck); }
+void CGameWinApp::OnMatchSystemRejected() { ToFrameUI(&CXyGameFrame::ShowSystemRejected); }
 
 void CGameWinApp::LoadReplayTable(std::span<const uint8_t> record)
 {

@@ -2,6 +2,8 @@
 // record, the web sign, the room move, and the records the hall sends.
 #include "framework/app/AppMessages.h"
 #include "framework/app/CGameWinApp.h"
+
+#include "framework/frame/CXyGameFrame.h"
 #include "framework/app/CommThread.h"
 #include "framework/app/HallCipher.h"
 #include "net/FileLogger.h"
@@ -146,7 +148,10 @@ void CGameWinApp::OnHallCopyData(uint32_t dwData, std::span<const uint8_t> bytes
         ApplyStartData(*plain);
         break;
     case hall_data::kLookOnJoin:
-        hall::AddLookOnUser(hall_, *plain);
+        // The scene and the side panel hear of the new watcher through the frame UI.
+        if (const Lumora::GameUserRecord* user = hall::AddLookOnUser(hall_, *plain))
+            if (CXyGameFrame* frame = GetFrameUI())
+                frame->PostTableEvent15(reinterpret_cast<uintptr_t>(user));
         break;
     case hall_data::kPlayerLeft:
         OnPlayerLeft(*plain);
@@ -169,8 +174,12 @@ void CGameWinApp::ApplyStartData(std::span<const uint8_t> plain)
         outcome = hall::ApplyMatchStartData(hall_, plain);
         if (outcome == hall::StartDataOutcome::Applied) {
             line_.chair = 0;
-            if (mainWnd_ && mainWnd_->GetWindow())
-                mainWnd_->GetWindow()->SetTitle(GetRoomName());
+            if (mainWnd_) {
+                // The match room's notices come on the room's own period.
+                mainWnd_->SetNoticeInterval(hall_.room.I32(hall::RoomRecord::kNoticeInterval));
+                if (mainWnd_->GetWindow())
+                    mainWnd_->GetWindow()->SetTitle(GetRoomName());
+            }
         }
     } else {
         outcome = hall::ApplyOrdinaryStartData(hall_, plain, {line_.userId, line_.chair, line_.lookOn});
@@ -185,6 +194,14 @@ void CGameWinApp::ApplyStartData(std::span<const uint8_t> plain)
     ShowWaitText(text, true);
     platform::SleepBusy(2000);
     platform::PostToWindow(GetMainWindowId(), platform::kMsgClose);
+}
+
+bool CGameWinApp::IsHallLeaveSet() const { return mainWnd_ && mainWnd_->GetHallLeaveFlag(); }
+
+void CGameWinApp::OnPlayerQuit(const hall::PlayerLeft& record)
+{
+    if (mainWnd_)
+        mainWnd_->OnPlayerQuit(record);
 }
 
 void CGameWinApp::OnPlayerLeft(std::span<const uint8_t> plain)

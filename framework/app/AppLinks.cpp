@@ -1,6 +1,7 @@
 // The links' few operations that do more than forward.
 #include "framework/app/AppLinks.h"
 
+#include "framework/app/AppMessages.h"
 #include "framework/window/CGameFrameWnd.h"
 #include "platform/Message.h"
 #include "platform/SystemScreen.h"
@@ -29,6 +30,11 @@ int ClientAppLink::GetScreenHeight() const { return platform::QueryScreen().heig
 Lumora::CLumoraWnd* FrameAppLink::GetMainWnd()
 {
     return app_.GetMainWnd();
+}
+
+void FrameAppLink::AskHallForUserDetail(uint32_t userId)
+{
+    app_.PostToHallFrame(app_msg::kHallUserDetails, app_.GetMainWindowId(), userId);
 }
 
 void FrameAppLink::PostCloseToMainWindow()

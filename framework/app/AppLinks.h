@@ -54,6 +54,7 @@ public:
     {
         return c_.Request229560(static_cast<int32_t>(userId), allow) ? 1 : 0;
     }
+    int SendChatText(const std::string& text) override { return c_.SendChatEx(text) ? 1 : 0; }
 
 private:
     CGameConnect& c_;
@@ -162,6 +163,35 @@ public:
     void StopCommThread() override { app_.StopCommunication(); }
     void PostCloseToMainWindow() override;
     Lumora::CLumoraWnd* GetMainWnd() override;
+    // Links, pages and the match requests of the frame.
+    bool IsTestMode() const override { return app_.IsTestMode() != 0; }
+    uint32_t GetTitleTextColour() const override { return app_.GetRGBColorTitleText(); }
+    void SendTextToHall(const std::string& text, int32_t code) override { app_.SendTextToHall(text, code); }
+    void OpenWebPage(const std::string& url) override { app_.OpenWebPage(url, false, url); }
+    std::string GetCharacterFolder(int character) const override { return app_.GetCharacterFolder(character); }
+    void AskHallForUserDetail(uint32_t userId) override;
+    bool IsRoomOptionBit3() const override { return app_.IsRoomOptionBit3() != 0; }
+    void LoginMatchRoom() override { app_.LoginMatchRoom(); }
+    void Request201221() override
+    {
+        if (connection_)
+            connection_->Request201221();
+    }
+    void Request201230(uint32_t userId) override
+    {
+        if (connection_)
+            connection_->Request201230(static_cast<int32_t>(userId));
+    }
+    void Request201231() override
+    {
+        if (connection_)
+            connection_->Request201231();
+    }
+    void Request201232() override
+    {
+        if (connection_)
+            connection_->Request201232();
+    }
 
     // The requests of leaving.
     bool QueryGamePlaying() override { return connection_->QueryGamePlaying(); }

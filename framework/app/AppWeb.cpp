@@ -62,6 +62,11 @@ void FreeWebPageJob(uintptr_t job)
 
 std::string CGameWinApp::BuildSignedWebUrl(int kind, bool appendIds)
 {
+    // Without the hall's web sign the page would not know the player.
+    if (GetWebSign().empty()) {
+        ShowMsgBox("对不起，您的网络不稳定，请重新尝试。", nullptr, nullptr, 0, 0, "xyf抱歉");
+        return {};
+    }
     WebLinkFacts facts;
     facts.userId = line_.userId;
     facts.gameId = line_.gameId;

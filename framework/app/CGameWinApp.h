@@ -34,10 +34,12 @@
 #include <vector>
 
 namespace Lumora {
+struct EventRecord;
 class CGameBase;
 class CLumoraWnd;
 }
 class CGameFrameWnd;
+class CXyGameFrame;
 struct ClientPlatform;
 class CGameCommThread;
 class CGameInfo;
@@ -99,8 +101,9 @@ public:
     virtual void* GetOwnerSlot18() { return nullptr; }
     // The frame UI object of the main window, as the widgets see it; null without one.
     Lumora::IGameFrame* GetGameFrame() override;
-    virtual void* GetMainGame() { return nullptr; }
-    virtual void* GetSubSystem() { return nullptr; }
+    // The frame UI's scene ("MainGame") and side panel ("SubSystem"); null without them.
+    virtual Lumora::CGameBase* GetMainGame();
+    virtual Lumora::CGameBase* GetSubSystem();
     virtual void EmptyHook22() {}
     virtual void SortMatchRanks() {}
     virtual void EmptyHook24() {}
@@ -109,20 +112,21 @@ public:
     virtual void OnMatchTableRefreshed();
     virtual void OnMatchTableEvent();
     virtual void OnMatchWaiting(const uint8_t* record, size_t size);
-    virtual void OnMatchNoSignUp() {}
-    virtual void OnMatchWashOut() {}
-    virtual void OnMatchEnd() {}
-    virtual void OnMatchLate() {}
-    virtual void OnMatchStarted() {}
-    virtual void OnMatchSystemCancel() {}
-    virtual void OnMatchSelfCancel() {}
-    virtual void OnMatchWaitingCheck() {}
-    virtual void OnMatchSystemRejected() {}
+    virtual void OnMatchNoSignUp();
+    virtual void OnMatchWashOut();
+    virtual void OnMatchEnd();
+    virtual void OnMatchLate();
+    virtual void OnMatchStarted();
+    virtual void OnMatchSystemCancel();
+    virtual void OnMatchSelfCancel();
+    virtual void OnMatchWaitingCheck();
+    virtual void OnMatchSystemRejected();
     virtual void ShowWaitAndClose(const char* text);
-    virtual void AskTakeSilver(int32_t /*minimum*/, int32_t /*carried*/) {}
-    virtual void AskStoreSilver(int32_t /*maximum*/, int32_t /*carried*/) {}
-    virtual void OnGetSubsidyConfigFailed() {}
-    virtual void OnAllowanceResult(bool /*ok*/, int32_t /*amount*/) {}
+    virtual void AskTakeSilver(int32_t minimum, int32_t carried);
+    virtual void AskStoreSilver(int32_t maximum, int32_t carried);
+    virtual void OnGetSubsidyConfigFailed();
+    // `place` names where the silver went.
+    virtual void OnAllowanceResult(bool ok, int32_t amount, const std::string& place);
     virtual void SetTestMode(int kind);
     virtual int IsOption17() const { return (room().U32(hall::RoomRecord::kOptionWord) >> 17) & 1; }
     virtual int32_t GetReplayValue() const;
@@ -146,9 +150,9 @@ public:
     virtual bool WriteLastRecord();
     virtual bool ReadLastRecord(std::span<uint8_t, kLastRecordSize> buffer) const;
     virtual void AddRoundScores(std::span<const int32_t> scores);
-    virtual void NotifyAdvertBar() {}
-    virtual void NotifyUserListBar55() {}
-    virtual void NotifyUserListBar56() {}
+    virtual void NotifyAdvertBar();
+    virtual void NotifyUserListBar55();
+    virtual void NotifyUserListBar56();
     virtual void BuildHallFeatureButtons();
     virtual int GetGuideActive() const;
     virtual void SetGuideActive(int value);
@@ -180,7 +184,7 @@ public:
     void RegisterGameWnd(platform::WindowId window);
     void ReportExitToHall(platform::WindowId window);
     int SendTextToHall(const std::string& text, int32_t code);
-    std::string GetWebSign();
+    virtual std::string GetWebSign();
     bool PostToHallFrame(uint32_t message, uint32_t wparam, uint32_t lparam);
     // Asks the hall to move the player to that room; 1 when the own room is in the room list.
     int GotoOtherRoom(uint32_t targetRoomId);
@@ -198,8 +202,14 @@ public:
     // This game's settings answer: nonzero plays no sound or voice.
     virtual int IsKeepSilence() const { return 0; }
     // The frame UI's message and ask boxes; nothing without a frame UI.
-    virtual void ShowMsgBox(const char* /*text*/) {}
-    virtual void ShowAskBox(const char* /*text*/, int /*a*/, int /*b*/, int /*c*/) {}
+    virtual void ShowMsgBox(const char* text, const Lumora::EventRecord* ok = nullptr,
+                            const Lumora::EventRecord* cancel = nullptr, int seconds = 0, uint32_t flags = 0,
+                            const char* icon = nullptr);
+    virtual void ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon);
+    virtual void ShowAskBoxEx(const char* text, int seconds, uint32_t flags, const char* icon, const char* okPicture,
+                              const char* cancelPicture, const char* link, int sign);
+    // The frame UI object of the main window as its own class; null without one.
+    virtual CXyGameFrame* GetFrameUI() const;
 
     // Getters.
     uint32_t GetUserID() const override { return line_.userId; }
@@ -303,7 +313,8 @@ public:
     int GetExitRequestCount() const { return exitRequests_; }
     // Entered as a player: a chair still unknown becomes 0.
     void OnEnteredAsPlayer();
-    void ShowSystemNotice(const char* /*markup*/) override {}
+    // The line to the side panel's chat area.
+    void ShowSystemNotice(const char* markup) override;
     void OpenWebPage(const char* address, int flag) override { OpenWebPage(address ? address : "", flag != 0, address ? address : ""); }
     std::span<const Lumora::GameUserRecord, Lumora::GameUserRecord::kPlayerSlots> GetPlayerRecords() const override { return hall_.players; }
     std::span<const Lumora::GameUserRecord, Lumora::GameUserRecord::kLookOnSlots> GetLookOnRecords() const override { return hall_.lookOn; }
@@ -336,8 +347,8 @@ protected:
     // Runs when the start data are applied and valid (posts kStartTable to the main window).
     virtual void OnStartDataApplied();
     // The frame's hall-leave flag and its reaction to a player who left (the frame window's).
-    virtual bool IsHallLeaveSet() const { return false; }
-    virtual void OnPlayerQuit(const hall::PlayerLeft& /*record*/) {}
+    virtual bool IsHallLeaveSet() const;
+    virtual void OnPlayerQuit(const hall::PlayerLeft& record);
     void SetMainWnd(std::unique_ptr<CGameFrameWnd> wnd);
     const hall::RoomRecord& room() const { return hall_.room; }
     void ApplyCommandLine(const HallCommandLine& line);
@@ -350,6 +361,7 @@ private:
     enum Colour { kAdvHeader, kAdvText, kAdvBk, kAdvGrid, kPlayerViewHeader, kPlayerViewText, kTitleText, kColours };
 
     void ReadSkinColours();
+    void ToFrameUI(void (CXyGameFrame::*show)());
     void ApplyStartData(std::span<const uint8_t> plain);
     void OnPlayerLeft(std::span<const uint8_t> plain);
     int32_t FindChairByUser(uint32_t userId) const;

@@ -22,8 +22,8 @@ public:
     CGameInfo* GetGameInfo() override { return app_.GetGameInfo(); }
     hall::HallState* GetHallState() override { return &app_.MutableHallData(); }
     Lumora::CGameBase* GetGameFrame() override { return app_.GetGameFrameObject(); }
-    Lumora::CGameBase* GetMainGame() override;
-    Lumora::CGameBase* GetSubSystem() override;
+    Lumora::CGameBase* GetMainGame() override { return app_.GetMainGame(); }
+    Lumora::CGameBase* GetSubSystem() override { return app_.GetSubSystem(); }
     INotifyFrame* GetNotifyFrame() override;
     Lumora::CLumoraWnd* GetMainWnd() override;
 
@@ -38,13 +38,22 @@ public:
     uint32_t GetHallWnd() const override { return app_.IsTestMode() ? 0 : app_.GetHallWnd(); }
 
     int GetGameFrameState() override;
-    // Boxes and lines through the frame UI and its side panel (nothing without them).
+    // Boxes and lines: the application's.
     void ShowMsgBox(const char* text, const Lumora::EventRecord* ok, const Lumora::EventRecord* cancel, int seconds,
-                    uint32_t flags, const char* icon) override;
-    void ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon) override;
+                    uint32_t flags, const char* icon) override
+    {
+        app_.ShowMsgBox(text, ok, cancel, seconds, flags, icon);
+    }
+    void ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon) override
+    {
+        app_.ShowAskBox(text, seconds, flags, icon);
+    }
     void ShowAskBoxEx(const char* text, int seconds, uint32_t flags, const char* icon, const char* okPicture,
-                      const char* cancelPicture, const char* link, int sign) override;
-    void ShowSystemNotice(const char* markup) override;
+                      const char* cancelPicture, const char* link, int sign) override
+    {
+        app_.ShowAskBoxEx(text, seconds, flags, icon, okPicture, cancelPicture, link, sign);
+    }
+    void ShowSystemNotice(const char* markup) override { app_.ShowSystemNotice(markup); }
     void OnAllowanceConfig(bool ok, const std::string& text, int32_t value, std::span<const uint8_t> record) override;
     void OnAllowanceResult(bool ok, const std::string& text, int32_t value, int32_t kind, int32_t word) override;
     // The frame UI's close decision.

@@ -40,7 +40,7 @@ std::string BuildWebLinkQuery(int kind, bool appendIds, const WebLinkFacts& f)
         break;
     }
     case 2:
-        std::snprintf(buffer, sizeof buffer, "user_id=%u&v_sign=%s&unix_time=%" PRId64, f.userId,
+        std::snprintf(buffer, sizeof buffer, "&v_sign=%s&unix_time=%" PRId64,
                       WebLinkSign(f.hallId, f.gameId, f.userId, f.unixTime).c_str(), f.unixTime);
         out = buffer;
         break;

@@ -15,14 +15,19 @@
 // window's close handler asks DecideWindowClose, which then lets the window go at once, so the
 // leave request and the exit report go out once however often the exit is confirmed.
 #include "engine/gui/CGameBase.h"
+#include "framework/frame/FrameApp.h"
+#include "framework/notify/NotifyFrame.h"
 #include "framework/scene/GameWinApp.h"
 #include "platform/WindowTypes.h"
 #include "widgets/AppServices.h"
+#include "widgets/GameUserRecord.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace Lumora {
 class BITObject;
@@ -32,11 +37,13 @@ class CLumoraPipeline;
 class CXyBlackboard;
 class CXyStandButton;
 class PlaneObject;
+struct PictureInfo;
 } // namespace Lumora
 
 class CXyTimerDlg;
 
-class CXyGameFrame : public Lumora::CGameBase, public Lumora::IGameFrame {
+
+class CXyGameFrame : public Lumora::CGameBase, public Lumora::IGameFrame, public INotifyFrame {
 public:
     using EventRecord = Lumora::EventRecord;
     using Rect = Lumora::Rect;
@@ -52,16 +59,94 @@ public:
     void GetBounds(Rect& out) const override;
 
     // Hooks of the layers above, in slot order; empty here.
-    virtual void LoadColours() {}
+    virtual void LoadColours();
     virtual void LoadSkinPacks() {}
-    virtual void CreateTableBackground() {}
-    virtual void CreateFrameTop() {}
-    virtual void CreateFrameLeft() {}
-    virtual void CreateFrameRight() {}
-    virtual void CreateFrameBottom() {}
-    virtual void CreateSplitter() {}
-    virtual void CreateFrameButtons() {}
+    virtual void CreateTableBackground();
+    virtual void CreateFrameTop();
+    virtual void CreateFrameLeft();
+    virtual void CreateFrameRight();
+    virtual void CreateFrameBottom();
+    virtual void CreateSplitter();
+    virtual void CreateFrameButtons();
     virtual void CreateGameParts() {}
+
+    // The window's placement from the title bar and its buttons.
+    virtual void OnBtnFrameMax();
+    virtual void MinimizeWindow();
+    virtual void DragWindow();
+    virtual void BeginWindowDrag(int x, int y);
+    virtual void EndWindowDrag();
+
+    // Character pictures: the engine picture's name, loaded from the character's folder at
+    // first use (character 0's picture when the character has none); empty when neither exists.
+    virtual std::string GetCharacterImagePath(int character, int size);
+    void OpenActivityAwardPage();
+    void OpenActivityDrawPage();
+    // Opens the side panel's activity bar for the detail board's user (its report button).
+    void ShowActivityBar();
+
+    // The frame's own events (the part of OnEvent the decoration, boards and match flow add).
+    int OnFrameEvent(const EventRecord& record);
+    int OnMatchEvent(const EventRecord& record);
+
+    // The match flow.
+    // The table entered (the scene's auto-leave seconds first), refreshed, and event 80000013:
+    // each handed to the scene and the side panel.
+    virtual void OnTableEntered();
+    virtual void OnTableRefreshed();
+    virtual void PostTableEvent13();
+    virtual void SendRequest201231();
+    virtual void SendRequest201232();
+    virtual void ShowMatchWaiting();
+    virtual void ShowNoSignUp();
+    virtual void ShowWashout();
+    virtual void ShowMatchEnd();
+    virtual void ShowMatchLate();
+    void ShowSystemCancel() override;
+    virtual void ShowSelfCancel();
+    virtual void ShowWaitSignUpCheck();
+    virtual void ShowSystemRejected();
+    virtual void ShowMatchStarted();
+    void OnMatchSignUpOK() override;
+    void OnMatchQuitOK() override;
+    virtual void ShowMatchResult(Data record);
+    virtual void PlayMatchEnd(Data record);
+    virtual void HideMatchResult();
+    virtual void ShowMatchWelcome();
+    // Hides CClassSenior's board of the same name: the match room's board is this one.
+    void ShowSystemBoard(const char* text, uint32_t colour, int fontSize) override;
+    void StartMatchCountdown();
+    void TickMatchCountdown();
+    void PlayFrameAnimation(const char* name);
+    void HideMatchWaiting();
+    void HideMatchPanels();
+
+    // What the notifications call (INotifyFrame), and the forwards to the scene and side panel.
+    void ShowAskExit(Data data) override;
+    void OnUserChanged(const Lumora::GameUserRecord& user) override;
+    void OnPlayerLeaving(const Lumora::GameUserRecord& player) override;
+    void OnPlayerSeated(const Lumora::GameUserRecord& player) override;
+    void RefreshTableView() override;
+    void ShowKnockoutRound(Data data) override;
+    void ShowMatchBegin() override;
+    void ShowPromotionInfo(Data data) override;
+    void OnNotify211190(Data data) override;
+    void OnNotify211191(Data data) override;
+    void OnNotify211241(Data data) override;
+    void OnNotify211700(Data data) override;
+    // Bounded copies through the event queue: one end or result in work at a time.
+    void QueueMatchEnd(Data data);
+    void QueueMatchResult(Data data);
+    void PostTableEvent15(uintptr_t p);
+    void PostTableEvent21(uintptr_t p);
+    void PostSideEvent104(uintptr_t p);
+    void PostTableEvent62(uintptr_t p);
+    void PostTableEvent3();
+    uint64_t GetMatchBeginGroup() const { return matchBeginGroup_; }
+    Lumora::PObject* GetMatchResultDialog() const { return matchResultDialog_; }
+    Lumora::PObject* GetSystemBoard() const { return systemBoard_; }
+    Lumora::PObject* GetShade() const { return shade_; }
+    const std::array<uint8_t, 172>& GetSavedMatchResult() const { return savedMatchResult_; }
 
     // The children: stored, named and registered under the frame, which then owns them (a part
     // that cannot be registered is deleted).
@@ -80,7 +165,21 @@ public:
     // The splitter's width modes (IGameFrame): 0 folds the side panel away.
     int GetLayoutWidthMode() override;
     void SetWidthMode(int mode) override;
-    void ShowUserDetail(uint32_t, int) override {}
+    void ShowUserDetail(uint32_t userId, int hidePrevious) override;
+
+    // The player detail board.
+    virtual void OpenShopClothes(int clothesId);
+    virtual void OnUserClicked(uint32_t userId, int x, int y);
+    virtual void GetShopHost();
+    virtual void ShowPlayerBoardSmall(uint32_t userId, int x, int y);
+    virtual void SendRequest201230();
+    virtual void ShowMatchPlayerDetail(const framework::MatchPlayerDetail& detail);
+    virtual void ShowPlayerDetail(const Lumora::GameUserRecord& user);
+    virtual void RefreshUserDetail();
+    void HidePlayerDetail(int userId);
+    Lumora::PObject* GetDetailBoard() const { return detailBoard_; }
+    Lumora::PObject* GetReportButton() const { return reportButton_; }
+    int GetDetailUserId() const { return detailUserId_; }
 
     // Leaving.
     virtual void OnCloseRequest();
@@ -129,6 +228,47 @@ public:
     CXyTimerDlg* GetForceQuitDialog() const;
 
 protected:
+    // The work area at or below which the side panel is folded away.
+    virtual int FoldWidthLimit() const { return 800; }
+    // The gap between the view's left and right edges and the scene and side panel.
+    virtual int SideMargin() const { return 4; }
+    // How far above the scene's centre the auto-play animation stands.
+    virtual double AutoPlayLift() const { return 0.0; }
+    void FoldPanelIfNarrow(int width);
+    // The widget settings: 50007 differs by layer; the base also publishes two colours.
+    void PublishSettings(int setting50007, bool colours);
+    // The board's picture and the character (at x 10; 135 x 270 when large), then the name's pen.
+    void RepaintDetailBoard(Lumora::PlaneObject& board, int character, int y, bool large, uint32_t nameColour);
+    void ShowReportButtonFor(uint32_t userId);
+    void SetFitFace(const char* picture);
+    void PlaceTitleButtons(int gapHelp, int gapSettings, int gapShop, int helpDrop);
+    void MakeTitlePlane(int topHeight, int yT);
+    Lumora::PlaneObject* MakeBorderPlane(const Lumora::PictureInfo& picture, int width, int height);
+    void DrawTableHalo(int inset);
+    void DrawFrameBorderTop();
+    Lumora::PlaneObject* BuildDetailBoard(bool match);
+    void DrawDetailLines(const Lumora::GameUserRecord& user, int top, int step, uint32_t nameColour,
+                         uint32_t firstColour, uint32_t restColour);
+    Lumora::CXyStandButton* AddBoardButton(Lumora::PObject& board, const char* picture, uint32_t code);
+    void SetDetailIds(int userId, int clothesId);
+    Lumora::PObject*& DetailBoardSlot() { return detailBoard_; }
+    Lumora::PObject*& ReportButtonSlot() { return reportButton_; }
+    std::optional<platform::Rect> WorkAreaRect() const { return WorkArea(); }
+    std::optional<platform::Rect> WindowRect() const { return MainWindowRect(); }
+    void SetPanelWidths(int width) { sidePanelWidth_ = width; }
+    void SetVisiblePanelWidth(int width) { visiblePanelWidth_ = width; }
+    void SetFillsWorkArea(int flag) { fillsWorkArea_ = flag; }
+    // Where an ask dialog of another player goes; the mahjong frame stacks them.
+    virtual void PlaceAskDialog(Lumora::CLumoraGui* dialog);
+    void ToSceneAndPanel(uint32_t code, uintptr_t p1 = 0);
+    bool ShowNotice(const char* picture);
+    void ShowClosingNotice(const char* picture);
+    void ShowSignUpNotice(const char* picture);
+    void StopCountdown();
+    std::vector<uint32_t> resultButtons_;
+    // Disabled now and enabled again five seconds later.
+    void DebounceButton(Lumora::CXyStandButton* button);
+
     // The window's own chrome and placement, drawn and moved by the layers above.
     int maximised_ = 1;  // 1 while the window fills the work area
     int restoredX_ = 100;
@@ -207,5 +347,7 @@ private:
 // falls back to the frame's rectangle when that part is missing. False without a frame.
 bool GetMainGameRect(Lumora::Rect& out);
 bool GetSubSystemRect(Lumora::Rect& out);
+// The main window's frame's character picture name; empty without a frame.
+std::string GetCharacterImagePath(int character, int size);
 // The frame's answer to its event 80000024: request 201161 while the table flag is set.
 void OnBtnRequest201161();

@@ -16,6 +16,22 @@ class CLumoraWnd;
 
 namespace framework {
 
+// What the match detail board shows of a player (from the application's extra record).
+struct MatchPlayerDetail {
+    int32_t userId = 0;
+    int32_t character = 0;
+    std::string name;
+    int32_t rankLevel = 0;
+    int32_t rankPoints = 0;
+    int32_t nextLevelPoints = 0;
+    int32_t wins = 0;
+    int32_t losses = 0;
+    int32_t draws = 0;
+    int32_t matchWins = 0;
+    int32_t matchLosses = 0;
+    int32_t matchDraws = 0;
+};
+
 // The requests of leaving a table, through the application's connection.
 class IFrameRequests {
 public:
@@ -73,6 +89,44 @@ public:
     virtual void PostCloseToMainWindow() = 0;
     // The main window; null before it exists.
     virtual Lumora::CLumoraWnd* GetMainWnd() = 0;
+
+    // Links and pages. Texts handed to the hall (code 1) are opened there; in the stand-alone
+    // test mode pages open here.
+    virtual bool IsTestMode() const { return false; }
+    // The caption's colour from the skin's settings.
+    virtual uint32_t GetTitleTextColour() const { return 0xFFFFFF; }
+    virtual void SendTextToHall(const std::string& /*text*/, int32_t /*code*/) {}
+    virtual void OpenWebPage(const std::string& /*url*/) {}
+    virtual std::string GetShopHost() const { return "shop.lumora-games.net"; }
+    virtual std::string GetPayHost() const { return "pay.lumora-games.net"; }
+    virtual std::string GetActivityUrl() const { return {}; }
+    // The folder of a character's pictures, '/'-separated and ending in '/'.
+    virtual std::string GetCharacterFolder(int /*character*/) const { return {}; }
+    // Asks the hall for a player's details (0x9108); the answer draws the detail board.
+    virtual void AskHallForUserDetail(uint32_t /*userId*/) {}
+    virtual bool IsRoomOptionBit3() const { return false; }
+    // The match detail of a user from the application's extra record; none without one.
+    virtual std::optional<MatchPlayerDetail> GetMatchPlayerDetail(uint32_t /*userId*/) const { return std::nullopt; }
+    virtual int GetChair() const { return -1; }
+    // Match bookkeeping the frame reads and writes.
+    virtual int GetMatchSeconds() const { return 0; }
+    virtual void SetMatchSeconds(int /*seconds*/) {}
+    virtual int GetMatchPhaseValue() const { return 0; }
+    virtual int GetSignUpFeeKind() const { return 0; }
+    virtual int GetSignUpFee() const { return 0; }
+    virtual int GetKnockoutStage() const { return 0; }
+    // The result's value and rank, and the user's new rank level and points when the
+    // application keeps an extra record for that user.
+    virtual void StoreMatchResult(int32_t /*value*/, int32_t /*rank*/, uint32_t /*userId*/, int32_t /*level*/,
+                                  int32_t /*points*/, int32_t /*nextPoints*/)
+    {
+    }
+    virtual void LoginMatchRoom() {}
+    virtual void Request201221() {}
+    virtual void Request201230(uint32_t /*userId*/) {}
+    virtual void Request201231() {}
+    virtual void Request201232() {}
+    virtual void RefreshMatchRankList() {}
 };
 
 IFrameApp* GetFrameApp();

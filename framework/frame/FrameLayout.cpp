@@ -21,16 +21,16 @@ int LayoutWidthMode(bool fillsWorkArea, int workAreaWidth)
 }
 
 FrameRects LayoutRects(int viewWidth, int viewHeight, int panelWidth, int visiblePanelWidth, bool expanded,
-                       double splitterWidth)
+                       double splitterWidth, int sideMargin)
 {
     FrameRects r;
-    r.panel.left = expanded ? viewWidth - visiblePanelWidth - kBorder : viewWidth;
+    r.panel.left = expanded ? viewWidth - visiblePanelWidth - sideMargin : viewWidth;
     r.panel.top = kTitleHeight;
     r.panel.right = r.panel.left + panelWidth;
     r.panel.bottom = viewHeight - kBorder;
-    r.scene.left = kBorder;
+    r.scene.left = sideMargin;
     r.scene.top = kTitleHeight;
-    r.scene.right = int((expanded ? r.panel.left : viewWidth - kBorder) - splitterWidth);
+    r.scene.right = int((expanded ? r.panel.left : viewWidth - sideMargin) - splitterWidth);
     r.scene.bottom = viewHeight - kBorder;
     return r;
 }

@@ -26,7 +26,8 @@ struct FrameRects {
     Lumora::Rect scene;
 };
 // With the splitter folded the panel lies right of the view and the scene takes its place.
+// The side margin is the gap at the view's left and right edges.
 FrameRects LayoutRects(int viewWidth, int viewHeight, int panelWidth, int visiblePanelWidth, bool expanded,
-                       double splitterWidth);
+                       double splitterWidth, int sideMargin = kBorder);
 
 } // namespace framework

@@ -116,14 +116,19 @@ void CXyGameFrame::CreateUserListBar(uint32_t userId, int pinned)
         y = scene.top + (scene.bottom - scene.top) / 3;
     detailBoard_->MoveTo(scene.right - detailBoard_->GetWidth() / 2, y);
     detailBoard_->Redraw();
-    if (reportButton_) {
-        const IFrameApp* app = GetFrameApp();
-        if (app && app->GetUserID() == userId)
-            reportButton_->Deactivate();
-        else
-            reportButton_->Activate();
-        reportButton_->Redraw();
-    }
+    ShowReportButtonFor(userId);
+}
+
+void CXyGameFrame::ShowReportButtonFor(uint32_t userId)
+{
+    if (!reportButton_)
+        return;
+    const IFrameApp* app = GetFrameApp();
+    if (app && app->GetUserID() == userId)
+        reportButton_->Deactivate();
+    else
+        reportButton_->Activate();
+    reportButton_->Redraw();
 }
 
 void CXyGameFrame::ShowAutoPlaying(int show)
@@ -135,6 +140,7 @@ void CXyGameFrame::ShowAutoPlaying(int show)
             return;
         autoPlay_->SetZ(kAutoPlayZ);
         CentreOnScene(*autoPlay_);
+        autoPlay_->MoveBy(0, -AutoPlayLift());
         autoPlay_->Redraw();
     }
     if (show) {

@@ -76,7 +76,7 @@ int CXyGameFrame::OnEvent(const EventRecord& record)
         OnCloseConfirmed();
         return 1;
     default:
-        return CGameBase::OnEvent(record);
+        return OnFrameEvent(record);
     }
 }
 

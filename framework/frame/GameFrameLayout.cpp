@@ -155,7 +155,8 @@ void CXyGameFrame::OnSize()
 
     const bool expanded = !splitter_ || splitter_->IsExpanded();
     const double splitterWidth = splitter_ ? splitter_->GetWidth() : 0.0;
-    const FrameRects rects = LayoutRects(v, h, sidePanelWidth_, visiblePanelWidth_, expanded, splitterWidth);
+    const FrameRects rects =
+        LayoutRects(v, h, sidePanelWidth_, visiblePanelWidth_, expanded, splitterWidth, SideMargin());
     if (subSystem_)
         subSystem_->SetBounds(rects.panel);
     if (mainGame_)
@@ -189,7 +190,7 @@ void CXyGameFrame::PlaceMatchObjects()
     if (giveUp_)
         place(giveUp_, left + giveUp_->GetWidth() / 2, top + hm - giveUp_->GetHeight() / 2);
     place(signUp_, cx, top + 2 * hm / 3);
-    place(autoPlay_, cx, top + hm / 2);
+    place(autoPlay_, cx, top + hm / 2 - AutoPlayLift());
 }
 
 void CXyGameFrame::OnSizeDone()

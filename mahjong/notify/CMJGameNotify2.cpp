@@ -1,12 +1,12 @@
 // The mahjong dispatcher: id to handler, each handing the record on to the table scene.
 #include "mahjong/notify/CMJGameNotify2.h"
 
-#include "framework/app/GameAppAccess.h"
 #include "framework/connection/Record.h"
 #include "framework/frame/FrameApp.h"
 #include "framework/scene/GameWinApp.h"
 #include "mahjong/app/CMJGameWinApp2.h"
 #include "mahjong/scene/CMJMainGame2.h"
+#include "widgets/AppServices.h"
 
 #include <algorithm>
 #include <iterator>
@@ -80,6 +80,20 @@ Lumora::CMJMainGame2* CMJGameNotify2::Scene() const
     return app ? dynamic_cast<Lumora::CMJMainGame2*>(app->GetMainGame()) : nullptr;
 }
 
+const Lumora::GameUserRecord* CMJGameNotify2::FindUser(uint32_t userId) const
+{
+    const Lumora::IAppServices* app = Lumora::GetAppServices();
+    if (!app || userId == 0)
+        return nullptr;
+    for (const auto& u : app->GetPlayerRecords())
+        if (uint32_t(u.UserId()) == userId)
+            return &u;
+    for (const auto& u : app->GetLookOnRecords())
+        if (uint32_t(u.UserId()) == userId)
+            return &u;
+    return nullptr;
+}
+
 bool CMJGameNotify2::TableFlag() const
 {
     framework::IFrameApp* app = framework::GetFrameApp();
@@ -143,12 +157,9 @@ void CMJGameNotify2::OnAskKanPai(const Data& n)
 {
     if (RejectKanPaiAsk())
         return;
-    if (n.Size() >= 4) {
-        const IGameAppAccess* access = GetGameAppAccess();
-        const Lumora::GameUserRecord* user = access ? access->GetUserRecordByID(n.U32(0)) : nullptr;
-        if (user && RecordReader(user->Data(), Lumora::GameUserRecord::kSize).U32(kRejectAskOffset) != 0)
-            return;
-    }
+    if (const Lumora::GameUserRecord* user = n.Size() >= 4 ? FindUser(n.U32(0)) : nullptr;
+        user && RecordReader(user->Data(), Lumora::GameUserRecord::kSize).U32(kRejectAskOffset) != 0)
+        return;
     if (auto* scene = Scene())
         scene->OnNotifyAskKanPai(n.Bytes(), n.Size());
 }

@@ -12,7 +12,8 @@
 
 namespace Lumora {
 class CMJMainGame2;
-}
+class GameUserRecord;
+} // namespace Lumora
 
 class CMJGameNotify2 : public CGameNotify {
 public:
@@ -74,4 +75,6 @@ protected:
     virtual void MarkChairStarted(const Data&) {}
     virtual bool TableFlag() const;
     virtual int RejectKanPaiAsk() const;
+    // The user's record among the players, then the look-on users; null when none has the id.
+    const Lumora::GameUserRecord* FindUser(uint32_t userId) const;
 };

@@ -53,6 +53,7 @@
 #include "mahjong/tiles/ITileHost.h"
 
 #include <array>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -420,6 +421,8 @@ protected:
     // The mahjong connection of the application; tests give their own.
     virtual CMJGameConnect2* TableConnect();
     bool CheckMeld(uint32_t id, const uint8_t* data, size_t length, size_t need, int tiles);
+    // The own visible hand holds each of the tiles concealed (other seats: true); else dropped.
+    bool HoldsConcealed(uint32_t id, int seat, std::initializer_list<int> tiles);
     void LayPengOrChi(uint32_t id, int kind, const uint8_t* data, size_t length);
     // Centres an ask dialog on the scene.
     void PlaceAskDialog(PObject& dialog);

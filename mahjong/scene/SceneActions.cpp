@@ -33,17 +33,17 @@ constexpr int kOwnArrow = kOwnSeat * 2;
 template <size_t N>
 struct Request {
     uint8_t bytes[N] = {};
+    RecordWriter writer{std::span<uint8_t>(bytes, N)}; // zeroes the record once
     explicit Request(IAppServices* app)
     {
         if (!app)
             return;
-        RecordWriter w({bytes, N});
-        w.U32(0, app->GetUserID());
-        w.U32(4, app->GetRoomID());
-        w.U32(8, app->GetTableNO());
-        w.I32(12, app->GetChairNO());
+        writer.U32(0, app->GetUserID());
+        writer.U32(4, app->GetRoomID());
+        writer.U32(8, app->GetTableNO());
+        writer.I32(12, app->GetChairNO());
     }
-    void Set(size_t offset, int32_t value) { RecordWriter({bytes, N}).I32(offset, value); }
+    void Set(size_t offset, int32_t value) { writer.I32(offset, value); }
 };
 
 int32_t DrawWord(const uint8_t* draw, int word)
@@ -359,9 +359,11 @@ bool CMJMainGame2::SendHu()
 
 bool CMJMainGame2::SendZimo()
 {
+    // The tile the hu option was set for, else the drawn one, else the last of the hand.
+    const ClaimOption& hu = options[kOptHu];
     CMJCard2* drawn = Slot(kOwnSeat, kDrawnSlot);
-    int tile = drawn ? drawn->tile : kNoEntry;
-    if (!drawn)
+    int tile = hu.enabled && hu.chair == OwnChair() && ValidTile(hu.tile) ? hu.tile : drawn ? drawn->tile : kNoEntry;
+    if (tile == kNoEntry)
         for (int slot = GetMaxHandCards() - 1; slot > 0 && tile == kNoEntry; --slot)
             if (CMJCard2* t = Slot(kOwnSeat, slot); t && t->inHand && t->meldKind == kMeldNone)
                 tile = t->tile;

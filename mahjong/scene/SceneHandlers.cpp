@@ -11,10 +11,13 @@
 
 #include "framework/connection/Record.h"
 #include "framework/frame/CXyAskDlgs.h"
+#include "framework/scene/GameWinApp.h"
+#include "mahjong/frame/CMJGameFrame.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/data/CMJGameData2.h"
 #include "mahjong/notify/CMJGameNotify2.h"
+#include "engine/util/HostServices.h"
 #include "platform/Clock.h"
 #include "widgets/AppServices.h"
 
@@ -121,7 +124,7 @@ void CMJMainGame2::SystemLine(const std::string& markup)
 
 void CMJMainGame2::FlashHostWindow()
 {
-    // The host window is the application's; nothing to flash without one.
+    ::FlashHostWindow(); // unless the window is in front
 }
 
 namespace {
@@ -324,10 +327,10 @@ void CMJMainGame2::OnNotifyCardCaught(const uint8_t* data, size_t length)
 
 void CMJMainGame2::OnNotify229165(const uint8_t*, size_t)
 {
+    // The server's time-out for the own chair: the step auto-play would take.
     playFlag229165 = 0;
     SetClockValue(0);
-    if (autoPlay)
-        AutoPlayStep();
+    AutoPlayStep();
 }
 
 // ---- claims ----
@@ -414,6 +417,32 @@ bool CMJMainGame2::CheckMeld(uint32_t id, const uint8_t* data, size_t length, si
             Drop(id, "tile outside the table");
             return false;
         }
+        // Every tile is one of its kind: a meld never names the same tile twice.
+        for (int j = 0; j < i; ++j)
+            if (t != kNoTile && t != kNoEntry && r.I32(20 + size_t(j) * 4) == t) {
+                Drop(id, "the same tile named twice");
+                return false;
+            }
+    }
+    return true;
+}
+
+bool CMJMainGame2::HoldsConcealed(uint32_t id, int seat, std::initializer_list<int> tiles)
+{
+    if (seat != kOwnSeat || !IsHandVisible(seat))
+        return true;
+    // Each tile named takes a slot of its own: a tile named twice must be held twice.
+    std::array<bool, kHandSlotCapacity> used{};
+    for (int tile : tiles) {
+        bool held = false;
+        for (int slot = 0; slot < GetMaxHandCards() && !held; ++slot)
+            if (CMJCard2* t = Slot(seat, slot);
+                !used[size_t(slot)] && t && t->inHand && t->meldKind == kMeldNone && t->tile == tile)
+                held = used[size_t(slot)] = true;
+        if (!held) {
+            Drop(id, "the own hand does not hold the meld's tiles");
+            return false;
+        }
     }
     return true;
 }
@@ -424,7 +453,10 @@ void CMJMainGame2::LayPengOrChi(uint32_t id, int kind, const uint8_t* data, size
         return;
     const MeldRecord m = ToMeld(data, length);
     const int seat = ChairToSeat(m.Chair());
+    if (!HoldsConcealed(id, seat, {m.Owner(0), m.Owner(1)}))
+        return;
     AddMeld(seat, kind, m, 0);
+    options = {};
     RefreshHand(seat);
     ShowArrow(seat, m.Claimed());
     playBlock[kMustThrow] = 0;
@@ -455,6 +487,11 @@ void CMJMainGame2::OnNotifyGangCards(uint32_t id, const uint8_t* data, size_t le
     const int replacement = m.w[10], wallPos = m.w[11];
     if (replacement != kNoEntry && (!ValidTile(replacement) || wallPos < 0 || wallPos >= kCardPoolSize))
         return Drop(id, "replacement tile or wall position outside the table");
+    const bool held = id == CMJGameNotify2::kMingGangCards ? HoldsConcealed(id, seat, {m.Owner(0), m.Owner(1), m.Owner(2)})
+        : id == CMJGameNotify2::kBuGangCards               ? HoldsConcealed(id, seat, {m.Claimed()})
+                                                           : HoldsConcealed(id, seat, {m.Claimed(), m.Owner(0), m.Owner(1), m.Owner(2)});
+    if (!held)
+        return;
     if (id == CMJGameNotify2::kMingGangCards) {
         AddMingGang(seat, m, 0);
         RefreshHand(seat);
@@ -479,6 +516,17 @@ void CMJMainGame2::OnNotifyGangCards(uint32_t id, const uint8_t* data, size_t le
         CatchWallCard(seat, wallPos, replacement);
     if (placed)
         ownReplacementPos_ = -1;
+    // The claim window is over (the own hu option of the replacement stays); the ganger throws
+    // next once the replacement is in.
+    const ClaimOption hu = options[kOptHu];
+    options = {};
+    if (seat == kOwnSeat && hu.chair == OwnChair())
+        options[kOptHu] = hu;
+    if (HasCaughtCard(seat)) {
+        playBlock[kMustThrow] = 1;
+        if (seat == kOwnSeat)
+            playState = kPlayStateTurn;
+    }
     RefreshHand(seat);
     ShowArrow(seat, m.Claimed());
     UpdateArrow();
@@ -610,6 +658,12 @@ void CMJMainGame2::OnNotifyAskKanPai(const uint8_t* data, size_t length)
 void CMJMainGame2::PlaceAskDialog(PObject& dialog)
 {
     const Rect box = GetTableRect();
+    if (IGameWinApp* app = GetGameWinApp())
+        if (auto* frame = dynamic_cast<CMJGameFrame*>(app->GetGameFrame())) {
+            frame->PlaceCharacter(&dialog);
+            return;
+        }
+    // Without the mahjong frame (tests): centred on the scene at the box depth.
     dialog.MoveTo((box.left + box.right) / 2, (box.top + box.bottom) / 2);
     dialog.Activate();
     dialog.Redraw();
@@ -654,7 +708,18 @@ void CMJMainGame2::OnNotifyOwnHand(const uint8_t* data, size_t length)
             return Drop(id, "tile outside the table");
         list[size_t(i)] = t;
     }
-    // The hand as the server has it: the slots are rewritten from the first concealed one.
+    // The hand as the server has it, no more and no fewer tiles. A hand due to throw (3k + 2
+    // tiles) fills the drawn slot too, so that no tile is written past the concealed slots.
+    // Tiles the server's hand does not have go back to the pool.
+    TileArray held;
+    for (int c = FindHandCard(kOwnSeat, held); c > n; --c)
+        ReturnToPool(PopTopHandTile(kOwnSeat));
+    if (n % 3 == 2 && !HasCaughtCard(kOwnSeat))
+        if (CMJCard2* drawn = Slot(kOwnSeat, kDrawnSlot) ? Slot(kOwnSeat, kDrawnSlot)
+                                                          : TakeHandTileFromPool(kOwnSeat, kDrawnSlot)) {
+            drawn->tile = list[size_t(n - 1)];
+            drawn->placed = 1;
+        }
     WriteHandTiles(kOwnSeat, list);
     OnBtnSortHand();
     RefreshHand(kOwnSeat);
@@ -663,8 +728,10 @@ void CMJMainGame2::OnNotifyOwnHand(const uint8_t* data, size_t length)
 
 void CMJMainGame2::OnNotifyGameResult(const uint8_t* data, size_t length)
 {
-    if (!NeedRecord(0, length, 560))
+    if (length < 560) {
+        Log("game result dropped: shorter than 560 bytes");
         return;
+    }
     RecordReader r(data, length);
     if (!IsLookOnClient())
         FlashHostWindow();

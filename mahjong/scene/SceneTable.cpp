@@ -523,10 +523,12 @@ void CMJMainGame2::ShowActionButton(int index, int show)
     CXyStandButton* button = buttons[kSlots[index]];
     if (!button)
         return;
-    if (show)
+    if (show) {
         button->Activate();
-    else
+        FlashHostWindow();
+    } else {
         button->Deactivate();
+    }
     button->Redraw();
 }
 

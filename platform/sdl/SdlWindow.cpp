@@ -142,6 +142,13 @@ public:
     bool IsMinimised() const override { return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED); }
     bool IsForeground() const override { return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS); }
     void Flash() override { if (window_) SDL_FlashWindow(window_, SDL_FLASH_UNTIL_FOCUSED); }
+    Point ScreenCursorPos() const override
+    {
+        int x = 0, y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        return {x, y};
+    }
+    void BringToFront() override { if (window_) SDL_RaiseWindow(window_); }
     void SetTitle(const std::string& gbk) override
     {
         if (window_)

@@ -82,6 +82,17 @@ TEST_F(AppFilesTest, LastRecordListsThePlayersFromTheOwnChairOn)
     EXPECT_STREQ(second, "一二三四五六七");
     EXPECT_EQ(std::string(second).size(), 14u);
 
+    // Two players on chairs 0 and 3: both listed.
+    Seat(0, 0);
+    auto& hall = app_->MutableHallData();
+    hall.players[1] = {};
+    hall.players[2] = {};
+    hall.table.SetI32(hall::TableRecord::kPlayerCount, 2);
+    ASSERT_TRUE(app_->WriteLastRecord());
+    ASSERT_TRUE(app_->ReadLastRecord(read));
+    EXPECT_EQ(read[0], 100);
+    EXPECT_EQ(read[56], 103);
+
     std::ofstream(app_->GetLastRecordPath(), std::ios::binary | std::ios::trunc) << "short";
     read.fill(0xAA);
     EXPECT_FALSE(app_->ReadLastRecord(read));

@@ -80,6 +80,37 @@ public:
     void StopCommThread() override { ++commStops; }
     void PostCloseToMainWindow() override { ++closePosts; }
     Lumora::CLumoraWnd* GetMainWnd() override { return mainWnd; }
+    // Links, pages and match requests.
+    bool IsTestMode() const override { return testMode; }
+    void SendTextToHall(const std::string& text, int32_t code) override { hallTexts.push_back({text, code}); }
+    void OpenWebPage(const std::string& url) override { pages.push_back(url); }
+    std::string GetActivityUrl() const override { return "http://act.example/a?x=1"; }
+    std::string GetCharacterFolder(int character) const override
+    {
+        return characterRoot + "/" + std::to_string(character) + "/";
+    }
+    void AskHallForUserDetail(uint32_t user) override { hallDetailAsks.push_back(user); }
+    int GetMatchSeconds() const override { return matchSeconds; }
+    void SetMatchSeconds(int s) override { matchSeconds = s; }
+    int GetSignUpFeeKind() const override { return feeKind; }
+    int GetSignUpFee() const override { return fee; }
+    int GetKnockoutStage() const override { return knockoutStage; }
+    void LoginMatchRoom() override { ++matchLogins; }
+    void Request201221() override { ++requests201221; }
+    void Request201230(uint32_t user) override { requests201230.push_back(user); }
+    void Request201231() override { ++requests201231; }
+    void Request201232() override { ++requests201232; }
+    void StoreMatchResult(int32_t, int32_t rank, uint32_t, int32_t, int32_t, int32_t) override
+    {
+        storedRanks.push_back(rank);
+    }
+    std::optional<framework::MatchPlayerDetail> GetMatchPlayerDetail(uint32_t user) const override
+    {
+        for (const auto& d : matchDetails)
+            if (uint32_t(d.userId) == user)
+                return d;
+        return std::nullopt;
+    }
 
     std::string gameName = "血流成河";
     uint32_t userId = 7;
@@ -102,6 +133,27 @@ public:
     int commStops = 0;
     int closePosts = 0;
     Lumora::CLumoraWnd* mainWnd = nullptr;
+    bool testMode = false;
+    struct HallText {
+        std::string text;
+        int32_t code;
+        bool operator==(const HallText&) const = default;
+    };
+    std::vector<HallText> hallTexts;
+    std::vector<std::string> pages;
+    std::string characterRoot = "/nonexistent";
+    std::vector<uint32_t> hallDetailAsks;
+    int matchSeconds = 0;
+    int feeKind = 1;
+    int fee = 0;
+    int knockoutStage = 0;
+    int matchLogins = 0;
+    int requests201221 = 0;
+    std::vector<uint32_t> requests201230;
+    int requests201231 = 0;
+    int requests201232 = 0;
+    std::vector<framework::MatchPlayerDetail> matchDetails;
+    std::vector<int32_t> storedRanks;
 };
 
 } // namespace frametest

@@ -33,6 +33,8 @@ struct FakeGameWinApp : IGameWinApp, IGameAppAccess {
     CGameNotify* GetNotify() override { return notify; }
     CGameInfo* GetGameInfo() override { return gameInfo; }
     hall::HallState* GetHallState() override { return &hall; }
+    Lumora::CGameBase* GetGameFrame() override { return gameFrame; }
+    int GetGameFrameState() override { return frameMaximised; }
     Lumora::CGameBase* GetMainGame() override { return scene; }
     Lumora::CGameBase* GetSubSystem() override { return panel; }
     INotifyFrame* GetNotifyFrame() override { return frame; }
@@ -129,6 +131,8 @@ struct FakeGameWinApp : IGameWinApp, IGameAppAccess {
     CGameConnect* connect = nullptr;
     CGameNotify* notify = nullptr;
     CGameInfo* gameInfo = nullptr;
+    Lumora::CGameBase* gameFrame = nullptr;
+    int frameMaximised = 1;
     Lumora::CGameBase* scene = nullptr;
     Lumora::CGameBase* panel = nullptr;
     INotifyFrame* frame = nullptr;

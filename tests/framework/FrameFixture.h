@@ -42,6 +42,8 @@ struct Part : Lumora::CGameBase {
 class TestFrame : public CXyGameFrame {
 public:
     void CreateFrameButtons() override { splitter_ = NewChild<Lumora::CCySplitterBar>(); }
+    // The box counter starts unset here; the published settings have their own tests.
+    void LoadColours() override {}
     void CreateGameParts() override
     {
         if (withParts) {
@@ -80,6 +82,15 @@ protected:
     // A window on a desktop whose work area is w x h, filling it or in the restored size.
     TestFrame& Start(int workWidth, int workHeight, bool fills = true)
     {
+        frame_ = &StartAs<TestFrame>(workWidth, workHeight, fills);
+        return *frame_;
+    }
+    template <typename F>
+    F& StartAs(int workWidth, int workHeight, bool fills = true)
+    {
+        // A second start in one test: the old loop goes first, or it would take the clock along.
+        wnd_.reset();
+        loop_.reset();
         loop_ = std::make_unique<platform::ManualLoop>(clock_);
         const platform::Rect area{0, 0, workWidth, workHeight};
         auto window = std::make_unique<platform::HeadlessWindow>(fills ? area : platform::Rect{100, 100, 900, 700});
@@ -90,9 +101,10 @@ protected:
         app_.mainWnd = wnd_.get();
         auto* resources = new Lumora::ResourceModule;
         resources->AddMemPack(pack_.data(), pack_.size());
-        frame_ = new TestFrame;
-        wnd_->StartEngine(frame_, resources);
-        return *frame_;
+        auto* frame = new F;
+        started_ = frame;
+        wnd_->StartEngine(frame, resources);
+        return *frame;
     }
     void Run(uint64_t ms) { loop_->Advance(ms); }
     Lumora::ObjectModule& Objects()
@@ -116,7 +128,10 @@ protected:
     {
         dlg.SendEvent({dlg.GetId(), accept ? framework::EV_DLG_ACCEPT : framework::EV_DLG_REFUSE, 0, 0});
     }
-    void Frame(uint32_t code, uintptr_t p1 = 0, uintptr_t p2 = 0) { frame_->SendEvent({frame_->GetId(), code, p1, p2}); }
+    void Frame(uint32_t code, uintptr_t p1 = 0, uintptr_t p2 = 0)
+    {
+        started_->SendEvent({started_->GetId(), code, p1, p2});
+    }
 
     std::optional<testsupport::ProgramFolder> folder_;
     platform::ManualClock clock_{0};
@@ -126,6 +141,7 @@ protected:
     std::unique_ptr<Lumora::CLumoraWnd> wnd_;
     platform::HeadlessWindow* window_ = nullptr;
     TestFrame* frame_ = nullptr;
+    CXyGameFrame* started_ = nullptr;  // the frame of the last start, of whatever class
 };
 
 } // namespace frametest

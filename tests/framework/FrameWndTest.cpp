@@ -8,6 +8,8 @@
 #include "framework/app/HallRecords.h"
 #include "framework/notify/NotifyEvents.h"
 
+#include <array>
+
 namespace {
 
 using frametest::FrameWndTest;
@@ -149,6 +151,28 @@ TEST_F(FrameWndTest, StartOfTheTableUiEntersTheGame)
     platform::PostToWindow(wnd_->GetMessageWindow(), WM_START_GAME_UI);
     loop_->RunUntilIdle();
     EXPECT_EQ(app_.log, std::vector<std::string>{"enter"});
+}
+
+TEST_F(FrameWndTest, MaximisedSizeIsTheFramesPreferredOneUntilItFillsTheWorkArea)
+{
+    auto* window = static_cast<platform::HeadlessWindow*>(wnd_->GetWindow());
+    Lumora::CGameBase frame;
+    app_.gameFrame = &frame;
+    const std::pair<platform::Rect, platform::Rect> table[] = {
+        {{0, 0, 1024, 728}, {0, 0, 800, 600}},
+        {{10, 20, 1930, 1060}, {10, 20, 1060, 620}},
+    };
+    app_.frameMaximised = 0;
+    for (const auto& [work, expected] : table) {
+        window->SetWorkArea(work);
+        const platform::Rect r = wnd_->GetMaximisedRect();
+        EXPECT_EQ((std::array{r.left, r.top, r.right, r.bottom}),
+                  (std::array{expected.left, expected.top, expected.right, expected.bottom}));
+    }
+    app_.frameMaximised = 1;
+    EXPECT_EQ(wnd_->GetMaximisedRect().Width(), 1920);
+    wnd_->OnSettingChange();
+    EXPECT_EQ(window->ScreenRect().Width(), 1920);
 }
 
 } // namespace

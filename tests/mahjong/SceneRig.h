@@ -4,6 +4,7 @@
 // gate installed. TestScene records the hooks the layers above would fill.
 #include "framework/app/NotifyGate.h"
 #include "mahjong/MahjongEvents.h"
+#include "mahjong/connect/CMJGameConnect2.h"
 #include "mahjong/scene/CMJMainGame2.h"
 #include "tests/mahjong/TableModelRig.h"
 #include "tests/mahjong/TileRig.h"
@@ -21,11 +22,33 @@ public:
     std::vector<std::string> calls;
     std::vector<uint32_t> keyCodes;
     int moves = 0;
+    // The recorded hooks also act as the scene would.
+    bool realActions = false;
 
-    void OnBtnPeng() override { calls.push_back(autoPlay ? "peng during auto-play" : "peng"); }
-    void OnBtnHu() override { calls.push_back("hu"); }
-    void DoChi() override { calls.push_back("chi"); }
-    void ThrowOwnTile(int index) override { calls.push_back("throw " + std::to_string(index)); }
+    void OnBtnPeng() override
+    {
+        calls.push_back(autoPlay ? "peng during auto-play" : "peng");
+        if (realActions)
+            CMJMainGame2::OnBtnPeng();
+    }
+    void OnBtnHu() override
+    {
+        calls.push_back("hu");
+        if (realActions)
+            CMJMainGame2::OnBtnHu();
+    }
+    void DoChi() override
+    {
+        calls.push_back("chi");
+        if (realActions)
+            CMJMainGame2::DoChi();
+    }
+    void ThrowOwnTile(int index) override
+    {
+        calls.push_back("throw " + std::to_string(index));
+        if (realActions)
+            CMJMainGame2::ThrowOwnTile(index);
+    }
     // Drops the events that end the dice and the deal, as if their actions had been lost.
     bool loseStartEvents = false;
     int OnKeyInput(const Lumora::EventRecord& r) override
@@ -56,6 +79,15 @@ public:
         CMJMainGame2::MoveOwnHandTile(from, to);
     }
     using CMJMainGame2::TileChanged;
+    // The connection the actions send through; none unless a test gives one.
+    CMJGameConnect2* connect = nullptr;
+    CMJGameConnect2* TableConnect() override { return connect; }
+    int asks = 0;
+    void OnNotifyAskKanPai(const uint8_t* data, size_t length) override
+    {
+        ++asks;
+        CMJMainGame2::OnNotifyAskKanPai(data, length);
+    }
 };
 
 class SceneRig {

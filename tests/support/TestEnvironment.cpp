@@ -6,22 +6,22 @@
 #error "test programs are built with XL_SOURCE_DIR"
 #endif
 
+#define XL_LSAN_DEFAULTS "suppressions=" XL_SOURCE_DIR "/tools/lsan-suppressions.txt:print_suppressions=0"
+#define XL_TSAN_DEFAULTS "suppressions=" XL_SOURCE_DIR "/tools/tsan-suppressions.txt:second_deadlock_stack=1"
+
 namespace {
 
 const bool kEnvironmentSet = [] {
     setenv("SDL_AUDIODRIVER", "dummy", 1);  // never the machine's speakers or sound server
     setenv("XL_SOURCE_DIR", XL_SOURCE_DIR, 0);  // fonts and assets of the checkout
+    // For the programs the tests start (the client between its stand-ins) in sanitized builds.
+    setenv("LSAN_OPTIONS", XL_LSAN_DEFAULTS, 0);
+    setenv("TSAN_OPTIONS", XL_TSAN_DEFAULTS, 0);
     return true;
 }();
 
 } // namespace
 
 // Defaults the sanitizers read before LSAN_OPTIONS and TSAN_OPTIONS, which still override them.
-extern "C" const char* __lsan_default_options()
-{
-    return "suppressions=" XL_SOURCE_DIR "/tools/lsan-suppressions.txt:print_suppressions=0";
-}
-extern "C" const char* __tsan_default_options()
-{
-    return "suppressions=" XL_SOURCE_DIR "/tools/tsan-suppressions.txt:second_deadlock_stack=1";
-}
+extern "C" const char* __lsan_default_options() { return XL_LSAN_DEFAULTS; }
+extern "C" const char* __tsan_default_options() { return XL_TSAN_DEFAULTS; }

@@ -20,6 +20,12 @@ struct FakeConnect : Lumora::IGameConnect {
         lookOnRequests.push_back({userId, uint32_t(allow)});
         return lookOnResult;
     }
+    int SendChatText(const std::string& text) override
+    {
+        chats.push_back(text);
+        return 1;
+    }
+    std::vector<std::string> chats;
     std::vector<uint32_t> ahoos;
     std::vector<uint32_t> details;
     std::vector<std::array<uint32_t, 2>> lookOnRequests;

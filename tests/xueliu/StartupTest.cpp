@@ -245,6 +245,16 @@ TEST_F(StartupTest, TestModeOpensNoSocketSendsNoRequestAndStartsTheTableItself)
     EXPECT_EQ(platform::IniFile(dir_ + "/game/qirn.ini").GetInt("GAMESET", "EffectVolume", -1), 50);
 }
 
+TEST_F(StartupTest, AQuitRequestFromAnotherThreadClosesTheWindowOnTheUiThread)
+{
+    FakeHall hall(dir_ + "/hall.sock");
+    FakeStartup server;
+    SetStartTableHook([] { std::thread(RequestClientQuit).join(); });
+    EXPECT_EQ(Run({"--test-mode=1"}, &server), 0);
+    EXPECT_EQ(server.calls, (std::vector<std::string>{"close"}));
+    EXPECT_EQ(platform::IniFile(dir_ + "/game/qirn.ini").GetInt("GAMESET", "EffectVolume", -1), 50);
+}
+
 TEST_F(StartupTest, TooFewFieldsAskToStartTheHallAndYesStartsIt)
 {
     const std::string marker = dir_ + "/hall-started";

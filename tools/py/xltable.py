@@ -28,6 +28,7 @@ class RoomEntry:
     id: int
     min_silver: int
     max_silver: int
+    tip_silver: int = 0   # the switch-room tip line of this room; 0: none
 
 
 @dataclass
@@ -156,7 +157,8 @@ def parse(doc: dict) -> Table:
         w = f"room.list[{i}]"
         if not isinstance(e, dict):
             raise TableFileError(f"{w}: expected an object")
-        entries.append(RoomEntry(_u32(e, "id", w), _i32(e, "min_silver", w), _i32(e, "max_silver", w)))
+        entries.append(RoomEntry(_u32(e, "id", w), _i32(e, "min_silver", w), _i32(e, "max_silver", w),
+                                 _i32(e, "tip_silver", w) if "tip_silver" in e else 0))
     if len(entries) > 32:
         raise TableFileError(f"room.list: {len(entries)} rooms, at most 32")
     table = Table(

@@ -5,11 +5,12 @@ without a real server.
 Usage: game_server.py [--port N] [--host 127.0.0.1] [--table FILE] [--control PATH]
                       [--scenario FILE] [--fault ID:key=value,...]... [--version 9.3]
                       [--play [--fast] [--think-ms N] [--seed N] [--wall FILE] [--hands N]
-                       [--autoplay-human] [--dump-wins FILE] [--time-scale F]]
+                       [--autoplay-human [--wait-for-client]] [--dump-wins FILE] [--time-scale F]]
 
 With --play the table (tools/server/table.py) deals whole hands once every chair is ready:
 robots in the robot chairs of the table file (think delay 700 ms, 0 with --fast), the human
-chair through its client; --autoplay-human plays the human chair too; --wall FILE scripts the
+chair through its client; --autoplay-human plays the human chair too (with --wait-for-client
+only once its client entered); --verbose logs "hand N: dealt", "middle" and "result"; --wall FILE scripts the
 walls; --hands N stops after N hands; --dump-wins FILE appends every win's hand as a JSON line;
 --time-scale F multiplies the human's time-outs (tests).
 
@@ -72,6 +73,18 @@ N_AHOO = 201200
 N_ASK_EXIT = 201212
 N_ASK_EXIT_ANSWER = 201213
 N_EXIT_AGREED = 211010
+
+
+SWITCH_ROOM_CONFIG = 450130
+SWITCH_ROOM_REPORT = 450131
+SWITCH_ROOM_REPEAT_S = 600
+
+
+def switch_room_config(rooms):
+    """The 520-byte switch-room record: count, repeat time-out (s), then {room id, tip line} x 64."""
+    tips = [(r.id, r.tip_silver) for r in rooms if r.tip_silver][:64]
+    words = [len(tips), SWITCH_ROOM_REPEAT_S] + [w for pair in tips for w in pair]
+    return struct.pack("<%di" % len(words), *words).ljust(520, b"\0")
 
 
 def log(text):
@@ -310,6 +323,11 @@ class Server:
             return ENTERED_PLAYER, records.block_a(t["table"], max(s.chair, 0))
         if req == 201130:
             return (TABLE_PLAYING if self.playing else SUCCESS), b""
+        if req == SWITCH_ROOM_CONFIG:
+            return SUCCESS, switch_room_config(t["document"].room.list)
+        if req == SWITCH_ROOM_REPORT:
+            log("switch-room report: user %d room %d target %d silver %d kind %d class %d"
+                % struct.unpack_from("<i4xiiiii", data.ljust(28, b"\0"), 0))
         return SUCCESS, b""
 
     def after_reply(self, s, req, data):
@@ -322,6 +340,9 @@ class Server:
             self.push_all(N_READY, records.READY_PUSH.pack(s.user_id, t["room_id"], t["table"], s.chair))
         elif req in (201210, 201211):
             self.push_all(N_CHAT, data[:records.CHAT_SIZE].ljust(records.CHAT_SIZE, b"\x00"))
+            if self.args.verbose:
+                text = data[48:110].split(b"\0")[0].decode("gbk", "replace")
+                log("chat from %d: %s" % (s.user_id, text))
         elif req == 201200:
             called, called_chair = struct.unpack_from("<2i", data, 16)
             self.push_all(N_AHOO, records.AHOO_PUSH.pack(s.user_id, t["room_id"], t["table"], s.chair, called,
@@ -463,7 +484,8 @@ def attach_table(server):
     a = server.args
     try:
         t = table.Table(server, fast=a.fast, think_ms=a.think_ms, seed=a.seed, wall_file=a.wall, hands=a.hands,
-                        autoplay_human=a.autoplay_human, dump=a.dump_wins, time_scale=a.time_scale)
+                        autoplay_human=a.autoplay_human, dump=a.dump_wins, time_scale=a.time_scale,
+                        wait_for_client=a.wait_for_client)
     except (OSError, ValueError) as e:
         log("--wall: %s" % e)
         sys.exit(2)
@@ -492,6 +514,7 @@ def main():
     p.add_argument("--wall")
     p.add_argument("--hands", type=int)
     p.add_argument("--autoplay-human", action="store_true")
+    p.add_argument("--wait-for-client", action="store_true", help="with --autoplay-human: deal once the client entered")
     p.add_argument("--dump-wins")
     p.add_argument("--time-scale", type=float, default=1.0)
     server = Server(p.parse_args())

@@ -16,6 +16,7 @@ import heapq
 import json
 import random
 import struct
+import sys
 import threading
 import time
 
@@ -33,7 +34,7 @@ from xlwire import xueliu as X
 
 class Table(TablePlay, TableIO):
     def __init__(self, server, fast=False, think_ms=None, seed=None, wall_file=None, hands=None,
-                 autoplay_human=False, dump=None, time_scale=1.0):
+                 autoplay_human=False, dump=None, time_scale=1.0, wait_for_client=False):
         self.server = server
         t = server.table
         self.doc = t["document"]
@@ -46,6 +47,7 @@ class Table(TablePlay, TableIO):
         self.walls = load_walls(wall_file) if wall_file else []
         self.hand_limit = hands
         self.autoplay_human = autoplay_human
+        self.wait_for_client = wait_for_client  # the auto-played own chair is ready once its client entered
         self.dump = dump
         self.time_scale = time_scale   # shortens the human's time-outs in tests
         room = self.doc.room
@@ -81,6 +83,11 @@ class Table(TablePlay, TableIO):
         self.pending_gang = None
         self.decisions = []        # robot decision times (s)
         threading.Thread(target=self.run_timers, daemon=True).start()
+
+    def progress(self, text):
+        # Lines a run script waits on (the deal, the middle of a hand, the result); verbose only.
+        if getattr(getattr(self.server, "args", None), "verbose", False):
+            print("game server: hand %d: %s" % (self.deal_number, text), file=sys.stderr, flush=True)
 
     # --- scheduling -------------------------------------------------------------------------
     def later(self, delay, fn, *args):
@@ -153,6 +160,8 @@ class Table(TablePlay, TableIO):
 
     def robots_ready(self):
         for c in range(CHAIRS):
+            if c == self.human and self.wait_for_client and self.human_session() is None:
+                continue
             if self.is_auto(c) and c not in self.ready:
                 self.ready.add(c)
                 self.server.ready.add(c)
@@ -219,6 +228,7 @@ class Table(TablePlay, TableIO):
         self.phase = EXCHANGE
         self.each(211040, self.deal_start)
         self.each(229300, lambda v: X.EXCHANGE_BEGIN.pack(EXCHANGE_TIME, 0))
+        self.progress("dealt")
         for c in range(CHAIRS):
             self.prompt(c, EXCHANGE_TIME + DEAL_HOLD, self.auto_exchange)
 
@@ -342,6 +352,7 @@ class Table(TablePlay, TableIO):
                                                      self.last_win_tile, hands))
         self.server.push_all(211030, self.money_record())
         self.server.push_all(211300, b"")
+        self.progress("result")
         self.history.append({"deal": self.deal_number, "banker": self.banker, "silver": list(self.silver),
                              "deltas": [s.silver_delta for s in self.seats], "wins": [len(s.wins) for s in self.seats],
                              "hands": hands, "flower_pigs": flower_pigs, "ready": sorted(k for k, v in ready.items() if v),

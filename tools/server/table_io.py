@@ -156,6 +156,9 @@ class TableIO:
                 s.push(229570, rec)
 
     def after_reply(self, s, req, data):
+        if req == 200110 and not s.look_on and s.chair == self.human and self.wait_for_client:
+            with self.lock:
+                self.robots_ready()
         if req == 200110 and not s.look_on and s.chair in self.offline:
             self.offline.discard(s.chair)
             self.server.push_all(229500, X.GAME_MESSAGE.pack(self.doc.room.id, s.user_id, BACK_ONLINE, 4, s.chair))

@@ -105,6 +105,8 @@ class TablePlay:
         self.advance()
         seat.hand.remove(tile)
         seat.throws += 1
+        if sum(x.throws for x in self.seats) == 16:
+            self.progress("middle")
         self.thrower_replacement = seat.replacement
         seat.drawn, seat.replacement = None, False
         self.must_throw = False

@@ -262,6 +262,13 @@ def draw_frame(pack):
                                 ('xyf胜利', (255, 220, 90), 'smile'), ('xyf财神', (255, 200, 60), 'smile'),
                                 ('zu系统通知', (200, 220, 250), 'o')):
         pack.picture(name, _face(name, colour, mouth))
+        if not name.startswith('zu'):
+            pack.picture('xyfs' + name[3:], _face(name, colour, mouth).resize((32, 32)))
+    # The side panel's chat input bar and the picker's page buttons.
+    pack.picture('btnChatSend', button_frames(48, 24, '发送'))
+    pack.picture('btnChatFace', button_frames(24, 24, '表'))
+    pack.picture('xyf向前翻页', button_frames(20, 16, '<'))
+    pack.picture('xyf向后翻页', button_frames(20, 16, '>'))
     # The quit board draws "bit_SureQuit" at (23, 67) of the system board.
     pack.picture('bit_systemboard', board(340, 240, '系统消息', (60, 40, 30)), keyed=True)
     pack.picture('bit_SureQuit', label_picture(290, 60, '确定要退出吗？', (250, 240, 220), (60, 30, 20)))

@@ -1,0 +1,40 @@
+#pragma once
+// The room-switch suggestion: a 320 x 140 skinned box with the tip text and two buttons. A button
+// runs its action through the switch-room object, then the box goes.
+#include "framework/switchroom/SwitchRoom.h"
+#include "widgets/CXyStandDlg.h"
+
+namespace Lumora {
+class CXyStandButton;
+}
+
+class CSwitchRoomDlg : public Lumora::CXyStandDlg {
+public:
+    static constexpr int kWidth = 320;
+    static constexpr int kHeight = 140;
+    static constexpr uint32_t kOkEvent = 80000001;
+    static constexpr uint32_t kCancelEvent = 80000002;
+
+    // Builds the box; `owner` runs the chosen action and must outlive the box.
+    void Build(switchroom::SwitchRoom& owner, const switchroom::TipDescriptor& tip,
+               const switchroom::JumpStatus& status, const char* title);
+    int OnEvent(const Lumora::EventRecord& record) override;
+
+    Lumora::CXyStandButton* GetOkButton() const { return ok_; }
+    Lumora::CXyStandButton* GetCancelButton() const { return cancel_; }
+
+private:
+    Lumora::CXyStandButton* MakeButton(const char* picture, const std::string& text, uint32_t code);
+
+    switchroom::SwitchRoom* owner_ = nullptr;
+    switchroom::TipDescriptor tip_;
+    switchroom::JumpStatus status_;
+    Lumora::CXyStandButton* ok_ = nullptr;
+    Lumora::CXyStandButton* cancel_ = nullptr;
+};
+
+namespace switchroom {
+// The check as the table calls it: with the application's rooms, silver, connection, hall and
+// side panel; the box goes on the table scene. True when a box was shown.
+bool CheckSwitchRoom();
+} // namespace switchroom

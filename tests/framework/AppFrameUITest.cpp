@@ -1,0 +1,160 @@
+// The application's reach into the frame UI: its scene and side panel, the boxes it opens there,
+// the default silver and allowance texts, and the events to the side panel's named widgets.
+#include "tests/framework/AppOnFrameFixture.h"
+
+#include "framework/app/CGameWinApp.h"
+#include "framework/app/HallCipher.h"
+#include "framework/app/WebLinks.h"
+#include "framework/notify/NotifyEvents.h"
+
+using namespace frametest;
+
+namespace {
+
+// The application over the fixture's frame, noting the texts it hands on.
+struct FrameApp : CGameWinApp {
+    FrameApp() : CGameWinApp("qirn", 26283, 9, 3) {}
+    CXyGameFrame* GetFrameUI() const override { return frame; }
+    void ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon) override
+    {
+        texts.push_back(std::string("ask ") + (icon ? icon : "") + "|" + text);
+        CGameWinApp::ShowAskBox(text, seconds, flags, icon);
+    }
+    void ShowSystemNotice(const char* markup) override
+    {
+        texts.push_back(std::string("line ") + markup);
+        CGameWinApp::ShowSystemNotice(markup);
+    }
+    CXyGameFrame* frame = nullptr;
+    std::vector<std::string> texts;
+};
+
+using AppFrameUITest = AppOnFrameFixture<FrameApp>;
+
+TEST_F(AppFrameUITest, SceneAndPanelAreTheFramesChildrenAndNoneWithoutAFrame)
+{
+    EXPECT_EQ(app_->GetMainGame(), frame_->Scene());
+    EXPECT_EQ(app_->GetSubSystem(), frame_->Panel());
+    app_->frame = nullptr;
+    EXPECT_EQ(app_->GetMainGame(), nullptr);
+    app_->AskTakeSilver(1000, 300);  // nothing to show it on: no harm
+}
+
+TEST_F(AppFrameUITest, SilverAndAllowanceTextsReachTheFramesBoxesAndThePanel)
+{
+    app_->AskTakeSilver(1000, 300);
+    app_->AskStoreSilver(5000, 7500);
+    EXPECT_EQ(OpenDialogs().size(), 2u);
+    app_->OnGetSubsidyConfigFailed();
+    app_->OnAllowanceResult(true, 2000, "保险箱");
+    app_->OnAllowanceResult(false, 0, "");
+    EXPECT_EQ(app_->texts,
+              (std::vector<std::string>{
+                  "ask xyf财神|本房间最少需携带银子1000两\r\n您只携带了300两\r\n仍少了700两,是否从保险箱划银？",
+                  "ask |本房间最多可携带银子5000两\r\n您携带了7500两\r\n仍超了2500两,是否将银子存入保险箱？",
+                  "line  <z=zu系统通知> <c=255>客官，您的银子也太多了，快去存起来吧！\r\n",
+                  "line  <z=zu系统通知> <c=255>获取低保活动配置失败!\r\n",
+                  "line  <z=zu系统通知> <c=255>已赠送银子2000两到保险箱中!\r\n",
+                  "line  <z=zu系统通知> <c=255>领取银子失败!\r\n",
+              }));
+    EXPECT_EQ(std::count(frame_->Panel()->codes.begin(), frame_->Panel()->codes.end(), framework::EV_SYSTEM_LINE), 4);
+}
+
+TEST_F(AppFrameUITest, ListEventsGoToThePanelsNamedWidgets)
+{
+    auto* advert = frame_->Panel()->NewChild<Part>();
+    advert->SetName("AdvertBar");
+    auto* users = frame_->Panel()->NewChild<Part>();
+    users->SetName("UserListBar");
+    app_->NotifyAdvertBar();
+    app_->NotifyUserListBar55();
+    app_->NotifyUserListBar56();
+    EXPECT_EQ(advert->codes, (std::vector<uint32_t>{80000054}));
+    EXPECT_EQ(users->codes, (std::vector<uint32_t>{80000055, 80000056}));
+}
+
+// A frame noting which of its match-flow operations ran.
+struct FlowFrame : TestFrame {
+    std::vector<std::string> ran;
+    void OnTableEntered() override { ran.push_back("entered"); }
+    void OnTableRefreshed() override { ran.push_back("refreshed"); }
+    void PostTableEvent13() override { ran.push_back("13"); }
+    void ShowMatchWaiting() override { ran.push_back("waiting"); }
+    void ShowNoSignUp() override { ran.push_back("no sign-up"); }
+    void ShowWashout() override { ran.push_back("wash-out"); }
+    void ShowMatchEnd() override { ran.push_back("end"); }
+    void ShowMatchLate() override { ran.push_back("late"); }
+    void ShowMatchStarted() override { ran.push_back("started"); }
+    void ShowSystemCancel() override { ran.push_back("system cancel"); }
+    void ShowSelfCancel() override { ran.push_back("self cancel"); }
+    void ShowWaitSignUpCheck() override { ran.push_back("check"); }
+    void ShowSystemRejected() override { ran.push_back("rejected"); }
+};
+
+using AppMatchHooksTest = AppOnFrameFixture<FrameApp, FlowFrame>;
+
+TEST_F(AppMatchHooksTest, EachHookRunsItsFrameOperation)
+{
+    auto& frame = static_cast<FlowFrame&>(*app_->frame);
+    const std::vector<std::pair<void (CGameWinApp::*)(), std::string>> hooks{
+        {&CGameWinApp::OnMatchTableEntered, "entered"},     {&CGameWinApp::OnMatchTableRefreshed, "refreshed"},
+        {&CGameWinApp::OnMatchTableEvent, "13"},             {&CGameWinApp::OnMatchNoSignUp, "no sign-up"},
+        {&CGameWinApp::OnMatchWashOut, "wash-out"},          {&CGameWinApp::OnMatchEnd, "end"},
+        {&CGameWinApp::OnMatchLate, "late"},                 {&CGameWinApp::OnMatchStarted, "started"},
+        {&CGameWinApp::OnMatchSystemCancel, "system cancel"}, {&CGameWinApp::OnMatchSelfCancel, "self cancel"},
+        {&CGameWinApp::OnMatchWaitingCheck, "check"},        {&CGameWinApp::OnMatchSystemRejected, "rejected"},
+    };
+    for (const auto& [hook, name] : hooks) {
+        frame.ran.clear();
+        ((*app_).*hook)();
+        EXPECT_EQ(frame.ran, std::vector<std::string>{name});
+    }
+    EXPECT_EQ(app_->IsPlaying(), 1) << "the table event starts the play";
+    std::array<uint8_t, 260> record{};
+    record[0] = 0x5A;
+    frame.ran.clear();
+    app_->OnMatchWaiting(record.data(), record.size());
+    EXPECT_EQ(frame.ran, std::vector<std::string>{"waiting"});
+    EXPECT_EQ(app_->HallData().matchData.bytes[0], 0x5A);
+}
+
+TEST_F(AppFrameUITest, ALookOnJoinReachesTheSceneAndThePanel)
+{
+    Lumora::GameUserRecord watcher;
+    watcher.SetUserId(555);
+    app_->OnHallCopyData(4, hall::EncryptHallData({watcher.Data(), Lumora::GameUserRecord::kSize}));
+    EXPECT_TRUE(app_->IsLookOnUser(555));
+    EXPECT_EQ(std::count(frame_->Scene()->codes.begin(), frame_->Scene()->codes.end(), 80000015u), 1);
+    EXPECT_EQ(std::count(frame_->Panel()->codes.begin(), frame_->Panel()->codes.end(), 80000015u), 1);
+}
+
+} // namespace
+
+namespace {
+
+struct SignedApp : FrameApp {
+    std::string GetWebSign() override { return sign; }
+    void ShowMsgBox(const char* text, const Lumora::EventRecord*, const Lumora::EventRecord*, int, uint32_t,
+                    const char* icon) override
+    {
+        texts.push_back(std::string("box ") + icon + "|" + text);
+    }
+    std::string sign;
+};
+
+using WebUrlTest = AppOnFrameFixture<SignedApp>;
+
+TEST_F(WebUrlTest, NoWebSignShowsTheUnstableNetworkTextAndGivesNoLink)
+{
+    EXPECT_EQ(app_->BuildSignedWebUrl(1, false), "");
+    EXPECT_EQ(app_->texts, std::vector<std::string>{"box xyf抱歉|对不起，您的网络不稳定，请重新尝试。"});
+    app_->sign = "abc";
+    EXPECT_EQ(app_->BuildSignedWebUrl(1, true), "user_id=0&game_id=0&game_code=pelq&hall_id=0");
+    const std::string signed2 = app_->BuildSignedWebUrl(2, false);
+    EXPECT_EQ(signed2.rfind("&v_sign=", 0), 0u) << signed2;
+    EXPECT_EQ(signed2.size(), std::string("&v_sign=&unix_time=").size() + 32 + 10) << signed2;
+    // Python's hashlib over the same text.
+    EXPECT_EQ(WebLinkSign(7, 79, 1001, 1700000000), "05e16b96472b1f7f58b6eb092ee96afe");
+}
+
+} // namespace

@@ -1,0 +1,318 @@
+// The frame's own chrome on a headless window: border planes and their fill without pictures,
+// the title buttons right to left, the table background, the published settings, and the
+// window placement from the title bar (maximise, restore, minimise, drag).
+#include "tests/framework/FrameFixture.h"
+
+#include "engine/input/InputData.h"
+#include "engine/object/PlaneObject.h"
+#include "framework/frame/FrameLayout.h"
+#include "mahjong/frame/CMJGameFrame.h"
+#include "widgets/CXyStandButton.h"
+
+using namespace Lumora;
+using namespace framework;
+using namespace frametest;
+
+namespace {
+
+// The generic frame with everything of its own, and the mahjong frame, each with bare parts.
+template <typename Base>
+struct Decorated : Base {
+    void CreateGameParts() override
+    {
+        this->SetSubSystem(std::make_unique<Part>().release());
+        this->SetMainGame(std::make_unique<Part>().release());
+    }
+    Lumora::CXyStandButton* Button(int i) const
+    {
+        Lumora::CXyStandButton* const all[] = {this->closeButton_, this->fitButton_,  this->minimiseButton_,
+                                               this->settingsButton_, this->helpButton_, this->shopButton_};
+        return all[i];
+    }
+    Part* Scene() const { return static_cast<Part*>(this->GetMainGame()); }
+    Lumora::PlaneObject* Top() const { return this->topPlane_; }
+    Lumora::PlaneObject* Left() const { return this->leftPlane_; }
+    Lumora::PlaneObject* Title() const { return this->titlePlane_; }
+    Lumora::CCySplitterBar* Splitter() const { return this->splitter_; }
+    int RestoredX() const { return this->restoredX_; }
+    int Maximised() const { return this->maximised_; }
+};
+using GenericFrame = Decorated<CXyGameFrame>;
+using MahjongFrame = Decorated<Lumora::CMJGameFrame>;
+
+// A Windows colour (0x00BBGGRR) as the screen shows it (0xRRGGBB): the blitters blend an
+// opaque pixel as value × 255 / 256.
+uint32_t OnScreen(uint32_t colour)
+{
+    auto blend = [](uint32_t v) { return (v & 0xFF) * 255 >> 8; };
+    return blend(colour) << 16 | blend(colour >> 8) << 8 | blend(colour >> 16);
+}
+
+class FrameDecorationTest : public FrameFixture {
+protected:
+    // The title buttons and the table decoration, each picture in a colour of its own.
+    void AddDecoration()
+    {
+        std::vector<Lumora::PackSource> skins;
+        auto add = [&](const std::string& name, const Lumora::ImageRecord& picture) {
+            skins.push_back({name + ".pps", Lumora::EncodePps(picture)});
+        };
+        AddFrameSkins(add);
+        for (const auto& [name, w] : std::initializer_list<std::pair<const char*, int>>{
+                 {"btnFrameClose", 20}, {"btnFrameFit", 22}, {"btnFrameMin", 24}, {"btnSet2", 30}, {"btnHelp2", 32},
+                 {"btnShop2", 34}, {"btnFrameMax", 22}})
+            add(name, testsupport::SolidFrames(w, 18, {0x1, 0x2, 0x3, 0x4}));
+        add("TablePatten", testsupport::SyntheticPicture(16, 16, 1, [](int, int x, int y) {
+                return (x + y) % 2 ? kPatternA : kPatternB;
+            }));
+        add("TableHalo", testsupport::SolidFrames(8, 8, {kHalo}));
+        add("TableCornerLT", testsupport::SolidFrames(10, 10, {kCorner[0]}));
+        add("TableCornerRT", testsupport::SolidFrames(10, 10, {kCorner[1]}));
+        add("TableCornerLB", testsupport::SolidFrames(10, 10, {kCorner[2]}));
+        add("TableCornerRB", testsupport::SolidFrames(10, 10, {kCorner[3]}));
+        std::string error;
+        pack_ = Lumora::BuildPack(skins, error);
+        ASSERT_FALSE(pack_.empty()) << error;
+    }
+    // The screen's pixel, snapped to the expected colour when each channel is within 1 of it
+    // (blended and copied pixels differ by that much).
+    uint32_t At(int x, int y, uint32_t expected) const
+    {
+        const uint32_t p = window_->Pixel(x, y) & 0xFFFFFF;
+        for (int shift : {0, 8, 16})
+            if (std::abs(int(p >> shift & 0xFF) - int(expected >> shift & 0xFF)) > 1)
+                return p;
+        return expected;
+    }
+    void Drag(int code, int x = 0, int y = 0)
+    {
+        Lumora::InputData point;
+        point.x = x;
+        point.y = y;
+        Frame(uint32_t(code), 0, reinterpret_cast<uintptr_t>(&point));
+    }
+
+    static constexpr uint32_t kPatternA = 0x203040, kPatternB = 0x405060, kHalo = 0x0000C0;
+    static constexpr uint32_t kCorner[4] = {0x00C000, 0xC00000, 0xC0C000, 0x00C0C0};
+};
+
+TEST_F(FrameDecorationTest, BordersWithoutPicturesAreFilledAndTheTitleBarMapsItsInput)
+{
+    GenericFrame& f = StartAs<GenericFrame>(1024, 768, true);
+    Run(50);
+    EXPECT_EQ(At(1, 1, OnScreen(0x4CB122)), OnScreen(0x4CB122));
+    EXPECT_EQ(f.Top()->GetHeight(), 25);
+    EXPECT_EQ(f.Left()->GetWidth(), 3);
+    EXPECT_EQ(At(1, 400, OnScreen(0x4CB122)), OnScreen(0x4CB122)) << "the 3-pixel left border";
+    const std::pair<uint32_t, uint32_t> hooks[] = {{EV_LBUTTON_DOUBLE, EV_FRAME_FIT}, {EV_LBUTTON_DRAG, EV_FRAME_DRAG},
+                                                   {EV_LBUTTON_DOWN, EV_FRAME_DRAG_BEGIN},
+                                                   {EV_LBUTTON_UP, EV_FRAME_DRAG_END},
+                                                   {EV_FOCUS_LEFT, EV_FRAME_DRAG_END}};
+    for (const auto& [input, event] : hooks) {
+        const EventRecord* hook = f.Top()->FindEventHook(input);
+        ASSERT_NE(hook, nullptr) << input;
+        EXPECT_EQ(hook->code, event);
+        EXPECT_EQ(hook->target, f.GetId());
+    }
+    // Published for the widgets.
+    EXPECT_EQ(f.GetSetting(50007), 28);
+    EXPECT_EQ(f.GetSetting(50013), 0x147800);
+    EXPECT_EQ(f.GetSetting(50014), 0xE6641E);
+    EXPECT_EQ(f.GetSetting(50012), 1);
+}
+
+TEST_F(FrameDecorationTest, TableIsTiledWithTheHaloCentredAndCornersOnTheScene)
+{
+    AddDecoration();
+    for (const int inset : {0, 13}) {
+        CXyGameFrame* f = inset ? static_cast<CXyGameFrame*>(&StartAs<MahjongFrame>(1024, 768, true))
+                                : &StartAs<GenericFrame>(1024, 768, true);
+        Run(50);
+        const Rect r = f->SceneRect();
+        // The side panel draws nothing: the pattern shows there, tiled from the origin.
+        for (const auto& [x, y] : {std::pair{900, 300}, std::pair{901, 300}, std::pair{917, 301}})
+            EXPECT_EQ(At(x, y, OnScreen((x + y) % 2 ? kPatternA : kPatternB)), OnScreen((x + y) % 2 ? kPatternA : kPatternB)) << x << "," << y;
+        const int w = r.right - r.left, h = r.bottom - r.top, side = std::min(w, h);
+        EXPECT_EQ(At(r.left + w / 2, r.top + h / 2, OnScreen(kHalo)), OnScreen(kHalo));
+        EXPECT_EQ(At(r.left + w / 2 - side / 2, r.top + h / 2, OnScreen(kHalo)), OnScreen(kHalo));
+        EXPECT_NE(At(r.left + w / 2 - side / 2 - 3, r.top + h / 2, OnScreen(kHalo)), OnScreen(kHalo));
+        EXPECT_EQ(At(r.left + inset, r.top + inset, OnScreen(kCorner[0])), OnScreen(kCorner[0])) << inset;
+        EXPECT_EQ(At(r.right - 1 - inset, r.top + inset, OnScreen(kCorner[1])), OnScreen(kCorner[1]));
+        EXPECT_EQ(At(r.left + inset, r.bottom - 1 - inset, OnScreen(kCorner[2])), OnScreen(kCorner[2]));
+        EXPECT_EQ(At(r.right - 1 - inset, r.bottom - 1 - inset, OnScreen(kCorner[3])), OnScreen(kCorner[3]));
+        wnd_.reset();
+    }
+}
+
+TEST_F(FrameDecorationTest, TitleButtonsStandRightToLeftWithEachLayersGaps)
+{
+    AddDecoration();
+    // close, fit, min, settings, help, shop; 1024 wide, 4 pixels from the right edge.
+    const int v = 1024, r = v - 20 - 22 - 24 - 4;
+    GenericFrame& g = StartAs<GenericFrame>(v, 768, true);
+    Run(20);
+    const double generic[6] = {v - 10 - 4, v - 20 - 11 - 4, v - 20 - 22 - 12 - 4, r - 32 - 15, r - 16, r - 32 - 30 - 17};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(g.Button(i)->GetX(), generic[i]) << i;
+    EXPECT_EQ(g.Button(4)->GetY(), 13);
+    EXPECT_EQ(g.Title()->GetX(), 100);
+    wnd_.reset();
+
+    MahjongFrame& m = StartAs<MahjongFrame>(v, 768, true);
+    Run(20);
+    const double mahjong[6] = {v - 10 - 4, v - 20 - 11 - 4, v - 20 - 22 - 12 - 4, r - 12 - 32 - 15 - 15,
+                               r - 12 - 16, r - 12 - 32 - 15 - 30 - 18 - 17};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(m.Button(i)->GetX(), mahjong[i]) << i;
+    EXPECT_EQ(m.Button(4)->GetY(), 14) << "help one pixel lower";
+    EXPECT_EQ(m.Left()->GetX(), 1);
+    // One-pixel margins at the sides: the scene from x 1, the panel 1 pixel from the right edge.
+    EXPECT_EQ(m.SceneRect(), (Rect{1, 25, v - m.GetPanelWidth() - 1 - int(m.Splitter()->GetWidth()), 768 - 4}));
+}
+
+TEST_F(FrameDecorationTest, FitButtonAndDoubleClickToggleBetweenWorkAreaAndRestoredSize)
+{
+    struct Case {
+        int work;
+        platform::Rect restored;
+        bool foldedRestored;
+    } const cases[] = {{1920, {100, 100, 1150, 700}, false}, {1024, {100, 100, 900, 700}, true}};
+    for (const Case& c : cases) {
+        GenericFrame& f = StartAs<GenericFrame>(c.work, 768, true);
+        Frame(EV_FRAME_FIT);
+        EXPECT_EQ(window_->ScreenRect(), c.restored) << c.work;
+        EXPECT_EQ(f.Maximised(), 0);
+        EXPECT_EQ(f.GetFillsWorkArea(), 0);
+        EXPECT_EQ(f.GetVisiblePanelWidth() == 0, c.foldedRestored);
+        // The layout follows the new size at once.
+        EXPECT_EQ(f.SceneRect().bottom, c.restored.Height() - 4);
+        Frame(EV_FRAME_FIT);
+        EXPECT_EQ(window_->ScreenRect(), (platform::Rect{0, 0, c.work, 768}));
+        EXPECT_EQ(f.Maximised(), 1);
+        EXPECT_EQ(f.SceneRect().bottom, 768 - 4);
+        wnd_.reset();
+    }
+}
+
+TEST_F(FrameDecorationTest, PanelFoldsBelowEachLayersWorkAreaLimit)
+{
+    struct Case {
+        bool mahjong;
+        int work;
+        bool folded;
+    } const cases[] = {{false, 800, true}, {false, 801, false}, {true, 1000, true}, {true, 1024, false}};
+    for (const Case& c : cases) {
+        CXyGameFrame* f = c.mahjong ? static_cast<CXyGameFrame*>(&StartAs<MahjongFrame>(c.work, 600, true))
+                                    : &StartAs<GenericFrame>(c.work, 600, true);
+        EXPECT_EQ(f->GetVisiblePanelWidth() == 0, c.folded) << c.mahjong << " " << c.work;
+        wnd_.reset();
+    }
+}
+
+TEST_F(FrameDecorationTest, DragFollowsTheCursorUntilButtonUpOrFocusLost)
+{
+    GenericFrame& f = StartAs<GenericFrame>(1920, 1040, false);
+    ASSERT_EQ(window_->ScreenRect(), (platform::Rect{100, 100, 900, 700}));
+    const int sizes = f.Scene()->sizes;
+    Drag(EV_FRAME_DRAG_BEGIN, 50, 10);
+    window_->InjectMouseMove(60, 15);
+    Drag(EV_FRAME_DRAG);
+    EXPECT_EQ(window_->ScreenRect(), (platform::Rect{110, 105, 910, 705}));
+    // The window moved under the cursor; the next move is measured from the last point.
+    window_->InjectMouseMove(50, 10);
+    Drag(EV_FRAME_DRAG);
+    EXPECT_EQ(window_->ScreenRect(), (platform::Rect{110, 105, 910, 705}));
+    window_->InjectMouseMove(40, 10);
+    Drag(EV_FRAME_DRAG);
+    EXPECT_EQ(window_->ScreenRect(), (platform::Rect{100, 105, 900, 705}));
+    EXPECT_EQ(f.Scene()->sizes, sizes) << "a move without a resize lays nothing out";
+    // Far past the work area's left and top edges: the window stops on them.
+    window_->InjectMouseMove(-500, -300);
+    Drag(EV_FRAME_DRAG);
+    EXPECT_EQ(window_->ScreenRect(), (platform::Rect{0, 0, 800, 600}));
+    Drag(EV_FRAME_DRAG_END);
+    window_->InjectMouseMove(300, 300);
+    Drag(EV_FRAME_DRAG);
+    EXPECT_EQ(window_->ScreenRect().left, 0);
+
+    // A drag on a window that fills the work area restores it first.
+    Frame(EV_FRAME_FIT);
+    ASSERT_EQ(f.GetFillsWorkArea(), 1);
+    Drag(EV_FRAME_DRAG_BEGIN, 960, 10);
+    window_->InjectMouseMove(960, 12);
+    Drag(EV_FRAME_DRAG);
+    EXPECT_EQ(window_->ScreenRect().Width(), 1050);
+    EXPECT_EQ(window_->ScreenRect().left, (1920 - 1050) * 960 / 1920);
+    EXPECT_EQ(f.GetFillsWorkArea(), 0);
+
+    Frame(EV_FRAME_MINIMISE);
+    EXPECT_TRUE(window_->IsMinimised());
+}
+
+} // namespace
+
+namespace {
+
+using MahjongFrameTest = FrameDecorationTest;
+
+TEST(FormatFixedText, CutsAtTheBufferOnACharacterBoundary)
+{
+    char buffer[128];
+    EXPECT_EQ(FormatFixedText(buffer, "%.2f%%", 33.333), 6u);
+    EXPECT_STREQ(buffer, "33.33%");
+    // 126 ASCII bytes and then a two-byte character that does not fit in the 127 left.
+    const std::string text = std::string(126, 'a') + "胜" + "tail";
+    EXPECT_EQ(FormatFixedText(buffer, "%s", text.c_str()), 126u);
+    EXPECT_EQ(std::string(buffer), std::string(126, 'a'));
+}
+
+TEST_F(MahjongFrameTest, PlacedDialogsStackNewestOnTopAndRestOnTheBottomEdge)
+{
+    MahjongFrame& f = StartAs<MahjongFrame>(1024, 768, true);
+    window_->InjectFocus(false);
+    PlaneObject* a = f.NewPlane(100, 50, 0);
+    PlaneObject* b = f.NewPlane(100, 50, 0);
+    f.PlaceCharacter(a);
+    f.PlaceCharacter(b);
+    EXPECT_GT(b->GetZ(), a->GetZ());
+    EXPECT_EQ(a->GetZ(), (2 + 9000) * 10.0);
+    EXPECT_EQ(a->GetTop(), 768) << "starts below the view";
+    Run(3000);
+    EXPECT_EQ(a->GetBottom(), 768);
+    EXPECT_EQ(a->GetRight(), 1024 - 4);
+    EXPECT_EQ(window_->Flashes(), 2);
+    // The auto-play animation stands 35 pixels above the scene's centre, also after a resize.
+    f.ShowAutoPlaying(1);
+    window_->Resize(1000, 700);
+    const Rect s = f.SceneRect();
+    EXPECT_EQ(f.GetAutoPlayAnimation()->GetY(), (s.top + s.bottom) / 2 - 35);
+}
+
+TEST_F(MahjongFrameTest, ClearZeroShowsForTheOwnNegativeScoreAndPageButtonsOpenPages)
+{
+    app_.testMode = true;
+    struct Case {
+        uint32_t user;
+        int score;
+        bool lookOn;
+        bool shown;
+    } const cases[] = {{7, -1, false, true}, {7, 0, false, false}, {9, -1, false, false}, {7, -1, true, false}};
+    for (const Case& c : cases) {
+        app_.users.clear();
+        GameUserRecord u;
+        u.SetUserId(int32_t(c.user));
+        u.SetScore(c.score);
+        app_.users.push_back(u);
+        app_.lookOn = c.lookOn;
+        MahjongFrame& f = StartAs<MahjongFrame>(1024, 768, true);
+        f.ShowUserDetail(c.user, 1);
+        ASSERT_NE(f.GetClearZeroButton(), nullptr);
+        EXPECT_EQ(f.GetClearZeroButton()->IsActive() != 0, c.shown) << c.user << " " << c.score << " " << c.lookOn;
+        EXPECT_EQ(f.GetReportButton(), nullptr);
+    }
+    Frame(EV_FRAME_CLEAR_ZERO);
+    Frame(EV_FRAME_RECHARGE);
+    EXPECT_EQ(app_.pages, (std::vector<std::string>{"http://shop.lumora-games.net/props", "http://pay.lumora-games.net/"}));
+}
+
+} // namespace

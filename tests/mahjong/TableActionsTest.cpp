@@ -1,0 +1,274 @@
+// The table's actions on a dealt table, through the real mahjong connection to the game-server
+// stand-in, which checks every request against its layout: the bytes of each request, a refused
+// throw put right by the hand sent again, a claim laid only by its notification, an own
+// concealed gang whose replacement is placed once, hu on a discard and self-drawn, and the ask
+// to see a hand answered.
+#include "tests/mahjong/SceneRig.h"
+
+#include "support/FakeClientApp.h"
+#include "support/GameServerStandIn.h"
+
+#include "framework/connection/RequestIds.h"
+#include "mahjong/notify/CMJGameNotify2.h"
+#include "widgets/CXyStandButton.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+using namespace Lumora;
+using mahjongtest::SceneRig;
+using mahjongtest::TestScene;
+
+std::string TestName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
+
+// The head {1001, 1, 1, 0} of the stand-in's default seat, then words at their offsets.
+std::string Hex(size_t size, std::initializer_list<std::pair<size_t, int32_t>> words)
+{
+    std::vector<uint8_t> r(size);
+    const int32_t head[4] = {1001, 1, 1, 0};
+    std::memcpy(r.data(), head, sizeof head);
+    for (auto [offset, value] : words)
+        std::memcpy(r.data() + offset, &value, 4);
+    std::string out;
+    char two[3];
+    for (uint8_t b : r) {
+        std::snprintf(two, sizeof two, "%02x", b);
+        out += two;
+    }
+    return out;
+}
+
+std::string Words(std::initializer_list<int32_t> words)
+{
+    std::string out;
+    char eight[9];
+    for (int32_t w : words) {
+        const uint32_t v = uint32_t(w);
+        std::snprintf(eight, sizeof eight, "%02x%02x%02x%02x", v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF, v >> 24);
+        out += eight;
+    }
+    return out;
+}
+
+std::vector<uint8_t> Rec(size_t size, std::initializer_list<std::pair<size_t, int32_t>> words)
+{
+    std::vector<uint8_t> r(size);
+    for (auto [offset, value] : words)
+        std::memcpy(r.data() + offset, &value, 4);
+    return r;
+}
+
+class TableActions : public ::testing::Test {
+protected:
+    TableActions() : rig(TestName()), s(*rig.scene)
+    {
+        rig.app.roomId = 1;
+        rig.app.tableNo = 1;
+        connect.SetApp(&client);
+        connect.SetupEncryption();
+        int proxyFailed = 0;
+        std::string text;
+        opened = connect.OpenGameChannel("Game", "127.0.0.1", server.Port(), &proxyFailed) && connect.EnterGame(text);
+        s.connect = &connect;
+        s.OnTableEntered();
+        s.OnGameReady();
+        s.OnGameStartData(nullptr, 0);
+        rig.engine.Run(4000);
+        s.chairCount = s.playerCount = 4;
+        // The own turn: the banker holds 14 tiles with one drawn.
+        s.playState = kPlayStateTurn;
+        s.playBlock[CMJMainGame2::kMustThrow] = 1;
+        s.playBlock[CMJMainGame2::kArrowPos] = kOwnSeat * 2;
+    }
+    ~TableActions() override
+    {
+        connect.CloseAll();
+        EXPECT_EQ(server.Errors(), "[]");
+    }
+    void Fault(uint32_t id, const std::string& rest)
+    {
+        server.Command(R"({"op":"fault","id":)" + std::to_string(id) + "," + rest + "}");
+    }
+    // The hex of the request of that id, or "none".
+    std::string SentAs(uint32_t id)
+    {
+        const auto v = server.AwaitRequests(id, 1);
+        return v.empty() ? "none" : v.back();
+    }
+    int Concealed()
+    {
+        TileArray hand;
+        return s.FindHandCard(kOwnSeat, hand);
+    }
+
+    standin::GameServer server;
+    FakeClientApp client;
+    CMJGameConnect2 connect;
+    bool opened = false;
+    SceneRig rig;
+    TestScene& s;
+};
+
+TEST_F(TableActions, ThrowAndARefusedThrowPutRightByTheServersHand)
+{
+    ASSERT_TRUE(opened);
+    const int drawn = s.hands[kOwnSeat][kDrawnSlot]->tile;
+    ASSERT_TRUE(s.SendThrowCard(kDrawnSlot));
+    ASSERT_NE(s.thrown[kOwnSeat], nullptr);
+    EXPECT_EQ(s.thrown[kOwnSeat]->tile, drawn);
+    EXPECT_EQ(Concealed(), 13);
+    EXPECT_EQ(s.playBlock[CMJMainGame2::kMustThrow], 0);
+    auto sent = server.AwaitRequests(RequestId::ThrowCards, 1);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], Hex(108, {{100, 1}, {104, drawn}}));
+    // The echo is ignored: the drawn slot is empty.
+    const auto thrownBefore = s.thrown;
+    s.OnNotifyCardThrown(Rec(88, {{4, 0}, {84, drawn}}).data(), 88);
+    EXPECT_EQ(s.thrown, thrownBefore);
+
+    // A refused throw: the tile leaves the table, and the server's hand restores it.
+    s.ParkThrownCard(kOwnSeat);
+    s.CatchWallCard(kOwnSeat, 53, 40);
+    s.playBlock[CMJMainGame2::kMustThrow] = 1;
+    Fault(RequestId::ThrowCards, R"("code":229102)");
+    EXPECT_FALSE(s.SendThrowCard(kDrawnSlot));
+    EXPECT_EQ(s.thrown[kOwnSeat], nullptr);
+    EXPECT_EQ(s.playBlock[CMJMainGame2::kMustThrow], 1);
+    auto hand = Rec(12 + 14 * 4, {{4, 0}, {8, 14}});
+    const int32_t tiles[14] = {0, 9, 18, 27, 1, 10, 19, 28, 2, 11, 20, 29, 3, 40};
+    std::memcpy(hand.data() + 12, tiles, sizeof tiles);
+    s.OnNotifyOwnHand(hand.data(), hand.size());
+    EXPECT_EQ(Concealed(), 14);
+    EXPECT_EQ(rig.Misfiled(), 0);
+}
+
+TEST_F(TableActions, ClaimsSendTheirTwoRequestsAndTheMeldComesWithItsNotification)
+{
+    ASSERT_TRUE(opened);
+    s.ReturnToPool(s.TakeTileFromHand(kOwnSeat, 27)); // 13 tiles, the 3 still in the drawn slot
+    s.playBlock[CMJMainGame2::kMustThrow] = 0;
+    s.playBlock[CMJMainGame2::kArrowPos] = 0;
+    // Chair 1 throws 21 (a 4 of characters), which the own chair may peng with its 3 and 12.
+    s.OnNotifyCardThrown(Rec(88, {{4, 1}, {24, 1}, {84, 21}}).data(), 88);
+    ClaimOption peng = s.options[kOptPeng];
+    EXPECT_EQ(peng.chair, 1);
+    EXPECT_EQ(peng.tile, 21);
+    EXPECT_EQ(peng.enabled, 1);
+    EXPECT_TRUE(s.buttons[CMJMainGame2::kBtnPeng]->IsActive());
+    const int before = Concealed();
+    s.CMJMainGame2::OnBtnPeng();
+    EXPECT_EQ(SentAs(RequestId::AnnouncePeng), Hex(64, {{16, 1}, {20, 21}, {24, 3}, {28, 12}, {32, -1}, {36, 1}}));
+    EXPECT_EQ(SentAs(RequestId::PengCards), Hex(64, {{16, 1}, {20, 21}, {24, 3}, {28, 12}, {32, -1}, {36, 1}}));
+    EXPECT_EQ(Concealed(), before); // nothing laid yet
+    s.OnNotifyPengCards(Rec(32, {{12, 0}, {16, 1}, {20, 21}, {24, 3}, {28, 12}}).data(), 32);
+    EXPECT_EQ(Concealed(), before - 2);
+    EXPECT_EQ(rig.Misfiled(), 0);
+
+    // A pass names the tile and its thrower.
+    s.options[kOptPass] = peng;
+    EXPECT_TRUE(s.SendPass());
+    EXPECT_EQ(SentAs(RequestId::Pass), Hex(40, {{16, 21}, {20, 1}}));
+
+    // Hu on a discard, and on a robbed gang (kind 4).
+    s.playBlock[CMJMainGame2::kMustThrow] = 0; // another seat's throw
+    s.options[kOptHu] = peng;
+    s.CMJMainGame2::OnBtnHu();
+    s.options[kOptHu] = peng;
+    s.options[kOptHu].gangKind = 3;
+    s.CMJMainGame2::OnBtnHu();
+    const auto hu = server.AwaitRequests(RequestId::Hu, 2);
+    ASSERT_EQ(hu.size(), 2u);
+    EXPECT_EQ(hu[0], Hex(48, {{16, 1}, {20, 21}, {24, 1}}));
+    EXPECT_EQ(hu[1], Hex(48, {{16, 1}, {20, 21}, {24, 4}}));
+
+    // The watched player's answer to an ask to see the hand.
+    s.ReplyKanPai(2002, 1);
+    EXPECT_EQ(SentAs(RequestId::Request229560), Hex(40, {{16, 2002}, {20, 1}}));
+}
+
+TEST_F(TableActions, ChiChoiceSendsTheLiftedTilesAndARefusalLeavesTheTable)
+{
+    ASSERT_TRUE(opened);
+    s.realActions = true;
+    s.ReturnToPool(s.TakeTileFromHand(kOwnSeat, 27));
+    s.playBlock[CMJMainGame2::kMustThrow] = 0;
+    // Chair 1 (seat 0, the seat before the own in turn) throws 21; the own chair may chi.
+    s.OnNotifyCardThrown(Rec(88, {{4, 1}, {24, 4}, {84, 21}}).data(), 88);
+    ASSERT_EQ(s.options[kOptChi].enabled, 1);
+    s.CMJMainGame2::OnBtnChi();
+    EXPECT_EQ(s.GetHandMode(), kHandChiChoice);
+    const auto hands = s.hands;
+    for (int tile : {1, 2}) // the 2 and 3 of characters lifted
+        s.hands[kOwnSeat][size_t(s.FindTileSlot(kOwnSeat, tile))]->lifted = 1;
+    TileArray lifted;
+    ASSERT_EQ(s.GetSelectedCard(lifted), 2);
+    s.CMJMainGame2::DoChi(); // this table refuses chi (229104)
+    const std::string chi = Hex(64, {{16, 1}, {20, 21}, {24, lifted[0]}, {28, lifted[1]}, {32, -1}, {36, 3}});
+    EXPECT_EQ(SentAs(RequestId::AnnounceChi), chi);
+    EXPECT_EQ(SentAs(RequestId::ChiCards), chi);
+    EXPECT_EQ(s.GetHandMode(), kHandNormal);
+    EXPECT_EQ(s.hands, hands);
+    EXPECT_EQ(rig.Misfiled(), 0);
+}
+
+TEST_F(TableActions, ConcealedGangPlacesItsReplacementOnceAndSelfDrawnHu)
+{
+    ASSERT_TRUE(opened);
+    // Four 1s, 2s and 3s of characters: more than one candidate opens the gang choice.
+    s.OnBtnGang();
+    EXPECT_EQ(s.GetHandMode(), kHandGangChoice);
+    Fault(RequestId::AnnounceGang, R"("reply_hex":")" + Words({1, 0, 229217, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\"");
+    Fault(RequestId::ConcealedGangCards, R"("reply_hex":")" + Words({0, 77, 107, 0, 50, 0, 0, 0}) + "\"");
+    s.DoAnGang(0);
+    EXPECT_EQ(s.GetHandMode(), kHandNormal);
+    EXPECT_EQ(SentAs(RequestId::AnnounceGang), Hex(64, {{16, 0}, {20, 0}, {24, 9}, {28, 18}, {32, 27}, {36, 1}}));
+    EXPECT_EQ(SentAs(RequestId::ConcealedGangCards), Hex(64, {{16, 0}, {20, 0}, {24, 9}, {28, 18}, {32, 27}, {36, 1}}));
+    // The gang's notification lays it; the replacement of the reply comes round once.
+    s.OnNotifyGangCards(229197, Rec(48, {{12, 0}, {16, 0}, {20, 0}, {24, 9}, {28, 18}, {32, 27}, {36, 1}, {40, 77}, {44, 107}}).data(), 48);
+    rig.engine.Run(100);
+    int replacements = 0;
+    for (CMJCard2* t : s.hands[kOwnSeat])
+        replacements += t && t->tile == 77;
+    EXPECT_EQ(replacements, 1);
+    EXPECT_EQ(rig.Misfiled(), 0);
+
+    // Self-drawn: the drawn tile, from the own chair, kind 2.
+    const int drawn = s.hands[kOwnSeat][kDrawnSlot] ? s.hands[kOwnSeat][kDrawnSlot]->tile : -1;
+    ASSERT_GE(drawn, 0);
+    s.CMJMainGame2::OnBtnHu();
+    EXPECT_EQ(SentAs(RequestId::Hu), Hex(48, {{16, 0}, {20, drawn}, {24, 2}}));
+}
+
+TEST_F(TableActions, DrawOnTheClocksEndAndAClaimButtonDuringAutoPlay)
+{
+    ASSERT_TRUE(opened);
+    s.ReturnToPool(s.hands[kOwnSeat][kDrawnSlot]);
+    s.playBlock[CMJMainGame2::kMustThrow] = 0;
+    Fault(RequestId::CatchCard, R"("reply_hex":")" + Words({0, 44, 60, 0, 40, 0, 0, 0}) + "\"");
+    s.OnClockExpired();
+    EXPECT_EQ(SentAs(RequestId::CatchCard), Hex(96, {}));
+    ASSERT_NE(s.hands[kOwnSeat][kDrawnSlot], nullptr);
+    EXPECT_EQ(s.hands[kOwnSeat][kDrawnSlot]->tile, 44);
+    EXPECT_EQ(s.playBlock[CMJMainGame2::kMustThrow], 1);
+    // The push of the same draw finds it placed.
+    s.OnNotifyCardCaught(Rec(16, {{0, 0}, {4, 44}, {8, 60}}).data(), 16);
+    EXPECT_EQ(Concealed(), 14);
+
+    // Auto-play at the clock's end throws the drawn tile.
+    s.autoPlay = 1;
+    s.OnNotify229165(nullptr, 0);
+    EXPECT_EQ(SentAs(RequestId::ThrowCards), Hex(108, {{100, 1}, {104, 44}}));
+    // A claim button during auto-play ends it first; turning it on again waits 10 s.
+    s.OnEvent(EventRecord{s.GetId(), EV_BTN_PASS, 0, 0});
+    EXPECT_EQ(s.autoPlay, 0);
+    s.OnBtnAutoPlay();
+    EXPECT_EQ(s.autoPlay, 0);
+    EXPECT_EQ(rig.app.notices.back().rfind("您还需要", 0), 0u);
+    EXPECT_EQ(rig.Misfiled(), 0);
+}
+
+} // namespace

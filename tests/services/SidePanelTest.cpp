@@ -1,0 +1,182 @@
+// The side panel: what each event shows or leaves, the chat line's record and escaping, the
+// heap text it frees, the input bar's sending rules and the layout inside the given rectangle.
+#include "tests/widgets/FakeAppServices.h"
+#include "tests/widgets/WidgetFixture.h"
+
+#include "services/panel/CSubSystem.h"
+#include "widgets/CCyPlayerListBar.h"
+#include "widgets/CCyUserList.h"
+#include "widgets/CXyChatBox.h"
+#include "widgets/CXyInputBox.h"
+#include "widgets/CXyStandButton.h"
+
+#include <cstring>
+
+using namespace Lumora;
+using namespace widgettest;
+
+namespace {
+
+std::vector<uint8_t> ChatRecord(uint32_t sender, std::string_view text, size_t size = 128)
+{
+    std::vector<uint8_t> r(size, 0);
+    std::memcpy(r.data(), &sender, std::min<size_t>(4, size));
+    if (size > 48)
+        std::memcpy(r.data() + 48, text.data(), std::min(text.size(), size - 48));
+    return r;
+}
+
+class SidePanelTest : public WidgetFixture {
+protected:
+    CMJSubSystem* MakePanel(Rect bounds = {600, 0, 900, 600})
+    {
+        auto* panel = E().Make<CMJSubSystem>();
+        panel->SetBounds(bounds);
+        panel->OnSizeDone();
+        E().Settle();
+        return panel;
+    }
+    static std::string Shown(const CSubSystem& panel)
+    {
+        const CXyChatBox& box = *panel.GetChatBox();
+        return box.TextOf(box.Content().First(), nullptr);
+    }
+    void Send(CSubSystem& panel, uint32_t code, uintptr_t p1, uintptr_t p2 = 0)
+    {
+        panel.OnEvent({panel.GetId(), code, p1, p2});
+    }
+
+    FakeAppServices app_;
+};
+
+TEST_F(SidePanelTest, EachEventShowsItsLineAndPeerMarkupShowsAsTyped)
+{
+    app_.SeatPlayer(0, 1001, "张三");
+    app_.SeatPlayer(1, 1002, "李四");
+    CMJSubSystem* panel = MakePanel();
+    Send(*panel, 80000057, reinterpret_cast<uintptr_t>("<c=255>系统<>消息"));
+    const auto chat = ChatRecord(1001, "<c=255>你好");
+    Send(*panel, 80000058, reinterpret_cast<uintptr_t>(chat.data()), chat.size());
+    const auto chatEx = ChatRecord(1002, "再见");
+    Send(*panel, 80000059, reinterpret_cast<uintptr_t>(chatEx.data()), chatEx.size());
+    const auto cut = ChatRecord(1001, "x", 40);  // too short for a text: nothing
+    Send(*panel, 80000058, reinterpret_cast<uintptr_t>(cut.data()), cut.size());
+    const auto stranger = ChatRecord(4242, "hi");  // no record of him: his id
+    Send(*panel, 80000058, reinterpret_cast<uintptr_t>(stranger.data()), stranger.size());
+    const char notice[] = "公告<b>";
+    Send(*panel, 80000072, reinterpret_cast<uintptr_t>(notice), std::strlen(notice));
+    char* heap = new char[8];
+    std::strcpy(heap, "heap");
+    Send(*panel, 80000060, reinterpret_cast<uintptr_t>(heap));  // freed by the panel (ASan checks)
+    panel->ShowTakeDeposit(300);
+    E().Settle();
+    EXPECT_EQ(Shown(*panel), "系统消息\n张三：<c=255>你好\n李四：再见\n4242：hi\n公告<b>\nheap\n保险箱功能暂未开放（300两）\n");
+}
+
+TEST_F(SidePanelTest, TheTablesUserEventsRefreshThePlayerList)
+{
+    E().AddSkin("SystemUserListBar", SolidFrames(300, 24, {0x506070}));
+    E().LoadSkins();
+    CMJSubSystem* panel = MakePanel();
+    CCyUserList* list = panel->GetUserList()->GetList();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->UserIdAt(0), 0u);
+    app_.SeatPlayer(0, 1001, "张三");
+    Send(*panel, 80000014, 0);
+    EXPECT_EQ(list->NameAt(0), "张三");
+    app_.SeatPlayer(2, 1003, "王五");
+    Send(*panel, 80000021, 0);
+    EXPECT_EQ(list->UserIdAt(1), 1003u);
+}
+
+TEST_F(SidePanelTest, UnhandledCodesAreLoggedOnceAndShowNothing)
+{
+    CMJSubSystem* panel = MakePanel();
+    for (uint32_t code : {80000061u, 80000061u, 80000026u, 80000104u, 80000054u})
+        Send(*panel, code, 0);
+    EXPECT_EQ(panel->IgnoredCodes(), (std::set<uint32_t>{80000026, 80000054, 80000061, 80000104}));
+    EXPECT_EQ(Shown(*panel), "");
+}
+
+TEST_F(SidePanelTest, PartsCarryTheNamesTheirCallersLookFor)
+{
+    CMJSubSystem* panel = MakePanel();
+    EXPECT_EQ(E().Objects().FindByName("UserListBar"), panel->GetUserList());
+    EXPECT_EQ(E().Objects().FindByName("InputBar"), panel->GetInputBar());
+    auto* advert = dynamic_cast<IAdvertWindow*>(E().Objects().FindByName("AdvertBar"));
+    ASSERT_NE(advert, nullptr);
+    EXPECT_FALSE(advert->IsAdvertShown());
+    std::string error;
+    EXPECT_EQ(panel->GetActivityBar()->Open(0, error), 0);
+    EXPECT_EQ(error, "活动暂不可用");
+}
+
+TEST_F(SidePanelTest, FacePicksAndNamesGoToTheCaretOfTheInputLine)
+{
+    CMJSubSystem* panel = MakePanel();
+    auto* bar = dynamic_cast<IInputBarText*>(E().Objects().FindByName("InputBar"));
+    ASSERT_NE(bar, nullptr);
+    bar->AppendInputText("张三，");
+    int index = 1;
+    Send(*panel, EV_FACE_PICKED, reinterpret_cast<uintptr_t>("#打牌"), reinterpret_cast<uintptr_t>(&index));
+    EXPECT_EQ(panel->GetInputBar()->GetInput()->GetText(), "张三，#打牌");
+}
+
+TEST_F(SidePanelTest, SendingCutsOnACharacterSkipsEmptyLinesAndKeepsOneASecond)
+{
+    CMJSubSystem* panel = MakePanel();
+    CGameInputBar& bar = *panel->GetInputBar();
+    std::string longLine = "ab";
+    for (int i = 0; i < 40; ++i)
+        longLine += "中";  // 2 + 80 bytes: the 61st byte begins a character
+    struct Case {
+        std::string_view text;
+        uint64_t advanceMs;
+        bool sent;
+    } cases[] = {{"", 2000, false}, {longLine, 0, true}, {"again", 999, false}, {"later", 1, true}};
+    for (const Case& c : cases) {
+        E().Clock().Advance(c.advanceMs);
+        EXPECT_EQ(bar.Send(c.text), c.sent) << c.text;
+    }
+    ASSERT_EQ(app_.connect.chats.size(), 2u);
+    EXPECT_EQ(app_.connect.chats[0], longLine.substr(0, 60));
+    EXPECT_EQ(app_.connect.chats[1], "later");
+}
+
+TEST_F(SidePanelTest, EnterAndTheSendButtonSendTheLineAndClearIt)
+{
+    E().AddSkin("btnChatSend", SolidFrames(48, 24, {0x00A000, 0x00C000, 0x008000, 0x808080}));
+    E().LoadSkins();
+    CMJSubSystem* panel = MakePanel({450, 0, 750, 600});  // inside the 800 x 600 view
+    CXyInputBox* line = panel->GetInputBar()->GetInput();
+    line->TakeFocus();
+    E().Type("hi");
+    E().Key(13);
+    EXPECT_EQ(line->GetText(), "");
+    E().Clock().Advance(1000);
+    line->AppendText("again");
+    CXyStandButton* send = panel->GetInputBar()->GetSendButton();
+    ASSERT_NE(send, nullptr);
+    E().Click(int(send->GetX()), int(send->GetY()));
+    EXPECT_EQ(app_.connect.chats, (std::vector<std::string>{"hi", "again"}));
+    EXPECT_EQ(line->GetText(), "");
+}
+
+TEST_F(SidePanelTest, PartsAreStackedInsideTheRectangleAtEachDesktopSize)
+{
+    for (const Rect r : {Rect{500, 0, 800, 600}, Rect{724, 0, 1024, 768}, Rect{1066, 0, 1366, 768}, Rect{0, 0, 0, 0}}) {
+        CMJSubSystem* panel = MakePanel(r);
+        if (r.right == r.left)  // folded away: nothing moves, nothing breaks
+            continue;
+        const double list = panel->GetUserList()->GetY();
+        const double chat = panel->GetChatBox()->GetY();
+        const double input = panel->GetInputBar()->GetY();
+        EXPECT_LT(list, chat);
+        EXPECT_LT(chat, input);
+        EXPECT_DOUBLE_EQ(panel->GetInputBar()->GetWidth(), r.right - r.left);
+        EXPECT_LE(input + CGameInputBar::kHeight / 2.0, r.bottom);
+        EXPECT_DOUBLE_EQ(panel->GetChatBox()->GetX(), (r.left + r.right) / 2.0);
+    }
+}
+
+} // namespace

@@ -1,0 +1,67 @@
+#!/usr/bin/python3
+"""Checks what one headless `tools/run.sh` left behind.
+
+Usage: run_check.py LOGS SHOT...
+
+LOGS is the run's logs folder (server.log, hall.jsonl, run/game/GameRun.log). Fails (exit 1) unless
+the server's log shows a result and the chat line typed into the client, the hall recorded exactly one exit report and one clean client
+exit, the engine's log names no missing resource, and every screenshot shows more than a handful
+of colours and the table's green at the scene's centre.
+"""
+import json
+import os
+import re
+import sys
+
+from PIL import Image
+
+
+def problems(logs, shots):
+    out = []
+    with open(os.path.join(logs, "server.log"), encoding="utf-8", errors="replace") as f:
+        server_log = f.read()
+        if not re.search(r"hand \d+: result", server_log):
+            out.append("the server's log shows no result")
+        if "chat from 1001: hello" not in server_log:
+            out.append("the server's log shows no chat line from the client")
+    events = []
+    with open(os.path.join(logs, "hall.jsonl"), encoding="utf-8") as f:
+        events = [json.loads(line) for line in f if line.strip()]
+    reports = [e for e in events if "exit_report" in e]
+    exits = [e for e in events if e.get("event") == "client-exit"]
+    if len(reports) != 1:
+        out.append("the hall saw %d exit reports" % len(reports))
+    if len(exits) != 1 or exits[0].get("status") != 0:
+        out.append("the client did not end cleanly: %s" % exits)
+    engine_log = os.path.join(logs, "run", "game", "GameRun.log")
+    if os.path.exists(engine_log):
+        with open(engine_log, "rb") as f:
+            text = f.read().decode("gb18030", errors="replace")
+        missing = sorted(set(re.findall(r'res "([^"]+)" does not exists', text)))
+        if missing:
+            out.append("missing resources: %s" % ", ".join(missing))
+    for shot in shots:
+        im = Image.open(shot).convert("RGB")
+        colours = im.getcolors(maxcolors=1 << 16)
+        if colours is not None and len(colours) <= 8:
+            out.append("%s: only %d colours" % (shot, len(colours)))
+        r, g, b = im.getpixel((int(im.width * 0.4), im.height // 2))
+        if not (g > r and g > b):
+            out.append("%s: no table at the scene's centre (%d, %d, %d)" % (shot, r, g, b))
+    return out
+
+
+def main(argv):
+    if len(argv) < 3:
+        print(__doc__, file=sys.stderr)
+        return 2
+    found = problems(argv[1], argv[2:])
+    for p in found:
+        print("run check: " + p, file=sys.stderr)
+    if not found:
+        print("run check: ok (%d screenshots)" % len(argv[2:]))
+    return 1 if found else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
