@@ -29,16 +29,19 @@ void CGameInfoEx::StoreGameStart(const uint8_t* data, size_t size)
 void CGameInfoEx::StoreGameResult(const uint8_t* data, size_t size)
 {
     Store(result_, data, size);
-    // The final hands become the chairs' lists, so that the scene shows them like dealt ones.
+    // The final hands become the chairs' lists, so that the scene shows them like dealt ones; a
+    // record too short to hold them leaves no hand rather than hands of zeros.
+    const bool whole = data && size >= GameRecord::kResultEntriesOffset;
     const uint8_t* hands = result_.data() + GameRecord::kResultHandsOffset;
-    uint8_t* lists = StartBytes() + GameRecord::kTileListsOffset;
-    std::memcpy(lists, hands, GameRecord::kChairs * GameRecord::kTileListLength * 4);
     for (size_t chair = 0; chair < GameRecord::kChairs; ++chair) {
-        int32_t count = 0;
+        int32_t list[GameRecord::kTileListLength];
+        int count = 0;
         RecordReader r(hands + chair * GameRecord::kTileListLength * 4, GameRecord::kTileListLength * 4);
-        while (size_t(count) < GameRecord::kTileListLength && r.I32(size_t(count) * 4) != -1)
+        while (whole && size_t(count) < GameRecord::kTileListLength && r.I32(size_t(count) * 4) != -1) {
+            list[count] = r.I32(size_t(count) * 4);
             ++count;
-        RecordWriter({StartBytes() + GameRecord::kTileCountsOffset + chair * 4, 4}).I32(0, count);
+        }
+        SetChairTiles(int(chair), list, count);
     }
 }
 
