@@ -53,7 +53,7 @@ xvfb_pid=""
 # Stops whatever is still running, in the order that lets each end cleanly.
 cleanup() {
   local status=$?
-  trap - EXIT INT TERM
+  trap - EXIT INT TERM HUP
   for pid in $hall_pid $server_pid; do
     kill -TERM "$pid" 2>/dev/null || true
   done
@@ -71,6 +71,7 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+trap 'exit 129' HUP
 
 # Waits until the file has a line matching the pattern, while the processes live; false on
 # time-out or when one of them ends first.

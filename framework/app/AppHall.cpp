@@ -192,7 +192,7 @@ void CGameWinApp::ApplyStartData(std::span<const uint8_t> plain)
     net::OxtLog("%s", text);
     net::OxtLog("start data refused (%d, %zu bytes)", static_cast<int>(outcome), plain.size());
     ShowWaitText(text, true);
-    platform::SleepBusy(2000);
+    platform::SleepBusy(kBadStartDataPauseMs);
     platform::PostToWindow(GetMainWindowId(), platform::kMsgClose);
 }
 

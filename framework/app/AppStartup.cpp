@@ -29,9 +29,6 @@
 namespace {
 
 constexpr uint32_t kLoggerFlags = 0xA001D;
-constexpr uint32_t kNoServerPauseMs = 2000;
-constexpr uint32_t kVersionPauseMs = 3000;
-constexpr uint32_t kEnterPauseMs = 2000;
 constexpr int kSmallScreenWidth = 801;
 
 CGameWinApp* g_theApp = nullptr;
@@ -397,7 +394,7 @@ void CGameWinApp::OnStartDataApplied()
 void CGameWinApp::ShowWaitAndClose(const char* text)
 {
     ShowWaitText(text, true);
-    platform::SleepBusy(5000);
+    platform::SleepBusy(kWaitAndClosePauseMs);
     ShowWaitText(nullptr, false);
     platform::PostToWindow(GetMainWindowId(), platform::kMsgClose);
 }

@@ -63,6 +63,12 @@ public:
     static constexpr uint32_t kHallSendTimeoutMs = 5000;
     static constexpr size_t kLastRecordSize = 448;
     static constexpr int kScoreRing = 30;
+    // How long a text stays up before the client goes on (or ends).
+    static constexpr uint32_t kNoServerPauseMs = 2000;
+    static constexpr uint32_t kVersionPauseMs = 3000;
+    static constexpr uint32_t kEnterPauseMs = 2000;
+    static constexpr uint32_t kBadStartDataPauseMs = 2000;
+    static constexpr uint32_t kWaitAndClosePauseMs = 5000;
 
     CGameWinApp(const char* gameCode, uint32_t defaultPort, int versionMajor, int versionMinor);
     ~CGameWinApp() override;

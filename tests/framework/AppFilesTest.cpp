@@ -10,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <csignal>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -31,6 +34,11 @@ protected:
     }
     void TearDown() override
     {
+        // A server still waiting for its one request goes with the test.
+        if (server_ > 0) {
+            kill(server_, SIGTERM);
+            waitpid(server_, nullptr, 0);
+        }
         app_.reset();
         platform::SetScreenOverride(nullptr);
         platform::SetProgramFolder("");
@@ -56,6 +64,7 @@ protected:
 
     std::string dir_;
     std::unique_ptr<CGameWinApp> app_;
+    pid_t server_ = -1;
 };
 
 // The command line reaches the application the way the start-up gives it.
@@ -143,7 +152,9 @@ TEST_F(AppFilesTest, JsonPostSendsTheThreeHeadersAndReturnsTheAnswerWithoutLineE
         "open('" + port_file + "', 'w').write(str(s.server_port))\n"
         "s.handle_request()\n";
     std::ofstream(dir_ + "/server.py") << script;
-    std::system(("/usr/bin/python3 " + dir_ + "/server.py &").c_str());
+    const std::string path = dir_ + "/server.py";
+    char* argv[] = {const_cast<char*>("python3"), const_cast<char*>(path.c_str()), nullptr};
+    ASSERT_EQ(posix_spawn(&server_, "/usr/bin/python3", nullptr, nullptr, argv, environ), 0);
     std::string port;
     for (int i = 0; i < 500 && port.empty(); ++i) {
         std::ifstream(port_file) >> port;

@@ -136,6 +136,10 @@ std::string WindowOfSize(const std::string& display, const std::string& pid, con
         if (window.empty())
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    if (window.empty())  // what there was instead, for the failure message
+        std::system(("for w in $(" + x + "xdotool search --pid " + pid + "); do " + x + "xdotool getwindowgeometry $w; " +
+                     x + "xdotool getwindowname $w; done 1>&2; " + x + "xdotool search --name . 1>&2")
+                        .c_str());
     return window;
 }
 
