@@ -93,7 +93,7 @@ void CSocketClient::SetConnectionTag(int32_t tag)
 bool CSocketClient::IsConnected() const
 {
     const auto c = Current();
-    return c && c->socket.IsConnected();
+    return c && c->socket.IsConnected() && !c->lost.IsSet();
 }
 
 bool CSocketClient::Create(const std::string& host, uint16_t port, int connectTimeoutSeconds,

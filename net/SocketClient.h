@@ -71,8 +71,9 @@ public:
                         const std::string& host, uint16_t port, int connectTimeoutSeconds);
     // Any thread. Packs and sends the request; with context.needsReply, waits up to timeoutMs
     // for the reply to this very message and hands it to *reply (the caller frees its data).
-    // False on any failure; *timedOut = 1 when the reply did not come (or the connection
-    // closed). Flags 0 mean the client's defaults; a checksum request of 1 or the client's
+    // False on any failure; *timedOut = 1 when the reply did not come in time (or the client
+    // was closed); a connection that breaks meanwhile ends the wait at once with *timedOut = 0
+    // and IsConnected() false. Flags 0 mean the client's defaults; a checksum request of 1 or the client's
     // checksum option puts a CRC on every frame. Only one request that awaits a reply is in
     // flight at a time; others wait their turn within their own time-out.
     virtual bool SendRequest(const SocketContextRecord& context, const SocketMessageRecord& request,
@@ -200,7 +201,8 @@ private:
     void PostNotice(Connection& c, uint32_t notice);
     bool Unpack(const CBuffer& reassembled, SocketContextRecord& context, SocketMessageRecord& message);
     bool PostToOwner(SocketContextRecord* context, SocketMessageRecord* message);
-    bool WaitReply(Connection& c, uint32_t messageId, uint32_t timeoutMs, SocketMessageRecord* reply);
+    enum class ReplyWait { Answered, TimedOut, Lost };
+    ReplyWait WaitReply(Connection& c, uint32_t messageId, uint32_t timeoutMs, SocketMessageRecord* reply);
 
     // A copy of the key material, so that a caller's buffer may go away after SetKey.
     struct Keys {

@@ -233,12 +233,14 @@ void CSocketClient::PostNotice(Connection& c, uint32_t notice)
 
 bool CSocketClient::OnSocketError(Connection& c)
 {
+    c.lost.Set(); // a requester awaiting its reply learns at once, not at its time-out
     PostNotice(c, kNoticeSocketError);
     return true;
 }
 
 bool CSocketClient::OnSocketClose(Connection& c)
 {
+    c.lost.Set();
     PostNotice(c, kNoticePeerClosed);
     return true;
 }

@@ -29,6 +29,12 @@ int WaitEither(platform::Event& a, platform::Event& b, uint32_t timeoutMs)
     return platform::WaitAnyBusy(events, timeoutMs);
 }
 
+int WaitAnyOf(platform::Event& a, platform::Event& b, platform::Event& c, uint32_t timeoutMs)
+{
+    platform::Event* events[] = {&a, &b, &c};
+    return platform::WaitAnyBusy(events, timeoutMs);
+}
+
 } // namespace
 
 platform::IoResult CSocketClient::RawSend(Connection& c, const void* buffer, size_t size)
@@ -161,19 +167,30 @@ bool CSocketClient::SendRequest(const SocketContextRecord& context, const Socket
         return false;
     if (!needsReply)
         return true;
-    if (WaitReply(*c, messageId, RemainingMs(deadline), reply))
+    switch (WaitReply(*c, messageId, RemainingMs(deadline), reply)) {
+    case ReplyWait::Answered:
         return true;
+    case ReplyWait::Lost:
+        return false; // not connected: no time-out
+    case ReplyWait::TimedOut:
+        break;
+    }
     if (timedOut)
         *timedOut = 1;
     return false;
 }
 
-bool CSocketClient::WaitReply(Connection& c, uint32_t messageId, uint32_t timeoutMs, SocketMessageRecord* reply)
+CSocketClient::ReplyWait CSocketClient::WaitReply(Connection& c, uint32_t messageId, uint32_t timeoutMs,
+                                                  SocketMessageRecord* reply)
 {
     const auto deadline = Steady::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        if (WaitEither(c.quit, c.event, RemainingMs(deadline)) != 1)
-            return false;
+        // A reply that came just before the connection went is still taken.
+        const int woken = WaitAnyOf(c.quit, c.event, c.lost, RemainingMs(deadline));
+        if (woken == 2 && !c.event.IsSet())
+            return ReplyWait::Lost;
+        if (woken != 1 && woken != 2)
+            return ReplyWait::TimedOut;
         std::lock_guard lock(c.replyLock);
         if (c.hasReply) {
             c.hasReply = false;
@@ -183,7 +200,7 @@ bool CSocketClient::WaitReply(Connection& c, uint32_t messageId, uint32_t timeou
                 else
                     FreeMessageData(c.reply);
                 c.reply = {};
-                return true;
+                return ReplyWait::Answered;
             }
             FreeMessageData(c.reply); // a late reply to an earlier request
         }

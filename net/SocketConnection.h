@@ -34,6 +34,7 @@ struct CSocketClient::Connection {
     platform::Event writable{platform::Event::Mode::kAuto};
     platform::Event ready{platform::Event::Mode::kManual};
     platform::Event event{platform::Event::Mode::kManual}; // reply arrived, or the greeting
+    platform::Event lost{platform::Event::Mode::kManual};  // the peer closed or the socket failed
     std::atomic<bool> stop{false};
     std::atomic<int32_t> closing{0};
     int32_t tag = 0;

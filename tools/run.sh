@@ -18,30 +18,23 @@ mode=auto
 for arg in "$@"; do
   case "$arg" in
     --headless) mode=headless ;;
-    --inside-xvfb) mode=inside-xvfb ;;
     *) echo "run: unknown argument $arg" >&2; exit 2 ;;
   esac
 done
 
 say() { echo "run: $*" >&2; }
 
-if [ "$mode" != inside-xvfb ]; then
-  [ -n "${XL_SKIP_SETUP:-}" ] || bash tools/setup/install.sh
-  if [ ! -f "$build/build.ninja" ]; then
-    launcher=()
-    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DXL_BENCH=OFF "${launcher[@]}" >/dev/null
-  fi
-  cmake --build "$build" -j "$(nproc)" --target xueliu skins
-  if [ "$mode" = auto ]; then
-    mode=headless
-    if [ -n "${WAYLAND_DISPLAY:-}" ] || { [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; }; then
-      mode=window
-    fi
-  fi
-  if [ "$mode" = headless ]; then
-    say "no display: one hand under Xvfb"
-    exec xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" env XL_RUN_BUILD="$build" bash "$0" --inside-xvfb
+[ -n "${XL_SKIP_SETUP:-}" ] || bash tools/setup/install.sh
+if [ ! -f "$build/build.ninja" ]; then
+  launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DXL_BENCH=OFF "${launcher[@]}" >/dev/null
+fi
+cmake --build "$build" -j "$(nproc)" --target xueliu skins
+if [ "$mode" = auto ]; then
+  mode=headless
+  if [ -n "${WAYLAND_DISPLAY:-}" ] || { [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; }; then
+    mode=window
   fi
 fi
 
@@ -55,11 +48,12 @@ artifacts=${XL_ARTIFACTS:-$build/artifacts}
 mkdir -p "$artifacts"
 server_pid=""
 hall_pid=""
+xvfb_pid=""
 
 # Stops whatever is still running, in the order that lets each end cleanly.
 cleanup() {
   local status=$?
-  trap - EXIT INT TERM
+  trap - EXIT INT TERM HUP
   for pid in $hall_pid $server_pid; do
     kill -TERM "$pid" 2>/dev/null || true
   done
@@ -68,11 +62,16 @@ cleanup() {
     kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
+  if [ -n "$xvfb_pid" ]; then
+    kill -TERM "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
   say "logs in $logs"
   exit "$status"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+trap 'exit 129' HUP
 
 # Waits until the file has a line matching the pattern, while the processes live; false on
 # time-out or when one of them ends first.
@@ -88,6 +87,17 @@ wait_for_line() {  # file pattern seconds pid...
   done
   return 1
 }
+
+# Without a display: a private X server on a display number it picks itself (-displayfd), so that
+# other X servers on this machine are never shared or taken.
+if [ "$mode" = headless ]; then
+  say "no display: one hand under Xvfb"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$logs/display" 2>"$logs/xvfb.log" &
+  xvfb_pid=$!
+  wait_for_line "$logs/display" "^[0-9]+" 10 "$xvfb_pid" || { say "Xvfb did not start (see $logs/xvfb.log)"; exit 1; }
+  export DISPLAY=":$(head -1 "$logs/display")"
+  unset WAYLAND_DISPLAY
+fi
 
 port=$(/usr/bin/python3 - <<'EOF'
 import socket
@@ -153,6 +163,16 @@ for phase in dealt middle result; do
     done; } >>"$logs/windows.txt"
   shots+=("$shot")
   say "screenshot $shot"
+  if [ "$phase" = dealt ]; then
+    # A chat line typed into the side panel's input line (at the bottom right of the window) goes
+    # to the server and comes back to the table's chat box; the server's log shows it.
+    window=$(xdotool search --onlyvisible --name . 2>/dev/null | tail -1 || true)
+    if [ -n "$window" ] && eval "$(xdotool getwindowgeometry --shell "$window")"; then
+      xdotool mousemove --window "$window" $((WIDTH - 160)) $((HEIGHT - 17)) click 1
+      xdotool type --delay 20 "hello"
+      xdotool key Return
+    fi
+  fi
 done
 
 # Close the client as the player would and wait for the hall's report of its end.

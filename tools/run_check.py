@@ -4,10 +4,9 @@
 Usage: run_check.py LOGS SHOT...
 
 LOGS is the run's logs folder (server.log, hall.jsonl, run/game/GameRun.log). Fails (exit 1) unless
-the server's log shows a result, the hall recorded exactly one exit report and one clean client
+the server's log shows a result and the chat line typed into the client, the hall recorded exactly one exit report and one clean client
 exit, the engine's log names no missing resource, and every screenshot shows more than a handful
-of colours. The table's green at the scene's centre is checked only with XL_RUN_CHECK_TABLE=1
-(until the table itself is drawn, the scene is blank).
+of colours and the table's green at the scene's centre.
 """
 import json
 import os
@@ -20,8 +19,11 @@ from PIL import Image
 def problems(logs, shots):
     out = []
     with open(os.path.join(logs, "server.log"), encoding="utf-8", errors="replace") as f:
-        if not re.search(r"hand \d+: result", f.read()):
+        server_log = f.read()
+        if not re.search(r"hand \d+: result", server_log):
             out.append("the server's log shows no result")
+        if "chat from 1001: hello" not in server_log:
+            out.append("the server's log shows no chat line from the client")
     events = []
     with open(os.path.join(logs, "hall.jsonl"), encoding="utf-8") as f:
         events = [json.loads(line) for line in f if line.strip()]
@@ -43,10 +45,9 @@ def problems(logs, shots):
         colours = im.getcolors(maxcolors=1 << 16)
         if colours is not None and len(colours) <= 8:
             out.append("%s: only %d colours" % (shot, len(colours)))
-        if os.environ.get("XL_RUN_CHECK_TABLE") == "1":
-            r, g, b = im.getpixel((int(im.width * 0.4), im.height // 2))
-            if not (g > r and g > b):
-                out.append("%s: no table at the scene's centre (%d, %d, %d)" % (shot, r, g, b))
+        r, g, b = im.getpixel((int(im.width * 0.4), im.height // 2))
+        if not (g > r and g > b):
+            out.append("%s: no table at the scene's centre (%d, %d, %d)" % (shot, r, g, b))
     return out
 
 

@@ -4,6 +4,7 @@
 // bar, which takes text to insert at the caret of the line being typed. The side panel's
 // classes implement these; the widgets know only the names and this small interface.
 #include <cstdint>
+#include <string>
 
 namespace Lumora {
 
@@ -11,6 +12,7 @@ inline constexpr const char* kSubSystemName = "SubSystem";
 inline constexpr const char* kInputBarName = "InputBar";
 inline constexpr const char* kAdvertBarName = "AdvertBar";
 inline constexpr const char* kUserListBarName = "UserListBar";
+inline constexpr const char* kActivityBarName = "ActivityBar";
 
 // Pick events delivered at once to the "SubSystem" object's OnEvent: parameter 1 the face's
 // code text, parameter 2 a pointer to the face index (an int), both valid only during the call.
@@ -35,6 +37,15 @@ public:
     virtual bool IsAdvertShown() const = 0;
     virtual void HideAdvertWindow() = 0;
     virtual void ShowAdvertWindow() = 0;
+};
+
+// Implemented by the object named "ActivityBar": opened for a player's activities (false with a
+// text to show when it cannot), then turned to one of its pages.
+class IActivityBar {
+public:
+    virtual ~IActivityBar() = default;
+    virtual bool OpenFor(uint32_t userId, std::string& error) = 0;
+    virtual void ShowPage(int page) = 0;
 };
 
 } // namespace Lumora

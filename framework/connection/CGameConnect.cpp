@@ -158,6 +158,9 @@ bool CGameConnect::SendRequest(std::string& text, uint32_t requestId, const void
         if (timedOut) {
             reply.code = ReplyCode::TimedOut;
             text = "请求处理超时。";
+        } else if (!IsConnected()) {
+            reply.code = ReplyCode::NotConnected;
+            text = "与服务器连接断开。";
         } else {
             text = "请求发送失败。";
         }

@@ -82,6 +82,8 @@ public:
     virtual std::string GetCharacterImagePath(int character, int size);
     void OpenActivityAwardPage();
     void OpenActivityDrawPage();
+    // Opens the side panel's activity bar for the detail board's user (its report button).
+    void ShowActivityBar();
 
     // The frame's own events (the part of OnEvent the decoration, boards and match flow add).
     int OnFrameEvent(const EventRecord& record);
@@ -230,6 +232,8 @@ protected:
     virtual int FoldWidthLimit() const { return 800; }
     // The gap between the view's left and right edges and the scene and side panel.
     virtual int SideMargin() const { return 4; }
+    // How far above the scene's centre the auto-play animation stands.
+    virtual double AutoPlayLift() const { return 0.0; }
     void FoldPanelIfNarrow(int width);
     // The widget settings: 50007 differs by layer; the base also publishes two colours.
     void PublishSettings(int setting50007, bool colours);

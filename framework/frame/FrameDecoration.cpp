@@ -14,6 +14,8 @@
 #include "widgets/CCySplitterBar.h"
 #include "widgets/CXyStandButton.h"
 
+#include <algorithm>
+
 using namespace Lumora;
 using namespace framework;
 
@@ -425,6 +427,10 @@ void CXyGameFrame::DragWindow()
     }
     restoredX_ += cursor.x - dragAnchorX_;
     restoredY_ += cursor.y - dragAnchorY_;
+    // Kept on the work area: a window dragged past its edge could not be reached again.
+    const platform::Rect area = window->WorkArea();
+    restoredX_ = std::max(area.left, std::min(restoredX_, area.right - ww));
+    restoredY_ = std::max(area.top, std::min(restoredY_, area.bottom - hw));
     window->Move({restoredX_, restoredY_, restoredX_ + ww, restoredY_ + hw});
     dragAnchorX_ = cursor.x;
     dragAnchorY_ = cursor.y;

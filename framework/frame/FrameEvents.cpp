@@ -8,6 +8,7 @@
 #include "framework/frame/FrameApp.h"
 #include "framework/frame/FrameEvents.h"
 #include "platform/Paths.h"
+#include "widgets/SidePanelObjects.h"
 
 #include <cstdio>
 #include <cstring>
@@ -111,6 +112,9 @@ int CXyGameFrame::OnFrameEvent(const EventRecord& record)
     case EV_FRAME_ACTIVITY_DRAW:
         OpenActivityDrawPage();
         return 1;
+    case EV_FRAME_ACTIVITY_BAR:
+        ShowActivityBar();
+        return 1;
     default:
         return OnMatchEvent(record);
     }
@@ -123,6 +127,18 @@ void CXyGameFrame::HidePlayerDetail(int userId)
     CancelActionsOf(detailBoard_->GetId());
     const EventRecord hide{detailBoard_->GetId(), EV_DEACTIVATE, 0, 0};
     FadeAlpha(detailBoard_, -0.2, 0.0, GetActionInterval(), &hide);
+}
+
+void CXyGameFrame::ShowActivityBar()
+{
+    auto* bar = dynamic_cast<IActivityBar*>(FindByName(kActivityBarName));
+    if (!bar)
+        return;
+    std::string error;
+    if (bar->OpenFor(uint32_t(detailUserId_), error))
+        bar->ShowPage(7);
+    else
+        ShowMsgBox(error.c_str(), nullptr, nullptr, 3, 0x30, "xyf抱歉");
 }
 
 std::string CXyGameFrame::GetCharacterImagePath(int character, int size)

@@ -140,6 +140,7 @@ void CXyGameFrame::ShowAutoPlaying(int show)
             return;
         autoPlay_->SetZ(kAutoPlayZ);
         CentreOnScene(*autoPlay_);
+        autoPlay_->MoveBy(0, -AutoPlayLift());
         autoPlay_->Redraw();
     }
     if (show) {

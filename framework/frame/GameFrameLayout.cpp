@@ -190,7 +190,7 @@ void CXyGameFrame::PlaceMatchObjects()
     if (giveUp_)
         place(giveUp_, left + giveUp_->GetWidth() / 2, top + hm - giveUp_->GetHeight() / 2);
     place(signUp_, cx, top + 2 * hm / 3);
-    place(autoPlay_, cx, top + hm / 2);
+    place(autoPlay_, cx, top + hm / 2 - AutoPlayLift());
 }
 
 void CXyGameFrame::OnSizeDone()

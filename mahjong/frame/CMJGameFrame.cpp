@@ -1,5 +1,6 @@
 #include "mahjong/frame/CMJGameFrame.h"
 
+#include "engine/object/PictureObject.h"
 #include "engine/object/PlaneObject.h"
 #include "framework/app/ClientUtils.h"
 #include "framework/frame/FrameApp.h"

@@ -36,6 +36,7 @@ public:
 protected:
     int FoldWidthLimit() const override { return 1023; }
     int SideMargin() const override { return 1; }
+    double AutoPlayLift() const override { return 35.0; }
     void PlaceAskDialog(CLumoraGui* dialog) override { PlaceCharacter(dialog); }
 
 private:

@@ -84,7 +84,7 @@ void CGameInputBar::Create()
         input_->SetNotify(GetId(), EV_PANEL_SEND, false);
     }
     PictureInfo skin;
-    const EventRecord sendEvent{GetId(), EV_PANEL_SEND, 0, 0};
+    const EventRecord sendEvent{GetId(), EV_PANEL_SEND_BUTTON, 0, 0};
     if (GetPicture(skin, "btnChatSend", 0).image && (send_ = NewChild<CXyStandButton>()))
         send_->Create(&skin, &sendEvent, 0, 0);
     PictureInfo faceSkin;
@@ -162,10 +162,12 @@ void CGameInputBar::OpenFaces()
 int CGameInputBar::OnEvent(const EventRecord& record)
 {
     switch (record.code) {
-    case EV_PANEL_SEND: {
-        // The input box's submit carries its text; the button's press carries none.
-        const std::string text = record.param1 ? reinterpret_cast<const char*>(record.param1)
-                                               : (input_ ? input_->GetText() : std::string());
+    case EV_PANEL_SEND:
+    case EV_PANEL_SEND_BUTTON: {
+        // The line's submit carries its text; the button takes what the line holds.
+        const std::string text = record.code == EV_PANEL_SEND
+                                     ? (record.param1 ? reinterpret_cast<const char*>(record.param1) : "")
+                                     : (input_ ? input_->GetText() : std::string());
         if (Send(text) && input_)
             input_->Clear();
         return 0;

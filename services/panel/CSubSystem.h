@@ -30,8 +30,9 @@ enum SidePanelEvent : uint32_t {
     EV_PANEL_CHAT_EX = 80000059,      // the same layout
     EV_PANEL_HEAP_TEXT = 80000060,    // parameter: a text made with new[]; the panel deletes it
     EV_PANEL_NOTICE = 80000072,       // parameter: a text, its length
-    EV_PANEL_SEND = 80000120,         // the input bar's submit, and its send button
+    EV_PANEL_SEND = 80000120,         // the input line's submit (parameter: its text)
     EV_PANEL_FACES = 80000121,        // the input bar's emoticon button
+    EV_PANEL_SEND_BUTTON = 80000122,  // the input bar's send button
 };
 
 // The chat line of a chat record (201210's layout): the sender's user id at +0, whose name the
@@ -58,6 +59,7 @@ public:
     // Sends the line; false when it was empty, too soon after the last one or not sent.
     bool Send(std::string_view text);
     CXyInputBox* GetInput() const { return input_; }
+    CXyStandButton* GetSendButton() const { return send_; }
 
 private:
     void OpenFaces();

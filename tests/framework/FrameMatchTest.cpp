@@ -9,6 +9,7 @@
 #include "widgets/CLumoraPipeline.h"
 #include "widgets/CXyBlackboard.h"
 #include "widgets/CXyStandButton.h"
+#include "widgets/SidePanelObjects.h"
 
 #include <cstring>
 #include <filesystem>
@@ -314,6 +315,84 @@ TEST_F(FrameMatchTest, HookEventsReachTheirOperations)
     f.ShowPlayerDetail(user);
     Frame(EV_FRAME_SHOP_CLOTHES);
     EXPECT_EQ(app_.hallTexts.size(), 4u);
+}
+
+TEST_F(FrameMatchTest, KnockoutAndPromotionNotices)
+{
+    app_.tableFlag = true;
+    TestFrame& f = StartMatch(550);
+    // Stage 0: no knock-out text, but request 201161 still follows 15 seconds later.
+    f.ShowKnockoutRound({});
+    EXPECT_FALSE(f.GetKnockoutBoard()->IsActive());
+    EXPECT_EQ(f.Scene()->codes, std::vector<uint32_t>{80000002});
+    Run(14900);
+    EXPECT_EQ(app_.requests.requests201161, 0);
+    Run(200);
+    EXPECT_EQ(app_.requests.requests201161, 1);
+
+    // A text notice without tables touches no board; one with tables shows the rest board.
+    std::vector<uint8_t> promotion(40, 0);
+    std::memcpy(promotion.data() + 28, "hello", 6);
+    f.ShowPromotionInfo(promotion);
+    EXPECT_EQ(app_.notices, std::vector<std::string>{" <z=zu系统通知><c=255> hello"});
+    EXPECT_FALSE(f.GetRestBoard()->IsActive());
+    const int32_t tables = 3;
+    std::memcpy(promotion.data() + 20, &tables, 4);
+    f.ShowPromotionInfo(std::span<const uint8_t>(promotion).first(24));  // cut short: no text, no places
+    EXPECT_TRUE(f.GetRestBoard()->IsActive());
+    EXPECT_EQ(app_.notices.size(), 1u);
+}
+
+TEST_F(FrameMatchTest, AskExitSlidesInABoxAnsweringWithTheAskersId)
+{
+    GameUserRecord asker;
+    asker.SetUserId(9);
+    asker.SetName("乙");
+    app_.users.push_back(asker);
+    TestFrame& f = Start(1024, 768);
+    std::vector<uint8_t> ask(40, 0);
+    const uint32_t id = 9;
+    std::memcpy(ask.data(), &id, 4);
+    std::memcpy(ask.data() + 20, "reason", 6);
+    f.ShowAskExit(ask);
+    f.ShowAskExit(std::span<const uint8_t>(ask).first(3));  // too short: nothing
+    const auto open = OpenDialogs();
+    ASSERT_EQ(open.size(), 1u);
+    Run(3000);
+    EXPECT_EQ(open[0]->GetBottom(), 768 - 4);
+    Answer(*open[0], true);
+    EXPECT_EQ(app_.requests.replies, (std::vector<FakeRequests::Reply>{{9, true}}));
+}
+
+// An activity bar that refuses the first time and opens the second.
+struct ActivityBar : Lumora::PObject, Lumora::IActivityBar {
+    bool OpenFor(uint32_t userId, std::string& error) override
+    {
+        users.push_back(userId);
+        error = "活动未开始";
+        return users.size() > 1;
+    }
+    void ShowPage(int page) override { pages.push_back(page); }
+    std::vector<uint32_t> users;
+    std::vector<int> pages;
+};
+
+TEST_F(FrameMatchTest, ActivityBarOpensForTheBoardsUserOrShowsItsRefusal)
+{
+    TestFrame& f = Start(1024, 768);
+    Frame(EV_FRAME_ACTIVITY_BAR);  // no bar: nothing
+    auto* bar = f.NewChild<ActivityBar>();
+    ASSERT_NE(bar, nullptr);
+    bar->SetName(Lumora::kActivityBarName);
+    GameUserRecord user;
+    user.SetUserId(9);
+    f.ShowPlayerDetail(user);
+    Frame(EV_FRAME_ACTIVITY_BAR);
+    ASSERT_EQ(OpenDialogs().size(), 1u);
+    EXPECT_TRUE(bar->pages.empty());
+    Frame(EV_FRAME_ACTIVITY_BAR);
+    EXPECT_EQ(bar->users, (std::vector<uint32_t>{9, 9}));
+    EXPECT_EQ(bar->pages, std::vector<int>{7});
 }
 
 TEST_F(FrameMatchTest, MissingCharacterFallsBackToCharacterZeroLoadedOnce)

@@ -226,10 +226,14 @@ TEST_F(FrameDecorationTest, DragFollowsTheCursorUntilButtonUpOrFocusLost)
     Drag(EV_FRAME_DRAG);
     EXPECT_EQ(window_->ScreenRect(), (platform::Rect{100, 105, 900, 705}));
     EXPECT_EQ(f.Scene()->sizes, sizes) << "a move without a resize lays nothing out";
-    Drag(EV_FRAME_DRAG_END);
-    window_->InjectMouseMove(0, 0);
+    // Far past the work area's left and top edges: the window stops on them.
+    window_->InjectMouseMove(-500, -300);
     Drag(EV_FRAME_DRAG);
-    EXPECT_EQ(window_->ScreenRect().left, 100);
+    EXPECT_EQ(window_->ScreenRect(), (platform::Rect{0, 0, 800, 600}));
+    Drag(EV_FRAME_DRAG_END);
+    window_->InjectMouseMove(300, 300);
+    Drag(EV_FRAME_DRAG);
+    EXPECT_EQ(window_->ScreenRect().left, 0);
 
     // A drag on a window that fills the work area restores it first.
     Frame(EV_FRAME_FIT);
@@ -277,6 +281,11 @@ TEST_F(MahjongFrameTest, PlacedDialogsStackNewestOnTopAndRestOnTheBottomEdge)
     EXPECT_EQ(a->GetBottom(), 768);
     EXPECT_EQ(a->GetRight(), 1024 - 4);
     EXPECT_EQ(window_->Flashes(), 2);
+    // The auto-play animation stands 35 pixels above the scene's centre, also after a resize.
+    f.ShowAutoPlaying(1);
+    window_->Resize(1000, 700);
+    const Rect s = f.SceneRect();
+    EXPECT_EQ(f.GetAutoPlayAnimation()->GetY(), (s.top + s.bottom) / 2 - 35);
 }
 
 TEST_F(MahjongFrameTest, ClearZeroShowsForTheOwnNegativeScoreAndPageButtonsOpenPages)

@@ -196,6 +196,25 @@ TEST(SocketClient, CloseWakesAWaitingRequestAtOnce)
     t.client.CloseWait();
 }
 
+TEST(SocketClient, AConnectionThatBreaksWakesTheWaitingRequestAsNotConnected)
+{
+    for (const uint32_t request : {kClose, kReset}) {
+        GameClientTest t;
+        CONNECT_OR_FAIL(t);
+        const auto t0 = Clock::now();
+        const Reply r = Request(t.client, request, {}, 20000);
+        EXPECT_LT(Clock::now() - t0, std::chrono::seconds(5)) << request;
+        EXPECT_FALSE(r.ok) << request;
+        EXPECT_EQ(r.timedOut, 0) << request;
+        EXPECT_FALSE(t.client.IsConnected()) << request;
+        EXPECT_TRUE(t.owner.WaitUntil([](const auto& v) { return !v.empty() && v.back().id <= net::kNoticeSocketError; }))
+            << request;
+        // A request after the break fails at once too.
+        EXPECT_FALSE(Request(t.client, kEcho, U32s({1}), 20000).ok) << request;
+        EXPECT_LT(Clock::now() - t0, std::chrono::seconds(10)) << request;
+    }
+}
+
 TEST(SocketClient, ConcurrentSendersEachGetTheirOwnReply)
 {
     GameClientTest t;

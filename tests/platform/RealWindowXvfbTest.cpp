@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <thread>
 
 namespace {
@@ -75,8 +76,10 @@ TEST(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
         return intptr_t{0};
     });
     ASSERT_TRUE(platform::StartTimer(messages, 1, 10));
-    std::thread poster([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    // A post from another thread, once the loop runs, wakes it.
+    std::promise<void> painted;
+    std::jthread poster([&, running = painted.get_future()] {
+        running.wait_for(std::chrono::seconds(10));
         platform::PostToWindow(messages, platform::kMsgUser);
     });
     const auto until = [&](auto pred) {
@@ -86,7 +89,9 @@ TEST(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
             platform::Dispatch(m);
         return pred();
     };
-    ASSERT_TRUE(until([&] { return scene.paints > 0; }));
+    const bool firstPaint = until([&] { return scene.paints > 0; });
+    painted.set_value();
+    ASSERT_TRUE(firstPaint);
     const auto a = xltest::Screenshot("xvfb-window-before.png", 320, 240);
 
     const std::string click = "(xdotool search --sync --onlyvisible --name '^xl-smoke$' | head -1 | "

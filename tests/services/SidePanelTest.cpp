@@ -8,6 +8,7 @@
 #include "widgets/CCyUserList.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyInputBox.h"
+#include "widgets/CXyStandButton.h"
 
 #include <cstring>
 
@@ -140,6 +141,25 @@ TEST_F(SidePanelTest, SendingCutsOnACharacterSkipsEmptyLinesAndKeepsOneASecond)
     ASSERT_EQ(app_.connect.chats.size(), 2u);
     EXPECT_EQ(app_.connect.chats[0], longLine.substr(0, 60));
     EXPECT_EQ(app_.connect.chats[1], "later");
+}
+
+TEST_F(SidePanelTest, EnterAndTheSendButtonSendTheLineAndClearIt)
+{
+    E().AddSkin("btnChatSend", SolidFrames(48, 24, {0x00A000, 0x00C000, 0x008000, 0x808080}));
+    E().LoadSkins();
+    CMJSubSystem* panel = MakePanel({450, 0, 750, 600});  // inside the 800 x 600 view
+    CXyInputBox* line = panel->GetInputBar()->GetInput();
+    line->TakeFocus();
+    E().Type("hi");
+    E().Key(13);
+    EXPECT_EQ(line->GetText(), "");
+    E().Clock().Advance(1000);
+    line->AppendText("again");
+    CXyStandButton* send = panel->GetInputBar()->GetSendButton();
+    ASSERT_NE(send, nullptr);
+    E().Click(int(send->GetX()), int(send->GetY()));
+    EXPECT_EQ(app_.connect.chats, (std::vector<std::string>{"hi", "again"}));
+    EXPECT_EQ(line->GetText(), "");
 }
 
 TEST_F(SidePanelTest, PartsAreStackedInsideTheRectangleAtEachDesktopSize)

@@ -175,7 +175,7 @@ public:
     static constexpr int kViewHeight = 600;
     static constexpr uint32_t kTickMs = 20;
 
-    // The program folder is "xl_<folderTag>" under the temporary folder.
+    // The program folder is "xl_<folderTag>_<pid>" under the temporary folder.
     explicit HeadlessEngine(const std::string& folderTag, EngineParts parts = {})
         : folder_(folderTag), window_(platform::Rect{0, 0, kViewWidth, kViewHeight})
     {

@@ -9,6 +9,8 @@
 #include <string>
 #include <system_error>
 
+#include <unistd.h>
+
 namespace testsupport {
 
 inline std::string ReadFile(const std::filesystem::path& path)
@@ -21,8 +23,10 @@ inline std::string ReadFile(const std::filesystem::path& path)
 
 class ProgramFolder {
 public:
-    // The folder "xl_<tag>" under the temporary folder, emptied and made the program folder.
-    explicit ProgramFolder(const std::string& tag) : path_(std::filesystem::temp_directory_path() / ("xl_" + tag))
+    // The folder "xl_<tag>_<pid>" under the temporary folder, emptied and made the program folder.
+    // The process id keeps tests of one fixture, run as parallel processes, apart.
+    explicit ProgramFolder(const std::string& tag)
+        : path_(std::filesystem::temp_directory_path() / ("xl_" + tag + "_" + std::to_string(::getpid())))
     {
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);

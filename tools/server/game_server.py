@@ -5,11 +5,12 @@ without a real server.
 Usage: game_server.py [--port N] [--host 127.0.0.1] [--table FILE] [--control PATH]
                       [--scenario FILE] [--fault ID:key=value,...]... [--version 9.3]
                       [--play [--fast] [--think-ms N] [--seed N] [--wall FILE] [--hands N]
-                       [--autoplay-human] [--dump-wins FILE] [--time-scale F]]
+                       [--autoplay-human [--wait-for-client]] [--dump-wins FILE] [--time-scale F]]
 
 With --play the table (tools/server/table.py) deals whole hands once every chair is ready:
 robots in the robot chairs of the table file (think delay 700 ms, 0 with --fast), the human
-chair through its client; --autoplay-human plays the human chair too; --wall FILE scripts the
+chair through its client; --autoplay-human plays the human chair too (with --wait-for-client
+only once its client entered); --verbose logs "hand N: dealt", "middle" and "result"; --wall FILE scripts the
 walls; --hands N stops after N hands; --dump-wins FILE appends every win's hand as a JSON line;
 --time-scale F multiplies the human's time-outs (tests).
 
@@ -339,6 +340,9 @@ class Server:
             self.push_all(N_READY, records.READY_PUSH.pack(s.user_id, t["room_id"], t["table"], s.chair))
         elif req in (201210, 201211):
             self.push_all(N_CHAT, data[:records.CHAT_SIZE].ljust(records.CHAT_SIZE, b"\x00"))
+            if self.args.verbose:
+                text = data[48:110].split(b"\0")[0].decode("gbk", "replace")
+                log("chat from %d: %s" % (s.user_id, text))
         elif req == 201200:
             called, called_chair = struct.unpack_from("<2i", data, 16)
             self.push_all(N_AHOO, records.AHOO_PUSH.pack(s.user_id, t["room_id"], t["table"], s.chair, called,

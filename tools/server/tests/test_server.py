@@ -372,3 +372,32 @@ class ServerRun(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class SwitchRoomAndWaiting(unittest.TestCase):
+    """The room-switch configuration from the table file and the report, and a deal that waits
+    for the client of the auto-played own chair."""
+    start, stop, command, table = ServerRun.start, ServerRun.stop, ServerRun.command, ServerRun.table
+
+    def test_switch_room_configuration_and_report(self):
+        self.start("--hands", "0")
+        c = Client(self.port, 1001, 0)
+        code, data = c.request(450130)
+        self.assertEqual(code, 10)
+        self.assertEqual(len(data), 520)
+        self.assertEqual(struct.unpack_from("<6i", data), (2, 600, 1, 100000, 2, 1000000))
+        report = struct.pack("<7i", 1001, 1, 1, 2, 150000, 1, 1)
+        c.send(450131, report, False)
+        end = time.monotonic() + 10
+        while not self.command({"op": "requests", "id": 450131})["hex"] and time.monotonic() < end:
+            time.sleep(0.02)
+        self.assertEqual(self.command({"op": "requests", "id": 450131})["hex"], [report.hex()])
+        c.close()
+
+    def test_the_deal_waits_for_the_client_of_the_own_chair(self):
+        self.start("--hands", "1", "--autoplay-human", "--wait-for-client")
+        # With the robots ready at once, a deal that did not wait would come within this second.
+        self.assertEqual(self.table(until=lambda st: st["phase"] != 0, timeout=1.0)["phase"], 0)
+        c = Client(self.port, 1001, 0)
+        self.assertTrue(c.wait_for(211040))
+        c.close()

@@ -1,0 +1,111 @@
+#pragma once
+// The real client started by the hall stand-in (tools/hall/hall.py) against a game-server
+// stand-in, in a private folder with the hall's record; the hall's process is stopped and the
+// folder removed with the object.
+#include "tests/support/GameServerStandIn.h"
+#include "tests/support/TableFile.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace xltest {
+
+class HallRun {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // Without a display by default (SDL's dummy video); `env` replaces the environment.
+    HallRun(const standin::GameServer& server, std::vector<std::string> hallArgs,
+            std::vector<std::string> env = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"})
+    {
+        char tmpl[] = "/tmp/xl-e2e-XXXXXX";
+        dir_ = mkdtemp(tmpl);
+        record_ = dir_ + "/record.jsonl";
+        std::vector<std::string> args{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tools/hall/hall.py",
+                                      std::string(XL_BINARY_DIR) + "/xueliu", "--table",
+                                      TableFileFor(server.Port(), dir_), "--run-dir", dir_ + "/run",
+                                      "--record", record_};
+        args.insert(args.end(), hallArgs.begin(), hallArgs.end());
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        std::vector<char*> envp;
+        for (auto& e : env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
+            pid_ = 0;
+    }
+    ~HallRun()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        std::filesystem::remove_all(dir_);
+    }
+    HallRun(const HallRun&) = delete;
+    HallRun& operator=(const HallRun&) = delete;
+
+    std::string Record() const
+    {
+        std::ifstream in(record_);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    bool WaitForRecord(const std::string& needle, int seconds = 30) const
+    {
+        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+        while (Clock::now() < deadline) {
+            if (Record().find(needle) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    pid_t ClientPid() const
+    {
+        const std::string all = Record();
+        const size_t start = all.find("client-started");
+        const size_t at = start == std::string::npos ? start : all.find("\"pid\": ", start);
+        return at == std::string::npos ? 0 : pid_t(std::stol(all.substr(at + 7)));
+    }
+    // The hall goes now (it shuts its links down).
+    void HangUp() const
+    {
+        if (pid_ > 0)
+            kill(pid_, SIGUSR1);
+    }
+    // The hall's exit status (its client's), -2 for a signal, or -1 after the time-out.
+    int Wait(int seconds = 30)
+    {
+        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+        int status = 0;
+        while (Clock::now() < deadline) {
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = 0;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return -1;
+    }
+
+private:
+    std::string dir_;
+    std::string record_;
+    pid_t pid_ = 0;
+};
+
+} // namespace xltest
