@@ -282,9 +282,8 @@ TEST_F(StartupTest, WebSignsAnswerTheirOwnUserOnlyAndLateOrUnknownAnswersHarmNot
 {
     FakeHall hall(dir_ + "/hall.sock");
     FakeStartup server;
-    NotifyGate gate;
     CGameApp app;
-    app.SetNotifyGate(&gate);
+    app.SetNotifyGate(std::make_shared<NotifyGate>());
     app.SetArguments({kLine}, "xueliu");
     app.SetServerStartup(&server);
     app.SetPlatform(&platform_);
