@@ -79,8 +79,8 @@ public:
     void ResetDealState();
     // 229300-229370 and 229800.
     void OnGameStep(uint32_t id, const uint8_t* data, size_t length);
-    // The side panel's room switch when the player goes on after a result (none yet).
-    virtual void CheckSwitchRoom() {}
+    // The room switch offered when the player goes on after a result.
+    virtual void CheckSwitchRoom();
 
     // The exchange: a click lifts or drops a tile (three of one suit at most); OK sends them.
     void ToggleExchangeTile(Lumora::CMJCard2& tile);

@@ -7,6 +7,7 @@
 #include "framework/app/CGameWinApp.h"
 #include "framework/connection/Record.h"
 #include "framework/frame/FrameSupport.h"
+#include "framework/switchroom/CSwitchRoomDlg.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/controls/CMJPlayer2.h"
 #include "platform/Message.h"
@@ -99,6 +100,11 @@ void CMyGame::ShowBoard(int kind, const char* title, const std::vector<std::stri
     board->Redraw();
     board_ = board;
     boardKind_ = kind;
+}
+
+void CMyGame::CheckSwitchRoom()
+{
+    switchroom::CheckSwitchRoom();
 }
 
 void CMyGame::CloseBoard()
