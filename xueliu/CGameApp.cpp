@@ -21,6 +21,7 @@ constexpr const char* kTestNames[] = {"玩家一", "玩家二", "玩家三", "�
 CGameApp::CGameApp() : CMJGameWinApp2(kGameCode, kDefaultPort, kVersionMajor, kVersionMinor)
 {
     request_.SetApp(&clientLink_);
+    notify_.Attach(&gameInfo_, this);
     framework::SetFrameApp(&frameLink_);
     SetGameWinApp(&winLink_);
 }

@@ -3,6 +3,7 @@
 
 #include "framework/connection/Record.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -25,11 +26,40 @@ void CGameInfoEx::StoreGameStart(const uint8_t* data, size_t size)
     Store({StartBytes(), GameRecord::kDealStartSize}, data, size);
 }
 
-void CGameInfoEx::StoreGameResult(const uint8_t* data, size_t size) { Store(result_, data, size); }
+void CGameInfoEx::StoreGameResult(const uint8_t* data, size_t size)
+{
+    Store(result_, data, size);
+    // The final hands become the chairs' lists, so that the scene shows them like dealt ones; a
+    // record too short to hold them leaves no hand rather than hands of zeros.
+    const bool whole = data && size >= GameRecord::kResultEntriesOffset;
+    const uint8_t* hands = result_.data() + GameRecord::kResultHandsOffset;
+    for (size_t chair = 0; chair < GameRecord::kChairs; ++chair) {
+        int32_t list[GameRecord::kTileListLength];
+        int count = 0;
+        RecordReader r(hands + chair * GameRecord::kTileListLength * 4, GameRecord::kTileListLength * 4);
+        while (whole && size_t(count) < GameRecord::kTileListLength && r.I32(size_t(count) * 4) != -1) {
+            list[count] = r.I32(size_t(count) * 4);
+            ++count;
+        }
+        SetChairTiles(int(chair), list, count);
+    }
+}
 
 void CGameInfoEx::StoreBlockA(const uint8_t* data, size_t size) { Store(blockA_, data, size); }
 
 void CGameInfoEx::StoreBlockB(const uint8_t* data, size_t size) { Store(blockB_, data, size); }
+
+void CGameInfoEx::SetChairTiles(int chair, const int32_t* list, int count)
+{
+    if (!ValidChair(chair) || !list || count < 0)
+        return;
+    count = std::min(count, int(GameRecord::kTileListLength));
+    uint8_t* at = StartBytes() + GameRecord::kTileListsOffset + size_t(chair) * GameRecord::kTileListLength * 4;
+    RecordWriter w({at, GameRecord::kTileListLength * 4});
+    for (int i = 0; i < int(GameRecord::kTileListLength); ++i)
+        w.I32(size_t(i) * 4, i < count ? list[i] : -1);
+    RecordWriter({StartBytes() + GameRecord::kTileCountsOffset + size_t(chair) * 4, 4}).I32(0, count);
+}
 
 int CGameInfoEx::GetChairTiles(int chair, int32_t* list)
 {

@@ -34,6 +34,8 @@ public:
     int GetConstZero(int chair, int32_t* list) override { return GetChairTiles(chair, list); }
     int GetChairValue(int chair) override { return GetChairTileCount(chair); }
 
+    // Replaces a chair's list (at most 32 tiles, -1 after them) and its count.
+    void SetChairTiles(int chair, const int32_t* list, int count);
     // The 201160 record: flag 2 in the status word of the chair in its word 3.
     void MarkChairStarted(const uint8_t* record, size_t size);
     uint32_t GetChairStatus(int chair) const;

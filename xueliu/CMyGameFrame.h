@@ -1,13 +1,11 @@
 #pragma once
 // This game's in-game frame: it loads the game's skin packs and makes the two game parts, the
-// table scene and the side panel, which it hands to the generic frame. Until the table is filled
-// in, the scene is a bare game part that takes its rectangle.
+// table scene (CMyGame) and the side panel, which it hands to the generic frame.
 #include "mahjong/frame/CMJGameFrame.h"
+#include "xueliu/CMyGame.h"
 
 #include <array>
 
-// The table scene of this game.
-class CMyGame : public Lumora::CGameBase {};
 
 class CMyGameFrame : public Lumora::CMJGameFrame {
 public:

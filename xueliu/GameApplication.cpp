@@ -71,9 +71,9 @@ bool GameApplication::InitInstance(const std::vector<std::string>& arguments, Cl
     g_quitRelay = platform::MakeWindow(OnQuitRelay);
     WatchSignals();
     app_ = std::make_unique<CGameApp>();
-    gate_ = std::make_unique<NotifyGate>();
+    gate_ = std::make_shared<NotifyGate>();
     SetNotifyGate(gate_.get());
-    app_->SetNotifyGate(gate_.get());
+    app_->SetNotifyGate(gate_);
     app_->SetPlatform(&platform);
     app_->SetServerStartup(connection_);
     std::vector<std::string> rest(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end());

@@ -24,7 +24,7 @@ public:
 private:
     IServerStartup* connection_;
     std::unique_ptr<CGameApp> app_;
-    std::unique_ptr<NotifyGate> gate_;
+    std::shared_ptr<NotifyGate> gate_;
 };
 
 // Any thread: asks the UI thread to close the main window as the player would (before the window

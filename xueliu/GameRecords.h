@@ -21,6 +21,12 @@ inline constexpr size_t kResultSize = 2096;
 inline constexpr size_t kResultChairBlock = 128;
 inline constexpr size_t kResultSettlementCount = 536; // word 0x218
 static_assert(4 + kChairs * kResultChairBlock + 16 + 4 == kResultSettlementCount);
+inline constexpr size_t kResultWinCounts = 516;
+inline constexpr size_t kResultHandsOffset = 560; // four final hands of 32 i32
+inline constexpr size_t kResultEntriesOffset = 1072; // 64 settlement entries of 16
+inline constexpr size_t kResultEntries = 64;
+static_assert(kResultHandsOffset + kChairs * kTileListLength * 4 == kResultEntriesOffset);
+static_assert(kResultEntriesOffset + kResultEntries * 16 == kResultSize);
 
 inline constexpr size_t kBlockASize = 256;
 inline constexpr size_t kTableRecordOffset = 740;

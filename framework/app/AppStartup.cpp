@@ -211,7 +211,7 @@ bool CGameWinApp::StartCommThread()
 {
     if (!gate_)
         return false;
-    commThread_ = CGameCommThread::Start(*gate_);
+    commThread_ = CGameCommThread::Start(gate_);
     if (!commThread_)
         return false;
     platform::IniFile skin(skinIni_);

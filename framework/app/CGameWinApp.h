@@ -78,7 +78,7 @@ public:
     // The program's arguments (without argv[0]) and its own path, before InitInstance.
     void SetArguments(std::vector<std::string> arguments, std::string programPath);
     // The gate of the relay (installed by the start-up for the life of the client).
-    void SetNotifyGate(NotifyGate* gate) { gate_ = gate; }
+    void SetNotifyGate(std::shared_ptr<NotifyGate> gate) { gate_ = std::move(gate); }
     // How windows are made (a headless maker in tests); must outlive the application's use.
     void SetPlatform(const ClientPlatform* platform) { platform_ = platform; }
 
@@ -400,7 +400,7 @@ private:
     std::string programPath_;
     bool loggerOpen_ = false;
     bool exitReported_ = false;
-    NotifyGate* gate_ = nullptr;
+    std::shared_ptr<NotifyGate> gate_;
     std::unique_ptr<CGameCommThread> commThread_;
     std::unique_ptr<WaitDialogView> waitView_;
     std::unique_ptr<platform::HallLink> hallLink_;

@@ -18,6 +18,7 @@
 
 struct CGameCommThread::Shared {
     NotifyGate* gate = nullptr;
+    std::shared_ptr<NotifyGate> gateOwner; // keeps the gate for a thread that outlives its stop
     std::atomic<platform::ThreadId> id{0};
     std::atomic<platform::WindowId> dialog{0};
     std::atomic<platform::WindowId> target{0};
@@ -109,10 +110,19 @@ std::atomic<CGameCommThread*> g_commThread{nullptr};
 
 CGameCommThread::CGameCommThread(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
 
-std::unique_ptr<CGameCommThread> CGameCommThread::Start(NotifyGate& gate)
+std::unique_ptr<CGameCommThread> CGameCommThread::Start(std::shared_ptr<NotifyGate> gate)
+{
+    if (!gate)
+        return nullptr;
+    NotifyGate& held = *gate;
+    return Start(held, std::move(gate));
+}
+
+std::unique_ptr<CGameCommThread> CGameCommThread::Start(NotifyGate& gate, std::shared_ptr<NotifyGate> owner)
 {
     auto shared = std::make_shared<Shared>();
     shared->gate = &gate;
+    shared->gateOwner = std::move(owner);
     shared->bar.SetColors(kWaitBarForeground, kWaitBarBackground);
     gate.Restart();
     try {

@@ -38,8 +38,11 @@ class CGameCommThread {
 public:
     static constexpr uint32_t kStopLimitMs = 1000;
 
-    // Starts the thread; null when it cannot run. The gate must outlive the thread.
-    static std::unique_ptr<CGameCommThread> Start(NotifyGate& gate);
+    // Starts the thread; null when it cannot run. The thread shares the gate, so a thread left
+    // running after a stop that took too long still has it.
+    static std::unique_ptr<CGameCommThread> Start(std::shared_ptr<NotifyGate> gate);
+    // The same over a gate that must outlive the thread.
+    static std::unique_ptr<CGameCommThread> Start(NotifyGate& gate, std::shared_ptr<NotifyGate> owner = nullptr);
     ~CGameCommThread(); // stops it
 
     platform::ThreadId Id() const;

@@ -149,3 +149,14 @@ TEST(WaitDialogPicture, BandsSitInTheirFrameAndTheTextDarkensTheMiddle)
     pic = PaintWaitDialog({}, glyphs, skin, 2, 2);
     EXPECT_EQ(at(1, 1), 0xFF123456u) << "the skin's picture is stretched over the dialog";
 }
+
+TEST(CommThread, TheThreadSharesItsGateSoTheOwnerMayLetGoFirst)
+{
+    auto gate = std::make_shared<NotifyGate>();
+    std::weak_ptr<NotifyGate> seen = gate;
+    auto thread = CGameCommThread::Start(gate);
+    ASSERT_TRUE(thread);
+    gate.reset();
+    EXPECT_FALSE(seen.expired()) << "a thread still running keeps the gate";
+    EXPECT_TRUE(thread->Stop());
+}

@@ -136,6 +136,10 @@ std::string WindowOfSize(const std::string& display, const std::string& pid, con
         if (window.empty())
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    if (window.empty())  // what there was instead, for the failure message
+        std::system(("for w in $(" + x + "xdotool search --pid " + pid + "); do " + x + "xdotool getwindowgeometry $w; " +
+                     x + "xdotool getwindowname $w; done 1>&2; " + x + "xdotool search --name . 1>&2")
+                        .c_str());
     return window;
 }
 
@@ -210,3 +214,38 @@ TEST(EndToEnd, UnderXvfbTheTitleButtonsRestoreTheWindowAndCloseIt)
 }
 
 } // namespace
+
+namespace {
+
+// The table's count of finished hands, or -1 without a table.
+int HandsPlayed(const standin::GameServer& server)
+{
+    const std::string state = server.Command(R"({"op":"table"})");
+    const size_t at = state.find("\"hands_played\": ");
+    return at == std::string::npos ? -1 : std::atoi(state.c_str() + at + 16);
+}
+
+} // namespace
+
+// The real program through two whole hands against three robots (the own chair played by the
+// server at once): every notification taken, every request as its layout says, the client
+// still running after the second result, and its close leaving the table.
+TEST(EndToEnd, TwoWholeHandsAgainstRobots)
+{
+    standin::GameServer server(
+        {"--table", Table(), "--play", "--fast", "--autoplay-human", "--hands", "0", "--seed", "5"});
+    ClientRun run(server, {});
+    ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << run.Record();
+    server.Command(R"({"op":"play","hands":2})");
+    const auto deadline = Clock::now() + std::chrono::seconds(60);
+    while (HandsPlayed(server) < 2 && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_EQ(HandsPlayed(server), 2);
+    EXPECT_TRUE(server.Requests(201162).empty()) << "a notification was refused";
+    EXPECT_EQ(server.Errors(), "[]");
+    const pid_t client = run.ClientPid();
+    ASSERT_GT(client, 0);
+    ASSERT_EQ(kill(client, 0), 0) << "the client ended during the hands";
+    kill(client, SIGTERM);
+    EXPECT_EQ(run.Wait(20), 0);
+}

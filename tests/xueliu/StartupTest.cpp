@@ -4,6 +4,7 @@
 // server (exit report with window 0, exit code 1), test mode (no socket, no request), and a
 // command line of too few fields (the question; Yes starts the hall program).
 #include "FakeHall.h"
+#include "support/GameServerStandIn.h"
 
 #include "framework/app/AppMessages.h"
 #include "framework/app/HallCipher.h"
@@ -18,12 +19,19 @@
 #include "xueliu/CGameApp.h"
 #include "framework/window/RunClient.h"
 #include "xueliu/GameApplication.h"
+#include "xueliu/CMyGame.h"
+#include "framework/scene/GameWinApp.h"
+#include "platform/Message.h"
+#include "platform/MessageLoop.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <algorithm>
+#include <atomic>
 #include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -79,14 +87,16 @@ struct FakeStartup : IServerStartup {
 };
 
 // Start data of a table of four with the own user 1001 at chair 0.
-std::vector<uint8_t> StartData()
+std::vector<uint8_t> StartData(uint32_t roomId = 3, uint32_t tableNumber = 9)
 {
     hall::RoomRecord room;
-    room.SetU32(hall::RoomRecord::kRoomId, 3);
+    room.SetU32(hall::RoomRecord::kRoomId, roomId);
     hall::TableRecord table;
-    table.SetU32(hall::TableRecord::kTableNumber, 9);
+    table.SetU32(hall::TableRecord::kTableNumber, tableNumber);
     table.SetI32(hall::TableRecord::kPlayerCount, 4);
-    std::vector<uint8_t> out(room.bytes.begin(), room.bytes.end());
+    std::vector<uint8_t> out;
+    out.reserve(room.bytes.size() + table.bytes.size() + 4 * 320 + hall::kTextBlockSize);
+    out.insert(out.end(), room.bytes.begin(), room.bytes.end());
     out.insert(out.end(), table.bytes.begin(), table.bytes.end());
     for (int chair = 0; chair < 4; ++chair) {
         Lumora::GameUserRecord user;
@@ -272,9 +282,8 @@ TEST_F(StartupTest, WebSignsAnswerTheirOwnUserOnlyAndLateOrUnknownAnswersHarmNot
 {
     FakeHall hall(dir_ + "/hall.sock");
     FakeStartup server;
-    NotifyGate gate;
     CGameApp app;
-    app.SetNotifyGate(&gate);
+    app.SetNotifyGate(std::make_shared<NotifyGate>());
     app.SetArguments({kLine}, "xueliu");
     app.SetServerStartup(&server);
     app.SetPlatform(&platform_);
@@ -353,4 +362,112 @@ TEST(WholeClient, BetweenBothStandInsItEntersTheTableAndEndsSoonAfterTheHallGoes
     ASSERT_NE(at, std::string::npos);
     EXPECT_LT(std::stod(out.substr(at + 15)), 1.5) << "a hall that goes ends the client within 1.5 s";
     std::system(("rm -rf " + dir).c_str());
+}
+
+namespace {
+
+// The stand-in table's view, one line per seat: "missing wins t1 t2 ..." (the final hand).
+std::vector<std::vector<int>> TableSeats(const standin::GameServer& server, const std::string& dir)
+{
+    std::ofstream(dir + "/table-state.json") << server.Command(R"({"op":"table"})");
+    const std::string command = "/usr/bin/python3 -c 'import json,sys\nd=json.load(open(sys.argv[1]))\n"
+                                "for s in d[\"seats\"]: print(s[\"missing\"], len(s[\"wins\"]), *sorted(s[\"hand\"]))' " +
+                                dir + "/table-state.json";
+    std::vector<std::vector<int>> seats;
+    if (FILE* out = ::popen(command.c_str(), "r")) {
+        char line[1024];
+        while (std::fgets(line, sizeof line, out)) {
+            std::vector<int> values;
+            std::istringstream in(line);
+            for (int v; in >> v;)
+                values.push_back(v);
+            seats.push_back(values);
+        }
+        ::pclose(out);
+    }
+    return seats;
+}
+
+int HandsPlayed(const standin::GameServer& server)
+{
+    const std::string state = server.Command(R"({"op":"table"})");
+    const size_t at = state.find("\"hands_played\": ");
+    return at == std::string::npos ? -1 : std::atoi(state.c_str() + at + 16);
+}
+
+} // namespace
+
+// A whole hand in-process against the game-server stand-in's table (three robots, the own chair
+// played by the server at once): after the result the scene's table is the server's: missing
+// suits, win counts, no thrown tile left in the middle, the result board open, and no
+// notification refused.
+TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
+{
+    standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
+                                "--fast", "--autoplay-human", "--hands", "0", "--seed", "3"});
+    ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (dir_ + "/game/skins").c_str());
+    FakeHall hall(dir_ + "/hall.sock");
+    hall.startData = StartData(1, 1); // the stand-in's table
+    const std::string line = "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|" + std::to_string(server.Port()) + "|4|0|0";
+
+    // The check runs on the UI thread, on a timer of a window of its own, once the server has
+    // finished the hand and the scene has taken the result.
+    std::vector<std::vector<int>> seen;
+    bool ended = false, boardOpen = false, middleEmpty = false;
+    std::string diagnosis;
+    std::atomic<bool> handDone{false};
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(40);
+    platform::WindowId checker = 0;
+    auto check = [&](platform::WindowId, uint32_t message, uintptr_t, intptr_t) -> intptr_t {
+        if (message != platform::kMsgTimer)
+            return 0;
+        auto* scene = dynamic_cast<CMyGame*>(GetGameWinApp() ? GetGameWinApp()->GetMainGame() : nullptr);
+        const bool over = handDone && scene && scene->Phase() == CMyGame::kPhaseEnded;
+        if (!over && std::chrono::steady_clock::now() < giveUp)
+            return 1;
+        platform::StopTimer(checker, 1);
+        diagnosis = scene ? "phase " + std::to_string(scene->Phase()) : "no scene";
+        if (over) {
+            ended = true;
+            boardOpen = scene->OpenBoardKind() == CMyGame::kBoardResult;
+            middleEmpty = std::all_of(scene->thrown.begin(), scene->thrown.end(), [](auto* t) { return !t; });
+            for (int chair = 0; chair < 4; ++chair)
+                seen.push_back({scene->MissingSuit(chair), scene->WinCount(chair)});
+        }
+        platform::PostToWindow(GetGameApp()->GetMainWindowId(), platform::kMsgClose);
+        return 1;
+    };
+    platform_.runLoop = [&] {
+        checker = platform::MakeWindow(check);
+        platform::StartTimer(checker, 1, 20);
+        const int code = platform::RunMessageLoop();
+        platform::DestroyWindow(checker);
+        return code;
+    };
+    std::thread watcher([&] {
+        // The hand is dealt once the client has entered.
+        server.AwaitRequests(200110, 1);
+        server.Command(R"({"op":"play","hands":1})");
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (HandsPlayed(server) < 1 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        handDone = true;
+    });
+    EXPECT_EQ(Run({line}, nullptr), 0);
+    watcher.join();
+
+    for (const auto& box : boxes_)
+        ADD_FAILURE() << "box: " << box;
+    ASSERT_TRUE(ended) << "the result did not reach the scene: " << diagnosis << " "
+                       << server.Requests(201162).size() << " refused";
+    EXPECT_TRUE(boardOpen);
+    EXPECT_TRUE(middleEmpty) << "a thrown tile was left in the middle";
+    const auto seats = TableSeats(server, dir_);
+    ASSERT_EQ(seats.size(), 4u);
+    for (int chair = 0; chair < 4; ++chair) {
+        EXPECT_EQ(seen[size_t(chair)][0], seats[size_t(chair)][0]) << "missing suit of chair " << chair;
+        EXPECT_EQ(seen[size_t(chair)][1], seats[size_t(chair)][1]) << "wins of chair " << chair;
+    }
+    EXPECT_TRUE(server.Requests(201162).empty()) << "a notification was refused";
+    EXPECT_EQ(server.Errors(), "[]");
 }

@@ -1,0 +1,113 @@
+// This game's steps without a table: the exchange and missing-suit recommendations, the fan
+// labels of a win, the result's final hands becoming the chairs' lists, and records too short
+// for their handlers refused before anything changes.
+#include "framework/connection/Record.h"
+#include "xueliu/CGameInfoEx.h"
+#include "xueliu/CGameNotifyEx.h"
+#include "xueliu/CMyGame.h"
+#include "xueliu/GameRecords.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// Tile id of suit s (0 万, 1 条, 2 筒), rank r (1-9), copy k (0-3).
+int T(int s, int r, int k = 0) { return s * 36 + k * 9 + (r - 1); }
+
+TEST(MyGameSteps, ExchangeTakesTheThreeHighestOfTheShortestSuitHoldingThree)
+{
+    struct Case {
+        std::vector<int> hand;
+        std::vector<int> want; // in the recommendation's order, highest first
+    } cases[] = {
+        // 条 is shortest with three: its 9, 7, 5.
+        {{T(0, 1), T(0, 2), T(0, 3), T(0, 4), T(0, 5), T(1, 5), T(1, 7), T(1, 9), T(2, 1), T(2, 2), T(2, 3), T(2, 4),
+          T(2, 5)},
+         {T(1, 9), T(1, 7), T(1, 5)}},
+        // 筒 has two only: the shortest holding three is 条 (tie with 万 goes to the lower suit: 万).
+        {{T(0, 1), T(0, 2), T(0, 8), T(0, 9, 1), T(1, 1), T(1, 2), T(1, 3), T(1, 4), T(2, 3), T(2, 6), T(0, 3), T(1, 5),
+          T(1, 6)},
+         {T(0, 9, 1), T(0, 8), T(0, 3)}},
+        // Equal ranks: the higher id first, so the choice does not depend on the hand's order.
+        {{T(2, 9, 0), T(2, 9, 3), T(2, 9, 1), T(0, 1), T(0, 2), T(0, 3), T(0, 4), T(1, 1), T(1, 2), T(1, 3), T(1, 4),
+          T(1, 5), T(1, 6)},
+         {T(2, 9, 3), T(2, 9, 1), T(2, 9, 0)}},
+        // No suit holds three: nothing is lifted.
+        {{T(0, 1), T(0, 2), T(1, 1), T(1, 2), T(2, 1), T(2, 2)}, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CMyGame::RecommendExchange(c.hand), c.want);
+}
+
+TEST(MyGameSteps, MissingSuitIsTheShortestTiesToTheLowest)
+{
+    EXPECT_EQ(CMyGame::RecommendMissingSuit({T(0, 1), T(0, 2), T(1, 1), T(2, 1), T(2, 2)}), 1);
+    EXPECT_EQ(CMyGame::RecommendMissingSuit({T(0, 1), T(1, 1), T(2, 1)}), 0);
+    EXPECT_EQ(CMyGame::RecommendMissingSuit({T(0, 1), T(1, 1), T(1, 2)}), 2);
+    // Ids outside the wall are not counted.
+    EXPECT_EQ(CMyGame::RecommendMissingSuit({200, -1, 200, T(1, 1), T(0, 1)}), 2);
+}
+
+TEST(MyGameSteps, FanLabelsOfAWin)
+{
+    int32_t counters[16] = {};
+    counters[4] = 1; // one suit
+    counters[7] = 2; // two fours
+    EXPECT_EQ(CMyGame::FanLabels(counters, 1), "清一色2番 2根2番 ");
+    // A self-drawn win adds its fan unless it is the last tile.
+    EXPECT_EQ(CMyGame::FanLabels(counters, 2), "清一色2番 2根2番 自摸1番 ");
+    int32_t basic[16] = {1};
+    basic[13] = 1; // kongs have no label of their own
+    basic[15] = 1;
+    EXPECT_EQ(CMyGame::FanLabels(basic, 2), "屁胡0番海底捞月2番 ");
+}
+
+TEST(MyGameSteps, TheResultsFinalHandsBecomeTheChairsListsWithTheirCounts)
+{
+    CGameInfoEx info;
+    std::vector<uint8_t> result(GameRecord::kResultSize, 0);
+    RecordWriter w({result.data(), result.size()});
+    for (size_t chair = 0; chair < 4; ++chair)
+        for (size_t i = 0; i < GameRecord::kTileListLength; ++i)
+            w.I32(GameRecord::kResultHandsOffset + (chair * GameRecord::kTileListLength + i) * 4,
+                  i < chair + 1 ? int32_t(chair * 10 + i) : -1);
+    info.StoreGameResult(result.data(), result.size());
+    for (int chair = 0; chair < 4; ++chair) {
+        int32_t list[32];
+        EXPECT_EQ(info.GetChairTiles(chair, list), chair + 1);
+        EXPECT_EQ(info.GetChairTileCount(chair), chair + 1);
+        EXPECT_EQ(list[0], chair * 10);
+        EXPECT_EQ(list[chair + 1], -1);
+    }
+    // A short result leaves nothing of a longer one behind.
+    info.StoreGameResult(result.data(), 10);
+    int32_t list[32];
+    EXPECT_EQ(info.GetChairTiles(3, list), 0);
+
+    const int32_t own[3] = {5, 6, 7};
+    info.SetChairTiles(2, own, 3);
+    EXPECT_EQ(info.GetChairTiles(2, list), 3);
+    EXPECT_EQ(list[2], 7);
+    EXPECT_EQ(info.GetChairTileCount(2), 3);
+    info.SetChairTiles(9, own, 3); // no such chair: nothing changes, nothing is written
+}
+
+TEST(MyGameSteps, ShortDealStartOrResultIsRefusedBeforeAnythingChanges)
+{
+    CGameInfoEx info;
+    CGameNotifyEx notify;
+    notify.Attach(&info, nullptr);
+    const std::vector<uint8_t> shortRecord(100, 0xAB);
+    EXPECT_THROW(notify.OnNotify(CGameNotifyEx::kGameStart, shortRecord.data(), uint32_t(shortRecord.size())),
+                 NotifyRefused);
+    EXPECT_THROW(notify.OnNotify(CGameNotifyEx::kGameResult, shortRecord.data(), uint32_t(shortRecord.size())),
+                 NotifyRefused);
+    EXPECT_EQ(info.GetGameParams()[0], 0u);
+    EXPECT_EQ(info.GetGameResult()[0], 0u);
+    // Without a scene the steps are taken and dropped.
+    EXPECT_TRUE(notify.OnNotify(CGameNotifyEx::kPlayerWins, shortRecord.data(), uint32_t(shortRecord.size())));
+}
+
+} // namespace

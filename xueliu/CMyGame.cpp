@@ -1,0 +1,287 @@
+// This game's scene: creation, the tile views and calculator, the gang routines, the voices,
+// the win effect, the tile clicks and the throw of a locked hand.
+#include "xueliu/CMyGame.h"
+
+#include "engine/object/PlaneObject.h"
+#include "framework/app/CGameWinApp.h"
+#include "framework/connection/Record.h"
+#include "framework/connection/RequestIds.h"
+#include "framework/scene/GameWinApp.h"
+#include "mahjong/MahjongEvents.h"
+#include "mahjong/connect/CMJGameConnect2.h"
+#include "mahjong/controls/CMJPlayer2.h"
+#include "widgets/WidgetSupport.h"
+#include "rules/RoomTypeQuery.h"
+#include "xueliu/GameCalculator.h"
+#include "widgets/AppServices.h"
+#include "widgets/CXyStandButton.h"
+#include "xueliu/CGameInfoEx.h"
+#include "xueliu/CMyCard.h"
+
+#include <cstdio>
+
+using namespace Lumora;
+
+namespace {
+
+constexpr int kMarkWidth = 150;
+constexpr int kMarkHeight = 18;
+constexpr double kMarkZ = 7000;
+
+} // namespace
+
+CMJGameData2* CMyGame::GetSceneGameInfo()
+{
+    if (gameData_)
+        return gameData_;
+    IGameWinApp* app = GetGameWinApp();
+    return app ? dynamic_cast<CMJGameData2*>(app->GetGameInfo()) : nullptr;
+}
+
+CGameInfoEx* CMyGame::GameInfoEx() { return dynamic_cast<CGameInfoEx*>(GetSceneGameInfo()); }
+
+void CMyGame::CreateCards()
+{
+    for (int i = 0; i < kCardPoolSize; ++i) {
+        if (pool[size_t(i)])
+            continue;
+        auto tile = std::make_unique<CMyCard>(calculator_, this);
+        if (!RegisterChild(tile.get()))
+            continue;
+        CMJCard2* t = Own(tile.release());
+        t->Reset();
+        t->layoutMode = viewMode;
+        t->Deactivate();
+        t->Redraw();
+        SetPoolEntry(i, t);
+    }
+}
+
+void CMyGame::CreateCalculator()
+{
+    // The application answers the room question (heavenly and earthly hands).
+    calculator_ = xueliu::MakeGameCalculator(dynamic_cast<const IRoomTypeQuery*>(GetGameApp()));
+}
+
+void CMyGame::CreateHook()
+{
+    for (int seat = 0; seat < kSeatCount; ++seat) {
+        PlaneObject* mark = Own(NewPlaneObject(kMarkWidth, kMarkHeight, kColourKeyBackground));
+        if (mark)
+            mark->SetZ(kMarkZ);
+        seatMarks_[size_t(seat)] = mark;
+    }
+    // The area layout of this game's table.
+    ResetAnimations(0);
+}
+
+void CMyGame::OnResetGame()
+{
+    CMJMainGame2::OnResetGame();
+    CloseBoard();
+    phase_ = kPhaseIdle;
+    handLocked_ = false;
+}
+
+void CMyGame::ResetDealState()
+{
+    CloseBoard();
+    phase_ = kPhaseIdle;
+    handLocked_ = false;
+    winCounts_ = {};
+    missing_ = {-1, -1, -1, -1};
+    amounts_ = {};
+    chose_ = {};
+    exchangeChoice_.clear();
+    received_.clear();
+    result_.clear();
+    recommendedSuit_ = -1;
+    CMJGameData2* data = GetSceneGameInfo();
+    xueliu::ResetCalculatorDeal(calculator_.get(), data ? int(data->GetStartValue2C()) : -1);
+    if (handMode != kHandNormal)
+        SetHandMode(kHandNormal);
+    for (int chair = 0; chair < 4; ++chair)
+        RefreshSeatMark(chair);
+}
+
+bool CMyGame::ChairChose(int chair, int step) const
+{
+    return ValidChairIndex(chair) && step >= 1 && step <= 2 && (chose_[size_t(chair)] >> (step - 1)) & 1;
+}
+
+// ---- gang routines: the generic ones (the concealed gang's fourth face down by the rule bit) ----
+
+void CMyGame::AddMingGangSeat0(const MeldRecord& record, int restore) { CMJTable2::AddMingGangSeat0(record, restore); }
+void CMyGame::AddMingGangSeat1(const MeldRecord& record, int restore) { CMJTable2::AddMingGangSeat1(record, restore); }
+void CMyGame::AddMingGangSeat2(const MeldRecord& record, int restore) { CMJTable2::AddMingGangSeat2(record, restore); }
+void CMyGame::AddBuGang(int seat, const MeldRecord& record, int restore) { CMJTable2::AddBuGang(seat, record, restore); }
+void CMyGame::AddAnGangOther(int seat, const MeldRecord& record, int restore)
+{
+    CMJTable2::AddAnGangOther(seat, record, restore);
+}
+
+// ---- voices ----
+
+void CMyGame::PlayTileVoice(int seat, int tile)
+{
+    if (KeepSilence())
+        return;
+    char name[64];
+    std::snprintf(name, sizeof name, "%s%d.wav", ChairSex(SeatToChair(seat)) ? "female1_" : "male1_",
+                  GetTileIndex(tile));
+    PlaySoundResource(name, EffectVolume());
+}
+
+void CMyGame::PlayActionVoice(int seat, const char* action)
+{
+    if (KeepSilence() || !action)
+        return;
+    char name[64];
+    std::snprintf(name, sizeof name, "%s%s.wav", ChairSex(SeatToChair(seat)) ? "female1_" : "male1_", action);
+    PlaySoundResource(name, EffectVolume());
+}
+
+// ---- the win effect and the seat marks ----
+
+void CMyGame::ShowWinEffect(int seat)
+{
+    CMJMainGame2::ShowWinEffect(seat);
+    RefreshSeatMark(SeatToChair(seat));
+}
+
+void CMyGame::RefreshSeatMark(int chair)
+{
+    const int seat = ChairToSeat(chair);
+    if (!ValidChairIndex(chair) || !IsSeat(seat))
+        return;
+    PlaneObject* mark = seatMarks_[size_t(seat)];
+    if (!mark)
+        return;
+    static constexpr const char* kSuitMark[kSuits] = {"缺万", "缺条", "缺筒"};
+    std::string text;
+    const int suit = missing_[size_t(chair)];
+    if (suit >= 0 && suit < kSuits)
+        text += kSuitMark[suit];
+    if (const int wins = winCounts_[size_t(chair)]; wins > 0) {
+        char line[32];
+        std::snprintf(line, sizeof line, "%s胡×%d", text.empty() ? "" : " ", wins);
+        text += line;
+    }
+    mark->Clear();
+    if (text.empty()) {
+        mark->Deactivate();
+        return;
+    }
+    mark->SetFont(12, 700, "宋体");
+    mark->SetPen(0xFFFF00, 1.0);
+    mark->DrawTextLine(2, 2, text);
+    if (CMJPlayer2* panel = players[size_t(seat)]; panel && panel->GetPlane()) {
+        PlaneObject* plane = panel->GetPlane();
+        Place(mark, int(plane->GetX()), int(plane->GetY() + plane->GetHeight() / 2 + kMarkHeight / 2 + 2));
+    }
+    mark->Activate();
+    mark->Redraw();
+}
+
+// ---- tile clicks and the throw ----
+
+void CMyGame::SetTileClickEvent(CMJCard2& tile)
+{
+    if (phase_ == kPhaseExchange && handMode == kHandFlower) {
+        tile.dimmed6 = 0;
+        tile.SetClickTarget(kEvExchangeClick);
+        return;
+    }
+    // After an own win the hand is locked: only the drawn tile may go.
+    const bool locked = handLocked_ && tile.index != kDrawnSlot;
+    if (tile.dimmed6 != int(locked)) {
+        tile.dimmed6 = locked;
+        TileChanged(tile);
+    }
+    if (locked) {
+        tile.SetClickTarget(EV_TILE_IDLE_CLICK);
+        return;
+    }
+    CMJMainGame2::SetTileClickEvent(tile);
+}
+
+bool CMyGame::SendThrowCard(int slot)
+{
+    if (handLocked_ && slot != kDrawnSlot) {
+        Log("throw refused: the hand is locked to its drawn tile");
+        return false;
+    }
+    return CMJMainGame2::SendThrowCard(slot);
+}
+
+void CMyGame::OnBtnStartGame()
+{
+    CMJGameConnect2* connect = TableConnect();
+    if (!connect || IsLookOnClient())
+        return;
+    std::string text;
+    if (!Sent(connect->StartGameEx(text), RequestId::StartGameEx, text))
+        return;
+    if (buttons[kBtnStart]) {
+        buttons[kBtnStart]->Deactivate();
+        buttons[kBtnStart]->Redraw();
+    }
+    if (players[kOwnSeat])
+        players[kOwnSeat]->ShowReady(1);
+}
+
+void CMyGame::OnNotifyCardCaught(const uint8_t* data, size_t length)
+{
+    CMJMainGame2::OnNotifyCardCaught(data, length);
+    if (handLocked_)
+        RefreshOwnHand();
+}
+
+void CMyGame::OnNotifyCardThrown(const uint8_t* data, size_t length)
+{
+    if (length >= 88 && !IsLookOnClient()) {
+        RecordReader r(data, length);
+        const int chair = r.I32(4), tile = r.I32(84);
+        CMJCard2* shown = thrown[kOwnSeat];
+        if (chair == OwnChair() && !HasCaughtCard(kOwnSeat) && !(shown && shown->tile == tile) &&
+            FindTileSlot(kOwnSeat, tile) >= 0) {
+            // Not thrown from here: the tile goes to the drawn place, where the throw takes it.
+            if (CMJCard2* t = TakeTileFromHand(kOwnSeat, tile)) {
+                t->index = kDrawnSlot;
+                hands[kOwnSeat][kDrawnSlot] = t;
+            }
+        }
+    }
+    CMJMainGame2::OnNotifyCardThrown(data, length);
+}
+
+std::vector<int> CMyGame::OwnHandTiles()
+{
+    std::vector<int> out;
+    for (int slot = 0; slot < GetMaxHandSlots(); ++slot)
+        if (CMJCard2* t = Slot(kOwnSeat, slot);
+            t && t->placed && t->meldKind == kMeldNone && (t->inHand || t->state == kTileResultRow))
+            out.push_back(t->tile);
+    return out;
+}
+
+std::string CMyGame::ChairName(int chair) const
+{
+    IAppServices* app = GetAppServices();
+    if (app && ValidChairIndex(chair)) {
+        const auto records = app->GetPlayerRecords();
+        if (size_t(chair) < records.size() && !records[size_t(chair)].IsEmpty())
+            return std::string(records[size_t(chair)].Name());
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "%d号位", chair + 1);
+    return name;
+}
+
+void CMyGame::GameLine(const std::string& gbk)
+{
+    lines_.push_back(gbk);
+    if (lines_.size() > 200)
+        lines_.erase(lines_.begin());
+    SystemLine(" <c=2906200>" + gbk + "\r\n");
+}

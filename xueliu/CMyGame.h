@@ -1,0 +1,158 @@
+#pragma once
+// CMyGame: this game's table scene, the only one the frame creates. It keeps the mahjong scene
+// and adds what this game changes: a 108-tile wall and 19 hand slots, this game's tile views,
+// its voices ("male1_"/"female1_"), the deal's steps (exchange three, missing suit), the wins
+// that do not end the hand (each one shown at once, the winner's count on its seat, the won
+// tile taken away, an own win locking the hand to its drawn tile), the score changes of gangs
+// and of the end, and the result.
+//
+// The steps' records come from CGameNotifyEx through OnGameStep; each is checked here and a
+// record too short, or naming a chair, tile or suit outside the table, is dropped with a log
+// line. The server decides every claim: the calculator's state written here is a hint only.
+//
+// Threads: the UI thread.
+#include "mahjong/scene/CMJMainGame2.h"
+
+#include <array>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+class CGameInfoEx;
+
+namespace Lumora {
+class CMyCalclator;
+class CXyStandDlg;
+class CXyStandButton;
+} // namespace Lumora
+
+class CMyGame : public Lumora::CMJMainGame2 {
+public:
+    static constexpr int kHandSlots = 19;
+    static constexpr int kTiles = 108;
+    static constexpr int kSuits = 3;
+    // Scene events of this game.
+    enum Event : uint32_t {
+        kEvExchangeClick = 80001126, // a hand tile clicked while choosing the three
+        kEvSettings = 80000084,      // the frame's settings button
+        kEvLowerReceived = 80001190, // the received three go down again
+        kEvBoardOk = 80001191,       // p1: the board
+        kEvResultContinue = 80001192,
+        kEvResultLeave = 80001193,
+        kEvBoardClose = 80001194,
+        kEvMissingTick = 80001195,
+    };
+    enum Board : int { kBoardExchange = 1, kBoardMissing = 2, kBoardResult = 3, kBoardSettings = 4, kBoardQr = 5 };
+    // The steps' phases.
+    enum Phase : int { kPhaseIdle = 0, kPhaseExchange = 1, kPhaseExchangeWait = 2, kPhaseMissing = 3,
+                       kPhaseMissingWait = 4, kPhasePlay = 5, kPhaseEnded = 6 };
+
+    int GetMaxHandSlots() override { return kHandSlots; }
+    int GetTotalTileCount() override { return kTiles; }
+    void CreateCards() override;
+    void CreateCalculator() override;
+    void CreateHook() override;
+    CMJGameData2* GetSceneGameInfo() override;
+    int OnEvent(const Lumora::EventRecord& record) override;
+
+    // The gang routines and the voices of this game.
+    void AddMingGangSeat0(const Lumora::MeldRecord& record, int restore) override;
+    void AddMingGangSeat1(const Lumora::MeldRecord& record, int restore) override;
+    void AddMingGangSeat2(const Lumora::MeldRecord& record, int restore) override;
+    void AddBuGang(int seat, const Lumora::MeldRecord& record, int restore) override;
+    void AddAnGangOther(int seat, const Lumora::MeldRecord& record, int restore) override;
+    void PlayTileVoice(int seat, int tile) override;
+    void PlayActionVoice(int seat, const char* action) override;
+    void ShowWinEffect(int seat) override;
+    void SetTileClickEvent(Lumora::CMJCard2& tile) override;
+    bool SendThrowCard(int slot) override;
+    void OnBtnStartGame() override;
+    void OnNotifyCardCaught(const uint8_t* data, size_t length) override;
+    // A throw the server made for this chair (its time ran out, or it plays the chair) leaves the
+    // hand even when no tile was drawn (after a peng).
+    void OnNotifyCardThrown(const uint8_t* data, size_t length) override;
+    void OnNotifyGameResult(const uint8_t* data, size_t length) override;
+    void OnQRCodeNotify(const uint8_t* data) override;
+    void OnResetGame() override;
+
+    // 211040, before the generic round start: the calculator and this game's deal state.
+    void ResetDealState();
+    // 229300-229370 and 229800.
+    void OnGameStep(uint32_t id, const uint8_t* data, size_t length);
+    // The room switch offered when the player goes on after a result.
+    virtual void CheckSwitchRoom();
+
+    // The exchange: a click lifts or drops a tile (three of one suit at most); OK sends them.
+    void ToggleExchangeTile(Lumora::CMJCard2& tile);
+    bool SendExchange();
+    bool SendMissingSuit(int suit);
+    // The three tiles the exchange recommends (the highest of the shortest suit holding three,
+    // ties to the lowest suit), and the recommended missing suit; from a hand of tile ids.
+    static std::vector<int> RecommendExchange(const std::vector<int>& hand);
+    static int RecommendMissingSuit(const std::vector<int>& hand);
+    // The fan labels of a win's sixteen counters ("清一色2番 " ...), GBK.
+    static std::string FanLabels(const int32_t counters[16], int kind);
+
+    // What the scene shows, for the boards and for tests.
+    int Phase() const { return phase_; }
+    bool HandLocked() const { return handLocked_; }
+    int WinCount(int chair) const { return ValidChairIndex(chair) ? winCounts_[size_t(chair)] : 0; }
+    int MissingSuit(int chair) const { return ValidChairIndex(chair) ? missing_[size_t(chair)] : -1; }
+    int64_t Amount(int chair) const { return ValidChairIndex(chair) ? amounts_[size_t(chair)] : 0; }
+    bool ChairChose(int chair, int step) const;
+    const std::vector<int>& ExchangeChoice() const { return exchangeChoice_; }
+    int RecommendedSuit() const { return recommendedSuit_; }
+    const std::vector<std::string>& GameLines() const { return lines_; }
+    Lumora::CXyStandDlg* OpenBoard() const { return board_; }
+    int OpenBoardKind() const { return boardKind_; }
+    const std::vector<uint8_t>& ResultRecord() const { return result_; }
+    // The own concealed tiles as the scene holds them (after a result: the hand shown).
+    std::vector<int> OwnHandTiles();
+
+protected:
+    bool SendStepRequest(uint32_t requestId, std::initializer_list<int32_t> values);
+    // The steps' handlers.
+    void OnExchangeBegin(const uint8_t* data, size_t length);
+    void OnChairChose(const uint8_t* data, size_t length);
+    void OnExchangeDone(const uint8_t* data, size_t length);
+    void OnMissingSuitBegin(const uint8_t* data, size_t length);
+    void OnMissingSuits(const uint8_t* data, size_t length);
+    void OnScoreChange(const uint8_t* data, size_t length);
+    void OnPlayerWins(const uint8_t* data, size_t length);
+    // Takes the won tile away: the discarder's thrown tile, the winner's drawn one, the ganger's.
+    void TakeWonTile(int winner, int source, int tile, int kind);
+    // The line under each seat's panel: missing suit, wins, this deal's amount.
+    void RefreshSeatMark(int chair);
+    void GameLine(const std::string& gbk);
+    std::string ChairName(int chair) const;
+    // Boards.
+    void ShowBoard(int kind, const char* title, const std::vector<std::string>& lines,
+                   const std::vector<std::pair<const char*, uint32_t>>& buttons);
+    void CloseBoard();
+    void ShowExchangeBoard(int seconds);
+    void ShowMissingBoard(int seconds);
+    void ShowResultBoard();
+    void ShowSettingsBoard();
+    void OnBoardOk();
+    CGameInfoEx* GameInfoEx();
+    static bool ValidChairIndex(int chair) { return chair >= 0 && chair < 4; }
+
+    int phase_ = kPhaseIdle;
+    bool handLocked_ = false;
+    std::array<int, 4> winCounts_{};
+    std::array<int, 4> missing_{-1, -1, -1, -1};
+    std::array<int64_t, 4> amounts_{};
+    std::array<int, 4> chose_{}; // bit 0 exchange, bit 1 missing suit
+    std::vector<int> exchangeChoice_;
+    std::vector<int> received_;
+    int recommendedSuit_ = -1;
+    int missingSeconds_ = 0;
+    std::vector<std::string> lines_;
+    std::vector<uint8_t> result_;
+    std::array<Lumora::PlaneObject*, 4> seatMarks_{};
+    Lumora::CXyStandDlg* board_ = nullptr;
+    int boardKind_ = 0;
+    int boardChoice_ = -1; // the missing-suit board's checked suit
+    std::vector<Lumora::PObject*> boardObjects_; // the board's buttons and pictures
+    Lumora::CXyStandButton* boardFirstButton_ = nullptr;
+};

@@ -1,0 +1,394 @@
+// This game's steps on the scene: exchange three, missing suit, the score changes and the wins
+// that leave the hand running.
+#include "xueliu/CMyGame.h"
+
+#include "framework/connection/CGameConnect.h"
+#include "framework/connection/Record.h"
+#include "mahjong/MahjongEvents.h"
+#include "mahjong/connect/CMJGameConnect2.h"
+#include "rules/FanTable.h"
+#include "xueliu/GameCalculator.h"
+#include "widgets/AppServices.h"
+#include "xueliu/CGameInfoEx.h"
+#include "xueliu/CGameNotifyEx.h"
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace Lumora;
+
+namespace {
+
+constexpr uint32_t kExchangeRequest = 229310;
+constexpr uint32_t kMissingSuitRequest = 229350;
+constexpr uint32_t kReplyOk = 10;
+constexpr size_t kStepRequestSize = 32;
+constexpr uint32_t kReceivedRaisedMs = 1000;
+constexpr int kWinOnDiscard = 1, kWinSelfDrawn = 2, kWinRobbedGang = 4;
+
+int SuitOf(int tile) { return tile / 36; }
+int RankOf(int tile) { return tile % 9; }
+bool IsTile(int tile) { return tile >= 0 && tile < CMyGame::kTiles; }
+
+std::string Printf(const char* format, auto... args)
+{
+    char line[512];
+    std::snprintf(line, sizeof line, format, args...);
+    return line;
+}
+
+std::string Signed(int64_t v) { return Printf("%+lld", static_cast<long long>(v)); }
+
+} // namespace
+
+void CMyGame::OnGameStep(uint32_t id, const uint8_t* data, size_t length)
+{
+    switch (id) {
+    case CGameNotifyEx::kExchangeBegin: OnExchangeBegin(data, length); break;
+    case CGameNotifyEx::kExchangeChosen: OnChairChose(data, length); break;
+    case CGameNotifyEx::kExchangeDone: OnExchangeDone(data, length); break;
+    case CGameNotifyEx::kMissingSuitBegin: OnMissingSuitBegin(data, length); break;
+    case CGameNotifyEx::kMissingSuits: OnMissingSuits(data, length); break;
+    case CGameNotifyEx::kScoreChange: OnScoreChange(data, length); break;
+    case CGameNotifyEx::kPlayerWins: OnPlayerWins(data, length); break;
+    default: break;
+    }
+}
+
+// ---- recommendations ----
+
+std::vector<int> CMyGame::RecommendExchange(const std::vector<int>& hand)
+{
+    std::array<std::vector<int>, kSuits> bySuit;
+    for (int t : hand)
+        if (IsTile(t))
+            bySuit[size_t(SuitOf(t))].push_back(t);
+    int best = -1;
+    for (int s = 0; s < kSuits; ++s)
+        if (bySuit[size_t(s)].size() >= 3 && (best < 0 || bySuit[size_t(s)].size() < bySuit[size_t(best)].size()))
+            best = s;
+    if (best < 0)
+        return {};
+    std::vector<int> suit = bySuit[size_t(best)];
+    // The highest ranks; equal ranks by id, so the choice is the same on every run.
+    std::sort(suit.begin(), suit.end(), [](int a, int b) { return RankOf(a) != RankOf(b) ? RankOf(a) > RankOf(b) : a > b; });
+    suit.resize(3);
+    return suit;
+}
+
+int CMyGame::RecommendMissingSuit(const std::vector<int>& hand)
+{
+    std::array<int, kSuits> counts{};
+    for (int t : hand)
+        if (IsTile(t))
+            ++counts[size_t(SuitOf(t))];
+    return int(std::min_element(counts.begin(), counts.end()) - counts.begin());
+}
+
+std::string CMyGame::FanLabels(const int32_t counters[16], int kind)
+{
+    std::string out;
+    for (int i = 0; i < 16; ++i) {
+        const int n = counters[i];
+        if (n <= 0 || i == kFanKongs)
+            continue;
+        if (i == kFanBasic)
+            out += kFanLabels[size_t(i)];
+        else if (i == kFanFours)
+            out += Printf(kFanLabels[size_t(i)], n, n * kFanValues[size_t(i)]);
+        else
+            out += Printf(kFanLabels[size_t(i)], n * kFanValues[size_t(i)]);
+    }
+    if (kind == kWinSelfDrawn && counters[kFanLastTile] <= 0)
+        out += kSelfDrawnLabel;
+    return out;
+}
+
+// ---- exchange three ----
+
+void CMyGame::OnExchangeBegin(const uint8_t* data, size_t length)
+{
+    if (!NeedRecord(CGameNotifyEx::kExchangeBegin, length, 4))
+        return;
+    const int seconds = RecordReader(data, length).I32(0);
+    if (IsLookOnClient())
+        return;
+    phase_ = kPhaseExchange;
+    exchangeChoice_ = RecommendExchange(OwnHandTiles());
+    for (int slot = 0; slot < GetMaxHandSlots(); ++slot)
+        if (CMJCard2* t = Slot(kOwnSeat, slot); t && t->inHand) {
+            t->raised = std::find(exchangeChoice_.begin(), exchangeChoice_.end(), t->tile) != exchangeChoice_.end();
+            TileChanged(*t);
+        }
+    SetHandMode(kHandFlower);
+    ShowExchangeBoard(seconds);
+}
+
+void CMyGame::ToggleExchangeTile(CMJCard2& tile)
+{
+    if (phase_ != kPhaseExchange || !tile.inHand || !IsTile(tile.tile))
+        return;
+    auto at = std::find(exchangeChoice_.begin(), exchangeChoice_.end(), tile.tile);
+    if (at != exchangeChoice_.end()) {
+        exchangeChoice_.erase(at);
+        tile.raised = 0;
+    } else {
+        // Another suit starts the choice again: the three are of one suit.
+        if (!exchangeChoice_.empty() && SuitOf(exchangeChoice_.front()) != SuitOf(tile.tile)) {
+            for (int slot = 0; slot < GetMaxHandSlots(); ++slot)
+                if (CMJCard2* t = Slot(kOwnSeat, slot); t && t->raised) {
+                    t->raised = 0;
+                    TileChanged(*t);
+                }
+            exchangeChoice_.clear();
+        }
+        if (exchangeChoice_.size() >= 3)
+            return;
+        exchangeChoice_.push_back(tile.tile);
+        tile.raised = 1;
+    }
+    TileChanged(tile);
+    PlayTableSound("SndDe");
+    ShowExchangeBoard(-1);
+}
+
+// A step's request: the request head, then the values; true when the server took it.
+bool CMyGame::SendStepRequest(uint32_t requestId, std::initializer_list<int32_t> values)
+{
+    CMJGameConnect2* connect = TableConnect();
+    if (!connect)
+        return false;
+    IAppServices* app = GetAppServices();
+    uint8_t record[kStepRequestSize] = {};
+    RecordWriter w({record, sizeof record});
+    if (app) {
+        w.U32(0, app->GetUserID());
+        w.U32(4, app->GetRoomID());
+        w.U32(8, app->GetTableNO());
+        w.I32(12, app->GetChairNO());
+    }
+    size_t at = 16;
+    for (int32_t v : values) {
+        w.I32(at, v);
+        at += 4;
+    }
+    std::string text;
+    GameReply reply;
+    if (!connect->SendRequest(text, requestId, record, sizeof record, reply, true) || reply.code != kReplyOk) {
+        Log(Printf("request %u not taken (reply %u)", unsigned(requestId), unsigned(reply.code)).c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CMyGame::SendExchange()
+{
+    if (phase_ != kPhaseExchange || exchangeChoice_.size() != 3 ||
+        !SendStepRequest(kExchangeRequest, {exchangeChoice_[0], exchangeChoice_[1], exchangeChoice_[2]}))
+        return false;
+    phase_ = kPhaseExchangeWait;
+    SetHandMode(kHandNormal);
+    ShowExchangeBoard(-1);
+    return true;
+}
+
+void CMyGame::OnChairChose(const uint8_t* data, size_t length)
+{
+    if (!NeedRecord(CGameNotifyEx::kExchangeChosen, length, 20))
+        return;
+    RecordReader r(data, length);
+    const int chair = r.I32(12), step = r.I32(16);
+    if (!ValidChairIndex(chair) || step < 1 || step > 2) {
+        Drop(CGameNotifyEx::kExchangeChosen, "chair or step outside the table");
+        return;
+    }
+    chose_[size_t(chair)] |= 1 << (step - 1);
+}
+
+void CMyGame::OnExchangeDone(const uint8_t* data, size_t length)
+{
+    constexpr uint32_t id = CGameNotifyEx::kExchangeDone;
+    if (!NeedRecord(id, length, 36))
+        return;
+    RecordReader r(data, length);
+    const int direction = r.I32(0), receiver = r.I32(4);
+    int given[3], got[3];
+    for (size_t i = 0; i < 3; ++i) {
+        given[i] = r.I32(8 + i * 4);
+        got[i] = r.I32(20 + i * 4);
+    }
+    CloseBoard();
+    if (phase_ == kPhaseExchange || phase_ == kPhaseExchangeWait)
+        phase_ = kPhaseIdle;
+    if (handMode != kHandNormal)
+        SetHandMode(kHandNormal);
+    static constexpr const char* kDirection[4] = {"", "下家", "上家", "对家"};
+    GameLine(Printf("换三张：%s", direction >= 1 && direction <= 3 ? kDirection[direction] : "?"));
+    if (IsLookOnClient() || receiver != OwnChair())
+        return;
+    for (int i = 0; i < 3; ++i)
+        if (!IsTile(given[i]) || !IsTile(got[i])) {
+            Drop(id, "tile outside the table");
+            return;
+        }
+    received_.assign(got, got + 3);
+    for (int i = 0; i < 3; ++i) {
+        const int slot = FindTileSlot(kOwnSeat, given[i]);
+        CMJCard2* t = slot >= 0 ? Slot(kOwnSeat, slot) : nullptr;
+        if (!t) {
+            Drop(id, "a given tile is not in the hand");
+            continue;
+        }
+        t->tile = got[i];
+    }
+    // The game info's own list follows the hand.
+    if (CGameInfoEx* info = GameInfoEx()) {
+        int32_t list[32];
+        const int n = info->GetOwnTiles(list);
+        for (int i = 0; i < n; ++i)
+            for (int k = 0; k < 3; ++k)
+                if (list[i] == given[k]) {
+                    list[i] = got[k];
+                    break;
+                }
+        std::sort(list, list + n);
+        info->SetChairTiles(OwnChair(), list, n);
+    }
+    exchangeChoice_.clear();
+    OnBtnSortHand();
+    for (int slot = 0; slot < GetMaxHandSlots(); ++slot)
+        if (CMJCard2* t = Slot(kOwnSeat, slot); t && t->inHand) {
+            t->raised = std::find(received_.begin(), received_.end(), t->tile) != received_.end();
+            TileChanged(*t);
+        }
+    RefreshHand(kOwnSeat);
+    PostAfter(kReceivedRaisedMs, kEvLowerReceived);
+}
+
+// ---- missing suit ----
+
+void CMyGame::OnMissingSuitBegin(const uint8_t* data, size_t length)
+{
+    if (!NeedRecord(CGameNotifyEx::kMissingSuitBegin, length, 8))
+        return;
+    RecordReader r(data, length);
+    const int seconds = r.I32(0), suit = r.I32(4);
+    if (IsLookOnClient() || suit < 0 || suit >= kSuits)
+        return;
+    recommendedSuit_ = suit;
+    phase_ = kPhaseMissing;
+    ShowMissingBoard(seconds);
+}
+
+bool CMyGame::SendMissingSuit(int suit)
+{
+    if (phase_ != kPhaseMissing || suit < 0 || suit >= kSuits || !SendStepRequest(kMissingSuitRequest, {suit}))
+        return false;
+    phase_ = kPhaseMissingWait;
+    CloseBoard();
+    return true;
+}
+
+void CMyGame::OnMissingSuits(const uint8_t* data, size_t length)
+{
+    constexpr uint32_t id = CGameNotifyEx::kMissingSuits;
+    if (!NeedRecord(id, length, 16))
+        return;
+    RecordReader r(data, length);
+    std::array<int, 4> suits{};
+    for (size_t c = 0; c < 4; ++c) {
+        suits[c] = r.I32(c * 4);
+        if (suits[c] < -1 || suits[c] >= kSuits) {
+            Drop(id, "suit outside the table");
+            return;
+        }
+    }
+    CloseBoard();
+    missing_ = suits;
+    phase_ = kPhasePlay;
+    // The calculator counts wins only once it knows the suits.
+    xueliu::SetCalculatorMissingSuits(calculator_.get(), suits);
+    for (int chair = 0; chair < 4; ++chair)
+        RefreshSeatMark(chair);
+}
+
+// ---- score changes and wins ----
+
+void CMyGame::OnScoreChange(const uint8_t* data, size_t length)
+{
+    constexpr uint32_t id = CGameNotifyEx::kScoreChange;
+    if (!NeedRecord(id, length, 44))
+        return;
+    RecordReader r(data, length);
+    const int reason = r.I32(0), chair = r.I32(4);
+    if (reason < 4 || reason > 9 || !ValidChairIndex(chair)) {
+        Drop(id, "reason or chair outside the table");
+        return;
+    }
+    static constexpr const char* kReason[6] = {"刮风", "刮风", "下雨", "查花猪", "查大叫", "退税"};
+    std::string line = Printf("%s %s：", ChairName(chair).c_str(), kReason[reason - 4]);
+    for (size_t c = 0; c < 4; ++c) {
+        const int32_t delta = r.I32(8 + c * 4);
+        amounts_[c] += delta;
+        if (delta)
+            line += ChairName(int(c)) + " " + Signed(delta) + " ";
+    }
+    GameLine(line);
+}
+
+void CMyGame::OnPlayerWins(const uint8_t* data, size_t length)
+{
+    constexpr uint32_t id = CGameNotifyEx::kPlayerWins;
+    if (!NeedRecord(id, length, 132))
+        return;
+    RecordReader r(data, length);
+    const int winner = r.I32(0), source = r.I32(4), tile = r.I32(8), kind = r.I32(12);
+    const int multiple = r.I32(24), count = r.I32(124);
+    if (!ValidChairIndex(winner) || !ValidChairIndex(source) || !IsTile(tile) ||
+        (kind != kWinOnDiscard && kind != kWinSelfDrawn && kind != kWinRobbedGang) || count < 0) {
+        Drop(id, "chair, tile or kind outside the table");
+        return;
+    }
+    int32_t counters[16];
+    for (size_t i = 0; i < 16; ++i)
+        counters[i] = r.I32(28 + i * 4);
+    GameLine(Printf("%s 胡了：%s×%d", ChairName(winner).c_str(), FanLabels(counters, kind).c_str(), multiple));
+    for (size_t c = 0; c < 4; ++c)
+        amounts_[c] += r.I32(92 + c * 4);
+    winCounts_[size_t(winner)] = count;
+    const int seat = ChairToSeat(winner);
+    PlayActionVoice(seat, kind == kWinSelfDrawn ? "zimo" : "hu");
+    TakeWonTile(winner, source, tile, kind);
+    ShowWinEffect(seat);
+    if (winner == OwnChair() && !IsLookOnClient()) {
+        handLocked_ = true;
+        HideActionButtons(0);
+        RefreshOwnHand();
+    }
+}
+
+void CMyGame::TakeWonTile(int winner, int source, int tile, int kind)
+{
+    const int fromChair = kind == kWinSelfDrawn ? winner : source;
+    const int seat = ChairToSeat(fromChair);
+    if (!IsSeat(seat))
+        return;
+    CMJCard2* taken = nullptr;
+    if (kind == kWinOnDiscard) {
+        taken = TakeThrownCard(fromChair);
+    } else if (seat == kOwnSeat && !IsLookOnClient()) {
+        taken = TakeTileFromHand(kOwnSeat, tile);
+    } else if (CMJCard2* drawn = Slot(seat, kDrawnSlot)) {
+        hands[size_t(seat)][kDrawnSlot] = nullptr;
+        taken = drawn;
+    } else {
+        const int last = GetLastHandSlot(seat);
+        if (CMJCard2* t = last > 0 ? Slot(seat, last) : nullptr)
+            taken = TakeTileFromHand(seat, t->tile);
+    }
+    if (taken)
+        ReturnToPool(taken);
+    if (kind == kWinSelfDrawn)
+        playBlock[kMustThrow] = 0;
+    RefreshHand(seat);
+}

@@ -1,0 +1,35 @@
+#include "xueliu/GameCalculator.h"
+
+#include "rules/MyCalclator.h"
+
+namespace xueliu {
+
+namespace {
+constexpr int kSevenPairsAllowed = 16;
+}
+
+std::shared_ptr<CMJCalclator> MakeGameCalculator(const IRoomTypeQuery* room)
+{
+    return std::make_shared<Lumora::CMyCalclator>(room);
+}
+
+void ResetCalculatorDeal(CMJCalclator* calc, int banker)
+{
+    auto* my = dynamic_cast<Lumora::CMyCalclator*>(calc);
+    if (!my)
+        return;
+    my->ResetGameState();
+    my->m_nBanker = banker;
+    my->m_nAllowedHands = kSevenPairsAllowed;
+    for (auto& suit : my->m_nMissingSuit)
+        suit = -1;
+}
+
+void SetCalculatorMissingSuits(CMJCalclator* calc, const std::array<int, 4>& suits)
+{
+    if (auto* my = dynamic_cast<Lumora::CMyCalclator*>(calc))
+        for (size_t c = 0; c < suits.size(); ++c)
+            my->m_nMissingSuit[c] = suits[c];
+}
+
+} // namespace xueliu
