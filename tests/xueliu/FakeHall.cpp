@@ -3,6 +3,7 @@
 #include "framework/app/AppMessages.h"
 #include "framework/app/HallCipher.h"
 #include "framework/app/HallRecords.h"
+#include "widgets/GameUserRecord.h"
 
 #include <chrono>
 #include <cstring>
@@ -10,6 +11,27 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+std::vector<uint8_t> HallStartData(uint32_t roomId, uint32_t tableNumber)
+{
+    hall::RoomRecord room;
+    room.SetU32(hall::RoomRecord::kRoomId, roomId);
+    hall::TableRecord table;
+    table.SetU32(hall::TableRecord::kTableNumber, tableNumber);
+    table.SetI32(hall::TableRecord::kPlayerCount, 4);
+    std::vector<uint8_t> out;
+    out.reserve(room.bytes.size() + table.bytes.size() + 4 * 320 + hall::kTextBlockSize);
+    out.insert(out.end(), room.bytes.begin(), room.bytes.end());
+    out.insert(out.end(), table.bytes.begin(), table.bytes.end());
+    for (int chair = 0; chair < 4; ++chair) {
+        Lumora::GameUserRecord user;
+        user.SetUserId(1001 + chair);
+        user.SetChair(chair);
+        out.insert(out.end(), user.Data(), user.Data() + 320);
+    }
+    out.resize(out.size() + hall::kTextBlockSize, 0);
+    return out;
+}
 
 FakeHall::FakeHall(std::string path) : path_(std::move(path))
 {

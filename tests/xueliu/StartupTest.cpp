@@ -5,6 +5,7 @@
 // command line of too few fields (the question; Yes starts the hall program).
 #include "FakeHall.h"
 #include "support/GameServerStandIn.h"
+#include "TableRun.h"
 
 #include "framework/app/AppMessages.h"
 #include "framework/app/HallCipher.h"
@@ -86,28 +87,6 @@ struct FakeStartup : IServerStartup {
     void CloseAll() override { calls.push_back("close"); }
 };
 
-// Start data of a table of four with the own user 1001 at chair 0.
-std::vector<uint8_t> StartData(uint32_t roomId = 3, uint32_t tableNumber = 9)
-{
-    hall::RoomRecord room;
-    room.SetU32(hall::RoomRecord::kRoomId, roomId);
-    hall::TableRecord table;
-    table.SetU32(hall::TableRecord::kTableNumber, tableNumber);
-    table.SetI32(hall::TableRecord::kPlayerCount, 4);
-    std::vector<uint8_t> out;
-    out.reserve(room.bytes.size() + table.bytes.size() + 4 * 320 + hall::kTextBlockSize);
-    out.insert(out.end(), room.bytes.begin(), room.bytes.end());
-    out.insert(out.end(), table.bytes.begin(), table.bytes.end());
-    for (int chair = 0; chair < 4; ++chair) {
-        Lumora::GameUserRecord user;
-        user.SetUserId(1001 + chair);
-        user.SetChair(chair);
-        out.insert(out.end(), user.Data(), user.Data() + 320);
-    }
-    out.resize(out.size() + hall::kTextBlockSize, 0);
-    return out;
-}
-
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -181,7 +160,7 @@ std::string WholeRun(const std::string& dir, const std::string& options)
 TEST_F(StartupTest, TheHallsStartDataLeadToTheEntryAndAHallThatGoesEndsTheClientWithoutAReport)
 {
     FakeHall hall(dir_ + "/hall.sock");
-    hall.startData = StartData();
+    hall.startData = HallStartData();
     FakeStartup server;
     std::chrono::steady_clock::time_point hungUp;
     server.onEnter = [&] {
@@ -366,28 +345,6 @@ TEST(WholeClient, BetweenBothStandInsItEntersTheTableAndEndsSoonAfterTheHallGoes
 
 namespace {
 
-// The stand-in table's view, one line per seat: "missing wins t1 t2 ..." (the final hand).
-std::vector<std::vector<int>> TableSeats(const standin::GameServer& server, const std::string& dir)
-{
-    std::ofstream(dir + "/table-state.json") << server.Command(R"({"op":"table"})");
-    const std::string command = "/usr/bin/python3 -c 'import json,sys\nd=json.load(open(sys.argv[1]))\n"
-                                "for s in d[\"seats\"]: print(s[\"missing\"], len(s[\"wins\"]), *sorted(s[\"hand\"]))' " +
-                                dir + "/table-state.json";
-    std::vector<std::vector<int>> seats;
-    if (FILE* out = ::popen(command.c_str(), "r")) {
-        char line[1024];
-        while (std::fgets(line, sizeof line, out)) {
-            std::vector<int> values;
-            std::istringstream in(line);
-            for (int v; in >> v;)
-                values.push_back(v);
-            seats.push_back(values);
-        }
-        ::pclose(out);
-    }
-    return seats;
-}
-
 int HandsPlayed(const standin::GameServer& server)
 {
     const std::string state = server.Command(R"({"op":"table"})");
@@ -407,7 +364,7 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
                                 "--fast", "--autoplay-human", "--hands", "0", "--seed", "3"});
     ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (dir_ + "/game/skins").c_str());
     FakeHall hall(dir_ + "/hall.sock");
-    hall.startData = StartData(1, 1); // the stand-in's table
+    hall.startData = HallStartData(1, 1); // the stand-in's table
     const std::string line = "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|" + std::to_string(server.Port()) + "|4|0|0";
 
     // The check runs on the UI thread, on a timer of a window of its own, once the server has
@@ -462,11 +419,11 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
                        << server.Requests(201162).size() << " refused";
     EXPECT_TRUE(boardOpen);
     EXPECT_TRUE(middleEmpty) << "a thrown tile was left in the middle";
-    const auto seats = TableSeats(server, dir_);
+    const auto seats = tablerun::ServerSeats(server, dir_);
     ASSERT_EQ(seats.size(), 4u);
     for (int chair = 0; chair < 4; ++chair) {
-        EXPECT_EQ(seen[size_t(chair)][0], seats[size_t(chair)][0]) << "missing suit of chair " << chair;
-        EXPECT_EQ(seen[size_t(chair)][1], seats[size_t(chair)][1]) << "wins of chair " << chair;
+        EXPECT_EQ(seen[size_t(chair)][0], seats[size_t(chair)].missing) << "missing suit of chair " << chair;
+        EXPECT_EQ(seen[size_t(chair)][1], seats[size_t(chair)].wins) << "wins of chair " << chair;
     }
     EXPECT_TRUE(server.Requests(201162).empty()) << "a notification was refused";
     EXPECT_EQ(server.Errors(), "[]");

@@ -1,0 +1,81 @@
+// A long run of whole hands in-process against the stand-in's table (three robots, the own chair
+// played by the server, --fast), the client going on after every result as a player would.
+// After every hand the scene's table is the server's (each chair's missing suit and wins), no
+// thrown tile is left in the middle, every tile object is filed once, and the notification gate
+// was held no longer than the dice and the deal; no notification was refused and no box raised.
+// Memory stays flat: the heap and the resident set after the 20th and the last hand are within a
+// small margin of the first.
+#include "tests/xueliu/TableRun.h"
+
+#include "xueliu/CMyGame.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitized client is several times slower, and its allocator's quarantine keeps freed
+// blocks resident, so only the heap in use is compared.
+constexpr int kHands = 30;
+constexpr bool kResidentComparable = false;
+#else
+constexpr int kHands = 100;
+constexpr bool kResidentComparable = true;
+#endif
+
+// The dice (1.4 s) and the deal hold the gate about 3.4 s; the scene's watchdog would open it
+// after 10 s.
+constexpr uint64_t kLongestGateHoldMs = 5000;
+// Growth allowed from the first hand: caches that fill on first use (glyphs, pictures, the
+// chat's lines up to their cap) must have settled by then.
+constexpr uint64_t kHeapMarginBytes = 4u << 20;
+constexpr uint64_t kResidentMarginBytes = 8u << 20;
+
+} // namespace
+
+TEST(Endurance, HandAfterHandTheClientsTableIsTheServersAndMemoryStaysFlat)
+{
+    tablerun::TableRun run({.hands = kHands, .seed = 11, .secondsPerHand = 60});
+    std::vector<tablerun::Memory> memory; // after hand 1, 20 and the last
+    const int measured[] = {1, 20, kHands};
+    const int status = run.Run([&](const tablerun::HandEnd& end) {
+        CMyGame& scene = end.scene;
+        const std::string at = "hand " + std::to_string(end.hand);
+        ASSERT_EQ(end.server.size(), 4u) << at;
+        for (int chair = 0; chair < 4; ++chair) {
+            const tablerun::ServerSeat& seat = end.server[size_t(chair)];
+            EXPECT_EQ(scene.MissingSuit(chair), seat.missing) << at << ", missing suit of chair " << chair;
+            EXPECT_EQ(scene.WinCount(chair), seat.wins) << at << ", wins of chair " << chair;
+        }
+        EXPECT_TRUE(std::all_of(scene.thrown.begin(), scene.thrown.end(), [](auto* t) { return !t; }))
+            << at << ", a thrown tile was left in the middle";
+        EXPECT_EQ(scene.CountMisfiledTiles(), 0) << at << ", tiles filed twice or nowhere";
+        EXPECT_EQ(scene.OpenBoardKind(), CMyGame::kBoardResult) << at;
+        EXPECT_LT(end.longestGateHoldMs, kLongestGateHoldMs) << at << ", the gate was held past the deal";
+        if (std::find(std::begin(measured), std::end(measured), end.hand) != std::end(measured))
+            memory.push_back(tablerun::MeasureMemory());
+    });
+
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(run.HandsChecked(), kHands) << run.Failure();
+    for (const auto& box : run.Boxes())
+        ADD_FAILURE() << "box: " << box;
+    EXPECT_TRUE(run.Server().Requests(201162).empty()) << "a notification was refused";
+    EXPECT_EQ(run.Server().Errors(), "[]");
+
+    ASSERT_EQ(memory.size(), 3u);
+    for (size_t i = 1; i < memory.size(); ++i) {
+        EXPECT_LE(memory[i].heapBytes, memory[0].heapBytes + kHeapMarginBytes)
+            << "heap after hand " << measured[i] << " against hand 1";
+        if (kResidentComparable) {
+            EXPECT_LE(memory[i].residentBytes, memory[0].residentBytes + kResidentMarginBytes)
+                << "resident set after hand " << measured[i] << " against hand 1";
+        }
+    }
+    std::printf("heap after hands 1/20/%d: %llu/%llu/%llu KiB; resident %llu/%llu/%llu KiB\n", kHands,
+                (unsigned long long)memory[0].heapBytes >> 10, (unsigned long long)memory[1].heapBytes >> 10,
+                (unsigned long long)memory[2].heapBytes >> 10, (unsigned long long)memory[0].residentBytes >> 10,
+                (unsigned long long)memory[1].residentBytes >> 10, (unsigned long long)memory[2].residentBytes >> 10);
+}

@@ -1,0 +1,288 @@
+// The in-process client against the stand-in's table, hand after hand: the UI thread's paced loop
+// on a manual clock, the server driven from a thread of its own, and the check after each hand.
+#include "tests/xueliu/TableRun.h"
+
+#include "tests/xueliu/FakeHall.h"
+
+#include "framework/app/NotifyGate.h"
+#include "framework/scene/GameWinApp.h"
+#include "framework/window/RunClient.h"
+#include "platform/HeadlessWindow.h"
+#include "platform/ManualLoop.h"
+#include "platform/SystemScreen.h"
+#include "platform/Window.h"
+#include "xueliu/CGameApp.h"
+#include "xueliu/CMyGame.h"
+#include "xueliu/GameApplication.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <malloc.h>
+#include <mutex>
+#include <sstream>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define XL_TABLE_RUN_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define XL_TABLE_RUN_ASAN 1
+#endif
+#endif
+#ifdef XL_TABLE_RUN_ASAN
+// The sanitizer runtime's count of the bytes the program holds (freed blocks in quarantine not
+// included).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+namespace tablerun {
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+// Clock ms per loop step while the gate is closed (the dice): small against the 1.4 s roll.
+constexpr uint64_t kGateStepMs = 20;
+// Deal number: word 8 of the game parameters.
+constexpr int kDealNumberWord = 8;
+
+int HandsPlayed(const standin::GameServer& server)
+{
+    const std::string state = server.Command(R"({"op":"table"})");
+    const size_t at = state.find("\"hands_played\": ");
+    return at == std::string::npos ? -1 : std::atoi(state.c_str() + at + 16);
+}
+
+} // namespace
+
+std::vector<ServerSeat> ServerSeats(const standin::GameServer& server, const std::string& dir)
+{
+    const std::string file = dir + "/table-state.json";
+    std::ofstream(file) << server.Command(R"({"op":"table"})");
+    const std::string command = "/usr/bin/python3 -c 'import json,sys\nd=json.load(open(sys.argv[1]))\n"
+                                "for s in d[\"seats\"]: print(s[\"missing\"], len(s[\"wins\"]), *sorted(s[\"hand\"]))' " +
+                                file;
+    std::vector<ServerSeat> seats;
+    if (FILE* out = ::popen(command.c_str(), "r")) {
+        char line[1024];
+        while (std::fgets(line, sizeof line, out)) {
+            ServerSeat seat;
+            std::istringstream in(line);
+            in >> seat.missing >> seat.wins;
+            for (int tile; in >> tile;)
+                seat.hand.push_back(tile);
+            seats.push_back(std::move(seat));
+        }
+        ::pclose(out);
+    }
+    return seats;
+}
+
+Memory MeasureMemory()
+{
+    Memory m;
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    m.residentBytes = uint64_t(resident) * uint64_t(::sysconf(_SC_PAGESIZE));
+#ifdef XL_TABLE_RUN_ASAN
+    m.heapBytes = __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 info = ::mallinfo2();
+    m.heapBytes = info.uordblks + info.hblkhd;
+#endif
+    return m;
+}
+
+TableRun::TableRun(Options options)
+    : options_(options),
+      dir_([] {
+          char tmpl[] = "/tmp/xl-table-run-XXXXXX";
+          return std::string(::mkdtemp(tmpl) ? tmpl : "/tmp");
+      }()),
+      server_({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play", "--fast",
+               "--autoplay-human", "--hands", "0", "--seed", std::to_string(options.seed)})
+{
+    ::mkdir((dir_ + "/game").c_str(), 0700);
+    ::mkdir((dir_ + "/machine").c_str(), 0700);
+    ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (dir_ + "/game/skins").c_str());
+    setenv("XL_MACHINE_DIR", (dir_ + "/machine").c_str(), 1);
+    setenv("XL_PROGRAM_DIR", (dir_ + "/game/").c_str(), 1);
+    setenv("XL_HALL_SOCKET", (dir_ + "/hall.sock").c_str(), 1);
+    static const platform::ScreenFacts screen{1366, 768, {0, 0, 1366, 728}, 23};
+    platform::SetScreenOverride(&screen);
+    platform::SetSystemBoxHandler(
+        [this](const std::string& text, const std::string&, platform::MessageBoxButtons, platform::BoxIcon) {
+            boxes_.push_back(text);
+            return platform::MessageBoxAnswer::No;
+        });
+}
+
+TableRun::~TableRun()
+{
+    platform::SetSystemBoxHandler(nullptr);
+    platform::SetScreenOverride(nullptr);
+    for (const char* v : {"XL_MACHINE_DIR", "XL_PROGRAM_DIR", "XL_HALL_SOCKET"})
+        unsetenv(v);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+}
+
+int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
+{
+    FakeHall hall(dir_ + "/hall.sock");
+    hall.startData = HallStartData(1, 1); // the stand-in's table
+    const std::string line = "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|" + std::to_string(server_.Port()) + "|4|0|0";
+
+    // Between the server's thread and the UI thread: the hand the server finished and its view,
+    // and the hand the UI thread checked.
+    std::mutex mutex;
+    std::condition_variable changed;
+    int finished = 0;
+    std::vector<ServerSeat> seats;
+    bool stop = false;
+    std::string serverFailure;
+
+    std::thread driver([&] {
+        auto fail = [&](const std::string& why) {
+            std::lock_guard lock(mutex);
+            serverFailure = why;
+            stop = true;
+        };
+        if (server_.AwaitRequests(200110, 1, 60).empty())
+            return fail("the client never entered");
+        const size_t wentOnBefore = server_.Requests(201165).size();
+        for (int hand = 1; hand <= options_.hands; ++hand) {
+            // The client goes on before the next deal, so its readiness is in.
+            const size_t wentOn = wentOnBefore + size_t(hand - 1);
+            if (server_.AwaitRequests(201165, wentOn, options_.secondsPerHand).size() < wentOn)
+                return fail("the client did not go on after hand " + std::to_string(hand - 1));
+            server_.Command(R"({"op":"play","hands":1})");
+            const auto deadline = Steady::now() + std::chrono::seconds(options_.secondsPerHand);
+            while (HandsPlayed(server_) < hand) {
+                if (Steady::now() > deadline)
+                    return fail("the server did not finish hand " + std::to_string(hand));
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            std::vector<ServerSeat> view = ServerSeats(server_, dir_);
+            std::unique_lock lock(mutex);
+            seats = std::move(view);
+            finished = hand;
+            changed.wait(lock, [&] { return stop || checked_ >= hand; });
+            if (stop)
+                return;
+        }
+    });
+
+    platform::ManualClock clock(1000000);
+    ClientPlatform platform;
+    platform.makeWindow = [](const platform::Rect& r) { return std::make_unique<platform::HeadlessWindow>(r); };
+    platform.runLoop = [&] {
+        platform::ManualLoop loop(clock);
+        bool wasClosed = false, closing = false;
+        uint64_t closedAt = 0, longestHold = 0;
+        auto lastReal = Steady::now();
+        auto handStart = lastReal;
+        auto close = [&](std::string why) {
+            if (closing)
+                return;
+            closing = true;
+            if (!why.empty() && failure_.empty())
+                failure_ = std::move(why);
+            platform::PostToWindow(GetGameApp()->GetMainWindowId(), platform::kMsgClose);
+        };
+        while (!loop.QuitCode()) {
+            NotifyGate* gate = GetNotifyGate();
+            const bool closed = gate && gate->IsClosed();
+            if (closed && !wasClosed)
+                closedAt = clock.NowMs();
+            if (closed)
+                longestHold = std::max(longestHold, clock.NowMs() - closedAt);
+            wasClosed = closed;
+            if (closed) {
+                // Nothing comes from the server meanwhile: only the scene's own time passes.
+                loop.Advance(kGateStepMs);
+                lastReal = Steady::now();
+            } else {
+                const size_t dispatched = loop.RunUntilIdle();
+                const auto now = Steady::now();
+                const auto realMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastReal).count();
+                if (realMs > 0) {
+                    loop.Advance(uint64_t(realMs));
+                    lastReal += std::chrono::milliseconds(realMs);
+                } else if (!dispatched) {
+                    std::this_thread::sleep_for(std::chrono::microseconds(200));
+                }
+            }
+            if (closing)
+                continue;
+
+            std::unique_lock lock(mutex);
+            if (stop) {
+                lock.unlock();
+                close(serverFailure);
+                continue;
+            }
+            auto* scene = dynamic_cast<CMyGame*>(GetGameWinApp() ? GetGameWinApp()->GetMainGame() : nullptr);
+            const int hand = checked_ + 1;
+            CMJGameData2* info = scene ? scene->GetSceneGameInfo() : nullptr;
+            const bool ended = finished == hand && info && scene->Phase() == CMyGame::kPhaseEnded &&
+                               int(info->GetGameParams()[kDealNumberWord]) == hand;
+            if (!ended) {
+                if (Steady::now() - handStart > std::chrono::seconds(options_.secondsPerHand)) {
+                    stop = true;
+                    lock.unlock();
+                    changed.notify_all();
+                    close("hand " + std::to_string(hand) + " did not reach the scene's result (phase " +
+                          std::to_string(scene ? scene->Phase() : -1) + ", server finished " +
+                          std::to_string(finished) + ")");
+                }
+                continue;
+            }
+            const std::vector<ServerSeat> view = seats;
+            lock.unlock();
+            afterHand(HandEnd{hand, *scene, view, longestHold});
+            longestHold = 0;
+            handStart = Steady::now();
+            {
+                std::lock_guard relock(mutex);
+                ++checked_;
+            }
+            changed.notify_all();
+            if (checked_ < options_.hands) {
+                // "继续" on the result board.
+                scene->OnEvent(Lumora::EventRecord{0, CMyGame::kEvResultContinue, 0, 0});
+            } else {
+                close({});
+            }
+        }
+        return *loop.QuitCode();
+    };
+
+    platform::ScopedClock installed(clock); // from the start-up on
+    InstallGameApplication(nullptr);
+    const int status = RunClient({"xueliu", line}, platform);
+    {
+        std::lock_guard lock(mutex);
+        stop = true;
+        if (failure_.empty() && checked_ < options_.hands)
+            failure_ = serverFailure.empty() ? "the client ended after " + std::to_string(checked_) + " hands"
+                                             : serverFailure;
+    }
+    changed.notify_all();
+    driver.join();
+    SetClientApplicationFactory(nullptr);
+    return status;
+}
+
+} // namespace tablerun
