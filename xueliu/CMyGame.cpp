@@ -4,7 +4,6 @@
 
 #include "engine/object/PlaneObject.h"
 #include "framework/app/CGameWinApp.h"
-#include "framework/connection/Record.h"
 #include "framework/connection/RequestIds.h"
 #include "framework/scene/GameWinApp.h"
 #include "mahjong/MahjongEvents.h"
@@ -235,24 +234,6 @@ void CMyGame::OnNotifyCardCaught(const uint8_t* data, size_t length)
     CMJMainGame2::OnNotifyCardCaught(data, length);
     if (handLocked_)
         RefreshOwnHand();
-}
-
-void CMyGame::OnNotifyCardThrown(const uint8_t* data, size_t length)
-{
-    if (length >= 88 && !IsLookOnClient()) {
-        RecordReader r(data, length);
-        const int chair = r.I32(4), tile = r.I32(84);
-        CMJCard2* shown = thrown[kOwnSeat];
-        if (chair == OwnChair() && !HasCaughtCard(kOwnSeat) && !(shown && shown->tile == tile) &&
-            FindTileSlot(kOwnSeat, tile) >= 0) {
-            // Not thrown from here: the tile goes to the drawn place, where the throw takes it.
-            if (CMJCard2* t = TakeTileFromHand(kOwnSeat, tile)) {
-                t->index = kDrawnSlot;
-                hands[kOwnSeat][kDrawnSlot] = t;
-            }
-        }
-    }
-    CMJMainGame2::OnNotifyCardThrown(data, length);
 }
 
 std::vector<int> CMyGame::OwnHandTiles()

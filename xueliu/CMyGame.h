@@ -68,9 +68,6 @@ public:
     bool SendThrowCard(int slot) override;
     void OnBtnStartGame() override;
     void OnNotifyCardCaught(const uint8_t* data, size_t length) override;
-    // A throw the server made for this chair (its time ran out, or it plays the chair) leaves the
-    // hand even when no tile was drawn (after a peng).
-    void OnNotifyCardThrown(const uint8_t* data, size_t length) override;
     void OnNotifyGameResult(const uint8_t* data, size_t length) override;
     void OnQRCodeNotify(const uint8_t* data) override;
     void OnResetGame() override;
