@@ -39,22 +39,7 @@ CMJGameData2* CMyGame::GetSceneGameInfo()
 
 CGameInfoEx* CMyGame::GameInfoEx() { return dynamic_cast<CGameInfoEx*>(GetSceneGameInfo()); }
 
-void CMyGame::CreateCards()
-{
-    for (int i = 0; i < kCardPoolSize; ++i) {
-        if (pool[size_t(i)])
-            continue;
-        auto tile = std::make_unique<CMyCard>(calculator_, this);
-        if (!RegisterChild(tile.get()))
-            continue;
-        CMJCard2* t = Own(tile.release());
-        t->Reset();
-        t->layoutMode = viewMode;
-        t->Deactivate();
-        t->Redraw();
-        SetPoolEntry(i, t);
-    }
-}
+std::unique_ptr<CMJCard2> CMyGame::MakeCard() { return std::make_unique<CMyCard>(calculator_, this); }
 
 void CMyGame::CreateCalculator()
 {

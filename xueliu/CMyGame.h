@@ -49,7 +49,7 @@ public:
 
     int GetMaxHandSlots() override { return kHandSlots; }
     int GetTotalTileCount() override { return kTiles; }
-    void CreateCards() override;
+    std::unique_ptr<Lumora::CMJCard2> MakeCard() override;
     void CreateCalculator() override;
     void CreateHook() override;
     CMJGameData2* GetSceneGameInfo() override;
