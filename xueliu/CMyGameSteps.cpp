@@ -6,8 +6,8 @@
 #include "framework/connection/Record.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/connect/CMJGameConnect2.h"
-#include "rules/FanTable.h"
 #include "xueliu/GameCalculator.h"
+#include "xueliu/ResultSummary.h"
 #include "widgets/AppServices.h"
 #include "xueliu/CGameInfoEx.h"
 #include "xueliu/CGameNotifyEx.h"
@@ -85,24 +85,7 @@ int CMyGame::RecommendMissingSuit(const std::vector<int>& hand)
     return int(std::min_element(counts.begin(), counts.end()) - counts.begin());
 }
 
-std::string CMyGame::FanLabels(const int32_t counters[16], int kind)
-{
-    std::string out;
-    for (int i = 0; i < 16; ++i) {
-        const int n = counters[i];
-        if (n <= 0 || i == kFanKongs)
-            continue;
-        if (i == kFanBasic)
-            out += kFanLabels[size_t(i)];
-        else if (i == kFanFours)
-            out += Printf(kFanLabels[size_t(i)], n, n * kFanValues[size_t(i)]);
-        else
-            out += Printf(kFanLabels[size_t(i)], n * kFanValues[size_t(i)]);
-    }
-    if (kind == kWinSelfDrawn && counters[kFanLastTile] <= 0)
-        out += kSelfDrawnLabel;
-    return out;
-}
+std::string CMyGame::FanLabels(const int32_t counters[16], int kind) { return xueliu::FanLabels(counters, kind); }
 
 // ---- exchange three ----
 
@@ -334,6 +317,7 @@ void CMyGame::OnScoreChange(const uint8_t* data, size_t length)
             line += ChairName(int(c)) + " " + Signed(delta) + " ";
     }
     GameLine(line);
+    handRecords_.changes.emplace_back(data, data + length);
 }
 
 void CMyGame::OnPlayerWins(const uint8_t* data, size_t length)
@@ -352,6 +336,7 @@ void CMyGame::OnPlayerWins(const uint8_t* data, size_t length)
     int32_t counters[16];
     for (size_t i = 0; i < 16; ++i)
         counters[i] = r.I32(28 + i * 4);
+    handRecords_.wins.emplace_back(data, data + length);
     GameLine(Printf("%s 胡了：%s×%d", ChairName(winner).c_str(), FanLabels(counters, kind).c_str(), multiple));
     for (size_t c = 0; c < 4; ++c)
         amounts_[c] += r.I32(92 + c * 4);
