@@ -42,6 +42,7 @@ constexpr int kResultBoardWidth = 380;
 constexpr int kResultListHeight = 210;
 constexpr const char* kCheckPicture = "CheckButton";
 constexpr const char* kRadioPicture = "RadioButton";
+constexpr const char* kButtonPicture = "btn_board";
 constexpr const char* kSuitNames[CMyGame::kSuits] = {"万", "条", "筒"};
 constexpr double kBoardZ = 80000;
 constexpr uint32_t kBoardFill = 0x203A2A;
@@ -89,7 +90,7 @@ std::pair<double, double> CMyGame::ShowBoard(int kind, const char* title, const 
     const double left = board->GetX() - board->GetWidth() / 2 + client.left;
     const double top = board->GetY() - board->GetHeight() / 2 + client.top;
     PictureInfo face;
-    GetRes(face, framework::kNoticeButtonPicture, 0);
+    GetRes(face, kButtonPicture, 0);
     const int n = int(buttons.size());
     for (int i = 0; i < n; ++i) {
         auto* button = Own(board->NewChild<CXyStandButton>());
@@ -97,7 +98,7 @@ std::pair<double, double> CMyGame::ShowBoard(int kind, const char* title, const 
             continue;
         const EventRecord notify{GetId(), buttons[size_t(i)].second, uintptr_t(kind), uintptr_t(i)};
         button->Create(&face, &notify, 0, 4);
-        button->SetCaption(buttons[size_t(i)].first, 0, 12);
+        button->SetCaption(buttons[size_t(i)].first, kTextColour, 12);
         button->MoveTo(left + (client.right - client.left) * (i + 1) / double(n + 1), top + client.bottom - client.top - 16);
         // The board draws in the top-most layer: its content goes there too.
         button->SetTopMost();

@@ -300,3 +300,47 @@ TEST_F(BoardsTest, TheSettingsBoardWritesItsChecksToTheIniAtOnce)
 }
 
 } // namespace
+
+namespace {
+
+// The rows without a table: the room picks silver or score, a client that saw no win record
+// falls back to the result's best win, records too short or naming no chair add nothing.
+TEST(ResultRows, SilverOrScoreLateClientsAndBadRecords)
+{
+    std::vector<uint8_t> result(GameRecord::kResultSize, 0);
+    RecordWriter w({result.data(), result.size()});
+    const size_t block = 4 + 2 * GameRecord::kResultChairBlock; // chair 2
+    w.I32(block + 4, 12);                                      // silver
+    w.I32(block + 8, 3);                                       // score
+    w.I32(block + 12, 1);
+    w.I32(block + 24 + 4 * 4, 1); // 清一色 as its best win
+    auto name = [](int chair) { return "c" + std::to_string(chair); };
+
+    xueliu::HandRecords hand;
+    hand.wins.push_back(std::vector<uint8_t>(100, 0));        // short: skipped
+    std::vector<uint8_t> change(48, 0);
+    RecordWriter c({change.data(), change.size()});
+    c.I32(0, 6), c.I32(4, 9), c.I32(8 + 2 * 4, 4);            // names chair 9: skipped
+    hand.changes.push_back(change);
+    c.I32(4, 2), c.I32(24 + 2 * 4, 1);                         // 下雨 of chair 2
+    hand.changes.push_back(change);
+
+    struct Case {
+        bool silver;
+        std::string caption;
+        std::vector<std::string> details;
+    } cases[] = {
+        {true, "c2  +12  胡1次", {"胡：清一色2番 ", "下雨（c2）  +4"}},
+        {false, "c2  +3  胡1次", {"胡：清一色2番 ", "下雨（c2）  +1"}},
+    };
+    for (const Case& k : cases) {
+        const auto rows = xueliu::BuildResultRows(result.data(), result.size(), hand, k.silver, name);
+        ASSERT_EQ(rows.size(), 4u);
+        EXPECT_EQ(rows[2].caption, k.caption);
+        EXPECT_EQ(rows[2].details, k.details);
+        EXPECT_TRUE(rows[1].details.empty());
+    }
+    EXPECT_TRUE(xueliu::BuildResultRows(result.data(), result.size() - 1, hand, true, name).empty());
+}
+
+} // namespace

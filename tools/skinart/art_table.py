@@ -300,6 +300,8 @@ def draw_frame(pack):
     # This game's boards: check and radio buttons (frame 0 off, 1 on) and the result list's rows
     # (frames: even, odd, unused, hovered, selected).
     pack.picture('CheckButton', [_check_box(20, on) for on in (False, True)])
+    # The boards write their own captions on a plain button.
+    pack.picture('btn_board', button_frames(72, 26, None))
     pack.picture('RadioButton', [_radio(20, on) for on in (False, True)])
     pack.picture('ResultListBlock', [rounded(364, 24, c + (255,), outline=shade(c, 1.4) + (255,), radius=4) for c in
                                      ((44, 80, 64), (36, 66, 54), (36, 66, 54), (70, 110, 90), (150, 110, 40))])
