@@ -44,6 +44,7 @@ public:
         kEvResultLeave = 80001193,
         kEvBoardClose = 80001194,
         kEvMissingTick = 80001195,
+        kEvExchangeRetry = 80001196, // p1: attempt, p2: the exchange's serial
     };
     enum Board : int { kBoardExchange = 1, kBoardMissing = 2, kBoardResult = 3, kBoardSettings = 4, kBoardQr = 5 };
     // The steps' phases.
@@ -123,6 +124,7 @@ protected:
     bool SendStepRequest(uint32_t requestId, std::initializer_list<int32_t> values);
     // The steps' handlers.
     void OnExchangeBegin(const uint8_t* data, size_t length);
+    void BeginExchange(int attempt);
     void OnChairChose(const uint8_t* data, size_t length);
     void OnExchangeDone(const uint8_t* data, size_t length);
     void OnMissingSuitBegin(const uint8_t* data, size_t length);
@@ -167,6 +169,8 @@ protected:
     int recommendedSuit_ = -1;
     int missingSeconds_ = 0;
     uintptr_t missingSerial_ = 0;
+    int exchangeSeconds_ = 0;
+    uintptr_t exchangeSerial_ = 0;
     std::vector<std::string> lines_;
     std::vector<uint8_t> result_;
     std::array<Lumora::PlaneObject*, 4> seatMarks_{};

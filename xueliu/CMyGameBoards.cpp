@@ -218,8 +218,11 @@ void CMyGame::ShowExchangeBoard(int seconds)
     ShowBoard(kBoardExchange, "换三张",
               {Printf("请选择同一花色的三张牌（%d秒）", missingSeconds_), "已选：" + chosen},
               {{"确定", kEvBoardOk}});
-    if (boardFirstButton_ && exchangeChoice_.size() != 3)
-        boardFirstButton_->Deactivate();
+    // OK waits for three tiles.
+    if (boardFirstButton_) {
+        boardFirstButton_->Enable(exchangeChoice_.size() == 3);
+        boardFirstButton_->Redraw();
+    }
 }
 
 // Three radio buttons, the recommended suit checked; the count-down runs on the board's text.
@@ -336,6 +339,10 @@ int CMyGame::OnEvent(const EventRecord& record)
                 ToggleExchangeTile(*t);
         return 1;
     case kEvSettings: ShowSettingsBoard(); return 1;
+    case kEvExchangeRetry:
+        if (record.param2 == exchangeSerial_)
+            BeginExchange(int(record.param1));
+        return 1;
     case kEvLowerReceived:
         for (int slot = 0; slot < GetMaxHandSlots(); ++slot)
             if (CMJCard2* t = Slot(kOwnSeat, slot); t && t->raised) {

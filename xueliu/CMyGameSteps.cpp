@@ -24,6 +24,8 @@ constexpr uint32_t kMissingSuitRequest = 229350;
 constexpr uint32_t kReplyOk = 10;
 constexpr size_t kStepRequestSize = 32;
 constexpr uint32_t kReceivedRaisedMs = 1000;
+constexpr uint32_t kExchangeWaitMs = 100;
+constexpr int kExchangeWaitAttempts = 80;
 constexpr int kWinOnDiscard = 1, kWinSelfDrawn = 2, kWinRobbedGang = 4;
 
 int SuitOf(int tile) { return tile / 36; }
@@ -97,6 +99,24 @@ void CMyGame::OnExchangeBegin(const uint8_t* data, size_t length)
     if (IsLookOnClient())
         return;
     phase_ = kPhaseExchange;
+    exchangeSeconds_ = seconds;
+    ++exchangeSerial_;
+    BeginExchange(0);
+}
+
+// The step may come while the deal still lays out the hand: the recommendation and its lifted
+// tiles wait for the whole hand (a while at most, then the hand as it is).
+void CMyGame::BeginExchange(int attempt)
+{
+    if (phase_ != kPhaseExchange)
+        return;
+    int32_t dealt[32];
+    CMJGameData2* info = GetSceneGameInfo();
+    const size_t expected = info ? size_t(std::max(0, info->GetOwnTiles(dealt))) : 0;
+    if (OwnHandTiles().size() < expected && attempt < kExchangeWaitAttempts) {
+        PostAfter(kExchangeWaitMs, kEvExchangeRetry, uintptr_t(attempt + 1), exchangeSerial_);
+        return;
+    }
     exchangeChoice_ = RecommendExchange(OwnHandTiles());
     for (int slot = 0; slot < GetMaxHandSlots(); ++slot)
         if (CMJCard2* t = Slot(kOwnSeat, slot); t && t->inHand) {
@@ -104,7 +124,7 @@ void CMyGame::OnExchangeBegin(const uint8_t* data, size_t length)
             TileChanged(*t);
         }
     SetHandMode(kHandFlower);
-    ShowExchangeBoard(seconds);
+    ShowExchangeBoard(exchangeSeconds_);
 }
 
 void CMyGame::ToggleExchangeTile(CMJCard2& tile)

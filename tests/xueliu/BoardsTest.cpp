@@ -106,7 +106,7 @@ protected:
     }
 
     // A deal with the own chair 0 as the banker: 万 1-5, 条 5 7 9, 筒 1-6.
-    void Deal()
+    void Deal(uint32_t runMs = 4000)
     {
         std::vector<uint8_t> start(GameRecord::kDealStartSize, 0);
         RecordWriter w({start.data(), start.size()});
@@ -128,7 +128,7 @@ protected:
         scene_->ResetDealState();
         scene_->OnNotifyRoundStart();
         scene_->OnGameStartData(start.data(), start.size());
-        engine_->Run(4000);
+        engine_->Run(runMs);
     }
     void Step(uint32_t id, std::vector<int32_t> words, size_t size)
     {
@@ -167,17 +167,23 @@ protected:
 
 TEST_F(BoardsTest, TheExchangeLiftsTheRecommendationAndKeepsThreeOfOneSuit)
 {
+    // The step may come while the deal is still laying out the hand: the board waits for it.
+    Deal(100);
     Step(CGameNotifyEx::kExchangeBegin, {20}, 8);
+    engine_->Run(4000);
     ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardExchange);
     EXPECT_EQ(scene_->ExchangeChoice(), (std::vector<int>{T(1, 9), T(1, 7), T(1, 5)}));
     EXPECT_TRUE(OwnTile(T(1, 9))->raised);
-    // Another suit starts the choice again; a fourth of the suit is refused.
-    for (int rank : {1, 2, 3, 4})
+    EXPECT_TRUE(scene_->FirstBoardButton()->IsEnabled());
+    // Another suit starts the choice again (OK waits for three); a fourth of the suit is refused.
+    scene_->ToggleExchangeTile(*OwnTile(T(0, 1)));
+    EXPECT_FALSE(scene_->FirstBoardButton()->IsEnabled());
+    for (int rank : {2, 3, 4})
         scene_->ToggleExchangeTile(*OwnTile(T(0, rank)));
     EXPECT_EQ(scene_->ExchangeChoice(), (std::vector<int>{T(0, 1), T(0, 2), T(0, 3)}));
     EXPECT_FALSE(OwnTile(T(1, 9))->raised);
     EXPECT_FALSE(OwnTile(T(0, 4))->raised);
-    Send(CMyGame::kEvBoardOk, CMyGame::kBoardExchange);
+    ClickObject(scene_->FirstBoardButton()->GetId());
     const SentRequest* sent = scene_->connect.Last(229310);
     ASSERT_NE(sent, nullptr);
     EXPECT_EQ(sent->Word(16), T(0, 1));
