@@ -39,6 +39,7 @@ constexpr int kCheckSize = 20;
 constexpr int kCheckRow = 28;
 constexpr int kCheckColumn = 80;
 constexpr int kResultBoardWidth = 380;
+constexpr int kQrBoardWidth = 160;
 constexpr int kResultListHeight = 210;
 constexpr const char* kCheckPicture = "CheckButton";
 constexpr const char* kRadioPicture = "RadioButton";
@@ -449,7 +450,9 @@ void CMyGame::OnQRCodeNotify(const uint8_t* data)
         return;
     }
     const int side = code->width * kQrModulePixels;
-    ShowBoard(kBoardQr, "二维码", {}, {{"关闭", kEvBoardClose}});
+    // The picture and its quiet margin lie in the board's content, above the button.
+    const int width = std::max(kQrBoardWidth, side + 24);
+    const auto [left, top] = ShowBoard(kBoardQr, "二维码", {}, {{"关闭", kEvBoardClose}}, side + 16, width);
     if (board_) {
         PlaneObject* picture = Own(NewPlaneObject(side + 8, side + 8, 0xFFFFFF));
         if (picture) {
@@ -462,7 +465,7 @@ void CMyGame::OnQRCodeNotify(const uint8_t* data)
                                           4 + (x + 1) * kQrModulePixels, 4 + (y + 1) * kQrModulePixels);
             picture->SetTopMost();
             picture->SetZ(kBoardZ + 0.03);
-            picture->MoveTo(board_->GetX(), board_->GetY());
+            picture->MoveTo(left + width / 2.0, top + (side + 16) / 2.0);
             picture->Activate();
             picture->Redraw();
             boardObjects_.push_back(picture);

@@ -305,6 +305,23 @@ TEST_F(BoardsTest, TheSettingsBoardWritesItsChecksToTheIniAtOnce)
     EXPECT_EQ(app_->IsKeepSilence(), 1);
 }
 
+TEST_F(BoardsTest, TheQrPictureLiesInsideItsBoardAboveTheCloseButton)
+{
+    std::vector<uint8_t> record(32 + 512, 0);
+    const std::string text = "https://example.invalid/pay?order=42";
+    std::copy(text.begin(), text.end(), record.begin() + 32);
+    scene_->OnQRCodeNotify(record.data());
+    engine_->Settle();
+    ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardQr);
+    PObject* picture = engine_->Objects().FindByName("QRCode_Image");
+    ASSERT_NE(picture, nullptr);
+    const PObject* board = scene_->OpenBoard();
+    EXPECT_GE(picture->GetLeft(), board->GetLeft());
+    EXPECT_LE(picture->GetRight(), board->GetRight());
+    EXPECT_GE(picture->GetTop(), board->GetTop());
+    EXPECT_LT(picture->GetBottom(), scene_->FirstBoardButton()->GetTop());
+}
+
 } // namespace
 
 namespace {
