@@ -263,6 +263,11 @@ void CMyGame::ShowSettingsBoard()
     auto* app = dynamic_cast<CGameApp*>(GetGameApp());
     if (!app)
         return;
+    // One board at a time: a step's or the result's board is not thrown away for the settings.
+    if (board_ && boardKind_ != kBoardSettings) {
+        Log("settings: another board is open");
+        return;
+    }
     const GameSettings& s = app->Settings();
     const auto [left, top] = ShowBoard(kBoardSettings, "设置", {}, {{"确定", kEvBoardOk}}, 3 * kCheckRow);
     if (CXyCheckGroup* group = NewBoardGroup(1)) {

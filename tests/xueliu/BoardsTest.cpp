@@ -284,6 +284,12 @@ TEST_F(BoardsTest, TheResultBoardHasARowPerChairAndASelectedRowUnfoldsItsDetail)
 
 TEST_F(BoardsTest, TheSettingsBoardWritesItsChecksToTheIniAtOnce)
 {
+    // A step's board open stays open.
+    Step(CGameNotifyEx::kMissingSuitBegin, {15, 1}, 8);
+    Send(CMyGame::kEvSettings);
+    EXPECT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardMissing);
+    Send(CMyGame::kEvBoardOk, CMyGame::kBoardMissing);
+
     Send(CMyGame::kEvSettings);
     ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardSettings);
     // Silence off, asks allowed, music on.
