@@ -34,6 +34,7 @@ public:
     static constexpr int kHandSlots = 19;
     static constexpr int kTiles = 108;
     static constexpr int kSuits = 3;
+    static constexpr int kBoardWidth = 300; // a board's client width unless it asks for more
     // Scene events of this game.
     enum Event : uint32_t {
         kEvExchangeClick = 80001126, // a hand tile clicked while choosing the three
@@ -142,7 +143,7 @@ protected:
     // caller's content under them, then the buttons in a row. Returns the top-left of the content.
     std::pair<double, double> ShowBoard(int kind, const char* title, const std::vector<std::string>& lines,
                                         const std::vector<std::pair<const char*, uint32_t>>& buttons,
-                                        int contentHeight = 0, int width = 300);
+                                        int contentHeight = 0, int width = kBoardWidth);
     void DrawBoardLines();
     Lumora::CXyCheckGroup* NewBoardGroup(int multiple);
     void AddBoardCheck(Lumora::CXyCheckGroup& group, const char* label, int checked, bool radio, double x, double y);
