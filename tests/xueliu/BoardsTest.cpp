@@ -199,6 +199,8 @@ TEST_F(BoardsTest, TheMissingSuitBoardSendsTheCheckedRadioAndItsTimeOutTheRecomm
     EXPECT_EQ(scene_->BoardCheckStates(), (std::vector<int>{0, 1, 0}));
     ClickObject(scene_->BoardChecks()[2]);
     EXPECT_EQ(scene_->BoardCheckStates(), (std::vector<int>{0, 0, 1}));
+    if (std::getenv("XL_SCREENSHOTS"))
+        mahjongtest::SaveScreenshot(*engine_, kSurface.width, kSurface.height, "board_missing");
     Send(CMyGame::kEvBoardOk, CMyGame::kBoardMissing);
     ASSERT_NE(scene_->connect.Last(229350), nullptr);
     EXPECT_EQ(scene_->connect.Last(229350)->Word(16), 2);
