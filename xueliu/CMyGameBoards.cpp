@@ -3,6 +3,7 @@
 #include "xueliu/CMyGame.h"
 
 #include "engine/host/LumoraWnd.h"
+#include "engine/music/MusicModule.h"
 #include "engine/object/PlaneObject.h"
 #include "framework/app/CGameWinApp.h"
 #include "framework/connection/Record.h"
@@ -292,8 +293,17 @@ void CMyGame::ApplySettingsBoard()
     app->SetSettings(s);
     if (!app->SaveSettings())
         Log("settings: the game's ini could not be written");
-    SoundSettings().keepSilence = s.keepSilence != 0;
+    // The table's sound follows at once: silence mutes it all; the music stops or starts.
     SoundSettings().musicOn = s.musicOn != 0;
+    if (s.keepSilence) {
+        SetSoundOff();
+    } else {
+        if (auto* music = dynamic_cast<MusicModule*>(GetMusicModule()); music && musicChannel_ && !s.musicOn) {
+            music->Stop(musicChannel_);
+            musicChannel_ = 0;
+        }
+        SetSoundOn();
+    }
     CloseBoard();
 }
 
