@@ -141,7 +141,9 @@ def draw_table(pack):
     pack.picture('bit_InfoBoard', board(200, 120, '信息', (40, 60, 40)))
     # The scene's own pictures: claim pointer, info boards, wait animation, player panel and its marks.
     pack.picture('bit_claimpointer', pointer)
-    pack.picture('bit_infoboard', board(260, 120, '', (40, 60, 40)), keyed=True)
+    # The info board stands in the middle of the table, between the side walls: at 1050 x 600 they
+    # leave 230 pixels and at 800 x 600 200, so it stays narrower than both.
+    pack.picture('bit_infoboard', board(196, 110, '', (40, 60, 40)), keyed=True)
     pack.picture('bit_infoboard_small', board(180, 80, '', (40, 60, 40)), keyed=True)
     pack.picture('animation_wait', _frames(120, 32, 8, '请稍候'))
     pack.picture('bit_playerpanel', board(150, 64, '', (40, 40, 70)), keyed=True)
@@ -235,7 +237,8 @@ def draw_frame(pack):
     for name, direction in (('箭头右', 'right'), ('箭头左', 'left')):
         pack.picture(name, button_frames(8, 85, None, (70, 100, 150), icon=_arrow_icon(direction)))
     pack.picture('SystemUserListBar', _frame_piece(300, 24, (50, 70, 100)))
-    pack.picture('UserListBlock', [canvas(200, 20, c + (255,)) for c in
+    # A user row holds a 30-pixel character picture and a 12-pixel name 12 pixels below its top.
+    pack.picture('UserListBlock', [canvas(200, 30, c + (255,)) for c in
                                    ((90, 120, 170), (235, 238, 245), (222, 228, 238))])
     pack.picture('MatchListBlock', [canvas(200, 20, c + (255,)) for c in
                                     ((90, 120, 170), (250, 230, 170), (235, 238, 245), (222, 228, 238),
