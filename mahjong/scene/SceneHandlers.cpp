@@ -219,8 +219,19 @@ void CMJMainGame2::OnNotifyCardThrown(const uint8_t* data, size_t length)
     }
     auto word = [&](int c) { return ValidChair(c) ? int32_t(r.U32(24 + size_t(c) * 4)) : 0; };
     const bool plays = !IsLookOnClient();
-    if (plays && seat == kOwnSeat && !HasCaughtCard(kOwnSeat))
-        return; // the own throw, shown already
+    if (plays && seat == kOwnSeat && !HasCaughtCard(kOwnSeat)) {
+        // A throw the server made for this chair (its time ran out, or it plays the chair) after
+        // a claim, when no tile was drawn: the tile goes to the drawn place, where the throw
+        // below takes it. Anything else is the echo of the own throw, shown already.
+        CMJCard2* shown = thrown[kOwnSeat];
+        if ((shown && shown->tile == tile) || FindTileSlot(kOwnSeat, tile) < 0)
+            return;
+        CMJCard2* moved = TakeTileFromHand(kOwnSeat, tile);
+        if (!moved)
+            return;
+        moved->index = kDrawnSlot;
+        hands[kOwnSeat][kDrawnSlot] = moved;
+    }
     PlayTableSound("SndThrow");
     PlayTileVoice(seat, tile);
 

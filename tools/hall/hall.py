@@ -100,6 +100,10 @@ class Hall:
             os.makedirs(os.path.join(characters, str(p.character)), exist_ok=True)
         with open(os.path.join(self.machine_dir, "vemk.ini"), "w", encoding="ascii") as f:
             f.write(f"[SYSTEM]\r\nExePath={exe}\r\n")
+        if self.args.match:
+            # The client learns that it serves a match room from its own ini, not from the hall.
+            with open(os.path.join(self.game_dir, h.GAME_INI), "w", encoding="ascii") as f:
+                f.write("[Test]\r\nIsMatch=1\r\n")
         # The client's skin packs live beside its program; the run's program folder shares them.
         skins = os.path.join(os.path.dirname(os.path.abspath(self.args.client)), "skins") if self.args.client else ""
         if skins and os.path.isdir(skins) and not os.path.exists(os.path.join(self.game_dir, "skins")):

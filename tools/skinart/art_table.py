@@ -1,8 +1,8 @@
 """The table's controls and effects (table pack) and the frame, dialogs and match screens
 (frame pack), each drawn from simple shapes and labels in the CJK font."""
-from PIL import ImageDraw
+from PIL import Image, ImageDraw
 
-from art_common import board, button_frames, canvas, label_picture, rounded, shade, text_centre
+from art_common import SUPERSAMPLE, board, button_frames, canvas, label_picture, rounded, shade, text_centre
 
 GOLD = (250, 210, 60)
 
@@ -300,3 +300,32 @@ def draw_frame(pack):
     pack.picture('MatchResultDlg', board(360, 260, '比赛成绩', (70, 40, 30)), keyed=True)
     for name, colour in (('switchok', (60, 160, 80)), ('switchno', (170, 60, 50))):
         pack.picture(name, button_frames(72, 26, '换房' if name == 'switchok' else '不换', colour))
+    # This game's boards: check and radio buttons (frame 0 off, 1 on) and the result list's rows
+    # (frames: even, odd, unused, hovered, selected).
+    pack.picture('CheckButton', [_check_box(20, on) for on in (False, True)])
+    # The boards write their own captions on a plain button.
+    pack.picture('btn_board', button_frames(72, 26, None))
+    pack.picture('RadioButton', [_radio(20, on) for on in (False, True)])
+    pack.picture('ResultListBlock', [rounded(364, 24, c + (255,), outline=shade(c, 1.4) + (255,), radius=4) for c in
+                                     ((44, 80, 64), (36, 66, 54), (36, 66, 54), (70, 110, 90), (150, 110, 40))])
+
+
+def _check_box(size, on):
+    s = SUPERSAMPLE
+    big = canvas(size * s, size * s)
+    d = ImageDraw.Draw(big)
+    d.rounded_rectangle((s, s, size * s - s, size * s - s), 3 * s, fill=(250, 250, 245, 255),
+                        outline=(60, 70, 90, 255), width=2 * s)
+    if on:
+        d.line([(5 * s, 10 * s), (9 * s, 15 * s), (16 * s, 5 * s)], fill=(30, 140, 60, 255), width=3 * s)
+    return big.resize((size, size), Image.LANCZOS)
+
+
+def _radio(size, on):
+    s = SUPERSAMPLE
+    big = canvas(size * s, size * s)
+    d = ImageDraw.Draw(big)
+    d.ellipse((s, s, size * s - s, size * s - s), fill=(250, 250, 245, 255), outline=(60, 70, 90, 255), width=2 * s)
+    if on:
+        d.ellipse((6 * s, 6 * s, size * s - 6 * s, size * s - 6 * s), fill=(200, 60, 40, 255))
+    return big.resize((size, size), Image.LANCZOS)
