@@ -1,7 +1,8 @@
 // What the player sees at the table in the area layout this game uses, at the window sizes
 // players have: the tiles of every group a seat shows (hand and melds, wall, discards) and the
 // info board keep clear of each other. The groups are measured from the pooled tile views
-// themselves, so the art's picture sizes count as much as the layout's arithmetic.
+// themselves, so the art's picture sizes count as much as the layout's arithmetic. The tile
+// just thrown is left out: it stands large above its seat's tiles for a moment, by design.
 #include "engine/object/PictureObject.h"
 #include "framework/frame/FrameLayout.h"
 #include "tests/mahjong/SceneRig.h"
@@ -60,11 +61,13 @@ class TableLook {
 public:
     explicit TableLook(SceneRig& rig) : s_(*rig.scene) {}
 
-    // Every place a tile of the group can take, measured on one pooled tile.
+    // Every place a tile of the group can take, measured on one pooled tile; the hand laid open
+    // at the end takes the hand's place.
     Box HandAndMelds(int seat)
     {
         Box box;
         Each(box, 14, [&](CMJCard2& t, int i) { Lay(t, kTileHand, seat, i, 14, 1); });
+        Each(box, 14, [&](CMJCard2& t, int i) { Lay(t, kTileResultRow, seat, i, 14, 0); });
         for (int m = 0; m < 4; ++m)
             for (int c = 0; c < 3; ++c)
                 Each(box, 4, [&](CMJCard2& t, int i) {
