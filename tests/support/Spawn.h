@@ -1,7 +1,6 @@
 #pragma once
-// Starts a helper process with no signal blocked: a test process that has run the client blocks
-// SIGINT and SIGTERM (the client waits for them on a thread of its own), and a child would
-// inherit that mask and never end on the TERM its owner sends.
+// Starts a helper process with no signal blocked, whatever the test's thread blocks, so it
+// always ends on the TERM its owner sends.
 #include <csignal>
 #include <spawn.h>
 
