@@ -79,6 +79,7 @@ void CMyGame::ResetDealState()
     exchangeChoice_.clear();
     received_.clear();
     result_.clear();
+    handRecords_.Clear();
     recommendedSuit_ = -1;
     CMJGameData2* data = GetSceneGameInfo();
     xueliu::ResetCalculatorDeal(calculator_.get(), data ? int(data->GetStartValue2C()) : -1);

@@ -660,8 +660,8 @@ void CMJMainGame2::OnNotifyAskKanPai(const uint8_t* data, size_t length)
     const EventRecord ok{GetId(), EV_ASK_VIEW_ANSWER, userId, 1};
     const EventRecord refuse{GetId(), EV_ASK_VIEW_ANSWER, userId, 0};
     dialog->SetZ(90000);
-    dialog->Ask(std::string(user->Name()).c_str(), app->GetCharacterImagePath(user->Character(), 48).c_str(), &ok,
-                &refuse);
+    const std::string face = app->GetCharacterImagePath(user->Character(), IAppServices::kCharacterPicture48);
+    dialog->Ask(std::string(user->Name()).c_str(), face.c_str(), &ok, &refuse);
     PlaceAskDialog(*dialog);
     PlayTableSound("SndHi");
 }
