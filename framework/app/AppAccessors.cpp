@@ -210,9 +210,11 @@ int32_t CGameWinApp::GetMatchPlayerValue(int chair) const
     return hall_.extra[chair].I32(0);
 }
 
-std::string CGameWinApp::GetCharacterImagePath(int, int) const
+std::string CGameWinApp::GetCharacterImagePath(int character, int kind) const
 {
-    return {}; // the frame UI names the pictures; without one there is none
+    // The frame UI loads and names the pictures; without one there is none.
+    CXyGameFrame* frame = GetFrameUI();
+    return frame ? frame->GetCharacterImagePath(character, kind) : std::string();
 }
 
 void CGameWinApp::GetWealthTitle(int32_t silver, std::string& out) const

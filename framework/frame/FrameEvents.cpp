@@ -5,6 +5,7 @@
 #include "engine/host/LumoraWnd.h"
 #include "engine/input/InputData.h"
 #include "engine/object/PObject.h"
+#include "engine/paint/PaintModule.h"
 #include "framework/frame/FrameApp.h"
 #include "framework/frame/FrameEvents.h"
 #include "platform/Paths.h"
@@ -148,8 +149,8 @@ std::string CXyGameFrame::GetCharacterImagePath(int character, int size)
         return {};
     char name[64];
     std::snprintf(name, sizeof name, "Character%dType%d", character, size);
-    PictureInfo loaded;
-    if (GetRes(loaded, name, 0).width > 0)
+    // Asked quietly: a picture not loaded yet is no fault.
+    if (PaintModule* paint = GetPaintModule(); paint && paint->GetImageFrame(name, 0).image)
         return name;
     const std::string path = platform::NativePath(app->GetCharacterFolder(character) + CharacterFile(size));
     std::error_code ec;
