@@ -42,7 +42,16 @@ public:
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+        // A client run in this process before leaves SIGTERM blocked; the stand-in must take it.
+        posix_spawnattr_t attr;
+        posix_spawnattr_init(&attr);
+        sigset_t none;
+        sigemptyset(&none);
+        posix_spawnattr_setsigmask(&attr, &none);
+        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK);
+        const int spawned = posix_spawn(&pid_, argv[0], nullptr, &attr, argv.data(), environ);
+        posix_spawnattr_destroy(&attr);
+        if (spawned != 0) {
             pid_ = 0;
             return;
         }
