@@ -48,10 +48,12 @@ struct ServerTable {
     struct Seat {
         int missing = -1;
         bool locked = false;
+        int drawn = -1; // the tile drawn this turn
         std::vector<int> hand, melds, shown, pungs, discards, final;
         std::vector<std::pair<int, int>> wins; // tile, flags
     };
     int phase = -1, handsPlayed = -1, tilesLeft = -1;
+    int humanTimeOuts = -1; // decisions the server took for the own chair
     std::array<Seat, 4> seats;
     std::vector<int> deltas, pigs, ready, reasons;
 };
@@ -77,13 +79,15 @@ ServerTable ReadTable(const standin::GameServer& server, const std::string& dir)
         const bool chaired = !v.empty() && v[0] >= 0 && v[0] < 4;
         ServerTable::Seat* seat = chaired ? &table.seats[size_t(v[0])] : nullptr;
         const std::vector<int> rest = v.empty() ? v : std::vector<int>(v.begin() + 1, v.end());
-        if (key == "state" && v.size() == 3) {
+        if (key == "state" && v.size() == 4) {
             table.phase = v[0];
             table.handsPlayed = v[1];
             table.tilesLeft = v[2];
-        } else if (key == "seat" && seat && v.size() >= 3) {
+            table.humanTimeOuts = v[3];
+        } else if (key == "seat" && seat && v.size() == 5) {
             seat->missing = v[1];
             seat->locked = v[2] != 0;
+            seat->drawn = v[4];
         } else if (seat && key == "hand") {
             seat->hand = rest;
         } else if (seat && key == "melds") {
@@ -341,13 +345,18 @@ private:
             if (highest < 0 || higher(t->tile, hand[size_t(highest)]->tile))
                 highest = s;
         }
-        const bool drawn = hand[Lumora::kDrawnSlot] && hand[Lumora::kDrawnSlot]->inHand;
-        if (scene.HandLocked() && drawn)
-            slot = Lumora::kDrawnSlot;
+        // The tile drawn this turn, as the server holds it (after a claim there is none).
+        int drawnSlot = -1;
+        for (int s = 0; s < scene.GetMaxHandCards(); ++s)
+            if (const CMJCard2* t = hand[size_t(s)]; t && t->inHand && t->meldKind == Lumora::kMeldNone &&
+                                                     t->tile == table.seats[kOwnChair].drawn)
+                drawnSlot = s;
+        if (scene.HandLocked() && drawnSlot >= 0)
+            slot = drawnSlot;
         else if (missingSlot >= 0)
             slot = missingSlot;
         else
-            slot = drawn ? Lumora::kDrawnSlot : highest;
+            slot = drawnSlot >= 0 ? drawnSlot : highest;
         if (slot < 0)
             return;
         const int tile = hand[size_t(slot)]->tile;
@@ -473,6 +482,7 @@ protected:
         for (const auto& box : o.boxes)
             ADD_FAILURE() << "box: " << box;
         EXPECT_EQ(o.refused, 0u) << "a notification was refused";
+        EXPECT_EQ(o.table.humanTimeOuts, 0) << "the own chair could not act in time; actions: " << Actions(o);
         EXPECT_EQ(o.errors, "[]");
     }
 
@@ -521,4 +531,62 @@ TEST_F(ScriptedWallTest, OwnPengThenAddedGangThenSelfDrawnWin)
     EXPECT_EQ(own.melds, (std::vector<int>{4, 13, 22, 31})) << "the four 5万, an added gang";
     EXPECT_TRUE(own.pungs.empty());
     EXPECT_TRUE(HasLine(o, "胡了")) << "the win's line";
+}
+
+// Every chair goes without 筒 and throws it first; the own chair then throws the 3条 it draws,
+// on which chair 3 (1-2条 waiting) wins, and only chair 3: chair 2 waits on 5条.
+TEST_F(ScriptedWallTest, ARobotWinsOnTheOwnDiscard)
+{
+    const Outcome o = Play("robot_wins_on_own_discard");
+    ExpectAgreed(o);
+    EXPECT_GE(FirstAction(o, "throw 38"), 0) << Actions(o);
+    const auto& winner = o.table.seats[3];
+    ASSERT_FALSE(winner.wins.empty());
+    EXPECT_EQ(winner.wins[0], std::make_pair(38, kWinOnDiscard));
+    for (int c : {1, 2})
+        for (const auto& w : o.table.seats[size_t(c)].wins)
+            EXPECT_NE(w.first, 38) << "chair " << c << " does not wait on 3条";
+    EXPECT_TRUE(HasLine(o, "胡了"));
+}
+
+// The same deal with chair 2 waiting on 3-6条 as well: both win on the one tile.
+TEST_F(ScriptedWallTest, TwoRobotsWinOnOneTile)
+{
+    const Outcome o = Play("two_robots_win_on_one_tile");
+    ExpectAgreed(o);
+    for (int c : {2, 3}) {
+        ASSERT_FALSE(o.table.seats[size_t(c)].wins.empty()) << "chair " << c;
+        EXPECT_EQ(o.table.seats[size_t(c)].wins[0], std::make_pair(38, kWinOnDiscard)) << "chair " << c;
+    }
+}
+
+// The own chair pengs 5万 and later draws the fourth; its added gang is robbed by chair 2
+// (3-4万 waiting): the gang's tiles request is refused as robbed, the server sends the hand
+// again, and the peng stays a peng.
+TEST_F(ScriptedWallTest, ARobotRobsTheOwnAddedGang)
+{
+    const Outcome o = Play("robbed_added_gang");
+    ExpectAgreed(o);
+    const int peng = FirstAction(o, "claim peng"), gang = FirstAction(o, "gang");
+    EXPECT_TRUE(peng >= 0 && peng < gang) << Actions(o);
+    const auto& robber = o.table.seats[2];
+    ASSERT_FALSE(robber.wins.empty());
+    EXPECT_EQ(robber.wins[0], std::make_pair(31, kWinRobbed));
+    EXPECT_EQ(o.table.seats[kOwnChair].pungs, (std::vector<int>{4, 13, 22}));
+    EXPECT_EQ(o.table.seats[kOwnChair].melds, (std::vector<int>{4, 13, 22}));
+}
+
+// Chair 2 draws 筒, its missing suit, on almost every turn and ends holding it: 查花猪 makes it
+// pay every other chair; the own chair and chair 3 are not ready and pay chair 1 (查大叫).
+TEST_F(ScriptedWallTest, TheWallRunsOutWithAFlowerPigAndChairsNotReady)
+{
+    const Outcome o = Play("wall_ends_with_a_flower_pig");
+    ExpectAgreed(o);
+    EXPECT_EQ(o.table.tilesLeft, 0);
+    EXPECT_EQ(o.table.pigs, (std::vector<int>{2}));
+    EXPECT_EQ(o.table.ready, (std::vector<int>{1}));
+    for (int reason : {kReasonFlowerPig, kReasonNotReady})
+        EXPECT_NE(std::find(o.table.reasons.begin(), o.table.reasons.end(), reason), o.table.reasons.end()) << reason;
+    EXPECT_TRUE(HasLine(o, "查花猪"));
+    EXPECT_TRUE(HasLine(o, "查大叫"));
 }

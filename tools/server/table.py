@@ -83,6 +83,7 @@ class Table(TablePlay, TableIO):
         self.window = None
         self.pending_gang = None
         self.decisions = []        # robot decision times (s)
+        self.human_time_outs = 0   # decisions the server took for the human after its time-out
         threading.Thread(target=self.run_timers, daemon=True).start()
 
     def progress(self, text):
@@ -252,6 +253,7 @@ class Table(TablePlay, TableIO):
         self.decisions.append(time.perf_counter() - t0)
 
     def human_time_out(self, c, act):
+        self.human_time_outs += 1
         self.to_chair(c, 229165, X.TIME_OUT.pack(c))
         if not self.auto_on:
             self.auto_on = True

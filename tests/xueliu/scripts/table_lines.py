@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """The game-server stand-in's table state (the answer of its control op "table", a JSON file
 named on the command line) as plain lines of numbers for the C++ tests, one fact per line:
-  state PHASE HANDS_PLAYED TILES_LEFT
-  seat CHAIR MISSING LOCKED CONCEALED_GANGS
+  state PHASE HANDS_PLAYED TILES_LEFT HUMAN_TIME_OUTS
+  seat CHAIR MISSING LOCKED CONCEALED_GANGS DRAWN  (the tile drawn this turn, -1 when none)
   hand CHAIR tiles...          the concealed hand, sorted
   melds CHAIR tiles...         every meld's tiles, sorted (concealed gangs included)
   shown CHAIR tiles...         the melds other chairs see (all but concealed gangs), sorted
@@ -24,10 +24,10 @@ def line(*words):
 def main():
     with open(sys.argv[1], encoding="utf-8") as f:
         d = json.load(f)
-    line("state", d["phase"], d["hands_played"], d["tiles_left"])
+    line("state", d["phase"], d["hands_played"], d["tiles_left"], d["human_time_outs"])
     for c, s in enumerate(d["seats"]):
         melds = [t for kind in ("pungs", "discard_gangs", "concealed_gangs", "added_gangs") for m in s[kind] for t in m]
-        line("seat", c, s["missing"], int(s["locked"]), len(s["concealed_gangs"]))
+        line("seat", c, s["missing"], int(s["locked"]), len(s["concealed_gangs"]), s["drawn"])
         line("hand", c, *sorted(s["hand"]))
         line("melds", c, *sorted(melds))
         line("shown", c, *sorted(t for kind in ("pungs", "discard_gangs", "added_gangs") for m in s[kind] for t in m))
