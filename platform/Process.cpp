@@ -25,8 +25,7 @@ std::optional<pid_t> StartProcess(const std::string& program, const std::vector<
     posix_spawnattr_t attr;
     if (posix_spawnattr_init(&attr) != 0)
         return std::nullopt;
-    // The client blocks SIGINT and SIGTERM in its threads (a watcher takes them); a started
-    // program must not inherit that mask, or it could not be stopped.
+    // The program starts with no signal blocked, whatever the calling thread blocks.
     sigset_t none;
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attr, &none);

@@ -5,7 +5,8 @@ Usage: run_check.py LOGS SHOT...
 
 LOGS is the run's logs folder (server.log, hall.jsonl, run/game/GameRun.log). Fails (exit 1) unless
 the server's log shows a result and the chat line typed into the client, the hall recorded exactly one exit report and one clean client
-exit, the engine's log names no missing resource, and every screenshot shows more than a handful
+exit, the engine's log names no missing resource (a picture asked for by an empty name
+included) and no missing frame, and every screenshot shows more than a handful
 of colours and the table's green at the scene's centre.
 """
 import json
@@ -37,9 +38,12 @@ def problems(logs, shots):
     if os.path.exists(engine_log):
         with open(engine_log, "rb") as f:
             text = f.read().decode("gb18030", errors="replace")
-        missing = sorted(set(re.findall(r'res "([^"]+)" does not exists', text)))
+        missing = sorted(set(name or "(no name)" for name in re.findall(r'res "([^"]*)" does not exists', text)))
         if missing:
             out.append("missing resources: %s" % ", ".join(missing))
+        frames = sorted(set(re.findall(r'res "([^"]*)" invalid frame', text)))
+        if frames:
+            out.append("pictures asked for a frame they lack: %s" % ", ".join(frames))
     for shot in shots:
         im = Image.open(shot).convert("RGB")
         colours = im.getcolors(maxcolors=1 << 16)

@@ -102,6 +102,8 @@ public:
     // 1. Control creation.
     virtual void CreateDice();
     virtual void CreateCards();
+    // One tile view of the pool: a game with its own tile view makes it here.
+    virtual std::unique_ptr<CMJCard2> MakeCard();
     virtual void CreatePlayers(int count);
     virtual void CreateActionButtons();
     virtual void CreateOptionButtons();

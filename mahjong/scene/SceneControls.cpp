@@ -62,7 +62,7 @@ void CMJMainGame2::OnTableRefreshed()
             user.name = std::string(r.Name());
             user.silver = silver;
             user.amount = silver ? r.Silver() : r.Score();
-            user.characterPicture = app->GetCharacterImagePath(r.Character(), 48);
+            user.characterPicture = app->GetCharacterImagePath(r.Character(), IAppServices::kCharacterPicture48);
         }
         panel->SetChair(chair);
         panel->Refresh(user);

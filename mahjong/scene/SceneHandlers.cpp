@@ -219,8 +219,19 @@ void CMJMainGame2::OnNotifyCardThrown(const uint8_t* data, size_t length)
     }
     auto word = [&](int c) { return ValidChair(c) ? int32_t(r.U32(24 + size_t(c) * 4)) : 0; };
     const bool plays = !IsLookOnClient();
-    if (plays && seat == kOwnSeat && !HasCaughtCard(kOwnSeat))
-        return; // the own throw, shown already
+    if (plays && seat == kOwnSeat && !HasCaughtCard(kOwnSeat)) {
+        // A throw the server made for this chair (its time ran out, or it plays the chair) after
+        // a claim, when no tile was drawn: the tile goes to the drawn place, where the throw
+        // below takes it. Anything else is the echo of the own throw, shown already.
+        CMJCard2* shown = thrown[kOwnSeat];
+        if ((shown && shown->tile == tile) || FindTileSlot(kOwnSeat, tile) < 0)
+            return;
+        CMJCard2* moved = TakeTileFromHand(kOwnSeat, tile);
+        if (!moved)
+            return;
+        moved->index = kDrawnSlot;
+        hands[kOwnSeat][kDrawnSlot] = moved;
+    }
     PlayTableSound("SndThrow");
     PlayTileVoice(seat, tile);
 
@@ -649,8 +660,8 @@ void CMJMainGame2::OnNotifyAskKanPai(const uint8_t* data, size_t length)
     const EventRecord ok{GetId(), EV_ASK_VIEW_ANSWER, userId, 1};
     const EventRecord refuse{GetId(), EV_ASK_VIEW_ANSWER, userId, 0};
     dialog->SetZ(90000);
-    dialog->Ask(std::string(user->Name()).c_str(), app->GetCharacterImagePath(user->Character(), 48).c_str(), &ok,
-                &refuse);
+    const std::string face = app->GetCharacterImagePath(user->Character(), IAppServices::kCharacterPicture48);
+    dialog->Ask(std::string(user->Name()).c_str(), face.c_str(), &ok, &refuse);
     PlaceAskDialog(*dialog);
     PlayTableSound("SndHi");
 }

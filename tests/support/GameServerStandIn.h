@@ -3,6 +3,8 @@
 // control socket in a temporary folder, for tests of the connection and the requests. Command
 // sends one JSON line to the control socket and returns the answer line; the helpers below pick
 // the few fields tests read. The process is stopped (TERM, then waited for) with the object.
+#include "tests/support/Spawn.h"
+
 #include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
@@ -42,16 +44,7 @@ public:
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        // A client run in this process before leaves SIGTERM blocked; the stand-in must take it.
-        posix_spawnattr_t attr;
-        posix_spawnattr_init(&attr);
-        sigset_t none;
-        sigemptyset(&none);
-        posix_spawnattr_setsigmask(&attr, &none);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK);
-        const int spawned = posix_spawn(&pid_, argv[0], nullptr, &attr, argv.data(), environ);
-        posix_spawnattr_destroy(&attr);
-        if (spawned != 0) {
+        if (testsupport::SpawnUnblocked(&pid_, argv[0], argv.data(), environ) != 0) {
             pid_ = 0;
             return;
         }

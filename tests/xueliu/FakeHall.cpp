@@ -110,7 +110,8 @@ void FakeHall::Serve()
             ack.sequence = f->sequence;
             ack.lparam = 1;
             Send(ack);
-        } else if (f->kind == platform::HallFrameKind::Post && f->message == app_msg::kHallRegisterRoom &&
+        } else if (f->kind == platform::HallFrameKind::Post &&
+                   (f->message == app_msg::kHallRegisterRoom || f->message == app_msg::kHallRegisterMatch) &&
                    !startData.empty()) {
             platform::HallFrame data;
             data.kind = platform::HallFrameKind::CopyData;

@@ -1,7 +1,7 @@
 #pragma once
 // A hall for the start-up tests: listens on a hall-link socket, records every frame the client
-// sends, acknowledges its records, answers the registration with start data and the web-sign
-// request with a sign, and hangs up when told to.
+// sends, acknowledges its records, answers the registration (room or match) with start data and
+// the web-sign request with a sign, and hangs up when told to.
 #include "platform/HallFrame.h"
 
 #include <atomic>

@@ -377,8 +377,8 @@ int HandsPlayed(const standin::GameServer& server)
 
 // A whole hand in-process against the game-server stand-in's table (three robots, the own chair
 // played by the server at once): after the result the scene's table is the server's: missing
-// suits, win counts, no thrown tile left in the middle, the result board open, and no
-// notification refused.
+// suits, win counts, the own final hand, no thrown tile left in the middle, the result board
+// open, and no notification refused.
 TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
 {
     standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
@@ -411,6 +411,9 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
             middleEmpty = std::all_of(scene->thrown.begin(), scene->thrown.end(), [](auto* t) { return !t; });
             for (int chair = 0; chair < 4; ++chair)
                 seen.push_back({scene->MissingSuit(chair), scene->WinCount(chair)});
+            std::vector<int> own = scene->OwnHandTiles();
+            std::sort(own.begin(), own.end());
+            seen[0].insert(seen[0].end(), own.begin(), own.end());
         }
         platform::PostToWindow(GetGameApp()->GetMainWindowId(), platform::kMsgClose);
         return 1;
@@ -446,6 +449,8 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
         EXPECT_EQ(seen[size_t(chair)][0], seats[size_t(chair)][0]) << "missing suit of chair " << chair;
         EXPECT_EQ(seen[size_t(chair)][1], seats[size_t(chair)][1]) << "wins of chair " << chair;
     }
+    EXPECT_EQ(seen[0], seats[0]) << "the own final hand; the client's requests: "
+                                 << server.Command(R"({"op":"state"})").substr(0, 3000);
     EXPECT_TRUE(server.Requests(201162).empty()) << "a notification was refused";
     EXPECT_EQ(server.Errors(), "[]");
 }
