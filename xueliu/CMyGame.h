@@ -127,6 +127,10 @@ protected:
     void OnExchangeDone(const uint8_t* data, size_t length);
     void OnMissingSuitBegin(const uint8_t* data, size_t length);
     void OnMissingSuits(const uint8_t* data, size_t length);
+    // The option bit of a turn that offers a gang (the draw's word at +12).
+    static constexpr int kOwnGangFlag = 1 << 1;
+    // Play begins with the banker's throw: its turn (the own one with its gangs offered).
+    void StartBankerTurn();
     void OnScoreChange(const uint8_t* data, size_t length);
     void OnPlayerWins(const uint8_t* data, size_t length);
     // Takes the won tile away: the discarder's thrown tile, the winner's drawn one, the ganger's.

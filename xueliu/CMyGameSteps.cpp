@@ -313,6 +313,25 @@ void CMyGame::OnMissingSuits(const uint8_t* data, size_t length)
     xueliu::SetCalculatorMissingSuits(calculator_.get(), suits);
     for (int chair = 0; chair < 4; ++chair)
         RefreshSeatMark(chair);
+    StartBankerTurn();
+}
+
+void CMyGame::StartBankerTurn()
+{
+    // No draw announces the banker's first turn: play begins with its throw, and without this
+    // an own banker could not throw until the server timed it out.
+    CMJGameData2* data = GetSceneGameInfo();
+    const int seat = data ? ChairToSeat(int(data->GetStartValue2C())) : -1;
+    if (!IsSeat(seat))
+        return;
+    playBlock[kMustThrow] = 1;
+    ClockThrowTime();
+    ArrowTo(seat);
+    if (seat == kOwnSeat && !IsLookOnClient()) {
+        playState = kPlayStateTurn;
+        // A concealed gang may be announced before the first throw; the server says no more.
+        ComputeOwnTurnOptions(kOwnGangFlag);
+    }
 }
 
 // ---- score changes and wins ----

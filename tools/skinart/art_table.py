@@ -85,6 +85,9 @@ def _frames(w, h, count, label, colour=(250, 220, 80)):
     return out
 
 
+DUAN_LEVELS = 13
+
+
 def draw_table(pack):
     labels = [('btn_StartGame', '开始'), ('btn_AskCardView', '看牌'), ('btn_Chi_big', '吃'), ('btn_Peng_big', '碰'),
               ('btn_Gang_big', '杠'), ('btn_Hu_big', '胡'), ('btn_Guo_big', '过'), ('btn_AutoPlay', '托管')]
@@ -263,6 +266,7 @@ def draw_frame(pack):
     for name, colour, mouth in (('xyf大哭', (250, 210, 120), 'sad'), ('xyf打牌', (250, 210, 120), 'smile'),
                                 ('xyf疑问', (240, 220, 140), 'o'), ('xyf抱歉', (240, 200, 150), 'sad'),
                                 ('xyf胜利', (255, 220, 90), 'smile'), ('xyf财神', (255, 200, 60), 'smile'),
+                                ('xyf加油', (255, 180, 90), 'smile'),
                                 ('zu系统通知', (200, 220, 250), 'o')):
         pack.picture(name, _face(name, colour, mouth))
         if not name.startswith('zu'):
@@ -285,7 +289,10 @@ def draw_frame(pack):
     pack.picture('word_resttable', label_picture(200, 32, '等待其他桌'))
     pack.picture('btn_signup', button_frames(80, 30, '报名'))
     pack.picture('btn_giveup', button_frames(80, 30, '退赛', (170, 60, 50)))
-    for name, label in (('bit_Duan', '段位'), ('bit_MatchEnd', '比赛已结束'), ('bit_MatchLate', '报名已截止'),
+    # One badge per rank level (frame = level), as the welcome line and the match board ask.
+    pack.picture('bit_Duan', [board(60, 24, '%d段' % level if level else '新手', (60 + 12 * level, 40, 80))
+                              for level in range(DUAN_LEVELS)])
+    for name, label in (('bit_MatchEnd', '比赛已结束'), ('bit_MatchLate', '报名已截止'),
                         ('bit_MatchStarted', '比赛已开始'), ('bit_SelfCancel', '您已退赛'),
                         ('bit_SystemCancel', '比赛取消'), ('bit_SystemRejected', '报名未通过'),
                         ('bit_WaitSignUpCheck', '等待审核'), ('bit_Washout', '您已被淘汰')):
