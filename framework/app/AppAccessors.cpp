@@ -213,8 +213,7 @@ int32_t CGameWinApp::GetMatchPlayerValue(int chair) const
 std::string CGameWinApp::GetCharacterImagePath(int character, int kind) const
 {
     // The frame UI loads and names the pictures; without one there is none.
-    CXyGameFrame* frame = GetFrameUI();
-    return frame ? frame->GetCharacterImagePath(character, kind) : std::string();
+    return ::GetCharacterImagePath(character, kind);
 }
 
 void CGameWinApp::GetWealthTitle(int32_t silver, std::string& out) const

@@ -202,7 +202,6 @@ public:
     std::string ExecHttpRequestPost(const std::string& url, const std::string& body);
     std::string GetConfigText(int index) const;
     bool IsHallWindowAlive() const;
-    void OnConnectionLost();
     // Stops the communication thread (the close of the main window, then ExitInstance).
     void StopCommunication() { StopCommThread(); }
     // This game's settings answer: nonzero plays no sound or voice.

@@ -149,8 +149,9 @@ std::string CXyGameFrame::GetCharacterImagePath(int character, int size)
         return {};
     char name[64];
     std::snprintf(name, sizeof name, "Character%dType%d", character, size);
-    // Asked quietly: a picture not loaded yet is no fault.
-    if (PaintModule* paint = GetPaintModule(); paint && paint->GetImageFrame(name, 0).image)
+    // Asked of the paint module directly: a picture not loaded yet is no missing picture.
+    PaintModule* paint = GetPaintModule();
+    if (paint && paint->GetImageFrame(name, 0).width > 0)
         return name;
     const std::string path = platform::NativePath(app->GetCharacterFolder(character) + CharacterFile(size));
     std::error_code ec;

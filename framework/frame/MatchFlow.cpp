@@ -560,12 +560,8 @@ void CXyGameFrame::ShowSystemBoard(const char* text, uint32_t colour, int fontSi
         board->SetTopMost();
         board->SetDraggable(true);
         systemBoard_ = board;
-        auto* ok = NewChild<CXyStandButton>();
-        if (ok) {
-            PictureInfo face;
-            GetRes(face, "btn_gameset_ok", 0);
-            const EventRecord hide{board->GetId(), EV_DEACTIVATE, 0, 0};
-            ok->Create(&face, &hide, 0, 0);
+        if (auto* ok = NewFaceButton(*this, "btn_gameset_ok", {board->GetId(), EV_DEACTIVATE, 0, 0}, 0,
+                                     ButtonSounds::None)) {
             ok->MoveTo(board->GetLeft() + 135, board->GetTop() + 163);
             PlaceAtZ(*ok, board->GetZ() + 0.1);
             board->AddChild(ok, kChildLinks);
@@ -677,13 +673,9 @@ void CXyGameFrame::ShowMatchResult(Data data)
         resultTextBox_->Redraw();
     }
     auto addButton = [&](const char* name, uint32_t code, double x, double y) {
-        auto* b = NewChild<CXyStandButton>();
+        auto* b = NewFaceButton(*this, name, {GetId(), code, 0, 0}, 0, ButtonSounds::None);
         if (!b)
             return;
-        PictureInfo face;
-        GetRes(face, name, 0);
-        const EventRecord notify{GetId(), code, 0, 0};
-        b->Create(&face, &notify, 0, 0);
         b->MoveTo(x, y < 0 ? dialog->GetBottom() - b->GetHeight() / 2 - 10 : y);
         PlaceAtZ(*b, dialog->GetZ() + 0.02);
         dialog->AddChild(b, kChildLinks);

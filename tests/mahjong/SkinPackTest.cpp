@@ -93,7 +93,7 @@ const Expected kFramePictures[] = {
     {"bit_Washout", 0, 0, 1}, {"digit_MatchRank", 0, 0, 10}, {"btn_Award", 0, 0, 4}, {"btn_ExChange", 0, 0, 4},
     {"MatchResultDlg", 0, 0, 1}, {"switchok", 0, 0, 4}, {"switchno", 0, 0, 4}, {"char_第", 0, 0, 1},
     {"char_名", 0, 0, 1}, {"左右分隔条_bg", 0, 0, 1}, {"箭头右", 0, 0, 4}, {"箭头左", 0, 0, 4},
-    {"SystemUserListBar", 0, 0, 1}, {"UserListBlock", 0, 0, 3}, {"MatchListBlock", 0, 0, 5},
+    {"SystemUserListBar", 0, 0, 1}, {"UserListBlock", 0, 30, 3, true}, {"MatchListBlock", 0, 0, 5},
     {"SystemDivide", 0, 0, 1}, {"滚动角", 0, 0, 1}, {"bit_LookOn", 0, 0, 1}, {"InputBoxBkg", 0, 0, 1},
     {"btnQuickChat", 0, 0, 4},
 };

@@ -12,6 +12,9 @@
 #include <thread>
 #include <vector>
 
+// Start data of a table of four with the own user 1001 at chair 0 (users 1001-1004 by chair).
+std::vector<uint8_t> StartData(uint32_t roomId = 3, uint32_t tableNumber = 9);
+
 class FakeHall {
 public:
     explicit FakeHall(std::string path);

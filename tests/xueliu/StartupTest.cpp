@@ -86,28 +86,6 @@ struct FakeStartup : IServerStartup {
     void CloseAll() override { calls.push_back("close"); }
 };
 
-// Start data of a table of four with the own user 1001 at chair 0.
-std::vector<uint8_t> StartData(uint32_t roomId = 3, uint32_t tableNumber = 9)
-{
-    hall::RoomRecord room;
-    room.SetU32(hall::RoomRecord::kRoomId, roomId);
-    hall::TableRecord table;
-    table.SetU32(hall::TableRecord::kTableNumber, tableNumber);
-    table.SetI32(hall::TableRecord::kPlayerCount, 4);
-    std::vector<uint8_t> out;
-    out.reserve(room.bytes.size() + table.bytes.size() + 4 * 320 + hall::kTextBlockSize);
-    out.insert(out.end(), room.bytes.begin(), room.bytes.end());
-    out.insert(out.end(), table.bytes.begin(), table.bytes.end());
-    for (int chair = 0; chair < 4; ++chair) {
-        Lumora::GameUserRecord user;
-        user.SetUserId(1001 + chair);
-        user.SetChair(chair);
-        out.insert(out.end(), user.Data(), user.Data() + 320);
-    }
-    out.resize(out.size() + hall::kTextBlockSize, 0);
-    return out;
-}
-
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override

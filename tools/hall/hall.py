@@ -35,7 +35,6 @@ import sys
 import tempfile
 import threading
 import time
-import zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "py"))
 
@@ -43,30 +42,6 @@ import xlhall as h  # noqa: E402
 import xltable  # noqa: E402
 
 HALL_WINDOW = 0x48A11  # the hall's window id on the command line (field 3)
-
-
-def png(width, height, rows):
-    """PNG bytes of 8-bit RGB rows (each a bytes object of width * 3)."""
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
-    raw = b"".join(b"\0" + row for row in rows)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
-
-
-def write_character_pictures(folder, character):
-    """The three sizes of a character's picture, as the hall keeps them: a figure on a plain
-    ground, coloured by the character's number."""
-    ground = bytes((40 + 50 * (character % 4), 90, 160 - 30 * (character % 3)))
-    figure = bytes((200, 60, 60))
-    for w, h in ((32, 32), (48, 48), (135, 270)):
-        path = os.path.join(folder, f"{w}x{h}.png")
-        if os.path.exists(path):
-            continue
-        rows = [b"".join(figure if w // 4 <= x < w - w // 4 and y >= h // 3 else ground for x in range(w))
-                for y in range(h)]
-        with open(path, "wb") as f:
-            f.write(png(w, h, rows))
 
 
 class Hall:
@@ -111,10 +86,18 @@ class Hall:
         with open(exe, "w", encoding="ascii") as f:
             f.write("#!/bin/sh\nexit 0\n")
         os.chmod(exe, 0o755)
-        for character in {0} | {p.character for p in self.table.players + self.table.watchers}:
-            folder = os.path.join(self.hall_dir, "Share", "Image", "Character", str(character))
-            os.makedirs(folder, exist_ok=True)
-            write_character_pictures(folder, character)
+        # The client looks for character pictures in the hall's folder; the art program draws them
+        # beside the client, and the hall shares them.
+        characters = os.path.join(self.hall_dir, "Share", "Image", "Character")
+        drawn = os.path.join(os.path.dirname(os.path.abspath(self.args.client)), "Share", "Image",
+                             "Character") if self.args.client else ""
+        if drawn and os.path.isdir(drawn):
+            os.makedirs(characters, exist_ok=True)
+            for n in os.listdir(drawn):
+                if not os.path.exists(os.path.join(characters, n)):
+                    os.symlink(os.path.join(drawn, n), os.path.join(characters, n))
+        for p in self.table.players + self.table.watchers:
+            os.makedirs(os.path.join(characters, str(p.character)), exist_ok=True)
         with open(os.path.join(self.machine_dir, "vemk.ini"), "w", encoding="ascii") as f:
             f.write(f"[SYSTEM]\r\nExePath={exe}\r\n")
         if self.args.match:
