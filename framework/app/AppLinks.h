@@ -93,8 +93,8 @@ public:
     std::span<uint8_t> GetGameInfoBlockB() override { return app_.GetGameInfoBlockB(); }
     void SetAppSwitch(int entryFlag) override { app_.SetAppSwitch(entryFlag); }
     void OnEnteredAsPlayer() override { app_.OnEnteredAsPlayer(); }
-    void OnEnteredLookOn() override {}
-    void OnEnteredRunning() override {}
+    void OnEnteredLookOn() override { app_.OnEnteredLookOn(); }
+    void OnEnteredRunning() override { app_.OnEnteredRunning(); }
     void OnMatchLogin(uint32_t, const uint8_t*, size_t) override {}
     void StoreTablePlayingWord(uint32_t word) override { app_.StoreTablePlayingWord(word); }
     void StopAutoLeaveTimer() override {}

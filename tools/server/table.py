@@ -75,6 +75,7 @@ class Table(TablePlay, TableIO):
         self.auto_on = False
         self.allowed_watchers = set()
         self.offline = set()
+        self.paused = False        # the control socket holds every timed step (tests)
         self.history = []          # finished hands: results for the control socket
         self.errors = []
         self.log = []
@@ -103,6 +104,8 @@ class Table(TablePlay, TableIO):
                     self.timer_wake.wait(None if not self.timers else self.timers[0][0] - time.monotonic())
                 _, _, step, fn, args = heapq.heappop(self.timers)
             with self.lock:
+                while self.paused:
+                    self.cond.wait()
                 if step != self.step:
                     continue
                 try:
