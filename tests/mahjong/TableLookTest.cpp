@@ -207,3 +207,29 @@ TEST(TableLook, AnnouncedClaimsShowTheirPictureAtTheSeatForAMoment)
     }
     EXPECT_EQ(sweep.Findings(), std::vector<std::string>{});
 }
+
+TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClock)
+{
+    SceneRig rig("table_look_board");
+    mahjongtest::TestScene& s = *rig.scene;
+    rig.UseSurface(MaximisedTable(1280, 800));
+    s.CreateGameInfoBoardBig(1);
+    ASSERT_NE(s.infoBoardBig, nullptr);
+    ASSERT_NE(s.clockHand, nullptr);
+    PlaneObject& board = *s.infoBoardBig;
+    const PObject& clock = *s.clockHand;
+    // The board's ground and frame are dark; its text is white.
+    int under = 0, elsewhere = 0;
+    for (int y = 0; y < board.GetSurfaceHeight(); ++y)
+        for (int x = 0; x < board.GetSurfaceWidth(); ++x) {
+            const uint32_t c = testsupport::PixelOf(board, x, y);
+            if ((c & 0xFF) < 160 || (c >> 8 & 0xFF) < 160 || (c >> 16 & 0xFF) < 160)
+                continue;
+            const double sx = board.GetLeft() + x, sy = board.GetTop() + y;
+            const bool underClock = sx >= clock.GetLeft() && sx < clock.GetRight() && sy >= clock.GetTop() &&
+                                    sy < clock.GetBottom();
+            ++(underClock ? under : elsewhere);
+        }
+    EXPECT_EQ(under, 0);
+    EXPECT_GT(elsewhere, 50) << "both lines are drawn";
+}
