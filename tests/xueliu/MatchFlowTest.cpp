@@ -60,10 +60,10 @@ std::vector<uint8_t> MatchStartData()
 }
 
 struct Seen {
-    bool waiting = false;      // count-down and give-up button up before the start
+    bool waiting = false; // count-down and give-up button up before the start
     int waitingSeconds = 0;
-    bool knockout = false;     // the knock-out board up
-    bool result = false;       // the result dialog and its shade up
+    bool knockout = false; // the knock-out board up
+    bool result = false; // the result dialog and its shade up
     int matchState = 0;
     int rank = 0, value = 0, knockoutStage = 0;
     int level = 0, points = 0, nextPoints = 0;
@@ -88,11 +88,11 @@ TEST(MatchFlow, AScriptedMatchRunsFromTheLoginToTheResultDialog)
     static const platform::ScreenFacts screen{1366, 768, {0, 0, 1366, 728}, 23};
     platform::SetScreenOverride(&screen);
     std::vector<std::string> boxes;
-    platform::SetSystemBoxHandler([&](const std::string& text, const std::string&, platform::MessageBoxButtons,
-                                      platform::BoxIcon) {
-        boxes.push_back(text);
-        return platform::MessageBoxAnswer::Ok;
-    });
+    platform::SetSystemBoxHandler(
+        [&](const std::string& text, const std::string&, platform::MessageBoxButtons, platform::BoxIcon) {
+            boxes.push_back(text);
+            return platform::MessageBoxAnswer::Ok;
+        });
 
     standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--scenario",
                                 std::string(XL_SOURCE_DIR) + "/tools/server/scenarios/match_result.json"});
@@ -162,9 +162,9 @@ TEST(MatchFlow, AScriptedMatchRunsFromTheLoginToTheResultDialog)
     // The login carries the own record, the room, table and chair the start data gave.
     const auto logins = server.Requests(201220);
     ASSERT_EQ(logins.size(), 1u);
-    EXPECT_EQ(logins[0].substr(0, 8), "e9030000");         // user 1001
+    EXPECT_EQ(logins[0].substr(0, 8), "e9030000"); // user 1001
     EXPECT_EQ(logins[0].substr(32, 16), "0100000001000000"); // room 1, table 1
-    EXPECT_EQ(logins[0].substr(48, 8), "00000000");         // chair 0
+    EXPECT_EQ(logins[0].substr(48, 8), "00000000"); // chair 0
     EXPECT_TRUE(server.Requests(200110).empty()) << "a match room logs in instead of entering";
     EXPECT_EQ(server.Errors(), "[]");
     for (const auto& box : boxes)
@@ -192,9 +192,8 @@ Box DialogOn(const xltest::Picture& shot)
     Box b;
     for (int y = 0; y < shot.height; ++y)
         for (int x = 0; x < shot.width; ++x)
-            if (const uint32_t c = shot.Rgb(x, y);
-                std::abs(int(c >> 16) - 69) <= 3 && std::abs(int(c >> 8 & 0xFF) - 39) <= 3 &&
-                std::abs(int(c & 0xFF) - 29) <= 3) {
+            if (const uint32_t c = shot.Rgb(x, y); std::abs(int(c >> 16) - 69) <= 3 &&
+                std::abs(int(c >> 8 & 0xFF) - 39) <= 3 && std::abs(int(c & 0xFF) - 29) <= 3) {
                 b.left = std::min(b.left, x);
                 b.right = std::max(b.right, x);
                 b.top = std::min(b.top, y);
@@ -224,8 +223,9 @@ TEST(MatchFlow, UnderXvfbTheRealClientEndsOnTheResultDialogOverTheShadedTable)
         GTEST_SKIP() << "Xvfb, xdotool or import is missing";
     standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--scenario",
                                 std::string(XL_SOURCE_DIR) + "/tools/server/scenarios/match_result.json"});
-    xltest::HallRun run(server, {"--match"},
-                        {"DISPLAY=" + xvfb.Display(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"});
+    xltest::HallRun run(
+        server, {"--match"},
+        {"DISPLAY=" + xvfb.Display(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"});
     ASSERT_EQ(server.AwaitRequests(201220, 1).size(), 1u) << run.Record();
     std::optional<xltest::Picture> shot;
     Box dialog;

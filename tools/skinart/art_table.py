@@ -51,6 +51,23 @@ def _digits(w, h, colour, back=None):
     return frames
 
 
+def _glyphs(text, w, h, colour):
+    """A word strip for a glyph board (cells of 40 x 42): one frame per character of its glyph text, in
+    that order (the frame's glyph texts name the order)."""
+    frames = []
+    for ch in text:
+        im = canvas(w, h)
+        text_centre(ImageDraw.Draw(im), (0, 0, w, h), ch, colour, h - 4)
+        frames.append(im)
+    return frames
+
+
+# The glyph texts of the frame's match boards (count-down and fee, knock-out round, tables left).
+COUNTDOWN_GLYPHS = '比赛倒计时:天时分秒小报名费银两通宝'
+KNOCKOUT_GLYPHS = '定局淘汰第轮'
+REST_GLYPHS = '还有桌游戏中前名晋级，'
+
+
 def _die(size, face):
     im = rounded(size, size, (250, 250, 245, 255), outline=(120, 120, 120, 255))
     d = ImageDraw.Draw(im)
@@ -283,10 +300,10 @@ def draw_frame(pack):
     for name, label in (('animation_WaitArrangeTable', '正在配桌'), ('animation_MatchBegin', '比赛开始'),
                         ('animation_MatchEnd', '比赛结束'), ('animation_NoSignUp', '报名人数不足')):
         pack.picture(name, _frames(200, 48, 6, label))
-    pack.picture('word_waitmatchstart', label_picture(200, 32, '距比赛开始'))
+    pack.picture('word_waitmatchstart', _glyphs(COUNTDOWN_GLYPHS, 40, 42, (250, 220, 80)))
     pack.picture('digit_waitmatchstart', _digits(18, 28, (250, 220, 80)))
-    pack.picture('word_washturn', label_picture(160, 32, '淘汰赛'))
-    pack.picture('word_resttable', label_picture(200, 32, '等待其他桌'))
+    pack.picture('word_washturn', _glyphs(KNOCKOUT_GLYPHS, 40, 42, (250, 220, 80)))
+    pack.picture('word_resttable', _glyphs(REST_GLYPHS, 40, 42, (250, 220, 80)))
     pack.picture('btn_signup', button_frames(80, 30, '报名'))
     pack.picture('btn_giveup', button_frames(80, 30, '退赛', (170, 60, 50)))
     # One badge per rank level (frame = level), as the welcome line and the match board ask.
