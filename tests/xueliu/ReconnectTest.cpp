@@ -39,7 +39,7 @@ std::string TableFile() { return std::string(XL_SOURCE_DIR) + "/tools/tables/def
 
 // The start data of the stand-in's table (room 1, table 1, users 1001-1004 at chairs 0-3); a
 // look-on user is added at the chair it watches.
-std::vector<uint8_t> StartData(uint32_t lookOnUser = 0, int watched = -1)
+std::vector<uint8_t> StandInStartData(uint32_t lookOnUser = 0, int watched = -1)
 {
     hall::RoomRecord room;
     room.SetU32(hall::RoomRecord::kRoomId, 1);
@@ -229,7 +229,7 @@ TEST_F(ReconnectTest, AClientKilledMidHandComesBackToTheServersTableAndPlaysTheH
         WaitUntil([&] { return HandsPlayed(server) >= 1; }, 40);
         handDone = true;
     });
-    const bool ended = RunClientUntil(server, "1001|7|0|0", StartData(), [&](CMyGame& scene) {
+    const bool ended = RunClientUntil(server, "1001|7|0|0", StandInStartData(), [&](CMyGame& scene) {
         if (restored.empty()) {
             if (scene.Phase() != CMyGame::kPhasePlay)
                 return false;
