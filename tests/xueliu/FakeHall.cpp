@@ -3,7 +3,6 @@
 #include "framework/app/AppMessages.h"
 #include "framework/app/HallCipher.h"
 #include "framework/app/HallRecords.h"
-#include "widgets/GameUserRecord.h"
 
 #include <chrono>
 #include <cstring>
@@ -12,7 +11,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-std::vector<uint8_t> HallStartData(uint32_t roomId, uint32_t tableNumber)
+std::vector<uint8_t> StartData(uint32_t roomId, uint32_t tableNumber)
 {
     hall::RoomRecord room;
     room.SetU32(hall::RoomRecord::kRoomId, roomId);
@@ -111,7 +110,8 @@ void FakeHall::Serve()
             ack.sequence = f->sequence;
             ack.lparam = 1;
             Send(ack);
-        } else if (f->kind == platform::HallFrameKind::Post && f->message == app_msg::kHallRegisterRoom &&
+        } else if (f->kind == platform::HallFrameKind::Post &&
+                   (f->message == app_msg::kHallRegisterRoom || f->message == app_msg::kHallRegisterMatch) &&
                    !startData.empty()) {
             platform::HallFrame data;
             data.kind = platform::HallFrameKind::CopyData;

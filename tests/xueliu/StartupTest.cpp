@@ -3,6 +3,7 @@
 // goes and the client ends with the connection closed first and no exit report), an unreachable
 // server (exit report with window 0, exit code 1), test mode (no socket, no request), and a
 // command line of too few fields (the question; Yes starts the hall program).
+#include "ClientEnvironment.h"
 #include "FakeHall.h"
 #include "support/GameServerStandIn.h"
 #include "TableRun.h"
@@ -89,34 +90,7 @@ struct FakeStartup : IServerStartup {
 
 class StartupTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char tmpl[] = "/tmp/xl-startup-XXXXXX";
-        dir_ = mkdtemp(tmpl);
-        ::mkdir((dir_ + "/game").c_str(), 0700);
-        ::mkdir((dir_ + "/machine").c_str(), 0700);
-        setenv("XL_MACHINE_DIR", (dir_ + "/machine").c_str(), 1);
-        setenv("XL_PROGRAM_DIR", (dir_ + "/game/").c_str(), 1);
-        setenv("XL_HALL_SOCKET", (dir_ + "/hall.sock").c_str(), 1);
-        static const platform::ScreenFacts screen{1366, 768, {0, 0, 1366, 728}, 23};
-        platform::SetScreenOverride(&screen);
-        platform_.makeWindow = [](const platform::Rect& r) { return std::make_unique<platform::HeadlessWindow>(r); };
-        platform::SetSystemBoxHandler([this](const std::string& text, const std::string&, platform::MessageBoxButtons,
-                                             platform::BoxIcon) {
-            boxes_.push_back(text);
-            return answer_;
-        });
-    }
-    void TearDown() override
-    {
-        SetStartTableHook(nullptr);
-        SetClientApplicationFactory(nullptr);
-        platform::SetSystemBoxHandler(nullptr);
-        platform::SetScreenOverride(nullptr);
-        for (const char* v : {"XL_MACHINE_DIR", "XL_PROGRAM_DIR", "XL_HALL_SOCKET"})
-            unsetenv(v);
-        std::system(("rm -rf " + dir_).c_str());
-    }
+    void TearDown() override { SetStartTableHook(nullptr); }
     static bool IsExitReport(const platform::HallFrame& f)
     {
         return f.kind == platform::HallFrameKind::CopyData && (f.message == 2 || f.message == 5);
@@ -131,10 +105,11 @@ protected:
         return RunClient(all, platform_);
     }
 
-    ClientPlatform platform_;
-    std::string dir_;
-    std::vector<std::string> boxes_;
-    platform::MessageBoxAnswer answer_ = platform::MessageBoxAnswer::No;
+    ClientEnvironment env_{"/tmp/xl-startup-XXXXXX"};
+    ClientPlatform& platform_ = env_.platform;
+    std::string& dir_ = env_.dir;
+    std::vector<std::string>& boxes_ = env_.boxes;
+    platform::MessageBoxAnswer& answer_ = env_.answer;
 };
 
 const std::string kLine = "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|0|4|0|0";
@@ -160,7 +135,7 @@ std::string WholeRun(const std::string& dir, const std::string& options)
 TEST_F(StartupTest, TheHallsStartDataLeadToTheEntryAndAHallThatGoesEndsTheClientWithoutAReport)
 {
     FakeHall hall(dir_ + "/hall.sock");
-    hall.startData = HallStartData();
+    hall.startData = StartData();
     FakeStartup server;
     std::chrono::steady_clock::time_point hungUp;
     server.onEnter = [&] {
@@ -356,15 +331,15 @@ int HandsPlayed(const standin::GameServer& server)
 
 // A whole hand in-process against the game-server stand-in's table (three robots, the own chair
 // played by the server at once): after the result the scene's table is the server's: missing
-// suits, win counts, no thrown tile left in the middle, the result board open, and no
-// notification refused.
+// suits, win counts, the own final hand, no thrown tile left in the middle, the result board
+// open, and no notification refused.
 TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
 {
     standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
                                 "--fast", "--autoplay-human", "--hands", "0", "--seed", "3"});
     ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (dir_ + "/game/skins").c_str());
     FakeHall hall(dir_ + "/hall.sock");
-    hall.startData = HallStartData(1, 1); // the stand-in's table
+    hall.startData = StartData(1, 1); // the stand-in's table
     const std::string line = "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|" + std::to_string(server.Port()) + "|4|0|0";
 
     // The check runs on the UI thread, on a timer of a window of its own, once the server has
@@ -390,6 +365,9 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
             middleEmpty = std::all_of(scene->thrown.begin(), scene->thrown.end(), [](auto* t) { return !t; });
             for (int chair = 0; chair < 4; ++chair)
                 seen.push_back({scene->MissingSuit(chair), scene->WinCount(chair)});
+            std::vector<int> own = scene->OwnHandTiles();
+            std::sort(own.begin(), own.end());
+            seen[0].insert(seen[0].end(), own.begin(), own.end());
         }
         platform::PostToWindow(GetGameApp()->GetMainWindowId(), platform::kMsgClose);
         return 1;
@@ -425,6 +403,10 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
         EXPECT_EQ(seen[size_t(chair)][0], seats[size_t(chair)].missing) << "missing suit of chair " << chair;
         EXPECT_EQ(seen[size_t(chair)][1], seats[size_t(chair)].wins) << "wins of chair " << chair;
     }
+    std::vector<int> own{seats[0].missing, seats[0].wins};
+    own.insert(own.end(), seats[0].hand.begin(), seats[0].hand.end());
+    EXPECT_EQ(seen[0], own) << "the own final hand; the client's requests: "
+                                 << server.Command(R"({"op":"state"})").substr(0, 3000);
     EXPECT_TRUE(server.Requests(201162).empty()) << "a notification was refused";
     EXPECT_EQ(server.Errors(), "[]");
 }

@@ -7,9 +7,7 @@
 #include "framework/app/NotifyGate.h"
 #include "framework/scene/GameWinApp.h"
 #include "framework/window/RunClient.h"
-#include "platform/HeadlessWindow.h"
 #include "platform/ManualLoop.h"
-#include "platform/SystemScreen.h"
 #include "platform/Window.h"
 #include "xueliu/CGameApp.h"
 #include "xueliu/CMyGame.h"
@@ -20,12 +18,10 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <malloc.h>
 #include <mutex>
 #include <sstream>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -106,42 +102,18 @@ Memory MeasureMemory()
 
 TableRun::TableRun(Options options)
     : options_(options),
-      dir_([] {
-          char tmpl[] = "/tmp/xl-table-run-XXXXXX";
-          return std::string(::mkdtemp(tmpl) ? tmpl : "/tmp");
-      }()),
       server_({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play", "--fast",
                "--autoplay-human", "--hands", "0", "--seed", std::to_string(options.seed)})
 {
-    ::mkdir((dir_ + "/game").c_str(), 0700);
-    ::mkdir((dir_ + "/machine").c_str(), 0700);
-    ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (dir_ + "/game/skins").c_str());
-    setenv("XL_MACHINE_DIR", (dir_ + "/machine").c_str(), 1);
-    setenv("XL_PROGRAM_DIR", (dir_ + "/game/").c_str(), 1);
-    setenv("XL_HALL_SOCKET", (dir_ + "/hall.sock").c_str(), 1);
-    static const platform::ScreenFacts screen{1366, 768, {0, 0, 1366, 728}, 23};
-    platform::SetScreenOverride(&screen);
-    platform::SetSystemBoxHandler(
-        [this](const std::string& text, const std::string&, platform::MessageBoxButtons, platform::BoxIcon) {
-            boxes_.push_back(text);
-            return platform::MessageBoxAnswer::No;
-        });
+    ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (env_.dir + "/game/skins").c_str());
 }
 
-TableRun::~TableRun()
-{
-    platform::SetSystemBoxHandler(nullptr);
-    platform::SetScreenOverride(nullptr);
-    for (const char* v : {"XL_MACHINE_DIR", "XL_PROGRAM_DIR", "XL_HALL_SOCKET"})
-        unsetenv(v);
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-}
+TableRun::~TableRun() = default;
 
 int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
 {
-    FakeHall hall(dir_ + "/hall.sock");
-    hall.startData = HallStartData(1, 1); // the stand-in's table
+    FakeHall hall(env_.dir + "/hall.sock");
+    hall.startData = StartData(1, 1); // the stand-in's table
     const std::string line = "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|" + std::to_string(server_.Port()) + "|4|0|0";
 
     // Between the server's thread and the UI thread: the hand the server finished and its view,
@@ -174,7 +146,7 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
                     return fail("the server did not finish hand " + std::to_string(hand));
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             }
-            std::vector<ServerSeat> view = ServerSeats(server_, dir_);
+            std::vector<ServerSeat> view = ServerSeats(server_, env_.dir);
             std::unique_lock lock(mutex);
             seats = std::move(view);
             finished = hand;
@@ -185,8 +157,7 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
     });
 
     platform::ManualClock clock(1000000);
-    ClientPlatform platform;
-    platform.makeWindow = [](const platform::Rect& r) { return std::make_unique<platform::HeadlessWindow>(r); };
+    ClientPlatform& platform = env_.platform;
     platform.runLoop = [&] {
         platform::ManualLoop loop(clock);
         bool wasClosed = false, closing = false;
@@ -281,7 +252,7 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
     }
     changed.notify_all();
     driver.join();
-    SetClientApplicationFactory(nullptr);
+    platform.runLoop = nullptr;
     return status;
 }
 

@@ -11,9 +11,10 @@
 // animations (the dice), so time jumps ahead; while it is open the client follows the server,
 // and time runs at real speed, so no time-out of the client fires sooner than it would.
 //
-// Used by the endurance test and the whole-hand benchmarks. One run at a time per process (it
-// installs the process's clock, screen and box handler).
+// Used by the endurance test and the whole-hand benchmarks. One run per process: it installs the
+// process's clock, screen and box handler, and the client keeps process-wide state.
 #include "tests/support/GameServerStandIn.h"
+#include "tests/xueliu/ClientEnvironment.h"
 
 #include <cstdint>
 #include <functional>
@@ -73,16 +74,15 @@ public:
     // Why the run stopped before the last hand; empty when it did not.
     const std::string& Failure() const { return failure_; }
     // Texts of the system boxes the client raised (none is expected).
-    const std::vector<std::string>& Boxes() const { return boxes_; }
+    const std::vector<std::string>& Boxes() const { return env_.boxes; }
     const standin::GameServer& Server() const { return server_; }
 
 private:
     Options options_;
-    std::string dir_;
+    ClientEnvironment env_{"/tmp/xl-table-run-XXXXXX"};
     standin::GameServer server_;
     int checked_ = 0;
     std::string failure_;
-    std::vector<std::string> boxes_;
 };
 
 } // namespace tablerun
