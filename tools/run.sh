@@ -8,7 +8,8 @@
 #   arrived and the client ended cleanly.
 # Environment: XL_RUN_BUILD (build folder, default build-release), XL_SKIP_SETUP=1 (no package
 # check), XL_ARTIFACTS (where screenshots go, default <build>/artifacts), XL_RUN_TIMEOUT (seconds
-# a headless hand may take, default 240), XL_RUN_LOGS (the logs' folder, default a new temporary one).
+# a headless hand may take, default 240), XL_RUN_LOGS (the logs' folder, default a new temporary one),
+# XL_RUN_SCREEN (the headless screen's size, default 1280x800; the window fills it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -92,7 +93,7 @@ wait_for_line() {  # file pattern seconds pid...
 # other X servers on this machine are never shared or taken.
 if [ "$mode" = headless ]; then
   say "no display: one hand under Xvfb"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$logs/display" 2>"$logs/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${XL_RUN_SCREEN:-1280x800}x24" -nolisten tcp 3>"$logs/display" 2>"$logs/xvfb.log" &
   xvfb_pid=$!
   wait_for_line "$logs/display" "^[0-9]+" 10 "$xvfb_pid" || { say "Xvfb did not start (see $logs/xvfb.log)"; exit 1; }
   export DISPLAY=":$(head -1 "$logs/display")"

@@ -99,7 +99,9 @@ public:
     virtual std::span<const GameUserRecord, GameUserRecord::kPlayerSlots> GetPlayerRecords() const = 0;
     virtual std::span<const GameUserRecord, GameUserRecord::kLookOnSlots> GetLookOnRecords() const = 0;
 
-    // The skin picture name of a character (kind 1: the user list's icon).
+    // The skin picture name of a character in one of its sizes (a CharacterPicture); empty when
+    // neither that character nor the stand-in character 0 has one.
+    enum CharacterPicture { kCharacterPicture32 = 1, kCharacterPicture48 = 2, kCharacterPictureFull = 3 };
     virtual std::string GetCharacterImagePath(int character, int kind) const = 0;
     virtual void GetWealthTitle(int32_t silver, std::string& out) const = 0;
 };

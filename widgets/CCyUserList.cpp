@@ -153,8 +153,11 @@ void CCyUserList::FillMenu(const UserRow& row)
     IAppServices* app = GetAppServices();
     if (CCyPopButton* head = menu_->GetItem(ITEM_HEAD)) {
         if (app) {
+            // No picture of the character nor of the stand-in character: the row goes without.
             PictureInfo icon;
-            GetPicture(icon, app->GetCharacterImagePath(r.Character(), 1).c_str(), 0);
+            const std::string path = app->GetCharacterImagePath(r.Character(), IAppServices::kCharacterPicture32);
+            if (!path.empty())
+                GetPicture(icon, path.c_str(), 0);
             head->SetIcon(icon);
         }
         head->SetText(std::string(r.Name()).c_str());
@@ -247,8 +250,10 @@ void CCyUserList::DrawCells(const UserRow& row, int top)
                 GetPicture(icon, "bit_LookOn", 0);
                 body_->DrawPicture(icon, x + (kIconWidth - icon.width) / 2 + 1, top + (kIconHeight - icon.height) / 2 + 3,
                                    -1, -1, 0, 1.0);
-            } else {
-                GetPicture(icon, app.GetCharacterImagePath(row.record.Character(), 1).c_str(), 0);
+            } else if (const std::string path =
+                           app.GetCharacterImagePath(row.record.Character(), IAppServices::kCharacterPicture32);
+                       !path.empty()) {
+                GetPicture(icon, path.c_str(), 0);
                 if (icon.height > 0)
                     body_->DrawPicture(icon, x, top, icon.width * kIconHeight / icon.height, kIconHeight, 0, 1.0);
             }

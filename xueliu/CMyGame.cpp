@@ -4,7 +4,6 @@
 
 #include "engine/object/PlaneObject.h"
 #include "framework/app/CGameWinApp.h"
-#include "framework/connection/Record.h"
 #include "framework/connection/RequestIds.h"
 #include "framework/scene/GameWinApp.h"
 #include "mahjong/MahjongEvents.h"
@@ -40,22 +39,7 @@ CMJGameData2* CMyGame::GetSceneGameInfo()
 
 CGameInfoEx* CMyGame::GameInfoEx() { return dynamic_cast<CGameInfoEx*>(GetSceneGameInfo()); }
 
-void CMyGame::CreateCards()
-{
-    for (int i = 0; i < kCardPoolSize; ++i) {
-        if (pool[size_t(i)])
-            continue;
-        auto tile = std::make_unique<CMyCard>(calculator_, this);
-        if (!RegisterChild(tile.get()))
-            continue;
-        CMJCard2* t = Own(tile.release());
-        t->Reset();
-        t->layoutMode = viewMode;
-        t->Deactivate();
-        t->Redraw();
-        SetPoolEntry(i, t);
-    }
-}
+std::unique_ptr<CMJCard2> CMyGame::MakeCard() { return std::make_unique<CMyCard>(calculator_, this); }
 
 void CMyGame::CreateCalculator()
 {
@@ -95,6 +79,7 @@ void CMyGame::ResetDealState()
     exchangeChoice_.clear();
     received_.clear();
     result_.clear();
+    handRecords_.Clear();
     recommendedSuit_ = -1;
     CMJGameData2* data = GetSceneGameInfo();
     xueliu::ResetCalculatorDeal(calculator_.get(), data ? int(data->GetStartValue2C()) : -1);
@@ -235,24 +220,6 @@ void CMyGame::OnNotifyCardCaught(const uint8_t* data, size_t length)
     CMJMainGame2::OnNotifyCardCaught(data, length);
     if (handLocked_)
         RefreshOwnHand();
-}
-
-void CMyGame::OnNotifyCardThrown(const uint8_t* data, size_t length)
-{
-    if (length >= 88 && !IsLookOnClient()) {
-        RecordReader r(data, length);
-        const int chair = r.I32(4), tile = r.I32(84);
-        CMJCard2* shown = thrown[kOwnSeat];
-        if (chair == OwnChair() && !HasCaughtCard(kOwnSeat) && !(shown && shown->tile == tile) &&
-            FindTileSlot(kOwnSeat, tile) >= 0) {
-            // Not thrown from here: the tile goes to the drawn place, where the throw takes it.
-            if (CMJCard2* t = TakeTileFromHand(kOwnSeat, tile)) {
-                t->index = kDrawnSlot;
-                hands[kOwnSeat][kDrawnSlot] = t;
-            }
-        }
-    }
-    CMJMainGame2::OnNotifyCardThrown(data, length);
 }
 
 std::vector<int> CMyGame::OwnHandTiles()

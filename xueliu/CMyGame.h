@@ -12,6 +12,7 @@
 //
 // Threads: the UI thread.
 #include "mahjong/scene/CMJMainGame2.h"
+#include "xueliu/ResultSummary.h"
 
 #include <array>
 #include <initializer_list>
@@ -23,6 +24,8 @@ class CGameInfoEx;
 
 namespace Lumora {
 class CMyCalclator;
+class CXyCheckGroup;
+class CXyResultListXueliu;
 class CXyStandDlg;
 class CXyStandButton;
 } // namespace Lumora
@@ -32,6 +35,7 @@ public:
     static constexpr int kHandSlots = 19;
     static constexpr int kTiles = 108;
     static constexpr int kSuits = 3;
+    static constexpr int kBoardWidth = 300; // a board's client width unless it asks for more
     // Scene events of this game.
     enum Event : uint32_t {
         kEvExchangeClick = 80001126, // a hand tile clicked while choosing the three
@@ -42,6 +46,7 @@ public:
         kEvResultLeave = 80001193,
         kEvBoardClose = 80001194,
         kEvMissingTick = 80001195,
+        kEvExchangeRetry = 80001196, // p1: attempt, p2: the exchange's serial
     };
     enum Board : int { kBoardExchange = 1, kBoardMissing = 2, kBoardResult = 3, kBoardSettings = 4, kBoardQr = 5 };
     // The steps' phases.
@@ -50,7 +55,7 @@ public:
 
     int GetMaxHandSlots() override { return kHandSlots; }
     int GetTotalTileCount() override { return kTiles; }
-    void CreateCards() override;
+    std::unique_ptr<Lumora::CMJCard2> MakeCard() override;
     void CreateCalculator() override;
     void CreateHook() override;
     CMJGameData2* GetSceneGameInfo() override;
@@ -69,9 +74,6 @@ public:
     bool SendThrowCard(int slot) override;
     void OnBtnStartGame() override;
     void OnNotifyCardCaught(const uint8_t* data, size_t length) override;
-    // A throw the server made for this chair (its time ran out, or it plays the chair) leaves the
-    // hand even when no tile was drawn (after a peng).
-    void OnNotifyCardThrown(const uint8_t* data, size_t length) override;
     void OnNotifyGameResult(const uint8_t* data, size_t length) override;
     void OnQRCodeNotify(const uint8_t* data) override;
     void OnResetGame() override;
@@ -114,6 +116,13 @@ public:
     Lumora::CXyStandDlg* OpenBoard() const { return board_; }
     int OpenBoardKind() const { return boardKind_; }
     const std::vector<uint8_t>& ResultRecord() const { return result_; }
+    // The open board's check or radio buttons, in the order shown, and their states.
+    const std::vector<uint32_t>& BoardChecks() const { return boardChecks_; }
+    Lumora::CXyStandButton* FirstBoardButton() const { return boardFirstButton_; }
+    std::vector<int> BoardCheckStates() const;
+    Lumora::CXyResultListXueliu* ResultList() const;
+    // The wins and score changes of this hand, as they came.
+    const xueliu::HandRecords& HandRecords() const { return handRecords_; }
     // The own concealed tiles as the scene holds them (after a result: the hand shown).
     std::vector<int> OwnHandTiles();
 
@@ -121,10 +130,15 @@ protected:
     bool SendStepRequest(uint32_t requestId, std::initializer_list<int32_t> values);
     // The steps' handlers.
     void OnExchangeBegin(const uint8_t* data, size_t length);
+    void BeginExchange(int attempt);
     void OnChairChose(const uint8_t* data, size_t length);
     void OnExchangeDone(const uint8_t* data, size_t length);
     void OnMissingSuitBegin(const uint8_t* data, size_t length);
     void OnMissingSuits(const uint8_t* data, size_t length);
+    // The option bit of a turn that offers a gang (the draw's word at +12).
+    static constexpr int kOwnGangFlag = 1 << 1;
+    // Play begins with the banker's throw: its turn (the own one with its gangs offered).
+    void StartBankerTurn();
     void OnScoreChange(const uint8_t* data, size_t length);
     void OnPlayerWins(const uint8_t* data, size_t length);
     // The slots 1-13 a seat's hand starts from before its melds are laid out of them.
@@ -136,8 +150,17 @@ protected:
     void GameLine(const std::string& gbk);
     std::string ChairName(int chair) const;
     // Boards.
-    void ShowBoard(int kind, const char* title, const std::vector<std::string>& lines,
-                   const std::vector<std::pair<const char*, uint32_t>>& buttons);
+    // A board of `kind` centred on the table: title, text lines, contentHeight pixels for the
+    // caller's content under them, then the buttons in a row. Returns the top-left of the content.
+    std::pair<double, double> ShowBoard(int kind, const char* title, const std::vector<std::string>& lines,
+                                        const std::vector<std::pair<const char*, uint32_t>>& buttons,
+                                        int contentHeight = 0, int width = kBoardWidth);
+    void DrawBoardLines();
+    Lumora::CXyCheckGroup* NewBoardGroup(int multiple);
+    void AddBoardCheck(Lumora::CXyCheckGroup& group, const char* label, int checked, bool radio, double x, double y);
+    std::vector<std::string> MissingBoardLines(int seconds) const;
+    int CheckedMissingSuit() const;
+    void ApplySettingsBoard();
     void CloseBoard();
     void ShowExchangeBoard(int seconds);
     void ShowMissingBoard(int seconds);
@@ -157,12 +180,23 @@ protected:
     std::vector<int> received_;
     int recommendedSuit_ = -1;
     int missingSeconds_ = 0;
+    uintptr_t missingSerial_ = 0;
+    int exchangeSeconds_ = 0;
+    uintptr_t exchangeSerial_ = 0;
     std::vector<std::string> lines_;
     std::vector<uint8_t> result_;
     std::array<Lumora::PlaneObject*, 4> seatMarks_{};
     Lumora::CXyStandDlg* board_ = nullptr;
     int boardKind_ = 0;
-    int boardChoice_ = -1; // the missing-suit board's checked suit
+    struct BoardLabel {
+        int x, y;
+        std::string text;
+    };
+    std::vector<std::string> boardLines_;
+    std::vector<BoardLabel> boardLabels_;
+    std::vector<uint32_t> boardChecks_;
+    uint32_t resultListId_ = 0;
+    xueliu::HandRecords handRecords_;
     std::vector<Lumora::PObject*> boardObjects_; // the board's buttons and pictures
     Lumora::CXyStandButton* boardFirstButton_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "xueliu/CMyGame.h"
 
 #include "engine/host/LumoraWnd.h"
+#include "engine/music/MusicModule.h"
 #include "engine/object/PlaneObject.h"
 #include "framework/app/CGameWinApp.h"
 #include "framework/connection/Record.h"
@@ -12,11 +13,17 @@
 #include "mahjong/controls/CMJPlayer2.h"
 #include "platform/Message.h"
 #include "platform/Window.h"
+#include "widgets/ChatFormat.h"
+#include "widgets/CXyCheckButton.h"
+#include "widgets/CXyCheckGroup.h"
+#include "widgets/CXyRadioButton.h"
 #include "widgets/CXyStandButton.h"
 #include "widgets/CXyStandDlg.h"
 #include "xueliu/CGameApp.h"
 #include "xueliu/CGameInfoEx.h"
+#include "xueliu/CXyResultListXueliu.h"
 #include "xueliu/GameRecords.h"
+#include "xueliu/ResultSummary.h"
 
 #include <qrencode.h>
 
@@ -26,8 +33,19 @@ using namespace Lumora;
 
 namespace {
 
-constexpr int kBoardWidth = 300;
 constexpr int kLineHeight = 18;
+constexpr int kBoardTextTop = 6;
+constexpr int kButtonRow = 42;
+constexpr int kCheckSize = 20;
+constexpr int kCheckRow = 28;
+constexpr int kCheckColumn = 80;
+constexpr int kResultBoardWidth = 380;
+constexpr int kQrBoardWidth = 160;
+constexpr int kResultListHeight = 210;
+constexpr const char* kCheckPicture = "CheckButton";
+constexpr const char* kRadioPicture = "RadioButton";
+constexpr const char* kButtonPicture = "btn_board";
+constexpr const char* kSuitNames[CMyGame::kSuits] = {"万", "条", "筒"};
 constexpr double kBoardZ = 80000;
 constexpr uint32_t kBoardFill = 0x203A2A;
 constexpr uint32_t kTextColour = 0xFFFFFF;
@@ -47,34 +65,34 @@ std::string Printf(const char* format, auto... args)
 
 // ---- the board shell ----
 
-void CMyGame::ShowBoard(int kind, const char* title, const std::vector<std::string>& lines,
-                        const std::vector<std::pair<const char*, uint32_t>>& buttons)
+std::pair<double, double> CMyGame::ShowBoard(int kind, const char* title, const std::vector<std::string>& lines,
+                                             const std::vector<std::pair<const char*, uint32_t>>& buttons,
+                                             int contentHeight, int width)
 {
     CloseBoard();
     auto* board = NewChild<CXyStandDlg>();
     if (!board)
-        return;
+        return {0, 0};
     Own(board);
     PictureInfo frame;
     GetRes(frame, framework::kNoticeTemplate, 0);
-    const int height = int(lines.size()) * kLineHeight + 48;
-    board->CreateWithFill(&frame, kBoardFill, kBoardWidth, height);
+    const int linesHeight = int(lines.size()) * kLineHeight;
+    const int height = kBoardTextTop + linesHeight + contentHeight + (buttons.empty() ? 0 : kButtonRow);
+    board->CreateWithFill(&frame, kBoardFill, width, height);
     board->SetTitle(title);
     board->SetZ(kBoardZ);
-    if (auto* plane = dynamic_cast<PlaneObject*>(board->GetClientPlane())) {
-        plane->SetFont(12, 400, "宋体");
-        plane->SetPen(kTextColour, 1.0);
-        int y = 6;
-        for (const std::string& line : lines) {
-            plane->DrawTextLine(8, y, line);
-            y += kLineHeight;
-        }
-        plane->Redraw();
-    }
+    board_ = board;
+    boardKind_ = kind;
+    const Rect table = GetTableRect();
+    board->MoveTo((table.left + table.right) / 2.0, (table.top + table.bottom) / 2.0);
+    boardLines_ = lines;
+    DrawBoardLines();
     Rect client;
     board->GetClientRect(client);
+    const double left = board->GetX() - board->GetWidth() / 2 + client.left;
+    const double top = board->GetY() - board->GetHeight() / 2 + client.top;
     PictureInfo face;
-    GetRes(face, framework::kNoticeButtonPicture, 0);
+    GetRes(face, kButtonPicture, 0);
     const int n = int(buttons.size());
     for (int i = 0; i < n; ++i) {
         auto* button = Own(board->NewChild<CXyStandButton>());
@@ -82,24 +100,89 @@ void CMyGame::ShowBoard(int kind, const char* title, const std::vector<std::stri
             continue;
         const EventRecord notify{GetId(), buttons[size_t(i)].second, uintptr_t(kind), uintptr_t(i)};
         button->Create(&face, &notify, 0, 4);
-        button->SetCaption(buttons[size_t(i)].first, 0, 12);
-        const int x = int(client.left + (client.right - client.left) * (i + 1) / (n + 1));
-        button->MoveTo(board->GetX() - board->GetWidth() / 2 + x, board->GetY() - board->GetHeight() / 2 + client.bottom - 16);
+        button->SetCaption(buttons[size_t(i)].first, kTextColour, 12);
+        button->MoveTo(left + (client.right - client.left) * (i + 1) / double(n + 1), top + client.bottom - client.top - 16);
+        // The board draws in the top-most layer: its content goes there too.
+        button->SetTopMost();
         button->SetZ(kBoardZ + 0.02);
+        button->Enable(true);
         button->Activate();
+        button->Redraw();
         if (!boardFirstButton_)
             boardFirstButton_ = button;
         boardObjects_.push_back(button);
     }
-    const Rect table = GetTableRect();
-    const double dx = (table.left + table.right) / 2.0 - board->GetX(), dy = (table.top + table.bottom) / 2.0 - board->GetY();
-    board->MoveTo(board->GetX() + dx, board->GetY() + dy);
-    for (PObject* object : boardObjects_)
-        object->MoveTo(object->GetX() + dx, object->GetY() + dy);
     board->Activate();
     board->Redraw();
-    board_ = board;
-    boardKind_ = kind;
+    return {left, top + kBoardTextTop + linesHeight};
+}
+
+void CMyGame::DrawBoardLines()
+{
+    auto* plane = board_ ? dynamic_cast<PlaneObject*>(board_->GetClientPlane()) : nullptr;
+    if (!plane)
+        return;
+    plane->Clear();
+    plane->SetFont(12, 400, "宋体");
+    plane->SetPen(kTextColour, 1.0);
+    int y = kBoardTextTop;
+    for (const std::string& line : boardLines_) {
+        plane->DrawTextLine(8, y, line);
+        y += kLineHeight;
+    }
+    for (const BoardLabel& label : boardLabels_)
+        plane->DrawTextLine(label.x, label.y, label.text);
+    plane->Redraw();
+}
+
+void CMyGame::AddBoardCheck(CXyCheckGroup& group, const char* label, int checked, bool radio, double x, double y)
+{
+    CXyCheckButton* button = radio ? static_cast<CXyCheckButton*>(Own(board_->NewChild<CXyRadioButton>()))
+                                   : Own(board_->NewChild<CXyCheckButton>());
+    if (!button)
+        return;
+    PictureInfo skin;
+    GetRes(skin, radio ? kRadioPicture : kCheckPicture, 0);
+    button->Create(&skin, checked ? 1 : 0);
+    group.AddMember(button);
+    button->MoveTo(x + kCheckSize / 2.0, y + kCheckSize / 2.0);
+    button->SetZ(kBoardZ + 0.02);
+    button->Activate();
+    button->Redraw();
+    boardObjects_.push_back(button);
+    boardChecks_.push_back(button->GetId());
+    // The label beside the box, on the board's own text.
+    Rect client;
+    board_->GetClientRect(client);
+    const double clientLeft = board_->GetX() - board_->GetWidth() / 2 + client.left;
+    const double clientTop = board_->GetY() - board_->GetHeight() / 2 + client.top;
+    boardLabels_.push_back({int(x - clientLeft) + kCheckSize + 4, int(y - clientTop) + (kCheckSize - 12) / 2, label});
+    DrawBoardLines();
+}
+
+CXyCheckGroup* CMyGame::NewBoardGroup(int multiple)
+{
+    auto* group = board_ ? Own(board_->NewChild<CXyCheckGroup>()) : nullptr;
+    if (!group)
+        return nullptr;
+    group->SetMultiple(multiple);
+    boardObjects_.push_back(group);
+    return group;
+}
+
+std::vector<int> CMyGame::BoardCheckStates() const
+{
+    std::vector<int> states;
+    for (uint32_t id : boardChecks_) {
+        auto* button = dynamic_cast<CXyCheckButton*>(FindById(id));
+        states.push_back(button ? button->GetCheck() : 0);
+    }
+    return states;
+}
+
+CXyResultListXueliu* CMyGame::ResultList() const
+{
+    return resultListId_ ? dynamic_cast<CXyResultListXueliu*>(FindById(resultListId_)) : nullptr;
 }
 
 void CMyGame::CheckSwitchRoom()
@@ -112,6 +195,10 @@ void CMyGame::CloseBoard()
     for (PObject* object : boardObjects_)
         ActDelete(object, nullptr);
     boardObjects_.clear();
+    boardChecks_.clear();
+    boardLines_.clear();
+    boardLabels_.clear();
+    resultListId_ = 0;
     boardFirstButton_ = nullptr;
     if (board_)
         ActDelete(board_, nullptr);
@@ -128,26 +215,48 @@ void CMyGame::ShowExchangeBoard(int seconds)
         return;
     }
     std::string chosen;
-    static constexpr const char* kSuit[kSuits] = {"万", "条", "筒"};
     for (int t : exchangeChoice_)
-        chosen += Printf("%d%s ", t % 9 + 1, kSuit[(t / 36) % kSuits]);
+        chosen += Printf("%d%s ", t % 9 + 1, kSuitNames[(t / 36) % kSuits]);
     ShowBoard(kBoardExchange, "换三张",
               {Printf("请选择同一花色的三张牌（%d秒）", missingSeconds_), "已选：" + chosen},
               {{"确定", kEvBoardOk}});
-    if (boardFirstButton_ && exchangeChoice_.size() != 3)
-        boardFirstButton_->Deactivate();
+    // OK waits for three tiles.
+    if (boardFirstButton_) {
+        boardFirstButton_->Enable(exchangeChoice_.size() == 3);
+        boardFirstButton_->Redraw();
+    }
 }
 
+// Three radio buttons, the recommended suit checked; the count-down runs on the board's text.
 void CMyGame::ShowMissingBoard(int seconds)
 {
     missingSeconds_ = seconds;
-    static constexpr const char* kSuit[kSuits] = {"万", "条", "筒"};
     const int suit = recommendedSuit_ >= 0 && recommendedSuit_ < kSuits ? recommendedSuit_ : 0;
-    boardChoice_ = suit;
-    ShowBoard(kBoardMissing, "定缺", {Printf("请选择缺的花色（推荐：%s）", kSuit[suit]), Printf("%d秒", seconds)},
-              {{"万", kEvBoardOk}, {"条", kEvBoardOk}, {"筒", kEvBoardOk}});
+    const auto [left, top] = ShowBoard(kBoardMissing, "定缺", MissingBoardLines(seconds), {{"确定", kEvBoardOk}},
+                                       kCheckRow);
+    if (CXyCheckGroup* group = NewBoardGroup(0))
+        for (int s = 0; s < kSuits; ++s)
+            AddBoardCheck(*group, kSuitNames[s], s == suit, true, left + 24 + s * kCheckColumn, top + 4);
+    // Ticks of an earlier board carry an older serial and are dropped.
+    ++missingSerial_;
     if (seconds > 0)
-        PostAfter(1000, kEvMissingTick, uintptr_t(seconds - 1));
+        PostAfter(1000, kEvMissingTick, uintptr_t(seconds - 1), missingSerial_);
+}
+
+std::vector<std::string> CMyGame::MissingBoardLines(int seconds) const
+{
+    const int suit = recommendedSuit_ >= 0 && recommendedSuit_ < kSuits ? recommendedSuit_ : 0;
+    return {Printf("请选择缺的花色（推荐：%s）", kSuitNames[suit]), Printf("%d秒", seconds)};
+}
+
+// The suit whose radio button is checked; the recommendation when none is.
+int CMyGame::CheckedMissingSuit() const
+{
+    const std::vector<int> states = BoardCheckStates();
+    for (size_t s = 0; s < states.size(); ++s)
+        if (states[s])
+            return int(s);
+    return recommendedSuit_;
 }
 
 void CMyGame::ShowSettingsBoard()
@@ -155,52 +264,82 @@ void CMyGame::ShowSettingsBoard()
     auto* app = dynamic_cast<CGameApp*>(GetGameApp());
     if (!app)
         return;
+    // One board at a time: a step's or the result's board is not thrown away for the settings.
+    if (board_ && boardKind_ != kBoardSettings) {
+        Log("settings: another board is open");
+        return;
+    }
     const GameSettings& s = app->Settings();
-    auto mark = [](int on) { return on ? "√" : "  "; };
-    ShowBoard(kBoardSettings, "设置",
-              {Printf("%s 关闭声音", mark(s.keepSilence)), Printf("%s 拒绝看牌", mark(s.rejectKanPaiAsk)),
-               Printf("%s 背景音乐", mark(s.musicOn))},
-              {{"关闭声音", kEvBoardOk}, {"拒绝看牌", kEvBoardOk}, {"背景音乐", kEvBoardOk}, {"确定", kEvBoardClose}});
+    const auto [left, top] = ShowBoard(kBoardSettings, "设置", {}, {{"确定", kEvBoardOk}}, 3 * kCheckRow);
+    if (CXyCheckGroup* group = NewBoardGroup(1)) {
+        const std::pair<const char*, int> items[] = {
+            {"关闭声音", s.keepSilence}, {"拒绝看牌", s.rejectKanPaiAsk}, {"背景音乐", s.musicOn}};
+        for (size_t i = 0; i < std::size(items); ++i)
+            AddBoardCheck(*group, items[i].first, items[i].second, false, left + 24, top + 4 + double(i) * kCheckRow);
+    }
+}
+
+// The checked boxes become the settings, written at once.
+void CMyGame::ApplySettingsBoard()
+{
+    auto* app = dynamic_cast<CGameApp*>(GetGameApp());
+    const std::vector<int> states = BoardCheckStates();
+    if (!app || states.size() != 3)
+        return;
+    GameSettings s = app->Settings();
+    s.keepSilence = states[0];
+    s.rejectKanPaiAsk = states[1];
+    s.musicOn = states[2];
+    app->SetSettings(s);
+    if (!app->SaveSettings())
+        Log("settings: the game's ini could not be written");
+    // The table's sound follows at once: silence mutes it all; the music stops or starts.
+    SoundSettings().musicOn = s.musicOn != 0;
+    if (s.keepSilence) {
+        SetSoundOff();
+    } else {
+        if (auto* music = dynamic_cast<MusicModule*>(GetMusicModule()); music && musicChannel_ && !s.musicOn) {
+            music->Stop(musicChannel_);
+            musicChannel_ = 0;
+        }
+        SetSoundOn();
+    }
+    CloseBoard();
 }
 
 void CMyGame::ShowResultBoard()
 {
-    if (result_.size() < GameRecord::kResultSize)
+    CMJGameData2* info = GetSceneGameInfo();
+    const bool silverRoom = info && info->GetStartValue54() != 0;
+    const auto rows = xueliu::BuildResultRows(result_.data(), result_.size(), handRecords_, silverRoom,
+                                              [this](int chair) { return ChairName(chair); });
+    if (rows.empty())
         return;
-    RecordReader r(result_.data(), result_.size());
-    std::vector<std::string> lines;
-    static constexpr const char* kReason[10] = {"", "点炮", "自摸", "抢杠", "刮风", "刮风", "下雨", "查花猪", "查大叫", "退税"};
-    for (int chair = 0; chair < 4; ++chair) {
-        const size_t at = 4 + size_t(chair) * GameRecord::kResultChairBlock;
-        const int flags = r.I32(at + 92);
-        std::string line = Printf("%s  %+d  胡%d次", ChairName(chair).c_str(), r.I32(at + 4), r.I32(at + 12));
-        if (flags & 1)
-            line += "  花猪";
-        else if (flags & 2)
-            line += "  未听牌";
-        lines.push_back(line);
-        int32_t counters[16];
-        for (size_t i = 0; i < 16; ++i)
-            counters[i] = r.I32(at + 24 + i * 4);
-        if (r.I32(at + 12) > 0)
-            lines.push_back("    " + FanLabels(counters, 0));
-    }
-    const int entries = std::clamp(r.I32(GameRecord::kResultSettlementCount), 0, int(GameRecord::kResultEntries));
-    for (int i = 0; i < entries; ++i) {
-        const size_t at = GameRecord::kResultEntriesOffset + size_t(i) * 16;
-        const int reason = r.I32(at), from = r.I32(at + 4), to = r.I32(at + 8), amount = r.I32(at + 12);
-        if (reason < 1 || reason > 9 || !ValidChairIndex(from) || !ValidChairIndex(to))
-            continue;
-        lines.push_back(Printf("  %s %s→%s %d", kReason[reason], ChairName(from).c_str(), ChairName(to).c_str(), amount));
-    }
-    ShowBoard(kBoardResult, "结算", lines, {{"继续", kEvResultContinue}, {"离开", kEvResultLeave}});
+    const auto [left, top] = ShowBoard(kBoardResult, "结算", {}, {{"继续", kEvResultContinue}, {"离开", kEvResultLeave}},
+                                       kResultListHeight + 8, kResultBoardWidth);
+    auto* list = board_ ? Own(board_->NewChild<CXyResultListXueliu>()) : nullptr;
+    if (!list)
+        return;
+    list->Create(kResultBoardWidth - 16, kResultListHeight, chat_style::kDefault | chat_style::kScrollBars, 0);
+    list->SetBackgroundColor(kBoardFill);
+    list->SetTopMost();
+    list->SetZ(kBoardZ + 0.02);
+    list->MoveTo(left + kResultBoardWidth / 2.0, top + 4 + kResultListHeight / 2.0);
+    list->Enable(true);
+    list->Activate();
+    for (const xueliu::ResultRow& row : rows)
+        list->AddChairRow(row);
+    list->Redraw();
+    boardObjects_.push_back(list);
+    resultListId_ = list->GetId();
 }
 
 void CMyGame::OnBoardOk()
 {
     switch (boardKind_) {
     case kBoardExchange: SendExchange(); break;
-    case kBoardMissing: SendMissingSuit(boardChoice_); break;
+    case kBoardMissing: SendMissingSuit(CheckedMissingSuit()); break;
+    case kBoardSettings: ApplySettingsBoard(); break;
     default: break;
     }
 }
@@ -216,6 +355,10 @@ int CMyGame::OnEvent(const EventRecord& record)
                 ToggleExchangeTile(*t);
         return 1;
     case kEvSettings: ShowSettingsBoard(); return 1;
+    case kEvExchangeRetry:
+        if (record.param2 == exchangeSerial_)
+            BeginExchange(int(record.param1));
+        return 1;
     case kEvLowerReceived:
         for (int slot = 0; slot < GetMaxHandSlots(); ++slot)
             if (CMJCard2* t = Slot(kOwnSeat, slot); t && t->raised) {
@@ -225,36 +368,22 @@ int CMyGame::OnEvent(const EventRecord& record)
         received_.clear();
         return 1;
     case kEvBoardOk:
-        if (int(record.param1) != boardKind_)
-            return 1;
-        if (boardKind_ == kBoardMissing) {
-            boardChoice_ = int(record.param2);
+        if (int(record.param1) == boardKind_)
             OnBoardOk();
-        } else if (boardKind_ == kBoardSettings) {
-            if (auto* app = dynamic_cast<CGameApp*>(GetGameApp())) {
-                GameSettings s = app->Settings();
-                int* field[3] = {&s.keepSilence, &s.rejectKanPaiAsk, &s.musicOn};
-                if (record.param2 < 3)
-                    *field[record.param2] = !*field[record.param2];
-                app->SetSettings(s);
-                app->SaveSettings();
-                SoundSettings().keepSilence = s.keepSilence != 0;
-                SoundSettings().musicOn = s.musicOn != 0;
-                ShowSettingsBoard();
-            }
-        } else {
-            OnBoardOk();
-        }
         return 1;
     case kEvBoardClose: CloseBoard(); return 1;
     case kEvMissingTick:
-        if (boardKind_ != kBoardMissing || phase_ != kPhaseMissing)
+        if (boardKind_ != kBoardMissing || phase_ != kPhaseMissing || record.param2 != missingSerial_)
             return 1;
+        // The time ran out: the recommendation goes, as the server would take it.
         if (record.param1 == 0) {
-            SendMissingSuit(boardChoice_);
+            SendMissingSuit(recommendedSuit_);
             return 1;
         }
-        ShowMissingBoard(int(record.param1));
+        missingSeconds_ = int(record.param1);
+        boardLines_ = MissingBoardLines(missingSeconds_);
+        DrawBoardLines();
+        PostAfter(1000, kEvMissingTick, record.param1 - 1, missingSerial_);
         return 1;
     case kEvResultContinue:
         CloseBoard();
@@ -336,7 +465,9 @@ void CMyGame::OnQRCodeNotify(const uint8_t* data)
         return;
     }
     const int side = code->width * kQrModulePixels;
-    ShowBoard(kBoardQr, "二维码", {}, {{"关闭", kEvBoardClose}});
+    // The picture and its quiet margin lie in the board's content, above the button.
+    const int width = std::max(kQrBoardWidth, side + 24);
+    const auto [left, top] = ShowBoard(kBoardQr, "二维码", {}, {{"关闭", kEvBoardClose}}, side + 16, width);
     if (board_) {
         PlaneObject* picture = Own(NewPlaneObject(side + 8, side + 8, 0xFFFFFF));
         if (picture) {
@@ -347,8 +478,9 @@ void CMyGame::OnQRCodeNotify(const uint8_t* data)
                     if (code->data[y * code->width + x] & 1)
                         picture->FillRect(4 + x * kQrModulePixels, 4 + y * kQrModulePixels,
                                           4 + (x + 1) * kQrModulePixels, 4 + (y + 1) * kQrModulePixels);
+            picture->SetTopMost();
             picture->SetZ(kBoardZ + 0.03);
-            picture->MoveTo(board_->GetX(), board_->GetY());
+            picture->MoveTo(left + width / 2.0, top + (side + 16) / 2.0);
             picture->Activate();
             picture->Redraw();
             boardObjects_.push_back(picture);

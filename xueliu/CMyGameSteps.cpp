@@ -6,8 +6,8 @@
 #include "framework/connection/Record.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/connect/CMJGameConnect2.h"
-#include "rules/FanTable.h"
 #include "xueliu/GameCalculator.h"
+#include "xueliu/ResultSummary.h"
 #include "widgets/AppServices.h"
 #include "xueliu/CGameInfoEx.h"
 #include "xueliu/CGameNotifyEx.h"
@@ -24,6 +24,8 @@ constexpr uint32_t kMissingSuitRequest = 229350;
 constexpr uint32_t kReplyOk = 10;
 constexpr size_t kStepRequestSize = 32;
 constexpr uint32_t kReceivedRaisedMs = 1000;
+constexpr uint32_t kExchangeWaitMs = 100;
+constexpr int kExchangeWaitAttempts = 80;
 constexpr int kWinOnDiscard = 1, kWinSelfDrawn = 2, kWinRobbedGang = 4;
 
 int SuitOf(int tile) { return tile / 36; }
@@ -85,24 +87,7 @@ int CMyGame::RecommendMissingSuit(const std::vector<int>& hand)
     return int(std::min_element(counts.begin(), counts.end()) - counts.begin());
 }
 
-std::string CMyGame::FanLabels(const int32_t counters[16], int kind)
-{
-    std::string out;
-    for (int i = 0; i < 16; ++i) {
-        const int n = counters[i];
-        if (n <= 0 || i == kFanKongs)
-            continue;
-        if (i == kFanBasic)
-            out += kFanLabels[size_t(i)];
-        else if (i == kFanFours)
-            out += Printf(kFanLabels[size_t(i)], n, n * kFanValues[size_t(i)]);
-        else
-            out += Printf(kFanLabels[size_t(i)], n * kFanValues[size_t(i)]);
-    }
-    if (kind == kWinSelfDrawn && counters[kFanLastTile] <= 0)
-        out += kSelfDrawnLabel;
-    return out;
-}
+std::string CMyGame::FanLabels(const int32_t counters[16], int kind) { return xueliu::FanLabels(counters, kind); }
 
 // ---- exchange three ----
 
@@ -114,6 +99,24 @@ void CMyGame::OnExchangeBegin(const uint8_t* data, size_t length)
     if (IsLookOnClient())
         return;
     phase_ = kPhaseExchange;
+    exchangeSeconds_ = seconds;
+    ++exchangeSerial_;
+    BeginExchange(0);
+}
+
+// The step may come while the deal still lays out the hand: the recommendation and its lifted
+// tiles wait for the whole hand (a while at most, then the hand as it is).
+void CMyGame::BeginExchange(int attempt)
+{
+    if (phase_ != kPhaseExchange)
+        return;
+    int32_t dealt[32];
+    CMJGameData2* info = GetSceneGameInfo();
+    const size_t expected = info ? size_t(std::max(0, info->GetOwnTiles(dealt))) : 0;
+    if (OwnHandTiles().size() < expected && attempt < kExchangeWaitAttempts) {
+        PostAfter(kExchangeWaitMs, kEvExchangeRetry, uintptr_t(attempt + 1), exchangeSerial_);
+        return;
+    }
     exchangeChoice_ = RecommendExchange(OwnHandTiles());
     for (int slot = 0; slot < GetMaxHandSlots(); ++slot)
         if (CMJCard2* t = Slot(kOwnSeat, slot); t && t->inHand) {
@@ -121,7 +124,7 @@ void CMyGame::OnExchangeBegin(const uint8_t* data, size_t length)
             TileChanged(*t);
         }
     SetHandMode(kHandFlower);
-    ShowExchangeBoard(seconds);
+    ShowExchangeBoard(exchangeSeconds_);
 }
 
 void CMyGame::ToggleExchangeTile(CMJCard2& tile)
@@ -310,6 +313,25 @@ void CMyGame::OnMissingSuits(const uint8_t* data, size_t length)
     xueliu::SetCalculatorMissingSuits(calculator_.get(), suits);
     for (int chair = 0; chair < 4; ++chair)
         RefreshSeatMark(chair);
+    StartBankerTurn();
+}
+
+void CMyGame::StartBankerTurn()
+{
+    // No draw announces the banker's first turn: play begins with its throw, and without this
+    // an own banker could not throw until the server timed it out.
+    CMJGameData2* data = GetSceneGameInfo();
+    const int seat = data ? ChairToSeat(int(data->GetStartValue2C())) : -1;
+    if (!IsSeat(seat))
+        return;
+    playBlock[kMustThrow] = 1;
+    ClockThrowTime();
+    ArrowTo(seat);
+    if (seat == kOwnSeat && !IsLookOnClient()) {
+        playState = kPlayStateTurn;
+        // A concealed gang may be announced before the first throw; the server says no more.
+        ComputeOwnTurnOptions(kOwnGangFlag);
+    }
 }
 
 // ---- score changes and wins ----
@@ -334,6 +356,7 @@ void CMyGame::OnScoreChange(const uint8_t* data, size_t length)
             line += ChairName(int(c)) + " " + Signed(delta) + " ";
     }
     GameLine(line);
+    handRecords_.changes.emplace_back(data, data + length);
 }
 
 void CMyGame::OnPlayerWins(const uint8_t* data, size_t length)
@@ -352,6 +375,7 @@ void CMyGame::OnPlayerWins(const uint8_t* data, size_t length)
     int32_t counters[16];
     for (size_t i = 0; i < 16; ++i)
         counters[i] = r.I32(28 + i * 4);
+    handRecords_.wins.emplace_back(data, data + length);
     GameLine(Printf("%s 胡了：%s×%d", ChairName(winner).c_str(), FanLabels(counters, kind).c_str(), multiple));
     for (size_t c = 0; c < 4; ++c)
         amounts_[c] += r.I32(92 + c * 4);

@@ -11,7 +11,6 @@
 #include "xueliu/CGameApp.h"
 
 #include <atomic>
-#include <mutex>
 
 namespace {
 
@@ -32,11 +31,6 @@ intptr_t OnQuitRelay(platform::WindowId, uint32_t message, uintptr_t, intptr_t)
 }
 
 // Once per process, before the application starts any thread.
-void WatchSignals()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { platform::WatchQuitSignals(RequestClientQuit); });
-}
 
 void CloseQuitRelay()
 {
@@ -69,7 +63,7 @@ bool GameApplication::InitInstance(const std::vector<std::string>& arguments, Cl
     platform::CurrentQueue();
     CloseQuitRelay();
     g_quitRelay = platform::MakeWindow(OnQuitRelay);
-    WatchSignals();
+    platform::WatchQuitSignals(RequestClientQuit);
     app_ = std::make_unique<CGameApp>();
     gate_ = std::make_shared<NotifyGate>();
     SetNotifyGate(gate_.get());

@@ -2,105 +2,67 @@
 // reassembly, unpack, wake) with replies of 0, 108, 1104 and 8001 bytes from an in-process C++
 // echo peer built from the codec; and the cost of building each request record and reading its
 // reply with no socket at all (a connection whose send step hands back a canned reply).
+#include "bench/support/GamePeer.h"
 #include "framework/connection/CGameConnect.h"
 #include "framework/connection/RequestIds.h"
-#include "net/ConnectionKeys.h"
-#include "net/FrameReceiver.h"
 #include "net/FrameSender.h"
 #include "net/Packager.h"
 #include "net/Pieces.h"
 #include "net/WireFrame.h"
 #include "platform/Socket.h"
-#include "platform/SocketListener.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr uint32_t kAes = 0x100;
-const uint8_t* GameKey() { return net::ConnectionKeyBlock(net::kGameKeyBlock); }
 
 // Answers every request with a reply of the size the request's first word asks for.
 class EchoPeer {
 public:
-    EchoPeer() : thread_([this] { Serve(); }) {}
-    ~EchoPeer()
-    {
-        stop_ = true;
-        thread_.join();
-    }
-    uint16_t Port() const { return listener_.Port(); }
+    uint16_t Port() const { return peer_.Port(); }
 
 private:
-    void Serve()
+    bool Handle(platform::TcpSocket& s, const net::CBuffer& message)
     {
-        platform::TcpSocket s = listener_.Accept(5000);
-        if (!s.Valid())
-            return;
-        s.SetNoDelay(true);
-        uint8_t greeting[4 + net::kGameGreetingLength];
-        if (!s.ReceiveExact(greeting, sizeof greeting, 5000))
-            return;
-        net::FrameReceiver receiver(net::kGamePieceSize);
-        net::FrameSender sender(net::kGamePieceSize);
-        net::CBuffer message;
-        std::vector<uint8_t> block(65536);
-        while (!stop_) {
-            if (!s.WaitReadable(20))
-                continue;
-            const auto r = s.Receive(block.data(), block.size());
-            if (r.status != platform::IoStatus::Done)
-                return;
-            receiver.Feed(block.data(), r.bytes);
-            while (receiver.Next(message) == net::ReceiveEvent::PushMessage) {
-                net::SocketContextRecord context = net::SocketContextRecord::Decode(message.GetData());
-                net::SocketMessageRecord m;
-                if (!net::UnpackMessage(message.GetData(), message.GetSize(), context, m, GameKey(), 128, kAes, 0,
-                                        net::kGamePieceSize))
-                    return;
-                uint32_t size = 0;
-                if (m.length >= 4)
-                    std::memcpy(&size, m.data, 4);
-                net::FreeMessageData(m);
-                if (context.needsReply)
-                    Reply(s, sender, context.messageId, std::vector<uint8_t>(size, 7));
-            }
-        }
+        net::SocketContextRecord context = net::SocketContextRecord::Decode(message.GetData());
+        net::SocketMessageRecord m;
+        if (!benchsupport::UnpackClientMessage(message, context, m))
+            return false;
+        uint32_t size = 0;
+        if (m.length >= 4)
+            std::memcpy(&size, m.data, 4);
+        net::FreeMessageData(m);
+        if (context.needsReply)
+            Reply(s, context.messageId, std::vector<uint8_t>(size, 7));
+        return true;
     }
 
-    static void Reply(platform::TcpSocket& s, net::FrameSender& sender, uint32_t messageId,
-                      const std::vector<uint8_t>& data)
+    void Reply(platform::TcpSocket& s, uint32_t messageId, const std::vector<uint8_t>& data)
     {
         net::CBuffer body, pieces;
-        net::PackMessage(net::MessageHead::WithId(ReplyCode::Success), data.data(), uint32_t(data.size()), GameKey(),
-                         128, kAes, 0, body);
+        net::PackMessage(net::MessageHead::WithId(ReplyCode::Success), data.data(), uint32_t(data.size()),
+                         benchsupport::PeerGameKey(), 128, benchsupport::kPeerAes, 0, body);
         net::SplitBodyIntoPieces(body.GetData(), body.GetSize(), pieces, net::kGamePieceSize);
         std::vector<std::vector<uint8_t>> frames;
-        sender.BuildFrames(pieces.GetData(), pieces.GetSize(), messageId, false, true, frames);
+        sender_.BuildFrames(pieces.GetData(), pieces.GetSize(), messageId, false, true, frames);
         for (auto& f : frames) {
             // The sender makes request frames; a reply differs in its type word only.
-            const uint32_t type = net::kFrameTypeReply, zero = 0, one = 1;
+            const uint32_t type = net::kFrameTypeReply;
             std::memcpy(&f[4], &type, 4);
-            std::memcpy(&f[net::kChecksumFlagOffset], &zero, 4);
-            std::memcpy(&f[net::kChecksumOffset], &zero, 4);
-            const uint32_t crc = net::FrameChecksum(f.data(), f.size());
-            std::memcpy(&f[net::kChecksumFlagOffset], &one, 4);
-            std::memcpy(&f[net::kChecksumOffset], &crc, 4);
+            benchsupport::SealFrame(f);
             s.SendAll(f.data(), f.size(), 5000);
         }
     }
 
-    platform::SocketListener listener_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    net::FrameSender sender_{net::kGamePieceSize};
+    // Last: its thread starts after the sender and is joined before it goes.
+    benchsupport::GamePeer peer_{[this](platform::TcpSocket& s, const net::CBuffer& m) { return Handle(s, m); }};
 };
 
 void BM_WaitedRequest(benchmark::State& state)

@@ -1,8 +1,7 @@
 // Request/reply round trips of the socket client beside a raw TCP ping-pong of the same bytes,
 // and the rate at which pushed notifications reach the owner thread. The server side is an
 // in-process peer on loopback built from the codec (its cost is small and the same each time).
-#include "net/ConnectionKeys.h"
-#include "net/FrameReceiver.h"
+#include "bench/support/GamePeer.h"
 #include "net/Packager.h"
 #include "net/Pieces.h"
 #include "net/SocketClient.h"
@@ -31,8 +30,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-const uint8_t* GameKey() { return ConnectionKeyBlock(kGameKeyBlock); }
-constexpr uint32_t kAes = 0x100;
+using benchsupport::kPeerAes;
+using benchsupport::PeerGameKey;
 constexpr uint32_t kRequestId = 100;
 constexpr uint32_t kPushRequest = 101;
 constexpr size_t kRecordSize = 64; // a typical request record
@@ -43,7 +42,7 @@ std::vector<uint8_t> Frames(uint32_t type, uint32_t messageId, uint32_t id, cons
                             uint32_t& serial)
 {
     CBuffer body, pieces;
-    PackMessage(MessageHead::WithId(id), data.data(), uint32_t(data.size()), GameKey(), 128, kAes, 0, body);
+    PackMessage(MessageHead::WithId(id), data.data(), uint32_t(data.size()), PeerGameKey(), 128, kPeerAes, 0, body);
     SplitBodyIntoPieces(body.GetData(), body.GetSize(), pieces, kGamePieceSize);
     std::vector<uint8_t> out;
     const uint8_t* p = pieces.GetData();
@@ -65,87 +64,52 @@ std::vector<uint8_t> Frames(uint32_t type, uint32_t messageId, uint32_t id, cons
     return out;
 }
 
-// Serves one client: checks its greeting, answers request kRequestId with a reply of the same
-// data, and answers kPushRequest (data: u32 count) with that many small pushes.
+// Serves one client: answers request kRequestId with a reply of the same data, and answers
+// kPushRequest (data: u32 count) with that many small pushes.
 class Peer {
 public:
-    Peer()
-    {
-        thread_ = std::thread([this] { Serve(); });
-    }
-    ~Peer()
-    {
-        stop_ = true;
-        thread_.join();
-    }
-    uint16_t Port() const { return listener_.Port(); }
+    uint16_t Port() const { return peer_.Port(); }
 
 private:
-    void Serve()
+    bool Handle(platform::TcpSocket& s, const CBuffer& message)
     {
-        platform::TcpSocket s = listener_.Accept(5000);
-        if (!s.Valid())
-            return;
-        s.SetNoDelay(true);
-        uint8_t greeting[4 + kGameGreetingLength];
-        if (!s.ReceiveExact(greeting, sizeof greeting, 5000))
-            return;
-        FrameReceiver receiver(kGamePieceSize);
-        CBuffer message;
-        uint32_t serial = 0;
-        std::vector<uint8_t> block(65536);
-        while (!stop_) {
-            if (!s.WaitReadable(20))
-                continue;
-            const auto r = s.Receive(block.data(), block.size());
-            if (r.status != platform::IoStatus::Done)
-                return;
-            receiver.Feed(block.data(), r.bytes);
-            while (receiver.Next(message) == ReceiveEvent::PushMessage) {
-                SocketContextRecord context = SocketContextRecord::Decode(message.GetData());
-                if (context.messageId == 1) { // the push request comes first and alone
-                    SocketMessageRecord m;
-                    if (!UnpackMessage(message.GetData(), message.GetSize(), context, m, GameKey(), 128, kAes, 0,
-                                       kGamePieceSize))
-                        return;
-                    FreeMessageData(m);
-                    if (m.head.Id() == kPushRequest) {
-                        const std::vector<uint8_t> record(16, 7);
-                        std::vector<uint8_t> burst;
-                        for (uint32_t i = 0; i < kPushBurst; ++i) {
-                            const auto f = Frames(kFrameTypePush, i + 1, 500, record, serial);
-                            burst.insert(burst.end(), f.begin(), f.end());
-                        }
-                        pushing_ = true;
-                        burst_ = std::move(burst);
-                    }
+        SocketContextRecord context = SocketContextRecord::Decode(message.GetData());
+        if (context.messageId == 1) { // the push request comes first and alone
+            SocketMessageRecord m;
+            if (!benchsupport::UnpackClientMessage(message, context, m))
+                return false;
+            FreeMessageData(m);
+            if (m.head.Id() == kPushRequest) {
+                const std::vector<uint8_t> record(16, 7);
+                std::vector<uint8_t> burst;
+                for (uint32_t i = 0; i < kPushBurst; ++i) {
+                    const auto f = Frames(kFrameTypePush, i + 1, 500, record, serial_);
+                    burst.insert(burst.end(), f.begin(), f.end());
                 }
-                if (pushing_) {
-                    s.SendAll(burst_.data(), burst_.size(), 10000);
-                } else {
-                    // Replies are packed once; only their message id and CRC change, so the
-                    // peer costs about what the raw echo costs.
-                    if (reply_.empty())
-                        reply_ = Frames(kFrameTypeReply, 1, 10, std::vector<uint8_t>(kRecordSize, 3), serial);
-                    std::memcpy(&reply_[4 + 24], &context.messageId, 4);
-                    const uint32_t zero = 0, one = 1;
-                    std::memcpy(&reply_[kChecksumFlagOffset], &zero, 4);
-                    std::memcpy(&reply_[kChecksumOffset], &zero, 4);
-                    const uint32_t crc = FrameChecksum(reply_.data(), reply_.size());
-                    std::memcpy(&reply_[kChecksumFlagOffset], &one, 4);
-                    std::memcpy(&reply_[kChecksumOffset], &crc, 4);
-                    s.SendAll(reply_.data(), reply_.size(), 5000);
-                }
+                pushing_ = true;
+                burst_ = std::move(burst);
             }
         }
+        if (pushing_) {
+            s.SendAll(burst_.data(), burst_.size(), 10000);
+            return true;
+        }
+        // Replies are packed once; only their message id and CRC change, so the peer costs
+        // about what the raw echo costs.
+        if (reply_.empty())
+            reply_ = Frames(kFrameTypeReply, 1, 10, std::vector<uint8_t>(kRecordSize, 3), serial_);
+        std::memcpy(&reply_[4 + 24], &context.messageId, 4);
+        benchsupport::SealFrame(reply_);
+        s.SendAll(reply_.data(), reply_.size(), 5000);
+        return true;
     }
 
-    platform::SocketListener listener_;
     bool pushing_ = false;
+    uint32_t serial_ = 0;
     std::vector<uint8_t> burst_;
     std::vector<uint8_t> reply_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    // Last: its thread starts after the state above and is joined before it goes.
+    benchsupport::GamePeer peer_{[this](platform::TcpSocket& s, const CBuffer& m) { return Handle(s, m); }};
 };
 
 // Counts the pushes that reach it and frees their records.
@@ -284,7 +248,7 @@ void BM_RequestReplyBesideFloors(benchmark::State& state)
 {
     Peer peer;
     Owner owner;
-    CDefSocketClient client(GameKey(), 128, kAes, 0);
+    CDefSocketClient client(PeerGameKey(), 128, kPeerAes, 0);
     if (!Connect(client, peer, owner, state))
         return;
     PingPong raw(false), handOff(true);
@@ -342,7 +306,7 @@ void BM_PushedNotifications(benchmark::State& state)
 {
     Peer peer;
     Owner owner;
-    CDefSocketClient client(GameKey(), 128, kAes, 0);
+    CDefSocketClient client(PeerGameKey(), 128, kPeerAes, 0);
     if (!Connect(client, peer, owner, state))
         return;
     const uint32_t burst = kPushBurst;

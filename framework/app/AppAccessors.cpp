@@ -184,6 +184,25 @@ const hall::ExtraPlayerEntry* CGameWinApp::GetUserExtraByID(uint32_t userId) con
     return chair < 0 ? nullptr : &hall_.extra[chair];
 }
 
+const hall::ExtraPlayerEntry* CGameWinApp::GetMatchStanding(uint32_t userId) const
+{
+    const hall::ExtraPlayerEntry* entry = GetUserExtraByID(userId);
+    return entry && entry->U32(hall::MatchStanding::kUserId) == userId ? entry : nullptr;
+}
+
+void CGameWinApp::StoreMatchResult(int32_t value, int32_t rank, uint32_t userId, int32_t level, int32_t points,
+                                   int32_t nextPoints)
+{
+    matchResultValue_ = value;
+    matchRank_ = rank;
+    if (!GetMatchStanding(userId))
+        return;
+    hall::ExtraPlayerEntry& entry = hall_.extra[static_cast<size_t>(FindChairByUser(userId))];
+    entry.SetI32(hall::MatchStanding::kRankLevel, level);
+    entry.SetI32(hall::MatchStanding::kRankPoints, points);
+    entry.SetI32(hall::MatchStanding::kNextLevelPoints, nextPoints);
+}
+
 int32_t CGameWinApp::GetMatchPlayerValue(int chair) const
 {
     if (!match_ || chair < 0 || chair >= static_cast<int>(hall::kMaxPlayers) || !IsPlayerInChair(chair))
@@ -191,9 +210,10 @@ int32_t CGameWinApp::GetMatchPlayerValue(int chair) const
     return hall_.extra[chair].I32(0);
 }
 
-std::string CGameWinApp::GetCharacterImagePath(int, int) const
+std::string CGameWinApp::GetCharacterImagePath(int character, int kind) const
 {
-    return {}; // the frame UI names the pictures; without one there is none
+    // The frame UI loads and names the pictures; without one there is none.
+    return ::GetCharacterImagePath(character, kind);
 }
 
 void CGameWinApp::GetWealthTitle(int32_t silver, std::string& out) const
@@ -338,13 +358,59 @@ void CGameWinApp::OnMatchTableEvent()
 void CGameWinApp::OnMatchWaiting(const uint8_t* record, size_t size)
 {
     OnEnteredAsPlayer();
-    constexpr size_t kMatchRecordSize = 260;
+    constexpr size_t kMatchRecordSize = hall::MatchStanding::kRecordSize;
+    static_assert(kMatchRecordSize <= hall::ExtraPlayerEntry::kSize && kMatchRecordSize <= hall::MatchData::kSize);
     if (record && size >= kMatchRecordSize) {
-        std::memcpy(hall_.extra[0].bytes.data(), record, std::min(kMatchRecordSize, hall::ExtraPlayerEntry::kSize));
+        std::memcpy(hall_.extra[0].bytes.data(), record, kMatchRecordSize);
         std::memcpy(hall_.matchData.bytes.data(), record, kMatchRecordSize);
     }
     if (CXyGameFrame* frame = GetFrameUI())
         frame->ShowMatchWaiting();
+}
+
+void CGameWinApp::OnMatchLogin(uint32_t code, std::span<const uint8_t> data)
+{
+    switch (code) {
+    case 210500:
+        OnMatchWaiting(data.data(), data.size());
+        break;
+    case 210521:
+        OnMatchNoSignUp();
+        break;
+    case 210530: {
+        // The server's own words, shown as they come.
+        const std::string text =
+            data.empty() ? std::string() : std::string(Lumora::FixedFieldText(data.data(), data.size()));
+        ShowMsgBox(text.c_str());
+        break;
+    }
+    case 210531:
+        OnMatchWashOut();
+        break;
+    case 210533:
+        OnMatchEnd();
+        break;
+    case 210534:
+        OnMatchLate();
+        break;
+    case 210536:
+        OnMatchStarted();
+        break;
+    case 210537:
+        OnMatchSystemCancel();
+        break;
+    case 210538:
+        OnMatchSelfCancel();
+        break;
+    case 210539:
+        OnMatchWaitingCheck();
+        break;
+    case 210540:
+        OnMatchSystemRejected();
+        break;
+    default:
+        break;
+    }
 }
 
 void CGameWinApp::ToFrameUI(void (CXyGameFrame::*show)())

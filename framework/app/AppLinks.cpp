@@ -41,3 +41,25 @@ void FrameAppLink::PostCloseToMainWindow()
 {
     platform::PostToWindow(app_.GetMainWindowId(), platform::kMsgClose);
 }
+
+std::optional<framework::MatchPlayerDetail> FrameAppLink::GetMatchPlayerDetail(uint32_t userId) const
+{
+    const hall::ExtraPlayerEntry* e = app_.GetMatchStanding(userId);
+    if (!e)
+        return std::nullopt;
+    using S = hall::MatchStanding;
+    framework::MatchPlayerDetail d;
+    d.userId = static_cast<int32_t>(userId);
+    d.character = e->I32(S::kCharacter);
+    d.name = std::string(e->Text(S::kName, S::kNameSize));
+    d.rankLevel = e->I32(S::kRankLevel);
+    d.rankPoints = e->I32(S::kRankPoints);
+    d.nextLevelPoints = e->I32(S::kNextLevelPoints);
+    d.wins = e->I32(S::kWins);
+    d.losses = e->I32(S::kLosses);
+    d.draws = e->I32(S::kDraws);
+    d.matchWins = e->I32(S::kMatchValues + 12);
+    d.matchLosses = e->I32(S::kMatchValues + 16);
+    d.matchDraws = e->I32(S::kMatchValues + 20);
+    return d;
+}

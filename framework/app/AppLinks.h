@@ -95,7 +95,10 @@ public:
     void OnEnteredAsPlayer() override { app_.OnEnteredAsPlayer(); }
     void OnEnteredLookOn() override { app_.OnEnteredLookOn(); }
     void OnEnteredRunning() override { app_.OnEnteredRunning(); }
-    void OnMatchLogin(uint32_t, const uint8_t*, size_t) override {}
+    void OnMatchLogin(uint32_t code, const uint8_t* data, size_t size) override
+    {
+        app_.OnMatchLogin(code, data ? std::span<const uint8_t>(data, size) : std::span<const uint8_t>());
+    }
     void StoreTablePlayingWord(uint32_t word) override { app_.StoreTablePlayingWord(word); }
     void StopAutoLeaveTimer() override {}
     void PromptTakeSilver(const uint8_t* data, size_t size) override;
@@ -172,6 +175,21 @@ public:
     void AskHallForUserDetail(uint32_t userId) override;
     bool IsRoomOptionBit3() const override { return app_.IsRoomOptionBit3() != 0; }
     void LoginMatchRoom() override { app_.LoginMatchRoom(); }
+    // The match's facts and standings, from the application's match data and extra entries.
+    std::optional<framework::MatchPlayerDetail> GetMatchPlayerDetail(uint32_t userId) const override;
+    int GetChair() const override { return app_.GetChairNO(); }
+    int GetMatchSeconds() const override { return app_.GetMatchSeconds(); }
+    void SetMatchSeconds(int seconds) override { app_.SetMatchSeconds(seconds); }
+    int GetMatchPhaseValue() const override { return app_.GetMatchValue(); }
+    int GetSignUpFeeKind() const override { return app_.GetSignUpFeeKind(); }
+    int GetSignUpFee() const override { return app_.GetSignUpFee(); }
+    int GetKnockoutStage() const override { return app_.GetKnockoutStage(); }
+    void StoreMatchResult(int32_t value, int32_t rank, uint32_t userId, int32_t level, int32_t points,
+                          int32_t nextPoints) override
+    {
+        app_.StoreMatchResult(value, rank, userId, level, points, nextPoints);
+    }
+    void RefreshMatchRankList() override { app_.SortMatchRanks(); }
     void Request201221() override
     {
         if (connection_)

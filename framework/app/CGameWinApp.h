@@ -202,7 +202,6 @@ public:
     std::string ExecHttpRequestPost(const std::string& url, const std::string& body);
     std::string GetConfigText(int index) const;
     bool IsHallWindowAlive() const;
-    void OnConnectionLost();
     // Stops the communication thread (the close of the main window, then ExitInstance).
     void StopCommunication() { StopCommThread(); }
     // This game's settings answer: nonzero plays no sound or voice.
@@ -241,10 +240,10 @@ public:
     int IsRoomOptionBit7() const { return (GetRoomOptions() >> 7) & 1; }
     int IsLeaveForbidden() const { return (GetRoomType() >> 14) & 1; }
     int IsSilverRoom() const { return (GetRoomType() >> 2) & 1; }
-    int IsMatchStarted() const { return matchState_ >= 500; }
-    int IsMatchLatePhase() const { return matchState_ >= 600; }
-    int IsMatchBeforeStart() const { return matchState_ < 500; }
-    void SetMatchState(int32_t state) { matchState_ = state; }
+    int IsMatchStarted() const { return GetMatchState() >= 500; }
+    int IsMatchLatePhase() const { return GetMatchState() >= 600; }
+    int IsMatchBeforeStart() const { return GetMatchState() < 500; }
+    void SetMatchState(int32_t state) { hall_.matchData.SetI32(hall::MatchStanding::kMatchState, state); }
     uint32_t GetRGBColorAdvBk() const { return colours_[kAdvBk]; }
     uint32_t GetRGBColorAdvGrid() const { return colours_[kAdvGrid]; }
     uint32_t GetRGBColorAdvHeader() const { return colours_[kAdvHeader]; }
@@ -308,7 +307,25 @@ public:
     const std::vector<FeatureButton>& GetFeatureTable() const { return featureTable_; }
     void StoreTablePlayingWord(uint32_t word) { tablePlayingWord_ = word; }
     uint32_t GetTablePlayingWord() const { return tablePlayingWord_; }
-    int32_t GetMatchState() const { return matchState_; }
+    // The match's facts, kept in the match data (the hall's start data, then each match record
+    // of the login's answer); the notifications move the state on.
+    int32_t GetMatchState() const { return hall_.matchData.I32(hall::MatchStanding::kMatchState); }
+    int32_t GetMatchSeconds() const { return hall_.matchData.I32(hall::MatchStanding::kSecondsToStart); }
+    void SetMatchSeconds(int32_t seconds) { hall_.matchData.SetI32(hall::MatchStanding::kSecondsToStart, seconds); }
+    int32_t GetSignUpFeeKind() const { return hall_.matchData.I32(hall::MatchStanding::kFeeKind); }
+    int32_t GetSignUpFee() const { return hall_.matchData.I32(hall::MatchStanding::kFee); }
+    int32_t GetMatchValue() const { return hall_.matchData.I32(hall::MatchStanding::kMatchValue); }
+    int32_t GetKnockoutStage() const { return hall_.replayTable.I32(hall::ReplayTableRecord::kKnockoutStage); }
+    // The extra entry that holds that user's standing; null when no entry names him.
+    const hall::ExtraPlayerEntry* GetMatchStanding(uint32_t userId) const;
+    // A match result: its value and rank are kept; the user's new rank level and points go into
+    // his extra entry when he has one.
+    void StoreMatchResult(int32_t value, int32_t rank, uint32_t userId, int32_t level, int32_t points,
+                          int32_t nextPoints);
+    int32_t GetMatchResultValue() const { return matchResultValue_; }
+    int32_t GetMatchRank() const { return matchRank_; }
+    // The match login's answer: each code runs its match operation with the data.
+    virtual void OnMatchLogin(uint32_t code, std::span<const uint8_t> data);
     // Exit requests sent to the other players and the tick of the last one.
     std::optional<uint32_t> GetLastExitRequestTick() const { return lastExitTick_; }
     void CountExitRequest(uint32_t tick)
@@ -390,7 +407,8 @@ private:
     int32_t versionValueB_ = 0;
     int playing_ = 0;
     int lostWhilePlaying_ = 0;
-    int32_t matchState_ = 0;
+    int32_t matchResultValue_ = 0;
+    int32_t matchRank_ = 0;
     HallCommandLine line_;
     hall::HallState hall_;
     std::string skinIni_;

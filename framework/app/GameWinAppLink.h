@@ -36,6 +36,14 @@ public:
     int GetMatchState() const override { return app_.GetMatchState(); }
     void SetMatchState(int state) override { app_.SetMatchState(state); }
     uint32_t GetHallWnd() const override { return app_.IsTestMode() ? 0 : app_.GetHallWnd(); }
+    // 211150: the round's table record (its knock-out stage) and the chairs' extra entries.
+    bool AcceptKnockoutRecord(std::span<const uint8_t> data) override
+    {
+        if (data.size() < hall::ReplayTableRecord::kSize)
+            return false;
+        app_.LoadReplayTable(data);
+        return true;
+    }
 
     int GetGameFrameState() override;
     // Boxes and lines: the application's.

@@ -80,12 +80,46 @@ struct RoomListEntry : FixedRecord<64> {
 };
 
 struct MatchRoomBlock : FixedRecord<572> {};
+
+// A player's standing in the match, as the server's match record and the extra player entries
+// hold it. The match record (the login's 260-byte answer) is copied whole into the own extra
+// entry and over the head of the match data, so its match facts (from kMatchState) are the
+// match data's too.
+struct MatchStanding {
+    enum : size_t {
+        kUserId = 0,
+        kCarried = 4, // three words kept as they are
+        kCharacter = 16,
+        kName = 20,
+        kSecondName = 52,
+        kMatchName = 72, // the match data's room name
+        kRankLevel = 136,
+        kRankPoints = 140,
+        kNextLevelPoints = 144,
+        kWins = 148,
+        kLosses = 152,
+        kDraws = 156,
+        kFurther = 160, // two words kept as they are
+        kMatchValues = 172, // eight words: the 4th to 6th are this match's wins, losses, draws
+        kMatchState = 204,
+        kSecondsToStart = 208,
+        kFeeKind = 212,
+        kFee = 216,
+        kMatchValue = 220,
+    };
+    static constexpr size_t kNameSize = 32, kSecondNameSize = 20, kMatchNameSize = 64;
+    static constexpr size_t kRecordSize = 260;
+};
+
 struct MatchData : FixedRecord<1480> {
-    enum : size_t { kRoomName = 72 };
-    static constexpr size_t kRoomNameSize = 64;
+    enum : size_t { kRoomName = MatchStanding::kMatchName };
+    static constexpr size_t kRoomNameSize = MatchStanding::kMatchNameSize;
 };
 struct ExtraPlayerEntry : FixedRecord<288> {};
-struct ReplayTableRecord : FixedRecord<244> {};
+// The table record of a knock-out round (244 bytes, then one extra entry per chair).
+struct ReplayTableRecord : FixedRecord<244> {
+    enum : size_t { kReplayValue = 0, kTableNumber = 4, kKnockoutStage = 8 };
+};
 
 // The user record's fields that the framework reads beyond those of the widgets.
 enum UserOffset : size_t { kUserFlags = 4, kUserStatus = 8, kUserTableNumber = 12, kUserValueA4 = 164 };

@@ -13,9 +13,20 @@ void NotifyGate::Open()
 {
     {
         std::lock_guard lock(mutex_);
+        if (!closed_)
+            return;
+        // Under the lock: the relay cannot pass until the hook's post is queued.
+        if (openingHook_)
+            openingHook_();
         closed_ = false;
     }
     changed_.notify_all();
+}
+
+void NotifyGate::SetOpeningHook(std::function<void()> hook)
+{
+    std::lock_guard lock(mutex_);
+    openingHook_ = std::move(hook);
 }
 
 bool NotifyGate::IsClosed() const

@@ -10,6 +10,7 @@
 // Threads: Close and Open from the UI thread; WaitOpen from the communication thread; Stop from
 // whoever ends the thread.
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 class NotifyGate {
@@ -26,11 +27,16 @@ public:
     // Undoes Stop for a new communication thread.
     void Restart();
 
+    // Runs on the opening thread when a closed gate opens, before the relay may pass, so what it
+    // posts to the UI thread lands ahead of the next relayed message. Null removes it.
+    void SetOpeningHook(std::function<void()> hook);
+
 private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool closed_ = false;
     bool stopped_ = false;
+    std::function<void()> openingHook_;
 };
 
 // The process's gate, installed by the start-up for the life of the client; null outside it.

@@ -66,16 +66,9 @@ void FramePortrait(CXyTimerDlg& dlg, BITObject* icon)
 
 CXyStandButton* LabelledButton(CXyTimerDlg& dlg, const char* label, uint32_t code)
 {
-    auto* button = dlg.NewChild<CXyStandButton>();
-    if (!button)
-        return nullptr;
-    PictureInfo face;
-    dlg.GetPicture(face, kNoticeButtonPicture, 0);
-    const EventRecord notify{dlg.GetId(), code, 0, 0};
-    button->Create(&face, &notify, 0, 4);
-    button->SetCaption(label, 0, dlg.GetFontSize());
-    button->SetSound(CXyStandButton::SOUND_ENTER, kSoundTouchButton);
-    button->SetSound(CXyStandButton::SOUND_PRESS, kSoundHitButton);
+    auto* button = NewFaceButton(dlg, kNoticeButtonPicture, {dlg.GetId(), code, 0, 0}, 4, ButtonSounds::Game);
+    if (button)
+        button->SetCaption(label, 0, dlg.GetFontSize());
     return button;
 }
 

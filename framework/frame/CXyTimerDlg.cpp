@@ -141,15 +141,7 @@ int CXyTimerDlg::GetIconWidth() const { return icon_ ? int(icon_->GetWidth()) : 
 
 CXyStandButton* CXyTimerDlg::MakeButton(const char* picture, uint32_t code)
 {
-    auto* button = NewChild<CXyStandButton>();
-    if (!button)
-        return nullptr;
-    const PictureInfo face = Picture(picture);
-    const EventRecord notify{GetId(), code, 0, 0};
-    button->Create(&face, &notify, 0, kFaceFlags);
-    button->SetSound(CXyStandButton::SOUND_ENTER, kSoundTouchButton);
-    button->SetSound(CXyStandButton::SOUND_PRESS, kSoundHitButton);
-    return button;
+    return framework::NewFaceButton(*this, picture, {GetId(), code, 0, 0}, kFaceFlags, framework::ButtonSounds::Game);
 }
 
 CXyStandButton* CXyTimerDlg::CreateOkButton(const char* picture)

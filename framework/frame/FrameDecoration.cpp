@@ -112,16 +112,7 @@ void CXyGameFrame::CreateFrameButtons()
     for (const Title& t : titles) {
         if (*t.slot)
             continue;
-        auto* button = NewChild<CXyStandButton>();
-        if (!button)
-            continue;
-        PictureInfo face;
-        GetRes(face, t.face, 0);
-        const EventRecord notify{GetId(), t.code, 0, 0};
-        button->Create(&face, &notify, 0, 0);
-        button->SetSound(0, kSoundTouchButton);
-        button->SetSound(1, kSoundHitButton);
-        *t.slot = button;
+        *t.slot = NewFaceButton(*this, t.face, {GetId(), t.code, 0, 0}, 0, ButtonSounds::Game);
     }
     if (!splitter_)
         splitter_ = NewChild<CCySplitterBar>();

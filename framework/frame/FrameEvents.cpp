@@ -5,6 +5,7 @@
 #include "engine/host/LumoraWnd.h"
 #include "engine/input/InputData.h"
 #include "engine/object/PObject.h"
+#include "engine/paint/PaintModule.h"
 #include "framework/frame/FrameApp.h"
 #include "framework/frame/FrameEvents.h"
 #include "platform/Paths.h"
@@ -148,8 +149,9 @@ std::string CXyGameFrame::GetCharacterImagePath(int character, int size)
         return {};
     char name[64];
     std::snprintf(name, sizeof name, "Character%dType%d", character, size);
-    PictureInfo loaded;
-    if (GetRes(loaded, name, 0).width > 0)
+    // Asked of the paint module directly: a picture not loaded yet is no missing picture.
+    PaintModule* paint = GetPaintModule();
+    if (paint && paint->GetImageFrame(name, 0).width > 0)
         return name;
     const std::string path = platform::NativePath(app->GetCharacterFolder(character) + CharacterFile(size));
     std::error_code ec;

@@ -1,6 +1,15 @@
 #pragma once
-// The pictures, sounds and face the frame and its dialogs name, and placing a widget in z.
+// The pictures, sounds and face the frame and its dialogs name, placing a widget in z, and the
+// push buttons the frame and its dialogs make.
 #include "engine/object/PObject.h"
+
+#include <cstdint>
+
+namespace Lumora {
+class CClassSenior;
+class CXyStandButton;
+struct EventRecord;
+} // namespace Lumora
 
 namespace framework {
 
@@ -28,5 +37,12 @@ inline constexpr const char* kSoundMessage = "Snd_msg";
 inline constexpr const char* kSoundHi = "SndHi";
 // The dialogs' face.
 inline constexpr const char* kDialogFace = "宋体";
+
+// A push button made under `owner` on frame 0 of `picture`, style 0, sending `notify` when
+// clicked; with ButtonSounds::Game it plays the hover and press sounds above. Null when the
+// engine made none (nothing leaks); the caller places it.
+enum class ButtonSounds { None, Game };
+Lumora::CXyStandButton* NewFaceButton(Lumora::CClassSenior& owner, const char* picture,
+                                      const Lumora::EventRecord& notify, uint32_t faceFlags, ButtonSounds sounds);
 
 } // namespace framework

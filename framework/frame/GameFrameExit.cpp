@@ -172,12 +172,9 @@ void CXyGameFrame::ShowSureQuitBoard()
             double x;
         } buttons[] = {{"btn_gameset_ok", ok, 145}, {"btn_gameset_cancel", hide, 200}};
         for (const BoardButton& s : buttons) {
-            auto* button = NewChild<CXyStandButton>();
+            auto* button = NewFaceButton(*this, s.picture, s.notify, kBoardButtonFaceFlags, ButtonSounds::None);
             if (!button)
                 continue;
-            PictureInfo face;
-            GetPicture(face, s.picture, 0);
-            button->Create(&face, &s.notify, 0, kBoardButtonFaceFlags);
             button->MoveTo(sureQuitBoard_->GetLeft() + s.x, sureQuitBoard_->GetTop() + 163);
             PlaceAtZ(*button, sureQuitBoard_->GetZ() + 0.1);
             sureQuitBoard_->AddChild(button, kBodyLinks);

@@ -68,14 +68,7 @@ CXyBlackboard* CXyGameFrame::MakeBoard(const char* characters, const char* strip
 
 CXyStandButton* CXyGameFrame::MakeButton(const char* picture, uint32_t code)
 {
-    auto* button = NewChild<CXyStandButton>();
-    if (!button)
-        return nullptr;
-    PictureInfo face;
-    GetPicture(face, picture, 0);
-    const EventRecord notify{GetId(), code, 0, 0};
-    button->Create(&face, &notify, 0, kMatchButtonFaceFlags);
-    return button;
+    return NewFaceButton(*this, picture, {GetId(), code, 0, 0}, kMatchButtonFaceFlags, ButtonSounds::None);
 }
 
 void CXyGameFrame::CreateMatchWaitObjects()

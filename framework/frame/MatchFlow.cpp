@@ -560,12 +560,8 @@ void CXyGameFrame::ShowSystemBoard(const char* text, uint32_t colour, int fontSi
         board->SetTopMost();
         board->SetDraggable(true);
         systemBoard_ = board;
-        auto* ok = NewChild<CXyStandButton>();
-        if (ok) {
-            PictureInfo face;
-            GetRes(face, "btn_gameset_ok", 0);
-            const EventRecord hide{board->GetId(), EV_DEACTIVATE, 0, 0};
-            ok->Create(&face, &hide, 0, 0);
+        if (auto* ok = NewFaceButton(*this, "btn_gameset_ok", {board->GetId(), EV_DEACTIVATE, 0, 0}, 0,
+                                     ButtonSounds::None)) {
             ok->MoveTo(board->GetLeft() + 135, board->GetTop() + 163);
             PlaceAtZ(*ok, board->GetZ() + 0.1);
             board->AddChild(ok, kChildLinks);
@@ -639,6 +635,7 @@ void CXyGameFrame::ShowMatchResult(Data data)
             box->SetBackgroundColor(kKey);
             box->SetMaxFontSize(30);
             box->SetFontSize(12);
+            box->SetTextColor(0xFFFFFF);
             box->MoveTo(dialog->GetLeft() + 140, dialog->GetTop() + 140);
             PlaceAtZ(*box, dialog->GetZ() + 0.01);
             dialog->AddChild(box, kChildLinks);
@@ -669,17 +666,22 @@ void CXyGameFrame::ShowMatchResult(Data data)
     dialog->SetZ(kResultZ);
     dialog->Activate();
     dialog->Redraw();
+    // The text box goes with the dialog's height, made before the dialog had it, and shows with it.
+    if (resultTextBox_) {
+        PlaceAtZ(*resultTextBox_, dialog->GetZ() + 0.01);
+        resultTextBox_->Activate();
+        resultTextBox_->Redraw();
+    }
     auto addButton = [&](const char* name, uint32_t code, double x, double y) {
-        auto* b = NewChild<CXyStandButton>();
+        auto* b = NewFaceButton(*this, name, {GetId(), code, 0, 0}, 0, ButtonSounds::None);
         if (!b)
             return;
-        PictureInfo face;
-        GetRes(face, name, 0);
-        const EventRecord notify{GetId(), code, 0, 0};
-        b->Create(&face, &notify, 0, 0);
         b->MoveTo(x, y < 0 ? dialog->GetBottom() - b->GetHeight() / 2 - 10 : y);
         PlaceAtZ(*b, dialog->GetZ() + 0.02);
         dialog->AddChild(b, kChildLinks);
+        // Added to a dialog already shown: shown with it.
+        b->Activate();
+        b->Redraw();
         resultButtons_.push_back(b->GetId());
     };
     // Buttons of an earlier result go; the prize decides the second one.
@@ -694,6 +696,7 @@ void CXyGameFrame::ShowMatchResult(Data data)
         addButton("btn_ExChange", EV_FRAME_ACTIVITY_DRAW, dialog->GetX(), -1);
     if (!shade_) {
         if (PlaneObject* shade = NewPlane(std::max(1, s.right - s.left), std::max(1, s.bottom - s.top), 0x000000)) {
+            shade->Clear(); // a new plane is see-through until filled
             shade->SetAlpha(0.7);
             shade->SetTopMost();
             shade_ = shade;

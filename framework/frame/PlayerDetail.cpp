@@ -109,15 +109,9 @@ void CXyGameFrame::SetDetailIds(int userId, int clothesId)
 
 CXyStandButton* CXyGameFrame::AddBoardButton(PObject& board, const char* picture, uint32_t code)
 {
-    auto* button = NewChild<CXyStandButton>();
+    auto* button = NewFaceButton(*this, picture, {GetId(), code, 0, 0}, 0, ButtonSounds::Game);
     if (!button)
         return nullptr;
-    PictureInfo face;
-    GetRes(face, picture, 0);
-    const EventRecord notify{GetId(), code, 0, 0};
-    button->Create(&face, &notify, 0, 0);
-    button->SetSound(0, kSoundTouchButton);
-    button->SetSound(1, kSoundHitButton);
     PlaceAtZ(*button, board.GetZ() + 0.1);
     board.AddChild(button, kChildLinks);
     return button;

@@ -16,8 +16,6 @@
 using namespace Lumora;
 using framework::kDialogFace;
 using framework::kMsgTemplate;
-using framework::kSoundHitButton;
-using framework::kSoundTouchButton;
 
 namespace {
 
@@ -31,15 +29,10 @@ constexpr double kDialogZ = 80000.0;
 
 CXyStandButton* CSwitchRoomDlg::MakeButton(const char* picture, const std::string& text, uint32_t code)
 {
-    auto* button = NewChild<CXyStandButton>();
+    auto* button = framework::NewFaceButton(*this, picture, {GetId(), code, 0, 0}, kFaceFlags,
+                                            framework::ButtonSounds::Game);
     if (!button)
         return nullptr;
-    PictureInfo face;
-    GetPicture(face, picture, 0);
-    const EventRecord notify{GetId(), code, 0, 0};
-    button->Create(&face, &notify, 0, kFaceFlags);
-    button->SetSound(CXyStandButton::SOUND_ENTER, kSoundTouchButton);
-    button->SetSound(CXyStandButton::SOUND_PRESS, kSoundHitButton);
     button->SetCaption(text.c_str(), 0xFFFFFF, 12);
     framework::PlaceAtZ(*button, GetZ() + kContentZ);
     return button;

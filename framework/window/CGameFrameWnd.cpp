@@ -116,7 +116,14 @@ intptr_t CGameFrameWnd::OnMessage(uint32_t message, uintptr_t wparam, intptr_t l
         platform::FreeCopyData(lparam);
         return 0;
     case net::WM_SOCKET_NOTIFY:
-        OnServerMessage(wparam, lparam);
+        if (!held_)
+            held_ = std::make_unique<HeldServerMessages>(GetMessageWindow());
+        if (!held_->Hold(wparam, lparam))
+            OnServerMessage(wparam, lparam);
+        return 0;
+    case HeldServerMessages::kReleaseHeld:
+        if (held_)
+            held_->Release([this](uintptr_t context, intptr_t m) { OnServerMessage(context, m); });
         return 0;
     case WM_START_GAME_UI:
         return OnStartGameUI();

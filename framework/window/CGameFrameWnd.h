@@ -9,13 +9,15 @@
 //
 // Messages (window messages of the platform): timers, kMsgClose, copy data, 0x85B1, 0x8617
 // (a notice download ended), 0x8618 (a web page opened), 0x85B5 (a system line), and the relay's
-// server messages, whose records the window frees on every path (ReleaseSocketNotify).
+// server messages, whose records the window frees on every path (ReleaseSocketNotify). Server
+// messages that arrive while the notify gate is closed wait until it opens (0x8619).
 // Destroying the window ends the message loop (quit code 0).
 //
 // Threads: everything on the UI thread; the notice worker only posts back (NoticeDownload.h).
 // Lock order: the frame lock is taken only around the dispatcher, and nothing here waits for
 // the communication thread while holding it.
 #include "engine/host/LumoraWnd.h"
+#include "framework/window/HeldServerMessages.h"
 #include "framework/window/NoticeDownload.h"
 
 #include <cstdint>
@@ -100,4 +102,5 @@ private:
     uint32_t lastServerMessage_ = 0;
     bool hallLeaveFlag_ = true;
     std::shared_ptr<NoticeJob> noticeJob_;  // the download in flight
+    std::unique_ptr<HeldServerMessages> held_; // made with the first server message
 };

@@ -102,6 +102,8 @@ public:
     // 1. Control creation.
     virtual void CreateDice();
     virtual void CreateCards();
+    // One tile view of the pool: a game with its own tile view makes it here.
+    virtual std::unique_ptr<CMJCard2> MakeCard();
     virtual void CreatePlayers(int count);
     virtual void CreateActionButtons();
     virtual void CreateOptionButtons();
@@ -327,6 +329,10 @@ public:
     PlaneObject* volumeBoard = nullptr;
     std::array<CMJSliderBar*, 2> volumeSliders{};
     BITObject* winPicture = nullptr;
+    // Shows the named action picture ("peng1", "gang2", ...) at the seat's anchor for a moment,
+    // then fades it out and deletes it. Nothing for an empty name or another seat.
+    void PlayActionImage(int seat, const std::string& name);
+    uint32_t lastActionImageId = 0; // the picture object of the last action, while it lasts
     PlaneObject* infoBoardBig = nullptr;
     PlaneObject* infoBoardSmall = nullptr;
     CMyParticle* Emitter() { return emitter_.get(); }

@@ -229,8 +229,8 @@ void CMJMainGame2::CreateCards()
     for (int i = 0; i < kCardPoolSize; ++i) {
         if (pool[size_t(i)])
             continue;
-        auto tile = std::make_unique<CMJCard2>(calculator_, this);
-        if (!RegisterChild(tile.get()))
+        std::unique_ptr<CMJCard2> tile = MakeCard();
+        if (!tile || !RegisterChild(tile.get()))
             continue;
         CMJCard2* t = Own(tile.release());
         t->Reset();
@@ -240,6 +240,8 @@ void CMJMainGame2::CreateCards()
         SetPoolEntry(i, t);
     }
 }
+
+std::unique_ptr<CMJCard2> CMJMainGame2::MakeCard() { return std::make_unique<CMJCard2>(calculator_, this); }
 
 void CMJMainGame2::CreatePlayers(int count)
 {

@@ -219,8 +219,19 @@ void CMJMainGame2::OnNotifyCardThrown(const uint8_t* data, size_t length)
     }
     auto word = [&](int c) { return ValidChair(c) ? int32_t(r.U32(24 + size_t(c) * 4)) : 0; };
     const bool plays = !IsLookOnClient();
-    if (plays && seat == kOwnSeat && !HasCaughtCard(kOwnSeat))
-        return; // the own throw, shown already
+    if (plays && seat == kOwnSeat && !HasCaughtCard(kOwnSeat)) {
+        // A throw the server made for this chair (its time ran out, or it plays the chair) after
+        // a claim, when no tile was drawn: the tile goes to the drawn place, where the throw
+        // below takes it. Anything else is the echo of the own throw, shown already.
+        CMJCard2* shown = thrown[kOwnSeat];
+        if ((shown && shown->tile == tile) || FindTileSlot(kOwnSeat, tile) < 0)
+            return;
+        CMJCard2* moved = TakeTileFromHand(kOwnSeat, tile);
+        if (!moved)
+            return;
+        moved->index = kDrawnSlot;
+        hands[kOwnSeat][kDrawnSlot] = moved;
+    }
     PlayTableSound("SndThrow");
     PlayTileVoice(seat, tile);
 
@@ -353,6 +364,7 @@ void CMJMainGame2::OnNotifyPengAnnounced(const uint8_t* data, size_t length)
         return Drop(CMJGameNotify2::kPengAnnounced, "chair outside the table");
     std::string name;
     GetActionImageName(name, kActionPeng);
+    PlayActionImage(seat, name);
     PlayActionVoice(seat, "peng1");
 }
 
@@ -365,6 +377,7 @@ void CMJMainGame2::OnNotifyChiAnnounced(const uint8_t* data, size_t length)
         return Drop(CMJGameNotify2::kChiAnnounced, "chair outside the table");
     std::string name;
     GetActionImageName(name, kActionChi);
+    PlayActionImage(seat, name);
     PlayActionVoice(seat, "chi1");
     ClockClaimTime();
 }
@@ -381,6 +394,7 @@ void CMJMainGame2::OnNotifyGangAnnounced(const uint8_t* data, size_t length)
         return Drop(id, "chair, seat or tile outside the table");
     std::string name;
     GetActionImageName(name, kind == 1 ? kActionGangConcealedAnnounce : kActionGang);
+    PlayActionImage(seat, name);
     PlayActionVoice(seat, "gang2");
     if (kind == 2)
         ClockClaimTime();
@@ -504,6 +518,7 @@ void CMJMainGame2::OnNotifyGangCards(uint32_t id, const uint8_t* data, size_t le
     } else {
         std::string name;
         GetActionImageName(name, kActionAnGang);
+        PlayActionImage(seat, name);
         PlayActionVoice(seat, "gang1");
         AddAnGang(seat, m, 0);
         RefreshHand(seat);
@@ -546,6 +561,7 @@ void CMJMainGame2::OnNotifyFlower(const uint8_t* data, size_t length)
         return Drop(id, "chair, seat, tile or wall position outside the table");
     std::string name;
     GetActionImageName(name, kActionFlower);
+    PlayActionImage(seat, name);
     PlayActionVoice(seat, "hua1");
     CMJCard2* t = nullptr;
     if (!IsHandVisible(seat)) {
@@ -649,8 +665,8 @@ void CMJMainGame2::OnNotifyAskKanPai(const uint8_t* data, size_t length)
     const EventRecord ok{GetId(), EV_ASK_VIEW_ANSWER, userId, 1};
     const EventRecord refuse{GetId(), EV_ASK_VIEW_ANSWER, userId, 0};
     dialog->SetZ(90000);
-    dialog->Ask(std::string(user->Name()).c_str(), app->GetCharacterImagePath(user->Character(), 48).c_str(), &ok,
-                &refuse);
+    const std::string face = app->GetCharacterImagePath(user->Character(), IAppServices::kCharacterPicture48);
+    dialog->Ask(std::string(user->Name()).c_str(), face.c_str(), &ok, &refuse);
     PlaceAskDialog(*dialog);
     PlayTableSound("SndHi");
 }

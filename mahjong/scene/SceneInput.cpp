@@ -142,6 +142,11 @@ int CMJMainGame2::OnKeyInput(const EventRecord& record)
         if (IsJokerTile(tile) && GetJokerValue(0) != kNoEntry)
             ShowJokerMarker();
         CatchWallCard(kOwnSeat, wallPos, tile);
+        // The replacement begins the own turn. The gang's notification may have come first and,
+        // finding no drawn tile yet, left the hand unable to throw.
+        playBlock[kMustThrow] = 1;
+        playState = kPlayStateTurn;
+        ArrowTo(kOwnSeat);
         RefreshOwnHand();
         if (MarkFlowerChoice() == 0) {
             ComputeOwnTurnOptions(flags);

@@ -2,6 +2,7 @@
 // the default silver and allowance texts, and the events to the side panel's named widgets.
 #include "tests/framework/AppOnFrameFixture.h"
 
+#include "framework/app/AppLinks.h"
 #include "framework/app/CGameWinApp.h"
 #include "framework/app/HallCipher.h"
 #include "framework/app/WebLinks.h"
@@ -89,6 +90,12 @@ struct FlowFrame : TestFrame {
     void ShowSelfCancel() override { ran.push_back("self cancel"); }
     void ShowWaitSignUpCheck() override { ran.push_back("check"); }
     void ShowSystemRejected() override { ran.push_back("rejected"); }
+    CXyTimerDlg* ShowMsgBox(const char* text, const EventRecord*, const EventRecord*, int, uint32_t,
+                            const char*) override
+    {
+        ran.push_back(std::string("box ") + text);
+        return nullptr;
+    }
 };
 
 using AppMatchHooksTest = AppOnFrameFixture<FrameApp, FlowFrame>;
@@ -116,6 +123,58 @@ TEST_F(AppMatchHooksTest, EachHookRunsItsFrameOperation)
     app_->OnMatchWaiting(record.data(), record.size());
     EXPECT_EQ(frame.ran, std::vector<std::string>{"waiting"});
     EXPECT_EQ(app_->HallData().matchData.bytes[0], 0x5A);
+}
+
+TEST_F(AppMatchHooksTest, EachLoginAnswerRunsItsMatchOperationAndTheFrameReadsTheMatchRecord)
+{
+    auto& frame = static_cast<FlowFrame&>(*app_->frame);
+    using S = hall::MatchStanding;
+    Lumora::GameUserRecord own;
+    own.SetUserId(1001);
+    own.SetChair(0);
+    app_->MutableHallData().players[0] = own;
+    hall::MatchData record;
+    const std::pair<size_t, int32_t> words[] = {
+        {S::kUserId, 1001},        {S::kCharacter, 4},   {S::kRankLevel, 2}, {S::kRankPoints, 30},
+        {S::kNextLevelPoints, 80}, {S::kMatchValues + 12, 5}, {S::kSecondsToStart, 90}, {S::kFeeKind, 2},
+        {S::kFee, 300},            {S::kMatchValue, 6},  {S::kMatchState, 0}};
+    for (const auto& [offset, value] : words)
+        record.SetI32(offset, value);
+    record.SetText(S::kName, S::kNameSize, "玩家一");
+    const char text[] = "比赛已满";
+    const std::vector<std::pair<uint32_t, std::string>> answers{
+        {210500, "waiting"}, {210521, "no sign-up"},   {210530, "box 比赛已满"}, {210531, "wash-out"},
+        {210533, "end"},     {210534, "late"},         {210536, "started"},      {210537, "system cancel"},
+        {210538, "self cancel"}, {210539, "check"},    {210540, "rejected"},     {210599, ""}};
+    for (const auto& [code, name] : answers) {
+        frame.ran.clear();
+        if (code == 210530)
+            app_->OnMatchLogin(code, {reinterpret_cast<const uint8_t*>(text), sizeof text - 1}); // no zero
+        else
+            app_->OnMatchLogin(code, {record.bytes.data(), S::kRecordSize});
+        EXPECT_EQ(frame.ran, name.empty() ? std::vector<std::string>{} : std::vector<std::string>{name}) << code;
+    }
+    app_->OnMatchLogin(210500, {record.bytes.data(), 100}); // short: nothing copied, the waiting state still shows
+
+    FrameAppLink link(*app_, nullptr);
+    EXPECT_EQ(link.GetMatchSeconds(), 90);
+    link.SetMatchSeconds(89);
+    EXPECT_EQ(link.GetMatchSeconds(), 89);
+    EXPECT_EQ((std::vector<int>{link.GetSignUpFeeKind(), link.GetSignUpFee(), link.GetMatchPhaseValue()}),
+              (std::vector<int>{2, 300, 6}));
+    const auto detail = link.GetMatchPlayerDetail(1001);
+    ASSERT_TRUE(detail.has_value());
+    EXPECT_EQ(detail->name, "玩家一");
+    EXPECT_EQ((std::vector<int>{detail->character, detail->rankLevel, detail->rankPoints, detail->nextLevelPoints,
+                                detail->matchWins}),
+              (std::vector<int>{4, 2, 30, 80, 5}));
+    EXPECT_FALSE(link.GetMatchPlayerDetail(1002).has_value()) << "no extra entry names him";
+
+    link.StoreMatchResult(7, 3, 1001, 3, 45, 120);
+    link.StoreMatchResult(8, 4, 1002, 9, 9, 9); // nobody's entry: only the value and rank
+    EXPECT_EQ((std::vector<int>{app_->GetMatchResultValue(), app_->GetMatchRank()}), (std::vector<int>{8, 4}));
+    EXPECT_EQ(link.GetMatchPlayerDetail(1001)->rankPoints, 45);
+    EXPECT_EQ(link.GetMatchPlayerDetail(1001)->nextLevelPoints, 120);
 }
 
 TEST_F(AppFrameUITest, ALookOnJoinReachesTheSceneAndThePanel)

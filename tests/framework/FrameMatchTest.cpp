@@ -205,7 +205,7 @@ TEST_F(FrameMatchTest, ResultDialogOffersAwardOrExchangeByThePrizeFlag)
         int found = 0;
         for (uint32_t id = 1; id <= kIdsLooked; ++id)
             if (auto* b = dynamic_cast<CXyStandButton*>(Objects().FindById(id));
-                b && b->GetParent() == f.GetMatchResultDialog() && b->GetWidth() == width)
+                b && b->GetParent() == f.GetMatchResultDialog() && b->GetWidth() == width && b->IsActive())
                 ++found;
         EXPECT_EQ(found, 1) << prize;
     }

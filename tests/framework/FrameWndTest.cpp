@@ -6,6 +6,7 @@
 #include "tests/framework/FrameWndFixture.h"
 
 #include "framework/app/HallRecords.h"
+#include "framework/app/NotifyGate.h"
 #include "framework/notify/NotifyEvents.h"
 
 #include <array>
@@ -176,3 +177,27 @@ TEST_F(FrameWndTest, MaximisedSizeIsTheFramesPreferredOneUntilItFillsTheWorkArea
 }
 
 } // namespace
+
+// Records relayed just before the scene closed the gate wait in the window until it opens, and
+// then run before anything relayed after the opening.
+TEST_F(FrameWndTest, MessagesArrivingWhileTheGateIsClosedWaitForItsOpening)
+{
+    NotifyGate gate;
+    SetNotifyGate(&gate);
+    Push(211230, 7);
+    gate.Close();
+    Push(211230, 7);
+    Push(201213, 7, Record(8)); // refused when it runs
+    EXPECT_EQ(app_.lines.size(), 1u);
+    EXPECT_TRUE(app_.log.empty());
+    gate.Open();
+    Push(211230, 7);
+    EXPECT_EQ(app_.log, std::vector<std::string>{"201162 201213 8 last 211230 0"});
+    EXPECT_EQ(app_.lines.size(), 3u);
+    EXPECT_EQ(LastNotifyId(), 211230u);
+    // Held records still waiting when the window goes are freed (the sanitizer build checks).
+    gate.Close();
+    Push(211230, 7);
+    wnd_.reset();
+    SetNotifyGate(nullptr);
+}

@@ -144,7 +144,7 @@ TEST_F(FrameDecorationTest, TableIsTiledWithTheHaloCentredAndCornersOnTheScene)
     }
 }
 
-TEST_F(FrameDecorationTest, TitleButtonsStandRightToLeftWithEachLayersGaps)
+TEST_F(FrameDecorationTest, TitleButtonsStandRightToLeftWithEachLayersGapsAndSoundOnHoverAndPress)
 {
     AddDecoration();
     // close, fit, min, settings, help, shop; 1024 wide, 4 pixels from the right edge.
@@ -154,6 +154,11 @@ TEST_F(FrameDecorationTest, TitleButtonsStandRightToLeftWithEachLayersGaps)
     const double generic[6] = {v - 10 - 4, v - 20 - 11 - 4, v - 20 - 22 - 12 - 4, r - 32 - 15, r - 16, r - 32 - 30 - 17};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(g.Button(i)->GetX(), generic[i]) << i;
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(g.Button(i)->GetSound(CXyStandButton::SOUND_LEAVE), "") << i;
+        EXPECT_EQ(g.Button(i)->GetSound(CXyStandButton::SOUND_ENTER), "SndTouchButton") << i;
+        EXPECT_EQ(g.Button(i)->GetSound(CXyStandButton::SOUND_PRESS), "SndHitButton") << i;
+    }
     EXPECT_EQ(g.Button(4)->GetY(), 13);
     EXPECT_EQ(g.Title()->GetX(), 100);
     wnd_.reset();

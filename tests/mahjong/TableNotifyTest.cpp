@@ -1,7 +1,8 @@
 // The mahjong dispatcher and the scene's notification handlers against crafted records on a
 // dealt table: the filters of the dispatcher, the last-notification record, the edge cases of
-// the handlers (own throw echo, flower without replacement, concealed gang clock, skip rule,
-// the hand sent again, the rob-gang option) and malformed records dropped without a change.
+// the handlers (own throw echo, a throw the server made for the own chair, flower without
+// replacement, concealed gang clock, skip rule, the hand sent again, the rob-gang option) and
+// malformed records dropped without a change.
 #include "tests/mahjong/DealtTable.h"
 
 #include "engine/util/HostServices.h"
@@ -176,6 +177,30 @@ TEST(TableNotify, AWatcherSeesTheThrowButGetsNoClaims)
     for (const ClaimOption& o : t.s.options)
         EXPECT_EQ(o.enabled, 0);
     EXPECT_FALSE(t.s.buttons[CMJMainGame2::kBtnPeng]->IsActive());
+}
+
+TEST(TableNotify, AThrowTheServerMadeForTheOwnChairAfterAClaimLeavesTheHand)
+{
+    Table t;
+    TestScene& s = t.s;
+    // As after a claim: thirteen tiles and none drawn.
+    s.ReturnToPool(s.TakeTileFromHand(kOwnSeat, 27));
+    s.InsertCaughtCard(kOwnSeat);
+    ASSERT_FALSE(s.HasCaughtCard(kOwnSeat));
+    TileArray hand;
+    ASSERT_EQ(s.FindHandCard(kOwnSeat, hand), 13);
+    t.notify.Send(222170, Rec(88, {{4, 0}, {84, 9}}));
+    ASSERT_NE(s.thrown[kOwnSeat], nullptr);
+    EXPECT_EQ(s.thrown[kOwnSeat]->tile, 9);
+    EXPECT_EQ(s.FindTileSlot(kOwnSeat, 9), -1);
+    EXPECT_EQ(s.FindHandCard(kOwnSeat, hand), 12);
+    // Its echo, and a tile the hand does not hold, change nothing.
+    const auto hands = s.hands;
+    t.notify.Send(222170, Rec(88, {{4, 0}, {84, 9}}));
+    t.notify.Send(222170, Rec(88, {{4, 0}, {84, 100}}));
+    EXPECT_EQ(s.hands, hands);
+    EXPECT_EQ(s.thrown[kOwnSeat]->tile, 9);
+    EXPECT_EQ(t.rig.Misfiled(), 0);
 }
 
 TEST(TableNotify, OwnHandAgainIsBoundedAndForOwnChairOnly)

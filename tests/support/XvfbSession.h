@@ -20,7 +20,8 @@ namespace xltest {
 
 class XvfbSession {
 public:
-    XvfbSession()
+    // `screen` as Xvfb takes it: width x height x depth.
+    explicit XvfbSession(const char* screen = "1024x768x24")
     {
         // The server, the clicker and the screenshot tool all come from Debian packages.
         for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/import"})
@@ -35,7 +36,7 @@ public:
             const int null = open("/dev/null", O_WRONLY);
             dup2(null, 1);
             dup2(null, 2);
-            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp",
                   static_cast<char*>(nullptr));
             _exit(127);
         }

@@ -120,13 +120,14 @@ public:
     std::span<const GameUserRecord, 64> GetLookOnRecords() const override { return lookOns; }
     std::string GetCharacterImagePath(int character, int) const override
     {
-        return "char" + std::to_string(character);
+        return characterPictures ? "char" + std::to_string(character) : std::string();
     }
     void GetWealthTitle(int32_t silver, std::string& out) const override
     {
         out = silver >= 100000 ? "富甲一方的大财主" : "平民";
     }
 
+    bool characterPictures = true; // false: no character has a picture, nor the stand-in
     uint32_t userId = 1001;
     uint32_t roomId = 55;
     uint32_t tableNo = 9;

@@ -1,6 +1,7 @@
 // The side panel's user list bar over a fake application: rows rebuilt from the user tables,
 // hover and selection through the input module, the context menu's commands, scrolling, and
 // hall records whose chair or texts do not fit their fields.
+#include "tests/support/ResourceSweep.h"
 #include "tests/widgets/FakeAppServices.h"
 #include "tests/widgets/WidgetFixture.h"
 
@@ -129,6 +130,17 @@ TEST_F(UserListTest, RowTextsStartTwelvePixelsBelowTheBandTop)
         if (PixelOf(*list->GetPlane(), x, y) != kEvenColour)
             firstInk = y - second;
     EXPECT_EQ(firstInk, 12);
+}
+
+TEST_F(UserListTest, RowsAndTheMenuOfACharacterWithoutAnyPictureAskForNone)
+{
+    app_.characterPictures = false;
+    testsupport::ResourceSweep sweep;
+    CCyUserList* list = MakeBar()->GetList();
+    ASSERT_NE(list, nullptr);
+    list->Select(0);
+    list->ShowMenu(1, kLeft + 10, kTop + 30);
+    EXPECT_EQ(sweep.Findings(), std::vector<std::string>{});
 }
 
 TEST_F(UserListTest, RegisteringTheBarBuildsNothingBeforeItsColumns)

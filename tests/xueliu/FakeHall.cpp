@@ -11,6 +11,27 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+std::vector<uint8_t> StartData(uint32_t roomId, uint32_t tableNumber)
+{
+    hall::RoomRecord room;
+    room.SetU32(hall::RoomRecord::kRoomId, roomId);
+    hall::TableRecord table;
+    table.SetU32(hall::TableRecord::kTableNumber, tableNumber);
+    table.SetI32(hall::TableRecord::kPlayerCount, 4);
+    std::vector<uint8_t> out;
+    out.reserve(room.bytes.size() + table.bytes.size() + 4 * 320 + hall::kTextBlockSize);
+    out.insert(out.end(), room.bytes.begin(), room.bytes.end());
+    out.insert(out.end(), table.bytes.begin(), table.bytes.end());
+    for (int chair = 0; chair < 4; ++chair) {
+        Lumora::GameUserRecord user;
+        user.SetUserId(1001 + chair);
+        user.SetChair(chair);
+        out.insert(out.end(), user.Data(), user.Data() + 320);
+    }
+    out.resize(out.size() + hall::kTextBlockSize, 0);
+    return out;
+}
+
 FakeHall::FakeHall(std::string path) : path_(std::move(path))
 {
     ::unlink(path_.c_str());
@@ -89,7 +110,8 @@ void FakeHall::Serve()
             ack.sequence = f->sequence;
             ack.lparam = 1;
             Send(ack);
-        } else if (f->kind == platform::HallFrameKind::Post && f->message == app_msg::kHallRegisterRoom &&
+        } else if (f->kind == platform::HallFrameKind::Post &&
+                   (f->message == app_msg::kHallRegisterRoom || f->message == app_msg::kHallRegisterMatch) &&
                    !startData.empty()) {
             platform::HallFrame data;
             data.kind = platform::HallFrameKind::CopyData;

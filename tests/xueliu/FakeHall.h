@@ -1,7 +1,7 @@
 #pragma once
 // A hall for the start-up tests: listens on a hall-link socket, records every frame the client
-// sends, acknowledges its records, answers the registration with start data and the web-sign
-// request with a sign, and hangs up when told to.
+// sends, acknowledges its records, answers the registration (room or match) with start data and
+// the web-sign request with a sign, and hangs up when told to.
 #include "platform/HallFrame.h"
 
 #include <atomic>
@@ -11,6 +11,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+// Start data of a table of four with the own user 1001 at chair 0 (users 1001-1004 by chair).
+std::vector<uint8_t> StartData(uint32_t roomId = 3, uint32_t tableNumber = 9);
 
 class FakeHall {
 public:

@@ -1,9 +1,11 @@
 // This game's frame: the skin packs it loads (a missing one is logged and left out) and the two
-// bare game parts it hands to the generic frame.
+// bare game parts it hands to the generic frame, whose scene pools this game's tile views.
 #include "tests/support/EngineFixtures.h"
 #include "tests/support/HeadlessEngine.h"
 
 #include "engine/resource/PackWriter.h"
+#include "xueliu/CMyCard.h"
+#include "xueliu/CMyGame.h"
 #include "xueliu/CMyGameFrame.h"
 
 #include <fstream>
@@ -36,7 +38,11 @@ TEST(MyGameFrame, LoadsThePacksThereAreAndMakesBareParts)
     EXPECT_NE(log.find("skins\\tiles.xyr"), std::string::npos);
     EXPECT_EQ(log.find("frame.xyr"), std::string::npos);
 
-    ASSERT_NE(dynamic_cast<CMyGame*>(frame->GetMainGame()), nullptr);
+    auto* game = dynamic_cast<CMyGame*>(frame->GetMainGame());
+    ASSERT_NE(game, nullptr);
+    // Its pool holds this game's tile views.
+    ASSERT_NE(game->GetFreeCard(), nullptr);
+    EXPECT_NE(dynamic_cast<CMyCard*>(game->GetFreeCard()), nullptr);
     ASSERT_NE(frame->GetSubSystem(), nullptr);
     EXPECT_EQ(e.Objects().FindByName("MainGame"), frame->GetMainGame());
     EXPECT_EQ(e.Objects().FindByName("SubSystem"), frame->GetSubSystem());

@@ -37,31 +37,6 @@ using Lumora::CMJCard2;
 
 std::string TableFile() { return std::string(XL_SOURCE_DIR) + "/tools/tables/default.json"; }
 
-// The start data of the stand-in's table (room 1, table 1, users 1001-1004 at chairs 0-3); a
-// look-on user is added at the chair it watches.
-std::vector<uint8_t> StartData(uint32_t lookOnUser = 0, int watched = -1)
-{
-    hall::RoomRecord room;
-    room.SetU32(hall::RoomRecord::kRoomId, 1);
-    hall::TableRecord table;
-    table.SetU32(hall::TableRecord::kTableNumber, 1);
-    table.SetI32(hall::TableRecord::kPlayerCount, 4);
-    table.SetI32(hall::TableRecord::kLookOnCount, lookOnUser ? 1 : 0);
-    std::vector<uint8_t> out;
-    out.reserve(room.bytes.size() + table.bytes.size() + 5 * Lumora::GameUserRecord::kSize + hall::kTextBlockSize);
-    out.insert(out.end(), room.bytes.begin(), room.bytes.end());
-    out.insert(out.end(), table.bytes.begin(), table.bytes.end());
-    for (int chair = 0; chair < 4 + (lookOnUser ? 1 : 0); ++chair) {
-        Lumora::GameUserRecord user;
-        user.SetUserId(chair < 4 ? 1001 + chair : int32_t(lookOnUser));
-        user.SetChair(chair < 4 ? chair : watched);
-        user.SetLookOn(chair < 4 ? 0 : 1);
-        out.insert(out.end(), user.Data(), user.Data() + Lumora::GameUserRecord::kSize);
-    }
-    out.resize(out.size() + hall::kTextBlockSize, 0);
-    return out;
-}
-
 std::string Join(std::vector<int> v, bool sort)
 {
     if (sort)
@@ -229,7 +204,7 @@ TEST_F(ReconnectTest, AClientKilledMidHandComesBackToTheServersTableAndPlaysTheH
         WaitUntil([&] { return HandsPlayed(server) >= 1; }, 40);
         handDone = true;
     });
-    const bool ended = RunClientUntil(server, "1001|7|0|0", StartData(), [&](CMyGame& scene) {
+    const bool ended = RunClientUntil(server, "1001|7|0|0", StartData(1, 1), [&](CMyGame& scene) {
         if (restored.empty()) {
             if (scene.Phase() != CMyGame::kPhasePlay)
                 return false;

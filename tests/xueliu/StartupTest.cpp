@@ -87,28 +87,6 @@ struct FakeStartup : IServerStartup {
     void CloseAll() override { calls.push_back("close"); }
 };
 
-// Start data of a table of four with the own user 1001 at chair 0.
-std::vector<uint8_t> StartData(uint32_t roomId = 3, uint32_t tableNumber = 9)
-{
-    hall::RoomRecord room;
-    room.SetU32(hall::RoomRecord::kRoomId, roomId);
-    hall::TableRecord table;
-    table.SetU32(hall::TableRecord::kTableNumber, tableNumber);
-    table.SetI32(hall::TableRecord::kPlayerCount, 4);
-    std::vector<uint8_t> out;
-    out.reserve(room.bytes.size() + table.bytes.size() + 4 * 320 + hall::kTextBlockSize);
-    out.insert(out.end(), room.bytes.begin(), room.bytes.end());
-    out.insert(out.end(), table.bytes.begin(), table.bytes.end());
-    for (int chair = 0; chair < 4; ++chair) {
-        Lumora::GameUserRecord user;
-        user.SetUserId(1001 + chair);
-        user.SetChair(chair);
-        out.insert(out.end(), user.Data(), user.Data() + 320);
-    }
-    out.resize(out.size() + hall::kTextBlockSize, 0);
-    return out;
-}
-
 class StartupTest : public ::testing::Test {
 protected:
     void TearDown() override { SetStartTableHook(nullptr); }
@@ -374,8 +352,8 @@ int HandsPlayed(const standin::GameServer& server)
 
 // A whole hand in-process against the game-server stand-in's table (three robots, the own chair
 // played by the server at once): after the result the scene's table is the server's: missing
-// suits, win counts, no thrown tile left in the middle, the result board open, and no
-// notification refused.
+// suits, win counts, the own final hand, no thrown tile left in the middle, the result board
+// open, and no notification refused.
 TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
 {
     standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
@@ -408,6 +386,9 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
             middleEmpty = std::all_of(scene->thrown.begin(), scene->thrown.end(), [](auto* t) { return !t; });
             for (int chair = 0; chair < 4; ++chair)
                 seen.push_back({scene->MissingSuit(chair), scene->WinCount(chair)});
+            std::vector<int> own = scene->OwnHandTiles();
+            std::sort(own.begin(), own.end());
+            seen[0].insert(seen[0].end(), own.begin(), own.end());
         }
         platform::PostToWindow(GetGameApp()->GetMainWindowId(), platform::kMsgClose);
         return 1;
@@ -443,6 +424,8 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
         EXPECT_EQ(seen[size_t(chair)][0], seats[size_t(chair)][0]) << "missing suit of chair " << chair;
         EXPECT_EQ(seen[size_t(chair)][1], seats[size_t(chair)][1]) << "wins of chair " << chair;
     }
+    EXPECT_EQ(seen[0], seats[0]) << "the own final hand; the client's requests: "
+                                 << server.Command(R"({"op":"state"})").substr(0, 3000);
     EXPECT_TRUE(server.Requests(201162).empty()) << "a notification was refused";
     EXPECT_EQ(server.Errors(), "[]");
 }

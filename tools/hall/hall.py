@@ -86,11 +86,31 @@ class Hall:
         with open(exe, "w", encoding="ascii") as f:
             f.write("#!/bin/sh\nexit 0\n")
         os.chmod(exe, 0o755)
+        # The client looks for character pictures in the hall's folder; the art program draws them
+        # beside the client, and the hall shares them.
+        characters = os.path.join(self.hall_dir, "Share", "Image", "Character")
+        drawn = os.path.join(os.path.dirname(os.path.abspath(self.args.client)), "Share", "Image",
+                             "Character") if self.args.client else ""
+        if drawn and os.path.isdir(drawn):
+            os.makedirs(characters, exist_ok=True)
+            for n in os.listdir(drawn):
+                if not os.path.exists(os.path.join(characters, n)):
+                    os.symlink(os.path.join(drawn, n), os.path.join(characters, n))
         for p in self.table.players + self.table.watchers:
-            folder = os.path.join(self.hall_dir, "Share", "Image", "Character", str(p.character))
-            os.makedirs(folder, exist_ok=True)
+            os.makedirs(os.path.join(characters, str(p.character)), exist_ok=True)
         with open(os.path.join(self.machine_dir, "vemk.ini"), "w", encoding="ascii") as f:
             f.write(f"[SYSTEM]\r\nExePath={exe}\r\n")
+        if self.args.match:
+            # The client learns that it serves a match room from its own ini, not from the hall;
+            # settings a reused run folder keeps stay.
+            ini = os.path.join(self.game_dir, h.GAME_INI)
+            lines = open(ini, "rb").read().splitlines() if os.path.exists(ini) else []
+            lines = [ln for ln in lines if not ln.startswith(b"IsMatch=")]
+            if b"[Test]" not in lines:
+                lines.append(b"[Test]")
+            lines.insert(lines.index(b"[Test]") + 1, b"IsMatch=1")
+            with open(ini, "wb") as f:
+                f.write(b"".join(ln + b"\r\n" for ln in lines))
         # The client's skin packs live beside its program; the run's program folder shares them.
         skins = os.path.join(os.path.dirname(os.path.abspath(self.args.client)), "skins") if self.args.client else ""
         if skins and os.path.isdir(skins) and not os.path.exists(os.path.join(self.game_dir, "skins")):

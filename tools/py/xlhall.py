@@ -35,6 +35,9 @@ MSG_WEB_SIGN = 0x910C
 MSG_REGISTER_MATCH = 0x9118
 MSG_CLOSE = 0x0010
 
+# The game's own ini in its program folder (section "Test", key "IsMatch": a match room).
+GAME_INI = "qirn.ini"
+
 ROOM_SIZE, TABLE_SIZE, USER_SIZE = 444, 176, 320
 TEXT_BLOCK_SIZE = 360
 ROOM_LIST_HEADER_SIZE, ROOM_LIST_ENTRY_SIZE = 128, 64
@@ -142,10 +145,41 @@ def start_data(t: xltable.Table, texts: list[str] | None = None, players: list[b
             + room_list(t.room.list))
 
 
-def match_start_data(t: xltable.Table, own: xltable.User, match_room_name: str) -> bytes:
+# The match record (ours, docs/protocol.md "Match rooms"): a player's standing and the match's
+# facts. The login's answer 210500 carries it; it is also the head of the match data.
+MATCH_RECORD_FMT = "<i12xi32s20s64s6i12x8i5i36x"
+MATCH_RECORD_SIZE = 260
+assert struct.calcsize(MATCH_RECORD_FMT) == MATCH_RECORD_SIZE
+
+
+@dataclass
+class MatchFacts:
+    state: int = 0              # 500 started, 600 a later phase
+    seconds: int = 120          # until the start
+    fee_kind: int = 1           # 1 silver, 2 tongbao
+    fee: int = 100
+    value: int = 0              # handed to the scene with the waiting state
+    rank_level: int = 1
+    rank_points: int = 10
+    next_level_points: int = 50
+    wins: int = 0
+    losses: int = 0
+    draws: int = 0
+    match_values: tuple = (0,) * 8
+
+
+def match_record(own: xltable.User, match_name: str, f: MatchFacts | None = None) -> bytes:
+    f = f or MatchFacts()
+    return struct.pack(MATCH_RECORD_FMT, own.user_id, own.character, _text(own.name, 32),
+                       _text(own.second_name, 20), _text(match_name, 64), f.rank_level, f.rank_points,
+                       f.next_level_points, f.wins, f.losses, f.draws, *f.match_values, f.state, f.seconds,
+                       f.fee_kind, f.fee, f.value)
+
+
+def match_start_data(t: xltable.Table, own: xltable.User, match_room_name: str,
+                     facts: MatchFacts | None = None) -> bytes:
     block = room_record(t.room) + b"\0" * (MATCH_BLOCK_SIZE - ROOM_SIZE)
-    data = b"\0" * 72 + _text(match_room_name, 64).ljust(64, b"\0")
-    data = data.ljust(MATCH_DATA_SIZE, b"\0")
+    data = match_record(own, match_room_name, facts).ljust(MATCH_DATA_SIZE, b"\0")
     out = block + table_record(t.number, 1, 0) + user_record(own, t.number, chair=0) + data
     assert len(out) == 2548
     return out

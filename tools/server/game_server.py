@@ -42,7 +42,8 @@ Control socket (Unix stream, JSON lines; one answer line per command):
                                          clients have entered)
   {"op": "pause"} / {"op": "resume"}     (with --play) holds every timed step (robots, time-outs)
                                          from the answer on, and lets them go again
-Scenario file: {"steps": [step, ...]}, a step being {"push": id, "hex": ".."},
+Scenario file: {"steps": [step, ...]}, a step being {"push": id, "hex": "..", "size": n (optional:
+zeros fill the data up to n bytes)},
 {"expect": id, "hex": ".." (optional), "reply": {"code": c, "hex": ".."} (optional: without it the
 usual answer stands)} or {"wait_ms": n}.
 """
@@ -57,6 +58,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "py"))
 from xlwire import keys, records, wire  # noqa: E402
+import xlhall  # noqa: E402
 
 from table_file import load_table  # noqa: E402
 
@@ -66,6 +68,7 @@ ENTERED_PLAYER = 210200
 ENTERED_LOOK_ON = 210210
 ENTERED_RUNNING = 210220
 TABLE_PLAYING = 210030
+MATCH_WAITING = 210500
 COMPRESS_AT = 512
 ROBOT_AGREE_S = 1.0
 
@@ -166,7 +169,8 @@ class Session:
         while self.steps and "expect" not in self.steps[0]:
             step = self.steps.pop(0)
             if "push" in step:
-                self.push(int(step["push"]), bytes.fromhex(step.get("hex", "")))
+                data = bytes.fromhex(step.get("hex", ""))
+                self.push(int(step["push"]), data.ljust(int(step.get("size", len(data))), b"\0"))
             elif "wait_ms" in step:
                 time.sleep(step["wait_ms"] / 1000.0)
 
@@ -269,6 +273,8 @@ class Server:
     def on_request(self, s, msg_id, wants, req, data):
         if req == 200110 and len(data) >= 60:
             s.user_id, s.chair, s.look_on = struct.unpack_from("<i16xi32xi", data, 0)
+        if req == 201220 and len(data) >= 64:
+            s.user_id, s.chair, s.look_on = struct.unpack_from("<i20xi32xi", data, 0)
         with self.lock:
             self.log.append({"session": s.number, "id": req, "size": len(data), "wait": wants, "hex": data.hex()})
         for p in records.check_request(req, data, s if s.user_id else None):
@@ -323,6 +329,11 @@ class Server:
             if running is not None:
                 return ENTERED_RUNNING, running
             return ENTERED_PLAYER, records.block_a(t["table"], max(s.chair, 0))
+        if req == 201220:
+            # The match login: signed up and waiting, with the player's standing and the match's facts.
+            doc = t["document"]
+            own = next((p for p in doc.players if p.user_id == s.user_id), doc.human())
+            return MATCH_WAITING, xlhall.match_record(own, doc.room.name)
         if req == 201130:
             return (TABLE_PLAYING if self.playing else SUCCESS), b""
         if req == SWITCH_ROOM_CONFIG:

@@ -24,6 +24,7 @@ import fans
 import robots
 import settle
 from fans import suit_of
+from tile_text import tiles
 from table_base import (AUTO_ACT_AFTER, AUTO_OFF, AUTO_ON, CHAIRS, CLAIM_TIME, DEAL, DEAL_HOLD, ENDED,
                         EXCHANGE, EXCHANGE_REFUSED, EXCHANGE_TIME, FAN_CAP, IDLE, MISSING, MISSING_REFUSED,
                         MISSING_TIME, PLAY, SUCCESS, Seat, THROW_TIME, WALL, play_order_from)
@@ -83,6 +84,7 @@ class Table(TablePlay, TableIO):
         self.window = None
         self.pending_gang = None
         self.decisions = []        # robot decision times (s)
+        self.human_time_outs = 0   # decisions the server took for the human after its time-out
         threading.Thread(target=self.run_timers, daemon=True).start()
 
     def progress(self, text):
@@ -254,6 +256,7 @@ class Table(TablePlay, TableIO):
         self.decisions.append(time.perf_counter() - t0)
 
     def human_time_out(self, c, act):
+        self.human_time_outs += 1
         self.to_chair(c, 229165, X.TIME_OUT.pack(c))
         if not self.auto_on:
             self.auto_on = True
@@ -374,8 +377,12 @@ class Table(TablePlay, TableIO):
         return out
 
 def load_walls(path):
-    """A wall file: a JSON list of hands, each {"wall": [108 tile ids], "dice": [d1, d2]} (or the
-    108 ids alone); every wall must hold each tile once."""
+    """A wall file: a JSON list of hands (or one hand), each {"wall": [108 tile ids], "dice": [d1,
+    d2]} (or the 108 ids alone), or a wall told by its hands: {"hands": four texts by chair in
+    tile_text's notation (the banker's 14 tiles), "draws": the tiles drawn from the front in
+    order, "replacements": the gangs' replacements from the back in order, "banker": the chair
+    the hands were laid out for (0), "dice"}; the tiles no text names fill the middle. Every
+    wall must hold each tile once."""
     with open(path, encoding="utf-8") as f:
         doc = json.load(f)
     if isinstance(doc, dict):
@@ -386,7 +393,10 @@ def load_walls(path):
     for k, entry in enumerate(doc):
         if isinstance(entry, list):
             entry = {"wall": entry}
-        wall = entry.get("wall")
+        try:
+            wall = entry.get("wall") if "hands" not in entry else wall_from_hands(entry)
+        except (ValueError, TypeError, IndexError) as e:
+            raise ValueError("%s: hand %d: %s" % (path, k, e))
         if not isinstance(wall, list) or sorted(wall) != list(range(WALL)):
             raise ValueError("%s: hand %d: the wall must hold each tile 0-107 once" % (path, k))
         dice = entry.get("dice", [1, 1])
@@ -394,3 +404,29 @@ def load_walls(path):
             raise ValueError("%s: hand %d: dice must be two numbers 1-6" % (path, k))
         out.append({"wall": wall, "dice": tuple(dice)})
     return out
+
+
+def wall_from_hands(entry):
+    """The 108 ids of a wall told by its hands (see load_walls): the deal's blocks of 13 in play
+    order from the banker, the banker's 14th at 52, the draws from 53 on, the replacements from
+    107 down."""
+    used = {}
+    banker = entry.get("banker", 0)
+    hands = [tiles(text, used) for text in entry["hands"]]
+    if len(hands) != CHAIRS or any(len(h) != DEAL + (c == banker) for c, h in enumerate(hands)):
+        raise ValueError("four hands of 13 tiles, the banker's of 14")
+    draws = tiles(entry.get("draws", ""), used)
+    replacements = tiles(entry.get("replacements", ""), used)
+    wall = [None] * WALL
+    for k, c in enumerate([banker] + play_order_from(banker)):
+        wall[k * DEAL:(k + 1) * DEAL] = hands[c][:DEAL]
+    wall[DEAL * CHAIRS] = hands[banker][DEAL]
+    front = DEAL * CHAIRS + 1
+    if front + len(draws) + len(replacements) > WALL:
+        raise ValueError("more draws and replacements than the wall holds")
+    wall[front:front + len(draws)] = draws
+    for k, t in enumerate(replacements):
+        wall[WALL - 1 - k] = t
+    named = set(t for t in wall if t is not None)
+    rest = iter(t for t in range(WALL) if t not in named)
+    return [t if t is not None else next(rest) for t in wall]

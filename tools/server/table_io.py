@@ -229,10 +229,11 @@ class TableIO:
                     "score": list(self.score), "turn": getattr(self, "turn", -1),
                     "middle": list(self.last_throw) if self.phase == PLAY and getattr(self, "last_throw", None) else None,
                     "seats": [{"hand": sorted(s.hand), "missing": s.missing, "locked": s.locked,
+                               "drawn": -1 if s.drawn is None else s.drawn,
                                "discards": s.discards, "pungs": s.melds.pungs, "discard_gangs": s.melds.discard_gangs,
                                "concealed_gangs": s.melds.concealed_gangs, "added_gangs": s.melds.added_gangs,
                                "wins": [{"tile": w[1], "flags": w[2], "total": w[0].total, "counters": w[0].counters}
                                         for w in s.wins]} for s in self.seats],
-                    "history": self.history, "errors": list(self.errors),
+                    "history": self.history, "errors": list(self.errors), "human_time_outs": self.human_time_outs,
                     "decision_ms": sorted(d * 1000 for d in self.decisions)[len(self.decisions) // 2]
                     if self.decisions else 0}

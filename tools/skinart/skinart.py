@@ -21,7 +21,7 @@ import art_sound  # noqa: E402
 import art_table  # noqa: E402
 import art_tiles  # noqa: E402
 
-CHARACTER_COLOURS = [(200, 60, 60), (60, 120, 200), (60, 160, 80), (200, 150, 40)]
+CHARACTER_COLOURS = [(200, 60, 60), (60, 120, 200), (60, 160, 80), (200, 150, 40), (150, 70, 170)]
 CHARACTER_SIZES = [(32, 32), (48, 48), (135, 270)]
 
 

@@ -206,3 +206,25 @@ class Rules(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class WallFromHands(unittest.TestCase):
+    """A wall told by its hands: the deal's blocks by play order from the banker, the draws next,
+    the replacements from the back; texts that cannot make a wall are refused."""
+
+    def test_layout_and_refusals(self):
+        hands = ["123a 456a 789a 123b 45b", "1c 2c 3c 4c 5c 6c 7c 8c 9c 11c 22c", "111b 999b 66b 77b 88b 4a",
+                 "555a 666a 777a 888a 9b"]
+        wall = table_module.wall_from_hands({"hands": hands, "draws": "9c 9a", "replacements": "3c"})
+        self.assertEqual(sorted(wall), list(range(108)))
+        used = {}
+        dealt = [tiles(h, used) for h in hands]
+        # Banker 0, then chairs 3, 2, 1 in blocks of 13; the banker's 14th at 52; the draws from
+        # 53, the replacements from 107 down; the rest in order of id.
+        self.assertEqual(wall[:52], dealt[0][:13] + dealt[3] + dealt[2] + dealt[1])
+        self.assertEqual(wall[52:55], [dealt[0][13]] + tiles("9c 9a", used))
+        self.assertEqual(wall[107], tiles("3c", used)[0])
+        for bad in ({"hands": hands[:3]}, {"hands": [hands[1]] + hands[1:]}, {"hands": hands, "draws": "5a"},
+                    {"hands": hands, "draws": "x"}):
+            with self.assertRaises(ValueError):
+                table_module.wall_from_hands(bad)

@@ -1,0 +1,377 @@
+// This game's boards on a dealt table in a headless engine with our own skins: the exchange
+// (three of one suit), the missing suit (radio buttons, OK, and the count-down that sends the
+// recommendation), the result (a row per chair, a selected row's detail from the hand's wins,
+// score changes and settlement entries, "继续" and the next deal) and the settings (check
+// buttons written to the game's ini). Clicks go through the input module, as a player's would.
+#include "framework/connection/Record.h"
+#include "mahjong/connect/CMJGameConnect2.h"
+#include "platform/Ini.h"
+#include "tests/mahjong/TileRig.h"
+#include "tests/support/FakeClientApp.h"
+#include "widgets/CXyChatBox.h"
+#include "widgets/CXyCheckButton.h"
+#include "widgets/CXyStandButton.h"
+#include "widgets/CXyStandDlg.h"
+#include "xueliu/CGameApp.h"
+#include "xueliu/CGameNotifyEx.h"
+#include "xueliu/CMyGame.h"
+#include "xueliu/CXyResultListXueliu.h"
+#include "xueliu/GameRecords.h"
+#include "xueliu/ResultSummary.h"
+
+#include "framework/app/NotifyGate.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+using namespace Lumora;
+
+namespace {
+
+// Tile id of suit s (0 万, 1 条, 2 筒), rank r (1-9), copy k (0-3).
+int T(int s, int r, int k = 0) { return s * 36 + k * 9 + (r - 1); }
+
+struct SentRequest {
+    uint32_t id;
+    std::vector<uint8_t> bytes;
+    int32_t Word(size_t offset) const { return RecordReader(bytes.data(), bytes.size()).I32(offset); }
+};
+
+// Takes every request and answers success.
+class RecordingConnect : public CMJGameConnect2 {
+public:
+    bool SendRequest(std::string&, uint32_t requestId, const void* record, uint32_t length, GameReply& reply,
+                     bool) override
+    {
+        const auto* p = static_cast<const uint8_t*>(record);
+        sent.push_back({requestId, std::vector<uint8_t>(p, p + length)});
+        reply.code = 10;
+        return true;
+    }
+    const SentRequest* Last(uint32_t id) const
+    {
+        for (auto it = sent.rbegin(); it != sent.rend(); ++it)
+            if (it->id == id)
+                return &*it;
+        return nullptr;
+    }
+    std::vector<SentRequest> sent;
+};
+
+class BoardScene : public CMyGame {
+public:
+    BoardScene() { connect.SetApp(&client); }
+    CMJGameConnect2* TableConnect() override { return &connect; }
+    void CheckSwitchRoom() override { ++switchChecks; }
+    using CMyGame::Slot;
+    FakeClientApp client;
+    RecordingConnect connect;
+    int switchChecks = 0;
+};
+
+class BoardsTest : public ::testing::Test {
+protected:
+    static constexpr auto kSurface = mahjongtest::kSurfaces[2];
+
+    void SetUp() override
+    {
+        dir_ = std::filesystem::temp_directory_path() / ("xl-boards-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir_);
+        setenv("XL_PROGRAM_DIR", (dir_.string() + "/").c_str(), 1);
+        app_ = std::make_unique<CGameApp>();
+        app_->OnEnteredAsPlayer(); // chair 0
+        engine_ = std::make_unique<mahjongtest::TileEngine>(std::to_string(::getpid()) + "_boards");
+        SetNotifyGate(&gate_);
+        scene_ = new BoardScene;
+        scene_->SetGameData(app_->GetMahjongGameInfo());
+        engine_->Register(scene_);
+        mahjongtest::FakeTileHost unused;
+        engine_->UseSurface(kSurface, unused);
+        scene_->SetBounds(kSurface.table);
+        scene_->OnTableEntered();
+        scene_->OnGameReady();
+        scene_->chairCount = scene_->playerCount = 4;
+        Deal();
+    }
+    void TearDown() override
+    {
+        engine_.reset();
+        SetNotifyGate(nullptr);
+        app_.reset();
+        unsetenv("XL_PROGRAM_DIR");
+        std::filesystem::remove_all(dir_);
+    }
+
+    // A deal with the own chair 0 as the banker: 万 1-5, 条 5 7 9, 筒 1-6.
+    void Deal(uint32_t runMs = 4000)
+    {
+        std::vector<uint8_t> start(GameRecord::kDealStartSize, 0);
+        RecordWriter w({start.data(), start.size()});
+        const std::pair<size_t, int32_t> params[] = {{2, 4},  {3, 0},  {4, 108}, {5, 13}, {6, 53},
+                                                      {12, 3 | (5 << 8)}, {14, (1 << 8) | (1 << 5) | (1 << 2) | (1 << 3)},
+                                                      {18, 15}, {21, 1}, {28, 6}, {36, -1}, {37, -1}};
+        for (auto [word, value] : params)
+            w.I32(word * 4, value);
+        w.I32(GameRecord::kStartExtraOffset, 55);
+        const std::vector<int> own = {T(0, 1), T(0, 2), T(0, 3), T(0, 4), T(0, 5), T(1, 5), T(1, 7),
+                                      T(1, 9), T(2, 1), T(2, 2), T(2, 3), T(2, 4), T(2, 5), T(2, 6)};
+        for (size_t chair = 0; chair < 4; ++chair)
+            for (size_t i = 0; i < GameRecord::kTileListLength; ++i)
+                w.I32(GameRecord::kTileListsOffset + (chair * GameRecord::kTileListLength + i) * 4,
+                      chair == 0 && i < own.size() ? own[i] : -1);
+        for (size_t chair = 0; chair < 4; ++chair)
+            w.I32(GameRecord::kTileCountsOffset + chair * 4, chair == 0 ? 14 : 13);
+        app_->GetMahjongGameInfo()->StoreGameStart(start.data(), start.size());
+        scene_->ResetDealState();
+        scene_->OnNotifyRoundStart();
+        scene_->OnGameStartData(start.data(), start.size());
+        engine_->Run(runMs);
+    }
+    void Step(uint32_t id, std::vector<int32_t> words, size_t size)
+    {
+        std::vector<uint8_t> record(size, 0);
+        RecordWriter w({record.data(), record.size()});
+        for (size_t i = 0; i < words.size(); ++i)
+            w.I32(i * 4, words[i]);
+        scene_->OnGameStep(id, record.data(), record.size());
+        engine_->Settle();
+    }
+    void ClickObject(uint32_t id)
+    {
+        PObject* object = scene_->FindById(id);
+        ASSERT_NE(object, nullptr);
+        engine_->Click(int(object->GetX()), int(object->GetY()));
+    }
+    void Send(uint32_t code, uintptr_t p1 = 0, uintptr_t p2 = 0)
+    {
+        engine_->Owner().SendEvent(EventRecord{scene_->GetId(), code, p1, p2});
+        engine_->Settle();
+    }
+    CMJCard2* OwnTile(int tile)
+    {
+        for (int slot = 0; slot < scene_->GetMaxHandSlots(); ++slot)
+            if (CMJCard2* t = scene_->Slot(kOwnSeat, slot); t && t->inHand && t->tile == tile)
+                return t;
+        return nullptr;
+    }
+
+    std::filesystem::path dir_;
+    std::unique_ptr<CGameApp> app_;
+    std::unique_ptr<mahjongtest::TileEngine> engine_;
+    NotifyGate gate_;
+    BoardScene* scene_ = nullptr;
+};
+
+TEST_F(BoardsTest, TheExchangeLiftsTheRecommendationAndKeepsThreeOfOneSuit)
+{
+    // The step may come while the deal is still laying out the hand: the board waits for it.
+    Deal(100);
+    Step(CGameNotifyEx::kExchangeBegin, {20}, 8);
+    engine_->Run(4000);
+    ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardExchange);
+    EXPECT_EQ(scene_->ExchangeChoice(), (std::vector<int>{T(1, 9), T(1, 7), T(1, 5)}));
+    EXPECT_TRUE(OwnTile(T(1, 9))->raised);
+    EXPECT_TRUE(scene_->FirstBoardButton()->IsEnabled());
+    // Another suit starts the choice again (OK waits for three); a fourth of the suit is refused.
+    scene_->ToggleExchangeTile(*OwnTile(T(0, 1)));
+    EXPECT_FALSE(scene_->FirstBoardButton()->IsEnabled());
+    for (int rank : {2, 3, 4})
+        scene_->ToggleExchangeTile(*OwnTile(T(0, rank)));
+    EXPECT_EQ(scene_->ExchangeChoice(), (std::vector<int>{T(0, 1), T(0, 2), T(0, 3)}));
+    EXPECT_FALSE(OwnTile(T(1, 9))->raised);
+    EXPECT_FALSE(OwnTile(T(0, 4))->raised);
+    ClickObject(scene_->FirstBoardButton()->GetId());
+    const SentRequest* sent = scene_->connect.Last(229310);
+    ASSERT_NE(sent, nullptr);
+    EXPECT_EQ(sent->Word(16), T(0, 1));
+    EXPECT_EQ(sent->Word(24), T(0, 3));
+    EXPECT_EQ(scene_->Phase(), CMyGame::kPhaseExchangeWait);
+}
+
+TEST_F(BoardsTest, TheMissingSuitBoardSendsTheCheckedRadioAndItsTimeOutTheRecommendation)
+{
+    Step(CGameNotifyEx::kMissingSuitBegin, {15, 1}, 8);
+    ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardMissing);
+    ASSERT_EQ(scene_->BoardChecks().size(), 3u);
+    EXPECT_EQ(scene_->BoardCheckStates(), (std::vector<int>{0, 1, 0}));
+    ClickObject(scene_->BoardChecks()[2]);
+    EXPECT_EQ(scene_->BoardCheckStates(), (std::vector<int>{0, 0, 1}));
+    if (std::getenv("XL_SCREENSHOTS"))
+        mahjongtest::SaveScreenshot(*engine_, kSurface.width, kSurface.height, "board_missing");
+    Send(CMyGame::kEvBoardOk, CMyGame::kBoardMissing);
+    ASSERT_NE(scene_->connect.Last(229350), nullptr);
+    EXPECT_EQ(scene_->connect.Last(229350)->Word(16), 2);
+    EXPECT_EQ(scene_->OpenBoard(), nullptr);
+
+    // Again, left alone after a click: the time runs out and the recommendation goes.
+    scene_->connect.sent.clear();
+    Step(CGameNotifyEx::kMissingSuitBegin, {5, 1}, 8);
+    ClickObject(scene_->BoardChecks()[0]);
+    engine_->Run(3000);
+    EXPECT_EQ(scene_->connect.Last(229350), nullptr);
+    engine_->Run(2000);
+    ASSERT_NE(scene_->connect.Last(229350), nullptr);
+    EXPECT_EQ(scene_->connect.Last(229350)->Word(16), 1);
+    EXPECT_EQ(scene_->Phase(), CMyGame::kPhaseMissingWait);
+}
+
+TEST_F(BoardsTest, TheResultBoardHasARowPerChairAndASelectedRowUnfoldsItsDetail)
+{
+    // Chair 1 wins on chair 2's discard; chair 3's gang on a discard of chair 2 (刮风).
+    std::vector<int32_t> win(34, 0);
+    win[0] = 1, win[1] = 2, win[2] = T(2, 8), win[3] = 1, win[4] = 3, win[6] = 4;
+    win[7 + 4] = 1;                           // 清一色
+    win[23 + 1] = 4, win[23 + 2] = -4;        // silver deltas
+    win[31] = 1;                              // chair 1's wins now
+    Step(CGameNotifyEx::kPlayerWins, win, 136);
+    Step(CGameNotifyEx::kScoreChange, {4, 3, 0, 0, -2, 2}, 48);
+    ASSERT_EQ(scene_->HandRecords().wins.size(), 1u);
+
+    std::vector<uint8_t> result(GameRecord::kResultSize, 0);
+    RecordWriter w({result.data(), result.size()});
+    const int32_t silver[4] = {0, 4, -6, 2};
+    for (size_t chair = 0; chair < 4; ++chair) {
+        const size_t block = 4 + chair * GameRecord::kResultChairBlock;
+        w.I32(block, int32_t(chair));
+        w.I32(block + 4, silver[chair]);
+        w.I32(block + 12, chair == 1);
+        w.I32(block + 104, chair == 1 ? T(2, 8) : -1);
+    }
+    w.I32(4 + 0 * GameRecord::kResultChairBlock + 92, 1); // chair 0: 花猪
+    for (size_t i = 0; i < 4; ++i)
+        w.I32(GameRecord::kResultHandsOffset + i * 4 * 32, -1);
+    w.I32(GameRecord::kResultSettlementCount, 2);
+    const int32_t entries[2][4] = {{1, 2, 1, 4}, {4, 2, 3, 2}};
+    for (size_t i = 0; i < 2; ++i)
+        for (size_t k = 0; k < 4; ++k)
+            w.I32(GameRecord::kResultEntriesOffset + i * 16 + k * 4, entries[i][k]);
+    app_->GetMahjongGameInfo()->StoreGameResult(result.data(), result.size());
+    scene_->OnNotifyGameResult(result.data(), result.size());
+    engine_->Settle();
+
+    ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
+    CXyResultListXueliu* list = scene_->ResultList();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->GetBlockCount(), 4);
+    CXyResultBlockXueLiu* winner = list->GetChairRow(1);
+    EXPECT_EQ(winner->DetailLines(),
+              (std::vector<std::string>{"胡：清一色2番 ×4  +4", "点炮  3号位→2号位  4"}));
+    EXPECT_EQ(list->GetChairRow(2)->DetailLines(),
+              (std::vector<std::string>{"刮风（4号位）  -2", "点炮  3号位→2号位  4", "刮风  3号位→4号位  2"}));
+    EXPECT_EQ(list->GetChairRow(0)->DetailLines(), (std::vector<std::string>{"花猪"}));
+
+    // A press on the row's face unfolds the chat box under it.
+    engine_->Click(int(winner->GetFace()->GetX()), int(winner->GetFace()->GetY()));
+    EXPECT_EQ(list->GetSelected(), winner);
+    ASSERT_NE(winner->GetDetailBox(), nullptr);
+    EXPECT_TRUE(winner->GetDetailBox()->IsActive());
+    EXPECT_GT(winner->GetDetailBox()->GetY(), winner->GetFace()->GetY());
+    if (std::getenv("XL_SCREENSHOTS"))
+        mahjongtest::SaveScreenshot(*engine_, kSurface.width, kSurface.height, "board_result");
+
+    // "继续": the room check, then ready.
+    Send(CMyGame::kEvResultContinue);
+    EXPECT_EQ(scene_->switchChecks, 1);
+    EXPECT_NE(scene_->connect.Last(201165), nullptr);
+    EXPECT_EQ(scene_->OpenBoard(), nullptr);
+    // The next deal closes a board left open, and forgets the hand's records.
+    scene_->OnNotifyGameResult(result.data(), result.size());
+    Deal();
+    EXPECT_EQ(scene_->OpenBoard(), nullptr);
+    EXPECT_TRUE(scene_->HandRecords().wins.empty());
+}
+
+TEST_F(BoardsTest, TheSettingsBoardWritesItsChecksToTheIniAtOnce)
+{
+    // A step's board open stays open.
+    Step(CGameNotifyEx::kMissingSuitBegin, {15, 1}, 8);
+    Send(CMyGame::kEvSettings);
+    EXPECT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardMissing);
+    Send(CMyGame::kEvBoardOk, CMyGame::kBoardMissing);
+
+    Send(CMyGame::kEvSettings);
+    ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardSettings);
+    // Silence off, asks allowed, music on.
+    EXPECT_EQ(scene_->BoardCheckStates(), (std::vector<int>{0, 0, 1}));
+    // Independent checks: switching two leaves the third alone.
+    ClickObject(scene_->BoardChecks()[0]);
+    ClickObject(scene_->BoardChecks()[2]);
+    ClickObject(scene_->BoardChecks()[1]);
+    EXPECT_EQ(scene_->BoardCheckStates(), (std::vector<int>{1, 1, 0}));
+    if (std::getenv("XL_SCREENSHOTS"))
+        mahjongtest::SaveScreenshot(*engine_, kSurface.width, kSurface.height, "board_settings");
+    ASSERT_NE(scene_->FirstBoardButton(), nullptr);
+    ClickObject(scene_->FirstBoardButton()->GetId());
+    EXPECT_EQ(scene_->OpenBoard(), nullptr);
+    platform::IniFile ini(app_->GetGameIniPath());
+    EXPECT_EQ(ini.GetInt("GAMESET", "KeepSilence", -1), 1);
+    EXPECT_EQ(ini.GetInt("GAMESET", "RejectKanPaiAsk", -1), 1);
+    EXPECT_EQ(ini.GetInt("GAMESET", "MusicOn", -1), 0);
+    EXPECT_EQ(app_->IsKeepSilence(), 1);
+}
+
+TEST_F(BoardsTest, TheQrPictureLiesInsideItsBoardAboveTheCloseButton)
+{
+    std::vector<uint8_t> record(32 + 512, 0);
+    const std::string text = "https://example.invalid/pay?order=42";
+    std::copy(text.begin(), text.end(), record.begin() + 32);
+    scene_->OnQRCodeNotify(record.data());
+    engine_->Settle();
+    ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardQr);
+    PObject* picture = engine_->Objects().FindByName("QRCode_Image");
+    ASSERT_NE(picture, nullptr);
+    const PObject* board = scene_->OpenBoard();
+    EXPECT_GE(picture->GetLeft(), board->GetLeft());
+    EXPECT_LE(picture->GetRight(), board->GetRight());
+    EXPECT_GE(picture->GetTop(), board->GetTop());
+    EXPECT_LT(picture->GetBottom(), scene_->FirstBoardButton()->GetTop());
+}
+
+} // namespace
+
+namespace {
+
+// The rows without a table: the room picks silver or score, a client that saw no win record
+// falls back to the result's best win, records too short or naming no chair add nothing.
+TEST(ResultRows, SilverOrScoreLateClientsAndBadRecords)
+{
+    std::vector<uint8_t> result(GameRecord::kResultSize, 0);
+    RecordWriter w({result.data(), result.size()});
+    const size_t block = 4 + 2 * GameRecord::kResultChairBlock; // chair 2
+    w.I32(block + 4, 12);                                      // silver
+    w.I32(block + 8, 3);                                       // score
+    w.I32(block + 12, 1);
+    w.I32(block + 24 + 4 * 4, 1); // 清一色 as its best win
+    auto name = [](int chair) { return "c" + std::to_string(chair); };
+
+    xueliu::HandRecords hand;
+    hand.wins.push_back(std::vector<uint8_t>(100, 0));        // short: skipped
+    std::vector<uint8_t> change(48, 0);
+    RecordWriter c({change.data(), change.size()});
+    c.I32(0, 6), c.I32(4, 9), c.I32(8 + 2 * 4, 4);            // names chair 9: skipped
+    hand.changes.push_back(change);
+    c.I32(4, 2), c.I32(24 + 2 * 4, 1);                         // 下雨 of chair 2
+    hand.changes.push_back(change);
+
+    struct Case {
+        bool silver;
+        std::string caption;
+        std::vector<std::string> details;
+    } cases[] = {
+        {true, "c2  +12  胡1次", {"胡：清一色2番 ", "下雨（c2）  +4"}},
+        {false, "c2  +3  胡1次", {"胡：清一色2番 ", "下雨（c2）  +1"}},
+    };
+    for (const Case& k : cases) {
+        const auto rows = xueliu::BuildResultRows(result.data(), result.size(), hand, k.silver, name);
+        ASSERT_EQ(rows.size(), 4u);
+        EXPECT_EQ(rows[2].caption, k.caption);
+        EXPECT_EQ(rows[2].details, k.details);
+        EXPECT_TRUE(rows[1].details.empty());
+    }
+    EXPECT_TRUE(xueliu::BuildResultRows(result.data(), result.size() - 1, hand, true, name).empty());
+}
+
+} // namespace

@@ -1,0 +1,81 @@
+// The result board's list and its rows.
+#include "xueliu/CXyResultListXueliu.h"
+
+#include "engine/object/PictureObject.h"
+#include "widgets/ChatFormat.h"
+#include "widgets/CXyChatBox.h"
+#include "xueliu/ResultSummary.h"
+
+#include <algorithm>
+
+namespace Lumora {
+
+namespace {
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr uint32_t kDetailStyle = chat_style::kBackgroundColour;
+// The detail's text colour, as the chat markup writes it.
+constexpr const char* kDetailColour = "<c=16777215>";
+} // namespace
+
+std::vector<std::string> CXyResultBlockXueLiu::DetailLines() const
+{
+    std::vector<std::string> lines;
+    const std::string text(GetData().begin(), GetData().end());
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find(kLineEnd, at);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(at, end - at));
+        at = end + kLineEnd.size();
+    }
+    return lines;
+}
+
+PObject* CXyResultBlockXueLiu::CreateDetail()
+{
+    auto* box = NewChild<CXyChatBox>();
+    if (!box)
+        return nullptr;
+    const auto lines = DetailLines();
+    const int width = GetFace() ? int(GetFace()->GetWidth()) : 0;
+    box->Create(std::max(width, 1), int(lines.size()) * kDetailLineHeight + 6, kDetailStyle, 0);
+    box->SetBackgroundColor(kDetailBackground);
+    // A row of a list in the top-most layer unfolds there too.
+    if (GetFace() && (GetFace()->GetFlags() & OBJ_TOPMOST))
+        box->SetTopMost();
+    for (const std::string& line : lines)
+        box->AppendText(std::string(kDetailColour) + line + std::string(kLineEnd));
+    return box;
+}
+
+void CXyResultBlockXueLiu::LayoutDetail()
+{
+    if (CXyChatBox* box = GetDetailBox(); box && GetFace())
+        box->MoveTo(GetFace()->GetX(), GetFace()->GetY() + (GetFace()->GetHeight() + box->GetHeight()) / 2);
+}
+
+CXyChatBox* CXyResultBlockXueLiu::GetDetailBox() const { return dynamic_cast<CXyChatBox*>(GetDetail()); }
+
+CXyResultBlockXueLiu* CXyResultListXueliu::AddChairRow(const xueliu::ResultRow& row)
+{
+    std::string data;
+    for (const std::string& line : row.details)
+        data += line + std::string(kLineEnd);
+    PictureInfo picture;
+    GetRes(picture, kRowPicture, 0);
+    auto* block = static_cast<CXyResultBlockXueLiu*>(
+        AddBlock(new CXyResultBlockXueLiu, data.data(), data.size(), picture, GetViewWidth(), kRowHeight));
+    if (!block)
+        return nullptr;
+    if (GetFlags() & OBJ_TOPMOST)
+        block->SetTopMost();
+    block->DrawCaption(row.caption, kCaptionColour, 0);
+    return block;
+}
+
+CXyResultBlockXueLiu* CXyResultListXueliu::GetChairRow(int index) const
+{
+    return dynamic_cast<CXyResultBlockXueLiu*>(GetBlock(index));
+}
+
+} // namespace Lumora
