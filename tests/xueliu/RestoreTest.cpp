@@ -48,7 +48,7 @@ const std::vector<int> kOwnMelds = {T(0, 1, 0), T(0, 2, 0), T(0, 3, 0), T(0, 4, 
 
 const std::vector<int> kChair2Discards = {T(1, 9, 0), T(1, 9, 1), T(1, 9, 2), T(1, 9, 3), T(1, 8, 0)};
 
-Block MakeBlock(const std::vector<int>& own, bool ownTurn)
+Block MakeBlock(const std::vector<int>& own, bool ownTurn, int chair1Count = 13)
 {
     namespace PS = GameRecord::PlayState;
     Block b;
@@ -59,7 +59,7 @@ Block MakeBlock(const std::vector<int>& own, bool ownTurn)
         for (size_t i = 0; i < GameRecord::kTileListLength; ++i)
             b.Put(GameRecord::kTileListsOffset + (chair * GameRecord::kTileListLength + i) * 4,
                   chair == 0 && i < own.size() ? own[i] : -1);
-    const int counts[4] = {int(own.size()), 13, 10, 10};
+    const int counts[4] = {int(own.size()), chair1Count, 10, 10};
     for (size_t chair = 0; chair < 4; ++chair)
         b.Put(GameRecord::kTileCountsOffset + chair * 4, counts[chair]);
     // Units: peng 0x000/0x2A0, gang on a discard 0x560/0x800, concealed 0x810/0xAB0, added 0xAC0/0xD60.
@@ -136,15 +136,16 @@ TEST_F(RestoreTest, FourMeldsAFullDiscardAreaAndTheTileInTheMiddleComeBackAsTheB
     struct Case {
         std::vector<int> own;
         bool ownTurn; // else chair 3's tile waits for claims in the middle
-    } cases[] = {{{T(1, 1), T(1, 2)}, true}, {{T(1, 1)}, false}};
+        int chair1Count; // chair 1 has no meld: any count shows as it is
+    } cases[] = {{{T(1, 1), T(1, 2)}, true, 13}, {{T(1, 1)}, false, 7}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ownTurn ? "the own turn" : "a claim window");
-        Enter(MakeBlock(c.own, c.ownTurn));
+        Enter(MakeBlock(c.own, c.ownTurn, c.chair1Count));
         EXPECT_EQ(scene_->Phase(), CMyGame::kPhasePlay);
         const SeatView own = View(0);
         EXPECT_EQ(own.concealed, c.own);
         EXPECT_EQ(own.melds, kOwnMelds);
-        EXPECT_EQ(View(1).concealed.size(), 13u);
+        EXPECT_EQ(View(1).concealed.size(), size_t(c.chair1Count));
         EXPECT_EQ(View(1).discards.size(), 36u);
         EXPECT_EQ(View(1).discards.front(), T(2, 1));
         EXPECT_EQ(View(1).discards.back(), T(2, 9, 3));
