@@ -121,7 +121,7 @@ void CMyGame::RestoreRunningHand(std::span<const uint8_t> block)
     if (s.middle >= 0 && s.lastThrower >= 0)
         if (CMJCard2* t = GetFreeCard())
             MakeThrownTile(ChairToSeat(s.lastThrower), *t, s.middle);
-    StartRound();
+    ShowRoundBoards();
 
     missing_ = s.missing;
     winCounts_ = s.wins;

@@ -1,8 +1,8 @@
 // The table rebuilt from a crafted entry block in a headless engine: a hand of four melds (a
-// peng, a gang on a discard, an added and a concealed gang) with one or two concealed tiles,
-// a full discard area, a thrown tile still in the middle, the wall still standing, missing
-// suits, wins and the turn, every tile filed once; and blocks naming what the table cannot hold
-// refused before anything changes.
+// peng, a gang on a discard, an added and a concealed gang) with one or two concealed tiles (a
+// drawn tile kept in its place), a full discard area, a thrown tile still in the middle, the wall
+// still standing, missing suits, wins and the turn, every tile filed once; and blocks naming what
+// the table cannot hold refused before anything changes.
 #include "framework/connection/Record.h"
 #include "tests/xueliu/SceneRig.h"
 #include "xueliu/CMyGame.h"
@@ -102,7 +102,8 @@ protected:
     {
         app_->GetMahjongGameInfo()->StoreGameStart(b.bytes.data(), GameRecord::kDealStartSize);
         scene_->RestoreRunningHand(b.bytes);
-        engine_->Settle();
+        engine_->Run(1000); // past anything the restore posts
+
     }
     struct SeatView {
         std::vector<int> concealed, melds, discards;
@@ -137,13 +138,19 @@ TEST_F(RestoreTest, FourMeldsAFullDiscardAreaAndTheTileInTheMiddleComeBackAsTheB
         std::vector<int> own;
         bool ownTurn; // else chair 3's tile waits for claims in the middle
         int chair1Count; // chair 1 has no meld: any count shows as it is
-    } cases[] = {{{T(1, 1), T(1, 2)}, true, 13}, {{T(1, 1)}, false, 7}};
+    } cases[] = {{{T(1, 1), T(1, 2)}, true, 13}, {{T(1, 1)}, false, 7}}; // a drawn tile first, below the hand's order
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ownTurn ? "the own turn" : "a claim window");
         Enter(MakeBlock(c.own, c.ownTurn, c.chair1Count));
         EXPECT_EQ(scene_->Phase(), CMyGame::kPhasePlay);
         const SeatView own = View(0);
-        EXPECT_EQ(own.concealed, c.own);
+        std::vector<int> sorted = c.own;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(own.concealed, sorted);
+        if (c.ownTurn) {
+            ASSERT_NE(scene_->Slot(kOwnSeat, kDrawnSlot), nullptr);
+            EXPECT_EQ(scene_->Slot(kOwnSeat, kDrawnSlot)->tile, c.own[0]) << "the drawn tile stays in its place";
+        }
         EXPECT_EQ(own.melds, kOwnMelds);
         EXPECT_EQ(View(1).concealed.size(), size_t(c.chair1Count));
         EXPECT_EQ(View(1).discards.size(), 36u);

@@ -200,6 +200,12 @@ class Table(TablePlay, TableIO):
         lists = []
         for c in range(CHAIRS):
             own = sorted(self.seats[c].hand) if c == view else []
+            drawn = self.seats[c].drawn
+            if drawn in own:
+                # The drawn tile first, so a client coming back shows it in the drawn place (a
+                # locked hand may throw only that one).
+                own.remove(drawn)
+                own.insert(0, drawn)
             lists += X.pad_list(own, 32)
         counts = [len(self.seats[c].hand) for c in range(CHAIRS)]
         return X.DEAL_START.pack(self.params(view), X.START_EXTRA.pack(self.tiles_left()), *lists, *counts)
