@@ -3,6 +3,7 @@
 #include "xueliu/CMyGame.h"
 
 #include "framework/connection/Record.h"
+#include "mahjong/data/CMJGameData2.h"
 #include "xueliu/CGameInfoEx.h"
 #include "xueliu/GameCalculator.h"
 #include "xueliu/GameRecords.h"
@@ -140,6 +141,21 @@ void CMyGame::RestoreRunningHand(std::span<const uint8_t> block)
         else
             ClockClaimTime();
         ArrowTo(seat);
+    }
+    // Back in a step: its board again, with the step's whole time (the server's clock decides;
+    // a choice made before the drop is refused and the board waits for the step's end).
+    if (s.phase == PS::kExchange || (s.phase == PS::kMissingSuit && ValidChairIndex(own) && missing_[size_t(own)] < 0)) {
+        CMJGameData2* data = GetSceneGameInfo();
+        uint8_t begin[8] = {};
+        RecordWriter w({begin, sizeof begin});
+        if (s.phase == PS::kExchange) {
+            w.I32(0, data ? int32_t(data->GetStartValue4C()) : 0);
+            OnExchangeBegin(begin, sizeof begin);
+        } else {
+            w.I32(0, data ? int32_t(data->GetStartValue58()) : 0);
+            w.I32(4, RecommendMissingSuit(OwnHandTiles()));
+            OnMissingSuitBegin(begin, sizeof begin);
+        }
     }
     for (int c = 0; c < kChairs; ++c) {
         RefreshSeatMark(c);

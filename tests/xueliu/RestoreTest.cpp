@@ -2,7 +2,8 @@
 // peng, a gang on a discard, an added and a concealed gang) with one or two concealed tiles (a
 // drawn tile kept in its place), a full discard area, a thrown tile still in the middle, the wall
 // still standing, missing suits, wins and the turn, every tile filed once; and blocks naming what
-// the table cannot hold refused before anything changes.
+// the table cannot hold refused before anything changes. Back in the exchange or the missing-suit
+// step, the step's board opens again.
 #include "framework/connection/Record.h"
 #include "tests/xueliu/SceneRig.h"
 #include "xueliu/CMyGame.h"
@@ -170,6 +171,25 @@ TEST_F(RestoreTest, FourMeldsAFullDiscardAreaAndTheTileInTheMiddleComeBackAsTheB
         EXPECT_EQ(scene_->WinCount(2), 2);
         EXPECT_TRUE(scene_->HandLocked()) << "the own chair has won: its hand is locked";
         EXPECT_EQ(scene_->IsWaitingThrow(), c.ownTurn ? 1 : 0);
+    }
+}
+
+TEST_F(RestoreTest, BackInTheExchangeOrAMissingSuitStillToChooseItsBoardOpensAgain)
+{
+    namespace PS = GameRecord::PlayState;
+    struct Case {
+        int phase, ownMissing, board;
+    } cases[] = {{PS::kExchange, -1, CMyGame::kBoardExchange},
+                 {PS::kMissingSuit, -1, CMyGame::kBoardMissing},
+                 {PS::kMissingSuit, 1, 0},
+                 {PS::kPlay, 2, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.phase);
+        Block b = MakeBlock({T(1, 1), T(1, 2)}, true);
+        b.Play(PS::kPhase, c.phase);
+        b.Play(PS::kMissingSuits, c.ownMissing);
+        Enter(b);
+        EXPECT_EQ(scene_->OpenBoardKind(), c.board);
     }
 }
 
