@@ -334,6 +334,10 @@ public:
         lastExitTick_ = tick;
     }
     int GetExitRequestCount() const { return exitRequests_; }
+    // The table flag: set once a knock-out round has seated the player at a table the system
+    // arranged (211150); the seat notifications, the exit reminder and request 201161 read it.
+    int GetTableFlag() const { return tableArranged_; }
+    void SetTableArranged() { tableArranged_ = 1; }
     // Entered as a player: a chair still unknown becomes 0.
     void OnEnteredAsPlayer();
     // The line to the side panel's chat area.
@@ -405,6 +409,7 @@ private:
     int lostWhilePlaying_ = 0;
     int32_t matchResultValue_ = 0;
     int32_t matchRank_ = 0;
+    int tableArranged_ = 0;
     HallCommandLine line_;
     hall::HallState hall_;
     std::string skinIni_;

@@ -31,8 +31,8 @@ public:
     bool IsOption17() const override { return app_.IsOption17() != 0; }
     bool IsPlaying() const override { return app_.IsPlaying() != 0; }
     void SetLostWhilePlaying(bool lost) override { app_.SetLostWhilePlaying(lost); }
-    bool IsTableArranged() const override { return tableArranged_; }
-    void SetTableArranged() override { tableArranged_ = true; }
+    bool IsTableArranged() const override { return app_.GetTableFlag() != 0; }
+    void SetTableArranged() override { app_.SetTableArranged(); }
     int GetMatchState() const override { return app_.GetMatchState(); }
     void SetMatchState(int state) override { app_.SetMatchState(state); }
     uint32_t GetHallWnd() const override { return app_.IsTestMode() ? 0 : app_.GetHallWnd(); }
@@ -91,5 +91,4 @@ private:
     CGameWinApp& app_;
     CGameConnect* connection_;
     CGameNotify* notify_;
-    bool tableArranged_ = false;
 };

@@ -4,8 +4,10 @@
 
 #include "framework/app/AppLinks.h"
 #include "framework/app/CGameWinApp.h"
+#include "framework/app/GameWinAppLink.h"
 #include "framework/app/HallCipher.h"
 #include "framework/app/WebLinks.h"
+#include "framework/notify/CGameNotify.h"
 #include "framework/notify/NotifyEvents.h"
 
 using namespace frametest;
@@ -175,6 +177,42 @@ TEST_F(AppMatchHooksTest, EachLoginAnswerRunsItsMatchOperationAndTheFrameReadsTh
     EXPECT_EQ((std::vector<int>{app_->GetMatchResultValue(), app_->GetMatchRank()}), (std::vector<int>{8, 4}));
     EXPECT_EQ(link.GetMatchPlayerDetail(1001)->rankPoints, 45);
     EXPECT_EQ(link.GetMatchPlayerDetail(1001)->nextLevelPoints, 120);
+}
+
+// The notifications' link and the frame's link read one application: what a notification sets,
+// the frame sees.
+class AppLinksTest : public AppMatchHooksTest {
+protected:
+    void SetUp() override
+    {
+        AppMatchHooksTest::SetUp();
+        SetGameWinApp(&winLink_);
+    }
+    void TearDown() override
+    {
+        SetGameWinApp(nullptr);
+        AppMatchHooksTest::TearDown();
+    }
+    void Notify(uint32_t id, const std::vector<uint8_t>& data)
+    {
+        notify_.OnNotify(id, data.data(), static_cast<uint32_t>(data.size()));
+    }
+    GameWinAppLink winLink_{*app_, nullptr, nullptr};
+    FrameAppLink frameLink_{*app_, nullptr};
+    CGameNotify notify_;
+};
+
+TEST_F(AppLinksTest, AKnockoutRoundRaisesTheTableFlagThatTheDelayedRequestNeeds)
+{
+    EXPECT_FALSE(frameLink_.GetTableFlag());
+    Notify(211150, std::vector<uint8_t>(100, 0));  // shorter than a table record: refused
+    EXPECT_FALSE(frameLink_.GetTableFlag());
+    std::vector<uint8_t> round(hall::ReplayTableRecord::kSize, 0);
+    round[hall::ReplayTableRecord::kKnockoutStage] = 1;
+    Notify(211150, round);
+    EXPECT_TRUE(frameLink_.GetTableFlag());
+    EXPECT_TRUE(winLink_.IsTableArranged());
+    EXPECT_EQ(frameLink_.GetKnockoutStage(), 1);
 }
 
 TEST_F(AppFrameUITest, ALookOnJoinReachesTheSceneAndThePanel)
