@@ -45,6 +45,17 @@ public:
         return true;
     }
 
+    // 211170: the rank list and the standings it carries.
+    void SetRankList(std::span<const uint8_t> headAndEntries, int count) override
+    {
+        app_.SetRankList(headAndEntries, count);
+    }
+    bool SetUserExtraValues(uint32_t userId, int32_t a, int32_t b, int32_t c) override
+    {
+        return app_.SetRankValues(userId, a, b, c);
+    }
+    void SortAndShowRankList() override { app_.SortMatchRanks(); }
+
     int GetGameFrameState() override;
     // Boxes and lines: the application's.
     void ShowMsgBox(const char* text, const Lumora::EventRecord* ok, const Lumora::EventRecord* cancel, int seconds,

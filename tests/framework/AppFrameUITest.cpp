@@ -28,6 +28,12 @@ struct FrameApp : CGameWinApp {
         texts.push_back(std::string("line ") + markup);
         CGameWinApp::ShowSystemNotice(markup);
     }
+    void SetOwnUser(uint32_t id)
+    {
+        HallCommandLine line;
+        line.userId = id;
+        ApplyCommandLine(line);
+    }
     CXyGameFrame* frame = nullptr;
     std::vector<std::string> texts;
 };
@@ -213,6 +219,43 @@ TEST_F(AppLinksTest, AKnockoutRoundRaisesTheTableFlagThatTheDelayedRequestNeeds)
     EXPECT_TRUE(frameLink_.GetTableFlag());
     EXPECT_TRUE(winLink_.IsTableArranged());
     EXPECT_EQ(frameLink_.GetKnockoutStage(), 1);
+}
+
+TEST_F(AppLinksTest, ARankListIsKeptInOrderAndCarriesItsValuesIntoTheStandings)
+{
+    Lumora::GameUserRecord own;
+    own.SetUserId(1001);
+    own.SetChair(0);
+    app_->SetOwnUser(1001);
+    app_->MutableHallData().players[0] = own;
+    app_->MutableHallData().extra[0].SetU32(hall::MatchStanding::kUserId, 1001);
+    // The own entry leads though its score is the lowest; 1002 has no standing to update.
+    const int32_t entries[][4] = {{1003, 50, 1, 1}, {1001, 10, 20, 30}, {1002, 70, 2, 2}};
+    std::vector<uint8_t> list(kRankHeadSize + 3 * kRankEntrySize, 0);
+    list[4] = 3;
+    for (size_t i = 0; i < 3; ++i)
+        std::memcpy(list.data() + kRankHeadSize + i * kRankEntrySize, entries[i], sizeof entries[i]);
+    Notify(211170, list);
+    const auto kept = app_->GetRankEntries();
+    ASSERT_EQ(kept.size(), 3 * kRankEntrySize);
+    std::vector<int> order;
+    for (size_t i = 0; i < 3; ++i)
+        order.push_back(kept[i * kRankEntrySize] | kept[i * kRankEntrySize + 1] << 8);
+    EXPECT_EQ(order, (std::vector<int>{1001, 1002, 1003}));
+    const auto& standing = app_->HallData().extra[0];
+    using S = hall::MatchStanding;
+    EXPECT_EQ((std::vector<int>{standing.I32(S::kRankValues), standing.I32(S::kRankValues + 4),
+                                standing.I32(S::kRankValues + 8)}),
+              (std::vector<int>{10, 20, 30}));
+    for (const auto* part : {static_cast<const Part*>(app_->GetMainGame()), static_cast<const Part*>(app_->GetSubSystem())})
+        EXPECT_EQ(std::count(part->codes.begin(), part->codes.end(), 80000022u), 1);
+
+    // A list longer than the application keeps is cut at its capacity.
+    std::vector<uint8_t> crowd(kRankHeadSize + 2000 * kRankEntrySize, 0);
+    crowd[4] = 2000 & 0xFF;
+    crowd[5] = 2000 >> 8;
+    Notify(211170, crowd);
+    EXPECT_EQ(app_->GetRankEntries().size(), CGameWinApp::kMaxRankEntries * kRankEntrySize);
 }
 
 TEST_F(AppFrameUITest, ALookOnJoinReachesTheSceneAndThePanel)
