@@ -29,7 +29,7 @@ say() { echo "run: $*" >&2; }
 if [ ! -f "$build/build.ninja" ]; then
   launcher=()
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DXL_BENCH=OFF "${launcher[@]}" >/dev/null
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXL_BENCH=OFF "${launcher[@]}" >/dev/null
 fi
 cmake --build "$build" -j "$(nproc)" --target xueliu skins
 if [ "$mode" = auto ]; then

@@ -205,14 +205,8 @@ void CMyGame::OnBtnStartGame()
     if (!connect || IsLookOnClient())
         return;
     std::string text;
-    if (!Sent(connect->StartGameEx(text), RequestId::StartGameEx, text))
-        return;
-    if (buttons[kBtnStart]) {
-        buttons[kBtnStart]->Deactivate();
-        buttons[kBtnStart]->Redraw();
-    }
-    if (players[kOwnSeat])
-        players[kOwnSeat]->ShowReady(1);
+    if (Sent(connect->StartGameEx(text), RequestId::StartGameEx, text))
+        ShowOwnStartSent();
 }
 
 void CMyGame::OnNotifyCardCaught(const uint8_t* data, size_t length)

@@ -131,7 +131,7 @@ std::string DisplayName(const Lumora::GameUserRecord& r)
 {
     std::string name(r.Name());
     if (!r.SecondName().empty())
-        name += "[" + std::string(r.SecondName()) + "]";
+        name.append("[").append(r.SecondName()).append("]");
     return name;
 }
 } // namespace

@@ -93,8 +93,8 @@ public:
     std::span<uint8_t> GetGameInfoBlockB() override { return app_.GetGameInfoBlockB(); }
     void SetAppSwitch(int entryFlag) override { app_.SetAppSwitch(entryFlag); }
     void OnEnteredAsPlayer() override { app_.OnEnteredAsPlayer(); }
-    void OnEnteredLookOn() override {}
-    void OnEnteredRunning() override {}
+    void OnEnteredLookOn() override { app_.OnEnteredLookOn(); }
+    void OnEnteredRunning() override { app_.OnEnteredRunning(); }
     void OnMatchLogin(uint32_t code, const uint8_t* data, size_t size) override
     {
         app_.OnMatchLogin(code, data ? std::span<const uint8_t>(data, size) : std::span<const uint8_t>());

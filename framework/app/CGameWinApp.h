@@ -349,6 +349,10 @@ public:
     void SetTableArranged() { tableArranged_ = 1; }
     // Entered as a player: a chair still unknown becomes 0.
     void OnEnteredAsPlayer();
+    // Entered a hand that runs (the own chair came back) or a table to look on: the entry block
+    // the connection stored holds the table; the game rebuilds it (nothing here).
+    virtual void OnEnteredRunning() {}
+    virtual void OnEnteredLookOn() {}
     // The line to the side panel's chat area.
     void ShowSystemNotice(const char* markup) override;
     void OpenWebPage(const char* address, int flag) override { OpenWebPage(address ? address : "", flag != 0, address ? address : ""); }

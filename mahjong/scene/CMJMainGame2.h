@@ -124,6 +124,8 @@ public:
     virtual void OnTableHook2() {}
     virtual void OnTableArranged();
     virtual void OnBtnStartGame();
+    // The start request went: the start button goes and the own panel shows ready.
+    void ShowOwnStartSent();
     virtual void OnEvent80000111();
     virtual void OnBtnAutoPlay();
     virtual void OnBtnSortHand();

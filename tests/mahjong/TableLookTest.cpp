@@ -47,13 +47,15 @@ std::string Show(const Box& b)
     return out.str();
 }
 
-// The table a maximised window of that size gives the scene: the mahjong frame's 1-pixel margins,
-// the side panel open beside it and the splitter between them.
-mahjongtest::Surface MaximisedTable(int width, int height, bool maximised = true)
+// The table a window of that size gives the scene: the mahjong frame's 1-pixel margins, the
+// splitter, and the side panel beside them, folded away in a window 800 wide.
+mahjongtest::Surface TableOf(int width, int height, bool fillsScreen = true)
 {
     constexpr int kSplitterWidth = 8;
-    const int panel = framework::SidePanelWidth(maximised, width);
-    const framework::FrameRects r = framework::LayoutRects(width, height, panel, panel, true, kSplitterWidth, 1);
+    const int panel = framework::SidePanelWidth(fillsScreen, width);
+    const bool open = width > 800;
+    const framework::FrameRects r =
+        framework::LayoutRects(width, height, panel, open ? panel : 0, open, kSplitterWidth, 1);
     return {width, height, Rect{r.scene.left, r.scene.top, r.scene.right, r.scene.bottom}, kClass800};
 }
 
@@ -136,13 +138,13 @@ private:
 
 TEST(TableLook, GroupsOfTilesAndTheInfoBoardKeepClearOfEachOtherInEveryWindowSize)
 {
-    // A restored window is 1050 x 600 on wide screens; the others fill the screen.
-    const std::pair<int, int> windows[] = {{1050, 600}, {1024, 768}, {1280, 800}, {1366, 768}, {1600, 900},
-                                           {1920, 1080}};
+    // A restored window is 800 or 1050 x 600; the others fill the screen.
+    const std::pair<int, int> windows[] = {{800, 600},  {1050, 600}, {1024, 768}, {1280, 800},
+                                           {1366, 768}, {1600, 900}, {1920, 1080}};
     SceneRig rig("table_look");
     rig.scene->ResetAnimations(kAreaLayout);
     for (const auto& [w, h] : windows) {
-        rig.UseSurface(MaximisedTable(w, h, h > 600));
+        rig.UseSurface(TableOf(w, h, h > 600));
         TableLook look(rig);
         std::vector<std::pair<std::string, Box>> groups;
         for (int seat = 0; seat < 4; ++seat) {
@@ -206,4 +208,30 @@ TEST(TableLook, AnnouncedClaimsShowTheirPictureAtTheSeatForAMoment)
         EXPECT_EQ(s.FindById(s.lastActionImageId), nullptr) << c.picture << " is gone";
     }
     EXPECT_EQ(sweep.Findings(), std::vector<std::string>{});
+}
+
+TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClock)
+{
+    SceneRig rig("table_look_board");
+    mahjongtest::TestScene& s = *rig.scene;
+    rig.UseSurface(TableOf(1280, 800));
+    s.CreateGameInfoBoardBig(1);
+    ASSERT_NE(s.infoBoardBig, nullptr);
+    ASSERT_NE(s.clockHand, nullptr);
+    PlaneObject& board = *s.infoBoardBig;
+    const PObject& clock = *s.clockHand;
+    // The board's ground and frame are dark; its text is white.
+    int under = 0, elsewhere = 0;
+    for (int y = 0; y < board.GetSurfaceHeight(); ++y)
+        for (int x = 0; x < board.GetSurfaceWidth(); ++x) {
+            const uint32_t c = testsupport::PixelOf(board, x, y);
+            if ((c & 0xFF) < 160 || (c >> 8 & 0xFF) < 160 || (c >> 16 & 0xFF) < 160)
+                continue;
+            const double sx = board.GetLeft() + x, sy = board.GetTop() + y;
+            const bool underClock = sx >= clock.GetLeft() && sx < clock.GetRight() && sy >= clock.GetTop() &&
+                                    sy < clock.GetBottom();
+            ++(underClock ? under : elsewhere);
+        }
+    EXPECT_EQ(under, 0);
+    EXPECT_GT(elsewhere, 50) << "both lines are drawn";
 }

@@ -234,21 +234,23 @@ TEST(MatchFlow, UnderXvfbTheRealClientEndsOnTheResultDialogOverTheShadedTable)
         server, {"--match"},
         {"DISPLAY=" + xvfb.Display(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"});
     ASSERT_EQ(server.AwaitRequests(201220, 1).size(), 1u) << run.Record();
+    // The reward lines: the prize in yellow, the rank points in cyan, in the text box.
+    auto yellow = [](int r, int g, int b) { return r > 150 && g > 150 && b < 120; };
+    auto cyan = [](int r, int g, int b) { return r < 120 && g > 150 && b > 150; };
     std::optional<xltest::Picture> shot;
     Box dialog;
-    // The sanitized client on a loaded machine may take a while.
+    // The sanitized client on a loaded machine may take a while, and the dialog may show a frame
+    // before its lines.
     for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
          std::chrono::steady_clock::now() < deadline;) {
         shot = xltest::Screenshot("match_result.png", 1024, 768);
-        if (shot && (dialog = DialogOn(*shot)).Width() >= 300 && dialog.Height() >= 200)
+        if (shot && (dialog = DialogOn(*shot)).Width() >= 300 && dialog.Height() >= 200 &&
+            CountIn(*shot, dialog.left + 20, dialog.top + 90, dialog.left + 260, dialog.top + 200, yellow) > 20)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     ASSERT_TRUE(shot.has_value());
     ASSERT_GE(dialog.Width(), 300) << "no result dialog on the screen";
-    // The reward lines: the prize in yellow, the rank points in cyan, in the text box.
-    auto yellow = [](int r, int g, int b) { return r > 150 && g > 150 && b < 120; };
-    auto cyan = [](int r, int g, int b) { return r < 120 && g > 150 && b > 150; };
     EXPECT_GT(CountIn(*shot, dialog.left + 20, dialog.top + 90, dialog.left + 260, dialog.top + 200, yellow), 20);
     EXPECT_GT(CountIn(*shot, dialog.left + 20, dialog.top + 90, dialog.left + 260, dialog.top + 200, cyan), 10);
     // The table beside the dialog lies under the dark shade.

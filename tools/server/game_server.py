@@ -40,6 +40,8 @@ Control socket (Unix stream, JSON lines; one answer line per command):
   {"op": "table"}                        the table's state (with --play): phase, seats, history
   {"op": "play", "hands": N}             N more hands may be dealt (with --hands 0: after the
                                          clients have entered)
+  {"op": "pause"} / {"op": "resume"}     (with --play) holds every timed step (robots, time-outs)
+                                         from the answer on, and lets them go again
 Scenario file: {"steps": [step, ...]}, a step being {"push": id, "hex": "..", "size": n (optional:
 zeros fill the data up to n bytes)},
 {"expect": id, "hex": ".." (optional), "reply": {"code": c, "hex": ".."} (optional: without it the
@@ -450,7 +452,7 @@ class Server:
                 s.alive = False
                 s.sock.shutdown(socket.SHUT_RDWR)
             return {"ok": True}
-        if op in ("table", "play"):
+        if op in ("table", "play", "pause", "resume"):
             if not self.table_command:
                 return {"ok": False, "error": "no table: start with --play"}
             return self.table_command(c)

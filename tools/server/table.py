@@ -76,6 +76,7 @@ class Table(TablePlay, TableIO):
         self.auto_on = False
         self.allowed_watchers = set()
         self.offline = set()
+        self.paused = False        # the control socket holds every timed step (tests)
         self.history = []          # finished hands: results for the control socket
         self.errors = []
         self.log = []
@@ -105,6 +106,8 @@ class Table(TablePlay, TableIO):
                     self.timer_wake.wait(None if not self.timers else self.timers[0][0] - time.monotonic())
                 _, _, step, fn, args = heapq.heappop(self.timers)
             with self.lock:
+                while self.paused:
+                    self.cond.wait()
                 if step != self.step:
                     continue
                 try:

@@ -161,9 +161,9 @@ def draw_table(pack):
     pack.picture('bit_InfoBoard', board(200, 120, '信息', (40, 60, 40)))
     # The scene's own pictures: claim pointer, info boards, wait animation, player panel and its marks.
     pack.picture('bit_claimpointer', pointer)
-    # The info board stands in the middle of the table, between the side walls: at 1050 x 600 they
-    # leave 230 pixels and at 800 x 600 200, so it stays narrower than both.
-    pack.picture('bit_infoboard', board(196, 110, '', (40, 60, 40)), keyed=True)
+    # The info board stands in the middle of the table, between the side walls: on a surface 600
+    # high the right wall's tiles come within 90 pixels of the middle, so it stays 180 wide at most.
+    pack.picture('bit_infoboard', board(176, 110, '', (40, 60, 40)), keyed=True)
     pack.picture('bit_infoboard_small', board(180, 80, '', (40, 60, 40)), keyed=True)
     pack.picture('animation_wait', _frames(120, 32, 8, '请稍候'))
     pack.picture('bit_playerpanel', board(150, 64, '', (40, 40, 70)), keyed=True)
