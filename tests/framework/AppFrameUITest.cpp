@@ -247,8 +247,10 @@ TEST_F(AppLinksTest, ARankListIsKeptInOrderAndCarriesItsValuesIntoTheStandings)
     EXPECT_EQ((std::vector<int>{standing.I32(S::kRankValues), standing.I32(S::kRankValues + 4),
                                 standing.I32(S::kRankValues + 8)}),
               (std::vector<int>{10, 20, 30}));
-    for (const auto* part : {static_cast<const Part*>(app_->GetMainGame()), static_cast<const Part*>(app_->GetSubSystem())})
-        EXPECT_EQ(std::count(part->codes.begin(), part->codes.end(), 80000022u), 1);
+    for (const Lumora::CGameBase* receiver : {app_->GetMainGame(), app_->GetSubSystem()}) {
+        const auto& codes = static_cast<const Part*>(receiver)->codes;
+        EXPECT_EQ(std::count(codes.begin(), codes.end(), 80000022u), 1);
+    }
 
     // A list longer than the application keeps is cut at its capacity.
     std::vector<uint8_t> crowd(kRankHeadSize + 2000 * kRankEntrySize, 0);
