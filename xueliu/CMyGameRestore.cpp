@@ -3,6 +3,7 @@
 #include "xueliu/CMyGame.h"
 
 #include "framework/connection/Record.h"
+#include "mahjong/data/CMJGameData2.h"
 #include "xueliu/CGameInfoEx.h"
 #include "xueliu/GameCalculator.h"
 #include "xueliu/GameRecords.h"
@@ -21,6 +22,8 @@ constexpr int kWallSize = CMyGame::kTiles;
 constexpr int kDealtSlots = 13;
 // A concealed count one over a multiple of three holds a tile to throw.
 constexpr int kThrowCountRemainder = 2;
+// A hand holds at most 14 concealed tiles.
+constexpr int kMaxConcealed = 14;
 
 struct PlayState {
     int turn, mustThrow, lastThrower, middle, nextDraw, nextReplacement, phase;
@@ -42,9 +45,16 @@ PlayState ReadPlayState(std::span<const uint8_t> block)
 
 bool ChairOrNone(int c) { return c >= -1 && c < kChairs; }
 
-// What is wrong with a play state, or null.
-const char* CheckPlayState(const PlayState& s)
+// What is wrong with a block's play state or tile counts, or null.
+const char* CheckBlock(std::span<const uint8_t> block)
 {
+    if (block.size() < GameRecord::kBlockBSize)
+        return "too short";
+    const RecordReader r(block.data(), block.size());
+    for (size_t c = 0; c < kChairs; ++c)
+        if (const int n = r.I32(GameRecord::kTileCountsOffset + 4 * c); n < 0 || n > kMaxConcealed)
+            return "a tile count outside the hand";
+    const PlayState s = ReadPlayState(block);
     if (s.phase < PS::kExchange || s.phase > PS::kPlay)
         return "no hand running";
     if (!ChairOrNone(s.turn) || !ChairOrNone(s.lastThrower) || s.middle < -1 || s.middle >= kWallSize)
@@ -59,10 +69,7 @@ const char* CheckPlayState(const PlayState& s)
 
 } // namespace
 
-bool CMyGame::BlockBHoldsARunningHand(std::span<const uint8_t> block)
-{
-    return block.size() >= GameRecord::kBlockBSize && !CheckPlayState(ReadPlayState(block));
-}
+bool CMyGame::BlockBHoldsARunningHand(std::span<const uint8_t> block) { return !CheckBlock(block); }
 
 void CMyGame::TrimDealtSlots(int seat, int keep)
 {
@@ -73,15 +80,11 @@ void CMyGame::TrimDealtSlots(int seat, int keep)
 
 void CMyGame::RestoreRunningHand(std::span<const uint8_t> block)
 {
-    if (block.size() < GameRecord::kBlockBSize) {
-        Log("entry block too short: the table is not restored");
-        return;
-    }
-    const PlayState s = ReadPlayState(block);
-    if (const char* wrong = CheckPlayState(s)) {
+    if (const char* wrong = CheckBlock(block)) {
         Log((std::string("entry block not restored: ") + wrong).c_str());
         return;
     }
+    const PlayState s = ReadPlayState(block);
     CGameInfoEx* info = GameInfoEx();
     if (!info)
         return;
@@ -92,13 +95,9 @@ void CMyGame::RestoreRunningHand(std::span<const uint8_t> block)
     std::array<int, kChairs> counts{}, melds{};
     int holder = -1;
     for (int c = 0; c < kChairs; ++c) {
-        counts[size_t(c)] = info->GetChairTileCount(c);
+        counts[size_t(c)] = std::clamp(info->GetChairTileCount(c), 0, GetMaxHandCards());
         for (K kind : {K::kPengUnits, K::kChiUnits, K::kMingGangUnits, K::kAnGangUnits, K::kBuGangUnits})
             melds[size_t(c)] += rec.UnitCount(kind, c);
-        if (counts[size_t(c)] < 0 || counts[size_t(c)] > GetMaxHandCards()) {
-            Log("entry block not restored: a tile count outside the hand");
-            return;
-        }
         if (counts[size_t(c)] % 3 == kThrowCountRemainder)
             holder = c;
     }
@@ -123,7 +122,7 @@ void CMyGame::RestoreRunningHand(std::span<const uint8_t> block)
     if (s.middle >= 0 && s.lastThrower >= 0)
         if (CMJCard2* t = GetFreeCard())
             MakeThrownTile(ChairToSeat(s.lastThrower), *t, s.middle);
-    StartRound();
+    ShowRoundBoards();
 
     missing_ = s.missing;
     winCounts_ = s.wins;
@@ -142,6 +141,21 @@ void CMyGame::RestoreRunningHand(std::span<const uint8_t> block)
         else
             ClockClaimTime();
         ArrowTo(seat);
+    }
+    // Back in a step: its board again, with the step's whole time (the server's clock decides;
+    // a choice made before the drop is refused and the board waits for the step's end).
+    if (s.phase == PS::kExchange || (s.phase == PS::kMissingSuit && ValidChairIndex(own) && missing_[size_t(own)] < 0)) {
+        CMJGameData2* data = GetSceneGameInfo();
+        uint8_t begin[8] = {};
+        RecordWriter w({begin, sizeof begin});
+        if (s.phase == PS::kExchange) {
+            w.I32(0, data ? int32_t(data->GetStartValue4C()) : 0);
+            OnExchangeBegin(begin, sizeof begin);
+        } else {
+            w.I32(0, data ? int32_t(data->GetStartValue58()) : 0);
+            w.I32(4, RecommendMissingSuit(OwnHandTiles()));
+            OnMissingSuitBegin(begin, sizeof begin);
+        }
     }
     for (int c = 0; c < kChairs; ++c) {
         RefreshSeatMark(c);

@@ -156,7 +156,7 @@ public:
     bool CanRequestExitConsent() const override { return app_.CanRequestExitConsent() != 0; }
     bool IsLookOn() const override { return app_.IsLookOn() != 0; }
     bool IsPlaying() const override { return app_.IsPlaying() != 0; }
-    bool GetTableFlag() const override { return false; }
+    bool GetTableFlag() const override { return app_.GetTableFlag() != 0; }
     void ShowSystemNotice(const char* markup) override { app_.ShowSystemNotice(markup); }
     std::optional<uint32_t> GetLastExitRequestTick() const override { return app_.GetLastExitRequestTick(); }
     void CountExitRequest(uint32_t tick) override { app_.CountExitRequest(tick); }

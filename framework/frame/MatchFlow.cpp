@@ -157,6 +157,8 @@ void CXyGameFrame::HideMatchPanels()
     Hide(waitAnimation_);
     Hide(restBoard_);
     Hide(signUp_);
+    // The fee board follows the sign-up button's moves but not its hiding.
+    Hide(feeBoard_);
     Hide(giveUp_);
 }
 

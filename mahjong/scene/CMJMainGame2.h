@@ -170,6 +170,8 @@ public:
     virtual void ResetScene();
     virtual void ResetTable();
     virtual void StartRound();
+    // The start of play less the sort of the own hand: round info, flowers, info boards, arrow.
+    void ShowRoundBoards();
     virtual void RollDice();
     virtual void CreateDiceHook();
     virtual void CreateGameInfoBoardBig(int flag);

@@ -260,6 +260,11 @@ void CMJMainGame2::CreateDiceHook()
 void CMJMainGame2::StartRound()
 {
     OnBtnSortHand();
+    ShowRoundBoards();
+}
+
+void CMJMainGame2::ShowRoundBoards()
+{
     ShowRoundInfo();
     RestoreFlowerCounts();
     CreateInfoControl();

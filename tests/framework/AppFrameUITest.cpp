@@ -4,8 +4,10 @@
 
 #include "framework/app/AppLinks.h"
 #include "framework/app/CGameWinApp.h"
+#include "framework/app/GameWinAppLink.h"
 #include "framework/app/HallCipher.h"
 #include "framework/app/WebLinks.h"
+#include "framework/notify/CGameNotify.h"
 #include "framework/notify/NotifyEvents.h"
 
 using namespace frametest;
@@ -25,6 +27,12 @@ struct FrameApp : CGameWinApp {
     {
         texts.push_back(std::string("line ") + markup);
         CGameWinApp::ShowSystemNotice(markup);
+    }
+    void SetOwnUser(uint32_t id)
+    {
+        HallCommandLine line;
+        line.userId = id;
+        ApplyCommandLine(line);
     }
     CXyGameFrame* frame = nullptr;
     std::vector<std::string> texts;
@@ -175,6 +183,81 @@ TEST_F(AppMatchHooksTest, EachLoginAnswerRunsItsMatchOperationAndTheFrameReadsTh
     EXPECT_EQ((std::vector<int>{app_->GetMatchResultValue(), app_->GetMatchRank()}), (std::vector<int>{8, 4}));
     EXPECT_EQ(link.GetMatchPlayerDetail(1001)->rankPoints, 45);
     EXPECT_EQ(link.GetMatchPlayerDetail(1001)->nextLevelPoints, 120);
+}
+
+// The notifications' link and the frame's link read one application: what a notification sets,
+// the frame sees.
+class AppLinksTest : public AppMatchHooksTest {
+protected:
+    void SetUp() override
+    {
+        AppMatchHooksTest::SetUp();
+        SetGameWinApp(&winLink_);
+    }
+    void TearDown() override
+    {
+        SetGameWinApp(nullptr);
+        AppMatchHooksTest::TearDown();
+    }
+    void Notify(uint32_t id, const std::vector<uint8_t>& data)
+    {
+        notify_.OnNotify(id, data.data(), static_cast<uint32_t>(data.size()));
+    }
+    GameWinAppLink winLink_{*app_, nullptr, nullptr};
+    FrameAppLink frameLink_{*app_, nullptr};
+    CGameNotify notify_;
+};
+
+TEST_F(AppLinksTest, AKnockoutRoundRaisesTheTableFlagThatTheDelayedRequestNeeds)
+{
+    EXPECT_FALSE(frameLink_.GetTableFlag());
+    Notify(211150, std::vector<uint8_t>(100, 0));  // shorter than a table record: refused
+    EXPECT_FALSE(frameLink_.GetTableFlag());
+    std::vector<uint8_t> round(hall::ReplayTableRecord::kSize, 0);
+    round[hall::ReplayTableRecord::kKnockoutStage] = 1;
+    Notify(211150, round);
+    EXPECT_TRUE(frameLink_.GetTableFlag());
+    EXPECT_TRUE(winLink_.IsTableArranged());
+    EXPECT_EQ(frameLink_.GetKnockoutStage(), 1);
+}
+
+TEST_F(AppLinksTest, ARankListIsKeptInOrderAndCarriesItsValuesIntoTheStandings)
+{
+    Lumora::GameUserRecord own;
+    own.SetUserId(1001);
+    own.SetChair(0);
+    app_->SetOwnUser(1001);
+    app_->MutableHallData().players[0] = own;
+    app_->MutableHallData().extra[0].SetU32(hall::MatchStanding::kUserId, 1001);
+    // The own entry leads though its score is the lowest; 1002 has no standing to update.
+    const int32_t entries[][4] = {{1003, 50, 1, 1}, {1001, 10, 20, 30}, {1002, 70, 2, 2}};
+    std::vector<uint8_t> list(kRankHeadSize + 3 * kRankEntrySize, 0);
+    list[4] = 3;
+    for (size_t i = 0; i < 3; ++i)
+        std::memcpy(list.data() + kRankHeadSize + i * kRankEntrySize, entries[i], sizeof entries[i]);
+    Notify(211170, list);
+    const auto kept = app_->GetRankEntries();
+    ASSERT_EQ(kept.size(), 3 * kRankEntrySize);
+    std::vector<int> order;
+    for (size_t i = 0; i < 3; ++i)
+        order.push_back(kept[i * kRankEntrySize] | kept[i * kRankEntrySize + 1] << 8);
+    EXPECT_EQ(order, (std::vector<int>{1001, 1002, 1003}));
+    const auto& standing = app_->HallData().extra[0];
+    using S = hall::MatchStanding;
+    EXPECT_EQ((std::vector<int>{standing.I32(S::kRankValues), standing.I32(S::kRankValues + 4),
+                                standing.I32(S::kRankValues + 8)}),
+              (std::vector<int>{10, 20, 30}));
+    for (const Lumora::CGameBase* receiver : {app_->GetMainGame(), app_->GetSubSystem()}) {
+        const auto& codes = static_cast<const Part*>(receiver)->codes;
+        EXPECT_EQ(std::count(codes.begin(), codes.end(), 80000022u), 1);
+    }
+
+    // A list longer than the application keeps is cut at its capacity.
+    std::vector<uint8_t> crowd(kRankHeadSize + 2000 * kRankEntrySize, 0);
+    crowd[4] = 2000 & 0xFF;
+    crowd[5] = 2000 >> 8;
+    Notify(211170, crowd);
+    EXPECT_EQ(app_->GetRankEntries().size(), CGameWinApp::kMaxRankEntries * kRankEntrySize);
 }
 
 TEST_F(AppFrameUITest, ALookOnJoinReachesTheSceneAndThePanel)

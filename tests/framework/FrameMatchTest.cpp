@@ -343,6 +343,20 @@ TEST_F(FrameMatchTest, KnockoutAndPromotionNotices)
     EXPECT_EQ(app_.notices.size(), 1u);
 }
 
+TEST_F(FrameMatchTest, MatchBoardsShowOverTheTableAndAKnockoutHidesTheFeeWithItsButton)
+{
+    app_.fee = 100;
+    TestFrame& f = StartMatch();
+    // Top-most lies above every layer an object of the scene can be given.
+    for (const CXyBlackboard* board : {f.GetCountdownBoard(), f.GetKnockoutBoard(), f.GetRestBoard()})
+        EXPECT_EQ(board->GetLayer(), kTopMostLayer);
+    f.ShowNoSignUp();
+    ASSERT_TRUE(f.GetFeeBoard()->IsActive());
+    f.ShowKnockoutRound({});
+    EXPECT_FALSE(f.GetSignUpButton()->IsActive());
+    EXPECT_FALSE(f.GetFeeBoard()->IsActive());
+}
+
 TEST_F(FrameMatchTest, AskExitSlidesInABoxAnsweringWithTheAskersId)
 {
     GameUserRecord asker;

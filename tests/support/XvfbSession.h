@@ -1,6 +1,8 @@
 #pragma once
 // A private X server for one test: Xvfb started with -displayfd (so parallel tests never
 // race for a display number), DISPLAY pointed at it, and helpers to read back screenshots.
+// The server does not reset when its last client leaves: a reset drops whatever connects
+// meanwhile, and the client and the tools connect and leave all the time.
 #include <png.h>
 
 #include <cstdint>
@@ -37,7 +39,7 @@ public:
             dup2(null, 1);
             dup2(null, 2);
             execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp",
-                  static_cast<char*>(nullptr));
+                  "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);

@@ -1,6 +1,6 @@
 // A match room from end to end: the game-server stand-in plays
 // tools/server/scenarios/match_result.json (the login answered with the waiting state and the
-// player's standing, the begin, a knock-out round, the match end and the result). In-process
+// player's standing, the begin, a knock-out round, a rank list, the match end and the result). In-process
 // under a fake hall the frame ends on the result dialog with the application holding the result;
 // the real client under Xvfb shows that dialog with its reward lines over the shaded table.
 #include "FakeHall.h"
@@ -68,6 +68,8 @@ struct Seen {
     int rank = 0, value = 0, knockoutStage = 0;
     int level = 0, points = 0, nextPoints = 0;
     int savedRank = 0;
+    std::vector<int> rankValues;
+    bool tableFlag = false;
     std::string title;
 };
 
@@ -128,9 +130,12 @@ TEST(MatchFlow, AScriptedMatchRunsFromTheLoginToTheResultDialog)
             seen.level = own->I32(hall::MatchStanding::kRankLevel);
             seen.points = own->I32(hall::MatchStanding::kRankPoints);
             seen.nextPoints = own->I32(hall::MatchStanding::kNextLevelPoints);
+            for (size_t at = 0; at < 12; at += 4)
+                seen.rankValues.push_back(own->I32(hall::MatchStanding::kRankValues + at));
         }
         seen.savedRank = Lumora::ReadFieldI32(frame->GetSavedMatchResult().data(), 172, 20);
         seen.title = app->GetRoomName();
+        seen.tableFlag = app->GetTableFlag() != 0;
         platform::PostToWindow(app->GetMainWindowId(), platform::kMsgClose);
         return 1;
     };
@@ -157,6 +162,8 @@ TEST(MatchFlow, AScriptedMatchRunsFromTheLoginToTheResultDialog)
     EXPECT_EQ(seen.value, 7);
     EXPECT_EQ((std::vector<int>{seen.level, seen.points, seen.nextPoints}), (std::vector<int>{2, 30, 100}))
         << "the result's new standing goes into the own extra entry";
+    EXPECT_EQ(seen.rankValues, (std::vector<int>{15, 2, 3})) << "the rank list's values of the own entry";
+    EXPECT_TRUE(seen.tableFlag) << "the knock-out round arranged the table";
     EXPECT_EQ(seen.title, "新手房") << "the login's match record names the match";
 
     // The login carries the own record, the room, table and chair the start data gave.

@@ -14,6 +14,8 @@
 #include "framework/scene/GameWinApp.h"
 #include "framework/window/RunClient.h"
 #include "mahjong/tiles/TileLayout.h"
+#include "services/panel/CSubSystem.h"
+#include "widgets/CXyChatBox.h"
 #include "platform/Message.h"
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
@@ -37,28 +39,21 @@ using Lumora::CMJCard2;
 
 std::string TableFile() { return std::string(XL_SOURCE_DIR) + "/tools/tables/default.json"; }
 
-// The start data of the stand-in's table (room 1, table 1, users 1001-1004 at chairs 0-3); a
-// look-on user is added at the chair it watches.
-std::vector<uint8_t> StandInStartData(uint32_t lookOnUser = 0, int watched = -1)
+// The start data of the stand-in's table (room 1, table 1, users 1001-1004 at chairs 0-3) with
+// a look-on user at the chair it watches.
+std::vector<uint8_t> LookOnStartData(uint32_t user, int watched)
 {
-    hall::RoomRecord room;
-    room.SetU32(hall::RoomRecord::kRoomId, 1);
+    std::vector<uint8_t> out = StartData(1, 1);
     hall::TableRecord table;
-    table.SetU32(hall::TableRecord::kTableNumber, 1);
-    table.SetI32(hall::TableRecord::kPlayerCount, 4);
-    table.SetI32(hall::TableRecord::kLookOnCount, lookOnUser ? 1 : 0);
-    std::vector<uint8_t> out;
-    out.reserve(room.bytes.size() + table.bytes.size() + 5 * Lumora::GameUserRecord::kSize + hall::kTextBlockSize);
-    out.insert(out.end(), room.bytes.begin(), room.bytes.end());
-    out.insert(out.end(), table.bytes.begin(), table.bytes.end());
-    for (int chair = 0; chair < 4 + (lookOnUser ? 1 : 0); ++chair) {
-        Lumora::GameUserRecord user;
-        user.SetUserId(chair < 4 ? 1001 + chair : int32_t(lookOnUser));
-        user.SetChair(chair < 4 ? chair : watched);
-        user.SetLookOn(chair < 4 ? 0 : 1);
-        out.insert(out.end(), user.Data(), user.Data() + Lumora::GameUserRecord::kSize);
-    }
-    out.resize(out.size() + hall::kTextBlockSize, 0);
+    std::copy_n(out.begin() + hall::RoomRecord::kSize, table.bytes.size(), table.bytes.begin());
+    table.SetI32(hall::TableRecord::kLookOnCount, 1);
+    std::copy(table.bytes.begin(), table.bytes.end(), out.begin() + hall::RoomRecord::kSize);
+    Lumora::GameUserRecord watcher;
+    watcher.SetUserId(int32_t(user));
+    watcher.SetName("看客");
+    watcher.SetChair(watched);
+    watcher.SetLookOn(1);
+    out.insert(out.end() - hall::kTextBlockSize, watcher.Data(), watcher.Data() + Lumora::GameUserRecord::kSize);
     return out;
 }
 
@@ -229,7 +224,7 @@ TEST_F(ReconnectTest, AClientKilledMidHandComesBackToTheServersTableAndPlaysTheH
         WaitUntil([&] { return HandsPlayed(server) >= 1; }, 40);
         handDone = true;
     });
-    const bool ended = RunClientUntil(server, "1001|7|0|0", StandInStartData(), [&](CMyGame& scene) {
+    const bool ended = RunClientUntil(server, "1001|7|0|0", StartData(1, 1), [&](CMyGame& scene) {
         if (restored.empty()) {
             if (scene.Phase() != CMyGame::kPhasePlay)
                 return false;
@@ -254,6 +249,55 @@ TEST_F(ReconnectTest, AClientKilledMidHandComesBackToTheServersTableAndPlaysTheH
     for (int chair = 0; chair < 4; ++chair)
         EXPECT_EQ(atEnd[size_t(chair)], serverAtEnd[size_t(chair) + 1]) << "chair " << chair << " at the end";
     EXPECT_GE(server.Requests(200110).size(), 2u);
+    EXPECT_TRUE(server.Requests(201162).empty()) << "a notification was refused";
+    EXPECT_EQ(server.Errors(), "[]");
+}
+
+TEST_F(ReconnectTest, AClientLookingOnIsRefusedTheRobotsHandAndIsNeverGivenAConcealedTile)
+{
+    standin::GameServer server({"--table", TableFile(), "--play", "--think-ms", "60", "--autoplay-human", "--hands",
+                                "0", "--seed", "5"});
+    std::atomic<bool> handDone{false};
+    std::thread dealer([&] {
+        server.AwaitRequests(200110, 1);
+        server.Command(R"({"op":"play","hands":1})");
+        WaitUntil([&] { return HandsPlayed(server) >= 1; }, 40);
+        handDone = true;
+    });
+    bool asked = false;
+    int concealedSeen = 0;
+    std::vector<int> shown; // concealed tiles shown with their ids: none may be
+    std::string chat;
+    // User 2001 looks on at chair 1, a robot's.
+    const bool ended = RunClientUntil(server, "2001|7|1|1", LookOnStartData(2001, 1), [&](CMyGame& scene) {
+        if (!asked && !server.Requests(200110).empty()) {
+            scene.OnBtnAskKanPai();
+            asked = true;
+        }
+        if (scene.Phase() == CMyGame::kPhaseEnded) {
+            // The result shows every final hand, as it does to the players. The refusal comes a
+            // second after the ask, which may be after the end.
+            if (auto* panel = dynamic_cast<Lumora::CSubSystem*>(GetGameApp()->GetSubSystem()))
+                chat = panel->GetChatBox()->TextOf(panel->GetChatBox()->Content().First(), nullptr);
+            return handDone && chat.find("禁止") != std::string::npos;
+        }
+        for (const auto& hand : scene.hands)
+            for (int slot = 0; slot < scene.GetMaxHandSlots(); ++slot)
+                if (CMJCard2* t = hand[size_t(slot)]; t && t->placed && (t->inHand || !t->faceUp)) {
+                    ++concealedSeen;
+                    if (t->tile != Lumora::kNoTile)
+                        shown.push_back(t->tile);
+                }
+        return false;
+    }, 45);
+    dealer.join();
+
+    ASSERT_TRUE(ended) << "the hand did not end on the client, or the refusal never came";
+    EXPECT_GT(concealedSeen, 0);
+    EXPECT_TRUE(shown.empty()) << shown.size() << " concealed tiles shown, the first " << shown.front();
+    const auto asks = server.Requests(229550);
+    ASSERT_EQ(asks.size(), 1u);
+    EXPECT_EQ(asks[0].substr(0, 8), "d1070000") << "asked by user 2001";
     EXPECT_TRUE(server.Requests(201162).empty()) << "a notification was refused";
     EXPECT_EQ(server.Errors(), "[]");
 }

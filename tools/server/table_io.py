@@ -141,7 +141,7 @@ class TableIO:
             return None
         rec = X.ASK_SEE.pack(s.user_id, self.doc.room.id, self.doc.number, watched)
         if self.is_auto(watched) or watched in self.robot_chairs:
-            self.later(ROBOT_REFUSE_SEE, self.see_answer, watched, s.user_id, 0)
+            self.later(ROBOT_REFUSE_SEE, self.see_answer, watched, s.user_id, 0, always=True)
         else:
             self.to_chair(watched, 229550, rec)
         return None
