@@ -253,7 +253,10 @@ void CMJMainGame2::OnNotifyCardThrown(const uint8_t* data, size_t length)
     } else {
         Drop(id, "the thrower holds no tile to throw");
     }
-    if (IsHandVisible(seat))
+    // A shown hand whose last concealed tile waits in the drawn slot (a claim left it there, then
+    // the other tile went) has no tile in slot 1: the tile still goes back into the row, or the
+    // next draw lands on it.
+    if (const CMJCard2* drawn = Slot(seat, kDrawnSlot); IsHandVisible(seat) || (drawn && drawn->tile != kNoTile))
         InsertCaughtCard(seat);
     RefreshHand(seat);
 

@@ -1,8 +1,8 @@
 // The mahjong dispatcher and the scene's notification handlers against crafted records on a
 // dealt table: the filters of the dispatcher, the last-notification record, the edge cases of
-// the handlers (own throw echo, a throw the server made for the own chair, flower without
-// replacement, concealed gang clock, skip rule, the hand sent again, the rob-gang option) and
-// malformed records dropped without a change.
+// the handlers (own throw echo, a throw the server made for the own chair, one leaving only the
+// drawn slot's tile, flower without replacement, concealed gang clock, skip rule, the hand sent
+// again, the rob-gang option) and malformed records dropped without a change.
 #include "tests/mahjong/DealtTable.h"
 
 #include "engine/util/HostServices.h"
@@ -200,6 +200,23 @@ TEST(TableNotify, AThrowTheServerMadeForTheOwnChairAfterAClaimLeavesTheHand)
     t.notify.Send(222170, Rec(88, {{4, 0}, {84, 100}}));
     EXPECT_EQ(s.hands, hands);
     EXPECT_EQ(s.thrown[kOwnSeat]->tile, 9);
+    EXPECT_EQ(t.rig.Misfiled(), 0);
+}
+
+TEST(TableNotify, AThrowLeavingOnlyTheDrawnSlotsTilePutsItBackIntoTheRow)
+{
+    Table t;
+    TestScene& s = t.s;
+    // As after a fourth claim: one concealed tile in the row, the other in the drawn slot.
+    while (CMJCard2* extra = s.hands[kOwnSeat][2])
+        s.ReturnToPool(s.TakeTileFromHand(kOwnSeat, extra->tile));
+    ASSERT_NE(s.hands[kOwnSeat][1], nullptr);
+    ASSERT_TRUE(s.HasCaughtCard(kOwnSeat));
+    const int kept = s.hands[kOwnSeat][kDrawnSlot]->tile;
+    t.notify.Send(222170, Rec(88, {{4, 0}, {84, s.hands[kOwnSeat][1]->tile}}));
+    ASSERT_NE(s.hands[kOwnSeat][1], nullptr) << "the next draw would land on the kept tile";
+    EXPECT_EQ(s.hands[kOwnSeat][1]->tile, kept);
+    EXPECT_FALSE(s.HasCaughtCard(kOwnSeat));
     EXPECT_EQ(t.rig.Misfiled(), 0);
 }
 

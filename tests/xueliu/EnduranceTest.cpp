@@ -1,8 +1,9 @@
 // A long run of whole hands in-process against the stand-in's table (three robots, the own chair
 // played by the server, --fast), the client going on after every result as a player would.
-// After every hand the scene's table is the server's (each chair's missing suit and wins), no
-// thrown tile is left in the middle, every tile object is filed once, and the notification gate
-// was held no longer than the dice and the deal; no notification was refused and no box raised.
+// After every hand the scene's table is the server's (each chair's missing suit and wins, the own
+// final hand), no thrown tile is left in the middle, every tile object is filed once, and the
+// notification gate was held no longer than the dice and the deal; no notification was refused
+// and no box raised.
 // Memory stays flat: the heap and the resident set after the 20th and the last hand are within a
 // small margin of the first.
 #include "tests/xueliu/TableRun.h"
@@ -49,6 +50,14 @@ TEST(Endurance, HandAfterHandTheClientsTableIsTheServersAndMemoryStaysFlat)
             EXPECT_EQ(scene.MissingSuit(chair), seat.missing) << at << ", missing suit of chair " << chair;
             EXPECT_EQ(scene.WinCount(chair), seat.wins) << at << ", wins of chair " << chair;
         }
+        // The own final hand; a winner's result shows its last winning tile beside it.
+        std::vector<int> own = scene.OwnHandTiles();
+        if (const Lumora::CMJCard2* won = scene.hands[Lumora::kOwnSeat][Lumora::kDrawnSlot];
+            scene.WinCount(0) > 0 && won && won->placed)
+            if (auto it = std::find(own.begin(), own.end(), won->tile); it != own.end())
+                own.erase(it);
+        std::sort(own.begin(), own.end());
+        EXPECT_EQ(own, end.server[0].hand) << at << ", own final hand";
         EXPECT_TRUE(std::all_of(scene.thrown.begin(), scene.thrown.end(), [](auto* t) { return !t; }))
             << at << ", a thrown tile was left in the middle";
         EXPECT_EQ(scene.CountMisfiledTiles(), 0) << at << ", tiles filed twice or nowhere";
