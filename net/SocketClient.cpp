@@ -4,6 +4,7 @@
 #include "net/ConnectionKeys.h"
 #include "net/Pieces.h"
 #include "net/SocketConnection.h"
+#include "platform/BusyPump.h"
 
 #include <algorithm>
 #include <chrono>
@@ -158,7 +159,8 @@ bool CSocketClient::ConnectTimeout(const std::string& host, uint16_t port, int s
     const auto address = platform::CurrentResolver().Resolve(host);
     if (host.empty() || !address || port == 0)
         return false;
-    return c->socket.Connect({*address, port}, seconds > 0 ? seconds * 1000 : 0) == 0;
+    // The UI thread shows its connecting text in the wait window meanwhile: the wait pumps.
+    return platform::ConnectBusy(c->socket, {*address, port}, seconds > 0 ? uint32_t(seconds) * 1000 : 0) == 0;
 }
 
 platform::TcpSocket CSocketClient::NewSocket(int)

@@ -4,6 +4,7 @@
 #include "platform/ThreadId.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <mutex>
 
@@ -69,6 +70,24 @@ void SleepBusy(uint32_t ms)
 {
     Event never(Event::Mode::kManual);
     WaitBusy(never, ms);
+}
+
+int ConnectBusy(TcpSocket& socket, const Ipv4Endpoint& to, uint32_t timeoutMs)
+{
+    const IoResult started = socket.StartConnect(to);
+    if (started.status == IoStatus::Done)
+        return 0;
+    if (started.status == IoStatus::Failed)
+        return started.error;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (socket.WaitWritable(static_cast<int>(std::clamp<int64_t>(left.count(), 0, kBusyPumpPeriodMs))))
+            return socket.TakePendingError();
+        if (std::chrono::steady_clock::now() >= deadline)
+            return ETIMEDOUT;
+        RunBusyPump();
+    }
 }
 
 } // namespace platform

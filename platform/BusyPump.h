@@ -5,6 +5,7 @@
 // while the thread waits. Waits call it every 50 ms, and only on the thread that installed it;
 // on any other thread they are plain waits.
 #include "platform/Event.h"
+#include "platform/Socket.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,5 +26,8 @@ bool WaitBusy(Event& event, uint32_t timeoutMs);
 int WaitAnyBusy(std::span<Event* const> events, uint32_t timeoutMs);
 // A pause of the failure paths, pumping.
 void SleepBusy(uint32_t ms);
+// Connects as TcpSocket::Connect does (0 or the errno of the failure, ETIMEDOUT when the time
+// ran out), pumping in between.
+int ConnectBusy(TcpSocket& socket, const Ipv4Endpoint& to, uint32_t timeoutMs);
 
 } // namespace platform

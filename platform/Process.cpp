@@ -1,7 +1,6 @@
 // Program start with posix_spawn.
 #include "platform/Process.h"
 
-#include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -25,11 +24,7 @@ std::optional<pid_t> StartProcess(const std::string& program, const std::vector<
     posix_spawnattr_t attr;
     if (posix_spawnattr_init(&attr) != 0)
         return std::nullopt;
-    // The program starts with no signal blocked, whatever the calling thread blocks.
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attr, 0);
     pid_t pid = -1;
     const int rc = posix_spawnp(&pid, program.c_str(), nullptr, &attr, argv.data(), environ);

@@ -18,6 +18,8 @@ struct ScreenFacts {
     int captionHeight = 23;
 };
 
+// Any thread may ask: each question starts and stops the video subsystem one at a time with the
+// other threads' starts and stops, or only counts on it while the windows run.
 ScreenFacts QueryScreen();
 // Tests: fixed facts in place of the display's; null restores the display.
 void SetScreenOverride(const ScreenFacts* facts);

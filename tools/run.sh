@@ -29,7 +29,7 @@ say() { echo "run: $*" >&2; }
 if [ ! -f "$build/build.ninja" ]; then
   launcher=()
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DXL_BENCH=OFF "${launcher[@]}" >/dev/null
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXL_BENCH=OFF "${launcher[@]}" >/dev/null
 fi
 cmake --build "$build" -j "$(nproc)" --target xueliu skins
 if [ "$mode" = auto ]; then
@@ -93,7 +93,7 @@ wait_for_line() {  # file pattern seconds pid...
 # other X servers on this machine are never shared or taken.
 if [ "$mode" = headless ]; then
   say "no display: one hand under Xvfb"
-  Xvfb -displayfd 3 -screen 0 "${XL_RUN_SCREEN:-1280x800}x24" -nolisten tcp 3>"$logs/display" 2>"$logs/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${XL_RUN_SCREEN:-1280x800}x24" -nolisten tcp -noreset 3>"$logs/display" 2>"$logs/xvfb.log" &
   xvfb_pid=$!
   wait_for_line "$logs/display" "^[0-9]+" 10 "$xvfb_pid" || { say "Xvfb did not start (see $logs/xvfb.log)"; exit 1; }
   export DISPLAY=":$(head -1 "$logs/display")"

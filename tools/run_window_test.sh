@@ -9,9 +9,15 @@ build=${1:-build}
 case "$build" in /*) ;; *) build=$PWD/$build ;; esac
 logs=$(mktemp -d "${TMPDIR:-/tmp}/xl-window-XXXXXX")
 trap 'rm -rf "$logs"' EXIT
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$logs/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$logs/display" 2>/dev/null &
 xvfb=$!
-for _ in $(seq 100); do [ -s "$logs/display" ] && break; sleep 0.05; done
+# A loaded machine may take a while to start it: wait as long as it runs, then fail plainly
+# rather than run the client against no display.
+for _ in $(seq 600); do
+  [ -s "$logs/display" ] || ! kill -0 "$xvfb" 2>/dev/null && break
+  sleep 0.05
+done
+[ -s "$logs/display" ] || { echo "window test: Xvfb did not start"; exit 1; }
 export DISPLAY=:$(cat "$logs/display")
 # As from a terminal: its own process group, Ctrl-C not ignored (a background job's would be).
 XL_SKIP_SETUP=1 XL_RUN_BUILD="$build" XL_RUN_LOGS="$logs/run" /usr/bin/python3 -c 'import os, signal

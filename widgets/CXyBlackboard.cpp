@@ -81,21 +81,26 @@ const CXyBlackboard::Glyph* CXyBlackboard::FindGlyph(uint32_t key) const
 
 int CXyBlackboard::MeasureWidth(std::string_view text) const
 {
+    // The advances DrawGlyphs takes, without the gap after the last character: a two-byte
+    // character always takes a whole cell, even in proportional mode.
     const bool proportional = (style_ & STYLE_PROPORTIONAL) != 0;
-    int width = 0;
+    int width = 0, lastGap = 0;
     for (size_t at = 0; at < text.size();) {
         size_t length = 0;
-        const uint32_t key = CharacterKey(text, at, length);
-        const Glyph* glyph = FindGlyph(key);
-        if (proportional && glyph)
-            width += glyph->width;
-        else
-            width += length == 1 ? cellWidth_ / 2 : cellWidth_;
+        const Glyph* glyph = FindGlyph(CharacterKey(text, at, length));
+        if (length == 2) {
+            width += cellWidth_ + gap_;
+            lastGap = gap_;
+        } else if (proportional && glyph) {
+            width += glyph->width + gap_;
+            lastGap = gap_;
+        } else {
+            width += cellWidth_ / 2 + gap_ / 2;
+            lastGap = gap_ / 2;
+        }
         at += length;
-        if (at < text.size())
-            width += proportional ? gap_ : (length == 1 ? gap_ / 2 : gap_);
     }
-    return width;
+    return width - lastGap;
 }
 
 void CXyBlackboard::DrawText(const char* text)

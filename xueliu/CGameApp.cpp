@@ -5,6 +5,7 @@
 #include "platform/Ini.h"
 #include "platform/Window.h"
 #include "xueliu/CMainFrame.h"
+#include "xueliu/CMyGame.h"
 #include "xueliu/CMyGameFrame.h"
 
 #include <algorithm>
@@ -42,6 +43,19 @@ std::unique_ptr<CGameFrameWnd> CGameApp::MakeFrameWindow()
 Lumora::CGameBase* CGameApp::CreateGameFrame()
 {
     return new CMyGameFrame;
+}
+
+void CGameApp::RestoreTable()
+{
+    auto* scene = dynamic_cast<CMyGame*>(GetMainGame());
+    const auto block = gameInfo_.BlockB();
+    if (!CMyGame::BlockBHoldsARunningHand(block))
+        return;
+    // The deal-start part is the deal as it stands now for this client.
+    gameInfo_.StoreGameStart(block.data(), GameRecord::kDealStartSize);
+    SetPlaying();
+    if (scene)
+        scene->RestoreRunningHand(block);
 }
 
 void CGameApp::LoadSettings()

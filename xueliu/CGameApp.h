@@ -47,6 +47,10 @@ public:
     int IsRejectKanPaiAsk() const override { return settings_.rejectKanPaiAsk; }
     std::int32_t IsRoomTypeBit4() const override { return (GetRoomType() & 0x10) ? 1 : 0; }
 
+    // 210220 and 210210: the scene rebuilds the table from block B.
+    void OnEnteredRunning() override { RestoreTable(); }
+    void OnEnteredLookOn() override { RestoreTable(); }
+
     const GameSettings& Settings() const { return settings_; }
     // The settings board and the scene change them through here; values are clamped.
     void SetSettings(const GameSettings& settings);
@@ -65,6 +69,7 @@ protected:
     Lumora::CGameBase* CreateGameFrame() override;
     // The test-mode kind from the arguments or the game's ini; 0 when off.
     int TestModeKindFromSettings() const;
+    void RestoreTable();
 
 private:
     GameSettings settings_;

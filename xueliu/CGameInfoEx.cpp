@@ -49,6 +49,11 @@ void CGameInfoEx::StoreBlockA(const uint8_t* data, size_t size) { Store(blockA_,
 
 void CGameInfoEx::StoreBlockB(const uint8_t* data, size_t size) { Store(blockB_, data, size); }
 
+void CGameInfoEx::SetDrawnTileChair(int chair)
+{
+    start_[GameRecord::kDrawnTileChairWord] = uint32_t(ValidChair(chair) ? chair : -1);
+}
+
 void CGameInfoEx::SetChairTiles(int chair, const int32_t* list, int count)
 {
     if (!ValidChair(chair) || !list || count < 0)

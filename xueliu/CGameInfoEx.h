@@ -34,6 +34,9 @@ public:
     int GetConstZero(int chair, int32_t* list) override { return GetChairTiles(chair, list); }
     int GetChairValue(int chair) override { return GetChairTileCount(chair); }
 
+    // The chair holding a drawn tile (game-parameter word 13), -1 none: after the deal the
+    // banker, after a reconnect the chair whose count says so.
+    void SetDrawnTileChair(int chair);
     // Replaces a chair's list (at most 32 tiles, -1 after them) and its count.
     void SetChairTiles(int chair, const int32_t* list, int count);
     // The 201160 record: flag 2 in the status word of the chair in its word 3.

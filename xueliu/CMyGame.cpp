@@ -207,14 +207,8 @@ void CMyGame::OnBtnStartGame()
     if (!connect || IsLookOnClient())
         return;
     std::string text;
-    if (!Sent(connect->StartGameEx(text), RequestId::StartGameEx, text))
-        return;
-    if (buttons[kBtnStart]) {
-        buttons[kBtnStart]->Deactivate();
-        buttons[kBtnStart]->Redraw();
-    }
-    if (players[kOwnSeat])
-        players[kOwnSeat]->ShowReady(1);
+    if (Sent(connect->StartGameEx(text), RequestId::StartGameEx, text))
+        ShowOwnStartSent();
 }
 
 bool CMyGame::MayThrowLocked(const CMJCard2& tile) const

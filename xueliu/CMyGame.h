@@ -16,6 +16,7 @@
 
 #include <array>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,13 @@ public:
 
     // 211040, before the generic round start: the calculator and this game's deal state.
     void ResetDealState();
+    // Entering a hand that runs (210220, the own chair back after a drop) or a table to look on
+    // (210210): the table rebuilt from block B, whose deal-start part the game info already
+    // holds: the wall still standing, every seat's hand, melds and discards, the tile in the
+    // middle, missing suits, win counts and the turn. A block that names a chair, tile, suit,
+    // count or wall position outside the table changes nothing (a log line).
+    static bool BlockBHoldsARunningHand(std::span<const uint8_t> block);
+    void RestoreRunningHand(std::span<const uint8_t> block);
     // 229300-229370 and 229800.
     void OnGameStep(uint32_t id, const uint8_t* data, size_t length);
     // The room switch offered when the player goes on after a result.
@@ -133,6 +141,8 @@ protected:
     void StartBankerTurn();
     void OnScoreChange(const uint8_t* data, size_t length);
     void OnPlayerWins(const uint8_t* data, size_t length);
+    // The slots 1-13 a seat's hand starts from before its melds are laid out of them.
+    void TrimDealtSlots(int seat, int keep);
     // Takes the won tile away: the discarder's thrown tile, the winner's drawn one, the ganger's.
     void TakeWonTile(int winner, int source, int tile, int kind);
     // A locked hand may throw only the tile it drew.

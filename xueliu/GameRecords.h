@@ -36,6 +36,22 @@ inline constexpr size_t kPlayStateSize = 64;
 inline constexpr size_t kBlockBSize = 5428;
 static_assert(kTableRecordOffset + kTableRecordSize == kPlayStateOffset);
 static_assert(kPlayStateOffset + kPlayStateSize == kBlockBSize);
+// The play state at the end of block B: words from kPlayStateOffset.
+namespace PlayState {
+inline constexpr size_t kTurn = 0;          // chair to act (the thrower while claims are open)
+inline constexpr size_t kMustThrow = 4;     // 1/0
+inline constexpr size_t kLastThrower = 8;   // -1 none
+inline constexpr size_t kMiddleTile = 12;   // the thrown tile still in the middle, -1 none
+inline constexpr size_t kTilesLeft = 16;
+inline constexpr size_t kNextDraw = 20;     // lowest wall position still standing
+inline constexpr size_t kNextReplacement = 24; // highest wall position still standing
+inline constexpr size_t kWinCounts = 28;    // four
+inline constexpr size_t kMissingSuits = 44; // four, -1 none yet
+inline constexpr size_t kPhase = 60;
+enum Phase : int32_t { kIdle = 0, kExchange = 1, kMissingSuit = 2, kPlay = 3, kEnded = 4 };
+} // namespace PlayState
+// Word 13 of the game parameters: the chair holding a drawn tile.
+inline constexpr size_t kDrawnTileChairWord = 13;
 
 // Word 3 of a 201160 record names the chair that pressed start.
 inline constexpr size_t kStartedChairOffset = 12;

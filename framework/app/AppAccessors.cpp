@@ -131,7 +131,7 @@ std::string DisplayName(const Lumora::GameUserRecord& r)
 {
     std::string name(r.Name());
     if (!r.SecondName().empty())
-        name += "[" + std::string(r.SecondName()) + "]";
+        name.append("[").append(r.SecondName()).append("]");
     return name;
 }
 } // namespace
@@ -379,7 +379,8 @@ void CGameWinApp::OnMatchLogin(uint32_t code, std::span<const uint8_t> data)
         break;
     case 210530: {
         // The server's own words, shown as they come.
-        const std::string text = data.empty() ? std::string() : std::string(Lumora::FixedFieldText(data.data(), data.size()));
+        const std::string text =
+            data.empty() ? std::string() : std::string(Lumora::FixedFieldText(data.data(), data.size()));
         ShowMsgBox(text.c_str());
         break;
     }

@@ -93,8 +93,8 @@ public:
     std::span<uint8_t> GetGameInfoBlockB() override { return app_.GetGameInfoBlockB(); }
     void SetAppSwitch(int entryFlag) override { app_.SetAppSwitch(entryFlag); }
     void OnEnteredAsPlayer() override { app_.OnEnteredAsPlayer(); }
-    void OnEnteredLookOn() override {}
-    void OnEnteredRunning() override {}
+    void OnEnteredLookOn() override { app_.OnEnteredLookOn(); }
+    void OnEnteredRunning() override { app_.OnEnteredRunning(); }
     void OnMatchLogin(uint32_t code, const uint8_t* data, size_t size) override
     {
         app_.OnMatchLogin(code, data ? std::span<const uint8_t>(data, size) : std::span<const uint8_t>());
@@ -156,7 +156,7 @@ public:
     bool CanRequestExitConsent() const override { return app_.CanRequestExitConsent() != 0; }
     bool IsLookOn() const override { return app_.IsLookOn() != 0; }
     bool IsPlaying() const override { return app_.IsPlaying() != 0; }
-    bool GetTableFlag() const override { return false; }
+    bool GetTableFlag() const override { return app_.GetTableFlag() != 0; }
     void ShowSystemNotice(const char* markup) override { app_.ShowSystemNotice(markup); }
     std::optional<uint32_t> GetLastExitRequestTick() const override { return app_.GetLastExitRequestTick(); }
     void CountExitRequest(uint32_t tick) override { app_.CountExitRequest(tick); }

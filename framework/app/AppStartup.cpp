@@ -399,11 +399,6 @@ void CGameWinApp::ShowWaitAndClose(const char* text)
     platform::PostToWindow(GetMainWindowId(), platform::kMsgClose);
 }
 
-void CGameWinApp::OnConnectionLost()
-{
-    lostWhilePlaying_ = playing_;
-}
-
 void CGameWinApp::ShowWaitText(const char* text, bool show)
 {
     ::ShowWaitText(text, show);

@@ -111,7 +111,9 @@ public:
     virtual Lumora::CGameBase* GetMainGame();
     virtual Lumora::CGameBase* GetSubSystem();
     virtual void EmptyHook22() {}
-    virtual void SortMatchRanks() {}
+    // Orders the match rank list (the own entry first, then by score) and tells the scene and the
+    // side panel.
+    virtual void SortMatchRanks();
     virtual void EmptyHook24() {}
     // Match hooks (the frame UI's match operations); the first four take an own chair of -1 as 0.
     virtual void OnMatchTableEntered();
@@ -202,7 +204,6 @@ public:
     std::string ExecHttpRequestPost(const std::string& url, const std::string& body);
     std::string GetConfigText(int index) const;
     bool IsHallWindowAlive() const;
-    void OnConnectionLost();
     // Stops the communication thread (the close of the main window, then ExitInstance).
     void StopCommunication() { StopCommThread(); }
     // This game's settings answer: nonzero plays no sound or voice.
@@ -323,6 +324,13 @@ public:
     // his extra entry when he has one.
     void StoreMatchResult(int32_t value, int32_t rank, uint32_t userId, int32_t level, int32_t points,
                           int32_t nextPoints);
+    // The match rank list of 211170: its head, then at most kMaxRankEntries entries (the rest are
+    // dropped: the list is re-sorted on every change).
+    static constexpr size_t kMaxRankEntries = 1024;
+    void SetRankList(std::span<const uint8_t> headAndEntries, int count);
+    std::span<const uint8_t> GetRankEntries() const;
+    // A rank entry's three values into that user's extra entry; false when no entry names him.
+    bool SetRankValues(uint32_t userId, int32_t a, int32_t b, int32_t c);
     int32_t GetMatchResultValue() const { return matchResultValue_; }
     int32_t GetMatchRank() const { return matchRank_; }
     // The match login's answer: each code runs its match operation with the data.
@@ -335,8 +343,16 @@ public:
         lastExitTick_ = tick;
     }
     int GetExitRequestCount() const { return exitRequests_; }
+    // The table flag: set once a knock-out round has seated the player at a table the system
+    // arranged (211150); the seat notifications, the exit reminder and request 201161 read it.
+    int GetTableFlag() const { return tableArranged_; }
+    void SetTableArranged() { tableArranged_ = 1; }
     // Entered as a player: a chair still unknown becomes 0.
     void OnEnteredAsPlayer();
+    // Entered a hand that runs (the own chair came back) or a table to look on: the entry block
+    // the connection stored holds the table; the game rebuilds it (nothing here).
+    virtual void OnEnteredRunning() {}
+    virtual void OnEnteredLookOn() {}
     // The line to the side panel's chat area.
     void ShowSystemNotice(const char* markup) override;
     void OpenWebPage(const char* address, int flag) override { OpenWebPage(address ? address : "", flag != 0, address ? address : ""); }
@@ -406,6 +422,8 @@ private:
     int lostWhilePlaying_ = 0;
     int32_t matchResultValue_ = 0;
     int32_t matchRank_ = 0;
+    int tableArranged_ = 0;
+    std::vector<uint8_t> rankList_;
     HallCommandLine line_;
     hall::HallState hall_;
     std::string skinIni_;

@@ -31,8 +31,8 @@ public:
     bool IsOption17() const override { return app_.IsOption17() != 0; }
     bool IsPlaying() const override { return app_.IsPlaying() != 0; }
     void SetLostWhilePlaying(bool lost) override { app_.SetLostWhilePlaying(lost); }
-    bool IsTableArranged() const override { return tableArranged_; }
-    void SetTableArranged() override { tableArranged_ = true; }
+    bool IsTableArranged() const override { return app_.GetTableFlag() != 0; }
+    void SetTableArranged() override { app_.SetTableArranged(); }
     int GetMatchState() const override { return app_.GetMatchState(); }
     void SetMatchState(int state) override { app_.SetMatchState(state); }
     uint32_t GetHallWnd() const override { return app_.IsTestMode() ? 0 : app_.GetHallWnd(); }
@@ -44,6 +44,17 @@ public:
         app_.LoadReplayTable(data);
         return true;
     }
+
+    // 211170: the rank list and the standings it carries.
+    void SetRankList(std::span<const uint8_t> headAndEntries, int count) override
+    {
+        app_.SetRankList(headAndEntries, count);
+    }
+    bool SetUserExtraValues(uint32_t userId, int32_t a, int32_t b, int32_t c) override
+    {
+        return app_.SetRankValues(userId, a, b, c);
+    }
+    void SortAndShowRankList() override { app_.SortMatchRanks(); }
 
     int GetGameFrameState() override;
     // Boxes and lines: the application's.
@@ -91,5 +102,4 @@ private:
     CGameWinApp& app_;
     CGameConnect* connection_;
     CGameNotify* notify_;
-    bool tableArranged_ = false;
 };

@@ -88,7 +88,7 @@ struct MatchRoomBlock : FixedRecord<572> {};
 struct MatchStanding {
     enum : size_t {
         kUserId = 0,
-        kCarried = 4, // three words kept as they are
+        kRankValues = 4, // three words the match rank list (211170) sets, kept as they are
         kCharacter = 16,
         kName = 20,
         kSecondName = 52,

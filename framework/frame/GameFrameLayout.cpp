@@ -60,6 +60,8 @@ CXyBlackboard* CXyGameFrame::MakeBoard(const char* characters, const char* strip
     if (!board)
         return nullptr;
     board->Create(40, 42, 18);
+    // The match texts show over the table: in the scene's own layers its wall tiles would cover them.
+    board->SetTopMost();
     board->SetGlyphs(characters, strip);
     if (withDigits)
         board->SetGlyphs(kDigits, kDigitStrip);

@@ -157,6 +157,8 @@ void CXyGameFrame::HideMatchPanels()
     Hide(waitAnimation_);
     Hide(restBoard_);
     Hide(signUp_);
+    // The fee board follows the sign-up button's moves but not its hiding.
+    Hide(feeBoard_);
     Hide(giveUp_);
 }
 
@@ -635,6 +637,7 @@ void CXyGameFrame::ShowMatchResult(Data data)
             box->SetBackgroundColor(kKey);
             box->SetMaxFontSize(30);
             box->SetFontSize(12);
+            box->SetTextColor(0xFFFFFF);
             box->MoveTo(dialog->GetLeft() + 140, dialog->GetTop() + 140);
             PlaceAtZ(*box, dialog->GetZ() + 0.01);
             dialog->AddChild(box, kChildLinks);
@@ -665,6 +668,12 @@ void CXyGameFrame::ShowMatchResult(Data data)
     dialog->SetZ(kResultZ);
     dialog->Activate();
     dialog->Redraw();
+    // The text box goes with the dialog's height, made before the dialog had it, and shows with it.
+    if (resultTextBox_) {
+        PlaceAtZ(*resultTextBox_, dialog->GetZ() + 0.01);
+        resultTextBox_->Activate();
+        resultTextBox_->Redraw();
+    }
     auto addButton = [&](const char* name, uint32_t code, double x, double y) {
         auto* b = NewFaceButton(*this, name, {GetId(), code, 0, 0}, 0, ButtonSounds::None);
         if (!b)
@@ -672,6 +681,9 @@ void CXyGameFrame::ShowMatchResult(Data data)
         b->MoveTo(x, y < 0 ? dialog->GetBottom() - b->GetHeight() / 2 - 10 : y);
         PlaceAtZ(*b, dialog->GetZ() + 0.02);
         dialog->AddChild(b, kChildLinks);
+        // Added to a dialog already shown: shown with it.
+        b->Activate();
+        b->Redraw();
         resultButtons_.push_back(b->GetId());
     };
     // Buttons of an earlier result go; the prize decides the second one.
@@ -686,6 +698,7 @@ void CXyGameFrame::ShowMatchResult(Data data)
         addButton("btn_ExChange", EV_FRAME_ACTIVITY_DRAW, dialog->GetX(), -1);
     if (!shade_) {
         if (PlaneObject* shade = NewPlane(std::max(1, s.right - s.left), std::max(1, s.bottom - s.top), 0x000000)) {
+            shade->Clear(); // a new plane is see-through until filled
             shade->SetAlpha(0.7);
             shade->SetTopMost();
             shade_ = shade;

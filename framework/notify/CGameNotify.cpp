@@ -4,6 +4,7 @@
 
 #include "framework/app/GameAppAccess.h"
 #include "framework/connection/Record.h"
+#include "framework/notify/HandlerTable.h"
 #include "framework/notify/NotifyIds.h"
 #include "framework/scene/GameWinApp.h"
 #include "engine/gui/CGameBase.h"
@@ -81,14 +82,7 @@ constexpr std::pair<uint32_t, Handler> kHandlers[] = {
 };
 static_assert(std::size(kHandlers) == 58);
 
-constexpr bool SortedById()
-{
-    for (size_t i = 1; i < std::size(kHandlers); ++i)
-        if (kHandlers[i - 1].first >= kHandlers[i].first)
-            return false;
-    return true;
-}
-static_assert(SortedById(), "one handler per id, in id order");
+static_assert(notify_table::SortedById(kHandlers), "one handler per id, in id order");
 
 void Deliver(Lumora::CGameBase* target, uint32_t code, uintptr_t param1, uintptr_t param2)
 {
@@ -148,12 +142,10 @@ bool CGameNotify::OnNotify(uint32_t id, const uint8_t* data, uint32_t length)
 
 bool CGameNotify::Dispatch(uint32_t id, const Data& n)
 {
-    const auto* end = std::end(kHandlers);
-    const auto* it = std::lower_bound(std::begin(kHandlers), end, id,
-                                      [](const auto& entry, uint32_t key) { return entry.first < key; });
-    if (it == end || it->first != id)
+    const Handler handler = notify_table::Find(kHandlers, id);
+    if (!handler)
         return false;
-    (this->*(it->second))(n);
+    (this->*handler)(n);
     return true;
 }
 

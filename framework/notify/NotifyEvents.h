@@ -9,6 +9,7 @@
 namespace framework {
 
 enum NotifyEvent : uint32_t {
+    EV_MATCH_RANKS_SORTED = 80000022, // no parameter: the application re-sorted its match rank list
     EV_MATCH_PHASE_LATE = 80000026,  // no parameter
     EV_MATCH_WAIT_WORD = 80000028,   // parameter: the word at +8 of 211242
     EV_SYSTEM_LINE = 80000057,       // parameter: a rich-text line (GBK), valid during the call

@@ -26,8 +26,6 @@ constexpr uint32_t kBoxIconFlags = framework::DLG_ICON | framework::DLG_ICON_ANI
 constexpr int kOpenTimePeriods = 8;
 constexpr size_t kUserInfoEntrySize = 52;
 constexpr size_t kTableListEntrySize = 136;
-constexpr size_t kRankEntrySize = 64;
-constexpr size_t kRankHeadSize = 24;
 // The user record's words that 211030 sets beside the silver and the score.
 constexpr size_t kUserTableExtra = 108;
 

@@ -35,6 +35,10 @@ enum class CloseDecision {
     Stay,     // the decision runs (boxes, questions; the leave once granted)
 };
 
+// The match rank list of 211170: a head, then one entry per player (user id first).
+inline constexpr size_t kRankHeadSize = 24;
+inline constexpr size_t kRankEntrySize = 64;
+
 class IGameWinApp {
 public:
     virtual ~IGameWinApp() = default;
@@ -102,7 +106,8 @@ public:
     virtual bool ApplyTableList(std::span<const uint8_t> /*data*/) { return false; }
     // 211150: takes the knock-out record; false when refused.
     virtual bool AcceptKnockoutRecord(std::span<const uint8_t> /*data*/) { return false; }
-    // 211170: replaces the rank list with `count` 64-byte entries; the 24-byte head comes first.
+    // 211170: replaces the rank list with `count` entries of kRankEntrySize bytes after a head of
+    // kRankHeadSize bytes.
     virtual void SetRankList(std::span<const uint8_t> /*headAndEntries*/, int /*count*/) {}
     // 211170: the three values of an entry into the user's extra record; false without one.
     virtual bool SetUserExtraValues(uint32_t /*userId*/, int32_t /*a*/, int32_t /*b*/, int32_t /*c*/)

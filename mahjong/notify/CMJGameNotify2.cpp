@@ -3,6 +3,7 @@
 
 #include "framework/connection/Record.h"
 #include "framework/frame/FrameApp.h"
+#include "framework/notify/HandlerTable.h"
 #include "framework/scene/GameWinApp.h"
 #include "mahjong/app/CMJGameWinApp2.h"
 #include "mahjong/scene/CMJMainGame2.h"
@@ -35,14 +36,7 @@ constexpr std::pair<uint32_t, Handler> kHandlers[] = {
     {CMJGameNotify2::kOwnHand, &CMJGameNotify2::OnOwnHand},
 };
 
-constexpr bool SortedById()
-{
-    for (size_t i = 1; i < std::size(kHandlers); ++i)
-        if (kHandlers[i - 1].first >= kHandlers[i].first)
-            return false;
-    return true;
-}
-static_assert(SortedById(), "one handler per id, in id order");
+static_assert(notify_table::SortedById(kHandlers), "one handler per id, in id order");
 
 } // namespace
 
@@ -58,12 +52,10 @@ bool CMJGameNotify2::OnNotify(uint32_t id, const uint8_t* data, uint32_t length)
     case kAfterResult: OnNotify211300(); return true;
     default: break;
     }
-    const auto* end = std::end(kHandlers);
-    const auto* it = std::lower_bound(std::begin(kHandlers), end, id,
-                                      [](const auto& entry, uint32_t key) { return entry.first < key; });
-    if (it == end || it->first != id)
+    const Handler handler = notify_table::Find(kHandlers, id);
+    if (!handler)
         return CGameNotify::OnNotify(id, data, length);
-    (this->*(it->second))(n);
+    (this->*handler)(n);
     return true;
 }
 

@@ -124,6 +124,8 @@ public:
     virtual void OnTableHook2() {}
     virtual void OnTableArranged();
     virtual void OnBtnStartGame();
+    // The start request went: the start button goes and the own panel shows ready.
+    void ShowOwnStartSent();
     virtual void OnEvent80000111();
     virtual void OnBtnAutoPlay();
     virtual void OnBtnSortHand();
@@ -168,6 +170,8 @@ public:
     virtual void ResetScene();
     virtual void ResetTable();
     virtual void StartRound();
+    // The start of play less the sort of the own hand: round info, flowers, info boards, arrow.
+    void ShowRoundBoards();
     virtual void RollDice();
     virtual void CreateDiceHook();
     virtual void CreateGameInfoBoardBig(int flag);
@@ -329,6 +333,10 @@ public:
     PlaneObject* volumeBoard = nullptr;
     std::array<CMJSliderBar*, 2> volumeSliders{};
     BITObject* winPicture = nullptr;
+    // Shows the named action picture ("peng1", "gang2", ...) at the seat's anchor for a moment,
+    // then fades it out and deletes it. Nothing for an empty name or another seat.
+    void PlayActionImage(int seat, const std::string& name);
+    uint32_t lastActionImageId = 0; // the picture object of the last action, while it lasts
     PlaneObject* infoBoardBig = nullptr;
     PlaneObject* infoBoardSmall = nullptr;
     CMyParticle* Emitter() { return emitter_.get(); }

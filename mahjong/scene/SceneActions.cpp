@@ -619,8 +619,12 @@ void CMJMainGame2::OnBtnStartGame()
 {
     CMJGameConnect2* connect = TableConnect();
     std::string text;
-    if (!connect || !Sent(connect->StartGame(text), RequestId::StartGame, text))
-        return;
+    if (connect && Sent(connect->StartGame(text), RequestId::StartGame, text))
+        ShowOwnStartSent();
+}
+
+void CMJMainGame2::ShowOwnStartSent()
+{
     if (buttons[kBtnStart]) {
         buttons[kBtnStart]->Deactivate();
         buttons[kBtnStart]->Redraw();

@@ -28,6 +28,10 @@ constexpr int kWinPieces = 5;
 constexpr int kWinPieceWidth = 20;
 constexpr int kWinPerPiece = 10;
 constexpr const char* kSortParticle = "particle_sort";
+// An action picture stands a second, then fades over about half a second.
+constexpr double kActionImageZ = 4990.0;
+constexpr uint32_t kActionImageHoldMs = 1000;
+constexpr double kActionImageFadeStep = 0.06;
 
 MusicModule* Music(CClassSenior& owner)
 {
@@ -253,7 +257,32 @@ void CMJMainGame2::RefreshSkillBar(int which)
     skillBar->Redraw();
 }
 
-// ---- the win effect ----
+// ---- action pictures and the win effect ----
+
+void CMJMainGame2::PlayActionImage(int seat, const std::string& name)
+{
+    if (name.empty() || !IsSeat(seat))
+        return;
+    TablePoint at;
+    GetSeatAnchor(at, seat);
+    PictureInfo info;
+    GetRes(info, name.c_str(), 0);
+    BITObject* p = Own(NewBitmapObject(info));
+    if (!p)
+        return;
+    p->MoveTo(at.x, at.y);
+    p->SetZ(kActionImageZ);
+    p->Activate();
+    p->Redraw();
+    lastActionImageId = p->GetId();
+    BeginGroup();
+    ActWait(kActionImageHoldMs, nullptr);
+    NextGroup();
+    ActFadeTo(p, -kActionImageFadeStep, 0.0, GetActionInterval(), nullptr);
+    NextGroup();
+    ActDelete(p, nullptr);
+    EndGroup();
+}
 
 void CMJMainGame2::ShowWinEffect(int seat)
 {

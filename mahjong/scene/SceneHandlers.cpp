@@ -364,6 +364,7 @@ void CMJMainGame2::OnNotifyPengAnnounced(const uint8_t* data, size_t length)
         return Drop(CMJGameNotify2::kPengAnnounced, "chair outside the table");
     std::string name;
     GetActionImageName(name, kActionPeng);
+    PlayActionImage(seat, name);
     PlayActionVoice(seat, "peng1");
 }
 
@@ -376,6 +377,7 @@ void CMJMainGame2::OnNotifyChiAnnounced(const uint8_t* data, size_t length)
         return Drop(CMJGameNotify2::kChiAnnounced, "chair outside the table");
     std::string name;
     GetActionImageName(name, kActionChi);
+    PlayActionImage(seat, name);
     PlayActionVoice(seat, "chi1");
     ClockClaimTime();
 }
@@ -392,6 +394,7 @@ void CMJMainGame2::OnNotifyGangAnnounced(const uint8_t* data, size_t length)
         return Drop(id, "chair, seat or tile outside the table");
     std::string name;
     GetActionImageName(name, kind == 1 ? kActionGangConcealedAnnounce : kActionGang);
+    PlayActionImage(seat, name);
     PlayActionVoice(seat, "gang2");
     if (kind == 2)
         ClockClaimTime();
@@ -515,6 +518,7 @@ void CMJMainGame2::OnNotifyGangCards(uint32_t id, const uint8_t* data, size_t le
     } else {
         std::string name;
         GetActionImageName(name, kActionAnGang);
+        PlayActionImage(seat, name);
         PlayActionVoice(seat, "gang1");
         AddAnGang(seat, m, 0);
         RefreshHand(seat);
@@ -557,6 +561,7 @@ void CMJMainGame2::OnNotifyFlower(const uint8_t* data, size_t length)
         return Drop(id, "chair, seat, tile or wall position outside the table");
     std::string name;
     GetActionImageName(name, kActionFlower);
+    PlayActionImage(seat, name);
     PlayActionVoice(seat, "hua1");
     CMJCard2* t = nullptr;
     if (!IsHandVisible(seat)) {

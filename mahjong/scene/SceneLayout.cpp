@@ -82,7 +82,9 @@ void CMJMainGame2::RecalcLayout(int seat, Rect& rect)
 {
     // The walls stand round the centre box: the top and bottom walls are 14 stacks of TM35
     // centred on the box, the side walls 14 stacks of TM33. Where the box is smaller than the
-    // walls (small surfaces), each wall moves out just far enough to clear the others.
+    // walls (small surfaces), each wall moves out just far enough to clear the others. A wall's
+    // tiles stand centred on its rectangle's first column (the side walls' left edge) or row
+    // (the bottom edge), so the rectangles sit half a tile off to put the tiles where they belong.
     const Rect box = CentreBox();
     const TileMetrics& m = metrics_;
     const int cx = box.left + Width(box) / 2, cy = box.top + Height(box) / 2;
@@ -91,21 +93,23 @@ void CMJMainGame2::RecalcLayout(int seat, Rect& rect)
     switch (seat) {
     case 3: {
         const int b = std::max(box.bottom + m[36] + 2 * m[37], cy + hh + kGap + across);
-        rect = {cx + hw - 2 * hw, b - across, cx + hw, b};
+        const int r = cx + hw - m[35] / 2;
+        rect = {r - 2 * hw, b - across, r, b};
         break;
     }
     case 1: {
         const int b = std::min(box.top - m[37], cy - hh - kGap);
-        rect = {cx - hw, b - across, cx + hw, b};
+        const int l = cx - hw + m[35] / 2;
+        rect = {l, b - across, l + 2 * hw, b};
         break;
     }
     case 0: {
-        const int r = std::min(box.left, cx - hw - kGap);
-        rect = {r - m[34], cy + hh - 2 * hh, r, cy + hh};
+        const int l = std::min(box.left, cx - hw - kGap) - m[34] / 2;
+        rect = {l, cy + hh - 2 * hh, l + m[34], cy + hh};
         break;
     }
     case 2: {
-        const int l = std::max(box.right + m[34], cx + hw + kGap);
+        const int l = std::max(box.right, cx + hw + kGap) + m[34] / 2;
         rect = {l, cy - hh, l + m[34], cy - hh + 2 * hh};
         break;
     }

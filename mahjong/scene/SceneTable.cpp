@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 namespace Lumora {
 
@@ -32,6 +33,8 @@ constexpr uint32_t kDiceShowMs = 800;
 constexpr int kTumbleFirstFrame = 6;
 constexpr int kTumbleFrames = 4;
 constexpr double kInfoZ = 9000.0;
+constexpr int kInfoFontSize = 14;
+constexpr int kInfoTextMargin = 8;
 constexpr double kPointerZ = 9500.0;
 constexpr double kWaitZ = 52000.0;
 constexpr const char* kFace = "宋体";
@@ -257,6 +260,11 @@ void CMJMainGame2::CreateDiceHook()
 void CMJMainGame2::StartRound()
 {
     OnBtnSortHand();
+    ShowRoundBoards();
+}
+
+void CMJMainGame2::ShowRoundBoards()
+{
     ShowRoundInfo();
     RestoreFlowerCounts();
     CreateInfoControl();
@@ -282,9 +290,20 @@ void CMJMainGame2::CreateGameInfoBoardBig(int flag)
     std::string line;
     if (CMJGameData2* data = GetSceneGameInfo())
         data->FormatRoundResult(line);
-    infoBoardBig->SetFont(14, 400, kFace);
+    infoBoardBig->SetFont(kInfoFontSize, 400, kFace);
     infoBoardBig->SetPen(0xFFFFFF, 1.0);
-    infoBoardBig->DrawTextWrapped(PlainText(line), 12);
+    // The clock stands in the middle of the board: the round's line goes above it and the rest,
+    // its indent dropped (the lines are centred), below it.
+    const std::string text = PlainText(line);
+    const size_t cut = text.find('\n');
+    infoBoardBig->DrawTextWrapped(std::string_view(text).substr(0, cut), kInfoTextMargin);
+    if (cut != std::string::npos) {
+        std::string_view rest = std::string_view(text).substr(cut + 1);
+        rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
+        while (!rest.empty() && rest.back() == '\n')
+            rest.remove_suffix(1);
+        infoBoardBig->DrawTextWrapped(rest, infoBoardBig->GetSurfaceHeight() - kInfoTextMargin - kInfoFontSize);
+    }
     if (flag == 1)
         infoBoardBig->Activate();
     infoBoardBig->Redraw();

@@ -2,6 +2,8 @@
 // music source is mixed in through the mixer's music hook, so one device plays everything.
 #include "platform/Audio.h"
 
+#include "platform/sdl/SdlSubsystems.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -31,9 +33,7 @@ public:
                 Mix_FreeChunk(s.chunk);
         Mix_CloseAudio();
         Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
-            SDL_Quit();  // the library's own leftovers (hints, bus connection) go only here
+        sdl::StopSubsystems(SDL_INIT_AUDIO, true);
         g_open = false;
     }
 
@@ -140,12 +140,12 @@ private:
 
 std::unique_ptr<AudioBackend> OpenMixerAudio()
 {
-    if (g_open || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    if (g_open || !sdl::StartSubsystems(SDL_INIT_AUDIO))
         return nullptr;
     Mix_Init(MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC);
     if (Mix_OpenAudio(kAudioRate, AUDIO_S16SYS, 2, 1024) != 0) {
         Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdl::StopSubsystems(SDL_INIT_AUDIO);
         return nullptr;
     }
     Mix_AllocateChannels(0);

@@ -4,6 +4,7 @@
 #include "platform/RealWindow.h"
 #include "platform/DisplayWindowBase.h"
 #include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/SdlSubsystems.h"
 
 #include <SDL.h>
 
@@ -476,7 +477,7 @@ bool OpenRealWindows()
     // The engine draws in software: present through the display's own framebuffer, so that no
     // GL driver is loaded just to copy pixels.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    if (!sdl::StartSubsystems(SDL_INIT_VIDEO | SDL_INIT_EVENTS)) {
         std::fprintf(stderr, "display: no windows (%s)\n", SDL_GetError());
         return false;
     }
@@ -500,9 +501,7 @@ void CloseRealWindows()
     }
     Cursors().Clear();
     SDL_StopTextInput();
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
-        SDL_Quit();  // the library's own leftovers (hints, bus connection) go only here
+    sdl::StopSubsystems(SDL_INIT_VIDEO | SDL_INIT_EVENTS, true);
     r.open = false;
 }
 

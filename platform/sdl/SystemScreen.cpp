@@ -2,6 +2,7 @@
 #include "platform/SystemScreen.h"
 
 #include "platform/Charset.h"
+#include "platform/sdl/SdlSubsystems.h"
 
 #include <SDL.h>
 #include <cstdio>
@@ -17,12 +18,13 @@ std::mutex g_mutex;
 std::optional<ScreenFacts> g_override;
 SystemBoxHandler g_boxHandler;
 
-// Opens the video subsystem for the question; false when there is no display.
+// Starts the video subsystem for the question (or counts once more on the one that runs); false
+// when there is no display. The caller stops it with sdl::StopSubsystems.
 bool WithVideo()
 {
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("SDL_VIDEODRIVER"))
         return false;
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    return sdl::StartSubsystems(SDL_INIT_VIDEO);
 }
 
 MessageBoxAnswer NoAnswer(MessageBoxButtons buttons)
@@ -53,7 +55,7 @@ ScreenFacts QueryScreen()
     SDL_Rect usable;
     if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0)
         facts.workArea = Rect{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    sdl::StopSubsystems(SDL_INIT_VIDEO);
     return facts;
 }
 
@@ -104,7 +106,7 @@ MessageBoxAnswer ShowSystemMessageBox(const std::string& gbkText, const std::str
                                   nullptr};
     int pressed = -1;
     int rc = SDL_ShowMessageBox(&data, &pressed);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    sdl::StopSubsystems(SDL_INIT_VIDEO);
     if (rc != 0 || pressed < 0) {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
         return NoAnswer(buttons);

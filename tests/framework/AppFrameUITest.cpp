@@ -2,9 +2,12 @@
 // the default silver and allowance texts, and the events to the side panel's named widgets.
 #include "tests/framework/AppOnFrameFixture.h"
 
+#include "framework/app/AppLinks.h"
 #include "framework/app/CGameWinApp.h"
+#include "framework/app/GameWinAppLink.h"
 #include "framework/app/HallCipher.h"
 #include "framework/app/WebLinks.h"
+#include "framework/notify/CGameNotify.h"
 #include "framework/notify/NotifyEvents.h"
 
 using namespace frametest;
@@ -24,6 +27,12 @@ struct FrameApp : CGameWinApp {
     {
         texts.push_back(std::string("line ") + markup);
         CGameWinApp::ShowSystemNotice(markup);
+    }
+    void SetOwnUser(uint32_t id)
+    {
+        HallCommandLine line;
+        line.userId = id;
+        ApplyCommandLine(line);
     }
     CXyGameFrame* frame = nullptr;
     std::vector<std::string> texts;
@@ -89,6 +98,12 @@ struct FlowFrame : TestFrame {
     void ShowSelfCancel() override { ran.push_back("self cancel"); }
     void ShowWaitSignUpCheck() override { ran.push_back("check"); }
     void ShowSystemRejected() override { ran.push_back("rejected"); }
+    CXyTimerDlg* ShowMsgBox(const char* text, const EventRecord*, const EventRecord*, int, uint32_t,
+                            const char*) override
+    {
+        ran.push_back(std::string("box ") + text);
+        return nullptr;
+    }
 };
 
 using AppMatchHooksTest = AppOnFrameFixture<FrameApp, FlowFrame>;
@@ -116,6 +131,133 @@ TEST_F(AppMatchHooksTest, EachHookRunsItsFrameOperation)
     app_->OnMatchWaiting(record.data(), record.size());
     EXPECT_EQ(frame.ran, std::vector<std::string>{"waiting"});
     EXPECT_EQ(app_->HallData().matchData.bytes[0], 0x5A);
+}
+
+TEST_F(AppMatchHooksTest, EachLoginAnswerRunsItsMatchOperationAndTheFrameReadsTheMatchRecord)
+{
+    auto& frame = static_cast<FlowFrame&>(*app_->frame);
+    using S = hall::MatchStanding;
+    Lumora::GameUserRecord own;
+    own.SetUserId(1001);
+    own.SetChair(0);
+    app_->MutableHallData().players[0] = own;
+    hall::MatchData record;
+    const std::pair<size_t, int32_t> words[] = {
+        {S::kUserId, 1001},        {S::kCharacter, 4},   {S::kRankLevel, 2}, {S::kRankPoints, 30},
+        {S::kNextLevelPoints, 80}, {S::kMatchValues + 12, 5}, {S::kSecondsToStart, 90}, {S::kFeeKind, 2},
+        {S::kFee, 300},            {S::kMatchValue, 6},  {S::kMatchState, 0}};
+    for (const auto& [offset, value] : words)
+        record.SetI32(offset, value);
+    record.SetText(S::kName, S::kNameSize, "玩家一");
+    const char text[] = "比赛已满";
+    const std::vector<std::pair<uint32_t, std::string>> answers{
+        {210500, "waiting"}, {210521, "no sign-up"},   {210530, "box 比赛已满"}, {210531, "wash-out"},
+        {210533, "end"},     {210534, "late"},         {210536, "started"},      {210537, "system cancel"},
+        {210538, "self cancel"}, {210539, "check"},    {210540, "rejected"},     {210599, ""}};
+    for (const auto& [code, name] : answers) {
+        frame.ran.clear();
+        if (code == 210530)
+            app_->OnMatchLogin(code, {reinterpret_cast<const uint8_t*>(text), sizeof text - 1}); // no zero
+        else
+            app_->OnMatchLogin(code, {record.bytes.data(), S::kRecordSize});
+        EXPECT_EQ(frame.ran, name.empty() ? std::vector<std::string>{} : std::vector<std::string>{name}) << code;
+    }
+    app_->OnMatchLogin(210500, {record.bytes.data(), 100}); // short: nothing copied, the waiting state still shows
+
+    FrameAppLink link(*app_, nullptr);
+    EXPECT_EQ(link.GetMatchSeconds(), 90);
+    link.SetMatchSeconds(89);
+    EXPECT_EQ(link.GetMatchSeconds(), 89);
+    EXPECT_EQ((std::vector<int>{link.GetSignUpFeeKind(), link.GetSignUpFee(), link.GetMatchPhaseValue()}),
+              (std::vector<int>{2, 300, 6}));
+    const auto detail = link.GetMatchPlayerDetail(1001);
+    ASSERT_TRUE(detail.has_value());
+    EXPECT_EQ(detail->name, "玩家一");
+    EXPECT_EQ((std::vector<int>{detail->character, detail->rankLevel, detail->rankPoints, detail->nextLevelPoints,
+                                detail->matchWins}),
+              (std::vector<int>{4, 2, 30, 80, 5}));
+    EXPECT_FALSE(link.GetMatchPlayerDetail(1002).has_value()) << "no extra entry names him";
+
+    link.StoreMatchResult(7, 3, 1001, 3, 45, 120);
+    link.StoreMatchResult(8, 4, 1002, 9, 9, 9); // nobody's entry: only the value and rank
+    EXPECT_EQ((std::vector<int>{app_->GetMatchResultValue(), app_->GetMatchRank()}), (std::vector<int>{8, 4}));
+    EXPECT_EQ(link.GetMatchPlayerDetail(1001)->rankPoints, 45);
+    EXPECT_EQ(link.GetMatchPlayerDetail(1001)->nextLevelPoints, 120);
+}
+
+// The notifications' link and the frame's link read one application: what a notification sets,
+// the frame sees.
+class AppLinksTest : public AppMatchHooksTest {
+protected:
+    void SetUp() override
+    {
+        AppMatchHooksTest::SetUp();
+        SetGameWinApp(&winLink_);
+    }
+    void TearDown() override
+    {
+        SetGameWinApp(nullptr);
+        AppMatchHooksTest::TearDown();
+    }
+    void Notify(uint32_t id, const std::vector<uint8_t>& data)
+    {
+        notify_.OnNotify(id, data.data(), static_cast<uint32_t>(data.size()));
+    }
+    GameWinAppLink winLink_{*app_, nullptr, nullptr};
+    FrameAppLink frameLink_{*app_, nullptr};
+    CGameNotify notify_;
+};
+
+TEST_F(AppLinksTest, AKnockoutRoundRaisesTheTableFlagThatTheDelayedRequestNeeds)
+{
+    EXPECT_FALSE(frameLink_.GetTableFlag());
+    Notify(211150, std::vector<uint8_t>(100, 0));  // shorter than a table record: refused
+    EXPECT_FALSE(frameLink_.GetTableFlag());
+    std::vector<uint8_t> round(hall::ReplayTableRecord::kSize, 0);
+    round[hall::ReplayTableRecord::kKnockoutStage] = 1;
+    Notify(211150, round);
+    EXPECT_TRUE(frameLink_.GetTableFlag());
+    EXPECT_TRUE(winLink_.IsTableArranged());
+    EXPECT_EQ(frameLink_.GetKnockoutStage(), 1);
+}
+
+TEST_F(AppLinksTest, ARankListIsKeptInOrderAndCarriesItsValuesIntoTheStandings)
+{
+    Lumora::GameUserRecord own;
+    own.SetUserId(1001);
+    own.SetChair(0);
+    app_->SetOwnUser(1001);
+    app_->MutableHallData().players[0] = own;
+    app_->MutableHallData().extra[0].SetU32(hall::MatchStanding::kUserId, 1001);
+    // The own entry leads though its score is the lowest; 1002 has no standing to update.
+    const int32_t entries[][4] = {{1003, 50, 1, 1}, {1001, 10, 20, 30}, {1002, 70, 2, 2}};
+    std::vector<uint8_t> list(kRankHeadSize + 3 * kRankEntrySize, 0);
+    list[4] = 3;
+    for (size_t i = 0; i < 3; ++i)
+        std::memcpy(list.data() + kRankHeadSize + i * kRankEntrySize, entries[i], sizeof entries[i]);
+    Notify(211170, list);
+    const auto kept = app_->GetRankEntries();
+    ASSERT_EQ(kept.size(), 3 * kRankEntrySize);
+    std::vector<int> order;
+    for (size_t i = 0; i < 3; ++i)
+        order.push_back(kept[i * kRankEntrySize] | kept[i * kRankEntrySize + 1] << 8);
+    EXPECT_EQ(order, (std::vector<int>{1001, 1002, 1003}));
+    const auto& standing = app_->HallData().extra[0];
+    using S = hall::MatchStanding;
+    EXPECT_EQ((std::vector<int>{standing.I32(S::kRankValues), standing.I32(S::kRankValues + 4),
+                                standing.I32(S::kRankValues + 8)}),
+              (std::vector<int>{10, 20, 30}));
+    for (const Lumora::CGameBase* receiver : {app_->GetMainGame(), app_->GetSubSystem()}) {
+        const auto& codes = static_cast<const Part*>(receiver)->codes;
+        EXPECT_EQ(std::count(codes.begin(), codes.end(), 80000022u), 1);
+    }
+
+    // A list longer than the application keeps is cut at its capacity.
+    std::vector<uint8_t> crowd(kRankHeadSize + 2000 * kRankEntrySize, 0);
+    crowd[4] = 2000 & 0xFF;
+    crowd[5] = 2000 >> 8;
+    Notify(211170, crowd);
+    EXPECT_EQ(app_->GetRankEntries().size(), CGameWinApp::kMaxRankEntries * kRankEntrySize);
 }
 
 TEST_F(AppFrameUITest, ALookOnJoinReachesTheSceneAndThePanel)

@@ -205,7 +205,7 @@ TEST_F(FrameMatchTest, ResultDialogOffersAwardOrExchangeByThePrizeFlag)
         int found = 0;
         for (uint32_t id = 1; id <= kIdsLooked; ++id)
             if (auto* b = dynamic_cast<CXyStandButton*>(Objects().FindById(id));
-                b && b->GetParent() == f.GetMatchResultDialog() && b->GetWidth() == width)
+                b && b->GetParent() == f.GetMatchResultDialog() && b->GetWidth() == width && b->IsActive())
                 ++found;
         EXPECT_EQ(found, 1) << prize;
     }
@@ -341,6 +341,20 @@ TEST_F(FrameMatchTest, KnockoutAndPromotionNotices)
     f.ShowPromotionInfo(std::span<const uint8_t>(promotion).first(24));  // cut short: no text, no places
     EXPECT_TRUE(f.GetRestBoard()->IsActive());
     EXPECT_EQ(app_.notices.size(), 1u);
+}
+
+TEST_F(FrameMatchTest, MatchBoardsShowOverTheTableAndAKnockoutHidesTheFeeWithItsButton)
+{
+    app_.fee = 100;
+    TestFrame& f = StartMatch();
+    // Top-most lies above every layer an object of the scene can be given.
+    for (const CXyBlackboard* board : {f.GetCountdownBoard(), f.GetKnockoutBoard(), f.GetRestBoard()})
+        EXPECT_EQ(board->GetLayer(), kTopMostLayer);
+    f.ShowNoSignUp();
+    ASSERT_TRUE(f.GetFeeBoard()->IsActive());
+    f.ShowKnockoutRound({});
+    EXPECT_FALSE(f.GetSignUpButton()->IsActive());
+    EXPECT_FALSE(f.GetFeeBoard()->IsActive());
 }
 
 TEST_F(FrameMatchTest, AskExitSlidesInABoxAnsweringWithTheAskersId)

@@ -1,14 +1,19 @@
 // What the player sees at the table in the area layout this game uses, at the window sizes
 // players have: the tiles of every group a seat shows (hand and melds, wall, discards) and the
 // info board keep clear of each other. The groups are measured from the pooled tile views
-// themselves, so the art's picture sizes count as much as the layout's arithmetic.
+// themselves, so the art's picture sizes count as much as the layout's arithmetic. The tile
+// just thrown is left out: it stands large above its seat's tiles for a moment, by design.
+#include "engine/object/PictureObject.h"
 #include "framework/frame/FrameLayout.h"
 #include "tests/mahjong/SceneRig.h"
+#include "tests/support/ResourceSweep.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <sstream>
 
 using namespace Lumora;
@@ -42,72 +47,50 @@ std::string Show(const Box& b)
     return out.str();
 }
 
-// The table a maximised window of that size gives the scene: the mahjong frame's 1-pixel margins,
-// the side panel open beside it and the splitter between them.
-mahjongtest::Surface MaximisedTable(int width, int height, bool maximised = true)
+// The table a window of that size gives the scene: the mahjong frame's 1-pixel margins, the
+// splitter, and the side panel beside them, folded away in a window 800 wide.
+mahjongtest::Surface TableOf(int width, int height, bool fillsScreen = true)
 {
     constexpr int kSplitterWidth = 8;
-    const int panel = framework::SidePanelWidth(maximised, width);
-    const framework::FrameRects r = framework::LayoutRects(width, height, panel, panel, true, kSplitterWidth, 1);
+    const int panel = framework::SidePanelWidth(fillsScreen, width);
+    const bool open = width > 800;
+    const framework::FrameRects r =
+        framework::LayoutRects(width, height, panel, open ? panel : 0, open, kSplitterWidth, 1);
     return {width, height, Rect{r.scene.left, r.scene.top, r.scene.right, r.scene.bottom}, kClass800};
 }
 
 class TableLook {
 public:
-    explicit TableLook(SceneRig& rig) : rig_(rig), s_(*rig.scene) {}
+    explicit TableLook(SceneRig& rig) : s_(*rig.scene) {}
 
-    // Every place a tile of the group can take, measured on one pooled tile.
+    // Every place a tile of the group can take, measured on one pooled tile; the hand laid open
+    // at the end takes the hand's place.
     Box HandAndMelds(int seat)
     {
         Box box;
-        for (int i = 0; i < 14; ++i)
-            Measure(box, [&](CMJCard2& t) {
-                t.state = kTileHand;
-                t.seat = seat;
-                t.inHand = 1;
-                t.index = i;
-                t.count = 14;
-            });
+        Each(box, 14, [&](CMJCard2& t, int i) { Lay(t, kTileHand, seat, i, 14, 1); });
+        Each(box, 14, [&](CMJCard2& t, int i) { Lay(t, kTileResultRow, seat, i, 14, 0); });
         for (int m = 0; m < 4; ++m)
             for (int c = 0; c < 3; ++c)
-                for (int i = 0; i < 4; ++i)
-                    Measure(box, [&](CMJCard2& t) {
-                        t.state = kTileHand;
-                        t.seat = seat;
-                        t.faceUp = 1;
-                        t.tile = 4;
-                        t.meldKind = kMeldGang;
-                        t.claimPos = c;
-                        t.facing = (seat + 2) % 4;
-                        t.index = i;
-                        t.count = m;
-                    });
+                Each(box, 4, [&](CMJCard2& t, int i) {
+                    Lay(t, kTileHand, seat, i, m, 0);
+                    t.meldKind = kMeldGang;
+                    t.claimPos = c;
+                    t.facing = (seat + 2) % 4;
+                });
         return box;
     }
     Box Wall(int seat)
     {
         Box box;
-        for (int i = 0; i < 28; ++i)
-            Measure(box, [&](CMJCard2& t) {
-                t.state = kTileWall;
-                t.seat = seat;
-                t.index = i;
-                t.count = 28;
-            });
+        Each(box, 28, [&](CMJCard2& t, int i) { Lay(t, kTileWall, seat, i, 28, 0); t.faceUp = 0; });
         return box;
     }
     // A whole deal's worth of discards: 27 tiles, three rows at the side seats.
     Box Discards(int seat)
     {
         Box box;
-        for (int i = 0; i < 27; ++i)
-            Measure(box, [&](CMJCard2& t) {
-                t.state = kTileDiscard;
-                t.seat = seat;
-                t.faceUp = 1;
-                t.tile = 9;
-                t.index = i;
-            });
+        Each(box, 27, [&](CMJCard2& t, int i) { Lay(t, kTileDiscard, seat, i, 0, 0); });
         return box;
     }
     Box InfoBoard()
@@ -120,22 +103,34 @@ public:
     }
 
 private:
+    static void Lay(CMJCard2& t, int state, int seat, int index, int count, int inHand)
+    {
+        t.state = state;
+        t.seat = seat;
+        t.index = index;
+        t.count = count;
+        t.inHand = inHand;
+        t.faceUp = 1;
+        t.tile = 9;
+    }
+    // Lays the probe tile count times (fill(tile, i)) and adds where it showed to the box.
     template <typename Fill>
-    void Measure(Box& box, Fill fill)
+    void Each(Box& box, int count, Fill fill)
     {
         CMJCard2& t = *s_.pool.back();
-        t.Reset();
-        t.layoutMode = kAreaLayout;
-        t.placed = 1;
-        fill(t);
-        t.Update();
-        if (t.IsActive())
-            box.Add(*t.GetBodyPicture());
+        for (int i = 0; i < count; ++i) {
+            t.Reset();
+            t.layoutMode = kAreaLayout;
+            t.placed = 1;
+            fill(t, i);
+            t.Update();
+            if (t.IsActive())
+                box.Add(*t.GetBodyPicture());
+        }
         t.Reset();
         t.Update();
     }
 
-    SceneRig& rig_;
     mahjongtest::TestScene& s_;
 };
 
@@ -143,13 +138,13 @@ private:
 
 TEST(TableLook, GroupsOfTilesAndTheInfoBoardKeepClearOfEachOtherInEveryWindowSize)
 {
-    // A restored window is 1050 x 600 on wide screens; the others fill the screen.
-    const std::pair<int, int> windows[] = {{1050, 600}, {1024, 768}, {1280, 800}, {1366, 768}, {1600, 900},
-                                           {1920, 1080}};
+    // A restored window is 800 or 1050 x 600; the others fill the screen.
+    const std::pair<int, int> windows[] = {{800, 600},  {1050, 600}, {1024, 768}, {1280, 800},
+                                           {1366, 768}, {1600, 900}, {1920, 1080}};
     SceneRig rig("table_look");
     rig.scene->ResetAnimations(kAreaLayout);
     for (const auto& [w, h] : windows) {
-        rig.UseSurface(MaximisedTable(w, h, h > 600));
+        rig.UseSurface(TableOf(w, h, h > 600));
         TableLook look(rig);
         std::vector<std::pair<std::string, Box>> groups;
         for (int seat = 0; seat < 4; ++seat) {
@@ -167,4 +162,76 @@ TEST(TableLook, GroupsOfTilesAndTheInfoBoardKeepClearOfEachOtherInEveryWindowSiz
                     << groups[j].first << " " << Show(groups[j].second);
         }
     }
+}
+
+TEST(TableLook, AnnouncedClaimsShowTheirPictureAtTheSeatForAMoment)
+{
+    SceneRig rig("table_look_actions");
+    mahjongtest::TestScene& s = *rig.scene;
+    testsupport::ResourceSweep sweep;
+    auto record = [](size_t size, std::initializer_list<std::pair<size_t, int32_t>> words) {
+        std::vector<uint8_t> r(size);
+        for (const auto& [at, value] : words)
+            std::memcpy(r.data() + at, &value, sizeof value);
+        return r;
+    };
+    using Announce = std::function<void(const std::vector<uint8_t>&)>;
+    const struct {
+        Announce announce;
+        std::vector<uint8_t> data;
+        int seat;
+        const char* picture;
+    } cases[] = {
+        {[&](const auto& d) { s.OnNotifyPengAnnounced(d.data(), d.size()); }, record(16, {{12, 1}}), 0, "peng1"},
+        {[&](const auto& d) { s.OnNotifyChiAnnounced(d.data(), d.size()); }, record(16, {{12, 2}}), 1, "chi1"},
+        {[&](const auto& d) { s.OnNotifyGangAnnounced(d.data(), d.size()); },
+         record(32, {{0, 3}, {4, 2}, {8, 40}, {12, 2}}), 2, "gang2"},
+        {[&](const auto& d) { s.OnNotifyGangAnnounced(d.data(), d.size()); },
+         record(32, {{0, 0}, {4, 0}, {8, 41}, {12, 1}}), 3, "gang2"},
+    };
+    for (const auto& c : cases) {
+        s.lastActionImageId = 0;
+        c.announce(c.data);
+        auto* shown = dynamic_cast<BITObject*>(s.FindById(s.lastActionImageId));
+        ASSERT_NE(shown, nullptr) << c.picture;
+        EXPECT_TRUE(shown->IsActive()) << c.picture;
+        PictureInfo info;
+        shown->GetPictureInfo(info);
+        EXPECT_EQ(info.image, rig.engine.Picture(c.picture, 0).image) << c.picture;
+        TablePoint at;
+        s.GetSeatAnchor(at, c.seat);
+        EXPECT_EQ(shown->GetX(), at.x) << c.picture;
+        EXPECT_EQ(shown->GetY(), at.y) << c.picture;
+        rig.engine.Run(500);
+        EXPECT_NE(s.FindById(s.lastActionImageId), nullptr) << c.picture << " still shows half a second on";
+        rig.engine.Run(3000);
+        EXPECT_EQ(s.FindById(s.lastActionImageId), nullptr) << c.picture << " is gone";
+    }
+    EXPECT_EQ(sweep.Findings(), std::vector<std::string>{});
+}
+
+TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClock)
+{
+    SceneRig rig("table_look_board");
+    mahjongtest::TestScene& s = *rig.scene;
+    rig.UseSurface(TableOf(1280, 800));
+    s.CreateGameInfoBoardBig(1);
+    ASSERT_NE(s.infoBoardBig, nullptr);
+    ASSERT_NE(s.clockHand, nullptr);
+    PlaneObject& board = *s.infoBoardBig;
+    const PObject& clock = *s.clockHand;
+    // The board's ground and frame are dark; its text is white.
+    int under = 0, elsewhere = 0;
+    for (int y = 0; y < board.GetSurfaceHeight(); ++y)
+        for (int x = 0; x < board.GetSurfaceWidth(); ++x) {
+            const uint32_t c = testsupport::PixelOf(board, x, y);
+            if ((c & 0xFF) < 160 || (c >> 8 & 0xFF) < 160 || (c >> 16 & 0xFF) < 160)
+                continue;
+            const double sx = board.GetLeft() + x, sy = board.GetTop() + y;
+            const bool underClock = sx >= clock.GetLeft() && sx < clock.GetRight() && sy >= clock.GetTop() &&
+                                    sy < clock.GetBottom();
+            ++(underClock ? under : elsewhere);
+        }
+    EXPECT_EQ(under, 0);
+    EXPECT_GT(elsewhere, 50) << "both lines are drawn";
 }

@@ -1,11 +1,15 @@
 // The UI thread's busy pump: it runs during blocking waits on the thread that installed it, and
-// only there; the waits end on their event or their time-out as plain waits do.
+// only there; the waits end on their event or their time-out as plain waits do, the connect on
+// its outcome.
 #include "platform/BusyPump.h"
+#include "platform/SocketListener.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <thread>
+#include <vector>
 
 using namespace platform;
 
@@ -30,4 +34,26 @@ TEST(BusyPump, RunsInTheInstallingThreadsWaitsOnly)
     SetBusyPump(nullptr);
     SleepBusy(60);
     EXPECT_EQ(pumped.load(), before) << "removed";
+}
+
+TEST(BusyPump, AConnectThatHangsPumpsUntilItsTimeOutAndOneThatIsAnsweredEndsAtOnce)
+{
+    std::atomic<int> pumped{0};
+    SetBusyPump([&] { ++pumped; });
+    SocketListener open;
+    TcpSocket answered = TcpSocket::Open();
+    EXPECT_EQ(ConnectBusy(answered, {LoopbackAddress(), open.Port()}, 5000), 0);
+
+    // A listener whose queue is full drops further handshakes: the connect stays in progress.
+    SocketListener full(0, 0);
+    std::vector<TcpSocket> fillers;
+    for (int i = 0; i < 3; ++i) {
+        fillers.push_back(TcpSocket::Open());
+        fillers.back().StartConnect({LoopbackAddress(), full.Port()});
+    }
+    TcpSocket hanging = TcpSocket::Open();
+    const int before = pumped.load();
+    EXPECT_EQ(ConnectBusy(hanging, {LoopbackAddress(), full.Port()}, 200), ETIMEDOUT);
+    EXPECT_GE(pumped.load() - before, 2) << "every 50 ms while connecting";
+    SetBusyPump(nullptr);
 }

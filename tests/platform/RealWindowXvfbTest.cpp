@@ -12,6 +12,9 @@
 #include <future>
 #include <thread>
 
+// Last: its macros would clash with the test framework's names.
+#include <X11/Xlib.h>
+
 namespace {
 
 using platform::Rect;
@@ -119,6 +122,31 @@ TEST(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
     EXPECT_TRUE(until([&] { return posts == 1 && ticks > 3; }));
     platform::DestroyWindow(messages);
 
+    window.reset();
+    platform::CloseRealWindows();
+}
+
+// A wake-up message sent to a window that is gone by the time the server reads it (another
+// thread may send one just as the window closes) is refused; the refusal must not end the program.
+TEST(RealWindowXvfb, AMessageToAWindowThatHasGoneLeavesTheProgramRunning)
+{
+    xltest::XvfbSession x;
+    if (!x.Ok())
+        GTEST_SKIP() << "needs Xvfb, xdotool and import";
+    ASSERT_TRUE(platform::OpenRealWindows());
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_TRUE(display);
+    const Window gone = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 8, 8, 0, 0, 0);
+    XDestroyWindow(display, gone);
+    XEvent wake{};
+    wake.xclient.type = ClientMessage;
+    wake.xclient.window = gone;
+    wake.xclient.format = 32;
+    XSendEvent(display, gone, False, NoEventMask, &wake);
+    XSync(display, False);
+    XCloseDisplay(display);
+    auto window = platform::CreateRealWindow("xl-after", {0, 0, 64, 64}, {});
+    EXPECT_TRUE(window);
     window.reset();
     platform::CloseRealWindows();
 }

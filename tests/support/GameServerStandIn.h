@@ -3,8 +3,6 @@
 // control socket in a temporary folder, for tests of the connection and the requests. Command
 // sends one JSON line to the control socket and returns the answer line; the helpers below pick
 // the few fields tests read. The process is stopped (TERM, then waited for) with the object.
-#include "tests/support/Spawn.h"
-
 #include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
@@ -44,7 +42,7 @@ public:
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        if (testsupport::SpawnUnblocked(&pid_, argv[0], argv.data(), environ) != 0) {
+        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
             pid_ = 0;
             return;
         }

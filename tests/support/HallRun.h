@@ -43,7 +43,7 @@ public:
         for (auto& e : env)
             envp.push_back(e.data());
         envp.push_back(nullptr);
-        if (testsupport::SpawnUnblocked(&pid_, argv[0], argv.data(), envp.data()) != 0)
+        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
             pid_ = 0;
     }
     ~HallRun()

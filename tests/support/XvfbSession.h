@@ -1,6 +1,8 @@
 #pragma once
 // A private X server for one test: Xvfb started with -displayfd (so parallel tests never
 // race for a display number), DISPLAY pointed at it, and helpers to read back screenshots.
+// The server does not reset when its last client leaves: a reset drops whatever connects
+// meanwhile, and the client and the tools connect and leave all the time.
 #include <png.h>
 
 #include <cstdint>
@@ -20,7 +22,8 @@ namespace xltest {
 
 class XvfbSession {
 public:
-    XvfbSession()
+    // `screen` as Xvfb takes it: width x height x depth.
+    explicit XvfbSession(const char* screen = "1024x768x24")
     {
         // The server, the clicker and the screenshot tool all come from Debian packages.
         for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/import"})
@@ -35,8 +38,8 @@ public:
             const int null = open("/dev/null", O_WRONLY);
             dup2(null, 1);
             dup2(null, 2);
-            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                  static_cast<char*>(nullptr));
+            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp",
+                  "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);

@@ -160,6 +160,12 @@ TEST_F(BoardTest, BlackboardGlyphsFromAStripInFixedAndProportionalModes)
     EXPECT_EQ(proportional->GetPlane()->GetSurfaceWidth(), 5 + 2 + 5);
     EXPECT_TRUE(NearColour(PixelOf(*proportional->GetPlane(), 8, 6), 0x00FF00));
     EXPECT_EQ(AlphaOf(*proportional->GetPlane(), 6, 6), 0);  // the gap
+    // A two-byte character takes a whole cell in either mode, and the plane holds all of it.
+    const PictureInfo wide = E().Picture("glyph_ab", 0);
+    proportional->SetGlyph("第", &wide);
+    proportional->DrawText("第b");
+    EXPECT_EQ(proportional->GetPlane()->GetSurfaceWidth(), 20 + 2 + 5);
+    EXPECT_TRUE(NearColour(PixelOf(*proportional->GetPlane(), 24, 6), 0x00FF00));
 }
 
 TEST_F(BoardTest, DrawGlyphsCentresOnTheGivenPoint)

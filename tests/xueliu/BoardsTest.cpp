@@ -7,6 +7,7 @@
 #include "mahjong/connect/CMJGameConnect2.h"
 #include "platform/Ini.h"
 #include "tests/mahjong/TileRig.h"
+#include "tests/xueliu/SceneRig.h"
 #include "tests/support/FakeClientApp.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyCheckButton.h"
@@ -78,31 +79,9 @@ protected:
 
     void SetUp() override
     {
-        dir_ = std::filesystem::temp_directory_path() / ("xl-boards-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_);
-        setenv("XL_PROGRAM_DIR", (dir_.string() + "/").c_str(), 1);
-        app_ = std::make_unique<CGameApp>();
-        app_->OnEnteredAsPlayer(); // chair 0
-        engine_ = std::make_unique<mahjongtest::TileEngine>(std::to_string(::getpid()) + "_boards");
-        SetNotifyGate(&gate_);
-        scene_ = new BoardScene;
-        scene_->SetGameData(app_->GetMahjongGameInfo());
-        engine_->Register(scene_);
-        mahjongtest::FakeTileHost unused;
-        engine_->UseSurface(kSurface, unused);
-        scene_->SetBounds(kSurface.table);
-        scene_->OnTableEntered();
         scene_->OnGameReady();
         scene_->chairCount = scene_->playerCount = 4;
         Deal();
-    }
-    void TearDown() override
-    {
-        engine_.reset();
-        SetNotifyGate(nullptr);
-        app_.reset();
-        unsetenv("XL_PROGRAM_DIR");
-        std::filesystem::remove_all(dir_);
     }
 
     // A deal with the own chair 0 as the banker: 万 1-5, 条 5 7 9, 筒 1-6.
@@ -158,11 +137,10 @@ protected:
         return nullptr;
     }
 
-    std::filesystem::path dir_;
-    std::unique_ptr<CGameApp> app_;
-    std::unique_ptr<mahjongtest::TileEngine> engine_;
-    NotifyGate gate_;
-    BoardScene* scene_ = nullptr;
+    SceneRig<BoardScene> rig_{"boards"};
+    std::unique_ptr<CGameApp>& app_ = rig_.app;
+    std::unique_ptr<mahjongtest::TileEngine>& engine_ = rig_.engine;
+    BoardScene*& scene_ = rig_.scene;
 };
 
 TEST_F(BoardsTest, TheExchangeLiftsTheRecommendationAndKeepsThreeOfOneSuit)

@@ -3,6 +3,7 @@
 // goes and the client ends with the connection closed first and no exit report), an unreachable
 // server (exit report with window 0, exit code 1), test mode (no socket, no request), and a
 // command line of too few fields (the question; Yes starts the hall program).
+#include "ClientEnvironment.h"
 #include "FakeHall.h"
 #include "support/GameServerStandIn.h"
 
@@ -88,34 +89,7 @@ struct FakeStartup : IServerStartup {
 
 class StartupTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char tmpl[] = "/tmp/xl-startup-XXXXXX";
-        dir_ = mkdtemp(tmpl);
-        ::mkdir((dir_ + "/game").c_str(), 0700);
-        ::mkdir((dir_ + "/machine").c_str(), 0700);
-        setenv("XL_MACHINE_DIR", (dir_ + "/machine").c_str(), 1);
-        setenv("XL_PROGRAM_DIR", (dir_ + "/game/").c_str(), 1);
-        setenv("XL_HALL_SOCKET", (dir_ + "/hall.sock").c_str(), 1);
-        static const platform::ScreenFacts screen{1366, 768, {0, 0, 1366, 728}, 23};
-        platform::SetScreenOverride(&screen);
-        platform_.makeWindow = [](const platform::Rect& r) { return std::make_unique<platform::HeadlessWindow>(r); };
-        platform::SetSystemBoxHandler([this](const std::string& text, const std::string&, platform::MessageBoxButtons,
-                                             platform::BoxIcon) {
-            boxes_.push_back(text);
-            return answer_;
-        });
-    }
-    void TearDown() override
-    {
-        SetStartTableHook(nullptr);
-        SetClientApplicationFactory(nullptr);
-        platform::SetSystemBoxHandler(nullptr);
-        platform::SetScreenOverride(nullptr);
-        for (const char* v : {"XL_MACHINE_DIR", "XL_PROGRAM_DIR", "XL_HALL_SOCKET"})
-            unsetenv(v);
-        std::system(("rm -rf " + dir_).c_str());
-    }
+    void TearDown() override { SetStartTableHook(nullptr); }
     static bool IsExitReport(const platform::HallFrame& f)
     {
         return f.kind == platform::HallFrameKind::CopyData && (f.message == 2 || f.message == 5);
@@ -130,10 +104,11 @@ protected:
         return RunClient(all, platform_);
     }
 
-    ClientPlatform platform_;
-    std::string dir_;
-    std::vector<std::string> boxes_;
-    platform::MessageBoxAnswer answer_ = platform::MessageBoxAnswer::No;
+    ClientEnvironment env_{"/tmp/xl-startup-XXXXXX"};
+    ClientPlatform& platform_ = env_.platform;
+    std::string& dir_ = env_.dir;
+    std::vector<std::string>& boxes_ = env_.boxes;
+    platform::MessageBoxAnswer& answer_ = env_.answer;
 };
 
 const std::string kLine = "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|0|4|0|0";

@@ -101,9 +101,16 @@ class Hall:
         with open(os.path.join(self.machine_dir, "vemk.ini"), "w", encoding="ascii") as f:
             f.write(f"[SYSTEM]\r\nExePath={exe}\r\n")
         if self.args.match:
-            # The client learns that it serves a match room from its own ini, not from the hall.
-            with open(os.path.join(self.game_dir, h.GAME_INI), "w", encoding="ascii") as f:
-                f.write("[Test]\r\nIsMatch=1\r\n")
+            # The client learns that it serves a match room from its own ini, not from the hall;
+            # settings a reused run folder keeps stay.
+            ini = os.path.join(self.game_dir, h.GAME_INI)
+            lines = open(ini, "rb").read().splitlines() if os.path.exists(ini) else []
+            lines = [ln for ln in lines if not ln.startswith(b"IsMatch=")]
+            if b"[Test]" not in lines:
+                lines.append(b"[Test]")
+            lines.insert(lines.index(b"[Test]") + 1, b"IsMatch=1")
+            with open(ini, "wb") as f:
+                f.write(b"".join(ln + b"\r\n" for ln in lines))
         # The client's skin packs live beside its program; the run's program folder shares them.
         skins = os.path.join(os.path.dirname(os.path.abspath(self.args.client)), "skins") if self.args.client else ""
         if skins and os.path.isdir(skins) and not os.path.exists(os.path.join(self.game_dir, "skins")):

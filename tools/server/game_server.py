@@ -40,12 +40,15 @@ Control socket (Unix stream, JSON lines; one answer line per command):
   {"op": "table"}                        the table's state (with --play): phase, seats, history
   {"op": "play", "hands": N}             N more hands may be dealt (with --hands 0: after the
                                          clients have entered)
+  {"op": "pause"} / {"op": "resume"}     (with --play) holds every timed step (robots, time-outs)
+                                         from the answer on, and lets them go again
 Scenario file: {"steps": [step, ...]}, a step being {"push": id, "hex": "..", "size": n (optional:
 zeros fill the data up to n bytes)},
 {"expect": id, "hex": ".." (optional), "reply": {"code": c, "hex": ".."} (optional: without it the
 usual answer stands)} or {"wait_ms": n}.
 """
 import argparse
+import contextlib
 import json
 import os
 import socket
@@ -208,6 +211,7 @@ class Server:
         self.ready = set()
         self.exit_asks = {}  # asker chair -> set of chairs that agreed
         self.table_handler = None
+        self.entry_lock = None  # the table's lock, held while a session enters
         self.running_block_b = None
         self.playing = False
         self.session_count = 0
@@ -269,6 +273,16 @@ class Server:
                 self.session_closed(s)
 
     def on_request(self, s, msg_id, wants, req, data):
+        # An entering session starts taking the table's pushes in the same hold of the table's
+        # lock that builds its entry block: no push is both in the block and sent after it.
+        with self.entry_lock if req == 200110 and self.entry_lock else contextlib.nullcontext():
+            answer = self.answer(s, wants, req, data)
+        if wants:
+            self.send_reply(s, msg_id, req, answer)
+        self.after_reply(s, req, data)
+        s.run_pushes()
+
+    def answer(self, s, wants, req, data):
         if req == 200110 and len(data) >= 60:
             s.user_id, s.chair, s.look_on = struct.unpack_from("<i16xi32xi", data, 0)
         if req == 201220 and len(data) >= 64:
@@ -284,10 +298,7 @@ class Server:
             answer = self.table_handler(s, req, data)
         if answer is None:
             answer = self.generic(s, req, data)
-        if wants:
-            self.send_reply(s, msg_id, req, answer)
-        self.after_reply(s, req, data)
-        s.run_pushes()
+        return answer
 
     def send_reply(self, s, msg_id, req, answer):
         code, data = answer if answer else (SUCCESS, b"")
@@ -450,7 +461,7 @@ class Server:
                 s.alive = False
                 s.sock.shutdown(socket.SHUT_RDWR)
             return {"ok": True}
-        if op in ("table", "play"):
+        if op in ("table", "play", "pause", "resume"):
             if not self.table_command:
                 return {"ok": False, "error": "no table: start with --play"}
             return self.table_command(c)
@@ -501,6 +512,7 @@ def attach_table(server):
         log("--wall: %s" % e)
         sys.exit(2)
     server.table_handler = t.handle
+    server.entry_lock = t.lock
     server.session_closed = t.session_closed
     server.table_after_reply = t.after_reply
     server.table_command = t.command

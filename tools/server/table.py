@@ -76,6 +76,7 @@ class Table(TablePlay, TableIO):
         self.auto_on = False
         self.allowed_watchers = set()
         self.offline = set()
+        self.paused = False        # the control socket holds every timed step (tests)
         self.history = []          # finished hands: results for the control socket
         self.errors = []
         self.log = []
@@ -92,10 +93,13 @@ class Table(TablePlay, TableIO):
             print("game server: hand %d: %s" % (self.deal_number, text), file=sys.stderr, flush=True)
 
     # --- scheduling -------------------------------------------------------------------------
-    def later(self, delay, fn, *args):
+    def later(self, delay, fn, *args, always=False):
+        """Runs fn(*args) after delay seconds unless the game has moved on meanwhile; `always`
+        runs it however the game moved (a step outside the play, such as an answer to a watcher)."""
         with self.timer_wake:
             self.timer_seq += 1
-            heapq.heappush(self.timers, (time.monotonic() + delay, self.timer_seq, self.step, fn, args))
+            step = None if always else self.step
+            heapq.heappush(self.timers, (time.monotonic() + delay, self.timer_seq, step, fn, args))
             self.timer_wake.notify()
 
     def run_timers(self):
@@ -105,7 +109,9 @@ class Table(TablePlay, TableIO):
                     self.timer_wake.wait(None if not self.timers else self.timers[0][0] - time.monotonic())
                 _, _, step, fn, args = heapq.heappop(self.timers)
             with self.lock:
-                if step != self.step:
+                while self.paused:
+                    self.cond.wait()
+                if step is not None and step != self.step:
                     continue
                 try:
                     fn(*args)
@@ -194,6 +200,12 @@ class Table(TablePlay, TableIO):
         lists = []
         for c in range(CHAIRS):
             own = sorted(self.seats[c].hand) if c == view else []
+            drawn = self.seats[c].drawn
+            if drawn in own:
+                # The drawn tile first, so a client coming back shows it in the drawn place (a
+                # locked hand may throw only that one).
+                own.remove(drawn)
+                own.insert(0, drawn)
             lists += X.pad_list(own, 32)
         counts = [len(self.seats[c].hand) for c in range(CHAIRS)]
         return X.DEAL_START.pack(self.params(view), X.START_EXTRA.pack(self.tiles_left()), *lists, *counts)

@@ -141,7 +141,7 @@ class TableIO:
             return None
         rec = X.ASK_SEE.pack(s.user_id, self.doc.room.id, self.doc.number, watched)
         if self.is_auto(watched) or watched in self.robot_chairs:
-            self.later(ROBOT_REFUSE_SEE, self.see_answer, watched, s.user_id, 0)
+            self.later(ROBOT_REFUSE_SEE, self.see_answer, watched, s.user_id, 0, always=True)
         else:
             self.to_chair(watched, 229550, rec)
         return None
@@ -214,6 +214,12 @@ class TableIO:
                 self.hand_limit = self.hands_played + int(c.get("hands", 1))
                 self.maybe_start()
             return {"ok": True}
+        if c.get("op") in ("pause", "resume"):
+            # Once "pause" has answered no timed step runs until "resume": the table stands still.
+            with self.lock:
+                self.paused = c["op"] == "pause"
+                self.cond.notify_all()
+            return {"ok": True}
         return {"ok": True, **self.state()}
 
     def state(self):
@@ -221,6 +227,7 @@ class TableIO:
             return {"phase": self.phase, "deal": self.deal_number, "hands_played": self.hands_played,
                     "banker": self.banker, "tiles_left": self.tiles_left(), "silver": list(self.silver),
                     "score": list(self.score), "turn": getattr(self, "turn", -1),
+                    "middle": list(self.last_throw) if self.phase == PLAY and getattr(self, "last_throw", None) else None,
                     "seats": [{"hand": sorted(s.hand), "missing": s.missing, "locked": s.locked,
                                "drawn": -1 if s.drawn is None else s.drawn,
                                "discards": s.discards, "pungs": s.melds.pungs, "discard_gangs": s.melds.discard_gangs,

@@ -51,6 +51,23 @@ def _digits(w, h, colour, back=None):
     return frames
 
 
+def _glyphs(text, w, h, colour):
+    """A word strip for a glyph board (cells of 40 x 42): one frame per character of its glyph text, in
+    that order (the frame's glyph texts name the order)."""
+    frames = []
+    for ch in text:
+        im = canvas(w, h)
+        text_centre(ImageDraw.Draw(im), (0, 0, w, h), ch, colour, h - 4)
+        frames.append(im)
+    return frames
+
+
+# The glyph texts of the frame's match boards (count-down and fee, knock-out round, tables left).
+COUNTDOWN_GLYPHS = '比赛倒计时:天时分秒小报名费银两通宝'
+KNOCKOUT_GLYPHS = '定局淘汰第轮'
+REST_GLYPHS = '还有桌游戏中前名晋级，'
+
+
 def _die(size, face):
     im = rounded(size, size, (250, 250, 245, 255), outline=(120, 120, 120, 255))
     d = ImageDraw.Draw(im)
@@ -83,6 +100,9 @@ def _frames(w, h, count, label, colour=(250, 220, 80)):
         im.paste(inner, (k % 3, k % 3), inner)
         out.append(im)
     return out
+
+
+DUAN_LEVELS = 13
 
 
 def draw_table(pack):
@@ -141,9 +161,9 @@ def draw_table(pack):
     pack.picture('bit_InfoBoard', board(200, 120, '信息', (40, 60, 40)))
     # The scene's own pictures: claim pointer, info boards, wait animation, player panel and its marks.
     pack.picture('bit_claimpointer', pointer)
-    # The info board stands in the middle of the table, between the side walls: at 1050 x 600 they
-    # leave 230 pixels and at 800 x 600 200, so it stays narrower than both.
-    pack.picture('bit_infoboard', board(196, 110, '', (40, 60, 40)), keyed=True)
+    # The info board stands in the middle of the table, between the side walls: on a surface 600
+    # high the right wall's tiles come within 90 pixels of the middle, so it stays 180 wide at most.
+    pack.picture('bit_infoboard', board(176, 110, '', (40, 60, 40)), keyed=True)
     pack.picture('bit_infoboard_small', board(180, 80, '', (40, 60, 40)), keyed=True)
     pack.picture('animation_wait', _frames(120, 32, 8, '请稍候'))
     pack.picture('bit_playerpanel', board(150, 64, '', (40, 40, 70)), keyed=True)
@@ -263,6 +283,7 @@ def draw_frame(pack):
     for name, colour, mouth in (('xyf大哭', (250, 210, 120), 'sad'), ('xyf打牌', (250, 210, 120), 'smile'),
                                 ('xyf疑问', (240, 220, 140), 'o'), ('xyf抱歉', (240, 200, 150), 'sad'),
                                 ('xyf胜利', (255, 220, 90), 'smile'), ('xyf财神', (255, 200, 60), 'smile'),
+                                ('xyf加油', (255, 180, 90), 'smile'),
                                 ('zu系统通知', (200, 220, 250), 'o')):
         pack.picture(name, _face(name, colour, mouth))
         if not name.startswith('zu'):
@@ -279,13 +300,16 @@ def draw_frame(pack):
     for name, label in (('animation_WaitArrangeTable', '正在配桌'), ('animation_MatchBegin', '比赛开始'),
                         ('animation_MatchEnd', '比赛结束'), ('animation_NoSignUp', '报名人数不足')):
         pack.picture(name, _frames(200, 48, 6, label))
-    pack.picture('word_waitmatchstart', label_picture(200, 32, '距比赛开始'))
+    pack.picture('word_waitmatchstart', _glyphs(COUNTDOWN_GLYPHS, 40, 42, (250, 220, 80)))
     pack.picture('digit_waitmatchstart', _digits(18, 28, (250, 220, 80)))
-    pack.picture('word_washturn', label_picture(160, 32, '淘汰赛'))
-    pack.picture('word_resttable', label_picture(200, 32, '等待其他桌'))
+    pack.picture('word_washturn', _glyphs(KNOCKOUT_GLYPHS, 40, 42, (250, 220, 80)))
+    pack.picture('word_resttable', _glyphs(REST_GLYPHS, 40, 42, (250, 220, 80)))
     pack.picture('btn_signup', button_frames(80, 30, '报名'))
     pack.picture('btn_giveup', button_frames(80, 30, '退赛', (170, 60, 50)))
-    for name, label in (('bit_Duan', '段位'), ('bit_MatchEnd', '比赛已结束'), ('bit_MatchLate', '报名已截止'),
+    # One badge per rank level (frame = level), as the welcome line and the match board ask.
+    pack.picture('bit_Duan', [board(60, 24, '%d段' % level if level else '新手', (60 + 12 * level, 40, 80))
+                              for level in range(DUAN_LEVELS)])
+    for name, label in (('bit_MatchEnd', '比赛已结束'), ('bit_MatchLate', '报名已截止'),
                         ('bit_MatchStarted', '比赛已开始'), ('bit_SelfCancel', '您已退赛'),
                         ('bit_SystemCancel', '比赛取消'), ('bit_SystemRejected', '报名未通过'),
                         ('bit_WaitSignUpCheck', '等待审核'), ('bit_Washout', '您已被淘汰')):

@@ -375,6 +375,22 @@ class ServerRun(unittest.TestCase):
         for c in (human, watcher, fan):
             c.close()
 
+    def test_a_watchers_refusal_outlives_the_play_and_a_paused_table_stands_still(self):
+        self.start("--hands", "0", "--autoplay-human", "--think-ms", "30")
+        watcher = Client(self.port, 2001, 1, look_on=1)
+        self.command({"op": "play", "hands": 1})
+        self.table(lambda st: st["phase"] == T.PLAY)
+        # The hand moves on for the second the robot takes to refuse; its answer still comes.
+        watcher.send(229550, struct.pack("<4i", *watcher.head).ljust(32, b"\0"), False)
+        self.assertEqual(X.SEE_ANSWER.unpack(watcher.wait_for(229570, timeout=5)[0]), (1002, 1, 2001, 0))
+        self.assertEqual(self.command({"op": "pause"}), {"ok": True})
+        held = self.table()
+        time.sleep(0.3)
+        self.assertEqual(self.table(), held)
+        self.command({"op": "resume"})
+        self.assertEqual(self.table(lambda st: st["hands_played"] == 1)["hands_played"], 1)
+        watcher.close()
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -1,0 +1,51 @@
+#pragma once
+// What a whole client run in the test process needs around it: a private folder with the
+// program's and the machine's folders, the hall-link socket's path there, a 1366x768 screen,
+// headless windows, and system boxes answered (and kept) instead of shown. Everything is undone
+// with the object.
+#include "framework/window/RunClient.h"
+#include "platform/HeadlessWindow.h"
+#include "platform/SystemScreen.h"
+
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+class ClientEnvironment {
+public:
+    // `folder` is a mkdtemp pattern.
+    explicit ClientEnvironment(std::string folder)
+    {
+        dir = mkdtemp(folder.data());
+        ::mkdir((dir + "/game").c_str(), 0700);
+        ::mkdir((dir + "/machine").c_str(), 0700);
+        setenv("XL_MACHINE_DIR", (dir + "/machine").c_str(), 1);
+        setenv("XL_PROGRAM_DIR", (dir + "/game/").c_str(), 1);
+        setenv("XL_HALL_SOCKET", (dir + "/hall.sock").c_str(), 1);
+        static const platform::ScreenFacts screen{1366, 768, {0, 0, 1366, 728}, 23};
+        platform::SetScreenOverride(&screen);
+        platform.makeWindow = [](const platform::Rect& r) { return std::make_unique<platform::HeadlessWindow>(r); };
+        platform::SetSystemBoxHandler([this](const std::string& text, const std::string&, platform::MessageBoxButtons,
+                                             platform::BoxIcon) {
+            boxes.push_back(text);
+            return answer;
+        });
+    }
+    ~ClientEnvironment()
+    {
+        SetClientApplicationFactory(nullptr);
+        platform::SetSystemBoxHandler(nullptr);
+        platform::SetScreenOverride(nullptr);
+        for (const char* v : {"XL_MACHINE_DIR", "XL_PROGRAM_DIR", "XL_HALL_SOCKET"})
+            unsetenv(v);
+        std::system(("rm -rf " + dir).c_str());
+    }
+    ClientEnvironment(const ClientEnvironment&) = delete;
+    ClientEnvironment& operator=(const ClientEnvironment&) = delete;
+
+    std::string dir;
+    ClientPlatform platform;
+    std::vector<std::string> boxes;
+    platform::MessageBoxAnswer answer = platform::MessageBoxAnswer::No;
+};
