@@ -65,6 +65,7 @@ void CMyGame::OnResetGame()
     CloseBoard();
     phase_ = kPhaseIdle;
     handLocked_ = false;
+    ownDrawnTile_ = -1;
 }
 
 void CMyGame::ResetDealState()
@@ -72,6 +73,7 @@ void CMyGame::ResetDealState()
     CloseBoard();
     phase_ = kPhaseIdle;
     handLocked_ = false;
+    ownDrawnTile_ = -1;
     winCounts_ = {};
     missing_ = {-1, -1, -1, -1};
     amounts_ = {};
@@ -178,7 +180,7 @@ void CMyGame::SetTileClickEvent(CMJCard2& tile)
         return;
     }
     // After an own win the hand is locked: only the drawn tile may go.
-    const bool locked = handLocked_ && tile.index != kDrawnSlot;
+    const bool locked = handLocked_ && !MayThrowLocked(tile);
     if (tile.dimmed6 != int(locked)) {
         tile.dimmed6 = locked;
         TileChanged(tile);
@@ -192,7 +194,7 @@ void CMyGame::SetTileClickEvent(CMJCard2& tile)
 
 bool CMyGame::SendThrowCard(int slot)
 {
-    if (handLocked_ && slot != kDrawnSlot) {
+    if (const CMJCard2* t = Slot(kOwnSeat, slot); handLocked_ && (!t || !MayThrowLocked(*t))) {
         Log("throw refused: the hand is locked to its drawn tile");
         return false;
     }
@@ -209,8 +211,16 @@ void CMyGame::OnBtnStartGame()
         ShowOwnStartSent();
 }
 
+bool CMyGame::MayThrowLocked(const CMJCard2& tile) const
+{
+    // By the tile's id: the drawn slot does not always hold the drawn tile.
+    return ownDrawnTile_ >= 0 ? tile.tile == ownDrawnTile_ : tile.index == kDrawnSlot;
+}
+
 void CMyGame::OnNotifyCardCaught(const uint8_t* data, size_t length)
 {
+    if (RecordReader r(data, length); length >= 8 && r.I32(0) == OwnChair() && !IsLookOnClient())
+        ownDrawnTile_ = r.I32(4);
     CMJMainGame2::OnNotifyCardCaught(data, length);
     if (handLocked_)
         RefreshOwnHand();

@@ -145,6 +145,8 @@ protected:
     void TrimDealtSlots(int seat, int keep);
     // Takes the won tile away: the discarder's thrown tile, the winner's drawn one, the ganger's.
     void TakeWonTile(int winner, int source, int tile, int kind);
+    // A locked hand may throw only the tile it drew.
+    bool MayThrowLocked(const Lumora::CMJCard2& tile) const;
     // The line under each seat's panel: missing suit, wins, this deal's amount.
     void RefreshSeatMark(int chair);
     void GameLine(const std::string& gbk);
@@ -172,6 +174,9 @@ protected:
 
     int phase_ = kPhaseIdle;
     bool handLocked_ = false;
+    // The tile the own chair drew last (a replacement included): the one a locked hand may
+    // throw, wherever the hand keeps it. -1 before the first draw of a deal.
+    int ownDrawnTile_ = -1;
     std::array<int, 4> winCounts_{};
     std::array<int, 4> missing_{-1, -1, -1, -1};
     std::array<int64_t, 4> amounts_{};

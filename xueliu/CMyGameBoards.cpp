@@ -352,6 +352,8 @@ void CMyGame::OnBoardOk()
 
 int CMyGame::OnEvent(const EventRecord& record)
 {
+    if (record.code == EV_REPLACEMENT_GANG)
+        ownDrawnTile_ = int(record.param1 & 0xFFFF); // the tile, by value (SceneInput)
     switch (record.code) {
     case kEvExchangeClick:
         for (CMJCard2* t : pool)

@@ -730,6 +730,10 @@ void CMJMainGame2::OnNotifyOwnHand(const uint8_t* data, size_t length)
     // The hand as the server has it, no more and no fewer tiles. A hand due to throw (3k + 2
     // tiles) fills the drawn slot too, so that no tile is written past the concealed slots.
     // Tiles the server's hand does not have go back to the pool.
+    // A hand not due to throw has no drawn tile: one left in the drawn slot would take the list's
+    // first tile there, and the next draw would be taken for one placed already and dropped.
+    if (n % 3 != 2 && HasCaughtCard(kOwnSeat))
+        ReturnToPool(Slot(kOwnSeat, kDrawnSlot));
     TileArray held;
     for (int c = FindHandCard(kOwnSeat, held); c > n; --c)
         ReturnToPool(PopTopHandTile(kOwnSeat));

@@ -272,3 +272,22 @@ TEST_F(TableActions, DrawOnTheClocksEndAndAClaimButtonDuringAutoPlay)
 }
 
 } // namespace
+
+TEST_F(TableActions, TheHandSentAgainWhenNotDueToThrowLeavesTheDrawnSlotForTheNextDraw)
+{
+    ASSERT_TRUE(opened);
+    ASSERT_NE(s.hands[kOwnSeat][kDrawnSlot], nullptr);
+    // 13 tiles (after a robbed gang, say) while the drawn slot still holds a tile.
+    auto hand = Rec(12 + 13 * 4, {{4, 0}, {8, 13}});
+    const int32_t tiles[13] = {0, 9, 18, 27, 1, 10, 19, 28, 2, 11, 20, 29, 3};
+    std::memcpy(hand.data() + 12, tiles, sizeof tiles);
+    s.OnNotifyOwnHand(hand.data(), hand.size());
+    EXPECT_EQ(s.hands[kOwnSeat][kDrawnSlot], nullptr);
+    EXPECT_EQ(Concealed(), 13);
+    // The next draw is placed, not taken for one placed already.
+    s.OnNotifyCardCaught(Rec(16, {{0, 0}, {4, 40}, {8, 60}}).data(), 16);
+    ASSERT_NE(s.hands[kOwnSeat][kDrawnSlot], nullptr);
+    EXPECT_EQ(s.hands[kOwnSeat][kDrawnSlot]->tile, 40);
+    EXPECT_EQ(s.playBlock[CMJMainGame2::kMustThrow], 1);
+    EXPECT_EQ(rig.Misfiled(), 0);
+}

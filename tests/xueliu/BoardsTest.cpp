@@ -356,3 +356,34 @@ TEST(ResultRows, SilverOrScoreLateClientsAndBadRecords)
 }
 
 } // namespace
+
+// After an own win the hand is locked to the tile it draws, found by its id: the drawn slot does
+// not always hold it (a claim's meld moves the top tile there), and a hand that could throw only
+// from that slot stayed stuck until the server timed it out.
+TEST_F(BoardsTest, ALockedHandThrowsTheTileItDrewWhereverTheHandKeepsIt)
+{
+    Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+    ASSERT_EQ(scene_->Phase(), CMyGame::kPhasePlay);
+    ASSERT_TRUE(scene_->playBlock[CMyGame::kMustThrow]) << "the banker's turn begins with the suits";
+    // A self-drawn win on 筒6 locks the hand.
+    std::vector<int32_t> win(34, 0);
+    win[2] = T(2, 6);
+    win[3] = 2;  // self-drawn
+    win[31] = 1; // the winner's win count
+    Step(CGameNotifyEx::kPlayerWins, win, 136);
+    ASSERT_TRUE(scene_->HandLocked());
+    const int32_t draw[4] = {0, T(1, 8), 60, 0};
+    scene_->OnNotifyCardCaught(reinterpret_cast<const uint8_t*>(draw), sizeof draw);
+    engine_->Settle();
+    // The drawn tile kept away from the drawn slot, a concealed one in it.
+    auto& hand = scene_->hands[kOwnSeat];
+    ASSERT_TRUE(hand[kDrawnSlot] && hand[kDrawnSlot]->tile == T(1, 8));
+    std::swap(hand[kDrawnSlot], hand[3]);
+    hand[kDrawnSlot]->index = kDrawnSlot;
+    hand[3]->index = 3;
+    EXPECT_FALSE(scene_->SendThrowCard(kDrawnSlot)) << "a tile the hand did not draw stays";
+    EXPECT_EQ(scene_->connect.Last(222080), nullptr);
+    EXPECT_TRUE(scene_->SendThrowCard(3));
+    ASSERT_NE(scene_->connect.Last(222080), nullptr);
+    EXPECT_EQ(scene_->connect.Last(222080)->Word(scene_->connect.Last(222080)->bytes.size() - 4), T(1, 8));
+}

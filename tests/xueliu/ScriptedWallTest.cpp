@@ -6,6 +6,7 @@
 // highest tile. At every own turn, while the server waits on this chair, and after the result,
 // the scene's table must be the server's: hands, melds, discards, wins and missing suits; at the
 // end the final hands, the amounts and the result board.
+#include "ClientEnvironment.h"
 #include "FakeHall.h"
 #include "support/GameServerStandIn.h"
 #include "support/TickingLoop.h"
@@ -13,8 +14,6 @@
 #include "framework/scene/GameWinApp.h"
 #include "framework/window/RunClient.h"
 #include "mahjong/tiles/TileLayout.h"
-#include "platform/HeadlessWindow.h"
-#include "platform/SystemScreen.h"
 #include "platform/Window.h"
 #include "xueliu/CGameApp.h"
 #include "xueliu/CMyGame.h"
@@ -401,31 +400,7 @@ class ScriptedWallTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char tmpl[] = "/tmp/xl-walls-XXXXXX";
-        dir_ = mkdtemp(tmpl);
-        ::mkdir((dir_ + "/game").c_str(), 0700);
-        ::mkdir((dir_ + "/machine").c_str(), 0700);
-        ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (dir_ + "/game/skins").c_str());
-        setenv("XL_MACHINE_DIR", (dir_ + "/machine").c_str(), 1);
-        setenv("XL_PROGRAM_DIR", (dir_ + "/game/").c_str(), 1);
-        setenv("XL_HALL_SOCKET", (dir_ + "/hall.sock").c_str(), 1);
-        static const platform::ScreenFacts screen{1366, 768, {0, 0, 1366, 728}, 23};
-        platform::SetScreenOverride(&screen);
-        platform_.makeWindow = [](const platform::Rect& r) { return std::make_unique<platform::HeadlessWindow>(r); };
-        platform::SetSystemBoxHandler([this](const std::string& text, const std::string&, platform::MessageBoxButtons,
-                                             platform::BoxIcon) {
-            boxes_.push_back(text);
-            return platform::MessageBoxAnswer::No;
-        });
-    }
-    void TearDown() override
-    {
-        SetClientApplicationFactory(nullptr);
-        platform::SetSystemBoxHandler(nullptr);
-        platform::SetScreenOverride(nullptr);
-        for (const char* v : {"XL_MACHINE_DIR", "XL_PROGRAM_DIR", "XL_HALL_SOCKET"})
-            unsetenv(v);
-        std::system(("rm -rf " + dir_).c_str());
+        ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (env_.dir + "/game/skins").c_str());
     }
 
     // One hand on the wall file (tools/server/walls/NAME.json), the own chair played by the driver.
@@ -434,15 +409,15 @@ protected:
         standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
                                     "--fast", "--hands", "0", "--wall",
                                     std::string(XL_SOURCE_DIR) + "/tools/server/walls/" + wall + ".json"});
-        FakeHall hall(dir_ + "/hall.sock");
+        FakeHall hall(env_.dir + "/hall.sock");
         hall.startData = StartData(1, 1); // the stand-in's table
         const std::string line =
             "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|" + std::to_string(server.Port()) + "|4|0|0";
 
         Outcome outcome;
-        OwnChairDriver driver(server, dir_);
+        OwnChairDriver driver(server, env_.dir);
         const auto giveUp = Clock::now() + std::chrono::seconds(60);
-        platform_.runLoop = testsupport::TickingLoop(10, [&] {
+        env_.platform.runLoop = testsupport::TickingLoop(10, [&] {
             auto* scene = dynamic_cast<CMyGame*>(GetGameWinApp() ? GetGameWinApp()->GetMainGame() : nullptr);
             const bool done = scene && driver.Step(*scene);
             if (!done && Clock::now() < giveUp)
@@ -459,13 +434,13 @@ protected:
             server.Command(R"({"op":"play","hands":1})");
         });
         InstallGameApplication(nullptr);
-        EXPECT_EQ(RunClient({"xueliu", line}, platform_), 0);
+        EXPECT_EQ(RunClient({"xueliu", line}, env_.platform), 0);
         dealer.join();
         outcome.actions = driver.actions;
         outcome.faults = driver.faults;
         outcome.checkpoints = driver.checkpoints;
         outcome.table = driver.table;
-        outcome.boxes = boxes_;
+        outcome.boxes = env_.boxes;
         outcome.errors = server.Errors();
         outcome.refused = server.Requests(201162).size();
         return outcome;
@@ -509,9 +484,7 @@ protected:
                            [&](const std::string& l) { return l.find(part) != std::string::npos; });
     }
 
-    ClientPlatform platform_;
-    std::string dir_;
-    std::vector<std::string> boxes_;
+    ClientEnvironment env_{"/tmp/xl-walls-XXXXXX"};
 };
 
 } // namespace
