@@ -135,9 +135,10 @@ protected:
     void OnExchangeDone(const uint8_t* data, size_t length);
     void OnMissingSuitBegin(const uint8_t* data, size_t length);
     void OnMissingSuits(const uint8_t* data, size_t length);
-    // The option bit of a turn that offers a gang (the draw's word at +12).
+    // The option bits of a turn that offer a gang and a hu (the draw's word at +12).
     static constexpr int kOwnGangFlag = 1 << 1;
-    // Play begins with the banker's throw: its turn (the own one with its gangs offered).
+    static constexpr int kOwnHuFlag = 1 << 3;
+    // Play begins with the banker's throw: its turn (the own one with its gangs and hu offered).
     void StartBankerTurn();
     void OnScoreChange(const uint8_t* data, size_t length);
     void OnPlayerWins(const uint8_t* data, size_t length);

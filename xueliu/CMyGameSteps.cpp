@@ -329,8 +329,17 @@ void CMyGame::StartBankerTurn()
     ArrowTo(seat);
     if (seat == kOwnSeat && !IsLookOnClient()) {
         playState = kPlayStateTurn;
-        // A concealed gang may be announced before the first throw; the server says no more.
-        ComputeOwnTurnOptions(kOwnGangFlag);
+        // A concealed gang may be announced before the first throw, and a dealt hand that already
+        // wins may be declared; no draw brings their flags, so the calculator stands in for them.
+        CMJCard2* drawn = Slot(kOwnSeat, kDrawnSlot);
+        const std::vector<int> hand = OwnHandTiles();
+        const int tile = drawn ? drawn->tile : hand.empty() ? kNoEntry : hand.back();
+        const bool wins = xueliu::HandWinsSelfDrawn(calculator_.get(), OwnChair(), hand, tile);
+        ComputeOwnTurnOptions(kOwnGangFlag | (wins ? kOwnHuFlag : 0));
+        if (wins) {
+            options[kOptHu].tile = tile;
+            options[kOptHu].chair = OwnChair();
+        }
     }
 }
 
@@ -386,6 +395,8 @@ void CMyGame::OnPlayerWins(const uint8_t* data, size_t length)
     ShowWinEffect(seat);
     if (winner == OwnChair() && !IsLookOnClient()) {
         handLocked_ = true;
+        // The win is taken: no option of that turn may be sent again (by auto-play or a key).
+        options = {};
         HideActionButtons(0);
         RefreshOwnHand();
     }

@@ -32,4 +32,21 @@ void SetCalculatorMissingSuits(CMJCalclator* calc, const std::array<int, 4>& sui
             my->m_nMissingSuit[c] = suits[c];
 }
 
+bool HandWinsSelfDrawn(CMJCalclator* calc, int chair, const std::vector<int>& hand, int tile)
+{
+    auto* my = dynamic_cast<Lumora::CMyCalclator*>(calc);
+    if (!my || chair < 0 || chair >= Lumora::kChairs)
+        return false;
+    CardLay lay{};
+    for (int t : hand) {
+        const CardIndex index = my->GetCardIndex(t, 0);
+        if (!IsTileIdValid(t) || index <= 0 || !IsLayIndex(index))
+            return false;
+        ++lay[size_t(index)];
+    }
+    my->m_lays[chair] = lay;
+    HU_DETAIL detail{};
+    return my->CalcBestHuFan(chair, tile, detail, WinFlag::kSelfDrawn) > 0;
+}
+
 } // namespace xueliu

@@ -3,6 +3,7 @@
 // calculator's own header and the scene's table types cannot share one file).
 #include <array>
 #include <memory>
+#include <vector>
 
 class CMJCalclator;
 class IRoomTypeQuery;
@@ -15,5 +16,8 @@ std::shared_ptr<CMJCalclator> MakeGameCalculator(const IRoomTypeQuery* room);
 void ResetCalculatorDeal(CMJCalclator* calc, int banker);
 // The chosen missing suits (-1 none).
 void SetCalculatorMissingSuits(CMJCalclator* calc, const std::array<int, 4>& suits);
+// Whether the chair's concealed hand (tile among them) is a self-drawn win; the hand becomes the
+// chair's hand in the calculator's state.
+bool HandWinsSelfDrawn(CMJCalclator* calc, int chair, const std::vector<int>& hand, int tile);
 
 } // namespace xueliu

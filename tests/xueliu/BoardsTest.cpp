@@ -4,6 +4,7 @@
 // score changes and settlement entries, "继续" and the next deal) and the settings (check
 // buttons written to the game's ini). Clicks go through the input module, as a player's would.
 #include "framework/connection/Record.h"
+#include "mahjong/MahjongEvents.h"
 #include "mahjong/connect/CMJGameConnect2.h"
 #include "platform/Ini.h"
 #include "tests/mahjong/TileRig.h"
@@ -84,8 +85,8 @@ protected:
         Deal();
     }
 
-    // A deal with the own chair 0 as the banker: 万 1-5, 条 5 7 9, 筒 1-6.
-    void Deal(uint32_t runMs = 4000)
+    // A deal with the own chair 0 as the banker: 万 1-5, 条 5 7 9, 筒 1-6 unless given.
+    void Deal(uint32_t runMs = 4000, std::vector<int> own = {})
     {
         std::vector<uint8_t> start(GameRecord::kDealStartSize, 0);
         RecordWriter w({start.data(), start.size()});
@@ -95,8 +96,9 @@ protected:
         for (auto [word, value] : params)
             w.I32(word * 4, value);
         w.I32(GameRecord::kStartExtraOffset, 55);
-        const std::vector<int> own = {T(0, 1), T(0, 2), T(0, 3), T(0, 4), T(0, 5), T(1, 5), T(1, 7),
-                                      T(1, 9), T(2, 1), T(2, 2), T(2, 3), T(2, 4), T(2, 5), T(2, 6)};
+        if (own.empty())
+            own = {T(0, 1), T(0, 2), T(0, 3), T(0, 4), T(0, 5), T(1, 5), T(1, 7),
+                   T(1, 9), T(2, 1), T(2, 2), T(2, 3), T(2, 4), T(2, 5), T(2, 6)};
         for (size_t chair = 0; chair < 4; ++chair)
             for (size_t i = 0; i < GameRecord::kTileListLength; ++i)
                 w.I32(GameRecord::kTileListsOffset + (chair * GameRecord::kTileListLength + i) * 4,
@@ -386,4 +388,36 @@ TEST_F(BoardsTest, ALockedHandThrowsTheTileItDrewWhereverTheHandKeepsIt)
     EXPECT_TRUE(scene_->SendThrowCard(3));
     ASSERT_NE(scene_->connect.Last(222080), nullptr);
     EXPECT_EQ(scene_->connect.Last(222080)->Word(scene_->connect.Last(222080)->bytes.size() - 4), T(1, 8));
+}
+
+// The banker's dealt hand may already win: no draw brings the flag of that turn, so without the
+// calculator's verdict the hu was never offered. Once the win is taken nothing of that turn is
+// left to send: auto-play sent the hu again and the server refused it.
+TEST_F(BoardsTest, ABankerWhoseDealWinsIsOfferedHuOnceOnItsFirstTurn)
+{
+    Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+    EXPECT_FALSE(scene_->options[kOptHu].enabled) << "the usual deal does not win";
+
+    // 万 1-9, 条 1 1 1 and 5 5, the 筒 missing.
+    Deal(4000, {T(0, 1), T(0, 2), T(0, 3), T(0, 4), T(0, 5), T(0, 6), T(0, 7), T(0, 8), T(0, 9), T(1, 1, 0),
+                T(1, 1, 1), T(1, 1, 2), T(1, 5, 0), T(1, 5, 1)});
+    Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+    ASSERT_TRUE(scene_->options[kOptHu].enabled);
+    Send(EV_BTN_HU);
+    const SentRequest* hu = scene_->connect.Last(229080);
+    ASSERT_NE(hu, nullptr);
+    EXPECT_EQ(hu->Word(16), 0);
+    EXPECT_EQ(hu->Word(24), 2) << "self-drawn";
+    ASSERT_NE(OwnTile(hu->Word(20)), nullptr);
+
+    std::vector<int32_t> win(34, 0);
+    win[2] = hu->Word(20);
+    win[3] = 2;
+    win[31] = 1;
+    Step(CGameNotifyEx::kPlayerWins, win, 136);
+    EXPECT_FALSE(scene_->options[kOptHu].enabled);
+    scene_->connect.sent.clear();
+    scene_->autoPlay = 1;
+    scene_->AutoPlayStep();
+    EXPECT_EQ(scene_->connect.Last(229080), nullptr);
 }
