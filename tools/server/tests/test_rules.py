@@ -104,6 +104,19 @@ class Rules(unittest.TestCase):
         self.assertEqual(t.silver[1] - before[1], -(t.silver[3] - before[3]))
         self.assertEqual(len(t.seats[1].melds.pungs), 1)
 
+    def test_a_banker_whose_deal_wins_may_hu_before_its_first_throw(self):
+        t = self.t
+        b = t.banker
+        hands = ["123c 456c 789c 234b 6b", "123c 456c 789c 234b 7b", "123c 456c 789c 678b 9b"]
+        hands.insert(b, "123a 456a 789a 111b 55b")
+        self.set_hands(hands, missing=[2 if c == b else 0 for c in range(4)])
+        self.assertEqual((t.turn, t.must_throw), (b, True))
+        self.assertEqual(t.own_flags(b) & T.F_HU, T.F_HU)
+        tile = t.seats[b].hand[-1]
+        self.assertEqual(t.hu_request(b, struct.pack("<16x3i", b, tile, 2)), T.SUCCESS)
+        self.assertEqual([w[2] for w in t.seats[b].wins], [fans.SELF_DRAWN])
+        self.assertEqual(t.turn, T.next_chair(b))
+
     def test_concealed_gang_rains_on_every_other_chair(self):
         t = self.t
         self.set_hands(["1111a 456a 789b 234b 5b", "456a 789b 234b 567b 9b", "99a 11b 123b 456c 789c",
