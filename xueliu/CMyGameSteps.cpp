@@ -395,8 +395,9 @@ void CMyGame::OnPlayerWins(const uint8_t* data, size_t length)
     ShowWinEffect(seat);
     if (winner == OwnChair() && !IsLookOnClient()) {
         handLocked_ = true;
-        // The win is taken: no option of that turn may be sent again (by auto-play or a key).
-        options = {};
+        // A self-drawn win is taken: its hu may not be sent again (by auto-play or a key).
+        if (kind == kWinSelfDrawn)
+            options[kOptHu] = {};
         HideActionButtons(0);
         RefreshOwnHand();
     }
