@@ -49,7 +49,9 @@ CPglChatBox::CPglChatBox() : doc_(*this)
 
 CPglChatBox::~CPglChatBox()
 {
-    // The objects the elements name are the engine's to delete along with the box.
+    // The objects and link objects the elements name belong to the box: nothing else releases
+    // them. Freed here, while the box's own members still live.
+    doc_.layout.Clear();
     doc_.layout.SetFreeHook(nullptr);
 }
 

@@ -192,10 +192,6 @@ void CMyGame::CheckSwitchRoom()
 
 void CMyGame::CloseBoard()
 {
-    // The result rows are engine objects of their own, not owned by the list: released with its
-    // elements, they would otherwise stay registered, four more after every hand.
-    if (CXyResultListXueliu* list = ResultList())
-        list->Clear();
     for (PObject* object : boardObjects_)
         ActDelete(object, nullptr);
     boardObjects_.clear();

@@ -289,6 +289,22 @@ TEST_F(ChatBoxTest, AppendedObjectsAndObjectsTakenBackOut)
     EXPECT_EQ(E().Objects().FindById(object->GetId()), object);
 }
 
+TEST_F(ChatBoxTest, AReleasedBoxReleasesTheObjectsItsElementsName)
+{
+    E().AddSkin("pic", SolidFrames(30, 20, {0x00FF00}));
+    E().LoadSkins();
+    auto* box = MakeBox(chat_style::kDefault);
+    auto* object = E().Make<CPglChatObject>();
+    object->CreatePicture(E().Picture("pic"), 0, 0);
+    box->AppendObject(object);
+    E().Settle();
+    const uint32_t id = object->GetId();
+    ASSERT_EQ(E().Objects().FindById(id), object);
+    box->ReleaseObject(box, false);
+    E().Settle();
+    EXPECT_EQ(E().Objects().FindById(id), nullptr);
+}
+
 TEST_F(ChatBoxTest, AGrowingBoxKeepsItsTopEdge)
 {
     auto* box = MakeBox(chat_style::kDefault | chat_style::kGrowToFit);
