@@ -421,19 +421,11 @@ void CMyGame::OnNotifyGameResult(const uint8_t* data, size_t length)
     // The last tile thrown with the wall empty goes to its discards: the middle stays clear.
     for (int seat = 0; seat < kSeatCount; ++seat)
         ParkStaleThrown(seat);
-    CMJGameData2* info = GetSceneGameInfo();
     for (int chair = 0; chair < 4; ++chair) {
         const int seat = ChairToSeat(chair);
         if (!IsSeat(seat))
             continue;
-        TileArray list;
-        ClearTileArray(list);
-        if (info)
-            info->GetChairTiles(chair, list.data());
-        for (int32_t& t : list)
-            if (t < 0 || t >= kTiles)
-                t = kNoEntry;
-        ShowResultHand(seat, list);
+        ShowResultHand(seat, StoredChairTiles(chair, [](int t) { return t >= 0 && t < kTiles; }));
         const size_t at = 4 + size_t(chair) * GameRecord::kResultChairBlock;
         const int wins = r.I32(at + 12), last = r.I32(at + 104);
         winCounts_[size_t(chair)] = std::max(wins, 0);

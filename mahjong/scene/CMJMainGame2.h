@@ -404,6 +404,8 @@ protected:
     bool NeedRecord(uint32_t id, size_t length, size_t need);
     bool ValidChair(int chair) const;
     static bool ValidTile(int tile) { return (tile >= 0 && tile <= 151) || tile == 200; }
+    // A chair's tiles as the game data keeps them, each tile `valid` refuses made an empty entry.
+    TileArray StoredChairTiles(int chair, bool (*valid)(int) = ValidTile);
     void Drop(uint32_t id, const char* why);
     // Parks a seat's thrown tile still in the middle before that slot is used again.
     void ParkStaleThrown(int seat);

@@ -77,6 +77,18 @@ bool CMJMainGame2::ValidChair(int chair) const
 
 // ---- small steps shared by the handlers ----
 
+TileArray CMJMainGame2::StoredChairTiles(int chair, bool (*valid)(int))
+{
+    TileArray list;
+    ClearTileArray(list);
+    if (CMJGameData2* info = GetSceneGameInfo())
+        info->GetChairTiles(chair, list.data());
+    for (int32_t& t : list)
+        if (!valid(t))
+            t = kNoEntry;
+    return list;
+}
+
 void CMJMainGame2::ParkStaleThrown(int seat)
 {
     if (IsSeat(seat) && thrown[size_t(seat)]) {
@@ -772,13 +784,7 @@ void CMJMainGame2::OnNotifyGameResult(const uint8_t* data, size_t length)
         const int seat = ChairToSeat(chair);
         if (!IsSeat(seat))
             continue;
-        TileArray list;
-        ClearTileArray(list);
-        if (info)
-            info->GetChairTiles(chair, list.data());
-        for (int32_t& t : list)
-            if (!ValidTile(t))
-                t = kNoEntry;
+        TileArray list = StoredChairTiles(chair);
         if (r.I32(516 + size_t(chair) * 4) < 1) {
             CMJCard2* drawn = Slot(seat, kDrawnSlot);
             if (!drawn || !drawn->placed)
