@@ -3,6 +3,7 @@
 #include "engine/geometry/Geometry.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace Lumora {
 namespace {
@@ -13,7 +14,23 @@ Rect Union(const Rect& a, const Rect& b)
                 std::max(a.bottom, b.bottom)};
 }
 
+int64_t Area(const Rect& r) { return int64_t(r.right - r.left) * int64_t(r.bottom - r.top); }
+
 } // namespace
+
+void DirtyRectList::JoinCheapest(const Rect& c)
+{
+    size_t best = 0;
+    int64_t bestGrowth = INT64_MAX;
+    for (size_t i = 0; i < rects_.size() && bestGrowth > 0; ++i) {
+        const int64_t growth = Area(Union(c, rects_[i])) - Area(rects_[i]);
+        if (growth < bestGrowth) {
+            bestGrowth = growth;
+            best = i;
+        }
+    }
+    rects_[best] = Union(c, rects_[best]);
+}
 
 void DirtyRectList::Add(const Rect& rect, const Rect& viewport)
 {
@@ -38,12 +55,12 @@ void DirtyRectList::Add(const Rect& rect, const Rect& viewport)
             break;
         }
     }
-    if (!taken)
+    if (taken)
+        return;
+    if (rects_.size() < kCollapseLimit)
         rects_.push_back(c);
-    if (rects_.size() > kCollapseLimit) {
-        rects_.clear();
-        rects_.push_back(viewport);
-    }
+    else
+        JoinCheapest(c);
 }
 
 } // namespace Lumora
