@@ -113,7 +113,7 @@ const std::vector<ObjectModule::DrawEntry>& ObjectModule::DrawOrderEntries()
         drawOrder_.reserve(drawList_.size());
         for (ObjectRecord* record : drawList_) {
             record->drawIndex = drawOrder_.size();
-            drawOrder_.push_back(DrawEntry{record->screen, record});
+            drawOrder_.push_back(DrawEntry{record->screen, record->object});
         }
         drawOrderStale_ = false;
     }
@@ -234,15 +234,14 @@ void ObjectModule::BuildFrame()
                         dirtyCells_[size_t(y) * size_t(columns) + size_t(x)] |= uint64_t{1} << i;
             }
         }
-        RenderRecord** tail = &frame->first;
+        // First the entries near a dirty rectangle, from the contiguous order alone; then their
+        // objects, each fetched ahead of its turn, as they lie apart in memory.
+        nearDirty_.clear();
         for (const DrawEntry& entry : DrawOrderEntries()) {
             uint64_t near = ~uint64_t{0};
             if (!fullRedraw_) {
                 // Found through where the object was last updated, as its place in the order is.
-                const Rect& at = entry.screen;
-                if (at.right <= at.left || at.bottom <= at.top)
-                    continue;
-                const CellSpan s = span(at);
+                const CellSpan s = span(entry.screen);
                 near = 0;
                 for (int y = s.top; y <= s.bottom; ++y)
                     for (int x = s.left; x <= s.right; ++x)
@@ -250,19 +249,32 @@ void ObjectModule::BuildFrame()
                 if (near == 0)
                     continue;
             }
-            ObjectRecord* record = entry.record;
-            CPglPic* picture = record->object->GetDrawData();
+            nearDirty_.emplace_back(&entry, near);
+        }
+        constexpr size_t kAhead = 8;
+        RenderRecord** tail = &frame->first;
+        ObjectGeometry g; // every field is written by each GetGeometry
+        for (size_t i = 0; i < nearDirty_.size(); ++i) {
+            if (i + kAhead < nearDirty_.size()) {
+                const PObject* ahead = nearDirty_[i + kAhead].first->object;
+                __builtin_prefetch(ahead);
+                __builtin_prefetch(&ahead->Geometry());
+            }
+            const uint64_t near = nearDirty_[i].second;
+            PObject* object = nearDirty_[i].first->object;
+            CPglPic* picture = object->GetDrawData();
             if (!picture)
                 continue;
-            ObjectGeometry g;
-            record->object->GetGeometry(g);
+            object->GetGeometry(g);
             if (!fullRedraw_) {
                 // The screen rectangle bounds every pixel the object draws (clip included).
                 const Rect screen = ScreenRect(g);
                 bool meets = false;
-                Rect common;
-                for (uint64_t bits = near; bits != 0 && !meets; bits &= bits - 1)
-                    meets = IntersectRect(common, dirty[size_t(std::countr_zero(bits))], screen);
+                for (uint64_t bits = near; bits != 0 && !meets; bits &= bits - 1) {
+                    const Rect& d = dirty[size_t(std::countr_zero(bits))];
+                    meets = std::max(d.left, screen.left) < std::min(d.right, screen.right) &&
+                        std::max(d.top, screen.top) < std::min(d.bottom, screen.bottom);
+                }
                 if (!meets)
                     continue;
             }

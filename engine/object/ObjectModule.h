@@ -172,7 +172,7 @@ private:
     // with each object's screen rectangle beside it.
     struct DrawEntry {
         Rect screen;
-        ObjectRecord* record;
+        PObject* object;
     };
 
     void InsertDrawOrder(ObjectRecord* record);
@@ -195,7 +195,9 @@ private:
     DrawList drawList_;
     std::vector<DrawEntry> drawOrder_;
     bool drawOrderStale_ = false;
-    std::vector<uint64_t> dirtyCells_; // the frame build's coarse grid, kept for its capacity
+    // The frame build's coarse grid and its candidates, kept for their capacity.
+    std::vector<uint64_t> dirtyCells_;
+    std::vector<std::pair<const DrawEntry*, uint64_t>> nearDirty_;
     std::unique_ptr<CMemPool> eventPool_, renderPool_, groupPool_, actionPool_;
     int32_t centreX_ = 0, centreY_ = 0;
     Rect viewport_;
