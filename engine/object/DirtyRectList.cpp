@@ -18,49 +18,40 @@ int64_t Area(const Rect& r) { return int64_t(r.right - r.left) * int64_t(r.botto
 
 } // namespace
 
-void DirtyRectList::JoinCheapest(const Rect& c)
-{
-    size_t best = 0;
-    int64_t bestGrowth = INT64_MAX;
-    for (size_t i = 0; i < rects_.size() && bestGrowth > 0; ++i) {
-        const int64_t growth = Area(Union(c, rects_[i])) - Area(rects_[i]);
-        if (growth < bestGrowth) {
-            bestGrowth = growth;
-            best = i;
-        }
-    }
-    rects_[best] = Union(c, rects_[best]);
-}
-
 void DirtyRectList::Add(const Rect& rect, const Rect& viewport)
 {
     Rect c;
     if (!IntersectRect(c, rect, viewport))
         return;
-    bool taken = false;
-    for (Rect& e : rects_) {
+    // A full list also looks for the rectangle that c would grow least, in the same pass.
+    const bool full = rects_.size() >= kCollapseLimit;
+    size_t cheapest = 0;
+    int64_t cheapestGrowth = INT64_MAX;
+    for (size_t i = 0; i < rects_.size(); ++i) {
+        Rect& e = rects_[i];
         const Rect u = Union(c, e);
         if (u == c) {
             e = c; // c covers e
-            taken = true;
-            break;
+            return;
         }
-        if (u == e) {
-            taken = true; // e covers c
-            break;
-        }
+        if (u == e)
+            return; // e covers c
         if ((c.left == e.left && c.right == e.right) || (c.top == e.top && c.bottom == e.bottom)) {
             e = u; // they share a whole edge length
-            taken = true;
-            break;
+            return;
+        }
+        if (full) {
+            const int64_t growth = Area(u) - Area(e);
+            if (growth < cheapestGrowth) {
+                cheapestGrowth = growth;
+                cheapest = i;
+            }
         }
     }
-    if (taken)
-        return;
-    if (rects_.size() < kCollapseLimit)
-        rects_.push_back(c);
+    if (full)
+        rects_[cheapest] = Union(c, rects_[cheapest]);
     else
-        JoinCheapest(c);
+        rects_.push_back(c);
 }
 
 } // namespace Lumora

@@ -23,8 +23,6 @@ public:
     const std::vector<Rect>& Rects() const { return rects_; }
 
 private:
-    void JoinCheapest(const Rect& c);
-
     std::vector<Rect> rects_;
 };
 
