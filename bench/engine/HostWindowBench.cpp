@@ -2,6 +2,7 @@
 // frame at 60 frames per second, and the ticks from a pointer move to the changed pixels on
 // the screen. Each runs on the headless window and on the display library's window (its dummy
 // video driver, so that no display is needed).
+#include "bench/support/IdleAnchor.h"
 #include "engine/GameCore.h"
 #include "engine/gui/CGameBase.h"
 #include "engine/host/LumoraWnd.h"
@@ -104,68 +105,6 @@ struct Host {
     int presents = 0;
 };
 
-double ProcessCpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
-double ContextSwitches()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_nvcsw + usage.ru_nivcsw);
-}
-
-struct IdleCost {
-    double cpuPercent = 0;
-    double switchesPerSecond = 0;
-};
-
-// The share of one core the process uses while `run` runs until the given end, and how often
-// its threads went to sleep and woke.
-template <typename Run>
-IdleCost CostWhile(double seconds, Run run)
-{
-    const auto start = std::chrono::steady_clock::now();
-    const auto end =
-        start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
-    const double cpuStart = ProcessCpuSeconds(), switchesStart = ContextSwitches();
-    run(end);
-    const double cpu = ProcessCpuSeconds() - cpuStart, switches = ContextSwitches() - switchesStart;
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return {100.0 * cpu / wall, switches / wall};
-}
-
-// The anchors: what waking every 5 ms costs with nothing else done. Without a display, a thread
-// that sleeps until each next 5 ms step; with one, a bare program of the display library with an
-// 800 x 600 window that waits for its events at most 5 ms at a time.
-IdleCost BareWakeEvery5Ms(double seconds, bool display)
-{
-    if (!display)
-        return CostWhile(seconds, [](auto end) {
-            for (auto next = std::chrono::steady_clock::now(); next < end;) {
-                next += std::chrono::milliseconds(5);
-                std::this_thread::sleep_until(next);
-            }
-        });
-    if (!std::getenv("DISPLAY"))
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
-        return {};
-    SDL_Window* window = SDL_CreateWindow("bare", 0, 0, kWidth, kHeight, SDL_WINDOW_SHOWN);
-    const IdleCost cost = CostWhile(seconds, [](auto end) {
-        SDL_Event e;
-        while (std::chrono::steady_clock::now() < end)
-            while (SDL_WaitEventTimeout(&e, 5) && std::chrono::steady_clock::now() < end) {
-            }
-    });
-    SDL_DestroyWindow(window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-    return cost;
-}
-
 // An idle window on the real clock for XL_IDLE_SECONDS (2 by default; 10 for the full figure):
 // the share of one core the process used, and the presents made while nothing changed, beside
 // the bare program's share measured in the same run (run under Xvfb for the display figures).
@@ -174,10 +113,10 @@ void BM_IdleHostWindowCpu(benchmark::State& state)
     const char* env = std::getenv("XL_IDLE_SECONDS");
     const double seconds = env ? std::atof(env) : 2.0;
     const bool display = state.range(0) != 0;
-    IdleCost engine, bare;
+    benchsupport::IdleCost engine, bare;
     int presents = 0;
     for (auto _ : state) {
-        bare = BareWakeEvery5Ms(seconds, display);
+        bare = benchsupport::BareWakeEvery5Ms(seconds, display, kWidth, kHeight);
         Host host(display);
         // Let the first frames reach the screen, then measure.
         const auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
@@ -189,7 +128,7 @@ void BM_IdleHostWindowCpu(benchmark::State& state)
                 platform::Dispatch(m);
         auto* headless = dynamic_cast<platform::HeadlessWindow*>(host.window);
         const int before = headless ? headless->Presents() : 0;
-        engine = CostWhile(seconds, [&m](auto end) {
+        engine = benchsupport::CostWhile(seconds, [&m](auto end) {
             while (std::chrono::steady_clock::now() < end && platform::GetNextMessage(m))
                 platform::Dispatch(m);
         });
