@@ -131,6 +131,7 @@ void CMJMainGame2::ResetTable()
     HideArrow();
     HideWaitAnimation();
     HideGameInfo();
+    HideHandEffects();
     if (infoBoardBig)
         infoBoardBig->Deactivate();
     LayoutTable();
@@ -146,6 +147,7 @@ void CMJMainGame2::OnResetGame()
     ResetPlayers();
     ResetAnimation1();
     StopClock();
+    HideHandEffects();
     ReleaseNotifyLock("game reset");
 }
 

@@ -7,6 +7,7 @@
 #include "framework/frame/FrameLayout.h"
 #include "tests/mahjong/SceneRig.h"
 #include "tests/support/ResourceSweep.h"
+#include "widgets/CCySplitterBar.h"
 
 #include <gtest/gtest.h>
 
@@ -161,6 +162,38 @@ TEST(TableLook, GroupsOfTilesAndTheInfoBoardKeepClearOfEachOtherInEveryWindowSiz
                     << w << "x" << h << ": " << groups[i].first << " " << Show(groups[i].second) << " and "
                     << groups[j].first << " " << Show(groups[j].second);
         }
+    }
+}
+
+// A window 800 wide with the side panel opened: the tiles shrink to three quarters, so that the
+// own hand of 14 and its drawn tile stay on the narrower felt; folded, they take their size again.
+TEST(TableLook, TilesShrinkOnASmallWindowWhileTheSidePanelStandsOpen)
+{
+    SceneRig rig("table_look_scale");
+    mahjongtest::TestScene& s = *rig.scene;
+    auto* bar = rig.engine.Add<CCySplitterBar>();
+    bar->SetName(CCySplitterBar::kName);
+    const int panel = framework::SidePanelWidth(true, 800);
+    const framework::FrameRects r = framework::LayoutRects(800, 600, panel, panel, true, 8, 1);
+    const Rect felt{r.scene.left, r.scene.top, r.scene.right, r.scene.bottom};
+    rig.UseSurface({800, 600, felt, kClass800});
+    for (const bool open : {true, false}) {
+        bar->SetCollapsed(!open);
+        s.OnSize();
+        CMJCard2& t = *s.pool.back();
+        for (int i = 0; i < 14; ++i) {
+            t.Reset();
+            t.state = kTileHand, t.seat = kOwnSeat, t.index = i, t.count = 14, t.inHand = 1, t.faceUp = 1;
+            t.tile = 9, t.placed = 1;
+            t.Update();
+            EXPECT_EQ(t.scale, open ? 0.75 : 1.0);
+            if (open) {
+                EXPECT_GE(t.GetBodyPicture()->GetLeft(), felt.left) << i;
+                EXPECT_LE(t.GetBodyPicture()->GetRight(), felt.right) << i;
+            }
+        }
+        t.Reset();
+        t.Update();
     }
 }
 

@@ -120,6 +120,18 @@ TEST_F(SidePanelTest, FacePicksAndNamesGoToTheCaretOfTheInputLine)
     int index = 1;
     Send(*panel, EV_FACE_PICKED, reinterpret_cast<uintptr_t>("#打牌"), reinterpret_cast<uintptr_t>(&index));
     EXPECT_EQ(panel->GetInputBar()->GetInput()->GetText(), "张三，#打牌");
+
+    // The line as the server sends it back shows the face's picture; a '#' before other text stays text.
+    E().AddSkin("xyf打牌", SolidFrames(20, 20, {0x00FF00, 0x0000FF}));
+    E().LoadSkins();
+    app_.SeatPlayer(0, 1001, "张三");
+    const auto chat = ChatRecord(1001, "#打牌 #r#1");
+    Send(*panel, 80000058, reinterpret_cast<uintptr_t>(chat.data()), chat.size());
+    int faces = 0;
+    for (const ChatElement* e = panel->GetChatBox()->Content().First(); e; e = e->next)
+        faces += e->Is(chat_flag::kObject);
+    EXPECT_EQ(faces, 1);
+    EXPECT_EQ(Shown(*panel), "张三：#打牌 #r#1\n");
 }
 
 TEST_F(SidePanelTest, SendingCutsOnACharacterSkipsEmptyLinesAndKeepsOneASecond)

@@ -22,6 +22,18 @@ def _speaker(on):
     return icon
 
 
+# A seat's label is centred on the seat's anchor, which for the own seat is the top edge of the
+# hand: the word stands in the upper part of the picture, clear of the anchor by the lift, so that
+# it never hides the own hand (raised tiles included).
+SEAT_LABEL_LIFT = 22
+
+
+def _seat_label(w, h, word, colour, outline=(90, 40, 0)):
+    im = canvas(w, 2 * (h + SEAT_LABEL_LIFT))
+    im.paste(label_picture(w, h, word, colour, outline), (0, 0))
+    return im
+
+
 def _sort_icon(d, box, ink):
     l, t, r, b = box
     w = (r - l) / 5
@@ -139,8 +151,8 @@ def draw_table(pack):
     words = {'peng': '碰', 'chi': '吃', 'gang': '杠', 'hu': '胡', 'hua': '花'}
     for stem, word in words.items():
         for k in (0, 1, 2) if stem == 'gang' else (0, 1):
-            pack.picture('%s%d' % (stem, k), label_picture(96, 96, word, GOLD if k == 0 else (250, 120, 60)))
-    pack.picture('bit_hu', label_picture(160, 120, '胡了', (250, 60, 40), (80, 0, 0)))
+            pack.picture('%s%d' % (stem, k), _seat_label(72, 60, word, GOLD if k == 0 else (250, 120, 60)))
+    pack.picture('bit_hu', _seat_label(140, 64, '胡了', (250, 60, 40), (80, 0, 0)))
     pieces = canvas(100, 20)
     d = ImageDraw.Draw(pieces)
     for k, c in enumerate([(255, 230, 90), (255, 150, 60), (250, 90, 90), (120, 200, 255), (160, 255, 140)]):
