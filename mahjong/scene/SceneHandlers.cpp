@@ -169,6 +169,8 @@ void CMJMainGame2::OnNotifyPlayerStarted(int chair)
     IAppServices* app = GetAppServices();
     if (chair != OwnChair())
         SystemLine(Format("<c=%d> %s 已经开始\r\n", 8421504, ChairName(app, chair).c_str()));
+    else if (!IsLookOnClient())
+        ShowOwnStartSent(); // the server already counts the own start (an entry after it)
     const int seat = ChairToSeat(chair);
     if (IsSeat(seat) && players[size_t(seat)])
         players[size_t(seat)]->ShowReady(1);
