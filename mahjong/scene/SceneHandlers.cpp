@@ -342,10 +342,11 @@ void CMJMainGame2::OnNotifyCardCaught(const uint8_t* data, size_t length)
     for (int s = 0; s < kSeatCount; ++s)
         ParkStaleThrown(s);
     CatchWallCard(seat, wallPos, tile);
-    RefreshHand(seat);
     playBlock[kMustThrow] = 1;
+    // The turn first: the refresh gives each own tile its click from it.
     if (seat == kOwnSeat)
         playState = kPlayStateTurn;
+    RefreshHand(seat);
     ClockThrowTime();
     ArrowTo(seat);
     HideArrow();
