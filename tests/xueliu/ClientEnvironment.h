@@ -26,7 +26,12 @@ public:
         setenv("XL_PROGRAM_DIR", (dir + "/game/").c_str(), 1);
         setenv("XL_HALL_SOCKET", (dir + "/hall.sock").c_str(), 1);
         platform::SetScreenOverride(&screen);
-        platform.makeWindow = [](const platform::Rect& r) { return std::make_unique<platform::HeadlessWindow>(r); };
+        // The windows stand on the screen's desktop: the frame sizes and folds its side panel by it.
+        platform.makeWindow = [this](const platform::Rect& r) {
+            auto window = std::make_unique<platform::HeadlessWindow>(r);
+            window->SetWorkArea(screen.workArea);
+            return window;
+        };
         platform::SetSystemBoxHandler([this](const std::string& text, const std::string&, platform::MessageBoxButtons,
                                              platform::BoxIcon) {
             boxes.push_back(text);
