@@ -5,6 +5,7 @@
 
 #include "services/panel/CSubSystem.h"
 #include "widgets/CCyPlayerListBar.h"
+#include "widgets/CCyScrollBar.h"
 #include "widgets/CCyUserList.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyInputBox.h"
@@ -87,6 +88,19 @@ TEST_F(SidePanelTest, TheTablesUserEventsRefreshThePlayerList)
     app_.SeatPlayer(2, 1003, "王五");
     Send(*panel, 80000021, 0);
     EXPECT_EQ(list->UserIdAt(1), 1003u);
+}
+
+TEST_F(SidePanelTest, TheUserListShowsTheFourChairsRowsWholeAboveItsHorizontalBar)
+{
+    E().AddSkin("SystemUserListBar", SolidFrames(300, 24, {0x506070}));
+    E().AddSkin(CCyUserList::kRowSkin, SolidFrames(200, 30, {0x5080B0, 0xF0F0F0, 0xE0E0E0}));
+    E().AddSkin("ScrollBar_HorzBack", SolidFrames(20, 14, {0x505050}));
+    E().LoadSkins();
+    CCyPlayerListBar* bar = MakePanel()->GetUserList();
+    ASSERT_NE(bar->GetHorizontalBar(), nullptr);
+    const double hbar = bar->GetHorizontalBar()->GetHeight();
+    EXPECT_GT(hbar, 0);
+    EXPECT_GE(bar->GetBottom() - hbar, bar->GetTop() + 24 + 4 * 30);
 }
 
 TEST_F(SidePanelTest, UnhandledCodesAreLoggedOnceAndShowNothing)
