@@ -143,7 +143,8 @@ def draw_table(pack):
     pack.picture('digit_Clock_big', _digits(16, 24, (40, 40, 40)))
     dice = [_die(28, f) for f in range(1, 7)] + [_tumble(28, k) for k in range(4)]
     pack.picture('dice1_00', dice)
-    pack.picture('bit_slogan', label_picture(260, 40, '血流成河 雀友相逢'), keyed=True)
+    # It stands above the top seat's tiles, which begin 35 pixels below the table's top.
+    pack.picture('bit_slogan', label_picture(240, 30, '血流成河 雀友相逢'), keyed=True)
     pack.picture('bit_SortHand', label_picture(80, 30, '理牌'))
     star = canvas(12, 12)
     ImageDraw.Draw(star).ellipse((1, 1, 10, 10), fill=(255, 240, 140, 255))
