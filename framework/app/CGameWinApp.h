@@ -169,6 +169,9 @@ public:
     virtual int IsOption24() const;
     virtual void LoadReplayTable(std::span<const uint8_t> record);
     virtual void ApplyGameResult(std::span<const uint8_t> /*record*/) {}
+    // The users' records changed: the user list (80000055) and the frame UI's table refreshed
+    // (80000012 to the scene's seat panels and the side panel).
+    void OnUsersChanged();
     virtual void SetRoomBasics(uint32_t roomId, uint32_t table, int32_t players, uint32_t roomType, uint32_t options);
     virtual void ConvertUserInfo(Lumora::GameUserRecord& out, std::span<const uint8_t> record) const;
     virtual void ApplyPlayerStats(std::span<const uint8_t> /*record*/) {}

@@ -5,6 +5,7 @@
 // buttons written to the game's ini). Clicks go through the input module, as a player's would.
 #include "framework/connection/Record.h"
 #include "mahjong/MahjongEvents.h"
+#include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/connect/CMJGameConnect2.h"
 #include "platform/Ini.h"
 #include "tests/mahjong/TileRig.h"
@@ -474,5 +475,31 @@ TEST_F(BoardsTest, TheFirstThrowOfAHandGoesWithAClickOnAHandTile)
         const SentRequest* thrown = scene_->connect.Last(222080);
         ASSERT_NE(thrown, nullptr) << "the click threw nothing";
         EXPECT_EQ(thrown->Word(thrown->bytes.size() - 4), T(0, 2));
+    }
+}
+
+// The seat panels count what the deal says the room plays for: entered before any deal they show
+// the score, and the deal of a silver room turns them to silver at once (they kept the score
+// until the hand's result).
+TEST_F(BoardsTest, TheDealTurnsTheSeatPanelsToTheRoomsAmount)
+{
+    for (int chair = 0; chair < 4; ++chair) {
+        GameUserRecord& user = app_->MutableHallData().players[size_t(chair)];
+        user.SetUserId(1001 + chair);
+        user.SetName("玩家");
+        user.SetChair(chair);
+        user.SetSilver(10000 + chair);
+        user.SetScore(7);
+    }
+    const std::vector<uint8_t> none(GameRecord::kDealStartSize, 0);
+    app_->GetMahjongGameInfo()->StoreGameStart(none.data(), none.size());
+    Send(EV_TABLE_ENTERED);
+    EXPECT_FALSE(scene_->players[kOwnSeat]->GetUser().silver);
+    EXPECT_EQ(scene_->players[kOwnSeat]->GetUser().amount, 7);
+    Deal(); // a silver room
+    for (int chair = 0; chair < 4; ++chair) {
+        const PanelUser& shown = scene_->players[size_t(scene_->ChairToSeat(chair))]->GetUser();
+        EXPECT_TRUE(shown.silver);
+        EXPECT_EQ(shown.amount, 10000 + chair);
     }
 }
