@@ -224,8 +224,8 @@ void CSubSystem::Layout()
         return;
     const double cx = b.left + width / 2.0;
     // The four chairs' rows whole, above the horizontal bar.
-    const int listHeight = std::min(userList_ ? std::max(kUserListHeight, userList_->HeightForRows(kChairRows)) : 0,
-                                    height / 3);
+    const int listHeight =
+        std::min(userList_ ? std::max(kUserListHeight, userList_->HeightForRows(kChairRows)) : 0, height / 3);
     const int inputHeight = CGameInputBar::kHeight;
     const int chatHeight = std::max(1, height - listHeight - inputHeight);
     if (userList_) {

@@ -53,8 +53,8 @@ TEST(ChatLayout, RowsWrapGrowAndBreak)
     // A run of digits or letters goes to the next row whole, unless it fills rows by itself.
     Box w(35, 100);
     w.Parse("ab+200 abcdefgh");
-    EXPECT_EQ(w.At(2)->rowTop, 0);  // '+'
-    EXPECT_EQ(w.At(3)->x, 0);       // '2'
+    EXPECT_EQ(w.At(2)->rowTop, 0); // '+'
+    EXPECT_EQ(w.At(3)->x, 0); // '2'
     EXPECT_EQ(w.At(3)->rowTop, 16);
     EXPECT_EQ(w.At(5)->x, 14);
     EXPECT_EQ(w.At(7)->rowTop, 32); // the long run starts its own row, then breaks

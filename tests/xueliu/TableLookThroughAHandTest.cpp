@@ -43,7 +43,8 @@ struct Box {
     }
     bool Overlaps(const Box& b) const
     {
-        return std::min(right, b.right) - std::max(left, b.left) > 1 && std::min(bottom, b.bottom) - std::max(top, b.top) > 1;
+        return std::min(right, b.right) - std::max(left, b.left) > 1 &&
+            std::min(bottom, b.bottom) - std::max(top, b.top) > 1;
     }
     std::string Text() const
     {
@@ -157,8 +158,9 @@ private:
         for (const CMJCard2* t : scene.hands[Lumora::kOwnSeat])
             if (const PObject* body = t ? t->GetBodyPicture() : nullptr;
                 body && body->IsActive() && !Box::Of(*body).Inside(felt))
-                Fault(step, "own tile " + std::to_string(t->tile) + " at " + Box::Of(*body).Text() +
-                                " outside the felt " + felt.Text());
+                Fault(step,
+                      "own tile " + std::to_string(t->tile) + " at " + Box::Of(*body).Text() + " outside the felt " +
+                          felt.Text());
         if (panelPart.right > panelPart.left && felt.right > panelPart.left + 1)
             Fault(step, "the felt " + felt.Text() + " runs under the side panel at " + std::to_string(panelPart.left));
         // The seat panels (names, scores) keep clear of each other.
@@ -220,8 +222,9 @@ private:
     void Save(const std::string& step)
     {
         IGameWinApp* app = GetGameWinApp();
-        auto* window = app && app->GetMainWnd() ? dynamic_cast<platform::HeadlessWindow*>(app->GetMainWnd()->GetWindow())
-                                                : nullptr;
+        auto* window = app && app->GetMainWnd()
+            ? dynamic_cast<platform::HeadlessWindow*>(app->GetMainWnd()->GetWindow())
+            : nullptr;
         const std::string dir = std::string(XL_BINARY_DIR) + "/artifacts";
         std::filesystem::create_directories(dir);
         if (!window || !window->ScreenshotPng(dir + "/look-" + size_ + "-" + step + ".png"))
@@ -254,8 +257,8 @@ TEST_P(TableLook, LookThroughAHand)
     EXPECT_EQ(run.Run([&](const tablerun::HandEnd& end) { look.AfterHand(end.hand); }), 0);
     EXPECT_EQ(run.Failure(), "");
     EXPECT_EQ(run.HandsChecked(), 2);
-    for (const char* step : {"1-exchange", "2-missing-suit", "3-claim-label", "3-claim-label-time-up", "5-result",
-                             "4-next-deal"})
+    for (const char* step :
+         {"1-exchange", "2-missing-suit", "3-claim-label", "3-claim-label-time-up", "5-result", "4-next-deal"})
         EXPECT_TRUE(look.steps.count(step)) << size << ": no step " << step;
     for (const std::string& f : look.faults)
         ADD_FAILURE() << f;

@@ -106,19 +106,29 @@ namespace {
 
 std::vector<std::string> ServerArguments(const Options& options)
 {
-    std::vector<std::string> args{"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
-                                  "--fast", "--autoplay-human", "--hands", "0", "--seed", std::to_string(options.seed)};
+    std::vector<std::string> args{"--table",
+                                  std::string(XL_SOURCE_DIR) + "/tools/tables/default.json",
+                                  "--play",
+                                  "--fast",
+                                  "--autoplay-human",
+                                  "--hands",
+                                  "0",
+                                  "--seed",
+                                  std::to_string(options.seed)};
     if (options.thinkMs > 0)
         args.insert(args.end(), {"--think-ms", std::to_string(options.thinkMs)});
     if (!options.wall.empty())
-        args.insert(args.end(), {"--wall", std::string(XL_SOURCE_DIR) + "/tools/server/walls/" + options.wall + ".json"});
+        args.insert(args.end(),
+                    {"--wall", std::string(XL_SOURCE_DIR) + "/tools/server/walls/" + options.wall + ".json"});
     return args;
 }
 
 } // namespace
 
 TableRun::TableRun(Options options)
-    : options_(std::move(options)), env_("/tmp/xl-table-run-XXXXXX", options_.screen), server_(ServerArguments(options_))
+    : options_(std::move(options)),
+      env_("/tmp/xl-table-run-XXXXXX", options_.screen),
+      server_(ServerArguments(options_))
 {
     ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (env_.dir + "/game/skins").c_str());
 }
