@@ -83,20 +83,19 @@ public:
             });
         if (phase == CMyGame::kPhaseMissing && scene.OpenBoardKind() == CMyGame::kBoardMissing)
             Once("2-missing-suit", scene);
-        // A claim's label: the moment it shows, and once its time is up.
+        // Each claim's label: the moment it shows, and once its time is up.
         if (const PObject* label = scene.FindById(scene.lastActionImageId);
-            Shown(label) && scene.lastActionImageId != labelId_) {
-            labelId_ = scene.lastActionImageId;
-            labelAt_ = now;
-            labelSeat_ = SeatOfLabel(scene, *label);
+            Shown(label) && !labels_.count(scene.lastActionImageId)) {
+            labels_[scene.lastActionImageId] = {now, SeatOfLabel(scene, *label)};
             Once("3-claim-label", scene);
         }
-        if (labelAt_ && now >= labelAt_ + kLabelTimeMs) {
-            labelAt_ = 0;
-            if (Shown(scene.FindById(labelId_)))
-                Fault("labels", "a claim's label still shows at seat " + std::to_string(labelSeat_));
-            Once("3-claim-label-time-up", scene);
-        }
+        for (auto& [id, label] : labels_)
+            if (label.shownAt && now >= label.shownAt + kLabelTimeMs) {
+                label.shownAt = 0;
+                if (Shown(scene.FindById(id)))
+                    Fault("labels", "a claim's label still shows at seat " + std::to_string(label.seat));
+                Once("3-claim-label-time-up", scene);
+            }
         // The win's label, unless another win came meanwhile.
         int wins = 0;
         for (int chair = 0; chair < 4; ++chair)
@@ -120,7 +119,7 @@ public:
     void AfterHand(int hand)
     {
         hand_ = hand + 1;
-        labelAt_ = winAt_ = 0;
+        winAt_ = 0;
         winsAtLabel_ = 0;
     }
 
@@ -234,9 +233,13 @@ private:
     std::string size_;
     std::map<std::string, uint64_t> shots_; // step, when its picture is due
     int hand_ = 1;
-    uint64_t labelAt_ = 0, winAt_ = 0;
-    uint32_t labelId_ = 0;
-    int labelSeat_ = -1, winsAtLabel_ = 0;
+    struct Label {
+        uint64_t shownAt = 0; // 0 once checked
+        int seat = -1;
+    };
+    std::map<uint32_t, Label> labels_; // by object id
+    uint64_t winAt_ = 0;
+    int winsAtLabel_ = 0;
 };
 
 class TableLook : public ::testing::TestWithParam<std::pair<int, int>> {};
