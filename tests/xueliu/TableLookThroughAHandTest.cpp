@@ -5,7 +5,8 @@
 // person to look at, and the test checks: the own hand and its drawn tile inside the felt and
 // clear of the side panel; no label left on the table (over the own hand or the claim tile) once
 // its time is up; the result board's list inside the board; the seat panels clear of each other;
-// and nothing of the first hand left on the table after the next deal.
+// a face picked in the emoticon picker and sent coming back as its picture; and nothing of the
+// first hand left on the table after the next deal.
 #include "tests/xueliu/TableRun.h"
 
 #include "engine/host/LumoraWnd.h"
@@ -16,6 +17,10 @@
 #include "mahjong/controls/CMJPlayer2.h"
 #include "platform/Clock.h"
 #include "platform/HeadlessWindow.h"
+#include "services/panel/CSubSystem.h"
+#include "widgets/CXyChatBox.h"
+#include "widgets/CXyInputBox.h"
+#include "widgets/SidePanelObjects.h"
 #include "widgets/CXyStandDlg.h"
 #include "xueliu/CMyGame.h"
 #include "xueliu/CXyResultListXueliu.h"
@@ -74,12 +79,17 @@ public:
             }
         const int phase = scene.Phase();
         if (phase == CMyGame::kPhaseEnded && scene.OpenBoardKind() == CMyGame::kBoardResult)
-            Once(hand_ == 1 ? "5-result" : "6-result", scene, [&] { BoardInside(scene); });
+            Once(hand_ == 1 ? "5-result" : "6-result", scene, [&] {
+                BoardInside(scene);
+                FaceShown(scene);
+            });
         if (phase == CMyGame::kPhaseExchange && scene.OpenBoardKind() == CMyGame::kBoardExchange &&
             scene.OwnHandTiles().size() >= 13)
             Once(hand_ == 1 ? "1-exchange" : "4-next-deal", scene, [&] {
                 if (hand_ == 2)
                     NothingOfTheLastHand(scene);
+                else
+                    SayWithAFace(scene);
             });
         if (phase == CMyGame::kPhaseMissing && scene.OpenBoardKind() == CMyGame::kBoardMissing)
             Once("2-missing-suit", scene);
@@ -182,6 +192,32 @@ private:
                 return seat;
         }
         return -1;
+    }
+
+    // The player picks a face in the picker and sends the line; the server sends it back.
+    void SayWithAFace(CMyGame& scene)
+    {
+        auto* panel = dynamic_cast<Lumora::CSubSystem*>(scene.FindByName(Lumora::kSubSystemName));
+        if (!panel || !panel->GetInputBar() || !panel->GetInputBar()->GetInput()) {
+            Fault("chat", "no side panel");
+            return;
+        }
+        int index = 1;
+        panel->OnEvent({panel->GetId(), Lumora::EV_FACE_PICKED, reinterpret_cast<uintptr_t>("#打牌"),
+                        reinterpret_cast<uintptr_t>(&index)});
+        if (!panel->GetInputBar()->Send(panel->GetInputBar()->GetInput()->GetText()))
+            Fault("chat", "the line was not sent");
+    }
+    // The face came back as its picture.
+    void FaceShown(CMyGame& scene)
+    {
+        const auto* panel = dynamic_cast<Lumora::CSubSystem*>(scene.FindByName(Lumora::kSubSystemName));
+        const Lumora::CXyChatBox* box = panel ? panel->GetChatBox() : nullptr;
+        int faces = 0;
+        for (const Lumora::ChatElement* e = box ? box->Content().First() : nullptr; e; e = e->next)
+            faces += e->Is(Lumora::chat_flag::kObject) && box->TextOf(e, e->next) == "#打牌";
+        if (faces != 1)
+            Fault("chat", "the face shows " + std::to_string(faces) + " times as a picture");
     }
 
     void NothingOfTheLastHand(CMyGame& scene)
