@@ -1,8 +1,9 @@
 // The table scene in a headless engine: creation, the dice and the notification gate with every
 // way it opens, the event hook's ranges, claim buttons during auto-play, the two sound buttons,
-// drags and drops of the own hand, tile events without input data, the turn clock, the layout
-// of walls and discard areas, the sparkles' lifetimes, and a scripted game in every size class
-// that passes the missing-resource sweep and leaves no tile orphaned.
+// real clicks on the skill bar's buttons, drags and drops of the own hand, tile events without
+// input data, the turn clock, the layout of walls and discard areas, the sparkles' lifetimes, and
+// a scripted game in every size class that passes the missing-resource sweep and leaves no tile
+// orphaned.
 #include "engine/input/InputData.h"
 #include "engine/object/PictureObject.h"
 #include "mahjong/MahjongEvents.h"
@@ -435,4 +436,34 @@ TEST(Scene, ServerMessagesWaitForTheDealAndKeepTheirOrder)
     for (uint32_t i = 0; i < 20; ++i)
         EXPECT_EQ(main.ids[i], 500 + i);
     thread->Stop();
+}
+
+// The skill bar's buttons are clicked as a player clicks them: through the input module's hit
+// test at the centre of each face.
+TEST(Scene, EachSkillBarButtonAnswersARealClick)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    TableSoundSettings settings;
+    s.SetSoundSettings(&settings);
+    auto click = [&](CMJMainGame2::ButtonSlot slot) {
+        PObject* face = s.buttons[slot]->GetBody();
+        ASSERT_NE(face, static_cast<PObject*>(s.buttons[slot])) << "the button lost its face";
+        rig.engine.Click(int(face->GetX()), int(face->GetY()));
+    };
+    click(CMJMainGame2::kBtnAutoPlay);
+    EXPECT_EQ(s.autoPlay, 1);
+    EXPECT_THAT(rig.app.notices, ::testing::Contains("游戏托管已启动,单击鼠标解除!"));
+    click(CMJMainGame2::kBtnVolume);
+    EXPECT_TRUE(s.volumeBoard->IsActive());
+    // The volume board's own button answers too: silence.
+    click(CMJMainGame2::kBtnVolumeOn2);
+    EXPECT_TRUE(settings.keepSilence);
+    const std::string sortNow = "mouse " + std::to_string(EV_SORT_NOW);
+    const auto sorts = std::count(s.calls.begin(), s.calls.end(), sortNow);
+    click(CMJMainGame2::kBtnSort);
+    EXPECT_TRUE(s.sortPicture->IsActive());
+    rig.engine.Run(2000);
+    EXPECT_EQ(std::count(s.calls.begin(), s.calls.end(), sortNow), sorts + 1);
+    s.SetSoundSettings(nullptr);
 }
