@@ -1,9 +1,11 @@
 // This game's boards on a dealt table in a headless engine with our own skins: the exchange
 // (three of one suit), the missing suit (radio buttons, OK, and the count-down that sends the
 // recommendation), the result (a row per chair, a selected row's detail from the hand's wins,
-// score changes and settlement entries, "继续" and the next deal) and the settings (check
-// buttons written to the game's ini). Clicks go through the input module, as a player's would.
+// score changes and settlement entries, "继续" and the next deal; no request after it) and the
+// settings (check buttons written to the game's ini). Clicks go through the input module, as a
+// player's would.
 #include "framework/connection/Record.h"
+#include "framework/connection/RequestIds.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/connect/CMJGameConnect2.h"
 #include "platform/Ini.h"
@@ -26,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <unistd.h>
 
@@ -86,7 +89,8 @@ protected:
     }
 
     // A deal with the own chair 0 as the banker: 万 1-5, 条 5 7 9, 筒 1-6 unless given.
-    void Deal(uint32_t runMs = 4000, std::vector<int> own = {})
+    // `more` sets further parameter words.
+    void Deal(uint32_t runMs = 4000, std::vector<int> own = {}, std::vector<std::pair<size_t, int32_t>> more = {})
     {
         std::vector<uint8_t> start(GameRecord::kDealStartSize, 0);
         RecordWriter w({start.data(), start.size()});
@@ -94,6 +98,8 @@ protected:
                                                       {12, 3 | (5 << 8)}, {14, (1 << 8) | (1 << 5) | (1 << 2) | (1 << 3)},
                                                       {18, 15}, {21, 1}, {28, 6}, {36, -1}, {37, -1}};
         for (auto [word, value] : params)
+            w.I32(word * 4, value);
+        for (auto [word, value] : more)
             w.I32(word * 4, value);
         w.I32(GameRecord::kStartExtraOffset, 55);
         if (own.empty())
@@ -420,4 +426,35 @@ TEST_F(BoardsTest, ABankerWhoseDealWinsIsOfferedHuOnceOnItsFirstTurn)
     scene_->autoPlay = 1;
     scene_->AutoPlayStep();
     EXPECT_EQ(scene_->connect.Last(229080), nullptr);
+}
+
+// The last tile thrown by the chair before the own one, which nobody may claim, sets the clock
+// to 1; the result comes before it runs out, and its time-out must not ask for a draw.
+TEST_F(BoardsTest, NoRequestFollowsTheResultWhenTheLastThrowLeftTheClockRunning)
+{
+    constexpr size_t kSkipRuleWord = 27;
+    Deal(4000, {}, {{kSkipRuleWord, 1}});
+    Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+    ASSERT_TRUE(scene_->SendThrowCard(kDrawnSlot));
+    // The left seat throws next before the own turn; every claim word 0.
+    std::vector<int32_t> thrown(22, 0);
+    thrown[1] = scene_->SeatToChair(0);
+    thrown[21] = T(2, 9);
+    std::vector<uint8_t> record(88);
+    std::memcpy(record.data(), thrown.data(), record.size());
+    scene_->OnNotifyCardThrown(record.data(), record.size());
+    ASSERT_EQ(scene_->GetClockValue(), 1);
+
+    std::vector<uint8_t> result(GameRecord::kResultSize, 0);
+    RecordWriter w({result.data(), result.size()});
+    for (size_t chair = 0; chair < 4; ++chair) {
+        w.I32(4 + chair * GameRecord::kResultChairBlock, int32_t(chair));
+        w.I32(GameRecord::kResultHandsOffset + chair * 4 * 32, -1);
+    }
+    app_->GetMahjongGameInfo()->StoreGameResult(result.data(), result.size());
+    scene_->connect.sent.clear();
+    scene_->OnNotifyGameResult(result.data(), result.size());
+    engine_->Run(3000);
+    EXPECT_EQ(scene_->connect.Last(RequestId::CatchCard), nullptr);
+    EXPECT_TRUE(scene_->connect.sent.empty());
 }
