@@ -39,6 +39,11 @@ bool Overlap(const Rect& a, const Rect& b)
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
+Rect Bounds(const PObject& o)
+{
+    return Rect{int(o.GetLeft()), int(o.GetTop()), int(o.GetLeft() + o.GetWidth()), int(o.GetTop() + o.GetHeight())};
+}
+
 } // namespace
 
 TEST(Scene, CreationMakesThePoolTheButtonsAndThePanels)
@@ -446,6 +451,13 @@ TEST(Scene, EachSkillBarButtonAnswersARealClick)
     TestScene& s = *rig.scene;
     TableSoundSettings settings;
     s.SetSoundSettings(&settings);
+    // No face covers another's caption or picture.
+    const CMJMainGame2::ButtonSlot bar[] = {CMJMainGame2::kBtnHideSkill, CMJMainGame2::kBtnAutoPlay,
+                                            CMJMainGame2::kBtnVolume, CMJMainGame2::kBtnSort};
+    for (size_t i = 0; i < std::size(bar); ++i)
+        for (size_t k = i + 1; k < std::size(bar); ++k)
+            EXPECT_FALSE(Overlap(Bounds(*s.buttons[bar[i]]->GetBody()), Bounds(*s.buttons[bar[k]]->GetBody())))
+                << bar[i] << " and " << bar[k];
     auto click = [&](CMJMainGame2::ButtonSlot slot) {
         PObject* face = s.buttons[slot]->GetBody();
         ASSERT_NE(face, static_cast<PObject*>(s.buttons[slot])) << "the button lost its face";
