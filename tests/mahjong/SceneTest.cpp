@@ -8,6 +8,7 @@
 #include "engine/object/PictureObject.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/controls/CMJPlayer2.h"
+#include "mahjong/controls/CMJXyDigit.h"
 #include "mahjong/scene/CMyParticle.h"
 #include "tests/mahjong/SceneRig.h"
 #include "tests/support/RelayRig.h"
@@ -478,4 +479,26 @@ TEST(Scene, EachSkillBarButtonAnswersARealClick)
     rig.engine.Run(2000);
     EXPECT_EQ(std::count(s.calls.begin(), s.calls.end(), sortNow), sorts + 1);
     s.SetSoundSettings(nullptr);
+}
+
+// The turn clock shows its seconds in the middle of the dial, counting down.
+TEST(Scene, TheClockShowsItsSecondsInTheDial)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    s.CreateDiceHook();
+    rig.engine.Run(3000);
+    s.PointTurnArrow(0, kOwnSeat * 2);
+    s.SetClockValue(15);
+    rig.engine.Run(1100);
+    const PObject& digits = *s.clockDigits->GetBody();
+    EXPECT_TRUE(digits.IsActive());
+    EXPECT_EQ(s.clockDigits->Format(s.GetClockValue()), "14");
+    const Rect dial = Bounds(*s.clockHand);
+    EXPECT_GE(digits.GetLeft(), dial.left);
+    EXPECT_LE(digits.GetLeft() + digits.GetWidth(), dial.right);
+    EXPECT_GE(digits.GetTop(), dial.top);
+    EXPECT_LE(digits.GetTop() + digits.GetHeight(), dial.bottom);
+    if (std::getenv("XL_SCREENSHOTS"))
+        mahjongtest::SaveScreenshot(rig.engine, kSurfaces[0].width, kSurfaces[0].height, "scene_clock");
 }

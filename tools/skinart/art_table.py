@@ -128,7 +128,8 @@ def draw_table(pack):
     hand = canvas(64, 64)
     d = ImageDraw.Draw(hand)
     d.ellipse((2, 2, 61, 61), fill=(245, 245, 235, 255), outline=(60, 60, 60, 255), width=3)
-    d.polygon([(32, 6), (26, 32), (38, 32)], fill=(200, 30, 30, 255))
+    # The pointer is a short wedge at the rim: the middle keeps room for the clock's two digits.
+    d.polygon([(32, 4), (25, 15), (39, 15)], fill=(200, 30, 30, 255))
     pack.picture('clock_hand_big', hand)
     pack.picture('digit_Clock_big', _digits(16, 24, (40, 40, 40)))
     dice = [_die(28, f) for f in range(1, 7)] + [_tumble(28, k) for k in range(4)]
