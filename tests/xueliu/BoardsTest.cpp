@@ -27,6 +27,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -71,6 +72,7 @@ public:
     BoardScene() { connect.SetApp(&client); }
     CMJGameConnect2* TableConnect() override { return &connect; }
     void CheckSwitchRoom() override { ++switchChecks; }
+    using CMyGame::ChairName;
     using CMyGame::Slot;
     FakeClientApp client;
     RecordingConnect connect;
@@ -457,4 +459,55 @@ TEST_F(BoardsTest, NoRequestFollowsTheResultWhenTheLastThrowLeftTheClockRunning)
     engine_->Run(3000);
     EXPECT_EQ(scene_->connect.Last(RequestId::CatchCard), nullptr);
     EXPECT_TRUE(scene_->connect.sent.empty());
+}
+
+// Eight settlement lines unfold under their row inside the list, which scrolls to show them; the
+// detail names its chair, and a press on the detail or on the row folds it and the list is back.
+TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPress)
+{
+    std::vector<uint8_t> result(GameRecord::kResultSize, 0);
+    RecordWriter w({result.data(), result.size()});
+    for (size_t chair = 0; chair < 4; ++chair) {
+        w.I32(4 + chair * GameRecord::kResultChairBlock, int32_t(chair));
+        w.I32(GameRecord::kResultHandsOffset + chair * 4 * 32, -1);
+    }
+    w.I32(GameRecord::kResultSettlementCount, 8);
+    for (size_t i = 0; i < 8; ++i)
+        for (size_t k = 0; k < 4; ++k)
+            w.I32(GameRecord::kResultEntriesOffset + i * 16 + k * 4, std::array{1 + int32_t(i % 3), 2, int32_t(i % 2), 4}[k]);
+    app_->GetMahjongGameInfo()->StoreGameResult(result.data(), result.size());
+    scene_->OnNotifyGameResult(result.data(), result.size());
+    engine_->Settle();
+    CXyResultListXueliu* list = scene_->ResultList();
+    ASSERT_NE(list, nullptr);
+    CXyResultBlockXueLiu* row = list->GetChairRow(2);
+    ASSERT_EQ(row->DetailLines().size(), 8u);
+    const auto press = [&](const PObject& o) { engine_->Click(int(o.GetX()), int(o.GetY())); };
+
+    press(*row->GetFace());
+    ASSERT_EQ(list->GetSelected(), row);
+    CXyChatBox* detail = row->GetDetailBox();
+    ASSERT_NE(detail, nullptr);
+    EXPECT_EQ(detail->TextOf(detail->Content().First(), nullptr).rfind(scene_->ChairName(2) + "：", 0), 0u);
+    // Row and detail lie in the list's view, the row's face whole, the detail cut to the view.
+    const double top = list->GetTop(), bottom = list->GetTop() + list->GetHeight();
+    EXPECT_GE(row->GetFace()->GetTop(), top);
+    EXPECT_LE(row->GetFace()->GetTop() + row->GetFace()->GetHeight(), detail->GetTop() + 1);
+    Rect clip;
+    detail->GetBody()->GetClipRect(clip);
+    EXPECT_GE(clip.top, int(top));
+    EXPECT_LE(clip.bottom, int(bottom));
+    EXPECT_LE(detail->GetWidth(), row->GetFace()->GetWidth());
+    if (std::getenv("XL_SCREENSHOTS"))
+        mahjongtest::SaveScreenshot(*engine_, kSurface.width, kSurface.height, "board_result_detail");
+
+    press(*detail);
+    EXPECT_EQ(list->GetSelected(), nullptr);
+    EXPECT_FALSE(detail->IsActive());
+    press(*row->GetFace());
+    ASSERT_EQ(list->GetSelected(), row);
+    press(*row->GetFace());
+    EXPECT_EQ(list->GetSelected(), nullptr);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_GE(list->GetChairRow(i)->GetFace()->GetTop(), top) << i;
 }
