@@ -6,7 +6,9 @@
 // player's would.
 #include "framework/connection/Record.h"
 #include "framework/connection/RequestIds.h"
+#include "engine/object/PlaneObject.h"
 #include "mahjong/MahjongEvents.h"
+#include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/connect/CMJGameConnect2.h"
 #include "platform/Ini.h"
 #include "tests/mahjong/TileRig.h"
@@ -510,4 +512,26 @@ TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPress)
     EXPECT_EQ(list->GetSelected(), nullptr);
     for (int i = 0; i < 4; ++i)
         EXPECT_GE(list->GetChairRow(i)->GetFace()->GetTop(), top) << i;
+}
+
+// The missing suit hangs under the seat's panel, moves with it and hides with it.
+TEST_F(BoardsTest, TheMissingSuitMarkGoesWithItsSeatsPanel)
+{
+    Step(CGameNotifyEx::kMissingSuits, {2, 0, 1, 0}, 16);
+    for (int seat = 0; seat < 4; ++seat) {
+        const PlaneObject* mark = scene_->SeatMark(seat);
+        PObject* panel = scene_->players[size_t(seat)]->GetBody();
+        ASSERT_TRUE(mark && panel);
+        EXPECT_TRUE(mark->IsActive()) << seat;
+        EXPECT_EQ(int(mark->GetLeft()), int(panel->GetLeft())) << seat;
+        EXPECT_EQ(int(mark->GetTop()), int(panel->GetTop() + panel->GetHeight())) << seat;
+    }
+    PObject* panel = scene_->players[kOwnSeat]->GetBody();
+    const double dx = 300 - panel->GetX(), dy = 200 - panel->GetY();
+    const double markX = scene_->SeatMark(kOwnSeat)->GetX(), markY = scene_->SeatMark(kOwnSeat)->GetY();
+    panel->MoveTo(300, 200);
+    EXPECT_EQ(scene_->SeatMark(kOwnSeat)->GetX(), markX + dx);
+    EXPECT_EQ(scene_->SeatMark(kOwnSeat)->GetY(), markY + dy);
+    scene_->players[kOwnSeat]->Deactivate();
+    EXPECT_FALSE(scene_->SeatMark(kOwnSeat)->IsActive());
 }
