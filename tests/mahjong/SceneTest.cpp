@@ -469,6 +469,8 @@ TEST(Scene, EachSkillBarButtonAnswersARealClick)
     EXPECT_THAT(rig.app.notices, ::testing::Contains("游戏托管已启动,单击鼠标解除!"));
     click(CMJMainGame2::kBtnVolume);
     EXPECT_TRUE(s.volumeBoard->IsActive());
+    if (std::getenv("XL_SCREENSHOTS"))
+        mahjongtest::SaveScreenshot(rig.engine, kSurfaces[0].width, kSurfaces[0].height, "scene_skillbar");
     // The volume board's own button answers too: silence.
     click(CMJMainGame2::kBtnVolumeOn2);
     EXPECT_TRUE(settings.keepSilence);
