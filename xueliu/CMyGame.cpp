@@ -17,6 +17,7 @@
 #include "xueliu/CGameInfoEx.h"
 #include "xueliu/CMyCard.h"
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace Lumora;
@@ -58,7 +59,6 @@ void CMyGame::CreateHook()
         PlaneObject* mark = NewPlaneObject(kMarkWidth, kMarkHeight, kColourKeyBackground);
         if (mark) {
             mark->SetZ(kMarkZ);
-            mark->SetBackgroundColour(kMarkBack);
             PlaneObject* panel = players[size_t(seat)] ? players[size_t(seat)]->GetPlane() : nullptr;
             panel ? void(panel->AddChild(mark, kMarkLinks)) : void(Own(mark));
         }
@@ -163,11 +163,15 @@ void CMyGame::RefreshSeatMark(int chair)
         std::snprintf(line, sizeof line, "%s胡×%d", text.empty() ? "" : " ", wins);
         text += line;
     }
+    mark->SetBackgroundColour(kColourKeyBackground);
     mark->Clear();
     if (text.empty()) {
         mark->Deactivate();
         return;
     }
+    // The strip is as long as its words (a GBK byte is half a 12-pixel character), no longer.
+    mark->SetBackgroundColour(kMarkBack);
+    mark->FillRect(0, 0, std::min(kMarkWidth, int(text.size()) * 6 + 12), kMarkHeight);
     mark->SetFont(12, 700, "宋体");
     mark->SetPen(kMarkInk, 1.0);
     mark->DrawTextLine(6, 3, text);
