@@ -52,6 +52,8 @@ PObject* CXyResultBlockXueLiu::CreateDetail()
         box->AppendText(std::string(kDetailColour) + line + std::string(kLineEnd));
     // The detail covers the rows below it: a press on it folds it, as a press on the row does.
     box->AddEventHook(EV_LBUTTON_DOWN, GetOwnerListId(), EV_ROW_PRESS, GetId(), 0);
+    for (uint32_t wheel : {uint32_t(EV_WHEEL_FORWARD), uint32_t(EV_WHEEL_BACKWARD)})
+        box->AddEventHook(wheel, GetOwnerListId(), wheel, 0, 0);
     return box;
 }
 

@@ -463,8 +463,8 @@ TEST_F(BoardsTest, NoRequestFollowsTheResultWhenTheLastThrowLeftTheClockRunning)
     EXPECT_TRUE(scene_->connect.sent.empty());
 }
 
-// Eight settlement lines unfold under their row inside the list, which scrolls to show them; the
-// detail names its chair, and a press on the detail or on the row folds it and the list is back.
+// Eight settlement lines unfold under their row inside the list, which scrolls to show them and
+// with the wheel; the detail names its chair, and a press on it or on the row folds it.
 TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPress)
 {
     std::vector<uint8_t> result(GameRecord::kResultSize, 0);
@@ -503,6 +503,12 @@ TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPress)
     if (std::getenv("XL_SCREENSHOTS"))
         mahjongtest::SaveScreenshot(*engine_, kSurface.width, kSurface.height, "board_result_detail");
 
+    // The wheel scrolls the list, the pressed row holding the focus.
+    const int scrolled = list->Content().ScrollY();
+    engine_->Wheel(120);
+    EXPECT_LT(list->Content().ScrollY(), scrolled);
+    engine_->Wheel(-120);
+    EXPECT_GE(list->Content().ScrollY(), scrolled);
     press(*detail);
     EXPECT_EQ(list->GetSelected(), nullptr);
     EXPECT_FALSE(detail->IsActive());
