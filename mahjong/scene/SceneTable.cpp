@@ -263,6 +263,8 @@ void CMJMainGame2::StartRound()
 {
     OnBtnSortHand();
     ShowRoundBoards();
+    // Read by the headless run: its "after the deal" screenshot waits for this line.
+    Log("the deal is laid out");
 }
 
 void CMJMainGame2::ShowRoundBoards()

@@ -92,9 +92,10 @@ protected:
         Deal();
     }
 
-    // A deal with the own chair 0 as the banker: 万 1-5, 条 5 7 9, 筒 1-6 unless given.
-    // `more` sets further parameter words.
-    void Deal(uint32_t runMs = 4000, std::vector<int> own = {}, std::vector<std::pair<size_t, int32_t>> more = {})
+    // A deal with the own chair 0 as the banker unless told: 万 1-5, 条 5 7 9, 筒 1-6 (筒 1-5 when
+    // not the banker) unless given; `more` sets further parameter words.
+    void Deal(uint32_t runMs = 4000, std::vector<int> own = {}, int banker = 0,
+              std::vector<std::pair<size_t, int32_t>> more = {})
     {
         std::vector<uint8_t> start(GameRecord::kDealStartSize, 0);
         RecordWriter w({start.data(), start.size()});
@@ -103,18 +104,22 @@ protected:
                                                       {18, 15}, {21, 1}, {28, 6}, {36, -1}, {37, -1}};
         for (auto [word, value] : params)
             w.I32(word * 4, value);
+        w.I32(11 * 4, banker);
+        w.I32(GameRecord::kDrawnTileChairWord * 4, banker);
         for (auto [word, value] : more)
             w.I32(word * 4, value);
         w.I32(GameRecord::kStartExtraOffset, 55);
         if (own.empty())
             own = {T(0, 1), T(0, 2), T(0, 3), T(0, 4), T(0, 5), T(1, 5), T(1, 7),
                    T(1, 9), T(2, 1), T(2, 2), T(2, 3), T(2, 4), T(2, 5), T(2, 6)};
+        if (banker != 0 && own.size() > 13)
+            own.resize(13);
         for (size_t chair = 0; chair < 4; ++chair)
             for (size_t i = 0; i < GameRecord::kTileListLength; ++i)
                 w.I32(GameRecord::kTileListsOffset + (chair * GameRecord::kTileListLength + i) * 4,
                       chair == 0 && i < own.size() ? own[i] : -1);
         for (size_t chair = 0; chair < 4; ++chair)
-            w.I32(GameRecord::kTileCountsOffset + chair * 4, chair == 0 ? 14 : 13);
+            w.I32(GameRecord::kTileCountsOffset + chair * 4, int(chair) == banker ? 14 : 13);
         app_->GetMahjongGameInfo()->StoreGameStart(start.data(), start.size());
         scene_->ResetDealState();
         scene_->OnNotifyRoundStart();
@@ -437,7 +442,7 @@ TEST_F(BoardsTest, ABankerWhoseDealWinsIsOfferedHuOnceOnItsFirstTurn)
 TEST_F(BoardsTest, NoRequestFollowsTheResultWhenTheLastThrowLeftTheClockRunning)
 {
     constexpr size_t kSkipRuleWord = 27;
-    Deal(4000, {}, {{kSkipRuleWord, 1}});
+    Deal(4000, {}, 0, {{kSkipRuleWord, 1}});
     Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
     ASSERT_TRUE(scene_->SendThrowCard(kDrawnSlot));
     // The left seat throws next before the own turn; every claim word 0.
@@ -540,4 +545,56 @@ TEST_F(BoardsTest, TheMissingSuitMarkGoesWithItsSeatsPanel)
     EXPECT_EQ(scene_->SeatMark(kOwnSeat)->GetY(), markY + dy);
     scene_->players[kOwnSeat]->Deactivate();
     EXPECT_FALSE(scene_->SeatMark(kOwnSeat)->IsActive());
+}
+
+// The first throw of a hand, banker or not, goes with a click on a hand tile through the input
+// module: the hand's click codes follow the turn (they were fixed before the turn began, so the
+// tile lifted on hover and the click did nothing until the server threw for the chair).
+TEST_F(BoardsTest, TheFirstThrowOfAHandGoesWithAClickOnAHandTile)
+{
+    for (int banker : {0, 1}) {
+        SCOPED_TRACE(banker);
+        scene_->SetPlayModeIdle(); // as the last hand's result leaves it
+        Deal(4000, {}, banker);
+        Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+        ASSERT_EQ(scene_->Phase(), CMyGame::kPhasePlay);
+        if (banker != 0) {
+            const int32_t draw[4] = {0, T(1, 8), 53, 0};
+            scene_->OnNotifyCardCaught(reinterpret_cast<const uint8_t*>(draw), sizeof draw);
+            engine_->Settle();
+        }
+        scene_->connect.sent.clear();
+        CMJCard2* tile = OwnTile(T(0, 2));
+        ASSERT_NE(tile, nullptr);
+        ClickObject(tile->GetId());
+        const SentRequest* thrown = scene_->connect.Last(222080);
+        ASSERT_NE(thrown, nullptr) << "the click threw nothing";
+        EXPECT_EQ(thrown->Word(thrown->bytes.size() - 4), T(0, 2));
+    }
+}
+
+// The seat panels count what the deal says the room plays for: entered before any deal they show
+// the score, and the deal of a silver room turns them to silver at once (they kept the score
+// until the hand's result).
+TEST_F(BoardsTest, TheDealTurnsTheSeatPanelsToTheRoomsAmount)
+{
+    for (int chair = 0; chair < 4; ++chair) {
+        GameUserRecord& user = app_->MutableHallData().players[size_t(chair)];
+        user.SetUserId(1001 + chair);
+        user.SetName("玩家");
+        user.SetChair(chair);
+        user.SetSilver(10000 + chair);
+        user.SetScore(7);
+    }
+    const std::vector<uint8_t> none(GameRecord::kDealStartSize, 0);
+    app_->GetMahjongGameInfo()->StoreGameStart(none.data(), none.size());
+    Send(EV_TABLE_ENTERED);
+    EXPECT_FALSE(scene_->players[kOwnSeat]->GetUser().silver);
+    EXPECT_EQ(scene_->players[kOwnSeat]->GetUser().amount, 7);
+    Deal(); // a silver room
+    for (int chair = 0; chair < 4; ++chair) {
+        const PanelUser& shown = scene_->players[size_t(scene_->ChairToSeat(chair))]->GetUser();
+        EXPECT_TRUE(shown.silver);
+        EXPECT_EQ(shown.amount, 10000 + chair);
+    }
 }
