@@ -31,7 +31,7 @@ constexpr double kMarkZ = 7000;
 // with the panel, and goes with it.
 constexpr uint32_t kMarkLinks = LINK_OWNED | LINK_REDRAW | LINK_MOVE | LINK_DEACTIVATE_ALWAYS;
 constexpr uint32_t kMarkBack = 0x462828; // the panel's (40, 40, 70)
-constexpr uint32_t kMarkInk = 0x00FFFF;  // yellow
+constexpr uint32_t kMarkInk = 0x00FFFF; // yellow
 
 } // namespace
 
@@ -177,7 +177,8 @@ void CMyGame::RefreshSeatMark(int chair)
     mark->DrawTextLine(6, 3, text);
     if (CMJPlayer2* panel = players[size_t(seat)]; panel && panel->GetPlane()) {
         PlaneObject* plane = panel->GetPlane();
-        Place(mark, int(plane->GetLeft() + kMarkWidth / 2), int(plane->GetTop() + plane->GetHeight() + kMarkHeight / 2));
+        Place(mark, int(plane->GetLeft() + kMarkWidth / 2),
+              int(plane->GetTop() + plane->GetHeight() + kMarkHeight / 2));
     }
     mark->Activate();
     mark->Redraw();

@@ -481,7 +481,8 @@ TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPress)
     w.I32(GameRecord::kResultSettlementCount, 8);
     for (size_t i = 0; i < 8; ++i)
         for (size_t k = 0; k < 4; ++k)
-            w.I32(GameRecord::kResultEntriesOffset + i * 16 + k * 4, std::array{1 + int32_t(i % 3), 2, int32_t(i % 2), 4}[k]);
+            w.I32(GameRecord::kResultEntriesOffset + i * 16 + k * 4,
+                  std::array{1 + int32_t(i % 3), 2, int32_t(i % 2), 4}[k]);
     app_->GetMahjongGameInfo()->StoreGameResult(result.data(), result.size());
     scene_->OnNotifyGameResult(result.data(), result.size());
     engine_->Settle();
