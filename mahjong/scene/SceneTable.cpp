@@ -122,6 +122,7 @@ void CMJMainGame2::ResetScene()
 
 void CMJMainGame2::ResetTable()
 {
+    handOver_ = false;
     ClearTableState();
     ResetCards();
     ResetPlayers();
@@ -142,6 +143,7 @@ void CMJMainGame2::OnResetGame()
     for (CMJCard2* t : pool)
         if (t)
             t->Deactivate();
+    handOver_ = false;
     ClearTableState();
     ResetCards();
     ResetPlayers();

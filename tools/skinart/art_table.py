@@ -119,11 +119,13 @@ DUAN_LEVELS = 13
 
 def draw_table(pack):
     labels = [('btn_StartGame', '开始'), ('btn_AskCardView', '看牌'), ('btn_Chi_big', '吃'), ('btn_Peng_big', '碰'),
-              ('btn_Gang_big', '杠'), ('btn_Hu_big', '胡'), ('btn_Guo_big', '过'), ('btn_AutoPlay', '托管')]
+              ('btn_Gang_big', '杠'), ('btn_Hu_big', '胡'), ('btn_Guo_big', '过')]
     for name, label in labels:
         big = name.endswith('_big')
         pack.picture(name, button_frames(64 if big else 88, 64 if big else 36, label,
                                          (190, 60, 40) if big else (50, 110, 190)))
+    # On the skill bar beside the 32-pixel icon buttons, 50 apart: narrow enough not to reach them.
+    pack.picture('btn_AutoPlay', button_frames(50, 32, '托管', (50, 110, 190)))
     pack.picture('btn_Volume', button_frames(32, 32, None, icon=_speaker(True)))
     pack.picture('btn_VolumeOn', button_frames(32, 32, None, icon=_speaker(False)))
     pack.picture('btn_Sort', button_frames(32, 32, None, icon=_sort_icon))
@@ -138,7 +140,8 @@ def draw_table(pack):
     hand = canvas(64, 64)
     d = ImageDraw.Draw(hand)
     d.ellipse((2, 2, 61, 61), fill=(245, 245, 235, 255), outline=(60, 60, 60, 255), width=3)
-    d.polygon([(32, 6), (26, 32), (38, 32)], fill=(200, 30, 30, 255))
+    # The pointer is a short wedge at the rim: the middle keeps room for the clock's two digits.
+    d.polygon([(32, 4), (25, 15), (39, 15)], fill=(200, 30, 30, 255))
     pack.picture('clock_hand_big', hand)
     pack.picture('digit_Clock_big', _digits(16, 24, (40, 40, 40)))
     dice = [_die(28, f) for f in range(1, 7)] + [_tumble(28, k) for k in range(4)]
