@@ -53,7 +53,10 @@ void BM_WholeHandsInProcess(benchmark::State& state)
 {
     using Steady = std::chrono::steady_clock;
     for (auto _ : state) {
-        tablerun::TableRun run({.hands = kHands, .seed = 11, .secondsPerHand = 60});
+        tablerun::Options options;
+        options.hands = kHands;
+        options.seed = 11;
+        tablerun::TableRun run(options);
         const auto start = Steady::now();
         auto last = start;
         // The client's processor time: the process's less the harness's own threads.
