@@ -57,6 +57,7 @@ void CMyGame::CreateHook()
     }
     // The area layout of this game's table.
     ResetAnimations(0);
+    StartReport();
 }
 
 void CMyGame::OnResetGame()
