@@ -7,6 +7,7 @@
 
 #include "engine/object/CursorClipHost.h"
 #include "engine/object/ObjectModule.h"
+#include "engine/object/PictureObject.h"
 #include "mahjong/tiles/CMJCard2.h"
 #include "widgets/CXyCheckButton.h"
 #include "widgets/CXyStandButton.h"
@@ -67,10 +68,11 @@ void CMyGame::WriteReport()
     const char* comma = "";
     for (int slot = 0; slot < GetMaxHandSlots(); ++slot) {
         const CMJCard2* t = Slot(kOwnSeat, slot);
-        if (!t || !t->placed || !t->inHand || t->meldKind != kMeldNone)
+        const PObject* body = t ? t->GetBodyPicture() : nullptr;
+        if (!body || !t->placed || !t->inHand || t->meldKind != kMeldNone)
             continue;
         line += comma + ("{\"tile\":" + std::to_string(t->tile)) + field("dim", t->dimmed6) +
-                ",\"rect\":" + ReportRect(*t) + "}";
+                ",\"rect\":" + ReportRect(*body) + "}";
         comma = ",";
     }
     line += "],\"own\":" + JoinTiles(OwnHandTiles()) + ",\"chosen\":" + JoinTiles(exchangeChoice_) + ",\"buttons\":{";
@@ -88,9 +90,10 @@ void CMyGame::WriteReport()
     line += "},\"checks\":[";
     const std::vector<int> states = BoardCheckStates();
     for (size_t i = 0; i < boardChecks_.size(); ++i) {
-        const PObject* check = FindById(boardChecks_[i]);
+        const auto* check = dynamic_cast<const CXyCheckButton*>(FindById(boardChecks_[i]));
+        const PObject* face = check ? check->GetFace() : nullptr;
         line += (i ? ",{\"on\":" : "{\"on\":") + std::to_string(states[i]) +
-                ",\"rect\":" + (check ? ReportRect(*check) : "[0,0,0,0]") + "}";
+                ",\"rect\":" + (face ? ReportRect(*face) : "[0,0,0,0]") + "}";
     }
     line += "]}";
     if (line == lastReport_)

@@ -40,6 +40,8 @@ constexpr int kHandGangChoice = 2;
 constexpr milliseconds kSettle{150};
 // An action that changed nothing this long is tried again (the click was lost).
 constexpr seconds kRetry{5};
+// A view unchanged this long means the table stands still: the hand will not end.
+constexpr seconds kStall{40};
 
 int Suit(int tile) { return tile / 36; }
 int Rank(int tile) { return tile % 9; }
@@ -123,7 +125,7 @@ View Parse(const std::string& line)
     const std::string buttons = Section(line, "\"buttons\":{", "}");
     for (std::sregex_iterator m(buttons.begin(), buttons.end(), buttonRe), end; m != end; ++m)
         v.buttons[(*m)[1]] = boxOf(*m, 2);
-    const std::string checks = Section(line, "\"checks\":[", "]}");
+    const std::string checks = Section(line, "\"checks\":[", "\n");
     for (std::sregex_iterator m(checks.begin(), checks.end(), checkRe), end; m != end; ++m)
         v.checks.push_back({std::stoi((*m)[1]), boxOf(*m, 2)});
     v.signature = std::regex_replace(line, std::regex(box), "");
@@ -133,7 +135,7 @@ View Parse(const std::string& line)
 // The report file, read as it grows: the last whole line, and since when it stands.
 class Report {
 public:
-    explicit Report(std::string path) : path_(std::move(path)) {}
+    explicit Report(std::string path) : since(Clock::now()), path_(std::move(path)) {}
 
     // True when a new line came.
     bool Read()
@@ -156,11 +158,13 @@ public:
             return false;
         last_ = line;
         view = Parse(line);
+        text = line;
         since = Clock::now();
         return true;
     }
 
     View view;
+    std::string text; // the line itself
     Clock::time_point since{};
 
 private:
@@ -178,7 +182,7 @@ public:
     bool PlayToResult(Clock::time_point deadline)
     {
         bool played = false;
-        while (Clock::now() < deadline) {
+        while (Clock::now() < deadline && Clock::now() - report_.since < kStall) {
             if (!report_.Read() && Clock::now() - report_.since < kSettle) {
                 std::this_thread::sleep_for(milliseconds(10));
                 continue;
@@ -205,6 +209,7 @@ public:
     }
 
     const View& Seen() const { return report_.view; }
+    const std::string& SeenLine() const { return report_.text; }
     std::vector<std::string> story; // every click, in order
     int throws = 0, claims = 0;
 
@@ -364,9 +369,12 @@ TEST(ByHand, TwoWholeHandsClickedThroughTheWindow)
     Player player(xvfb.Display(), report);
     for (int hand = 1; hand <= 2; ++hand) {
         const auto deadline = Clock::now() + seconds(150);
-        ASSERT_TRUE(player.PlayToResult(deadline))
+        const bool ended = player.PlayToResult(deadline);
+        if (!ended)
+            xltest::Screenshot("byhand-stuck.png", kScreenWidth, kScreenHeight);
+        ASSERT_TRUE(ended)
             << "hand " << hand << " did not reach its result; clicks:\n"
-            << Join(player.story) << "last view phase " << player.Seen().phase << " board " << player.Seen().board;
+            << Join(player.story) << "last view: " << player.SeenLine();
         xltest::Screenshot("byhand-result-" + std::to_string(hand) + ".png", kScreenWidth, kScreenHeight);
         const ServerTable table = ReadTable(server, dir);
         EXPECT_EQ(table.handsPlayed, hand);
