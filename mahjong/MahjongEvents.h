@@ -72,11 +72,13 @@ enum MahjongEventCode : uint32_t {
     EV_CLICK_ANYWHERE = 80000114,
     EV_ASK_VIEW_ANSWER = 80000007,
     EV_SCENE_EVENT_111 = 80000111,
-    // Table events the frame forwards (the scene gives them their meaning).
-    EV_TABLE_ENTERED = 80000014,
-    EV_TABLE_REFRESHED = 80000015,
+    // Table events the frame forwards (the scene gives them their meaning): the table entered
+    // (210200) and refreshed, a player seated (211011, his record) or leaving (211010, his record,
+    // cleared after the event), the table list (211028); the rest of the range refreshes.
+    EV_TABLE_ENTERED = 80000011,
+    EV_TABLE_REFRESHED = 80000012,
+    EV_USER_ENTER = 80000014,
     EV_USER_LEAVE = 80000016,
-    EV_USER_ENTER = 80000017,
     EV_TABLE_ARRANGED = 80000018,
     EV_TABLE_EVENTS_FIRST = 80000014,
     EV_TABLE_EVENTS_LAST = 80000021,

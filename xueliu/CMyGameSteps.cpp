@@ -329,6 +329,7 @@ void CMyGame::StartBankerTurn()
     ArrowTo(seat);
     if (seat == kOwnSeat && !IsLookOnClient()) {
         playState = kPlayStateTurn;
+        RefreshHand(kOwnSeat); // the tiles take their throw click from the turn
         // A concealed gang may be announced before the first throw, and a dealt hand that already
         // wins may be declared; no draw brings their flags, so the calculator stands in for them.
         CMJCard2* drawn = Slot(kOwnSeat, kDrawnSlot);

@@ -44,9 +44,10 @@
 // - Sound settings (keep silence, volumes 0-50, music) live in TableSoundSettings, which the
 //   application hands over with SetSoundSettings and saves; changes write through to it.
 // - The table rectangle is the scene's bounds (the main-game rectangle the frame gives it).
-// - The frame's table events: 80000014 the table entered, 80000015 refreshed, 80000016 a user
-//   left, 80000017 a user entered, 80000018 the table arranged, 80000019-80000021 refreshed;
-//   each refreshes the panels from the application's player records.
+// - The frame's table events: 80000011 the table entered (the panels, then the start button),
+//   80000012 refreshed, 80000014 a player seated, 80000016 a player leaving (his panel goes),
+//   80000018 the table list, the rest of 80000014-80000021 refreshed; each refreshes the panels
+//   from the application's player records.
 // - The replacement tile of 80001117/80001118 travels by value in the event's two words.
 #include "framework/scene/CMainGame.h"
 #include "mahjong/scene/CMJTable2.h"

@@ -169,6 +169,8 @@ void CMJMainGame2::OnNotifyPlayerStarted(int chair)
     IAppServices* app = GetAppServices();
     if (chair != OwnChair())
         SystemLine(Format("<c=%d> %s 已经开始\r\n", 8421504, ChairName(app, chair).c_str()));
+    else if (!IsLookOnClient())
+        ShowOwnStartSent(); // the server already counts the own start (an entry after it)
     const int seat = ChairToSeat(chair);
     if (IsSeat(seat) && players[size_t(seat)])
         players[size_t(seat)]->ShowReady(1);
@@ -340,10 +342,11 @@ void CMJMainGame2::OnNotifyCardCaught(const uint8_t* data, size_t length)
     for (int s = 0; s < kSeatCount; ++s)
         ParkStaleThrown(s);
     CatchWallCard(seat, wallPos, tile);
-    RefreshHand(seat);
     playBlock[kMustThrow] = 1;
+    // The turn first: the refresh gives each own tile its click from it.
     if (seat == kOwnSeat)
         playState = kPlayStateTurn;
+    RefreshHand(seat);
     ClockThrowTime();
     ArrowTo(seat);
     HideArrow();

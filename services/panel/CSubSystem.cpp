@@ -274,7 +274,8 @@ void CSubSystem::Ignore(uint32_t code)
 
 int CSubSystem::OnEvent(const EventRecord& r)
 {
-    if (r.code >= EV_PANEL_USERS_FIRST && r.code <= EV_PANEL_USERS_LAST) {
+    if ((r.code >= EV_PANEL_USERS_FIRST && r.code <= EV_PANEL_USERS_LAST) || r.code == EV_PANEL_TABLE_ENTERED ||
+        r.code == EV_PANEL_TABLE_REFRESHED) {
         if (userList_)
             userList_->RefreshUsers();
         return 0;

@@ -85,8 +85,9 @@ protected:
         Deal();
     }
 
-    // A deal with the own chair 0 as the banker: 万 1-5, 条 5 7 9, 筒 1-6 unless given.
-    void Deal(uint32_t runMs = 4000, std::vector<int> own = {})
+    // A deal with the own chair 0 as the banker unless told: 万 1-5, 条 5 7 9, 筒 1-6 (筒 1-5 when
+    // not the banker) unless given.
+    void Deal(uint32_t runMs = 4000, std::vector<int> own = {}, int banker = 0)
     {
         std::vector<uint8_t> start(GameRecord::kDealStartSize, 0);
         RecordWriter w({start.data(), start.size()});
@@ -95,16 +96,20 @@ protected:
                                                       {18, 15}, {21, 1}, {28, 6}, {36, -1}, {37, -1}};
         for (auto [word, value] : params)
             w.I32(word * 4, value);
+        w.I32(11 * 4, banker);
+        w.I32(GameRecord::kDrawnTileChairWord * 4, banker);
         w.I32(GameRecord::kStartExtraOffset, 55);
         if (own.empty())
             own = {T(0, 1), T(0, 2), T(0, 3), T(0, 4), T(0, 5), T(1, 5), T(1, 7),
                    T(1, 9), T(2, 1), T(2, 2), T(2, 3), T(2, 4), T(2, 5), T(2, 6)};
+        if (banker != 0 && own.size() > 13)
+            own.resize(13);
         for (size_t chair = 0; chair < 4; ++chair)
             for (size_t i = 0; i < GameRecord::kTileListLength; ++i)
                 w.I32(GameRecord::kTileListsOffset + (chair * GameRecord::kTileListLength + i) * 4,
                       chair == 0 && i < own.size() ? own[i] : -1);
         for (size_t chair = 0; chair < 4; ++chair)
-            w.I32(GameRecord::kTileCountsOffset + chair * 4, chair == 0 ? 14 : 13);
+            w.I32(GameRecord::kTileCountsOffset + chair * 4, int(chair) == banker ? 14 : 13);
         app_->GetMahjongGameInfo()->StoreGameStart(start.data(), start.size());
         scene_->ResetDealState();
         scene_->OnNotifyRoundStart();
@@ -420,4 +425,30 @@ TEST_F(BoardsTest, ABankerWhoseDealWinsIsOfferedHuOnceOnItsFirstTurn)
     scene_->autoPlay = 1;
     scene_->AutoPlayStep();
     EXPECT_EQ(scene_->connect.Last(229080), nullptr);
+}
+
+// The first throw of a hand, banker or not, goes with a click on a hand tile through the input
+// module: the hand's click codes follow the turn (they were fixed before the turn began, so the
+// tile lifted on hover and the click did nothing until the server threw for the chair).
+TEST_F(BoardsTest, TheFirstThrowOfAHandGoesWithAClickOnAHandTile)
+{
+    for (int banker : {0, 1}) {
+        SCOPED_TRACE(banker);
+        scene_->SetPlayModeIdle(); // as the last hand's result leaves it
+        Deal(4000, {}, banker);
+        Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+        ASSERT_EQ(scene_->Phase(), CMyGame::kPhasePlay);
+        if (banker != 0) {
+            const int32_t draw[4] = {0, T(1, 8), 53, 0};
+            scene_->OnNotifyCardCaught(reinterpret_cast<const uint8_t*>(draw), sizeof draw);
+            engine_->Settle();
+        }
+        scene_->connect.sent.clear();
+        CMJCard2* tile = OwnTile(T(0, 2));
+        ASSERT_NE(tile, nullptr);
+        ClickObject(tile->GetId());
+        const SentRequest* thrown = scene_->connect.Last(222080);
+        ASSERT_NE(thrown, nullptr) << "the click threw nothing";
+        EXPECT_EQ(thrown->Word(thrown->bytes.size() - 4), T(0, 2));
+    }
 }

@@ -63,7 +63,8 @@ std::vector<ServerSeat> ServerSeats(const standin::GameServer& server, const std
     const std::string file = dir + "/table-state.json";
     std::ofstream(file) << server.Command(R"({"op":"table"})");
     const std::string command = "/usr/bin/python3 -c 'import json,sys\nd=json.load(open(sys.argv[1]))\n"
-                                "for s in d[\"seats\"]: print(s[\"missing\"], len(s[\"wins\"]), *sorted(s[\"hand\"]))' " +
+                                "for c, s in enumerate(d[\"seats\"]): print(s[\"missing\"], len(s[\"wins\"]), d[\"silver\"][c], "
+                                "d[\"score\"][c], *sorted(s[\"hand\"]))' " +
                                 file;
     std::vector<ServerSeat> seats;
     if (FILE* out = ::popen(command.c_str(), "r")) {
@@ -71,7 +72,7 @@ std::vector<ServerSeat> ServerSeats(const standin::GameServer& server, const std
         while (std::fgets(line, sizeof line, out)) {
             ServerSeat seat;
             std::istringstream in(line);
-            in >> seat.missing >> seat.wins;
+            in >> seat.missing >> seat.wins >> seat.silver >> seat.score;
             for (int tile; in >> tile;)
                 seat.hand.push_back(tile);
             seats.push_back(std::move(seat));

@@ -29,6 +29,7 @@ namespace tablerun {
 struct ServerSeat {
     int missing = -1;
     int wins = 0;
+    int silver = 0, score = 0;
     std::vector<int> hand; // the concealed tiles, sorted
 };
 
