@@ -199,15 +199,29 @@ public:
         return false;
     }
 
-    void Click(const Box& b, const std::string& what)
+    // Points at the box, then clicks as a person does once the thing pointed at has answered:
+    // a hand tile (`tile` >= 0) lifts under the pointer; the click waits for that (a second at
+    // most: a tile that may not be thrown stays down), anything else for the view to stand.
+    void Click(Box b, const std::string& what, int tile = -1)
     {
         const int x = (b.left + b.right) / 2, y = (b.top + b.bottom) / 2;
-        story.push_back(what + " at " + std::to_string(x) + "," + std::to_string(y));
-        std::system(
-            ("DISPLAY=" + display_ + " xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1")
-                .c_str());
+        const auto ms = std::chrono::duration_cast<milliseconds>(Clock::now() - started_).count();
+        story.push_back(std::to_string(ms / 1000) + "." + std::to_string(ms / 100 % 10) + " s: " + what + " at " +
+                        std::to_string(x) + "," + std::to_string(y));
+        Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y));
+        const auto pointed = Clock::now();
+        for (bool answered = false; !answered && Clock::now() - pointed < seconds(1);) {
+            report_.Read();
+            if (tile < 0) {
+                answered = Clock::now() - report_.since >= kSettle && Clock::now() - pointed >= kSettle;
+            } else {
+                for (const auto& t : report_.view.hand)
+                    answered = answered || (t.tile == tile && t.box.top != b.top);
+            }
+            std::this_thread::sleep_for(milliseconds(10));
+        }
+        Xdotool("click 1");
     }
-
     const View& Seen() const { return report_.view; }
     const std::string& SeenLine() const { return report_.text; }
     std::vector<std::string> story; // every click, in order
@@ -222,10 +236,10 @@ private:
         if (throwing_ && v.turn && Clock::now() - actedAt_ < kRetry)
             return; // the last throw has not left the hand yet
         throwing_ = throwing_ && v.turn;
-        const auto act = [&](const Box& b, const std::string& what) {
+        const auto act = [&](Box b, const std::string& what, int tile = -1) {
             actedOn_ = v.signature;
             actedAt_ = Clock::now();
-            Click(b, what);
+            Click(b, what, tile);
         };
         if (v.phase == kPhaseIdle && v.Has("start")) {
             act(v.buttons.at("start"), "start");
@@ -235,7 +249,7 @@ private:
                 const bool chosen = std::count(v.chosen.begin(), v.chosen.end(), t.tile) != 0;
                 const bool wanted = std::count(want.begin(), want.end(), t.tile) != 0;
                 if (chosen != wanted)
-                    return act(t.box, "exchange tile " + std::to_string(t.tile));
+                    return act(t.box, "exchange tile " + std::to_string(t.tile), t.tile);
             }
             if (v.Has("ok"))
                 act(v.buttons.at("ok"), "exchange ok");
@@ -254,12 +268,12 @@ private:
             if (v.mode == kHandGangChoice) {
                 for (const auto& t : v.hand)
                     if (!t.dim)
-                        return act(t.box, "gang choice " + std::to_string(t.tile));
+                        return act(t.box, "gang choice " + std::to_string(t.tile), t.tile);
             } else if (v.turn) {
                 if (const View::Tile* t = ThrowChoice(v)) {
                     ++throws;
                     throwing_ = true;
-                    act(t->box, "throw " + std::to_string(t->tile));
+                    act(t->box, "throw " + std::to_string(t->tile), t->tile);
                 }
             } else if (v.Has("pass")) {
                 act(v.buttons.at("pass"), "pass");
@@ -326,7 +340,13 @@ private:
         return v.hand.empty() ? nullptr : &v.hand.back();
     }
 
+    void Xdotool(const std::string& command) const
+    {
+        std::system(("DISPLAY=" + display_ + " xdotool " + command).c_str());
+    }
+
     std::string display_;
+    Clock::time_point started_ = Clock::now();
     Report report_;
     std::string actedOn_;
     Clock::time_point actedAt_{};
@@ -391,6 +411,7 @@ TEST(ByHand, TwoWholeHandsClickedThroughTheWindow)
             player.Click(player.Seen().buttons.at("ok"), "继续");
     }
     EXPECT_GT(player.throws, 0);
+    std::ofstream(xltest::ArtifactPath("byhand-clicks.txt")) << Join(player.story);
 
     // The frame fills the screen: its close button is the title bar's last.
     player.Click({kScreenWidth - 24, 1, kScreenWidth - 8, 25}, "close");
