@@ -281,8 +281,8 @@ private:
         }
     }
 
-    // Three tiles of the shortest suit that has three, its highest; fixed for the hand once the
-    // whole hand is dealt.
+    // Three tiles of the shortest suit that has three, its lowest (the scene lifts the highest:
+    // the player clicks to change its choice); fixed for the hand once the whole hand is dealt.
     std::vector<int> ExchangeTiles(const View& v)
     {
         std::vector<int> hand;
@@ -300,7 +300,7 @@ private:
                 best = s;
         auto& suit = bySuit[size_t(best)];
         std::sort(suit.begin(), suit.end(),
-                  [](int a, int b) { return Rank(a) != Rank(b) ? Rank(a) > Rank(b) : a > b; });
+                  [](int a, int b) { return Rank(a) != Rank(b) ? Rank(a) < Rank(b) : a < b; });
         // The same choice while the chosen tiles lift: the hand's tiles stay the same.
         if (v.chosen.empty() || exchange_.empty()) {
             exchangeHand_ = hand;
@@ -408,17 +408,18 @@ TEST(ByHand, TwoWholeHandsClickedThroughTheWindow)
         EXPECT_EQ(sceneHand, serverHand) << "hand " << hand << ": the own hand differs from the server's";
         EXPECT_EQ(table.humanTimeOuts, 0) << "the server acted for the own chair; clicks:\n" << Join(player.story);
         if (hand == 1)
-            player.Click(player.Seen().buttons.at("ok"), "继续");
+            player.Click(player.Seen().buttons.at("ok"), "continue (继续)");
     }
     EXPECT_GT(player.throws, 0);
-    std::ofstream(xltest::ArtifactPath("byhand-clicks.txt")) << Join(player.story);
 
     // The frame fills the screen: its close button is the title bar's last.
     player.Click({kScreenWidth - 24, 1, kScreenWidth - 8, 25}, "close");
+    std::ofstream(xltest::ArtifactPath("byhand-clicks.txt")) << Join(player.story);
     EXPECT_EQ(run.Wait(60), 0);
     EXPECT_EQ(server.Requests(201125).size(), 1u);
     EXPECT_TRUE(server.Requests(201162).empty()) << "the client refused a notification";
     const std::string log = FileText(run.Folder() + "/run/game/GameRun.log");
+    EXPECT_NE(log.find("GameCore Start"), std::string::npos) << "no run log";
     EXPECT_EQ(log.find("dropped"), std::string::npos) << log;
     EXPECT_EQ(server.Errors(), "[]");
     std::filesystem::remove_all(dir);
