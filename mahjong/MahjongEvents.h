@@ -65,9 +65,8 @@ enum MahjongEventCode : uint32_t {
     EV_SORT_NOW = 80001168,
     EV_SORT_DONE = 80001170,
 
-    // A player panel's own click, and what it raises on the frame: the player's details.
+    // A player panel's own click; it raises the frame's EV_FRAME_USER_CLICKED (the player's details).
     EV_PANEL_CLICKED = 80001180,
-    EV_FRAME_PLAYER_DETAIL = 80000047,
     // The frame's and the scene's application events the scene handles.
     EV_CLICK_ANYWHERE = 80000114,
     EV_ASK_VIEW_ANSWER = 80000007,

@@ -122,6 +122,8 @@ public:
     Lumora::CXyStandButton* FirstBoardButton() const { return boardFirstButton_; }
     std::vector<int> BoardCheckStates() const;
     Lumora::CXyResultListXueliu* ResultList() const;
+    // The line under a seat's panel: missing suit and wins.
+    Lumora::PlaneObject* SeatMark(int seat) const { return seat >= 0 && seat < 4 ? seatMarks_[size_t(seat)] : nullptr; }
     // The wins and score changes of this hand, as they came.
     const xueliu::HandRecords& HandRecords() const { return handRecords_; }
     // The own concealed tiles as the scene holds them (after a result: the hand shown).

@@ -439,6 +439,7 @@ void CMyGame::OnNotifyGameResult(const uint8_t* data, size_t length)
     handLocked_ = false;
     phase_ = kPhaseEnded;
     SetPlayModeIdle();
+    MarkHandOver();
     ShowResultBoard();
 }
 

@@ -360,6 +360,10 @@ protected:
     void Log(const char* line) override;
     int TileMetric(int i) override { return metrics_[i]; }
 
+    // The hand's result has come: until the next hand's reset the turn clock may still count down
+    // on screen, but its time-out asks nothing of the server.
+    void MarkHandOver() { handOver_ = true; }
+
     // Helpers.
     // Makes the scene the owner of an object it created: the engine releases it with the scene.
     template <typename T>
@@ -391,6 +395,7 @@ protected:
     bool lockHeld_ = false;
     uint32_t rollSerial_ = 0;
     uint64_t clockAction_ = 0;
+    bool handOver_ = false;
     std::unique_ptr<CMyParticle> emitter_;
     uint64_t emitterAction_ = 0;
     uint32_t musicChannel_ = 0; // the background music's channel, 0 while none plays

@@ -205,6 +205,8 @@ void CMJMainGame2::OnNotifyRoundStart()
     else
         SystemLine(Format("\r\n<size=12>【第%d局】基础分：<c=255>%d<>分\r\n", game, data ? int(data->GetStartValue28()) : 0));
     ResetTable();
+    // The deal says whether the seat panels count silver or score.
+    OnTableRefreshed();
     CreateGameInfoBoardBig(1);
     HideWaitAnimation();
 }
@@ -807,6 +809,7 @@ void CMJMainGame2::OnNotifyGameResult(const uint8_t* data, size_t length)
         RefreshHand(seat);
     }
     SetPlayModeIdle();
+    MarkHandOver();
 }
 
 } // namespace Lumora

@@ -249,8 +249,9 @@ void CMJMainGame2::PlaceControls()
     }
     // Clock, dice, pointer animations at the centre box.
     Place(clockHand, cx, cy);
-    if (clockDigits)
-        Place(clockDigits->GetBody(), cx, cy + 24);
+    // The digit board lays its plane out from its own position: it is placed, not its plane. The
+    // seconds stand in the dial's middle, inside the ring the pointer turns on.
+    Place(clockDigits, cx, cy);
     for (size_t i = 0; i < dice.size(); ++i)
         Place(dice[i], cx - 45 + int(i) * 30, cy);
     Place(waitAnimation, cx, cy);

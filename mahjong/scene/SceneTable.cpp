@@ -122,6 +122,7 @@ void CMJMainGame2::ResetScene()
 
 void CMJMainGame2::ResetTable()
 {
+    handOver_ = false;
     ClearTableState();
     ResetCards();
     ResetPlayers();
@@ -141,6 +142,7 @@ void CMJMainGame2::OnResetGame()
     for (CMJCard2* t : pool)
         if (t)
             t->Deactivate();
+    handOver_ = false;
     ClearTableState();
     ResetCards();
     ResetPlayers();
@@ -261,6 +263,8 @@ void CMJMainGame2::StartRound()
 {
     OnBtnSortHand();
     ShowRoundBoards();
+    // Read by the headless run: its "after the deal" screenshot waits for this line.
+    Log("the deal is laid out");
 }
 
 void CMJMainGame2::ShowRoundBoards()

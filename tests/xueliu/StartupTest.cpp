@@ -116,8 +116,7 @@ protected:
         ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (dir_ + "/game/skins").c_str());
         FakeHall hall(dir_ + "/hall.sock");
         hall.startData = StartData(1, 1);
-        const std::string line =
-            "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|" + std::to_string(server.Port()) + "|4|0|0";
+        const std::string line = "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|" + std::to_string(server.Port()) + "|4|0|0";
         platform::WindowId checker = 0;
         auto check = [&](platform::WindowId, uint32_t message, uintptr_t, intptr_t) -> intptr_t {
             if (message != platform::kMsgTimer)

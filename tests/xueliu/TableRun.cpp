@@ -62,10 +62,11 @@ std::vector<ServerSeat> ServerSeats(const standin::GameServer& server, const std
 {
     const std::string file = dir + "/table-state.json";
     std::ofstream(file) << server.Command(R"({"op":"table"})");
-    const std::string command = "/usr/bin/python3 -c 'import json,sys\nd=json.load(open(sys.argv[1]))\n"
-                                "for c, s in enumerate(d[\"seats\"]): print(s[\"missing\"], len(s[\"wins\"]), d[\"silver\"][c], "
-                                "d[\"score\"][c], *sorted(s[\"hand\"]))' " +
-                                file;
+    const std::string command =
+        "/usr/bin/python3 -c 'import json,sys\nd=json.load(open(sys.argv[1]))\n"
+        "for c, s in enumerate(d[\"seats\"]): print(s[\"missing\"], len(s[\"wins\"]), d[\"silver\"][c], "
+        "d[\"score\"][c], *sorted(s[\"hand\"]))' " +
+        file;
     std::vector<ServerSeat> seats;
     if (FILE* out = ::popen(command.c_str(), "r")) {
         char line[1024];
