@@ -142,8 +142,16 @@ void CMyGame::PlayActionVoice(int seat, const char* action)
 
 void CMyGame::ShowWinEffect(int seat)
 {
+    if (winPicture)
+        CancelActionsOf(winPicture->GetId());
+    // The win's label takes the place of the claim's (a gang's, on which the win came).
+    RemoveActionImage();
     CMJMainGame2::ShowWinEffect(seat);
     RefreshSeatMark(SeatToChair(seat));
+    // The hand plays on after a win: the label goes after a while, as a claim's does, so that it
+    // does not stand over the seat's later throws; the seat's mark keeps the count.
+    if (winPicture)
+        PostAfter(kWinLabelHoldMs, kEvWinLabelFade, ++winSerial_, 0);
 }
 
 void CMyGame::RefreshSeatMark(int chair)

@@ -132,6 +132,7 @@ void CMJMainGame2::ResetTable()
     HideArrow();
     HideWaitAnimation();
     HideGameInfo();
+    HideHandEffects();
     if (infoBoardBig)
         infoBoardBig->Deactivate();
     LayoutTable();
@@ -148,6 +149,7 @@ void CMJMainGame2::OnResetGame()
     ResetPlayers();
     ResetAnimation1();
     StopClock();
+    HideHandEffects();
     ReleaseNotifyLock("game reset");
 }
 

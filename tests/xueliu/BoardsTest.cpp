@@ -186,6 +186,30 @@ TEST_F(BoardsTest, TheExchangeLiftsTheRecommendationAndKeepsThreeOfOneSuit)
     EXPECT_EQ(scene_->Phase(), CMyGame::kPhaseExchangeWait);
 }
 
+// The mouse passing over the hand leaves the three picks raised, and the board's seconds count
+// down to the end, where the complete choice goes.
+TEST_F(BoardsTest, TheExchangesPicksStayRaisedUnderTheMouseAndItsSecondsCountDown)
+{
+    Step(CGameNotifyEx::kExchangeBegin, {5}, 8);
+    engine_->Run(500);
+    ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardExchange);
+    for (int tile : {T(0, 1), T(1, 9), T(2, 6)}) {
+        const CMJCard2* t = OwnTile(tile);
+        engine_->MoveMouse(int(t->GetX()), int(t->GetY()));
+        engine_->Settle();
+    }
+    for (int tile : scene_->ExchangeChoice())
+        EXPECT_TRUE(OwnTile(tile)->raised) << tile;
+    EXPECT_FALSE(OwnTile(T(0, 1))->raised);
+    EXPECT_NE(scene_->BoardLines().at(0).find("（5秒）"), std::string::npos);
+    engine_->Run(2000);
+    EXPECT_NE(scene_->BoardLines().at(0).find("（3秒）"), std::string::npos);
+    EXPECT_EQ(scene_->connect.Last(229310), nullptr);
+    engine_->Run(3000);
+    EXPECT_NE(scene_->connect.Last(229310), nullptr);
+    EXPECT_EQ(scene_->Phase(), CMyGame::kPhaseExchangeWait);
+}
+
 TEST_F(BoardsTest, TheMissingSuitBoardSendsTheCheckedRadioAndItsTimeOutTheRecommendation)
 {
     Step(CGameNotifyEx::kMissingSuitBegin, {15, 1}, 8);

@@ -22,6 +22,18 @@ def _speaker(on):
     return icon
 
 
+# A seat's label is centred on the seat's anchor, which for the own seat is the top edge of the
+# hand: the word stands in the upper part of the picture, clear of the anchor by the lift, so that
+# it never hides the own hand (raised tiles included).
+SEAT_LABEL_LIFT = 22
+
+
+def _seat_label(w, h, word, colour, outline=(90, 40, 0)):
+    im = canvas(w, 2 * (h + SEAT_LABEL_LIFT))
+    im.paste(label_picture(w, h, word, colour, outline), (0, 0))
+    return im
+
+
 def _sort_icon(d, box, ink):
     l, t, r, b = box
     w = (r - l) / 5
@@ -134,7 +146,8 @@ def draw_table(pack):
     pack.picture('digit_Clock_big', _digits(16, 24, (40, 40, 40)))
     dice = [_die(28, f) for f in range(1, 7)] + [_tumble(28, k) for k in range(4)]
     pack.picture('dice1_00', dice)
-    pack.picture('bit_slogan', label_picture(260, 40, '血流成河 雀友相逢'), keyed=True)
+    # It stands above the top seat's tiles, which begin 35 pixels below the table's top.
+    pack.picture('bit_slogan', label_picture(240, 30, '血流成河 雀友相逢'), keyed=True)
     pack.picture('bit_SortHand', label_picture(80, 30, '理牌'))
     star = canvas(12, 12)
     ImageDraw.Draw(star).ellipse((1, 1, 10, 10), fill=(255, 240, 140, 255))
@@ -142,8 +155,8 @@ def draw_table(pack):
     words = {'peng': '碰', 'chi': '吃', 'gang': '杠', 'hu': '胡', 'hua': '花'}
     for stem, word in words.items():
         for k in (0, 1, 2) if stem == 'gang' else (0, 1):
-            pack.picture('%s%d' % (stem, k), label_picture(96, 96, word, GOLD if k == 0 else (250, 120, 60)))
-    pack.picture('bit_hu', label_picture(160, 120, '胡了', (250, 60, 40), (80, 0, 0)))
+            pack.picture('%s%d' % (stem, k), _seat_label(72, 60, word, GOLD if k == 0 else (250, 120, 60)))
+    pack.picture('bit_hu', _seat_label(140, 64, '胡了', (250, 60, 40), (80, 0, 0)))
     pieces = canvas(100, 20)
     d = ImageDraw.Draw(pieces)
     for k, c in enumerate([(255, 230, 90), (255, 150, 60), (250, 90, 90), (120, 200, 255), (160, 255, 140)]):
