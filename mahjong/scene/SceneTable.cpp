@@ -131,11 +131,6 @@ void CMJMainGame2::ResetTable()
     HideArrow();
     HideWaitAnimation();
     HideGameInfo();
-    // The last hand's win picture stays up over its result only.
-    if (winPicture) {
-        winPicture->Deactivate();
-        winPicture->Redraw();
-    }
     if (infoBoardBig)
         infoBoardBig->Deactivate();
     LayoutTable();

@@ -166,12 +166,6 @@ TEST(TableNotify, TheGameResultShowsEveryHandAndEndsPlay)
     s.OnNotifyGameResult(Rec(2096, {{520, 1}, {532, -1}, {540, 21}}).data(), 2096);
     EXPECT_EQ(s.playState, 0);
     EXPECT_EQ(t.rig.Misfiled(), 0);
-    // The win picture stays up over the result, but not into the next hand.
-    s.ShowWinEffect(1);
-    ASSERT_NE(s.winPicture, nullptr);
-    EXPECT_TRUE(s.winPicture->IsActive());
-    s.OnNotifyRoundStart();
-    EXPECT_FALSE(s.winPicture->IsActive());
 }
 
 TEST(TableNotify, AWatcherSeesTheThrowButGetsNoClaims)
