@@ -125,6 +125,8 @@ void CMyGame::BeginExchange(int attempt)
         }
     SetHandMode(kHandFlower);
     ShowExchangeBoard(exchangeSeconds_);
+    if (exchangeSeconds_ > 0)
+        PostAfter(1000, kEvExchangeTick, uintptr_t(exchangeSeconds_ - 1), exchangeSerial_);
 }
 
 void CMyGame::ToggleExchangeTile(CMJCard2& tile)

@@ -170,6 +170,9 @@ public:
     // 11. Start of play, dice, boards and claims (the claim handlers are the layers' above).
     virtual void ResetScene();
     virtual void ResetTable();
+    // Hides what a hand leaves on the table above the tiles: the win label, the claim and sort
+    // pictures and their particles; nothing of a hand stands over the next one.
+    void HideHandEffects();
     virtual void StartRound();
     // The start of play less the sort of the own hand: round info, flowers, info boards, arrow.
     void ShowRoundBoards();
@@ -292,7 +295,7 @@ public:
     // ITileHost.
     uint32_t GetSceneObjectId() const override { return GetId(); }
     Rect GetTableRect() const override;
-    bool GetSplitterFlag() const override { return false; }
+    bool GetSplitterFlag() const override;
     TileMetrics GetTileMetrics(double scale) override;
     Rect GetWallArea(int seat) const override;
     Rect GetDiscardArea(int seat) const override;
@@ -337,6 +340,8 @@ public:
     // Shows the named action picture ("peng1", "gang2", ...) at the seat's anchor for a moment,
     // then fades it out and deletes it. Nothing for an empty name or another seat.
     void PlayActionImage(int seat, const std::string& name);
+    // Takes the last action's picture away before its time (a win's label replaces it).
+    void RemoveActionImage();
     uint32_t lastActionImageId = 0; // the picture object of the last action, while it lasts
     PlaneObject* infoBoardBig = nullptr;
     PlaneObject* infoBoardSmall = nullptr;
@@ -359,6 +364,10 @@ protected:
     void HideClaimButtons() override { HideActionButtons(0); }
     void Log(const char* line) override;
     int TileMetric(int i) override { return metrics_[i]; }
+
+    // The hand's result has come: until the next hand's reset the turn clock may still count down
+    // on screen, but its time-out asks nothing of the server.
+    void MarkHandOver() { handOver_ = true; }
 
     // Helpers.
     // Makes the scene the owner of an object it created: the engine releases it with the scene.
@@ -391,6 +400,7 @@ protected:
     bool lockHeld_ = false;
     uint32_t rollSerial_ = 0;
     uint64_t clockAction_ = 0;
+    bool handOver_ = false;
     std::unique_ptr<CMyParticle> emitter_;
     uint64_t emitterAction_ = 0;
     uint32_t musicChannel_ = 0; // the background music's channel, 0 while none plays

@@ -291,6 +291,28 @@ void CMJMainGame2::PlayActionImage(int seat, const std::string& name)
     EndGroup();
 }
 
+void CMJMainGame2::HideHandEffects()
+{
+    for (BITObject* p : {winPicture, sortPicture, particlePicture})
+        if (p) {
+            CancelActionsOf(p->GetId());
+            p->Deactivate();
+            p->Redraw();
+        }
+    if (emitter_)
+        emitter_->Stop();
+    RemoveActionImage();
+}
+
+void CMJMainGame2::RemoveActionImage()
+{
+    if (PObject* label = lastActionImageId ? FindById(lastActionImageId) : nullptr) {
+        CancelActionsOf(lastActionImageId);
+        ActDelete(label, nullptr);
+    }
+    lastActionImageId = 0;
+}
+
 void CMJMainGame2::ShowWinEffect(int seat)
 {
     TablePoint at;

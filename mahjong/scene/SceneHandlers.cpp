@@ -809,6 +809,7 @@ void CMJMainGame2::OnNotifyGameResult(const uint8_t* data, size_t length)
         RefreshHand(seat);
     }
     SetPlayModeIdle();
+    MarkHandOver();
 }
 
 } // namespace Lumora

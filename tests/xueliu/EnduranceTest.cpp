@@ -44,7 +44,10 @@ constexpr uint64_t kResidentMarginBytes = 8u << 20;
 
 TEST(Endurance, HandAfterHandTheClientsTableIsTheServersAndMemoryStaysFlat)
 {
-    tablerun::TableRun run({.hands = kHands, .seed = 11, .secondsPerHand = 60});
+    tablerun::Options options;
+    options.hands = kHands;
+    options.seed = 11;
+    tablerun::TableRun run(options);
     std::vector<tablerun::Memory> memory; // after hand 1, 20 and the last
     const int measured[] = {1, 20, kHands};
     const int status = run.Run([&](const tablerun::HandEnd& end) {

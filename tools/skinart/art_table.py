@@ -22,6 +22,18 @@ def _speaker(on):
     return icon
 
 
+# A seat's label is centred on the seat's anchor, which for the own seat is the top edge of the
+# hand: the word stands in the upper part of the picture, clear of the anchor by the lift, so that
+# it never hides the own hand (raised tiles included).
+SEAT_LABEL_LIFT = 22
+
+
+def _seat_label(w, h, word, colour, outline=(90, 40, 0)):
+    im = canvas(w, 2 * (h + SEAT_LABEL_LIFT))
+    im.paste(label_picture(w, h, word, colour, outline), (0, 0))
+    return im
+
+
 def _sort_icon(d, box, ink):
     l, t, r, b = box
     w = (r - l) / 5
@@ -107,11 +119,13 @@ DUAN_LEVELS = 13
 
 def draw_table(pack):
     labels = [('btn_StartGame', '开始'), ('btn_AskCardView', '看牌'), ('btn_Chi_big', '吃'), ('btn_Peng_big', '碰'),
-              ('btn_Gang_big', '杠'), ('btn_Hu_big', '胡'), ('btn_Guo_big', '过'), ('btn_AutoPlay', '托管')]
+              ('btn_Gang_big', '杠'), ('btn_Hu_big', '胡'), ('btn_Guo_big', '过')]
     for name, label in labels:
         big = name.endswith('_big')
         pack.picture(name, button_frames(64 if big else 88, 64 if big else 36, label,
                                          (190, 60, 40) if big else (50, 110, 190)))
+    # On the skill bar beside the 32-pixel icon buttons, 50 apart: narrow enough not to reach them.
+    pack.picture('btn_AutoPlay', button_frames(50, 32, '托管', (50, 110, 190)))
     pack.picture('btn_Volume', button_frames(32, 32, None, icon=_speaker(True)))
     pack.picture('btn_VolumeOn', button_frames(32, 32, None, icon=_speaker(False)))
     pack.picture('btn_Sort', button_frames(32, 32, None, icon=_sort_icon))
@@ -126,12 +140,14 @@ def draw_table(pack):
     hand = canvas(64, 64)
     d = ImageDraw.Draw(hand)
     d.ellipse((2, 2, 61, 61), fill=(245, 245, 235, 255), outline=(60, 60, 60, 255), width=3)
-    d.polygon([(32, 6), (26, 32), (38, 32)], fill=(200, 30, 30, 255))
+    # The pointer is a short wedge at the rim: the middle keeps room for the clock's two digits.
+    d.polygon([(32, 4), (25, 15), (39, 15)], fill=(200, 30, 30, 255))
     pack.picture('clock_hand_big', hand)
     pack.picture('digit_Clock_big', _digits(16, 24, (40, 40, 40)))
     dice = [_die(28, f) for f in range(1, 7)] + [_tumble(28, k) for k in range(4)]
     pack.picture('dice1_00', dice)
-    pack.picture('bit_slogan', label_picture(260, 40, '血流成河 雀友相逢'), keyed=True)
+    # It stands above the top seat's tiles, which begin 35 pixels below the table's top.
+    pack.picture('bit_slogan', label_picture(240, 30, '血流成河 雀友相逢'), keyed=True)
     pack.picture('bit_SortHand', label_picture(80, 30, '理牌'))
     star = canvas(12, 12)
     ImageDraw.Draw(star).ellipse((1, 1, 10, 10), fill=(255, 240, 140, 255))
@@ -139,8 +155,8 @@ def draw_table(pack):
     words = {'peng': '碰', 'chi': '吃', 'gang': '杠', 'hu': '胡', 'hua': '花'}
     for stem, word in words.items():
         for k in (0, 1, 2) if stem == 'gang' else (0, 1):
-            pack.picture('%s%d' % (stem, k), label_picture(96, 96, word, GOLD if k == 0 else (250, 120, 60)))
-    pack.picture('bit_hu', label_picture(160, 120, '胡了', (250, 60, 40), (80, 0, 0)))
+            pack.picture('%s%d' % (stem, k), _seat_label(72, 60, word, GOLD if k == 0 else (250, 120, 60)))
+    pack.picture('bit_hu', _seat_label(140, 64, '胡了', (250, 60, 40), (80, 0, 0)))
     pieces = canvas(100, 20)
     d = ImageDraw.Draw(pieces)
     for k, c in enumerate([(255, 230, 90), (255, 150, 60), (250, 90, 90), (120, 200, 255), (160, 255, 140)]):
