@@ -69,6 +69,8 @@ public:
     static constexpr uint32_t kEnterPauseMs = 2000;
     static constexpr uint32_t kBadStartDataPauseMs = 2000;
     static constexpr uint32_t kWaitAndClosePauseMs = 5000;
+    // The JSON POST's answers are short texts: a longer reply is refused, not read on.
+    static constexpr size_t kHttpPostReplyLimit = 64 * 1024;
 
     CGameWinApp(const char* gameCode, uint32_t defaultPort, int versionMajor, int versionMinor);
     ~CGameWinApp() override;
