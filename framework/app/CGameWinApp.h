@@ -290,6 +290,8 @@ public:
     std::string GetTempFolder() const;
     std::string GetAdvertPage() const;
     std::string GetPayPage() const;
+    // Read from the adapters once, at start-up (they do not change while the client runs), and
+    // kept: every request carries the same id. UI thread.
     std::string GetMachineID() const override;
 
     // Other accessors.
@@ -452,6 +454,7 @@ private:
     uint32_t tablePlayingWord_ = 0;
     int exitRequests_ = 0;
     std::optional<uint32_t> lastExitTick_;
+    mutable std::optional<std::string> machineId_;
 
     mutable std::mutex webSignMutex_;
     std::vector<WebSignBlock> webSigns_;
