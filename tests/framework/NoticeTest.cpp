@@ -142,8 +142,9 @@ TEST_F(NoticeTest, AnEndlessBodyIsReadNoFurtherThanWhatIsKept)
         Download(c.scenario);
         EXPECT_EQ(server_.ReadLine(1000), "/notify/game/" + std::to_string(c.scenario) + ".txt");
         ASSERT_EQ(panel_.texts.size(), c.shown ? 1u : 0u) << c.scenario;
-        if (c.shown)
+        if (c.shown) {
             EXPECT_EQ(panel_.texts[0].size(), c.shown);
+        }
         // What went out before the hang-up is what the sockets' buffers hold, not the stream.
         const std::string sent = server_.ReadLine(10000);
         ASSERT_EQ(sent.rfind("sent ", 0), 0u) << c.scenario << ": " << sent;
