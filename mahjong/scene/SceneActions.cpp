@@ -102,11 +102,13 @@ bool CMJMainGame2::SendThrowCard(int slot)
     const bool sent = connect->ThrowCards(text, r.bytes, &code);
     if (sent && code == ReplyCode::Success)
         return Sent(true, RequestId::ThrowCards, text);
-    // Refused: the server sends the true hand (229580). Not sent: the tile goes back as the drawn one.
+    // Refused or not sent: the tile goes back as the drawn one, for the server still holds it;
+    // a throw the server made for this chair meanwhile takes it from there, and a refusal's
+    // true hand (229580) follows.
     CMJCard2* back = thrown[kOwnSeat];
     thrown[kOwnSeat] = nullptr;
     if (back) {
-        if (sent || Slot(kOwnSeat, kDrawnSlot)) {
+        if (Slot(kOwnSeat, kDrawnSlot)) {
             ReturnToPool(back);
         } else {
             back->inHand = 1;
