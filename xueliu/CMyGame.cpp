@@ -74,6 +74,7 @@ void CMyGame::ResetDealState()
     phase_ = kPhaseIdle;
     handLocked_ = false;
     ownDrawnTile_ = -1;
+    robbedTile_ = -1;
     winCounts_ = {};
     missing_ = {-1, -1, -1, -1};
     amounts_ = {};

@@ -178,6 +178,8 @@ protected:
     // The tile the own chair drew last (a replacement included): the one a locked hand may
     // throw, wherever the hand keeps it. -1 before the first draw of a deal.
     int ownDrawnTile_ = -1;
+    // The tile of the last robbed gang the ganger gave up: every robber wins on that one tile.
+    int robbedTile_ = -1;
     std::array<int, 4> winCounts_{};
     std::array<int, 4> missing_{-1, -1, -1, -1};
     std::array<int64_t, 4> amounts_{};

@@ -409,6 +409,11 @@ void CMyGame::TakeWonTile(int winner, int source, int tile, int kind)
     const int seat = ChairToSeat(fromChair);
     if (!IsSeat(seat))
         return;
+    // Two chairs robbing one gang win on its one tile: the ganger gives it up once.
+    if (kind == kWinRobbedGang && tile == robbedTile_)
+        return;
+    if (kind == kWinRobbedGang)
+        robbedTile_ = tile;
     CMJCard2* taken = nullptr;
     if (kind == kWinOnDiscard) {
         taken = TakeThrownCard(fromChair);

@@ -421,3 +421,28 @@ TEST_F(BoardsTest, ABankerWhoseDealWinsIsOfferedHuOnceOnItsFirstTurn)
     scene_->AutoPlayStep();
     EXPECT_EQ(scene_->connect.Last(229080), nullptr);
 }
+
+// Two chairs robbing one added gang win on its one tile: the ganger's hidden hand gives up one
+// tile, not one per robber.
+TEST_F(BoardsTest, TwoRobbersOfOneGangTakeOneTileFromTheGanger)
+{
+    Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+    const int ganger = 1, seat = scene_->ChairToSeat(ganger);
+    auto held = [&] {
+        int n = 0;
+        for (const CMJCard2* t : scene_->hands[size_t(seat)])
+            n += t && t->placed && t->inHand && t->meldKind == kMeldNone;
+        return n;
+    };
+    const int before = held();
+    ASSERT_GT(before, 0);
+    for (int robber : {2, 3}) {
+        std::vector<int32_t> win = {robber, ganger, T(0, 9, 3), 4}; // robbed
+        win.resize(34);
+        win[31] = 1;
+        Step(CGameNotifyEx::kPlayerWins, win, 136);
+    }
+    EXPECT_EQ(scene_->WinCount(2), 1);
+    EXPECT_EQ(scene_->WinCount(3), 1);
+    EXPECT_EQ(held(), before - 1);
+}
