@@ -399,9 +399,11 @@ bool CMJMainGame2::IsOwnTurn() const
 
 void CMJMainGame2::OnBtnPeng()
 {
-    if (!options[kOptPeng].enabled || !SendPengAnnounce())
+    if (!options[kOptPeng].enabled)
         return;
-    if (SendPengCards())
+    // Not sent or refused, the buttons go as well: the window's time-out (229165) passes for the
+    // chair, and the meld is laid only by its notification.
+    if (SendPengAnnounce() && SendPengCards())
         options = {};
     HideActionButtons(0);
 }
@@ -444,14 +446,18 @@ void CMJMainGame2::OnBtnChi()
 void CMJMainGame2::OnBtnHu()
 {
     if (IsOwnTurn()) {
-        if (SendZimo())
-            HideActionButtons(0);
+        // A refused self-drawn hu is spent (auto-play would send it again): the throw stays due.
+        if (!SendZimo())
+            options[kOptHu] = {};
+        HideActionButtons(0);
         return;
     }
-    if (options[kOptHu].enabled && SendHu()) {
-        options = {};
-        HideActionButtons(0);
-    }
+    if (!options[kOptHu].enabled)
+        return;
+    // Taken or refused (the window timed out), nothing of the window is left to claim.
+    SendHu();
+    options = {};
+    HideActionButtons(0);
 }
 
 void CMJMainGame2::OnBtnPass()
