@@ -72,6 +72,7 @@ void CMyGame::ResetDealState()
 {
     CloseBoard();
     phase_ = kPhaseIdle;
+    course_ = kCourseDealt;
     handLocked_ = false;
     ownDrawnTile_ = -1;
     robbedTile_ = -1;

@@ -89,6 +89,10 @@ public:
     void RestoreRunningHand(std::span<const uint8_t> block);
     // 229300-229370 and 229800.
     void OnGameStep(uint32_t id, const uint8_t* data, size_t length);
+    // Why a record of the deal's course (229300, 229330, 229340, 229360, 229810) does not fit
+    // where the deal stands, or null when it does: each comes once, in its order, and the result
+    // only in play with the wall used up. The dispatcher refuses the record.
+    const char* OutOfCourse(uint32_t id);
     // The room switch offered when the player goes on after a result.
     virtual void CheckSwitchRoom();
 
@@ -174,6 +178,10 @@ protected:
     static bool ValidChairIndex(int chair) { return chair >= 0 && chair < 4; }
 
     int phase_ = kPhaseIdle;
+    // How far the deal has come, for every client alike (a watcher has no exchange phase).
+    enum Course : int { kCourseNone = -1, kCourseDealt, kCourseExchangeBegun, kCourseExchanged, kCourseMissingBegun,
+                        kCoursePlay, kCourseEnded };
+    int course_ = kCourseNone;
     bool handLocked_ = false;
     // The tile the own chair drew last (a replacement included): the one a locked hand may
     // throw, wherever the hand keeps it. -1 before the first draw of a deal.

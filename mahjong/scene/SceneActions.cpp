@@ -104,9 +104,17 @@ bool CMJMainGame2::SendThrowCard(int slot)
         return Sent(true, RequestId::ThrowCards, text);
     // Refused or not sent: the tile goes back as the drawn one, for the server still holds it;
     // a throw the server made for this chair meanwhile takes it from there, and a refusal's
-    // true hand (229580) follows.
-    CMJCard2* back = thrown[kOwnSeat];
-    thrown[kOwnSeat] = nullptr;
+    // true hand (229580) follows. The server's throw may have come during the wait and filed
+    // this one among the discards.
+    CMJCard2* back = nullptr;
+    const bool stillShown = thrown[kOwnSeat] == taken;
+    if (stillShown) {
+        back = taken;
+        thrown[kOwnSeat] = nullptr;
+    } else {
+        back = TakeDiscard(kOwnSeat, tile);
+        RefreshDiscards(kOwnSeat);
+    }
     if (back) {
         if (Slot(kOwnSeat, kDrawnSlot)) {
             ReturnToPool(back);
@@ -118,7 +126,10 @@ bool CMJMainGame2::SendThrowCard(int slot)
             hands[kOwnSeat][kDrawnSlot] = back;
         }
     }
-    playBlock[kMustThrow] = 1;
+    if (stillShown)
+        playBlock[kMustThrow] = 1;
+    else
+        InsertCaughtCard(kOwnSeat); // the server's throw ended the turn
     RefreshHand(kOwnSeat);
     return Sent(false, RequestId::ThrowCards, text);
 }

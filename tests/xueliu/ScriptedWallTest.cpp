@@ -462,7 +462,8 @@ protected:
     static void ExpectAgreed(const Outcome& o)
     {
         EXPECT_TRUE(o.ended) << "the hand did not end in the scene; actions: " << Actions(o);
-        EXPECT_GT(o.checkpoints, 1);
+        // With time-outs forced the server may take every own turn before the driver sees it.
+        EXPECT_GT(o.checkpoints, o.timeOutsForced ? 0 : 1);
         for (const auto& f : o.faults)
             ADD_FAILURE() << f << "actions: " << Actions(o);
         for (const auto& box : o.boxes)
