@@ -516,3 +516,24 @@ TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
     EXPECT_NE(scene_->connect.Last(222080), nullptr);
     SetGameWinApp(nullptr);
 }
+
+// Chairs and settlement reasons outside the table are dropped before they index anything.
+TEST_F(BoardsTest, ChoicesOfChairsAndScoreReasonsOutsideTheTableAreDropped)
+{
+    Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+    for (int chair : {4, 100, 255})
+        Step(CGameNotifyEx::kExchangeChosen, {0, 0, 0, chair, 1}, 20);
+    for (int chair = 0; chair < 4; ++chair)
+        EXPECT_FALSE(scene_->ChairChose(chair, 1) || scene_->ChairChose(chair, 2)) << chair;
+    Step(CGameNotifyEx::kExchangeChosen, {0, 0, 0, 3, 1}, 20);
+    EXPECT_TRUE(scene_->ChairChose(3, 1));
+
+    const size_t lines = scene_->GameLines().size();
+    for (int reason : {3, 10})
+        Step(CGameNotifyEx::kScoreChange, {reason, 1, -100, 100, 0, 0}, 48);
+    EXPECT_EQ(scene_->GameLines().size(), lines);
+    EXPECT_EQ(scene_->Amount(0), 0);
+    EXPECT_EQ(scene_->Amount(1), 0);
+    Step(CGameNotifyEx::kScoreChange, {4, 1, -100, 100, 0, 0}, 48);
+    EXPECT_EQ(scene_->Amount(1), 100);
+}
