@@ -65,18 +65,19 @@ enum MahjongEventCode : uint32_t {
     EV_SORT_NOW = 80001168,
     EV_SORT_DONE = 80001170,
 
-    // A player panel's own click, and what it raises on the frame: the player's details.
+    // A player panel's own click; it raises the frame's EV_FRAME_USER_CLICKED (the player's details).
     EV_PANEL_CLICKED = 80001180,
-    EV_FRAME_PLAYER_DETAIL = 80000047,
     // The frame's and the scene's application events the scene handles.
     EV_CLICK_ANYWHERE = 80000114,
     EV_ASK_VIEW_ANSWER = 80000007,
     EV_SCENE_EVENT_111 = 80000111,
-    // Table events the frame forwards (the scene gives them their meaning).
-    EV_TABLE_ENTERED = 80000014,
-    EV_TABLE_REFRESHED = 80000015,
+    // Table events the frame forwards (the scene gives them their meaning): the table entered
+    // (210200) and refreshed, a player seated (211011, his record) or leaving (211010, his record,
+    // cleared after the event), the table list (211028); the rest of the range refreshes.
+    EV_TABLE_ENTERED = 80000011,
+    EV_TABLE_REFRESHED = 80000012,
+    EV_USER_ENTER = 80000014,
     EV_USER_LEAVE = 80000016,
-    EV_USER_ENTER = 80000017,
     EV_TABLE_ARRANGED = 80000018,
     EV_TABLE_EVENTS_FIRST = 80000014,
     EV_TABLE_EVENTS_LAST = 80000021,

@@ -50,6 +50,7 @@ mkdir -p "$artifacts"
 server_pid=""
 hall_pid=""
 xvfb_pid=""
+pauser_pid=""
 
 # Stops whatever is still running, in the order that lets each end cleanly.
 cleanup() {
@@ -58,6 +59,7 @@ cleanup() {
   for pid in $hall_pid $server_pid; do
     kill -TERM "$pid" 2>/dev/null || true
   done
+  [ -z "$pauser_pid" ] || kill -TERM "$pauser_pid" 2>/dev/null || true
   for pid in $hall_pid $server_pid; do
     for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -KILL "$pid" 2>/dev/null || true
@@ -114,7 +116,7 @@ for want in (26283, 0):
 EOF
 )
 
-server_args=(--table tools/tables/default.json --port "$port" --play --verbose)
+server_args=(--table tools/tables/default.json --port "$port" --play --verbose --control "$logs/control.sock")
 [ "$mode" = window ] || server_args+=(--autoplay-human --wait-for-client --think-ms "${XL_RUN_THINK_MS:-150}" --hands 1)
 /usr/bin/python3 tools/server/game_server.py "${server_args[@]}" >"$logs/server.log" 2>&1 &
 server_pid=$!
@@ -141,18 +143,51 @@ fi
 
 # Headless: one auto-played hand.
 export SDL_AUDIODRIVER=dummy
+limit=${XL_RUN_TIMEOUT:-240}
+# The robots answer the deal within their think time while the client still rolls its dice and
+# deals: the table is held from the server's deal line until the client has laid the hands out,
+# so that the screenshot "after the deal" shows the dealt table.
+/usr/bin/python3 - "$logs/server.log" "$logs/control.sock" "$limit" <<'EOF' &
+import re, socket, sys, time
+log, path, seconds = sys.argv[1], sys.argv[2], float(sys.argv[3])
+deadline = time.monotonic() + seconds
+while time.monotonic() < deadline:
+    try:
+        with open(log, errors="replace") as f:
+            if re.search(r"hand \d+: dealt", f.read()):
+                s = socket.socket(socket.AF_UNIX)
+                s.connect(path)
+                s.sendall(b'{"op": "pause"}\n')
+                s.recv(4096)
+                break
+    except OSError:
+        pass
+    time.sleep(0.01)
+EOF
+pauser_pid=$!
 /usr/bin/python3 tools/hall/hall.py "${hall_args[@]}" >"$logs/hall.log" 2>&1 &
 hall_pid=$!
-limit=${XL_RUN_TIMEOUT:-240}
 shots=()
 for phase in dealt middle result; do
-  if ! wait_for_line "$logs/server.log" "hand [0-9]+: $phase" "$limit" "$hall_pid" "$server_pid"; then
-    say "no '$phase' from the server (see $logs/server.log, $logs/hall.log)"
-    exit 1
+  if [ "$phase" = dealt ]; then
+    # The server's deal line comes before the client's dice and deal animation: wait for the
+    # client's own line once it has laid the hands out, then for the hand's sort (a second).
+    if ! wait_for_line "$logs/run/game/GameRun.log" "MainGame: the deal is laid out" "$limit" "$hall_pid" "$server_pid"; then
+      say "the client never laid out the deal (see $logs/run/game/GameRun.log, $logs/server.log)"
+      exit 1
+    fi
+    wait "$pauser_pid" 2>/dev/null || true
+    pauser_pid=""
+    sleep 1.2
+  else
+    if ! wait_for_line "$logs/server.log" "hand [0-9]+: $phase" "$limit" "$hall_pid" "$server_pid"; then
+      say "no '$phase' from the server (see $logs/server.log, $logs/hall.log)"
+      exit 1
+    fi
+    # The line comes with the notification; the client draws it a moment later, and a screen
+    # that is still one colour has not been drawn at all.
+    sleep 0.5
   fi
-  # The line comes with the notification; the client draws it a moment later, and a screen
-  # that is still one colour has not been drawn at all.
-  sleep 0.5
   shot="$artifacts/run-$phase.png"
   for _ in $(seq 40); do
     import -display "$DISPLAY" -window root "$shot"
@@ -173,6 +208,9 @@ for phase in dealt middle result; do
       xdotool type --delay 20 "hello"
       xdotool key Return
     fi
+    /usr/bin/python3 -c 'import socket,sys
+s = socket.socket(socket.AF_UNIX); s.connect(sys.argv[1]); s.sendall(b"{\"op\": \"resume\"}\n"); s.recv(4096)' \
+      "$logs/control.sock"
   fi
 done
 

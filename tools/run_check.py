@@ -6,8 +6,10 @@ Usage: run_check.py LOGS SHOT...
 LOGS is the run's logs folder (server.log, hall.jsonl, run/game/GameRun.log). Fails (exit 1) unless
 the server's log shows a result and the chat line typed into the client, the hall recorded exactly one exit report and one clean client
 exit, the engine's log names no missing resource (a picture asked for by an empty name
-included) and no missing frame, and every screenshot shows more than a handful
-of colours and the table's green round the scene's centre.
+included) and no missing frame and says that the client laid the deal out, every screenshot
+shows more than a handful of colours and the table's green round the scene's centre, and the
+screenshot after the deal (its name holds "dealt") shows the own hand: tile faces, not the
+table's green, along the bottom of the scene.
 """
 import json
 import os
@@ -44,6 +46,8 @@ def problems(logs, shots):
         frames = sorted(set(re.findall(r'res "([^"]*)" invalid frame', text)))
         if frames:
             out.append("pictures asked for a frame they lack: %s" % ", ".join(frames))
+        if "MainGame: the deal is laid out" not in text:
+            out.append("the client's log shows no deal laid out")
     for shot in shots:
         im = Image.open(shot).convert("RGB")
         colours = im.getcolors(maxcolors=1 << 16)
@@ -54,7 +58,22 @@ def problems(logs, shots):
         if not any(g > r and g > b for r, g, b in (im.getpixel(p) for p in points)):
             r, g, b = im.getpixel(points[4])
             out.append("%s: no table round the scene's centre (%d, %d, %d)" % (shot, r, g, b))
+        if "dealt" in os.path.basename(shot) and own_hand_share(im) < MIN_OWN_HAND_SHARE:
+            out.append("%s: no own hand along the bottom (%.2f of it tile faces)" % (shot, own_hand_share(im)))
     return out
+
+
+# The own hand's tiles stand centred along the bottom of the scene (the side panel takes the
+# right of the window); a table that shows only the wall is green there.
+OWN_HAND_BOX = (0.1, 0.84, 0.6, 0.95)
+MIN_OWN_HAND_SHARE = 0.15
+
+
+def own_hand_share(im):
+    """The share of light (tile face) pixels in the own hand's box."""
+    left, top, right, bottom = (int(f * s) for f, s in zip(OWN_HAND_BOX, (im.width, im.height) * 2))
+    pixels = list(im.crop((left, top, right, bottom)).getdata())
+    return sum(1 for r, g, b in pixels if r > 200 and g > 200 and b > 190) / max(1, len(pixels))
 
 
 def main(argv):

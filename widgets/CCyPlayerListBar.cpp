@@ -48,6 +48,13 @@ int CCyPlayerListBar::HeaderHeight()
     return skin.height;
 }
 
+int CCyPlayerListBar::HeightForRows(int rows)
+{
+    PictureInfo block;
+    GetPicture(block, CCyUserList::kRowSkin, 0);
+    return HeaderHeight() + rows * block.height + (hScrollBar_ ? int(hScrollBar_->GetHeight()) : 0);
+}
+
 CCyScrollBar* CCyPlayerListBar::MakeScrollBar(int orientation, uint32_t firstSetting)
 {
     auto* bar = NewChild<CCyScrollBar>();

@@ -48,6 +48,8 @@ public:
     int GetColumnCount() const { return columnCount_; }
     int GetTotalWidth() const { return totalWidth_; }
     const std::vector<ListColumn>& GetColumns() const { return columns_; }
+    // The height that shows the header, `rows` whole rows and the horizontal bar below them.
+    int HeightForRows(int rows);
     PlaneObject* GetHeader() const { return header_; }
     CCyScrollBar* GetHorizontalBar() const { return hScrollBar_; }
     CCyScrollBar* GetVerticalBar() const { return vScrollBar_; }

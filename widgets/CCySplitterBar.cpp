@@ -16,7 +16,7 @@ constexpr const char* kBackground = "左右分隔条_bg";
 
 void CCySplitterBar::Create()
 {
-    SetName("SplitterBar");
+    SetName(kName);
     PictureInfo arrow;
     GetPicture(arrow, kArrowRight, 0);
     const int w = arrow.width > 0 ? arrow.width : 6;

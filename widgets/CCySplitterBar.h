@@ -9,6 +9,8 @@ class PlaneObject;
 
 class CCySplitterBar : public CLumoraGui {
 public:
+    static constexpr const char* kName = "SplitterBar";
+
     enum InternalCode : uint32_t {
         EV_ARROW_ENTER = 80000002,
         EV_ARROW_LEAVE = 80000003,

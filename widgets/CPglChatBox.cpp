@@ -174,8 +174,13 @@ void CPglChatBox::Layout(int width, int height)
             continue;
         if (PObject* object = FindById(e->code)) {
             SendEvent({e->code, EV_OBJECT_RESIZE, uintptr_t(width), uintptr_t(height)});
-            e->width = uint16_t(std::clamp(int(object->GetWidth()), 0, 0xFFFF));
-            e->height = uint16_t(std::clamp(int(object->GetHeight()), 0, 0xFFFF));
+            // An element object measures itself as it did when appended: a list row's height
+            // includes its unfolded detail, which its face's height does not.
+            const auto* element = dynamic_cast<const CPglChatObject*>(object);
+            const int w = element ? element->GetWidthPixels() : int(object->GetWidth());
+            const int h = element ? element->GetHeightPixels() : int(object->GetHeight());
+            e->width = uint16_t(std::clamp(w, 0, 0xFFFF));
+            e->height = uint16_t(std::clamp(h, 0, 0xFFFF));
         }
     }
     if (layout.ElementCount() > 0) {

@@ -106,6 +106,17 @@ void ChatLayout::PlaceRow(ChatElement* rowFirst, ChatElement* end, int rowTop, i
     contentWidth_ = std::max(contentWidth_, x);
 }
 
+namespace {
+
+bool InWord(const ChatElement& e)
+{
+    const uint32_t c = e.code & 0xFF;
+    return e.Is(kOneByte) && !e.Is(kLineBreak) &&
+           ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
+}
+
+} // namespace
+
 void ChatLayout::LayoutRun(ChatElement* e, int count)
 {
     if (singleLine) {
@@ -143,18 +154,46 @@ void ChatLayout::LayoutRun(ChatElement* e, int count)
         rowHeight = 0;
         rowFirst = end;
     };
+    // A run of digits or Latin letters ("+200", "x16") moves to the next row whole when it
+    // started behind other elements of the row: its first element, its x and the row's height
+    // before it.
+    ChatElement* word = nullptr;
+    int wordX = 0, heightBeforeWord = 0;
     for (; count > 0 && e; --count, e = e->next) {
         if (e->Is(kHidden))
             continue;
         const int advance = e->width + e->gap;
-        if (x > 0 && x + advance > viewWidth)
-            closeRow(e);
+        if (!InWord(*e)) {
+            word = nullptr;
+        } else if (!word) {
+            word = e;
+            wordX = x;
+            heightBeforeWord = rowHeight;
+        }
+        if (x > 0 && x + advance > viewWidth) {
+            if (word && word != e && wordX > 0) {
+                int carriedHeight = 0;
+                for (const ChatElement* c = word; c != e; c = c->next)
+                    if (!c->Is(kHidden))
+                        carriedHeight = std::max<int>(carriedHeight, c->height);
+                const int carried = x - wordX;
+                rowHeight = heightBeforeWord;
+                closeRow(word);
+                x = carried;
+                rowHeight = carriedHeight;
+            } else {
+                closeRow(e);
+            }
+            wordX = heightBeforeWord = 0;
+        }
         x += advance;
         rowHeight = std::max<int>(rowHeight, e->height);
         // A line break ends its row; an element wider than the view stands alone on its row
         // (clipped), so nothing behind it runs past the edge.
-        if (e->Is(kLineBreak) || x > viewWidth)
+        if (e->Is(kLineBreak) || x > viewWidth) {
             closeRow(e->next);
+            word = nullptr;
+        }
     }
     if (rowFirst && rowFirst != e) {
         PlaceRow(rowFirst, e, rowTop, rowHeight);

@@ -136,7 +136,14 @@ std::vector<std::string_view> SplitMarkupItems(std::string_view value)
     return items;
 }
 
-std::string EscapeMarkup(std::string_view text)
+namespace {
+
+bool IsPair(unsigned char lead, unsigned char trail)
+{
+    return lead >= 0x81 && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
+}
+
+std::string Escape(std::string_view text, bool keepEmoticons)
 {
     std::string out;
     out.reserve(text.size() + 8);
@@ -148,19 +155,27 @@ std::string EscapeMarkup(std::string_view text)
             // A pair is copied whole; a lead byte without a proper trail would swallow the
             // markup behind the name, so it is left out.
             const unsigned char t = i + 1 < text.size() ? text[i + 1] : 0;
-            if (t >= 0x40 && t <= 0xFE && t != 0x7F) {
+            if (IsPair(c, t)) {
                 out += char(c);
                 out += char(t);
                 ++i;
             }
             continue;
         }
-        if (c == '#' || c == '<' || c == '>')
+        // Only a whole pair may follow: a dropped lead byte would bring the next '#' up to it.
+        const bool emoticon = keepEmoticons && c == '#' && i + 2 < text.size() && IsPair(text[i + 1], text[i + 2]);
+        if ((c == '#' && !emoticon) || c == '<' || c == '>')
             out += '#';
         out += char(c);
     }
     return out;
 }
+
+} // namespace
+
+std::string EscapeMarkup(std::string_view text) { return Escape(text, false); }
+
+std::string EscapeChatText(std::string_view text) { return Escape(text, true); }
 
 void AppendChatCharacters(std::string_view text, ChatMarkupHost& host)
 {

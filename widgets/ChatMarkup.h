@@ -94,6 +94,9 @@ void AppendChatLink(std::string_view address, std::string_view label, std::strin
 // For running text only: a tag's bytes are read as they stand, so a value inside a tag (a link
 // address) must not be escaped, and one holding '>', ',' or ';' cannot be written at all.
 std::string EscapeMarkup(std::string_view text);
+// The same for a player's chat text, whose emoticon codes ('#' and a two-byte character pair, as
+// the emoticon picker inserts them) stay codes, so that the chat box shows their pictures.
+std::string EscapeChatText(std::string_view text);
 
 // Helpers of the value syntax, also used by boxes built on the chat box.
 std::vector<std::string_view> SplitMarkupItems(std::string_view value);

@@ -2,6 +2,7 @@
 #include "xueliu/CGameApp.h"
 
 #include "framework/app/AppMessages.h"
+#include "framework/connection/Record.h"
 #include "platform/Ini.h"
 #include "platform/Window.h"
 #include "xueliu/CMainFrame.h"
@@ -56,6 +57,34 @@ void CGameApp::RestoreTable()
     SetPlaying();
     if (scene)
         scene->RestoreRunningHand(block);
+}
+
+void CGameApp::ApplyGameResult(std::span<const uint8_t> record)
+{
+    if (record.size() < GameRecord::kResultSize)
+        return;
+    RecordReader r(record.data(), record.size());
+    hall::HallState& hall = MutableHallData();
+    std::array<int32_t, GameRecord::kChairs> part{};
+    // Sums in 64 bits, kept in the record's range: a hostile delta cannot wrap an amount.
+    auto add = [](int32_t amount, int32_t delta) {
+        return int32_t(std::clamp<int64_t>(int64_t(amount) + delta, INT32_MIN, INT32_MAX));
+    };
+    for (size_t block = 0; block < GameRecord::kChairs; ++block) {
+        const size_t at = 4 + block * GameRecord::kResultChairBlock;
+        const int32_t chair = r.I32(at), silver = r.I32(at + 4), score = r.I32(at + 8);
+        if (chair < 0 || size_t(chair) >= part.size() || hall.players[size_t(chair)].IsEmpty())
+            continue;
+        Lumora::GameUserRecord& user = hall.players[size_t(chair)];
+        user.SetSilver(add(user.Silver(), silver));
+        user.SetScore(add(user.Score(), score));
+        part[size_t(chair)] = IsSilverRoom() ? silver : score;
+    }
+    WriteLastRecord();
+    AddRoundScores(part);
+    NotifyAdvertBar();
+    NotifyUserListBar56();
+    OnUsersChanged();
 }
 
 void CGameApp::LoadSettings()

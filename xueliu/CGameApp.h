@@ -50,6 +50,10 @@ public:
     // 210220 and 210210: the scene rebuilds the table from block B.
     void OnEnteredRunning() override { RestoreTable(); }
     void OnEnteredLookOn() override { RestoreTable(); }
+    // The result (229810): each chair's silver and score of the hand added to its record, the
+    // last-record file, the round scores (silver in a silver room), then the bars and the seat
+    // panels refreshed.
+    void ApplyGameResult(std::span<const uint8_t> record) override;
 
     const GameSettings& Settings() const { return settings_; }
     // The settings board and the scene change them through here; values are clamped.

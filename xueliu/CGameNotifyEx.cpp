@@ -58,4 +58,6 @@ void CGameNotifyEx::OnGameResult(const Data& n)
         app_->ClearPlaying();
     if (CMyGame* scene = GameScene())
         scene->OnNotifyGameResult(n.Bytes(), n.Size());
+    if (app_)
+        app_->ApplyGameResult(n.Span());
 }

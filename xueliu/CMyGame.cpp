@@ -17,6 +17,7 @@
 #include "xueliu/CGameInfoEx.h"
 #include "xueliu/CMyCard.h"
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace Lumora;
@@ -26,6 +27,11 @@ namespace {
 constexpr int kMarkWidth = 150;
 constexpr int kMarkHeight = 18;
 constexpr double kMarkZ = 7000;
+// The seat's line hangs under its panel as a strip of the panel's colour: it moves and hides
+// with the panel, and goes with it.
+constexpr uint32_t kMarkLinks = LINK_OWNED | LINK_REDRAW | LINK_MOVE | LINK_DEACTIVATE_ALWAYS;
+constexpr uint32_t kMarkBack = 0x462828; // the panel's (40, 40, 70)
+constexpr uint32_t kMarkInk = 0x00FFFF; // yellow
 
 } // namespace
 
@@ -50,9 +56,12 @@ void CMyGame::CreateCalculator()
 void CMyGame::CreateHook()
 {
     for (int seat = 0; seat < kSeatCount; ++seat) {
-        PlaneObject* mark = Own(NewPlaneObject(kMarkWidth, kMarkHeight, kColourKeyBackground));
-        if (mark)
+        PlaneObject* mark = NewPlaneObject(kMarkWidth, kMarkHeight, kColourKeyBackground);
+        if (mark) {
             mark->SetZ(kMarkZ);
+            PlaneObject* panel = players[size_t(seat)] ? players[size_t(seat)]->GetPlane() : nullptr;
+            panel ? void(panel->AddChild(mark, kMarkLinks)) : void(Own(mark));
+        }
         seatMarks_[size_t(seat)] = mark;
     }
     // The area layout of this game's table.
@@ -134,8 +143,16 @@ void CMyGame::PlayActionVoice(int seat, const char* action)
 
 void CMyGame::ShowWinEffect(int seat)
 {
+    if (winPicture)
+        CancelActionsOf(winPicture->GetId());
+    // The win's label takes the place of the claim's (a gang's, on which the win came).
+    RemoveActionImage();
     CMJMainGame2::ShowWinEffect(seat);
     RefreshSeatMark(SeatToChair(seat));
+    // The hand plays on after a win: the label goes after a while, as a claim's does, so that it
+    // does not stand over the seat's later throws; the seat's mark keeps the count.
+    if (winPicture)
+        PostAfter(kWinLabelHoldMs, kEvWinLabelFade, ++winSerial_, 0);
 }
 
 void CMyGame::RefreshSeatMark(int chair)
@@ -156,17 +173,22 @@ void CMyGame::RefreshSeatMark(int chair)
         std::snprintf(line, sizeof line, "%s胡×%d", text.empty() ? "" : " ", wins);
         text += line;
     }
+    mark->SetBackgroundColour(kColourKeyBackground);
     mark->Clear();
     if (text.empty()) {
         mark->Deactivate();
         return;
     }
+    // The strip is as long as its words (a GBK byte is half a 12-pixel character), no longer.
+    mark->SetBackgroundColour(kMarkBack);
+    mark->FillRect(0, 0, std::min(kMarkWidth, int(text.size()) * 6 + 12), kMarkHeight);
     mark->SetFont(12, 700, "宋体");
-    mark->SetPen(0xFFFF00, 1.0);
-    mark->DrawTextLine(2, 2, text);
+    mark->SetPen(kMarkInk, 1.0);
+    mark->DrawTextLine(6, 3, text);
     if (CMJPlayer2* panel = players[size_t(seat)]; panel && panel->GetPlane()) {
         PlaneObject* plane = panel->GetPlane();
-        Place(mark, int(plane->GetX()), int(plane->GetY() + plane->GetHeight() / 2 + kMarkHeight / 2 + 2));
+        Place(mark, int(plane->GetLeft() + kMarkWidth / 2),
+              int(plane->GetTop() + plane->GetHeight() + kMarkHeight / 2));
     }
     mark->Activate();
     mark->Redraw();

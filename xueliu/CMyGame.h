@@ -36,6 +36,9 @@ public:
     static constexpr int kTiles = 108;
     static constexpr int kSuits = 3;
     static constexpr int kBoardWidth = 300; // a board's client width unless it asks for more
+    // A win's label stands two seconds while the hand plays on, then fades.
+    static constexpr uint32_t kWinLabelHoldMs = 2000;
+    static constexpr double kWinLabelFadeStep = 0.06;
     // Scene events of this game.
     enum Event : uint32_t {
         kEvExchangeClick = 80001126, // a hand tile clicked while choosing the three
@@ -47,6 +50,8 @@ public:
         kEvBoardClose = 80001194,
         kEvMissingTick = 80001195,
         kEvExchangeRetry = 80001196, // p1: attempt, p2: the exchange's serial
+        kEvExchangeTick = 80001197,  // p1: seconds left, p2: the exchange's serial
+        kEvWinLabelFade = 80001198,  // p1: the win's serial
     };
     enum Board : int { kBoardExchange = 1, kBoardMissing = 2, kBoardResult = 3, kBoardSettings = 4, kBoardQr = 5 };
     // The steps' phases.
@@ -119,12 +124,15 @@ public:
     const std::vector<std::string>& GameLines() const { return lines_; }
     Lumora::CXyStandDlg* OpenBoard() const { return board_; }
     int OpenBoardKind() const { return boardKind_; }
+    const std::vector<std::string>& BoardLines() const { return boardLines_; }
     const std::vector<uint8_t>& ResultRecord() const { return result_; }
     // The open board's check or radio buttons, in the order shown, and their states.
     const std::vector<uint32_t>& BoardChecks() const { return boardChecks_; }
     Lumora::CXyStandButton* FirstBoardButton() const { return boardFirstButton_; }
     std::vector<int> BoardCheckStates() const;
     Lumora::CXyResultListXueliu* ResultList() const;
+    // The line under a seat's panel: missing suit and wins.
+    Lumora::PlaneObject* SeatMark(int seat) const { return seat >= 0 && seat < 4 ? seatMarks_[size_t(seat)] : nullptr; }
     // The wins and score changes of this hand, as they came.
     const xueliu::HandRecords& HandRecords() const { return handRecords_; }
     // The own concealed tiles as the scene holds them (after a result: the hand shown).
@@ -197,6 +205,7 @@ protected:
     int recommendedSuit_ = -1;
     int missingSeconds_ = 0;
     uintptr_t missingSerial_ = 0;
+    uintptr_t winSerial_ = 0; // the latest win label's
     int exchangeSeconds_ = 0;
     uintptr_t exchangeSerial_ = 0;
     std::vector<std::string> lines_;

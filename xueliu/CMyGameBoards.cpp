@@ -374,6 +374,28 @@ int CMyGame::OnEvent(const EventRecord& record)
             OnBoardOk();
         return 1;
     case kEvBoardClose: CloseBoard(); return 1;
+    case kEvWinLabelFade:
+        if (winPicture && record.param1 == winSerial_)
+            ActFadeTo(winPicture, -kWinLabelFadeStep, 0.0, GetActionInterval(), nullptr);
+        return 1;
+    case kEvExchangeTick:
+        if (boardKind_ != kBoardExchange || phase_ != kPhaseExchange || record.param2 != exchangeSerial_)
+            return 1;
+        // At the end a complete choice goes; without one the server chooses.
+        if (record.param1 == 0 && exchangeChoice_.size() == 3) {
+            SendExchange();
+            return 1;
+        }
+        ShowExchangeBoard(int(record.param1));
+        if (record.param1 > 0)
+            PostAfter(1000, kEvExchangeTick, record.param1 - 1, exchangeSerial_);
+        return 1;
+    // While the three are chosen a raised tile is a pick: hovering must not raise or lower any.
+    case EV_TILE_ENTER:
+    case EV_TILE_LEAVE:
+        if (phase_ == kPhaseExchange)
+            return 1;
+        return CMJMainGame2::OnEvent(record);
     case kEvMissingTick:
         if (boardKind_ != kBoardMissing || phase_ != kPhaseMissing || record.param2 != missingSerial_)
             return 1;
@@ -439,6 +461,7 @@ void CMyGame::OnNotifyGameResult(const uint8_t* data, size_t length)
     phase_ = kPhaseEnded;
     course_ = kCourseEnded;
     SetPlayModeIdle();
+    MarkHandOver();
     ShowResultBoard();
 }
 

@@ -147,6 +147,8 @@ void CMyGame::BeginExchange(int attempt)
         }
     SetHandMode(kHandFlower);
     ShowExchangeBoard(exchangeSeconds_);
+    if (exchangeSeconds_ > 0)
+        PostAfter(1000, kEvExchangeTick, uintptr_t(exchangeSeconds_ - 1), exchangeSerial_);
 }
 
 void CMyGame::ToggleExchangeTile(CMJCard2& tile)
@@ -354,6 +356,7 @@ void CMyGame::StartBankerTurn()
     ArrowTo(seat);
     if (seat == kOwnSeat && !IsLookOnClient()) {
         playState = kPlayStateTurn;
+        RefreshHand(kOwnSeat); // the tiles take their throw click from the turn
         // A concealed gang may be announced before the first throw, and a dealt hand that already
         // wins may be declared; no draw brings their flags, so the calculator stands in for them.
         CMJCard2* drawn = Slot(kOwnSeat, kDrawnSlot);

@@ -15,6 +15,8 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr uint32_t kDetailStyle = chat_style::kBackgroundColour;
 // The detail's text colour, as the chat markup writes it.
 constexpr const char* kDetailColour = "<c=16777215>";
+// The heading's: yellow (0x00FFFF as the markup's colour word).
+constexpr const char* kHeadingColour = "<c=65535>";
 } // namespace
 
 std::vector<std::string> CXyResultBlockXueLiu::DetailLines() const
@@ -38,20 +40,36 @@ PObject* CXyResultBlockXueLiu::CreateDetail()
         return nullptr;
     const auto lines = DetailLines();
     const int width = GetFace() ? int(GetFace()->GetWidth()) : 0;
-    box->Create(std::max(width, 1), int(lines.size()) * kDetailLineHeight + 6, kDetailStyle, 0);
+    const int count = int(lines.size()) + (heading_.empty() ? 0 : 1);
+    box->Create(std::max(width, 1), count * kDetailLineHeight + 6, kDetailStyle, 0);
     box->SetBackgroundColor(kDetailBackground);
     // A row of a list in the top-most layer unfolds there too.
     if (GetFace() && (GetFace()->GetFlags() & OBJ_TOPMOST))
         box->SetTopMost();
+    if (!heading_.empty())
+        box->AppendText(std::string(kHeadingColour) + heading_ + std::string(kLineEnd));
     for (const std::string& line : lines)
         box->AppendText(std::string(kDetailColour) + line + std::string(kLineEnd));
+    // The detail covers the rows below it: a press on it folds it, as a press on the row does.
+    box->AddEventHook(EV_LBUTTON_DOWN, GetOwnerListId(), EV_ROW_PRESS, GetId(), 0);
+    for (uint32_t wheel : {uint32_t(EV_WHEEL_FORWARD), uint32_t(EV_WHEEL_BACKWARD)})
+        box->AddEventHook(wheel, GetOwnerListId(), wheel, 0, 0);
     return box;
 }
 
 void CXyResultBlockXueLiu::LayoutDetail()
 {
-    if (CXyChatBox* box = GetDetailBox(); box && GetFace())
-        box->MoveTo(GetFace()->GetX(), GetFace()->GetY() + (GetFace()->GetHeight() + box->GetHeight()) / 2);
+    CXyChatBox* box = GetDetailBox();
+    PObject* face = GetFace();
+    if (!box || !face)
+        return;
+    // The row narrows when the list shows its scroll bar: the detail narrows with it.
+    const int width = int(face->GetWidth()), height = int(box->GetHeight());
+    if (width > 0 && int(box->GetWidth()) != width) {
+        box->ResizeBackground(width, height);
+        box->Layout(width, height);
+    }
+    box->MoveTo(face->GetX(), face->GetY() + (face->GetHeight() + box->GetHeight()) / 2);
 }
 
 CXyChatBox* CXyResultBlockXueLiu::GetDetailBox() const { return dynamic_cast<CXyChatBox*>(GetDetail()); }
@@ -69,6 +87,7 @@ CXyResultBlockXueLiu* CXyResultListXueliu::AddChairRow(const xueliu::ResultRow& 
         return nullptr;
     if (GetFlags() & OBJ_TOPMOST)
         block->SetTopMost();
+    block->SetHeading(row.name + "：");
     block->DrawCaption(row.caption, kCaptionColour, 0);
     return block;
 }

@@ -3,7 +3,9 @@
 // chair's name, this hand's silver or score and its wins, and whose detail, unfolded while the
 // row is selected, is a chat box with the chair's lines: each win's fans, 刮风/下雨, 查花猪/查大叫
 // and its settlement entries. A row keeps its detail lines as its data bytes (GBK lines ended by
-// "\r\n"), so a row without lines never unfolds. UI thread only.
+// "\r\n"), so a row without lines never unfolds. The detail opens with the chair's name, takes
+// the row's width and is cut to the list's view like the row; a press on it folds it again, as a
+// press on the row does. UI thread only.
 #include "widgets/CXyBlockList.h"
 #include "widgets/CXyListBlock.h"
 
@@ -26,9 +28,15 @@ public:
     PObject* CreateDetail() override;
     void LayoutDetail() override;
 
+    // The detail's first line, naming whose lines they are; set before the row unfolds.
+    void SetHeading(const std::string& text) { heading_ = text; }
+
     CXyChatBox* GetDetailBox() const;
     // The detail's lines as the row holds them.
     std::vector<std::string> DetailLines() const;
+
+private:
+    std::string heading_;
 };
 
 class CXyResultListXueliu : public CXyBlockList {

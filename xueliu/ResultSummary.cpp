@@ -76,7 +76,8 @@ std::vector<ResultRow> BuildResultRows(const uint8_t* result, size_t size, const
         row.chair = chair;
         row.total = r.I32(block + (silverRoom ? 4 : 8));
         row.wins = std::max(0, r.I32(block + 12));
-        row.caption = Printf("%s  %+lld  胡%d次", chairName(chair).c_str(), static_cast<long long>(row.total), row.wins);
+        row.name = chairName(chair);
+        row.caption = Printf("%s  %+lld  胡%d次", row.name.c_str(), static_cast<long long>(row.total), row.wins);
 
         // The wins, as each was announced.
         bool winSeen = false;

@@ -28,6 +28,7 @@ struct ResultRow {
     int chair = 0;
     int64_t total = 0; // this hand's silver (silver rooms) or score
     int wins = 0;
+    std::string name; // GBK, the chair's player
     std::string caption;              // GBK
     std::vector<std::string> details; // GBK, one line each
 };

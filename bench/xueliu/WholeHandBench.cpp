@@ -29,7 +29,10 @@ void BM_WholeHandsInProcess(benchmark::State& state)
 {
     using Steady = std::chrono::steady_clock;
     for (auto _ : state) {
-        tablerun::TableRun run({.hands = kHands, .seed = 11, .secondsPerHand = 60});
+        tablerun::Options options;
+        options.hands = kHands;
+        options.seed = 11;
+        tablerun::TableRun run(options);
         const auto start = Steady::now();
         auto last = start;
         double lastCpu = CpuMs(), firstMs = 0, firstCpuMs = 0, wallSum = 0, wallMax = 0, cpuSum = 0;

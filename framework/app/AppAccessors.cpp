@@ -318,10 +318,17 @@ void CGameWinApp::SetFeatureButton(size_t index, FeatureButton button)
     featureTable_[index] = std::move(button);
 }
 
-void CGameWinApp::OnEnteredAsPlayer()
+void CGameWinApp::KnowOwnChair()
 {
     if (line_.chair == -1)
         line_.chair = 0;
+}
+
+void CGameWinApp::OnEnteredAsPlayer()
+{
+    // An ordinary room's table is entered here: the scene and the side panel learn of it (the
+    // seat panels, the start button) as they do in a match room.
+    OnMatchTableEntered();
 }
 
 int CGameWinApp::IsOption24() const
@@ -335,21 +342,21 @@ int CGameWinApp::IsOption24() const
 
 void CGameWinApp::OnMatchTableEntered()
 {
-    OnEnteredAsPlayer();
+    KnowOwnChair();
     if (CXyGameFrame* frame = GetFrameUI())
         frame->OnTableEntered();
 }
 
 void CGameWinApp::OnMatchTableRefreshed()
 {
-    OnEnteredAsPlayer();
+    KnowOwnChair();
     if (CXyGameFrame* frame = GetFrameUI())
         frame->OnTableRefreshed();
 }
 
 void CGameWinApp::OnMatchTableEvent()
 {
-    OnEnteredAsPlayer();
+    KnowOwnChair();
     playing_ = 1;
     if (CXyGameFrame* frame = GetFrameUI())
         frame->PostTableEvent13();
@@ -357,7 +364,7 @@ void CGameWinApp::OnMatchTableEvent()
 
 void CGameWinApp::OnMatchWaiting(const uint8_t* record, size_t size)
 {
-    OnEnteredAsPlayer();
+    KnowOwnChair();
     constexpr size_t kMatchRecordSize = hall::MatchStanding::kRecordSize;
     static_assert(kMatchRecordSize <= hall::ExtraPlayerEntry::kSize && kMatchRecordSize <= hall::MatchData::kSize);
     if (record && size >= kMatchRecordSize) {

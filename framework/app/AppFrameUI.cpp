@@ -99,6 +99,13 @@ void CGameWinApp::NotifyUserListBar55()
     ToPanelWidget(GetSubSystem(), Lumora::kUserListBarName, Lumora::CCyPlayerListBar::EV_REFRESH_USERS);
 }
 
+void CGameWinApp::OnUsersChanged()
+{
+    NotifyUserListBar55();
+    if (CXyGameFrame* frame = GetFrameUI())
+        frame->OnTableRefreshed();
+}
+
 void CGameWinApp::NotifyUserListBar56()
 {
     ToPanelWidget(GetSubSystem(), Lumora::kUserListBarName, Lumora::CCyPlayerListBar::EV_FORGET_LOOK_ON);

@@ -156,11 +156,15 @@ void CGameWinApp::OnHallCopyData(uint32_t dwData, std::span<const uint8_t> bytes
     case hall_data::kPlayerLeft:
         OnPlayerLeft(*plain);
         break;
-    case hall_data::kUserDetails:
-        // The player detail board shows the user the record names.
-        if (Lumora::IGameFrame* frame = GetGameFrame(); frame && plain->size() >= 4)
-            frame->ShowUserDetail(static_cast<uint32_t>(Lumora::ReadFieldI32(plain->data(), plain->size(), 0)), 0);
+    case hall_data::kUserDetails: {
+        // The answer carries the user's record: the board is drawn from it, not asked for again.
+        Lumora::GameUserRecord user;
+        if (!user.Assign(plain->data(), plain->size()))
+            net::OxtLog("user details of %zu bytes are no user record; dropped", plain->size());
+        else if (CXyGameFrame* frame = GetFrameUI())
+            frame->ShowHallUserDetail(user);
         break;
+    }
     case hall_data::kIgnored:
     default:
         break;

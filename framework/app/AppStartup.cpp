@@ -354,12 +354,15 @@ bool CGameWinApp::CreateMainWnd()
     static const ClientPlatform kDisplay;
     if (!CreateFrameWindow(*wnd, platform_ ? *platform_ : kDisplay, GetGameName()))
         return false;
-    Lumora::CGameBase* frame = CreateGameFrame();
-    wnd->StartEngine(frame ? frame : new EmptyGameFrame);
-    SetSoundResourcePlayer(static_cast<Lumora::MusicModule*>(wnd->GetCore().GetModule(Lumora::LUMORA_MODULE_MUSIC)));
-    if (auto* w = wnd->GetWindow())
-        w->Show(true);
+    // Stored before the frame is made and laid out: its side panel's width and fold come from
+    // the main window's work area.
+    CGameFrameWnd& main = *wnd;
     SetMainWnd(std::move(wnd));
+    Lumora::CGameBase* frame = CreateGameFrame();
+    main.StartEngine(frame ? frame : new EmptyGameFrame);
+    SetSoundResourcePlayer(static_cast<Lumora::MusicModule*>(main.GetCore().GetModule(Lumora::LUMORA_MODULE_MUSIC)));
+    if (auto* w = main.GetWindow())
+        w->Show(true);
     RegisterGameWnd(GetMainWindowId());
     return true;
 }

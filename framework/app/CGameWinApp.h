@@ -169,6 +169,9 @@ public:
     virtual int IsOption24() const;
     virtual void LoadReplayTable(std::span<const uint8_t> record);
     virtual void ApplyGameResult(std::span<const uint8_t> /*record*/) {}
+    // The users' records changed: the user list (80000055) and the frame UI's table refreshed
+    // (80000012 to the scene's seat panels and the side panel).
+    void OnUsersChanged();
     virtual void SetRoomBasics(uint32_t roomId, uint32_t table, int32_t players, uint32_t roomType, uint32_t options);
     virtual void ConvertUserInfo(Lumora::GameUserRecord& out, std::span<const uint8_t> record) const;
     virtual void ApplyPlayerStats(std::span<const uint8_t> /*record*/) {}
@@ -347,7 +350,8 @@ public:
     // arranged (211150); the seat notifications, the exit reminder and request 201161 read it.
     int GetTableFlag() const { return tableArranged_; }
     void SetTableArranged() { tableArranged_ = 1; }
-    // Entered as a player: a chair still unknown becomes 0.
+    // Entered as a player (210200): a chair still unknown becomes 0, then the frame UI's table
+    // entered (event 80000011 to the scene and the side panel).
     void OnEnteredAsPlayer();
     // Entered a hand that runs (the own chair came back) or a table to look on: the entry block
     // the connection stored holds the table; the game rebuilds it (nothing here).
@@ -402,6 +406,8 @@ private:
 
     void ReadSkinColours();
     void ToFrameUI(void (CXyGameFrame::*show)());
+    // A chair still unknown (-1) becomes 0.
+    void KnowOwnChair();
     void ApplyStartData(std::span<const uint8_t> plain);
     void OnPlayerLeft(std::span<const uint8_t> plain);
     int32_t FindChairByUser(uint32_t userId) const;

@@ -55,6 +55,7 @@ public:
         return app_.SetRankValues(userId, a, b, c);
     }
     void SortAndShowRankList() override { app_.SortMatchRanks(); }
+    void OnUsersChanged() override { app_.OnUsersChanged(); }
 
     int GetGameFrameState() override;
     // Boxes and lines: the application's.

@@ -176,6 +176,9 @@ public:
     virtual void ShowMatchPlayerDetail(const framework::MatchPlayerDetail& detail);
     virtual void ShowPlayerDetail(const Lumora::GameUserRecord& user);
     virtual void RefreshUserDetail();
+    // The hall's answer to ShowUserDetail's ask: draws the record and, unless the board already
+    // shows this user, places it at the mouse. Never asks the hall again.
+    void ShowHallUserDetail(const Lumora::GameUserRecord& user);
     void HidePlayerDetail(int userId);
     Lumora::PObject* GetDetailBoard() const { return detailBoard_; }
     Lumora::PObject* GetReportButton() const { return reportButton_; }
@@ -249,7 +252,9 @@ protected:
     Lumora::PlaneObject* BuildDetailBoard(bool match);
     void DrawDetailLines(const Lumora::GameUserRecord& user, int top, int step, uint32_t nameColour,
                          uint32_t firstColour, uint32_t restColour);
-    Lumora::CXyStandButton* AddBoardButton(Lumora::PObject& board, const char* picture, uint32_t code);
+    // `optional`: shown by its own rule, not with the board.
+    Lumora::CXyStandButton* AddBoardButton(Lumora::PObject& board, const char* picture, uint32_t code,
+                                           bool optional = false);
     void SetDetailIds(int userId, int clothesId);
     Lumora::PObject*& DetailBoardSlot() { return detailBoard_; }
     Lumora::PObject*& ReportButtonSlot() { return reportButton_; }

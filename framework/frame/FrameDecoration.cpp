@@ -226,7 +226,9 @@ void CXyGameFrame::PlaceTitleButtons(int gapHelp, int gapSettings, int gapShop, 
             continue;
         const int w = width(e.button);
         place(e.button, int(n - e.gap - w / 2.0), yT + e.drop);
-        n -= w + e.gap;
+        // Only the width moves the edge on: each gap counts from the edge left by the button
+        // before, not from that button's own gap.
+        n -= w;
     }
     MakeTitlePlane(hT, yT);
 }

@@ -38,6 +38,15 @@ inline constexpr const char* kSoundHi = "SndHi";
 // The dialogs' face.
 inline constexpr const char* kDialogFace = "宋体";
 
+// A button on a board: moves, redraws and stacks with it, and shows and hides with it, so a
+// shown board can always be closed. One that shows only for some users (clear-zero, report)
+// hides with the board and is shown by its own rule after the board.
+inline constexpr uint32_t kBoardButtonLinks = Lumora::LINK_OWNED | Lumora::LINK_ROTATE | Lumora::LINK_REDRAW |
+    Lumora::LINK_RESIZE | Lumora::LINK_Z | Lumora::LINK_MOVE | Lumora::LINK_ACTIVATE_ALWAYS |
+    Lumora::LINK_DEACTIVATE_ALWAYS;
+static_assert(kBoardButtonLinks == 0x1980A3);
+inline constexpr uint32_t kOptionalBoardButtonLinks = kBoardButtonLinks & ~uint32_t(Lumora::LINK_ACTIVATE_ALWAYS);
+
 // A push button made under `owner` on frame 0 of `picture`, style 0, sending `notify` when
 // clicked; with ButtonSounds::Game it plays the hover and press sounds above. Null when the
 // engine made none (nothing leaks); the caller places it.

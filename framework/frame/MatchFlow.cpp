@@ -445,12 +445,7 @@ void CXyGameFrame::ShowSignUpNotice(const char* picture)
     const IFrameApp* app = GetFrameApp();
     if (!feeBoard_ || !app || app->GetSignUpFee() == 0)
         return;
-    char text[64] = "";
-    if (app->GetSignUpFeeKind() == 1)
-        std::snprintf(text, sizeof text, "报名费%d两\r\n", app->GetSignUpFee());
-    else if (app->GetSignUpFeeKind() == 2)
-        std::snprintf(text, sizeof text, "报名费%d通宝\r\n", app->GetSignUpFee());
-    feeBoard_->DrawText(text);
+    feeBoard_->DrawText(FeeText(app->GetSignUpFeeKind(), app->GetSignUpFee()).c_str());
     feeBoard_->MoveTo(signUp_->GetRight() + 10 + feeBoard_->GetWidth() / 2, signUp_->GetY());
     feeBoard_->Activate();
     feeBoard_->Redraw();
@@ -566,7 +561,7 @@ void CXyGameFrame::ShowSystemBoard(const char* text, uint32_t colour, int fontSi
                                      ButtonSounds::None)) {
             ok->MoveTo(board->GetLeft() + 135, board->GetTop() + 163);
             PlaceAtZ(*ok, board->GetZ() + 0.1);
-            board->AddChild(ok, kChildLinks);
+            board->AddChild(ok, kBoardButtonLinks);
         }
     }
     board->SetFont(fontSize, 400, kDialogFace);

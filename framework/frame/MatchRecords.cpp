@@ -89,6 +89,16 @@ std::string ResultLines(const MatchResultRecord& r)
     return out;
 }
 
+std::string FeeText(int kind, int amount)
+{
+    char text[64] = "";
+    if (kind == 1)
+        std::snprintf(text, sizeof text, "报名费%d两\r\n", amount);
+    else if (kind == 2)
+        std::snprintf(text, sizeof text, "报名费%d通宝\r\n", amount);
+    return text;
+}
+
 std::string CountdownText(int s)
 {
     const int days = s / 86400, rest = s % 86400;

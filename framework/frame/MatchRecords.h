@@ -51,6 +51,9 @@ struct MatchResultRecord {
 std::string ResultLines(const MatchResultRecord& r);
 // "比赛倒计时:" with days, hours, minutes (each only when it or a larger unit is not 0) and seconds.
 std::string CountdownText(int seconds);
+// The sign-up fee under the sign-up button: silver (kind 1) or tongbao (kind 2); empty for any
+// other kind.
+std::string FeeText(int kind, int amount);
 // The match detail pushed for a player (211241); none when the record is too short.
 std::optional<MatchPlayerDetail> ReadMatchDetail(std::span<const uint8_t> data);
 

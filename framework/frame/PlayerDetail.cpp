@@ -23,7 +23,6 @@ namespace {
 
 constexpr double kDetailZ = 70000.0;
 constexpr uint32_t kBoardKey = 0xFF00FF;
-constexpr uint32_t kChildLinks = 0x180A3;
 constexpr uint32_t kNameColour = 0x38D8E6;
 constexpr uint32_t kFirstLinesColour = 0x5BE8D6;
 constexpr uint32_t kLinesColour = 0xCDECD1;
@@ -107,13 +106,13 @@ void CXyGameFrame::SetDetailIds(int userId, int clothesId)
     detailClothesId_ = clothesId;
 }
 
-CXyStandButton* CXyGameFrame::AddBoardButton(PObject& board, const char* picture, uint32_t code)
+CXyStandButton* CXyGameFrame::AddBoardButton(PObject& board, const char* picture, uint32_t code, bool optional)
 {
     auto* button = NewFaceButton(*this, picture, {GetId(), code, 0, 0}, 0, ButtonSounds::Game);
     if (!button)
         return nullptr;
     PlaceAtZ(*button, board.GetZ() + 0.1);
-    board.AddChild(button, kChildLinks);
+    board.AddChild(button, optional ? kOptionalBoardButtonLinks : kBoardButtonLinks);
     return button;
 }
 
@@ -141,7 +140,7 @@ PlaneObject* CXyGameFrame::BuildDetailBoard(bool match)
     if (CXyStandButton* buy = AddBoardButton(*board, "btn_buycharacter", EV_FRAME_SHOP_CLOTHES))
         buy->MoveTo(match ? left + 75 : cx - 70, top + 290);
     if (!match)
-        if (CXyStandButton* report = AddBoardButton(*board, "btn_report_personal", EV_FRAME_ACTIVITY_BAR)) {
+        if (CXyStandButton* report = AddBoardButton(*board, "btn_report_personal", EV_FRAME_ACTIVITY_BAR, true)) {
             report->MoveTo(cx + 70, top + 290);
             reportButton_ = report;
         }
@@ -252,6 +251,18 @@ void CXyGameFrame::OnUserClicked(uint32_t userId, int x, int y)
     ShowUserDetail(userId, 1);
 }
 
+namespace {
+
+// The mouse in the main window's client coordinates; (0, 0) without a window.
+platform::Point CursorInMainWindow(IFrameApp& app)
+{
+    if (CLumoraWnd* wnd = app.GetMainWnd(); wnd && wnd->GetWindow())
+        return wnd->GetWindow()->CursorPos();
+    return {0, 0};
+}
+
+} // namespace
+
 void CXyGameFrame::ShowUserDetail(uint32_t userId, int hidePrevious)
 {
     IFrameApp* app = GetFrameApp();
@@ -260,9 +271,7 @@ void CXyGameFrame::ShowUserDetail(uint32_t userId, int hidePrevious)
     if (app->IsTestMode()) {
         if (const GameUserRecord* user = app->GetUserRecordByID(userId)) {
             ShowPlayerDetail(*user);
-            platform::Point p{0, 0};
-            if (CLumoraWnd* wnd = app->GetMainWnd(); wnd && wnd->GetWindow())
-                p = wnd->GetWindow()->CursorPos();
+            const platform::Point p = CursorInMainWindow(*app);
             ShowPlayerBoardSmall(userId, p.x, p.y);
         }
         return;
@@ -272,6 +281,19 @@ void CXyGameFrame::ShowUserDetail(uint32_t userId, int hidePrevious)
         detailBoard_->Redraw();
     }
     app->AskHallForUserDetail(userId);
+}
+
+void CXyGameFrame::ShowHallUserDetail(const GameUserRecord& user)
+{
+    // A board already showing this user is redrawn where it stands (a refresh); any other is
+    // placed at the mouse, where the click that asked for it was.
+    const bool shown = detailBoard_ && detailBoard_->IsActive() && detailUserId_ == user.UserId();
+    ShowPlayerDetail(user);
+    IFrameApp* app = GetFrameApp();
+    if (shown || !app)
+        return;
+    const platform::Point p = CursorInMainWindow(*app);
+    ShowPlayerBoardSmall(uint32_t(user.UserId()), p.x, p.y);
 }
 
 void CXyGameFrame::RefreshUserDetail()

@@ -231,6 +231,7 @@ void CGameNotify::OnUsersInfoChanged(const Data& n)
         const std::string text = n.Text(entry + 20).substr(0, GameUserRecord::LEVEL_SIZE);
         user->SetLevel(text);
     }
+    app->OnUsersChanged();
 }
 
 void CGameNotify::OnSilverNotEnough(const Data& n)

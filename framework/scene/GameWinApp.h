@@ -121,6 +121,9 @@ public:
     virtual bool AcceptHallFeature(uint32_t /*notifyId*/, std::span<const uint8_t> /*data*/) { return false; }
     // 211510, 211600, 211601, 211930, 211931, 211910, 211700: the application's own handlers.
     virtual void OnAppNotify(uint32_t /*notifyId*/, std::span<const uint8_t> /*data*/) {}
+    // The users' records changed (211030, a game's result): the side panel's user list and the
+    // seat panels show them again.
+    virtual void OnUsersChanged() {}
     // 211011: fills a cleared player record from the notification (its user record from +20).
     virtual void FillPlayerRecord(Lumora::GameUserRecord& record, std::span<const uint8_t> data)
     {

@@ -3,7 +3,9 @@
 
 #include "engine/object/PlaneObject.h"
 #include "engine/paint/PaintModule.h"
+#include "framework/frame/FrameEvents.h"
 #include "mahjong/MahjongEvents.h"
+#include "widgets/AppServices.h"
 #include "widgets/WidgetSupport.h"
 
 #include <cstdio>
@@ -95,8 +97,17 @@ void CMJPlayer2::ResetPanel()
 int CMJPlayer2::OnEvent(const EventRecord& record)
 {
     if (record.code == EV_PANEL_CLICKED) {
-        if (PObject* frame = FindByName(kFrameName))
-            frame->SendEvent(EventRecord{frame->GetId(), EV_FRAME_PLAYER_DETAIL, uintptr_t(chair_), 0});
+        // The frame asks for a user id and the click point (the input state the click carries);
+        // the seat's user is looked up now, as the chair may have changed hands since the draw.
+        const IAppServices* app = GetAppServices();
+        PObject* frame = FindByName(kFrameName);
+        if (!app || !frame || chair_ < 0)
+            return 1;
+        const auto records = app->GetPlayerRecords();
+        if (size_t(chair_) >= records.size() || records[size_t(chair_)].IsEmpty())
+            return 1;
+        const auto userId = uint32_t(records[size_t(chair_)].UserId());
+        frame->SendEvent(EventRecord{frame->GetId(), framework::EV_FRAME_USER_CLICKED, userId, record.param2});
         return 1;
     }
     return CLumoraGui::OnEvent(record);

@@ -50,6 +50,8 @@ public:
     bool IsReady() const { return ready_; }
     bool IsAutoPlay() const { return autoPlay_; }
     PlaneObject* GetPlane() const { return plane_; }
+    // What the panel shows of its player.
+    const PanelUser& GetUser() const { return user_; }
 
 private:
     void Draw();

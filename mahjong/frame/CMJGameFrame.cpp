@@ -133,7 +133,7 @@ void CMJGameFrame::ShowPlayerDetail(const GameUserRecord& user)
         const double top = board->GetTop(), right = board->GetRight(), bottom = board->GetBottom();
         if (CXyStandButton* close = AddBoardButton(*board, "btn_redcrossEx", EV_FRAME_BOARD_CLOSE))
             close->MoveTo(right - 17, top + 17);
-        clearZero_ = AddBoardButton(*board, "btn_clearzero", EV_FRAME_CLEAR_ZERO);
+        clearZero_ = AddBoardButton(*board, "btn_clearzero", EV_FRAME_CLEAR_ZERO, true);
         recharge_ = AddBoardButton(*board, "btn_recharge", EV_FRAME_RECHARGE);
         if (clearZero_)
             clearZero_->MoveTo(right - 14 - clearZero_->GetWidth() / 2, top + (silver ? 131 : 90));

@@ -44,9 +44,10 @@
 // - Sound settings (keep silence, volumes 0-50, music) live in TableSoundSettings, which the
 //   application hands over with SetSoundSettings and saves; changes write through to it.
 // - The table rectangle is the scene's bounds (the main-game rectangle the frame gives it).
-// - The frame's table events: 80000014 the table entered, 80000015 refreshed, 80000016 a user
-//   left, 80000017 a user entered, 80000018 the table arranged, 80000019-80000021 refreshed;
-//   each refreshes the panels from the application's player records.
+// - The frame's table events: 80000011 the table entered (the panels, then the start button),
+//   80000012 refreshed, 80000014 a player seated, 80000016 a player leaving (his panel goes),
+//   80000018 the table list, the rest of 80000014-80000021 refreshed; each refreshes the panels
+//   from the application's player records.
 // - The replacement tile of 80001117/80001118 travels by value in the event's two words.
 #include "framework/scene/CMainGame.h"
 #include "mahjong/scene/CMJTable2.h"
@@ -169,6 +170,9 @@ public:
     // 11. Start of play, dice, boards and claims (the claim handlers are the layers' above).
     virtual void ResetScene();
     virtual void ResetTable();
+    // Hides what a hand leaves on the table above the tiles: the win label, the claim and sort
+    // pictures and their particles; nothing of a hand stands over the next one.
+    void HideHandEffects();
     virtual void StartRound();
     // The start of play less the sort of the own hand: round info, flowers, info boards, arrow.
     void ShowRoundBoards();
@@ -291,7 +295,7 @@ public:
     // ITileHost.
     uint32_t GetSceneObjectId() const override { return GetId(); }
     Rect GetTableRect() const override;
-    bool GetSplitterFlag() const override { return false; }
+    bool GetSplitterFlag() const override;
     TileMetrics GetTileMetrics(double scale) override;
     Rect GetWallArea(int seat) const override;
     Rect GetDiscardArea(int seat) const override;
@@ -336,6 +340,8 @@ public:
     // Shows the named action picture ("peng1", "gang2", ...) at the seat's anchor for a moment,
     // then fades it out and deletes it. Nothing for an empty name or another seat.
     void PlayActionImage(int seat, const std::string& name);
+    // Takes the last action's picture away before its time (a win's label replaces it).
+    void RemoveActionImage();
     uint32_t lastActionImageId = 0; // the picture object of the last action, while it lasts
     PlaneObject* infoBoardBig = nullptr;
     PlaneObject* infoBoardSmall = nullptr;
@@ -358,6 +364,10 @@ protected:
     void HideClaimButtons() override { HideActionButtons(0); }
     void Log(const char* line) override;
     int TileMetric(int i) override { return metrics_[i]; }
+
+    // The hand's result has come: until the next hand's reset the turn clock may still count down
+    // on screen, but its time-out asks nothing of the server.
+    void MarkHandOver() { handOver_ = true; }
 
     // Helpers.
     // Makes the scene the owner of an object it created: the engine releases it with the scene.
@@ -390,6 +400,7 @@ protected:
     bool lockHeld_ = false;
     uint32_t rollSerial_ = 0;
     uint64_t clockAction_ = 0;
+    bool handOver_ = false;
     std::unique_ptr<CMyParticle> emitter_;
     uint64_t emitterAction_ = 0;
     uint32_t musicChannel_ = 0; // the background music's channel, 0 while none plays

@@ -609,6 +609,9 @@ void CMJMainGame2::AutoPlayStep()
 
 void CMJMainGame2::OnClockExpired()
 {
+    // A clock set by the last throw runs out after the result: the hand is over.
+    if (handOver_)
+        return;
     if (autoPlay) {
         AutoPlayStep();
         return;

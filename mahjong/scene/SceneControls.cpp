@@ -45,6 +45,8 @@ MusicModule* Music(CClassSenior& owner)
 void CMJMainGame2::OnTableEntered()
 {
     OnTableRefreshed();
+    // A seated player's first hand starts from the start button.
+    OnGameReady();
 }
 
 void CMJMainGame2::OnTableRefreshed()
@@ -78,9 +80,14 @@ void CMJMainGame2::OnUserEnter(uintptr_t)
     OnTableRefreshed();
 }
 
-void CMJMainGame2::OnUserLeave(uintptr_t)
+void CMJMainGame2::OnUserLeave(uintptr_t p1)
 {
     OnTableRefreshed();
+    // The leaving player's record is cleared only after this event: his panel goes here.
+    const auto* leaving = reinterpret_cast<const GameUserRecord*>(p1);
+    const int seat = leaving && ValidChair(leaving->Chair()) ? ChairToSeat(leaving->Chair()) : -1;
+    if (IsSeat(seat) && players[size_t(seat)])
+        players[size_t(seat)]->Refresh(PanelUser{});
 }
 
 void CMJMainGame2::OnTableArranged()
@@ -282,6 +289,28 @@ void CMJMainGame2::PlayActionImage(int seat, const std::string& name)
     NextGroup();
     ActDelete(p, nullptr);
     EndGroup();
+}
+
+void CMJMainGame2::HideHandEffects()
+{
+    for (BITObject* p : {winPicture, sortPicture, particlePicture})
+        if (p) {
+            CancelActionsOf(p->GetId());
+            p->Deactivate();
+            p->Redraw();
+        }
+    if (emitter_)
+        emitter_->Stop();
+    RemoveActionImage();
+}
+
+void CMJMainGame2::RemoveActionImage()
+{
+    if (PObject* label = lastActionImageId ? FindById(lastActionImageId) : nullptr) {
+        CancelActionsOf(lastActionImageId);
+        ActDelete(label, nullptr);
+    }
+    lastActionImageId = 0;
 }
 
 void CMJMainGame2::ShowWinEffect(int seat)

@@ -122,12 +122,14 @@ void CMJMainGame2::CreateOptionButtons()
         skillBar = NewPictureBoard("bit_skillbk", kSkillBarZ);
         if (skillBar) {
             skillBar->SetTopMost();
+            // The buttons themselves are linked, not their faces: linking a face would take it
+            // from its button, which then no longer hears its clicks.
             for (ButtonSlot slot : {kBtnAutoPlay, kBtnVolume, kBtnSort})
                 if (buttons[slot])
-                    skillBar->AddChild(buttons[slot]->GetBody(), kBodyLinks);
+                    skillBar->AddChild(buttons[slot], kBodyLinks);
             for (ButtonSlot slot : {kBtnHideSkill, kBtnShowSkill})
                 if (buttons[slot])
-                    skillBar->AddChild(buttons[slot]->GetBody(), kSkillToggleLinks);
+                    skillBar->AddChild(buttons[slot], kSkillToggleLinks);
         }
     }
     if (buttons[kBtnVolume] && !volumeBoard) {
@@ -138,7 +140,7 @@ void CMJMainGame2::CreateOptionButtons()
             volumeBoard->AddEventHook(EV_FOCUS_LEFT, GetId(), EV_VOLUME_BOARD_FOCUS, 0, 0);
             for (ButtonSlot slot : {kBtnVolumeOn, kBtnVolumeOn2})
                 if (buttons[slot])
-                    volumeBoard->AddChild(buttons[slot]->GetBody(), kBodyLinks);
+                    volumeBoard->AddChild(buttons[slot], kBodyLinks);
             const uint32_t events[2] = {EV_VOLUME_EFFECT, EV_VOLUME_MUSIC};
             for (int i = 0; i < 2; ++i) {
                 CMJSliderBar* slider = Own(NewChild<CMJSliderBar>());
@@ -146,8 +148,7 @@ void CMJMainGame2::CreateOptionButtons()
                     continue;
                 slider->Create("slider_bk", "slider_bar", 1, EventRecord{GetId(), events[i], 0, 0}, kVolumeRange, 1);
                 slider->SetZ(kSkillBarZ);
-                if (slider->GetBody())
-                    volumeBoard->AddChild(slider->GetBody(), kBodyLinks);
+                volumeBoard->AddChild(slider, kBodyLinks);
                 volumeSliders[size_t(i)] = slider;
             }
             volumeBoard->Deactivate();

@@ -169,6 +169,8 @@ void CMJMainGame2::OnNotifyPlayerStarted(int chair)
     IAppServices* app = GetAppServices();
     if (chair != OwnChair())
         SystemLine(Format("<c=%d> %s 已经开始\r\n", 8421504, ChairName(app, chair).c_str()));
+    else if (!IsLookOnClient())
+        ShowOwnStartSent(); // the server already counts the own start (an entry after it)
     const int seat = ChairToSeat(chair);
     if (IsSeat(seat) && players[size_t(seat)])
         players[size_t(seat)]->ShowReady(1);
@@ -203,6 +205,8 @@ void CMJMainGame2::OnNotifyRoundStart()
     else
         SystemLine(Format("\r\n<size=12>【第%d局】基础分：<c=255>%d<>分\r\n", game, data ? int(data->GetStartValue28()) : 0));
     ResetTable();
+    // The deal says whether the seat panels count silver or score.
+    OnTableRefreshed();
     CreateGameInfoBoardBig(1);
     HideWaitAnimation();
 }
@@ -344,10 +348,11 @@ void CMJMainGame2::OnNotifyCardCaught(const uint8_t* data, size_t length)
     for (int s = 0; s < kSeatCount; ++s)
         ParkStaleThrown(s);
     CatchWallCard(seat, wallPos, tile);
-    RefreshHand(seat);
     playBlock[kMustThrow] = 1;
+    // The turn first: the refresh gives each own tile its click from it.
     if (seat == kOwnSeat)
         playState = kPlayStateTurn;
+    RefreshHand(seat);
     ClockThrowTime();
     ArrowTo(seat);
     HideArrow();
@@ -808,6 +813,7 @@ void CMJMainGame2::OnNotifyGameResult(const uint8_t* data, size_t length)
         RefreshHand(seat);
     }
     SetPlayModeIdle();
+    MarkHandOver();
 }
 
 } // namespace Lumora

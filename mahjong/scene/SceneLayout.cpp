@@ -8,7 +8,9 @@
 #include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/controls/CMJSliderBar.h"
 #include "mahjong/controls/CMJXyDigit.h"
+#include "mahjong/tiles/TilePicture.h"
 #include "widgets/AppServices.h"
+#include "widgets/CCySplitterBar.h"
 #include "widgets/CXyStandButton.h"
 
 #include <algorithm>
@@ -51,6 +53,13 @@ Rect CMJMainGame2::GetWallArea(int seat) const
 Rect CMJMainGame2::GetDiscardArea(int seat) const
 {
     return IsSeat(seat) ? discardAreas_[size_t(seat)] : Rect{};
+}
+
+// Tiles shrink on a small surface while the side panel stands open beside the table.
+bool CMJMainGame2::GetSplitterFlag() const
+{
+    const auto* bar = dynamic_cast<const CCySplitterBar*>(FindByName(CCySplitterBar::kName));
+    return bar && bar->IsExpanded();
 }
 
 void CMJMainGame2::ComputeTileMetrics(double scale)
@@ -188,7 +197,8 @@ void CMJMainGame2::GetSeatAnchor(TablePoint& out, int seat)
 
 void CMJMainGame2::OnSize()
 {
-    ComputeTileMetrics(1.0);
+    // The scene's places (hand, anchors, buttons) follow the tiles' scale.
+    ComputeTileMetrics(TileScale(GetViewWidth(), GetSplitterFlag()));
     for (int seat = 0; seat < kSeatCount; ++seat) {
         RecalcLayout(seat, wallAreas_[size_t(seat)]);
         OnLayoutChanged(seat, discardAreas_[size_t(seat)]);
@@ -249,8 +259,9 @@ void CMJMainGame2::PlaceControls()
     }
     // Clock, dice, pointer animations at the centre box.
     Place(clockHand, cx, cy);
-    if (clockDigits)
-        Place(clockDigits->GetBody(), cx, cy + 24);
+    // The digit board lays its plane out from its own position: it is placed, not its plane. The
+    // seconds stand in the dial's middle, inside the ring the pointer turns on.
+    Place(clockDigits, cx, cy);
     for (size_t i = 0; i < dice.size(); ++i)
         Place(dice[i], cx - 45 + int(i) * 30, cy);
     Place(waitAnimation, cx, cy);

@@ -122,6 +122,7 @@ void CMJMainGame2::ResetScene()
 
 void CMJMainGame2::ResetTable()
 {
+    handOver_ = false;
     ClearTableState();
     ResetCards();
     ResetPlayers();
@@ -131,6 +132,7 @@ void CMJMainGame2::ResetTable()
     HideArrow();
     HideWaitAnimation();
     HideGameInfo();
+    HideHandEffects();
     if (infoBoardBig)
         infoBoardBig->Deactivate();
     LayoutTable();
@@ -141,11 +143,13 @@ void CMJMainGame2::OnResetGame()
     for (CMJCard2* t : pool)
         if (t)
             t->Deactivate();
+    handOver_ = false;
     ClearTableState();
     ResetCards();
     ResetPlayers();
     ResetAnimation1();
     StopClock();
+    HideHandEffects();
     ReleaseNotifyLock("game reset");
 }
 
@@ -261,6 +265,8 @@ void CMJMainGame2::StartRound()
 {
     OnBtnSortHand();
     ShowRoundBoards();
+    // Read by the headless run: its "after the deal" screenshot waits for this line.
+    Log("the deal is laid out");
 }
 
 void CMJMainGame2::ShowRoundBoards()

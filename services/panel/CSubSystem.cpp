@@ -67,7 +67,7 @@ std::string ChatLineOfRecord(const uint8_t* record, size_t length)
     if (name.empty())
         name = std::to_string(sender);
     const std::string text = FixedText(record + kTextOffset, std::min(kTextBytes, length - kTextOffset));
-    return std::string(kChatNameColour) + EscapeMarkup(name) + "：<>" + EscapeMarkup(text) + "\n";
+    return std::string(kChatNameColour) + EscapeMarkup(name) + "：<>" + EscapeChatText(text) + "\n";
 }
 
 // ---- the input bar --------------------------------------------------------------------------
@@ -223,7 +223,9 @@ void CSubSystem::Layout()
     if (width <= 0 || height <= 0)
         return;
     const double cx = b.left + width / 2.0;
-    const int listHeight = std::min(kUserListHeight, height / 3);
+    // The four chairs' rows whole, above the horizontal bar.
+    const int listHeight =
+        std::min(userList_ ? std::max(kUserListHeight, userList_->HeightForRows(kChairRows)) : 0, height / 3);
     const int inputHeight = CGameInputBar::kHeight;
     const int chatHeight = std::max(1, height - listHeight - inputHeight);
     if (userList_) {
@@ -274,7 +276,8 @@ void CSubSystem::Ignore(uint32_t code)
 
 int CSubSystem::OnEvent(const EventRecord& r)
 {
-    if (r.code >= EV_PANEL_USERS_FIRST && r.code <= EV_PANEL_USERS_LAST) {
+    if ((r.code >= EV_PANEL_USERS_FIRST && r.code <= EV_PANEL_USERS_LAST) || r.code == EV_PANEL_TABLE_ENTERED ||
+        r.code == EV_PANEL_TABLE_REFRESHED) {
         if (userList_)
             userList_->RefreshUsers();
         return 0;

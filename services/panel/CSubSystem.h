@@ -23,6 +23,8 @@ class CXyStandButton;
 class CXyChatFace;
 
 enum SidePanelEvent : uint32_t {
+    EV_PANEL_TABLE_ENTERED = 80000011,
+    EV_PANEL_TABLE_REFRESHED = 80000012,
     EV_PANEL_USERS_FIRST = 80000014,  // 80000014..80000021: the table's user events
     EV_PANEL_USERS_LAST = 80000021,
     EV_PANEL_SYSTEM_LINE = 80000057,  // parameter: a markup line, valid during the call
@@ -97,6 +99,7 @@ public:
     static constexpr uint32_t kChatStyle = 0x60F;  // bars, auto-scroll, selection, decoration, colour, links
     static constexpr uint32_t kChatBackground = 0xF5F0EB;
     static constexpr int kUserListHeight = 150;
+    static constexpr int kChairRows = 4;
 
     ~CSubSystem() override;
     void Create() override;

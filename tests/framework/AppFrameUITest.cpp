@@ -270,6 +270,35 @@ TEST_F(AppFrameUITest, ALookOnJoinReachesTheSceneAndThePanel)
     EXPECT_EQ(std::count(frame_->Panel()->codes.begin(), frame_->Panel()->codes.end(), 80000015u), 1);
 }
 
+TEST_F(AppFrameUITest, BoardShowsTheHallsUserDetailsAtTheMouseAndAsksTheHallOnlyForARefresh)
+{
+    Lumora::GameUserRecord user;
+    user.SetUserId(1002);
+    user.SetName("乙");
+    const auto s = frame_->SceneRect();
+    const int x = (s.left + s.right) / 2 + 40, y = (s.top + s.bottom) / 2 + 30;
+    window_->InjectMouseMove(x, y);
+    Run(20);
+    const auto answer = hall::EncryptHallData({user.Data(), Lumora::GameUserRecord::kSize});
+    app_->OnHallCopyData(7, answer);
+    Lumora::PObject* board = frame_->GetDetailBoard();
+    ASSERT_NE(board, nullptr);
+    EXPECT_TRUE(board->IsActive());
+    EXPECT_EQ(frame_->GetDetailUserId(), 1002);
+    EXPECT_EQ(board->GetRight(), x) << "left of a mouse right of the centre";
+    EXPECT_TRUE(FrameFixture::app_.hallDetailAsks.empty()) << "the answer is never asked for again";
+    // A refresh asks once; its answer redraws the board where it stands.
+    frame_->RefreshUserDetail();
+    window_->InjectMouseMove(s.left + 10, s.top + 10);
+    Run(20);
+    app_->OnHallCopyData(7, answer);
+    EXPECT_EQ(board->GetRight(), x);
+    EXPECT_EQ(FrameFixture::app_.hallDetailAsks, std::vector<uint32_t>{1002});
+    // A short record is no user's.
+    app_->OnHallCopyData(7, hall::EncryptHallData(std::vector<uint8_t>(16, 7)));
+    EXPECT_EQ(frame_->GetDetailUserId(), 1002);
+}
+
 } // namespace
 
 namespace {

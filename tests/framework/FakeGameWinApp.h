@@ -91,6 +91,7 @@ struct FakeGameWinApp : IGameWinApp, IGameAppAccess {
         log.push_back("wait " + std::string(text ? text : "") + " " + std::to_string(seconds));
     }
     void EnterGameOrMatch() override { log.push_back("enter"); }
+    void OnUsersChanged() override { log.push_back("users changed"); }
     void StopCommThread() override { log.push_back("comm stopped"); }
     std::string GetAreaName() const override { return "华东"; }
     std::string GetRoomName() const override { return "新手"; }

@@ -100,13 +100,26 @@ protected:
         EXPECT_TRUE(wnd_->Create(std::move(window)));
         app_.mainWnd = wnd_.get();
         auto* resources = new Lumora::ResourceModule;
-        resources->AddMemPack(pack_.data(), pack_.size());
+        if (packFiles_.empty())
+            resources->AddMemPack(pack_.data(), pack_.size());
+        for (const std::string& file : packFiles_)
+            resources->AddPack(file);
         auto* frame = new F;
         started_ = frame;
         wnd_->StartEngine(frame, resources);
         return *frame;
     }
     void Run(uint64_t ms) { loop_->Advance(ms); }
+    // A person's left click at a client point.
+    void ClickAt(int x, int y)
+    {
+        window_->InjectMouseMove(x, y);
+        Run(20);
+        window_->InjectMouseDown(platform::MouseButton::Left, x, y, clock_.NowMs());
+        Run(50);
+        window_->InjectMouseUp(platform::MouseButton::Left, x, y, clock_.NowMs());
+        Run(50);
+    }
     Lumora::ObjectModule& Objects()
     {
         return *static_cast<Lumora::ObjectModule*>(wnd_->GetCore().GetModule(Lumora::LUMORA_MODULE_OBJECT));
@@ -136,6 +149,7 @@ protected:
     std::optional<testsupport::ProgramFolder> folder_;
     platform::ManualClock clock_{0};
     std::vector<uint8_t> pack_;
+    std::vector<std::string> packFiles_; // skin packs on disk in place of the test's own
     FakeFrameApp app_;
     std::unique_ptr<platform::ManualLoop> loop_;
     std::unique_ptr<Lumora::CLumoraWnd> wnd_;

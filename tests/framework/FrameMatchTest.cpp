@@ -51,6 +51,9 @@ TEST(MatchRecords, CountdownAndRates)
         {86400, "比赛倒计时:1天0小时0分0秒"}};
     for (const auto& [s, text] : countdown)
         EXPECT_EQ(CountdownText(s), text) << s;
+    const std::pair<int, const char*> fees[] = {{1, "报名费300两\r\n"}, {2, "报名费300通宝\r\n"}, {3, ""}, {0, ""}};
+    for (const auto& [kind, text] : fees)
+        EXPECT_EQ(FeeText(kind, 300), text) << kind;
     EXPECT_EQ(FormatRate(0, 0, 0, 0, "0.00%"), "0.00%");
     EXPECT_EQ(FormatRate(0, 0, 0, 0, "100%"), "100%");
     EXPECT_EQ(FormatRate(1, 1, 1, 1, "100%"), "33.33%");
@@ -94,6 +97,8 @@ protected:
         add("btn_ExChange", testsupport::SolidFrames(90, 20, {1, 2, 3, 4}));
         add("bit_playerdetail", testsupport::SolidFrames(330, 310, {0x203040}));
         add("btn_report_personal", testsupport::SolidFrames(64, 26, {1, 2, 3, 4}));
+        add("btn_redcrossEx", testsupport::SolidFrames(20, 20, {1, 2, 3, 4}));
+        add("btn_buycharacter", testsupport::SolidFrames(72, 24, {1, 2, 3, 4}));
         std::string error;
         pack_ = Lumora::BuildPack(skins, error);
         ASSERT_FALSE(pack_.empty()) << error;
@@ -103,6 +108,17 @@ protected:
         app_.match = true;
         app_.matchState = state;
         return Start(1024, 768);
+    }
+    // The detail board of user 9, shown in the test mode.
+    TestFrame& StartWithDetailBoard()
+    {
+        app_.testMode = true;
+        GameUserRecord u;
+        u.SetUserId(9);
+        app_.users.push_back(u);
+        TestFrame& f = Start(1024, 768);
+        f.ShowUserDetail(9, 1);
+        return f;
     }
     std::vector<uint8_t> Result(int32_t rank, int32_t prizeFlag, int32_t award = 0)
     {
@@ -148,7 +164,7 @@ TEST_F(FrameMatchTest, CountdownTicksEverySecondAndDropsTheGiveUpButtonInTheLast
     struct Case {
         int seconds;
         bool giveUp;
-    } const cases[] = {{62, true}, {59, false}};
+    } const cases[] = {{62, true}, {61, false}, {59, false}}; // 61 and 60 left after the first tick
     for (const Case& c : cases) {
         app_.matchSeconds = c.seconds;
         TestFrame& f = StartMatch();
@@ -242,6 +258,55 @@ TEST_F(FrameMatchTest, DetailBoardStaysInsideTheSceneAndHidesTheReportButtonForO
     f.ShowUserDetail(9, 1);
     EXPECT_EQ(app_.hallDetailAsks, std::vector<uint32_t>{9});
     EXPECT_FALSE(board.IsActive());
+}
+
+TEST_F(FrameMatchTest, SmallBoardStandsOnTheSideOfTheClickTowardsTheScenesCentre)
+{
+    TestFrame& f = StartWithDetailBoard();
+    PObject& board = *f.GetDetailBoard();
+    const Rect s = f.SceneRect();
+    const int cx = (s.left + s.right) / 2, cy = (s.top + s.bottom) / 2;
+    // A little right of and below the centre: left of and above the click; the other way round.
+    f.ShowPlayerBoardSmall(9, cx + 20, cy + 20);
+    EXPECT_EQ(board.GetRight(), cx + 20);
+    EXPECT_EQ(board.GetBottom(), cy + 20);
+    f.ShowPlayerBoardSmall(9, cx - 20, cy - 20);
+    EXPECT_EQ(board.GetLeft(), cx - 20);
+    EXPECT_EQ(board.GetTop(), cy - 20);
+}
+
+TEST_F(FrameMatchTest, BoardShowsItsButtonsAndAClickOnCloseOrOkHidesIt)
+{
+    TestFrame& f = StartWithDetailBoard();
+    f.ShowSystemBoard("恭喜您，报名成功！", 0xFFFFFF, 16);
+    // A board's buttons, found as its children.
+    auto buttons = [&](PObject* board) {
+        std::vector<CXyStandButton*> found;
+        for (uint32_t id = 1; id <= kIdsLooked; ++id)
+            if (auto* b = dynamic_cast<CXyStandButton*>(Objects().FindById(id)); b && b->GetParent() == board)
+                found.push_back(b);
+        return found;
+    };
+    struct Case {
+        PObject* board;
+        double closeWidth; // the button that closes it
+        size_t count;
+    } const cases[] = {{f.GetDetailBoard(), 20, 3}, {f.GetSystemBoard(), 50, 1}};
+    for (const Case& c : cases) {
+        ASSERT_NE(c.board, nullptr);
+        const std::vector<CXyStandButton*> all = buttons(c.board);
+        ASSERT_EQ(all.size(), c.count);
+        CXyStandButton* close = nullptr;
+        for (CXyStandButton* b : all) {
+            EXPECT_TRUE(b->IsActive()) << "shown with its board";
+            if (b->GetWidth() == c.closeWidth)
+                close = b;
+        }
+        ASSERT_NE(close, nullptr);
+        ClickAt(int(close->GetX()), int(close->GetY()));
+        EXPECT_FALSE(c.board->IsActive());
+        EXPECT_FALSE(close->IsActive()) << "hidden with its board";
+    }
 }
 
 TEST_F(FrameMatchTest, MatchRoomClickShowsTheMatchBoardAtThePoint)

@@ -285,6 +285,7 @@ TEST_F(NotifyTest, MalformedRecordsAreRefusedBeforeAnythingChanges)
     Notify(211030, users);
     EXPECT_EQ(app.hall.players[1].Silver(), 777);
     EXPECT_EQ(app.hall.players[1].Level(), "0123456789abcde");
+    EXPECT_EQ(app.log, (std::vector<std::string>{"users changed"})) << "the user list and seat panels show it";
 
     // The table list's block is handed on only when it lies inside the data.
     Notify(211028, Record(64 + 136 + 8).Word(8, 1));

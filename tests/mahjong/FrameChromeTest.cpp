@@ -5,9 +5,21 @@
 
 #include "engine/input/InputData.h"
 #include "engine/object/PlaneObject.h"
+#include "framework/app/AppLinks.h"
+#include "framework/app/CGameWinApp.h"
 #include "framework/frame/FrameLayout.h"
+#include "framework/window/RunClient.h"
+#include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/frame/CMJGameFrame.h"
+#include "platform/SystemScreen.h"
+#include "tests/mahjong/TileRig.h"
+#include "tests/widgets/FakeAppServices.h"
+#include "widgets/CXyBlackboard.h"
 #include "widgets/CXyStandButton.h"
+
+#include <array>
+#include <cstring>
+#include <filesystem>
 
 using namespace Lumora;
 using namespace framework;
@@ -73,6 +85,31 @@ protected:
         std::string error;
         pack_ = Lumora::BuildPack(skins, error);
         ASSERT_FALSE(pack_.empty()) << error;
+    }
+    // The frame's skins and a few pictures of the test's own.
+    void AddPictures(const std::vector<std::pair<std::string, Lumora::ImageRecord>>& own)
+    {
+        std::vector<Lumora::PackSource> skins;
+        auto add = [&](const std::string& name, const Lumora::ImageRecord& picture) {
+            skins.push_back({name + ".pps", Lumora::EncodePps(picture)});
+        };
+        AddFrameSkins(add);
+        for (const auto& [name, picture] : own)
+            add(name, picture);
+        std::string error;
+        pack_ = Lumora::BuildPack(skins, error);
+        ASSERT_FALSE(pack_.empty()) << error;
+    }
+    // The buttons on a board, and how many of them show.
+    std::pair<int, int> BoardButtons(const PObject* board)
+    {
+        int all = 0, shown = 0;
+        for (uint32_t id = 1; id <= kIdsLooked; ++id)
+            if (auto* b = dynamic_cast<CXyStandButton*>(Objects().FindById(id)); b && b->GetParent() == board) {
+                ++all;
+                shown += b->IsActive() ? 1 : 0;
+            }
+        return {all, shown};
     }
     // The screen's pixel, snapped to the expected colour when each channel is within 1 of it
     // (blended and copied pixels differ by that much).
@@ -165,8 +202,9 @@ TEST_F(FrameDecorationTest, TitleButtonsStandRightToLeftWithEachLayersGapsAndSou
 
     MahjongFrame& m = StartAs<MahjongFrame>(v, 768, true);
     Run(20);
-    const double mahjong[6] = {v - 10 - 4, v - 20 - 11 - 4, v - 20 - 22 - 12 - 4, r - 12 - 32 - 15 - 15,
-                               r - 12 - 16, r - 12 - 32 - 15 - 30 - 18 - 17};
+    // help's right edge 12 from min's left edge; the settings and shop 3 from the button before.
+    const double mahjong[6] = {v - 10 - 4,       v - 20 - 11 - 4, v - 20 - 22 - 12 - 4,
+                               r - 32 - 15 - 15, r - 12 - 16,     r - 32 - 30 - 18 - 17};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(m.Button(i)->GetX(), mahjong[i]) << i;
     EXPECT_EQ(m.Button(4)->GetY(), 14) << "help one pixel lower";
@@ -260,6 +298,46 @@ namespace {
 
 using MahjongFrameTest = FrameDecorationTest;
 
+// The application as it starts: its main window first, then the frame made and laid out in it.
+struct StartingApp : CGameWinApp {
+    StartingApp() : CGameWinApp("qirn", 26283, 9, 3) { framework::SetFrameApp(&link); }
+    ~StartingApp() override { framework::SetFrameApp(nullptr); }
+    Lumora::CGameBase* CreateGameFrame() override { return new MahjongFrame; }
+    FrameAppLink link{*this, nullptr};
+};
+
+TEST_F(FrameDecorationTest, BoardShowsThePanelOfTheWorkAreaWhenTheApplicationMakesTheFrame)
+{
+    struct Case {
+        int width, height, panel;
+        bool folded;
+    } const cases[] = {{800, 600, 250, true}, {1280, 800, 282, false}, {1920, 1080, 282, false}};
+    for (const Case& c : cases) {
+        const platform::ScreenFacts screen{c.width, c.height, {0, 0, c.width, c.height}};
+        platform::SetScreenOverride(&screen);
+        ClientPlatform display;
+        display.makeWindow = [](const platform::Rect& rect) {
+            auto window = std::make_unique<platform::HeadlessWindow>(rect);
+            window->SetWorkArea(rect);
+            return window;
+        };
+        {
+            StartingApp app;
+            app.SetPlatform(&display);
+            ASSERT_TRUE(app.CreateMainWnd());
+            auto* f = dynamic_cast<MahjongFrame*>(app.GetGameFrameObject());
+            ASSERT_NE(f, nullptr);
+            EXPECT_EQ(f->GetPanelWidth(), c.panel) << c.width;
+            EXPECT_EQ(f->GetVisiblePanelWidth() == 0, c.folded) << c.width;
+            // Folded, the felt runs to the splitter at the view's right edge.
+            if (c.folded) {
+                EXPECT_EQ(f->SceneRect().right, c.width - 1 - int(f->Splitter()->GetWidth()));
+            }
+        }
+        platform::SetScreenOverride(nullptr);
+    }
+}
+
 TEST(FormatFixedText, CutsAtTheBufferOnACharacterBoundary)
 {
     char buffer[128];
@@ -291,6 +369,143 @@ TEST_F(MahjongFrameTest, PlacedDialogsStackNewestOnTopAndRestOnTheBottomEdge)
     window_->Resize(1000, 700);
     const Rect s = f.SceneRect();
     EXPECT_EQ(f.GetAutoPlayAnimation()->GetY(), (s.top + s.bottom) / 2 - 35);
+}
+
+TEST_F(MahjongFrameTest, BoardShowsItsCloseBuyAndRechargeButtonsWithItAndHidesThemWithIt)
+{
+    app_.testMode = true;
+    GameUserRecord u;
+    u.SetUserId(9);
+    app_.users.push_back(u);
+    MahjongFrame& f = StartAs<MahjongFrame>(1024, 768, true);
+    f.ShowUserDetail(9, 1);
+    ASSERT_NE(f.GetDetailBoard(), nullptr);
+    EXPECT_EQ(BoardButtons(f.GetDetailBoard()), std::make_pair(4, 3)) << "clear-zero only for an own negative score";
+    Frame(EV_FRAME_BOARD_CLOSE);
+    EXPECT_EQ(BoardButtons(f.GetDetailBoard()), std::make_pair(4, 0));
+}
+
+// The mahjong frame noting what its hook hands to the click operation.
+struct ClickedFrame : MahjongFrame {
+    void OnUserClicked(uint32_t user, int x, int y) override
+    {
+        clicks.push_back({int(user), x, y});
+        MahjongFrame::OnUserClicked(user, x, y);
+    }
+    std::vector<std::array<int, 3>> clicks;
+};
+
+TEST_F(MahjongFrameTest, BoardShowsForTheSeatsUserWhenAPersonClicksItsPanel)
+{
+    // A panel answers clicks where its picture shows.
+    AddPictures({{"bit_playerpanel", testsupport::SolidFrames(150, 64, {0x404070})}});
+    widgettest::FakeAppServices services;
+    services.SeatPlayer(2, 1002, "乙");
+    app_.testMode = true;
+    GameUserRecord u;
+    u.SetUserId(1002);
+    app_.users.push_back(u);
+    ClickedFrame& f = StartAs<ClickedFrame>(1024, 768, true);
+    auto* panel = f.NewChild<CMJPlayer2>();
+    ASSERT_NE(panel, nullptr);
+    panel->Create(0);
+    panel->SetChair(2);
+    PanelUser who;
+    who.present = true;
+    who.name = "乙";
+    panel->Refresh(who);
+    panel->SetZ(5000);
+    panel->MoveTo(300, 400);
+    panel->Redraw();
+    ClickAt(300, 400);
+    ASSERT_EQ(f.clicks.size(), 1u);
+    EXPECT_EQ(f.clicks[0], (std::array<int, 3>{1002, 300, 400})) << "the seat's user and the click point";
+    ASSERT_NE(f.GetDetailBoard(), nullptr);
+    EXPECT_TRUE(f.GetDetailBoard()->IsActive());
+    EXPECT_EQ(f.GetDetailUserId(), 1002);
+}
+
+TEST_F(MahjongFrameTest, DetailLinesStandTwentyPixelsApart)
+{
+    constexpr uint32_t kBack = 0xE0E0E0;
+    AddPictures({{"bit_playerdetail", testsupport::SolidFrames(310, 330, {kBack})}});
+    app_.testMode = true;
+    GameUserRecord u;
+    u.SetUserId(9);
+    u.SetName("甲");
+    app_.users.push_back(u);
+    MahjongFrame& f = StartAs<MahjongFrame>(1024, 768, true);
+    f.ShowUserDetail(9, 1);
+    auto* board = dynamic_cast<PlaneObject*>(f.GetDetailBoard());
+    ASSERT_NE(board, nullptr);
+    // Ink right of the character picture in rows [from, to).
+    auto inked = [&](int from, int to) {
+        for (int y = from; y < to; ++y)
+            for (int x = 145; x < board->GetSurfaceWidth(); ++x)
+                if (board->GetPixelColour(x, y) != (kBack & 0xFFFFFF))
+                    return true;
+        return false;
+    };
+    for (int line = 0; line < 11; ++line) {
+        const int top = 85 + 20 * line;
+        EXPECT_TRUE(inked(top, top + 13)) << line;
+        EXPECT_FALSE(inked(top + 14, top + 20)) << "the gap under line " << line;
+    }
+}
+
+// Our art on the frame's boards, for a person to look at (build/artifacts/frame-*.png): the title
+// bar, the detail board and an exit request at every window size, the sign-up notice under the
+// count-down and the sure-quit board. The boards stay inside the table.
+TEST_F(MahjongFrameTest, OurArtOnTheBoardsAtEveryWindowSize)
+{
+    packFiles_ = {mahjongtest::SkinPackPath("frame"), mahjongtest::SkinPackPath("table")};
+    app_.characterRoot = std::string(XL_BINARY_DIR) + "/Share/Image/Character";
+    app_.testMode = true;
+    GameUserRecord u;
+    u.SetUserId(9);
+    u.SetName("东风破浪");
+    u.SetCharacter(1);
+    u.SetSilver(123456);
+    u.SetScore(-20);
+    u.SetLevel("雀圣");
+    app_.users.push_back(u);
+    const std::string dir = std::string(XL_BINARY_DIR) + "/artifacts";
+    std::filesystem::create_directories(dir);
+    auto shot = [&](const std::string& name) { EXPECT_TRUE(window_->ScreenshotPng(dir + "/frame-" + name + ".png")); };
+    for (const auto& [w, h] :
+         {std::pair{800, 600}, std::pair{1024, 768}, std::pair{1280, 800}, std::pair{1920, 1080}}) {
+        MahjongFrame& f = StartAs<MahjongFrame>(w, h, true);
+        window_->InjectMouseMove(w / 3, h / 3);
+        Run(20);
+        f.ShowUserDetail(9, 1);
+        std::vector<uint8_t> ask(120, 0);
+        const uint32_t asker = 9;
+        std::memcpy(ask.data(), &asker, sizeof asker);
+        std::strcpy(reinterpret_cast<char*>(ask.data()) + 20, "家里有急事，先走一步");
+        f.ShowAskExit(ask);
+        Run(3000);
+        const Rect s = f.SceneRect();
+        const PObject& board = *f.GetDetailBoard();
+        EXPECT_GE(board.GetLeft(), s.left) << w;
+        EXPECT_LE(board.GetRight(), s.right) << w;
+        EXPECT_GE(board.GetTop(), s.top) << w;
+        EXPECT_LE(board.GetBottom(), s.bottom) << w;
+        shot("detail-" + std::to_string(w));
+        wnd_.reset();
+    }
+    app_.match = true;
+    app_.matchSeconds = 3725;
+    app_.fee = 500;
+    app_.feeKind = 1;
+    MahjongFrame& f = StartAs<MahjongFrame>(1024, 768, true);
+    f.ShowMatchWaiting();
+    f.ShowNoSignUp();
+    Run(50);
+    shot("notice-1024");
+    f.HideMatchWaiting();
+    f.ShowSureQuitBoard();
+    Run(50);
+    shot("surequit-1024");
 }
 
 TEST_F(MahjongFrameTest, ClearZeroShowsForTheOwnNegativeScoreAndPageButtonsOpenPages)

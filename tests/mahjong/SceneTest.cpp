@@ -1,12 +1,14 @@
 // The table scene in a headless engine: creation, the dice and the notification gate with every
 // way it opens, the event hook's ranges, claim buttons during auto-play, the two sound buttons,
-// drags and drops of the own hand, tile events without input data, the turn clock, the layout
-// of walls and discard areas, the sparkles' lifetimes, and a scripted game in every size class
-// that passes the missing-resource sweep and leaves no tile orphaned.
+// real clicks on the skill bar's buttons, drags and drops of the own hand, tile events without
+// input data, the turn clock, the layout of walls and discard areas, the sparkles' lifetimes, and
+// a scripted game in every size class that passes the missing-resource sweep and leaves no tile
+// orphaned.
 #include "engine/input/InputData.h"
 #include "engine/object/PictureObject.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/controls/CMJPlayer2.h"
+#include "mahjong/controls/CMJXyDigit.h"
 #include "mahjong/scene/CMyParticle.h"
 #include "tests/mahjong/SceneRig.h"
 #include "tests/support/RelayRig.h"
@@ -36,6 +38,11 @@ std::string TestName()
 bool Overlap(const Rect& a, const Rect& b)
 {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+Rect Bounds(const PObject& o)
+{
+    return Rect{int(o.GetLeft()), int(o.GetTop()), int(o.GetLeft() + o.GetWidth()), int(o.GetTop() + o.GetHeight())};
 }
 
 } // namespace
@@ -435,4 +442,65 @@ TEST(Scene, ServerMessagesWaitForTheDealAndKeepTheirOrder)
     for (uint32_t i = 0; i < 20; ++i)
         EXPECT_EQ(main.ids[i], 500 + i);
     thread->Stop();
+}
+
+// The skill bar's buttons are clicked as a player clicks them: through the input module's hit
+// test at the centre of each face.
+TEST(Scene, EachSkillBarButtonAnswersARealClick)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    TableSoundSettings settings;
+    s.SetSoundSettings(&settings);
+    // No face covers another's caption or picture.
+    const CMJMainGame2::ButtonSlot bar[] = {CMJMainGame2::kBtnHideSkill, CMJMainGame2::kBtnAutoPlay,
+                                            CMJMainGame2::kBtnVolume, CMJMainGame2::kBtnSort};
+    for (size_t i = 0; i < std::size(bar); ++i)
+        for (size_t k = i + 1; k < std::size(bar); ++k)
+            EXPECT_FALSE(Overlap(Bounds(*s.buttons[bar[i]]->GetBody()), Bounds(*s.buttons[bar[k]]->GetBody())))
+                << bar[i] << " and " << bar[k];
+    auto click = [&](CMJMainGame2::ButtonSlot slot) {
+        PObject* face = s.buttons[slot]->GetBody();
+        ASSERT_NE(face, static_cast<PObject*>(s.buttons[slot])) << "the button lost its face";
+        rig.engine.Click(int(face->GetX()), int(face->GetY()));
+    };
+    click(CMJMainGame2::kBtnAutoPlay);
+    EXPECT_EQ(s.autoPlay, 1);
+    EXPECT_THAT(rig.app.notices, ::testing::Contains("游戏托管已启动,单击鼠标解除!"));
+    click(CMJMainGame2::kBtnVolume);
+    EXPECT_TRUE(s.volumeBoard->IsActive());
+    if (std::getenv("XL_SCREENSHOTS"))
+        mahjongtest::SaveScreenshot(rig.engine, kSurfaces[0].width, kSurfaces[0].height, "scene_skillbar");
+    // The volume board's own button answers too: silence.
+    click(CMJMainGame2::kBtnVolumeOn2);
+    EXPECT_TRUE(settings.keepSilence);
+    const std::string sortNow = "mouse " + std::to_string(EV_SORT_NOW);
+    const auto sorts = std::count(s.calls.begin(), s.calls.end(), sortNow);
+    click(CMJMainGame2::kBtnSort);
+    EXPECT_TRUE(s.sortPicture->IsActive());
+    rig.engine.Run(2000);
+    EXPECT_EQ(std::count(s.calls.begin(), s.calls.end(), sortNow), sorts + 1);
+    s.SetSoundSettings(nullptr);
+}
+
+// The turn clock shows its seconds in the middle of the dial, counting down.
+TEST(Scene, TheClockShowsItsSecondsInTheDial)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    s.CreateDiceHook();
+    rig.engine.Run(3000);
+    s.PointTurnArrow(0, kOwnSeat * 2);
+    s.SetClockValue(15);
+    rig.engine.Run(1100);
+    const PObject& digits = *s.clockDigits->GetBody();
+    EXPECT_TRUE(digits.IsActive());
+    EXPECT_EQ(s.clockDigits->Format(s.GetClockValue()), "14");
+    const Rect dial = Bounds(*s.clockHand);
+    EXPECT_GE(digits.GetLeft(), dial.left);
+    EXPECT_LE(digits.GetLeft() + digits.GetWidth(), dial.right);
+    EXPECT_GE(digits.GetTop(), dial.top);
+    EXPECT_LE(digits.GetTop() + digits.GetHeight(), dial.bottom);
+    if (std::getenv("XL_SCREENSHOTS"))
+        mahjongtest::SaveScreenshot(rig.engine, kSurfaces[0].width, kSurfaces[0].height, "scene_clock");
 }

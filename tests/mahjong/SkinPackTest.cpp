@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -223,4 +225,100 @@ TEST_F(SkinPackTest, TheArtProgramDrawsTheSameBytesEveryRun)
         ++compared;
     }
     EXPECT_GT(compared, 250u);
+}
+
+namespace {
+
+// A picture's pixel as 0xRRGGBB and whether it shows (not the key colour, alpha at least half).
+struct Sample {
+    uint32_t rgb;
+    bool shows;
+};
+Sample At(const Lumora::PictureInfo& p, int x, int y, uint32_t frame = 0)
+{
+    const Lumora::ImageRecord& im = *p.image;
+    const uint8_t* px = im.pixels.data() + im.PixelIndex(x, y, frame) * 4;
+    const uint32_t rgb = uint32_t(px[2]) << 16 | uint32_t(px[1]) << 8 | px[0];
+    return {rgb, px[3] >= 128 && rgb != 0xFF00FF};
+}
+
+// Contrast of two colours (0xRRGGBB) by relative luminance, 1 to 21: 4.5 reads as body text.
+double Contrast(uint32_t a, uint32_t b)
+{
+    auto luminance = [](uint32_t rgb) {
+        double l = 0;
+        const double weight[3] = {0.2126, 0.7152, 0.0722};
+        for (int c = 0; c < 3; ++c) {
+            const double v = double(rgb >> (16 - 8 * c) & 0xFF) / 255.0;
+            l += weight[c] * (v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        }
+        return l;
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The lowest contrast of a pen against the picture in a rectangle [x0, x1) x [y0, y1).
+double LowestContrast(const Lumora::PictureInfo& p, uint32_t pen, int x0, int y0, int x1, int y1)
+{
+    double lowest = 21;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            if (const Sample s = At(p, x, y); s.shows)
+                lowest = std::min(lowest, Contrast(pen, s.rgb));
+    return lowest;
+}
+
+} // namespace
+
+TEST_F(SkinPackTest, BoardsHoldWhatTheFrameDrawsOnThemAndTheirTextReads)
+{
+    engine_->Owner().AddResourcePack(mahjongtest::SkinPackPath("frame").c_str());
+    auto picture = [&](const char* name) {
+        const Lumora::PictureInfo p = engine_->Picture(name, 0);
+        EXPECT_NE(p.image, nullptr) << name;
+        return p;
+    };
+    // The mahjong detail board: the 135 x 270 character at (10, 50) with the buy button 22 pixels
+    // above the bottom below it, dark green lines (0x385026) from x 145, y 61 to 297.
+    const Lumora::PictureInfo detail = picture("bit_playerdetail");
+    const Lumora::PictureInfo buy = picture("btn_buycharacter");
+    ASSERT_TRUE(detail.image && buy.image);
+    EXPECT_GE(detail.height - 22 - buy.height, 50 + 270);
+    EXPECT_GE(detail.width, 145 + 200);
+    EXPECT_GE(LowestContrast(detail, 0x265038, 145, 54, detail.width - 84, 298), 4.5);
+    // Its width is the margin between the board and the table's edge.
+    EXPECT_LE(picture("PlayerBoardSmall").width, 16);
+    // The system board's white text from 50 pixels below its top.
+    const Lumora::PictureInfo system = picture("bit_systemboard");
+    ASSERT_TRUE(system.image);
+    EXPECT_GE(LowestContrast(system, 0xFFFFFF, 20, 50, system.width - 20, 140), 4.5);
+    // The sure-quit board's buttons stand 55 pixels apart, centre to centre.
+    EXPECT_LT(picture("btn_gameset_ok").width, 55);
+    EXPECT_LT(picture("btn_gameset_cancel").width, 55);
+    // The ask-exit box keeps 21 pixels around its 32-pixel portrait: the frame stays inside them.
+    const Lumora::PictureInfo portrait = picture("系统通知框_头像背景");
+    EXPECT_GE(portrait.width, 32);
+    EXPECT_LE(portrait.width, 32 + 21);
+    EXPECT_LE(portrait.height, 32 + 21);
+    // The title bar is tiled: each row is one colour, so no seam and no boxes show.
+    const Lumora::PictureInfo top = picture("Frame_Top");
+    ASSERT_TRUE(top.image);
+    for (int y = 0; y < top.height; ++y)
+        for (int x = 1; x < top.width; ++x)
+            ASSERT_EQ(At(top, x, y).rgb, At(top, 0, y).rgb) << x << "," << y;
+    // The count-down (42 high) stands on the sign-up notice's centre: its band stays clear and
+    // the notice's words stand outside it, in every frame.
+    const Lumora::PictureInfo notice = picture("animation_NoSignUp");
+    ASSERT_TRUE(notice.image);
+    const int cy = notice.height / 2;
+    for (uint32_t f = 0; f < notice.image->frames; ++f) {
+        int inBand = 0, outside = 0;
+        for (int y = 0; y < notice.height; ++y)
+            for (int x = 0; x < notice.width; ++x)
+                if (At(notice, x, y, f).shows)
+                    ++(std::abs(y - cy) <= 21 ? inBand : outside);
+        EXPECT_EQ(inBand, 0) << f;
+        EXPECT_GT(outside, 100) << f;
+    }
 }

@@ -7,6 +7,7 @@
 #include "framework/frame/FrameLayout.h"
 #include "tests/mahjong/SceneRig.h"
 #include "tests/support/ResourceSweep.h"
+#include "widgets/CCySplitterBar.h"
 
 #include <gtest/gtest.h>
 
@@ -162,6 +163,74 @@ TEST(TableLook, GroupsOfTilesAndTheInfoBoardKeepClearOfEachOtherInEveryWindowSiz
                     << groups[j].first << " " << Show(groups[j].second);
         }
     }
+}
+
+// A window 800 wide with the side panel opened: the tiles shrink to three quarters, so that the
+// own hand of 14 and its drawn tile stay on the narrower felt; folded, they take their size again.
+TEST(TableLook, TilesShrinkOnASmallWindowWhileTheSidePanelStandsOpen)
+{
+    SceneRig rig("table_look_scale");
+    mahjongtest::TestScene& s = *rig.scene;
+    auto* bar = rig.engine.Add<CCySplitterBar>();
+    bar->SetName(CCySplitterBar::kName);
+    const int panel = framework::SidePanelWidth(true, 800);
+    const framework::FrameRects r = framework::LayoutRects(800, 600, panel, panel, true, 8, 1);
+    const Rect felt{r.scene.left, r.scene.top, r.scene.right, r.scene.bottom};
+    rig.UseSurface({800, 600, felt, kClass800});
+    for (const bool open : {true, false}) {
+        bar->SetCollapsed(!open);
+        s.OnSize();
+        CMJCard2& t = *s.pool.back();
+        for (int i = 0; i < 14; ++i) {
+            t.Reset();
+            t.state = kTileHand, t.seat = kOwnSeat, t.index = i, t.count = 14, t.inHand = 1, t.faceUp = 1;
+            t.tile = 9, t.placed = 1;
+            t.Update();
+            EXPECT_EQ(t.scale, open ? 0.75 : 1.0);
+            if (open) {
+                EXPECT_GE(t.GetBodyPicture()->GetLeft(), felt.left) << i;
+                EXPECT_LE(t.GetBodyPicture()->GetRight(), felt.right) << i;
+            }
+        }
+        t.Reset();
+        t.Update();
+    }
+}
+
+// A claim's label at the own seat stands above the hand (a raised tile included): the hand's
+// pixels stay as they were, the label's own place changes.
+TEST(TableLook, AClaimsLabelAtTheOwnSeatLeavesTheOwnHandInSight)
+{
+    SceneRig rig("table_look_own_label");
+    mahjongtest::TestScene& s = *rig.scene;
+    const mahjongtest::Surface surface = TableOf(1280, 800);
+    rig.UseSurface(surface);
+    s.OnSize();
+    Box hand;
+    for (int i = 0; i < 14; ++i) {
+        CMJCard2& t = *s.pool[size_t(i)];
+        t.Reset();
+        t.state = kTileHand, t.seat = kOwnSeat, t.index = i, t.count = 14, t.inHand = 1, t.faceUp = 1;
+        t.tile = i, t.placed = 1, t.raised = i == 5;
+        t.Update();
+        hand.Add(*t.GetBodyPicture());
+    }
+    auto pixels = [&](const Box& b) {
+        rig.engine.Run(100);
+        const auto& screen = rig.engine.Paint().PresentBuffer();
+        std::vector<uint32_t> out;
+        for (int y = int(b.top); y < int(b.bottom); ++y)
+            for (int x = int(b.left); x < int(b.right); ++x)
+                out.push_back(screen[size_t(y) * size_t(surface.width) + size_t(x)]);
+        return out;
+    };
+    TablePoint at;
+    s.GetSeatAnchor(at, kOwnSeat);
+    const Box above{hand.left, double(at.y) - 60, hand.right, double(at.y) - 20};
+    const auto handBefore = pixels(hand), aboveBefore = pixels(above);
+    s.PlayActionImage(kOwnSeat, "peng1");
+    EXPECT_EQ(pixels(hand), handBefore);
+    EXPECT_NE(pixels(above), aboveBefore) << "the label shows";
 }
 
 TEST(TableLook, AnnouncedClaimsShowTheirPictureAtTheSeatForAMoment)

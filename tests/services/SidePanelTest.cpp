@@ -5,6 +5,7 @@
 
 #include "services/panel/CSubSystem.h"
 #include "widgets/CCyPlayerListBar.h"
+#include "widgets/CCyScrollBar.h"
 #include "widgets/CCyUserList.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyInputBox.h"
@@ -89,6 +90,19 @@ TEST_F(SidePanelTest, TheTablesUserEventsRefreshThePlayerList)
     EXPECT_EQ(list->UserIdAt(1), 1003u);
 }
 
+TEST_F(SidePanelTest, TheUserListShowsTheFourChairsRowsWholeAboveItsHorizontalBar)
+{
+    E().AddSkin("SystemUserListBar", SolidFrames(300, 24, {0x506070}));
+    E().AddSkin(CCyUserList::kRowSkin, SolidFrames(200, 30, {0x5080B0, 0xF0F0F0, 0xE0E0E0}));
+    E().AddSkin("ScrollBar_HorzBack", SolidFrames(20, 14, {0x505050}));
+    E().LoadSkins();
+    CCyPlayerListBar* bar = MakePanel()->GetUserList();
+    ASSERT_NE(bar->GetHorizontalBar(), nullptr);
+    const double hbar = bar->GetHorizontalBar()->GetHeight();
+    EXPECT_GT(hbar, 0);
+    EXPECT_GE(bar->GetBottom() - hbar, bar->GetTop() + 24 + 4 * 30);
+}
+
 TEST_F(SidePanelTest, UnhandledCodesAreLoggedOnceAndShowNothing)
 {
     CMJSubSystem* panel = MakePanel();
@@ -120,6 +134,18 @@ TEST_F(SidePanelTest, FacePicksAndNamesGoToTheCaretOfTheInputLine)
     int index = 1;
     Send(*panel, EV_FACE_PICKED, reinterpret_cast<uintptr_t>("#打牌"), reinterpret_cast<uintptr_t>(&index));
     EXPECT_EQ(panel->GetInputBar()->GetInput()->GetText(), "张三，#打牌");
+
+    // The line as the server sends it back shows the face's picture; a '#' before other text stays text.
+    E().AddSkin("xyf打牌", SolidFrames(20, 20, {0x00FF00, 0x0000FF}));
+    E().LoadSkins();
+    app_.SeatPlayer(0, 1001, "张三");
+    const auto chat = ChatRecord(1001, "#打牌 #r#1");
+    Send(*panel, 80000058, reinterpret_cast<uintptr_t>(chat.data()), chat.size());
+    int faces = 0;
+    for (const ChatElement* e = panel->GetChatBox()->Content().First(); e; e = e->next)
+        faces += e->Is(chat_flag::kObject);
+    EXPECT_EQ(faces, 1);
+    EXPECT_EQ(Shown(*panel), "张三：#打牌 #r#1\n");
 }
 
 TEST_F(SidePanelTest, SendingCutsOnACharacterSkipsEmptyLinesAndKeepsOneASecond)

@@ -50,6 +50,17 @@ TEST(ChatLayout, RowsWrapGrowAndBreak)
     EXPECT_EQ(b.At(7)->rowTop, 16);
     EXPECT_EQ(b.At(7)->x, 0);
 
+    // A run of digits or letters goes to the next row whole, unless it fills rows by itself.
+    Box w(35, 100);
+    w.Parse("ab+200 abcdefgh");
+    EXPECT_EQ(w.At(2)->rowTop, 0); // '+'
+    EXPECT_EQ(w.At(3)->x, 0); // '2'
+    EXPECT_EQ(w.At(3)->rowTop, 16);
+    EXPECT_EQ(w.At(5)->x, 14);
+    EXPECT_EQ(w.At(7)->rowTop, 32); // the long run starts its own row, then breaks
+    EXPECT_EQ(w.At(11)->rowTop, 32);
+    EXPECT_EQ(w.At(12)->x, 0);
+
     // A taller element continuing an open row puts the whole row on the new bottom.
     Box g(200, 100);
     g.pictures = {"pic"};

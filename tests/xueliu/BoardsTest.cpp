@@ -1,12 +1,16 @@
 // This game's boards on a dealt table in a headless engine with our own skins: the exchange
 // (three of one suit), the missing suit (radio buttons, OK, and the count-down that sends the
 // recommendation), the result (a row per chair, a selected row's detail from the hand's wins,
-// score changes and settlement entries, "继续" and the next deal) and the settings (check
-// buttons written to the game's ini). Clicks go through the input module, as a player's would.
+// score changes and settlement entries, "继续" and the next deal; no request after it) and the
+// settings (check buttons written to the game's ini). Clicks go through the input module, as a
+// player's would.
 #include "framework/connection/Record.h"
+#include "framework/connection/RequestIds.h"
 #include "framework/notify/CGameNotify.h"
 #include "framework/scene/GameWinApp.h"
+#include "engine/object/PlaneObject.h"
 #include "mahjong/MahjongEvents.h"
+#include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/connect/CMJGameConnect2.h"
 #include "platform/Ini.h"
 #include "tests/mahjong/TileRig.h"
@@ -27,7 +31,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <unistd.h>
 
@@ -70,6 +76,7 @@ public:
     BoardScene() { connect.SetApp(&client); }
     CMJGameConnect2* TableConnect() override { return &connect; }
     void CheckSwitchRoom() override { ++switchChecks; }
+    using CMyGame::ChairName;
     using CMyGame::Slot;
     FakeClientApp client;
     RecordingConnect connect;
@@ -87,8 +94,10 @@ protected:
         Deal();
     }
 
-    // A deal with the own chair 0 as the banker: 万 1-5, 条 5 7 9, 筒 1-6 unless given.
-    void Deal(uint32_t runMs = 4000, std::vector<int> own = {})
+    // A deal with the own chair 0 as the banker unless told: 万 1-5, 条 5 7 9, 筒 1-6 (筒 1-5 when
+    // not the banker) unless given; `more` sets further parameter words.
+    void Deal(uint32_t runMs = 4000, std::vector<int> own = {}, int banker = 0,
+              std::vector<std::pair<size_t, int32_t>> more = {})
     {
         std::vector<uint8_t> start(GameRecord::kDealStartSize, 0);
         RecordWriter w({start.data(), start.size()});
@@ -97,16 +106,22 @@ protected:
                                                       {18, 15}, {21, 1}, {28, 6}, {36, -1}, {37, -1}};
         for (auto [word, value] : params)
             w.I32(word * 4, value);
+        w.I32(11 * 4, banker);
+        w.I32(GameRecord::kDrawnTileChairWord * 4, banker);
+        for (auto [word, value] : more)
+            w.I32(word * 4, value);
         w.I32(GameRecord::kStartExtraOffset, 55);
         if (own.empty())
             own = {T(0, 1), T(0, 2), T(0, 3), T(0, 4), T(0, 5), T(1, 5), T(1, 7),
                    T(1, 9), T(2, 1), T(2, 2), T(2, 3), T(2, 4), T(2, 5), T(2, 6)};
+        if (banker != 0 && own.size() > 13)
+            own.resize(13);
         for (size_t chair = 0; chair < 4; ++chair)
             for (size_t i = 0; i < GameRecord::kTileListLength; ++i)
                 w.I32(GameRecord::kTileListsOffset + (chair * GameRecord::kTileListLength + i) * 4,
                       chair == 0 && i < own.size() ? own[i] : -1);
         for (size_t chair = 0; chair < 4; ++chair)
-            w.I32(GameRecord::kTileCountsOffset + chair * 4, chair == 0 ? 14 : 13);
+            w.I32(GameRecord::kTileCountsOffset + chair * 4, int(chair) == banker ? 14 : 13);
         app_->GetMahjongGameInfo()->StoreGameStart(start.data(), start.size());
         scene_->ResetDealState();
         scene_->OnNotifyRoundStart();
@@ -170,6 +185,30 @@ TEST_F(BoardsTest, TheExchangeLiftsTheRecommendationAndKeepsThreeOfOneSuit)
     ASSERT_NE(sent, nullptr);
     EXPECT_EQ(sent->Word(16), T(0, 1));
     EXPECT_EQ(sent->Word(24), T(0, 3));
+    EXPECT_EQ(scene_->Phase(), CMyGame::kPhaseExchangeWait);
+}
+
+// The mouse passing over the hand leaves the three picks raised, and the board's seconds count
+// down to the end, where the complete choice goes.
+TEST_F(BoardsTest, TheExchangesPicksStayRaisedUnderTheMouseAndItsSecondsCountDown)
+{
+    Step(CGameNotifyEx::kExchangeBegin, {5}, 8);
+    engine_->Run(500);
+    ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardExchange);
+    for (int tile : {T(0, 1), T(1, 9), T(2, 6)}) {
+        const CMJCard2* t = OwnTile(tile);
+        engine_->MoveMouse(int(t->GetX()), int(t->GetY()));
+        engine_->Settle();
+    }
+    for (int tile : scene_->ExchangeChoice())
+        EXPECT_TRUE(OwnTile(tile)->raised) << tile;
+    EXPECT_FALSE(OwnTile(T(0, 1))->raised);
+    EXPECT_NE(scene_->BoardLines().at(0).find("（5秒）"), std::string::npos);
+    engine_->Run(2000);
+    EXPECT_NE(scene_->BoardLines().at(0).find("（3秒）"), std::string::npos);
+    EXPECT_EQ(scene_->connect.Last(229310), nullptr);
+    engine_->Run(3000);
+    EXPECT_NE(scene_->connect.Last(229310), nullptr);
     EXPECT_EQ(scene_->Phase(), CMyGame::kPhaseExchangeWait);
 }
 
@@ -536,4 +575,167 @@ TEST_F(BoardsTest, ChoicesOfChairsAndScoreReasonsOutsideTheTableAreDropped)
     EXPECT_EQ(scene_->Amount(1), 0);
     Step(CGameNotifyEx::kScoreChange, {4, 1, -100, 100, 0, 0}, 48);
     EXPECT_EQ(scene_->Amount(1), 100);
+}
+
+// The last tile thrown by the chair before the own one, which nobody may claim, sets the clock
+// to 1; the result comes before it runs out, and its time-out must not ask for a draw.
+TEST_F(BoardsTest, NoRequestFollowsTheResultWhenTheLastThrowLeftTheClockRunning)
+{
+    constexpr size_t kSkipRuleWord = 27;
+    Deal(4000, {}, 0, {{kSkipRuleWord, 1}});
+    Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+    ASSERT_TRUE(scene_->SendThrowCard(kDrawnSlot));
+    // The left seat throws next before the own turn; every claim word 0.
+    std::vector<int32_t> thrown(22, 0);
+    thrown[1] = scene_->SeatToChair(0);
+    thrown[21] = T(2, 9);
+    std::vector<uint8_t> record(88);
+    std::memcpy(record.data(), thrown.data(), record.size());
+    scene_->OnNotifyCardThrown(record.data(), record.size());
+    ASSERT_EQ(scene_->GetClockValue(), 1);
+
+    std::vector<uint8_t> result(GameRecord::kResultSize, 0);
+    RecordWriter w({result.data(), result.size()});
+    for (size_t chair = 0; chair < 4; ++chair) {
+        w.I32(4 + chair * GameRecord::kResultChairBlock, int32_t(chair));
+        w.I32(GameRecord::kResultHandsOffset + chair * 4 * 32, -1);
+    }
+    app_->GetMahjongGameInfo()->StoreGameResult(result.data(), result.size());
+    scene_->connect.sent.clear();
+    scene_->OnNotifyGameResult(result.data(), result.size());
+    engine_->Run(3000);
+    EXPECT_EQ(scene_->connect.Last(RequestId::CatchCard), nullptr);
+    EXPECT_TRUE(scene_->connect.sent.empty());
+}
+
+// Eight settlement lines unfold under their row inside the list, which scrolls to show them and
+// with the wheel; the detail names its chair, and a press on it or on the row folds it.
+TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPress)
+{
+    std::vector<uint8_t> result(GameRecord::kResultSize, 0);
+    RecordWriter w({result.data(), result.size()});
+    for (size_t chair = 0; chair < 4; ++chair) {
+        w.I32(4 + chair * GameRecord::kResultChairBlock, int32_t(chair));
+        w.I32(GameRecord::kResultHandsOffset + chair * 4 * 32, -1);
+    }
+    w.I32(GameRecord::kResultSettlementCount, 8);
+    for (size_t i = 0; i < 8; ++i)
+        for (size_t k = 0; k < 4; ++k)
+            w.I32(GameRecord::kResultEntriesOffset + i * 16 + k * 4,
+                  std::array{1 + int32_t(i % 3), 2, int32_t(i % 2), 4}[k]);
+    app_->GetMahjongGameInfo()->StoreGameResult(result.data(), result.size());
+    scene_->OnNotifyGameResult(result.data(), result.size());
+    engine_->Settle();
+    CXyResultListXueliu* list = scene_->ResultList();
+    ASSERT_NE(list, nullptr);
+    CXyResultBlockXueLiu* row = list->GetChairRow(2);
+    ASSERT_EQ(row->DetailLines().size(), 8u);
+    const auto press = [&](const PObject& o) { engine_->Click(int(o.GetX()), int(o.GetY())); };
+
+    press(*row->GetFace());
+    ASSERT_EQ(list->GetSelected(), row);
+    CXyChatBox* detail = row->GetDetailBox();
+    ASSERT_NE(detail, nullptr);
+    EXPECT_EQ(detail->TextOf(detail->Content().First(), nullptr).rfind(scene_->ChairName(2) + "：", 0), 0u);
+    // Row and detail lie in the list's view, the row's face whole, the detail cut to the view.
+    const double top = list->GetTop(), bottom = list->GetTop() + list->GetHeight();
+    EXPECT_GE(row->GetFace()->GetTop(), top);
+    EXPECT_LE(row->GetFace()->GetTop() + row->GetFace()->GetHeight(), detail->GetTop() + 1);
+    Rect clip;
+    detail->GetBody()->GetClipRect(clip);
+    EXPECT_GE(clip.top, int(top));
+    EXPECT_LE(clip.bottom, int(bottom));
+    EXPECT_LE(detail->GetWidth(), row->GetFace()->GetWidth());
+    if (std::getenv("XL_SCREENSHOTS"))
+        mahjongtest::SaveScreenshot(*engine_, kSurface.width, kSurface.height, "board_result_detail");
+
+    // The wheel scrolls the list, the pressed row holding the focus.
+    const int scrolled = list->Content().ScrollY();
+    engine_->Wheel(120);
+    EXPECT_LT(list->Content().ScrollY(), scrolled);
+    engine_->Wheel(-120);
+    EXPECT_GE(list->Content().ScrollY(), scrolled);
+    press(*detail);
+    EXPECT_EQ(list->GetSelected(), nullptr);
+    EXPECT_FALSE(detail->IsActive());
+    press(*row->GetFace());
+    ASSERT_EQ(list->GetSelected(), row);
+    press(*row->GetFace());
+    EXPECT_EQ(list->GetSelected(), nullptr);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_GE(list->GetChairRow(i)->GetFace()->GetTop(), top) << i;
+}
+
+// The missing suit hangs under the seat's panel, moves with it and hides with it.
+TEST_F(BoardsTest, TheMissingSuitMarkGoesWithItsSeatsPanel)
+{
+    Step(CGameNotifyEx::kMissingSuits, {2, 0, 1, 0}, 16);
+    for (int seat = 0; seat < 4; ++seat) {
+        const PlaneObject* mark = scene_->SeatMark(seat);
+        PObject* panel = scene_->players[size_t(seat)]->GetBody();
+        ASSERT_TRUE(mark && panel);
+        EXPECT_TRUE(mark->IsActive()) << seat;
+        EXPECT_EQ(int(mark->GetLeft()), int(panel->GetLeft())) << seat;
+        EXPECT_EQ(int(mark->GetTop()), int(panel->GetTop() + panel->GetHeight())) << seat;
+    }
+    PObject* panel = scene_->players[kOwnSeat]->GetBody();
+    const double dx = 300 - panel->GetX(), dy = 200 - panel->GetY();
+    const double markX = scene_->SeatMark(kOwnSeat)->GetX(), markY = scene_->SeatMark(kOwnSeat)->GetY();
+    panel->MoveTo(300, 200);
+    EXPECT_EQ(scene_->SeatMark(kOwnSeat)->GetX(), markX + dx);
+    EXPECT_EQ(scene_->SeatMark(kOwnSeat)->GetY(), markY + dy);
+    scene_->players[kOwnSeat]->Deactivate();
+    EXPECT_FALSE(scene_->SeatMark(kOwnSeat)->IsActive());
+}
+
+// The first throw of a hand, banker or not, goes with a click on a hand tile through the input
+// module: the hand's click codes follow the turn (they were fixed before the turn began, so the
+// tile lifted on hover and the click did nothing until the server threw for the chair).
+TEST_F(BoardsTest, TheFirstThrowOfAHandGoesWithAClickOnAHandTile)
+{
+    for (int banker : {0, 1}) {
+        SCOPED_TRACE(banker);
+        scene_->SetPlayModeIdle(); // as the last hand's result leaves it
+        Deal(4000, {}, banker);
+        Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+        ASSERT_EQ(scene_->Phase(), CMyGame::kPhasePlay);
+        if (banker != 0) {
+            const int32_t draw[4] = {0, T(1, 8), 53, 0};
+            scene_->OnNotifyCardCaught(reinterpret_cast<const uint8_t*>(draw), sizeof draw);
+            engine_->Settle();
+        }
+        scene_->connect.sent.clear();
+        CMJCard2* tile = OwnTile(T(0, 2));
+        ASSERT_NE(tile, nullptr);
+        ClickObject(tile->GetId());
+        const SentRequest* thrown = scene_->connect.Last(222080);
+        ASSERT_NE(thrown, nullptr) << "the click threw nothing";
+        EXPECT_EQ(thrown->Word(thrown->bytes.size() - 4), T(0, 2));
+    }
+}
+
+// The seat panels count what the deal says the room plays for: entered before any deal they show
+// the score, and the deal of a silver room turns them to silver at once (they kept the score
+// until the hand's result).
+TEST_F(BoardsTest, TheDealTurnsTheSeatPanelsToTheRoomsAmount)
+{
+    for (int chair = 0; chair < 4; ++chair) {
+        GameUserRecord& user = app_->MutableHallData().players[size_t(chair)];
+        user.SetUserId(1001 + chair);
+        user.SetName("玩家");
+        user.SetChair(chair);
+        user.SetSilver(10000 + chair);
+        user.SetScore(7);
+    }
+    const std::vector<uint8_t> none(GameRecord::kDealStartSize, 0);
+    app_->GetMahjongGameInfo()->StoreGameStart(none.data(), none.size());
+    Send(EV_TABLE_ENTERED);
+    EXPECT_FALSE(scene_->players[kOwnSeat]->GetUser().silver);
+    EXPECT_EQ(scene_->players[kOwnSeat]->GetUser().amount, 7);
+    Deal(); // a silver room
+    for (int chair = 0; chair < 4; ++chair) {
+        const PanelUser& shown = scene_->players[size_t(scene_->ChairToSeat(chair))]->GetUser();
+        EXPECT_TRUE(shown.silver);
+        EXPECT_EQ(shown.amount, 10000 + chair);
+    }
 }

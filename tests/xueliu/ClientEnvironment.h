@@ -2,7 +2,7 @@
 // What a whole client run in the test process needs around it: a private folder with the
 // program's and the machine's folders, the hall-link socket's path there, a 1366x768 screen,
 // headless windows, and system boxes answered (and kept) instead of shown. Everything is undone
-// with the object.
+// with the object. A test may give another screen.
 #include "framework/window/RunClient.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/SystemScreen.h"
@@ -15,7 +15,9 @@
 class ClientEnvironment {
 public:
     // `folder` is a mkdtemp pattern.
-    explicit ClientEnvironment(std::string folder)
+    explicit ClientEnvironment(std::string folder,
+                               platform::ScreenFacts screenFacts = {1366, 768, {0, 0, 1366, 728}, 23})
+        : screen(screenFacts)
     {
         dir = mkdtemp(folder.data());
         ::mkdir((dir + "/game").c_str(), 0700);
@@ -23,9 +25,13 @@ public:
         setenv("XL_MACHINE_DIR", (dir + "/machine").c_str(), 1);
         setenv("XL_PROGRAM_DIR", (dir + "/game/").c_str(), 1);
         setenv("XL_HALL_SOCKET", (dir + "/hall.sock").c_str(), 1);
-        static const platform::ScreenFacts screen{1366, 768, {0, 0, 1366, 728}, 23};
         platform::SetScreenOverride(&screen);
-        platform.makeWindow = [](const platform::Rect& r) { return std::make_unique<platform::HeadlessWindow>(r); };
+        // The windows stand on the screen's desktop: the frame sizes and folds its side panel by it.
+        platform.makeWindow = [this](const platform::Rect& r) {
+            auto window = std::make_unique<platform::HeadlessWindow>(r);
+            window->SetWorkArea(screen.workArea);
+            return window;
+        };
         platform::SetSystemBoxHandler([this](const std::string& text, const std::string&, platform::MessageBoxButtons,
                                              platform::BoxIcon) {
             boxes.push_back(text);
@@ -44,6 +50,7 @@ public:
     ClientEnvironment(const ClientEnvironment&) = delete;
     ClientEnvironment& operator=(const ClientEnvironment&) = delete;
 
+    platform::ScreenFacts screen;
     std::string dir;
     ClientPlatform platform;
     std::vector<std::string> boxes;

@@ -1,13 +1,19 @@
 // A long run of whole hands in-process against the stand-in's table (three robots, the own chair
 // played by the server, --fast), the client going on after every result as a player would.
 // After every hand the scene's table is the server's (each chair's missing suit and wins, the own
-// final hand), no thrown tile is left in the middle, every tile object is filed once, and the
+// final hand), the seat panels and the side panel's user list show each chair's silver and
+// score as the server keeps them, no thrown tile is left in the middle, every tile object is filed once, and the
 // notification gate was held no longer than the dice and the deal; no notification was refused
 // and no box raised.
 // Memory stays flat: the heap and the resident set after the 20th and the last hand are within a
 // small margin of the first.
 #include "tests/xueliu/TableRun.h"
 
+#include "framework/scene/GameWinApp.h"
+#include "mahjong/controls/CMJPlayer2.h"
+#include "services/panel/CSubSystem.h"
+#include "widgets/CCyPlayerListBar.h"
+#include "widgets/CCyUserList.h"
 #include "xueliu/CMyGame.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +44,10 @@ constexpr uint64_t kResidentMarginBytes = 8u << 20;
 
 TEST(Endurance, HandAfterHandTheClientsTableIsTheServersAndMemoryStaysFlat)
 {
-    tablerun::TableRun run({.hands = kHands, .seed = 11, .secondsPerHand = 60});
+    tablerun::Options options;
+    options.hands = kHands;
+    options.seed = 11;
+    tablerun::TableRun run(options);
     std::vector<tablerun::Memory> memory; // after hand 1, 20 and the last
     const int measured[] = {1, 20, kHands};
     const int status = run.Run([&](const tablerun::HandEnd& end) {
@@ -49,7 +58,24 @@ TEST(Endurance, HandAfterHandTheClientsTableIsTheServersAndMemoryStaysFlat)
             const tablerun::ServerSeat& seat = end.server[size_t(chair)];
             EXPECT_EQ(scene.MissingSuit(chair), seat.missing) << at << ", missing suit of chair " << chair;
             EXPECT_EQ(scene.WinCount(chair), seat.wins) << at << ", wins of chair " << chair;
+            const Lumora::CMJPlayer2* panel = scene.players[size_t(scene.ChairToSeat(chair))];
+            ASSERT_TRUE(panel && panel->IsActive()) << at << ", seat panel of chair " << chair;
+            const Lumora::PanelUser& shown = panel->GetUser();
+            EXPECT_EQ(shown.amount, shown.silver ? seat.silver : seat.score) << at << ", panel of chair " << chair;
         }
+        auto* side = dynamic_cast<Lumora::CSubSystem*>(GetGameWinApp()->GetSubSystem());
+        const Lumora::CCyUserList* list = side && side->GetUserList() ? side->GetUserList()->GetList() : nullptr;
+        ASSERT_NE(list, nullptr);
+        int listed = 0;
+        for (int row = 0; row < list->GetRowCount(); ++row) {
+            const int chair = list->GetRow(row)->record.Chair();
+            if (!list->GetRow(row)->HasUser() || chair < 0 || chair >= 4)
+                continue;
+            ++listed;
+            EXPECT_EQ(list->SilverAt(row), end.server[size_t(chair)].silver) << at << ", listed silver of " << chair;
+            EXPECT_EQ(list->ScoreAt(row), end.server[size_t(chair)].score) << at << ", listed score of " << chair;
+        }
+        EXPECT_EQ(listed, 4) << at;
         // The own final hand; a winner's result shows its last winning tile beside it.
         std::vector<int> own = scene.OwnHandTiles();
         if (const Lumora::CMJCard2* won = scene.hands[Lumora::kOwnSeat][Lumora::kDrawnSlot];

@@ -25,6 +25,9 @@
 #include "framework/scene/GameWinApp.h"
 #include "platform/Message.h"
 #include "platform/MessageLoop.h"
+#include "platform/Clock.h"
+#include "mahjong/controls/CMJPlayer2.h"
+#include "widgets/CXyStandButton.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +106,35 @@ protected:
         std::vector<std::string> all{"xueliu"};
         all.insert(all.end(), arguments.begin(), arguments.end());
         return RunClient(all, platform_);
+    }
+
+    // The whole client on the stand-in's table (its skins linked in, the hall's start data naming
+    // that table), with `tick` run on the UI thread every 20 ms, on a timer of a window of its own,
+    // until it returns false; then the main window is asked to close.
+    int RunAtTable(const standin::GameServer& server, const std::function<bool()>& tick)
+    {
+        ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (dir_ + "/game/skins").c_str());
+        FakeHall hall(dir_ + "/hall.sock");
+        hall.startData = StartData(1, 1);
+        const std::string line = "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|" + std::to_string(server.Port()) + "|4|0|0";
+        platform::WindowId checker = 0;
+        auto check = [&](platform::WindowId, uint32_t message, uintptr_t, intptr_t) -> intptr_t {
+            if (message != platform::kMsgTimer)
+                return 0;
+            if (!tick()) {
+                platform::StopTimer(checker, 1);
+                platform::PostToWindow(GetGameApp()->GetMainWindowId(), platform::kMsgClose);
+            }
+            return 1;
+        };
+        platform_.runLoop = [&] {
+            checker = platform::MakeWindow(check);
+            platform::StartTimer(checker, 1, 20);
+            const int code = platform::RunMessageLoop();
+            platform::DestroyWindow(checker);
+            return code;
+        };
+        return Run({line}, nullptr);
     }
 
     ClientEnvironment env_{"/tmp/xl-startup-XXXXXX"};
@@ -337,27 +369,18 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
 {
     standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
                                 "--fast", "--autoplay-human", "--hands", "0", "--seed", "3"});
-    ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (dir_ + "/game/skins").c_str());
-    FakeHall hall(dir_ + "/hall.sock");
-    hall.startData = StartData(1, 1); // the stand-in's table
-    const std::string line = "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|" + std::to_string(server.Port()) + "|4|0|0";
-
-    // The check runs on the UI thread, on a timer of a window of its own, once the server has
-    // finished the hand and the scene has taken the result.
+    // The check runs on the UI thread once the server has finished the hand and the scene has
+    // taken the result.
     std::vector<std::vector<int>> seen;
     bool ended = false, boardOpen = false, middleEmpty = false;
     std::string diagnosis;
     std::atomic<bool> handDone{false};
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(40);
-    platform::WindowId checker = 0;
-    auto check = [&](platform::WindowId, uint32_t message, uintptr_t, intptr_t) -> intptr_t {
-        if (message != platform::kMsgTimer)
-            return 0;
+    auto check = [&] {
         auto* scene = dynamic_cast<CMyGame*>(GetGameWinApp() ? GetGameWinApp()->GetMainGame() : nullptr);
         const bool over = handDone && scene && scene->Phase() == CMyGame::kPhaseEnded;
         if (!over && std::chrono::steady_clock::now() < giveUp)
-            return 1;
-        platform::StopTimer(checker, 1);
+            return true;
         diagnosis = scene ? "phase " + std::to_string(scene->Phase()) : "no scene";
         if (over) {
             ended = true;
@@ -369,15 +392,7 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
             std::sort(own.begin(), own.end());
             seen[0].insert(seen[0].end(), own.begin(), own.end());
         }
-        platform::PostToWindow(GetGameApp()->GetMainWindowId(), platform::kMsgClose);
-        return 1;
-    };
-    platform_.runLoop = [&] {
-        checker = platform::MakeWindow(check);
-        platform::StartTimer(checker, 1, 20);
-        const int code = platform::RunMessageLoop();
-        platform::DestroyWindow(checker);
-        return code;
+        return false;
     };
     std::thread watcher([&] {
         // The hand is dealt once the client has entered.
@@ -388,7 +403,7 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         handDone = true;
     });
-    EXPECT_EQ(Run({line}, nullptr), 0);
+    EXPECT_EQ(RunAtTable(server, check), 0);
     watcher.join();
 
     for (const auto& box : boxes_)
@@ -408,5 +423,71 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
     EXPECT_EQ(seen[0], own) << "the own final hand; the client's requests: "
                                  << server.Command(R"({"op":"state"})").substr(0, 3000);
     EXPECT_TRUE(server.Requests(201162).empty()) << "a notification was refused";
+    EXPECT_EQ(server.Errors(), "[]");
+}
+
+// An ordinary room as a person meets it: the stand-in plays the three robots and waits for the
+// own chair's start. The entry's answer (210200) alone shows the four seat panels and the start
+// button; the client sends no start by itself; a click on the button through the window's input
+// sends 201165 with the own chair, and the button goes.
+TEST_F(StartupTest, AnOrdinaryRoomsEntryShowsTheSeatsAndTheStartButtonWhoseClickSendsTheStart)
+{
+    standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
+                                "--fast", "--hands", "0", "--seed", "3"});
+    platform::HeadlessWindow* window = nullptr;
+    platform_.makeWindow = [&](const platform::Rect& r) {
+        auto made = std::make_unique<platform::HeadlessWindow>(r);
+        window = made.get();
+        return made;
+    };
+
+    enum class Step { AwaitButton, AwaitStart } step = Step::AwaitButton;
+    std::vector<std::string> panels;
+    bool sentBeforeClick = false, buttonGone = false, ownReady = false;
+    std::vector<std::string> starts;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    auto check = [&] {
+        auto* scene = dynamic_cast<CMyGame*>(GetGameWinApp() ? GetGameWinApp()->GetMainGame() : nullptr);
+        auto* start = scene ? scene->buttons[CMyGame::kBtnStart] : nullptr;
+        const bool late = std::chrono::steady_clock::now() > giveUp;
+        if (step == Step::AwaitButton && start && start->IsActive() && window) {
+            // Give the server time to take a start the client should not have sent.
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            sentBeforeClick = !server.Requests(201165).empty() || !server.Requests(201160).empty();
+            for (auto* panel : scene->players)
+                panels.push_back(panel && panel->IsActive() ? panel->GetUser().name : "-");
+            const int x = int(start->GetX()), y = int(start->GetY());
+            window->InjectMouseMove(x, y);
+            window->InjectMouseDown(platform::MouseButton::Left, x, y, platform::TickCount());
+            window->InjectMouseUp(platform::MouseButton::Left, x, y, platform::TickCount());
+            step = Step::AwaitStart;
+            return true;
+        }
+        if (step == Step::AwaitStart) {
+            starts = server.Requests(201165);
+            if (starts.empty() && !late)
+                return true;
+            buttonGone = start && !start->IsActive();
+            ownReady = scene && scene->players[Lumora::kOwnSeat] && scene->players[Lumora::kOwnSeat]->IsReady();
+        } else if (!late) {
+            return true;
+        }
+        return false;
+    };
+    EXPECT_EQ(RunAtTable(server, check), 0);
+
+    for (const auto& box : boxes_)
+        ADD_FAILURE() << "box: " << box;
+    ASSERT_EQ(panels.size(), 4u) << "the start button never showed";
+    for (const auto& name : panels)
+        EXPECT_NE(name, "-") << "a seat panel is hidden";
+    EXPECT_FALSE(sentBeforeClick) << "the client started by itself";
+    ASSERT_EQ(starts.size(), 1u) << "the click sent no start";
+    const std::vector<uint8_t> head = standin::GameServer::FromHex(starts[0]);
+    ASSERT_GE(head.size(), 16u);
+    EXPECT_EQ(head[0] | head[1] << 8, 1001) << "the own user";
+    EXPECT_EQ(head[12], 0) << "the own chair";
+    EXPECT_TRUE(buttonGone);
+    EXPECT_TRUE(ownReady);
     EXPECT_EQ(server.Errors(), "[]");
 }

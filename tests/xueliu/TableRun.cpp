@@ -62,16 +62,18 @@ std::vector<ServerSeat> ServerSeats(const standin::GameServer& server, const std
 {
     const std::string file = dir + "/table-state.json";
     std::ofstream(file) << server.Command(R"({"op":"table"})");
-    const std::string command = "/usr/bin/python3 -c 'import json,sys\nd=json.load(open(sys.argv[1]))\n"
-                                "for s in d[\"seats\"]: print(s[\"missing\"], len(s[\"wins\"]), *sorted(s[\"hand\"]))' " +
-                                file;
+    const std::string command =
+        "/usr/bin/python3 -c 'import json,sys\nd=json.load(open(sys.argv[1]))\n"
+        "for c, s in enumerate(d[\"seats\"]): print(s[\"missing\"], len(s[\"wins\"]), d[\"silver\"][c], "
+        "d[\"score\"][c], *sorted(s[\"hand\"]))' " +
+        file;
     std::vector<ServerSeat> seats;
     if (FILE* out = ::popen(command.c_str(), "r")) {
         char line[1024];
         while (std::fgets(line, sizeof line, out)) {
             ServerSeat seat;
             std::istringstream in(line);
-            in >> seat.missing >> seat.wins;
+            in >> seat.missing >> seat.wins >> seat.silver >> seat.score;
             for (int tile; in >> tile;)
                 seat.hand.push_back(tile);
             seats.push_back(std::move(seat));
@@ -100,10 +102,33 @@ Memory MeasureMemory()
     return m;
 }
 
+namespace {
+
+std::vector<std::string> ServerArguments(const Options& options)
+{
+    std::vector<std::string> args{"--table",
+                                  std::string(XL_SOURCE_DIR) + "/tools/tables/default.json",
+                                  "--play",
+                                  "--fast",
+                                  "--autoplay-human",
+                                  "--hands",
+                                  "0",
+                                  "--seed",
+                                  std::to_string(options.seed)};
+    if (options.thinkMs > 0)
+        args.insert(args.end(), {"--think-ms", std::to_string(options.thinkMs)});
+    if (!options.wall.empty())
+        args.insert(args.end(),
+                    {"--wall", std::string(XL_SOURCE_DIR) + "/tools/server/walls/" + options.wall + ".json"});
+    return args;
+}
+
+} // namespace
+
 TableRun::TableRun(Options options)
-    : options_(options),
-      server_({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play", "--fast",
-               "--autoplay-human", "--hands", "0", "--seed", std::to_string(options.seed)})
+    : options_(std::move(options)),
+      env_("/tmp/xl-table-run-XXXXXX", options_.screen),
+      server_(ServerArguments(options_))
 {
     ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (env_.dir + "/game/skins").c_str());
 }
@@ -161,7 +186,7 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
     platform.runLoop = [&] {
         platform::ManualLoop loop(clock);
         bool wasClosed = false, closing = false;
-        uint64_t closedAt = 0, longestHold = 0;
+        uint64_t closedAt = 0, longestHold = 0, endedAt = 0;
         auto lastReal = Steady::now();
         auto handStart = lastReal;
         auto close = [&](std::string why) {
@@ -205,6 +230,11 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
                 continue;
             }
             auto* scene = dynamic_cast<CMyGame*>(GetGameWinApp() ? GetGameWinApp()->GetMainGame() : nullptr);
+            if (scene && options_.onStep) {
+                lock.unlock();
+                options_.onStep(*scene);
+                lock.lock();
+            }
             const int hand = checked_ + 1;
             CMJGameData2* info = scene ? scene->GetSceneGameInfo() : nullptr;
             const bool ended = finished == hand && info && scene->Phase() == CMyGame::kPhaseEnded &&
@@ -220,6 +250,11 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
                 }
                 continue;
             }
+            if (!endedAt)
+                endedAt = clock.NowMs();
+            if (clock.NowMs() < endedAt + uint64_t(options_.resultHoldMs))
+                continue;
+            endedAt = 0;
             const std::vector<ServerSeat> view = seats;
             lock.unlock();
             afterHand(HandEnd{hand, *scene, view, longestHold});

@@ -29,6 +29,7 @@ namespace tablerun {
 struct ServerSeat {
     int missing = -1;
     int wins = 0;
+    int silver = 0, score = 0;
     std::vector<int> hand; // the concealed tiles, sorted
 };
 
@@ -49,6 +50,14 @@ struct Options {
     int seed = 1;
     // Real seconds a hand may take (deal to the scene's result) before the run gives up.
     int secondsPerHand = 60;
+    // The screen (the window fills its work area) and a scripted wall (tools/server/walls/NAME.json).
+    platform::ScreenFacts screen{1366, 768, {0, 0, 1366, 728}, 23};
+    std::string wall;
+    // The robots' think time (0: at once), and how long the result stays before "继续".
+    int thinkMs = 0;
+    int resultHoldMs = 0;
+    // Runs on the UI thread at every step of the loop while the hands are played.
+    std::function<void(CMyGame&)> onStep;
 };
 
 // The process's memory: resident set (from /proc/self/statm) and heap in use (the allocator's
@@ -79,7 +88,7 @@ public:
 
 private:
     Options options_;
-    ClientEnvironment env_{"/tmp/xl-table-run-XXXXXX"};
+    ClientEnvironment env_;
     standin::GameServer server_;
     int checked_ = 0;
     std::string failure_;

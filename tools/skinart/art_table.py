@@ -22,6 +22,18 @@ def _speaker(on):
     return icon
 
 
+# A seat's label is centred on the seat's anchor, which for the own seat is the top edge of the
+# hand: the word stands in the upper part of the picture, clear of the anchor by the lift, so that
+# it never hides the own hand (raised tiles included).
+SEAT_LABEL_LIFT = 22
+
+
+def _seat_label(w, h, word, colour, outline=(90, 40, 0)):
+    im = canvas(w, 2 * (h + SEAT_LABEL_LIFT))
+    im.paste(label_picture(w, h, word, colour, outline), (0, 0))
+    return im
+
+
 def _sort_icon(d, box, ink):
     l, t, r, b = box
     w = (r - l) / 5
@@ -107,11 +119,13 @@ DUAN_LEVELS = 13
 
 def draw_table(pack):
     labels = [('btn_StartGame', '开始'), ('btn_AskCardView', '看牌'), ('btn_Chi_big', '吃'), ('btn_Peng_big', '碰'),
-              ('btn_Gang_big', '杠'), ('btn_Hu_big', '胡'), ('btn_Guo_big', '过'), ('btn_AutoPlay', '托管')]
+              ('btn_Gang_big', '杠'), ('btn_Hu_big', '胡'), ('btn_Guo_big', '过')]
     for name, label in labels:
         big = name.endswith('_big')
         pack.picture(name, button_frames(64 if big else 88, 64 if big else 36, label,
                                          (190, 60, 40) if big else (50, 110, 190)))
+    # On the skill bar beside the 32-pixel icon buttons, 50 apart: narrow enough not to reach them.
+    pack.picture('btn_AutoPlay', button_frames(50, 32, '托管', (50, 110, 190)))
     pack.picture('btn_Volume', button_frames(32, 32, None, icon=_speaker(True)))
     pack.picture('btn_VolumeOn', button_frames(32, 32, None, icon=_speaker(False)))
     pack.picture('btn_Sort', button_frames(32, 32, None, icon=_sort_icon))
@@ -126,12 +140,14 @@ def draw_table(pack):
     hand = canvas(64, 64)
     d = ImageDraw.Draw(hand)
     d.ellipse((2, 2, 61, 61), fill=(245, 245, 235, 255), outline=(60, 60, 60, 255), width=3)
-    d.polygon([(32, 6), (26, 32), (38, 32)], fill=(200, 30, 30, 255))
+    # The pointer is a short wedge at the rim: the middle keeps room for the clock's two digits.
+    d.polygon([(32, 4), (25, 15), (39, 15)], fill=(200, 30, 30, 255))
     pack.picture('clock_hand_big', hand)
     pack.picture('digit_Clock_big', _digits(16, 24, (40, 40, 40)))
     dice = [_die(28, f) for f in range(1, 7)] + [_tumble(28, k) for k in range(4)]
     pack.picture('dice1_00', dice)
-    pack.picture('bit_slogan', label_picture(260, 40, '血战到底 雀友相逢'), keyed=True)
+    # It stands above the top seat's tiles, which begin 35 pixels below the table's top.
+    pack.picture('bit_slogan', label_picture(240, 30, '血流成河 雀友相逢'), keyed=True)
     pack.picture('bit_SortHand', label_picture(80, 30, '理牌'))
     star = canvas(12, 12)
     ImageDraw.Draw(star).ellipse((1, 1, 10, 10), fill=(255, 240, 140, 255))
@@ -139,8 +155,8 @@ def draw_table(pack):
     words = {'peng': '碰', 'chi': '吃', 'gang': '杠', 'hu': '胡', 'hua': '花'}
     for stem, word in words.items():
         for k in (0, 1, 2) if stem == 'gang' else (0, 1):
-            pack.picture('%s%d' % (stem, k), label_picture(96, 96, word, GOLD if k == 0 else (250, 120, 60)))
-    pack.picture('bit_hu', label_picture(160, 120, '胡了', (250, 60, 40), (80, 0, 0)))
+            pack.picture('%s%d' % (stem, k), _seat_label(72, 60, word, GOLD if k == 0 else (250, 120, 60)))
+    pack.picture('bit_hu', _seat_label(140, 64, '胡了', (250, 60, 40), (80, 0, 0)))
     pieces = canvas(100, 20)
     d = ImageDraw.Draw(pieces)
     for k, c in enumerate([(255, 230, 90), (255, 150, 60), (250, 90, 90), (120, 200, 255), (160, 255, 140)]):
@@ -172,6 +188,33 @@ def draw_table(pack):
         mark = rounded(36 if len(word) > 1 else 18, 18, colour + (255,))
         text_centre(ImageDraw.Draw(mark), (0, 0, mark.width, 18), word, (255, 255, 255), 14)
         pack.picture(name, mark)
+
+
+def _title_strip(w, h, colour=(40, 70, 110)):
+    """The title bar's tile: rows of one colour each, so that tiles side by side join without a seam."""
+    im = canvas(w, h)
+    d = ImageDraw.Draw(im)
+    for y in range(h):
+        d.line((0, y, w - 1, y), fill=shade(colour, 1.35 - 0.45 * y / max(1, h - 1)) + (255,))
+    d.line((0, 0, w - 1, 0), fill=shade(colour, 1.8) + (255,))
+    d.line((0, h - 1, w - 1, h - 1), fill=shade(colour, 0.6) + (255,))
+    return im
+
+
+# The mahjong detail board: its texts are dark green (0x385026) from x 145 and y 61 to 297, the
+# 135 x 270 character at (10, 50) and the buy button 22 pixels above the bottom below it; the
+# clear-zero and recharge buttons stand 14 pixels in from the right edge beside the first lines.
+DETAIL_BOARD = (360, 380)
+
+
+def _detail_board():
+    w, h = DETAIL_BOARD
+    im = rounded(w, h, (246, 240, 222, 255), outline=(70, 96, 60, 255), radius=10, width=2)
+    d = ImageDraw.Draw(im)
+    d.rounded_rectangle((2, 2, w - 3, 38), 8, fill=(62, 96, 70, 255))
+    text_centre(d, (40, 6, w - 40, 34), '玩家信息', (250, 244, 220), 20)
+    d.rectangle((7, 47, 144, 323), fill=(230, 222, 196, 255), outline=(150, 140, 110, 255))
+    return im
 
 
 def _frame_piece(w, h, colour=(40, 70, 110)):
@@ -208,14 +251,19 @@ def _face(name, colour, mouth):
 
 
 def draw_frame(pack):
-    for name, (w, h) in {'Frame_Top': (200, 25), 'Frame_Bottom': (200, 6), 'Frame_Left': (6, 200),
-                         'Frame_Right': (6, 200)}.items():
+    pack.picture('Frame_Top', _title_strip(200, 25))
+    for name, (w, h) in {'Frame_Bottom': (200, 6), 'Frame_Left': (6, 200), 'Frame_Right': (6, 200)}.items():
         pack.picture(name, _frame_piece(w, h))
     icon = rounded(20, 20, (200, 60, 40, 255))
     text_centre(ImageDraw.Draw(icon), (0, 0, 20, 20), '雀', (255, 255, 255), 16)
     pack.picture('GameIcon', icon)
+    # Drawn over the title bar: the strip itself, the middle one with a small ornament, never an
+    # empty framed box that reads as a button.
     for name in ('FramePatternLeft', 'FramePatternMiddle', 'FramePatternRight'):
-        pack.picture(name, _frame_piece(40, 25, (50, 85, 130)))
+        piece = _title_strip(40, 25)
+        if name == 'FramePatternMiddle':
+            ImageDraw.Draw(piece).polygon([(20, 6), (27, 12), (20, 18), (13, 12)], fill=(220, 190, 100, 255))
+        pack.picture(name, piece)
     felt = canvas(64, 64, (30, 100, 60, 255))
     d = ImageDraw.Draw(felt)
     for k in range(0, 64, 8):
@@ -238,13 +286,14 @@ def draw_frame(pack):
         small = name.startswith('btnFrame')
         pack.picture(name, button_frames(24 if small else 48, 20, label, (60, 90, 140)))
     # Boards drawn into planes keyed with FF00FF carry exact transparency.
-    pack.picture('bit_playerdetail', board(330, 310, '玩家信息', (50, 50, 80)), keyed=True)
+    pack.picture('bit_playerdetail', _detail_board(), keyed=True)
     for name, label in (('btn_redcrossEx', '×'), ('btn_clearzero', '清零'), ('btn_recharge', '充值'),
                         ('btn_buycharacter', '买形象'), ('btn_report_personal', '举报')):
         pack.picture(name, button_frames(20 if name == 'btn_redcrossEx' else 64, 20 if name == 'btn_redcrossEx' else 26,
                                          label, (170, 60, 50) if name == 'btn_redcrossEx' else (50, 110, 190)))
     pack.picture('animation_autoplaying', _frames(140, 36, 6, '托管中'))
-    pack.picture('PlayerBoardSmall', board(200, 120, '', (50, 50, 80)))
+    # Its width is the margin that keeps the detail board inside the table, no board of its own.
+    pack.picture('PlayerBoardSmall', rounded(8, 8, (246, 240, 222, 255), outline=(70, 96, 60, 255)))
     for part, size in (('Back', (16, 48)), ('Btn', (16, 24)), ('Pattern', (16, 16))):
         grey = [(80, 80, 80), (100, 100, 100), (120, 120, 120)]
         pack.picture('ScrollBar_Vert' + part, [rounded(*size, c + (255,)) for c in grey])
@@ -275,11 +324,14 @@ def draw_frame(pack):
     pack.picture('系统信息框模板', _template(120, 100, (10, 30, 110, 90), (70, 110, 170)))
     pack.picture('系统通知框模板', _template(120, 100, (10, 30, 110, 90), (170, 110, 50)))
     for name, label in (('系统信息框_确定', '确定'), ('系统信息框_取消', '取消'), ('系统通知框_按钮', '确定'),
-                        ('同意', '同意'), ('拒绝', '拒绝'), ('查看成绩', '查看成绩'), ('退出', '退出'),
-                        ('btn_gameset_ok', '确定'), ('btn_gameset_cancel', '取消')):
+                        ('同意', '同意'), ('拒绝', '拒绝'), ('查看成绩', '查看成绩'), ('退出', '退出')):
         pack.picture(name, button_frames(72, 26, label))
+    # The sure-quit board sets its two buttons' centres 55 pixels apart.
+    for name, label in (('btn_gameset_ok', '确定'), ('btn_gameset_cancel', '取消')):
+        pack.picture(name, button_frames(48, 26, label))
     pack.picture('系统信息框_关闭', button_frames(20, 20, '×', (170, 60, 50)))
-    pack.picture('系统通知框_头像背景', rounded(72, 72, (230, 220, 190, 255), outline=(150, 120, 60, 255)))
+    # Behind the 32-pixel portrait of the ask-exit box, which keeps the text 21 pixels clear of it.
+    pack.picture('系统通知框_头像背景', rounded(38, 38, (230, 220, 190, 255), outline=(150, 120, 60, 255)))
     for name, colour, mouth in (('xyf大哭', (250, 210, 120), 'sad'), ('xyf打牌', (250, 210, 120), 'smile'),
                                 ('xyf疑问', (240, 220, 140), 'o'), ('xyf抱歉', (240, 200, 150), 'sad'),
                                 ('xyf胜利', (255, 220, 90), 'smile'), ('xyf财神', (255, 200, 60), 'smile'),
@@ -298,8 +350,11 @@ def draw_frame(pack):
     pack.picture('bit_SureQuit', label_picture(290, 60, '确定要退出吗？', (250, 240, 220), (60, 30, 20)))
     # Match screens.
     for name, label in (('animation_WaitArrangeTable', '正在配桌'), ('animation_MatchBegin', '比赛开始'),
-                        ('animation_MatchEnd', '比赛结束'), ('animation_NoSignUp', '报名人数不足')):
+                        ('animation_MatchEnd', '比赛结束')):
         pack.picture(name, _frames(200, 48, 6, label))
+    # The count-down (42 high) stands on this notice's centre and shows with it: the notice's words
+    # stand above a clear band.
+    pack.picture('animation_NoSignUp', [_with_clear_band(f, 160) for f in _frames(240, 48, 6, '报名人数不足')])
     pack.picture('word_waitmatchstart', _glyphs(COUNTDOWN_GLYPHS, 40, 42, (250, 220, 80)))
     pack.picture('digit_waitmatchstart', _digits(18, 28, (250, 220, 80)))
     pack.picture('word_washturn', _glyphs(KNOCKOUT_GLYPHS, 40, 42, (250, 220, 80)))
@@ -332,6 +387,13 @@ def draw_frame(pack):
     pack.picture('RadioButton', [_radio(20, on) for on in (False, True)])
     pack.picture('ResultListBlock', [rounded(364, 24, c + (255,), outline=shade(c, 1.4) + (255,), radius=4) for c in
                                      ((44, 80, 64), (36, 66, 54), (36, 66, 54), (70, 110, 90), (150, 110, 40))])
+
+
+def _with_clear_band(frame, height):
+    """The frame at the top of a taller transparent picture."""
+    im = canvas(frame.width, height)
+    im.paste(frame, (0, 0), frame)
+    return im
 
 
 def _check_box(size, on):

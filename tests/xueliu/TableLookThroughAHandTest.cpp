@@ -1,0 +1,313 @@
+// What a player sees through whole hands, in the whole client with our own art, at the screen
+// sizes players have: two hands on a scripted wall (a peng, a gang and a win), the own chair
+// played by the stand-in. At each step (the exchange, the missing suit, a claim's label, its time
+// up, the result, the next deal) the window is kept in build/artifacts/look-WxH-STEP.png for a
+// person to look at, and the test checks: the own hand and its drawn tile inside the felt and
+// clear of the side panel; no label left on the table (over the own hand or the claim tile) once
+// its time is up; the result board's list inside the board; the seat panels clear of each other;
+// a face picked in the emoticon picker and sent coming back as its picture; and nothing of the
+// first hand left on the table after the next deal.
+#include "tests/xueliu/TableRun.h"
+
+#include "engine/host/LumoraWnd.h"
+#include "engine/object/PictureObject.h"
+#include "engine/object/PlaneObject.h"
+#include "framework/frame/CXyGameFrame.h"
+#include "framework/scene/GameWinApp.h"
+#include "mahjong/controls/CMJPlayer2.h"
+#include "platform/Clock.h"
+#include "platform/HeadlessWindow.h"
+#include "services/panel/CSubSystem.h"
+#include "widgets/CXyChatBox.h"
+#include "widgets/CXyInputBox.h"
+#include "widgets/SidePanelObjects.h"
+#include "widgets/CXyStandDlg.h"
+#include "xueliu/CMyGame.h"
+#include "xueliu/CXyResultListXueliu.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
+
+using Lumora::CMJCard2;
+using Lumora::PObject;
+
+namespace {
+
+struct Box {
+    double left = 0, top = 0, right = 0, bottom = 0;
+    static Box Of(const PObject& o) { return {o.GetLeft(), o.GetTop(), o.GetRight(), o.GetBottom()}; }
+    static Box Of(const Lumora::Rect& r) { return {double(r.left), double(r.top), double(r.right), double(r.bottom)}; }
+    bool Inside(const Box& outer) const
+    {
+        return left >= outer.left - 1 && top >= outer.top - 1 && right <= outer.right + 1 && bottom <= outer.bottom + 1;
+    }
+    bool Overlaps(const Box& b) const
+    {
+        return std::min(right, b.right) - std::max(left, b.left) > 1 &&
+            std::min(bottom, b.bottom) - std::max(top, b.top) > 1;
+    }
+    std::string Text() const
+    {
+        std::ostringstream out;
+        out << "(" << left << ", " << top << ", " << right << ", " << bottom << ")";
+        return out.str();
+    }
+};
+
+bool Shown(const PObject* o) { return o && o->IsActive() && o->GetAlpha() > 0.01; }
+
+// Watches the table from the UI thread, step by step.
+class Look {
+public:
+    explicit Look(std::string size) : size_(std::move(size)) {}
+
+    void Step(CMyGame& scene)
+    {
+        const uint64_t now = platform::CurrentClock().NowMs();
+        // A step's picture is taken once the frames after it have been drawn.
+        for (auto it = shots_.begin(); it != shots_.end();)
+            if (now >= it->second) {
+                Save(it->first);
+                it = shots_.erase(it);
+            } else {
+                ++it;
+            }
+        const int phase = scene.Phase();
+        if (phase == CMyGame::kPhaseEnded && scene.OpenBoardKind() == CMyGame::kBoardResult)
+            Once(hand_ == 1 ? "5-result" : "6-result", scene, [&] {
+                BoardInside(scene);
+                FaceShown(scene);
+            });
+        if (phase == CMyGame::kPhaseExchange && scene.OpenBoardKind() == CMyGame::kBoardExchange &&
+            scene.OwnHandTiles().size() >= 13)
+            Once(hand_ == 1 ? "1-exchange" : "4-next-deal", scene, [&] {
+                if (hand_ == 2)
+                    NothingOfTheLastHand(scene);
+                else
+                    SayWithAFace(scene);
+            });
+        if (phase == CMyGame::kPhaseMissing && scene.OpenBoardKind() == CMyGame::kBoardMissing)
+            Once("2-missing-suit", scene);
+        // Each claim's label: the moment it shows, and once its time is up.
+        if (const PObject* label = scene.FindById(scene.lastActionImageId);
+            Shown(label) && !labels_.count(scene.lastActionImageId)) {
+            labels_[scene.lastActionImageId] = {now, SeatOfLabel(scene, *label)};
+            Once("3-claim-label", scene);
+        }
+        for (auto& [id, label] : labels_)
+            if (label.shownAt && now >= label.shownAt + kLabelTimeMs) {
+                label.shownAt = 0;
+                if (Shown(scene.FindById(id)))
+                    Fault("labels", "a claim's label still shows at seat " + std::to_string(label.seat));
+                Once("3-claim-label-time-up", scene);
+            }
+        // The win's label, unless another win came meanwhile.
+        int wins = 0;
+        for (int chair = 0; chair < 4; ++chair)
+            wins += scene.WinCount(chair);
+        if (wins != winsAtLabel_ && Shown(scene.winPicture)) {
+            winsAtLabel_ = wins;
+            winAt_ = now;
+        }
+        if (winAt_ && now >= winAt_ + CMyGame::kWinLabelHoldMs + kLabelTimeMs) {
+            winAt_ = 0;
+            if (phase == CMyGame::kPhasePlay) {
+                if (Shown(scene.winPicture))
+                    Fault("labels", "the win label still shows while the hand plays on");
+                Once("3-win-label-time-up", scene);
+            }
+        }
+        if (phase == CMyGame::kPhasePlay && scene.playBlock[CMyGame::kMustThrow])
+            Check(scene, "own turn");
+    }
+
+    void AfterHand(int hand)
+    {
+        hand_ = hand + 1;
+        winAt_ = 0;
+        winsAtLabel_ = 0;
+    }
+
+    std::set<std::string> faults;
+    std::set<std::string> steps;
+
+private:
+    static constexpr uint64_t kLabelTimeMs = 3000; // a claim label's second, its fade and slack
+    static constexpr uint64_t kShotDelayMs = 150;
+
+    void Once(const std::string& step, CMyGame& scene, const std::function<void()>& extra = {})
+    {
+        if (!steps.insert(step).second)
+            return;
+        if (extra)
+            extra();
+        Check(scene, step);
+        shots_.emplace(step, platform::CurrentClock().NowMs() + kShotDelayMs);
+    }
+
+    void Fault(const std::string& step, const std::string& what) { faults.insert(size_ + " " + step + ": " + what); }
+
+    // The checks of every step.
+    void Check(CMyGame& scene, const std::string& step)
+    {
+        // The felt is the scene's part of the frame; the side panel stands beside it.
+        Lumora::Rect scenePart, panelPart;
+        if (!GetMainGameRect(scenePart) || !GetSubSystemRect(panelPart)) {
+            Fault(step, "no frame");
+            return;
+        }
+        const Box felt = Box::Of(scenePart);
+        if (!Box::Of(scene.GetTableRect()).Inside(felt))
+            Fault(step, "the table " + Box::Of(scene.GetTableRect()).Text() + " is not on the felt " + felt.Text());
+        for (const CMJCard2* t : scene.hands[Lumora::kOwnSeat])
+            if (const PObject* body = t ? t->GetBodyPicture() : nullptr;
+                body && body->IsActive() && !Box::Of(*body).Inside(felt))
+                Fault(step,
+                      "own tile " + std::to_string(t->tile) + " at " + Box::Of(*body).Text() + " outside the felt " +
+                          felt.Text());
+        if (panelPart.right > panelPart.left && felt.right > panelPart.left + 1)
+            Fault(step, "the felt " + felt.Text() + " runs under the side panel at " + std::to_string(panelPart.left));
+        // The seat panels (names, scores) keep clear of each other.
+        std::vector<Box> panels;
+        for (Lumora::CMJPlayer2* p : scene.players)
+            if (p && p->GetBody() && p->GetBody()->IsActive())
+                panels.push_back(Box::Of(*p->GetBody()));
+        for (size_t i = 0; i < panels.size(); ++i)
+            for (size_t j = i + 1; j < panels.size(); ++j)
+                if (panels[i].Overlaps(panels[j]))
+                    Fault(step, "seat panels over each other: " + panels[i].Text() + " " + panels[j].Text());
+    }
+
+    static int SeatOfLabel(CMyGame& scene, const PObject& label)
+    {
+        for (int seat = 0; seat < 4; ++seat) {
+            Lumora::TablePoint at;
+            scene.GetSeatAnchor(at, seat);
+            if (int(label.GetX()) == at.x && int(label.GetY()) == at.y)
+                return seat;
+        }
+        return -1;
+    }
+
+    // The player picks a face in the picker and sends the line; the server sends it back.
+    void SayWithAFace(CMyGame& scene)
+    {
+        auto* panel = dynamic_cast<Lumora::CSubSystem*>(scene.FindByName(Lumora::kSubSystemName));
+        if (!panel || !panel->GetInputBar() || !panel->GetInputBar()->GetInput()) {
+            Fault("chat", "no side panel");
+            return;
+        }
+        int index = 1;
+        panel->OnEvent({panel->GetId(), Lumora::EV_FACE_PICKED, reinterpret_cast<uintptr_t>("#打牌"),
+                        reinterpret_cast<uintptr_t>(&index)});
+        if (!panel->GetInputBar()->Send(panel->GetInputBar()->GetInput()->GetText()))
+            Fault("chat", "the line was not sent");
+    }
+    // The face came back as its picture.
+    void FaceShown(CMyGame& scene)
+    {
+        const auto* panel = dynamic_cast<Lumora::CSubSystem*>(scene.FindByName(Lumora::kSubSystemName));
+        const Lumora::CXyChatBox* box = panel ? panel->GetChatBox() : nullptr;
+        int faces = 0;
+        for (const Lumora::ChatElement* e = box ? box->Content().First() : nullptr; e; e = e->next)
+            faces += e->Is(Lumora::chat_flag::kObject) && box->TextOf(e, e->next) == "#打牌";
+        if (faces != 1)
+            Fault("chat", "the face shows " + std::to_string(faces) + " times as a picture");
+    }
+
+    void NothingOfTheLastHand(CMyGame& scene)
+    {
+        const std::string step = "next deal";
+        if (Shown(scene.winPicture))
+            Fault(step, "the last hand's win label shows");
+        if (Shown(scene.FindById(scene.lastActionImageId)))
+            Fault(step, "the last hand's claim label shows");
+        for (int chair = 0; chair < 4; ++chair)
+            if (scene.WinCount(chair) != 0 || scene.MissingSuit(chair) != -1)
+                Fault(step, "chair " + std::to_string(chair) + " keeps its wins or missing suit");
+        for (const CMJCard2* t : scene.thrown)
+            if (t)
+                Fault(step, "a thrown tile of the last hand is left");
+        for (int seat = 0; seat < 4; ++seat)
+            for (const CMJCard2* t : scene.hands[size_t(seat)])
+                if (t && t->placed && t->meldKind != Lumora::kMeldNone)
+                    Fault(step, "a meld of the last hand is left at seat " + std::to_string(seat));
+    }
+
+    // The open board's list and texts stand inside it.
+    void BoardInside(CMyGame& scene)
+    {
+        const Lumora::CXyStandDlg* board = scene.OpenBoard();
+        if (!board) {
+            Fault("result", "no board");
+            return;
+        }
+        const Box outer = Box::Of(*board);
+        if (const auto* list = scene.ResultList(); list && !Box::Of(*list).Inside(outer))
+            Fault("result", "the list " + Box::Of(*list).Text() + " outside the board " + outer.Text());
+        if (!outer.Inside(Box::Of(scene.GetTableRect())))
+            Fault("result", "the board " + outer.Text() + " outside the felt");
+    }
+
+    void Save(const std::string& step)
+    {
+        IGameWinApp* app = GetGameWinApp();
+        auto* window = app && app->GetMainWnd()
+            ? dynamic_cast<platform::HeadlessWindow*>(app->GetMainWnd()->GetWindow())
+            : nullptr;
+        const std::string dir = std::string(XL_BINARY_DIR) + "/artifacts";
+        std::filesystem::create_directories(dir);
+        if (!window || !window->ScreenshotPng(dir + "/look-" + size_ + "-" + step + ".png"))
+            Fault(step, "no screenshot");
+    }
+
+    std::string size_;
+    std::map<std::string, uint64_t> shots_; // step, when its picture is due
+    int hand_ = 1;
+    struct Label {
+        uint64_t shownAt = 0; // 0 once checked
+        int seat = -1;
+    };
+    std::map<uint32_t, Label> labels_; // by object id
+    uint64_t winAt_ = 0;
+    int winsAtLabel_ = 0;
+};
+
+class TableLook : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(TableLook, LookThroughAHand)
+{
+    const auto [width, height] = GetParam();
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    Look look(size);
+    tablerun::Options options;
+    options.hands = 2;
+    options.wall = "peng_gang_win";
+    options.thinkMs = 250; // a player's pace, so that labels and boards live their time
+    options.resultHoldMs = 1000;
+    options.screen = {width, height, {0, 0, width, height}, 23};
+    options.onStep = [&](CMyGame& scene) { look.Step(scene); };
+    tablerun::TableRun run(options);
+    EXPECT_EQ(run.Run([&](const tablerun::HandEnd& end) { look.AfterHand(end.hand); }), 0);
+    EXPECT_EQ(run.Failure(), "");
+    EXPECT_EQ(run.HandsChecked(), 2);
+    for (const char* step :
+         {"1-exchange", "2-missing-suit", "3-claim-label", "3-claim-label-time-up", "5-result", "4-next-deal"})
+        EXPECT_TRUE(look.steps.count(step)) << size << ": no step " << step;
+    for (const std::string& f : look.faults)
+        ADD_FAILURE() << f;
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, TableLook,
+                         ::testing::Values(std::make_pair(800, 600), std::make_pair(1024, 768),
+                                           std::make_pair(1280, 800), std::make_pair(1920, 1080)),
+                         [](const auto& info) {
+                             return "W" + std::to_string(info.param.first) + "x" + std::to_string(info.param.second);
+                         });
+
+} // namespace
