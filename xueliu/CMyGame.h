@@ -95,8 +95,8 @@ public:
     // 229300-229370 and 229800.
     void OnGameStep(uint32_t id, const uint8_t* data, size_t length);
     // Why a record of the deal's course (229300, 229330, 229340, 229360, 229810) does not fit
-    // where the deal stands, or null when it does: each comes once, in its order, and the result
-    // only in play with the wall used up. The dispatcher refuses the record.
+    // where the deal stands, or null when it does: each comes once, in its order, the result
+    // once play has begun. The dispatcher refuses the record.
     const char* OutOfCourse(uint32_t id);
     // The room switch offered when the player goes on after a result.
     virtual void CheckSwitchRoom();

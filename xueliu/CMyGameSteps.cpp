@@ -68,12 +68,9 @@ const char* CMyGame::OutOfCourse(uint32_t id)
         return course_ >= kCourseDealt && course_ <= kCourseExchanged ? nullptr : "the missing suit was chosen";
     case CGameNotifyEx::kMissingSuits:
         return course_ >= kCourseDealt && course_ <= kCourseMissingBegun ? nullptr : "the missing suits are known";
-    case CGameNotifyEx::kGameResult: {
-        int standing = 0;
-        for (int p = 0; p < GetTotalTileCount() && p < kCardPoolSize; ++p)
-            standing += wall[size_t(p)] != nullptr;
-        return course_ == kCoursePlay && standing == 0 ? nullptr : "a result while the hand runs";
-    }
+    case CGameNotifyEx::kGameResult:
+        // Not judged by the wall left: a scene a tile off would never end its hand.
+        return course_ == kCoursePlay ? nullptr : "a result before play or a second one";
     default: return nullptr;
     }
 }

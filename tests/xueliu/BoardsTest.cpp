@@ -515,6 +515,9 @@ TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
         engine_->Settle();
         return false;
     };
+    // No result before play.
+    EXPECT_TRUE(send(CGameNotifyEx::kGameResult, {}, GameRecord::kResultSize));
+    EXPECT_EQ(scene_->OpenBoardKind(), 0);
     ASSERT_FALSE(send(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16));
     ASSERT_EQ(scene_->Phase(), CMyGame::kPhasePlay);
 
@@ -528,7 +531,6 @@ TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
         {CGameNotifyEx::kExchangeDone, {1, 0, T(0, 1), T(0, 2), T(0, 3), T(1, 1, 1), T(1, 2, 1), T(1, 3, 1), 1}, 48, true},
         {CGameNotifyEx::kMissingSuitBegin, {15, 1}, 8, true},
         {CGameNotifyEx::kMissingSuits, {1, 1, 1, 1}, 16, true},
-        {CGameNotifyEx::kGameResult, {}, GameRecord::kResultSize, true}, // the wall still stands
         {229165, {200}, 4, true},                                         // another chair's time-out
         {222170, std::vector<int32_t>(21, 0), 88, false},                 // filled in below: tile 120
     };
