@@ -8,7 +8,7 @@ int BaseModule::Update(uint32_t now)
 {
     if (!IsRunning())
         return 0;
-    if (now - lastUpdate_ <= interval_)
+    if (now - lastUpdate_ < interval_)
         return 1;
     lastUpdate_ = now;
     DrainMessages();

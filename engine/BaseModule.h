@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 
 namespace Lumora {
 
@@ -33,9 +34,14 @@ public:
     virtual int ProcessMessage(uint32_t message, uintptr_t wparam, uintptr_t lparam) = 0;
     // Pending ring entries above which the queued messages are dropped.
     virtual uint32_t GetQueueLimit() const { return kDefaultQueueLimit; }
-    // The frame tick's entry: 0 when not running, else 1. Works when now - last > interval
-    // (unsigned), after draining the ring so that every module receives its posts.
+    // The frame tick's entry: 0 when not running, else 1. Works once the interval has passed
+    // (now - last >= interval, unsigned), after draining the ring so that every module receives
+    // its posts. With the 10 ms default and the 5 ms tick that is every second tick.
     virtual int Update(uint32_t now);
+    // The engine time at which Work next has something to do, so that an idle host may sleep
+    // until then; nullopt when only a message or a call from outside can give it work (the
+    // caller then wakes the tick, GameCore::RequestTick). The base works on every interval.
+    virtual std::optional<uint32_t> NextWorkDue() const { return lastUpdate_ + interval_; }
 
     GameCore* GetCore() const { return core_; }
     BaseModule* GetModule(uint32_t id) const;

@@ -198,6 +198,35 @@ void GameCore::PostMessage(uint32_t moduleId, uint32_t message, uintptr_t wparam
 {
     AssertUiThread();
     coreMessages_.push_back(ModuleMessage{moduleId, message, wparam, lparam, release});
+    RequestTick();
+}
+
+void GameCore::RequestTick()
+{
+    if (!inTick_ && tickRequest_)
+        tickRequest_();
+}
+
+std::optional<uint32_t> GameCore::NextDue() const
+{
+    const uint32_t now = GetTime();
+    if (!coreMessages_.empty())
+        return now;
+    std::optional<uint32_t> due;
+    for (const ModuleSlot& slot : modules_) {
+        const BaseModule& m = *slot.module;
+        if (!m.IsRunning())
+            continue;
+        std::optional<uint32_t> at = m.NextWorkDue();
+        if (!at)
+            continue;
+        // Measured from now: a time already passed is due at once (unsigned, as the gate is).
+        const int32_t ahead = static_cast<int32_t>(*at - now);
+        const uint32_t when = ahead <= 0 ? now : *at;
+        if (!due || static_cast<int32_t>(when - *due) < 0)
+            due = when;
+    }
+    return due;
 }
 
 void GameCore::HandleCoreMessage(uint32_t message, uintptr_t wparam, uintptr_t /*lparam*/)

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -58,6 +59,16 @@ public:
     // One frame: deliver and update every module in load order, then the core's own
     // messages. A nested call (from a modal loop inside a module) returns at once.
     void FrameTick();
+
+    // The earliest engine time at which a running module has work (a core message waiting
+    // counts as now); nullopt when nothing will happen until something arrives from outside.
+    // The host uses it to sleep through idle ticks.
+    std::optional<uint32_t> NextDue() const;
+    // Something outside the tick gave the engine work (a post, a changed object, an action):
+    // the host's handler restarts a sleeping tick. Nothing happens inside the tick, whose end
+    // asks NextDue anyway.
+    void RequestTick();
+    void SetTickRequestHandler(std::function<void()> handler) { tickRequest_ = std::move(handler); }
 
     // The frame lock: re-entrant, held by the tick and by code outside it that touches
     // engine objects. Prefer FrameLock below.
@@ -113,6 +124,7 @@ private:
     std::vector<std::string> pendingFaults_;
     std::vector<std::string> faultReports_;
     std::function<void(const std::string&)> faultHandler_;
+    std::function<void()> tickRequest_;
     std::thread::id uiThread_;
 };
 

@@ -11,9 +11,36 @@ run_suite() {  # run_suite <build dir> <cmake options...>
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
   echo "== ctest ($dir) =="
-  # A test that fails is run once more: a rare timing flake on a loaded machine must not sink the run,
-  # and the log still shows the first failure.
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600 --repeat until-pass:2
+  local failed="$dir/Testing/Temporary/LastTestsFailed.log"
+  rm -f "$failed"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600 && return 0
+  # The tests that failed run once more, so that the log shows whether a failure repeats; every
+  # one of them is named below. A test of the product that passes only on its retry still fails
+  # the suite (a race to find); only a test labelled "machine", which measures this machine
+  # rather than the product, may pass on it.
+  local first
+  first=$(sed 's/^[0-9]*://' "$failed" 2>/dev/null || true)
+  echo "== ctest ($dir): the failed tests once more =="
+  if ! ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600 --rerun-failed; then
+    echo "== ctest ($dir): failed twice: $(sed 's/^[0-9]*://' "$failed" | tr '\n' ' ')" >&2
+    return 1
+  fi
+  local machine product=0 t
+  machine=$(ctest --test-dir "$dir" -N -L '^machine$' | sed -n 's/^ *Test *#[0-9]*: //p')
+  echo "== ctest ($dir): passed only on the retry =="
+  while IFS= read -r t; do
+    [ -n "$t" ] || continue
+    if grep -qxF -- "$t" <<<"$machine"; then
+      echo "  $t (a test of the machine)"
+    else
+      echo "  $t"
+      product=1
+    fi
+  done <<<"$first"
+  if [ "$product" = 1 ]; then
+    echo "== ctest ($dir): a test of the product needed its retry: find the race" >&2
+    return 1
+  fi
 }
 
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -66,6 +66,7 @@ void CMyGame::CreateHook()
     }
     // The area layout of this game's table.
     ResetAnimations(0);
+    StartReport();
 }
 
 void CMyGame::OnResetGame()

@@ -52,6 +52,7 @@ public:
         kEvExchangeRetry = 80001196, // p1: attempt, p2: the exchange's serial
         kEvExchangeTick = 80001197,  // p1: seconds left, p2: the exchange's serial
         kEvWinLabelFade = 80001198,  // p1: the win's serial
+        kEvReportTick = 80001199,    // the test report's look (SceneReport.cpp)
     };
     enum Board : int { kBoardExchange = 1, kBoardMissing = 2, kBoardResult = 3, kBoardSettings = 4, kBoardQr = 5 };
     // The steps' phases.
@@ -184,6 +185,10 @@ protected:
     void OnBoardOk();
     CGameInfoEx* GameInfoEx();
     static bool ValidChairIndex(int chair) { return chair >= 0 && chair < 4; }
+    // The report for tests that click through the window (SceneReport.cpp).
+    void StartReport();
+    void WriteReport();
+    std::string ReportRect(const Lumora::PObject& object) const;
 
     int phase_ = kPhaseIdle;
     // How far the deal has come, for every client alike (a watcher has no exchange phase).
@@ -224,4 +229,6 @@ protected:
     xueliu::HandRecords handRecords_;
     std::vector<Lumora::PObject*> boardObjects_; // the board's buttons and pictures
     Lumora::CXyStandButton* boardFirstButton_ = nullptr;
+    std::string reportPath_; // empty: no report
+    std::string lastReport_;
 };

@@ -2,6 +2,7 @@
 // frame at 60 frames per second, and the ticks from a pointer move to the changed pixels on
 // the screen. Each runs on the headless window and on the display library's window (its dummy
 // video driver, so that no display is needed).
+#include "bench/support/IdleAnchor.h"
 #include "engine/GameCore.h"
 #include "engine/gui/CGameBase.h"
 #include "engine/host/LumoraWnd.h"
@@ -18,11 +19,14 @@
 #include <sys/resource.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <thread>
+#include <vector>
 
 using namespace Lumora;
 
@@ -104,68 +108,6 @@ struct Host {
     int presents = 0;
 };
 
-double ProcessCpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
-double ContextSwitches()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_nvcsw + usage.ru_nivcsw);
-}
-
-struct IdleCost {
-    double cpuPercent = 0;
-    double switchesPerSecond = 0;
-};
-
-// The share of one core the process uses while `run` runs until the given end, and how often
-// its threads went to sleep and woke.
-template <typename Run>
-IdleCost CostWhile(double seconds, Run run)
-{
-    const auto start = std::chrono::steady_clock::now();
-    const auto end =
-        start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
-    const double cpuStart = ProcessCpuSeconds(), switchesStart = ContextSwitches();
-    run(end);
-    const double cpu = ProcessCpuSeconds() - cpuStart, switches = ContextSwitches() - switchesStart;
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return {100.0 * cpu / wall, switches / wall};
-}
-
-// The anchors: what waking every 5 ms costs with nothing else done. Without a display, a thread
-// that sleeps until each next 5 ms step; with one, a bare program of the display library with an
-// 800 x 600 window that waits for its events at most 5 ms at a time.
-IdleCost BareWakeEvery5Ms(double seconds, bool display)
-{
-    if (!display)
-        return CostWhile(seconds, [](auto end) {
-            for (auto next = std::chrono::steady_clock::now(); next < end;) {
-                next += std::chrono::milliseconds(5);
-                std::this_thread::sleep_until(next);
-            }
-        });
-    if (!std::getenv("DISPLAY"))
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
-        return {};
-    SDL_Window* window = SDL_CreateWindow("bare", 0, 0, kWidth, kHeight, SDL_WINDOW_SHOWN);
-    const IdleCost cost = CostWhile(seconds, [](auto end) {
-        SDL_Event e;
-        while (std::chrono::steady_clock::now() < end)
-            while (SDL_WaitEventTimeout(&e, 5) && std::chrono::steady_clock::now() < end) {
-            }
-    });
-    SDL_DestroyWindow(window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-    return cost;
-}
-
 // An idle window on the real clock for XL_IDLE_SECONDS (2 by default; 10 for the full figure):
 // the share of one core the process used, and the presents made while nothing changed, beside
 // the bare program's share measured in the same run (run under Xvfb for the display figures).
@@ -174,10 +116,10 @@ void BM_IdleHostWindowCpu(benchmark::State& state)
     const char* env = std::getenv("XL_IDLE_SECONDS");
     const double seconds = env ? std::atof(env) : 2.0;
     const bool display = state.range(0) != 0;
-    IdleCost engine, bare;
+    benchsupport::IdleCost engine, bare;
     int presents = 0;
     for (auto _ : state) {
-        bare = BareWakeEvery5Ms(seconds, display);
+        bare = benchsupport::BareWakeEvery5Ms(seconds, display, kWidth, kHeight);
         Host host(display);
         // Let the first frames reach the screen, then measure.
         const auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
@@ -189,7 +131,7 @@ void BM_IdleHostWindowCpu(benchmark::State& state)
                 platform::Dispatch(m);
         auto* headless = dynamic_cast<platform::HeadlessWindow*>(host.window);
         const int before = headless ? headless->Presents() : 0;
-        engine = CostWhile(seconds, [&m](auto end) {
+        engine = benchsupport::CostWhile(seconds, [&m](auto end) {
             while (std::chrono::steady_clock::now() < end && platform::GetNextMessage(m))
                 platform::Dispatch(m);
         });
@@ -254,5 +196,55 @@ void BM_InputLatencyTicks(benchmark::State& state)
     state.counters["ticks_worst"] = worst;
 }
 BENCHMARK(BM_InputLatencyTicks)->Iterations(40)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+namespace {
+
+// A table's worth of pictures at 1920 x 1080 (a backdrop and 160 tiles) with one tile moving a
+// frame: the frame's cost (build, compose, present on the headless screen) beside a memcpy of the
+// whole screen's pixels in the same run, each timed over a block of runs back to back.
+void BM_TableOneTileMoving1920(benchmark::State& state)
+{
+    constexpr int kW = 1920, kH = 1080, kBlock = 4;
+    platform::ManualClock clock(1000);
+    platform::ManualLoop loop(clock);
+    auto wnd = std::make_unique<CLumoraWnd>();
+    wnd->Create(std::make_unique<platform::HeadlessWindow>(platform::Rect{0, 0, kW, kH}));
+    wnd->StartEngine(new Game);
+    auto* objects = static_cast<ObjectModule*>(wnd->GetCore().GetModule(LUMORA_MODULE_OBJECT));
+    Plane(*objects, kW, kH, 0x206030, kW / 2.0, kH / 2.0, 0);
+    std::vector<PlaneObject*> tiles;
+    for (int i = 0; i < 160; ++i)
+        tiles.push_back(Plane(*objects, 44, 64, 0xE0E0D0, 300 + (i % 28) * 46, 200 + (i / 28) * 120, 1));
+    loop.Advance(50);
+    std::vector<uint32_t> from(size_t(kW) * kH, 0x11223344u), to(size_t(kW) * kH);
+    using Clock = std::chrono::steady_clock;
+    std::vector<double> frame, copy;
+    int step = 0;
+    for (auto _ : state) {
+        auto t = Clock::now();
+        for (int i = 0; i < kBlock; ++i, ++step) {
+            tiles[0]->MoveTo(300 + (step % 40) * 4, 200);
+            tiles[0]->Redraw();
+            loop.Advance(10); // one object-module step: the frame is built, composed and presented
+        }
+        frame.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t).count() / kBlock);
+        std::memcpy(to.data(), from.data(), to.size() * 4);
+        t = Clock::now();
+        for (int i = 0; i < kBlock; ++i) {
+            std::memcpy(to.data(), from.data(), to.size() * 4);
+            benchmark::ClobberMemory();
+        }
+        copy.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t).count() / kBlock);
+    }
+    std::sort(frame.begin(), frame.end());
+    std::sort(copy.begin(), copy.end());
+    const double f = frame[frame.size() / 2], c = copy[copy.size() / 2];
+    state.counters["frame_us"] = f;
+    state.counters["screen_memcpy_us"] = c;
+    state.counters["frame_x_memcpy"] = f / c;
+}
+BENCHMARK(BM_TableOneTileMoving1920)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 
 } // namespace

@@ -14,7 +14,9 @@
 #include "platform/SocketListener.h"
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cstring>
@@ -192,13 +194,20 @@ public:
             while (!stop_ && s.ReceiveExact(buf.data(), buf.size(), 1000))
                 s.SendAll(buf.data(), buf.size(), 1000);
         });
-        if (readerThread)
-            reader_ = std::thread([this] {
-                while (!stop_) {
-                    if (!client_.WaitReadable(50))
-                        continue;
-                    if (!client_.ReceiveExact(back_.data(), back_.size(), 1000))
-                        return;
+        if (readerThread) {
+            // As plainly as a reader can be written: it sleeps in a blocking read of the whole
+            // reply and hands it over, with no readiness wait or time-out in between.
+            const int fd = client_.Fd();
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            reader_ = std::thread([this, fd] {
+                for (;;) {
+                    size_t got = 0;
+                    while (got < back_.size()) {
+                        const ssize_t n = ::recv(fd, back_.data() + got, back_.size() - got, MSG_WAITALL);
+                        if (n <= 0)
+                            return;
+                        got += size_t(n);
+                    }
                     {
                         std::lock_guard lock(mutex_);
                         replied_ = true;
@@ -206,12 +215,15 @@ public:
                     arrived_.notify_one();
                 }
             });
+        }
     }
     ~PingPong()
     {
         stop_ = true;
-        if (reader_.joinable())
+        if (reader_.joinable()) {
+            client_.Shutdown(); // ends the blocking read
             reader_.join();
+        }
         client_.Close();
         echo_.join();
     }

@@ -13,6 +13,7 @@
 #include "platform/RealWindow.h"
 #include "platform/Window.h"
 
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -50,6 +51,12 @@ bool CLumoraWnd::Attach(std::unique_ptr<platform::DisplayWindow> window)
     messageWindow_ = platform::MakeWindow([this](platform::WindowId, uint32_t message, uintptr_t wparam, intptr_t lparam) {
         if (message == platform::kMsgTimer && wparam == timerId_ && timerId_ != 0) {
             OnEngineTimer();
+            return intptr_t{0};
+        }
+        if (message == kMsgTickNow) {
+            tickNowPosted_ = false;
+            if (timerId_ != 0)
+                OnEngineTimer();
             return intptr_t{0};
         }
         if (message == platform::kMsgPaint) {
@@ -128,7 +135,9 @@ uint32_t CLumoraWnd::StartEngine(CGameBase* gameObject, ResourceModule* resource
         ScheduleFramePaint();
     }
     timerId_ = g_nextTimerId.fetch_add(1);
+    tickPeriod_ = kFrameIntervalMs;
     platform::StartTimer(messageWindow_, timerId_, kFrameIntervalMs);
+    core_.SetTickRequestHandler([this] { WakeTick(); });
     return timerId_;
 }
 
@@ -150,6 +159,40 @@ void CLumoraWnd::OnEngineTimer()
 {
     core_.FrameTick();
     ScheduleFramePaint();
+    PlanNextTick();
+}
+
+void CLumoraWnd::PlanNextTick()
+{
+    if (timerId_ == 0)
+        return;
+    uint32_t period = 0;
+    if (const std::optional<uint32_t> due = core_.NextDue()) {
+        const uint32_t wait = static_cast<uint32_t>(std::max<int32_t>(0, static_cast<int32_t>(*due - core_.GetTime())));
+        period = std::max(kFrameIntervalMs, (wait + kFrameIntervalMs - 1) / kFrameIntervalMs * kFrameIntervalMs);
+    }
+    if (period == tickPeriod_)
+        return; // an unchanged timer keeps its cadence
+    tickPeriod_ = period;
+    if (period == 0)
+        platform::StopTimer(messageWindow_, timerId_);
+    else
+        platform::StartTimer(messageWindow_, timerId_, period);
+}
+
+void CLumoraWnd::WakeTick()
+{
+    if (timerId_ == 0 || tickPeriod_ == kFrameIntervalMs)
+        return;
+    tickPeriod_ = kFrameIntervalMs;
+    platform::StartTimer(messageWindow_, timerId_, kFrameIntervalMs);
+}
+
+void CLumoraWnd::TickNow()
+{
+    if (timerId_ == 0 || tickNowPosted_)
+        return;
+    tickNowPosted_ = platform::PostToWindow(messageWindow_, kMsgTickNow);
 }
 
 // What the painting module composed since the last paint becomes damage on the display.
@@ -190,6 +233,7 @@ void CLumoraWnd::OnSize(int width, int height)
 
 void CLumoraWnd::OnDestroy()
 {
+    core_.SetTickRequestHandler(nullptr);
     core_.UnloadAllModules();
     gameObject_ = nullptr;
     if (timerId_ != 0)
@@ -255,6 +299,7 @@ void CLumoraWnd::OnMouseDown(platform::MouseButton button, int x, int y, uint32_
         input->OnMButtonDown(x, y, flags);
         break;
     }
+    TickNow();
 }
 
 void CLumoraWnd::OnMouseUp(platform::MouseButton button, int x, int y, uint32_t flags)
@@ -275,6 +320,7 @@ void CLumoraWnd::OnMouseUp(platform::MouseButton button, int x, int y, uint32_t 
         input->OnMButtonUp(x, y, flags);
         break;
     }
+    TickNow();
 }
 
 void CLumoraWnd::OnMouseDoubleClick(platform::MouseButton button, int x, int y, uint32_t flags)
@@ -283,34 +329,40 @@ void CLumoraWnd::OnMouseDoubleClick(platform::MouseButton button, int x, int y, 
     if (!input)
         return;
     // Only the left button's pair has a handler; the others arrive as plain presses.
-    if (button == platform::MouseButton::Left)
+    if (button == platform::MouseButton::Left) {
         input->OnLButtonDblClk(x, y, flags);
-    else
+        TickNow();
+    } else {
         OnMouseDown(button, x, y, flags);
+    }
 }
 
 void CLumoraWnd::OnMouseWheel(int x, int y, int delta, uint32_t flags)
 {
     if (InputModule* input = Input())
         input->OnMouseWheel(x, y, delta, flags);
+    TickNow();
 }
 
 void CLumoraWnd::OnKeyDown(uint32_t vk, uint32_t repeat, uint32_t flags)
 {
     if (InputModule* input = Input())
         input->OnKeyDown(vk, repeat, flags);
+    TickNow();
 }
 
 void CLumoraWnd::OnKeyUp(uint32_t vk, uint32_t repeat, uint32_t flags)
 {
     if (InputModule* input = Input())
         input->OnKeyUp(vk, repeat, flags);
+    TickNow();
 }
 
 void CLumoraWnd::OnChar(uint32_t byte, uint32_t repeat, uint32_t flags)
 {
     if (InputModule* input = Input())
         input->OnChar(byte, repeat, flags);
+    TickNow();
 }
 
 void CLumoraWnd::OnKillFocus()

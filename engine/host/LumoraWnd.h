@@ -31,6 +31,9 @@ class CLumoraWnd : public platform::DisplayWindowHandler, public CursorClipHost 
 public:
     static constexpr uint32_t kFrameIntervalMs = 5;
     static constexpr uint32_t kFirstTimerId = 19840323;
+    // Posted to this window by a press, a release or a key: one frame tick at once, so that the
+    // input reaches its object without waiting for the timer.
+    static constexpr uint32_t kMsgTickNow = 0x7E11;
 
     CLumoraWnd();
     ~CLumoraWnd() override;
@@ -55,6 +58,9 @@ public:
     // The id other threads post to; this window's platform messages arrive in OnMessage.
     platform::WindowId GetMessageWindow() const { return messageWindow_; }
     uint32_t GetEngineTimerId() const { return timerId_; }
+    // The frame timer's current period: 5 ms while the engine has work every tick, longer while
+    // it sleeps until its next due work, 0 while nothing is due until something arrives.
+    uint32_t GetTickPeriod() const { return tickPeriod_; }
     // Ends the window (the modules are unloaded, the timer stops).
     void DestroyWindow();
 
@@ -90,10 +96,16 @@ private:
     PaintModuleGDI* Paint();
     ObjectModule* Objects();
     void ScheduleFramePaint();
+    // After a tick: sleep until the engine's next due work (on the 5 ms grid), or wake.
+    void PlanNextTick();
+    void WakeTick();
+    void TickNow();
     void PresentFrame(const uint8_t* pixels, int width, int height, size_t stride);
 
     CGameBase* gameObject_ = nullptr;
     uint32_t timerId_ = 0;
+    uint32_t tickPeriod_ = 0;
+    bool tickNowPosted_ = false;
     int clientWidth_ = 0;
     int clientHeight_ = 0;
     GameCore core_;

@@ -456,8 +456,12 @@ void InputModule::Work()
         ToBoth(EV_LONG_PRESS, hovered_);
         data_.flags |= INPUT_LONG_PRESS;
     }
-    if (!(data_.flags & INPUT_LEFT_HELD)) {
-        ObjectModule* objects = Objects();
+    ObjectModule* objects = Objects();
+    // The pointer's moves look for themselves; here only a changed scene can change the hover.
+    const uint64_t scene = objects ? objects->ChangeCount() : 0;
+    const bool sceneChanged = scene != hoverScene_;
+    hoverScene_ = scene;
+    if (sceneChanged && !(data_.flags & INPUT_LEFT_HELD)) {
         PObject* under = objects ? objects->ObjectAt(clientX_, clientY_) : nullptr;
         PObject* hovered = Find(hovered_);
         if ((under ? under->GetId() : 0) != hovered_ ||

@@ -110,6 +110,7 @@ private:
     int lastPressY_ = 0;
     uint32_t doubleClickMs_ = kDoubleClickMs;
     uint32_t lastWork_ = 0;
+    uint64_t hoverScene_ = ~uint64_t{0}; // the object module's change count at the last hover check
     platform::Cursor cursor_;
     bool cursorVisible_ = true;
     bool pointerInside_ = false;

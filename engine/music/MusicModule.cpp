@@ -121,6 +121,8 @@ MusicModule::Channel MusicModule::PlayChannel(Channel channel, int repeats, cons
     if (!audio_ || !audio_->Play(channel, false))
         return 0;
     playList_.push_back({channel, repeats, endNotice ? *endNotice : EventRecord{}});
+    if (GameCore* core = GetCore())
+        core->RequestTick();
     return channel;
 }
 
@@ -130,6 +132,8 @@ bool MusicModule::PlayMidi(int repeats, const EventRecord* endNotice)
         return false;
     midi_->Play(false);
     playList_.push_back({0, repeats, endNotice ? *endNotice : EventRecord{}});
+    if (GameCore* core = GetCore())
+        core->RequestTick();
     return true;
 }
 

@@ -31,6 +31,11 @@ public:
     int Init() override;
     void Shutdown() override;
     void Work() override;
+    // Only a tune that plays needs watching for its end.
+    std::optional<uint32_t> NextWorkDue() const override
+    {
+        return playList_.empty() && Ring().Empty() ? std::nullopt : BaseModule::NextWorkDue();
+    }
     uint32_t GetId() const override { return LUMORA_MODULE_MUSIC; }
     const char* GetName() const override { return "MusicModule"; }
     int ProcessMessage(uint32_t, uintptr_t, uintptr_t) override { return 1; }

@@ -3,6 +3,7 @@
 #include "engine/geometry/Geometry.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace Lumora {
 namespace {
@@ -13,6 +14,8 @@ Rect Union(const Rect& a, const Rect& b)
                 std::max(a.bottom, b.bottom)};
 }
 
+int64_t Area(const Rect& r) { return int64_t(r.right - r.left) * int64_t(r.bottom - r.top); }
+
 } // namespace
 
 void DirtyRectList::Add(const Rect& rect, const Rect& viewport)
@@ -20,30 +23,35 @@ void DirtyRectList::Add(const Rect& rect, const Rect& viewport)
     Rect c;
     if (!IntersectRect(c, rect, viewport))
         return;
-    bool taken = false;
-    for (Rect& e : rects_) {
+    // A full list also looks for the rectangle that c would grow least, in the same pass.
+    const bool full = rects_.size() >= kCollapseLimit;
+    size_t cheapest = 0;
+    int64_t cheapestGrowth = INT64_MAX;
+    for (size_t i = 0; i < rects_.size(); ++i) {
+        Rect& e = rects_[i];
         const Rect u = Union(c, e);
         if (u == c) {
             e = c; // c covers e
-            taken = true;
-            break;
+            return;
         }
-        if (u == e) {
-            taken = true; // e covers c
-            break;
-        }
+        if (u == e)
+            return; // e covers c
         if ((c.left == e.left && c.right == e.right) || (c.top == e.top && c.bottom == e.bottom)) {
             e = u; // they share a whole edge length
-            taken = true;
-            break;
+            return;
+        }
+        if (full) {
+            const int64_t growth = Area(u) - Area(e);
+            if (growth < cheapestGrowth) {
+                cheapestGrowth = growth;
+                cheapest = i;
+            }
         }
     }
-    if (!taken)
+    if (full)
+        rects_[cheapest] = Union(c, rects_[cheapest]);
+    else
         rects_.push_back(c);
-    if (rects_.size() > kCollapseLimit) {
-        rects_.clear();
-        rects_.push_back(viewport);
-    }
 }
 
 } // namespace Lumora

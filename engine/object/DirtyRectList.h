@@ -10,8 +10,11 @@ namespace Lumora {
 
 class DirtyRectList {
 public:
-    // Past this many disjoint rectangles (a long time without frames, as while the window is
-    // minimised) the list becomes the whole viewport instead of growing and merging ever slower.
+    // Past this many disjoint rectangles (many scattered moves, or a long time without frames
+    // as while the window is minimised) a new rectangle joins the listed one that it grows
+    // least, so the list neither grows nor merges ever slower, and a frame of a hundred small
+    // moves still repaints little more than their areas. The frame build relies on the limit:
+    // one bit per rectangle.
     static constexpr size_t kCollapseLimit = 64;
 
     void Add(const Rect& rect, const Rect& viewport);

@@ -9,11 +9,24 @@
 #include "engine/util/MemPool.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <mutex>
 
 namespace Lumora {
+namespace {
+
+// The frame build finds the dirty rectangles near an object through a coarse grid over the
+// viewport: each cell holds one bit for every rectangle that touches it.
+constexpr int kCellShift = 5; // 32-pixel cells
+static_assert(DirtyRectList::kCollapseLimit <= 64, "one bit per dirty rectangle");
+
+struct CellSpan {
+    int left, top, right, bottom; // inclusive cell indices
+};
+
+} // namespace
 
 // A rotated picture is drawn around its truncated centre with a truncated radius, which can
 // pass the bounding square by a pixel (centres left of or above the origin): the square grows
@@ -48,8 +61,13 @@ bool ObjectModule::IsDrawable(const ObjectGeometry& g) const
 
 void ObjectModule::AddDirtyRect(const Rect& rect)
 {
-    std::lock_guard lock(ModuleLock());
-    dirty_.Add(rect, viewport_);
+    {
+        std::lock_guard lock(ModuleLock());
+        dirty_.Add(rect, viewport_);
+    }
+    NoteChange();
+    if (GameCore* core = GetCore())
+        core->RequestTick();
 }
 
 bool ObjectModule::DrawOrder::operator()(const ObjectRecord* a, const ObjectRecord* b) const
@@ -75,6 +93,8 @@ void ObjectModule::InsertDrawOrder(ObjectRecord* record)
     record->drawKey = KeyOf(record->object->Geometry(), record->object->GetId());
     record->drawPosition = drawList_.insert(record).first;
     record->inDrawList = true;
+    record->screen = ScreenRect(record->snapshot);
+    drawOrderStale_ = true;
 }
 
 void ObjectModule::RemoveFromDrawList(ObjectRecord* record)
@@ -82,7 +102,22 @@ void ObjectModule::RemoveFromDrawList(ObjectRecord* record)
     if (record->inDrawList) {
         drawList_.erase(record->drawPosition);
         record->inDrawList = false;
+        drawOrderStale_ = true;
     }
+}
+
+const std::vector<ObjectModule::DrawEntry>& ObjectModule::DrawOrderEntries()
+{
+    if (drawOrderStale_) {
+        drawOrder_.clear();
+        drawOrder_.reserve(drawList_.size());
+        for (ObjectRecord* record : drawList_) {
+            record->drawIndex = drawOrder_.size();
+            drawOrder_.push_back(DrawEntry{record->screen, record->object});
+        }
+        drawOrderStale_ = false;
+    }
+    return drawOrder_;
 }
 
 void ObjectModule::UpdateObject(PObject* object)
@@ -90,6 +125,7 @@ void ObjectModule::UpdateObject(PObject* object)
     if (!object)
         return;
     std::lock_guard lock(ModuleLock());
+    NoteChange();
     auto* record = static_cast<ObjectRecord*>(object->moduleRecord_);
     if (!record || record->object != object)
         return;
@@ -108,8 +144,12 @@ void ObjectModule::UpdateObject(PObject* object)
     AddDirtyRect(r);
     record->snapshot = now;
     // A move that keeps layer and z keeps the object's place in the order.
-    if (drawable && record->inDrawList && record->drawKey == KeyOf(now, object->GetId()))
+    if (drawable && record->inDrawList && record->drawKey == KeyOf(now, object->GetId())) {
+        record->screen = r;
+        if (!drawOrderStale_)
+            drawOrder_[record->drawIndex].screen = r;
         return;
+    }
     RemoveFromDrawList(record);
     if (drawable)
         InsertDrawOrder(record);
@@ -121,6 +161,7 @@ void ObjectModule::RebuildDrawList()
     for (ObjectRecord* record : drawList_)
         record->inDrawList = false;
     drawList_.clear();
+    drawOrderStale_ = true;
     for (auto& [id, record] : records_) {
         record.snapshot = record.object->Geometry();
         if (IsDrawable(record.snapshot)) {
@@ -176,23 +217,64 @@ void ObjectModule::BuildFrame()
                 frame->rects.push_back(Rect{d.left - viewport_.left, d.top - viewport_.top, d.right - viewport_.left,
                                             d.bottom - viewport_.top});
         }
+        // The grid over the viewport: which dirty rectangles touch each cell.
+        const int columns = std::max(1, ((viewport_.right - viewport_.left) >> kCellShift) + 1);
+        const int rows = std::max(1, ((viewport_.bottom - viewport_.top) >> kCellShift) + 1);
+        auto span = [&](const Rect& r) {
+            auto cell = [](int offset, int count) { return std::clamp(offset >> kCellShift, 0, count - 1); };
+            return CellSpan{cell(r.left - viewport_.left, columns), cell(r.top - viewport_.top, rows),
+                            cell(r.right - 1 - viewport_.left, columns), cell(r.bottom - 1 - viewport_.top, rows)};
+        };
+        if (!fullRedraw_) {
+            dirtyCells_.assign(size_t(columns) * size_t(rows), 0);
+            for (size_t i = 0; i < dirty.size(); ++i) {
+                const CellSpan s = span(dirty[i]);
+                for (int y = s.top; y <= s.bottom; ++y)
+                    for (int x = s.left; x <= s.right; ++x)
+                        dirtyCells_[size_t(y) * size_t(columns) + size_t(x)] |= uint64_t{1} << i;
+            }
+        }
+        // First the entries near a dirty rectangle, from the contiguous order alone; then their
+        // objects, each fetched ahead of its turn, as they lie apart in memory.
+        nearDirty_.clear();
+        for (const DrawEntry& entry : DrawOrderEntries()) {
+            uint64_t near = ~uint64_t{0};
+            if (!fullRedraw_) {
+                // Found through where the object was last updated, as its place in the order is.
+                const CellSpan s = span(entry.screen);
+                near = 0;
+                for (int y = s.top; y <= s.bottom; ++y)
+                    for (int x = s.left; x <= s.right; ++x)
+                        near |= dirtyCells_[size_t(y) * size_t(columns) + size_t(x)];
+                if (near == 0)
+                    continue;
+            }
+            nearDirty_.emplace_back(&entry, near);
+        }
+        constexpr size_t kAhead = 8;
         RenderRecord** tail = &frame->first;
-        for (ObjectRecord* record : drawList_) {
-            CPglPic* picture = record->object->GetDrawData();
+        ObjectGeometry g; // every field is written by each GetGeometry
+        for (size_t i = 0; i < nearDirty_.size(); ++i) {
+            if (i + kAhead < nearDirty_.size()) {
+                const PObject* ahead = nearDirty_[i + kAhead].first->object;
+                __builtin_prefetch(ahead);
+                __builtin_prefetch(&ahead->Geometry());
+            }
+            const uint64_t near = nearDirty_[i].second;
+            PObject* object = nearDirty_[i].first->object;
+            CPglPic* picture = object->GetDrawData();
             if (!picture)
                 continue;
-            ObjectGeometry g;
-            record->object->GetGeometry(g);
+            object->GetGeometry(g);
             if (!fullRedraw_) {
                 // The screen rectangle bounds every pixel the object draws (clip included).
                 const Rect screen = ScreenRect(g);
                 bool meets = false;
-                Rect common;
-                for (const Rect& d : dirty)
-                    if (IntersectRect(common, d, screen)) {
-                        meets = true;
-                        break;
-                    }
+                for (uint64_t bits = near; bits != 0 && !meets; bits &= bits - 1) {
+                    const Rect& d = dirty[size_t(std::countr_zero(bits))];
+                    meets = std::max(d.left, screen.left) < std::min(d.right, screen.right) &&
+                        std::max(d.top, screen.top) < std::min(d.bottom, screen.bottom);
+                }
                 if (!meets)
                     continue;
             }

@@ -75,6 +75,8 @@ void ObjectModule::AddAction(ActionRecord* action)
     lastAction_ = action;
     actionsByTarget_.emplace(action->targetId, action);
     action->group = currentGroup_;
+    if (GameCore* core = GetCore())
+        core->RequestTick();
     if (currentGroup_) {
         ++currentGroup_->pending;
         currentGroup_->finished = 0;
@@ -202,6 +204,8 @@ void ObjectModule::StartGroup(ActionGroup* group)
 
 void ObjectModule::CancelAction(uint64_t id)
 {
+    if (GameCore* core = GetCore())
+        core->RequestTick();
     for (ActionRecord* a = firstAction_; a; a = a->next)
         if (a->id == id)
             a->cancelled = 1;
@@ -209,6 +213,8 @@ void ObjectModule::CancelAction(uint64_t id)
 
 void ObjectModule::CancelGroup(uint64_t id)
 {
+    if (GameCore* core = GetCore())
+        core->RequestTick();
     auto found = groups_.find(id);
     if (found != groups_.end())
         CancelGroupTree(found->second);
@@ -227,6 +233,8 @@ void ObjectModule::CancelGroupTree(ActionGroup* group)
 
 void ObjectModule::CancelActionsOf(uint32_t objectId)
 {
+    if (GameCore* core = GetCore())
+        core->RequestTick();
     const auto [from, to] = actionsByTarget_.equal_range(objectId);
     for (auto it = from; it != to; ++it)
         it->second->cancelled = 1;
@@ -259,6 +267,22 @@ void ObjectModule::FinishAction(ActionRecord* action, bool cancelled)
     }
     if (group && group->pending > 0 && --group->pending == 0)
         SettleGroup(group);
+}
+
+std::optional<uint32_t> ObjectModule::NextActionDue() const
+{
+    std::optional<uint32_t> due;
+    const uint32_t last = GetLastUpdate();
+    for (const ActionRecord* a = firstAction_; a; a = a->next) {
+        if (a->waiting)
+            continue; // starts when its group's predecessor finishes, inside a Work
+        uint32_t at = last + GetInterval();
+        if (!a->cancelled && a->startTime != 0 && static_cast<int32_t>(a->lastStep + a->period - at) > 0)
+            at = a->lastStep + a->period;
+        if (!due || static_cast<int32_t>(at - *due) < 0)
+            due = at;
+    }
+    return due;
 }
 
 void ObjectModule::RunActions()
@@ -295,6 +319,7 @@ void ObjectModule::RunActions()
             continue;
         }
         action->lastStep = now;
+        NoteChange();
         const int done = action->step ? action->step(action->target, action->parameters, GetCore(), now - action->startTime) : 1;
         if (done) {
             unlink(action);

@@ -57,6 +57,25 @@ void ObjectModule::Shutdown()
     actionPool_.reset();
 }
 
+// Posted events (the input's first) reach their objects on the tick they arrive; the timed
+// actions and the frame keep the module's interval.
+int ObjectModule::Update(uint32_t now)
+{
+    if (IsRunning() && now - GetLastUpdate() < GetInterval())
+        DrainMessages();
+    return BaseModule::Update(now);
+}
+
+std::optional<uint32_t> ObjectModule::NextWorkDue() const
+{
+    if (!Ring().Empty())
+        return GetLastUpdate(); // drained on the next tick
+    std::optional<uint32_t> due = NextActionDue();
+    if (!dirty_.Empty() && !minimised_)
+        due = GetLastUpdate() + GetInterval();
+    return due;
+}
+
 void ObjectModule::Work()
 {
     DrainMessages();
@@ -139,6 +158,7 @@ int ObjectModule::ProcessMessage(uint32_t message, uintptr_t wparam, uintptr_t l
 
 uint32_t ObjectModule::RegisterObject(PObject* object, PObject* parent)
 {
+    NoteChange();
     if (!object || object->GetId() != 0 || object->registered_)
         return 0;
     const uint32_t id = ++lastId_;
@@ -212,6 +232,7 @@ PObject* ObjectModule::RemoveRecord(uint32_t id, const PObject* expected)
 // them as registered while it is destroyed.
 void ObjectModule::UnregisterObject(uint32_t id)
 {
+    NoteChange();
     auto found = records_.find(id);
     if (found == records_.end()) {
         CancelActionsOf(id);
@@ -316,6 +337,7 @@ uint32_t ObjectModule::IsDrawOrderSorted() const
 
 int ObjectModule::DispatchEvent(const EventRecord& record)
 {
+    NoteChange();
     PObject* target = FindById(record.target);
     const int result = target ? target->OnEvent(record) : 0;
     if (IsPayloadCode(record.code))

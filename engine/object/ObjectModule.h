@@ -63,6 +63,9 @@ public:
     int Init() override;
     void Shutdown() override;
     void Work() override;
+    int Update(uint32_t now) override;
+    // Due while messages wait, a frame is to be built, or an action's next step comes.
+    std::optional<uint32_t> NextWorkDue() const override;
     uint32_t GetId() const override { return LUMORA_MODULE_OBJECT; }
     const char* GetName() const override { return "ObjectModule"; }
     int ProcessMessage(uint32_t message, uintptr_t wparam, uintptr_t lparam) override;
@@ -95,6 +98,10 @@ public:
     virtual int DispatchActionEnd(const EventRecord& record);
 
     size_t GetObjectCount() const { return records_.size(); }
+    // Counts what may change which object is under a point: registrations, updates, dirty
+    // rectangles, dispatched events, action steps, enabling. Equal counts mean the same scene.
+    uint64_t ChangeCount() const { return changes_; }
+    void NoteChange() { ++changes_; }
     size_t CountPendingActions() const;
     void GetViewport(Rect& out) const { out = viewport_; }
     int32_t GetViewportCentreX() const { return centreX_; }
@@ -110,6 +117,8 @@ public:
     void CancelGroup(uint64_t id);
     void CancelActionsOf(uint32_t objectId);
     void RunActions();
+    // The earliest step (or cancellation) of a listed action, given the module's interval.
+    std::optional<uint32_t> NextActionDue() const;
     ActionGroup* CurrentGroup() const { return currentGroup_; }
 
     // Frame build.
@@ -153,13 +162,23 @@ private:
     struct ObjectRecord {
         PObject* object = nullptr;
         ObjectGeometry snapshot;
+        Rect screen; // of the snapshot, while in the draw list
         DrawKey drawKey;
         bool inDrawList = false;
         DrawList::iterator drawPosition;
+        size_t drawIndex = 0; // in drawOrder_, while that is current
+    };
+    // The draw list laid out contiguously for the walks of the frame build and the hit test,
+    // with each object's screen rectangle beside it.
+    struct DrawEntry {
+        Rect screen;
+        PObject* object;
     };
 
     void InsertDrawOrder(ObjectRecord* record);
     void RemoveFromDrawList(ObjectRecord* record);
+    // Lays drawOrder_ out again after the draw list gained or lost entries.
+    const std::vector<DrawEntry>& DrawOrderEntries();
     bool IsDrawable(const ObjectGeometry& g) const;
     void FinishAction(ActionRecord* action, bool cancelled);
     void SettleGroup(ActionGroup* group);
@@ -174,6 +193,11 @@ private:
     std::map<uint32_t, ObjectRecord> records_; // by id, so also in registration order
     uint32_t lastId_ = 0;
     DrawList drawList_;
+    std::vector<DrawEntry> drawOrder_;
+    bool drawOrderStale_ = false;
+    // The frame build's coarse grid and its candidates, kept for their capacity.
+    std::vector<uint64_t> dirtyCells_;
+    std::vector<std::pair<const DrawEntry*, uint64_t>> nearDirty_;
     std::unique_ptr<CMemPool> eventPool_, renderPool_, groupPool_, actionPool_;
     int32_t centreX_ = 0, centreY_ = 0;
     Rect viewport_;
@@ -192,6 +216,7 @@ private:
     uintptr_t lastPayload_ = 0;
     CursorClipHost* cursorHost_ = nullptr;
     bool shuttingDown_ = false;
+    uint64_t changes_ = 0;
 };
 
 } // namespace Lumora

@@ -286,6 +286,8 @@ void PObject::SetEnabled(bool on)
         geometry_.flags |= OBJ_ENABLED;
     else
         geometry_.flags &= ~OBJ_ENABLED;
+    if (module_)
+        module_->NoteChange();
     ForChildren(LINK_ENABLE, [&](PObject& c) { c.SetEnabled(on); });
 }
 

@@ -40,6 +40,11 @@ Prepared Prepare(const Surface& surface, DrawParams& p) {
     out.target.width = surface.width;
     out.target.height = surface.height;
     out.target.clip = (p.flags & kDrawClip) ? IntersectClip(surface, p) : Rect{0, 0, surface.width, surface.height};
+    if (p.limited) {
+        Rect cut;
+        IntersectRect(cut, out.target.clip, p.limit);
+        out.target.clip = cut;
+    }
     GetDestinationBox(p);
     if (p.radius < 1) p.radius = RotationRadius(p.width, p.height);
     const int left = p.x - (p.width + 1) / 2, top = p.y - (p.height + 1) / 2;

@@ -28,6 +28,11 @@ public:
     int Init() override;
     void Shutdown() override;
     void Work() override;
+    // Frames arrive by message; the rate counter needs no tick of its own.
+    std::optional<uint32_t> NextWorkDue() const override
+    {
+        return Ring().Empty() ? std::nullopt : BaseModule::NextWorkDue();
+    }
     uint32_t GetId() const override { return LUMORA_MODULE_PAINT; }
     const char* GetName() const override { return "PaintModule"; }
     int ProcessMessage(uint32_t message, uintptr_t wparam, uintptr_t lparam) override;

@@ -96,8 +96,17 @@ void PaintModuleGDI::RenderFrame(int32_t centreX, int32_t centreY, const std::ve
     viewLeft_ = centreX - (width_ + 1) / 2;
     viewTop_ = centreY - (height_ + 1) / 2;
     CopyRects(background_, work_, rects);
+    // Pictures are drawn only inside the frame's bounds: the rest of the work buffer is never
+    // copied to the screen, and a picture as large as the window would cost a whole-screen
+    // blit for one moved tile.
+    Rect bounds{width_, height_, 0, 0};
+    for (const Rect& r : rects)
+        bounds = Rect{std::min(bounds.left, r.left), std::min(bounds.top, r.top), std::max(bounds.right, r.right),
+                      std::max(bounds.bottom, r.bottom)};
+    frameBounds_ = bounds;
     for (const FrameItem& item : items)
         if (item.geometry) DrawRecord(*item.geometry, item.picture);
+    frameBounds_.reset();
     CopyRects(work_, present_, rects);
     UploadFrame();
     invalid_.insert(invalid_.end(), rects.begin(), rects.end());
@@ -137,6 +146,10 @@ void PaintModuleGDI::DrawPicture(const ObjectGeometry& g, CPglPic& picture) {
     p.radius = RotationRadius(p.width, p.height);
     p.flags = g.flags;
     p.clip = g.clip;
+    if (frameBounds_) {
+        p.limited = true;
+        p.limit = *frameBounds_;
+    }
     const int frame = int(WrapFrame(info.frame, img.frames));
     Lumora::DrawPicture(surface, p, img, info.srcX, int(img.height) * frame + info.srcY, info.width, info.height,
                         g.alpha, info.key);

@@ -3,6 +3,7 @@
 // composed frame to the screen's format. Showing it in a window is the host window's part.
 #pragma once
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "engine/paint/PaintModule.h"
@@ -64,6 +65,9 @@ private:
     std::vector<Rect> invalid_;
     Presenter presenter_;
     int32_t viewLeft_ = 0, viewTop_ = 0;
+    // While a frame is composed: the bounds of its rectangles, the only part of the work buffer
+    // that reaches the screen.
+    std::optional<Rect> frameBounds_;
 };
 
 } // namespace Lumora

@@ -30,6 +30,10 @@ struct DrawParams {
     int32_t radius = 0;      // computed on demand when below 1
     uint32_t flags = 0;
     Rect clip;
+    // When set, nothing is drawn outside `limit`, in the surface's coordinates (a frame's
+    // changed area: what lies outside it is never shown from that buffer).
+    bool limited = false;
+    Rect limit;
 };
 
 } // namespace Lumora

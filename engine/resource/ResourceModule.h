@@ -53,6 +53,10 @@ public:
     int Init() override { return 1; }
     void Shutdown() override;
     void Work() override {}
+    std::optional<uint32_t> NextWorkDue() const override
+    {
+        return Ring().Empty() ? std::nullopt : BaseModule::NextWorkDue();
+    }
     uint32_t GetId() const override { return LUMORA_MODULE_RESOURCE; }
     const char* GetName() const override { return "ResourceModule"; }
     int ProcessMessage(uint32_t message, uintptr_t wparam, uintptr_t lparam) override;

@@ -177,14 +177,14 @@ protected:
         return ::testing::AssertionFailure() << "first differing pixel at " << diff;
     }
 
-    void RunScene(unsigned seed, bool rotate)
+    void RunScene(unsigned seed, bool rotate, int maxChanges = 4)
     {
         rng_.seed(seed);
         for (int i = 0; i < 30; ++i)
             AddObject();
         ASSERT_TRUE(FrameMatchesFullRedraw());
         for (int frame = 0; frame < 250; ++frame) {
-            const int changes = std::uniform_int_distribution<int>(1, 4)(rng_);
+            const int changes = std::uniform_int_distribution<int>(1, maxChanges)(rng_);
             for (int c = 0; c < changes; ++c)
                 Mutate(rotate);
             ASSERT_TRUE(FrameMatchesFullRedraw()) << "seed " << seed << ", frame " << frame;
@@ -233,6 +233,15 @@ TEST_F(FrameInvariantTest, AMovedViewportCentreComposesTheSameFrames)
     UsePaintModule(157, 123, 13, -7);
     for (unsigned seed : {41u, 42u})
         RunScene(seed, seed % 2 == 0);
+}
+
+TEST_F(FrameInvariantTest, FramesOfMoreChangesThanTheDirtyListKeepsApartComposeTheSameFrames)
+{
+    // Up to 80 changes a frame: far more dirty rectangles than the list holds apart, so they
+    // join their nearest and the grid carries all 64 bits.
+    RunScene(51u, false, 80);
+    UsePaintModule(203, 131, 5, 3);
+    RunScene(52u, true, 80);
 }
 
 TEST_F(FrameInvariantTest, MovingOneObjectTouchesOnlyItsOldAndNewRectangles)

@@ -57,6 +57,8 @@ public:
     HallRun(const HallRun&) = delete;
     HallRun& operator=(const HallRun&) = delete;
 
+    // The hall's folder: the client's program folder is run/game in it.
+    const std::string& Folder() const { return dir_; }
     std::string Record() const
     {
         std::ifstream in(record_);

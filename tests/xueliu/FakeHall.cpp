@@ -5,6 +5,8 @@
 #include "framework/app/HallRecords.h"
 
 #include <chrono>
+#include <ctime>
+#include <pthread.h>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
@@ -51,6 +53,15 @@ FakeHall::~FakeHall()
     thread_.join();
     ::close(listener_);
     ::unlink(path_.c_str());
+}
+
+double FakeHall::CpuMs()
+{
+    clockid_t id;
+    timespec t{};
+    if (pthread_getcpuclockid(thread_.native_handle(), &id) != 0 || clock_gettime(id, &t) != 0)
+        return 0;
+    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
 }
 
 void FakeHall::HangUp()

@@ -31,6 +31,8 @@ public:
     // Waits up to `ms` for a frame that matches.
     bool WaitFor(const std::function<bool(const platform::HallFrame&)>& match, int ms);
     void HangUp();
+    // The processor time the hall's own thread has used, so benchmarks can leave it out.
+    double CpuMs();
 
 private:
     void Serve();

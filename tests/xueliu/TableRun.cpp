@@ -21,6 +21,7 @@
 #include <fstream>
 #include <malloc.h>
 #include <mutex>
+#include <pthread.h>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -181,6 +182,14 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
         }
     });
 
+    harnessCpuMs_ = [&] {
+        clockid_t id;
+        timespec t{};
+        if (pthread_getcpuclockid(driver.native_handle(), &id) != 0 || clock_gettime(id, &t) != 0)
+            return hall.CpuMs();
+        return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6 + hall.CpuMs();
+    };
+
     platform::ManualClock clock(1000000);
     ClientPlatform& platform = env_.platform;
     platform.runLoop = [&] {
@@ -286,6 +295,7 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
                                              : serverFailure;
     }
     changed.notify_all();
+    harnessCpuMs_ = nullptr;
     driver.join();
     platform.runLoop = nullptr;
     return status;

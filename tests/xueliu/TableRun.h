@@ -78,6 +78,9 @@ public:
     // Runs the client until the hands are played (or the run gives up); the client's exit status.
     int Run(const std::function<void(const HandEnd&)>& afterHand);
 
+    // The processor time of the harness's own threads (the server driver and the fake hall),
+    // which run in the client's process; valid while Run runs.
+    double HarnessCpuMs() const { return harnessCpuMs_ ? harnessCpuMs_() : 0; }
     // Hands whose check ran.
     int HandsChecked() const { return checked_; }
     // Why the run stopped before the last hand; empty when it did not.
@@ -92,6 +95,7 @@ private:
     standin::GameServer server_;
     int checked_ = 0;
     std::string failure_;
+    std::function<double()> harnessCpuMs_;
 };
 
 } // namespace tablerun

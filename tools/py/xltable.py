@@ -219,3 +219,20 @@ if __name__ == "__main__":
     t = load(sys.argv[1] if len(sys.argv) > 1 else None)
     print(f"{t.game_name} room {t.room.id} table {t.number}: "
           + ", ".join(f"{p.chair}:{p.user_id}{'' if p.robot else '*'}" for p in t.players))
+
+
+def write_on_free_port(folder: str) -> tuple[str, int]:
+    """The default table with its server on a free loopback port, written into `folder` (for
+    runs beside others on one machine); returns the file's path and the port."""
+    import socket
+
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        port = s.getsockname()[1]
+    with open(DEFAULT_PATH, encoding="utf-8") as f:
+        doc = json.load(f)
+    doc["server"]["port"] = port
+    path = os.path.join(folder, "table.json")
+    with open(path, "w", encoding="utf-8") as f:
+        json.dump(doc, f, ensure_ascii=False)
+    return path, port

@@ -84,7 +84,7 @@ class Table(TablePlay, TableIO):
         self.window = None
         self.pending_gang = None
         self.decisions = []        # robot decision times (s)
-        self.human_time_outs = 0   # decisions the server took for the human after its time-out
+        self.human_time_outs = 0   # decisions the server took for the human after its time-out (gangs included)
         threading.Thread(target=self.run_timers, daemon=True).start()
 
     def progress(self, text):
@@ -271,6 +271,12 @@ class Table(TablePlay, TableIO):
             self.auto_on = True
             self.server.push_all(229500, X.GAME_MESSAGE.pack(self.doc.room.id, self.uids[c], AUTO_ON, 4, c))
         self.later(AUTO_ACT_AFTER * self.time_scale, act, c)
+
+    def timed_out_gang(self):
+        """The human's gang waited in vain for its client to ask for the tiles: the server ends it."""
+        if self.pending_gang:
+            self.human_time_outs += 1
+        self.complete_pending()
 
     def human_acted(self, c):
         if c == self.human and self.auto_on:

@@ -252,7 +252,7 @@ class TablePlay:
             if self.is_auto(claimer):
                 self.complete_pending()
             else:
-                self.later(CLAIM_TIME * self.time_scale, self.complete_pending)
+                self.later(CLAIM_TIME * self.time_scale, self.timed_out_gang)
             return
         w["result"] = ("peng", claimer)
         taken = same[:2]
@@ -296,7 +296,7 @@ class TablePlay:
         if self.is_auto(c) and self.pending_gang:
             self.complete_pending()
         elif self.pending_gang:
-            self.later(CLAIM_TIME * self.time_scale, self.complete_pending)
+            self.later(CLAIM_TIME * self.time_scale, self.timed_out_gang)
         return SUCCESS, X.GANG_REPLY.pack(kind, tiles[0], GANG_TILES_REQUEST[kind], rob)
 
     def complete_pending(self):

@@ -3,6 +3,7 @@
 #include "engine/GameCore.h"
 #include "engine/gui/CGameBase.h"
 #include "engine/host/LumoraWnd.h"
+#include "engine/object/EventRecord.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PObject.h"
 #include "engine/object/PlaneObject.h"
@@ -176,6 +177,35 @@ TEST_F(HostWindowTest, AnIdleEngineDoesNotPresent)
     const int presents = window_->Presents();
     loop_->Advance(1000);
     EXPECT_EQ(presents, window_->Presents());
+}
+
+TEST_F(HostWindowTest, APressReachesItsObjectWithoutWaitingForTheTimer)
+{
+    struct Presses : PObject {
+        int count = 0;
+        int OnEvent(const EventRecord&) override { return ++count; }
+    };
+    auto* presses = new Presses;
+    objects_->RegisterObject(presses, nullptr);
+    PlaneObject* square = Square(20, 30, 20, kRed);
+    square->AddEventHook(EV_LBUTTON_DOWN, presses->GetId(), 80000001, 0, 0);
+    loop_->Advance(50);
+    window_->InjectMouseMove(25, 35);
+    window_->InjectMouseDown(platform::MouseButton::Left, 25, 35, clock_.NowMs());
+    loop_->RunUntilIdle(); // no time passes
+    EXPECT_EQ(1, presses->count);
+}
+
+TEST_F(HostWindowTest, AnIdleEngineSleepsUntilItsNextDueWorkAndWakesForAChange)
+{
+    loop_->Advance(50);
+    // Only the input module's round is due: the timer sleeps until it.
+    EXPECT_GT(wnd_->GetTickPeriod(), CLumoraWnd::kFrameIntervalMs);
+    Square(20, 30, 20, kRed);
+    EXPECT_EQ(CLumoraWnd::kFrameIntervalMs, wnd_->GetTickPeriod());
+    loop_->Advance(10);
+    EXPECT_EQ(kRedPixel, Rgb(25, 35));
+    EXPECT_TRUE(ScreenMatchesFrame());
 }
 
 TEST_F(HostWindowTest, SizeMessagesFollowTheClassicRules)

@@ -19,19 +19,12 @@ import time
 here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.join(here, "..", "..", "..")
 sys.path.insert(0, os.path.join(root, "tools", "py"))
+import xltable  # noqa: E402
 
 client, work = sys.argv[1], sys.argv[2]
 no_server = "--no-server" in sys.argv[3:]
 os.makedirs(work, exist_ok=True)
-with socket.socket() as s:
-    s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
-with open(os.path.join(root, "tools", "tables", "default.json"), encoding="utf-8") as f:
-    table = json.load(f)
-table["server"]["port"] = port
-table_path = os.path.join(work, "table.json")
-with open(table_path, "w", encoding="utf-8") as f:
-    json.dump(table, f, ensure_ascii=False)
+table_path, port = xltable.write_on_free_port(work)
 control = os.path.join(work, "control.sock")
 server = None if no_server else subprocess.Popen([sys.executable, os.path.join(root, "tools", "server", "game_server.py"), "--port",
                            str(port), "--table", table_path, "--control", control],
