@@ -1,7 +1,9 @@
 // The table's notifications come from the server: any of the mahjong dispatcher's ids with any
-// bytes goes through the dispatcher into a live headless table scene, which must drop what does
-// not fit without reading outside the data, and after every message file each tile once (no
-// tile in two arrays, none shown and filed nowhere) and leave the notification gate open.
+// bytes goes through the dispatcher (which may refuse it) into a live headless table scene, which
+// must drop what does not fit without reading outside the data, and after every message file
+// each tile once (no tile in two arrays, none shown and filed nowhere) and leave the
+// notification gate open.
+#include "framework/notify/CGameNotify.h"
 #include "tests/mahjong/DealtTable.h"
 
 #include <cstdint>
@@ -25,7 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     const uint32_t id = kIds[bytes[0] % std::size(kIds)];
     // An exact copy, so a read past the data is a read past the allocation.
     std::vector<uint8_t> data(bytes + 1, bytes + size);
-    table->notify.OnNotify(id, data.data(), uint32_t(data.size()));
+    try {
+        table->notify.OnNotify(id, data.data(), uint32_t(data.size()));
+    } catch (const NotifyRefused&) {
+        // Refused before anything changed, as the frame window would report it.
+    }
     table->rig.engine.Run(10);
     if (const int misfiled = table->rig.Misfiled(); misfiled != 0) {
         std::fprintf(stderr, "notification %u left %d tiles misfiled\n", unsigned(id), misfiled);

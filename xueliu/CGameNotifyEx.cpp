@@ -22,8 +22,11 @@ bool CGameNotifyEx::OnNotify(uint32_t id, const uint8_t* data, uint32_t length)
     case kMissingSuits:
     case kScoreChange:
     case kPlayerWins:
-        if (scene)
-            scene->OnGameStep(id, n.Bytes(), n.Size());
+        if (!scene)
+            return true;
+        if (const char* why = scene->OutOfCourse(id))
+            n.Refuse(why);
+        scene->OnGameStep(id, n.Bytes(), n.Size());
         return true;
     default: return CMJGameNotify2::OnNotify(id, data, length);
     }
@@ -46,6 +49,9 @@ void CGameNotifyEx::OnGameStart(const Data& n)
 void CGameNotifyEx::OnGameResult(const Data& n)
 {
     n.Need(GameRecord::kResultSize);
+    if (CMyGame* scene = GameScene())
+        if (const char* why = scene->OutOfCourse(kGameResult))
+            n.Refuse(why);
     if (info_)
         info_->StoreGameResult(n.Bytes(), n.Size());
     if (app_)

@@ -82,8 +82,10 @@ void CMyGame::ResetDealState()
 {
     CloseBoard();
     phase_ = kPhaseIdle;
+    course_ = kCourseDealt;
     handLocked_ = false;
     ownDrawnTile_ = -1;
+    robbedTile_ = -1;
     winCounts_ = {};
     missing_ = {-1, -1, -1, -1};
     amounts_ = {};

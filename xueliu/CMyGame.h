@@ -95,6 +95,10 @@ public:
     void RestoreRunningHand(std::span<const uint8_t> block);
     // 229300-229370 and 229800.
     void OnGameStep(uint32_t id, const uint8_t* data, size_t length);
+    // Why a record of the deal's course (229300, 229330, 229340, 229360, 229810) does not fit
+    // where the deal stands, or null when it does: each comes once, in its order, the result
+    // once play has begun. The dispatcher refuses the record.
+    const char* OutOfCourse(uint32_t id);
     // The room switch offered when the player goes on after a result.
     virtual void CheckSwitchRoom();
 
@@ -187,10 +191,16 @@ protected:
     std::string ReportRect(const Lumora::PObject& object) const;
 
     int phase_ = kPhaseIdle;
+    // How far the deal has come, for every client alike (a watcher has no exchange phase).
+    enum Course : int { kCourseNone = -1, kCourseDealt, kCourseExchangeBegun, kCourseExchanged, kCourseMissingBegun,
+                        kCoursePlay, kCourseEnded };
+    int course_ = kCourseNone;
     bool handLocked_ = false;
     // The tile the own chair drew last (a replacement included): the one a locked hand may
     // throw, wherever the hand keeps it. -1 before the first draw of a deal.
     int ownDrawnTile_ = -1;
+    // The tile of the last robbed gang the ganger gave up: every robber wins on that one tile.
+    int robbedTile_ = -1;
     std::array<int, 4> winCounts_{};
     std::array<int, 4> missing_{-1, -1, -1, -1};
     std::array<int64_t, 4> amounts_{};

@@ -460,6 +460,7 @@ void CMyGame::OnNotifyGameResult(const uint8_t* data, size_t length)
     }
     handLocked_ = false;
     phase_ = kPhaseEnded;
+    course_ = kCourseEnded;
     SetPlayModeIdle();
     MarkHandOver();
     ShowResultBoard();

@@ -127,6 +127,9 @@ void CMyGame::RestoreRunningHand(std::span<const uint8_t> block)
     missing_ = s.missing;
     winCounts_ = s.wins;
     phase_ = s.phase == PS::kExchange ? kPhaseExchangeWait : s.phase == PS::kMissingSuit ? kPhaseMissingWait : kPhasePlay;
+    course_ = s.phase == PS::kExchange      ? kCourseExchangeBegun
+              : s.phase == PS::kMissingSuit ? kCourseMissingBegun
+                                            : kCoursePlay;
     if (std::all_of(missing_.begin(), missing_.end(), [](int suit) { return suit >= 0; }))
         xueliu::SetCalculatorMissingSuits(calculator_.get(), missing_);
     const int own = OwnChair();

@@ -57,6 +57,24 @@ void CMyGame::OnGameStep(uint32_t id, const uint8_t* data, size_t length)
     }
 }
 
+const char* CMyGame::OutOfCourse(uint32_t id)
+{
+    switch (id) {
+    case CGameNotifyEx::kExchangeBegin:
+        return course_ == kCourseDealt ? nullptr : "the exchange begins once, after the deal";
+    case CGameNotifyEx::kExchangeDone:
+        return course_ == kCourseDealt || course_ == kCourseExchangeBegun ? nullptr : "the exchange is over";
+    case CGameNotifyEx::kMissingSuitBegin:
+        return course_ >= kCourseDealt && course_ <= kCourseExchanged ? nullptr : "the missing suit was chosen";
+    case CGameNotifyEx::kMissingSuits:
+        return course_ >= kCourseDealt && course_ <= kCourseMissingBegun ? nullptr : "the missing suits are known";
+    case CGameNotifyEx::kGameResult:
+        // Not judged by the wall left: a scene a tile off would never end its hand.
+        return course_ == kCoursePlay ? nullptr : "a result before play or a second one";
+    default: return nullptr;
+    }
+}
+
 // ---- recommendations ----
 
 std::vector<int> CMyGame::RecommendExchange(const std::vector<int>& hand)
@@ -96,6 +114,7 @@ void CMyGame::OnExchangeBegin(const uint8_t* data, size_t length)
     if (!NeedRecord(CGameNotifyEx::kExchangeBegin, length, 4))
         return;
     const int seconds = RecordReader(data, length).I32(0);
+    course_ = kCourseExchangeBegun;
     if (IsLookOnClient())
         return;
     phase_ = kPhaseExchange;
@@ -223,6 +242,7 @@ void CMyGame::OnExchangeDone(const uint8_t* data, size_t length)
         got[i] = r.I32(20 + i * 4);
     }
     CloseBoard();
+    course_ = kCourseExchanged;
     if (phase_ == kPhaseExchange || phase_ == kPhaseExchangeWait)
         phase_ = kPhaseIdle;
     if (handMode != kHandNormal)
@@ -278,6 +298,7 @@ void CMyGame::OnMissingSuitBegin(const uint8_t* data, size_t length)
         return;
     RecordReader r(data, length);
     const int seconds = r.I32(0), suit = r.I32(4);
+    course_ = kCourseMissingBegun;
     if (IsLookOnClient() || suit < 0 || suit >= kSuits)
         return;
     recommendedSuit_ = suit;
@@ -311,6 +332,7 @@ void CMyGame::OnMissingSuits(const uint8_t* data, size_t length)
     CloseBoard();
     missing_ = suits;
     phase_ = kPhasePlay;
+    course_ = kCoursePlay;
     // The calculator counts wins only once it knows the suits.
     xueliu::SetCalculatorMissingSuits(calculator_.get(), suits);
     for (int chair = 0; chair < 4; ++chair)
@@ -412,6 +434,11 @@ void CMyGame::TakeWonTile(int winner, int source, int tile, int kind)
     const int seat = ChairToSeat(fromChair);
     if (!IsSeat(seat))
         return;
+    // Two chairs robbing one gang win on its one tile: the ganger gives it up once.
+    if (kind == kWinRobbedGang && tile == robbedTile_)
+        return;
+    if (kind == kWinRobbedGang)
+        robbedTile_ = tile;
     CMJCard2* taken = nullptr;
     if (kind == kWinOnDiscard) {
         taken = TakeThrownCard(fromChair);

@@ -111,6 +111,16 @@ void CMJGameNotify2::OnPlayerOffline(const Data& n)
         scene->OnNotifyPlayerOffline(n.U32(0));
 }
 
+void CMJGameNotify2::OnNotify229165(const Data& n)
+{
+    // Only the chair whose time ran out gets the time-out, and it runs that chair's auto-play.
+    const Lumora::IAppServices* app = Lumora::GetAppServices();
+    if (app && n.I32(0) != app->GetChairNO())
+        n.Refuse("a time-out of another chair");
+    if (auto* scene = Scene())
+        scene->OnNotify229165(n.Bytes(), n.Size());
+}
+
 void CMJGameNotify2::OnNotify211300()
 {
     if (TableFlag())
@@ -127,7 +137,6 @@ void CMJGameNotify2::OnNotify211300()
     }
 XL_FORWARD(OnCardThrown, OnNotifyCardThrown)
 XL_FORWARD(OnCardCaught, OnNotifyCardCaught)
-XL_FORWARD(OnNotify229165, OnNotify229165)
 XL_FORWARD(OnPengAnnounced, OnNotifyPengAnnounced)
 XL_FORWARD(OnPengCards, OnNotifyPengCards)
 XL_FORWARD(OnChiAnnounced, OnNotifyChiAnnounced)

@@ -414,9 +414,11 @@ protected:
     // A record's words, bounded: false (and a log line) when the record is too short.
     bool NeedRecord(uint32_t id, size_t length, size_t need);
     bool ValidChair(int chair) const;
-    static bool ValidTile(int tile) { return (tile >= 0 && tile <= 151) || tile == 200; }
+    // A tile of this game's set (GetTotalTileCount), or the hidden tile.
+    bool ValidTile(int tile) { return (tile >= 0 && tile < GetTotalTileCount()) || tile == kNoTile; }
+    static bool AnyTileId(int tile) { return (tile >= 0 && tile <= 151) || tile == kNoTile; }
     // A chair's tiles as the game data keeps them, each tile `valid` refuses made an empty entry.
-    TileArray StoredChairTiles(int chair, bool (*valid)(int) = ValidTile);
+    TileArray StoredChairTiles(int chair, bool (*valid)(int) = AnyTileId);
     void Drop(uint32_t id, const char* why);
     // Parks a seat's thrown tile still in the middle before that slot is used again.
     void ParkStaleThrown(int seat);

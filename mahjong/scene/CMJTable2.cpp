@@ -6,6 +6,8 @@
 #include "mahjong/data/CMJGameData2.h"
 #include "rules/MJCalclator.h"
 
+#include <algorithm>
+
 namespace Lumora {
 
 CMJTable2::CMJTable2() = default;
@@ -446,6 +448,22 @@ CMJCard2* CMJTable2::FindLastDiscard(int seat)
             return t;
         }
     return nullptr;
+}
+
+CMJCard2* CMJTable2::TakeDiscard(int seat, int tile)
+{
+    if (!IsSeat(seat))
+        return nullptr;
+    auto& area = discards[size_t(seat)];
+    const auto at = std::find_if(area.begin(), area.end(), [&](const CMJCard2* t) { return t && t->tile == tile; });
+    if (at == area.end())
+        return nullptr;
+    CMJCard2* t = *at;
+    std::move(at + 1, area.end(), at);
+    area.back() = nullptr;
+    for (size_t i = 0; i < area.size() && area[i]; ++i)
+        area[i]->index = int(i);
+    return t;
 }
 
 int CMJTable2::GetCaughtCardState()

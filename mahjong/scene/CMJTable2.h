@@ -99,6 +99,8 @@ public:
     virtual void RestoreDiscards();
     virtual void RefreshDiscards(int seat);
     virtual CMJCard2* FindLastDiscard(int seat);
+    // Takes the tile out of the seat's discards (the later ones close up); null when not there.
+    CMJCard2* TakeDiscard(int seat, int tile);
     virtual void RestoreFlowerCounts();
 
     // Tiles, melds and drawing.

@@ -102,11 +102,21 @@ bool CMJMainGame2::SendThrowCard(int slot)
     const bool sent = connect->ThrowCards(text, r.bytes, &code);
     if (sent && code == ReplyCode::Success)
         return Sent(true, RequestId::ThrowCards, text);
-    // Refused: the server sends the true hand (229580). Not sent: the tile goes back as the drawn one.
-    CMJCard2* back = thrown[kOwnSeat];
-    thrown[kOwnSeat] = nullptr;
+    // Refused or not sent: the tile goes back as the drawn one, for the server still holds it;
+    // a throw the server made for this chair meanwhile takes it from there, and a refusal's
+    // true hand (229580) follows. The server's throw may have come during the wait and filed
+    // this one among the discards.
+    CMJCard2* back = nullptr;
+    const bool stillShown = thrown[kOwnSeat] == taken;
+    if (stillShown) {
+        back = taken;
+        thrown[kOwnSeat] = nullptr;
+    } else {
+        back = TakeDiscard(kOwnSeat, tile);
+        RefreshDiscards(kOwnSeat);
+    }
     if (back) {
-        if (sent || Slot(kOwnSeat, kDrawnSlot)) {
+        if (Slot(kOwnSeat, kDrawnSlot)) {
             ReturnToPool(back);
         } else {
             back->inHand = 1;
@@ -116,7 +126,10 @@ bool CMJMainGame2::SendThrowCard(int slot)
             hands[kOwnSeat][kDrawnSlot] = back;
         }
     }
-    playBlock[kMustThrow] = 1;
+    if (stillShown)
+        playBlock[kMustThrow] = 1;
+    else
+        InsertCaughtCard(kOwnSeat); // the server's throw ended the turn
     RefreshHand(kOwnSeat);
     return Sent(false, RequestId::ThrowCards, text);
 }
@@ -397,9 +410,11 @@ bool CMJMainGame2::IsOwnTurn() const
 
 void CMJMainGame2::OnBtnPeng()
 {
-    if (!options[kOptPeng].enabled || !SendPengAnnounce())
+    if (!options[kOptPeng].enabled)
         return;
-    if (SendPengCards())
+    // Not sent or refused, the buttons go as well: the window's time-out (229165) passes for the
+    // chair, and the meld is laid only by its notification.
+    if (SendPengAnnounce() && SendPengCards())
         options = {};
     HideActionButtons(0);
 }
@@ -442,14 +457,18 @@ void CMJMainGame2::OnBtnChi()
 void CMJMainGame2::OnBtnHu()
 {
     if (IsOwnTurn()) {
-        if (SendZimo())
-            HideActionButtons(0);
+        // A refused self-drawn hu is spent (auto-play would send it again): the throw stays due.
+        if (!SendZimo())
+            options[kOptHu] = {};
+        HideActionButtons(0);
         return;
     }
-    if (options[kOptHu].enabled && SendHu()) {
-        options = {};
-        HideActionButtons(0);
-    }
+    if (!options[kOptHu].enabled)
+        return;
+    // Taken or refused (the window timed out), nothing of the window is left to claim.
+    SendHu();
+    options = {};
+    HideActionButtons(0);
 }
 
 void CMJMainGame2::OnBtnPass()

@@ -235,25 +235,28 @@ void CMJMainGame2::OnNotifyCardThrown(const uint8_t* data, size_t length)
     }
     auto word = [&](int c) { return ValidChair(c) ? int32_t(r.U32(24 + size_t(c) * 4)) : 0; };
     const bool plays = !IsLookOnClient();
-    if (plays && seat == kOwnSeat && !HasCaughtCard(kOwnSeat)) {
-        // A throw the server made for this chair (its time ran out, or it plays the chair) after
-        // a claim, when no tile was drawn: the tile goes to the drawn place, where the throw
-        // below takes it. Anything else is the echo of the own throw, shown already.
+    CMJCard2* late = nullptr;
+    if (plays && seat == kOwnSeat) {
+        // The echo of the own throw is shown already. Any other throw of this chair is one the
+        // server made for it (its time ran out, or it plays the chair), also while a throw of
+        // its own was on the way and then refused: the tile leaves the hand, drawn or not. An
+        // own throw that reached the server only on the chair's next turn was shown and filed
+        // on the turn before: it comes back to the middle, and this turn's draw joins the hand.
         CMJCard2* shown = thrown[kOwnSeat];
-        if ((shown && shown->tile == tile) || FindTileSlot(kOwnSeat, tile) < 0)
+        if (shown && shown->tile == tile)
             return;
-        CMJCard2* moved = TakeTileFromHand(kOwnSeat, tile);
-        if (!moved)
+        late = TakeDiscard(kOwnSeat, tile);
+        if (!late && FindTileSlot(kOwnSeat, tile) < 0)
             return;
-        moved->index = kDrawnSlot;
-        hands[kOwnSeat][kDrawnSlot] = moved;
     }
     PlayTableSound("SndThrow");
     PlayTileVoice(seat, tile);
 
     ParkStaleThrown(seat);
-    CMJCard2* t = nullptr;
-    if (!IsHandVisible(seat)) {
+    CMJCard2* t = late;
+    if (t) {
+        RefreshDiscards(seat);
+    } else if (!IsHandVisible(seat)) {
         t = Slot(seat, kDrawnSlot);
         if (t)
             hands[size_t(seat)][kDrawnSlot] = nullptr;
@@ -338,7 +341,8 @@ void CMJMainGame2::OnNotifyCardCaught(const uint8_t* data, size_t length)
         Drop(id, "chair, seat, tile or wall position outside the table");
         return;
     }
-    if (!IsLookOnClient() && seat == kOwnSeat && HasCaughtCard(kOwnSeat))
+    if (const CMJCard2* drawn = Slot(kOwnSeat, kDrawnSlot);
+        !IsLookOnClient() && seat == kOwnSeat && drawn && drawn->tile == tile)
         return; // the own draw, placed from the reply already
     PlayTableSound("SndCatch");
     for (int s = 0; s < kSeatCount; ++s)

@@ -1,6 +1,7 @@
 // The table's actions on a dealt table, through the real mahjong connection to the game-server
 // stand-in, which checks every request against its layout: the bytes of each request, a refused
-// throw put right by the hand sent again, a claim laid only by its notification, an own
+// throw put right by the hand sent again, own throws racing the server's time-out, the claim
+// flags' buttons and failed claims taking them down, a claim laid only by its notification, an own
 // concealed gang whose replacement is placed once, hu on a discard and self-drawn, and the ask
 // to see a hand answered.
 #include "tests/mahjong/SceneRig.h"
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -130,7 +132,7 @@ TEST_F(TableActions, ThrowAndARefusedThrowPutRightByTheServersHand)
     s.OnNotifyCardThrown(Rec(88, {{4, 0}, {84, drawn}}).data(), 88);
     EXPECT_EQ(s.thrown, thrownBefore);
 
-    // A refused throw: the tile leaves the table, and the server's hand restores it.
+    // A refused throw: the tile goes back to the hand, and the server's hand follows.
     s.ParkThrownCard(kOwnSeat);
     s.CatchWallCard(kOwnSeat, 53, 40);
     s.playBlock[CMJMainGame2::kMustThrow] = 1;
@@ -138,11 +140,96 @@ TEST_F(TableActions, ThrowAndARefusedThrowPutRightByTheServersHand)
     EXPECT_FALSE(s.SendThrowCard(kDrawnSlot));
     EXPECT_EQ(s.thrown[kOwnSeat], nullptr);
     EXPECT_EQ(s.playBlock[CMJMainGame2::kMustThrow], 1);
+    EXPECT_EQ(Concealed(), 14);
     auto hand = Rec(12 + 14 * 4, {{4, 0}, {8, 14}});
     const int32_t tiles[14] = {0, 9, 18, 27, 1, 10, 19, 28, 2, 11, 20, 29, 3, 40};
     std::memcpy(hand.data() + 12, tiles, sizeof tiles);
     s.OnNotifyOwnHand(hand.data(), hand.size());
     EXPECT_EQ(Concealed(), 14);
+    EXPECT_EQ(rig.Misfiled(), 0);
+}
+
+// A slow own chair races the server, which throws for it once its time is out: the own throw
+// refused as late, and one the server takes only on the chair's next turn.
+TEST_F(TableActions, OwnThrowsRacingTheServersTimeOutLeaveTheHandAsTheServerHasIt)
+{
+    ASSERT_TRUE(opened);
+    const int drawn = s.hands[kOwnSeat][kDrawnSlot]->tile;
+    Fault(RequestId::ThrowCards, R"("code":229102)");
+    EXPECT_FALSE(s.SendThrowCard(kDrawnSlot));
+    EXPECT_EQ(Concealed(), 14) << "the server still holds the refused tile";
+    // The server threw that tile for the chair: it leaves the hand for the middle.
+    s.OnNotifyCardThrown(Rec(88, {{4, 0}, {84, drawn}}).data(), 88);
+    ASSERT_NE(s.thrown[kOwnSeat], nullptr);
+    EXPECT_EQ(s.thrown[kOwnSeat]->tile, drawn);
+    EXPECT_EQ(Concealed(), 13);
+
+    // Next turn: the own throw of 0 is shown, the server throws 9 for the turn that had run out,
+    // the chair draws 40, and only then does the server take the throw of 0.
+    s.OnNotifyCardCaught(Rec(16, {{0, 0}, {4, 41}, {8, 61}}).data(), 16);
+    Fault(RequestId::ThrowCards, R"("code":10)");
+    ASSERT_TRUE(s.SendThrowCard(s.FindTileSlot(kOwnSeat, 0)));
+    s.OnNotifyCardThrown(Rec(88, {{4, 0}, {84, 9}}).data(), 88);
+    s.OnNotifyCardCaught(Rec(16, {{0, 0}, {4, 40}, {8, 60}}).data(), 16);
+    EXPECT_EQ(Concealed(), 13);
+    s.OnNotifyCardThrown(Rec(88, {{4, 0}, {84, 0}}).data(), 88);
+    ASSERT_NE(s.thrown[kOwnSeat], nullptr);
+    EXPECT_EQ(s.thrown[kOwnSeat]->tile, 0) << "back from the discards";
+    EXPECT_EQ(s.FindTileSlot(kOwnSeat, 0), -1);
+    EXPECT_FALSE(s.HasCaughtCard(kOwnSeat)) << "40 joined the hand";
+    EXPECT_GE(s.FindTileSlot(kOwnSeat, 40), 1);
+    EXPECT_EQ(Concealed(), 13);
+    int filed = 0;
+    for (const CMJCard2* t : s.discards[kOwnSeat])
+        filed += t && (t->tile == 0 || t->tile == 9 || t->tile == drawn);
+    EXPECT_EQ(filed, 2) << "the drawn tile and 9, once each";
+    // The next draw is placed.
+    s.OnNotifyCardCaught(Rec(16, {{0, 0}, {4, 42}, {8, 62}}).data(), 16);
+    ASSERT_NE(s.hands[kOwnSeat][kDrawnSlot], nullptr);
+    EXPECT_EQ(s.hands[kOwnSeat][kDrawnSlot]->tile, 42);
+    EXPECT_EQ(rig.Misfiled(), 0);
+}
+
+// A claim flag word (the own chair's word of the throw) shows the button of each bit set and
+// no other; the hu refused as late or a peng that could not be sent take the buttons down.
+TEST_F(TableActions, ClaimFlagsShowTheirButtonsAndFailedClaimsTakeThemDown)
+{
+    ASSERT_TRUE(opened);
+    s.ReturnToPool(s.TakeTileFromHand(kOwnSeat, 27));
+    s.playBlock[CMJMainGame2::kMustThrow] = 0;
+    s.playBlock[CMJMainGame2::kArrowPos] = 0;
+    const struct {
+        int32_t flags;
+        std::vector<int> shown;
+    } cases[] = {
+        {1, {kOptPeng}}, {2, {kOptGang}}, {8, {kOptHu}}, {32, {kOptPass}}, {1 | 8 | 32, {kOptPeng, kOptHu, kOptPass}},
+    };
+    const int buttonOf[6] = {0, CMJMainGame2::kBtnPeng, CMJMainGame2::kBtnGang, 0, CMJMainGame2::kBtnHu,
+                             CMJMainGame2::kBtnPass};
+    for (const auto& c : cases) {
+        s.OnNotifyCardThrown(Rec(88, {{4, 1}, {24, c.flags}, {84, 21}}).data(), 88);
+        for (int o : {kOptPeng, kOptGang, kOptHu, kOptPass}) {
+            const bool want = std::find(c.shown.begin(), c.shown.end(), o) != c.shown.end();
+            EXPECT_EQ(s.options[size_t(o)].enabled, want) << c.flags << " option " << o;
+            EXPECT_EQ(s.buttons[size_t(buttonOf[o])]->IsActive(), want) << c.flags << " option " << o;
+        }
+    }
+    auto anyShown = [&] {
+        bool shown = false;
+        for (int b : {CMJMainGame2::kBtnPeng, CMJMainGame2::kBtnHu, CMJMainGame2::kBtnPass})
+            shown = shown || s.buttons[size_t(b)]->IsActive();
+        return shown;
+    };
+    Fault(RequestId::Hu, R"("code":229107)");
+    s.CMJMainGame2::OnBtnHu();
+    EXPECT_FALSE(anyShown()) << "after a refused hu";
+    EXPECT_FALSE(s.options[kOptHu].enabled);
+
+    s.OnNotifyCardThrown(Rec(88, {{4, 1}, {24, 1 | 8 | 32}, {84, 30}}).data(), 88);
+    ASSERT_TRUE(anyShown());
+    connect.CloseAll();
+    s.CMJMainGame2::OnBtnPeng();
+    EXPECT_FALSE(anyShown()) << "after a peng that could not be sent";
     EXPECT_EQ(rig.Misfiled(), 0);
 }
 

@@ -2,7 +2,8 @@
 // dealt table: the filters of the dispatcher, the last-notification record, the edge cases of
 // the handlers (own throw echo, a throw the server made for the own chair, one leaving only the
 // drawn slot's tile, flower without replacement, concealed gang clock, skip rule, the hand sent
-// again, the rob-gang option) and malformed records dropped without a change.
+// again and its 32-entry cap, the rob-gang option, the wall's last position) and malformed
+// records dropped without a change.
 #include "tests/mahjong/DealtTable.h"
 
 #include "engine/util/HostServices.h"
@@ -236,6 +237,31 @@ TEST(TableNotify, OwnHandAgainIsBoundedAndForOwnChairOnly)
     t.notify.Send(229580, r);
     TileArray hand;
     EXPECT_EQ(s.FindHandCard(kOwnSeat, hand), 14);
+    // 40 tiles in a record that holds them all: the list's 32 entries stop it.
+    auto many = Rec(12 + 40 * 4, {{4, 0}, {8, 40}});
+    for (int i = 0; i < 40; ++i) {
+        const int32_t id = i;
+        std::memcpy(many.data() + 12 + i * 4, &id, 4);
+    }
+    t.notify.Send(229580, many);
+    EXPECT_LE(s.FindHandCard(kOwnSeat, hand), 32);
+    for (int slot = 0; slot < s.GetMaxHandSlots(); ++slot) {
+        if (const CMJCard2* tile = s.hands[kOwnSeat][size_t(slot)]; tile && tile->inHand) {
+            EXPECT_LT(tile->tile, 32) << "slot " << slot;
+        }
+    }
+    EXPECT_EQ(t.rig.Misfiled(), 0);
+}
+
+TEST(TableNotify, ADrawFromTheLastWallPositionIsTakenOneBeyondIsDropped)
+{
+    Table t;
+    TestScene& s = t.s;
+    const auto hands = s.hands;
+    t.notify.Send(229160, Rec(16, {{0, 1}, {4, 5}, {8, kCardPoolSize}}));
+    EXPECT_EQ(s.hands, hands);
+    t.notify.Send(229160, Rec(16, {{0, 1}, {4, 5}, {8, kCardPoolSize - 1}}));
+    EXPECT_NE(s.hands, hands);
     EXPECT_EQ(t.rig.Misfiled(), 0);
 }
 

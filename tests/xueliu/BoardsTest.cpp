@@ -6,6 +6,8 @@
 // player's would.
 #include "framework/connection/Record.h"
 #include "framework/connection/RequestIds.h"
+#include "framework/notify/CGameNotify.h"
+#include "framework/scene/GameWinApp.h"
 #include "engine/object/PlaneObject.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/controls/CMJPlayer2.h"
@@ -459,6 +461,122 @@ TEST_F(BoardsTest, ABankerWhoseDealWinsIsOfferedHuOnceOnItsFirstTurn)
     scene_->autoPlay = 1;
     scene_->AutoPlayStep();
     EXPECT_EQ(scene_->connect.Last(229080), nullptr);
+}
+
+// Two chairs robbing one added gang win on its one tile: the ganger's hidden hand gives up one
+// tile, not one per robber.
+TEST_F(BoardsTest, TwoRobbersOfOneGangTakeOneTileFromTheGanger)
+{
+    Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+    const int ganger = 1, seat = scene_->ChairToSeat(ganger);
+    auto held = [&] {
+        int n = 0;
+        for (const CMJCard2* t : scene_->hands[size_t(seat)])
+            n += t && t->placed && t->inHand && t->meldKind == kMeldNone;
+        return n;
+    };
+    const int before = held();
+    ASSERT_GT(before, 0);
+    for (int robber : {2, 3}) {
+        std::vector<int32_t> win = {robber, ganger, T(0, 9, 3), 4}; // robbed
+        win.resize(34);
+        win[31] = 1;
+        Step(CGameNotifyEx::kPlayerWins, win, 136);
+    }
+    EXPECT_EQ(scene_->WinCount(2), 1);
+    EXPECT_EQ(scene_->WinCount(3), 1);
+    EXPECT_EQ(held(), before - 1);
+}
+
+// A hostile server's records out of the deal's course, each well-formed: refused by the
+// dispatcher (the frame window then reports them with 201162), the table unchanged; a tile id of
+// the generic set beyond this game's 108 is dropped by its handler.
+TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
+{
+    struct SceneApp : IGameWinApp {
+        Lumora::CGameBase* scene = nullptr;
+        Lumora::CGameBase* GetMainGame() override { return scene; }
+    } sceneApp;
+    sceneApp.scene = scene_;
+    SetGameWinApp(&sceneApp);
+    auto* notify = dynamic_cast<CGameNotifyEx*>(app_->GetNotify());
+    ASSERT_NE(notify, nullptr);
+    auto send = [&](uint32_t id, std::vector<int32_t> words, size_t size) {
+        std::vector<uint8_t> record(size, 0);
+        RecordWriter w({record.data(), record.size()});
+        for (size_t i = 0; i < words.size(); ++i)
+            w.I32(i * 4, words[i]);
+        try {
+            notify->OnNotify(id, record.data(), uint32_t(record.size()));
+        } catch (const NotifyRefused&) {
+            engine_->Settle();
+            return true;
+        }
+        engine_->Settle();
+        return false;
+    };
+    // No result before play.
+    EXPECT_TRUE(send(CGameNotifyEx::kGameResult, {}, GameRecord::kResultSize));
+    EXPECT_EQ(scene_->OpenBoardKind(), 0);
+    ASSERT_FALSE(send(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16));
+    ASSERT_EQ(scene_->Phase(), CMyGame::kPhasePlay);
+
+    const struct {
+        uint32_t id;
+        std::vector<int32_t> words;
+        size_t size;
+        bool refused;
+    } cases[] = {
+        {CGameNotifyEx::kExchangeBegin, {20, 0}, 8, true},
+        {CGameNotifyEx::kExchangeDone, {1, 0, T(0, 1), T(0, 2), T(0, 3), T(1, 1, 1), T(1, 2, 1), T(1, 3, 1), 1}, 48, true},
+        {CGameNotifyEx::kMissingSuitBegin, {15, 1}, 8, true},
+        {CGameNotifyEx::kMissingSuits, {1, 1, 1, 1}, 16, true},
+        {229165, {200}, 4, true},                                         // another chair's time-out
+        {222170, std::vector<int32_t>(21, 0), 88, false},                 // filled in below: tile 120
+    };
+    const auto hands = scene_->hands;
+    const auto discards = scene_->discards;
+    const auto thrown = scene_->thrown;
+    scene_->connect.sent.clear();
+    for (auto c : cases) {
+        if (c.id == 222170) {
+            c.words[1] = 1;
+            c.words.push_back(120);
+        }
+        EXPECT_EQ(send(c.id, c.words, c.size), c.refused) << c.id;
+        EXPECT_EQ(scene_->hands, hands) << c.id;
+        EXPECT_EQ(scene_->discards, discards) << c.id;
+        EXPECT_EQ(scene_->thrown, thrown) << c.id;
+        EXPECT_EQ(scene_->Phase(), CMyGame::kPhasePlay) << c.id;
+        EXPECT_EQ(scene_->MissingSuit(0), 2) << c.id;
+        EXPECT_EQ(scene_->OpenBoardKind(), 0) << c.id;
+        EXPECT_TRUE(scene_->connect.sent.empty()) << c.id << " sent " << scene_->connect.sent.front().id;
+    }
+    // The own chair's time-out runs its auto-play: the banker throws.
+    EXPECT_FALSE(send(229165, {0}, 4));
+    EXPECT_NE(scene_->connect.Last(222080), nullptr);
+    SetGameWinApp(nullptr);
+}
+
+// Chairs and settlement reasons outside the table are dropped before they index anything.
+TEST_F(BoardsTest, ChoicesOfChairsAndScoreReasonsOutsideTheTableAreDropped)
+{
+    Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+    for (int chair : {4, 100, 255})
+        Step(CGameNotifyEx::kExchangeChosen, {0, 0, 0, chair, 1}, 20);
+    for (int chair = 0; chair < 4; ++chair)
+        EXPECT_FALSE(scene_->ChairChose(chair, 1) || scene_->ChairChose(chair, 2)) << chair;
+    Step(CGameNotifyEx::kExchangeChosen, {0, 0, 0, 3, 1}, 20);
+    EXPECT_TRUE(scene_->ChairChose(3, 1));
+
+    const size_t lines = scene_->GameLines().size();
+    for (int reason : {3, 10})
+        Step(CGameNotifyEx::kScoreChange, {reason, 1, -100, 100, 0, 0}, 48);
+    EXPECT_EQ(scene_->GameLines().size(), lines);
+    EXPECT_EQ(scene_->Amount(0), 0);
+    EXPECT_EQ(scene_->Amount(1), 0);
+    Step(CGameNotifyEx::kScoreChange, {4, 1, -100, 100, 0, 0}, 48);
+    EXPECT_EQ(scene_->Amount(1), 100);
 }
 
 // The last tile thrown by the chair before the own one, which nobody may claim, sets the clock

@@ -78,6 +78,20 @@ class Rules(unittest.TestCase):
         # The next to draw is the chair after the winner.
         self.assertEqual(t.turn, 2)
 
+    def test_no_peng_or_gang_on_the_missing_suit_nor_a_peng_by_a_locked_hand(self):
+        t = self.t
+        self.set_hands(["123b 456b 789b 23b 5a 7a", "555a 123b 456b 78b 99c", "77a 123c 456c 789c 13a",
+                        "123c 456c 789c 22c 44b"], missing=(2, 0, 1, 1))
+        t.seats[2].locked = True
+        five, seven = t.seats[0].hand[-2:]
+        self.assertEqual(t.claim_flags(1, 0, five), 0)
+        self.assertEqual(t.claim_flags(2, 0, seven), 0)
+        # The same hands may claim once the suit is kept and the hand not locked.
+        t.seats[1].missing = 2
+        self.assertEqual(t.claim_flags(1, 0, five), T.F_PENG | T.F_GANG)
+        t.seats[2].locked = False
+        self.assertEqual(t.claim_flags(2, 0, seven), T.F_PENG)
+
     def test_locked_hand_throws_its_drawn_tile_and_a_robbed_added_gang(self):
         t = self.t
         used = {}
