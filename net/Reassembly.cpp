@@ -93,14 +93,18 @@ void ReplyAssembler::GetAwaitedReply(uint32_t& messageId, uint32_t& lastPiece) c
     lastPiece = lastPiece_;
 }
 
-void ReplyAssembler::ReplyTaken(uint32_t messageId)
+uint32_t ReplyAssembler::ReplyTaken()
 {
     std::lock_guard guard(lock_);
-    if (awaitedId_ == messageId && complete_) {
+    const uint32_t taken = completedId_;
+    completedId_ = 0;
+    // A newer request may await its own reply by now (SetAwaitedReply cleared complete_).
+    if (complete_ && awaitedId_ == taken) {
         awaitedId_ = 0;
         lastPiece_ = 0;
         complete_ = false;
     }
+    return taken;
 }
 
 void ReplyAssembler::Abandon()
@@ -128,6 +132,7 @@ PieceResult ReplyAssembler::OnPiece(const ChunkHeader& header, const uint8_t* pi
             buffer_.Reset();
             bodyBytes_ = 0;
             complete_ = true;
+            completedId_ = header.messageId;
         } else if (result == PieceResult::TooLarge) {
             Abandon();
         }

@@ -61,9 +61,11 @@ public:
     void SetAwaitedReply(uint32_t messageId);
     void GetAwaitedReply(uint32_t& messageId, uint32_t& lastPiece) const;
     // Called once the completed reply has been unpacked and handed over: nothing is awaited any
-    // more, unless a newer request awaits its own reply by now. A reply that failed to unpack
+    // more, unless a newer request awaits its own reply by now, so a repeat of the reply is
+    // refused like any reply nobody awaits. Returns the reply's message id as its pieces carried
+    // it, whatever the reassembled record says. A reply that failed to unpack is not taken: it
     // stays awaited, so a repeat of it is ignored and its requester times out.
-    void ReplyTaken(uint32_t messageId);
+    uint32_t ReplyTaken();
 
     // On Complete the id stays awaited (see ReplyTaken) and further pieces of it are ignored.
     // A piece ahead of the awaited one abandons the awaited reply; a piece when nothing is
@@ -80,6 +82,7 @@ private:
     uint32_t awaitedId_ = 0;
     uint32_t lastPiece_ = 0;
     bool complete_ = false;
+    uint32_t completedId_ = 0; // the reply completed last, until it is taken
 };
 
 } // namespace net

@@ -204,14 +204,15 @@ bool CSocketClient::DeliverReply(const CBuffer& reassembled, Connection& c)
     SocketMessageRecord message;
     if (!Unpack(reassembled, context, message))
         return false; // still awaited: a repeat of it is ignored and the requester times out
-    // Only this reply's id is cleared: a requester that gave up on it may await a newer one.
-    c.receiver.Replies().ReplyTaken(context.messageId);
+    // The id its pieces carried, not the record's: only that id stops being awaited (a requester
+    // that gave up on it may await a newer one), and only its requester takes the reply.
+    const uint32_t replyId = c.receiver.Replies().ReplyTaken();
     {
         std::lock_guard lock(c.replyLock);
         if (c.hasReply)
             FreeMessageData(c.reply);
         c.reply = message;
-        c.replyId = context.messageId;
+        c.replyId = replyId;
         c.hasReply = true;
     }
     c.event.Set(); // outside the lock, so the woken requester does not block on it at once

@@ -1,16 +1,39 @@
 // HTTP requests through libcurl.
 #include "platform/Http.h"
 
+#include <algorithm>
 #include <curl/curl.h>
 #include <mutex>
 
 namespace platform {
 namespace {
 
+struct Receiving {
+    const HttpOptions& options;
+    std::string body;
+    HttpStop stopped = HttpStop::None;
+    bool cut = false;
+};
+
+// Returning less than was given stops the transfer (CURLE_WRITE_ERROR).
 size_t Collect(char* data, size_t size, size_t count, void* user)
 {
-    static_cast<std::string*>(user)->append(data, size * count);
-    return size * count;
+    auto& r = *static_cast<Receiving*>(user);
+    const size_t n = size * count;
+    const size_t room = r.options.maxBodyBytes - r.body.size();
+    r.body.append(data, std::min(n, room));
+    if (r.options.acceptBody && !r.options.acceptBody(r.body)) {
+        r.stopped = HttpStop::Refused;
+        return 0;
+    }
+    if (n > room) {
+        if (r.options.keepFirstBytes)
+            r.cut = true;
+        else
+            r.stopped = HttpStop::TooLarge;
+        return 0;
+    }
+    return n;
 }
 
 bool IsHttpAddress(const std::string& url)
@@ -35,7 +58,7 @@ HttpResult Perform(const std::string& url, const std::string* body, const HttpOp
         curl_slist* headers = nullptr;
         for (const auto& h : options.headers)
             headers = curl_slist_append(headers, h.c_str());
-        std::string received;
+        Receiving received{options, {}, HttpStop::None, false};
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
@@ -59,11 +82,15 @@ HttpResult Perform(const std::string& url, const std::string* body, const HttpOp
         curl_easy_cleanup(curl);
         result.error = rc;
         result.status = status;
-        if (rc == CURLE_OK) {
+        result.stopped = received.stopped;
+        if (rc == CURLE_OK || received.cut) {
             result.ok = true;
-            result.body = std::move(received);
+            result.cut = received.cut;
+            result.body = std::move(received.body);
             return result;
         }
+        if (received.stopped != HttpStop::None)
+            break;
         if (rc != CURLE_COULDNT_CONNECT && rc != CURLE_OPERATION_TIMEDOUT)
             break;
     }

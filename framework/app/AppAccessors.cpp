@@ -74,7 +74,12 @@ std::string CGameWinApp::GetPayPage() const
     return TrimBlanks(page);
 }
 
-std::string CGameWinApp::GetMachineID() const { return ::GetMachineID(); }
+std::string CGameWinApp::GetMachineID() const
+{
+    if (!machineId_)
+        machineId_ = ::GetMachineID();
+    return *machineId_;
+}
 
 // Texts of the records.
 

@@ -125,6 +125,7 @@ bool CGameWinApp::InitInstance()
     loggerOpen_ = true;
     if (!ParseCommandLine())
         return false;
+    GetMachineID(); // the adapters are read here, not by each request
     if (!testFlag_)
         ConnectHall();
     net::RegisterSocketWindowClass();

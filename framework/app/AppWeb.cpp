@@ -88,6 +88,7 @@ std::string CGameWinApp::ExecHttpRequestPost(const std::string& url, const std::
     options.connectTimeoutMs = 3000;
     options.connectRetries = 1;
     options.headers = {"Content-Type:   application/json", "User-Agent: MSIE 6.0", "Accept:   */*"};
+    options.maxBodyBytes = kHttpPostReplyLimit;
     platform::HttpResult result = platform::HttpPost(url, body, options);
     if (!result.ok) {
         net::OxtLog("ExecHttpRequestPost catch:%s retcode:%ld error: %d", url.c_str(), result.status, result.error);

@@ -69,6 +69,8 @@ public:
     static constexpr uint32_t kEnterPauseMs = 2000;
     static constexpr uint32_t kBadStartDataPauseMs = 2000;
     static constexpr uint32_t kWaitAndClosePauseMs = 5000;
+    // The JSON POST's answers are short texts: a longer reply is refused, not read on.
+    static constexpr size_t kHttpPostReplyLimit = 64 * 1024;
 
     CGameWinApp(const char* gameCode, uint32_t defaultPort, int versionMajor, int versionMinor);
     ~CGameWinApp() override;
@@ -291,6 +293,8 @@ public:
     std::string GetTempFolder() const;
     std::string GetAdvertPage() const;
     std::string GetPayPage() const;
+    // Read from the adapters once, at start-up (they do not change while the client runs), and
+    // kept: every request carries the same id. UI thread.
     std::string GetMachineID() const override;
 
     // Other accessors.
@@ -456,6 +460,7 @@ private:
     uint32_t tablePlayingWord_ = 0;
     int exitRequests_ = 0;
     std::optional<uint32_t> lastExitTick_;
+    mutable std::optional<std::string> machineId_;
 
     mutable std::mutex webSignMutex_;
     std::vector<WebSignBlock> webSigns_;

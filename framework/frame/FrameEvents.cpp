@@ -162,10 +162,12 @@ std::string CXyGameFrame::GetCharacterImagePath(int character, int size)
     return character == 0 ? std::string() : GetCharacterImagePath(0, size);
 }
 
+// Without the activity page's address a link would reach the hall as "&act=..." alone: none
+// goes then.
 void CXyGameFrame::OpenActivityAwardPage()
 {
     IFrameApp* app = GetFrameApp();
-    if (!app)
+    if (!app || app->GetActivityUrl().empty())
         return;
     int32_t award = 0;
     std::memcpy(&award, savedMatchResult_.data() + 36, sizeof award);
@@ -177,7 +179,7 @@ void CXyGameFrame::OpenActivityAwardPage()
 void CXyGameFrame::OpenActivityDrawPage()
 {
     IFrameApp* app = GetFrameApp();
-    if (!app)
+    if (!app || app->GetActivityUrl().empty())
         return;
     app->SendTextToHall(app->GetActivityUrl() + "&act=dj", 1);
 }

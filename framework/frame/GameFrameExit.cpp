@@ -85,8 +85,13 @@ CloseDecision CXyGameFrame::DecideWindowClose()
     if (exitConfirmed_)
         return CloseDecision::CloseNow;
     const IFrameApp* app = GetFrameApp();
-    if (app && app->IsMatch() && app->GetMatchState() >= kMatchStarted && app->GetMatchState() < kMatchLater) {
-        ShowSureQuitBoard();
+    if (app && app->IsMatch()) {
+        // A match room asks only while the match runs; otherwise the window leaves at once,
+        // without asking the server whether the table plays.
+        if (app->GetMatchState() >= kMatchStarted && app->GetMatchState() < kMatchLater)
+            ShowSureQuitBoard();
+        else
+            OnCloseConfirmed();
         return CloseDecision::Stay;
     }
     OnCloseRequest();

@@ -79,10 +79,30 @@ void CSwitchRoomDlg::Build(switchroom::SwitchRoom& owner, const switchroom::TipD
     }
 }
 
+CSwitchRoomDlg::~CSwitchRoomDlg()
+{
+    // Released without an answer (the scene reset, the window closing): the table works again.
+    EnableControl();
+}
+
+void CSwitchRoomDlg::DisableWhileOpen(PObject& control)
+{
+    control.SetEnabled(false);
+    control_ = control.GetId();
+}
+
+void CSwitchRoomDlg::EnableControl()
+{
+    if (PObject* control = control_ ? FindById(control_) : nullptr)
+        control->SetEnabled(true);
+    control_ = 0;
+}
+
 int CSwitchRoomDlg::OnEvent(const EventRecord& record)
 {
     if (record.code != kOkEvent && record.code != kCancelEvent)
         return CXyStandDlg::OnEvent(record);
+    EnableControl();
     if (owner_) {
         switchroom::SwitchRoom* owner = owner_;
         owner_ = nullptr;  // one answer only
@@ -171,6 +191,7 @@ void AppHost::ShowDialog(const TipDescriptor& tip, const JumpStatus& status)
         return;
     dlg->SetZ(kDialogZ);
     dlg->Build(*owner, tip, status, app_.GetGameName().c_str());
+    dlg->DisableWhileOpen(*scene);
     const Rect& r = scene->Bounds();
     dlg->MoveTo((r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0);
     dlg->SetDraggable(true);

@@ -1,6 +1,7 @@
 #pragma once
 // The room-switch suggestion: a 320 x 140 skinned box with the tip text and two buttons. A button
-// runs its action through the switch-room object, then the box goes.
+// runs its action through the switch-room object, then the box goes. While it is open the table
+// scene is disabled; it is enabled again when the box answers or goes any other way.
 #include "framework/switchroom/SwitchRoom.h"
 #include "widgets/CXyStandDlg.h"
 
@@ -15,22 +16,29 @@ public:
     static constexpr uint32_t kOkEvent = 80000001;
     static constexpr uint32_t kCancelEvent = 80000002;
 
+    ~CSwitchRoomDlg() override;
+
     // Builds the box; `owner` runs the chosen action and must outlive the box.
     void Build(switchroom::SwitchRoom& owner, const switchroom::TipDescriptor& tip,
                const switchroom::JumpStatus& status, const char* title);
     int OnEvent(const Lumora::EventRecord& record) override;
+    // Disables `control` until the box answers or goes; kept by id, so a control that goes
+    // first is simply not found again.
+    void DisableWhileOpen(Lumora::PObject& control);
 
     Lumora::CXyStandButton* GetOkButton() const { return ok_; }
     Lumora::CXyStandButton* GetCancelButton() const { return cancel_; }
 
 private:
     Lumora::CXyStandButton* MakeButton(const char* picture, const std::string& text, uint32_t code);
+    void EnableControl();
 
     switchroom::SwitchRoom* owner_ = nullptr;
     switchroom::TipDescriptor tip_;
     switchroom::JumpStatus status_;
     Lumora::CXyStandButton* ok_ = nullptr;
     Lumora::CXyStandButton* cancel_ = nullptr;
+    uint32_t control_ = 0;
 };
 
 namespace switchroom {

@@ -14,14 +14,22 @@ std::string NoticeUrl(std::string_view host, uint32_t gameId)
     return "http://" + std::string(host) + "/notify/game/" + std::to_string(gameId) + ".txt";
 }
 
+namespace {
+constexpr std::string_view kPrefix = "<notify>";
+}
+
+bool MayBeNotice(std::string_view bodySoFar)
+{
+    for (size_t i = 0; i < kPrefix.size() && i < bodySoFar.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(bodySoFar[i])) != kPrefix[i])
+            return false;
+    return true;
+}
+
 std::optional<std::string> AcceptNotice(std::string_view body)
 {
-    static constexpr std::string_view kPrefix = "<notify>";
-    if (body.size() < kPrefix.size())
+    if (body.size() < kPrefix.size() || !MayBeNotice(body))
         return std::nullopt;
-    for (size_t i = 0; i < kPrefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(body[i])) != kPrefix[i])
-            return std::nullopt;
     return std::string(body.substr(0, GbkPrefixLength(body, kNoticeLimit)));
 }
 
@@ -31,6 +39,11 @@ bool StartNoticeDownload(std::shared_ptr<NoticeJob> job, uint32_t message)
         std::thread([job = std::move(job), message]() mutable {
             platform::HttpOptions options;
             options.totalTimeoutMs = kNoticeTimeoutMs;
+            // Only what is kept is read: a wrong start ends the download at its first block, a
+            // long notice after 64 KiB.
+            options.maxBodyBytes = kNoticeLimit;
+            options.keepFirstBytes = true;
+            options.acceptBody = MayBeNotice;
             const platform::HttpResult result = platform::HttpGet(job->url, options);
             if (result.ok && result.status == 200 && !job->cancelled.load())
                 if (std::optional<std::string> text = AcceptNotice(result.body)) {

@@ -31,6 +31,8 @@ inline constexpr uint32_t kNoticeTimeoutMs = 5000;
 
 // The notice's address.
 std::string NoticeUrl(std::string_view host, uint32_t gameId);
+// False once the first bytes of a body show that it is not a notice.
+bool MayBeNotice(std::string_view bodySoFar);
 // The notice text of a downloaded body: nullopt unless it begins with "<notify>" (any case);
 // cut to kNoticeLimit bytes on a character boundary.
 std::optional<std::string> AcceptNotice(std::string_view body);

@@ -478,8 +478,9 @@ void CMJMainGame2::UpdateTurnArrow()
 {
     if (!clockHand)
         return;
-    // Seats 0 left, 1 top, 2 right, 3 bottom: the hand's angle in degrees.
-    static constexpr double kAngle[4] = {270.0, 0.0, 90.0, 180.0};
+    // Seats 0 left, 1 top, 2 right, 3 bottom: the hand's angle in degrees, which the engine turns
+    // counter-clockwise on the screen.
+    static constexpr double kAngle[4] = {90.0, 0.0, 270.0, 180.0};
     const int seat = playBlock[kArrowPos] / 2;
     if (!IsSeat(seat))
         return;

@@ -136,7 +136,8 @@ TEST_F(AppFilesTest, GuideSettingRoundTripsThroughConfigparser)
 
 TEST_F(AppFilesTest, JsonPostSendsTheThreeHeadersAndReturnsTheAnswerWithoutLineEnds)
 {
-    // A one-request server that echoes what it got as two lines.
+    // A two-request server that echoes what it got as two lines, or (for /big) answers with more
+    // than a reply may hold.
     std::string port_file = dir_ + "/port";
     std::string script =
         "import http.server, sys\n"
@@ -145,11 +146,13 @@ TEST_F(AppFilesTest, JsonPostSendsTheThreeHeadersAndReturnsTheAnswerWithoutLineE
         "        body = self.rfile.read(int(self.headers['Content-Length']))\n"
         "        out = (self.headers['Content-Type'] + '|' + self.headers['User-Agent'] + '|' +\n"
         "               self.headers['Accept'] + '\\r\\n').encode() + body\n"
+        "        if self.path == '/big': out = b'{' * 65537\n"
         "        self.send_response(200); self.send_header('Content-Length', str(len(out))); self.end_headers()\n"
         "        self.wfile.write(out)\n"
         "    def log_message(self, *a): pass\n"
         "s = http.server.HTTPServer(('127.0.0.1', 0), H)\n"
         "open('" + port_file + "', 'w').write(str(s.server_port))\n"
+        "s.handle_request()\n"
         "s.handle_request()\n";
     std::ofstream(dir_ + "/server.py") << script;
     const std::string path = dir_ + "/server.py";
@@ -164,7 +167,30 @@ TEST_F(AppFilesTest, JsonPostSendsTheThreeHeadersAndReturnsTheAnswerWithoutLineE
     ASSERT_FALSE(port.empty());
     std::string answer = app_->ExecHttpRequestPost("http://127.0.0.1:" + port + "/x", "{\"a\":1}");
     EXPECT_EQ(answer, "application/json|MSIE 6.0|*/*{\"a\":1}");
+    EXPECT_EQ(app_->ExecHttpRequestPost("http://127.0.0.1:" + port + "/big", "{}"), "") << "refused, not cut";
     EXPECT_EQ(app_->ExecHttpRequestPost("ftp://127.0.0.1/x", "{}"), "") << "only http and https";
+}
+
+// The room-switch operations take a room whose range holds the silver, its maximum included.
+TEST_F(AppFilesTest, ARoomTakesSilverUpToAndIncludingItsMaximum)
+{
+    auto& hall = app_->MutableHallData();
+    hall.room.SetU32(hall::RoomRecord::kRoomId, 10);
+    const int32_t ranges[][3] = {{11, 0, 999}, {10, 1000, 2000}, {12, 1200, 3000}};
+    for (const auto& r : ranges) {
+        hall::RoomListEntry e;
+        e.SetI32(hall::RoomListEntry::kRoomId, r[0]);
+        e.SetI32(hall::RoomListEntry::kMinSilver, r[1]);
+        e.SetI32(hall::RoomListEntry::kMaxSilver, r[2]);
+        hall.roomList.push_back(e);
+    }
+    struct Case {
+        int32_t silver, higher, lower;
+    } cases[] = {{2999, 12, 0}, {3000, 12, 0}, {3001, 0, 0}, {998, 0, 11}, {999, 0, 11}, {1000, 0, 0}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(app_->NextHigherRoom(c.silver), c.higher) << c.silver;
+        EXPECT_EQ(app_->NextLowerRoom(c.silver), c.lower) << c.silver;
+    }
 }
 
 TEST_F(AppFilesTest, ARelaunchStartsTheProgramAgainAsAPlayerWithFifteenFields)

@@ -1,15 +1,33 @@
 // The shared helpers: the bar split of the hall's command line, colour texts, wealth titles, URL
 // encoding against Python's decoder, MD5 against md5sum, and the machine id from given adapters
-// and from the per-machine ini.
+// and from the per-machine ini, read once by the application.
 #include "framework/PyRun.h"
+#include "framework/app/CGameWinApp.h"
 #include "framework/app/ClientUtils.h"
 #include "platform/Ini.h"
 #include "platform/Paths.h"
+#include "platform/SystemScreen.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <dlfcn.h>
+#include <ifaddrs.h>
 #include <random>
+
+namespace {
+std::atomic<int> g_adapterReads{0};
+}
+
+// Counts the reads of the adapter list of this test program, then reads it.
+extern "C" int getifaddrs(ifaddrs** list) noexcept
+{
+    ++g_adapterReads;
+    using Real = int (*)(ifaddrs**);
+    static const Real real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "getifaddrs"));
+    return real ? real(list) : -1;
+}
 
 using fwtest::RunCommand;
 using fwtest::RunPython;
@@ -132,6 +150,22 @@ TEST_F(MachineIdTest, WithoutAdaptersTheStoredIdIsUsedOrANewOneStored)
     EXPECT_EQ(platform::IniFile(GetMachineIniPath()).GetString("SYSTEM", "UniqueID"), made);
     platform::IniFile(GetMachineIniPath()).WriteString("SYSTEM", "UniqueID", "  stored-id  ");
     EXPECT_EQ(GetMachineID(std::nullopt), "stored-id");
+}
+
+TEST_F(MachineIdTest, TheApplicationReadsTheAdaptersOnceAndEveryRequestGetsTheSameId)
+{
+    static const platform::ScreenFacts screen;
+    platform::SetScreenOverride(&screen);
+    {
+        CGameWinApp app("qirn", 26283, 9, 3);
+        const int before = g_adapterReads.load();
+        const std::string id = app.GetMachineID();
+        EXPECT_FALSE(id.empty());
+        for (int request = 0; request < 3; ++request)
+            EXPECT_EQ(app.GetMachineID(), id);
+        EXPECT_EQ(g_adapterReads.load() - before, 1);
+    }
+    platform::SetScreenOverride(nullptr);
 }
 
 TEST_F(MachineIdTest, HallFolderComesFromTheExePathOfThePerMachineIni)

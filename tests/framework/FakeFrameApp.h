@@ -84,7 +84,8 @@ public:
     bool IsTestMode() const override { return testMode; }
     void SendTextToHall(const std::string& text, int32_t code) override { hallTexts.push_back({text, code}); }
     void OpenWebPage(const std::string& url) override { pages.push_back(url); }
-    std::string GetActivityUrl() const override { return "http://act.example/a?x=1"; }
+    std::string GetActivityUrl() const override { return activityUrl; }
+    std::string activityUrl = "http://act.example/a?x=1";
     std::string GetCharacterFolder(int character) const override
     {
         return characterRoot + "/" + std::to_string(character) + "/";

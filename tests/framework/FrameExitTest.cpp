@@ -155,6 +155,24 @@ TEST_F(FrameExitTest, ARunningMatchShowsTheSureQuitBoardWhoseOkLeaves)
     ExpectLeftOnce("sure-quit board");
 }
 
+// Before the match starts and in its later phases a match room leaves without the play query,
+// even while the table plays.
+class MatchRoomOutsideTheRunningMatch : public FrameExitTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(MatchRoomOutsideTheRunningMatch, LeavesAtOnceWithoutThePlayQuery)
+{
+    app_.match = true;
+    app_.matchState = GetParam();
+    app_.consentAllowed = true;
+    EXPECT_EQ(frame_->DecideWindowClose(), CloseDecision::Stay);
+    EXPECT_EQ(app_.requests.playQueries, 0);
+    EXPECT_TRUE(OpenDialogs().empty());
+    EXPECT_EQ(frame_->GetSureQuitBoard(), nullptr);
+    ExpectLeftOnce("match room");
+}
+
+INSTANTIATE_TEST_SUITE_P(States, MatchRoomOutsideTheRunningMatch, ::testing::Values(0, 499, 600));
+
 TEST_F(FrameExitTest, AnswersToOtherPlayersAndRequest201161GoThroughTheConnection)
 {
     Frame(EV_FRAME_REPLY_ASK_EXIT, 42, 1);

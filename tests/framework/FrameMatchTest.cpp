@@ -358,6 +358,11 @@ TEST_F(FrameMatchTest, HookEventsReachTheirOperations)
         }
     }
     EXPECT_EQ(app_.requests201221, 1);
+    // Without the activity page's address no link goes to the hall.
+    app_.activityUrl.clear();
+    Frame(EV_FRAME_ACTIVITY_DRAW);
+    Frame(EV_FRAME_ACTIVITY_AWARD);
+    EXPECT_EQ(app_.hallTexts.size(), 4u);
 
     // The pinned board ignores hovers; closing it unpins it.
     f.CreateUserListBar(9, 1);

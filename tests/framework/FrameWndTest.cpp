@@ -201,3 +201,49 @@ TEST_F(FrameWndTest, MessagesArrivingWhileTheGateIsClosedWaitForItsOpening)
     wnd_.reset();
     SetNotifyGate(nullptr);
 }
+
+namespace {
+
+// Notes the ids it is handed; one id closes the gate, as a deal start does in the scene.
+struct OrderNotify : CGameNotify {
+    bool OnNotify(uint32_t id, const uint8_t*, uint32_t) override
+    {
+        ids.push_back(id);
+        if (id == closesGate && gate)
+            gate->Close();
+        return true;
+    }
+    std::vector<uint32_t> ids;
+    uint32_t closesGate = 0;
+    NotifyGate* gate = nullptr;
+};
+
+} // namespace
+
+// Held records run in the order they came, and one that closes the gate again stops the release:
+// the rest wait for the next opening, still ahead of what came after them.
+TEST_F(FrameWndTest, HeldMessagesKeepTheirOrderAndStopAtARecordThatClosesTheGateAgain)
+{
+    NotifyGate gate;
+    SetNotifyGate(&gate);
+    OrderNotify notify;
+    notify.gate = &gate;
+    notify.closesGate = 103;
+    app_.notify = &notify;
+    connect_.notify = &notify;
+    Push(101, 7);
+    gate.Close();
+    for (uint32_t id : {102, 103, 104, 105})
+        Push(id, 7);
+    EXPECT_EQ(notify.ids, (std::vector<uint32_t>{101}));
+    gate.Open();
+    loop_->RunUntilIdle();
+    EXPECT_EQ(notify.ids, (std::vector<uint32_t>{101, 102, 103})) << "record 103 closed the gate";
+    Push(106, 7);
+    EXPECT_EQ(notify.ids.size(), 3u);
+    gate.Open();
+    loop_->RunUntilIdle();
+    EXPECT_EQ(notify.ids, (std::vector<uint32_t>{101, 102, 103, 104, 105, 106}));
+    wnd_.reset();
+    SetNotifyGate(nullptr);
+}

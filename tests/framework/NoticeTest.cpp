@@ -1,6 +1,6 @@
 // The notice download of the main window against a Python http.server on loopback: "<notify>"
-// in any case, a wrong prefix, a 1-byte first chunk, an empty body, more than 64 KiB, no timer
-// for a period of 0, one download at a time, and a window destroyed while its worker runs.
+// in any case, a wrong prefix, a 1-byte first chunk, an empty body, more than 64 KiB, endless
+// bodies, no timer for a period of 0, one download at a time, and a window destroyed while its worker runs.
 #include "tests/framework/FrameWndFixture.h"
 
 #include "framework/notify/NotifyEvents.h"
@@ -127,6 +127,29 @@ TEST_F(NoticeTest, LongNoticeIsCutAtSixtyFourKiB)
     Download(5);
     ASSERT_EQ(panel_.texts.size(), 1u);
     EXPECT_EQ(panel_.texts[0].size(), kNoticeLimit);
+}
+
+// An endless body is read only as far as it is kept: to 64 KiB of a notice, to the first block
+// of anything else.
+TEST_F(NoticeTest, AnEndlessBodyIsReadNoFurtherThanWhatIsKept)
+{
+    struct Case {
+        uint32_t scenario;
+        size_t shown;
+    } cases[] = {{7, kNoticeLimit}, {8, 0}};
+    for (const Case& c : cases) {
+        panel_.texts.clear();
+        Download(c.scenario);
+        EXPECT_EQ(server_.ReadLine(1000), "/notify/game/" + std::to_string(c.scenario) + ".txt");
+        ASSERT_EQ(panel_.texts.size(), c.shown ? 1u : 0u) << c.scenario;
+        if (c.shown) {
+            EXPECT_EQ(panel_.texts[0].size(), c.shown);
+        }
+        // What went out before the hang-up is what the sockets' buffers hold, not the stream.
+        const std::string sent = server_.ReadLine(10000);
+        ASSERT_EQ(sent.rfind("sent ", 0), 0u) << c.scenario << ": " << sent;
+        EXPECT_LT(std::stoull(sent.substr(5)), 32ull << 20) << c.scenario;
+    }
 }
 
 TEST_F(NoticeTest, NoTimerWithoutAPositiveInterval)

@@ -53,9 +53,14 @@ TEST(SwitchRoomStatus, SuggestsByTheSilverValue)
         // A room whose maximum lies below its minimum is ordered by its minimum like any other.
         {"inverted range", {{12, 3000, 100}, {10, 1000, 2000}, {11, 1200, 5000}, {13, 3000, 100}}, 1500,
          {kPassedTip, 11, 1200}},
+        // At the maximum the silver still fits; one above it does not.
+        {"one below the maximum", {{10, 1000, 2000}, {11, 2001, 5000}}, 1999, {kNone, 0, 0}},
+        {"at the maximum", {{10, 1000, 2000}, {11, 2001, 5000}}, 2000, {kNone, 0, 0}},
+        {"one above the maximum", {{10, 1000, 2000}, {11, 2001, 5000}}, 2001, {kAboveMaximum, 11, 0}},
     };
+    const Config noTip = MakeConfig({0, 600});
     for (const Case& c : cases)
-        EXPECT_EQ(GetSwitchRoomStatus(c.rooms, 10, tip, c.value), c.want) << c.what;
+        EXPECT_EQ(GetSwitchRoomStatus(c.rooms, 10, c.want.tipLine ? tip : noTip, c.value), c.want) << c.what;
 }
 
 TEST(SwitchRoomStatus, EqualMinimumsKeepTheirListOrder)
@@ -232,6 +237,33 @@ TEST_F(SwitchRoomDlgTest, TheSafeBoxButtonOpensTheTakePanelAndTheBoxGoes)
     ASSERT_EQ(host_.reports.size(), 1u);
     EXPECT_EQ(host_.reports[0][20], 21);
     EXPECT_EQ(E().Objects().FindById(id), nullptr);
+}
+
+// The scene is disabled while the box is open and enabled again however the box goes: either
+// button, or released without an answer (the scene reset, the window closing).
+TEST_F(SwitchRoomDlgTest, TheSceneIsDisabledWhileTheBoxIsOpenAndEnabledOnEveryWayOut)
+{
+    enum class Way { Ok, Cancel, Released };
+    for (Way way : {Way::Ok, Way::Cancel, Way::Released}) {
+        host_.silver = 2500;
+        SwitchRoom sr(host_);
+        auto* scene = E().Add();
+        scene->SetEnabled(true);
+        CSwitchRoomDlg* dlg = Open(sr, {kAboveMaximum, 12, 0});
+        dlg->DisableWhileOpen(*scene);
+        EXPECT_FALSE(scene->IsEnabled());
+        const uint32_t id = dlg->GetId();
+        if (way == Way::Released) {
+            dlg->ReleaseObject(dlg, true);
+        } else {
+            Lumora::CXyStandButton* button = way == Way::Ok ? dlg->GetOkButton() : dlg->GetCancelButton();
+            E().Click(int(button->GetX()), int(button->GetY()));
+        }
+        E().Settle();
+        EXPECT_EQ(E().Objects().FindById(id), nullptr) << int(way);
+        EXPECT_TRUE(scene->IsEnabled()) << int(way);
+    }
+    EXPECT_EQ(host_.moves, std::vector<int32_t>{12});
 }
 
 TEST_F(SwitchRoomDlgTest, RefusingAPassedTipStampsTheIni)

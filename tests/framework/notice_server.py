@@ -1,5 +1,6 @@
 """Notice server for the frame window's tests: answers /notify/game/<n>.txt by scenario n and
-prints its port first, then one line per request it served."""
+prints its port first, then one line per request it served (and, after an endless body, how many
+bytes of it went out before the client hung up)."""
 import http.server
 import sys
 import time
@@ -18,6 +19,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.wfile.write(body)
+
+    def send_endless(self, start):
+        """A body that never ends; prints how much went out once the client hangs up."""
+        self.send_response(200)
+        self.send_header("Transfer-Encoding", "chunked")
+        self.end_headers()
+        block = b"y" * 16384
+        sent = 0
+        try:
+            for chunk in [start] + [block] * (1 << 20):
+                self.wfile.write(b"%x\r\n%s\r\n" % (len(chunk), chunk))
+                sent += len(chunk)
+        except OSError:
+            pass
+        print("sent %d" % sent, flush=True)
+        self.close_connection = True
 
     def do_GET(self):
         print(self.path, flush=True)
@@ -43,6 +60,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif scenario == "6":
             time.sleep(0.5)
             self.send_body(b"<notify>slow")
+        elif scenario in ("7", "8"):
+            self.send_endless(b"<notify>" if scenario == "7" else b"<html>")
         else:
             self.send_error(404)
 

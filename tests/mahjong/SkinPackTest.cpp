@@ -293,6 +293,14 @@ TEST_F(SkinPackTest, BoardsHoldWhatTheFrameDrawsOnThemAndTheirTextReads)
     const Lumora::PictureInfo system = picture("bit_systemboard");
     ASSERT_TRUE(system.image);
     EXPECT_GE(LowestContrast(system, 0xFFFFFF, 20, 50, system.width - 20, 140), 4.5);
+    // The switch-room box writes its own captions on its buttons: their pictures hold none.
+    for (const char* name : {"switchok", "switchno"}) {
+        const Lumora::PictureInfo button = picture(name);
+        ASSERT_TRUE(button.image);
+        for (int y = 6; y < button.height - 6; ++y)
+            for (int x = 6; x < button.width - 6; ++x)
+                ASSERT_EQ(At(button, x, y).rgb, At(button, 6, y).rgb) << name << " " << x << "," << y;
+    }
     // The sure-quit board's buttons stand 55 pixels apart, centre to centre.
     EXPECT_LT(picture("btn_gameset_ok").width, 55);
     EXPECT_LT(picture("btn_gameset_cancel").width, 55);

@@ -279,7 +279,7 @@ TEST(TableLook, AnnouncedClaimsShowTheirPictureAtTheSeatForAMoment)
     EXPECT_EQ(sweep.Findings(), std::vector<std::string>{});
 }
 
-TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClock)
+TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClockWhoseHandPointsAtTheSeatToPlay)
 {
     SceneRig rig("table_look_board");
     mahjongtest::TestScene& s = *rig.scene;
@@ -303,4 +303,28 @@ TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClock)
         }
     EXPECT_EQ(under, 0);
     EXPECT_GT(elsewhere, 50) << "both lines are drawn";
+    // Seats 0 left, 1 top, 2 right, 3 bottom: the red hand's pixels lie on that side of the dial.
+    for (int seat = 0; seat < 4; ++seat) {
+        s.PointTurnArrow(0, seat * 2);
+        rig.engine.Run(100);
+        const int cx = int(clock.GetX()), cy = int(clock.GetY()), w = 1280;
+        const auto& pixels = rig.engine.Paint().PresentBuffer();
+        double dx = 0, dy = 0;
+        int red = 0;
+        for (int y = int(clock.GetTop()); y < int(clock.GetBottom()); ++y)
+            for (int x = int(clock.GetLeft()); x < int(clock.GetRight()); ++x) {
+                const uint32_t c = pixels[size_t(y) * size_t(w) + size_t(x)];
+                if ((c >> 16 & 0xFF) > 150 && (c >> 8 & 0xFF) < 90 && (c & 0xFF) < 90) {
+                    dx += x - cx;
+                    dy += y - cy;
+                    ++red;
+                }
+            }
+        ASSERT_GT(red, 20) << seat;
+        dx /= red;
+        dy /= red;
+        const char* side = std::abs(dx) > std::abs(dy) ? (dx < 0 ? "left" : "right") : (dy < 0 ? "top" : "bottom");
+        static const char* const kSides[4] = {"left", "top", "right", "bottom"};
+        EXPECT_STREQ(side, kSides[seat]);
+    }
 }

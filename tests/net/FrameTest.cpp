@@ -209,12 +209,17 @@ TEST_F(ReceiverTest, ReplyStateMachine)
     receiver_.Replies().GetAwaitedReply(id, last);
     EXPECT_EQ(id, 4u);
     EXPECT_EQ(Feed(Frame(2, 4, 1, true, ToBytes("again"))), E::NeedMore);
-    receiver_.Replies().ReplyTaken(3); // not the awaited one: no effect
-    receiver_.Replies().GetAwaitedReply(id, last);
-    EXPECT_EQ(id, 4u);
-    receiver_.Replies().ReplyTaken(4);
+    EXPECT_EQ(receiver_.Replies().ReplyTaken(), 4u); // the id the pieces carried
     receiver_.Replies().GetAwaitedReply(id, last);
     EXPECT_EQ(id, 0u);
+    EXPECT_EQ(Feed(Frame(2, 4, 1, true, ToBytes("again"))), E::Error) << "a copy of a reply taken";
+    // Taken after a newer request awaits its own reply: that one stays awaited.
+    receiver_.Replies().SetAwaitedReply(8);
+    EXPECT_EQ(Feed(Frame(2, 8, 1, true, ToBytes("s"))), E::ReplyMessage);
+    receiver_.Replies().SetAwaitedReply(9);
+    EXPECT_EQ(receiver_.Replies().ReplyTaken(), 8u);
+    receiver_.Replies().GetAwaitedReply(id, last);
+    EXPECT_EQ(id, 9u);
     // Ahead of the awaited id or piece: abandoned, error.
     receiver_.Replies().SetAwaitedReply(5);
     EXPECT_EQ(Feed(Frame(2, 6, 1, true, ToBytes("x"))), E::Error);

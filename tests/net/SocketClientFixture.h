@@ -29,6 +29,7 @@ enum PeerRequest : uint32_t {
     kGarbage = 112,
     kBigReply = 113,
     kUnreadable = 114,
+    kTwice = 115,
 };
 inline constexpr uint32_t kPeerPushId = 500;
 

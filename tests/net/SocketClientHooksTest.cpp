@@ -5,9 +5,11 @@
 
 #include "net/ConnectionKeys.h"
 #include "net/WireFrame.h"
+#include "platform/Event.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -125,6 +127,12 @@ private:
     std::map<std::string, int> calls_;
 };
 
+bool ConnectToPeer(net::CSocketClient& client, LocalDaemon& peer, OwnerThread& owner)
+{
+    return peer.Ok() && client.Create("127.0.0.1", peer.Port(), 5, 0, owner.Id(), false, net::kGameGreeting,
+                                      net::kGameGreetingLength, 0);
+}
+
 } // namespace
 
 TEST(SocketClientHooks, EveryStepIsVirtualInItsOrder)
@@ -142,11 +150,9 @@ TEST(SocketClientHooks, EveryStepIsVirtualInItsOrder)
 TEST(SocketClientHooks, OverriddenStepsRunOnTheRealPaths)
 {
     auto peer = LocalDaemon::GamePeer(PeerSettings());
-    ASSERT_TRUE(peer->Ok()) << peer->Error();
     OwnerThread owner;
     Probe client;
-    ASSERT_TRUE(client.Create("127.0.0.1", peer->Port(), 5, 0, owner.Id(), false, net::kGameGreeting,
-                              net::kGameGreetingLength, 0));
+    ASSERT_TRUE(ConnectToPeer(client, *peer, owner)) << peer->Error();
     const Reply r = Request(client, kPushAndReply, U32s({1, 9000}));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.data, (std::vector<uint8_t>{'d', 'o', 'n', 'e'}));
@@ -157,4 +163,84 @@ TEST(SocketClientHooks, OverriddenStepsRunOnTheRealPaths)
                              "DeliverReply", "SendChunk", "RawRecv", "AppendPiece", "SplitBody", "JoinBody"})
         EXPECT_GT(client.Calls(step), 0) << step;
     EXPECT_GE(client.Calls("AppendPiece"), 4); // three pieces of the push, one of the reply
+}
+
+namespace {
+
+// Writes its own message id into the reassembled record, as a subclass may: the pieces' id
+// still decides which request the reply answers and when it stops being awaited.
+class OwnRecordIds : public net::CDefSocketClient {
+public:
+    OwnRecordIds() : CDefSocketClient(net::ConnectionKeyBlock(net::kGameKeyBlock), 128, 0x100, 0) {}
+    ~OwnRecordIds() override { Close(); }
+
+protected:
+    void AppendPiece(net::CBuffer& buffer, const net::ChunkHeader& header, const uint8_t* piece, uint32_t length,
+                     const net::ConnectionIdentity& who) override
+    {
+        net::ChunkHeader own = header;
+        own.messageId = header.messageId + 1000;
+        CDefSocketClient::AppendPiece(buffer, own, piece, length, who);
+    }
+};
+
+// Holds the delivery of the first reply until a second request has gone out, so that the reply
+// of a request that gave up reaches the connection while the next request waits.
+class LateDelivery : public net::CDefSocketClient {
+public:
+    LateDelivery() : CDefSocketClient(net::ConnectionKeyBlock(net::kGameKeyBlock), 128, 0x100, 0) {}
+    ~LateDelivery() override { Close(); }
+
+protected:
+    bool DeliverReply(const net::CBuffer& reassembled, Connection& c) override
+    {
+        if (deliveries_++ == 0)
+            secondSent_.Wait(5000);
+        return CDefSocketClient::DeliverReply(reassembled, c);
+    }
+    bool SendMessage(Connection& c, const net::CBuffer& pieces, bool needsReply, int checksumRequest,
+                     uint32_t* messageId) override
+    {
+        const bool sent = CDefSocketClient::SendMessage(c, pieces, needsReply, checksumRequest, messageId);
+        if (++sends_ == 2)
+            secondSent_.Set();
+        return sent;
+    }
+
+private:
+    platform::Event secondSent_{platform::Event::Mode::kManual};
+    std::atomic<int> sends_{0};
+    int deliveries_ = 0; // socket thread
+};
+
+} // namespace
+
+TEST(SocketClientHooks, TheReplyIsMatchedAndTakenByThePiecesIdNotTheRecords)
+{
+    auto peer = LocalDaemon::GamePeer(PeerSettings());
+    OwnerThread owner;
+    OwnRecordIds client;
+    ASSERT_TRUE(ConnectToPeer(client, *peer, owner)) << peer->Error();
+    const Reply r = Request(client, kTwice, U32s({9}));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.data, U32s({9}));
+    // The copy is no longer awaited.
+    ASSERT_TRUE(owner.WaitUntil([](const auto& v) { return !v.empty(); }));
+    EXPECT_EQ(owner.Taken().back().id, net::kNoticeSocketError);
+}
+
+TEST(SocketClientHooks, ARequesterTakesOnlyTheReplyWhoseIdItAwaits)
+{
+    auto peer = LocalDaemon::GamePeer(PeerSettings());
+    OwnerThread owner;
+    LateDelivery client;
+    ASSERT_TRUE(ConnectToPeer(client, *peer, owner)) << peer->Error();
+    Reply r = Request(client, kEcho, U32s({1}), 100);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.timedOut, 1);
+    // The first reply is delivered while this request waits; it must wait on for its own.
+    r = Request(client, kEcho, U32s({2}));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.data, U32s({2}));
+    EXPECT_EQ(owner.Notices(), 0u);
 }

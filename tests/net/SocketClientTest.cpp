@@ -123,6 +123,18 @@ TEST(SocketClient, AReplyThatCannotBeUnpackedLeavesItsRequesterToTimeOut)
     EXPECT_EQ(t.owner.Notices(), 0u);
 }
 
+TEST(SocketClient, ACopyOfAReplyAlreadyTakenBreaksTheStream)
+{
+    GameClientTest t;
+    CONNECT_OR_FAIL(t);
+    const Reply r = Request(t.client, kTwice, U32s({5}));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.data, U32s({5}));
+    // Nobody awaits the copy: an unsolicited reply, as if the id had never been asked for.
+    ASSERT_TRUE(t.owner.WaitUntil([](const auto& v) { return !v.empty(); }));
+    EXPECT_EQ(t.owner.Taken().back().id, net::kNoticeSocketError);
+}
+
 TEST(SocketClient, TheConnectionsChecksumSettingReachesTheWire)
 {
     // The peer hangs up on any frame without a valid CRC.

@@ -9,7 +9,9 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -23,10 +25,20 @@ class HallRun {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // Without a display by default (SDL's dummy video); `env` replaces the environment.
+    // Without a display by default (SDL's dummy video); `env` replaces the environment, except
+    // for the sanitizers' options (their suppressions), which the client gets as this process has
+    // them.
     HallRun(const standin::GameServer& server, std::vector<std::string> hallArgs,
             std::vector<std::string> env = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"})
     {
+        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"}) {
+            const std::string prefix = std::string(name) + "=";
+            const char* value = std::getenv(name);
+            const bool given =
+                std::any_of(env.begin(), env.end(), [&](const std::string& e) { return e.starts_with(prefix); });
+            if (value && !given)
+                env.push_back(prefix + value);
+        }
         char tmpl[] = "/tmp/xl-e2e-XXXXXX";
         dir_ = mkdtemp(tmpl);
         record_ = dir_ + "/record.jsonl";

@@ -22,9 +22,10 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-// The sanitized client is several times slower, and its allocator's quarantine keeps freed
-// blocks resident, so only the heap in use is compared.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// The sanitized client is several times slower, and its allocator's quarantine (AddressSanitizer)
+// or the shadow memory (ThreadSanitizer) grows the resident set with the run, so only the heap
+// in use is compared.
 constexpr int kHands = 30;
 constexpr bool kResidentComparable = false;
 #else

@@ -26,16 +26,16 @@
 #include <thread>
 #include <unistd.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define XL_TABLE_RUN_ASAN 1
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define XL_TABLE_RUN_SANITIZED 1
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define XL_TABLE_RUN_ASAN 1
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define XL_TABLE_RUN_SANITIZED 1
 #endif
 #endif
-#ifdef XL_TABLE_RUN_ASAN
+#ifdef XL_TABLE_RUN_SANITIZED
 // The sanitizer runtime's count of the bytes the program holds (freed blocks in quarantine not
-// included).
+// included); the runtime's own allocator serves the heap, so mallinfo2 would not see it.
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
@@ -94,7 +94,7 @@ Memory MeasureMemory()
         std::fclose(f);
     }
     m.residentBytes = uint64_t(resident) * uint64_t(::sysconf(_SC_PAGESIZE));
-#ifdef XL_TABLE_RUN_ASAN
+#ifdef XL_TABLE_RUN_SANITIZED
     m.heapBytes = __sanitizer_get_current_allocated_bytes();
 #else
     const struct mallinfo2 info = ::mallinfo2();

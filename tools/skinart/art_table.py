@@ -378,7 +378,8 @@ def draw_frame(pack):
     pack.picture('btn_ExChange', button_frames(80, 30, '兑换'))
     pack.picture('MatchResultDlg', board(360, 260, '比赛成绩', (70, 40, 30)), keyed=True)
     for name, colour in (('switchok', (60, 160, 80)), ('switchno', (170, 60, 50))):
-        pack.picture(name, button_frames(72, 26, '换房' if name == 'switchok' else '不换', colour))
+        # The switch-room box writes the captions, which change with its tip.
+        pack.picture(name, button_frames(72, 26, None, colour))
     # This game's boards: check and radio buttons (frame 0 off, 1 on) and the result list's rows
     # (frames: even, odd, unused, hovered, selected).
     pack.picture('CheckButton', [_check_box(20, on) for on in (False, True)])

@@ -34,6 +34,7 @@ STALL = 111         # one push saying it came, then never a reply
 GARBAGE = 112       # random bytes
 BIG_REPLY = 113     # data: u32 size -> a reply of that many bytes (many pieces)
 UNREADABLE = 114    # a reply whose body cannot be unpacked, then the same reply done right
+TWICE = 115         # the reply, then a copy of it (unsolicited once the first was taken)
 
 PUSH_ID = 500
 
@@ -157,6 +158,9 @@ def serve(conn):
             conn.sock.sendall(bytes((i * 37 + 11) & 0xFF for i in range(3000)))
         elif req == UNREADABLE:
             conn.sock.sendall(b"".join(conn.raw_frames(msg_id, b"\xee" * 40, w.TYPE_REPLY)))
+            conn.reply(msg_id, data)
+        elif req == TWICE:
+            conn.reply(msg_id, data)
             conn.reply(msg_id, data)
         elif req == BIG_REPLY:
             size = struct.unpack("<I", data[:4])[0]
