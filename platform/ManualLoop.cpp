@@ -21,6 +21,8 @@ size_t ManualLoop::RunUntilIdle()
         }
         Dispatch(m);
         ++count;
+        if (afterEach_)
+            afterEach_();
     }
     return count;
 }

@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <utility>
 
 namespace platform {
 
@@ -28,10 +30,15 @@ public:
 
     std::optional<int> QuitCode() const { return quitCode_; }
 
+    // Runs after every dispatched message, so that a watcher sees each state the thread passes
+    // through, also those that a batch of messages enters and leaves again. Null removes it.
+    void SetAfterEach(std::function<void()> watcher) { afterEach_ = std::move(watcher); }
+
 private:
     ManualClock& clock_;
     ScopedClock installed_;
     std::optional<int> quitCode_;
+    std::function<void()> afterEach_;
 };
 
 } // namespace platform

@@ -151,6 +151,26 @@ TEST(Timer, ManualLoopStopsAtQuit)
     EXPECT_EQ(log.fired.size(), 2u);
 }
 
+// Two messages that arrive together open and close a state; the watcher still sees it open.
+TEST(Timer, ManualLoopWatcherSeesEachStateOfABatch)
+{
+    ManualClock clock;
+    ManualLoop loop(clock);
+    bool open = false;
+    std::vector<bool> seen;
+    WindowId w = MakeWindow([&](WindowId, uint32_t msg, uintptr_t, intptr_t) -> intptr_t {
+        if (msg == kWork)
+            open = !open;
+        return 0;
+    });
+    loop.SetAfterEach([&] { seen.push_back(open); });
+    ASSERT_TRUE(PostToWindow(w, kWork));
+    ASSERT_TRUE(PostToWindow(w, kWork));
+    loop.RunUntilIdle();
+    EXPECT_EQ(seen, (std::vector<bool>{true, false}));
+    DestroyWindow(w);
+}
+
 TEST(Timer, BlockingGetWakesForTimersUnderTheSteadyClock)
 {
     int fired = 0;

@@ -78,6 +78,11 @@ public:
                 ++it;
             }
         const int phase = scene.Phase();
+        // The phases and boards seen, for a step that did not come.
+        if (const std::pair<int, int> state{phase, scene.OpenBoardKind()}; state != lastState_) {
+            lastState_ = state;
+            trail += " " + std::to_string(now) + ":" + std::to_string(phase) + "/" + std::to_string(state.second);
+        }
         if (phase == CMyGame::kPhaseEnded && scene.OpenBoardKind() == CMyGame::kBoardResult)
             Once(hand_ == 1 ? "5-result" : "6-result", scene, [&] {
                 BoardInside(scene);
@@ -135,6 +140,7 @@ public:
 
     std::set<std::string> faults;
     std::set<std::string> steps;
+    std::string trail; // " ms:phase/board" at each change
 
 private:
     static constexpr uint64_t kLabelTimeMs = 3000; // a claim label's second, its fade and slack
@@ -276,6 +282,7 @@ private:
     std::map<uint32_t, Label> labels_; // by object id
     uint64_t winAt_ = 0;
     int winsAtLabel_ = 0;
+    std::pair<int, int> lastState_{-1, -1};
 };
 
 class TableLook : public ::testing::TestWithParam<std::pair<int, int>> {};
@@ -298,7 +305,7 @@ TEST_P(TableLook, LookThroughAHand)
     EXPECT_EQ(run.HandsChecked(), 2);
     for (const char* step :
          {"1-exchange", "2-missing-suit", "3-claim-label", "3-claim-label-time-up", "5-result", "4-next-deal"})
-        EXPECT_TRUE(look.steps.count(step)) << size << ": no step " << step;
+        EXPECT_TRUE(look.steps.count(step)) << size << ": no step " << step << "; phase/board seen:" << look.trail;
     for (const std::string& f : look.faults)
         ADD_FAILURE() << f;
 }

@@ -206,6 +206,14 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
                 failure_ = std::move(why);
             platform::PostToWindow(GetGameApp()->GetMainWindowId(), platform::kMsgClose);
         };
+        // The watcher sees the scene after every message: one step of the loop may dispatch a
+        // phase's start and its end together (a slow frame, the server playing the own chair).
+        if (options_.onStep)
+            loop.SetAfterEach([&] {
+                if (auto* scene = dynamic_cast<CMyGame*>(GetGameWinApp() ? GetGameWinApp()->GetMainGame() : nullptr);
+                    scene && !closing)
+                    options_.onStep(*scene);
+            });
         while (!loop.QuitCode()) {
             NotifyGate* gate = GetNotifyGate();
             const bool closed = gate && gate->IsClosed();
@@ -239,11 +247,6 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
                 continue;
             }
             auto* scene = dynamic_cast<CMyGame*>(GetGameWinApp() ? GetGameWinApp()->GetMainGame() : nullptr);
-            if (scene && options_.onStep) {
-                lock.unlock();
-                options_.onStep(*scene);
-                lock.lock();
-            }
             const int hand = checked_ + 1;
             CMJGameData2* info = scene ? scene->GetSceneGameInfo() : nullptr;
             const bool ended = finished == hand && info && scene->Phase() == CMyGame::kPhaseEnded &&

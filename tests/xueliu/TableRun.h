@@ -56,7 +56,7 @@ struct Options {
     // The robots' think time (0: at once), and how long the result stays before "继续".
     int thinkMs = 0;
     int resultHoldMs = 0;
-    // Runs on the UI thread at every step of the loop while the hands are played.
+    // Runs on the UI thread after every message it dispatches while the hands are played.
     std::function<void(CMyGame&)> onStep;
 };
 
