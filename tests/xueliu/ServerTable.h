@@ -26,6 +26,20 @@ struct ServerTable {
     std::vector<int> deltas, pigs, ready, reasons;
 };
 
+// The seat's tile list a line of `key` holds, or null.
+inline std::vector<int> ServerTable::Seat::*SeatList(const std::string& key)
+{
+    using Seat = ServerTable::Seat;
+    static const std::pair<const char*, std::vector<int> Seat::*> lists[] = {
+        {"hand", &Seat::hand},   {"melds", &Seat::melds},       {"shown", &Seat::shown},
+        {"pungs", &Seat::pungs}, {"discards", &Seat::discards}, {"final", &Seat::final},
+    };
+    for (const auto& [name, list] : lists)
+        if (key == name)
+            return list;
+    return nullptr;
+}
+
 // `dir` is a folder for the state's file.
 inline ServerTable ReadTable(const standin::GameServer& server, const std::string& dir)
 {
@@ -57,18 +71,8 @@ inline ServerTable ReadTable(const standin::GameServer& server, const std::strin
             seat->missing = v[1];
             seat->locked = v[2] != 0;
             seat->drawn = v[4];
-        } else if (seat && key == "hand") {
-            seat->hand = rest;
-        } else if (seat && key == "melds") {
-            seat->melds = rest;
-        } else if (seat && key == "shown") {
-            seat->shown = rest;
-        } else if (seat && key == "pungs") {
-            seat->pungs = rest;
-        } else if (seat && key == "discards") {
-            seat->discards = rest;
-        } else if (seat && key == "final") {
-            seat->final = rest;
+        } else if (std::vector<int> ServerTable::Seat::*list = SeatList(key); seat && list) {
+            seat->*list = rest;
         } else if (seat && key == "wins") {
             for (size_t i = 0; i + 1 < rest.size(); i += 2)
                 seat->wins.emplace_back(rest[i], rest[i + 1]);
