@@ -4,6 +4,8 @@
 #include "framework/window/CGameFrameWnd.h"
 #include "platform/Http.h"
 #include "platform/MessageLoop.h"
+#include "platform/RealWindow.h"
+#include "platform/StartTrace.h"
 #include "platform/SystemScreen.h"
 
 #include <cstdio>
@@ -23,8 +25,13 @@ void SetClientApplicationFactory(ClientApplicationFactory factory) { Factory() =
 
 int RunClient(const std::vector<std::string>& arguments, ClientPlatform& platform)
 {
+    platform::StartMark("main");
     static std::once_flag http;
     std::call_once(http, [] { platform::InitHttp(); });
+    // The display once for the whole run, before the first screen question: a question asked
+    // without it starts and stops the display library's video for itself.
+    if (!platform.makeWindow)
+        platform::OpenRealWindows();
     if (!Factory()) {
         std::fputs("xueliu: no application is installed in this build.\n", stderr);
         return 1;

@@ -137,8 +137,10 @@ class Hall:
         if self.args.client_arg:
             cmd[1:1] = self.args.client_arg
         proc = subprocess.Popen(cmd, env=self.environment(), start_new_session=True)
+        # Popen returns once the program is exec'd: the client's clock starts here.
+        started = time.monotonic()
         self.clients.append(proc)
-        self.log("client-started", pid=proc.pid, command_line=line)
+        self.log("client-started", pid=proc.pid, command_line=line, clock=started)
         return proc
 
     # Frames.
