@@ -2,6 +2,7 @@
 #include "framework/window/RunClient.h"
 
 #include "framework/window/CGameFrameWnd.h"
+#include "platform/FontResolver.h"
 #include "platform/Http.h"
 #include "platform/MessageLoop.h"
 #include "platform/RealWindow.h"
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -28,6 +30,13 @@ int RunClient(const std::vector<std::string>& arguments, ClientPlatform& platfor
     platform::StartMark("main");
     static std::once_flag http;
     std::call_once(http, [] { platform::InitHttp(); });
+    // The font configuration is read on a thread of its own while the display opens and the
+    // hall and the server answer; the first text waits only for what is left of it.
+    std::thread fonts([] { platform::FontResolver prepared(platform::DefaultFontAliasFile()); });
+    struct Joined {
+        std::thread& thread;
+        ~Joined() { thread.join(); }
+    } joined{fonts};
     // The display once for the whole run, before the first screen question: a question asked
     // without it starts and stops the display library's video for itself.
     if (!platform.makeWindow)

@@ -60,8 +60,8 @@ def start_up(trace_path, started):
 
 
 def anchor_first_frame(env):
+    begun = time.monotonic()  # before the fork, as the hall times the client
     proc = subprocess.Popen([anchor], env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-    begun = time.monotonic()
     out, _ = proc.communicate(timeout=30)
     try:
         return float(out.split()[0]) - begun
