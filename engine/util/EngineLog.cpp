@@ -47,10 +47,7 @@ platform::AppendFile& RunLogFile()
     return file;
 }
 
-void WriteRunLine(std::string_view message)
-{
-    RunLogFile().Append(RunLogPath(), RunLogLine(LocalNow(), message));
-}
+void WriteRunLine(std::string_view message) { RunLogFile().Append(RunLogPath(), RunLogLine(LocalNow(), message)); }
 
 } // namespace
 
