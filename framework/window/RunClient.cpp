@@ -3,14 +3,12 @@
 
 #include "framework/window/CGameFrameWnd.h"
 #include "platform/FontResolver.h"
-#include "platform/Http.h"
 #include "platform/MessageLoop.h"
 #include "platform/RealWindow.h"
 #include "platform/StartTrace.h"
 #include "platform/SystemScreen.h"
 
 #include <cstdio>
-#include <mutex>
 #include <thread>
 
 namespace {
@@ -28,8 +26,6 @@ void SetClientApplicationFactory(ClientApplicationFactory factory) { Factory() =
 int RunClient(const std::vector<std::string>& arguments, ClientPlatform& platform)
 {
     platform::StartMark("main");
-    static std::once_flag http;
-    std::call_once(http, [] { platform::InitHttp(); });
     // The font configuration is read on a thread of its own while the display opens and the
     // hall and the server answer; the first text waits only for what is left of it.
     std::thread fonts([] { platform::FontResolver prepared(platform::DefaultFontAliasFile()); });
