@@ -351,6 +351,7 @@ TEST(WholeClient, BetweenBothStandInsItEntersTheTableAndEndsSoonAfterTheHallGoes
     std::string out = WholeRun(dir, "");
     EXPECT_NE(out.find("\"status\": 0"), std::string::npos) << out;
     EXPECT_NE(out.find("\"posts\": [\"0x910c\", \"0x9105\"]"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"client_share\": "), std::string::npos) << "the start-up trace reaches the first table frame";
     for (const char* id : {"\"id\": 201001", "\"id\": 201308", "\"id\": 200110"})
         EXPECT_NE(out.find(id), std::string::npos) << id << "\n" << out;
     EXPECT_NE(out.find("\"errors\": []"), std::string::npos) << out;
