@@ -4,8 +4,9 @@
 // and from the hall's going to the process's end. Beside them the client's own share of the way
 // to the table frame (that time less the waits for the stand-ins' answers, from the client's
 // trace) and the anchor of the same run: a bare window of the display library from its start to
-// its first frame (bench/support/BareWindow.cpp). Medians, with the smallest and largest; run
-// under Xvfb for the display figures (the dummy driver otherwise).
+// its first frame (bench/support/BareWindow.cpp), and the processor time the client used by its
+// first line (loading its libraries) and by the table frame. Medians, with the smallest and
+// largest; run under Xvfb for the display figures (the dummy driver otherwise).
 #include "bench/support/CommandOutput.h"
 
 #include <benchmark/benchmark.h>
@@ -34,8 +35,8 @@ void BM_ClientUnderTheStandIns(benchmark::State& state)
 {
     char tmpl[] = "/tmp/xl-startup-bench-XXXXXX";
     const std::string dir = mkdtemp(tmpl);
-    const char* keys[] = {"to_register", "to_start_data_taken", "to_table_frame", "client_share",
-                          "waited",      "anchor_first_frame",  "gone_to_end"};
+    const char* keys[] = {"to_register", "to_start_data_taken", "to_table_frame",     "client_share", "waited",
+                          "cpu_at_main", "cpu_to_table_frame",  "anchor_first_frame", "gone_to_end"};
     std::map<std::string, std::vector<double>> figures;
     int runs = 0;
     for (auto _ : state) {

@@ -55,7 +55,7 @@ def start_up(trace_path, started):
             waited += b - a
             reach = b
     return {"to_table_frame": frame - started, "waited": waited, "client_share": frame - started - waited,
-            "cpu_to_table_frame": cpu["table-frame"],
+            "cpu_to_table_frame": cpu["table-frame"], "cpu_at_main": cpu.get("main"),
             "marks": {k: [round(v - started, 4), round(cpu[k], 4)] for k, v in marks.items()}}
 
 
