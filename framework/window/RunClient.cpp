@@ -35,7 +35,7 @@ int RunClient(const std::vector<std::string>& arguments, ClientPlatform& platfor
     } joined{fonts};
     // The display once for the whole run, before the first screen question: a question asked
     // without it starts and stops the display library's video for itself.
-    if (!platform.makeWindow)
+    if (!platform.makeWindow && platform::DisplayNamed())
         platform::OpenRealWindows();
     if (!Factory()) {
         std::fputs("xueliu: no application is installed in this build.\n", stderr);
