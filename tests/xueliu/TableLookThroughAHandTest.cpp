@@ -200,8 +200,8 @@ private:
         NothingCovered(scene, step);
     }
 
-    // What a player must see stays clear: no seat's row of tiles under a seat panel, no button
-    // or claim label over the own hand or another seat's melds, the start button off the walls.
+    // What a player must see stays clear: no seat's row of tiles under a seat panel or a button,
+    // no claim label over the own hand or another seat's melds, the start button off the walls.
     void NothingCovered(CMyGame& scene, const std::string& step)
     {
         enum : int { kRows = 1, kMustSee = 2, kWalls = 4 };
@@ -219,9 +219,9 @@ private:
         for (Slot slot : {Slot::kBtnPass, Slot::kBtnHu, Slot::kBtnGang, Slot::kBtnPeng, Slot::kBtnChi, Slot::kBtnStart})
             if (auto* b = scene.buttons[slot]; b && Shown(b->GetBody()))
                 covers.push_back({Box::Of(*b->GetBody()), "button " + std::to_string(int(slot)),
-                                  slot == Slot::kBtnStart ? kMustSee | kWalls : kMustSee});
+                                  slot == Slot::kBtnStart ? kRows | kWalls : kRows});
         if (Shown(scene.skillBar))
-            covers.push_back({Box::Of(*scene.skillBar), "the skill bar", kMustSee});
+            covers.push_back({Box::Of(*scene.skillBar), "the skill bar", kRows});
         // The label's picture is centred on the seat's anchor (for the own seat the hand's top
         // edge); our art draws the word in its upper half, kLabelLift above the middle.
         if (const PObject* label = scene.FindById(scene.lastActionImageId); Shown(label)) {
