@@ -298,12 +298,12 @@ void CMJMainGame2::PlacePlayerPanels(const Rect& hand)
 {
     // Every seat's tiles (hand, melds, the hand laid open at the result) run along the felt's
     // edges from corner to corner on a small table, so the panels stand where no seat's tiles
-    // ever come: right of the left seat's column and below the top seat's row, the top seat's
-    // panel first and the left seat's below it (the left seat's discards begin lower down), the
-    // own one above the own hand; the right seat's in the top right corner beyond the top seat's
-    // melds (which grow leftwards from their origin) and above the right seat's hand, or, where
-    // that corner is too narrow, below the top row left of the right seat's column. The game's
-    // marks under a panel take kPanelMarkRoom.
+    // ever come: right of the left seat's column, the top seat's panel left of the top row where
+    // the row leaves room (14 tiles of TM22), else below the row with the left seat's under it
+    // (the left seat's discards begin lower down); the own one above the own hand; the right
+    // seat's in the top right corner beyond the top seat's melds (which grow leftwards from their
+    // origin) and above the right seat's hand, or, where that corner is too narrow, below the top
+    // row left of the right seat's column. The game's marks under a panel take kPanelMarkRoom.
     const Rect table = GetTableRect();
     const TileMargins margins = ComputeTileMargins(GetViewWidth(), GetViewHeight());
     const int left = table.left + margins.side + 35 + metrics_[8] + kControlGap;
@@ -314,6 +314,9 @@ void CMJMainGame2::PlacePlayerPanels(const Rect& hand)
     origin.metrics = metrics_;
     origin.fullHand = GetFullHandTiles();
     const int topMelds = MeldOrigin(1, origin);
+    const int topRowLeft = table.left + Width(table) / 2 - (metrics_[22] * GetFullHandTiles() + 10) / 2;
+    PObject* topPanel = players[1] ? players[1]->GetBody() : nullptr;
+    const bool topBesideRow = topPanel && topRowLeft - kControlGap - int(topPanel->GetWidth()) >= left;
     for (int seat = 0; seat < kSeatCount; ++seat) {
         CMJPlayer2* panel = players[size_t(seat)];
         if (!panel || !panel->GetBody())
@@ -322,10 +325,13 @@ void CMJMainGame2::PlacePlayerPanels(const Rect& hand)
         const int slot = h + kPanelMarkRoom + kControlGap;
         switch (seat) {
         case 0:
-            Place(panel->GetBody(), left + w / 2, belowTopRow + slot + h / 2);
+            Place(panel->GetBody(), left + w / 2, belowTopRow + (topBesideRow ? 0 : slot) + h / 2);
             break;
         case 1:
-            Place(panel->GetBody(), left + w / 2, belowTopRow + h / 2);
+            if (topBesideRow)
+                Place(panel->GetBody(), topRowLeft - kControlGap - w / 2, table.top + kControlGap + h / 2);
+            else
+                Place(panel->GetBody(), left + w / 2, belowTopRow + h / 2);
             break;
         case 2:
             if (topMelds + kControlGap + w <= table.right - kControlGap)
