@@ -6,7 +6,7 @@
 // clear of the side panel; no label left on the table (over the own hand or the claim tile) once
 // its time is up; the result board's list inside the board; the seat panels clear of each other;
 // a face picked in the emoticon picker and sent coming back as its picture; and nothing of the
-// first hand left on the table after the next deal.
+// first hand left on the table after the next deal; and no picture asked for that our packs lack.
 #include "tests/xueliu/TableRun.h"
 
 #include "engine/host/LumoraWnd.h"
@@ -18,6 +18,7 @@
 #include "platform/Clock.h"
 #include "platform/HeadlessWindow.h"
 #include "services/panel/CSubSystem.h"
+#include "tests/support/ResourceSweep.h"
 #include "widgets/CCySplitterBar.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyInputBox.h"
@@ -27,6 +28,7 @@
 #include "xueliu/CMyGame.h"
 #include "xueliu/CXyResultListXueliu.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -357,7 +359,9 @@ TEST_P(TableLook, LookThroughAHand)
     options.screen = {width, height, {0, 0, width, height}, 23};
     options.onStep = [&](CMyGame& scene) { look.Step(scene); };
     tablerun::TableRun run(options);
+    const testsupport::ResourceSweep sweep; // the client recreates its run log when it starts
     EXPECT_EQ(run.Run([&](const tablerun::HandEnd& end) { look.AfterHand(end.hand); }), 0);
+    EXPECT_THAT(sweep.Findings(), ::testing::IsEmpty()) << size;
     EXPECT_EQ(run.Failure(), "");
     EXPECT_EQ(run.HandsChecked(), 2);
     for (const char* step :
