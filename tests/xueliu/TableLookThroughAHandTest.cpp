@@ -307,7 +307,8 @@ private:
     void NoClaimLabelOnTheResult(CMyGame& scene)
     {
         if (const PObject* label = scene.FindById(scene.lastActionImageId); Shown(label))
-            Fault("result", "a claim's label shows at seat " + std::to_string(SeatOfLabel(scene, *label)) + " " +
+            Fault("result",
+                  "a claim's label shows at seat " + std::to_string(SeatOfLabel(scene, *label)) + " " +
                       Box::Of(*label).Text());
     }
 
