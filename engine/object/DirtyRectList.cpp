@@ -35,8 +35,11 @@ void DirtyRectList::Add(const Rect& rect, const Rect& viewport)
         }
         if (e.left <= c.left && e.top <= c.top && e.right >= c.right && e.bottom >= c.bottom)
             return; // e covers c
-        if ((c.left == e.left && c.right == e.right) || (c.top == e.top && c.bottom == e.bottom)) {
-            e = Union(c, e); // they share a whole edge length
+        // They share a whole edge length: the same columns with no gap between them, or the
+        // same rows. Apart, their union would repaint all that lies between.
+        if ((c.left == e.left && c.right == e.right && c.top <= e.bottom && e.top <= c.bottom) ||
+            (c.top == e.top && c.bottom == e.bottom && c.left <= e.right && e.left <= c.right)) {
+            e = Union(c, e);
             return;
         }
         if (full) {
