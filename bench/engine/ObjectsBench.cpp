@@ -3,6 +3,8 @@
 #include "engine/paint/FrameRecord.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PictureObject.h"
+#include "engine/paint/PaintModuleGDI.h"
+#include "engine/resource/ResourceModule.h"
 
 #include <benchmark/benchmark.h>
 
@@ -42,10 +44,23 @@ struct Scene {
     ImageRecord image;
     std::vector<PObject*> all;
 
-    explicit Scene(int count)
+    // With `paint` the engine's painting module draws each frame into an 800x600 back buffer in
+    // place of the sink.
+    explicit Scene(int count, bool paint = false)
     {
-        core->LoadModule(objects, 1, 0);
-        core->LoadModule(sink, 1, 0);
+        if (paint) {
+            core->LoadModule(new ResourceModule, 1, 0);
+            core->LoadModule(objects, 1, 0);
+            auto* painter = new PaintModuleGDI;
+            core->LoadModule(painter, 1, 0);
+            painter->CreateBackBuffer(800, 600);
+            painter->ClearBackground(0x00406080);
+            delete sink;
+            sink = nullptr;
+        } else {
+            core->LoadModule(objects, 1, 0);
+            core->LoadModule(sink, 1, 0);
+        }
         objects->SetViewportCentre(400, 300);
         objects->SetViewportSize(800, 600);
         image.width = 32;
@@ -129,6 +144,7 @@ void ReportShape(benchmark::State& state, Scene& scene, int count, int& next)
     for (int i = 0, probe = (next + n - (count * 7919) % n) % n; i < count; ++i, probe = (probe + 7919) % n)
         changed.push_back(ObjectModule::ScreenRect(scene.all[size_t(probe)]->Geometry()));
     const Coverage exact = CoverageOf(scene, changed), dirty = CoverageOf(scene, scene.objects->DirtyRects());
+    state.counters["dirty rects"] = double(scene.objects->DirtyRects().size());
     state.counters["changed area %"] = 100 * exact.area;
     state.counters["dirty area %"] = 100 * dirty.area;
     state.counters["meet changed %"] = 100.0 * double(exact.meeting.size()) / double(n);
@@ -148,6 +164,22 @@ void BM_FrameBuild(benchmark::State& state)
     ReportShape(state, scene, static_cast<int>(state.range(1)), next);
 }
 BENCHMARK(BM_FrameBuild)->Args({1000, 10})->Args({10000, 100})->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The frame built and painted: what 100 moves cost the engine, painting included.
+void BM_FrameBuildAndPaint(benchmark::State& state)
+{
+    Scene scene(static_cast<int>(state.range(0)), true);
+    int next = 0;
+    for (auto _ : state) {
+        MoveSome(scene, static_cast<int>(state.range(1)), next);
+        scene.objects->BuildFrame();
+    }
+}
+BENCHMARK(BM_FrameBuildAndPaint)
+    ->Args({10000, 100})
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // The anchor of the frame build: reading the geometry of each object a frame lists (those
 // meeting the dirty rectangles of 100 moves) into render-sized records, in draw order, and

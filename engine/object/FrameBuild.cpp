@@ -20,7 +20,6 @@ namespace {
 // The frame build finds the dirty rectangles near an object through a coarse grid over the
 // viewport: each cell holds one bit for every rectangle that touches it.
 constexpr int kCellShift = 5; // 32-pixel cells
-static_assert(DirtyRectList::kCollapseLimit <= 64, "one bit per dirty rectangle");
 
 struct CellSpan {
     int left, top, right, bottom; // inclusive cell indices
@@ -232,32 +231,32 @@ void ObjectModule::BuildFrame()
                             cell(r.right - 1 - viewport_.left, columns), cell(r.bottom - 1 - viewport_.top, rows)};
         };
         if (!fullRedraw_) {
-            dirtyCells_.assign(size_t(columns) * size_t(rows), 0);
+            dirtyCells_.assign(size_t(columns) * size_t(rows), DirtyBits{});
             for (size_t i = 0; i < dirty.size(); ++i) {
                 const CellSpan s = span(dirty[i]);
                 for (int y = s.top; y <= s.bottom; ++y)
                     for (int x = s.left; x <= s.right; ++x)
-                        dirtyCells_[size_t(y) * size_t(columns) + size_t(x)] |= uint64_t{1} << i;
+                        dirtyCells_[size_t(y) * size_t(columns) + size_t(x)].Set(i);
             }
         }
         // Whether a screen rectangle meets one of the dirty rectangles whose cells it touches.
-        auto meets = [&](const Rect& screen, uint64_t near) {
-            for (uint64_t bits = near; bits != 0; bits &= bits - 1) {
-                const Rect& d = dirty[size_t(std::countr_zero(bits))];
-                if (std::max(d.left, screen.left) < std::min(d.right, screen.right) &&
-                    std::max(d.top, screen.top) < std::min(d.bottom, screen.bottom))
-                    return true;
-            }
+        auto meets = [&](const Rect& screen, const DirtyBits& near) {
+            for (size_t w = 0; w < DirtyBits::kWords; ++w)
+                for (uint64_t bits = near.words[w]; bits != 0; bits &= bits - 1) {
+                    const Rect& d = dirty[w * 64 + size_t(std::countr_zero(bits))];
+                    if (std::max(d.left, screen.left) < std::min(d.right, screen.right) &&
+                        std::max(d.top, screen.top) < std::min(d.bottom, screen.bottom))
+                        return true;
+                }
             return false;
         };
         // First the entries that meet a dirty rectangle where they were last updated, from the
         // contiguous order alone: no object is touched that the frame will not list.
         nearDirty_.clear();
         for (const DrawEntry& entry : DrawOrderEntries()) {
-            uint64_t near = ~uint64_t{0};
+            DirtyBits near;
             if (!fullRedraw_) {
                 const CellSpan s = span(entry.screen);
-                near = 0;
                 for (int y = s.top; y <= s.bottom; ++y)
                     for (int x = s.left; x <= s.right; ++x)
                         near |= dirtyCells_[size_t(y) * size_t(columns) + size_t(x)];
