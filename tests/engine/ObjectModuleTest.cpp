@@ -435,6 +435,18 @@ TEST_F(ObjectModuleTest, ChangesDirtyTheRightRectangles)
     EXPECT_EQ(compositor_->lastRecordCount, 0u);
 }
 
+TEST_F(ObjectModuleTest, AFrameDrawsAnObjectChangedSinceItsLastUpdateOnlyWhereItIsNow)
+{
+    BITObject* moved = Picture(50, 50);
+    BITObject* faded = Picture(52, 52);
+    objects_->BuildFrame();
+    moved->MoveTo(150, 50); // not redrawn yet: where it was is dirtied by the other one
+    faded->SetAlpha(0.5);
+    faded->Redraw();
+    objects_->BuildFrame();
+    EXPECT_EQ(compositor_->lastRecordCount, 1u);
+}
+
 TEST_F(ObjectModuleTest, NoFramesWhileMinimisedAndFullFramesOnRequest)
 {
     BITObject* a = Picture(20, 20);
