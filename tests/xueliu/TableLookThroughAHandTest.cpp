@@ -91,6 +91,7 @@ public:
             Once(hand_ == 1 ? "5-result" : "6-result", scene, [&] {
                 BoardInside(scene);
                 FaceShown(scene);
+                NoClaimLabelOnTheResult(scene);
             });
         if (phase == CMyGame::kPhaseExchange && scene.OpenBoardKind() == CMyGame::kBoardExchange &&
             scene.OwnHandTiles().size() >= 13)
@@ -302,6 +303,15 @@ private:
             for (const CMJCard2* t : scene.hands[size_t(seat)])
                 if (t && t->placed && t->meldKind != Lumora::kMeldNone)
                     Fault(step, "a meld of the last hand is left at seat " + std::to_string(seat));
+    }
+
+    // A claim's label belongs to its moment in play: the hand is over once the result shows.
+    void NoClaimLabelOnTheResult(CMyGame& scene)
+    {
+        if (const PObject* label = scene.FindById(scene.lastActionImageId); Shown(label))
+            Fault("result",
+                  "a claim's label shows at seat " + std::to_string(SeatOfLabel(scene, *label)) + " " +
+                      Box::Of(*label).Text());
     }
 
     // The open board's list and texts stand inside it.
