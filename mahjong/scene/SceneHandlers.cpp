@@ -735,6 +735,10 @@ void CMJMainGame2::OnNotifyOwnHand(const uint8_t* data, size_t length)
     RecordReader r(data, length);
     if (r.I32(4) != OwnChair())
         return;
+    // The answer to a throw refused as the hand ended comes after the result, whose rows show
+    // the hand with its winning tile: the server's hand without it would take their place.
+    if (handOver_)
+        return Drop(id, "the hand is over");
     const int32_t count = r.I32(8);
     if (count < 0)
         return Drop(id, "negative count");

@@ -378,3 +378,26 @@ TEST_F(TableActions, TheHandSentAgainWhenNotDueToThrowLeavesTheDrawnSlotForTheNe
     EXPECT_EQ(s.playBlock[CMJMainGame2::kMustThrow], 1);
     EXPECT_EQ(rig.Misfiled(), 0);
 }
+
+// A throw refused as the hand ended is answered by the hand sent again after the result: the
+// result's rows stay as they are.
+TEST_F(TableActions, TheHandSentAgainAfterTheResultLeavesTheResultRows)
+{
+    ASSERT_TRUE(opened);
+    std::vector<uint8_t> result(560);
+    s.OnNotifyGameResult(result.data(), result.size());
+    auto shown = [&] {
+        std::vector<int> tiles;
+        for (const CMJCard2* t : s.hands[kOwnSeat])
+            if (t && t->placed)
+                tiles.push_back(t->tile);
+        return tiles;
+    };
+    const std::vector<int> rows = shown();
+    ASSERT_FALSE(rows.empty());
+    auto hand = Rec(12 + 7 * 4, {{4, 0}, {8, 7}});
+    const int32_t tiles[7] = {1, 37, 38, 39, 41, 42, 43};
+    std::memcpy(hand.data() + 12, tiles, sizeof tiles);
+    s.OnNotifyOwnHand(hand.data(), hand.size());
+    EXPECT_EQ(shown(), rows);
+}
