@@ -752,6 +752,16 @@ void CMJMainGame2::OnNotifyOwnHand(const uint8_t* data, size_t length)
             return Drop(id, "tile outside the table");
         list[size_t(i)] = t;
     }
+    // A tile the server holds is neither thrown nor filed: an own throw it took only on a later
+    // turn was shown from its reply, ahead of the records sent before it. Its throw comes again.
+    for (int i = 0; i < n; ++i) {
+        if (CMJCard2* shown = thrown[kOwnSeat]; shown && shown->tile == list[size_t(i)])
+            ReturnToPool(shown);
+        if (CMJCard2* filed = TakeDiscard(kOwnSeat, list[size_t(i)])) {
+            ReturnToPool(filed);
+            RefreshDiscards(kOwnSeat);
+        }
+    }
     // The hand as the server has it, no more and no fewer tiles. A hand due to throw (3k + 2
     // tiles) fills the drawn slot too, so that no tile is written past the concealed slots.
     // Tiles the server's hand does not have go back to the pool.

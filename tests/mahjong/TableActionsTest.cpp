@@ -190,6 +190,38 @@ TEST_F(TableActions, OwnThrowsRacingTheServersTimeOutLeaveTheHandAsTheServerHasI
     EXPECT_EQ(rig.Misfiled(), 0);
 }
 
+// A chair far behind the server: its throw of 0 is taken two records late, behind the server's
+// throw of the drawn tile, the next draw and the hand sent again (which still holds 0).
+TEST_F(TableActions, AThrowTakenBehindTheHandSentAgainIsThrownOnce)
+{
+    ASSERT_TRUE(opened);
+    const int drawn = s.hands[kOwnSeat][kDrawnSlot]->tile;
+    std::vector<int32_t> held;
+    for (const CMJCard2* t : s.hands[kOwnSeat])
+        if (t && t->inHand && t->tile != drawn)
+            held.push_back(t->tile);
+    Fault(RequestId::ThrowCards, R"("code":10)");
+    ASSERT_TRUE(s.SendThrowCard(s.FindTileSlot(kOwnSeat, 0)));
+    s.OnNotifyCardThrown(Rec(88, {{4, 0}, {84, drawn}}).data(), 88);
+    s.OnNotifyCardCaught(Rec(16, {{0, 0}, {4, 40}, {8, 60}}).data(), 16);
+    held.push_back(40);
+    auto hand = Rec(12 + held.size() * 4, {{4, 0}, {8, int32_t(held.size())}});
+    std::memcpy(hand.data() + 12, held.data(), held.size() * 4);
+    s.OnNotifyOwnHand(hand.data(), hand.size());
+    s.OnNotifyCardThrown(Rec(88, {{4, 0}, {84, 0}}).data(), 88);
+    EXPECT_EQ(Concealed(), 13);
+    EXPECT_EQ(s.FindTileSlot(kOwnSeat, 0), -1);
+    int zeros = s.thrown[kOwnSeat] && s.thrown[kOwnSeat]->tile == 0;
+    for (const CMJCard2* t : s.discards[kOwnSeat])
+        zeros += t && t->tile == 0;
+    EXPECT_EQ(zeros, 1);
+    // The next draw is placed, and the server's throw of it leaves the hand.
+    s.OnNotifyCardCaught(Rec(16, {{0, 0}, {4, 42}, {8, 61}}).data(), 16);
+    ASSERT_NE(s.hands[kOwnSeat][kDrawnSlot], nullptr);
+    EXPECT_EQ(s.hands[kOwnSeat][kDrawnSlot]->tile, 42);
+    EXPECT_EQ(rig.Misfiled(), 0);
+}
+
 // A claim flag word (the own chair's word of the throw) shows the button of each bit set and
 // no other; the hu refused as late or a peng that could not be sent take the buttons down.
 TEST_F(TableActions, ClaimFlagsShowTheirButtonsAndFailedClaimsTakeThemDown)
