@@ -778,6 +778,11 @@ void CMJMainGame2::OnNotifyOwnHand(const uint8_t* data, size_t length)
             drawn->tile = list[size_t(n - 1)];
             drawn->placed = 1;
         }
+    // The list's first tile is written to the drawn slot: the drawn tile, while the server holds
+    // it, stays there (a hand locked after a win throws only that one; auto-play throws it).
+    if (const CMJCard2* drawn = Slot(kOwnSeat, kDrawnSlot); drawn && n % 3 == 2)
+        if (const auto at = std::find(list.begin(), list.begin() + n, drawn->tile); at != list.begin() + n)
+            std::rotate(list.begin(), at, at + 1);
     WriteHandTiles(kOwnSeat, list);
     OnBtnSortHand();
     RefreshHand(kOwnSeat);

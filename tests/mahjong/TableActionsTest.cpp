@@ -146,6 +146,7 @@ TEST_F(TableActions, ThrowAndARefusedThrowPutRightByTheServersHand)
     std::memcpy(hand.data() + 12, tiles, sizeof tiles);
     s.OnNotifyOwnHand(hand.data(), hand.size());
     EXPECT_EQ(Concealed(), 14);
+    EXPECT_EQ(s.hands[kOwnSeat][kDrawnSlot]->tile, 40) << "the drawn tile stays drawn";
     EXPECT_EQ(rig.Misfiled(), 0);
 }
 
