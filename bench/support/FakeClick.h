@@ -21,6 +21,7 @@ struct FakeInput {
 
 struct Latencies {
     std::vector<double> ms;
+    int lost = 0; // clicks that brought nothing
     double Quantile(double q)
     {
         if (ms.empty())

@@ -3,10 +3,12 @@
 // (robots without thinking time, a wall that offers the own chair a peng on each of its first
 // turns: tools/server/walls/many_pengs.json). The bench plays the own chair with the mouse as
 // the by-hand test does and times two clicks, pressed through XTest once the pointer rests on
-// the thing: a hand tile on the own turn (the throw) and the peng button (the claim), each to
-// the arrival of its request at the stand-in (its "arrivals", on the clock of CLOCK_MONOTONIC).
+// the thing: a hand tile on the own turn (the throw) and the peng button (the claim), each from
+// the edge that sent it (the client sends on the release) to the arrival of its request at the
+// stand-in (its "arrivals", on the clock of CLOCK_MONOTONIC).
 // The anchor in the same run is a bare program of the display library that writes to a socket
-// on each button-down, read the way the stand-in reads (bench/xueliu/arrival_clock.py).
+// on each button-down, read the way the stand-in reads (bench/xueliu/arrival_clock.py) and
+// clicked once before each timed click of the table, so that both see the same load.
 #include "bench/support/FakeClick.h"
 #include "tests/support/GameServerStandIn.h"
 #include "tests/support/HallRun.h"
@@ -18,6 +20,7 @@
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -90,62 +93,96 @@ private:
     Display* display_;
 };
 
-// The anchor: a window of the display library and its event wait, writing a byte to a loopback
-// socket on each button-down; the receiving script prints when each arrived.
-Latencies BareProgram()
-{
-    Latencies out;
-    FILE* clock = ::popen(("/usr/bin/python3 " + std::string(XL_SOURCE_DIR) + "/bench/xueliu/arrival_clock.py").c_str(),
-                          "r");
-    int port = 0;
-    if (!clock || std::fscanf(clock, "%d", &port) != 1)
-        return out;
-    const int writer = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(uint16_t(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const int one = 1;
-    setsockopt(writer, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    if (connect(writer, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0) {
-        SDL_Window* window = SDL_CreateWindow("bare", 0, 0, 400, 300, SDL_WINDOW_SHOWN);
-        std::atomic<bool> done{false};
-        std::thread clicker([&] {
-            Mouse mouse;
-            std::mt19937 rng(3);
-            mouse.MoveTo(100, 100);
-            std::this_thread::sleep_for(milliseconds(300));
-            double arrived = 0;
-            for (int i = 0; mouse.Ok() && i < kClicks; ++i) {
-                std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution(15000, 25000)(rng)));
-                const double pressed = mouse.Press();
-                if (std::fscanf(clock, "%lf", &arrived) != 1)
-                    break;
-                out.ms.push_back((arrived - pressed) * 1000);
-                mouse.Release();
-            }
-            done = true;
-        });
+// The anchor: a small window of the display library over a corner of the table that is never
+// clicked, and its event wait, on a thread of its own, writing a byte to a loopback socket on
+// each button-down; the receiving script prints when each arrived.
+class BareProgram {
+public:
+    static constexpr int kLeft = 0, kTop = 120, kSize = 80;
+
+    BareProgram()
+        : clock_(::popen(("/usr/bin/python3 " + std::string(XL_SOURCE_DIR) + "/bench/xueliu/arrival_clock.py").c_str(),
+                         "r"))
+    {
+        int port = 0;
+        if (!clock_ || std::fscanf(clock_, "%d", &port) != 1)
+            return;
+        writer_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(uint16_t(port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const int one = 1;
+        setsockopt(writer_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        if (connect(writer_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0)
+            return;
+        std::atomic<bool> shown{false};
+        thread_ = std::thread([this, &shown] { Run(shown); });
+        while (!shown)
+            std::this_thread::sleep_for(milliseconds(10));
+    }
+    ~BareProgram()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (writer_ >= 0)
+            close(writer_);
+        if (clock_)
+            ::pclose(clock_);
+    }
+    bool Ok() const { return window_; }
+
+    // One click on the window, timed from the press to the byte's arrival; false when none came.
+    bool Click(Mouse& mouse, std::mt19937& rng)
+    {
+        mouse.MoveTo(kLeft + kSize / 2, kTop + kSize / 2);
+        std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution(50000, 60000)(rng)));
+        const double pressed = mouse.Press();
+        std::string line;
+        pollfd p{fileno(clock_), POLLIN, 0};
+        for (char c = 0; c != '\n' && poll(&p, 1, 1000) > 0 && read(p.fd, &c, 1) == 1;)
+            line += c;
+        mouse.Release();
+        latencies.lost += line.empty();
+        if (line.empty())
+            return false;
+        latencies.ms.push_back((std::atof(line.c_str()) - pressed) * 1000);
+        return true;
+    }
+
+    Latencies latencies;
+
+private:
+    void Run(std::atomic<bool>& shown)
+    {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0)
+            window_ = SDL_CreateWindow("bare", kLeft, kTop, kSize, kSize, SDL_WINDOW_SHOWN);
+        shown = true;
         SDL_Event e;
-        while (!done) {
-            if (SDL_WaitEventTimeout(&e, 100) && e.type == SDL_MOUSEBUTTONDOWN && write(writer, "b", 1) != 1)
+        while (window_ && !stop_)
+            if (SDL_WaitEventTimeout(&e, 100) && e.type == SDL_MOUSEBUTTONDOWN && write(writer_, "b", 1) != 1)
                 break;
-        }
-        clicker.join();
-        SDL_DestroyWindow(window);
+        if (window_)
+            SDL_DestroyWindow(window_);
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     }
-    close(writer);
-    ::pclose(clock);
-    return out;
-}
+
+    FILE* clock_;
+    int writer_ = -1;
+    SDL_Window* window_ = nullptr;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
 
 // Plays the own chair: the start, the exchange the scene recommends, the suit it holds fewest of,
 // then the hand as the stand-in's robots play theirs.
 class Player {
 public:
-    Player(const standin::GameServer& server, const std::string& report) : server_(server), report_(report) {}
+    Player(const standin::GameServer& server, const std::string& report, BareProgram& bare)
+        : server_(server), report_(report), bare_(bare)
+    {
+    }
 
     // Until both clicks were timed kClicks times, the table stood still, or time ran out.
     void Play()
@@ -162,9 +199,7 @@ public:
         }
     }
 
-    bool Ok() const { return mouse_.Ok(); }
     Latencies throws, pengs;
-    int lost = 0;      // timed clicks whose request never came
     int onPresses = 0; // timed clicks whose request left before the button was released
 
 private:
@@ -184,12 +219,12 @@ private:
         else if (v.phase == kPhaseMissing && v.board == kBoardMissing && v.checks.size() == 3)
             ChooseMissing(v);
         else if (v.phase == kPhasePlay)
-            Play(v);
+            PlayTurn(v);
     }
 
     // Claims as the robots take them: hu, else gang, else peng; then the gang's tile, the throw,
     // or a pass.
-    void Play(const xltest::View& v)
+    void PlayTurn(const xltest::View& v)
     {
         if (v.Has("hu"))
             Click(v.buttons.at("hu"));
@@ -236,7 +271,8 @@ private:
                     return &t;
             return nullptr;
         }
-        const bool missing = std::any_of(v.hand.begin(), v.hand.end(), [&](const auto& t) { return Suit(t.tile) == v.missing; });
+        const bool missing =
+            std::any_of(v.hand.begin(), v.hand.end(), [&](const auto& t) { return Suit(t.tile) == v.missing; });
         auto order = [&](int tile) {
             int keep = 0;
             for (const auto& o : v.hand)
@@ -281,6 +317,8 @@ private:
     // slow its reading.
     void Timed(xltest::Box b, uint32_t request, Latencies& into, int tile = -1)
     {
+        if (bare_.latencies.ms.size() < 2 * kClicks)
+            bare_.Click(mouse_, rng_);
         Point(b, tile);
         const size_t before = Arrivals(request).size();
         std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution(0, 10000)(rng_)));
@@ -293,7 +331,7 @@ private:
             at = Arrivals(request);
         }
         if (at.size() <= before) {
-            ++lost;
+            ++into.lost;
             return;
         }
         // From the edge that sent it.
@@ -320,6 +358,7 @@ private:
 
     const standin::GameServer& server_;
     xltest::Report report_;
+    BareProgram& bare_;
     Mouse mouse_;
     std::mt19937 rng_{5};
     std::string actedOn_;
@@ -327,20 +366,24 @@ private:
 };
 
 // The client at the table, played until both clicks were timed; false when it never entered.
-bool PlayTheTable(const std::string& report, Latencies& throws, Latencies& pengs, int& lost, int& onPresses)
+bool PlayTheTable(const std::string& report, Latencies& throws, Latencies& pengs, Latencies& bare, int& onPresses)
 {
     standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
-                                "--fast", "--wall", std::string(XL_SOURCE_DIR) + "/tools/server/walls/many_pengs.json"});
+                                "--fast", "--wall",
+                                std::string(XL_SOURCE_DIR) + "/tools/server/walls/many_pengs.json"});
     xltest::HallRun run(server, {},
                         {"DISPLAY=" + std::string(std::getenv("DISPLAY")), "SDL_VIDEODRIVER=x11",
                          "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin", "XL_SCENE_REPORT=" + report});
     if (server.AwaitRequests(200110, 1, 60).size() != 1)
         return false;
-    Player player(server, report);
+    BareProgram anchor; // over the table's window: made after it
+    if (!anchor.Ok())
+        return false;
+    Player player(server, report, anchor);
     player.Play();
+    bare = anchor.latencies;
     throws = player.throws;
     pengs = player.pengs;
-    lost = player.lost;
     onPresses = player.onPresses;
     // The hall ends its client as it goes.
     run.HangUp();
@@ -358,13 +401,12 @@ void BM_ClickToRequest(benchmark::State& state)
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     const double loadBefore = Load();
     Latencies bare, throws, pengs;
-    int lost = 0, onPresses = 0;
+    int onPresses = 0;
     for (auto _ : state) {
-        bare = BareProgram();
         char folder[] = "/tmp/xl-click-bench-XXXXXX";
         const std::string dir = mkdtemp(folder);
-        if (!PlayTheTable(dir + "/scene.jsonl", throws, pengs, lost, onPresses)) {
-            state.SkipWithError("the client never entered the table");
+        if (!PlayTheTable(dir + "/scene.jsonl", throws, pengs, bare, onPresses)) {
+            state.SkipWithError("the client never entered the table, or the bare window did not show");
             break;
         }
         std::error_code ec;
@@ -372,7 +414,9 @@ void BM_ClickToRequest(benchmark::State& state)
     }
     state.counters["throws"] = double(throws.ms.size());
     state.counters["pengs"] = double(pengs.ms.size());
-    state.counters["lost"] = lost;
+    state.counters["throws_lost"] = throws.lost;
+    state.counters["pengs_lost"] = pengs.lost;
+    state.counters["bare_lost"] = bare.lost;
     state.counters["sent_on_press"] = onPresses;
     state.counters["throw_p50_ms"] = throws.Quantile(0.5);
     state.counters["throw_p99_ms"] = throws.Quantile(0.99);
@@ -380,6 +424,10 @@ void BM_ClickToRequest(benchmark::State& state)
     state.counters["peng_p99_ms"] = pengs.Quantile(0.99);
     state.counters["bare_p50_ms"] = bare.Quantile(0.5);
     state.counters["bare_p99_ms"] = bare.Quantile(0.99);
+    state.counters["bare_clicks"] = double(bare.ms.size());
+    state.counters["throw_p90_ms"] = throws.Quantile(0.9);
+    state.counters["peng_p90_ms"] = pengs.Quantile(0.9);
+    state.counters["bare_p90_ms"] = bare.Quantile(0.9);
     const double b = bare.Quantile(0.5);
     state.counters["throw_x_bare_p50"] = b > 0 ? throws.Quantile(0.5) / b : 0;
     state.counters["peng_x_bare_p50"] = b > 0 ? pengs.Quantile(0.5) / b : 0;

@@ -158,5 +158,4 @@ private:
     std::string pending_, last_;
 };
 
-
 } // namespace xltest
