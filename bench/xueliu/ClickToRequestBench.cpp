@@ -8,7 +8,9 @@
 // stand-in (its "arrivals", on the clock of CLOCK_MONOTONIC).
 // The anchor in the same run is a bare program of the display library that writes to a socket
 // on each button-down, read the way the stand-in reads (bench/xueliu/arrival_clock.py) and
-// clicked once before each timed click of the table, so that both see the same load.
+// clicked once before each timed click of the table, so that both see the same load. It starts
+// its own Xvfb (skipped without one or without XTest) and takes some eight minutes, about 25
+// hands.
 #include "bench/support/FakeClick.h"
 #include "tests/support/GameServerStandIn.h"
 #include "tests/support/HallRun.h"
