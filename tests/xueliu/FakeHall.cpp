@@ -37,9 +37,9 @@ std::vector<uint8_t> StartData(uint32_t roomId, uint32_t tableNumber)
 
 std::vector<uint8_t> TableStartData()
 {
-    const std::string command = "/usr/bin/python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import xlhall, "
-                                "xltable; sys.stdout.buffer.write(xlhall.start_data(xltable.load()))' " XL_SOURCE_DIR
-                                "/tools/py";
+    const std::string command =
+        "/usr/bin/python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import xlhall, "
+        "xltable; sys.stdout.buffer.write(xlhall.start_data(xltable.load()))' " XL_SOURCE_DIR "/tools/py";
     std::vector<uint8_t> out;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
