@@ -82,12 +82,14 @@ public:
         Rect box;
         std::string text;
     };
-    static constexpr size_t kTextBoxesKept = 64;
+    static constexpr size_t kTextBoxesKept = 1024; // a chat box's characters
     static constexpr size_t kTextBoxBytes = 32;
     // The texts drawn on the surface and not painted over since (a fill or a picture over their
     // box, a clear or a new size forgets them); the newest kTextBoxesKept. What a check of the
     // look reads to find texts over texts.
     const std::vector<TextBox>& TextBoxes() const { return textBoxes_; }
+    // A text whose pixels were copied onto the surface rather than drawn (kept across a scroll).
+    void NoteText(const Rect& box, std::string_view text);
 
 private:
     uint8_t* At(int x, int y) { return image_->pixels.data() + (size_t(y) * image_->width + x) * 4; }
@@ -99,7 +101,6 @@ private:
     void AttachPicture();
     int CharacterWidth(bool pair) const;
     void DrawThreeParts(const PictureInfo& picture, bool vertical);
-    void NoteText(const Rect& box, std::string_view text);
     // Forgets the texts whose boxes meet the rectangle (right and bottom exclusive).
     void ForgetTexts(int left, int top, int right, int bottom);
 

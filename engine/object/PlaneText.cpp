@@ -116,6 +116,8 @@ void PlaneObject::DrawMarkupText(std::string_view text, int x, int width, int he
 
 void PlaneObject::NoteText(const Rect& box, std::string_view text)
 {
+    if (!image_)
+        return;
     // Only what lands on the surface counts.
     const Rect on{std::max(box.left, 0), std::max(box.top, 0), std::min(box.right, int(image_->width)),
                   std::min(box.bottom, int(image_->height))};

@@ -35,11 +35,13 @@ std::vector<uint8_t> StartData(uint32_t roomId, uint32_t tableNumber)
     return out;
 }
 
-std::vector<uint8_t> TableStartData()
+std::vector<uint8_t> TableStartData(bool withRoomList)
 {
     const std::string command =
-        "/usr/bin/python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import xlhall, "
-        "xltable; sys.stdout.buffer.write(xlhall.start_data(xltable.load()))' " XL_SOURCE_DIR "/tools/py";
+        "/usr/bin/python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import xlhall, xltable; t = "
+        "xltable.load(); t.room.list = [] if sys.argv[2] == \"0\" else t.room.list; "
+        "sys.stdout.buffer.write(xlhall.start_data(t))' " XL_SOURCE_DIR "/tools/py " +
+        std::string(withRoomList ? "1" : "0");
     std::vector<uint8_t> out;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
