@@ -22,9 +22,11 @@
 #include "platform/Clock.h"
 #include "platform/HeadlessWindow.h"
 #include "services/panel/CSubSystem.h"
+#include "widgets/CCySplitterBar.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyInputBox.h"
 #include "widgets/SidePanelObjects.h"
+#include "widgets/CXyStandButton.h"
 #include "widgets/CXyStandDlg.h"
 #include "xueliu/CMyGame.h"
 #include "xueliu/CXyResultListXueliu.h"
@@ -102,6 +104,8 @@ public:
             });
         if (phase == CMyGame::kPhaseMissing && scene.OpenBoardKind() == CMyGame::kBoardMissing)
             Once("2-missing-suit", scene);
+        if (auto* start = scene.buttons[CMyGame::kBtnStart]; start && Shown(start->GetBody()))
+            Once("0-start", scene);
         // Each claim's label: the moment it shows, and once its time is up.
         if (const PObject* label = scene.FindById(scene.lastActionImageId);
             Shown(label) && !labels_.count(scene.lastActionImageId)) {
@@ -137,6 +141,12 @@ public:
 
     void AfterHand(int hand)
     {
+        // The side panel folds on a small screen; a player may open it again, and the table must
+        // still fit beside it: the second hand at 800x600 runs with it open.
+        auto* bar = dynamic_cast<Lumora::CCySplitterBar*>(
+            GetGameWinApp()->GetMainGame()->FindByName(Lumora::CCySplitterBar::kName));
+        if (hand == 1 && size_ == "800x600" && bar && !bar->IsExpanded())
+            bar->OnEvent({bar->GetId(), Lumora::CCySplitterBar::EV_ARROW_PRESS, 0, 0});
         hand_ = hand + 1;
         winAt_ = 0;
         winsAtLabel_ = 0;
@@ -192,6 +202,7 @@ private:
                 if (panels[i].Overlaps(panels[j]))
                     Fault(step, "seat panels over each other: " + panels[i].Text() + " " + panels[j].Text());
         TextsApart(scene, step);
+        NothingCovered(scene, step);
     }
 
     // A text on the screen: where, whose, and its place in the draw order.
@@ -202,7 +213,7 @@ private:
         size_t order = 0;
     };
     // A picture or plane drawn on the screen, which hides what it covers where it is opaque.
-    struct Cover {
+    struct Hider {
         Box box;
         const PObject* object = nullptr;
         size_t order = 0;
@@ -222,7 +233,7 @@ private:
     // Every text the window shows: what planes drew (names, silver, board texts, chat, marks)
     // where it is not painted over, cut to each plane's clip, and the pictures that are texts
     // (a claim's and the win's label, the clock's digits); with the pictures that may hide them.
-    static std::vector<ShownText> ShownTexts(CMyGame& scene, std::vector<Cover>& covers)
+    static std::vector<ShownText> ShownTexts(CMyGame& scene, std::vector<Hider>& hiders)
     {
         std::vector<ShownText> texts;
         Lumora::ObjectModule* objects = scene.GetObjectModule();
@@ -241,7 +252,7 @@ private:
             if (const auto picture = pictureTexts.find(o.GetId()); picture != pictureTexts.end() && o.GetId())
                 texts.push_back({InkBox(o), o.GetId(), picture->second, order});
             else if (dynamic_cast<const Lumora::PictureObject*>(&o))
-                covers.push_back({Box::Of(o), &o, order});
+                hiders.push_back({Box::Of(o), &o, order});
             const auto* plane = dynamic_cast<const Lumora::PlaneObject*>(&o);
             if (!plane || plane->GetSurfaceWidth() <= 0 || plane->GetSurfaceHeight() <= 0)
                 return;
@@ -291,8 +302,8 @@ private:
     // No text stands over a text of another object that shows (nothing drawn between hides it).
     void TextsApart(CMyGame& scene, const std::string& step)
     {
-        std::vector<Cover> covers;
-        const std::vector<ShownText> texts = ShownTexts(scene, covers);
+        std::vector<Hider> hiders;
+        const std::vector<ShownText> texts = ShownTexts(scene, hiders);
         for (size_t i = 0; i < texts.size(); ++i)
             for (size_t j = i + 1; j < texts.size(); ++j) {
                 const ShownText& under = texts[i].order <= texts[j].order ? texts[i] : texts[j];
@@ -303,7 +314,7 @@ private:
                     (std::max(under.box.left, over.box.left) + std::min(under.box.right, over.box.right)) / 2;
                 const double y =
                     (std::max(under.box.top, over.box.top) + std::min(under.box.bottom, over.box.bottom)) / 2;
-                const bool hidden = std::any_of(covers.begin(), covers.end(), [&](const Cover& c) {
+                const bool hidden = std::any_of(hiders.begin(), hiders.end(), [&](const Hider& c) {
                     return c.order > under.order && c.order < over.order && c.object->GetId() != over.owner &&
                         c.Hides(x, y);
                 });
@@ -312,6 +323,52 @@ private:
                           "text over text: \"" + over.text + "\" " + over.box.Text() + " over \"" + under.text + "\" " +
                               under.box.Text());
             }
+    }
+
+    // What a player must see stays clear: no seat's row of tiles under a seat panel or a button,
+    // no claim label over the own hand or another seat's melds, the start button off the walls.
+    void NothingCovered(CMyGame& scene, const std::string& step)
+    {
+        enum : int { kRows = 1, kMustSee = 2, kWalls = 4 };
+        struct Cover {
+            Box box;
+            std::string what;
+            int clearOf = 0;
+            int ownSeat = -1; // a claim label may stand over its own seat's new meld
+        };
+        std::vector<Cover> covers;
+        for (Lumora::CMJPlayer2* p : scene.players)
+            if (p && Shown(p->GetBody()))
+                covers.push_back({Box::Of(*p->GetBody()), "the panel of seat " + std::to_string(p->GetSeat()), kRows});
+        using Slot = CMyGame::ButtonSlot;
+        for (Slot slot : {Slot::kBtnPass, Slot::kBtnHu, Slot::kBtnGang, Slot::kBtnPeng, Slot::kBtnChi, Slot::kBtnStart})
+            if (auto* b = scene.buttons[slot]; b && Shown(b->GetBody()))
+                covers.push_back({Box::Of(*b->GetBody()), "button " + std::to_string(int(slot)),
+                                  slot == Slot::kBtnStart ? kRows | kWalls : kRows});
+        if (Shown(scene.skillBar))
+            covers.push_back({Box::Of(*scene.skillBar), "the skill bar", kRows});
+        // The label's picture is centred on the seat's anchor (for the own seat the hand's top
+        // edge); our art draws the word in its upper half, kLabelLift above the middle.
+        if (const PObject* label = scene.FindById(scene.lastActionImageId); Shown(label)) {
+            constexpr double kLabelLift = 22;
+            Box word = Box::Of(*label);
+            word.bottom = (word.top + word.bottom) / 2 - kLabelLift;
+            covers.push_back({word, "the claim label", kMustSee, SeatOfLabel(scene, *label)});
+        }
+        for (const CMJCard2* t : scene.pool) {
+            const PObject* body = t ? t->GetBodyPicture() : nullptr;
+            if (!Shown(body))
+                continue;
+            const bool hand = t->state == Lumora::kTileHand;
+            const int kinds = (hand || t->state == Lumora::kTileResultRow ? kRows : 0) |
+                (t->state == Lumora::kTileWall ? kWalls : 0) |
+                (hand && (t->meldKind != Lumora::kMeldNone || t->seat == Lumora::kOwnSeat) ? kMustSee : 0);
+            for (const Cover& c : covers)
+                if ((c.clearOf & kinds) && t->seat != c.ownSeat && c.box.Overlaps(Box::Of(*body)))
+                    Fault(step,
+                          c.what + " " + c.box.Text() + " over tile " + std::to_string(t->tile) + " of seat " +
+                              std::to_string(t->seat) + " at " + Box::Of(*body).Text());
+        }
     }
 
     static int SeatOfLabel(CMyGame& scene, const PObject& label)
