@@ -36,8 +36,13 @@ void DirtyRectList::Add(const Rect& rect, const Rect& viewport)
         }
         if (u == e)
             return; // e covers c
-        if ((c.left == e.left && c.right == e.right) || (c.top == e.top && c.bottom == e.bottom)) {
-            e = u; // they share a whole edge length
+        // Sharing a whole edge length, touching or overlapping: the union adds nothing. Apart,
+        // the union would repaint the whole gap (two seats' lights across the table).
+        const bool meetAcross = c.left <= e.right && e.left <= c.right;
+        const bool meetDown = c.top <= e.bottom && e.top <= c.bottom;
+        if ((c.left == e.left && c.right == e.right && meetDown) ||
+            (c.top == e.top && c.bottom == e.bottom && meetAcross)) {
+            e = u;
             return;
         }
         if (full) {

@@ -368,6 +368,13 @@ TEST(DirtyRectList, MergesAsRectanglesArrive)
     list.Add(Rect{20, 10, 30, 20}, viewport); // same top and bottom: one rectangle
     ASSERT_EQ(list.Rects().size(), 1u);
     EXPECT_EQ(list.Rects()[0], (Rect{10, 10, 30, 20}));
+    // Same top and bottom, or same left and right, but apart: the gap stays clean.
+    for (const Rect& apart : {Rect{150, 10, 160, 20}, Rect{10, 60, 30, 70}}) {
+        DirtyRectList two;
+        two.Add(list.Rects()[0], viewport);
+        two.Add(apart, viewport);
+        EXPECT_EQ(two.Rects().size(), 2u);
+    }
     list.Add(Rect{12, 12, 14, 14}, viewport); // inside: nothing added
     EXPECT_EQ(list.Rects().size(), 1u);
     list.Add(Rect{0, 0, 50, 50}, viewport);   // contains it: replaces it
