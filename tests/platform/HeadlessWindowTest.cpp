@@ -180,6 +180,10 @@ TEST_F(Fixture, ScreenChangesOnlyWhereDamageWasPending)
     EXPECT_EQ(0x11223344u, w.Pixel(3, 2));
     EXPECT_EQ(0u, w.Pixel(4, 2));
     EXPECT_EQ(4u, w.PresentedPixels());
+    w.Invalidate({0, 0, 4, 1});
+    w.Invalidate({2, 0, 6, 1}); // overlaps the first: its pixels are still copied once per rectangle
+    EXPECT_TRUE(w.DispatchPaint());
+    EXPECT_EQ(4u + 8u, w.PresentedPixels());
     for (int i = 0; i < 40; ++i)
         w.Invalidate({i % 8, 0, i % 8 + 1, 1 + i % 3});
     EXPECT_LE(w.PendingDamage().size(), HeadlessWindow::kMaxDamageRects);
