@@ -187,6 +187,17 @@ TEST_F(Fixture, ScreenChangesOnlyWhereDamageWasPending)
     for (int i = 0; i < 40; ++i)
         w.Invalidate({i % 8, 0, i % 8 + 1, 1 + i % 3});
     EXPECT_LE(w.PendingDamage().size(), HeadlessWindow::kMaxDamageRects);
+
+    // A frame's worth of scattered small damage shows as itself, not as the box around it.
+    HeadlessWindow wide({0, 0, 128, 2});
+    Attach(wide);
+    std::vector<uint32_t> row(128 * 2, 0x11223344);
+    rec.paint = [&] { wide.Present(row.data(), 128, 2, wide.PaintingDamage()); };
+    const uint64_t first = wide.PresentedPixels();
+    for (int i = 0; i < 60; ++i)
+        wide.Invalidate({2 * i, 0, 2 * i + 1, 1});
+    EXPECT_TRUE(wide.DispatchPaint());
+    EXPECT_EQ(first + 60u, wide.PresentedPixels());
 }
 
 TEST_F(Fixture, MinimiseReportsZeroSizeAndRestoreRepaintsEverything)
