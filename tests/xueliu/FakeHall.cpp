@@ -132,6 +132,14 @@ void FakeHall::Serve()
             data.payload = hall::EncryptHallData(startData);
             Send(data);
         } else if (f->kind == platform::HallFrameKind::Post && f->message == app_msg::kHallWebSign) {
+            if (holdWebSignUntil) {
+                pollfd in{conn_, POLLIN, 0};
+                for (int i = 0; i < 300 && !heldUntilTrue; ++i) {
+                    heldUntilTrue = holdWebSignUntil();
+                    if (::poll(&in, 1, 10) > 0)
+                        sentWhileHeld = true;
+                }
+            }
             hall::WebSignAnswer answer;
             answer.SetU32(hall::WebSignAnswer::kUserId, webSignUser.load());
             answer.SetText(hall::WebSignAnswer::kSign, hall::WebSignAnswer::kSignSize, "sign-1001-1");

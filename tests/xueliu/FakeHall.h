@@ -24,6 +24,11 @@ public:
     std::vector<uint8_t> startData;
     // The user id the web-sign answers carry.
     std::atomic<uint32_t> webSignUser{1001};
+    // When set, the web-sign answer waits until it is true (3 s at most); whether it came true,
+    // and whether the client sent anything while the answer was held.
+    std::function<bool()> holdWebSignUntil;
+    std::atomic<bool> heldUntilTrue{false};
+    std::atomic<bool> sentWhileHeld{false};
 
     // Frames received so far (a copy).
     std::vector<platform::HallFrame> Frames() const;
