@@ -441,6 +441,8 @@ void CMyGame::OnNotifyGameResult(const uint8_t* data, size_t length)
     HideArrow();
     ClearChoiceMarks();
     HideActionButtons(0);
+    // A claim's label does not outlive the play it told of (a gang just before the wall ran out).
+    RemoveActionImage();
     // The last tile thrown with the wall empty goes to its discards: the middle stays clear.
     for (int seat = 0; seat < kSeatCount; ++seat)
         ParkStaleThrown(seat);

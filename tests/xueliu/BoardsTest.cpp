@@ -270,10 +270,12 @@ TEST_F(BoardsTest, TheResultBoardHasARowPerChairAndASelectedRowUnfoldsItsDetail)
         for (size_t k = 0; k < 4; ++k)
             w.I32(GameRecord::kResultEntriesOffset + i * 16 + k * 4, entries[i][k]);
     app_->GetMahjongGameInfo()->StoreGameResult(result.data(), result.size());
+    scene_->PlayActionImage(2, "gang2"); // a gang just before the result
     scene_->OnNotifyGameResult(result.data(), result.size());
     engine_->Settle();
 
     ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
+    EXPECT_EQ(scene_->FindById(scene_->lastActionImageId), nullptr) << "a claim's label stands on the result";
     CXyResultListXueliu* list = scene_->ResultList();
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->GetBlockCount(), 4);

@@ -6,7 +6,7 @@
 // clear of the side panel; no label left on the table (over the own hand or the claim tile) once
 // its time is up; the result board's list inside the board; the seat panels clear of each other;
 // a face picked in the emoticon picker and sent coming back as its picture; and nothing of the
-// first hand left on the table after the next deal.
+// first hand left on the table after the next deal; and no picture asked for that our packs lack.
 #include "tests/xueliu/TableRun.h"
 
 #include "engine/host/LumoraWnd.h"
@@ -18,6 +18,7 @@
 #include "platform/Clock.h"
 #include "platform/HeadlessWindow.h"
 #include "services/panel/CSubSystem.h"
+#include "tests/support/ResourceSweep.h"
 #include "widgets/CCySplitterBar.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyInputBox.h"
@@ -27,6 +28,7 @@
 #include "xueliu/CMyGame.h"
 #include "xueliu/CXyResultListXueliu.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -89,6 +91,7 @@ public:
             Once(hand_ == 1 ? "5-result" : "6-result", scene, [&] {
                 BoardInside(scene);
                 FaceShown(scene);
+                NoClaimLabelOnTheResult(scene);
             });
         if (phase == CMyGame::kPhaseExchange && scene.OpenBoardKind() == CMyGame::kBoardExchange &&
             scene.OwnHandTiles().size() >= 13)
@@ -302,6 +305,15 @@ private:
                     Fault(step, "a meld of the last hand is left at seat " + std::to_string(seat));
     }
 
+    // A claim's label belongs to its moment in play: the hand is over once the result shows.
+    void NoClaimLabelOnTheResult(CMyGame& scene)
+    {
+        if (const PObject* label = scene.FindById(scene.lastActionImageId); Shown(label))
+            Fault("result",
+                  "a claim's label shows at seat " + std::to_string(SeatOfLabel(scene, *label)) + " " +
+                      Box::Of(*label).Text());
+    }
+
     // The open board's list and texts stand inside it.
     void BoardInside(CMyGame& scene)
     {
@@ -357,7 +369,9 @@ TEST_P(TableLook, LookThroughAHand)
     options.screen = {width, height, {0, 0, width, height}, 23};
     options.onStep = [&](CMyGame& scene) { look.Step(scene); };
     tablerun::TableRun run(options);
+    const testsupport::ResourceSweep sweep; // the client recreates its run log when it starts
     EXPECT_EQ(run.Run([&](const tablerun::HandEnd& end) { look.AfterHand(end.hand); }), 0);
+    EXPECT_THAT(sweep.Findings(), ::testing::IsEmpty()) << size;
     EXPECT_EQ(run.Failure(), "");
     EXPECT_EQ(run.HandsChecked(), 2);
     for (const char* step :
