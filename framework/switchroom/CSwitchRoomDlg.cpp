@@ -173,12 +173,18 @@ public:
             panel->ShowSaveDeposit(amount);
     }
     void ShowDialog(const TipDescriptor& tip, const JumpStatus& status) override;
+    bool DialogOpen() const override
+    {
+        const CGameBase* scene = win_.GetMainGame();
+        return open_ && scene && scene->FindById(open_);
+    }
 
     SwitchRoom* owner = nullptr;
 
 private:
     CGameWinApp& app_;
     IGameWinApp& win_;
+    uint32_t open_ = 0;  // the box last opened, by id: it may have gone since
 };
 
 void AppHost::ShowDialog(const TipDescriptor& tip, const JumpStatus& status)
@@ -189,6 +195,7 @@ void AppHost::ShowDialog(const TipDescriptor& tip, const JumpStatus& status)
     auto* dlg = scene->NewChild<CSwitchRoomDlg>();
     if (!dlg)
         return;
+    open_ = dlg->GetId();
     dlg->SetZ(kDialogZ);
     dlg->Build(*owner, tip, status, app_.GetGameName().c_str());
     dlg->DisableWhileOpen(*scene);

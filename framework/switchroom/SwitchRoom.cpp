@@ -155,6 +155,10 @@ bool SwitchRoom::CheckSwitchRoom()
         return false;
     if (status.status == kPassedTip && !CheckStamp())
         return false;
+    // The check runs after every hand; a box the player has not answered yet stays the only one,
+    // else a player who leaves it open gets another box each hand, stacked on the scene.
+    if (host_.DialogOpen())
+        return false;
     host_.ShowDialog(*tip, status);
     return true;
 }

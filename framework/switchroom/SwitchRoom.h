@@ -96,6 +96,8 @@ public:
     virtual void ShowDeposit(bool take, int32_t amount) = 0;
     // Opens the dialog; its buttons come back through RunAction.
     virtual void ShowDialog(const TipDescriptor& tip, const JumpStatus& status) = 0;
+    // True while a dialog this host opened is still waiting for its answer.
+    virtual bool DialogOpen() const = 0;
 };
 
 class SwitchRoom {

@@ -120,9 +120,11 @@ public:
     void GotoOtherRoom(int32_t roomId) override { moves.push_back(roomId); }
     void ShowDeposit(bool take, int32_t amount) override { deposits.push_back(take ? amount : -amount); }
     void ShowDialog(const TipDescriptor& tip, const JumpStatus&) override { dialogs.push_back(tip.text); }
+    bool DialogOpen() const override { return dialogOpen; }
 
     std::vector<uint8_t> config = ConfigBytes({1, 600, 10, 1200});
     bool configOk = true;
+    bool dialogOpen = false;
     std::vector<RoomRange> rooms{{11, 0, 1000}, {10, 1000, 2000}, {12, 1200, 5000}};
     int32_t silver = 1500;
     std::string ini;
@@ -171,6 +173,8 @@ TEST_F(SwitchRoomCheck, TheStampHoldsTheTipBackForTheRepeatTime)
     sr.RunAction(Action::Move, {kPassedTip, 12, 1200});  // a move clears the stamp
     EXPECT_TRUE(StampAllows(0, 5, 600));
     EXPECT_TRUE(sr.CheckSwitchRoom());
+    host_.dialogOpen = true;  // an unanswered box stays the only one
+    EXPECT_FALSE(sr.CheckSwitchRoom());
     EXPECT_EQ(host_.dialogs.size(), 3u);
     EXPECT_EQ(host_.moves, std::vector<int32_t>{12});
     host_.configOk = false;
