@@ -184,7 +184,7 @@ public:
 private:
     CGameWinApp& app_;
     IGameWinApp& win_;
-    uint32_t open_ = 0;  // the box last opened, by id: it may have gone since
+    uint32_t open_ = 0; // the box last opened, by id: it may have gone since
 };
 
 void AppHost::ShowDialog(const TipDescriptor& tip, const JumpStatus& status)
