@@ -173,7 +173,7 @@ TEST_F(SwitchRoomCheck, TheStampHoldsTheTipBackForTheRepeatTime)
     sr.RunAction(Action::Move, {kPassedTip, 12, 1200});  // a move clears the stamp
     EXPECT_TRUE(StampAllows(0, 5, 600));
     EXPECT_TRUE(sr.CheckSwitchRoom());
-    host_.dialogOpen = true;  // an unanswered box stays the only one
+    host_.dialogOpen = true; // an unanswered box stays the only one
     EXPECT_FALSE(sr.CheckSwitchRoom());
     EXPECT_EQ(host_.dialogs.size(), 3u);
     EXPECT_EQ(host_.moves, std::vector<int32_t>{12});
