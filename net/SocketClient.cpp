@@ -309,6 +309,8 @@ CDefSocketClient::CDefSocketClient(const uint8_t* key, uint32_t keyBits, uint32_
 {
 }
 
+CDefSocketClient::~CDefSocketClient() { CloseWait(); }
+
 bool CDefSocketClient::SetKey(const uint8_t* key, uint32_t keyBits, uint32_t encryptFlags, uint32_t compressFlags)
 {
     if (!key)
