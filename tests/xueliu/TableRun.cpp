@@ -112,6 +112,7 @@ std::vector<std::string> ServerArguments(const Options& options)
                                   "--play",
                                   "--fast",
                                   "--autoplay-human",
+                                  "--pause-after-deal",
                                   "--hands",
                                   "0",
                                   "--seed",
@@ -221,6 +222,10 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
                 closedAt = clock.NowMs();
             if (closed)
                 longestHold = std::max(longestHold, clock.NowMs() - closedAt);
+            // The deal is in and what the gate held has been dispatched: the server's chairs may
+            // decide now. Before, a slow client could take a whole phase in one dispatch.
+            if (!closed && wasClosed)
+                server_.Command(R"({"op":"resume"})");
             wasClosed = closed;
             if (closed) {
                 // Nothing comes from the server meanwhile: only the scene's own time passes.
