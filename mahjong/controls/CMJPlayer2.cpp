@@ -16,6 +16,9 @@ namespace {
 
 constexpr const char* kPanelPicture = "bit_playerpanel";
 constexpr int kCharacterSize = 48;
+// Three 12-pixel lines: name, amount, flowers.
+constexpr int kLineTop = 4;
+constexpr int kLineStep = 14;
 constexpr const char* kFrameName = "GameFrame";
 constexpr const char* kFace = "宋体";
 
@@ -136,14 +139,14 @@ void CMJPlayer2::Draw()
     if (user_.present) {
         plane_->SetFont(12, 400, kFace);
         plane_->SetPen(offline_ ? 0x808080 : 0xFFFFFF, 1.0);
-        plane_->DrawTextLine(textLeft, 6, user_.name);
+        plane_->DrawTextLine(textLeft, kLineTop, user_.name);
         char amount[64];
         std::snprintf(amount, sizeof amount, user_.silver ? "银子:%lld" : "积分:%lld", static_cast<long long>(user_.amount));
-        plane_->DrawTextLine(textLeft, 24, amount);
+        plane_->DrawTextLine(textLeft, kLineTop + kLineStep, amount);
         if (flowers_ > 0) {
             char flowers[32];
             std::snprintf(flowers, sizeof flowers, "花:%d", flowers_);
-            plane_->DrawTextLine(textLeft, 42, flowers);
+            plane_->DrawTextLine(textLeft, kLineTop + 2 * kLineStep, flowers);
         }
     }
     // Marks along the right edge, top down.

@@ -384,6 +384,8 @@ protected:
     void Place(PObject* object, int x, int y);
     Rect CentreBox();
     void PlaceControls();
+    // The seat panels, where no tile of any seat comes (needs the own hand's rectangle).
+    void PlacePlayerPanels(const Rect& hand);
     void StartClockTicks();
     void OnClockTick();
     void LogOnce(const char* what);

@@ -8,6 +8,7 @@
 #include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/controls/CMJSliderBar.h"
 #include "mahjong/controls/CMJXyDigit.h"
+#include "mahjong/tiles/TileLayout.h"
 #include "mahjong/tiles/TilePicture.h"
 #include "widgets/AppServices.h"
 #include "widgets/CCySplitterBar.h"
@@ -18,6 +19,10 @@
 namespace Lumora {
 
 namespace {
+
+constexpr int kControlGap = 4;
+constexpr int kPanelMarkRoom = 20;
+constexpr int kClaimButtonStep = 60;
 
 int Width(const Rect& r) { return r.right - r.left; }
 int Height(const Rect& r) { return r.bottom - r.top; }
@@ -229,16 +234,28 @@ void CMJMainGame2::PlaceControls()
     Rect hand;
     GetHandRect(kOwnSeat, hand);
     // Claim buttons in a row above the own hand's right half, start and ask-to-see in the middle.
-    int x = hand.right - 40;
+    // On a narrow table the hand reaches under the right seat's column of tiles: the row ends
+    // left of that column so that no button hides the seat's melds.
+    const TileMargins margins = ComputeTileMargins(GetViewWidth(), GetViewHeight());
+    const int rightColumn = table.right - margins.side - 35 - metrics_[14];
+    int x = std::min(hand.right, rightColumn) - kControlGap - kClaimButtonStep / 2;
     for (ButtonSlot slot : {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi}) {
         Place(buttons[slot], x, hand.top - 45);
-        x -= 70;
+        x -= kClaimButtonStep;
     }
-    Place(buttons[kBtnStart], table.left + Width(table) / 2, hand.top - 60);
-    Place(buttons[kBtnAskView], table.left + Width(table) / 2 + 100, hand.top - 60);
-    // The skill bar at the bottom right with its buttons inside it.
+    // On a low table the bottom wall comes near the hand: the start button keeps below the wall's
+    // tiles (their centres stand on the wall area's bottom edge, the odd ones lower by TM37).
+    int startY = hand.top - 60;
+    if (CXyStandButton* start = buttons[kBtnStart]; start && start->GetBody()) {
+        const int wallBottom = wallAreas_[kOwnSeat].bottom + metrics_[37] + metrics_[36];
+        startY = std::max(startY, wallBottom + kControlGap + int(start->GetBody()->GetHeight()) / 2);
+    }
+    Place(buttons[kBtnStart], table.left + Width(table) / 2, startY);
+    Place(buttons[kBtnAskView], table.left + Width(table) / 2 + 100, startY);
+    // The skill bar at the bottom right with its buttons inside it, in the margin below the own
+    // hand (35 pixels at least): on a small table the hand runs the table's whole width.
     if (skillBar) {
-        const int sx = table.right - skillBar->GetWidth() / 2 - 8, sy = table.bottom - skillBar->GetHeight() / 2 - 4;
+        const int sx = table.right - skillBar->GetWidth() / 2 - 8, sy = table.bottom - skillBar->GetHeight() / 2 - 2;
         Place(skillBar, sx, sy);
         Place(buttons[kBtnAutoPlay] ? buttons[kBtnAutoPlay]->GetBody() : nullptr, sx - 30, sy);
         Place(buttons[kBtnVolume] ? buttons[kBtnVolume]->GetBody() : nullptr, sx + 20, sy);
@@ -274,19 +291,57 @@ void CMJMainGame2::PlaceControls()
     if (infoBoardSmall)
         Place(infoBoardSmall, table.left + infoBoardSmall->GetWidth() / 2 + 4,
               table.top + infoBoardSmall->GetHeight() / 2 + 4);
-    // Player panels beside each seat's hand.
+    PlacePlayerPanels(hand);
+}
+
+void CMJMainGame2::PlacePlayerPanels(const Rect& hand)
+{
+    // Every seat's tiles (hand, melds, the hand laid open at the result) run along the felt's
+    // edges from corner to corner on a small table, so the panels stand where no seat's tiles
+    // ever come: right of the left seat's column, the top seat's panel left of the top row where
+    // the row leaves room (14 tiles of TM22), else below the row with the left seat's under it
+    // (the left seat's discards begin lower down); the own one above the own hand; the right
+    // seat's in the top right corner beyond the top seat's melds (which grow leftwards from their
+    // origin) and above the right seat's hand, or, where that corner is too narrow, below the top
+    // row left of the right seat's column. The game's marks under a panel take kPanelMarkRoom.
+    const Rect table = GetTableRect();
+    const TileMargins margins = ComputeTileMargins(GetViewWidth(), GetViewHeight());
+    const int left = table.left + margins.side + 35 + metrics_[8] + kControlGap;
+    const int right = table.right - margins.side - 35 - metrics_[14] - kControlGap;
+    const int belowTopRow = table.top + margins.vert + 35 + metrics_[23] + metrics_[24] + kControlGap;
+    TileLayoutInput origin;
+    origin.table = table;
+    origin.metrics = metrics_;
+    origin.fullHand = GetFullHandTiles();
+    const int topMelds = MeldOrigin(1, origin);
+    const int topRowLeft = table.left + Width(table) / 2 - (metrics_[22] * GetFullHandTiles() + 10) / 2;
+    PObject* topPanel = players[1] ? players[1]->GetBody() : nullptr;
+    const bool topBesideRow = topPanel && topRowLeft - kControlGap - int(topPanel->GetWidth()) >= left;
     for (int seat = 0; seat < kSeatCount; ++seat) {
         CMJPlayer2* panel = players[size_t(seat)];
         if (!panel || !panel->GetBody())
             continue;
         const int w = int(panel->GetBody()->GetWidth()), h = int(panel->GetBody()->GetHeight());
-        TablePoint a;
-        GetSeatAnchor(a, seat);
+        const int slot = h + kPanelMarkRoom + kControlGap;
         switch (seat) {
-        case 0: Place(panel->GetBody(), table.left + w / 2 + 4, a.y - Height(table) / 4); break;
-        case 1: Place(panel->GetBody(), a.x - Width(table) / 4, table.top + h / 2 + 4); break;
-        case 2: Place(panel->GetBody(), table.right - w / 2 - 4, a.y - Height(table) / 4 - h); break;
-        case 3: Place(panel->GetBody(), table.left + w / 2 + 4, hand.top - h / 2 - 50); break;
+        case 0:
+            Place(panel->GetBody(), left + w / 2, belowTopRow + (topBesideRow ? 0 : slot) + h / 2);
+            break;
+        case 1:
+            if (topBesideRow)
+                Place(panel->GetBody(), topRowLeft - kControlGap - w / 2, table.top + kControlGap + h / 2);
+            else
+                Place(panel->GetBody(), left + w / 2, belowTopRow + h / 2);
+            break;
+        case 2:
+            if (topMelds + kControlGap + w <= table.right - kControlGap)
+                Place(panel->GetBody(), table.right - kControlGap - w / 2, table.top + kControlGap + h / 2);
+            else
+                Place(panel->GetBody(), right - w / 2, belowTopRow + h / 2);
+            break;
+        case 3:
+            Place(panel->GetBody(), left + w / 2, hand.top - kControlGap - kPanelMarkRoom - h + h / 2);
+            break;
         default: break;
         }
     }

@@ -18,9 +18,11 @@
 #include "platform/Clock.h"
 #include "platform/HeadlessWindow.h"
 #include "services/panel/CSubSystem.h"
+#include "widgets/CCySplitterBar.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyInputBox.h"
 #include "widgets/SidePanelObjects.h"
+#include "widgets/CXyStandButton.h"
 #include "widgets/CXyStandDlg.h"
 #include "xueliu/CMyGame.h"
 #include "xueliu/CXyResultListXueliu.h"
@@ -98,6 +100,8 @@ public:
             });
         if (phase == CMyGame::kPhaseMissing && scene.OpenBoardKind() == CMyGame::kBoardMissing)
             Once("2-missing-suit", scene);
+        if (auto* start = scene.buttons[CMyGame::kBtnStart]; start && Shown(start->GetBody()))
+            Once("0-start", scene);
         // Each claim's label: the moment it shows, and once its time is up.
         if (const PObject* label = scene.FindById(scene.lastActionImageId);
             Shown(label) && !labels_.count(scene.lastActionImageId)) {
@@ -133,6 +137,12 @@ public:
 
     void AfterHand(int hand)
     {
+        // The side panel folds on a small screen; a player may open it again, and the table must
+        // still fit beside it: the second hand at 800x600 runs with it open.
+        auto* bar = dynamic_cast<Lumora::CCySplitterBar*>(
+            GetGameWinApp()->GetMainGame()->FindByName(Lumora::CCySplitterBar::kName));
+        if (hand == 1 && size_ == "800x600" && bar && !bar->IsExpanded())
+            bar->OnEvent({bar->GetId(), Lumora::CCySplitterBar::EV_ARROW_PRESS, 0, 0});
         hand_ = hand + 1;
         winAt_ = 0;
         winsAtLabel_ = 0;
@@ -187,6 +197,53 @@ private:
             for (size_t j = i + 1; j < panels.size(); ++j)
                 if (panels[i].Overlaps(panels[j]))
                     Fault(step, "seat panels over each other: " + panels[i].Text() + " " + panels[j].Text());
+        NothingCovered(scene, step);
+    }
+
+    // What a player must see stays clear: no seat's row of tiles under a seat panel or a button,
+    // no claim label over the own hand or another seat's melds, the start button off the walls.
+    void NothingCovered(CMyGame& scene, const std::string& step)
+    {
+        enum : int { kRows = 1, kMustSee = 2, kWalls = 4 };
+        struct Cover {
+            Box box;
+            std::string what;
+            int clearOf = 0;
+            int ownSeat = -1; // a claim label may stand over its own seat's new meld
+        };
+        std::vector<Cover> covers;
+        for (Lumora::CMJPlayer2* p : scene.players)
+            if (p && Shown(p->GetBody()))
+                covers.push_back({Box::Of(*p->GetBody()), "the panel of seat " + std::to_string(p->GetSeat()), kRows});
+        using Slot = CMyGame::ButtonSlot;
+        for (Slot slot : {Slot::kBtnPass, Slot::kBtnHu, Slot::kBtnGang, Slot::kBtnPeng, Slot::kBtnChi, Slot::kBtnStart})
+            if (auto* b = scene.buttons[slot]; b && Shown(b->GetBody()))
+                covers.push_back({Box::Of(*b->GetBody()), "button " + std::to_string(int(slot)),
+                                  slot == Slot::kBtnStart ? kRows | kWalls : kRows});
+        if (Shown(scene.skillBar))
+            covers.push_back({Box::Of(*scene.skillBar), "the skill bar", kRows});
+        // The label's picture is centred on the seat's anchor (for the own seat the hand's top
+        // edge); our art draws the word in its upper half, kLabelLift above the middle.
+        if (const PObject* label = scene.FindById(scene.lastActionImageId); Shown(label)) {
+            constexpr double kLabelLift = 22;
+            Box word = Box::Of(*label);
+            word.bottom = (word.top + word.bottom) / 2 - kLabelLift;
+            covers.push_back({word, "the claim label", kMustSee, SeatOfLabel(scene, *label)});
+        }
+        for (const CMJCard2* t : scene.pool) {
+            const PObject* body = t ? t->GetBodyPicture() : nullptr;
+            if (!Shown(body))
+                continue;
+            const bool hand = t->state == Lumora::kTileHand;
+            const int kinds = (hand || t->state == Lumora::kTileResultRow ? kRows : 0) |
+                (t->state == Lumora::kTileWall ? kWalls : 0) |
+                (hand && (t->meldKind != Lumora::kMeldNone || t->seat == Lumora::kOwnSeat) ? kMustSee : 0);
+            for (const Cover& c : covers)
+                if ((c.clearOf & kinds) && t->seat != c.ownSeat && c.box.Overlaps(Box::Of(*body)))
+                    Fault(step,
+                          c.what + " " + c.box.Text() + " over tile " + std::to_string(t->tile) + " of seat " +
+                              std::to_string(t->seat) + " at " + Box::Of(*body).Text());
+        }
     }
 
     static int SeatOfLabel(CMyGame& scene, const PObject& label)

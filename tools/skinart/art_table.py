@@ -120,18 +120,22 @@ DUAN_LEVELS = 13
 def draw_table(pack):
     labels = [('btn_StartGame', '开始'), ('btn_AskCardView', '看牌'), ('btn_Chi_big', '吃'), ('btn_Peng_big', '碰'),
               ('btn_Gang_big', '杠'), ('btn_Hu_big', '胡'), ('btn_Guo_big', '过')]
+    # The claim buttons stand in a row between the own seat's label (at the middle) and the right
+    # seat's column: 56 pixels leave room for five of them there at 1024x768.
     for name, label in labels:
         big = name.endswith('_big')
-        pack.picture(name, button_frames(64 if big else 88, 64 if big else 36, label,
+        pack.picture(name, button_frames(56 if big else 88, 56 if big else 36, label,
                                          (190, 60, 40) if big else (50, 110, 190)))
-    # On the skill bar beside the 32-pixel icon buttons, 50 apart: narrow enough not to reach them.
-    pack.picture('btn_AutoPlay', button_frames(50, 32, '托管', (50, 110, 190)))
-    pack.picture('btn_Volume', button_frames(32, 32, None, icon=_speaker(True)))
-    pack.picture('btn_VolumeOn', button_frames(32, 32, None, icon=_speaker(False)))
-    pack.picture('btn_Sort', button_frames(32, 32, None, icon=_sort_icon))
-    pack.picture('btn_HideSkill', button_frames(20, 32, None, icon=_arrow_icon('right')))
-    pack.picture('btn_ShowSkill', button_frames(20, 32, None, icon=_arrow_icon('left')))
-    pack.picture('bit_skillbk', board(140, 44), keyed=True)
+    # On the skill bar beside the 32-pixel-wide icon buttons, 50 apart: narrow enough not to reach
+    # them. The bar stands in the 35-pixel margin below the own hand, so it and its buttons are
+    # lower than that.
+    pack.picture('btn_AutoPlay', button_frames(50, 28, '托管', (50, 110, 190)))
+    pack.picture('btn_Volume', button_frames(32, 28, None, icon=_speaker(True)))
+    pack.picture('btn_VolumeOn', button_frames(32, 28, None, icon=_speaker(False)))
+    pack.picture('btn_Sort', button_frames(32, 28, None, icon=_sort_icon))
+    pack.picture('btn_HideSkill', button_frames(20, 28, None, icon=_arrow_icon('right')))
+    pack.picture('btn_ShowSkill', button_frames(20, 28, None, icon=_arrow_icon('left')))
+    pack.picture('bit_skillbk', board(140, 32), keyed=True)
     pack.picture('bit_volumebk', board(220, 170, '音量'), keyed=True)
     slider = canvas(24, 110)
     ImageDraw.Draw(slider).rounded_rectangle((9, 0, 14, 109), 2, fill=(90, 90, 90, 255))
@@ -182,7 +186,9 @@ def draw_table(pack):
     pack.picture('bit_infoboard', board(176, 110, '', (40, 60, 40)), keyed=True)
     pack.picture('bit_infoboard_small', board(180, 80, '', (40, 60, 40)), keyed=True)
     pack.picture('animation_wait', _frames(120, 32, 8, '请稍候'))
-    pack.picture('bit_playerpanel', board(150, 64, '', (40, 40, 70)), keyed=True)
+    # A seat's panel stands in a corner of the felt that no seat's tiles reach: at 1024x768 that
+    # is 110 pixels wide right of the top seat's melds. Three 12-pixel lines fit its height.
+    pack.picture('bit_playerpanel', board(108, 48, '', (40, 40, 70)), keyed=True)
     for name, word, colour in (('bit_banker', '庄', (200, 40, 30)), ('bit_ready', '准备', (40, 140, 60)),
                                ('bit_offline', '断线', (110, 110, 110)), ('bit_autoplay', '托管', (50, 90, 170))):
         mark = rounded(36 if len(word) > 1 else 18, 18, colour + (255,))
