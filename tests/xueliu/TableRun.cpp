@@ -197,6 +197,7 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
         platform::ManualLoop loop(clock);
         bool wasClosed = false, closing = false;
         uint64_t closedAt = 0, longestHold = 0, endedAt = 0;
+        int resumedDeal = 0;
         auto lastReal = Steady::now();
         auto handStart = lastReal;
         auto close = [&](std::string why) {
@@ -222,10 +223,17 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
                 closedAt = clock.NowMs();
             if (closed)
                 longestHold = std::max(longestHold, clock.NowMs() - closedAt);
-            // The deal is in and what the gate held has been dispatched: the server's chairs may
-            // decide now. Before, a slow client could take a whole phase in one dispatch.
-            if (!closed && wasClosed)
-                server_.Command(R"({"op":"resume"})");
+            // Once the scene has a new deal and its gate is open again, what the gate held has been
+            // dispatched: the server's chairs may decide now. Before, a slow client could take a
+            // whole phase in one dispatch. (One step of the loop may close and open the gate.)
+            if (!closed) {
+                auto* scene = dynamic_cast<CMyGame*>(GetGameWinApp() ? GetGameWinApp()->GetMainGame() : nullptr);
+                CMJGameData2* info = scene ? scene->GetSceneGameInfo() : nullptr;
+                if (const int dealt = info ? int(info->GetGameParams()[kDealNumberWord]) : 0; dealt > resumedDeal) {
+                    resumedDeal = dealt;
+                    server_.Command(R"({"op":"resume"})");
+                }
+            }
             wasClosed = closed;
             if (closed) {
                 // Nothing comes from the server meanwhile: only the scene's own time passes.
