@@ -3,11 +3,10 @@
 #include "platform/GbkWalk.h"
 #include "platform/Paths.h"
 
-#include <curl/curl.h>
+#include "platform/CurlLibrary.h"
 
 #include <cstdio>
 #include <memory>
-#include <mutex>
 #include <string_view>
 
 namespace platform {
@@ -38,11 +37,11 @@ std::string RemotePath(CURL* curl, std::string_view folder, std::string_view nam
             if (end == std::string_view::npos)
                 end = text.size();
             if (end > start) {
-                char* escaped = curl_easy_escape(curl, text.data() + start, static_cast<int>(end - start));
+                char* escaped = Curl()->easyEscape(curl, text.data() + start, static_cast<int>(end - start));
                 if (escaped) {
                     path += '/';
                     path += escaped;
-                    curl_free(escaped);
+                    Curl()->free(escaped);
                 }
             }
             start = end + 1;
@@ -54,7 +53,7 @@ std::string RemotePath(CURL* curl, std::string_view folder, std::string_view nam
 }
 
 struct CurlCloser {
-    void operator()(CURL* c) const { curl_easy_cleanup(c); }
+    void operator()(CURL* c) const { Curl()->easyCleanup(c); }
 };
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -65,11 +64,8 @@ struct FileCloser {
 bool FtpPutFile(const std::string& server, const std::string& remoteFolder, const std::string& remoteName,
                 const std::string& localPath, const std::string& user, const std::string& password)
 {
-    // libcurl's global set-up must not race with another thread's first use.
-    static std::once_flag curlReady;
-    std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-
-    if (!IsPlainServer(server) || remoteName.empty())
+    const CurlLibrary* lib = Curl();
+    if (!lib || !IsPlainServer(server) || remoteName.empty())
         return false;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(NativePath(localPath).c_str(), "rb"));
     if (!file)
@@ -80,26 +76,26 @@ bool FtpPutFile(const std::string& server, const std::string& remoteFolder, cons
     if (size < 0)
         return false;
 
-    std::unique_ptr<CURL, CurlCloser> curl(curl_easy_init());
+    std::unique_ptr<CURL, CurlCloser> curl(lib->easyInit());
     if (!curl)
         return false;
     CURL* c = curl.get();
     const std::string url = "ftp://" + server + RemotePath(c, remoteFolder, remoteName);
-    curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "ftp");
-    curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(c, CURLOPT_TRANSFERTEXT, 0L);  // binary (image type)
-    curl_easy_setopt(c, CURLOPT_READDATA, file.get());
-    curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, 20L);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, 60L);
+    lib->easySetopt(c, CURLOPT_URL, url.c_str());
+    lib->easySetopt(c, CURLOPT_PROTOCOLS_STR, "ftp");
+    lib->easySetopt(c, CURLOPT_UPLOAD, 1L);
+    lib->easySetopt(c, CURLOPT_TRANSFERTEXT, 0L); // binary (image type)
+    lib->easySetopt(c, CURLOPT_READDATA, file.get());
+    lib->easySetopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
+    lib->easySetopt(c, CURLOPT_NOSIGNAL, 1L);
+    lib->easySetopt(c, CURLOPT_CONNECTTIMEOUT, 20L);
+    lib->easySetopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    lib->easySetopt(c, CURLOPT_LOW_SPEED_TIME, 60L);
     if (!user.empty()) {
-        curl_easy_setopt(c, CURLOPT_USERNAME, user.c_str());
-        curl_easy_setopt(c, CURLOPT_PASSWORD, password.c_str());
+        lib->easySetopt(c, CURLOPT_USERNAME, user.c_str());
+        lib->easySetopt(c, CURLOPT_PASSWORD, password.c_str());
     }
-    return curl_easy_perform(c) == CURLE_OK;
+    return lib->easyPerform(c) == CURLE_OK;
 }
 
 } // namespace platform

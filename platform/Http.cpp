@@ -1,9 +1,9 @@
 // HTTP requests through libcurl.
 #include "platform/Http.h"
 
+#include "platform/CurlLibrary.h"
+
 #include <algorithm>
-#include <curl/curl.h>
-#include <mutex>
 
 namespace platform {
 namespace {
@@ -48,38 +48,42 @@ HttpResult Perform(const std::string& url, const std::string* body, const HttpOp
         result.error = CURLE_UNSUPPORTED_PROTOCOL;
         return result;
     }
-    InitHttp();
+    const CurlLibrary* lib = Curl();
+    if (!lib) {
+        result.error = CURLE_FAILED_INIT;
+        return result;
+    }
     for (int attempt = 0; attempt <= options.connectRetries; ++attempt) {
-        CURL* curl = curl_easy_init();
+        CURL* curl = lib->easyInit();
         if (!curl) {
             result.error = CURLE_FAILED_INIT;
             return result;
         }
         curl_slist* headers = nullptr;
         for (const auto& h : options.headers)
-            headers = curl_slist_append(headers, h.c_str());
+            headers = lib->slistAppend(headers, h.c_str());
         Receiving received{options, {}, HttpStop::None, false};
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
-        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeoutMs));
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(options.totalTimeoutMs));
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
-        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &received);
+        lib->easySetopt(curl, CURLOPT_URL, url.c_str());
+        lib->easySetopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+        lib->easySetopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+        lib->easySetopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+        lib->easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+        lib->easySetopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeoutMs));
+        lib->easySetopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(options.totalTimeoutMs));
+        lib->easySetopt(curl, CURLOPT_WRITEFUNCTION, Collect);
+        lib->easySetopt(curl, CURLOPT_WRITEDATA, &received);
         if (headers)
-            curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+            lib->easySetopt(curl, CURLOPT_HTTPHEADER, headers);
         if (body) {
-            curl_easy_setopt(curl, CURLOPT_POST, 1L);
-            curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body->data());
-            curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body->size()));
+            lib->easySetopt(curl, CURLOPT_POST, 1L);
+            lib->easySetopt(curl, CURLOPT_POSTFIELDS, body->data());
+            lib->easySetopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body->size()));
         }
-        CURLcode rc = curl_easy_perform(curl);
+        CURLcode rc = lib->easyPerform(curl);
         long status = 0;
-        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-        curl_slist_free_all(headers);
-        curl_easy_cleanup(curl);
+        lib->easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        lib->slistFreeAll(headers);
+        lib->easyCleanup(curl);
         result.error = rc;
         result.status = status;
         result.stopped = received.stopped;
@@ -99,11 +103,7 @@ HttpResult Perform(const std::string& url, const std::string* body, const HttpOp
 
 } // namespace
 
-void InitHttp()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
+void InitHttp() { Curl(); }
 
 HttpResult HttpGet(const std::string& url, const HttpOptions& options)
 {

@@ -1,7 +1,8 @@
 #pragma once
 // HTTP GET and POST through libcurl, on the calling thread (callers run them on workers): the
 // platform's stand-in for the system's Internet session. Only http and https addresses are
-// taken; redirects are not followed. InitHttp runs once before any thread starts.
+// taken; redirects are not followed. libcurl is loaded and set up by the first request (or
+// InitHttp), once.
 //
 // A body is never taken without bound: past `maxBodyBytes` the transfer stops, and the call
 // fails (HttpStop::TooLarge) or, with `keepFirstBytes`, answers with the first maxBodyBytes.

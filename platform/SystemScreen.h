@@ -21,6 +21,8 @@ struct ScreenFacts {
 // Any thread may ask: each question starts and stops the video subsystem one at a time with the
 // other threads' starts and stops, or only counts on it while the windows run.
 ScreenFacts QueryScreen();
+// True when the environment names a display (or a video driver) to open.
+bool DisplayNamed();
 // Tests: fixed facts in place of the display's; null restores the display.
 void SetScreenOverride(const ScreenFacts* facts);
 

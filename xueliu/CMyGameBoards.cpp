@@ -192,16 +192,21 @@ void CMyGame::CheckSwitchRoom()
 
 void CMyGame::CloseBoard()
 {
-    for (PObject* object : boardObjects_)
+    // Hidden at once: a board opened meanwhile must not show the old one's texts over its own.
+    for (PObject* object : boardObjects_) {
+        object->Deactivate();
         ActDelete(object, nullptr);
+    }
     boardObjects_.clear();
     boardChecks_.clear();
     boardLines_.clear();
     boardLabels_.clear();
     resultListId_ = 0;
     boardFirstButton_ = nullptr;
-    if (board_)
+    if (board_) {
+        board_->Deactivate();
         ActDelete(board_, nullptr);
+    }
     board_ = nullptr;
     boardKind_ = 0;
 }
@@ -441,6 +446,8 @@ void CMyGame::OnNotifyGameResult(const uint8_t* data, size_t length)
     HideArrow();
     ClearChoiceMarks();
     HideActionButtons(0);
+    // A claim's label does not outlive the play it told of (a gang just before the wall ran out).
+    RemoveActionImage();
     // The last tile thrown with the wall empty goes to its discards: the middle stays clear.
     for (int seat = 0; seat < kSeatCount; ++seat)
         ParkStaleThrown(seat);

@@ -2,6 +2,7 @@
 // a second connection, as a person's mouse would be) and a reader waits for the byte that the
 // pressed object writes to a socket. The anchor in the same run is a bare program of the display
 // library that writes to a socket on each button-down. Needs a display: run under Xvfb.
+#include "bench/support/FakeClick.h"
 #include "engine/GameCore.h"
 #include "engine/gui/CGameBase.h"
 #include "engine/host/LumoraWnd.h"
@@ -13,9 +14,7 @@
 #include "platform/Window.h"
 
 #include <SDL.h>
-#include <X11/Xlib.h>
 #include <benchmark/benchmark.h>
-#include <dlfcn.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -36,26 +35,8 @@ constexpr int kWidth = 400, kHeight = 300;
 constexpr int kClicks = 100;
 using Clock = std::chrono::steady_clock;
 
-// The XTest calls, found at run time so that the build needs no development files for them.
-struct FakeInput {
-    using Button = int (*)(Display*, unsigned int, int, unsigned long);
-    using Motion = int (*)(Display*, int, int, int, unsigned long);
-    void* library = dlopen("libXtst.so.6", RTLD_NOW);
-    Button button = library ? reinterpret_cast<Button>(dlsym(library, "XTestFakeButtonEvent")) : nullptr;
-    Motion motion = library ? reinterpret_cast<Motion>(dlsym(library, "XTestFakeMotionEvent")) : nullptr;
-    bool Ok() const { return button && motion; }
-};
-
-struct Latencies {
-    std::vector<double> ms;
-    double Quantile(double q)
-    {
-        if (ms.empty())
-            return 0;
-        std::sort(ms.begin(), ms.end());
-        return ms[std::min(ms.size() - 1, size_t(q * double(ms.size())))];
-    }
-};
+using benchsupport::FakeInput;
+using benchsupport::Latencies;
 
 // Clicks at (x, y) of the screen kClicks times, at random phases, and times each press until a
 // byte arrives on `reader`; `done` is set at the end.

@@ -3,9 +3,12 @@
 #include "engine/paint/FrameRecord.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PictureObject.h"
+#include "engine/paint/PaintModuleGDI.h"
+#include "engine/resource/ResourceModule.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -26,11 +29,14 @@ public:
     {
         if (message == LUMORA_MSG_DRAW_FRAME) {
             auto* frame = reinterpret_cast<FrameRecord*>(wparam);
-            records += frame->RecordCount();
+            // Counting walks the records: only when asked, outside the timed frames.
+            if (counting)
+                records += frame->RecordCount();
             delete frame;
         }
         return 0;
     }
+    bool counting = false;
     size_t records = 0;
 };
 
@@ -41,10 +47,23 @@ struct Scene {
     ImageRecord image;
     std::vector<PObject*> all;
 
-    explicit Scene(int count)
+    // With `paint` the engine's painting module draws each frame into an 800x600 back buffer in
+    // place of the sink.
+    explicit Scene(int count, bool paint = false)
     {
-        core->LoadModule(objects, 1, 0);
-        core->LoadModule(sink, 1, 0);
+        if (paint) {
+            core->LoadModule(new ResourceModule, 1, 0);
+            core->LoadModule(objects, 1, 0);
+            auto* painter = new PaintModuleGDI;
+            core->LoadModule(painter, 1, 0);
+            painter->CreateBackBuffer(800, 600);
+            painter->ClearBackground(0x00406080);
+            delete sink;
+            sink = nullptr;
+        } else {
+            core->LoadModule(objects, 1, 0);
+            core->LoadModule(sink, 1, 0);
+        }
         objects->SetViewportCentre(400, 300);
         objects->SetViewportSize(800, 600);
         image.width = 32;
@@ -86,6 +105,55 @@ void MoveSome(Scene& scene, int count, int& next)
     }
 }
 
+bool Meets(const Rect& a, const Rect& b)
+{
+    return std::max(a.left, b.left) < std::min(a.right, b.right) &&
+        std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
+}
+
+// The share of the 800x600 view that the rectangles cover, and the objects that meet them.
+struct Coverage {
+    double area = 0;
+    std::vector<PObject*> meeting; // in registration order
+};
+
+Coverage CoverageOf(const Scene& scene, const std::vector<Rect>& rects)
+{
+    std::vector<uint8_t> covered(800 * 600, 0);
+    for (const Rect& r : rects)
+        for (int y = std::max(r.top, 0); y < std::min(r.bottom, 600); ++y)
+            for (int x = std::max(r.left, 0); x < std::min(r.right, 800); ++x)
+                covered[size_t(y) * 800 + size_t(x)] = 1;
+    Coverage c;
+    c.area = double(std::count(covered.begin(), covered.end(), 1)) / double(covered.size());
+    for (PObject* o : scene.all) {
+        const Rect screen = ObjectModule::ScreenRect(o->Geometry());
+        if (std::any_of(rects.begin(), rects.end(), [&](const Rect& r) { return Meets(r, screen); }))
+            c.meeting.push_back(o);
+    }
+    return c;
+}
+
+// What a frame of `count` moves must redraw: the areas the moved objects left and now cover,
+// against the dirty rectangles the module keeps for them (merged past its limit). Leaves the
+// moves unbuilt.
+void ReportShape(benchmark::State& state, Scene& scene, int count, int& next)
+{
+    std::vector<Rect> changed;
+    const int n = int(scene.all.size());
+    for (int i = 0, probe = next; i < count; ++i, probe = (probe + 7919) % n)
+        changed.push_back(ObjectModule::ScreenRect(scene.all[size_t(probe)]->Geometry()));
+    MoveSome(scene, count, next);
+    for (int i = 0, probe = (next + n - (count * 7919) % n) % n; i < count; ++i, probe = (probe + 7919) % n)
+        changed.push_back(ObjectModule::ScreenRect(scene.all[size_t(probe)]->Geometry()));
+    const Coverage exact = CoverageOf(scene, changed), dirty = CoverageOf(scene, scene.objects->DirtyRects());
+    state.counters["dirty rects"] = double(scene.objects->DirtyRects().size());
+    state.counters["changed area %"] = 100 * exact.area;
+    state.counters["dirty area %"] = 100 * dirty.area;
+    state.counters["meet changed %"] = 100.0 * double(exact.meeting.size()) / double(n);
+    state.counters["meet dirty %"] = 100.0 * double(dirty.meeting.size()) / double(n);
+}
+
 // Args: objects in the scene, objects changed a frame.
 void BM_FrameBuild(benchmark::State& state)
 {
@@ -95,9 +163,63 @@ void BM_FrameBuild(benchmark::State& state)
         MoveSome(scene, static_cast<int>(state.range(1)), next);
         scene.objects->BuildFrame();
     }
-    state.counters["records/frame"] = benchmark::Counter(double(scene.sink->records) / double(state.iterations()));
+    scene.sink->counting = true;
+    constexpr int kCounted = 32;
+    for (int i = 0; i < kCounted; ++i) {
+        MoveSome(scene, static_cast<int>(state.range(1)), next);
+        scene.objects->BuildFrame();
+    }
+    state.counters["records/frame"] = double(scene.sink->records) / kCounted;
+    ReportShape(state, scene, static_cast<int>(state.range(1)), next);
 }
 BENCHMARK(BM_FrameBuild)->Args({1000, 10})->Args({10000, 100})->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The frame built and painted: what 100 moves cost the engine, painting included.
+void BM_FrameBuildAndPaint(benchmark::State& state)
+{
+    Scene scene(static_cast<int>(state.range(0)), true);
+    int next = 0;
+    for (auto _ : state) {
+        MoveSome(scene, static_cast<int>(state.range(1)), next);
+        scene.objects->BuildFrame();
+    }
+}
+BENCHMARK(BM_FrameBuildAndPaint)
+    ->Args({10000, 100})
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// The anchor of the frame build: reading the geometry of each object a frame lists (those
+// meeting the dirty rectangles of 100 moves) into render-sized records, in draw order, and
+// nothing else. No frame build can list them for less.
+void BM_FrameListFloor(benchmark::State& state)
+{
+    Scene scene(static_cast<int>(state.range(0)));
+    int next = 0;
+    MoveSome(scene, static_cast<int>(state.range(1)), next);
+    std::vector<PObject*> listed = CoverageOf(scene, scene.objects->DirtyRects()).meeting;
+    scene.objects->BuildFrame();
+    std::vector<std::pair<int32_t, PObject*>> ordered;
+    for (PObject* o : listed)
+        ordered.emplace_back(scene.objects->GetDrawIndex(o->GetId()), o);
+    std::sort(ordered.begin(), ordered.end());
+    for (size_t i = 0; i < ordered.size(); ++i)
+        listed[i] = ordered[i].second;
+    std::vector<RenderRecord> records(listed.size());
+    for (auto _ : state) {
+        for (size_t i = 0; i < listed.size(); ++i)
+            records[i].geometry = listed[i]->Geometry();
+        benchmark::DoNotOptimize(records.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["records/frame"] = double(listed.size());
+}
+BENCHMARK(BM_FrameListFloor)
+    ->Args({10000, 100})
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // One object moved and re-sorted into the draw order, among 100, 1,000 and 10,000 objects: the
 // cost should barely grow with the scene. No frame is built (its walk is the frame's cost, above).

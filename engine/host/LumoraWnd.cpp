@@ -11,6 +11,7 @@
 #include "engine/util/HostServices.h"
 #include "platform/DesktopServices.h"
 #include "platform/RealWindow.h"
+#include "platform/StartTrace.h"
 #include "platform/Window.h"
 
 #include <algorithm>
@@ -218,6 +219,7 @@ void CLumoraWnd::PresentFrame(const uint8_t* pixels, int width, int height, size
     // from the latest frame.
     const std::vector<platform::Rect>& damage = window_->PaintingDamage();
     window_->Present(reinterpret_cast<const uint32_t*>(pixels), width, height, damage);
+    platform::StartTraceFrame();
 }
 
 void CLumoraWnd::OnSize(int width, int height)

@@ -20,30 +20,31 @@ namespace {
 // The frame build finds the dirty rectangles near an object through a coarse grid over the
 // viewport: each cell holds one bit for every rectangle that touches it.
 constexpr int kCellShift = 5; // 32-pixel cells
-static_assert(DirtyRectList::kCollapseLimit <= 64, "one bit per dirty rectangle");
 
 struct CellSpan {
     int left, top, right, bottom; // inclusive cell indices
 };
-
-} // namespace
 
 // A rotated picture is drawn around its truncated centre with a truncated radius, which can
 // pass the bounding square by a pixel (centres left of or above the origin): the square grows
 // by one pixel each way so that whatever the object drew is repainted when it changes.
 // Unrotated, the painter places the box from the truncated centre, which is a pixel left of (or
 // above) the bounding rectangle when the box's edge lies between -1 and 0: the rectangle takes
-// in both.
-Rect ObjectModule::ScreenRect(const ObjectGeometry& g)
+// in both. Inline, as the frame build asks it of every object it lists.
+inline Rect ScreenRectOf(const ObjectGeometry& g)
 {
-    Rect r = BoundingRect(g);
-    if (g.angle != 0 && r.right > r.left)
-        r = Rect{r.left - 1, r.top - 1, r.right + 1, r.bottom + 1};
-    else if (g.angle == 0) {
+    Rect r;
+    if (g.angle == 0) {
+        // The bounding rectangle at angle 0, with the painter's box beside it.
         const int w = int(g.width), h = int(g.height);
+        const int boxLeft = int(g.x - (w + 1) / 2), boxTop = int(g.y - (h + 1) / 2);
         const int left = int(g.x) - (w + 1) / 2, top = int(g.y) - (h + 1) / 2;
-        r = Rect{std::min(r.left, left), std::min(r.top, top), std::max(r.right, left + w),
-                 std::max(r.bottom, top + h)};
+        r = Rect{std::min(boxLeft, left), std::min(boxTop, top), std::max(int(boxLeft + g.width), left + w),
+                 std::max(int(boxTop + g.height), top + h)};
+    } else {
+        r = BoundingRect(g);
+        if (r.right > r.left)
+            r = Rect{r.left - 1, r.top - 1, r.right + 1, r.bottom + 1};
     }
     if (g.flags & OBJ_CLIP) {
         Rect cut;
@@ -52,6 +53,10 @@ Rect ObjectModule::ScreenRect(const ObjectGeometry& g)
     }
     return r;
 }
+
+} // namespace
+
+Rect ObjectModule::ScreenRect(const ObjectGeometry& g) { return ScreenRectOf(g); }
 
 bool ObjectModule::IsDrawable(const ObjectGeometry& g) const
 {
@@ -118,6 +123,13 @@ const std::vector<ObjectModule::DrawEntry>& ObjectModule::DrawOrderEntries()
         drawOrderStale_ = false;
     }
     return drawOrder_;
+}
+
+void ObjectModule::ForEachDrawn(const std::function<void(PObject&)>& visit)
+{
+    std::lock_guard lock(ModuleLock());
+    for (const DrawEntry& entry : DrawOrderEntries())
+        visit(*entry.object);
 }
 
 void ObjectModule::UpdateObject(PObject* object)
@@ -226,61 +238,66 @@ void ObjectModule::BuildFrame()
                             cell(r.right - 1 - viewport_.left, columns), cell(r.bottom - 1 - viewport_.top, rows)};
         };
         if (!fullRedraw_) {
-            dirtyCells_.assign(size_t(columns) * size_t(rows), 0);
+            dirtyCells_.assign(size_t(columns) * size_t(rows), DirtyBits{});
             for (size_t i = 0; i < dirty.size(); ++i) {
                 const CellSpan s = span(dirty[i]);
                 for (int y = s.top; y <= s.bottom; ++y)
                     for (int x = s.left; x <= s.right; ++x)
-                        dirtyCells_[size_t(y) * size_t(columns) + size_t(x)] |= uint64_t{1} << i;
+                        dirtyCells_[size_t(y) * size_t(columns) + size_t(x)].Set(i);
             }
         }
-        // First the entries near a dirty rectangle, from the contiguous order alone; then their
-        // objects, each fetched ahead of its turn, as they lie apart in memory.
+        // Whether a screen rectangle meets one of the dirty rectangles whose cells it touches.
+        auto meets = [&](const Rect& screen, const DirtyBits& near) {
+            for (size_t w = 0; w < DirtyBits::kWords; ++w)
+                for (uint64_t bits = near.words[w]; bits != 0; bits &= bits - 1) {
+                    const Rect& d = dirty[w * 64 + size_t(std::countr_zero(bits))];
+                    if (std::max(d.left, screen.left) < std::min(d.right, screen.right) &&
+                        std::max(d.top, screen.top) < std::min(d.bottom, screen.bottom))
+                        return true;
+                }
+            return false;
+        };
+        // First the entries that meet a dirty rectangle where they were last updated, from the
+        // contiguous order alone: no object is touched that the frame will not list.
         nearDirty_.clear();
         for (const DrawEntry& entry : DrawOrderEntries()) {
-            uint64_t near = ~uint64_t{0};
+            DirtyBits near;
             if (!fullRedraw_) {
-                // Found through where the object was last updated, as its place in the order is.
                 const CellSpan s = span(entry.screen);
-                near = 0;
                 for (int y = s.top; y <= s.bottom; ++y)
                     for (int x = s.left; x <= s.right; ++x)
                         near |= dirtyCells_[size_t(y) * size_t(columns) + size_t(x)];
-                if (near == 0)
+                if (!meets(entry.screen, near))
                     continue;
             }
             nearDirty_.emplace_back(&entry, near);
         }
-        constexpr size_t kAhead = 8;
+        // Then their objects, each fetched well ahead of its turn, as they lie apart in memory.
+        constexpr size_t kAhead = 16;
         RenderRecord** tail = &frame->first;
-        ObjectGeometry g; // every field is written by each GetGeometry
         for (size_t i = 0; i < nearDirty_.size(); ++i) {
             if (i + kAhead < nearDirty_.size()) {
                 const PObject* ahead = nearDirty_[i + kAhead].first->object;
+                const auto* geometry = reinterpret_cast<const char*>(&ahead->Geometry());
                 __builtin_prefetch(ahead);
-                __builtin_prefetch(&ahead->Geometry());
+                __builtin_prefetch(geometry + sizeof(ObjectGeometry) / 2);
+                __builtin_prefetch(geometry + sizeof(ObjectGeometry) - 1);
             }
-            const uint64_t near = nearDirty_[i].second;
-            PObject* object = nearDirty_[i].first->object;
-            CPglPic* picture = object->GetDrawData();
+            const DrawEntry& entry = *nearDirty_[i].first;
+            CPglPic* picture = entry.object->GetDrawData();
             if (!picture)
                 continue;
-            object->GetGeometry(g);
+            const ObjectGeometry& g = entry.object->Geometry();
             if (!fullRedraw_) {
-                // The screen rectangle bounds every pixel the object draws (clip included).
-                const Rect screen = ScreenRect(g);
-                bool meets = false;
-                for (uint64_t bits = near; bits != 0 && !meets; bits &= bits - 1) {
-                    const Rect& d = dirty[size_t(std::countr_zero(bits))];
-                    meets = std::max(d.left, screen.left) < std::min(d.right, screen.right) &&
-                        std::max(d.top, screen.top) < std::min(d.bottom, screen.bottom);
-                }
-                if (!meets)
+                // Changed since its last update: the screen rectangle now bounds every pixel the
+                // object draws (clip included).
+                const Rect screen = ScreenRectOf(g);
+                if (!(screen == entry.screen) && !meets(screen, nearDirty_[i].second))
                     continue;
             }
-            g.x -= viewport_.left;
-            g.y -= viewport_.top;
             auto* render = new (renderPool_->Alloc(sizeof(RenderRecord))) RenderRecord{g, picture, nullptr};
+            render->geometry.x -= viewport_.left;
+            render->geometry.y -= viewport_.top;
             *tail = render;
             tail = &render->next;
         }

@@ -14,6 +14,9 @@ namespace Lumora {
 namespace {
 
 constexpr size_t kBlocksPerChunk = 64;
+// A frame of a busy scene lists thousands of render records: few large chunks keep the pool's
+// walks short when they are taken and given back.
+constexpr size_t kRenderBlocksPerChunk = 1024;
 
 } // namespace
 
@@ -29,7 +32,7 @@ ObjectModule::~ObjectModule()
 int ObjectModule::Init()
 {
     eventPool_ = std::make_unique<CMemPool>(sizeof(EventRecord), kBlocksPerChunk);
-    renderPool_ = std::make_unique<CMemPool>(sizeof(RenderRecord), kBlocksPerChunk);
+    renderPool_ = std::make_unique<CMemPool>(sizeof(RenderRecord), kRenderBlocksPerChunk);
     groupPool_ = std::make_unique<CMemPool>(sizeof(ActionGroup), kBlocksPerChunk);
     actionPool_ = std::make_unique<CMemPool>(sizeof(ActionRecord), kBlocksPerChunk);
     shuttingDown_ = false;

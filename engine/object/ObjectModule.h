@@ -11,6 +11,7 @@
 #include "engine/text/TextSurface.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -126,6 +127,9 @@ public:
     const std::vector<Rect>& DirtyRects() const { return dirty_.Rects(); }
     void RebuildDrawList();
     void BuildFrame();
+    // The objects of the draw list, back to front as the next frame draws them. The visit must
+    // not register, delete or update objects.
+    void ForEachDrawn(const std::function<void(PObject&)>& visit);
     // The host window tells the module while it is minimised: no frames are built then.
     void SetHostMinimised(bool minimised) { minimised_ = minimised; }
     // The screen rectangle of a geometry: its bounding box at its angle, cut by its clip.
@@ -195,9 +199,21 @@ private:
     DrawList drawList_;
     std::vector<DrawEntry> drawOrder_;
     bool drawOrderStale_ = false;
+    // One bit for each dirty rectangle.
+    struct DirtyBits {
+        static constexpr size_t kWords = (DirtyRectList::kCollapseLimit + 63) / 64;
+        uint64_t words[kWords] = {};
+        void Set(size_t i) { words[i / 64] |= uint64_t{1} << (i % 64); }
+        DirtyBits& operator|=(const DirtyBits& other)
+        {
+            for (size_t w = 0; w < kWords; ++w)
+                words[w] |= other.words[w];
+            return *this;
+        }
+    };
     // The frame build's coarse grid and its candidates, kept for their capacity.
-    std::vector<uint64_t> dirtyCells_;
-    std::vector<std::pair<const DrawEntry*, uint64_t>> nearDirty_;
+    std::vector<DirtyBits> dirtyCells_;
+    std::vector<std::pair<const DrawEntry*, DirtyBits>> nearDirty_;
     std::unique_ptr<CMemPool> eventPool_, renderPool_, groupPool_, actionPool_;
     int32_t centreX_ = 0, centreY_ = 0;
     Rect viewport_;

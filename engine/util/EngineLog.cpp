@@ -39,10 +39,15 @@ std::string Line(int year, int month, int day, int hour, int minute, int second,
     return line;
 }
 
-void WriteRunLine(std::string_view message)
+// This process's own file, made anew at each start and written often (every missing picture):
+// it stays open. Never destroyed, so that a thread still logging at exit finds it.
+platform::AppendFile& RunLogFile()
 {
-    platform::AppendToFile(RunLogPath(), RunLogLine(LocalNow(), message));
+    static auto& file = *new platform::AppendFile;
+    return file;
 }
+
+void WriteRunLine(std::string_view message) { RunLogFile().Append(RunLogPath(), RunLogLine(LocalNow(), message)); }
 
 } // namespace
 
@@ -93,6 +98,7 @@ void WriteDailyLog(const char* format, ...)
 void StartRunLog()
 {
     // Recreated at every start; a folder that cannot be written to simply gets no log.
+    RunLogFile().Close();
     if (std::FILE* f = std::fopen(RunLogPath().c_str(), "wb"))
         std::fclose(f);
     WriteRunLine("GameCore Start");

@@ -9,6 +9,8 @@
 #include "net/FileLogger.h"
 #include "framework/window/CGameFrameWnd.h"
 #include "platform/BusyPump.h"
+#include "platform/Clock.h"
+#include "platform/StartTrace.h"
 #include "widgets/RecordFields.h"
 #include "platform/Window.h"
 
@@ -23,6 +25,9 @@ void CGameWinApp::RegisterGameWnd(platform::WindowId window)
         platform::PostToThread(commThread_->Id(), app_msg::kCommSetTarget, window);
     if (testFlag_ || !IsHallWindowAlive())
         return;
+    platform::StartMark("register");
+    if (platform::StartTraceOn())
+        registeredAt_ = platform::StartTraceNow();
     if (match_)
         hallLink_->Post(app_msg::kHallRegisterMatch, window, line_.userId);
     else
@@ -69,24 +74,50 @@ int CGameWinApp::SendTextToHall(const std::string& text, int32_t code)
 
 std::string CGameWinApp::GetWebSign()
 {
+    const std::optional<size_t> index = AskWebSign();
+    return index ? AwaitWebSign(*index, kWebSignWaitMs) : std::string();
+}
+
+std::optional<size_t> CGameWinApp::AskWebSign()
+{
     if (!IsHallWindowAlive() || !commThread_)
-        return {};
+        return std::nullopt;
     auto done = std::make_shared<platform::Event>(platform::Event::Mode::kManual);
     size_t index;
     {
         std::lock_guard lock(webSignMutex_);
-        webSigns_.push_back(WebSignBlock{line_.userId, done, {}, false});
+        webSigns_.push_back(
+            WebSignBlock{line_.userId, done, {}, false, platform::StartTraceOn() ? platform::StartTraceNow() : 0});
         index = webSigns_.size() - 1;
     }
     // The hall echoes the token, never an address: index + 1, never 0.
     const auto token = static_cast<uint32_t>(index + 1);
     hallLink_->Post(app_msg::kHallWebSign, commThread_->DialogWindow(), token);
-    bool answered = platform::WaitBusy(*done, kWebSignWaitMs);
+    return index;
+}
+
+std::string CGameWinApp::AwaitWebSign(size_t index, uint32_t limitMs)
+{
+    std::shared_ptr<platform::Event> done;
+    {
+        std::lock_guard lock(webSignMutex_);
+        done = webSigns_[index].done;
+    }
+    bool answered = platform::WaitBusy(*done, limitMs);
     std::lock_guard lock(webSignMutex_);
     WebSignBlock& block = webSigns_[index];
     // A late answer still finds the block and its event; it is simply not read any more.
     block.abandoned = true;
     return answered ? block.answer : std::string();
+}
+
+void CGameWinApp::AwaitStartWebSign()
+{
+    if (!startWebSign_)
+        return;
+    const uint32_t spent = platform::TickCount() - startWebSignAsked_;
+    AwaitWebSign(*startWebSign_, spent < kWebSignWaitMs ? kWebSignWaitMs - spent : 0);
+    startWebSign_.reset();
 }
 
 bool CGameWinApp::OnWebSignAnswer(std::span<const uint8_t> enciphered)
@@ -103,6 +134,8 @@ bool CGameWinApp::OnWebSignAnswer(std::span<const uint8_t> enciphered)
         return true;
     }
     WebSignBlock& block = webSigns_[answer->token - 1];
+    if (block.askedAt > 0)
+        platform::StartWait("web-sign", block.askedAt, platform::StartTraceNow());
     if (answer->userId == block.userId)
         block.answer = answer->sign;
     block.done->Set();

@@ -19,6 +19,8 @@
 #include "platform/MessageQueue.h"
 #include "platform/ThreadId.h"
 #include "platform/Paths.h"
+#include "platform/StartTrace.h"
+#include "platform/Clock.h"
 #include "platform/SystemScreen.h"
 #include "platform/Window.h"
 
@@ -121,6 +123,7 @@ void CGameWinApp::SetArguments(std::vector<std::string> arguments, std::string p
 
 bool CGameWinApp::InitInstance()
 {
+    platform::StartMark("init");
     net::OxtLogInit("Game", kLoggerFlags);
     loggerOpen_ = true;
     if (!ParseCommandLine())
@@ -196,6 +199,9 @@ bool CGameWinApp::ConnectHall()
         return false;
     }
     hallLink_->SetReaderHook([this](const platform::HallFrame& f) {
+        if (f.kind == platform::HallFrameKind::CopyData && f.message == hall_data::kStartData &&
+            registeredAt_.load() > 0)
+            platform::StartWait("start-data", registeredAt_.exchange(0), platform::StartTraceNow());
         return f.message == hall_data::kWebSignAnswer && OnWebSignAnswer(f.payload);
     });
     platform::ThreadId ui = platform::CurrentThreadId();
@@ -255,6 +261,7 @@ bool CGameWinApp::ConnectGameServer()
         conn->LoadProxySettings(GetHallIniPath());
         conn->SetupEncryption();
         conn->SetNotifyThreadId(GetNotifyThreadId());
+        platform::StartWaitScope wait("channel");
         open = conn->OpenGameChannel("", GetServerHost(), GetServerPort(), proxyFailed);
     }
     if (!open) {
@@ -274,7 +281,10 @@ bool CGameWinApp::ConnectGameServer()
     conn->GetFeatureConfig();
     if (!keepWaitText_)
         ShowWaitText(nullptr, false);
-    GetWebSign();
+    // The sign is not used here; its answer is awaited once the main window is built, so that
+    // the build overlaps the hall's answer and the registration still follows it.
+    startWebSign_ = AskWebSign();
+    startWebSignAsked_ = platform::TickCount();
     return true;
 }
 
@@ -351,6 +361,7 @@ std::unique_ptr<CGameFrameWnd> CGameWinApp::MakeFrameWindow()
 
 bool CGameWinApp::CreateMainWnd()
 {
+    platform::StartMark("build");
     auto wnd = MakeFrameWindow();
     static const ClientPlatform kDisplay;
     if (!CreateFrameWindow(*wnd, platform_ ? *platform_ : kDisplay, GetGameName()))
@@ -362,6 +373,8 @@ bool CGameWinApp::CreateMainWnd()
     Lumora::CGameBase* frame = CreateGameFrame();
     main.StartEngine(frame ? frame : new EmptyGameFrame);
     SetSoundResourcePlayer(static_cast<Lumora::MusicModule*>(main.GetCore().GetModule(Lumora::LUMORA_MODULE_MUSIC)));
+    platform::StartMark("built");
+    AwaitStartWebSign();
     if (auto* w = main.GetWindow())
         w->Show(true);
     RegisterGameWnd(GetMainWindowId());

@@ -25,8 +25,8 @@
 #include "widgets/AppServices.h"
 
 #include <array>
-#include <functional>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -54,6 +54,7 @@ struct WebSignBlock {
     std::shared_ptr<platform::Event> done; // kept until the application ends
     std::string answer; // at most 255 bytes
     bool abandoned = false;
+    double askedAt = 0; // for the start-up trace
 };
 
 class CGameWinApp : public IGameAppAccess, public Lumora::IAppServices {
@@ -415,6 +416,13 @@ private:
     void ApplyStartData(std::span<const uint8_t> plain);
     void OnPlayerLeft(std::span<const uint8_t> plain);
     int32_t FindChairByUser(uint32_t userId) const;
+    // The web sign in two halves: the question to the hall (the block's index, none without a
+    // hall), and the wait for its answer up to the given time.
+    std::optional<size_t> AskWebSign();
+    std::string AwaitWebSign(size_t index, uint32_t limitMs);
+    // The start-up's sign was asked before the main window was built; it is awaited, within the
+    // same limit from the question, before the window is shown and registered.
+    void AwaitStartWebSign();
 
     std::string gameCode_;
     uint32_t defaultPort_;
@@ -464,6 +472,9 @@ private:
 
     mutable std::mutex webSignMutex_;
     std::vector<WebSignBlock> webSigns_;
+    std::optional<size_t> startWebSign_;
+    uint32_t startWebSignAsked_ = 0;
+    std::atomic<double> registeredAt_{0}; // for the start-up trace
 };
 
 // Tests: runs on the UI thread each time the table is entered after the start data

@@ -24,7 +24,6 @@ std::unique_ptr<WaitDialogView> WaitDialogView::Create(CGameCommThread& thread, 
     std::unique_ptr<WaitDialogView> view(new WaitDialogView);
     view->thread_ = &thread;
     view->window_ = std::move(window);
-    view->glyphs_ = std::make_unique<platform::FontGlyphSource>();
     view->LoadBackground(skinIni);
     WaitDialogView* self = view.get();
     view->timerWindow_ = platform::MakeWindow([self](platform::WindowId, uint32_t msg, uintptr_t, intptr_t) -> intptr_t {
@@ -78,6 +77,9 @@ void WaitDialogView::Repaint()
     }
     if (window_->Visible() && state.text == paintedText_ && state.bands == paintedBands_)
         return;
+    // The fonts are set up by the first paint, which comes while the start-up waits on the server.
+    if (!glyphs_)
+        glyphs_ = std::make_unique<platform::FontGlyphSource>();
     auto picture = PaintWaitDialog(state, *glyphs_, background_, backgroundWidth_, backgroundHeight_);
     window_->Show(picture.pixels.data());
     paintedText_ = state.text;

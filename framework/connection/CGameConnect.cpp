@@ -7,6 +7,7 @@
 #include "net/WireFrame.h"
 #include "platform/Clock.h"
 #include "platform/Ini.h"
+#include "platform/StartTrace.h"
 
 #include <algorithm>
 #include <cassert>
@@ -153,7 +154,13 @@ bool CGameConnect::SendRequest(std::string& text, uint32_t requestId, const void
     const int timeoutSeconds = GetRequestTimeout(requestId);
     const uint32_t start = platform::TickCount();
     int timedOut = 0;
-    if (!CSocketClient::SendRequest(context, request, &answer, &timedOut, uint32_t(timeoutSeconds) * 1000, 0, 0, 1)) {
+    bool sent;
+    {
+        platform::StartWaitScope wait("request");
+        sent =
+            CSocketClient::SendRequest(context, request, &answer, &timedOut, uint32_t(timeoutSeconds) * 1000, 0, 0, 1);
+    }
+    if (!sent) {
         net::FreeMessageData(answer);
         if (timedOut) {
             reply.code = ReplyCode::TimedOut;

@@ -15,6 +15,7 @@
 #include "platform/Clock.h"
 #include "platform/HallLink.h"
 #include "platform/MessageLoop.h"
+#include "platform/StartTrace.h"
 #include "platform/Window.h"
 #include "widgets/SidePanelObjects.h"
 
@@ -280,6 +281,7 @@ int CGameFrameWnd::OnStartGameUI()
         frame->OnSizeDone();  // lays out the scene and side panel, then enters the table
     else if (app)
         app->EnterGameOrMatch();
+    platform::StartMark("table");
     if (Lumora::CGameBase* panel = app ? app->GetSubSystem() : nullptr)
         if (auto* advert = dynamic_cast<Lumora::IAdvertWindow*>(panel->FindByName(Lumora::kAdvertBarName)))
             advert->ShowAdvertWindow();

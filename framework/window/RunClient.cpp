@@ -2,12 +2,14 @@
 #include "framework/window/RunClient.h"
 
 #include "framework/window/CGameFrameWnd.h"
-#include "platform/Http.h"
+#include "platform/FontResolver.h"
 #include "platform/MessageLoop.h"
+#include "platform/RealWindow.h"
+#include "platform/StartTrace.h"
 #include "platform/SystemScreen.h"
 
 #include <cstdio>
-#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -23,8 +25,18 @@ void SetClientApplicationFactory(ClientApplicationFactory factory) { Factory() =
 
 int RunClient(const std::vector<std::string>& arguments, ClientPlatform& platform)
 {
-    static std::once_flag http;
-    std::call_once(http, [] { platform::InitHttp(); });
+    platform::StartMark("main");
+    // The font configuration is read on a thread of its own while the display opens and the
+    // hall and the server answer; the first text waits only for what is left of it.
+    std::thread fonts([] { platform::FontResolver prepared(platform::DefaultFontAliasFile()); });
+    struct Joined {
+        std::thread& thread;
+        ~Joined() { thread.join(); }
+    } joined{fonts};
+    // The display once for the whole run, before the first screen question: a question asked
+    // without it starts and stops the display library's video for itself.
+    if (!platform.makeWindow && platform::DisplayNamed())
+        platform::OpenRealWindows();
     if (!Factory()) {
         std::fputs("xueliu: no application is installed in this build.\n", stderr);
         return 1;

@@ -735,6 +735,10 @@ void CMJMainGame2::OnNotifyOwnHand(const uint8_t* data, size_t length)
     RecordReader r(data, length);
     if (r.I32(4) != OwnChair())
         return;
+    // The answer to a throw refused as the hand ended comes after the result, whose rows show
+    // the hand with its winning tile: the server's hand without it would take their place.
+    if (handOver_)
+        return Drop(id, "the hand is over");
     const int32_t count = r.I32(8);
     if (count < 0)
         return Drop(id, "negative count");
@@ -747,6 +751,16 @@ void CMJMainGame2::OnNotifyOwnHand(const uint8_t* data, size_t length)
         if (!ValidTile(t))
             return Drop(id, "tile outside the table");
         list[size_t(i)] = t;
+    }
+    // A tile the server holds is neither thrown nor filed: an own throw it took only on a later
+    // turn was shown from its reply, ahead of the records sent before it. Its throw comes again.
+    for (int i = 0; i < n; ++i) {
+        if (CMJCard2* shown = thrown[kOwnSeat]; shown && shown->tile == list[size_t(i)])
+            ReturnToPool(shown);
+        if (CMJCard2* filed = TakeDiscard(kOwnSeat, list[size_t(i)])) {
+            ReturnToPool(filed);
+            RefreshDiscards(kOwnSeat);
+        }
     }
     // The hand as the server has it, no more and no fewer tiles. A hand due to throw (3k + 2
     // tiles) fills the drawn slot too, so that no tile is written past the concealed slots.
@@ -764,6 +778,11 @@ void CMJMainGame2::OnNotifyOwnHand(const uint8_t* data, size_t length)
             drawn->tile = list[size_t(n - 1)];
             drawn->placed = 1;
         }
+    // The list's first tile is written to the drawn slot: the drawn tile, while the server holds
+    // it, stays there (a hand locked after a win throws only that one; auto-play throws it).
+    if (const CMJCard2* drawn = Slot(kOwnSeat, kDrawnSlot); drawn && n % 3 == 2)
+        if (const auto at = std::find(list.begin(), list.begin() + n, drawn->tile); at != list.begin() + n)
+            std::rotate(list.begin(), at, at + 1);
     WriteHandTiles(kOwnSeat, list);
     OnBtnSortHand();
     RefreshHand(kOwnSeat);

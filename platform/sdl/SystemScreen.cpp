@@ -20,12 +20,7 @@ SystemBoxHandler g_boxHandler;
 
 // Starts the video subsystem for the question (or counts once more on the one that runs); false
 // when there is no display. The caller stops it with sdl::StopSubsystems.
-bool WithVideo()
-{
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("SDL_VIDEODRIVER"))
-        return false;
-    return sdl::StartSubsystems(SDL_INIT_VIDEO);
-}
+bool WithVideo() { return DisplayNamed() && sdl::StartSubsystems(SDL_INIT_VIDEO); }
 
 MessageBoxAnswer NoAnswer(MessageBoxButtons buttons)
 {
@@ -35,6 +30,11 @@ MessageBoxAnswer NoAnswer(MessageBoxButtons buttons)
 }
 
 } // namespace
+
+bool DisplayNamed()
+{
+    return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("SDL_VIDEODRIVER");
+}
 
 ScreenFacts QueryScreen()
 {

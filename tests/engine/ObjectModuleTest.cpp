@@ -376,6 +376,19 @@ TEST(DirtyRectList, MergesAsRectanglesArrive)
     EXPECT_EQ(list.Rects()[1], (Rect{190, 90, 200, 100}));
     list.Add(Rect{300, 300, 310, 310}, viewport); // wholly outside
     EXPECT_EQ(list.Rects().size(), 2u);
+    // Rectangles of the same columns or rows join only when they touch or overlap: apart,
+    // their union would repaint the gap.
+    struct Pair {
+        Rect first, second;
+        size_t kept;
+    };
+    for (const Pair& p : {Pair{{60, 10, 70, 20}, {60, 20, 70, 30}, 1}, Pair{{60, 10, 70, 20}, {60, 70, 70, 80}, 2},
+                          Pair{{60, 10, 70, 20}, {65, 10, 90, 20}, 1}, Pair{{60, 10, 70, 20}, {150, 10, 160, 20}, 2}}) {
+        DirtyRectList pair;
+        pair.Add(p.first, viewport);
+        pair.Add(p.second, viewport);
+        EXPECT_EQ(pair.Rects().size(), p.kept) << p.second.left << "," << p.second.top;
+    }
     // Many disjoint rectangles join their nearest instead of piling up or giving up to a
     // whole redraw: each stays covered, and the list far from the whole viewport.
     std::vector<Rect> added;
@@ -420,6 +433,18 @@ TEST_F(ObjectModuleTest, ChangesDirtyTheRightRectangles)
     EXPECT_EQ(objects_->DirtyRects().size(), 1u);
     objects_->BuildFrame();
     EXPECT_EQ(compositor_->lastRecordCount, 0u);
+}
+
+TEST_F(ObjectModuleTest, AFrameDrawsAnObjectChangedSinceItsLastUpdateOnlyWhereItIsNow)
+{
+    BITObject* moved = Picture(50, 50);
+    BITObject* faded = Picture(52, 52);
+    objects_->BuildFrame();
+    moved->MoveTo(150, 50); // not redrawn yet: where it was is dirtied by the other one
+    faded->SetAlpha(0.5);
+    faded->Redraw();
+    objects_->BuildFrame();
+    EXPECT_EQ(compositor_->lastRecordCount, 1u);
 }
 
 TEST_F(ObjectModuleTest, NoFramesWhileMinimisedAndFullFramesOnRequest)

@@ -65,6 +65,9 @@ const Expected kTablePictures[] = {
     {"peng1", 0, 0, 1}, {"chi0", 0, 0, 1}, {"chi1", 0, 0, 1}, {"gang0", 0, 0, 1}, {"gang1", 0, 0, 1},
     {"gang2", 0, 0, 1}, {"hu0", 0, 0, 1}, {"hu1", 0, 0, 1}, {"hua0", 0, 0, 1}, {"hua1", 0, 0, 1},
     {"bit_hu", 0, 0, 1}, {"bit_particular", 100, 20, 1},
+    {"bit_playerpanel", 0, 0, 1}, {"bit_banker", 0, 0, 1}, {"bit_ready", 0, 0, 1}, {"bit_offline", 0, 0, 1},
+    {"bit_autoplay", 0, 0, 1}, {"bit_infoboard", 0, 0, 1}, {"bit_infoboard_small", 0, 0, 1},
+    {"bit_claimpointer", 0, 0, 1}, {"animation_wait", 0, 0, 0}, {"particle_sort", 0, 0, 1},
 };
 
 const Expected kFramePictures[] = {
@@ -97,7 +100,8 @@ const Expected kFramePictures[] = {
     {"char_名", 0, 0, 1}, {"左右分隔条_bg", 0, 0, 1}, {"箭头右", 0, 0, 4}, {"箭头左", 0, 0, 4},
     {"SystemUserListBar", 0, 0, 1}, {"UserListBlock", 0, 30, 3, true}, {"MatchListBlock", 0, 0, 5},
     {"SystemDivide", 0, 0, 1}, {"滚动角", 0, 0, 1}, {"bit_LookOn", 0, 0, 1}, {"InputBoxBkg", 0, 0, 1},
-    {"btnQuickChat", 0, 0, 4},
+    {"btnQuickChat", 0, 0, 4}, {"btnChatSend", 0, 0, 4}, {"btnChatFace", 0, 0, 4}, {"btn_board", 0, 0, 4},
+    {"CheckButton", 0, 0, 2}, {"RadioButton", 0, 0, 2}, {"ResultListBlock", 0, 24, 5},
 };
 
 std::vector<std::string> SoundNames()

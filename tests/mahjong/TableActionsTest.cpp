@@ -146,6 +146,7 @@ TEST_F(TableActions, ThrowAndARefusedThrowPutRightByTheServersHand)
     std::memcpy(hand.data() + 12, tiles, sizeof tiles);
     s.OnNotifyOwnHand(hand.data(), hand.size());
     EXPECT_EQ(Concealed(), 14);
+    EXPECT_EQ(s.hands[kOwnSeat][kDrawnSlot]->tile, 40) << "the drawn tile stays drawn";
     EXPECT_EQ(rig.Misfiled(), 0);
 }
 
@@ -185,6 +186,38 @@ TEST_F(TableActions, OwnThrowsRacingTheServersTimeOutLeaveTheHandAsTheServerHasI
     EXPECT_EQ(filed, 2) << "the drawn tile and 9, once each";
     // The next draw is placed.
     s.OnNotifyCardCaught(Rec(16, {{0, 0}, {4, 42}, {8, 62}}).data(), 16);
+    ASSERT_NE(s.hands[kOwnSeat][kDrawnSlot], nullptr);
+    EXPECT_EQ(s.hands[kOwnSeat][kDrawnSlot]->tile, 42);
+    EXPECT_EQ(rig.Misfiled(), 0);
+}
+
+// A chair far behind the server: its throw of 0 is taken two records late, behind the server's
+// throw of the drawn tile, the next draw and the hand sent again (which still holds 0).
+TEST_F(TableActions, AThrowTakenBehindTheHandSentAgainIsThrownOnce)
+{
+    ASSERT_TRUE(opened);
+    const int drawn = s.hands[kOwnSeat][kDrawnSlot]->tile;
+    std::vector<int32_t> held;
+    for (const CMJCard2* t : s.hands[kOwnSeat])
+        if (t && t->inHand && t->tile != drawn)
+            held.push_back(t->tile);
+    Fault(RequestId::ThrowCards, R"("code":10)");
+    ASSERT_TRUE(s.SendThrowCard(s.FindTileSlot(kOwnSeat, 0)));
+    s.OnNotifyCardThrown(Rec(88, {{4, 0}, {84, drawn}}).data(), 88);
+    s.OnNotifyCardCaught(Rec(16, {{0, 0}, {4, 40}, {8, 60}}).data(), 16);
+    held.push_back(40);
+    auto hand = Rec(12 + held.size() * 4, {{4, 0}, {8, int32_t(held.size())}});
+    std::memcpy(hand.data() + 12, held.data(), held.size() * 4);
+    s.OnNotifyOwnHand(hand.data(), hand.size());
+    s.OnNotifyCardThrown(Rec(88, {{4, 0}, {84, 0}}).data(), 88);
+    EXPECT_EQ(Concealed(), 13);
+    EXPECT_EQ(s.FindTileSlot(kOwnSeat, 0), -1);
+    int zeros = s.thrown[kOwnSeat] && s.thrown[kOwnSeat]->tile == 0;
+    for (const CMJCard2* t : s.discards[kOwnSeat])
+        zeros += t && t->tile == 0;
+    EXPECT_EQ(zeros, 1);
+    // The next draw is placed, and the server's throw of it leaves the hand.
+    s.OnNotifyCardCaught(Rec(16, {{0, 0}, {4, 42}, {8, 61}}).data(), 16);
     ASSERT_NE(s.hands[kOwnSeat][kDrawnSlot], nullptr);
     EXPECT_EQ(s.hands[kOwnSeat][kDrawnSlot]->tile, 42);
     EXPECT_EQ(rig.Misfiled(), 0);
@@ -377,4 +410,27 @@ TEST_F(TableActions, TheHandSentAgainWhenNotDueToThrowLeavesTheDrawnSlotForTheNe
     EXPECT_EQ(s.hands[kOwnSeat][kDrawnSlot]->tile, 40);
     EXPECT_EQ(s.playBlock[CMJMainGame2::kMustThrow], 1);
     EXPECT_EQ(rig.Misfiled(), 0);
+}
+
+// A throw refused as the hand ended is answered by the hand sent again after the result: the
+// result's rows stay as they are.
+TEST_F(TableActions, TheHandSentAgainAfterTheResultLeavesTheResultRows)
+{
+    ASSERT_TRUE(opened);
+    std::vector<uint8_t> result(560);
+    s.OnNotifyGameResult(result.data(), result.size());
+    auto shown = [&] {
+        std::vector<int> tiles;
+        for (const CMJCard2* t : s.hands[kOwnSeat])
+            if (t && t->placed)
+                tiles.push_back(t->tile);
+        return tiles;
+    };
+    const std::vector<int> rows = shown();
+    ASSERT_FALSE(rows.empty());
+    auto hand = Rec(12 + 7 * 4, {{4, 0}, {8, 7}});
+    const int32_t tiles[7] = {1, 37, 38, 39, 41, 42, 43};
+    std::memcpy(hand.data() + 12, tiles, sizeof tiles);
+    s.OnNotifyOwnHand(hand.data(), hand.size());
+    EXPECT_EQ(shown(), rows);
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -51,6 +52,30 @@ TEST(FileAppend, LinesFromManyThreadsStayWhole)
 TEST(FileAppend, FailsOnMissingFolder)
 {
     EXPECT_FALSE(platform::AppendToFile("/nonexistent-folder-xl/x.log", "x"));
+}
+
+// A file kept open follows its path: a file removed (a folder made anew) or another path gets
+// the next line, never a file that is gone.
+TEST(FileAppend, AnOpenFileFollowsItsPathWhenTheFileIsRemovedOrThePathChanges)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("xl_append_open_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string a = (dir / "a.log").string(), b = (dir / "b.log").string();
+    auto text = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    platform::AppendFile file;
+    EXPECT_TRUE(file.Append(a, "one\n"));
+    EXPECT_TRUE(file.Append(a, "two\n"));
+    EXPECT_EQ(text(a), "one\ntwo\n");
+    std::filesystem::remove(a);
+    EXPECT_TRUE(file.Append(a, "three\n"));
+    EXPECT_EQ(text(a), "three\n");
+    EXPECT_TRUE(file.Append(b, "four\n"));
+    EXPECT_EQ(text(b), "four\n");
+    EXPECT_FALSE(file.Append("/nonexistent-folder-xl/x.log", "x"));
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace

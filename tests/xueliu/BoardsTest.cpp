@@ -13,6 +13,7 @@
 #include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/connect/CMJGameConnect2.h"
 #include "platform/Ini.h"
+#include "platform/WindowTypes.h"
 #include "tests/mahjong/TileRig.h"
 #include "tests/xueliu/SceneRig.h"
 #include "tests/support/FakeClientApp.h"
@@ -270,10 +271,12 @@ TEST_F(BoardsTest, TheResultBoardHasARowPerChairAndASelectedRowUnfoldsItsDetail)
         for (size_t k = 0; k < 4; ++k)
             w.I32(GameRecord::kResultEntriesOffset + i * 16 + k * 4, entries[i][k]);
     app_->GetMahjongGameInfo()->StoreGameResult(result.data(), result.size());
+    scene_->PlayActionImage(2, "gang2"); // a gang just before the result
     scene_->OnNotifyGameResult(result.data(), result.size());
     engine_->Settle();
 
     ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
+    EXPECT_EQ(scene_->FindById(scene_->lastActionImageId), nullptr) << "a claim's label stands on the result";
     CXyResultListXueliu* list = scene_->ResultList();
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->GetBlockCount(), 4);
@@ -611,8 +614,8 @@ TEST_F(BoardsTest, NoRequestFollowsTheResultWhenTheLastThrowLeftTheClockRunning)
 }
 
 // Eight settlement lines unfold under their row inside the list, which scrolls to show them and
-// with the wheel; the detail names its chair, and a press on it or on the row folds it.
-TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPress)
+// with the wheel; the detail names its chair, and a press on it or on the row, or Escape, folds it.
+TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPressOrEscape)
 {
     std::vector<uint8_t> result(GameRecord::kResultSize, 0);
     RecordWriter w({result.data(), result.size()});
@@ -664,6 +667,10 @@ TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPress)
     ASSERT_EQ(list->GetSelected(), row);
     press(*row->GetFace());
     EXPECT_EQ(list->GetSelected(), nullptr);
+    press(*row->GetFace());
+    engine_->Key(platform::vk::kEscape);
+    EXPECT_EQ(list->GetSelected(), nullptr);
+    EXPECT_FALSE(detail->IsActive());
     for (int i = 0; i < 4; ++i)
         EXPECT_GE(list->GetChairRow(i)->GetFace()->GetTop(), top) << i;
 }

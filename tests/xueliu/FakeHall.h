@@ -14,6 +14,10 @@
 
 // Start data of a table of four with the own user 1001 at chair 0 (users 1001-1004 by chair).
 std::vector<uint8_t> StartData(uint32_t roomId = 3, uint32_t tableNumber = 9);
+// The start data that the hall stand-in hands over for the stand-ins' table file: its users with
+// their names, characters (portraits), silver and levels, and the room list unless told not to.
+// Empty when the stand-in cannot be run.
+std::vector<uint8_t> TableStartData(bool withRoomList = true);
 
 class FakeHall {
 public:
@@ -24,6 +28,11 @@ public:
     std::vector<uint8_t> startData;
     // The user id the web-sign answers carry.
     std::atomic<uint32_t> webSignUser{1001};
+    // When set, the web-sign answer waits until it is true (3 s at most); whether it came true,
+    // and whether the client sent anything while the answer was held.
+    std::function<bool()> holdWebSignUntil;
+    std::atomic<bool> heldUntilTrue{false};
+    std::atomic<bool> sentWhileHeld{false};
 
     // Frames received so far (a copy).
     std::vector<platform::HallFrame> Frames() const;

@@ -168,6 +168,14 @@ TEST_F(StartupTest, TheHallsStartDataLeadToTheEntryAndAHallThatGoesEndsTheClient
 {
     FakeHall hall(dir_ + "/hall.sock");
     hall.startData = StartData();
+    // The main window is built while the hall works on the web sign, and registered after it.
+    std::atomic<bool> windowMade{false};
+    auto makeWindow = platform_.makeWindow;
+    platform_.makeWindow = [&](const platform::Rect& r) {
+        windowMade = true;
+        return makeWindow(r);
+    };
+    hall.holdWebSignUntil = [&] { return windowMade.load(); };
     FakeStartup server;
     std::chrono::steady_clock::time_point hungUp;
     server.onEnter = [&] {
@@ -191,6 +199,8 @@ TEST_F(StartupTest, TheHallsStartDataLeadToTheEntryAndAHallThatGoesEndsTheClient
     }
     EXPECT_TRUE(registered);
     EXPECT_TRUE(signed_);
+    EXPECT_TRUE(hall.heldUntilTrue) << "the window is built while the web sign is answered";
+    EXPECT_FALSE(hall.sentWhileHeld) << "nothing reaches the hall before the web sign's answer";
 }
 
 TEST_F(StartupTest, AnUnreachableServerShowsItsTextThenReportsTheExitWithWindowZero)
@@ -341,6 +351,7 @@ TEST(WholeClient, BetweenBothStandInsItEntersTheTableAndEndsSoonAfterTheHallGoes
     std::string out = WholeRun(dir, "");
     EXPECT_NE(out.find("\"status\": 0"), std::string::npos) << out;
     EXPECT_NE(out.find("\"posts\": [\"0x910c\", \"0x9105\"]"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"client_share\": "), std::string::npos) << "the start-up trace reaches the first table frame";
     for (const char* id : {"\"id\": 201001", "\"id\": 201308", "\"id\": 200110"})
         EXPECT_NE(out.find(id), std::string::npos) << id << "\n" << out;
     EXPECT_NE(out.find("\"errors\": []"), std::string::npos) << out;

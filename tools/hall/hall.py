@@ -136,9 +136,12 @@ class Hall:
         cmd = [self.args.client, line.encode("gbk").decode("utf-8", "surrogateescape")]
         if self.args.client_arg:
             cmd[1:1] = self.args.client_arg
+        # The client's clock starts before it is forked, so that no scheduling delay of ours after
+        # the start is left out of its time.
+        started = time.monotonic()
         proc = subprocess.Popen(cmd, env=self.environment(), start_new_session=True)
         self.clients.append(proc)
-        self.log("client-started", pid=proc.pid, command_line=line)
+        self.log("client-started", pid=proc.pid, command_line=line, clock=started)
         return proc
 
     # Frames.

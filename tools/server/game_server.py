@@ -32,6 +32,8 @@ the session's chair, else None) and `Server.playing` (the table plays: 201130 an
 Control socket (Unix stream, JSON lines; one answer line per command):
   {"op": "state"}                        sessions, ready chairs, request log, errors
   {"op": "requests", "id": N}            hex of every request of that id so far
+  {"op": "arrivals", "id": N}            when each of them arrived (time.monotonic(), seconds;
+                                         the same clock as CLOCK_MONOTONIC)
   {"op": "fault", "id": N, ...}          delay_ms, code, text, text_hex, short, drop, garble,
                                          reply_hex; id 0 applies to every waited id
   {"op": "clear_faults"}
@@ -125,9 +127,12 @@ class Session:
         return self.reader.exact(n)
 
     def next_message(self):
-        body, first = b"", None
+        """(message id, needs a reply, request id, data, arrival): the arrival is the monotonic
+        time at which the message's first bytes were read."""
+        body, first, at = b"", None, None
         while True:
             (length,) = struct.unpack("<I", self.recv_exact(4))
+            at = at or time.monotonic()
             f = wire.parse_frame(struct.pack("<I", length) + self.recv_exact(length))
             if f is None:
                 continue
@@ -139,7 +144,7 @@ class Session:
             if f["last"]:
                 break
         req, data = wire.parse_message(wire.unpack(body, self.key))
-        return first["msg_id"], first["needs_reply"], req, data
+        return first["msg_id"], first["needs_reply"], req, data, at
 
     def send_message(self, msg_id, code, data, ftype):
         raw = wire.message(code, data)
@@ -260,8 +265,8 @@ class Server:
                 raise wire.WireError("bad greeting")
             s.run_pushes()
             while True:
-                msg_id, wants, req, data = s.next_message()
-                self.on_request(s, msg_id, wants, req, data)
+                msg_id, wants, req, data, at = s.next_message()
+                self.on_request(s, msg_id, wants, req, data, at)
         except wire.WireError as e:
             self.error("session %d: %s" % (s.number, e))
         except (EOFError, OSError):
@@ -275,23 +280,24 @@ class Server:
             if self.session_closed:
                 self.session_closed(s)
 
-    def on_request(self, s, msg_id, wants, req, data):
+    def on_request(self, s, msg_id, wants, req, data, at=None):
         # An entering session starts taking the table's pushes in the same hold of the table's
         # lock that builds its entry block: no push is both in the block and sent after it.
         with self.entry_lock if req == 200110 and self.entry_lock else contextlib.nullcontext():
-            answer = self.answer(s, wants, req, data)
+            answer = self.answer(s, wants, req, data, at)
         if wants:
             self.send_reply(s, msg_id, req, answer)
         self.after_reply(s, req, data)
         s.run_pushes()
 
-    def answer(self, s, wants, req, data):
+    def answer(self, s, wants, req, data, at=None):
         if req == 200110 and len(data) >= 60:
             s.user_id, s.chair, s.look_on = struct.unpack_from("<i16xi32xi", data, 0)
         if req == 201220 and len(data) >= 64:
             s.user_id, s.chair, s.look_on = struct.unpack_from("<i20xi32xi", data, 0)
         with self.lock:
-            self.log.append({"session": s.number, "id": req, "size": len(data), "wait": wants, "hex": data.hex()})
+            self.log.append({"session": s.number, "id": req, "size": len(data), "wait": wants, "hex": data.hex(),
+                             "at": at})
         for p in records.check_request(req, data, s if s.user_id else None):
             self.error("session %d: %s" % (s.number, p))
         if req in records.SEND_ONLY and wants:
@@ -437,6 +443,9 @@ class Server:
         if op == "requests":
             with self.lock:
                 return {"ok": True, "hex": [r["hex"] for r in self.log if r["id"] == c["id"]]}
+        if op == "arrivals":
+            with self.lock:
+                return {"ok": True, "at": [r["at"] for r in self.log if r["id"] == c["id"]]}
         if op == "fault":
             self.faults[int(c["id"])] = {k: v for k, v in c.items() if k not in ("op", "id")}
             return {"ok": True}

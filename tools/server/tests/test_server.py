@@ -426,6 +426,17 @@ class SwitchRoomAndWaiting(unittest.TestCase):
         self.assertEqual(self.command({"op": "requests", "id": 450131})["hex"], [report.hex()])
         c.close()
 
+    def test_a_request_is_stamped_with_its_arrival_on_the_monotonic_clock(self):
+        self.start("--hands", "0")
+        c = Client(self.port, 1001, 0)
+        sent = time.monotonic()
+        c.request(450130)
+        answered = time.monotonic()
+        (at,) = self.command({"op": "arrivals", "id": 450130})["at"]
+        self.assertLessEqual(sent, at)
+        self.assertLessEqual(at, answered)
+        c.close()
+
     def test_the_deal_waits_for_the_client_of_the_own_chair(self):
         self.start("--hands", "1", "--autoplay-human", "--wait-for-client")
         # With the robots ready at once, a deal that did not wait would come within this second.

@@ -1,0 +1,161 @@
+#pragma once
+// The client's scene report (XL_SCENE_REPORT=FILE: one JSON line whenever what a player could
+// see or click changes) read back by programs that play through the real window: the phase, the
+// own hand and the buttons with their places on the screen.
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace xltest {
+
+// The scene's phases and boards (xueliu/CMyGame.h).
+constexpr int kPhaseIdle = 0, kPhaseExchange = 1, kPhaseMissing = 3, kPhasePlay = 5, kPhaseEnded = 6;
+constexpr int kBoardExchange = 1, kBoardMissing = 2, kBoardResult = 3;
+constexpr int kHandGangChoice = 2;
+
+// A view must stand still this long before a player acts on it (tiles dealt, boards drawn).
+constexpr std::chrono::milliseconds kSettle{150};
+// An action that changed nothing this long is tried again (the click was lost).
+constexpr std::chrono::seconds kRetry{5};
+// A view unchanged this long means the table stands still: the hand will not end.
+constexpr std::chrono::seconds kStall{40};
+
+inline int Suit(int tile) { return tile / 36; }
+inline int Rank(int tile) { return tile % 9; }
+
+struct Box {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// One line of the scene's report.
+struct View {
+    struct Tile {
+        int tile = 0, dim = 0;
+        Box box;
+    };
+    struct Check {
+        int on = 0;
+        Box box;
+    };
+    int phase = -1, turn = 0, locked = 0, drawn = -1, mode = 0, missing = -1, board = 0;
+    std::vector<Tile> hand;
+    std::vector<int> own, chosen;
+    std::map<std::string, Box> buttons;
+    std::vector<Check> checks;
+
+    // What an action depends on: everything but the places (a hovered tile lifts).
+    std::string signature;
+
+    bool Has(const std::string& button) const { return buttons.count(button) != 0; }
+};
+
+inline int Int(const std::string& line, const std::string& key)
+{
+    const size_t at = line.find("\"" + key + "\":");
+    return at == std::string::npos ? -1 : std::atoi(line.c_str() + at + key.size() + 3);
+}
+
+inline std::vector<int> Ints(const std::string& line, const std::string& key)
+{
+    std::vector<int> out;
+    const size_t at = line.find("\"" + key + "\":[");
+    if (at == std::string::npos)
+        return out;
+    std::istringstream in(line.substr(at + key.size() + 4, line.find(']', at) - at - key.size() - 4));
+    for (std::string n; std::getline(in, n, ',');)
+        out.push_back(std::atoi(n.c_str()));
+    return out;
+}
+
+// The text between `from` and the next `to`.
+inline std::string Section(const std::string& line, const std::string& from, const std::string& to)
+{
+    const size_t a = line.find(from);
+    if (a == std::string::npos)
+        return {};
+    const size_t b = line.find(to, a + from.size());
+    return line.substr(a + from.size(), b == std::string::npos ? std::string::npos : b - a - from.size());
+}
+
+inline View Parse(const std::string& line)
+{
+    static const std::string box = R"(\[(-?\d+),(-?\d+),(-?\d+),(-?\d+)\])";
+    static const std::regex tileRe(R"(\{"tile":(\d+),"dim":(\d+),"rect":)" + box);
+    static const std::regex buttonRe(R"re("(\w+)":)re" + box);
+    static const std::regex checkRe(R"(\{"on":(\d+),"rect":)" + box);
+    auto boxOf = [](const std::smatch& m, size_t first) {
+        return Box{std::stoi(m[first]), std::stoi(m[first + 1]), std::stoi(m[first + 2]), std::stoi(m[first + 3])};
+    };
+    View v;
+    v.phase = Int(line, "phase");
+    v.turn = Int(line, "turn");
+    v.locked = Int(line, "locked");
+    v.drawn = Int(line, "drawn");
+    v.mode = Int(line, "mode");
+    v.missing = Int(line, "missing");
+    v.board = Int(line, "board");
+    v.own = Ints(line, "own");
+    v.chosen = Ints(line, "chosen");
+    const std::string hand = Section(line, "\"hand\":[", "],\"own\"");
+    for (std::sregex_iterator m(hand.begin(), hand.end(), tileRe), end; m != end; ++m)
+        v.hand.push_back({std::stoi((*m)[1]), std::stoi((*m)[2]), boxOf(*m, 3)});
+    const std::string buttons = Section(line, "\"buttons\":{", "}");
+    for (std::sregex_iterator m(buttons.begin(), buttons.end(), buttonRe), end; m != end; ++m)
+        v.buttons[(*m)[1]] = boxOf(*m, 2);
+    const std::string checks = Section(line, "\"checks\":[", "\n");
+    for (std::sregex_iterator m(checks.begin(), checks.end(), checkRe), end; m != end; ++m)
+        v.checks.push_back({std::stoi((*m)[1]), boxOf(*m, 2)});
+    v.signature = std::regex_replace(line, std::regex(box), "");
+    return v;
+}
+
+// The report file, read as it grows: the last whole line, and since when it stands.
+class Report {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    explicit Report(std::string path) : since(Clock::now()), path_(std::move(path)) {}
+
+    // True when a new line came.
+    bool Read()
+    {
+        std::ifstream in(path_, std::ios::binary);
+        if (!in)
+            return false;
+        in.seekg(std::streamoff(offset_));
+        std::string more((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        offset_ += more.size();
+        pending_ += more;
+        const size_t end = pending_.rfind('\n');
+        if (end == std::string::npos)
+            return false; // half a line so far
+        const std::string whole = pending_.substr(0, end);
+        pending_.erase(0, end + 1);
+        const size_t start = whole.rfind('\n');
+        const std::string line = start == std::string::npos ? whole : whole.substr(start + 1);
+        if (line == last_)
+            return false;
+        last_ = line;
+        view = Parse(line);
+        text = line;
+        since = Clock::now();
+        return true;
+    }
+
+    View view;
+    std::string text; // the line itself
+    Clock::time_point since{};
+
+private:
+    std::string path_;
+    size_t offset_ = 0;
+    std::string pending_, last_;
+};
+
+} // namespace xltest
