@@ -198,8 +198,14 @@ private:
         // The seat panels (names, scores) keep clear of each other.
         std::vector<Box> panels;
         for (Lumora::CMJPlayer2* p : scene.players)
-            if (p && p->GetBody() && p->GetBody()->IsActive())
+            if (p && p->GetBody() && p->GetBody()->IsActive()) {
                 panels.push_back(Box::Of(*p->GetBody()));
+                // Each line (name, silver) whole on one row inside its panel.
+                if (const auto* plane = dynamic_cast<const Lumora::PlaneObject*>(p->GetBody()))
+                    for (const Lumora::PlaneObject::TextBox& t : plane->TextBoxes())
+                        if (t.box.right >= plane->GetSurfaceWidth() || t.box.bottom - t.box.top > 16)
+                            Fault(step, "a seat panel's line does not fit: \"" + platform::GbkToUtf8(t.text) + "\"");
+            }
         for (size_t i = 0; i < panels.size(); ++i)
             for (size_t j = i + 1; j < panels.size(); ++j)
                 if (panels[i].Overlaps(panels[j]))

@@ -113,6 +113,7 @@ std::vector<std::string> ServerArguments(const Options& options)
                                   "--play",
                                   "--fast",
                                   "--autoplay-human",
+                                  "--pause-after-deal",
                                   "--hands",
                                   "0",
                                   "--seed",
@@ -208,6 +209,7 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
         platform::ManualLoop loop(clock);
         bool wasClosed = false, closing = false;
         uint64_t closedAt = 0, longestHold = 0, endedAt = 0;
+        int resumedDeal = 0;
         auto lastReal = Steady::now();
         auto handStart = lastReal;
         auto close = [&](std::string why) {
@@ -233,6 +235,17 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
                 closedAt = clock.NowMs();
             if (closed)
                 longestHold = std::max(longestHold, clock.NowMs() - closedAt);
+            // Once the scene has a new deal and its gate is open again, what the gate held has been
+            // dispatched: the server's chairs may decide now. Before, a slow client could take a
+            // whole phase in one dispatch. (One step of the loop may close and open the gate.)
+            if (!closed) {
+                auto* scene = dynamic_cast<CMyGame*>(GetGameWinApp() ? GetGameWinApp()->GetMainGame() : nullptr);
+                CMJGameData2* info = scene ? scene->GetSceneGameInfo() : nullptr;
+                if (const int dealt = info ? int(info->GetGameParams()[kDealNumberWord]) : 0; dealt > resumedDeal) {
+                    resumedDeal = dealt;
+                    server_.Command(R"({"op":"resume"})");
+                }
+            }
             wasClosed = closed;
             if (closed) {
                 // Nothing comes from the server meanwhile: only the scene's own time passes.
