@@ -156,10 +156,13 @@ bool CSocketClient::ConnectTimeout(const std::string& host, uint16_t port, int s
         return false;
     if (alreadyConnected)
         return c->socket.IsConnected();
-    const auto address = platform::CurrentResolver().Resolve(host);
-    if (host.empty() || !address || port == 0)
+    if (host.empty() || port == 0)
         return false;
-    // The UI thread shows its connecting text in the wait window meanwhile: the wait pumps.
+    // The UI thread shows its connecting text in the wait window meanwhile: the lookup and the
+    // connect pump.
+    const auto address = platform::ResolveBusy(host);
+    if (!address)
+        return false;
     return platform::ConnectBusy(c->socket, {*address, port}, seconds > 0 ? uint32_t(seconds) * 1000 : 0) == 0;
 }
 
@@ -171,7 +174,7 @@ platform::TcpSocket CSocketClient::NewSocket(int)
 bool CSocketClient::WaitThreadReady(Connection& c)
 {
     platform::Event* events[] = {&c.quit, &c.ready};
-    return platform::WaitAny(events, kThreadReadyMs) == 1;
+    return platform::WaitAnyBusy(events, kThreadReadyMs) == 1;
 }
 
 void CSocketClient::SetContext(const std::string& host, uint16_t port, ConnectionPtr context)
@@ -305,6 +308,8 @@ CDefSocketClient::CDefSocketClient(const uint8_t* key, uint32_t keyBits, uint32_
     : CSocketClient(key, keyBits, encryptFlags, compressFlags, 1, kGamePieceSize)
 {
 }
+
+CDefSocketClient::~CDefSocketClient() { CloseWait(); }
 
 bool CDefSocketClient::SetKey(const uint8_t* key, uint32_t keyBits, uint32_t encryptFlags, uint32_t compressFlags)
 {

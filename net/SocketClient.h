@@ -252,6 +252,8 @@ private:
 class CDefSocketClient : public CSocketClient {
 public:
     CDefSocketClient(const uint8_t* key, uint32_t keyBits, uint32_t encryptFlags, uint32_t compressFlags);
+    // Stops the socket thread while the object is still whole: the thread calls its virtual steps.
+    ~CDefSocketClient() override;
     // A null key selects the first block of the key table (128 bits).
     bool SetKey(const uint8_t* key, uint32_t keyBits, uint32_t encryptFlags, uint32_t compressFlags) override;
     // Keys with block `index` of the key table; false for an index outside it.

@@ -1,12 +1,14 @@
 // The UI thread's pump during blocking waits.
 #include "platform/BusyPump.h"
 
+#include "platform/SocketAddress.h"
 #include "platform/ThreadId.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <mutex>
+#include <thread>
 
 namespace platform {
 namespace {
@@ -14,6 +16,12 @@ namespace {
 std::mutex g_pumpMutex;
 std::function<void()> g_pump;
 uint32_t g_pumpThread = 0;
+
+bool PumpsHere()
+{
+    std::lock_guard lock(g_pumpMutex);
+    return g_pump && g_pumpThread == CurrentThreadId();
+}
 
 } // namespace
 
@@ -88,6 +96,22 @@ int ConnectBusy(TcpSocket& socket, const Ipv4Endpoint& to, uint32_t timeoutMs)
             return ETIMEDOUT;
         RunBusyPump();
     }
+}
+
+std::optional<uint32_t> ResolveBusy(const std::string& host)
+{
+    const Resolver& resolver = CurrentResolver();
+    if (!PumpsHere() || ParseAddressLiteral(host))
+        return resolver.Resolve(host);
+    Event done(Event::Mode::kManual);
+    std::optional<uint32_t> address;
+    std::thread lookup([&] {
+        address = resolver.Resolve(host);
+        done.Set();
+    });
+    WaitBusy(done, kInfinite);
+    lookup.join();
+    return address;
 }
 
 } // namespace platform

@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
+#include <string>
 
 namespace platform {
 
@@ -29,5 +31,9 @@ void SleepBusy(uint32_t ms);
 // Connects as TcpSocket::Connect does (0 or the errno of the failure, ETIMEDOUT when the time
 // ran out), pumping in between.
 int ConnectBusy(TcpSocket& socket, const Ipv4Endpoint& to, uint32_t timeoutMs);
+// Looks the host up through the current resolver; on the pumping thread a name is looked up on a
+// thread of its own while this one pumps (a lookup cannot be interrupted, so it has no time-out
+// but the system's).
+std::optional<uint32_t> ResolveBusy(const std::string& host);
 
 } // namespace platform

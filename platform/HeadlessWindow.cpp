@@ -66,16 +66,24 @@ void HeadlessWindow::Present(const uint32_t* bgra, int width, int height, std::s
     const Rect bounds = Rect{0, 0, width, height}.Intersect({0, 0, ClientWidth(), ClientHeight()});
     // Only what was damaged reaches the screen, as on a real display that repaints on demand.
     const std::vector<Rect>& allowed = painting_.empty() ? damage_ : painting_;
+    auto copy = [&](const Rect& c) {
+        for (int y = c.top; y < c.bottom; ++y) {
+            std::copy_n(bgra + static_cast<size_t>(y) * width + c.left, c.Width(),
+                        pixels_.begin() + static_cast<ptrdiff_t>(y) * ClientWidth() + c.left);
+            presentedPixels_ += static_cast<uint64_t>(c.Width());
+        }
+    };
+    // The host shows the damage itself: each rectangle once, not again for every damaged
+    // rectangle that overlaps it (a tile and its shadow).
+    if (std::equal(rects.begin(), rects.end(), allowed.begin(), allowed.end())) {
+        for (const Rect& asked : rects)
+            copy(asked.Intersect(bounds));
+        return;
+    }
     for (const Rect& asked : rects) {
         const Rect r = asked.Intersect(bounds);
-        for (const Rect& d : allowed) {
-            const Rect c = r.Intersect(d);
-            for (int y = c.top; y < c.bottom; ++y) {
-                std::copy_n(bgra + static_cast<size_t>(y) * width + c.left, c.Width(),
-                            pixels_.begin() + static_cast<ptrdiff_t>(y) * ClientWidth() + c.left);
-                presentedPixels_ += static_cast<uint64_t>(c.Width());
-            }
-        }
+        for (const Rect& d : allowed)
+            copy(r.Intersect(d));
     }
 }
 

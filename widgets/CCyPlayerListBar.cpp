@@ -141,8 +141,13 @@ void CCyPlayerListBar::Create()
     cornerTop_ = MakeCorner(barWidth, headerSkin.height, GetZ() + 0.001);
     cornerBottom_ = MakeCorner(barWidth, barHeight, GetZ() + 0.001);
 
-    PObject::AddEventHook(EV_WHEEL_FORWARD, GetId(), EV_SCROLL_UP, 0, 0);
-    PObject::AddEventHook(EV_WHEEL_BACKWARD, GetId(), EV_SCROLL_DOWN, 0, 0);
+    // A press on a row gives the list (or its surface) the focus, which the wheel goes to.
+    for (PObject* target :
+         {static_cast<PObject*>(this), static_cast<PObject*>(list_), static_cast<PObject*>(list_->GetPlane())})
+        if (target) {
+            target->PObject::AddEventHook(EV_WHEEL_FORWARD, GetId(), EV_SCROLL_UP, 0, 0);
+            target->PObject::AddEventHook(EV_WHEEL_BACKWARD, GetId(), EV_SCROLL_DOWN, 0, 0);
+        }
     Layout();
 }
 

@@ -130,6 +130,7 @@ void CPglChatBox::RefreshContent(bool reuse)
                 std::memcpy(text_->GetPixels() + (size_t(to) * surfaceWidth + left) * 4,
                             backStore_.data() + (size_t(from) * surfaceWidth + left) * 4, size_t(right - left) * 4);
             }
+            text_->NoteText({left, e->y - sy, right, e->y - sy + e->height}, password ? "*" : e->Text());
             continue;
         }
         text_->SetFont(e->fontHeight, e->Is(kBold) ? 700 : 400, doc_.faces.Name(e->face));

@@ -1,7 +1,9 @@
 #include "widgets/CXyBlockList.h"
 
+#include "platform/WindowTypes.h"
 #include "widgets/CXyListBlock.h"
 #include "widgets/CXyScrollBar.h"
+#include "widgets/WidgetSupport.h"
 
 #include <algorithm>
 
@@ -118,6 +120,12 @@ int CXyBlockList::OnEvent(const EventRecord& record)
             Select(row);
         return 1;
     }
+    // Escape is the way back from an unfolded row to the list.
+    if (record.code == EV_KEY_DOWN && InputDataOf(*this, record).key == platform::vk::kEscape)
+        if (CXyListBlock* row = GetSelected()) {
+            Select(row);
+            return 1;
+        }
     return CPglChatBox::OnEvent(record);
 }
 

@@ -37,8 +37,9 @@ void CXyListBlock::Create(uint32_t ownerId, const PictureInfo& picture, int widt
     // The press names the row by id: the record is queued and may outlive the row.
     face_->AddEventHook(EV_LBUTTON_DOWN, ownerId, EV_ROW_PRESS, GetId(), 0);
     // A pressed row holds the focus, which the wheel goes to: the wheel scrolls the list.
-    for (uint32_t wheel : {uint32_t(EV_WHEEL_FORWARD), uint32_t(EV_WHEEL_BACKWARD)})
-        face_->AddEventHook(wheel, ownerId, wheel, 0, 0);
+    // ... and the keys, so that Escape folds the detail.
+    for (uint32_t code : {uint32_t(EV_WHEEL_FORWARD), uint32_t(EV_WHEEL_BACKWARD), uint32_t(EV_KEY_DOWN)})
+        face_->AddEventHook(code, ownerId, code, 0, 0);
 }
 
 void CXyListBlock::SetData(const void* bytes, size_t length)

@@ -192,16 +192,21 @@ void CMyGame::CheckSwitchRoom()
 
 void CMyGame::CloseBoard()
 {
-    for (PObject* object : boardObjects_)
+    // Hidden at once: a board opened meanwhile must not show the old one's texts over its own.
+    for (PObject* object : boardObjects_) {
+        object->Deactivate();
         ActDelete(object, nullptr);
+    }
     boardObjects_.clear();
     boardChecks_.clear();
     boardLines_.clear();
     boardLabels_.clear();
     resultListId_ = 0;
     boardFirstButton_ = nullptr;
-    if (board_)
+    if (board_) {
+        board_->Deactivate();
         ActDelete(board_, nullptr);
+    }
     board_ = nullptr;
     boardKind_ = 0;
 }

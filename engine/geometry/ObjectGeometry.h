@@ -20,6 +20,7 @@ struct ObjectGeometry {
     uint32_t active = 0;
     Rect clip;
     uint32_t extra = 0;
+    bool operator==(const ObjectGeometry&) const = default;
 };
 
 } // namespace Lumora

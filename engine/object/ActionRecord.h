@@ -41,6 +41,7 @@ struct ActionGroup {
     uint32_t pending = 0;               // actions and child groups not yet finished
     uint32_t open = 0;                  // still being filled: the current group or one above it
     uint32_t finished = 0;              // everything in it ended while it was still open
+    uint32_t aliases = 0; // handles of the empty groups it replaced, which name it too
 };
 
 } // namespace Lumora

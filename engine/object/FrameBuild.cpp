@@ -125,6 +125,13 @@ const std::vector<ObjectModule::DrawEntry>& ObjectModule::DrawOrderEntries()
     return drawOrder_;
 }
 
+void ObjectModule::ForEachDrawn(const std::function<void(PObject&)>& visit)
+{
+    std::lock_guard lock(ModuleLock());
+    for (const DrawEntry& entry : DrawOrderEntries())
+        visit(*entry.object);
+}
+
 void ObjectModule::UpdateObject(PObject* object)
 {
     if (!object)

@@ -52,8 +52,13 @@ ActionGroup* ObjectModule::NewGroup()
 
 void ObjectModule::FreeGroup(ActionGroup* group)
 {
-    // A group that replaced empty ones answers to their handles too.
-    std::erase_if(groups_, [group](const auto& entry) { return entry.second == group; });
+    // A group that replaced empty ones answers to their handles too; any other only to its own.
+    if (group->aliases == 0) {
+        if (auto found = groups_.find(group->id); found != groups_.end() && found->second == group)
+            groups_.erase(found);
+    } else {
+        std::erase_if(groups_, [group](const auto& entry) { return entry.second == group; });
+    }
     if (groupPool_)
         groupPool_->Free(group);
 }
@@ -121,11 +126,13 @@ void ObjectModule::NextGroup(ActionGroup* group)
         // handle NextActionGroup gave out, and every handle of the group replaced, name it too.
         const uint64_t ownId = group->id;
         *group = *current;
-        for (auto& entry : groups_)
-            if (entry.second == current)
-                entry.second = group;
+        if (current->aliases > 0)
+            for (auto& entry : groups_)
+                if (entry.second == current)
+                    entry.second = group;
         groups_[ownId] = group;
         groups_[group->id] = group;
+        ++group->aliases;
         if (group->predecessor)
             group->predecessor->successor = group;
         if (group->parent)

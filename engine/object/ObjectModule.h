@@ -11,6 +11,7 @@
 #include "engine/text/TextSurface.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -126,6 +127,9 @@ public:
     const std::vector<Rect>& DirtyRects() const { return dirty_.Rects(); }
     void RebuildDrawList();
     void BuildFrame();
+    // The objects of the draw list, back to front as the next frame draws them. The visit must
+    // not register, delete or update objects.
+    void ForEachDrawn(const std::function<void(PObject&)>& visit);
     // The host window tells the module while it is minimised: no frames are built then.
     void SetHostMinimised(bool minimised) { minimised_ = minimised; }
     // The screen rectangle of a geometry: its bounding box at its angle, cut by its clip.

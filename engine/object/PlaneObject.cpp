@@ -29,6 +29,7 @@ void PlaneObject::CreateSurface(int width, int height, uint32_t background, Text
     image_->width = static_cast<uint16_t>(width);
     image_->height = static_cast<uint16_t>(height);
     image_->pixels.assign(size_t(width) * height * 4, 0);
+    textBoxes_.clear();
     image_->transparent = kColourKey;
     image_->frames = 1;
     image_->flags = kImageAlpha;
@@ -72,6 +73,7 @@ void PlaneObject::FillRect(int left, int top, int right, int bottom)
     top = std::max(top, 0);
     right = std::min(right, int(image_->width));
     bottom = std::min(bottom, int(image_->height));
+    ForgetTexts(left, top, right, bottom);
     const uint32_t pixel = ConvertColour(background_, picture_.GetKey());
     for (int y = top; y < bottom; ++y)
         for (int x = left; x < right; ++x)
@@ -82,6 +84,7 @@ void PlaneObject::Clear()
 {
     if (!image_)
         return;
+    textBoxes_.clear();
     if (background_ == picture_.GetKey()) {
         std::fill(image_->pixels.begin(), image_->pixels.end(), 0);
     } else {
@@ -213,6 +216,7 @@ void PlaneObject::DrawPicture(const PictureInfo& picture, int left, int top, int
         return;
     const int w = width == 0 ? image_->width : width < 0 ? picture.width : width;
     const int h = height == 0 ? image_->height : height < 0 ? picture.height : height;
+    ForgetTexts(left, top, left + w, top + h);
     Surface surface;
     surface.buffer = image_->pixels.data();
     surface.width = image_->width;
@@ -308,6 +312,7 @@ void PlaneObject::ResizeSurface(int width, int height)
             std::memcpy(pixels.data(), scaled.data(), pixels.size());
     }
     image_->pixels.swap(pixels);
+    textBoxes_.clear();
     image_->width = static_cast<uint16_t>(width);
     image_->height = static_cast<uint16_t>(height);
     AttachPicture();

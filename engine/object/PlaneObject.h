@@ -8,7 +8,9 @@
 #include "engine/text/TextStyle.h"
 
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace Lumora {
 
@@ -75,6 +77,20 @@ public:
     void GetTextStyle(TextStyle& out) const { out = style_; }
     const TextStyle& Style() const { return style_; }
 
+    // A text on the surface: where its lines stand (surface pixels) and its first bytes.
+    struct TextBox {
+        Rect box;
+        std::string text;
+    };
+    static constexpr size_t kTextBoxesKept = 1024; // a chat box's characters
+    static constexpr size_t kTextBoxBytes = 32;
+    // The texts drawn on the surface and not painted over since (a fill or a picture over their
+    // box, a clear or a new size forgets them); the newest kTextBoxesKept. What a check of the
+    // look reads to find texts over texts.
+    const std::vector<TextBox>& TextBoxes() const { return textBoxes_; }
+    // A text whose pixels were copied onto the surface rather than drawn (kept across a scroll).
+    void NoteText(const Rect& box, std::string_view text);
+
 private:
     uint8_t* At(int x, int y) { return image_->pixels.data() + (size_t(y) * image_->width + x) * 4; }
     const uint8_t* At(int x, int y) const { return image_->pixels.data() + (size_t(y) * image_->width + x) * 4; }
@@ -85,6 +101,8 @@ private:
     void AttachPicture();
     int CharacterWidth(bool pair) const;
     void DrawThreeParts(const PictureInfo& picture, bool vertical);
+    // Forgets the texts whose boxes meet the rectangle (right and bottom exclusive).
+    void ForgetTexts(int left, int top, int right, int bottom);
 
     // The surface lives in its own image record, which the plane owns and frees; the painting
     // module keeps nothing of its own for it.
@@ -92,6 +110,7 @@ private:
     TextStyle style_;
     TextSurface* text_ = nullptr;
     uint32_t background_ = kColourKey;
+    std::vector<TextBox> textBoxes_;
 };
 
 } // namespace Lumora

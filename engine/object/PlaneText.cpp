@@ -36,7 +36,7 @@ void PlaneObject::DrawTextLine(int x, int y, std::string_view text)
     if (!text_ || !image_)
         return;
     TextSurface::StyledCall call(*text_, style_);
-    text_->RenderText(image_->pixels.data(), image_->width, image_->height, x, y, text);
+    NoteText(text_->RenderText(image_->pixels.data(), image_->width, image_->height, x, y, text), text);
     MarkChanged();
 }
 
@@ -107,9 +107,35 @@ void PlaneObject::DrawMarkupText(std::string_view text, int x, int width, int he
     if (!text_ || !image_)
         return;
     TextSurface::StyledCall call(*text_, style_);
-    text_->RenderText(image_->pixels.data(), image_->width, image_->height, std::min<int>(x + width, image_->width),
-                      std::min<int>(height, image_->height), x, 0, text);
+    NoteText(text_->RenderText(image_->pixels.data(), image_->width, image_->height,
+                               std::min<int>(x + width, image_->width), std::min<int>(height, image_->height), x, 0,
+                               text),
+             text);
     MarkChanged();
+}
+
+void PlaneObject::NoteText(const Rect& box, std::string_view text)
+{
+    if (!image_)
+        return;
+    // Only what lands on the surface counts.
+    const Rect on{std::max(box.left, 0), std::max(box.top, 0), std::min(box.right, int(image_->width)),
+                  std::min(box.bottom, int(image_->height))};
+    if (on.right <= on.left || on.bottom <= on.top)
+        return;
+    if (textBoxes_.size() >= kTextBoxesKept)
+        textBoxes_.erase(textBoxes_.begin());
+    size_t cut = 0;
+    while (cut < text.size() && cut < kTextBoxBytes)
+        cut += IsPair(text, cut) ? 2 : 1;
+    textBoxes_.push_back({on, std::string(text.substr(0, std::min(cut, text.size())))});
+}
+
+void PlaneObject::ForgetTexts(int left, int top, int right, int bottom)
+{
+    std::erase_if(textBoxes_, [&](const TextBox& t) {
+        return t.box.left < right && left < t.box.right && t.box.top < bottom && top < t.box.bottom;
+    });
 }
 
 int PlaneObject::MeasureText(std::string_view text, int width)

@@ -61,6 +61,7 @@ struct PictureInfo {
     int32_t frame = 0;
     uint32_t key = kColourKey;       // backdrop for the blitters; 0xFF00FF = none
     ResourceKey resKey;
+    bool operator==(const PictureInfo&) const = default;
 };
 
 // One-frame 32-bit copy of a frame (flags lose 0x10 and palette; key and offsets kept).

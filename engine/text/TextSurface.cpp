@@ -79,16 +79,19 @@ void TextSurface::ClearLines()
     scriptIndex_ = -1;
 }
 
-void TextSurface::RenderText(uint8_t* pixels, int width, int height, int x, int y, std::string_view text)
+Rect TextSurface::RenderText(uint8_t* pixels, int width, int height, int x, int y, std::string_view text)
 {
-    RenderText(pixels, width, height, width, height, x, y, text);
+    return RenderText(pixels, width, height, width, height, x, y, text);
 }
 
-void TextSurface::RenderText(uint8_t* pixels, int width, int height, int limitWidth, int limitHeight, int x, int y,
+Rect TextSurface::RenderText(uint8_t* pixels, int width, int height, int limitWidth, int limitHeight, int x, int y,
                              std::string_view text)
 {
     std::lock_guard lock(mutex_);
+    widest_ = 0;
     Render(Target{pixels, width, height, limitWidth, limitHeight}, x, y, text);
+    const int left = std::max(x, current_.leftMargin);
+    return widest_ > left ? Rect{left, y, widest_, std::max(lineBottom_, y + current_.size)} : Rect{};
 }
 
 int TextSurface::MeasureText(int width, std::string_view text)

@@ -2,6 +2,7 @@
 // The one text renderer of the engine, shared by every plane object: lays text out with the
 // engine's own arithmetic (so sizes never depend on the installed fonts), reads the engine
 // markup in it, and blends each character's coverage into a 32-bit picture.
+#include "engine/geometry/ObjectGeometry.h"
 #include "engine/text/TextStyle.h"
 #include "platform/GlyphSource.h"
 
@@ -41,10 +42,11 @@ public:
     void SetBaseStyle(const TextStyle& style) { base_ = style; }
     const TextStyle& BaseStyle() const { return base_; }
 
-    // Lays out and draws into `pixels` (width x height, 32-bit blue, green, red, alpha).
-    void RenderText(uint8_t* pixels, int width, int height, int x, int y, std::string_view text);
+    // Lays out and draws into `pixels` (width x height, 32-bit blue, green, red, alpha). Returns
+    // the box the laid-out lines take (empty when no character was placed), not cut to the picture.
+    Rect RenderText(uint8_t* pixels, int width, int height, int x, int y, std::string_view text);
     // The same, with the layout limited to limitWidth x limitHeight of a larger picture.
-    void RenderText(uint8_t* pixels, int width, int height, int limitWidth, int limitHeight, int x, int y,
+    Rect RenderText(uint8_t* pixels, int width, int height, int limitWidth, int limitHeight, int x, int y,
                     std::string_view text);
     // The bottom of the last line the text reaches when laid out at that width; nothing drawn.
     int MeasureText(int width, std::string_view text);

@@ -15,7 +15,8 @@ namespace Lumora {
 namespace {
 
 constexpr const char* kPanelPicture = "bit_playerpanel";
-constexpr int kCharacterSize = 48;
+// Leaves room for "银子:" and seven digits beside the picture.
+constexpr int kCharacterSize = 36;
 // Three 12-pixel lines: name, amount, flowers.
 constexpr int kLineTop = 4;
 constexpr int kLineStep = 14;
@@ -138,6 +139,10 @@ void CMJPlayer2::Draw()
     }
     if (user_.present) {
         plane_->SetFont(12, 400, kFace);
+        // A line too long for the panel stops at its edge; wrapped, its tail would land on the picture.
+        TextStyle style = plane_->Style();
+        style.wrap = 0;
+        plane_->SetTextStyle(style);
         plane_->SetPen(offline_ ? 0x808080 : 0xFFFFFF, 1.0);
         plane_->DrawTextLine(textLeft, kLineTop, user_.name);
         char amount[64];

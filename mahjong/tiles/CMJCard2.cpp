@@ -137,12 +137,16 @@ void CMJCard2::Update()
     mDiscBottom = margins.discBottom;
     if (!body)
         return;
+    // The scene updates whole hands after every tile event: a tile whose look comes out as it
+    // was repaints nothing.
+    const Look before = LookNow();
+    repainted_ = false;
     body->SetAlpha(1.0);
     body->SetPictureKey(kColourKey);
 
     // A seat outside the table has no place: such a tile stays hidden.
     if (seat < 0 || seat > 3) {
-        Hide();
+        Hide(before);
         return;
     }
     TilePlace place;
@@ -153,7 +157,7 @@ void CMJCard2::Update()
         break;
     case kTileHand:
         if (!placed) {
-            Hide();
+            Hide(before);
             return;
         }
         DrawTile();
@@ -165,7 +169,7 @@ void CMJCard2::Update()
         break;
     case kTileThrown:
         if (!placed) {
-            Hide();
+            Hide(before);
             return;
         }
         DrawTile();
@@ -181,27 +185,22 @@ void CMJCard2::Update()
         GetResultRowPos(place);
         break;
     default:
-        Hide();
+        Hide(before);
         return;
     }
-    Place(place);
-    ShowThrowBack(state == kTileThrown);
-}
-
-void CMJCard2::Place(const TilePlace& place)
-{
     body->MoveTo(place.x, place.y);
     // The depth is taken as an unsigned number.
     body->SetZ(double(uint32_t(std::max(0.0, z))));
     Activate();
-    Redraw();
+    ShowThrowBack(state == kTileThrown);
+    RepaintIfChanged(before);
 }
 
-void CMJCard2::Hide()
+void CMJCard2::Hide(const Look& before)
 {
     Deactivate();
-    Redraw();
     ShowThrowBack(false);
+    RepaintIfChanged(before);
 }
 
 void CMJCard2::ShowThrowBack(bool show)
@@ -212,7 +211,31 @@ void CMJCard2::ShowThrowBack(bool show)
         throwBack->Activate();
     else
         throwBack->Deactivate();
-    throwBack->Redraw();
+}
+
+CMJCard2::Look CMJCard2::LookNow() const
+{
+    Look look;
+    look.body = body->Geometry();
+    body->GetPictureInfo(look.picture);
+    if (shadow)
+        look.shadow = shadow->Geometry();
+    if (throwBack)
+        look.throwBack = throwBack->Geometry();
+    return look;
+}
+
+void CMJCard2::RepaintIfChanged(const Look& before)
+{
+    // Only a look this tile itself left on the screen, untouched since, is known to be there.
+    Look now = LookNow();
+    const bool same = !repainted_ && shown_ && *shown_ == before && now == before;
+    shown_ = std::move(now);
+    if (same)
+        return;
+    Redraw();
+    if (throwBack)
+        throwBack->Redraw();
 }
 
 TilePictureInput CMJCard2::PictureInput()
@@ -245,10 +268,8 @@ void CMJCard2::DrawTile()
         ApplyPicture(picture);
     metrics_ = host_ ? host_->GetTileMetrics(scale)
                      : ComputeTileMetrics(in.surfaceWidth, in.surfaceHeight, in.table, scale);
-    if (body) {
+    if (body)
         body->AddFlags(kDrawBilinearScale);
-        body->Redraw();
-    }
 }
 
 void CMJCard2::ApplyPicture(const TilePicture& picture)
@@ -258,7 +279,14 @@ void CMJCard2::ApplyPicture(const TilePicture& picture)
     // A frame the picture lacks is never asked for: the tile shows the picture's first frame.
     if (info.image && picture.frame > 0 && uint32_t(picture.frame) < info.image->frames)
         GetRes(info, picture.name.c_str(), picture.frame);
-    body->LoadPicture(info, 1);
+    PictureInfo shown;
+    body->GetPictureInfo(shown);
+    if (shown == info) {
+        body->SetSize(info.width, info.height);
+    } else {
+        body->LoadPicture(info, 1);
+        repainted_ = true;
+    }
     double width = info.width, height = info.height;
     if (!picture.ratioPicture.empty() && info.width > 0 && info.height > 0) {
         PictureInfo wall;
@@ -290,6 +318,7 @@ void CMJCard2::FitShadow()
         shadow->DrawPicture(shadowInfo, 0, 0, w, h, 0, 1.0);
         shadowWidth_ = w;
         shadowHeight_ = h;
+        repainted_ = true;
     }
     shadow->SetSize(w, h);
     // Under the body, its bottom a few pixels below the body's bottom.

@@ -15,6 +15,7 @@
 #include "mahjong/tiles/TilePicture.h"
 
 #include <memory>
+#include <optional>
 
 class CMJCalclator;
 
@@ -100,8 +101,16 @@ protected:
     std::shared_ptr<CMJCalclator> calculator_;
 
 private:
-    void Place(const TilePlace& place);
-    void Hide();
+    // What the tile puts on the screen.
+    struct Look {
+        ObjectGeometry body, shadow, throwBack;
+        PictureInfo picture;
+        bool operator==(const Look&) const = default;
+    };
+    Look LookNow() const;
+    // Repaints the tile where its look differs from before, or its pictures were drawn anew.
+    void RepaintIfChanged(const Look& before);
+    void Hide(const Look& before);
     uint32_t SceneId() const;
     Rect TableRect() const;
     void ApplyPicture(const TilePicture& picture);
@@ -111,6 +120,8 @@ private:
     ITileHost* host_ = nullptr;
     TileMetrics metrics_;
     int shadowWidth_ = 0, shadowHeight_ = 0;
+    bool repainted_ = false;
+    std::optional<Look> shown_;
 };
 
 } // namespace Lumora

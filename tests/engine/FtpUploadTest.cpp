@@ -175,7 +175,7 @@ TEST_F(FtpUploadTest, WithoutAReceiverTheWorkerFreesItsJob)
     ASSERT_TRUE(StartWorkerThread(local_, Server(), "replays", "none.rep", "player", "secret", 0, kDoneMessage));
     const auto goneFile = root_ / "replays" / "gone.rep";
     const auto noneFile = root_ / "replays" / "none.rep";
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 2400; ++i) {  // up to a minute: the uploads may queue behind a loaded machine
         if (testsupport::ReadFile(goneFile).size() == payload_.size() &&
             testsupport::ReadFile(noneFile).size() == payload_.size())
             break;

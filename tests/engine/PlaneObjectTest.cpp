@@ -150,6 +150,24 @@ TEST_F(PlaneObjectTest, TextUsesThePlanesStyle)
     EXPECT_EQ(p->MeasureText("aaaaaaaaaaaa", 60), 14 + 2 + 14);
 }
 
+// The plane knows where its texts stand until paint covers them.
+TEST_F(PlaneObjectTest, TextBoxesLastUntilPaintCoversThem)
+{
+    PlaneObject* p = objects_->NewPlaneObject(100, 40, 0x00FF00FF, nullptr);
+    p->SetFont(12, 400, "宋体");
+    p->DrawTextLine(4, 2, "ab中");
+    p->DrawTextLine(4, 20, "x");
+    p->DrawTextLine(200, 0, "off the surface");
+    ASSERT_EQ(p->TextBoxes().size(), 2u);
+    EXPECT_EQ(p->TextBoxes()[0].box, (Rect{4, 2, 4 + 6 + 6 + 12, 14}));
+    EXPECT_EQ(p->TextBoxes()[0].text, "ab中");
+    p->FillRect(0, 0, 100, 10); // over the first only
+    ASSERT_EQ(p->TextBoxes().size(), 1u);
+    EXPECT_EQ(p->TextBoxes()[0].text, "x");
+    p->Clear();
+    EXPECT_TRUE(p->TextBoxes().empty());
+}
+
 TEST_F(PlaneObjectTest, CaptionsThatFitOnlyOnTwoLinesAreDrawnAsTwoHalves)
 {
     PlaneObject* p = objects_->NewPlaneObject(40, 40, 0x00FF00FF, nullptr);

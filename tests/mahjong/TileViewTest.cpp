@@ -284,3 +284,38 @@ TEST_F(TileViewTest, AGameInProgressFindsItsPicturesInEveryClass)
     }
     EXPECT_THAT(sweep.Findings(), ::testing::IsEmpty());
 }
+
+TEST_F(TileViewTest, AnUpdateThatChangesNothingRepaintsNothingAndTheScreenStaysTrue)
+{
+    std::vector<CMJCard2*> pool;
+    for (int k = 0; k < 168; ++k)
+        pool.push_back(MakeTile());
+    mahjongtest::LayOutGameInProgress(pool, kMetricLayout);
+    E().Settle();
+    for (CMJCard2* t : pool)
+        t->Update();
+    EXPECT_TRUE(E().Objects().DirtyRects().empty());
+
+    // A changed tile, one faded by someone else, and one that someone else put where its next
+    // update places it, without a repaint: each is repainted as it is now.
+    ASSERT_EQ(pool[120]->seat, 3);
+    pool[120]->lifted = 1;
+    pool[122]->GetBodyPicture()->SetAlpha(0.5);
+    pool[122]->Redraw();
+    CMJCard2& moved = *pool[121];
+    moved.lifted = 1;
+    moved.Update();
+    const double liftedY = moved.GetBodyPicture()->GetY();
+    moved.lifted = 0;
+    moved.Update();
+    E().Settle();
+    moved.GetBodyPicture()->MoveTo(moved.GetBodyPicture()->GetX(), liftedY);
+    moved.lifted = 1;
+    for (CMJCard2* t : pool)
+        t->Update();
+    EXPECT_FALSE(E().Objects().DirtyRects().empty());
+    E().Settle();
+    const std::vector<uint32_t> shown = E().Paint().PresentBuffer();
+    E().Objects().FullRedraw();
+    EXPECT_TRUE(shown == E().Paint().PresentBuffer());
+}

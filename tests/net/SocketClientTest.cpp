@@ -7,6 +7,7 @@
 
 #include "net/Pieces.h"
 #include "net/WireFrame.h"
+#include "platform/BusyPump.h"
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
 
@@ -271,6 +272,29 @@ TEST(SocketClient, WaitsForTheServersGreetingInstead)
     const Reply r = Request(t.client, kEcho, U32s({1, 2}));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.data, U32s({1, 2}));
+}
+
+// The name resolves only once the UI thread's pump has run: a lookup that blocked the UI thread
+// would never see it run.
+TEST(SocketClient, TheNameLookupPumpsTheUiThread)
+{
+    struct AfterThePump final : platform::Resolver {
+        mutable platform::Event pumped{platform::Event::Mode::kManual};
+        std::optional<uint32_t> Resolve(const std::string& host) const override
+        {
+            if (host != "game.test")
+                return platform::ParseAddressLiteral(host);
+            return pumped.Wait(5000) ? std::optional(platform::LoopbackAddress()) : std::nullopt;
+        }
+    } resolver;
+    GameClientTest t;
+    ASSERT_TRUE(t.peer->Ok()) << t.peer->Error();
+    platform::SetCurrentResolver(&resolver);
+    platform::SetBusyPump([&] { resolver.pumped.Set(); });
+    EXPECT_TRUE(t.client.Create("game.test", t.peer->Port(), 5, 0, t.owner.Id(), false, net::kGameGreeting,
+                                net::kGameGreetingLength, 0));
+    platform::SetBusyPump(nullptr);
+    platform::SetCurrentResolver(nullptr);
 }
 
 TEST(SocketClient, ConnectFailuresAreReportedAndLeaveNothingBehind)

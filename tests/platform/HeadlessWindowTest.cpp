@@ -180,9 +180,24 @@ TEST_F(Fixture, ScreenChangesOnlyWhereDamageWasPending)
     EXPECT_EQ(0x11223344u, w.Pixel(3, 2));
     EXPECT_EQ(0u, w.Pixel(4, 2));
     EXPECT_EQ(4u, w.PresentedPixels());
+    w.Invalidate({0, 0, 4, 1});
+    w.Invalidate({2, 0, 6, 1}); // overlaps the first: its pixels are still copied once per rectangle
+    EXPECT_TRUE(w.DispatchPaint());
+    EXPECT_EQ(4u + 8u, w.PresentedPixels());
     for (int i = 0; i < 40; ++i)
         w.Invalidate({i % 8, 0, i % 8 + 1, 1 + i % 3});
     EXPECT_LE(w.PendingDamage().size(), HeadlessWindow::kMaxDamageRects);
+
+    // A frame's worth of scattered small damage shows as itself, not as the box around it.
+    HeadlessWindow wide({0, 0, 128, 2});
+    Attach(wide);
+    std::vector<uint32_t> row(128 * 2, 0x11223344);
+    rec.paint = [&] { wide.Present(row.data(), 128, 2, wide.PaintingDamage()); };
+    const uint64_t first = wide.PresentedPixels();
+    for (int i = 0; i < 60; ++i)
+        wide.Invalidate({2 * i, 0, 2 * i + 1, 1});
+    EXPECT_TRUE(wide.DispatchPaint());
+    EXPECT_EQ(first + 60u, wide.PresentedPixels());
 }
 
 TEST_F(Fixture, MinimiseReportsZeroSizeAndRestoreRepaintsEverything)

@@ -341,8 +341,12 @@ TEST_F(UserListTest, ScrollingMovesTheListByRowsAndTheHeaderWithIt)
     E().Click(int(down->GetX()), int(down->GetY()));
     EXPECT_EQ(list->GetTop(), top - kRow);
     E().Owner().SendEvent(EventRecord{bar->GetId(), EV_SCROLL_UP, 0, 0});
-    // The wheel on the focused bar steps by rows too: backward down, forward up.
+    // The wheel steps by rows too (backward down, forward up), also after a press on a row.
     E().Input().SetFocus(bar->GetId());
+    E().Wheel(-120);
+    EXPECT_EQ(list->GetTop(), top - kRow);
+    E().Wheel(120);
+    E().Click(300, RowY(0));
     E().Wheel(-120);
     EXPECT_EQ(list->GetTop(), top - kRow);
     E().Wheel(120);

@@ -13,6 +13,7 @@
 #include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/connect/CMJGameConnect2.h"
 #include "platform/Ini.h"
+#include "platform/WindowTypes.h"
 #include "tests/mahjong/TileRig.h"
 #include "tests/xueliu/SceneRig.h"
 #include "tests/support/FakeClientApp.h"
@@ -613,8 +614,8 @@ TEST_F(BoardsTest, NoRequestFollowsTheResultWhenTheLastThrowLeftTheClockRunning)
 }
 
 // Eight settlement lines unfold under their row inside the list, which scrolls to show them and
-// with the wheel; the detail names its chair, and a press on it or on the row folds it.
-TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPress)
+// with the wheel; the detail names its chair, and a press on it or on the row, or Escape, folds it.
+TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPressOrEscape)
 {
     std::vector<uint8_t> result(GameRecord::kResultSize, 0);
     RecordWriter w({result.data(), result.size()});
@@ -666,6 +667,10 @@ TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPress)
     ASSERT_EQ(list->GetSelected(), row);
     press(*row->GetFace());
     EXPECT_EQ(list->GetSelected(), nullptr);
+    press(*row->GetFace());
+    engine_->Key(platform::vk::kEscape);
+    EXPECT_EQ(list->GetSelected(), nullptr);
+    EXPECT_FALSE(detail->IsActive());
     for (int i = 0; i < 4; ++i)
         EXPECT_GE(list->GetChairRow(i)->GetFace()->GetTop(), top) << i;
 }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <ctime>
 #include <pthread.h>
+#include <cstdio>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
@@ -31,6 +32,25 @@ std::vector<uint8_t> StartData(uint32_t roomId, uint32_t tableNumber)
         out.insert(out.end(), user.Data(), user.Data() + 320);
     }
     out.resize(out.size() + hall::kTextBlockSize, 0);
+    return out;
+}
+
+std::vector<uint8_t> TableStartData(bool withRoomList)
+{
+    const std::string command =
+        "/usr/bin/python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import xlhall, xltable; t = "
+        "xltable.load(); t.room.list = [] if sys.argv[2] == \"0\" else t.room.list; "
+        "sys.stdout.buffer.write(xlhall.start_data(t))' " XL_SOURCE_DIR "/tools/py " +
+        std::string(withRoomList ? "1" : "0");
+    std::vector<uint8_t> out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return out;
+    uint8_t buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.insert(out.end(), buffer, buffer + n);
+    if (::pclose(pipe) != 0)
+        out.clear();
     return out;
 }
 

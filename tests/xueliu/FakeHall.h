@@ -14,6 +14,10 @@
 
 // Start data of a table of four with the own user 1001 at chair 0 (users 1001-1004 by chair).
 std::vector<uint8_t> StartData(uint32_t roomId = 3, uint32_t tableNumber = 9);
+// The start data that the hall stand-in hands over for the stand-ins' table file: its users with
+// their names, characters (portraits), silver and levels, and the room list unless told not to.
+// Empty when the stand-in cannot be run.
+std::vector<uint8_t> TableStartData(bool withRoomList = true);
 
 class FakeHall {
 public:

@@ -104,24 +104,26 @@ TEST(MatchFlow, AScriptedMatchRunsFromTheLoginToTheResultDialog)
 
     Seen seen;
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    platform::WindowId checker = 0;
-    auto check = [&](platform::WindowId, uint32_t message, uintptr_t, intptr_t) -> intptr_t {
-        if (message != platform::kMsgTimer)
-            return 0;
+    // The states are watched after every message the loop dispatches, not sampled by a timer: the
+    // waiting state lasts only until the begin arrives, which a slow client takes together with
+    // the login's reply.
+    bool done = false;
+    auto watch = [&] {
         CGameWinApp* app = GetGameApp();
         CXyGameFrame* frame = app ? app->GetFrameUI() : nullptr;
-        if (!frame)
-            return 1;
+        if (!frame || done)
+            return;
         auto active = [](const Lumora::PObject* o) { return o && o->IsActive(); };
-        if (app->GetMatchState() < 500 && active(frame->GetCountdownBoard()) && active(frame->GetGiveUpButton())) {
+        if (!seen.waiting && app->GetMatchState() < 500 && active(frame->GetCountdownBoard()) &&
+            active(frame->GetGiveUpButton())) {
             seen.waiting = true;
             seen.waitingSeconds = app->GetMatchSeconds();
         }
         seen.knockout = seen.knockout || active(frame->GetKnockoutBoard());
         seen.result = active(frame->GetMatchResultDialog()) && active(frame->GetShade());
         if (!seen.result && std::chrono::steady_clock::now() < giveUp)
-            return 1;
-        platform::StopTimer(checker, 1);
+            return;
+        done = true;
         seen.matchState = app->GetMatchState();
         seen.rank = app->GetMatchRank();
         seen.value = app->GetMatchResultValue();
@@ -137,16 +139,22 @@ TEST(MatchFlow, AScriptedMatchRunsFromTheLoginToTheResultDialog)
         seen.title = app->GetRoomName();
         seen.tableFlag = app->GetTableFlag() != 0;
         platform::PostToWindow(app->GetMainWindowId(), platform::kMsgClose);
-        return 1;
     };
     ClientPlatform platform;
     platform.makeWindow = [](const platform::Rect& r) { return std::make_unique<platform::HeadlessWindow>(r); };
     platform.runLoop = [&] {
-        checker = platform::MakeWindow(check);
-        platform::StartTimer(checker, 1, 20);
-        const int code = platform::RunMessageLoop();
-        platform::DestroyWindow(checker);
-        return code;
+        // The timer only wakes the loop so that the give-up is seen when nothing else comes.
+        const platform::WindowId ticker =
+            platform::MakeWindow([](platform::WindowId, uint32_t, uintptr_t, intptr_t) -> intptr_t { return 0; });
+        platform::StartTimer(ticker, 1, 100);
+        watch();
+        platform::Message m;
+        while (platform::GetNextMessage(m)) {
+            platform::Dispatch(m);
+            watch();
+        }
+        platform::DestroyWindow(ticker);
+        return static_cast<int>(m.wparam);
     };
     InstallGameApplication(nullptr);
     EXPECT_EQ(RunClient({"xueliu", line}, platform), 0);

@@ -10,11 +10,15 @@
 #include "tests/xueliu/TableRun.h"
 
 #include "engine/host/LumoraWnd.h"
+#include "engine/object/ObjectModule.h"
+#include "engine/paint/ImageRecord.h"
 #include "engine/object/PictureObject.h"
 #include "engine/object/PlaneObject.h"
 #include "framework/frame/CXyGameFrame.h"
 #include "framework/scene/GameWinApp.h"
 #include "mahjong/controls/CMJPlayer2.h"
+#include "mahjong/controls/CMJXyDigit.h"
+#include "platform/Charset.h"
 #include "platform/Clock.h"
 #include "platform/HeadlessWindow.h"
 #include "services/panel/CSubSystem.h"
@@ -194,13 +198,140 @@ private:
         // The seat panels (names, scores) keep clear of each other.
         std::vector<Box> panels;
         for (Lumora::CMJPlayer2* p : scene.players)
-            if (p && p->GetBody() && p->GetBody()->IsActive())
+            if (p && p->GetBody() && p->GetBody()->IsActive()) {
                 panels.push_back(Box::Of(*p->GetBody()));
+                // Each line (name, silver) whole on one row inside its panel.
+                if (const auto* plane = dynamic_cast<const Lumora::PlaneObject*>(p->GetBody()))
+                    for (const Lumora::PlaneObject::TextBox& t : plane->TextBoxes())
+                        if (t.box.right >= plane->GetSurfaceWidth() || t.box.bottom - t.box.top > 16)
+                            Fault(step, "a seat panel's line does not fit: \"" + platform::GbkToUtf8(t.text) + "\"");
+            }
         for (size_t i = 0; i < panels.size(); ++i)
             for (size_t j = i + 1; j < panels.size(); ++j)
                 if (panels[i].Overlaps(panels[j]))
                     Fault(step, "seat panels over each other: " + panels[i].Text() + " " + panels[j].Text());
+        TextsApart(scene, step);
         NothingCovered(scene, step);
+    }
+
+    // A text on the screen: where, whose, and its place in the draw order.
+    struct ShownText {
+        Box box;
+        uint32_t owner = 0;
+        std::string text;
+        size_t order = 0;
+    };
+    // A picture or plane drawn on the screen, which hides what it covers where it is opaque.
+    struct Hider {
+        Box box;
+        const PObject* object = nullptr;
+        size_t order = 0;
+        bool Hides(double x, double y) const
+        {
+            if (x < box.left || x >= box.right || y < box.top || y >= box.bottom)
+                return false;
+            const auto* plane = dynamic_cast<const Lumora::PlaneObject*>(object);
+            if (!plane)
+                return true;
+            const double sx = plane->GetSurfaceWidth() / std::max(1.0, box.right - box.left);
+            const double sy = plane->GetSurfaceHeight() / std::max(1.0, box.bottom - box.top);
+            return plane->GetPixelAlpha(int((x - box.left) * sx), int((y - box.top) * sy)) >= 128;
+        }
+    };
+
+    // Every text the window shows: what planes drew (names, silver, board texts, chat, marks)
+    // where it is not painted over, cut to each plane's clip, and the pictures that are texts
+    // (a claim's and the win's label, the clock's digits); with the pictures that may hide them.
+    static std::vector<ShownText> ShownTexts(CMyGame& scene, std::vector<Hider>& hiders)
+    {
+        std::vector<ShownText> texts;
+        Lumora::ObjectModule* objects = scene.GetObjectModule();
+        if (!objects)
+            return texts;
+        const std::map<uint32_t, std::string> pictureTexts{
+            {scene.lastActionImageId, "(claim label)"},
+            {scene.winPicture ? scene.winPicture->GetId() : 0u, "(win label)"},
+            {scene.clockDigits ? scene.clockDigits->GetId() : 0u, "(clock)"}};
+        size_t order = 0;
+        objects->ForEachDrawn([&](PObject& o) {
+            ++order;
+            // Half faded is gone.
+            if (!Shown(&o) || o.GetAlpha() < 0.5)
+                return;
+            if (const auto picture = pictureTexts.find(o.GetId()); picture != pictureTexts.end() && o.GetId())
+                texts.push_back({InkBox(o), o.GetId(), picture->second, order});
+            else if (dynamic_cast<const Lumora::PictureObject*>(&o))
+                hiders.push_back({Box::Of(o), &o, order});
+            const auto* plane = dynamic_cast<const Lumora::PlaneObject*>(&o);
+            if (!plane || plane->GetSurfaceWidth() <= 0 || plane->GetSurfaceHeight() <= 0)
+                return;
+            const double sx = o.GetWidth() / plane->GetSurfaceWidth(), sy = o.GetHeight() / plane->GetSurfaceHeight();
+            Lumora::Rect clip;
+            o.GetClipRect(clip);
+            for (const Lumora::PlaneObject::TextBox& t : plane->TextBoxes()) {
+                Box b{o.GetLeft() + t.box.left * sx, o.GetTop() + t.box.top * sy, o.GetLeft() + t.box.right * sx,
+                      o.GetTop() + t.box.bottom * sy};
+                if (clip.right > clip.left && clip.bottom > clip.top) {
+                    b = {std::max(b.left, double(clip.left)), std::max(b.top, double(clip.top)),
+                         std::min(b.right, double(clip.right)), std::min(b.bottom, double(clip.bottom))};
+                    if (b.right <= b.left || b.bottom <= b.top)
+                        continue;
+                }
+                texts.push_back({b, o.GetId(), platform::GbkToUtf8(t.text), order});
+            }
+        });
+        return texts;
+    }
+
+    // Where a picture has ink (its opaque pixels), on the screen; the whole object without a picture.
+    static Box InkBox(const PObject& o)
+    {
+        const auto* picture = dynamic_cast<const Lumora::PictureObject*>(&o);
+        Lumora::PictureInfo info;
+        if (picture)
+            picture->GetPictureInfo(info);
+        Lumora::ImageRecord frame;
+        if (!info.image || !Lumora::CopyFrame(frame, *info.image, uint32_t(picture->GetFrame())) || !frame.HasAlpha())
+            return Box::Of(o);
+        int left = frame.width, top = frame.height, right = 0, bottom = 0;
+        for (int y = 0; y < frame.height; ++y)
+            for (int x = 0; x < frame.width; ++x)
+                if (frame.pixels[(size_t(y) * frame.width + x) * 4 + 3] >= 128) {
+                    left = std::min(left, x);
+                    top = std::min(top, y);
+                    right = std::max(right, x + 1);
+                    bottom = std::max(bottom, y + 1);
+                }
+        if (right <= left)
+            return {};
+        const double sx = o.GetWidth() / frame.width, sy = o.GetHeight() / frame.height;
+        return {o.GetLeft() + left * sx, o.GetTop() + top * sy, o.GetLeft() + right * sx, o.GetTop() + bottom * sy};
+    }
+
+    // No text stands over a text of another object that shows (nothing drawn between hides it).
+    void TextsApart(CMyGame& scene, const std::string& step)
+    {
+        std::vector<Hider> hiders;
+        const std::vector<ShownText> texts = ShownTexts(scene, hiders);
+        for (size_t i = 0; i < texts.size(); ++i)
+            for (size_t j = i + 1; j < texts.size(); ++j) {
+                const ShownText& under = texts[i].order <= texts[j].order ? texts[i] : texts[j];
+                const ShownText& over = &under == &texts[i] ? texts[j] : texts[i];
+                if (under.owner == over.owner || !under.box.Overlaps(over.box))
+                    continue;
+                const double x =
+                    (std::max(under.box.left, over.box.left) + std::min(under.box.right, over.box.right)) / 2;
+                const double y =
+                    (std::max(under.box.top, over.box.top) + std::min(under.box.bottom, over.box.bottom)) / 2;
+                const bool hidden = std::any_of(hiders.begin(), hiders.end(), [&](const Hider& c) {
+                    return c.order > under.order && c.order < over.order && c.object->GetId() != over.owner &&
+                        c.Hides(x, y);
+                });
+                if (!hidden)
+                    Fault(step,
+                          "text over text: \"" + over.text + "\" " + over.box.Text() + " over \"" + under.text + "\" " +
+                              under.box.Text());
+            }
     }
 
     // What a player must see stays clear: no seat's row of tiles under a seat panel or a button,

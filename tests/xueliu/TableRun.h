@@ -2,10 +2,12 @@
 // The whole client in-process against the game-server stand-in's table, hand after hand: a
 // headless window, a fake hall that hands over the stand-in's table, and the UI thread's loop on
 // a manual clock. The stand-in plays with --fast and the own chair auto-played, one hand at a
-// time when asked; after each hand, once the scene has taken that hand's result, the caller's
-// check runs on the UI thread with the server's view of the table, then the client goes on as a
-// player would ("继续" on the result board: the room check, then 201165) and the next hand is
-// dealt. After the last hand the window is closed.
+// time when asked; it pauses after each deal until the client's gate has opened after it, so no
+// chair decides before the client has taken the deal, however slow it is. After each hand, once
+// the scene has taken that hand's result, the caller's check runs on the UI thread with the
+// server's view of the table, then the client goes on as a player would ("继续" on the result
+// board: the room check, then 201165) and the next hand is dealt. After the last hand the window
+// is closed.
 //
 // The clock: while the notification gate is closed the client waits on nothing but its own
 // animations (the dice), so time jumps ahead; while it is open the client follows the server,

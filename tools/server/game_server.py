@@ -5,14 +5,17 @@ without a real server.
 Usage: game_server.py [--port N] [--host 127.0.0.1] [--table FILE] [--control PATH]
                       [--scenario FILE] [--fault ID:key=value,...]... [--version 9.3]
                       [--play [--fast] [--think-ms N] [--seed N] [--wall FILE] [--hands N]
-                       [--autoplay-human [--wait-for-client]] [--dump-wins FILE] [--time-scale F]]
+                       [--autoplay-human [--wait-for-client]] [--dump-wins FILE] [--time-scale F]
+                       [--pause-after-deal]]
 
 With --play the table (tools/server/table.py) deals whole hands once every chair is ready:
 robots in the robot chairs of the table file (think delay 700 ms, 0 with --fast), the human
 chair through its client; --autoplay-human plays the human chair too (with --wait-for-client
 only once its client entered); --verbose logs "hand N: dealt", "middle" and "result"; --wall FILE scripts the
 walls; --hands N stops after N hands; --dump-wins FILE appends every win's hand as a JSON line;
---time-scale F multiplies the human's time-outs (tests).
+--time-scale F multiplies the human's time-outs (tests); --pause-after-deal pauses the table after
+each deal until the control socket's "resume", so that no chair decides before a slow client has
+taken the deal (tests).
 
 Transport: the xlwire codec. The client's greeting, then frames both ways; AES on (key block 2 of
 net/keys/keyblocks.hex); the stand-in zlib-packs every message of 512 bytes or more it sends.
@@ -516,7 +519,7 @@ def attach_table(server):
     try:
         t = table.Table(server, fast=a.fast, think_ms=a.think_ms, seed=a.seed, wall_file=a.wall, hands=a.hands,
                         autoplay_human=a.autoplay_human, dump=a.dump_wins, time_scale=a.time_scale,
-                        wait_for_client=a.wait_for_client)
+                        wait_for_client=a.wait_for_client, pause_after_deal=a.pause_after_deal)
     except (OSError, ValueError) as e:
         log("--wall: %s" % e)
         sys.exit(2)
@@ -549,6 +552,7 @@ def main():
     p.add_argument("--wait-for-client", action="store_true", help="with --autoplay-human: deal once the client entered")
     p.add_argument("--dump-wins")
     p.add_argument("--time-scale", type=float, default=1.0)
+    p.add_argument("--pause-after-deal", action="store_true")
     server = Server(p.parse_args())
     if server.args.port is None:
         server.args.port = server.table["document"].port

@@ -35,7 +35,7 @@ from xlwire import xueliu as X
 
 class Table(TablePlay, TableIO):
     def __init__(self, server, fast=False, think_ms=None, seed=None, wall_file=None, hands=None,
-                 autoplay_human=False, dump=None, time_scale=1.0, wait_for_client=False):
+                 autoplay_human=False, dump=None, time_scale=1.0, wait_for_client=False, pause_after_deal=False):
         self.server = server
         t = server.table
         self.doc = t["document"]
@@ -51,6 +51,7 @@ class Table(TablePlay, TableIO):
         self.wait_for_client = wait_for_client  # the auto-played own chair is ready once its client entered
         self.dump = dump
         self.time_scale = time_scale   # shortens the human's time-outs in tests
+        self.pause_after_deal = pause_after_deal  # each deal pauses the table until "resume" (tests)
         room = self.doc.room
         self.base_silver = room.base_silver or 1
         self.base_score = room.base_score or 1
@@ -243,6 +244,8 @@ class Table(TablePlay, TableIO):
         self.each(211040, self.deal_start)
         self.each(229300, lambda v: X.EXCHANGE_BEGIN.pack(EXCHANGE_TIME, 0))
         self.progress("dealt")
+        if self.pause_after_deal:
+            self.paused = True
         for c in range(CHAIRS):
             self.prompt(c, EXCHANGE_TIME + DEAL_HOLD, self.auto_exchange)
 

@@ -188,7 +188,7 @@ def draw_table(pack):
     pack.picture('animation_wait', _frames(120, 32, 8, '请稍候'))
     # A seat's panel stands in a corner of the felt that no seat's tiles reach: at 1024x768 that
     # is 110 pixels wide right of the top seat's melds. Three 12-pixel lines fit its height.
-    pack.picture('bit_playerpanel', board(108, 48, '', (40, 40, 70)), keyed=True)
+    pack.picture('bit_playerpanel', board(120, 48, '', (40, 40, 70)), keyed=True)
     for name, word, colour in (('bit_banker', '庄', (200, 40, 30)), ('bit_ready', '准备', (40, 140, 60)),
                                ('bit_offline', '断线', (110, 110, 110)), ('bit_autoplay', '托管', (50, 90, 170))):
         mark = rounded(36 if len(word) > 1 else 18, 18, colour + (255,))

@@ -391,6 +391,16 @@ class ServerRun(unittest.TestCase):
         self.assertEqual(self.table(lambda st: st["hands_played"] == 1)["hands_played"], 1)
         watcher.close()
 
+    def test_a_table_that_pauses_after_its_deal_waits_for_resume(self):
+        self.start("--hands", "0", "--autoplay-human", "--pause-after-deal")
+        self.command({"op": "play", "hands": 1})
+        held = self.table(lambda st: st["deal"] == 1)
+        time.sleep(0.3)
+        self.assertEqual(self.table(), held, "no chair decides before the resume")
+        self.assertEqual(held["phase"], T.EXCHANGE)
+        self.command({"op": "resume"})
+        self.assertEqual(self.table(lambda st: st["hands_played"] == 1)["hands_played"], 1)
+
 
 if __name__ == "__main__":
     unittest.main()
