@@ -522,7 +522,7 @@ void CMJMainGame2::OnNotifyGangCards(uint32_t id, const uint8_t* data, size_t le
         return;
     const MeldRecord m = ToMeld(data, length);
     const int seat = ChairToSeat(m.Chair());
-    const int replacement = m.w[10], wallPos = m.w[11];
+    const int replacement = m.Replacement(), wallPos = m.w[11];
     if (replacement != kNoEntry && (!ValidTile(replacement) || wallPos < 0 || wallPos >= kCardPoolSize))
         return Drop(id, "replacement tile or wall position outside the table");
     const bool held = id == CMJGameNotify2::kMingGangCards ? HoldsConcealed(id, seat, {m.Owner(0), m.Owner(1), m.Owner(2)})

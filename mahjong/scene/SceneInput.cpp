@@ -141,7 +141,10 @@ int CMJMainGame2::OnKeyInput(const EventRecord& record)
         const int flags = int(record.param2);
         if (IsJokerTile(tile) && GetJokerValue(0) != kNoEntry)
             ShowJokerMarker();
-        CatchWallCard(kOwnSeat, wallPos, tile);
+        // A concealed gang's full hand has room for it only once the gang's notification lays
+        // the meld: that places it then.
+        if (!CatchWallCard(kOwnSeat, wallPos, tile) && record.code == EV_REPLACEMENT_GANG)
+            ownReplacementPos_ = -1;
         // The replacement begins the own turn. The gang's notification may have come first and,
         // finding no drawn tile yet, left the hand unable to throw.
         playBlock[kMustThrow] = 1;

@@ -276,7 +276,10 @@ void CMJTable2::AddBuGang(int seat, const MeldRecord& record, int restore)
         added = GetFreeCard();
     } else if (IsHandVisible(seat) && FindTileSlot(seat, record.Claimed()) >= 0) {
         added = TakeTileFromHand(seat, record.Claimed());
-        InsertCaughtCard(seat);
+        // The drawn tile joins the hand, unless it is this gang's replacement: the reply may
+        // have placed it already, and it is the tile to throw.
+        if (const CMJCard2* drawn = Slot(seat, kDrawnSlot); drawn && drawn->tile != record.Replacement())
+            InsertCaughtCard(seat);
     } else {
         added = Slot(seat, kDrawnSlot);
         hands[size_t(seat)][kDrawnSlot] = nullptr;

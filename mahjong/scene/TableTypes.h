@@ -74,6 +74,7 @@ struct MeldRecord {
     int Discarder() const { return w[4]; }
     int Claimed() const { return w[5]; }
     int Owner(int i) const { return w[size_t(6 + i)]; }
+    int Replacement() const { return w[10]; } // a gang's
 };
 
 // The gang record (four tile ids and a kind) that a tile carries through a sort.

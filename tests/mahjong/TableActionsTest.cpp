@@ -363,6 +363,26 @@ TEST_F(TableActions, ConcealedGangPlacesItsReplacementOnceAndSelfDrawnHu)
     EXPECT_EQ(SentAs(RequestId::Hu), Hex(48, {{16, 0}, {20, drawn}, {24, 2}}));
 }
 
+TEST_F(TableActions, AConcealedGangsReplacementComingRoundBeforeItsNotificationIsPlacedOnce)
+{
+    ASSERT_TRUE(opened);
+    s.OnBtnGang();
+    Fault(RequestId::AnnounceGang, R"("reply_hex":")" + Words({1, 0, 229217, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\"");
+    Fault(RequestId::ConcealedGangCards, R"("reply_hex":")" + Words({0, 77, 107, 0, 50, 0, 0, 0}) + "\"");
+    s.DoAnGang(0);
+    // The full hand has no room for it until the notification lays the gang.
+    rig.engine.Run(100);
+    s.OnNotifyGangCards(
+        229197, Rec(48, {{12, 0}, {16, 0}, {20, 0}, {24, 9}, {28, 18}, {32, 27}, {36, 1}, {40, 77}, {44, 107}}).data(),
+        48);
+    rig.engine.Run(100);
+    ASSERT_NE(s.hands[kOwnSeat][kDrawnSlot], nullptr);
+    EXPECT_EQ(s.hands[kOwnSeat][kDrawnSlot]->tile, 77);
+    EXPECT_EQ(s.ClickCodeFor(*s.hands[kOwnSeat][kDrawnSlot]), uint32_t(EV_TILE_THROW_CLICK));
+    EXPECT_EQ(Concealed(), 11);
+    EXPECT_EQ(rig.Misfiled(), 0);
+}
+
 TEST_F(TableActions, DrawOnTheClocksEndAndAClaimButtonDuringAutoPlay)
 {
     ASSERT_TRUE(opened);

@@ -112,6 +112,25 @@ TEST(TableModel, AddedAndConcealedGangsCompleteTheirGroups)
     EXPECT_EQ(table.CountMisfiledTiles(), 0);
 }
 
+TEST(TableModel, AnAddedGangsReplacementPlacedBeforeItsNotificationStaysTheTileToThrow)
+{
+    // The gang's reply may place the replacement (107) before the gang's notification comes: it
+    // must stay in the drawn slot, clicked to throw.
+    TestTable table;
+    table.playState = kPlayStateTurn;
+    table.GiveHand(kOwnSeat, {0, 9, 37, 46, 55, 64, 73, 82, 91, 100, 101, 102, 103});
+    table.Throw(0, 27);
+    table.AddMeld(kOwnSeat, kMeldPeng, Claim(0, 27, 0, 9), 0);
+    table.hands[kOwnSeat][kDrawnSlot]->tile = 18; // the peng's fourth, drawn
+    CMJCard2* replacement = table.CatchWallCard(kOwnSeat, 50, 107);
+    MeldRecord gang = Claim(0, 18, -1, -1);
+    gang.w[10] = 107;
+    table.AddBuGang(kOwnSeat, gang, 0);
+    EXPECT_EQ(table.hands[kOwnSeat][kDrawnSlot], replacement);
+    EXPECT_EQ(table.lastClickCode, uint32_t(EV_TILE_THROW_CLICK));
+    EXPECT_EQ(table.CountMisfiledTiles(), 0);
+}
+
 TEST(TableModel, TileArithmeticAndActionNames)
 {
     TestTable table;
