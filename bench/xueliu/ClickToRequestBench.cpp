@@ -5,9 +5,10 @@
 // the by-hand test does and times two clicks, pressed through XTest once the pointer rests on
 // the thing: a hand tile on the own turn (the throw) and the peng button (the claim), each from
 // the edge that sent it (the client sends on the release) to the arrival of its request at the
-// stand-in (its "arrivals", on the clock of CLOCK_MONOTONIC).
+// stand-in (its "arrivals", on the clock of CLOCK_MONOTONIC: the kernel's receive time, so that a
+// stand-in slow to read does not count).
 // The anchor in the same run is a bare program of the display library that writes to a socket
-// on each button-down, read the way the stand-in reads (bench/xueliu/arrival_clock.py) and
+// on each button-down, stamped the way the stand-in stamps (bench/xueliu/arrival_clock.py) and
 // clicked once before each timed click of the table, so that both see the same load. It starts
 // its own Xvfb (skipped without one or without XTest) and takes some eight minutes, about 25
 // hands.
@@ -372,7 +373,8 @@ bool PlayTheTable(const std::string& report, Latencies& throws, Latencies& pengs
 {
     standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
                                 "--fast", "--wall",
-                                std::string(XL_SOURCE_DIR) + "/tools/server/walls/many_pengs.json"});
+                                std::string(XL_SOURCE_DIR) + "/tools/server/walls/many_pengs.json",
+                                "--kernel-arrivals"});
     xltest::HallRun run(server, {},
                         {"DISPLAY=" + std::string(std::getenv("DISPLAY")), "SDL_VIDEODRIVER=x11",
                          "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin", "XL_SCENE_REPORT=" + report});

@@ -33,7 +33,8 @@ Control socket (Unix stream, JSON lines; one answer line per command):
   {"op": "state"}                        sessions, ready chairs, request log, errors
   {"op": "requests", "id": N}            hex of every request of that id so far
   {"op": "arrivals", "id": N}            when each of them arrived (time.monotonic(), seconds;
-                                         the same clock as CLOCK_MONOTONIC)
+                                         the same clock as CLOCK_MONOTONIC): when it was read,
+                                         with --kernel-arrivals when the kernel received it
   {"op": "fault", "id": N, ...}          delay_ms, code, text, text_hex, short, drop, garble,
                                          reply_hex; id 0 applies to every waited id
   {"op": "clear_faults"}
@@ -108,7 +109,7 @@ class Session:
         self.sock = sock
         self.number = number
         self.key = server.key
-        self.reader = wire.SocketReader(sock)
+        self.reader = wire.SocketReader(sock, stamped=server.args.kernel_arrivals)
         self.serial = 0
         self.push_ids = 0
         self.send_lock = threading.Lock()
@@ -128,11 +129,11 @@ class Session:
 
     def next_message(self):
         """(message id, needs a reply, request id, data, arrival): the arrival is the monotonic
-        time at which the message's first bytes were read."""
+        time at which the message's first bytes were read (with --kernel-arrivals: received)."""
         body, first, at = b"", None, None
         while True:
             (length,) = struct.unpack("<I", self.recv_exact(4))
-            at = at or time.monotonic()
+            at = at or self.reader.at or time.monotonic()
             f = wire.parse_frame(struct.pack("<I", length) + self.recv_exact(length))
             if f is None:
                 continue
@@ -553,6 +554,7 @@ def main():
     p.add_argument("--dump-wins")
     p.add_argument("--time-scale", type=float, default=1.0)
     p.add_argument("--pause-after-deal", action="store_true")
+    p.add_argument("--kernel-arrivals", action="store_true", help="arrivals by the kernel's receive stamp (benches)")
     server = Server(p.parse_args())
     if server.args.port is None:
         server.args.port = server.table["document"].port

@@ -5,7 +5,9 @@ stand-in build on it: the one Python codec beside the one C++ codec.
 
 Standard library, zlib and python3-cryptography only.
 """
+import socket
 import struct
+import time
 import zlib
 
 from cryptography.hazmat.primitives.ciphers import Cipher, algorithms, modes
@@ -23,20 +25,57 @@ class WireError(Exception):
     """A layout rule was broken; the message says which."""
 
 
-class SocketReader:
-    """Exact reads from a stream socket; EOFError when the peer has closed."""
+SO_TIMESTAMPNS = getattr(socket, "SO_TIMESTAMPNS", 35)  # Linux; the module may not name it
 
-    def __init__(self, sock):
+
+def kernel_to_monotonic():
+    """The offset that turns a kernel receive stamp (CLOCK_REALTIME) into time.monotonic(),
+    sampled between two monotonic reads."""
+    before = time.monotonic()
+    real = time.time()
+    return real - (before + time.monotonic()) / 2
+
+
+class SocketReader:
+    """Exact reads from a stream socket; EOFError when the peer has closed.
+
+    With stamped=True `at` is when the kernel received the first byte of the last exact() read
+    (time.monotonic() seconds), not when this reader got round to it: a busy reader does not
+    count as the peer's latency. TCP stamps a read with its last segment, so a read stays within
+    one segment's bytes as far as it can."""
+
+    def __init__(self, sock, stamped=False):
         self.sock = sock
         self.buf = b""
+        self.stamped = stamped
+        self.at = None
+        self.stamps = []  # (end of the chunk in buf, its arrival)
+        if stamped:
+            sock.setsockopt(socket.SOL_SOCKET, SO_TIMESTAMPNS, 1)
+
+    def _read(self):
+        if not self.stamped:
+            return self.sock.recv(65536)
+        chunk, ancillary, _, _ = self.sock.recvmsg(65536, socket.CMSG_SPACE(16))
+        at = time.monotonic()
+        for level, kind, data in ancillary:
+            if level == socket.SOL_SOCKET and kind == SO_TIMESTAMPNS and len(data) >= 16:
+                sec, nsec = struct.unpack_from("@qq", data)
+                at = min(at, sec + nsec / 1e9 - kernel_to_monotonic())
+        if chunk:
+            self.stamps.append((len(self.buf) + len(chunk), at))
+        return chunk
 
     def exact(self, n):
         while len(self.buf) < n:
-            chunk = self.sock.recv(65536)
+            chunk = self._read()
             if not chunk:
                 raise EOFError
             self.buf += chunk
         out, self.buf = self.buf[:n], self.buf[n:]
+        if self.stamped:
+            self.at = self.stamps[0][1] if n else self.at
+            self.stamps = [(end - n, at) for end, at in self.stamps if end > n]
         return out
 
 

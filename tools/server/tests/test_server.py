@@ -437,6 +437,22 @@ class SwitchRoomAndWaiting(unittest.TestCase):
         self.assertLessEqual(at, answered)
         c.close()
 
+    def test_kernel_arrivals_are_when_the_bytes_came_not_when_they_were_read(self):
+        # The held reply to the first request holds the reading of the second.
+        self.start("--hands", "0", "--kernel-arrivals", "--fault", "450130:delay_ms=400")
+        c = Client(self.port, 1001, 0)
+        sent = time.monotonic()
+        c.send(450130, b"", True)
+        c.send(450131, struct.pack("<7i", 1001, 1, 1, 2, 150000, 1, 1), False)
+        c.replies.get(timeout=10)
+        end = time.monotonic() + 10
+        while not self.command({"op": "arrivals", "id": 450131})["at"] and time.monotonic() < end:
+            time.sleep(0.02)
+        (at,) = self.command({"op": "arrivals", "id": 450131})["at"]
+        self.assertLessEqual(sent, at)
+        self.assertLess(at - sent, 0.2)
+        c.close()
+
     def test_the_deal_waits_for_the_client_of_the_own_chair(self):
         self.start("--hands", "1", "--autoplay-human", "--wait-for-client")
         # With the robots ready at once, a deal that did not wait would come within this second.
