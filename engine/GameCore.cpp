@@ -2,6 +2,7 @@
 
 #include "engine/util/EngineLog.h"
 #include "engine/object/EventRecord.h"
+#include "platform/ClickTrace.h"
 
 #include <cassert>
 #include <cstdio>
@@ -291,6 +292,7 @@ void GameCore::ReportFault(BaseModule* module)
 
 void GameCore::RunModule(BaseModule* module, uint32_t now)
 {
+    platform::ClickTraceSpan span("module", module->GetId());
     if (!(module->flags_ & MODULE_FLAG_GUARDED)) {
         DeliverMessages(module);
         module->Update(now);

@@ -1,5 +1,7 @@
 #include "platform/Socket.h"
 
+#include "platform/ClickTrace.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
@@ -150,9 +152,12 @@ IoResult TcpSocket::Send(const void* data, size_t size)
     if (fd_ < 0)
         return {IoStatus::Failed, 0, EBADF};
     for (;;) {
+        const double asked = ClickTraceOn() ? ClickTraceNow() : 0;
         const ssize_t n = ::send(fd_, data, size, MSG_NOSIGNAL);
-        if (n >= 0)
+        if (n >= 0) {
+            ClickTraceSend(asked, static_cast<size_t>(n));
             return {IoStatus::Done, static_cast<size_t>(n), 0};
+        }
         if (errno != EINTR)
             return FromErrno();
     }

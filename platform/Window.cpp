@@ -1,5 +1,6 @@
 #include "platform/Window.h"
 
+#include "platform/ClickTrace.h"
 #include "platform/MessageQueue.h"
 
 #include <memory>
@@ -178,6 +179,7 @@ intptr_t Dispatch(const Message& message)
     auto record = Registry().Find(message.window);
     if (!record || !record->handler)
         return 0;
+    ClickTraceSpan span("msg", message.id);
     return record->handler(message.window, message.id, message.wparam, message.lparam);
 }
 

@@ -46,7 +46,8 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
-constexpr int kClicks = 100;
+// Clicks of each kind; XL_CLICKS=N for a shorter look.
+const size_t kClicks = std::getenv("XL_CLICKS") ? size_t(std::max(1, std::atoi(std::getenv("XL_CLICKS")))) : 100;
 constexpr uint32_t kThrowRequest = 222080, kPengRequest = 229010;
 using xltest::kRetry, xltest::kSettle, xltest::kStall;
 constexpr seconds kLongest{900};
@@ -59,6 +60,100 @@ double Load()
     std::ifstream("/proc/loadavg") >> one;
     return one;
 }
+
+// A timed click: the edge that sent its request and the request's arrival.
+struct TimedClick {
+    double edge, arrival;
+    bool onPress;
+};
+
+// The client's trace (XL_CLICK_TRACE): its button events, sends and spans of work.
+struct ClickTrace {
+    struct Span {
+        std::string name;
+        unsigned id = 0;
+        double start = 0, end = 0, cpuMs = 0;
+        long thread = 0;
+    };
+    std::vector<double> downs, ups, sends;
+    std::vector<Span> spans; // of the windows' thread
+    long windows = 0; // the thread that takes the button events
+
+    explicit ClickTrace(const std::string& path)
+    {
+        std::ifstream in(path);
+        for (std::string kind; in >> kind;) {
+            double at = 0, number = 0;
+            long thread = 0;
+            if (kind == "span") {
+                Span s;
+                in >> s.name >> s.id >> s.start >> s.end >> s.cpuMs >> s.thread;
+                spans.push_back(s);
+            } else if (in >> at >> number >> thread) {
+                (kind == "down" ? downs : kind == "up" ? ups : sends).push_back(at);
+                windows = kind == "send" ? windows : thread;
+            }
+            in.ignore(1 << 20, '\n');
+        }
+        std::erase_if(spans, [this](const Span& s) { return s.thread != windows; });
+        std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
+        for (auto* times : {&downs, &ups, &sends})
+            std::sort(times->begin(), times->end());
+    }
+
+    static double FirstFrom(const std::vector<double>& times, double from)
+    {
+        const auto it = std::lower_bound(times.begin(), times.end(), from);
+        return it == times.end() ? 0 : *it;
+    }
+
+    // What the windows' thread did between two times: the outermost spans that overlap them.
+    std::string Between(double from, double to) const
+    {
+        std::string out;
+        double covered = from;
+        for (const Span& s : spans) {
+            if (s.end <= covered || s.start >= to)
+                continue;
+            char part[96];
+            std::snprintf(part, sizeof part, " %s/%u@%+.2f:%.2fms(cpu %.2f)", s.name.c_str(), s.id,
+                          (s.start - from) * 1000, (s.end - s.start) * 1000, s.cpuMs);
+            out += part;
+            covered = s.end;
+        }
+        return out;
+    }
+};
+
+// Each timed click in three legs: the edge to the client taking its event from the display, the
+// event to the request's send(), and the send to the arrival at the stand-in. The slow ones are
+// told on the error stream with what the windows' thread did meanwhile.
+struct ClickLegs {
+    Latencies toEvent, toSend, toArrival;
+
+    static ClickLegs Of(const std::vector<TimedClick>& clicks, const std::string& tracePath)
+    {
+        const ClickTrace trace(tracePath);
+        ClickLegs legs;
+        for (const TimedClick& c : clicks) {
+            const double event = ClickTrace::FirstFrom(c.onPress ? trace.downs : trace.ups, c.edge);
+            const double sent = event ? ClickTrace::FirstFrom(trace.sends, event) : 0;
+            if (!event || !sent || sent > c.arrival) {
+                ++legs.toEvent.lost;
+                continue;
+            }
+            legs.toEvent.ms.push_back((event - c.edge) * 1000);
+            legs.toSend.ms.push_back((sent - event) * 1000);
+            legs.toArrival.ms.push_back((c.arrival - sent) * 1000);
+            if ((c.arrival - c.edge) * 1000 > kSlowMs)
+                std::fprintf(stderr, "slow click %.2f ms: to event %.2f [%s ], to send %.2f [%s ], to arrival %.2f\n",
+                             (c.arrival - c.edge) * 1000, (event - c.edge) * 1000, trace.Between(c.edge, event).c_str(),
+                             (sent - event) * 1000, trace.Between(event, sent).c_str(), (c.arrival - sent) * 1000);
+        }
+        return legs;
+    }
+    static constexpr double kSlowMs = 4;
+};
 
 // The mouse of the X server in DISPLAY.
 class Mouse {
@@ -204,6 +299,7 @@ public:
 
     Latencies throws, pengs;
     int onPresses = 0; // timed clicks whose request left before the button was released
+    std::vector<TimedClick> timed;
 
 private:
     void Step(const xltest::View& v)
@@ -340,8 +436,10 @@ private:
         // From the edge that sent it.
         const bool onPress = at[before] < released;
         onPresses += onPress;
-        if (into.ms.size() < kClicks)
+        if (into.ms.size() < kClicks) {
             into.ms.push_back((at[before] - (onPress ? pressed : released)) * 1000);
+            timed.push_back({onPress ? pressed : released, at[before], onPress});
+        }
     }
 
     std::vector<double> Arrivals(uint32_t request) const
@@ -369,7 +467,8 @@ private:
 };
 
 // The client at the table, played until both clicks were timed; false when it never entered.
-bool PlayTheTable(const std::string& report, Latencies& throws, Latencies& pengs, Latencies& bare, int& onPresses)
+bool PlayTheTable(const std::string& report, const std::string& trace, Latencies& throws, Latencies& pengs,
+                  Latencies& bare, int& onPresses, std::vector<TimedClick>& timed)
 {
     standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
                                 "--fast", "--wall",
@@ -377,7 +476,8 @@ bool PlayTheTable(const std::string& report, Latencies& throws, Latencies& pengs
                                 "--kernel-arrivals"});
     xltest::HallRun run(server, {},
                         {"DISPLAY=" + std::string(std::getenv("DISPLAY")), "SDL_VIDEODRIVER=x11",
-                         "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin", "XL_SCENE_REPORT=" + report});
+                         "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin", "XL_SCENE_REPORT=" + report,
+                         "XL_CLICK_TRACE=" + trace});
     if (server.AwaitRequests(200110, 1, 60).size() != 1)
         return false;
     BareProgram anchor; // over the table's window: made after it
@@ -389,6 +489,7 @@ bool PlayTheTable(const std::string& report, Latencies& throws, Latencies& pengs
     throws = player.throws;
     pengs = player.pengs;
     onPresses = player.onPresses;
+    timed = player.timed;
     // The hall ends its client as it goes.
     run.HangUp();
     run.Wait(30);
@@ -406,14 +507,20 @@ void BM_ClickToRequest(benchmark::State& state)
     const double loadBefore = Load();
     Latencies bare, throws, pengs;
     int onPresses = 0;
+    std::vector<TimedClick> timed;
+    ClickLegs legs;
     for (auto _ : state) {
         char folder[] = "/tmp/xl-click-bench-XXXXXX";
         const std::string dir = mkdtemp(folder);
-        if (!PlayTheTable(dir + "/scene.jsonl", throws, pengs, bare, onPresses)) {
+        if (!PlayTheTable(dir + "/scene.jsonl", dir + "/click.trace", throws, pengs, bare, onPresses, timed)) {
             state.SkipWithError("the client never entered the table, or the bare window did not show");
             break;
         }
+        legs = ClickLegs::Of(timed, dir + "/click.trace");
         std::error_code ec;
+        std::filesystem::create_directories(XL_BINARY_DIR "/artifacts", ec);
+        std::filesystem::copy_file(dir + "/click.trace", XL_BINARY_DIR "/artifacts/click-trace.txt",
+                                   std::filesystem::copy_options::overwrite_existing, ec);
         std::filesystem::remove_all(dir, ec);
     }
     state.counters["throws"] = double(throws.ms.size());
@@ -436,6 +543,13 @@ void BM_ClickToRequest(benchmark::State& state)
     state.counters["throw_x_bare_p50"] = b > 0 ? throws.Quantile(0.5) / b : 0;
     state.counters["peng_x_bare_p50"] = b > 0 ? pengs.Quantile(0.5) / b : 0;
     state.counters["load_1min"] = (loadBefore + Load()) / 2;
+    state.counters["edge_to_event_p50_ms"] = legs.toEvent.Quantile(0.5);
+    state.counters["edge_to_event_p99_ms"] = legs.toEvent.Quantile(0.99);
+    state.counters["event_to_send_p50_ms"] = legs.toSend.Quantile(0.5);
+    state.counters["event_to_send_p99_ms"] = legs.toSend.Quantile(0.99);
+    state.counters["send_to_arrival_p50_ms"] = legs.toArrival.Quantile(0.5);
+    state.counters["send_to_arrival_p99_ms"] = legs.toArrival.Quantile(0.99);
+    state.counters["clicks_untraced"] = legs.toEvent.lost;
 }
 BENCHMARK(BM_ClickToRequest)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -1,4 +1,5 @@
 // The real window: SDL2 underneath, DisplayWindowBase's message rules on top.
+#include "platform/ClickTrace.h"
 #include "platform/Charset.h"
 #include "platform/MessageQueue.h"
 #include "platform/RealWindow.h"
@@ -26,12 +27,26 @@ struct Registry {
     bool open = false;
     std::atomic<Uint32> wakeEvent{0};
     std::map<Uint32, SdlWindow*> windows;  // by SDL window id
+    // The display's capture is let go when the thread next waits, after the release's own
+    // messages (the engine's tick, which sends a click's request) ran: letting go takes several
+    // round trips to the X server, which would otherwise come first.
+    bool releaseCapture = false;
 };
 
 Registry& Reg()
 {
     static Registry r;
     return r;
+}
+
+// Lets go of the display's capture that a window released.
+void ApplyCaptureRelease()
+{
+    Registry& r = Reg();
+    if (!r.releaseCapture)
+        return;
+    r.releaseCapture = false;
+    SDL_CaptureMouse(SDL_FALSE);
 }
 
 SDL_SystemCursor ToSdlCursor(int id)
@@ -199,6 +214,7 @@ public:
     void SetCapture() override
     {
         captured_ = true;
+        Reg().releaseCapture = false;
         SDL_CaptureMouse(SDL_TRUE);
     }
     void ReleaseCapture() override
@@ -206,7 +222,7 @@ public:
         if (!captured_)
             return;
         captured_ = false;
-        SDL_CaptureMouse(SDL_FALSE);
+        Reg().releaseCapture = true;
     }
     bool HasCapture() const override { return captured_; }
     void SetFocus() override
@@ -277,6 +293,7 @@ public:
         const SDL_MessageBoxData data{SDL_MESSAGEBOX_INFORMATION, window_, utfCaption.c_str(), utfText.c_str(),
                                       static_cast<int>(b.size()), b.data(), nullptr};
         int pressed = -1;
+        ApplyCaptureRelease(); // the box's own loop needs the pointer
         if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0)
             return buttons == MessageBoxButtons::Ok ? MessageBoxAnswer::Ok
                    : buttons == MessageBoxButtons::YesNo ? MessageBoxAnswer::No
@@ -288,6 +305,11 @@ public:
         if (!window_)
             return;
         Reg().windows.erase(SDL_GetWindowID(window_));
+        if (captured_) {
+            captured_ = false;
+            Reg().releaseCapture = true;
+        }
+        ApplyCaptureRelease();
         MarkDestroyed();
         SDL_DestroyWindow(window_);
         window_ = nullptr;
@@ -419,6 +441,7 @@ class DisplayWaiter final : public ExternalWaiter {
 public:
     void Wait(std::optional<uint32_t> timeoutMs) override
     {
+        ApplyCaptureRelease();
         if (PumpRealWindows(0))
             return;
         if (withoutInput_) {
@@ -431,6 +454,7 @@ public:
             }
             woken_ = false;
         } else {
+            ClickTraceSpan span("wait", timeoutMs.value_or(0));
             SDL_WaitEventTimeout(nullptr, timeoutMs ? static_cast<int>(std::min<uint32_t>(*timeoutMs, 0x7FFFFFFF)) : -1);
         }
         PumpRealWindows(0);
@@ -499,6 +523,7 @@ void CloseRealWindows()
         g_waitingSignal->SetExternalWaiter(nullptr);
         g_waitingSignal.reset();
     }
+    ApplyCaptureRelease();
     Cursors().Clear();
     SDL_StopTextInput();
     sdl::StopSubsystems(SDL_INIT_VIDEO | SDL_INIT_EVENTS, true);
@@ -534,8 +559,14 @@ bool PumpRealWindows(int timeoutMs)
     int got = damaged || timeoutMs <= 0 ? SDL_PollEvent(&e) : SDL_WaitEventTimeout(&e, timeoutMs);
     while (got) {
         handled = true;
-        if (SdlWindow* w = WindowOf(e))
+        const bool button = e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP;
+        if (button)
+            ClickTraceButton(e.type == SDL_MOUSEBUTTONDOWN, SDL_GetTicks() - e.button.timestamp);
+        if (SdlWindow* w = WindowOf(e)) {
+            ClickTraceSpan span(button ? "button" : "event", e.type);
             w->Handle(e);
+        }
+        ClickTraceSpan poll("poll", 0);
         got = SDL_PollEvent(&e);
     }
     // Windows may go away while painting; walk a copy.
@@ -544,8 +575,10 @@ bool PumpRealWindows(int timeoutMs)
         all.push_back(w);
     for (SdlWindow* w : all) {
         const bool alive = std::any_of(r.windows.begin(), r.windows.end(), [w](auto& kv) { return kv.second == w; });
-        if (alive)
-            handled = w->DispatchPaint() || handled;
+        if (!alive)
+            continue;
+        ClickTraceSpan span("paint", 0);
+        handled = w->DispatchPaint() || handled;
     }
     return handled;
 }

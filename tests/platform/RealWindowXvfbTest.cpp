@@ -55,15 +55,37 @@ struct Scene : platform::DisplayWindowHandler {
     }
 };
 
+// The thread's message loop until `pred` holds (ten seconds at most).
+template <typename Pred>
+bool RunUntil(Pred pred)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    platform::Message m;
+    while (!pred() && std::chrono::steady_clock::now() < end && platform::GetNextMessage(m))
+        platform::Dispatch(m);
+    return pred();
+}
+
+// A private X server with the display's windows open, closed after the test.
+class RealWindowXvfb : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!x_.Ok())
+            GTEST_SKIP() << "needs Xvfb, xdotool and import";
+        ASSERT_TRUE(platform::OpenRealWindows());
+    }
+    void TearDown() override { platform::CloseRealWindows(); }
+
+private:
+    xltest::XvfbSession x_;
+};
+
 // The real window on a private X server, run by the thread's own message loop: known pixels
 // reach the screen, a click made by xdotool reaches the handler, timers keep firing and a post
 // from another thread wakes the loop, and the repaint after the click shows in a screenshot.
-TEST(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
+TEST_F(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
 {
-    xltest::XvfbSession x;
-    if (!x.Ok())
-        GTEST_SKIP() << "needs Xvfb, xdotool and import";
-    ASSERT_TRUE(platform::OpenRealWindows());
     Scene scene;
     scene.Draw(kBlue);
     auto window = platform::CreateRealWindow("xl-smoke", {0, 0, 320, 240}, {});
@@ -85,14 +107,7 @@ TEST(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
         running.wait_for(std::chrono::seconds(10));
         platform::PostToWindow(messages, platform::kMsgUser);
     });
-    const auto until = [&](auto pred) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        platform::Message m;
-        while (!pred() && std::chrono::steady_clock::now() < end && platform::GetNextMessage(m))
-            platform::Dispatch(m);
-        return pred();
-    };
-    const bool firstPaint = until([&] { return scene.paints > 0; });
+    const bool firstPaint = RunUntil([&] { return scene.paints > 0; });
     painted.set_value();
     ASSERT_TRUE(firstPaint);
     const auto a = xltest::Screenshot("xvfb-window-before.png", 320, 240);
@@ -100,9 +115,9 @@ TEST(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
     const std::string click = "(xdotool search --sync --onlyvisible --name '^xl-smoke$' | head -1 | "
                               "xargs -I{} xdotool mousemove --window {} 20 30 click 1) >/dev/null 2>&1 &";
     ASSERT_EQ(0, std::system(click.c_str()));
-    ASSERT_TRUE(until([&] { return scene.clicks > 0; })) << "no click arrived";
+    ASSERT_TRUE(RunUntil([&] { return scene.clicks > 0; })) << "no click arrived";
     EXPECT_EQ((platform::Point{20, 30}), scene.at);
-    ASSERT_TRUE(until([&] { return scene.paints > scene.paintsAtClick; }));
+    ASSERT_TRUE(RunUntil([&] { return scene.paints > scene.paintsAtClick; }));
     const auto b = xltest::Screenshot("xvfb-window-after.png", 320, 240);
     ASSERT_TRUE(a && b);
     EXPECT_EQ(kBlue, a->Rgb(10, 10));
@@ -115,25 +130,20 @@ TEST(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
     // to GBK is tested on the headless window.)
     ASSERT_EQ(0, std::system("(xdotool search --onlyvisible --name '^xl-smoke$' | head -1 | xargs -I{} "
                              "xdotool type --window {} 'a~'; xdotool key Return) >/dev/null 2>&1 &"));
-    EXPECT_TRUE(until([&] { return scene.chars.size() >= 3; }));
+    EXPECT_TRUE(RunUntil([&] { return scene.chars.size() >= 3; }));
     EXPECT_EQ((std::vector<uint32_t>{'a', '~', 13}), scene.chars);
     EXPECT_NE(scene.keys.end(), std::find(scene.keys.begin(), scene.keys.end(), 13u));
     poster.join();
-    EXPECT_TRUE(until([&] { return posts == 1 && ticks > 3; }));
+    EXPECT_TRUE(RunUntil([&] { return posts == 1 && ticks > 3; }));
     platform::DestroyWindow(messages);
 
     window.reset();
-    platform::CloseRealWindows();
 }
 
 // A wake-up message sent to a window that is gone by the time the server reads it (another
 // thread may send one just as the window closes) is refused; the refusal must not end the program.
-TEST(RealWindowXvfb, AMessageToAWindowThatHasGoneLeavesTheProgramRunning)
+TEST_F(RealWindowXvfb, AMessageToAWindowThatHasGoneLeavesTheProgramRunning)
 {
-    xltest::XvfbSession x;
-    if (!x.Ok())
-        GTEST_SKIP() << "needs Xvfb, xdotool and import";
-    ASSERT_TRUE(platform::OpenRealWindows());
     Display* display = XOpenDisplay(nullptr);
     ASSERT_TRUE(display);
     const Window gone = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 8, 8, 0, 0, 0);
@@ -148,7 +158,56 @@ TEST(RealWindowXvfb, AMessageToAWindowThatHasGoneLeavesTheProgramRunning)
     auto window = platform::CreateRealWindow("xl-after", {0, 0, 64, 64}, {});
     EXPECT_TRUE(window);
     window.reset();
-    platform::CloseRealWindows();
+}
+
+// Whether another client holds the pointer: a grab of one's own is refused then.
+bool PointerHeldElsewhere(Display* d)
+{
+    const int r =
+        XGrabPointer(d, DefaultRootWindow(d), False, 0, GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+    if (r == GrabSuccess)
+        XUngrabPointer(d, CurrentTime);
+    XSync(d, False);
+    return r == AlreadyGrabbed;
+}
+
+// Letting go of a capture takes round trips to the X server: it waits until the thread next
+// waits, so that what the release posted (the engine's tick, which sends a click's request) runs
+// first; and the pointer is let go then.
+TEST_F(RealWindowXvfb, ACaptureReleasedOnAClickIsLetGoOnceTheLoopWaits)
+{
+    Display* other = XOpenDisplay(nullptr);
+    ASSERT_TRUE(other);
+    struct Capturer : Scene {
+        platform::WindowId messages = 0;
+        void OnMouseDown(platform::MouseButton, int, int, uint32_t) override { window->SetCapture(); }
+        void OnMouseUp(platform::MouseButton, int, int, uint32_t) override
+        {
+            window->ReleaseCapture();
+            platform::PostToWindow(messages, platform::kMsgUser);
+        }
+    } scene;
+    int heldAtPost = -1;
+    scene.messages = platform::MakeWindow([&](platform::WindowId, uint32_t m, uintptr_t, intptr_t) {
+        if (m == platform::kMsgUser)
+            heldAtPost = PointerHeldElsewhere(other);
+        return intptr_t{0};
+    });
+    auto window = platform::CreateRealWindow("xl-capture", {0, 0, 320, 240}, {});
+    ASSERT_TRUE(window);
+    scene.window = window.get();
+    window->SetHandler(&scene);
+    ASSERT_EQ(0,
+              std::system("(xdotool search --sync --onlyvisible --name '^xl-capture$' | head -1 | "
+                          "xargs -I{} xdotool mousemove --window {} 20 30 click 1) >/dev/null 2>&1 &"));
+    ASSERT_TRUE(RunUntil([&] { return heldAtPost >= 0; })) << "no click arrived";
+    EXPECT_EQ(1, heldAtPost);
+    // The loop's next wait lets go; a timer makes it wait and come back.
+    ASSERT_TRUE(platform::StartTimer(scene.messages, 1, 10));
+    EXPECT_TRUE(RunUntil([&] { return !PointerHeldElsewhere(other); }));
+    platform::DestroyWindow(scene.messages);
+    XCloseDisplay(other);
+    window.reset();
 }
 
 } // namespace
