@@ -1,6 +1,6 @@
 // The real window: SDL2 underneath, DisplayWindowBase's message rules on top.
-#include "platform/ClickTrace.h"
 #include "platform/Charset.h"
+#include "platform/ClickTrace.h"
 #include "platform/MessageQueue.h"
 #include "platform/RealWindow.h"
 #include "platform/DisplayWindowBase.h"
