@@ -28,7 +28,6 @@ struct Trace {
         if (const char* p = std::getenv("XL_CLICK_TRACE"); p && *p)
             path = p;
     }
-    ~Trace() { Flush(); }
 
     void Add(const char* format, ...) __attribute__((format(printf, 2, 3)))
     {
@@ -58,10 +57,16 @@ struct Trace {
     AppendFile file;
 };
 
+// Never destroyed, so that a send during the program's end still finds it; written at exit.
 Trace& State()
 {
-    static Trace trace;
-    return trace;
+    static Trace* trace = [] {
+        auto* t = new Trace;
+        if (!t->path.empty())
+            std::atexit([] { State().Flush(); });
+        return t;
+    }();
+    return *trace;
 }
 
 // 1 for the process's first thread (the windows' thread), else the kernel's thread id.
