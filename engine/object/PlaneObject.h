@@ -48,6 +48,8 @@ public:
     // it, on one line or as two halves.
     CaptionFit DrawCaption(std::string text, const CaptionRequest& request);
     void ResizeSurface(int width, int height);
+    // ResizeSurface then Clear, without scaling the pixels that the clear wipes.
+    void ResizeSurfaceCleared(int width, int height);
     void ApplyColourKey();
     void Tint(uint32_t colour, double amount);
     void MaskWith(const PictureInfo& mask);
