@@ -60,7 +60,9 @@ bool CreateFrameWindow(CGameFrameWnd& wnd, const ClientPlatform& platform, const
     const platform::Rect work = platform::QueryScreen().workArea;
     if (platform.makeWindow)
         return wnd.Create(platform.makeWindow(work));
+    // Made hidden: it is shown once it is built and the hall has answered.
     platform::WindowStyle style;
     style.borderless = true;
+    style.visible = false;
     return wnd.Create(gbkTitle, style, work);
 }
