@@ -168,18 +168,6 @@ TEST_F(PaintTest, BackBufferFrameAndBackground) {
     EXPECT_EQ(paint_->BackgroundBuffer()[size_t(4) * 8 + 4], 0xFFC81402u);
 }
 
-// Buffers of a new size start black, wherever the memory came from and whatever was painted
-// in the buffers before them.
-TEST_F(PaintTest, BuffersOfANewSizeStartBlack) {
-    for (const auto& [w, h] : {std::pair{640, 480}, std::pair{1280, 800}, std::pair{640, 480}}) {
-        paint_->CreateBackBuffer(w, h);
-        for (const PixelBuffer* b : {&paint_->BackgroundBuffer(), &paint_->WorkBuffer(), &paint_->PresentBuffer()})
-            EXPECT_EQ(std::count(b->begin(), b->end(), 0u), std::ptrdiff_t(w) * h) << w << "x" << h;
-        paint_->ClearBackground(0x00FFFFFF);
-        paint_->RenderFrame(w / 2, h / 2, {{0, 0, w, h}}, {});
-    }
-}
-
 TEST_F(PaintTest, DamageWaitingForAPaintStaysBounded) {
     paint_->CreateBackBuffer(200, 100);
     for (int i = 0; i < 1000; ++i) paint_->RenderFrame(100, 50, {{i % 200, i % 100, i % 200 + 1, i % 100 + 1}}, {});
