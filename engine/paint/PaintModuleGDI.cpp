@@ -63,9 +63,9 @@ void PaintModuleGDI::CreateBackBuffer(int width, int height) {
     width = std::max(0, width);
     height = std::max(0, height);
     const size_t n = size_t(width) * height;
-    background_ = PixelBuffer(n);
-    work_ = PixelBuffer(n);
-    present_ = PixelBuffer(n);
+    background_.assign(n, 0);
+    work_.assign(n, 0);
+    present_.assign(n, 0);
     const uint32_t bytes = bitsPerPixel_ / 8;
     // Device rows are padded to an even number of bytes; converters write with this stride.
     screenStride_ = bytes == 4 ? size_t(width) * 4 : (size_t(width) * bytes + 1) & ~size_t(1);
@@ -74,7 +74,7 @@ void PaintModuleGDI::CreateBackBuffer(int width, int height) {
     height_ = height;
 }
 
-void PaintModuleGDI::CopyRects(const PixelBuffer& from, PixelBuffer& to,
+void PaintModuleGDI::CopyRects(const std::vector<uint32_t>& from, std::vector<uint32_t>& to,
                                const std::vector<Rect>& rects) const {
     for (Rect r : rects) {
         r.left = std::max(r.left, 0);

@@ -2,9 +2,7 @@
 // frames composed from dirty rectangles with the software blitters, and the conversion of the
 // composed frame to the screen's format. Showing it in a window is the host window's part.
 #pragma once
-#include <cstdlib>
 #include <functional>
-#include <new>
 #include <optional>
 #include <vector>
 
@@ -17,39 +15,6 @@ struct FrameItem {
     const ObjectGeometry* geometry = nullptr;
     CPglPic* picture = nullptr;
 };
-
-// Pixel memory that reads as zeros without being written: a large buffer comes as fresh pages of
-// the system, which are cleared only when a frame first touches them, instead of being zeroed
-// whole while the window is made.
-template <typename T>
-struct ZeroedAllocator {
-    using value_type = T;
-    ZeroedAllocator() = default;
-    template <typename U>
-    ZeroedAllocator(const ZeroedAllocator<U>&) noexcept
-    {
-    }
-    T* allocate(size_t n)
-    {
-        if (void* p = std::calloc(n, sizeof(T)))
-            return static_cast<T*>(p);
-        throw std::bad_alloc();
-    }
-    void deallocate(T* p, size_t) noexcept { std::free(p); }
-    // Elements made without a value keep the zeros calloc gave them.
-    template <typename U>
-    void construct(U* p) noexcept
-    {
-        ::new (static_cast<void*>(p)) U;
-    }
-    template <typename U, typename... Args>
-    void construct(U* p, Args&&... args)
-    {
-        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-    }
-    friend bool operator==(const ZeroedAllocator&, const ZeroedAllocator&) { return true; }
-};
-using PixelBuffer = std::vector<uint32_t, ZeroedAllocator<uint32_t>>;
 
 class PaintModuleGDI : public PaintModule {
 public:
@@ -81,9 +46,9 @@ public:
     using Presenter = std::function<void(const uint8_t* pixels, int width, int height, size_t stride,
                                          const std::vector<Rect>& rects)>;
     void SetPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
-    const PixelBuffer& BackgroundBuffer() const { return background_; }
-    const PixelBuffer& WorkBuffer() const { return work_; }
-    const PixelBuffer& PresentBuffer() const { return present_; }
+    const std::vector<uint32_t>& BackgroundBuffer() const { return background_; }
+    const std::vector<uint32_t>& WorkBuffer() const { return work_; }
+    const std::vector<uint32_t>& PresentBuffer() const { return present_; }
     // The frame in the screen's format (the present buffer itself at 32 bits).
     const uint8_t* ScreenPixels() const;
     size_t ScreenStride() const { return screenStride_; }
@@ -92,9 +57,9 @@ public:
     static constexpr size_t kMaxInvalidRects = 64;
 
 private:
-    void CopyRects(const PixelBuffer& from, PixelBuffer& to, const std::vector<Rect>& rects) const;
+    void CopyRects(const std::vector<uint32_t>& from, std::vector<uint32_t>& to, const std::vector<Rect>& rects) const;
 
-    PixelBuffer background_, work_, present_;
+    std::vector<uint32_t> background_, work_, present_;
     std::vector<uint8_t> screen_;
     size_t screenStride_ = 0;
     std::vector<Rect> invalid_;

@@ -161,7 +161,7 @@ protected:
         objects_->BuildFrame();
         testsupport::Buffer present, expected;
         if (paint_) {
-            auto bytes = [](const auto& v) {
+            auto bytes = [](const std::vector<uint32_t>& v) {
                 const auto* p = reinterpret_cast<const uint8_t*>(v.data());
                 return testsupport::Buffer(p, p + v.size() * 4);
             };

@@ -315,7 +315,7 @@ TEST_F(TileViewTest, AnUpdateThatChangesNothingRepaintsNothingAndTheScreenStaysT
         t->Update();
     EXPECT_FALSE(E().Objects().DirtyRects().empty());
     E().Settle();
-    const auto shown = E().Paint().PresentBuffer();
+    const std::vector<uint32_t> shown = E().Paint().PresentBuffer();
     E().Objects().FullRedraw();
     EXPECT_TRUE(shown == E().Paint().PresentBuffer());
 }
