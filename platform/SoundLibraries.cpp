@@ -34,7 +34,7 @@ const Library* LoadOnce(const char* name, Fill fill)
     static Library library{};
     static const Library* loaded = nullptr;
     std::call_once(once, [&] {
-        void* handle = ::dlopen(name, RTLD_NOW | RTLD_LOCAL);
+        void* handle = ::dlopen(name, RTLD_LAZY | RTLD_LOCAL);
         if (!handle) {
             std::fprintf(stderr, "sound: %s not loaded (%s)\n", name, ::dlerror());
             return;
