@@ -1,6 +1,7 @@
 // Frame build from dirty rectangles and registry look-ups of the object module.
 #include "engine/GameCore.h"
 #include "engine/paint/FrameRecord.h"
+#include "engine/object/DirtyRectList.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PictureObject.h"
 #include "engine/paint/PaintModuleGDI.h"
@@ -231,6 +232,29 @@ void BM_OneMove(benchmark::State& state)
         MoveSome(scene, 1, next);
 }
 BENCHMARK(BM_OneMove)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kNanosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The dirty list taking the 200 rectangles of 100 scattered 32x32 moves in an 800x600 view
+// (the list fills and merges past its limit), as between two frames of BM_FrameBuild/10000/100.
+void BM_DirtyRectAdd(benchmark::State& state)
+{
+    const Rect viewport{0, 0, 800, 600};
+    std::vector<Rect> rects;
+    std::mt19937 rng(9);
+    for (int i = 0; i < 200; ++i) {
+        const int x = std::uniform_int_distribution<int>(-16, 800)(rng),
+                  y = std::uniform_int_distribution<int>(-16, 600)(rng);
+        rects.push_back(Rect{x, y, x + 32, y + 32});
+    }
+    DirtyRectList list;
+    for (auto _ : state) {
+        list.Clear();
+        for (const Rect& r : rects)
+            list.Add(r, viewport);
+        benchmark::DoNotOptimize(list.Rects().data());
+    }
+    state.counters["rects"] = double(list.Rects().size());
+}
+BENCHMARK(BM_DirtyRectAdd)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void BM_FrameBuildNothingChanged(benchmark::State& state)
 {

@@ -3,7 +3,9 @@
 // arrive so that a moving object makes one growing rectangle rather than many.
 #include "engine/geometry/ObjectGeometry.h"
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace Lumora {
@@ -23,7 +25,11 @@ public:
     const std::vector<Rect>& Rects() const { return rects_; }
 
 private:
+    void Set(size_t i, const Rect& r);
+
     std::vector<Rect> rects_;
+    // The same rectangles by edge, so that a new one is compared with all of them at once.
+    std::array<int32_t, kCollapseLimit> left_{}, top_{}, right_{}, bottom_{};
 };
 
 } // namespace Lumora
