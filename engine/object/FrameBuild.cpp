@@ -58,10 +58,12 @@ struct CellSpan {
 
 Rect ObjectModule::ScreenRect(const ObjectGeometry& g) { return ScreenRectOf(g); }
 
-bool ObjectModule::IsDrawable(const ObjectGeometry& g) const
+bool ObjectModule::Snapshot(ObjectRecord& record, const ObjectGeometry& g) const
 {
+    record.screen = ScreenRectOf(g);
+    record.shown = g.active && !(g.flags & OBJ_HIDDEN);
     Rect meet;
-    return g.active && !(g.flags & OBJ_HIDDEN) && IntersectRect(meet, ScreenRect(g), viewport_);
+    return record.shown && IntersectRect(meet, record.screen, viewport_);
 }
 
 void ObjectModule::AddDirtyRect(const Rect& rect)
@@ -98,7 +100,6 @@ void ObjectModule::InsertDrawOrder(ObjectRecord* record)
     record->drawKey = KeyOf(record->object->Geometry(), record->object->GetId());
     record->drawPosition = drawList_.insert(record).first;
     record->inDrawList = true;
-    record->screen = ScreenRect(record->snapshot);
     drawOrderStale_ = true;
 }
 
@@ -142,22 +143,18 @@ void ObjectModule::UpdateObject(PObject* object)
     if (!record || record->object != object)
         return;
     const ObjectGeometry& now = object->Geometry();
-    const bool drawable = IsDrawable(now);
+    const Rect before = record->screen;
+    const bool drawable = Snapshot(*record, now);
     // Off screen before and after (the draw list holds exactly what was drawable): no pixel changes.
-    if (!drawable && !record->inDrawList) {
-        record->snapshot = now;
+    if (!drawable && !record->inDrawList)
         return;
-    }
-    const Rect r = ScreenRect(now);
+    const Rect r = record->screen;
     // Any change of the covered rectangle, the clip's included, repaints where it was.
-    const Rect before = ScreenRect(record->snapshot);
     if (!(before == r))
         AddDirtyRect(before);
     AddDirtyRect(r);
-    record->snapshot = now;
     // A move that keeps layer and z keeps the object's place in the order.
     if (drawable && record->inDrawList && record->drawKey == KeyOf(now, object->GetId())) {
-        record->screen = r;
         if (!drawOrderStale_)
             drawOrder_[record->drawIndex].screen = r;
         return;
@@ -175,10 +172,9 @@ void ObjectModule::RebuildDrawList()
     drawList_.clear();
     drawOrderStale_ = true;
     for (auto& [id, record] : records_) {
-        record.snapshot = record.object->Geometry();
-        if (IsDrawable(record.snapshot)) {
+        if (Snapshot(record, record.object->Geometry())) {
             InsertDrawOrder(&record);
-            AddDirtyRect(ScreenRect(record.snapshot));
+            AddDirtyRect(record.screen);
         }
     }
 }

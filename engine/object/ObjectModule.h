@@ -166,8 +166,10 @@ private:
 
     struct ObjectRecord {
         PObject* object = nullptr;
-        ObjectGeometry snapshot;
-        Rect screen; // of the snapshot, while in the draw list
+        // What the object covered at its last update (all that a change must repaint), and
+        // whether it was shown then (active and not hidden).
+        Rect screen;
+        bool shown = false;
         DrawKey drawKey;
         bool inDrawList = false;
         DrawList::iterator drawPosition;
@@ -186,7 +188,8 @@ private:
     void RemoveFromDrawList(ObjectRecord* record);
     // Lays drawOrder_ out again after the draw list gained or lost entries.
     const std::vector<DrawEntry>& DrawOrderEntries();
-    bool IsDrawable(const ObjectGeometry& g) const;
+    // Takes the object's geometry as it is now; true when it is to be drawn.
+    bool Snapshot(ObjectRecord& record, const ObjectGeometry& g) const;
     void FinishAction(ActionRecord* action, bool cancelled);
     void SettleGroup(ActionGroup* group);
     void StartGroup(ActionGroup* group);
