@@ -70,17 +70,42 @@ void DirtyRectList::Add(const Rect& rect, const Rect& viewport)
         Set(n, c);
         return;
     }
-    // A full list: c joins the rectangle it grows least (the first of equals).
+    // A full list: c joins the rectangle it grows least (the first of equals). Every kept
+    // rectangle lies in the viewport, so in a viewport of less than 2^31 pixels the areas fit
+    // 32 bits and four are compared at a time.
     size_t cheapest = 0;
-    int64_t cheapestGrowth = INT64_MAX;
-    for (size_t i = 0; i < n; ++i) {
-        const int64_t grown = int64_t(std::max(right_[i], c.right) - std::min(left_[i], c.left)) *
-            int64_t(std::max(bottom_[i], c.bottom) - std::min(top_[i], c.top));
-        const int64_t growth = grown - int64_t(right_[i] - left_[i]) * int64_t(bottom_[i] - top_[i]);
-        // Selected without a branch: which rectangle wins is as good as random.
-        const bool better = growth < cheapestGrowth;
-        cheapest = better ? i : cheapest;
-        cheapestGrowth = better ? growth : cheapestGrowth;
+    if (int64_t(viewport.right - viewport.left) * int64_t(viewport.bottom - viewport.top) < (int64_t{1} << 31)) {
+        Lanes best = Lanes{} + INT32_MAX, bestIndex = Lanes{};
+        const Lanes step = {0, 1, 2, 3};
+        for (size_t base = 0; base < n; base += 4) {
+            Lanes l, t, r, b;
+            std::memcpy(&l, &left_[base], sizeof l);
+            std::memcpy(&t, &top_[base], sizeof t);
+            std::memcpy(&r, &right_[base], sizeof r);
+            std::memcpy(&b, &bottom_[base], sizeof b);
+            const Lanes ul = l < cl ? l : cl, ut = t < ct ? t : ct, ur = r > cr ? r : cr, ub = b > cb ? b : cb;
+            const Lanes growth = (ur - ul) * (ub - ut) - (r - l) * (b - t);
+            const Lanes better = growth < best; // strict: the first of equals stays
+            best = better ? growth : best;
+            bestIndex = better ? step + int32_t(base) : bestIndex;
+        }
+        for (int k = 0; k < 4; ++k)
+            if (best[k] < best[0] || (best[k] == best[0] && bestIndex[k] < bestIndex[0])) {
+                best[0] = best[k];
+                bestIndex[0] = bestIndex[k];
+            }
+        cheapest = size_t(bestIndex[0]);
+    } else {
+        int64_t cheapestGrowth = INT64_MAX;
+        for (size_t i = 0; i < n; ++i) {
+            const int64_t grown = int64_t(std::max(right_[i], c.right) - std::min(left_[i], c.left)) *
+                int64_t(std::max(bottom_[i], c.bottom) - std::min(top_[i], c.top));
+            const int64_t growth = grown - int64_t(right_[i] - left_[i]) * int64_t(bottom_[i] - top_[i]);
+            if (growth < cheapestGrowth) {
+                cheapestGrowth = growth;
+                cheapest = i;
+            }
+        }
     }
     Set(cheapest, Union(c, rects_[cheapest]));
 }

@@ -279,17 +279,20 @@ void ObjectModule::BuildFrame()
             if (!fullRedraw_) {
                 const CellSpan s = span(entry.screen);
                 uint64_t covered = 0;
-                if (s.right - s.left <= 2 && s.bottom - s.top <= 2) {
-                    // Most objects span at most three cells each way: read nine, some twice,
-                    // with no branch on the span.
-                    const size_t x[3] = {size_t(s.left), size_t(std::min(s.left + 1, s.right)), size_t(s.right)};
-                    for (int y : {s.top, std::min(s.top + 1, s.bottom), s.bottom}) {
-                        const DirtyCell* row = &dirtyCells_[size_t(y) * size_t(columns)];
-                        for (size_t c : x) {
-                            near |= row[c].near;
-                            covered |= row[c].covered;
-                        }
-                    }
+                if (s.right - s.left <= 1 && s.bottom - s.top <= 1) {
+                    // Most objects span at most two cells each way: the four corner cells,
+                    // some of them read twice, with no branch on the span.
+                    const DirtyCell* top = &dirtyCells_[size_t(s.top) * size_t(columns)];
+                    const DirtyCell* bottom = &dirtyCells_[size_t(s.bottom) * size_t(columns)];
+                    const DirtyCell& a = top[s.left];
+                    const DirtyCell& b = top[s.right];
+                    const DirtyCell& c = bottom[s.left];
+                    const DirtyCell& d = bottom[s.right];
+                    near = a.near;
+                    near |= b.near;
+                    near |= c.near;
+                    near |= d.near;
+                    covered = a.covered | b.covered | c.covered | d.covered;
                 } else {
                     for (int y = s.top; y <= s.bottom; ++y) {
                         const DirtyCell* row = &dirtyCells_[size_t(y) * size_t(columns)];

@@ -450,10 +450,11 @@ TEST(DirtyRectList, KeepsWhatTheRuleReadInOrderKeeps)
     for (int round = 0; round < 40; ++round) {
         list.Clear();
         plain.clear();
-        // Coarse coordinates, so that shared edges, covers and equal rectangles are common.
+        // Coarse coordinates, so that shared edges, covers and equal rectangles are common; in
+        // odd rounds small equal squares, so that the list fills and joins meet equal growths.
         for (int i = 0; i < 150; ++i) {
             const int l = pick(-2, 24) * 5, t = pick(-2, 18) * 5;
-            const Rect r{l, t, l + pick(0, 4) * 5, t + pick(0, 4) * 5};
+            const Rect r = round % 2 ? Rect{l, t, l + 2, t + 2} : Rect{l, t, l + pick(0, 4) * 5, t + pick(0, 4) * 5};
             list.Add(r, viewport);
             plainAdd(plain, r, viewport);
             ASSERT_EQ(list.Rects(), plain) << "round " << round << ", rectangle " << i;
