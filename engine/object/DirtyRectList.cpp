@@ -18,6 +18,16 @@ inline Rect Union(const Rect& a, const Rect& b)
 
 } // namespace
 
+std::array<DirtyRectList::Lanes, 4> DirtyRectList::Edges(size_t base) const
+{
+    std::array<Lanes, 4> edges;
+    std::memcpy(&edges[0], &left_[base], sizeof(Lanes));
+    std::memcpy(&edges[1], &top_[base], sizeof(Lanes));
+    std::memcpy(&edges[2], &right_[base], sizeof(Lanes));
+    std::memcpy(&edges[3], &bottom_[base], sizeof(Lanes));
+    return edges;
+}
+
 void DirtyRectList::Set(size_t i, const Rect& r)
 {
     rects_[i] = r;
@@ -37,15 +47,10 @@ void DirtyRectList::Add(const Rect& rect, const Rect& viewport)
     // union would repaint all that lies between). Four rectangles are tested at a time without
     // a branch, and the lowest one that takes c wins.
     static_assert(kCollapseLimit % 4 == 0);
-    using Lanes = int32_t __attribute__((vector_size(16)));
     const size_t n = rects_.size();
     const Lanes cl = Lanes{} + c.left, ct = Lanes{} + c.top, cr = Lanes{} + c.right, cb = Lanes{} + c.bottom;
     for (size_t base = 0; base < n; base += 4) {
-        Lanes l, t, r, b;
-        std::memcpy(&l, &left_[base], sizeof l);
-        std::memcpy(&t, &top_[base], sizeof t);
-        std::memcpy(&r, &right_[base], sizeof r);
-        std::memcpy(&b, &bottom_[base], sizeof b);
+        const auto [l, t, r, b] = Edges(base);
         const Lanes coversE = (cl <= l) & (ct <= t) & (cr >= r) & (cb >= b);
         const Lanes coveredByE = (l <= cl) & (t <= ct) & (r >= cr) & (b >= cb);
         const Lanes columns = (cl == l) & (cr == r) & (ct <= b) & (t <= cb);
@@ -78,11 +83,7 @@ void DirtyRectList::Add(const Rect& rect, const Rect& viewport)
         Lanes best = Lanes{} + INT32_MAX, bestIndex = Lanes{};
         const Lanes step = {0, 1, 2, 3};
         for (size_t base = 0; base < n; base += 4) {
-            Lanes l, t, r, b;
-            std::memcpy(&l, &left_[base], sizeof l);
-            std::memcpy(&t, &top_[base], sizeof t);
-            std::memcpy(&r, &right_[base], sizeof r);
-            std::memcpy(&b, &bottom_[base], sizeof b);
+            const auto [l, t, r, b] = Edges(base);
             const Lanes ul = l < cl ? l : cl, ut = t < ct ? t : ct, ur = r > cr ? r : cr, ub = b > cb ? b : cb;
             const Lanes growth = (ur - ul) * (ub - ut) - (r - l) * (b - t);
             const Lanes better = growth < best; // strict: the first of equals stays

@@ -25,6 +25,9 @@ public:
     const std::vector<Rect>& Rects() const { return rects_; }
 
 private:
+    // Four kept rectangles side by side, one edge in each lane.
+    using Lanes = int32_t __attribute__((vector_size(16)));
+    std::array<Lanes, 4> Edges(size_t base) const;
     void Set(size_t i, const Rect& r);
 
     std::vector<Rect> rects_;
