@@ -75,4 +75,22 @@ bool WakeSignal::WaitChanged(uint64_t seen, std::optional<uint64_t> deadlineMs)
     return true;
 }
 
+bool WakeSignal::WaitChangedFor(uint64_t seen, std::chrono::microseconds timeout)
+{
+    std::unique_lock lock(mutex_);
+    if (seq_ != seen)
+        return true;
+    ++sleepers_;
+    if (ExternalWaiter* external = external_) {
+        lock.unlock();
+        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(timeout).count();
+        external->Wait(static_cast<uint32_t>(std::clamp<int64_t>(ms, 0, 0x7FFFFFFF)));
+        lock.lock();
+    } else {
+        changed_.wait_for(lock, timeout, [&] { return seq_ != seen; });
+    }
+    --sleepers_;
+    return seq_ != seen;
+}
+
 } // namespace platform

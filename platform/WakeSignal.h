@@ -1,6 +1,7 @@
 #pragma once
 // The one point a thread sleeps on: a counter that every post, sent call or signalled event bumps,
 // so "something changed since I looked" is never lost between a check and a wait.
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -27,6 +28,9 @@ public:
     // Sleeps while the counter still equals `seen`, at most until `deadlineMs` of the current
     // clock. True when the counter moved, false when the deadline passed first.
     bool WaitChanged(uint64_t seen, std::optional<uint64_t> deadlineMs);
+    // The same for at most `timeout` of real time, whatever clock is installed: for a loop that
+    // moves a manual clock with real time and must sleep until its next step or a post.
+    bool WaitChangedFor(uint64_t seen, std::chrono::microseconds timeout);
 
     // Installed by the owner thread only; nullptr returns to the condition variable.
     void SetExternalWaiter(ExternalWaiter* waiter);

@@ -91,6 +91,9 @@ void BM_OpaqueBlit1016x760(benchmark::State& state) { Blit(state, false, 0, 1016
 BENCHMARK(BM_OpaqueBlit1016x760);
 void BM_AlphaBlit1024x768(benchmark::State& state) { Blit(state, true, 0, kW, kH, 0); }
 BENCHMARK(BM_AlphaBlit1024x768);
+// A tile's picture: rows that do not end on eight pixels.
+void BM_AlphaBlitTile45x63(benchmark::State& state) { Blit(state, true, 0, 45, 63, 0, 45, 63); }
+BENCHMARK(BM_AlphaBlitTile45x63);
 // A plain source-over blend as one would write it with AVX2: every channel, alpha included, is
 // (s * a + d * (255 - a)) >> 8, with none of the engine's cases (empty destination, skipped
 // pixels, the larger alpha). The anchor for the engine's alpha blit.

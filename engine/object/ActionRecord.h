@@ -29,6 +29,9 @@ struct ActionRecord {
     ActionStep step = nullptr;
     EventRecord completion;  // code 0: none
     ActionRecord* next = nullptr;
+    // The other live actions of its group, so that a group starts without a walk of every action.
+    ActionRecord* groupPrevious = nullptr;
+    ActionRecord* groupNext = nullptr;
 };
 
 struct ActionGroup {
@@ -42,6 +45,7 @@ struct ActionGroup {
     uint32_t open = 0;                  // still being filled: the current group or one above it
     uint32_t finished = 0;              // everything in it ended while it was still open
     uint32_t aliases = 0; // handles of the empty groups it replaced, which name it too
+    ActionRecord* firstAction = nullptr; // its live actions
 };
 
 } // namespace Lumora

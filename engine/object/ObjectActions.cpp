@@ -7,6 +7,7 @@
 #include "engine/util/MemPool.h"
 
 #include <new>
+#include <vector>
 
 namespace Lumora {
 namespace {
@@ -28,6 +29,15 @@ void UnlinkChild(ActionGroup* parent, ActionGroup* child)
             child->nextSibling = nullptr;
             return;
         }
+}
+
+// Clears the predecessor of a group and of its child groups, which it lists.
+void StartGroupTree(ActionGroup* group, std::vector<ActionGroup*>& started)
+{
+    group->predecessor = nullptr;
+    started.push_back(group);
+    for (ActionGroup* child = group->firstChild; child; child = child->nextSibling)
+        StartGroupTree(child, started);
 }
 
 } // namespace
@@ -83,6 +93,10 @@ void ObjectModule::AddAction(ActionRecord* action)
     if (GameCore* core = GetCore())
         core->RequestTick();
     if (currentGroup_) {
+        action->groupNext = currentGroup_->firstAction;
+        if (action->groupNext)
+            action->groupNext->groupPrevious = action;
+        currentGroup_->firstAction = action;
         ++currentGroup_->pending;
         currentGroup_->finished = 0;
         action->waiting = IsGroupActive(currentGroup_) ? 0 : 1;
@@ -201,12 +215,15 @@ void ObjectModule::SettleGroup(ActionGroup* group)
 
 void ObjectModule::StartGroup(ActionGroup* group)
 {
-    group->predecessor = nullptr;
-    for (ActionGroup* child = group->firstChild; child; child = child->nextSibling)
-        StartGroup(child);
-    for (ActionRecord* a = firstAction_; a; a = a->next)
-        if (a->group == group)
-            a->waiting = IsGroupActive(group) ? 0 : 1;
+    // The group and its child groups start together; each marks its own actions (their waiting
+    // marks depend only on the groups above them, all started first).
+    std::vector<ActionGroup*> started;
+    StartGroupTree(group, started);
+    for (ActionGroup* g : started) {
+        const uint32_t waiting = IsGroupActive(g) ? 0 : 1;
+        for (ActionRecord* a = g->firstAction; a; a = a->groupNext)
+            a->waiting = waiting;
+    }
 }
 
 void ObjectModule::CancelAction(uint64_t id)
@@ -265,6 +282,14 @@ void ObjectModule::FinishAction(ActionRecord* action, bool cancelled)
             actionsByTarget_.erase(it);
             break;
         }
+    if (group) {
+        if (action->groupPrevious)
+            action->groupPrevious->groupNext = action->groupNext;
+        else if (group->firstAction == action)
+            group->firstAction = action->groupNext;
+        if (action->groupNext)
+            action->groupNext->groupPrevious = action->groupPrevious;
+    }
     if (actionPool_)
         actionPool_->Free(action);
     if (completion.code) {

@@ -320,6 +320,21 @@ void PlaneObject::ResizeSurface(int width, int height)
     Redraw();
 }
 
+void PlaneObject::ResizeSurfaceCleared(int width, int height)
+{
+    if (image_ && width > 0 && height > 0) {
+        width = std::min(width, 0xFFFF);
+        height = std::min(height, 0xFFFF);
+        std::vector<uint8_t>(size_t(width) * height * 4, 0).swap(image_->pixels);
+        image_->width = static_cast<uint16_t>(width);
+        image_->height = static_cast<uint16_t>(height);
+        AttachPicture();
+        MarkChanged();
+        Redraw();
+    }
+    Clear();
+}
+
 void PlaneObject::ApplyColourKey()
 {
     if (!image_)

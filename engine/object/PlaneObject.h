@@ -7,6 +7,7 @@
 #include "engine/object/PlaneCaption.h"
 #include "engine/text/TextStyle.h"
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,6 +48,8 @@ public:
     // it, on one line or as two halves.
     CaptionFit DrawCaption(std::string text, const CaptionRequest& request);
     void ResizeSurface(int width, int height);
+    // ResizeSurface then Clear, without scaling the pixels that the clear wipes.
+    void ResizeSurfaceCleared(int width, int height);
     void ApplyColourKey();
     void Tint(uint32_t colour, double amount);
     void MaskWith(const PictureInfo& mask);
@@ -86,8 +89,11 @@ public:
     static constexpr size_t kTextBoxBytes = 32;
     // The texts drawn on the surface and not painted over since (a fill or a picture over their
     // box, a clear or a new size forgets them); the newest kTextBoxesKept. What a check of the
-    // look reads to find texts over texts.
-    const std::vector<TextBox>& TextBoxes() const { return textBoxes_; }
+    // look reads to find texts over texts; kept only while RecordTexts is on (off by default: the
+    // product never reads them).
+    const std::deque<TextBox>& TextBoxes() const { return textBoxes_; }
+    static void RecordTexts(bool on);
+    static bool RecordingTexts();
     // A text whose pixels were copied onto the surface rather than drawn (kept across a scroll).
     void NoteText(const Rect& box, std::string_view text);
 
@@ -110,7 +116,7 @@ private:
     TextStyle style_;
     TextSurface* text_ = nullptr;
     uint32_t background_ = kColourKey;
-    std::vector<TextBox> textBoxes_;
+    std::deque<TextBox> textBoxes_;
 };
 
 } // namespace Lumora

@@ -24,6 +24,9 @@ bool IsPair(std::string_view text, size_t i)
     return static_cast<unsigned char>(text[i]) >= 0x81 && i + 1 < text.size();
 }
 
+// Whether planes keep the boxes of their texts (a check of the look asks for them).
+bool g_recordTexts = false;
+
 } // namespace
 
 int PlaneObject::CharacterWidth(bool pair) const
@@ -114,9 +117,13 @@ void PlaneObject::DrawMarkupText(std::string_view text, int x, int width, int he
     MarkChanged();
 }
 
+void PlaneObject::RecordTexts(bool on) { g_recordTexts = on; }
+
+bool PlaneObject::RecordingTexts() { return g_recordTexts; }
+
 void PlaneObject::NoteText(const Rect& box, std::string_view text)
 {
-    if (!image_)
+    if (!g_recordTexts || !image_)
         return;
     // Only what lands on the surface counts.
     const Rect on{std::max(box.left, 0), std::max(box.top, 0), std::min(box.right, int(image_->width)),
@@ -124,7 +131,7 @@ void PlaneObject::NoteText(const Rect& box, std::string_view text)
     if (on.right <= on.left || on.bottom <= on.top)
         return;
     if (textBoxes_.size() >= kTextBoxesKept)
-        textBoxes_.erase(textBoxes_.begin());
+        textBoxes_.pop_front();
     size_t cut = 0;
     while (cut < text.size() && cut < kTextBoxBytes)
         cut += IsPair(text, cut) ? 2 : 1;
@@ -133,6 +140,8 @@ void PlaneObject::NoteText(const Rect& box, std::string_view text)
 
 void PlaneObject::ForgetTexts(int left, int top, int right, int bottom)
 {
+    if (textBoxes_.empty())
+        return;
     std::erase_if(textBoxes_, [&](const TextBox& t) {
         return t.box.left < right && left < t.box.right && t.box.top < bottom && top < t.box.bottom;
     });

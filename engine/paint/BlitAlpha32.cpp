@@ -64,7 +64,7 @@ __attribute__((target("avx2"))) inline __m256i AlphaOver8(__m256i s, __m256i d, 
     return _mm256_blendv_epi8(drawn, d, _mm256_cmpeq_epi32(alphaS, zero));
 }
 
-// Rows of the clipped rectangle, eight pixels at a time, the rest by the scalar rule.
+// Rows of the clipped rectangle, eight pixels at a time; rows under eight by the scalar rule.
 template <bool Inner>
 __attribute__((target("avx2"))) void RowsAvx2(uint32_t* d0, size_t dPitch, const uint8_t* s0, size_t sPitch, int w,
                                               int h, const Rule& r) {
@@ -77,6 +77,19 @@ __attribute__((target("avx2"))) void RowsAvx2(uint32_t* d0, size_t dPitch, const
             const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + size_t(i) * 4));
             const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), AlphaOver8<Inner>(sv, dv, ka));
+        }
+        if (i < w && w >= 8) {
+            // The last few pixels as the row's last eight, the lanes already drawn kept as they
+            // are: pictures cut by a dirty rectangle end anywhere, and one pixel at a time the
+            // tail would cost more than the row.
+            const int back = w - 8;
+            const __m256i keep =
+                _mm256_cmpgt_epi32(_mm256_set1_epi32(i - back), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+            const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + size_t(back) * 4));
+            const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + back));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + back),
+                                _mm256_blendv_epi8(AlphaOver8<Inner>(sv, dv, ka), dv, keep));
+            continue;
         }
         for (; i < w; ++i) {
             uint32_t p;

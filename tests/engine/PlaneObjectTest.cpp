@@ -150,11 +150,24 @@ TEST_F(PlaneObjectTest, TextUsesThePlanesStyle)
     EXPECT_EQ(p->MeasureText("aaaaaaaaaaaa", 60), 14 + 2 + 14);
 }
 
-// The plane knows where its texts stand until paint covers them.
-TEST_F(PlaneObjectTest, TextBoxesLastUntilPaintCoversThem)
+// The plane knows where its texts stand until paint covers them, while a check asks; the newest
+// are kept, the oldest going first; without the switch nothing is kept.
+TEST_F(PlaneObjectTest, TextBoxesLastUntilPaintCoversThemOnlyWhileRecorded)
 {
     PlaneObject* p = objects_->NewPlaneObject(100, 40, 0x00FF00FF, nullptr);
     p->SetFont(12, 400, "宋体");
+    ASSERT_FALSE(PlaneObject::RecordingTexts());
+    p->DrawTextLine(4, 2, "ab中");
+    EXPECT_TRUE(p->TextBoxes().empty());
+    PlaneObject::RecordTexts(true);
+    struct Off {
+        ~Off() { PlaneObject::RecordTexts(false); }
+    } off;
+    for (size_t i = 0; i <= PlaneObject::kTextBoxesKept; ++i)
+        p->NoteText({0, 0, 1, 1}, std::to_string(i));
+    ASSERT_EQ(p->TextBoxes().size(), PlaneObject::kTextBoxesKept);
+    EXPECT_EQ(p->TextBoxes().front().text, "1");
+    p->Clear();
     p->DrawTextLine(4, 2, "ab中");
     p->DrawTextLine(4, 20, "x");
     p->DrawTextLine(200, 0, "off the surface");

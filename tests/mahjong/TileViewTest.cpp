@@ -201,6 +201,28 @@ TEST_F(TileViewTest, TheThrownTileStandsOnItsBackgroundAndScalesWithTheSplitter)
     EXPECT_EQ(tile->scale, 1.0);
 }
 
+// A tile's shadow is the shadow picture scaled to its size, whether drawn for it or kept from a
+// tile of the same size before (the first round may find one kept by an earlier engine).
+TEST_F(TileViewTest, EveryShadowOfASizeShowsTheShadowPictureScaledToIt)
+{
+    for (int round = 0; round < 2; ++round)
+        for (bool splitter : {false, true}) {
+            CMJCard2* tile = MakeTile();
+            tile->seat = 0;
+            tile->state = kTileThrown;
+            tile->tile = 20;
+            tile->placed = 1;
+            host_.splitter = splitter;
+            tile->Update();
+            PlaneObject* shadow = tile->GetShadow();
+            const int w = shadow->GetSurfaceWidth(), h = shadow->GetSurfaceHeight();
+            PlaneObject* drawn = E().Objects().NewPlaneObject(w, h, shadow->GetBackgroundColour(), nullptr);
+            drawn->DrawPicture(E().Picture("shadow"), 0, 0, w, h, 0, 1.0);
+            ASSERT_TRUE(std::equal(drawn->GetPixels(), drawn->GetPixels() + size_t(w) * h * 4, shadow->GetPixels()))
+                << "round " << round << ", " << w << "x" << h;
+        }
+}
+
 TEST_F(TileViewTest, AnOwnJokerTakesItsKeyColourAndTheNextUpdateGivesItBack)
 {
     CMJCard2* tile = MakeTile();

@@ -3,6 +3,7 @@
 #include "platform/MessageLoop.h"
 #include "platform/MessageThread.h"
 #include "platform/MessageWait.h"
+#include "platform/WakeSignal.h"
 #include "platform/Window.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +117,22 @@ TEST(Event, TimeOutsFollowTheCurrentClock)
     EXPECT_GE(clock.NowMs() - start, 100u) << "a time-out never ends early";
     stop = true;
     ASSERT_TRUE(ticker.Join(10000));
+}
+
+// A loop that moves a manual clock with real time sleeps in real time: until a post, or the time-out
+// even though the installed clock stands still.
+TEST(WakeSignal, RealTimeWaitEndsOnABumpOrAfterItsTimeOutUnderAStillManualClock)
+{
+    ManualClock clock;
+    ScopedClock installed(clock);
+    WakeSignal signal;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(signal.WaitChangedFor(signal.Seq(), std::chrono::milliseconds(20)));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+    const uint64_t seen = signal.Seq();
+    MessageThread bumper([&] { signal.Bump(); });
+    EXPECT_TRUE(signal.WaitChangedFor(seen, std::chrono::seconds(60)));
+    ASSERT_TRUE(bumper.Join(10000));
 }
 
 TEST(MessageWait, DispatchesMessagesWhileWaitingForAnEvent)

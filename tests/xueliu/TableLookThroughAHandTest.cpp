@@ -158,6 +158,7 @@ public:
     std::set<std::string> faults;
     std::set<std::string> steps;
     std::string trail; // " ms:phase/board" at each change
+    size_t mostTexts = 0; // the most texts one step showed
 
 private:
     static constexpr uint64_t kLabelTimeMs = 3000; // a claim label's second, its fade and slack
@@ -313,6 +314,7 @@ private:
     {
         std::vector<Hider> hiders;
         const std::vector<ShownText> texts = ShownTexts(scene, hiders);
+        mostTexts = std::max(mostTexts, texts.size());
         for (size_t i = 0; i < texts.size(); ++i)
             for (size_t j = i + 1; j < texts.size(); ++j) {
                 const ShownText& under = texts[i].order <= texts[j].order ? texts[i] : texts[j];
@@ -492,6 +494,11 @@ TEST_P(TableLook, LookThroughAHand)
     const auto [width, height] = GetParam();
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     Look look(size);
+    // The planes keep the boxes of their texts for TextsApart and the seat panels' lines.
+    Lumora::PlaneObject::RecordTexts(true);
+    struct Off {
+        ~Off() { Lumora::PlaneObject::RecordTexts(false); }
+    } off;
     tablerun::Options options;
     options.hands = 2;
     options.wall = "peng_gang_win";
@@ -508,6 +515,8 @@ TEST_P(TableLook, LookThroughAHand)
     for (const char* step :
          {"1-exchange", "2-missing-suit", "3-claim-label", "3-claim-label-time-up", "5-result", "4-next-deal"})
         EXPECT_TRUE(look.steps.count(step)) << size << ": no step " << step << "; phase/board seen:" << look.trail;
+    // The planes' texts (names, silver, the boards) were there to check.
+    EXPECT_GT(look.mostTexts, 10u) << size;
     for (const std::string& f : look.faults)
         ADD_FAILURE() << f;
 }

@@ -8,6 +8,7 @@
 #include "framework/scene/GameWinApp.h"
 #include "framework/window/RunClient.h"
 #include "platform/ManualLoop.h"
+#include "platform/MessageQueue.h"
 #include "platform/Window.h"
 #include "xueliu/CGameApp.h"
 #include "xueliu/CMyGame.h"
@@ -48,6 +49,9 @@ using Steady = std::chrono::steady_clock;
 
 // Clock ms per loop step while the gate is closed (the dice): small against the 1.4 s roll.
 constexpr uint64_t kGateStepMs = 20;
+// The longest real sleep of the idle loop: the server driver's news (a finished hand, a failure)
+// and the hand's time limit are seen when it wakes.
+constexpr uint64_t kIdleWakeMs = 5;
 // Deal number: word 8 of the game parameters.
 constexpr int kDealNumberWord = 8;
 
@@ -207,6 +211,8 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
     ClientPlatform& platform = env_.platform;
     platform.runLoop = [&] {
         platform::ManualLoop loop(clock);
+        platform::MessageQueue& queue = platform::CurrentQueue();
+        platform::WakeSignal& signal = *queue.Signal();
         bool wasClosed = false, closing = false;
         uint64_t closedAt = 0, longestHold = 0, endedAt = 0;
         int resumedDeal = 0;
@@ -252,6 +258,7 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
                 loop.Advance(kGateStepMs);
                 lastReal = Steady::now();
             } else {
+                const uint64_t seen = signal.Seq();
                 const size_t dispatched = loop.RunUntilIdle();
                 const auto now = Steady::now();
                 const auto realMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastReal).count();
@@ -259,7 +266,15 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
                     loop.Advance(uint64_t(realMs));
                     lastReal += std::chrono::milliseconds(realMs);
                 } else if (!dispatched) {
-                    std::this_thread::sleep_for(std::chrono::microseconds(200));
+                    // Nothing to run before the next timer falls due or something is posted: the
+                    // thread sleeps on its queue as the client's own loop would, so the harness
+                    // adds no wake-ups of its own to the client's processor time.
+                    const uint64_t nowMs = clock.NowMs();
+                    const auto next = queue.NextTimerDeadline();
+                    const uint64_t stepMs = std::min(next && *next > nowMs ? *next - nowMs : 1, kIdleWakeMs);
+                    signal.WaitChangedFor(seen,
+                                          std::chrono::duration_cast<std::chrono::microseconds>(
+                                              lastReal + std::chrono::milliseconds(stepMs) - now));
                 }
             }
             if (closing)
