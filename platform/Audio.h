@@ -48,5 +48,8 @@ public:
 std::unique_ptr<AudioBackend> OpenMixerAudio();
 // The mixer when it opens, else the silent stand-in: callers always get a back end.
 std::unique_ptr<AudioBackend> OpenAudio();
+// Loads the mixer's library ahead of OpenMixerAudio, from any thread: a start-up can have it
+// loaded on a spare thread while it waits for others.
+void PreloadMixer();
 
 } // namespace platform

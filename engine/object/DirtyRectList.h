@@ -3,7 +3,9 @@
 // arrive so that a moving object makes one growing rectangle rather than many.
 #include "engine/geometry/ObjectGeometry.h"
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace Lumora {
@@ -23,7 +25,14 @@ public:
     const std::vector<Rect>& Rects() const { return rects_; }
 
 private:
+    // Four kept rectangles side by side, one edge in each lane.
+    using Lanes = int32_t __attribute__((vector_size(16)));
+    std::array<Lanes, 4> Edges(size_t base) const;
+    void Set(size_t i, const Rect& r);
+
     std::vector<Rect> rects_;
+    // The same rectangles by edge, so that a new one is compared with all of them at once.
+    std::array<int32_t, kCollapseLimit> left_{}, top_{}, right_{}, bottom_{};
 };
 
 } // namespace Lumora

@@ -31,7 +31,7 @@ struct CellSpan {
 // Unrotated, the painter places the box from the truncated centre, which is a pixel left of (or
 // above) the bounding rectangle when the box's edge lies between -1 and 0: the rectangle takes
 // in both. Inline, as the frame build asks it of every object it lists.
-inline Rect ScreenRectOf(const ObjectGeometry& g)
+[[gnu::always_inline]] inline Rect ScreenRectOf(const ObjectGeometry& g)
 {
     Rect r;
     if (g.angle == 0) {
@@ -58,10 +58,12 @@ inline Rect ScreenRectOf(const ObjectGeometry& g)
 
 Rect ObjectModule::ScreenRect(const ObjectGeometry& g) { return ScreenRectOf(g); }
 
-bool ObjectModule::IsDrawable(const ObjectGeometry& g) const
+bool ObjectModule::Snapshot(ObjectRecord& record, const ObjectGeometry& g) const
 {
+    record.screen = ScreenRectOf(g);
+    record.shown = g.active && !(g.flags & OBJ_HIDDEN);
     Rect meet;
-    return g.active && !(g.flags & OBJ_HIDDEN) && IntersectRect(meet, ScreenRect(g), viewport_);
+    return record.shown && IntersectRect(meet, record.screen, viewport_);
 }
 
 void ObjectModule::AddDirtyRect(const Rect& rect)
@@ -98,7 +100,6 @@ void ObjectModule::InsertDrawOrder(ObjectRecord* record)
     record->drawKey = KeyOf(record->object->Geometry(), record->object->GetId());
     record->drawPosition = drawList_.insert(record).first;
     record->inDrawList = true;
-    record->screen = ScreenRect(record->snapshot);
     drawOrderStale_ = true;
 }
 
@@ -118,7 +119,7 @@ const std::vector<ObjectModule::DrawEntry>& ObjectModule::DrawOrderEntries()
         drawOrder_.reserve(drawList_.size());
         for (ObjectRecord* record : drawList_) {
             record->drawIndex = drawOrder_.size();
-            drawOrder_.push_back(DrawEntry{record->screen, record->object});
+            drawOrder_.push_back(DrawEntry{record->screen, record->object, record->object->GetDrawData()});
         }
         drawOrderStale_ = false;
     }
@@ -142,22 +143,18 @@ void ObjectModule::UpdateObject(PObject* object)
     if (!record || record->object != object)
         return;
     const ObjectGeometry& now = object->Geometry();
-    const bool drawable = IsDrawable(now);
+    const Rect before = record->screen;
+    const bool drawable = Snapshot(*record, now);
     // Off screen before and after (the draw list holds exactly what was drawable): no pixel changes.
-    if (!drawable && !record->inDrawList) {
-        record->snapshot = now;
+    if (!drawable && !record->inDrawList)
         return;
-    }
-    const Rect r = ScreenRect(now);
+    const Rect r = record->screen;
     // Any change of the covered rectangle, the clip's included, repaints where it was.
-    const Rect before = ScreenRect(record->snapshot);
     if (!(before == r))
         AddDirtyRect(before);
     AddDirtyRect(r);
-    record->snapshot = now;
     // A move that keeps layer and z keeps the object's place in the order.
     if (drawable && record->inDrawList && record->drawKey == KeyOf(now, object->GetId())) {
-        record->screen = r;
         if (!drawOrderStale_)
             drawOrder_[record->drawIndex].screen = r;
         return;
@@ -175,10 +172,9 @@ void ObjectModule::RebuildDrawList()
     drawList_.clear();
     drawOrderStale_ = true;
     for (auto& [id, record] : records_) {
-        record.snapshot = record.object->Geometry();
-        if (IsDrawable(record.snapshot)) {
+        if (Snapshot(record, record.object->Geometry())) {
             InsertDrawOrder(&record);
-            AddDirtyRect(ScreenRect(record.snapshot));
+            AddDirtyRect(record.screen);
         }
     }
 }
@@ -229,7 +225,8 @@ void ObjectModule::BuildFrame()
                 frame->rects.push_back(Rect{d.left - viewport_.left, d.top - viewport_.top, d.right - viewport_.left,
                                             d.bottom - viewport_.top});
         }
-        // The grid over the viewport: which dirty rectangles touch each cell.
+        // The grid over the viewport: which dirty rectangles touch each cell, and which cells
+        // one of them covers whole.
         const int columns = std::max(1, ((viewport_.right - viewport_.left) >> kCellShift) + 1);
         const int rows = std::max(1, ((viewport_.bottom - viewport_.top) >> kCellShift) + 1);
         auto span = [&](const Rect& r) {
@@ -238,12 +235,21 @@ void ObjectModule::BuildFrame()
                             cell(r.right - 1 - viewport_.left, columns), cell(r.bottom - 1 - viewport_.top, rows)};
         };
         if (!fullRedraw_) {
-            dirtyCells_.assign(size_t(columns) * size_t(rows), DirtyBits{});
+            dirtyCells_.assign(size_t(columns) * size_t(rows), DirtyCell{});
+            constexpr int kCell = 1 << kCellShift;
             for (size_t i = 0; i < dirty.size(); ++i) {
-                const CellSpan s = span(dirty[i]);
-                for (int y = s.top; y <= s.bottom; ++y)
-                    for (int x = s.left; x <= s.right; ++x)
-                        dirtyCells_[size_t(y) * size_t(columns) + size_t(x)].Set(i);
+                const Rect& d = dirty[i];
+                const CellSpan s = span(d);
+                for (int y = s.top; y <= s.bottom; ++y) {
+                    const int cellTop = viewport_.top + (y << kCellShift);
+                    const bool rowInside = d.top <= cellTop && cellTop + kCell <= d.bottom;
+                    for (int x = s.left; x <= s.right; ++x) {
+                        DirtyCell& cell = dirtyCells_[size_t(y) * size_t(columns) + size_t(x)];
+                        const int cellLeft = viewport_.left + (x << kCellShift);
+                        cell.near.Set(i);
+                        cell.covered |= rowInside && d.left <= cellLeft && cellLeft + kCell <= d.right;
+                    }
+                }
             }
         }
         // Whether a screen rectangle meets one of the dirty rectangles whose cells it touches.
@@ -258,35 +264,61 @@ void ObjectModule::BuildFrame()
             return false;
         };
         // First the entries that meet a dirty rectangle where they were last updated, from the
-        // contiguous order alone: no object is touched that the frame will not list.
-        nearDirty_.clear();
-        for (const DrawEntry& entry : DrawOrderEntries()) {
+        // contiguous order alone: no object is touched that the frame will not list. A drawn
+        // rectangle touches every cell of its span (it lies in the viewport at least in part),
+        // so a span with a wholly dirty cell needs no rectangle tested.
+        const std::vector<DrawEntry>& entries = DrawOrderEntries();
+        if (nearDirty_.size() < entries.size())
+            nearDirty_.resize(entries.size());
+        size_t listed = 0;
+        for (const DrawEntry& entry : entries) {
+            if (!entry.picture)
+                continue;
             DirtyBits near;
+            bool keep = true;
             if (!fullRedraw_) {
                 const CellSpan s = span(entry.screen);
-                for (int y = s.top; y <= s.bottom; ++y)
-                    for (int x = s.left; x <= s.right; ++x)
-                        near |= dirtyCells_[size_t(y) * size_t(columns) + size_t(x)];
-                if (!meets(entry.screen, near))
-                    continue;
+                uint64_t covered = 0;
+                if (s.right - s.left <= 1 && s.bottom - s.top <= 1) {
+                    // Most objects span at most two cells each way: the four corner cells,
+                    // some of them read twice, with no branch on the span.
+                    const DirtyCell* top = &dirtyCells_[size_t(s.top) * size_t(columns)];
+                    const DirtyCell* bottom = &dirtyCells_[size_t(s.bottom) * size_t(columns)];
+                    const DirtyCell& a = top[s.left];
+                    const DirtyCell& b = top[s.right];
+                    const DirtyCell& c = bottom[s.left];
+                    const DirtyCell& d = bottom[s.right];
+                    near = a.near;
+                    near |= b.near;
+                    near |= c.near;
+                    near |= d.near;
+                    covered = a.covered | b.covered | c.covered | d.covered;
+                } else {
+                    for (int y = s.top; y <= s.bottom; ++y) {
+                        const DirtyCell* row = &dirtyCells_[size_t(y) * size_t(columns)];
+                        for (int x = s.left; x <= s.right; ++x) {
+                            near |= row[x].near;
+                            covered |= row[x].covered;
+                        }
+                    }
+                }
+                keep = covered || meets(entry.screen, near);
             }
-            nearDirty_.emplace_back(&entry, near);
+            // Written whether kept or not: the next entry overwrites what is not.
+            nearDirty_[listed] = {&entry, near};
+            listed += keep;
         }
         // Then their objects, each fetched well ahead of its turn, as they lie apart in memory.
         constexpr size_t kAhead = 16;
         RenderRecord** tail = &frame->first;
-        for (size_t i = 0; i < nearDirty_.size(); ++i) {
-            if (i + kAhead < nearDirty_.size()) {
-                const PObject* ahead = nearDirty_[i + kAhead].first->object;
-                const auto* geometry = reinterpret_cast<const char*>(&ahead->Geometry());
-                __builtin_prefetch(ahead);
+        for (size_t i = 0; i < listed; ++i) {
+            if (i + kAhead < listed) {
+                const auto* geometry = reinterpret_cast<const char*>(&nearDirty_[i + kAhead].first->object->Geometry());
+                __builtin_prefetch(geometry);
                 __builtin_prefetch(geometry + sizeof(ObjectGeometry) / 2);
                 __builtin_prefetch(geometry + sizeof(ObjectGeometry) - 1);
             }
             const DrawEntry& entry = *nearDirty_[i].first;
-            CPglPic* picture = entry.object->GetDrawData();
-            if (!picture)
-                continue;
             const ObjectGeometry& g = entry.object->Geometry();
             if (!fullRedraw_) {
                 // Changed since its last update: the screen rectangle now bounds every pixel the
@@ -295,7 +327,7 @@ void ObjectModule::BuildFrame()
                 if (!(screen == entry.screen) && !meets(screen, nearDirty_[i].second))
                     continue;
             }
-            auto* render = new (renderPool_->Alloc(sizeof(RenderRecord))) RenderRecord{g, picture, nullptr};
+            auto* render = new (renderPool_->Alloc(sizeof(RenderRecord))) RenderRecord{g, entry.picture, nullptr};
             render->geometry.x -= viewport_.left;
             render->geometry.y -= viewport_.top;
             *tail = render;

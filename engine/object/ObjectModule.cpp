@@ -172,13 +172,12 @@ uint32_t ObjectModule::RegisterObject(PObject* object, PObject* parent)
 
     ObjectRecord& record = records_[id];
     record.object = object;
-    record.snapshot = object->Geometry();
     object->registered_ = true;
     object->moduleRecord_ = &record;
     {
         std::lock_guard lock(ModuleLock());
-        if (IsDrawable(record.snapshot)) {
-            AddDirtyRect(ScreenRect(record.snapshot));
+        if (Snapshot(record, object->Geometry())) {
+            AddDirtyRect(record.screen);
             InsertDrawOrder(&record);
         }
     }
@@ -221,9 +220,8 @@ PObject* ObjectModule::RemoveRecord(uint32_t id, const PObject* expected)
         return nullptr;
     PObject* object = found->second.object;
     std::lock_guard lock(ModuleLock());
-    const ObjectGeometry& last = found->second.snapshot;
-    if (last.active && !(last.flags & OBJ_HIDDEN))
-        AddDirtyRect(ScreenRect(last));
+    if (found->second.shown)
+        AddDirtyRect(found->second.screen);
     RemoveFromDrawList(&found->second);
     records_.erase(found);
     object->registered_ = false;

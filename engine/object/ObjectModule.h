@@ -24,6 +24,7 @@ class CMemPool;
 namespace Lumora {
 
 class BITObject;
+class CPglPic;
 class CursorClipHost;
 class PObject;
 class PlaneObject;
@@ -165,25 +166,30 @@ private:
 
     struct ObjectRecord {
         PObject* object = nullptr;
-        ObjectGeometry snapshot;
-        Rect screen; // of the snapshot, while in the draw list
+        // What the object covered at its last update (all that a change must repaint), and
+        // whether it was shown then (active and not hidden).
+        Rect screen;
+        bool shown = false;
         DrawKey drawKey;
         bool inDrawList = false;
         DrawList::iterator drawPosition;
         size_t drawIndex = 0; // in drawOrder_, while that is current
     };
     // The draw list laid out contiguously for the walks of the frame build and the hit test,
-    // with each object's screen rectangle beside it.
+    // with each object's screen rectangle and draw data beside it (an object's draw data is
+    // fixed for its life: the frame build need not ask each object for it).
     struct DrawEntry {
         Rect screen;
         PObject* object;
+        CPglPic* picture;
     };
 
     void InsertDrawOrder(ObjectRecord* record);
     void RemoveFromDrawList(ObjectRecord* record);
     // Lays drawOrder_ out again after the draw list gained or lost entries.
     const std::vector<DrawEntry>& DrawOrderEntries();
-    bool IsDrawable(const ObjectGeometry& g) const;
+    // Takes the object's geometry as it is now; true when it is to be drawn.
+    bool Snapshot(ObjectRecord& record, const ObjectGeometry& g) const;
     void FinishAction(ActionRecord* action, bool cancelled);
     void SettleGroup(ActionGroup* group);
     void StartGroup(ActionGroup* group);
@@ -211,8 +217,14 @@ private:
             return *this;
         }
     };
+    // A cell of the frame build's grid: the dirty rectangles that touch it, and whether one of
+    // them covers it whole (then whatever touches the cell meets a dirty rectangle).
+    struct DirtyCell {
+        DirtyBits near;
+        uint64_t covered = 0;
+    };
     // The frame build's coarse grid and its candidates, kept for their capacity.
-    std::vector<DirtyBits> dirtyCells_;
+    std::vector<DirtyCell> dirtyCells_;
     std::vector<std::pair<const DrawEntry*, DirtyBits>> nearDirty_;
     std::unique_ptr<CMemPool> eventPool_, renderPool_, groupPool_, actionPool_;
     int32_t centreX_ = 0, centreY_ = 0;

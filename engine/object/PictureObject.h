@@ -8,7 +8,8 @@ namespace Lumora {
 
 class PictureObject : public PObject {
 public:
-    CPglPic* GetDrawData() override { return &picture_; }
+    // Final: the object module keeps this pointer while the object is drawn.
+    CPglPic* GetDrawData() final { return &picture_; }
 
     void SetPictureKey(uint32_t colour) { picture_.SetKey(colour); }
     uint32_t GetPictureKey() const { return picture_.GetKey(); }

@@ -304,14 +304,20 @@ void PlaneObject::ResizeSurface(int width, int height)
         return;
     width = std::min(width, 0xFFFF);
     height = std::min(height, 0xFFFF);
-    std::vector<uint8_t> pixels(size_t(width) * height * 4, 0);
-    if (image_->width > 0 && image_->height > 0) {
-        BlitSource source{image_->pixels.data(), image_->width, image_->height, 0, 0, image_->width, image_->height};
-        const std::vector<uint32_t> scaled = Scale32Nearest(source, width, height);
-        if (scaled.size() * 4 == pixels.size())
-            std::memcpy(pixels.data(), scaled.data(), pixels.size());
+    // Scaled to its own size a surface stays as it is: a layout that repeats a size (each start
+    // lays the panels out more than once) keeps the pixels instead of copying them through the
+    // scaler.
+    if (width != image_->width || height != image_->height || image_->pixels.size() != size_t(width) * height * 4) {
+        std::vector<uint8_t> pixels(size_t(width) * height * 4, 0);
+        if (image_->width > 0 && image_->height > 0) {
+            BlitSource source{image_->pixels.data(), image_->width, image_->height, 0, 0,
+                              image_->width,         image_->height};
+            const std::vector<uint32_t> scaled = Scale32Nearest(source, width, height);
+            if (scaled.size() * 4 == pixels.size())
+                std::memcpy(pixels.data(), scaled.data(), pixels.size());
+        }
+        image_->pixels.swap(pixels);
     }
-    image_->pixels.swap(pixels);
     textBoxes_.clear();
     image_->width = static_cast<uint16_t>(width);
     image_->height = static_cast<uint16_t>(height);

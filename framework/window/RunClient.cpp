@@ -2,6 +2,7 @@
 #include "framework/window/RunClient.h"
 
 #include "framework/window/CGameFrameWnd.h"
+#include "platform/Audio.h"
 #include "platform/FontResolver.h"
 #include "platform/MessageLoop.h"
 #include "platform/RealWindow.h"
@@ -27,8 +28,12 @@ int RunClient(const std::vector<std::string>& arguments, ClientPlatform& platfor
 {
     platform::StartMark("main");
     // The font configuration is read on a thread of its own while the display opens and the
-    // hall and the server answer; the first text waits only for what is left of it.
-    std::thread fonts([] { platform::FontResolver prepared(platform::DefaultFontAliasFile()); });
+    // hall and the server answer; the first text waits only for what is left of it. The sound
+    // mixer's library is loaded there next, long before the engine opens the sound device.
+    std::thread fonts([] {
+        platform::FontResolver prepared(platform::DefaultFontAliasFile());
+        platform::PreloadMixer();
+    });
     struct Joined {
         std::thread& thread;
         ~Joined() { thread.join(); }
@@ -55,7 +60,9 @@ bool CreateFrameWindow(CGameFrameWnd& wnd, const ClientPlatform& platform, const
     const platform::Rect work = platform::QueryScreen().workArea;
     if (platform.makeWindow)
         return wnd.Create(platform.makeWindow(work));
+    // Made hidden: it is shown once it is built and the hall has answered.
     platform::WindowStyle style;
     style.borderless = true;
+    style.visible = false;
     return wnd.Create(gbkTitle, style, work);
 }

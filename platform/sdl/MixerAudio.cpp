@@ -2,10 +2,10 @@
 // music source is mixed in through the mixer's music hook, so one device plays everything.
 #include "platform/Audio.h"
 
+#include "platform/SoundLibraries.h"
 #include "platform/sdl/SdlSubsystems.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 
 #include <algorithm>
 #include <vector>
@@ -17,22 +17,22 @@ bool g_open = false;  // SDL_mixer drives one device per process
 
 class MixerAudio final : public AudioBackend {
 public:
-    MixerAudio()
+    explicit MixerAudio(const MixerLibrary& mix) : mix_(mix)
     {
         int frequency = 0, channels = 0;
         Uint16 format = 0;
-        Mix_QuerySpec(&frequency, &format, &channels);
+        mix_.querySpec(&frequency, &format, &channels);
         musicUsable_ = channels == 2 && format == AUDIO_S16SYS;
     }
     ~MixerAudio() override
     {
-        Mix_HookMusic(nullptr, nullptr);
-        Mix_HaltChannel(-1);
+        mix_.hookMusic(nullptr, nullptr);
+        mix_.haltChannel(-1);
         for (Slot& s : slots_)
             if (s.chunk)
-                Mix_FreeChunk(s.chunk);
-        Mix_CloseAudio();
-        Mix_Quit();
+                mix_.freeChunk(s.chunk);
+        mix_.closeAudio();
+        mix_.quit();
         sdl::StopSubsystems(SDL_INIT_AUDIO, true);
         g_open = false;
     }
@@ -47,7 +47,7 @@ public:
         SDL_RWops* reader = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
         if (!reader)
             return 0;
-        Mix_Chunk* chunk = Mix_LoadWAV_RW(reader, 0);
+        Mix_Chunk* chunk = mix_.loadWavRw(reader, 0);
         SDL_RWclose(reader);
         if (!chunk)
             return 0;
@@ -55,19 +55,19 @@ public:
         if (free == slots_.end()) {
             slots_.push_back({});
             free = slots_.end() - 1;
-            Mix_AllocateChannels(static_cast<int>(slots_.size()));
+            mix_.allocateChannels(static_cast<int>(slots_.size()));
         }
         free->chunk = chunk;
         const int channel = static_cast<int>(free - slots_.begin());
-        Mix_Volume(channel, MIX_MAX_VOLUME);
+        mix_.volume(channel, MIX_MAX_VOLUME);
         return static_cast<Handle>(channel + 1);
     }
 
     void FreeStream(Handle h) override
     {
         if (Slot* s = Find(h)) {
-            Mix_HaltChannel(Channel(h));
-            Mix_FreeChunk(s->chunk);
+            mix_.haltChannel(Channel(h));
+            mix_.freeChunk(s->chunk);
             s->chunk = nullptr;
         }
     }
@@ -78,35 +78,35 @@ public:
         if (!s)
             return false;
         const int ch = Channel(h);
-        if (!restart && Mix_Paused(ch)) {
-            Mix_Resume(ch);
+        if (!restart && mix_.paused(ch)) {
+            mix_.resume(ch);
             return true;
         }
-        if (!restart && Mix_Playing(ch))
+        if (!restart && mix_.playing(ch))
             return true;
-        return Mix_PlayChannel(ch, s->chunk, 0) == ch;
+        return mix_.playChannelTimed(ch, s->chunk, 0, -1) == ch;
     }
 
     void Pause(Handle h) override
     {
         if (Find(h))
-            Mix_Pause(Channel(h));
+            mix_.pause(Channel(h));
     }
     void Stop(Handle h) override
     {
         if (Find(h))
-            Mix_HaltChannel(Channel(h));
+            mix_.haltChannel(Channel(h));
     }
-    bool IsActive(Handle h) const override { return Find(h) && Mix_Playing(Channel(h)) != 0; }
+    bool IsActive(Handle h) const override { return Find(h) && mix_.playing(Channel(h)) != 0; }
     void SetStreamVolume(Handle h, float v) override
     {
         if (Find(h))
-            Mix_Volume(Channel(h), ToMix(v));
+            mix_.volume(Channel(h), ToMix(v));
     }
     void SetMasterVolume(float v) override
     {
         master_ = std::clamp(v, 0.0f, 1.0f);
-        Mix_MasterVolume(ToMix(master_));
+        mix_.masterVolume(ToMix(master_));
     }
     float MasterVolume() const override { return master_; }
 
@@ -114,7 +114,7 @@ public:
     {
         if (!musicUsable_)
             return;
-        Mix_HookMusic(source ? &Hook : nullptr, source);
+        mix_.hookMusic(source ? &Hook : nullptr, source);
     }
 
 private:
@@ -131,6 +131,7 @@ private:
     Slot* Find(Handle h) { return h >= 1 && h <= slots_.size() && slots_[h - 1].chunk ? &slots_[h - 1] : nullptr; }
     const Slot* Find(Handle h) const { return const_cast<MixerAudio*>(this)->Find(h); }
 
+    const MixerLibrary& mix_;
     std::vector<Slot> slots_;
     float master_ = 1.0f;
     bool musicUsable_ = false;
@@ -140,17 +141,18 @@ private:
 
 std::unique_ptr<AudioBackend> OpenMixerAudio()
 {
-    if (g_open || !sdl::StartSubsystems(SDL_INIT_AUDIO))
+    const MixerLibrary* mix = Mixer();
+    if (!mix || g_open || !sdl::StartSubsystems(SDL_INIT_AUDIO))
         return nullptr;
-    Mix_Init(MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC);
-    if (Mix_OpenAudio(kAudioRate, AUDIO_S16SYS, 2, 1024) != 0) {
-        Mix_Quit();
+    mix->init(MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC);
+    if (mix->openAudio(kAudioRate, AUDIO_S16SYS, 2, 1024) != 0) {
+        mix->quit();
         sdl::StopSubsystems(SDL_INIT_AUDIO);
         return nullptr;
     }
-    Mix_AllocateChannels(0);
+    mix->allocateChannels(0);
     g_open = true;
-    return std::make_unique<MixerAudio>();
+    return std::make_unique<MixerAudio>(*mix);
 }
 
 } // namespace platform

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
@@ -543,6 +544,11 @@ std::unique_ptr<DisplayWindow> CreateRealWindow(const std::string& gbkTitle, con
                                      std::max(1, rect.Height()), flags);
     if (!w)
         return nullptr;
+    // A window made hidden is built before it is shown, often while the program waits for
+    // others: its pixel memory is made and touched now rather than at its first paint.
+    if (!style.visible)
+        if (SDL_Surface* s = SDL_GetWindowSurface(w))
+            std::memset(s->pixels, 0, static_cast<size_t>(s->pitch) * static_cast<size_t>(s->h));
     return std::make_unique<SdlWindow>(w, style);
 }
 

@@ -4,6 +4,7 @@
 #include "tests/support/PatternGlyphSource.h"
 #include "tests/support/SceneSupport.h"
 
+#include "engine/geometry/Geometry.h"
 #include "engine/object/PictureObject.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/paint/PaintModuleGDI.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 using namespace Lumora;
@@ -158,7 +160,19 @@ protected:
 
     ::testing::AssertionResult FrameMatchesFullRedraw()
     {
+        // The frame lists exactly the drawn objects that meet a dirty rectangle.
+        size_t meeting = 0;
+        const std::vector<Rect> dirty = objects_->DirtyRects();
+        objects_->ForEachDrawn([&](PObject& o) {
+            const Rect screen = ObjectModule::ScreenRect(o.Geometry());
+            Rect meet;
+            meeting +=
+                std::any_of(dirty.begin(), dirty.end(), [&](const Rect& d) { return IntersectRect(meet, d, screen); });
+        });
         objects_->BuildFrame();
+        if (!paint_ && !dirty.empty() && compositor_->lastRecordCount != meeting)
+            return ::testing::AssertionFailure()
+                << compositor_->lastRecordCount << " objects listed, " << meeting << " meet";
         testsupport::Buffer present, expected;
         if (paint_) {
             auto bytes = [](const std::vector<uint32_t>& v) {

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 
 using namespace Lumora;
 
@@ -405,6 +406,60 @@ TEST(DirtyRectList, MergesAsRectanglesArrive)
         EXPECT_TRUE(std::any_of(list.Rects().begin(), list.Rects().end(), [&](const Rect& e) {
             return e.left <= r.left && e.top <= r.top && e.right >= r.right && e.bottom >= r.bottom;
         }));
+}
+
+// The list merges as the plain rule reads, one listed rectangle after the other: the first
+// that c covers, that covers c, or that shares a whole edge length with it takes c; a full list
+// joins c to the one it grows least.
+TEST(DirtyRectList, KeepsWhatTheRuleReadInOrderKeeps)
+{
+    auto plainAdd = [](std::vector<Rect>& list, const Rect& rect, const Rect& viewport) {
+        Rect c;
+        if (!IntersectRect(c, rect, viewport))
+            return;
+        auto unite = [](const Rect& a, const Rect& b) {
+            return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                        std::max(a.bottom, b.bottom)};
+        };
+        auto area = [](const Rect& r) { return int64_t(r.right - r.left) * (r.bottom - r.top); };
+        for (Rect& e : list) {
+            const Rect u = unite(c, e);
+            if (u == c ||
+                ((c.left == e.left && c.right == e.right && c.top <= e.bottom && e.top <= c.bottom) ||
+                 (c.top == e.top && c.bottom == e.bottom && c.left <= e.right && e.left <= c.right))) {
+                e = u;
+                return;
+            }
+            if (u == e)
+                return;
+        }
+        if (list.size() < DirtyRectList::kCollapseLimit) {
+            list.push_back(c);
+            return;
+        }
+        auto grows = [&](const Rect& e) { return area(unite(c, e)) - area(e); };
+        Rect& best = *std::min_element(list.begin(), list.end(),
+                                       [&](const Rect& a, const Rect& b) { return grows(a) < grows(b); });
+        best = unite(c, best);
+    };
+    const Rect viewport{0, 0, 120, 90};
+    std::mt19937 rng(3);
+    auto pick = [&](int from, int to) { return std::uniform_int_distribution<int>(from, to)(rng); };
+    DirtyRectList list; // one list throughout: what a cleared list held must not count
+    std::vector<Rect> plain;
+    for (int round = 0; round < 40; ++round) {
+        list.Clear();
+        plain.clear();
+        // Coarse coordinates, so that shared edges, covers and equal rectangles are common; in
+        // odd rounds small equal squares, so that the list fills and joins meet equal growths.
+        for (int i = 0; i < 150; ++i) {
+            const int l = pick(-2, 24) * 5, t = pick(-2, 18) * 5;
+            const Rect r = round % 2 ? Rect{l, t, l + 2, t + 2} : Rect{l, t, l + pick(0, 4) * 5, t + pick(0, 4) * 5};
+            list.Add(r, viewport);
+            plainAdd(plain, r, viewport);
+            ASSERT_EQ(list.Rects(), plain) << "round " << round << ", rectangle " << i;
+        }
+    }
 }
 
 TEST_F(ObjectModuleTest, ChangesDirtyTheRightRectangles)
