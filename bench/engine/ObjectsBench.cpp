@@ -223,27 +223,23 @@ BENCHMARK(BM_FrameListFloor)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
-// The other part of that floor: taking as many render records from the module's kind of block
-// pool and giving them back in chain order, as a frame's records come and go, and nothing else.
+// The other part of that floor: taking as many render records from the module's kind of pool
+// and giving them back, as a frame's records come and go, and nothing else.
 void BM_FrameRecordPoolFloor(benchmark::State& state)
 {
     Scene scene(static_cast<int>(state.range(0)));
     int next = 0;
     MoveSome(scene, static_cast<int>(state.range(1)), next);
     const size_t count = CoverageOf(scene, scene.objects->DirtyRects()).meeting.size();
-    CMemPool pool(sizeof(RenderRecord), 1024);
+    CMemPool pool(FrameRecord::kRecordsPerBatch * sizeof(RenderRecord), 8);
     for (auto _ : state) {
-        RenderRecord* first = nullptr;
-        RenderRecord** tail = &first;
+        FrameRecord frame;
+        frame.pool = &pool;
+        RenderRecord** tail = &frame.first;
         for (size_t i = 0; i < count; ++i) {
-            auto* record = new (pool.Alloc(sizeof(RenderRecord))) RenderRecord{};
+            RenderRecord* record = frame.NewRecord(RenderRecord{});
             *tail = record;
             tail = &record->next;
-        }
-        while (first) {
-            RenderRecord* following = first->next;
-            pool.Free(first);
-            first = following;
         }
     }
     state.counters["records/frame"] = double(count);

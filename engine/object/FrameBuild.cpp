@@ -327,7 +327,7 @@ void ObjectModule::BuildFrame()
                 if (!(screen == entry.screen) && !meets(screen, nearDirty_[i].second))
                     continue;
             }
-            auto* render = new (renderPool_->Alloc(sizeof(RenderRecord))) RenderRecord{g, entry.picture, nullptr};
+            RenderRecord* render = frame->NewRecord(RenderRecord{g, entry.picture, nullptr});
             render->geometry.x -= viewport_.left;
             render->geometry.y -= viewport_.top;
             *tail = render;

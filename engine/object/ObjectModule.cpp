@@ -14,9 +14,8 @@ namespace Lumora {
 namespace {
 
 constexpr size_t kBlocksPerChunk = 64;
-// A frame of a busy scene lists thousands of render records: few large chunks keep the pool's
-// walks short when they are taken and given back.
-constexpr size_t kRenderBlocksPerChunk = 1024;
+// Render records come in batches of a frame's (FrameRecord::NewRecord); a busy frame takes a few.
+constexpr size_t kRenderBatchesPerChunk = 8;
 
 } // namespace
 
@@ -32,7 +31,7 @@ ObjectModule::~ObjectModule()
 int ObjectModule::Init()
 {
     eventPool_ = std::make_unique<CMemPool>(sizeof(EventRecord), kBlocksPerChunk);
-    renderPool_ = std::make_unique<CMemPool>(sizeof(RenderRecord), kRenderBlocksPerChunk);
+    renderPool_ = std::make_unique<CMemPool>(FrameRecord::kRecordsPerBatch * sizeof(RenderRecord), kRenderBatchesPerChunk);
     groupPool_ = std::make_unique<CMemPool>(sizeof(ActionGroup), kBlocksPerChunk);
     actionPool_ = std::make_unique<CMemPool>(sizeof(ActionRecord), kBlocksPerChunk);
     shuttingDown_ = false;

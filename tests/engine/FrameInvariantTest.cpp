@@ -191,10 +191,10 @@ protected:
         return ::testing::AssertionFailure() << "first differing pixel at " << diff;
     }
 
-    void RunScene(unsigned seed, bool rotate, int maxChanges = 4)
+    void RunScene(unsigned seed, bool rotate, int maxChanges = 4, int objects = 30)
     {
         rng_.seed(seed);
-        for (int i = 0; i < 30; ++i)
+        for (int i = 0; i < objects; ++i)
             AddObject();
         ASSERT_TRUE(FrameMatchesFullRedraw());
         for (int frame = 0; frame < 250; ++frame) {
@@ -252,8 +252,9 @@ TEST_F(FrameInvariantTest, AMovedViewportCentreComposesTheSameFrames)
 TEST_F(FrameInvariantTest, FramesOfMoreChangesThanTheDirtyListKeepsApartComposeTheSameFrames)
 {
     // Up to 80 changes a frame: far more dirty rectangles than the list holds apart, so they
-    // join their nearest and the grid carries all 64 bits.
-    RunScene(51u, false, 80);
+    // join their nearest and the grid carries all 64 bits. Enough objects that a frame's render
+    // records fill more than one of its batches.
+    RunScene(51u, false, 80, 700);
     UsePaintModule(203, 131, 5, 3);
     RunScene(52u, true, 80);
 }
