@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -80,9 +81,11 @@ public:
         if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0) {
             const std::string line = json + "\n";
             if (write(fd, line.data(), line.size()) == ssize_t(line.size())) {
-                char c;
-                while (read(fd, &c, 1) == 1 && c != '\n')
-                    answer += c;
+                char chunk[4096];
+                ssize_t n;
+                while (answer.find('\n') == std::string::npos && (n = read(fd, chunk, sizeof chunk)) > 0)
+                    answer.append(chunk, size_t(n));
+                answer.resize(std::min(answer.size(), answer.find('\n')));
             }
         }
         close(fd);

@@ -57,7 +57,7 @@ constexpr int kDealNumberWord = 8;
 
 int HandsPlayed(const standin::GameServer& server)
 {
-    const std::string state = server.Command(R"({"op":"table"})");
+    const std::string state = server.Command(R"({"op":"table","brief":true})");
     const size_t at = state.find("\"hands_played\": ");
     return at == std::string::npos ? -1 : std::atoi(state.c_str() + at + 16);
 }

@@ -44,6 +44,7 @@ Control socket (Unix stream, JSON lines; one answer line per command):
   {"op": "drop"}                         closes every connection
   {"op": "reset_log"}
   {"op": "table"}                        the table's state (with --play): phase, seats, history
+                                         ("brief": true: phase, deal and hands played only)
   {"op": "play", "hands": N}             N more hands may be dealt (with --hands 0: after the
                                          clients have entered)
   {"op": "pause"} / {"op": "resume"}     (with --play) holds every timed step (robots, time-outs)

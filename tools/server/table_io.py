@@ -220,6 +220,10 @@ class TableIO:
                 self.paused = c["op"] == "pause"
                 self.cond.notify_all()
             return {"ok": True}
+        if c.get("brief"):
+            # For pollers: the whole state grows with the history and costs a poll dearly.
+            with self.lock:
+                return {"ok": True, "phase": self.phase, "deal": self.deal_number, "hands_played": self.hands_played}
         return {"ok": True, **self.state()}
 
     def state(self):
