@@ -1,36 +1,29 @@
 #include "platform/CurlLibrary.h"
+#include "platform/SharedLibrary.h"
 
-#include <cstdio>
-#include <dlfcn.h>
 #include <mutex>
 
 namespace platform {
 namespace {
 
-template <typename F>
-bool Find(void* library, const char* name, F& to)
-{
-    to = reinterpret_cast<F>(::dlsym(library, name));
-    return to != nullptr;
-}
-
 const CurlLibrary* Load()
 {
-    void* library = ::dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        std::fprintf(stderr, "http: libcurl not loaded (%s)\n", ::dlerror());
+    SharedLibrary library("libcurl.so.4", "http");
+    if (!library.Opened())
         return nullptr;
-    }
     static CurlLibrary curl{};
     CURLcode (*globalInit)(long) = nullptr;
-    const bool found = Find(library, "curl_global_init", globalInit) &&
-        Find(library, "curl_easy_init", curl.easyInit) && Find(library, "curl_easy_setopt", curl.easySetopt) &&
-        Find(library, "curl_easy_perform", curl.easyPerform) && Find(library, "curl_easy_getinfo", curl.easyGetinfo) &&
-        Find(library, "curl_easy_cleanup", curl.easyCleanup) && Find(library, "curl_easy_escape", curl.easyEscape) &&
-        Find(library, "curl_free", curl.free) && Find(library, "curl_slist_append", curl.slistAppend) &&
-        Find(library, "curl_slist_free_all", curl.slistFreeAll);
-    // Never unloaded: its global state lives to the end of the process.
-    if (!found || globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK)
+    library.Find("curl_global_init", globalInit);
+    library.Find("curl_easy_init", curl.easyInit);
+    library.Find("curl_easy_setopt", curl.easySetopt);
+    library.Find("curl_easy_perform", curl.easyPerform);
+    library.Find("curl_easy_getinfo", curl.easyGetinfo);
+    library.Find("curl_easy_cleanup", curl.easyCleanup);
+    library.Find("curl_easy_escape", curl.easyEscape);
+    library.Find("curl_free", curl.free);
+    library.Find("curl_slist_append", curl.slistAppend);
+    library.Find("curl_slist_free_all", curl.slistFreeAll);
+    if (!library.FoundAll() || globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK)
         return nullptr;
     return &curl;
 }
