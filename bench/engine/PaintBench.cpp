@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 #include <cstdio>
 #include <cstring>
@@ -94,6 +95,57 @@ BENCHMARK(BM_AlphaBlit1024x768);
 // A tile's picture: rows that do not end on eight pixels.
 void BM_AlphaBlitTile45x63(benchmark::State& state) { Blit(state, true, 0, 45, 63, 0, 45, 63); }
 BENCHMARK(BM_AlphaBlitTile45x63);
+
+// Pictures as the table draws them most: a tile, opaque but for a transparent margin and an
+// anti-aliased ring, and a 20 x 20 badge (a disc, transparent around it), at full strength and
+// faded; many small draws onto an opaque buffer.
+ImageRecord Badge(int w, int h, int margin)
+{
+    ImageRecord img;
+    img.width = uint16_t(w);
+    img.height = uint16_t(h);
+    img.flags = kImageAlpha;
+    img.pixels.resize(size_t(w) * h * 4);
+    std::mt19937 rng(2);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = &img.pixels[(size_t(y) * w + x) * 4];
+            // Distance outside the inner box (tile) or the disc (margin 0: a badge), in pixels.
+            const double out = margin > 0
+                ? std::max({margin - x, x - (w - 1 - margin), margin - y, y - (h - 1 - margin), 0})
+                : std::hypot(x - (w - 1) / 2.0, y - (h - 1) / 2.0) - (w / 2.0 - 2);
+            p[0] = uint8_t(rng()), p[1] = uint8_t(x * 5), p[2] = uint8_t(y * 3);
+            p[3] = out <= 0 ? 255 : out >= 2 ? 0 : uint8_t(255 - out * 127);
+        }
+    return img;
+}
+
+void SmallBlits(benchmark::State& state, const ImageRecord& img, double k)
+{
+    std::vector<uint32_t> buffer = Backdrop();
+    Surface s{reinterpret_cast<uint8_t*>(buffer.data()), kW, kH, 4, kColourKey};
+    constexpr int kDraws = 64;
+    for (auto _ : state) {
+        for (int n = 0; n < kDraws; ++n) {
+            DrawParams p;
+            p.x = p.rawX = 100 + (n % 16) * 50;
+            p.y = p.rawY = 100 + (n / 16) * 70;
+            p.width = img.width;
+            p.height = img.height;
+            DrawPicture(s, p, img, 0, 0, img.width, img.height, k, kColourKey);
+        }
+        benchmark::DoNotOptimize(buffer.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kDraws * img.width * img.height);
+}
+
+void BM_AlphaBlitOpaqueTiles45x63(benchmark::State& state) { SmallBlits(state, Badge(45, 63, 3), 1.0); }
+BENCHMARK(BM_AlphaBlitOpaqueTiles45x63);
+void BM_AlphaBlitBadges20x20(benchmark::State& state) { SmallBlits(state, Badge(20, 20, 0), 1.0); }
+BENCHMARK(BM_AlphaBlitBadges20x20);
+void BM_AlphaBlitFadedBadges20x20(benchmark::State& state) { SmallBlits(state, Badge(20, 20, 0), 0.5); }
+BENCHMARK(BM_AlphaBlitFadedBadges20x20);
 // A plain source-over blend as one would write it with AVX2: every channel, alpha included, is
 // (s * a + d * (255 - a)) >> 8, with none of the engine's cases (empty destination, skipped
 // pixels, the larger alpha). The anchor for the engine's alpha blit.

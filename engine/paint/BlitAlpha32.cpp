@@ -34,50 +34,87 @@ inline __m128i AlphaOver4(__m128i s, __m128i d, __m128i ka, bool inner) {
     return _mm_or_si128(_mm_and_si128(skipMask, d), _mm_andnot_si128(skipMask, drawn));
 }
 
+// Constants of the eight-pixel rules, made once a call: made inside the loop, each branch that
+// uses one would build it again.
+struct Lanes8 {
+    __m256i zero, low, alphaPairs, alphaMask, emptyWeight, greenAlpha, less1, ka;
+};
+
+__attribute__((target("avx2"))) inline Lanes8 MakeLanes8(uint32_t ka)
+{
+    return {_mm256_setzero_si256(),
+            _mm256_set1_epi32(0x00FF00FF),
+            _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1, 3, -1, 3, -1, 7, -1, 7, -1, 11,
+                             -1, 11, -1, 15, -1, 15, -1),
+            _mm256_set1_epi32(int32_t(0xFF000000)),
+            _mm256_set1_epi32(0x01000100),
+            _mm256_set1_epi32(int32_t(0xFF00FF00)),
+            _mm256_set1_epi32(0x00010101),
+            _mm256_set1_epi16(int16_t(ka))};
+}
+
 // The same rule on eight pixels without unpacking: blue and red (even bytes) and green and alpha
 // (odd bytes) are multiplied in place as 16-bit halves of each pixel, by a for the source and
 // 255 - a for the destination; onto an empty pixel the weights are 256 and 0, which copy the
 // source's colour exactly, so one blend serves both cases. Alphas are read into both halves of
 // each pixel by one shuffle; the alpha byte written is the larger alpha.
 template <bool Inner>
-__attribute__((target("avx2"))) inline __m256i AlphaOver8(__m256i s, __m256i d, __m256i ka) {
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i low = _mm256_set1_epi32(0x00FF00FF);
-    const __m256i alphaPairs = _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1, 3, -1, 3, -1,
-                                                7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1);
-    const __m256i alphaS = _mm256_shuffle_epi8(s, alphaPairs);
-    const __m256i a = Inner ? _mm256_srli_epi16(_mm256_mullo_epi16(alphaS, ka), 8) : alphaS;
-    const __m256i alphaMask = _mm256_set1_epi32(int32_t(0xFF000000));
-    const __m256i empty = _mm256_cmpeq_epi32(_mm256_and_si256(d, alphaMask), zero);
-    const __m256i ws = _mm256_blendv_epi8(a, _mm256_set1_epi32(0x01000100), empty);
-    const __m256i wd = _mm256_andnot_si256(empty, _mm256_sub_epi16(low, a));
-    const __m256i even = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_and_si256(s, low), ws),
-                                          _mm256_mullo_epi16(_mm256_and_si256(d, low), wd));
+__attribute__((target("avx2"))) inline __m256i AlphaOver8(__m256i s, __m256i d, __m256i empty, const Lanes8& c)
+{
+    const __m256i alphaS = _mm256_shuffle_epi8(s, c.alphaPairs);
+    const __m256i a = Inner ? _mm256_srli_epi16(_mm256_mullo_epi16(alphaS, c.ka), 8) : alphaS;
+    const __m256i ws = _mm256_blendv_epi8(a, c.emptyWeight, empty);
+    const __m256i wd = _mm256_andnot_si256(empty, _mm256_xor_si256(c.low, a)); // 255 - a, as a <= 255
+    const __m256i even = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_and_si256(s, c.low), ws),
+                                          _mm256_mullo_epi16(_mm256_and_si256(d, c.low), wd));
     const __m256i odd = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_srli_epi16(s, 8), ws),
                                          _mm256_mullo_epi16(_mm256_srli_epi16(d, 8), wd));
     // Green from the odd products and the larger alpha in the top byte, then red and blue. At full
     // strength a is the source's alpha, so the larger alpha is the larger of the two alpha bytes.
-    const __m256i top = Inner ? _mm256_max_epu32(_mm256_and_si256(d, alphaMask), _mm256_slli_epi32(a, 24))
-                              : _mm256_max_epu8(s, d);
-    const __m256i greenAndAlpha = _mm256_blendv_epi8(odd, top, alphaMask);
-    const __m256i drawn = _mm256_or_si256(_mm256_srli_epi16(even, 8), _mm256_and_si256(greenAndAlpha, _mm256_set1_epi32(int32_t(0xFF00FF00))));
-    return _mm256_blendv_epi8(drawn, d, _mm256_cmpeq_epi32(alphaS, zero));
+    const __m256i top =
+        Inner ? _mm256_max_epu32(_mm256_and_si256(d, c.alphaMask), _mm256_slli_epi32(a, 24)) : _mm256_max_epu8(s, d);
+    const __m256i greenAndAlpha = _mm256_blendv_epi8(odd, top, c.alphaMask);
+    const __m256i drawn = _mm256_or_si256(_mm256_srli_epi16(even, 8), _mm256_and_si256(greenAndAlpha, c.greenAlpha));
+    return _mm256_blendv_epi8(drawn, d, _mm256_cmpeq_epi32(alphaS, c.zero));
+}
+
+// Eight source pixels all of alpha 255 at full strength: the blend's weights are 255 and 0, so
+// each colour byte becomes (s * 255) >> 8, which is s less one unless s is 0, and the alpha byte
+// 255; onto an empty pixel the weights are 256 and 0 and the source is copied as it is.
+__attribute__((target("avx2"))) inline __m256i Opaque8(__m256i s, __m256i empty, const Lanes8& c)
+{
+    return _mm256_subs_epu8(s, _mm256_andnot_si256(empty, c.less1));
+}
+
+// Most pictures are opaque or fully transparent over whole groups of eight (tiles, labels, boards):
+// a transparent group leaves the destination as it is, an opaque one takes the short rule above.
+// Returns false when nothing is to be stored.
+template <bool Inner>
+__attribute__((target("avx2"))) inline bool Over8(const uint8_t* sp, const uint32_t* dp, const Lanes8& c, __m256i& dv,
+                                                  __m256i& out)
+{
+    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp));
+    if (_mm256_testz_si256(sv, c.alphaMask))
+        return false;
+    dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dp));
+    const __m256i empty = _mm256_cmpeq_epi32(_mm256_and_si256(dv, c.alphaMask), c.zero);
+    out = !Inner && _mm256_testc_si256(sv, c.alphaMask) ? Opaque8(sv, empty, c) : AlphaOver8<Inner>(sv, dv, empty, c);
+    return true;
 }
 
 // Rows of the clipped rectangle, eight pixels at a time; rows under eight by the scalar rule.
 template <bool Inner>
 __attribute__((target("avx2"))) void RowsAvx2(uint32_t* d0, size_t dPitch, const uint8_t* s0, size_t sPitch, int w,
                                               int h, const Rule& r) {
-    const __m256i ka = _mm256_set1_epi16(int16_t(r.ka));
+    const Lanes8 c = MakeLanes8(r.ka);
     for (int j = 0; j < h; ++j) {
         uint32_t* d = d0 + size_t(j) * dPitch;
         const uint8_t* sp = s0 + size_t(j) * sPitch * 4;
         int i = 0;
-        for (; i + 8 <= w; i += 8) {
-            const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + size_t(i) * 4));
-            const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), AlphaOver8<Inner>(sv, dv, ka));
-        }
+        __m256i dv, out;
+        for (; i + 8 <= w; i += 8)
+            if (Over8<Inner>(sp + size_t(i) * 4, d + i, c, dv, out))
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), out);
         if (i < w && w >= 8) {
             // The last few pixels as the row's last eight, the lanes already drawn kept as they
             // are: pictures cut by a dirty rectangle end anywhere, and one pixel at a time the
@@ -85,10 +122,8 @@ __attribute__((target("avx2"))) void RowsAvx2(uint32_t* d0, size_t dPitch, const
             const int back = w - 8;
             const __m256i keep =
                 _mm256_cmpgt_epi32(_mm256_set1_epi32(i - back), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-            const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + size_t(back) * 4));
-            const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + back));
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + back),
-                                _mm256_blendv_epi8(AlphaOver8<Inner>(sv, dv, ka), dv, keep));
+            if (Over8<Inner>(sp + size_t(back) * 4, d + back, c, dv, out))
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + back), _mm256_blendv_epi8(out, dv, keep));
             continue;
         }
         for (; i < w; ++i) {

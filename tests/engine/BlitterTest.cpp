@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -74,45 +75,76 @@ Px RefAlphaOver(Px d, Px s, double k) {
 
 } // namespace
 
-TEST(Blitters, AlphaBlitMatchesReferenceOnRandomPicturesClipsAndAlphas) {
-  for (bool wide : {true, false}) {
-    SetWideBlitsAllowed(wide);  // both vector paths and their scalar tails
-    std::mt19937 rng(7);
-    for (int round = 0; round < 60; ++round) {
-        const int w = 1 + rng() % 37, h = 1 + rng() % 23;
-        const ImageRecord img = Picture32(w, h, RandomPixels(rng, size_t(w) * h, true), kImageAlpha);
-        Canvas c{50, 40, RandomPixels(rng, 50 * 40, true)};
-        const auto before = c.px;
-        const int cx = int(rng() % 70) - 10, cy = int(rng() % 60) - 10;
-        const double ks[] = {1.0, 0.5, 0.25, 0.9};
-        const double k = ks[round % 4];
-        DrawParams p = At(cx, cy, w, h);
-        Rect clip{0, 0, 50, 40};
-        if (round % 3 == 0) {
-            p.flags = kDrawClip;
-            p.clip = {int(rng() % 20), int(rng() % 20), 20 + int(rng() % 30), 15 + int(rng() % 25)};
-            clip = {std::max(0, p.clip.left), std::max(0, p.clip.top), std::min(50, p.clip.right), std::min(40, p.clip.bottom)};
+namespace {
+
+// Pixels in runs of 1-24, each run of one of the two alphas (-1: random) or of random alphas, so
+// groups of eight meet every mix; every byte is often 0 or 255 (the edges of the blend's rounding).
+std::vector<uint32_t> RunPixels(std::mt19937& rng, size_t n, const std::array<int, 2>& alphas)
+{
+    std::vector<uint32_t> v(n);
+    for (size_t i = 0; i < n;) {
+        const size_t len = 1 + rng() % 24;
+        const int alpha = rng() % 3 < 2 ? alphas[rng() % 2] : -1;
+        for (size_t end = std::min(n, i + len); i < end; ++i) {
+            uint32_t p = rng();
+            for (int c = 0; c < 32; c += 8)
+                if (rng() % 4 == 0)
+                    p = (p & ~(0xFFu << c)) | ((rng() % 2 ? 0xFFu : 0u) << c);
+            v[i] = alpha < 0 ? p : (p & 0xFFFFFF) | uint32_t(alpha) << 24;
         }
-        Surface s = c.surface();
-        DrawPicture(s, p, img, 0, 0, w, h, k, 0xFF00FF);
-        const int left = cx - (w + 1) / 2, top = cy - (h + 1) / 2;
-        for (int y = 0; y < 40; ++y)
-            for (int x = 0; x < 50; ++x) {
-                Px want = Get(before, size_t(y) * 50 + x);
-                const int sx = x - left, sy = y - top;
-                if (sx >= 0 && sx < w && sy >= 0 && sy < h && x >= clip.left && x < clip.right && y >= clip.top &&
-                    y < clip.bottom) {
-                    uint32_t sp;
-                    std::memcpy(&sp, &img.pixels[(size_t(sy) * w + sx) * 4], 4);
-                    want = RefAlphaOver(want, Get({sp}, 0), k);
-                }
-                const Px got = Get(c.px, size_t(y) * 50 + x);
-                ASSERT_TRUE(got.b == want.b && got.g == want.g && got.r == want.r && got.a == want.a)
-                    << "round " << round << " at " << x << "," << y << (wide ? "" : " (four-pixel path)");
-            }
     }
-  }
-  SetWideBlitsAllowed(true);
+    return v;
+}
+
+} // namespace
+
+TEST(Blitters, AlphaBlitMatchesReferenceOnEveryKindOfGroupClipAndAlpha)
+{
+    for (bool wide : {true, false}) {
+        SetWideBlitsAllowed(wide); // both vector paths and their scalar tails
+        std::mt19937 rng(7);
+        // Sources random, in opaque and transparent runs, or mostly opaque; destinations random,
+        // mostly empty, or in empty and opaque runs.
+        for (const std::array<int, 2> src : {std::array{-1, -1}, std::array{255, 0}, std::array{255, 255}})
+            for (const std::array<int, 2> dst : {std::array{-1, -1}, std::array{0, 0}, std::array{0, 255}})
+                for (int round = 0; round < 40; ++round) {
+                    // Widths under eight, of whole groups, and with a tail of every length.
+                    const int w = round < 16 ? 1 + round : 1 + int(rng() % 45), h = 1 + int(rng() % 23);
+                    const ImageRecord img = Picture32(w, h, RunPixels(rng, size_t(w) * h, src), kImageAlpha);
+                    Canvas c{50, 40, RunPixels(rng, 50 * 40, dst)};
+                    const auto before = c.px;
+                    const int cx = int(rng() % 70) - 10, cy = int(rng() % 60) - 10;
+                    const double ks[] = {1.0, 0.5, 0.25, 0.9};
+                    const double k = ks[round % 4];
+                    DrawParams p = At(cx, cy, w, h);
+                    Rect clip{0, 0, 50, 40};
+                    if (round % 3 == 0) {
+                        p.flags = kDrawClip;
+                        p.clip = {int(rng() % 20), int(rng() % 20), 20 + int(rng() % 30), 15 + int(rng() % 25)};
+                        clip = {std::max(0, p.clip.left), std::max(0, p.clip.top), std::min(50, p.clip.right),
+                                std::min(40, p.clip.bottom)};
+                    }
+                    Surface s = c.surface();
+                    DrawPicture(s, p, img, 0, 0, w, h, k, 0xFF00FF);
+                    const int left = cx - (w + 1) / 2, top = cy - (h + 1) / 2;
+                    for (int y = 0; y < 40; ++y)
+                        for (int x = 0; x < 50; ++x) {
+                            Px want = Get(before, size_t(y) * 50 + x);
+                            const int sx = x - left, sy = y - top;
+                            if (sx >= 0 && sx < w && sy >= 0 && sy < h && x >= clip.left && x < clip.right &&
+                                y >= clip.top && y < clip.bottom) {
+                                uint32_t sp;
+                                std::memcpy(&sp, &img.pixels[(size_t(sy) * w + sx) * 4], 4);
+                                want = RefAlphaOver(want, Get({sp}, 0), k);
+                            }
+                            const Px got = Get(c.px, size_t(y) * 50 + x);
+                            ASSERT_TRUE(got.b == want.b && got.g == want.g && got.r == want.r && got.a == want.a)
+                                << "source " << src[1] << " destination " << dst[1] << " round " << round << " at " << x
+                                << "," << y << (wide ? "" : " (four-pixel path)");
+                        }
+                }
+    }
+    SetWideBlitsAllowed(true);
 }
 
 TEST(Blitters, HalfAlphaOntoEmptyPixelCopiesColourAndScalesAlpha) {
