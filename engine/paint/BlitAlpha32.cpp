@@ -103,33 +103,40 @@ __attribute__((target("avx2"))) inline bool Over8(const uint8_t* sp, const uint3
 }
 
 // Rows of the clipped rectangle, eight pixels at a time; rows under eight by the scalar rule.
+// A row that does not end on eight pixels (pictures cut by a dirty rectangle end anywhere, and
+// one pixel at a time the tail would cost more than the row) ends with its last eight, blended
+// from the destination as it was before the row: read back after the group before it is stored,
+// the read would wait for that store. Its first lanes then take what that group drew.
 template <bool Inner>
 __attribute__((target("avx2"))) void RowsAvx2(uint32_t* d0, size_t dPitch, const uint8_t* s0, size_t sPitch, int w,
-                                              int h, const Rule& r) {
+                                              int h, const Rule& r)
+{
+    if (w < 8) {
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i) {
+                uint32_t p;
+                std::memcpy(&p, s0 + (size_t(j) * sPitch + i) * 4, 4);
+                PutAlphaOver(d0[size_t(j) * dPitch + i], p, r);
+            }
+        return;
+    }
     const Lanes8 c = MakeLanes8(r.ka);
+    const int tail = w % 8, whole = w - tail, back = w - 8;
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i drawnBefore = _mm256_cmpgt_epi32(_mm256_set1_epi32(8 - tail), lanes);
+    const __m256i fromBefore = _mm256_add_epi32(lanes, _mm256_set1_epi32(tail));
     for (int j = 0; j < h; ++j) {
         uint32_t* d = d0 + size_t(j) * dPitch;
         const uint8_t* sp = s0 + size_t(j) * sPitch * 4;
-        int i = 0;
-        __m256i dv, out;
-        for (; i + 8 <= w; i += 8)
-            if (Over8<Inner>(sp + size_t(i) * 4, d + i, c, dv, out))
+        __m256i tailD, tailOut, dv, out = c.zero;
+        const bool tailDrawn = tail && Over8<Inner>(sp + size_t(back) * 4, d + back, c, tailD, tailOut);
+        bool lastDrawn = false;
+        for (int i = 0; i < whole; i += 8)
+            if ((lastDrawn = Over8<Inner>(sp + size_t(i) * 4, d + i, c, dv, out)))
                 _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), out);
-        if (i < w && w >= 8) {
-            // The last few pixels as the row's last eight, the lanes already drawn kept as they
-            // are: pictures cut by a dirty rectangle end anywhere, and one pixel at a time the
-            // tail would cost more than the row.
-            const int back = w - 8;
-            const __m256i keep =
-                _mm256_cmpgt_epi32(_mm256_set1_epi32(i - back), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-            if (Over8<Inner>(sp + size_t(back) * 4, d + back, c, dv, out))
-                _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + back), _mm256_blendv_epi8(out, dv, keep));
-            continue;
-        }
-        for (; i < w; ++i) {
-            uint32_t p;
-            std::memcpy(&p, sp + size_t(i) * 4, 4);
-            PutAlphaOver(d[i], p, r);
+        if (tailDrawn) {
+            const __m256i before = lastDrawn ? _mm256_permutevar8x32_epi32(out, fromBefore) : tailD;
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + back), _mm256_blendv_epi8(tailOut, before, drawnBefore));
         }
     }
 }
