@@ -10,14 +10,27 @@ using namespace blit;
 std::vector<uint32_t> Scale32Nearest(const BlitSource& s, int tw, int th) {
     if (tw <= 0 || th <= 0 || s.w <= 0 || s.h <= 0) return {};
     std::vector<uint32_t> out(size_t(tw) * th);
-    const Read32 read(s);
     const int stepX = (s.w > 1 && tw > 1) ? ((s.w << 10) - 1024) / (tw - 1) : 0;
     const int stepY = (s.h > 1 && th > 1) ? ((s.h << 10) - 1024) / (th - 1) : 0;
-    int posY = 512;
+    int posY = 512, last = -1;
     for (int j = 0; j < th; ++j, posY += stepY) {
         const int row = std::min(posY >> 10, s.h - 1);
+        uint32_t* o = out.data() + size_t(j) * tw;
+        // A row that samples the source row of the row above is a copy of it; at the same width
+        // the columns are the source's own (the step is then exactly one pixel).
+        if (row == last) {
+            std::memcpy(o, o - tw, size_t(tw) * 4);
+            continue;
+        }
+        last = row;
+        const uint8_t* src = s.pixels + ((size_t(s.y) + row) * s.pitch + s.x) * 4;
+        if (tw == s.w) {
+            std::memcpy(o, src, size_t(tw) * 4);
+            continue;
+        }
         int posX = 512;
-        for (int i = 0; i < tw; ++i, posX += stepX) out[size_t(j) * tw + i] = read(std::min(posX >> 10, s.w - 1), row);
+        for (int i = 0; i < tw; ++i, posX += stepX)
+            std::memcpy(o + i, src + size_t(std::min(posX >> 10, s.w - 1)) * 4, 4);
     }
     return out;
 }

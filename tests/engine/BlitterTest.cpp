@@ -333,6 +333,29 @@ TEST(Blitters, IntegerEnlargementRepeatsPixels) {
     EXPECT_EQ(d.px[15], src[3]);
 }
 
+TEST(Blitters, NearestScalingTakesEachPixelFromItsSourcePixel)
+{
+    // Shrinking, enlarging, one size kept (rows or columns copied), one pixel; a cut-out region.
+    const int sizes[][4] = {{48, 48, 36, 36}, {200, 30, 320, 30}, {16, 24, 16, 1}, {16, 8, 16, 34},
+                            {8, 16, 178, 16}, {1, 1, 5, 3},       {7, 5, 2, 9},    {5, 7, 5, 7}};
+    std::mt19937 rng(5);
+    for (const auto& z : sizes) {
+        const int pitch = z[0] + 3, rows = z[1] + 2;
+        const std::vector<uint32_t> px = RandomPixels(rng, size_t(pitch) * rows, true);
+        const BlitSource src{reinterpret_cast<const uint8_t*>(px.data()), pitch, rows, 2, 1, z[0], z[1]};
+        const std::vector<uint32_t> got = Scale32Nearest(src, z[2], z[3]);
+        const int stepX = z[0] > 1 && z[2] > 1 ? ((z[0] << 10) - 1024) / (z[2] - 1) : 0;
+        const int stepY = z[1] > 1 && z[3] > 1 ? ((z[1] << 10) - 1024) / (z[3] - 1) : 0;
+        for (int y = 0; y < z[3]; ++y)
+            for (int x = 0; x < z[2]; ++x) {
+                const int col = std::min((512 + x * stepX) >> 10, z[0] - 1),
+                          row = std::min((512 + y * stepY) >> 10, z[1] - 1);
+                ASSERT_EQ(got[size_t(y) * z[2] + x], px[size_t(1 + row) * pitch + 2 + col])
+                    << z[0] << "x" << z[1] << " " << x << "," << y;
+            }
+    }
+}
+
 TEST(Blitters, SourceRectangleIsCutOnEverySide) {
     std::vector<uint32_t> src(4 * 4 * 2, Make(7, 7, 7, 255));
     const ImageRecord img = Picture32(4, 4, src, 0, 2);
