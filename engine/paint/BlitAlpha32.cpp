@@ -105,8 +105,8 @@ __attribute__((target("avx2"))) inline bool Over8(const uint8_t* sp, const uint3
 // Rows of the clipped rectangle, eight pixels at a time; rows under eight by the scalar rule.
 // A row that does not end on eight pixels (pictures cut by a dirty rectangle end anywhere, and
 // one pixel at a time the tail would cost more than the row) ends with its last eight, blended
-// from the destination as it was before the row: read back after the group before it is stored,
-// the read would wait for that store. Its first lanes then take what that group drew.
+// from the destination as it was before the row: the lanes it shares with the group before come
+// out as that group draws them, and read back after that group is stored, the read would wait.
 template <bool Inner>
 __attribute__((target("avx2"))) void RowsAvx2(uint32_t* d0, size_t dPitch, const uint8_t* s0, size_t sPitch, int w,
                                               int h, const Rule& r)
@@ -121,23 +121,17 @@ __attribute__((target("avx2"))) void RowsAvx2(uint32_t* d0, size_t dPitch, const
         return;
     }
     const Lanes8 c = MakeLanes8(r.ka);
-    const int tail = w % 8, whole = w - tail, back = w - 8;
-    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m256i drawnBefore = _mm256_cmpgt_epi32(_mm256_set1_epi32(8 - tail), lanes);
-    const __m256i fromBefore = _mm256_add_epi32(lanes, _mm256_set1_epi32(tail));
+    const int whole = w & ~7, back = w - 8;
     for (int j = 0; j < h; ++j) {
         uint32_t* d = d0 + size_t(j) * dPitch;
         const uint8_t* sp = s0 + size_t(j) * sPitch * 4;
-        __m256i tailD, tailOut, dv, out = c.zero;
-        const bool tailDrawn = tail && Over8<Inner>(sp + size_t(back) * 4, d + back, c, tailD, tailOut);
-        bool lastDrawn = false;
+        __m256i dv, out, tail;
+        const bool tailDrawn = whole < w && Over8<Inner>(sp + size_t(back) * 4, d + back, c, dv, tail);
         for (int i = 0; i < whole; i += 8)
-            if ((lastDrawn = Over8<Inner>(sp + size_t(i) * 4, d + i, c, dv, out)))
+            if (Over8<Inner>(sp + size_t(i) * 4, d + i, c, dv, out))
                 _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), out);
-        if (tailDrawn) {
-            const __m256i before = lastDrawn ? _mm256_permutevar8x32_epi32(out, fromBefore) : tailD;
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + back), _mm256_blendv_epi8(tailOut, before, drawnBefore));
-        }
+        if (tailDrawn)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + back), tail);
     }
 }
 
