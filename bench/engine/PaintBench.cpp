@@ -120,7 +120,8 @@ ImageRecord Badge(int w, int h, int margin)
     return img;
 }
 
-void SmallBlits(benchmark::State& state, const ImageRecord& img, double k)
+// Each picture drawn whole, or in pieces `cut` pixels wide as the damage's disjoint pieces cut it.
+void SmallBlits(benchmark::State& state, const ImageRecord& img, double k, int cut = 0)
 {
     std::vector<uint32_t> buffer = Backdrop();
     Surface s{reinterpret_cast<uint8_t*>(buffer.data()), kW, kH, 4, kColourKey};
@@ -132,7 +133,16 @@ void SmallBlits(benchmark::State& state, const ImageRecord& img, double k)
             p.y = p.rawY = 100 + (n / 16) * 70;
             p.width = img.width;
             p.height = img.height;
-            DrawPicture(s, p, img, 0, 0, img.width, img.height, k, kColourKey);
+            if (cut == 0) {
+                DrawPicture(s, p, img, 0, 0, img.width, img.height, k, kColourKey);
+                continue;
+            }
+            p.flags = kDrawClip;
+            const int left = p.x - (img.width + 1) / 2;
+            for (int x = 0; x < img.width; x += cut) {
+                p.clip = {left + x, 0, left + x + cut, kH};
+                DrawPicture(s, p, img, 0, 0, img.width, img.height, k, kColourKey);
+            }
         }
         benchmark::DoNotOptimize(buffer.data());
         benchmark::ClobberMemory();
@@ -146,6 +156,8 @@ void BM_AlphaBlitBadges20x20(benchmark::State& state) { SmallBlits(state, Badge(
 BENCHMARK(BM_AlphaBlitBadges20x20);
 void BM_AlphaBlitFadedBadges20x20(benchmark::State& state) { SmallBlits(state, Badge(20, 20, 0), 0.5); }
 BENCHMARK(BM_AlphaBlitFadedBadges20x20);
+void BM_AlphaBlitOpaqueTilesIn6PxPieces(benchmark::State& state) { SmallBlits(state, Badge(45, 63, 3), 1.0, 6); }
+BENCHMARK(BM_AlphaBlitOpaqueTilesIn6PxPieces);
 // A plain source-over blend as one would write it with AVX2: every channel, alpha included, is
 // (s * a + d * (255 - a)) >> 8, with none of the engine's cases (empty destination, skipped
 // pixels, the larger alpha). The anchor for the engine's alpha blit.

@@ -87,51 +87,76 @@ __attribute__((target("avx2"))) inline __m256i Opaque8(__m256i s, __m256i empty,
 }
 
 // Most pictures are opaque or fully transparent over whole groups of eight (tiles, labels, boards):
-// a transparent group leaves the destination as it is, an opaque one takes the short rule above.
-// Returns false when nothing is to be stored.
-template <bool Inner>
-__attribute__((target("avx2"))) inline bool Over8(const uint8_t* sp, const uint32_t* dp, const Lanes8& c, __m256i& dv,
-                                                  __m256i& out)
+// a transparent group leaves the destination as it is and is not stored, an opaque one takes the
+// short rule above.
+__attribute__((target("avx2"))) inline bool Clear8(__m256i s, const Lanes8& c)
 {
-    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp));
-    if (_mm256_testz_si256(sv, c.alphaMask))
-        return false;
-    dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dp));
-    const __m256i empty = _mm256_cmpeq_epi32(_mm256_and_si256(dv, c.alphaMask), c.zero);
-    out = !Inner && _mm256_testc_si256(sv, c.alphaMask) ? Opaque8(sv, empty, c) : AlphaOver8<Inner>(sv, dv, empty, c);
-    return true;
+    return _mm256_testz_si256(s, c.alphaMask);
 }
 
-// Rows of the clipped rectangle, eight pixels at a time; rows under eight by the scalar rule.
-// A row that does not end on eight pixels (pictures cut by a dirty rectangle end anywhere, and
-// one pixel at a time the tail would cost more than the row) ends with its last eight, blended
-// from the destination as it was before the row: the lanes it shares with the group before come
-// out as that group draws them, and read back after that group is stored, the read would wait.
+template <bool Inner>
+__attribute__((target("avx2"))) inline __m256i Over8(__m256i s, __m256i d, const Lanes8& c)
+{
+    const __m256i empty = _mm256_cmpeq_epi32(_mm256_and_si256(d, c.alphaMask), c.zero);
+    return !Inner && _mm256_testc_si256(s, c.alphaMask) ? Opaque8(s, empty, c) : AlphaOver8<Inner>(s, d, empty, c);
+}
+
+__attribute__((target("avx2"))) inline __m256i Load8(const void* p)
+{
+    return _mm256_loadu_si256(static_cast<const __m256i*>(p));
+}
+
+// Rows of the clipped rectangle, eight pixels at a time. A row that does not end on eight pixels
+// (pictures cut into pieces by the damage end anywhere, and one pixel at a time the tail would
+// cost more than the row) ends with its last eight, blended from the destination as it was before
+// the row: the lanes it shares with the group before come out as that group draws them, and read
+// back after that group is stored, the read would wait. Rows of four to seven pixels are their
+// first four and last four side by side; rows under four take the scalar rule.
 template <bool Inner>
 __attribute__((target("avx2"))) void RowsAvx2(uint32_t* d0, size_t dPitch, const uint8_t* s0, size_t sPitch, int w,
                                               int h, const Rule& r)
 {
-    if (w < 8) {
+    const Lanes8 c = MakeLanes8(r.ka);
+    if (w < 4) {
         for (int j = 0; j < h; ++j)
             for (int i = 0; i < w; ++i) {
                 uint32_t p;
                 std::memcpy(&p, s0 + (size_t(j) * sPitch + i) * 4, 4);
                 PutAlphaOver(d0[size_t(j) * dPitch + i], p, r);
             }
-        return;
-    }
-    const Lanes8 c = MakeLanes8(r.ka);
-    const int whole = w & ~7, back = w - 8;
-    for (int j = 0; j < h; ++j) {
-        uint32_t* d = d0 + size_t(j) * dPitch;
-        const uint8_t* sp = s0 + size_t(j) * sPitch * 4;
-        __m256i dv, out, tail;
-        const bool tailDrawn = whole < w && Over8<Inner>(sp + size_t(back) * 4, d + back, c, dv, tail);
-        for (int i = 0; i < whole; i += 8)
-            if (Over8<Inner>(sp + size_t(i) * 4, d + i, c, dv, out))
-                _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), out);
-        if (tailDrawn)
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + back), tail);
+    } else if (w < 8) {
+        for (int j = 0; j < h; ++j) {
+            uint32_t* d = d0 + size_t(j) * dPitch;
+            const uint8_t* sp = s0 + size_t(j) * sPitch * 4;
+            const __m256i sv = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(sp + size_t(w - 4) * 4),
+                                                   reinterpret_cast<const __m128i*>(sp));
+            if (!Clear8(sv, c))
+                _mm256_storeu2_m128i(reinterpret_cast<__m128i*>(d + w - 4), reinterpret_cast<__m128i*>(d),
+                                     Over8<Inner>(sv,
+                                                  _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(d + w - 4),
+                                                                      reinterpret_cast<const __m128i*>(d)),
+                                                  c));
+        }
+    } else {
+        const int whole = w & ~7, back = w - 8;
+        for (int j = 0; j < h; ++j) {
+            uint32_t* d = d0 + size_t(j) * dPitch;
+            const uint8_t* sp = s0 + size_t(j) * sPitch * 4;
+            __m256i tail = c.zero;
+            bool tailDrawn = false;
+            if (whole < w) {
+                const __m256i sv = Load8(sp + size_t(back) * 4);
+                if ((tailDrawn = !Clear8(sv, c)))
+                    tail = Over8<Inner>(sv, Load8(d + back), c);
+            }
+            for (int i = 0; i < whole; i += 8) {
+                const __m256i sv = Load8(sp + size_t(i) * 4);
+                if (!Clear8(sv, c))
+                    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), Over8<Inner>(sv, Load8(d + i), c));
+            }
+            if (tailDrawn)
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + back), tail);
+        }
     }
 }
 
