@@ -33,9 +33,9 @@ public:
     const std::vector<Rect>& PaintingDamage() const override { return painting_; }
 
     // The number of merged damage rectangles above which they collapse into their bounding box:
-    // as many as the engine's frame may carry, so that one frame of scattered small changes (a
-    // win's sparks) is not shown as the box around them all.
-    static constexpr size_t kMaxDamageRects = 64;
+    // as many as the engine's frame may carry (its changed area cut into disjoint pieces), so that
+    // one frame of scattered small changes (a win's sparks) is not shown as the box around them all.
+    static constexpr size_t kMaxDamageRects = 256;
 
 protected:
     // Raw input from the back end. Times are milliseconds of a monotonic clock.

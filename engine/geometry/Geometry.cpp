@@ -84,6 +84,40 @@ bool IntersectRect(Rect& out, const Rect& a, const Rect& b) {
     return true;
 }
 
+void DisjointCover(std::span<const Rect> rects, const Rect& bounds, std::vector<Rect>& pieces) {
+    pieces.clear();
+    std::vector<Rect> order;
+    order.reserve(rects.size());
+    for (const Rect& r : rects) {
+        Rect cut;
+        if (IntersectRect(cut, r, bounds)) order.push_back(cut);
+    }
+    auto area = [](const Rect& r) { return int64_t(r.right - r.left) * int64_t(r.bottom - r.top); };
+    std::stable_sort(order.begin(), order.end(), [&](const Rect& a, const Rect& b) { return area(a) > area(b); });
+    std::vector<Rect> parts, rest;
+    for (const Rect& r : order) {
+        parts.assign(1, r);
+        for (const Rect& p : pieces) {
+            rest.clear();
+            for (const Rect& f : parts) {
+                if (f.left >= p.right || p.left >= f.right || f.top >= p.bottom || p.top >= f.bottom) {
+                    rest.push_back(f);
+                    continue;
+                }
+                // What lies above and below p, whole rows, then left and right of it beside p.
+                if (f.top < p.top) rest.push_back({f.left, f.top, f.right, p.top});
+                if (p.bottom < f.bottom) rest.push_back({f.left, p.bottom, f.right, f.bottom});
+                const int top = std::max(f.top, p.top), bottom = std::min(f.bottom, p.bottom);
+                if (f.left < p.left) rest.push_back({f.left, top, p.left, bottom});
+                if (p.right < f.right) rest.push_back({p.right, top, f.right, bottom});
+            }
+            parts.swap(rest);
+            if (parts.empty()) break;
+        }
+        pieces.insert(pieces.end(), parts.begin(), parts.end());
+    }
+}
+
 bool RectMeetsObject(const Rect& rect, const ObjectGeometry& g) {
     const Rect box = BoundingRect(g);
     if (g.angle == 0) {

@@ -1,7 +1,9 @@
 // Geometry routines behind hit testing and dirty-rectangle tests: rotation of points, the box an
 // object covers, segment crossing, and the play-time text of replays.
 #pragma once
+#include <span>
 #include <string>
+#include <vector>
 
 #include "engine/geometry/ObjectGeometry.h"
 
@@ -24,6 +26,9 @@ bool RectMeetsObject(const Rect& rect, const ObjectGeometry& g);
 std::string FormatPlayTime(uint32_t ms);
 // IntersectRect semantics: an empty result is all zeros and false.
 bool IntersectRect(Rect& out, const Rect& a, const Rect& b);
+// The area the rectangles cover inside `bounds`, as disjoint pieces: each larger rectangle whole,
+// smaller ones cut around what is already covered.
+void DisjointCover(std::span<const Rect> rects, const Rect& bounds, std::vector<Rect>& pieces);
 inline bool PointInRect(const Rect& r, int x, int y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }

@@ -16,6 +16,11 @@ inline Rect Union(const Rect& a, const Rect& b)
                 std::max(a.bottom, b.bottom)};
 }
 
+inline int64_t Area(const Rect& r)
+{
+    return int64_t(r.right - r.left) * int64_t(r.bottom - r.top);
+}
+
 } // namespace
 
 std::array<DirtyRectList::Lanes, 4> DirtyRectList::Edges(size_t base) const
@@ -109,6 +114,39 @@ void DirtyRectList::Add(const Rect& rect, const Rect& viewport)
         }
     }
     Set(cheapest, Union(c, rects_[cheapest]));
+}
+
+void DirtyRectList::JoinOverlapping()
+{
+    JoinOverlapping(rects_);
+    for (size_t i = 0; i < rects_.size(); ++i)
+        Set(i, rects_[i]);
+}
+
+void DirtyRectList::JoinOverlapping(std::vector<Rect>& rects)
+{
+    // A joined box can overlap rectangles already passed over: pass again until nothing joins.
+    for (bool joined = true; joined;) {
+        joined = false;
+        for (size_t i = 0; i < rects.size(); ++i)
+            for (size_t j = i + 1; j < rects.size();) {
+                Rect overlap;
+                if (!IntersectRect(overlap, rects[i], rects[j])) {
+                    ++j;
+                    continue;
+                }
+                const Rect box = Union(rects[i], rects[j]);
+                const int64_t covered = Area(rects[i]) + Area(rects[j]) - Area(overlap);
+                if (Area(box) - covered > std::max(kJoinSlack, covered / 8)) {
+                    ++j;
+                    continue;
+                }
+                rects[i] = box;
+                rects[j] = rects.back();
+                rects.pop_back();
+                joined = true;
+            }
+    }
 }
 
 } // namespace Lumora

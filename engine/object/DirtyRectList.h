@@ -18,8 +18,15 @@ public:
     // moves still repaints little more than their areas. The frame build relies on the limit:
     // one bit per rectangle.
     static constexpr size_t kCollapseLimit = 64;
+    // A join may repaint this many pixels, or an eighth of the covered area, that neither covered.
+    static constexpr int64_t kJoinSlack = 256;
 
     void Add(const Rect& rect, const Rect& viewport);
+    // Joins overlapping rectangles whose bounding box repaints little besides what they cover (a
+    // sprite a few pixels from where it was, a tile and its shadow): the painter covers the area
+    // once, in a few whole pieces rather than many slivers cut around the overlaps.
+    void JoinOverlapping();
+    static void JoinOverlapping(std::vector<Rect>& rects);
     void Clear() { rects_.clear(); }
     bool Empty() const { return rects_.empty(); }
     const std::vector<Rect>& Rects() const { return rects_; }

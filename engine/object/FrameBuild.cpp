@@ -216,6 +216,8 @@ void ObjectModule::BuildFrame()
         frame->centreX = centreX_;
         frame->centreY = centreY_;
         frame->pool = renderPool_.get();
+        if (!fullRedraw_)
+            dirty_.JoinOverlapping();
         const std::vector<Rect>& dirty = dirty_.Rects();
         if (fullRedraw_) {
             frame->rects.push_back(Rect{0, 0, viewport_.right - viewport_.left, viewport_.bottom - viewport_.top});

@@ -1,4 +1,5 @@
 // Entry points of the blitters: pick the member for a picture's format, angle, alpha and flags.
+#include <algorithm>
 #include <cmath>
 
 #include "engine/paint/BlitPixels.h"
@@ -31,6 +32,7 @@ struct Prepared {
     BlitTarget target;
     Rect centred;   // the unrotated box, centred on the destination point
     int left = 0, top = 0;  // the rotated square's top-left
+    Rect reach;     // every pixel either box can draw
 };
 
 // Clip, centred box and rotation square shared by both entries.
@@ -40,18 +42,48 @@ Prepared Prepare(const Surface& surface, DrawParams& p) {
     out.target.width = surface.width;
     out.target.height = surface.height;
     out.target.clip = (p.flags & kDrawClip) ? IntersectClip(surface, p) : Rect{0, 0, surface.width, surface.height};
-    if (p.limited) {
-        Rect cut;
-        IntersectRect(cut, out.target.clip, p.limit);
-        out.target.clip = cut;
-    }
     GetDestinationBox(p);
     if (p.radius < 1) p.radius = RotationRadius(p.width, p.height);
     const int left = p.x - (p.width + 1) / 2, top = p.y - (p.height + 1) / 2;
     out.centred = {left, top, left + p.width, top + p.height};
     out.left = p.x - p.radius;
     out.top = p.y - p.radius;
+    out.reach = out.centred;
+    if (p.angle != 0.0)
+        out.reach = {std::min(left, out.left), std::min(top, out.top), std::max(out.centred.right, out.left + 2 * p.radius),
+                     std::max(out.centred.bottom, out.top + 2 * p.radius)};
     return out;
+}
+
+// The target clipped to a piece; false when the picture cannot reach that piece. Inline: it runs
+// for every piece of a frame for every picture drawn.
+[[gnu::always_inline]] inline bool ClipToPiece(const Prepared& pr, const Rect& piece, BlitTarget& t) {
+    const Rect& c = pr.target.clip;
+    t.clip = {std::max(c.left, piece.left), std::max(c.top, piece.top), std::min(c.right, piece.right),
+              std::min(c.bottom, piece.bottom)};
+    const Rect& r = pr.reach;
+    return std::max(t.clip.left, r.left) < std::min(t.clip.right, r.right) &&
+           std::max(t.clip.top, r.top) < std::min(t.clip.bottom, r.bottom);
+}
+
+bool ReachesAnyPiece(const Prepared& pr, const DrawParams& p) {
+    if (!p.limited) return true;
+    BlitTarget t;
+    for (const Rect& piece : p.limits)
+        if (ClipToPiece(pr, piece, t)) return true;
+    return false;
+}
+
+// Runs the member once over the whole clip, or once for each limit piece the picture reaches.
+template <class Member>
+void DrawPieces(const Prepared& pr, const DrawParams& p, Member&& member) {
+    if (!p.limited) {
+        member(pr.target);
+        return;
+    }
+    BlitTarget t = pr.target;
+    for (const Rect& piece : p.limits)
+        if (ClipToPiece(pr, piece, t)) member(t);
 }
 
 // Cuts the source rectangle to the stacked image on all four sides; false when nothing is left.
@@ -85,6 +117,7 @@ void DrawPicture(const Surface& surface, DrawParams& p, const ImageRecord& img, 
         return;
     }
     Prepared pr = Prepare(surface, p);
+    if (!ReachesAnyPiece(pr, p)) return;
     BlitSource src{img.pixels.data(), img.width, int(img.height * std::max(1u, img.frames)), sx, sy, sw, sh};
     std::vector<uint32_t> scaled;
     if (p.width != sw || p.height != sh) {
@@ -93,36 +126,37 @@ void DrawPicture(const Surface& surface, DrawParams& p, const ImageRecord& img, 
         if (scaled.empty()) return;
         UseScaled(src, reinterpret_cast<const uint8_t*>(scaled.data()), p.width, p.height);
     }
-    const BlitTarget& t = pr.target;
     const bool transparent = img.flags & kImageTransparent;
-    if ((p.flags & kDrawInvert) && transparent) {
-        InvertRotated32(t, pr.left, pr.top, src, p.angle);
-        return;
-    }
-    if (!img.HasAlpha()) {
-        if (std::trunc(p.angle) == 0) {
-            // Unrotated at the centred box even for angles like 0.3, so turning through 0 never jumps.
-            if (transparent || k < 1)
-                Blit32ConstAlpha(t, pr.centred.left, pr.centred.top, src, k, backdrop);
+    DrawPieces(pr, p, [&](const BlitTarget& t) {
+        if ((p.flags & kDrawInvert) && transparent) {
+            InvertRotated32(t, pr.left, pr.top, src, p.angle);
+            return;
+        }
+        if (!img.HasAlpha()) {
+            if (std::trunc(p.angle) == 0) {
+                // Unrotated at the centred box even for angles like 0.3, so turning through 0 never jumps.
+                if (transparent || k < 1)
+                    Blit32ConstAlpha(t, pr.centred.left, pr.centred.top, src, k, backdrop);
+                else
+                    CopyRect32(t, pr.centred.left, pr.centred.top, src);
+            } else if (p.flags & kDrawFineRotation) {
+                BlitRotated32Fine(t, pr.left, pr.top, src, p.angle, k);
+            } else {
+                BlitRotated32(t, pr.left, pr.top, src, p.angle, k, backdrop);
+            }
+            return;
+        }
+        if (p.angle == 0.0) {
+            if (p.flags & kDrawOverOpaque)
+                Blit32AlphaOverOpaque(t, pr.centred.left, pr.centred.top, src, k, backdrop);
             else
-                CopyRect32(t, pr.centred.left, pr.centred.top, src);
+                Blit32Alpha(t, pr.centred.left, pr.centred.top, src, k, backdrop);
         } else if (p.flags & kDrawFineRotation) {
             BlitRotated32Fine(t, pr.left, pr.top, src, p.angle, k);
         } else {
-            BlitRotated32(t, pr.left, pr.top, src, p.angle, k, backdrop);
+            BlitRotated32Alpha(t, pr.left, pr.top, src, p.angle, k, backdrop);
         }
-        return;
-    }
-    if (p.angle == 0.0) {
-        if (p.flags & kDrawOverOpaque)
-            Blit32AlphaOverOpaque(t, pr.centred.left, pr.centred.top, src, k, backdrop);
-        else
-            Blit32Alpha(t, pr.centred.left, pr.centred.top, src, k, backdrop);
-    } else if (p.flags & kDrawFineRotation) {
-        BlitRotated32Fine(t, pr.left, pr.top, src, p.angle, k);
-    } else {
-        BlitRotated32Alpha(t, pr.left, pr.top, src, p.angle, k, backdrop);
-    }
+    });
 }
 
 void DrawPalettedPicture(const Surface& surface, DrawParams& p, const ImageRecord& img, int sx, int sy, int w, int h,
@@ -136,6 +170,7 @@ void DrawPalettedPicture(const Surface& surface, DrawParams& p, const ImageRecor
     }
     if (!ClampSource(img, sx, sy, w, h)) return;
     Prepared pr = Prepare(surface, p);
+    if (!ReachesAnyPiece(pr, p)) return;
     const bool alpha = img.HasAlpha();
     BlitSource src{img.pixels.data(), img.width, int(img.height * std::max(1u, img.frames)), sx, sy, w, h,
                    img.transparent, img.palette.data(), img.paletteSize};
@@ -145,30 +180,31 @@ void DrawPalettedPicture(const Surface& surface, DrawParams& p, const ImageRecor
         if (scaled.empty()) return;
         UseScaled(src, scaled.data(), p.width, p.height);
     }
-    const BlitTarget& t = pr.target;
-    if ((p.flags & kDrawInvert) && (img.flags & kImageTransparent)) {
-        InvertRotatedPaletted(t, pr.left, pr.top, src, p.angle, alpha);
-        return;
-    }
-    if (!alpha) {
-        if (std::trunc(p.angle) == 0)
-            BlitPaletted(t, pr.centred.left, pr.centred.top, src, k, backdrop);
-        else if (p.flags & kDrawFineRotation)
-            BlitRotatedPalettedFine(t, pr.left, pr.top, src, p.angle, k);
-        else
-            BlitRotatedPaletted(t, pr.left, pr.top, src, p.angle, k, backdrop);
-        return;
-    }
-    if (p.angle == 0.0) {
-        if (p.flags & kDrawOverOpaque)
-            BlitPalettedAlphaOverOpaque(t, pr.centred.left, pr.centred.top, src, k, backdrop);
-        else
-            BlitPalettedAlpha(t, pr.centred.left, pr.centred.top, src, k, backdrop);
-    } else if (p.flags & kDrawFineRotation) {
-        BlitRotatedPalettedAlphaFine(t, pr.left, pr.top, src, p.angle, k);
-    } else {
-        BlitRotatedPalettedAlpha(t, pr.left, pr.top, src, p.angle, k, backdrop);
-    }
+    DrawPieces(pr, p, [&](const BlitTarget& t) {
+        if ((p.flags & kDrawInvert) && (img.flags & kImageTransparent)) {
+            InvertRotatedPaletted(t, pr.left, pr.top, src, p.angle, alpha);
+            return;
+        }
+        if (!alpha) {
+            if (std::trunc(p.angle) == 0)
+                BlitPaletted(t, pr.centred.left, pr.centred.top, src, k, backdrop);
+            else if (p.flags & kDrawFineRotation)
+                BlitRotatedPalettedFine(t, pr.left, pr.top, src, p.angle, k);
+            else
+                BlitRotatedPaletted(t, pr.left, pr.top, src, p.angle, k, backdrop);
+            return;
+        }
+        if (p.angle == 0.0) {
+            if (p.flags & kDrawOverOpaque)
+                BlitPalettedAlphaOverOpaque(t, pr.centred.left, pr.centred.top, src, k, backdrop);
+            else
+                BlitPalettedAlpha(t, pr.centred.left, pr.centred.top, src, k, backdrop);
+        } else if (p.flags & kDrawFineRotation) {
+            BlitRotatedPalettedAlphaFine(t, pr.left, pr.top, src, p.angle, k);
+        } else {
+            BlitRotatedPalettedAlpha(t, pr.left, pr.top, src, p.angle, k, backdrop);
+        }
+    });
 }
 
 } // namespace Lumora

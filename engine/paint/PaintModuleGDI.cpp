@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/GameCore.h"
+#include "engine/geometry/Geometry.h"
 #include "engine/paint/FrameRecord.h"
 #include "engine/paint/Blitters.h"
 #include "engine/resource/ResourceModule.h"
@@ -24,7 +25,6 @@ int PaintModuleGDI::Init() {
 
 void PaintModuleGDI::Shutdown() {
     background_.clear();
-    work_.clear();
     present_.clear();
     screen_.clear();
     invalid_.clear();
@@ -64,7 +64,6 @@ void PaintModuleGDI::CreateBackBuffer(int width, int height) {
     height = std::max(0, height);
     const size_t n = size_t(width) * height;
     background_.assign(n, 0);
-    work_.assign(n, 0);
     present_.assign(n, 0);
     const uint32_t bytes = bitsPerPixel_ / 8;
     // Device rows are padded to an even number of bytes; converters write with this stride.
@@ -95,22 +94,17 @@ void PaintModuleGDI::RenderFrame(int32_t centreX, int32_t centreY, const std::ve
     viewY_ = centreY;
     viewLeft_ = centreX - (width_ + 1) / 2;
     viewTop_ = centreY - (height_ + 1) / 2;
-    CopyRects(background_, work_, rects);
-    // Pictures are drawn only inside the frame's bounds: the rest of the work buffer is never
-    // copied to the screen, and a picture as large as the window would cost a whole-screen
-    // blit for one moved tile.
-    Rect bounds{width_, height_, 0, 0};
-    for (const Rect& r : rects)
-        bounds = Rect{std::min(bounds.left, r.left), std::min(bounds.top, r.top), std::max(bounds.right, r.right),
-                      std::max(bounds.bottom, r.bottom)};
-    frameBounds_ = bounds;
+    // Composed in place: each pixel of the changed area is restored from the background and
+    // drawn over once, so the frame needs no buffer of its own and is shown as it stands.
+    DisjointCover(rects, Rect{0, 0, width_, height_}, pieces_);
+    CopyRects(background_, present_, pieces_);
+    composing_ = true;
     for (const FrameItem& item : items)
         if (item.geometry) DrawRecord(*item.geometry, item.picture);
-    frameBounds_.reset();
-    CopyRects(work_, present_, rects);
+    composing_ = false;
     UploadFrame();
-    invalid_.insert(invalid_.end(), rects.begin(), rects.end());
-    // Frames keep coming while no paint takes the damage (a covered window): past a few dozen
+    invalid_.insert(invalid_.end(), pieces_.begin(), pieces_.end());
+    // Frames keep coming while no paint takes the damage (a covered window): past a few hundred
     // rectangles the whole buffer stands for them, instead of a list the host walks every tick.
     if (invalid_.size() > kMaxInvalidRects) invalid_.assign(1, Rect{0, 0, width_, height_});
 }
@@ -123,12 +117,12 @@ void PaintModuleGDI::DrawRecord(const ObjectGeometry& geometry, CPglPic* picture
 }
 
 void PaintModuleGDI::DrawPicture(const ObjectGeometry& g, CPglPic& picture) {
-    if (work_.empty()) return;
+    if (present_.empty()) return;
     PictureInfo info;
     picture.GetInfo(info);
     if (!info.image) return;
     const ImageRecord& img = *info.image;
-    Surface surface{reinterpret_cast<uint8_t*>(work_.data()), width_, height_, bitsPerPixel_ / 8, kColourKey};
+    Surface surface{reinterpret_cast<uint8_t*>(present_.data()), width_, height_, bitsPerPixel_ / 8, kColourKey};
     // Geometry arrives relative to the viewport's top-left (window coordinates); the clip
     // rectangle stays in engine coordinates and is moved by the viewport's offset. The centre is
     // truncated in engine coordinates, as the object module does for its screen rectangles, and
@@ -146,9 +140,9 @@ void PaintModuleGDI::DrawPicture(const ObjectGeometry& g, CPglPic& picture) {
     p.radius = RotationRadius(p.width, p.height);
     p.flags = g.flags;
     p.clip = g.clip;
-    if (frameBounds_) {
+    if (composing_) {
         p.limited = true;
-        p.limit = *frameBounds_;
+        p.limits = pieces_;
     }
     const int frame = int(WrapFrame(info.frame, img.frames));
     Lumora::DrawPicture(surface, p, img, info.srcX, int(img.height) * frame + info.srcY, info.width, info.height,

@@ -1,9 +1,8 @@
-// The painting back end: background, work and present buffers of 32-bit pixels in memory,
-// frames composed from dirty rectangles with the software blitters, and the conversion of the
+// The painting back end: background and present buffers of 32-bit pixels in memory, frames
+// composed in place over the changed area with the software blitters, and the conversion of the
 // composed frame to the screen's format. Showing it in a window is the host window's part.
 #pragma once
 #include <functional>
-#include <optional>
 #include <vector>
 
 #include "engine/paint/PaintModule.h"
@@ -25,8 +24,8 @@ public:
     void Shutdown() override;
     int ProcessMessage(uint32_t message, uintptr_t wparam, uintptr_t lparam) override;
     void CreateBackBuffer(int width, int height) override;
-    // Restores the rectangles from the background, draws the items in order, copies the
-    // rectangles out, uploads the frame and marks the rectangles for presenting.
+    // Restores the area the rectangles cover from the background, draws the items over it in
+    // order, clipped to it, uploads the frame and marks the area for presenting.
     void RenderFrame(int32_t centreX, int32_t centreY, const std::vector<Rect>& rects,
                      const std::vector<FrameItem>& items);
     void DrawRecord(const ObjectGeometry& geometry, CPglPic* picture) override;
@@ -47,27 +46,27 @@ public:
                                          const std::vector<Rect>& rects)>;
     void SetPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
     const std::vector<uint32_t>& BackgroundBuffer() const { return background_; }
-    const std::vector<uint32_t>& WorkBuffer() const { return work_; }
     const std::vector<uint32_t>& PresentBuffer() const { return present_; }
     // The frame in the screen's format (the present buffer itself at 32 bits).
     const uint8_t* ScreenPixels() const;
     size_t ScreenStride() const { return screenStride_; }
     // Rectangles invalidated since the last Present (the whole buffer once there are too many).
     const std::vector<Rect>& InvalidRects() const { return invalid_; }
-    static constexpr size_t kMaxInvalidRects = 64;
+    // A frame's area can take a few dozen disjoint pieces; past some frames' worth, the whole.
+    static constexpr size_t kMaxInvalidRects = 256;
 
 private:
     void CopyRects(const std::vector<uint32_t>& from, std::vector<uint32_t>& to, const std::vector<Rect>& rects) const;
 
-    std::vector<uint32_t> background_, work_, present_;
+    std::vector<uint32_t> background_, present_;
     std::vector<uint8_t> screen_;
     size_t screenStride_ = 0;
     std::vector<Rect> invalid_;
     Presenter presenter_;
     int32_t viewLeft_ = 0, viewTop_ = 0;
-    // While a frame is composed: the bounds of its rectangles, the only part of the work buffer
-    // that reaches the screen.
-    std::optional<Rect> frameBounds_;
+    // The frame's changed area as disjoint pieces; while composing, nothing is drawn outside them.
+    std::vector<Rect> pieces_;
+    bool composing_ = false;
 };
 
 } // namespace Lumora

@@ -1,6 +1,7 @@
 // Destination of the software blitters and the parameters of one draw.
 #pragma once
 #include <cstdint>
+#include <span>
 
 #include "engine/geometry/ObjectGeometry.h"
 
@@ -30,10 +31,10 @@ struct DrawParams {
     int32_t radius = 0;      // computed on demand when below 1
     uint32_t flags = 0;
     Rect clip;
-    // When set, nothing is drawn outside `limit`, in the surface's coordinates (a frame's
-    // changed area: what lies outside it is never shown from that buffer).
+    // When set, the picture is drawn only inside these disjoint pieces, in the surface's
+    // coordinates (a frame's changed area, composed in place over what the screen shows).
     bool limited = false;
-    Rect limit;
+    std::span<const Rect> limits;
 };
 
 } // namespace Lumora

@@ -5,6 +5,7 @@
 #include "tests/support/SceneSupport.h"
 
 #include "engine/geometry/Geometry.h"
+#include "engine/object/DirtyRectList.h"
 #include "engine/object/PictureObject.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/paint/PaintModuleGDI.h"
@@ -162,7 +163,8 @@ protected:
     {
         // The frame lists exactly the drawn objects that meet a dirty rectangle.
         size_t meeting = 0;
-        const std::vector<Rect> dirty = objects_->DirtyRects();
+        std::vector<Rect> dirty = objects_->DirtyRects();
+        DirtyRectList::JoinOverlapping(dirty); // as the frame build joins them
         objects_->ForEachDrawn([&](PObject& o) {
             const Rect screen = ObjectModule::ScreenRect(o.Geometry());
             Rect meet;

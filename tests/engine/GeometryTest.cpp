@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -139,4 +140,31 @@ TEST(ResourceKeys, CategoryTable) {
     EXPECT_EQ(CategoryOfType(HashStringRS(".cgi")), HashStringRS(".http"));
     EXPECT_EQ(CategoryOfType(HashStringRS(".xyz")), HashStringRS(".xyz"));
     EXPECT_EQ(CategoryOfType(HashStringRS(".txt")), HashStringRS(".txt"));  // not a category row
+}
+
+// Every pixel of the rectangles inside the bounds lies in exactly one piece, and no other pixel in any.
+TEST(DisjointCover, CoversEachPixelOfTheRectanglesOnce) {
+    const Rect bounds{0, 0, 64, 48};
+    uint32_t seed = 7;
+    auto next = [&seed](int n) { return int((seed = seed * 1103515245u + 12345u) >> 16) % n; };
+    std::vector<Rect> pieces;
+    for (int round = 0; round < 200; ++round) {
+        std::vector<Rect> rects;
+        for (int i = next(12); i >= 0; --i) {
+            const int l = next(80) - 8, t = next(60) - 6;
+            rects.push_back({l, t, l + next(30), t + next(30)});
+        }
+        DisjointCover(rects, bounds, pieces);
+        for (int y = -8; y < 64; ++y)
+            for (int x = -8; x < 80; ++x) {
+                const bool inside = PointInRect(bounds, x, y) &&
+                    std::any_of(rects.begin(), rects.end(), [&](const Rect& r) { return PointInRect(r, x, y); });
+                const auto count = std::count_if(pieces.begin(), pieces.end(),
+                                                 [&](const Rect& p) { return PointInRect(p, x, y); });
+                ASSERT_EQ(count, inside ? 1 : 0) << "round " << round << " at " << x << "," << y;
+            }
+    }
+    // The largest rectangle stays whole.
+    DisjointCover(std::vector<Rect>{{10, 10, 14, 14}, {0, 0, 20, 20}}, bounds, pieces);
+    EXPECT_EQ(pieces, (std::vector<Rect>{{0, 0, 20, 20}}));
 }

@@ -408,6 +408,24 @@ TEST(DirtyRectList, MergesAsRectanglesArrive)
         }));
 }
 
+// Overlapping rectangles join when their box repaints little that neither covers: a sprite moved
+// a few pixels, not two bars crossing.
+TEST(DirtyRectList, JoinsOverlapsWhoseBoxAddsLittle)
+{
+    struct Case {
+        std::vector<Rect> rects;
+        size_t kept;
+    };
+    for (const Case& c : {Case{{{10, 10, 30, 30}, {13, 12, 33, 32}}, 1},             // moved by (3, 2)
+                          Case{{{0, 40, 100, 50}, {45, 0, 55, 100}}, 2},             // a cross
+                          Case{{{10, 10, 30, 30}, {30, 10, 50, 30}}, 2},             // touching, not overlapping
+                          Case{{{0, 0, 20, 20}, {15, 15, 40, 40}}, 2}}) {            // a box of 1,600 for 1,000
+        std::vector<Rect> rects = c.rects;
+        DirtyRectList::JoinOverlapping(rects);
+        EXPECT_EQ(rects.size(), c.kept) << c.rects[1].left;
+    }
+}
+
 // The list merges as the plain rule reads, one listed rectangle after the other: the first
 // that c covers, that covers c, or that shares a whole edge length with it takes c; a full list
 // joins c to the one it grows least.
