@@ -25,6 +25,7 @@ struct ActionRecord {
     uint32_t startTime = 0;  // engine ms; 0 = not started
     uint32_t lastStep = 0;
     uint32_t period = 0;     // the step runs when now >= last step + period
+    uint32_t walkPass = 0;   // the last pass of the run's walk that went past it
     alignas(std::max_align_t) unsigned char parameters[64] = {};
     ActionStep step = nullptr;
     EventRecord completion;  // code 0: none

@@ -101,6 +101,7 @@ void ObjectModule::AddAction(ActionRecord* action)
         currentGroup_->finished = 0;
         action->waiting = IsGroupActive(currentGroup_) ? 0 : 1;
     }
+    NoteActionDue(*action);
 }
 
 void ObjectModule::BeginGroup(ActionGroup* group)
@@ -221,8 +222,10 @@ void ObjectModule::StartGroup(ActionGroup* group)
     StartGroupTree(group, started);
     for (ActionGroup* g : started) {
         const uint32_t waiting = IsGroupActive(g) ? 0 : 1;
-        for (ActionRecord* a = g->firstAction; a; a = a->groupNext)
+        for (ActionRecord* a = g->firstAction; a; a = a->groupNext) {
             a->waiting = waiting;
+            NoteActionDue(*a);
+        }
     }
 }
 
@@ -231,8 +234,10 @@ void ObjectModule::CancelAction(uint64_t id)
     if (GameCore* core = GetCore())
         core->RequestTick();
     for (ActionRecord* a = firstAction_; a; a = a->next)
-        if (a->id == id)
+        if (a->id == id) {
             a->cancelled = 1;
+            NoteActionDue(*a);
+        }
 }
 
 void ObjectModule::CancelGroup(uint64_t id)
@@ -251,8 +256,10 @@ void ObjectModule::CancelGroupTree(ActionGroup* group)
     if (group->successor)
         CancelGroupTree(group->successor);
     for (ActionRecord* a = firstAction_; a; a = a->next)
-        if (a->group == group)
+        if (a->group == group) {
             a->cancelled = 1;
+            NoteActionDue(*a);
+        }
 }
 
 void ObjectModule::CancelActionsOf(uint32_t objectId)
@@ -260,8 +267,10 @@ void ObjectModule::CancelActionsOf(uint32_t objectId)
     if (GameCore* core = GetCore())
         core->RequestTick();
     const auto [from, to] = actionsByTarget_.equal_range(objectId);
-    for (auto it = from; it != to; ++it)
+    for (auto it = from; it != to; ++it) {
         it->second->cancelled = 1;
+        NoteActionDue(*it->second);
+    }
 }
 
 size_t ObjectModule::CountPendingActions() const
@@ -301,25 +310,61 @@ void ObjectModule::FinishAction(ActionRecord* action, bool cancelled)
         SettleGroup(group);
 }
 
+void ObjectModule::ActionDue::Note(const ActionRecord& a)
+{
+    if (a.waiting)
+        return; // starts when its group's predecessor finishes, inside a Work
+    if (a.cancelled || a.startTime == 0) {
+        now = true;
+        return;
+    }
+    const uint32_t next = a.lastStep + a.period;
+    if (!any || static_cast<int32_t>(next - wrapped) < 0)
+        wrapped = next;
+    if (!any || next < earliest)
+        earliest = next;
+    any = true;
+}
+
+void ObjectModule::NoteActionDue(const ActionRecord& action)
+{
+    // During a run's walk only an action the walk has passed is not counted by the walk itself.
+    if (walking_) {
+        if (action.walkPass == actionPass_)
+            walkDue_.Note(action);
+    } else if (actionDue_.valid) {
+        actionDue_.Note(action);
+    }
+}
+
 std::optional<uint32_t> ObjectModule::NextActionDue() const
 {
-    std::optional<uint32_t> due;
-    const uint32_t last = GetLastUpdate();
-    for (const ActionRecord* a = firstAction_; a; a = a->next) {
-        if (a->waiting)
-            continue; // starts when its group's predecessor finishes, inside a Work
-        uint32_t at = last + GetInterval();
-        if (!a->cancelled && a->startTime != 0 && static_cast<int32_t>(a->lastStep + a->period - at) > 0)
-            at = a->lastStep + a->period;
-        if (!due || static_cast<int32_t>(at - *due) < 0)
-            due = at;
+    if (!actionDue_.valid) {
+        actionDue_ = ActionDue{};
+        for (const ActionRecord* a = firstAction_; a; a = a->next)
+            actionDue_.Note(*a);
+        actionDue_.valid = true;
     }
-    return due;
+    if (!actionDue_.now && !actionDue_.any)
+        return std::nullopt;
+    const uint32_t at = GetLastUpdate() + GetInterval();
+    if (actionDue_.now || static_cast<int32_t>(actionDue_.wrapped - at) <= 0)
+        return at;
+    return actionDue_.wrapped;
 }
 
 void ObjectModule::RunActions()
 {
     const uint32_t now = GetLastUpdate();
+    // Nothing unstarted, cancelled or due since the last walk: the walk would change nothing.
+    if (actionDue_.valid && !actionDue_.now && (!actionDue_.any || now < actionDue_.earliest))
+        return;
+    // What stays listed makes the next due time; what a step adds, cancels or starts behind the
+    // walk is folded in as it happens.
+    actionDue_.valid = false;
+    walkDue_ = ActionDue{};
+    walking_ = true;
+    ++actionPass_;
     ActionRecord* previous = nullptr;
     ActionRecord* action = firstAction_;
     auto unlink = [&](ActionRecord* a) {
@@ -333,6 +378,7 @@ void ObjectModule::RunActions()
     };
     while (action) {
         if (action->waiting) {
+            action->walkPass = actionPass_;
             previous = action;
             action = action->next;
             continue;
@@ -346,6 +392,8 @@ void ObjectModule::RunActions()
         if (action->startTime == 0)
             action->startTime = now;
         else if (now < action->lastStep + action->period) {
+            walkDue_.Note(*action);
+            action->walkPass = actionPass_;
             previous = action;
             action = action->next;
             continue;
@@ -358,10 +406,15 @@ void ObjectModule::RunActions()
             FinishAction(action, false);
             action = previous ? previous->next : firstAction_;
         } else {
+            walkDue_.Note(*action);
+            action->walkPass = actionPass_;
             previous = action;
             action = action->next;
         }
     }
+    walking_ = false;
+    actionDue_ = walkDue_;
+    actionDue_.valid = true;
 }
 
 } // namespace Lumora

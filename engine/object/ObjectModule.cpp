@@ -44,6 +44,7 @@ void ObjectModule::Shutdown()
 {
     shuttingDown_ = true;
     firstAction_ = lastAction_ = nullptr;
+    actionDue_ = ActionDue{};
     actionsByTarget_.clear();
     currentGroup_ = nullptr;
     groups_.clear();

@@ -238,6 +238,24 @@ private:
     ActionRecord* firstAction_ = nullptr;
     ActionRecord* lastAction_ = nullptr;
     std::unordered_multimap<uint32_t, ActionRecord*> actionsByTarget_;  // every listed action
+    // The earliest work of the listed actions, kept between passes (an action added, cancelled
+    // or started is folded in): whether one is due on the next run whatever its period
+    // (unstarted or cancelled), and the earliest next step of the others, both in wrapping order
+    // (for the wake) and unsigned (as the run compares).
+    struct ActionDue {
+        bool valid = false;
+        bool now = false;
+        bool any = false;
+        uint32_t wrapped = 0;
+        uint32_t earliest = 0;
+        void Note(const ActionRecord& a);
+    };
+    mutable ActionDue actionDue_;
+    // RunActions' walk counts what it leaves listed; each action it passes carries the pass.
+    ActionDue walkDue_;
+    bool walking_ = false;
+    uint32_t actionPass_ = 0;
+    void NoteActionDue(const ActionRecord& action);
     std::unordered_map<uint64_t, ActionGroup*> groups_; // live groups by id
     double hitFloor_ = kHitFloorStart;
     std::unordered_map<uintptr_t, std::string> payloads_;

@@ -5,7 +5,23 @@
 #include "engine/resource/ResourceModule.h"
 #include "platform/ImageDecode.h"
 
+#include <cstring>
+
 namespace Lumora {
+namespace {
+
+// The key of a named image, name + ".imge", built on the stack for names of ordinary length:
+// tiles look up their pictures on every update.
+ResourceKey ImageKey(std::string_view name) {
+    constexpr std::string_view kKind = ".imge";
+    char buffer[128];
+    if (name.size() > sizeof buffer - kKind.size()) return MakeResourceKey(std::string(name).append(kKind));
+    std::memcpy(buffer, name.data(), name.size());
+    std::memcpy(buffer + name.size(), kKind.data(), kKind.size());
+    return MakeResourceKey(std::string_view(buffer, name.size() + kKind.size()));
+}
+
+} // namespace
 
 PaintModule::PaintModule() { SetInterval(10); }
 
@@ -41,9 +57,8 @@ double PaintModule::GetFrameRate() const {
     return frameCount_ < 100 ? rateSum_ / frameCount_ : rateSum_ / 100;
 }
 
-PictureInfo PaintModule::GetImageFrame(const std::string& name, int64_t frame) {
-    const std::string full = name + ".imge";
-    const ResourceKey key = MakeResourceKey(full);
+PictureInfo PaintModule::GetImageFrame(std::string_view name, int64_t frame) {
+    const ResourceKey key = ImageKey(name);
     ImageRecord* img = FindImage(key);
     PictureInfo info{};
     if (!img) {
@@ -77,7 +92,7 @@ bool PaintModule::RegisterImageCopy(const CPglPic& picture, const std::string& n
     if (!source) return false;
     ImageRecord copy;
     CopyImage(copy, *source);
-    return AddImage(MakeResourceKey(name + ".imge"), std::move(copy));
+    return AddImage(ImageKey(name), std::move(copy));
 }
 
 bool PaintModule::DecodePps(const uint8_t* data, size_t size, ImageRecord& out) {
@@ -135,8 +150,8 @@ bool PaintModule::AddImage(const ResourceKey& key, ImageRecord record) {
     return true;
 }
 
-void PaintModule::RemoveImage(const std::string& name) {
-    auto it = images_.find(MakeResourceKey(name + ".imge"));
+void PaintModule::RemoveImage(std::string_view name) {
+    auto it = images_.find(ImageKey(name));
     if (it == images_.end()) return;
     FreeImageData(it->second.get());
     spare_.push_back(std::move(it->second));

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/BaseModule.h"
@@ -42,7 +43,7 @@ public:
     virtual void CreateBackBuffer(int width, int height) = 0;
     virtual void DrawRecord(const ObjectGeometry& geometry, CPglPic* picture) = 0;
     // Picture block of a named image ("btn_Ok" finds "btn_Ok.imge"); all zero when unknown.
-    PictureInfo GetImageFrame(const std::string& name, int64_t frame);
+    PictureInfo GetImageFrame(std::string_view name, int64_t frame);
     // Cached record of a normalised name, loaded on a miss; null when it cannot be had.
     ImageRecord* FindImage(const std::string& name);
     ImageRecord* FindImage(const ResourceKey& key);
@@ -62,7 +63,7 @@ public:
     uint32_t GetLastImageId() const { return lastImageId_; }
     // Enters a record under a key; an entry already there stays and false is returned.
     bool AddImage(const ResourceKey& key, ImageRecord record);
-    void RemoveImage(const std::string& name);
+    void RemoveImage(std::string_view name);
     bool RefreshPicture(CPglPic& picture);
     virtual void FreeImageData(ImageRecord* record) = 0;
 

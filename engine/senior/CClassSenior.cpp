@@ -13,10 +13,36 @@
 #include "engine/util/EngineLog.h"
 #include "engine/util/FileUtil.h"
 
+#include <cstddef>
 #include <fstream>
 #include <string>
+#include <typeinfo>
 
 namespace Lumora {
+namespace {
+
+// A module cast to its kind, remembered by the module's dynamic type (a type always casts the
+// same way): tiles ask for the view's size several times an update, and a dynamic_cast compares
+// type names.
+template <typename T>
+T* ModuleAs(BaseModule* module)
+{
+    if (!module)
+        return nullptr;
+    thread_local const std::type_info* type = nullptr;
+    thread_local bool castable = false;
+    thread_local std::ptrdiff_t offset = 0;
+    const std::type_info& own = typeid(*module);
+    if (&own != type) {
+        T* cast = dynamic_cast<T*>(module);
+        castable = cast != nullptr;
+        offset = cast ? reinterpret_cast<char*>(cast) - reinterpret_cast<char*>(module) : 0;
+        type = &own;
+    }
+    return castable ? reinterpret_cast<T*>(reinterpret_cast<char*>(module) + offset) : nullptr;
+}
+
+} // namespace
 
 BaseModule* CClassSenior::Module(uint32_t id) const
 {
@@ -25,12 +51,12 @@ BaseModule* CClassSenior::Module(uint32_t id) const
 
 PaintModule* CClassSenior::GetPaintModule() const
 {
-    return dynamic_cast<PaintModule*>(Module(LUMORA_MODULE_PAINT));
+    return ModuleAs<PaintModule>(Module(LUMORA_MODULE_PAINT));
 }
 
 ResourceModule* CClassSenior::GetResourceModule() const
 {
-    return dynamic_cast<ResourceModule*>(Module(LUMORA_MODULE_RESOURCE));
+    return ModuleAs<ResourceModule>(Module(LUMORA_MODULE_RESOURCE));
 }
 
 BaseModule* CClassSenior::GetMusicModule() const { return Module(LUMORA_MODULE_MUSIC); }

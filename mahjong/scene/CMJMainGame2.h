@@ -395,6 +395,8 @@ protected:
     TableSoundSettings* settings_ = nullptr;
     TableSoundSettings ownSettings_;
     double tileScale_ = 0.5;
+    // The splitter bar found last: every tile's update asks whether it stands open.
+    mutable uint32_t splitterId_ = 0;
     TileMetrics metrics_;
     TileMetricsCache metricsCache_;
     std::array<Rect, kSeatCount> wallAreas_{};

@@ -63,7 +63,13 @@ Rect CMJMainGame2::GetDiscardArea(int seat) const
 // Tiles shrink on a small surface while the side panel stands open beside the table.
 bool CMJMainGame2::GetSplitterFlag() const
 {
-    const auto* bar = dynamic_cast<const CCySplitterBar*>(FindByName(CCySplitterBar::kName));
+    // The bar found last, while it is still there under its name, before a search of every object.
+    const PObject* found = splitterId_ ? FindById(splitterId_) : nullptr;
+    if (!found || found->GetName() != CCySplitterBar::kName) {
+        found = FindByName(CCySplitterBar::kName);
+        splitterId_ = found ? found->GetId() : 0;
+    }
+    const auto* bar = dynamic_cast<const CCySplitterBar*>(found);
     return bar && bar->IsExpanded();
 }
 

@@ -114,6 +114,32 @@ TEST_F(SeniorServices, SettingsAndClockNeedACore)
     EXPECT_EQ(actor_->GetViewHeight(), 600);
 }
 
+// A module of another kind in the paint module's place is no paint module, before or after the
+// real one was asked for.
+TEST_F(SeniorServices, ModulesAreFoundByTheirKind)
+{
+    struct NotPaint : BaseModule {
+        int Init() override { return 1; }
+        void Shutdown() override {}
+        void Work() override {}
+        uint32_t GetId() const override { return LUMORA_MODULE_PAINT; }
+        const char* GetName() const override { return "NotPaint"; }
+        int ProcessMessage(uint32_t, uintptr_t, uintptr_t) override { return 0; }
+    };
+    GameCore other;
+    other.Init(0);
+    other.LoadModule(new NotPaint, 1, 1);
+    ASSERT_NE(other.GetModule(LUMORA_MODULE_PAINT), nullptr);
+    testsupport::Actor stranger;
+    stranger.Attach(&other, 1);
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(actor_->GetPaintModule(), paint_);
+        EXPECT_EQ(stranger.GetPaintModule(), nullptr);
+        EXPECT_EQ(stranger.GetResourceModule(), nullptr);
+        EXPECT_EQ(actor_->GetResourceModule(), resources_);
+    }
+}
+
 TEST_F(SeniorServices, ApplicationEventsGoToTheConfiguredTargetAtOnce)
 {
     Recorder* app = Add();

@@ -83,6 +83,16 @@ TEST_F(PaintTest, ImageFramesWrapAndTheCacheDecodesOnce) {
     paint_->RemoveImage("anim");
     EXPECT_EQ(paint_->CachedImageCount(), 0u);
     EXPECT_NE(paint_->GetImageFrame("anim", 0).image, nullptr);
+    // Names of any length are keyed as name + ".imge", whether or not the key is built on the stack.
+    for (size_t length : {123u, 124u, 300u}) {
+        const std::string name(length, 'n');
+        CPglPic pic;
+        pic.SetInfo(paint_->GetImageFrame("anim", 0));
+        ASSERT_TRUE(paint_->RegisterImageCopy(pic, name));
+        EXPECT_EQ(paint_->GetImageFrame(name, 0).resKey, MakeResourceKey(name + ".imge"));
+        paint_->RemoveImage(name);
+        EXPECT_EQ(paint_->FindImage(MakeResourceKey(name + ".imge")), nullptr);
+    }
 }
 
 TEST_F(PaintTest, CopiesUnderATakenNameAreRefusedNotLeaked) {

@@ -215,6 +215,40 @@ TEST_F(TimedActions, RepeatEventFiresOnItsPeriodAndCatchesUpAfterAStall)
     EXPECT_EQ(listener->log.size(), 4u);
 }
 
+// The wake time is kept between passes: each add, cancel and step must move it.
+TEST_F(TimedActions, TheNextDueStepFollowsStepsAddsAndCancels)
+{
+    const auto add = [this](uint32_t period) {
+        ActionRecord* a = objects_->NewAction();
+        a->period = period;
+        a->step = [](PObject*, void*, GameCore*, uint32_t) { return 0; }; // runs until cancelled
+        objects_->AddAction(a);
+        return a->id;
+    };
+    const auto nextPass = [this] { return objects_->GetLastUpdate() + objects_->GetInterval(); };
+    const uint64_t slow = add(100);
+    EXPECT_EQ(objects_->NextActionDue(), nextPass()); // unstarted
+    Tick();
+    const uint32_t start = Now();
+    EXPECT_EQ(objects_->NextActionDue(), start + 100);
+    Run(80); // passes with nothing due
+    EXPECT_EQ(objects_->NextActionDue(), start + 100);
+    Run(20);
+    EXPECT_EQ(objects_->NextActionDue(), start + 200);
+
+    const uint64_t fast = add(40);
+    EXPECT_EQ(objects_->NextActionDue(), nextPass());
+    Tick();
+    EXPECT_EQ(objects_->NextActionDue(), Now() + 40);
+    objects_->CancelAction(fast);
+    EXPECT_EQ(objects_->NextActionDue(), nextPass());
+    Tick();
+    EXPECT_EQ(objects_->CountPendingActions(), 1u);
+    objects_->CancelAction(slow);
+    Tick();
+    EXPECT_EQ(objects_->NextActionDue(), std::nullopt);
+}
+
 TEST_F(TimedActions, RepeatEventIsRefusedWithoutARegisteredTargetOrPeriod)
 {
     const EventRecord nobody{999, 80000002, 0, 0};

@@ -195,6 +195,25 @@ TEST(TableLook, TilesShrinkOnASmallWindowWhileTheSidePanelStandsOpen)
         t.Reset();
         t.Update();
     }
+    // A bar put in the place of the last one is the one that counts; with none the panel is shut.
+    for (const bool replaced : {true, false}) {
+        s.ReleaseObject(bar, false);
+        bar = nullptr;
+        if (replaced) {
+            bar = rig.engine.Add<CCySplitterBar>();
+            bar->SetName(CCySplitterBar::kName);
+            bar->SetCollapsed(false);
+        }
+        s.OnSize();
+        CMJCard2& t = *s.pool.back();
+        t.Reset();
+        t.state = kTileHand, t.seat = kOwnSeat, t.index = 0, t.count = 14, t.inHand = 1, t.faceUp = 1;
+        t.tile = 9, t.placed = 1;
+        t.Update();
+        EXPECT_EQ(t.scale, replaced ? 0.75 : 1.0);
+        t.Reset();
+        t.Update();
+    }
 }
 
 // A claim's label at the own seat stands above the hand (a raised tile included): the hand's
