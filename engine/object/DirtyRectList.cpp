@@ -130,13 +130,16 @@ void DirtyRectList::JoinOverlapping(std::vector<Rect>& rects)
         joined = false;
         for (size_t i = 0; i < rects.size(); ++i)
             for (size_t j = i + 1; j < rects.size();) {
-                Rect overlap;
-                if (!IntersectRect(overlap, rects[i], rects[j])) {
+                const Rect& a = rects[i];
+                const Rect& b = rects[j];
+                const Rect overlap{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                                   std::min(a.bottom, b.bottom)};
+                if (overlap.left >= overlap.right || overlap.top >= overlap.bottom) {
                     ++j;
                     continue;
                 }
-                const Rect box = Union(rects[i], rects[j]);
-                const int64_t covered = Area(rects[i]) + Area(rects[j]) - Area(overlap);
+                const Rect box = Union(a, b);
+                const int64_t covered = Area(a) + Area(b) - Area(overlap);
                 if (Area(box) - covered > std::max(kJoinSlack, covered / 8)) {
                     ++j;
                     continue;

@@ -117,10 +117,10 @@ void DrawPicture(const Surface& surface, DrawParams& p, const ImageRecord& img, 
         return;
     }
     Prepared pr = Prepare(surface, p);
-    if (!ReachesAnyPiece(pr, p)) return;
     BlitSource src{img.pixels.data(), img.width, int(img.height * std::max(1u, img.frames)), sx, sy, sw, sh};
     std::vector<uint32_t> scaled;
     if (p.width != sw || p.height != sh) {
+        if (!ReachesAnyPiece(pr, p)) return;  // no scaled copy for a picture drawn nowhere
         scaled = (p.flags & kDrawBilinearScale) ? Scale32Bilinear(src, p.width, p.height)
                                                 : Scale32Nearest(src, p.width, p.height);
         if (scaled.empty()) return;
@@ -170,12 +170,12 @@ void DrawPalettedPicture(const Surface& surface, DrawParams& p, const ImageRecor
     }
     if (!ClampSource(img, sx, sy, w, h)) return;
     Prepared pr = Prepare(surface, p);
-    if (!ReachesAnyPiece(pr, p)) return;
     const bool alpha = img.HasAlpha();
     BlitSource src{img.pixels.data(), img.width, int(img.height * std::max(1u, img.frames)), sx, sy, w, h,
                    img.transparent, img.palette.data(), img.paletteSize};
     std::vector<uint8_t> scaled;
     if (p.width != w || p.height != h) {
+        if (!ReachesAnyPiece(pr, p)) return;
         scaled = ScalePalettedNearest(src, p.width, p.height, alpha);
         if (scaled.empty()) return;
         UseScaled(src, scaled.data(), p.width, p.height);
