@@ -450,8 +450,16 @@ void CMJCard2::SetClickTarget(uint32_t code)
 {
     if (!body)
         return;
+    const EventRecord wanted{SceneId(), code, reinterpret_cast<uintptr_t>(this), 0};
+    // The hand is re-targeted on every draw and throw: a tile whose one click hook is already
+    // this one keeps it, and is not repainted for nothing.
+    size_t cursor = 0;
+    const EventRecord* hook = body->NextEventHook(EV_LBUTTON_CLICK, cursor);
+    if (hook && hook->target == wanted.target && hook->code == wanted.code && hook->param1 == wanted.param1 &&
+        hook->param2 == wanted.param2 && !body->NextEventHook(EV_LBUTTON_CLICK, cursor) && body->IsEnabled())
+        return;
     body->RemoveEventHook(EV_LBUTTON_CLICK);
-    body->AddEventHook(EV_LBUTTON_CLICK, SceneId(), code, reinterpret_cast<uintptr_t>(this), 0);
+    body->AddEventHook(EV_LBUTTON_CLICK, wanted);
 }
 
 } // namespace Lumora
