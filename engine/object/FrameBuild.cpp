@@ -77,52 +77,83 @@ void ObjectModule::AddDirtyRect(const Rect& rect)
         core->RequestTick();
 }
 
-bool ObjectModule::DrawOrder::operator()(const ObjectRecord* a, const ObjectRecord* b) const
-{
-    const DrawKey& x = a->drawKey;
-    const DrawKey& y = b->drawKey;
-    if (x.layer != y.layer)
-        return x.layer < y.layer;
-    if (x.z != y.z)
-        return x.z < y.z;
-    return x.id < y.id;
-}
-
 ObjectModule::DrawKey ObjectModule::KeyOf(const ObjectGeometry& g, uint32_t id)
 {
-    // A z that is not a number would break the set's order: it sorts last in its layer.
+    // A z that is not a number would break the order: it sorts last in its layer.
     return DrawKey{g.layer, std::isnan(g.z) ? std::numeric_limits<double>::infinity() : g.z, id};
 }
 
-// The key is read from the object as it is now; the set finds its place without a walk.
+// The key is read from the object as it is now; the record waits to be placed by the next walk.
+// Waiting records beyond the placed ones are placed at once, so that they stay few however long
+// no frame is built.
 void ObjectModule::InsertDrawOrder(ObjectRecord* record)
 {
     record->drawKey = KeyOf(record->object->Geometry(), record->object->GetId());
-    record->drawPosition = drawList_.insert(record).first;
     record->inDrawList = true;
-    drawOrderStale_ = true;
+    record->drawPending = true;
+    record->drawIndex = drawPending_.size();
+    drawPending_.push_back(record);
+    if (drawPending_.size() >= 64 && drawPending_.size() > drawOrder_.size())
+        DrawOrderEntries();
 }
 
 void ObjectModule::RemoveFromDrawList(ObjectRecord* record)
 {
-    if (record->inDrawList) {
-        drawList_.erase(record->drawPosition);
-        record->inDrawList = false;
-        drawOrderStale_ = true;
+    if (!record->inDrawList)
+        return;
+    record->inDrawList = false;
+    if (record->drawPending) {
+        drawPending_[record->drawIndex] = nullptr;
+        record->drawPending = false;
+        return;
     }
+    DrawEntry& entry = drawOrder_[DrawIndexOf(*record)];
+    entry.object = nullptr;
+    entry.picture = nullptr;
+    ++drawLeft_;
 }
 
-const std::vector<ObjectModule::DrawEntry>& ObjectModule::DrawOrderEntries()
+size_t ObjectModule::DrawIndexOf(ObjectRecord& record) const
 {
-    if (drawOrderStale_) {
-        drawOrder_.clear();
-        drawOrder_.reserve(drawList_.size());
-        for (ObjectRecord* record : drawList_) {
-            record->drawIndex = drawOrder_.size();
-            drawOrder_.push_back(DrawEntry{record->screen, record->object, record->object->GetDrawData()});
-        }
-        drawOrderStale_ = false;
+    if (record.drawIndex < drawOrder_.size() && drawOrder_[record.drawIndex].object == record.object)
+        return record.drawIndex;
+    // Keys of placed entries are unique (the id decides), those that left included.
+    record.drawIndex = size_t(std::lower_bound(drawKeys_.begin(), drawKeys_.end(), record.drawKey) - drawKeys_.begin());
+    return record.drawIndex;
+}
+
+const std::vector<ObjectModule::DrawEntry>& ObjectModule::DrawOrderEntries() const
+{
+    if (drawPending_.empty() && drawLeft_ == 0)
+        return drawOrder_;
+    std::erase(drawPending_, nullptr);
+    std::sort(drawPending_.begin(), drawPending_.end(),
+              [](const ObjectRecord* a, const ObjectRecord* b) { return a->drawKey < b->drawKey; });
+    mergedOrder_.clear();
+    mergedKeys_.clear();
+    mergedOrder_.reserve(drawOrder_.size() - drawLeft_ + drawPending_.size());
+    mergedKeys_.reserve(mergedOrder_.capacity());
+    size_t placed = 0;
+    auto placeWaiting = [&](ObjectRecord* record) {
+        record->drawPending = false;
+        record->drawIndex = mergedOrder_.size();
+        mergedOrder_.push_back(DrawEntry{record->screen, record->object, record->object->GetDrawData()});
+        mergedKeys_.push_back(record->drawKey);
+    };
+    for (size_t i = 0; i < drawOrder_.size(); ++i) {
+        if (!drawOrder_[i].object)
+            continue;
+        while (placed < drawPending_.size() && drawPending_[placed]->drawKey < drawKeys_[i])
+            placeWaiting(drawPending_[placed++]);
+        mergedOrder_.push_back(drawOrder_[i]);
+        mergedKeys_.push_back(drawKeys_[i]);
     }
+    while (placed < drawPending_.size())
+        placeWaiting(drawPending_[placed++]);
+    drawOrder_.swap(mergedOrder_);
+    drawKeys_.swap(mergedKeys_);
+    drawPending_.clear();
+    drawLeft_ = 0;
     return drawOrder_;
 }
 
@@ -155,8 +186,8 @@ void ObjectModule::UpdateObject(PObject* object)
     AddDirtyRect(r);
     // A move that keeps layer and z keeps the object's place in the order.
     if (drawable && record->inDrawList && record->drawKey == KeyOf(now, object->GetId())) {
-        if (!drawOrderStale_)
-            drawOrder_[record->drawIndex].screen = r;
+        if (!record->drawPending)
+            drawOrder_[DrawIndexOf(*record)].screen = r;
         return;
     }
     RemoveFromDrawList(record);
@@ -167,10 +198,14 @@ void ObjectModule::UpdateObject(PObject* object)
 void ObjectModule::RebuildDrawList()
 {
     std::lock_guard lock(ModuleLock());
-    for (ObjectRecord* record : drawList_)
-        record->inDrawList = false;
-    drawList_.clear();
-    drawOrderStale_ = true;
+    for (auto& [id, record] : records_) {
+        record.inDrawList = false;
+        record.drawPending = false;
+    }
+    drawOrder_.clear();
+    drawKeys_.clear();
+    drawPending_.clear();
+    drawLeft_ = 0;
     for (auto& [id, record] : records_) {
         if (Snapshot(record, record.object->Geometry())) {
             InsertDrawOrder(&record);

@@ -283,8 +283,8 @@ PObject* ObjectModule::ObjectAt(int x, int y)
     uint32_t bestLayer = 0;
     double bestZ = hitFloor_;
     const double wx = x + viewport_.left, wy = y + viewport_.top;
-    for (ObjectRecord* record : drawList_) {
-        PObject* o = record->object;
+    for (const DrawEntry& entry : DrawOrderEntries()) {
+        PObject* o = entry.object;
         // The object's own flags: a widget answers GetFlags for its body, but its own 0x80
         // keeps it from being found in the body's place.
         const uint32_t flags = o->Geometry().flags;
@@ -313,8 +313,8 @@ double ObjectModule::GetTopZ(uint32_t layer) const
 int32_t ObjectModule::GetDrawIndex(uint32_t id) const
 {
     int32_t counter = -1;
-    for (const ObjectRecord* record : drawList_) {
-        if (record->object->GetId() == id)
+    for (const DrawEntry& entry : DrawOrderEntries()) {
+        if (entry.object->GetId() == id)
             return counter;
         ++counter;
     }
@@ -325,9 +325,9 @@ uint32_t ObjectModule::IsDrawOrderSorted() const
 {
     uint32_t layer = 0;
     double z = -9999999.0;
-    for (const ObjectRecord* record : drawList_) {
-        const uint32_t l = record->object->GetLayer();
-        const double oz = record->object->GetZ();
+    for (const DrawEntry& entry : DrawOrderEntries()) {
+        const uint32_t l = entry.object->GetLayer();
+        const double oz = entry.object->GetZ();
         if (l < layer || (l == layer && oz < z))
             return 0;
         layer = l;

@@ -15,7 +15,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <unordered_map>
 
@@ -150,19 +149,22 @@ public:
 private:
     friend class PObject;
 
-    struct ObjectRecord;
     // Back to front: layer, then z, then id, as they were when the object was last updated.
     struct DrawKey {
         uint32_t layer = 0;
         double z = 0;
         uint32_t id = 0;
         bool operator==(const DrawKey&) const = default;
-    };
-    struct DrawOrder {
-        bool operator()(const ObjectRecord* a, const ObjectRecord* b) const;
+        bool operator<(const DrawKey& o) const
+        {
+            if (layer != o.layer)
+                return layer < o.layer;
+            if (z != o.z)
+                return z < o.z;
+            return id < o.id;
+        }
     };
     static DrawKey KeyOf(const ObjectGeometry& g, uint32_t id);
-    using DrawList = std::set<ObjectRecord*, DrawOrder>;
 
     struct ObjectRecord {
         PObject* object = nullptr;
@@ -172,22 +174,28 @@ private:
         bool shown = false;
         DrawKey drawKey;
         bool inDrawList = false;
-        DrawList::iterator drawPosition;
-        size_t drawIndex = 0; // in drawOrder_, while that is current
+        // Waiting in drawPending_ (at drawIndex) rather than placed in drawOrder_.
+        bool drawPending = false;
+        // Where it was placed in drawOrder_: a hint, checked before use, as later placements
+        // shift what follows them.
+        size_t drawIndex = 0;
     };
     // The draw list laid out contiguously for the walks of the frame build and the hit test,
     // with each object's screen rectangle and draw data beside it (an object's draw data is
     // fixed for its life: the frame build need not ask each object for it).
     struct DrawEntry {
         Rect screen;
-        PObject* object;
+        PObject* object; // null: left the list since it was placed
         CPglPic* picture;
     };
 
     void InsertDrawOrder(ObjectRecord* record);
     void RemoveFromDrawList(ObjectRecord* record);
-    // Lays drawOrder_ out again after the draw list gained or lost entries.
-    const std::vector<DrawEntry>& DrawOrderEntries();
+    // Where a placed record's entry lies in drawOrder_.
+    size_t DrawIndexOf(ObjectRecord& record) const;
+    // Places the waiting records and drops the entries that left: drawOrder_ is then the whole
+    // draw list in order.
+    const std::vector<DrawEntry>& DrawOrderEntries() const;
     // Takes the object's geometry as it is now; true when it is to be drawn.
     bool Snapshot(ObjectRecord& record, const ObjectGeometry& g) const;
     void FinishAction(ActionRecord* action, bool cancelled);
@@ -202,9 +210,15 @@ private:
 
     std::map<uint32_t, ObjectRecord> records_; // by id, so also in registration order
     uint32_t lastId_ = 0;
-    DrawList drawList_;
-    std::vector<DrawEntry> drawOrder_;
-    bool drawOrderStale_ = false;
+    // The draw list: drawOrder_ and drawKeys_ side by side in order, and the records that
+    // joined it or changed their key since, placed together when the list is next walked, so
+    // that a change of z costs a sort of the few changed rather than a walk of the whole list.
+    mutable std::vector<DrawEntry> drawOrder_;
+    mutable std::vector<DrawKey> drawKeys_;
+    mutable std::vector<ObjectRecord*> drawPending_; // null where one left again
+    mutable size_t drawLeft_ = 0;                    // entries of drawOrder_ without an object
+    mutable std::vector<DrawEntry> mergedOrder_;     // kept for their capacity
+    mutable std::vector<DrawKey> mergedKeys_;
     // One bit for each dirty rectangle.
     struct DirtyBits {
         static constexpr size_t kWords = (DirtyRectList::kCollapseLimit + 63) / 64;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <tuple>
 
 using namespace Lumora;
 
@@ -282,6 +283,48 @@ TEST_F(ObjectModuleTest, ObjectAtPrefersLayerThenZThenDrawOrder)
     EXPECT_EQ(objects_->GetDrawIndex(same->GetId()), 0);
     objects_->UnregisterObject(same->GetId());
     EXPECT_EQ(objects_->GetDrawIndex(low->GetId()), -1);
+}
+
+// Changes of layer and z, comings and goings, in batches large and small between walks of the
+// list: the list is always the drawable objects sorted by layer, z and id.
+TEST_F(ObjectModuleTest, TheDrawOrderAfterManyKeyChangesIsASort)
+{
+    std::mt19937 rng(17);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    std::vector<BITObject*> scene;
+    for (int i = 0; i < 150; ++i)
+        scene.push_back(Picture(pick(200), pick(100)));
+    for (int round = 0; round < 60; ++round) {
+        for (int n = pick(round % 3 == 0 ? 300 : 12); n > 0; --n) {
+            BITObject*& o = scene[size_t(pick(int(scene.size())))];
+            switch (pick(6)) {
+            case 0:
+                o->SetZ(pick(8)); // ties, decided by id
+                break;
+            case 1:
+                o->SetLayer(uint32_t(pick(3)));
+                break;
+            case 2:
+                o->IsActive() ? o->Deactivate() : o->Activate();
+                break;
+            case 3:
+                objects_->UnregisterObject(o->GetId());
+                o = Picture(pick(200), pick(100));
+                break;
+            default:
+                o->MoveTo(pick(200), pick(100)); // keeps its place
+                break;
+            }
+            o->Redraw();
+        }
+        std::vector<std::tuple<uint32_t, double, uint32_t>> expected, drawn;
+        for (BITObject* o : scene)
+            if (o->IsActive())
+                expected.emplace_back(o->GetLayer(), o->GetZ(), o->GetId());
+        std::sort(expected.begin(), expected.end());
+        objects_->ForEachDrawn([&](PObject& o) { drawn.emplace_back(o.GetLayer(), o.GetZ(), o.GetId()); });
+        ASSERT_EQ(drawn, expected) << "round " << round;
+    }
 }
 
 TEST_F(ObjectModuleTest, HitTestEdges)
