@@ -216,8 +216,8 @@ private:
     mutable std::vector<DrawEntry> drawOrder_;
     mutable std::vector<DrawKey> drawKeys_;
     mutable std::vector<ObjectRecord*> drawPending_; // null where one left again
-    mutable size_t drawLeft_ = 0;                    // entries of drawOrder_ without an object
-    mutable std::vector<DrawEntry> mergedOrder_;     // kept for their capacity
+    mutable size_t drawLeft_ = 0; // entries of drawOrder_ without an object
+    mutable std::vector<DrawEntry> mergedOrder_; // kept for their capacity
     mutable std::vector<DrawKey> mergedKeys_;
     // One bit for each dirty rectangle.
     struct DirtyBits {
