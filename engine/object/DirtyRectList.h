@@ -27,7 +27,14 @@ public:
     // once, in a few whole pieces rather than many slivers cut around the overlaps.
     void JoinOverlapping();
     static void JoinOverlapping(std::vector<Rect>& rects);
-    void Clear() { rects_.clear(); }
+    void Clear()
+    {
+        rects_.clear();
+        ++clears_;
+    }
+    // Rectangles only grow until the list is cleared: what was added since the same count of
+    // clears is still covered.
+    uint64_t Clears() const { return clears_; }
     bool Empty() const { return rects_.empty(); }
     const std::vector<Rect>& Rects() const { return rects_; }
 
@@ -38,6 +45,7 @@ private:
     void Set(size_t i, const Rect& r);
 
     std::vector<Rect> rects_;
+    uint64_t clears_ = 1;
     // The same rectangles by edge, so that a new one is compared with all of them at once.
     std::array<int32_t, kCollapseLimit> left_{}, top_{}, right_{}, bottom_{};
 };

@@ -177,13 +177,20 @@ void ObjectModule::UpdateObject(PObject* object)
     const Rect before = record->screen;
     const bool drawable = Snapshot(*record, now);
     // Off screen before and after (the draw list holds exactly what was drawable): no pixel changes.
-    if (!drawable && !record->inDrawList)
+    if (!drawable && !record->inDrawList) {
+        record->screenDirtied = 0;
         return;
+    }
     const Rect r = record->screen;
-    // Any change of the covered rectangle, the clip's included, repaints where it was.
-    if (!(before == r))
+    // Any change of the covered rectangle, the clip's included, repaints where it was. An object
+    // changed twice in a step (moved and faded) repaints its rectangle once.
+    if (!(before == r)) {
         AddDirtyRect(before);
-    AddDirtyRect(r);
+        AddDirtyRect(r);
+    } else if (record->screenDirtied != dirty_.Clears()) {
+        AddDirtyRect(r);
+    }
+    record->screenDirtied = dirty_.Clears();
     // A move that keeps layer and z keeps the object's place in the order.
     if (drawable && record->inDrawList && record->drawKey == KeyOf(now, object->GetId())) {
         if (!record->drawPending)
@@ -201,6 +208,7 @@ void ObjectModule::RebuildDrawList()
     for (auto& [id, record] : records_) {
         record.inDrawList = false;
         record.drawPending = false;
+        record.screenDirtied = 0; // added again below where it is drawable in the new view
     }
     drawOrder_.clear();
     drawKeys_.clear();

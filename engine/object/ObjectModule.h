@@ -172,6 +172,9 @@ private:
         // whether it was shown then (active and not hidden).
         Rect screen;
         bool shown = false;
+        // The dirty list's count of clears when `screen` was last added to it (0: not since it
+        // was taken): an update that keeps the rectangle then adds nothing.
+        uint64_t screenDirtied = 0;
         DrawKey drawKey;
         bool inDrawList = false;
         // Waiting in drawPending_ (at drawIndex) rather than placed in drawOrder_.

@@ -551,6 +551,27 @@ TEST_F(ObjectModuleTest, ChangesDirtyTheRightRectangles)
     EXPECT_EQ(compositor_->lastRecordCount, 0u);
 }
 
+TEST_F(ObjectModuleTest, AnObjectChangedTwiceInAStepRepaintsWhereItWasAndWhereItIs)
+{
+    BITObject* o = Picture(50, 50);
+    objects_->BuildFrame();
+    o->MoveBy(10, 0);
+    o->Redraw();
+    o->SetAlpha(0.5);
+    o->Redraw();
+    EXPECT_EQ(objects_->DirtyRects(), std::vector<Rect>{(Rect{45, 45, 65, 55})});
+    objects_->BuildFrame();
+    o->SetAlpha(0.7); // the next step's change of the same rectangle
+    o->Redraw();
+    EXPECT_EQ(objects_->DirtyRects(), std::vector<Rect>{(Rect{55, 45, 65, 55})});
+    // Hidden, moved while hidden, and shown in the same step: where it is now is repainted.
+    o->SetVisible(false);
+    o->MoveBy(30, 0);
+    o->Redraw();
+    o->SetVisible(true);
+    EXPECT_EQ(objects_->DirtyRects(), (std::vector<Rect>{{55, 45, 65, 55}, {85, 45, 95, 55}}));
+}
+
 TEST_F(ObjectModuleTest, AFrameDrawsAnObjectChangedSinceItsLastUpdateOnlyWhereItIsNow)
 {
     BITObject* moved = Picture(50, 50);
