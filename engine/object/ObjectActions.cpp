@@ -6,6 +6,7 @@
 #include "engine/GameCore.h"
 #include "engine/util/MemPool.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -82,12 +83,9 @@ void ObjectModule::AddAction(ActionRecord* action)
     // A target unregistered while its action waited in the queue is gone: the action only ends.
     if (action->target && action->targetId && FindById(action->targetId) != action->target)
         action->cancelled = 1;
-    action->next = nullptr;
-    if (lastAction_)
-        lastAction_->next = action;
-    else
-        firstAction_ = action;
-    lastAction_ = action;
+    action->order = ++lastActionOrder_;
+    action->slot = actions_.size();
+    actions_.push_back(SlotOf(*action));
     actionsByTarget_.emplace(action->targetId, action);
     action->group = currentGroup_;
     if (GameCore* core = GetCore())
@@ -100,6 +98,7 @@ void ObjectModule::AddAction(ActionRecord* action)
         ++currentGroup_->pending;
         currentGroup_->finished = 0;
         action->waiting = IsGroupActive(currentGroup_) ? 0 : 1;
+        actions_[action->slot] = SlotOf(*action);
     }
     NoteActionDue(*action);
 }
@@ -224,6 +223,7 @@ void ObjectModule::StartGroup(ActionGroup* group)
         const uint32_t waiting = IsGroupActive(g) ? 0 : 1;
         for (ActionRecord* a = g->firstAction; a; a = a->groupNext) {
             a->waiting = waiting;
+            SyncSlot(*a);
             NoteActionDue(*a);
         }
     }
@@ -233,10 +233,11 @@ void ObjectModule::CancelAction(uint64_t id)
 {
     if (GameCore* core = GetCore())
         core->RequestTick();
-    for (ActionRecord* a = firstAction_; a; a = a->next)
-        if (a->id == id) {
-            a->cancelled = 1;
-            NoteActionDue(*a);
+    for (ActionSlot& slot : actions_)
+        if (slot.id == id && slot.action) {
+            slot.action->cancelled = 1;
+            slot.now = 1;
+            NoteActionDue(*slot.action);
         }
 }
 
@@ -255,11 +256,11 @@ void ObjectModule::CancelGroupTree(ActionGroup* group)
         CancelGroupTree(child);
     if (group->successor)
         CancelGroupTree(group->successor);
-    for (ActionRecord* a = firstAction_; a; a = a->next)
-        if (a->group == group) {
-            a->cancelled = 1;
-            NoteActionDue(*a);
-        }
+    for (ActionRecord* a = group->firstAction; a; a = a->groupNext) {
+        a->cancelled = 1;
+        SyncSlot(*a);
+        NoteActionDue(*a);
+    }
 }
 
 void ObjectModule::CancelActionsOf(uint32_t objectId)
@@ -269,6 +270,7 @@ void ObjectModule::CancelActionsOf(uint32_t objectId)
     const auto [from, to] = actionsByTarget_.equal_range(objectId);
     for (auto it = from; it != to; ++it) {
         it->second->cancelled = 1;
+        SyncSlot(*it->second);
         NoteActionDue(*it->second);
     }
 }
@@ -276,8 +278,8 @@ void ObjectModule::CancelActionsOf(uint32_t objectId)
 size_t ObjectModule::CountPendingActions() const
 {
     size_t n = 0;
-    for (const ActionRecord* a = firstAction_; a; a = a->next)
-        n += a->cancelled == 0;
+    for (const ActionSlot& slot : actions_)
+        n += slot.action && slot.action->cancelled == 0;
     return n;
 }
 
@@ -310,15 +312,15 @@ void ObjectModule::FinishAction(ActionRecord* action, bool cancelled)
         SettleGroup(group);
 }
 
-void ObjectModule::ActionDue::Note(const ActionRecord& a)
+void ObjectModule::ActionDue::Note(const ActionSlot& s)
 {
-    if (a.waiting)
+    if (s.waiting)
         return; // starts when its group's predecessor finishes, inside a Work
-    if (a.cancelled || a.startTime == 0) {
+    if (s.now) {
         now = true;
         return;
     }
-    const uint32_t next = a.lastStep + a.period;
+    const uint32_t next = s.due;
     if (!any || static_cast<int32_t>(next - wrapped) < 0)
         wrapped = next;
     if (!any || next < earliest)
@@ -330,19 +332,31 @@ void ObjectModule::NoteActionDue(const ActionRecord& action)
 {
     // During a run's walk only an action the walk has passed is not counted by the walk itself.
     if (walking_) {
-        if (action.walkPass == actionPass_)
-            walkDue_.Note(action);
+        if (action.order < walkOrder_)
+            walkDue_.Note(SlotOf(action));
     } else if (actionDue_.valid) {
-        actionDue_.Note(action);
+        actionDue_.Note(SlotOf(action));
     }
+}
+
+void ObjectModule::SyncSlot(ActionRecord& action)
+{
+    if (action.slot >= actions_.size() || actions_[action.slot].action != &action) {
+        // Slots are in order of addition (ended ones keep theirs until the walk's end).
+        action.slot = size_t(std::lower_bound(actions_.begin(), actions_.end(), action.order,
+                                              [](const ActionSlot& s, uint64_t order) { return s.order < order; }) -
+                             actions_.begin());
+    }
+    actions_[action.slot] = SlotOf(action);
 }
 
 std::optional<uint32_t> ObjectModule::NextActionDue() const
 {
     if (!actionDue_.valid) {
         actionDue_ = ActionDue{};
-        for (const ActionRecord* a = firstAction_; a; a = a->next)
-            actionDue_.Note(*a);
+        for (const ActionSlot& slot : actions_)
+            if (slot.action)
+                actionDue_.Note(slot);
         actionDue_.valid = true;
     }
     if (!actionDue_.now && !actionDue_.any)
@@ -364,54 +378,37 @@ void ObjectModule::RunActions()
     actionDue_.valid = false;
     walkDue_ = ActionDue{};
     walking_ = true;
-    ++actionPass_;
-    ActionRecord* previous = nullptr;
-    ActionRecord* action = firstAction_;
-    auto unlink = [&](ActionRecord* a) {
-        if (previous)
-            previous->next = a->next;
-        else
-            firstAction_ = a->next;
-        if (lastAction_ == a)
-            lastAction_ = previous;
-        return a->next;
-    };
-    while (action) {
-        if (action->waiting) {
-            action->walkPass = actionPass_;
-            previous = action;
-            action = action->next;
+    // By index: a step may add actions, which the walk reaches in this pass.
+    for (size_t i = 0; i < actions_.size(); ++i) {
+        const ActionSlot slot = actions_[i];
+        walkOrder_ = slot.order;
+        if (slot.waiting || !slot.action)
+            continue;
+        if (!slot.now && now < slot.due) {
+            walkDue_.Note(slot);
             continue;
         }
+        ActionRecord* action = slot.action;
         if (action->cancelled) {
-            unlink(action);
+            actions_[i].action = nullptr;
             FinishAction(action, true);
-            action = previous ? previous->next : firstAction_;
             continue;
         }
         if (action->startTime == 0)
             action->startTime = now;
-        else if (now < action->lastStep + action->period) {
-            walkDue_.Note(*action);
-            action->walkPass = actionPass_;
-            previous = action;
-            action = action->next;
-            continue;
-        }
         action->lastStep = now;
         NoteChange();
         const int done = action->step ? action->step(action->target, action->parameters, GetCore(), now - action->startTime) : 1;
         if (done) {
-            unlink(action);
+            actions_[i].action = nullptr;
             FinishAction(action, false);
-            action = previous ? previous->next : firstAction_;
         } else {
-            walkDue_.Note(*action);
-            action->walkPass = actionPass_;
-            previous = action;
-            action = action->next;
+            action->slot = i;
+            actions_[i] = SlotOf(*action);
+            walkDue_.Note(actions_[i]);
         }
     }
+    std::erase_if(actions_, [](const ActionSlot& s) { return s.action == nullptr; });
     walking_ = false;
     actionDue_ = walkDue_;
     actionDue_.valid = true;

@@ -43,7 +43,7 @@ int ObjectModule::Init()
 void ObjectModule::Shutdown()
 {
     shuttingDown_ = true;
-    firstAction_ = lastAction_ = nullptr;
+    actions_.clear();
     actionDue_ = ActionDue{};
     actionsByTarget_.clear();
     currentGroup_ = nullptr;
@@ -53,7 +53,7 @@ void ObjectModule::Shutdown()
     while (!records_.empty())
         UnregisterObject(records_.begin()->first);
     payloads_.clear();
-    firstAction_ = lastAction_ = nullptr;
+    actions_.clear();
     eventPool_.reset();
     renderPool_.reset();
     groupPool_.reset();

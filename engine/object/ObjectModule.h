@@ -252,8 +252,26 @@ private:
     bool minimised_ = false;
     uint64_t lastActionId_ = 0;
     ActionGroup* currentGroup_ = nullptr;
-    ActionRecord* firstAction_ = nullptr;
-    ActionRecord* lastAction_ = nullptr;
+    // The listed actions in the order they were added, with what the run's walk asks of each
+    // beside it, so that the walk touches only the actions it steps or ends.
+    struct ActionSlot {
+        uint64_t order;
+        uint64_t id;
+        ActionRecord* action; // null: ended during the walk, dropped at its end
+        uint32_t due;         // last step + period
+        uint8_t waiting;      // its group has not started
+        uint8_t now;          // unstarted or cancelled: due on the next walk whatever its period
+    };
+    static ActionSlot SlotOf(const ActionRecord& a)
+    {
+        return ActionSlot{a.order, a.id, const_cast<ActionRecord*>(&a), a.lastStep + a.period, uint8_t(a.waiting != 0),
+                          uint8_t(a.cancelled != 0 || a.startTime == 0)};
+    }
+    // Copies an action's state to its slot after the action changed outside the walk.
+    void SyncSlot(ActionRecord& action);
+    std::vector<ActionSlot> actions_;
+    uint64_t lastActionOrder_ = 0;
+    uint64_t walkOrder_ = 0; // the walk has passed every action of a lower order
     std::unordered_multimap<uint32_t, ActionRecord*> actionsByTarget_;  // every listed action
     // The earliest work of the listed actions, kept between passes (an action added, cancelled
     // or started is folded in): whether one is due on the next run whatever its period
@@ -265,13 +283,12 @@ private:
         bool any = false;
         uint32_t wrapped = 0;
         uint32_t earliest = 0;
-        void Note(const ActionRecord& a);
+        void Note(const ActionSlot& s);
     };
     mutable ActionDue actionDue_;
     // RunActions' walk counts what it leaves listed; each action it passes carries the pass.
     ActionDue walkDue_;
     bool walking_ = false;
-    uint32_t actionPass_ = 0;
     void NoteActionDue(const ActionRecord& action);
     std::unordered_map<uint64_t, ActionGroup*> groups_; // live groups by id
     double hitFloor_ = kHitFloorStart;

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <map>
 
 using namespace Lumora;
 using testsupport::Recorder;
@@ -247,6 +250,70 @@ TEST_F(TimedActions, TheNextDueStepFollowsStepsAddsAndCancels)
     objects_->CancelAction(slow);
     Tick();
     EXPECT_EQ(objects_->NextActionDue(), std::nullopt);
+}
+
+// Actions of mixed periods, some waiting for a group, one that cancels an action behind it and
+// one ahead of it and adds another: each pass steps what is due in the order of addition, the
+// added one in the same pass, and no step is lost or runs early.
+TEST_F(TimedActions, APassStepsWhatIsDueInTheOrderOfAddition)
+{
+    // What the steps need, in static storage: a step is a plain function.
+    static std::vector<std::pair<uint32_t, int>> log;
+    static std::function<void(int tag)> stepped;
+    static std::map<int, std::vector<uint32_t>> times;
+    log.clear();
+    times.clear();
+    std::vector<uint64_t> ids;
+    std::vector<uint32_t> periods;
+    const auto add = [&](int tag, uint32_t period) {
+        ActionRecord* a = objects_->NewAction();
+        a->period = period;
+        EmplaceParams<int>(*a) = tag;
+        a->step = [](PObject*, void* p, GameCore*, uint32_t) {
+            stepped(ParamsOf<int>(p));
+            return int(ParamsOf<int>(p) == 12 && times[12].size() == 3); // ends its group
+        };
+        objects_->AddAction(a);
+        ids.push_back(a->id);
+        periods.push_back(period);
+    };
+    stepped = [&](int tag) {
+        log.emplace_back(Now(), tag);
+        times[tag].push_back(Now());
+        if (tag == 10 && times[10].size() == 3) {
+            objects_->CancelAction(ids[5]);
+            objects_->CancelAction(ids[20]);
+            add(int(ids.size()), 0);
+        }
+    };
+    for (int tag = 0; tag < 24; ++tag) {
+        if (tag == 12) {
+            objects_->BeginGroup(objects_->NewGroup());
+            add(tag, 0);
+            objects_->NextGroup(objects_->NewGroup());
+            continue;
+        }
+        add(tag, uint32_t(tag % 4) * kTickMs);
+        if (tag == 15)
+            objects_->EndGroup();
+    }
+    const uint32_t start = Now();
+    Run(300);
+    for (size_t i = 1; i < log.size(); ++i) {
+        if (log[i].first == log[i - 1].first) {
+            EXPECT_LT(log[i - 1].second, log[i].second) << "at " << log[i].first - start;
+        }
+    }
+    const uint32_t cancel = times[10][2];
+    EXPECT_EQ(times[24].front(), cancel); // added during the pass, stepped in it
+    EXPECT_EQ(times[5].back(), cancel);   // behind the canceller: stepped before it
+    EXPECT_LT(times[20].back(), cancel);  // ahead of it: stepped no more
+    ASSERT_FALSE(times[13].empty());
+    EXPECT_EQ(times[13].front(), times[12].back()); // its group started in the pass, ahead of it
+    for (auto& [tag, at] : times)
+        for (size_t k = 1; k < at.size() && tag != 5 && tag != 20; ++k)
+            EXPECT_EQ(at[k] - at[k - 1], std::max(periods[size_t(tag)], kTickMs)) << "tag " << tag;
+    stepped = nullptr;
 }
 
 TEST_F(TimedActions, RepeatEventIsRefusedWithoutARegisteredTargetOrPeriod)
