@@ -35,15 +35,24 @@ PObject::~PObject()
 
 // Children may leave the list while they follow an operation, so the walk is over a copy: of
 // the children linked for this operation only, as an owner may hold thousands linked otherwise.
+// The few that most objects have are copied to the stack, as this runs on every move and fade.
 template <typename F>
 void PObject::ForChildren(uint32_t linkFlag, F&& f)
 {
-    std::vector<PObject*> linked;
+    constexpr size_t kOnStack = 8;
+    PObject* first[kOnStack];
+    std::vector<PObject*> rest;
+    size_t n = 0;
     for (const ChildLink& link : children_)
-        if (link.flags & linkFlag)
-            linked.push_back(link.child);
-    for (PObject* child : linked)
-        f(*child);
+        if (link.flags & linkFlag) {
+            if (n < kOnStack)
+                first[n] = link.child;
+            else
+                rest.push_back(link.child);
+            ++n;
+        }
+    for (size_t i = 0; i < n; ++i)
+        f(i < kOnStack ? *first[i] : *rest[i - kOnStack]);
 }
 
 void PObject::Attach(GameCore* core, uint32_t id)

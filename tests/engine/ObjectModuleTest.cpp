@@ -164,6 +164,19 @@ TEST_F(ObjectModuleTest, OwnedChildrenGoWithTheirParent)
     EXPECT_EQ(objects_->GetObjectCount(), 1u);
 }
 
+TEST_F(ObjectModuleTest, EveryChildLinkedForAnOperationFollowsItHoweverMany)
+{
+    PObject parent;
+    std::vector<std::unique_ptr<PObject>> children;
+    for (int i = 0; i < 20; ++i) {
+        children.push_back(std::make_unique<PObject>());
+        parent.AddChild(children.back().get(), i % 4 == 3 ? LINK_MOVE : LINK_ALPHA);
+    }
+    parent.SetAlpha(0.25);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(children[size_t(i)]->GetAlpha(), i % 4 == 3 ? 1.0 : 0.25) << i;
+}
+
 TEST_F(ObjectModuleTest, AnObjectDeletedByMistakeLeavesNoDanglingEntry)
 {
     BITObject* o = Picture(50, 50);
