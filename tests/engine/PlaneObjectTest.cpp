@@ -116,6 +116,12 @@ TEST_F(PlaneObjectTest, ResizeScalesTheSurface)
     EXPECT_EQ(p->GetSurfaceWidth(), 8);
     p->SetKeyColour(0x00FFFFFF);
     EXPECT_EQ(Inked(*p), 0);
+    // Cleared to the background at the new size, smaller or larger, in the buffer it had.
+    p->SetKeyColour(0x00FF00FF);
+    p->ResizeSurfaceCleared(3, 2);
+    EXPECT_EQ(Inked(*p), 6);
+    p->ResizeSurfaceCleared(9, 7);
+    EXPECT_EQ(Inked(*p), 63);
 }
 
 TEST_F(PlaneObjectTest, PicturesAreBlittedIntoTheSurface)
