@@ -328,7 +328,7 @@ void ObjectModule::ActionDue::Note(const ActionSlot& s)
     any = true;
 }
 
-void ObjectModule::NoteActionDue(const ActionRecord& action)
+void ObjectModule::NoteActionDue(ActionRecord& action)
 {
     // During a run's walk only an action the walk has passed is not counted by the walk itself.
     if (walking_) {

@@ -262,9 +262,9 @@ private:
         uint8_t waiting;      // its group has not started
         uint8_t now;          // unstarted or cancelled: due on the next walk whatever its period
     };
-    static ActionSlot SlotOf(const ActionRecord& a)
+    static ActionSlot SlotOf(ActionRecord& a)
     {
-        return ActionSlot{a.order, a.id, const_cast<ActionRecord*>(&a), a.lastStep + a.period, uint8_t(a.waiting != 0),
+        return ActionSlot{a.order, a.id, &a, a.lastStep + a.period, uint8_t(a.waiting != 0),
                           uint8_t(a.cancelled != 0 || a.startTime == 0)};
     }
     // Copies an action's state to its slot after the action changed outside the walk.
@@ -289,7 +289,7 @@ private:
     // RunActions' walk counts what it leaves listed; each action it passes carries the pass.
     ActionDue walkDue_;
     bool walking_ = false;
-    void NoteActionDue(const ActionRecord& action);
+    void NoteActionDue(ActionRecord& action);
     std::unordered_map<uint64_t, ActionGroup*> groups_; // live groups by id
     double hitFloor_ = kHitFloorStart;
     std::unordered_map<uintptr_t, std::string> payloads_;
