@@ -264,8 +264,10 @@ private:
     };
     static ActionSlot SlotOf(ActionRecord& a)
     {
-        return ActionSlot{a.order, a.id, &a, a.lastStep + a.period, uint8_t(a.waiting != 0),
-                          uint8_t(a.cancelled != 0 || a.startTime == 0)};
+        ActionSlot slot{a.order, a.id, &a, a.lastStep + a.period, 0, 0};
+        slot.waiting = a.waiting != 0;
+        slot.now = a.cancelled != 0 || a.startTime == 0;
+        return slot;
     }
     // Copies an action's state to its slot after the action changed outside the walk.
     void SyncSlot(ActionRecord& action);
