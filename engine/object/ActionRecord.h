@@ -25,8 +25,8 @@ struct ActionRecord {
     uint32_t startTime = 0;  // engine ms; 0 = not started
     uint32_t lastStep = 0;
     uint32_t period = 0;     // the step runs when now >= last step + period
-    uint64_t order = 0;      // place in the module's list: later added, higher
-    size_t slot = 0;         // where the module's list held it, a hint checked before use
+    uint64_t order = 0; // place in the module's list: later added, higher
+    size_t slot = 0; // where the module's list held it, a hint checked before use
     alignas(std::max_align_t) unsigned char parameters[64] = {};
     ActionStep step = nullptr;
     EventRecord completion;  // code 0: none

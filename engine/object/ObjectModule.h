@@ -258,9 +258,9 @@ private:
         uint64_t order;
         uint64_t id;
         ActionRecord* action; // null: ended during the walk, dropped at its end
-        uint32_t due;         // last step + period
-        uint8_t waiting;      // its group has not started
-        uint8_t now;          // unstarted or cancelled: due on the next walk whatever its period
+        uint32_t due; // last step + period
+        uint8_t waiting; // its group has not started
+        uint8_t now; // unstarted or cancelled: due on the next walk whatever its period
     };
     static ActionSlot SlotOf(ActionRecord& a)
     {

@@ -306,8 +306,8 @@ TEST_F(TimedActions, APassStepsWhatIsDueInTheOrderOfAddition)
     }
     const uint32_t cancel = times[10][2];
     EXPECT_EQ(times[24].front(), cancel); // added during the pass, stepped in it
-    EXPECT_EQ(times[5].back(), cancel);   // behind the canceller: stepped before it
-    EXPECT_LT(times[20].back(), cancel);  // ahead of it: stepped no more
+    EXPECT_EQ(times[5].back(), cancel); // behind the canceller: stepped before it
+    EXPECT_LT(times[20].back(), cancel); // ahead of it: stepped no more
     ASSERT_FALSE(times[13].empty());
     EXPECT_EQ(times[13].front(), times[12].back()); // its group started in the pass, ahead of it
     for (auto& [tag, at] : times)
