@@ -39,7 +39,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     uint64_t seq_ = 0;
-    int sleepers_ = 0; // threads between their last look at seq_ and waking up
+    int sleepers_ = 0;  // threads between their last look at seq_ and waking up
     ExternalWaiter* external_ = nullptr;
 };
 
