@@ -425,11 +425,12 @@ void CMJMainGame2::SetClockValue(int value)
     if (value < 0 || !clockDigits)
         return;
     playBlock[kClockValue] = value;
-    // Set again to the value it shows, a shown clock draws nothing (the board keeps its text).
+    // The board repaints a new text itself and keeps the text it shows: a clock that shows
+    // already needs no repaint of its own.
     const PlaneObject* plane = clockDigits->GetPlane();
-    const bool shown = clockDigits->IsActive() && plane && plane->IsActive() && clockDigits->GetValue() == value;
-    clockDigits->SetValue(value);
+    const bool shown = clockDigits->IsActive() && plane && plane->IsActive();
     clockDigits->Activate();
+    clockDigits->SetValue(value);
     if (!shown)
         clockDigits->Redraw();
     StartClockTicks();
