@@ -41,7 +41,9 @@ PieceResult Take(CBuffer& buffer, size_t& bodyBytes, const ChunkHeader& header, 
     append(buffer, header, piece, length, who);
     if (!header.lastPiece)
         return PieceResult::Appended;
-    completed = std::move(buffer);
+    // Swapped, not moved: the assembler goes on with the block the caller gave back, so a caller
+    // that keeps its buffer makes no allocation per message.
+    std::swap(completed, buffer);
     return PieceResult::Complete;
 }
 

@@ -199,7 +199,8 @@ private:
     ConnectionPtr Current() const;
     bool TakeFrames(Connection& c);
     void PostNotice(Connection& c, uint32_t notice);
-    bool Unpack(const CBuffer& reassembled, SocketContextRecord& context, SocketMessageRecord& message);
+    // `body` is scratch space for the joined pieces.
+    bool Unpack(const CBuffer& reassembled, CBuffer& body, SocketContextRecord& context, SocketMessageRecord& message);
     bool PostToOwner(SocketContextRecord* context, SocketMessageRecord* message);
     enum class ReplyWait { Answered, TimedOut, Lost };
     ReplyWait WaitReply(Connection& c, uint32_t messageId, uint32_t timeoutMs, SocketMessageRecord* reply);

@@ -129,15 +129,14 @@ bool CSocketClient::ValidateFrame(const uint8_t* frame, size_t size, Connection&
 
 bool CSocketClient::OnFrame(const uint8_t* frame, size_t size, Connection& c)
 {
-    CBuffer message;
-    switch (c.receiver.AssembleFrame(frame, size, message)) {
+    switch (c.receiver.AssembleFrame(frame, size, c.assembled)) {
     case ReceiveEvent::NeedMore:
         return true;
     case ReceiveEvent::PushMessage:
-        DeliverPush(message, c);
+        DeliverPush(c.assembled, c);
         return true;
     case ReceiveEvent::ReplyMessage:
-        DeliverReply(message, c);
+        DeliverReply(c.assembled, c);
         return true;
     case ReceiveEvent::Error:
         break;
@@ -173,11 +172,11 @@ bool CSocketClient::PostToOwner(SocketContextRecord* context, SocketMessageRecor
     return posted;
 }
 
-bool CSocketClient::Unpack(const CBuffer& reassembled, SocketContextRecord& context, SocketMessageRecord& message)
+bool CSocketClient::Unpack(const CBuffer& reassembled, CBuffer& body, SocketContextRecord& context,
+                           SocketMessageRecord& message)
 {
     if (reassembled.GetSize() < kContextRecordSize)
         return false;
-    CBuffer body;
     if (JoinBody(reassembled.GetData(kContextRecordSize), reassembled.GetSize() - kContextRecordSize, body,
                  maxPieceSize_) == 0)
         return false;
@@ -188,11 +187,11 @@ bool CSocketClient::Unpack(const CBuffer& reassembled, SocketContextRecord& cont
     return true;
 }
 
-bool CSocketClient::DeliverPush(const CBuffer& reassembled, Connection&)
+bool CSocketClient::DeliverPush(const CBuffer& reassembled, Connection& c)
 {
     SocketContextRecord context;
     SocketMessageRecord message;
-    if (!Unpack(reassembled, context, message))
+    if (!Unpack(reassembled, c.body, context, message))
         return false; // dropped without a notice
     PostToOwner(new SocketContextRecord(context), new SocketMessageRecord(message));
     return true;
@@ -202,7 +201,7 @@ bool CSocketClient::DeliverReply(const CBuffer& reassembled, Connection& c)
 {
     SocketContextRecord context;
     SocketMessageRecord message;
-    if (!Unpack(reassembled, context, message))
+    if (!Unpack(reassembled, c.body, context, message))
         return false; // still awaited: a repeat of it is ignored and the requester times out
     // The id its pieces carried, not the record's: only that id stops being awaited (a requester
     // that gave up on it may await a newer one), and only its requester takes the reply.

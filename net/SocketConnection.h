@@ -49,8 +49,10 @@ struct CSocketClient::Connection {
     uint32_t replyId = 0;
     bool hasReply = false;
 
-    // Socket thread only.
+    // Socket thread only. The buffers are kept from message to message.
     std::vector<uint8_t> block;
+    CBuffer assembled; // the message whose last piece came
+    CBuffer body;      // its pieces joined
     uint32_t receiveEvents = 0;
     bool noticed = false; // one connection notice per connection
     bool broken = false;  // after a frame error the stream is read and dropped

@@ -38,6 +38,7 @@ bool MessageQueue::Send(std::shared_ptr<SentCall> call)
         if (closed_)
             return false;
         sent_.push_back(std::move(call));
+        sentCount_.fetch_add(1, std::memory_order_release);
     }
     signal_->Bump();
     return true;
@@ -65,11 +66,16 @@ void MessageQueue::Invalidate(WindowId window)
 
 std::shared_ptr<SentCall> MessageQueue::PopSent()
 {
+    // Without a lock when none waits (nearly always): a call sent meanwhile bumps the signal, so
+    // the owner looks again.
+    if (sentCount_.load(std::memory_order_acquire) == 0)
+        return nullptr;
     std::lock_guard lock(mutex_);
     if (sent_.empty())
         return nullptr;
     auto call = std::move(sent_.front());
     sent_.pop_front();
+    sentCount_.fetch_sub(1, std::memory_order_relaxed);
     return call;
 }
 
@@ -89,8 +95,7 @@ void MessageQueue::RunSentCalls()
 
 bool MessageQueue::HasSentCalls() const
 {
-    std::lock_guard lock(mutex_);
-    return !sent_.empty();
+    return sentCount_.load(std::memory_order_acquire) != 0;
 }
 
 std::optional<Message> MessageQueue::Take(bool remove)
@@ -160,6 +165,7 @@ void MessageQueue::Close(std::deque<Message>* taken)
             taken->swap(posted_);
         posted_.clear();
         orphans.swap(sent_);
+        sentCount_.store(0, std::memory_order_relaxed);
     }
     for (auto& call : orphans)
         call->Finish(std::nullopt);

@@ -65,6 +65,7 @@ private:
     mutable std::mutex mutex_;
     std::deque<Message> posted_;
     std::deque<std::shared_ptr<SentCall>> sent_;
+    std::atomic<size_t> sentCount_{0}; // sent_.size(), readable without the lock
     std::vector<WindowId> invalid_;
     TimerList timers_;
     std::optional<int> quitCode_;

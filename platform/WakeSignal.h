@@ -1,10 +1,14 @@
 #pragma once
 // The one point a thread sleeps on: a counter that every post, sent call or signalled event bumps,
 // so "something changed since I looked" is never lost between a check and a wait.
+//
+// Only the thread that owns the signal waits on it (its queue's owner, or the thread of a
+// WaitAny); any thread bumps. The counter is the sleeper's futex word and a bump takes no lock:
+// it wakes the owner only when the owner said it sleeps, and only the first bump after that pays
+// for the wake, so a burst of posts to a thread that is already awake costs no system call.
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 
 namespace platform {
@@ -32,15 +36,20 @@ public:
     // moves a manual clock with real time and must sleep until its next step or a post.
     bool WaitChangedFor(uint64_t seen, std::chrono::microseconds timeout);
 
-    // Installed by the owner thread only; nullptr returns to the condition variable.
+    // Installed by the owner thread only; nullptr returns to the futex.
     void SetExternalWaiter(ExternalWaiter* waiter);
 
 private:
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    uint64_t seq_ = 0;
-    int sleepers_ = 0;  // threads between their last look at seq_ and waking up
-    ExternalWaiter* external_ = nullptr;
+    enum Sleep : uint32_t { kAwake, kOnFutex, kOnExternal };
+
+    // Sleeps once until a bump or the time-out (nullopt: no limit); may return early.
+    void SleepOnce(uint32_t seen, std::optional<std::chrono::microseconds> timeout);
+
+    // 32 bits: the futex word. Seq hands it out widened; it wraps only after 2^32 bumps, far
+    // more than can come between one look and the next wait.
+    std::atomic<uint32_t> seq_{0};
+    std::atomic<uint32_t> sleep_{kAwake}; // how the owner sleeps; the first bump takes it back
+    std::atomic<ExternalWaiter*> external_{nullptr};
 };
 
 } // namespace platform

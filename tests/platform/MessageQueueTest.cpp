@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -153,6 +155,65 @@ TEST(MessageQueue, ExternalWaiterIsWokenByPosts)
     ASSERT_TRUE(PostToThread(t.Id(), kMsgQuit));
     ASSERT_TRUE(t.Join(10000));
     EXPECT_EQ(got.load(), 42u);
+}
+
+// A burst posted to a sleeping owner wakes it once (for the display: one event, not one a post),
+// and the owner takes the whole burst in order on that one wake.
+TEST(MessageQueue, ABurstWakesASleepingOwnerOnceAndArrivesWholeInOrder)
+{
+    struct HeldWaiter : ExternalWaiter {
+        std::mutex m;
+        std::condition_variable cv;
+        bool woken = false, released = false;
+        int waits = 0, wakes = 0;
+        void Wait(std::optional<uint32_t>) override
+        {
+            std::unique_lock lock(m);
+            ++waits;
+            cv.notify_all();
+            cv.wait(lock, [&] { return woken && released; });
+            woken = false;
+        }
+        void Wake() override
+        {
+            std::lock_guard lock(m);
+            woken = true;
+            ++wakes;
+            cv.notify_all();
+        }
+        void AwaitWaits(int n)
+        {
+            std::unique_lock lock(m);
+            cv.wait(lock, [&] { return waits >= n; });
+        }
+    } waiter;
+    std::vector<uintptr_t> got;
+    int wakesWhenDrained = 0;
+    MessageThread t([&] {
+        CurrentQueue().Signal()->SetExternalWaiter(&waiter);
+        Message m;
+        while (GetNextMessage(m)) {
+            got.push_back(m.wparam);
+            if (got.size() == 10) {
+                std::lock_guard lock(waiter.m);
+                wakesWhenDrained = waiter.wakes;
+            }
+        }
+        CurrentQueue().Signal()->SetExternalWaiter(nullptr);
+    });
+    waiter.AwaitWaits(1); // asleep on an empty queue
+    for (uintptr_t i = 1; i <= 10; ++i)
+        ASSERT_TRUE(PostToThread(t.Id(), kPing, i));
+    {
+        std::lock_guard lock(waiter.m);
+        waiter.released = true;
+        waiter.cv.notify_all();
+    }
+    waiter.AwaitWaits(2); // the burst taken, asleep again
+    ASSERT_TRUE(PostToThread(t.Id(), kMsgQuit));
+    ASSERT_TRUE(t.Join(10000));
+    EXPECT_EQ(got, (std::vector<uintptr_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(wakesWhenDrained, 1);
 }
 
 } // namespace
