@@ -10,6 +10,7 @@
 #include "widgets/WidgetSupport.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace Lumora {
 
@@ -31,6 +32,7 @@ void CCyPlayerListBar::CreateFromSkin()
 int CCyPlayerListBar::AddColumn(const ListColumn& column)
 {
     columns_.push_back(column);
+    listShown_.reset();
     ++columnCount_;
     totalWidth_ += column.width;
     return int(columns_.size());
@@ -179,10 +181,39 @@ void CCyPlayerListBar::PlaceList()
         vScrollBar_->SetRange(0, visibleHeight, list_->GetHeight(), std::max(1, list_->RowHeight()));
 }
 
+bool CCyPlayerListBar::ListLook::operator==(const ListLook& other) const
+{
+    const auto sameRow = [](const UserRow& a, const UserRow& b) {
+        return std::memcmp(a.record.Data(), b.record.Data(), GameUserRecord::kSize) == 0 && a.rowFrame == b.rowFrame &&
+            a.rowMarked == b.rowMarked && a.hovered == b.hovered && a.reserved == b.reserved;
+    };
+    return userId == other.userId && ink == other.ink && width == other.width && height == other.height &&
+        plane == other.plane && std::equal(rows.begin(), rows.end(), other.rows.begin(), other.rows.end(), sameRow);
+}
+
+std::optional<CCyPlayerListBar::ListLook> CCyPlayerListBar::ListNow() const
+{
+    const IAppServices* app = GetAppServices();
+    const PlaneObject* plane = list_ ? list_->GetPlane() : nullptr;
+    if (!app || !plane)
+        return std::nullopt;
+    ListLook look;
+    for (int row = 0; row < list_->GetRowCount(); ++row)
+        look.rows.push_back(*list_->GetRow(row));
+    look.userId = app->GetUserID();
+    look.ink = app->GetRGBColorPlayerViewText();
+    look.width = plane->GetSurfaceWidth();
+    look.height = plane->GetSurfaceHeight();
+    look.plane = plane->Geometry();
+    return look;
+}
+
 void CCyPlayerListBar::RefreshUsers()
 {
     if (!list_)
         return;
+    // A row the pointer marked or unmarked since is drawn by the list itself.
+    const std::optional<ListLook> before = ListNow();
     list_->ClearUsers();
     std::vector<UserRow> rows;
     if (IAppServices* app = GetAppServices())
@@ -191,7 +222,13 @@ void CCyPlayerListBar::RefreshUsers()
         list_->AddUser(row);
     list_->SetSize(std::max(1, totalWidth_), std::max(1, list_->RowHeight() * int(rows.size())));
     PlaceList();
+    // The panel rebuilds the list on every change of any user, most of which the list does not
+    // show: the same rows drawn the same way at the same place are on the screen already.
+    if (const std::optional<ListLook> now = ListNow();
+        now && before && listShown_ && *now == *listShown_ && *before == *listShown_)
+        return;
     list_->RedrawAll();
+    listShown_ = ListNow();
 }
 
 void CCyPlayerListBar::Layout()

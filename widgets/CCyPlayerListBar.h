@@ -1,10 +1,13 @@
 #pragma once
 // The side panel's user list bar: column definitions, the header of column titles, the user
 // list below it, horizontal and vertical scroll bars with the corner pieces, and the rebuild
-// of the list from the application's user tables (engine event 80000055).
+// of the list from the application's user tables (engine event 80000055). A rebuild whose rows
+// come out as the list shows them, drawn the same way at the same place, draws nothing.
 #include "engine/gui/CLumoraGui.h"
 #include "widgets/UserListColumns.h"
+#include "widgets/UserRows.h"
 
+#include <optional>
 #include <vector>
 
 namespace Lumora {
@@ -61,6 +64,16 @@ private:
     void PlaceList();
     void ScrollBy(CCyScrollBar* bar, double delta);
 
+    // What the list's plane shows: its rows, drawn for this user in this ink, on this surface.
+    struct ListLook {
+        std::vector<UserRow> rows;
+        uint32_t userId = 0, ink = 0;
+        int width = 0, height = 0;
+        ObjectGeometry plane;
+        bool operator==(const ListLook& other) const;
+    };
+    std::optional<ListLook> ListNow() const;
+
     PlaneObject* header_ = nullptr;
     PlaneObject* cornerTop_ = nullptr;
     PlaneObject* cornerBottom_ = nullptr;
@@ -71,6 +84,7 @@ private:
     int columnCount_ = 0;
     int totalWidth_ = 0;
     bool fromSkin_ = false;
+    std::optional<ListLook> listShown_;
 };
 
 } // namespace Lumora

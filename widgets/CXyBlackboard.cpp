@@ -28,6 +28,7 @@ void CXyBlackboard::MakePlane(int cellWidth, int height, uint32_t style)
     height_ = height;
     style_ = style;
     plane_ = NewPlaneObject(cellWidth, height, kColourKeyBackground);
+    drawn_.reset();
     if (plane_)
         SetBody(plane_, kBodyLinks);
 }
@@ -47,6 +48,7 @@ void CXyBlackboard::SetGlyph(const char* character, const PictureInfo* picture)
     size_t length = 0;
     const uint32_t key = CharacterKey(character, 0, length);
     glyphs_[key] = Glyph{key, *picture, picture->width};
+    ++glyphsChanged_;
 }
 
 void CXyBlackboard::SetGlyphs(const char* characters, const char* resourceName)
@@ -69,6 +71,7 @@ void CXyBlackboard::SetGlyphs(const char* characters, const char* resourceName)
         if (length == 1 && !(style_ & STYLE_PROPORTIONAL))
             glyph.width /= 2;
         glyphs_[key] = glyph;
+        ++glyphsChanged_;
         at += length;
     }
 }
@@ -103,11 +106,27 @@ int CXyBlackboard::MeasureWidth(std::string_view text) const
     return width - lastGap;
 }
 
+CXyBlackboard::Drawn CXyBlackboard::DrawnNow(std::string_view text) const
+{
+    Drawn drawn;
+    drawn.text = text;
+    drawn.glyphs = glyphsChanged_;
+    drawn.style = style_;
+    drawn.gap = gap_;
+    drawn.width = plane_->GetSurfaceWidth();
+    drawn.height = plane_->GetSurfaceHeight();
+    drawn.plane = plane_->Geometry();
+    return drawn;
+}
+
 void CXyBlackboard::DrawText(const char* text)
 {
     if (!plane_)
         return;
     const std::string_view t(text ? text : "");
+    // The clock is set again and again to the value it shows: the plane already shows it.
+    if (drawn_ && *drawn_ == DrawnNow(t))
+        return;
     const int width = MeasureWidth(t);
     if (width > 0) {
         plane_->ResizeSurface(width, height_);
@@ -116,12 +135,15 @@ void CXyBlackboard::DrawText(const char* text)
     plane_->Clear();
     DrawGlyphs(plane_, 0, 0, text, GLYPHS_FROM_X);
     Align();
+    drawn_ = DrawnNow(t);
 }
 
 void CXyBlackboard::DrawGlyphs(PlaneObject* plane, double x, double y, const char* text, uint32_t flags)
 {
     if (!plane || !text)
         return;
+    if (plane == plane_)
+        drawn_.reset();
     const std::string_view t(text);
     if (!(flags & GLYPHS_FROM_X))
         x -= double(gap_ + cellWidth_) * double(t.size()) / ((flags & GLYPHS_QUARTER) ? 4 : 2);

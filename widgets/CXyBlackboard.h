@@ -2,9 +2,15 @@
 // Draws a string with picture glyphs instead of a font: each single-byte or two-byte character
 // maps to a frame of a skin picture. Fixed cells (a single-byte character takes half a cell) or
 // proportional glyph widths; left, right or centre alignment against the widget's position.
+//
+// DrawText leaves a plane that already shows the same text with the same glyphs, size and place
+// as it is: a clock set to the value it shows draws and repaints nothing. Drawing on the own
+// plane through DrawGlyphs, new glyphs and a new plane make the next DrawText draw in full.
 #include "engine/gui/CLumoraGui.h"
 
 #include <map>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace Lumora {
@@ -59,6 +65,21 @@ protected:
     int cellWidth_ = 0;
     int height_ = 0;
     int gap_ = 0;
+
+private:
+    // What DrawText last left on the plane, and where the plane was then.
+    struct Drawn {
+        std::string text;
+        uint64_t glyphs = 0;
+        uint32_t style = 0;
+        int gap = 0, width = 0, height = 0;
+        ObjectGeometry plane;
+        bool operator==(const Drawn&) const = default;
+    };
+    Drawn DrawnNow(std::string_view text) const;
+
+    uint64_t glyphsChanged_ = 0;
+    std::optional<Drawn> drawn_;
 };
 
 } // namespace Lumora

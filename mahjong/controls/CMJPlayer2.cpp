@@ -82,13 +82,19 @@ void CMJPlayer2::SetAutoPlay(int flag)
 void CMJPlayer2::Refresh(const PanelUser& user)
 {
     user_ = user;
+    const ObjectGeometry before = plane_ ? plane_->Geometry() : ObjectGeometry{};
     Draw();
     // An empty seat shows no panel.
     if (user_.present)
         Activate();
     else
         Deactivate();
+    // Draw repainted what it changed: what is left is whether the panel shows.
+    if (plane_ && plane_->Geometry() == before)
+        return;
     Redraw();
+    if (plane_ && drawn_)
+        drawn_->plane = plane_->Geometry();
 }
 
 void CMJPlayer2::ResetPanel()
@@ -117,25 +123,49 @@ int CMJPlayer2::OnEvent(const EventRecord& record)
     return CLumoraGui::OnEvent(record);
 }
 
+CMJPlayer2::Look CMJPlayer2::LookNow()
+{
+    Look look;
+    look.user = user_;
+    look.flowers = flowers_;
+    look.offline = offline_;
+    look.banker = banker_;
+    look.ready = ready_;
+    look.autoPlay = autoPlay_;
+    GetRes(look.back, kPanelPicture, 0);
+    if (user_.present && !user_.characterPicture.empty()) {
+        // Only when the game has a picture for the character: asked without a missing-picture line.
+        PaintModule* paint = GetPaintModule();
+        if (paint)
+            look.character = paint->GetImageFrame(user_.characterPicture.c_str(), 0);
+    }
+    const std::pair<bool, const char*> marks[] = {
+        {banker_, "bit_banker"}, {ready_, "bit_ready"}, {offline_ != 0, "bit_offline"}, {autoPlay_, "bit_autoplay"}};
+    for (size_t i = 0; i < look.marks.size(); ++i)
+        if (marks[i].first)
+            GetRes(look.marks[i], marks[i].second, 0);
+    look.surfaceWidth = plane_->GetSurfaceWidth();
+    look.surfaceHeight = plane_->GetSurfaceHeight();
+    look.plane = plane_->Geometry();
+    return look;
+}
+
 void CMJPlayer2::Draw()
 {
     if (!plane_)
         return;
+    // The scene sets marks and counts over again on every notification: most change nothing.
+    Look look = LookNow();
+    if (drawn_ && *drawn_ == look)
+        return;
     plane_->Clear();
-    PictureInfo back;
-    GetRes(back, kPanelPicture, 0);
-    if (back.image)
-        plane_->DrawPicture(back, 0, 0, 0, 0);
-    const int w = plane_->GetSurfaceWidth(), h = plane_->GetSurfaceHeight();
+    if (look.back.image)
+        plane_->DrawPicture(look.back, 0, 0, 0, 0);
+    const int w = look.surfaceWidth, h = look.surfaceHeight;
     int textLeft = 6;
-    if (user_.present && !user_.characterPicture.empty()) {
-        // Only when the game has a picture for the character: asked without a missing-picture line.
-        PaintModule* paint = GetPaintModule();
-        const PictureInfo character = paint ? paint->GetImageFrame(user_.characterPicture.c_str(), 0) : PictureInfo{};
-        if (character.image) {
-            plane_->DrawPicture(character, 4, (h - kCharacterSize) / 2, kCharacterSize, kCharacterSize);
-            textLeft = kCharacterSize + 8;
-        }
+    if (look.character.image) {
+        plane_->DrawPicture(look.character, 4, (h - kCharacterSize) / 2, kCharacterSize, kCharacterSize);
+        textLeft = kCharacterSize + 8;
     }
     if (user_.present) {
         plane_->SetFont(12, 400, kFace);
@@ -156,19 +186,15 @@ void CMJPlayer2::Draw()
     }
     // Marks along the right edge, top down.
     int y = 2;
-    const std::pair<bool, const char*> marks[] = {
-        {banker_, "bit_banker"}, {ready_, "bit_ready"}, {offline_ != 0, "bit_offline"}, {autoPlay_, "bit_autoplay"}};
-    for (auto [on, name] : marks) {
-        if (!on)
-            continue;
-        PictureInfo mark;
-        GetRes(mark, name, 0);
+    for (const PictureInfo& mark : look.marks) {
         if (mark.image) {
             plane_->DrawPicture(mark, w - mark.width - 2, y, mark.width, mark.height);
             y += mark.height + 1;
         }
     }
     plane_->Redraw();
+    look.plane = plane_->Geometry();
+    drawn_ = std::move(look);
 }
 
 } // namespace Lumora

@@ -3,13 +3,16 @@
 // character picture (48 x 48, when the game has one), name, silver or score, flower count and
 // the marks banker ("bit_banker"), ready ("bit_ready"), offline ("bit_offline") and auto-play
 // ("bit_autoplay"). Every change redraws the plane; nothing else is kept on screen, so a
-// hidden mark can never be shown again by its parent. A click on the panel sends the frame
+// hidden mark can never be shown again by its parent. A plane that already shows the same
+// state with the same pictures is not drawn again. A click on the panel sends the frame
 // (object "GameFrame") event 80000047 with the chair, which opens the player's details.
 //
 // The scene creates one per playing chair at its seat, fills it with Refresh and places it
 // beside the seat's hand.
 #include "engine/gui/CLumoraGui.h"
 
+#include <array>
+#include <optional>
 #include <string>
 
 namespace Lumora {
@@ -23,6 +26,7 @@ struct PanelUser {
     bool silver = true;
     std::string characterPicture; // skin picture name; empty or unknown: none
     bool present = false;
+    bool operator==(const PanelUser&) const = default;
 };
 
 class CMJPlayer2 : public CLumoraGui {
@@ -54,6 +58,18 @@ public:
     const PanelUser& GetUser() const { return user_; }
 
 private:
+    // What the plane shows: the state and the pictures it was drawn from.
+    struct Look {
+        PanelUser user;
+        int flowers = 0, offline = 0;
+        bool banker = false, ready = false, autoPlay = false;
+        PictureInfo back, character;
+        std::array<PictureInfo, 4> marks{};
+        int surfaceWidth = 0, surfaceHeight = 0;
+        ObjectGeometry plane;
+        bool operator==(const Look&) const = default;
+    };
+    Look LookNow();
     void Draw();
 
     PlaneObject* plane_ = nullptr;
@@ -63,6 +79,7 @@ private:
     int offline_ = 0;
     bool banker_ = false, ready_ = false, autoPlay_ = false;
     PanelUser user_;
+    std::optional<Look> drawn_;
 };
 
 } // namespace Lumora

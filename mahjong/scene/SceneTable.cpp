@@ -39,6 +39,14 @@ constexpr double kPointerZ = 9500.0;
 constexpr double kWaitZ = 52000.0;
 constexpr const char* kFace = "宋体";
 
+// The scene redraws each change of its own pictures when it makes it: one that a step leaves
+// where, how and whether it was shown is on the screen already.
+void RedrawIfChanged(PObject& object, const ObjectGeometry& before)
+{
+    if (!(object.Geometry() == before))
+        object.Redraw();
+}
+
 struct DiceRoll {
     int32_t faceFrame;
 };
@@ -417,9 +425,14 @@ void CMJMainGame2::SetClockValue(int value)
     if (value < 0 || !clockDigits)
         return;
     playBlock[kClockValue] = value;
-    clockDigits->SetValue(value);
+    // The board repaints a new text itself and keeps the text it shows: a clock that shows
+    // already needs no repaint of its own.
+    const PlaneObject* plane = clockDigits->GetPlane();
+    const bool shown = clockDigits->IsActive() && plane && plane->IsActive();
     clockDigits->Activate();
-    clockDigits->Redraw();
+    clockDigits->SetValue(value);
+    if (!shown)
+        clockDigits->Redraw();
     StartClockTicks();
 }
 
@@ -484,9 +497,10 @@ void CMJMainGame2::UpdateTurnArrow()
     const int seat = playBlock[kArrowPos] / 2;
     if (!IsSeat(seat))
         return;
+    const ObjectGeometry before = clockHand->Geometry();
     clockHand->SetAngle(kAngle[seat]);
     clockHand->Activate();
-    clockHand->Redraw();
+    RedrawIfChanged(*clockHand, before);
 }
 
 void CMJMainGame2::ShowTurnIndicator(int value)
@@ -511,7 +525,8 @@ void CMJMainGame2::ShowArrow(int seat, int tile)
         HideArrow();
         return;
     }
-    if (!claimPointer) {
+    const bool made = !claimPointer;
+    if (made) {
         PictureInfo info;
         GetRes(info, "bit_claimpointer", 0);
         claimPointer = Own(NewBitmapObject(info));
@@ -519,9 +534,13 @@ void CMJMainGame2::ShowArrow(int seat, int tile)
             return;
         claimPointer->SetZ(kPointerZ);
     }
+    const ObjectGeometry before = claimPointer->Geometry();
     claimPointer->MoveTo(target->GetX(), target->GetY() - target->GetHeight() / 2 - claimPointer->GetHeight() / 2);
     claimPointer->Activate();
-    claimPointer->Redraw();
+    if (made)
+        claimPointer->Redraw();
+    else
+        RedrawIfChanged(*claimPointer, before);
     tableBlock[0] = seat;
     tableBlock[1] = tile;
 }
@@ -579,8 +598,10 @@ void CMJMainGame2::ShowWaitAnimation()
         Place(waitAnimation, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
     }
     CancelActionsOf(waitAnimation->GetId());
+    // Its frames advance and redraw in the action's steps.
+    const ObjectGeometry before = waitAnimation->Geometry();
     waitAnimation->Activate();
-    waitAnimation->Redraw();
+    RedrawIfChanged(*waitAnimation, before);
     ActPlayFrames(waitAnimation, 0, -1, 0, 0, nullptr);
 }
 

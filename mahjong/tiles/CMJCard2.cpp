@@ -275,11 +275,14 @@ void CMJCard2::RepaintIfChanged(const Look& before)
     // Only a look this tile itself left on the screen, untouched since, is known to be there.
     Look now = LookNow();
     const bool same = !repainted_ && shown_ && *shown_ == before && now == before;
+    // The thrown tile's background shows one picture: only where it stands or whether it shows
+    // can change, and the body's own repaint covers what the body changes above it.
+    const bool backSame = shown_ && shown_->throwBack == before.throwBack && now.throwBack == before.throwBack;
     shown_ = std::move(now);
     if (same)
         return;
     Redraw();
-    if (throwBack)
+    if (throwBack && !backSame)
         throwBack->Redraw();
 }
 

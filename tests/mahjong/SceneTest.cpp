@@ -191,6 +191,48 @@ TEST(Scene, TheClockCountsDownAndPostsItsEnd)
     s.StopClock();
 }
 
+// The scene sets the clock, the arrow and the panels again on every notification: what shows
+// already repaints nothing, and each change still shows.
+TEST(Scene, TheClockArrowAndPanelsRepaintOnlyWhatChanged)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    s.CreateDiceHook();
+    rig.engine.Run(3000);
+    s.PointTurnArrow(0, kOwnSeat * 2);
+    s.SetClockValue(15);
+    PanelUser user;
+    user.name = "east";
+    user.present = true;
+    s.players[3]->Refresh(user);
+    s.players[3]->SetBanker(1);
+    ASSERT_TRUE(s.players[3]->GetPlane()->IsActive());
+    rig.engine.Settle();
+    // What the calls add to the rectangles the next frame repaints.
+    const auto& dirty = rig.engine.Objects().DirtyRects();
+    std::vector<Rect> before = dirty;
+    s.SetClockValue(15);
+    s.UpdateArrow();
+    s.players[3]->SetBanker(1);
+    s.players[3]->Refresh(user);
+    EXPECT_EQ(dirty, before);
+
+    const double angle = s.clockHand->GetAngle();
+    s.PointTurnArrow(0, 1 * 2);
+    EXPECT_NE(s.clockHand->GetAngle(), angle);
+    EXPECT_NE(dirty, before);
+    before = dirty;
+    s.players[3]->SetBanker(0);
+    EXPECT_NE(dirty, before);
+    // A hidden clock set to the value it last showed shows again.
+    s.StopClock();
+    rig.engine.Settle();
+    before = dirty;
+    s.SetClockValue(15);
+    EXPECT_TRUE(s.clockDigits->GetBody()->IsActive());
+    EXPECT_NE(dirty, before);
+}
+
 TEST(Scene, WallsAndDiscardAreasNeverOverlap)
 {
     const int heights[] = {600, 800, 1000};

@@ -201,6 +201,34 @@ TEST_F(TileViewTest, TheThrownTileStandsOnItsBackgroundAndScalesWithTheSplitter)
     EXPECT_EQ(tile->scale, 1.0);
 }
 
+TEST_F(TileViewTest, TheThrownTilesBackgroundRepaintsOnlyWhenItMovesOrShows)
+{
+    CMJCard2* tile = MakeTile();
+    tile->seat = 0;
+    tile->state = kTileThrown;
+    tile->tile = 20;
+    tile->placed = 1;
+    tile->Update();
+    E().Settle();
+    const PlaneObject* back = tile->GetThrowBack();
+    const auto backRepainted = [&] {
+        const Rect r = ObjectModule::ScreenRect(back->Geometry());
+        for (const Rect& d : E().Objects().DirtyRects())
+            if (d.left <= r.left && d.top <= r.top && d.right >= r.right && d.bottom >= r.bottom)
+                return true;
+        return false;
+    };
+    // Another face repaints the tile, not the background around it.
+    tile->tile = 21;
+    tile->Update();
+    EXPECT_FALSE(E().Objects().DirtyRects().empty());
+    EXPECT_FALSE(backRepainted());
+    E().Settle();
+    host_.splitter = true;
+    tile->Update();
+    EXPECT_TRUE(backRepainted());
+}
+
 // A tile's shadow is the shadow picture scaled to its size, whether drawn for it or kept from a
 // tile of the same size before (the first round may find one kept by an earlier engine).
 TEST_F(TileViewTest, EveryShadowOfASizeShowsTheShadowPictureScaledToIt)

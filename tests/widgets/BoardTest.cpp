@@ -95,6 +95,24 @@ TEST_F(BoardTest, SuffixShowsOnlyFromTheNextValue)
     EXPECT_EQ(digit->GetPlane()->GetSurfaceWidth(), 8);
 }
 
+TEST_F(BoardTest, TheTextItShowsIsNotDrawnAgainUntilItsPlaneIsDrawnOnOrMoved)
+{
+    CXyDigit* digit = MakeDigit();
+    digit->SetValue(7);
+    E().Settle();
+    digit->SetValue(7);
+    EXPECT_TRUE(E().Objects().DirtyRects().empty());
+    // Someone else's glyphs on the plane, then the same value: drawn again in full.
+    digit->DrawGlyphs(digit->GetPlane(), 0, 0, "1", CXyBlackboard::GLYPHS_FROM_X);
+    digit->SetValue(7);
+    EXPECT_EQ(Blocks(*digit->GetPlane()), (std::vector<int>{7}));
+    E().Settle();
+    digit->GetPlane()->MoveTo(100, 100);
+    digit->SetValue(7);
+    EXPECT_DOUBLE_EQ(digit->GetPlane()->GetX(), 400);
+    EXPECT_FALSE(E().Objects().DirtyRects().empty());
+}
+
 TEST_F(BoardTest, RollCountsToTheTargetAndSendsItsRecordOnce)
 {
     CXyDigit* digit = MakeDigit();

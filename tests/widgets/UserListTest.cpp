@@ -162,6 +162,43 @@ TEST_F(UserListTest, RegisteringTheBarBuildsNothingBeforeItsColumns)
     EXPECT_EQ(bar->Children().size(), 4u);
 }
 
+TEST_F(UserListTest, ARefreshThatChangesNoRowDrawsNothingAndEachChangeStillShows)
+{
+    CCyPlayerListBar* bar = MakeBar();
+    CCyUserList* list = bar->GetList();
+    const auto refresh = [&] {
+        E().Owner().SendEvent(EventRecord{bar->GetId(), CCyPlayerListBar::EV_REFRESH_USERS, 0, 0});
+    };
+    const auto pixels = [&] {
+        PlaneObject& plane = *list->GetPlane();
+        return std::vector<uint8_t>(plane.GetPixels(),
+                                    plane.GetPixels() + size_t(plane.GetSurfaceWidth()) * plane.GetSurfaceHeight() * 4);
+    };
+    // The scroll bars are set again; the list's middle is repainted only when the list is.
+    const auto listRepainted = [&] {
+        const int x = int(list->GetPlane()->GetX()), y = int(list->GetPlane()->GetY());
+        for (const Rect& d : E().Objects().DirtyRects())
+            if (d.left <= x && x < d.right && d.top <= y && y < d.bottom)
+                return true;
+        return false;
+    };
+    refresh();
+    E().Settle();
+    refresh();
+    EXPECT_FALSE(listRepainted());
+    // The rebuilt rows carry no hover: a hovered row is drawn without it, as a rebuild always drew.
+    E().MoveMouse(300, RowY(0));
+    EXPECT_EQ(BandColour(*list, 0), kHoverColour);
+    refresh();
+    EXPECT_EQ(BandColour(*list, 0), kOddColour);
+    E().Settle();
+    const std::vector<uint8_t> before = pixels();
+    app_.SeatPlayer(3, 1004, "丁");
+    refresh();
+    EXPECT_TRUE(listRepainted());
+    EXPECT_NE(pixels(), before);
+}
+
 TEST_F(UserListTest, HoverFollowsTheMouseOverUserRowsOnly)
 {
     CCyUserList* list = MakeBar()->GetList();
