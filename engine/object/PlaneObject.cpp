@@ -331,9 +331,9 @@ void PlaneObject::ResizeSurfaceCleared(int width, int height)
     if (image_ && width > 0 && height > 0) {
         width = std::min(width, 0xFFFF);
         height = std::min(height, 0xFFFF);
-        // Cleared in the buffer it has where that is large enough: tiles' shadows are resized
-        // back and forth as the tiles change size.
-        image_->pixels.assign(size_t(width) * height * 4, 0);
+        // In the buffer it has where that is large enough (tiles' shadows are resized back and
+        // forth as the tiles change size); the Clear below fills every pixel.
+        image_->pixels.resize(size_t(width) * height * 4);
         image_->width = static_cast<uint16_t>(width);
         image_->height = static_cast<uint16_t>(height);
         AttachPicture();
