@@ -183,15 +183,18 @@ void CMJCard2::Update()
     if (!body)
         return;
     // The scene updates whole hands after every tile event: a tile whose look comes out as it
-    // was repaints nothing.
+    // was repaints nothing, and one whose inputs are as it left them does nothing at all.
+    const Inputs read = InputsNow();
     const Look before = LookNow();
+    if (updated_ && *updated_ == read && shown_ && *shown_ == before)
+        return;
     repainted_ = false;
     body->SetAlpha(1.0);
     body->SetPictureKey(kColourKey);
 
     // A seat outside the table has no place: such a tile stays hidden.
     if (seat < 0 || seat > 3) {
-        Hide(before);
+        Hide(before, read);
         return;
     }
     TilePlace place;
@@ -202,7 +205,7 @@ void CMJCard2::Update()
         break;
     case kTileHand:
         if (!placed) {
-            Hide(before);
+            Hide(before, read);
             return;
         }
         DrawTile();
@@ -214,7 +217,7 @@ void CMJCard2::Update()
         break;
     case kTileThrown:
         if (!placed) {
-            Hide(before);
+            Hide(before, read);
             return;
         }
         DrawTile();
@@ -230,7 +233,7 @@ void CMJCard2::Update()
         GetResultRowPos(place);
         break;
     default:
-        Hide(before);
+        Hide(before, read);
         return;
     }
     body->MoveTo(place.x, place.y);
@@ -238,14 +241,42 @@ void CMJCard2::Update()
     body->SetZ(double(uint32_t(std::max(0.0, z))));
     Activate();
     ShowThrowBack(state == kTileThrown);
-    RepaintIfChanged(before);
+    Finish(before, read);
 }
 
-void CMJCard2::Hide(const Look& before)
+void CMJCard2::Hide(const Look& before, Inputs read)
 {
     Deactivate();
     ShowThrowBack(false);
+    Finish(before, std::move(read));
+}
+
+CMJCard2::Inputs CMJCard2::InputsNow()
+{
+    Inputs in;
+    in.fields = {tile,       faceUp,  facing,    inHand,    lifted,    hoverMark, placed,    dimmed6,  claimPos,
+                 meldKind,   seat,    markWord0, jokerMark, markWord2, markWord3, index,     count,    sceneWord,
+                 layoutMode, dimmed9, raised,    state,     mSide,     mVert,     mDiscSide, mDiscTop, mDiscBottom};
+    in.z = z;
+    in.scale = scale;
+    in.picture = PictureInput();
+    if (host_ && seat >= 0 && seat <= 3) {
+        in.wallArea = host_->GetWallArea(seat);
+        in.discardArea = host_->GetDiscardArea(seat);
+        in.fullHand = host_->GetFullHandTiles();
+    }
+    in.host = host_;
+    return in;
+}
+
+void CMJCard2::Finish(const Look& before, Inputs read)
+{
     RepaintIfChanged(before);
+    // The update wrote the depth and the scale: kept as it left them, so that an update of an
+    // unchanged tile right after finds its inputs the same.
+    read.z = z;
+    read.scale = scale;
+    updated_ = std::move(read);
 }
 
 void CMJCard2::ShowThrowBack(bool show)

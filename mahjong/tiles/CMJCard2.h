@@ -14,6 +14,7 @@
 #include "mahjong/tiles/TileMetrics.h"
 #include "mahjong/tiles/TilePicture.h"
 
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -107,10 +108,24 @@ private:
         PictureInfo picture;
         bool operator==(const Look&) const = default;
     };
+    // What an update reads besides the pictures, which stay what their names give once loaded:
+    // the fields, and the surface, table and areas the picture and the place come from.
+    struct Inputs {
+        std::array<int, 27> fields{};
+        double z = 0, scale = 0;
+        TilePictureInput picture;
+        Rect wallArea, discardArea;
+        int fullHand = 0;
+        const ITileHost* host = nullptr;
+        bool operator==(const Inputs&) const = default;
+    };
     Look LookNow() const;
+    Inputs InputsNow();
+    // Repaints what changed and keeps what the update read.
+    void Finish(const Look& before, Inputs read);
     // Repaints the tile where its look differs from before, or its pictures were drawn anew.
     void RepaintIfChanged(const Look& before);
-    void Hide(const Look& before);
+    void Hide(const Look& before, Inputs read);
     uint32_t SceneId() const;
     Rect TableRect() const;
     void ApplyPicture(const TilePicture& picture);
@@ -122,6 +137,10 @@ private:
     int shadowWidth_ = 0, shadowHeight_ = 0;
     bool repainted_ = false;
     std::optional<Look> shown_;
+    // The inputs as the last update left them: the same inputs again, with the look still as
+    // that update left it, give the same look, so the tile skips the work (the scene refreshes
+    // whole hands and discard rows after every tile event).
+    std::optional<Inputs> updated_;
 };
 
 } // namespace Lumora

@@ -43,6 +43,7 @@ struct TilePictureInput {
     int surfaceWidth = 0, surfaceHeight = 0;
     Rect table;
     bool splitterFlag = false;
+    bool operator==(const TilePictureInput&) const = default;
 };
 
 struct TilePicture {

@@ -31,6 +31,7 @@ public:
     Lumora::TileMetrics GetTileMetrics(double scale) override
     {
         lastScale = scale;
+        ++metricsAsked;
         return cache.Get(surfaceWidth, surfaceHeight, table, scale);
     }
     Lumora::Rect GetWallArea(int seat) const override { return wallAreas[size_t(seat)]; }
@@ -59,6 +60,7 @@ public:
     int surfaceWidth = 800, surfaceHeight = 600;
     bool splitter = false;
     double lastScale = 0;
+    int metricsAsked = 0;
     std::array<Lumora::Rect, 4> wallAreas{}, discardAreas{};
     Lumora::TileMetricsCache cache;
 };

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <fstream>
 #include <unistd.h>
 
@@ -368,4 +369,55 @@ TEST_F(TileViewTest, AnUpdateThatChangesNothingRepaintsNothingAndTheScreenStaysT
     const std::vector<uint32_t> shown = E().Paint().PresentBuffer();
     E().Objects().FullRedraw();
     EXPECT_TRUE(shown == E().Paint().PresentBuffer());
+}
+
+// A tile whose fields and surroundings are as its last update left them skips the update; any
+// change around it (splitter, areas, table, surface) still gives the look a new tile gets.
+TEST_F(TileViewTest, AnUnchangedTileSkipsItsUpdateYetFollowsEveryChangeAroundIt)
+{
+    std::vector<CMJCard2*> kept, fresh;
+    for (int k = 0; k < 168; ++k) {
+        kept.push_back(MakeTile());
+        fresh.push_back(MakeTile());
+    }
+    mahjongtest::LayOutGameInProgress(kept, kAreaLayout);
+    const int asked = host_.metricsAsked;
+    for (CMJCard2* t : kept)
+        t->Update();
+    EXPECT_EQ(host_.metricsAsked, asked);
+
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"splitter", [&] { host_.splitter = true; }},
+        {"wall areas",
+         [&] {
+             for (Rect& r : host_.wallAreas)
+                 r.left -= 12;
+         }},
+        {"discard areas",
+         [&] {
+             for (Rect& r : host_.discardAreas)
+                 r.top += 9;
+         }},
+        {"table", [&] { host_.table.right -= 40; }},
+        {"surface", [&] { E().UseSurface(kSurfaces[2], host_); }},
+    };
+    for (const auto& [what, change] : changes) {
+        change();
+        for (CMJCard2* t : kept)
+            t->Update();
+        mahjongtest::LayOutGameInProgress(fresh, kAreaLayout);
+        for (size_t k = 0; k < kept.size(); ++k) {
+            ASSERT_EQ(kept[k]->IsActive(), fresh[k]->IsActive()) << what << ", tile " << k;
+            if (!kept[k]->IsActive())
+                continue;
+            PictureInfo a, b;
+            kept[k]->GetBodyPicture()->GetPictureInfo(a);
+            fresh[k]->GetBodyPicture()->GetPictureInfo(b);
+            EXPECT_TRUE(a == b) << what << ", tile " << k;
+            EXPECT_TRUE(kept[k]->GetBodyPicture()->Geometry() == fresh[k]->GetBodyPicture()->Geometry())
+                << what << ", tile " << k;
+            EXPECT_TRUE(kept[k]->GetShadow()->Geometry() == fresh[k]->GetShadow()->Geometry())
+                << what << ", tile " << k;
+        }
+    }
 }
