@@ -91,7 +91,9 @@ void CXyStandDlg::DrawFrame()
 {
     if (!background_ || !titlePlane_)
         return;
-    SizeTo(*background_, dialogRect_);
+    // Cleared, not scaled: every piece is drawn anew below.
+    background_->SetSize(Width(dialogRect_), Height(dialogRect_));
+    background_->ResizeSurfaceCleared(Width(dialogRect_), Height(dialogRect_));
     SizeTo(*titlePlane_, pieces_[1]);
     const Rect& client = pieces_[kClientPiece];
     if (auto* plane = dynamic_cast<PlaneObject*>(clientPlane_)) {
@@ -104,7 +106,6 @@ void CXyStandDlg::DrawFrame()
     DrawTitle();
     CentreOn(*titlePlane_, pieces_[1]);
 
-    background_->Clear();
     for (size_t i = 0; i < pieces_.size(); ++i) {
         const Rect& source = cut_.pieces[i];
         const Rect& target = pieces_[i];

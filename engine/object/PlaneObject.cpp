@@ -44,7 +44,8 @@ void PlaneObject::CreateSurface(int width, int height, uint32_t background, Text
     AttachPicture();
     geometry_.width = width;
     geometry_.height = height;
-    ApplyColourKey();
+    // No pixel is keyed yet: every one is zero, alpha included, whatever the key colour.
+    MarkChanged();
     Redraw();
 }
 
@@ -184,10 +185,19 @@ void PlaneObject::DrawRect(int x1, int y1, int x2, int y2, bool filled)
     if (!OrderAndClamp(x1, y1, x2, y2))
         return;
     const uint32_t pixel = ConvertColour(style_.colour, picture_.GetKey());
-    for (int y = y1; y <= y2; ++y)
+    if (filled) {
+        // One row made, then copied: dialogs fill their whole client area this way.
+        const size_t rowBytes = size_t(x2 - x1 + 1) * 4;
         for (int x = x1; x <= x2; ++x)
-            if (filled || y == y1 || y == y2 || x == x1 || x == x2)
-                Put(x, y, pixel);
+            Put(x, y1, pixel);
+        for (int y = y1 + 1; y <= y2; ++y)
+            std::memcpy(At(x1, y), At(x1, y1), rowBytes);
+    } else {
+        for (int y = y1; y <= y2; ++y)
+            for (int x = x1; x <= x2; ++x)
+                if (y == y1 || y == y2 || x == x1 || x == x2)
+                    Put(x, y, pixel);
+    }
     MarkChanged();
     Redraw();
 }

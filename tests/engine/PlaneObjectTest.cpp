@@ -85,6 +85,11 @@ TEST_F(PlaneObjectTest, DrawingStaysInsideTheSurface)
     p->Clear();
     p->DrawRect(2, 2, 2, 6, true); // no width after clamping: nothing
     EXPECT_EQ(Inked(*p), 0);
+    p->DrawRect(5, 4, 100, 1, true); // filled, ordered and clamped: x 5-9, y 1-4
+    EXPECT_EQ(Inked(*p), 5 * 4);
+    EXPECT_EQ(p->GetPixelColour(9, 4), 0x0000FF00u);
+    EXPECT_EQ(p->GetPixelAlpha(4, 4) | p->GetPixelAlpha(9, 5), 0u);
+    p->Clear();
     p->DrawLine(0, 0, 4, 2); // the far end is not drawn
     EXPECT_EQ(Inked(*p), 4);
     p->Clear();
