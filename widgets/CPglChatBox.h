@@ -223,6 +223,8 @@ private:
     PlaneObject* background_ = nullptr;
     PlaneObject* text_ = nullptr;
     PlaneObject* selection_ = nullptr;
+    // The selection plane holds marks (it is all transparent otherwise).
+    bool selectionMarked_ = false;
     PlaneObject* caret_ = nullptr;
     uint32_t style_ = chat_style::kDefault;
     int32_t userValue_ = 0;

@@ -222,6 +222,7 @@ void CPglChatBox::Clear()
     if (selection_) {
         selection_->Clear();
         selection_->Redraw();
+        selectionMarked_ = false;
     }
     doc_.layout.Clear();
     hoveredLink_ = 0;

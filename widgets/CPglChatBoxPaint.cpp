@@ -32,10 +32,12 @@ void CPglChatBox::RequestRefresh()
 
 void CPglChatBox::RedrawSelection()
 {
-    if (!selection_)
+    const ChatLayout& layout = doc_.layout;
+    // Most refreshes (a new line) have nothing selected: a plane without marks stays as it is.
+    if (!selection_ || (!selectionMarked_ && !layout.HasSelection()))
         return;
     selection_->Clear();
-    const ChatLayout& layout = doc_.layout;
+    selectionMarked_ = layout.HasSelection();
     if (layout.HasSelection()) {
         const ChatElement* a = layout.SelectionFrom();
         const ChatElement* b = layout.SelectionTo();
@@ -90,7 +92,9 @@ void CPglChatBox::RefreshContent(bool reuse)
                       layout.Generation() == lastDrawnGeneration_ && sx == lastDrawnScrollX_ &&
                       std::abs(sy - lastDrawnScrollY_) < vh && text_->GetPixels();
     if (keep) {
-        backStore_.assign(text_->GetPixels(), text_->GetPixels() + bytes);
+        // The last pixels change places with the spare buffer: the clear below fills the plane.
+        backStore_.resize(bytes);
+        text_->SwapPixels(backStore_);
     }
     text_->Clear();
     const bool password = style_ & kPassword;

@@ -353,6 +353,15 @@ void PlaneObject::ResizeSurfaceCleared(int width, int height)
     Clear();
 }
 
+void PlaneObject::SwapPixels(std::vector<uint8_t>& pixels)
+{
+    if (!image_ || pixels.size() != image_->pixels.size())
+        return;
+    image_->pixels.swap(pixels);
+    textBoxes_.clear();
+    MarkChanged();
+}
+
 void PlaneObject::ApplyColourKey()
 {
     if (!image_)

@@ -50,6 +50,9 @@ public:
     void ResizeSurface(int width, int height);
     // ResizeSurface then Clear, without scaling the pixels that the clear wipes.
     void ResizeSurfaceCleared(int width, int height);
+    // Trades the surface's pixels for the buffer's, which must hold as many bytes (nothing
+    // happens otherwise); the surface is marked changed.
+    void SwapPixels(std::vector<uint8_t>& pixels);
     void ApplyColourKey();
     void Tint(uint32_t colour, double amount);
     void MaskWith(const PictureInfo& mask);

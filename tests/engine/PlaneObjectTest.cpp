@@ -127,6 +127,13 @@ TEST_F(PlaneObjectTest, ResizeScalesTheSurface)
     EXPECT_EQ(Inked(*p), 6);
     p->ResizeSurfaceCleared(9, 7);
     EXPECT_EQ(Inked(*p), 63);
+    // Pixels trade places only with a buffer of the surface's size.
+    std::vector<uint8_t> spare(9 * 7 * 4 - 4, 0);
+    p->SwapPixels(spare);
+    EXPECT_EQ(Inked(*p), 63);
+    spare.resize(9 * 7 * 4);
+    p->SwapPixels(spare);
+    EXPECT_EQ(Inked(*p), 0);
 }
 
 TEST_F(PlaneObjectTest, PicturesAreBlittedIntoTheSurface)
