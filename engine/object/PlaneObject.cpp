@@ -362,6 +362,19 @@ void PlaneObject::SwapPixels(std::vector<uint8_t>& pixels)
     MarkChanged();
 }
 
+void PlaneObject::ResizeSurfaceWith(int width, int height, const uint8_t* pixels)
+{
+    if (!image_ || !pixels || width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF)
+        return;
+    image_->pixels.assign(pixels, pixels + size_t(width) * height * 4);
+    textBoxes_.clear();
+    image_->width = static_cast<uint16_t>(width);
+    image_->height = static_cast<uint16_t>(height);
+    AttachPicture();
+    MarkChanged();
+    Redraw();
+}
+
 void PlaneObject::ApplyColourKey()
 {
     if (!image_)

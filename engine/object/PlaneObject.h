@@ -50,6 +50,8 @@ public:
     void ResizeSurface(int width, int height);
     // ResizeSurface then Clear, without scaling the pixels that the clear wipes.
     void ResizeSurfaceCleared(int width, int height);
+    // ResizeSurface with these pixels (width × height × 4 bytes) copied in instead of scaled.
+    void ResizeSurfaceWith(int width, int height, const uint8_t* pixels);
     // Trades the surface's pixels for the buffer's, which must hold as many bytes (nothing
     // happens otherwise); the surface is marked changed.
     void SwapPixels(std::vector<uint8_t>& pixels);

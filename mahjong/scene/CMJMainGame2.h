@@ -300,6 +300,7 @@ public:
     Rect GetWallArea(int seat) const override;
     Rect GetDiscardArea(int seat) const override;
     int GetFullHandTiles() const override { return kFullHandTiles; }
+    TileShadowCache* GetShadowCache() override { return &shadows_; }
 
     // Wiring by the application.
     void SetGameData(CMJGameData2* data) { gameData_ = data; }
@@ -399,6 +400,7 @@ protected:
     mutable uint32_t splitterId_ = 0;
     TileMetrics metrics_;
     TileMetricsCache metricsCache_;
+    TileShadowCache shadows_;
     std::array<Rect, kSeatCount> wallAreas_{};
     std::array<Rect, kSeatCount> discardAreas_{};
     bool lockHeld_ = false;

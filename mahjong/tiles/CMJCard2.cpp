@@ -32,48 +32,19 @@ constexpr int kShadowDrop = 3;
 // 3 honours, 4 flowers).
 constexpr int kShapeFrameOffset[5] = {-1, 8, 17, 26, 33};
 
-// The shadow picture scaled onto a cleared plane: every new tile of a size draws the same pixels,
-// so they are kept by size, background and picture (a few sizes a table) and copied. The picture
-// is compared by its pixels, not its id: another engine may give the same id to another picture.
-void DrawShadow(PlaneObject& plane, const PictureInfo& info, int w, int h)
+// The shadow picture scaled onto a cleared plane of w x h, or its pixels as the cache kept them.
+void DrawShadow(PlaneObject& plane, const PictureInfo& info, int w, int h, TileShadowCache* cache)
 {
-    struct Drawn {
-        int w, h;
-        uint32_t background;
-        PictureInfo info;
-        ImageRecord source;
-        std::vector<uint8_t> pixels;
-    };
-    static std::vector<Drawn> drawn;
-    constexpr size_t kSizesKept = 16;
-    if (!info.image || plane.GetSurfaceWidth() != w || plane.GetSurfaceHeight() != h) {
-        plane.DrawPicture(info, 0, 0, w, h, 0, 1.0);
-        return;
-    }
-    const ImageRecord& img = *info.image;
     const uint32_t background = plane.GetBackgroundColour();
-    const auto same = [&](const Drawn& d) {
-        const ImageRecord& s = d.source;
-        return d.w == w && d.h == h && d.background == background && d.info.srcX == info.srcX &&
-            d.info.srcY == info.srcY && d.info.width == info.width && d.info.height == info.height &&
-            d.info.frame == info.frame && d.info.key == info.key && s.width == img.width && s.height == img.height &&
-            s.frames == img.frames && s.flags == img.flags && s.transparent == img.transparent &&
-            s.framesPerRow == img.framesPerRow && s.paletteSize == img.paletteSize && s.palette == img.palette &&
-            s.pixels == img.pixels;
-    };
-    if (auto found = std::find_if(drawn.begin(), drawn.end(), same); found != drawn.end()) {
-        // The plane's picture is marked changed by the clear before this.
-        std::copy(found->pixels.begin(), found->pixels.end(), plane.GetPixels());
+    if (const std::vector<uint8_t>* kept = cache && info.image ? cache->Find(info, w, h, background) : nullptr) {
+        plane.ResizeSurfaceWith(w, h, kept->data());
         return;
     }
+    plane.ResizeSurfaceCleared(w, h);
     plane.DrawPicture(info, 0, 0, w, h, 0, 1.0);
-    if (drawn.size() >= kSizesKept)
-        drawn.erase(drawn.begin());
-    Drawn kept{w,    h,  background,
-               info, {}, std::vector<uint8_t>(plane.GetPixels(), plane.GetPixels() + size_t(w) * h * 4)};
-    kept.info.image = nullptr;
-    CopyImageRecord(img, kept.source, true);
-    drawn.push_back(std::move(kept));
+    if (cache && info.image && plane.GetSurfaceWidth() == w && plane.GetSurfaceHeight() == h)
+        cache->Keep(info, w, h, background,
+                    std::vector<uint8_t>(plane.GetPixels(), plane.GetPixels() + size_t(w) * h * 4));
 }
 
 } // namespace
@@ -392,8 +363,7 @@ void CMJCard2::FitShadow()
     if (w != shadowWidth_ || h != shadowHeight_) {
         PictureInfo shadowInfo;
         GetRes(shadowInfo, kShadowPicture, 0);
-        shadow->ResizeSurfaceCleared(w, h);
-        DrawShadow(*shadow, shadowInfo, w, h);
+        DrawShadow(*shadow, shadowInfo, w, h, host_ ? host_->GetShadowCache() : nullptr);
         shadowWidth_ = w;
         shadowHeight_ = h;
         repainted_ = true;

@@ -1,14 +1,19 @@
 #pragma once
 // What a tile view asks of the table scene that owns it: where the table is, the splitter's
-// flag, the metrics for a scale, the area-layout rectangles and the scene's object id. The
-// scene implements it; tests use a fake. The host must outlive the tiles it is given to.
+// flag, the metrics for a scale, the area-layout rectangles, the shadows drawn so far and the
+// scene's object id. The scene implements it; tests use a fake. The host must outlive the tiles
+// it is given to.
 #include "engine/geometry/ObjectGeometry.h"
+#include "engine/paint/ImageRecord.h"
 #include "mahjong/tiles/TileMetrics.h"
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace Lumora {
+
+class TileShadowCache;
 
 class ITileHost {
 public:
@@ -26,6 +31,8 @@ public:
     virtual Rect GetDiscardArea(int seat) const = 0;
     // Tiles in a full hand (the scene's hand size).
     virtual int GetFullHandTiles() const = 0;
+    // The shadows the scene's tiles drew; null: none are kept.
+    virtual TileShadowCache* GetShadowCache() = 0;
 };
 
 // The scene's cache of the last metrics: recomputed when the surface, the table or the scale
@@ -50,6 +57,37 @@ private:
     };
     std::optional<Key> key_;
     TileMetrics metrics_;
+};
+
+// The scene's tile shadows: every tile of a size shows the shadow picture scaled to it over the
+// same background, so the pixels are drawn once and copied (a tile changes size as it moves from
+// the wall to a hand and to the discards). Kept by the picture's image record and id, which one
+// paint module never gives to two pictures: a cache serves the tiles of one engine only.
+class TileShadowCache {
+public:
+    const std::vector<uint8_t>* Find(const PictureInfo& picture, int w, int h, uint32_t background) const
+    {
+        for (const Entry& e : entries_)
+            if (e.w == w && e.h == h && e.background == background && e.picture == picture)
+                return &e.pixels;
+        return nullptr;
+    }
+    void Keep(const PictureInfo& picture, int w, int h, uint32_t background, std::vector<uint8_t> pixels)
+    {
+        if (entries_.size() >= kSizesKept)
+            entries_.erase(entries_.begin());
+        entries_.push_back({picture, w, h, background, std::move(pixels)});
+    }
+
+private:
+    static constexpr size_t kSizesKept = 16; // a few sizes a table
+    struct Entry {
+        PictureInfo picture;
+        int w, h;
+        uint32_t background;
+        std::vector<uint8_t> pixels;
+    };
+    std::vector<Entry> entries_;
 };
 
 } // namespace Lumora

@@ -134,6 +134,10 @@ TEST_F(PlaneObjectTest, ResizeScalesTheSurface)
     spare.resize(9 * 7 * 4);
     p->SwapPixels(spare);
     EXPECT_EQ(Inked(*p), 0);
+    // Or are copied in at a new size.
+    p->ResizeSurfaceWith(3, 4, spare.data());
+    EXPECT_EQ(p->GetSurfaceWidth() * p->GetSurfaceHeight(), 12);
+    EXPECT_EQ(Inked(*p), 12);
 }
 
 TEST_F(PlaneObjectTest, PicturesAreBlittedIntoTheSurface)

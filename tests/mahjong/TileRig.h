@@ -37,6 +37,7 @@ public:
     Lumora::Rect GetWallArea(int seat) const override { return wallAreas[size_t(seat)]; }
     Lumora::Rect GetDiscardArea(int seat) const override { return discardAreas[size_t(seat)]; }
     int GetFullHandTiles() const override { return Lumora::kFullHandTiles; }
+    Lumora::TileShadowCache* GetShadowCache() override { return &shadows; }
 
     // Areas spread round the table's middle, as the scene would place them.
     void UseSurface(const Surface& s)
@@ -63,6 +64,7 @@ public:
     int metricsAsked = 0;
     std::array<Lumora::Rect, 4> wallAreas{}, discardAreas{};
     Lumora::TileMetricsCache cache;
+    Lumora::TileShadowCache shadows;
 };
 
 // The headless engine with the tile, table and frame packs, resized to a surface on demand.

@@ -231,17 +231,16 @@ TEST_F(TileViewTest, TheThrownTilesBackgroundRepaintsOnlyWhenItMovesOrShows)
 }
 
 // A tile's shadow is the shadow picture scaled to its size, whether drawn for it or kept from a
-// tile of the same size before (the first round may find one kept by an earlier engine).
+// tile of the same size before.
 TEST_F(TileViewTest, EveryShadowOfASizeShowsTheShadowPictureScaledToIt)
 {
     for (int round = 0; round < 2; ++round)
-        for (bool splitter : {false, true}) {
+        for (int state : {kTileThrown, kTileDiscard, kTileWall}) {
             CMJCard2* tile = MakeTile();
             tile->seat = 0;
-            tile->state = kTileThrown;
+            tile->state = state;
             tile->tile = 20;
             tile->placed = 1;
-            host_.splitter = splitter;
             tile->Update();
             PlaneObject* shadow = tile->GetShadow();
             const int w = shadow->GetSurfaceWidth(), h = shadow->GetSurfaceHeight();
