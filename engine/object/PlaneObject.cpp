@@ -328,6 +328,11 @@ void PlaneObject::ResizeSurface(int width, int height)
         }
         image_->pixels.swap(pixels);
     }
+    TakeNewSize(width, height);
+}
+
+void PlaneObject::TakeNewSize(int width, int height)
+{
     textBoxes_.clear();
     image_->width = static_cast<uint16_t>(width);
     image_->height = static_cast<uint16_t>(height);
@@ -344,11 +349,7 @@ void PlaneObject::ResizeSurfaceCleared(int width, int height)
         // In the buffer it has where that is large enough (tiles' shadows are resized back and
         // forth as the tiles change size); the Clear below fills every pixel.
         image_->pixels.resize(size_t(width) * height * 4);
-        image_->width = static_cast<uint16_t>(width);
-        image_->height = static_cast<uint16_t>(height);
-        AttachPicture();
-        MarkChanged();
-        Redraw();
+        TakeNewSize(width, height);
     }
     Clear();
 }
@@ -367,12 +368,7 @@ void PlaneObject::ResizeSurfaceWith(int width, int height, const uint8_t* pixels
     if (!image_ || !pixels || width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF)
         return;
     image_->pixels.assign(pixels, pixels + size_t(width) * height * 4);
-    textBoxes_.clear();
-    image_->width = static_cast<uint16_t>(width);
-    image_->height = static_cast<uint16_t>(height);
-    AttachPicture();
-    MarkChanged();
-    Redraw();
+    TakeNewSize(width, height);
 }
 
 void PlaneObject::ApplyColourKey()

@@ -110,6 +110,9 @@ private:
     bool OrderAndClamp(int& x1, int& y1, int& x2, int& y2) const;
     void MarkChanged() { picture_.MarkChanged(); }
     void AttachPicture();
+    // The surface's size after its pixels were made for it: the texts drawn are forgotten, and
+    // the plane repaints.
+    void TakeNewSize(int width, int height);
     int CharacterWidth(bool pair) const;
     void DrawThreeParts(const PictureInfo& picture, bool vertical);
     // Forgets the texts whose boxes meet the rectangle (right and bottom exclusive).
