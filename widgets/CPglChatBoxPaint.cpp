@@ -104,6 +104,21 @@ void CPglChatBox::RefreshContent(bool reuse)
     if (walkStart_ && walkStartGeneration_ == layout.Generation() && walkStart_->rowTop <= sy)
         start = walkStart_;
     const ChatElement* nextStart = start;
+    // Kept characters that touch in one row are copied together, before anything is drawn.
+    struct Run {
+        int y = 0, height = 0, left = 0, right = 0;
+    } run;
+    const auto copyRun = [&] {
+        for (int row = 0; row < run.height; ++row) {
+            const int from = run.y - lastDrawnScrollY_ + row, to = run.y - sy + row;
+            if (from < 0 || from >= surfaceHeight || to < 0 || to >= surfaceHeight)
+                continue;
+            std::memcpy(text_->GetPixels() + (size_t(to) * surfaceWidth + run.left) * 4,
+                        backStore_.data() + (size_t(from) * surfaceWidth + run.left) * 4,
+                        size_t(run.right - run.left) * 4);
+        }
+        run.height = 0;
+    };
     int rowTop = INT32_MIN;
     for (const ChatElement* e = start; e; e = e->next) {
         if (e->rowTop != rowTop) {
@@ -127,16 +142,18 @@ void CPglChatBox::RefreshContent(bool reuse)
         if (keep && drawnBefore && e->rowTop < regrownTop && e->y >= lastDrawnScrollY_ &&
             e->Bottom() <= lastDrawnScrollY_ + vh) {
             const int left = std::max(0, e->x - sx), right = std::min(surfaceWidth, e->x - sx + e->width + e->gap);
-            for (int row = 0; row < e->height; ++row) {
-                const int from = e->y - lastDrawnScrollY_ + row, to = e->y - sy + row;
-                if (from < 0 || from >= surfaceHeight || to < 0 || to >= surfaceHeight || right <= left)
-                    continue;
-                std::memcpy(text_->GetPixels() + (size_t(to) * surfaceWidth + left) * 4,
-                            backStore_.data() + (size_t(from) * surfaceWidth + left) * 4, size_t(right - left) * 4);
+            if (right > left) {
+                if (run.height && (run.y != e->y || run.height != e->height || run.right != left))
+                    copyRun();
+                if (run.height)
+                    run.right = right;
+                else
+                    run = {e->y, e->height, left, right};
             }
             text_->NoteText({left, e->y - sy, right, e->y - sy + e->height}, password ? "*" : e->Text());
             continue;
         }
+        copyRun();
         text_->SetFont(e->fontHeight, e->Is(kBold) ? 700 : 400, doc_.faces.Name(e->face));
         text_->SetItalic(e->Is(kItalic));
         text_->SetUnderline(e->Is(kUnderline));
@@ -145,6 +162,7 @@ void CPglChatBox::RefreshContent(bool reuse)
         text_->DrawTextLine(e->x - sx, e->y - sy, shown);
         ++rendered_;
     }
+    copyRun();
     text_->Redraw();
     walkStart_ = nextStart;
     walkStartGeneration_ = layout.Generation();

@@ -57,6 +57,15 @@ TEST_F(ChatBoxTest, ARedrawAfterAnAppendCopiesTheLinesItDrewBefore)
     box->AppendText("<size=30>T");
     E().Settle();
     EXPECT_EQ(box->CharactersRendered(), 5);
+    // Copied and drawn characters side by side in one row look as if all were drawn.
+    box->AppendText("\nabc");
+    E().Settle();
+    box->AppendText("<c=255>def");
+    E().Settle();
+    EXPECT_EQ(box->CharactersRendered(), 3);
+    const std::vector<uint8_t> mixed(plane.GetPixels(), plane.GetPixels() + 200 * 100 * 4);
+    box->RefreshContent(false);
+    EXPECT_TRUE(std::equal(mixed.begin(), mixed.end(), plane.GetPixels()));
 }
 
 TEST_F(ChatBoxTest, PostedTextArrivesOnALaterTickAndIsTakenOnce)
