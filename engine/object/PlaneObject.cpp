@@ -8,6 +8,24 @@
 
 namespace Lumora {
 
+namespace {
+
+// `count` pixels from `to` on, each the given one: one written, then the written ones copied on.
+void FillPixels(uint8_t* to, size_t count, uint32_t pixel)
+{
+    if (count == 0)
+        return;
+    const uint8_t bytes[4] = {uint8_t(pixel), uint8_t(pixel >> 8), uint8_t(pixel >> 16), uint8_t(pixel >> 24)};
+    std::memcpy(to, bytes, 4);
+    for (size_t done = 1; done < count;) {
+        const size_t n = std::min(done, count - done);
+        std::memcpy(to + done * 4, to, n * 4);
+        done += n;
+    }
+}
+
+} // namespace
+
 PlaneObject::PlaneObject() = default;
 PlaneObject::~PlaneObject() = default;
 
@@ -76,9 +94,8 @@ void PlaneObject::FillRect(int left, int top, int right, int bottom)
     bottom = std::min(bottom, int(image_->height));
     ForgetTexts(left, top, right, bottom);
     const uint32_t pixel = ConvertColour(background_, picture_.GetKey());
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x)
-            Put(x, y, pixel);
+    for (int y = top; y < bottom && left < right; ++y)
+        FillPixels(At(left, y), size_t(right - left), pixel);
 }
 
 void PlaneObject::Clear()
@@ -89,9 +106,7 @@ void PlaneObject::Clear()
     if (background_ == picture_.GetKey()) {
         std::fill(image_->pixels.begin(), image_->pixels.end(), 0);
     } else {
-        const uint32_t pixel = ConvertColour(background_, picture_.GetKey());
-        for (size_t i = 0; i < image_->pixels.size(); i += 4)
-            std::memcpy(&image_->pixels[i], &pixel, 4);
+        FillPixels(image_->pixels.data(), image_->pixels.size() / 4, ConvertColour(background_, picture_.GetKey()));
     }
     MarkChanged();
 }
@@ -188,8 +203,7 @@ void PlaneObject::DrawRect(int x1, int y1, int x2, int y2, bool filled)
     if (filled) {
         // One row made, then copied: dialogs fill their whole client area this way.
         const size_t rowBytes = size_t(x2 - x1 + 1) * 4;
-        for (int x = x1; x <= x2; ++x)
-            Put(x, y1, pixel);
+        FillPixels(At(x1, y1), size_t(x2 - x1 + 1), pixel);
         for (int y = y1 + 1; y <= y2; ++y)
             std::memcpy(At(x1, y), At(x1, y1), rowBytes);
     } else {
