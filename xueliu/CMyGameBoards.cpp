@@ -70,15 +70,20 @@ std::pair<double, double> CMyGame::ShowBoard(int kind, const char* title, const 
                                              int contentHeight, int width)
 {
     CloseBoard();
-    auto* board = NewChild<CXyStandDlg>();
-    if (!board)
-        return {0, 0};
-    Own(board);
-    PictureInfo frame;
-    GetRes(frame, framework::kNoticeTemplate, 0);
     const int linesHeight = int(lines.size()) * kLineHeight;
     const int height = kBoardTextTop + linesHeight + contentHeight + (buttons.empty() ? 0 : kButtonRow);
-    board->CreateWithFill(&frame, kBoardFill, width, height);
+    CXyStandDlg* board = TakeSpareBoard(width, height);
+    if (!board) {
+        board = NewChild<CXyStandDlg>();
+        if (!board)
+            return {0, 0};
+        Own(board);
+        PictureInfo frame;
+        GetRes(frame, framework::kNoticeTemplate, 0);
+        board->CreateWithFill(&frame, kBoardFill, width, height);
+    }
+    boardWidth_ = width;
+    boardHeight_ = height;
     board->SetTitle(title);
     board->SetZ(kBoardZ);
     board_ = board;
@@ -205,10 +210,26 @@ void CMyGame::CloseBoard()
     boardFirstButton_ = nullptr;
     if (board_) {
         board_->Deactivate();
-        ActDelete(board_, nullptr);
+        spareBoards_.push_back({board_->GetId(), boardWidth_, boardHeight_});
+        if (spareBoards_.size() > kSpareBoards) {
+            if (PObject* oldest = FindById(spareBoards_.front().id))
+                ActDelete(oldest, nullptr);
+            spareBoards_.erase(spareBoards_.begin());
+        }
     }
     board_ = nullptr;
     boardKind_ = 0;
+}
+
+CXyStandDlg* CMyGame::TakeSpareBoard(int width, int height)
+{
+    for (auto spare = spareBoards_.begin(); spare != spareBoards_.end(); ++spare)
+        if (spare->width == width && spare->height == height) {
+            auto* board = dynamic_cast<CXyStandDlg*>(FindById(spare->id));
+            spareBoards_.erase(spare);
+            return board;
+        }
+    return nullptr;
 }
 
 void CMyGame::ShowExchangeBoard(int seconds)

@@ -276,6 +276,7 @@ TEST_F(BoardsTest, TheResultBoardHasARowPerChairAndASelectedRowUnfoldsItsDetail)
     engine_->Settle();
 
     ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
+    const uint32_t boardId = scene_->OpenBoard()->GetId();
     EXPECT_EQ(scene_->FindById(scene_->lastActionImageId), nullptr) << "a claim's label stands on the result";
     CXyResultListXueliu* list = scene_->ResultList();
     ASSERT_NE(list, nullptr);
@@ -304,8 +305,12 @@ TEST_F(BoardsTest, TheResultBoardHasARowPerChairAndASelectedRowUnfoldsItsDetail)
     EXPECT_EQ(scene_->OpenBoard(), nullptr);
     engine_->Settle();
     EXPECT_EQ(scene_->FindById(rowId), nullptr) << "a result row outlived its board";
-    // The next deal closes a board left open, and forgets the hand's records.
+    // The next result shows on the board kept from this one; the next deal closes a board left
+    // open, and forgets the hand's records.
     scene_->OnNotifyGameResult(result.data(), result.size());
+    ASSERT_NE(scene_->OpenBoard(), nullptr);
+    EXPECT_EQ(scene_->OpenBoard()->GetId(), boardId);
+    EXPECT_TRUE(scene_->OpenBoard()->IsActive());
     Deal();
     EXPECT_EQ(scene_->OpenBoard(), nullptr);
     EXPECT_TRUE(scene_->HandRecords().wins.empty());
