@@ -243,17 +243,19 @@ TEST_F(HostWindowTest, FramesAreComposedInTheWindowsOwnPixels)
         CLumoraWnd* wnd = nullptr;
         PaintModuleGDI* paint = nullptr;
         PlaneObject* square = nullptr;
-        bool inStore = true;
+        bool* inStore = nullptr;
         int OnEvent(const EventRecord&) override
         {
             wnd->DestroyWindow();
-            inStore = paint->FrameInStore();
+            *inStore = paint->FrameInStore();
             square->MoveTo(80, 80);
             square->Redraw();
             return 1;
         }
     };
-    auto* closer = new Closer;
+    bool inStore = true;
+    auto* closer = new Closer; // the object module deletes it on unloading
+    closer->inStore = &inStore;
     closer->wnd = wnd_.get();
     closer->paint = paint_;
     closer->square = square;
@@ -262,7 +264,7 @@ TEST_F(HostWindowTest, FramesAreComposedInTheWindowsOwnPixels)
     window_->InjectMouseMove(25, 35);
     window_->InjectMouseDown(platform::MouseButton::Left, 25, 35, clock_.NowMs());
     loop_->RunUntilIdle();
-    EXPECT_FALSE(closer->inStore);
+    EXPECT_FALSE(inStore);
     EXPECT_EQ(0u, wnd_->GetCore().ModuleCount());
 }
 
