@@ -15,6 +15,17 @@ namespace platform {
 
 class DisplayWindowHandler;
 
+// The window's own pixels lent to the program, which composes its frames straight into them so
+// that showing a frame copies nothing: 32-bit B,G,R,x, `width` x `height`, a stride of width*4.
+// `version` changes whenever the store is made anew; its pixels are then not the last frame's.
+struct PixelStore {
+    uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    uint64_t version = 0;
+    friend bool operator==(const PixelStore&, const PixelStore&) = default;
+};
+
 class DisplayWindow {
 public:
     virtual ~DisplayWindow() = default;
@@ -49,6 +60,10 @@ public:
     // Inside OnPaint: the damage this paint is for (what Present should copy).
     virtual const std::vector<Rect>& PaintingDamage() const = 0;
     virtual void Present(const uint32_t* bgra, int width, int height, std::span<const Rect> rects) = 0;
+    // The store behind the screen, when the window has one in that layout (none otherwise). It
+    // lives until the version changes or the window is destroyed, and nothing but the borrower
+    // writes it. Present given the store's own pixels only shows the rectangles.
+    virtual PixelStore LendPixels() { return {}; }
     // Calls OnPaint once when damage is pending (the damage is validated after it); true when it did.
     virtual bool DispatchPaint() = 0;
     // Told whenever damage appears where there was none, so the owner can schedule a paint.

@@ -16,7 +16,17 @@ HeadlessWindow::~HeadlessWindow() { MarkDestroyed(); }
 
 void HeadlessWindow::ResizeBuffer()
 {
-    pixels_.assign(static_cast<size_t>(std::max(0, ClientWidth())) * std::max(0, ClientHeight()), 0);
+    pixelsWidth_ = std::max(0, ClientWidth());
+    pixelsHeight_ = std::max(0, ClientHeight());
+    pixels_.assign(static_cast<size_t>(pixelsWidth_) * pixelsHeight_, 0);
+    ++pixelsVersion_; // cleared, and maybe moved
+}
+
+PixelStore HeadlessWindow::LendPixels()
+{
+    if (pixels_.empty() || destroyed_)
+        return {};
+    return {pixels_.data(), pixelsWidth_, pixelsHeight_, pixelsVersion_};
 }
 
 void HeadlessWindow::Move(const Rect& screenRect)
@@ -52,7 +62,7 @@ void HeadlessWindow::Restore()
         return;
     minimised_ = false;
     screen_ = restored_;
-    if (pixels_.size() != static_cast<size_t>(ClientWidth()) * ClientHeight())
+    if (pixelsWidth_ != ClientWidth() || pixelsHeight_ != ClientHeight())
         ResizeBuffer();
     RawSize(ClientWidth(), ClientHeight());
     InvalidateAll();
@@ -64,6 +74,14 @@ void HeadlessWindow::Present(const uint32_t* bgra, int width, int height, std::s
         return;
     ++presents_;
     const Rect bounds = Rect{0, 0, width, height}.Intersect({0, 0, ClientWidth(), ClientHeight()});
+    if (bgra == pixels_.data()) {
+        // The lent store: the frame is on the screen already.
+        for (const Rect& asked : rects) {
+            const Rect r = asked.Intersect(bounds);
+            presentedPixels_ += static_cast<uint64_t>(r.Width()) * static_cast<uint64_t>(r.Height());
+        }
+        return;
+    }
     // Only what was damaged reaches the screen, as on a real display that repaints on demand.
     const std::vector<Rect>& allowed = painting_.empty() ? damage_ : painting_;
     auto copy = [&](const Rect& c) {

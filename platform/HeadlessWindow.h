@@ -1,6 +1,7 @@
 #pragma once
-// A window with no screen, for tests: it keeps its picture in memory (updated only where
-// damage was pending when the program presented, so a forgotten invalidate shows), records
+// A window with no screen, for tests: it keeps its picture in memory (a presented buffer is
+// copied only where damage was pending, so a forgotten invalidate shows; a program that
+// composes in the lent store writes the picture itself), records
 // capture, focus, cursors, confinement, flashes and message boxes, and lets a test inject
 // mouse, key and text input.
 #include "platform/DisplayWindowBase.h"
@@ -34,6 +35,8 @@ public:
     void BringToFront() override { ++raises_; }
     void SetTitle(const std::string& gbkTitle) override { title_ = gbkTitle; }
     void Present(const uint32_t* bgra, int width, int height, std::span<const Rect> rects) override;
+    // Always: the picture itself, at the size it was last made (kept while minimised).
+    PixelStore LendPixels() override;
     void SetCapture() override { captured_ = true; }
     void ReleaseCapture() override { captured_ = false; }
     bool HasCapture() const override { return captured_; }
@@ -104,6 +107,9 @@ private:
     Rect restored_;
     Rect workArea_{0, 0, 1920, 1040};
     std::vector<uint32_t> pixels_;
+    int pixelsWidth_ = 0;
+    int pixelsHeight_ = 0;
+    uint64_t pixelsVersion_ = 0;
     bool visible_ = true;
     bool minimised_ = false;
     bool captured_ = false;

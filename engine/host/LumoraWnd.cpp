@@ -124,6 +124,7 @@ uint32_t CLumoraWnd::StartEngine(CGameBase* gameObject, ResourceModule* resource
     ObjectModule* objects = Objects();
     if (paint && objects) {
         paint->CreateBackBuffer(clientWidth_, clientHeight_);
+        AdoptFrameStore();
         objects->SetViewportCentre(clientWidth_ / 2, clientHeight_ / 2);
         objects->SetViewportSize(clientWidth_, clientHeight_);
         objects->SetCursorClipHost(this);
@@ -144,8 +145,10 @@ uint32_t CLumoraWnd::StartEngine(CGameBase* gameObject, ResourceModule* resource
 
 void CLumoraWnd::OnEngineResize()
 {
-    if (PaintModuleGDI* paint = Paint())
+    if (PaintModuleGDI* paint = Paint()) {
         paint->CreateBackBuffer(clientWidth_, clientHeight_);
+        AdoptFrameStore();
+    }
     if (ObjectModule* objects = Objects()) {
         objects->SetViewportCentre(clientWidth_ / 2, clientHeight_ / 2);
         objects->SetViewportSize(clientWidth_, clientHeight_);
@@ -158,6 +161,7 @@ void CLumoraWnd::OnEngineResize()
 
 void CLumoraWnd::OnEngineTimer()
 {
+    FollowFrameStore();
     core_.FrameTick();
     ScheduleFramePaint();
     PlanNextTick();
@@ -206,8 +210,33 @@ void CLumoraWnd::ScheduleFramePaint()
         window_->Invalidate(ToPlatform(r));
 }
 
+bool CLumoraWnd::AdoptFrameStore()
+{
+    PaintModuleGDI* paint = Paint();
+    if (!paint || !window_)
+        return false;
+    const platform::PixelStore store = window_->LendPixels();
+    // Offered again when the window lends another store, or when a new back buffer dropped it.
+    if (store == offeredStore_ && paint->FrameInStore() == storeTaken_)
+        return false;
+    offeredStore_ = store;
+    const bool hadStore = paint->FrameInStore();
+    storeTaken_ = paint->UseFrameStore(store.pixels, store.width, store.height);
+    return storeTaken_ || hadStore;
+}
+
+void CLumoraWnd::FollowFrameStore()
+{
+    if (!AdoptFrameStore())
+        return;
+    if (ObjectModule* objects = Objects())
+        objects->FullRedraw();
+    ScheduleFramePaint();
+}
+
 void CLumoraWnd::OnPaint()
 {
+    FollowFrameStore();
     core_.SendMessage(LUMORA_MODULE_PAINT, LUMORA_MSG_REPAINT, 0, 0);
 }
 
@@ -235,6 +264,12 @@ void CLumoraWnd::OnSize(int width, int height)
 
 void CLumoraWnd::OnDestroy()
 {
+    // The window's pixels go with it, but the modules may stay to the end of the tick (a
+    // destroy from inside one): no frame is composed in them after this.
+    if (PaintModuleGDI* paint = Paint())
+        paint->UseFrameStore(nullptr, 0, 0);
+    offeredStore_ = {};
+    storeTaken_ = false;
     core_.SetTickRequestHandler(nullptr);
     core_.UnloadAllModules();
     gameObject_ = nullptr;

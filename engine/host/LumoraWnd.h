@@ -2,7 +2,8 @@
 // CLumoraWnd: the window whose client area the engine owns. It embeds the GameCore, makes and
 // loads the five modules, registers the game object, drives the 5 ms frame tick from a timer,
 // turns the window's mouse, key, focus, paint, size and hand-over messages into calls on the
-// modules, and shows each frame by presenting only the rectangles that changed.
+// modules, and shows each frame by presenting only the rectangles that changed. Where the window
+// lends its own pixels the frames are composed in them, and presenting copies nothing.
 #include "engine/GameCore.h"
 #include "engine/object/CursorClipHost.h"
 #include "platform/DisplayWindow.h"
@@ -101,6 +102,12 @@ private:
     void WakeTick();
     void TickNow();
     void PresentFrame(const uint8_t* pixels, int width, int height, size_t stride);
+    // Gives the painting module the window's pixels to compose in when the window lends another
+    // store than last time (or stops lending); true when the store changed, and then the view
+    // has to be drawn whole.
+    bool AdoptFrameStore();
+    // Before the engine draws or shows: a new store gets the whole view at once.
+    void FollowFrameStore();
 
     CGameBase* gameObject_ = nullptr;
     uint32_t timerId_ = 0;
@@ -115,6 +122,8 @@ private:
     platform::WindowId messageWindow_ = 0;
     std::optional<Rect> cursorClip_;  // screen coordinates; none: the whole screen
     bool destroying_ = false;
+    platform::PixelStore offeredStore_; // what the window lent when last asked
+    bool storeTaken_ = false; // and whether the frames are composed in it
 };
 
 } // namespace Lumora

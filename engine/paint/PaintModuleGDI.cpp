@@ -26,6 +26,7 @@ int PaintModuleGDI::Init() {
 void PaintModuleGDI::Shutdown() {
     background_.clear();
     present_.clear();
+    store_ = nullptr;
     screen_.clear();
     invalid_.clear();
     width_ = height_ = 0;
@@ -65,6 +66,7 @@ void PaintModuleGDI::CreateBackBuffer(int width, int height) {
     const size_t n = size_t(width) * height;
     background_.assign(n, 0);
     present_.assign(n, 0);
+    store_ = nullptr;
     const uint32_t bytes = bitsPerPixel_ / 8;
     // Device rows are padded to an even number of bytes; converters write with this stride.
     screenStride_ = bytes == 4 ? size_t(width) * 4 : (size_t(width) * bytes + 1) & ~size_t(1);
@@ -73,8 +75,23 @@ void PaintModuleGDI::CreateBackBuffer(int width, int height) {
     height_ = height;
 }
 
-void PaintModuleGDI::CopyRects(const std::vector<uint32_t>& from, std::vector<uint32_t>& to,
-                               const std::vector<Rect>& rects) const {
+bool PaintModuleGDI::UseFrameStore(uint32_t* store, int width, int height)
+{
+    if (store && (width != width_ || height != height_ || bitsPerPixel_ != 32))
+        store = nullptr;
+    if (store) {
+        store_ = store;
+        std::vector<uint32_t>().swap(present_);
+        return true;
+    }
+    if (store_)
+        present_.assign(size_t(width_) * height_, 0);
+    store_ = nullptr;
+    return false;
+}
+
+void PaintModuleGDI::CopyRects(const std::vector<uint32_t>& from, uint32_t* to, const std::vector<Rect>& rects) const
+{
     for (Rect r : rects) {
         r.left = std::max(r.left, 0);
         r.top = std::max(r.top, 0);
@@ -97,7 +114,7 @@ void PaintModuleGDI::RenderFrame(int32_t centreX, int32_t centreY, const std::ve
     // Composed in place: each pixel of the changed area is restored from the background and
     // drawn over once, so the frame needs no buffer of its own and is shown as it stands.
     DisjointCover(rects, Rect{0, 0, width_, height_}, pieces_);
-    CopyRects(background_, present_, pieces_);
+    CopyRects(background_, Frame(), pieces_);
     composing_ = true;
     for (const FrameItem& item : items)
         if (item.geometry) DrawRecord(*item.geometry, item.picture);
@@ -117,12 +134,13 @@ void PaintModuleGDI::DrawRecord(const ObjectGeometry& geometry, CPglPic* picture
 }
 
 void PaintModuleGDI::DrawPicture(const ObjectGeometry& g, CPglPic& picture) {
-    if (present_.empty()) return;
+    if (!Frame() || width_ == 0 || height_ == 0)
+        return;
     PictureInfo info;
     picture.GetInfo(info);
     if (!info.image) return;
     const ImageRecord& img = *info.image;
-    Surface surface{reinterpret_cast<uint8_t*>(present_.data()), width_, height_, bitsPerPixel_ / 8, kColourKey};
+    Surface surface{reinterpret_cast<uint8_t*>(Frame()), width_, height_, bitsPerPixel_ / 8, kColourKey};
     // Geometry arrives relative to the viewport's top-left (window coordinates); the clip
     // rectangle stays in engine coordinates and is moved by the viewport's offset. The centre is
     // truncated in engine coordinates, as the object module does for its screen rectangles, and
@@ -198,24 +216,26 @@ void PaintModuleGDI::FreeImageData(ImageRecord* record) {
 }
 
 const uint8_t* PaintModuleGDI::ScreenPixels() const {
-    return bitsPerPixel_ == 32 ? reinterpret_cast<const uint8_t*>(present_.data()) : screen_.data();
+    return bitsPerPixel_ == 32 ? reinterpret_cast<const uint8_t*>(Frame()) : screen_.data();
 }
 
 void PaintModuleGDI::UploadFrame() {
+    const uint32_t* frame = Frame();
     switch (bitsPerPixel_) {
     case 32:
         return;  // the present buffer is the screen's format
     case 24:
         for (int y = 0; y < height_; ++y) {
             uint8_t* row = &screen_[size_t(y) * screenStride_];
-            for (int x = 0; x < width_; ++x) std::memcpy(row + 3 * x, &present_[size_t(y) * width_ + x], 3);
+            for (int x = 0; x < width_; ++x)
+                std::memcpy(row + 3 * x, &frame[size_t(y) * width_ + x], 3);
         }
         return;
     case 16:
         for (int y = 0; y < height_; ++y) {
             uint8_t* row = &screen_[size_t(y) * screenStride_];
             for (int x = 0; x < width_; ++x) {
-                const uint32_t p = present_[size_t(y) * width_ + x];
+                const uint32_t p = frame[size_t(y) * width_ + x];
                 const uint32_t b = p & 0xFF, g = (p >> 8) & 0xFF, r = (p >> 16) & 0xFF;
                 const uint16_t v = uint16_t(((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3));
                 row[2 * x] = uint8_t(v);

@@ -131,7 +131,7 @@ public:
             return;
         SDL_SetWindowPosition(window_, r.left, r.top);
         SDL_SetWindowSize(window_, std::max(1, r.Width()), std::max(1, r.Height()));
-        SyncSize();
+        SyncSize(true); // setting a size drops the surface even when the size stays
     }
     Rect ScreenRect() const override
     {
@@ -180,11 +180,24 @@ public:
     {
         if (!window_ || !bgra || IsMinimised())
             return;
-        SDL_Surface* s = SDL_GetWindowSurface(window_);
+        // The lent surface after SDL dropped it: asking for the new one would free the pixels
+        // given here. The borrower asks for it before its next frame and redraws.
+        if (surfaceDropped_ && surface_ && bgra == surface_->pixels)
+            return;
+        SDL_Surface* s = Surface();
         if (!s)
             return;
         const Rect bounds = Rect{0, 0, width, height}.Intersect({0, 0, s->w, s->h});
         std::vector<SDL_Rect> updated;
+        if (bgra == s->pixels && Lendable(*s)) {
+            // The frame was composed in the surface: only the display has to be told.
+            for (const Rect& asked : rects)
+                if (const Rect r = asked.Intersect(bounds); !r.Empty())
+                    updated.push_back({r.left, r.top, r.Width(), r.Height()});
+            if (!updated.empty())
+                SDL_UpdateWindowSurfaceRects(window_, updated.data(), static_cast<int>(updated.size()));
+            return;
+        }
         const bool sameLayout = s->format->BytesPerPixel == 4 && s->format->Rmask == 0x00FF0000 &&
                                 s->format->Gmask == 0x0000FF00 && s->format->Bmask == 0x000000FF;
         if (SDL_MUSTLOCK(s))
@@ -210,6 +223,14 @@ public:
             SDL_UnlockSurface(s);
         if (!updated.empty())
             SDL_UpdateWindowSurfaceRects(window_, updated.data(), static_cast<int>(updated.size()));
+    }
+
+    PixelStore LendPixels() override
+    {
+        SDL_Surface* s = window_ ? Surface() : nullptr;
+        if (!s || !Lendable(*s))
+            return {};
+        return {static_cast<uint32_t*>(s->pixels), s->w, s->h, surfaceVersion_};
     }
 
     void SetCapture() override
@@ -357,7 +378,7 @@ private:
     {
         switch (w.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            SyncSize();
+            SyncSize(true);
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
             damage_.clear();
@@ -365,7 +386,7 @@ private:
             break;
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_MAXIMIZED:
-            SDL_GetWindowSize(window_, &width_, &height_);
+            SyncSize(false);
             RawSize(width_, height_);
             InvalidateAll();
             break;
@@ -394,17 +415,42 @@ private:
         }
     }
 
-    void SyncSize()
+    // After a size event. SDL drops the surface on every size change it reports, even one back
+    // to the same size, and makes a new one (freeing the old) when next asked for it.
+    void SyncSize(bool surfaceDropped)
     {
         int w = 0, h = 0;
         SDL_GetWindowSize(window_, &w, &h);
-        if (w == width_ && h == height_)
+        const bool resized = w != width_ || h != height_;
+        if (!resized && !surfaceDropped)
             return;
+        surfaceDropped_ = true;
         width_ = w;
         height_ = h;
-        SDL_GetWindowSurface(window_);  // the old surface is gone after a resize
-        RawSize(w, h);
+        if (resized)
+            RawSize(w, h);
         InvalidateAll();
+    }
+
+    // The window's surface. Only here is SDL asked for it, and only for the borrower or for a
+    // copy from a buffer of the program's own, so a lent surface lives until the borrower
+    // learns of its successor (a new version).
+    SDL_Surface* Surface()
+    {
+        if (surface_ && !surfaceDropped_)
+            return surface_;
+        surface_ = SDL_GetWindowSurface(window_);
+        surfaceDropped_ = false;
+        ++surfaceVersion_;
+        return surface_;
+    }
+
+    // Whether the engine's own pixel layout is the surface's, row for row.
+    bool Lendable(const SDL_Surface& s) const
+    {
+        return s.format->BytesPerPixel == 4 && s.format->Rmask == 0x00FF0000 && s.format->Gmask == 0x0000FF00 &&
+            s.format->Bmask == 0x000000FF && s.format->Amask == 0 && s.pitch == s.w * 4 && !SDL_MUSTLOCK(&s) &&
+            s.pixels;
     }
 
     void ApplyCursorVisible(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
@@ -414,6 +460,9 @@ private:
     int width_ = 0;
     int height_ = 0;
     bool captured_ = false;
+    SDL_Surface* surface_ = nullptr;
+    bool surfaceDropped_ = false;
+    uint64_t surfaceVersion_ = 0;
 };
 
 SdlWindow* WindowOf(const SDL_Event& e)

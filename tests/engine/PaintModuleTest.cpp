@@ -191,6 +191,8 @@ TEST_F(PaintTest, DamageWaitingForAPaintStaysBounded) {
 TEST_F(PaintTest, ScreenFormatsUseTheDeviceStride) {
     paint_->SetBitsPerPixel(24);
     paint_->CreateBackBuffer(3, 2);  // 9 bytes a row, padded to 10
+    std::vector<uint32_t> window(6);
+    EXPECT_FALSE(paint_->UseFrameStore(window.data(), 3, 2)) << "a window's pixels are 32-bit";
     paint_->ClearBackground(0x00030201);
     paint_->RenderFrame(1, 1, {{0, 0, 3, 2}}, {});
     EXPECT_EQ(paint_->ScreenStride(), 10u);

@@ -93,10 +93,11 @@ struct Scene : CGameBase {
 
 // The engine in a real window on a private X server: the scene reaches the screen, a click by
 // xdotool reaches the button through the input module, and the repaint shows in a screenshot
-// kept in the build folder.
-TEST(HostWindowXvfb, SceneShowsAndAClickChangesIt)
+// kept in the build folder; after a resize the scene shows whole again. On a 32-bit screen the
+// frames are composed in the window's own pixels; on a 16-bit one they are converted.
+void SceneShowsAndAClickChangesIt(const char* screen, bool composedInWindow)
 {
-    xltest::XvfbSession x;
+    xltest::XvfbSession x(screen);
     if (!x.Ok())
         GTEST_SKIP() << "needs Xvfb, xdotool and import";
     ASSERT_TRUE(platform::OpenRealWindows());
@@ -106,7 +107,9 @@ TEST(HostWindowXvfb, SceneShowsAndAClickChangesIt)
         auto* scene = new Scene;
         wnd.StartEngine(scene);
         auto* objects = static_cast<ObjectModule*>(wnd.GetCore().GetModule(LUMORA_MODULE_OBJECT));
-        ASSERT_TRUE(objects);
+        auto* paint = static_cast<PaintModuleGDI*>(wnd.GetCore().GetModule(LUMORA_MODULE_PAINT));
+        ASSERT_TRUE(objects && paint);
+        EXPECT_EQ(composedInWindow, paint->FrameInStore());
         scene->Build(*objects);
         const auto run = [&](int ms, auto done) {
             const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -116,11 +119,11 @@ TEST(HostWindowXvfb, SceneShowsAndAClickChangesIt)
             return done();
         };
         // Screenshots until the expected picture shows (a loaded machine may take a few frames).
-        const auto shoot = [&](const char* name, uint32_t button) {
+        const auto shoot = [&](const char* name, uint32_t button, int width = 320, int height = 240) {
             std::optional<xltest::Picture> shot;
             for (int i = 0; i < 30; ++i) {
                 run(100, [] { return false; });
-                shot = xltest::Screenshot(name, 320, 240);
+                shot = xltest::Screenshot(name, width, height);
                 if (shot && Near(button, shot->Rgb(160, 120)))
                     break;
             }
@@ -143,8 +146,21 @@ TEST(HostWindowXvfb, SceneShowsAndAClickChangesIt)
             for (int xx = 60; xx < 260; ++xx)
                 textPixels += !Near(0x0000FF, b->Rgb(xx, y));
         EXPECT_GT(textPixels, 40) << "the text is drawn";
+
+        // A new size: a new surface, drawn whole before it shows.
+        wnd.GetWindow()->Move({0, 0, 400, 300});
+        const auto c = shoot("engine-window-resized.png", 0x00FF00, 400, 300);
+        ASSERT_TRUE(c);
+        EXPECT_EQ(composedInWindow, paint->FrameInStore());
+        EXPECT_TRUE(Near(0x00FF00, c->Rgb(160, 120)));
+        EXPECT_TRUE(Near(0x0000FF, c->Rgb(10, 150)));
+        EXPECT_TRUE(Near(0xFFFF00, c->Rgb(40, 200)));
     }
     platform::CloseRealWindows();
 }
+
+TEST(HostWindowXvfb, SceneShowsAndAClickChangesIt) { SceneShowsAndAClickChangesIt("1024x768x24", true); }
+
+TEST(HostWindowXvfb, SceneShowsAndAClickChangesItOnA16BitScreen) { SceneShowsAndAClickChangesIt("1024x768x16", false); }
 
 } // namespace

@@ -226,6 +226,48 @@ TEST_F(HostWindowTest, SizeMessagesFollowTheClassicRules)
     EXPECT_TRUE(ScreenMatchesFrame() ) << "odd sizes present whole";
 }
 
+// The frames are composed in the window's own pixels; a new size makes a new store, drawn
+// whole; and a window destroyed inside a tick, while the modules stay to its end, gets no frame
+// composed in its freed pixels.
+TEST_F(HostWindowTest, FramesAreComposedInTheWindowsOwnPixels)
+{
+    PlaneObject* square = Square(20, 30, 20, kRed);
+    loop_->Advance(20);
+    EXPECT_EQ(window_->Framebuffer().data(), paint_->PresentBuffer().data());
+    window_->Resize(300, 200);
+    EXPECT_EQ(window_->Framebuffer().data(), paint_->PresentBuffer().data());
+    loop_->Advance(20);
+    EXPECT_EQ(kRedPixel, Rgb(25, 35));
+
+    struct Closer : PObject {
+        CLumoraWnd* wnd = nullptr;
+        PaintModuleGDI* paint = nullptr;
+        PlaneObject* square = nullptr;
+        bool* inStore = nullptr;
+        int OnEvent(const EventRecord&) override
+        {
+            wnd->DestroyWindow();
+            *inStore = paint->FrameInStore();
+            square->MoveTo(80, 80);
+            square->Redraw();
+            return 1;
+        }
+    };
+    bool inStore = true;
+    auto* closer = new Closer; // the object module deletes it on unloading
+    closer->inStore = &inStore;
+    closer->wnd = wnd_.get();
+    closer->paint = paint_;
+    closer->square = square;
+    objects_->RegisterObject(closer, nullptr);
+    square->AddEventHook(EV_LBUTTON_DOWN, closer->GetId(), 80000001, 0, 0);
+    window_->InjectMouseMove(25, 35);
+    window_->InjectMouseDown(platform::MouseButton::Left, 25, 35, clock_.NowMs());
+    loop_->RunUntilIdle();
+    EXPECT_FALSE(inStore);
+    EXPECT_EQ(0u, wnd_->GetCore().ModuleCount());
+}
+
 TEST_F(HostWindowTest, AModuleFaultShowsItsBoxOverTheWindow)
 {
     struct Faulty : BaseModule {
