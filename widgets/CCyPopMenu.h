@@ -13,6 +13,7 @@ class PlaneObject;
 
 class CCyPopMenu : public CLumoraGui {
 public:
+    using PObject::Create;
     virtual void Create(int itemWidth, int itemHeight, int fontSize);
     virtual CCyPopButton* AddItem(const char* text, const EventRecord* notify, uint32_t textColour, uint32_t unused,
                                   int bold);

@@ -15,6 +15,7 @@ public:
 
     int OnEvent(const EventRecord& record) override;
 
+    using PObject::Create;
     virtual void Create(PictureInfo trackSkin, PictureInfo thumbSkin, int orientation, const EventRecord* notify,
                         int position, int interactive);
     virtual void Layout();

@@ -38,6 +38,7 @@ public:
     // Resizes the drawing surface with the list.
     void SetSize(double width, double height) override;
 
+    using PObject::Create;
     virtual void Create(int width, int height);
     virtual void CreateMenu();
     virtual void Select(int row);

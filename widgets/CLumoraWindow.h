@@ -83,6 +83,7 @@ public:
     // The bar of the window's direction, skinned with the scroll-bar pictures by name.
     void CreateScrollBars() override;
 
+    using CPglChatBox::Create;
     virtual void Create(int width, int height, bool horizontal);
     virtual void RemoveTarget(CLumoraTarget* target);
     virtual void AddTarget(CLumoraTarget* target, bool refresh);

@@ -66,6 +66,7 @@ public:
     void ScaleBy(double sx, double sy) override;
     void SetDraggable(bool on) override;
     int OnEvent(const EventRecord& record) override;
+    using PObject::Create;
     virtual void Create(int width, int height, uint32_t style, int32_t userValue);
     virtual void CreateDecoration() {}
     virtual void CreateScrollBars();

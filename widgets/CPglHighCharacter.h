@@ -26,6 +26,7 @@ public:
     ~CPglHighCharacter() override;
 
     // Virtual operations, in slot order.
+    using PObject::Create;
     virtual void Create(const std::string& address, const char* hoverPicture, uint32_t ownerId);
     // Queues the open request to the owner box (nothing for an empty address).
     virtual void Open();

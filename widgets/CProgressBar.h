@@ -25,6 +25,7 @@ public:
     void Deactivate() override;
     int OnEvent(const EventRecord& record) override;
 
+    using PObject::Create;
     virtual void Create(PictureInfo background, PictureInfo fill, double fraction);
     virtual void SetKnob(PictureInfo knob, uint32_t owner);
     // Ignored while the knob is dragged.

@@ -37,6 +37,7 @@ public:
 
     void MoveBy(double dx, double dy) override;
 
+    using PObject::Create;
     virtual void Create(int cellWidth, int height, uint32_t style);
     virtual void SetGlyph(const char* character, const PictureInfo* picture);
     virtual void SetGlyphs(const char* characters, const char* resourceName);

@@ -35,6 +35,7 @@ public:
     int OnEvent(const EventRecord& record) override;
 
     // Nothing when columns or rows is 0.
+    using PObject::Create;
     virtual void Create(int columns, int rows, int cellSize, int margin);
     virtual void AddFace(const char* name, const char* code, uint32_t value);
     virtual void DrawPage();

@@ -12,6 +12,7 @@ public:
     int GetType() const override { return 6; }
     int OnEvent(const EventRecord& record) override;
 
+    using PObject::Create;
     virtual int Create(const PictureInfo* skin, int state);
     virtual int GetCheck() const { return state_; }
     // Notifies even when the state does not change.

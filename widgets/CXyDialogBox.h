@@ -18,6 +18,7 @@ public:
 
     int OnEvent(const EventRecord& record) override;
 
+    using PObject::Create;
     virtual void Create(int width, int height, const EventRecord* ok, const EventRecord* cancel, int seconds);
     virtual PlaneObject* GetPlane() const { return plane_; }
     virtual CXySimpleButton* GetOkButton() const { return ok_; }

@@ -24,6 +24,7 @@ public:
     void OnMouseDown(int x, int y) override;
 
     // New operations, in slot order.
+    using CPglChatBox::Create;
     virtual void Create(int width, int height, uint32_t style);
     virtual void SetNotify(uint32_t targetId, uint32_t code, bool deactivateAfterSend);
     virtual bool HandleKey(uint32_t key, const InputData& data);

@@ -28,6 +28,7 @@ public:
     int GetHeightPixels() const override;
 
     // Virtual operations, in slot order.
+    using PObject::Create;
     virtual void Create(uint32_t ownerId, const PictureInfo& picture, int width, int height);
     virtual void SetData(const void* bytes, size_t length);
     virtual void OnEnter();

@@ -28,6 +28,7 @@ public:
     void OnResize(int width, int height) override;
 
     // The record is copied; a null record leaves the row empty.
+    using PObject::Create;
     virtual void Create(uint32_t listId, int width, int height, const MatchRowRecord* record, int32_t state);
     virtual void Draw();
     virtual void SetHighlight(int on);

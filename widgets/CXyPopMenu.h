@@ -13,6 +13,7 @@ class PlaneObject;
 
 class CXyPopMenu : public CLumoraGui {
 public:
+    using PObject::Create;
     virtual void Create(int itemWidth, int itemHeight, int fontSize, uint32_t backColour);
     virtual CXyPopButton* AddItem(const char* text, const EventRecord* notify, uint32_t textColour);
     // Items whose notify record has this target and code.

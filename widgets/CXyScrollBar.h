@@ -19,6 +19,7 @@ public:
     void SetSize(double width, double height) override;
     int OnEvent(const EventRecord& record) override;
 
+    using PObject::Create;
     virtual void Create(uint32_t owner, int width, int height, int orientation, int extra);
     virtual void SetThumbGrip(PictureInfo picture);
     virtual void SetUpArrow(PictureInfo picture);

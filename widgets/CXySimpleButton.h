@@ -16,6 +16,7 @@ public:
 
     int OnEvent(const EventRecord& record) override;
 
+    using PObject::Create;
     virtual PlaneObject* Create(const char* label, int width, int height, int textSize, uint32_t backColour,
                                 uint32_t frameColour, const EventRecord* notify);
     virtual PlaneObject* GetPlane() const { return plane_; }

@@ -24,6 +24,7 @@ public:
     int GetType() const override { return 8; }
     int OnEvent(const EventRecord& record) override;
 
+    using PObject::Create;
     virtual void Create(const PictureInfo* skin, const EventRecord* notify, uint32_t style, uint32_t faceFlags);
     virtual void SetNotifyEvent(const EventRecord* notify);
     virtual void SetFacePicture(const PictureInfo& picture, bool resize);

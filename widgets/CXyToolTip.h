@@ -18,6 +18,7 @@ public:
     int OnEvent(const EventRecord& record) override;
 
     virtual void SetText(const char* text, int maximumWidth);
+    using PObject::Attach;
     virtual void Attach(PObject* anchor, const char* text, int maximumWidth);
     virtual void Show(double fadeStep, int hideAfter);
     virtual void Hide();

@@ -52,7 +52,6 @@ constexpr uint32_t kTextColour = 0xFFFFFF;
 constexpr int kQrModulePixels = 4;
 constexpr size_t kQrTextOffset = 32;
 constexpr size_t kQrTextMax = 512;
-constexpr uint32_t kStartGameEx = 201165;
 
 std::string Printf(const char* format, auto... args)
 {

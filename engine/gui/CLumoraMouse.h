@@ -40,7 +40,7 @@ public:
     // Finds the id and remembers it; null when the id is not in the table.
     virtual const platform::Cursor* SelectCursor(int32_t id);
     virtual void ApplyCursor();
-    virtual void SetCursorHandle(const platform::Cursor& cursor);
+    void SetCursorHandle(const platform::Cursor& cursor) override;
     virtual void UseCursor(int32_t id);
     virtual void UseSystemCursor(int32_t systemId);
     virtual void UseResourceCursor(int32_t resourceId);

@@ -114,6 +114,7 @@ public:
     virtual void HideMatchResult();
     virtual void ShowMatchWelcome();
     // Hides CClassSenior's board of the same name: the match room's board is this one.
+    using Lumora::CClassSenior::ShowSystemBoard;
     void ShowSystemBoard(const char* text, uint32_t colour, int fontSize) override;
     void StartMatchCountdown();
     void TickMatchCountdown();

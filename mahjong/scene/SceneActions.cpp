@@ -25,7 +25,6 @@ namespace Lumora {
 
 namespace {
 
-constexpr size_t kHeadSize = 16;
 constexpr uint64_t kAutoPlayCoolDownMs = 10000;
 constexpr int kOwnArrow = kOwnSeat * 2;
 
