@@ -52,6 +52,7 @@
 #include "framework/scene/CMainGame.h"
 #include "mahjong/scene/CMJTable2.h"
 #include "mahjong/tiles/ITileHost.h"
+#include "mahjong/tiles/TileShadowCache.h"
 
 #include <array>
 #include <initializer_list>

@@ -8,6 +8,7 @@
 #include "engine/paint/Surface.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/tiles/ITileHost.h"
+#include "mahjong/tiles/TileShadowCache.h"
 #include "rules/MJCalclator.h"
 #include "widgets/AppServices.h"
 #include "widgets/WidgetSupport.h"

@@ -198,8 +198,7 @@ public:
                 SDL_UpdateWindowSurfaceRects(window_, updated.data(), static_cast<int>(updated.size()));
             return;
         }
-        const bool sameLayout = s->format->BytesPerPixel == 4 && s->format->Rmask == 0x00FF0000 &&
-                                s->format->Gmask == 0x0000FF00 && s->format->Bmask == 0x000000FF;
+        const bool sameLayout = SameChannels(*s->format);
         if (SDL_MUSTLOCK(s))
             SDL_LockSurface(s);
         for (const Rect& asked : rects) {
@@ -448,9 +447,13 @@ private:
     // Whether the engine's own pixel layout is the surface's, row for row.
     bool Lendable(const SDL_Surface& s) const
     {
-        return s.format->BytesPerPixel == 4 && s.format->Rmask == 0x00FF0000 && s.format->Gmask == 0x0000FF00 &&
-            s.format->Bmask == 0x000000FF && s.format->Amask == 0 && s.pitch == s.w * 4 && !SDL_MUSTLOCK(&s) &&
-            s.pixels;
+        return SameChannels(*s.format) && s.format->Amask == 0 && s.pitch == s.w * 4 && !SDL_MUSTLOCK(&s) && s.pixels;
+    }
+
+    // Four bytes a pixel with blue, green and red where the engine keeps them.
+    static bool SameChannels(const SDL_PixelFormat& f)
+    {
+        return f.BytesPerPixel == 4 && f.Rmask == 0x00FF0000 && f.Gmask == 0x0000FF00 && f.Bmask == 0x000000FF;
     }
 
     void ApplyCursorVisible(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }

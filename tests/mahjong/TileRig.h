@@ -3,6 +3,7 @@
 // tree) and a fake scene host for tile views: the tests and the benchmarks of the tiles use it.
 #include "mahjong/tiles/CMJCard2.h"
 #include "mahjong/tiles/ITileHost.h"
+#include "mahjong/tiles/TileShadowCache.h"
 #include "mahjong/tiles/TileLayout.h"
 #include "tests/mahjong/TileSurfaces.h"
 #include "tests/support/HeadlessEngine.h"
