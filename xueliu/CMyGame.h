@@ -218,16 +218,6 @@ protected:
     std::array<Lumora::PlaneObject*, 4> seatMarks_{};
     Lumora::CXyStandDlg* board_ = nullptr;
     int boardKind_ = 0;
-    // Closed boards kept hidden for the next board of their size: each hand shows the same few,
-    // and a board's frame and planes are the costly part of it.
-    struct SpareBoard {
-        uint32_t id;
-        int width, height;
-    };
-    static constexpr size_t kSpareBoards = 4;
-    std::vector<SpareBoard> spareBoards_;
-    int boardWidth_ = 0, boardHeight_ = 0; // the open board's client size
-    Lumora::CXyStandDlg* TakeSpareBoard(int width, int height);
     struct BoardLabel {
         int x, y;
         std::string text;

@@ -69,20 +69,15 @@ std::pair<double, double> CMyGame::ShowBoard(int kind, const char* title, const 
                                              int contentHeight, int width)
 {
     CloseBoard();
+    auto* board = NewChild<CXyStandDlg>();
+    if (!board)
+        return {0, 0};
+    Own(board);
+    PictureInfo frame;
+    GetRes(frame, framework::kNoticeTemplate, 0);
     const int linesHeight = int(lines.size()) * kLineHeight;
     const int height = kBoardTextTop + linesHeight + contentHeight + (buttons.empty() ? 0 : kButtonRow);
-    CXyStandDlg* board = TakeSpareBoard(width, height);
-    if (!board) {
-        board = NewChild<CXyStandDlg>();
-        if (!board)
-            return {0, 0};
-        Own(board);
-        PictureInfo frame;
-        GetRes(frame, framework::kNoticeTemplate, 0);
-        board->CreateWithFill(&frame, kBoardFill, width, height);
-    }
-    boardWidth_ = width;
-    boardHeight_ = height;
+    board->CreateWithFill(&frame, kBoardFill, width, height);
     board->SetTitle(title);
     board->SetZ(kBoardZ);
     board_ = board;
@@ -196,9 +191,11 @@ void CMyGame::CheckSwitchRoom()
 
 void CMyGame::CloseBoard()
 {
-    // Hidden at once: a board opened meanwhile must not show the old one's texts over its own.
+    // Hidden and repainted at once: a board opened meanwhile must not show the old one's texts
+    // over its own. An object only deactivated is still drawn until it is repainted.
     for (PObject* object : boardObjects_) {
         object->Deactivate();
+        object->Redraw();
         ActDelete(object, nullptr);
     }
     boardObjects_.clear();
@@ -209,26 +206,11 @@ void CMyGame::CloseBoard()
     boardFirstButton_ = nullptr;
     if (board_) {
         board_->Deactivate();
-        spareBoards_.push_back({board_->GetId(), boardWidth_, boardHeight_});
-        if (spareBoards_.size() > kSpareBoards) {
-            if (PObject* oldest = FindById(spareBoards_.front().id))
-                ActDelete(oldest, nullptr);
-            spareBoards_.erase(spareBoards_.begin());
-        }
+        board_->Redraw();
+        ActDelete(board_, nullptr);
     }
     board_ = nullptr;
     boardKind_ = 0;
-}
-
-CXyStandDlg* CMyGame::TakeSpareBoard(int width, int height)
-{
-    for (auto spare = spareBoards_.begin(); spare != spareBoards_.end(); ++spare)
-        if (spare->width == width && spare->height == height) {
-            auto* board = dynamic_cast<CXyStandDlg*>(FindById(spare->id));
-            spareBoards_.erase(spare);
-            return board;
-        }
-    return nullptr;
 }
 
 void CMyGame::ShowExchangeBoard(int seconds)

@@ -36,6 +36,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <set>
+#include <typeinfo>
 #include <unistd.h>
 
 using namespace Lumora;
@@ -79,6 +82,7 @@ public:
     void CheckSwitchRoom() override { ++switchChecks; }
     using CMyGame::ChairName;
     using CMyGame::Slot;
+    const std::vector<PObject*>& BoardObjects() const { return boardObjects_; }
     FakeClientApp client;
     RecordingConnect connect;
     int switchChecks = 0;
@@ -148,6 +152,45 @@ protected:
     {
         engine_->Owner().SendEvent(EventRecord{scene_->GetId(), code, p1, p2});
         engine_->Settle();
+    }
+    // The open board's objects: the board, what stands on it, their bodies and what is linked
+    // under them.
+    std::set<uint32_t> OpenBoardTree() const
+    {
+        std::set<uint32_t> ids;
+        std::function<void(PObject*)> add = [&](PObject* o) {
+            if (!o || !ids.insert(o->GetId()).second)
+                return;
+            if (auto* widget = dynamic_cast<CLumoraGui*>(o))
+                add(widget->GetBody());
+            for (const PObject::ChildLink& link : o->Children())
+                add(link.child);
+        };
+        add(scene_->OpenBoard());
+        for (PObject* o : scene_->BoardObjects())
+            add(o);
+        return ids;
+    }
+    // What the next frame draws of those objects, as a person sees it: kind and screen box, and
+    // a plane's pixels; in drawing order.
+    std::vector<std::string> Drawn(const std::set<uint32_t>& ids)
+    {
+        std::vector<std::string> drawn;
+        engine_->Objects().ForEachDrawn([&](PObject& o) {
+            if (!ids.count(o.GetId()))
+                return;
+            const Rect box = ObjectModule::ScreenRect(o.Geometry());
+            std::string look = typeid(o).name();
+            for (int edge : {box.left, box.top, box.right, box.bottom})
+                look += " " + std::to_string(edge);
+            if (auto* plane = dynamic_cast<PlaneObject*>(&o); plane && plane->GetPixels()) {
+                const size_t bytes = size_t(plane->GetSurfaceWidth()) * size_t(plane->GetSurfaceHeight()) * 4;
+                const std::string_view pixels(reinterpret_cast<const char*>(plane->GetPixels()), bytes);
+                look += " " + std::to_string(std::hash<std::string_view>{}(pixels));
+            }
+            drawn.push_back(look);
+        });
+        return drawn;
     }
     CMJCard2* OwnTile(int tile)
     {
@@ -276,7 +319,6 @@ TEST_F(BoardsTest, TheResultBoardHasARowPerChairAndASelectedRowUnfoldsItsDetail)
     engine_->Settle();
 
     ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
-    const uint32_t boardId = scene_->OpenBoard()->GetId();
     EXPECT_EQ(scene_->FindById(scene_->lastActionImageId), nullptr) << "a claim's label stands on the result";
     CXyResultListXueliu* list = scene_->ResultList();
     ASSERT_NE(list, nullptr);
@@ -305,12 +347,8 @@ TEST_F(BoardsTest, TheResultBoardHasARowPerChairAndASelectedRowUnfoldsItsDetail)
     EXPECT_EQ(scene_->OpenBoard(), nullptr);
     engine_->Settle();
     EXPECT_EQ(scene_->FindById(rowId), nullptr) << "a result row outlived its board";
-    // The next result shows on the board kept from this one; the next deal closes a board left
-    // open, and forgets the hand's records.
+    // The next deal closes a board left open, and forgets the hand's records.
     scene_->OnNotifyGameResult(result.data(), result.size());
-    ASSERT_NE(scene_->OpenBoard(), nullptr);
-    EXPECT_EQ(scene_->OpenBoard()->GetId(), boardId);
-    EXPECT_TRUE(scene_->OpenBoard()->IsActive());
     Deal();
     EXPECT_EQ(scene_->OpenBoard(), nullptr);
     EXPECT_TRUE(scene_->HandRecords().wins.empty());
@@ -343,6 +381,40 @@ TEST_F(BoardsTest, TheSettingsBoardWritesItsChecksToTheIniAtOnce)
     EXPECT_EQ(ini.GetInt("GAMESET", "RejectKanPaiAsk", -1), 1);
     EXPECT_EQ(ini.GetInt("GAMESET", "MusicOn", -1), 0);
     EXPECT_EQ(app_->IsKeepSilence(), 1);
+}
+
+// A closed board leaves nothing drawn, and the board opened again is drawn as the first one was;
+// the exchange and the missing suit coming back to back while the deal is laid out leave
+// nothing either.
+TEST_F(BoardsTest, AClosedBoardLeavesNothingDrawnAndTheNextLooksAsANewOne)
+{
+    Send(CMyGame::kEvSettings);
+    const std::set<uint32_t> settings = OpenBoardTree();
+    const std::vector<std::string> shown = Drawn(settings);
+    ASSERT_GE(shown.size(), 6u) << "frame, title, text, checks, OK";
+    ClickObject(scene_->FirstBoardButton()->GetId());
+    engine_->MoveMouse(2, 2);
+    engine_->Settle();
+    EXPECT_EQ(Drawn(settings), std::vector<std::string>{});
+    Send(CMyGame::kEvSettings);
+    EXPECT_EQ(Drawn(OpenBoardTree()), shown);
+    Send(CMyGame::kEvBoardClose);
+
+    std::set<uint32_t> boards;
+    Deal(100);
+    Step(CGameNotifyEx::kExchangeBegin, {20}, 8);
+    engine_->Run(1500);
+    ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardExchange);
+    boards.merge(OpenBoardTree());
+    Step(CGameNotifyEx::kExchangeDone, {1, 1, T(1, 5), T(1, 7), T(1, 9), T(0, 6), T(0, 7), T(0, 8)}, 36);
+    Step(CGameNotifyEx::kMissingSuitBegin, {15, 1}, 8);
+    ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardMissing);
+    boards.merge(OpenBoardTree());
+    engine_->Run(3000);
+    Send(CMyGame::kEvBoardOk, CMyGame::kBoardMissing);
+    Step(CGameNotifyEx::kMissingSuits, {1, 0, 0, 0}, 16);
+    ASSERT_EQ(scene_->Phase(), CMyGame::kPhasePlay);
+    EXPECT_EQ(Drawn(boards), std::vector<std::string>{});
 }
 
 TEST_F(BoardsTest, TheQrPictureLiesInsideItsBoardAboveTheCloseButton)
