@@ -128,6 +128,7 @@ public:
     virtual void OnBtnStartGame();
     // The start request went: the start button goes and the own panel shows ready.
     void ShowOwnStartSent();
+    void HideStartButton();
     virtual void OnEvent80000111();
     virtual void OnBtnAutoPlay();
     virtual void OnBtnSortHand();

@@ -646,12 +646,17 @@ void CMJMainGame2::OnBtnStartGame()
 
 void CMJMainGame2::ShowOwnStartSent()
 {
+    HideStartButton();
+    if (players[kOwnSeat])
+        players[kOwnSeat]->ShowReady(1);
+}
+
+void CMJMainGame2::HideStartButton()
+{
     if (buttons[kBtnStart]) {
         buttons[kBtnStart]->Deactivate();
         buttons[kBtnStart]->Redraw();
     }
-    if (players[kOwnSeat])
-        players[kOwnSeat]->ShowReady(1);
 }
 
 void CMJMainGame2::OnBtnAskKanPai()

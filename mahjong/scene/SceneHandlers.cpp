@@ -205,6 +205,9 @@ void CMJMainGame2::OnNotifyRoundStart()
     else
         SystemLine(Format("\r\n<size=12>【第%d局】基础分：<c=255>%d<>分\r\n", game, data ? int(data->GetStartValue28()) : 0));
     ResetTable();
+    // Every chair is ready once the hand is dealt, whatever made the own one so: a ready notice
+    // the client never saw must not leave the start button up all hand.
+    HideStartButton();
     // The deal says whether the seat panels count silver or score.
     OnTableRefreshed();
     CreateGameInfoBoardBig(1);

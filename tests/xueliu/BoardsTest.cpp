@@ -133,6 +133,15 @@ protected:
         scene_->OnGameStartData(start.data(), start.size());
         engine_->Run(runMs);
     }
+    void TearDown() override { SetGameWinApp(nullptr); }
+    // The dispatcher as the frame window calls it, its handlers reaching this scene through the
+    // application.
+    CGameNotifyEx& Dispatcher()
+    {
+        sceneApp_.scene = scene_;
+        SetGameWinApp(&sceneApp_);
+        return dynamic_cast<CGameNotifyEx&>(*app_->GetNotify());
+    }
     void Step(uint32_t id, std::vector<int32_t> words, size_t size)
     {
         std::vector<uint8_t> record(size, 0);
@@ -200,6 +209,10 @@ protected:
         return nullptr;
     }
 
+    struct SceneApp : IGameWinApp {
+        Lumora::CGameBase* scene = nullptr;
+        Lumora::CGameBase* GetMainGame() override { return scene; }
+    } sceneApp_;
     SceneRig<BoardScene> rig_{"boards"};
     std::unique_ptr<CGameApp>& app_ = rig_.app;
     std::unique_ptr<mahjongtest::TileEngine>& engine_ = rig_.engine;
@@ -417,6 +430,25 @@ TEST_F(BoardsTest, AClosedBoardLeavesNothingDrawnAndTheNextLooksAsANewOne)
     EXPECT_EQ(Drawn(boards), std::vector<std::string>{});
 }
 
+// The start button goes once the own chair is ready, whoever made it so: at the deal at the
+// latest (the set-up dealt with the button up and no ready notice), and at the server's ready
+// notice for the own chair.
+TEST_F(BoardsTest, TheStartButtonGoesOnceTheOwnChairIsReadyByAnyPath)
+{
+    CXyStandButton* start = scene_->buttons[CMyGame::kBtnStart];
+    ASSERT_NE(start, nullptr);
+    const std::set<uint32_t> button = {start->GetId(), start->GetBody()->GetId()};
+    EXPECT_EQ(Drawn(button), std::vector<std::string>{}) << "the start button stands over the dealt hand";
+
+    scene_->OnGameReady(); // as the table shows it before a hand
+    engine_->Settle();
+    ASSERT_FALSE(Drawn(button).empty());
+    const int32_t ready[4] = {int32_t(app_->GetUserID()), 0, 0, 0};
+    Dispatcher().OnNotify(201160, reinterpret_cast<const uint8_t*>(ready), sizeof ready);
+    engine_->Settle();
+    EXPECT_EQ(Drawn(button), std::vector<std::string>{});
+}
+
 TEST_F(BoardsTest, TheQrPictureLiesInsideItsBoardAboveTheCloseButton)
 {
     std::vector<uint8_t> record(32 + 512, 0);
@@ -573,14 +605,7 @@ TEST_F(BoardsTest, TwoRobbersOfOneGangTakeOneTileFromTheGanger)
 // the generic set beyond this game's 108 is dropped by its handler.
 TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
 {
-    struct SceneApp : IGameWinApp {
-        Lumora::CGameBase* scene = nullptr;
-        Lumora::CGameBase* GetMainGame() override { return scene; }
-    } sceneApp;
-    sceneApp.scene = scene_;
-    SetGameWinApp(&sceneApp);
-    auto* notify = dynamic_cast<CGameNotifyEx*>(app_->GetNotify());
-    ASSERT_NE(notify, nullptr);
+    CGameNotifyEx* notify = &Dispatcher();
     auto send = [&](uint32_t id, std::vector<int32_t> words, size_t size) {
         std::vector<uint8_t> record(size, 0);
         RecordWriter w({record.data(), record.size()});
@@ -635,7 +660,6 @@ TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
     // The own chair's time-out runs its auto-play: the banker throws.
     EXPECT_FALSE(send(229165, {0}, 4));
     EXPECT_NE(scene_->connect.Last(222080), nullptr);
-    SetGameWinApp(nullptr);
 }
 
 // Chairs and settlement reasons outside the table are dropped before they index anything.
