@@ -53,6 +53,7 @@ public:
         kEvExchangeTick = 80001197,  // p1: seconds left, p2: the exchange's serial
         kEvWinLabelFade = 80001198,  // p1: the win's serial
         kEvReportTick = 80001199,    // the test report's look (SceneReport.cpp)
+        kEvBoardKey = 80001200,      // p1: the board; a key went down on it
     };
     enum Board : int { kBoardExchange = 1, kBoardMissing = 2, kBoardResult = 3, kBoardSettings = 4, kBoardQr = 5 };
     // The steps' phases.
@@ -182,6 +183,9 @@ protected:
     void ShowMissingBoard(int seconds);
     void ShowResultBoard();
     void ShowSettingsBoard();
+    // The open board hears the keys: it takes the focus, and each of its objects, which a press
+    // gives the focus to, hands them on.
+    void TakeBoardKeys();
     void OnBoardOk();
     CGameInfoEx* GameInfoEx();
     static bool ValidChairIndex(int chair) { return chair >= 0 && chair < 4; }

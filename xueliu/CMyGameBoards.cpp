@@ -13,12 +13,14 @@
 #include "mahjong/controls/CMJPlayer2.h"
 #include "platform/Message.h"
 #include "platform/Window.h"
+#include "platform/WindowTypes.h"
 #include "widgets/ChatFormat.h"
 #include "widgets/CXyCheckButton.h"
 #include "widgets/CXyCheckGroup.h"
 #include "widgets/CXyRadioButton.h"
 #include "widgets/CXyStandButton.h"
 #include "widgets/CXyStandDlg.h"
+#include "widgets/WidgetSupport.h"
 #include "xueliu/CGameApp.h"
 #include "xueliu/CGameInfoEx.h"
 #include "xueliu/CXyResultListXueliu.h"
@@ -28,6 +30,7 @@
 #include <qrencode.h>
 
 #include <cstdio>
+#include <set>
 
 using namespace Lumora;
 
@@ -277,12 +280,45 @@ void CMyGame::ShowSettingsBoard()
         return;
     }
     const GameSettings& s = app->Settings();
-    const auto [left, top] = ShowBoard(kBoardSettings, "设置", {}, {{"确定", kEvBoardOk}}, 3 * kCheckRow);
+    // "取消" and Escape leave the settings as they were.
+    const auto [left, top] =
+        ShowBoard(kBoardSettings, "设置", {}, {{"确定", kEvBoardOk}, {"取消", kEvBoardClose}}, 3 * kCheckRow);
     if (CXyCheckGroup* group = NewBoardGroup(1)) {
         const std::pair<const char*, int> items[] = {
             {"关闭声音", s.keepSilence}, {"拒绝看牌", s.rejectKanPaiAsk}, {"背景音乐", s.musicOn}};
         for (size_t i = 0; i < std::size(items); ++i)
             AddBoardCheck(*group, items[i].first, items[i].second, false, left + 24, top + 4 + double(i) * kCheckRow);
+    }
+    TakeBoardKeys();
+}
+
+void CMyGame::TakeBoardKeys()
+{
+    if (!board_)
+        return;
+    std::set<PObject*> seen;
+    std::vector<PObject*> next(boardObjects_.begin(), boardObjects_.end());
+    next.push_back(board_);
+    while (!next.empty()) {
+        PObject* object = next.back();
+        next.pop_back();
+        if (!object || !seen.insert(object).second)
+            continue;
+        // What a press can hit: a widget never is itself, its body and the objects under it
+        // are when they take input (a hook would make a caption take a button's clicks).
+        if (auto* widget = dynamic_cast<CLumoraGui*>(object))
+            next.push_back(widget->GetBody());
+        else if (object->IsEnabled())
+            object->AddEventHook(EV_KEY_DOWN, GetId(), kEvBoardKey, uintptr_t(boardKind_), 0);
+        for (const PObject::ChildLink& link : object->Children())
+            next.push_back(link.child);
+    }
+    // The body takes the focus, and so the presses on the board between its checks and buttons:
+    // they must not reach the table under it.
+    if (PObject* body = board_->GetBody()) {
+        body->AddEventHook(EV_KEY_DOWN, GetId(), kEvBoardKey, uintptr_t(boardKind_), 0);
+        body->SetTopLevel(true);
+        SetFocusObject(body->GetId());
     }
 }
 
@@ -381,7 +417,15 @@ int CMyGame::OnEvent(const EventRecord& record)
         if (int(record.param1) == boardKind_)
             OnBoardOk();
         return 1;
-    case kEvBoardClose: CloseBoard(); return 1;
+    case kEvBoardClose:
+        if (int(record.param1) == boardKind_)
+            CloseBoard();
+        return 1;
+    case kEvBoardKey:
+        if (int(record.param1) == boardKind_ && boardKind_ == kBoardSettings &&
+            InputDataOf(*this, record).key == platform::vk::kEscape)
+            CloseBoard();
+        return 1;
     case kEvWinLabelFade:
         if (winPicture && record.param1 == winSerial_)
             ActFadeTo(winPicture, -kWinLabelFadeStep, 0.0, GetActionInterval(), nullptr);

@@ -449,6 +449,33 @@ TEST_F(BoardsTest, TheStartButtonGoesOnceTheOwnChairIsReadyByAnyPath)
     EXPECT_EQ(Drawn(button), std::vector<std::string>{});
 }
 
+// "取消", and Escape (at once, or after a box was clicked) close the settings with nothing
+// applied.
+TEST_F(BoardsTest, TheSettingsBoardClosesWithNothingAppliedOnCancelOrEscape)
+{
+    enum Way { kCancel, kEscape, kClickThenEscape };
+    for (Way way : {kCancel, kEscape, kClickThenEscape}) {
+        SCOPED_TRACE(way);
+        Send(CMyGame::kEvSettings);
+        ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardSettings);
+        std::vector<CXyStandButton*> buttons;
+        for (PObject* o : scene_->BoardObjects())
+            if (auto* button = dynamic_cast<CXyStandButton*>(o))
+                buttons.push_back(button);
+        ASSERT_EQ(buttons.size(), 2u) << "确定 and 取消";
+        if (way != kEscape)
+            ClickObject(scene_->BoardChecks()[0]);
+        if (way == kCancel)
+            ClickObject(buttons[1]->GetId());
+        else
+            engine_->Key(platform::vk::kEscape);
+        engine_->Settle();
+        EXPECT_EQ(scene_->OpenBoard(), nullptr);
+        EXPECT_EQ(app_->IsKeepSilence(), 0);
+        EXPECT_NE(platform::IniFile(app_->GetGameIniPath()).GetInt("GAMESET", "KeepSilence", -1), 1);
+    }
+}
+
 TEST_F(BoardsTest, TheQrPictureLiesInsideItsBoardAboveTheCloseButton)
 {
     std::vector<uint8_t> record(32 + 512, 0);
