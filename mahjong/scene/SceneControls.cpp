@@ -152,6 +152,8 @@ void CMJMainGame2::OnBtnVolume()
             if (volumeSliders[size_t(i)])
                 volumeSliders[size_t(i)]->SetValue(i ? SoundSettings().musicVolume : SoundSettings().effectVolume);
         volumeBoard->Activate();
+        // It closes when it loses the focus, which it takes as it opens.
+        SetFocusObject(volumeBoard->GetId());
         // The one that is not for the current state stays hidden.
         const bool silent = SoundSettings().keepSilence;
         if (buttons[kBtnVolumeOn])
@@ -164,11 +166,24 @@ void CMJMainGame2::OnBtnVolume()
 
 void CMJMainGame2::OnVolumeSlider(uintptr_t, uintptr_t)
 {
-    // The board lost the focus: it closes.
-    if (volumeBoard && volumeBoard->IsActive()) {
-        volumeBoard->Deactivate();
-        volumeBoard->Redraw();
+    if (!volumeBoard || !volumeBoard->IsActive())
+        return;
+    // The board lost the focus to what a press hit. Its own sliders and buttons keep it open, and
+    // so does 音量, whose click closes it: the board takes the focus back. Anything else closes it.
+    InputData input;
+    const uint32_t focused = GetInputData(input).focused;
+    auto within = [this, focused](const PObject* root) {
+        for (const PObject* o = focused ? FindById(focused) : nullptr; o; o = o->GetParent())
+            if (o == root)
+                return true;
+        return false;
+    };
+    if (within(volumeBoard) || (buttons[kBtnVolume] && within(buttons[kBtnVolume]))) {
+        SetFocusObject(volumeBoard->GetId());
+        return;
     }
+    volumeBoard->Deactivate();
+    volumeBoard->Redraw();
 }
 
 void CMJMainGame2::SetSoundOn()

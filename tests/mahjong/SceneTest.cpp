@@ -8,6 +8,7 @@
 #include "engine/object/PictureObject.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/controls/CMJPlayer2.h"
+#include "mahjong/controls/CMJSliderBar.h"
 #include "mahjong/controls/CMJXyDigit.h"
 #include "mahjong/scene/CMyParticle.h"
 #include "tests/mahjong/SceneRig.h"
@@ -460,8 +461,48 @@ TEST(Scene, TheVolumeBoardSetsTheSettingsAndSwapsTheSoundButtons)
     EXPECT_EQ(settings.effectVolume, 20);
     EXPECT_EQ(settings.musicVolume, 50);
     // Losing the focus closes the board.
-    s.SendEvent(EventRecord{s.GetId(), EV_VOLUME_BOARD_FOCUS, 0, 0});
+    s.SetFocusObject(0);
+    rig.engine.Settle();
     EXPECT_FALSE(s.volumeBoard->IsActive());
+    s.SetSoundSettings(nullptr);
+}
+
+// The volume board closes as a pop-up does, on a press anywhere but on it (its sliders included)
+// or on 音量 again; beside each slider it names what the slider sets.
+TEST(Scene, TheVolumeBoardClosesOnAPressElsewhereAndNamesItsSliders)
+{
+    SceneRig rig(TestName());
+    TestScene& s = *rig.scene;
+    TableSoundSettings settings;
+    s.SetSoundSettings(&settings);
+    const auto press = [&](const PObject& o) {
+        rig.engine.Click(int(o.GetX()), int(o.GetY()));
+        rig.engine.Settle();
+    };
+    const PObject& volume = *s.buttons[CMJMainGame2::kBtnVolume]->GetBody();
+    press(volume);
+    ASSERT_TRUE(s.volumeBoard->IsActive());
+    press(*s.volumeSliders[1]->GetThumb());
+    EXPECT_TRUE(s.volumeBoard->IsActive()) << "its own slider closed it";
+    press(volume);
+    EXPECT_FALSE(s.volumeBoard->IsActive());
+    press(volume);
+    ASSERT_TRUE(s.volumeBoard->IsActive());
+    rig.engine.Click(2, 2);
+    rig.engine.Settle();
+    EXPECT_FALSE(s.volumeBoard->IsActive());
+
+    // Light text on the dark board, right of each slider's middle.
+    PlaneObject& board = *s.volumeBoard;
+    for (CMJSliderBar* slider : s.volumeSliders) {
+        const Rect track = Bounds(*slider->GetBody());
+        const int x0 = track.right - int(board.GetLeft()) + 2, y = (track.top + track.bottom) / 2 - int(board.GetTop());
+        int ink = 0;
+        for (int x = x0; x < x0 + 40 && x < board.GetSurfaceWidth(); ++x)
+            for (int dy = -10; dy < 10; ++dy)
+                ink += (testsupport::PixelOf(board, x, y + dy) & 0xFF) > 150;
+        EXPECT_GT(ink, 20) << "no name beside the slider at " << track.left;
+    }
     s.SetSoundSettings(nullptr);
 }
 

@@ -54,6 +54,16 @@ def _arrow_icon(direction):
     return icon
 
 
+def _volume_board():
+    # Each slider's name stands right of its middle: the scene puts the two sliders' centres at
+    # (56, 101) and (160, 101) of the board, and their tips, which show the value, to their left.
+    im = board(220, 170, '音量')
+    d = ImageDraw.Draw(im)
+    for x, word in ((70, '音效'), (174, '音乐')):
+        text_centre(d, (x, 91, x + 40, 111), word, (240, 230, 200), 14)
+    return im
+
+
 def _digits(w, h, colour, back=None):
     frames = []
     for n in range(10):
@@ -136,7 +146,7 @@ def draw_table(pack):
     pack.picture('btn_HideSkill', button_frames(20, 28, None, icon=_arrow_icon('right')))
     pack.picture('btn_ShowSkill', button_frames(20, 28, None, icon=_arrow_icon('left')))
     pack.picture('bit_skillbk', board(140, 32), keyed=True)
-    pack.picture('bit_volumebk', board(220, 170, '音量'), keyed=True)
+    pack.picture('bit_volumebk', _volume_board(), keyed=True)
     slider = canvas(24, 110)
     ImageDraw.Draw(slider).rounded_rectangle((9, 0, 14, 109), 2, fill=(90, 90, 90, 255))
     pack.picture('slider_bk', slider)
