@@ -370,7 +370,11 @@ protected:
 
     // The hand's result has come: until the next hand's reset the turn clock may still count down
     // on screen, but its time-out asks nothing of the server.
-    void MarkHandOver() { handOver_ = true; }
+    void MarkHandOver()
+    {
+        handOver_ = true;
+        handDealt_ = false;
+    }
 
     // Helpers.
     // Makes the scene the owner of an object it created: the engine releases it with the scene.
@@ -409,6 +413,8 @@ protected:
     uint32_t rollSerial_ = 0;
     uint64_t clockAction_ = 0;
     bool handOver_ = false;
+    // From the deal to its result or a reset: every chair is ready, the own one included.
+    bool handDealt_ = false;
     std::unique_ptr<CMyParticle> emitter_;
     uint64_t emitterAction_ = 0;
     uint32_t musicChannel_ = 0; // the background music's channel, 0 while none plays

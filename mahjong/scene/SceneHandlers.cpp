@@ -207,6 +207,7 @@ void CMJMainGame2::OnNotifyRoundStart()
     ResetTable();
     // Every chair is ready once the hand is dealt, whatever made the own one so: a ready notice
     // the client never saw must not leave the start button up all hand.
+    handDealt_ = true;
     HideStartButton();
     // The deal says whether the seat panels count silver or score.
     OnTableRefreshed();

@@ -152,6 +152,7 @@ void CMJMainGame2::OnResetGame()
         if (t)
             t->Deactivate();
     handOver_ = false;
+    handDealt_ = false;
     ClearTableState();
     ResetCards();
     ResetPlayers();
@@ -168,7 +169,9 @@ void CMJMainGame2::OnGameReady()
     if (!start)
         return;
     const int own = OwnChair();
-    const bool ready = IsSeat(kOwnSeat) && players[kOwnSeat] && players[kOwnSeat]->IsReady();
+    // A dealt hand's chairs are all ready, though the deal cleared the panels' ready tags (an
+    // entry again in the middle of a hand comes here).
+    const bool ready = handDealt_ || (IsSeat(kOwnSeat) && players[kOwnSeat] && players[kOwnSeat]->IsReady());
     if (app && app->IsLookOn())
         start->Deactivate();
     else if (!ready && own >= 0)

@@ -432,7 +432,7 @@ TEST_F(BoardsTest, AClosedBoardLeavesNothingDrawnAndTheNextLooksAsANewOne)
 
 // The start button goes once the own chair is ready, whoever made it so: at the deal at the
 // latest (the set-up dealt with the button up and no ready notice), and at the server's ready
-// notice for the own chair.
+// notice for the own chair; it does not come back while the hand is played.
 TEST_F(BoardsTest, TheStartButtonGoesOnceTheOwnChairIsReadyByAnyPath)
 {
     CXyStandButton* start = scene_->buttons[CMyGame::kBtnStart];
@@ -440,7 +440,11 @@ TEST_F(BoardsTest, TheStartButtonGoesOnceTheOwnChairIsReadyByAnyPath)
     const std::set<uint32_t> button = {start->GetId(), start->GetBody()->GetId()};
     EXPECT_EQ(Drawn(button), std::vector<std::string>{}) << "the start button stands over the dealt hand";
 
-    scene_->OnGameReady(); // as the table shows it before a hand
+    scene_->OnGameReady(); // as an entry again in the middle of the hand does
+    engine_->Settle();
+    EXPECT_EQ(Drawn(button), std::vector<std::string>{}) << "the start button came back during the hand";
+    scene_->OnResetGame(); // the table waits for a hand again
+    scene_->OnGameReady();
     engine_->Settle();
     ASSERT_FALSE(Drawn(button).empty());
     const int32_t ready[4] = {int32_t(app_->GetUserID()), 0, 0, 0};
