@@ -422,8 +422,8 @@ int CMyGame::OnEvent(const EventRecord& record)
             CloseBoard();
         return 1;
     case kEvBoardKey:
-        if (int(record.param1) == boardKind_ && boardKind_ == kBoardSettings &&
-            InputDataOf(*this, record).key == platform::vk::kEscape)
+        // Only the settings take keys: Escape leaves them as they were.
+        if (int(record.param1) == boardKind_ && InputDataOf(*this, record).key == platform::vk::kEscape)
             CloseBoard();
         return 1;
     case kEvWinLabelFade:

@@ -352,14 +352,16 @@ TEST_F(BoardsTest, TheResultBoardHasARowPerChairAndASelectedRowUnfoldsItsDetail)
     if (std::getenv("XL_SCREENSHOTS"))
         mahjongtest::SaveScreenshot(*engine_, kSurface.width, kSurface.height, "board_result");
 
-    // "继续": the room check, then ready; the rows go with the board.
+    // "继续": the room check, then ready; the rows go with the board, and nothing of it is drawn.
     const uint32_t rowId = winner->GetId();
+    const std::set<uint32_t> board = OpenBoardTree();
     Send(CMyGame::kEvResultContinue);
     EXPECT_EQ(scene_->switchChecks, 1);
     EXPECT_NE(scene_->connect.Last(201165), nullptr);
     EXPECT_EQ(scene_->OpenBoard(), nullptr);
     engine_->Settle();
     EXPECT_EQ(scene_->FindById(rowId), nullptr) << "a result row outlived its board";
+    EXPECT_EQ(Drawn(board), std::vector<std::string>{});
     // The next deal closes a board left open, and forgets the hand's records.
     scene_->OnNotifyGameResult(result.data(), result.size());
     Deal();
@@ -440,17 +442,31 @@ TEST_F(BoardsTest, TheStartButtonGoesOnceTheOwnChairIsReadyByAnyPath)
     const std::set<uint32_t> button = {start->GetId(), start->GetBody()->GetId()};
     EXPECT_EQ(Drawn(button), std::vector<std::string>{}) << "the start button stands over the dealt hand";
 
-    scene_->OnGameReady(); // as an entry again in the middle of the hand does
-    engine_->Settle();
-    EXPECT_EQ(Drawn(button), std::vector<std::string>{}) << "the start button came back during the hand";
-    scene_->OnResetGame(); // the table waits for a hand again
-    scene_->OnGameReady();
-    engine_->Settle();
-    ASSERT_FALSE(Drawn(button).empty());
-    const int32_t ready[4] = {int32_t(app_->GetUserID()), 0, 0, 0};
-    Dispatcher().OnNotify(201160, reinterpret_cast<const uint8_t*>(ready), sizeof ready);
-    engine_->Settle();
-    EXPECT_EQ(Drawn(button), std::vector<std::string>{});
+    // The hand ends by its result or a reset; the table then shows the button again.
+    for (bool result : {true, false}) {
+        SCOPED_TRACE(result);
+        Deal();
+        Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+        scene_->OnGameReady(); // as an entry again in the middle of the hand does
+        engine_->Settle();
+        EXPECT_EQ(Drawn(button), std::vector<std::string>{}) << "the start button came back during the hand";
+        if (result) {
+            std::vector<uint8_t> record(GameRecord::kResultSize, 0);
+            RecordWriter w({record.data(), record.size()});
+            for (size_t chair = 0; chair < 4; ++chair)
+                w.I32(4 + chair * GameRecord::kResultChairBlock, int32_t(chair));
+            scene_->OnNotifyGameResult(record.data(), record.size());
+        } else {
+            scene_->OnResetGame();
+        }
+        scene_->OnGameReady();
+        engine_->Settle();
+        ASSERT_FALSE(Drawn(button).empty());
+        const int32_t ready[4] = {int32_t(app_->GetUserID()), 0, 0, 0};
+        Dispatcher().OnNotify(201160, reinterpret_cast<const uint8_t*>(ready), sizeof ready);
+        engine_->Settle();
+        EXPECT_EQ(Drawn(button), std::vector<std::string>{});
+    }
 }
 
 // "取消", and Escape (at once, or after a box was clicked) close the settings with nothing
@@ -469,6 +485,10 @@ TEST_F(BoardsTest, TheSettingsBoardClosesWithNothingAppliedOnCancelOrEscape)
         ASSERT_EQ(buttons.size(), 2u) << "确定 and 取消";
         if (way != kEscape)
             ClickObject(scene_->BoardChecks()[0]);
+        // Another key, or a close meant for another board, leaves it.
+        engine_->Key(platform::vk::kReturn);
+        Send(CMyGame::kEvBoardClose, CMyGame::kBoardQr);
+        ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardSettings);
         if (way == kCancel)
             ClickObject(buttons[1]->GetId());
         else
