@@ -407,10 +407,12 @@ TEST_F(BoardsTest, AClosedBoardLeavesNothingDrawnAndTheNextLooksAsANewOne)
     const std::set<uint32_t> settings = OpenBoardTree();
     const std::vector<std::string> shown = Drawn(settings);
     ASSERT_GE(shown.size(), 6u) << "frame, title, text, checks, OK";
-    ClickObject(scene_->FirstBoardButton()->GetId());
-    engine_->MoveMouse(2, 2);
-    engine_->Settle();
+    // Gone from the next frame on, not once the objects are deleted.
+    engine_->Owner().SendEvent(EventRecord{scene_->GetId(), CMyGame::kEvBoardOk, CMyGame::kBoardSettings, 0});
     EXPECT_EQ(Drawn(settings), std::vector<std::string>{});
+    engine_->Settle();
+    for (uint32_t id : settings)
+        EXPECT_EQ(scene_->FindById(id), nullptr) << "a closed board's object is kept";
     Send(CMyGame::kEvSettings);
     EXPECT_EQ(Drawn(OpenBoardTree()), shown);
     Send(CMyGame::kEvBoardClose);
