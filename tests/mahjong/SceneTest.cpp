@@ -493,14 +493,13 @@ TEST(Scene, TheVolumeBoardClosesOnAPressElsewhereAndNamesItsSliders)
     EXPECT_FALSE(s.volumeBoard->IsActive());
 
     // Light text on the dark board, right of each slider's middle.
-    PlaneObject& board = *s.volumeBoard;
     for (CMJSliderBar* slider : s.volumeSliders) {
         const Rect track = Bounds(*slider->GetBody());
-        const int x0 = track.right - int(board.GetLeft()) + 2, y = (track.top + track.bottom) / 2 - int(board.GetTop());
+        const int x = track.right - int(s.volumeBoard->GetLeft()) + 2;
+        const int y = (track.top + track.bottom) / 2 - int(s.volumeBoard->GetTop()) - 10;
         int ink = 0;
-        for (int x = x0; x < x0 + 40 && x < board.GetSurfaceWidth(); ++x)
-            for (int dy = -10; dy < 10; ++dy)
-                ink += (testsupport::PixelOf(board, x, y + dy) & 0xFF) > 150;
+        for (int i = 0; i < 40 * 20; ++i)
+            ink += (testsupport::PixelOf(*s.volumeBoard, x + i % 40, y + i / 40) & 0xFF) > 150;
         EXPECT_GT(ink, 20) << "no name beside the slider at " << track.left;
     }
     s.SetSoundSettings(nullptr);
