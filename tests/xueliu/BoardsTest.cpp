@@ -8,6 +8,7 @@
 #include "framework/connection/RequestIds.h"
 #include "framework/notify/CGameNotify.h"
 #include "framework/scene/GameWinApp.h"
+#include "engine/object/ObjectModule.h"
 #include "engine/object/PlaneObject.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/controls/CMJPlayer2.h"
@@ -88,6 +89,8 @@ class BoardsTest : public ::testing::Test {
 protected:
     static constexpr auto kSurface = mahjongtest::kSurfaces[2];
 
+    explicit BoardsTest(const mahjongtest::Surface& surface = kSurface) : rig_{"boards", surface} {}
+
     void SetUp() override
     {
         scene_->OnGameReady();
@@ -157,7 +160,28 @@ protected:
         return nullptr;
     }
 
-    SceneRig<BoardScene> rig_{"boards"};
+    // A result of `entries` settlement lines between chairs 1-3 and chair 2 (all of them chair
+    // 2's, half of them chair 1's), on its board.
+    CXyResultListXueliu* OpenResult(int entries)
+    {
+        std::vector<uint8_t> result(GameRecord::kResultSize, 0);
+        RecordWriter w({result.data(), result.size()});
+        for (size_t chair = 0; chair < 4; ++chair) {
+            w.I32(4 + chair * GameRecord::kResultChairBlock, int32_t(chair));
+            w.I32(GameRecord::kResultHandsOffset + chair * 4 * 32, -1);
+        }
+        w.I32(GameRecord::kResultSettlementCount, entries);
+        for (size_t i = 0; i < size_t(entries); ++i)
+            for (size_t k = 0; k < 4; ++k)
+                w.I32(GameRecord::kResultEntriesOffset + i * 16 + k * 4,
+                      std::array{1 + int32_t(i % 3), 2, int32_t(i % 2), 4}[k]);
+        app_->GetMahjongGameInfo()->StoreGameResult(result.data(), result.size());
+        scene_->OnNotifyGameResult(result.data(), result.size());
+        engine_->Settle();
+        return scene_->ResultList();
+    }
+
+    SceneRig<BoardScene> rig_;
     std::unique_ptr<CGameApp>& app_ = rig_.app;
     std::unique_ptr<mahjongtest::TileEngine>& engine_ = rig_.engine;
     BoardScene*& scene_ = rig_.scene;
@@ -622,21 +646,7 @@ TEST_F(BoardsTest, NoRequestFollowsTheResultWhenTheLastThrowLeftTheClockRunning)
 // with the wheel; the detail names its chair, and a press on it or on the row, or Escape, folds it.
 TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPressOrEscape)
 {
-    std::vector<uint8_t> result(GameRecord::kResultSize, 0);
-    RecordWriter w({result.data(), result.size()});
-    for (size_t chair = 0; chair < 4; ++chair) {
-        w.I32(4 + chair * GameRecord::kResultChairBlock, int32_t(chair));
-        w.I32(GameRecord::kResultHandsOffset + chair * 4 * 32, -1);
-    }
-    w.I32(GameRecord::kResultSettlementCount, 8);
-    for (size_t i = 0; i < 8; ++i)
-        for (size_t k = 0; k < 4; ++k)
-            w.I32(GameRecord::kResultEntriesOffset + i * 16 + k * 4,
-                  std::array{1 + int32_t(i % 3), 2, int32_t(i % 2), 4}[k]);
-    app_->GetMahjongGameInfo()->StoreGameResult(result.data(), result.size());
-    scene_->OnNotifyGameResult(result.data(), result.size());
-    engine_->Settle();
-    CXyResultListXueliu* list = scene_->ResultList();
+    CXyResultListXueliu* list = OpenResult(8);
     ASSERT_NE(list, nullptr);
     CXyResultBlockXueLiu* row = list->GetChairRow(2);
     ASSERT_EQ(row->DetailLines().size(), 8u);
@@ -679,6 +689,50 @@ TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPressOrEscap
     for (int i = 0; i < 4; ++i)
         EXPECT_GE(list->GetChairRow(i)->GetFace()->GetTop(), top) << i;
 }
+
+// What of the list is drawn outside its rectangle: objects linked under the list or its rows
+// (planes, scroll bar, faces, captions, details), as "id left top right bottom; ".
+std::string DrawnOutside(mahjongtest::TileEngine& engine, CXyBlockList& list)
+{
+    const Rect area = ObjectModule::ScreenRect(list.GetBody()->Geometry());
+    std::string outside;
+    engine.Objects().ForEachDrawn([&](PObject& o) {
+        bool ofList = false;
+        for (PObject* p = &o; p && !ofList; p = p->GetParent())
+            for (int i = -1; i < list.GetBlockCount(); ++i)
+                ofList = ofList || p == (i < 0 ? static_cast<PObject*>(&list) : list.GetBlock(i));
+        const Rect r = ObjectModule::ScreenRect(o.Geometry());
+        if (ofList && (r.left < area.left || r.top < area.top || r.right > area.right || r.bottom > area.bottom))
+            for (int edge : {int(o.GetId()), r.left, r.top, r.right, r.bottom})
+                outside += std::to_string(edge) + (edge == r.bottom ? "; " : " ");
+    });
+    return outside;
+}
+
+class ResultListTest : public BoardsTest, public ::testing::WithParamInterface<mahjongtest::Surface> {
+protected:
+    ResultListTest() : BoardsTest(GetParam()) {}
+};
+
+// Sixteen lines unfold taller than the list: neither they nor the lines the wheel brings in reach
+// past the list, over the board's title or its buttons.
+TEST_P(ResultListTest, AnUnfoldedRowAndWhatTheWheelScrollsStayInsideTheList)
+{
+    CXyResultListXueliu* list = OpenResult(16);
+    CXyResultBlockXueLiu* row = list->GetChairRow(2);
+    engine_->Click(int(row->GetFace()->GetX()), int(row->GetFace()->GetY()));
+    ASSERT_GT(row->GetHeightPixels(), list->GetViewHeight());
+    EXPECT_EQ(DrawnOutside(*engine_, *list), "");
+    for (int wheel : {120, -120, -120, -120, -120}) {
+        engine_->Wheel(wheel);
+        EXPECT_EQ(DrawnOutside(*engine_, *list), "") << wheel << " at " << list->Content().ScrollY();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TableSizes, ResultListTest,
+                         ::testing::Values(mahjongtest::kSurfaces[0],
+                                           mahjongtest::Surface{1280, 800, {4, 25, 990, 796}, kClass1024}),
+                         [](const auto& size) { return "Width" + std::to_string(size.param.width); });
 
 // The missing suit hangs under the seat's panel, moves with it and hides with it.
 TEST_F(BoardsTest, TheMissingSuitMarkGoesWithItsSeatsPanel)
