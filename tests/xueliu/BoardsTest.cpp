@@ -734,6 +734,36 @@ INSTANTIATE_TEST_SUITE_P(TableSizes, ResultListTest,
                                            mahjongtest::Surface{1280, 800, {4, 25, 990, 796}, kClass1024}),
                          [](const auto& size) { return "Width" + std::to_string(size.param.width); });
 
+// The rows narrow for the scroll bar while the long row is unfolded and widen as it folds: through
+// presses, wheel turns and Escape each caption is drawn anew at each width, never scaled.
+TEST_F(BoardsTest, ResultCaptionsStayAsFreshlyDrawnThroughFoldsAndWheelTurns)
+{
+    CXyResultListXueliu* list = OpenResult(16);
+    CXyResultBlockXueLiu* row = list->GetChairRow(2);
+    const auto drawnFresh = [&](CXyListBlock& r) {
+        PlaneObject& plane = *r.GetCaptionPlane();
+        const size_t bytes = size_t(plane.GetSurfaceWidth()) * plane.GetSurfaceHeight() * 4;
+        const std::vector<uint8_t> kept(plane.GetPixels(), plane.GetPixels() + bytes);
+        r.DrawCaption(r.GetCaption(), CXyResultListXueliu::kCaptionColour, 0);
+        return !r.GetCaption().empty() && std::equal(kept.begin(), kept.end(), plane.GetPixels());
+    };
+    const auto press = [&] { engine_->Click(int(row->GetFace()->GetX()), int(row->GetFace()->GetY())); };
+    for (int cycle = 0; cycle < 4; ++cycle) {
+        press();
+        engine_->Wheel(-120);
+        engine_->Wheel(120);
+        for (int i = 0; i < 4 && cycle == 3; ++i)
+            EXPECT_TRUE(drawnFresh(*list->GetChairRow(i))) << "unfolded, row " << i;
+        if (cycle % 2)
+            engine_->Key(platform::vk::kEscape);
+        else
+            press();
+    }
+    ASSERT_EQ(list->GetSelected(), nullptr);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(drawnFresh(*list->GetChairRow(i))) << "folded, row " << i;
+}
+
 // The missing suit hangs under the seat's panel, moves with it and hides with it.
 TEST_F(BoardsTest, TheMissingSuitMarkGoesWithItsSeatsPanel)
 {
