@@ -10,6 +10,7 @@
 #include "engine/object/PictureObject.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -296,6 +297,30 @@ TEST_F(ChatBoxTest, AppendedObjectsAndObjectsTakenBackOut)
     box->Clear();
     E().Settle();
     EXPECT_EQ(E().Objects().FindById(object->GetId()), object);
+}
+
+// A box inside another's view (a list row's detail) is cut to it: its text and the objects it
+// places, after the clip as after the next redraw, where the clip and its own view meet.
+TEST_F(ChatBoxTest, AClipOnTheBoxCutsItsTextAndObjectsToWhereItMeetsTheView)
+{
+    E().AddSkin("pic", SolidFrames(30, 20, {0x00FF00}));
+    E().LoadSkins();
+    auto* box = MakeBox(chat_style::kDefault);
+    auto* object = E().Make<CPglChatObject>();
+    object->CreatePicture(E().Picture("pic"), 0, 0);
+    box->AppendObject(object);
+    E().Settle();
+    const auto clipOf = [](const PObject& o) {
+        Rect r;
+        o.GetClipRect(r);
+        return std::array{r.left, r.top, r.right, r.bottom};
+    };
+    box->SetClipRect({50, 120, 250, 400});
+    EXPECT_EQ(clipOf(*box->GetTextPlane()), (std::array{100, 120, 250, 200}));
+    EXPECT_EQ(clipOf(*object), (std::array{100, 120, 250, 200}));
+    box->Refresh();
+    E().Settle();
+    EXPECT_EQ(clipOf(*object), (std::array{100, 120, 250, 200}));
 }
 
 TEST_F(ChatBoxTest, AReleasedBoxReleasesTheObjectsItsElementsName)
