@@ -746,7 +746,8 @@ TEST_F(BoardsTest, ResultCaptionsStayAsFreshlyDrawnThroughFoldsAndWheelTurns)
         const size_t bytes = size_t(plane.GetSurfaceWidth()) * plane.GetSurfaceHeight() * 4;
         const std::vector<uint8_t> kept(plane.GetPixels(), plane.GetPixels() + bytes);
         r.DrawCaption(r.GetCaption(), CXyResultListXueliu::kCaptionColour, 0);
-        return std::count(kept.begin(), kept.end(), 0) < std::ssize(kept) &&
+        return plane.GetSurfaceWidth() == int(r.GetFace()->GetWidth()) &&
+            std::count(kept.begin(), kept.end(), 0) < std::ssize(kept) &&
             std::equal(kept.begin(), kept.end(), plane.GetPixels());
     };
     const auto press = [&] { engine_->Click(int(row->GetFace()->GetX()), int(row->GetFace()->GetY())); };
