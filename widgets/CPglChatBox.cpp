@@ -1,6 +1,7 @@
 // The chat box: construction, style, layout, background, moves and event dispatch.
 #include "widgets/CPglChatBox.h"
 
+#include "engine/geometry/Geometry.h"
 #include "engine/input/InputData.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/paint/ImageRecord.h"
@@ -191,12 +192,23 @@ void CPglChatBox::Layout(int width, int height)
     RefreshContent(false);
 }
 
+Rect CPglChatBox::ViewClip() const
+{
+    const Rect view{int(text_->GetLeft()), int(text_->GetTop()), int(text_->GetLeft()) + doc_.layout.viewWidth,
+                    int(text_->GetTop()) + doc_.layout.viewHeight};
+    // The text plane is not clip-linked to the box: the box cuts it, and what it places, here.
+    if (!(Geometry().flags & OBJ_CLIP))
+        return view;
+    Rect cut;
+    IntersectRect(cut, view, Geometry().clip);
+    return cut;
+}
+
 void CPglChatBox::ApplyClip()
 {
     if (!text_)
         return;
-    const Rect view{int(text_->GetLeft()), int(text_->GetTop()), int(text_->GetLeft()) + doc_.layout.viewWidth,
-                    int(text_->GetTop()) + doc_.layout.viewHeight};
+    const Rect view = ViewClip();
     text_->SetClipRect(view);
     for (uint32_t id : placed_)
         if (PObject* object = FindById(id))
@@ -219,6 +231,12 @@ void CPglChatBox::MoveBy(double dx, double dy)
     ApplyClip();
     if (!placed_.empty())
         RequestRefresh();
+}
+
+void CPglChatBox::SetClipRect(const Rect& rect)
+{
+    CLumoraGui::SetClipRect(rect);
+    ApplyClip();
 }
 
 void CPglChatBox::Activate()

@@ -8,6 +8,7 @@
 //
 // Extension points (virtual, in slot order after those of CLumoraGui):
 //   MoveTo, MoveBy            move, then clip the text plane and the placed objects anew
+//   SetClipRect               a box inside another's view (a list row's detail) is cut to it
 //   Activate, Deactivate      embedded objects are shown by redraws and hidden with the box
 //   ScaleBy                   scale, then Layout at the scaled view size
 //   SetDraggable              the background's drag moves the box, whatever the argument
@@ -61,6 +62,7 @@ public:
 
     void MoveTo(double x, double y) override;
     void MoveBy(double dx, double dy) override;
+    void SetClipRect(const Rect& rect) override;
     void Activate() override;
     void Deactivate() override;
     void ScaleBy(double sx, double sy) override;
@@ -195,6 +197,8 @@ private:
     void PlaceObjectElement(const ChatElement& e, double z);
     void HideAllPlaced();
     void ApplyClip();
+    // The text view on screen, cut to the box's own clip when it has one.
+    Rect ViewClip() const;
     bool CheckAlive(uint32_t objectId) const;
     std::optional<ChatObjectInfo> CreateMarkupObject(const ChatObjectRequest& request);
     uint32_t CreateLinkObject(std::string_view address, std::string_view hoverPicture);

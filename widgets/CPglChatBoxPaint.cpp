@@ -58,9 +58,7 @@ void CPglChatBox::PlaceObjectElement(const ChatElement& e, double z)
     if (!object || !text_)
         return;
     const ChatLayout& layout = doc_.layout;
-    const Rect view{int(text_->GetLeft()), int(text_->GetTop()), int(text_->GetLeft()) + layout.viewWidth,
-                    int(text_->GetTop()) + layout.viewHeight};
-    object->SetClipRect(view);
+    object->SetClipRect(ViewClip());
     object->SetZ(z);
     object->MoveTo(text_->GetLeft() + e.x - layout.ScrollX() + (e.width + 1) / 2,
                    text_->GetTop() + e.y - layout.ScrollY() + (e.height + 1) / 2);

@@ -92,9 +92,18 @@ void CXyListBlock::DrawCaption(const std::string& text, uint32_t colour, int fon
     }
     if (colour != kColourKeyBackground)
         caption_->SetPen(colour, 1.0);
-    caption_->SetFont(fontSize, 400, "宋体");
+    captionText_ = text;
+    captionSize_ = fontSize;
+    PaintCaption();
+}
+
+void CXyListBlock::PaintCaption()
+{
     caption_->Clear();
-    caption_->DrawTextCentred(caption_->GetSurfaceWidth() / 2, caption_->GetSurfaceHeight() / 2, text);
+    if (!captionText_.empty()) {
+        caption_->SetFont(captionSize_, 400, "宋体");
+        caption_->DrawTextCentred(caption_->GetSurfaceWidth() / 2, caption_->GetSurfaceHeight() / 2, captionText_);
+    }
     caption_->Redraw();
 }
 
@@ -165,8 +174,11 @@ void CXyListBlock::OnResize(int width, int)
     const int height = int(face_->GetHeight());
     face_->SetSize(width, height);
     if (caption_) {
-        caption_->ResizeSurface(width, height);
+        // Drawn anew: scaled pixels of text thicken or lose strokes with every change of width
+        // (the list's scroll bar comes and goes as rows fold).
+        caption_->ResizeSurfaceCleared(width, height);
         caption_->SetSize(width, height);
+        PaintCaption();
     }
     ShowFrame(IndexFrame());
     if (detail_)

@@ -36,6 +36,7 @@ public:
     virtual void OnClick();
     virtual void SetIndex(int index);
     // Font size 0 takes the engine's setting 6 (12 without it); colour 0xFF00FF keeps the pen.
+    // The caption is kept and drawn again whenever the row takes a new width.
     virtual void DrawCaption(const std::string& text, uint32_t colour, int fontSize);
     virtual void Reserved8() {}
     virtual void SetSelected(int selected);
@@ -49,16 +50,20 @@ public:
     uint32_t GetOwnerListId() const { return owner_; }
     BITObject* GetFace() const { return face_; }
     PlaneObject* GetCaptionPlane() const { return caption_; }
+    const std::string& GetCaption() const { return captionText_; }
     int GetFaceFrame() const;
 
 private:
     int IndexFrame() const;
     void ShowFrame(int frame);
     bool DetailShown() const;
+    void PaintCaption();
 
     std::vector<uint8_t> data_;
     BITObject* face_ = nullptr;
     PlaneObject* caption_ = nullptr;
+    std::string captionText_;
+    int captionSize_ = 0;
     PObject* detail_ = nullptr;
     int index_ = 0;
     int selected_ = 0;

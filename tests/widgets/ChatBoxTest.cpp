@@ -16,7 +16,21 @@ namespace {
 using namespace widgettest;
 using namespace Lumora;
 
-using ChatBoxTest = ChatBoxFixture;
+class ChatBoxTest : public ChatBoxFixture {
+protected:
+    // A box holding one 30 x 20 picture object.
+    std::pair<RecordingBox*, CPglChatObject*> BoxWithPicture()
+    {
+        E().AddSkin("pic", SolidFrames(30, 20, {0x00FF00}));
+        E().LoadSkins();
+        auto* box = MakeBox(chat_style::kDefault);
+        auto* object = E().Make<CPglChatObject>();
+        object->CreatePicture(E().Picture("pic"), 0, 0);
+        box->AppendObject(object);
+        E().Settle();
+        return {box, object};
+    }
+};
 
 TEST_F(ChatBoxTest, AppendedTextIsDrawnOnceForRequestsCloseTogether)
 {
@@ -298,15 +312,25 @@ TEST_F(ChatBoxTest, AppendedObjectsAndObjectsTakenBackOut)
     EXPECT_EQ(E().Objects().FindById(object->GetId()), object);
 }
 
+// A box inside another's view (a list row's detail) is cut to it: its text and the objects it
+// places, after the clip as after the next redraw, where the clip and its own view meet.
+TEST_F(ChatBoxTest, AClipOnTheBoxCutsItsTextAndObjectsToWhereItMeetsTheView)
+{
+    auto [box, object] = BoxWithPicture();
+    Rect text, placed, placedAgain;
+    box->SetClipRect({50, 120, 250, 400});
+    box->GetTextPlane()->GetClipRect(text);
+    object->GetClipRect(placed);
+    box->Refresh();
+    E().Settle();
+    object->GetClipRect(placedAgain);
+    for (const Rect& clip : {text, placed, placedAgain})
+        EXPECT_TRUE(clip == (Rect{100, 120, 250, 200})) << clip.left << " " << clip.top << " " << clip.bottom;
+}
+
 TEST_F(ChatBoxTest, AReleasedBoxReleasesTheObjectsItsElementsName)
 {
-    E().AddSkin("pic", SolidFrames(30, 20, {0x00FF00}));
-    E().LoadSkins();
-    auto* box = MakeBox(chat_style::kDefault);
-    auto* object = E().Make<CPglChatObject>();
-    object->CreatePicture(E().Picture("pic"), 0, 0);
-    box->AppendObject(object);
-    E().Settle();
+    auto [box, object] = BoxWithPicture();
     const uint32_t id = object->GetId();
     ASSERT_EQ(E().Objects().FindById(id), object);
     box->ReleaseObject(box, false);

@@ -8,6 +8,7 @@
 #include "framework/connection/RequestIds.h"
 #include "framework/notify/CGameNotify.h"
 #include "framework/scene/GameWinApp.h"
+#include "engine/object/ObjectModule.h"
 #include "engine/object/PlaneObject.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/controls/CMJPlayer2.h"
@@ -32,6 +33,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -90,6 +92,8 @@ public:
 class BoardsTest : public ::testing::Test {
 protected:
     static constexpr auto kSurface = mahjongtest::kSurfaces[2];
+
+    explicit BoardsTest(const mahjongtest::Surface& surface = kSurface) : rig_{"boards", surface} {}
 
     void SetUp() override
     {
@@ -195,7 +199,28 @@ protected:
         return nullptr;
     }
 
-    SceneRig<BoardScene> rig_{"boards"};
+    // A result of `entries` settlement lines between chairs 1-3 and chair 2 (all of them chair
+    // 2's, half of them chair 1's), on its board.
+    CXyResultListXueliu* OpenResult(int entries)
+    {
+        std::vector<uint8_t> result(GameRecord::kResultSize, 0);
+        RecordWriter w({result.data(), result.size()});
+        for (size_t chair = 0; chair < 4; ++chair) {
+            w.I32(4 + chair * GameRecord::kResultChairBlock, int32_t(chair));
+            w.I32(GameRecord::kResultHandsOffset + chair * 4 * 32, -1);
+        }
+        w.I32(GameRecord::kResultSettlementCount, entries);
+        for (size_t i = 0; i < size_t(entries); ++i)
+            for (size_t k = 0; k < 4; ++k)
+                w.I32(GameRecord::kResultEntriesOffset + i * 16 + k * 4,
+                      std::array{1 + int32_t(i % 3), 2, int32_t(i % 2), 4}[k]);
+        app_->GetMahjongGameInfo()->StoreGameResult(result.data(), result.size());
+        scene_->OnNotifyGameResult(result.data(), result.size());
+        engine_->Settle();
+        return scene_->ResultList();
+    }
+
+    SceneRig<BoardScene> rig_;
     std::unique_ptr<CGameApp>& app_ = rig_.app;
     std::unique_ptr<mahjongtest::TileEngine>& engine_ = rig_.engine;
     BoardScene*& scene_ = rig_.scene;
@@ -742,25 +767,30 @@ TEST_F(BoardsTest, NoRequestFollowsTheResultWhenTheLastThrowLeftTheClockRunning)
     EXPECT_TRUE(scene_->connect.sent.empty());
 }
 
+// What of the list is drawn outside its rectangle: objects linked under the list or its rows
+// (planes, scroll bar, faces, captions, details), as "id at left,top-right,bottom; ".
+std::string DrawnOutside(mahjongtest::TileEngine& engine, CXyBlockList& list)
+{
+    const Rect area = ObjectModule::ScreenRect(list.GetBody()->Geometry());
+    std::string outside;
+    engine.Objects().ForEachDrawn([&](PObject& o) {
+        bool ofList = false;
+        for (PObject* p = &o; p && !ofList; p = p->GetParent())
+            for (int i = -1; i < list.GetBlockCount(); ++i)
+                ofList = ofList || p == (i < 0 ? static_cast<PObject*>(&list) : list.GetBlock(i));
+        const Rect r = ObjectModule::ScreenRect(o.Geometry());
+        if (ofList && (r.left < area.left || r.top < area.top || r.right > area.right || r.bottom > area.bottom))
+            outside += std::to_string(o.GetId()) + " at " + std::to_string(r.left) + "," + std::to_string(r.top) + "-" +
+                std::to_string(r.right) + "," + std::to_string(r.bottom) + "; ";
+    });
+    return outside;
+}
+
 // Eight settlement lines unfold under their row inside the list, which scrolls to show them and
 // with the wheel; the detail names its chair, and a press on it or on the row, or Escape, folds it.
 TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPressOrEscape)
 {
-    std::vector<uint8_t> result(GameRecord::kResultSize, 0);
-    RecordWriter w({result.data(), result.size()});
-    for (size_t chair = 0; chair < 4; ++chair) {
-        w.I32(4 + chair * GameRecord::kResultChairBlock, int32_t(chair));
-        w.I32(GameRecord::kResultHandsOffset + chair * 4 * 32, -1);
-    }
-    w.I32(GameRecord::kResultSettlementCount, 8);
-    for (size_t i = 0; i < 8; ++i)
-        for (size_t k = 0; k < 4; ++k)
-            w.I32(GameRecord::kResultEntriesOffset + i * 16 + k * 4,
-                  std::array{1 + int32_t(i % 3), 2, int32_t(i % 2), 4}[k]);
-    app_->GetMahjongGameInfo()->StoreGameResult(result.data(), result.size());
-    scene_->OnNotifyGameResult(result.data(), result.size());
-    engine_->Settle();
-    CXyResultListXueliu* list = scene_->ResultList();
+    CXyResultListXueliu* list = OpenResult(8);
     ASSERT_NE(list, nullptr);
     CXyResultBlockXueLiu* row = list->GetChairRow(2);
     ASSERT_EQ(row->DetailLines().size(), 8u);
@@ -772,13 +802,10 @@ TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPressOrEscap
     ASSERT_NE(detail, nullptr);
     EXPECT_EQ(detail->TextOf(detail->Content().First(), nullptr).rfind(scene_->ChairName(2) + "：", 0), 0u);
     // Row and detail lie in the list's view, the row's face whole, the detail cut to the view.
-    const double top = list->GetTop(), bottom = list->GetTop() + list->GetHeight();
+    const double top = list->GetTop();
     EXPECT_GE(row->GetFace()->GetTop(), top);
     EXPECT_LE(row->GetFace()->GetTop() + row->GetFace()->GetHeight(), detail->GetTop() + 1);
-    Rect clip;
-    detail->GetBody()->GetClipRect(clip);
-    EXPECT_GE(clip.top, int(top));
-    EXPECT_LE(clip.bottom, int(bottom));
+    EXPECT_EQ(DrawnOutside(*engine_, *list), "");
     EXPECT_LE(detail->GetWidth(), row->GetFace()->GetWidth());
     if (std::getenv("XL_SCREENSHOTS"))
         mahjongtest::SaveScreenshot(*engine_, kSurface.width, kSurface.height, "board_result_detail");
@@ -802,6 +829,63 @@ TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPressOrEscap
     EXPECT_FALSE(detail->IsActive());
     for (int i = 0; i < 4; ++i)
         EXPECT_GE(list->GetChairRow(i)->GetFace()->GetTop(), top) << i;
+}
+
+class ResultListTest : public BoardsTest, public ::testing::WithParamInterface<mahjongtest::Surface> {
+protected:
+    ResultListTest() : BoardsTest(GetParam()) {}
+};
+
+// Sixteen lines unfold taller than the list: neither they nor the lines the wheel brings in reach
+// past the list, over the board's title or its buttons.
+TEST_P(ResultListTest, AnUnfoldedRowAndWhatTheWheelScrollsStayInsideTheList)
+{
+    CXyResultListXueliu* list = OpenResult(16);
+    CXyResultBlockXueLiu* row = list->GetChairRow(2);
+    engine_->Click(int(row->GetFace()->GetX()), int(row->GetFace()->GetY()));
+    ASSERT_GT(row->GetHeightPixels(), list->GetViewHeight());
+    EXPECT_EQ(DrawnOutside(*engine_, *list), "");
+    for (int wheel : {120, -120, -120, -120, -120}) {
+        engine_->Wheel(wheel);
+        EXPECT_EQ(DrawnOutside(*engine_, *list), "") << wheel << " at " << list->Content().ScrollY();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TableSizes, ResultListTest,
+                         ::testing::Values(mahjongtest::kSurfaces[0],
+                                           mahjongtest::Surface{1280, 800, {4, 25, 990, 796}, kClass1024}),
+                         [](const auto& size) { return "Width" + std::to_string(size.param.width); });
+
+// The rows narrow for the scroll bar while the long row is unfolded and widen as it folds: through
+// presses, wheel turns and Escape each caption is drawn anew at each width, never scaled.
+TEST_F(BoardsTest, ResultCaptionsStayAsFreshlyDrawnThroughFoldsAndWheelTurns)
+{
+    CXyResultListXueliu* list = OpenResult(16);
+    CXyResultBlockXueLiu* row = list->GetChairRow(2);
+    const auto drawnFresh = [&](CXyListBlock& r) {
+        PlaneObject& plane = *r.GetCaptionPlane();
+        const size_t bytes = size_t(plane.GetSurfaceWidth()) * plane.GetSurfaceHeight() * 4;
+        const std::vector<uint8_t> kept(plane.GetPixels(), plane.GetPixels() + bytes);
+        r.DrawCaption(r.GetCaption(), CXyResultListXueliu::kCaptionColour, 0);
+        return plane.GetSurfaceWidth() == int(r.GetFace()->GetWidth()) &&
+            std::count(kept.begin(), kept.end(), 0) < std::ssize(kept) &&
+            std::equal(kept.begin(), kept.end(), plane.GetPixels());
+    };
+    const auto press = [&] { engine_->Click(int(row->GetFace()->GetX()), int(row->GetFace()->GetY())); };
+    for (int cycle = 0; cycle < 4; ++cycle) {
+        press();
+        engine_->Wheel(-120);
+        engine_->Wheel(120);
+        for (int i = 0; i < 4 && cycle == 3; ++i)
+            EXPECT_TRUE(drawnFresh(*list->GetChairRow(i))) << "unfolded, row " << i;
+        if (cycle % 2)
+            engine_->Key(platform::vk::kEscape);
+        else
+            press();
+    }
+    ASSERT_EQ(list->GetSelected(), nullptr);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(drawnFresh(*list->GetChairRow(i))) << "folded, row " << i;
 }
 
 // The missing suit hangs under the seat's panel, moves with it and hides with it.

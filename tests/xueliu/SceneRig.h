@@ -18,7 +18,7 @@ class SceneRig {
 public:
     static constexpr auto kSurface = mahjongtest::kSurfaces[2];
 
-    explicit SceneRig(const std::string& name)
+    explicit SceneRig(const std::string& name, const mahjongtest::Surface& surface = kSurface)
     {
         dir = std::filesystem::temp_directory_path() / ("xl-" + name + "-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
@@ -31,8 +31,8 @@ public:
         scene->SetGameData(app->GetMahjongGameInfo());
         engine->Register(scene);
         mahjongtest::FakeTileHost unused;
-        engine->UseSurface(kSurface, unused);
-        scene->SetBounds(kSurface.table);
+        engine->UseSurface(surface, unused);
+        scene->SetBounds(surface.table);
         scene->OnTableEntered();
     }
     ~SceneRig()
