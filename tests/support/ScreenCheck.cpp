@@ -214,21 +214,27 @@ void ScreenCheck::Check(Lumora::CLumoraWnd& window)
 {
     auto* objects = static_cast<Lumora::ObjectModule*>(window.GetCore().GetModule(Lumora::LUMORA_MODULE_OBJECT));
     auto* paint = static_cast<Lumora::PaintModuleGDI*>(window.GetCore().GetModule(Lumora::LUMORA_MODULE_PAINT));
-    if (!objects || !paint || paint->GetWidth() <= 0 || paint->GetHeight() <= 0)
+    if (!objects || !paint)
         return;
-    const int width = paint->GetWidth(), height = paint->GetHeight();
-    ++frames_;
     // The window's own pixels where it lends them; else the frame it was given.
     const platform::PixelStore store = window.GetWindow() ? window.GetWindow()->LendPixels() : platform::PixelStore{};
-    const uint32_t* shown =
-        store.pixels && store.width == width && store.height == height ? store.pixels : paint->PresentBuffer().data();
+    const bool lent = store.pixels && store.width == paint->GetWidth() && store.height == paint->GetHeight();
+    Check(*objects, *paint, lent ? store.pixels : paint->PresentBuffer().data());
+}
+
+void ScreenCheck::Check(Lumora::ObjectModule& objects, const Lumora::PaintModuleGDI& paint, const uint32_t* shown)
+{
+    const int width = paint.GetWidth(), height = paint.GetHeight();
+    if (width <= 0 || height <= 0 || !shown)
+        return;
+    ++frames_;
     // Changes since the frame was composed are painted by the next one.
     Lumora::Rect viewport;
-    objects->GetViewport(viewport);
-    std::vector<Lumora::Rect> pending = objects->DirtyRects();
+    objects.GetViewport(viewport);
+    std::vector<Lumora::Rect> pending = objects.DirtyRects();
     for (Lumora::Rect& r : pending)
         r = {r.left - viewport.left, r.top - viewport.top, r.right - viewport.left, r.bottom - viewport.top};
-    const std::vector<uint32_t> fresh = ComposeFresh(*objects, *paint);
+    const std::vector<uint32_t> fresh = ComposeFresh(objects, paint);
     const PixelDifference d = ComparePixels(shown, fresh.data(), width, height, pending);
     if (d.count > 0) {
         ++differing_;
@@ -236,12 +242,12 @@ void ScreenCheck::Check(Lumora::CLumoraWnd& window)
         std::snprintf(text, sizeof text, "frame %d: %zu pixels differ from a fresh composition, the first at %d,%d",
                       frames_, d.count, d.x, d.y);
         // One fault for each cause, however many frames show it.
-        const std::string cause = ObjectsAt(*objects, d.x, d.y);
+        const std::string cause = ObjectsAt(objects, d.x, d.y);
         Fault("pixels" + (cause.empty() ? std::to_string(d.x) + "," + std::to_string(d.y) : cause), text + cause);
         if (differing_ <= kPicturedFrames)
             SavePictures(shown, fresh, width, height);
     }
-    for (const RuleFault& f : ObjectRuleFaults(*objects))
+    for (const RuleFault& f : ObjectRuleFaults(objects))
         Fault(f.key, "frame " + std::to_string(frames_) + ": " + f.text);
 }
 

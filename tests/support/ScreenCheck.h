@@ -60,6 +60,9 @@ public:
     void OnFrameShown(Lumora::CLumoraWnd& window) override { Check(window); }
     // Checks the window's picture as it stands.
     void Check(Lumora::CLumoraWnd& window);
+    // Checks `shown` (the painting module's size) as the picture of these modules: for engines
+    // without a host window.
+    void Check(Lumora::ObjectModule& objects, const Lumora::PaintModuleGDI& paint, const uint32_t* shown);
     // Every new fault is also appended to this file as a line.
     void WriteFaultsTo(std::string path) { faultFile_ = std::move(path); }
 
