@@ -99,6 +99,19 @@ std::string ObjectsAt(Lumora::ObjectModule& objects, int x, int y)
     return text;
 }
 
+// A pixel of slack: holders stand on half pixels.
+bool Outside(const Lumora::Rect& box, const PObject& holder)
+{
+    return box.left < holder.GetLeft() - 1 || box.top < holder.GetTop() - 1 || box.right > holder.GetRight() + 1 ||
+        box.bottom > holder.GetBottom() + 1;
+}
+
+RuleFault OutOf(const PObject& o, const PObject& holder)
+{
+    return {"outside " + std::to_string(o.GetId()) + " " + std::to_string(holder.GetId()),
+            Describe(o) + " runs out of " + Describe(holder)};
+}
+
 } // namespace
 
 std::vector<uint32_t> ComposeFresh(Lumora::ObjectModule& objects, const Lumora::PaintModuleGDI& paint)
@@ -171,6 +184,20 @@ std::vector<RuleFault> ObjectRuleFaults(Lumora::ObjectModule& objects)
     Lumora::Rect viewport;
     objects.GetViewport(viewport);
     objects.ForEachObject([&](PObject& o) {
+        // What a shown list shows as its lines (rows, faces) is its own, with all they hold.
+        if (const auto* list = dynamic_cast<const Lumora::CPglChatBox*>(&o); list && o.IsActive() && o.IsVisible()) {
+            std::vector<PObject*> held;
+            for (const Lumora::ChatElement* e = list->Content().First(); e; e = e->next)
+                if (e->Is(Lumora::chat_flag::kObject))
+                    if (PObject* line = objects.FindById(e->code))
+                        held.push_back(line);
+            for (size_t i = 0; i < held.size(); ++i) {
+                for (const PObject::ChildLink& link : held[i]->Children())
+                    held.push_back(link.child);
+                if (Drawable(*held[i], viewport) && Outside(Lumora::ObjectModule::ScreenRect(held[i]->Geometry()), o))
+                    faults.push_back(OutOf(*held[i], o));
+            }
+        }
         if (!Drawable(o, viewport))
             return;
         const Lumora::Rect box = Lumora::ObjectModule::ScreenRect(o.Geometry());
@@ -180,12 +207,8 @@ std::vector<RuleFault> ObjectRuleFaults(Lumora::ObjectModule& objects)
                                   Describe(o) + " shows under the closed " + Describe(*up)});
                 break;
             }
-            // A pixel of slack: holders stand on half pixels.
-            if (Holds(*up) &&
-                (box.left < up->GetLeft() - 1 || box.top < up->GetTop() - 1 || box.right > up->GetRight() + 1 ||
-                 box.bottom > up->GetBottom() + 1)) {
-                faults.push_back({"outside " + std::to_string(o.GetId()) + " " + std::to_string(up->GetId()),
-                                  Describe(o) + " runs out of " + Describe(*up)});
+            if (Holds(*up) && Outside(box, *up)) {
+                faults.push_back(OutOf(o, *up));
                 break;
             }
         }

@@ -9,7 +9,7 @@
 //
 // Beside the pixels, the rules they cannot see: no visible object belongs to a closed board or a
 // hidden control (an ancestor inactive or hidden), and every visible object inside a board or a
-// list lies within it.
+// list (a list's lines and all they hold) lies within it.
 //
 // Use: make one per run, Install it (the host window calls it after each shown frame) or call
 // Check with the window yourself, and read Faults(). Each distinct fault is kept once, with the

@@ -3,6 +3,7 @@
 // visible object of a closed board and an object out of its board each fail, with the pictures
 // kept; a change that the next frame paints is not a fault yet.
 #include "tests/support/EngineFixtures.h"
+#include "tests/support/SceneSupport.h"
 #include "tests/support/ScreenCheck.h"
 
 #include "engine/gui/CGameBase.h"
@@ -10,6 +11,9 @@
 #include "engine/object/PlaneObject.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/ManualLoop.h"
+#include "widgets/ChatFormat.h"
+#include "widgets/CPglChatObject.h"
+#include "widgets/CXyChatBox.h"
 #include "widgets/CXyStandDlg.h"
 
 #include <gmock/gmock.h>
@@ -156,6 +160,32 @@ TEST_F(ScreenIsTrue, AnObjectOutOfItsBoardFails)
     loop_->Advance(20);
     ASSERT_EQ(check_.Faults().size(), 1u);
     EXPECT_THAT(check_.Faults()[0], ::testing::HasSubstr("runs out of Lumora::CXyStandDlg"));
+}
+
+TEST_F(ScreenIsTrue, WhatALineOfAListHoldsOutOfTheListFails)
+{
+    auto* list = new CXyChatBox;
+    ASSERT_NE(objects_->RegisterObject(list, nullptr), 0u);
+    list->Create(120, 60, chat_style::kDefault, 0);
+    list->MoveTo(100, 75);
+    list->SetBackgroundColor(0x404040);
+    list->Activate();
+    list->Redraw();
+    auto* row = new CPglChatObject;
+    ASSERT_NE(objects_->RegisterObject(row, nullptr), 0u);
+    const auto face = testsupport::MakeImage(40, 16, 10, 120, 40);
+    row->CreatePicture(testsupport::InfoOf(*face), 40, 16);
+    list->AppendObject(row);
+    loop_->Advance(20);
+    PlaneObject* detail = Square(row->GetX(), row->GetY(), 10, 0xFFFFFF, row->GetBody()); // unfolded under it
+    loop_->Advance(20);
+    ASSERT_THAT(check_.Faults(), ::testing::IsEmpty());
+    detail->MoveTo(100, 110); // below the list
+    detail->Redraw();
+    loop_->Advance(20);
+    ASSERT_EQ(check_.Faults().size(), 1u);
+    EXPECT_THAT(check_.Faults()[0], ::testing::HasSubstr("#" + std::to_string(detail->GetId())));
+    EXPECT_THAT(check_.Faults()[0], ::testing::HasSubstr("runs out of Lumora::CXyChatBox"));
 }
 
 } // namespace
