@@ -264,23 +264,24 @@ void ScreenCheck::Check(Lumora::ObjectModule& objects, const Lumora::PaintModule
         char text[160];
         std::snprintf(text, sizeof text, "frame %d: %zu pixels differ from a fresh composition, the first at %d,%d",
                       frames_, d.count, d.x, d.y);
-        // One fault for each cause, however many frames show it.
+        // One fault for each cause, however many frames show it, pictured when first seen.
         const std::string cause = ObjectsAt(objects, d.x, d.y);
-        Fault("pixels" + (cause.empty() ? std::to_string(d.x) + "," + std::to_string(d.y) : cause), text + cause);
-        if (differing_ <= kPicturedFrames)
+        if (Fault("pixels" + (cause.empty() ? std::to_string(d.x) + "," + std::to_string(d.y) : cause), text + cause) &&
+            pictures_.size() < 3 * kPicturedCauses)
             SavePictures(shown, fresh, width, height);
     }
     for (const RuleFault& f : ObjectRuleFaults(objects))
         Fault(f.key, "frame " + std::to_string(frames_) + ": " + f.text);
 }
 
-void ScreenCheck::Fault(const std::string& key, const std::string& text)
+bool ScreenCheck::Fault(const std::string& key, const std::string& text)
 {
     if (!seen_.insert(key).second)
-        return;
+        return false;
     faults_.push_back(text);
     if (!faultFile_.empty())
         std::ofstream(faultFile_, std::ios::app) << name_ << " " << text << "\n";
+    return true;
 }
 
 void ScreenCheck::SavePictures(const uint32_t* shown, const std::vector<uint32_t>& fresh, int width, int height)

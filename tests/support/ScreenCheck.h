@@ -5,7 +5,8 @@
 // pixels the frame-by-frame painting left in the window. Pixels under changes not yet painted
 // (the object module's pending dirty rectangles) are left for the next frame. Any other pixel
 // that differs is a fault: the shown picture, the fresh one and their difference are written to
-// <artifacts>/screen-<name>-<frame>-{shown,fresh,diff}.png (for the first few such frames).
+// <artifacts>/screen-<name>-<frame>-{shown,fresh,diff}.png (for the first frame of each of the
+// first few causes: the objects over the first differing pixel).
 //
 // Beside the pixels, the rules they cannot see: no visible object belongs to a closed board or a
 // hidden control (an ancestor inactive or hidden), and every visible object inside a board or a
@@ -68,15 +69,16 @@ public:
 
     const std::vector<std::string>& Faults() const { return faults_; }
     int FramesChecked() const { return frames_; }
-    // Frames whose pixels differed, and the pictures written for them.
+    // Frames whose pixels differed, and the pictures written for the first of each cause.
     int FramesDiffering() const { return differing_; }
     const std::vector<std::string>& Pictures() const { return pictures_; }
 
-    // Pictures are kept for this many differing frames; the rest are counted.
-    static constexpr int kPicturedFrames = 4;
+    // Pictures are kept for this many causes; the rest are counted.
+    static constexpr size_t kPicturedCauses = 6;
 
 private:
-    void Fault(const std::string& key, const std::string& text);
+    // True when the fault is new.
+    bool Fault(const std::string& key, const std::string& text);
     void SavePictures(const uint32_t* shown, const std::vector<uint32_t>& fresh, int width, int height);
 
     std::string name_, artifacts_, faultFile_;
