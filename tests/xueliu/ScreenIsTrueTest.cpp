@@ -1,4 +1,5 @@
-// The screen check of the whole-client tests, on a host window over a headless window: a frame
+// The screen check of the whole-client tests, on a host window over a headless window of an odd
+// size (the viewport's left and top then lie at -1, as at some window sizes): a frame
 // painted as the engine paints passes; a stale pixel, an object moved without a repaint, a
 // visible object of a closed board and an object out of its board each fail, with the pictures
 // kept; a change that the next frame paints is not a fault yet.
@@ -7,6 +8,7 @@
 #include "tests/support/ScreenCheck.h"
 
 #include "engine/gui/CGameBase.h"
+#include "engine/gui/CLumoraGui.h"
 #include "engine/host/LumoraWnd.h"
 #include "engine/object/PlaneObject.h"
 #include "platform/HeadlessWindow.h"
@@ -27,11 +29,14 @@ namespace {
 
 class ScreenIsTrue : public testsupport::EngineFixture {
 protected:
+    static constexpr int kWidth = 201;
+    uint32_t& Pixel(int x, int y) { return window_->LendPixels().pixels[y * kWidth + x]; }
+
     void SetUp() override
     {
         EngineFixture::SetUp();
         loop_ = std::make_unique<platform::ManualLoop>(clock_);
-        auto window = std::make_unique<platform::HeadlessWindow>(platform::Rect{0, 0, 200, 150});
+        auto window = std::make_unique<platform::HeadlessWindow>(platform::Rect{0, 0, kWidth, 151});
         window_ = window.get();
         wnd_ = std::make_unique<CLumoraWnd>();
         ASSERT_TRUE(wnd_->Create(std::move(window)));
@@ -70,12 +75,20 @@ TEST_F(ScreenIsTrue, FramesPaintedAsTheEnginePaintsThemPass)
 {
     PlaneObject* a = Square(40, 40, 30, 0x0000FF);
     PlaneObject* b = Square(60, 50, 30, 0x00FF00);
+    PlaneObject* c = Square(150, 100, 20, 0xFF0000);
+    // A widget that only holds (no body, never activated) closes nothing.
+    auto* holder = new CLumoraGui;
+    ASSERT_NE(objects_->RegisterObject(holder, nullptr), 0u);
+    holder->AddChild(c, 0);
     loop_->Advance(20);
     for (int step = 0; step < 10; ++step) {
         a->MoveBy(7, 3);
         a->Redraw();
-        b->SetZ(step % 2 ? -1 : 1);
+        b->MoveBy(7, 3);
+        b->SetZ(a->GetZ() + (step % 2 ? -1 : 1)); // over and under the other in turn
         b->Redraw();
+        c->SetVisible(step % 3 != 0);
+        c->Redraw();
         loop_->Advance(20);
     }
     b->Deactivate();
@@ -90,7 +103,7 @@ TEST_F(ScreenIsTrue, AStalePixelFailsWithBothPicturesAndTheirDifferenceKept)
     Square(40, 40, 30, 0x0000FF);
     loop_->Advance(20);
     ASSERT_THAT(check_.Faults(), ::testing::IsEmpty());
-    window_->LendPixels().pixels[200 * 100 + 120] ^= 0x00FFFFFF; // left over where nothing changes
+    Pixel(120, 100) ^= 0x00FFFFFF; // left over where nothing changes
     PlaneObject* other = Square(20, 120, 10, 0x00FF00);
     loop_->Advance(20);
     ASSERT_EQ(check_.Faults().size(), 1u);
@@ -105,6 +118,7 @@ TEST_F(ScreenIsTrue, AStalePixelFailsWithBothPicturesAndTheirDifferenceKept)
     other->Redraw();
     loop_->Advance(20);
     EXPECT_EQ(check_.FramesDiffering(), 2) << "each frame that shows it counts";
+    EXPECT_EQ(check_.Faults().size(), 1u) << "once as a fault";
 }
 
 TEST_F(ScreenIsTrue, AnObjectMovedWithoutARepaintFails)
@@ -128,6 +142,12 @@ TEST_F(ScreenIsTrue, AChangeTheNextFrameWillPaintIsNotYetAFault)
     moved->Redraw();
     check_.Check(*wnd_); // shown before the next frame is composed
     EXPECT_THAT(check_.Faults(), ::testing::IsEmpty());
+    // Only the changes wait: a stale pixel right beside them does not.
+    Pixel(111, 40) ^= 0x00FFFFFF;
+    check_.Check(*wnd_);
+    ASSERT_EQ(check_.Faults().size(), 1u);
+    EXPECT_THAT(check_.Faults()[0],
+                ::testing::HasSubstr("1 pixels differ from a fresh composition, the first at 111,40"));
 }
 
 TEST_F(ScreenIsTrue, AVisibleObjectOfAClosedBoardFails)
