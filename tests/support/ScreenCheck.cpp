@@ -41,12 +41,15 @@ bool Drawable(PObject& o, const Lumora::Rect& viewport)
         Lumora::IntersectRect(meet, Lumora::ObjectModule::ScreenRect(g), viewport);
 }
 
-std::string Describe(const PObject& o)
+std::string Describe(PObject& o)
 {
     int status = 0;
     std::unique_ptr<char, decltype(&std::free)> type(abi::__cxa_demangle(typeid(o).name(), nullptr, nullptr, &status),
                                                      &std::free);
-    const Lumora::Rect r = Lumora::ObjectModule::ScreenRect(o.Geometry());
+    // What it covers: a picture's pixels, or a widget's body.
+    const Lumora::Rect r = o.GetDrawData()
+        ? Lumora::ObjectModule::ScreenRect(o.Geometry())
+        : Lumora::Rect{int(o.GetLeft()), int(o.GetTop()), int(o.GetRight()), int(o.GetBottom())};
     char text[256];
     std::snprintf(text, sizeof text, "%s #%u%s%s at (%d, %d, %d, %d)", status == 0 ? type.get() : typeid(o).name(),
                   o.GetId(), o.GetName().empty() ? "" : " ", o.GetName().c_str(), r.left, r.top, r.right, r.bottom);
@@ -106,7 +109,7 @@ bool Outside(const Lumora::Rect& box, const PObject& holder)
         box.bottom > holder.GetBottom() + 1;
 }
 
-RuleFault OutOf(const PObject& o, const PObject& holder)
+RuleFault OutOf(PObject& o, PObject& holder)
 {
     return {"outside " + std::to_string(o.GetId()) + " " + std::to_string(holder.GetId()),
             Describe(o) + " runs out of " + Describe(holder)};
