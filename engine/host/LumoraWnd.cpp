@@ -23,12 +23,15 @@ namespace {
 
 // Frame timer ids are unique in the process: each engine start takes the next.
 std::atomic<uint32_t> g_nextTimerId{CLumoraWnd::kFirstTimerId};
+CLumoraWnd::FrameWatcher* g_frameWatcher = nullptr;
 
 platform::Rect ToPlatform(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 } // namespace
 
 CLumoraWnd::CLumoraWnd() = default;
+
+void CLumoraWnd::SetFrameWatcher(FrameWatcher* watcher) { g_frameWatcher = watcher; }
 
 CLumoraWnd::~CLumoraWnd()
 {
@@ -249,6 +252,8 @@ void CLumoraWnd::PresentFrame(const uint8_t* pixels, int width, int height, size
     const std::vector<platform::Rect>& damage = window_->PaintingDamage();
     window_->Present(reinterpret_cast<const uint32_t*>(pixels), width, height, damage);
     platform::StartTraceFrame();
+    if (FrameWatcher* watcher = g_frameWatcher)
+        watcher->OnFrameShown(*this);
 }
 
 void CLumoraWnd::OnSize(int width, int height)

@@ -30,6 +30,16 @@ class ResourceModule;
 
 class CLumoraWnd : public platform::DisplayWindowHandler, public CursorClipHost {
 public:
+    // Told on the UI thread after each frame the window shows, with the window. One watcher for
+    // the process (there is one host window); none by default, and then showing costs one load.
+    class FrameWatcher {
+    public:
+        virtual ~FrameWatcher() = default;
+        virtual void OnFrameShown(CLumoraWnd& window) = 0;
+    };
+    // Installs the watcher (null: none); it must outlive the windows it watches or be removed.
+    static void SetFrameWatcher(FrameWatcher* watcher);
+
     static constexpr uint32_t kFrameIntervalMs = 5;
     static constexpr uint32_t kFirstTimerId = 19840323;
     // Posted to this window by a press, a release or a key: one frame tick at once, so that the

@@ -164,6 +164,13 @@ void ObjectModule::ForEachDrawn(const std::function<void(PObject&)>& visit)
         visit(*entry.object);
 }
 
+void ObjectModule::ForEachObject(const std::function<void(PObject&)>& visit)
+{
+    std::lock_guard lock(ModuleLock());
+    for (auto& [id, record] : records_)
+        visit(*record.object);
+}
+
 void ObjectModule::UpdateObject(PObject* object)
 {
     if (!object)

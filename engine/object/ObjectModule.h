@@ -130,6 +130,8 @@ public:
     // The objects of the draw list, back to front as the next frame draws them. The visit must
     // not register, delete or update objects.
     void ForEachDrawn(const std::function<void(PObject&)>& visit);
+    // Every registered object, in registration order, under the same rule.
+    void ForEachObject(const std::function<void(PObject&)>& visit);
     // The host window tells the module while it is minimised: no frames are built then.
     void SetHostMinimised(bool minimised) { minimised_ = minimised; }
     // The screen rectangle of a geometry: its bounding box at its angle, cut by its clip.

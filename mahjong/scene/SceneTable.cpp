@@ -141,8 +141,10 @@ void CMJMainGame2::ResetTable()
     HideWaitAnimation();
     HideGameInfo();
     HideHandEffects();
-    if (infoBoardBig)
+    if (infoBoardBig) {
         infoBoardBig->Deactivate();
+        infoBoardBig->Redraw();
+    }
     LayoutTable();
 }
 

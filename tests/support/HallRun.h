@@ -27,9 +27,11 @@ public:
 
     // Without a display by default (SDL's dummy video); `env` replaces the environment, except
     // for the sanitizers' options (their suppressions), which the client gets as this process has
-    // them.
+    // them. `program` is the client's executable in the build folder (xueliu_checked: the client
+    // with the screen check, tests/support/CheckedClient.cpp).
     HallRun(const standin::GameServer& server, std::vector<std::string> hallArgs,
-            std::vector<std::string> env = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"})
+            std::vector<std::string> env = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"},
+            const std::string& program = "xueliu")
     {
         for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"}) {
             const std::string prefix = std::string(name) + "=";
@@ -43,7 +45,7 @@ public:
         dir_ = mkdtemp(tmpl);
         record_ = dir_ + "/record.jsonl";
         std::vector<std::string> args{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tools/hall/hall.py",
-                                      std::string(XL_BINARY_DIR) + "/xueliu", "--table",
+                                      std::string(XL_BINARY_DIR) + "/" + program, "--table",
                                       TableFileFor(server.Port(), dir_), "--run-dir", dir_ + "/run",
                                       "--record", record_};
         args.insert(args.end(), hallArgs.begin(), hallArgs.end());

@@ -16,6 +16,7 @@
 #include "platform/Ini.h"
 #include "platform/WindowTypes.h"
 #include "tests/mahjong/TileRig.h"
+#include "tests/support/ScreenCheck.h"
 #include "tests/xueliu/SceneRig.h"
 #include "tests/support/FakeClientApp.h"
 #include "widgets/CXyChatBox.h"
@@ -31,6 +32,7 @@
 
 #include "framework/app/NotifyGate.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -794,7 +796,15 @@ TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPressOrEscap
     ASSERT_NE(list, nullptr);
     CXyResultBlockXueLiu* row = list->GetChairRow(2);
     ASSERT_EQ(row->DetailLines().size(), 8u);
-    const auto press = [&](const PObject& o) { engine_->Click(int(o.GetX()), int(o.GetY())); };
+    // After each step the picture equals the view composed anew.
+    testsupport::ScreenCheck screen("result-rows", std::string(XL_BINARY_DIR) + "/artifacts");
+    const auto look = [&] {
+        screen.Check(engine_->Objects(), engine_->Paint(), engine_->Paint().PresentBuffer().data());
+    };
+    const auto press = [&](const PObject& o) {
+        engine_->Click(int(o.GetX()), int(o.GetY()));
+        look();
+    };
 
     press(*row->GetFace());
     ASSERT_EQ(list->GetSelected(), row);
@@ -813,8 +823,10 @@ TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPressOrEscap
     // The wheel scrolls the list, the pressed row holding the focus.
     const int scrolled = list->Content().ScrollY();
     engine_->Wheel(120);
+    look();
     EXPECT_LT(list->Content().ScrollY(), scrolled);
     engine_->Wheel(-120);
+    look();
     EXPECT_GE(list->Content().ScrollY(), scrolled);
     press(*detail);
     EXPECT_EQ(list->GetSelected(), nullptr);
@@ -825,10 +837,20 @@ TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPressOrEscap
     EXPECT_EQ(list->GetSelected(), nullptr);
     press(*row->GetFace());
     engine_->Key(platform::vk::kEscape);
+    look();
     EXPECT_EQ(list->GetSelected(), nullptr);
     EXPECT_FALSE(detail->IsActive());
     for (int i = 0; i < 4; ++i)
         EXPECT_GE(list->GetChairRow(i)->GetFace()->GetTop(), top) << i;
+    // A few more, as a player reads every row.
+    for (int i = 0; i < 4; ++i) {
+        press(*list->GetChairRow(i)->GetFace());
+        engine_->Wheel(120);
+        look();
+        engine_->Key(platform::vk::kEscape);
+        look();
+    }
+    EXPECT_THAT(screen.Faults(), ::testing::IsEmpty());
 }
 
 class ResultListTest : public BoardsTest, public ::testing::WithParamInterface<mahjongtest::Surface> {

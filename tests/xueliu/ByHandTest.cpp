@@ -7,7 +7,8 @@
 // turn, takes hu, gang and peng when offered and passes otherwise, reads the result, goes on
 // with "继续" to a second hand and closes the window with its close button. The run fails when
 // the server acted for the own chair even once (a time-out), when the own hand differs from the
-// server's at a result, or when the client refused a record. Screenshots go to
+// server's at a result, or when the client refused a record. The client runs with the screen
+// check (xueliu_checked): every frame it shows must equal a fresh composition. Screenshots go to
 // build/artifacts/byhand-*.png.
 #include "ServerTable.h"
 #include "support/GameServerStandIn.h"
@@ -243,9 +244,12 @@ TEST(ByHand, TwoWholeHandsClickedThroughTheWindow)
     char folder[] = "/tmp/xl-byhand-XXXXXX";
     const std::string dir = mkdtemp(folder);
     const std::string report = dir + "/scene.jsonl";
+    const std::string screenFaults = dir + "/screen.txt";
     xltest::HallRun run(server, {},
                         {"DISPLAY=" + xvfb.Display(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
-                         "PATH=/usr/bin:/bin", "XL_SCENE_REPORT=" + report});
+                         "PATH=/usr/bin:/bin", "XL_SCENE_REPORT=" + report, "XL_SCREEN_CHECK=" + screenFaults,
+                         "XL_SCREEN_CHECK_NAME=byhand"},
+                        "xueliu_checked");
     ASSERT_EQ(server.AwaitRequests(200110, 1, 60).size(), 1u) << run.Record();
 
     Player player(xvfb.Display(), report);
@@ -284,6 +288,7 @@ TEST(ByHand, TwoWholeHandsClickedThroughTheWindow)
     EXPECT_NE(log.find("GameCore Start"), std::string::npos) << "no run log";
     EXPECT_EQ(log.find("dropped"), std::string::npos) << log;
     EXPECT_EQ(server.Errors(), "[]");
+    EXPECT_EQ(FileText(screenFaults), "") << "the screen is not true (pictures in build/artifacts/screen-byhand-*)";
     std::filesystem::remove_all(dir);
 }
 

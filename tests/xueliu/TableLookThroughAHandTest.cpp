@@ -7,6 +7,7 @@
 // its time is up; the result board's list inside the board; the seat panels clear of each other;
 // a face picked in the emoticon picker and sent coming back as its picture; and nothing of the
 // first hand left on the table after the next deal; and no picture asked for that our packs lack.
+// Every frame the window shows is checked against a fresh composition (tests/support/ScreenCheck.h).
 #include "tests/xueliu/TableRun.h"
 
 #include "engine/host/LumoraWnd.h"
@@ -23,6 +24,7 @@
 #include "platform/HeadlessWindow.h"
 #include "services/panel/CSubSystem.h"
 #include "tests/support/ResourceSweep.h"
+#include "tests/support/ScreenCheck.h"
 #include "widgets/CCySplitterBar.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyInputBox.h"
@@ -507,6 +509,8 @@ TEST_P(TableLook, LookThroughAHand)
     options.screen = {width, height, {0, 0, width, height}, 23};
     options.onStep = [&](CMyGame& scene) { look.Step(scene); };
     tablerun::TableRun run(options);
+    testsupport::ScreenCheck screen("look-" + size, std::string(XL_BINARY_DIR) + "/artifacts");
+    screen.Install();
     const testsupport::ResourceSweep sweep; // the client recreates its run log when it starts
     EXPECT_EQ(run.Run([&](const tablerun::HandEnd& end) { look.AfterHand(end.hand); }), 0);
     EXPECT_THAT(sweep.Findings(), ::testing::IsEmpty()) << size;
@@ -519,6 +523,10 @@ TEST_P(TableLook, LookThroughAHand)
     EXPECT_GT(look.mostTexts, 10u) << size;
     for (const std::string& f : look.faults)
         ADD_FAILURE() << f;
+    EXPECT_GT(screen.FramesChecked(), 100) << size;
+    EXPECT_THAT(screen.Faults(), ::testing::IsEmpty())
+        << size << ": the screen is not true (" << screen.FramesDiffering()
+        << " frames differ; pictures in build/artifacts/screen-look-*)";
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, TableLook,

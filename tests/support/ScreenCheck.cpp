@@ -1,0 +1,304 @@
+// The screen check: a fresh composition of the whole view against the window's pixels, and the
+// object rules that pixels cannot see.
+#include "tests/support/ScreenCheck.h"
+
+#include "engine/GameCore.h"
+#include "engine/gui/CLumoraGui.h"
+#include "engine/geometry/Geometry.h"
+#include "engine/object/PObject.h"
+#include "engine/paint/PglPic.h"
+#include "platform/DisplayWindow.h"
+#include "platform/ScreenshotPng.h"
+#include "widgets/CCyUserList.h"
+#include "widgets/CPglChatBox.h"
+#include "widgets/CXyStandDlg.h"
+
+#include <cxxabi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <typeinfo>
+
+namespace testsupport {
+namespace {
+
+using Lumora::PObject;
+
+// Drawn in a frame when it comes up: shown, with a picture that can be drawn, on the screen.
+bool Drawable(PObject& o, const Lumora::Rect& viewport)
+{
+    const Lumora::ObjectGeometry& g = o.Geometry();
+    if (!g.active || (g.flags & Lumora::OBJ_HIDDEN))
+        return false;
+    const Lumora::CPglPic* picture = o.GetDrawData();
+    Lumora::Rect meet;
+    return picture && picture->IsCurrent() && !picture->IsNotDrawable() &&
+        Lumora::IntersectRect(meet, Lumora::ObjectModule::ScreenRect(g), viewport);
+}
+
+std::string Describe(PObject& o)
+{
+    int status = 0;
+    std::unique_ptr<char, decltype(&std::free)> type(abi::__cxa_demangle(typeid(o).name(), nullptr, nullptr, &status),
+                                                     &std::free);
+    // What it covers: a picture's pixels, or a widget's body.
+    const Lumora::Rect r = o.GetDrawData()
+        ? Lumora::ObjectModule::ScreenRect(o.Geometry())
+        : Lumora::Rect{int(o.GetLeft()), int(o.GetTop()), int(o.GetRight()), int(o.GetBottom())};
+    char text[256];
+    std::snprintf(text, sizeof text, "%s #%u%s%s at (%d, %d, %d, %d)", status == 0 ? type.get() : typeid(o).name(),
+                  o.GetId(), o.GetName().empty() ? "" : " ", o.GetName().c_str(), r.left, r.top, r.right, r.bottom);
+    return text;
+}
+
+// Shows something of its own when open: a picture, or a widget's body. Holders that show nothing
+// (the game object, a widget without a body) are never activated and close nothing.
+bool ShowsItself(PObject& o)
+{
+    auto* widget = dynamic_cast<Lumora::CLumoraGui*>(&o);
+    return o.GetDrawData() || (widget && widget->GetBody() != widget);
+}
+
+// A board or a list: what it holds must stay within it.
+bool Holds(const PObject& o)
+{
+    return dynamic_cast<const Lumora::CXyStandDlg*>(&o) || dynamic_cast<const Lumora::CPglChatBox*>(&o) ||
+        dynamic_cast<const Lumora::CCyUserList*>(&o);
+}
+
+// Why a pixel may differ: the objects over it that the fresh view draws and the frames no longer
+// draw (or the other way round), else the top few that both draw.
+std::string ObjectsAt(Lumora::ObjectModule& objects, int x, int y)
+{
+    Lumora::Rect viewport;
+    objects.GetViewport(viewport);
+    x += viewport.left;
+    y += viewport.top;
+    auto over = [&](PObject& o) { return Lumora::PointInRect(Lumora::ObjectModule::ScreenRect(o.Geometry()), x, y); };
+    std::vector<PObject*> listed, fresh;
+    objects.ForEachDrawn([&](PObject& o) {
+        if (over(o))
+            listed.push_back(&o);
+    });
+    objects.ForEachObject([&](PObject& o) {
+        if (Drawable(o, viewport) && over(o))
+            fresh.push_back(&o);
+    });
+    std::string text;
+    for (PObject* o : fresh)
+        if (std::find(listed.begin(), listed.end(), o) == listed.end())
+            text += "; shown but left out of the frames: " + Describe(*o);
+    for (PObject* o : listed)
+        if (std::find(fresh.begin(), fresh.end(), o) == fresh.end())
+            text += "; framed but not shown: " + Describe(*o) + (o->Geometry().active ? "" : " (inactive)");
+    if (text.empty())
+        for (size_t i = listed.size(); i-- > 0 && i + 3 >= listed.size();)
+            text += "; under it: " + Describe(*listed[i]);
+    return text;
+}
+
+// A pixel of slack: holders stand on half pixels.
+bool Outside(const Lumora::Rect& box, const PObject& holder)
+{
+    return box.left < holder.GetLeft() - 1 || box.top < holder.GetTop() - 1 || box.right > holder.GetRight() + 1 ||
+        box.bottom > holder.GetBottom() + 1;
+}
+
+RuleFault OutOf(PObject& o, PObject& holder)
+{
+    return {"outside " + std::to_string(o.GetId()) + " " + std::to_string(holder.GetId()),
+            Describe(o) + " runs out of " + Describe(holder)};
+}
+
+} // namespace
+
+std::vector<uint32_t> ComposeFresh(Lumora::ObjectModule& objects, const Lumora::PaintModuleGDI& paint)
+{
+    const int width = paint.GetWidth(), height = paint.GetHeight();
+    Lumora::Rect viewport;
+    objects.GetViewport(viewport);
+    std::vector<PObject*> drawn;
+    objects.ForEachObject([&](PObject& o) {
+        if (Drawable(o, viewport))
+            drawn.push_back(&o);
+    });
+    std::sort(drawn.begin(), drawn.end(), [](PObject* a, PObject* b) {
+        const Lumora::ObjectGeometry &ga = a->Geometry(), &gb = b->Geometry();
+        if (ga.layer != gb.layer)
+            return ga.layer < gb.layer;
+        if (ga.z != gb.z)
+            return ga.z < gb.z;
+        return a->GetId() < b->GetId();
+    });
+    // Geometry relative to the viewport's top-left, as the frame build hands it over.
+    std::vector<Lumora::ObjectGeometry> geometry;
+    geometry.reserve(drawn.size());
+    std::vector<Lumora::FrameItem> items;
+    for (PObject* o : drawn) {
+        geometry.push_back(o->Geometry());
+        geometry.back().x -= viewport.left;
+        geometry.back().y -= viewport.top;
+        items.push_back({&geometry.back(), o->GetDrawData()});
+    }
+    Lumora::PaintModuleGDI fresh;
+    fresh.CreateBackBuffer(width, height);
+    Lumora::Surface background;
+    fresh.GetBackgroundSurface(background);
+    if (paint.BackgroundBuffer().size() == size_t(width) * size_t(height))
+        std::memcpy(background.buffer, paint.BackgroundBuffer().data(), paint.BackgroundBuffer().size() * 4);
+    fresh.RenderFrame(objects.GetViewportCentreX(), objects.GetViewportCentreY(), {Lumora::Rect{0, 0, width, height}},
+                      items);
+    return fresh.PresentBuffer();
+}
+
+PixelDifference ComparePixels(const uint32_t* shown, const uint32_t* fresh, int width, int height,
+                              const std::vector<Lumora::Rect>& skipped)
+{
+    PixelDifference d;
+    for (int y = 0; y < height; ++y) {
+        const size_t row = size_t(y) * size_t(width);
+        if (std::memcmp(shown + row, fresh + row, size_t(width) * 4) == 0)
+            continue;
+        for (int x = 0; x < width; ++x) {
+            // The top byte is the screen's own (unused): only colours count.
+            if (((shown[row + x] ^ fresh[row + x]) & 0xFFFFFF) == 0)
+                continue;
+            if (std::any_of(skipped.begin(), skipped.end(), [&](const Lumora::Rect& r) {
+                    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+                }))
+                continue;
+            if (d.count++ == 0) {
+                d.x = x;
+                d.y = y;
+            }
+        }
+    }
+    return d;
+}
+
+std::vector<RuleFault> ObjectRuleFaults(Lumora::ObjectModule& objects)
+{
+    std::vector<RuleFault> faults;
+    Lumora::Rect viewport;
+    objects.GetViewport(viewport);
+    objects.ForEachObject([&](PObject& o) {
+        // What a shown list shows as its lines (rows, faces) is its own, with all they hold.
+        if (const auto* list = dynamic_cast<const Lumora::CPglChatBox*>(&o); list && o.IsActive() && o.IsVisible()) {
+            std::vector<PObject*> held;
+            for (const Lumora::ChatElement* e = list->Content().First(); e; e = e->next)
+                if (e->Is(Lumora::chat_flag::kObject))
+                    if (PObject* line = objects.FindById(e->code))
+                        held.push_back(line);
+            for (size_t i = 0; i < held.size(); ++i) {
+                for (const PObject::ChildLink& link : held[i]->Children())
+                    held.push_back(link.child);
+                if (Drawable(*held[i], viewport) && Outside(Lumora::ObjectModule::ScreenRect(held[i]->Geometry()), o))
+                    faults.push_back(OutOf(*held[i], o));
+            }
+        }
+        if (!Drawable(o, viewport))
+            return;
+        const Lumora::Rect box = Lumora::ObjectModule::ScreenRect(o.Geometry());
+        for (PObject* up = o.GetParent(); up; up = up->GetParent()) {
+            if (!up->IsVisible() || (!up->IsActive() && ShowsItself(*up))) {
+                faults.push_back({"closed " + std::to_string(o.GetId()) + " " + std::to_string(up->GetId()),
+                                  Describe(o) + " shows under the closed " + Describe(*up)});
+                break;
+            }
+            if (Holds(*up) && Outside(box, *up)) {
+                faults.push_back(OutOf(o, *up));
+                break;
+            }
+        }
+    });
+    return faults;
+}
+
+ScreenCheck::ScreenCheck(std::string name, std::string artifacts)
+    : name_(std::move(name)), artifacts_(std::move(artifacts))
+{
+}
+
+ScreenCheck::~ScreenCheck()
+{
+    if (installed_)
+        Lumora::CLumoraWnd::SetFrameWatcher(nullptr);
+}
+
+void ScreenCheck::Install()
+{
+    Lumora::CLumoraWnd::SetFrameWatcher(this);
+    installed_ = true;
+}
+
+void ScreenCheck::Check(Lumora::CLumoraWnd& window)
+{
+    auto* objects = static_cast<Lumora::ObjectModule*>(window.GetCore().GetModule(Lumora::LUMORA_MODULE_OBJECT));
+    auto* paint = static_cast<Lumora::PaintModuleGDI*>(window.GetCore().GetModule(Lumora::LUMORA_MODULE_PAINT));
+    if (!objects || !paint)
+        return;
+    // The window's own pixels where it lends them; else the frame it was given.
+    const platform::PixelStore store = window.GetWindow() ? window.GetWindow()->LendPixels() : platform::PixelStore{};
+    const bool lent = store.pixels && store.width == paint->GetWidth() && store.height == paint->GetHeight();
+    Check(*objects, *paint, lent ? store.pixels : paint->PresentBuffer().data());
+}
+
+void ScreenCheck::Check(Lumora::ObjectModule& objects, const Lumora::PaintModuleGDI& paint, const uint32_t* shown)
+{
+    const int width = paint.GetWidth(), height = paint.GetHeight();
+    if (width <= 0 || height <= 0 || !shown)
+        return;
+    ++frames_;
+    // Changes since the frame was composed are painted by the next one.
+    Lumora::Rect viewport;
+    objects.GetViewport(viewport);
+    std::vector<Lumora::Rect> pending = objects.DirtyRects();
+    for (Lumora::Rect& r : pending)
+        r = {r.left - viewport.left, r.top - viewport.top, r.right - viewport.left, r.bottom - viewport.top};
+    const std::vector<uint32_t> fresh = ComposeFresh(objects, paint);
+    const PixelDifference d = ComparePixels(shown, fresh.data(), width, height, pending);
+    if (d.count > 0) {
+        ++differing_;
+        char text[160];
+        std::snprintf(text, sizeof text, "frame %d: %zu pixels differ from a fresh composition, the first at %d,%d",
+                      frames_, d.count, d.x, d.y);
+        // One fault for each cause, however many frames show it, pictured when first seen.
+        const std::string cause = ObjectsAt(objects, d.x, d.y);
+        if (Fault("pixels" + (cause.empty() ? std::to_string(d.x) + "," + std::to_string(d.y) : cause), text + cause) &&
+            pictures_.size() < 3 * kPicturedCauses)
+            SavePictures(shown, fresh, width, height);
+    }
+    for (const RuleFault& f : ObjectRuleFaults(objects))
+        Fault(f.key, "frame " + std::to_string(frames_) + ": " + f.text);
+}
+
+bool ScreenCheck::Fault(const std::string& key, const std::string& text)
+{
+    if (!seen_.insert(key).second)
+        return false;
+    faults_.push_back(text);
+    if (!faultFile_.empty())
+        std::ofstream(faultFile_, std::ios::app) << name_ << " " << text << "\n";
+    return true;
+}
+
+void ScreenCheck::SavePictures(const uint32_t* shown, const std::vector<uint32_t>& fresh, int width, int height)
+{
+    std::filesystem::create_directories(artifacts_);
+    std::vector<uint32_t> diff(fresh.size());
+    for (size_t i = 0; i < diff.size(); ++i)
+        diff[i] = ((shown[i] ^ fresh[i]) & 0xFFFFFF) ? 0xFFFF0000u : 0xFF000000u | ((shown[i] >> 2) & 0x3F3F3F);
+    const std::string stem = artifacts_ + "/screen-" + name_ + "-" + std::to_string(frames_) + "-";
+    const std::pair<const char*, const uint32_t*> pictures[] = {
+        {"shown", shown}, {"fresh", fresh.data()}, {"diff", diff.data()}};
+    for (const auto& [part, pixels] : pictures)
+        if (platform::WriteBgraPng(stem + part + ".png", pixels, width, height))
+            pictures_.push_back(stem + part + ".png");
+}
+
+} // namespace testsupport
