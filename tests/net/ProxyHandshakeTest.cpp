@@ -3,6 +3,7 @@
 #include "LocalDaemons.h"
 
 #include "net/SyncProxySocket.h"
+#include "platform/BusyPump.h"
 #include "platform/MessageLoop.h"
 #include "platform/MessageQueue.h"
 #include "platform/Window.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -198,6 +200,39 @@ TEST(ProxyHandshake, OneDeadlineForASilentProxy)
     EXPECT_GE(o.took, std::chrono::milliseconds(900));
     EXPECT_LT(o.took, kFast);
     EXPECT_FALSE(sock.Valid());
+}
+
+// A name server that never answers, for the target or for the proxy, through every proxy type:
+// the UI thread pumps meanwhile and the connect ends at its own limit, the lookup still hanging.
+TEST(ProxyHandshake, ANameThatIsNeverAnsweredPumpsAndEndsWithTheConnectsLimit)
+{
+    const struct Case {
+        int type;
+        std::string target, proxy;
+    } cases[] = {
+        {PROXYTYPE_NOPROXY, "game.test", "127.0.0.1"},  {PROXYTYPE_SOCKS4, "game.test", "127.0.0.1"},
+        {PROXYTYPE_SOCKS4A, "game.test", "127.0.0.1"},  {PROXYTYPE_SOCKS5, "game.test", "127.0.0.1"},
+        {PROXYTYPE_HTTP11, "game.test", "127.0.0.1"},   {PROXYTYPE_SOCKS4, "127.0.0.1", "proxy.test"},
+        {PROXYTYPE_SOCKS4A, "127.0.0.1", "proxy.test"}, {PROXYTYPE_SOCKS5, "127.0.0.1", "proxy.test"},
+        {PROXYTYPE_HTTP11, "127.0.0.1", "proxy.test"},
+    };
+    nettest::StalledNames names;
+    int pumped = 0;
+    platform::SetBusyPump([&] { ++pumped; });
+    int asked = 0;
+    for (const Case& c : cases) {
+        pumped = 0;
+        CSyncProxySocket sock;
+        EXPECT_FALSE(
+            sock.ConnectThroughProxy(c.target, 4242, c.type, c.proxy, nettest::FreePort(), nullptr, nullptr, 1))
+            << c.type << " " << c.target;
+        EXPECT_EQ(names.Asked(), ++asked) << c.type << " " << c.target;
+        EXPECT_EQ(names.Hanging(), asked) << c.type << " " << c.target << ": the connect waited for the lookup";
+        EXPECT_GT(pumped, 0) << c.type << " " << c.target;
+        EXPECT_EQ(sock.GetLastSocketError(), ETIMEDOUT) << c.type << " " << c.target;
+        EXPECT_FALSE(sock.Valid());
+    }
+    platform::SetBusyPump(nullptr);
 }
 
 TEST(ProxyHandshake, BadTargetsAreRefusedBeforeAnythingIsSent)

@@ -297,6 +297,19 @@ TEST(SocketClient, TheNameLookupPumpsTheUiThread)
     platform::SetCurrentResolver(nullptr);
 }
 
+// A lookup that is never answered ends with the connect's limit, not with the lookup.
+TEST(SocketClient, ANameThatIsNeverAnsweredEndsWithTheConnectsLimit)
+{
+    OwnerThread owner;
+    net::CDefSocketClient client(nullptr, 0, 0, 0);
+    nettest::StalledNames names;
+    EXPECT_FALSE(
+        client.Create("game.test", 26283, 1, 0, owner.Id(), false, net::kGameGreeting, net::kGameGreetingLength, 0));
+    EXPECT_EQ(names.Asked(), 1);
+    EXPECT_EQ(names.Hanging(), 1);
+    EXPECT_EQ(client.GetSocket(), -1);
+}
+
 TEST(SocketClient, ConnectFailuresAreReportedAndLeaveNothingBehind)
 {
     OwnerThread owner;
