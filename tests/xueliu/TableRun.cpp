@@ -8,6 +8,7 @@
 #include "framework/scene/GameWinApp.h"
 #include "framework/window/RunClient.h"
 #include "platform/ManualLoop.h"
+#include "platform/MessageLoop.h"
 #include "platform/MessageQueue.h"
 #include "platform/Window.h"
 #include "xueliu/CGameApp.h"
@@ -54,6 +55,13 @@ constexpr uint64_t kGateStepMs = 20;
 constexpr uint64_t kIdleWakeMs = 5;
 // Deal number: word 8 of the game parameters.
 constexpr int kDealNumberWord = 8;
+// A run that ends asks the window to close as a player would. The client may refuse in the middle
+// of a hand, so a run that gave up ends the loop itself after a short while (real time); after
+// the last hand a slow client gets longer.
+constexpr auto kGiveUpGrace = std::chrono::seconds(2);
+constexpr auto kEndGrace = std::chrono::seconds(30);
+// The client's status when the run gave up and ended the loop itself.
+constexpr int kGaveUpStatus = 99;
 
 int HandsPlayed(const standin::GameServer& server)
 {
@@ -174,21 +182,31 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
             serverFailure = why;
             stop = true;
         };
-        if (server_.AwaitRequests(200110, 1, 60).empty())
+        // Every wait ends as soon as the run stops, so that a run that gave up ends at once.
+        auto stopped = [&] {
+            std::lock_guard lock(mutex);
+            return stop;
+        };
+        auto await = [&](const std::function<bool()>& done, int seconds) {
+            const auto deadline = Steady::now() + std::chrono::seconds(seconds);
+            while (!done()) {
+                if (stopped() || Steady::now() > deadline)
+                    return false;
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            return true;
+        };
+        if (!await([&] { return !server_.Requests(200110).empty(); }, 60))
             return fail("the client never entered");
         const size_t wentOnBefore = server_.Requests(201165).size();
         for (int hand = 1; hand <= options_.hands; ++hand) {
             // The client goes on before the next deal, so its readiness is in.
             const size_t wentOn = wentOnBefore + size_t(hand - 1);
-            if (server_.AwaitRequests(201165, wentOn, options_.secondsPerHand).size() < wentOn)
+            if (!await([&] { return server_.Requests(201165).size() >= wentOn; }, options_.secondsPerHand))
                 return fail("the client did not go on after hand " + std::to_string(hand - 1));
             server_.Command(R"({"op":"play","hands":1})");
-            const auto deadline = Steady::now() + std::chrono::seconds(options_.secondsPerHand);
-            while (HandsPlayed(server_) < hand) {
-                if (Steady::now() > deadline)
-                    return fail("the server did not finish hand " + std::to_string(hand));
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
+            if (!await([&] { return HandsPlayed(server_) >= hand; }, options_.secondsPerHand))
+                return fail("the server did not finish hand " + std::to_string(hand));
             std::vector<ServerSeat> view = ServerSeats(server_, env_.dir);
             std::unique_lock lock(mutex);
             seats = std::move(view);
@@ -213,15 +231,17 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
         platform::ManualLoop loop(clock);
         platform::MessageQueue& queue = platform::CurrentQueue();
         platform::WakeSignal& signal = *queue.Signal();
-        bool wasClosed = false, closing = false;
+        bool wasClosed = false, closing = false, quitPosted = false;
         uint64_t closedAt = 0, longestHold = 0, endedAt = 0;
         int resumedDeal = 0;
         auto lastReal = Steady::now();
         auto handStart = lastReal;
+        auto closeBy = lastReal;
         auto close = [&](std::string why) {
             if (closing)
                 return;
             closing = true;
+            closeBy = Steady::now() + (why.empty() ? kEndGrace : kGiveUpGrace);
             if (!why.empty() && failure_.empty())
                 failure_ = std::move(why);
             platform::PostToWindow(GetGameApp()->GetMainWindowId(), platform::kMsgClose);
@@ -277,8 +297,15 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
                                               lastReal + std::chrono::milliseconds(stepMs) - now));
                 }
             }
-            if (closing)
+            if (closing) {
+                if (!quitPosted && Steady::now() > closeBy) {
+                    if (failure_.empty())
+                        failure_ = "the client did not close when asked";
+                    platform::PostQuit(kGaveUpStatus);
+                    quitPosted = true;
+                }
                 continue;
+            }
 
             std::unique_lock lock(mutex);
             if (stop) {
