@@ -87,7 +87,7 @@ EchoServer::~EchoServer()
     thread_.join();
 }
 
-StalledNames::StalledNames() { platform::SetCurrentResolver(this); }
+StalledNames::StalledNames(int answerMs) : answerMs_(answerMs) { platform::SetCurrentResolver(this); }
 
 StalledNames::~StalledNames()
 {
@@ -105,10 +105,13 @@ std::optional<uint32_t> StalledNames::Resolve(const std::string& host) const
     std::unique_lock lock(mutex_);
     ++asked_;
     ++hanging_;
-    changed_.wait_for(lock, std::chrono::milliseconds(kStallMs), [this] { return released_; });
+    const bool released = changed_.wait_for(lock, std::chrono::milliseconds(answerMs_ ? answerMs_ : kStallMs),
+                                            [this] { return released_; });
     --hanging_;
     changed_.notify_all();
-    return std::nullopt;
+    if (released || !answerMs_)
+        return std::nullopt;
+    return platform::LoopbackAddress();
 }
 
 int StalledNames::Asked() const

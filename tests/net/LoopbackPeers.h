@@ -53,11 +53,12 @@ private:
 };
 
 // Installed while it lives: literals resolve at once, every name hangs as under a dead name
-// server (for at most kStallMs). It goes only once every lookup it was given has ended.
+// server (for at most kStallMs), or, given answerMs, is the loopback after that long. It goes
+// only once every lookup it was given has ended.
 class StalledNames final : public platform::Resolver {
 public:
     static constexpr int kStallMs = 10000;
-    StalledNames();
+    explicit StalledNames(int answerMs = 0);
     ~StalledNames() override;
     std::optional<uint32_t> Resolve(const std::string& host) const override;
     // Names asked for so far and lookups still hanging.
@@ -70,6 +71,7 @@ private:
     mutable int asked_ = 0;
     mutable int hanging_ = 0;
     bool released_ = false;
+    const int answerMs_;
 };
 
 } // namespace nettest

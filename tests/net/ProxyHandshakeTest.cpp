@@ -235,6 +235,39 @@ TEST(ProxyHandshake, ANameThatIsNeverAnsweredPumpsAndEndsWithTheConnectsLimit)
     platform::SetBusyPump(nullptr);
 }
 
+// A slow lookup of the proxy's name and a silent proxy share the connect's one limit.
+TEST(ProxyHandshake, ASlowLookupAndASilentProxyShareTheLimit)
+{
+    ScriptedServer silent([](platform::TcpSocket& s) {
+        ReadN(s, 3);
+        ReadN(s, 1, kHoldMs); // answers nothing
+    });
+    nettest::StalledNames names(1500);
+    CSyncProxySocket sock;
+    const auto t0 = Clock::now();
+    EXPECT_FALSE(sock.ConnectThroughProxy("127.0.0.1", 4242, PROXYTYPE_SOCKS5, "proxy.test", silent.Port(), nullptr,
+                                          nullptr, 2));
+    const auto took = Clock::now() - t0;
+    EXPECT_EQ(names.Asked(), 1);
+    EXPECT_GE(took, std::chrono::milliseconds(1900));
+    EXPECT_LT(took, std::chrono::milliseconds(3000)) << "the handshake was given a limit of its own";
+}
+
+// A socket made anew forgets the last connect's lookup limit: its proxy's name is looked up again
+// however long ago that limit ran out.
+TEST(ProxyHandshake, ASocketMadeAnewForgetsTheLastLookupLimit)
+{
+    ScriptedServer proxy([](platform::TcpSocket& s) { ReadN(s, 3); });
+    nettest::StalledNames names(300);
+    CAsyncProxySocket sock;
+    sock.SetProxy(PROXYTYPE_SOCKS5, "proxy.test", proxy.Port());
+    ASSERT_TRUE(sock.Create());
+    EXPECT_FALSE(sock.Connect("127.0.0.1", 4242, 0));
+    ASSERT_TRUE(sock.Create());
+    EXPECT_TRUE(sock.ConnectToAddress({platform::LoopbackAddress(), 4242}));
+    EXPECT_EQ(names.Asked(), 2);
+}
+
 TEST(ProxyHandshake, BadTargetsAreRefusedBeforeAnythingIsSent)
 {
     struct NoNames final : platform::Resolver {
