@@ -182,31 +182,21 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
             serverFailure = why;
             stop = true;
         };
-        // Every wait ends as soon as the run stops, so that a run that gave up ends at once.
-        auto stopped = [&] {
-            std::lock_guard lock(mutex);
-            return stop;
-        };
-        auto await = [&](const std::function<bool()>& done, int seconds) {
-            const auto deadline = Steady::now() + std::chrono::seconds(seconds);
-            while (!done()) {
-                if (stopped() || Steady::now() > deadline)
-                    return false;
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
-            return true;
-        };
-        if (!await([&] { return !server_.Requests(200110).empty(); }, 60))
+        if (server_.AwaitRequests(200110, 1, 60).empty())
             return fail("the client never entered");
         const size_t wentOnBefore = server_.Requests(201165).size();
         for (int hand = 1; hand <= options_.hands; ++hand) {
             // The client goes on before the next deal, so its readiness is in.
             const size_t wentOn = wentOnBefore + size_t(hand - 1);
-            if (!await([&] { return server_.Requests(201165).size() >= wentOn; }, options_.secondsPerHand))
+            if (server_.AwaitRequests(201165, wentOn, options_.secondsPerHand).size() < wentOn)
                 return fail("the client did not go on after hand " + std::to_string(hand - 1));
             server_.Command(R"({"op":"play","hands":1})");
-            if (!await([&] { return HandsPlayed(server_) >= hand; }, options_.secondsPerHand))
-                return fail("the server did not finish hand " + std::to_string(hand));
+            const auto deadline = Steady::now() + std::chrono::seconds(options_.secondsPerHand);
+            while (HandsPlayed(server_) < hand) {
+                if (Steady::now() > deadline)
+                    return fail("the server did not finish hand " + std::to_string(hand));
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
             std::vector<ServerSeat> view = ServerSeats(server_, env_.dir);
             std::unique_lock lock(mutex);
             seats = std::move(view);
