@@ -12,8 +12,8 @@
 
 #include <chrono>
 #include <cstdint>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
