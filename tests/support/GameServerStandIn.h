@@ -66,6 +66,8 @@ public:
     GameServer& operator=(const GameServer&) = delete;
 
     uint16_t Port() const { return port_; }
+    // The temporary folder of its control socket.
+    const std::string& Folder() const { return folder_; }
     // The stand-in's process, so benchmarks can read its processor time.
     pid_t Pid() const { return pid_; }
 

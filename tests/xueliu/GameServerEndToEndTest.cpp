@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -51,6 +52,13 @@ bool Ends(pid_t pid, int seconds)
     return false;
 }
 
+// What the killed test tells of its rigs.
+struct Started {
+    pid_t pids[4];
+    char serverFolder[64];
+    char hallFolder[64];
+};
+
 // A test killed outright (no destructor runs) leaves none of the programs its rigs started: the
 // stand-in, the hall and the client it started, the X server.
 TEST(TestRigs, TheRigsProgramsEndWithATestThatIsKilled)
@@ -64,23 +72,28 @@ TEST(TestRigs, TheRigsProgramsEndWithATestThatIsKilled)
         xltest::HallRun run(server, {});
         xltest::XvfbSession xvfb;
         run.WaitForRecord("client-started");
-        const pid_t pids[4] = {server.Pid(), run.HallPid(), run.ClientPid(), xvfb.Pid()};
-        if (write(fds[1], pids, sizeof pids) == ssize_t(sizeof pids))
+        Started started{{server.Pid(), run.HallPid(), run.ClientPid(), xvfb.Pid()}, {}, {}};
+        server.Folder().copy(started.serverFolder, sizeof started.serverFolder - 1);
+        run.Folder().copy(started.hallFolder, sizeof started.hallFolder - 1);
+        if (write(fds[1], &started, sizeof started) == ssize_t(sizeof started))
             pause();
         _exit(1);
     }
     close(fds[1]);
-    pid_t pids[4] = {};
-    const ssize_t got = read(fds[0], pids, sizeof pids);
+    Started started{};
+    const ssize_t got = read(fds[0], &started, sizeof started);
     close(fds[0]);
     kill(test, SIGKILL);
     waitpid(test, nullptr, 0);
-    ASSERT_EQ(got, ssize_t(sizeof pids));
+    ASSERT_EQ(got, ssize_t(sizeof started));
     const char* names[] = {"stand-in", "hall", "client", "Xvfb"};
     for (int i = 0; i < 4; ++i) {
-        ASSERT_GT(pids[i], 0) << names[i];
-        EXPECT_TRUE(Ends(pids[i], 15)) << names[i];
+        ASSERT_GT(started.pids[i], 0) << names[i];
+        EXPECT_TRUE(Ends(started.pids[i], 15)) << names[i];
     }
+    // What no destructor removed.
+    std::filesystem::remove_all(started.serverFolder);
+    std::filesystem::remove_all(started.hallFolder);
 }
 
 } // namespace
