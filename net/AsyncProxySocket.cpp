@@ -1,6 +1,7 @@
 #include "net/AsyncProxySocket.h"
 
 #include "net/ProxyRequests.h"
+#include "platform/BusyPump.h"
 
 #include <cerrno>
 #include <cstring>
@@ -57,6 +58,7 @@ void CAsyncProxySocket::Close()
     step_ = 0;
     requestKind_ = PROXYREQUEST_NONE;
     connecting_ = false;
+    lookupLimited_ = false;
     socket_.Close();
     listener_.reset();
 }
@@ -67,10 +69,29 @@ platform::TcpSocket CAsyncProxySocket::Detach()
     return std::move(socket_);
 }
 
-bool CAsyncProxySocket::Connect(const std::string& host, uint16_t port)
+void CAsyncProxySocket::StartLookups(uint32_t lookupMs)
+{
+    lookupLimited_ = lookupMs != platform::kInfinite;
+    lookupDeadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(lookupLimited_ ? lookupMs : 0);
+}
+
+std::optional<uint32_t> CAsyncProxySocket::LookUp(const std::string& host)
+{
+    const auto address =
+        platform::ResolveBusy(host, lookupLimited_ ? platform::MsUntil(lookupDeadline_) : platform::kInfinite);
+    if (!address && lookupLimited_ && platform::MsUntil(lookupDeadline_) == 0)
+        lastSocketError_ = ETIMEDOUT;
+    return address;
+}
+
+bool CAsyncProxySocket::Connect(const std::string& host, uint16_t port, uint32_t lookupMs)
 {
     lastProxyError_ = PROXYERROR_NOERROR;
-    const auto resolved = platform::CurrentResolver().Resolve(host);
+    lastSocketError_ = 0;
+    StartLookups(lookupMs);
+    const auto resolved = LookUp(host);
+    if (!resolved && lastSocketError_ == ETIMEDOUT)
+        return false; // the time is up: nothing is sent to the proxy
     if (proxyType_ == PROXYTYPE_NOPROXY || resolved) {
         if (!resolved) {
             lastSocketError_ = EINVAL;
@@ -107,10 +128,11 @@ bool CAsyncProxySocket::ConnectToAddress(const platform::Ipv4Endpoint& target)
     return StartProxyConnect(PROXYREQUEST_CONNECT);
 }
 
-bool CAsyncProxySocket::ListenThroughProxy(const platform::Ipv4Endpoint& address)
+bool CAsyncProxySocket::ListenThroughProxy(const platform::Ipv4Endpoint& address, uint32_t lookupMs)
 {
     if (proxyType_ == PROXYTYPE_NOPROXY || proxyType_ == PROXYTYPE_HTTP11)
         return false;
+    StartLookups(lookupMs);
     targetHost_.clear();
     targetAddress_ = address.address;
     targetPort_ = 0;
@@ -182,10 +204,11 @@ bool CAsyncProxySocket::StartProxyConnect(int requestKind)
         lastProxyError_ = PROXYERROR_REQUESTFAILED;
         return false;
     }
-    const auto proxyAddress = platform::CurrentResolver().Resolve(proxyHost_);
+    const auto proxyAddress = LookUp(proxyHost_);
     if (!proxyAddress || proxyPort_ == 0 || proxyPort_ > 65535) {
         lastProxyError_ = PROXYERROR_NOCONN;
-        lastSocketError_ = EINVAL;
+        if (lastSocketError_ != ETIMEDOUT)
+            lastSocketError_ = EINVAL;
         return false;
     }
     const IoResult r = socket_.StartConnect({*proxyAddress, uint16_t(proxyPort_)});

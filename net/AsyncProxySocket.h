@@ -5,12 +5,15 @@
 // Without a proxy it can also listen on the loopback address itself (Listen); a connection
 // that comes in is announced by OnAccept and taken with AcceptThroughProxy.
 #include "net/ProxyTypes.h"
+#include "platform/Event.h"
 #include "platform/Socket.h"
 #include "platform/SocketListener.h"
 #include "platform/SocketPoller.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,11 +38,12 @@ public:
 
     // Starts the connection to host:port, through the proxy when one is set. False when it
     // failed at once (see GetLastProxyError and GetLastSocketError); else the outcome comes
-    // through the notices.
-    bool Connect(const std::string& host, uint16_t port);
+    // through the notices. The names (the target's and the proxy's) are looked up as
+    // platform::ResolveBusy does, all within `lookupMs` (ETIMEDOUT past it).
+    bool Connect(const std::string& host, uint16_t port, uint32_t lookupMs = platform::kInfinite);
     bool ConnectToAddress(const platform::Ipv4Endpoint& target);
     // Asks the proxy to listen for one incoming connection from the given address.
-    bool ListenThroughProxy(const platform::Ipv4Endpoint& address);
+    bool ListenThroughProxy(const platform::Ipv4Endpoint& address, uint32_t lookupMs = platform::kInfinite);
     // Listens on 127.0.0.1 at the port (0 picks a free one) with a backlog of 5, in place of
     // any socket this object had. False when the port cannot be had.
     virtual bool Listen(uint16_t port = 0);
@@ -79,6 +83,9 @@ private:
     enum class Phase { Idle, Handshaking, Done, Failed };
 
     bool StartProxyConnect(int requestKind);
+    // The names of one connect share its lookup limit.
+    void StartLookups(uint32_t lookupMs);
+    std::optional<uint32_t> LookUp(const std::string& host);
     bool CheckTarget();
     void Fail(int proxyError);
     void Finish();
@@ -96,6 +103,8 @@ private:
     bool connecting_ = false;
     Phase phase_ = Phase::Idle;
 
+    std::chrono::steady_clock::time_point lookupDeadline_{};
+    bool lookupLimited_ = false;
     std::string targetHost_;
     std::vector<uint8_t> reply_;
     size_t replyExpected_ = 0;

@@ -159,11 +159,13 @@ bool CSocketClient::ConnectTimeout(const std::string& host, uint16_t port, int s
     if (host.empty() || port == 0)
         return false;
     // The UI thread shows its connecting text in the wait window meanwhile: the lookup and the
-    // connect pump.
-    const auto address = platform::ResolveBusy(host);
+    // connect pump, and share the one limit.
+    const uint32_t limitMs = seconds > 0 ? uint32_t(seconds) * 1000 : 0;
+    const auto deadline = Steady::now() + std::chrono::milliseconds(limitMs);
+    const auto address = platform::ResolveBusy(host, limitMs);
     if (!address)
         return false;
-    return platform::ConnectBusy(c->socket, {*address, port}, seconds > 0 ? uint32_t(seconds) * 1000 : 0) == 0;
+    return platform::ConnectBusy(c->socket, {*address, port}, platform::MsUntil(deadline)) == 0;
 }
 
 platform::TcpSocket CSocketClient::NewSocket(int)

@@ -1,6 +1,7 @@
 // The socket client's bind: a proxy (or the loopback itself) listens for one connection that
 // then becomes the client's connection, as an attached socket does.
 #include "net/SocketConnection.h"
+#include "platform/BusyPump.h"
 
 #include <chrono>
 
@@ -59,9 +60,11 @@ bool CSocketClient::Bind(const std::string& host, uint16_t)
         b.SetProxy(p.type, p.host, p.port, p.user, p.password);
     else
         b.SetProxy(p.type, p.host, p.port);
-    const auto peer = platform::CurrentResolver().Resolve(host);
-    if (!peer || !b.Create() || !b.ListenThroughProxy({*peer, 0}) ||
-        !b.DriveUntil([&b] { return b.listening; }, kBindTimeoutMs)) {
+    // The lookups (the peer's and the proxy's) pump as a connect's do, within the bind's limit.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBindTimeoutMs);
+    const auto peer = platform::ResolveBusy(host, kBindTimeoutMs);
+    if (!peer || !b.Create() || !b.ListenThroughProxy({*peer, 0}, platform::MsUntil(deadline)) ||
+        !b.DriveUntil([&b] { return b.listening; }, platform::MsUntil(deadline))) {
         bound_.reset();
         return false;
     }

@@ -15,12 +15,6 @@ using Steady = std::chrono::steady_clock;
 
 constexpr uint32_t kWritableWaitMs = 1000;
 
-uint32_t RemainingMs(Steady::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now()).count();
-    return left > 0 ? static_cast<uint32_t>(left) : 0;
-}
-
 // Index of the event that fired within the time-out, or -1. A UI thread that waits here keeps its
 // wait dialog painted (the busy pump); no message is handled meanwhile.
 int WaitEither(platform::Event& a, platform::Event& b, uint32_t timeoutMs)
@@ -157,7 +151,7 @@ bool CSocketClient::SendRequest(const SocketContextRecord& context, const Socket
 
     const bool needsReply = context.needsReply != 0;
     std::unique_lock turn(requestLock_, std::defer_lock);
-    if (needsReply && !turn.try_lock_for(std::chrono::milliseconds(RemainingMs(deadline)))) {
+    if (needsReply && !turn.try_lock_for(std::chrono::milliseconds(platform::MsUntil(deadline)))) {
         if (timedOut)
             *timedOut = 1;
         return false;
@@ -167,7 +161,7 @@ bool CSocketClient::SendRequest(const SocketContextRecord& context, const Socket
         return false;
     if (!needsReply)
         return true;
-    switch (WaitReply(*c, messageId, RemainingMs(deadline), reply)) {
+    switch (WaitReply(*c, messageId, platform::MsUntil(deadline), reply)) {
     case ReplyWait::Answered:
         return true;
     case ReplyWait::Lost:
@@ -186,7 +180,7 @@ CSocketClient::ReplyWait CSocketClient::WaitReply(Connection& c, uint32_t messag
     const auto deadline = Steady::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         // A reply that came just before the connection went is still taken.
-        const int woken = WaitAnyOf(c.quit, c.event, c.lost, RemainingMs(deadline));
+        const int woken = WaitAnyOf(c.quit, c.event, c.lost, platform::MsUntil(deadline));
         if (woken == 2 && !c.event.IsSet())
             return ReplyWait::Lost;
         if (woken != 1 && woken != 2)

@@ -1,9 +1,11 @@
 #include "net/SyncProxySocket.h"
 
+#include "platform/BusyPump.h"
 #include "platform/Event.h"
 #include "platform/MessageWait.h"
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -30,9 +32,12 @@ bool CSyncProxySocket::ConnectThroughProxy(const std::string& host, uint16_t por
     default:
         return false;
     }
+    // One limit for the whole connect: the names' lookups, the proxy's connect and its handshake.
+    const uint32_t timeoutMs = timeoutSeconds > 0 ? static_cast<uint32_t>(timeoutSeconds) * 1000u : 0u;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     if (!Create())
         return false;
-    if (!Connect(host, port)) { // refused before anything was sent: no need to wait
+    if (!Connect(host, port, timeoutMs)) { // refused before anything was sent: no need to wait
         Close();
         return false;
     }
@@ -60,8 +65,7 @@ bool CSyncProxySocket::ConnectThroughProxy(const std::string& host, uint16_t por
         finished.Set();
     });
     platform::Event* events[] = {&finished};
-    const uint32_t timeoutMs = timeoutSeconds > 0 ? static_cast<uint32_t>(timeoutSeconds) * 1000u : 0u;
-    const platform::PumpWaitResult waited = platform::WaitPumping(events, timeoutMs);
+    const platform::PumpWaitResult waited = platform::WaitPumping(events, platform::MsUntil(deadline));
     cancel = true;
     poller.Wake();
     driver.join();

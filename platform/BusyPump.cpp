@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace platform {
@@ -24,6 +26,13 @@ bool PumpsHere()
 }
 
 } // namespace
+
+uint32_t MsUntil(std::chrono::steady_clock::time_point deadline)
+{
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return static_cast<uint32_t>(std::clamp<int64_t>(left.count(), 0, kInfinite - 1));
+}
 
 void SetBusyPump(std::function<void()> pump)
 {
@@ -98,20 +107,32 @@ int ConnectBusy(TcpSocket& socket, const Ipv4Endpoint& to, uint32_t timeoutMs)
     }
 }
 
-std::optional<uint32_t> ResolveBusy(const std::string& host)
+std::optional<uint32_t> ResolveBusy(const std::string& host, uint32_t timeoutMs)
 {
     const Resolver& resolver = CurrentResolver();
-    if (!PumpsHere() || ParseAddressLiteral(host))
+    if ((!PumpsHere() && timeoutMs == kInfinite) || ParseAddressLiteral(host))
         return resolver.Resolve(host);
-    Event done(Event::Mode::kManual);
-    std::optional<uint32_t> address;
-    std::thread lookup([&] {
-        address = resolver.Resolve(host);
-        done.Set();
-    });
-    WaitBusy(done, kInfinite);
-    lookup.join();
-    return address;
+    // Shared with the lookup's thread, which may outlive this call.
+    struct Lookup {
+        Event done{Event::Mode::kManual};
+        std::mutex mutex;
+        std::optional<uint32_t> address;
+    };
+    auto lookup = std::make_shared<Lookup>();
+    try {
+        std::thread([lookup, host, &resolver] {
+            const std::optional<uint32_t> address = resolver.Resolve(host);
+            std::lock_guard lock(lookup->mutex);
+            lookup->address = address;
+            lookup->done.Set();
+        }).detach();
+    } catch (const std::system_error&) {
+        return std::nullopt; // no thread to wait on: blocking here would ignore the time-out
+    }
+    if (!WaitBusy(lookup->done, timeoutMs))
+        return std::nullopt;
+    std::lock_guard lock(lookup->mutex);
+    return lookup->address;
 }
 
 } // namespace platform

@@ -7,6 +7,7 @@
 #include "platform/Event.h"
 #include "platform/Socket.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -16,6 +17,9 @@
 namespace platform {
 
 inline constexpr uint32_t kBusyPumpPeriodMs = 50;
+
+// The milliseconds left until the deadline, 0 once it passed: for waits that share one limit.
+uint32_t MsUntil(std::chrono::steady_clock::time_point deadline);
 
 // Installs the pump for the calling thread (null removes it).
 void SetBusyPump(std::function<void()> pump);
@@ -31,9 +35,10 @@ void SleepBusy(uint32_t ms);
 // Connects as TcpSocket::Connect does (0 or the errno of the failure, ETIMEDOUT when the time
 // ran out), pumping in between.
 int ConnectBusy(TcpSocket& socket, const Ipv4Endpoint& to, uint32_t timeoutMs);
-// Looks the host up through the current resolver; on the pumping thread a name is looked up on a
-// thread of its own while this one pumps (a lookup cannot be interrupted, so it has no time-out
-// but the system's).
-std::optional<uint32_t> ResolveBusy(const std::string& host);
+// Looks the host up through the current resolver within the time-out (kInfinite: the system's
+// own). A name is looked up on a thread of its own while this one waits, pumping when it installed
+// the pump. A lookup cannot be interrupted: one that outlasts the time-out gives nothing and is
+// left to end on its own thread, so an installed resolver must outlive the lookups it was given.
+std::optional<uint32_t> ResolveBusy(const std::string& host, uint32_t timeoutMs = kInfinite);
 
 } // namespace platform

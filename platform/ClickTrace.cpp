@@ -79,9 +79,17 @@ long ThreadTag()
     return tag;
 }
 
+// Read before main, so that the checks need not ask for the state.
+[[maybe_unused]] const bool g_traceRead = [] {
+    detail::clickTraceOn.store(!State().path.empty(), std::memory_order_relaxed);
+    return true;
+}();
+
 } // namespace
 
-bool ClickTraceOn() { return !State().path.empty(); }
+namespace detail {
+std::atomic<bool> clickTraceOn{false};
+} // namespace detail
 
 double ClickTraceNow() { return Seconds(CLOCK_MONOTONIC); }
 

@@ -8,12 +8,18 @@
 //   "span <name> <id> <start> <end> <thread cpu ms> <thread>"
 // where thread is 1 for the process's first thread, else the kernel's id of the thread.
 // Kept in memory and written after each send and at exit. Off without the variable.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
 namespace platform {
 
-bool ClickTraceOn();
+namespace detail {
+// Set once before main when the variable names a file; every check is one load of it.
+extern std::atomic<bool> clickTraceOn;
+} // namespace detail
+
+inline bool ClickTraceOn() { return detail::clickTraceOn.load(std::memory_order_relaxed); }
 double ClickTraceNow();
 void ClickTraceButton(bool down, uint32_t msQueued);
 // A send() that was called at `asked` (ClickTraceNow()).

@@ -42,6 +42,15 @@ void HeadlessWindow::Move(const Rect& screenRect)
     }
 }
 
+void HeadlessWindow::RemakeStore(int width, int height)
+{
+    pixelsWidth_ = std::max(0, width);
+    pixelsHeight_ = std::max(0, height);
+    pixels_.assign(static_cast<size_t>(pixelsWidth_) * pixelsHeight_, 0);
+    ++pixelsVersion_;
+    InvalidateAll();
+}
+
 void HeadlessWindow::Resize(int width, int height)
 {
     Move({screen_.left, screen_.top, screen_.left + width, screen_.top + height});
@@ -73,7 +82,9 @@ void HeadlessWindow::Present(const uint32_t* bgra, int width, int height, std::s
     if (!bgra || destroyed_ || minimised_)
         return;
     ++presents_;
-    const Rect bounds = Rect{0, 0, width, height}.Intersect({0, 0, ClientWidth(), ClientHeight()});
+    const Rect bounds = Rect{0, 0, width, height}
+                            .Intersect({0, 0, ClientWidth(), ClientHeight()})
+                            .Intersect({0, 0, pixelsWidth_, pixelsHeight_});
     if (bgra == pixels_.data()) {
         // The lent store: the frame is on the screen already.
         for (const Rect& asked : rects) {
@@ -87,7 +98,7 @@ void HeadlessWindow::Present(const uint32_t* bgra, int width, int height, std::s
     auto copy = [&](const Rect& c) {
         for (int y = c.top; y < c.bottom; ++y) {
             std::copy_n(bgra + static_cast<size_t>(y) * width + c.left, c.Width(),
-                        pixels_.begin() + static_cast<ptrdiff_t>(y) * ClientWidth() + c.left);
+                        pixels_.begin() + static_cast<ptrdiff_t>(y) * pixelsWidth_ + c.left);
             presentedPixels_ += static_cast<uint64_t>(c.Width());
         }
     };
@@ -144,9 +155,9 @@ void HeadlessWindow::InjectMouseUp(MouseButton button, int x, int y, uint64_t ti
 
 uint32_t HeadlessWindow::Pixel(int x, int y) const
 {
-    if (x < 0 || y < 0 || x >= ClientWidth() || y >= ClientHeight())
+    if (x < 0 || y < 0 || x >= std::min(ClientWidth(), pixelsWidth_) || y >= std::min(ClientHeight(), pixelsHeight_))
         return 0;
-    return pixels_[static_cast<size_t>(y) * ClientWidth() + x];
+    return pixels_[static_cast<size_t>(y) * pixelsWidth_ + x];
 }
 
 uint64_t HeadlessWindow::FramebufferHash() const

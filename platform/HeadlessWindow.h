@@ -67,6 +67,10 @@ public:
     void InjectClose() { RawClose(); }
     // The user resizes the window: new client size, OnSize, everything damaged.
     void Resize(int width, int height);
+    // The display makes the store behind the screen anew, as a window system may remake a
+    // window's surface: a new version, cleared, at this size (another than the client's while a
+    // resize is under way), and everything damaged; no size message.
+    void RemakeStore(int width, int height);
     // The desktop the window stands on: its work area (1920 x 1040 unless set).
     void SetWorkArea(const Rect& workArea) { workArea_ = workArea; }
 

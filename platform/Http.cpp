@@ -27,10 +27,8 @@ size_t Collect(char* data, size_t size, size_t count, void* user)
         return 0;
     }
     if (n > room) {
-        if (r.options.keepFirstBytes)
-            r.cut = true;
-        else
-            r.stopped = HttpStop::TooLarge;
+        r.stopped = HttpStop::TooLarge;
+        r.cut = r.options.keepFirstBytes;
         return 0;
     }
     return n;
@@ -84,17 +82,21 @@ HttpResult Perform(const std::string& url, const std::string* body, const HttpOp
         lib->easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &status);
         lib->slistFreeAll(headers);
         lib->easyCleanup(curl);
-        result.error = rc;
         result.status = status;
         result.stopped = received.stopped;
-        if (rc == CURLE_OK || received.cut) {
-            result.ok = true;
+        if (received.stopped != HttpStop::None) {
+            // Stopped by this side: a failure, whatever libcurl says of the write it refused.
             result.cut = received.cut;
+            if (received.cut)
+                result.body = std::move(received.body);
+            return result;
+        }
+        result.error = rc;
+        if (rc == CURLE_OK) {
+            result.ok = true;
             result.body = std::move(received.body);
             return result;
         }
-        if (received.stopped != HttpStop::None)
-            break;
         if (rc != CURLE_COULDNT_CONNECT && rc != CURLE_OPERATION_TIMEDOUT)
             break;
     }

@@ -4,8 +4,8 @@
 // taken; redirects are not followed. libcurl is loaded and set up by the first request (or
 // InitHttp), once.
 //
-// A body is never taken without bound: past `maxBodyBytes` the transfer stops, and the call
-// fails (HttpStop::TooLarge) or, with `keepFirstBytes`, answers with the first maxBodyBytes.
+// A body is never taken without bound: past `maxBodyBytes` the transfer stops and the call fails
+// (HttpStop::TooLarge); with `keepFirstBytes` the result also holds the first maxBodyBytes.
 // `acceptBody` may refuse a body from what has come so far (its first bytes), which also stops
 // the transfer at once.
 #include <cstddef>
@@ -35,11 +35,11 @@ struct HttpOptions {
 enum class HttpStop { None, TooLarge, Refused };
 
 struct HttpResult {
-    bool ok = false;     // a response came (whole, or its first maxBodyBytes when asked)
-    long status = 0;     // HTTP status, 0 without a response
-    int error = 0;       // libcurl's code when no response came
+    bool ok = false; // a whole response came
+    long status = 0; // HTTP status, 0 without a response
+    int error = 0; // libcurl's code when no whole response came (0 when this side stopped it)
     HttpStop stopped = HttpStop::None;
-    bool cut = false;    // keepFirstBytes: the body is the first maxBodyBytes of a longer one
+    bool cut = false; // keepFirstBytes: the body is the first maxBodyBytes of a longer one
     std::string body;
 };
 

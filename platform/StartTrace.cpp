@@ -38,9 +38,16 @@ void Append(const char* kind, const char* name, double a, double b, bool two)
     AppendToFile(State().path, line);
 }
 
+[[maybe_unused]] const bool g_traceRead = [] {
+    detail::startTraceOn.store(!State().path.empty(), std::memory_order_relaxed);
+    return true;
+}();
+
 } // namespace
 
-bool StartTraceOn() { return !State().path.empty() && !State().done.load(std::memory_order_relaxed); }
+namespace detail {
+std::atomic<bool> startTraceOn{false};
+} // namespace detail
 
 double StartTraceNow()
 {
@@ -68,9 +75,12 @@ void StartWait(const char* name, double askedSeconds, double answeredSeconds)
 
 void StartTraceFrame()
 {
-    TraceState& s = State();
-    if (!StartTraceOn() || !s.tableUp.load() || s.done.exchange(true))
+    if (!StartTraceOn())
         return;
+    TraceState& s = State();
+    if (!s.tableUp.load() || s.done.exchange(true))
+        return;
+    detail::startTraceOn.store(false, std::memory_order_relaxed);
     timespec cpu{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
     Append("mark", "table-frame", StartTraceNow(), double(cpu.tv_sec) + double(cpu.tv_nsec) / 1e9, true);

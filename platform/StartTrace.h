@@ -4,9 +4,17 @@
 // another program's answer "wait <name> <asked> <answered>", in seconds of the monotonic clock.
 // The first frame presented after the "table" mark is marked "table-frame", and the trace ends
 // there. Off without the variable.
+#include <atomic>
+
 namespace platform {
 
-bool StartTraceOn();
+namespace detail {
+// Set before main when the variable names a file, cleared when the trace ends; every check is
+// one load of it.
+extern std::atomic<bool> startTraceOn;
+} // namespace detail
+
+inline bool StartTraceOn() { return detail::startTraceOn.load(std::memory_order_relaxed); }
 void StartMark(const char* name);
 // A wait on another program: from the question to its answer.
 void StartWait(const char* name, double askedSeconds, double answeredSeconds);

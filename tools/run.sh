@@ -102,17 +102,16 @@ if [ "$mode" = headless ]; then
   unset WAYLAND_DISPLAY
 fi
 
+# The table's port when it is free, else one the stand-in binds itself (port 0) and logs.
 port=$(/usr/bin/python3 - <<'EOF'
 import socket
-for want in (26283, 0):
-    s = socket.socket()
-    try:
-        s.bind(("127.0.0.1", want))
-    except OSError:
-        continue
-    print(s.getsockname()[1])
-    s.close()
-    break
+s = socket.socket()
+try:
+    s.bind(("127.0.0.1", 26283))
+    print(26283)
+except OSError:
+    print(0)
+s.close()
 EOF
 )
 
@@ -120,8 +119,9 @@ server_args=(--table tools/tables/default.json --port "$port" --play --verbose -
 [ "$mode" = window ] || server_args+=(--autoplay-human --wait-for-client --think-ms "${XL_RUN_THINK_MS:-150}" --hands 1)
 /usr/bin/python3 tools/server/game_server.py "${server_args[@]}" >"$logs/server.log" 2>&1 &
 server_pid=$!
-wait_for_line "$logs/server.log" "listening on 127.0.0.1:$port" 10 "$server_pid" ||
+wait_for_line "$logs/server.log" "listening on 127.0.0.1:[0-9]+" 10 "$server_pid" ||
   { say "the game-server stand-in did not start (see $logs/server.log)"; exit 1; }
+port=$(grep -oE "listening on 127.0.0.1:[0-9]+" "$logs/server.log" | head -1 | cut -d: -f2)
 sed "s/\"port\": 26283/\"port\": $port/" tools/tables/default.json >"$logs/table.json"
 
 hall_args=("$build/xueliu" --table "$logs/table.json" --run-dir "$logs/run" --record "$logs/hall.jsonl"

@@ -47,7 +47,7 @@ void PlaneObject::CreateSurface(int width, int height, uint32_t background, Text
     image_->width = static_cast<uint16_t>(width);
     image_->height = static_cast<uint16_t>(height);
     image_->pixels.assign(size_t(width) * height * 4, 0);
-    textBoxes_.clear();
+    textBoxes_.reset();
     image_->transparent = kColourKey;
     image_->frames = 1;
     image_->flags = kImageAlpha;
@@ -102,7 +102,7 @@ void PlaneObject::Clear()
 {
     if (!image_)
         return;
-    textBoxes_.clear();
+    textBoxes_.reset();
     if (background_ == picture_.GetKey()) {
         std::fill(image_->pixels.begin(), image_->pixels.end(), 0);
     } else {
@@ -347,7 +347,7 @@ void PlaneObject::ResizeSurface(int width, int height)
 
 void PlaneObject::TakeNewSize(int width, int height)
 {
-    textBoxes_.clear();
+    textBoxes_.reset();
     image_->width = static_cast<uint16_t>(width);
     image_->height = static_cast<uint16_t>(height);
     AttachPicture();
@@ -373,7 +373,7 @@ void PlaneObject::SwapPixels(std::vector<uint8_t>& pixels)
     if (!image_ || pixels.size() != image_->pixels.size())
         return;
     image_->pixels.swap(pixels);
-    textBoxes_.clear();
+    textBoxes_.reset();
     MarkChanged();
 }
 

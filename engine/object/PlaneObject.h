@@ -96,7 +96,7 @@ public:
     // box, a clear or a new size forgets them); the newest kTextBoxesKept. What a check of the
     // look reads to find texts over texts; kept only while RecordTexts is on (off by default: the
     // product never reads them).
-    const std::deque<TextBox>& TextBoxes() const { return textBoxes_; }
+    const std::deque<TextBox>& TextBoxes() const;
     static void RecordTexts(bool on);
     static bool RecordingTexts();
     // A text whose pixels were copied onto the surface rather than drawn (kept across a scroll).
@@ -124,7 +124,8 @@ private:
     TextStyle style_;
     TextSurface* text_ = nullptr;
     uint32_t background_ = kColourKey;
-    std::deque<TextBox> textBoxes_;
+    // Made by the first text recorded: a plane that records nothing holds no queue.
+    std::unique_ptr<std::deque<TextBox>> textBoxes_;
 };
 
 } // namespace Lumora

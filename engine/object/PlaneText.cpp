@@ -130,19 +130,27 @@ void PlaneObject::NoteText(const Rect& box, std::string_view text)
                   std::min(box.bottom, int(image_->height))};
     if (on.right <= on.left || on.bottom <= on.top)
         return;
-    if (textBoxes_.size() >= kTextBoxesKept)
-        textBoxes_.pop_front();
+    if (!textBoxes_)
+        textBoxes_ = std::make_unique<std::deque<TextBox>>();
+    if (textBoxes_->size() >= kTextBoxesKept)
+        textBoxes_->pop_front();
     size_t cut = 0;
     while (cut < text.size() && cut < kTextBoxBytes)
         cut += IsPair(text, cut) ? 2 : 1;
-    textBoxes_.push_back({on, std::string(text.substr(0, std::min(cut, text.size())))});
+    textBoxes_->push_back({on, std::string(text.substr(0, std::min(cut, text.size())))});
+}
+
+const std::deque<PlaneObject::TextBox>& PlaneObject::TextBoxes() const
+{
+    static const std::deque<TextBox> none;
+    return textBoxes_ ? *textBoxes_ : none;
 }
 
 void PlaneObject::ForgetTexts(int left, int top, int right, int bottom)
 {
-    if (textBoxes_.empty())
+    if (!textBoxes_)
         return;
-    std::erase_if(textBoxes_, [&](const TextBox& t) {
+    std::erase_if(*textBoxes_, [&](const TextBox& t) {
         return t.box.left < right && left < t.box.right && t.box.top < bottom && top < t.box.bottom;
     });
 }

@@ -45,7 +45,8 @@ bool StartNoticeDownload(std::shared_ptr<NoticeJob> job, uint32_t message)
             options.keepFirstBytes = true;
             options.acceptBody = MayBeNotice;
             const platform::HttpResult result = platform::HttpGet(job->url, options);
-            if (result.ok && result.status == 200 && !job->cancelled.load())
+            // A notice longer than is kept is shown by its first bytes.
+            if ((result.ok || result.cut) && result.status == 200 && !job->cancelled.load())
                 if (std::optional<std::string> text = AcceptNotice(result.body)) {
                     job->text = std::move(*text);
                     job->done = true;

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+#include <memory>
+#include <vector>
+
 using namespace Lumora;
 
 namespace {
@@ -201,6 +205,30 @@ TEST_F(PlaneObjectTest, TextBoxesLastUntilPaintCoversThemOnlyWhileRecorded)
     EXPECT_EQ(p->TextBoxes()[0].text, "x");
     p->Clear();
     EXPECT_TRUE(p->TextBoxes().empty());
+}
+
+// A plane that records no texts takes no heap for them: a hundred planes take hardly more than
+// a hundred blocks of their size (the allocator's rounding; a queue would take 500 bytes each).
+TEST(PlaneObjectHeap, APlaneThatRecordsNothingTakesNoHeapBeyondItsOwnBlock)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers keep their own heap";
+#else
+    ASSERT_FALSE(PlaneObject::RecordingTexts());
+    constexpr int kPlanes = 100;
+    std::vector<std::unique_ptr<PlaneObject>> planes;
+    std::vector<std::unique_ptr<char[]>> blocks;
+    planes.reserve(kPlanes);
+    blocks.reserve(kPlanes);
+    const size_t before = mallinfo2().uordblks;
+    for (int i = 0; i < kPlanes; ++i)
+        planes.push_back(std::make_unique<PlaneObject>());
+    const size_t made = mallinfo2().uordblks;
+    for (int i = 0; i < kPlanes; ++i)
+        blocks.push_back(std::make_unique<char[]>(sizeof(PlaneObject)));
+    const int64_t beyond = int64_t(made - before) - int64_t(mallinfo2().uordblks - made);
+    EXPECT_LT(beyond, 64 * kPlanes);
+#endif
 }
 
 TEST_F(PlaneObjectTest, CaptionsThatFitOnlyOnTwoLinesAreDrawnAsTwoHalves)

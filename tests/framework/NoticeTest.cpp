@@ -152,6 +152,30 @@ TEST_F(NoticeTest, AnEndlessBodyIsReadNoFurtherThanWhatIsKept)
     }
 }
 
+// The HTTP call's byte limit: a body of exactly the limit is taken whole; one byte more stops the
+// transfer, a failure that keeps nothing past the limit (the first bytes only when asked).
+TEST(HttpBodyLimit, ABodyOfTheLimitIsWholeAndOneByteMoreIsAFailureThatKeepsNothingPast)
+{
+    platform::InitHttp();
+    NoticeServer server;
+    const std::string url = "http://" + server.Host() + "/sized/";
+    platform::HttpOptions options;
+    options.maxBodyBytes = 1000;
+    const platform::HttpResult whole = platform::HttpGet(url + "1000", options);
+    EXPECT_TRUE(whole.ok);
+    EXPECT_EQ(whole.stopped, platform::HttpStop::None);
+    EXPECT_EQ(whole.body, std::string(1000, 'z'));
+    for (const bool keep : {false, true}) {
+        options.keepFirstBytes = keep;
+        const platform::HttpResult over = platform::HttpGet(url + "1001", options);
+        EXPECT_FALSE(over.ok) << keep;
+        EXPECT_EQ(over.stopped, platform::HttpStop::TooLarge) << keep;
+        EXPECT_EQ(over.error, 0) << keep;
+        EXPECT_EQ(over.cut, keep);
+        EXPECT_EQ(over.body, keep ? std::string(1000, 'z') : std::string()) << keep;
+    }
+}
+
 TEST_F(NoticeTest, NoTimerWithoutAPositiveInterval)
 {
     wnd_->SetNoticeInterval(0);

@@ -1,4 +1,5 @@
-"""Notice server for the frame window's tests: answers /notify/game/<n>.txt by scenario n and
+"""Notice server for the frame window's tests: answers /notify/game/<n>.txt by scenario n (and
+/sized/<n> with a body of n bytes) and
 prints its port first, then one line per request it served (and, after an endless body, how many
 bytes of it went out before the client hung up)."""
 import http.server
@@ -39,7 +40,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         print(self.path, flush=True)
         scenario = self.path.rsplit("/", 1)[-1].split(".")[0]
-        if not self.path.startswith("/notify/game/"):
+        if self.path.startswith("/sized/"):
+            self.send_body(b"z" * int(scenario))
+        elif not self.path.startswith("/notify/game/"):
             self.send_error(404)
         elif scenario == "1":
             self.send_body("<NOTIFY>公告一".encode("gbk"))

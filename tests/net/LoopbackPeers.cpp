@@ -87,4 +87,43 @@ EchoServer::~EchoServer()
     thread_.join();
 }
 
+StalledNames::StalledNames(int answerMs) : answerMs_(answerMs) { platform::SetCurrentResolver(this); }
+
+StalledNames::~StalledNames()
+{
+    platform::SetCurrentResolver(nullptr);
+    std::unique_lock lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return hanging_ == 0; });
+}
+
+std::optional<uint32_t> StalledNames::Resolve(const std::string& host) const
+{
+    if (const auto literal = platform::ParseAddressLiteral(host))
+        return literal;
+    std::unique_lock lock(mutex_);
+    ++asked_;
+    ++hanging_;
+    const bool released = changed_.wait_for(lock, std::chrono::milliseconds(answerMs_ ? answerMs_ : kStallMs),
+                                            [this] { return released_; });
+    --hanging_;
+    changed_.notify_all();
+    if (released || !answerMs_)
+        return std::nullopt;
+    return platform::LoopbackAddress();
+}
+
+int StalledNames::Asked() const
+{
+    std::lock_guard lock(mutex_);
+    return asked_;
+}
+
+int StalledNames::Hanging() const
+{
+    std::lock_guard lock(mutex_);
+    return hanging_;
+}
+
 } // namespace nettest

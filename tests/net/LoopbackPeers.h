@@ -1,10 +1,14 @@
 #pragma once
 // Small loopback servers for the network tests: a one-connection server that runs a script
-// (a fake proxy or a misbehaving peer), and an echo server to stand behind real proxies.
+// (a fake proxy or a misbehaving peer), an echo server to stand behind real proxies, and a name
+// server that never answers.
 #include "platform/Socket.h"
+#include "platform/SocketAddress.h"
 #include "platform/SocketListener.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -46,6 +50,28 @@ private:
     platform::SocketListener listener_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
+};
+
+// Installed while it lives: literals resolve at once, every name hangs as under a dead name
+// server (for at most kStallMs), or, given answerMs, is the loopback after that long. It goes
+// only once every lookup it was given has ended.
+class StalledNames final : public platform::Resolver {
+public:
+    static constexpr int kStallMs = 10000;
+    explicit StalledNames(int answerMs = 0);
+    ~StalledNames() override;
+    std::optional<uint32_t> Resolve(const std::string& host) const override;
+    // Names asked for so far and lookups still hanging.
+    int Asked() const;
+    int Hanging() const;
+
+private:
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    mutable int asked_ = 0;
+    mutable int hanging_ = 0;
+    bool released_ = false;
+    const int answerMs_;
 };
 
 } // namespace nettest

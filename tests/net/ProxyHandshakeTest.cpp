@@ -3,6 +3,7 @@
 #include "LocalDaemons.h"
 
 #include "net/SyncProxySocket.h"
+#include "platform/BusyPump.h"
 #include "platform/MessageLoop.h"
 #include "platform/MessageQueue.h"
 #include "platform/Window.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -198,6 +200,72 @@ TEST(ProxyHandshake, OneDeadlineForASilentProxy)
     EXPECT_GE(o.took, std::chrono::milliseconds(900));
     EXPECT_LT(o.took, kFast);
     EXPECT_FALSE(sock.Valid());
+}
+
+// A name server that never answers, for the target or for the proxy, through every proxy type:
+// the UI thread pumps meanwhile and the connect ends at its own limit, the lookup still hanging.
+TEST(ProxyHandshake, ANameThatIsNeverAnsweredPumpsAndEndsWithTheConnectsLimit)
+{
+    const struct Case {
+        int type;
+        std::string target, proxy;
+    } cases[] = {
+        {PROXYTYPE_NOPROXY, "game.test", "127.0.0.1"},  {PROXYTYPE_SOCKS4, "game.test", "127.0.0.1"},
+        {PROXYTYPE_SOCKS4A, "game.test", "127.0.0.1"},  {PROXYTYPE_SOCKS5, "game.test", "127.0.0.1"},
+        {PROXYTYPE_HTTP11, "game.test", "127.0.0.1"},   {PROXYTYPE_SOCKS4, "127.0.0.1", "proxy.test"},
+        {PROXYTYPE_SOCKS4A, "127.0.0.1", "proxy.test"}, {PROXYTYPE_SOCKS5, "127.0.0.1", "proxy.test"},
+        {PROXYTYPE_HTTP11, "127.0.0.1", "proxy.test"},
+    };
+    nettest::StalledNames names;
+    int pumped = 0;
+    platform::SetBusyPump([&] { ++pumped; });
+    int asked = 0;
+    for (const Case& c : cases) {
+        pumped = 0;
+        CSyncProxySocket sock;
+        EXPECT_FALSE(
+            sock.ConnectThroughProxy(c.target, 4242, c.type, c.proxy, nettest::FreePort(), nullptr, nullptr, 1))
+            << c.type << " " << c.target;
+        EXPECT_EQ(names.Asked(), ++asked) << c.type << " " << c.target;
+        EXPECT_EQ(names.Hanging(), asked) << c.type << " " << c.target << ": the connect waited for the lookup";
+        EXPECT_GT(pumped, 0) << c.type << " " << c.target;
+        EXPECT_EQ(sock.GetLastSocketError(), ETIMEDOUT) << c.type << " " << c.target;
+        EXPECT_FALSE(sock.Valid());
+    }
+    platform::SetBusyPump(nullptr);
+}
+
+// A slow lookup of the proxy's name and a silent proxy share the connect's one limit.
+TEST(ProxyHandshake, ASlowLookupAndASilentProxyShareTheLimit)
+{
+    ScriptedServer silent([](platform::TcpSocket& s) {
+        ReadN(s, 3);
+        ReadN(s, 1, kHoldMs); // answers nothing
+    });
+    nettest::StalledNames names(1500);
+    CSyncProxySocket sock;
+    const auto t0 = Clock::now();
+    EXPECT_FALSE(sock.ConnectThroughProxy("127.0.0.1", 4242, PROXYTYPE_SOCKS5, "proxy.test", silent.Port(), nullptr,
+                                          nullptr, 2));
+    const auto took = Clock::now() - t0;
+    EXPECT_EQ(names.Asked(), 1);
+    EXPECT_GE(took, std::chrono::milliseconds(1900));
+    EXPECT_LT(took, std::chrono::milliseconds(3000)) << "the handshake was given a limit of its own";
+}
+
+// A socket made anew forgets the last connect's lookup limit: its proxy's name is looked up again
+// however long ago that limit ran out.
+TEST(ProxyHandshake, ASocketMadeAnewForgetsTheLastLookupLimit)
+{
+    ScriptedServer proxy([](platform::TcpSocket& s) { ReadN(s, 3); });
+    nettest::StalledNames names(300);
+    CAsyncProxySocket sock;
+    sock.SetProxy(PROXYTYPE_SOCKS5, "proxy.test", proxy.Port());
+    ASSERT_TRUE(sock.Create());
+    EXPECT_FALSE(sock.Connect("127.0.0.1", 4242, 0));
+    ASSERT_TRUE(sock.Create());
+    EXPECT_TRUE(sock.ConnectToAddress({platform::LoopbackAddress(), 4242}));
+    EXPECT_EQ(names.Asked(), 2);
 }
 
 TEST(ProxyHandshake, BadTargetsAreRefusedBeforeAnythingIsSent)

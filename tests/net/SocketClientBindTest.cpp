@@ -1,11 +1,13 @@
 // The socket client's bind: a peer that connects to where the client listens (on the loopback,
 // or through a proxy's bind) becomes the client's connection, and a whole game session runs on it.
 #include "LocalDaemons.h"
+#include "LoopbackPeers.h"
 #include "SocketClientFixture.h"
 
 #include "net/ConnectionKeys.h"
 #include "net/ProxyTypes.h"
 #include "net/WireFrame.h"
+#include "platform/BusyPump.h"
 #include "platform/SocketPoller.h"
 
 #include <gtest/gtest.h>
@@ -119,4 +121,27 @@ TEST(SocketClientBind, AProxyThatRefusesOrNeverCallsBackFails)
     ASSERT_TRUE(client.Bind("127.0.0.1", 0));
     EXPECT_FALSE(client.AcceptBound(0, owner.Id(), false, nullptr, 0, 0, 1)); // no peer came
     EXPECT_EQ(client.GetSocket(), -1);
+}
+
+// The bind's lookups (the peer's name and the proxy's) pump the UI thread as a connect's do.
+TEST(SocketClientBind, ItsNameLookupsPumpTheUiThread)
+{
+    const auto dante = LocalDaemon::Danted();
+    ASSERT_TRUE(dante->Ok()) << dante->Error();
+    StalledNames names(300);
+    int pumped = 0;
+    platform::SetBusyPump([&] { ++pumped; });
+    const struct {
+        const char* peer;
+        const char* proxy;
+    } cases[] = {{"game.test", "127.0.0.1"}, {"127.0.0.1", "proxy.test"}};
+    for (const auto& c : cases) {
+        pumped = 0;
+        net::CDefSocketClient client(net::ConnectionKeyBlock(net::kGameKeyBlock), 128, 0x100, 0);
+        client.SetBindProxy(net::PROXYTYPE_SOCKS5, c.proxy, dante->Port());
+        EXPECT_TRUE(client.Bind(c.peer, 0)) << c.peer;
+        EXPECT_GT(pumped, 0) << c.peer;
+    }
+    platform::SetBusyPump(nullptr);
+    EXPECT_EQ(names.Asked(), 2);
 }

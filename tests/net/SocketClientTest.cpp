@@ -9,6 +9,7 @@
 #include "net/WireFrame.h"
 #include "platform/BusyPump.h"
 #include "platform/MessageLoop.h"
+#include "platform/SocketListener.h"
 #include "platform/Window.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 using namespace nettest;
 using Clock = std::chrono::steady_clock;
@@ -295,6 +297,40 @@ TEST(SocketClient, TheNameLookupPumpsTheUiThread)
                                 net::kGameGreetingLength, 0));
     platform::SetBusyPump(nullptr);
     platform::SetCurrentResolver(nullptr);
+}
+
+// A lookup that is never answered ends with the connect's limit, not with the lookup.
+TEST(SocketClient, ANameThatIsNeverAnsweredEndsWithTheConnectsLimit)
+{
+    OwnerThread owner;
+    net::CDefSocketClient client(nullptr, 0, 0, 0);
+    nettest::StalledNames names;
+    EXPECT_FALSE(
+        client.Create("game.test", 26283, 1, 0, owner.Id(), false, net::kGameGreeting, net::kGameGreetingLength, 0));
+    EXPECT_EQ(names.Asked(), 1);
+    EXPECT_EQ(names.Hanging(), 1);
+    EXPECT_EQ(client.GetSocket(), -1);
+}
+
+// A slow lookup and a connect that hangs (a listener whose queue is full) share the one limit.
+TEST(SocketClient, ASlowLookupAndAHangingConnectShareTheLimit)
+{
+    platform::SocketListener full(0, 0);
+    std::vector<platform::TcpSocket> fillers;
+    for (int i = 0; i < 3; ++i) {
+        fillers.push_back(platform::TcpSocket::Open());
+        fillers.back().StartConnect({platform::LoopbackAddress(), full.Port()});
+    }
+    OwnerThread owner;
+    net::CDefSocketClient client(nullptr, 0, 0, 0);
+    nettest::StalledNames names(1500);
+    const auto t0 = Clock::now();
+    EXPECT_FALSE(client.Create("game.test", full.Port(), 2, 0, owner.Id(), false, net::kGameGreeting,
+                               net::kGameGreetingLength, 0));
+    const auto took = Clock::now() - t0;
+    EXPECT_EQ(names.Asked(), 1);
+    EXPECT_GE(took, std::chrono::milliseconds(1900));
+    EXPECT_LT(took, std::chrono::milliseconds(3000)) << "the connect was given a limit of its own";
 }
 
 TEST(SocketClient, ConnectFailuresAreReportedAndLeaveNothingBehind)

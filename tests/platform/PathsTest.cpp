@@ -78,4 +78,31 @@ TEST(FileAppend, AnOpenFileFollowsItsPathWhenTheFileIsRemovedOrThePathChanges)
     std::filesystem::remove_all(dir);
 }
 
+// However often the path changes or the file goes, the file holds one descriptor at most.
+TEST(FileAppend, AnOpenFileLeaksNoDescriptorWhenItsPathChangesOrItsFileGoes)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("xl_append_fds_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    auto openDescriptors = [] {
+        const auto entries = std::filesystem::directory_iterator("/proc/self/fd");
+        return std::distance(begin(entries), end(entries));
+    };
+    const auto before = openDescriptors();
+    {
+        platform::AppendFile file;
+        for (int i = 0; i < 20; ++i) {
+            const std::string path = (dir / (i % 2 ? "a.log" : "b.log")).string();
+            ASSERT_TRUE(file.Append(path, "x"));
+            if (i % 3 == 0)
+                std::filesystem::remove(path);
+        }
+        EXPECT_FALSE(file.Append("/nonexistent-folder-xl/x.log", "x"));
+        EXPECT_EQ(openDescriptors(), before);
+        EXPECT_TRUE(file.Append((dir / "a.log").string(), "x"));
+        EXPECT_EQ(openDescriptors(), before + 1);
+    }
+    EXPECT_EQ(openDescriptors(), before);
+    std::filesystem::remove_all(dir);
+}
+
 } // namespace

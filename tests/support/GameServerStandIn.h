@@ -1,11 +1,13 @@
 #pragma once
-// Runs the game-server stand-in (tools/server/game_server.py) on a free loopback port with its
-// control socket in a temporary folder, for tests of the connection and the requests. Command
-// sends one JSON line to the control socket and returns the answer line; the helpers below pick
-// the few fields tests read. The process is stopped (TERM, then waited for) with the object.
+// Runs the game-server stand-in (tools/server/game_server.py) on a loopback port it binds itself
+// (and tells through its control socket), with that socket in a temporary folder, for tests of
+// the connection and the requests. Command sends one JSON line to the control socket and returns
+// the answer line; the helpers below pick the few fields tests read. The process is stopped
+// (TERM, then waited for) with the object, and is tied to the test (TiedChild.h).
+#include "tests/support/TiedChild.h"
+
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -20,8 +22,6 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 namespace standin {
 
 class GameServer {
@@ -34,22 +34,21 @@ public:
             return;
         folder_ = folder;
         control_ = folder_ + "/control.sock";
-        port_ = FreePort();
+        // Port 0: a port picked here and let go could be taken by another process first.
         std::vector<std::string> args{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tools/server/game_server.py",
-                                      "--port",           std::to_string(port_),
+                                      "--port",           "0",
                                       "--control",        control_};
         args.insert(args.end(), extra.begin(), extra.end());
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-            pid_ = 0;
+        pid_ = std::max<pid_t>(xltest::SpawnTied(args), 0);
+        if (pid_ == 0)
             return;
-        }
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (std::chrono::steady_clock::now() < deadline) {
-            if (Command(R"({"op":"state"})").find("\"ok\": true") != std::string::npos && Listening())
+            const std::string state = Command(R"({"op":"state"})");
+            const size_t at = state.find("\"port\": ");
+            if (state.find("\"ok\": true") != std::string::npos && at != std::string::npos)
+                port_ = static_cast<uint16_t>(std::strtoul(state.c_str() + at + 8, nullptr, 10));
+            if (port_ != 0 && Listening())
                 return;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
@@ -67,6 +66,8 @@ public:
     GameServer& operator=(const GameServer&) = delete;
 
     uint16_t Port() const { return port_; }
+    // The temporary folder of its control socket.
+    const std::string& Folder() const { return folder_; }
     // The stand-in's process, so benchmarks can read its processor time.
     pid_t Pid() const { return pid_; }
 
@@ -149,19 +150,6 @@ private:
         const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof(a)) == 0;
         close(fd);
         return ok;
-    }
-
-    static uint16_t FreePort()
-    {
-        const int fd = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof(a));
-        socklen_t n = sizeof(a);
-        getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
-        close(fd);
-        return ntohs(a.sin_port);
     }
 
     std::string folder_;

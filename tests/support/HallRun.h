@@ -1,12 +1,12 @@
 #pragma once
 // The real client started by the hall stand-in (tools/hall/hall.py) against a game-server
-// stand-in, in a private folder with the hall's record; the hall's process is stopped and the
-// folder removed with the object.
+// stand-in, in a private folder with the hall's record; the hall's process (tied to the test, see
+// TiedChild.h: it ends its client when it goes) is stopped and the folder removed with the object.
 #include "tests/support/GameServerStandIn.h"
 #include "tests/support/TableFile.h"
+#include "tests/support/TiedChild.h"
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -49,16 +49,11 @@ public:
                                       TableFileFor(server.Port(), dir_), "--run-dir", dir_ + "/run",
                                       "--record", record_};
         args.insert(args.end(), hallArgs.begin(), hallArgs.end());
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
         std::vector<char*> envp;
         for (auto& e : env)
             envp.push_back(e.data());
         envp.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
-            pid_ = 0;
+        pid_ = std::max<pid_t>(SpawnTied(args, envp.data()), 0);
     }
     ~HallRun()
     {
@@ -71,6 +66,7 @@ public:
     HallRun(const HallRun&) = delete;
     HallRun& operator=(const HallRun&) = delete;
 
+    pid_t HallPid() const { return pid_; }
     // The hall's folder: the client's program folder is run/game in it.
     const std::string& Folder() const { return dir_; }
     std::string Record() const

@@ -1,8 +1,11 @@
 #pragma once
 // A private X server for one test: Xvfb started with -displayfd (so parallel tests never
-// race for a display number), DISPLAY pointed at it, and helpers to read back screenshots.
+// race for a display number) and tied to the test (TiedChild.h), DISPLAY pointed at it, and
+// helpers to read back screenshots.
 // The server does not reset when its last client leaves: a reset drops whatever connects
 // meanwhile, and the client and the tools connect and leave all the time.
+#include "tests/support/TiedChild.h"
+
 #include <png.h>
 
 #include <cstdint>
@@ -32,16 +35,13 @@ public:
         int fds[2];
         if (pipe(fds) != 0)
             return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(fds[1], 3);
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            dup2(null, 2);
-            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp",
-                  "-noreset", static_cast<char*>(nullptr));
-            _exit(127);
-        }
+        pid_ = SpawnTied({"/usr/bin/Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
+                         nullptr, [&] {
+                             dup2(fds[1], 3);
+                             const int null = open("/dev/null", O_WRONLY);
+                             dup2(null, 1);
+                             dup2(null, 2);
+                         });
         close(fds[1]);
         std::string number;
         pollfd p{fds[0], POLLIN, 0};
@@ -73,6 +73,7 @@ public:
         }
     }
     bool Ok() const { return !display_.empty(); }
+    pid_t Pid() const { return pid_; }
     const std::string& Display() const { return display_; }
 
 private:

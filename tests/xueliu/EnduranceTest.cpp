@@ -115,3 +115,18 @@ TEST(Endurance, HandAfterHandTheClientsTableIsTheServersAndMemoryStaysFlat)
                 (unsigned long long)memory[2].heapBytes >> 10, (unsigned long long)memory[0].residentBytes >> 10,
                 (unsigned long long)memory[1].residentBytes >> 10, (unsigned long long)memory[2].residentBytes >> 10);
 }
+
+// A run that gives up in the middle of a hand (the robots think longer than the hand may take)
+// fails at once: a close the client refuses while the hand plays does not hold it up.
+TEST(Endurance, ARunThatGivesUpInTheMiddleOfAHandFailsAtOnce)
+{
+    tablerun::Options options;
+    options.thinkMs = 5000;
+    options.secondsPerHand = 12;
+    tablerun::TableRun run(options);
+    run.Run([](const tablerun::HandEnd&) { ADD_FAILURE() << "no hand ends in time"; });
+    EXPECT_EQ(run.HandsChecked(), 0);
+    EXPECT_NE(run.Failure().find("did not reach the scene's result"), std::string::npos) << run.Failure();
+    EXPECT_NE(run.Server().Command(R"({"op":"table","brief":true})").find("\"hands_played\": 0"), std::string::npos)
+        << "the run waited for the hand to end";
+}

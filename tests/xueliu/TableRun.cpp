@@ -8,6 +8,7 @@
 #include "framework/scene/GameWinApp.h"
 #include "framework/window/RunClient.h"
 #include "platform/ManualLoop.h"
+#include "platform/MessageLoop.h"
 #include "platform/MessageQueue.h"
 #include "platform/Window.h"
 #include "xueliu/CGameApp.h"
@@ -54,6 +55,13 @@ constexpr uint64_t kGateStepMs = 20;
 constexpr uint64_t kIdleWakeMs = 5;
 // Deal number: word 8 of the game parameters.
 constexpr int kDealNumberWord = 8;
+// A run that ends asks the window to close as a player would. The client may refuse in the middle
+// of a hand, so a run that gave up ends the loop itself after a short while (real time); after
+// the last hand a slow client gets longer.
+constexpr auto kGiveUpGrace = std::chrono::seconds(2);
+constexpr auto kEndGrace = std::chrono::seconds(30);
+// The client's status when the run gave up and ended the loop itself.
+constexpr int kGaveUpStatus = 99;
 
 int HandsPlayed(const standin::GameServer& server)
 {
@@ -213,15 +221,17 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
         platform::ManualLoop loop(clock);
         platform::MessageQueue& queue = platform::CurrentQueue();
         platform::WakeSignal& signal = *queue.Signal();
-        bool wasClosed = false, closing = false;
+        bool wasClosed = false, closing = false, quitPosted = false;
         uint64_t closedAt = 0, longestHold = 0, endedAt = 0;
         int resumedDeal = 0;
         auto lastReal = Steady::now();
         auto handStart = lastReal;
+        auto closeBy = lastReal;
         auto close = [&](std::string why) {
             if (closing)
                 return;
             closing = true;
+            closeBy = Steady::now() + (why.empty() ? kEndGrace : kGiveUpGrace);
             if (!why.empty() && failure_.empty())
                 failure_ = std::move(why);
             platform::PostToWindow(GetGameApp()->GetMainWindowId(), platform::kMsgClose);
@@ -277,8 +287,15 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
                                               lastReal + std::chrono::milliseconds(stepMs) - now));
                 }
             }
-            if (closing)
+            if (closing) {
+                if (!quitPosted && Steady::now() > closeBy) {
+                    if (failure_.empty())
+                        failure_ = "the client did not close when asked";
+                    platform::PostQuit(kGaveUpStatus);
+                    quitPosted = true;
+                }
                 continue;
+            }
 
             std::unique_lock lock(mutex);
             if (stop) {

@@ -30,7 +30,8 @@ start-up and generic answers of the protocol note. A table with robots plugs in 
 the session's chair, else None) and `Server.playing` (the table plays: 201130 answers 210030).
 
 Control socket (Unix stream, JSON lines; one answer line per command):
-  {"op": "state"}                        sessions, ready chairs, request log, errors
+  {"op": "state"}                        port (0 until it listens), sessions, ready chairs, request
+                                         log, errors
   {"op": "requests", "id": N}            hex of every request of that id so far
   {"op": "arrivals", "id": N}            when each of them arrived (time.monotonic(), seconds;
                                          the same clock as CLOCK_MONOTONIC): when it was read,
@@ -225,6 +226,7 @@ class Server:
         self.running_block_b = None
         self.playing = False
         self.session_count = 0
+        self.port = 0  # once listening: the port it listens on
         self.session_closed = None
         self.table_after_reply = None
         self.table_command = None
@@ -249,8 +251,10 @@ class Server:
         srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         srv.bind((self.args.host, self.args.port))
         srv.listen(8)
+        with self.lock:
+            self.port = srv.getsockname()[1]  # the one the system gave for --port 0
         if self.args.verbose:
-            log("listening on %s:%d" % (self.args.host, srv.getsockname()[1]))
+            log("listening on %s:%d" % (self.args.host, self.port))
         while True:
             sock, _ = srv.accept()
             sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
@@ -440,7 +444,7 @@ class Server:
         op = c.get("op")
         if op == "state":
             with self.lock:
-                return {"ok": True, "sessions": len(self.live_sessions()), "ready": sorted(self.ready),
+                return {"ok": True, "port": self.port, "sessions": len(self.live_sessions()), "ready": sorted(self.ready),
                         "requests": list(self.log), "errors": list(self.errors)}
         if op == "requests":
             with self.lock:
@@ -537,7 +541,8 @@ def attach_table(server):
 def main():
     p = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     p.add_argument("--host", default="127.0.0.1")
-    p.add_argument("--port", type=int, default=None, help="default: the table file's server port")
+    p.add_argument("--port", type=int, default=None,
+                   help="default: the table file's server port; 0: a free one, told by the state command")
     p.add_argument("--table")
     p.add_argument("--control")
     p.add_argument("--scenario")

@@ -268,6 +268,29 @@ TEST_F(HostWindowTest, FramesAreComposedInTheWindowsOwnPixels)
     EXPECT_EQ(0u, wnd_->GetCore().ModuleCount());
 }
 
+// A store the window lends anew at its size gets the whole view at the next frame, not only what
+// changed; one of another size (the window's surface ahead of its size message) is not composed
+// in, and the frames reach the screen by copies until the size follows.
+TEST_F(HostWindowTest, ANewlyLentStoreIsDrawnWholeAndOneOfAnotherSizeIsNotTaken)
+{
+    Square(20, 30, 20, kRed);
+    loop_->Advance(20);
+    window_->RemakeStore(200, 150);
+    loop_->Advance(20);
+    EXPECT_EQ(window_->Framebuffer().data(), paint_->PresentBuffer().data());
+    EXPECT_TRUE(ScreenMatchesFrame());
+    EXPECT_EQ(kRedPixel, Rgb(25, 35));
+
+    window_->RemakeStore(120, 90);
+    loop_->Advance(20);
+    EXPECT_FALSE(paint_->FrameInStore());
+    EXPECT_EQ(kRedPixel, Rgb(25, 35));
+    window_->Resize(120, 90);
+    loop_->Advance(20);
+    EXPECT_TRUE(paint_->FrameInStore());
+    EXPECT_EQ(kRedPixel, Rgb(25, 35));
+}
+
 TEST_F(HostWindowTest, AModuleFaultShowsItsBoxOverTheWindow)
 {
     struct Faulty : BaseModule {
