@@ -17,6 +17,7 @@
 #include "tests/mahjong/TileRig.h"
 #include "tests/xueliu/SceneRig.h"
 #include "tests/support/FakeClientApp.h"
+#include "tests/support/SceneReport.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyCheckButton.h"
 #include "widgets/CXyStandButton.h"
@@ -36,6 +37,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <unistd.h>
 
 using namespace Lumora;
@@ -79,6 +81,7 @@ public:
     void CheckSwitchRoom() override { ++switchChecks; }
     using CMyGame::ChairName;
     using CMyGame::Slot;
+    using CMyGame::StartReport;
     FakeClientApp client;
     RecordingConnect connect;
     int switchChecks = 0;
@@ -753,3 +756,73 @@ TEST_F(BoardsTest, TheDealTurnsTheSeatPanelsToTheRoomsAmount)
         EXPECT_EQ(shown.amount, 10000 + chair);
     }
 }
+
+namespace {
+
+// The scene's report for the tests that play through the window (XL_SCENE_REPORT): a line after
+// each frame that changed what it shows, with the boxes of what a player clicks; no timer of its
+// own, so the engine sleeps between changes as a player's does.
+class SceneReportTest : public BoardsTest {
+protected:
+    static std::string Path()
+    {
+        return (std::filesystem::temp_directory_path() / ("xl-report-" + std::to_string(::getpid()) + ".jsonl"))
+            .string();
+    }
+    static void SetUpTestSuite()
+    {
+        std::filesystem::remove(Path());
+        setenv("XL_SCENE_REPORT", Path().c_str(), 1);
+    }
+    static void TearDownTestSuite()
+    {
+        unsetenv("XL_SCENE_REPORT");
+        std::filesystem::remove(Path());
+    }
+    static std::vector<std::string> Lines()
+    {
+        std::ifstream in(Path());
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+    static std::array<int, 4> Corners(const xltest::Box& b) { return {b.left, b.top, b.right, b.bottom}; }
+    static std::array<int, 4> Corners(const PObject& object)
+    {
+        const Rect r = ObjectModule::ScreenRect(object.Geometry());
+        return {r.left, r.top, r.right, r.bottom};
+    }
+};
+
+TEST_F(SceneReportTest, AFrameThatChangedWhatAPlayerSeesWritesTheBoxesHeClicksAndNoTimerRuns)
+{
+    Step(CGameNotifyEx::kExchangeBegin, {20}, 8);
+    engine_->Run(500);
+    const size_t actions = engine_->Objects().CountPendingActions();
+    scene_->StartReport();
+    EXPECT_EQ(engine_->Objects().CountPendingActions(), actions);
+    const std::vector<std::string> dealt = Lines();
+    ASSERT_FALSE(dealt.empty());
+    const xltest::View v = xltest::Parse(dealt.back());
+    ASSERT_EQ(v.board, CMyGame::kBoardExchange);
+    ASSERT_TRUE(v.Has("ok"));
+    // A button's box is its face's, where a click lands, not the point it stands on.
+    EXPECT_FALSE(v.buttons.at("ok").Empty());
+    EXPECT_EQ(Corners(v.buttons.at("ok")), Corners(*scene_->FirstBoardButton()->GetFace()));
+    ASSERT_EQ(v.hand.size(), 14u);
+    for (const auto& t : v.hand)
+        EXPECT_EQ(Corners(t.box), Corners(*OwnTile(t.tile)->GetBodyPicture())) << t.tile;
+    // A click on a chosen tile drops it: the frame that lowers it writes the new choice.
+    ASSERT_FALSE(v.chosen.empty());
+    const auto tile = std::find_if(v.hand.begin(), v.hand.end(),
+                                   [&](const xltest::View::Tile& t) { return t.tile == v.chosen.front(); });
+    ASSERT_NE(tile, v.hand.end());
+    engine_->Click(tile->box.X(), tile->box.Y());
+    engine_->Settle();
+    const std::vector<std::string> after = Lines();
+    ASSERT_GT(after.size(), dealt.size());
+    EXPECT_NE(xltest::Parse(after.back()).chosen, v.chosen);
+}
+
+} // namespace
