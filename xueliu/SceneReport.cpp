@@ -6,6 +6,8 @@
 // button and picker), the result rows, whether the side panel and the skill bar are open and the
 // last chat lines. Written from the frame build, never on a timer: the engine sleeps between
 // changes as a player's client does. Off without the variable; nothing else reads it.
+#include "xueliu/SceneReport.h"
+
 #include "xueliu/CMyGame.h"
 
 #include "engine/object/CursorClipHost.h"
@@ -46,21 +48,6 @@ std::string BoxText(const Rect& r)
 {
     return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
         std::to_string(r.bottom) + "]";
-}
-
-// A JSON string of GBK text: quotes, backslashes and control bytes escaped, the rest as it is.
-std::string Quoted(const std::string& text)
-{
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\')
-            out += '\\';
-        if (static_cast<unsigned char>(c) < 0x20)
-            out += "\\u00" + std::string{"0123456789abcdef"[(c >> 4) & 15], "0123456789abcdef"[c & 15]};
-        else
-            out += c;
-    }
-    return out + "\"";
 }
 
 bool Shown(const PObject* o) { return o && o->IsActive() && o->IsVisible(); }
@@ -195,24 +182,36 @@ void CMyGame::WriteReport()
             std::to_string(std::max(0, content.ContentHeight() - content.viewHeight)) + "]";
     }
     // The side panel's last chat lines, emoticons as their codes; only while the box shows.
-    line += ",\"chat\":[";
     const CXyChatBox* chat = panel ? panel->GetChatBox() : nullptr;
-    if (Shown(chat)) {
-        const std::string text = chat->TextOf(chat->GetElementAt(0), nullptr);
-        std::vector<std::string> lines;
-        for (size_t start = 0; start < text.size();) {
-            const size_t end = std::min(text.find('\n', start), text.size());
-            if (end > start)
-                lines.push_back(text.substr(start, end - start));
-            start = end + 1;
-        }
-        const size_t first = lines.size() > kReportedChatLines ? lines.size() - kReportedChatLines : 0;
-        for (size_t i = first; i < lines.size(); ++i)
-            line += (i > first ? "," : "") + Quoted(lines[i]);
-    }
-    line += "]}";
+    line += ",\"chat\":" +
+            xueliu::ReportLines(Shown(chat) ? chat->TextOf(chat->GetElementAt(0), nullptr) : "", kReportedChatLines) + "}";
     if (line == lastReport_)
         return;
     lastReport_ = line;
     std::ofstream(reportPath_, std::ios::app) << line + '\n' << std::flush;
+}
+
+std::string xueliu::ReportLines(std::string_view text, size_t keep)
+{
+    std::vector<std::string_view> lines;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        if (end > start)
+            lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    std::string out = "[";
+    for (size_t i = lines.size() > keep ? lines.size() - keep : 0; i < lines.size(); ++i) {
+        out += out.size() > 1 ? ",\"" : "\"";
+        for (const char c : lines[i]) {
+            if (c == '"' || c == '\\')
+                out += '\\';
+            if (static_cast<unsigned char>(c) < 0x20)
+                out += "\\u00" + std::string{"0123456789abcdef"[(c >> 4) & 15], "0123456789abcdef"[c & 15]};
+            else
+                out += c;
+        }
+        out += '"';
+    }
+    return out + "]";
 }

@@ -28,6 +28,7 @@
 #include "xueliu/CXyResultListXueliu.h"
 #include "xueliu/GameRecords.h"
 #include "xueliu/ResultSummary.h"
+#include "xueliu/SceneReport.h"
 
 #include "framework/app/NotifyGate.h"
 
@@ -150,6 +151,24 @@ protected:
     void Send(uint32_t code, uintptr_t p1 = 0, uintptr_t p2 = 0)
     {
         engine_->Owner().SendEvent(EventRecord{scene_->GetId(), code, p1, p2});
+        engine_->Settle();
+    }
+    // A result whose eight settlement entries give chair 2 a detail of eight lines.
+    void ShowResultOfEightEntries()
+    {
+        std::vector<uint8_t> result(GameRecord::kResultSize, 0);
+        RecordWriter w({result.data(), result.size()});
+        for (size_t chair = 0; chair < 4; ++chair) {
+            w.I32(4 + chair * GameRecord::kResultChairBlock, int32_t(chair));
+            w.I32(GameRecord::kResultHandsOffset + chair * 4 * 32, -1);
+        }
+        w.I32(GameRecord::kResultSettlementCount, 8);
+        for (size_t i = 0; i < 8; ++i)
+            for (size_t k = 0; k < 4; ++k)
+                w.I32(GameRecord::kResultEntriesOffset + i * 16 + k * 4,
+                      std::array{1 + int32_t(i % 3), 2, int32_t(i % 2), 4}[k]);
+        app_->GetMahjongGameInfo()->StoreGameResult(result.data(), result.size());
+        scene_->OnNotifyGameResult(result.data(), result.size());
         engine_->Settle();
     }
     CMJCard2* OwnTile(int tile)
@@ -625,20 +644,7 @@ TEST_F(BoardsTest, NoRequestFollowsTheResultWhenTheLastThrowLeftTheClockRunning)
 // with the wheel; the detail names its chair, and a press on it or on the row, or Escape, folds it.
 TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPressOrEscape)
 {
-    std::vector<uint8_t> result(GameRecord::kResultSize, 0);
-    RecordWriter w({result.data(), result.size()});
-    for (size_t chair = 0; chair < 4; ++chair) {
-        w.I32(4 + chair * GameRecord::kResultChairBlock, int32_t(chair));
-        w.I32(GameRecord::kResultHandsOffset + chair * 4 * 32, -1);
-    }
-    w.I32(GameRecord::kResultSettlementCount, 8);
-    for (size_t i = 0; i < 8; ++i)
-        for (size_t k = 0; k < 4; ++k)
-            w.I32(GameRecord::kResultEntriesOffset + i * 16 + k * 4,
-                  std::array{1 + int32_t(i % 3), 2, int32_t(i % 2), 4}[k]);
-    app_->GetMahjongGameInfo()->StoreGameResult(result.data(), result.size());
-    scene_->OnNotifyGameResult(result.data(), result.size());
-    engine_->Settle();
+    ShowResultOfEightEntries();
     CXyResultListXueliu* list = scene_->ResultList();
     ASSERT_NE(list, nullptr);
     CXyResultBlockXueLiu* row = list->GetChairRow(2);
@@ -823,6 +829,65 @@ TEST_F(SceneReportTest, AFrameThatChangedWhatAPlayerSeesWritesTheBoxesHeClicksAn
     const std::vector<std::string> after = Lines();
     ASSERT_GT(after.size(), dealt.size());
     EXPECT_NE(xltest::Parse(after.back()).chosen, v.chosen);
+}
+
+// The skill bar folded: the report says so and offers the show button.
+TEST_F(SceneReportTest, TheSkillBarFoldedIsReportedWithItsShowButton)
+{
+    ASSERT_EQ(xltest::Parse(Lines().back()).skill, 1);
+    Send(EV_BTN_HIDE_SKILL);
+    const xltest::View v = xltest::Parse(Lines().back());
+    EXPECT_EQ(v.skill, 0);
+    EXPECT_FALSE(v.Has("skillHide"));
+    ASSERT_TRUE(v.Has("skillShow"));
+    EXPECT_EQ(Corners(v.buttons.at("skillShow")), Corners(*scene_->buttons[CMyGame::kBtnShowSkill]->GetFace()));
+}
+
+// The result's rows with their lines, the unfolded one, and the list's scroll.
+TEST_F(SceneReportTest, TheResultRowsSayWhichIsUnfoldedAndHowFarTheListScrolled)
+{
+    ShowResultOfEightEntries();
+    CXyResultListXueliu* list = scene_->ResultList();
+    ASSERT_NE(list, nullptr);
+    xltest::View v = xltest::Parse(Lines().back());
+    ASSERT_EQ(v.rows.size(), 4u);
+    EXPECT_EQ(v.rows[2].lines, 8);
+    EXPECT_EQ(Corners(v.rows[2].box), Corners(*list->GetChairRow(2)->GetFace()));
+    EXPECT_EQ(Corners(v.list), Corners(*list));
+    for (const auto& row : v.rows)
+        EXPECT_EQ(row.open, 0);
+    engine_->Click(v.rows[2].box.X(), v.rows[2].box.Y());
+    v = xltest::Parse(Lines().back());
+    ASSERT_EQ(list->GetSelected(), list->GetChairRow(2));
+    EXPECT_EQ(v.rows[2].open, 1);
+    EXPECT_EQ(v.rows[1].open, 0);
+    EXPECT_EQ(v.scroll, list->Content().ScrollY());
+    EXPECT_EQ(v.scrollMax, list->Content().ContentHeight() - list->Content().viewHeight);
+    engine_->Wheel(120);
+    const int scrolled = xltest::Parse(Lines().back()).scroll;
+    EXPECT_NE(scrolled, v.scroll);
+    EXPECT_EQ(scrolled, list->Content().ScrollY());
+}
+
+// The chat's last lines as the report writes them and the by-hand test reads them back.
+TEST(SceneReportLines, TheLastLinesComeBackAsTheyWereWithEmptyLinesLeftOut)
+{
+    const struct {
+        std::string text;
+        size_t keep;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"", 6, {}},
+        {"a\n\nb\n", 6, {"a", "b"}},
+        {"1\n2\n3\n4\n5\n6\n7\n8", 6, {"3", "4", "5", "6", "7", "8"}},
+        {"say \"hi\" \\ \x01 #大哭", 6, {"say \"hi\" \\ \x01 #大哭"}},
+    };
+    for (const auto& c : cases) {
+        const std::string json = xueliu::ReportLines(c.text, c.keep);
+        ASSERT_EQ(json.front(), '[') << json;
+        EXPECT_EQ(xltest::Strings(json, 1), c.lines) << json;
+        EXPECT_EQ(json.back(), ']') << json;
+    }
 }
 
 } // namespace
