@@ -24,6 +24,7 @@
 #include "widgets/CXyInputBox.h"
 #include "widgets/CXyStandButton.h"
 #include "widgets/CXyStandDlg.h"
+#include "widgets/SidePanelObjects.h"
 #include "xueliu/CXyResultListXueliu.h"
 
 #include <cstdlib>
@@ -91,7 +92,8 @@ void CMyGame::WriteReport()
     auto field = [](const char* name, int value) { return ",\"" + std::string(name) + "\":" + std::to_string(value); };
     IGameWinApp* app = GetGameWinApp();
     auto* frame = dynamic_cast<CXyGameFrame*>(app ? app->GetGameFrame() : nullptr);
-    auto* panel = dynamic_cast<CSubSystem*>(app ? app->GetSubSystem() : nullptr);
+    // The side panel by its name, as the emoticon picker finds it.
+    auto* panel = dynamic_cast<CSubSystem*>(FindByName(kSubSystemName));
     const CCySplitterBar* splitter = frame ? frame->GetSplitter() : nullptr;
     std::string line = "{\"phase\":" + std::to_string(phase_) + field("turn", IsOwnTurn() ? 1 : 0) +
         field("locked", handLocked_ ? 1 : 0) + field("drawn", ownDrawnTile_) + field("mode", handMode) +

@@ -18,7 +18,11 @@
 #include "tests/xueliu/SceneRig.h"
 #include "tests/support/FakeClientApp.h"
 #include "tests/support/SceneReport.h"
+#include "services/panel/CSubSystem.h"
 #include "widgets/CXyChatBox.h"
+#include "widgets/CXyChatFace.h"
+#include "widgets/CXyInputBox.h"
+#include "widgets/SidePanelObjects.h"
 #include "widgets/CXyCheckButton.h"
 #include "widgets/CXyStandButton.h"
 #include "widgets/CXyStandDlg.h"
@@ -82,7 +86,6 @@ public:
     void CheckSwitchRoom() override { ++switchChecks; }
     using CMyGame::ChairName;
     using CMyGame::Slot;
-    using CMyGame::StartReport;
     FakeClientApp client;
     RecordingConnect connect;
     int switchChecks = 0;
@@ -801,13 +804,10 @@ protected:
     }
 };
 
-TEST_F(SceneReportTest, AFrameThatChangedWhatAPlayerSeesWritesTheBoxesHeClicksAndNoTimerRuns)
+TEST_F(SceneReportTest, AFrameThatChangedWhatAPlayerSeesWritesTheBoxesHeClicks)
 {
     Step(CGameNotifyEx::kExchangeBegin, {20}, 8);
     engine_->Run(500);
-    const size_t actions = engine_->Objects().CountPendingActions();
-    scene_->StartReport();
-    EXPECT_EQ(engine_->Objects().CountPendingActions(), actions);
     const std::vector<std::string> dealt = Lines();
     ASSERT_FALSE(dealt.empty());
     const xltest::View v = xltest::Parse(dealt.back());
@@ -869,6 +869,37 @@ TEST_F(SceneReportTest, TheResultRowsSayWhichIsUnfoldedAndHowFarTheListScrolled)
     EXPECT_EQ(scrolled, list->Content().ScrollY());
 }
 
+// The side panel's input line, emoticon button and first face with their boxes, and its chat
+// lines while the chat box shows.
+TEST_F(SceneReportTest, TheSidePanelsControlsAndChatLinesAreReportedWhileShown)
+{
+    auto* panel = engine_->Make<CMJSubSystem>();
+    panel->SetName(kSubSystemName);
+    panel->SetBounds({kSurface.width - 300, 25, kSurface.width, kSurface.height});
+    panel->OnSizeDone();
+    panel->AddLine("hello");
+    engine_->Settle();
+    CGameInputBar& bar = *panel->GetInputBar();
+    xltest::View v = xltest::Parse(Lines().back());
+    EXPECT_EQ(v.chat, std::vector<std::string>{"hello"});
+    ASSERT_TRUE(v.Has("input") && v.Has("faces"));
+    EXPECT_EQ(Corners(v.buttons.at("input")), Corners(*bar.GetInput()));
+    EXPECT_EQ(Corners(v.buttons.at("faces")), Corners(*bar.GetFacesButton()->GetFace()));
+    EXPECT_FALSE(v.Has("face"));
+    bar.OnEvent({bar.GetId(), EV_PANEL_FACES, 0, 0});
+    engine_->Settle();
+    v = xltest::Parse(Lines().back());
+    ASSERT_TRUE(v.Has("face"));
+    const Rect grid = ObjectModule::ScreenRect(bar.GetPicker()->GetPanel()->Geometry());
+    const FaceGrid& g = bar.GetPicker()->GetGrid();
+    EXPECT_EQ(Corners(v.buttons.at("face")),
+              (std::array{grid.left + g.margin, grid.top + g.margin, grid.left + g.margin + g.cellSize,
+                          grid.top + g.margin + g.cellSize}));
+    panel->GetChatBox()->Deactivate();
+    engine_->Settle();
+    EXPECT_TRUE(xltest::Parse(Lines().back()).chat.empty());
+}
+
 // The chat's last lines as the report writes them and the by-hand test reads them back.
 TEST(SceneReportLines, TheLastLinesComeBackAsTheyWereWithEmptyLinesLeftOut)
 {
@@ -888,6 +919,27 @@ TEST(SceneReportLines, TheLastLinesComeBackAsTheyWereWithEmptyLinesLeftOut)
         EXPECT_EQ(xltest::Strings(json, 1), c.lines) << json;
         EXPECT_EQ(json.back(), ']') << json;
     }
+}
+
+} // namespace
+
+namespace {
+
+// With the report on, a table at rest runs no timed action: the engine sleeps as a player's does.
+TEST(SceneReportIdle, ATableAtRestRunsNoTimedAction)
+{
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("xl-report-idle-" + std::to_string(::getpid()) + ".jsonl")).string();
+    setenv("XL_SCENE_REPORT", path.c_str(), 1);
+    {
+        SceneRig<BoardScene> rig("report-idle");
+        rig.scene->OnGameReady();
+        rig.engine->Run(1000);
+        EXPECT_EQ(rig.engine->Objects().CountPendingActions(), 0u);
+        EXPECT_TRUE(std::filesystem::exists(path));
+    }
+    unsetenv("XL_SCENE_REPORT");
+    std::filesystem::remove(path);
 }
 
 } // namespace
