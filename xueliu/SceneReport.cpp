@@ -94,7 +94,7 @@ void CMyGame::WriteReport()
     auto* frame = dynamic_cast<CXyGameFrame*>(app ? app->GetGameFrame() : nullptr);
     // The side panel by its name, as the emoticon picker finds it.
     auto* panel = dynamic_cast<CSubSystem*>(FindByName(kSubSystemName));
-    const CCySplitterBar* splitter = frame ? frame->GetSplitter() : nullptr;
+    const auto* splitter = dynamic_cast<const CCySplitterBar*>(FindByName(CCySplitterBar::kName));
     std::string line = "{\"phase\":" + std::to_string(phase_) + field("turn", IsOwnTurn() ? 1 : 0) +
         field("locked", handLocked_ ? 1 : 0) + field("drawn", ownDrawnTile_) + field("mode", handMode) +
         field("missing", MissingSuit(OwnChair())) + field("board", boardKind_) +

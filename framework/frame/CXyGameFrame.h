@@ -224,7 +224,6 @@ public:
     Lumora::CXyStandButton* GetSignUpButton() const { return signUp_; }
     Lumora::CXyStandButton* GetGiveUpButton() const { return giveUp_; }
     Lumora::CXyStandButton* GetSettingsButton() const { return settingsButton_; }
-    Lumora::CCySplitterBar* GetSplitter() const { return splitter_; }
     Lumora::CXyBlackboard* GetCountdownBoard() const { return countdownBoard_; }
     Lumora::CXyBlackboard* GetFeeBoard() const { return feeBoard_; }
     Lumora::CXyBlackboard* GetKnockoutBoard() const { return knockoutBoard_; }

@@ -19,6 +19,7 @@
 #include "tests/support/FakeClientApp.h"
 #include "tests/support/SceneReport.h"
 #include "services/panel/CSubSystem.h"
+#include "widgets/CCySplitterBar.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyChatFace.h"
 #include "widgets/CXyInputBox.h"
@@ -895,9 +896,33 @@ TEST_F(SceneReportTest, TheSidePanelsControlsAndChatLinesAreReportedWhileShown)
     EXPECT_EQ(Corners(v.buttons.at("face")),
               (std::array{grid.left + g.margin, grid.top + g.margin, grid.left + g.margin + g.cellSize,
                           grid.top + g.margin + g.cellSize}));
+    // A pick closes the picker.
+    bar.GetPicker()->Pick(g.margin + 1, g.margin + 1);
+    engine_->Settle();
+    EXPECT_FALSE(xltest::Parse(Lines().back()).Has("face"));
     panel->GetChatBox()->Deactivate();
     engine_->Settle();
     EXPECT_TRUE(xltest::Parse(Lines().back()).chat.empty());
+}
+
+// The splitter's arrow, and whether the side panel stands unfolded.
+TEST_F(SceneReportTest, TheSplittersArrowAndTheSidePanelsFoldAreReported)
+{
+    EXPECT_EQ(xltest::Parse(Lines().back()).panel, 0);
+    auto* splitter = engine_->Make<CCySplitterBar>();
+    splitter->SetSize(8, 400);
+    splitter->MoveTo(kSurface.width - 304, 300);
+    splitter->Activate();
+    splitter->Layout();
+    engine_->Settle();
+    xltest::View v = xltest::Parse(Lines().back());
+    EXPECT_EQ(v.panel, 1);
+    ASSERT_TRUE(v.Has("splitter"));
+    EXPECT_EQ(Corners(v.buttons.at("splitter")), Corners(*splitter->GetArrow()));
+    splitter->SetCollapsed(1);
+    splitter->Refresh();
+    engine_->Settle();
+    EXPECT_EQ(xltest::Parse(Lines().back()).panel, 0);
 }
 
 // The chat's last lines as the report writes them and the by-hand test reads them back.
