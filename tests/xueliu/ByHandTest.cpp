@@ -51,6 +51,8 @@ struct ScreenSize {
     std::string Name() const { return std::to_string(width) + "x" + std::to_string(height); }
 };
 
+void PrintTo(const ScreenSize& size, std::ostream* out) { *out << size.Name(); }
+
 // What is on the screen at each step: kept as a picture, and the place where the whole-screen
 // checks run.
 class Screen {
@@ -533,7 +535,8 @@ TEST_P(ByHand, TwoWholeHandsPlayedAsAPersonDoes)
         std::vector<int> sceneHand = player.Seen().own;
         std::sort(sceneHand.begin(), sceneHand.end());
         EXPECT_EQ(sceneHand, serverHand) << "hand " << hand << ": the own hand differs from the server's";
-        EXPECT_EQ(table.humanTimeOuts, 0) << "the server acted for the own chair; clicks:\n" << Join(player.story);
+        EXPECT_EQ(table.humanTimeOuts, 0) << "hand " << hand << ": the server acted for the own chair; clicks:\n"
+                                          << Join(player.story);
         if (hand == 1) {
             player.ResultRowSteps();
             player.Click(player.Seen().buttons.at("ok"), "continue (继续)");
