@@ -543,6 +543,7 @@ TEST_P(ByHand, TwoWholeHandsPlayedAsAPersonDoes)
         }
     }
     EXPECT_GT(player.throws, 0);
+    EXPECT_GT(player.claims, 0) << "no claim was offered: the deal does not test taking them";
     EXPECT_TRUE(player.DidSideSteps()) << "no moment for the settings or the mid-hand steps:\n" << Join(player.story);
 
     // The frame fills the screen: its close button is the title bar's last.
