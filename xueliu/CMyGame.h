@@ -52,7 +52,6 @@ public:
         kEvExchangeRetry = 80001196, // p1: attempt, p2: the exchange's serial
         kEvExchangeTick = 80001197,  // p1: seconds left, p2: the exchange's serial
         kEvWinLabelFade = 80001198,  // p1: the win's serial
-        kEvReportTick = 80001199,    // the test report's look (SceneReport.cpp)
         kEvBoardKey = 80001200,      // p1: the board; a key went down on it
     };
     enum Board : int { kBoardExchange = 1, kBoardMissing = 2, kBoardResult = 3, kBoardSettings = 4, kBoardQr = 5 };
@@ -192,6 +191,7 @@ protected:
     // The report for tests that click through the window (SceneReport.cpp).
     void StartReport();
     void WriteReport();
+    Lumora::Rect ReportBox(const Lumora::PObject& object) const;
     std::string ReportRect(const Lumora::PObject& object) const;
 
     int phase_ = kPhaseIdle;

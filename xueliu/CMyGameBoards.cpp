@@ -400,7 +400,6 @@ int CMyGame::OnEvent(const EventRecord& record)
                 ToggleExchangeTile(*t);
         return 1;
     case kEvSettings: ShowSettingsBoard(); return 1;
-    case kEvReportTick: WriteReport(); return 1;
     case kEvExchangeRetry:
         if (record.param2 == exchangeSerial_)
             BeginExchange(int(record.param1));

@@ -1,17 +1,31 @@
 // The scene's report for tests that play through the real window: with XL_SCENE_REPORT naming a
-// file, the scene appends one JSON line whenever what a player could see or click changes
-// (looked at every 50 ms): the phase, the own turn, the open board, the own hand with each
-// tile's screen rectangle, and the screen rectangles of the buttons shown. Off without the
-// variable; nothing else reads it.
+// file, one JSON line is appended whenever a frame was built and what a player could see or
+// click differs from the last line: the phase, the own turn, the open board, the own hand with
+// each tile's box on the screen, the boxes of the buttons and controls shown (the table's, the
+// open board's, the frame's settings button and splitter, the side panel's input line, emoticon
+// button and picker), the result rows, whether the side panel and the skill bar are open and the
+// last chat lines. Written from the frame build, never on a timer: the engine sleeps between
+// changes as a player's client does. Off without the variable; nothing else reads it.
+#include "xueliu/SceneReport.h"
+
 #include "xueliu/CMyGame.h"
 
 #include "engine/object/CursorClipHost.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/object/PictureObject.h"
+#include "engine/object/PlaneObject.h"
+#include "framework/frame/CXyGameFrame.h"
 #include "mahjong/tiles/CMJCard2.h"
+#include "services/panel/CSubSystem.h"
+#include "widgets/CCySplitterBar.h"
+#include "widgets/CXyChatBox.h"
+#include "widgets/CXyChatFace.h"
 #include "widgets/CXyCheckButton.h"
+#include "widgets/CXyInputBox.h"
 #include "widgets/CXyStandButton.h"
 #include "widgets/CXyStandDlg.h"
+#include "widgets/SidePanelObjects.h"
+#include "xueliu/CXyResultListXueliu.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -20,7 +34,8 @@ using namespace Lumora;
 
 namespace {
 
-constexpr uint32_t kReportPeriodMs = 50;
+// The chat lines the report carries, the last ones.
+constexpr size_t kReportedChatLines = 6;
 
 std::string JoinTiles(const std::vector<int>& tiles)
 {
@@ -30,20 +45,32 @@ std::string JoinTiles(const std::vector<int>& tiles)
     return out + "]";
 }
 
+std::string BoxText(const Rect& r)
+{
+    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+        std::to_string(r.bottom) + "]";
+}
+
+bool Shown(const PObject* o) { return o && o->IsActive() && o->IsVisible(); }
+
 } // namespace
 
 void CMyGame::StartReport()
 {
     const char* path = std::getenv("XL_SCENE_REPORT");
-    if (!path || !*path)
+    ObjectModule* module = GetObjectModule();
+    if (!path || !*path || !module)
         return;
     reportPath_ = path;
-    const EventRecord tick{GetId(), kEvReportTick, 0, 0};
-    ActRepeatEvent(kReportPeriodMs, -1, &tick);
+    // By id: the scene may go before the module.
+    module->SetFrameBuiltHook([module, id = GetId()] {
+        if (auto* scene = dynamic_cast<CMyGame*>(module->FindById(id)))
+            scene->WriteReport();
+    });
 }
 
-// "[left,top,right,bottom]" on the screen.
-std::string CMyGame::ReportRect(const PObject& object) const
+// The object's box on the screen.
+Rect CMyGame::ReportBox(const PObject& object) const
 {
     Rect viewport;
     CursorClipHost::Origin origin{};
@@ -54,17 +81,25 @@ std::string CMyGame::ReportRect(const PObject& object) const
     }
     const Rect r = ObjectModule::ScreenRect(object.Geometry());
     const int dx = origin.x - viewport.left, dy = origin.y - viewport.top;
-    return "[" + std::to_string(r.left + dx) + "," + std::to_string(r.top + dy) + "," + std::to_string(r.right + dx) +
-           "," + std::to_string(r.bottom + dy) + "]";
+    return Rect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
+
+// "[left,top,right,bottom]" on the screen.
+std::string CMyGame::ReportRect(const PObject& object) const { return BoxText(ReportBox(object)); }
 
 void CMyGame::WriteReport()
 {
-    auto shown = [](const PObject* o) { return o && o->IsActive() && o->IsVisible(); };
     auto field = [](const char* name, int value) { return ",\"" + std::string(name) + "\":" + std::to_string(value); };
+    IGameWinApp* app = GetGameWinApp();
+    auto* frame = dynamic_cast<CXyGameFrame*>(app ? app->GetGameFrame() : nullptr);
+    // The side panel by its name, as the emoticon picker finds it.
+    auto* panel = dynamic_cast<CSubSystem*>(FindByName(kSubSystemName));
+    const auto* splitter = dynamic_cast<const CCySplitterBar*>(FindByName(CCySplitterBar::kName));
     std::string line = "{\"phase\":" + std::to_string(phase_) + field("turn", IsOwnTurn() ? 1 : 0) +
-                       field("locked", handLocked_ ? 1 : 0) + field("drawn", ownDrawnTile_) + field("mode", handMode) +
-                       field("missing", MissingSuit(OwnChair())) + field("board", boardKind_) + ",\"hand\":[";
+        field("locked", handLocked_ ? 1 : 0) + field("drawn", ownDrawnTile_) + field("mode", handMode) +
+        field("missing", MissingSuit(OwnChair())) + field("board", boardKind_) +
+        field("panel", splitter && splitter->IsExpanded() ? 1 : 0) + field("skill", Shown(skillBar) ? 1 : 0) +
+        ",\"hand\":[";
     const char* comma = "";
     for (int slot = 0; slot < GetMaxHandSlots(); ++slot) {
         const CMJCard2* t = Slot(kOwnSeat, slot);
@@ -76,17 +111,53 @@ void CMyGame::WriteReport()
         comma = ",";
     }
     line += "],\"own\":" + JoinTiles(OwnHandTiles()) + ",\"chosen\":" + JoinTiles(exchangeChoice_) + ",\"buttons\":{";
-    static const std::pair<int, const char*> kNamed[] = {
-        {kBtnStart, "start"}, {kBtnPass, "pass"}, {kBtnHu, "hu"}, {kBtnGang, "gang"}, {kBtnPeng, "peng"}};
     comma = "";
+    // A stand button is drawn by its face: the button itself has no size.
+    auto button = [&](const char* name, const PObject* object) {
+        const auto* stand = dynamic_cast<const CXyStandButton*>(object);
+        const PObject* drawn = stand && stand->GetFace() ? stand->GetFace() : object;
+        if (!Shown(object) || !Shown(drawn))
+            return;
+        line += comma + ("\"" + std::string(name) + "\":") + ReportRect(*drawn);
+        comma = ",";
+    };
+    static const std::pair<int, const char*> kNamed[] = {
+        {kBtnStart, "start"},        {kBtnPass, "pass"}, {kBtnHu, "hu"},
+        {kBtnGang, "gang"},          {kBtnPeng, "peng"}, {kBtnHideSkill, "skillHide"},
+        {kBtnShowSkill, "skillShow"}};
     for (const auto& [slot, name] : kNamed)
-        if (const CXyStandButton* b = buttons[size_t(slot)]; shown(b)) {
-            line += comma + ("\"" + std::string(name) + "\":") + ReportRect(*b);
+        button(name, buttons[size_t(slot)]);
+    // The open board's buttons: "ok" is its first (OK, or "继续" on the result), then the others.
+    if (Shown(board_)) {
+        int other = 0;
+        for (const PObject* object : boardObjects_) {
+            const auto* b = dynamic_cast<const CXyStandButton*>(object);
+            if (!b || !b->IsEnabled())
+                continue;
+            const std::string name = b == boardFirstButton_ ? "ok" : "board" + std::to_string(++other);
+            button(name.c_str(), b);
+        }
+    }
+    if (frame)
+        button("settings", frame->GetSettingsButton());
+    if (splitter)
+        button("splitter", splitter->GetArrow());
+    const CGameInputBar* bar = panel ? panel->GetInputBar() : nullptr;
+    if (bar) {
+        button("input", bar->GetInput());
+        button("send", bar->GetSendButton());
+        button("faces", bar->GetFacesButton());
+        // The picker's first face.
+        const CXyChatFace* picker = bar->GetPicker();
+        if (Shown(picker) && Shown(picker->GetPanel()) && !picker->GetFaces().empty()) {
+            const Rect grid = ReportBox(*picker->GetPanel());
+            const FaceGrid& g = picker->GetGrid();
+            line += comma + std::string("\"face\":") +
+                BoxText({grid.left + g.margin, grid.top + g.margin, grid.left + g.margin + g.cellSize,
+                         grid.top + g.margin + g.cellSize});
             comma = ",";
         }
-    // The open board's first button: OK, or "继续" on the result.
-    if (shown(board_) && shown(boardFirstButton_) && boardFirstButton_->IsEnabled())
-        line += comma + std::string("\"ok\":") + ReportRect(*boardFirstButton_);
+    }
     line += "},\"checks\":[";
     const std::vector<int> states = BoardCheckStates();
     for (size_t i = 0; i < boardChecks_.size(); ++i) {
@@ -95,9 +166,54 @@ void CMyGame::WriteReport()
         line += (i ? ",{\"on\":" : "{\"on\":") + std::to_string(states[i]) +
                 ",\"rect\":" + (face ? ReportRect(*face) : "[0,0,0,0]") + "}";
     }
-    line += "]}";
+    // The result's rows: how many detail lines each holds, whether it is unfolded, its box.
+    line += "],\"rows\":[";
+    const CXyResultListXueliu* list = boardKind_ == kBoardResult && Shown(board_) ? ResultList() : nullptr;
+    for (int i = 0; list && i < list->GetBlockCount(); ++i) {
+        const CXyResultBlockXueLiu* row = list->GetChairRow(i);
+        const PObject* face = row ? row->GetFace() : nullptr;
+        if (!face)
+            continue;
+        line += (i ? ",{\"lines\":" : "{\"lines\":") + std::to_string(row->DetailLines().size()) +
+            field("open", list->GetSelected() == row ? 1 : 0) + ",\"rect\":" + ReportRect(*face) + "}";
+    }
+    line += "]";
+    if (list) {
+        const ChatLayout& content = list->Content();
+        line += ",\"list\":" + ReportRect(*list) + ",\"scroll\":[" + std::to_string(content.ScrollY()) + "," +
+            std::to_string(std::max(0, content.ContentHeight() - content.viewHeight)) + "]";
+    }
+    // The side panel's last chat lines, emoticons as their codes; only while the box shows.
+    const CXyChatBox* chat = panel ? panel->GetChatBox() : nullptr;
+    line += ",\"chat\":" +
+            xueliu::ReportLines(Shown(chat) ? chat->TextOf(chat->GetElementAt(0), nullptr) : "", kReportedChatLines) + "}";
     if (line == lastReport_)
         return;
     lastReport_ = line;
     std::ofstream(reportPath_, std::ios::app) << line + '\n' << std::flush;
+}
+
+std::string xueliu::ReportLines(std::string_view text, size_t keep)
+{
+    std::vector<std::string_view> lines;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        if (end > start)
+            lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    std::string out = "[";
+    for (size_t i = lines.size() > keep ? lines.size() - keep : 0; i < lines.size(); ++i) {
+        out += out.size() > 1 ? ",\"" : "\"";
+        for (const char c : lines[i]) {
+            if (c == '"' || c == '\\')
+                out += '\\';
+            if (static_cast<unsigned char>(c) < 0x20)
+                out += "\\u00" + std::string{"0123456789abcdef"[(c >> 4) & 15], "0123456789abcdef"[c & 15]};
+            else
+                out += c;
+        }
+        out += '"';
+    }
+    return out + "]";
 }

@@ -390,6 +390,8 @@ void ObjectModule::BuildFrame()
     // The painting module takes the frame and deletes it; without one it is dropped here.
     if (GetModule(LUMORA_MODULE_PAINT))
         SendMessage(LUMORA_MODULE_PAINT, LUMORA_MSG_DRAW_FRAME, reinterpret_cast<uintptr_t>(frame.release()), 0);
+    if (frameBuilt_)
+        frameBuilt_();
 }
 
 } // namespace Lumora

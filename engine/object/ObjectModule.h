@@ -134,6 +134,9 @@ public:
     void ForEachObject(const std::function<void(PObject&)>& visit);
     // The host window tells the module while it is minimised: no frames are built then.
     void SetHostMinimised(bool minimised) { minimised_ = minimised; }
+    // Called after each frame that was built, once the painting module has it (a test's report
+    // of what the frame shows); none by default. It may read objects but not change them.
+    void SetFrameBuiltHook(std::function<void()> hook) { frameBuilt_ = std::move(hook); }
     // The screen rectangle of a geometry: its bounding box at its angle, cut by its clip.
     static Rect ScreenRect(const ObjectGeometry& g);
 
@@ -252,6 +255,7 @@ private:
     TextSurface text_;
     uint32_t fullRedraw_ = 0;
     bool minimised_ = false;
+    std::function<void()> frameBuilt_;
     uint64_t lastActionId_ = 0;
     ActionGroup* currentGroup_ = nullptr;
     // The listed actions in the order they were added, with what the run's walk asks of each

@@ -223,6 +223,7 @@ public:
     Lumora::BITObject* GetAutoPlayAnimation() const { return autoPlay_; }
     Lumora::CXyStandButton* GetSignUpButton() const { return signUp_; }
     Lumora::CXyStandButton* GetGiveUpButton() const { return giveUp_; }
+    Lumora::CXyStandButton* GetSettingsButton() const { return settingsButton_; }
     Lumora::CXyBlackboard* GetCountdownBoard() const { return countdownBoard_; }
     Lumora::CXyBlackboard* GetFeeBoard() const { return feeBoard_; }
     Lumora::CXyBlackboard* GetKnockoutBoard() const { return knockoutBoard_; }

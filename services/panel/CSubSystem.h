@@ -62,6 +62,9 @@ public:
     bool Send(std::string_view text);
     CXyInputBox* GetInput() const { return input_; }
     CXyStandButton* GetSendButton() const { return send_; }
+    CXyStandButton* GetFacesButton() const { return faces_; }
+    // The emoticon picker, made when the emoticon button is first pressed.
+    CXyChatFace* GetPicker() const { return picker_; }
 
 private:
     void OpenFaces();

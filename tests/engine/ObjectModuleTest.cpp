@@ -564,6 +564,27 @@ TEST_F(ObjectModuleTest, ChangesDirtyTheRightRectangles)
     EXPECT_EQ(compositor_->lastRecordCount, 0u);
 }
 
+TEST_F(ObjectModuleTest, TheFrameBuiltHookRunsAfterEachFrameThePainterHadAndNotWhenNothingChanged)
+{
+    int calls = 0;
+    size_t painted = 0;
+    objects_->SetFrameBuiltHook([&] {
+        ++calls;
+        painted = compositor_->lastRecordCount;
+    });
+    BITObject* o = Picture(50, 50);
+    objects_->BuildFrame();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(painted, 1u);
+    objects_->BuildFrame();
+    Tick();
+    EXPECT_EQ(calls, 1);
+    o->MoveBy(5, 0);
+    o->Redraw();
+    Tick();
+    EXPECT_EQ(calls, 2);
+}
+
 TEST_F(ObjectModuleTest, AnObjectChangedTwiceInAStepRepaintsWhereItWasAndWhereItIs)
 {
     BITObject* o = Picture(50, 50);

@@ -1,7 +1,9 @@
 #pragma once
-// The client's scene report (XL_SCENE_REPORT=FILE: one JSON line whenever what a player could
-// see or click changes) read back by programs that play through the real window: the phase, the
-// own hand and the buttons with their places on the screen.
+// The client's scene report (XL_SCENE_REPORT=FILE: one JSON line after a built frame whenever
+// what a player could see or click changed) read back by programs that play through the real
+// window: the phase, the own hand, the buttons and controls with their boxes on the screen, the
+// result rows, whether the side panel and the skill bar are open, and the last chat lines.
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -16,7 +18,7 @@ namespace xltest {
 
 // The scene's phases and boards (xueliu/CMyGame.h).
 constexpr int kPhaseIdle = 0, kPhaseExchange = 1, kPhaseMissing = 3, kPhasePlay = 5, kPhaseEnded = 6;
-constexpr int kBoardExchange = 1, kBoardMissing = 2, kBoardResult = 3;
+constexpr int kBoardExchange = 1, kBoardMissing = 2, kBoardResult = 3, kBoardSettings = 4;
 constexpr int kHandGangChoice = 2;
 
 // A view must stand still this long before a player acts on it (tiles dealt, boards drawn).
@@ -31,6 +33,10 @@ inline int Rank(int tile) { return tile % 9; }
 
 struct Box {
     int left = 0, top = 0, right = 0, bottom = 0;
+    int X() const { return (left + right) / 2; }
+    int Y() const { return (top + bottom) / 2; }
+    bool Contains(int x, int y) const { return left <= x && x < right && top <= y && y < bottom; }
+    bool Empty() const { return right <= left || bottom <= top; }
 };
 
 // One line of the scene's report.
@@ -43,17 +49,53 @@ struct View {
         int on = 0;
         Box box;
     };
+    struct Row {
+        int lines = 0, open = 0;
+        Box box;
+    };
     int phase = -1, turn = 0, locked = 0, drawn = -1, mode = 0, missing = -1, board = 0;
+    int panel = 0, skill = 0; // the side panel unfolded, the skill bar shown
     std::vector<Tile> hand;
     std::vector<int> own, chosen;
     std::map<std::string, Box> buttons;
     std::vector<Check> checks;
+    std::vector<Row> rows; // the result's
+    Box list; // the result list's box
+    int scroll = 0, scrollMax = 0;
+    std::vector<std::string> chat; // the side panel's last lines (GBK), emoticons as their codes
 
     // What an action depends on: everything but the places (a hovered tile lifts).
     std::string signature;
 
     bool Has(const std::string& button) const { return buttons.count(button) != 0; }
+    bool ChatHas(const std::string& text) const
+    {
+        return std::any_of(chat.begin(), chat.end(), [&](const std::string& l) { return l.find(text) != l.npos; });
+    }
 };
+
+// The JSON strings of a list that begins at `at` (just past its '['), unescaped.
+inline std::vector<std::string> Strings(const std::string& line, size_t at)
+{
+    std::vector<std::string> out;
+    while (at < line.size() && line[at] == '"') {
+        std::string s;
+        for (++at; at < line.size() && line[at] != '"'; ++at) {
+            if (line[at] == '\\' && at + 1 < line.size()) {
+                ++at;
+                if (line[at] == 'u' && at + 4 < line.size()) {
+                    s += char(std::stoi(line.substr(at + 1, 4), nullptr, 16));
+                    at += 4;
+                    continue;
+                }
+            }
+            s += line[at];
+        }
+        out.push_back(s);
+        at += line.compare(at + 1, 1, ",") == 0 ? 2 : 1;
+    }
+    return out;
+}
 
 inline int Int(const std::string& line, const std::string& key)
 {
@@ -89,6 +131,8 @@ inline View Parse(const std::string& line)
     static const std::regex tileRe(R"(\{"tile":(\d+),"dim":(\d+),"rect":)" + box);
     static const std::regex buttonRe(R"re("(\w+)":)re" + box);
     static const std::regex checkRe(R"(\{"on":(\d+),"rect":)" + box);
+    static const std::regex rowRe(R"(\{"lines":(\d+),"open":(\d+),"rect":)" + box);
+    static const std::regex listRe(R"("list":)" + box + R"(,"scroll":\[(-?\d+),(-?\d+)\])");
     auto boxOf = [](const std::smatch& m, size_t first) {
         return Box{std::stoi(m[first]), std::stoi(m[first + 1]), std::stoi(m[first + 2]), std::stoi(m[first + 3])};
     };
@@ -100,6 +144,8 @@ inline View Parse(const std::string& line)
     v.mode = Int(line, "mode");
     v.missing = Int(line, "missing");
     v.board = Int(line, "board");
+    v.panel = Int(line, "panel");
+    v.skill = Int(line, "skill");
     v.own = Ints(line, "own");
     v.chosen = Ints(line, "chosen");
     const std::string hand = Section(line, "\"hand\":[", "],\"own\"");
@@ -108,10 +154,22 @@ inline View Parse(const std::string& line)
     const std::string buttons = Section(line, "\"buttons\":{", "}");
     for (std::sregex_iterator m(buttons.begin(), buttons.end(), buttonRe), end; m != end; ++m)
         v.buttons[(*m)[1]] = boxOf(*m, 2);
-    const std::string checks = Section(line, "\"checks\":[", "\n");
+    const std::string checks = Section(line, "\"checks\":[", "],\"rows\"");
     for (std::sregex_iterator m(checks.begin(), checks.end(), checkRe), end; m != end; ++m)
         v.checks.push_back({std::stoi((*m)[1]), boxOf(*m, 2)});
-    v.signature = std::regex_replace(line, std::regex(box), "");
+    const std::string rows = Section(line, "\"rows\":[", "],\"");
+    for (std::sregex_iterator m(rows.begin(), rows.end(), rowRe), end; m != end; ++m)
+        v.rows.push_back({std::stoi((*m)[1]), std::stoi((*m)[2]), boxOf(*m, 3)});
+    const size_t chat = line.find("\"chat\":[");
+    const std::string head = line.substr(0, chat);
+    if (std::smatch m; std::regex_search(head, m, listRe)) {
+        v.list = boxOf(m, 1);
+        v.scroll = std::stoi(m[5]);
+        v.scrollMax = std::stoi(m[6]);
+    }
+    if (chat != std::string::npos)
+        v.chat = Strings(line, chat + 8);
+    v.signature = std::regex_replace(head, std::regex(box), "") + line.substr(std::min(chat, line.size()));
     return v;
 }
 

@@ -19,7 +19,13 @@
 #include "tests/support/ScreenCheck.h"
 #include "tests/xueliu/SceneRig.h"
 #include "tests/support/FakeClientApp.h"
+#include "tests/support/SceneReport.h"
+#include "services/panel/CSubSystem.h"
+#include "widgets/CCySplitterBar.h"
 #include "widgets/CXyChatBox.h"
+#include "widgets/CXyChatFace.h"
+#include "widgets/CXyInputBox.h"
+#include "widgets/SidePanelObjects.h"
 #include "widgets/CXyCheckButton.h"
 #include "widgets/CXyStandButton.h"
 #include "widgets/CXyStandDlg.h"
@@ -29,6 +35,7 @@
 #include "xueliu/CXyResultListXueliu.h"
 #include "xueliu/GameRecords.h"
 #include "xueliu/ResultSummary.h"
+#include "xueliu/SceneReport.h"
 
 #include "framework/app/NotifyGate.h"
 
@@ -40,6 +47,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
 #include <unistd.h>
@@ -983,3 +991,205 @@ TEST_F(BoardsTest, TheDealTurnsTheSeatPanelsToTheRoomsAmount)
         EXPECT_EQ(shown.amount, 10000 + chair);
     }
 }
+
+namespace {
+
+// The scene's report for the tests that play through the window (XL_SCENE_REPORT): a line after
+// each frame that changed what it shows, with the boxes of what a player clicks; no timer of its
+// own, so the engine sleeps between changes as a player's does.
+class SceneReportTest : public BoardsTest {
+protected:
+    static std::string Path()
+    {
+        return (std::filesystem::temp_directory_path() / ("xl-report-" + std::to_string(::getpid()) + ".jsonl"))
+            .string();
+    }
+    static void SetUpTestSuite()
+    {
+        std::filesystem::remove(Path());
+        setenv("XL_SCENE_REPORT", Path().c_str(), 1);
+    }
+    static void TearDownTestSuite()
+    {
+        unsetenv("XL_SCENE_REPORT");
+        std::filesystem::remove(Path());
+    }
+    static std::vector<std::string> Lines()
+    {
+        std::ifstream in(Path());
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+    static std::array<int, 4> Corners(const xltest::Box& b) { return {b.left, b.top, b.right, b.bottom}; }
+    static std::array<int, 4> Corners(const PObject& object)
+    {
+        const Rect r = ObjectModule::ScreenRect(object.Geometry());
+        return {r.left, r.top, r.right, r.bottom};
+    }
+};
+
+TEST_F(SceneReportTest, AFrameThatChangedWhatAPlayerSeesWritesTheBoxesHeClicks)
+{
+    Step(CGameNotifyEx::kExchangeBegin, {20}, 8);
+    engine_->Run(500);
+    const std::vector<std::string> dealt = Lines();
+    ASSERT_FALSE(dealt.empty());
+    const xltest::View v = xltest::Parse(dealt.back());
+    ASSERT_EQ(v.board, CMyGame::kBoardExchange);
+    ASSERT_TRUE(v.Has("ok"));
+    // A button's box is its face's, where a click lands, not the point it stands on.
+    EXPECT_FALSE(v.buttons.at("ok").Empty());
+    EXPECT_EQ(Corners(v.buttons.at("ok")), Corners(*scene_->FirstBoardButton()->GetFace()));
+    ASSERT_EQ(v.hand.size(), 14u);
+    for (const auto& t : v.hand)
+        EXPECT_EQ(Corners(t.box), Corners(*OwnTile(t.tile)->GetBodyPicture())) << t.tile;
+    // A click on a chosen tile drops it: the frame that lowers it writes the new choice.
+    ASSERT_FALSE(v.chosen.empty());
+    const auto tile = std::find_if(v.hand.begin(), v.hand.end(),
+                                   [&](const xltest::View::Tile& t) { return t.tile == v.chosen.front(); });
+    ASSERT_NE(tile, v.hand.end());
+    engine_->Click(tile->box.X(), tile->box.Y());
+    engine_->Settle();
+    const std::vector<std::string> after = Lines();
+    ASSERT_GT(after.size(), dealt.size());
+    EXPECT_NE(xltest::Parse(after.back()).chosen, v.chosen);
+}
+
+// The skill bar folded: the report says so and offers the show button.
+TEST_F(SceneReportTest, TheSkillBarFoldedIsReportedWithItsShowButton)
+{
+    ASSERT_EQ(xltest::Parse(Lines().back()).skill, 1);
+    Send(EV_BTN_HIDE_SKILL);
+    const xltest::View v = xltest::Parse(Lines().back());
+    EXPECT_EQ(v.skill, 0);
+    EXPECT_FALSE(v.Has("skillHide"));
+    ASSERT_TRUE(v.Has("skillShow"));
+    EXPECT_EQ(Corners(v.buttons.at("skillShow")), Corners(*scene_->buttons[CMyGame::kBtnShowSkill]->GetFace()));
+}
+
+// The result's rows with their lines, the unfolded one, and the list's scroll.
+TEST_F(SceneReportTest, TheResultRowsSayWhichIsUnfoldedAndHowFarTheListScrolled)
+{
+    OpenResult(8);
+    CXyResultListXueliu* list = scene_->ResultList();
+    ASSERT_NE(list, nullptr);
+    xltest::View v = xltest::Parse(Lines().back());
+    ASSERT_EQ(v.rows.size(), 4u);
+    EXPECT_EQ(v.rows[2].lines, 8);
+    EXPECT_EQ(Corners(v.rows[2].box), Corners(*list->GetChairRow(2)->GetFace()));
+    EXPECT_EQ(Corners(v.list), Corners(*list));
+    for (const auto& row : v.rows)
+        EXPECT_EQ(row.open, 0);
+    engine_->Click(v.rows[2].box.X(), v.rows[2].box.Y());
+    v = xltest::Parse(Lines().back());
+    ASSERT_EQ(list->GetSelected(), list->GetChairRow(2));
+    EXPECT_EQ(v.rows[2].open, 1);
+    EXPECT_EQ(v.rows[1].open, 0);
+    EXPECT_EQ(v.scroll, list->Content().ScrollY());
+    EXPECT_EQ(v.scrollMax, list->Content().ContentHeight() - list->Content().viewHeight);
+    engine_->Wheel(120);
+    const int scrolled = xltest::Parse(Lines().back()).scroll;
+    EXPECT_NE(scrolled, v.scroll);
+    EXPECT_EQ(scrolled, list->Content().ScrollY());
+}
+
+// The side panel's input line, emoticon button and first face with their boxes, and its chat
+// lines while the chat box shows.
+TEST_F(SceneReportTest, TheSidePanelsControlsAndChatLinesAreReportedWhileShown)
+{
+    auto* panel = engine_->Make<CMJSubSystem>();
+    panel->SetName(kSubSystemName);
+    panel->SetBounds({kSurface.width - 300, 25, kSurface.width, kSurface.height});
+    panel->OnSizeDone();
+    panel->AddLine("hello");
+    engine_->Settle();
+    CGameInputBar& bar = *panel->GetInputBar();
+    xltest::View v = xltest::Parse(Lines().back());
+    EXPECT_EQ(v.chat, std::vector<std::string>{"hello"});
+    ASSERT_TRUE(v.Has("input") && v.Has("faces"));
+    EXPECT_EQ(Corners(v.buttons.at("input")), Corners(*bar.GetInput()));
+    EXPECT_EQ(Corners(v.buttons.at("faces")), Corners(*bar.GetFacesButton()->GetFace()));
+    EXPECT_FALSE(v.Has("face"));
+    bar.OnEvent({bar.GetId(), EV_PANEL_FACES, 0, 0});
+    engine_->Settle();
+    v = xltest::Parse(Lines().back());
+    ASSERT_TRUE(v.Has("face"));
+    const Rect grid = ObjectModule::ScreenRect(bar.GetPicker()->GetPanel()->Geometry());
+    const FaceGrid& g = bar.GetPicker()->GetGrid();
+    EXPECT_EQ(Corners(v.buttons.at("face")),
+              (std::array{grid.left + g.margin, grid.top + g.margin, grid.left + g.margin + g.cellSize,
+                          grid.top + g.margin + g.cellSize}));
+    // A pick closes the picker.
+    bar.GetPicker()->Pick(g.margin + 1, g.margin + 1);
+    engine_->Settle();
+    EXPECT_FALSE(xltest::Parse(Lines().back()).Has("face"));
+    panel->GetChatBox()->Deactivate();
+    engine_->Settle();
+    EXPECT_TRUE(xltest::Parse(Lines().back()).chat.empty());
+}
+
+// The splitter's arrow, and whether the side panel stands unfolded.
+TEST_F(SceneReportTest, TheSplittersArrowAndTheSidePanelsFoldAreReported)
+{
+    EXPECT_EQ(xltest::Parse(Lines().back()).panel, 0);
+    auto* splitter = engine_->Make<CCySplitterBar>();
+    splitter->SetSize(8, 400);
+    splitter->MoveTo(kSurface.width - 304, 300);
+    splitter->Activate();
+    splitter->Layout();
+    engine_->Settle();
+    xltest::View v = xltest::Parse(Lines().back());
+    EXPECT_EQ(v.panel, 1);
+    ASSERT_TRUE(v.Has("splitter"));
+    EXPECT_EQ(Corners(v.buttons.at("splitter")), Corners(*splitter->GetArrow()));
+    splitter->SetCollapsed(1);
+    splitter->Refresh();
+    engine_->Settle();
+    EXPECT_EQ(xltest::Parse(Lines().back()).panel, 0);
+}
+
+// The chat's last lines as the report writes them and the by-hand test reads them back.
+TEST(SceneReportLines, TheLastLinesComeBackAsTheyWereWithEmptyLinesLeftOut)
+{
+    const struct {
+        std::string text;
+        size_t keep;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"", 6, {}},
+        {"a\n\nb\n", 6, {"a", "b"}},
+        {"1\n2\n3\n4\n5\n6\n7\n8", 6, {"3", "4", "5", "6", "7", "8"}},
+        {"say \"hi\" \\ \x01 #大哭", 6, {"say \"hi\" \\ \x01 #大哭"}},
+    };
+    for (const auto& c : cases) {
+        const std::string json = xueliu::ReportLines(c.text, c.keep);
+        ASSERT_EQ(json.front(), '[') << json;
+        EXPECT_EQ(xltest::Strings(json, 1), c.lines) << json;
+        EXPECT_EQ(json.back(), ']') << json;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// With the report on, a table at rest runs no timed action: the engine sleeps as a player's does.
+TEST(SceneReportIdle, ATableAtRestRunsNoTimedAction)
+{
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("xl-report-idle-" + std::to_string(::getpid()) + ".jsonl")).string();
+    setenv("XL_SCENE_REPORT", path.c_str(), 1);
+    {
+        SceneRig<BoardScene> rig("report-idle");
+        rig.scene->OnGameReady();
+        rig.engine->Run(1000);
+        EXPECT_EQ(rig.engine->Objects().CountPendingActions(), 0u);
+        EXPECT_TRUE(std::filesystem::exists(path));
+    }
+    unsetenv("XL_SCENE_REPORT");
+    std::filesystem::remove(path);
+}
+
+} // namespace
