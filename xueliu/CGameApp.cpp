@@ -82,8 +82,6 @@ void CGameApp::ApplyGameResult(std::span<const uint8_t> record)
         user.SetScore(AddClamped(user.Score(), int64_t(score) - paidScore_[size_t(chair)]));
         part[size_t(chair)] = IsSilverRoom() ? silver : score;
     }
-    paidSilver_ = {};
-    paidScore_ = {};
     WriteLastRecord();
     AddRoundScores(part);
     NotifyAdvertBar();

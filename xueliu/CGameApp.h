@@ -58,7 +58,8 @@ public:
     // chair's silver and score follow it at once and the user list shows them; the result then
     // adds only what its totals hold beyond the payments already made.
     void ApplyHandPayment(std::span<const int32_t, 4> silver, std::span<const int32_t, 4> score);
-    // A new hand (or one taken up again) has paid nothing yet.
+    // A new hand (or one taken up again) has paid nothing yet: the deal clears what the last
+    // hand paid.
     void SetPlaying() override;
 
     const GameSettings& Settings() const { return settings_; }
