@@ -4,6 +4,8 @@
 // themselves, so the art's picture sizes count as much as the layout's arithmetic. The tile
 // just thrown is left out: it stands large above its seat's tiles for a moment, by design.
 #include "engine/object/PictureObject.h"
+#include "mahjong/controls/CMJPlayer2.h"
+#include "widgets/CXyStandButton.h"
 #include "framework/frame/FrameLayout.h"
 #include "tests/mahjong/SceneRig.h"
 #include "tests/support/ResourceSweep.h"
@@ -345,5 +347,62 @@ TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClockWhoseHandPointsAtTheSeatT
         const char* side = std::abs(dx) > std::abs(dy) ? (dx < 0 ? "left" : "right") : (dy < 0 ? "top" : "bottom");
         static const char* const kSides[4] = {"left", "top", "right", "bottom"};
         EXPECT_STREQ(side, kSides[seat]);
+    }
+}
+
+// What a player reads and clicks at the window sizes players have (the side panel folded at 800
+// wide, as the client starts there): each seat panel (with the game's marks under it) and each
+// claim button stay clear of every seat's tiles, each panel stands nearer its own seat's hand
+// than any other seat's, and the skill bar folded with its button comes back with a click on the
+// other, laid out after the table's size changed.
+TEST(TableLook, PanelsAndButtonsStandClearAndBesideTheirSeatsAndTheSkillBarComesBack)
+{
+    constexpr double kMarkRoom = 20;
+    SceneRig rig("table_look_controls");
+    mahjongtest::TestScene& s = *rig.scene;
+    s.ResetAnimations(kAreaLayout);
+    for (const auto& [w, h] : {std::pair{1920, 1080}, {800, 600}, {1280, 800}}) {
+        rig.UseSurface(TableOf(w, h, h > 600));
+        const std::string size = std::to_string(w) + "x" + std::to_string(h);
+        TableLook look(rig);
+        Box hands[4];
+        std::vector<Box> tiles;
+        for (int seat = 0; seat < 4; ++seat)
+            tiles.insert(tiles.end(), {hands[seat] = look.HandAndMelds(seat), look.Wall(seat), look.Discards(seat)});
+        std::vector<std::pair<std::string, Box>> controls;
+        for (int slot : {CMJMainGame2::kBtnPass, CMJMainGame2::kBtnHu, CMJMainGame2::kBtnGang, CMJMainGame2::kBtnPeng,
+                         CMJMainGame2::kBtnChi}) {
+            controls.emplace_back("button " + std::to_string(slot), Box{});
+            controls.back().second.Add(*s.buttons[size_t(slot)]->GetBody());
+        }
+        for (int seat = 0; seat < 4; ++seat) {
+            Box panel;
+            panel.Add(*s.players[size_t(seat)]->GetBody());
+            panel.bottom += kMarkRoom;
+            controls.emplace_back("panel " + std::to_string(seat), panel);
+            auto gap = [&](const Box& b) {
+                return std::hypot(std::max({0.0, b.left - panel.right, panel.left - b.right}),
+                                  std::max({0.0, b.top - panel.bottom, panel.top - b.bottom}));
+            };
+            // On the smallest table the own panel finds room only beside the left seat's column.
+            for (int other = 0; other < 4; ++other) {
+                if (other == seat || (w == 800 && seat == kOwnSeat))
+                    continue;
+                EXPECT_LT(gap(hands[seat]), gap(hands[other])) << size << ": panel " << seat << " by seat " << other;
+            }
+        }
+        for (const auto& [name, box] : controls)
+            for (const Box& group : tiles)
+                EXPECT_FALSE(Overlap(box, group))
+                    << size << ": " << name << " " << Show(box) << " over " << Show(group);
+
+        PObject* hide = s.buttons[CMJMainGame2::kBtnHideSkill]->GetBody();
+        PObject* show = s.buttons[CMJMainGame2::kBtnShowSkill]->GetBody();
+        rig.engine.Click(int(hide->GetX()), int(hide->GetY()));
+        ASSERT_FALSE(s.skillBar->IsActive()) << size;
+        EXPECT_LE(show->GetRight(), s.GetTableRect().right) << size;
+        rig.engine.Click(int(show->GetX()), int(show->GetY()));
+        EXPECT_TRUE(s.skillBar->IsActive()) << size << ": the skill bar does not come back";
+        s.ShowSkillBar(1);
     }
 }
