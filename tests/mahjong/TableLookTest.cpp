@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <span>
 #include <sstream>
 
 using namespace Lumora;
@@ -351,58 +352,45 @@ TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClockWhoseHandPointsAtTheSeatT
 }
 
 // What a player reads and clicks at the window sizes players have (the side panel folded at 800
-// wide, as the client starts there): each seat panel (with the game's marks under it) and each
-// claim button stay clear of every seat's tiles, each panel stands nearer its own seat's hand
-// than any other seat's, and the skill bar folded with its button comes back with a click on the
-// other, laid out after the table's size changed.
+// wide, as the client starts there): the seat panels (with the game's marks under them) and the
+// claim buttons stay clear of every seat's tiles, each panel stands nearer its own seat's hand
+// than any other's, and the skill bar folded by its button comes back by the other.
 TEST(TableLook, PanelsAndButtonsStandClearAndBesideTheirSeatsAndTheSkillBarComesBack)
 {
-    constexpr double kMarkRoom = 20;
     SceneRig rig("table_look_controls");
     mahjongtest::TestScene& s = *rig.scene;
     s.ResetAnimations(kAreaLayout);
     for (const auto& [w, h] : {std::pair{1920, 1080}, {800, 600}, {1280, 800}}) {
         rig.UseSurface(TableOf(w, h, h > 600));
-        const std::string size = std::to_string(w) + "x" + std::to_string(h);
         TableLook look(rig);
-        Box hands[4];
-        std::vector<Box> tiles;
+        std::vector<Box> hands, tiles, controls;
         for (int seat = 0; seat < 4; ++seat)
-            tiles.insert(tiles.end(), {hands[seat] = look.HandAndMelds(seat), look.Wall(seat), look.Discards(seat)});
-        std::vector<std::pair<std::string, Box>> controls;
-        for (int slot : {CMJMainGame2::kBtnPass, CMJMainGame2::kBtnHu, CMJMainGame2::kBtnGang, CMJMainGame2::kBtnPeng,
-                         CMJMainGame2::kBtnChi}) {
-            controls.emplace_back("button " + std::to_string(slot), Box{});
-            controls.back().second.Add(*s.buttons[size_t(slot)]->GetBody());
-        }
+            tiles.insert(tiles.end(),
+                         {hands.emplace_back(look.HandAndMelds(seat)), look.Wall(seat), look.Discards(seat)});
+        for (CXyStandButton* b : std::span(s.buttons).subspan(CMJMainGame2::kBtnPass, 5))
+            controls.emplace_back().Add(*b->GetBody());
         for (int seat = 0; seat < 4; ++seat) {
-            Box panel;
+            Box& panel = controls.emplace_back();
             panel.Add(*s.players[size_t(seat)]->GetBody());
-            panel.bottom += kMarkRoom;
-            controls.emplace_back("panel " + std::to_string(seat), panel);
+            panel.bottom += 20;
             auto gap = [&](const Box& b) {
                 return std::hypot(std::max({0.0, b.left - panel.right, panel.left - b.right}),
                                   std::max({0.0, b.top - panel.bottom, panel.top - b.bottom}));
             };
             // On the smallest table the own panel finds room only beside the left seat's column.
-            for (int other = 0; other < 4; ++other) {
-                if (other == seat || (w == 800 && seat == kOwnSeat))
-                    continue;
-                EXPECT_LT(gap(hands[seat]), gap(hands[other])) << size << ": panel " << seat << " by seat " << other;
-            }
+            for (int other = 0; other < 4 && !(w == 800 && seat == kOwnSeat); ++other)
+                EXPECT_TRUE(other == seat || gap(hands[size_t(seat)]) < gap(hands[size_t(other)]))
+                    << w << ": panel " << seat << " nearer seat " << other;
         }
-        for (const auto& [name, box] : controls)
+        for (const Box& c : controls)
             for (const Box& group : tiles)
-                EXPECT_FALSE(Overlap(box, group))
-                    << size << ": " << name << " " << Show(box) << " over " << Show(group);
-
-        PObject* hide = s.buttons[CMJMainGame2::kBtnHideSkill]->GetBody();
-        PObject* show = s.buttons[CMJMainGame2::kBtnShowSkill]->GetBody();
-        rig.engine.Click(int(hide->GetX()), int(hide->GetY()));
-        ASSERT_FALSE(s.skillBar->IsActive()) << size;
-        EXPECT_LE(show->GetRight(), s.GetTableRect().right) << size;
-        rig.engine.Click(int(show->GetX()), int(show->GetY()));
-        EXPECT_TRUE(s.skillBar->IsActive()) << size << ": the skill bar does not come back";
+                EXPECT_FALSE(Overlap(c, group)) << w << ": " << Show(c) << " over " << Show(group);
+        for (int slot : {CMJMainGame2::kBtnHideSkill, CMJMainGame2::kBtnShowSkill}) {
+            PObject* face = s.buttons[size_t(slot)]->GetBody();
+            EXPECT_LE(face->GetRight(), s.GetTableRect().right);
+            rig.engine.Click(int(face->GetX()), int(face->GetY()));
+            EXPECT_EQ(s.skillBar->IsActive(), slot == CMJMainGame2::kBtnShowSkill) << w;
+        }
         s.ShowSkillBar(1);
     }
 }
