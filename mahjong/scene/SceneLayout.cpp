@@ -23,6 +23,7 @@ namespace {
 constexpr int kControlGap = 4;
 constexpr int kPanelMarkRoom = 20;
 constexpr int kClaimButtonStep = 60;
+constexpr int kClaimRowLift = 45; // the claim row's middle above the own hand's rectangle
 
 int Width(const Rect& r) { return r.right - r.left; }
 int Height(const Rect& r) { return r.bottom - r.top; }
@@ -39,13 +40,18 @@ double BoxScale(int surfaceWidth)
 
 // Edges of the seats' tiles in the area layout. Where a rule gives only an area, the tiles'
 // pictures reach past it: the own discards' lower row by a third of the area's height, the right
-// seat's discards by their height (TM44) below it and half a tile (TM45) short of its right.
+// seat's discards by their height (TM44) below it and half a tile (TM45) short of its right, the
+// top seat's begin TM43 below its top.
 struct CMJMainGame2::TableEdges {
     Rect table, hand;
     int leftColumn = 0, rightColumn = 0; // the side seats' hands and melds
     int topRowBottom = 0, topRowLeft = 0, topRowRight = 0;
     int ownTilesTop = 0;
-    int ownDiscardsBottom = 0, rightDiscardsRight = 0, rightDiscardsBottom = 0, topDiscardsTop = 0;
+    int ownDiscardsBottom = 0, rightDiscardsRight = 0, rightDiscardsBottom = 0, topDiscardsTop = 0, topDiscardsLeft = 0;
+    // The claim buttons' size, and whether they stand in a column beside the right seat's hand
+    // (where the own discards come up to their row and the right seat's discards leave room).
+    int claimSize = 0;
+    bool claimColumn = false;
 };
 
 Rect CMJMainGame2::GetTableRect() const
@@ -329,21 +335,24 @@ CMJMainGame2::TableEdges CMJMainGame2::Edges(const Rect& hand)
     e.ownDiscardsBottom = own.bottom + Height(own) / 3;
     e.rightDiscardsRight = right.right - metrics_[45] / 2;
     e.rightDiscardsBottom = right.bottom + metrics_[44];
-    e.topDiscardsTop = discardAreas_[1].top;
+    e.topDiscardsTop = discardAreas_[1].top + metrics_[43] - 1;
+    e.topDiscardsLeft = discardAreas_[1].left;
+    const PObject* face = buttons[kBtnPass] ? buttons[kBtnPass]->GetBody() : nullptr;
+    e.claimSize = face ? int(face->GetHeight()) : kClaimButtonStep - kControlGap;
+    e.claimColumn = hand.top - kClaimRowLift - e.claimSize / 2 < e.ownDiscardsBottom + kControlGap &&
+        e.rightColumn - 1 - e.claimSize >= e.rightDiscardsRight + kControlGap;
     return e;
 }
 
 void CMJMainGame2::PlaceClaimButtons(const TableEdges& e)
 {
     static constexpr ButtonSlot kClaims[] = {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi};
-    const PObject* face = buttons[kBtnPass] ? buttons[kBtnPass]->GetBody() : nullptr;
-    const int size = face ? int(face->GetHeight()) : kClaimButtonStep - kControlGap;
+    const int size = e.claimSize;
     // A row above the own hand's right half, ending left of the right seat's column.
-    constexpr int kRowLift = 45;
-    if (e.hand.top - kRowLift - size / 2 >= e.ownDiscardsBottom + kControlGap) {
+    if (!e.claimColumn) {
         int x = std::min(e.hand.right, e.rightColumn) - kControlGap - kClaimButtonStep / 2;
         for (ButtonSlot slot : kClaims) {
-            Place(buttons[slot], x, e.hand.top - kRowLift);
+            Place(buttons[slot], x, e.hand.top - kClaimRowLift);
             x -= kClaimButtonStep;
         }
         return;
@@ -389,11 +398,18 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
         switch (seat) {
         case 0: {
             const int ownPanelTop = e.hand.top - kControlGap - kPanelMarkRoom - h;
-            Place(panel->GetBody(), left + w / 2, sideTop(h, ownPanelTop) + h / 2);
+            int top = sideTop(h, ownPanelTop);
+            // Where the column leaves no room beside the seat's discards: above them.
+            const Rect& discards = discardAreas_[0];
+            if (left + w + kControlGap > discards.left && top < discards.bottom &&
+                top + h + kPanelMarkRoom > discards.top)
+                top = discards.top - kControlGap - kPanelMarkRoom - h;
+            Place(panel->GetBody(), left + w / 2, top + h / 2);
             break;
         }
         case 1:
-            if (belowTopRow + h + kControlGap <= e.topDiscardsTop)
+            if (belowTopRow + h + kPanelMarkRoom + kControlGap <= e.topDiscardsTop ||
+                std::max(e.topRowLeft, left) + w + kControlGap <= e.topDiscardsLeft)
                 Place(panel->GetBody(), std::max(e.topRowLeft, left) + w / 2, belowTopRow + h / 2);
             else if (e.topRowRight + kControlGap + w <= table.right - kControlGap)
                 Place(panel->GetBody(), e.topRowRight + kControlGap + w / 2, table.top + kControlGap + h / 2);
@@ -404,9 +420,11 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
             if (e.rightColumn - kControlGap - w >= e.rightDiscardsRight + kControlGap)
                 Place(panel->GetBody(), e.rightColumn - kControlGap - w / 2,
                       sideTop(h, e.hand.top - kClaimRowRoom) + h / 2);
-            else
+            else if (e.claimColumn)
                 Place(panel->GetBody(), e.rightColumn - 1 - w / 2,
                       e.ownTilesTop - kControlGap - kPanelMarkRoom - h + h / 2);
+            else
+                Place(panel->GetBody(), e.rightColumn - kControlGap - w / 2, belowTopRow + h / 2);
             break;
         case 3: {
             // Midway between the left seat's column and the own discards, over the own hand, unless

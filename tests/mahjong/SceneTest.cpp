@@ -194,12 +194,16 @@ TEST(Scene, ARightButtonDragCarriesTheTileAndDropsItWhereItIsReleased)
         for (int slot = 0; slot < 14; ++slot)
             order.push_back(hand[size_t(slot)]->tile);
         const int x0 = int(body(from)->GetX()), x1 = int(body(over)->GetX()), y = int(body(over)->GetY());
+        // What the window shows where the tile stood: it goes with the tile.
+        auto shownAtStart = [&] { return rig.engine.Paint().PresentBuffer()[size_t(y * kSurfaces[0].width + x0)]; };
         rig.engine.Press(x0, y, Button::Right);
+        const uint32_t before = shownAtStart();
         for (int x : {(x0 + x1) / 2, x1}) {
             rig.engine.DragTo(x, y);
             EXPECT_EQ(int(body(from)->GetX()), x) << "the tile stays behind the pointer";
             EXPECT_GT(body(from)->GetZ(), body(over == from ? 1 : over)->GetZ());
         }
+        EXPECT_TRUE(from == over || shownAtStart() != before) << "the tile is still drawn where it stood";
         rig.engine.Release(x1, y, Button::Right);
         const int moved = order[size_t(from)];
         order.erase(order.begin() + from);
