@@ -373,23 +373,22 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e)
 void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
 {
     // Each panel beside its seat's tiles where no seat's tiles ever come (hand, melds, the hand
-    // laid open at the result): the left seat's right of its column by its claim label; the top
+    // laid open at the result): the left seat's right of its column below its claim label; the top
     // seat's under the start of its row, or, where the top discards leave no room, right of the
-    // row's melds; the right seat's left of its column by its label, or on a narrow table above
+    // row's melds; the right seat's left of its column below its label, or on a narrow table above
     // the own hand; the own one above the own hand. The game's marks under a panel take
     // kPanelMarkRoom.
     const Rect& table = e.table;
     const int left = e.leftColumn + kControlGap;
     const int belowTopRow = e.topRowBottom + kControlGap;
-    // A side seat's claim label stands at mid-height (its anchor): the seat's panel keeps below
-    // it, or above it where the own panel (or the claim buttons) leave no room below.
-    constexpr int kLabelAbove = 80, kLabelBelow = 40, kClaimRowRoom = 80;
+    // A side seat's claim label stands at mid-height (its anchor), its word in the picture's upper
+    // half: the seat's panel keeps below it, or, beside the seat's discards, above both.
+    constexpr int kLabelBelow = 40;
     TablePoint anchor;
     GetSeatAnchor(anchor, 0);
-    const auto sideTop = [&](int h, int limit) {
-        const int below = anchor.y + kLabelBelow;
-        return below + h + kPanelMarkRoom + kControlGap <= limit ? below : anchor.y - kLabelAbove - kPanelMarkRoom - h;
-    };
+    PictureInfo label;
+    GetRes(label, "peng1", 0);
+    const int belowLabel = anchor.y + kLabelBelow, labelTop = anchor.y - label.height / 2;
     for (int seat = 0; seat < kSeatCount; ++seat) {
         CMJPlayer2* panel = players[size_t(seat)];
         if (!panel || !panel->GetBody())
@@ -397,13 +396,10 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
         const int w = int(panel->GetBody()->GetWidth()), h = int(panel->GetBody()->GetHeight());
         switch (seat) {
         case 0: {
-            const int ownPanelTop = e.hand.top - kControlGap - kPanelMarkRoom - h;
-            int top = sideTop(h, ownPanelTop);
             // Where the column leaves no room beside the seat's discards: above them.
             const Rect& discards = discardAreas_[0];
-            if (left + w + kControlGap > discards.left && top < discards.bottom &&
-                top + h + kPanelMarkRoom > discards.top)
-                top = discards.top - kControlGap - kPanelMarkRoom - h;
+            const bool beside = left + w + kControlGap <= discards.left;
+            const int top = beside ? belowLabel : std::min(discards.top, labelTop) - kControlGap - kPanelMarkRoom - h;
             Place(panel->GetBody(), left + w / 2, top + h / 2);
             break;
         }
@@ -418,8 +414,7 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
             break;
         case 2:
             if (e.rightColumn - kControlGap - w >= e.rightDiscardsRight + kControlGap)
-                Place(panel->GetBody(), e.rightColumn - kControlGap - w / 2,
-                      sideTop(h, e.hand.top - kClaimRowRoom) + h / 2);
+                Place(panel->GetBody(), e.rightColumn - kControlGap - w / 2, belowLabel + h / 2);
             else if (e.claimColumn)
                 Place(panel->GetBody(), e.rightColumn - 1 - w / 2,
                       e.ownTilesTop - kControlGap - kPanelMarkRoom - h + h / 2);

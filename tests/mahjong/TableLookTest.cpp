@@ -367,12 +367,21 @@ TEST(TableLook, PanelsAndButtonsStandClearAndBesideTheirSeatsAndTheSkillBarComes
         for (int seat = 0; seat < 4; ++seat)
             tiles.insert(tiles.end(),
                          {hands.emplace_back(look.HandAndMelds(seat)), look.Wall(seat), look.Discards(seat)});
+        std::vector<Box> labels; // the word of a claim's label at each seat: our art draws it high
+        for (int seat = 0; seat < 4; ++seat) {
+            s.PlayActionImage(seat, "peng1");
+            Box& label = labels.emplace_back();
+            label.Add(*s.FindById(s.lastActionImageId));
+            label.bottom = (label.top + label.bottom) / 2 - 22;
+        }
         for (CXyStandButton* b : std::span(s.buttons).subspan(CMJMainGame2::kBtnPass, 5))
             controls.emplace_back().Add(*b->GetBody());
         for (int seat = 0; seat < 4; ++seat) {
             Box& panel = controls.emplace_back();
             panel.Add(*s.players[size_t(seat)]->GetBody());
             panel.bottom += 20;
+            for (const Box& label : labels)
+                EXPECT_FALSE(Overlap(panel, label)) << w << ": panel " << seat << " under a claim's label";
             auto gap = [&](const Box& b) {
                 return std::hypot(std::max({0.0, b.left - panel.right, panel.left - b.right}),
                                   std::max({0.0, b.top - panel.bottom, panel.top - b.bottom}));
