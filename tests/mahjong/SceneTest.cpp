@@ -183,7 +183,6 @@ TEST(Scene, TileEventsWithoutInputDataAreRefusedAndADropOutsideTheHandReorders)
 // its left edge (one short of it when it came from the right); a drop on its own place moves none.
 TEST(Scene, ARightButtonDragCarriesTheTileAndDropsItWhereItIsReleased)
 {
-    using Button = testsupport::HeadlessEngine::Button;
     for (const auto& [from, over, lands] : {std::array{10, 3, 3}, {3, 10, 9}, {6, 5, 5}, {5, 5, 5}, {1, 13, 12}}) {
         SceneRig rig(TestName() + std::to_string(from) + "_" + std::to_string(over));
         rig.scene->CreateDiceHook();
@@ -196,7 +195,9 @@ TEST(Scene, ARightButtonDragCarriesTheTileAndDropsItWhereItIsReleased)
         const int x0 = int(body(from)->GetX()), x1 = int(body(over)->GetX()), y = int(body(over)->GetY());
         // What the window shows where the tile stood: it goes with the tile.
         auto shownAtStart = [&] { return rig.engine.Paint().PresentBuffer()[size_t(y * kSurfaces[0].width + x0)]; };
-        rig.engine.Press(x0, y, Button::Right);
+        rig.engine.MoveMouse(x0, y);
+        rig.engine.Input().OnRButtonDown(x0, y, 0);
+        rig.engine.Settle();
         const uint32_t before = shownAtStart();
         for (int x : {(x0 + x1) / 2, x1}) {
             rig.engine.DragTo(x, y);
@@ -204,7 +205,8 @@ TEST(Scene, ARightButtonDragCarriesTheTileAndDropsItWhereItIsReleased)
             EXPECT_GT(body(from)->GetZ(), body(over == from ? 1 : over)->GetZ());
         }
         EXPECT_TRUE(from == over || shownAtStart() != before) << "the tile is still drawn where it stood";
-        rig.engine.Release(x1, y, Button::Right);
+        rig.engine.Input().OnRButtonUp(x1, y, 0);
+        rig.engine.Settle();
         const int moved = order[size_t(from)];
         order.erase(order.begin() + from);
         order.insert(order.begin() + lands, moved);

@@ -284,15 +284,10 @@ public:
         input_->OnMouseMove(x, y, 0);
         Settle();
     }
-    // The left button unless said (the own hand's tiles are dragged with the right one).
-    enum class Button { Left, Right };
-    void Press(int x, int y, Button button = Button::Left)
+    void Press(int x, int y)
     {
         input_->OnMouseMove(x, y, 0);
-        if (button == Button::Right)
-            input_->OnRButtonDown(x, y, 0);
-        else
-            input_->OnLButtonDown(x, y, 0);
+        input_->OnLButtonDown(x, y, 0);
         Settle();
     }
     void DragTo(int x, int y)
@@ -300,12 +295,9 @@ public:
         input_->OnMouseMove(x, y, 0);
         Settle();
     }
-    void Release(int x, int y, Button button = Button::Left)
+    void Release(int x, int y)
     {
-        if (button == Button::Right)
-            input_->OnRButtonUp(x, y, 0);
-        else
-            input_->OnLButtonUp(x, y, 0);
+        input_->OnLButtonUp(x, y, 0);
         Settle();
     }
     // Press and release at one point, far enough in time from the last press not to double.
