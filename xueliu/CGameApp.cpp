@@ -18,6 +18,12 @@ constexpr uint32_t kTestTable = 1;
 constexpr uint32_t kTestFirstUser = 1001;
 constexpr int32_t kTestSilver = 10000;
 constexpr const char* kTestNames[] = {"玩家一", "玩家二", "玩家三", "玩家四"};
+
+// Sums in 64 bits, kept in the record's range: a hostile delta cannot wrap an amount.
+int32_t AddClamped(int32_t amount, int64_t delta)
+{
+    return int32_t(std::clamp<int64_t>(int64_t(amount) + delta, INT32_MIN, INT32_MAX));
+}
 } // namespace
 
 CGameApp::CGameApp() : CMJGameWinApp2(kGameCode, kDefaultPort, kVersionMajor, kVersionMinor)
@@ -66,18 +72,14 @@ void CGameApp::ApplyGameResult(std::span<const uint8_t> record)
     RecordReader r(record.data(), record.size());
     hall::HallState& hall = MutableHallData();
     std::array<int32_t, GameRecord::kChairs> part{};
-    // Sums in 64 bits, kept in the record's range: a hostile delta cannot wrap an amount.
-    auto add = [](int32_t amount, int32_t delta) {
-        return int32_t(std::clamp<int64_t>(int64_t(amount) + delta, INT32_MIN, INT32_MAX));
-    };
     for (size_t block = 0; block < GameRecord::kChairs; ++block) {
         const size_t at = 4 + block * GameRecord::kResultChairBlock;
         const int32_t chair = r.I32(at), silver = r.I32(at + 4), score = r.I32(at + 8);
         if (chair < 0 || size_t(chair) >= part.size() || hall.players[size_t(chair)].IsEmpty())
             continue;
         Lumora::GameUserRecord& user = hall.players[size_t(chair)];
-        user.SetSilver(add(user.Silver(), silver));
-        user.SetScore(add(user.Score(), score));
+        user.SetSilver(AddClamped(user.Silver(), int64_t(silver) - paidSilver_[size_t(chair)]));
+        user.SetScore(AddClamped(user.Score(), int64_t(score) - paidScore_[size_t(chair)]));
         part[size_t(chair)] = IsSilverRoom() ? silver : score;
     }
     WriteLastRecord();
@@ -85,6 +87,28 @@ void CGameApp::ApplyGameResult(std::span<const uint8_t> record)
     NotifyAdvertBar();
     NotifyUserListBar56();
     OnUsersChanged();
+}
+
+void CGameApp::ApplyHandPayment(std::span<const int32_t, 4> silver, std::span<const int32_t, 4> score)
+{
+    hall::HallState& hall = MutableHallData();
+    for (size_t chair = 0; chair < silver.size(); ++chair) {
+        Lumora::GameUserRecord& user = hall.players[chair];
+        if (user.IsEmpty())
+            continue;
+        user.SetSilver(AddClamped(user.Silver(), silver[chair]));
+        user.SetScore(AddClamped(user.Score(), score[chair]));
+        paidSilver_[chair] += silver[chair];
+        paidScore_[chair] += score[chair];
+    }
+    NotifyUserListBar55();
+}
+
+void CGameApp::SetPlaying()
+{
+    paidSilver_ = {};
+    paidScore_ = {};
+    CMJGameWinApp2::SetPlaying();
 }
 
 void CGameApp::LoadSettings()

@@ -54,6 +54,13 @@ public:
     // last-record file, the round scores (silver in a silver room), then the bars and the seat
     // panels refreshed.
     void ApplyGameResult(std::span<const uint8_t> record) override;
+    // A payment announced during the hand (a gang's 刮风/下雨, a win, the end's checks): each
+    // chair's silver and score follow it at once and the user list shows them; the result then
+    // adds only what its totals hold beyond the payments already made.
+    void ApplyHandPayment(std::span<const int32_t, 4> silver, std::span<const int32_t, 4> score);
+    // A new hand (or one taken up again) has paid nothing yet: the deal clears what the last
+    // hand paid.
+    void SetPlaying() override;
 
     const GameSettings& Settings() const { return settings_; }
     // The settings board and the scene change them through here; values are clamped.
@@ -77,6 +84,8 @@ protected:
 
 private:
     GameSettings settings_;
+    // What the hand's payments have added to each chair's record so far.
+    std::array<int64_t, 4> paidSilver_{}, paidScore_{};
     IServerStartup* startup_ = nullptr;
     CGameRequest request_;
     ClientAppLink clientLink_{*this};

@@ -155,6 +155,9 @@ protected:
     void StartBankerTurn();
     void OnScoreChange(const uint8_t* data, size_t length);
     void OnPlayerWins(const uint8_t* data, size_t length);
+    // The four silver deltas at `silverAt` and score deltas at `scoreAt` of a payment's record
+    // reach the players' records, the user list and the seat panels at once.
+    void FollowPayment(const uint8_t* data, size_t length, size_t silverAt, size_t scoreAt);
     // The slots 1-13 a seat's hand starts from before its melds are laid out of them.
     void TrimDealtSlots(int seat, int keep);
     // Takes the won tile away: the discarder's thrown tile, the winner's drawn one, the ganger's.

@@ -9,6 +9,7 @@
 #include "xueliu/GameCalculator.h"
 #include "xueliu/ResultSummary.h"
 #include "widgets/AppServices.h"
+#include "xueliu/CGameApp.h"
 #include "xueliu/CGameInfoEx.h"
 #include "xueliu/CGameNotifyEx.h"
 
@@ -391,6 +392,22 @@ void CMyGame::OnScoreChange(const uint8_t* data, size_t length)
     }
     GameLine(line);
     handRecords_.changes.emplace_back(data, data + length);
+    FollowPayment(data, length, 8, 24);
+}
+
+void CMyGame::FollowPayment(const uint8_t* data, size_t length, size_t silverAt, size_t scoreAt)
+{
+    auto* app = dynamic_cast<CGameApp*>(GetGameApp());
+    if (!app)
+        return;
+    RecordReader r(data, length);
+    std::array<int32_t, 4> silver{}, score{};
+    for (size_t c = 0; c < 4; ++c) {
+        silver[c] = r.I32(silverAt + c * 4);
+        score[c] = r.I32(scoreAt + c * 4);
+    }
+    app->ApplyHandPayment(silver, score);
+    OnTableRefreshed();
 }
 
 void CMyGame::OnPlayerWins(const uint8_t* data, size_t length)
@@ -413,6 +430,7 @@ void CMyGame::OnPlayerWins(const uint8_t* data, size_t length)
     GameLine(Printf("%s 胡了：%s×%d", ChairName(winner).c_str(), FanLabels(counters, kind).c_str(), multiple));
     for (size_t c = 0; c < 4; ++c)
         amounts_[c] += r.I32(92 + c * 4);
+    FollowPayment(data, length, 92, 108);
     winCounts_[size_t(winner)] = count;
     const int seat = ChairToSeat(winner);
     PlayActionVoice(seat, kind == kWinSelfDrawn ? "zimo" : "hu");

@@ -391,8 +391,13 @@ protected:
     void Place(PObject* object, int x, int y);
     Rect CentreBox();
     void PlaceControls();
-    // The seat panels, where no tile of any seat comes (needs the own hand's rectangle).
-    void PlacePlayerPanels(const Rect& hand);
+    // Where the seats' tiles reach, for the controls placed between them.
+    struct TableEdges;
+    TableEdges Edges(const Rect& hand);
+    // The claim buttons, clear of the own discards and of every seat's tiles.
+    void PlaceClaimButtons(const TableEdges& e);
+    // Each seat panel beside its own seat's tiles, where no tile of any seat comes.
+    void PlacePlayerPanels(const TableEdges& e);
     void StartClockTicks();
     void OnClockTick();
     void LogOnce(const char* what);

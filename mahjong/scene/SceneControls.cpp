@@ -257,15 +257,14 @@ void CMJMainGame2::ShowSkillBar(int show)
         show ? skillBar->Activate() : skillBar->Deactivate();
         skillBar->Redraw();
     }
-    for (ButtonSlot slot : {kBtnAutoPlay, kBtnVolume, kBtnSort})
-        if (buttons[slot])
-            show ? buttons[slot]->Activate() : buttons[slot]->Deactivate();
-    CXyStandButton* hide = buttons[kBtnHideSkill];
-    CXyStandButton* showButton = buttons[kBtnShowSkill];
-    if (hide)
-        show ? hide->Activate() : hide->Deactivate();
-    if (showButton)
-        show ? showButton->Deactivate() : showButton->Activate();
+    // A button is drawn, and found under the pointer, where its last repaint put it: one laid
+    // out while hidden (the table resized meanwhile) must be repainted as it shows.
+    for (ButtonSlot slot : {kBtnAutoPlay, kBtnVolume, kBtnSort, kBtnHideSkill, kBtnShowSkill})
+        if (CXyStandButton* button = buttons[slot]) {
+            const bool on = slot == kBtnShowSkill ? !show : show != 0;
+            on ? button->Activate() : button->Deactivate();
+            button->Redraw();
+        }
 }
 
 void CMJMainGame2::RefreshSkillBar(int which)

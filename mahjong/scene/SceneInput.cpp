@@ -321,8 +321,12 @@ void CMJMainGame2::OnHandCardRelease(CMJCard2& tile, int x, int y)
     Rect hand;
     GetHandRect(kOwnSeat, hand);
     if (x >= hand.left && x < hand.right && y >= hand.top && y < hand.bottom) {
-        tile.MoveTo(x, hand.bottom - metrics_[1] / 2 - 10);
-        tile.Redraw();
+        // The picture stands where the tile is seen; the tile object itself stays put, as moving
+        // it would shift its picture by the distance, not to the point.
+        if (PObject* body = tile.GetBody()) {
+            body->MoveTo(x, hand.bottom - metrics_[1] / 2 - 10);
+            body->Redraw();
+        }
     } else {
         OnHandCardClick(tile);
     }

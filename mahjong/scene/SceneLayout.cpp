@@ -23,6 +23,7 @@ namespace {
 constexpr int kControlGap = 4;
 constexpr int kPanelMarkRoom = 20;
 constexpr int kClaimButtonStep = 60;
+constexpr int kClaimRowLift = 45; // the claim row's middle above the own hand's rectangle
 
 int Width(const Rect& r) { return r.right - r.left; }
 int Height(const Rect& r) { return r.bottom - r.top; }
@@ -36,6 +37,22 @@ double BoxScale(int surfaceWidth)
 }
 
 } // namespace
+
+// Edges of the seats' tiles in the area layout. Where a rule gives only an area, the tiles'
+// pictures reach past it: the own discards' lower row by a third of the area's height, the right
+// seat's discards by their height (TM44) below it and half a tile (TM45) short of its right, the
+// top seat's begin TM43 below its top.
+struct CMJMainGame2::TableEdges {
+    Rect table, hand;
+    int leftColumn = 0, rightColumn = 0; // the side seats' hands and melds
+    int topRowBottom = 0, topRowLeft = 0, topRowRight = 0;
+    int ownTilesTop = 0;
+    int ownDiscardsBottom = 0, rightDiscardsRight = 0, rightDiscardsBottom = 0, topDiscardsTop = 0, topDiscardsLeft = 0;
+    // The claim buttons' size, and whether they stand in a column beside the right seat's hand
+    // (where the own discards come up to their row and the right seat's discards leave room).
+    int claimSize = 0;
+    bool claimColumn = false;
+};
 
 Rect CMJMainGame2::GetTableRect() const
 {
@@ -242,13 +259,10 @@ void CMJMainGame2::PlaceControls()
     // Claim buttons in a row above the own hand's right half, start and ask-to-see in the middle.
     // On a narrow table the hand reaches under the right seat's column of tiles: the row ends
     // left of that column so that no button hides the seat's melds.
-    const TileMargins margins = ComputeTileMargins(GetViewWidth(), GetViewHeight());
-    const int rightColumn = table.right - margins.side - 35 - metrics_[14];
-    int x = std::min(hand.right, rightColumn) - kControlGap - kClaimButtonStep / 2;
-    for (ButtonSlot slot : {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi}) {
-        Place(buttons[slot], x, hand.top - 45);
-        x -= kClaimButtonStep;
-    }
+    const TableEdges edges = Edges(hand);
+    // The panels first: the claim buttons keep clear of the right seat's.
+    PlacePlayerPanels(edges);
+    PlaceClaimButtons(edges);
     // On a low table the bottom wall comes near the hand: the start button keeps below the wall's
     // tiles (their centres stand on the wall area's bottom edge, the odd ones lower by TM37).
     int startY = hand.top - 60;
@@ -297,57 +311,126 @@ void CMJMainGame2::PlaceControls()
     if (infoBoardSmall)
         Place(infoBoardSmall, table.left + infoBoardSmall->GetWidth() / 2 + 4,
               table.top + infoBoardSmall->GetHeight() / 2 + 4);
-    PlacePlayerPanels(hand);
 }
 
-void CMJMainGame2::PlacePlayerPanels(const Rect& hand)
+CMJMainGame2::TableEdges CMJMainGame2::Edges(const Rect& hand)
 {
-    // Every seat's tiles (hand, melds, the hand laid open at the result) run along the felt's
-    // edges from corner to corner on a small table, so the panels stand where no seat's tiles
-    // ever come: right of the left seat's column, the top seat's panel left of the top row where
-    // the row leaves room (14 tiles of TM22), else below the row with the left seat's under it
-    // (the left seat's discards begin lower down); the own one above the own hand; the right
-    // seat's in the top right corner beyond the top seat's melds (which grow leftwards from their
-    // origin) and above the right seat's hand, or, where that corner is too narrow, below the top
-    // row left of the right seat's column. The game's marks under a panel take kPanelMarkRoom.
     const Rect table = GetTableRect();
     const TileMargins margins = ComputeTileMargins(GetViewWidth(), GetViewHeight());
-    const int left = table.left + margins.side + 35 + metrics_[8] + kControlGap;
-    const int right = table.right - margins.side - 35 - metrics_[14] - kControlGap;
-    const int belowTopRow = table.top + margins.vert + 35 + metrics_[23] + metrics_[24] + kControlGap;
     TileLayoutInput origin;
     origin.table = table;
     origin.metrics = metrics_;
     origin.fullHand = GetFullHandTiles();
-    const int topMelds = MeldOrigin(1, origin);
-    const int topRowLeft = table.left + Width(table) / 2 - (metrics_[22] * GetFullHandTiles() + 10) / 2;
-    PObject* topPanel = players[1] ? players[1]->GetBody() : nullptr;
-    const bool topBesideRow = topPanel && topRowLeft - kControlGap - int(topPanel->GetWidth()) >= left;
+    const Rect& own = discardAreas_[kOwnSeat];
+    const Rect& right = discardAreas_[2];
+    TableEdges e;
+    e.table = table;
+    e.hand = hand;
+    e.leftColumn = table.left + margins.side + 35 + metrics_[8];
+    e.rightColumn = table.right - margins.side - 35 - metrics_[14];
+    e.topRowBottom = table.top + margins.vert + 35 + metrics_[23] + metrics_[24];
+    e.topRowLeft = table.left + Width(table) / 2 - (metrics_[22] * GetFullHandTiles() + 10) / 2;
+    e.topRowRight = MeldOrigin(1, origin); // the top seat's melds grow leftwards from there
+    e.ownTilesTop = table.bottom - margins.vert - 35 - metrics_[1];
+    e.ownDiscardsBottom = own.bottom + Height(own) / 3;
+    e.rightDiscardsRight = right.right - metrics_[45] / 2;
+    e.rightDiscardsBottom = right.bottom + metrics_[44];
+    e.topDiscardsTop = discardAreas_[1].top + metrics_[43] - 1;
+    e.topDiscardsLeft = discardAreas_[1].left;
+    const PObject* face = buttons[kBtnPass] ? buttons[kBtnPass]->GetBody() : nullptr;
+    e.claimSize = face ? int(face->GetHeight()) : kClaimButtonStep - kControlGap;
+    e.claimColumn = hand.top - kClaimRowLift - e.claimSize / 2 < e.ownDiscardsBottom + kControlGap &&
+        e.rightColumn - 1 - e.claimSize >= e.rightDiscardsRight + kControlGap;
+    return e;
+}
+
+void CMJMainGame2::PlaceClaimButtons(const TableEdges& e)
+{
+    static constexpr ButtonSlot kClaims[] = {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi};
+    const int size = e.claimSize;
+    // A row above the own hand's right half, ending left of the right seat's column.
+    if (!e.claimColumn) {
+        int x = std::min(e.hand.right, e.rightColumn) - kControlGap - kClaimButtonStep / 2;
+        for (ButtonSlot slot : kClaims) {
+            Place(buttons[slot], x, e.hand.top - kClaimRowLift);
+            x -= kClaimButtonStep;
+        }
+        return;
+    }
+    // On a low table the own discards come up to where the row would stand: the buttons go up
+    // in a column beside the right seat's hand, from above the own hand (and the right seat's
+    // panel when it stands there).
+    const int x = e.rightColumn - 1 - size / 2;
+    int bottom = e.ownTilesTop - kRaise - kControlGap;
+    if (const PObject* panel = players[2] ? players[2]->GetBody() : nullptr; panel && panel->GetRight() > x - size / 2)
+        bottom = std::min(bottom, int(panel->GetTop()) - kControlGap);
+    for (ButtonSlot slot : kClaims) {
+        Place(buttons[slot], x, bottom - size / 2);
+        bottom -= size + 2;
+    }
+}
+
+void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
+{
+    // Each panel beside its seat's tiles where no seat's tiles ever come (hand, melds, the hand
+    // laid open at the result): the left seat's right of its column below its claim label; the top
+    // seat's under the start of its row, or, where the top discards leave no room, right of the
+    // row's melds; the right seat's left of its column below its label, or on a narrow table above
+    // the own hand; the own one above the own hand. The game's marks under a panel take
+    // kPanelMarkRoom.
+    const Rect& table = e.table;
+    const int left = e.leftColumn + kControlGap;
+    const int belowTopRow = e.topRowBottom + kControlGap;
+    // A side seat's claim label stands at mid-height (its anchor), its word in the picture's upper
+    // half: the seat's panel keeps below it, or, beside the seat's discards, above both.
+    constexpr int kLabelBelow = 40;
+    TablePoint anchor;
+    GetSeatAnchor(anchor, 0);
+    PictureInfo label;
+    GetRes(label, "peng1", 0);
+    const int belowLabel = anchor.y + kLabelBelow, labelTop = anchor.y - label.height / 2;
     for (int seat = 0; seat < kSeatCount; ++seat) {
         CMJPlayer2* panel = players[size_t(seat)];
         if (!panel || !panel->GetBody())
             continue;
         const int w = int(panel->GetBody()->GetWidth()), h = int(panel->GetBody()->GetHeight());
-        const int slot = h + kPanelMarkRoom + kControlGap;
         switch (seat) {
-        case 0:
-            Place(panel->GetBody(), left + w / 2, belowTopRow + (topBesideRow ? 0 : slot) + h / 2);
+        case 0: {
+            // Where the column leaves no room beside the seat's discards: above them.
+            const Rect& discards = discardAreas_[0];
+            const bool beside = left + w + kControlGap <= discards.left;
+            const int top = beside ? belowLabel : std::min(discards.top, labelTop) - kControlGap - kPanelMarkRoom - h;
+            Place(panel->GetBody(), left + w / 2, top + h / 2);
             break;
+        }
         case 1:
-            if (topBesideRow)
-                Place(panel->GetBody(), topRowLeft - kControlGap - w / 2, table.top + kControlGap + h / 2);
+            if (belowTopRow + h + kPanelMarkRoom + kControlGap <= e.topDiscardsTop ||
+                std::max(e.topRowLeft, left) + w + kControlGap <= e.topDiscardsLeft)
+                Place(panel->GetBody(), std::max(e.topRowLeft, left) + w / 2, belowTopRow + h / 2);
+            else if (e.topRowRight + kControlGap + w <= table.right - kControlGap)
+                Place(panel->GetBody(), e.topRowRight + kControlGap + w / 2, table.top + kControlGap + h / 2);
             else
                 Place(panel->GetBody(), left + w / 2, belowTopRow + h / 2);
             break;
         case 2:
-            if (topMelds + kControlGap + w <= table.right - kControlGap)
-                Place(panel->GetBody(), table.right - kControlGap - w / 2, table.top + kControlGap + h / 2);
+            if (e.rightColumn - kControlGap - w >= e.rightDiscardsRight + kControlGap)
+                Place(panel->GetBody(), e.rightColumn - kControlGap - w / 2, belowLabel + h / 2);
+            else if (e.claimColumn)
+                Place(panel->GetBody(), e.rightColumn - 1 - w / 2,
+                      e.ownTilesTop - kControlGap - kPanelMarkRoom - h + h / 2);
             else
-                Place(panel->GetBody(), right - w / 2, belowTopRow + h / 2);
+                Place(panel->GetBody(), e.rightColumn - kControlGap - w / 2, belowTopRow + h / 2);
             break;
-        case 3:
-            Place(panel->GetBody(), left + w / 2, hand.top - kControlGap - kPanelMarkRoom - h + h / 2);
+        case 3: {
+            // Midway between the left seat's column and the own discards, over the own hand, unless
+            // the left seat's discards come down that far; then beside the column.
+            const int top = e.hand.top - kControlGap - kPanelMarkRoom - h;
+            const int x = (e.leftColumn + discardAreas_[kOwnSeat].left) / 2;
+            const Rect& leftDiscards = discardAreas_[0];
+            const bool clear = top >= leftDiscards.bottom || x + w / 2 + kControlGap <= leftDiscards.left;
+            Place(panel->GetBody(), clear ? std::max(x, left + w / 2) : left + w / 2, top + h / 2);
             break;
+        }
         default: break;
         }
     }

@@ -21,6 +21,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 using namespace Lumora;
@@ -176,6 +177,44 @@ TEST(Scene, TileEventsWithoutInputDataAreRefusedAndADropOutsideTheHandReorders)
     EXPECT_EQ(s.OnLButtonDown(EventRecord{s.GetId(), EV_TILE_DRAG_MOVE, p1, reinterpret_cast<uintptr_t>(&far)}), 1);
     EXPECT_EQ(s.moves, before + 1);
     EXPECT_EQ(rig.Misfiled(), 0);
+}
+
+// Drags with the right button, through the input module as the host window feeds it: the tile
+// follows the pointer along the hand above its neighbours, and the drop puts it in the slot under
+// its left edge (one short of it when it came from the right); a drop on its own place moves none.
+TEST(Scene, ARightButtonDragCarriesTheTileAndDropsItWhereItIsReleased)
+{
+    for (const auto& [from, over, lands] : {std::array{10, 3, 3}, {3, 10, 9}, {6, 5, 5}, {5, 5, 5}, {1, 13, 12}}) {
+        SceneRig rig(TestName() + std::to_string(from) + "_" + std::to_string(over));
+        rig.scene->CreateDiceHook();
+        rig.engine.Run(3000);
+        auto& hand = rig.scene->hands[kOwnSeat];
+        auto body = [&](int slot) { return hand[size_t(slot)]->GetBodyPicture(); };
+        std::vector<int> order;
+        for (int slot = 0; slot < 14; ++slot)
+            order.push_back(hand[size_t(slot)]->tile);
+        const int x0 = int(body(from)->GetX()), x1 = int(body(over)->GetX()), y = int(body(over)->GetY());
+        // What the window shows where the tile stood: it goes with the tile.
+        auto shownAtStart = [&] { return rig.engine.Paint().PresentBuffer()[size_t(y * kSurfaces[0].width + x0)]; };
+        rig.engine.MoveMouse(x0, y);
+        rig.engine.Input().OnRButtonDown(x0, y, 0);
+        rig.engine.Settle();
+        const uint32_t before = shownAtStart();
+        for (int x : {(x0 + x1) / 2, x1}) {
+            rig.engine.DragTo(x, y);
+            EXPECT_EQ(int(body(from)->GetX()), x) << "the tile stays behind the pointer";
+            EXPECT_GT(body(from)->GetZ(), body(over == from ? 1 : over)->GetZ());
+        }
+        EXPECT_TRUE(from == over || shownAtStart() != before) << "the tile is still drawn where it stood";
+        rig.engine.Input().OnRButtonUp(x1, y, 0);
+        rig.engine.Settle();
+        const int moved = order[size_t(from)];
+        order.erase(order.begin() + from);
+        order.insert(order.begin() + lands, moved);
+        for (int slot = 0; slot < 14; ++slot)
+            EXPECT_EQ(hand[size_t(slot)]->tile, order[size_t(slot)]) << from << " over " << over << ", slot " << slot;
+        EXPECT_NEAR(body(lands + 1)->GetX() + body(lands)->GetWidth(), body(lands)->GetX(), 1) << "not laid out again";
+    }
 }
 
 TEST(Scene, TheClockCountsDownAndPostsItsEnd)

@@ -4,6 +4,8 @@
 // themselves, so the art's picture sizes count as much as the layout's arithmetic. The tile
 // just thrown is left out: it stands large above its seat's tiles for a moment, by design.
 #include "engine/object/PictureObject.h"
+#include "mahjong/controls/CMJPlayer2.h"
+#include "widgets/CXyStandButton.h"
 #include "framework/frame/FrameLayout.h"
 #include "tests/mahjong/SceneRig.h"
 #include "tests/support/ResourceSweep.h"
@@ -15,6 +17,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <span>
 #include <sstream>
 
 using namespace Lumora;
@@ -345,5 +348,63 @@ TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClockWhoseHandPointsAtTheSeatT
         const char* side = std::abs(dx) > std::abs(dy) ? (dx < 0 ? "left" : "right") : (dy < 0 ? "top" : "bottom");
         static const char* const kSides[4] = {"left", "top", "right", "bottom"};
         EXPECT_STREQ(side, kSides[seat]);
+    }
+}
+
+// What a player reads and clicks at the window sizes players have (the side panel folded at 800
+// wide, as the client starts there): the seat panels (with the game's marks under them) and the
+// claim buttons stay clear of every seat's tiles, each panel stands nearer its own seat's hand
+// than any other's, and the skill bar folded by its button comes back by the other.
+TEST(TableLook, PanelsAndButtonsStandClearAndBesideTheirSeatsAndTheSkillBarComesBack)
+{
+    SceneRig rig("table_look_controls");
+    mahjongtest::TestScene& s = *rig.scene;
+    s.ResetAnimations(kAreaLayout);
+    for (const auto& [w, h] : {std::pair{1920, 1080}, {800, 600}, {1280, 800}, {1024, 768}, {1366, 768}, {1600, 900}}) {
+        rig.UseSurface(TableOf(w, h, h > 600));
+        TableLook look(rig);
+        std::vector<Box> hands, tiles, controls;
+        for (int seat = 0; seat < 4; ++seat)
+            tiles.insert(tiles.end(),
+                         {hands.emplace_back(look.HandAndMelds(seat)), look.Wall(seat), look.Discards(seat)});
+        std::vector<Box> labels; // the word of a claim's label at each seat: our art draws it high
+        for (int seat = 0; seat < 4; ++seat) {
+            s.PlayActionImage(seat, "peng1");
+            Box& label = labels.emplace_back();
+            label.Add(*s.FindById(s.lastActionImageId));
+            label.bottom = (label.top + label.bottom) / 2 - 22;
+        }
+        for (CXyStandButton* b : std::span(s.buttons).subspan(CMJMainGame2::kBtnPass, 5))
+            controls.emplace_back().Add(*b->GetBody());
+        for (int seat = 0; seat < 4; ++seat) {
+            Box& panel = controls.emplace_back();
+            panel.Add(*s.players[size_t(seat)]->GetBody());
+            panel.bottom += 20;
+            for (const Box& label : labels)
+                EXPECT_FALSE(Overlap(panel, label)) << w << ": panel " << seat << " under a claim's label";
+            auto gap = [&](const Box& b) {
+                return std::hypot(std::max({0.0, b.left - panel.right, panel.left - b.right}),
+                                  std::max({0.0, b.top - panel.bottom, panel.top - b.bottom}));
+            };
+            // On the smallest tables the own panel finds room only beside the left seat's column,
+            // and (with the side panel open at 1024) the top and right seats' only under the top row.
+            const bool crowded = (w == 800 && seat == kOwnSeat) || (w == 1024 && (seat == 1 || seat == 2));
+            for (int other = 0; other < 4 && !crowded; ++other)
+                EXPECT_TRUE(other == seat || gap(hands[size_t(seat)]) < gap(hands[size_t(other)]))
+                    << w << ": panel " << seat << " nearer seat " << other;
+        }
+        for (size_t i = 0; i < controls.size(); ++i) {
+            for (const Box& group : tiles)
+                EXPECT_FALSE(Overlap(controls[i], group)) << w << ": " << Show(controls[i]) << " over " << Show(group);
+            for (size_t k = i + 1; k < controls.size(); ++k)
+                EXPECT_FALSE(Overlap(controls[i], controls[k])) << w << ": controls " << i << " and " << k;
+        }
+        for (int slot : {CMJMainGame2::kBtnHideSkill, CMJMainGame2::kBtnShowSkill}) {
+            PObject* face = s.buttons[size_t(slot)]->GetBody();
+            EXPECT_LE(face->GetRight(), s.GetTableRect().right);
+            rig.engine.Click(int(face->GetX()), int(face->GetY()));
+            EXPECT_EQ(s.skillBar->IsActive(), slot == CMJMainGame2::kBtnShowSkill) << w;
+        }
+        s.ShowSkillBar(1);
     }
 }

@@ -992,6 +992,42 @@ TEST_F(BoardsTest, TheDealTurnsTheSeatPanelsToTheRoomsAmount)
     }
 }
 
+// The silver of a gang (刮风) and of a win moves the seat panels and the players' records (which
+// the user list shows) as it is announced; the result then adds only what those did not pay.
+TEST_F(BoardsTest, PaymentsDuringTheHandMoveTheSilverAtOnceAndTheResultAddsTheRest)
+{
+    hall::HallState& hall = app_->MutableHallData();
+    for (int chair = 0; chair < 4; ++chair)
+        hall.players[size_t(chair)].SetUserId(1001 + chair), hall.players[size_t(chair)].SetSilver(1000);
+    Deal(); // a silver room
+    auto shown = [&](int chair) { return scene_->players[size_t(scene_->ChairToSeat(chair))]->GetUser().amount; };
+    // Chair 3's gang on chair 2's discard (silver at +8, score at +24), chair 1's win (+92, +108).
+    Step(CGameNotifyEx::kScoreChange, {4, 3, 0, 0, -2, 2, 0, 0, -1, 1}, 48);
+    EXPECT_EQ(shown(3), 1002);
+    std::vector<int32_t> win(34, 0);
+    win[0] = 1, win[1] = 2, win[2] = T(2, 8), win[3] = 1, win[4] = 3, win[6] = 4, win[31] = 1;
+    win[23 + 1] = 4, win[23 + 2] = -4, win[27 + 2] = -2;
+    Step(CGameNotifyEx::kPlayerWins, win, 136);
+    EXPECT_EQ(shown(1), 1004);
+    EXPECT_EQ(hall.players[2].Score(), -3);
+
+    std::vector<uint8_t> result(GameRecord::kResultSize, 0);
+    RecordWriter w({result.data(), result.size()});
+    const int32_t silver[4] = {-1, 4, -6, 3};
+    for (size_t chair = 0; chair < 4; ++chair)
+        w.I32(4 + chair * GameRecord::kResultChairBlock, int32_t(chair)),
+            w.I32(8 + chair * GameRecord::kResultChairBlock, silver[chair]);
+    app_->ApplyGameResult(result);
+    for (size_t chair = 0; chair < 4; ++chair)
+        EXPECT_EQ(hall.players[chair].Silver(), 1000 + silver[chair]) << chair;
+    EXPECT_EQ(hall.players[2].Score(), 0);
+    // A hand dealt again (a table taken up again) has paid nothing yet.
+    Step(CGameNotifyEx::kScoreChange, {6, 0, 3, -1, -1, -1, 0, 0, 0, 0}, 48);
+    app_->SetPlaying();
+    app_->ApplyGameResult(result);
+    EXPECT_EQ(hall.players[0].Silver(), 1000 - 1 + 3 - 1);
+}
+
 namespace {
 
 // The scene's report for the tests that play through the window (XL_SCENE_REPORT): a line after
