@@ -110,6 +110,11 @@ void CGameInputBar::SetWidth(int width)
         faces_->MoveTo(left + inputWidth + 2 + faceWidth / 2.0, GetY());
     if (send_)
         send_->MoveTo(left + width_ - sendWidth / 2.0, GetY());
+    // A move alone neither repaints a part at its new place nor lets the pointer find it there.
+    for (CLumoraGui* part :
+         {static_cast<CLumoraGui*>(input_), static_cast<CLumoraGui*>(faces_), static_cast<CLumoraGui*>(send_)})
+        if (part)
+            part->Redraw();
 }
 
 void CGameInputBar::Show()
@@ -237,6 +242,7 @@ void CSubSystem::Layout()
         chat_->Layout(width, chatHeight);
         chat_->ResizeBackground(width, chatHeight);
         chat_->MoveTo(cx, b.top + listHeight + chatHeight / 2.0);
+        chat_->Redraw();
     }
     if (input_) {
         input_->MoveTo(cx, b.bottom - inputHeight / 2.0);
