@@ -158,7 +158,12 @@ void CGameInputBar::OpenFaces()
             picker_->AddFace(kFaces[i], (std::string("#") + kFaces[i]).c_str(), uint32_t(i));
         picker_->SetGrid(6, 1);
     }
-    picker_->MoveTo(GetX(), GetY() - 40);
+    // The page buttons hang below the grid: all of it stands above the bar and its buttons.
+    double below = picker_->GetBottom();
+    for (const CXyStandButton* page : {picker_->GetPreviousButton(), picker_->GetNextButton()})
+        if (page)
+            below = std::max(below, page->GetBottom());
+    picker_->MoveBy(GetX() - picker_->GetX(), GetTop() - kPickerGap - below);
     picker_->Enable(true);
     picker_->Activate();
     picker_->DrawPage();
@@ -316,8 +321,12 @@ int CSubSystem::OnEvent(const EventRecord& r)
         return 0;
     case EV_FACE_PICKED:
     case EV_FACE_PICKED_RESERVED:
-        if (input_ && r.param1)
+        if (input_ && r.param1) {
             input_->AppendInputText(reinterpret_cast<const char*>(r.param1));
+            // The press on the picker took the focus, and the picker is gone: the line takes it.
+            if (CXyInputBox* line = input_->GetInput())
+                line->TakeFocus();
+        }
         return 0;
     default:
         break;

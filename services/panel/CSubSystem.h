@@ -51,6 +51,7 @@ public:
     static constexpr size_t kMaxChatBytes = 61;
     static constexpr uint32_t kMinIntervalMs = 1000;
     static constexpr int kHeight = 26;
+    static constexpr int kPickerGap = 2; // between the emoticon picker and the bar
 
     void Create() override;
     int OnEvent(const EventRecord& record) override;
@@ -62,6 +63,8 @@ public:
     bool Send(std::string_view text);
     CXyInputBox* GetInput() const { return input_; }
     CXyStandButton* GetSendButton() const { return send_; }
+    CXyStandButton* GetFaceButton() const { return faces_; }
+    CXyChatFace* GetPicker() const { return picker_; }
 
 private:
     void OpenFaces();

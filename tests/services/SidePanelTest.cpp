@@ -8,7 +8,9 @@
 #include "widgets/CCyScrollBar.h"
 #include "widgets/CCyUserList.h"
 #include "widgets/CXyChatBox.h"
+#include "widgets/CXyChatFace.h"
 #include "widgets/CXyInputBox.h"
+#include "engine/object/PlaneObject.h"
 #include "widgets/CXyStandButton.h"
 
 #include <cstring>
@@ -203,6 +205,33 @@ TEST_F(SidePanelTest, PartsAreStackedInsideTheRectangleAtEachDesktopSize)
         EXPECT_LE(input + CGameInputBar::kHeight / 2.0, r.bottom);
         EXPECT_DOUBLE_EQ(panel->GetChatBox()->GetX(), (r.left + r.right) / 2.0);
     }
+}
+
+} // namespace
+
+namespace {
+
+// The picker opens above the input bar, clear of its buttons; a picked face goes into the line,
+// which keeps the keyboard: Enter sends it.
+TEST_F(SidePanelTest, APickedFaceLeavesTheKeyboardWithTheLineAndThePickerClearOfTheBar)
+{
+    E().AddSkin("btnChatFace", SolidFrames(24, 24, {0x00A000, 0x00C000, 0x008000, 0x808080}));
+    E().AddSkin("xyf向前翻页", SolidFrames(30, 16, {0xA00000, 0xC00000, 0x800000, 0x808080}));
+    E().AddSkin("xyf向后翻页", SolidFrames(30, 16, {0xA00000, 0xC00000, 0x800000, 0x808080}));
+    E().LoadSkins();
+    CMJSubSystem* panel = MakePanel({500, 0, 800, 600});
+    panel->SetName(kSubSystemName); // the picker finds it by the name the frame gives it
+    CGameInputBar& bar = *panel->GetInputBar();
+    ASSERT_NE(bar.GetFaceButton(), nullptr);
+    E().Click(int(bar.GetFaceButton()->GetX()), int(bar.GetFaceButton()->GetY()));
+    const CXyChatFace* picker = bar.GetPicker();
+    ASSERT_NE(picker, nullptr);
+    for (const PObject* page : {picker->GetPreviousButton(), picker->GetNextButton()})
+        EXPECT_LT(page->GetBottom(), bar.GetTop()) << "a page button over the bar";
+    E().Click(int(picker->GetPanel()->GetLeft()) + 5, int(picker->GetPanel()->GetTop()) + 5);
+    E().Type("hi");
+    E().Key(13);
+    EXPECT_EQ(app_.connect.chats, (std::vector<std::string>{"#大哭hi"}));
 }
 
 } // namespace
