@@ -208,10 +208,11 @@ void CSubSystem::Create()
         return;
     userList_ = NewChild<CCyPlayerListBar>();
     if (userList_) {
-        userList_->AddColumn(0, 120, "用户名", 0, 0, 0);
-        userList_->AddColumn(1, 60, "积分", 0, 0, 0);
-        userList_->AddColumn(2, 70, "银子", 0, 0, 0);
-        userList_->AddColumn(3, 70, "级别", 0, 0, 0);
+        // Whole beside the vertical bar in the narrowest panel (250 pixels, a 16-pixel bar).
+        userList_->AddColumn(0, 94, "用户名", 0, 0, 0);
+        userList_->AddColumn(1, 40, "积分", 0, 0, 0);
+        userList_->AddColumn(2, 50, "银子", 0, 0, 0);
+        userList_->AddColumn(3, 50, "级别", 0, 0, 0);
         userList_->SetSize(300, kUserListHeight);
         userList_->CreateFromSkin();
     }
@@ -219,6 +220,8 @@ void CSubSystem::Create()
     if (chat_) {
         chat_->Create(300, 200, kChatStyle, 0);
         chat_->SetBackgroundColor(kChatBackground);
+        chat_->SetMargin(kChatInset, 0);
+        chat_->SetHangingIndent(true);
     }
     input_ = NewChild<CGameInputBar>();
     advert_ = NewChild<CAdvertBar>();
@@ -244,7 +247,10 @@ void CSubSystem::Layout()
         userList_->Layout();
     }
     if (chat_) {
-        chat_->Layout(width, chatHeight);
+        // The box fills its part; the text keeps clear of both edges, where the chat box's own
+        // bar stands out by as much.
+        chat_->SetSize(width, chatHeight);
+        chat_->Layout(std::max(1, width - 2 * kChatInset), chatHeight);
         chat_->ResizeBackground(width, chatHeight);
         chat_->MoveTo(cx, b.top + listHeight + chatHeight / 2.0);
         chat_->Redraw();

@@ -102,6 +102,7 @@ public:
     static constexpr uint32_t kChatStyle = 0x60F;  // bars, auto-scroll, selection, decoration, colour, links
     static constexpr uint32_t kChatBackground = 0xF5F0EB;
     static constexpr int kUserListHeight = 150;
+    static constexpr int kChatInset = 5; // the chat box's vertical bar stands this far out
     static constexpr int kChairRows = 4;
 
     ~CSubSystem() override;

@@ -14,6 +14,7 @@
 #include "widgets/CXyStandButton.h"
 
 #include <cstring>
+#include <map>
 
 using namespace Lumora;
 using namespace widgettest;
@@ -103,6 +104,36 @@ TEST_F(SidePanelTest, TheUserListShowsTheFourChairsRowsWholeAboveItsHorizontalBa
     const double hbar = bar->GetHorizontalBar()->GetHeight();
     EXPECT_GT(hbar, 0);
     EXPECT_GE(bar->GetBottom() - hbar, bar->GetTop() + 24 + 4 * 30);
+}
+
+// In the narrowest panel the columns end beside the vertical bar, and a bar shows only while
+// there are more rows than room.
+TEST_F(SidePanelTest, TheUserListsColumnsFitAndItsBarsShowOnlyWithSomethingToScroll)
+{
+    E().AddSkin("SystemUserListBar", SolidFrames(300, 24, {0x506070}));
+    E().AddSkin(CCyUserList::kRowSkin, SolidFrames(200, 30, {0x5080B0, 0xF0F0F0, 0xE0E0E0}));
+    E().AddSkin("ScrollBar_HorzBack", SolidFrames(48, 16, {0x505050}));
+    E().AddSkin("ScrollBar_VertBack", SolidFrames(16, 48, {0x505050}));
+    E().LoadSkins();
+    for (int chair = 0; chair < 4; ++chair)
+        app_.SeatPlayer(chair, 1001 + chair, "玩家");
+    for (const auto& [lookOns, vertical] : {std::pair{0, false}, std::pair{8, true}}) {
+        for (int k = 0; k < lookOns; ++k)
+            app_.AddLookOn(size_t(k), 2001 + k, "看客", 0);
+        CCyPlayerListBar* bar = MakePanel({550, 0, 800, 600})->GetUserList();
+        int columns = 0;
+        for (const ListColumn& c : bar->GetColumns())
+            columns += c.width;
+        EXPECT_LE(bar->GetLeft() + columns, bar->GetVerticalBar()->GetLeft());
+        std::map<const PObject*, bool> drawn{{bar->GetHorizontalBar(), false}, {bar->GetVerticalBar(), false}};
+        E().Objects().ForEachDrawn([&](PObject& o) {
+            for (const PObject* p = &o; p; p = p->GetParent())
+                if (drawn.count(p))
+                    drawn[p] = true;
+        });
+        EXPECT_FALSE(drawn[bar->GetHorizontalBar()]) << lookOns;
+        EXPECT_EQ(drawn[bar->GetVerticalBar()], vertical) << lookOns;
+    }
 }
 
 TEST_F(SidePanelTest, UnhandledCodesAreLoggedOnceAndShowNothing)
@@ -204,6 +235,16 @@ TEST_F(SidePanelTest, PartsAreStackedInsideTheRectangleAtEachDesktopSize)
         EXPECT_DOUBLE_EQ(panel->GetInputBar()->GetWidth(), r.right - r.left);
         EXPECT_LE(input + CGameInputBar::kHeight / 2.0, r.bottom);
         EXPECT_DOUBLE_EQ(panel->GetChatBox()->GetX(), (r.left + r.right) / 2.0);
+        // The text keeps clear of the panel's edges, and a wrapped line goes on under its indent.
+        const PlaneObject& text = *panel->GetChatBox()->GetTextPlane();
+        EXPECT_GT(text.GetLeft(), r.left);
+        EXPECT_LT(text.GetRight(), r.right);
+        panel->AddLine(" " + std::string(80, '.'));
+        const ChatElement* wrapped = panel->GetChatBox()->Content().First();
+        while (wrapped && wrapped->rowTop == 0)
+            wrapped = wrapped->next;
+        ASSERT_NE(wrapped, nullptr);
+        EXPECT_EQ(wrapped->x, panel->GetChatBox()->Content().First()->next->x);
     }
 }
 

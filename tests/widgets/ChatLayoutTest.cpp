@@ -82,6 +82,22 @@ TEST(ChatLayout, RowsWrapGrowAndBreak)
     EXPECT_EQ(n.layout.RowCount(), 2);
 }
 
+// With a hanging indent the rows a line wraps onto start under its leading spaces; the line
+// after a break starts at the edge.
+TEST(ChatLayout, AWrappedLineContinuesUnderItsLeadingSpaces)
+{
+    Box b(50, 100);
+    b.layout.hangingIndent = true;
+    b.Parse("  ............\n........"); // 7 wide each: seven fit in 50
+    struct Place {
+        int element, rowTop, x;
+    } const places[] = {{6, 0, 42}, {7, 16, 14}, {11, 16, 42}, {12, 32, 14}, {15, 48, 0}, {22, 64, 0}};
+    for (const Place& p : places) {
+        EXPECT_EQ(b.At(p.element)->rowTop, p.rowTop) << p.element;
+        EXPECT_EQ(b.At(p.element)->x, p.x) << p.element;
+    }
+}
+
 TEST(ChatLayout, AnElementWiderThanTheViewStandsAloneOnItsRow)
 {
     Box b(20, 100);
