@@ -249,7 +249,6 @@ void CSubSystem::Layout()
     if (chat_) {
         // The box fills its part; the text keeps clear of both edges, where the chat box's own
         // bar stands out by as much.
-        chat_->SetSize(width, chatHeight);
         chat_->Layout(std::max(1, width - 2 * kChatInset), chatHeight);
         chat_->ResizeBackground(width, chatHeight);
         chat_->MoveTo(cx, b.top + listHeight + chatHeight / 2.0);

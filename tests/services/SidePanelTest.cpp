@@ -223,7 +223,7 @@ TEST_F(SidePanelTest, EnterAndTheSendButtonSendTheLineAndClearIt)
 
 TEST_F(SidePanelTest, PartsAreStackedInsideTheRectangleAtEachDesktopSize)
 {
-    for (const Rect r : {Rect{500, 0, 800, 600}, Rect{724, 0, 1024, 768}, Rect{1066, 0, 1366, 768}, Rect{0, 0, 0, 0}}) {
+    for (const Rect r : {Rect{550, 0, 800, 600}, Rect{724, 0, 1024, 768}, Rect{1084, 0, 1366, 768}, Rect{0, 0, 0, 0}}) {
         CMJSubSystem* panel = MakePanel(r);
         if (r.right == r.left)  // folded away: nothing moves, nothing breaks
             continue;

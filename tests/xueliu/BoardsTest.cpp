@@ -366,6 +366,7 @@ TEST_F(BoardsTest, TheQrPictureLiesInsideItsBoardAboveTheCloseButton)
     const double buttonLeft = scene_->FirstBoardButton()->GetLeft() - board->GetLeft();
     Rect table = scene_->GetTableRect();
     table.right -= 200;
+    table.top += 40;
     scene_->SetBounds(table);
     EXPECT_DOUBLE_EQ(board->GetX(), (table.left + table.right) / 2.0);
     EXPECT_DOUBLE_EQ(board->GetY(), (table.top + table.bottom) / 2.0);

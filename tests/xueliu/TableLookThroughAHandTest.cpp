@@ -455,13 +455,17 @@ private:
         for (const PObject* part : {chat, static_cast<const PObject*>(inputBar.GetInput())})
             if (bar.IsExpanded() && (!Shown(part) || !Box::Of(*part).Inside(Box::Of(side))))
                 Fault(step, "a part of the open panel is hidden or outside it at " + Box::Of(*part).Text());
-        const uint32_t rgb =
-            bar.IsExpanded() ? Window()->Pixel(int(chat->GetLeft()) + 2, int(chat->GetBottom()) - 3) : 0;
-        for (int shift = 0; shift < 24 && rgb; shift += 8)
-            if (std::abs(int((rgb >> shift) & 0xFF) - int((kChatRgb >> shift) & 0xFF)) > 3) {
-                Fault(step, "the chat box's corner shows " + std::to_string(rgb & 0xFFFFFF) + ", not its colour");
-                break;
-            }
+        // The lower left corners of the chat box and the input line show their own colours.
+        const std::pair<const PObject*, uint32_t> colours[] = {{chat, kChatRgb}, {inputBar.GetInput(), 0xFFFFFF}};
+        for (const auto& [part, colour] : colours) {
+            const uint32_t rgb =
+                bar.IsExpanded() ? Window()->Pixel(int(part->GetLeft()) + 2, int(part->GetBottom()) - 3) : colour;
+            for (int shift = 0; shift < 24; shift += 8)
+                if (std::abs(int((rgb >> shift) & 0xFF) - int((colour >> shift) & 0xFF)) > 3) {
+                    Fault(step, "a corner of the panel shows " + std::to_string(rgb & 0xFFFFFF) + ", not its colour");
+                    break;
+                }
+        }
     }
     static const platform::HeadlessWindow* Window()
     {
