@@ -57,6 +57,7 @@ public:
     PlaneObject* GetHeader() const { return header_; }
     CCyScrollBar* GetHorizontalBar() const { return hScrollBar_; }
     CCyScrollBar* GetVerticalBar() const { return vScrollBar_; }
+    PlaneObject* GetBottomCorner() const { return cornerBottom_; }
 
 private:
     CCyScrollBar* MakeScrollBar(int orientation, uint32_t firstSetting);

@@ -106,33 +106,56 @@ TEST_F(SidePanelTest, TheUserListShowsTheFourChairsRowsWholeAboveItsHorizontalBa
     EXPECT_GE(bar->GetBottom() - hbar, bar->GetTop() + 24 + 4 * 30);
 }
 
-// In the narrowest panel the columns end beside the vertical bar, and a bar shows only while
-// there are more rows than room.
+// In the narrowest panel the columns end beside the vertical bar and the rows reach its edge; a
+// bar (and the corner between the bars) shows only while the panel does and there is more to see
+// than room, which the other bar's room can make.
 TEST_F(SidePanelTest, TheUserListsColumnsFitAndItsBarsShowOnlyWithSomethingToScroll)
 {
     E().AddSkin("SystemUserListBar", SolidFrames(300, 24, {0x506070}));
     E().AddSkin(CCyUserList::kRowSkin, SolidFrames(200, 30, {0x5080B0, 0xF0F0F0, 0xE0E0E0}));
     E().AddSkin("ScrollBar_HorzBack", SolidFrames(48, 16, {0x505050}));
     E().AddSkin("ScrollBar_VertBack", SolidFrames(16, 48, {0x505050}));
+    E().AddSkin("滚动角", SolidFrames(16, 16, {0x505050}));
     E().LoadSkins();
     for (int chair = 0; chair < 4; ++chair)
         app_.SeatPlayer(chair, 1001 + chair, "玩家");
-    for (const auto& [lookOns, vertical] : {std::pair{0, false}, std::pair{8, true}}) {
-        for (int k = 0; k < lookOns; ++k)
+    struct Case {
+        int lookOns, left;
+        bool horizontal, vertical;
+    } const cases[] = {{0, 550, false, false}, {0, 480, false, false}, {8, 550, false, true}, {8, 560, true, true}};
+    for (const Case& c : cases) {
+        for (int k = 0; k < c.lookOns; ++k)
             app_.AddLookOn(size_t(k), 2001 + k, "看客", 0);
-        CCyPlayerListBar* bar = MakePanel({550, 0, 800, 600})->GetUserList();
+        auto* panel = E().Make<CMJSubSystem>();
+        panel->SetBounds({c.left, 0, 800, 600});
+        E().Settle();
+        CCyPlayerListBar* bar = panel->GetUserList();
+        std::map<const PObject*, int> drawn{
+            {bar->GetHorizontalBar(), 0}, {bar->GetVerticalBar(), 0}, {bar->GetBottomCorner(), 0}};
+        const auto count = [&] {
+            for (auto& d : drawn)
+                d.second = 0;
+            E().Objects().ForEachDrawn([&](PObject& o) {
+                for (const PObject* p = &o; p; p = p->GetParent())
+                    drawn[p] += drawn.count(p);
+            });
+        };
+        count();
+        EXPECT_EQ(drawn[bar->GetVerticalBar()] + drawn[bar->GetBottomCorner()], 0) << "before the panel shows";
+        panel->OnSizeDone();
+        E().Settle();
+        count();
         int columns = 0;
-        for (const ListColumn& c : bar->GetColumns())
-            columns += c.width;
-        EXPECT_LE(bar->GetLeft() + columns, bar->GetVerticalBar()->GetLeft());
-        std::map<const PObject*, bool> drawn{{bar->GetHorizontalBar(), false}, {bar->GetVerticalBar(), false}};
-        E().Objects().ForEachDrawn([&](PObject& o) {
-            for (const PObject* p = &o; p; p = p->GetParent())
-                if (drawn.count(p))
-                    drawn[p] = true;
-        });
-        EXPECT_FALSE(drawn[bar->GetHorizontalBar()]) << lookOns;
-        EXPECT_EQ(drawn[bar->GetVerticalBar()], vertical) << lookOns;
+        for (const ListColumn& column : bar->GetColumns())
+            columns += column.width;
+        EXPECT_TRUE(c.horizontal || bar->GetLeft() + columns <= bar->GetVerticalBar()->GetLeft());
+        EXPECT_GE(bar->GetList()->GetWidth(), bar->GetWidth());
+        Rect clip;
+        bar->GetList()->GetClipRect(clip);
+        EXPECT_LE(clip.bottom, c.horizontal ? bar->GetHorizontalBar()->GetTop() : bar->GetBottom());
+        EXPECT_EQ(drawn[bar->GetHorizontalBar()] > 0, c.horizontal) << c.lookOns << " " << c.left;
+        EXPECT_EQ(drawn[bar->GetVerticalBar()] > 0, c.vertical) << c.lookOns << " " << c.left;
+        EXPECT_EQ(drawn[bar->GetBottomCorner()] > 0, c.horizontal || c.vertical) << c.lookOns << " " << c.left;
     }
 }
 
