@@ -165,10 +165,25 @@ void CCyPlayerListBar::PlaceList()
         return;
     const int hh = HeaderHeight();
     const double left = GetLeft(), top = GetTop();
+    // What there is to scroll: the columns, and the rows that hold a user (the blank rows that
+    // pad the list to its least count are none of it).
+    int columns = 0;
+    for (const ListColumn& c : columns_)
+        columns += c.width;
+    int users = 0;
+    for (int row = 0; row < list_->GetRowCount(); ++row)
+        users += list_->GetRow(row)->record.UserId() != 0;
+    const double content = double(users) * list_->RowHeight();
+    // A bar takes its room only while there is something to scroll, which the other's room can make.
     const double barWidth = vScrollBar_ ? vScrollBar_->GetWidth() : 0;
     const double barHeight = hScrollBar_ ? hScrollBar_->GetHeight() : 0;
-    const Rect visible{int32_t(left), int32_t(top + hh), int32_t(left + GetWidth() - barWidth),
-                       int32_t(top + GetHeight() - barHeight)};
+    bool across = false, down = false;
+    for (int pass = 0; pass < 2; ++pass) {
+        across = hScrollBar_ && columns > GetWidth() - (down ? barWidth : 0);
+        down = vScrollBar_ && content > GetHeight() - hh - (across ? barHeight : 0);
+    }
+    const Rect visible{int32_t(left), int32_t(top + hh), int32_t(left + GetWidth() - (down ? barWidth : 0)),
+                       int32_t(top + GetHeight() - (across ? barHeight : 0))};
     list_->SetClipRect(visible);
     list_->MoveTo(left + list_->GetWidth() / 2, top + hh + list_->GetHeight() / 2);
     if (header_)
@@ -176,9 +191,36 @@ void CCyPlayerListBar::PlaceList()
     const double visibleWidth = std::max(0, visible.right - visible.left);
     const double visibleHeight = std::max(0, visible.bottom - visible.top);
     if (hScrollBar_)
-        hScrollBar_->SetRange(0, visibleWidth, list_->GetWidth(), kHorizontalStep);
+        hScrollBar_->SetRange(0, visibleWidth, columns, kHorizontalStep);
     if (vScrollBar_)
-        vScrollBar_->SetRange(0, visibleHeight, list_->GetHeight(), std::max(1, list_->RowHeight()));
+        vScrollBar_->SetRange(0, visibleHeight, content, std::max(1, list_->RowHeight()));
+    ShowBarsThatScroll();
+}
+
+void CCyPlayerListBar::Activate()
+{
+    CLumoraGui::Activate();
+    ShowBarsThatScroll();
+}
+
+void CCyPlayerListBar::ShowBarsThatScroll()
+{
+    // The bars follow the bar's activation, but each shows only while it has something to scroll,
+    // and the corner between them while one does.
+    bool any = false;
+    for (PObject* part : {static_cast<PObject*>(hScrollBar_), static_cast<PObject*>(vScrollBar_),
+                          static_cast<PObject*>(cornerBottom_)}) {
+        auto* bar = dynamic_cast<CCyScrollBar*>(part);
+        const bool show = bar ? bar->GetRange() > bar->GetPage() : any;
+        any = any || show;
+        if (!part)
+            continue;
+        if (show && IsActive())
+            part->Activate();
+        else
+            part->Deactivate();
+        part->Redraw();
+    }
 }
 
 bool CCyPlayerListBar::ListLook::operator==(const ListLook& other) const
@@ -240,8 +282,9 @@ void CCyPlayerListBar::Layout()
     const double barWidth = vScrollBar_ ? vScrollBar_->GetWidth() : 0;
     const double barHeight = hScrollBar_ ? hScrollBar_->GetHeight() : 0;
     const double cornerWidth = cornerTop_ ? cornerTop_->GetWidth() : 0;
-    if (totalWidth_ < width - cornerWidth) {
-        totalWidth_ = int(width - cornerWidth);
+    // The rows reach the right edge, where a hidden vertical bar leaves them room.
+    if (totalWidth_ < width) {
+        totalWidth_ = int(width);
         if (header_) {
             header_->ResizeSurface(totalWidth_, hh);
             header_->SetSize(totalWidth_, hh);

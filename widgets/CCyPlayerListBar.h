@@ -30,6 +30,7 @@ public:
     // Names itself "UserListBar" and creates its parts.
     virtual void CreateFromSkin();
     int OnEvent(const EventRecord& record) override;
+    void Activate() override;
 
     // Makes the parts, once, for a bar made from the skin. The engine also calls this when the
     // bar is registered, before its owner has added the columns; that call makes nothing.
@@ -56,12 +57,14 @@ public:
     PlaneObject* GetHeader() const { return header_; }
     CCyScrollBar* GetHorizontalBar() const { return hScrollBar_; }
     CCyScrollBar* GetVerticalBar() const { return vScrollBar_; }
+    PlaneObject* GetBottomCorner() const { return cornerBottom_; }
 
 private:
     CCyScrollBar* MakeScrollBar(int orientation, uint32_t firstSetting);
     PlaneObject* MakeCorner(int width, int height, double z);
     int HeaderHeight();
     void PlaceList();
+    void ShowBarsThatScroll();
     void ScrollBy(CCyScrollBar* bar, double delta);
 
     // What the list's plane shows: its rows, drawn for this user in this ink, on this surface.

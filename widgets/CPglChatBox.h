@@ -140,6 +140,7 @@ public:
     void SetTextColor(uint32_t colour) { doc_.format.colour = colour; }
     void SetLineSpace(int pixels) { doc_.layout.rowGap = -double(std::abs(pixels)); }
     void SetCharSpace(int pixels) { doc_.charGap = std::abs(pixels); }
+    void SetHangingIndent(bool on) { doc_.layout.hangingIndent = on; }
     void SetMargin(int x, int y);
     void ScrollTo(int position);
     void ScrollToHome();

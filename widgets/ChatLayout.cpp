@@ -26,6 +26,9 @@ void ChatLayout::ResetCursor()
     cursorX_ = 0;
     cursorRowTop_ = topOffset_;
     cursorRowHeight_ = 0;
+    cursorRowX_ = 0;
+    lineIndent_ = 0;
+    lineStart_ = true;
 }
 
 void ChatLayout::Commit(const std::vector<ChatElement>& elements)
@@ -87,9 +90,9 @@ void ChatLayout::RecountSizes()
     contentHeight_ = last_ ? std::max(0, last_->Bottom() - topOffset_) : 0;
 }
 
-void ChatLayout::PlaceRow(ChatElement* rowFirst, ChatElement* end, int rowTop, int rowHeight)
+void ChatLayout::PlaceRow(ChatElement* rowFirst, ChatElement* end, int rowTop, int rowHeight, int startX)
 {
-    int x = 0;
+    int x = startX;
     const ChatElement* prev = nullptr;
     for (ChatElement* e = rowFirst; e && e != end; e = e->next) {
         e->rowTop = rowTop;
@@ -138,19 +141,26 @@ void ChatLayout::LayoutRun(ChatElement* e, int count)
         contentWidth_ = x;
         return;
     }
-    int x = cursorX_, rowTop = cursorRowTop_, rowHeight = cursorRowHeight_;
+    int x = cursorX_, rowTop = cursorRowTop_, rowHeight = cursorRowHeight_, rowX = cursorRowX_;
     const int heightAtStart = rowHeight;
     const bool continued = rowFirst_ != nullptr;
     bool firstRow = true;
     ChatElement* rowFirst = rowFirst_ ? rowFirst_ : e;
-    auto closeRow = [&](ChatElement* end) {
-        PlaceRow(rowFirst, end, rowTop, rowHeight);
+    // A wrapped row starts at the line's indent, the row after a line break at the edge.
+    auto closeRow = [&](ChatElement* end, bool lineEnds) {
+        PlaceRow(rowFirst, end, rowTop, rowHeight, rowX);
         if (firstRow && continued && rowHeight > heightAtStart)
             regrownTop_ = std::min(regrownTop_, rowTop);
         firstRow = false;
         ++rows_;
         rowTop += rowHeight + RowGapFor(rowHeight);
-        x = 0;
+        if (lineEnds) {
+            lineIndent_ = 0;
+            lineStart_ = true;
+        }
+        // An indent that leaves less than half the view is not kept.
+        rowX = hangingIndent && lineIndent_ * 2 < viewWidth ? lineIndent_ : 0;
+        x = rowX;
         rowHeight = 0;
         rowFirst = end;
     };
@@ -163,6 +173,10 @@ void ChatLayout::LayoutRun(ChatElement* e, int count)
         if (e->Is(kHidden))
             continue;
         const int advance = e->width + e->gap;
+        if (lineStart_ && e->Is(kOneByte) && !e->Is(kLineBreak) && (e->code & 0xFF) == ' ')
+            lineIndent_ += advance;
+        else
+            lineStart_ = false;
         if (!InWord(*e)) {
             word = nullptr;
         } else if (!word) {
@@ -170,19 +184,19 @@ void ChatLayout::LayoutRun(ChatElement* e, int count)
             wordX = x;
             heightBeforeWord = rowHeight;
         }
-        if (x > 0 && x + advance > viewWidth) {
-            if (word && word != e && wordX > 0) {
+        if (x > rowX && x + advance > viewWidth) {
+            if (word && word != e && wordX > rowX) {
                 int carriedHeight = 0;
                 for (const ChatElement* c = word; c != e; c = c->next)
                     if (!c->Is(kHidden))
                         carriedHeight = std::max<int>(carriedHeight, c->height);
                 const int carried = x - wordX;
                 rowHeight = heightBeforeWord;
-                closeRow(word);
-                x = carried;
+                closeRow(word, false);
+                x = rowX + carried;
                 rowHeight = carriedHeight;
             } else {
-                closeRow(e);
+                closeRow(e, false);
             }
             wordX = heightBeforeWord = 0;
         }
@@ -191,19 +205,20 @@ void ChatLayout::LayoutRun(ChatElement* e, int count)
         // A line break ends its row; an element wider than the view stands alone on its row
         // (clipped), so nothing behind it runs past the edge.
         if (e->Is(kLineBreak) || x > viewWidth) {
-            closeRow(e->next);
+            closeRow(e->next, e->Is(kLineBreak));
             word = nullptr;
         }
     }
     if (rowFirst && rowFirst != e) {
-        PlaceRow(rowFirst, e, rowTop, rowHeight);
+        PlaceRow(rowFirst, e, rowTop, rowHeight, rowX);
         if (firstRow && continued && rowHeight > heightAtStart)
             regrownTop_ = std::min(regrownTop_, rowTop);
     }
     cursorX_ = x;
     cursorRowTop_ = rowTop;
     cursorRowHeight_ = rowHeight;
-    rowFirst_ = x > 0 ? rowFirst : nullptr;
+    cursorRowX_ = rowX;
+    rowFirst_ = x > rowX ? rowFirst : nullptr;
 }
 
 void ChatLayout::Free(ChatElement* e)

@@ -35,6 +35,8 @@ public:
     int bottomSpace = 0;
     bool singleLine = false;
     bool editable = false;
+    // The rows a line wraps onto start under the end of its leading spaces, not at the edge.
+    bool hangingIndent = false;
 
     // Appends the elements (at the caret when one is set), lays them out and trims.
     void Commit(const std::vector<ChatElement>& elements);
@@ -115,7 +117,7 @@ public:
 
 private:
     void LayoutRun(ChatElement* start, int count);
-    void PlaceRow(ChatElement* rowFirst, ChatElement* end, int rowTop, int rowHeight);
+    void PlaceRow(ChatElement* rowFirst, ChatElement* end, int rowTop, int rowHeight, int startX);
     void Free(ChatElement* e);
     void ResetCursor();
     void RecountSizes();
@@ -136,6 +138,9 @@ private:
     int cursorX_ = 0;
     int cursorRowTop_ = 0;
     int cursorRowHeight_ = 0;
+    int cursorRowX_ = 0; // where the open row starts
+    int lineIndent_ = 0; // the current line's leading spaces, while hangingIndent holds
+    bool lineStart_ = true; // no element but spaces yet on the current line
     int regrownTop_ = INT32_MAX;
     uint64_t generation_ = 0;
     ChatElement* caret_ = nullptr;

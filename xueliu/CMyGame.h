@@ -66,6 +66,8 @@ public:
     void CreateHook() override;
     CMJGameData2* GetSceneGameInfo() override;
     int OnEvent(const Lumora::EventRecord& record) override;
+    // The table's layout, and an open board kept in the middle of the table.
+    void OnSize() override;
 
     // The gang routines and the voices of this game.
     void AddMingGangSeat0(const Lumora::MeldRecord& record, int restore) override;
@@ -181,6 +183,8 @@ protected:
     int CheckedMissingSuit() const;
     void ApplySettingsBoard();
     void CloseBoard();
+    // Moves the open board and everything on it to the table's middle.
+    void CentreBoardOnTable();
     void ShowExchangeBoard(int seconds);
     void ShowMissingBoard(int seconds);
     void ShowResultBoard();

@@ -119,6 +119,30 @@ std::pair<double, double> CMyGame::ShowBoard(int kind, const char* title, const 
     return {left, top + kBoardTextTop + linesHeight};
 }
 
+void CMyGame::OnSize()
+{
+    CMJMainGame2::OnSize();
+    CentreBoardOnTable();
+}
+
+void CMyGame::CentreBoardOnTable()
+{
+    if (!board_)
+        return;
+    const Rect table = GetTableRect();
+    const double dx = (table.left + table.right) / 2.0 - board_->GetX();
+    const double dy = (table.top + table.bottom) / 2.0 - board_->GetY();
+    if (dx == 0 && dy == 0)
+        return;
+    // The board's buttons, checks and list are not linked to it: each moves on its own.
+    board_->MoveBy(dx, dy);
+    board_->Redraw();
+    for (PObject* o : boardObjects_) {
+        o->MoveBy(dx, dy);
+        o->Redraw();
+    }
+}
+
 void CMyGame::DrawBoardLines()
 {
     auto* plane = board_ ? dynamic_cast<PlaneObject*>(board_->GetClientPlane()) : nullptr;

@@ -158,6 +158,9 @@ void CXyGameFrame::OnSize()
         mainGame_->SetBounds(rects.scene);
     CreateTableBackground();
     PlaceMatchObjects();
+    // The felt was drawn anew under everything, which no object's repaint covers: the splitter
+    // folds the panel without a resize of the window, whose own full repaint would.
+    FullRedraw();
 
     if (advertShown)
         advert->ShowAdvertWindow();

@@ -110,6 +110,11 @@ void CGameInputBar::SetWidth(int width)
         faces_->MoveTo(left + inputWidth + 2 + faceWidth / 2.0, GetY());
     if (send_)
         send_->MoveTo(left + width_ - sendWidth / 2.0, GetY());
+    // A move alone neither repaints a part at its new place nor lets the pointer find it there.
+    for (CLumoraGui* part :
+         {static_cast<CLumoraGui*>(input_), static_cast<CLumoraGui*>(faces_), static_cast<CLumoraGui*>(send_)})
+        if (part)
+            part->Redraw();
 }
 
 void CGameInputBar::Show()
@@ -153,7 +158,12 @@ void CGameInputBar::OpenFaces()
             picker_->AddFace(kFaces[i], (std::string("#") + kFaces[i]).c_str(), uint32_t(i));
         picker_->SetGrid(6, 1);
     }
-    picker_->MoveTo(GetX(), GetY() - 40);
+    // The page buttons hang below the grid: all of it stands above the bar and its buttons.
+    double below = picker_->GetBottom();
+    for (const CXyStandButton* page : {picker_->GetPreviousButton(), picker_->GetNextButton()})
+        if (page)
+            below = std::max(below, page->GetBottom());
+    picker_->MoveBy(GetX() - picker_->GetX(), GetTop() - kPickerGap - below);
     picker_->Enable(true);
     picker_->Activate();
     picker_->DrawPage();
@@ -198,10 +208,11 @@ void CSubSystem::Create()
         return;
     userList_ = NewChild<CCyPlayerListBar>();
     if (userList_) {
-        userList_->AddColumn(0, 120, "用户名", 0, 0, 0);
-        userList_->AddColumn(1, 60, "积分", 0, 0, 0);
-        userList_->AddColumn(2, 70, "银子", 0, 0, 0);
-        userList_->AddColumn(3, 70, "级别", 0, 0, 0);
+        // Whole beside the vertical bar in the narrowest panel (250 pixels, a 16-pixel bar).
+        userList_->AddColumn(0, 94, "用户名", 0, 0, 0);
+        userList_->AddColumn(1, 40, "积分", 0, 0, 0);
+        userList_->AddColumn(2, 50, "银子", 0, 0, 0);
+        userList_->AddColumn(3, 50, "级别", 0, 0, 0);
         userList_->SetSize(300, kUserListHeight);
         userList_->CreateFromSkin();
     }
@@ -209,6 +220,8 @@ void CSubSystem::Create()
     if (chat_) {
         chat_->Create(300, 200, kChatStyle, 0);
         chat_->SetBackgroundColor(kChatBackground);
+        chat_->SetMargin(kChatInset, 0);
+        chat_->SetHangingIndent(true);
     }
     input_ = NewChild<CGameInputBar>();
     advert_ = NewChild<CAdvertBar>();
@@ -234,9 +247,12 @@ void CSubSystem::Layout()
         userList_->Layout();
     }
     if (chat_) {
-        chat_->Layout(width, chatHeight);
+        // The box fills its part; the text keeps clear of both edges, where the chat box's own
+        // bar stands out by as much.
+        chat_->Layout(std::max(1, width - 2 * kChatInset), chatHeight);
         chat_->ResizeBackground(width, chatHeight);
         chat_->MoveTo(cx, b.top + listHeight + chatHeight / 2.0);
+        chat_->Redraw();
     }
     if (input_) {
         input_->MoveTo(cx, b.bottom - inputHeight / 2.0);
@@ -310,8 +326,12 @@ int CSubSystem::OnEvent(const EventRecord& r)
         return 0;
     case EV_FACE_PICKED:
     case EV_FACE_PICKED_RESERVED:
-        if (input_ && r.param1)
+        if (input_ && r.param1) {
             input_->AppendInputText(reinterpret_cast<const char*>(r.param1));
+            // The press on the picker took the focus, and the picker is gone: the line takes it.
+            if (CXyInputBox* line = input_->GetInput())
+                line->TakeFocus();
+        }
         return 0;
     default:
         break;

@@ -51,6 +51,7 @@ public:
     static constexpr size_t kMaxChatBytes = 61;
     static constexpr uint32_t kMinIntervalMs = 1000;
     static constexpr int kHeight = 26;
+    static constexpr int kPickerGap = 2; // between the emoticon picker and the bar
 
     void Create() override;
     int OnEvent(const EventRecord& record) override;
@@ -102,6 +103,7 @@ public:
     static constexpr uint32_t kChatStyle = 0x60F;  // bars, auto-scroll, selection, decoration, colour, links
     static constexpr uint32_t kChatBackground = 0xF5F0EB;
     static constexpr int kUserListHeight = 150;
+    static constexpr int kChatInset = 5; // the chat box's vertical bar stands this far out
     static constexpr int kChairRows = 4;
 
     ~CSubSystem() override;

@@ -8,10 +8,13 @@
 #include "widgets/CCyScrollBar.h"
 #include "widgets/CCyUserList.h"
 #include "widgets/CXyChatBox.h"
+#include "widgets/CXyChatFace.h"
 #include "widgets/CXyInputBox.h"
+#include "engine/object/PlaneObject.h"
 #include "widgets/CXyStandButton.h"
 
 #include <cstring>
+#include <map>
 
 using namespace Lumora;
 using namespace widgettest;
@@ -103,6 +106,59 @@ TEST_F(SidePanelTest, TheUserListShowsTheFourChairsRowsWholeAboveItsHorizontalBa
     EXPECT_GE(bar->GetBottom() - hbar, bar->GetTop() + 24 + 4 * 30);
 }
 
+// In the narrowest panel the columns end beside the vertical bar and the rows reach its edge; a
+// bar (and the corner between the bars) shows only while the panel does and there is more to see
+// than room, which the other bar's room can make.
+TEST_F(SidePanelTest, TheUserListsColumnsFitAndItsBarsShowOnlyWithSomethingToScroll)
+{
+    E().AddSkin("SystemUserListBar", SolidFrames(300, 24, {0x506070}));
+    E().AddSkin(CCyUserList::kRowSkin, SolidFrames(200, 30, {0x5080B0, 0xF0F0F0, 0xE0E0E0}));
+    E().AddSkin("ScrollBar_HorzBack", SolidFrames(48, 16, {0x505050}));
+    E().AddSkin("ScrollBar_VertBack", SolidFrames(16, 48, {0x505050}));
+    E().AddSkin("滚动角", SolidFrames(16, 16, {0x505050}));
+    E().LoadSkins();
+    for (int chair = 0; chair < 4; ++chair)
+        app_.SeatPlayer(chair, 1001 + chair, "玩家");
+    struct Case {
+        int lookOns, left;
+        bool horizontal, vertical;
+    } const cases[] = {{0, 550, false, false}, {0, 480, false, false}, {8, 550, false, true}, {8, 560, true, true}};
+    for (const Case& c : cases) {
+        for (int k = 0; k < c.lookOns; ++k)
+            app_.AddLookOn(size_t(k), 2001 + k, "看客", 0);
+        auto* panel = E().Make<CMJSubSystem>();
+        panel->SetBounds({c.left, 0, 800, 600});
+        E().Settle();
+        CCyPlayerListBar* bar = panel->GetUserList();
+        std::map<const PObject*, int> drawn{
+            {bar->GetHorizontalBar(), 0}, {bar->GetVerticalBar(), 0}, {bar->GetBottomCorner(), 0}};
+        const auto count = [&] {
+            for (auto& d : drawn)
+                d.second = 0;
+            E().Objects().ForEachDrawn([&](PObject& o) {
+                for (const PObject* p = &o; p; p = p->GetParent())
+                    drawn[p] += drawn.count(p);
+            });
+        };
+        count();
+        EXPECT_EQ(drawn[bar->GetVerticalBar()] + drawn[bar->GetBottomCorner()], 0) << "before the panel shows";
+        panel->OnSizeDone();
+        E().Settle();
+        count();
+        int columns = 0;
+        for (const ListColumn& column : bar->GetColumns())
+            columns += column.width;
+        EXPECT_TRUE(c.horizontal || bar->GetLeft() + columns <= bar->GetVerticalBar()->GetLeft());
+        EXPECT_GE(bar->GetList()->GetWidth(), bar->GetWidth());
+        Rect clip;
+        bar->GetList()->GetClipRect(clip);
+        EXPECT_LE(clip.bottom, c.horizontal ? bar->GetHorizontalBar()->GetTop() : bar->GetBottom());
+        EXPECT_EQ(drawn[bar->GetHorizontalBar()] > 0, c.horizontal) << c.lookOns << " " << c.left;
+        EXPECT_EQ(drawn[bar->GetVerticalBar()] > 0, c.vertical) << c.lookOns << " " << c.left;
+        EXPECT_EQ(drawn[bar->GetBottomCorner()] > 0, c.horizontal || c.vertical) << c.lookOns << " " << c.left;
+    }
+}
+
 TEST_F(SidePanelTest, UnhandledCodesAreLoggedOnceAndShowNothing)
 {
     CMJSubSystem* panel = MakePanel();
@@ -190,7 +246,7 @@ TEST_F(SidePanelTest, EnterAndTheSendButtonSendTheLineAndClearIt)
 
 TEST_F(SidePanelTest, PartsAreStackedInsideTheRectangleAtEachDesktopSize)
 {
-    for (const Rect r : {Rect{500, 0, 800, 600}, Rect{724, 0, 1024, 768}, Rect{1066, 0, 1366, 768}, Rect{0, 0, 0, 0}}) {
+    for (const Rect r : {Rect{550, 0, 800, 600}, Rect{724, 0, 1024, 768}, Rect{1084, 0, 1366, 768}, Rect{0, 0, 0, 0}}) {
         CMJSubSystem* panel = MakePanel(r);
         if (r.right == r.left)  // folded away: nothing moves, nothing breaks
             continue;
@@ -202,7 +258,44 @@ TEST_F(SidePanelTest, PartsAreStackedInsideTheRectangleAtEachDesktopSize)
         EXPECT_DOUBLE_EQ(panel->GetInputBar()->GetWidth(), r.right - r.left);
         EXPECT_LE(input + CGameInputBar::kHeight / 2.0, r.bottom);
         EXPECT_DOUBLE_EQ(panel->GetChatBox()->GetX(), (r.left + r.right) / 2.0);
+        // The text keeps clear of the panel's edges, and a wrapped line goes on under its indent.
+        const PlaneObject& text = *panel->GetChatBox()->GetTextPlane();
+        EXPECT_GT(text.GetLeft(), r.left);
+        EXPECT_LT(text.GetRight(), r.right);
+        panel->AddLine(" " + std::string(80, '.'));
+        const ChatElement* wrapped = panel->GetChatBox()->Content().First();
+        while (wrapped && wrapped->rowTop == 0)
+            wrapped = wrapped->next;
+        ASSERT_NE(wrapped, nullptr);
+        EXPECT_EQ(wrapped->x, panel->GetChatBox()->Content().First()->next->x);
     }
+}
+
+} // namespace
+
+namespace {
+
+// The picker opens above the input bar, clear of its buttons; a picked face goes into the line,
+// which keeps the keyboard: Enter sends it.
+TEST_F(SidePanelTest, APickedFaceLeavesTheKeyboardWithTheLineAndThePickerClearOfTheBar)
+{
+    E().AddSkin("btnChatFace", SolidFrames(24, 24, {0x00A000, 0x00C000, 0x008000, 0x808080}));
+    E().AddSkin("xyf向前翻页", SolidFrames(30, 16, {0xA00000, 0xC00000, 0x800000, 0x808080}));
+    E().AddSkin("xyf向后翻页", SolidFrames(30, 16, {0xA00000, 0xC00000, 0x800000, 0x808080}));
+    E().LoadSkins();
+    CMJSubSystem* panel = MakePanel({500, 0, 800, 600});
+    panel->SetName(kSubSystemName); // the picker finds it by the name the frame gives it
+    CGameInputBar& bar = *panel->GetInputBar();
+    ASSERT_NE(bar.GetFacesButton(), nullptr);
+    E().Click(int(bar.GetFacesButton()->GetX()), int(bar.GetFacesButton()->GetY()));
+    const CXyChatFace* picker = bar.GetPicker();
+    ASSERT_NE(picker, nullptr);
+    for (const PObject* page : {picker->GetPreviousButton(), picker->GetNextButton()})
+        EXPECT_LT(page->GetBottom(), bar.GetTop()) << "a page button over the bar";
+    E().Click(int(picker->GetPanel()->GetLeft()) + 5, int(picker->GetPanel()->GetTop()) + 5);
+    E().Type("hi");
+    E().Key(13);
+    EXPECT_EQ(app_.connect.chats, (std::vector<std::string>{"#大哭hi"}));
 }
 
 } // namespace

@@ -82,6 +82,45 @@ TEST(ChatLayout, RowsWrapGrowAndBreak)
     EXPECT_EQ(n.layout.RowCount(), 2);
 }
 
+// With a hanging indent the rows a line wraps onto start under its leading spaces (unless they
+// take half the view), in later pieces and laid out again too; the line after a break starts
+// at the edge.
+TEST(ChatLayout, AWrappedLineContinuesUnderItsLeadingSpaces)
+{
+    struct Place {
+        int element, rowTop, x;
+    };
+    struct Case {
+        int width;
+        std::vector<std::string> pieces; // 7 wide each
+        std::vector<Place> places;
+        int rows = -1; // closed rows, when checked
+    } const cases[] = {
+        {50,
+         {"  ...........", "...\n ........"},
+         {{6, 0, 42}, {7, 16, 14}, {12, 32, 14}, {15, 32, 35}, {17, 48, 0}, {24, 64, 7}}},
+        {50, {"  ....abcd.."}, {{5, 0, 35}, {6, 16, 14}, {10, 16, 42}, {11, 32, 14}}},
+        {50,
+         {"  .....<z=wide,0,40,14><z=wide,0,40,14>abcdefgh"},
+         {{7, 16, 14}, {8, 32, 14}, {9, 48, 14}, {14, 64, 14}},
+         4},
+        {56, {"    ....."}, {{8, 16, 0}}},
+    };
+    for (const Case& c : cases) {
+        Box b(c.width, 200);
+        b.pictures = {"wide"};
+        b.layout.hangingIndent = true;
+        for (const std::string& piece : c.pieces)
+            b.Parse(piece);
+        EXPECT_TRUE(c.rows < 0 || b.layout.RowCount() == c.rows) << b.layout.RowCount();
+        for (int pass = 0; pass < 2; ++pass, b.layout.RelayoutElements())
+            for (const Place& p : c.places) {
+                EXPECT_EQ(b.At(p.element)->rowTop, p.rowTop) << c.pieces[0] << " " << p.element << " " << pass;
+                EXPECT_EQ(b.At(p.element)->x, p.x) << c.pieces[0] << " " << p.element << " " << pass;
+            }
+    }
+}
+
 TEST(ChatLayout, AnElementWiderThanTheViewStandsAloneOnItsRow)
 {
     Box b(20, 100);

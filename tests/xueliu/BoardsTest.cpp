@@ -519,6 +519,18 @@ TEST_F(BoardsTest, TheQrPictureLiesInsideItsBoardAboveTheCloseButton)
     EXPECT_LE(picture->GetRight(), board->GetRight());
     EXPECT_GE(picture->GetTop(), board->GetTop());
     EXPECT_LT(picture->GetBottom(), scene_->FirstBoardButton()->GetTop());
+
+    // The table narrows (the side panel opens): the board and what it holds keep its middle.
+    const double pictureLeft = picture->GetLeft() - board->GetLeft();
+    const double buttonLeft = scene_->FirstBoardButton()->GetLeft() - board->GetLeft();
+    Rect table = scene_->GetTableRect();
+    table.right -= 200;
+    table.top += 40;
+    scene_->SetBounds(table);
+    EXPECT_DOUBLE_EQ(board->GetX(), (table.left + table.right) / 2.0);
+    EXPECT_DOUBLE_EQ(board->GetY(), (table.top + table.bottom) / 2.0);
+    EXPECT_DOUBLE_EQ(picture->GetLeft() - board->GetLeft(), pictureLeft);
+    EXPECT_DOUBLE_EQ(scene_->FirstBoardButton()->GetLeft() - board->GetLeft(), buttonLeft);
 }
 
 } // namespace

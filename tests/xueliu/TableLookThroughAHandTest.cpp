@@ -11,9 +11,11 @@
 #include "tests/xueliu/TableRun.h"
 
 #include "engine/host/LumoraWnd.h"
+#include "engine/input/InputModule.h"
 #include "engine/object/ObjectModule.h"
 #include "engine/paint/ImageRecord.h"
 #include "engine/object/PictureObject.h"
+#include "engine/paint/PaintModuleGDI.h"
 #include "engine/object/PlaneObject.h"
 #include "framework/frame/CXyGameFrame.h"
 #include "framework/scene/GameWinApp.h"
@@ -25,6 +27,7 @@
 #include "services/panel/CSubSystem.h"
 #include "tests/support/ResourceSweep.h"
 #include "tests/support/ScreenCheck.h"
+#include "widgets/CCyPlayerListBar.h"
 #include "widgets/CCySplitterBar.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyInputBox.h"
@@ -142,6 +145,8 @@ public:
         }
         if (phase == CMyGame::kPhasePlay && scene.playBlock[CMyGame::kMustThrow])
             Check(scene, "own turn");
+        if (phase == CMyGame::kPhasePlay && hand_ == 1)
+            FoldAndUnfold(scene, now);
     }
 
     void AfterHand(int hand)
@@ -395,6 +400,110 @@ private:
         return -1;
     }
 
+    // Mid-hand the player folds the side panel with the splitter and opens it again (at 800x600,
+    // where it starts folded: opens, folds, opens), then types a line and sends it with Enter.
+    void FoldAndUnfold(CMyGame& scene, uint64_t now)
+    {
+        auto* bar = dynamic_cast<Lumora::CCySplitterBar*>(scene.FindByName(Lumora::CCySplitterBar::kName));
+        auto* panel = dynamic_cast<Lumora::CSubSystem*>(scene.FindByName(Lumora::kSubSystemName));
+        auto* input = dynamic_cast<Lumora::InputModule*>(scene.GetInputModule());
+        if (fold_.done || now < fold_.due || !bar || !panel || !input)
+            return;
+        Lumora::CXyInputBox& line = *panel->GetInputBar()->GetInput();
+        const auto click = [&](const PObject& o) {
+            input->OnMouseMove(int(o.GetX()), int(o.GetY()), 0);
+            input->OnLButtonDown(int(o.GetX()), int(o.GetY()), 0);
+            input->OnLButtonUp(int(o.GetX()), int(o.GetY()), 0);
+        };
+        fold_.due = now + (fold_.steps++ ? 300 : 1500); // a second after the line sent with a face
+        if (fold_.typed) {
+            fold_.done = true;
+            if (!line.GetText().empty())
+                Fault("fold", "the typed line was not sent: \"" + line.GetText() + "\" stays");
+        } else if (fold_.clicked) {
+            fold_.typed = true;
+            line.Clear();
+            for (char c : std::string("fold ok\r"))
+                c == '\r' ? input->OnKeyDown(13, 1, 0) : input->OnChar(uint8_t(c), 1, 0);
+        } else if (fold_.steps > 1) {
+            const std::string step = "fold-" + std::to_string(fold_.steps - 1);
+            PanelAsItStands(scene, *bar, *panel, step);
+            Save("7-" + step);
+            fold_.clicked = fold_.steps > 2 && bar->IsExpanded();
+            click(fold_.clicked ? static_cast<const PObject&>(line) : *bar);
+        } else {
+            click(*bar);
+        }
+    }
+
+    // Open: the chat box and the input line stand in the panel and the chat box shows its own
+    // background. Folded: nothing of the panel is drawn. Either way the bare felt is as it is now.
+    void PanelAsItStands(CMyGame& scene, const Lumora::CCySplitterBar& bar, Lumora::CSubSystem& panel,
+                         const std::string& step)
+    {
+        Lumora::Rect side;
+        GetSubSystemRect(side);
+        const Lumora::CGameInputBar& inputBar = *panel.GetInputBar();
+        const std::set<const PObject*> parts{panel.GetChatBox(), panel.GetUserList(), &inputBar, inputBar.GetInput()};
+        const Box view{0, 0, double(scene.GetViewWidth()), double(scene.GetViewHeight())};
+        // What is in the draw list is drawn, active or not.
+        scene.GetObjectModule()->ForEachDrawn([&](PObject& o) {
+            for (const PObject* p = &o; p && !bar.IsExpanded() && Box::Of(o).Overlaps(view); p = p->GetParent())
+                if (parts.count(p))
+                    Fault(step, "folded, the side panel's object " + std::to_string(o.GetId()) + " is drawn");
+        });
+        FeltTrue(scene, step);
+        const PObject* chat = panel.GetChatBox();
+        for (const PObject* part : {chat, static_cast<const PObject*>(inputBar.GetInput())})
+            if (bar.IsExpanded() && (!Shown(part) || !Box::Of(*part).Inside(Box::Of(side))))
+                Fault(step, "a part of the open panel is hidden or outside it at " + Box::Of(*part).Text());
+        // The lower left corners of the chat box and the input line show their own colours.
+        const std::pair<const PObject*, uint32_t> colours[] = {{chat, kChatRgb}, {inputBar.GetInput(), 0xFFFFFF}};
+        for (const auto& [part, colour] : colours) {
+            const uint32_t rgb =
+                bar.IsExpanded() ? Window()->Pixel(int(part->GetLeft()) + 2, int(part->GetBottom()) - 3) : colour;
+            for (int shift = 0; shift < 24; shift += 8)
+                if (std::abs(int((rgb >> shift) & 0xFF) - int((colour >> shift) & 0xFF)) > 3) {
+                    Fault(step, "a corner of the panel shows " + std::to_string(rgb & 0xFFFFFF) + ", not its colour");
+                    break;
+                }
+        }
+    }
+    static const platform::HeadlessWindow* Window()
+    {
+        IGameWinApp* app = GetGameWinApp();
+        return app && app->GetMainWnd() ? dynamic_cast<platform::HeadlessWindow*>(app->GetMainWnd()->GetWindow())
+                                        : nullptr;
+    }
+    // Where nothing is drawn (nor stood a moment ago), the window shows the felt as it is now.
+    void FeltTrue(CMyGame& scene, const std::string& step)
+    {
+        constexpr double kMoveSlack = 24;
+        const auto* paint = dynamic_cast<const Lumora::PaintModuleGDI*>(scene.GetPaintModule());
+        std::vector<Box> covered;
+        scene.GetObjectModule()->ForEachDrawn([&](PObject& o) {
+            covered.push_back({o.GetLeft() - kMoveSlack, o.GetTop() - kMoveSlack, o.GetRight() + kMoveSlack,
+                               o.GetBottom() + kMoveSlack});
+        });
+        const int w = scene.GetViewWidth(), h = scene.GetViewHeight();
+        int stale = 0;
+        for (int y = 4; y < h; y += 8)
+            for (int x = 4; x < w; x += 8)
+                stale += std::none_of(covered.begin(), covered.end(),
+                                      [&](const Box& b) {
+                                          return Box{x * 1.0, y * 1.0, x + 1.0, y + 1.0}.Inside(b);
+                                      }) &&
+                    (Window()->Pixel(x, y) & 0xFFFFFF) != (paint->BackgroundBuffer()[size_t(y) * w + x] & 0xFFFFFF);
+        if (stale)
+            Fault(step, std::to_string(stale) + " points of the bare felt show stale pixels");
+    }
+    static constexpr uint32_t kChatRgb = 0xEBF0F5;
+    struct {
+        int steps = 0;
+        bool clicked = false, typed = false, done = false;
+        uint64_t due = 0;
+    } fold_;
+
     // The player picks a face in the picker and sends the line; the server sends it back.
     void SayWithAFace(CMyGame& scene)
     {
@@ -466,10 +575,7 @@ private:
 
     void Save(const std::string& step)
     {
-        IGameWinApp* app = GetGameWinApp();
-        auto* window = app && app->GetMainWnd()
-            ? dynamic_cast<platform::HeadlessWindow*>(app->GetMainWnd()->GetWindow())
-            : nullptr;
+        const platform::HeadlessWindow* window = Window();
         const std::string dir = std::string(XL_BINARY_DIR) + "/artifacts";
         std::filesystem::create_directories(dir);
         if (!window || !window->ScreenshotPng(dir + "/look-" + size_ + "-" + step + ".png"))
