@@ -165,7 +165,8 @@ void CXyChatFace::HideHover()
 
 void CXyChatFace::Hover(int x, int y)
 {
-    if (!panel_)
+    // A move queued before a pick closed the picker arrives after it: nothing may light up then.
+    if (!panel_ || !IsActive())
         return;
     const int cellNo = FaceCellAt(x, y, grid_);
     const int index = FaceIndexAt(page_, cellNo, faces_.size(), grid_);

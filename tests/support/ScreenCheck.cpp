@@ -181,6 +181,16 @@ PixelDifference ComparePixels(const uint32_t* shown, const uint32_t* fresh, int 
     return d;
 }
 
+// A child that moves with its holder but is shown and hidden on its own (a bar's show button
+// that stands while the bar is folded) does not close with it; one merely held does.
+bool ShowsOnItsOwn(const PObject& holder, const PObject& child)
+{
+    for (const PObject::ChildLink& link : holder.Children())
+        if (link.child == &child)
+            return (link.flags & Lumora::LINK_MOVE) && !(link.flags & Lumora::LINK_DEACTIVATE_ALWAYS);
+    return false;
+}
+
 std::vector<RuleFault> ObjectRuleFaults(Lumora::ObjectModule& objects)
 {
     std::vector<RuleFault> faults;
@@ -204,8 +214,10 @@ std::vector<RuleFault> ObjectRuleFaults(Lumora::ObjectModule& objects)
         if (!Drawable(o, viewport))
             return;
         const Lumora::Rect box = Lumora::ObjectModule::ScreenRect(o.Geometry());
-        for (PObject* up = o.GetParent(); up; up = up->GetParent()) {
-            if (!up->IsVisible() || (!up->IsActive() && ShowsItself(*up))) {
+        bool ownShowing = false; // below a link that follows its holder in all but showing and hiding
+        for (const PObject* below = &o; PObject* up = below->GetParent(); below = up) {
+            ownShowing = ownShowing || ShowsOnItsOwn(*up, *below);
+            if (!ownShowing && (!up->IsVisible() || (!up->IsActive() && ShowsItself(*up)))) {
                 faults.push_back({"closed " + std::to_string(o.GetId()) + " " + std::to_string(up->GetId()),
                                   Describe(o) + " shows under the closed " + Describe(*up)});
                 break;

@@ -99,6 +99,13 @@ TEST_F(ChatFaceTest, GridPicksTheFaceUnderThePressAndCloses)
     EXPECT_EQ(picks_[0].index, 24);
     EXPECT_FALSE(picker->IsActive());
     EXPECT_FALSE(picker->GetHighlight()->IsActive());
+    // A move queued before the press and delivered after it lights nothing of the closed picker.
+    InputData moved;
+    moved.x = CellX(3);
+    moved.y = CellY(1);
+    picker->OnEvent({picker->GetId(), EV_MOUSE_MOVE, 0, reinterpret_cast<uintptr_t>(&moved)});
+    EXPECT_FALSE(picker->GetHighlight()->IsActive());
+    EXPECT_FALSE(picker->GetPreviewBox()->IsActive());
 }
 
 TEST_F(ChatFaceTest, RightPressPicksAsReservedAndNoSidePanelStillCloses)

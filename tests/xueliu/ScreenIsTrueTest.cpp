@@ -162,6 +162,14 @@ TEST_F(ScreenIsTrue, AVisibleObjectOfAClosedBoardFails)
     ASSERT_EQ(check_.Faults().size(), 1u);
     EXPECT_THAT(check_.Faults()[0], ::testing::HasSubstr("#" + std::to_string(text->GetId())));
     EXPECT_THAT(check_.Faults()[0], ::testing::HasSubstr("shows under the closed"));
+    // One that moves with its bar but shows on its own (a folded bar's show button) may stay.
+    PlaneObject* bar = Square(40, 30, 30, 0x203A2A);
+    PlaneObject* show = Square(40, 30, 10, 0xFFFFFF);
+    bar->AddChild(show, LINK_MOVE | LINK_REDRAW);
+    bar->Deactivate();
+    bar->Redraw();
+    loop_->Advance(20);
+    EXPECT_EQ(check_.Faults().size(), 1u);
 }
 
 TEST_F(ScreenIsTrue, AnObjectOutOfItsBoardFails)
