@@ -74,6 +74,7 @@ void CMyGame::OnResetGame()
     CMJMainGame2::OnResetGame();
     CloseBoard();
     phase_ = kPhaseIdle;
+    course_ = kCourseNone; // no hand runs until the next deal
     handLocked_ = false;
     ownDrawnTile_ = -1;
 }
@@ -247,6 +248,14 @@ void CMyGame::OnNotifyCardCaught(const uint8_t* data, size_t length)
     if (RecordReader r(data, length); length >= 8 && r.I32(0) == OwnChair() && !IsLookOnClient())
         ownDrawnTile_ = r.I32(4);
     CMJMainGame2::OnNotifyCardCaught(data, length);
+    if (handLocked_)
+        RefreshOwnHand();
+}
+
+// The reply's draw is the tile a locked hand may throw, as the server's draw record's is.
+void CMyGame::OnOwnDrawPlaced(int tile)
+{
+    ownDrawnTile_ = tile;
     if (handLocked_)
         RefreshOwnHand();
 }
