@@ -252,13 +252,9 @@ void CMyGame::OnNotifyCardCaught(const uint8_t* data, size_t length)
         RefreshOwnHand();
 }
 
-// The reply's draw is the tile a locked hand may throw, as the server's draw record's is.
-void CMyGame::OnOwnDrawPlaced(int tile)
-{
-    ownDrawnTile_ = tile;
-    if (handLocked_)
-        RefreshOwnHand();
-}
+// The reply's draw is the tile a locked hand may throw, as the server's draw record's is; the
+// hand's refresh that follows gives each tile its click from it.
+void CMyGame::OnOwnDrawPlaced(int tile) { ownDrawnTile_ = tile; }
 
 std::vector<int> CMyGame::OwnHandTiles()
 {

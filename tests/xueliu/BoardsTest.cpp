@@ -499,9 +499,10 @@ TEST_F(BoardsTest, ALockedHandThrowsTheTileItDrewWhereverTheHandKeepsIt)
         ASSERT_TRUE(scene_->HandLocked());
         const int32_t draw[4] = {0, T(1, 8), 60, 0};
         std::memcpy(scene_->connect.draw, draw, sizeof draw);
-        if (byReply)
+        if (byReply) {
             ASSERT_TRUE(scene_->SendCatchCard());
-        else
+            EXPECT_FALSE(Notify(229160, Record({0, T(1, 8), 60, 0}, 16))) << "the server's record of it";
+        } else
             scene_->OnNotifyCardCaught(reinterpret_cast<const uint8_t*>(draw), sizeof draw);
         engine_->Settle();
         // The drawn tile kept away from the drawn slot, a concealed one in it.
@@ -603,6 +604,7 @@ TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
     EXPECT_EQ(scene_->OpenBoardKind(), 0);
     ASSERT_FALSE(send(CGameNotifyEx::kExchangeBegin, {20, 0}, 8));
     EXPECT_TRUE(send(CGameNotifyEx::kExchangeBegin, {20, 0}, 8));
+    EXPECT_TRUE(Notify(CGameNotifyEx::kGameStart, DealRecord())) << "a deal during the exchange";
     ASSERT_FALSE(send(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16));
     ASSERT_EQ(scene_->Phase(), CMyGame::kPhasePlay);
 
@@ -650,6 +652,16 @@ TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
     EXPECT_FALSE(Notify(CGameNotifyEx::kGameResult, result));
     EXPECT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
     EXPECT_TRUE(Notify(CGameNotifyEx::kGameResult, result));
+    // The next deal in its place, but with a tile this game lacks.
+    std::vector<uint8_t> deal = DealRecord();
+    const int32_t beyond = xueliu::kTiles;
+    std::memcpy(deal.data() + GameRecord::kTileListsOffset, &beyond, sizeof beyond);
+    EXPECT_TRUE(Notify(CGameNotifyEx::kGameStart, deal));
+    EXPECT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
+    // A table reset (a lost connection) ends a hand: the next deal is taken.
+    Deal();
+    scene_->OnResetGame();
+    EXPECT_FALSE(Notify(CGameNotifyEx::kGameStart, DealRecord()));
 }
 
 // Chairs and settlement reasons outside the table are dropped before they index anything.

@@ -117,7 +117,8 @@ TEST(MyGameSteps, DealStartsWinsAndResultsNamingAnythingOutsideTheTableAreFaulty
 {
     using Check = const char* (*)(std::span<const uint8_t>);
     using Words = std::initializer_list<std::pair<size_t, int32_t>>;
-    std::vector<uint8_t> deal(GameRecord::kDealStartSize), win(136), result(GameRecord::kResultSize);
+    // The result carries a sound 65th entry past its array, which only the count's bound refuses.
+    std::vector<uint8_t> deal(GameRecord::kDealStartSize), win(136), result(GameRecord::kResultSize + 16);
     RecordWriter d({deal.data(), deal.size()}), w({win.data(), win.size()}), r({result.data(), result.size()});
     std::fill(deal.begin(), deal.end(), 0xFF); // -1: lists end at once
     std::fill(result.begin() + GameRecord::kResultLastWinTile, result.end(), 0xFF);
@@ -136,7 +137,7 @@ TEST(MyGameSteps, DealStartsWinsAndResultsNamingAnythingOutsideTheTableAreFaulty
         r.I32(GameRecord::kResultHandsOffset + c * 128, int32_t(c + 104));
     }
     r.I32(GameRecord::kResultSettlementCount, 64);
-    for (size_t i = 0; i < 64; ++i)
+    for (size_t i = 0; i <= 64; ++i)
         for (auto [at, v] : Words{{0, 9}, {4, 3}, {8, 0}})
             r.I32(GameRecord::kResultEntriesOffset + i * 16 + at, v);
     const struct {
