@@ -168,9 +168,10 @@ protected:
         return result;
     }
     // The frame painted bit by bit equals the view painted whole at this moment.
-    ::testing::AssertionResult PaintedAsAWhole()
+    ::testing::AssertionResult PaintedAsAWhole(bool settle = true)
     {
-        engine_->Settle();
+        if (settle)
+            engine_->Settle();
         const std::vector<uint32_t> painted = engine_->Paint().PresentBuffer();
         engine_->Objects().FullRedraw();
         engine_->Tick(0);
@@ -729,21 +730,36 @@ TEST_F(BoardsTest, APanelsNewNameOrAmountAndAClosedBoardsButtonsShowAtOnce)
     user.SetUserId(1002);
     user.SetChair(1);
     user.SetName("甲");
-    const std::function<void()> changes[] = {[&] { user.SetName("乙"); }, [&] { user.SetSilver(20); }};
+    const PlaneObject& panel = *scene_->players[size_t(scene_->ChairToSeat(1))]->GetPlane();
+    auto shown = [&] {
+        std::vector<uint32_t> pixels;
+        const auto frame = engine_->Paint().PresentBuffer();
+        for (int y = int(panel.GetTop()); y < int(panel.GetTop() + panel.GetHeight()); ++y)
+            for (int x = int(panel.GetLeft()); x < int(panel.GetLeft() + panel.GetWidth()); ++x)
+                pixels.push_back(frame[size_t(y) * kSurface.width + size_t(x)]);
+        return pixels;
+    };
+    // Of other lengths: the test font may draw every glyph alike.
+    const std::function<void()> changes[] = {[&] { user.SetName("乙乙乙"); }, [&] { user.SetSilver(20000); }};
     for (const auto& change : changes) {
         Send(EV_TABLE_REFRESHED);
         ASSERT_TRUE(PaintedAsAWhole());
-        const std::vector<uint32_t> before = engine_->Paint().PresentBuffer();
+        const std::vector<uint32_t> before = shown();
         change();
         Send(EV_TABLE_REFRESHED);
-        EXPECT_NE(engine_->Paint().PresentBuffer(), before);
+        EXPECT_NE(shown(), before);
         EXPECT_TRUE(PaintedAsAWhole());
     }
     Send(CMyGame::kEvSettings);
     ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardSettings);
     ASSERT_TRUE(PaintedAsAWhole());
-    Send(CMyGame::kEvBoardOk, CMyGame::kBoardSettings);
-    EXPECT_TRUE(PaintedAsAWhole());
+    // The frame right after the close.
+    const uint32_t button = scene_->FirstBoardButton()->GetId();
+    engine_->Owner().SendEvent(EventRecord{scene_->GetId(), CMyGame::kEvBoardOk, CMyGame::kBoardSettings, 0});
+    engine_->Tick();
+    EXPECT_TRUE(PaintedAsAWhole(false));
+    const PObject* left = scene_->FindById(button);
+    EXPECT_TRUE(!left || !left->IsActive());
 }
 
 // The result's silver and score go each to its own place in the players' records, and the round's
