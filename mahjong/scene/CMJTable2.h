@@ -121,7 +121,8 @@ public:
     virtual void ShowWinEffect(int seat);
     virtual void GetActionImageName(std::string& out, int code);
     virtual CMJCard2* TakeThrownCard(int chair);
-    // Null when the seat's hand could take no drawn tile (the draw is then lost: callers say so).
+    // Null when the seat's hand could take no drawn tile: the draw is lost unless the caller
+    // places it later (a concealed gang's replacement) or reports it.
     virtual CMJCard2* CatchWallCard(int seat, int wallPos, int tile);
     // True when a draw would find room: the drawn slot is free, or its tile can join the hand.
     bool CanTakeDraw(int seat);
