@@ -1,7 +1,9 @@
 // The result board's rows from a game result and the hand's win and score-change records as the
 // server sent them: byte 0 picks silver or score, bytes 1 and 2 the counts of win and change
 // records, each record a length byte and its bytes, and the rest the result. Whatever they hold,
-// the rows read nothing outside them and name only chairs of the table.
+// the rows read nothing outside them and name only chairs of the table; nor do the checks of the
+// deal's records, and a result they pass gives a row per chair.
+#include "xueliu/RecordChecks.h"
 #include "xueliu/ResultSummary.h"
 
 #include <cstddef>
@@ -45,5 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const xueliu::ResultRow& row : rows)
         if (row.chair < 0 || row.chair > 3)
             std::abort();
+    if (!xueliu::ResultFault(result) && rows.size() != 4)
+        std::abort();
+    for (const auto& record : hand.wins)
+        (void)xueliu::WinFault(record);
+    (void)xueliu::DealStartFault(result);
     return 0;
 }

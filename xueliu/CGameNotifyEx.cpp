@@ -5,6 +5,7 @@
 #include "xueliu/CGameInfoEx.h"
 #include "xueliu/CMyGame.h"
 #include "xueliu/GameRecords.h"
+#include "xueliu/RecordChecks.h"
 
 CMyGame* CGameNotifyEx::GameScene() const { return dynamic_cast<CMyGame*>(Scene()); }
 
@@ -15,6 +16,12 @@ bool CGameNotifyEx::OnNotify(uint32_t id, const uint8_t* data, uint32_t length)
     switch (id) {
     case kGameStart: OnGameStart(n); return true;
     case kGameResult: OnGameResult(n); return true;
+    case kPlayerStarted:
+        // Ready is out of course once a hand is dealt: it would tag a playing chair.
+        if (scene)
+            if (const char* why = scene->OutOfCourse(id))
+                n.Refuse(why);
+        return CMJGameNotify2::OnNotify(id, data, length);
     case kExchangeBegin:
     case kExchangeChosen:
     case kExchangeDone:
@@ -26,6 +33,8 @@ bool CGameNotifyEx::OnNotify(uint32_t id, const uint8_t* data, uint32_t length)
             return true;
         if (const char* why = scene->OutOfCourse(id))
             n.Refuse(why);
+        if (const char* why = id == kPlayerWins ? xueliu::WinFault(n.Span()) : nullptr)
+            n.Refuse(why);
         scene->OnGameStep(id, n.Bytes(), n.Size());
         return true;
     default: return CMJGameNotify2::OnNotify(id, data, length);
@@ -35,6 +44,11 @@ bool CGameNotifyEx::OnNotify(uint32_t id, const uint8_t* data, uint32_t length)
 void CGameNotifyEx::OnGameStart(const Data& n)
 {
     n.Need(GameRecord::kDealStartSize);
+    if (CMyGame* scene = GameScene())
+        if (const char* why = scene->OutOfCourse(kGameStart))
+            n.Refuse(why);
+    if (const char* why = xueliu::DealStartFault(n.Span()))
+        n.Refuse(why);
     if (info_)
         info_->StoreGameStart(n.Bytes(), n.Size());
     if (app_)
@@ -52,6 +66,8 @@ void CGameNotifyEx::OnGameResult(const Data& n)
     if (CMyGame* scene = GameScene())
         if (const char* why = scene->OutOfCourse(kGameResult))
             n.Refuse(why);
+    if (const char* why = xueliu::ResultFault(n.Span()))
+        n.Refuse(why);
     if (info_)
         info_->StoreGameResult(n.Bytes(), n.Size());
     if (app_)

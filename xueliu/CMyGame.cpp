@@ -74,6 +74,7 @@ void CMyGame::OnResetGame()
     CMJMainGame2::OnResetGame();
     CloseBoard();
     phase_ = kPhaseIdle;
+    course_ = kCourseNone; // no hand runs until the next deal
     handLocked_ = false;
     ownDrawnTile_ = -1;
 }
@@ -250,6 +251,10 @@ void CMyGame::OnNotifyCardCaught(const uint8_t* data, size_t length)
     if (handLocked_)
         RefreshOwnHand();
 }
+
+// The reply's draw is the tile a locked hand may throw, as the server's draw record's is; the
+// hand's refresh that follows gives each tile its click from it.
+void CMyGame::OnOwnDrawPlaced(int tile) { ownDrawnTile_ = tile; }
 
 std::vector<int> CMyGame::OwnHandTiles()
 {

@@ -82,6 +82,7 @@ public:
     bool SendThrowCard(int slot) override;
     void OnBtnStartGame() override;
     void OnNotifyCardCaught(const uint8_t* data, size_t length) override;
+    void OnOwnDrawPlaced(int tile) override;
     void OnNotifyGameResult(const uint8_t* data, size_t length) override;
     void OnQRCodeNotify(const uint8_t* data) override;
     void OnResetGame() override;
@@ -99,7 +100,8 @@ public:
     void OnGameStep(uint32_t id, const uint8_t* data, size_t length);
     // Why a record of the deal's course (229300, 229330, 229340, 229360, 229810) does not fit
     // where the deal stands, or null when it does: each comes once, in its order, the result
-    // once play has begun. The dispatcher refuses the record.
+    // once play has begun; a deal start (211040) and a ready notice (201160) only while no hand
+    // runs. The dispatcher refuses the record.
     const char* OutOfCourse(uint32_t id);
     // The room switch offered when the player goes on after a result.
     virtual void CheckSwitchRoom();

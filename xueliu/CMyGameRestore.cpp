@@ -7,6 +7,7 @@
 #include "xueliu/CGameInfoEx.h"
 #include "xueliu/GameCalculator.h"
 #include "xueliu/GameRecords.h"
+#include "xueliu/RecordChecks.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -22,8 +23,7 @@ constexpr int kWallSize = CMyGame::kTiles;
 constexpr int kDealtSlots = 13;
 // A concealed count one over a multiple of three holds a tile to throw.
 constexpr int kThrowCountRemainder = 2;
-// A hand holds at most 14 concealed tiles.
-constexpr int kMaxConcealed = 14;
+using xueliu::kMaxConcealed;
 
 struct PlayState {
     int turn, mustThrow, lastThrower, middle, nextDraw, nextReplacement, phase;
@@ -62,7 +62,8 @@ const char* CheckBlock(std::span<const uint8_t> block)
     if (s.nextDraw < 0 || s.nextReplacement >= kWallSize || s.nextDraw > s.nextReplacement + 1)
         return "wall positions outside the wall";
     for (int c = 0; c < kChairs; ++c)
-        if (s.wins[size_t(c)] < 0 || s.missing[size_t(c)] < -1 || s.missing[size_t(c)] >= CMyGame::kSuits)
+        if (s.wins[size_t(c)] < 0 || s.wins[size_t(c)] > xueliu::kMaxWins || s.missing[size_t(c)] < -1 ||
+            s.missing[size_t(c)] >= CMyGame::kSuits)
             return "win count or suit outside the table";
     return nullptr;
 }

@@ -7,6 +7,7 @@
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/connect/CMJGameConnect2.h"
 #include "xueliu/GameCalculator.h"
+#include "xueliu/RecordChecks.h"
 #include "xueliu/ResultSummary.h"
 #include "widgets/AppServices.h"
 #include "xueliu/CGameApp.h"
@@ -69,6 +70,10 @@ const char* CMyGame::OutOfCourse(uint32_t id)
         return course_ >= kCourseDealt && course_ <= kCourseExchanged ? nullptr : "the missing suit was chosen";
     case CGameNotifyEx::kMissingSuits:
         return course_ >= kCourseDealt && course_ <= kCourseMissingBegun ? nullptr : "the missing suits are known";
+    case CGameNotifyEx::kGameStart:
+        return course_ == kCourseNone || course_ == kCourseEnded ? nullptr : "a deal while a hand runs";
+    case CGameNotifyEx::kPlayerStarted:
+        return course_ == kCourseNone || course_ == kCourseEnded ? nullptr : "ready while a hand runs";
     case CGameNotifyEx::kGameResult:
         // Not judged by the wall left: a scene a tile off would never end its hand.
         return course_ == kCoursePlay ? nullptr : "a result before play or a second one";
@@ -418,9 +423,8 @@ void CMyGame::OnPlayerWins(const uint8_t* data, size_t length)
     RecordReader r(data, length);
     const int winner = r.I32(0), source = r.I32(4), tile = r.I32(8), kind = r.I32(12);
     const int multiple = r.I32(24), count = r.I32(124);
-    if (!ValidChairIndex(winner) || !ValidChairIndex(source) || !IsTile(tile) ||
-        (kind != kWinOnDiscard && kind != kWinSelfDrawn && kind != kWinRobbedGang) || count < 0) {
-        Drop(id, "chair, tile or kind outside the table");
+    if (const char* why = xueliu::WinFault({data, length})) {
+        Drop(id, why);
         return;
     }
     int32_t counters[16];

@@ -22,6 +22,7 @@ inline constexpr size_t kResultChairBlock = 128;
 inline constexpr size_t kResultSettlementCount = 536; // word 0x218
 static_assert(4 + kChairs * kResultChairBlock + 16 + 4 == kResultSettlementCount);
 inline constexpr size_t kResultWinCounts = 516;
+inline constexpr size_t kResultLastWinTile = 540; // -1 none
 inline constexpr size_t kResultHandsOffset = 560; // four final hands of 32 i32
 inline constexpr size_t kResultEntriesOffset = 1072; // 64 settlement entries of 16
 inline constexpr size_t kResultEntries = 64;

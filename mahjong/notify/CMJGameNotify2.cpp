@@ -136,7 +136,6 @@ void CMJGameNotify2::OnNotify211300()
             scene->SceneOp(n.Bytes(), n.Size());                                                                      \
     }
 XL_FORWARD(OnCardThrown, OnNotifyCardThrown)
-XL_FORWARD(OnCardCaught, OnNotifyCardCaught)
 XL_FORWARD(OnPengAnnounced, OnNotifyPengAnnounced)
 XL_FORWARD(OnPengCards, OnNotifyPengCards)
 XL_FORWARD(OnChiAnnounced, OnNotifyChiAnnounced)
@@ -147,6 +146,15 @@ XL_FORWARD(OnGameMessage, OnNotifyGameMessage)
 XL_FORWARD(OnKanPaiAnswer, OnNotifyKanPaiAnswer)
 XL_FORWARD(OnOwnHand, OnNotifyOwnHand)
 #undef XL_FORWARD
+
+void CMJGameNotify2::OnCardCaught(const Data& n)
+{
+    if (auto* scene = Scene()) {
+        if (const char* why = scene->LostOwnDraw(n.Bytes(), n.Size()))
+            n.Refuse(why);
+        scene->OnNotifyCardCaught(n.Bytes(), n.Size());
+    }
+}
 
 void CMJGameNotify2::OnGangCards(uint32_t id, const Data& n)
 {

@@ -5,7 +5,8 @@
 //
 // Filters here: 211300 is skipped while the application's table flag is set; 229550 is dropped
 // when the application rejects asks to see the hand, or when the asking user's record says so
-// (its word at +164).
+// (its word at +164). Refused: a time-out (229165) of another chair, and a draw (229160) the
+// own hand has no room for, a tile the client would lose.
 //
 // Threads: the UI thread, inside the frame window's handling of a server message.
 #include "framework/notify/CGameNotify.h"

@@ -214,6 +214,11 @@ public:
     // it through the mahjong connection; false leaves the table as it was.
     virtual bool SendThrowCard(int slot);
     virtual bool SendCatchCard();
+    // Why a draw record (229160) would be lost on the own hand, which has no room for it (a
+    // mismatch with the server's hand: the dispatcher refuses it, which reports it), or null.
+    const char* LostOwnDraw(const uint8_t* data, size_t length);
+    // An own draw placed from the reply of SendCatchCard, before the hand's refresh.
+    virtual void OnOwnDrawPlaced(int /*tile*/) {}
     virtual bool SendPass();
     virtual bool SendPengAnnounce();
     virtual bool SendGangAnnounce();

@@ -121,7 +121,11 @@ public:
     virtual void ShowWinEffect(int seat);
     virtual void GetActionImageName(std::string& out, int code);
     virtual CMJCard2* TakeThrownCard(int chair);
+    // Null when the seat's hand could take no drawn tile: the draw is lost unless the caller
+    // places it later (a concealed gang's replacement) or reports it.
     virtual CMJCard2* CatchWallCard(int seat, int wallPos, int tile);
+    // True when a draw would find room: the drawn slot is free, or its tile can join the hand.
+    bool CanTakeDraw(int seat);
     virtual int IsFlowerTile(int tile);
     virtual int IsJokerTile(int tile);
     virtual int IsJokerSubstituteTile(int tile);
@@ -147,6 +151,9 @@ public:
     virtual void AddAnGangOther(int seat, const MeldRecord& record, int restore);
     virtual void AddAnGangOwn(int seat, const MeldRecord& record, int restore);
     virtual void InsertCaughtCard(int seat);
+    // The slot above the concealed row where a drawn tile joins the hand, or -1 when the hand is
+    // full or melds lie right above it.
+    int FreeSlotAboveHand(int seat);
     virtual void CloseHandGap(int seat);
 
     // Reset.

@@ -150,7 +150,15 @@ bool CMJMainGame2::SendCatchCard()
     }
     for (int seat = 0; seat < kSeatCount; ++seat)
         ParkStaleThrown(seat);
-    CatchWallCard(kOwnSeat, wallPos, tile);
+    if (CatchWallCard(kOwnSeat, wallPos, tile)) {
+        OnOwnDrawPlaced(tile);
+    } else {
+        // The server holds a tile the hand cannot show: report the mismatch as a failed draw.
+        char line[80];
+        std::snprintf(line, sizeof line, "draw of tile %d lost: the own hand has no room for it", tile);
+        Log(line);
+        connect->Request201162(CMJGameNotify2::kCardCaught, draw, int32_t(sizeof draw));
+    }
     RefreshHand(kOwnSeat);
     playBlock[kMustThrow] = 1;
     playState = kPlayStateTurn;

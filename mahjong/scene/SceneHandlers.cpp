@@ -333,6 +333,17 @@ void CMJMainGame2::OnNotifyCardThrown(const uint8_t* data, size_t length)
     }
 }
 
+const char* CMJMainGame2::LostOwnDraw(const uint8_t* data, size_t length)
+{
+    const RecordReader r(data, length);
+    if (length < 12 || IsLookOnClient() || ChairToSeat(r.I32(0)) != kOwnSeat || CanTakeDraw(kOwnSeat))
+        return nullptr;
+    if (const CMJCard2* drawn = Slot(kOwnSeat, kDrawnSlot); drawn && drawn->tile == r.I32(4))
+        return nullptr; // the own draw, placed from the reply already
+    Log(Format("draw of tile %d refused: the own hand has no room for it", r.I32(4)).c_str());
+    return "a draw the own hand has no room for";
+}
+
 void CMJMainGame2::OnNotifyCardCaught(const uint8_t* data, size_t length)
 {
     constexpr uint32_t id = CMJGameNotify2::kCardCaught;

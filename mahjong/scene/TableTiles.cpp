@@ -270,12 +270,16 @@ CMJCard2* CMJTable2::CatchWallCard(int seat, int wallPos, int tile)
     return t;
 }
 
-void CMJTable2::InsertCaughtCard(int seat)
+bool CMJTable2::CanTakeDraw(int seat)
 {
-    CMJCard2* drawn = Slot(seat, kDrawnSlot);
-    if (!drawn)
-        return;
-    Hand& hand = hands[size_t(seat)];
+    return IsSeat(seat) && (!hands[size_t(seat)][kDrawnSlot] || FreeSlotAboveHand(seat) >= 0);
+}
+
+int CMJTable2::FreeSlotAboveHand(int seat)
+{
+    if (!IsSeat(seat))
+        return -1;
+    const Hand& hand = hands[size_t(seat)];
     int last = 0;
     for (int k = GetMaxHandCards() - 1; k > 0; --k)
         if (hand[size_t(k)] && hand[size_t(k)]->inHand) {
@@ -283,8 +287,21 @@ void CMJTable2::InsertCaughtCard(int seat)
             break;
         }
     if (last + 1 >= GetMaxHandCards() || hand[size_t(last + 1)])
-        return; // a full hand, or melds right above it, take no more
-    int at = last + 1;
+        return -1; // a full hand, or melds right above it, take no more
+    return last + 1;
+}
+
+void CMJTable2::InsertCaughtCard(int seat)
+{
+    CMJCard2* drawn = Slot(seat, kDrawnSlot);
+    if (!drawn)
+        return;
+    const int free = FreeSlotAboveHand(seat);
+    if (free < 0)
+        return;
+    Hand& hand = hands[size_t(seat)];
+    const int last = free - 1;
+    int at = free;
     const bool joker = !IsJokerGrouped() && IsJokerTile(drawn->tile);
     if (joker) {
         drawn->jokerMark = 1;

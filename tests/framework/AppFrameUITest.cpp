@@ -82,6 +82,20 @@ TEST_F(AppFrameUITest, ListEventsGoToThePanelsNamedWidgets)
     EXPECT_EQ(users->codes, (std::vector<uint32_t>{80000055, 80000056}));
 }
 
+// Entering the table and a change of its users tell the scene and the side panel, whose user
+// list refreshes on them.
+TEST_F(AppFrameUITest, EnteringOrRefreshingTheTableReachesTheSceneAndThePanel)
+{
+    app_->OnEnteredAsPlayer();
+    app_->OnUsersChanged();
+    for (const auto* part : {frame_->Scene(), frame_->Panel()}) {
+        std::vector<uint32_t> table;
+        std::copy_if(part->codes.begin(), part->codes.end(), std::back_inserter(table),
+                     [](uint32_t code) { return code == 80000011 || code == 80000012; });
+        EXPECT_EQ(table, (std::vector<uint32_t>{80000011, 80000012}));
+    }
+}
+
 // A frame noting which of its match-flow operations ran.
 struct FlowFrame : TestFrame {
     std::vector<std::string> ran;

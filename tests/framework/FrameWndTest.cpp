@@ -244,6 +244,18 @@ TEST_F(FrameWndTest, HeldMessagesKeepTheirOrderAndStopAtARecordThatClosesTheGate
     gate.Open();
     loop_->RunUntilIdle();
     EXPECT_EQ(notify.ids, (std::vector<uint32_t>{101, 102, 103, 104, 105, 106}));
+    // A record handed over after the opening but before the release keeps its place behind them.
+    gate.Close();
+    Push(107, 7);
+    gate.Open();
+    auto* context = new net::SocketContextRecord;
+    context->tag = 7;
+    auto* message = new net::SocketMessageRecord;
+    message->head = net::MessageHead::WithId(108);
+    platform::SendToWindow(wnd_->GetMessageWindow(), net::WM_SOCKET_NOTIFY, reinterpret_cast<uintptr_t>(context),
+                           reinterpret_cast<intptr_t>(message));
+    loop_->RunUntilIdle();
+    EXPECT_EQ(notify.ids, (std::vector<uint32_t>{101, 102, 103, 104, 105, 106, 107, 108}));
     wnd_.reset();
     SetNotifyGate(nullptr);
 }

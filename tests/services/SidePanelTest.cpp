@@ -91,6 +91,13 @@ TEST_F(SidePanelTest, TheTablesUserEventsRefreshThePlayerList)
     app_.SeatPlayer(2, 1003, "王五");
     Send(*panel, 80000021, 0);
     EXPECT_EQ(list->UserIdAt(1), 1003u);
+    // Entering and refreshing the table refresh it too.
+    app_.SeatPlayer(1, 1002, "李四");
+    Send(*panel, 80000011, 0);
+    EXPECT_EQ(list->UserIdAt(1), 1002u);
+    app_.SeatPlayer(3, 1004, "赵六");
+    Send(*panel, 80000012, 0);
+    EXPECT_EQ(list->UserIdAt(3), 1004u);
 }
 
 TEST_F(SidePanelTest, TheUserListShowsTheFourChairsRowsWholeAboveItsHorizontalBar)

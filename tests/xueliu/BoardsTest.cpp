@@ -34,6 +34,8 @@
 #include "xueliu/CMyGame.h"
 #include "xueliu/CXyResultListXueliu.h"
 #include "xueliu/GameRecords.h"
+#include "xueliu/RecordChecks.h"
+#include "xueliu/CGameInfoEx.h"
 #include "xueliu/ResultSummary.h"
 #include "xueliu/SceneReport.h"
 
@@ -74,8 +76,14 @@ public:
         const auto* p = static_cast<const uint8_t*>(record);
         sent.push_back({requestId, std::vector<uint8_t>(p, p + length)});
         reply.code = 10;
+        if (requestId == RequestId::CatchCard) {
+            reply.length = int32_t(sizeof draw);
+            reply.data = std::make_unique<uint8_t[]>(sizeof draw);
+            std::memcpy(reply.data.get(), draw, sizeof draw);
+        }
         return true;
     }
+    int32_t draw[8] = {}; // the draw's reply: chair, tile, wall position, flags
     const SentRequest* Last(uint32_t id) const
     {
         for (auto it = sent.rbegin(); it != sent.rend(); ++it)
@@ -117,6 +125,16 @@ protected:
     void Deal(uint32_t runMs = 4000, std::vector<int> own = {}, int banker = 0,
               std::vector<std::pair<size_t, int32_t>> more = {})
     {
+        const std::vector<uint8_t> start = DealRecord(std::move(own), banker, std::move(more));
+        app_->GetMahjongGameInfo()->StoreGameStart(start.data(), start.size());
+        scene_->ResetDealState();
+        scene_->OnNotifyRoundStart();
+        scene_->OnGameStartData(start.data(), start.size());
+        engine_->Run(runMs);
+    }
+    static std::vector<uint8_t> DealRecord(std::vector<int> own = {}, int banker = 0,
+                                           std::vector<std::pair<size_t, int32_t>> more = {})
+    {
         std::vector<uint8_t> start(GameRecord::kDealStartSize, 0);
         RecordWriter w({start.data(), start.size()});
         const std::pair<size_t, int32_t> params[] = {{2, 4},  {3, 0},  {4, 108}, {5, 13}, {6, 53},
@@ -140,11 +158,64 @@ protected:
                       chair == 0 && i < own.size() ? own[i] : -1);
         for (size_t chair = 0; chair < 4; ++chair)
             w.I32(GameRecord::kTileCountsOffset + chair * 4, int(chair) == banker ? 14 : 13);
-        app_->GetMahjongGameInfo()->StoreGameStart(start.data(), start.size());
-        scene_->ResetDealState();
-        scene_->OnNotifyRoundStart();
-        scene_->OnGameStartData(start.data(), start.size());
-        engine_->Run(runMs);
+        return start;
+    }
+    static std::vector<uint8_t> Record(const std::vector<int32_t>& words, size_t size)
+    {
+        std::vector<uint8_t> record(size, 0);
+        RecordWriter w({record.data(), record.size()});
+        for (size_t i = 0; i < words.size(); ++i)
+            w.I32(i * 4, words[i]);
+        return record;
+    }
+    // A sound result of a hand nobody won, with the words `set`.
+    static std::vector<uint8_t> ResultRecord(std::vector<std::pair<size_t, int32_t>> set = {})
+    {
+        std::vector<uint8_t> result(GameRecord::kResultSize, 0);
+        RecordWriter w({result.data(), result.size()});
+        for (size_t chair = 0; chair < 4; ++chair) {
+            w.I32(4 + chair * GameRecord::kResultChairBlock, int32_t(chair));
+            w.I32(4 + chair * GameRecord::kResultChairBlock + 104, -1);
+            w.I32(GameRecord::kResultHandsOffset + chair * 4 * 32, -1);
+        }
+        w.I32(GameRecord::kResultLastWinTile, -1);
+        for (auto [at, value] : set)
+            w.I32(at, value);
+        return result;
+    }
+    // The frame painted bit by bit equals the view painted whole at this moment.
+    ::testing::AssertionResult PaintedAsAWhole(bool settle = true)
+    {
+        if (settle)
+            engine_->Settle();
+        const std::vector<uint32_t> painted = engine_->Paint().PresentBuffer();
+        engine_->Objects().FullRedraw();
+        engine_->Tick(0);
+        const std::vector<uint32_t>& whole = engine_->Paint().PresentBuffer();
+        for (size_t i = 0; i < painted.size(); ++i)
+            if (painted[i] != whole[i])
+                return ::testing::AssertionFailure()
+                    << "stale pixel at " << i % kSurface.width << ", " << i / kSurface.width;
+        return ::testing::AssertionSuccess();
+    }
+    // Through this game's dispatcher as the frame window hands a record on: true when refused.
+    bool Notify(uint32_t id, const std::vector<uint8_t>& record)
+    {
+        struct SceneApp : IGameWinApp {
+            Lumora::CGameBase* scene = nullptr;
+            Lumora::CGameBase* GetMainGame() override { return scene; }
+        } sceneApp;
+        sceneApp.scene = scene_;
+        SetGameWinApp(&sceneApp);
+        bool refused = false;
+        try {
+            dynamic_cast<CGameNotifyEx&>(*app_->GetNotify()).OnNotify(id, record.data(), uint32_t(record.size()));
+        } catch (const NotifyRefused&) {
+            refused = true;
+        }
+        SetGameWinApp(nullptr);
+        engine_->Settle();
+        return refused;
     }
     void Step(uint32_t id, std::vector<int32_t> words, size_t size)
     {
@@ -582,32 +653,58 @@ TEST(ResultRows, SilverOrScoreLateClientsAndBadRecords)
 // After an own win the hand is locked to the tile it draws, found by its id: the drawn slot does
 // not always hold it (a claim's meld moves the top tile there), and a hand that could throw only
 // from that slot stayed stuck until the server timed it out.
+// The tile drawn comes as the server's record or as the reply to the own draw.
 TEST_F(BoardsTest, ALockedHandThrowsTheTileItDrewWhereverTheHandKeepsIt)
 {
+    for (const bool byReply : {false, true}) {
+        Deal();
+        Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+        ASSERT_EQ(scene_->Phase(), CMyGame::kPhasePlay);
+        ASSERT_TRUE(scene_->playBlock[CMyGame::kMustThrow]) << "the banker's turn begins with the suits";
+        // A self-drawn win on 筒6 locks the hand.
+        std::vector<int32_t> win(34, 0);
+        win[2] = T(2, 6);
+        win[3] = 2; // self-drawn
+        win[31] = 1; // the winner's win count
+        Step(CGameNotifyEx::kPlayerWins, win, 136);
+        ASSERT_TRUE(scene_->HandLocked());
+        const int32_t draw[4] = {0, T(1, 8), 60, 0};
+        std::memcpy(scene_->connect.draw, draw, sizeof draw);
+        if (byReply) {
+            ASSERT_TRUE(scene_->SendCatchCard());
+            EXPECT_FALSE(Notify(229160, Record({0, T(1, 8), 60, 0}, 16))) << "the server's record of it";
+        } else
+            scene_->OnNotifyCardCaught(reinterpret_cast<const uint8_t*>(draw), sizeof draw);
+        engine_->Settle();
+        // The drawn tile kept away from the drawn slot, a concealed one in it.
+        auto& hand = scene_->hands[kOwnSeat];
+        ASSERT_TRUE(hand[kDrawnSlot] && hand[kDrawnSlot]->tile == T(1, 8));
+        std::swap(hand[kDrawnSlot], hand[3]);
+        hand[kDrawnSlot]->index = kDrawnSlot;
+        hand[3]->index = 3;
+        scene_->connect.sent.clear();
+        EXPECT_FALSE(scene_->SendThrowCard(kDrawnSlot)) << "a tile the hand did not draw stays";
+        EXPECT_EQ(scene_->connect.Last(222080), nullptr);
+        EXPECT_TRUE(scene_->SendThrowCard(3)) << byReply;
+        ASSERT_NE(scene_->connect.Last(222080), nullptr);
+        EXPECT_EQ(scene_->connect.Last(222080)->Word(scene_->connect.Last(222080)->bytes.size() - 4), T(1, 8));
+    }
+}
+
+// A draw the full own hand has no room for is a tile lost: the server's record of it is refused
+// (reported with 201162), the reply's is reported so.
+TEST_F(BoardsTest, ADrawTheFullOwnHandHasNoRoomForIsReported)
+{
     Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
-    ASSERT_EQ(scene_->Phase(), CMyGame::kPhasePlay);
-    ASSERT_TRUE(scene_->playBlock[CMyGame::kMustThrow]) << "the banker's turn begins with the suits";
-    // A self-drawn win on 筒6 locks the hand.
-    std::vector<int32_t> win(34, 0);
-    win[2] = T(2, 6);
-    win[3] = 2;  // self-drawn
-    win[31] = 1; // the winner's win count
-    Step(CGameNotifyEx::kPlayerWins, win, 136);
-    ASSERT_TRUE(scene_->HandLocked());
-    const int32_t draw[4] = {0, T(1, 8), 60, 0};
-    scene_->OnNotifyCardCaught(reinterpret_cast<const uint8_t*>(draw), sizeof draw);
-    engine_->Settle();
-    // The drawn tile kept away from the drawn slot, a concealed one in it.
-    auto& hand = scene_->hands[kOwnSeat];
-    ASSERT_TRUE(hand[kDrawnSlot] && hand[kDrawnSlot]->tile == T(1, 8));
-    std::swap(hand[kDrawnSlot], hand[3]);
-    hand[kDrawnSlot]->index = kDrawnSlot;
-    hand[3]->index = 3;
-    EXPECT_FALSE(scene_->SendThrowCard(kDrawnSlot)) << "a tile the hand did not draw stays";
-    EXPECT_EQ(scene_->connect.Last(222080), nullptr);
-    EXPECT_TRUE(scene_->SendThrowCard(3));
-    ASSERT_NE(scene_->connect.Last(222080), nullptr);
-    EXPECT_EQ(scene_->connect.Last(222080)->Word(scene_->connect.Last(222080)->bytes.size() - 4), T(1, 8));
+    const auto hands = scene_->hands;
+    EXPECT_TRUE(Notify(229160, Record({0, T(1, 8), 60, 0}, 16)));
+    EXPECT_EQ(scene_->hands, hands);
+    EXPECT_FALSE(Notify(229160, Record({1, 200, 60, 0}, 16))) << "another chair's draw is taken";
+    scene_->connect.draw[1] = T(1, 8), scene_->connect.draw[2] = 61;
+    scene_->connect.sent.clear();
+    ASSERT_TRUE(scene_->SendCatchCard());
+    ASSERT_NE(scene_->connect.Last(201162), nullptr);
+    EXPECT_EQ(scene_->connect.Last(201162)->Word(20), 229160);
 }
 
 // The banker's dealt hand may already win: no draw brings the flag of that turn, so without the
@@ -672,57 +769,45 @@ TEST_F(BoardsTest, TwoRobbersOfOneGangTakeOneTileFromTheGanger)
 // the generic set beyond this game's 108 is dropped by its handler.
 TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
 {
-    struct SceneApp : IGameWinApp {
-        Lumora::CGameBase* scene = nullptr;
-        Lumora::CGameBase* GetMainGame() override { return scene; }
-    } sceneApp;
-    sceneApp.scene = scene_;
-    SetGameWinApp(&sceneApp);
-    auto* notify = dynamic_cast<CGameNotifyEx*>(app_->GetNotify());
-    ASSERT_NE(notify, nullptr);
-    auto send = [&](uint32_t id, std::vector<int32_t> words, size_t size) {
-        std::vector<uint8_t> record(size, 0);
-        RecordWriter w({record.data(), record.size()});
-        for (size_t i = 0; i < words.size(); ++i)
-            w.I32(i * 4, words[i]);
-        try {
-            notify->OnNotify(id, record.data(), uint32_t(record.size()));
-        } catch (const NotifyRefused&) {
-            engine_->Settle();
-            return true;
-        }
-        engine_->Settle();
-        return false;
-    };
-    // No result before play.
+    auto send = [&](uint32_t id, std::vector<int32_t> words, size_t size) { return Notify(id, Record(words, size)); };
+    // No result before play; the exchange begins once.
     EXPECT_TRUE(send(CGameNotifyEx::kGameResult, {}, GameRecord::kResultSize));
     EXPECT_EQ(scene_->OpenBoardKind(), 0);
+    ASSERT_FALSE(send(CGameNotifyEx::kExchangeBegin, {20, 0}, 8));
+    EXPECT_TRUE(send(CGameNotifyEx::kExchangeBegin, {20, 0}, 8));
+    EXPECT_TRUE(Notify(CGameNotifyEx::kGameStart, DealRecord())) << "a deal during the exchange";
     ASSERT_FALSE(send(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16));
     ASSERT_EQ(scene_->Phase(), CMyGame::kPhasePlay);
 
+    std::vector<int32_t> win(34, 0), thrown108(22, 0);
+    win[2] = T(2, 6), win[3] = 2, win[31] = xueliu::kMaxWins + 1;
+    thrown108[1] = 1, thrown108[21] = xueliu::kTiles;
+    std::vector<uint8_t> result = ResultRecord();
     const struct {
         uint32_t id;
-        std::vector<int32_t> words;
-        size_t size;
+        std::vector<uint8_t> record;
         bool refused;
     } cases[] = {
-        {CGameNotifyEx::kExchangeBegin, {20, 0}, 8, true},
-        {CGameNotifyEx::kExchangeDone, {1, 0, T(0, 1), T(0, 2), T(0, 3), T(1, 1, 1), T(1, 2, 1), T(1, 3, 1), 1}, 48, true},
-        {CGameNotifyEx::kMissingSuitBegin, {15, 1}, 8, true},
-        {CGameNotifyEx::kMissingSuits, {1, 1, 1, 1}, 16, true},
-        {229165, {200}, 4, true},                                         // another chair's time-out
-        {222170, std::vector<int32_t>(21, 0), 88, false},                 // filled in below: tile 120
+        {CGameNotifyEx::kExchangeBegin, Record({20, 0}, 8), true},
+        {CGameNotifyEx::kExchangeDone,
+         Record({1, 0, T(0, 1), T(0, 2), T(0, 3), T(1, 1, 1), T(1, 2, 1), T(1, 3, 1), 1}, 48), true},
+        {CGameNotifyEx::kMissingSuitBegin, Record({15, 1}, 8), true},
+        {CGameNotifyEx::kMissingSuits, Record({1, 1, 1, 1}, 16), true},
+        {229165, Record({200}, 4), true}, // another chair's time-out
+        {222170, Record(thrown108, 88), false}, // dropped by the scene
+        {CGameNotifyEx::kGameStart, DealRecord(), true}, // a second deal
+        {201160, Record({0, 0, 0, 1}, 16), true}, // ready in play
+        {CGameNotifyEx::kPlayerWins, Record(win, 136), true},
+        {CGameNotifyEx::kGameResult, ResultRecord({{GameRecord::kResultHandsOffset, xueliu::kTiles}}), true},
     };
     const auto hands = scene_->hands;
     const auto discards = scene_->discards;
     const auto thrown = scene_->thrown;
     scene_->connect.sent.clear();
-    for (auto c : cases) {
-        if (c.id == 222170) {
-            c.words[1] = 1;
-            c.words.push_back(120);
-        }
-        EXPECT_EQ(send(c.id, c.words, c.size), c.refused) << c.id;
+    for (const auto& c : cases) {
+        EXPECT_EQ(Notify(c.id, c.record), c.refused) << c.id;
+        EXPECT_EQ(scene_->WinCount(0), 0) << c.id;
+        EXPECT_EQ(static_cast<CGameInfoEx*>(app_->GetMahjongGameInfo())->GetChairStatus(1), 0u) << c.id;
         EXPECT_EQ(scene_->hands, hands) << c.id;
         EXPECT_EQ(scene_->discards, discards) << c.id;
         EXPECT_EQ(scene_->thrown, thrown) << c.id;
@@ -731,10 +816,23 @@ TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
         EXPECT_EQ(scene_->OpenBoardKind(), 0) << c.id;
         EXPECT_TRUE(scene_->connect.sent.empty()) << c.id << " sent " << scene_->connect.sent.front().id;
     }
-    // The own chair's time-out runs its auto-play: the banker throws.
+    // The own chair's time-out runs its auto-play: the banker throws. A server may end the hand
+    // with a sound result, once.
     EXPECT_FALSE(send(229165, {0}, 4));
     EXPECT_NE(scene_->connect.Last(222080), nullptr);
-    SetGameWinApp(nullptr);
+    EXPECT_FALSE(Notify(CGameNotifyEx::kGameResult, result));
+    EXPECT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
+    EXPECT_TRUE(Notify(CGameNotifyEx::kGameResult, result));
+    // The next deal in its place, but with a tile this game lacks.
+    std::vector<uint8_t> deal = DealRecord();
+    const int32_t beyond = xueliu::kTiles;
+    std::memcpy(deal.data() + GameRecord::kTileListsOffset, &beyond, sizeof beyond);
+    EXPECT_TRUE(Notify(CGameNotifyEx::kGameStart, deal));
+    EXPECT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
+    // A table reset (a lost connection) ends a hand: the next deal is taken.
+    Deal();
+    scene_->OnResetGame();
+    EXPECT_FALSE(Notify(CGameNotifyEx::kGameStart, DealRecord()));
 }
 
 // Chairs and settlement reasons outside the table are dropped before they index anything.
@@ -787,6 +885,78 @@ TEST_F(BoardsTest, NoRequestFollowsTheResultWhenTheLastThrowLeftTheClockRunning)
     engine_->Run(3000);
     EXPECT_EQ(scene_->connect.Last(RequestId::CatchCard), nullptr);
     EXPECT_TRUE(scene_->connect.sent.empty());
+    // The next hand's clock, run out, acts again, and auto-play with it: the banker throws.
+    Deal();
+    Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+    scene_->autoPlay = 1;
+    engine_->Run(20000);
+    EXPECT_NE(scene_->connect.Last(RequestId::ThrowCards), nullptr);
+}
+
+// A seat panel shows a new name or amount at once, and a closed board's buttons go at once.
+TEST_F(BoardsTest, APanelsNewNameOrAmountAndAClosedBoardsButtonsShowAtOnce)
+{
+    GameUserRecord& user = app_->MutableHallData().players[1];
+    user.SetUserId(1002);
+    user.SetChair(1);
+    user.SetName("甲");
+    const PlaneObject& panel = *scene_->players[size_t(scene_->ChairToSeat(1))]->GetPlane();
+    auto shown = [&] {
+        std::vector<uint32_t> pixels;
+        const auto frame = engine_->Paint().PresentBuffer();
+        for (int y = int(panel.GetTop()); y < int(panel.GetTop() + panel.GetHeight()); ++y)
+            for (int x = int(panel.GetLeft()); x < int(panel.GetLeft() + panel.GetWidth()); ++x)
+                pixels.push_back(frame[size_t(y) * kSurface.width + size_t(x)]);
+        return pixels;
+    };
+    // Of other lengths: the test font may draw every glyph alike.
+    const std::function<void()> changes[] = {[&] { user.SetName("乙乙乙"); }, [&] { user.SetSilver(20000); }};
+    for (const auto& change : changes) {
+        Send(EV_TABLE_REFRESHED);
+        ASSERT_TRUE(PaintedAsAWhole());
+        const std::vector<uint32_t> before = shown();
+        change();
+        Send(EV_TABLE_REFRESHED);
+        EXPECT_NE(shown(), before);
+        EXPECT_TRUE(PaintedAsAWhole());
+    }
+    Send(CMyGame::kEvSettings);
+    ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardSettings);
+    ASSERT_TRUE(PaintedAsAWhole());
+    // The frame right after the close.
+    const uint32_t button = scene_->FirstBoardButton()->GetId();
+    engine_->Owner().SendEvent(EventRecord{scene_->GetId(), CMyGame::kEvBoardOk, CMyGame::kBoardSettings, 0});
+    engine_->Tick();
+    EXPECT_TRUE(PaintedAsAWhole(false));
+    const PObject* left = scene_->FindById(button);
+    EXPECT_TRUE(!left || !left->IsActive());
+}
+
+// The result's silver and score go each to its own place in the players' records, and the round's
+// scores keep the one the room plays for.
+TEST_F(BoardsTest, TheRoundScoresOfAResultKeepSilverAndScoreInTheirOwnPlaces)
+{
+    for (const int silverRoom : {0, 1}) {
+        app_->MutableHallData().room.SetU32(hall::RoomRecord::kRoomType, uint32_t(silverRoom) << 2);
+        for (int chair = 0; chair < 4; ++chair) {
+            GameUserRecord& user = app_->MutableHallData().players[size_t(chair)];
+            user.SetUserId(1001 + chair);
+            user.SetSilver(1000);
+            user.SetScore(50);
+        }
+        std::vector<std::pair<size_t, int32_t>> amounts;
+        for (size_t chair = 0; chair < 4; ++chair) {
+            amounts.push_back({4 + chair * GameRecord::kResultChairBlock + 4, int32_t(chair) + 10});
+            amounts.push_back({4 + chair * GameRecord::kResultChairBlock + 8, -int32_t(chair) - 1});
+        }
+        app_->ApplyGameResult(ResultRecord(amounts));
+        for (int chair = 0; chair < 4; ++chair) {
+            const GameUserRecord& user = app_->MutableHallData().players[size_t(chair)];
+            EXPECT_EQ(user.Silver(), 1010 + chair);
+            EXPECT_EQ(user.Score(), 49 - chair);
+            EXPECT_EQ(app_->GetMatchScore(chair, silverRoom), silverRoom ? 10 + chair : -1 - chair) << silverRoom;
+        }
+    }
 }
 
 // What of the list is drawn outside its rectangle: objects linked under the list or its rows

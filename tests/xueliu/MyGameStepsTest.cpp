@@ -1,11 +1,13 @@
 // This game's steps without a table: the exchange and missing-suit recommendations, the fan
-// labels of a win, the result's final hands becoming the chairs' lists, and records too short
-// for their handlers refused before anything changes.
+// labels of a win, the result's final hands becoming the chairs' lists, records too short for
+// their handlers refused before anything changes, and the faults the deal's records are checked
+// for.
 #include "framework/connection/Record.h"
 #include "xueliu/CGameInfoEx.h"
 #include "xueliu/CGameNotifyEx.h"
 #include "xueliu/CMyGame.h"
 #include "xueliu/GameRecords.h"
+#include "xueliu/RecordChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -108,6 +110,81 @@ TEST(MyGameSteps, ShortDealStartOrResultIsRefusedBeforeAnythingChanges)
     EXPECT_EQ(info.GetGameResult()[0], 0u);
     // Without a scene the steps are taken and dropped.
     EXPECT_TRUE(notify.OnNotify(CGameNotifyEx::kPlayerWins, shortRecord.data(), uint32_t(shortRecord.size())));
+}
+
+// Each word set alone on a sound record makes it faulty; the first id past the 108 tiles counts.
+TEST(MyGameSteps, DealStartsWinsAndResultsNamingAnythingOutsideTheTableAreFaulty)
+{
+    using Check = const char* (*)(std::span<const uint8_t>);
+    using Words = std::initializer_list<std::pair<size_t, int32_t>>;
+    // The result carries a sound 65th entry past its array, which only the count's bound refuses.
+    std::vector<uint8_t> deal(GameRecord::kDealStartSize), win(136), result(GameRecord::kResultSize + 16);
+    RecordWriter d({deal.data(), deal.size()}), w({win.data(), win.size()}), r({result.data(), result.size()});
+    std::fill(deal.begin(), deal.end(), 0xFF); // -1: lists end at once
+    std::fill(result.begin() + GameRecord::kResultLastWinTile, result.end(), 0xFF);
+    for (size_t i = 0; i < 14; ++i) // chair 0 holds 14, the others' lists are hidden
+        d.I32(GameRecord::kTileListsOffset + i * 4, int32_t(i + 94));
+    for (size_t c = 0; c < 4; ++c)
+        d.I32(GameRecord::kTileCountsOffset + c * 4, c ? 13 : 14);
+    for (auto [at, v] : Words{{0, 1}, {4, 2}, {8, 107}, {12, 4}, {124, 56}})
+        w.I32(at, v);
+    for (size_t c = 0; c < 4; ++c) {
+        const size_t block = 4 + c * GameRecord::kResultChairBlock;
+        r.I32(block, int32_t(c));
+        for (auto [at, v] : Words{{12, 56}, {88, -1}, {96, 4}, {100, 4}, {104, 107}})
+            r.I32(block + at, v);
+        r.I32(GameRecord::kResultWinCounts + c * 4, 56);
+        r.I32(GameRecord::kResultHandsOffset + c * 128, int32_t(c + 104));
+    }
+    r.I32(GameRecord::kResultSettlementCount, 64);
+    for (size_t i = 0; i <= 64; ++i)
+        for (auto [at, v] : Words{{0, 9}, {4, 3}, {8, 0}})
+            r.I32(GameRecord::kResultEntriesOffset + i * 16 + at, v);
+    const struct {
+        Check check;
+        std::vector<uint8_t>& record;
+        size_t at;
+        int32_t value;
+    } cases[] = {
+        {xueliu::DealStartFault, deal, GameRecord::kTileCountsOffset + 4, 15},
+        {xueliu::DealStartFault, deal, GameRecord::kTileCountsOffset, -1},
+        {xueliu::DealStartFault, deal, GameRecord::kTileCountsOffset, 13}, // 14 listed
+        {xueliu::DealStartFault, deal, GameRecord::kTileListsOffset + 13 * 4, 108},
+        {xueliu::DealStartFault, deal, GameRecord::kTileListsOffset + 13 * 4, 94}, // dealt twice
+        {xueliu::DealStartFault, deal, GameRecord::kTileListsOffset + 128, 0}, // chair 1: 1 of 13
+        {xueliu::WinFault, win, 0, 4},
+        {xueliu::WinFault, win, 4, -1},
+        {xueliu::WinFault, win, 8, 108},
+        {xueliu::WinFault, win, 12, 3},
+        {xueliu::WinFault, win, 124, 57},
+        {xueliu::WinFault, win, 124, -1},
+        {xueliu::ResultFault, result, 4 + 128, 0}, // chair 1's block names chair 0
+        {xueliu::ResultFault, result, 4 + 12, 57},
+        {xueliu::ResultFault, result, 4 + 12, -1},
+        {xueliu::ResultFault, result, 4 + 16, -1},
+        {xueliu::ResultFault, result, 4 + 88, 3},
+        {xueliu::ResultFault, result, 4 + 96, 5},
+        {xueliu::ResultFault, result, 4 + 100, -1},
+        {xueliu::ResultFault, result, 4 + 104, 108},
+        {xueliu::ResultFault, result, GameRecord::kResultWinCounts + 12, 57},
+        {xueliu::ResultFault, result, GameRecord::kResultLastWinTile, 108},
+        {xueliu::ResultFault, result, GameRecord::kResultSettlementCount, 65},
+        {xueliu::ResultFault, result, GameRecord::kResultSettlementCount, -1},
+        {xueliu::ResultFault, result, GameRecord::kResultHandsOffset + 4, 108},
+        {xueliu::ResultFault, result, GameRecord::kResultHandsOffset + 4, 105}, // chair 1's tile
+        {xueliu::ResultFault, result, GameRecord::kResultHandsOffset + 14 * 4, 0}, // 15 tiles
+        {xueliu::ResultFault, result, GameRecord::kResultEntriesOffset + 63 * 16, 10},
+        {xueliu::ResultFault, result, GameRecord::kResultEntriesOffset + 63 * 16 + 8, 4},
+    };
+    for (size_t c = 0; c < 14; ++c) // chair 0's final hand: 14 tiles
+        r.I32(GameRecord::kResultHandsOffset + c * 4, int32_t(c + 80));
+    for (const auto& c : cases) {
+        ASSERT_EQ(c.check(c.record), nullptr) << c.at;
+        const int32_t was = RecordReader(c.record.data(), c.record.size()).I32(c.at);
+        RecordWriter({c.record.data() + c.at, 4}).I32(0, c.value);
+        EXPECT_NE(c.check(c.record), nullptr) << c.at << " = " << c.value;
+        RecordWriter({c.record.data() + c.at, 4}).I32(0, was);
+    }
 }
 
 } // namespace

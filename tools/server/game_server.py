@@ -373,8 +373,12 @@ class Server:
             for chair in sorted(self.ready):
                 s.push(N_READY, records.READY_PUSH.pack(t["uids"][chair], t["room_id"], t["table"], chair))
         elif req in (201160, 201165):
-            self.ready.add(s.chair)
-            self.push_all(N_READY, records.READY_PUSH.pack(s.user_id, t["room_id"], t["table"], s.chair))
+            # Ready is out of course while a hand runs (the table ignores it): no notice then. The
+            # table's lock keeps a deal from starting between the look and the notice.
+            with self.entry_lock or contextlib.nullcontext():
+                if not self.playing:
+                    self.ready.add(s.chair)
+                    self.push_all(N_READY, records.READY_PUSH.pack(s.user_id, t["room_id"], t["table"], s.chair))
         elif req in (201210, 201211):
             self.push_all(N_CHAT, data[:records.CHAT_SIZE].ljust(records.CHAT_SIZE, b"\x00"))
             if self.args.verbose:

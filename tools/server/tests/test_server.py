@@ -401,6 +401,18 @@ class ServerRun(unittest.TestCase):
         self.command({"op": "resume"})
         self.assertEqual(self.table(lambda st: st["hands_played"] == 1)["hands_played"], 1)
 
+    def test_a_start_while_the_hand_runs_brings_no_ready_notice(self):
+        self.start("--hands", "1", "--autoplay-human", "--wait-for-client", "--pause-after-deal")
+        c = Client(self.port, 1001, 0)
+        self.assertTrue(c.wait_for(211040))
+        ready = len(c.wait_for(201160, timeout=0))
+        c.request(201165, struct.pack("<4i", *c.head).ljust(32, b"\0"))
+        # The table's pushes keep their order: the chat's echo comes after any notice would.
+        c.send(201210, struct.pack("<4i", *c.head).ljust(128, b"\0"), False)
+        self.assertTrue(c.wait_for(201210))
+        self.assertEqual(len(c.wait_for(201160, timeout=0)), ready)
+        c.close()
+
 
 if __name__ == "__main__":
     unittest.main()
