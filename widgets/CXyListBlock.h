@@ -51,6 +51,7 @@ public:
     BITObject* GetFace() const { return face_; }
     PlaneObject* GetCaptionPlane() const { return caption_; }
     const std::string& GetCaption() const { return captionText_; }
+    int GetCaptionSize() const { return captionSize_; }
     int GetFaceFrame() const;
 
 private:

@@ -6,12 +6,15 @@
 #include "engine/gui/CLumoraGui.h"
 #include "engine/geometry/Geometry.h"
 #include "engine/object/PObject.h"
+#include "engine/object/PlaneObject.h"
 #include "engine/paint/PglPic.h"
 #include "platform/DisplayWindow.h"
 #include "platform/ScreenshotPng.h"
 #include "widgets/CCyUserList.h"
 #include "widgets/CPglChatBox.h"
+#include "widgets/CXyListBlock.h"
 #include "widgets/CXyStandDlg.h"
+#include "widgets/WidgetSupport.h"
 
 #include <cxxabi.h>
 
@@ -287,6 +290,31 @@ void ScreenCheck::Check(Lumora::ObjectModule& objects, const Lumora::PaintModule
     }
     for (const RuleFault& f : ObjectRuleFaults(objects))
         Fault(f.key, "frame " + std::to_string(frames_) + ": " + f.text);
+    CheckCaptions(objects);
+}
+
+// A list row's caption is text it drew for itself, which a fresh composition can only copy: each
+// time a row's width changes (a list's scroll bar comes or goes), its caption is drawn anew and
+// must equal what the row shows.
+void ScreenCheck::CheckCaptions(Lumora::ObjectModule& objects)
+{
+    objects.ForEachObject([&](PObject& o) {
+        auto* row = dynamic_cast<Lumora::CXyListBlock*>(&o);
+        Lumora::PlaneObject* plane = row ? row->GetCaptionPlane() : nullptr;
+        if (!plane || !row->IsActive() || row->GetCaption().empty() || !plane->GetPixels())
+            return;
+        int& seenWidth = captionWidths_[o.GetId()];
+        if (seenWidth == plane->GetSurfaceWidth())
+            return;
+        seenWidth = plane->GetSurfaceWidth();
+        const size_t bytes = size_t(plane->GetSurfaceWidth()) * size_t(plane->GetSurfaceHeight()) * 4;
+        const std::vector<uint8_t> shown(plane->GetPixels(), plane->GetPixels() + bytes);
+        row->DrawCaption(row->GetCaption(), Lumora::kColourKeyBackground, row->GetCaptionSize());
+        if (!std::equal(shown.begin(), shown.end(), plane->GetPixels()))
+            Fault("caption " + std::to_string(o.GetId()),
+                  "frame " + std::to_string(frames_) + ": the caption of " + Describe(o) +
+                      " differs from its text drawn anew");
+    });
 }
 
 bool ScreenCheck::Fault(const std::string& key, const std::string& text)

@@ -10,7 +10,9 @@
 //
 // Beside the pixels, the rules they cannot see: no visible object belongs to a closed board or a
 // hidden control (an ancestor inactive or hidden), and every visible object inside a board or a
-// list (a list's lines and all they hold) lies within it.
+// list (a list's lines and all they hold) lies within it; and a list row's caption, whenever the
+// row's width changes, equals its text drawn anew (text a widget drew for itself is otherwise only
+// copied by the fresh composition).
 //
 // Use: make one per run, Install it (the host window calls it after each shown frame) or call
 // Check with the window yourself, and read Faults(). Each distinct fault is kept once, with the
@@ -21,6 +23,7 @@
 #include "engine/paint/PaintModuleGDI.h"
 
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -79,6 +82,7 @@ public:
 private:
     // True when the fault is new.
     bool Fault(const std::string& key, const std::string& text);
+    void CheckCaptions(Lumora::ObjectModule& objects);
     void SavePictures(const uint32_t* shown, const std::vector<uint32_t>& fresh, int width, int height);
 
     std::string name_, artifacts_, faultFile_;
@@ -86,6 +90,7 @@ private:
     int frames_ = 0;
     int differing_ = 0;
     std::set<std::string> seen_;
+    std::map<uint32_t, int> captionWidths_; // each list row's caption width when last checked
     std::vector<std::string> faults_;
     std::vector<std::string> pictures_;
 };
