@@ -59,10 +59,12 @@ class Table(TablePlay, TableIO):
         self.silver_room = 1 if room.type & 0x04 else 0
         self.silver = [0] * CHAIRS
         self.score = [0] * CHAIRS
+        self.levels = [b""] * CHAIRS  # the level text, as the hall's user records carry it
         for p in self.doc.players:
             if 0 <= p.chair < CHAIRS:
                 self.silver[p.chair] = p.silver
                 self.score[p.chair] = p.score
+                self.levels[p.chair] = p.level.encode("gbk")
         self.lock = threading.RLock()
         self.cond = threading.Condition(self.lock)
         self.timers = []
@@ -391,7 +393,7 @@ class Table(TablePlay, TableIO):
     def money_record(self):
         out = X.MONEY_HEAD.pack(CHAIRS)
         for c in range(CHAIRS):
-            out += X.MONEY_ENTRY.pack(self.uids[c], self.score[c], self.silver[c], 0, b"")
+            out += X.MONEY_ENTRY.pack(self.uids[c], self.score[c], self.silver[c], 0, self.levels[c])
         return out
 
 def load_walls(path):

@@ -201,7 +201,10 @@ class ServerRun(unittest.TestCase):
                 self.assertEqual(X.DRAWN.unpack(data)[1], 200)
         result = human.wait_for(229810)[0]
         self.assertEqual(len(result), X.RESULT_SIZE)
-        self.assertEqual(len(human.wait_for(211030)[0]), 20 + 52 * 4)
+        money = human.wait_for(211030)[0]
+        self.assertEqual(len(money), 20 + 52 * 4)
+        # Each entry's text is the player's level: the client writes it over the user record's.
+        self.assertEqual(X.MONEY_ENTRY.unpack_from(money, 20)[4].rstrip(b"\0"), "临时工".encode("gbk"))
         self.assertEqual(self.command({"op": "state"})["errors"], [])
         human.close()
         watcher.close()
