@@ -22,6 +22,10 @@ bool CGameNotifyEx::OnNotify(uint32_t id, const uint8_t* data, uint32_t length)
             if (const char* why = scene->OutOfCourse(id))
                 n.Refuse(why);
         return CMJGameNotify2::OnNotify(id, data, length);
+    case kCardThrown:
+        if (const char* why = xueliu::ThrowFault(n.Span()))
+            n.Refuse(why);
+        return CMJGameNotify2::OnNotify(id, data, length);
     case kExchangeBegin:
     case kExchangeChosen:
     case kExchangeDone:

@@ -1,4 +1,4 @@
-// The checks of the deal's records: deal start, win and result.
+// The checks of the deal's records: deal start, throw, win and result.
 #include "xueliu/RecordChecks.h"
 
 #include "framework/connection/Record.h"
@@ -15,6 +15,8 @@ constexpr int kSuits = 3;
 constexpr int kNone = -1;
 constexpr int kMaxGangs = 4;
 constexpr size_t kWinSize = 136;
+constexpr size_t kThrowSize = 88;
+constexpr size_t kThrowChair = 4, kThrowTile = 84;
 constexpr int kWinOnDiscard = 1, kWinSelfDrawn = 2, kWinRobbedGang = 4;
 constexpr int kFirstReason = 1, kLastReason = 9;
 
@@ -57,6 +59,16 @@ const char* DealStartFault(std::span<const uint8_t> record)
         if (listed != 0 && listed != count)
             return "a tile list that is not its chair's count";
     }
+    return nullptr;
+}
+
+const char* ThrowFault(std::span<const uint8_t> record)
+{
+    if (record.size() < kThrowSize)
+        return "shorter than a throw";
+    const RecordReader r(record.data(), record.size());
+    if (!IsChair(r.I32(kThrowChair)) || !IsTile(r.I32(kThrowTile)))
+        return "a chair or tile outside the table";
     return nullptr;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // What is wrong with a record of this game's deal before it reaches the table: the deal start
-// (211040), a win (229800) and the result (229810). Each check answers the first fault it finds,
+// (211040), a throw (222170), a win (229800) and the result (229810). Each check answers the first fault it finds,
 // or null when the record holds nothing outside this game's table: chairs 0-3, tile ids 0-107,
 // counts within what a hand or the record's arrays can hold, no negative count. The dispatcher
 // refuses a record with a fault before anything changes. No engine here.
@@ -18,6 +18,7 @@ inline constexpr int kMaxConcealed = 14;
 inline constexpr int kMaxWins = 56;
 
 const char* DealStartFault(std::span<const uint8_t> record);
+const char* ThrowFault(std::span<const uint8_t> record);
 const char* WinFault(std::span<const uint8_t> record);
 const char* ResultFault(std::span<const uint8_t> record);
 

@@ -794,7 +794,7 @@ TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
         {CGameNotifyEx::kMissingSuitBegin, Record({15, 1}, 8), true},
         {CGameNotifyEx::kMissingSuits, Record({1, 1, 1, 1}, 16), true},
         {229165, Record({200}, 4), true}, // another chair's time-out
-        {222170, Record(thrown108, 88), false}, // dropped by the scene
+        {CGameNotifyEx::kCardThrown, Record(thrown108, 88), true},
         {CGameNotifyEx::kGameStart, DealRecord(), true}, // a second deal
         {201160, Record({0, 0, 0, 1}, 16), true}, // ready in play
         {CGameNotifyEx::kPlayerWins, Record(win, 136), true},

@@ -106,6 +106,9 @@ TEST(MyGameSteps, ShortDealStartOrResultIsRefusedBeforeAnythingChanges)
                  NotifyRefused);
     EXPECT_THROW(notify.OnNotify(CGameNotifyEx::kGameResult, shortRecord.data(), uint32_t(shortRecord.size())),
                  NotifyRefused);
+    // A throw naming no chair or tile of this table is refused too, scene or not.
+    EXPECT_THROW(notify.OnNotify(CGameNotifyEx::kCardThrown, shortRecord.data(), uint32_t(shortRecord.size())),
+                 NotifyRefused);
     EXPECT_EQ(info.GetGameParams()[0], 0u);
     EXPECT_EQ(info.GetGameResult()[0], 0u);
     // Without a scene the steps are taken and dropped.
@@ -118,8 +121,9 @@ TEST(MyGameSteps, DealStartsWinsAndResultsNamingAnythingOutsideTheTableAreFaulty
     using Check = const char* (*)(std::span<const uint8_t>);
     using Words = std::initializer_list<std::pair<size_t, int32_t>>;
     // The result carries a sound 65th entry past its array, which only the count's bound refuses.
-    std::vector<uint8_t> deal(GameRecord::kDealStartSize), win(136), result(GameRecord::kResultSize + 16);
+    std::vector<uint8_t> deal(GameRecord::kDealStartSize), win(136), result(GameRecord::kResultSize + 16), thrown(88);
     RecordWriter d({deal.data(), deal.size()}), w({win.data(), win.size()}), r({result.data(), result.size()});
+    RecordWriter({thrown.data(), thrown.size()}).I32(84, 107);
     std::fill(deal.begin(), deal.end(), 0xFF); // -1: lists end at once
     std::fill(result.begin() + GameRecord::kResultLastWinTile, result.end(), 0xFF);
     for (size_t i = 0; i < 14; ++i) // chair 0 holds 14, the others' lists are hidden
@@ -152,6 +156,10 @@ TEST(MyGameSteps, DealStartsWinsAndResultsNamingAnythingOutsideTheTableAreFaulty
         {xueliu::DealStartFault, deal, GameRecord::kTileListsOffset + 13 * 4, 108},
         {xueliu::DealStartFault, deal, GameRecord::kTileListsOffset + 13 * 4, 94}, // dealt twice
         {xueliu::DealStartFault, deal, GameRecord::kTileListsOffset + 128, 0}, // chair 1: 1 of 13
+        {xueliu::ThrowFault, thrown, 4, 4},
+        {xueliu::ThrowFault, thrown, 4, -1},
+        {xueliu::ThrowFault, thrown, 84, 108},
+        {xueliu::ThrowFault, thrown, 84, -1},
         {xueliu::WinFault, win, 0, 4},
         {xueliu::WinFault, win, 4, -1},
         {xueliu::WinFault, win, 8, 108},
