@@ -552,8 +552,13 @@ TEST_F(BoardsTest, TheStartButtonGoesOnceTheOwnChairIsReadyByAnyPath)
 TEST_F(BoardsTest, TheSettingsBoardClosesWithNothingAppliedOnCancelOrEscape)
 {
     enum Way { kCancel, kEscape, kClickThenEscape };
+    PObject* typing = scene_->NewPlaneObject(40, 10, 0xFFFFFF); // stands for the input line
+    typing->SetTopLevel(true);
+    typing->AddFlags(OBJ_ENABLED);
+    typing->Activate();
     for (Way way : {kCancel, kEscape, kClickThenEscape}) {
         SCOPED_TRACE(way);
+        scene_->SetFocusObject(typing->GetId());
         Send(CMyGame::kEvSettings);
         ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardSettings);
         auto* cancel = dynamic_cast<CXyStandButton*>(scene_->BoardObjects().at(1));
@@ -572,6 +577,9 @@ TEST_F(BoardsTest, TheSettingsBoardClosesWithNothingAppliedOnCancelOrEscape)
         EXPECT_EQ(scene_->OpenBoard(), nullptr);
         EXPECT_EQ(app_->IsKeepSilence(), 0);
         EXPECT_NE(platform::IniFile(app_->GetGameIniPath()).GetInt("GAMESET", "KeepSilence", -1), 1);
+        // The keys go back to what had them before the board.
+        InputData input;
+        EXPECT_EQ(scene_->GetInputData(input).focused, typing->GetId());
     }
 }
 
