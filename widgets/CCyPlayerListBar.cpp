@@ -206,13 +206,12 @@ void CCyPlayerListBar::Activate()
 void CCyPlayerListBar::ShowBarsThatScroll()
 {
     // The bars follow the bar's activation, but each shows only while it has something to scroll,
-    // and the corner between them while one does.
-    bool any = false;
-    for (PObject* part : {static_cast<PObject*>(hScrollBar_), static_cast<PObject*>(vScrollBar_),
-                          static_cast<PObject*>(cornerBottom_)}) {
-        auto* bar = dynamic_cast<CCyScrollBar*>(part);
-        const bool show = bar ? bar->GetRange() > bar->GetPage() : any;
-        any = any || show;
+    // and the corner between them while either does.
+    const auto scrolls = [](const CCyScrollBar* bar) { return bar && bar->GetRange() > bar->GetPage(); };
+    const bool across = scrolls(hScrollBar_), down = scrolls(vScrollBar_);
+    const std::pair<PObject*, bool> parts[] = {
+        {hScrollBar_, across}, {vScrollBar_, down}, {cornerBottom_, across || down}};
+    for (const auto& [part, show] : parts) {
         if (!part)
             continue;
         if (show && IsActive())
