@@ -1,6 +1,6 @@
 // The decorated mahjong frame on a headless window: OnSize at three desktop sizes with the
 // table pattern tiled over the whole view (and the heap the window and its layers take), one
-// title-bar drag step, and the detail board drawn anew.
+// title-bar drag step, a step of a resize by the window's edge, and the detail board drawn anew.
 #include "tests/framework/DialogSkins.h"
 #include "tests/framework/FakeFrameApp.h"
 #include "tests/support/ProgramFolder.h"
@@ -88,6 +88,21 @@ void BM_MahjongFrameOnSize(benchmark::State& state)
         c.frame->OnSize();
 }
 BENCHMARK(BM_MahjongFrameOnSize)->Args({1024, 768})->Args({1920, 1080})->Args({2560, 1440})->Unit(benchmark::kMillisecond);
+
+// One step of a drag on the window's edge: the window's new size, the layout and the frame
+// that paints it whole, to the pixels in the window.
+void BM_MahjongWindowResizeStep(benchmark::State& state)
+{
+    const int w = int(state.range(0)), h = int(state.range(1));
+    ChromeWindow c(w, h);
+    c.loop.Advance(50);
+    int step = 0;
+    for (auto _ : state) {
+        c.headless->Resize(w - 8 * (++step % 2), h);
+        c.loop.Advance(5);
+    }
+}
+BENCHMARK(BM_MahjongWindowResizeStep)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 
 void BM_TitleBarDragStep(benchmark::State& state)
 {

@@ -228,8 +228,13 @@ void CClassSenior::ClearBackground(uint32_t colour)
 
 void CClassSenior::FullRedraw()
 {
-    if (ObjectModule* objects = GetObjectModule())
-        objects->FullRedraw();
+    // The next frame paints the whole view: a resize builds that frame once, after every part
+    // has laid itself out, rather than one whole frame for each part that asks.
+    if (ObjectModule* objects = GetObjectModule()) {
+        Rect view;
+        objects->GetViewport(view);
+        objects->AddDirtyRect(view);
+    }
 }
 
 PObject* CClassSenior::NewObject()

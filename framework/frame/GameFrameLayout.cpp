@@ -159,7 +159,8 @@ void CXyGameFrame::OnSize()
     CreateTableBackground();
     PlaceMatchObjects();
     // The felt was drawn anew under everything, which no object's repaint covers: the splitter
-    // folds the panel without a resize of the window, whose own full repaint would.
+    // folds the panel without a resize of the window, whose own full repaint would (one frame:
+    // this only marks the view).
     FullRedraw();
 
     if (advertShown)

@@ -28,7 +28,13 @@ struct Game : CGameBase {
     int sizes = 0;
     std::vector<uint8_t> copied;
     uint32_t copyCode = 0;
-    void OnSize() override { ++sizes; }
+    bool repaintOnSize = false; // as the game frame, which draws its felt anew
+    void OnSize() override
+    {
+        ++sizes;
+        if (repaintOnSize)
+            FullRedraw();
+    }
     void OnCopyData(uint32_t code, std::span<const uint8_t> bytes) override
     {
         copyCode = code;
@@ -224,6 +230,21 @@ TEST_F(HostWindowTest, SizeMessagesFollowTheClassicRules)
     Square(10, 10, 10, kRed);
     loop_->Advance(20);
     EXPECT_TRUE(ScreenMatchesFrame() ) << "odd sizes present whole";
+}
+
+// A resize paints the whole view in one frame, though the game asks for a whole repaint too.
+TEST_F(HostWindowTest, AResizeBuildsOneWholeFrame)
+{
+    Square(20, 30, 20, kRed);
+    loop_->Advance(20);
+    game_->repaintOnSize = true;
+    int frames = 0;
+    objects_->SetFrameBuiltHook([&] { ++frames; });
+    window_->Resize(300, 200);
+    loop_->Advance(20);
+    objects_->SetFrameBuiltHook(nullptr);
+    EXPECT_EQ(1, frames);
+    EXPECT_EQ(kRedPixel, Rgb(25, 35));
 }
 
 // The frames are composed in the window's own pixels; a new size makes a new store, drawn
