@@ -130,6 +130,13 @@ int NotifyData::ClampCount(int32_t count, size_t offset, size_t stride) const
     return static_cast<int>(std::min<size_t>(size_t(count), held));
 }
 
+int NotifyData::CheckedCount(int32_t count, size_t offset, size_t stride) const
+{
+    if (count < 0 || ClampCount(count, offset, stride) != count)
+        Refuse("count " + std::to_string(count) + " past its entries");
+    return count;
+}
+
 CGameNotify::CGameNotify() = default;
 CGameNotify::~CGameNotify() = default;
 

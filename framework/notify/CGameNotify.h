@@ -11,7 +11,9 @@
 // too short for what its handler needs, a chair outside the table or a count beyond its limit
 // is refused with NotifyRefused before anything changes. The frame window catches it and
 // reports the notification to the server (201162); the relay goes on with the next message.
-// Counts the data can only partly hold are clamped to what they hold.
+// Counts the data can only partly hold are clamped to what they hold, except the user amounts
+// (211030): a count past its entries is refused. A chat (201210) from a user neither seated
+// nor looking on is dropped with a log line.
 //
 // The data belong to the frame window and live only during the call; the events hand the
 // pointer on with the length as second parameter, and 211400's text travels as a heap copy.
@@ -59,6 +61,9 @@ public:
     // Entries of `stride` bytes from `offset` that the data wholly hold, at most `count` (and
     // none for a negative count).
     int ClampCount(int32_t count, size_t offset, size_t stride) const;
+    // `count` itself when that many entries of `stride` bytes from `offset` are wholly there;
+    // refuses the data for a negative count or one past its entries.
+    int CheckedCount(int32_t count, size_t offset, size_t stride) const;
 
 private:
     uint32_t id_;

@@ -12,6 +12,7 @@
 #include "framework/notify/NotifyIds.h"
 #include "framework/scene/GameWinApp.h"
 #include "engine/gui/CGameBase.h"
+#include "net/FileLogger.h"
 #include "framework/window/CGameFrameWnd.h"
 
 #include <algorithm>
@@ -24,7 +25,7 @@ using Lumora::GameUserRecord;
 constexpr uint32_t kRoomOptionSeatsOpen = 0x1000;
 constexpr uint32_t kBoxIconFlags = framework::DLG_ICON | framework::DLG_ICON_ANIMATED;
 constexpr int kOpenTimePeriods = 8;
-constexpr size_t kUserInfoEntrySize = 52;
+constexpr size_t kUserInfoHead = 20, kUserInfoEntrySize = 52;
 constexpr size_t kTableListEntrySize = 136;
 // The user record's words that 211030 sets beside the silver and the score.
 constexpr size_t kUserTableExtra = 108;
@@ -86,7 +87,18 @@ void CGameNotify::OnNotify60031(const Data& n)
     ToSidePanel(framework::EV_SERVER_TEXT, n);
 }
 
-void CGameNotify::OnChat(const Data& n) { ToSidePanel(framework::EV_CHAT_LINE, n); }
+void CGameNotify::OnChat(const Data& n)
+{
+    // Random bytes would show a line from no one at the table: only a player or a watcher speaks.
+    const uint32_t sender = n.Size() >= 4 ? n.U32(0) : 0;
+    IGameWinApp* app = App();
+    hall::HallState* hall = app ? app->GetHallState() : nullptr;
+    if (!hall || !FindUser(*hall, sender)) {
+        net::OxtLog("chat of %zu bytes from user %u, who is not at the table, dropped", n.Size(), sender);
+        return;
+    }
+    ToSidePanel(framework::EV_CHAT_LINE, n);
+}
 
 void CGameNotify::OnChatEx(const Data& n) { ToSidePanel(framework::EV_CHAT_LINE_EX, n); }
 
@@ -215,13 +227,14 @@ void CGameNotify::OnNotify211028(const Data& n)
 
 void CGameNotify::OnUsersInfoChanged(const Data& n)
 {
-    const int count = n.ClampCount(n.I32(0), 20, kUserInfoEntrySize);
+    // A count past its entries is a faulty record, not a short list: none of it is taken.
+    const int count = n.CheckedCount(n.I32(0), kUserInfoHead, kUserInfoEntrySize);
     IGameWinApp* app = App();
     hall::HallState* hall = app ? app->GetHallState() : nullptr;
     if (!hall)
         return;
     for (int i = 0; i < count; ++i) {
-        const size_t entry = 20 + size_t(i) * kUserInfoEntrySize;
+        const size_t entry = kUserInfoHead + size_t(i) * kUserInfoEntrySize;
         GameUserRecord* user = FindUser(*hall, n.U32(entry));
         if (!user)
             continue;

@@ -140,7 +140,7 @@ TEST_F(NotifyTest, EventIdsReachTheirTargetsInOrder)
     for (const Row& row : table) {
         scene.codes.clear();
         panel.codes.clear();
-        EXPECT_TRUE(Notify(row.id, Record(64)));
+        EXPECT_TRUE(Notify(row.id, Record(64).Word(0, 1001))); // a chat from a player
         EXPECT_EQ(scene.codes, row.scene) << row.id;
         EXPECT_EQ(panel.codes, row.panel) << row.id;
     }
@@ -279,11 +279,16 @@ TEST_F(NotifyTest, MalformedRecordsAreRefusedBeforeAnythingChanges)
     EXPECT_EQ(PlayerCount(), 3);
     EXPECT_TRUE(frame.calls.empty());
 
-    // Huge counts are clamped to what the data hold.
-    Record users(20 + 52 + 10);
-    users.Word(0, 0x7FFFFFFF).Word(20, 1002).Word(32, 777).Text(40, "0123456789abcdefXYZ");
-    Notify(211030, users);
+    // The user amounts hold as many entries as they count, or none of them is taken.
+    Record users(20 + 2 * 52);
+    users.Word(0, 2).Word(20, 1002).Word(32, 777).Text(40, "0123456789abcdefXYZ").Word(72, 1003).Word(84, 888);
+    for (int32_t count : {5000, 3, -1})
+        EXPECT_THROW(Notify(211030, users.Word(0, count)), NotifyRefused) << count;
+    EXPECT_EQ(app.hall.players[1].Silver(), 0);
+    EXPECT_TRUE(app.log.empty());
+    Notify(211030, users.Word(0, 2));
     EXPECT_EQ(app.hall.players[1].Silver(), 777);
+    EXPECT_EQ(app.hall.players[2].Silver(), 888);
     EXPECT_EQ(app.hall.players[1].Level(), "0123456789abcde");
     EXPECT_EQ(app.log, (std::vector<std::string>{"users changed"})) << "the user list and seat panels show it";
 
@@ -318,6 +323,18 @@ TEST_F(NotifyTest, TenThousandRecordsOfEveryIdNeverReadOutside)
                 EXPECT_EQ(e.Id(), id);
             }
         }
+}
+
+TEST_F(NotifyTest, AChatFromNoOneAtTheTableIsDroppedWhileThePlayersWatchersAndSystemSpeak)
+{
+    app.hall.lookOn[0] = User(2001, "看", 1);
+    app.hall.lookOn[0].SetLookOn(1);
+    for (int32_t sender : {1001, 2001, 0, 4242, 1004})
+        Notify(201210, Record(128).Word(0, sender).Text(48, "hi"));
+    Notify(201210, Record(3));
+    EXPECT_EQ(panel.codes, (std::vector<uint32_t>{80000058, 80000058})) << "a player's and a watcher's";
+    Notify(201200, Record(24).Word(0, 1001).Word(16, 1002));
+    EXPECT_EQ(app.lines.size(), 1u) << "the system's own line";
 }
 
 TEST_F(NotifyTest, ChatBoxTextTravelsAsAHeapCopyTheSidePanelFrees)
