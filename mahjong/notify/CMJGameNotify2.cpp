@@ -144,7 +144,6 @@ XL_FORWARD(OnGangAnnounced, OnNotifyGangAnnounced)
 XL_FORWARD(OnFlower, OnNotifyFlower)
 XL_FORWARD(OnGameMessage, OnNotifyGameMessage)
 XL_FORWARD(OnKanPaiAnswer, OnNotifyKanPaiAnswer)
-XL_FORWARD(OnOwnHand, OnNotifyOwnHand)
 #undef XL_FORWARD
 
 void CMJGameNotify2::OnCardCaught(const Data& n)
@@ -154,6 +153,19 @@ void CMJGameNotify2::OnCardCaught(const Data& n)
             n.Refuse(why);
         scene->OnNotifyCardCaught(n.Bytes(), n.Size());
     }
+}
+
+void CMJGameNotify2::OnOwnHand(const Data& n)
+{
+    // A count past the tiles the record carries, or past what a hand holds, is a faulty record:
+    // clamped, it would set a hand the server does not have.
+    n.Need(kOwnHandTiles);
+    const int count = n.CheckedCount(n.I32(kOwnHandCount), kOwnHandTiles, 4);
+    auto* scene = Scene();
+    if (count > (scene ? scene->GetMaxHandCards() : Lumora::kTileArraySize))
+        n.Refuse("a hand of " + std::to_string(count) + " tiles");
+    if (scene)
+        scene->OnNotifyOwnHand(n.Bytes(), n.Size());
 }
 
 void CMJGameNotify2::OnGangCards(uint32_t id, const Data& n)

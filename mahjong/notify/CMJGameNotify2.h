@@ -5,8 +5,9 @@
 //
 // Filters here: 211300 is skipped while the application's table flag is set; 229550 is dropped
 // when the application rejects asks to see the hand, or when the asking user's record says so
-// (its word at +164). Refused: a time-out (229165) of another chair, and a draw (229160) the
-// own hand has no room for, a tile the client would lose.
+// (its word at +164). Refused: a time-out (229165) of another chair, a draw (229160) the
+// own hand has no room for, a tile the client would lose, and a hand sent again (229580) whose
+// count is negative, past the tiles it carries or past what a hand holds.
 //
 // Threads: the UI thread, inside the frame window's handling of a server message.
 #include "framework/notify/CGameNotify.h"
@@ -42,6 +43,8 @@ public:
     };
     // The word of the asking user's record that refuses asks to see the hand.
     static constexpr size_t kRejectAskOffset = 164;
+    // The hand sent again (229580): its count, then its tile ids.
+    static constexpr size_t kOwnHandCount = 8, kOwnHandTiles = 12;
 
     bool OnNotify(uint32_t id, const uint8_t* data, uint32_t length) override;
     void RecordLastNotify(uint32_t id, const uint8_t* data, uint32_t length) override;

@@ -2,8 +2,8 @@
 // dealt table: the filters of the dispatcher, the last-notification record, the edge cases of
 // the handlers (own throw echo, a throw the server made for the own chair, one leaving only the
 // drawn slot's tile, flower without replacement, concealed gang clock, skip rule, the hand sent
-// again and its 32-entry cap, the rob-gang option, the wall's last position) and malformed
-// records dropped without a change.
+// again and the counts it is refused for, the rob-gang option, the wall's last position) and
+// malformed records dropped without a change.
 #include "tests/mahjong/DealtTable.h"
 
 #include "engine/util/HostServices.h"
@@ -221,35 +221,28 @@ TEST(TableNotify, AThrowLeavingOnlyTheDrawnSlotsTilePutsItBackIntoTheRow)
     EXPECT_EQ(t.rig.Misfiled(), 0);
 }
 
-TEST(TableNotify, OwnHandAgainIsBoundedAndForOwnChairOnly)
+TEST(TableNotify, OwnHandAgainIsRefusedPastItsTilesOrAHandAndTakenForOwnChairOnly)
 {
     Table t;
     TestScene& s = t.s;
-    const auto before = s.hands[kOwnSeat];
-    t.notify.Send(229580, Rec(12 + 14 * 4, {{4, 2}, {8, 14}}));
-    EXPECT_EQ(s.hands[kOwnSeat], before);
-    // A count of 40 in a record of 14 tiles: only the 14 are read.
-    auto r = Rec(12 + 14 * 4, {{4, 0}, {8, 40}});
-    for (int i = 0; i < 14; ++i) {
-        const int32_t id = 36 + i;
-        std::memcpy(r.data() + 12 + i * 4, &id, 4);
-    }
-    t.notify.Send(229580, r);
-    TileArray hand;
-    EXPECT_EQ(s.FindHandCard(kOwnSeat, hand), 14);
-    // 40 tiles in a record that holds them all: the list's 32 entries stop it.
-    auto many = Rec(12 + 40 * 4, {{4, 0}, {8, 40}});
-    for (int i = 0; i < 40; ++i) {
-        const int32_t id = i;
-        std::memcpy(many.data() + 12 + i * 4, &id, 4);
-    }
-    t.notify.Send(229580, many);
-    EXPECT_LE(s.FindHandCard(kOwnSeat, hand), 32);
-    for (int slot = 0; slot < s.GetMaxHandSlots(); ++slot) {
-        if (const CMJCard2* tile = s.hands[kOwnSeat][size_t(slot)]; tile && tile->inHand) {
-            EXPECT_LT(tile->tile, 32) << "slot " << slot;
+    const auto before = s.hands;
+    auto hand = [](int chair, int32_t count, int tiles) {
+        auto r = Rec(12 + size_t(tiles) * 4, {{4, chair}, {8, count}});
+        for (int i = 0; i < tiles; ++i) {
+            const int32_t id = 36 + i;
+            std::memcpy(r.data() + 12 + i * 4, &id, 4);
         }
-    }
+        return r;
+    };
+    // Past the tiles it carries, past a hand (all carried) or negative: refused, never clamped.
+    for (auto [count, tiles] : {std::pair{1000, 14}, {15, 14}, {15, 15}, {-3, 0}})
+        EXPECT_THROW(t.notify.Send(229580, hand(0, count, tiles)), NotifyRefused) << count;
+    t.notify.Send(229580, hand(2, 14, 14));
+    EXPECT_EQ(s.hands, before);
+    t.notify.Send(229580, hand(0, 14, 14));
+    TileArray held;
+    EXPECT_EQ(s.FindHandCard(kOwnSeat, held), 14);
+    EXPECT_EQ(held[0], 36);
     EXPECT_EQ(t.rig.Misfiled(), 0);
 }
 
@@ -281,7 +274,6 @@ TEST(TableNotify, MalformedRecordsAreDroppedWithoutAChange)
         {229185, Rec(32, {{12, 1}, {16, 9}, {20, 5}, {24, 6}, {28, 7}})},       // discarder 9
         {229195, Rec(48, {{12, 1}, {16, 2}, {20, 5}, {24, 6}, {28, 7}, {32, 8}, {40, 9}, {44, 400}})},
         {229210, Rec(28, {{12, 1}, {16, 300}, {20, -1}})},
-        {229580, Rec(12, {{4, 0}, {8, -3}})},                                   // negative count
         {229500, Rec(20, {{8, 19840329}, {16, 100}})},                          // data beyond the record
         {229180, Rec(20, {{0, 1}})},
         // The own concealed gang naming tiles the hand does not hold, or one tile twice.
