@@ -78,3 +78,12 @@ TEST(BusyPump, AConnectThatHangsPumpsUntilItsTimeOutAndOneThatIsAnsweredEndsAtOn
     EXPECT_GE(pumped.load() - before, 3);
     SetBusyPump(nullptr);
 }
+
+TEST(BusyPump, TheTimeLeftToAPassedDeadlineIsNoneAndToAFarOneIsNeverTheEndlessWait)
+{
+    // Unclamped, a passed deadline would wrap to a wait of weeks, and a far one to kInfinite.
+    const auto now = std::chrono::steady_clock::now();
+    EXPECT_EQ(MsUntil(now - std::chrono::seconds(1)), 0u);
+    EXPECT_EQ(MsUntil(std::chrono::steady_clock::time_point::max()), kInfinite - 1);
+    EXPECT_LE(MsUntil(now + std::chrono::seconds(2)), 2000u);
+}
