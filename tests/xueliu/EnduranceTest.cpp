@@ -4,11 +4,12 @@
 // final hand), the seat panels and the side panel's user list show each chair's silver and
 // score as the server keeps them, no thrown tile is left in the middle, every tile object is filed once, and the
 // notification gate was held no longer than the dice and the deal; no notification was refused
-// and no box raised.
+// and no box raised. During the hands the user list follows each payment as it is taken.
 // Memory stays flat: the heap and the resident set after the 20th and the last hand are within a
 // small margin of the first.
 #include "tests/xueliu/TableRun.h"
 
+#include "framework/app/HallState.h"
 #include "framework/scene/GameWinApp.h"
 #include "mahjong/controls/CMJPlayer2.h"
 #include "services/panel/CSubSystem.h"
@@ -19,6 +20,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <optional>
 
 namespace {
 
@@ -48,6 +51,32 @@ TEST(Endurance, HandAfterHandTheClientsTableIsTheServersAndMemoryStaysFlat)
     tablerun::Options options;
     options.hands = kHands;
     options.seed = 11;
+    // During the hands the user list follows every payment as the players' records take it (a
+    // gang's 刮风 or 下雨, a win): after each message its rows show what the records hold.
+    int paymentsFollowed = 0, listMismatches = 0;
+    std::optional<std::array<int32_t, 4>> atPlay; // the records' silver as play began
+    options.onStep = [&](CMyGame& scene) {
+        auto* side = dynamic_cast<Lumora::CSubSystem*>(GetGameWinApp()->GetSubSystem());
+        const Lumora::CCyUserList* list = side && side->GetUserList() ? side->GetUserList()->GetList() : nullptr;
+        const hall::HallState* hall = GetGameWinApp()->GetHallState();
+        if (scene.Phase() != CMyGame::kPhasePlay)
+            atPlay.reset();
+        if (!list || !hall || scene.Phase() != CMyGame::kPhasePlay)
+            return;
+        if (!atPlay)
+            atPlay = {hall->players[0].Silver(), hall->players[1].Silver(), hall->players[2].Silver(),
+                      hall->players[3].Silver()};
+        for (int row = 0; row < list->GetRowCount(); ++row) {
+            const int chair = list->GetRow(row)->record.Chair();
+            if (!list->GetRow(row)->HasUser() || chair < 0 || chair >= 4)
+                continue;
+            const int32_t held = hall->players[size_t(chair)].Silver();
+            if (list->SilverAt(row) != held && listMismatches++ == 0)
+                ADD_FAILURE() << "in play the user list shows " << list->SilverAt(row) << " for chair " << chair
+                              << ", whose record holds " << held;
+            paymentsFollowed += held != (*atPlay)[size_t(chair)] && list->SilverAt(row) == held;
+        }
+    };
     tablerun::TableRun run(options);
     std::vector<tablerun::Memory> memory; // after hand 1, 20 and the last
     const int measured[] = {1, 20, kHands};
@@ -96,6 +125,8 @@ TEST(Endurance, HandAfterHandTheClientsTableIsTheServersAndMemoryStaysFlat)
 
     EXPECT_EQ(status, 0);
     ASSERT_EQ(run.HandsChecked(), kHands) << run.Failure();
+    EXPECT_GT(paymentsFollowed, 0) << "no payment was seen in play";
+    EXPECT_EQ(listMismatches, 0);
     for (const auto& box : run.Boxes())
         ADD_FAILURE() << "box: " << box;
     EXPECT_TRUE(run.Server().Requests(201162).empty()) << "a notification was refused";
