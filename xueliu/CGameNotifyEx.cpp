@@ -25,6 +25,21 @@ bool CGameNotifyEx::OnNotify(uint32_t id, const uint8_t* data, uint32_t length)
     case kCardThrown:
         if (const char* why = xueliu::ThrowFault(n.Span()))
             n.Refuse(why);
+        [[fallthrough]];
+    case kCardCaught:
+    case kClockOut:
+    case kPengAnnounced:
+    case kChiAnnounced:
+    case kGangAnnounced:
+    case kPengCards:
+    case kChiCards:
+    case kMingGangCards:
+    case kAnGangCards:
+    case kBuGangCards:
+    case kFlower:
+        if (scene)
+            if (const char* why = scene->OutOfCourse(id))
+                n.Refuse(why);
         return CMJGameNotify2::OnNotify(id, data, length);
     case kExchangeBegin:
     case kExchangeChosen:

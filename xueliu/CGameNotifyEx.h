@@ -3,7 +3,8 @@
 // this game's own ids first (the deal start, the exchange and missing-suit steps, the score
 // changes, the wins and the game result) and passes every other one on unchanged to the mahjong
 // layer. The deal start and the result are stored in the game info before the scene sees them.
-// A deal start, ready notice, step or result out of the deal's course (CMyGame::OutOfCourse),
+// A deal start, ready notice, step, play record or result out of the deal's course
+// (CMyGame::OutOfCourse: once a result is taken, the hand's records until the next deal),
 // and a deal start, win or result that names anything outside the table (RecordChecks.h), is
 // refused before anything changes; the scene checks the other step records itself.
 #include "mahjong/notify/CMJGameNotify2.h"

@@ -101,7 +101,8 @@ public:
     // Why a record of the deal's course (229300, 229330, 229340, 229360, 229810) does not fit
     // where the deal stands, or null when it does: each comes once, in its order, the result
     // once play has begun; a deal start (211040) and a ready notice (201160) only while no hand
-    // runs. The dispatcher refuses the record.
+    // runs; the hand's play (throws, draws, claims, gangs, payments, wins) not after its result.
+    // The dispatcher refuses the record.
     const char* OutOfCourse(uint32_t id);
     // The room switch offered when the player goes on after a result.
     virtual void CheckSwitchRoom();

@@ -77,6 +77,23 @@ const char* CMyGame::OutOfCourse(uint32_t id)
     case CGameNotifyEx::kGameResult:
         // Not judged by the wall left: a scene a tile off would never end its hand.
         return course_ == kCoursePlay ? nullptr : "a result before play or a second one";
+    case CGameNotifyEx::kCardThrown:
+    case CGameNotifyEx::kCardCaught:
+    case CGameNotifyEx::kClockOut:
+    case CGameNotifyEx::kPengAnnounced:
+    case CGameNotifyEx::kChiAnnounced:
+    case CGameNotifyEx::kGangAnnounced:
+    case CGameNotifyEx::kPengCards:
+    case CGameNotifyEx::kChiCards:
+    case CGameNotifyEx::kMingGangCards:
+    case CGameNotifyEx::kAnGangCards:
+    case CGameNotifyEx::kBuGangCards:
+    case CGameNotifyEx::kFlower:
+    case CGameNotifyEx::kScoreChange:
+    case CGameNotifyEx::kPlayerWins:
+        // A server may end a hand early; its play would then go on under the result board. The
+        // hand sent again (229580) still comes: it answers a throw the end overtook.
+        return course_ == kCourseEnded ? "a record of a hand that has ended" : nullptr;
     default: return nullptr;
     }
 }

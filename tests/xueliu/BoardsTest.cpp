@@ -831,6 +831,19 @@ TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
     EXPECT_FALSE(Notify(CGameNotifyEx::kGameResult, result));
     EXPECT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
     EXPECT_TRUE(Notify(CGameNotifyEx::kGameResult, result));
+    // The ended hand's play is refused until the next deal: nothing goes on under the board.
+    const auto ended = scene_->hands;
+    const auto endedDiscards = scene_->discards;
+    const auto endedThrown = scene_->thrown;
+    std::vector<int32_t> throw1(22, 0);
+    throw1[1] = 1, throw1[21] = T(1, 1);
+    EXPECT_TRUE(Notify(CGameNotifyEx::kCardThrown, Record(throw1, 88)));
+    EXPECT_TRUE(send(CGameNotifyEx::kCardCaught, {1, 200, 60}, 16));
+    EXPECT_TRUE(send(CGameNotifyEx::kScoreChange, {4, 3, 0, 0, -2, 2}, 48));
+    EXPECT_EQ(scene_->hands, ended);
+    EXPECT_EQ(scene_->discards, endedDiscards);
+    EXPECT_EQ(scene_->thrown, endedThrown);
+    EXPECT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
     // The next deal in its place, but with a tile this game lacks.
     std::vector<uint8_t> deal = DealRecord();
     const int32_t beyond = xueliu::kTiles;
