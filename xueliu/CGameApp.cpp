@@ -60,7 +60,12 @@ void CGameApp::RestoreTable()
         return;
     // The deal-start part is the deal as it stands now for this client.
     gameInfo_.StoreGameStart(block.data(), GameRecord::kDealStartSize);
-    SetPlaying();
+    // Taken up again in the deal it was playing (a re-entry after a failed request), the client's
+    // records already hold what the hand paid: forgotten, the result would pay it twice.
+    if (paidDeal_ == gameInfo_.GetStartValue20())
+        CMJGameWinApp2::SetPlaying();
+    else
+        SetPlaying();
     if (scene)
         scene->RestoreRunningHand(block);
 }
@@ -108,6 +113,7 @@ void CGameApp::SetPlaying()
 {
     paidSilver_ = {};
     paidScore_ = {};
+    paidDeal_ = gameInfo_.GetStartValue20();
     CMJGameWinApp2::SetPlaying();
 }
 

@@ -13,6 +13,7 @@
 #include "rules/RoomTypeQuery.h"
 
 #include <array>
+#include <optional>
 
 struct GameSettings {
     static constexpr int kVolumeMax = 50;
@@ -58,8 +59,9 @@ public:
     // chair's silver and score follow it at once and the user list shows them; the result then
     // adds only what its totals hold beyond the payments already made.
     void ApplyHandPayment(std::span<const int32_t, 4> silver, std::span<const int32_t, 4> score);
-    // A new hand (or one taken up again) has paid nothing yet: the deal clears what the last
-    // hand paid.
+    // A new hand has paid nothing yet: the deal (its start record stored first) clears what the
+    // last hand paid. Entering a running hand clears it too, unless the hand is the deal the
+    // payments were made in.
     void SetPlaying() override;
 
     const GameSettings& Settings() const { return settings_; }
@@ -86,6 +88,8 @@ private:
     GameSettings settings_;
     // What the hand's payments have added to each chair's record so far.
     std::array<int64_t, 4> paidSilver_{}, paidScore_{};
+    // The deal number (game parameter word 8) those payments were made in; none before a deal.
+    std::optional<uint32_t> paidDeal_;
     IServerStartup* startup_ = nullptr;
     CGameRequest request_;
     ClientAppLink clientLink_{*this};

@@ -1224,11 +1224,52 @@ TEST_F(BoardsTest, PaymentsDuringTheHandMoveTheSilverAtOnceAndTheResultAddsTheRe
     for (size_t chair = 0; chair < 4; ++chair)
         EXPECT_EQ(hall.players[chair].Silver(), 1000 + silver[chair]) << chair;
     EXPECT_EQ(hall.players[2].Score(), 0);
-    // A hand dealt again (a table taken up again) has paid nothing yet.
+    // A hand dealt again has paid nothing yet.
     Step(CGameNotifyEx::kScoreChange, {6, 0, 3, -1, -1, -1, 0, 0, 0, 0}, 48);
     app_->SetPlaying();
     app_->ApplyGameResult(result);
     EXPECT_EQ(hall.players[0].Silver(), 1000 - 1 + 3 - 1);
+}
+
+// Entered again in the middle of the deal it was paying in (the re-entry after a failed request),
+// the client keeps what the hand paid, and the result brings each chair to the server's silver;
+// entering another deal starts from nothing paid.
+TEST_F(BoardsTest, AHandTakenUpAgainKeepsWhatItPaidSoTheResultPaysNoGangTwice)
+{
+    namespace PS = GameRecord::PlayState;
+    hall::HallState& hall = app_->MutableHallData();
+    for (int chair = 0; chair < 4; ++chair)
+        hall.players[size_t(chair)].SetUserId(1001 + chair), hall.players[size_t(chair)].SetSilver(1000);
+    auto enter = [&](int32_t deal) {
+        const std::vector<uint8_t> start = DealRecord({}, 0, {{8, deal}});
+        const std::span<uint8_t> block = app_->GetGameInfoBlockB();
+        RecordWriter w(block); // clears the block
+        const std::pair<size_t, int32_t> play[] = {{PS::kLastThrower, -1},
+                                                   {PS::kMiddleTile, -1},
+                                                   {PS::kNextDraw, 60},
+                                                   {PS::kNextReplacement, 107},
+                                                   {PS::kPhase, PS::kPlay}};
+        for (auto [word, value] : play)
+            w.I32(GameRecord::kPlayStateOffset + word, value);
+        for (size_t c = 0; c < 4; ++c)
+            w.I32(GameRecord::kPlayStateOffset + PS::kMissingSuits + c * 4, -1);
+        w.Bytes(0, start.data(), start.size());
+        app_->OnEnteredRunning();
+    };
+    // Deal 7: chair 0's concealed gang (下雨) takes 3 from the others.
+    scene_->OnResetGame();
+    ASSERT_FALSE(Notify(CGameNotifyEx::kGameStart, DealRecord({}, 0, {{8, 7}})));
+    Step(CGameNotifyEx::kScoreChange, {6, 0, 3, -1, -1, -1}, 48);
+    ASSERT_EQ(hall.players[0].Silver(), 1003);
+    enter(7);
+    const std::vector<uint8_t> result = ResultRecord({{8, 3}, {8 + 128, -1}, {8 + 256, -1}, {8 + 384, -1}});
+    app_->ApplyGameResult(result);
+    EXPECT_EQ(hall.players[0].Silver(), 1003) << "the gang paid once";
+    EXPECT_EQ(hall.players[1].Silver(), 999);
+    // Another deal entered: what deal 7 paid is not its own.
+    enter(8);
+    app_->ApplyGameResult(result);
+    EXPECT_EQ(hall.players[0].Silver(), 1006);
 }
 
 namespace {
