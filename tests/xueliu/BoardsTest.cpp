@@ -840,6 +840,12 @@ TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
     EXPECT_TRUE(Notify(CGameNotifyEx::kCardThrown, Record(throw1, 88)));
     EXPECT_TRUE(send(CGameNotifyEx::kCardCaught, {1, 200, 60}, 16));
     EXPECT_TRUE(send(CGameNotifyEx::kScoreChange, {4, 3, 0, 0, -2, 2}, 48));
+    for (uint32_t id : std::initializer_list<uint32_t>{
+             CGameNotifyEx::kClockOut, CGameNotifyEx::kPengAnnounced, CGameNotifyEx::kChiAnnounced,
+             CGameNotifyEx::kGangAnnounced, CGameNotifyEx::kPengCards, CGameNotifyEx::kChiCards,
+             CGameNotifyEx::kMingGangCards, CGameNotifyEx::kAnGangCards, CGameNotifyEx::kBuGangCards,
+             CGameNotifyEx::kFlower, CGameNotifyEx::kPlayerWins})
+        EXPECT_TRUE(send(id, {0}, 136)) << id; // the own chair's, whatever the rest holds
     EXPECT_EQ(scene_->hands, ended);
     EXPECT_EQ(scene_->discards, endedDiscards);
     EXPECT_EQ(scene_->thrown, endedThrown);
