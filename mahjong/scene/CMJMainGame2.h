@@ -207,6 +207,8 @@ public:
     virtual void OnBtnPass();
     // The clock's time-out step while auto-play is on: hu, throw, or pass.
     virtual void AutoPlayStep();
+    // A claim of the own chair (peng, gang, chi, hu or pass) is on offer: its window is open.
+    bool ClaimOnOffer() const;
     // 80001115: the turn clock reached 0.
     virtual void OnClockExpired();
 

@@ -159,9 +159,10 @@ bool CMJMainGame2::SendCatchCard()
         Log(line);
         connect->Request201162(CMJGameNotify2::kCardCaught, draw, int32_t(sizeof draw));
     }
-    RefreshHand(kOwnSeat);
+    // The turn first: the refresh gives each own tile its click from it.
     playBlock[kMustThrow] = 1;
     playState = kPlayStateTurn;
+    RefreshHand(kOwnSeat);
     ArrowTo(kOwnSeat);
     ComputeOwnTurnOptions(DrawWord(draw, 3));
     return true;
@@ -614,6 +615,14 @@ void CMJMainGame2::AutoPlayStep()
         SendPass();
 }
 
+bool CMJMainGame2::ClaimOnOffer() const
+{
+    for (int i = kOptPeng; i <= kOptPass; ++i)
+        if (options[size_t(i)].enabled)
+            return true;
+    return false;
+}
+
 void CMJMainGame2::OnClockExpired()
 {
     // A clock set by the last throw runs out after the result: the hand is over.
@@ -623,8 +632,11 @@ void CMJMainGame2::OnClockExpired()
         AutoPlayStep();
         return;
     }
-    // Due to draw: the arrow at the own seat, nothing drawn and nothing to throw.
-    if (!IsLookOnClient() && playBlock[kArrowPos] == kOwnArrow && !HasCaughtCard(kOwnSeat) && !playBlock[kMustThrow])
+    // Due to draw: the arrow at the own seat, nothing drawn and nothing to throw. While a claim
+    // of the own chair is on offer the window is open and the server ends it: a draw asked for
+    // then is refused (the clock of the window runs out long before a patient server's).
+    if (!IsLookOnClient() && playBlock[kArrowPos] == kOwnArrow && !HasCaughtCard(kOwnSeat) && !playBlock[kMustThrow] &&
+        !ClaimOnOffer())
         SendCatchCard();
 }
 
