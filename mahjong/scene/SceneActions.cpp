@@ -603,16 +603,22 @@ void CMJMainGame2::AutoPlayStep()
         return;
     }
     if (IsOwnTurn()) {
-        int slot = Slot(kOwnSeat, kDrawnSlot) ? kDrawnSlot : -1;
-        for (int s = GetMaxHandCards() - 1; s > 0 && slot < 0; --s)
-            if (CMJCard2* t = Slot(kOwnSeat, s); t && t->inHand && t->meldKind == kMeldNone)
-                slot = s;
-        if (slot >= 0)
+        if (const int slot = AutoPlayThrowSlot(); slot >= 0)
             SendThrowCard(slot);
         return;
     }
     if (options[kOptPass].enabled)
         SendPass();
+}
+
+int CMJMainGame2::AutoPlayThrowSlot()
+{
+    if (Slot(kOwnSeat, kDrawnSlot))
+        return kDrawnSlot;
+    for (int s = GetMaxHandCards() - 1; s > 0; --s)
+        if (CMJCard2* t = Slot(kOwnSeat, s); t && t->inHand && t->meldKind == kMeldNone)
+            return s;
+    return -1;
 }
 
 bool CMJMainGame2::ClaimOnOffer() const

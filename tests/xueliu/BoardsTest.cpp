@@ -3,7 +3,8 @@
 // recommendation), the result (a row per chair, a selected row's detail from the hand's wins,
 // score changes and settlement entries, "继续" and the next deal; no request after it) and the
 // settings (check buttons written to the game's ini); and the own turn on that table: the throw's
-// click after a draw or a claim. Clicks go through the input module, as a player's would.
+// click after a draw or a claim, and auto-play. Clicks go through the input module, as a player's
+// would.
 #include "framework/connection/Record.h"
 #include "framework/connection/RequestIds.h"
 #include "framework/notify/CGameNotify.h"
@@ -695,6 +696,7 @@ TEST_F(BoardsTest, ALockedHandThrowsTheTileItDrewWhereverTheHandKeepsIt)
         scene_->connect.sent.clear();
         EXPECT_FALSE(scene_->SendThrowCard(kDrawnSlot)) << "a tile the hand did not draw stays";
         EXPECT_EQ(scene_->connect.Last(222080), nullptr);
+        EXPECT_EQ(scene_->AutoPlayThrowSlot(), 3) << "auto-play throws it too";
         EXPECT_TRUE(scene_->SendThrowCard(3)) << byReply;
         ASSERT_NE(scene_->connect.Last(222080), nullptr);
         EXPECT_EQ(scene_->connect.Last(222080)->Word(scene_->connect.Last(222080)->bytes.size() - 4), T(1, 8));
@@ -1474,6 +1476,51 @@ TEST_F(BoardsTest, AfterAnOwnPengTheThrowGoesWithAClickBeforeAndAfterTheClockRun
         EXPECT_EQ(scene_->thrown[kOwnSeat]->tile, T(2, 1));
         EXPECT_EQ(OwnTile(T(2, 1)), nullptr);
     }
+}
+
+// A press anywhere on the table ends auto-play: on the felt (the frame's background, which no
+// object drew, so the press found nothing), with either button, or on a tile.
+TEST_F(BoardsTest, APressAnywhereOnTheTableEndsAutoPlay)
+{
+    Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+    const Rect table = scene_->GetTableRect();
+    const auto wall = std::find_if(scene_->pool.begin(), scene_->pool.end(),
+                                   [](const CMJCard2* t) { return t && t->state == kTileWall && t->IsActive(); });
+    ASSERT_NE(wall, scene_->pool.end());
+    const struct {
+        int x, y;
+        bool right;
+    } presses[] = {{table.left + 3, table.bottom - 3, false},
+                   {table.left + 3, table.top + 3, true},
+                   {int((*wall)->GetX()), int((*wall)->GetY()), false}};
+    for (const auto& p : presses) {
+        engine_->Run(11000); // past the cool-down
+        if (!scene_->autoPlay)
+            scene_->OnBtnAutoPlay();
+        ASSERT_TRUE(scene_->players[kOwnSeat]->IsAutoPlay());
+        p.right ? engine_->RightClick(p.x, p.y) : engine_->Click(p.x, p.y);
+        EXPECT_FALSE(scene_->players[kOwnSeat]->IsAutoPlay()) << p.x << ", " << p.y;
+    }
+}
+
+// Auto-play throws a tile of the missing suit while the hand holds one (no hand wins with it): the
+// drawn tile when it is one, else the highest.
+TEST_F(BoardsTest, AutoPlayThrowsTheMissingSuitFirst)
+{
+    EXPECT_EQ(CMyGame::AutoPlayThrow({T(0, 1), T(2, 3), T(2, 7, 0), T(2, 7, 1), T(1, 4)}, T(1, 4), 2), T(2, 7, 1));
+    EXPECT_EQ(CMyGame::AutoPlayThrow({T(0, 1), T(2, 3), T(2, 7), T(1, 4)}, T(2, 3), 2), T(2, 3));
+    // The banker's first turn with one 万, its missing suit, and another tile drawn.
+    Deal(4000,
+         {T(1, 1), T(1, 2), T(1, 3), T(1, 4), T(1, 5), T(1, 6), T(1, 7), T(1, 8), T(0, 5), T(2, 1), T(2, 2), T(2, 3),
+          T(2, 4), T(1, 9)});
+    Step(CGameNotifyEx::kMissingSuits, {0, 1, 1, 1}, 16);
+    ASSERT_NE(scene_->Slot(kOwnSeat, kDrawnSlot)->tile, T(0, 5));
+    scene_->connect.sent.clear();
+    scene_->autoPlay = 1;
+    engine_->Run(16000);
+    const SentRequest* thrown = scene_->connect.Last(RequestId::ThrowCards);
+    ASSERT_NE(thrown, nullptr);
+    EXPECT_EQ(thrown->Word(thrown->bytes.size() - 4), T(0, 5));
 }
 
 } // namespace
