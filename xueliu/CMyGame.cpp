@@ -227,6 +227,25 @@ bool CMyGame::SendThrowCard(int slot)
     return CMJMainGame2::SendThrowCard(slot);
 }
 
+int CMyGame::AutoPlayThrowSlot()
+{
+    const int generic = CMJMainGame2::AutoPlayThrowSlot();
+    std::vector<int> hand;
+    int lockedSlot = -1;
+    for (int slot = 0; slot < GetMaxHandCards(); ++slot)
+        if (const CMJCard2* t = Slot(kOwnSeat, slot); t && t->placed && t->inHand && t->meldKind == kMeldNone) {
+            hand.push_back(t->tile);
+            if (MayThrowLocked(*t))
+                lockedSlot = slot;
+        }
+    if (handLocked_)
+        return lockedSlot;
+    const CMJCard2* preferred = Slot(kOwnSeat, generic);
+    const int tile = AutoPlayThrow(hand, preferred ? preferred->tile : -1, MissingSuit(OwnChair()));
+    const int slot = tile >= 0 ? FindTileSlot(kOwnSeat, tile) : -1;
+    return slot >= 0 ? slot : generic;
+}
+
 void CMyGame::OnBtnStartGame()
 {
     CMJGameConnect2* connect = TableConnect();

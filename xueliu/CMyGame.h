@@ -80,6 +80,8 @@ public:
     void ShowWinEffect(int seat) override;
     void SetTileClickEvent(Lumora::CMJCard2& tile) override;
     bool SendThrowCard(int slot) override;
+    // A locked hand's drawn tile; else a tile of the missing suit first (AutoPlayThrow).
+    int AutoPlayThrowSlot() override;
     void OnBtnStartGame() override;
     void OnNotifyCardCaught(const uint8_t* data, size_t length) override;
     void OnOwnDrawPlaced(int tile) override;
@@ -115,6 +117,9 @@ public:
     // ties to the lowest suit), and the recommended missing suit; from a hand of tile ids.
     static std::vector<int> RecommendExchange(const std::vector<int>& hand);
     static int RecommendMissingSuit(const std::vector<int>& hand);
+    // The tile auto-play throws from a hand of tile ids: a tile of the missing suit while the hand
+    // holds one (the preferred tile when it is one, else the highest), else the preferred tile.
+    static int AutoPlayThrow(const std::vector<int>& hand, int preferred, int missingSuit);
     // The fan labels of a win's sixteen counters ("清一色2番 " ...), GBK.
     static std::string FanLabels(const int32_t counters[16], int kind);
 

@@ -128,6 +128,22 @@ int CMyGame::RecommendMissingSuit(const std::vector<int>& hand)
     return int(std::min_element(counts.begin(), counts.end()) - counts.begin());
 }
 
+int CMyGame::AutoPlayThrow(const std::vector<int>& hand, int preferred, int missingSuit)
+{
+    // No hand wins while it holds its missing suit: those tiles go first.
+    int highest = -1;
+    bool preferredHeld = false;
+    for (int t : hand) {
+        preferredHeld = preferredHeld || t == preferred;
+        if (IsTile(t) && SuitOf(t) == missingSuit &&
+            (highest < 0 || RankOf(t) > RankOf(highest) || (RankOf(t) == RankOf(highest) && t > highest)))
+            highest = t;
+    }
+    if (highest < 0 || (preferredHeld && IsTile(preferred) && SuitOf(preferred) == missingSuit))
+        return preferred;
+    return highest;
+}
+
 std::string CMyGame::FanLabels(const int32_t counters[16], int kind) { return xueliu::FanLabels(counters, kind); }
 
 // ---- exchange three ----

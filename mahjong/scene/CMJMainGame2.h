@@ -207,6 +207,10 @@ public:
     virtual void OnBtnPass();
     // The clock's time-out step while auto-play is on: hu, throw, or pass.
     virtual void AutoPlayStep();
+    // The own hand slot auto-play throws from: the drawn tile, else the last concealed; -1 none.
+    virtual int AutoPlayThrowSlot();
+    // A claim of the own chair (peng, gang, chi, hu or pass) is on offer: its window is open.
+    bool ClaimOnOffer() const;
     // 80001115: the turn clock reached 0.
     virtual void OnClockExpired();
 
@@ -403,6 +407,8 @@ protected:
     void PlaceClaimButtons(const TableEdges& e);
     // Each seat panel beside its own seat's tiles, where no tile of any seat comes.
     void PlacePlayerPanels(const TableEdges& e);
+    // The felt object covers the table rectangle, under everything, to take presses on it.
+    void PlaceFelt();
     void StartClockTicks();
     void OnClockTick();
     void LogOnce(const char* what);
@@ -422,6 +428,7 @@ protected:
     bool lockHeld_ = false;
     uint32_t rollSerial_ = 0;
     uint64_t clockAction_ = 0;
+    PObject* felt_ = nullptr; // the engine's (owned by the scene)
     bool handOver_ = false;
     // From the deal to its result or a reset: every chair is ready, the own one included.
     bool handDealt_ = false;

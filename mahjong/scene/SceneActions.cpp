@@ -159,9 +159,10 @@ bool CMJMainGame2::SendCatchCard()
         Log(line);
         connect->Request201162(CMJGameNotify2::kCardCaught, draw, int32_t(sizeof draw));
     }
-    RefreshHand(kOwnSeat);
+    // The turn first: the refresh gives each own tile its click from it.
     playBlock[kMustThrow] = 1;
     playState = kPlayStateTurn;
+    RefreshHand(kOwnSeat);
     ArrowTo(kOwnSeat);
     ComputeOwnTurnOptions(DrawWord(draw, 3));
     return true;
@@ -602,16 +603,30 @@ void CMJMainGame2::AutoPlayStep()
         return;
     }
     if (IsOwnTurn()) {
-        int slot = Slot(kOwnSeat, kDrawnSlot) ? kDrawnSlot : -1;
-        for (int s = GetMaxHandCards() - 1; s > 0 && slot < 0; --s)
-            if (CMJCard2* t = Slot(kOwnSeat, s); t && t->inHand && t->meldKind == kMeldNone)
-                slot = s;
-        if (slot >= 0)
+        if (const int slot = AutoPlayThrowSlot(); slot >= 0)
             SendThrowCard(slot);
         return;
     }
     if (options[kOptPass].enabled)
         SendPass();
+}
+
+int CMJMainGame2::AutoPlayThrowSlot()
+{
+    if (Slot(kOwnSeat, kDrawnSlot))
+        return kDrawnSlot;
+    for (int s = GetMaxHandCards() - 1; s > 0; --s)
+        if (CMJCard2* t = Slot(kOwnSeat, s); t && t->inHand && t->meldKind == kMeldNone)
+            return s;
+    return -1;
+}
+
+bool CMJMainGame2::ClaimOnOffer() const
+{
+    for (int i = kOptPeng; i <= kOptPass; ++i)
+        if (options[size_t(i)].enabled)
+            return true;
+    return false;
 }
 
 void CMJMainGame2::OnClockExpired()
@@ -623,8 +638,11 @@ void CMJMainGame2::OnClockExpired()
         AutoPlayStep();
         return;
     }
-    // Due to draw: the arrow at the own seat, nothing drawn and nothing to throw.
-    if (!IsLookOnClient() && playBlock[kArrowPos] == kOwnArrow && !HasCaughtCard(kOwnSeat) && !playBlock[kMustThrow])
+    // Due to draw: the arrow at the own seat, nothing drawn and nothing to throw. While a claim
+    // of the own chair is on offer the window is open and the server ends it: a draw asked for
+    // then is refused (the clock of the window runs out long before a patient server's).
+    if (!IsLookOnClient() && playBlock[kArrowPos] == kOwnArrow && !HasCaughtCard(kOwnSeat) && !playBlock[kMustThrow] &&
+        !ClaimOnOffer())
         SendCatchCard();
 }
 

@@ -508,15 +508,16 @@ void CMJMainGame2::LayPengOrChi(uint32_t id, int kind, const uint8_t* data, size
     const int seat = ChairToSeat(m.Chair());
     if (!HoldsConcealed(id, seat, {m.Owner(0), m.Owner(1)}))
         return;
+    // The claimer throws next. The turn first: laying the meld refreshes the hand, which gives
+    // each own tile its click from it (a claim before the hand's first own turn left every tile
+    // idle, and the clicks threw nothing until the server threw for the chair).
+    playBlock[kMustThrow] = seat == kOwnSeat ? 1 : 0;
+    if (seat == kOwnSeat)
+        playState = kPlayStateTurn;
     AddMeld(seat, kind, m, 0);
     options = {};
     RefreshHand(seat);
     ShowArrow(seat, m.Claimed());
-    playBlock[kMustThrow] = 0;
-    if (seat == kOwnSeat) {
-        playState = kPlayStateTurn;
-        playBlock[kMustThrow] = 1; // the claimer throws next
-    }
     ClockThrowTime();
     ArrowTo(seat);
 }

@@ -232,6 +232,7 @@ void CMJMainGame2::OnSize()
         OnLayoutChanged(seat, discardAreas_[size_t(seat)]);
     }
     PlaceControls();
+    PlaceFelt();
     ResetAnimations(viewMode);
 }
 

@@ -2,8 +2,9 @@
 // (three of one suit), the missing suit (radio buttons, OK, and the count-down that sends the
 // recommendation), the result (a row per chair, a selected row's detail from the hand's wins,
 // score changes and settlement entries, "继续" and the next deal; no request after it) and the
-// settings (check buttons written to the game's ini). Clicks go through the input module, as a
-// player's would.
+// settings (check buttons written to the game's ini); and the own turn on that table: the throw's
+// click after a draw or a claim, and auto-play. Clicks go through the input module, as a player's
+// would.
 #include "framework/connection/Record.h"
 #include "framework/connection/RequestIds.h"
 #include "framework/notify/CGameNotify.h"
@@ -51,6 +52,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <set>
 #include <unistd.h>
 
@@ -67,7 +69,7 @@ struct SentRequest {
     int32_t Word(size_t offset) const { return RecordReader(bytes.data(), bytes.size()).I32(offset); }
 };
 
-// Takes every request and answers success.
+// Takes every request and answers success, or the code set for its id.
 class RecordingConnect : public CMJGameConnect2 {
 public:
     bool SendRequest(std::string&, uint32_t requestId, const void* record, uint32_t length, GameReply& reply,
@@ -75,8 +77,8 @@ public:
     {
         const auto* p = static_cast<const uint8_t*>(record);
         sent.push_back({requestId, std::vector<uint8_t>(p, p + length)});
-        reply.code = 10;
-        if (requestId == RequestId::CatchCard) {
+        reply.code = codes.count(requestId) ? codes[requestId] : 10;
+        if (requestId == RequestId::CatchCard && reply.code == 10) {
             reply.length = int32_t(sizeof draw);
             reply.data = std::make_unique<uint8_t[]>(sizeof draw);
             std::memcpy(reply.data.get(), draw, sizeof draw);
@@ -84,6 +86,7 @@ public:
         return true;
     }
     int32_t draw[8] = {}; // the draw's reply: chair, tile, wall position, flags
+    std::map<uint32_t, uint32_t> codes; // a refusal's code by request id
     const SentRequest* Last(uint32_t id) const
     {
         for (auto it = sent.rbegin(); it != sent.rend(); ++it)
@@ -693,6 +696,7 @@ TEST_F(BoardsTest, ALockedHandThrowsTheTileItDrewWhereverTheHandKeepsIt)
         scene_->connect.sent.clear();
         EXPECT_FALSE(scene_->SendThrowCard(kDrawnSlot)) << "a tile the hand did not draw stays";
         EXPECT_EQ(scene_->connect.Last(222080), nullptr);
+        EXPECT_EQ(scene_->AutoPlayThrowSlot(), 3) << "auto-play throws it too";
         EXPECT_TRUE(scene_->SendThrowCard(3)) << byReply;
         ASSERT_NE(scene_->connect.Last(222080), nullptr);
         EXPECT_EQ(scene_->connect.Last(222080)->Word(scene_->connect.Last(222080)->bytes.size() - 4), T(1, 8));
@@ -1152,18 +1156,28 @@ TEST_F(BoardsTest, TheMissingSuitMarkGoesWithItsSeatsPanel)
 // The first throw of a hand, banker or not, goes with a click on a hand tile through the input
 // module: the hand's click codes follow the turn (they were fixed before the turn began, so the
 // tile lifted on hover and the click did nothing until the server threw for the chair).
+// The draw comes pushed, or as the reply to the own draw asked for when the clock ran out.
 TEST_F(BoardsTest, TheFirstThrowOfAHandGoesWithAClickOnAHandTile)
 {
-    for (int banker : {0, 1}) {
-        SCOPED_TRACE(banker);
+    enum class Draw { Banker, Pushed, Replied };
+    for (Draw way : {Draw::Banker, Draw::Pushed, Draw::Replied}) {
+        SCOPED_TRACE(int(way));
         scene_->SetPlayModeIdle(); // as the last hand's result leaves it
-        Deal(4000, {}, banker);
+        Deal(4000, {}, way == Draw::Banker ? 0 : 1, {{39, 8}}); // claim time 8 s
         Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
         ASSERT_EQ(scene_->Phase(), CMyGame::kPhasePlay);
-        if (banker != 0) {
-            const int32_t draw[4] = {0, T(1, 8), 53, 0};
+        const int32_t draw[4] = {0, T(1, 8), 53, 0};
+        std::memcpy(scene_->connect.draw, draw, sizeof draw);
+        if (way == Draw::Pushed)
             scene_->OnNotifyCardCaught(reinterpret_cast<const uint8_t*>(draw), sizeof draw);
-            engine_->Settle();
+        std::vector<int32_t> banker(22, 0); // the banker's throw nobody claims: the own draw is due
+        banker[1] = 1, banker[21] = T(1, 1, 3);
+        if (way == Draw::Replied) {
+            ASSERT_FALSE(Notify(CMJGameNotify2::kCardThrown, Record(banker, 88)));
+            engine_->Run(9000);
+        }
+        if (way != Draw::Banker) {
+            ASSERT_NE(OwnTile(T(1, 8)), nullptr) << "the draw is in the hand";
         }
         scene_->connect.sent.clear();
         CMJCard2* tile = OwnTile(T(0, 2));
@@ -1476,6 +1490,97 @@ TEST(SceneReportIdle, ATableAtRestRunsNoTimedAction)
     }
     unsetenv("XL_SCENE_REPORT");
     std::filesystem::remove(path);
+}
+
+// After an own peng the throw goes with a click on a hand tile, before the turn's clock runs out
+// and after it, and again after the server refused a throw. A peng before the hand's first own
+// turn laid the meld before the turn began: every tile kept its idle click, and clicks threw
+// nothing until the server threw for the chair. Nor is a draw asked for while the claim is on
+// offer (the window's clock runs out long before a patient server's, which refused it).
+TEST_F(BoardsTest, AfterAnOwnPengTheThrowGoesWithAClickBeforeAndAfterTheClockRunsOut)
+{
+    for (const bool clockOut : {false, true}) {
+        SCOPED_TRACE(clockOut);
+        scene_->SetPlayModeIdle(); // as the last hand's result leaves it
+        scene_->connect.codes = {{RequestId::CatchCard, 229103}}; // not due
+        // Chair 1 deals (claim time 8 s) and throws a third 5万; the own chair, next in play, pengs.
+        Deal(4000,
+             {T(0, 5, 0), T(0, 5, 1), T(0, 1), T(0, 2), T(0, 3), T(0, 7), T(1, 5), T(1, 7), T(1, 9), T(2, 1), T(2, 2),
+              T(2, 3), T(2, 4)},
+             1, {{39, 8}});
+        Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+        std::vector<int32_t> thrown(22, 0);
+        thrown[1] = 1, thrown[6] = 1, thrown[21] = T(0, 5, 2);
+        ASSERT_FALSE(Notify(CMJGameNotify2::kCardThrown, Record(thrown, 88)));
+        scene_->connect.sent.clear();
+        engine_->Run(9000); // the player thinks past the claim's clock
+        ClickObject(scene_->buttons[CMyGame::kBtnPeng]->GetId());
+        const SentRequest* peng = scene_->connect.Last(RequestId::AnnouncePeng);
+        ASSERT_NE(peng, nullptr);
+        EXPECT_EQ(scene_->connect.Last(RequestId::CatchCard), nullptr) << "a draw asked for during the claim";
+        const int32_t owners[2] = {peng->Word(24), peng->Word(28)};
+        ASSERT_FALSE(Notify(CMJGameNotify2::kPengCards, Record({0, 0, 0, 0, 1, T(0, 5, 2), owners[0], owners[1]}, 32)));
+        scene_->connect.sent.clear();
+        if (clockOut)
+            engine_->Run(16000); // nothing is asked for at its end: a throw is due
+        scene_->connect.codes[RequestId::ThrowCards] = 229102; // the first throw is refused
+        for (int click = 0; click < 2; ++click) {
+            CMJCard2* tile = OwnTile(T(2, 1));
+            ASSERT_NE(tile, nullptr) << click;
+            ClickObject(tile->GetId());
+            scene_->connect.codes.erase(RequestId::ThrowCards);
+        }
+        ASSERT_EQ(scene_->connect.sent.size(), 2u);
+        EXPECT_EQ(scene_->connect.sent[1].id, RequestId::ThrowCards);
+        ASSERT_NE(scene_->thrown[kOwnSeat], nullptr);
+        EXPECT_EQ(scene_->thrown[kOwnSeat]->tile, T(2, 1));
+        EXPECT_EQ(OwnTile(T(2, 1)), nullptr);
+    }
+}
+
+// A press anywhere on the table ends auto-play: on the felt (the frame's background, which no
+// object drew, so the press found nothing), with either button, or on a tile.
+TEST_F(BoardsTest, APressAnywhereOnTheTableEndsAutoPlay)
+{
+    Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
+    const Rect table = scene_->GetTableRect();
+    const auto wall = std::find_if(scene_->pool.begin(), scene_->pool.end(),
+                                   [](const CMJCard2* t) { return t && t->state == kTileWall && t->IsActive(); });
+    ASSERT_NE(wall, scene_->pool.end());
+    const struct {
+        int x, y;
+        bool right;
+    } presses[] = {{table.left + 3, table.bottom - 3, false},
+                   {table.left + 3, table.top + 3, true},
+                   {int((*wall)->GetX()), int((*wall)->GetY()), false}};
+    for (const auto& p : presses) {
+        engine_->Run(11000); // past the cool-down
+        if (!scene_->autoPlay)
+            scene_->OnBtnAutoPlay();
+        ASSERT_TRUE(scene_->players[kOwnSeat]->IsAutoPlay());
+        p.right ? engine_->RightClick(p.x, p.y) : engine_->Click(p.x, p.y);
+        EXPECT_FALSE(scene_->players[kOwnSeat]->IsAutoPlay()) << p.x << ", " << p.y;
+    }
+}
+
+// Auto-play throws a tile of the missing suit while the hand holds one (no hand wins with it): the
+// drawn tile when it is one, else the highest.
+TEST_F(BoardsTest, AutoPlayThrowsTheMissingSuitFirst)
+{
+    EXPECT_EQ(CMyGame::AutoPlayThrow({T(0, 1), T(2, 3), T(2, 7, 0), T(2, 7, 1), T(1, 4)}, T(1, 4), 2), T(2, 7, 1));
+    EXPECT_EQ(CMyGame::AutoPlayThrow({T(0, 1), T(2, 3), T(2, 7), T(1, 4)}, T(2, 3), 2), T(2, 3));
+    // The banker's first turn with one 万, its missing suit, and another tile drawn.
+    Deal(4000,
+         {T(1, 1), T(1, 2), T(1, 3), T(1, 4), T(1, 5), T(1, 6), T(1, 7), T(1, 8), T(0, 5), T(2, 1), T(2, 2), T(2, 3),
+          T(2, 4), T(1, 9)});
+    Step(CGameNotifyEx::kMissingSuits, {0, 1, 1, 1}, 16);
+    ASSERT_NE(scene_->Slot(kOwnSeat, kDrawnSlot)->tile, T(0, 5));
+    scene_->connect.sent.clear();
+    scene_->autoPlay = 1;
+    engine_->Run(16000);
+    const SentRequest* thrown = scene_->connect.Last(RequestId::ThrowCards);
+    ASSERT_NE(thrown, nullptr);
+    EXPECT_EQ(thrown->Word(thrown->bytes.size() - 4), T(0, 5));
 }
 
 } // namespace
