@@ -237,7 +237,6 @@ protected:
     std::array<Lumora::PlaneObject*, 4> seatMarks_{};
     Lumora::CXyStandDlg* board_ = nullptr;
     int boardKind_ = 0;
-    uint32_t focusBeforeBoard_ = 0; // what had the keys before a board took them (the input line)
     struct BoardLabel {
         int x, y;
         std::string text;

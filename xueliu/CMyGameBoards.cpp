@@ -238,14 +238,8 @@ void CMyGame::CloseBoard()
     }
     board_ = nullptr;
     boardKind_ = 0;
-    // A board that took the keys gives them back to what had them (the input line), unless they
-    // went on to something that stays.
-    InputData input;
-    const PObject* focused = FindById(GetInputData(input).focused);
-    const PObject* before = focusBeforeBoard_ ? FindById(focusBeforeBoard_) : nullptr;
-    if (before && (!focused || !focused->IsActive()))
-        SetFocusObject(focusBeforeBoard_);
-    focusBeforeBoard_ = 0;
+    // The keys the board or its list took go back to what had them before (the input line) by
+    // the input module's rule: their holder is deactivated here.
 }
 
 void CMyGame::ShowExchangeBoard(int seconds)
@@ -350,8 +344,6 @@ void CMyGame::TakeBoardKeys()
     if (PObject* body = board_->GetBody()) {
         body->AddEventHook(EV_KEY_DOWN, GetId(), kEvBoardKey, uintptr_t(boardKind_), 0);
         body->SetTopLevel(true);
-        InputData input;
-        focusBeforeBoard_ = GetInputData(input).focused;
         SetFocusObject(body->GetId());
     }
 }

@@ -22,6 +22,13 @@ struct InputEventBlock {
 static_assert(offsetof(InputData, x) == offsetof(InputMotion, x) && offsetof(InputData, y) == offsetof(InputMotion, y) &&
               offsetof(InputData, dx) == offsetof(InputMotion, dx) && offsetof(InputData, dy) == offsetof(InputMotion, dy));
 
+// Keys reach the focused object only through its hooks: what has none for them takes no keys.
+bool TakesKeys(const PObject& object) { return object.FindEventHook(EV_KEY_DOWN) || object.FindEventHook(EV_CHAR); }
+
+bool IsTextInput(const PObject& object) { return object.FindEventHook(EV_CHAR) != nullptr; }
+
+// Shown and taking input: a deactivated board is not drawn, though not hidden.
+bool Stands(const PObject& object) { return object.IsActive() && object.IsVisible() && object.IsEnabled(); }
 
 } // namespace
 
@@ -237,7 +244,17 @@ void InputModule::PressDown(bool left, int x, int y)
         lastPressY_ = y;
         ToBoth(EV_LBUTTON_DOWN, hovered_);
     }
-    SetFocus(hovered_);
+    if (!KeepsKeysThroughPress(hovered_))
+        SetFocus(hovered_);
+}
+
+bool InputModule::KeepsKeysThroughPress(uint32_t pressed) const
+{
+    const PObject* holder = Find(focused_);
+    if (!holder || !Stands(*holder) || !IsTextInput(*holder))
+        return false;
+    const PObject* hit = Find(pressed);
+    return !hit || !TakesKeys(*hit);
 }
 
 void InputModule::Release(bool left, int x, int y)
@@ -313,6 +330,7 @@ void InputModule::OnKeyDown(uint32_t key, uint32_t repeat, uint32_t flags)
     data_.key = key;
     data_.keyRepeat = repeat;
     data_.keyFlags = flags;
+    GiveKeysBack(true);
     ToBoth(EV_KEY_DOWN, focused_);
 }
 
@@ -325,6 +343,7 @@ void InputModule::OnKeyUp(uint32_t key, uint32_t repeat, uint32_t flags)
     data_.keyRepeat = repeat;
     data_.keyFlags = flags;
     data_.keyReleased = key;
+    GiveKeysBack(true);
     ToBoth(EV_KEY_UP, focused_);
 }
 
@@ -347,6 +366,7 @@ void InputModule::OnChar(uint32_t character, uint32_t, uint32_t)
     } else {
         return;  // control characters are not text
     }
+    GiveKeysBack(true);
     ToBoth(EV_CHAR, focused_);
 }
 
@@ -378,6 +398,23 @@ uint32_t InputModule::SetFocus(uint32_t objectId)
     const uint32_t previous = focused_;
     if (objectId == previous)
         return previous;
+    if (objectId == 0) {
+        earlierHolders_.clear();
+    } else if (previous != 0) {
+        std::erase(earlierHolders_, previous);
+        earlierHolders_.push_back(previous);
+        if (earlierHolders_.size() > kEarlierHolders)
+            earlierHolders_.erase(earlierHolders_.begin());
+    }
+    MoveFocus(objectId);
+    return previous;
+}
+
+void InputModule::MoveFocus(uint32_t objectId)
+{
+    const uint32_t previous = focused_;
+    if (objectId != 0)
+        std::erase(earlierHolders_, objectId);
     // The focus mark is the object flag that also stops CheckChildren asking the children.
     if (PObject* old = Find(previous)) {
         old->RemoveFlags(OBJ_NO_CHECK_CHILDREN);
@@ -389,7 +426,26 @@ uint32_t InputModule::SetFocus(uint32_t objectId)
         now->AddFlags(OBJ_NO_CHECK_CHILDREN);
         SendMouseEvent(EV_FOCUS_GAINED, objectId);
     }
-    return previous;
+}
+
+void InputModule::GiveKeysBack(bool forKeys)
+{
+    if (!focused_)
+        return;
+    const PObject* holder = Find(focused_);
+    const bool stands = holder && Stands(*holder);
+    if (stands && (!forKeys || TakesKeys(*holder)))
+        return;
+    while (!earlierHolders_.empty()) {
+        const uint32_t id = earlierHolders_.back();
+        earlierHolders_.pop_back();
+        if (const PObject* earlier = Find(id); earlier && Stands(*earlier) && TakesKeys(*earlier)) {
+            MoveFocus(id);
+            return;
+        }
+    }
+    if (!stands)
+        MoveFocus(0);
 }
 
 void InputModule::SetCursor()
@@ -468,11 +524,7 @@ void InputModule::Work()
             (hovered && (!hovered->IsVisible() || !hovered->IsEnabled())))
             RefreshHover();
     }
-    if (focused_) {
-        PObject* focused = Find(focused_);
-        if (!focused || !focused->IsVisible() || !focused->IsEnabled())
-            SetFocus(0);
-    }
+    GiveKeysBack(false);
     CheckPointerInWindow();
 }
 

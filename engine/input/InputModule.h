@@ -4,6 +4,17 @@
 // clicks, double clicks, drags and long presses and the pointer entering and leaving the
 // window, and keeps the cursor object "object_cursor" informed. Mouse events go to the cursor
 // object and the hovered object, wheel and key events to the cursor object and the focused one.
+//
+// Where the keys go. A press gives them to what it hits, with two exceptions that keep typing
+// where a person left it, as desktop toolkits do:
+// - a text input (an object hooked for characters) that holds them keeps them through a press on
+//   what takes no keys (a button, a tile, the felt): a click on a board's or the title bar's
+//   button does not end typing in the input line;
+// - when their holder goes (released, deactivated, hidden or disabled), or a key comes to a holder
+//   that takes no keys, they go back to the latest earlier holder that still stands and takes
+//   keys: a board or a list that took them from the input line gives them back when it closes.
+// Dropping them (SetFocus(0): Escape in an input line, the window losing the keyboard) forgets
+// the earlier holders.
 #include "engine/BaseModule.h"
 #include "engine/input/InputData.h"
 #include "engine/object/EventRecord.h"
@@ -11,6 +22,7 @@
 
 #include <cstdint>
 #include <unordered_set>
+#include <vector>
 
 namespace platform {
 class DisplayWindow;
@@ -66,6 +78,8 @@ public:
     virtual void SetLongPressTime(uint32_t ms) { longPressMs_ = ms; }
     virtual void SetModalRoot(uint32_t objectId) { modalRoot_ = objectId; }
     virtual void SetCursorObject(uint32_t objectId) { cursorObject_ = objectId; }
+    // Gives the keys to the object (0: drops them and forgets their earlier holders); returns
+    // the previous holder.
     virtual uint32_t SetFocus(uint32_t objectId);
     virtual void SetCursorHandle(const platform::Cursor& cursor);
     virtual void ShowSystemCursor(bool show);
@@ -95,11 +109,21 @@ private:
     void PressDown(bool left, int x, int y);
     void Release(bool left, int x, int y);
     void CheckPointerInWindow();
+    // The focus moved without remembering the holder it leaves.
+    void MoveFocus(uint32_t objectId);
+    // The keys back to the latest earlier holder that stands and takes keys, when the holder
+    // is gone, or (`forKeys`: a key is coming) when it takes none.
+    void GiveKeysBack(bool forKeys);
+    // Whether a press on `pressed` leaves the keys with their holder (see the header).
+    bool KeepsKeysThroughPress(uint32_t pressed) const;
 
     int leadByte_ = 0;
     InputData data_;
     uint32_t hovered_ = 0;
     uint32_t focused_ = 0;
+    // Earlier holders of the keys, by id, the latest last; at most kEarlierHolders.
+    static constexpr size_t kEarlierHolders = 8;
+    std::vector<uint32_t> earlierHolders_;
     uint32_t cursorObject_ = 0;
     uint32_t hookTarget_ = 0;
     uint32_t longPressMs_ = kLongPressMs;

@@ -328,7 +328,7 @@ int CSubSystem::OnEvent(const EventRecord& r)
     case EV_FACE_PICKED_RESERVED:
         if (input_ && r.param1) {
             input_->AppendInputText(reinterpret_cast<const char*>(r.param1));
-            // The press on the picker took the focus, and the picker is gone: the line takes it.
+            // The face goes into the line, which takes the keys from whatever held them.
             if (CXyInputBox* line = input_->GetInput())
                 line->TakeFocus();
         }

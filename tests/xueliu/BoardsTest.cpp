@@ -7,6 +7,7 @@
 // would.
 #include "framework/connection/Record.h"
 #include "framework/connection/RequestIds.h"
+#include "framework/frame/FrameSupport.h"
 #include "framework/notify/CGameNotify.h"
 #include "framework/scene/GameWinApp.h"
 #include "engine/object/ObjectModule.h"
@@ -21,6 +22,7 @@
 #include "tests/xueliu/SceneRig.h"
 #include "tests/support/FakeClientApp.h"
 #include "tests/support/SceneReport.h"
+#include "tests/widgets/FakeAppServices.h"
 #include "services/panel/CSubSystem.h"
 #include "widgets/CCySplitterBar.h"
 #include "widgets/CXyChatBox.h"
@@ -304,6 +306,17 @@ protected:
         return scene_->ResultList();
     }
 
+    // The side panel at the right of the view, as the frame lays it out.
+    CMJSubSystem& SidePanel()
+    {
+        auto* panel = engine_->Make<CMJSubSystem>();
+        panel->SetName(kSubSystemName);
+        panel->SetBounds({kSurface.width - 300, 25, kSurface.width, kSurface.height});
+        panel->OnSizeDone();
+        engine_->Settle();
+        return *panel;
+    }
+
     SceneRig<BoardScene> rig_;
     std::unique_ptr<CGameApp>& app_ = rig_.app;
     std::unique_ptr<mahjongtest::TileEngine>& engine_ = rig_.engine;
@@ -555,13 +568,8 @@ TEST_F(BoardsTest, TheStartButtonGoesOnceTheOwnChairIsReadyByAnyPath)
 TEST_F(BoardsTest, TheSettingsBoardClosesWithNothingAppliedOnCancelOrEscape)
 {
     enum Way { kCancel, kEscape, kClickThenEscape };
-    PObject* typing = scene_->NewPlaneObject(40, 10, 0xFFFFFF); // stands for the input line
-    typing->SetTopLevel(true);
-    typing->AddFlags(OBJ_ENABLED);
-    typing->Activate();
     for (Way way : {kCancel, kEscape, kClickThenEscape}) {
         SCOPED_TRACE(way);
-        scene_->SetFocusObject(typing->GetId());
         Send(CMyGame::kEvSettings);
         ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardSettings);
         auto* cancel = dynamic_cast<CXyStandButton*>(scene_->BoardObjects().at(1));
@@ -580,9 +588,71 @@ TEST_F(BoardsTest, TheSettingsBoardClosesWithNothingAppliedOnCancelOrEscape)
         EXPECT_EQ(scene_->OpenBoard(), nullptr);
         EXPECT_EQ(app_->IsKeepSilence(), 0);
         EXPECT_NE(platform::IniFile(app_->GetGameIniPath()).GetInt("GAMESET", "KeepSilence", -1), 1);
-        // The keys go back to what had them before the board.
-        InputData input;
-        EXPECT_EQ(scene_->GetInputData(input).focused, typing->GetId());
+    }
+}
+
+// Typing goes on in the input line after every board, however it closes, as a person does it:
+// the line clicked, the board answered by clicks or Escape through the input module, then a line
+// typed with Enter reaches the connection. The settings come by the title bar's button (made as
+// the frame makes it), the exchange and the missing suit back to back (a tile and a suit clicked;
+// OK, or the time run out), the result with a row unfolded before "继续"; a click on the felt
+// leaves the keys in the line too.
+TEST_F(BoardsTest, TypingGoesOnInTheInputLineAfterEveryBoardHoweverItCloses)
+{
+    widgettest::FakeAppServices services; // the chat's way to the server
+    CXyInputBox& line = *SidePanel().GetInputBar()->GetInput();
+    CXyStandButton* title = framework::NewFaceButton(*scene_, "btnSet2", {scene_->GetId(), CMyGame::kEvSettings, 0, 0},
+                                                     0, framework::ButtonSounds::None);
+    ASSERT_NE(title, nullptr);
+    title->MoveTo(kSurface.width - 120, 12);
+    title->Activate();
+    title->Redraw(); // a button not redrawn is not found under the pointer
+    enum Board { kFelt, kSettings, kExchangeThenMissing, kResult };
+    enum Way { kOk, kCancel, kEscape, kTimeOut };
+    const std::pair<Board, Way> cases[] = {{kFelt, kOk},
+                                           {kSettings, kOk},
+                                           {kSettings, kCancel},
+                                           {kSettings, kEscape},
+                                           {kExchangeThenMissing, kOk},
+                                           {kExchangeThenMissing, kTimeOut},
+                                           {kResult, kOk}};
+    auto click = [&](const PObject& o) { engine_->Click(int(o.GetX()), int(o.GetY())); };
+    auto button = [&](size_t i) { return dynamic_cast<CXyStandButton*>(scene_->BoardObjects().at(i))->GetFace(); };
+    for (const auto& [board, way] : cases) {
+        SCOPED_TRACE(testing::Message() << "board " << board << ", way " << way);
+        Deal();
+        click(line);
+        ASSERT_EQ(engine_->Input().Focused(), line.GetId()) << "a click into the line gives it the keys";
+        if (board == kFelt) {
+            const Rect table = scene_->GetTableRect();
+            engine_->Click((table.left + table.right) / 2, (table.top + table.bottom) / 2);
+        } else if (board == kSettings) {
+            click(*title->GetFace());
+            ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardSettings);
+            way == kEscape ? engine_->Key(platform::vk::kEscape) : click(*button(way == kOk ? 0 : 1));
+        } else if (board == kExchangeThenMissing) {
+            Step(CGameNotifyEx::kExchangeBegin, {20}, 8);
+            engine_->Run(500);
+            ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardExchange);
+            for (int twice = 0; twice < 2; ++twice) // dropped and picked again
+                click(*OwnTile(scene_->ExchangeChoice().back())->GetBodyPicture());
+            click(*button(0));
+            Step(CGameNotifyEx::kMissingSuitBegin, {5, 1}, 8);
+            ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardMissing);
+            click(*scene_->FindById(scene_->BoardChecks()[2]));
+            way == kTimeOut ? engine_->Run(6000) : click(*button(0));
+            ASSERT_NE(scene_->connect.Last(229350), nullptr);
+        } else {
+            CXyResultListXueliu* list = OpenResult(8);
+            click(*list->GetChairRow(2)->GetFace());
+            ASSERT_EQ(list->GetSelected(), list->GetChairRow(2));
+            click(*button(0));
+        }
+        EXPECT_EQ(scene_->OpenBoard(), nullptr);
+        services.connect.chats.clear();
+        engine_->Type("hello");
+        engine_->Key(platform::vk::kReturn);
+        EXPECT_EQ(services.connect.chats, std::vector<std::string>{"hello"});
     }
 }
 
@@ -1399,10 +1469,7 @@ TEST_F(SceneReportTest, TheResultRowsSayWhichIsUnfoldedAndHowFarTheListScrolled)
 // lines while the chat box shows.
 TEST_F(SceneReportTest, TheSidePanelsControlsAndChatLinesAreReportedWhileShown)
 {
-    auto* panel = engine_->Make<CMJSubSystem>();
-    panel->SetName(kSubSystemName);
-    panel->SetBounds({kSurface.width - 300, 25, kSurface.width, kSurface.height});
-    panel->OnSizeDone();
+    CMJSubSystem* panel = &SidePanel();
     panel->AddLine("hello");
     engine_->Settle();
     CGameInputBar& bar = *panel->GetInputBar();

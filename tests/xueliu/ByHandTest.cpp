@@ -7,7 +7,8 @@
 // it exchanges three tiles, chooses the missing suit, throws on each own turn and takes every
 // claim offered. In the middle of the first hand (the server's table held meanwhile, so that no
 // time-out runs while the player does what the table does not wait for) it folds and unfolds the
-// side panel, sends a typed line and an emoticon with Enter and sees both come back, folds and
+// side panel, sends a typed line, opens and closes 设置 and sends a line typed with no click into
+// the input line, then an emoticon, each with Enter, and sees all come back, folds and
 // shows the skill bar and drags a hand tile with the right button. At the first result it
 // unfolds the longest row, scrolls it with the wheel and folds it (Escape, then a click). It goes
 // on with "继续" to a second hand and closes the window with its close button. Each step leaves a
@@ -305,9 +306,18 @@ private:
         Tell("type \"" + typed + "\"");
         Xdotool("type --delay 30 '" + typed + "'");
         Key("Return");
-        const auto sent = Clock::now();
+        auto sent = Clock::now();
         Expect(
             "chat-typed", [&](const View& w) { return w.ChatHas(typed); }, "the typed line did not come back");
+        // 设置 opened and closed with the mouse: the next line goes with no click into the line.
+        SettingsSteps();
+        std::this_thread::sleep_until(sent + kChatInterval);
+        Xdotool("type --delay 30 'after settings'");
+        Key("Return");
+        sent = Clock::now();
+        Expect(
+            "chat-after-settings", [](const View& w) { return w.ChatHas("after settings"); },
+            "the line typed after 设置 did not come back");
         Click(report_.view.buttons.at("faces"), "emoticon button (表)");
         if (!Expect(
                 "faces-open", [](const View& w) { return w.Has("face"); }, "the emoticon picker did not open"))

@@ -312,3 +312,59 @@ TEST_F(InputModuleTest, ADraggableObjectFollowsThePointer)
     EXPECT_EQ(58.0, p->GetX());
     EXPECT_EQ(49.0, p->GetY());
 }
+
+// Where the keys go: a text line keeps them through a press on what takes none, a list that
+// takes keys takes them, and a holder that goes (at the next work step) or takes none (when a
+// key comes) gives them back to the latest earlier holder that stands and takes keys; keys
+// dropped come back to nobody.
+TEST_F(InputModuleTest, TheKeysStayWithTheTextLineThroughPressesOnWhatTakesNoneAndComeBackWhenTheirHolderGoes)
+{
+    auto plane = [&](char tag, int x, std::initializer_list<uint32_t> keys) {
+        PObject* p = Plane(tag, x, 0, 30, 20);
+        for (uint32_t code : {EV_KEY_DOWN, EV_KEY_UP, EV_CHAR})
+            p->RemoveEventHook(code);
+        for (uint32_t code : keys)
+            p->AddEventHook(code, recorder_->GetId(), code, uintptr_t(tag), 0);
+        return p;
+    };
+    PObject *line = plane('L', 0, {EV_CHAR}), *button = plane('B', 40, {}), *list = plane('S', 80, {EV_KEY_DOWN});
+    PObject *board = plane('D', 120, {EV_KEY_DOWN}), *other = plane('O', 160, {EV_KEY_DOWN});
+    auto press = [&](const PObject* o) {
+        input_->OnMouseMove(int(o->GetX()), 10, 0);
+        input_->OnLButtonDown(int(o->GetX()), 10, 0);
+        input_->OnLButtonUp(int(o->GetX()), 10, 0);
+        Deliver();
+        return input_->Focused();
+    };
+    auto show = [&](PObject* o, bool on) { on ? o->Activate() : o->Deactivate(); };
+    auto typed = [&]() { // where a character goes
+        input_->OnChar('x', 1, 0);
+        return input_->Focused();
+    };
+    press(line);
+    EXPECT_EQ(press(button), line->GetId()) << "a button takes no keys";
+    EXPECT_EQ(press(list), list->GetId()) << "a list takes them";
+    show(list, false);
+    Deliver(InputModule::kWorkInterval + 20);
+    EXPECT_EQ(input_->Focused(), line->GetId());
+    // A pop-up that takes no keys keeps them until a key comes, and loses them to a press.
+    input_->SetFocus(button->GetId());
+    Deliver(InputModule::kWorkInterval + 20);
+    EXPECT_EQ(input_->Focused(), button->GetId());
+    EXPECT_EQ(typed(), line->GetId());
+    input_->SetFocus(board->GetId());
+    EXPECT_EQ(press(button), button->GetId());
+    // Two boards back to back over the pop-up, both closed.
+    input_->SetFocus(board->GetId());
+    input_->SetFocus(other->GetId());
+    show(board, false);
+    show(other, false);
+    EXPECT_EQ(typed(), line->GetId());
+    // The window lost the keyboard while the list held it.
+    show(list, true);
+    press(list);
+    input_->SetFocus(0);
+    input_->SetFocus(list->GetId());
+    show(list, false);
+    EXPECT_EQ(typed(), 0u);
+}
