@@ -123,6 +123,7 @@ void CXyGameFrame::CreateFrameButtons()
 void CXyGameFrame::DrawTableHalo(int inset)
 {
     const int v = GetViewWidth(), h = GetViewHeight();
+    ClearBackground(0);
     PictureInfo pattern;
     GetRes(pattern, "TablePatten", 0);
     if (pattern.width > 0 && pattern.height > 0)
