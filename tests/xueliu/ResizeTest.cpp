@@ -4,8 +4,9 @@
 // changes. From each of the sizes players have to each other one, with the side panel open and
 // folded, every object's box and every pixel of the window must equal those of a client started
 // at the new size and brought to the same fold by the splitter's arrow (a view at which the
-// client starts folded folds the panel as it narrows to it), the window shows the view composed
-// anew, and the chat's lines stay between the user list and the input line.
+// client starts folded folds the panel as it narrows to it), through the next deal too; the
+// window shows the view composed anew, and the chat's lines stay between the user list and the
+// input line.
 #include "tests/xueliu/ClientEnvironment.h"
 #include "tests/support/ScreenCheck.h"
 
@@ -23,7 +24,12 @@
 #include "widgets/CCySplitterBar.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/SidePanelObjects.h"
+#include "framework/connection/Record.h"
+#include "framework/scene/GameWinApp.h"
+#include "mahjong/data/CMJGameData2.h"
+#include "xueliu/CMyGame.h"
 #include "xueliu/GameApplication.h"
+#include "xueliu/GameRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +78,31 @@ struct View {
     double listBottom = 0, chatTop = 0, chatBottom = 0, inputTop = 0;
 };
 
+// The next deal, as the server's start record brings it: own chair the banker, 14 tiles.
+void Deal()
+{
+    IGameWinApp* app = GetGameWinApp();
+    auto* scene = dynamic_cast<CMyGame*>(app ? app->GetMainGame() : nullptr);
+    ASSERT_NE(scene, nullptr);
+    std::vector<uint8_t> start(GameRecord::kDealStartSize, 0);
+    RecordWriter w({start.data(), start.size()});
+    const std::pair<size_t, int32_t> words[] = {{2, 4},  {3, 0},  {4, 108}, {5, 13}, {6, 53}, {12, 3 | (5 << 8)},
+                                                {14, 302}, {18, 15}, {21, 1}, {28, 6}, {36, -1}, {37, -1}};
+    for (auto [word, value] : words)
+        w.I32(word * 4, value);
+    w.I32(GameRecord::kStartExtraOffset, 55);
+    for (size_t chair = 0; chair < 4; ++chair) {
+        for (size_t i = 0; i < GameRecord::kTileListLength; ++i)
+            w.I32(GameRecord::kTileListsOffset + (chair * GameRecord::kTileListLength + i) * 4,
+                  chair == 0 && i < 14 ? int32_t(i * 2) : -1);
+        w.I32(GameRecord::kTileCountsOffset + chair * 4, chair == 0 ? 14 : 13);
+    }
+    scene->GetSceneGameInfo()->StoreGameStart(start.data(), start.size());
+    scene->ResetDealState();
+    scene->OnNotifyRoundStart();
+    scene->OnGameStartData(start.data(), start.size());
+}
+
 Lumora::ObjectModule& Objects(Lumora::CLumoraWnd& wnd)
 {
     return *static_cast<Lumora::ObjectModule*>(wnd.GetCore().GetModule(Lumora::LUMORA_MODULE_OBJECT));
@@ -87,15 +118,15 @@ protected:
         platform::SetScreenOverride(&env_.screen);
     }
 
-    // Starts the client on a screen of `start` and brings the table up; then `steps` run, and
-    // the view is taken once everything has settled.
-    View Run(Size start, const std::function<void(platform::HeadlessWindow&)>& steps)
+    // Starts the client on a screen of `start` and brings the table up with a chat longer than
+    // its box; then `steps` run. The views once everything has settled, and after the next deal.
+    std::vector<View> Run(Size start, const std::function<void(platform::HeadlessWindow&)>& steps)
     {
         SetScreen(start);
         ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (env_.dir + "/game/skins").c_str());
         bool started = false;
         SetStartTableHook([&] { started = true; });
-        View view;
+        std::vector<View> views;
         platform::ManualClock clock(1000000);
         env_.platform.runLoop = [&] {
             platform::ManualLoop loop(clock);
@@ -115,11 +146,10 @@ protected:
             steps(*window);
             window->InjectMouseMove(10, 40);
             loop.Advance(3000);
-            // What the window shows is the view composed anew.
-            testsupport::ScreenCheck check("resize-" + start.Name(), std::string(XL_BINARY_DIR) + "/artifacts");
-            check.Check(*wnd);
-            EXPECT_EQ(check.Faults(), std::vector<std::string>{});
-            view = Look(*wnd, *window);
+            views.push_back(Look(*wnd, *window, start.Name()));
+            Deal();
+            loop.Advance(6000);
+            views.push_back(Look(*wnd, *window, start.Name()));
             platform::PostToWindow(GetGameApp()->GetMainWindowId(), platform::kMsgClose);
             for (int i = 0; i < 400 && !loop.QuitCode(); ++i)
                 loop.Advance(5);
@@ -130,11 +160,15 @@ protected:
         // From the start-up on: the engine takes its clock as it starts.
         platform::ScopedClock installed(clock);
         EXPECT_EQ(RunClient({"xueliu", "--test-mode=1"}, env_.platform), 0);
-        return view;
+        return views;
     }
 
-    static View Look(CGameFrameWnd& wnd, platform::HeadlessWindow& window)
+    static View Look(CGameFrameWnd& wnd, platform::HeadlessWindow& window, const std::string& name)
     {
+        // What the window shows is the view composed anew.
+        testsupport::ScreenCheck check("resize-" + name, std::string(XL_BINARY_DIR) + "/artifacts");
+        check.Check(wnd);
+        EXPECT_EQ(check.Faults(), std::vector<std::string>{});
         View v;
         Lumora::ObjectModule& objects = Objects(wnd);
         objects.ForEachObject([&](Lumora::PObject& o) {
@@ -218,17 +252,22 @@ TEST_P(ResizeTest, AResizedWindowLaysOutAsOneStartedAtItsNewSize)
             continue;
         SCOPED_TRACE(from.Name() + " to " + to.Name());
         const Panel after = panel == Panel::Folded || to.width <= kFoldedUpTo ? Panel::Folded : Panel::Open;
-        const View fresh = Run(to, [&](platform::HeadlessWindow& w) { FoldTo(w, after); });
-        const View resized = Run(from, [&](platform::HeadlessWindow& w) {
+        const std::vector<View> fresh = Run(to, [&](platform::HeadlessWindow& w) { FoldTo(w, after); });
+        const std::vector<View> resized = Run(from, [&](platform::HeadlessWindow& w) {
             FoldTo(w, panel);
             Resize(w, to);
         });
-        ASSERT_EQ(resized.size.width, to.width);
-        ExpectSame(fresh, resized);
-        // Wherever the panel stands, the chat's text lies between the user list and the input
-        // line: none of it over the list, its last line above the input line.
-        EXPECT_GE(resized.chatTop, resized.listBottom);
-        EXPECT_LE(resized.chatBottom, resized.inputTop);
+        ASSERT_EQ(fresh.size(), 2u);
+        ASSERT_EQ(resized.size(), 2u);
+        for (size_t i = 0; i < 2; ++i) {
+            SCOPED_TRACE(i == 0 ? "resized" : "dealt");
+            ASSERT_EQ(resized[i].size.width, to.width);
+            ExpectSame(fresh[i], resized[i]);
+            // Wherever the panel stands, the chat's text lies between the user list and the
+            // input line: none of it over the list, its last line above the input line.
+            EXPECT_GE(resized[i].chatTop, resized[i].listBottom);
+            EXPECT_LE(resized[i].chatBottom, resized[i].inputTop);
+        }
     }
 }
 
