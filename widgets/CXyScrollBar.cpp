@@ -189,6 +189,10 @@ void CXyScrollBar::PlaceArrows()
         if (second_)
             second_->MoveTo(track_->GetRight() + second_->GetWidth() / 2, track_->GetY());
     }
+    // A move alone does not repaint an arrow at its new place.
+    for (CXyStandButton* arrow : {first_, second_})
+        if (arrow)
+            arrow->Redraw();
 }
 
 void CXyScrollBar::SetSize(double width, double height)

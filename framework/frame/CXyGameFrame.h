@@ -319,6 +319,9 @@ private:
     Lumora::CXyBlackboard* MakeBoard(const char* characters, const char* strip, bool withDigits);
     Lumora::CXyStandButton* MakeButton(const char* picture, uint32_t code);
     void PlaceMatchObjects();
+    // Takes the side panel's widths from the main window as it is now, and folds the panel when
+    // the view narrowed to a width at which the frame starts with it folded.
+    void FollowWindow(int viewWidth);
     // A new box registered under the frame, stacked by the engine's box counter.
     CXyTimerDlg* NewBox();
     void FinishBox(CXyTimerDlg* box);
@@ -330,6 +333,7 @@ private:
     Lumora::CLumoraPipeline* pipeline_ = nullptr;
     int sidePanelWidth_ = 0;
     int visiblePanelWidth_ = 0;
+    int laidOutWidth_ = 0; // the view's width at the last layout; 0 before the first
     Lumora::CGameBase* mainGame_ = nullptr;
     Lumora::CGameBase* subSystem_ = nullptr;
     Lumora::BITObject* waitAnimation_ = nullptr;

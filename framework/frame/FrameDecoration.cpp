@@ -123,6 +123,9 @@ void CXyGameFrame::CreateFrameButtons()
 void CXyGameFrame::DrawTableHalo(int inset)
 {
     const int v = GetViewWidth(), h = GetViewHeight();
+    // From nothing: the halo is translucent, and every layout (a fold, a resize) would lay it
+    // over the last one, so the felt would depend on how the view came to its size.
+    ClearBackground(0);
     PictureInfo pattern;
     GetRes(pattern, "TablePatten", 0);
     if (pattern.width > 0 && pattern.height > 0)

@@ -148,6 +148,7 @@ void CXyGameFrame::OnSize()
     if (advertShown)
         advert->HideAdvertWindow();
 
+    FollowWindow(v);
     const bool expanded = !splitter_ || splitter_->IsExpanded();
     const double splitterWidth = splitter_ ? splitter_->GetWidth() : 0.0;
     const FrameRects rects =
@@ -165,6 +166,19 @@ void CXyGameFrame::OnSize()
 
     if (advertShown)
         advert->ShowAdvertWindow();
+}
+
+void CXyGameFrame::FollowWindow(int viewWidth)
+{
+    // The widths come from the window as it is now, not as it was when they were last set: a
+    // window whose display took another size lays out as one started at that size, whose
+    // narrow view starts with the panel folded.
+    CheckWindowMaximized();
+    sidePanelWidth_ = GetSidePanelWidth();
+    if (laidOutWidth_ != 0 && viewWidth != laidOutWidth_)
+        FoldPanelIfNarrow(viewWidth);
+    laidOutWidth_ = viewWidth;
+    visiblePanelWidth_ = !splitter_ || splitter_->IsExpanded() ? sidePanelWidth_ : 0;
 }
 
 void CXyGameFrame::PlaceMatchObjects()

@@ -102,9 +102,10 @@ void CGameInputBar::SetWidth(int width)
     SetSize(width_, kHeight);
     const double left = GetX() - width_ / 2.0;
     if (input_) {
-        input_->Layout(inputWidth, 16);
+        // Its text is placed from the line's edges as they stand: laid out once they have moved.
         input_->ResizeBackground(inputWidth, 16);
         input_->MoveTo(left + inputWidth / 2.0, GetY());
+        input_->Layout(inputWidth, 16);
     }
     if (faces_)
         faces_->MoveTo(left + inputWidth + 2 + faceWidth / 2.0, GetY());
@@ -248,10 +249,11 @@ void CSubSystem::Layout()
     }
     if (chat_) {
         // The box fills its part; the text keeps clear of both edges, where the chat box's own
-        // bar stands out by as much.
-        chat_->Layout(std::max(1, width - 2 * kChatInset), chatHeight);
+        // bar stands out by as much. The text is laid out last: it is placed from the box's edges
+        // as they stand, so a box sized after it would keep its text where the old box put it.
         chat_->ResizeBackground(width, chatHeight);
         chat_->MoveTo(cx, b.top + listHeight + chatHeight / 2.0);
+        chat_->Layout(std::max(1, width - 2 * kChatInset), chatHeight);
         chat_->Redraw();
     }
     if (input_) {

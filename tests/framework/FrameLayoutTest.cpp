@@ -85,6 +85,26 @@ TEST_F(FrameLayoutTest, FoldingThePanelGivesTheSceneTheWidthAndARestoredWindowAN
     EXPECT_EQ(f.Panel()->Bounds(), (Rect{546, 25, 796, 596}));
 }
 
+// Resized by the window system, not by the fit button: the panel takes the width of the window as
+// it is now, and a view narrowed to the fold width folds it, once: opened again there, it stays.
+TEST_F(FrameLayoutTest, AWindowResizedByTheSystemTakesThePanelOfItsNewState)
+{
+    TestFrame& f = Start(1920, 1080);
+    ASSERT_EQ(f.GetPanelWidth(), 282);
+    window_->Resize(1000, 700);
+    EXPECT_EQ(f.GetFillsWorkArea(), 0);
+    EXPECT_EQ(f.Panel()->Bounds(), (Rect{1000 - 254, 25, 996, 696}));
+    window_->Resize(800, 600);
+    EXPECT_FALSE(f.Splitter()->IsExpanded());
+    f.Splitter()->SetCollapsed(0);
+    f.SetWidthMode(f.GetLayoutWidthMode());
+    f.OnSize();
+    EXPECT_EQ(f.Panel()->Bounds(), (Rect{546, 25, 796, 596}));
+    window_->Resize(1920, 1080);
+    EXPECT_EQ(f.GetPanelWidth(), 282);
+    EXPECT_TRUE(f.Splitter()->IsExpanded());
+}
+
 TEST_F(FrameLayoutTest, AViewOfNoSizeChangesNothingAndFirstLayoutEntersTheGame)
 {
     TestFrame& f = Start(1024, 768);
