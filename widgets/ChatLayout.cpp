@@ -450,17 +450,7 @@ int ChatLayout::RowHeightOf(const ChatElement* e) const
     return e ? e->Bottom() - e->rowTop : 0;
 }
 
-namespace {
-const ChatElement* RowAt(const ChatElement* first, int y)
-{
-    for (const ChatElement* e = first; e; e = e->next)
-        if (!e->Is(kHidden) && e->Bottom() > y)
-            return e;
-    return nullptr;
-}
-} // namespace
-
-void ChatLayout::WheelUp()
+void ChatLayout::WheelUp(int line)
 {
     if (singleLine) {
         scrollX_ = std::max(0, scrollX_ - viewWidth);
@@ -468,17 +458,17 @@ void ChatLayout::WheelUp()
     }
     if (scrollY_ <= topOffset_)
         return;
-    scrollY_ = std::max(topOffset_, scrollY_ - 3 * RowHeightOf(RowAt(first_, scrollY_)));
+    scrollY_ = std::max(topOffset_, scrollY_ - kWheelLines * std::max(1, line));
 }
 
-void ChatLayout::WheelDown()
+void ChatLayout::WheelDown(int line)
 {
     if (singleLine) {
         scrollX_ = std::min(scrollX_ + viewWidth, std::max(0, contentWidth_ - viewWidth));
         return;
     }
     const int bottom = std::max(topOffset_, topOffset_ + contentHeight_ - viewHeight);
-    scrollY_ = std::max(scrollY_, std::min(scrollY_ + 3 * RowHeightOf(RowAt(first_, scrollY_)), bottom));
+    scrollY_ = std::max(scrollY_, std::min(scrollY_ + kWheelLines * std::max(1, line), bottom));
 }
 
 void ChatLayout::ScrollAfterAppend()
