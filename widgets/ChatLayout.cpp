@@ -111,11 +111,34 @@ void ChatLayout::PlaceRow(ChatElement* rowFirst, ChatElement* end, int rowTop, i
 
 namespace {
 
-bool InWord(const ChatElement& e)
+bool IsDigit(const ChatElement& e)
 {
     const uint32_t c = e.code & 0xFF;
-    return e.Is(kOneByte) && !e.Is(kLineBreak) &&
-           ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
+    return e.Is(kOneByte) && !e.Is(kLineBreak) && c >= '0' && c <= '9';
+}
+
+// A sign before a digit ("+300", "-800") opens a run of its own, even right behind letters.
+bool IsSign(const ChatElement& e)
+{
+    const uint32_t c = e.code & 0xFF;
+    if (!e.Is(kOneByte) || e.Is(kLineBreak | kUnbroken) || (c != '+' && c != '-'))
+        return false;
+    const ChatElement* next = e.next;
+    while (next && next->Is(kHidden))
+        next = next->next;
+    return next && IsDigit(*next);
+}
+
+// Part of a run that wraps whole: Latin letters and digits, a sign before a digit, and characters
+// marked unbroken (a name). Other characters, CJK among them, break anywhere.
+bool InWord(const ChatElement& e)
+{
+    if (e.Is(kLineBreak))
+        return false;
+    if (e.Is(kUnbroken) || IsSign(e))
+        return true;
+    const uint32_t c = e.code & 0xFF;
+    return e.Is(kOneByte) && (IsDigit(e) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
 }
 
 } // namespace
@@ -164,9 +187,8 @@ void ChatLayout::LayoutRun(ChatElement* e, int count)
         rowHeight = 0;
         rowFirst = end;
     };
-    // A run of digits or Latin letters ("+200", "x16") moves to the next row whole when it
-    // started behind other elements of the row: its first element, its x and the row's height
-    // before it.
+    // A run (InWord: "+200", "x16", a name) moves to the next row whole when it started behind
+    // other elements of the row: its first element, its x and the row's height before it.
     ChatElement* word = nullptr;
     int wordX = 0, heightBeforeWord = 0;
     for (; count > 0 && e; --count, e = e->next) {
@@ -179,7 +201,7 @@ void ChatLayout::LayoutRun(ChatElement* e, int count)
             lineStart_ = false;
         if (!InWord(*e)) {
             word = nullptr;
-        } else if (!word) {
+        } else if (!word || IsSign(*e)) {
             word = e;
             wordX = x;
             heightBeforeWord = rowHeight;
