@@ -410,36 +410,40 @@ TEST(TextSurfaceWithFonts, EveryGlyphIsDrawnWholeAtTheSizesTheClientUses)
     ASSERT_EQ(FT_Init_FreeType(&ft), 0);
     Lumora::TextSurface surface(fonts);
     constexpr int kSide = 64;
-    for (const int size : {12, 13, 14, 15, 16, 20}) {
-        for (const std::string& gbk : characters) {
-            Lumora::TextStyle s;
-            s.SetFace("宋体");
-            s.size = size, s.weight = 400, s.wrap = 1, s.opacity = 255, s.colour = 0xFFFFFF;
-            std::vector<uint8_t> px(kSide * kSide * 4, 0);
-            {
-                Lumora::TextSurface::StyledCall call(surface, s);
-                surface.RenderText(px.data(), kSide, kSide, 20, 20, gbk);
-            }
-            const Ink drawn = CutToInk(kSide, kSide, [&](int x, int y) { return px[(size_t(y) * kSide + x) * 4 + 3]; });
+    // The client's face, and one of the chat's whose Latin letters are wider than their cells.
+    for (const char* faceName : {"宋体", "黑体"}) {
+        for (const int size : {12, 13, 14, 15, 16, 20}) {
+            for (const std::string& gbk : characters) {
+                Lumora::TextStyle s;
+                s.SetFace(faceName);
+                s.size = size, s.weight = 400, s.wrap = 1, s.opacity = 255, s.colour = 0xFFFFFF;
+                std::vector<uint8_t> px(kSide * kSide * 4, 0);
+                {
+                    Lumora::TextSurface::StyledCall call(surface, s);
+                    surface.RenderText(px.data(), kSide, kSide, 20, 20, gbk);
+                }
+                const Ink drawn =
+                    CutToInk(kSide, kSide, [&](int x, int y) { return px[(size_t(y) * kSide + x) * 4 + 3]; });
 
-            const char32_t cp =
-                gbk.size() == 1 ? char32_t(gbk[0]) : platform::GbkPairToCodePoint(uint8_t(gbk[0]), uint8_t(gbk[1]));
-            const platform::FontFace face = fonts->FaceOf("宋体", 400, false, cp);
-            FT_Face ftFace = nullptr;
-            ASSERT_EQ(FT_New_Face(ft, face.file.c_str(), face.index, &ftFace), 0) << face.file;
-            FT_Set_Pixel_Sizes(ftFace, 0, FT_UInt(size));
-            ASSERT_EQ(FT_Load_Char(ftFace, cp, FT_LOAD_TARGET_LIGHT | FT_LOAD_RENDER), 0);
-            const FT_Bitmap& bm = ftFace->glyph->bitmap;
-            const Ink own = CutToInk(int(bm.width), int(bm.rows), [&](int x, int y) -> uint8_t {
-                const uint8_t* row = bm.buffer + ptrdiff_t(y) * bm.pitch;
-                if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
-                    return (row[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
-                return row[x];
-            });
-            FT_Done_Face(ftFace);
-            EXPECT_TRUE(drawn == own) << face.family << " " << size << " '" << platform::GbkToUtf8(gbk) << "' drawn "
-                                      << drawn.width << "x" << drawn.height << ", FreeType's " << own.width << "x"
-                                      << own.height;
+                const char32_t cp =
+                    gbk.size() == 1 ? char32_t(gbk[0]) : platform::GbkPairToCodePoint(uint8_t(gbk[0]), uint8_t(gbk[1]));
+                const platform::FontFace face = fonts->FaceOf(faceName, 400, false, cp);
+                FT_Face ftFace = nullptr;
+                ASSERT_EQ(FT_New_Face(ft, face.file.c_str(), face.index, &ftFace), 0) << face.file;
+                FT_Set_Pixel_Sizes(ftFace, 0, FT_UInt(size));
+                ASSERT_EQ(FT_Load_Char(ftFace, cp, FT_LOAD_TARGET_LIGHT | FT_LOAD_RENDER), 0);
+                const FT_Bitmap& bm = ftFace->glyph->bitmap;
+                const Ink own = CutToInk(int(bm.width), int(bm.rows), [&](int x, int y) -> uint8_t {
+                    const uint8_t* row = bm.buffer + ptrdiff_t(y) * bm.pitch;
+                    if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
+                        return (row[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
+                    return row[x];
+                });
+                FT_Done_Face(ftFace);
+                EXPECT_TRUE(drawn == own)
+                    << face.family << " " << size << " '" << platform::GbkToUtf8(gbk) << "' drawn " << drawn.width
+                    << "x" << drawn.height << ", FreeType's " << own.width << "x" << own.height;
+            }
         }
     }
     FT_Done_FreeType(ft);

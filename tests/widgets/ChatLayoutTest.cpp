@@ -138,6 +138,7 @@ TEST(ChatLayout, AWrapKeepsNamesAndSignedNumbersWhole)
         {238, pay, "玩家一 刮风：玩家二 +300 玩家三 |-800"},
         {35, "ab +300", "ab |+300"},
         {28, "x-800", "x|-800"},
+        {28, "ab -cd", "ab -|cd"}, // a dash before letters is no sign
         {35, "+12345678", "+1234|5678"},
         {30, UnbrokenMarkup("玩家一二三") + "四", "玩家|一二|三四"},
         {30, "你好世界", "你好|世界"},
