@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -382,15 +381,13 @@ Ink CutToInk(int width, int height, At at)
     return ink;
 }
 
-// Every printable ASCII character and a few CJK ones, drawn by the text path in the client's face
-// at each size the client uses, found as the client finds its fonts from the run folder the hall
-// prepares (no assets in it), equal FreeType's own bitmap of the same face: the character cell
-// loses no column or row of any glyph.
+// Every printable ASCII character and a few CJK ones, drawn by the text path in the client's faces
+// at each size the client uses, its fonts found as the client finds them from the run folder the
+// hall prepares (no assets in it), equal FreeType's own bitmap of the same face: the character
+// cell loses no column or row of any glyph.
 TEST(TextSurfaceWithFonts, EveryGlyphIsDrawnWholeAtTheSizesTheClientUses)
 {
-    const std::filesystem::path run = std::filesystem::temp_directory_path() / ("xl-run-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(run);
-    platform::SetProgramFolder(run.string());
+    platform::SetProgramFolder((std::filesystem::temp_directory_path() / "xl-run-without-assets").string());
     const char* source = std::getenv("XL_SOURCE_DIR");
     const std::string savedSource = source ? source : "";
     unsetenv("XL_SOURCE_DIR");
@@ -398,7 +395,6 @@ TEST(TextSurfaceWithFonts, EveryGlyphIsDrawnWholeAtTheSizesTheClientUses)
     platform::SetProgramFolder({});
     if (source)
         setenv("XL_SOURCE_DIR", savedSource.c_str(), 1);
-    std::filesystem::remove_all(run);
     EXPECT_TRUE(fonts->AliasesLoaded());
 
     std::vector<std::string> characters;

@@ -210,25 +210,6 @@ TEST(ChatLayout, WheelAndScrollStayInsideTheContent)
     EXPECT_EQ(b.layout.ScrollY(), b.layout.ContentHeight() - 40);
     b.layout.WheelUp(16);
     EXPECT_EQ(b.layout.ScrollY(), b.layout.ContentHeight() - 40 - 48);
-
-    // A row far taller than the view (an unfolded list row) is read three lines a notch, both ways.
-    Box t(200, 100);
-    t.pictures = {"tall"};
-    t.Parse("a\n<z=tall,0,50,400>\nb");
-    const int end = t.layout.ContentHeight() - 100;
-    std::vector<int> down{0}, up;
-    while (down.back() < end && down.size() < 40) {
-        t.layout.WheelDown(17);
-        down.push_back(t.layout.ScrollY());
-    }
-    for (size_t i = 1; i < down.size(); ++i)
-        EXPECT_EQ(down[i], std::min(end, down[i - 1] + 51)) << i;
-    while (t.layout.ScrollY() > 0 && up.size() < 40) {
-        t.layout.WheelUp(17);
-        up.push_back(t.layout.ScrollY());
-    }
-    EXPECT_EQ(up.size(), down.size() - 1);
-    EXPECT_EQ(up.front(), end - 51);
 }
 
 TEST(ChatLayout, HitTestsAndCaretPlaces)
