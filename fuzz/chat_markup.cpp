@@ -101,8 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
     if (chain != layout.ElementCount())
         std::abort();
-    layout.WheelDown();
-    layout.WheelUp();
+    layout.WheelDown(16);
+    layout.WheelUp(16);
     Lumora::MoveCaret(layout, Lumora::CaretMove::Up, 14);
     Lumora::MoveCaret(layout, Lumora::CaretMove::Left, 14);
     layout.Select(layout.ElementAt(1), layout.ElementAt(int(size) % 7));

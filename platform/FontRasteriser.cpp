@@ -71,6 +71,7 @@ bool FontRasteriser::Render(const std::string& file, int index, char32_t codePoi
 {
     out.width = std::max(0, style.cellWidth);
     out.height = std::max(0, style.size);
+    out.left = out.top = 0;
     out.coverage.assign(static_cast<size_t>(out.width) * out.height, 0);
     out.underlineTop = std::max(0, out.height - 1);
     out.underlineRows = 1;
@@ -107,26 +108,24 @@ bool FontRasteriser::Render(const std::string& file, int index, char32_t codePoi
         return true;
 
     const FT_Bitmap& bm = slot->bitmap;
-    // Latin glyphs of proportional faces are centred in their half-width cell and clipped to it.
-    int left = (out.width - advance) / 2 + slot->bitmap_left;
-    int top = baseline - slot->bitmap_top;
+    if (bm.pixel_mode != FT_PIXEL_MODE_GRAY && bm.pixel_mode != FT_PIXEL_MODE_MONO)
+        return true;
+    // Latin glyphs of proportional faces are centred in their half-width cell; the bitmap is kept
+    // whole, however far it reaches past the cell.
+    out.left = (out.width - advance) / 2 + slot->bitmap_left;
+    out.top = baseline - slot->bitmap_top;
+    out.width = static_cast<int>(bm.width);
+    out.height = static_cast<int>(bm.rows);
+    out.coverage.assign(static_cast<size_t>(out.width) * out.height, 0);
     for (unsigned row = 0; row < bm.rows; ++row) {
-        int y = top + static_cast<int>(row);
-        if (y < 0 || y >= out.height)
-            continue;
         const unsigned char* src = bm.buffer + static_cast<ptrdiff_t>(row) * bm.pitch;
+        uint8_t* dst = out.coverage.data() + static_cast<size_t>(row) * out.width;
         for (unsigned col = 0; col < bm.width; ++col) {
-            int x = left + static_cast<int>(col);
-            if (x < 0 || x >= out.width)
-                continue;
-            uint8_t a = 0;
-            if (bm.pixel_mode == FT_PIXEL_MODE_GRAY)
-                a = bm.num_grays == 256 ? src[col] : static_cast<uint8_t>(src[col] * 255 / std::max(1, bm.num_grays - 1));
-            else if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
-                a = (src[col >> 3] & (0x80 >> (col & 7))) ? 255 : 0;
+            if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
+                dst[col] = (src[col >> 3] & (0x80 >> (col & 7))) ? 255 : 0;
             else
-                continue;
-            out.coverage[static_cast<size_t>(y) * out.width + x] = a;
+                dst[col] = bm.num_grays == 256 ? src[col]
+                                               : static_cast<uint8_t>(src[col] * 255 / std::max(1, bm.num_grays - 1));
         }
     }
     return true;

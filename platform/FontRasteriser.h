@@ -25,8 +25,8 @@ public:
     FontRasteriser(const FontRasteriser&) = delete;
     FontRasteriser& operator=(const FontRasteriser&) = delete;
 
-    // Fills `out` (cellWidth x size) with the character from the face; false when the file
-    // cannot be opened. A character the face lacks leaves the cell empty.
+    // Fills `out` with the character from the face, whole, placed in its cellWidth x size cell;
+    // false when the file cannot be opened. A character the face lacks leaves the cell empty.
     bool Render(const std::string& file, int index, char32_t codePoint, const RasterStyle& style, GlyphMask& out);
 
 private:

@@ -49,7 +49,7 @@ private:
 };
 
 // The default location of the alias file: assets/fonts/cjk-aliases.conf under the program's
-// folder, or under XL_SOURCE_DIR (a build tree run from its source checkout).
+// folder, beside the executable, or under XL_SOURCE_DIR (a build tree run from its source checkout).
 std::string DefaultFontAliasFile();
 
 } // namespace platform

@@ -17,12 +17,16 @@ struct GlyphRequest {
     int cellWidth = 0;     // columns of the cell: the engine's advance for the character
 };
 
-// Coverage 0-255 of a cellWidth x size cell, rows top-down; the glyph stands on the cell's
-// baseline and is clipped to the cell. The underline band is given apart so that the engine
-// can lay it over the whole advance, spaces included.
+// Coverage 0-255 of the glyph's own box, rows top-down, placed by `left` and `top` against the
+// top-left of its cellWidth x size cell: the glyph stands on the cell's baseline and is not cut
+// to the cell, since a stroke above the em box or a letter wider than its advance must still be
+// drawn whole (only the picture's edges cut it). The underline band (rows of the cell) is given
+// apart so that the engine can lay it over the whole advance, spaces included.
 struct GlyphMask {
     int width = 0;
     int height = 0;
+    int left = 0; // the box's first column and row, in the cell's columns and rows
+    int top = 0;
     std::vector<uint8_t> coverage; // width * height bytes
     int underlineTop = 0;          // first row of the underline band
     int underlineRows = 1;         // its thickness, at least one row

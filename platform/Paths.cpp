@@ -37,6 +37,11 @@ std::string ProgramFolder()
     }
     if (const char* v = std::getenv("XL_PROGRAM_DIR"); v && *v)
         return WithSlash(v);
+    return ExecutableFolder();
+}
+
+std::string ExecutableFolder()
+{
     std::error_code ec;
     auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec)

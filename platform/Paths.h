@@ -10,6 +10,9 @@ namespace platform {
 // SetProgramFolder (tests), takes its place.
 std::string ProgramFolder();
 void SetProgramFolder(std::string folder); // empty restores the default
+// The folder of the running executable itself, ending in '/', whatever the program folder is:
+// where the files the program ships with stand (the hall runs it with another program folder).
+std::string ExecutableFolder();
 
 // The folder for temporary files (TMPDIR or /tmp), ending in '/'.
 std::string TempFolder();

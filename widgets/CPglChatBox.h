@@ -141,6 +141,9 @@ public:
     void SetLineSpace(int pixels) { doc_.layout.rowGap = -double(std::abs(pixels)); }
     void SetCharSpace(int pixels) { doc_.charGap = std::abs(pixels); }
     void SetHangingIndent(bool on) { doc_.layout.hangingIndent = on; }
+    // The pitch of a line of the box's text (its font and the row gap): the wheel's and the
+    // scroll bar's step.
+    int LineHeight() const;
     void SetMargin(int x, int y);
     void ScrollTo(int position);
     void ScrollToHome();

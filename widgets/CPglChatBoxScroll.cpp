@@ -73,7 +73,7 @@ void CPglChatBox::UpdateScrollBars()
             Layout(layout.viewWidth + barWidth, layout.viewHeight);
         }
         vbar_->SetRange(layout.ScrollY() - layout.TopOffset(), std::min(layout.viewHeight, layout.ContentHeight()),
-                        layout.ContentHeight(), std::max(1, doc_.format.height));
+                        layout.ContentHeight(), LineHeight());
     }
     if (hbar_) {
         const int barHeight = int(hbar_->GetHeight() + 0.5);
@@ -135,16 +135,22 @@ void CPglChatBox::ScrollToEnd()
     RequestRefresh();
 }
 
+int CPglChatBox::LineHeight() const
+{
+    const int height = std::max(1, doc_.format.height);
+    return height + doc_.layout.RowGapFor(height);
+}
+
 void CPglChatBox::OnWheelUp()
 {
-    doc_.layout.WheelUp();
+    doc_.layout.WheelUp(LineHeight());
     RequestRefresh();
     RedrawSelection();
 }
 
 void CPglChatBox::OnWheelDown()
 {
-    doc_.layout.WheelDown();
+    doc_.layout.WheelDown(LineHeight());
     RequestRefresh();
     RedrawSelection();
 }

@@ -86,11 +86,12 @@ void CXyBlockList::Select(CXyListBlock* row)
         for (const ChatElement* e = Content().First(); e; e = e->next) {
             if (!e->Is(chat_flag::kObject) || e->code != selected_)
                 continue;
+            // A row taller than the view shows its top: the wheel reads on from there.
             const int scroll = Content().ScrollY(), view = GetViewHeight();
-            if (e->y + e->height > scroll + view)
-                MutableContent().ScrollTo(e->y + e->height - view);
-            else if (e->y < scroll)
+            if (e->y < scroll || e->height > view)
                 MutableContent().ScrollTo(e->y);
+            else if (e->y + e->height > scroll + view)
+                MutableContent().ScrollTo(e->y + e->height - view);
             break;
         }
     }

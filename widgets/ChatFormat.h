@@ -10,6 +10,8 @@ namespace Lumora {
 namespace chat_flag {
 inline constexpr uint32_t kOneByte = 0x1;
 inline constexpr uint32_t kTwoByte = 0x2;
+// A character of a run that wraps only when the run alone is wider than the line (a name).
+inline constexpr uint32_t kUnbroken = 0x40;
 inline constexpr uint32_t kObject = 0x8;
 inline constexpr uint32_t kItalic = 0x10;
 inline constexpr uint32_t kUnderline = 0x20;
@@ -23,7 +25,7 @@ inline constexpr uint32_t kLink = 0x2000;
 inline constexpr uint32_t kNotDrawn = 0x4000;
 inline constexpr uint32_t kHidden = 0x8000;
 // The flags a format carries into its characters.
-inline constexpr uint32_t kFormatMask = kItalic | kUnderline | kBold | kLink;
+inline constexpr uint32_t kFormatMask = kItalic | kUnderline | kBold | kLink | kUnbroken;
 } // namespace chat_flag
 
 namespace chat_style {

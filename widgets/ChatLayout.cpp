@@ -111,11 +111,34 @@ void ChatLayout::PlaceRow(ChatElement* rowFirst, ChatElement* end, int rowTop, i
 
 namespace {
 
-bool InWord(const ChatElement& e)
+bool IsDigit(const ChatElement& e)
 {
     const uint32_t c = e.code & 0xFF;
-    return e.Is(kOneByte) && !e.Is(kLineBreak) &&
-           ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
+    return e.Is(kOneByte) && !e.Is(kLineBreak) && c >= '0' && c <= '9';
+}
+
+// A sign before a digit ("+300", "-800") opens a run of its own, even right behind letters.
+bool IsSign(const ChatElement& e)
+{
+    const uint32_t c = e.code & 0xFF;
+    if (!e.Is(kOneByte) || e.Is(kLineBreak | kUnbroken) || (c != '+' && c != '-'))
+        return false;
+    const ChatElement* next = e.next;
+    while (next && next->Is(kHidden))
+        next = next->next;
+    return next && IsDigit(*next);
+}
+
+// Part of a run that wraps whole: Latin letters and digits, a sign before a digit, and characters
+// marked unbroken (a name). Other characters, CJK among them, break anywhere.
+bool InWord(const ChatElement& e)
+{
+    if (e.Is(kLineBreak))
+        return false;
+    if (e.Is(kUnbroken) || IsSign(e))
+        return true;
+    const uint32_t c = e.code & 0xFF;
+    return e.Is(kOneByte) && (IsDigit(e) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
 }
 
 } // namespace
@@ -164,9 +187,8 @@ void ChatLayout::LayoutRun(ChatElement* e, int count)
         rowHeight = 0;
         rowFirst = end;
     };
-    // A run of digits or Latin letters ("+200", "x16") moves to the next row whole when it
-    // started behind other elements of the row: its first element, its x and the row's height
-    // before it.
+    // A run (InWord: "+200", "x16", a name) moves to the next row whole when it started behind
+    // other elements of the row: its first element, its x and the row's height before it.
     ChatElement* word = nullptr;
     int wordX = 0, heightBeforeWord = 0;
     for (; count > 0 && e; --count, e = e->next) {
@@ -179,7 +201,7 @@ void ChatLayout::LayoutRun(ChatElement* e, int count)
             lineStart_ = false;
         if (!InWord(*e)) {
             word = nullptr;
-        } else if (!word) {
+        } else if (!word || IsSign(*e)) {
             word = e;
             wordX = x;
             heightBeforeWord = rowHeight;
@@ -450,17 +472,7 @@ int ChatLayout::RowHeightOf(const ChatElement* e) const
     return e ? e->Bottom() - e->rowTop : 0;
 }
 
-namespace {
-const ChatElement* RowAt(const ChatElement* first, int y)
-{
-    for (const ChatElement* e = first; e; e = e->next)
-        if (!e->Is(kHidden) && e->Bottom() > y)
-            return e;
-    return nullptr;
-}
-} // namespace
-
-void ChatLayout::WheelUp()
+void ChatLayout::WheelUp(int line)
 {
     if (singleLine) {
         scrollX_ = std::max(0, scrollX_ - viewWidth);
@@ -468,17 +480,17 @@ void ChatLayout::WheelUp()
     }
     if (scrollY_ <= topOffset_)
         return;
-    scrollY_ = std::max(topOffset_, scrollY_ - 3 * RowHeightOf(RowAt(first_, scrollY_)));
+    scrollY_ = std::max(topOffset_, scrollY_ - kWheelLines * std::max(1, line));
 }
 
-void ChatLayout::WheelDown()
+void ChatLayout::WheelDown(int line)
 {
     if (singleLine) {
         scrollX_ = std::min(scrollX_ + viewWidth, std::max(0, contentWidth_ - viewWidth));
         return;
     }
     const int bottom = std::max(topOffset_, topOffset_ + contentHeight_ - viewHeight);
-    scrollY_ = std::max(scrollY_, std::min(scrollY_ + 3 * RowHeightOf(RowAt(first_, scrollY_)), bottom));
+    scrollY_ = std::max(scrollY_, std::min(scrollY_ + kWheelLines * std::max(1, line), bottom));
 }
 
 void ChatLayout::ScrollAfterAppend()

@@ -101,8 +101,11 @@ public:
     void ScrollTo(int position);  // y, or x in single-line mode
     void ScrollToEnd();
     void ScrollToHome();
-    void WheelUp();
-    void WheelDown();
+    // A notch scrolls kWheelLines lines of `line` pixels, wherever they stand: a row taller than
+    // the view (an unfolded list row) is read through, not jumped over. Single-line: a view.
+    static constexpr int kWheelLines = 3;
+    void WheelUp(int line);
+    void WheelDown(int line);
     // Brings the end (or the caret) into view after an append.
     void ScrollAfterAppend();
     void SetScroll(int x, int y) { scrollX_ = x, scrollY_ = y; }

@@ -8,6 +8,9 @@ namespace Lumora {
 namespace {
 
 constexpr uint32_t kLinkColour = 0xFF0000;
+// Whole tags: the attribute tags are matched anywhere inside a tag, these only as they stand.
+constexpr std::string_view kUnbrokenOpen = "nobr";
+constexpr std::string_view kUnbrokenClose = "/nobr";
 
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -177,6 +180,11 @@ std::string EscapeMarkup(std::string_view text) { return Escape(text, false); }
 
 std::string EscapeChatText(std::string_view text) { return Escape(text, true); }
 
+std::string UnbrokenMarkup(std::string_view text)
+{
+    return "<" + std::string(kUnbrokenOpen) + ">" + Escape(text, false) + "<" + std::string(kUnbrokenClose) + ">";
+}
+
 void AppendChatCharacters(std::string_view text, ChatMarkupHost& host)
 {
     for (size_t i = 0; i < text.size(); ++i) {
@@ -228,6 +236,10 @@ bool ApplyChatFormatTag(std::string_view tag, ChatMarkupHost& host, const ChatTa
     if (tag.find("notify") != npos)
         return true;
     ChatFormat& f = host.MarkupFormat();
+    if (tag == kUnbrokenOpen || tag == kUnbrokenClose) {
+        f.flags = tag == kUnbrokenOpen ? f.flags | chat_flag::kUnbroken : f.flags & ~chat_flag::kUnbroken;
+        return true;
+    }
     const int maxHeight = host.MarkupMaxFontHeight();
     bool applied = false;
     size_t p;

@@ -90,6 +90,11 @@ void AppendChatCharacters(std::string_view text, ChatMarkupHost& host);
 // A run of characters joined to a link object (or plain characters without the Links style).
 void AppendChatLink(std::string_view address, std::string_view label, std::string_view hover, ChatMarkupHost& host);
 
+// A name put into markup as one run: escaped like EscapeMarkup and enclosed in the tags that
+// keep a wrap out of it (unless the name alone is wider than the line). The tags change
+// nothing else of the format.
+std::string UnbrokenMarkup(std::string_view text);
+
 // Names and peer texts put into markup: '#', '<' and '>' are escaped so they show as written.
 // For running text only: a tag's bytes are read as they stand, so a value inside a tag (a link
 // address) must not be escaped, and one holding '>', ',' or ';' cannot be written at all.

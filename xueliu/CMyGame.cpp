@@ -298,10 +298,10 @@ std::string CMyGame::ChairName(int chair) const
     return name;
 }
 
-void CMyGame::GameLine(const std::string& gbk)
+void CMyGame::GameLine(const std::string& plain, const std::string& markup)
 {
-    lines_.push_back(gbk);
+    lines_.push_back(plain);
     if (lines_.size() > 200)
         lines_.erase(lines_.begin());
-    SystemLine(" <c=2906200>" + gbk + "\r\n");
+    SystemLine(" <c=2906200>" + markup + "\r\n");
 }

@@ -176,7 +176,9 @@ protected:
     bool MayThrowLocked(const Lumora::CMJCard2& tile) const;
     // The line under each seat's panel: missing suit, wins, this deal's amount.
     void RefreshSeatMark(int chair);
-    void GameLine(const std::string& gbk);
+    // A line of the hand's log and of the chat: `plain` as the log keeps it, `markup` as the chat
+    // shows it (its names as unbroken runs).
+    void GameLine(const std::string& plain, const std::string& markup);
     std::string ChairName(int chair) const;
     // Boards.
     // A board of `kind` centred on the table: title, text lines, contentHeight pixels for the

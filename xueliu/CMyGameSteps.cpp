@@ -10,6 +10,8 @@
 #include "xueliu/RecordChecks.h"
 #include "xueliu/ResultSummary.h"
 #include "widgets/AppServices.h"
+#include "widgets/ChatMarkup.h"
+#include "xueliu/GameLines.h"
 #include "xueliu/CGameApp.h"
 #include "xueliu/CGameInfoEx.h"
 #include "xueliu/CGameNotifyEx.h"
@@ -40,8 +42,6 @@ std::string Printf(const char* format, auto... args)
     std::snprintf(line, sizeof line, format, args...);
     return line;
 }
-
-std::string Signed(int64_t v) { return Printf("%+lld", static_cast<long long>(v)); }
 
 } // namespace
 
@@ -287,7 +287,8 @@ void CMyGame::OnExchangeDone(const uint8_t* data, size_t length)
     if (handMode != kHandNormal)
         SetHandMode(kHandNormal);
     static constexpr const char* kDirection[4] = {"", "下家", "上家", "对家"};
-    GameLine(Printf("换三张：%s", direction >= 1 && direction <= 3 ? kDirection[direction] : "?"));
+    const std::string line = Printf("换三张：%s", direction >= 1 && direction <= 3 ? kDirection[direction] : "?");
+    GameLine(line, EscapeMarkup(line));
     if (IsLookOnClient() || receiver != OwnChair())
         return;
     for (int i = 0; i < 3; ++i)
@@ -421,14 +422,14 @@ void CMyGame::OnScoreChange(const uint8_t* data, size_t length)
         return;
     }
     static constexpr const char* kReason[6] = {"刮风", "刮风", "下雨", "查花猪", "查大叫", "退税"};
-    std::string line = Printf("%s %s：", ChairName(chair).c_str(), kReason[reason - 4]);
+    int32_t deltas[4];
     for (size_t c = 0; c < 4; ++c) {
-        const int32_t delta = r.I32(8 + c * 4);
-        amounts_[c] += delta;
-        if (delta)
-            line += ChairName(int(c)) + " " + Signed(delta) + " ";
+        deltas[c] = r.I32(8 + c * 4);
+        amounts_[c] += deltas[c];
     }
-    GameLine(line);
+    const auto line =
+        xueliu::ScoreChangeLine(chair, kReason[reason - 4], deltas, [this](int c) { return ChairName(c); });
+    GameLine(line.plain, line.markup);
     handRecords_.changes.emplace_back(data, data + length);
     FollowPayment(data, length, 8, 24);
 }
@@ -464,7 +465,9 @@ void CMyGame::OnPlayerWins(const uint8_t* data, size_t length)
     for (size_t i = 0; i < 16; ++i)
         counters[i] = r.I32(28 + i * 4);
     handRecords_.wins.emplace_back(data, data + length);
-    GameLine(Printf("%s 胡了：%s×%d", ChairName(winner).c_str(), FanLabels(counters, kind).c_str(), multiple));
+    xueliu::GameLineText line;
+    line.Name(ChairName(winner)).Text(Printf(" 胡了：%s×%d", FanLabels(counters, kind).c_str(), multiple));
+    GameLine(line.plain, line.markup);
     for (size_t c = 0; c < 4; ++c)
         amounts_[c] += r.I32(92 + c * 4);
     FollowPayment(data, length, 92, 108);

@@ -250,39 +250,41 @@ void TextSurface::DrawCharacter(std::string_view bytes, int advance)
 void TextSurface::BlendCell(const platform::GlyphMask& mask, int advance)
 {
     const int size = current_.size;
+    const int cellTop = lineBottom_ - size;
     const uint8_t blue = (current_.colour >> 16) & 0xFF, green = (current_.colour >> 8) & 0xFF,
                   red = current_.colour & 0xFF;
-    const int underlineEnd = mask.underlineTop + std::max(1, mask.underlineRows);
-    for (int r = 0; r < size; ++r) {
-        const int ty = lineBottom_ - size + r;
-        if (ty < 0 || ty >= target_.height)
-            continue;
-        const bool underlineRow = current_.underline && r >= mask.underlineTop && r < underlineEnd;
-        for (int c = 0; c < advance; ++c) {
-            const int tx = penX_ + c;
-            if (tx < 0 || tx >= target_.width)
-                continue;
-            unsigned a = r < mask.height && c < mask.width ? mask.coverage[size_t(r) * mask.width + c] : 0;
-            if (underlineRow)
-                a = 255;
-            if (a == 0)
-                continue;
-            if (current_.opacity != 255)
-                a = (a * std::min<uint32_t>(current_.opacity, 255)) >> 8;
-            uint8_t* px = target_.pixels + (size_t(ty) * target_.width + tx) * 4;
-            if (px[3] == 0) {
-                px[0] = blue;
-                px[1] = green;
-                px[2] = red;
-                px[3] = static_cast<uint8_t>(a);
-            } else {
-                px[0] = static_cast<uint8_t>((blue * a + px[0] * (255 - a)) >> 8);
-                px[1] = static_cast<uint8_t>((green * a + px[1] * (255 - a)) >> 8);
-                px[2] = static_cast<uint8_t>((red * a + px[2] * (255 - a)) >> 8);
-                px[3] = static_cast<uint8_t>(std::max<unsigned>(a, px[3]));
-            }
+    const auto blend = [&](int tx, int ty, unsigned a) {
+        if (tx < 0 || tx >= target_.width || ty < 0 || ty >= target_.height || a == 0)
+            return;
+        if (current_.opacity != 255)
+            a = (a * std::min<uint32_t>(current_.opacity, 255)) >> 8;
+        uint8_t* px = target_.pixels + (size_t(ty) * target_.width + tx) * 4;
+        if (px[3] == 0) {
+            px[0] = blue;
+            px[1] = green;
+            px[2] = red;
+            px[3] = static_cast<uint8_t>(a);
+        } else {
+            px[0] = static_cast<uint8_t>((blue * a + px[0] * (255 - a)) >> 8);
+            px[1] = static_cast<uint8_t>((green * a + px[1] * (255 - a)) >> 8);
+            px[2] = static_cast<uint8_t>((red * a + px[2] * (255 - a)) >> 8);
+            px[3] = static_cast<uint8_t>(std::max<unsigned>(a, px[3]));
         }
-    }
+    };
+    // The underline band covers the advance, spaces included, and hides the glyph under it.
+    const int underlineEnd =
+        current_.underline ? std::min(size, mask.underlineTop + std::max(1, mask.underlineRows)) : 0;
+    const auto underlined = [&](int r, int c) {
+        return r >= mask.underlineTop && r < underlineEnd && c >= 0 && c < advance;
+    };
+    for (int r = std::max(0, mask.underlineTop); r < underlineEnd; ++r)
+        for (int c = 0; c < advance; ++c)
+            blend(penX_ + c, cellTop + r, 255);
+    // The glyph whole, wherever its box reaches: only the picture's edges cut it.
+    for (int r = 0; r < mask.height; ++r)
+        for (int c = 0; c < mask.width; ++c)
+            if (!underlined(mask.top + r, mask.left + c))
+                blend(penX_ + mask.left + c, cellTop + mask.top + r, mask.coverage[size_t(r) * mask.width + c]);
 }
 
 TextSurface::StyledCall::StyledCall(TextSurface& surface, const TextStyle& style)

@@ -60,7 +60,7 @@ WaitDialogPicture PaintWaitDialog(const WaitDialogState& state, platform::GlyphS
         const platform::GlyphMask& mask = glyphs.Glyph(request);
         for (int gy = 0; gy < mask.height; ++gy)
             for (int gx = 0; gx < mask.width; ++gx) {
-                const int px = x + gx, py = top + gy;
+                const int px = x + mask.left + gx, py = top + mask.top + gy;
                 const uint8_t a = mask.coverage[gy * mask.width + gx];
                 if (a == 0 || px < 0 || px >= w || py < 0 || py >= h)
                     continue;

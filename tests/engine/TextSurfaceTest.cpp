@@ -1,10 +1,18 @@
 // Layout, markup and blending of the text surface, made exact by a glyph source of solid cells.
 #include "engine/text/TextSurface.h"
+#include "platform/Charset.h"
 #include "platform/FontGlyphSource.h"
+#include "platform/GbkCodePoints.h"
+#include "platform/Paths.h"
 #include "tests/support/PatternGlyphSource.h"
 
 #include <gtest/gtest.h>
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -341,6 +349,100 @@ TEST(TextSurfaceWithFonts, DrawsChineseAndLatinWithAnUnderlineAcrossTheAdvance)
     EXPECT_GT(spaceInk, 0);
     EXPECT_EQ(spaceInk % 8, 0);
     EXPECT_EQ(inkIn(32, 40), 0);
+}
+
+} // namespace
+
+namespace {
+
+// Coverage rows cut to the ink: what a glyph looks like wherever it stands.
+struct Ink {
+    int width = 0, height = 0;
+    std::vector<uint8_t> coverage;
+    bool operator==(const Ink&) const = default;
+};
+
+template <typename At>
+Ink CutToInk(int width, int height, At at)
+{
+    int left = width, top = height, right = -1, bottom = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (at(x, y))
+                left = std::min(left, x), right = std::max(right, x), top = std::min(top, y),
+                bottom = std::max(bottom, y);
+    Ink ink;
+    if (right < 0)
+        return ink;
+    ink.width = right - left + 1, ink.height = bottom - top + 1;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x)
+            ink.coverage.push_back(at(x, y));
+    return ink;
+}
+
+// Every printable ASCII character and a few CJK ones, drawn by the text path in the client's faces
+// at each size the client uses, its fonts found as the client finds them from the run folder the
+// hall prepares (no assets in it), equal FreeType's own bitmap of the same face: the character
+// cell loses no column or row of any glyph.
+TEST(TextSurfaceWithFonts, EveryGlyphIsDrawnWholeAtTheSizesTheClientUses)
+{
+    platform::SetProgramFolder((std::filesystem::temp_directory_path() / "xl-run-without-assets").string());
+    const char* source = std::getenv("XL_SOURCE_DIR");
+    const std::string savedSource = source ? source : "";
+    unsetenv("XL_SOURCE_DIR");
+    auto fonts = std::make_shared<platform::FontGlyphSource>();
+    platform::SetProgramFolder({});
+    if (source)
+        setenv("XL_SOURCE_DIR", savedSource.c_str(), 1);
+    EXPECT_TRUE(fonts->AliasesLoaded());
+
+    std::vector<std::string> characters;
+    for (char c = '!'; c <= '~'; ++c)
+        characters.push_back(std::string(1, c));
+    for (const char* cjk : {"玩", "家", "中", "龙", "胡", "：", "，"})
+        characters.push_back(cjk);
+    FT_Library ft = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&ft), 0);
+    Lumora::TextSurface surface(fonts);
+    constexpr int kSide = 64;
+    // The client's face, and one of the chat's whose Latin letters are wider than their cells.
+    for (const char* faceName : {"宋体", "黑体"}) {
+        for (const int size : {12, 13, 14, 15, 16, 20}) {
+            for (const std::string& gbk : characters) {
+                Lumora::TextStyle s;
+                s.SetFace(faceName);
+                s.size = size, s.weight = 400, s.wrap = 1, s.opacity = 255, s.colour = 0xFFFFFF;
+                std::vector<uint8_t> px(kSide * kSide * 4, 0);
+                {
+                    Lumora::TextSurface::StyledCall call(surface, s);
+                    surface.RenderText(px.data(), kSide, kSide, 20, 20, gbk);
+                }
+                const Ink drawn =
+                    CutToInk(kSide, kSide, [&](int x, int y) { return px[(size_t(y) * kSide + x) * 4 + 3]; });
+
+                const char32_t cp =
+                    gbk.size() == 1 ? char32_t(gbk[0]) : platform::GbkPairToCodePoint(uint8_t(gbk[0]), uint8_t(gbk[1]));
+                const platform::FontFace face = fonts->FaceOf(faceName, 400, false, cp);
+                FT_Face ftFace = nullptr;
+                ASSERT_EQ(FT_New_Face(ft, face.file.c_str(), face.index, &ftFace), 0) << face.file;
+                FT_Set_Pixel_Sizes(ftFace, 0, FT_UInt(size));
+                ASSERT_EQ(FT_Load_Char(ftFace, cp, FT_LOAD_TARGET_LIGHT | FT_LOAD_RENDER), 0);
+                const FT_Bitmap& bm = ftFace->glyph->bitmap;
+                const Ink own = CutToInk(int(bm.width), int(bm.rows), [&](int x, int y) -> uint8_t {
+                    const uint8_t* row = bm.buffer + ptrdiff_t(y) * bm.pitch;
+                    if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
+                        return (row[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
+                    return row[x];
+                });
+                FT_Done_Face(ftFace);
+                EXPECT_TRUE(drawn == own)
+                    << face.family << " " << size << " '" << platform::GbkToUtf8(gbk) << "' drawn " << drawn.width
+                    << "x" << drawn.height << ", FreeType's " << own.width << "x" << own.height;
+            }
+        }
+    }
+    FT_Done_FreeType(ft);
 }
 
 } // namespace

@@ -84,13 +84,14 @@ TEST(FontResolver, ChineseFaceNamesReachTheCjkFonts)
     EXPECT_FALSE(Fonts().FaceOf("宋体", 400, false, U'A').file.empty());
 }
 
-TEST(FontGlyphSource, DrawsCellsOfTheRequestedSize)
+TEST(FontGlyphSource, PlacesEachGlyphInACellOfTheRequestedSize)
 {
     for (char32_t cp : {U'一', U'中', U'A'}) {
         GlyphRequest r{"宋体", 16, 400, false, cp, cp == U'A' ? 8 : 16};
         const auto& m = Fonts().Glyph(r);
-        EXPECT_EQ(m.width, r.cellWidth);
-        EXPECT_EQ(m.height, 16);
+        EXPECT_EQ(m.coverage.size(), size_t(m.width) * size_t(m.height));
+        EXPECT_TRUE(m.left >= 0 && m.left + m.width <= r.cellWidth && m.top >= 0 && m.top + m.height <= 16)
+            << static_cast<uint32_t>(cp);
         EXPECT_GT(Covered(m), 3) << static_cast<uint32_t>(cp);
         EXPECT_GE(m.underlineTop, 0);
         EXPECT_LT(m.underlineTop, 16);

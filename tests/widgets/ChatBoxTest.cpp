@@ -234,12 +234,12 @@ TEST_F(ChatBoxTest, TheWheelScrollsThreeRowsAndStopsAtTheEnds)
     EXPECT_EQ(end, box->Content().ContentHeight() - 100);
     E().Click(150, 150);  // focus
     E().Wheel(120);
-    EXPECT_EQ(box->Content().ScrollY(), end - 3 * 14);
+    EXPECT_EQ(box->Content().ScrollY(), end - 3 * 16); // rows of 14 and their gaps of 2
     for (int i = 0; i < 20; ++i)
         E().Wheel(120);
     EXPECT_EQ(box->Content().ScrollY(), 0);
     E().Wheel(-120);
-    EXPECT_EQ(box->Content().ScrollY(), 3 * 14);
+    EXPECT_EQ(box->Content().ScrollY(), 3 * 16);
 }
 
 TEST_F(ChatBoxTest, AChatObjectButtonPostsItsOwnIdAndShowsItsFrames)

@@ -53,10 +53,9 @@ TEST(ChatLayout, RowsWrapGrowAndBreak)
     // A run of digits or letters goes to the next row whole, unless it fills rows by itself.
     Box w(35, 100);
     w.Parse("ab+200 abcdefgh");
-    EXPECT_EQ(w.At(2)->rowTop, 0); // '+'
-    EXPECT_EQ(w.At(3)->x, 0); // '2'
-    EXPECT_EQ(w.At(3)->rowTop, 16);
-    EXPECT_EQ(w.At(5)->x, 14);
+    EXPECT_EQ(w.At(2)->x, 0); // '+', with its digits
+    EXPECT_EQ(w.At(2)->rowTop, 16);
+    EXPECT_EQ(w.At(5)->x, 21);
     EXPECT_EQ(w.At(7)->rowTop, 32); // the long run starts its own row, then breaks
     EXPECT_EQ(w.At(11)->rowTop, 32);
     EXPECT_EQ(w.At(12)->x, 0);
@@ -121,6 +120,42 @@ TEST(ChatLayout, AWrappedLineContinuesUnderItsLeadingSpaces)
     }
 }
 
+// The rows of a game's payment line and of plain text at several widths (CJK 14 wide, ASCII 7): a
+// wrap keeps a sign with its digits and a name whole, unless the run alone is wider than the line;
+// CJK text breaks anywhere else.
+TEST(ChatLayout, AWrapKeepsNamesAndSignedNumbersWhole)
+{
+    const std::string pay =
+        UnbrokenMarkup("玩家一") + " 刮风：" + UnbrokenMarkup("玩家二") + " +300 " + UnbrokenMarkup("玩家三") + " -800";
+    struct Case {
+        int width;
+        std::string markup;
+        std::string rows; // each row's text, rows joined by '|'
+    } const cases[] = {
+        {120, pay, "玩家一 刮风：|玩家二 +300 |玩家三 -800"},
+        {100, pay, "玩家一 刮风：|玩家二 +300 |玩家三 -800"},
+        {150, pay, "玩家一 刮风：玩家二 |+300 玩家三 -800"},
+        {238, pay, "玩家一 刮风：玩家二 +300 玩家三 |-800"},
+        {35, "ab +300", "ab |+300"},
+        {28, "x-800", "x|-800"},
+        {28, "ab -cd", "ab -|cd"}, // a dash before letters is no sign
+        {35, "+12345678", "+1234|5678"},
+        {30, UnbrokenMarkup("玩家一二三") + "四", "玩家|一二|三四"},
+        {30, "你好世界", "你好|世界"},
+        {60, "玩家一 刮风：玩家二", "玩家一 |刮风：玩|家二"},
+    };
+    for (const Case& c : cases) {
+        Box b(c.width, 200);
+        b.Parse(c.markup);
+        for (int pass = 0; pass < 2; ++pass, b.layout.RelayoutElements()) {
+            std::string rows;
+            for (const ChatElement* e = b.layout.First(); e; e = e->next)
+                rows += (e != b.layout.First() && e->rowTop != b.layout.Predecessor(e)->rowTop ? "|" : "") + e->Text();
+            EXPECT_EQ(rows, c.rows) << c.width << " " << c.markup << " " << pass;
+        }
+    }
+}
+
 TEST(ChatLayout, AnElementWiderThanTheViewStandsAloneOnItsRow)
 {
     Box b(20, 100);
@@ -148,12 +183,12 @@ TEST(ChatLayout, SingleLineNeverWrapsAndScrollsByViews)
         EXPECT_EQ(b.At(i)->rowTop, 0);
     EXPECT_EQ(b.At(12)->y, 20 - 1 - 14 + 0);
     EXPECT_EQ(b.layout.ContentWidth(), 12 * 7);
-    b.layout.WheelDown();
+    b.layout.WheelDown(16);
     EXPECT_EQ(b.layout.ScrollX(), 30);
-    b.layout.WheelDown();
-    b.layout.WheelDown();
+    b.layout.WheelDown(16);
+    b.layout.WheelDown(16);
     EXPECT_EQ(b.layout.ScrollX(), 84 - 30);
-    b.layout.WheelUp();
+    b.layout.WheelUp(16);
     EXPECT_EQ(b.layout.ScrollX(), 24);
 }
 
@@ -164,17 +199,17 @@ TEST(ChatLayout, WheelAndScrollStayInsideTheContent)
         b.Parse("row\n");
     b.layout.ScrollToHome();
     EXPECT_EQ(b.layout.ScrollY(), 0);
-    b.layout.WheelDown();
-    EXPECT_EQ(b.layout.ScrollY(), 3 * 14);
+    b.layout.WheelDown(16);
+    EXPECT_EQ(b.layout.ScrollY(), 3 * 16);
     for (int i = 0; i < 10; ++i)
-        b.layout.WheelDown();
+        b.layout.WheelDown(16);
     EXPECT_EQ(b.layout.ScrollY(), b.layout.ContentHeight() - 40);
     b.layout.ScrollTo(-100);
     EXPECT_EQ(b.layout.ScrollY(), 0);
     b.layout.ScrollTo(100000);
     EXPECT_EQ(b.layout.ScrollY(), b.layout.ContentHeight() - 40);
-    b.layout.WheelUp();
-    EXPECT_EQ(b.layout.ScrollY(), b.layout.ContentHeight() - 40 - 42);
+    b.layout.WheelUp(16);
+    EXPECT_EQ(b.layout.ScrollY(), b.layout.ContentHeight() - 40 - 48);
 }
 
 TEST(ChatLayout, HitTestsAndCaretPlaces)

@@ -282,6 +282,16 @@ TEST(ChatMarkup, EscapedNamesShowExactlyAsWritten)
     b.Parse(EscapeMarkup(broken) + "<c=255>x");
     EXPECT_EQ(b.Shown(), "abx");
     EXPECT_EQ(b.elements[2].colour, 255u);
+
+    // An unbroken name is escaped the same way and marks its characters only, in the colour
+    // around it; a tag that only holds the word is not one of its tags.
+    MarkupHost u;
+    u.Parse("<c=255>a" + UnbrokenMarkup("#r张<") + "b<x nobr>");
+    EXPECT_EQ(u.Shown(), "a#r张<b<x nobr>");
+    for (size_t i = 0; i < u.elements.size(); ++i) {
+        EXPECT_EQ(u.elements[i].Is(chat_flag::kUnbroken), i >= 1 && i <= 4) << i;
+        EXPECT_EQ(u.elements[i].colour, 255u) << i;
+    }
 }
 
 TEST(ChatMarkup, ItemsAndNumbers)

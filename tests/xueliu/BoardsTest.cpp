@@ -27,6 +27,7 @@
 #include "widgets/CCySplitterBar.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyChatFace.h"
+#include "widgets/CXyScrollBar.h"
 #include "widgets/CXyInputBox.h"
 #include "widgets/SidePanelObjects.h"
 #include "widgets/CXyCheckButton.h"
@@ -1161,6 +1162,70 @@ TEST_P(ResultListTest, AnUnfoldedRowAndWhatTheWheelScrollsStayInsideTheList)
     for (int wheel : {120, -120, -120, -120, -120}) {
         engine_->Wheel(wheel);
         EXPECT_EQ(DrawnOutside(*engine_, *list), "") << wheel << " at " << list->Content().ScrollY();
+    }
+}
+
+// A detail taller than the list unfolds showing its top and is read about three lines a notch down
+// to its end and back up, no line passing unseen; the thumb stands out of the track where the view
+// stands in the list.
+TEST_P(ResultListTest, TheWheelReadsALongDetailThreeLinesANotchAndTheThumbShowsWhere)
+{
+    CXyResultListXueliu* list = OpenResult(16);
+    CXyResultBlockXueLiu* row = list->GetChairRow(2);
+    // Unfolded from another unfolded row, the list already scrolling, a notch or two down.
+    const auto press = [&](int chair) {
+        const PObject& face = *list->GetChairRow(chair)->GetFace();
+        const auto shown = [&] {
+            return face.IsActive() && face.GetTop() >= list->GetTop() &&
+                face.GetTop() + face.GetHeight() <= list->GetTop() + list->GetViewHeight();
+        };
+        for (int notch = 0; notch < 10 && !shown(); ++notch) {
+            engine_->Wheel(-120);
+            engine_->Settle();
+        }
+        ASSERT_TRUE(shown()) << chair;
+        engine_->Click(int(face.GetX()), int(face.GetY()));
+        engine_->Settle();
+    };
+    press(1);
+    press(2);
+    ASSERT_EQ(list->GetSelected(), row);
+    ASSERT_GT(row->GetHeightPixels(), list->GetViewHeight());
+    EXPECT_GE(row->GetFace()->GetTop(), list->GetTop());
+    const ChatLayout& content = list->Content();
+    const int line = CXyResultBlockXueLiu::kDetailLineHeight, view = list->GetViewHeight();
+    const int end = content.TopOffset() + content.ContentHeight() - view;
+    const CXyScrollBar& bar = *list->GetVerticalScrollBar();
+    const auto thumbShowsTheView = [&] {
+        const Rect t = ObjectModule::ScreenRect(bar.GetThumb()->Geometry());
+        const Rect k = ObjectModule::ScreenRect(bar.GetTrack()->Geometry());
+        const double travel = (k.bottom - k.top) - (t.bottom - t.top);
+        ASSERT_GT(travel, 0);
+        EXPECT_NEAR((t.top - k.top) / travel, (content.ScrollY() - content.TopOffset()) / double(end), 2 / travel);
+        const auto frame = engine_->Paint().PresentBuffer();
+        const auto pixel = [&](int y) {
+            return frame[size_t(y) * size_t(GetParam().width) + size_t(t.left + t.right) / 2];
+        };
+        const int trackY = t.top - k.top > k.bottom - t.bottom ? (k.top + t.top) / 2 : (t.bottom + k.bottom) / 2;
+        const uint32_t a = pixel(t.top + 3), b = pixel(trackY);
+        int distance = 0;
+        for (int shift : {0, 8, 16})
+            distance += std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF));
+        EXPECT_GT(distance, 60) << "thumb at " << t.top << ", track at " << trackY;
+    };
+    thumbShowsTheView();
+    for (const int notch : {-120, 120}) {
+        std::vector<int> seen{content.ScrollY()};
+        const int last = notch < 0 ? end : content.TopOffset();
+        while (seen.back() != last && seen.size() < 40) {
+            engine_->Wheel(notch);
+            engine_->Settle();
+            seen.push_back(content.ScrollY());
+            const int step = std::abs(seen.back() - seen[seen.size() - 2]);
+            EXPECT_TRUE(step <= 4 * line && (step >= 2 * line || seen.back() == last)) << step << " to " << seen.back();
+            thumbShowsTheView();
+        }
+        EXPECT_EQ(seen.back(), last);
     }
 }
 

@@ -5,12 +5,15 @@
 #include "framework/connection/Record.h"
 #include "xueliu/CGameInfoEx.h"
 #include "xueliu/CGameNotifyEx.h"
+#include "widgets/ChatDocument.h"
 #include "xueliu/CMyGame.h"
+#include "xueliu/GameLines.h"
 #include "xueliu/GameRecords.h"
 #include "xueliu/RecordChecks.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -192,6 +195,39 @@ TEST(MyGameSteps, DealStartsWinsAndResultsNamingAnythingOutsideTheTableAreFaulty
         RecordWriter({c.record.data() + c.at, 4}).I32(0, c.value);
         EXPECT_NE(c.check(c.record), nullptr) << c.at << " = " << c.value;
         RecordWriter({c.record.data() + c.at, 4}).I32(0, was);
+    }
+}
+
+// A score change's line keeps its names and amounts whole wherever the chat wraps it: at every
+// width the chat may have, a name or a signed amount stands on one row unless it alone is wider.
+TEST(MyGameSteps, AScoreChangeLineWrapsBetweenNamesAndAmountsOnly)
+{
+    const std::string names[4] = {"东方不败甲", "南宫问天乙乙", "Ann Lee", "北冥有鱼丁丁丁"};
+    const int32_t deltas[4] = {-9000, 3000, -100, 6100};
+    const xueliu::GameLineText line =
+        xueliu::ScoreChangeLine(1, "刮风", deltas, [&](int chair) { return names[chair]; });
+    EXPECT_EQ(line.plain,
+              names[1] + " 刮风：" + names[0] + " -9000 " + names[1] + " +3000 " + names[2] + " -100 " + names[3] +
+                  " +6100 ");
+    for (int width = 20; width <= 400; ++width) {
+        Lumora::ChatDocument chat;
+        chat.layout.viewWidth = width;
+        chat.layout.viewHeight = 1000;
+        chat.Append(line.markup);
+        std::string text;
+        std::vector<int> rowOf; // per byte
+        for (const Lumora::ChatElement* e = chat.layout.First(); e; e = e->next) {
+            text += e->Text();
+            rowOf.resize(text.size(), e->rowTop);
+        }
+        ASSERT_EQ(text, line.plain);
+        for (const std::string& run :
+             {names[0], names[1], names[2], names[3], std::string("-9000"), std::string("+6100")}) {
+            for (size_t at = text.find(run); at != std::string::npos; at = text.find(run, at + 1)) {
+                const bool fits = int(run.size()) * chat.format.height / 2 <= width;
+                EXPECT_TRUE(!fits || rowOf[at] == rowOf[at + run.size() - 1]) << width << " " << at;
+            }
+        }
     }
 }
 

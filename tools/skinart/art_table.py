@@ -310,10 +310,24 @@ def draw_frame(pack):
     pack.picture('animation_autoplaying', _frames(140, 36, 6, '托管中'))
     # Its width is the margin that keeps the detail board inside the table, no board of its own.
     pack.picture('PlayerBoardSmall', rounded(8, 8, (246, 240, 222, 255), outline=(70, 96, 60, 255)))
-    for part, size in (('Back', (16, 48)), ('Btn', (16, 24)), ('Pattern', (16, 16))):
-        grey = [(80, 80, 80), (100, 100, 100), (120, 120, 120)]
-        pack.picture('ScrollBar_Vert' + part, [rounded(*size, c + (255,)) for c in grey])
-        pack.picture('ScrollBar_Horz' + part, [rounded(size[1], size[0], c + (255,)) for c in grey])
+    # The track is a dark groove and the thumb (normal, hover, pressed) a light bar on it, its grip
+    # three ridges across it: a thumb of the track's colour would not show where the view is.
+    track = [(60, 60, 60)] * 3
+    thumb = [(150, 150, 150), (175, 175, 175), (125, 125, 125)]
+    for part, size, colours in (('Back', (16, 48), track), ('Btn', (16, 24), thumb)):
+        pack.picture('ScrollBar_Vert' + part,
+                     [rounded(*size, c + (255,), outline=shade(c, 0.6) + (255,)) for c in colours])
+        pack.picture('ScrollBar_Horz' + part,
+                     [rounded(size[1], size[0], c + (255,), outline=shade(c, 0.6) + (255,)) for c in colours])
+    for horizontal in (False, True):
+        grips = []
+        for c in thumb:
+            im = canvas(16, 16)
+            d = ImageDraw.Draw(im)
+            for at in (5, 8, 11):
+                d.line((at, 4, at, 11) if horizontal else (4, at, 11, at), fill=shade(c, 0.55) + (255,))
+            grips.append(im)
+        pack.picture('ScrollBar_' + ('Horz' if horizontal else 'Vert') + 'Pattern', grips)
     for name, direction in (('ScrollBar_VertUpBtn', 'up'), ('ScrollBar_VertDownBtn', 'down'),
                             ('ScrollBar_HorzLeftBtn', 'left'), ('ScrollBar_HorzRightBtn', 'right')):
         pack.picture(name, button_frames(16, 16, None, (90, 90, 90), icon=_arrow_icon(direction)))
