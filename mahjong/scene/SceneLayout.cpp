@@ -8,6 +8,7 @@
 #include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/controls/CMJSliderBar.h"
 #include "mahjong/controls/CMJXyDigit.h"
+#include "mahjong/scene/ClearPlace.h"
 #include "mahjong/tiles/TileLayout.h"
 #include "mahjong/tiles/TilePicture.h"
 #include "widgets/AppServices.h"
@@ -15,6 +16,7 @@
 #include "widgets/CXyStandButton.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace Lumora {
 
@@ -231,8 +233,109 @@ void CMJMainGame2::OnSize()
         RecalcLayout(seat, wallAreas_[size_t(seat)]);
         OnLayoutChanged(seat, discardAreas_[size_t(seat)]);
     }
+    ComputeGroupBoxes();
     PlaceControls();
     ResetAnimations(viewMode);
+    FollowLayout();
+}
+
+void CMJMainGame2::ComputeGroupBoxes()
+{
+    TileLayoutInput base;
+    base.table = GetTableRect();
+    base.surfaceWidth = GetViewWidth();
+    base.surfaceHeight = GetViewHeight();
+    base.margins = ComputeTileMargins(base.surfaceWidth, base.surfaceHeight);
+    base.metrics = metrics_;
+    base.layoutMode = viewMode;
+    base.fullHand = GetFullHandTiles();
+    const bool splitter = GetSplitterFlag();
+    for (int seat = 0; seat < kSeatCount; ++seat) {
+        base.wallArea = wallAreas_[size_t(seat)];
+        base.discardArea = discardAreas_[size_t(seat)];
+        // A tile's picture as its view would choose and size it (every face of a set is as large).
+        const TileSizeOf sizeOf = [&](const TileLook& look) -> std::pair<double, double> {
+            TilePictureInput in;
+            in.state = look.state;
+            in.seat = seat;
+            in.tile = 0;
+            in.faceUp = look.faceUp;
+            in.inHand = look.inHand;
+            in.facing = look.facing;
+            in.layoutMode = viewMode;
+            in.surfaceWidth = base.surfaceWidth;
+            in.surfaceHeight = base.surfaceHeight;
+            in.table = base.table;
+            in.splitterFlag = splitter;
+            const TilePicture picture = ChooseTilePicture(in);
+            if (picture.name.empty())
+                return {0, 0};
+            PictureInfo info;
+            GetRes(info, picture.name.c_str(), 0);
+            return {int(info.width) * picture.scale, int(info.height) * picture.scale};
+        };
+        groupBoxes_[size_t(seat)] = {GroupExtent(seat, TileGroup::HandAndMelds, base, sizeOf),
+                                     GroupExtent(seat, TileGroup::Discards, base, sizeOf)};
+    }
+}
+
+Rect CMJMainGame2::SeatTilesBox(int seat, TileGroup group) const
+{
+    return IsSeat(seat) ? groupBoxes_[size_t(seat)][group == TileGroup::Discards ? 1 : 0] : Rect{};
+}
+
+TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height)
+{
+    TablePoint anchor;
+    GetSeatAnchor(anchor, seat);
+    if (!IsSeat(seat))
+        return anchor;
+    const auto key = std::tuple{seat, width, height};
+    if (const auto known = labelPlaces_.find(key); known != labelPlaces_.end())
+        return known->second;
+    const Rect word{-width / 2, -height / 2, width - width / 2, std::max(-height / 2 + 1, -kLabelLift)};
+    // What a player reads or must see: every hand and meld (the seat's own too: its new meld),
+    // the panels with their marks, the clock and the info board; the other seats' discards.
+    std::vector<Rect> clear;
+    for (int s = 0; s < kSeatCount; ++s)
+        clear.push_back(groupBoxes_[size_t(s)][0]);
+    for (CMJPlayer2* panel : players)
+        if (const PObject* body = panel ? panel->GetBody() : nullptr)
+            clear.push_back({int(body->GetLeft()), int(body->GetTop()), int(body->GetRight()),
+                             int(body->GetBottom()) + kPanelMarkRoom});
+    for (const PObject* o : {static_cast<const PObject*>(clockDigits), static_cast<const PObject*>(slogan)})
+        if (o)
+            clear.push_back({int(o->GetLeft()), int(o->GetTop()), int(o->GetRight()), int(o->GetBottom())});
+    // The small info board comes at the start of play, in the table's top left corner.
+    PictureInfo board;
+    GetRes(board, "bit_infoboard_small", 0);
+    const Rect table = GetTableRect();
+    clear.push_back({table.left, table.top, table.left + board.width + 8, table.top + board.height + 8});
+    const size_t mustSee = clear.size();
+    for (int s = 0; s < kSeatCount; ++s)
+        if (s != seat)
+            clear.push_back(groupBoxes_[size_t(s)][1]);
+    constexpr int kLabelStep = 4;
+    std::optional<TablePoint> place = NearestClearPlace(anchor, word, table, clear, kLabelStep);
+    // Where a whole deal's discards leave no room, the label may stand over some of them.
+    if (!place)
+        place = NearestClearPlace(anchor, word, table, std::span(clear).first(mustSee), kLabelStep);
+    return labelPlaces_[key] = place.value_or(anchor);
+}
+
+void CMJMainGame2::FollowLayout()
+{
+    if (PObject* label = lastActionImageId ? FindById(lastActionImageId) : nullptr; label && IsSeat(labelSeat_)) {
+        const TablePoint at = LabelPlace(labelSeat_, int(label->GetWidth()), int(label->GetHeight()));
+        Place(label, at.x, at.y);
+    }
+    if (winPicture && winPicture->IsActive() && IsSeat(winSeat_)) {
+        const TablePoint at = LabelPlace(winSeat_, int(winPicture->GetWidth()), int(winPicture->GetHeight()));
+        Place(winPicture, at.x, at.y);
+    }
+    // The pointer stands on its meld's claimed tile, which the layout has just moved.
+    if (claimPointer && claimPointer->IsActive())
+        ShowArrow(tableBlock[0], tableBlock[1]);
 }
 
 void CMJMainGame2::OnSizeDone()
@@ -251,6 +354,8 @@ void CMJMainGame2::Place(PObject* object, int x, int y)
 
 void CMJMainGame2::PlaceControls()
 {
+    // The labels keep clear of the panels placed here.
+    labelPlaces_.clear();
     const Rect table = GetTableRect();
     const Rect box = CentreBox();
     const int cx = box.left + Width(box) / 2, cy = box.top + Height(box) / 2;

@@ -1,11 +1,17 @@
 // The per-seat tile layout without an engine: the metric tables, the margins, the edge cases of
 // the hand, meld and discard rules, and invariants over random hands in the four size classes.
+#include "mahjong/scene/ClearPlace.h"
+#include "mahjong/scene/TableTypes.h"
 #include "mahjong/tiles/TileLayout.h"
 #include "tests/mahjong/TileSurfaces.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <optional>
 #include <random>
+#include <tuple>
 
 using namespace Lumora;
 using mahjongtest::kSurfaces;
@@ -281,6 +287,125 @@ TEST(TileLayoutTest, RandomHandsKeepTheirOrderAndStayOnTheTable)
                     EXPECT_LT(p.y, s.table.bottom);
                 }
             }
+        }
+    }
+}
+
+// The extent of a seat's group holds every place a tile of the group can take, and each of its
+// edges is reached by one: the hand (the own one raised), the melds, the laid-open hand, a
+// whole deal's discards, with pictures of a size per look.
+TEST(TileLayoutTest, AGroupsExtentHoldsEveryPlaceOfItsTilesAndNoMore)
+{
+    const TileSizeOf sizeOf = [](const TileLook& look) -> std::pair<double, double> {
+        if (look.state == kTileDiscard)
+            return {27, 37};
+        if (look.inHand)
+            return {44, 63};
+        return look.faceUp ? std::pair{31.0 + look.facing, 41.0} : std::pair{29.0, 35.0};
+    };
+    for (const mahjongtest::Surface& s : kSurfaces)
+        for (int seat = 0; seat < 4; ++seat)
+            for (const int mode : {kAreaLayout, kMetricLayout}) {
+                TileLayoutInput base = Input(s, kTileFree, seat, 0, 0);
+                base.layoutMode = mode;
+                base.discardArea = {s.table.left + 100, s.table.top + 120, s.table.left + 300, s.table.top + 260};
+                for (const TileGroup group : {TileGroup::HandAndMelds, TileGroup::Discards}) {
+                    const Rect extent = GroupExtent(seat, group, base, sizeOf);
+                    Rect reached{extent.right, extent.bottom, extent.left, extent.top};
+                    const auto place = [&](TileLayoutInput in, const TileLook& look,
+                                           TilePlace (*rule)(const TileLayoutInput&)) {
+                        std::tie(in.w, in.h) = sizeOf(look);
+                        in.state = look.state;
+                        const TilePlace p = rule(in);
+                        const double l = p.x - in.w / 2, t = p.y - in.h / 2, r = p.x + in.w / 2, b = p.y + in.h / 2;
+                        EXPECT_TRUE(l >= extent.left && t >= extent.top && r <= extent.right && b <= extent.bottom)
+                            << s.width << " seat " << seat << " state " << look.state << " index " << in.index;
+                        reached = {
+                            std::min(reached.left, int(std::floor(l))), std::min(reached.top, int(std::floor(t))),
+                            std::max(reached.right, int(std::ceil(r))), std::max(reached.bottom, int(std::ceil(b)))};
+                    };
+                    for (int i = 0; i < (group == TileGroup::Discards ? kFullestDiscards : kFullHandTiles); ++i) {
+                        TileLayoutInput in = base;
+                        in.index = i;
+                        if (group == TileGroup::Discards) {
+                            place(in, {kTileDiscard, false, true, 0}, DiscardPos);
+                            continue;
+                        }
+                        in.count = kFullHandTiles;
+                        place(in, {kTileResultRow, false, true, 0}, ResultRowPos);
+                        in.raised = seat == 3;
+                        place(in, {kTileHand, true, true, 0}, HandPos);
+                    }
+                    // Four gangs claimed from anywhere, face down or up turned any way: 4 x 3 x 4 x 5.
+                    for (int k = 0; k < 240 && group == TileGroup::HandAndMelds; ++k) {
+                        TileLayoutInput in = base;
+                        in.count = k / 60;
+                        in.claimPos = k / 20 % 3;
+                        in.index = k / 5 % 4;
+                        in.meldKind = kMeldGang;
+                        place(in, {kTileHand, false, k % 5 < 4, k % 5 & 3}, HandPos);
+                    }
+                    EXPECT_EQ(reached, extent) << s.width << " seat " << seat << " group " << int(group);
+                }
+            }
+}
+
+// The nearest clear place: the wanted point when it fits; beside what it must not cover,
+// upper then left of equals; nothing where the area cannot hold the box; and on random tables
+// the same point a scan of every grid point finds.
+TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEveryBox)
+{
+    const Rect area{0, 0, 200, 100}, box{-10, -10, 10, 10};
+    const Rect block{40, 40, 60, 60};
+    const struct {
+        TablePoint want;
+        std::vector<Rect> clear;
+        std::optional<std::pair<int, int>> expected;
+    } cases[] = {
+        {{100, 50}, {block}, std::pair{100, 50}}, // fits where wanted
+        {{50, 50}, {block}, std::pair{50, 30}}, // the block's top is as near as its left: upper
+        {{56, 50}, {block}, std::pair{70, 50}}, // nearer its right edge
+        {{4, 4}, {}, std::pair{10, 10}}, // pushed inside the area
+        {{100, 50}, {Rect{0, 0, 200, 85}}, std::nullopt}, // no room below the block for a box 20 high
+        {{100, 92}, {Rect{0, 0, 200, 80}}, std::pair{100, 90}},
+    };
+    for (const auto& c : cases) {
+        const std::optional<TablePoint> got = NearestClearPlace(c.want, box, area, c.clear, 2);
+        ASSERT_EQ(got.has_value(), c.expected.has_value()) << c.want.x << "," << c.want.y;
+        if (got) {
+            EXPECT_EQ(std::pair(got->x, got->y), *c.expected) << c.want.x << "," << c.want.y;
+        }
+    }
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        const auto upTo = [&](int n) { return int(random() % uint32_t(n)); };
+        std::vector<Rect> clear;
+        for (int k = upTo(8); k > 0; --k) {
+            const int x = upTo(200), y = upTo(100);
+            clear.push_back({x, y, x + 5 + upTo(60), y + 5 + upTo(40)});
+        }
+        const TablePoint want{upTo(200), upTo(100)};
+        const int step = 1 + upTo(4);
+        std::optional<TablePoint> plain;
+        int64_t plainDistance = 0;
+        for (int dy = -100 / step - 1; dy <= 100 / step + 1; ++dy)
+            for (int dx = -200 / step - 1; dx <= 200 / step + 1; ++dx) {
+                const TablePoint p{want.x + dx * step, want.y + dy * step};
+                const Rect at = BoxAt(box, p);
+                const bool fits = at.left >= area.left && at.top >= area.top && at.right <= area.right &&
+                    at.bottom <= area.bottom &&
+                    std::none_of(clear.begin(), clear.end(), [&](const Rect& r) { return BoxesOverlap(at, r); });
+                const int64_t d = int64_t(dx) * dx + int64_t(dy) * dy;
+                if (fits && (!plain || d < plainDistance))
+                    plain = p, plainDistance = d;
+            }
+        const std::optional<TablePoint> fast = NearestClearPlace(want, box, area, clear, step);
+        ASSERT_EQ(fast.has_value(), plain.has_value()) << round;
+        const auto distance = [&](const TablePoint& p) {
+            return int64_t(p.x - want.x) * (p.x - want.x) + int64_t(p.y - want.y) * (p.y - want.y);
+        };
+        if (fast) {
+            EXPECT_EQ(distance(*fast), distance(*plain)) << round;
         }
     }
 }

@@ -365,12 +365,10 @@ private:
                                   slot == Slot::kBtnStart ? kRows | kWalls : kRows});
         if (Shown(scene.skillBar))
             covers.push_back({Box::Of(*scene.skillBar), "the skill bar", kRows});
-        // The label's picture is centred on the seat's anchor (for the own seat the hand's top
-        // edge); our art draws the word in its upper half, kLabelLift above the middle.
+        // Our art draws the label's word in its picture's upper half, kLabelLift above the middle.
         if (const PObject* label = scene.FindById(scene.lastActionImageId); Shown(label)) {
-            constexpr double kLabelLift = 22;
             Box word = Box::Of(*label);
-            word.bottom = (word.top + word.bottom) / 2 - kLabelLift;
+            word.bottom = (word.top + word.bottom) / 2 - CMyGame::kLabelLift;
             covers.push_back({word, "the claim label", kMustSee, SeatOfLabel(scene, *label)});
         }
         for (const CMJCard2* t : scene.pool) {
@@ -392,8 +390,7 @@ private:
     static int SeatOfLabel(CMyGame& scene, const PObject& label)
     {
         for (int seat = 0; seat < 4; ++seat) {
-            Lumora::TablePoint at;
-            scene.GetSeatAnchor(at, seat);
+            const Lumora::TablePoint at = scene.LabelPlace(seat, int(label.GetWidth()), int(label.GetHeight()));
             if (int(label.GetX()) == at.x && int(label.GetY()) == at.y)
                 return seat;
         }
