@@ -388,8 +388,20 @@ void CMJMainGame2::PlaceControls()
         Place(buttons[kBtnHideSkill] ? buttons[kBtnHideSkill]->GetBody() : nullptr, sx - 78, sy);
         Place(buttons[kBtnShowSkill] ? buttons[kBtnShowSkill]->GetBody() : nullptr, table.right - 12, sy);
         if (volumeBoard) {
-            const int vx = table.right - volumeBoard->GetWidth() / 2 - 8;
-            const int vy = int(sy - skillBar->GetHeight() / 2 - volumeBoard->GetHeight() / 2 - 4);
+            // Above the skill bar at the right, or the nearest place from there that leaves every
+            // hand in sight: the board stays open while the player plays on.
+            const int w = int(volumeBoard->GetWidth()), h = int(volumeBoard->GetHeight());
+            const TablePoint want{table.right - w / 2 - 8, int(sy - skillBar->GetHeight() / 2 - h / 2 - 4)};
+            std::vector<Rect> clear{{int(skillBar->GetLeft()), int(skillBar->GetTop()), int(skillBar->GetRight()),
+                                     int(skillBar->GetBottom())},
+                                    groupBoxes_[kOwnSeat][0]};
+            for (int seat = 0; seat < kOwnSeat; ++seat)
+                clear.push_back(groupBoxes_[size_t(seat)][0]);
+            const Rect box{-w / 2, -h / 2, w - w / 2, h - h / 2};
+            std::optional<TablePoint> at = NearestClearPlace(want, box, table, clear, 4);
+            if (!at) // a small table: the own hand at least
+                at = NearestClearPlace(want, box, table, std::span(clear).first(2), 4);
+            const int vx = at.value_or(want).x, vy = at.value_or(want).y;
             Place(volumeBoard, vx, vy);
             const int left = int(vx - volumeBoard->GetWidth() / 2), top = int(vy - volumeBoard->GetHeight() / 2);
             Place(buttons[kBtnVolumeOn] ? buttons[kBtnVolumeOn]->GetBody() : nullptr, left + 30, top + 40);

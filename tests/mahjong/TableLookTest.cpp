@@ -415,8 +415,8 @@ TEST(TableLook, PanelsAndButtonsStandClearAndBesideTheirSeatsAndTheSkillBarComes
 // table, clear of every seat's hand and melds, of the other seats' discards (each group measured
 // at its fullest on a pooled tile), of the seat panels with the marks under them and of the
 // clock's digits. Each is shown with the side panel the other way and follows the fold, as the
-// claim pointer follows its meld's claimed tile. The scene's own reckoning of each group holds
-// every place the probe found.
+// claim pointer follows its meld's claimed tile. The volume board leaves every hand in sight. The scene's own reckoning
+// of each group holds every place the probe found.
 TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEverySizeAndFold)
 {
     SceneRig rig("table_look_labels");
@@ -449,6 +449,13 @@ TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEve
             }
             keep.emplace_back("the clock's digits", Box{}).second.Add(*s.clockDigits);
             const Rect table = s.GetTableRect();
+            // The volume board stays open while the player plays on: every hand stays in sight.
+            Box volume;
+            volume.Add(*s.volumeBoard);
+            EXPECT_TRUE(inside(volume, table)) << size << ": the volume board " << Show(volume);
+            for (int seat = 0; seat < 4; ++seat)
+                EXPECT_FALSE(Overlap(volume, hands[size_t(seat)]))
+                    << size << ": the volume board " << Show(volume) << " over the hand of seat " << seat;
             for (int seat = 0; seat < 4; ++seat) {
                 for (const char* word : {"peng1", "gang1", "gang2", "chi1", "hua1", "bit_hu"}) {
                     fold(!open);
