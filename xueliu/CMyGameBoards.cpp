@@ -7,6 +7,7 @@
 #include "engine/object/PlaneObject.h"
 #include "framework/app/CGameWinApp.h"
 #include "framework/connection/Record.h"
+#include "framework/frame/CXyGameFrame.h"
 #include "framework/frame/FrameSupport.h"
 #include "framework/switchroom/CSwitchRoomDlg.h"
 #include "mahjong/MahjongEvents.h"
@@ -116,7 +117,19 @@ std::pair<double, double> CMyGame::ShowBoard(int kind, const char* title, const 
     }
     board->Activate();
     board->Redraw();
+    SettingsFollowBoard();
     return {left, top + kBoardTextTop + linesHeight};
+}
+
+void CMyGame::SettingsFollowBoard()
+{
+    // One board at a time: over a step's or the result's board 设置 opens nothing, and shows so.
+    IGameWinApp* app = GetGameWinApp();
+    auto* frame = dynamic_cast<CXyGameFrame*>(app ? app->GetGameFrame() : nullptr);
+    CXyStandButton* settings = frame ? frame->GetSettingsButton() : nullptr;
+    const bool enable = !board_ || boardKind_ == kBoardSettings;
+    if (settings && (settings->IsEnabled() != 0) != enable)
+        settings->Enable(enable);
 }
 
 void CMyGame::OnSize()
@@ -238,6 +251,7 @@ void CMyGame::CloseBoard()
     }
     board_ = nullptr;
     boardKind_ = 0;
+    SettingsFollowBoard();
     // A board that took the keys gives them back to what had them (the input line), unless they
     // went on to something that stays.
     InputData input;

@@ -6,7 +6,8 @@
 // clear of the side panel; no label left on the table (over the own hand or the claim tile) once
 // its time is up; the result board's list inside the board; the seat panels clear of each other;
 // a face picked in the emoticon picker and sent coming back as its picture; and nothing of the
-// first hand left on the table after the next deal; and no picture asked for that our packs lack.
+// first hand left on the table after the next deal; 设置 disabled while a step's or the result's
+// board is open; and no picture asked for that our packs lack.
 // Every frame the window shows is checked against a fresh composition (tests/support/ScreenCheck.h).
 #include "tests/xueliu/TableRun.h"
 
@@ -220,6 +221,35 @@ private:
                     Fault(step, "seat panels over each other: " + panels[i].Text() + " " + panels[j].Text());
         TextsApart(scene, step);
         NothingCovered(scene, step);
+        SettingsAsTheBoardsAllow(scene, step);
+    }
+
+    // One board at a time: over a step's or the result's board 设置 shows disabled (its grey
+    // frame) and a click on it leaves that board; with no board, or its own, it shows enabled.
+    void SettingsAsTheBoardsAllow(CMyGame& scene, const std::string& step)
+    {
+        auto* frame = dynamic_cast<CXyGameFrame*>(GetGameWinApp()->GetGameFrame());
+        Lumora::CXyStandButton* settings = frame ? frame->GetSettingsButton() : nullptr;
+        auto* input = dynamic_cast<Lumora::InputModule*>(scene.GetInputModule());
+        if (!settings || !settings->GetFace() || !input) {
+            Fault(step, "no settings button in the title bar");
+            return;
+        }
+        const int board = scene.OpenBoardKind();
+        const bool otherBoard = board != 0 && board != CMyGame::kBoardSettings;
+        constexpr int kDisabledFrame = 3;
+        if ((settings->GetFace()->GetFrame() == kDisabledFrame) != otherBoard)
+            Fault(step,
+                  otherBoard ? "the settings button shows enabled over board " + std::to_string(board)
+                             : "the settings button shows disabled with no other board");
+        if (!otherBoard)
+            return;
+        const PObject& face = *settings->GetFace();
+        input->OnMouseMove(int(face.GetX()), int(face.GetY()), 0);
+        input->OnLButtonDown(int(face.GetX()), int(face.GetY()), 0);
+        input->OnLButtonUp(int(face.GetX()), int(face.GetY()), 0);
+        if (scene.OpenBoardKind() != board)
+            Fault(step, "a click on the settings button changed board " + std::to_string(board));
     }
 
     // A text on the screen: where, whose, and its place in the draw order.
