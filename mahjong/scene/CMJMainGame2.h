@@ -429,8 +429,8 @@ protected:
     TileShadowCache shadows_;
     std::array<Rect, kSeatCount> wallAreas_{};
     std::array<Rect, kSeatCount> discardAreas_{};
-    // Per seat, the boxes of its hand and melds and of its discards at their fullest.
-    std::array<std::array<Rect, 2>, kSeatCount> groupBoxes_{};
+    // Per seat, the boxes of its groups of tiles at their fullest, by TileGroup.
+    std::array<std::array<Rect, 3>, kSeatCount> groupBoxes_{};
     std::map<std::tuple<int, int, int>, TablePoint> labelPlaces_; // by seat, width, height
     int labelSeat_ = -1; // the seat of the last action's picture
     int winSeat_ = -1; // the seat of the win's label

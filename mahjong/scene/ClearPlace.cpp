@@ -3,6 +3,7 @@
 #include "mahjong/scene/ClearPlace.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace Lumora {
@@ -18,15 +19,24 @@ Rect BoxAt(const Rect& box, TablePoint at)
     return {box.left + at.x, box.top + at.y, box.right + at.x, box.bottom + at.y};
 }
 
+double BoxGap(const Rect& a, const Rect& b)
+{
+    const int dx = std::max({0, b.left - a.right, a.left - b.right});
+    const int dy = std::max({0, b.top - a.bottom, a.top - b.bottom});
+    return std::hypot(double(dx), double(dy));
+}
+
 std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, const Rect& area,
-                                            std::span<const Rect> keepClear, int step)
+                                            std::span<const Rect> keepClear, int step,
+                                            const std::function<bool(const Rect&)>& accept)
 {
     step = std::max(step, 1);
     const auto fits = [&](TablePoint p) {
         const Rect at = BoxAt(box, p);
         if (at.left < area.left || at.top < area.top || at.right > area.right || at.bottom > area.bottom)
             return false;
-        return std::none_of(keepClear.begin(), keepClear.end(), [&](const Rect& k) { return BoxesOverlap(at, k); });
+        return std::none_of(keepClear.begin(), keepClear.end(), [&](const Rect& k) { return BoxesOverlap(at, k); }) &&
+            (!accept || accept(at));
     };
     // Past this ring every point puts the box outside the area.
     const int reach = std::max({want.x - area.left, area.right - want.x, want.y - area.top, area.bottom - want.y}) +

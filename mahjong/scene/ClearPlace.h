@@ -9,6 +9,7 @@
 #include "engine/geometry/ObjectGeometry.h"
 #include "mahjong/scene/TableTypes.h"
 
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -20,9 +21,12 @@ bool BoxesOverlap(const Rect& a, const Rect& b);
 Rect BoxAt(const Rect& box, TablePoint at);
 
 // The point nearest `want` on a grid of `step` pixels round it at which `box` (relative to the
-// point) lies inside `area` and overlaps none of `keepClear`; of points equally near, the upper,
-// then the left one. Nothing when no point of the grid fits.
+// point) lies inside `area`, overlaps none of `keepClear` and, when given, `accept` takes the box
+// there; of points equally near, the upper, then the left one. Nothing when no point fits.
 std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, const Rect& area,
-                                            std::span<const Rect> keepClear, int step = 2);
+                                            std::span<const Rect> keepClear, int step = 2,
+                                            const std::function<bool(const Rect&)>& accept = {});
+// The distance between two boxes (0 when they meet).
+double BoxGap(const Rect& a, const Rect& b);
 
 } // namespace Lumora

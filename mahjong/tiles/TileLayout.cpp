@@ -407,6 +407,15 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
         any = true;
     };
     const int n = base.fullHand;
+    if (group == TileGroup::Wall) {
+        for (int i = 0; i < kFullWall; ++i) {
+            TileLayoutInput in = base;
+            in.index = i;
+            in.count = kFullWall;
+            add(in, {kTileWall, false, false, 0}, WallPos);
+        }
+        return box;
+    }
     if (group == TileGroup::Discards) {
         for (int i = 0; i < kFullestDiscards; ++i) {
             TileLayoutInput in = base;

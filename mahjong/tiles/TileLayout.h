@@ -94,8 +94,10 @@ DiscardSlot AreaDiscardSlot(int seat, int index, int surfaceHeight);
 enum class TileGroup {
     HandAndMelds, // the hand and its drawn tile (raised at the own seat), four melds, the hand laid open
     Discards, // a whole deal's discards
+    Wall, // a whole wall
 };
 inline constexpr int kFullestDiscards = 27;
+inline constexpr int kFullWall = 28;
 // What decides a tile picture's size, for GroupExtent.
 struct TileLook {
     int state = kTileFree;

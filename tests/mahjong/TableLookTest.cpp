@@ -71,10 +71,13 @@ public:
 
     // Every place a tile of the group can take, measured on one pooled tile; the hand laid open
     // at the end takes the hand's place.
-    Box HandAndMelds(int seat)
+    Box HandAndMelds(int seat, bool raised = false)
     {
         Box box;
-        Each(box, 14, [&](CMJCard2& t, int i) { Lay(t, kTileHand, seat, i, 14, 1); });
+        Each(box, 14, [&](CMJCard2& t, int i) {
+            Lay(t, kTileHand, seat, i, 14, 1);
+            t.raised = raised && seat == kOwnSeat; // a tile chosen to throw rises
+        });
         Each(box, 14, [&](CMJCard2& t, int i) { Lay(t, kTileResultRow, seat, i, 14, 0); });
         for (int m = 0; m < 4; ++m)
             for (int c = 0; c < 3; ++c)
@@ -352,62 +355,59 @@ TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClockWhoseHandPointsAtTheSeatT
     }
 }
 
-// What a player reads and clicks at the window sizes players have (the side panel folded at 800
-// wide, as the client starts there): the seat panels (with the game's marks under them) and the
-// claim buttons stay clear of every seat's tiles, each panel stands nearer its own seat's hand
-// than any other's, and the skill bar folded by its button comes back by the other.
+// What a player reads and clicks at the window sizes players have, with the side panel open and
+// folded: the seat panels (with the game's marks under them) and the claim buttons stay clear of
+// every seat's tiles, each panel stands nearer its own seat's hand than any other's, and the
+// skill bar folded by its button comes back by the other.
 TEST(TableLook, PanelsAndButtonsStandClearAndBesideTheirSeatsAndTheSkillBarComesBack)
 {
     SceneRig rig("table_look_controls");
     mahjongtest::TestScene& s = *rig.scene;
     s.ResetAnimations(kAreaLayout);
-    for (const auto& [w, h] : {std::pair{1920, 1080}, {800, 600}, {1280, 800}, {1024, 768}, {1366, 768}, {1600, 900}}) {
-        rig.UseSurface(TableOf(w, h, h > 600));
-        TableLook look(rig);
-        std::vector<Box> hands, tiles, controls;
-        for (int seat = 0; seat < 4; ++seat)
-            tiles.insert(tiles.end(),
-                         {hands.emplace_back(look.HandAndMelds(seat)), look.Wall(seat), look.Discards(seat)});
-        std::vector<Box> labels; // the word of a claim's label at each seat: our art draws it high
-        for (int seat = 0; seat < 4; ++seat) {
-            s.PlayActionImage(seat, "peng1");
-            Box& label = labels.emplace_back();
-            label.Add(*s.FindById(s.lastActionImageId));
-            label.bottom = (label.top + label.bottom) / 2 - 22;
+    auto* bar = rig.engine.Add<CCySplitterBar>();
+    bar->SetName(CCySplitterBar::kName);
+    for (const auto& [w, h] : {std::pair{1920, 1080}, {800, 600}, {1280, 800}, {1024, 768}, {1366, 768}, {1600, 900}})
+        for (const bool open : {true, false}) {
+            bar->SetCollapsed(!open);
+            rig.UseSurface(TableOf(w, h, h > 600, open));
+            const std::string size = std::to_string(w) + (open ? " open" : " folded");
+            TableLook look(rig);
+            std::vector<Box> hands, tiles, controls;
+            for (int seat = 0; seat < 4; ++seat)
+                tiles.insert(tiles.end(),
+                             {hands.emplace_back(look.HandAndMelds(seat, true)), look.Wall(seat), look.Discards(seat)});
+            for (CXyStandButton* b : std::span(s.buttons).subspan(CMJMainGame2::kBtnPass, 5))
+                controls.emplace_back().Add(*b->GetBody());
+            for (int seat = 0; seat < 4; ++seat) {
+                Box& panel = controls.emplace_back();
+                panel.Add(*s.players[size_t(seat)]->GetBody());
+                panel.bottom += 20;
+                auto gap = [&](const Box& b) {
+                    return std::hypot(std::max({0.0, b.left - panel.right, panel.left - b.right}),
+                                      std::max({0.0, b.top - panel.bottom, panel.top - b.bottom}));
+                };
+                for (int other = 0; other < 4; ++other)
+                    EXPECT_TRUE(other == seat || gap(hands[size_t(seat)]) < gap(hands[size_t(other)]))
+                        << size << ": panel " << seat << " " << Show(panel) << " nearer seat " << other;
+            }
+            // On the smallest table with the side panel open no place is clear of a whole deal's
+            // discards: there the panels keep clear of the hands and walls.
+            const bool crowded = w == 800 && open;
+            for (size_t i = 0; i < controls.size(); ++i) {
+                for (size_t g = 0; g < tiles.size(); ++g)
+                    EXPECT_TRUE(!Overlap(controls[i], tiles[g]) || (crowded && i >= 5 && g % 3 == 2))
+                        << size << ": " << Show(controls[i]) << " over " << Show(tiles[g]);
+                for (size_t k = i + 1; k < controls.size(); ++k)
+                    EXPECT_FALSE(Overlap(controls[i], controls[k])) << size << ": controls " << i << " and " << k;
+            }
+            for (int slot : {CMJMainGame2::kBtnHideSkill, CMJMainGame2::kBtnShowSkill}) {
+                PObject* face = s.buttons[size_t(slot)]->GetBody();
+                EXPECT_LE(face->GetRight(), s.GetTableRect().right);
+                rig.engine.Click(int(face->GetX()), int(face->GetY()));
+                EXPECT_EQ(s.skillBar->IsActive(), slot == CMJMainGame2::kBtnShowSkill) << size;
+            }
+            s.ShowSkillBar(1);
         }
-        for (CXyStandButton* b : std::span(s.buttons).subspan(CMJMainGame2::kBtnPass, 5))
-            controls.emplace_back().Add(*b->GetBody());
-        for (int seat = 0; seat < 4; ++seat) {
-            Box& panel = controls.emplace_back();
-            panel.Add(*s.players[size_t(seat)]->GetBody());
-            panel.bottom += 20;
-            for (const Box& label : labels)
-                EXPECT_FALSE(Overlap(panel, label)) << w << ": panel " << seat << " under a claim's label";
-            auto gap = [&](const Box& b) {
-                return std::hypot(std::max({0.0, b.left - panel.right, panel.left - b.right}),
-                                  std::max({0.0, b.top - panel.bottom, panel.top - b.bottom}));
-            };
-            // On the smallest tables the own panel finds room only beside the left seat's column,
-            // and (with the side panel open at 1024) the top and right seats' only under the top row.
-            const bool crowded = (w == 800 && seat == kOwnSeat) || (w == 1024 && (seat == 1 || seat == 2));
-            for (int other = 0; other < 4 && !crowded; ++other)
-                EXPECT_TRUE(other == seat || gap(hands[size_t(seat)]) < gap(hands[size_t(other)]))
-                    << w << ": panel " << seat << " nearer seat " << other;
-        }
-        for (size_t i = 0; i < controls.size(); ++i) {
-            for (const Box& group : tiles)
-                EXPECT_FALSE(Overlap(controls[i], group)) << w << ": " << Show(controls[i]) << " over " << Show(group);
-            for (size_t k = i + 1; k < controls.size(); ++k)
-                EXPECT_FALSE(Overlap(controls[i], controls[k])) << w << ": controls " << i << " and " << k;
-        }
-        for (int slot : {CMJMainGame2::kBtnHideSkill, CMJMainGame2::kBtnShowSkill}) {
-            PObject* face = s.buttons[size_t(slot)]->GetBody();
-            EXPECT_LE(face->GetRight(), s.GetTableRect().right);
-            rig.engine.Click(int(face->GetX()), int(face->GetY()));
-            EXPECT_EQ(s.skillBar->IsActive(), slot == CMJMainGame2::kBtnShowSkill) << w;
-        }
-        s.ShowSkillBar(1);
-    }
 }
 
 // Every claim word the scene shows (碰, 杠 in both pictures, 吃, 花, and the win's 胡了) at every
@@ -439,7 +439,7 @@ TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEve
             std::vector<std::pair<std::string, Box>> keep;
             std::array<Box, 4> hands, discards;
             for (int seat = 0; seat < 4; ++seat) {
-                hands[size_t(seat)] = look.HandAndMelds(seat);
+                hands[size_t(seat)] = look.HandAndMelds(seat, true);
                 discards[size_t(seat)] = look.Discards(seat);
                 EXPECT_TRUE(inside(hands[size_t(seat)], s.SeatTilesBox(seat, TileGroup::HandAndMelds))) << size;
                 EXPECT_TRUE(inside(discards[size_t(seat)], s.SeatTilesBox(seat, TileGroup::Discards))) << size;

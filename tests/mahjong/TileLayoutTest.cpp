@@ -351,7 +351,8 @@ TEST(TileLayoutTest, AGroupsExtentHoldsEveryPlaceOfItsTilesAndNoMore)
 }
 
 // The nearest clear place: the wanted point when it fits; beside what it must not cover,
-// upper then left of equals; nothing where the area cannot hold the box; and on random tables
+// upper then left of equals; nothing where the area cannot hold the box; past what the caller
+// refuses; and on random tables
 // the same point a scan of every grid point finds.
 TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEveryBox)
 {
@@ -376,6 +377,9 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
             EXPECT_EQ(std::pair(got->x, got->y), *c.expected) << c.want.x << "," << c.want.y;
         }
     }
+    // What `accept` refuses is passed over: here every box reaching left of x 100.
+    const auto rightOfHundred = [](const Rect& r) { return r.left >= 100; };
+    EXPECT_EQ(NearestClearPlace({50, 50}, box, area, {}, 2, rightOfHundred)->x, 110);
     std::mt19937 random(7);
     for (int round = 0; round < 200; ++round) {
         const auto upTo = [&](int n) { return int(random() % uint32_t(n)); };
