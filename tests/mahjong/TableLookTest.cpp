@@ -442,6 +442,11 @@ TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEve
                 hands[size_t(seat)] = look.HandAndMelds(seat, true);
                 discards[size_t(seat)] = look.Discards(seat);
                 EXPECT_TRUE(inside(hands[size_t(seat)], s.SeatTilesBox(seat, TileGroup::HandAndMelds))) << size;
+                // No tile stands flush under the window's frame.
+                const Rect table = s.GetTableRect(),
+                           felt{table.left + 4, table.top + 4, table.right - 4, table.bottom - 4};
+                EXPECT_TRUE(inside(hands[size_t(seat)], felt)) << size << ": the hand of seat " << seat << " "
+                                                               << Show(hands[size_t(seat)]) << " at the table's edge";
                 EXPECT_TRUE(inside(discards[size_t(seat)], s.SeatTilesBox(seat, TileGroup::Discards))) << size;
                 Box& panel = keep.emplace_back("panel of seat " + std::to_string(seat), Box{}).second;
                 panel.Add(*s.players[size_t(seat)]->GetBody());
