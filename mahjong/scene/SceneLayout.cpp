@@ -597,24 +597,28 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
             return true;
         };
         // Full size clear of everything, smaller, then clear of the hands, walls and panels only
-        // (a whole deal's discards are rare).
-        static constexpr std::pair<double, bool> kTries[] = {{1.0, true}, {0.8, true}, {1.0, false}, {0.8, false}};
+        // (a whole deal's discards are rare); the last try's size where nothing fits.
+        struct Try {
+            double scale;
+            bool discards;
+        };
+        static constexpr Try kTries[] = {{1.0, true}, {0.8, true}, {1.0, false}, {0.8, false}};
         std::vector<Rect> lean;
         for (size_t i = 0; i < clear.size(); ++i)
             if (i >= groupBoxes_.size() * 3 || i % 3 != size_t(TileGroup::Discards))
                 lean.push_back(clear[i]);
         Rect at{};
-        for (const auto& [scale, discards] : kTries) {
-            const int sw = int(w * scale), sh = int(h * scale);
+        for (size_t k = 0; k < std::size(kTries); ++k) {
+            const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
             const Rect room{-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
             const std::optional<TablePoint> place =
-                NearestClearPlace(want, room, table, discards ? clear : lean, 2, nearerOwn);
-            if (place || &scale == &kTries[std::size(kTries) - 1].first) {
-                at = BoxAt(room, place.value_or(want));
-                plane->SetSize(sw, sh);
-                Place(plane, place.value_or(want).x, place.value_or(want).y);
-                break;
-            }
+                NearestClearPlace(want, room, table, kTries[k].discards ? clear : lean, 2, nearerOwn);
+            if (!place && k + 1 < std::size(kTries))
+                continue;
+            at = BoxAt(room, place.value_or(want));
+            plane->SetSize(sw, sh);
+            Place(plane, place.value_or(want).x, place.value_or(want).y);
+            break;
         }
         clear.push_back(at);
     }
