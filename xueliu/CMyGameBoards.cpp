@@ -136,6 +136,9 @@ void CMyGame::OnSize()
 {
     CMJMainGame2::OnSize();
     CentreBoardOnTable();
+    // The seats' marks stand under their panels, which the layout may have moved.
+    for (int chair = 0; chair < int(GameRecord::kChairs); ++chair)
+        RefreshSeatMark(chair);
 }
 
 void CMyGame::CentreBoardOnTable()

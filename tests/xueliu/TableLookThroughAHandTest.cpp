@@ -215,6 +215,15 @@ private:
                         if (t.box.right >= plane->GetSurfaceWidth() || t.box.bottom - t.box.top > 16)
                             Fault(step, "a seat panel's line does not fit: \"" + platform::GbkToUtf8(t.text) + "\"");
             }
+        // Each seat's marks (missing suit, wins) stand right under its panel, wherever it moved.
+        for (int seat = 0; seat < 4; ++seat)
+            if (const PObject* mark = scene.SeatMark(seat); Shown(mark) && scene.players[size_t(seat)]) {
+                const PObject& panel = *scene.players[size_t(seat)]->GetBody();
+                if (std::abs(mark->GetLeft() - panel.GetLeft()) > 1 || std::abs(mark->GetTop() - panel.GetBottom()) > 1)
+                    Fault(step,
+                          "the marks of seat " + std::to_string(seat) + " at " + Box::Of(*mark).Text() +
+                              " are not under its panel " + Box::Of(panel).Text());
+            }
         for (size_t i = 0; i < panels.size(); ++i)
             for (size_t j = i + 1; j < panels.size(); ++j)
                 if (panels[i].Overlaps(panels[j]))
