@@ -296,8 +296,9 @@ TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height)
     if (const auto known = labelPlaces_.find(key); known != labelPlaces_.end())
         return known->second;
     const Rect word{-width / 2, -height / 2, width - width / 2, std::max(-height / 2 + 1, -kLabelLift)};
-    // What a player reads or must see: every hand and meld (the seat's own too: its new meld),
-    // the panels with their marks, the clock and the info board; the other seats' discards.
+    // What a player reads, answers or must see: every hand and meld (the seat's own too: its new
+    // meld), the panels with their marks, the claim buttons, the clock and the info board; the
+    // other seats' discards.
     std::vector<Rect> clear;
     for (int s = 0; s < kSeatCount; ++s)
         clear.push_back(groupBoxes_[size_t(s)][0]);
@@ -308,6 +309,10 @@ TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height)
     for (const PObject* o : {static_cast<const PObject*>(clockDigits), static_cast<const PObject*>(slogan)})
         if (o)
             clear.push_back({int(o->GetLeft()), int(o->GetTop()), int(o->GetRight()), int(o->GetBottom())});
+    // The claim buttons, which a player answers while a claim's label shows.
+    for (const ButtonSlot slot : {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi})
+        if (const PObject* face = buttons[slot] ? buttons[slot]->GetBody() : nullptr)
+            clear.push_back({int(face->GetLeft()), int(face->GetTop()), int(face->GetRight()), int(face->GetBottom())});
     // The small info board comes at the start of play, in the table's top left corner.
     PictureInfo board;
     GetRes(board, "bit_infoboard_small", 0);

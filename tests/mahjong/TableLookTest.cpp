@@ -413,8 +413,8 @@ TEST(TableLook, PanelsAndButtonsStandClearAndBesideTheirSeatsAndTheSkillBarComes
 // Every claim word the scene shows (碰, 杠 in both pictures, 吃, 花, and the win's 胡了) at every
 // seat, at every size players use with the side panel open and folded: the word stands inside the
 // table, clear of every seat's hand and melds, of the other seats' discards (each group measured
-// at its fullest on a pooled tile), of the seat panels with the marks under them and of the
-// clock's digits. Each is shown with the side panel the other way and follows the fold, as the
+// at its fullest on a pooled tile), of the seat panels with the marks under them, the claim
+// buttons and the clock's digits. Each is shown with the side panel the other way and follows the fold, as the
 // claim pointer follows its meld's claimed tile. The volume board leaves every hand in sight. The scene's own reckoning
 // of each group holds every place the probe found.
 TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEverySizeAndFold)
@@ -453,6 +453,8 @@ TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEve
                 panel.bottom += 20;
             }
             keep.emplace_back("the clock's digits", Box{}).second.Add(*s.clockDigits);
+            for (CXyStandButton* b : std::span(s.buttons).subspan(CMJMainGame2::kBtnPass, 5))
+                keep.emplace_back("claim button", Box{}).second.Add(*b->GetBody());
             const Rect table = s.GetTableRect();
             // The volume board stays open while the player plays on: every hand stays in sight.
             Box volume;
