@@ -1,17 +1,15 @@
 // The per-seat tile layout without an engine: the metric tables, the margins, the edge cases of
-// the hand, meld and discard rules, and invariants over random hands in the four size classes.
+// the hand, meld and discard rules, invariants over random hands in the four size classes, and
+// the search for the nearest clear place of the table's furniture against a plain scan.
 #include "mahjong/scene/ClearPlace.h"
-#include "mahjong/scene/TableTypes.h"
 #include "mahjong/tiles/TileLayout.h"
 #include "tests/mahjong/TileSurfaces.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 #include <random>
-#include <tuple>
 
 using namespace Lumora;
 using mahjongtest::kSurfaces;
@@ -289,65 +287,6 @@ TEST(TileLayoutTest, RandomHandsKeepTheirOrderAndStayOnTheTable)
             }
         }
     }
-}
-
-// The extent of a seat's group holds every place a tile of the group can take, and each of its
-// edges is reached by one: the hand (the own one raised), the melds, the laid-open hand, a
-// whole deal's discards, with pictures of a size per look.
-TEST(TileLayoutTest, AGroupsExtentHoldsEveryPlaceOfItsTilesAndNoMore)
-{
-    const TileSizeOf sizeOf = [](const TileLook& look) -> std::pair<double, double> {
-        if (look.state == kTileDiscard)
-            return {27, 37};
-        if (look.inHand)
-            return {44, 63};
-        return look.faceUp ? std::pair{31.0 + look.facing, 41.0} : std::pair{29.0, 35.0};
-    };
-    for (const mahjongtest::Surface& s : kSurfaces)
-        for (int seat = 0; seat < 4; ++seat)
-            for (const int mode : {kAreaLayout, kMetricLayout}) {
-                TileLayoutInput base = Input(s, kTileFree, seat, 0, 0);
-                base.layoutMode = mode;
-                base.discardArea = {s.table.left + 100, s.table.top + 120, s.table.left + 300, s.table.top + 260};
-                for (const TileGroup group : {TileGroup::HandAndMelds, TileGroup::Discards}) {
-                    const Rect extent = GroupExtent(seat, group, base, sizeOf);
-                    Rect reached{extent.right, extent.bottom, extent.left, extent.top};
-                    const auto place = [&](TileLayoutInput in, const TileLook& look,
-                                           TilePlace (*rule)(const TileLayoutInput&)) {
-                        std::tie(in.w, in.h) = sizeOf(look);
-                        in.state = look.state;
-                        const TilePlace p = rule(in);
-                        const double l = p.x - in.w / 2, t = p.y - in.h / 2, r = p.x + in.w / 2, b = p.y + in.h / 2;
-                        EXPECT_TRUE(l >= extent.left && t >= extent.top && r <= extent.right && b <= extent.bottom)
-                            << s.width << " seat " << seat << " state " << look.state << " index " << in.index;
-                        reached = {
-                            std::min(reached.left, int(std::floor(l))), std::min(reached.top, int(std::floor(t))),
-                            std::max(reached.right, int(std::ceil(r))), std::max(reached.bottom, int(std::ceil(b)))};
-                    };
-                    for (int i = 0; i < (group == TileGroup::Discards ? kFullestDiscards : kFullHandTiles); ++i) {
-                        TileLayoutInput in = base;
-                        in.index = i;
-                        if (group == TileGroup::Discards) {
-                            place(in, {kTileDiscard, false, true, 0}, DiscardPos);
-                            continue;
-                        }
-                        in.count = kFullHandTiles;
-                        place(in, {kTileResultRow, false, true, 0}, ResultRowPos);
-                        in.raised = seat == 3;
-                        place(in, {kTileHand, true, true, 0}, HandPos);
-                    }
-                    // Four gangs claimed from anywhere, face down or up turned any way: 4 x 3 x 4 x 5.
-                    for (int k = 0; k < 240 && group == TileGroup::HandAndMelds; ++k) {
-                        TileLayoutInput in = base;
-                        in.count = k / 60;
-                        in.claimPos = k / 20 % 3;
-                        in.index = k / 5 % 4;
-                        in.meldKind = kMeldGang;
-                        place(in, {kTileHand, false, k % 5 < 4, k % 5 & 3}, HandPos);
-                    }
-                    EXPECT_EQ(reached, extent) << s.width << " seat " << seat << " group " << int(group);
-                }
-            }
 }
 
 // The nearest clear place: the wanted point when it fits; beside what it must not cover,
