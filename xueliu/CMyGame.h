@@ -199,6 +199,8 @@ protected:
     void ShowMissingBoard(int seconds);
     void ShowResultBoard();
     void ShowSettingsBoard();
+    // The frame's 设置 is enabled while no other board is open.
+    void SettingsFollowBoard();
     // The open board hears the keys: it takes the focus, and each of its objects, which a press
     // gives the focus to, hands them on.
     void TakeBoardKeys();

@@ -7,6 +7,7 @@
 #include "engine/object/PlaneObject.h"
 #include "framework/app/CGameWinApp.h"
 #include "framework/connection/Record.h"
+#include "framework/frame/CXyGameFrame.h"
 #include "framework/frame/FrameSupport.h"
 #include "framework/switchroom/CSwitchRoomDlg.h"
 #include "mahjong/MahjongEvents.h"
@@ -116,13 +117,28 @@ std::pair<double, double> CMyGame::ShowBoard(int kind, const char* title, const 
     }
     board->Activate();
     board->Redraw();
+    SettingsFollowBoard();
     return {left, top + kBoardTextTop + linesHeight};
+}
+
+void CMyGame::SettingsFollowBoard()
+{
+    // One board at a time: over a step's or the result's board 设置 opens nothing, and shows so.
+    IGameWinApp* app = GetGameWinApp();
+    auto* frame = dynamic_cast<CXyGameFrame*>(app ? app->GetGameFrame() : nullptr);
+    CXyStandButton* settings = frame ? frame->GetSettingsButton() : nullptr;
+    const bool enable = !board_ || boardKind_ == kBoardSettings;
+    if (settings && (settings->IsEnabled() != 0) != enable)
+        settings->Enable(enable);
 }
 
 void CMyGame::OnSize()
 {
     CMJMainGame2::OnSize();
     CentreBoardOnTable();
+    // The seats' marks stand under their panels, which the layout may have moved.
+    for (int chair = 0; chair < int(GameRecord::kChairs); ++chair)
+        RefreshSeatMark(chair);
 }
 
 void CMyGame::CentreBoardOnTable()
@@ -238,6 +254,7 @@ void CMyGame::CloseBoard()
     }
     board_ = nullptr;
     boardKind_ = 0;
+    SettingsFollowBoard();
     // The keys the board or its list took go back to what had them before (the input line) by
     // the input module's rule: their holder is deactivated here.
 }

@@ -75,6 +75,9 @@ public:
     virtual void MinimizeWindow();
     virtual void DragWindow();
     virtual void BeginWindowDrag(int x, int y);
+    // Over a title button's face, enabled or not: a press there falls through to the title when
+    // the button is disabled, and must neither drag nor fit the window.
+    bool OnTitleButton(int x, int y) const;
     virtual void EndWindowDrag();
 
     // Character pictures: the engine picture's name, loaded from the character's folder at

@@ -392,8 +392,20 @@ void CXyGameFrame::MinimizeWindow()
         window->Minimise();
 }
 
+bool CXyGameFrame::OnTitleButton(int x, int y) const
+{
+    for (const CXyStandButton* b :
+         {closeButton_, fitButton_, minimiseButton_, settingsButton_, helpButton_, shopButton_})
+        if (const PObject* face = b ? b->GetFace() : nullptr; face && face->IsActive() && x >= face->GetLeft() &&
+            x < face->GetRight() && y >= face->GetTop() && y < face->GetBottom())
+            return true;
+    return false;
+}
+
 void CXyGameFrame::BeginWindowDrag(int x, int y)
 {
+    if (OnTitleButton(x, y))
+        return;
     const std::optional<platform::Rect> r = MainWindowRect();
     if (!r)
         return;

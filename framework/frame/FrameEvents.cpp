@@ -92,6 +92,9 @@ int CXyGameFrame::OnFrameEvent(const EventRecord& record)
         holdFlag_ = 0;
         return 1;
     case EV_FRAME_FIT:
+        // The title's double click, unless on a title button that is disabled.
+        if (const InputData* p = PointOf(record.param2); p && OnTitleButton(p->x, p->y))
+            return 1;
         OnBtnFrameMax();
         return 1;
     case EV_FRAME_MINIMISE:

@@ -52,6 +52,7 @@
 #include "framework/scene/CMainGame.h"
 #include "mahjong/scene/CMJTable2.h"
 #include "mahjong/tiles/ITileHost.h"
+#include "mahjong/tiles/TileLayout.h"
 #include "mahjong/tiles/TileShadowCache.h"
 
 #include <array>
@@ -59,6 +60,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 
 class CMJGameData2;
 class CMJCalclator;
@@ -349,9 +351,17 @@ public:
     PlaneObject* volumeBoard = nullptr;
     std::array<CMJSliderBar*, 2> volumeSliders{};
     BITObject* winPicture = nullptr;
-    // Shows the named action picture ("peng1", "gang2", ...) at the seat's anchor for a moment,
-    // then fades it out and deletes it. Nothing for an empty name or another seat.
+    // Shows the named action picture ("peng1", "gang2", ...) at the seat's label place for a
+    // moment, then fades it out and deletes it. Nothing for an empty name or another seat.
     void PlayActionImage(int seat, const std::string& name);
+    // Where a seat's label picture of that size stands (its centre): our art draws the word in
+    // the picture's upper half, kLabelLift above the middle, and the word stands inside the table
+    // nearest the seat's anchor, clear of every seat's hand and melds, the other seats' discards
+    // (each at its fullest), the seat panels with their marks and the clock. Follows the layout.
+    TablePoint LabelPlace(int seat, int width, int height);
+    static constexpr int kLabelLift = 22;
+    // The box every tile of a seat's group can cover in the present layout.
+    Rect SeatTilesBox(int seat, TileGroup group) const;
     // Takes the last action's picture away before its time (a win's label replaces it).
     void RemoveActionImage();
     uint32_t lastActionImageId = 0; // the picture object of the last action, while it lasts
@@ -425,6 +435,14 @@ protected:
     TileShadowCache shadows_;
     std::array<Rect, kSeatCount> wallAreas_{};
     std::array<Rect, kSeatCount> discardAreas_{};
+    // Per seat, the boxes of its groups of tiles at their fullest, by TileGroup.
+    std::array<std::array<Rect, 3>, kSeatCount> groupBoxes_{};
+    std::map<std::tuple<int, int, int>, TablePoint> labelPlaces_; // by seat, width, height
+    int labelSeat_ = -1; // the seat of the last action's picture
+    int winSeat_ = -1; // the seat of the win's label
+    void ComputeGroupBoxes();
+    // The labels and the claim pointer stand where the present layout puts them.
+    void FollowLayout();
     bool lockHeld_ = false;
     uint32_t rollSerial_ = 0;
     uint64_t clockAction_ = 0;

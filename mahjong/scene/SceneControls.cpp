@@ -284,13 +284,13 @@ void CMJMainGame2::PlayActionImage(int seat, const std::string& name)
 {
     if (name.empty() || !IsSeat(seat))
         return;
-    TablePoint at;
-    GetSeatAnchor(at, seat);
     PictureInfo info;
     GetRes(info, name.c_str(), 0);
     BITObject* p = Own(NewBitmapObject(info));
     if (!p)
         return;
+    const TablePoint at = LabelPlace(seat, int(p->GetWidth()), int(p->GetHeight()));
+    labelSeat_ = seat;
     p->MoveTo(at.x, at.y);
     p->SetZ(kActionImageZ);
     p->Activate();
@@ -329,8 +329,6 @@ void CMJMainGame2::RemoveActionImage()
 
 void CMJMainGame2::ShowWinEffect(int seat)
 {
-    TablePoint at;
-    GetSeatAnchor(at, seat);
     if (!winPicture) {
         PictureInfo info;
         GetRes(info, "bit_hu", 0);
@@ -339,6 +337,8 @@ void CMJMainGame2::ShowWinEffect(int seat)
             return;
         winPicture->SetZ(kWinZ);
     }
+    const TablePoint at = LabelPlace(seat, int(winPicture->GetWidth()), int(winPicture->GetHeight()));
+    winSeat_ = seat;
     winPicture->MoveTo(at.x, at.y);
     winPicture->SetAlpha(1.0);
     winPicture->Activate();

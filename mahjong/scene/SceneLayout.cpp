@@ -8,6 +8,7 @@
 #include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/controls/CMJSliderBar.h"
 #include "mahjong/controls/CMJXyDigit.h"
+#include "mahjong/scene/ClearPlace.h"
 #include "mahjong/tiles/TileLayout.h"
 #include "mahjong/tiles/TilePicture.h"
 #include "widgets/AppServices.h"
@@ -15,6 +16,7 @@
 #include "widgets/CXyStandButton.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace Lumora {
 
@@ -22,6 +24,8 @@ namespace {
 
 constexpr int kControlGap = 4;
 constexpr int kPanelMarkRoom = 20;
+// A seat panel stands at least this much nearer its own seat's hand than any other's.
+constexpr int kNearerMargin = 8;
 constexpr int kClaimButtonStep = 60;
 constexpr int kClaimRowLift = 45; // the claim row's middle above the own hand's rectangle
 
@@ -231,9 +235,115 @@ void CMJMainGame2::OnSize()
         RecalcLayout(seat, wallAreas_[size_t(seat)]);
         OnLayoutChanged(seat, discardAreas_[size_t(seat)]);
     }
+    ComputeGroupBoxes();
     PlaceControls();
     PlaceFelt();
     ResetAnimations(viewMode);
+    FollowLayout();
+}
+
+void CMJMainGame2::ComputeGroupBoxes()
+{
+    TileLayoutInput base;
+    base.table = GetTableRect();
+    base.surfaceWidth = GetViewWidth();
+    base.surfaceHeight = GetViewHeight();
+    base.margins = ComputeTileMargins(base.surfaceWidth, base.surfaceHeight);
+    base.metrics = metrics_;
+    base.layoutMode = viewMode;
+    base.fullHand = GetFullHandTiles();
+    const bool splitter = GetSplitterFlag();
+    for (int seat = 0; seat < kSeatCount; ++seat) {
+        base.wallArea = wallAreas_[size_t(seat)];
+        base.discardArea = discardAreas_[size_t(seat)];
+        // A tile's picture as its view would choose and size it (every face of a set is as large).
+        const TileSizeOf sizeOf = [&](const TileLook& look) -> std::pair<double, double> {
+            TilePictureInput in;
+            in.state = look.state;
+            in.seat = seat;
+            in.tile = 0;
+            in.faceUp = look.faceUp;
+            in.inHand = look.inHand;
+            in.facing = look.facing;
+            in.layoutMode = viewMode;
+            in.surfaceWidth = base.surfaceWidth;
+            in.surfaceHeight = base.surfaceHeight;
+            in.table = base.table;
+            in.splitterFlag = splitter;
+            const TilePicture picture = ChooseTilePicture(in);
+            if (picture.name.empty())
+                return {0, 0};
+            PictureInfo info;
+            GetRes(info, picture.name.c_str(), 0);
+            return {int(info.width) * picture.scale, int(info.height) * picture.scale};
+        };
+        for (const TileGroup group : {TileGroup::HandAndMelds, TileGroup::Discards, TileGroup::Wall})
+            groupBoxes_[size_t(seat)][size_t(group)] = GroupExtent(seat, group, base, sizeOf);
+    }
+}
+
+Rect CMJMainGame2::SeatTilesBox(int seat, TileGroup group) const
+{
+    return IsSeat(seat) ? groupBoxes_[size_t(seat)][size_t(group)] : Rect{};
+}
+
+TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height)
+{
+    TablePoint anchor;
+    GetSeatAnchor(anchor, seat);
+    if (!IsSeat(seat))
+        return anchor;
+    const auto key = std::tuple{seat, width, height};
+    if (const auto known = labelPlaces_.find(key); known != labelPlaces_.end())
+        return known->second;
+    const Rect word{-width / 2, -height / 2, width - width / 2, std::max(-height / 2 + 1, -kLabelLift)};
+    // What a player reads, answers or must see: every hand and meld (the seat's own too: its new
+    // meld), the panels with their marks, the claim buttons, the clock and the info board; the
+    // other seats' discards.
+    std::vector<Rect> clear;
+    for (int s = 0; s < kSeatCount; ++s)
+        clear.push_back(groupBoxes_[size_t(s)][0]);
+    for (CMJPlayer2* panel : players)
+        if (const PObject* body = panel ? panel->GetBody() : nullptr)
+            clear.push_back({int(body->GetLeft()), int(body->GetTop()), int(body->GetRight()),
+                             int(body->GetBottom()) + kPanelMarkRoom});
+    for (const PObject* o : {static_cast<const PObject*>(clockDigits), static_cast<const PObject*>(slogan)})
+        if (o)
+            clear.push_back({int(o->GetLeft()), int(o->GetTop()), int(o->GetRight()), int(o->GetBottom())});
+    // The claim buttons, which a player answers while a claim's label shows.
+    for (const ButtonSlot slot : {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi})
+        if (const PObject* face = buttons[slot] ? buttons[slot]->GetBody() : nullptr)
+            clear.push_back({int(face->GetLeft()), int(face->GetTop()), int(face->GetRight()), int(face->GetBottom())});
+    // The small info board comes at the start of play, in the table's top left corner.
+    PictureInfo board;
+    GetRes(board, "bit_infoboard_small", 0);
+    const Rect table = GetTableRect();
+    clear.push_back({table.left, table.top, table.left + board.width + 8, table.top + board.height + 8});
+    const size_t mustSee = clear.size();
+    for (int s = 0; s < kSeatCount; ++s)
+        if (s != seat)
+            clear.push_back(groupBoxes_[size_t(s)][1]);
+    constexpr int kLabelStep = 4;
+    std::optional<TablePoint> place = NearestClearPlace(anchor, word, table, clear, kLabelStep);
+    // Where a whole deal's discards leave no room, the label may stand over some of them.
+    if (!place)
+        place = NearestClearPlace(anchor, word, table, std::span(clear).first(mustSee), kLabelStep);
+    return labelPlaces_[key] = place.value_or(anchor);
+}
+
+void CMJMainGame2::FollowLayout()
+{
+    if (PObject* label = lastActionImageId ? FindById(lastActionImageId) : nullptr; label && IsSeat(labelSeat_)) {
+        const TablePoint at = LabelPlace(labelSeat_, int(label->GetWidth()), int(label->GetHeight()));
+        Place(label, at.x, at.y);
+    }
+    if (winPicture && winPicture->IsActive() && IsSeat(winSeat_)) {
+        const TablePoint at = LabelPlace(winSeat_, int(winPicture->GetWidth()), int(winPicture->GetHeight()));
+        Place(winPicture, at.x, at.y);
+    }
+    // The pointer stands on its meld's claimed tile, which the layout has just moved.
+    if (claimPointer && claimPointer->IsActive())
+        ShowArrow(tableBlock[0], tableBlock[1]);
 }
 
 void CMJMainGame2::OnSizeDone()
@@ -252,6 +362,8 @@ void CMJMainGame2::Place(PObject* object, int x, int y)
 
 void CMJMainGame2::PlaceControls()
 {
+    // The labels keep clear of the panels placed here.
+    labelPlaces_.clear();
     const Rect table = GetTableRect();
     const Rect box = CentreBox();
     const int cx = box.left + Width(box) / 2, cy = box.top + Height(box) / 2;
@@ -261,9 +373,13 @@ void CMJMainGame2::PlaceControls()
     // On a narrow table the hand reaches under the right seat's column of tiles: the row ends
     // left of that column so that no button hides the seat's melds.
     const TableEdges edges = Edges(hand);
-    // The panels first: the claim buttons keep clear of the right seat's.
+    // A row of claim buttons first, and the panels keep clear of it; a column of them keeps clear
+    // of the right seat's panel.
+    if (!edges.claimColumn)
+        PlaceClaimButtons(edges);
     PlacePlayerPanels(edges);
-    PlaceClaimButtons(edges);
+    if (edges.claimColumn)
+        PlaceClaimButtons(edges);
     // On a low table the bottom wall comes near the hand: the start button keeps below the wall's
     // tiles (their centres stand on the wall area's bottom edge, the odd ones lower by TM37).
     int startY = hand.top - 60;
@@ -284,8 +400,20 @@ void CMJMainGame2::PlaceControls()
         Place(buttons[kBtnHideSkill] ? buttons[kBtnHideSkill]->GetBody() : nullptr, sx - 78, sy);
         Place(buttons[kBtnShowSkill] ? buttons[kBtnShowSkill]->GetBody() : nullptr, table.right - 12, sy);
         if (volumeBoard) {
-            const int vx = table.right - volumeBoard->GetWidth() / 2 - 8;
-            const int vy = int(sy - skillBar->GetHeight() / 2 - volumeBoard->GetHeight() / 2 - 4);
+            // Above the skill bar at the right, or the nearest place from there that leaves every
+            // hand in sight: the board stays open while the player plays on.
+            const int w = int(volumeBoard->GetWidth()), h = int(volumeBoard->GetHeight());
+            const TablePoint want{table.right - w / 2 - 8, int(sy - skillBar->GetHeight() / 2 - h / 2 - 4)};
+            std::vector<Rect> clear{{int(skillBar->GetLeft()), int(skillBar->GetTop()), int(skillBar->GetRight()),
+                                     int(skillBar->GetBottom())},
+                                    groupBoxes_[kOwnSeat][0]};
+            for (int seat = 0; seat < kOwnSeat; ++seat)
+                clear.push_back(groupBoxes_[size_t(seat)][0]);
+            const Rect box{-w / 2, -h / 2, w - w / 2, h - h / 2};
+            std::optional<TablePoint> at = NearestClearPlace(want, box, table, clear, 4);
+            if (!at) // a small table: the own hand at least
+                at = NearestClearPlace(want, box, table, std::span(clear).first(2), 4);
+            const int vx = at.value_or(want).x, vy = at.value_or(want).y;
             Place(volumeBoard, vx, vy);
             const int left = int(vx - volumeBoard->GetWidth() / 2), top = int(vy - volumeBoard->GetHeight() / 2);
             Place(buttons[kBtnVolumeOn] ? buttons[kBtnVolumeOn]->GetBody() : nullptr, left + 30, top + 40);
@@ -350,10 +478,20 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e)
     static constexpr ButtonSlot kClaims[] = {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi};
     const int size = e.claimSize;
     // A row above the own hand's right half, ending left of the right seat's column.
+    // Where a whole deal's tiles (discards, walls) come up to it, the row moves to the nearest
+    // place clear of every seat's tiles.
     if (!e.claimColumn) {
-        int x = std::min(e.hand.right, e.rightColumn) - kControlGap - kClaimButtonStep / 2;
+        const TablePoint want{std::min(e.hand.right, e.rightColumn) - kControlGap - kClaimButtonStep / 2,
+                              e.hand.top - kClaimRowLift};
+        const Rect row{-(int(std::size(kClaims)) - 1) * kClaimButtonStep - size / 2, -size / 2, size - size / 2,
+                       size - size / 2};
+        std::vector<Rect> clear;
+        for (const auto& groups : groupBoxes_)
+            clear.insert(clear.end(), groups.begin(), groups.end());
+        const TablePoint at = NearestClearPlace(want, row, e.table, clear, 2).value_or(want);
+        int x = at.x;
         for (ButtonSlot slot : kClaims) {
-            Place(buttons[slot], x, e.hand.top - kClaimRowLift);
+            Place(buttons[slot], x, at.y);
             x -= kClaimButtonStep;
         }
         return;
@@ -390,37 +528,60 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
     PictureInfo label;
     GetRes(label, "peng1", 0);
     const int belowLabel = anchor.y + kLabelBelow, labelTop = anchor.y - label.height / 2;
+    // Where a rule's place covers a seat's tiles at their fullest (walls included), the centre, the
+    // slogan, the info board's corner or a panel placed before, or stands nearer another seat's
+    // hand than its own, the panel takes the nearest place that does not; where none is, it
+    // shrinks: a smaller panel rather than another seat's place.
+    std::vector<Rect> clear;
+    for (const auto& groups : groupBoxes_)
+        clear.insert(clear.end(), groups.begin(), groups.end());
+    PictureInfo board;
+    GetRes(board, "bit_infoboard_small", 0);
+    clear.push_back({table.left, table.top, table.left + board.width + 8, table.top + board.height + 8});
+    GetRes(board, "bit_infoboard", 0);
+    const Rect box = CentreBox();
+    const int cx = box.left + Width(box) / 2, cy = box.top + Height(box) / 2;
+    clear.push_back({cx - board.width / 2, cy - board.height / 2, cx + board.width / 2, cy + board.height / 2});
+    if (slogan)
+        clear.push_back(
+            {int(slogan->GetLeft()), int(slogan->GetTop()), int(slogan->GetRight()), int(slogan->GetBottom())});
+    // The row of claim buttons, from the last (left) to the first.
+    const PObject* first = buttons[kBtnPass] ? buttons[kBtnPass]->GetBody() : nullptr;
+    const PObject* last = buttons[kBtnChi] ? buttons[kBtnChi]->GetBody() : nullptr;
+    if (!e.claimColumn && first && last)
+        clear.push_back({int(last->GetLeft()), int(first->GetTop()), int(first->GetRight()), int(first->GetBottom())});
     for (int seat = 0; seat < kSeatCount; ++seat) {
         CMJPlayer2* panel = players[size_t(seat)];
-        if (!panel || !panel->GetBody())
+        PlaneObject* plane = panel ? panel->GetPlane() : nullptr;
+        if (!plane)
             continue;
-        const int w = int(panel->GetBody()->GetWidth()), h = int(panel->GetBody()->GetHeight());
+        const int w = plane->GetSurfaceWidth(), h = plane->GetSurfaceHeight();
+        TablePoint want;
         switch (seat) {
         case 0: {
             // Where the column leaves no room beside the seat's discards: above them.
             const Rect& discards = discardAreas_[0];
             const bool beside = left + w + kControlGap <= discards.left;
             const int top = beside ? belowLabel : std::min(discards.top, labelTop) - kControlGap - kPanelMarkRoom - h;
-            Place(panel->GetBody(), left + w / 2, top + h / 2);
+            want = TablePoint{left + w / 2, top + h / 2};
             break;
         }
         case 1:
             if (belowTopRow + h + kPanelMarkRoom + kControlGap <= e.topDiscardsTop ||
                 std::max(e.topRowLeft, left) + w + kControlGap <= e.topDiscardsLeft)
-                Place(panel->GetBody(), std::max(e.topRowLeft, left) + w / 2, belowTopRow + h / 2);
+                want = TablePoint{std::max(e.topRowLeft, left) + w / 2, belowTopRow + h / 2};
             else if (e.topRowRight + kControlGap + w <= table.right - kControlGap)
-                Place(panel->GetBody(), e.topRowRight + kControlGap + w / 2, table.top + kControlGap + h / 2);
+                want = TablePoint{e.topRowRight + kControlGap + w / 2, table.top + kControlGap + h / 2};
             else
-                Place(panel->GetBody(), left + w / 2, belowTopRow + h / 2);
+                want = TablePoint{left + w / 2, belowTopRow + h / 2};
             break;
         case 2:
             if (e.rightColumn - kControlGap - w >= e.rightDiscardsRight + kControlGap)
-                Place(panel->GetBody(), e.rightColumn - kControlGap - w / 2, belowLabel + h / 2);
+                want = TablePoint{e.rightColumn - kControlGap - w / 2, belowLabel + h / 2};
             else if (e.claimColumn)
-                Place(panel->GetBody(), e.rightColumn - 1 - w / 2,
-                      e.ownTilesTop - kControlGap - kPanelMarkRoom - h + h / 2);
+                want = TablePoint{e.rightColumn - 1 - w / 2, e.ownTilesTop - kControlGap - kPanelMarkRoom - h + h / 2};
             else
-                Place(panel->GetBody(), e.rightColumn - kControlGap - w / 2, belowTopRow + h / 2);
+                want = TablePoint{e.rightColumn - kControlGap - w / 2, belowTopRow + h / 2};
             break;
         case 3: {
             // Midway between the left seat's column and the own discards, over the own hand, unless
@@ -428,12 +589,44 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
             const int top = e.hand.top - kControlGap - kPanelMarkRoom - h;
             const int x = (e.leftColumn + discardAreas_[kOwnSeat].left) / 2;
             const Rect& leftDiscards = discardAreas_[0];
-            const bool clear = top >= leftDiscards.bottom || x + w / 2 + kControlGap <= leftDiscards.left;
-            Place(panel->GetBody(), clear ? std::max(x, left + w / 2) : left + w / 2, top + h / 2);
+            const bool free = top >= leftDiscards.bottom || x + w / 2 + kControlGap <= leftDiscards.left;
+            want = TablePoint{free ? std::max(x, left + w / 2) : left + w / 2, top + h / 2};
             break;
         }
         default: break;
         }
+        const Rect own = groupBoxes_[size_t(seat)][0];
+        const auto nearerOwn = [&](const Rect& r) {
+            for (int other = 0; other < kSeatCount; ++other)
+                if (other != seat && BoxGap(r, own) + kNearerMargin >= BoxGap(r, groupBoxes_[size_t(other)][0]))
+                    return false;
+            return true;
+        };
+        // Full size clear of everything, smaller, then clear of the hands, walls and panels only
+        // (a whole deal's discards are rare); the last try's size where nothing fits.
+        struct Try {
+            double scale;
+            bool discards;
+        };
+        static constexpr Try kTries[] = {{1.0, true}, {0.8, true}, {1.0, false}, {0.8, false}};
+        std::vector<Rect> lean;
+        for (size_t i = 0; i < clear.size(); ++i)
+            if (i >= groupBoxes_.size() * 3 || i % 3 != size_t(TileGroup::Discards))
+                lean.push_back(clear[i]);
+        Rect at{};
+        for (size_t k = 0; k < std::size(kTries); ++k) {
+            const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
+            const Rect room{-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
+            const std::optional<TablePoint> place =
+                NearestClearPlace(want, room, table, kTries[k].discards ? clear : lean, 2, nearerOwn);
+            if (!place && k + 1 < std::size(kTries))
+                continue;
+            at = BoxAt(room, place.value_or(want));
+            plane->SetSize(sw, sh);
+            Place(plane, place.value_or(want).x, place.value_or(want).y);
+            break;
+        }
+        clear.push_back(at);
     }
 }
 

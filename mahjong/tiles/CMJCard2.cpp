@@ -353,7 +353,9 @@ void CMJCard2::ApplyPicture(const TilePicture& picture)
     body->SetAlpha(picture.alpha);
     if (picture.jokerKey)
         body->SetPictureKey(kJokerKeyColour);
-    body->SetSize(int(width) * picture.scale, int(height) * picture.scale);
+    // Whole pixels, as the metrics the places are reckoned from: a hand of tiles half a pixel
+    // wider than its metric ran past the table's edge (14 tiles at 800 with the side panel open).
+    body->SetSize(int(int(width) * picture.scale), int(int(height) * picture.scale));
 }
 
 void CMJCard2::FitShadow()

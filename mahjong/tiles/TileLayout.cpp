@@ -3,6 +3,11 @@
 // the table's layout are written; real halves of the picture size stay real until then.
 #include "mahjong/tiles/TileLayout.h"
 
+#include "mahjong/scene/TableTypes.h"
+
+#include <algorithm>
+#include <cmath>
+
 namespace Lumora {
 
 namespace {
@@ -378,6 +383,69 @@ TilePlace ResultRowPos(const TileLayoutInput& in)
     }
     }
     return p;
+}
+
+Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSizeOf& sizeOf)
+{
+    Rect box{};
+    bool any = false;
+    base.seat = seat;
+    const auto add = [&](TileLayoutInput in, const TileLook& look, TilePlace (*place)(const TileLayoutInput&)) {
+        const auto [w, h] = sizeOf(look);
+        if (w <= 0 || h <= 0)
+            return;
+        in.w = w;
+        in.h = h;
+        in.state = look.state;
+        const TilePlace p = place(in);
+        // The view's picture is centred on its point.
+        const Rect r{int(std::floor(p.x - w / 2)), int(std::floor(p.y - h / 2)), int(std::ceil(p.x + w / 2)),
+                     int(std::ceil(p.y + h / 2))};
+        box = any ? Rect{std::min(box.left, r.left), std::min(box.top, r.top), std::max(box.right, r.right),
+                         std::max(box.bottom, r.bottom)}
+                  : r;
+        any = true;
+    };
+    const int n = base.fullHand;
+    if (group == TileGroup::Wall) {
+        for (int i = 0; i < kFullWall; ++i) {
+            TileLayoutInput in = base;
+            in.index = i;
+            in.count = kFullWall;
+            add(in, {kTileWall, false, false, 0}, WallPos);
+        }
+        return box;
+    }
+    if (group == TileGroup::Discards) {
+        for (int i = 0; i < kFullestDiscards; ++i) {
+            TileLayoutInput in = base;
+            in.index = i;
+            add(in, {kTileDiscard, false, true, 0}, DiscardPos);
+        }
+        return box;
+    }
+    for (int i = 0; i < n; ++i) {
+        TileLayoutInput in = base;
+        in.index = i;
+        in.count = n;
+        in.raised = seat == 3;
+        add(in, {kTileHand, true, true, 0}, HandPos);
+        in.raised = false;
+        add(in, {kTileResultRow, false, true, 0}, ResultRowPos);
+    }
+    // Four gangs, each claimed from any place, face up turned any way or face down.
+    for (int meld = 0; meld < 4; ++meld)
+        for (int claim = 0; claim < 3; ++claim)
+            for (int i = 0; i < 4; ++i)
+                for (int facing = 0; facing <= 4; ++facing) {
+                    TileLayoutInput in = base;
+                    in.index = i;
+                    in.count = meld;
+                    in.claimPos = claim;
+                    in.meldKind = kMeldGang;
+                    add(in, {kTileHand, false, facing < 4, facing & 3}, HandPos);
+                }
+    return box;
 }
 
 } // namespace Lumora

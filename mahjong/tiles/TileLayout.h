@@ -9,6 +9,7 @@
 #include "engine/geometry/ObjectGeometry.h"
 #include "mahjong/tiles/TileMetrics.h"
 
+#include <functional>
 #include <optional>
 
 namespace Lumora {
@@ -88,5 +89,25 @@ struct DiscardSlot {
 };
 DiscardSlot MetricDiscardSlot(int seat, int index);
 DiscardSlot AreaDiscardSlot(int seat, int index, int surfaceHeight);
+
+// The groups of a seat's tiles whose place stays theirs for the whole hand.
+enum class TileGroup {
+    HandAndMelds, // the hand and its drawn tile (raised at the own seat), four melds, the hand laid open
+    Discards, // a whole deal's discards
+    Wall, // a whole wall
+};
+inline constexpr int kFullestDiscards = 27;
+inline constexpr int kFullWall = 28;
+// What decides a tile picture's size, for GroupExtent.
+struct TileLook {
+    int state = kTileFree;
+    bool inHand = false;
+    bool faceUp = false;
+    int facing = 0;
+};
+using TileSizeOf = std::function<std::pair<double, double>(const TileLook&)>;
+// The box that every tile of the group can cover, from `base` (table, surface, margins, metrics,
+// areas, layout mode) and the pictures' sizes; an empty rectangle when sizeOf gives none.
+Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSizeOf& sizeOf);
 
 } // namespace Lumora

@@ -5,6 +5,7 @@
 // just thrown is left out: it stands large above its seat's tiles for a moment, by design.
 #include "engine/object/PictureObject.h"
 #include "mahjong/controls/CMJPlayer2.h"
+#include "mahjong/controls/CMJXyDigit.h"
 #include "widgets/CXyStandButton.h"
 #include "framework/frame/FrameLayout.h"
 #include "tests/mahjong/SceneRig.h"
@@ -17,6 +18,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <span>
 #include <sstream>
 
@@ -52,12 +54,12 @@ std::string Show(const Box& b)
 }
 
 // The table a window of that size gives the scene: the mahjong frame's 1-pixel margins, the
-// splitter, and the side panel beside them, folded away in a window 800 wide.
-mahjongtest::Surface TableOf(int width, int height, bool fillsScreen = true)
+// splitter, and the side panel beside them, folded away in a window 800 wide unless asked.
+mahjongtest::Surface TableOf(int width, int height, bool fillsScreen = true, std::optional<bool> opened = {})
 {
     constexpr int kSplitterWidth = 8;
     const int panel = framework::SidePanelWidth(fillsScreen, width);
-    const bool open = width > 800;
+    const bool open = opened.value_or(width > 800);
     const framework::FrameRects r =
         framework::LayoutRects(width, height, panel, open ? panel : 0, open, kSplitterWidth, 1);
     return {width, height, Rect{r.scene.left, r.scene.top, r.scene.right, r.scene.bottom}, kClass800};
@@ -69,10 +71,13 @@ public:
 
     // Every place a tile of the group can take, measured on one pooled tile; the hand laid open
     // at the end takes the hand's place.
-    Box HandAndMelds(int seat)
+    Box HandAndMelds(int seat, bool raised = false)
     {
         Box box;
-        Each(box, 14, [&](CMJCard2& t, int i) { Lay(t, kTileHand, seat, i, 14, 1); });
+        Each(box, 14, [&](CMJCard2& t, int i) {
+            Lay(t, kTileHand, seat, i, 14, 1);
+            t.raised = raised && seat == kOwnSeat; // a tile chosen to throw rises
+        });
         Each(box, 14, [&](CMJCard2& t, int i) { Lay(t, kTileResultRow, seat, i, 14, 0); });
         for (int m = 0; m < 4; ++m)
             for (int c = 0; c < 3; ++c)
@@ -289,8 +294,7 @@ TEST(TableLook, AnnouncedClaimsShowTheirPictureAtTheSeatForAMoment)
         PictureInfo info;
         shown->GetPictureInfo(info);
         EXPECT_EQ(info.image, rig.engine.Picture(c.picture, 0).image) << c.picture;
-        TablePoint at;
-        s.GetSeatAnchor(at, c.seat);
+        const TablePoint at = s.LabelPlace(c.seat, int(shown->GetWidth()), int(shown->GetHeight()));
         EXPECT_EQ(shown->GetX(), at.x) << c.picture;
         EXPECT_EQ(shown->GetY(), at.y) << c.picture;
         rig.engine.Run(500);
@@ -351,60 +355,162 @@ TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClockWhoseHandPointsAtTheSeatT
     }
 }
 
-// What a player reads and clicks at the window sizes players have (the side panel folded at 800
-// wide, as the client starts there): the seat panels (with the game's marks under them) and the
-// claim buttons stay clear of every seat's tiles, each panel stands nearer its own seat's hand
-// than any other's, and the skill bar folded by its button comes back by the other.
+// What a player reads and clicks at the window sizes players have, with the side panel open and
+// folded: the seat panels (with the game's marks under them) and the claim buttons stay clear of
+// every seat's tiles, each panel stands nearer its own seat's hand than any other's, and the
+// skill bar folded by its button comes back by the other.
 TEST(TableLook, PanelsAndButtonsStandClearAndBesideTheirSeatsAndTheSkillBarComesBack)
 {
     SceneRig rig("table_look_controls");
     mahjongtest::TestScene& s = *rig.scene;
     s.ResetAnimations(kAreaLayout);
-    for (const auto& [w, h] : {std::pair{1920, 1080}, {800, 600}, {1280, 800}, {1024, 768}, {1366, 768}, {1600, 900}}) {
-        rig.UseSurface(TableOf(w, h, h > 600));
-        TableLook look(rig);
-        std::vector<Box> hands, tiles, controls;
-        for (int seat = 0; seat < 4; ++seat)
-            tiles.insert(tiles.end(),
-                         {hands.emplace_back(look.HandAndMelds(seat)), look.Wall(seat), look.Discards(seat)});
-        std::vector<Box> labels; // the word of a claim's label at each seat: our art draws it high
-        for (int seat = 0; seat < 4; ++seat) {
-            s.PlayActionImage(seat, "peng1");
-            Box& label = labels.emplace_back();
-            label.Add(*s.FindById(s.lastActionImageId));
-            label.bottom = (label.top + label.bottom) / 2 - 22;
+    auto* bar = rig.engine.Add<CCySplitterBar>();
+    bar->SetName(CCySplitterBar::kName);
+    for (const auto& [w, h] : {std::pair{1920, 1080}, {800, 600}, {1280, 800}, {1024, 768}, {1366, 768}, {1600, 900}})
+        for (const bool open : {true, false}) {
+            bar->SetCollapsed(!open);
+            rig.UseSurface(TableOf(w, h, h > 600, open));
+            const std::string size = std::to_string(w) + (open ? " open" : " folded");
+            TableLook look(rig);
+            std::vector<Box> hands, tiles, controls;
+            for (int seat = 0; seat < 4; ++seat)
+                tiles.insert(tiles.end(),
+                             {hands.emplace_back(look.HandAndMelds(seat, true)), look.Wall(seat), look.Discards(seat)});
+            for (CXyStandButton* b : std::span(s.buttons).subspan(CMJMainGame2::kBtnPass, 5))
+                controls.emplace_back().Add(*b->GetBody());
+            for (int seat = 0; seat < 4; ++seat) {
+                Box& panel = controls.emplace_back();
+                panel.Add(*s.players[size_t(seat)]->GetBody());
+                panel.bottom += 20;
+                auto gap = [&](const Box& b) {
+                    return std::hypot(std::max({0.0, b.left - panel.right, panel.left - b.right}),
+                                      std::max({0.0, b.top - panel.bottom, panel.top - b.bottom}));
+                };
+                for (int other = 0; other < 4; ++other)
+                    EXPECT_TRUE(other == seat || gap(hands[size_t(seat)]) < gap(hands[size_t(other)]))
+                        << size << ": panel " << seat << " " << Show(panel) << " nearer seat " << other;
+            }
+            // On the smallest table with the side panel open no place is clear of a whole deal's
+            // discards: there the panels keep clear of the hands and walls.
+            const bool crowded = w == 800 && open;
+            for (size_t i = 0; i < controls.size(); ++i) {
+                for (size_t g = 0; g < tiles.size(); ++g)
+                    EXPECT_TRUE(!Overlap(controls[i], tiles[g]) || (crowded && i >= 5 && g % 3 == 2))
+                        << size << ": " << Show(controls[i]) << " over " << Show(tiles[g]);
+                for (size_t k = i + 1; k < controls.size(); ++k)
+                    EXPECT_FALSE(Overlap(controls[i], controls[k])) << size << ": controls " << i << " and " << k;
+            }
+            for (int slot : {CMJMainGame2::kBtnHideSkill, CMJMainGame2::kBtnShowSkill}) {
+                PObject* face = s.buttons[size_t(slot)]->GetBody();
+                EXPECT_LE(face->GetRight(), s.GetTableRect().right);
+                rig.engine.Click(int(face->GetX()), int(face->GetY()));
+                EXPECT_EQ(s.skillBar->IsActive(), slot == CMJMainGame2::kBtnShowSkill) << size;
+            }
+            s.ShowSkillBar(1);
         }
-        for (CXyStandButton* b : std::span(s.buttons).subspan(CMJMainGame2::kBtnPass, 5))
-            controls.emplace_back().Add(*b->GetBody());
-        for (int seat = 0; seat < 4; ++seat) {
-            Box& panel = controls.emplace_back();
-            panel.Add(*s.players[size_t(seat)]->GetBody());
-            panel.bottom += 20;
-            for (const Box& label : labels)
-                EXPECT_FALSE(Overlap(panel, label)) << w << ": panel " << seat << " under a claim's label";
-            auto gap = [&](const Box& b) {
-                return std::hypot(std::max({0.0, b.left - panel.right, panel.left - b.right}),
-                                  std::max({0.0, b.top - panel.bottom, panel.top - b.bottom}));
+}
+
+// Every claim word the scene shows (碰, 杠 in both pictures, 吃, 花, and the win's 胡了) at every
+// seat, at every size players use with the side panel open and folded: the word stands inside the
+// table, clear of every seat's hand and melds, of the other seats' discards (each group measured
+// at its fullest on a pooled tile), of the seat panels with the marks under them, the claim
+// buttons and the clock's digits. Each is shown with the side panel the other way and follows the fold, as the
+// claim pointer follows its meld's claimed tile. The volume board leaves every hand in sight. The scene's own reckoning
+// of each group holds every place the probe found.
+TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEverySizeAndFold)
+{
+    SceneRig rig("table_look_labels");
+    mahjongtest::TestScene& s = *rig.scene;
+    s.ResetAnimations(kAreaLayout);
+    auto* bar = rig.engine.Add<CCySplitterBar>();
+    bar->SetName(CCySplitterBar::kName);
+    const auto inside = [](const Box& in, const Rect& out) {
+        return in.left >= out.left && in.top >= out.top && in.right <= out.right && in.bottom <= out.bottom;
+    };
+    for (const auto& [w, h] : {std::pair{800, 600}, {1024, 768}, {1280, 800}, {1600, 900}, {1920, 1080}})
+        for (const bool open : {true, false}) {
+            const auto fold = [&, w = w, h = h](bool opened) {
+                bar->SetCollapsed(!opened);
+                rig.UseSurface(TableOf(w, h, true, opened));
             };
-            // On the smallest tables the own panel finds room only beside the left seat's column,
-            // and (with the side panel open at 1024) the top and right seats' only under the top row.
-            const bool crowded = (w == 800 && seat == kOwnSeat) || (w == 1024 && (seat == 1 || seat == 2));
-            for (int other = 0; other < 4 && !crowded; ++other)
-                EXPECT_TRUE(other == seat || gap(hands[size_t(seat)]) < gap(hands[size_t(other)]))
-                    << w << ": panel " << seat << " nearer seat " << other;
+            fold(open);
+            const std::string size = std::to_string(w) + "x" + std::to_string(h) + (open ? " open" : " folded");
+            TableLook look(rig);
+            std::vector<std::pair<std::string, Box>> keep;
+            std::array<Box, 4> hands, discards;
+            for (int seat = 0; seat < 4; ++seat) {
+                hands[size_t(seat)] = look.HandAndMelds(seat, true);
+                discards[size_t(seat)] = look.Discards(seat);
+                EXPECT_TRUE(inside(hands[size_t(seat)], s.SeatTilesBox(seat, TileGroup::HandAndMelds))) << size;
+                // No tile stands flush under the window's frame.
+                const Rect table = s.GetTableRect(),
+                           felt{table.left + 4, table.top + 4, table.right - 4, table.bottom - 4};
+                EXPECT_TRUE(inside(hands[size_t(seat)], felt)) << size << ": the hand of seat " << seat << " "
+                                                               << Show(hands[size_t(seat)]) << " at the table's edge";
+                EXPECT_TRUE(inside(discards[size_t(seat)], s.SeatTilesBox(seat, TileGroup::Discards))) << size;
+                Box& panel = keep.emplace_back("panel of seat " + std::to_string(seat), Box{}).second;
+                panel.Add(*s.players[size_t(seat)]->GetBody());
+                panel.bottom += 20;
+            }
+            keep.emplace_back("the clock's digits", Box{}).second.Add(*s.clockDigits);
+            for (CXyStandButton* b : std::span(s.buttons).subspan(CMJMainGame2::kBtnPass, 5))
+                keep.emplace_back("claim button", Box{}).second.Add(*b->GetBody());
+            const Rect table = s.GetTableRect();
+            // The volume board stays open while the player plays on: every hand stays in sight.
+            Box volume;
+            volume.Add(*s.volumeBoard);
+            EXPECT_TRUE(inside(volume, table)) << size << ": the volume board " << Show(volume);
+            for (int seat = 0; seat < 4; ++seat)
+                EXPECT_FALSE(Overlap(volume, hands[size_t(seat)]))
+                    << size << ": the volume board " << Show(volume) << " over the hand of seat " << seat;
+            for (int seat = 0; seat < 4; ++seat) {
+                for (const char* word : {"peng1", "gang1", "gang2", "chi1", "hua1", "bit_hu"}) {
+                    fold(!open);
+                    const bool win = std::string(word) == "bit_hu";
+                    win ? s.ShowWinEffect(seat) : s.PlayActionImage(seat, word);
+                    fold(open);
+                    const PObject* label = win ? s.winPicture : s.FindById(s.lastActionImageId);
+                    ASSERT_NE(label, nullptr) << word;
+                    const TablePoint at = s.LabelPlace(seat, int(label->GetWidth()), int(label->GetHeight()));
+                    Box box;
+                    box.Add(*label);
+                    const std::string what = size + ": " + word + " of seat " + std::to_string(seat) + " " + Show(box);
+                    EXPECT_EQ(std::pair(int(label->GetX()), int(label->GetY())), std::pair(at.x, at.y))
+                        << what << " stays where the fold found it";
+                    box.bottom = (box.top + box.bottom) / 2 - CMJMainGame2::kLabelLift;
+                    EXPECT_TRUE(inside(box, table)) << what << " outside the table";
+                    for (const auto& [name, b] : keep)
+                        EXPECT_FALSE(Overlap(box, b)) << what << " over the " << name << " " << Show(b);
+                    for (int other = 0; other < 4; ++other) {
+                        EXPECT_FALSE(Overlap(box, hands[size_t(other)]))
+                            << what << " over the hand of seat " << other << " " << Show(hands[size_t(other)]);
+                        EXPECT_TRUE(other == seat || !Overlap(box, discards[size_t(other)]))
+                            << what << " over the discards of seat " << other << " " << Show(discards[size_t(other)]);
+                    }
+                    s.RemoveActionImage();
+                }
+                // A peng of the seat's (three of one face), pointed at, then the fold.
+                fold(!open);
+                for (int i = 0; i < 3; ++i) {
+                    CMJCard2& t = *s.pool[size_t(i)];
+                    t.Reset();
+                    t.state = kTileHand, t.seat = seat, t.index = i, t.count = 1, t.meldKind = kMeldPeng;
+                    t.tile = 4 + 9 * i, t.faceUp = 1, t.placed = 1, t.facing = (seat + 2) % 4;
+                    s.hands[size_t(seat)][size_t(i)] = &t;
+                    t.Update();
+                }
+                s.ShowArrow(seat, 13);
+                fold(open);
+                const PObject& claimed = *s.pool[1]->GetBodyPicture();
+                ASSERT_TRUE(s.claimPointer && s.claimPointer->IsActive()) << size;
+                EXPECT_EQ(int(s.claimPointer->GetX()), int(claimed.GetX())) << size << " seat " << seat;
+                EXPECT_EQ(int(s.claimPointer->GetBottom()), int(claimed.GetTop())) << size << " seat " << seat;
+                s.HideArrow();
+                for (int i = 0; i < 3; ++i) {
+                    s.hands[size_t(seat)][size_t(i)] = nullptr;
+                    s.pool[size_t(i)]->Reset();
+                    s.pool[size_t(i)]->Update();
+                }
+            }
         }
-        for (size_t i = 0; i < controls.size(); ++i) {
-            for (const Box& group : tiles)
-                EXPECT_FALSE(Overlap(controls[i], group)) << w << ": " << Show(controls[i]) << " over " << Show(group);
-            for (size_t k = i + 1; k < controls.size(); ++k)
-                EXPECT_FALSE(Overlap(controls[i], controls[k])) << w << ": controls " << i << " and " << k;
-        }
-        for (int slot : {CMJMainGame2::kBtnHideSkill, CMJMainGame2::kBtnShowSkill}) {
-            PObject* face = s.buttons[size_t(slot)]->GetBody();
-            EXPECT_LE(face->GetRight(), s.GetTableRect().right);
-            rig.engine.Click(int(face->GetX()), int(face->GetY()));
-            EXPECT_EQ(s.skillBar->IsActive(), slot == CMJMainGame2::kBtnShowSkill) << w;
-        }
-        s.ShowSkillBar(1);
-    }
 }

@@ -1,10 +1,14 @@
 // The per-seat tile layout without an engine: the metric tables, the margins, the edge cases of
-// the hand, meld and discard rules, and invariants over random hands in the four size classes.
+// the hand, meld and discard rules, invariants over random hands in the four size classes, and
+// the search for the nearest clear place of the table's furniture against a plain scan.
+#include "mahjong/scene/ClearPlace.h"
 #include "mahjong/tiles/TileLayout.h"
 #include "tests/mahjong/TileSurfaces.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <random>
 
 using namespace Lumora;
@@ -281,6 +285,70 @@ TEST(TileLayoutTest, RandomHandsKeepTheirOrderAndStayOnTheTable)
                     EXPECT_LT(p.y, s.table.bottom);
                 }
             }
+        }
+    }
+}
+
+// The nearest clear place: the wanted point when it fits; beside what it must not cover,
+// upper then left of equals; nothing where the area cannot hold the box; past what the caller
+// refuses; and on random tables
+// the same point a scan of every grid point finds.
+TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEveryBox)
+{
+    const Rect area{0, 0, 200, 100}, box{-10, -10, 10, 10};
+    const Rect block{40, 40, 60, 60};
+    const struct {
+        TablePoint want;
+        std::vector<Rect> clear;
+        std::optional<std::pair<int, int>> expected;
+    } cases[] = {
+        {{100, 50}, {block}, std::pair{100, 50}}, // fits where wanted
+        {{50, 50}, {block}, std::pair{50, 30}}, // the block's top is as near as its left: upper
+        {{56, 50}, {block}, std::pair{70, 50}}, // nearer its right edge
+        {{4, 4}, {}, std::pair{10, 10}}, // pushed inside the area
+        {{100, 50}, {Rect{0, 0, 200, 85}}, std::nullopt}, // no room below the block for a box 20 high
+        {{100, 92}, {Rect{0, 0, 200, 80}}, std::pair{100, 90}},
+    };
+    for (const auto& c : cases) {
+        const std::optional<TablePoint> got = NearestClearPlace(c.want, box, area, c.clear, 2);
+        ASSERT_EQ(got.has_value(), c.expected.has_value()) << c.want.x << "," << c.want.y;
+        if (got) {
+            EXPECT_EQ(std::pair(got->x, got->y), *c.expected) << c.want.x << "," << c.want.y;
+        }
+    }
+    // What `accept` refuses is passed over: here every box reaching left of x 100.
+    const auto rightOfHundred = [](const Rect& r) { return r.left >= 100; };
+    EXPECT_EQ(NearestClearPlace({50, 50}, box, area, {}, 2, rightOfHundred)->x, 110);
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        const auto upTo = [&](int n) { return int(random() % uint32_t(n)); };
+        std::vector<Rect> clear;
+        for (int k = upTo(8); k > 0; --k) {
+            const int x = upTo(200), y = upTo(100);
+            clear.push_back({x, y, x + 5 + upTo(60), y + 5 + upTo(40)});
+        }
+        const TablePoint want{upTo(200), upTo(100)};
+        const int step = 1 + upTo(4);
+        std::optional<TablePoint> plain;
+        int64_t plainDistance = 0;
+        for (int dy = -100 / step - 1; dy <= 100 / step + 1; ++dy)
+            for (int dx = -200 / step - 1; dx <= 200 / step + 1; ++dx) {
+                const TablePoint p{want.x + dx * step, want.y + dy * step};
+                const Rect at = BoxAt(box, p);
+                const bool fits = at.left >= area.left && at.top >= area.top && at.right <= area.right &&
+                    at.bottom <= area.bottom &&
+                    std::none_of(clear.begin(), clear.end(), [&](const Rect& r) { return BoxesOverlap(at, r); });
+                const int64_t d = int64_t(dx) * dx + int64_t(dy) * dy;
+                if (fits && (!plain || d < plainDistance))
+                    plain = p, plainDistance = d;
+            }
+        const std::optional<TablePoint> fast = NearestClearPlace(want, box, area, clear, step);
+        ASSERT_EQ(fast.has_value(), plain.has_value()) << round;
+        const auto distance = [&](const TablePoint& p) {
+            return int64_t(p.x - want.x) * (p.x - want.x) + int64_t(p.y - want.y) * (p.y - want.y);
+        };
+        if (fast) {
+            EXPECT_EQ(distance(*fast), distance(*plain)) << round;
         }
     }
 }

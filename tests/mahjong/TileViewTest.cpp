@@ -177,7 +177,7 @@ TEST_F(TileViewTest, TheThrownTileStandsOnItsBackgroundAndScalesWithTheSplitter)
     EXPECT_EQ(host_.lastScale, kScaleSmall);
     EXPECT_EQ(tile->GetMetrics()[0], 37);  // 50 × 0.75
     PObject* body = tile->GetBodyPicture();
-    EXPECT_EQ(body->GetWidth(), 37.5);
+    EXPECT_EQ(body->GetWidth(), 37.0) << "whole pixels, as its metric";
     EXPECT_EQ(body->GetHeight(), 54.0);
     EXPECT_EQ(body->GetZ(), kThrownZ);
     PlaneObject* back = tile->GetThrowBack();
@@ -189,7 +189,7 @@ TEST_F(TileViewTest, TheThrownTileStandsOnItsBackgroundAndScalesWithTheSplitter)
     EXPECT_EQ(back->GetY(), body->GetY());
     // The shadow is four wider than the tile (both scaled) and shows below it.
     PlaneObject* shadow = tile->GetShadow();
-    EXPECT_NEAR(shadow->GetWidth(), (50 + 4) * 0.75, 1e-9);
+    EXPECT_NEAR(shadow->GetWidth(), (50 + 4) * 37 / 50.0, 1e-9);
     EXPECT_GT(shadow->GetBottom(), body->GetBottom());
     EXPECT_LE(shadow->GetBottom(), body->GetBottom() + 3);
     EXPECT_EQ(shadow->GetZ(), body->GetZ() - 1.0);

@@ -6,7 +6,8 @@
 // clear of the side panel; no label left on the table (over the own hand or the claim tile) once
 // its time is up; the result board's list inside the board; the seat panels clear of each other;
 // a face picked in the emoticon picker and sent coming back as its picture; and nothing of the
-// first hand left on the table after the next deal; and no picture asked for that our packs lack.
+// first hand left on the table after the next deal; 设置 disabled while a step's or the result's
+// board is open; and no picture asked for that our packs lack.
 // Every frame the window shows is checked against a fresh composition (tests/support/ScreenCheck.h).
 #include "tests/xueliu/TableRun.h"
 
@@ -214,12 +215,50 @@ private:
                         if (t.box.right >= plane->GetSurfaceWidth() || t.box.bottom - t.box.top > 16)
                             Fault(step, "a seat panel's line does not fit: \"" + platform::GbkToUtf8(t.text) + "\"");
             }
+        // Each seat's marks (missing suit, wins) stand right under its panel, wherever it moved.
+        for (int seat = 0; seat < 4; ++seat)
+            if (const PObject* mark = scene.SeatMark(seat); Shown(mark) && scene.players[size_t(seat)]) {
+                const PObject& panel = *scene.players[size_t(seat)]->GetBody();
+                if (std::abs(mark->GetLeft() - panel.GetLeft()) > 1 || std::abs(mark->GetTop() - panel.GetBottom()) > 1)
+                    Fault(step,
+                          "the marks of seat " + std::to_string(seat) + " at " + Box::Of(*mark).Text() +
+                              " are not under its panel " + Box::Of(panel).Text());
+            }
         for (size_t i = 0; i < panels.size(); ++i)
             for (size_t j = i + 1; j < panels.size(); ++j)
                 if (panels[i].Overlaps(panels[j]))
                     Fault(step, "seat panels over each other: " + panels[i].Text() + " " + panels[j].Text());
         TextsApart(scene, step);
         NothingCovered(scene, step);
+        SettingsAsTheBoardsAllow(scene, step);
+    }
+
+    // One board at a time: over a step's or the result's board 设置 shows disabled (its grey
+    // frame) and a click on it leaves that board; with no board, or its own, it shows enabled.
+    void SettingsAsTheBoardsAllow(CMyGame& scene, const std::string& step)
+    {
+        auto* frame = dynamic_cast<CXyGameFrame*>(GetGameWinApp()->GetGameFrame());
+        Lumora::CXyStandButton* settings = frame ? frame->GetSettingsButton() : nullptr;
+        auto* input = dynamic_cast<Lumora::InputModule*>(scene.GetInputModule());
+        if (!settings || !settings->GetFace() || !input) {
+            Fault(step, "no settings button in the title bar");
+            return;
+        }
+        const int board = scene.OpenBoardKind();
+        const bool otherBoard = board != 0 && board != CMyGame::kBoardSettings;
+        constexpr int kDisabledFrame = 3;
+        if ((settings->GetFace()->GetFrame() == kDisabledFrame) != otherBoard)
+            Fault(step,
+                  otherBoard ? "the settings button shows enabled over board " + std::to_string(board)
+                             : "the settings button shows disabled with no other board");
+        if (!otherBoard)
+            return;
+        const PObject& face = *settings->GetFace();
+        input->OnMouseMove(int(face.GetX()), int(face.GetY()), 0);
+        input->OnLButtonDown(int(face.GetX()), int(face.GetY()), 0);
+        input->OnLButtonUp(int(face.GetX()), int(face.GetY()), 0);
+        if (scene.OpenBoardKind() != board)
+            Fault(step, "a click on the settings button changed board " + std::to_string(board));
     }
 
     // A text on the screen: where, whose, and its place in the draw order.
@@ -365,12 +404,10 @@ private:
                                   slot == Slot::kBtnStart ? kRows | kWalls : kRows});
         if (Shown(scene.skillBar))
             covers.push_back({Box::Of(*scene.skillBar), "the skill bar", kRows});
-        // The label's picture is centred on the seat's anchor (for the own seat the hand's top
-        // edge); our art draws the word in its upper half, kLabelLift above the middle.
+        // Our art draws the label's word in its picture's upper half, kLabelLift above the middle.
         if (const PObject* label = scene.FindById(scene.lastActionImageId); Shown(label)) {
-            constexpr double kLabelLift = 22;
             Box word = Box::Of(*label);
-            word.bottom = (word.top + word.bottom) / 2 - kLabelLift;
+            word.bottom = (word.top + word.bottom) / 2 - CMyGame::kLabelLift;
             covers.push_back({word, "the claim label", kMustSee, SeatOfLabel(scene, *label)});
         }
         for (const CMJCard2* t : scene.pool) {
@@ -392,8 +429,7 @@ private:
     static int SeatOfLabel(CMyGame& scene, const PObject& label)
     {
         for (int seat = 0; seat < 4; ++seat) {
-            Lumora::TablePoint at;
-            scene.GetSeatAnchor(at, seat);
+            const Lumora::TablePoint at = scene.LabelPlace(seat, int(label.GetWidth()), int(label.GetHeight()));
             if (int(label.GetX()) == at.x && int(label.GetY()) == at.y)
                 return seat;
         }

@@ -1,0 +1,32 @@
+#pragma once
+// Where a piece of the table's furniture stands (a claim's label, a seat's panel): the point
+// nearest a wanted one at which the piece lies inside an area and clear of boxes it must not
+// cover (the seats' tiles at their fullest, the panels, the texts). A pure function of its
+// arguments: the scene calls it while it lays the table out, tests call it without an engine.
+//
+// The piece is given as a box relative to the point placed, so that a picture whose ink is only
+// a part of it (a label's word stands in its upper half) is placed by that part.
+#include "engine/geometry/ObjectGeometry.h"
+#include "mahjong/scene/TableTypes.h"
+
+#include <functional>
+#include <optional>
+#include <span>
+
+namespace Lumora {
+
+// True when the boxes share more than their edges.
+bool BoxesOverlap(const Rect& a, const Rect& b);
+// `box` moved by the point.
+Rect BoxAt(const Rect& box, TablePoint at);
+
+// The point nearest `want` on a grid of `step` pixels round it at which `box` (relative to the
+// point) lies inside `area`, overlaps none of `keepClear` and, when given, `accept` takes the box
+// there; of points equally near, the upper, then the left one. Nothing when no point fits.
+std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, const Rect& area,
+                                            std::span<const Rect> keepClear, int step = 2,
+                                            const std::function<bool(const Rect&)>& accept = {});
+// The distance between two boxes (0 when they meet).
+double BoxGap(const Rect& a, const Rect& b);
+
+} // namespace Lumora
