@@ -373,6 +373,9 @@ void CMJMainGame2::PlaceControls()
     // On a narrow table the hand reaches under the right seat's column of tiles: the row ends
     // left of that column so that no button hides the seat's melds.
     const TableEdges edges = Edges(hand);
+    // The panels keep clear of the slogan where it stands at this size, not where it stood.
+    if (slogan)
+        Place(slogan, table.left + Width(table) / 2, table.top + slogan->GetHeight() / 2 + 4);
     // A row of claim buttons first, and the panels keep clear of it; a column of them keeps clear
     // of the right seat's panel.
     if (!edges.claimColumn)
@@ -431,8 +434,6 @@ void CMJMainGame2::PlaceControls()
     for (size_t i = 0; i < dice.size(); ++i)
         Place(dice[i], cx - 45 + int(i) * 30, cy);
     Place(waitAnimation, cx, cy);
-    if (slogan)
-        Place(slogan, table.left + Width(table) / 2, table.top + slogan->GetHeight() / 2 + 4);
     if (sortPicture)
         Place(sortPicture, hand.left + Width(hand) / 2, hand.top - 20);
     if (infoBoardBig)
