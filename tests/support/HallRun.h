@@ -78,7 +78,7 @@ public:
     }
     bool WaitForRecord(const std::string& needle, int seconds = 30) const
     {
-        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+        const auto deadline = Clock::now() + std::chrono::seconds(PacedSeconds(seconds));
         while (Clock::now() < deadline) {
             if (Record().find(needle) != std::string::npos)
                 return true;
@@ -102,7 +102,7 @@ public:
     // The hall's exit status (its client's), -2 for a signal, or -1 after the time-out.
     int Wait(int seconds = 30)
     {
-        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+        const auto deadline = Clock::now() + std::chrono::seconds(PacedSeconds(seconds));
         int status = 0;
         while (Clock::now() < deadline) {
             if (waitpid(pid_, &status, WNOHANG) == pid_) {

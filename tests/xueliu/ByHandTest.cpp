@@ -42,7 +42,7 @@ using std::chrono::seconds;
 
 constexpr int kOwnChair = 0;
 // What a step waits for before it counts as failed.
-constexpr seconds kStepLimit{5};
+const seconds kStepLimit = Paced(seconds(5));
 // The input bar sends one line a second at most: a person's next line waits that long.
 constexpr milliseconds kChatInterval{1100};
 // The first emoticon of the picker, as the chat box shows its code.
@@ -120,7 +120,7 @@ public:
         Tell(what + " at " + std::to_string(x) + "," + std::to_string(y));
         Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y));
         const auto pointed = Clock::now();
-        for (bool answered = false; !answered && Clock::now() - pointed < seconds(1);) {
+        for (bool answered = false; !answered && Clock::now() - pointed < Paced(seconds(1));) {
             report_.Read();
             if (tile < 0) {
                 answered = Clock::now() - report_.since >= kSettle && Clock::now() - pointed >= kSettle;
@@ -534,7 +534,7 @@ TEST_P(ByHand, TwoWholeHandsPlayedAsAPersonDoes)
     Player player(xvfb.Display(), report, screenFaults, server, size);
     const std::string artifacts = "byhand-" + size.Name();
     for (int hand = 1; hand <= 2; ++hand) {
-        const auto deadline = Clock::now() + seconds(150);
+        const auto deadline = Clock::now() + Paced(seconds(150));
         const bool ended = player.PlayToResult(deadline);
         if (!ended)
             xltest::Screenshot(artifacts + "-stuck.png", size.width, size.height);
