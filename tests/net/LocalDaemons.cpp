@@ -44,8 +44,12 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& log)
     args.push_back(nullptr);
     const pid_t parent = ::getpid();
     const pid_t watchdog = ::fork();
-    if (watchdog != 0)
+    if (watchdog != 0) {
+        // Here too, so that the group exists as soon as the caller may signal it.
+        if (watchdog > 0)
+            ::setpgid(watchdog, watchdog);
         return watchdog;
+    }
     // Only async-signal-safe calls from here on: the parent has other threads.
     ::setpgid(0, 0);
     ::signal(SIGTERM, EndGroup);
@@ -212,13 +216,15 @@ LocalDaemon::LocalDaemon()
 
 LocalDaemon::~LocalDaemon()
 {
+    // The whole group, watchdog and daemons, from here: a watchdog slow to act on its signal (a
+    // sanitized test's fork takes its time) must not outlive the wait and leave the daemons.
     for (auto it = pids_.rbegin(); it != pids_.rend(); ++it) {
-        ::kill(*it, SIGTERM);
+        ::kill(-*it, SIGTERM);
         int status;
         for (int i = 0; i < 300 && waitpid(*it, &status, WNOHANG) == 0; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         if (waitpid(*it, &status, WNOHANG) == 0) {
-            ::kill(*it, SIGKILL);
+            ::kill(-*it, SIGKILL);
             waitpid(*it, &status, 0);
         }
     }
