@@ -19,6 +19,7 @@
 #include "ServerTable.h"
 #include "support/GameServerStandIn.h"
 #include "support/HallRun.h"
+#include "support/Refusals.h"
 #include "support/SceneReport.h"
 #include "support/XvfbSession.h"
 
@@ -572,7 +573,7 @@ TEST_P(ByHand, TwoWholeHandsPlayedAsAPersonDoes)
     EXPECT_TRUE(player.screen.untrue.empty()) << "the screen is not true (pictures in build/artifacts/screen-byhand-*):\n"
                                               << Join(player.screen.untrue);
     EXPECT_EQ(server.Requests(201125).size(), 1u);
-    EXPECT_TRUE(server.Requests(201162).empty()) << "the client refused a notification";
+    EXPECT_TRUE(server.Requests(201162).empty()) << xltest::Refusals(server, run.Folder() + "/run/game/");
     const std::string log = FileText(run.Folder() + "/run/game/GameRun.log");
     EXPECT_NE(log.find("GameCore Start"), std::string::npos) << "no run log";
     EXPECT_EQ(log.find("dropped"), std::string::npos) << log;

@@ -98,7 +98,7 @@ TEST(Endurance, HandAfterHandTheClientsTableIsTheServersAndMemoryStaysFlat)
     ASSERT_EQ(run.HandsChecked(), kHands) << run.Failure();
     for (const auto& box : run.Boxes())
         ADD_FAILURE() << "box: " << box;
-    EXPECT_TRUE(run.Server().Requests(201162).empty()) << "a notification was refused";
+    EXPECT_TRUE(run.Server().Requests(201162).empty()) << xltest::Refusals(run.Server(), run.ProgramFolder());
     EXPECT_EQ(run.Server().Errors(), "[]");
 
     ASSERT_EQ(memory.size(), 3u);

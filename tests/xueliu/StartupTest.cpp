@@ -420,7 +420,7 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
     for (const auto& box : boxes_)
         ADD_FAILURE() << "box: " << box;
     ASSERT_TRUE(ended) << "the result did not reach the scene: " << diagnosis << " "
-                       << server.Requests(201162).size() << " refused";
+                       << xltest::Refusals(server, dir_ + "/game/");
     EXPECT_TRUE(boardOpen);
     EXPECT_TRUE(middleEmpty) << "a thrown tile was left in the middle";
     const auto seats = tablerun::ServerSeats(server, dir_);
@@ -433,7 +433,7 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
     own.insert(own.end(), seats[0].hand.begin(), seats[0].hand.end());
     EXPECT_EQ(seen[0], own) << "the own final hand; the client's requests: "
                                  << server.Command(R"({"op":"state"})").substr(0, 3000);
-    EXPECT_TRUE(server.Requests(201162).empty()) << "a notification was refused";
+    EXPECT_TRUE(server.Requests(201162).empty()) << xltest::Refusals(server, dir_ + "/game/");
     EXPECT_EQ(server.Errors(), "[]");
 }
 
