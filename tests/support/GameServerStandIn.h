@@ -34,6 +34,7 @@ public:
         if (!mkdtemp(folder))
             return;
         folder_ = folder;
+        xltest::RigRegistry::AddFolder(folder_);
         control_ = folder_ + "/control.sock";
         // Port 0: a port picked here and let go could be taken by another process first.
         std::vector<std::string> args{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tools/server/game_server.py",
@@ -56,12 +57,11 @@ public:
     }
     ~GameServer()
     {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (!folder_.empty())
+        xltest::EndTied(pid_);
+        if (!folder_.empty()) {
             std::filesystem::remove_all(folder_);
+            xltest::RigRegistry::RemoveFolder(folder_);
+        }
     }
     GameServer(const GameServer&) = delete;
     GameServer& operator=(const GameServer&) = delete;

@@ -43,6 +43,7 @@ public:
         }
         char tmpl[] = "/tmp/xl-e2e-XXXXXX";
         dir_ = mkdtemp(tmpl);
+        RigRegistry::AddFolder(dir_);
         record_ = dir_ + "/record.jsonl";
         std::vector<std::string> args{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tools/hall/hall.py",
                                       std::string(XL_BINARY_DIR) + "/" + program, "--table",
@@ -57,11 +58,9 @@ public:
     }
     ~HallRun()
     {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
+        EndTied(pid_);
         std::filesystem::remove_all(dir_);
+        RigRegistry::RemoveFolder(dir_);
     }
     HallRun(const HallRun&) = delete;
     HallRun& operator=(const HallRun&) = delete;
@@ -106,6 +105,7 @@ public:
         int status = 0;
         while (Clock::now() < deadline) {
             if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                Reaped(pid_);
                 pid_ = 0;
                 return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
             }

@@ -521,8 +521,8 @@ TEST_P(ByHand, TwoWholeHandsPlayedAsAPersonDoes)
     // As the run command starts it for a window, with quicker robots.
     standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
                                 "--think-ms", "150", "--hands", "2", "--seed", "3"});
-    char folder[] = "/tmp/xl-byhand-XXXXXX";
-    const std::string dir = mkdtemp(folder);
+    const xltest::TempFolder folder("/tmp/xl-byhand-XXXXXX");
+    const std::string& dir = folder.Path();
     const std::string report = dir + "/scene.jsonl";
     const std::string screenFaults = dir + "/screen.txt";
     xltest::HallRun run(server, {},
@@ -578,7 +578,6 @@ TEST_P(ByHand, TwoWholeHandsPlayedAsAPersonDoes)
     EXPECT_NE(log.find("GameCore Start"), std::string::npos) << "no run log";
     EXPECT_EQ(log.find("dropped"), std::string::npos) << log;
     EXPECT_EQ(server.Errors(), "[]");
-    std::filesystem::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, ByHand,
