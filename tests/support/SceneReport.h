@@ -23,8 +23,10 @@ constexpr int kPhaseIdle = 0, kPhaseExchange = 1, kPhaseMissing = 3, kPhasePlay 
 constexpr int kBoardExchange = 1, kBoardMissing = 2, kBoardResult = 3, kBoardSettings = 4;
 constexpr int kHandGangChoice = 2;
 
-// A view must stand still this long before a player acts on it (tiles dealt, boards drawn).
-constexpr std::chrono::milliseconds kSettle = Paced(std::chrono::milliseconds(150));
+// A view must stand still this long before a player acts on it (tiles dealt, boards drawn). Not
+// paced: a slower build shows each view longer, and a longer wait would find none standing (the
+// table changes every few moments).
+constexpr std::chrono::milliseconds kSettle{150};
 // An action that changed nothing this long is tried again (the click was lost).
 constexpr std::chrono::seconds kRetry = Paced(std::chrono::seconds(5));
 // A view unchanged this long means the table stands still: the hand will not end.

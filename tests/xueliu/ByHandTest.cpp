@@ -518,9 +518,11 @@ TEST_P(ByHand, TwoWholeHandsPlayedAsAPersonDoes)
     xltest::XvfbSession xvfb((size.Name() + "x24").c_str());
     if (!xvfb.Ok())
         GTEST_SKIP() << "Xvfb, xdotool or import is missing";
-    // As the run command starts it for a window, with quicker robots.
+    // As the run command starts it for a window, with quicker robots; the own chair's time-outs
+    // grow with the build's slowness, as the player's steps do.
     standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
-                                "--think-ms", "150", "--hands", "2", "--seed", "3"});
+                                "--think-ms", "150", "--hands", "2", "--seed", "3", "--time-scale",
+                                std::to_string(kBuildSlowness)});
     const xltest::TempFolder folder("/tmp/xl-byhand-XXXXXX");
     const std::string& dir = folder.Path();
     const std::string report = dir + "/scene.jsonl";
