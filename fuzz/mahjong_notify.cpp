@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -22,8 +23,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     if (size < 2)
         return 0;
-    // Lives for the process, as the client's scene does.
-    static auto* table = new mahjongtest::DealtTable("fuzz");
+    // Lives for the process, as the client's scene does; its program folder (the run log) goes
+    // when the process ends.
+    static std::filesystem::path folder;
+    static auto* table = [] {
+        auto* t = new mahjongtest::DealtTable("fuzz");
+        folder = t->rig.engine.Folder();
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(folder, ignored);
+        });
+        return t;
+    }();
     const uint32_t id = kIds[bytes[0] % std::size(kIds)];
     // An exact copy, so a read past the data is a read past the allocation.
     std::vector<uint8_t> data(bytes + 1, bytes + size);

@@ -6,10 +6,32 @@ cd "$(dirname "$0")/.."
 bash tools/setup/install.sh
 jobs=$(nproc)
 
+# The rigs' temporary folders (xl-*, xl_*) and programs go with each test, pass or fail: a suite
+# that leaves one fails.
+rig_leftovers() {  # rig_leftovers <file of the folders before>
+  local tmp=${TMPDIR:-/tmp} left
+  left=$(comm -13 "$1" <(ls -A "$tmp" | grep '^xl[-_]' | sort))
+  [ -z "$left" ] && return 0
+  echo "== the tests left in $tmp: $(tr '\n' ' ' <<<"$left")" >&2
+  return 1
+}
+
 run_suite() {  # run_suite <build dir> <cmake options...>
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
+  local before
+  before=$(mktemp)
+  ls -A "${TMPDIR:-/tmp}" | grep '^xl[-_]' | sort >"$before" || true
+  local status=0
+  run_ctest "$dir" || status=1
+  rig_leftovers "$before" || status=1
+  rm -f "$before"
+  return $status
+}
+
+run_ctest() {  # run_ctest <build dir>
+  local dir=$1
   echo "== ctest ($dir) =="
   local failed="$dir/Testing/Temporary/LastTestsFailed.log"
   rm -f "$failed"

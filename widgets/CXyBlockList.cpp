@@ -96,7 +96,9 @@ void CXyBlockList::Select(CXyListBlock* row)
         }
     }
     UpdateScrollBars();
-    RequestRefresh();
+    // Placed now, not on the next refresh: a frame built in between would show the rows of the
+    // remeasured list at the old places, the unfolded one cut away.
+    RefreshContent(true);
 }
 
 void CXyBlockList::RemoveBlock(int index)

@@ -3,6 +3,7 @@
 #include "framework/window/CGameFrameWnd.h"
 
 #include "engine/gui/CGameBase.h"
+#include "engine/util/EngineLog.h"
 #include "framework/app/GameAppAccess.h"
 #include "framework/app/HallRecords.h"
 #include "framework/connection/CGameConnect.h"
@@ -164,8 +165,10 @@ void CGameFrameWnd::OnServerMessage(uintptr_t context, intptr_t message)
     try {
         Lumora::FrameLock lock(GetCore());
         notify->OnNotify(id, msg->data, length);
-    } catch (const std::exception&) {
-        // A failing handler costs one report; the relay goes on with the next message.
+    } catch (const std::exception& refused) {
+        // A failing handler costs one report; the relay goes on with the next message. The report
+        // carries no reason: the run log keeps it.
+        WriteRunLog("refused %s", refused.what());
         connect->Request201162(id, msg->data, int32_t(length));
     }
     notify->RecordLastNotify(id, msg->data, length);

@@ -169,6 +169,8 @@ TEST_P(MatchRoomOutsideTheRunningMatch, LeavesAtOnceWithoutThePlayQuery)
     EXPECT_TRUE(OpenDialogs().empty());
     EXPECT_EQ(frame_->GetSureQuitBoard(), nullptr);
     ExpectLeftOnce("match room");
+    // The test's program folder is one folder (its name holds a '/'), removed whole with the test.
+    EXPECT_EQ(folder_->Path().parent_path(), std::filesystem::temp_directory_path());
 }
 
 INSTANTIATE_TEST_SUITE_P(States, MatchRoomOutsideTheRunningMatch, ::testing::Values(0, 499, 600));

@@ -2,6 +2,7 @@
 
 #include "platform/Socket.h"
 #include "platform/SocketListener.h"
+#include "tests/support/RigRegistry.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -44,8 +45,14 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& log)
     args.push_back(nullptr);
     const pid_t parent = ::getpid();
     const pid_t watchdog = ::fork();
-    if (watchdog != 0)
+    if (watchdog != 0) {
+        // Here too, so that the group exists as soon as the caller may signal it.
+        if (watchdog > 0) {
+            ::setpgid(watchdog, watchdog);
+            xltest::RigRegistry::AddProgram(watchdog, true);
+        }
         return watchdog;
+    }
     // Only async-signal-safe calls from here on: the parent has other threads.
     ::setpgid(0, 0);
     ::signal(SIGTERM, EndGroup);
@@ -77,7 +84,9 @@ bool RunToEnd(const std::vector<std::string>& argv, const std::string& log)
 {
     const pid_t pid = Spawn(argv, log);
     int status = 0;
-    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const bool ended = pid > 0 && waitpid(pid, &status, 0) == pid;
+    xltest::RigRegistry::RemoveProgram(pid);
+    return ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 bool Exists(const std::string& path)
@@ -207,24 +216,29 @@ LocalDaemon::LocalDaemon()
     std::string pattern = std::filesystem::temp_directory_path().string() + "/xl_proxy_XXXXXX";
     if (::mkdtemp(pattern.data()))
         folder_ = pattern;
+    xltest::RigRegistry::AddFolder(folder_);
     ::chmod(folder_.c_str(), 0755); // workers that drop privileges still read their files
 }
 
 LocalDaemon::~LocalDaemon()
 {
+    // The whole group, watchdog and daemons, from here: a watchdog slow to act on its signal (a
+    // sanitized test's fork takes its time) must not outlive the wait and leave the daemons.
     for (auto it = pids_.rbegin(); it != pids_.rend(); ++it) {
-        ::kill(*it, SIGTERM);
+        ::kill(-*it, SIGTERM);
         int status;
         for (int i = 0; i < 300 && waitpid(*it, &status, WNOHANG) == 0; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         if (waitpid(*it, &status, WNOHANG) == 0) {
-            ::kill(*it, SIGKILL);
+            ::kill(-*it, SIGKILL);
             waitpid(*it, &status, 0);
         }
+        xltest::RigRegistry::RemoveProgram(*it);
     }
     if (!folder_.empty()) {
         std::error_code ec;
         std::filesystem::remove_all(folder_, ec);
+        xltest::RigRegistry::RemoveFolder(folder_);
     }
 }
 
@@ -262,6 +276,7 @@ bool LocalDaemon::Start(const std::string& package, const std::function<std::vec
                 return true;
             int status;
             if (waitpid(pid, &status, WNOHANG) == pid) {
+                xltest::RigRegistry::RemoveProgram(pid);
                 pids_.pop_back();
                 break;
             }

@@ -1,7 +1,8 @@
 #pragma once
 // Servers the network tests talk to: real proxy servers from Debian and the Python game peer,
 // started on free loopback ports with their own configuration in a temporary folder and
-// stopped (TERM, then waited for) when the object goes away. When a server cannot be started,
+// stopped when the object goes away (TERM to each daemon's whole process group, then waited
+// for). When a server cannot be started,
 // Error() says which package is missing or what failed.
 #include <sys/types.h>
 
@@ -25,6 +26,8 @@ public:
     bool Ok() const { return error_.empty(); }
     const std::string& Error() const { return error_; }
     uint16_t Port() const { return port_; }
+    // The process group of the daemon last started (its watchdog leads it); 0 without one.
+    pid_t Group() const { return pids_.empty() ? 0 : pids_.back(); }
 
     // microsocks (SOCKS5); with a user, RFC 1929 user and password are required.
     static std::unique_ptr<LocalDaemon> Microsocks(const std::string& user = "", const std::string& password = "");

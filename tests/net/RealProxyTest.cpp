@@ -10,6 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+
 using nettest::EchoServer;
 using nettest::LocalDaemon;
 
@@ -47,6 +53,34 @@ int Tunnel(const LocalDaemon& proxy, int type, const std::string& host, uint16_t
     return std::string(back, ping.size()) == ping ? 0 : -1;
 }
 
+// Processes of the group that still run (not ended and waiting for their parent to collect them).
+int LivingInGroup(pid_t group)
+{
+    int living = 0;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+        const std::string pid = entry.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        // Plain reads: a process that ends meanwhile makes the read fail, which a stream throws.
+        char buf[512] = {};
+        FILE* f = std::fopen(("/proc/" + pid + "/stat").c_str(), "r");
+        const size_t n = f ? std::fread(buf, 1, sizeof buf - 1, f) : 0;
+        if (f)
+            std::fclose(f);
+        const std::string stat(buf, n);
+        const size_t name = stat.rfind(')');
+        if (name == std::string::npos)
+            continue;
+        std::istringstream fields(stat.substr(name + 1));
+        char state = 0;
+        pid_t parent = 0, pgrp = 0;
+        fields >> state >> parent >> pgrp;
+        living += pgrp == group && state != 'Z' && state != 'X';
+    }
+    return living;
+}
+
 } // namespace
 
 TEST(RealProxy, MicrosocksSocks5WithoutAndWithCredentials)
@@ -69,6 +103,18 @@ TEST(RealProxy, MicrosocksSocks5WithoutAndWithCredentials)
     EXPECT_EQ(Tunnel(*locked, PROXYTYPE_SOCKS5, "127.0.0.1", echo.Port(), &user, &good), 0);
     EXPECT_EQ(Tunnel(*locked, PROXYTYPE_SOCKS5, "127.0.0.1", echo.Port(), &user, &bad), PROXYERROR_AUTHFAILED);
     EXPECT_EQ(Tunnel(*locked, PROXYTYPE_SOCKS5, "127.0.0.1", echo.Port()), PROXYERROR_AUTHTYPEUNKNOWN);
+}
+
+// The guard ends the daemon's whole group itself: a watchdog that does not act on its signal
+// (stopped here; slow in a sanitized build) leaves no daemon behind.
+TEST(RealProxy, AGuardEndsItsDaemonEvenWhenTheWatchdogDoesNotAnswer)
+{
+    auto proxy = LocalDaemon::Microsocks();
+    ASSERT_TRUE(proxy->Ok()) << proxy->Error();
+    const pid_t group = proxy->Group();
+    ASSERT_EQ(::kill(group, SIGSTOP), 0);
+    proxy.reset();
+    EXPECT_EQ(LivingInGroup(group), 0) << "the daemon's group is still there";
 }
 
 TEST(RealProxy, DantedSocks4AndSocks5)

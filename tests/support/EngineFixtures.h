@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -17,11 +18,14 @@
 
 namespace testsupport {
 
-// "<pid>_<suite>_<test>": a name of the running test that no other running test has.
+// "<pid>_<suite>_<test>": a name of the running test that no other running test has, one path
+// part (a parameterised test's names hold '/').
 inline std::string TestTag()
 {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" + info->name();
+    std::string tag = std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" + info->name();
+    std::replace(tag.begin(), tag.end(), '/', '_');
+    return tag;
 }
 
 class EngineFixture : public ::testing::Test {

@@ -4,6 +4,7 @@
 // the connection and the requests. Command sends one JSON line to the control socket and returns
 // the answer line; the helpers below pick the few fields tests read. The process is stopped
 // (TERM, then waited for) with the object, and is tied to the test (TiedChild.h).
+#include "tests/support/BuildPace.h"
 #include "tests/support/TiedChild.h"
 
 #include <netinet/in.h>
@@ -33,6 +34,7 @@ public:
         if (!mkdtemp(folder))
             return;
         folder_ = folder;
+        xltest::RigRegistry::AddFolder(folder_);
         control_ = folder_ + "/control.sock";
         // Port 0: a port picked here and let go could be taken by another process first.
         std::vector<std::string> args{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tools/server/game_server.py",
@@ -42,7 +44,7 @@ public:
         pid_ = std::max<pid_t>(xltest::SpawnTied(args), 0);
         if (pid_ == 0)
             return;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(xltest::PacedSeconds(10));
         while (std::chrono::steady_clock::now() < deadline) {
             const std::string state = Command(R"({"op":"state"})");
             const size_t at = state.find("\"port\": ");
@@ -55,12 +57,11 @@ public:
     }
     ~GameServer()
     {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (!folder_.empty())
+        xltest::EndTied(pid_);
+        if (!folder_.empty()) {
             std::filesystem::remove_all(folder_);
+            xltest::RigRegistry::RemoveFolder(folder_);
+        }
     }
     GameServer(const GameServer&) = delete;
     GameServer& operator=(const GameServer&) = delete;
@@ -109,11 +110,11 @@ public:
         return out;
     }
 
-    // Waits for `count` requests of `id`; the deadline is generous, for a slow sanitized client
-    // on a loaded machine, and costs nothing when they come.
+    // Waits for `count` requests of `id`; the deadline is generous, for a loaded machine, grows
+    // with the build's slowness (BuildPace.h), and costs nothing when they come.
     std::vector<std::string> AwaitRequests(uint32_t id, size_t count, int seconds = 30) const
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(xltest::PacedSeconds(seconds));
         auto got = Requests(id);
         while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));

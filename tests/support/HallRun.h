@@ -43,6 +43,7 @@ public:
         }
         char tmpl[] = "/tmp/xl-e2e-XXXXXX";
         dir_ = mkdtemp(tmpl);
+        RigRegistry::AddFolder(dir_);
         record_ = dir_ + "/record.jsonl";
         std::vector<std::string> args{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tools/hall/hall.py",
                                       std::string(XL_BINARY_DIR) + "/" + program, "--table",
@@ -57,11 +58,9 @@ public:
     }
     ~HallRun()
     {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
+        EndTied(pid_);
         std::filesystem::remove_all(dir_);
+        RigRegistry::RemoveFolder(dir_);
     }
     HallRun(const HallRun&) = delete;
     HallRun& operator=(const HallRun&) = delete;
@@ -78,7 +77,7 @@ public:
     }
     bool WaitForRecord(const std::string& needle, int seconds = 30) const
     {
-        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+        const auto deadline = Clock::now() + std::chrono::seconds(PacedSeconds(seconds));
         while (Clock::now() < deadline) {
             if (Record().find(needle) != std::string::npos)
                 return true;
@@ -102,10 +101,11 @@ public:
     // The hall's exit status (its client's), -2 for a signal, or -1 after the time-out.
     int Wait(int seconds = 30)
     {
-        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+        const auto deadline = Clock::now() + std::chrono::seconds(PacedSeconds(seconds));
         int status = 0;
         while (Clock::now() < deadline) {
             if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                Reaped(pid_);
                 pid_ = 0;
                 return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
             }

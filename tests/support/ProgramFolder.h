@@ -2,6 +2,7 @@
 // A private program folder (where the engine writes its logs and files) for one test or one
 // benchmark, removed again afterwards. Free of GoogleTest, so that benchmarks can use it.
 #include "platform/Paths.h"
+#include "tests/support/RigRegistry.h"
 
 #include <filesystem>
 #include <fstream>
@@ -30,6 +31,7 @@ public:
     {
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
+        xltest::RigRegistry::AddFolder(path_.string());
         platform::SetProgramFolder(path_.string());
     }
     ~ProgramFolder()
@@ -37,6 +39,7 @@ public:
         platform::SetProgramFolder("");
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
+        xltest::RigRegistry::RemoveFolder(path_.string());
     }
     ProgramFolder(const ProgramFolder&) = delete;
     ProgramFolder& operator=(const ProgramFolder&) = delete;

@@ -3,6 +3,8 @@
 // what a player could see or click changed) read back by programs that play through the real
 // window: the phase, the own hand, the buttons and controls with their boxes on the screen, the
 // result rows, whether the side panel and the skill bar are open, and the last chat lines.
+#include "BuildPace.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -21,12 +23,14 @@ constexpr int kPhaseIdle = 0, kPhaseExchange = 1, kPhaseMissing = 3, kPhasePlay 
 constexpr int kBoardExchange = 1, kBoardMissing = 2, kBoardResult = 3, kBoardSettings = 4;
 constexpr int kHandGangChoice = 2;
 
-// A view must stand still this long before a player acts on it (tiles dealt, boards drawn).
+// A view must stand still this long before a player acts on it (tiles dealt, boards drawn). Not
+// paced: a slower build shows each view longer, and a longer wait would find none standing (the
+// table changes every few moments).
 constexpr std::chrono::milliseconds kSettle{150};
 // An action that changed nothing this long is tried again (the click was lost).
-constexpr std::chrono::seconds kRetry{5};
+constexpr std::chrono::seconds kRetry = Paced(std::chrono::seconds(5));
 // A view unchanged this long means the table stands still: the hand will not end.
-constexpr std::chrono::seconds kStall{40};
+constexpr std::chrono::seconds kStall = Paced(std::chrono::seconds(40));
 
 inline int Suit(int tile) { return tile / 36; }
 inline int Rank(int tile) { return tile % 9; }

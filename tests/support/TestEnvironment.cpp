@@ -1,5 +1,8 @@
 // Linked into every test program: the environment the tests expect, however they are started
-// (by ctest or by hand), and the sanitizers' suppressions of system libraries.
+// (by ctest or by hand), the sanitizers' suppressions of system libraries, and the end of the
+// program with its ctest, leaving nothing of its rigs (RigRegistry.h).
+#include "tests/support/RigRegistry.h"
+
 #include <cstdlib>
 
 #ifndef XL_SOURCE_DIR
@@ -17,6 +20,7 @@ const bool kEnvironmentSet = [] {
     // For the programs the tests start (the client between its stand-ins) in sanitized builds.
     setenv("LSAN_OPTIONS", XL_LSAN_DEFAULTS, 0);
     setenv("TSAN_OPTIONS", XL_TSAN_DEFAULTS, 0);
+    xltest::RigRegistry::InstallEndOnSignal();
     return true;
 }();
 

@@ -62,10 +62,7 @@ public:
     }
     ~XvfbSession()
     {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
+        EndTied(pid_);
         // Later tests in the same program must not find a display that has gone.
         if (!display_.empty()) {
             Restore("DISPLAY", oldDisplay_);

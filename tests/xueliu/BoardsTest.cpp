@@ -1528,6 +1528,19 @@ TEST_F(SceneReportTest, TheResultRowsSayWhichIsUnfoldedAndHowFarTheListScrolled)
     const int scrolled = xltest::Parse(Lines().back()).scroll;
     EXPECT_NE(scrolled, v.scroll);
     EXPECT_EQ(scrolled, list->Content().ScrollY());
+    // Folded by Escape, unfolded and folded again by clicks, as the by-hand test does: no line on
+    // the way reports an unfolded row without a box to click (a player acts on any line that
+    // stands a moment).
+    engine_->Key(platform::vk::kEscape);
+    const xltest::Box again = xltest::Parse(Lines().back()).rows[2].box;
+    engine_->Click(again.X(), again.Y());
+    const xltest::Box open = xltest::Parse(Lines().back()).rows[2].box;
+    engine_->Click(open.X(), open.Y());
+    EXPECT_EQ(list->GetSelected(), nullptr);
+    const std::vector<std::string> lines = Lines();
+    for (const std::string& line : lines)
+        for (const auto& row : xltest::Parse(line).rows)
+            EXPECT_TRUE(!row.open || !row.box.Empty()) << line;
 }
 
 // The side panel's input line, emoticon button and first face with their boxes, and its chat

@@ -6,6 +6,7 @@
 #include "framework/window/RunClient.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/SystemScreen.h"
+#include "tests/support/RigRegistry.h"
 
 #include <cstdlib>
 #include <string>
@@ -20,6 +21,7 @@ public:
         : screen(screenFacts)
     {
         dir = mkdtemp(folder.data());
+        xltest::RigRegistry::AddFolder(dir);
         ::mkdir((dir + "/game").c_str(), 0700);
         ::mkdir((dir + "/machine").c_str(), 0700);
         setenv("XL_MACHINE_DIR", (dir + "/machine").c_str(), 1);
@@ -46,6 +48,7 @@ public:
         for (const char* v : {"XL_MACHINE_DIR", "XL_PROGRAM_DIR", "XL_HALL_SOCKET"})
             unsetenv(v);
         std::system(("rm -rf " + dir).c_str());
+        xltest::RigRegistry::RemoveFolder(dir);
     }
     ClientEnvironment(const ClientEnvironment&) = delete;
     ClientEnvironment& operator=(const ClientEnvironment&) = delete;

@@ -8,6 +8,7 @@
 // close.
 #include "tests/support/GameServerStandIn.h"
 #include "tests/support/HallRun.h"
+#include "tests/support/Refusals.h"
 #include "tests/support/XvfbSession.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +63,9 @@ TEST(EndToEnd, EntryReportOfARefusedNotificationAndTheWindowClosed)
     EXPECT_EQ(Word(report, 28), 5u);
     EXPECT_EQ(Word(report, 36), 211230u);  // the notification before it
     EXPECT_EQ(Word(report, 44), 0u);
+    // The reason stays in the run log, for a failed test to name.
+    const std::string refusals = xltest::Refusals(server, run.Folder() + "/run/game/");
+    EXPECT_NE(refusals.find("refused notification 201213: needs"), std::string::npos) << refusals;
 
     const pid_t client = run.ClientPid();
     ASSERT_GT(client, 0);
@@ -241,7 +245,7 @@ TEST(EndToEnd, TwoWholeHandsAgainstRobots)
     while (HandsPlayed(server) < 2 && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_EQ(HandsPlayed(server), 2);
-    EXPECT_TRUE(server.Requests(201162).empty()) << "a notification was refused";
+    EXPECT_TRUE(server.Requests(201162).empty()) << xltest::Refusals(server, run.Folder() + "/run/game/");
     EXPECT_EQ(server.Errors(), "[]");
     const pid_t client = run.ClientPid();
     ASSERT_GT(client, 0);

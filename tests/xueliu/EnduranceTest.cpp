@@ -112,7 +112,7 @@ TEST(Endurance, HandAfterHandTheClientsTableIsTheServersAndMemoryStaysFlat)
     EXPECT_EQ(stale, 0) << "rows of the user list behind the records in play, of " << listedInPlay;
     for (const auto& box : run.Boxes())
         ADD_FAILURE() << "box: " << box;
-    EXPECT_TRUE(run.Server().Requests(201162).empty()) << "a notification was refused";
+    EXPECT_TRUE(run.Server().Requests(201162).empty()) << xltest::Refusals(run.Server(), run.ProgramFolder());
     EXPECT_EQ(run.Server().Errors(), "[]");
 
     ASSERT_EQ(memory.size(), 3u);

@@ -77,8 +77,8 @@ struct Seen {
 
 TEST(MatchFlow, AScriptedMatchRunsFromTheLoginToTheResultDialog)
 {
-    char tmpl[] = "/tmp/xl-match-XXXXXX";
-    const std::string dir = mkdtemp(tmpl);
+    const xltest::TempFolder folder("/tmp/xl-match-XXXXXX");
+    const std::string& dir = folder.Path();
     ::mkdir((dir + "/game").c_str(), 0700);
     ::mkdir((dir + "/machine").c_str(), 0700);
     setenv("XL_MACHINE_DIR", (dir + "/machine").c_str(), 1);
@@ -190,7 +190,6 @@ TEST(MatchFlow, AScriptedMatchRunsFromTheLoginToTheResultDialog)
     platform::SetScreenOverride(nullptr);
     for (const char* v : {"XL_MACHINE_DIR", "XL_PROGRAM_DIR", "XL_HALL_SOCKET"})
         unsetenv(v);
-    std::system(("rm -rf " + dir).c_str());
 }
 
 namespace {

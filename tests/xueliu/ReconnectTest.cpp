@@ -8,6 +8,7 @@
 #include "FakeHall.h"
 #include "support/GameServerStandIn.h"
 #include "support/HallRun.h"
+#include "support/Refusals.h"
 
 #include "framework/app/CGameWinApp.h"
 #include "framework/app/HallRecords.h"
@@ -249,7 +250,7 @@ TEST_F(ReconnectTest, AClientKilledMidHandComesBackToTheServersTableAndPlaysTheH
     for (int chair = 0; chair < 4; ++chair)
         EXPECT_EQ(atEnd[size_t(chair)], serverAtEnd[size_t(chair) + 1]) << "chair " << chair << " at the end";
     EXPECT_GE(server.Requests(200110).size(), 2u);
-    EXPECT_TRUE(server.Requests(201162).empty()) << "a notification was refused";
+    EXPECT_TRUE(server.Requests(201162).empty()) << xltest::Refusals(server, dir_ + "/game/");
     EXPECT_EQ(server.Errors(), "[]");
 }
 
@@ -298,6 +299,6 @@ TEST_F(ReconnectTest, AClientLookingOnIsRefusedTheRobotsHandAndIsNeverGivenAConc
     const auto asks = server.Requests(229550);
     ASSERT_EQ(asks.size(), 1u);
     EXPECT_EQ(asks[0].substr(0, 8), "d1070000") << "asked by user 2001";
-    EXPECT_TRUE(server.Requests(201162).empty()) << "a notification was refused";
+    EXPECT_TRUE(server.Requests(201162).empty()) << xltest::Refusals(server, dir_ + "/game/");
     EXPECT_EQ(server.Errors(), "[]");
 }

@@ -3,6 +3,7 @@
 // entered at chair 0 of a game application that holds its game data, with the program's folder
 // in a private place and the notification gate installed; for tests of the scene without a
 // connection. Everything goes with the object, the engine (and the scene it owns) first.
+#include "tests/support/RigRegistry.h"
 #include "framework/app/NotifyGate.h"
 #include "tests/mahjong/TileRig.h"
 #include "xueliu/CGameApp.h"
@@ -22,6 +23,7 @@ public:
     {
         dir = std::filesystem::temp_directory_path() / ("xl-" + name + "-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
+        xltest::RigRegistry::AddFolder(dir.string());
         setenv("XL_PROGRAM_DIR", (dir.string() + "/").c_str(), 1);
         app = std::make_unique<CGameApp>();
         app->OnEnteredAsPlayer(); // chair 0
@@ -42,6 +44,7 @@ public:
         app.reset();
         unsetenv("XL_PROGRAM_DIR");
         std::filesystem::remove_all(dir);
+        xltest::RigRegistry::RemoveFolder(dir.string());
     }
     SceneRig(const SceneRig&) = delete;
     SceneRig& operator=(const SceneRig&) = delete;

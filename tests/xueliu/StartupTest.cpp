@@ -306,14 +306,13 @@ TEST_F(StartupTest, WebSignsAnswerTheirOwnUserOnlyAndLateOrUnknownAnswersHarmNot
 
 TEST(HallStandIn, StartsTheClientWhichReportsItsExitWhenNoServerAnswers)
 {
-    char tmpl[] = "/tmp/xl-standin-XXXXXX";
-    std::string dir = mkdtemp(tmpl);
+    const xltest::TempFolder folder("/tmp/xl-standin-XXXXXX");
+    const std::string& dir = folder.Path();
     std::string out = WholeRun(dir, " --no-server");
     EXPECT_NE(out.find("\"status\": 1"), std::string::npos) << "the hall ends with its client's status\n" << out;
     EXPECT_NE(out.find("\"hello\""), std::string::npos) << out;
     EXPECT_NE(out.find("\"exit_reports\": [{\"window\": 0, \"user_id\": 1001"), std::string::npos) << out;
     EXPECT_NE(out.find("\"errors\": []"), std::string::npos) << out;
-    std::system(("rm -rf " + dir).c_str());
 }
 
 TEST_F(StartupTest, UnderTheRealHallStandInTheClientRegistersTakesTheStartDataAndEndsWhenTheHallGoes)
@@ -346,8 +345,8 @@ TEST_F(StartupTest, UnderTheRealHallStandInTheClientRegistersTakesTheStartDataAn
 
 TEST(WholeClient, BetweenBothStandInsItEntersTheTableAndEndsSoonAfterTheHallGoes)
 {
-    char tmpl[] = "/tmp/xl-whole-XXXXXX";
-    std::string dir = mkdtemp(tmpl);
+    const xltest::TempFolder folder("/tmp/xl-whole-XXXXXX");
+    const std::string& dir = folder.Path();
     std::string out = WholeRun(dir, "");
     EXPECT_NE(out.find("\"status\": 0"), std::string::npos) << out;
     EXPECT_NE(out.find("\"posts\": [\"0x910c\", \"0x9105\"]"), std::string::npos) << out;
@@ -358,7 +357,6 @@ TEST(WholeClient, BetweenBothStandInsItEntersTheTableAndEndsSoonAfterTheHallGoes
     auto at = out.find("\"gone_to_end\": ");
     ASSERT_NE(at, std::string::npos);
     EXPECT_LT(std::stod(out.substr(at + 15)), 1.5) << "a hall that goes ends the client within 1.5 s";
-    std::system(("rm -rf " + dir).c_str());
 }
 
 namespace {
@@ -420,7 +418,7 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
     for (const auto& box : boxes_)
         ADD_FAILURE() << "box: " << box;
     ASSERT_TRUE(ended) << "the result did not reach the scene: " << diagnosis << " "
-                       << server.Requests(201162).size() << " refused";
+                       << xltest::Refusals(server, dir_ + "/game/");
     EXPECT_TRUE(boardOpen);
     EXPECT_TRUE(middleEmpty) << "a thrown tile was left in the middle";
     const auto seats = tablerun::ServerSeats(server, dir_);
@@ -433,7 +431,7 @@ TEST_F(StartupTest, AWholeHandAgainstRobotsEndsWithTheServersTable)
     own.insert(own.end(), seats[0].hand.begin(), seats[0].hand.end());
     EXPECT_EQ(seen[0], own) << "the own final hand; the client's requests: "
                                  << server.Command(R"({"op":"state"})").substr(0, 3000);
-    EXPECT_TRUE(server.Requests(201162).empty()) << "a notification was refused";
+    EXPECT_TRUE(server.Requests(201162).empty()) << xltest::Refusals(server, dir_ + "/game/");
     EXPECT_EQ(server.Errors(), "[]");
 }
 

@@ -59,7 +59,7 @@ constexpr int kDealNumberWord = 8;
 // of a hand, so a run that gave up ends the loop itself after a short while (real time); after
 // the last hand a slow client gets longer.
 constexpr auto kGiveUpGrace = std::chrono::seconds(2);
-constexpr auto kEndGrace = std::chrono::seconds(30);
+constexpr auto kEndGrace = xltest::Paced(std::chrono::seconds(30));
 // The client's status when the run gave up and ended the loop itself.
 constexpr int kGaveUpStatus = 99;
 
@@ -191,7 +191,7 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
             if (server_.AwaitRequests(201165, wentOn, options_.secondsPerHand).size() < wentOn)
                 return fail("the client did not go on after hand " + std::to_string(hand - 1));
             server_.Command(R"({"op":"play","hands":1})");
-            const auto deadline = Steady::now() + std::chrono::seconds(options_.secondsPerHand);
+            const auto deadline = Steady::now() + std::chrono::seconds(xltest::PacedSeconds(options_.secondsPerHand));
             while (HandsPlayed(server_) < hand) {
                 if (Steady::now() > deadline)
                     return fail("the server did not finish hand " + std::to_string(hand));
@@ -309,7 +309,7 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
             const bool ended = finished == hand && info && scene->Phase() == CMyGame::kPhaseEnded &&
                                int(info->GetGameParams()[kDealNumberWord]) == hand;
             if (!ended) {
-                if (Steady::now() - handStart > std::chrono::seconds(options_.secondsPerHand)) {
+                if (Steady::now() - handStart > std::chrono::seconds(xltest::PacedSeconds(options_.secondsPerHand))) {
                     stop = true;
                     lock.unlock();
                     changed.notify_all();

@@ -16,6 +16,7 @@
 // Used by the endurance test and the whole-hand benchmarks. One run per process: it installs the
 // process's clock, screen and box handler, and the client keeps process-wide state.
 #include "tests/support/GameServerStandIn.h"
+#include "tests/support/Refusals.h"
 #include "tests/xueliu/ClientEnvironment.h"
 
 #include <cstdint>
@@ -90,6 +91,8 @@ public:
     // Texts of the system boxes the client raised (none is expected).
     const std::vector<std::string>& Boxes() const { return env_.boxes; }
     const standin::GameServer& Server() const { return server_; }
+    // The client's program folder (its run log), ending in '/'.
+    std::string ProgramFolder() const { return env_.dir + "/game/"; }
 
 private:
     Options options_;

@@ -1,0 +1,51 @@
+// A test process told to end (SIGTERM: its ctest went, or timed it out) ends the programs its rigs
+// started and removes the folders they made before it dies of the signal (tests/support/
+// RigRegistry.h, installed in every test program by TestEnvironment.cpp).
+#include "tests/support/TiedChild.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+TEST(RigRegistry, ATestToldToEndEndsItsProgramsAndRemovesItsFoldersAndDiesOfTheSignal)
+{
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t test = ::fork();
+    if (test == 0) {
+        // The test process: a folder with a file in it and a program started, then it waits.
+        ::close(channel[0]);
+        xltest::TempFolder folder("/tmp/xl-rig-XXXXXX");
+        std::ofstream(folder.Path() + "/GameRun.log") << "a line\n";
+        struct {
+            pid_t program;
+            char path[128];
+        } made{xltest::SpawnTied({"/bin/sleep", "60"}), {}};
+        folder.Path().copy(made.path, sizeof made.path - 1);
+        if (::write(channel[1], &made, sizeof made) != sizeof made)
+            ::_exit(2);
+        for (;;)
+            ::pause();
+    }
+    ::close(channel[1]);
+    struct {
+        pid_t program;
+        char path[128];
+    } made{};
+    ASSERT_EQ(::read(channel[0], &made, sizeof made), ssize_t(sizeof made));
+    ::close(channel[0]);
+    ASSERT_TRUE(std::filesystem::exists(std::filesystem::path(made.path) / "GameRun.log"));
+
+    ASSERT_EQ(::kill(test, SIGTERM), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(test, &status, 0), test);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "status " << status;
+    EXPECT_FALSE(std::filesystem::exists(made.path)) << made.path;
+    // The program was collected by the test as it went: nothing by its number runs.
+    EXPECT_NE(::kill(made.program, 0), 0) << "the program " << made.program << " still runs";
+}
