@@ -204,7 +204,7 @@ void CMyGame::WriteReport()
 
 // What the layout placed, shown now: the side panel and its parts, each seat's panel and the
 // union of its hand and meld tiles, the claim arrow with the meld tile it points at, and each
-// claim or win label by the seat whose anchor it stands nearest.
+// claim or win label by its seat.
 std::string CMyGame::ReportLayout()
 {
     std::string out = ",\"layout\":{";
@@ -247,23 +247,11 @@ std::string CMyGame::ReportLayout()
         if (CMJCard2* target = FindClaimedMeldTile(tableBlock[0], tableBlock[1]))
             shown("arrowAt", target->GetBodyPicture());
     }
-    for (const PObject* label :
-         {lastActionImageId ? FindById(lastActionImageId) : nullptr, static_cast<PObject*>(winPicture)}) {
-        if (!Shown(label))
-            continue;
-        int nearest = 0;
-        double best = -1;
-        for (int seat = 0; seat < kSeatCount; ++seat) {
-            TablePoint at;
-            GetSeatAnchor(at, seat);
-            const double dx = label->GetX() - at.x, dy = label->GetY() - at.y;
-            if (best < 0 || dx * dx + dy * dy < best) {
-                best = dx * dx + dy * dy;
-                nearest = seat;
-            }
-        }
-        add("label" + std::to_string(nearest), ReportBox(*label));
-    }
+    const std::pair<const PObject*, int> labels[] = {
+        {lastActionImageId ? FindById(lastActionImageId) : nullptr, lastActionImageSeat}, {winPicture, winPictureSeat}};
+    for (const auto& [label, seat] : labels)
+        if (Shown(label) && IsSeat(seat))
+            add("label" + std::to_string(seat), ReportBox(*label));
     return out + "}";
 }
 

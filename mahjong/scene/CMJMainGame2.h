@@ -345,12 +345,14 @@ public:
     PlaneObject* volumeBoard = nullptr;
     std::array<CMJSliderBar*, 2> volumeSliders{};
     BITObject* winPicture = nullptr;
+    int winPictureSeat = -1; // the seat the win label stands for
     // Shows the named action picture ("peng1", "gang2", ...) at the seat's anchor for a moment,
     // then fades it out and deletes it. Nothing for an empty name or another seat.
     void PlayActionImage(int seat, const std::string& name);
     // Takes the last action's picture away before its time (a win's label replaces it).
     void RemoveActionImage();
     uint32_t lastActionImageId = 0; // the picture object of the last action, while it lasts
+    int lastActionImageSeat = -1; // and its seat
     PlaneObject* infoBoardBig = nullptr;
     PlaneObject* infoBoardSmall = nullptr;
     CMyParticle* Emitter() { return emitter_.get(); }

@@ -296,6 +296,7 @@ void CMJMainGame2::PlayActionImage(int seat, const std::string& name)
     p->Activate();
     p->Redraw();
     lastActionImageId = p->GetId();
+    lastActionImageSeat = seat;
     BeginGroup();
     ActWait(kActionImageHoldMs, nullptr);
     NextGroup();
@@ -340,6 +341,7 @@ void CMJMainGame2::ShowWinEffect(int seat)
         winPicture->SetZ(kWinZ);
     }
     winPicture->MoveTo(at.x, at.y);
+    winPictureSeat = seat;
     winPicture->SetAlpha(1.0);
     winPicture->Activate();
     winPicture->Redraw();

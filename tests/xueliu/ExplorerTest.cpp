@@ -58,6 +58,8 @@ constexpr milliseconds kStand{250};
 constexpr milliseconds kChatInterval{1100};
 // A walk stops after faults in this many steps: later ones may only follow from them.
 constexpr size_t kFaultySteps = 8;
+// The server's table unchanged over this many steps: the hand stands still.
+constexpr int kStillSteps = 40;
 // The boxes the layout decides from the window's size and the fold alone.
 const char* const kStaticBoxes[] = {"side",  "users",    "chatBox",  "inputBar", "seat0", "seat1", "seat2",
                                     "seat3", "splitter", "settings", "input",    "send",  "faces"};
@@ -240,13 +242,9 @@ public:
             Check(relayout);
             if (kill(client_.run.ClientPid(), 0) != 0)
                 return Fault("the client is gone");
+            if (step_ % 10 == 0 || step_ == count)
+                CheckTable();
         }
-        const ServerTable table = ReadTable(server_, dir_);
-        story.push_back("hands played: " + std::to_string(table.handsPlayed));
-        if (table.humanTimeOuts != 0)
-            Fault("the server acted for the own chair " + std::to_string(table.humanTimeOuts) + " times");
-        if (table.handsPlayed < 1 && step_ > 100)
-            Fault("no hand ended in " + std::to_string(step_ - 1) + " steps");
     }
 
     std::string Story() const
@@ -311,7 +309,7 @@ private:
             for (const auto& t : v.hand)
                 if (v.chosen.size() < 3 ? Suit(t.tile) == suit && !chosen(t.tile)
                                         : chosen(t.tile) && Suit(t.tile) != suit)
-                    return Click(t.box, "answer: exchange tile " + std::to_string(t.tile)), false;
+                    return keysInInput_ = false, Click(t.box, "answer: exchange tile " + std::to_string(t.tile)), false;
             if (v.Has("ok"))
                 Click(v.buttons.at("ok"), "answer: exchange ok");
         } else if (v.board == kBoardMissing && v.checks.size() == 3) {
@@ -334,6 +332,7 @@ private:
             for (const auto& t : v.hand)
                 if (v.mode == kHandGangChoice ? !t.dim : v.locked ? t.tile == v.drawn : Suit(t.tile) == v.missing)
                     pick = &t;
+            keysInInput_ = false;
             Click(pick->box, "answer: throw " + std::to_string(pick->tile));
         }
         return false;
@@ -406,6 +405,12 @@ private:
             Click(v.buttons.at("splitter"), v.panel ? "fold the side panel" : "unfold the side panel");
             return true;
         } else if (kind < 93 && v.Has("settings") && v.board == 0) {
+            // Half the time as one who was typing: the keys go back to the input line after it.
+            const bool typing = b / 3 % 2 && Reachable(v);
+            if (typing) {
+                Click(v.buttons.at("input"), "input line");
+                keysInInput_ = true;
+            }
             Click(v.buttons.at("settings"), "settings");
             if (!client_.Stand([](const View& w) { return w.board == kBoardSettings; }))
                 return Fault("the settings button opened no board"), false;
@@ -417,6 +422,8 @@ private:
                 Click(open.buttons.at(way), "settings " + way);
             if (!client_.Stand([](const View& w) { return w.board != kBoardSettings; }))
                 Fault("the settings board stayed open after " + way);
+            else if (typing)
+                TypeLine(client_.report.view, false);
         } else if (v.Has("autoplay")) {
             keysInInput_ = false;
             Click(v.buttons.at("autoplay"), autoOn_ ? "auto-play button (on)" : "auto-play button (off)");
@@ -428,9 +435,11 @@ private:
 
     // A line typed and sent with Enter, after a click on the input line or straight away; it must
     // reach the server when the keys went to the input line.
+    bool Reachable(const View& v) const { return v.Has("input") && v.buttons.at("input").X() < size_.width; }
+
     void TypeLine(const View& v, bool clickFirst)
     {
-        const bool reachable = v.Has("input") && v.buttons.at("input").X() < size_.width;
+        const bool reachable = Reachable(v);
         if (clickFirst && reachable) {
             Click(v.buttons.at("input"), "input line");
             keysInInput_ = true;
@@ -455,6 +464,23 @@ private:
                 return Fault("the typed line \"" + line + "\" did not reach the server");
             std::this_thread::sleep_for(milliseconds(50));
         }
+    }
+
+    // The hand goes on, and never by the server's hand for the own chair.
+    void CheckTable()
+    {
+        const ServerTable table = ReadTable(server_, dir_);
+        const std::string progress = std::to_string(table.handsPlayed) + " " + std::to_string(table.phase) + " " +
+            std::to_string(table.tilesLeft);
+        Tell("the server's table: hands played, phase, tiles left " + progress);
+        if (table.humanTimeOuts != timeOuts_)
+            Fault("the server acted for the own chair (" + std::to_string(table.humanTimeOuts) + " times so far)");
+        timeOuts_ = table.humanTimeOuts;
+        if (progress != progress_)
+            progressStep_ = step_;
+        else if (step_ - progressStep_ >= kStillSteps)
+            Fault("the hand stood still for " + std::to_string(step_ - progressStep_) + " steps");
+        progress_ = progress;
     }
 
     void Check(bool relayout)
@@ -537,6 +563,8 @@ private:
     int step_ = 0;
     unsigned long window_ = 0;
     size_t screenSeen_ = 0;
+    int timeOuts_ = 0, progressStep_ = 0;
+    std::string progress_;
     std::set<std::string> seen_;
     std::set<int> faultySteps_;
     bool keysInInput_ = false, wasPending_ = false, autoOn_ = false;
