@@ -298,14 +298,19 @@ private:
         if (!pending || !wasPending_)
             pendingSince_ = Clock::now();
         wasPending_ = pending;
-        return pending && !autoOn_;
+        // Auto-play takes the own turns and claims, not the boards.
+        return pending && !(autoOn_ && v.phase == kPhasePlay && v.board == 0);
     }
 
     // Answers it as a player does; returns false (no relayout).
     bool Answer(const View& v, uint32_t a)
     {
         if (v.board == kBoardSettings) {
-            Key("Escape");
+            // Escape closes it only while it has the keys: a click elsewhere may have taken them.
+            if (v.Has("ok"))
+                Click(v.buttons.at("ok"), "answer: settings ok");
+            else
+                Key("Escape");
         } else if (v.Has("start") && v.phase == kPhaseIdle) {
             Click(v.buttons.at("start"), "answer: start");
         } else if (v.board == kBoardExchange) {
@@ -440,7 +445,7 @@ private:
                 TypeLine(client_.report.view, false);
         } else if (v.Has("autoplay")) {
             keysInInput_ = false;
-            Click(v.buttons.at("autoplay"), autoOn_ ? "auto-play button (on)" : "auto-play button (off)");
+            Click(v.buttons.at("autoplay"), autoOn_ ? "auto-play off by its button" : "auto-play on by its button");
         } else {
             Tell("nothing to do");
         }
