@@ -211,7 +211,10 @@ protected:
     void StartReport();
     void WriteReport();
     Lumora::Rect ReportBox(const Lumora::PObject& object) const;
+    Lumora::Rect ScreenBox(const Lumora::Rect& viewBox) const;
     std::string ReportRect(const Lumora::PObject& object) const;
+    // The boxes a layout decides, for checks that compare it with a fresh client's.
+    std::string ReportLayout();
 
     int phase_ = kPhaseIdle;
     // How far the deal has come, for every client alike (a watcher has no exchange phase).

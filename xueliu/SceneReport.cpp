@@ -3,9 +3,10 @@
 // click differs from the last line: the phase, the own turn, the open board, the own hand with
 // each tile's box on the screen, the boxes of the buttons and controls shown (the table's, the
 // open board's, the frame's settings button and splitter, the side panel's input line, emoticon
-// button and picker), the result rows, whether the side panel and the skill bar are open and the
-// last chat lines. Written from the frame build, never on a timer: the engine sleeps between
-// changes as a player's client does. Off without the variable; nothing else reads it.
+// button and picker), the result rows, whether the side panel, the skill bar and auto-play are on,
+// the boxes the layout placed (ReportLayout) and the last chat lines. Written from the frame build,
+// never on a timer: the engine sleeps between changes as a player's client does. Off without the
+// variable; nothing else reads it.
 #include "xueliu/SceneReport.h"
 
 #include "xueliu/CMyGame.h"
@@ -15,8 +16,10 @@
 #include "engine/object/PictureObject.h"
 #include "engine/object/PlaneObject.h"
 #include "framework/frame/CXyGameFrame.h"
+#include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/tiles/CMJCard2.h"
 #include "services/panel/CSubSystem.h"
+#include "widgets/CCyPlayerListBar.h"
 #include "widgets/CCySplitterBar.h"
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyChatFace.h"
@@ -27,8 +30,10 @@
 #include "widgets/SidePanelObjects.h"
 #include "xueliu/CXyResultListXueliu.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 
 using namespace Lumora;
 
@@ -70,7 +75,10 @@ void CMyGame::StartReport()
 }
 
 // The object's box on the screen.
-Rect CMyGame::ReportBox(const PObject& object) const
+Rect CMyGame::ReportBox(const PObject& object) const { return ScreenBox(ObjectModule::ScreenRect(object.Geometry())); }
+
+// A box of the view on the screen.
+Rect CMyGame::ScreenBox(const Rect& r) const
 {
     Rect viewport;
     CursorClipHost::Origin origin{};
@@ -79,7 +87,6 @@ Rect CMyGame::ReportBox(const PObject& object) const
         if (CursorClipHost* host = module->GetCursorClipHost())
             origin = host->ClientOrigin();
     }
-    const Rect r = ObjectModule::ScreenRect(object.Geometry());
     const int dx = origin.x - viewport.left, dy = origin.y - viewport.top;
     return Rect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
@@ -99,7 +106,7 @@ void CMyGame::WriteReport()
         field("locked", handLocked_ ? 1 : 0) + field("drawn", ownDrawnTile_) + field("mode", handMode) +
         field("missing", MissingSuit(OwnChair())) + field("board", boardKind_) +
         field("panel", splitter && splitter->IsExpanded() ? 1 : 0) + field("skill", Shown(skillBar) ? 1 : 0) +
-        ",\"hand\":[";
+        field("auto", autoPlay) + ",\"hand\":[";
     const char* comma = "";
     for (int slot = 0; slot < GetMaxHandSlots(); ++slot) {
         const CMJCard2* t = Slot(kOwnSeat, slot);
@@ -122,9 +129,10 @@ void CMyGame::WriteReport()
         comma = ",";
     };
     static const std::pair<int, const char*> kNamed[] = {
-        {kBtnStart, "start"},        {kBtnPass, "pass"}, {kBtnHu, "hu"},
-        {kBtnGang, "gang"},          {kBtnPeng, "peng"}, {kBtnHideSkill, "skillHide"},
-        {kBtnShowSkill, "skillShow"}};
+        {kBtnStart, "start"},         {kBtnPass, "pass"},         {kBtnHu, "hu"},
+        {kBtnGang, "gang"},           {kBtnPeng, "peng"},         {kBtnHideSkill, "skillHide"},
+        {kBtnShowSkill, "skillShow"}, {kBtnAutoPlay, "autoplay"}, {kBtnVolume, "volume"},
+        {kBtnSort, "sort"}};
     for (const auto& [slot, name] : kNamed)
         button(name, buttons[size_t(slot)]);
     // The open board's buttons: "ok" is its first (OK, or "继续" on the result), then the others.
@@ -183,6 +191,7 @@ void CMyGame::WriteReport()
         line += ",\"list\":" + ReportRect(*list) + ",\"scroll\":[" + std::to_string(content.ScrollY()) + "," +
             std::to_string(std::max(0, content.ContentHeight() - content.viewHeight)) + "]";
     }
+    line += ReportLayout();
     // The side panel's last chat lines, emoticons as their codes; only while the box shows.
     const CXyChatBox* chat = panel ? panel->GetChatBox() : nullptr;
     line += ",\"chat\":" +
@@ -191,6 +200,59 @@ void CMyGame::WriteReport()
         return;
     lastReport_ = line;
     std::ofstream(reportPath_, std::ios::app) << line + '\n' << std::flush;
+}
+
+// What the layout placed, shown now: the side panel and its parts, each seat's panel and the
+// union of its hand and meld tiles, the claim arrow with the meld tile it points at, and each
+// claim or win label by its seat.
+std::string CMyGame::ReportLayout()
+{
+    std::string out = ",\"layout\":{";
+    auto add = [&](const std::string& name, const Rect& box) {
+        out += (out.back() == '{' ? "\"" : ",\"") + name + "\":" + BoxText(box);
+    };
+    // By its extent: a holder's (a list, a bar) is that of what it holds, not its own picture's.
+    auto shown = [&](const std::string& name, const PObject* object) {
+        if (Shown(object))
+            add(name,
+                ScreenBox(Rect{int(std::lround(object->GetLeft())), int(std::lround(object->GetTop())),
+                               int(std::lround(object->GetRight())), int(std::lround(object->GetBottom()))}));
+    };
+    const auto* splitter = dynamic_cast<const CCySplitterBar*>(FindByName(CCySplitterBar::kName));
+    if (const auto* panel = dynamic_cast<CSubSystem*>(FindByName(kSubSystemName))) {
+        if (splitter && splitter->IsExpanded())
+            add("side", ScreenBox(panel->Bounds()));
+        shown("users", panel->GetUserList());
+        shown("chatBox", panel->GetChatBox());
+        if (const CGameInputBar* bar = panel->GetInputBar())
+            shown("inputBar", bar);
+    }
+    for (int seat = 0; seat < kSeatCount; ++seat) {
+        shown("seat" + std::to_string(seat), players[size_t(seat)] ? players[size_t(seat)]->GetPlane() : nullptr);
+        std::optional<Rect> tiles;
+        for (int slot = 0; slot < GetMaxHandSlots(); ++slot) {
+            const CMJCard2* t = Slot(seat, slot);
+            if (!t || !t->placed || !Shown(t->GetBodyPicture()))
+                continue;
+            const Rect b = ReportBox(*t->GetBodyPicture());
+            tiles = tiles ? Rect{std::min(tiles->left, b.left), std::min(tiles->top, b.top),
+                                 std::max(tiles->right, b.right), std::max(tiles->bottom, b.bottom)}
+                          : b;
+        }
+        if (tiles)
+            add("tiles" + std::to_string(seat), *tiles);
+    }
+    if (Shown(claimPointer)) {
+        shown("arrow", claimPointer);
+        if (CMJCard2* target = FindClaimedMeldTile(tableBlock[0], tableBlock[1]))
+            shown("arrowAt", target->GetBodyPicture());
+    }
+    const std::pair<const PObject*, int> labels[] = {
+        {lastActionImageId ? FindById(lastActionImageId) : nullptr, labelSeat_}, {winPicture, winSeat_}};
+    for (const auto& [label, seat] : labels)
+        if (Shown(label) && IsSeat(seat))
+            add("label" + std::to_string(seat), ReportBox(*label));
+    return out + "}";
 }
 
 std::string xueliu::ReportLines(std::string_view text, size_t keep)
