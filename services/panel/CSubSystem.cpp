@@ -102,7 +102,10 @@ void CGameInputBar::SetWidth(int width)
     SetSize(width_, kHeight);
     const double left = GetX() - width_ / 2.0;
     if (input_) {
-        // Its text is placed from the line's edges as they stand: laid out once they have moved.
+        // Its text is placed from the line's edges as they stand: sized and moved, then laid out.
+        // The box itself takes the width too, or its edges (and where a press finds it) stay those
+        // of the width it was made with.
+        input_->SetSize(inputWidth, 16);
         input_->ResizeBackground(inputWidth, 16);
         input_->MoveTo(left + inputWidth / 2.0, GetY());
         input_->Layout(inputWidth, 16);
