@@ -249,9 +249,13 @@ std::string CMyGame::ReportLayout()
     }
     const std::pair<const PObject*, int> labels[] = {
         {lastActionImageId ? FindById(lastActionImageId) : nullptr, labelSeat_}, {winPicture, winSeat_}};
+    // A label by its word: our art draws it in the picture's upper half, the rest is clear.
     for (const auto& [label, seat] : labels)
-        if (Shown(label) && IsSeat(seat))
-            add("label" + std::to_string(seat), ReportBox(*label));
+        if (Shown(label) && IsSeat(seat)) {
+            Rect word = ReportBox(*label);
+            word.bottom = (word.top + word.bottom) / 2 - kLabelLift;
+            add("label" + std::to_string(seat), word);
+        }
     return out + "}";
 }
 
