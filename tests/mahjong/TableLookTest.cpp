@@ -102,6 +102,18 @@ public:
         Each(box, 27, [&](CMJCard2& t, int i) { Lay(t, kTileDiscard, seat, i, 0, 0); });
         return box;
     }
+    // The claim buttons, then the seat panels with the marks under them.
+    std::vector<Box> Controls()
+    {
+        std::vector<Box> boxes;
+        for (CXyStandButton* b : std::span(s_.buttons).subspan(CMJMainGame2::kBtnPass, 5))
+            boxes.emplace_back().Add(*b->GetBody());
+        for (size_t seat = 0; seat < 4; ++seat) {
+            boxes.emplace_back().Add(*s_.players[seat]->GetBody());
+            boxes.back().bottom += 20;
+        }
+        return boxes;
+    }
     Box InfoBoard()
     {
         s_.CreateGameInfoBoardBig(1);
@@ -372,16 +384,12 @@ TEST(TableLook, PanelsAndButtonsStandClearAndBesideTheirSeatsAndTheSkillBarComes
             rig.UseSurface(TableOf(w, h, h > 600, open));
             const std::string size = std::to_string(w) + (open ? " open" : " folded");
             TableLook look(rig);
-            std::vector<Box> hands, tiles, controls;
+            std::vector<Box> hands, tiles, controls = look.Controls();
             for (int seat = 0; seat < 4; ++seat)
                 tiles.insert(tiles.end(),
                              {hands.emplace_back(look.HandAndMelds(seat, true)), look.Wall(seat), look.Discards(seat)});
-            for (CXyStandButton* b : std::span(s.buttons).subspan(CMJMainGame2::kBtnPass, 5))
-                controls.emplace_back().Add(*b->GetBody());
             for (int seat = 0; seat < 4; ++seat) {
-                Box& panel = controls.emplace_back();
-                panel.Add(*s.players[size_t(seat)]->GetBody());
-                panel.bottom += 20;
+                const Box& panel = controls[size_t(5 + seat)];
                 auto gap = [&](const Box& b) {
                     return std::hypot(std::max({0.0, b.left - panel.right, panel.left - b.right}),
                                       std::max({0.0, b.top - panel.bottom, panel.top - b.bottom}));
@@ -410,13 +418,10 @@ TEST(TableLook, PanelsAndButtonsStandClearAndBesideTheirSeatsAndTheSkillBarComes
         }
 }
 
-// Every claim word the scene shows (碰, 杠 in both pictures, 吃, 花, and the win's 胡了) at every
-// seat, at every size players use with the side panel open and folded: the word stands inside the
-// table, clear of every seat's hand and melds, of the other seats' discards (each group measured
-// at its fullest on a pooled tile), of the seat panels with the marks under them, the claim
-// buttons and the clock's digits. Each is shown with the side panel the other way and follows the fold, as the
-// claim pointer follows its meld's claimed tile. The volume board leaves every hand in sight. The scene's own reckoning
-// of each group holds every place the probe found.
+// Every claim word (碰, both 杠, 吃, 花, 胡了) at every seat, size and fold stands inside the table
+// clear of every hand, the other seats' discards, the panels, the claim buttons and the clock's
+// digits, and follows a fold made while it shows, as the claim pointer does. The volume board
+// leaves every hand in sight; the scene's own box of each group holds every place the probe found.
 TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEverySizeAndFold)
 {
     SceneRig rig("table_look_labels");
@@ -436,7 +441,8 @@ TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEve
             fold(open);
             const std::string size = std::to_string(w) + "x" + std::to_string(h) + (open ? " open" : " folded");
             TableLook look(rig);
-            std::vector<std::pair<std::string, Box>> keep;
+            std::vector<Box> keep = look.Controls();
+            keep.emplace_back().Add(*s.clockDigits);
             std::array<Box, 4> hands, discards;
             for (int seat = 0; seat < 4; ++seat) {
                 hands[size_t(seat)] = look.HandAndMelds(seat, true);
@@ -448,13 +454,7 @@ TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEve
                 EXPECT_TRUE(inside(hands[size_t(seat)], felt)) << size << ": the hand of seat " << seat << " "
                                                                << Show(hands[size_t(seat)]) << " at the table's edge";
                 EXPECT_TRUE(inside(discards[size_t(seat)], s.SeatTilesBox(seat, TileGroup::Discards))) << size;
-                Box& panel = keep.emplace_back("panel of seat " + std::to_string(seat), Box{}).second;
-                panel.Add(*s.players[size_t(seat)]->GetBody());
-                panel.bottom += 20;
             }
-            keep.emplace_back("the clock's digits", Box{}).second.Add(*s.clockDigits);
-            for (CXyStandButton* b : std::span(s.buttons).subspan(CMJMainGame2::kBtnPass, 5))
-                keep.emplace_back("claim button", Box{}).second.Add(*b->GetBody());
             const Rect table = s.GetTableRect();
             // The volume board stays open while the player plays on: every hand stays in sight.
             Box volume;
@@ -479,8 +479,8 @@ TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEve
                         << what << " stays where the fold found it";
                     box.bottom = (box.top + box.bottom) / 2 - CMJMainGame2::kLabelLift;
                     EXPECT_TRUE(inside(box, table)) << what << " outside the table";
-                    for (const auto& [name, b] : keep)
-                        EXPECT_FALSE(Overlap(box, b)) << what << " over the " << name << " " << Show(b);
+                    for (const Box& b : keep) // buttons, panels, the clock
+                        EXPECT_FALSE(Overlap(box, b)) << what << " over " << Show(b);
                     for (int other = 0; other < 4; ++other) {
                         EXPECT_FALSE(Overlap(box, hands[size_t(other)]))
                             << what << " over the hand of seat " << other << " " << Show(hands[size_t(other)]);
