@@ -420,8 +420,7 @@ TEST(TableLook, PanelsAndButtonsStandClearAndBesideTheirSeatsAndTheSkillBarComes
 
 // Every claim word (碰, both 杠, 吃, 花, 胡了) at every seat, size and fold stands inside the table
 // clear of every hand, the other seats' discards, the panels, the claim buttons and the clock's
-// digits, and follows a fold made while it shows, as the claim pointer does. The volume board
-// leaves every hand in sight; the scene's own box of each group holds every place the probe found.
+// digits, and follows a fold made while it shows, as the claim pointer does.
 TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEverySizeAndFold)
 {
     SceneRig rig("table_look_labels");
@@ -443,26 +442,19 @@ TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEve
             TableLook look(rig);
             std::vector<Box> keep = look.Controls();
             keep.emplace_back().Add(*s.clockDigits);
-            std::array<Box, 4> hands, discards;
-            for (int seat = 0; seat < 4; ++seat) {
-                hands[size_t(seat)] = look.HandAndMelds(seat, true);
-                discards[size_t(seat)] = look.Discards(seat);
-                EXPECT_TRUE(inside(hands[size_t(seat)], s.SeatTilesBox(seat, TileGroup::HandAndMelds))) << size;
-                // No tile stands flush under the window's frame.
-                const Rect table = s.GetTableRect(),
-                           felt{table.left + 4, table.top + 4, table.right - 4, table.bottom - 4};
-                EXPECT_TRUE(inside(hands[size_t(seat)], felt)) << size << ": the hand of seat " << seat << " "
-                                                               << Show(hands[size_t(seat)]) << " at the table's edge";
-                EXPECT_TRUE(inside(discards[size_t(seat)], s.SeatTilesBox(seat, TileGroup::Discards))) << size;
-            }
-            const Rect table = s.GetTableRect();
-            // The volume board stays open while the player plays on: every hand stays in sight.
-            Box volume;
+            // No tile stands flush under the window's frame; the volume board leaves every hand in sight.
+            const Rect table = s.GetTableRect(), felt{table.left + 4, table.top + 4, table.right - 4, table.bottom - 4};
+            Box volume, discards[4];
             volume.Add(*s.volumeBoard);
             EXPECT_TRUE(inside(volume, table)) << size << ": the volume board " << Show(volume);
-            for (int seat = 0; seat < 4; ++seat)
-                EXPECT_FALSE(Overlap(volume, hands[size_t(seat)]))
-                    << size << ": the volume board " << Show(volume) << " over the hand of seat " << seat;
+            for (int seat = 0; seat < 4; ++seat) {
+                const Box& hand = keep.emplace_back(look.HandAndMelds(seat, true));
+                discards[seat] = look.Discards(seat);
+                EXPECT_TRUE(inside(hand, s.SeatTilesBox(seat, TileGroup::HandAndMelds)) && inside(hand, felt) &&
+                            !Overlap(volume, hand))
+                    << size << ": the hand of seat " << seat << " " << Show(hand);
+                EXPECT_TRUE(inside(discards[seat], s.SeatTilesBox(seat, TileGroup::Discards))) << size;
+            }
             for (int seat = 0; seat < 4; ++seat) {
                 for (const char* word : {"peng1", "gang1", "gang2", "chi1", "hua1", "bit_hu"}) {
                     fold(!open);
@@ -479,14 +471,11 @@ TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEve
                         << what << " stays where the fold found it";
                     box.bottom = (box.top + box.bottom) / 2 - CMJMainGame2::kLabelLift;
                     EXPECT_TRUE(inside(box, table)) << what << " outside the table";
-                    for (const Box& b : keep) // buttons, panels, the clock
+                    for (const Box& b : keep) // buttons, panels, the clock, the hands
                         EXPECT_FALSE(Overlap(box, b)) << what << " over " << Show(b);
-                    for (int other = 0; other < 4; ++other) {
-                        EXPECT_FALSE(Overlap(box, hands[size_t(other)]))
-                            << what << " over the hand of seat " << other << " " << Show(hands[size_t(other)]);
-                        EXPECT_TRUE(other == seat || !Overlap(box, discards[size_t(other)]))
-                            << what << " over the discards of seat " << other << " " << Show(discards[size_t(other)]);
-                    }
+                    for (int other = 0; other < 4; ++other)
+                        EXPECT_TRUE(other == seat || !Overlap(box, discards[other]))
+                            << what << " over the discards of seat " << other << " " << Show(discards[other]);
                     s.RemoveActionImage();
                 }
                 // A peng of the seat's (three of one face), pointed at, then the fold.
