@@ -903,9 +903,8 @@ TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
     EXPECT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
     EXPECT_TRUE(Notify(CGameNotifyEx::kGameResult, result));
     // The ended hand's play is refused until the next deal: nothing goes on under the board.
-    const auto ended = scene_->hands;
-    const auto endedDiscards = scene_->discards;
-    const auto endedThrown = scene_->thrown;
+    const auto table = [&] { return std::tuple(scene_->hands, scene_->discards, scene_->thrown); };
+    const auto ended = table();
     std::vector<int32_t> throw1(22, 0);
     throw1[1] = 1, throw1[21] = T(1, 1);
     EXPECT_TRUE(Notify(CGameNotifyEx::kCardThrown, Record(throw1, 88)));
@@ -917,9 +916,7 @@ TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
              CGameNotifyEx::kMingGangCards, CGameNotifyEx::kAnGangCards, CGameNotifyEx::kBuGangCards,
              CGameNotifyEx::kFlower, CGameNotifyEx::kPlayerWins})
         EXPECT_TRUE(send(id, {0}, 136)) << id; // the own chair's, whatever the rest holds
-    EXPECT_EQ(scene_->hands, ended);
-    EXPECT_EQ(scene_->discards, endedDiscards);
-    EXPECT_EQ(scene_->thrown, endedThrown);
+    EXPECT_TRUE(table() == ended);
     EXPECT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
     // The next deal in its place, but with a tile this game lacks.
     std::vector<uint8_t> deal = DealRecord();
