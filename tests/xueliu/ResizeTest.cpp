@@ -184,16 +184,12 @@ protected:
     // A player's click on the splitter's arrow when the panel is not as wanted.
     void FoldTo(platform::HeadlessWindow& window, Panel wanted)
     {
-        Lumora::CCySplitterBar* splitter = Splitter();
+        auto* splitter = dynamic_cast<Lumora::CCySplitterBar*>(
+            Objects(*GetGameApp()->GetMainWnd()).FindByName(Lumora::CCySplitterBar::kName));
         ASSERT_NE(splitter, nullptr);
         if (splitter->IsExpanded() != (wanted == Panel::Open))
             ClickAt(window, int(splitter->GetArrow()->GetX()), int(splitter->GetArrow()->GetY()));
         EXPECT_EQ(splitter->IsExpanded(), wanted == Panel::Open);
-    }
-    static Lumora::CCySplitterBar* Splitter()
-    {
-        return dynamic_cast<Lumora::CCySplitterBar*>(
-            Objects(*GetGameApp()->GetMainWnd()).FindByName(Lumora::CCySplitterBar::kName));
     }
     void ClickAt(platform::HeadlessWindow& window, int x, int y)
     {
