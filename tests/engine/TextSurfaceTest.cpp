@@ -351,10 +351,6 @@ TEST(TextSurfaceWithFonts, DrawsChineseAndLatinWithAnUnderlineAcrossTheAdvance)
     EXPECT_EQ(inkIn(32, 40), 0);
 }
 
-} // namespace
-
-namespace {
-
 // Coverage rows cut to the ink: what a glyph looks like wherever it stands.
 struct Ink {
     int width = 0, height = 0;
@@ -381,10 +377,8 @@ Ink CutToInk(int width, int height, At at)
     return ink;
 }
 
-// Every printable ASCII character and a few CJK ones, drawn by the text path in the client's faces
-// at each size the client uses, its fonts found as the client finds them from the run folder the
-// hall prepares (no assets in it), equal FreeType's own bitmap of the same face: the character
-// cell loses no column or row of any glyph.
+// Printable ASCII and a few CJK characters, drawn in the client's faces (found from a run folder
+// without assets, as the hall prepares it) at each size it uses, equal FreeType's own bitmaps.
 TEST(TextSurfaceWithFonts, EveryGlyphIsDrawnWholeAtTheSizesTheClientUses)
 {
     platform::SetProgramFolder((std::filesystem::temp_directory_path() / "xl-run-without-assets").string());
@@ -406,7 +400,7 @@ TEST(TextSurfaceWithFonts, EveryGlyphIsDrawnWholeAtTheSizesTheClientUses)
     ASSERT_EQ(FT_Init_FreeType(&ft), 0);
     Lumora::TextSurface surface(fonts);
     constexpr int kSide = 64;
-    // The client's face, and one of the chat's whose Latin letters are wider than their cells.
+    // The client's face, and a chat face whose Latin letters are wider than their cells.
     for (const char* faceName : {"宋体", "黑体"}) {
         for (const int size : {12, 13, 14, 15, 16, 20}) {
             for (const std::string& gbk : characters) {

@@ -102,6 +102,18 @@ public:
         Each(box, 27, [&](CMJCard2& t, int i) { Lay(t, kTileDiscard, seat, i, 0, 0); });
         return box;
     }
+    // The claim buttons, then the seat panels with the marks under them.
+    std::vector<Box> Controls()
+    {
+        std::vector<Box> boxes;
+        for (CXyStandButton* b : std::span(s_.buttons).subspan(CMJMainGame2::kBtnPass, 5))
+            boxes.emplace_back().Add(*b->GetBody());
+        for (size_t seat = 0; seat < 4; ++seat) {
+            boxes.emplace_back().Add(*s_.players[seat]->GetBody());
+            boxes.back().bottom += 20;
+        }
+        return boxes;
+    }
     Box InfoBoard()
     {
         s_.CreateGameInfoBoardBig(1);
@@ -355,71 +367,15 @@ TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClockWhoseHandPointsAtTheSeatT
     }
 }
 
-// What a player reads and clicks at the window sizes players have, with the side panel open and
-// folded: the seat panels (with the game's marks under them) and the claim buttons stay clear of
-// every seat's tiles, each panel stands nearer its own seat's hand than any other's, and the
-// skill bar folded by its button comes back by the other.
-TEST(TableLook, PanelsAndButtonsStandClearAndBesideTheirSeatsAndTheSkillBarComesBack)
+// What a player reads and clicks at every size players have, the side panel open and folded: the
+// seat panels (with the marks under them) and the claim buttons stand clear of every seat's tiles
+// and of each other, each panel nearer its own seat's hand; the skill bar folded by its button
+// comes back by the other. Every claim word (碰, both 杠, 吃, 花, 胡了) at every seat stands inside the
+// table clear of every hand, the other seats' discards, the panels, the claim buttons and the
+// clock's digits, and follows a fold made while it shows, as the claim pointer does.
+TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAndFold)
 {
     SceneRig rig("table_look_controls");
-    mahjongtest::TestScene& s = *rig.scene;
-    s.ResetAnimations(kAreaLayout);
-    auto* bar = rig.engine.Add<CCySplitterBar>();
-    bar->SetName(CCySplitterBar::kName);
-    for (const auto& [w, h] : {std::pair{1920, 1080}, {800, 600}, {1280, 800}, {1024, 768}, {1366, 768}, {1600, 900}})
-        for (const bool open : {true, false}) {
-            bar->SetCollapsed(!open);
-            rig.UseSurface(TableOf(w, h, h > 600, open));
-            const std::string size = std::to_string(w) + (open ? " open" : " folded");
-            TableLook look(rig);
-            std::vector<Box> hands, tiles, controls;
-            for (int seat = 0; seat < 4; ++seat)
-                tiles.insert(tiles.end(),
-                             {hands.emplace_back(look.HandAndMelds(seat, true)), look.Wall(seat), look.Discards(seat)});
-            for (CXyStandButton* b : std::span(s.buttons).subspan(CMJMainGame2::kBtnPass, 5))
-                controls.emplace_back().Add(*b->GetBody());
-            for (int seat = 0; seat < 4; ++seat) {
-                Box& panel = controls.emplace_back();
-                panel.Add(*s.players[size_t(seat)]->GetBody());
-                panel.bottom += 20;
-                auto gap = [&](const Box& b) {
-                    return std::hypot(std::max({0.0, b.left - panel.right, panel.left - b.right}),
-                                      std::max({0.0, b.top - panel.bottom, panel.top - b.bottom}));
-                };
-                for (int other = 0; other < 4; ++other)
-                    EXPECT_TRUE(other == seat || gap(hands[size_t(seat)]) < gap(hands[size_t(other)]))
-                        << size << ": panel " << seat << " " << Show(panel) << " nearer seat " << other;
-            }
-            // On the smallest table with the side panel open no place is clear of a whole deal's
-            // discards: there the panels keep clear of the hands and walls.
-            const bool crowded = w == 800 && open;
-            for (size_t i = 0; i < controls.size(); ++i) {
-                for (size_t g = 0; g < tiles.size(); ++g)
-                    EXPECT_TRUE(!Overlap(controls[i], tiles[g]) || (crowded && i >= 5 && g % 3 == 2))
-                        << size << ": " << Show(controls[i]) << " over " << Show(tiles[g]);
-                for (size_t k = i + 1; k < controls.size(); ++k)
-                    EXPECT_FALSE(Overlap(controls[i], controls[k])) << size << ": controls " << i << " and " << k;
-            }
-            for (int slot : {CMJMainGame2::kBtnHideSkill, CMJMainGame2::kBtnShowSkill}) {
-                PObject* face = s.buttons[size_t(slot)]->GetBody();
-                EXPECT_LE(face->GetRight(), s.GetTableRect().right);
-                rig.engine.Click(int(face->GetX()), int(face->GetY()));
-                EXPECT_EQ(s.skillBar->IsActive(), slot == CMJMainGame2::kBtnShowSkill) << size;
-            }
-            s.ShowSkillBar(1);
-        }
-}
-
-// Every claim word the scene shows (碰, 杠 in both pictures, 吃, 花, and the win's 胡了) at every
-// seat, at every size players use with the side panel open and folded: the word stands inside the
-// table, clear of every seat's hand and melds, of the other seats' discards (each group measured
-// at its fullest on a pooled tile), of the seat panels with the marks under them, the claim
-// buttons and the clock's digits. Each is shown with the side panel the other way and follows the fold, as the
-// claim pointer follows its meld's claimed tile. The volume board leaves every hand in sight. The scene's own reckoning
-// of each group holds every place the probe found.
-TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEverySizeAndFold)
-{
-    SceneRig rig("table_look_labels");
     mahjongtest::TestScene& s = *rig.scene;
     s.ResetAnimations(kAreaLayout);
     auto* bar = rig.engine.Add<CCySplitterBar>();
@@ -427,42 +383,68 @@ TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEve
     const auto inside = [](const Box& in, const Rect& out) {
         return in.left >= out.left && in.top >= out.top && in.right <= out.right && in.bottom <= out.bottom;
     };
-    for (const auto& [w, h] : {std::pair{800, 600}, {1024, 768}, {1280, 800}, {1600, 900}, {1920, 1080}})
+    // A restored window 800 x 600 does not fill its screen.
+    for (const auto& [w, h, fills] : {std::tuple{800, 600, true},
+                                      {800, 600, false},
+                                      {1024, 768, true},
+                                      {1280, 800, true},
+                                      {1366, 768, true},
+                                      {1600, 900, true},
+                                      {1920, 1080, true}})
         for (const bool open : {true, false}) {
-            const auto fold = [&, w = w, h = h](bool opened) {
+            const auto fold = [&, w = w, h = h, fills = fills](bool opened) {
                 bar->SetCollapsed(!opened);
-                rig.UseSurface(TableOf(w, h, true, opened));
+                rig.UseSurface(TableOf(w, h, fills, opened));
             };
             fold(open);
-            const std::string size = std::to_string(w) + "x" + std::to_string(h) + (open ? " open" : " folded");
+            const std::string size =
+                std::to_string(w) + "x" + std::to_string(h) + (fills ? "" : " restored") + (open ? " open" : " folded");
             TableLook look(rig);
-            std::vector<std::pair<std::string, Box>> keep;
-            std::array<Box, 4> hands, discards;
-            for (int seat = 0; seat < 4; ++seat) {
-                hands[size_t(seat)] = look.HandAndMelds(seat, true);
-                discards[size_t(seat)] = look.Discards(seat);
-                EXPECT_TRUE(inside(hands[size_t(seat)], s.SeatTilesBox(seat, TileGroup::HandAndMelds))) << size;
-                // No tile stands flush under the window's frame.
-                const Rect table = s.GetTableRect(),
-                           felt{table.left + 4, table.top + 4, table.right - 4, table.bottom - 4};
-                EXPECT_TRUE(inside(hands[size_t(seat)], felt)) << size << ": the hand of seat " << seat << " "
-                                                               << Show(hands[size_t(seat)]) << " at the table's edge";
-                EXPECT_TRUE(inside(discards[size_t(seat)], s.SeatTilesBox(seat, TileGroup::Discards))) << size;
-                Box& panel = keep.emplace_back("panel of seat " + std::to_string(seat), Box{}).second;
-                panel.Add(*s.players[size_t(seat)]->GetBody());
-                panel.bottom += 20;
-            }
-            keep.emplace_back("the clock's digits", Box{}).second.Add(*s.clockDigits);
-            for (CXyStandButton* b : std::span(s.buttons).subspan(CMJMainGame2::kBtnPass, 5))
-                keep.emplace_back("claim button", Box{}).second.Add(*b->GetBody());
-            const Rect table = s.GetTableRect();
-            // The volume board stays open while the player plays on: every hand stays in sight.
-            Box volume;
+            std::vector<Box> keep = look.Controls();
+            keep.emplace_back().Add(*s.clockDigits);
+            // No tile stands flush under the window's frame; the volume board leaves every hand in sight.
+            const Rect table = s.GetTableRect(), felt{table.left + 4, table.top + 4, table.right - 4, table.bottom - 4};
+            Box volume, discards[4], walls[4];
             volume.Add(*s.volumeBoard);
             EXPECT_TRUE(inside(volume, table)) << size << ": the volume board " << Show(volume);
-            for (int seat = 0; seat < 4; ++seat)
-                EXPECT_FALSE(Overlap(volume, hands[size_t(seat)]))
-                    << size << ": the volume board " << Show(volume) << " over the hand of seat " << seat;
+            for (int seat = 0; seat < 4; ++seat) {
+                const Box& hand = keep.emplace_back(look.HandAndMelds(seat, true));
+                discards[seat] = look.Discards(seat);
+                walls[seat] = look.Wall(seat);
+                EXPECT_TRUE(inside(hand, s.SeatTilesBox(seat, TileGroup::HandAndMelds)) && inside(hand, felt) &&
+                            !Overlap(volume, hand))
+                    << size << ": the hand of seat " << seat << " " << Show(hand);
+                EXPECT_TRUE(inside(discards[seat], s.SeatTilesBox(seat, TileGroup::Discards))) << size;
+            }
+            // keep: 5 claim buttons, 4 panels, the clock, 4 hands. On the smallest table with the side
+            // panel open no place is clear of a whole deal's discards: the panels may cover them.
+            const bool crowded = w == 800 && open;
+            for (size_t i = 0; i < 9; ++i) {
+                for (int seat = 0; seat < 4; ++seat)
+                    EXPECT_TRUE(!Overlap(keep[i], keep[10 + size_t(seat)]) && !Overlap(keep[i], walls[seat]) &&
+                                (!Overlap(keep[i], discards[seat]) || (crowded && i >= 5)))
+                        << size << ": " << Show(keep[i]) << " over the tiles of seat " << seat;
+                for (size_t k = i + 1; k < 9; ++k)
+                    EXPECT_FALSE(Overlap(keep[i], keep[k])) << size << ": controls " << i << " and " << k;
+            }
+            for (size_t seat = 0; seat < 4; ++seat) {
+                const Box& panel = keep[5 + seat];
+                auto gap = [&](size_t of) {
+                    const Box& b = keep[10 + of];
+                    return std::hypot(std::max({0.0, b.left - panel.right, panel.left - b.right}),
+                                      std::max({0.0, b.top - panel.bottom, panel.top - b.bottom}));
+                };
+                for (size_t other = 0; other < 4; ++other)
+                    EXPECT_TRUE(other == seat || gap(seat) < gap(other))
+                        << size << ": panel " << seat << " " << Show(panel) << " nearer seat " << other;
+            }
+            for (int slot : {CMJMainGame2::kBtnHideSkill, CMJMainGame2::kBtnShowSkill}) {
+                PObject* face = s.buttons[size_t(slot)]->GetBody();
+                EXPECT_LE(face->GetRight(), table.right);
+                rig.engine.Click(int(face->GetX()), int(face->GetY()));
+                EXPECT_EQ(s.skillBar->IsActive(), slot == CMJMainGame2::kBtnShowSkill) << size;
+            }
+            s.ShowSkillBar(1);
             for (int seat = 0; seat < 4; ++seat) {
                 for (const char* word : {"peng1", "gang1", "gang2", "chi1", "hua1", "bit_hu"}) {
                     fold(!open);
@@ -479,14 +461,11 @@ TEST(TableLook, EveryClaimWordStandsOnTheTableClearOfTilesPanelsAndTheClockAtEve
                         << what << " stays where the fold found it";
                     box.bottom = (box.top + box.bottom) / 2 - CMJMainGame2::kLabelLift;
                     EXPECT_TRUE(inside(box, table)) << what << " outside the table";
-                    for (const auto& [name, b] : keep)
-                        EXPECT_FALSE(Overlap(box, b)) << what << " over the " << name << " " << Show(b);
-                    for (int other = 0; other < 4; ++other) {
-                        EXPECT_FALSE(Overlap(box, hands[size_t(other)]))
-                            << what << " over the hand of seat " << other << " " << Show(hands[size_t(other)]);
-                        EXPECT_TRUE(other == seat || !Overlap(box, discards[size_t(other)]))
-                            << what << " over the discards of seat " << other << " " << Show(discards[size_t(other)]);
-                    }
+                    for (const Box& b : keep) // buttons, panels, the clock, the hands
+                        EXPECT_FALSE(Overlap(box, b)) << what << " over " << Show(b);
+                    for (int other = 0; other < 4; ++other)
+                        EXPECT_TRUE(other == seat || !Overlap(box, discards[other]))
+                            << what << " over the discards of seat " << other << " " << Show(discards[other]);
                     s.RemoveActionImage();
                 }
                 // A peng of the seat's (three of one face), pointed at, then the fold.

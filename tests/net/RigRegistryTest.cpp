@@ -1,6 +1,5 @@
-// A test process told to end (SIGTERM: its ctest went, or timed it out) ends the programs its rigs
-// started and removes the folders they made before it dies of the signal (tests/support/
-// RigRegistry.h, installed in every test program by TestEnvironment.cpp).
+// A test process told to end ends its rigs' programs and removes their folders before it dies of
+// the signal (tests/support/RigRegistry.h).
 #include "tests/support/TiedChild.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +13,10 @@
 
 TEST(RigRegistry, ATestToldToEndEndsItsProgramsAndRemovesItsFoldersAndDiesOfTheSignal)
 {
+    struct Made {
+        pid_t program;
+        char path[128];
+    } made{};
     int channel[2];
     ASSERT_EQ(::pipe(channel), 0);
     const pid_t test = ::fork();
@@ -22,10 +25,7 @@ TEST(RigRegistry, ATestToldToEndEndsItsProgramsAndRemovesItsFoldersAndDiesOfTheS
         ::close(channel[0]);
         xltest::TempFolder folder("/tmp/xl-rig-XXXXXX");
         std::ofstream(folder.Path() + "/GameRun.log") << "a line\n";
-        struct {
-            pid_t program;
-            char path[128];
-        } made{xltest::SpawnTied({"/bin/sleep", "60"}), {}};
+        made.program = xltest::SpawnTied({"/bin/sleep", "60"});
         folder.Path().copy(made.path, sizeof made.path - 1);
         if (::write(channel[1], &made, sizeof made) != sizeof made)
             ::_exit(2);
@@ -33,10 +33,6 @@ TEST(RigRegistry, ATestToldToEndEndsItsProgramsAndRemovesItsFoldersAndDiesOfTheS
             ::pause();
     }
     ::close(channel[1]);
-    struct {
-        pid_t program;
-        char path[128];
-    } made{};
     ASSERT_EQ(::read(channel[0], &made, sizeof made), ssize_t(sizeof made));
     ::close(channel[0]);
     ASSERT_TRUE(std::filesystem::exists(std::filesystem::path(made.path) / "GameRun.log"));

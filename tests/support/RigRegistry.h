@@ -1,20 +1,15 @@
 #pragma once
 // What the test rigs made that must not outlive the test process: the programs they started and
-// the folders they made. Each rig adds them here while it owns them and takes them out when it
-// has ended or removed them itself. A test process that is told to end (SIGHUP when its ctest
-// goes, by PR_SET_PDEATHSIG; SIGTERM; Ctrl-C) ends these programs (TERM, waited for, KILL after a
-// while), removes the folders and then dies of the signal: no destructor runs then. SIGHUP, as
-// a test that runs the whole client in its own process hands SIGTERM and SIGINT to the client's
-// quit watcher (platform/QuitSignals.h).
-// InstallEndOnSignal is called once, before main (tests/support/TestEnvironment.cpp).
-//
-// The registry is fixed-size and lock-free, so that the signal handler may read it; Add and
-// Remove may be called from any thread. A rig past the slots simply goes unregistered.
+// the folders they made, registered while a rig owns them. A test process told to end (SIGHUP
+// when its ctest goes, by PR_SET_PDEATHSIG; SIGTERM; Ctrl-C) ends these programs (TERM, then KILL
+// after a while), removes the folders and dies of the signal: no destructor runs then.
+// InstallEndOnSignal runs before main (tests/support/TestEnvironment.cpp).
+// Fixed-size and lock-free, so the signal handler may read it; a rig past the slots goes
+// unregistered.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -31,63 +26,49 @@
 namespace xltest {
 
 namespace rig_detail {
-enum : int { kFree, kWriting, kHeld };
-struct Program {
-    std::atomic<pid_t> pid{0}; // negative: a process group
-};
+enum : int { kFree };
 struct Folder {
     std::atomic<int> state{kFree};
     char path[512] = {};
 };
-// Zero-initialised before anything runs: the signal handler may read them at any time.
-inline Program programs[64];
-inline Folder folders[64];
 } // namespace rig_detail
 
 class RigRegistry {
 public:
-    static constexpr size_t kPathMax = sizeof(rig_detail::Folder::path);
-
     // `group`: the program leads a process group of its own, which is signalled whole.
     static void AddProgram(pid_t pid, bool group = false)
     {
-        for (auto& slot : programs_) {
-            pid_t free = 0;
-            if (slot.pid.compare_exchange_strong(free, group ? -pid : pid))
+        for (auto& slot : programs_)
+            if (pid_t free = 0; slot.compare_exchange_strong(free, group ? -pid : pid))
                 return;
-        }
     }
     // Once the program was waited for (its pid may be reused).
     static void RemoveProgram(pid_t pid)
     {
         for (auto& slot : programs_)
             for (pid_t held : {pid, -pid})
-                if (slot.pid.compare_exchange_strong(held, 0))
+                if (slot.compare_exchange_strong(held, 0))
                     return;
     }
     static void AddFolder(const std::string& path)
     {
-        if (path.empty() || path.size() >= kPathMax)
+        if (path.empty() || path.size() >= sizeof(rig_detail::Folder::path))
             return;
-        for (auto& slot : folders_) {
-            int state = kFree;
-            if (!slot.state.compare_exchange_strong(state, kWriting))
-                continue;
-            std::memcpy(slot.path, path.c_str(), path.size() + 1);
-            slot.state.store(kHeld);
-            return;
-        }
+        for (auto& slot : folders_)
+            if (int state = kFree; slot.state.compare_exchange_strong(state, kWriting)) {
+                std::memcpy(slot.path, path.c_str(), path.size() + 1);
+                slot.state.store(kHeld);
+                return;
+            }
     }
     static void RemoveFolder(const std::string& path)
     {
-        for (auto& slot : folders_) {
-            int state = kHeld;
-            if (slot.state.load() == kHeld && path == slot.path && slot.state.compare_exchange_strong(state, kFree))
+        for (auto& slot : folders_)
+            if (int state = kHeld;
+                slot.state.load() == kHeld && path == slot.path && slot.state.compare_exchange_strong(state, kFree))
                 return;
-        }
     }
 
-    // The test process ends with its parent (ctest) and cleans up on the signals that end it.
     static void InstallEndOnSignal()
     {
         struct sigaction action = {};
@@ -101,15 +82,21 @@ public:
             ::raise(SIGHUP);
     }
 
-    // The handler's work, apart for tests: ends the programs, removes the folders.
-    static void CleanUp()
+private:
+    using Folder = rig_detail::Folder;
+    enum : int { kFree = rig_detail::kFree, kWriting, kHeld };
+    // Zero-initialised before anything runs; a negative pid is a process group.
+    static inline std::atomic<pid_t> programs_[64];
+    static inline Folder folders_[64];
+
+    static void EndOnSignal(int sig)
     {
-        for (int sig : {SIGTERM, SIGKILL}) {
+        const int saved = errno;
+        for (int end : {SIGTERM, SIGKILL}) {
             for (auto& slot : programs_)
-                if (const pid_t pid = slot.pid.load())
-                    ::kill(pid, sig);
-            // Three seconds for the programs to go (async-signal-safe waiting: nanosleep).
-            for (int tick = 0; tick < 300 && Running(); ++tick) {
+                if (const pid_t pid = slot.load())
+                    ::kill(pid, end);
+            for (int tick = 0; tick < 300 && Running(); ++tick) { // three seconds to go
                 const timespec pause{0, 10'000'000};
                 ::nanosleep(&pause, nullptr);
             }
@@ -117,19 +104,8 @@ public:
                 break;
         }
         for (auto& slot : folders_)
-            if (slot.state.load() == kHeld) {
+            if (slot.state.load() == kHeld)
                 RemoveTree(AT_FDCWD, slot.path);
-                slot.state.store(kFree);
-            }
-    }
-
-private:
-    enum : int { kFree = rig_detail::kFree, kWriting = rig_detail::kWriting, kHeld = rig_detail::kHeld };
-
-    static void EndOnSignal(int sig)
-    {
-        const int saved = errno;
-        CleanUp();
         ::signal(sig, SIG_DFL);
         ::raise(sig);
         errno = saved;
@@ -140,22 +116,20 @@ private:
     {
         bool running = false;
         for (auto& slot : programs_) {
-            const pid_t pid = slot.pid.load();
+            const pid_t pid = slot.load(), leader = pid < 0 ? -pid : pid;
+            int status = 0;
             if (pid == 0)
                 continue;
-            const pid_t leader = pid < 0 ? -pid : pid;
-            int status = 0;
-            const pid_t got = ::waitpid(leader, &status, WNOHANG);
-            if (got == leader || (got < 0 && errno == ECHILD))
-                slot.pid.store(0);
+            if (const pid_t got = ::waitpid(leader, &status, WNOHANG); got == leader || (got < 0 && errno == ECHILD))
+                slot.store(0);
             else
                 running = true;
         }
         return running;
     }
 
-    // rm -rf with system calls only (async-signal-safe); entries removed while the folder is
-    // read may hide others, so it is read again until a pass removes nothing. True when gone.
+    // rm -rf with async-signal-safe calls; entries removed while the folder is read may hide
+    // others, so it is read again until a pass removes nothing.
     static bool RemoveTree(int at, const char* name)
     {
         const int fd = ::openat(at, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -165,37 +139,26 @@ private:
             removed = false;
             ::lseek(fd, 0, SEEK_SET);
             alignas(8) char buf[4096];
-            for (long n; (n = ::syscall(SYS_getdents64, fd, buf, sizeof buf)) > 0;) {
-                for (long at = 0; at < n;) {
+            for (long n; (n = ::syscall(SYS_getdents64, fd, buf, sizeof buf)) > 0;)
+                for (long i = 0; i < n;) {
                     // struct linux_dirent64: ino, off, reclen, type, name
-                    const char* entry = buf + at;
                     unsigned short length;
-                    std::memcpy(&length, entry + 16, sizeof length);
-                    const unsigned char type = static_cast<unsigned char>(entry[18]);
-                    const char* child = entry + 19;
-                    at += length;
-                    if (std::strcmp(child, ".") == 0 || std::strcmp(child, "..") == 0)
-                        continue;
-                    if (type == DT_DIR ? RemoveTree(fd, child) : ::unlinkat(fd, child, 0) == 0)
+                    std::memcpy(&length, buf + i + 16, sizeof length);
+                    const bool dir = static_cast<unsigned char>(buf[i + 18]) == DT_DIR;
+                    const char* child = buf + i + 19;
+                    i += length;
+                    if (std::strcmp(child, ".") != 0 && std::strcmp(child, "..") != 0 &&
+                        (dir ? RemoveTree(fd, child) : ::unlinkat(fd, child, 0) == 0))
                         removed = true;
                 }
-            }
         }
         ::close(fd);
         return ::unlinkat(at, name, AT_REMOVEDIR) == 0;
     }
-
-    static constexpr auto& programs_ = rig_detail::programs;
-    static constexpr auto& folders_ = rig_detail::folders;
 };
 
-} // namespace xltest
-
-namespace xltest {
-
-// A folder made for a rig (mkdtemp `pattern`) and removed with the object, however the test ends;
-// registered meanwhile, so a test ended by a signal removes it too. Path() is empty when the
-// folder could not be made.
+// A folder made for a rig (mkdtemp `pattern`), registered and removed with the object; Path() is
+// empty when it could not be made.
 class TempFolder {
 public:
     explicit TempFolder(std::string pattern)
@@ -206,11 +169,9 @@ public:
     }
     ~TempFolder()
     {
-        if (path_.empty())
-            return;
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-        RigRegistry::RemoveFolder(path_);
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ignored), RigRegistry::RemoveFolder(path_);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

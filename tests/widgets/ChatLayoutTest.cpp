@@ -120,9 +120,8 @@ TEST(ChatLayout, AWrappedLineContinuesUnderItsLeadingSpaces)
     }
 }
 
-// The rows of a game's payment line and of plain text at several widths (CJK 14 wide, ASCII 7): a
-// wrap keeps a sign with its digits and a name whole, unless the run alone is wider than the line;
-// CJK text breaks anywhere else.
+// A wrap keeps a sign with its digits and a name whole, unless the run alone is wider than the
+// line; CJK text breaks anywhere else (CJK 14 wide, ASCII 7).
 TEST(ChatLayout, AWrapKeepsNamesAndSignedNumbersWhole)
 {
     const std::string pay =

@@ -592,12 +592,8 @@ TEST_F(BoardsTest, TheSettingsBoardClosesWithNothingAppliedOnCancelOrEscape)
     }
 }
 
-// Typing goes on in the input line after every board, however it closes, as a person does it:
-// the line clicked, the board answered by clicks or Escape through the input module, then a line
-// typed with Enter reaches the connection. The settings come by the title bar's button (made as
-// the frame makes it), the exchange and the missing suit back to back (a tile and a suit clicked;
-// OK, or the time run out), the result with a row unfolded before "继续"; a click on the felt
-// leaves the keys in the line too.
+// Typing goes on in the input line after every board, however it closes (clicks, Escape, the time
+// run out) and after a click on the felt: a line typed with Enter reaches the connection.
 TEST_F(BoardsTest, TypingGoesOnInTheInputLineAfterEveryBoardHoweverItCloses)
 {
     widgettest::FakeAppServices services; // the chat's way to the server
@@ -907,9 +903,8 @@ TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
     EXPECT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
     EXPECT_TRUE(Notify(CGameNotifyEx::kGameResult, result));
     // The ended hand's play is refused until the next deal: nothing goes on under the board.
-    const auto ended = scene_->hands;
-    const auto endedDiscards = scene_->discards;
-    const auto endedThrown = scene_->thrown;
+    const auto table = [&] { return std::tuple(scene_->hands, scene_->discards, scene_->thrown); };
+    const auto ended = table();
     std::vector<int32_t> throw1(22, 0);
     throw1[1] = 1, throw1[21] = T(1, 1);
     EXPECT_TRUE(Notify(CGameNotifyEx::kCardThrown, Record(throw1, 88)));
@@ -921,9 +916,7 @@ TEST_F(BoardsTest, RecordsOutOfTheDealsCourseChangeNothing)
              CGameNotifyEx::kMingGangCards, CGameNotifyEx::kAnGangCards, CGameNotifyEx::kBuGangCards,
              CGameNotifyEx::kFlower, CGameNotifyEx::kPlayerWins})
         EXPECT_TRUE(send(id, {0}, 136)) << id; // the own chair's, whatever the rest holds
-    EXPECT_EQ(scene_->hands, ended);
-    EXPECT_EQ(scene_->discards, endedDiscards);
-    EXPECT_EQ(scene_->thrown, endedThrown);
+    EXPECT_TRUE(table() == ended);
     EXPECT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardResult);
     // The next deal in its place, but with a tile this game lacks.
     std::vector<uint8_t> deal = DealRecord();
@@ -1165,9 +1158,8 @@ TEST_P(ResultListTest, AnUnfoldedRowAndWhatTheWheelScrollsStayInsideTheList)
     }
 }
 
-// A detail taller than the list unfolds showing its top and is read about three lines a notch down
-// to its end and back up, no line passing unseen; the thumb stands out of the track where the view
-// stands in the list.
+// A detail taller than the list unfolds showing its top and is read two to four lines a notch down
+// to its end and back; the thumb stands out of the track where the view stands.
 TEST_P(ResultListTest, TheWheelReadsALongDetailThreeLinesANotchAndTheThumbShowsWhere)
 {
     CXyResultListXueliu* list = OpenResult(16);
@@ -1386,9 +1378,8 @@ TEST_F(BoardsTest, PaymentsDuringTheHandMoveTheSilverAtOnceAndTheResultAddsTheRe
     EXPECT_EQ(hall.players[0].Silver(), 1000 - 1 + 3 - 1);
 }
 
-// Entered again in the middle of the deal it was paying in (the re-entry after a failed request),
-// the client keeps what the hand paid, and the result brings each chair to the server's silver;
-// entering another deal starts from nothing paid.
+// Entered again in the deal it was paying in, the client keeps what the hand paid so the result
+// brings each chair to the server's silver; another deal entered starts from nothing paid.
 TEST_F(BoardsTest, AHandTakenUpAgainKeepsWhatItPaidSoTheResultPaysNoGangTwice)
 {
     namespace PS = GameRecord::PlayState;
@@ -1528,9 +1519,8 @@ TEST_F(SceneReportTest, TheResultRowsSayWhichIsUnfoldedAndHowFarTheListScrolled)
     const int scrolled = xltest::Parse(Lines().back()).scroll;
     EXPECT_NE(scrolled, v.scroll);
     EXPECT_EQ(scrolled, list->Content().ScrollY());
-    // Folded by Escape, unfolded and folded again by clicks, as the by-hand test does: no line on
-    // the way reports an unfolded row without a box to click (a player acts on any line that
-    // stands a moment).
+    // Folded by Escape, unfolded and folded again by clicks: no line on the way reports an
+    // unfolded row without a box to click.
     engine_->Key(platform::vk::kEscape);
     const xltest::Box again = xltest::Parse(Lines().back()).rows[2].box;
     engine_->Click(again.X(), again.Y());
@@ -1637,11 +1627,9 @@ TEST(SceneReportIdle, ATableAtRestRunsNoTimedAction)
     std::filesystem::remove(path);
 }
 
-// After an own peng the throw goes with a click on a hand tile, before the turn's clock runs out
-// and after it, and again after the server refused a throw. A peng before the hand's first own
-// turn laid the meld before the turn began: every tile kept its idle click, and clicks threw
-// nothing until the server threw for the chair. Nor is a draw asked for while the claim is on
-// offer (the window's clock runs out long before a patient server's, which refused it).
+// After an own peng (before the hand's first own turn) the throw goes with a click on a hand tile,
+// before the turn's clock runs out and after it, and again after a refused throw; no draw is asked
+// for while the claim is on offer.
 TEST_F(BoardsTest, AfterAnOwnPengTheThrowGoesWithAClickBeforeAndAfterTheClockRunsOut)
 {
     for (const bool clockOut : {false, true}) {

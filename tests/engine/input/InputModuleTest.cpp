@@ -313,10 +313,8 @@ TEST_F(InputModuleTest, ADraggableObjectFollowsThePointer)
     EXPECT_EQ(49.0, p->GetY());
 }
 
-// Where the keys go: a text line keeps them through a press on what takes none, a list that
-// takes keys takes them, and a holder that goes (at the next work step) or takes none (when a
-// key comes) gives them back to the latest earlier holder that stands and takes keys; keys
-// dropped come back to nobody.
+// A text line keeps the keys through a press on what takes none; a holder that goes, or takes none
+// when a key comes, gives them back to the latest earlier holder that stands and takes keys.
 TEST_F(InputModuleTest, TheKeysStayWithTheTextLineThroughPressesOnWhatTakesNoneAndComeBackWhenTheirHolderGoes)
 {
     auto plane = [&](char tag, int x, std::initializer_list<uint32_t> keys) {
