@@ -256,5 +256,6 @@ protected:
     std::vector<Lumora::PObject*> boardObjects_; // the board's buttons and pictures
     Lumora::CXyStandButton* boardFirstButton_ = nullptr;
     std::string reportPath_; // empty: no report
+    bool reportLayout_ = false; // with the layout's boxes (XL_SCENE_LAYOUT=1)
     std::string lastReport_;
 };

@@ -67,6 +67,9 @@ void CMyGame::StartReport()
     if (!path || !*path || !module)
         return;
     reportPath_ = path;
+    // The layout's boxes change with every moving tile: a line a frame, for the walk that asks.
+    const char* layout = std::getenv("XL_SCENE_LAYOUT");
+    reportLayout_ = layout && *layout == '1';
     // By id: the scene may go before the module.
     module->SetFrameBuiltHook([module, id = GetId()] {
         if (auto* scene = dynamic_cast<CMyGame*>(module->FindById(id)))
@@ -191,7 +194,8 @@ void CMyGame::WriteReport()
         line += ",\"list\":" + ReportRect(*list) + ",\"scroll\":[" + std::to_string(content.ScrollY()) + "," +
             std::to_string(std::max(0, content.ContentHeight() - content.viewHeight)) + "]";
     }
-    line += ReportLayout();
+    if (reportLayout_)
+        line += ReportLayout();
     // The side panel's last chat lines, emoticons as their codes; only while the box shows.
     const CXyChatBox* chat = panel ? panel->GetChatBox() : nullptr;
     line += ",\"chat\":" +
