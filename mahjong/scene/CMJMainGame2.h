@@ -448,6 +448,9 @@ protected:
     uint64_t clockAction_ = 0;
     PObject* felt_ = nullptr; // the engine's (owned by the scene)
     bool handOver_ = false;
+    // Counts the table's resets: a request that finds it moved knows the table was rebuilt
+    // while it waited.
+    uint32_t tableResets_ = 0;
     // From the deal to its result or a reset: every chair is ready, the own one included.
     bool handDealt_ = false;
     std::unique_ptr<CMyParticle> emitter_;

@@ -98,9 +98,14 @@ bool CMJMainGame2::SendThrowCard(int slot)
     r.Set(CMJGameConnect2::kThrowHeadSize, tile);
     std::string text;
     uint32_t code = ReplyCode::RequestFailed;
+    const uint32_t resets = tableResets_;
     const bool sent = connect->ThrowCards(text, r.bytes, &code);
     if (sent && code == ReplyCode::Success)
         return Sent(true, RequestId::ThrowCards, text);
+    // Rebuilt while the throw waited (the hand entered again after a failed answer): the table
+    // holds the hand as the server has it, the drawn tile in its place; the taken tile is gone.
+    if (tableResets_ != resets)
+        return Sent(false, RequestId::ThrowCards, text);
     // Refused or not sent: the tile goes back as the drawn one, for the server still holds it;
     // a throw the server made for this chair meanwhile takes it from there, and a refusal's
     // true hand (229580) follows. The server's throw may have come during the wait and filed

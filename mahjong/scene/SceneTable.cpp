@@ -130,6 +130,7 @@ void CMJMainGame2::ResetScene()
 
 void CMJMainGame2::ResetTable()
 {
+    ++tableResets_;
     handOver_ = false;
     ClearTableState();
     ResetCards();
