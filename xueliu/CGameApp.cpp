@@ -62,12 +62,13 @@ void CGameApp::RestoreTable()
     gameInfo_.StoreGameStart(block.data(), GameRecord::kDealStartSize);
     // Taken up again in the deal it was playing (a re-entry after a failed request), the client's
     // records already hold what the hand paid: forgotten, the result would pay it twice.
-    if (paidDeal_ == gameInfo_.GetStartValue20())
+    const bool sameDeal = paidDeal_ == gameInfo_.GetStartValue20();
+    if (sameDeal)
         CMJGameWinApp2::SetPlaying();
     else
         SetPlaying();
     if (scene)
-        scene->RestoreRunningHand(block);
+        scene->RestoreRunningHand(block, sameDeal);
 }
 
 void CGameApp::ApplyGameResult(std::span<const uint8_t> record)

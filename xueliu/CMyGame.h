@@ -95,9 +95,11 @@ public:
     // (210210): the table rebuilt from block B, whose deal-start part the game info already
     // holds: the wall still standing, every seat's hand, melds and discards, the tile in the
     // middle, missing suits, win counts and the turn. A block that names a chair, tile, suit,
-    // count or wall position outside the table changes nothing (a log line).
+    // count or wall position outside the table changes nothing (a log line). Taken up again in
+    // the deal it was following (`sameDeal`), the scene keeps the hand's wins and payments for
+    // the result board.
     static bool BlockBHoldsARunningHand(std::span<const uint8_t> block);
-    void RestoreRunningHand(std::span<const uint8_t> block);
+    void RestoreRunningHand(std::span<const uint8_t> block, bool sameDeal = false);
     // 229300-229370 and 229800.
     void OnGameStep(uint32_t id, const uint8_t* data, size_t length);
     // Why a record of the deal's course (229300, 229330, 229340, 229360, 229810) does not fit

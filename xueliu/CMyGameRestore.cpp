@@ -79,7 +79,7 @@ void CMyGame::TrimDealtSlots(int seat, int keep)
             ReturnToPool(t);
 }
 
-void CMyGame::RestoreRunningHand(std::span<const uint8_t> block)
+void CMyGame::RestoreRunningHand(std::span<const uint8_t> block, bool sameDeal)
 {
     if (const char* wrong = CheckBlock(block)) {
         Log((std::string("entry block not restored: ") + wrong).c_str());
@@ -106,7 +106,15 @@ void CMyGame::RestoreRunningHand(std::span<const uint8_t> block)
     // whose count says so, if any.
     info->SetDrawnTileChair(holder);
 
+    // Taken up again in the deal they came in, the hand's payments and wins stay: forgotten, the
+    // result board would lose what was paid before the re-entry.
+    auto amounts = amounts_;
+    auto records = std::move(handRecords_);
     ResetDealState();
+    if (sameDeal) {
+        amounts_ = amounts;
+        handRecords_ = std::move(records);
+    }
     OnNotifyRoundStart(); // the round's lines and an empty table with its whole wall
     ShowBanker(1);
     for (int p = 0; p < kWallSize; ++p)
