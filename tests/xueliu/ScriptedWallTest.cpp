@@ -5,20 +5,28 @@
 // first (the highest), then the drawn tile (locked after a win: always the drawn one), else the
 // highest tile. At every own turn, while the server waits on this chair, and after the result,
 // the scene's table must be the server's: hands, melds, discards, wins and missing suits; at the
-// end the final hands, the amounts and the result board. XL_WALLS_TIME_SCALE=F runs every wall
-// with the own chair's time-outs shortened by F, where only the tables' agreement is checked.
+// end the final hands, the amounts, the result board and every seat's silver on its panel and in
+// the user list, as the client's own sums: the stand-in sends no users' amounts after the result.
+// XL_WALLS_TIME_SCALE=F runs every wall with the own chair's time-outs shortened by F, where only
+// the tables' agreement is checked.
 #include "ClientEnvironment.h"
 #include "FakeHall.h"
 #include "ServerTable.h"
 #include "support/GameServerStandIn.h"
 #include "support/TickingLoop.h"
 
+#include "framework/connection/RequestIds.h"
 #include "framework/scene/GameWinApp.h"
 #include "framework/window/RunClient.h"
+#include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/tiles/TileLayout.h"
+#include "services/panel/CSubSystem.h"
+#include "widgets/CCyPlayerListBar.h"
+#include "widgets/CCyUserList.h"
 #include "platform/Window.h"
 #include "xueliu/CGameApp.h"
 #include "xueliu/CMyGame.h"
+#include "xueliu/CXyResultListXueliu.h"
 #include "widgets/CXyStandButton.h"
 #include "xueliu/GameApplication.h"
 
@@ -30,6 +38,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -112,8 +121,20 @@ std::string PlayDiff(CMyGame& scene, const ServerTable& server)
     return out;
 }
 
+// The silver the user list shows for the chair, or -1.
+int UserListSilver(int chair)
+{
+    const auto* panel = dynamic_cast<Lumora::CSubSystem*>(GetGameApp()->GetSubSystem());
+    const Lumora::CCyUserList* list = panel ? panel->GetUserList()->GetList() : nullptr;
+    for (int row = 0; list && row < list->GetRowCount(); ++row)
+        if (list->GetRow(row)->HasUser() && list->GetRow(row)->record.Chair() == chair)
+            return list->GetRow(row)->record.Silver();
+    return -1;
+}
+
 // What differs after the result: every chair's final hand (a winner's with its last winning
-// tile), wins, missing suits and the amounts of the hand; the board open, the middle empty.
+// tile), wins, missing suits, the amounts of the hand and the silver its panel and the user list
+// show; the board open, the middle empty.
 std::string EndDiff(CMyGame& scene, const ServerTable& server)
 {
     std::string out;
@@ -130,6 +151,11 @@ std::string EndDiff(CMyGame& scene, const ServerTable& server)
         Differ(out, c, "missing suit", {scene.MissingSuit(c)}, {s.missing});
         if (size_t(c) < server.deltas.size())
             Differ(out, c, "amount", {int(scene.Amount(c))}, {server.deltas[size_t(c)]});
+        const Lumora::CMJPlayer2* panel = scene.players[size_t(scene.ChairToSeat(c))];
+        if (size_t(c) < server.silver.size())
+            Differ(out, c, "silver on the panel, in the user list",
+                   {panel ? int(panel->GetUser().amount) : -1, UserListSilver(c)},
+                   {server.silver[size_t(c)], server.silver[size_t(c)]});
     }
     if (scene.OpenBoardKind() != CMyGame::kBoardResult)
         out += "the result board is not open\n";
@@ -198,6 +224,7 @@ public:
     std::vector<std::string> actions; // "throw 77", "claim peng", "gang", "hu" ...
     std::vector<std::string> faults;  // tables that did not agree
     int checkpoints = 0;
+    std::string rejoinAfter; // the action after which the client enters the running hand again
 
 private:
     using DiffFn = std::string (*)(CMyGame&, const ServerTable&);
@@ -227,6 +254,10 @@ private:
         actedOn_ = signature;
         actedAt_ = Clock::now();
         act();
+        // The stand-in answers the next throw "failed", untaken: the client enters the hand again.
+        if (what == rejoinAfter)
+            server_.Command(R"({"op":"scenario","steps":[{"expect":)" + std::to_string(RequestId::ThrowCards) +
+                            R"(,"reply":{"code":)" + std::to_string(ReplyCode::RequestFailed) + "}}]}");
     }
 
     // An option the player can take: enabled, its button shown.
@@ -319,10 +350,12 @@ private:
 struct Outcome {
     bool ended = false;
     std::vector<std::string> actions, faults, lines, boxes;
+    std::vector<std::vector<std::string>> resultDetails; // each chair's lines on the result board
+    std::string afterLatePayment; // what differs at the end after the ended hand's late payment
     int checkpoints = 0;
     ServerTable table;
     std::string errors;
-    size_t refused = 0;
+    size_t refused = 0, entries = 0;
     // The server's time-outs were shortened: the server and the client's auto-play then act for
     // the own chair as well as the driver, and the course of play is no longer the wall's one.
     bool timeOutsForced = false;
@@ -337,31 +370,49 @@ protected:
 
     // One hand on the wall file (tools/server/walls/NAME.json), the own chair played by the driver.
     // A time scale (the stand-in's --time-scale) forces the own chair's time-outs.
-    Outcome Play(const std::string& wall, const char* timeScale = std::getenv("XL_WALLS_TIME_SCALE"))
+    // With `rejoinAfter` an action, the client enters the hand again at its next throw, and after
+    // the result the hand's gang payment comes once more.
+    Outcome Play(const std::string& wall, const char* timeScale = std::getenv("XL_WALLS_TIME_SCALE"),
+                 const std::string& rejoinAfter = {})
     {
         std::vector<std::string> args{"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
                                       "--fast", "--hands", "0", "--wall",
                                       std::string(XL_SOURCE_DIR) + "/tools/server/walls/" + wall + ".json"};
+        args.push_back("--no-money-notice"); // the silver shown at the end is the client's own sum
         if (timeScale)
             args.insert(args.end(), {"--time-scale", timeScale});
         standin::GameServer server(args);
         FakeHall hall(env_.dir + "/hall.sock");
-        hall.startData = StartData(1, 1); // the stand-in's table
+        hall.startData = TableStartData(false); // the stand-in's table, its users' silver
         const std::string line =
             "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|" + std::to_string(server.Port()) + "|4|0|0";
 
         Outcome outcome;
         outcome.timeOutsForced = timeScale != nullptr;
         OwnChairDriver driver(server, env_.dir);
+        driver.rejoinAfter = rejoinAfter;
         const auto giveUp = Clock::now() + std::chrono::seconds(60);
+        std::optional<size_t> refusedAtEnd; // the refusals before the late payment
         env_.platform.runLoop = testsupport::TickingLoop(10, [&] {
             auto* scene = dynamic_cast<CMyGame*>(GetGameWinApp() ? GetGameWinApp()->GetMainGame() : nullptr);
             const bool done = scene && driver.Step(*scene);
             if (!done && Clock::now() < giveUp)
                 return true;
+            if (done && !rejoinAfter.empty() && !refusedAtEnd) {
+                refusedAtEnd = server.Requests(201162).size();
+                // 刮风 for chair 0 (+300, -100 each) once more: refused (201162), it moves nothing.
+                server.Command(R"({"op":"push","id":229370,"hex":"0500000000000000)"
+                               R"(2c0100009cffffff9cffffff9cffffff03000000ffffffffffffffffffffffff6400000000000000"})");
+            }
+            if (refusedAtEnd && server.Requests(201162).size() == *refusedAtEnd && Clock::now() < giveUp)
+                return true;
+            if (refusedAtEnd)
+                outcome.afterLatePayment = EndDiff(*scene, ReadTable(server, env_.dir));
             outcome.ended = done;
             if (scene)
                 outcome.lines = scene->GameLines();
+            for (int c = 0; scene && scene->ResultList() && c < 4; ++c)
+                outcome.resultDetails.push_back(scene->ResultList()->GetChairRow(c)->DetailLines());
             platform::PostToWindow(GetGameApp()->GetMainWindowId(), platform::kMsgClose);
             return false;
         });
@@ -379,7 +430,8 @@ protected:
         outcome.table = driver.table;
         outcome.boxes = env_.boxes;
         outcome.errors = server.Errors();
-        outcome.refused = server.Requests(201162).size();
+        outcome.refused = refusedAtEnd.value_or(server.Requests(201162).size());
+        outcome.entries = server.Requests(RequestId::EnterGame).size();
         return outcome;
     }
 
@@ -448,6 +500,21 @@ TEST_F(ScriptedWallTest, OwnPengThenAddedGangThenSelfDrawnWin)
     EXPECT_EQ(own.melds, (std::vector<int>{4, 13, 22, 31})) << "the four 5万, an added gang";
     EXPECT_TRUE(own.pungs.empty());
     EXPECT_TRUE(HasLine(o, "胡了")) << "the win's line";
+}
+
+// The same hand, the client entering it again at its first throw after the gang (answered
+// "failed"): it keeps what the gang and the win paid, so the result pays neither twice, the
+// locked hand throws its drawn tile, and the result board reads as without the re-entry.
+TEST_F(ScriptedWallTest, AClientEnteringTheHandAgainAfterItsGangIsPaidNothingTwice)
+{
+    const Outcome plain = Play("peng_gang_win", nullptr);
+    const Outcome o = Play("peng_gang_win", nullptr, "gang");
+    ExpectAgreed(o);
+    EXPECT_EQ(o.entries, 2u) << "the client entered the running hand again";
+    EXPECT_LT(FirstAction(o, "gang"), FirstAction(o, "hu")) << Actions(o);
+    ASSERT_EQ(o.resultDetails.size(), 4u);
+    EXPECT_TRUE(o.resultDetails == plain.resultDetails) << "the result board's lines are not the hand's without it";
+    EXPECT_EQ(o.afterLatePayment, "");
 }
 
 // Every chair goes without 筒 and throws it first; the own chair then throws the 3条 it draws,

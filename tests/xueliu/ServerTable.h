@@ -23,7 +23,7 @@ struct ServerTable {
     int phase = -1, handsPlayed = -1, tilesLeft = -1;
     int humanTimeOuts = -1; // decisions the server took for the own chair
     std::array<Seat, 4> seats;
-    std::vector<int> deltas, pigs, ready, reasons;
+    std::vector<int> silver, deltas, pigs, ready, reasons;
 };
 
 // The seat's tile list a line of `key` holds, or null.
@@ -76,6 +76,8 @@ inline ServerTable ReadTable(const standin::GameServer& server, const std::strin
         } else if (seat && key == "wins") {
             for (size_t i = 0; i + 1 < rest.size(); i += 2)
                 seat->wins.emplace_back(rest[i], rest[i + 1]);
+        } else if (key == "silver") {
+            table.silver = v;
         } else if (key == "deltas") {
             table.deltas = v;
         } else if (key == "pigs") {

@@ -6,7 +6,7 @@ Usage: game_server.py [--port N] [--host 127.0.0.1] [--table FILE] [--control PA
                       [--scenario FILE] [--fault ID:key=value,...]... [--version 9.3]
                       [--play [--fast] [--think-ms N] [--seed N] [--wall FILE] [--hands N]
                        [--autoplay-human [--wait-for-client]] [--dump-wins FILE] [--time-scale F]
-                       [--pause-after-deal]]
+                       [--pause-after-deal] [--no-money-notice]]
 
 With --play the table (tools/server/table.py) deals whole hands once every chair is ready:
 robots in the robot chairs of the table file (think delay 700 ms, 0 with --fast), the human
@@ -15,7 +15,8 @@ only once its client entered); --verbose logs "hand N: dealt", "middle" and "res
 walls; --hands N stops after N hands; --dump-wins FILE appends every win's hand as a JSON line;
 --time-scale F multiplies the human's time-outs (tests); --pause-after-deal pauses the table after
 each deal until the control socket's "resume", so that no chair decides before a slow client has
-taken the deal (tests).
+taken the deal (tests); --no-money-notice sends no users' amounts (211030) after a result, so
+that the amounts a client shows are its own sums (tests).
 
 Transport: the xlwire codec. The client's greeting, then frames both ways; AES on (key block 2 of
 net/keys/keyblocks.hex); the stand-in zlib-packs every message of 512 bytes or more it sends.
@@ -529,7 +530,8 @@ def attach_table(server):
     try:
         t = table.Table(server, fast=a.fast, think_ms=a.think_ms, seed=a.seed, wall_file=a.wall, hands=a.hands,
                         autoplay_human=a.autoplay_human, dump=a.dump_wins, time_scale=a.time_scale,
-                        wait_for_client=a.wait_for_client, pause_after_deal=a.pause_after_deal)
+                        wait_for_client=a.wait_for_client, pause_after_deal=a.pause_after_deal,
+                        money_notice=not a.no_money_notice)
     except (OSError, ValueError) as e:
         log("--wall: %s" % e)
         sys.exit(2)
@@ -564,6 +566,7 @@ def main():
     p.add_argument("--dump-wins")
     p.add_argument("--time-scale", type=float, default=1.0)
     p.add_argument("--pause-after-deal", action="store_true")
+    p.add_argument("--no-money-notice", action="store_true", help="no users' amounts (211030) after a result (tests)")
     p.add_argument("--kernel-arrivals", action="store_true", help="arrivals by the kernel's receive stamp (benches)")
     server = Server(p.parse_args())
     if server.args.port is None:

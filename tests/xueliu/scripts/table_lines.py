@@ -2,6 +2,7 @@
 """The game-server stand-in's table state (the answer of its control op "table", a JSON file
 named on the command line) as plain lines of numbers for the C++ tests, one fact per line:
   state PHASE HANDS_PLAYED TILES_LEFT HUMAN_TIME_OUTS
+  silver s0 s1 s2 s3           every chair's silver now
   seat CHAIR MISSING LOCKED CONCEALED_GANGS DRAWN  (the tile drawn this turn, -1 when none)
   hand CHAIR tiles...          the concealed hand, sorted
   melds CHAIR tiles...         every meld's tiles, sorted (concealed gangs included)
@@ -25,6 +26,7 @@ def main():
     with open(sys.argv[1], encoding="utf-8") as f:
         d = json.load(f)
     line("state", d["phase"], d["hands_played"], d["tiles_left"], d["human_time_outs"])
+    line("silver", *d["silver"])
     for c, s in enumerate(d["seats"]):
         melds = [t for kind in ("pungs", "discard_gangs", "concealed_gangs", "added_gangs") for m in s[kind] for t in m]
         line("seat", c, s["missing"], int(s["locked"]), len(s["concealed_gangs"]), s["drawn"])
