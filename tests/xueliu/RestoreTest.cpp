@@ -3,9 +3,11 @@
 // drawn tile kept in its place), a full discard area, a thrown tile still in the middle, the wall
 // still standing, missing suits, wins and the turn, every tile filed once; and blocks naming what
 // the table cannot hold refused before anything changes. Back in the exchange or the missing-suit
-// step, the step's board opens again.
+// step, the step's board opens again. The hand's payments stay only when its own deal is taken up
+// again.
 #include "framework/connection/Record.h"
 #include "tests/xueliu/SceneRig.h"
+#include "xueliu/CGameNotifyEx.h"
 #include "xueliu/CMyGame.h"
 #include "xueliu/GameRecords.h"
 
@@ -99,10 +101,10 @@ class RestoreTest : public ::testing::Test {
 protected:
     void SetUp() override { scene_->chairCount = scene_->playerCount = 4; }
     // As the application does on entering: the deal-start part first, then the scene.
-    void Enter(const Block& b)
+    void Enter(const Block& b, bool sameDeal = false)
     {
         app_->GetMahjongGameInfo()->StoreGameStart(b.bytes.data(), GameRecord::kDealStartSize);
-        scene_->RestoreRunningHand(b.bytes);
+        scene_->RestoreRunningHand(b.bytes, sameDeal);
         engine_->Run(1000); // past anything the restore posts
 
     }
@@ -190,6 +192,20 @@ TEST_F(RestoreTest, BackInTheExchangeOrAMissingSuitStillToChooseItsBoardOpensAga
         b.Play(PS::kMissingSuits, c.ownMissing);
         Enter(b);
         EXPECT_EQ(scene_->OpenBoardKind(), c.board);
+    }
+}
+
+// The result board shows the gangs and wins a hand paid before it was taken up again; another
+// deal's are not its own.
+TEST_F(RestoreTest, TheHandsPaymentsStayOnlyWhenItsOwnDealIsTakenUpAgain)
+{
+    const int32_t gang[12] = {6, 0, 3, -1, -1, -1}; // 下雨 for chair 0
+    for (bool sameDeal : {true, false}) {
+        SCOPED_TRACE(sameDeal);
+        scene_->OnGameStep(CGameNotifyEx::kScoreChange, reinterpret_cast<const uint8_t*>(gang), sizeof gang);
+        Enter(MakeBlock({T(1, 1)}, false), sameDeal);
+        EXPECT_EQ(scene_->HandRecords().changes.size(), sameDeal ? 1u : 0u);
+        EXPECT_EQ(scene_->Amount(0), sameDeal ? 3 : 0);
     }
 }
 
