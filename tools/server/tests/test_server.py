@@ -416,6 +416,16 @@ class ServerRun(unittest.TestCase):
         self.assertEqual(len(c.wait_for(201160, timeout=0)), ready)
         c.close()
 
+    def test_without_the_money_notice_a_result_brings_no_users_amounts(self):
+        self.start("--hands", "0", "--autoplay-human", "--think-ms", "5", "--no-money-notice")
+        c = Client(self.port, 1001, 0)
+        self.command({"op": "play", "hands": 1})
+        # 211300 follows where the users' amounts would come.
+        self.assertTrue(c.wait_for(211300, timeout=30))
+        self.assertTrue(c.wait_for(229810, timeout=0))
+        self.assertEqual(c.wait_for(211030, timeout=0), [])
+        c.close()
+
 
 if __name__ == "__main__":
     unittest.main()
