@@ -565,7 +565,7 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
         case 1: {
             // Under the row's right end, where its melds start: apart from the left seat's panel,
             // which may stand high beside its column.
-            const int right = std::min(groupBoxes_[1][0].right, e.rightColumn - kControlGap);
+            const int right = std::min(own.right, e.rightColumn) - kControlGap;
             want = TablePoint{std::max(right - w, left) + w / 2, belowTopRow + h / 2};
             break;
         }
@@ -585,19 +585,22 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
             const int x = (e.leftColumn + discardAreas_[kOwnSeat].left) / 2;
             const Rect& leftDiscards = discardAreas_[0];
             const bool free = top >= leftDiscards.bottom || x + w / 2 + kControlGap <= leftDiscards.left;
-            want = TablePoint{std::max(free ? std::max(x, left + w / 2) : left + w / 2, own.left + kNearerMargin),
+            want = TablePoint{std::max(free ? std::max(x, left + w / 2) : left + w / 2, own.left + kControlGap + w / 2),
                               top + h / 2};
             break;
         }
         default: break;
         }
-        // A player pairs a panel with the hand it stands alongside (its middle within the hand's
-        // length) or in line with, at the hand's end, and nearer that hand than any other.
+        // A player pairs a panel with the hand it stands alongside (within the hand's length) or in
+        // line with, at the hand's end, and nearer that hand than any other.
         const auto besideOwn = [&](const Rect& r) {
-            const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-            const bool alongX = x >= own.left + kNearerMargin && x <= own.right - kNearerMargin;
-            const bool alongY = y >= own.top + kNearerMargin && y <= own.bottom - kNearerMargin;
-            if (!alongX && !alongY)
+            const bool row = seat % 2 == 1;
+            const bool along = row ? r.left >= own.left + kControlGap && r.right <= own.right - kControlGap
+                                   : r.top >= own.top + kControlGap && r.bottom <= own.bottom - kControlGap;
+            const int across = row ? (r.top + r.bottom) / 2 : (r.left + r.right) / 2;
+            const bool inLine = row ? across >= own.top + kNearerMargin && across <= own.bottom - kNearerMargin
+                                    : across >= own.left + kNearerMargin && across <= own.right - kNearerMargin;
+            if (!along && !inLine)
                 return false;
             for (int other = 0; other < kSeatCount; ++other)
                 if (other != seat && BoxGap(r, own) + kNearerMargin >= BoxGap(r, groupBoxes_[size_t(other)][0]))

@@ -441,10 +441,14 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
                 for (size_t other = 0; other < 4; ++other)
                     EXPECT_TRUE(other == seat || gap(seat) < gap(other))
                         << size << ": panel " << seat << " " << Show(panel) << " nearer seat " << other;
-                // Alongside its hand, or in line with it at its end: not off in another seat's corner.
+                // Alongside its hand (within its length), or in line with it at its end: not off in
+                // another seat's corner.
                 const Box& hand = keep[10 + seat];
                 const double x = (panel.left + panel.right) / 2, y = (panel.top + panel.bottom) / 2;
-                EXPECT_TRUE((x >= hand.left && x <= hand.right) || (y >= hand.top && y <= hand.bottom))
+                const bool along = seat % 2 ? panel.left >= hand.left && panel.right <= hand.right
+                                            : panel.top >= hand.top && panel.bottom <= hand.bottom;
+                const bool inLine = seat % 2 ? y >= hand.top && y <= hand.bottom : x >= hand.left && x <= hand.right;
+                EXPECT_TRUE(along || inLine)
                     << size << ": panel " << seat << " " << Show(panel) << " apart from its hand " << Show(hand);
             }
             for (int slot : {CMJMainGame2::kBtnHideSkill, CMJMainGame2::kBtnShowSkill}) {
