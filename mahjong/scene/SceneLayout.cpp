@@ -545,6 +545,8 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
     const PObject* last = buttons[kBtnChi] ? buttons[kBtnChi]->GetBody() : nullptr;
     if (!e.claimColumn && first && last)
         clear.push_back({int(last->GetLeft()), int(first->GetTop()), int(first->GetRight()), int(first->GetBottom())});
+    // The panels placed, each with its distance from its own hand.
+    std::vector<std::pair<Rect, double>> placed;
     for (int seat = 0; seat < kSeatCount; ++seat) {
         CMJPlayer2* panel = players[size_t(seat)];
         PlaneObject* plane = panel ? panel->GetPlane() : nullptr;
@@ -592,7 +594,8 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
         default: break;
         }
         // A player pairs a panel with the hand it stands alongside (within the hand's length) or in
-        // line with, at the hand's end, and nearer that hand than any other.
+        // line with, at the hand's end, and nearer that hand than any other hand or panel (two panels
+        // side by side read as a pair).
         const auto besideOwn = [&](const Rect& r) {
             const bool row = seat % 2 == 1;
             const bool along = row ? r.left >= own.left + kControlGap && r.right <= own.right - kControlGap
@@ -602,10 +605,13 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
                                     : across >= own.left + kNearerMargin && across <= own.right - kNearerMargin;
             if (!along && !inLine)
                 return false;
+            const double gap = BoxGap(r, own);
             for (int other = 0; other < kSeatCount; ++other)
-                if (other != seat && BoxGap(r, own) + kNearerMargin >= BoxGap(r, groupBoxes_[size_t(other)][0]))
+                if (other != seat && gap + kNearerMargin >= BoxGap(r, groupBoxes_[size_t(other)][0]))
                     return false;
-            return true;
+            return std::all_of(placed.begin(), placed.end(), [&](const auto& p) {
+                return std::max(gap, p.second) + kNearerMargin < BoxGap(r, p.first);
+            });
         };
         // Full size clear of everything, smaller, then, smaller to hide as little as it can, clear
         // of the hands, walls and panels only (a whole deal's discards are rare); the last try's
@@ -633,6 +639,7 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
             break;
         }
         clear.push_back(at);
+        placed.emplace_back(at, BoxGap(at, own));
     }
 }
 

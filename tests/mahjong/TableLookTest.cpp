@@ -433,13 +433,14 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
             }
             for (size_t seat = 0; seat < 4; ++seat) {
                 const Box& panel = keep[5 + seat];
-                auto gap = [&](size_t of) {
-                    const Box& b = keep[10 + of];
+                auto gap = [&](const Box& b) {
                     return std::hypot(std::max({0.0, b.left - panel.right, panel.left - b.right}),
                                       std::max({0.0, b.top - panel.bottom, panel.top - b.bottom}));
                 };
+                // Nearer its own hand than another seat's hand or panel (panels side by side pair up).
                 for (size_t other = 0; other < 4; ++other)
-                    EXPECT_TRUE(other == seat || gap(seat) < gap(other))
+                    EXPECT_TRUE(other == seat ||
+                                gap(keep[10 + seat]) < std::min(gap(keep[10 + other]), gap(keep[5 + other])))
                         << size << ": panel " << seat << " " << Show(panel) << " nearer seat " << other;
                 // Alongside its hand (within its length), or in line with it at its end: not off in
                 // another seat's corner.
