@@ -473,7 +473,8 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e)
     // Where a whole deal's tiles (discards, walls) come up to it, the row moves to the nearest
     // place clear of every seat's tiles.
     if (!e.claimColumn) {
-        // Below the column's end (a low table) the row may reach under it: room for the own panel.
+        // Where the row fits between the right seat's column and the own hand (a low table), it
+        // reaches under the column: room for the own panel on its left.
         const bool under = groupBoxes_[2][0].bottom + size <= groupBoxes_[kOwnSeat][0].top;
         const TablePoint want{(under ? e.hand.right : std::min(e.hand.right, e.rightColumn)) - kControlGap -
                                   kClaimButtonStep / 2,
@@ -613,9 +614,9 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
                 return std::max(gap, p.second) + kNearerMargin < BoxGap(r, p.first);
             });
         };
-        // Full size clear of everything, smaller, then, smaller to hide as little as it can, clear
-        // of the hands, walls and panels only (a whole deal's discards are rare); the last try's
-        // size where nothing fits.
+        // Full size clear of everything, then smaller; where a whole deal's discards (rare) leave no
+        // room, the smaller one, to hide as few as it can, clear of the hands, walls and panels
+        // only; the last try's size where nothing fits.
         struct Try {
             double scale;
             bool discards;
