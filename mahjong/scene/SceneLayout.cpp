@@ -44,14 +44,13 @@ double BoxScale(int surfaceWidth)
 
 // Edges of the seats' tiles in the area layout. Where a rule gives only an area, the tiles'
 // pictures reach past it: the own discards' lower row by a third of the area's height, the right
-// seat's discards by their height (TM44) below it and half a tile (TM45) short of its right, the
-// top seat's begin TM43 below its top.
+// seat's discards by their height (TM44) below it and half a tile (TM45) short of its right.
 struct CMJMainGame2::TableEdges {
     Rect table, hand;
     int leftColumn = 0, rightColumn = 0; // the side seats' hands and melds
-    int topRowBottom = 0, topRowLeft = 0, topRowRight = 0;
+    int topRowBottom = 0;
     int ownTilesTop = 0;
-    int ownDiscardsBottom = 0, rightDiscardsRight = 0, rightDiscardsBottom = 0, topDiscardsTop = 0, topDiscardsLeft = 0;
+    int ownDiscardsBottom = 0, rightDiscardsRight = 0, rightDiscardsBottom = 0;
     // The claim buttons' size, and whether they stand in a column beside the right seat's hand
     // (where the own discards come up to their row and the right seat's discards leave room).
     int claimSize = 0;
@@ -447,10 +446,6 @@ CMJMainGame2::TableEdges CMJMainGame2::Edges(const Rect& hand)
 {
     const Rect table = GetTableRect();
     const TileMargins margins = ComputeTileMargins(GetViewWidth(), GetViewHeight());
-    TileLayoutInput origin;
-    origin.table = table;
-    origin.metrics = metrics_;
-    origin.fullHand = GetFullHandTiles();
     const Rect& own = discardAreas_[kOwnSeat];
     const Rect& right = discardAreas_[2];
     TableEdges e;
@@ -459,14 +454,10 @@ CMJMainGame2::TableEdges CMJMainGame2::Edges(const Rect& hand)
     e.leftColumn = table.left + margins.side + 35 + metrics_[8];
     e.rightColumn = table.right - margins.side - 35 - metrics_[14];
     e.topRowBottom = table.top + margins.vert + 35 + metrics_[23] + metrics_[24];
-    e.topRowLeft = table.left + Width(table) / 2 - (metrics_[22] * GetFullHandTiles() + 10) / 2;
-    e.topRowRight = MeldOrigin(1, origin); // the top seat's melds grow leftwards from there
     e.ownTilesTop = table.bottom - margins.vert - 35 - metrics_[1];
     e.ownDiscardsBottom = own.bottom + Height(own) / 3;
     e.rightDiscardsRight = right.right - metrics_[45] / 2;
     e.rightDiscardsBottom = right.bottom + metrics_[44];
-    e.topDiscardsTop = discardAreas_[1].top + metrics_[43] - 1;
-    e.topDiscardsLeft = discardAreas_[1].left;
     const PObject* face = buttons[kBtnPass] ? buttons[kBtnPass]->GetBody() : nullptr;
     e.claimSize = face ? int(face->GetHeight()) : kClaimButtonStep - kControlGap;
     e.claimColumn = hand.top - kClaimRowLift - e.claimSize / 2 < e.ownDiscardsBottom + kControlGap &&
@@ -482,7 +473,11 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e)
     // Where a whole deal's tiles (discards, walls) come up to it, the row moves to the nearest
     // place clear of every seat's tiles.
     if (!e.claimColumn) {
-        const TablePoint want{std::min(e.hand.right, e.rightColumn) - kControlGap - kClaimButtonStep / 2,
+        // Where the row fits between the right seat's column and the own hand (a low table), it
+        // reaches under the column: room for the own panel on its left.
+        const bool under = groupBoxes_[2][0].bottom + size <= groupBoxes_[kOwnSeat][0].top;
+        const TablePoint want{(under ? e.hand.right : std::min(e.hand.right, e.rightColumn)) - kControlGap -
+                                  kClaimButtonStep / 2,
                               e.hand.top - kClaimRowLift};
         const Rect row{-(int(std::size(kClaims)) - 1) * kClaimButtonStep - size / 2, -size / 2, size - size / 2,
                        size - size / 2};
@@ -512,11 +507,11 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e)
 
 void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
 {
-    // Each panel beside its seat's tiles where no seat's tiles ever come (hand, melds, the hand
-    // laid open at the result): the left seat's right of its column below its claim label; the top
-    // seat's under the start of its row, or, where the top discards leave no room, right of the
-    // row's melds; the right seat's left of its column below its label, or on a narrow table above
-    // the own hand; the own one above the own hand. The game's marks under a panel take
+    // Each panel beside its seat's hand where no seat's tiles ever come (hand, melds, the hand laid
+    // open at the result): the left seat's right of its column below its claim label, or above its
+    // discards where they leave no room; the top seat's under the right end of its row; the right
+    // seat's left of its column below its label, or below its discards, or on a narrow table above
+    // the own hand; the own one above the own hand's left. The game's marks under a panel take
     // kPanelMarkRoom.
     const Rect& table = e.table;
     const int left = e.leftColumn + kControlGap;
@@ -551,12 +546,15 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
     const PObject* last = buttons[kBtnChi] ? buttons[kBtnChi]->GetBody() : nullptr;
     if (!e.claimColumn && first && last)
         clear.push_back({int(last->GetLeft()), int(first->GetTop()), int(first->GetRight()), int(first->GetBottom())});
+    // The panels placed, each with its distance from its own hand.
+    std::vector<std::pair<Rect, double>> placed;
     for (int seat = 0; seat < kSeatCount; ++seat) {
         CMJPlayer2* panel = players[size_t(seat)];
         PlaneObject* plane = panel ? panel->GetPlane() : nullptr;
         if (!plane)
             continue;
         const int w = plane->GetSurfaceWidth(), h = plane->GetSurfaceHeight();
+        const Rect own = groupBoxes_[size_t(seat)][0];
         TablePoint want;
         switch (seat) {
         case 0: {
@@ -567,22 +565,21 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
             want = TablePoint{left + w / 2, top + h / 2};
             break;
         }
-        case 1:
-            if (belowTopRow + h + kPanelMarkRoom + kControlGap <= e.topDiscardsTop ||
-                std::max(e.topRowLeft, left) + w + kControlGap <= e.topDiscardsLeft)
-                want = TablePoint{std::max(e.topRowLeft, left) + w / 2, belowTopRow + h / 2};
-            else if (e.topRowRight + kControlGap + w <= table.right - kControlGap)
-                want = TablePoint{e.topRowRight + kControlGap + w / 2, table.top + kControlGap + h / 2};
-            else
-                want = TablePoint{left + w / 2, belowTopRow + h / 2};
+        case 1: {
+            // Under the row's right end, where its melds start: apart from the left seat's panel,
+            // which may stand high beside its column.
+            const int right = std::min(own.right, e.rightColumn) - kControlGap;
+            want = TablePoint{std::max(right - w, left) + w / 2, belowTopRow + h / 2};
             break;
+        }
         case 2:
             if (e.rightColumn - kControlGap - w >= e.rightDiscardsRight + kControlGap)
                 want = TablePoint{e.rightColumn - kControlGap - w / 2, belowLabel + h / 2};
             else if (e.claimColumn)
                 want = TablePoint{e.rightColumn - 1 - w / 2, e.ownTilesTop - kControlGap - kPanelMarkRoom - h + h / 2};
-            else
-                want = TablePoint{e.rightColumn - kControlGap - w / 2, belowTopRow + h / 2};
+            else // below the seat's discards
+                want = TablePoint{e.rightColumn - kControlGap - w / 2,
+                                  std::max(belowLabel, e.rightDiscardsBottom + kControlGap) + h / 2};
             break;
         case 3: {
             // Midway between the left seat's column and the own discards, over the own hand, unless
@@ -591,25 +588,40 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
             const int x = (e.leftColumn + discardAreas_[kOwnSeat].left) / 2;
             const Rect& leftDiscards = discardAreas_[0];
             const bool free = top >= leftDiscards.bottom || x + w / 2 + kControlGap <= leftDiscards.left;
-            want = TablePoint{free ? std::max(x, left + w / 2) : left + w / 2, top + h / 2};
+            want = TablePoint{std::max(free ? std::max(x, left + w / 2) : left + w / 2, own.left + kControlGap + w / 2),
+                              top + h / 2};
             break;
         }
         default: break;
         }
-        const Rect own = groupBoxes_[size_t(seat)][0];
-        const auto nearerOwn = [&](const Rect& r) {
+        // A player pairs a panel with the hand it stands alongside (within the hand's length) or in
+        // line with, at the hand's end, and nearer that hand than any other hand or panel (two panels
+        // side by side read as a pair).
+        const auto besideOwn = [&](const Rect& r) {
+            const bool row = seat % 2 == 1;
+            const bool along = row ? r.left >= own.left + kControlGap && r.right <= own.right - kControlGap
+                                   : r.top >= own.top + kControlGap && r.bottom <= own.bottom - kControlGap;
+            const int across = row ? (r.top + r.bottom) / 2 : (r.left + r.right) / 2;
+            const bool inLine = row ? across >= own.top + kNearerMargin && across <= own.bottom - kNearerMargin
+                                    : across >= own.left + kNearerMargin && across <= own.right - kNearerMargin;
+            if (!along && !inLine)
+                return false;
+            const double gap = BoxGap(r, own);
             for (int other = 0; other < kSeatCount; ++other)
-                if (other != seat && BoxGap(r, own) + kNearerMargin >= BoxGap(r, groupBoxes_[size_t(other)][0]))
+                if (other != seat && gap + kNearerMargin >= BoxGap(r, groupBoxes_[size_t(other)][0]))
                     return false;
-            return true;
+            return std::all_of(placed.begin(), placed.end(), [&](const auto& p) {
+                return std::max(gap, p.second) + kNearerMargin < BoxGap(r, p.first);
+            });
         };
-        // Full size clear of everything, smaller, then clear of the hands, walls and panels only
-        // (a whole deal's discards are rare); the last try's size where nothing fits.
+        // Full size clear of everything, then smaller; where a whole deal's discards (rare) leave no
+        // room, the smaller one, to hide as few as it can, clear of the hands, walls and panels
+        // only; the last try's size where nothing fits.
         struct Try {
             double scale;
             bool discards;
         };
-        static constexpr Try kTries[] = {{1.0, true}, {0.8, true}, {1.0, false}, {0.8, false}};
+        static constexpr Try kTries[] = {{1.0, true}, {0.8, true}, {0.8, false}};
         std::vector<Rect> lean;
         for (size_t i = 0; i < clear.size(); ++i)
             if (i >= groupBoxes_.size() * 3 || i % 3 != size_t(TileGroup::Discards))
@@ -619,7 +631,7 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
             const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
             const Rect room{-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
             const std::optional<TablePoint> place =
-                NearestClearPlace(want, room, table, kTries[k].discards ? clear : lean, 2, nearerOwn);
+                NearestClearPlace(want, room, table, kTries[k].discards ? clear : lean, 2, besideOwn);
             if (!place && k + 1 < std::size(kTries))
                 continue;
             at = BoxAt(room, place.value_or(want));
@@ -628,6 +640,7 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
             break;
         }
         clear.push_back(at);
+        placed.emplace_back(at, BoxGap(at, own));
     }
 }
 

@@ -369,10 +369,11 @@ TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClockWhoseHandPointsAtTheSeatT
 
 // What a player reads and clicks at every size players have, the side panel open and folded: the
 // seat panels (with the marks under them) and the claim buttons stand clear of every seat's tiles
-// and of each other, each panel nearer its own seat's hand; the skill bar folded by its button
-// comes back by the other. Every claim word (碰, both 杠, 吃, 花, 胡了) at every seat stands inside the
-// table clear of every hand, the other seats' discards, the panels, the claim buttons and the
-// clock's digits, and follows a fold made while it shows, as the claim pointer does.
+// and of each other, each panel alongside its own seat's hand (or in line with it) and nearer it
+// than any other; the skill bar folded by its button comes back by the other. Every claim word
+// (碰, both 杠, 吃, 花, 胡了) at every seat stands inside the table clear of every hand, the other
+// seats' discards, the panels, the claim buttons and the clock's digits, and follows a fold made
+// while it shows, as the claim pointer does.
 TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAndFold)
 {
     SceneRig rig("table_look_controls");
@@ -417,26 +418,39 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
                 EXPECT_TRUE(inside(discards[seat], s.SeatTilesBox(seat, TileGroup::Discards))) << size;
             }
             // keep: 5 claim buttons, 4 panels, the clock, 4 hands. On the smallest table with the side
-            // panel open no place is clear of a whole deal's discards: the panels may cover them.
+            // panel open no place beside a side seat's hand is clear of a whole deal's discards: that
+            // seat's panel may cover them, shrunk to cover less.
             const bool crowded = w == 800 && open;
             for (size_t i = 0; i < 9; ++i) {
+                const bool shrunkSide = (i == 5 || i == 7) &&
+                    keep[i].right - keep[i].left < s.players[i - 5]->GetPlane()->GetSurfaceWidth();
                 for (int seat = 0; seat < 4; ++seat)
                     EXPECT_TRUE(!Overlap(keep[i], keep[10 + size_t(seat)]) && !Overlap(keep[i], walls[seat]) &&
-                                (!Overlap(keep[i], discards[seat]) || (crowded && i >= 5)))
+                                (!Overlap(keep[i], discards[seat]) || (crowded && shrunkSide)))
                         << size << ": " << Show(keep[i]) << " over the tiles of seat " << seat;
                 for (size_t k = i + 1; k < 9; ++k)
                     EXPECT_FALSE(Overlap(keep[i], keep[k])) << size << ": controls " << i << " and " << k;
             }
             for (size_t seat = 0; seat < 4; ++seat) {
                 const Box& panel = keep[5 + seat];
-                auto gap = [&](size_t of) {
-                    const Box& b = keep[10 + of];
+                auto gap = [&](const Box& b) {
                     return std::hypot(std::max({0.0, b.left - panel.right, panel.left - b.right}),
                                       std::max({0.0, b.top - panel.bottom, panel.top - b.bottom}));
                 };
+                // Nearer its own hand than another seat's hand or panel (panels side by side pair up).
                 for (size_t other = 0; other < 4; ++other)
-                    EXPECT_TRUE(other == seat || gap(seat) < gap(other))
+                    EXPECT_TRUE(other == seat ||
+                                gap(keep[10 + seat]) < std::min(gap(keep[10 + other]), gap(keep[5 + other])))
                         << size << ": panel " << seat << " " << Show(panel) << " nearer seat " << other;
+                // Alongside its hand (within its length), or in line with it at its end: not off in
+                // another seat's corner.
+                const Box& hand = keep[10 + seat];
+                const double x = (panel.left + panel.right) / 2, y = (panel.top + panel.bottom) / 2;
+                const bool along = seat % 2 ? panel.left >= hand.left && panel.right <= hand.right
+                                            : panel.top >= hand.top && panel.bottom <= hand.bottom;
+                const bool inLine = seat % 2 ? y >= hand.top && y <= hand.bottom : x >= hand.left && x <= hand.right;
+                EXPECT_TRUE(along || inLine)
+                    << size << ": panel " << seat << " " << Show(panel) << " apart from its hand " << Show(hand);
             }
             for (int slot : {CMJMainGame2::kBtnHideSkill, CMJMainGame2::kBtnShowSkill}) {
                 PObject* face = s.buttons[size_t(slot)]->GetBody();
