@@ -143,6 +143,10 @@ void CMyGame::RestoreRunningHand(std::span<const uint8_t> block, bool sameDeal)
         xueliu::SetCalculatorMissingSuits(calculator_.get(), missing_);
     const int own = OwnChair();
     handLocked_ = !IsLookOnClient() && ValidChairIndex(own) && winCounts_[size_t(own)] > 0;
+    // The block lists a locked hand's drawn tile first, and the hand keeps it in the drawn place:
+    // named by its id, it stays the one to throw wherever a sort of the hand moves it.
+    if (const CMJCard2* drawn = Slot(kOwnSeat, kDrawnSlot); handLocked_ && holder == own && drawn && drawn->placed)
+        ownDrawnTile_ = drawn->tile;
     if (s.phase == PS::kPlay && s.turn >= 0) {
         const int seat = ChairToSeat(s.turn);
         playBlock[kMustThrow] = s.mustThrow ? 1 : 0;

@@ -1,10 +1,10 @@
 // The table rebuilt from a crafted entry block in a headless engine: a hand of four melds (a
 // peng, a gang on a discard, an added and a concealed gang) with one or two concealed tiles (a
-// drawn tile kept in its place), a full discard area, a thrown tile still in the middle, the wall
-// still standing, missing suits, wins and the turn, every tile filed once; and blocks naming what
-// the table cannot hold refused before anything changes. Back in the exchange or the missing-suit
-// step, the step's board opens again. The hand's payments stay only when its own deal is taken up
-// again.
+// drawn tile kept in its place, the locked hand's one to throw however sorted), a full discard
+// area, a thrown tile still in the middle, the wall still standing, missing suits, wins and the
+// turn, every tile filed once; and blocks naming what the table cannot hold refused before
+// anything changes. Back in the exchange or the missing-suit step, the step's board opens again.
+// The hand's payments stay only when its own deal is taken up again.
 #include "framework/connection/Record.h"
 #include "tests/xueliu/SceneRig.h"
 #include "xueliu/CGameNotifyEx.h"
@@ -153,6 +153,12 @@ TEST_F(RestoreTest, FourMeldsAFullDiscardAreaAndTheTileInTheMiddleComeBackAsTheB
         if (c.ownTurn) {
             ASSERT_NE(scene_->Slot(kOwnSeat, kDrawnSlot), nullptr);
             EXPECT_EQ(scene_->Slot(kOwnSeat, kDrawnSlot)->tile, c.own[0]) << "the drawn tile stays in its place";
+            // Sorted into the hand, it is still the one tile the locked hand may throw.
+            scene_->OnBtnSortHand();
+            engine_->Run(1000);
+            for (const int slot : {0, 1})
+                EXPECT_EQ(scene_->Slot(kOwnSeat, slot)->dimmed6, int(scene_->Slot(kOwnSeat, slot)->tile != c.own[0]))
+                    << "slot " << slot;
         }
         EXPECT_EQ(own.melds, kOwnMelds);
         EXPECT_EQ(View(1).concealed.size(), size_t(c.chair1Count));

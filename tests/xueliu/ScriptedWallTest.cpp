@@ -15,6 +15,7 @@
 #include "support/GameServerStandIn.h"
 #include "support/TickingLoop.h"
 
+#include "engine/object/PictureObject.h"
 #include "framework/connection/RequestIds.h"
 #include "framework/scene/GameWinApp.h"
 #include "framework/window/RunClient.h"
@@ -42,6 +43,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -194,6 +196,8 @@ public:
         case CMyGame::kPhasePlay: break;
         default: return false;
         }
+        if (scene.sortPicture && scene.sortPicture->IsActive())
+            return false; // the hand is being sorted
         const std::string signature = Signature(scene);
         if (signature == actedOn_ && Clock::now() < actedAt_ + std::chrono::seconds(2))
             return false; // the last action has not shown yet
@@ -255,9 +259,11 @@ private:
         actedAt_ = Clock::now();
         act();
         // The stand-in answers the next throw "failed", untaken: the client enters the hand again.
-        if (what == rejoinAfter)
+        if (what == rejoinAfter) {
+            rejoining_ = true;
             server_.Command(R"({"op":"scenario","steps":[{"expect":)" + std::to_string(RequestId::ThrowCards) +
                             R"(,"reply":{"code":)" + std::to_string(ReplyCode::RequestFailed) + "}}]}");
+        }
     }
 
     // An option the player can take: enabled, its button shown.
@@ -319,7 +325,12 @@ private:
         if (slot < 0)
             return;
         const int tile = hand[size_t(slot)]->tile;
-        Act(signature, "throw " + std::to_string(tile), [&] { scene.SendThrowCard(slot); });
+        Act(signature, "throw " + std::to_string(tile), [&] {
+            scene.SendThrowCard(slot);
+            // Back in the hand, the player sorts it: the drawn tile, sorted in, is still the one to throw.
+            if (std::exchange(rejoining_, false))
+                scene.OnBtnSortHand();
+        });
     }
 
     // What the driver's next step depends on.
@@ -341,7 +352,7 @@ public:
 private:
     const standin::GameServer& server_;
     std::string dir_;
-    bool started_ = false, exchanged_ = false, chose_ = false, checked_ = false;
+    bool started_ = false, exchanged_ = false, chose_ = false, checked_ = false, rejoining_ = false;
     Clock::time_point waitSince_{}, actedAt_{};
     std::string actedOn_;
 };
@@ -370,8 +381,8 @@ protected:
 
     // One hand on the wall file (tools/server/walls/NAME.json), the own chair played by the driver.
     // A time scale (the stand-in's --time-scale) forces the own chair's time-outs.
-    // With `rejoinAfter` an action, the client enters the hand again at its next throw, and after
-    // the result the hand's gang payment comes once more.
+    // With `rejoinAfter` an action, the client enters the hand again at its next throw, the player
+    // then sorts the hand, and after the result the hand's gang payment comes once more.
     Outcome Play(const std::string& wall, const char* timeScale = std::getenv("XL_WALLS_TIME_SCALE"),
                  const std::string& rejoinAfter = {})
     {
@@ -504,7 +515,8 @@ TEST_F(ScriptedWallTest, OwnPengThenAddedGangThenSelfDrawnWin)
 
 // The same hand, the client entering it again at its first throw after the gang (answered
 // "failed"): it keeps what the gang and the win paid, so the result pays neither twice, the
-// locked hand throws its drawn tile, and the result board reads as without the re-entry.
+// locked hand throws its drawn tile though a sort moved it, and the result board reads as
+// without the re-entry.
 TEST_F(ScriptedWallTest, AClientEnteringTheHandAgainAfterItsGangIsPaidNothingTwice)
 {
     const Outcome plain = Play("peng_gang_win", nullptr);
