@@ -191,7 +191,10 @@ int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
             if (server_.AwaitRequests(201165, wentOn, options_.secondsPerHand).size() < wentOn)
                 return fail("the client did not go on after hand " + std::to_string(hand - 1));
             server_.Command(R"({"op":"play","hands":1})");
-            const auto deadline = Steady::now() + std::chrono::seconds(xltest::PacedSeconds(options_.secondsPerHand));
+            // A backstop only: the UI thread's own limit for the hand runs from before this one and
+            // says where the scene stood, so it must be the one to end a slow hand, however loaded.
+            const auto deadline =
+                Steady::now() + std::chrono::seconds(2 * xltest::PacedSeconds(options_.secondsPerHand));
             while (HandsPlayed(server_) < hand) {
                 if (Steady::now() > deadline)
                     return fail("the server did not finish hand " + std::to_string(hand));
