@@ -1,3 +1,4 @@
+#include "platform/Clock.h"
 #include "platform/MessageLoop.h"
 #include "platform/RealWindow.h"
 #include "platform/Window.h"
@@ -137,6 +138,36 @@ TEST_F(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
     EXPECT_TRUE(RunUntil([&] { return posts == 1 && ticks > 3; }));
     platform::DestroyWindow(messages);
 
+    window.reset();
+}
+
+// A timer whose work outlasts its period (a frame tick of a slow build) is due again as soon as
+// it is done; a click still reaches the window between two of its runs.
+TEST_F(RealWindowXvfb, AClickArrivesWhileATimersWorkOutlastsItsPeriod)
+{
+    Scene scene;
+    auto window = platform::CreateRealWindow("xl-busy", {0, 0, 320, 240}, {});
+    ASSERT_TRUE(window);
+    scene.window = window.get();
+    window->SetHandler(&scene);
+    platform::ManualClock clock;
+    const platform::ScopedClock installed(clock);
+    int ticks = 0;
+    const platform::WindowId ticking = platform::MakeWindow([&](platform::WindowId, uint32_t m, uintptr_t, intptr_t) {
+        if (m == platform::kMsgTimer) {
+            ++ticks;
+            clock.Advance(25); // done after its next deadline
+        }
+        return intptr_t{0};
+    });
+    ASSERT_TRUE(platform::StartTimer(ticking, 1, 10));
+    clock.Advance(10);
+    ASSERT_EQ(0,
+              std::system("(xdotool search --sync --onlyvisible --name '^xl-busy$' | head -1 | "
+                          "xargs -I{} xdotool mousemove --window {} 20 30 click 1) >/dev/null 2>&1 &"));
+    EXPECT_TRUE(RunUntil([&] { return scene.clicks > 0; })) << "no click arrived in " << ticks << " ticks";
+    EXPECT_GT(ticks, 0);
+    platform::DestroyWindow(ticking);
     window.reset();
 }
 
