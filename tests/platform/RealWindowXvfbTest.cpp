@@ -142,30 +142,45 @@ TEST_F(RealWindowXvfb, PresentsPixelsAndReceivesAClick)
 }
 
 // A timer whose work outlasts its period (a frame tick of a slow build) is due again as soon as
-// it is done; a click still reaches the window between two of its runs.
+// it is done; a click still reaches the window between two of its runs, and what the click posted
+// comes before the next run.
 TEST_F(RealWindowXvfb, AClickArrivesWhileATimersWorkOutlastsItsPeriod)
 {
-    Scene scene;
-    auto window = platform::CreateRealWindow("xl-busy", {0, 0, 320, 240}, {});
-    ASSERT_TRUE(window);
-    scene.window = window.get();
-    window->SetHandler(&scene);
     platform::ManualClock clock;
     const platform::ScopedClock installed(clock);
-    int ticks = 0;
+    int ticks = 0, ticksAtPost = -1;
     const platform::WindowId ticking = platform::MakeWindow([&](platform::WindowId, uint32_t m, uintptr_t, intptr_t) {
         if (m == platform::kMsgTimer) {
             ++ticks;
             clock.Advance(25); // done after its next deadline
         }
+        if (m == platform::kMsgUser)
+            ticksAtPost = ticks;
         return intptr_t{0};
     });
+    struct Poster : Scene {
+        platform::WindowId to = 0;
+        int* ticks = nullptr;
+        int ticksAtClick = -1;
+        void OnMouseDown(platform::MouseButton, int, int, uint32_t) override
+        {
+            ticksAtClick = *ticks;
+            platform::PostToWindow(to, platform::kMsgUser);
+        }
+    } scene;
+    scene.to = ticking;
+    scene.ticks = &ticks;
+    auto window = platform::CreateRealWindow("xl-busy", {0, 0, 320, 240}, {});
+    ASSERT_TRUE(window);
+    scene.window = window.get();
+    window->SetHandler(&scene);
     ASSERT_TRUE(platform::StartTimer(ticking, 1, 10));
     clock.Advance(10);
     ASSERT_EQ(0,
               std::system("(xdotool search --sync --onlyvisible --name '^xl-busy$' | head -1 | "
                           "xargs -I{} xdotool mousemove --window {} 20 30 click 1) >/dev/null 2>&1 &"));
-    EXPECT_TRUE(RunUntil([&] { return scene.clicks > 0; })) << "no click arrived in " << ticks << " ticks";
+    EXPECT_TRUE(RunUntil([&] { return ticksAtPost >= 0; })) << "no click arrived in " << ticks << " ticks";
+    EXPECT_EQ(ticksAtPost, scene.ticksAtClick);
     EXPECT_GT(ticks, 0);
     platform::DestroyWindow(ticking);
     window.reset();
