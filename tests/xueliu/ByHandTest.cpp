@@ -96,6 +96,9 @@ public:
     // Plays on until a hand's result board offers "继续" (a hand that began in this call).
     bool PlayToResult(Clock::time_point deadline)
     {
+        // A new deal: the last hand's exchange choice is no choice for this one.
+        exchange_.clear();
+        exchangeHand_.clear();
         bool played = false;
         while (Clock::now() < deadline && Clock::now() - report_.since < kStall) {
             if (!report_.Read() && Clock::now() - report_.since < kSettle) {
