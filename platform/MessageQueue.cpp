@@ -98,7 +98,7 @@ bool MessageQueue::HasSentCalls() const
     return sentCount_.load(std::memory_order_acquire) != 0;
 }
 
-std::optional<Message> MessageQueue::Take(bool remove)
+std::optional<Message> MessageQueue::TakePosted(bool remove)
 {
     RunSentCalls();
     std::lock_guard lock(mutex_);
@@ -114,6 +114,20 @@ std::optional<Message> MessageQueue::Take(bool remove)
             quitCode_.reset();
         return m;
     }
+    return std::nullopt;
+}
+
+std::optional<Message> MessageQueue::Take(bool remove)
+{
+    if (auto m = TakePosted(remove))
+        return m;
+    // The display's input before paint requests and timers: a timer whose work outlasts its
+    // period is due again at once, and input looked at only when nothing is due would wait for
+    // ever (a slow frame tick would leave every click unanswered).
+    if (remove && signal_->PumpExternal())
+        if (auto m = TakePosted(remove))
+            return m;
+    std::lock_guard lock(mutex_);
     if (!invalid_.empty()) {
         Message m{invalid_.front(), kMsgPaint, 0, 0};
         if (remove)

@@ -1,7 +1,8 @@
 #pragma once
 // The message queue of one thread. Any thread may post to it or hand it a call to run; only the
 // owner thread takes from it. Retrieval order: calls sent by other threads (run at once, never
-// returned), posted messages in posting order, a quit request, paint requests, then due timers.
+// returned), posted messages in posting order, a quit request, the display's input (handed to
+// its windows by the signal's external waiter, never returned), paint requests, then due timers.
 #include "platform/Message.h"
 #include "platform/ThreadId.h"
 #include "platform/TimerList.h"
@@ -59,6 +60,8 @@ public:
 
 private:
     std::shared_ptr<SentCall> PopSent();
+    // Runs the sent calls, then yields a posted message or the quit request.
+    std::optional<Message> TakePosted(bool remove);
 
     const ThreadId owner_;
     const std::shared_ptr<WakeSignal> signal_ = std::make_shared<WakeSignal>();

@@ -72,6 +72,12 @@ void WakeSignal::SetExternalWaiter(ExternalWaiter* waiter)
     external_.store(waiter, std::memory_order_release);
 }
 
+bool WakeSignal::PumpExternal()
+{
+    ExternalWaiter* external = external_.load(std::memory_order_acquire);
+    return external && external->Pump();
+}
+
 void WakeSignal::SleepOnce(uint32_t seen, std::optional<std::chrono::microseconds> timeout)
 {
     ExternalWaiter* external = external_.load(std::memory_order_acquire);

@@ -22,6 +22,8 @@ public:
     // Sleeps until Wake or until `timeoutMs` elapsed (nullopt: no limit). May return early.
     virtual void Wait(std::optional<uint32_t> timeoutMs) = 0;
     virtual void Wake() = 0;
+    // Hands over what the other source holds already, without sleeping; true when it held any.
+    virtual bool Pump() { return false; }
 };
 
 class WakeSignal {
@@ -38,6 +40,8 @@ public:
 
     // Installed by the owner thread only; nullptr returns to the futex.
     void SetExternalWaiter(ExternalWaiter* waiter);
+    // The owner thread only: the external waiter's Pump; false without one.
+    bool PumpExternal();
 
 private:
     enum Sleep : uint32_t { kAwake, kOnFutex, kOnExternal };

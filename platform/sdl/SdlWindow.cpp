@@ -512,6 +512,7 @@ public:
         }
         PumpRealWindows(0);
     }
+    bool Pump() override { return PumpRealWindows(0); }
     void Wake() override
     {
         if (withoutInput_) {

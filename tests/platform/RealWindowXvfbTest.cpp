@@ -1,3 +1,4 @@
+#include "platform/Clock.h"
 #include "platform/MessageLoop.h"
 #include "platform/RealWindow.h"
 #include "platform/Window.h"
@@ -208,6 +209,58 @@ TEST_F(RealWindowXvfb, ACaptureReleasedOnAClickIsLetGoOnceTheLoopWaits)
     platform::DestroyWindow(scene.messages);
     XCloseDisplay(other);
     window.reset();
+}
+
+// A timer whose work outlasts its period (a frame tick of a slow build) is due again as soon as
+// it is done; a click still reaches the window between two of its runs, what the click posted
+// comes before the next run, and the capture the click let go is held until after that run.
+TEST_F(RealWindowXvfb, AClickArrivesWhileATimersWorkOutlastsItsPeriod)
+{
+    Display* other = XOpenDisplay(nullptr);
+    ASSERT_TRUE(other);
+    platform::ManualClock clock;
+    const platform::ScopedClock installed(clock);
+    int ticks = 0, ticksAtPost = -1, heldAtTick = -1;
+    const platform::WindowId ticking = platform::MakeWindow([&](platform::WindowId, uint32_t m, uintptr_t, intptr_t) {
+        if (m == platform::kMsgTimer) {
+            if (ticksAtPost >= 0 && heldAtTick < 0)
+                heldAtTick = PointerHeldElsewhere(other);
+            ++ticks;
+            clock.Advance(25); // done after its next deadline
+        }
+        if (m == platform::kMsgUser)
+            ticksAtPost = ticks;
+        return intptr_t{0};
+    });
+    struct Poster : Scene {
+        platform::WindowId to = 0;
+        int* ticks = nullptr;
+        int ticksAtClick = -1;
+        void OnMouseDown(platform::MouseButton, int, int, uint32_t) override
+        {
+            window->SetCapture();
+            ticksAtClick = *ticks;
+            platform::PostToWindow(to, platform::kMsgUser);
+        }
+        void OnMouseUp(platform::MouseButton, int, int, uint32_t) override { window->ReleaseCapture(); }
+    } scene;
+    scene.to = ticking;
+    scene.ticks = &ticks;
+    auto window = platform::CreateRealWindow("xl-busy", {0, 0, 320, 240}, {});
+    ASSERT_TRUE(window);
+    scene.window = window.get();
+    window->SetHandler(&scene);
+    ASSERT_TRUE(platform::StartTimer(ticking, 1, 10));
+    clock.Advance(10);
+    ASSERT_EQ(0,
+              std::system("(xdotool search --sync --onlyvisible --name '^xl-busy$' | head -1 | "
+                          "xargs -I{} xdotool mousemove --window {} 20 30 click 1) >/dev/null 2>&1 &"));
+    EXPECT_TRUE(RunUntil([&] { return heldAtTick >= 0; })) << "no click arrived in " << ticks << " ticks";
+    EXPECT_EQ(ticksAtPost, scene.ticksAtClick);
+    EXPECT_EQ(1, heldAtTick);
+    platform::DestroyWindow(ticking);
+    window.reset();
+    XCloseDisplay(other);
 }
 
 } // namespace

@@ -28,6 +28,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -95,6 +96,9 @@ public:
     // Plays on until a hand's result board offers "继续" (a hand that began in this call).
     bool PlayToResult(Clock::time_point deadline)
     {
+        // A new deal: the last hand's exchange choice is no choice for this one.
+        exchange_.clear();
+        exchangeHand_.clear();
         bool played = false;
         while (Clock::now() < deadline && Clock::now() - report_.since < kStall) {
             if (!report_.Read() && Clock::now() - report_.since < kSettle) {
@@ -537,6 +541,16 @@ TEST_P(ByHand, TwoWholeHandsPlayedAsAPersonDoes)
     const std::string& dir = folder.Path();
     const std::string report = dir + "/scene.jsonl";
     const std::string screenFaults = dir + "/screen.txt";
+    const std::string artifacts = "byhand-" + size.Name();
+    // The scene's report kept beside the screenshots, however the run ends.
+    struct KeepReport {
+        std::string from, to;
+        ~KeepReport()
+        {
+            std::error_code ignored;
+            std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ignored);
+        }
+    } keep{report, xltest::ArtifactPath(artifacts + "-scene.jsonl")};
     xltest::HallRun run(server, {},
                         {"DISPLAY=" + xvfb.Display(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
                          "PATH=/usr/bin:/bin", "XL_SCENE_REPORT=" + report, "XL_SCREEN_CHECK=" + screenFaults,
@@ -545,7 +559,6 @@ TEST_P(ByHand, TwoWholeHandsPlayedAsAPersonDoes)
     ASSERT_EQ(server.AwaitRequests(200110, 1, 60).size(), 1u) << run.Record();
 
     Player player(xvfb.Display(), report, screenFaults, server, size);
-    const std::string artifacts = "byhand-" + size.Name();
     for (int hand = 1; hand <= 2; ++hand) {
         const auto deadline = Clock::now() + Paced(seconds(150));
         const bool ended = player.PlayToResult(deadline);
