@@ -13,11 +13,11 @@
 // each other; a claim label clear of the other seats' tiles and panels and of the side panel; the
 // claim arrow over the meld tile it points at; a typed line reached the server when the keys were
 // the input line's (clicked, and since then only boards opened and closed, never a click elsewhere);
-// every ten steps, the server's table moved on and never acted for the own chair. After a resize or
-// a fold, the view is laid out as a client started at that size and fold: the boxes of the side
-// panel, its parts, the frame's buttons and the seat panels equal those a fresh client shows (one
-// started per size and fold, its report kept): two clients, since a layout computed anew inside
-// the same client could share the state that went stale.
+// every ten steps and after the last (answering only), the server's table moved on and never acted
+// for the own chair. After a resize or a fold, the view is laid out as a client started at that
+// size and fold: the boxes of the side panel, its parts, the frame's buttons and the seat panels
+// equal those a fresh client shows (one started per size and fold, its report kept): two clients,
+// since a layout computed anew inside the same client could share the state that went stale.
 //
 // A fault names the seed and the steps, timed from the walk's start (also kept in
 // build/artifacts/explore-<seed>.txt, the views the walk met in explore-<seed>-scene.jsonl);
@@ -40,6 +40,7 @@
 #include <regex>
 #include <set>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -259,6 +260,16 @@ public:
                 return Fault("the client is gone");
             if (step_ % 10 == 0 || step_ == count)
                 CheckTable();
+        }
+        // A stall the last steps began is not yet still long enough: answering only, the hand
+        // must move on.
+        for (const auto until = Clock::now() + kStillTime; faultySteps_.size() < kFaultySteps && !CheckTable();) {
+            if (Clock::now() > until)
+                return Fault("the hand stood still after the walk");
+            client_.Stand([](const View&) { return true; }, seconds(1));
+            autoOn_ = Int(client_.report.text, "auto") > 0;
+            if (Pending(client_.report.view))
+                Answer(client_.report.view, 1);
         }
     }
 
@@ -519,8 +530,8 @@ private:
         }
     }
 
-    // The hand goes on, and never by the server's hand for the own chair.
-    void CheckTable()
+    // The hand goes on, and never by the server's hand for the own chair; true when it moved.
+    bool CheckTable()
     {
         const ServerTable table = ReadTable(server_, dir_);
         const std::string progress = std::to_string(table.handsPlayed) + " " + std::to_string(table.phase) + " " +
@@ -534,7 +545,7 @@ private:
             progressAt_ = Clock::now();
         } else if (step_ - progressStep_ >= kStillSteps && Clock::now() - progressAt_ >= kStillTime)
             Fault("the hand stood still for " + std::to_string(step_ - progressStep_) + " steps");
-        progress_ = progress;
+        return std::exchange(progress_, progress) != progress;
     }
 
     void Check(bool relayout)
