@@ -326,18 +326,28 @@ private:
         return pending && !(autoOn_ && v.phase == kPhasePlay && v.board == 0);
     }
 
-    // Answers it as a player does, a board's choice whole: random clicks between its clicks would
-    // undo it. Returns false (no relayout).
+    // Answers it as a player does, a board's choice whole (random clicks between its clicks would
+    // undo it): each click shows, and the choice ends confirmed in a few clicks. Returns false (no
+    // relayout).
     bool Answer(View v, uint32_t a)
     {
-        const int board = v.board;
-        for (int click = 0; AnswerOnce(v, a) && (board == kBoardExchange || board == kBoardMissing) && click < 8;
-             ++click) {
+        const auto choosing = [](const View& w) {
+            return (w.phase == kPhaseExchange && w.board == kBoardExchange) ||
+                (w.phase == kPhaseMissing && w.board == kBoardMissing);
+        };
+        if (!choosing(v))
+            return AnswerOnce(v, a), false;
+        const std::string board = v.board == kBoardExchange ? "the exchange board" : "the missing-suit board";
+        for (int click = 0, unseen = 0; choosing(v); ++click) {
+            if (click == 8)
+                return Fault(board + "'s choice took more than 8 clicks"), false;
+            if (!AnswerOnce(v, a))
+                return Fault(board + " offers no click to make or confirm its choice"), false;
             const std::string before = v.signature;
-            client_.Stand([&](const View& w) { return w.signature != before; }, seconds(3));
+            unseen = client_.Stand([&](const View& w) { return w.signature != before; }, seconds(5)) ? 0 : unseen + 1;
+            if (unseen == 2)
+                return Fault(board + " showed nothing of two clicks"), false;
             v = client_.report.view;
-            if (v.board != board)
-                break;
         }
         return false;
     }
@@ -368,11 +378,15 @@ private:
             if (!v.Has("ok"))
                 return false;
             Click(v.buttons.at("ok"), "answer: exchange ok");
-        } else if (v.board == kBoardMissing && v.checks.size() == 3) {
+        } else if (v.board == kBoardMissing) {
+            if (v.checks.size() != 3)
+                return false;
             std::array<int, 3> count{};
             for (const auto& t : v.hand)
                 ++count[size_t(Suit(t.tile))];
-            const size_t suit = size_t(std::min_element(count.begin(), count.end()) - count.begin());
+            // Mostly the shortest suit, as the board recommends; now and then any.
+            const size_t suit =
+                a % 4 ? size_t(std::min_element(count.begin(), count.end()) - count.begin()) : a / 4 % 3;
             if (!v.checks[suit].on)
                 Click(v.checks[suit].box, "answer: missing suit " + std::to_string(suit));
             else if (v.Has("ok"))
@@ -513,9 +527,6 @@ private:
         Tell("type \"" + line + "\" and Enter" + (keysInInput_ ? "" : " (the keys may be elsewhere)"));
         client_.Xdotool("type --delay 20 " + line); // "type" takes every word after it as text
         client_.Xdotool("key Return");
-        lastLine_ = Clock::now();
-        if (!keysInInput_ || !reachable)
-            return;
         const auto arrived = [&] {
             for (const uint32_t id : kChatRequests)
                 for (const auto& r : server_.Requests(id))
@@ -523,11 +534,20 @@ private:
                         return true;
             return false;
         };
-        for (const auto until = Clock::now() + seconds(5); !arrived();) {
-            if (Clock::now() > until)
-                return Fault("the typed line \"" + line + "\" did not reach the server");
+        // The bar counts its second from the line it sent, which a busy client sends late: the next
+        // line waits from when this one is seen at the server (for a moment when the keys may be
+        // elsewhere).
+        const bool sure = keysInInput_ && reachable;
+        for (const auto until = Clock::now() + (sure ? seconds(5) : seconds(1)); !arrived();) {
+            if (Clock::now() > until) {
+                lastLine_ = Clock::now();
+                if (sure)
+                    Fault("the typed line \"" + line + "\" did not reach the server");
+                return;
+            }
             std::this_thread::sleep_for(milliseconds(50));
         }
+        lastLine_ = Clock::now();
     }
 
     // The hand goes on, and never by the server's hand for the own chair; true when it moved.
