@@ -252,10 +252,12 @@ public:
             // A third of the steps answer the hand (or wait when it asks nothing), whatever the
             // hand's pace: a seed then takes the same kinds of steps on every run.
             const bool answering = kind % 3 == 0, pending = Pending(v);
+            const std::string before = Statics();
+            moves_ = false;
             const bool relayout = pending && (answering || Clock::now() - pendingSince_ > kAnswerAfter) ? Answer(v, a)
                 : answering ? (Tell("a moment's pause"), false)
                             : Act(v, kind, a, b, c);
-            Check(relayout);
+            Check(relayout, before);
             if (kill(client_.run.ClientPid(), 0) != 0)
                 return Fault("the client is gone");
             if (step_ % 10 == 0 || step_ == count)
@@ -331,13 +333,15 @@ private:
     // relayout).
     bool Answer(View v, uint32_t a)
     {
-        const auto choosing = [](const View& w) {
-            return (w.phase == kPhaseExchange && w.board == kBoardExchange) ||
-                (w.phase == kPhaseMissing && w.board == kBoardMissing);
+        const int kind = v.board;
+        const auto choosing = [kind](const View& w) {
+            return w.board == kind &&
+                ((w.phase == kPhaseExchange && kind == kBoardExchange) ||
+                 (w.phase == kPhaseMissing && kind == kBoardMissing));
         };
         if (!choosing(v))
             return AnswerOnce(v, a), false;
-        const std::string board = v.board == kBoardExchange ? "the exchange board" : "the missing-suit board";
+        const std::string board = kind == kBoardExchange ? "the exchange board" : "the missing-suit board";
         for (int click = 0, unseen = 0; choosing(v); ++click) {
             if (click == 8)
                 return Fault(board + "'s choice took more than 8 clicks"), false;
@@ -436,7 +440,7 @@ private:
                      name != "faces")
                 keysInInput_ = false;
             Click(v.buttons.at(name), "button " + name);
-            return name == "splitter";
+            return moves_ = name == "splitter";
         } else if (kind < 42 && !v.hand.empty()) {
             keysInInput_ = false;
             Click(v.hand[a % v.hand.size()].box, "hand tile " + std::to_string(v.hand[a % v.hand.size()].tile));
@@ -474,11 +478,12 @@ private:
             Tell("resize to " + to.Name());
             client_.Xdotool("windowsize " + std::to_string(window_) + " " + std::to_string(to.width) + " " +
                             std::to_string(to.height));
+            moves_ = to.width != size_.width || to.height != size_.height;
             size_ = to;
             return true;
         } else if (kind < 86 && v.Has("splitter")) {
             Click(v.buttons.at("splitter"), v.panel ? "fold the side panel" : "unfold the side panel");
-            return true;
+            return moves_ = true;
         } else if (kind < 93 && v.Has("settings") && v.board == 0) {
             // Half the time as one who was typing: the keys go back to the input line after it.
             const bool typing = b / 3 % 2 && Reachable(v);
@@ -541,8 +546,10 @@ private:
         for (const auto until = Clock::now() + (sure ? seconds(5) : seconds(1)); !arrived();) {
             if (Clock::now() > until) {
                 lastLine_ = Clock::now();
-                if (sure)
+                if (sure) { // the screen shows where the keys went
                     Fault("the typed line \"" + line + "\" did not reach the server");
+                    Screenshot("explore-" + std::to_string(seed_) + "-" + line + ".png", size_.width, size_.height);
+                }
                 return;
             }
             std::this_thread::sleep_for(milliseconds(50));
@@ -568,18 +575,24 @@ private:
         return std::exchange(progress_, progress) != progress;
     }
 
-    void Check(bool relayout)
+    // The boxes the window's size and the fold decide, as the report stands.
+    std::string Statics() const
     {
-        const auto statics = [&] {
-            std::string out;
-            const Boxes now = Layout(client_.report.text);
-            for (const char* name : kStaticBoxes)
-                out += now.count(name) ? Text(now.at(name)) : "-";
-            return out;
-        };
+        std::string out;
+        const Boxes now = Layout(client_.report.text);
+        for (const char* name : kStaticBoxes)
+            out += now.count(name) ? Text(now.at(name)) : "-";
+        return out;
+    }
+
+    // `before`: the static boxes before the step. A busy client lays out a resize or a fold when it
+    // gets to it: the boxes must first move (when the step moves them), then stand.
+    void Check(bool relayout, const std::string& before)
+    {
         client_.Stand([](const View&) { return true; }, seconds(2));
         if (relayout)
-            client_.Stand([](const View&) { return true; }, seconds(8), statics);
+            client_.Stand([&](const View&) { return !moves_ || Statics() != before; }, Paced(seconds(8)),
+                          [&] { return Statics(); });
         const View v = client_.report.view;
         const Boxes layout = Layout(client_.report.text);
         const std::string text = FileText(client_.faults);
@@ -655,6 +668,7 @@ private:
     std::set<std::string> seen_;
     std::set<int> faultySteps_;
     bool keysInInput_ = false, wasPending_ = false, autoOn_ = false;
+    bool moves_ = false; // the step must move the static boxes
     Clock::time_point pendingSince_ = Clock::now(), lastLine_{}, start_ = Clock::now(), progressAt_ = Clock::now();
 };
 
