@@ -348,7 +348,8 @@ private:
             if (!AnswerOnce(v, a))
                 return Fault(board + " offers no click to make or confirm its choice"), false;
             const std::string before = v.signature;
-            unseen = client_.Stand([&](const View& w) { return w.signature != before; }, seconds(5)) ? 0 : unseen + 1;
+            unseen =
+                client_.Stand([&](const View& w) { return w.signature != before; }, Paced(seconds(5))) ? 0 : unseen + 1;
             if (unseen == 2)
                 return Fault(board + " showed nothing of two clicks"), false;
             v = client_.report.view;
