@@ -386,12 +386,8 @@ private:
         } else if (v.board == kBoardMissing) {
             if (v.checks.size() != 3)
                 return false;
-            std::array<int, 3> count{};
-            for (const auto& t : v.hand)
-                ++count[size_t(Suit(t.tile))];
-            // Mostly the shortest suit, as the board recommends; now and then any.
-            const size_t suit =
-                a % 4 ? size_t(std::min_element(count.begin(), count.end()) - count.begin()) : a / 4 % 3;
+            // Any suit, the board's recommendation or not: the chosen one must go.
+            const size_t suit = a % 3;
             if (!v.checks[suit].on)
                 Click(v.checks[suit].box, "answer: missing suit " + std::to_string(suit));
             else if (v.Has("ok"))
