@@ -253,6 +253,24 @@ TEST_F(FrameMatchTest, DetailBoardStaysInsideTheSceneAndHidesTheReportButtonForO
         EXPECT_LE(board.GetBottom(), s.bottom);
         EXPECT_TRUE(board.IsActive());
     }
+    // Shown at the bottom right of a wider window, then the window shrinks: still inside, its close
+    // button within reach.
+    window_->Resize(1280, 800);
+    Run(50);
+    const Rect wide = f.SceneRect();
+    f.ShowPlayerBoardSmall(9, wide.right - 2, wide.bottom - 2);
+    window_->Resize(800, 600);
+    Run(50);
+    const Rect narrow = f.SceneRect();
+    EXPECT_LE(board.GetRight(), narrow.right);
+    EXPECT_LE(board.GetBottom(), narrow.bottom);
+    EXPECT_TRUE(board.IsActive());
+    // A board inside the table stays where it is.
+    const double x = board.GetX(), y = board.GetY();
+    window_->Resize(1024, 768);
+    Run(50);
+    EXPECT_EQ(board.GetX(), x);
+    EXPECT_EQ(board.GetY(), y);
     // Outside the test mode the hall is asked and draws the board later.
     app_.testMode = false;
     f.ShowUserDetail(9, 1);
