@@ -2,6 +2,7 @@
 // manual clock: bounded match records, the event queue, closing notices, debounced buttons,
 // the count-down, the result dialog, the boards' texts and placement, and picture fall-back.
 #include "tests/framework/FrameFixture.h"
+#include "tests/support/ScreenCheck.h"
 
 #include "engine/input/InputData.h"
 #include "framework/frame/MatchRecords.h"
@@ -254,17 +255,22 @@ TEST_F(FrameMatchTest, DetailBoardStaysInsideTheSceneAndHidesTheReportButtonForO
         EXPECT_TRUE(board.IsActive());
     }
     // Shown at the bottom right of a wider window, then the window shrinks: still inside, its close
-    // button within reach.
+    // button within reach, and shown where it stands.
     window_->Resize(1280, 800);
     Run(50);
     const Rect wide = f.SceneRect();
     f.ShowPlayerBoardSmall(9, wide.right - 2, wide.bottom - 2);
+    Run(50);
+    testsupport::ScreenCheck check("detail-shrink", std::string(XL_BINARY_DIR) + "/artifacts");
+    check.Install();
     window_->Resize(800, 600);
     Run(50);
     const Rect narrow = f.SceneRect();
     EXPECT_LE(board.GetRight(), narrow.right);
     EXPECT_LE(board.GetBottom(), narrow.bottom);
     EXPECT_TRUE(board.IsActive());
+    EXPECT_GT(check.FramesChecked(), 0);
+    EXPECT_EQ(check.Faults(), std::vector<std::string>{});
     // A board inside the table stays where it is.
     const double x = board.GetX(), y = board.GetY();
     window_->Resize(1024, 768);
