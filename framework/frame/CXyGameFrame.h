@@ -255,6 +255,8 @@ protected:
     void DrawTableHalo(int inset);
     void DrawFrameBorderTop();
     Lumora::PlaneObject* BuildDetailBoard(bool match);
+    // The detail board centred at (x, y) as near as it stays inside the scene on all four sides.
+    void MoveDetailBoardWithin(double x, double y);
     void DrawDetailLines(const Lumora::GameUserRecord& user, int top, int step, uint32_t nameColour,
                          uint32_t firstColour, uint32_t restColour);
     // `optional`: shown by its own rule, not with the board.

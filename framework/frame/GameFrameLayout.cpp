@@ -159,6 +159,12 @@ void CXyGameFrame::OnSize()
         mainGame_->SetBounds(rects.scene);
     CreateTableBackground();
     PlaceMatchObjects();
+    // A board of a player's details opened at a wider size stays on the table, its close button
+    // within reach.
+    if (detailBoard_ && detailBoard_->IsActive()) {
+        MoveDetailBoardWithin(detailBoard_->GetX(), detailBoard_->GetY());
+        detailBoard_->Redraw();
+    }
     // The felt was drawn anew under everything, which no object's repaint covers: the splitter
     // folds the panel without a resize of the window, whose own full repaint would (one frame:
     // this only marks the view).

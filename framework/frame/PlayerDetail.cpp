@@ -210,20 +210,25 @@ void CXyGameFrame::ShowPlayerBoardSmall(uint32_t userId, int x, int y)
     const Rect r = SceneRect();
     const double hw = detailBoard_->GetWidth() / 2, hh = detailBoard_->GetHeight() / 2;
     const double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
-    PictureInfo small;
-    GetRes(small, "PlayerBoardSmall", 0);
-    const double margin = std::max(0, small.width);
-    double bx = x > cx ? x - hw : x + hw;
-    double by = y > cy ? y - hh : y + hh;
-    // Kept inside the scene on all four sides; the left and top win in a scene too small.
-    bx = std::max(std::min(bx, r.right - hw - margin), r.left + hw + margin);
-    by = std::max(std::min(by, r.bottom - hh - margin), r.top + hh + margin);
     detailBoard_->SetZ(kDetailZ);
     detailBoard_->Activate();
     detailBoard_->SetAlpha(1.0);
-    detailBoard_->MoveTo(bx, by);
+    MoveDetailBoardWithin(x > cx ? x - hw : x + hw, y > cy ? y - hh : y + hh);
     detailBoard_->Redraw();
     ShowReportButtonFor(userId);
+}
+
+void CXyGameFrame::MoveDetailBoardWithin(double x, double y)
+{
+    const Rect r = SceneRect();
+    const double hw = detailBoard_->GetWidth() / 2, hh = detailBoard_->GetHeight() / 2;
+    PictureInfo small;
+    GetRes(small, "PlayerBoardSmall", 0);
+    const double margin = std::max(0, small.width);
+    // The left and top win in a scene too small.
+    x = std::max(std::min(x, r.right - hw - margin), r.left + hw + margin);
+    y = std::max(std::min(y, r.bottom - hh - margin), r.top + hh + margin);
+    detailBoard_->MoveTo(x, y);
 }
 
 void CXyGameFrame::OnUserClicked(uint32_t userId, int x, int y)

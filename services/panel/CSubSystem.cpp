@@ -114,6 +114,11 @@ void CGameInputBar::SetWidth(int width)
         faces_->MoveTo(left + inputWidth + 2 + faceWidth / 2.0, GetY());
     if (send_)
         send_->MoveTo(left + width_ - sendWidth / 2.0, GetY());
+    // An open picker goes with the bar: a folded panel takes it off the table.
+    if (picker_ && picker_->IsActive()) {
+        PlacePicker();
+        picker_->Redraw();
+    }
     // A move alone neither repaints a part at its new place nor lets the pointer find it there.
     for (CLumoraGui* part :
          {static_cast<CLumoraGui*>(input_), static_cast<CLumoraGui*>(faces_), static_cast<CLumoraGui*>(send_)})
@@ -162,15 +167,20 @@ void CGameInputBar::OpenFaces()
             picker_->AddFace(kFaces[i], (std::string("#") + kFaces[i]).c_str(), uint32_t(i));
         picker_->SetGrid(6, 1);
     }
+    PlacePicker();
+    picker_->Enable(true);
+    picker_->Activate();
+    picker_->DrawPage();
+}
+
+void CGameInputBar::PlacePicker()
+{
     // The page buttons hang below the grid: all of it stands above the bar and its buttons.
     double below = picker_->GetBottom();
     for (const CXyStandButton* page : {picker_->GetPreviousButton(), picker_->GetNextButton()})
         if (page)
             below = std::max(below, page->GetBottom());
     picker_->MoveBy(GetX() - picker_->GetX(), GetTop() - kPickerGap - below);
-    picker_->Enable(true);
-    picker_->Activate();
-    picker_->DrawPage();
 }
 
 int CGameInputBar::OnEvent(const EventRecord& record)

@@ -69,6 +69,8 @@ public:
 
 private:
     void OpenFaces();
+    // The picker just above the bar, at the bar's centre.
+    void PlacePicker();
 
     CXyInputBox* input_ = nullptr;
     CXyStandButton* send_ = nullptr;

@@ -2,6 +2,7 @@
 // manual clock: bounded match records, the event queue, closing notices, debounced buttons,
 // the count-down, the result dialog, the boards' texts and placement, and picture fall-back.
 #include "tests/framework/FrameFixture.h"
+#include "tests/support/ScreenCheck.h"
 
 #include "engine/input/InputData.h"
 #include "framework/frame/MatchRecords.h"
@@ -253,6 +254,24 @@ TEST_F(FrameMatchTest, DetailBoardStaysInsideTheSceneAndHidesTheReportButtonForO
         EXPECT_LE(board.GetBottom(), s.bottom);
         EXPECT_TRUE(board.IsActive());
     }
+    // Shown at the bottom right of a wider window, then the window shrinks: inside the table, its
+    // close button within reach, and drawn where it stands; a board inside stays put.
+    window_->Resize(1280, 800);
+    Run(50);
+    f.ShowPlayerBoardSmall(9, f.SceneRect().right - 2, f.SceneRect().bottom - 2);
+    Run(50);
+    testsupport::ScreenCheck check("detail-shrink", std::string(XL_BINARY_DIR) + "/artifacts");
+    check.Install();
+    window_->Resize(800, 600);
+    Run(50);
+    EXPECT_LE(board.GetRight(), f.SceneRect().right);
+    EXPECT_LE(board.GetBottom(), f.SceneRect().bottom);
+    EXPECT_GT(check.FramesChecked(), 0);
+    EXPECT_EQ(check.Faults(), std::vector<std::string>{});
+    const std::pair at(board.GetX(), board.GetY());
+    window_->Resize(1024, 768);
+    Run(50);
+    EXPECT_EQ(std::pair(board.GetX(), board.GetY()), at);
     // Outside the test mode the hall is asked and draws the board later.
     app_.testMode = false;
     f.ShowUserDetail(9, 1);

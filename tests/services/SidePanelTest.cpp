@@ -299,6 +299,10 @@ TEST_F(SidePanelTest, APickedFaceLeavesTheKeyboardWithTheLineAndThePickerClearOf
     ASSERT_NE(picker, nullptr);
     for (const PObject* page : {picker->GetPreviousButton(), picker->GetNextButton()})
         EXPECT_LT(page->GetBottom(), bar.GetTop()) << "a page button over the bar";
+    // The panel laid out elsewhere (a fold, a resize): the open picker goes with its bar.
+    panel->SetBounds({300, 0, 600, 500});
+    EXPECT_EQ(picker->GetX(), bar.GetX());
+    EXPECT_LT(picker->GetNextButton()->GetBottom(), bar.GetTop());
     E().Click(int(picker->GetPanel()->GetLeft()) + 5, int(picker->GetPanel()->GetTop()) + 5);
     E().Type("hi");
     E().Key(13);
