@@ -289,12 +289,14 @@ class Server:
 
     def on_request(self, s, msg_id, wants, req, data, at=None):
         # An entering session starts taking the table's pushes in the same hold of the table's
-        # lock that builds its entry block: no push is both in the block and sent after it.
+        # lock that builds its entry block: no push is both in the block and sent after it. The
+        # hold lasts until the entry's reply and ready notices are out: the entry is logged in it,
+        # and a deal started on seeing it (as a rig does) must not come before them.
         with self.entry_lock if req == 200110 and self.entry_lock else contextlib.nullcontext():
             answer = self.answer(s, wants, req, data, at)
-        if wants:
-            self.send_reply(s, msg_id, req, answer)
-        self.after_reply(s, req, data)
+            if wants:
+                self.send_reply(s, msg_id, req, answer)
+            self.after_reply(s, req, data)
         s.run_pushes()
 
     def answer(self, s, wants, req, data, at=None):
@@ -544,7 +546,7 @@ def attach_table(server):
     return t
 
 
-def main():
+def parse_args(argv=None):
     p = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     p.add_argument("--host", default="127.0.0.1")
     p.add_argument("--port", type=int, default=None,
@@ -568,7 +570,11 @@ def main():
     p.add_argument("--pause-after-deal", action="store_true")
     p.add_argument("--no-money-notice", action="store_true", help="no users' amounts (211030) after a result (tests)")
     p.add_argument("--kernel-arrivals", action="store_true", help="arrivals by the kernel's receive stamp (benches)")
-    server = Server(p.parse_args())
+    return p.parse_args(argv)
+
+
+def main():
+    server = Server(parse_args())
     if server.args.port is None:
         server.args.port = server.table["document"].port
     if server.args.play:

@@ -15,6 +15,7 @@ import unittest
 
 from hands import SERVER_DIR
 import robots  # noqa: E402
+import game_server  # noqa: E402
 import settle  # noqa: E402
 import table_base as T  # noqa: E402
 from xlwire import keys, wire  # noqa: E402
@@ -425,6 +426,46 @@ class ServerRun(unittest.TestCase):
         self.assertTrue(c.wait_for(229810, timeout=0))
         self.assertEqual(c.wait_for(211030, timeout=0), [])
         c.close()
+
+
+class EntryOrder(unittest.TestCase):
+    def test_a_deal_started_on_seeing_the_entry_comes_after_its_reply_and_ready_notices(self):
+        server = game_server.Server(game_server.parse_args(["--fast", "--autoplay-human", "--hands", "0",
+                                                            "--pause-after-deal"]))
+        table = game_server.attach_table(server)
+        with table.lock:
+            table.robots_ready()
+        got = []
+
+        def sent(what):
+            # The rig deals once it sees the entry logged: here at each message, if the table lets it.
+            got.append(what)
+            rig = threading.Thread(target=deal)
+            rig.start()
+            rig.join()
+
+        def deal():
+            if table.lock.acquire(blocking=False):
+                server.command({"op": "play", "hands": 1})
+                table.lock.release()
+
+        class Session:
+            number, user_id, chair, look_on, alive = 1, 0, -1, 0, True
+            head = game_server.Session.head
+            run_pushes = scenario_answer = lambda *a: None
+
+            def reply(self, msg_id, code, data=b""):
+                sent("reply")
+
+            def push(self, notify_id, data):
+                sent(notify_id)
+
+        server.sessions.append(Session())
+        enter = struct.pack("<6i", 1001, 0, 79, 1, 1, 0).ljust(56, b"\0") + struct.pack("<i", 0)
+        server.on_request(server.sessions[0], 1, True, 200110, enter.ljust(108, b"\0"))
+        server.command({"op": "play", "hands": 1})
+        self.assertEqual([i for i in got if i in ("reply", game_server.N_READY, 211040)],
+                         ["reply"] + [game_server.N_READY] * 4 + [211040])
 
 
 if __name__ == "__main__":
