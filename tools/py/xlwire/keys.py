@@ -9,7 +9,8 @@ GAME_BLOCK = 2
 
 
 def key_table(path=KEY_FILE):
-    digits = "".join(line.split("#", 1)[0].strip().replace(" ", "") for line in open(path))
+    with open(path) as lines:
+        digits = "".join(line.split("#", 1)[0].strip().replace(" ", "") for line in lines)
     table = bytes.fromhex(digits)
     if len(table) != BLOCK_COUNT * BLOCK_SIZE:
         raise ValueError("%s: %d bytes, expected %d" % (path, len(table), BLOCK_COUNT * BLOCK_SIZE))
