@@ -47,8 +47,8 @@ public:
             runs_.begin() - 1;
         if (left_ >= 0)
             leftColumn_ = std::min<int64_t>(0, runs_[size_t(left_)].last);
-        right_ = std::partition_point(runs_.begin(), runs_.end(), [](const Span& r) { return r.last < 1; }) -
-            runs_.begin();
+        right_ =
+            std::partition_point(runs_.begin(), runs_.end(), [](const Span& r) { return r.last < 1; }) - runs_.begin();
         if (right_ < std::ssize(runs_))
             rightColumn_ = std::max<int64_t>(1, runs_[size_t(right_)].first);
     }

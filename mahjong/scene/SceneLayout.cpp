@@ -275,12 +275,10 @@ void CMJMainGame2::ComputeGroupBoxes()
             in.table = base.table;
             in.splitterFlag = splitter;
             const TilePicture picture = ChooseTilePicture(in);
-            PictureInfo info;
+            PictureInfo info; // of no size where the look has no picture
             if (!picture.name.empty())
                 GetRes(info, picture.name.c_str(), 0);
-            const std::pair<double, double> size =
-                picture.name.empty() ? std::pair{0.0, 0.0}
-                                     : std::pair{int(info.width) * picture.scale, int(info.height) * picture.scale};
+            const std::pair size{int(info.width) * picture.scale, int(info.height) * picture.scale};
             return sized.emplace_back(look, size).second;
         };
         for (const TileGroup group : {TileGroup::HandAndMelds, TileGroup::Discards, TileGroup::Wall})
