@@ -163,6 +163,12 @@ struct ShownText {
     size_t order = 0; // of its plane among the drawn
 };
 
+std::string Corners(const Lumora::Rect& r)
+{
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
+        std::to_string(r.bottom) + ")";
+}
+
 std::string Quoted(const std::string& text) { return "\"" + platform::GbkToUtf8(text) + "\""; }
 
 // Opaque at the point: a plane where its pixel is, any other picture over its box.
@@ -231,8 +237,9 @@ void TextRuleFaults(const std::vector<PObject*>& drawn, const Lumora::Rect& view
             if (!hidden)
                 faults.push_back({"texts " + std::to_string(over.plane->GetId()) + " " + *over.text + " " +
                                       std::to_string(under.plane->GetId()) + " " + *under.text,
-                                  "the text " + Quoted(*over.text) + " of " + Describe(*over.plane) +
-                                      " stands over the text " + Quoted(*under.text) + " of " + Describe(*under.plane)});
+                                  "the text " + Quoted(*over.text) + " at " + Corners(over.box) + " of " +
+                                      Describe(*over.plane) + " stands over the text " + Quoted(*under.text) + " at " +
+                                      Corners(under.box) + " of " + Describe(*under.plane)});
         }
 }
 

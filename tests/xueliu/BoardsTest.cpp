@@ -1257,11 +1257,17 @@ TEST_P(ReaderRulesTest, TheVolumeBoardOpensOverTheResultAndTheResultOverIt)
     EXPECT_THAT(Faults("of a board opened before it"), ::testing::IsEmpty());
     toggle(false);
     EXPECT_THAT(toggle(true), ::testing::IsEmpty());
+    OpenResult(3); // the next result, the volume board open above the last
+    ASSERT_TRUE(volume.IsActive());
+    EXPECT_THAT(Faults("of a board opened before it"), ::testing::IsEmpty());
 }
 
 TEST_P(ReaderRulesTest, TheSeatPanelsTextsAreDrawnWholeAtOneToOne)
 {
-    scene_->players[kOwnSeat]->SetAutoPlay(1);
+    // With a character picture (any of our pictures stands for the hall's), as players have one.
+    CMJPlayer2& own = *scene_->players[kOwnSeat];
+    own.Refresh({"玩家一", 10000, true, "dice1_00", true});
+    own.SetAutoPlay(1);
     EXPECT_THAT(Faults("drawn at"), ::testing::IsEmpty());
     EXPECT_THAT(Faults("drawn over part of the text"), ::testing::IsEmpty());
 }
