@@ -208,7 +208,7 @@ void TextRuleFaults(const std::vector<PObject*>& drawn, const Lumora::Rect& view
         const double left = plane->GetLeft(), top = plane->GetTop();
         for (const Lumora::PlaneObject::TextBox& t : plane->TextBoxes()) {
             if (t.paintedOver)
-                faults.push_back({"painted " + id + " " + t.text,
+                faults.push_back({"painted " + id,
                                   "a picture is drawn over part of the text " + Quoted(t.text) + " on " +
                                       Describe(*drawn[order])});
             Lumora::Rect box{int(left + t.box.left * sx), int(top + t.box.top * sy), int(left + t.box.right * sx),
@@ -235,8 +235,8 @@ void TextRuleFaults(const std::vector<PObject*>& drawn, const Lumora::Rect& view
             for (size_t k = under.order + 1; k < over.order && !hidden; ++k)
                 hidden = HidesAt(*drawn[k], x, y);
             if (!hidden)
-                faults.push_back({"texts " + std::to_string(over.plane->GetId()) + " " + *over.text + " " +
-                                      std::to_string(under.plane->GetId()) + " " + *under.text,
+                faults.push_back({"texts " + std::to_string(over.plane->GetId()) + " " +
+                                      std::to_string(under.plane->GetId()),
                                   "the text " + Quoted(*over.text) + " at " + Corners(over.box) + " of " +
                                       Describe(*over.plane) + " stands over the text " + Quoted(*under.text) + " at " +
                                       Corners(under.box) + " of " + Describe(*under.plane)});
