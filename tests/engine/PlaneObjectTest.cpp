@@ -206,7 +206,7 @@ TEST_F(PlaneObjectTest, TextBoxesLastUntilPaintCoversThemOnlyWhileRecorded)
     // A picture over part of a text marks it; over all of it, forgets it.
     auto image = testsupport::MakeImage(6, 6, 10, 20, 30);
     EXPECT_FALSE(p->TextBoxes()[0].paintedOver);
-    p->DrawPicture(testsupport::InfoOf(*image), 6, 24, -1, -1);
+    p->DrawPicture(testsupport::InfoOf(*image), 6, 30, -1, -1); // its last two rows
     ASSERT_EQ(p->TextBoxes().size(), 1u);
     EXPECT_TRUE(p->TextBoxes()[0].paintedOver);
     p->DrawPicture(testsupport::InfoOf(*image), 0, 16, 40, 20);

@@ -1260,6 +1260,7 @@ TEST_P(ReaderRulesTest, TheVolumeBoardOpensOverTheResultAndTheResultOverIt)
     OpenResult(3); // the next result, the volume board open above the last
     ASSERT_TRUE(volume.IsActive());
     EXPECT_THAT(Faults("of a board opened before it"), ::testing::IsEmpty());
+    EXPECT_GT(scene_->FirstBoardButton()->GetZ(), scene_->OpenBoard()->GetZ()) << "what stands on it rose with it";
 }
 
 TEST_P(ReaderRulesTest, TheSeatPanelsTextsAreDrawnWholeAtOneToOne)

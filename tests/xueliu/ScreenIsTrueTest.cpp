@@ -241,6 +241,8 @@ TEST_F(ScreenIsTrue, TextsScaledOrOverAnothersAndABoardUnderAnEarlierOneFail)
     EXPECT_EQ(faults("stands over the text \"under\""), 1u);
     upper->AddFlags(OBJ_BOARD); // a board stands above the table's texts
     EXPECT_EQ(faults("stands over"), 0u);
+    upper->AddChild(lower, 0); // but not above its own
+    EXPECT_EQ(faults("stands over the text \"under\""), 1u);
     lower->SetSize(32, 32);
     EXPECT_EQ(faults("drawn at 0.80 x 0.80"), 1u);
     for (PlaneObject* p : {lower, between, upper}) {
