@@ -1158,15 +1158,21 @@ protected:
     ResultListTest() : BoardsTest(GetParam()) {}
 };
 
-// Sixteen lines unfold taller than the list: neither they nor the lines the wheel brings in reach
-// past the list, over the board's title or its buttons.
+// Rows taller than the list unfold showing their top, the one above from the top of the list
+// scrolled along the other: neither they nor the lines the wheel brings in reach past the list,
+// over the board's title or its buttons.
 TEST_P(ResultListTest, AnUnfoldedRowAndWhatTheWheelScrollsStayInsideTheList)
 {
-    CXyResultListXueliu* list = OpenResult(16);
-    CXyResultBlockXueLiu* row = list->GetChairRow(2);
-    engine_->Click(int(row->GetFace()->GetX()), int(row->GetFace()->GetY()));
-    ASSERT_GT(row->GetHeightPixels(), list->GetViewHeight());
-    EXPECT_EQ(DrawnOutside(*engine_, *list), "");
+    CXyResultListXueliu* list = OpenResult(24);
+    for (const int chair : {2, 1}) {
+        const PObject& face = *list->GetChairRow(chair)->GetFace();
+        for (int notch = 0; notch < 3; ++notch)
+            engine_->Wheel(120);
+        engine_->Click(int(face.GetX()), int(face.GetY()));
+        ASSERT_GT(list->GetChairRow(chair)->GetHeightPixels(), list->GetViewHeight());
+        EXPECT_NEAR(face.GetTop(), list->GetTop(), 1) << "row " << chair << " shows its top";
+        EXPECT_EQ(DrawnOutside(*engine_, *list), "");
+    }
     for (int wheel : {120, -120, -120, -120, -120}) {
         engine_->Wheel(wheel);
         EXPECT_EQ(DrawnOutside(*engine_, *list), "") << wheel << " at " << list->Content().ScrollY();
