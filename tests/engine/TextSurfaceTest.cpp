@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -349,13 +350,20 @@ TEST(TextSurfaceWithFonts, DrawsChineseAndLatinWithAnUnderlineAcrossTheAdvance)
     EXPECT_GT(spaceInk, 0);
     EXPECT_EQ(spaceInk % 8, 0);
     EXPECT_EQ(inkIn(32, 40), 0);
+    // Each row of that band runs under the three advances whole, 32 pixels, and no further.
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 40 && px[(size_t(y) * 40 + 20) * 4 + 3] != 0; ++x)
+            EXPECT_EQ(px[(size_t(y) * 40 + x) * 4 + 3] != 0, x < 32) << x << ", " << y;
 }
 
 // Coverage rows cut to the ink: what a glyph looks like wherever it stands.
 struct Ink {
-    int width = 0, height = 0;
+    int width = 0, height = 0, left = 0; // left: the first inked column, not part of the picture
     std::vector<uint8_t> coverage;
-    bool operator==(const Ink&) const = default;
+    bool operator==(const Ink& o) const
+    {
+        return std::tie(width, height, coverage) == std::tie(o.width, o.height, o.coverage);
+    }
 };
 
 template <typename At>
@@ -370,7 +378,7 @@ Ink CutToInk(int width, int height, At at)
     Ink ink;
     if (right < 0)
         return ink;
-    ink.width = right - left + 1, ink.height = bottom - top + 1;
+    ink.width = right - left + 1, ink.height = bottom - top + 1, ink.left = left;
     for (int y = top; y <= bottom; ++y)
         for (int x = left; x <= right; ++x)
             ink.coverage.push_back(at(x, y));
@@ -429,7 +437,13 @@ TEST(TextSurfaceWithFonts, EveryGlyphIsDrawnWholeAtTheSizesTheClientUses)
                         return (row[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
                     return row[x];
                 });
+                // FreeType's box stands in the advance, the advance centred in the cell.
+                const int cell = gbk.size() == 2 ? size : (size + 1) / 2,
+                          advance = int(ftFace->glyph->advance.x + 32) >> 6;
+                const int origin = drawn.left - own.left - ftFace->glyph->bitmap_left - 20;
                 FT_Done_Face(ftFace);
+                EXPECT_LE(std::abs(2 * origin - (cell - advance)), 1)
+                    << face.family << " " << size << " '" << platform::GbkToUtf8(gbk) << "' off its cell";
                 EXPECT_TRUE(drawn == own)
                     << face.family << " " << size << " '" << platform::GbkToUtf8(gbk) << "' drawn " << drawn.width
                     << "x" << drawn.height << ", FreeType's " << own.width << "x" << own.height;

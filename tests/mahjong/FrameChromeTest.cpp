@@ -254,6 +254,7 @@ TEST_F(FrameDecorationTest, PanelFoldsBelowEachLayersWorkAreaLimit)
 
 TEST_F(FrameDecorationTest, DragFollowsTheCursorUntilButtonUpOrFocusLost)
 {
+    AddDecoration();
     GenericFrame& f = StartAs<GenericFrame>(1920, 1040, false);
     ASSERT_EQ(window_->ScreenRect(), (platform::Rect{100, 100, 900, 700}));
     const int sizes = f.Scene()->sizes;
@@ -277,6 +278,12 @@ TEST_F(FrameDecorationTest, DragFollowsTheCursorUntilButtonUpOrFocusLost)
     window_->InjectMouseMove(300, 300);
     Drag(EV_FRAME_DRAG);
     EXPECT_EQ(window_->ScreenRect().left, 0);
+    // A press or double click on a disabled title button (设置 over a board) reaches the title.
+    f.Button(3)->Enable(false);
+    const PObject& settings = *f.Button(3)->GetFace();
+    for (const int code : {EV_FRAME_DRAG_BEGIN, EV_FRAME_DRAG, EV_FRAME_FIT})
+        Drag(code, int(settings.GetX()), int(settings.GetY()));
+    EXPECT_EQ(window_->ScreenRect(), (platform::Rect{0, 0, 800, 600})) << "dragged or fitted from 设置";
 
     // A drag on a window that fills the work area restores it first.
     Frame(EV_FRAME_FIT);

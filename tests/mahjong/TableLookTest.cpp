@@ -371,9 +371,9 @@ TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClockWhoseHandPointsAtTheSeatT
 // seat panels (with the marks under them) and the claim buttons stand clear of every seat's tiles
 // and of each other, each panel alongside its own seat's hand (or in line with it) and nearer it
 // than any other; the skill bar folded by its button comes back by the other. Every claim word
-// (碰, both 杠, 吃, 花, 胡了) at every seat stands inside the table clear of every hand, the other
-// seats' discards, the panels, the claim buttons and the clock's digits, and follows a fold made
-// while it shows, as the claim pointer does.
+// (碰, both 杠, 吃, 花, 胡了) and a larger one at every seat stands inside the table clear of every
+// hand, the other seats' discards, the panels, the claim buttons and the clock's digits, and follows
+// a fold made while it shows, as the claim pointer does.
 TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAndFold)
 {
     SceneRig rig("table_look_controls");
@@ -459,7 +459,21 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
                 EXPECT_EQ(s.skillBar->IsActive(), slot == CMJMainGame2::kBtnShowSkill) << size;
             }
             s.ShowSkillBar(1);
+            // A word's upper part inside the table, clear of what is kept.
+            const auto keptClear = [&](Box box, int seat, const std::string& what) {
+                box.bottom = (box.top + box.bottom) / 2 - CMJMainGame2::kLabelLift;
+                EXPECT_TRUE(inside(box, table)) << what << " outside the table";
+                for (const Box& b : keep) // buttons, panels, the clock, the hands
+                    EXPECT_FALSE(Overlap(box, b)) << what << " over " << Show(b);
+                for (int other = 0; other < 4; ++other)
+                    EXPECT_TRUE(other == seat || !Overlap(box, discards[other]))
+                        << what << " over the discards of seat " << other << " " << Show(discards[other]);
+            };
             for (int seat = 0; seat < 4; ++seat) {
+                // A word larger than ours (another skin's) goes further from its seat's anchor.
+                const TablePoint big = s.LabelPlace(seat, 200, 80);
+                keptClear({double(big.x - 100), double(big.y - 40), double(big.x + 100), double(big.y + 40)}, seat,
+                          size + ": a 200 x 80 word of seat " + std::to_string(seat));
                 for (const char* word : {"peng1", "gang1", "gang2", "chi1", "hua1", "bit_hu"}) {
                     fold(!open);
                     const bool win = std::string(word) == "bit_hu";
@@ -473,13 +487,7 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
                     const std::string what = size + ": " + word + " of seat " + std::to_string(seat) + " " + Show(box);
                     EXPECT_EQ(std::pair(int(label->GetX()), int(label->GetY())), std::pair(at.x, at.y))
                         << what << " stays where the fold found it";
-                    box.bottom = (box.top + box.bottom) / 2 - CMJMainGame2::kLabelLift;
-                    EXPECT_TRUE(inside(box, table)) << what << " outside the table";
-                    for (const Box& b : keep) // buttons, panels, the clock, the hands
-                        EXPECT_FALSE(Overlap(box, b)) << what << " over " << Show(b);
-                    for (int other = 0; other < 4; ++other)
-                        EXPECT_TRUE(other == seat || !Overlap(box, discards[other]))
-                            << what << " over the discards of seat " << other << " " << Show(discards[other]);
+                    keptClear(box, seat, what);
                     s.RemoveActionImage();
                 }
                 // A peng of the seat's (three of one face), pointed at, then the fold.

@@ -10,6 +10,7 @@
 #include "widgets/CXyChatBox.h"
 #include "widgets/CXyChatFace.h"
 #include "widgets/CXyInputBox.h"
+#include "engine/object/ObjectModule.h"
 #include "engine/object/PlaneObject.h"
 #include "widgets/CXyStandButton.h"
 
@@ -263,6 +264,8 @@ TEST_F(SidePanelTest, PartsAreStackedInsideTheRectangleAtEachDesktopSize)
         EXPECT_LT(list, chat);
         EXPECT_LT(chat, input);
         EXPECT_DOUBLE_EQ(panel->GetInputBar()->GetWidth(), r.right - r.left);
+        // The line's own box, where a press finds it, takes the bar's width as its background does.
+        EXPECT_EQ(ObjectModule::ScreenRect(panel->GetInputBar()->GetInput()->Geometry()).left, r.left);
         EXPECT_LE(input + CGameInputBar::kHeight / 2.0, r.bottom);
         EXPECT_DOUBLE_EQ(panel->GetChatBox()->GetX(), (r.left + r.right) / 2.0);
         // The text keeps clear of the panel's edges, and a wrapped line goes on under its indent.

@@ -7,6 +7,7 @@
 // would.
 #include "framework/connection/Record.h"
 #include "framework/connection/RequestIds.h"
+#include "framework/frame/CXyGameFrame.h"
 #include "framework/frame/FrameSupport.h"
 #include "framework/notify/CGameNotify.h"
 #include "framework/scene/GameWinApp.h"
@@ -56,6 +57,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <unistd.h>
 
@@ -605,6 +607,17 @@ TEST_F(BoardsTest, TypingGoesOnInTheInputLineAfterEveryBoardHoweverItCloses)
     title->MoveTo(kSurface.width - 120, 12);
     title->Activate();
     title->Redraw(); // a button not redrawn is not found under the pointer
+    // It is the frame's 设置, which shows disabled over another board and enabled once it closes.
+    struct TitleFrame : CXyGameFrame {
+        explicit TitleFrame(CXyStandButton* settings) { settingsButton_ = settings; }
+    } frame(title);
+    struct : IGameWinApp {
+        Lumora::CGameBase* frame = nullptr;
+        Lumora::CGameBase* GetGameFrame() override { return frame; }
+    } frameApp;
+    frameApp.frame = &frame;
+    SetGameWinApp(&frameApp);
+    const std::shared_ptr<void> uninstall(nullptr, [](void*) { SetGameWinApp(nullptr); });
     enum Board { kFelt, kSettings, kExchangeThenMissing, kResult };
     enum Way { kOk, kCancel, kEscape, kTimeOut };
     const std::pair<Board, Way> cases[] = {{kFelt, kOk},
@@ -632,6 +645,7 @@ TEST_F(BoardsTest, TypingGoesOnInTheInputLineAfterEveryBoardHoweverItCloses)
             Step(CGameNotifyEx::kExchangeBegin, {20}, 8);
             engine_->Run(500);
             ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardExchange);
+            EXPECT_FALSE(title->IsEnabled());
             for (int twice = 0; twice < 2; ++twice) // dropped and picked again
                 click(*OwnTile(scene_->ExchangeChoice().back())->GetBodyPicture());
             click(*button(0));
@@ -647,6 +661,7 @@ TEST_F(BoardsTest, TypingGoesOnInTheInputLineAfterEveryBoardHoweverItCloses)
             click(*button(0));
         }
         EXPECT_EQ(scene_->OpenBoard(), nullptr);
+        EXPECT_TRUE(title->IsEnabled()) << "设置 once the board closed";
         services.connect.chats.clear();
         engine_->Type("hello");
         engine_->Key(platform::vk::kReturn);
@@ -1144,15 +1159,21 @@ protected:
     ResultListTest() : BoardsTest(GetParam()) {}
 };
 
-// Sixteen lines unfold taller than the list: neither they nor the lines the wheel brings in reach
-// past the list, over the board's title or its buttons.
+// Rows taller than the list unfold showing their top, the one above from the top of the list
+// scrolled along the other: neither they nor the lines the wheel brings in reach past the list,
+// over the board's title or its buttons.
 TEST_P(ResultListTest, AnUnfoldedRowAndWhatTheWheelScrollsStayInsideTheList)
 {
-    CXyResultListXueliu* list = OpenResult(16);
-    CXyResultBlockXueLiu* row = list->GetChairRow(2);
-    engine_->Click(int(row->GetFace()->GetX()), int(row->GetFace()->GetY()));
-    ASSERT_GT(row->GetHeightPixels(), list->GetViewHeight());
-    EXPECT_EQ(DrawnOutside(*engine_, *list), "");
+    CXyResultListXueliu* list = OpenResult(24);
+    for (const int chair : {2, 1}) {
+        const PObject& face = *list->GetChairRow(chair)->GetFace();
+        for (int notch = 0; notch < 3; ++notch)
+            engine_->Wheel(120);
+        engine_->Click(int(face.GetX()), int(face.GetY()));
+        ASSERT_GT(list->GetChairRow(chair)->GetHeightPixels(), list->GetViewHeight());
+        EXPECT_NEAR(face.GetTop(), list->GetTop(), 1) << "row " << chair << " shows its top";
+        EXPECT_EQ(DrawnOutside(*engine_, *list), "");
+    }
     for (int wheel : {120, -120, -120, -120, -120}) {
         engine_->Wheel(wheel);
         EXPECT_EQ(DrawnOutside(*engine_, *list), "") << wheel << " at " << list->Content().ScrollY();
@@ -1318,17 +1339,23 @@ TEST_F(BoardsTest, ResultCaptionsStayAsFreshlyDrawnThroughFoldsAndWheelTurns)
         EXPECT_TRUE(drawnFresh(*list->GetChairRow(i))) << "folded, row " << i;
 }
 
-// The missing suit hangs under the seat's panel, moves with it and hides with it.
+// The missing suit hangs under the seat's panel, moves with it (the window resized too) and hides
+// with it.
 TEST_F(BoardsTest, TheMissingSuitMarkGoesWithItsSeatsPanel)
 {
     Step(CGameNotifyEx::kMissingSuits, {2, 0, 1, 0}, 16);
-    for (int seat = 0; seat < 4; ++seat) {
-        const PlaneObject* mark = scene_->SeatMark(seat);
-        PObject* panel = scene_->players[size_t(seat)]->GetBody();
-        ASSERT_TRUE(mark && panel);
-        EXPECT_TRUE(mark->IsActive()) << seat;
-        EXPECT_EQ(int(mark->GetLeft()), int(panel->GetLeft())) << seat;
-        EXPECT_EQ(int(mark->GetTop()), int(panel->GetTop() + panel->GetHeight())) << seat;
+    for (const mahjongtest::Surface& size : {kSurface, mahjongtest::kSurfaces[0]}) {
+        mahjongtest::FakeTileHost host;
+        engine_->UseSurface(size, host);
+        scene_->SetBounds(size.table);
+        for (int seat = 0; seat < 4; ++seat) {
+            const PlaneObject* mark = scene_->SeatMark(seat);
+            PObject* panel = scene_->players[size_t(seat)]->GetBody();
+            ASSERT_TRUE(mark && panel);
+            EXPECT_TRUE(mark->IsActive()) << seat;
+            EXPECT_EQ(int(mark->GetLeft()), int(panel->GetLeft())) << size.width << " seat " << seat;
+            EXPECT_EQ(int(mark->GetTop()), int(panel->GetTop() + panel->GetHeight())) << size.width << " seat " << seat;
+        }
     }
     PObject* panel = scene_->players[kOwnSeat]->GetBody();
     const double dx = 300 - panel->GetX(), dy = 200 - panel->GetY();
