@@ -43,15 +43,20 @@ void PlaneObject::DrawTextLine(int x, int y, std::string_view text)
     MarkChanged();
 }
 
-void PlaneObject::DrawTextCentred(int x, int y, std::string_view text)
+int PlaneObject::TextWidth(std::string_view text) const
 {
     int width = 0;
     for (size_t i = 0; i < text.size();) {
-        const bool pair = static_cast<unsigned char>(text[i]) > 128 && i + 1 < text.size();
+        const bool pair = IsPair(text, i);
         width += CharacterWidth(pair);
         i += pair ? 2 : 1;
     }
-    DrawTextLine(x - width / 2, y - style_.size / 2, text);
+    return width;
+}
+
+void PlaneObject::DrawTextCentred(int x, int y, std::string_view text)
+{
+    DrawTextLine(x - TextWidth(text) / 2, y - style_.size / 2, text);
 }
 
 void PlaneObject::DrawTextWrapped(std::string_view text, int y)
