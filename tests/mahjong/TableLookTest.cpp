@@ -417,15 +417,23 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
                 for (const PlaneObject::TextBox& t : texts) {
                     read += t.text + "|";
                     const Rect& b = t.box;
-                    bool clear = b.left >= 0 && b.top >= 0 && b.right <= int(plane.GetWidth()) &&
-                        b.bottom <= int(plane.GetHeight());
+                    bool clear = b.bottom - b.top >= 11 && b.left >= 0 && b.top >= 0 &&
+                        b.right <= int(plane.GetWidth()) && b.bottom <= int(plane.GetHeight());
                     std::vector<Rect> others(panel->GetLayout().marks.begin(), panel->GetLayout().marks.end());
                     others.push_back(panel->GetLayout().character);
+                    for (const PlaneObject::TextBox& other : texts)
+                        if (&other != &t)
+                            others.push_back(other.box);
                     for (const Rect& m : others)
                         clear =
                             clear && (m.right <= b.left || b.right <= m.left || m.bottom <= b.top || b.bottom <= m.top);
                     EXPECT_TRUE(clear) << size << " seat " << panel->GetSeat() << ": " << t.text;
                 }
+                for (const Rect& m : panel->GetLayout().marks) // drawn where laid out: its left edge shows
+                    EXPECT_TRUE(m.right == m.left ||
+                                plane.GetPixelColour(m.left + 2, (m.top + m.bottom) / 2) !=
+                                    plane.GetPixelColour(m.left - 1, (m.top + m.bottom) / 2))
+                        << size << " seat " << panel->GetSeat();
                 const bool cut = texts.size() == 2 && texts[0].text.ends_with("…") && texts[0].text.size() >= 6 &&
                     name.starts_with(texts[0].text.substr(0, texts[0].text.size() - 2));
                 EXPECT_TRUE(cut && texts[1].text == "银子:10400" && plane.GetWidth() == plane.GetSurfaceWidth() &&
