@@ -1,13 +1,17 @@
 // The table scene's costs: the deal of four hands from the dice to the start of play (CPU per
 // engine tick), frame times while the sort button's sparkles and the win effect run at the 1600
-// class (p99 and the most live particles), and resident memory after creation and after 1000
-// table sequences.
+// class (p99 and the most live particles), resident memory after creation and after 1000 table
+// sequences, and the scene's layout on a resize or a fold of the side panel beside the copy of a
+// whole screen.
+#include "framework/frame/FrameLayout.h"
 #include "mahjong/scene/CMyParticle.h"
 #include "tests/mahjong/SceneRig.h"
+#include "widgets/CCySplitterBar.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <numeric>
@@ -147,5 +151,46 @@ void BM_ResidentMemoryOverTableSequences(benchmark::State& state)
     state.counters["rss_kib_after_1000"] = double(ResidentKiB());
 }
 BENCHMARK(BM_ResidentMemoryOverTableSequences)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The scene laid out as the frame asks on each step of a resize, each fold of the side panel and
+// at start-up: the table's bounds given (what the frame gives at that size, the panel open or
+// folded beside it), which lays every seat's tiles, panel, label and control out anew. Each must
+// cost less than one copy of a whole 1920x1080 screen (below).
+void BM_SceneLayout(benchmark::State& state)
+{
+    const int w = int(state.range(0)), h = int(state.range(1));
+    const bool open = state.range(2) != 0;
+    SceneRig rig("bench_layout", mahjongtest::Surface{w, h, {}, {}});
+    // The splitter as wide as the frame makes it, which the scene asks whether the panel is open.
+    auto* splitter = rig.engine.Make<CCySplitterBar>();
+    splitter->SetCollapsed(open ? 0 : 1);
+    PictureInfo bar;
+    splitter->GetRes(bar, "左右分隔条_bg", 0);
+    const int panelWidth = framework::SidePanelWidth(true, w);
+    const framework::FrameRects rects =
+        framework::LayoutRects(w, h, panelWidth, open ? panelWidth : 0, open, bar.width, 4);
+    rig.scene->SetBounds(rects.scene);
+    state.counters["table_width"] = rects.scene.right - rects.scene.left;
+    for (auto _ : state)
+        rig.scene->SetBounds(rects.scene);
+}
+BENCHMARK(BM_SceneLayout)
+    ->ArgNames({"w", "h", "open"})
+    ->Args({800, 600, 1})
+    ->Args({800, 600, 0})
+    ->Args({1024, 768, 1})
+    ->Args({1920, 1080, 1})
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_FullScreenCopy1920x1080(benchmark::State& state)
+{
+    std::vector<uint8_t> from(size_t(1920) * 1080 * 4, 1), to(from.size());
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size());
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FullScreenCopy1920x1080)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -1,12 +1,107 @@
-// The search for the nearest clear place: rings of grid points round the wanted point, nearest
-// first, until no ring can hold a point nearer than the best found.
+// The search for the nearest clear place, on the grid of offsets from the wanted point: the area
+// leaves a rectangle of offsets, each keep-clear box rules out another, so each row of the grid
+// is a few runs of free columns. The rows are taken in order of their distance from the wanted
+// one and each walked out from the wanted column, until no point left could be nearer than the
+// best found; only the free points are shown to `accept`, and only those that could beat it.
 #include "mahjong/scene/ClearPlace.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <compare>
+#include <vector>
 
 namespace Lumora {
+
+namespace {
+
+// a / b rounded down and up (b > 0).
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b != 0 && a < 0 ? 1 : 0); }
+int64_t CeilDiv(int64_t a, int64_t b) { return a / b + (a % b != 0 && a > 0 ? 1 : 0); }
+
+// Grid offsets from first to last, both included; empty when first > last.
+struct Span {
+    int64_t first, last;
+};
+
+// The grid points at which the box would overlap a keep-clear box.
+struct Blocked {
+    Span columns, rows;
+};
+
+// The offsets `o` at which the piece [lo + o * step, hi + o * step) overlaps [from, to): both
+// strictly, as BoxesOverlap counts a shared edge as clear.
+Span Overlapping(int lo, int hi, int from, int to, int step)
+{
+    return {FloorDiv(int64_t(from) - hi, step) + 1, CeilDiv(int64_t(to) - lo, step) - 1};
+}
+
+// The free columns of one row of the grid, walked out from column 0: the nearest first, of two as
+// near the left one. `runs` are disjoint and in order.
+class RowWalk {
+public:
+    explicit RowWalk(std::span<const Span> runs) : runs_(runs)
+    {
+        // The left walk starts at column 0, the right one at column 1.
+        left_ = std::partition_point(runs_.begin(), runs_.end(), [](const Span& r) { return r.first <= 0; }) -
+            runs_.begin() - 1;
+        if (left_ >= 0)
+            leftColumn_ = std::min<int64_t>(0, runs_[size_t(left_)].last);
+        right_ =
+            std::partition_point(runs_.begin(), runs_.end(), [](const Span& r) { return r.last < 1; }) - runs_.begin();
+        if (right_ < std::ssize(runs_))
+            rightColumn_ = std::max<int64_t>(1, runs_[size_t(right_)].first);
+    }
+
+    // The next column, or nothing when the row has no more.
+    std::optional<int64_t> Next()
+    {
+        const bool hasLeft = left_ >= 0, hasRight = right_ < std::ssize(runs_);
+        if (hasLeft && (!hasRight || -leftColumn_ <= rightColumn_)) {
+            const int64_t column = leftColumn_--;
+            if (leftColumn_ < runs_[size_t(left_)].first && --left_ >= 0)
+                leftColumn_ = runs_[size_t(left_)].last;
+            return column;
+        }
+        if (!hasRight)
+            return std::nullopt;
+        const int64_t column = rightColumn_++;
+        if (rightColumn_ > runs_[size_t(right_)].last && ++right_ < std::ssize(runs_))
+            rightColumn_ = runs_[size_t(right_)].first;
+        return column;
+    }
+
+private:
+    std::span<const Span> runs_;
+    std::ptrdiff_t left_ = -1, right_ = 0; // the runs each walk is in
+    int64_t leftColumn_ = 0, rightColumn_ = 0;
+};
+
+// The free runs of `columns` on one row of the grid, in order, into `runs`; `blocked` in order of
+// their first column.
+void FreeRuns(int64_t row, Span columns, std::span<const Blocked> blocked, std::vector<Span>& runs)
+{
+    runs.clear();
+    int64_t from = columns.first;
+    for (const Blocked& b : blocked) {
+        if (row < b.rows.first || row > b.rows.last)
+            continue;
+        if (b.columns.first > from)
+            runs.push_back({from, std::min(b.columns.first - 1, columns.last)});
+        from = std::max(from, b.columns.last + 1);
+        if (from > columns.last)
+            return;
+    }
+    runs.push_back({from, columns.last});
+}
+
+// A point of the grid, ordered as the search prefers them: the nearest, then the upper, then the left.
+struct GridPoint {
+    int64_t distance, row, column;
+    auto operator<=>(const GridPoint&) const = default;
+};
+
+} // namespace
 
 bool BoxesOverlap(const Rect& a, const Rect& b)
 {
@@ -31,46 +126,53 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
                                             const std::function<bool(const Rect&)>& accept)
 {
     step = std::max(step, 1);
-    const auto fits = [&](TablePoint p) {
-        const Rect at = BoxAt(box, p);
-        if (at.left < area.left || at.top < area.top || at.right > area.right || at.bottom > area.bottom)
-            return false;
-        return std::none_of(keepClear.begin(), keepClear.end(), [&](const Rect& k) { return BoxesOverlap(at, k); }) &&
-            (!accept || accept(at));
-    };
-    // Past this ring every point puts the box outside the area.
-    const int reach = std::max({want.x - area.left, area.right - want.x, want.y - area.top, area.bottom - want.y}) +
-        std::max(box.right - box.left, box.bottom - box.top);
-    std::optional<TablePoint> best;
-    int64_t bestDistance = 0;
-    const auto consider = [&](int dx, int dy) {
-        const TablePoint p{want.x + dx * step, want.y + dy * step};
-        const int64_t d = int64_t(dx) * dx + int64_t(dy) * dy;
-        if (best && (d > bestDistance || (d == bestDistance && (p.y > best->y || (p.y == best->y && p.x >= best->x)))))
+    // The offsets at which the box lies inside the area, however far from its point it stands.
+    const Span columns{CeilDiv(int64_t(area.left) - box.left - want.x, step),
+                       FloorDiv(int64_t(area.right) - box.right - want.x, step)};
+    const Span rows{CeilDiv(int64_t(area.top) - box.top - want.y, step),
+                    FloorDiv(int64_t(area.bottom) - box.bottom - want.y, step)};
+    if (columns.first > columns.last || rows.first > rows.last)
+        return std::nullopt;
+    // An empty box or keep-clear box overlaps nothing.
+    std::vector<Blocked> blocked;
+    if (box.right > box.left && box.bottom > box.top)
+        for (const Rect& k : keepClear)
+            if (k.right > k.left && k.bottom > k.top)
+                blocked.push_back({Overlapping(box.left + want.x, box.right + want.x, k.left, k.right, step),
+                                   Overlapping(box.top + want.y, box.bottom + want.y, k.top, k.bottom, step)});
+    std::sort(blocked.begin(), blocked.end(),
+              [](const Blocked& a, const Blocked& b) { return a.columns.first < b.columns.first; });
+    // Rows in order of their distance from the wanted row, each walked out from the wanted column
+    // until a point passes `accept` or no point further on could come before the best found.
+    std::optional<GridPoint> best;
+    std::vector<Span> runs;
+    const auto walkRow = [&](int64_t row) {
+        if (row < rows.first || row > rows.last)
             return;
-        if (fits(p)) {
-            best = p;
-            bestDistance = d;
-        }
-    };
-    for (int ring = 0; ring * step <= reach; ++ring) {
-        // A ring's points lie at least `ring` steps away: none can beat a best nearer than that.
-        if (best && int64_t(ring) * ring > bestDistance)
-            break;
-        if (ring == 0) {
-            consider(0, 0);
-            continue;
-        }
-        for (int k = -ring; k <= ring; ++k) {
-            consider(k, -ring);
-            consider(k, ring);
-            if (k != -ring && k != ring) {
-                consider(-ring, k);
-                consider(ring, k);
+        FreeRuns(row, columns, blocked, runs);
+        RowWalk walk(runs);
+        for (std::optional<int64_t> column = walk.Next(); column; column = walk.Next()) {
+            const GridPoint at{*column * *column + row * row, row, *column};
+            if (best && at > *best)
+                return;
+            if (!accept || accept(BoxAt(box, {want.x + int(at.column) * step, want.y + int(at.row) * step}))) {
+                best = at;
+                return;
             }
         }
+    };
+    const int64_t lastRing = std::max(-rows.first, rows.last);
+    for (int64_t ring = std::max({int64_t(0), rows.first, -rows.last}); ring <= lastRing; ++ring) {
+        // No point of this ring's rows is nearer than the ring.
+        if (best && ring * ring > best->distance)
+            break;
+        walkRow(-ring);
+        if (ring != 0)
+            walkRow(ring);
     }
-    return best;
+    if (!best)
+        return std::nullopt;
+    return TablePoint{want.x + int(best->column) * step, want.y + int(best->row) * step};
 }
 
 } // namespace Lumora

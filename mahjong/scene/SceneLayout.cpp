@@ -255,8 +255,13 @@ void CMJMainGame2::ComputeGroupBoxes()
     for (int seat = 0; seat < kSeatCount; ++seat) {
         base.wallArea = wallAreas_[size_t(seat)];
         base.discardArea = discardAreas_[size_t(seat)];
-        // A tile's picture as its view would choose and size it (every face of a set is as large).
+        // A tile's picture as its view would choose and size it (every face of a set is as large),
+        // found once for each of the seat's few looks rather than once a tile.
+        std::vector<std::pair<TileLook, std::pair<double, double>>> sized;
         const TileSizeOf sizeOf = [&](const TileLook& look) -> std::pair<double, double> {
+            const auto known = std::find_if(sized.begin(), sized.end(), [&](const auto& s) { return s.first == look; });
+            if (known != sized.end())
+                return known->second;
             TilePictureInput in;
             in.state = look.state;
             in.seat = seat;
@@ -270,11 +275,11 @@ void CMJMainGame2::ComputeGroupBoxes()
             in.table = base.table;
             in.splitterFlag = splitter;
             const TilePicture picture = ChooseTilePicture(in);
-            if (picture.name.empty())
-                return {0, 0};
-            PictureInfo info;
-            GetRes(info, picture.name.c_str(), 0);
-            return {int(info.width) * picture.scale, int(info.height) * picture.scale};
+            PictureInfo info; // of no size where the look has no picture
+            if (!picture.name.empty())
+                GetRes(info, picture.name.c_str(), 0);
+            const std::pair size{int(info.width) * picture.scale, int(info.height) * picture.scale};
+            return sized.emplace_back(look, size).second;
         };
         for (const TileGroup group : {TileGroup::HandAndMelds, TileGroup::Discards, TileGroup::Wall})
             groupBoxes_[size_t(seat)][size_t(group)] = GroupExtent(seat, group, base, sizeOf);

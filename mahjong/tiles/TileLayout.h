@@ -104,6 +104,7 @@ struct TileLook {
     bool inHand = false;
     bool faceUp = false;
     int facing = 0;
+    bool operator==(const TileLook&) const = default;
 };
 using TileSizeOf = std::function<std::pair<double, double>(const TileLook&)>;
 // The box that every tile of the group can cover, from `base` (table, surface, margins, metrics,
