@@ -11,7 +11,7 @@ void CreateMenuBody(CLumoraGui& menu, PlaneObject* plane)
 {
     if (plane)
         menu.SetBody(plane, kBodyLinks);
-    menu.AddFlags(OBJ_TOP_LEVEL);
+    menu.AddFlags(OBJ_TOP_LEVEL | OBJ_BOARD); // stands above the table's texts while open
     menu.PObject::AddEventHook(EV_FOCUS_LEFT, menu.GetId(), EV_DEACTIVATE, 0, 0);
     menu.SetTopMost();
 }

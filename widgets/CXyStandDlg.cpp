@@ -45,6 +45,7 @@ void CXyStandDlg::MakePlanes()
     titlePlane_->SetZ(background_->GetZ() + kOverBackground);
     background_->AddChild(titlePlane_, kBodyLinks);
     SetBody(background_, kBodyLinks);
+    AddFlags(OBJ_BOARD);
 }
 
 void CXyStandDlg::SetTitle(const char* text)

@@ -13,6 +13,7 @@ void CXyToolTip::Create()
     if (!plane_)
         return;
     plane_->SetTopMost();
+    plane_->AddFlags(OBJ_BOARD); // stands above the table's texts while it shows
     plane_->SetFont(12, 400, "宋体");
     plane_->SetPen(0, 1.0);
     plane_->Redraw();

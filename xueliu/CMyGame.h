@@ -246,6 +246,7 @@ protected:
     std::array<Lumora::PlaneObject*, 4> seatMarks_{};
     Lumora::CXyStandDlg* board_ = nullptr;
     int boardKind_ = 0;
+    double boardZ_ = 0; // the open board's depth; what stands on it goes just above
     struct BoardLabel {
         int x, y;
         std::string text;

@@ -4,6 +4,7 @@
 
 #include "engine/host/LumoraWnd.h"
 #include "engine/music/MusicModule.h"
+#include "engine/object/ObjectModule.h"
 #include "engine/object/PlaneObject.h"
 #include "framework/app/CGameWinApp.h"
 #include "framework/connection/Record.h"
@@ -30,6 +31,7 @@
 
 #include <qrencode.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
@@ -83,7 +85,9 @@ std::pair<double, double> CMyGame::ShowBoard(int kind, const char* title, const 
     const int height = kBoardTextTop + linesHeight + contentHeight + (buttons.empty() ? 0 : kButtonRow);
     board->CreateWithFill(&frame, kBoardFill, width, height);
     board->SetTitle(title);
-    board->SetZ(kBoardZ);
+    // Over a board open before it (the volume board may stand open above the table's own).
+    boardZ_ = std::max(kBoardZ, GetObjectModule() ? GetObjectModule()->GetTopShownZ(kTopMostLayer, board) + 1 : 0);
+    board->SetZ(boardZ_);
     board_ = board;
     boardKind_ = kind;
     const Rect table = GetTableRect();
@@ -107,7 +111,7 @@ std::pair<double, double> CMyGame::ShowBoard(int kind, const char* title, const 
         button->MoveTo(left + (client.right - client.left) * (i + 1) / double(n + 1), top + client.bottom - client.top - 16);
         // The board draws in the top-most layer: its content goes there too.
         button->SetTopMost();
-        button->SetZ(kBoardZ + 0.02);
+        button->SetZ(boardZ_ + 0.02);
         button->Enable(true);
         button->Activate();
         button->Redraw();
@@ -188,7 +192,7 @@ void CMyGame::AddBoardCheck(CXyCheckGroup& group, const char* label, int checked
     button->Create(&skin, checked ? 1 : 0);
     group.AddMember(button);
     button->MoveTo(x + kCheckSize / 2.0, y + kCheckSize / 2.0);
-    button->SetZ(kBoardZ + 0.02);
+    button->SetZ(boardZ_ + 0.02);
     button->Activate();
     button->Redraw();
     boardObjects_.push_back(button);
@@ -409,7 +413,7 @@ void CMyGame::ShowResultBoard()
     list->Create(kResultBoardWidth - 16, kResultListHeight, chat_style::kDefault | chat_style::kScrollBars, 0);
     list->SetBackgroundColor(kBoardFill);
     list->SetTopMost();
-    list->SetZ(kBoardZ + 0.02);
+    list->SetZ(boardZ_ + 0.02);
     list->MoveTo(left + kResultBoardWidth / 2.0, top + 4 + kResultListHeight / 2.0);
     list->Enable(true);
     list->Activate();
@@ -593,7 +597,7 @@ void CMyGame::OnQRCodeNotify(const uint8_t* data)
                         picture->FillRect(4 + x * kQrModulePixels, 4 + y * kQrModulePixels,
                                           4 + (x + 1) * kQrModulePixels, 4 + (y + 1) * kQrModulePixels);
             picture->SetTopMost();
-            picture->SetZ(kBoardZ + 0.03);
+            picture->SetZ(boardZ_ + 0.03);
             picture->MoveTo(left + width / 2.0, top + (side + 16) / 2.0);
             picture->Activate();
             picture->Redraw();

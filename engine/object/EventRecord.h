@@ -81,6 +81,7 @@ enum ObjectFlags : uint32_t {
     OBJ_CLIP_FOLLOWS = 0x400,
     OBJ_HIDDEN = 0x1000,
     OBJ_CONFINE_CURSOR = 0x8000,
+    OBJ_BOARD = 0x20000, // a board: stands above the table and above the boards opened before it
 };
 
 // Link flags of a child: which of the parent's operations the child follows.

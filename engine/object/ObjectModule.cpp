@@ -310,6 +310,18 @@ double ObjectModule::GetTopZ(uint32_t layer) const
     return top;
 }
 
+double ObjectModule::GetTopShownZ(uint32_t layer, const PObject* except) const
+{
+    double top = 0.0;
+    for (const auto& [id, record] : records_) {
+        const PObject& o = *record.object;
+        if (o.GetLayer() == layer && o.GetZ() > top && o.IsActive() && !(o.Geometry().flags & OBJ_HIDDEN) &&
+            !(except && except->IsSelfOrDescendant(id)))
+            top = o.GetZ();
+    }
+    return top;
+}
+
 int32_t ObjectModule::GetDrawIndex(uint32_t id) const
 {
     int32_t counter = -1;

@@ -87,6 +87,9 @@ public:
     virtual void SetViewportCentre(int x, int y);
     virtual void FullRedraw();
     virtual double GetTopZ(uint32_t layer) const;
+    // The highest z of the layer's shown objects (active, not hidden), `except` and what is
+    // linked under it left out; 0 when none.
+    double GetTopShownZ(uint32_t layer, const PObject* except) const;
     virtual int32_t GetDrawIndex(uint32_t id) const;
     virtual uint32_t IsDrawOrderSorted() const;
     virtual void SetHitTestMinZ(double z) { hitFloor_ = z; }

@@ -104,6 +104,15 @@ void PObject::BringToFront()
         SetZ(module_->GetTopZ(geometry_.layer) + 1.0);
 }
 
+void PObject::RaiseOverShown()
+{
+    if (!IsRegistered())
+        return;
+    const double top = module_->GetTopShownZ(GetLayer(), this);
+    if (top >= GetZ())
+        SetZ(top + 1.0);
+}
+
 void PObject::Activate()
 {
     geometry_.active = 1;

@@ -52,6 +52,9 @@ public:
     virtual void SetZ(double z);
     virtual void MoveZBy(double dz);
     virtual void BringToFront();
+    // Raises this object, with what follows its z, above every shown object of its layer that is
+    // not its own, when one stands as high: a board opened later stands above those already open.
+    void RaiseOverShown();
     virtual void Activate();
     virtual void Deactivate();
     virtual void SetAlpha(double a);

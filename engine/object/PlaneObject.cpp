@@ -240,7 +240,7 @@ void PlaneObject::DrawPicture(const PictureInfo& picture, int left, int top, int
         return;
     const int w = width == 0 ? image_->width : width < 0 ? picture.width : width;
     const int h = height == 0 ? image_->height : height < 0 ? picture.height : height;
-    ForgetTexts(left, top, left + w, top + h);
+    PaintOverTexts(left, top, left + w, top + h);
     Surface surface;
     surface.buffer = image_->pixels.data();
     surface.width = image_->width;

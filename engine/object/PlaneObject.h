@@ -91,11 +91,13 @@ public:
     struct TextBox {
         Rect box;
         std::string text;
+        bool paintedOver = false; // a picture drawn since covers part of it
     };
     static constexpr size_t kTextBoxesKept = 1024; // a chat box's characters
     static constexpr size_t kTextBoxBytes = 32;
-    // The texts drawn on the surface and not painted over since (a fill or a picture over their
-    // box, a clear or a new size forgets them); the newest kTextBoxesKept. What a check of the
+    // The texts drawn on the surface and not painted over since (a fill over their box, a picture
+    // over all of it, a clear or a new size forgets them; a picture over part of one marks it);
+    // the newest kTextBoxesKept. What a check of the
     // look reads to find texts over texts; kept only while RecordTexts is on (off by default: the
     // product never reads them).
     const std::deque<TextBox>& TextBoxes() const;
@@ -119,6 +121,8 @@ private:
     void DrawThreeParts(const PictureInfo& picture, bool vertical);
     // Forgets the texts whose boxes meet the rectangle (right and bottom exclusive).
     void ForgetTexts(int left, int top, int right, int bottom);
+    // A picture over the rectangle: forgets the texts it covers whole, marks those it covers in part.
+    void PaintOverTexts(int left, int top, int right, int bottom);
 
     // The surface lives in its own image record, which the plane owns and frees; the painting
     // module keeps nothing of its own for it.

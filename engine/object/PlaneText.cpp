@@ -5,6 +5,7 @@
 
 #include "platform/Charset.h"
 
+#include <algorithm>
 #include <string>
 
 namespace Lumora {
@@ -157,6 +158,20 @@ void PlaneObject::ForgetTexts(int left, int top, int right, int bottom)
         return;
     std::erase_if(*textBoxes_, [&](const TextBox& t) {
         return t.box.left < right && left < t.box.right && t.box.top < bottom && top < t.box.bottom;
+    });
+}
+
+void PlaneObject::PaintOverTexts(int left, int top, int right, int bottom)
+{
+    if (!textBoxes_)
+        return;
+    std::erase_if(*textBoxes_, [&](TextBox& t) {
+        const int w = std::min(right, t.box.right) - std::max(left, t.box.left);
+        const int h = std::min(bottom, t.box.bottom) - std::max(top, t.box.top);
+        const bool whole = left <= t.box.left && top <= t.box.top && right >= t.box.right && bottom >= t.box.bottom;
+        // A pixel's edge over a text leaves it readable.
+        t.paintedOver = t.paintedOver || (!whole && w > 1 && h > 1);
+        return whole;
     });
 }
 

@@ -127,6 +127,7 @@ PlaneObject* CXyGameFrame::BuildDetailBoard(bool match)
         return nullptr;
     board->SetTopMost();
     board->SetZ(kDetailZ);
+    board->AddFlags(OBJ_BOARD);
     board->SetDraggable(true);
     board->AddEventHook(EV_RBUTTON_CLICK, GetId(), EV_FRAME_BOARD_CLOSE, 0, 0);
     if (match) {
@@ -212,6 +213,7 @@ void CXyGameFrame::ShowPlayerBoardSmall(uint32_t userId, int x, int y)
     const double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
     detailBoard_->SetZ(kDetailZ);
     detailBoard_->Activate();
+    detailBoard_->RaiseOverShown(); // over a board already open (the result's)
     detailBoard_->SetAlpha(1.0);
     MoveDetailBoardWithin(x > cx ? x - hw : x + hw, y > cy ? y - hh : y + hh);
     detailBoard_->Redraw();

@@ -127,6 +127,7 @@ void CMJGameFrame::ShowPlayerDetail(const GameUserRecord& user)
             return;
         board->SetTopMost();
         board->SetZ(70000.0);
+        board->AddFlags(OBJ_BOARD);
         board->SetDraggable(true);
         board->AddEventHook(EV_RBUTTON_CLICK, GetId(), EV_FRAME_BOARD_CLOSE, 0, 0);
         slot = board;

@@ -137,7 +137,7 @@ void CMJMainGame2::CreateOptionButtons()
         volumeBoard = NewPictureBoard("bit_volumebk", kVolumeBoardZ);
         if (volumeBoard) {
             volumeBoard->SetTopMost();
-            volumeBoard->AddFlags(OBJ_TOP_LEVEL);
+            volumeBoard->AddFlags(OBJ_TOP_LEVEL | OBJ_BOARD);
             volumeBoard->AddEventHook(EV_FOCUS_LEFT, GetId(), EV_VOLUME_BOARD_FOCUS, 0, 0);
             for (ButtonSlot slot : {kBtnVolumeOn, kBtnVolumeOn2})
                 if (buttons[slot])

@@ -203,6 +203,14 @@ TEST_F(PlaneObjectTest, TextBoxesLastUntilPaintCoversThemOnlyWhileRecorded)
     p->FillRect(0, 0, 100, 10); // over the first only
     ASSERT_EQ(p->TextBoxes().size(), 1u);
     EXPECT_EQ(p->TextBoxes()[0].text, "x");
+    // A picture over part of a text marks it; over all of it, forgets it.
+    auto image = testsupport::MakeImage(6, 6, 10, 20, 30);
+    EXPECT_FALSE(p->TextBoxes()[0].paintedOver);
+    p->DrawPicture(testsupport::InfoOf(*image), 6, 30, -1, -1); // its last two rows
+    ASSERT_EQ(p->TextBoxes().size(), 1u);
+    EXPECT_TRUE(p->TextBoxes()[0].paintedOver);
+    p->DrawPicture(testsupport::InfoOf(*image), 0, 16, 40, 20);
+    EXPECT_TRUE(p->TextBoxes().empty());
     p->Clear();
     EXPECT_TRUE(p->TextBoxes().empty());
 }

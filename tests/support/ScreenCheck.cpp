@@ -8,6 +8,7 @@
 #include "engine/object/PObject.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/paint/PglPic.h"
+#include "platform/Charset.h"
 #include "platform/DisplayWindow.h"
 #include "platform/ScreenshotPng.h"
 #include "widgets/CCyUserList.h"
@@ -118,13 +119,9 @@ RuleFault OutOf(PObject& o, PObject& holder)
             Describe(o) + " runs out of " + Describe(holder)};
 }
 
-} // namespace
-
-std::vector<uint32_t> ComposeFresh(Lumora::ObjectModule& objects, const Lumora::PaintModuleGDI& paint)
+// What a fresh composition draws, back to front.
+std::vector<PObject*> DrawnInOrder(Lumora::ObjectModule& objects, const Lumora::Rect& viewport)
 {
-    const int width = paint.GetWidth(), height = paint.GetHeight();
-    Lumora::Rect viewport;
-    objects.GetViewport(viewport);
     std::vector<PObject*> drawn;
     objects.ForEachObject([&](PObject& o) {
         if (Drawable(o, viewport))
@@ -138,6 +135,122 @@ std::vector<uint32_t> ComposeFresh(Lumora::ObjectModule& objects, const Lumora::
             return ga.z < gb.z;
         return a->GetId() < b->GetId();
     });
+    return drawn;
+}
+
+// The board an object stands on: the outermost flagged one it is linked under (a dialog's body
+// carries its flag), or none.
+const PObject* BoardOf(const PObject& o)
+{
+    const PObject* board = nullptr;
+    for (const PObject* p = &o; p; p = p->GetParent())
+        if (p->GetFlags() & Lumora::OBJ_BOARD)
+            board = p;
+    return board;
+}
+
+bool Overlap(const Lumora::Rect& a, const Lumora::Rect& b)
+{
+    return std::min(a.right, b.right) - std::max(a.left, b.left) > 1 &&
+        std::min(a.bottom, b.bottom) - std::max(a.top, b.top) > 1;
+}
+
+// A text as the screen shows it.
+struct ShownText {
+    Lumora::Rect box;
+    Lumora::PlaneObject* plane = nullptr;
+    const std::string* text = nullptr;
+    size_t order = 0; // of its plane among the drawn
+};
+
+std::string Corners(const Lumora::Rect& r)
+{
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
+        std::to_string(r.bottom) + ")";
+}
+
+std::string Quoted(const std::string& text) { return "\"" + platform::GbkToUtf8(text) + "\""; }
+
+// Opaque at the point: a plane where its pixel is, any other picture over its box.
+bool HidesAt(const PObject& o, int x, int y)
+{
+    const Lumora::Rect r = Lumora::ObjectModule::ScreenRect(o.Geometry());
+    if (!Lumora::PointInRect(r, x, y) || o.Geometry().alpha < 0.5)
+        return false;
+    const auto* plane = dynamic_cast<const Lumora::PlaneObject*>(&o);
+    if (!plane)
+        return true;
+    const double sx = plane->GetSurfaceWidth() / std::max(1.0, o.GetWidth());
+    const double sy = plane->GetSurfaceHeight() / std::max(1.0, o.GetHeight());
+    return plane->GetPixelAlpha(int((x - o.GetLeft()) * sx), int((y - o.GetTop()) * sy)) >= 128;
+}
+
+// The reader's rules on the planes' texts: none scaled, none partly painted over, none over
+// another unless hidden between or on a board standing above it.
+void TextRuleFaults(const std::vector<PObject*>& drawn, const Lumora::Rect& viewport, std::vector<RuleFault>& faults)
+{
+    std::vector<ShownText> texts;
+    for (size_t order = 0; order < drawn.size(); ++order) {
+        auto* plane = dynamic_cast<Lumora::PlaneObject*>(drawn[order]);
+        if (!plane || plane->TextBoxes().empty() || plane->GetSurfaceWidth() <= 0 || plane->GetSurfaceHeight() <= 0 ||
+            plane->Geometry().alpha < 0.5)
+            continue;
+        const Lumora::ObjectGeometry& g = plane->Geometry();
+        const std::string id = std::to_string(plane->GetId());
+        if (std::abs(g.width - plane->GetSurfaceWidth()) > 0.5 || std::abs(g.height - plane->GetSurfaceHeight()) > 0.5) {
+            char scale[64];
+            std::snprintf(scale, sizeof scale, " drawn at %.2f x %.2f", g.width / plane->GetSurfaceWidth(),
+                          g.height / plane->GetSurfaceHeight());
+            faults.push_back({"scaled " + id, "the text " + Quoted(plane->TextBoxes().back().text) + " of " +
+                                  Describe(*drawn[order]) + scale});
+        }
+        const double sx = g.width / plane->GetSurfaceWidth(), sy = g.height / plane->GetSurfaceHeight();
+        const double left = plane->GetLeft(), top = plane->GetTop();
+        for (const Lumora::PlaneObject::TextBox& t : plane->TextBoxes()) {
+            if (t.paintedOver)
+                faults.push_back({"painted " + id,
+                                  "a picture is drawn over part of the text " + Quoted(t.text) + " on " +
+                                      Describe(*drawn[order])});
+            Lumora::Rect box{int(left + t.box.left * sx), int(top + t.box.top * sy), int(left + t.box.right * sx),
+                             int(top + t.box.bottom * sy)};
+            if ((g.flags & Lumora::OBJ_CLIP) && !Lumora::IntersectRect(box, Lumora::Rect(box), g.clip))
+                continue;
+            if (Lumora::IntersectRect(box, Lumora::Rect(box), viewport))
+                texts.push_back({box, plane, &t.text, order});
+        }
+    }
+    std::sort(texts.begin(), texts.end(), [](const ShownText& a, const ShownText& b) { return a.box.left < b.box.left; });
+    for (size_t i = 0; i < texts.size(); ++i)
+        for (size_t j = i + 1; j < texts.size() && texts[j].box.left < texts[i].box.right - 1; ++j) {
+            const ShownText& under = texts[i].order <= texts[j].order ? texts[i] : texts[j];
+            const ShownText& over = &under == &texts[i] ? texts[j] : texts[i];
+            if (!Overlap(under.box, over.box) || (under.box == over.box && *under.text == *over.text))
+                continue;
+            const PObject* board = BoardOf(*over.plane);
+            if (board && board != BoardOf(*under.plane))
+                continue;
+            const int x = (std::max(under.box.left, over.box.left) + std::min(under.box.right, over.box.right)) / 2;
+            const int y = (std::max(under.box.top, over.box.top) + std::min(under.box.bottom, over.box.bottom)) / 2;
+            bool hidden = false;
+            for (size_t k = under.order + 1; k < over.order && !hidden; ++k)
+                hidden = HidesAt(*drawn[k], x, y);
+            if (!hidden)
+                faults.push_back({"texts " + std::to_string(over.plane->GetId()) + " " +
+                                      std::to_string(under.plane->GetId()),
+                                  "the text " + Quoted(*over.text) + " at " + Corners(over.box) + " of " +
+                                      Describe(*over.plane) + " stands over the text " + Quoted(*under.text) + " at " +
+                                      Corners(under.box) + " of " + Describe(*under.plane)});
+        }
+}
+
+} // namespace
+
+std::vector<uint32_t> ComposeFresh(Lumora::ObjectModule& objects, const Lumora::PaintModuleGDI& paint)
+{
+    const int width = paint.GetWidth(), height = paint.GetHeight();
+    Lumora::Rect viewport;
+    objects.GetViewport(viewport);
+    const std::vector<PObject*> drawn = DrawnInOrder(objects, viewport);
     // Geometry relative to the viewport's top-left, as the frame build hands it over.
     std::vector<Lumora::ObjectGeometry> geometry;
     geometry.reserve(drawn.size());
@@ -231,18 +344,21 @@ std::vector<RuleFault> ObjectRuleFaults(Lumora::ObjectModule& objects)
             }
         }
     });
+    TextRuleFaults(DrawnInOrder(objects, viewport), viewport, faults);
     return faults;
 }
 
 ScreenCheck::ScreenCheck(std::string name, std::string artifacts)
-    : name_(std::move(name)), artifacts_(std::move(artifacts))
+    : name_(std::move(name)), artifacts_(std::move(artifacts)), recordedTexts_(Lumora::PlaneObject::RecordingTexts())
 {
+    Lumora::PlaneObject::RecordTexts(true);
 }
 
 ScreenCheck::~ScreenCheck()
 {
     if (installed_)
         Lumora::CLumoraWnd::SetFrameWatcher(nullptr);
+    Lumora::PlaneObject::RecordTexts(recordedTexts_);
 }
 
 void ScreenCheck::Install()
@@ -291,6 +407,43 @@ void ScreenCheck::Check(Lumora::ObjectModule& objects, const Lumora::PaintModule
     for (const RuleFault& f : ObjectRuleFaults(objects))
         Fault(f.key, "frame " + std::to_string(frames_) + ": " + f.text);
     CheckCaptions(objects);
+    CheckBoards(objects);
+}
+
+// Boards open in turn: each shown board counts as opened in the first frame it showed in since it
+// last closed, and where two overlap, nothing of the later one is drawn under the earlier one.
+void ScreenCheck::CheckBoards(Lumora::ObjectModule& objects)
+{
+    Lumora::Rect viewport;
+    objects.GetViewport(viewport);
+    const std::vector<PObject*> drawn = DrawnInOrder(objects, viewport);
+    std::map<const PObject*, std::vector<size_t>> boards; // each board's drawn objects
+    for (size_t i = 0; i < drawn.size(); ++i)
+        if (const PObject* board = BoardOf(*drawn[i]))
+            boards[board].push_back(i);
+    std::map<uint32_t, int> open;
+    for (const auto& [board, parts] : boards) {
+        const auto was = boardsOpen_.find(board->GetId());
+        open[board->GetId()] = was == boardsOpen_.end() ? frames_ : was->second;
+    }
+    boardsOpen_ = std::move(open);
+    for (const auto& [earlier, under] : boards)
+        for (const auto& [later, over] : boards) {
+            if (boardsOpen_[earlier->GetId()] >= boardsOpen_[later->GetId()])
+                continue;
+            const auto drawnOver = [&](size_t a, size_t b) {
+                return a > b && Overlap(Lumora::ObjectModule::ScreenRect(drawn[a]->Geometry()),
+                                        Lumora::ObjectModule::ScreenRect(drawn[b]->Geometry()));
+            };
+            for (size_t b : over)
+                if (const auto a = std::find_if(under.begin(), under.end(), [&](size_t a) { return drawnOver(a, b); });
+                    a != under.end()) {
+                    Fault("board " + std::to_string(later->GetId()) + " " + std::to_string(earlier->GetId()),
+                          "frame " + std::to_string(frames_) + ": the board " + Describe(*drawn[b]) + " stands under " +
+                              Describe(*drawn[*a]) + " of a board opened before it");
+                    break;
+                }
+        }
 }
 
 // A list row's caption is text it drew for itself, which a fresh composition can only copy: each

@@ -14,6 +14,13 @@
 // row's width changes, equals its text drawn anew (text a widget drew for itself is otherwise only
 // copied by the fresh composition).
 //
+// And the rules of a reader, on the texts the planes drew (the check has them record their text
+// boxes while it lives): no text is drawn scaled (a plane holding text is drawn at 1:1); no text
+// stands over another text where nothing opaque drawn between hides the lower one, unless the
+// upper one is on a board (an object flagged OBJ_BOARD, or linked under one) that the lower is
+// not on; no picture is drawn over part of a text on its plane; and a board never stands under
+// (is drawn before, where they overlap) a board opened before it.
+//
 // Use: make one per run, Install it (the host window calls it after each shown frame) or call
 // Check with the window yourself, and read Faults(). Each distinct fault is kept once, with the
 // frame it was first seen in; with WriteFaultsTo each is also appended to a file as one line (a
@@ -83,6 +90,7 @@ private:
     // True when the fault is new.
     bool Fault(const std::string& key, const std::string& text);
     void CheckCaptions(Lumora::ObjectModule& objects);
+    void CheckBoards(Lumora::ObjectModule& objects);
     void SavePictures(const uint32_t* shown, const std::vector<uint32_t>& fresh, int width, int height);
 
     std::string name_, artifacts_, faultFile_;
@@ -91,6 +99,8 @@ private:
     int differing_ = 0;
     std::set<std::string> seen_;
     std::map<uint32_t, int> captionWidths_; // each list row's caption width when last checked
+    std::map<uint32_t, int> boardsOpen_;    // each shown board, by id: the frame it opened in
+    bool recordedTexts_ = false;            // whether planes recorded their texts before this check
     std::vector<std::string> faults_;
     std::vector<std::string> pictures_;
 };

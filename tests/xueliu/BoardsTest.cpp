@@ -312,7 +312,8 @@ protected:
     {
         auto* panel = engine_->Make<CMJSubSystem>();
         panel->SetName(kSubSystemName);
-        panel->SetBounds({kSurface.width - 300, 25, kSurface.width, kSurface.height});
+        const int width = engine_->Paint().GetWidth(), height = engine_->Paint().GetHeight();
+        panel->SetBounds({width - 300, 25, width, height});
         panel->OnSizeDone();
         engine_->Settle();
         return *panel;
@@ -1224,6 +1225,65 @@ TEST_P(ResultListTest, TheWheelReadsALongDetailThreeLinesANotchAndTheThumbShowsW
 INSTANTIATE_TEST_SUITE_P(TableSizes, ResultListTest,
                          ::testing::Values(mahjongtest::kSurfaces[0],
                                            mahjongtest::Surface{1280, 800, {4, 25, 990, 796}, kClass1024}),
+                         [](const auto& size) { return "Width" + std::to_string(size.param.width); });
+
+// The reader's rules of the screen check on this table, at the sizes that shrink it: a volume board
+// opened over the result stands above it, the seat panels' texts are drawn at 1:1 with the
+// auto-play mark clear of them, and a long name in the side panel's list stays in its column.
+class ReaderRulesTest : public ResultListTest {
+protected:
+    std::vector<std::string> Faults(const std::string& rule)
+    {
+        engine_->Settle();
+        screen_.Check(engine_->Objects(), engine_->Paint(), engine_->Paint().PresentBuffer().data());
+        std::vector<std::string> found;
+        std::copy_if(screen_.Faults().begin(), screen_.Faults().end(), std::back_inserter(found),
+                     [&](const std::string& f) { return f.find(rule) != std::string::npos; });
+        return found;
+    }
+    testsupport::ScreenCheck screen_{"reader", std::string(XL_BINARY_DIR) + "/artifacts"};
+};
+
+TEST_P(ReaderRulesTest, TheVolumeBoardOpensOverTheResultAndTheResultOverIt)
+{
+    PObject& volume = *scene_->volumeBoard;
+    const auto toggle = [&](bool open) {
+        if (volume.IsActive() != open)
+            scene_->OnBtnVolume();
+        return Faults("of a board opened before it");
+    };
+    EXPECT_THAT(toggle(true), ::testing::IsEmpty());
+    OpenResult(2);
+    EXPECT_THAT(Faults("of a board opened before it"), ::testing::IsEmpty());
+    toggle(false);
+    EXPECT_THAT(toggle(true), ::testing::IsEmpty());
+    OpenResult(3); // the next result, the volume board open above the last
+    ASSERT_TRUE(volume.IsActive());
+    EXPECT_THAT(Faults("of a board opened before it"), ::testing::IsEmpty());
+    EXPECT_GT(scene_->FirstBoardButton()->GetZ(), scene_->OpenBoard()->GetZ()) << "what stands on it rose with it";
+}
+
+TEST_P(ReaderRulesTest, TheSeatPanelsTextsAreDrawnWholeAtOneToOne)
+{
+    // With a character picture (any of our pictures stands for the hall's), as players have one.
+    CMJPlayer2& own = *scene_->players[kOwnSeat];
+    own.Refresh({"玩家一", 10000, true, "dice1_00", true});
+    own.SetAutoPlay(1);
+    EXPECT_THAT(Faults("drawn at"), ::testing::IsEmpty());
+    EXPECT_THAT(Faults("drawn over part of the text"), ::testing::IsEmpty());
+}
+
+TEST_P(ReaderRulesTest, ALongNameInTheSidePanelsListStaysInItsColumn)
+{
+    GameUserRecord& user = app_->MutableHallData().players[1];
+    user.SetUserId(1002);
+    user.SetChair(1);
+    user.SetName("西门吹雪大师兄二号");
+    SidePanel();
+    EXPECT_THAT(Faults("stands over"), ::testing::IsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(TableSizes, ReaderRulesTest, ::testing::Values(mahjongtest::kSurfaces[0], mahjongtest::kSurfaces[1]),
                          [](const auto& size) { return "Width" + std::to_string(size.param.width); });
 
 // The rows narrow for the scroll bar while the long row is unfolded and widen as it folds: through

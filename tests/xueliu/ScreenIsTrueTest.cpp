@@ -2,7 +2,9 @@
 // size (the viewport's left and top then lie at -1, as at some window sizes): a frame
 // painted as the engine paints passes; a stale pixel, an object moved without a repaint, a
 // visible object of a closed board and an object out of its board each fail, with the pictures
-// kept; a change that the next frame paints is not a fault yet.
+// kept; a change that the next frame paints is not a fault yet; and the reader's rules: a text
+// drawn scaled, a text over another's that nothing between hides, and a board drawn under one
+// opened before it each fail.
 #include "tests/support/EngineFixtures.h"
 #include "tests/support/SceneSupport.h"
 #include "tests/support/ScreenCheck.h"
@@ -214,6 +216,51 @@ TEST_F(ScreenIsTrue, WhatALineOfAListHoldsOutOfTheListFails)
     ASSERT_EQ(check_.Faults().size(), 1u);
     EXPECT_THAT(check_.Faults()[0], ::testing::HasSubstr("#" + std::to_string(detail->GetId())));
     EXPECT_THAT(check_.Faults()[0], ::testing::HasSubstr("runs out of Lumora::CXyChatBox"));
+}
+
+TEST_F(ScreenIsTrue, TextsScaledOrOverAnothersAndABoardUnderAnEarlierOneFail)
+{
+    const auto text = [&](double x, const char* words) {
+        PlaneObject* p = Square(x, 40, 40, 0x0000FF);
+        p->SetFont(12, 400, "宋体");
+        p->DrawTextLine(2, 2, words);
+        p->Redraw();
+        return p;
+    };
+    const auto faults = [&](const char* what) {
+        size_t n = 0;
+        for (const testsupport::RuleFault& f : testsupport::ObjectRuleFaults(*objects_))
+            n += f.text.find(what) != std::string::npos;
+        return n;
+    };
+    PlaneObject* lower = text(40, "under");
+    PlaneObject* between = Square(42, 28, 12, 0x00FF00); // opaque over where the texts meet
+    PlaneObject* upper = text(50, "over");
+    EXPECT_EQ(faults("stands over"), 0u);
+    between->Deactivate();
+    EXPECT_EQ(faults("stands over the text \"under\""), 1u);
+    upper->AddFlags(OBJ_BOARD); // a board stands above the table's texts
+    EXPECT_EQ(faults("stands over"), 0u);
+    upper->AddChild(lower, 0); // but not above its own
+    EXPECT_EQ(faults("stands over the text \"under\""), 1u);
+    lower->SetSize(32, 32);
+    EXPECT_EQ(faults("drawn at 0.80 x 0.80"), 1u);
+    for (PlaneObject* p : {lower, between, upper}) {
+        p->Deactivate();
+        p->Redraw();
+    }
+    // A board opened later and drawn under the earlier one where they meet.
+    PlaneObject* earlier = Square(150, 100, 30, 0x808080);
+    earlier->AddFlags(OBJ_BOARD);
+    loop_->Advance(20);
+    PlaneObject* later = Square(160, 110, 30, 0x404040);
+    later->AddFlags(OBJ_BOARD);
+    later->SetZ(earlier->GetZ() - 1);
+    later->Redraw();
+    loop_->Advance(20);
+    ASSERT_EQ(check_.Faults().size(), 1u);
+    EXPECT_THAT(check_.Faults()[0], ::testing::HasSubstr("#" + std::to_string(later->GetId())));
+    EXPECT_THAT(check_.Faults()[0], ::testing::HasSubstr("of a board opened before it"));
 }
 
 } // namespace
