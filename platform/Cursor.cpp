@@ -264,10 +264,11 @@ std::optional<Cursor> Cursor::FromFile(const std::string& path)
 
 std::optional<Cursor> Cursor::FromProgramResource(int id)
 {
-    const std::string base = ProgramFolder() + "cursors/" + std::to_string(id);
-    if (auto c = FromFile(base + ".cur"))
-        return c;
-    return FromFile(base + ".ani");
+    for (const char* kind : {".cur", ".ani"})
+        if (const std::string file = ShippedFile("cursors/" + std::to_string(id) + kind); !file.empty())
+            if (auto c = FromFile(file))
+                return c;
+    return std::nullopt;
 }
 
 } // namespace platform

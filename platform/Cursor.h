@@ -28,7 +28,7 @@ public:
     static std::optional<Cursor> FromFileBytes(std::span<const uint8_t> bytes);
     static std::optional<Cursor> FromFile(const std::string& path);
     // A cursor the program ships in place of one compiled into it: "cursors/<id>.cur" or
-    // "cursors/<id>.ani" in the program folder.
+    // "cursors/<id>.ani" where ShippedFile finds it.
     static std::optional<Cursor> FromProgramResource(int id);
 
     bool IsSystem() const { return !frames_; }

@@ -7,6 +7,7 @@
 #include "platform/DisplayWindow.h"
 #include "platform/DisplayWindowHandler.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -52,6 +53,12 @@ protected:
     void MarkDestroyed();
 
     uint32_t MouseFlags() const;
+    // The rectangle grown at its right and bottom to the style's smallest size.
+    Rect AtLeastSmallest(const Rect& rect) const
+    {
+        return {rect.left, rect.top, rect.left + std::max(rect.Width(), style_.minWidth),
+                rect.top + std::max(rect.Height(), style_.minHeight)};
+    }
     // The back end shows or hides its pointer when the counter crosses zero.
     virtual void ApplyCursorVisible(bool visible) = 0;
     virtual bool CapturedNow() const = 0;

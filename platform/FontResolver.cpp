@@ -132,21 +132,7 @@ int FontResolver::FaceFor(const FontChain& chain, char32_t codePoint) const
     return -1;
 }
 
-std::string DefaultFontAliasFile()
-{
-    const std::string relative = "assets/fonts/cjk-aliases.conf";
-    // The hall runs the program in a folder of its own, which holds the skins but not the files
-    // the program ships with: those stand beside the executable.
-    for (const std::string& folder : {ProgramFolder(), ExecutableFolder()})
-        if (FileExists(folder + relative))
-            return folder + relative;
-    if (const char* source = std::getenv("XL_SOURCE_DIR")) {
-        const std::string path = std::string(source) + "/" + relative;
-        if (FileExists(path))
-            return path;
-    }
-    return {};
-}
+std::string DefaultFontAliasFile() { return ShippedFile("assets/fonts/cjk-aliases.conf"); }
 
 } // namespace platform
 

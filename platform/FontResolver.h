@@ -48,8 +48,7 @@ private:
     std::map<std::string, FontChain> chains_;
 };
 
-// The default location of the alias file: assets/fonts/cjk-aliases.conf under the program's
-// folder, beside the executable, or under XL_SOURCE_DIR (a build tree run from its source checkout).
+// The default location of the alias file: assets/fonts/cjk-aliases.conf where ShippedFile finds it.
 std::string DefaultFontAliasFile();
 
 } // namespace platform

@@ -7,7 +7,7 @@
 namespace platform {
 
 HeadlessWindow::HeadlessWindow(const Rect& screenRect, const WindowStyle& style)
-    : DisplayWindowBase(style), screen_(screenRect), restored_(screenRect), visible_(style.visible)
+    : DisplayWindowBase(style), screen_(AtLeastSmallest(screenRect)), restored_(screen_), visible_(style.visible)
 {
     ResizeBuffer();
 }
@@ -29,8 +29,9 @@ PixelStore HeadlessWindow::LendPixels()
     return {pixels_.data(), pixelsWidth_, pixelsHeight_, pixelsVersion_};
 }
 
-void HeadlessWindow::Move(const Rect& screenRect)
+void HeadlessWindow::Move(const Rect& requested)
 {
+    const Rect screenRect = AtLeastSmallest(requested);
     const bool resized = screenRect.Width() != screen_.Width() || screenRect.Height() != screen_.Height();
     screen_ = screenRect;
     if (!minimised_)

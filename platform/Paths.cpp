@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <mutex>
 #include <system_error>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -47,6 +48,20 @@ std::string ExecutableFolder()
     if (ec)
         return "./";
     return WithSlash(exe.parent_path().string());
+}
+
+std::string ShippedFile(std::string_view relative)
+{
+    std::vector<std::string> folders{ProgramFolder(), ExecutableFolder()};
+    if (const char* source = std::getenv("XL_SOURCE_DIR"); source && *source)
+        folders.push_back(WithSlash(source));
+    for (const std::string& folder : folders) {
+        std::error_code ec;
+        const std::string path = folder + std::string(relative);
+        if (std::filesystem::is_regular_file(path, ec))
+            return path;
+    }
+    return {};
 }
 
 void SetProgramFolder(std::string folder)

@@ -13,6 +13,11 @@ void SetProgramFolder(std::string folder); // empty restores the default
 // The folder of the running executable itself, ending in '/', whatever the program folder is:
 // where the files the program ships with stand (the hall runs it with another program folder).
 std::string ExecutableFolder();
+// A file the program ships with (`relative` to a folder, with slashes): under the program
+// folder, else beside the executable (the hall runs the program in a folder of its own, which
+// holds the skins but not these files), else under XL_SOURCE_DIR (a build tree run from its
+// source checkout). Empty when none holds it.
+std::string ShippedFile(std::string_view relative);
 
 // The folder for temporary files (TMPDIR or /tmp), ending in '/'.
 std::string TempFolder();

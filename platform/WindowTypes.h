@@ -82,6 +82,10 @@ struct WindowStyle {
     bool borderless = true;         // the frame draws its own caption
     bool resizable = false;
     bool visible = true;
+    // The smallest client area the window takes (0: no limit): the user cannot drag it smaller,
+    // and a move asking for less gets this much.
+    int minWidth = 0;
+    int minHeight = 0;
 };
 
 enum class MessageBoxButtons { Ok, OkCancel, YesNo, YesNoCancel };

@@ -22,6 +22,8 @@ constexpr int kIconWidth = 32;
 constexpr int kIconHeight = 30;
 constexpr int kFontSize = 12;
 constexpr int kTextDrop = 12; // the texts' top edge below the row band's top
+constexpr int kNameInset = 34; // the name after the icon cell
+constexpr int kTextInset = 4;
 
 std::string Format(const char* format, auto... values)
 {
@@ -257,13 +259,22 @@ void CCyUserList::DrawCells(const UserRow& row, int top)
                 if (icon.height > 0)
                     body_->DrawPicture(icon, x, top, icon.width * kIconHeight / icon.height, kIconHeight, 0, 1.0);
             }
-            body_->DrawTextLine(x + 34, textTop, cell.text);
+            DrawCellText(cell.text, x + kNameInset, x + column.width, textTop);
         } else if (!cell.text.empty()) {
-            body_->DrawTextLine(x + 4, textTop, cell.text);
+            DrawCellText(cell.text, x + kTextInset, x + column.width, textTop);
         }
         if (cell.advance)
             x += column.width;
     }
+}
+
+void CCyUserList::DrawCellText(const std::string& text, int left, int right, int top)
+{
+    // A name may take 32 bytes and an amount many digits: what does not fit its column is cut,
+    // so that it never runs over the next column's text.
+    const std::string fitted = body_->FitText(text, right - left);
+    if (!fitted.empty())
+        body_->DrawTextLine(left, top, fitted);
 }
 
 int CCyUserList::RowAt(int x, int y)

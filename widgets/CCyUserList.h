@@ -80,6 +80,8 @@ private:
     // The selected row's user id when it names a user, else 0.
     uint32_t SelectedUser() const;
     void DrawCells(const UserRow& row, int top);
+    // One cell's text, from `left`, cut with "…" to end by `right` (surface pixels).
+    void DrawCellText(const std::string& text, int left, int right, int top);
     void OnRowPress(int row);
     void OnRowMove(int row);
     void OnRowLeave();

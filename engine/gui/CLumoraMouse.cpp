@@ -18,8 +18,9 @@ void CLumoraMouse::SetCursorApplier(CursorApplier applier) { Applier() = std::mo
 std::optional<platform::Cursor> CLumoraMouse::LoadResourceCursor(int32_t resourceId)
 {
     const int id = resourceId & 0xFFFF;
-    if (auto shipped = platform::Cursor::FromFile(platform::ProgramFolder() + "assets/cursors/" + std::to_string(id) + ".cur"))
-        return shipped;
+    if (const std::string file = platform::ShippedFile("assets/cursors/" + std::to_string(id) + ".cur"); !file.empty())
+        if (auto shipped = platform::Cursor::FromFile(file))
+            return shipped;
     return platform::Cursor::FromProgramResource(id);
 }
 

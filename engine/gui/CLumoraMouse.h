@@ -20,7 +20,8 @@ inline constexpr int kSystemArrowCursor = 32512;
 inline constexpr int kSystemHandCursor = 32649;
 
 // Cursors the program ships as files in place of ones compiled into it:
-// "assets/cursors/<resource id>.cur" under the program folder.
+// "assets/cursors/<resource id>.cur" under the program folder or beside the executable
+// (platform::ShippedFile).
 inline constexpr int kArrowCursorResource = 130;
 inline constexpr int kHandCursorResource = 131;
 

@@ -6,6 +6,7 @@
 #include "engine/object/PObject.h"
 #include "platform/DisplayWindow.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace Lumora {
@@ -227,6 +228,7 @@ void InputModule::PressDown(bool left, int x, int y)
     UpdateInputData(x, y);
     data_.flags &= ~INPUT_LONG_PRESS;
     data_.flags |= left ? INPUT_LEFT_HELD : INPUT_RIGHT_HELD;
+    TellPressWatchers();
     if (!left) {
         ToBoth(EV_RBUTTON_DOWN, hovered_);
         return;
@@ -246,6 +248,20 @@ void InputModule::PressDown(bool left, int x, int y)
     }
     if (!KeepsKeysThroughPress(hovered_))
         SetFocus(hovered_);
+}
+
+void InputModule::WatchPresses(const EventRecord& record)
+{
+    const auto same = [&](const EventRecord& w) { return w.target == record.target && w.code == record.code; };
+    if (std::none_of(pressWatchers_.begin(), pressWatchers_.end(), same))
+        pressWatchers_.push_back(record);
+}
+
+void InputModule::TellPressWatchers()
+{
+    std::erase_if(pressWatchers_, [this](const EventRecord& watcher) { return !Find(watcher.target); });
+    for (const EventRecord& watcher : pressWatchers_)
+        PostInput(watcher, true);
 }
 
 bool InputModule::KeepsKeysThroughPress(uint32_t pressed) const

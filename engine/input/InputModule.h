@@ -87,6 +87,9 @@ public:
     virtual void HookEvent(uint32_t code, const EventRecord& hook);
     virtual void UnhookEvent(uint32_t code);
     virtual int SendMouseEvent(uint32_t code, uint32_t objectId);
+    // The record's target is told of every press in the window (either button), wherever it
+    // lands and before what it lands on, with the input state; until the target is gone.
+    void WatchPresses(const EventRecord& record);
 
     void GetInputData(InputData& out) const { out = data_; }
     uint32_t SetHookTarget(uint32_t objectId);
@@ -107,6 +110,7 @@ private:
     void ToBoth(uint32_t code, uint32_t other);
     int PostInput(const EventRecord& record, bool withInputData);
     void PressDown(bool left, int x, int y);
+    void TellPressWatchers();
     void Release(bool left, int x, int y);
     void CheckPointerInWindow();
     // The focus moved without remembering the holder it leaves.
@@ -145,6 +149,7 @@ private:
     int clientY_ = 0;
     platform::DisplayWindow* window_ = nullptr;
     std::unordered_set<EventRecord*> outstanding_;  // posted records not yet handed back
+    std::vector<EventRecord> pressWatchers_;
 };
 
 } // namespace Lumora

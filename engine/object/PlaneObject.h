@@ -75,8 +75,11 @@ public:
     void DrawMarkupText(std::string_view text, int x, int width, int height);
     uint32_t GetPenColour() const { return style_.colour; }
     int MeasureText(std::string_view text, int width);
-    // How wide one line of plain text (no markup) draws with the plane's style.
-    int TextWidth(std::string_view text) const;
+    // How wide the text lies on one line in the plane's style, in pixels.
+    int TextWidth(std::string_view text);
+    // The text whole when it is at most `width` pixels wide; else as many of its first
+    // characters as fit with "…" after them; empty when not even "…" fits.
+    std::string FitText(std::string_view text, int width);
     uint32_t GetImageKeyColour() const { return image_ ? image_->transparent : kColourKey; }
     uint32_t GetBackgroundColour() const { return background_; }
     uint32_t GetPixelColour(int x, int y) const;

@@ -4,9 +4,11 @@
 #include "engine/text/TextSurface.h"
 
 #include "platform/Charset.h"
+#include "platform/GbkWalk.h"
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace Lumora {
 namespace {
@@ -44,20 +46,15 @@ void PlaneObject::DrawTextLine(int x, int y, std::string_view text)
     MarkChanged();
 }
 
-int PlaneObject::TextWidth(std::string_view text) const
+void PlaneObject::DrawTextCentred(int x, int y, std::string_view text)
 {
     int width = 0;
     for (size_t i = 0; i < text.size();) {
-        const bool pair = IsPair(text, i);
+        const bool pair = static_cast<unsigned char>(text[i]) > 128 && i + 1 < text.size();
         width += CharacterWidth(pair);
         i += pair ? 2 : 1;
     }
-    return width;
-}
-
-void PlaneObject::DrawTextCentred(int x, int y, std::string_view text)
-{
-    DrawTextLine(x - TextWidth(text) / 2, y - style_.size / 2, text);
+    DrawTextLine(x - width / 2, y - style_.size / 2, text);
 }
 
 void PlaneObject::DrawTextWrapped(std::string_view text, int y)
@@ -181,6 +178,35 @@ int PlaneObject::MeasureText(std::string_view text, int width)
         return 0;
     TextSurface::StyledCall call(*text_, style_);
     return text_->MeasureText(width, text);
+}
+
+int PlaneObject::TextWidth(std::string_view text)
+{
+    if (!text_)
+        return 0;
+    TextSurface::StyledCall call(*text_, style_);
+    // Wide enough that the line never wraps.
+    text_->MeasureText(TextSurface::kMeasureHeight, text);
+    return std::max(0, text_->Widest() - style_.rightMargin - std::max(0, style_.leftMargin));
+}
+
+std::string PlaneObject::FitText(std::string_view text, int width)
+{
+    if (TextWidth(text) <= width)
+        return std::string(text);
+    static constexpr std::string_view kEllipsis = "…";
+    // The starts of the characters, so that the cut never splits a two-byte one.
+    std::vector<size_t> starts;
+    for (size_t i = 0; i < text.size(); i += platform::GbkCharLength(text, i))
+        starts.push_back(i);
+    while (!starts.empty()) {
+        std::string cut(text.substr(0, starts.back()));
+        starts.pop_back();
+        cut += kEllipsis;
+        if (TextWidth(cut) <= width)
+            return cut;
+    }
+    return {};
 }
 
 } // namespace Lumora

@@ -13,7 +13,7 @@ int SidePanelWidth(bool fillsWorkArea, int workAreaWidth)
     return std::max(2 * workAreaWidth / 9, kNarrowPanelWidth);
 }
 
-int RestoredWidth(int workAreaWidth) { return workAreaWidth >= kWideWorkArea ? 1050 : 800; }
+int RestoredWidth(int workAreaWidth) { return workAreaWidth >= kWideWorkArea ? kWideRestoredWidth : kNarrowRestoredWidth; }
 
 int LayoutWidthMode(bool fillsWorkArea, int workAreaWidth)
 {

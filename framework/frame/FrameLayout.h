@@ -12,6 +12,12 @@ inline constexpr int kNarrowPanelWidth = 250;
 inline constexpr int kWidePanelWidth = 282;
 inline constexpr int kWideWorkArea = 1280;
 inline constexpr int kRestoredHeight = 600;
+inline constexpr int kNarrowRestoredWidth = 800;
+inline constexpr int kWideRestoredWidth = 1050;
+// The smallest size the frame lays out well (its smallest restored size): the main window is
+// never made smaller.
+inline constexpr int kSmallestWidth = kNarrowRestoredWidth;
+inline constexpr int kSmallestHeight = kRestoredHeight;
 
 // 250 in the restored size; in a window that fills its work area 282 from 1280 pixels on,
 // else two ninths of the work area but at least 250.

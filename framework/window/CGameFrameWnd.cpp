@@ -9,6 +9,7 @@
 #include "framework/connection/CGameConnect.h"
 #include "framework/connection/Record.h"
 #include "framework/frame/FrameEvents.h"
+#include "framework/frame/FrameLayout.h"
 #include "framework/notify/CGameNotify.h"
 #include "framework/notify/NotifyEvents.h"
 #include "framework/scene/GameWinApp.h"
@@ -20,6 +21,8 @@
 #include "platform/Window.h"
 #include "widgets/SidePanelObjects.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr uint32_t kLostBoxFlags = framework::DLG_TWO_BUTTONS | framework::DLG_ICON | framework::DLG_ICON_ANIMATED;
@@ -27,11 +30,6 @@ static_assert(kLostBoxFlags == 0x31);
 constexpr int kLostBoxSeconds = 30;
 constexpr int kLeaveBoxSeconds = 5;
 constexpr int kPlayerQuitSeconds = 3;
-// The frame UI's preferred size when it is not maximised.
-constexpr int kNarrowWorkArea = 1280;
-constexpr int kNarrowWidth = 800;
-constexpr int kWideWidth = 1050;
-constexpr int kRestoredHeight = 600;
 
 IGameWinApp* App() { return GetGameWinApp(); }
 IGameAppAccess* Access() { return GetGameAppAccess(); }
@@ -63,6 +61,9 @@ bool CGameFrameWnd::Create(const std::string& gbkTitle, const platform::WindowSt
 {
     platform::WindowStyle undecorated = style;
     undecorated.borderless = true;
+    // Smaller, the result board would cover the seats and the own melds start left of the window.
+    undecorated.minWidth = std::max(style.minWidth, framework::kSmallestWidth);
+    undecorated.minHeight = std::max(style.minHeight, framework::kSmallestHeight);
     return CLumoraWnd::Create(gbkTitle, undecorated, rect);
 }
 
@@ -352,8 +353,9 @@ platform::Rect CGameFrameWnd::GetMaximisedRect() const
     IGameWinApp* app = App();
     if (!app || !app->GetGameFrame() || GetGameFrameState() != 0)
         return work;
-    const int width = work.Width() < kNarrowWorkArea ? kNarrowWidth : kWideWidth;
-    return {work.left, work.top, work.left + width, work.top + kRestoredHeight};
+    // The frame UI's preferred size when it is not maximised.
+    return {work.left, work.top, work.left + framework::RestoredWidth(work.Width()),
+            work.top + framework::kRestoredHeight};
 }
 
 void CGameFrameWnd::OnSettingChange()

@@ -201,6 +201,7 @@ void CMJPlayer2::Draw()
         if (look.marks[i].image)
             parts.marks[i] = {look.marks[i].width, look.marks[i].height};
     parts.measure = [this](std::string_view text) { return plane_->TextWidth(text); };
+    parts.fit = [this](std::string_view text, int width) { return plane_->FitText(text, width); };
     layout_ = LayOutPanel(parts, plane_->Style().size);
     const Rect& face = layout_.character;
     if (face.right > face.left)

@@ -1,8 +1,6 @@
 // The seat panel's layout: rows, marks right-aligned in them, the name cut to what is left.
 #include "mahjong/controls/PanelLayout.h"
 
-#include "platform/GbkWalk.h"
-
 #include <algorithm>
 
 namespace Lumora {
@@ -10,23 +8,6 @@ namespace {
 
 constexpr int kEdge = 3; // between the panel's frame and its parts
 constexpr int kGap = 2; // between parts side by side
-constexpr const char* kCut = "…";
-
-// The longest start of the name that fits `room` with "…" after it (the whole name if it fits).
-std::string CutName(const std::string& name, int room, const std::function<int(std::string_view)>& measure)
-{
-    if (measure(name) <= room)
-        return name;
-    std::string cut;
-    for (size_t i = 0; i < name.size();) {
-        const size_t step = platform::GbkCharLength(name, i);
-        if (measure(name.substr(0, i + step) + kCut) > room)
-            break;
-        i += step;
-        cut = name.substr(0, i);
-    }
-    return cut.empty() && measure(kCut) > room ? std::string{} : cut + kCut;
-}
 
 // `allBesideAmount`: the whole amount and every mark found room in the amount's row.
 PanelLayout LayOut(const PanelParts& p, int fontSize, bool picture, bool& allBesideAmount)
@@ -62,7 +43,7 @@ PanelLayout LayOut(const PanelParts& p, int fontSize, bool picture, bool& allBes
         if (row == 0)
             nameRight = x;
     }
-    out.name = CutName(p.name, nameRight - textLeft, p.measure);
+    out.name = p.fit(p.name, nameRight - textLeft);
     const int nameTop = lineTop(rows[0], fontSize);
     out.nameBox = {textLeft, nameTop, textLeft + p.measure(out.name), nameTop + fontSize};
     return out;

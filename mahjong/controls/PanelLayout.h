@@ -23,6 +23,8 @@ struct PanelParts {
     std::string amountShort; // the digits alone, for a panel too narrow for the label
     std::array<std::pair<int, int>, 4> marks{}; // width and height; 0 wide: not shown
     std::function<int(std::string_view)> measure; // a line's width at the panel's font size
+    // The text whole where it fits the width, else cut with "…".
+    std::function<std::string(std::string_view, int)> fit;
 };
 
 struct PanelLayout {

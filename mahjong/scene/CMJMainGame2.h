@@ -133,6 +133,8 @@ public:
     void HideStartButton();
     virtual void OnEvent80000111();
     virtual void OnBtnAutoPlay();
+    // Whether the press a record reports (with its input state) landed on the button.
+    bool PressOnButton(const EventRecord& record, int slot);
     virtual void OnBtnSortHand();
     virtual void OnBtnVolume();
     virtual void OnVolumeSlider(uintptr_t p1, uintptr_t p2);

@@ -2,6 +2,7 @@
 // table model's hooks that reach the engine, the application and the sound.
 #include "mahjong/scene/CMJMainGame2.h"
 
+#include "engine/input/InputModule.h"
 #include "engine/object/PictureObject.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/util/EngineLog.h"
@@ -219,10 +220,13 @@ void CMJMainGame2::CreateSlogan()
 
 void CMJMainGame2::CreateExtraControls()
 {
-    // A press anywhere on the table (either button) tells the scene, which ends auto-play. The
-    // felt is the frame's background, which no press finds: the felt object, which draws
-    // nothing, lies under everything of the table to take them (PlaceFelt); the tiles tell the
-    // scene themselves (CreateCards).
+    // A press anywhere in the window (either button) tells the scene, which ends auto-play: on
+    // a seat's panel, the skill bar or the side panel as well as on the table, and before what
+    // it lands on does its own work. The felt is the frame's background, which no press finds:
+    // the felt object, which draws nothing, lies under everything of the table to take them
+    // (PlaceFelt); the tiles tell the scene themselves (CreateCards).
+    if (auto* input = dynamic_cast<InputModule*>(GetInputModule()))
+        input->WatchPresses(EventRecord{GetId(), EV_CLICK_ANYWHERE, 0, 0});
     felt_ = Own(NewObject());
     for (uint32_t press : {EV_LBUTTON_DOWN, EV_RBUTTON_DOWN})
         if (felt_)

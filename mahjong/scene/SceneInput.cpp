@@ -9,6 +9,7 @@
 #include "mahjong/scene/CMyParticle.h"
 #include "framework/frame/FrameApp.h"
 #include "widgets/AppServices.h"
+#include "widgets/CXyStandButton.h"
 
 namespace Lumora {
 
@@ -43,7 +44,8 @@ int CMJMainGame2::OnEvent(const EventRecord& record)
     case EV_USER_LEAVE: OnUserLeave(record.param1); return 1;
     case EV_TABLE_ARRANGED: OnTableArranged(); return 1;
     case EV_CLICK_ANYWHERE:
-        if (autoPlay)
+        // The auto-play button ends it itself, once.
+        if (autoPlay && !PressOnButton(record, kBtnAutoPlay))
             OnBtnAutoPlay();
         return 1;
     case EV_SCENE_EVENT_111: OnEvent80000111(); return 1;
@@ -56,6 +58,15 @@ int CMJMainGame2::OnEvent(const EventRecord& record)
         break;
     }
     return CMainGame::OnEvent(record);
+}
+
+bool CMJMainGame2::PressOnButton(const EventRecord& record, int slot)
+{
+    CXyStandButton* button = buttons[size_t(slot)];
+    if (!button || !record.param2)
+        return false;
+    const uint32_t pressed = reinterpret_cast<const InputData*>(record.param2)->hovered;
+    return pressed == button->GetId() || (button->GetBody() && pressed == button->GetBody()->GetId());
 }
 
 int CMJMainGame2::OnCommand(const EventRecord& record)

@@ -125,10 +125,11 @@ public:
     ~SdlWindow() override { Destroy(); }
 
     void Show(bool visible) override { visible ? SDL_ShowWindow(window_) : SDL_HideWindow(window_); }
-    void Move(const Rect& r) override
+    void Move(const Rect& requested) override
     {
         if (!window_)
             return;
+        const Rect r = AtLeastSmallest(requested);
         SDL_SetWindowPosition(window_, r.left, r.top);
         SDL_SetWindowSize(window_, std::max(1, r.Width()), std::max(1, r.Height()));
         SyncSize(true); // setting a size drops the surface even when the size stays
@@ -377,6 +378,11 @@ private:
     {
         switch (w.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // Without a window manager to keep to the smallest size, a resize by another program
+            // may go below it: the window takes that size back before it lays out again.
+            if (w.data1 < style_.minWidth || w.data2 < style_.minHeight)
+                SDL_SetWindowSize(window_, std::max(int(w.data1), style_.minWidth),
+                                  std::max(int(w.data2), style_.minHeight));
             SyncSize(true);
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
@@ -597,6 +603,8 @@ std::unique_ptr<DisplayWindow> CreateRealWindow(const std::string& gbkTitle, con
                                      std::max(1, rect.Height()), flags);
     if (!w)
         return nullptr;
+    if (style.minWidth > 0 || style.minHeight > 0)
+        SDL_SetWindowMinimumSize(w, std::max(1, style.minWidth), std::max(1, style.minHeight));
     // A window made hidden is built before it is shown, often while the program waits for
     // others: its pixel memory is made and touched now rather than at its first paint.
     if (!style.visible)

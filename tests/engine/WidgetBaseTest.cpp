@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace Lumora;
 using testsupport::Recorder;
 
@@ -211,6 +213,13 @@ TEST_F(CursorObject, ShippedResourceCursorsLoadFromTheProgramFolder)
     EXPECT_NE(shown.back(), *arrow);
     EXPECT_NE(mouse_->AddSystemCursor(kSystemHandCursor, 1), nullptr);
     EXPECT_EQ(mouse_->AddSystemCursor(kSystemHandCursor, 1), nullptr);
+    // No cursors in the hall's run folder, nor a checkout: the ones beside the program are found.
+    platform::SetProgramFolder(testing::TempDir());
+    unsetenv("XL_SOURCE_DIR");
+    const platform::Cursor* hand = mouse_->AddCursorFromResource(kHandCursorResource, 2);
+    platform::SetProgramFolder("");
+    setenv("XL_SOURCE_DIR", XL_SOURCE_DIR, 1);
+    EXPECT_TRUE(hand && !hand->IsSystem());
 }
 
 } // namespace

@@ -590,6 +590,7 @@ TEST(Scene, EachSkillBarButtonAnswersARealClick)
     EXPECT_THAT(rig.app.notices, ::testing::Contains("游戏托管已启动,单击鼠标解除!"));
     click(CMJMainGame2::kBtnVolume);
     EXPECT_TRUE(s.volumeBoard->IsActive());
+    EXPECT_EQ(s.autoPlay, 0) << "a press on the skill bar ends auto-play, and its button still works";
     if (std::getenv("XL_SCREENSHOTS"))
         mahjongtest::SaveScreenshot(rig.engine, kSurfaces[0].width, kSurfaces[0].height, "scene_skillbar");
     // The volume board's own button answers too: silence.
@@ -601,6 +602,13 @@ TEST(Scene, EachSkillBarButtonAnswersARealClick)
     EXPECT_TRUE(s.sortPicture->IsActive());
     rig.engine.Run(2000);
     EXPECT_EQ(std::count(s.calls.begin(), s.calls.end(), sortNow), sorts + 1);
+    // Past the cool-down, the auto-play button ends auto-play itself, once.
+    rig.engine.Run(11000);
+    click(CMJMainGame2::kBtnAutoPlay);
+    ASSERT_EQ(s.autoPlay, 1);
+    click(CMJMainGame2::kBtnAutoPlay);
+    EXPECT_EQ(s.autoPlay, 0);
+    EXPECT_EQ(rig.app.notices.back(), "游戏托管已解除!");
     s.SetSoundSettings(nullptr);
 }
 

@@ -214,6 +214,10 @@ TEST_F(Fixture, MinimiseReportsZeroSizeAndRestoreRepaintsEverything)
     w.Resize(40, 30);
     EXPECT_EQ((std::vector<std::string>{"size 0x0", "size 100x50", "size 40x30"}), rec.log);
     EXPECT_EQ((platform::Point{15, 22}), w.ClientToScreen({5, 2}));
+    // A window with a smallest size is never made smaller.
+    HeadlessWindow kept({0, 0, 50, 50}, {.minWidth = 60, .minHeight = 40});
+    kept.Resize(40, 30);
+    EXPECT_EQ((Rect{0, 0, 60, 40}), kept.ScreenRect());
 }
 
 TEST_F(Fixture, CursorCounterCursorsConfinementAndBoxesAreRecorded)

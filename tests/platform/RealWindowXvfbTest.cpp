@@ -161,6 +161,22 @@ TEST_F(RealWindowXvfb, AMessageToAWindowThatHasGoneLeavesTheProgramRunning)
     window.reset();
 }
 
+// A window with a smallest size (the frame's 800 x 600) keeps it when another program resizes it
+// below (no window manager keeps to the hint here).
+TEST_F(RealWindowXvfb, AWindowIsNeverSmallerThanItsSmallestSize)
+{
+    auto window = platform::CreateRealWindow("xl-smallest", {0, 0, 640, 480}, {.minWidth = 800, .minHeight = 600});
+    ASSERT_TRUE(window);
+    ASSERT_EQ(0, std::system("xdotool search --name '^xl-smallest$' windowsize 640 480"));
+    const auto ticker = platform::MakeWindow([](platform::WindowId, uint32_t, uintptr_t, intptr_t) { return intptr_t{0}; });
+    ASSERT_TRUE(platform::StartTimer(ticker, 1, 10));
+    EXPECT_TRUE(RunUntil([&] {
+        return window->ClientWidth() == 800 &&
+            std::system("xdotool search --name '^xl-smallest$' getwindowgeometry | grep -q ' 800x600'") == 0;
+    }));
+    platform::DestroyWindow(ticker);
+}
+
 // Whether another client holds the pointer: a grab of one's own is refused then.
 bool PointerHeldElsewhere(Display* d)
 {

@@ -358,6 +358,41 @@ TEST_F(UserListTest, HallRecordsWithBadChairsAndUnterminatedTextsAreDrawnSafely)
     EXPECT_FALSE(list->GetMenu()->GetItem(CCyUserList::ITEM_LOOK_ON)->IsEnabled());
 }
 
+// With the side panel's columns, at every width the panel gives the list (and one narrower than
+// the columns), each text stays inside its column: a nine-character name and a long amount are cut
+// with "…".
+TEST_F(UserListTest, EachTextStaysInsideItsColumnAtEveryWidth)
+{
+    PlaneObject::RecordTexts(true);
+    struct Off {
+        ~Off() { PlaneObject::RecordTexts(false); }
+    } off;
+    app_.SeatPlayer(0, 1001, "a东方不败小师妹"); // a cut between a character's two bytes would fit
+    app_.SeatPlayer(1, 1002, "西门吹雪大师兄二号").SetSilver(9700);
+    GameUserRecord& hammer = app_.SeatPlayer(3, 1004, "HammerMan mm");
+    hammer.SetScore(-1234567);
+    hammer.SetSilver(12345678);
+    const int widths[] = {94, 40, 50, 50};
+    for (int listWidth : {200, 250, 282}) {
+        auto* bar = E().Make<CCyPlayerListBar>();
+        for (int kind = 0; kind < 4; ++kind)
+            bar->AddColumn(kind, widths[kind], "", 0, 0, 0);
+        bar->SetSize(listWidth, 200);
+        bar->MoveTo(400, 300);
+        bar->CreateFromSkin();
+        std::vector<std::string> cut;
+        for (const PlaneObject::TextBox& t : bar->GetList()->GetPlane()->TextBoxes()) {
+            int left = 0, column = 0;
+            while (column < 3 && t.box.left >= left + widths[column])
+                left += widths[column++];
+            EXPECT_LE(t.box.right, left + widths[column]) << listWidth << " " << t.text;
+            if (t.text.ends_with("…"))
+                cut.push_back(t.text);
+        }
+        EXPECT_EQ(cut, (std::vector<std::string>{"a东方不…", "西门吹雪…", "HammerMa…", "-123…", "12345…"})) << listWidth;
+    }
+}
+
 TEST_F(UserListTest, ScrollingMovesTheListByRowsAndTheHeaderWithIt)
 {
     for (size_t k = 0; k < 20; ++k)

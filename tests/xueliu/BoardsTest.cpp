@@ -1732,7 +1732,7 @@ TEST_F(BoardsTest, AfterAnOwnPengTheThrowGoesWithAClickBeforeAndAfterTheClockRun
 }
 
 // A press anywhere on the table ends auto-play: on the felt (the frame's background, which no
-// object drew, so the press found nothing), with either button, or on a tile.
+// object drew, so the press found nothing), with either button, on a tile or on a seat's panel.
 TEST_F(BoardsTest, APressAnywhereOnTheTableEndsAutoPlay)
 {
     Step(CGameNotifyEx::kMissingSuits, {2, 0, 0, 0}, 16);
@@ -1740,12 +1740,19 @@ TEST_F(BoardsTest, APressAnywhereOnTheTableEndsAutoPlay)
     const auto wall = std::find_if(scene_->pool.begin(), scene_->pool.end(),
                                    [](const CMJCard2* t) { return t && t->state == kTileWall && t->IsActive(); });
     ASSERT_NE(wall, scene_->pool.end());
+    GameUserRecord& user = app_->MutableHallData().players[1];
+    user.SetUserId(1002);
+    user.SetChair(1);
+    Send(EV_TABLE_REFRESHED);
+    const PlaneObject& panel = *scene_->players[size_t(scene_->ChairToSeat(1))]->GetPlane();
+    ASSERT_TRUE(panel.IsActive());
     const struct {
         int x, y;
         bool right;
     } presses[] = {{table.left + 3, table.bottom - 3, false},
                    {table.left + 3, table.top + 3, true},
-                   {int((*wall)->GetX()), int((*wall)->GetY()), false}};
+                   {int((*wall)->GetX()), int((*wall)->GetY()), false},
+                   {int(panel.GetX()), int(panel.GetY()), true}};
     for (const auto& p : presses) {
         engine_->Run(11000); // past the cool-down
         if (!scene_->autoPlay)
