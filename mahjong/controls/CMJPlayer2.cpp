@@ -8,18 +8,23 @@
 #include "widgets/AppServices.h"
 #include "widgets/WidgetSupport.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cmath>
+#include <string>
 
 namespace Lumora {
 
 namespace {
 
 constexpr const char* kPanelPicture = "bit_playerpanel";
-// Leaves room for "银子:" and seven digits beside the picture.
+// Leaves room for "银子:" and five digits beside the picture.
 constexpr int kCharacterSize = 36;
-// Three 12-pixel lines: name, amount, flowers.
-constexpr int kLineTop = 4;
-constexpr int kLineStep = 14;
+// The font at full size, and the smallest a smaller panel's text gets: Chinese characters lose
+// strokes below it.
+constexpr int kFontSize = 12;
+constexpr int kSmallestFont = 11;
+// The art's corners and frame line, kept whole when the panel is drawn smaller.
+constexpr int kCorner = 10;
 constexpr const char* kFrameName = "GameFrame";
 constexpr const char* kFace = "宋体";
 
@@ -30,7 +35,9 @@ void CMJPlayer2::Create(int seat)
     seat_ = seat;
     PictureInfo back;
     GetRes(back, kPanelPicture, 0);
-    plane_ = NewPlaneObject(back.width > 0 ? back.width : 150, back.height > 0 ? back.height : 64, kColourKeyBackground);
+    fullWidth_ = back.width > 0 ? back.width : 150;
+    fullHeight_ = back.height > 0 ? back.height : 64;
+    plane_ = NewPlaneObject(fullWidth_, fullHeight_, kColourKeyBackground);
     if (!plane_)
         return;
     SetBody(plane_, kBodyLinks);
@@ -104,6 +111,18 @@ void CMJPlayer2::ResetPanel()
     Draw();
 }
 
+void CMJPlayer2::SetScale(double scale)
+{
+    scale_ = scale;
+    if (!plane_)
+        return;
+    const int w = int(fullWidth_ * scale), h = int(fullHeight_ * scale);
+    if (w != plane_->GetSurfaceWidth() || h != plane_->GetSurfaceHeight())
+        plane_->ResizeSurfaceCleared(w, h);
+    plane_->SetSize(w, h);
+    Draw();
+}
+
 int CMJPlayer2::OnEvent(const EventRecord& record)
 {
     if (record.code == EV_PANEL_CLICKED) {
@@ -146,6 +165,7 @@ CMJPlayer2::Look CMJPlayer2::LookNow()
             GetRes(look.marks[i], marks[i].second, 0);
     look.surfaceWidth = plane_->GetSurfaceWidth();
     look.surfaceHeight = plane_->GetSurfaceHeight();
+    look.scale = scale_;
     look.plane = plane_->Geometry();
     return look;
 }
@@ -159,42 +179,70 @@ void CMJPlayer2::Draw()
     if (drawn_ && *drawn_ == look)
         return;
     plane_->Clear();
-    if (look.back.image)
-        plane_->DrawPicture(look.back, 0, 0, 0, 0);
+    DrawBack(look.back);
     const int w = look.surfaceWidth, h = look.surfaceHeight;
-    int textLeft = 6;
-    if (look.character.image) {
-        plane_->DrawPicture(look.character, 4, (h - kCharacterSize) / 2, kCharacterSize, kCharacterSize);
-        textLeft = kCharacterSize + 8;
-    }
+    plane_->SetFont(std::max(kSmallestFont, int(std::lround(kFontSize * scale_))), 400, kFace);
+    // The layout keeps every line inside the panel: none wraps.
+    TextStyle style = plane_->Style();
+    style.wrap = 0;
+    plane_->SetTextStyle(style);
+    PanelParts parts;
+    parts.width = w, parts.height = h;
+    if (look.character.image)
+        parts.characterSize = int(std::lround(kCharacterSize * scale_));
     if (user_.present) {
-        plane_->SetFont(12, 400, kFace);
-        // A line too long for the panel stops at its edge; wrapped, its tail would land on the picture.
-        TextStyle style = plane_->Style();
-        style.wrap = 0;
-        plane_->SetTextStyle(style);
-        plane_->SetPen(offline_ ? 0x808080 : 0xFFFFFF, 1.0);
-        plane_->DrawTextLine(textLeft, kLineTop, user_.name);
-        char amount[64];
-        std::snprintf(amount, sizeof amount, user_.silver ? "银子:%lld" : "积分:%lld", static_cast<long long>(user_.amount));
-        plane_->DrawTextLine(textLeft, kLineTop + kLineStep, amount);
-        if (flowers_ > 0) {
-            char flowers[32];
-            std::snprintf(flowers, sizeof flowers, "花:%d", flowers_);
-            plane_->DrawTextLine(textLeft, kLineTop + 2 * kLineStep, flowers);
-        }
+        parts.name = user_.name;
+        parts.amountShort = std::to_string(user_.amount);
+        parts.amount = (user_.silver ? "银子:" : "积分:") + parts.amountShort;
+        if (flowers_ > 0)
+            parts.amount += " 花:" + std::to_string(flowers_);
     }
-    // Marks along the right edge, top down.
-    int y = 2;
-    for (const PictureInfo& mark : look.marks) {
-        if (mark.image) {
-            plane_->DrawPicture(mark, w - mark.width - 2, y, mark.width, mark.height);
-            y += mark.height + 1;
-        }
+    for (size_t i = 0; i < look.marks.size(); ++i)
+        if (look.marks[i].image)
+            parts.marks[i] = {look.marks[i].width, look.marks[i].height};
+    parts.measure = [this](std::string_view text) { return plane_->TextWidth(text); };
+    parts.fit = [this](std::string_view text, int width) { return plane_->FitText(text, width); };
+    layout_ = LayOutPanel(parts, plane_->Style().size);
+    const Rect& face = layout_.character;
+    if (face.right > face.left)
+        plane_->DrawPicture(look.character, face.left, face.top, face.right - face.left, face.bottom - face.top);
+    // Marks at their own size, before the texts, which they never meet.
+    for (size_t i = 0; i < look.marks.size(); ++i)
+        if (look.marks[i].image)
+            plane_->DrawPicture(look.marks[i], layout_.marks[i].left, layout_.marks[i].top, -1, -1);
+    if (user_.present) {
+        plane_->SetPen(offline_ ? 0x808080 : 0xFFFFFF, 1.0);
+        plane_->DrawTextLine(layout_.nameBox.left, layout_.nameBox.top, layout_.name);
+        plane_->DrawTextLine(layout_.amountBox.left, layout_.amountBox.top, layout_.amount);
     }
     plane_->Redraw();
     look.plane = plane_->Geometry();
     drawn_ = std::move(look);
+}
+
+void CMJPlayer2::DrawBack(const PictureInfo& back)
+{
+    if (!back.image)
+        return;
+    const int w = plane_->GetSurfaceWidth(), h = plane_->GetSurfaceHeight();
+    if ((w == back.width && h == back.height) || back.width <= 2 * kCorner || back.height <= 2 * kCorner ||
+        w <= 2 * kCorner || h <= 2 * kCorner) {
+        plane_->DrawPicture(back, 0, 0, 0, 0);
+        return;
+    }
+    // Three columns by three rows of the art: the corners 1:1, the edges and middle stretched.
+    const int from[2][3] = {{0, kCorner, back.width - kCorner}, {0, kCorner, back.height - kCorner}};
+    const int size[2][3] = {{kCorner, back.width - 2 * kCorner, kCorner},
+                            {kCorner, back.height - 2 * kCorner, kCorner}};
+    const int at[2][3] = {{0, kCorner, w - kCorner}, {0, kCorner, h - kCorner}};
+    const int span[2][3] = {{kCorner, w - 2 * kCorner, kCorner}, {kCorner, h - 2 * kCorner, kCorner}};
+    for (int col = 0; col < 3; ++col)
+        for (int row = 0; row < 3; ++row) {
+            PictureInfo part = back;
+            part.srcX += from[0][col], part.srcY += from[1][row];
+            part.width = size[0][col], part.height = size[1][row];
+            plane_->DrawPicture(part, at[0][col], at[1][row], span[0][col], span[1][row]);
+        }
 }
 
 } // namespace Lumora

@@ -4,12 +4,15 @@
 // the marks banker ("bit_banker"), ready ("bit_ready"), offline ("bit_offline") and auto-play
 // ("bit_autoplay"). Every change redraws the plane; nothing else is kept on screen, so a
 // hidden mark can never be shown again by its parent. A plane that already shows the same
-// state with the same pictures is not drawn again. A click on the panel sends the frame
+// state with the same pictures is not drawn again. Where the table has no room for the panel it
+// is drawn smaller (SetScale): its plane is made that size and drawn anew, the text at a smaller
+// font size of its own, so that nothing on it is ever a scaled picture of text. A click on the panel sends the frame
 // (object "GameFrame") event 80000047 with the chair, which opens the player's details.
 //
 // The scene creates one per playing chair at its seat, fills it with Refresh and places it
 // beside the seat's hand.
 #include "engine/gui/CLumoraGui.h"
+#include "mahjong/controls/PanelLayout.h"
 
 #include <array>
 #include <optional>
@@ -45,6 +48,12 @@ public:
     virtual void Refresh(const PanelUser& user);
     // Between games: marks off, flowers 0; the player stays.
     virtual void ResetPanel();
+    // Draws the panel at this part of its full size (1: the art's own size).
+    void SetScale(double scale);
+    double GetScale() const { return scale_; }
+    // The art's size, which the layout scales.
+    int FullWidth() const { return fullWidth_; }
+    int FullHeight() const { return fullHeight_; }
     int OnEvent(const EventRecord& record) override;
 
     int GetSeat() const { return seat_; }
@@ -56,6 +65,8 @@ public:
     PlaneObject* GetPlane() const { return plane_; }
     // What the panel shows of its player.
     const PanelUser& GetUser() const { return user_; }
+    // Where the plane's parts were last drawn (plane pixels): the texts' boxes and the marks'.
+    const PanelLayout& GetLayout() const { return layout_; }
 
 private:
     // What the plane shows: the state and the pictures it was drawn from.
@@ -66,11 +77,14 @@ private:
         PictureInfo back, character;
         std::array<PictureInfo, 4> marks{};
         int surfaceWidth = 0, surfaceHeight = 0;
+        double scale = 1.0;
         ObjectGeometry plane;
         bool operator==(const Look&) const = default;
     };
     Look LookNow();
     void Draw();
+    // The art at the plane's size: corners and frame as they are, the rest stretched between.
+    void DrawBack(const PictureInfo& back);
 
     PlaneObject* plane_ = nullptr;
     int seat_ = -1;
@@ -79,6 +93,9 @@ private:
     int offline_ = 0;
     bool banker_ = false, ready_ = false, autoPlay_ = false;
     PanelUser user_;
+    int fullWidth_ = 0, fullHeight_ = 0;
+    double scale_ = 1.0;
+    PanelLayout layout_;
     std::optional<Look> drawn_;
 };
 

@@ -558,7 +558,7 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
         PlaneObject* plane = panel ? panel->GetPlane() : nullptr;
         if (!plane)
             continue;
-        const int w = plane->GetSurfaceWidth(), h = plane->GetSurfaceHeight();
+        const int w = panel->FullWidth(), h = panel->FullHeight();
         const Rect own = groupBoxes_[size_t(seat)][0];
         TablePoint want;
         switch (seat) {
@@ -640,7 +640,7 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
             if (!place && k + 1 < std::size(kTries))
                 continue;
             at = BoxAt(room, place.value_or(want));
-            plane->SetSize(sw, sh);
+            panel->SetScale(kTries[k].scale);
             Place(plane, place.value_or(want).x, place.value_or(want).y);
             break;
         }

@@ -373,12 +373,22 @@ TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClockWhoseHandPointsAtTheSeatT
 // than any other; the skill bar folded by its button comes back by the other. Every claim word
 // (碰, both 杠, 吃, 花, 胡了) and a larger one at every seat stands inside the table clear of every
 // hand, the other seats' discards, the panels, the claim buttons and the clock's digits, and follows
-// a fold made while it shows, as the claim pointer does.
+// a fold made while it shows, as the claim pointer does. Every panel, shrunk or not, is drawn 1:1
+// and shows a long name whole or cut with "…" and every digit of its silver, clear of its marks.
 TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAndFold)
 {
     SceneRig rig("table_look_controls");
     mahjongtest::TestScene& s = *rig.scene;
     s.ResetAnimations(kAreaLayout);
+    PlaneObject::RecordTexts(true);
+    struct Off {
+        ~Off() { PlaneObject::RecordTexts(false); }
+    } off;
+    const std::string name = "西门吹雪大师兄二号";
+    for (CMJPlayer2* panel : s.players) {
+        panel->Refresh(PanelUser{name, 10400, true, panel->GetSeat() % 2 ? "" : "bit_ready", true});
+        panel->SetBanker(panel->GetSeat() != 2), panel->SetAutoPlay(panel->GetSeat() != 2);
+    }
     auto* bar = rig.engine.Add<CCySplitterBar>();
     bar->SetName(CCySplitterBar::kName);
     const auto inside = [](const Box& in, const Rect& out) {
@@ -400,6 +410,37 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
             fold(open);
             const std::string size =
                 std::to_string(w) + "x" + std::to_string(h) + (fills ? "" : " restored") + (open ? " open" : " folded");
+            for (CMJPlayer2* panel : s.players) {
+                const PlaneObject& plane = *panel->GetPlane();
+                std::string read;
+                const auto& texts = plane.TextBoxes();
+                for (const PlaneObject::TextBox& t : texts) {
+                    read += t.text + "|";
+                    const Rect& b = t.box;
+                    bool clear = b.bottom - b.top >= 11 && b.left >= 0 && b.top >= 0 &&
+                        b.right <= int(plane.GetWidth()) && b.bottom <= int(plane.GetHeight());
+                    std::vector<Rect> others(panel->GetLayout().marks.begin(), panel->GetLayout().marks.end());
+                    others.push_back(panel->GetLayout().character);
+                    for (const PlaneObject::TextBox& other : texts)
+                        if (&other != &t)
+                            others.push_back(other.box);
+                    for (const Rect& m : others)
+                        clear =
+                            clear && (m.right <= b.left || b.right <= m.left || m.bottom <= b.top || b.bottom <= m.top);
+                    EXPECT_TRUE(clear) << size << " seat " << panel->GetSeat() << ": " << t.text;
+                }
+                for (const Rect& m : panel->GetLayout().marks) // drawn where laid out: its left edge shows
+                    EXPECT_TRUE(m.right == m.left ||
+                                plane.GetPixelColour(m.left + 2, (m.top + m.bottom) / 2) !=
+                                    plane.GetPixelColour(m.left - 1, (m.top + m.bottom) / 2))
+                        << size << " seat " << panel->GetSeat();
+                const bool cut = texts.size() == 2 && texts[0].text.ends_with("…") && texts[0].text.size() >= 6 &&
+                    name.starts_with(texts[0].text.substr(0, texts[0].text.size() - 2));
+                EXPECT_TRUE(cut && texts[1].text == "银子:10400" && plane.GetWidth() == plane.GetSurfaceWidth() &&
+                            plane.GetHeight() == plane.GetSurfaceHeight())
+                    << size << " seat " << panel->GetSeat() << " reads " << read << " drawn " << plane.GetWidth()
+                    << " wide from " << plane.GetSurfaceWidth();
+            }
             TableLook look(rig);
             std::vector<Box> keep = look.Controls();
             keep.emplace_back().Add(*s.clockDigits);
@@ -422,8 +463,8 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
             // seat's panel may cover them, shrunk to cover less.
             const bool crowded = w == 800 && open;
             for (size_t i = 0; i < 9; ++i) {
-                const bool shrunkSide = (i == 5 || i == 7) &&
-                    keep[i].right - keep[i].left < s.players[i - 5]->GetPlane()->GetSurfaceWidth();
+                const bool shrunkSide =
+                    (i == 5 || i == 7) && keep[i].right - keep[i].left < s.players[i - 5]->FullWidth();
                 for (int seat = 0; seat < 4; ++seat)
                     EXPECT_TRUE(!Overlap(keep[i], keep[10 + size_t(seat)]) && !Overlap(keep[i], walls[seat]) &&
                                 (!Overlap(keep[i], discards[seat]) || (crowded && shrunkSide)))
