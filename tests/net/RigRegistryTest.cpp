@@ -23,7 +23,7 @@ TEST(RigRegistry, ATestToldToEndEndsItsProgramsAndRemovesItsFoldersAndDiesOfTheS
     if (test == 0) {
         // The test process: a folder with a file in it and a program started, then it waits.
         ::close(channel[0]);
-        xltest::TempFolder folder("/tmp/xl-rig-XXXXXX");
+        xltest::TempFolder folder("xl-rig-XXXXXX");
         std::ofstream(folder.Path() + "/GameRun.log") << "a line\n";
         made.program = xltest::SpawnTied({"/bin/sleep", "60"});
         folder.Path().copy(made.path, sizeof made.path - 1);
