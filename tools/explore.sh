@@ -23,7 +23,7 @@ cmake --build "$build" -j4 --target xueliu_tests xueliu_checked skins >/dev/null
 
 walk() {  # walk <seed>
   XL_EXPLORE_SEED=$1 XL_EXPLORE_STEPS=$steps "$build/tests/xueliu_tests" \
-    --gtest_filter='ExploreAgain.*' --gtest_brief=1
+    --gtest_filter='Screens/Explore.*' --gtest_brief=1
 }
 
 if [ -n "$seed" ]; then

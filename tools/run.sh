@@ -52,6 +52,15 @@ hall_pid=""
 xvfb_pid=""
 pauser_pid=""
 
+# The client's pid from the hall's record (empty before its start): the client leads a process
+# group of its own, which is ended whole, so that nothing it forked outlives the run.
+client_group() {
+  /usr/bin/python3 -c 'import json,sys
+for l in open(sys.argv[1]):
+    e = json.loads(l)
+    if e.get("event") == "client-started": print(e["pid"]); break' "$logs/hall.jsonl" 2>/dev/null || true
+}
+
 # Stops whatever is still running, in the order that lets each end cleanly.
 cleanup() {
   local status=$?
@@ -65,6 +74,9 @@ cleanup() {
     kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
+  local client
+  client=$(client_group)
+  [ -z "$client" ] || kill -KILL -- "-$client" 2>/dev/null || true
   if [ -n "$xvfb_pid" ]; then
     kill -TERM "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
@@ -123,6 +135,9 @@ wait_for_line "$logs/server.log" "listening on 127.0.0.1:[0-9]+" 10 "$server_pid
   { say "the game-server stand-in did not start (see $logs/server.log)"; exit 1; }
 port=$(grep -oE "listening on 127.0.0.1:[0-9]+" "$logs/server.log" | head -1 | cut -d: -f2)
 sed "s/\"port\": 26283/\"port\": $port/" tools/tables/default.json >"$logs/table.json"
+# Without a session bus's address the display library's start forks a launcher of one for each
+# client; an address that fails at once needs none.
+export DBUS_SESSION_BUS_ADDRESS=${DBUS_SESSION_BUS_ADDRESS:-disabled:}
 
 hall_args=("$build/xueliu" --table "$logs/table.json" --run-dir "$logs/run" --record "$logs/hall.jsonl"
            --follow-room-moves)
@@ -214,12 +229,9 @@ s = socket.socket(socket.AF_UNIX); s.connect(sys.argv[1]); s.sendall(b"{\"op\": 
   fi
 done
 
-# Close the client as the player would and wait for the hall's report of its end.
-client_pid=$(/usr/bin/python3 -c 'import json,sys
-for l in open(sys.argv[1]):
-    e = json.loads(l)
-    if e.get("event") == "client-started": print(e["pid"]); break' "$logs/hall.jsonl")
-kill -TERM "$client_pid" 2>/dev/null || true
+# Close the client as the player would (its whole group) and wait for the hall's report of its end.
+client_pid=$(client_group)
+[ -z "$client_pid" ] || kill -TERM -- "-$client_pid" 2>/dev/null || true
 status=0
 wait "$hall_pid" || status=$?
 hall_pid=""

@@ -6,13 +6,21 @@ cd "$(dirname "$0")/.."
 bash tools/setup/install.sh
 jobs=$(nproc)
 
+# The suite's temporary files go to a folder of its own (TMPDIR for ctest and everything it
+# starts; one folder in it for each build's tests), so that other programs' folders in the
+# machine's, a second suite's among them, are never taken for its own; it goes when the script
+# ends.
+suite_tmp=$(mktemp -d "${TMPDIR:-/tmp}/xueliu-suite.XXXXXX")
+trap 'rm -rf "$suite_tmp"' EXIT
+export TMPDIR=$suite_tmp
+
 # The rigs' temporary folders (xl-*, xl_*) and programs go with each test, pass or fail: a suite
 # that leaves one fails.
-rig_leftovers() {  # rig_leftovers <file of the folders before>
-  local tmp=${TMPDIR:-/tmp} left
-  left=$(comm -13 "$1" <(ls -A "$tmp" | grep '^xl[-_]' | sort))
+rig_leftovers() {  # rig_leftovers <the suite's temporary folder>
+  local left
+  left=$(ls -A "$1" | grep '^xl[-_]' || true)
   [ -z "$left" ] && return 0
-  echo "== the tests left in $tmp: $(tr '\n' ' ' <<<"$left")" >&2
+  echo "== the tests left in $1: $(tr '\n' ' ' <<<"$left")" >&2
   return 1
 }
 
@@ -20,13 +28,10 @@ run_suite() {  # run_suite <build dir> <cmake options...>
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
-  local before
-  before=$(mktemp)
-  ls -A "${TMPDIR:-/tmp}" | grep '^xl[-_]' | sort >"$before" || true
-  local status=0
-  run_ctest "$dir" || status=1
-  rig_leftovers "$before" || status=1
-  rm -f "$before"
+  local tmp=$suite_tmp/${dir##*/} status=0
+  mkdir -p "$tmp"
+  TMPDIR=$tmp run_ctest "$dir" || status=1
+  rig_leftovers "$tmp" || status=1
   return $status
 }
 

@@ -27,9 +27,15 @@ void SetClientApplicationFactory(ClientApplicationFactory factory) { Factory() =
 int RunClient(const std::vector<std::string>& arguments, ClientPlatform& platform)
 {
     platform::StartMark("main");
-    // The font configuration is read on a thread of its own while the display opens and the
-    // hall and the server answer; the first text waits only for what is left of it. The sound
-    // mixer's library is loaded there next, long before the engine opens the sound device.
+    // The display once for the whole run, before the first screen question: a question asked
+    // without it starts and stops the display library's video for itself. It opens before any
+    // other thread runs: the display library's start may fork (a helper of its message bus), and
+    // a child forked while another thread holds an allocator's lock waits for ever.
+    if (!platform.makeWindow && platform::DisplayNamed())
+        platform::OpenRealWindows();
+    // The font configuration is read on a thread of its own while the hall and the server answer;
+    // the first text waits only for what is left of it. The sound mixer's library is loaded there
+    // next, long before the engine opens the sound device.
     std::thread fonts([] {
         platform::FontResolver prepared(platform::DefaultFontAliasFile());
         platform::PreloadMixer();
@@ -38,10 +44,6 @@ int RunClient(const std::vector<std::string>& arguments, ClientPlatform& platfor
         std::thread& thread;
         ~Joined() { thread.join(); }
     } joined{fonts};
-    // The display once for the whole run, before the first screen question: a question asked
-    // without it starts and stops the display library's video for itself.
-    if (!platform.makeWindow && platform::DisplayNamed())
-        platform::OpenRealWindows();
     if (!Factory()) {
         std::fputs("xueliu: no application is installed in this build.\n", stderr);
         return 1;

@@ -6,6 +6,7 @@
 #include "platform/Ini.h"
 #include "platform/Paths.h"
 #include "platform/SystemScreen.h"
+#include "tests/support/RigRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +25,8 @@ class AppFilesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char tmpl[] = "/tmp/xl-appfiles-XXXXXX";
-        dir_ = mkdtemp(tmpl);
+        std::string tmpl = xltest::TempPattern("xl-appfiles-XXXXXX");
+        dir_ = mkdtemp(tmpl.data());
         platform::SetProgramFolder(dir_ + "/");
         setenv("XL_MACHINE_DIR", dir_.c_str(), 1);
         static const platform::ScreenFacts screen;

@@ -7,6 +7,7 @@
 #include "platform/Ini.h"
 #include "platform/Paths.h"
 #include "platform/SystemScreen.h"
+#include "tests/support/RigRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -123,8 +124,8 @@ class MachineIdTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char tmpl[] = "/tmp/xl-machine-XXXXXX";
-        folder_ = mkdtemp(tmpl);
+        std::string tmpl = xltest::TempPattern("xl-machine-XXXXXX");
+        folder_ = mkdtemp(tmpl.data());
         setenv("XL_MACHINE_DIR", folder_.c_str(), 1);
     }
     void TearDown() override

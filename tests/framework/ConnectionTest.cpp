@@ -377,8 +377,8 @@ TEST_F(ConnectionTest, ShortAndEmptyRepliesAreReadWithinTheirLength)
 
 TEST(ConnectionProxyTest, UnreachableProxySetsTheProxyFailedFlag)
 {
-    char ini[] = "/tmp/xl-hall-XXXXXX";
-    const int fd = mkstemp(ini);
+    std::string ini = xltest::TempPattern("xl-hall-XXXXXX");
+    const int fd = mkstemp(ini.data());
     const std::string body = "[PROXY]\r\nNeed=1\r\nSock=3\r\nHost=127.0.0.1\r\nPort=1\r\n";
     ASSERT_EQ(write(fd, body.data(), body.size()), ssize_t(body.size()));
     close(fd);
@@ -386,7 +386,7 @@ TEST(ConnectionProxyTest, UnreachableProxySetsTheProxyFailedFlag)
     FakeClientApp app;
     connect.SetApp(&app);
     connect.LoadProxySettings(ini);
-    std::remove(ini);
+    std::remove(ini.c_str());
     EXPECT_EQ(connect.Proxy().port, 1);
     EXPECT_EQ(connect.GetProxyHost(), "127.0.0.1");
     int proxyFailed = 0;

@@ -1,4 +1,5 @@
 #include "framework/PyRun.h"
+#include "tests/support/RigRegistry.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,8 +13,8 @@ namespace {
 
 std::string TempFile(const std::string& contents)
 {
-    char path[] = "/tmp/xl-fwtest-XXXXXX";
-    int fd = mkstemp(path);
+    std::string path = xltest::TempPattern("xl-fwtest-XXXXXX");
+    int fd = mkstemp(path.data());
     close(fd);
     std::ofstream(path, std::ios::binary).write(contents.data(), static_cast<std::streamsize>(contents.size()));
     return path;

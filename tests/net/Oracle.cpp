@@ -2,6 +2,7 @@
 
 #include "net/ByteOrder.h"
 #include "net/Hex.h"
+#include "tests/support/RigRegistry.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,9 +15,9 @@ namespace nettest {
 
 std::vector<Bytes> Oracle(const std::string& op, const std::string& arg, const std::vector<Bytes>& inputs)
 {
-    char inPath[] = "/tmp/xl-oracle-in-XXXXXX";
-    char outPath[] = "/tmp/xl-oracle-out-XXXXXX";
-    const int inFd = mkstemp(inPath), outFd = mkstemp(outPath);
+    std::string inPath = xltest::TempPattern("xl-oracle-in-XXXXXX");
+    std::string outPath = xltest::TempPattern("xl-oracle-out-XXXXXX");
+    const int inFd = mkstemp(inPath.data()), outFd = mkstemp(outPath.data());
     close(inFd);
     close(outFd);
     {
@@ -40,8 +41,8 @@ std::vector<Bytes> Oracle(const std::string& op, const std::string& arg, const s
             pos += 4 + n;
         }
     }
-    unlink(inPath);
-    unlink(outPath);
+    unlink(inPath.c_str());
+    unlink(outPath.c_str());
     return results;
 }
 

@@ -7,6 +7,7 @@
 #include "tests/support/BuildPace.h"
 #include "tests/support/TiedChild.h"
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -27,11 +28,12 @@ namespace standin {
 
 class GameServer {
 public:
-    // Extra arguments go to the stand-in (--fault, --scenario, --version ...).
-    explicit GameServer(std::vector<std::string> extra = {})
+    // Extra arguments go to the stand-in (--fault, --scenario, --version ...). With `logged`, its
+    // output goes to Log() rather than the test's, for a test that keeps it when it fails.
+    explicit GameServer(std::vector<std::string> extra = {}, bool logged = false)
     {
-        char folder[] = "/tmp/xl-gs-XXXXXX";
-        if (!mkdtemp(folder))
+        std::string folder = xltest::TempPattern("xl-gs-XXXXXX");
+        if (!mkdtemp(folder.data()))
             return;
         folder_ = folder;
         xltest::RigRegistry::AddFolder(folder_);
@@ -41,7 +43,16 @@ public:
                                       "--port",           "0",
                                       "--control",        control_};
         args.insert(args.end(), extra.begin(), extra.end());
-        pid_ = std::max<pid_t>(xltest::SpawnTied(args), 0);
+        const std::string log = Log();
+        pid_ = std::max<pid_t>(xltest::SpawnTied(args, nullptr,
+                                                 [&] {
+                                                     if (!logged)
+                                                         return;
+                                                     const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT, 0600);
+                                                     ::dup2(fd, 1);
+                                                     ::dup2(fd, 2);
+                                                 }),
+                               0);
         if (pid_ == 0)
             return;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(xltest::PacedSeconds(10));
@@ -69,6 +80,8 @@ public:
     uint16_t Port() const { return port_; }
     // The temporary folder of its control socket.
     const std::string& Folder() const { return folder_; }
+    // Its output, when logged.
+    std::string Log() const { return folder_ + "/server.log"; }
     // The stand-in's process, so benchmarks can read its processor time.
     pid_t Pid() const { return pid_; }
 

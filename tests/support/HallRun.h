@@ -1,7 +1,8 @@
 #pragma once
 // The real client started by the hall stand-in (tools/hall/hall.py) against a game-server
 // stand-in, in a private folder with the hall's record; the hall's process (tied to the test, see
-// TiedChild.h: it ends its client when it goes) is stopped and the folder removed with the object.
+// TiedChild.h: it ends its client when it goes) is stopped, whatever is left of the client's process
+// group (the client leads one) ended, and the folder removed with the object.
 #include "tests/support/GameServerStandIn.h"
 #include "tests/support/TableFile.h"
 #include "tests/support/TiedChild.h"
@@ -24,25 +25,32 @@ namespace xltest {
 class HallRun {
 public:
     using Clock = std::chrono::steady_clock;
+    // A session-bus address that fails at once, with no launcher forked.
+    static constexpr const char* kNoBus = "disabled:";
 
     // Without a display by default (SDL's dummy video); `env` replaces the environment, except
-    // for the sanitizers' options (their suppressions), which the client gets as this process has
-    // them. `program` is the client's executable in the build folder (xueliu_checked: the client
-    // with the screen check, tests/support/CheckedClient.cpp).
+    // for the sanitizers' options (their suppressions) and TMPDIR, which the client gets as this
+    // process has them, and a message bus that is not there: with no bus address the display
+    // library's start forks a launcher for one, which hangs a sanitized client. `program` is the
+    // client's executable in the build folder (xueliu_checked: the client with the screen check,
+    // tests/support/CheckedClient.cpp).
     HallRun(const standin::GameServer& server, std::vector<std::string> hallArgs,
             std::vector<std::string> env = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin"},
             const std::string& program = "xueliu")
     {
-        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"}) {
+        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS", "TMPDIR",
+                                 "DBUS_SESSION_BUS_ADDRESS"}) {
             const std::string prefix = std::string(name) + "=";
             const char* value = std::getenv(name);
+            if (!value && prefix.starts_with("DBUS"))
+                value = kNoBus;
             const bool given =
                 std::any_of(env.begin(), env.end(), [&](const std::string& e) { return e.starts_with(prefix); });
             if (value && !given)
                 env.push_back(prefix + value);
         }
-        char tmpl[] = "/tmp/xl-e2e-XXXXXX";
-        dir_ = mkdtemp(tmpl);
+        std::string pattern = TempPattern("xl-e2e-XXXXXX");
+        dir_ = mkdtemp(pattern.data());
         RigRegistry::AddFolder(dir_);
         record_ = dir_ + "/record.jsonl";
         std::vector<std::string> args{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tools/hall/hall.py",
@@ -58,7 +66,10 @@ public:
     }
     ~HallRun()
     {
+        const pid_t client = ClientPid();
         EndTied(pid_);
+        if (client > 0)
+            ::kill(-client, SIGKILL);
         std::filesystem::remove_all(dir_);
         RigRegistry::RemoveFolder(dir_);
     }

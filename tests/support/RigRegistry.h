@@ -157,13 +157,24 @@ private:
     }
 };
 
-// A folder made for a rig (mkdtemp `pattern`), registered and removed with the object; Path() is
-// empty when it could not be made.
+// Where the rigs make their files: TMPDIR (tools/test.sh gives the suite a folder of its own and
+// judges what is left in it), else /tmp. A `pattern` that names no folder ("xl-gs-XXXXXX") is
+// placed there; a path stays as it is.
+inline std::string TempPattern(const std::string& pattern)
+{
+    if (pattern.find('/') != std::string::npos)
+        return pattern;
+    const char* root = std::getenv("TMPDIR");
+    return std::string(root && *root ? root : "/tmp") + "/" + pattern;
+}
+
+// A folder made for a rig (mkdtemp TempPattern(`pattern`)), registered and removed with the
+// object; Path() is empty when it could not be made.
 class TempFolder {
 public:
-    explicit TempFolder(std::string pattern)
+    explicit TempFolder(const std::string& name)
     {
-        if (::mkdtemp(pattern.data()))
+        if (std::string pattern = TempPattern(name); ::mkdtemp(pattern.data()))
             path_ = pattern;
         RigRegistry::AddFolder(path_);
     }

@@ -537,7 +537,7 @@ TEST_P(ByHand, TwoWholeHandsPlayedAsAPersonDoes)
     standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
                                 "--think-ms", "150", "--hands", "2", "--seed", "3", "--time-scale",
                                 std::to_string(kBuildSlowness)});
-    const xltest::TempFolder folder("/tmp/xl-byhand-XXXXXX");
+    const xltest::TempFolder folder("xl-byhand-XXXXXX");
     const std::string& dir = folder.Path();
     const std::string report = dir + "/scene.jsonl";
     const std::string screenFaults = dir + "/screen.txt";

@@ -15,11 +15,12 @@
 
 class ClientEnvironment {
 public:
-    // `folder` is a mkdtemp pattern.
+    // `folder` is a mkdtemp pattern (xltest::TempPattern: a bare name goes into TMPDIR).
     explicit ClientEnvironment(std::string folder,
                                platform::ScreenFacts screenFacts = {1366, 768, {0, 0, 1366, 728}, 23})
         : screen(screenFacts)
     {
+        folder = xltest::TempPattern(folder);
         dir = mkdtemp(folder.data());
         xltest::RigRegistry::AddFolder(dir);
         ::mkdir((dir + "/game").c_str(), 0700);

@@ -20,9 +20,11 @@
 // since a layout computed anew inside the same client could share the state that went stale.
 //
 // A fault names the seed and the steps, timed from the walk's start (also kept in
-// build/artifacts/explore-<seed>.txt, the views the walk met in explore-<seed>-scene.jsonl);
-// tools/explore.sh --seed N --steps M walks that seed again (XL_EXPLORE_SEED, XL_EXPLORE_STEPS): the
-// same kinds of steps, though the hand's course, and so what they meet, follows the machine's pace.
+// build/artifacts/explore-<seed>.txt, the views the walk met in explore-<seed>-scene.jsonl, the
+// client's, the hall's and the stand-in's logs in explore-<seed>-logs/, as when the walk cannot
+// start); tools/explore.sh --seed N --steps M walks that seed again (XL_EXPLORE_SEED and
+// XL_EXPLORE_STEPS name the one walk then; the suite's are 11 and 29, 150 steps each): the same
+// kinds of steps, though the hand's course, and so what they meet, follows the machine's pace.
 #include "ServerTable.h"
 #include "support/GameServerStandIn.h"
 #include "support/HallRun.h"
@@ -33,6 +35,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -41,6 +44,7 @@
 #include <set>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -224,22 +228,35 @@ public:
     {
     }
 
-    // The client's window shown and its id found.
+    // The table reported and its window found: the client's window that fills the screen. The
+    // client may report before the window is mapped, and its wait dialog may still be shown.
     bool Started()
     {
-        if (!client_.Stand([](const View& v) { return v.phase >= 0; }, seconds(60)))
+        if (!client_.Stand([](const View& v) { return v.phase >= 0; }, Paced(seconds(60))))
             return false;
-        const std::string command = "DISPLAY=" + client_.display + " xdotool search --onlyvisible --pid " +
-            std::to_string(client_.run.ClientPid());
-        FILE* out = ::popen(command.c_str(), "r");
-        char id[64] = "";
-        if (out && !std::fgets(id, sizeof id, out))
-            id[0] = 0;
-        if (out)
-            ::pclose(out);
-        window_ = std::strtoul(id, nullptr, 10);
-        return window_ != 0;
+        const std::string x = "DISPLAY=" + client_.display + " xdotool ";
+        const std::string command = "for w in $(" + x + "search --onlyvisible --pid " +
+            std::to_string(client_.run.ClientPid()) + " 2>/dev/null); do " + x + "getwindowgeometry --shell $w; done";
+        for (const auto until = Clock::now() + Paced(seconds(30)); Clock::now() < until;) {
+            std::string shell;
+            if (FILE* out = ::popen(command.c_str(), "r")) {
+                for (char line[128]; std::fgets(line, sizeof line, out);)
+                    shell += line;
+                ::pclose(out);
+            }
+            // WINDOW=, X=, Y=, WIDTH=, HEIGHT=, SCREEN= for each window.
+            static const std::regex window(R"(WINDOW=(\d+)\n(?:\w+=-?\d+\n)*?WIDTH=(\d+)\nHEIGHT=(\d+))");
+            for (std::sregex_iterator m(shell.begin(), shell.end(), window), end; m != end; ++m)
+                if (std::stoi((*m)[2]) == kScreen.width && std::stoi((*m)[3]) == kScreen.height)
+                    window_ = std::stoul((*m)[1]);
+            if (window_ != 0)
+                return true;
+            std::this_thread::sleep_for(milliseconds(100));
+        }
+        return false;
     }
+
+    const HallRun& Run() const { return client_.run; }
 
     void Walk(int count)
     {
@@ -590,6 +607,13 @@ private:
         if (relayout)
             client_.Stand([&](const View&) { return !moves_ || Statics() != before; }, Paced(seconds(8)),
                           [&] { return Statics(); });
+        // The table's window resized or its panel folded moves the table's boxes: when none moved,
+        // the step met another window, or the table laid nothing out. Its layout, unchanged, is
+        // then no news.
+        if (relayout && moves_ && Statics() == before) {
+            Fault("the step moved no box of the table (window " + std::to_string(window_) + ")");
+            relayout = false;
+        }
         const View v = client_.report.view;
         const Boxes layout = Layout(client_.report.text);
         const std::string text = FileText(client_.faults);
@@ -669,6 +693,22 @@ private:
     Clock::time_point pendingSince_ = Clock::now(), lastLine_{}, start_ = Clock::now(), progressAt_ = Clock::now();
 };
 
+// The client's logs (its program folder's), the hall's record and the stand-in's output, kept in
+// build/artifacts/<name>-logs.
+void KeepLogs(const standin::GameServer& server, const HallRun& run, const std::string& name)
+{
+    namespace fs = std::filesystem;
+    const fs::path into = ArtifactPath(name + "-logs");
+    std::error_code e;
+    fs::remove_all(into, e);
+    fs::create_directories(into, e);
+    fs::copy_file(server.Log(), into / "server.log", e);
+    fs::copy_file(run.Folder() + "/record.jsonl", into / "hall.jsonl", e);
+    for (fs::recursive_directory_iterator it(run.Folder(), e), end; it != end; it.increment(e))
+        if (it->is_regular_file(e) && it->path().extension() == ".log")
+            fs::copy_file(it->path(), into / it->path().filename(), fs::copy_options::overwrite_existing, e);
+}
+
 void ExploreAt(uint32_t seed, int steps)
 {
     XvfbSession x("1920x1080x24");
@@ -676,16 +716,24 @@ void ExploreAt(uint32_t seed, int steps)
         GTEST_SKIP() << "Xvfb, xdotool or import is missing";
     standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--play",
                                 "--think-ms", "150", "--seed", std::to_string(seed), "--time-scale",
-                                std::to_string(kTimeScale * kBuildSlowness)});
-    const TempFolder folder("/tmp/xl-explore-XXXXXX");
+                                std::to_string(kTimeScale * kBuildSlowness), "--verbose"},
+                               true);
+    const TempFolder folder("xl-explore-XXXXXX");
     const std::string& dir = folder.Path();
     Explorer walk(seed, server, x, dir);
-    ASSERT_TRUE(walk.Started()) << "the client showed no table";
-    walk.Walk(steps);
     const std::string name = "explore-" + std::to_string(seed);
+    if (!walk.Started()) {
+        KeepLogs(server, walk.Run(), name);
+        Screenshot(name + "-start.png", kScreen.width, kScreen.height);
+        FAIL() << "the client showed no table (its, the hall's and the stand-in's logs in " << ArtifactPath(name)
+               << "-logs)";
+    }
+    walk.Walk(steps);
     std::ofstream(ArtifactPath(name + ".txt")) << walk.Story();
-    if (!walk.faults.empty())
+    if (!walk.faults.empty()) {
+        KeepLogs(server, walk.Run(), name);
         Screenshot(name + "-last.png", 1920, 1080);
+    }
     std::string faults;
     for (const auto& f : walk.faults)
         faults += f + "\n";
@@ -698,20 +746,27 @@ void ExploreAt(uint32_t seed, int steps)
                                    std::filesystem::copy_options::overwrite_existing, e);
 }
 
-class Explore : public ::testing::TestWithParam<uint32_t> {};
-
-TEST_P(Explore, AWalkOfAPersonsActionsKeepsTheTableTrue) { ExploreAt(GetParam(), 150); }
-
-INSTANTIATE_TEST_SUITE_P(Screens, Explore, ::testing::Values(11u, 29u));
-
-// tools/explore.sh: the seed and steps of the environment.
-TEST(ExploreAgain, TheSeedOfTheEnvironment)
+// The walks of the suite, or the one seed of the environment (tools/explore.sh walks a seed
+// again: XL_EXPLORE_SEED, XL_EXPLORE_STEPS).
+std::vector<uint32_t> Seeds()
 {
     const char* seed = std::getenv("XL_EXPLORE_SEED");
-    const char* steps = std::getenv("XL_EXPLORE_STEPS");
-    if (!seed || !*seed)
-        GTEST_SKIP() << "XL_EXPLORE_SEED names no seed";
-    ExploreAt(uint32_t(std::strtoul(seed, nullptr, 10)), steps && *steps ? std::atoi(steps) : 150);
+    if (seed && *seed)
+        return {uint32_t(std::strtoul(seed, nullptr, 10))};
+    return {11u, 29u};
 }
+
+int Steps()
+{
+    const char* steps = std::getenv("XL_EXPLORE_STEPS");
+    return steps && *steps ? std::atoi(steps) : 150;
+}
+
+class Explore : public ::testing::TestWithParam<uint32_t> {};
+
+TEST_P(Explore, AWalkOfAPersonsActionsKeepsTheTableTrue) { ExploreAt(GetParam(), Steps()); }
+
+INSTANTIATE_TEST_SUITE_P(Screens, Explore, ::testing::ValuesIn(Seeds()),
+                         [](const ::testing::TestParamInfo<uint32_t>& seed) { return std::to_string(seed.param); });
 
 } // namespace

@@ -77,7 +77,7 @@ struct Seen {
 
 TEST(MatchFlow, AScriptedMatchRunsFromTheLoginToTheResultDialog)
 {
-    const xltest::TempFolder folder("/tmp/xl-match-XXXXXX");
+    const xltest::TempFolder folder("xl-match-XXXXXX");
     const std::string& dir = folder.Path();
     ::mkdir((dir + "/game").c_str(), 0700);
     ::mkdir((dir + "/machine").c_str(), 0700);

@@ -183,7 +183,7 @@ protected:
         return done;
     }
 
-    ClientEnvironment env_{"/tmp/xl-reconnect-XXXXXX"};
+    ClientEnvironment env_{"xl-reconnect-XXXXXX"};
     ClientPlatform& platform_ = env_.platform;
     const std::string& dir_ = env_.dir;
     // The built skins, where the client looks for them.

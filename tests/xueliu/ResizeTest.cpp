@@ -208,7 +208,7 @@ protected:
         window.Move(env_.screen.workArea);
     }
 
-    ClientEnvironment env_{"/tmp/xl-resize-XXXXXX"};
+    ClientEnvironment env_{"xl-resize-XXXXXX"};
     platform::ManualLoop* loop_ = nullptr;
 };
 

@@ -489,7 +489,7 @@ protected:
                            [&](const std::string& l) { return l.find(part) != std::string::npos; });
     }
 
-    ClientEnvironment env_{"/tmp/xl-walls-XXXXXX"};
+    ClientEnvironment env_{"xl-walls-XXXXXX"};
 };
 
 } // namespace

@@ -137,7 +137,7 @@ protected:
         return Run({line}, nullptr);
     }
 
-    ClientEnvironment env_{"/tmp/xl-startup-XXXXXX"};
+    ClientEnvironment env_{"xl-startup-XXXXXX"};
     ClientPlatform& platform_ = env_.platform;
     std::string& dir_ = env_.dir;
     std::vector<std::string>& boxes_ = env_.boxes;
@@ -306,7 +306,7 @@ TEST_F(StartupTest, WebSignsAnswerTheirOwnUserOnlyAndLateOrUnknownAnswersHarmNot
 
 TEST(HallStandIn, StartsTheClientWhichReportsItsExitWhenNoServerAnswers)
 {
-    const xltest::TempFolder folder("/tmp/xl-standin-XXXXXX");
+    const xltest::TempFolder folder("xl-standin-XXXXXX");
     const std::string& dir = folder.Path();
     std::string out = WholeRun(dir, " --no-server");
     EXPECT_NE(out.find("\"status\": 1"), std::string::npos) << "the hall ends with its client's status\n" << out;
@@ -345,7 +345,7 @@ TEST_F(StartupTest, UnderTheRealHallStandInTheClientRegistersTakesTheStartDataAn
 
 TEST(WholeClient, BetweenBothStandInsItEntersTheTableAndEndsSoonAfterTheHallGoes)
 {
-    const xltest::TempFolder folder("/tmp/xl-whole-XXXXXX");
+    const xltest::TempFolder folder("xl-whole-XXXXXX");
     const std::string& dir = folder.Path();
     std::string out = WholeRun(dir, "");
     EXPECT_NE(out.find("\"status\": 0"), std::string::npos) << out;

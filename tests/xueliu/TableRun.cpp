@@ -142,7 +142,7 @@ std::vector<std::string> ServerArguments(const Options& options)
 
 TableRun::TableRun(Options options)
     : options_(std::move(options)),
-      env_("/tmp/xl-table-run-XXXXXX", options_.screen),
+      env_("xl-table-run-XXXXXX", options_.screen),
       server_(ServerArguments(options_))
 {
     ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (env_.dir + "/game/skins").c_str());

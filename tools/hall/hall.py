@@ -290,6 +290,16 @@ class Hall:
             except subprocess.TimeoutExpired:
                 os.killpg(p.pid, signal.SIGKILL)
 
+    def end_leftovers(self):
+        """Ends what an ended client left in its process group (a helper forked at its start):
+        the programs it means to start lead groups of their own."""
+        for p in self.clients:
+            if p.poll() is not None:
+                try:
+                    os.killpg(p.pid, signal.SIGKILL)
+                except (ProcessLookupError, PermissionError):
+                    pass
+
     def main(self) -> int:
         self.prepare()
         listener = socket.socket(socket.AF_UNIX, socket.SOCK_SEQPACKET)
@@ -326,6 +336,7 @@ class Hall:
             self.log("interrupted")
             self.stop_clients()
             status = 130
+        self.end_leftovers()
         self.log("client-exit", status=status, core_dumped=status < 0 and -status in (signal.SIGSEGV, signal.SIGABRT))
         time.sleep(0.1)  # the reader threads record the last frames
         listener.close()
