@@ -9,6 +9,7 @@
 #include "framework/frame/FrameLayout.h"
 #include "framework/frame/FrameSupport.h"
 #include "framework/frame/FrameTexts.h"
+#include "framework/switchroom/CSwitchRoomDlg.h"
 #include "platform/DisplayWindow.h"
 #include "widgets/CCySplitterBar.h"
 #include "widgets/CLumoraPipeline.h"
@@ -164,6 +165,16 @@ void CXyGameFrame::OnSize()
     if (detailBoard_ && detailBoard_->IsActive()) {
         MoveDetailBoardWithin(detailBoard_->GetX(), detailBoard_->GetY());
         detailBoard_->Redraw();
+    }
+    // So does the room-switch box, which would otherwise stand over the splitter it hides from a
+    // click once the panel unfolds.
+    if (PObject* tip = FindByName(CSwitchRoomDlg::kName); tip && tip->IsActive()) {
+        const Rect r = SceneRect();
+        const double hw = tip->GetWidth() / 2, hh = tip->GetHeight() / 2;
+        // The left and top win in a scene too small.
+        tip->MoveTo(std::max(std::min(tip->GetX(), r.right - hw), r.left + hw),
+                    std::max(std::min(tip->GetY(), r.bottom - hh), r.top + hh));
+        tip->Redraw();
     }
     // The felt was drawn anew under everything, which no object's repaint covers: the splitter
     // folds the panel without a resize of the window, whose own full repaint would (one frame:

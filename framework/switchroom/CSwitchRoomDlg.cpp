@@ -196,6 +196,7 @@ void AppHost::ShowDialog(const TipDescriptor& tip, const JumpStatus& status)
     if (!dlg)
         return;
     open_ = dlg->GetId();
+    dlg->SetName(CSwitchRoomDlg::kName);
     dlg->SetZ(kDialogZ);
     dlg->Build(*owner, tip, status, app_.GetGameName().c_str());
     dlg->DisableWhileOpen(*scene);

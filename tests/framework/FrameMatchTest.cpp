@@ -7,6 +7,7 @@
 #include "engine/input/InputData.h"
 #include "framework/frame/MatchRecords.h"
 #include "framework/frame/PlayerDetailTexts.h"
+#include "framework/switchroom/CSwitchRoomDlg.h"
 #include "widgets/CLumoraPipeline.h"
 #include "widgets/CXyBlackboard.h"
 #include "widgets/CXyStandButton.h"
@@ -259,13 +260,19 @@ TEST_F(FrameMatchTest, DetailBoardStaysInsideTheSceneAndHidesTheReportButtonForO
     window_->Resize(1280, 800);
     Run(50);
     f.ShowPlayerBoardSmall(9, f.SceneRect().right - 2, f.SceneRect().bottom - 2);
+    PlaneObject* tip = f.NewPlaneObject(CSwitchRoomDlg::kWidth, CSwitchRoomDlg::kHeight, 0x808080); // as the room-switch box
+    tip->SetName(CSwitchRoomDlg::kName);
+    tip->MoveTo(f.SceneRect().right - 170, f.SceneRect().bottom - 80);
+    tip->Activate();
     Run(50);
     testsupport::ScreenCheck check("detail-shrink", std::string(XL_BINARY_DIR) + "/artifacts");
     check.Install();
     window_->Resize(800, 600);
     Run(50);
-    EXPECT_LE(board.GetRight(), f.SceneRect().right);
-    EXPECT_LE(board.GetBottom(), f.SceneRect().bottom);
+    for (const PObject* b : {&board, static_cast<PObject*>(tip)}) {
+        EXPECT_LE(b->GetRight(), f.SceneRect().right);
+        EXPECT_LE(b->GetBottom(), f.SceneRect().bottom);
+    }
     EXPECT_GT(check.FramesChecked(), 0);
     EXPECT_EQ(check.Faults(), std::vector<std::string>{});
     const std::pair at(board.GetX(), board.GetY());
