@@ -454,6 +454,8 @@ private:
                      name != "faces")
                 keysInInput_ = false;
             Click(v.buttons.at(name), "button " + name);
+            if (name == "send" || name == "face")
+                SeenSent();
             return moves_ = name == "splitter";
         } else if (kind < 42 && !v.hand.empty()) {
             keysInInput_ = false;
@@ -485,6 +487,8 @@ private:
             if (key == "Tab")
                 keysInInput_ = false;
             Key(key);
+            if (key == "Return")
+                SeenSent();
         } else if (kind < 72) {
             TypeLine(v, a % 3 != 0);
         } else if (kind < 79) {
@@ -533,6 +537,29 @@ private:
     // A line typed and sent with Enter, after a click on the input line or straight away; it must
     // reach the server when the keys went to the input line.
     bool Reachable(const View& v) const { return v.Has("input") && v.buttons.at("input").X() < size_.width; }
+
+    size_t ChatRequests() const
+    {
+        size_t n = 0;
+        for (const uint32_t id : kChatRequests)
+            n += server_.Requests(id).size();
+        return n;
+    }
+
+    // A key or button that may have sent what the input line held (an emoticon picked, say): the
+    // bar counts its second from that line too, so the next typed line waits from when it is seen
+    // at the server.
+    void SeenSent()
+    {
+        const size_t before = ChatRequests();
+        for (const auto until = Clock::now() + Paced(seconds(1)); Clock::now() < until;) {
+            if (ChatRequests() != before) {
+                lastLine_ = Clock::now();
+                return;
+            }
+            std::this_thread::sleep_for(milliseconds(50));
+        }
+    }
 
     void TypeLine(const View& v, bool clickFirst)
     {
