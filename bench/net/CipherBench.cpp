@@ -4,6 +4,7 @@
 #include "net/ConnectionKeys.h"
 #include "net/Md5.h"
 #include "net/Rijndael.h"
+#include "tests/support/TiedChild.h"
 
 #include <benchmark/benchmark.h>
 #include <openssl/evp.h>
@@ -117,15 +118,9 @@ void BM_Md5BesideMd5sum(benchmark::State& state)
                 ourHex += hex;
             }
             start = Clock::now();
-            FILE* pipe = ::popen(("md5sum " + path).c_str(), "r");
-            char line[128] = {};
-            if (pipe) {
-                if (!std::fgets(line, sizeof line, pipe))
-                    line[0] = '\0';
-                ::pclose(pipe);
-            }
+            const std::string line = xltest::RunProgram({"md5sum", path}).out;
             theirs = std::min(theirs, Seconds(start));
-            theirHex.assign(line, std::min<size_t>(32, std::strlen(line)));
+            theirHex = line.substr(0, 32);
         }
     }
     std::remove(path.c_str());

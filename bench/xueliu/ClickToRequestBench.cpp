@@ -16,6 +16,7 @@
 #include "tests/support/GameServerStandIn.h"
 #include "tests/support/HallRun.h"
 #include "tests/support/SceneReport.h"
+#include "tests/support/TiedChild.h"
 #include "tests/support/XvfbSession.h"
 
 #include <SDL.h>
@@ -198,12 +199,10 @@ class BareProgram {
 public:
     static constexpr int kLeft = 0, kTop = 120, kSize = 80;
 
-    BareProgram()
-        : clock_(::popen(("/usr/bin/python3 " + std::string(XL_SOURCE_DIR) + "/bench/xueliu/arrival_clock.py").c_str(),
-                         "r"))
+    BareProgram() : clock_(xltest::Python("bench/xueliu/arrival_clock.py"))
     {
         int port = 0;
-        if (!clock_ || std::fscanf(clock_, "%d", &port) != 1)
+        if (!clock_.Out() || std::fscanf(clock_.Out(), "%d", &port) != 1)
             return;
         writer_ = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};
@@ -226,8 +225,7 @@ public:
             thread_.join();
         if (writer_ >= 0)
             close(writer_);
-        if (clock_)
-            ::pclose(clock_);
+        clock_.Close();
     }
     bool Ok() const { return window_; }
 
@@ -238,7 +236,7 @@ public:
         std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution(50000, 60000)(rng)));
         const double pressed = mouse.Press();
         std::string line;
-        pollfd p{fileno(clock_), POLLIN, 0};
+        pollfd p{fileno(clock_.Out()), POLLIN, 0};
         for (char c = 0; c != '\n' && poll(&p, 1, 1000) > 0 && read(p.fd, &c, 1) == 1;)
             line += c;
         mouse.Release();
@@ -266,7 +264,7 @@ private:
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     }
 
-    FILE* clock_;
+    xltest::ReadingProgram clock_;
     int writer_ = -1;
     SDL_Window* window_ = nullptr;
     std::atomic<bool> stop_{false};

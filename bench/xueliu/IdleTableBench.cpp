@@ -18,15 +18,14 @@ void BM_IdleTable(benchmark::State& state)
 {
     const char* env = std::getenv("XL_IDLE_SECONDS");
     const double seconds = env ? std::atof(env) : 5.0;
-    char tmpl[] = "/tmp/xl-idle-table-XXXXXX";
-    const std::string dir = mkdtemp(tmpl);
+    xltest::TempFolder folder("xl-idle-table-XXXXXX");
+    const std::string& dir = folder.Path();
     benchsupport::IdleCost bare;
     double cpu = 0, switches = 0;
     for (auto _ : state) {
         bare = benchsupport::BareWakeEvery5Ms(seconds, true, 1280, 800);
-        const std::string out = benchsupport::CommandOutput(std::string("/usr/bin/python3 ") + XL_SOURCE_DIR +
-                                                            "/bench/xueliu/idle_table.py " + XL_BINARY_DIR +
-                                                            "/xueliu " + dir + " " + std::to_string(seconds));
+        const std::string out = benchsupport::CommandOutput(xltest::Python(
+            "bench/xueliu/idle_table.py", {std::string(XL_BINARY_DIR) + "/xueliu", dir, std::to_string(seconds)}));
         cpu = benchsupport::JsonNumber(out, "cpu_pct_of_core");
         switches = benchsupport::JsonNumber(out, "switches_per_s");
         if (cpu < 0) {
@@ -39,7 +38,6 @@ void BM_IdleTable(benchmark::State& state)
     state.counters["bare_5ms_cpu_pct"] = bare.cpuPercent;
     state.counters["bare_switches_per_s"] = bare.switchesPerSecond;
     state.counters["x_bare"] = bare.cpuPercent > 0 ? cpu / bare.cpuPercent : 0;
-    std::system(("rm -rf " + dir).c_str());
 }
 BENCHMARK(BM_IdleTable)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

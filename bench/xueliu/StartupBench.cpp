@@ -33,17 +33,17 @@ void Report(benchmark::State& state, const std::string& name, std::vector<double
 
 void BM_ClientUnderTheStandIns(benchmark::State& state)
 {
-    char tmpl[] = "/tmp/xl-startup-bench-XXXXXX";
-    const std::string dir = mkdtemp(tmpl);
+    xltest::TempFolder folder("xl-startup-bench-XXXXXX");
+    const std::string& dir = folder.Path();
     const char* keys[] = {"to_register", "to_start_data_taken", "to_table_frame",     "client_share", "waited",
                           "cpu_at_main", "cpu_to_table_frame",  "anchor_first_frame", "gone_to_end"};
     std::map<std::string, std::vector<double>> figures;
     int runs = 0;
     for (auto _ : state) {
-        const std::string command = std::string("/usr/bin/python3 ") + XL_SOURCE_DIR +
-            "/tests/xueliu/scripts/whole_run.py " + XL_BINARY_DIR + "/xueliu " + dir + "/" + std::to_string(runs) +
-            " --display --anchor " + XL_BINARY_DIR + "/bench/bare_window";
-        const std::string out = benchsupport::CommandOutput(command);
+        const std::string out = benchsupport::CommandOutput(
+            xltest::Python("tests/xueliu/scripts/whole_run.py",
+                           {std::string(XL_BINARY_DIR) + "/xueliu", dir + "/" + std::to_string(runs), "--display",
+                            "--anchor", std::string(XL_BINARY_DIR) + "/bench/bare_window"}));
         for (const char* key : keys)
             if (const double v = benchsupport::JsonNumber(out, key); v >= 0)
                 figures[key].push_back(v);
@@ -55,7 +55,6 @@ void BM_ClientUnderTheStandIns(benchmark::State& state)
     if (!figures["client_share"].empty() && !figures["anchor_first_frame"].empty())
         state.counters["share_x_anchor"] =
             state.counters["client_share_ms"] / std::max(1e-9, double(state.counters["anchor_first_frame_ms"]));
-    std::system(("rm -rf " + dir).c_str());
 }
 BENCHMARK(BM_ClientUnderTheStandIns)->Iterations(15)->UseManualTime()->Unit(benchmark::kMillisecond);
 

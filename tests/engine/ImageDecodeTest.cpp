@@ -12,6 +12,7 @@
 #include "engine/paint/PaintModuleGDI.h"
 #include "engine/resource/ResourceKey.h"
 #include "platform/ImageDecode.h"
+#include "tests/support/TiedChild.h"
 
 using platform::DecodedPicture;
 
@@ -72,9 +73,8 @@ protected:
     static void SetUpTestSuite() {
         folder_ = fs::temp_directory_path() / ("xl_images_" + std::to_string(::getpid()));
         fs::create_directories(folder_);
-        const std::string cmd = "/usr/bin/python3 " + std::string(XL_SOURCE_DIR) + "/tests/engine/data/make_images.py " +
-                                folder_.string();
-        ASSERT_EQ(std::system(cmd.c_str()), 0) << "the reference pictures need python3-pil and imagemagick";
+        ASSERT_EQ(xltest::RunProgram(xltest::Python("tests/engine/data/make_images.py", {folder_.string()})).status, 0)
+            << "the reference pictures need python3-pil and imagemagick";
     }
     static void TearDownTestSuite() { fs::remove_all(folder_); }
 

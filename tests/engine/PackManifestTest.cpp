@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "tests/support/EngineFixtures.h"
+#include "tests/support/TiedChild.h"
 #include "engine/GameCore.h"
 #include "engine/paint/PaintModuleGDI.h"
 #include "engine/pack/PackManifest.h"
@@ -17,9 +18,7 @@ class PackManifestTest : public testsupport::EngineFixture {
 protected:
     void SetUp() override {
         EngineFixture::SetUp();
-        const std::string cmd = "/usr/bin/python3 " + std::string(XL_SOURCE_DIR) + "/tests/engine/data/make_art.py " +
-                                folder_.string();
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        ASSERT_TRUE(xltest::RunProgram(xltest::Python("tests/engine/data/make_art.py", {folder_.string()})).Ok());
     }
     void WriteManifest(const std::string& text) { std::ofstream(folder_ / "skin.ini") << text; }
     bool Build(std::vector<uint8_t>& pack, std::string& error) {
@@ -100,9 +99,10 @@ TEST_F(PackManifestTest, BuildsAPackTheEngineReads) {
 
     // The program writes the same bytes.
     const fs::path out = folder_ / "skin.xyr";
-    const std::string cmd = std::string(XL_BINARY_DIR) + "/tools/packbuilder/xyrpack " + (folder_ / "skin.ini").string() +
-                            " " + out.string() + " > /dev/null";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    const std::string xyrpack = std::string(XL_BINARY_DIR) + "/tools/packbuilder/xyrpack";
+    ASSERT_TRUE(xltest::RunProgram({xyrpack, (folder_ / "skin.ini").string(), out.string()},
+                                   xltest::RunOptions::To("/dev/null"))
+                    .Ok());
     const std::string written = testsupport::ReadFile(out);
     EXPECT_EQ(std::vector<uint8_t>(written.begin(), written.end()), pack);
 }
@@ -126,8 +126,9 @@ TEST_F(PackManifestTest, RefusesWhatCannotBePackedSoundly) {
         EXPECT_FALSE(Build(pack, error)) << manifest;
         EXPECT_NE(error.find(why), std::string::npos) << manifest << " gave: " << error;
     }
-    const std::string cmd = std::string(XL_BINARY_DIR) + "/tools/packbuilder/xyrpack " + (folder_ / "skin.ini").string() +
-                            " " + (folder_ / "x.xyr").string() + " 2> /dev/null";
-    EXPECT_NE(std::system(cmd.c_str()), 0);
+    const std::string xyrpack = std::string(XL_BINARY_DIR) + "/tools/packbuilder/xyrpack";
+    EXPECT_FALSE(xltest::RunProgram({xyrpack, (folder_ / "skin.ini").string(), (folder_ / "x.xyr").string()},
+                                    xltest::RunOptions::Quiet())
+                     .Ok());
     EXPECT_FALSE(fs::exists(folder_ / "x.xyr"));
 }

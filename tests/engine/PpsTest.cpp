@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/paint/Pps.h"
+#include "tests/support/TiedChild.h"
 
 using namespace Lumora;
 
@@ -112,9 +113,9 @@ void WriteRecord(const std::string& path, const ImageRecord& img) {
     WriteFile(path, b);
 }
 
-int Python(const std::string& args) {
-    const std::string cmd = "/usr/bin/python3 " + std::string(XL_SOURCE_DIR) + "/tests/engine/data/pps_ref.py " + args;
-    return std::system(cmd.c_str());
+int Python(const std::vector<std::string>& args)
+{
+    return xltest::RunProgram(xltest::Python("tests/engine/data/pps_ref.py", args)).status;
 }
 
 } // namespace
@@ -287,8 +288,8 @@ TEST(Pps, IndependentReaderAndWriterAgree) {
             ++n;
             WriteRecord(rec, img);
             WriteFile(ours, EncodePps(img, method));
-            EXPECT_EQ(Python("check " + ours + " " + rec), 0) << "ours, method " << int(method) << " kind " << kind;
-            ASSERT_EQ(Python("encode " + rec + " " + std::to_string(method) + " " + theirs), 0);
+            EXPECT_EQ(Python({"check", ours, rec}), 0) << "ours, method " << int(method) << " kind " << kind;
+            ASSERT_EQ(Python({"encode", rec, std::to_string(method), theirs}), 0);
             const auto bytes = ReadFile(theirs);
             ImageRecord back;
             ASSERT_TRUE(DecodePps(bytes.data(), bytes.size(), back)) << "theirs, method " << int(method) << " kind " << kind;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "tests/support/EngineFixtures.h"
+#include "tests/support/TiedChild.h"
 #include "engine/GameCore.h"
 #include "engine/resource/PackWriter.h"
 #include "engine/resource/ResourceModule.h"
@@ -88,12 +89,13 @@ TEST_F(ResourceTest, PackFromTheIndependentWriterLoadsAndOursListsThere) {
     Write(folder_ / "Frame_Back.png", Blob("first"));
     Write(folder_ / "SndHit.WAV", Blob("second blob"));
     Write(folder_ / "readme.xyz", Blob("third"));
-    const std::string script = std::string(XL_SOURCE_DIR) + "/tests/engine/data/xyr_ref.py";
+    const char* script = "tests/engine/data/xyr_ref.py";
     const fs::path pack = folder_ / "py.xyr";
-    const std::string cmd = "/usr/bin/python3 " + script + " write " + pack.string() + " " +
-                            (folder_ / "Frame_Back.png").string() + " " + (folder_ / "SndHit.WAV").string() + " " +
-                            (folder_ / "readme.xyz").string();
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    ASSERT_TRUE(
+        xltest::RunProgram(xltest::Python(script,
+                                          {"write", pack.string(), (folder_ / "Frame_Back.png").string(),
+                                           (folder_ / "SndHit.WAV").string(), (folder_ / "readme.xyz").string()}))
+            .Ok());
     EXPECT_EQ(res_->AddPack(pack.string()), 3);
     EXPECT_EQ(Text(res_->GetData(MakeResourceKey("Frame_Back.imge"))), "first");
     EXPECT_EQ(Text(res_->GetData(MakeResourceKey("SndHit.sound"))), "second blob");
@@ -102,7 +104,9 @@ TEST_F(ResourceTest, PackFromTheIndependentWriterLoadsAndOursListsThere) {
     // Our pack, listed by the independent reader: keys and blobs as ours computed them.
     const fs::path ours = MakePack("ours.xyr", {{"Frame_Back.png", Blob("first")}});
     const fs::path listing = folder_ / "list.txt";
-    ASSERT_EQ(std::system(("/usr/bin/python3 " + script + " list " + ours.string() + " > " + listing.string()).c_str()), 0);
+    ASSERT_TRUE(
+        xltest::RunProgram(xltest::Python(script, {"list", ours.string()}), xltest::RunOptions::To(listing.string()))
+            .Ok());
     std::istringstream line(testsupport::ReadFile(listing));
     uint32_t h1, h2, h3, offset, size, type;
     line >> h1 >> h2 >> h3 >> offset >> size >> type;

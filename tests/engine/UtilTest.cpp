@@ -5,6 +5,7 @@
 #include "engine/util/TextUtil.h"
 
 #include "tests/support/EngineFixtures.h"
+#include "tests/support/TiedChild.h"
 
 #include <gtest/gtest.h>
 
@@ -111,15 +112,13 @@ TEST(Compress, InflatesPythonsStreamAndPythonInflatesOurs)
         std::fwrite(ours->data(), 1, ours->size(), f);
         std::fclose(f);
     }
-    const std::string cmd = "/usr/bin/python3 -c \"import sys,zlib;sys.stdout.write(zlib.decompress(open(sys.argv[1],"
-                            "'rb').read()).hex())\" " + path.string();
-    std::FILE* p = ::popen(cmd.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    char hex[512] = {};
-    const size_t n = std::fread(hex, 1, sizeof hex - 1, p);
-    ::pclose(p);
+    const std::string hex =
+        xltest::RunProgram({"/usr/bin/python3", "-c",
+                            "import sys,zlib;sys.stdout.write(zlib.decompress(open(sys.argv[1],'rb').read()).hex())",
+                            path.string()})
+            .out;
     std::filesystem::remove(path);
-    EXPECT_EQ(FromHex(std::string(hex, n).c_str()), body);
+    EXPECT_EQ(FromHex(hex.c_str()), body);
 }
 
 TEST(Compress, EmptyInputAndDamagedStreams)

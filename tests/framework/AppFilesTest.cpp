@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -44,7 +45,8 @@ protected:
         platform::SetScreenOverride(nullptr);
         platform::SetProgramFolder("");
         unsetenv("XL_MACHINE_DIR");
-        std::system(("rm -rf " + dir_).c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
     }
     void Seat(int players, int ownChair)
     {
@@ -198,7 +200,7 @@ TEST_F(AppFilesTest, ARelaunchStartsTheProgramAgainAsAPlayerWithFifteenFields)
 {
     const std::string marker = dir_ + "/relaunched";
     const std::string program = dir_ + "/client.sh";
-    std::ofstream(program) << "#!/bin/sh\nprintf '%s' \"$1\" > " << marker << "\n";
+    std::ofstream(program) << "#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/relaunched\"\n"; // the marker
     ::chmod(program.c_str(), 0755);
     app_->SetArguments({"79|h|2|5|4|1001|6|3|1|0|name|26000|20|64|7"}, program);
     HallCommandLine line = ParseHallCommandLine("79|h|2|5|4|1001|6|3|1|0|name|26000|20|64|7").value();

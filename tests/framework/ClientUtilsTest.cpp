@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <filesystem>
 #include <ifaddrs.h>
 #include <random>
 
@@ -114,7 +115,7 @@ TEST(UrlEncode, KeepsAsciiLettersAndRoundTripsRandomGbkThroughPython)
 TEST(MD5HexString, AgreesWithMd5sum)
 {
     std::string text = "hall_id1game_id2game_codepelquser_id3unix_time1700000000r5tkw0bq8mz3yd1h";
-    auto sum = RunCommand("md5sum", text);
+    auto sum = RunCommand({"md5sum"}, text);
     ASSERT_TRUE(sum);
     EXPECT_EQ(MD5HexString(text), sum->substr(0, 32));
     EXPECT_EQ(MD5HexString(text), "d4b648c184921c0c5f0e86c6b7bb481f");
@@ -131,7 +132,8 @@ protected:
     void TearDown() override
     {
         unsetenv("XL_MACHINE_DIR");
-        std::system(("rm -rf " + folder_).c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
     }
     std::string folder_;
 };

@@ -55,8 +55,8 @@ TEST(HallCipher, AgreesWithOpensslAndPythonAndRoundsUp)
         ASSERT_EQ(cipher.size(), (n + 15) / 16 * 16) << n;
         auto padded = plain;
         padded.resize(cipher.size(), 0);
-        auto ossl = fwtest::RunCommand("openssl enc -aes-128-ecb -nopad -K 3c7a19e4d2086bf15a9e07c3b4d6218f",
-                                       AsString(padded));
+        auto ossl = fwtest::RunCommand(
+            {"openssl", "enc", "-aes-128-ecb", "-nopad", "-K", "3c7a19e4d2086bf15a9e07c3b4d6218f"}, AsString(padded));
         ASSERT_TRUE(ossl);
         EXPECT_EQ(AsBytes(*ossl), cipher) << n;
         auto py = fwtest::RunPython("import sys, xlhall\n"

@@ -1,5 +1,5 @@
 #include "framework/PyRun.h"
-#include "tests/support/RigRegistry.h"
+#include "tests/support/TiedChild.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,11 +22,12 @@ std::string TempFile(const std::string& contents)
 
 } // namespace
 
-std::optional<std::string> RunCommand(const std::string& command, const std::string& input)
+std::optional<std::string> RunCommand(const std::vector<std::string>& argv, const std::string& input,
+                                      const std::vector<std::string>& env)
 {
     std::string in = TempFile(input);
     std::string out = TempFile({});
-    int status = std::system((command + " < " + in + " > " + out).c_str());
+    const int status = xltest::RunProgram(argv, {env, in, out, false, false}).status;
     std::ifstream f(out, std::ios::binary);
     std::string result((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     unlink(in.c_str());
@@ -40,7 +41,7 @@ std::optional<std::string> RunPython(const std::string& script, const std::strin
 {
     // The test sources compile their literals to GBK, so the script is GBK too.
     std::string file = TempFile("# -*- coding: gbk -*-\n" + script);
-    auto r = RunCommand(std::string("PYTHONPATH=") + XL_SOURCE_DIR + "/tools/py /usr/bin/python3 " + file, input);
+    auto r = RunCommand({"/usr/bin/python3", file}, input, {std::string("PYTHONPATH=") + XL_SOURCE_DIR + "/tools/py"});
     unlink(file.c_str());
     return r;
 }

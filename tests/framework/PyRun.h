@@ -10,7 +10,9 @@
 namespace fwtest {
 
 // nullopt when the command does not exit with 0.
-std::optional<std::string> RunCommand(const std::string& command, const std::string& input = {});
+// `argv` runs as it is, no shell between; `env` ("NAME=value") is added to the environment.
+std::optional<std::string> RunCommand(const std::vector<std::string>& argv, const std::string& input = {},
+                                      const std::vector<std::string>& env = {});
 std::optional<std::string> RunPython(const std::string& script, const std::string& input = {});
 
 inline std::string AsString(const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); }

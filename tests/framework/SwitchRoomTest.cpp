@@ -163,8 +163,10 @@ TEST_F(SwitchRoomCheck, TheStampHoldsTheTipBackForTheRepeatTime)
     SwitchRoom sr(host_);
     EXPECT_TRUE(sr.CheckSwitchRoom());  // no stamp yet
     sr.RunAction(Action::Refuse, {kPassedTip, 12, 1200});
-    const auto read = fwtest::RunCommand("/usr/bin/python3 -c \"import configparser;c=configparser.ConfigParser();"
-                                         "c.read('" + host_.ini + "');print(c['SwitchRoom1001']['time'])\"");
+    const auto read = fwtest::RunCommand({"/usr/bin/python3", "-c",
+                                          "import configparser,sys;c=configparser.ConfigParser();c.read(sys.argv[1]);"
+                                          "print(c['SwitchRoom1001']['time'])",
+                                          host_.ini});
     EXPECT_EQ(read.value_or("?"), "1800000000\n");
     host_.now += 599;
     EXPECT_FALSE(sr.CheckSwitchRoom());
@@ -185,8 +187,8 @@ TEST_F(SwitchRoomCheck, EachActionReportsAndActs)
 {
     SwitchRoom sr(host_);
     const auto pack = [](std::string args) {
-        return fwtest::RunCommand("/usr/bin/python3 -c \"import struct;print(struct.pack('<7i'," + args +
-                                  ").hex())\"")
+        return fwtest::RunCommand(
+                   {"/usr/bin/python3", "-c", "import struct;print(struct.pack('<7i'," + args + ").hex())"})
             .value_or("?");
     };
     sr.RunAction(Action::Move, {kPassedTip, 12, 1200});

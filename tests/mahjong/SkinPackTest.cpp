@@ -159,9 +159,10 @@ protected:
             for (const std::string& n : names)
                 out << platform::GbkToUtf8(n) << ' ' << kind << '\n';
         }
-        const std::string cmd = "/usr/bin/python3 " + std::string(XL_SOURCE_DIR) + "/tests/mahjong/data/pack_has.py " +
-                                mahjongtest::SkinPackPath(pack) + " " + list + " >" + list + ".out 2>&1";
-        const int rc = std::system(cmd.c_str());
+        const int rc = xltest::RunProgram(
+                           xltest::Python("tests/mahjong/data/pack_has.py", {mahjongtest::SkinPackPath(pack), list}),
+                           xltest::RunOptions::To(list + ".out", true))
+                           .status;
         std::ifstream report(list + ".out");
         EXPECT_EQ(rc, 0) << std::string(std::istreambuf_iterator<char>(report), {});
     }
@@ -211,9 +212,7 @@ TEST_F(SkinPackTest, TheArtProgramDrawsTheSameBytesEveryRun)
 {
     namespace fs = std::filesystem;
     const fs::path again = engine_->Folder() / "art";
-    const std::string cmd = "/usr/bin/python3 " + std::string(XL_SOURCE_DIR) + "/tools/skinart/skinart.py " +
-                            again.string();
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    ASSERT_TRUE(xltest::RunProgram(xltest::Python("tools/skinart/skinart.py", {again.string()})).Ok());
     const fs::path built = fs::path(XL_BINARY_DIR) / "skinart";
     size_t compared = 0;
     for (const auto& entry : fs::recursive_directory_iterator(again)) {

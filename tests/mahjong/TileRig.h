@@ -7,6 +7,7 @@
 #include "mahjong/tiles/TileLayout.h"
 #include "tests/mahjong/TileSurfaces.h"
 #include "tests/support/HeadlessEngine.h"
+#include "tests/support/TiedChild.h"
 
 #include <array>
 #include <cstdlib>
@@ -95,10 +96,10 @@ inline bool SaveScreenshot(TileEngine& engine, int width, int height, const std:
         .write(reinterpret_cast<const char*>(pixels.data()), std::streamsize(pixels.size() * 4));
     const std::string dir = std::string(XL_BINARY_DIR) + "/artifacts";
     std::filesystem::create_directories(dir);
-    const std::string cmd = "/usr/bin/python3 " + std::string(XL_SOURCE_DIR) + "/tests/mahjong/data/raw_to_png.py " +
-                            raw + " " + std::to_string(width) + " " + std::to_string(height) + " " + dir + "/" +
-                            name + ".png";
-    return std::system(cmd.c_str()) == 0;
+    return xltest::RunProgram(
+               xltest::Python("tests/mahjong/data/raw_to_png.py",
+                              {raw, std::to_string(width), std::to_string(height), dir + "/" + name + ".png"}))
+        .Ok();
 }
 
 // A game in progress over a pool of 168 tiles: four hands of 13 with a drawn tile at the bottom,

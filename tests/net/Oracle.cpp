@@ -2,7 +2,7 @@
 
 #include "net/ByteOrder.h"
 #include "net/Hex.h"
-#include "tests/support/RigRegistry.h"
+#include "tests/support/TiedChild.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,10 +29,12 @@ std::vector<Bytes> Oracle(const std::string& op, const std::string& arg, const s
             in.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
         }
     }
-    const std::string command = std::string("/usr/bin/python3 ") + XL_SOURCE_DIR + "/tests/net/peers/oracle.py " + op +
-                                " " + (arg.empty() ? "" : arg + " ") + inPath + " " + outPath;
+    std::vector<std::string> args{op};
+    if (!arg.empty())
+        args.push_back(arg);
+    args.insert(args.end(), {inPath, outPath});
     std::vector<Bytes> results;
-    if (std::system(command.c_str()) == 0) {
+    if (xltest::RunProgram(xltest::Python("tests/net/peers/oracle.py", args)).Ok()) {
         std::ifstream out(outPath, std::ios::binary);
         const Bytes all((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
         for (size_t pos = 0; pos + 4 <= all.size();) {

@@ -2,6 +2,7 @@
 #include "platform/MidiSynth.h"
 #include "platform/SilentAudio.h"
 #include "support/DummyAudio.h"
+#include "tests/support/TiedChild.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +21,10 @@ using platform::AudioBackend;
 std::vector<uint8_t> Tone(int ms)
 {
     const auto path = std::filesystem::temp_directory_path() / ("xl-tone-" + std::to_string(::getpid()) + ".wav");
-    const std::string cmd = "/usr/bin/python3 " XL_SOURCE_DIR "/tests/platform/data/make_tone.py " + path.string() + " " +
-                            std::to_string(ms);
-    EXPECT_EQ(0, std::system(cmd.c_str()));
+    EXPECT_EQ(
+        0,
+        xltest::RunProgram(xltest::Python("tests/platform/data/make_tone.py", {path.string(), std::to_string(ms)}))
+            .status);
     std::ifstream in(path, std::ios::binary);
     std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
     std::filesystem::remove(path);

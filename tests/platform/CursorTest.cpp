@@ -1,4 +1,5 @@
 #include "platform/Cursor.h"
+#include "tests/support/TiedChild.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +18,7 @@ protected:
     static void SetUpTestSuite()
     {
         dir_ = std::filesystem::temp_directory_path() / ("xl-cursors-" + std::to_string(::getpid()));
-        const std::string cmd = "/usr/bin/python3 " XL_SOURCE_DIR "/tests/platform/data/make_cursors.py " + dir_.string();
-        ASSERT_EQ(0, std::system(cmd.c_str()));
+        ASSERT_EQ(0, xltest::RunProgram(xltest::Python("tests/platform/data/make_cursors.py", {dir_.string()})).status);
     }
     static void TearDownTestSuite() { std::filesystem::remove_all(dir_); }
     static std::vector<uint8_t> Read(const char* name)

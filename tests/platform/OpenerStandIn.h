@@ -20,9 +20,10 @@ public:
         std::filesystem::create_directories(dir_);
         record_ = dir_ / "record";
         const auto script = dir_ / "xdg-open";
-        std::ofstream(script) << "#!/bin/sh\n{ echo \"$#\"; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '"
-                              << record_.string() << ".tmp'\nmv '" << record_.string() << ".tmp' '" << record_.string()
-                              << "'\n";
+        // The record beside the script: no path of ours is pasted into it.
+        std::ofstream(script) << "#!/bin/sh\nrecord=\"$(dirname \"$0\")/record\"\n"
+                                 "{ echo \"$#\"; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > \"$record.tmp\"\n"
+                                 "mv \"$record.tmp\" \"$record\"\n";
         std::filesystem::permissions(script, std::filesystem::perms::owner_all);
         const char* path = std::getenv("PATH");
         oldPath_ = path ? path : "";

@@ -3,6 +3,7 @@
 // without them both traces are off. The start-up trace goes off after its table frame.
 #include "platform/ClickTrace.h"
 #include "platform/StartTrace.h"
+#include "tests/support/TiedChild.h"
 
 #include <gtest/gtest.h>
 
@@ -12,19 +13,20 @@
 #include <iterator>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 constexpr const char* kChildVariable = "XL_TRACE_SWITCH_CHILD";
 
-// Runs this test alone in a child with the variables given; its exit status.
-int RunChild(const std::string& variables)
+// Runs this test alone in a child with the variables given (env's arguments); its exit status.
+int RunChild(std::vector<std::string> variables)
 {
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    const std::string command = "env " + variables + " " + kChildVariable + "=1 " + self +
-        " --gtest_filter=TraceSwitch." + name + " >/dev/null 2>&1";
-    return std::system(command.c_str());
+    variables.insert(variables.begin(), "env");
+    variables.insert(variables.end(), {std::string(kChildVariable) + "=1", self, "--gtest_filter=TraceSwitch." + name});
+    return xltest::RunProgram(variables, xltest::RunOptions::Quiet()).status;
 }
 
 TEST(TraceSwitch, BothTracesAreOnWithTheirVariablesAndTheStartTraceEndsAtItsTableFrame)
@@ -32,7 +34,7 @@ TEST(TraceSwitch, BothTracesAreOnWithTheirVariablesAndTheStartTraceEndsAtItsTabl
     if (!std::getenv(kChildVariable)) {
         const std::string dir = std::filesystem::temp_directory_path() / ("xl_traces_" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
-        EXPECT_EQ(RunChild("XL_CLICK_TRACE=" + dir + "/click XL_START_TRACE=" + dir + "/start"), 0);
+        EXPECT_EQ(RunChild({"XL_CLICK_TRACE=" + dir + "/click", "XL_START_TRACE=" + dir + "/start"}), 0);
         std::ifstream in(dir + "/start");
         const std::string start(std::istreambuf_iterator<char>(in), {});
         EXPECT_NE(start.find("mark table-frame"), std::string::npos) << start;
@@ -52,7 +54,7 @@ TEST(TraceSwitch, BothTracesAreOnWithTheirVariablesAndTheStartTraceEndsAtItsTabl
 TEST(TraceSwitch, BothTracesAreOffWithoutTheirVariables)
 {
     if (!std::getenv(kChildVariable)) {
-        EXPECT_EQ(RunChild("-u XL_CLICK_TRACE -u XL_START_TRACE"), 0);
+        EXPECT_EQ(RunChild({"-u", "XL_CLICK_TRACE", "-u", "XL_START_TRACE"}), 0);
         return;
     }
     EXPECT_FALSE(platform::ClickTraceOn());

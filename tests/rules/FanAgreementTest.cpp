@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "rules/MyCalclator.h"
+#include "tests/support/TiedChild.h"
 
 namespace {
 
@@ -30,37 +31,36 @@ struct WinCase {
 };
 
 std::vector<WinCase> ReadCases(int hands, int seed) {
-  const std::string cmd = "/usr/bin/python3 " XL_SOURCE_DIR "/tools/server/fan_cases.py --hands " +
-                          std::to_string(hands) + " --seed " + std::to_string(seed);
-  std::vector<WinCase> out;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return out;
-  std::string line;
-  for (int ch; (ch = fgetc(p)) != EOF;) {
-    if (ch != '\n') {
-      line += char(ch);
-      continue;
+    const xltest::Ran run = xltest::RunProgram(xltest::Python(
+        "tools/server/fan_cases.py", {"--hands", std::to_string(hands), "--seed", std::to_string(seed)}));
+    std::vector<WinCase> out;
+    std::string line;
+    for (char ch : run.out) {
+        if (ch != '\n') {
+            line += char(ch);
+            continue;
+        }
+        std::vector<std::string> parts(1);
+        for (char c : line) {
+            if (c == '|')
+                parts.emplace_back();
+            else
+                parts.back().push_back(c);
+        }
+        if (parts.size() == 7) {
+            WinCase w;
+            w.head = Ints(parts[0]);
+            w.hand = Ints(parts[1]);
+            for (int k = 0; k < 4; ++k)
+                w.melds[k] = Ints(parts[2 + k]);
+            w.counters = Ints(parts[6]);
+            w.line = line;
+            out.push_back(w);
+        }
+        line.clear();
     }
-    std::vector<std::string> parts(1);
-    for (char c : line) {
-      if (c == '|')
-        parts.emplace_back();
-      else
-        parts.back().push_back(c);
-    }
-    if (parts.size() == 7) {
-      WinCase w;
-      w.head = Ints(parts[0]);
-      w.hand = Ints(parts[1]);
-      for (int k = 0; k < 4; ++k) w.melds[k] = Ints(parts[2 + k]);
-      w.counters = Ints(parts[6]);
-      w.line = line;
-      out.push_back(w);
-    }
-    line.clear();
-  }
-  EXPECT_EQ(pclose(p), 0) << cmd;
-  return out;
+    EXPECT_EQ(run.status, 0) << "fan_cases.py --hands " << hands << " --seed " << seed;
+    return out;
 }
 
 TEST(FanAgreement, StandInCountEqualsTheCalculatorOnRobotWins) {

@@ -130,9 +130,8 @@ inline std::optional<Picture> Screenshot(const std::string& artifactName, int wi
 {
     const std::string mine = std::filesystem::temp_directory_path().string() + "/xl-shot-" + std::to_string(getpid()) +
                              "-" + artifactName;
-    const std::string cmd = "import -window root -crop " + std::to_string(width) + "x" + std::to_string(height) +
-                            "+0+0 " + mine;
-    if (std::system(cmd.c_str()) != 0)
+    const std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+0+0";
+    if (!RunProgram({"import", "-window", "root", "-crop", crop, mine}).Ok())
         return std::nullopt;
     auto picture = ReadPng(mine);
     const std::string kept = ArtifactPath(artifactName);

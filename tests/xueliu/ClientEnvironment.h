@@ -9,6 +9,7 @@
 #include "tests/support/RigRegistry.h"
 
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -18,11 +19,10 @@ public:
     // `folder` is a mkdtemp pattern (xltest::TempPattern: a bare name goes into TMPDIR).
     explicit ClientEnvironment(std::string folder,
                                platform::ScreenFacts screenFacts = {1366, 768, {0, 0, 1366, 728}, 23})
-        : screen(screenFacts)
+        : folder_(folder), dir(folder_.Path()), screen(screenFacts)
     {
-        folder = xltest::TempPattern(folder);
-        dir = mkdtemp(folder.data());
-        xltest::RigRegistry::AddFolder(dir);
+        if (dir.empty())
+            throw std::runtime_error("no folder for the client's files in TMPDIR");
         ::mkdir((dir + "/game").c_str(), 0700);
         ::mkdir((dir + "/machine").c_str(), 0700);
         setenv("XL_MACHINE_DIR", (dir + "/machine").c_str(), 1);
@@ -48,14 +48,16 @@ public:
         platform::SetScreenOverride(nullptr);
         for (const char* v : {"XL_MACHINE_DIR", "XL_PROGRAM_DIR", "XL_HALL_SOCKET"})
             unsetenv(v);
-        std::system(("rm -rf " + dir).c_str());
-        xltest::RigRegistry::RemoveFolder(dir);
     }
     ClientEnvironment(const ClientEnvironment&) = delete;
     ClientEnvironment& operator=(const ClientEnvironment&) = delete;
 
-    platform::ScreenFacts screen;
+private:
+    xltest::TempFolder folder_; // removed after everything else here
+
+public:
     std::string dir;
+    platform::ScreenFacts screen;
     ClientPlatform platform;
     std::vector<std::string> boxes;
     platform::MessageBoxAnswer answer = platform::MessageBoxAnswer::No;

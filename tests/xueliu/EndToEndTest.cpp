@@ -183,9 +183,9 @@ TEST(EndToEnd, UnderXvfbTheFrameFillsTheScreenAndClosingItLeavesTheTable)
 
     // The close a window manager sends.
     const auto closed = Clock::now();
-    EXPECT_EQ(std::system(("DISPLAY=" + xvfb.Display() + " /usr/bin/python3 " + XL_SOURCE_DIR +
-                           "/tests/xueliu/scripts/close_window.py " + window)
-                              .c_str()),
+    EXPECT_EQ(xltest::RunProgram(xltest::Python("tests/xueliu/scripts/close_window.py", {window}),
+                                 {{"DISPLAY=" + xvfb.Display()}, {}, {}, false, false})
+                  .status,
               0);
     EXPECT_EQ(run.Wait(), 0);
     // Two seconds on a quiet machine; a loaded one running the sanitized client gets much slack.

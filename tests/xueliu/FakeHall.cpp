@@ -3,6 +3,7 @@
 #include "framework/app/AppMessages.h"
 #include "framework/app/HallCipher.h"
 #include "framework/app/HallRecords.h"
+#include "tests/support/TiedChild.h"
 
 #include <chrono>
 #include <ctime>
@@ -37,21 +38,12 @@ std::vector<uint8_t> StartData(uint32_t roomId, uint32_t tableNumber)
 
 std::vector<uint8_t> TableStartData(bool withRoomList)
 {
-    const std::string command =
-        "/usr/bin/python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import xlhall, xltable; t = "
-        "xltable.load(); t.room.list = [] if sys.argv[2] == \"0\" else t.room.list; "
-        "sys.stdout.buffer.write(xlhall.start_data(t))' " XL_SOURCE_DIR "/tools/py " +
-        std::string(withRoomList ? "1" : "0");
-    std::vector<uint8_t> out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    uint8_t buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        out.insert(out.end(), buffer, buffer + n);
-    if (::pclose(pipe) != 0)
-        out.clear();
-    return out;
+    const char* script = "import sys; sys.path.insert(0, sys.argv[1]); import xlhall, xltable; t = "
+                         "xltable.load(); t.room.list = [] if sys.argv[2] == \"0\" else t.room.list; "
+                         "sys.stdout.buffer.write(xlhall.start_data(t))";
+    const xltest::Ran run =
+        xltest::RunProgram({"/usr/bin/python3", "-c", script, XL_SOURCE_DIR "/tools/py", withRoomList ? "1" : "0"});
+    return run.Ok() ? std::vector<uint8_t>(run.out.begin(), run.out.end()) : std::vector<uint8_t>();
 }
 
 FakeHall::FakeHall(std::string path) : path_(std::move(path))

@@ -9,6 +9,7 @@
 #include "support/GameServerStandIn.h"
 #include "support/HallRun.h"
 #include "support/Refusals.h"
+#include "tests/support/TiedChild.h"
 
 #include "framework/app/CGameWinApp.h"
 #include "framework/app/HallRecords.h"
@@ -98,20 +99,16 @@ std::vector<std::string> SceneView(CMyGame& scene, int viewer, bool ended)
 }
 
 // The server's table through table_view.py: the header line first, then one line per chair.
-std::vector<std::string> ServerView(const standin::GameServer& server, const std::string& dir, const std::string& viewer)
+// `how`: the viewer's chair, and "end" for the hand's end.
+std::vector<std::string> ServerView(const standin::GameServer& server, const std::string& dir,
+                                    std::vector<std::string> how)
 {
     std::ofstream(dir + "/table.json") << server.Command(R"({"op":"table"})");
-    const std::string command = std::string("/usr/bin/python3 ") + XL_SOURCE_DIR +
-                                "/tests/xueliu/scripts/table_view.py " + dir + "/table.json " + viewer;
     std::vector<std::string> lines;
-    if (FILE* in = ::popen(command.c_str(), "r")) {
-        char line[2048];
-        while (std::fgets(line, sizeof line, in)) {
-            lines.emplace_back(line);
-            lines.back().erase(lines.back().find_last_not_of('\n') + 1);
-        }
-        ::pclose(in);
-    }
+    how.insert(how.begin(), dir + "/table.json");
+    std::istringstream in(xltest::RunProgram(xltest::Python("tests/xueliu/scripts/table_view.py", how)).out);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 
@@ -202,7 +199,7 @@ TEST_F(ReconnectTest, AClientKilledMidHandComesBackToTheServersTableAndPlaysTheH
         ASSERT_EQ(server.AwaitRequests(200110, 1).size(), 1u) << first.Record();
         server.Command(R"({"op":"play","hands":1})");
         auto discards = [&] {
-            const auto header = ServerView(server, dir_, "0");
+            const auto header = ServerView(server, dir_, {"0"});
             return header.empty() ? 0 : std::atoi(header[0].substr(header[0].find(' ') + 1).c_str());
         };
         ASSERT_TRUE(WaitUntil([&] { return discards() >= 8; }, 30)) << "the hand never got going";
@@ -215,7 +212,7 @@ TEST_F(ReconnectTest, AClientKilledMidHandComesBackToTheServersTableAndPlaysTheH
                           10));
     // The table stands still while the client comes back and the two are compared.
     server.Command(R"({"op":"pause"})");
-    const auto held = ServerView(server, dir_, "0");
+    const auto held = ServerView(server, dir_, {"0"});
     ASSERT_EQ(held.size(), 5u);
     ASSERT_EQ(held[0].substr(0, 2), "3 ") << "the hand must still be in play";
 
@@ -245,7 +242,7 @@ TEST_F(ReconnectTest, AClientKilledMidHandComesBackToTheServersTableAndPlaysTheH
     for (int chair = 0; chair < 4; ++chair)
         EXPECT_EQ(restored[size_t(chair)], held[size_t(chair) + 1]) << "chair " << chair << " as restored";
     ASSERT_TRUE(ended) << "the hand did not end on the client";
-    serverAtEnd = ServerView(server, dir_, "0 end");
+    serverAtEnd = ServerView(server, dir_, {"0", "end"});
     ASSERT_EQ(serverAtEnd.size(), 5u);
     for (int chair = 0; chair < 4; ++chair)
         EXPECT_EQ(atEnd[size_t(chair)], serverAtEnd[size_t(chair) + 1]) << "chair " << chair << " at the end";

@@ -2,6 +2,7 @@
 // The game-server stand-in's table as tests read it: its control op "table" flattened by
 // tests/xueliu/scripts/table_lines.py into plain lines of numbers.
 #include "support/GameServerStandIn.h"
+#include "tests/support/TiedChild.h"
 
 #include <array>
 #include <cstdio>
@@ -45,15 +46,10 @@ inline ServerTable ReadTable(const standin::GameServer& server, const std::strin
 {
     const std::string file = dir + "/table-state.json";
     std::ofstream(file) << server.Command(R"({"op":"table"})");
-    const std::string command =
-        std::string("/usr/bin/python3 ") + XL_SOURCE_DIR + "/tests/xueliu/scripts/table_lines.py " + file;
     ServerTable table;
-    FILE* out = ::popen(command.c_str(), "r");
-    if (!out)
-        return table;
-    char buffer[2048];
-    while (std::fgets(buffer, sizeof buffer, out)) {
-        std::istringstream in(buffer);
+    std::istringstream lines(xltest::RunProgram(xltest::Python("tests/xueliu/scripts/table_lines.py", {file})).out);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream in(line);
         std::string key;
         in >> key;
         std::vector<int> v;
@@ -88,6 +84,5 @@ inline ServerTable ReadTable(const standin::GameServer& server, const std::strin
             table.reasons = v;
         }
     }
-    ::pclose(out);
     return table;
 }

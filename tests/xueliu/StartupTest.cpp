@@ -6,6 +6,7 @@
 #include "ClientEnvironment.h"
 #include "FakeHall.h"
 #include "support/GameServerStandIn.h"
+#include "tests/support/TiedChild.h"
 #include "TableRun.h"
 
 #include "framework/app/AppMessages.h"
@@ -148,18 +149,11 @@ const std::string kLine = "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|0|4|0|0"
 
 // The built client under the stand-ins (tests/xueliu/scripts/whole_run.py); its JSON summary, or
 // an empty text when the script failed.
-std::string WholeRun(const std::string& dir, const std::string& options)
+std::string WholeRun(const std::string& dir, std::vector<std::string> options)
 {
-    std::string command = std::string("/usr/bin/python3 ") + XL_SOURCE_DIR + "/tests/xueliu/scripts/whole_run.py " +
-                          XL_BINARY_DIR + "/xueliu " + dir + options;
-    FILE* run = ::popen(command.c_str(), "r");
-    if (!run)
-        return {};
-    std::string out;
-    char buffer[4096];
-    while (size_t n = std::fread(buffer, 1, sizeof buffer, run))
-        out.append(buffer, n);
-    return ::pclose(run) == 0 ? out : std::string();
+    options.insert(options.begin(), {std::string(XL_BINARY_DIR) + "/xueliu", dir});
+    const xltest::Ran run = xltest::RunProgram(xltest::Python("tests/xueliu/scripts/whole_run.py", options));
+    return run.Ok() ? run.out : std::string();
 }
 
 } // namespace
@@ -255,7 +249,7 @@ TEST_F(StartupTest, TooFewFieldsAskToStartTheHallAndYesStartsIt)
 {
     const std::string marker = dir_ + "/hall-started";
     const std::string exe = dir_ + "/hall.sh";
-    std::ofstream(exe) << "#!/bin/sh\ntouch " << marker << "\n";
+    std::ofstream(exe) << "#!/bin/sh\ntouch \"$(dirname \"$0\")/hall-started\"\n"; // the marker, beside it
     ::chmod(exe.c_str(), 0755);
     platform::IniFile(dir_ + "/machine/vemk.ini").WriteString("SYSTEM", "ExePath", exe);
     FakeStartup server;
@@ -308,7 +302,7 @@ TEST(HallStandIn, StartsTheClientWhichReportsItsExitWhenNoServerAnswers)
 {
     const xltest::TempFolder folder("xl-standin-XXXXXX");
     const std::string& dir = folder.Path();
-    std::string out = WholeRun(dir, " --no-server");
+    std::string out = WholeRun(dir, {"--no-server"});
     EXPECT_NE(out.find("\"status\": 1"), std::string::npos) << "the hall ends with its client's status\n" << out;
     EXPECT_NE(out.find("\"hello\""), std::string::npos) << out;
     EXPECT_NE(out.find("\"exit_reports\": [{\"window\": 0, \"user_id\": 1001"), std::string::npos) << out;
@@ -319,18 +313,18 @@ TEST_F(StartupTest, UnderTheRealHallStandInTheClientRegistersTakesTheStartDataAn
 {
     // The stand-in listens; the client runs here with a fake connection, so no server is needed.
     std::string record = dir_ + "/record.jsonl";
-    std::string command = std::string("/usr/bin/python3 ") + XL_SOURCE_DIR + "/tools/hall/hall.py --listen-only " +
-                          "--run-dir " + dir_ + "/run --record " + record + " --hang-up-after 0.3";
-    FILE* hall = ::popen(command.c_str(), "r");
-    ASSERT_TRUE(hall);
+    xltest::ReadingProgram hall(
+        xltest::Python("tools/hall/hall.py",
+                       {"--listen-only", "--run-dir", dir_ + "/run", "--record", record, "--hang-up-after", "0.3"}));
+    ASSERT_TRUE(hall.Out());
     char path[512] = {};
-    ASSERT_TRUE(std::fgets(path, sizeof path, hall));
+    ASSERT_TRUE(std::fgets(path, sizeof path, hall.Out()));
     std::string socketPath(path);
     socketPath.erase(socketPath.find_last_not_of('\n') + 1);
     setenv("XL_HALL_SOCKET", socketPath.c_str(), 1);
     FakeStartup server;
     EXPECT_EQ(Run({"79|127.0.0.1|0|297489|0|1001|0|0|0|0|血流成河|26283|4|0|0"}, &server), 0);
-    EXPECT_EQ(::pclose(hall), 0);
+    EXPECT_EQ(hall.Close(), 0);
     EXPECT_EQ(server.calls, (std::vector<std::string>{"proxy", "encryption", "notify", "open:26283", "version",
                                                       "feature", "enter", "close"}));
     std::ifstream in(record);
@@ -347,7 +341,7 @@ TEST(WholeClient, BetweenBothStandInsItEntersTheTableAndEndsSoonAfterTheHallGoes
 {
     const xltest::TempFolder folder("xl-whole-XXXXXX");
     const std::string& dir = folder.Path();
-    std::string out = WholeRun(dir, "");
+    std::string out = WholeRun(dir, {});
     EXPECT_NE(out.find("\"status\": 0"), std::string::npos) << out;
     EXPECT_NE(out.find("\"posts\": [\"0x910c\", \"0x9105\"]"), std::string::npos) << out;
     EXPECT_NE(out.find("\"client_share\": "), std::string::npos) << "the start-up trace reaches the first table frame";

@@ -3,6 +3,7 @@
 #include "tests/xueliu/TableRun.h"
 
 #include "tests/xueliu/FakeHall.h"
+#include "tests/support/TiedChild.h"
 
 #include "framework/app/NotifyGate.h"
 #include "framework/scene/GameWinApp.h"
@@ -76,23 +77,18 @@ std::vector<ServerSeat> ServerSeats(const standin::GameServer& server, const std
 {
     const std::string file = dir + "/table-state.json";
     std::ofstream(file) << server.Command(R"({"op":"table"})");
-    const std::string command =
-        "/usr/bin/python3 -c 'import json,sys\nd=json.load(open(sys.argv[1]))\n"
-        "for c, s in enumerate(d[\"seats\"]): print(s[\"missing\"], len(s[\"wins\"]), d[\"silver\"][c], "
-        "d[\"score\"][c], *sorted(s[\"hand\"]))' " +
-        file;
+    const std::string script = "import json,sys\nd=json.load(open(sys.argv[1]))\n"
+                               "for c, s in enumerate(d[\"seats\"]): print(s[\"missing\"], len(s[\"wins\"]), "
+                               "d[\"silver\"][c], d[\"score\"][c], *sorted(s[\"hand\"]))";
     std::vector<ServerSeat> seats;
-    if (FILE* out = ::popen(command.c_str(), "r")) {
-        char line[1024];
-        while (std::fgets(line, sizeof line, out)) {
-            ServerSeat seat;
-            std::istringstream in(line);
-            in >> seat.missing >> seat.wins >> seat.silver >> seat.score;
-            for (int tile; in >> tile;)
-                seat.hand.push_back(tile);
-            seats.push_back(std::move(seat));
-        }
-        ::pclose(out);
+    std::istringstream lines(xltest::RunProgram({"/usr/bin/python3", "-c", script, file}).out);
+    for (std::string line; std::getline(lines, line);) {
+        ServerSeat seat;
+        std::istringstream in(line);
+        in >> seat.missing >> seat.wins >> seat.silver >> seat.score;
+        for (int tile; in >> tile;)
+            seat.hand.push_back(tile);
+        seats.push_back(std::move(seat));
     }
     return seats;
 }

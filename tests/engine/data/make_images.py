@@ -6,6 +6,7 @@ delays(comma list or -)" and then the RGBA bytes of every frame, top row first.
 """
 import os
 import random
+import shlex
 import subprocess
 import sys
 
@@ -109,7 +110,7 @@ parts = []
 for i, draw in enumerate(['xc:red -fill blue -draw "point 1,1"', 'xc:none -fill green -draw "rectangle 2,1 4,2"',
                           'xc:none -fill yellow -draw "point 0,0"']):
     name = os.path.join(out, 'disp%d.png' % i)
-    subprocess.check_call('convert -size 6x4 %s %s' % (draw, name), shell=True)
+    subprocess.check_call(['convert', '-size', '6x4'] + shlex.split(draw) + [name])
     parts.append(name)
 disp = os.path.join(out, 'disp.gif')
 subprocess.check_call(['convert', '-delay', '5', '-dispose', 'Background', parts[0], '-dispose', 'Previous', parts[1],

@@ -1,6 +1,7 @@
 #include "engine/music/MIDI.h"
 #include "engine/music/MidiFile.h"
 #include "engine/music/MidiSequencer.h"
+#include "tests/support/TiedChild.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +23,7 @@ protected:
     static void SetUpTestSuite()
     {
         dir_ = std::filesystem::temp_directory_path() / ("xl-midi-" + std::to_string(::getpid()));
-        const std::string cmd = "/usr/bin/python3 " XL_SOURCE_DIR "/tests/engine/music/make_midi.py " + dir_.string();
-        ASSERT_EQ(0, std::system(cmd.c_str()));
+        ASSERT_EQ(0, xltest::RunProgram(xltest::Python("tests/engine/music/make_midi.py", {dir_.string()})).status);
     }
     static void TearDownTestSuite() { std::filesystem::remove_all(dir_); }
     static std::vector<uint8_t> Bytes(const std::string& name)
