@@ -2,6 +2,9 @@
 
 #include "platform/GbkWalk.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -25,6 +28,18 @@ std::string EnvOr(const char* name, const std::string& fallback)
 {
     const char* v = std::getenv(name);
     return v && *v ? std::string(v) : fallback;
+}
+
+// The home folder the account database gives this user, or empty.
+std::string AccountHome()
+{
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir)
+        return {};
+    const std::string home = found->pw_dir;
+    return home == "/" ? std::string() : home;
 }
 
 } // namespace
@@ -82,8 +97,14 @@ std::string MachineFolder()
         folder = v;
     else if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x)
         folder = std::string(x) + "/xueliu";
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        folder = std::string(home) + "/.local/share/xueliu";
+    else if (const char* temp = std::getenv("TMPDIR"); temp && *temp)
+        folder = std::string(temp) + "/xueliu-machine";
+    else if (const std::string account = AccountHome(); !account.empty())
+        folder = account + "/.local/share/xueliu";
     else
-        folder = EnvOr("HOME", "/tmp") + "/.local/share/xueliu";
+        return {};
     folder = WithSlash(folder);
     MakeFolders(folder);
     return folder;

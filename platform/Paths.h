@@ -24,6 +24,8 @@ std::string TempFolder();
 
 // A per-machine folder in place of the system directory (XL_MACHINE_DIR, else
 // $XDG_DATA_HOME/xueliu, else ~/.local/share/xueliu), ending in '/'; created when missing.
+// Without HOME: $TMPDIR/xueliu-machine, else the account's home folder; empty when there is
+// none of them, never a folder in /tmp that every user of the machine shares.
 std::string MachineFolder();
 
 // Backslashes become slashes (not the trail byte of a two-byte character); nothing else changes.

@@ -1,11 +1,13 @@
 #include "platform/FileAppend.h"
 #include "platform/Paths.h"
+#include "tests/support/RigRegistry.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -21,6 +23,36 @@ TEST(Paths, FoldersEndInSlashAndOverridesApply)
     platform::SetProgramFolder("");
     EXPECT_NE(platform::ProgramFolder(), "/some/where/");
     EXPECT_EQ(platform::NativePath("skins\\frame.xyr"), "skins/frame.xyr");
+}
+
+// Without HOME the machine folder goes to the user's own TMPDIR, never to a shared /tmp/.local.
+TEST(Paths, TheMachineFolderFollowsTheEnvironmentAndWithoutAHomeTakesTmpdir)
+{
+    const xltest::TempFolder root("xl-paths-XXXXXX");
+    const std::string r = root.Path();
+    struct Row {
+        const char *home, *dataHome, *temp, *folder;
+    } rows[] = {
+        {"/home", "/data", "/temp", "/data/xueliu/"},
+        {"/home", nullptr, "/temp", "/home/.local/share/xueliu/"},
+        {nullptr, nullptr, "/temp", "/temp/xueliu-machine/"},
+        {"", "", "/temp", "/temp/xueliu-machine/"},
+    };
+    const char* names[] = {"HOME", "XDG_DATA_HOME", "TMPDIR", "XL_MACHINE_DIR"};
+    std::vector<std::optional<std::string>> saved;
+    for (const char* name : names)
+        saved.push_back(std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt);
+    unsetenv("XL_MACHINE_DIR");
+    for (const Row& row : rows) {
+        const char* values[] = {row.home, row.dataHome, row.temp};
+        for (int i = 0; i < 3; ++i)
+            values[i] ? setenv(names[i], (*values[i] ? r + values[i] : "").c_str(), 1) : unsetenv(names[i]);
+        const std::string folder = platform::MachineFolder();
+        EXPECT_EQ(folder, r + row.folder) << (row.home ? row.home : "no HOME");
+        EXPECT_TRUE(std::filesystem::is_directory(folder)) << folder;
+    }
+    for (size_t i = 0; i < saved.size(); ++i)
+        saved[i] ? setenv(names[i], saved[i]->c_str(), 1) : unsetenv(names[i]);
 }
 
 TEST(FileAppend, LinesFromManyThreadsStayWhole)
