@@ -8,7 +8,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-10}
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXL_FUZZ=ON -DXL_BENCH=OFF >/dev/null
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXL_FUZZ=ON -DXL_BENCH=OFF \
+  "${launcher[@]}" >/dev/null
 names=()
 if [ -n "${FUZZ_TARGETS:-}" ]; then
   read -r -a names <<<"$FUZZ_TARGETS"

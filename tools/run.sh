@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds the client with its skins and plays at a table on this machine:
-# the game-server stand-in with three robots on a free loopback port, and the hall stand-in,
-# which starts the client.
+# the game-server stand-in with three robots on a loopback port it picks itself (so that runs side
+# by side never take the same), and the hall stand-in, which starts the client. What it starts
+# ends with it, even when it is killed with SIGKILL (a parent-death signal).
 #   With a display: the real window; play until it is closed (or Ctrl-C).
 #   Without one (or with --headless): one hand under Xvfb with the own chair played by the
 #   server, screenshots after the deal, in the middle and at the result, exit 0 when the result
@@ -26,12 +27,21 @@ done
 say() { echo "run: $*" >&2; }
 
 [ -n "${XL_SKIP_SETUP:-}" ] || bash tools/setup/install.sh
+# Runs side by side share the build folder: one builds, the others wait for it.
+mkdir -p "$build"
+exec 9>"$build/.run-build.lock"
+flock 9
 if [ ! -f "$build/build.ninja" ]; then
   launcher=()
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXL_BENCH=OFF "${launcher[@]}" >/dev/null
 fi
 cmake --build "$build" -j "$(nproc)" --target xueliu skins
+exec 9>&-
+# A sanitized build (XL_RUN_BUILD=build-tsan, build-asan) reads the suppressions the tests give it
+# for system libraries; options already set still win, coming later.
+export TSAN_OPTIONS="suppressions=$root/tools/tsan-suppressions.txt:second_deadlock_stack=1${TSAN_OPTIONS:+:$TSAN_OPTIONS}"
+export LSAN_OPTIONS="suppressions=$root/tools/lsan-suppressions.txt:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 if [ "$mode" = auto ]; then
   mode=headless
   if [ -n "${WAYLAND_DISPLAY:-}" ] || { [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; }; then
@@ -59,6 +69,15 @@ client_group() {
 for l in open(sys.argv[1]):
     e = json.loads(l)
     if e.get("event") == "client-started": print(e["pid"]); break' "$logs/hall.jsonl" 2>/dev/null || true
+}
+
+# Runs a program in place of the calling (background) subshell, sent SIGTERM when this script
+# ends however it ends: a SIGKILL runs no trap. The hall ends the client it started on SIGTERM.
+tied() {
+  if command -v setpriv >/dev/null; then
+    exec setpriv --pdeathsig TERM -- "$@"
+  fi
+  exec "$@"
 }
 
 # Stops whatever is still running, in the order that lets each end cleanly.
@@ -107,29 +126,18 @@ wait_for_line() {  # file pattern seconds pid...
 # other X servers on this machine are never shared or taken.
 if [ "$mode" = headless ]; then
   say "no display: one hand under Xvfb"
-  Xvfb -displayfd 3 -screen 0 "${XL_RUN_SCREEN:-1280x800}x24" -nolisten tcp -noreset 3>"$logs/display" 2>"$logs/xvfb.log" &
+  tied Xvfb -displayfd 3 -screen 0 "${XL_RUN_SCREEN:-1280x800}x24" -nolisten tcp -noreset 3>"$logs/display" 2>"$logs/xvfb.log" &
   xvfb_pid=$!
   wait_for_line "$logs/display" "^[0-9]+" 10 "$xvfb_pid" || { say "Xvfb did not start (see $logs/xvfb.log)"; exit 1; }
   export DISPLAY=":$(head -1 "$logs/display")"
   unset WAYLAND_DISPLAY
 fi
 
-# The table's port when it is free, else one the stand-in binds itself (port 0) and logs.
-port=$(/usr/bin/python3 - <<'EOF'
-import socket
-s = socket.socket()
-try:
-    s.bind(("127.0.0.1", 26283))
-    print(26283)
-except OSError:
-    print(0)
-s.close()
-EOF
-)
-
-server_args=(--table tools/tables/default.json --port "$port" --play --verbose --control "$logs/control.sock")
+# The stand-in binds a port the system picks (port 0) and logs it; a port checked free here could
+# be taken by another run before the stand-in binds it.
+server_args=(--table tools/tables/default.json --port 0 --play --verbose --control "$logs/control.sock")
 [ "$mode" = window ] || server_args+=(--autoplay-human --wait-for-client --think-ms "${XL_RUN_THINK_MS:-150}" --hands 1)
-/usr/bin/python3 tools/server/game_server.py "${server_args[@]}" >"$logs/server.log" 2>&1 &
+tied /usr/bin/python3 tools/server/game_server.py "${server_args[@]}" >"$logs/server.log" 2>&1 &
 server_pid=$!
 wait_for_line "$logs/server.log" "listening on 127.0.0.1:[0-9]+" 10 "$server_pid" ||
   { say "the game-server stand-in did not start (see $logs/server.log)"; exit 1; }
@@ -143,7 +151,7 @@ hall_args=("$build/xueliu" --table "$logs/table.json" --run-dir "$logs/run" --re
            --follow-room-moves)
 if [ "$mode" = window ]; then
   say "server on 127.0.0.1:$port; close the window (or Ctrl-C) to stop"
-  /usr/bin/python3 tools/hall/hall.py "${hall_args[@]}" >"$logs/hall.log" 2>&1 &
+  tied /usr/bin/python3 tools/hall/hall.py "${hall_args[@]}" >"$logs/hall.log" 2>&1 &
   hall_pid=$!
   # Until the window is closed; a server that goes away ends the run too.
   while kill -0 "$hall_pid" 2>/dev/null && kill -0 "$server_pid" 2>/dev/null; do sleep 0.5; done
@@ -162,7 +170,7 @@ limit=${XL_RUN_TIMEOUT:-240}
 # The robots answer the deal within their think time while the client still rolls its dice and
 # deals: the table is held from the server's deal line until the client has laid the hands out,
 # so that the screenshot "after the deal" shows the dealt table.
-/usr/bin/python3 - "$logs/server.log" "$logs/control.sock" "$limit" <<'EOF' &
+tied /usr/bin/python3 - "$logs/server.log" "$logs/control.sock" "$limit" <<'EOF' &
 import re, socket, sys, time
 log, path, seconds = sys.argv[1], sys.argv[2], float(sys.argv[3])
 deadline = time.monotonic() + seconds
@@ -180,7 +188,7 @@ while time.monotonic() < deadline:
     time.sleep(0.01)
 EOF
 pauser_pid=$!
-/usr/bin/python3 tools/hall/hall.py "${hall_args[@]}" >"$logs/hall.log" 2>&1 &
+tied /usr/bin/python3 tools/hall/hall.py "${hall_args[@]}" >"$logs/hall.log" 2>&1 &
 hall_pid=$!
 shots=()
 for phase in dealt middle result; do
@@ -203,12 +211,14 @@ for phase in dealt middle result; do
     # that is still one colour has not been drawn at all.
     sleep 0.5
   fi
-  shot="$artifacts/run-$phase.png"
+  # Taken in the run's own folder and moved into place whole: a run beside it writes the same names.
+  shot="$artifacts/run-$phase.png" mine="$logs/run-$phase.png"
   for _ in $(seq 40); do
-    import -display "$DISPLAY" -window root "$shot"
-    [ "$(identify -format %k "$shot" 2>/dev/null || echo 0)" -gt 8 ] && break
+    import -display "$DISPLAY" -window root "$mine"
+    [ "$(identify -format %k "$mine" 2>/dev/null || echo 0)" -gt 8 ] && break
     sleep 0.25
   done
+  cp "$mine" "$shot.$$" && mv -f "$shot.$$" "$shot"
   { echo "== $phase"; for w in $(xdotool search --name . 2>/dev/null); do
       echo "$w $(xdotool getwindowname "$w" 2>/dev/null) $(xdotool getwindowgeometry "$w" 2>/dev/null | tr '\n' ' ')"
     done; } >>"$logs/windows.txt"

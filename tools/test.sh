@@ -5,6 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup/install.sh
 jobs=$(nproc)
+# Every build compiles through the compile cache (ccache, installed by the set-up): a second
+# worktree or a rebuilt folder takes what an earlier build compiled.
+launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
 # The suite's temporary files go to a folder of its own (TMPDIR for ctest and everything it
 # starts; one folder in it for each build's tests), so that other programs' folders in the
@@ -26,7 +29,7 @@ rig_leftovers() {  # rig_leftovers <the suite's temporary folder>
 
 run_suite() {  # run_suite <build dir> <cmake options...>
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
   local tmp=$suite_tmp/${dir##*/} status=0
   mkdir -p "$tmp"
