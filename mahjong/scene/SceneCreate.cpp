@@ -85,6 +85,7 @@ CXyStandButton* CMJMainGame2::CreateTableButton(const char* name, uint32_t event
     const EventRecord notify{GetId(), event, 0, 0};
     button->SetName(name);
     button->Create(&face, &notify, 0, 0);
+    button->SetHandCursor(1);
     button->SetSound(1, "SndTouchButton");
     button->SetSound(2, "SndHitButton");
     button->SetZ(kButtonZ);
