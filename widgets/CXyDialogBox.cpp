@@ -29,6 +29,7 @@ void CXyDialogBox::Create(int width, int height, const EventRecord* ok, const Ev
     if (!plane_)
         return;
     SetBody(plane_, kBodyLinks);
+    AddFlags(OBJ_BOARD);
     if (ok) {
         ok_ = MakeButton("确定", EV_DIALOG_OK, colour);
         okRecord_ = *ok;

@@ -105,12 +105,14 @@ void CXyStandButton::OnEnter()
 
 void CXyStandButton::OnLeave()
 {
+    // The arrow comes back also from a button disabled while the hand stood over it (确定 of the
+    // exchange, a claim taken).
+    if (hand_)
+        ShowArrowCursor();
     if (!IsEnabled() || IsLatched())
         return;
     ShowFrame(0);
     PlayWidgetSound(*this, sounds_[SOUND_LEAVE].c_str());
-    if (hand_)
-        ShowArrowCursor();
 }
 
 void CXyStandButton::OnPress()

@@ -197,6 +197,8 @@ protected:
     void CloseBoard();
     // Moves the open board and everything on it to the table's middle.
     void CentreBoardOnTable();
+    // Links a button, check, list or picture to the open board, just above it.
+    void PutOnBoard(Lumora::PObject& object, double dz);
     void ShowExchangeBoard(int seconds);
     void ShowMissingBoard(int seconds);
     void ShowResultBoard();
@@ -246,7 +248,6 @@ protected:
     std::array<Lumora::PlaneObject*, 4> seatMarks_{};
     Lumora::CXyStandDlg* board_ = nullptr;
     int boardKind_ = 0;
-    double boardZ_ = 0; // the open board's depth; what stands on it goes just above
     struct BoardLabel {
         int x, y;
         std::string text;

@@ -53,6 +53,8 @@ constexpr const char* kRadioPicture = "RadioButton";
 constexpr const char* kButtonPicture = "btn_board";
 constexpr const char* kSuitNames[CMyGame::kSuits] = {"万", "条", "筒"};
 constexpr double kBoardZ = 80000;
+// What stands on a board (its buttons, checks, list, picture) moves, rises and repaints with it.
+constexpr uint32_t kOnBoardLinks = LINK_Z | LINK_MOVE | LINK_REDRAW;
 constexpr uint32_t kBoardFill = 0x203A2A;
 constexpr uint32_t kTextColour = 0xFFFFFF;
 constexpr int kQrModulePixels = 4;
@@ -85,9 +87,8 @@ std::pair<double, double> CMyGame::ShowBoard(int kind, const char* title, const 
     const int height = kBoardTextTop + linesHeight + contentHeight + (buttons.empty() ? 0 : kButtonRow);
     board->CreateWithFill(&frame, kBoardFill, width, height);
     board->SetTitle(title);
-    // Over a board open before it (the volume board may stand open above the table's own).
-    boardZ_ = std::max(kBoardZ, GetObjectModule() ? GetObjectModule()->GetTopShownZ(kTopMostLayer, board) + 1 : 0);
-    board->SetZ(boardZ_);
+    // Its activation raises it, with what stands on it, over a board open before it.
+    board->SetZ(kBoardZ);
     board_ = board;
     boardKind_ = kind;
     const Rect table = GetTableRect();
@@ -107,17 +108,15 @@ std::pair<double, double> CMyGame::ShowBoard(int kind, const char* title, const 
             continue;
         const EventRecord notify{GetId(), buttons[size_t(i)].second, uintptr_t(kind), uintptr_t(i)};
         button->Create(&face, &notify, 0, 4);
+        button->SetHandCursor(1);
         button->SetCaption(buttons[size_t(i)].first, kTextColour, 12);
         button->MoveTo(left + (client.right - client.left) * (i + 1) / double(n + 1), top + client.bottom - client.top - 16);
-        // The board draws in the top-most layer: its content goes there too.
-        button->SetTopMost();
-        button->SetZ(boardZ_ + 0.02);
+        PutOnBoard(*button, 0.02);
         button->Enable(true);
         button->Activate();
         button->Redraw();
         if (!boardFirstButton_)
             boardFirstButton_ = button;
-        boardObjects_.push_back(button);
     }
     board->Activate();
     board->Redraw();
@@ -154,13 +153,17 @@ void CMyGame::CentreBoardOnTable()
     const double dy = (table.top + table.bottom) / 2.0 - board_->GetY();
     if (dx == 0 && dy == 0)
         return;
-    // The board's buttons, checks and list are not linked to it: each moves on its own.
     board_->MoveBy(dx, dy);
     board_->Redraw();
-    for (PObject* o : boardObjects_) {
-        o->MoveBy(dx, dy);
-        o->Redraw();
-    }
+}
+
+void CMyGame::PutOnBoard(PObject& object, double dz)
+{
+    // The board draws in the top-most layer: its content goes there too.
+    object.SetTopMost();
+    object.SetZ(board_->GetZ() + dz);
+    board_->AddChild(&object, kOnBoardLinks);
+    boardObjects_.push_back(&object);
 }
 
 void CMyGame::DrawBoardLines()
@@ -192,10 +195,9 @@ void CMyGame::AddBoardCheck(CXyCheckGroup& group, const char* label, int checked
     button->Create(&skin, checked ? 1 : 0);
     group.AddMember(button);
     button->MoveTo(x + kCheckSize / 2.0, y + kCheckSize / 2.0);
-    button->SetZ(boardZ_ + 0.02);
+    PutOnBoard(*button, 0.02);
     button->Activate();
     button->Redraw();
-    boardObjects_.push_back(button);
     boardChecks_.push_back(button->GetId());
     // The label beside the box, on the board's own text.
     Rect client;
@@ -274,9 +276,15 @@ void CMyGame::ShowExchangeBoard(int seconds)
     std::string chosen;
     for (int t : exchangeChoice_)
         chosen += Printf("%d%s ", t % 9 + 1, kSuitNames[(t / 36) % kSuits]);
-    ShowBoard(kBoardExchange, "换三张",
-              {Printf("请选择同一花色的三张牌（%d秒）", missingSeconds_), "已选：" + chosen},
-              {{"确定", kEvBoardOk}});
+    std::vector<std::string> lines{Printf("请选择同一花色的三张牌（%d秒）", missingSeconds_), "已选：" + chosen};
+    // The count-down and a pick redraw the open board: made anew it would open over what opened
+    // since (a player's details).
+    if (boardKind_ == kBoardExchange && boardFirstButton_) {
+        boardLines_ = std::move(lines);
+        DrawBoardLines();
+    } else {
+        ShowBoard(kBoardExchange, "换三张", lines, {{"确定", kEvBoardOk}});
+    }
     // OK waits for three tiles.
     if (boardFirstButton_) {
         boardFirstButton_->Enable(exchangeChoice_.size() == 3);
@@ -412,15 +420,13 @@ void CMyGame::ShowResultBoard()
         return;
     list->Create(kResultBoardWidth - 16, kResultListHeight, chat_style::kDefault | chat_style::kScrollBars, 0);
     list->SetBackgroundColor(kBoardFill);
-    list->SetTopMost();
-    list->SetZ(boardZ_ + 0.02);
     list->MoveTo(left + kResultBoardWidth / 2.0, top + 4 + kResultListHeight / 2.0);
+    PutOnBoard(*list, 0.02);
     list->Enable(true);
     list->Activate();
     for (const xueliu::ResultRow& row : rows)
         list->AddChairRow(row);
     list->Redraw();
-    boardObjects_.push_back(list);
     resultListId_ = list->GetId();
 }
 
@@ -596,12 +602,10 @@ void CMyGame::OnQRCodeNotify(const uint8_t* data)
                     if (code->data[y * code->width + x] & 1)
                         picture->FillRect(4 + x * kQrModulePixels, 4 + y * kQrModulePixels,
                                           4 + (x + 1) * kQrModulePixels, 4 + (y + 1) * kQrModulePixels);
-            picture->SetTopMost();
-            picture->SetZ(boardZ_ + 0.03);
             picture->MoveTo(left + width / 2.0, top + (side + 16) / 2.0);
+            PutOnBoard(*picture, 0.03);
             picture->Activate();
             picture->Redraw();
-            boardObjects_.push_back(picture);
         }
     }
     QRcode_free(code);

@@ -18,6 +18,21 @@ PObject::PObject()
     geometry_.alpha = 1.0;
 }
 
+namespace {
+
+// A board that stands on no other (a widget's body carries its widget's flag): the one that rises.
+bool IsOuterBoard(const PObject& o)
+{
+    if (!(o.GetFlags() & OBJ_BOARD))
+        return false;
+    for (const PObject* p = o.GetParent(); p; p = p->GetParent())
+        if (p->GetFlags() & OBJ_BOARD)
+            return false;
+    return true;
+}
+
+} // namespace
+
 PObject::~PObject()
 {
     // Deleted by someone else while registered: the registry must not keep a dangling entry.
@@ -109,8 +124,9 @@ void PObject::RaiseOverShown()
     if (!IsRegistered())
         return;
     const double top = module_->GetTopShownZ(GetLayer(), this);
+    // By the shown depth: a widget's own depth is its body's, which moves with it.
     if (top >= GetZ())
-        SetZ(top + 1.0);
+        MoveZBy(top + 1.0 - GetZ());
 }
 
 void PObject::Activate()
@@ -125,6 +141,10 @@ void PObject::Activate()
             child->Activate();
         }
     }
+    // Every board, box and menu, whoever opens it: shown (or shown again) it stands over what is
+    // open, with what is linked on it. A board inside another rises with that one.
+    if (IsOuterBoard(*this))
+        RaiseOverShown();
 }
 
 void PObject::Deactivate()

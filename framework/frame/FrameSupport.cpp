@@ -17,6 +17,7 @@ CXyStandButton* NewFaceButton(Lumora::CClassSenior& owner, const char* picture, 
     Lumora::PictureInfo face;
     owner.GetPicture(face, picture ? picture : "", 0);
     button->Create(&face, &notify, 0, faceFlags);
+    button->SetHandCursor(1);
     if (sounds == ButtonSounds::Game) {
         button->SetSound(CXyStandButton::SOUND_ENTER, kSoundTouchButton);
         button->SetSound(CXyStandButton::SOUND_PRESS, kSoundHitButton);

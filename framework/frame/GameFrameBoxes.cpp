@@ -39,10 +39,10 @@ CXyTimerDlg* CXyGameFrame::NewBox()
 void CXyGameFrame::FinishBox(CXyTimerDlg* box)
 {
     const int counter = NextBoxCounter();
+    box->SetZ(kBoxBaseZ + 2.0 * counter);
     box->Activate();
     box->SetDraggable(true);
     box->MoveTo(GetViewWidth() / 2, GetViewHeight() / 2);
-    box->SetZ(kBoxBaseZ + 2.0 * counter);
     box->Redraw();
     PlaySound(kSoundMessage, 1, nullptr);
 }

@@ -555,6 +555,7 @@ void CXyGameFrame::ShowSystemBoard(const char* text, uint32_t colour, int fontSi
         if (!board)
             return;
         board->SetTopMost();
+        board->AddFlags(OBJ_BOARD);
         board->SetDraggable(true);
         systemBoard_ = board;
         if (auto* ok = NewFaceButton(*this, "btn_gameset_ok", {board->GetId(), EV_DEACTIVATE, 0, 0}, 0,
@@ -617,6 +618,7 @@ void CXyGameFrame::ShowMatchResult(Data data)
         if (!dialog)
             return;
         dialog->SetTopMost();
+        dialog->AddFlags(OBJ_BOARD);
         dialog->SetDraggable(true);
         matchResultDialog_ = dialog;
         if (auto* digits = NewChild<CXyBlackboard>()) {

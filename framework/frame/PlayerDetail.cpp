@@ -213,7 +213,6 @@ void CXyGameFrame::ShowPlayerBoardSmall(uint32_t userId, int x, int y)
     const double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
     detailBoard_->SetZ(kDetailZ);
     detailBoard_->Activate();
-    detailBoard_->RaiseOverShown(); // over a board already open (the result's)
     detailBoard_->SetAlpha(1.0);
     MoveDetailBoardWithin(x > cx ? x - hw : x + hw, y > cy ? y - hh : y + hh);
     detailBoard_->Redraw();

@@ -419,8 +419,6 @@ protected:
     void PlaceClaimButtons(const TableEdges& e);
     // Each seat panel beside its own seat's tiles, where no tile of any seat comes.
     void PlacePlayerPanels(const TableEdges& e);
-    // The felt object covers the table rectangle, under everything, to take presses on it.
-    void PlaceFelt();
     void StartClockTicks();
     void OnClockTick();
     void LogOnce(const char* what);
@@ -448,7 +446,6 @@ protected:
     bool lockHeld_ = false;
     uint32_t rollSerial_ = 0;
     uint64_t clockAction_ = 0;
-    PObject* felt_ = nullptr; // the engine's (owned by the scene)
     bool handOver_ = false;
     // Counts the table's resets: a request that finds it moved knows the table was rebuilt
     // while it waited.

@@ -152,8 +152,6 @@ void CMJMainGame2::OnBtnVolume()
             if (volumeSliders[size_t(i)])
                 volumeSliders[size_t(i)]->SetValue(i ? SoundSettings().musicVolume : SoundSettings().effectVolume);
         volumeBoard->Activate();
-        // Over the boards open before it (the result's): its depth alone puts it under them.
-        volumeBoard->RaiseOverShown();
         // It closes when it loses the focus, which it takes as it opens.
         SetFocusObject(volumeBoard->GetId());
         // The one that is not for the current state stays hidden.

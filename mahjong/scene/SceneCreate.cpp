@@ -31,7 +31,6 @@ constexpr double kClockZ = 10500.0;
 constexpr double kDiceZ = 5000.0;
 constexpr double kSloganZ = 10000.0;
 constexpr double kSortRaise = 3000.0;
-constexpr double kFeltZ = -1000000.0; // under every object of the table
 constexpr int kToolTipWidth = 120;
 // Links of the hide-skill and show-skill buttons: as a body but shown and hidden on their own.
 constexpr uint32_t kSkillToggleLinks = kBodyLinks & ~uint32_t(LINK_ACTIVATE_ALWAYS | LINK_DEACTIVATE_ALWAYS);
@@ -85,6 +84,7 @@ CXyStandButton* CMJMainGame2::CreateTableButton(const char* name, uint32_t event
     const EventRecord notify{GetId(), event, 0, 0};
     button->SetName(name);
     button->Create(&face, &notify, 0, 0);
+    button->SetHandCursor(1);
     button->SetSound(1, "SndTouchButton");
     button->SetSound(2, "SndHitButton");
     button->SetZ(kButtonZ);
@@ -220,30 +220,11 @@ void CMJMainGame2::CreateSlogan()
 
 void CMJMainGame2::CreateExtraControls()
 {
-    // A press anywhere in the window (either button) tells the scene, which ends auto-play: on
-    // a seat's panel, the skill bar or the side panel as well as on the table, and before what
-    // it lands on does its own work. The felt is the frame's background, which no press finds:
-    // the felt object, which draws nothing, lies under everything of the table to take them
-    // (PlaceFelt); the tiles tell the scene themselves (CreateCards).
+    // A press anywhere in the window (either button) tells the scene once, which ends auto-play:
+    // on the felt (the frame's background, which no press finds), a tile, a seat's panel, the
+    // skill bar or the side panel, and before what it lands on does its own work.
     if (auto* input = dynamic_cast<InputModule*>(GetInputModule()))
         input->WatchPresses(EventRecord{GetId(), EV_CLICK_ANYWHERE, 0, 0});
-    felt_ = Own(NewObject());
-    for (uint32_t press : {EV_LBUTTON_DOWN, EV_RBUTTON_DOWN})
-        if (felt_)
-            felt_->AddEventHook(press, GetId(), EV_CLICK_ANYWHERE, 0, 0);
-}
-
-void CMJMainGame2::PlaceFelt()
-{
-    if (!felt_)
-        return;
-    const Rect table = GetTableRect();
-    const int width = table.right - table.left, height = table.bottom - table.top;
-    felt_->SetSize(width, height);
-    felt_->MoveTo(table.left + width / 2.0, table.top + height / 2.0);
-    felt_->SetZ(kFeltZ);
-    felt_->Activate();
-    felt_->Redraw();
 }
 
 void CMJMainGame2::CreateCards()
@@ -255,8 +236,6 @@ void CMJMainGame2::CreateCards()
         if (!tile || !RegisterChild(tile.get()))
             continue;
         CMJCard2* t = Own(tile.release());
-        for (uint32_t press : {EV_LBUTTON_DOWN, EV_RBUTTON_DOWN})
-            t->AddEventHook(press, GetId(), EV_CLICK_ANYWHERE, 0, 0);
         t->Reset();
         t->layoutMode = viewMode;
         t->Deactivate();

@@ -236,7 +236,6 @@ void CMJMainGame2::OnSize()
     }
     ComputeGroupBoxes();
     PlaceControls();
-    PlaceFelt();
     ResetAnimations(viewMode);
     FollowLayout();
 }

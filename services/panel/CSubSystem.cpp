@@ -85,12 +85,16 @@ void CGameInputBar::Create()
     }
     PictureInfo skin;
     const EventRecord sendEvent{GetId(), EV_PANEL_SEND_BUTTON, 0, 0};
-    if (GetPicture(skin, "btnChatSend", 0).image && (send_ = NewChild<CXyStandButton>()))
+    if (GetPicture(skin, "btnChatSend", 0).image && (send_ = NewChild<CXyStandButton>())) {
         send_->Create(&skin, &sendEvent, 0, 0);
+        send_->SetHandCursor(1);
+    }
     PictureInfo faceSkin;
     const EventRecord faceEvent{GetId(), EV_PANEL_FACES, 0, 0};
-    if (GetPicture(faceSkin, "btnChatFace", 0).image && (faces_ = NewChild<CXyStandButton>()))
+    if (GetPicture(faceSkin, "btnChatFace", 0).image && (faces_ = NewChild<CXyStandButton>())) {
         faces_->Create(&faceSkin, &faceEvent, 0, 0);
+        faces_->SetHandCursor(1);
+    }
 }
 
 void CGameInputBar::SetWidth(int width)

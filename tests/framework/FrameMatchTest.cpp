@@ -301,6 +301,16 @@ TEST_F(FrameMatchTest, SmallBoardStandsOnTheSideOfTheClickTowardsTheScenesCentre
     EXPECT_EQ(board.GetTop(), cy - 20);
 }
 
+// 玩家信息 shown again after a box opened stands above it with its buttons, which show the hand.
+TEST_F(FrameMatchTest, ThePlayersDetailsShownAgainStandAboveABoxOpenedBefore)
+{
+    TestFrame& f = StartWithDetailBoard();
+    const CXyTimerDlg* box = f.ShowMsgBox("一个问题", nullptr, nullptr, 0, 0, nullptr);
+    f.ShowPlayerBoardSmall(9, 100, 100);
+    for (const PObject::ChildLink& link : f.GetDetailBoard()->Children())
+        EXPECT_TRUE(link.child->GetZ() > box->GetZ() && dynamic_cast<CXyStandButton&>(*link.child).GetHandCursor());
+}
+
 TEST_F(FrameMatchTest, BoardShowsItsButtonsAndAClickOnCloseOrOkHidesIt)
 {
     TestFrame& f = StartWithDetailBoard();

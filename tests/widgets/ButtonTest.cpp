@@ -144,6 +144,10 @@ TEST_F(ButtonTest, HandCursorGoesThroughTheCursorObjectOrTheSystemCursor)
     E().MoveMouse(400, 400);
     EXPECT_EQ(cursor->Shapes(), (std::vector<uint32_t>{FakeCursorObject::kHand, FakeCursorObject::kArrow}));
     EXPECT_EQ(E().Window().CursorChanges(), changes);  // the system cursor was left alone
+    E().MoveMouse(100, 100);
+    button->Enable(false); // the hand goes with the pointer from a button disabled under it
+    E().MoveMouse(400, 400);
+    EXPECT_EQ(cursor->Shapes().back(), FakeCursorObject::kArrow);
 }
 
 TEST_F(ButtonTest, SoundsPlayByNameAndEmptyNamesPlayNothing)

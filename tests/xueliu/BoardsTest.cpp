@@ -1273,6 +1273,17 @@ TEST_P(ReaderRulesTest, TheVolumeBoardOpensOverTheResultAndTheResultOverIt)
             scene_->OnBtnVolume();
         return Faults("of a board opened before it");
     };
+    // The hand over 确定 and 托管; a board opened over the exchange stays above as its seconds pass.
+    Step(CGameNotifyEx::kExchangeBegin, {9}, 8);
+    engine_->Run(500);
+    for (const CXyStandButton* button : {scene_->buttons[CMyGame::kBtnAutoPlay], scene_->FirstBoardButton()}) {
+        engine_->MoveMouse(int(button->GetX()), int(button->GetY()));
+        EXPECT_EQ(engine_->Window().CurrentCursor().SystemId(), int(kHandCursorId));
+    }
+    toggle(true);
+    engine_->Run(2000);
+    EXPECT_GT(volume.GetZ(), scene_->OpenBoard()->GetZ());
+    toggle(false);
     EXPECT_THAT(toggle(true), ::testing::IsEmpty());
     OpenResult(2);
     EXPECT_THAT(Faults("of a board opened before it"), ::testing::IsEmpty());
@@ -1281,7 +1292,13 @@ TEST_P(ReaderRulesTest, TheVolumeBoardOpensOverTheResultAndTheResultOverIt)
     OpenResult(3); // the next result, the volume board open above the last
     ASSERT_TRUE(volume.IsActive());
     EXPECT_THAT(Faults("of a board opened before it"), ::testing::IsEmpty());
-    EXPECT_GT(scene_->FirstBoardButton()->GetZ(), scene_->OpenBoard()->GetZ()) << "what stands on it rose with it";
+    // What stands on it rose with it, its list too; a closed board no longer counts: no depth climbs.
+    for (const PObject* part : scene_->BoardObjects())
+        EXPECT_GT(part->GetZ(), volume.GetZ());
+    const double depth = volume.GetZ();
+    for (int i = 0; i < 2; ++i, toggle(true))
+        toggle(false), OpenResult(2);
+    EXPECT_EQ(volume.GetZ(), depth);
 }
 
 TEST_P(ReaderRulesTest, TheSeatPanelsTextsAreDrawnWholeAtOneToOne)
