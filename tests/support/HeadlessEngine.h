@@ -429,25 +429,6 @@ inline uint8_t AlphaOf(Lumora::PlaneObject& plane, int x, int y)
     return plane.GetPixels()[(size_t(y) * plane.GetSurfaceWidth() + x) * 4 + 3];
 }
 
-// Names other players may choose, as the server sends them (GBK): each tag kind the engine and
-// the chat read, a link, lone brackets, a format, a backslash, a lone lead byte at the end and a
-// name of the field's whole 31 bytes. Wherever a name is drawn it reads as written (the lone lead
-// byte dropped), in the style of the place that shows it.
-inline constexpr std::string_view kHostileNames[] = {
-    "<size=40>大字",
-    "<c=255>红名",
-    "<color=255>红",
-    "<script>隐身",
-    "<break>断行",
-    "<z=zu系统通知>图",
-    "<url_text=http://e.cn/?,二>",
-    "<url=http://e.cn/>链",
-    "#r<>##张三",
-    "a<b>c%s%d\\n",
-    "尾字\x81",
-    "一二三四五六七八九十一二三四五A",
-};
-
 // Laid-out chat text that shows the name as written (a lone lead byte at its end dropped), then
 // `after`, the name in the style of the character behind it: no tag of the name applied.
 inline ::testing::AssertionResult ShowsName(const Lumora::ChatLayout& layout, std::string_view name,
@@ -481,5 +462,24 @@ inline ::testing::AssertionResult ShowsName(std::string_view markup, std::string
     doc.Append(markup);
     return ShowsName(doc.layout, name, after);
 }
+
+// Names other players may choose, as the server sends them (GBK): each tag kind the engine and
+// the chat read, a link, lone brackets, a format, a backslash, a lone lead byte at the end and a
+// name of the field's whole 31 bytes. Wherever a name is drawn it reads as written (the lone lead
+// byte dropped), in the style of the place that shows it.
+inline constexpr std::string_view kHostileNames[] = {
+    "<size=40>大字",
+    "<c=255>红名",
+    "<color=255>红",
+    "<script>隐身",
+    "<break>断行",
+    "<z=zu系统通知>图",
+    "<url_text=http://e.cn/?,二>",
+    "<url=http://e.cn/>链",
+    "#r<>##张三",
+    "a<b>c%s%d\\n",
+    "尾字\x81",
+    "一二三四五六七八九十一二三四五A",
+};
 
 } // namespace testsupport
