@@ -316,7 +316,7 @@ void CCyUserList::OnRowPress(int row)
     Select(row);
     ShowMenu(0, 0, 0);
     if (auto* bar = dynamic_cast<IInputBarText*>(FindByName(kInputBarName)))
-        bar->AppendInputText(Format("%s，", NameAt(row).c_str()).c_str());
+        bar->AppendInputText(Format("%s，", EscapeMarkup(NameAt(row)).c_str()).c_str());  // the line reads markup
 }
 
 void CCyUserList::OnRowMove(int row)

@@ -346,9 +346,9 @@ int CPglChatBox::OnEvent(const EventRecord& r)
     case EV_CHAT_OPEN_URL:
         // The record names the object; one that is gone opens nothing.
         if (auto* link = dynamic_cast<CPglHighCharacter*>(FindById(uint32_t(r.param1))))
-            OpenUrl(link->GetAddress());
+            OpenUrl(link->GetAddress(), link->GetOrigin());
         else if (auto* object = dynamic_cast<CPglChatObject*>(FindById(uint32_t(r.param1))))
-            OpenUrl(object->GetAddress());
+            OpenUrl(object->GetAddress(), object->GetOrigin());
         return 0;
     case EV_APP_TEXT_PAYLOAD:
     case EV_TEXT_PAYLOAD:

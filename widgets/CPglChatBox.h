@@ -108,8 +108,9 @@ public:
     virtual void SpareHook(uintptr_t) {}
     virtual void Clear();
     virtual void UpdateScrollBars();
-    // Web addresses only (http, https), through the desktop's opener with no shell.
-    virtual void OpenUrl(std::string_view address);
+    // Web addresses only (http, https), through the desktop's opener with no shell; the origin
+    // is that of the link clicked.
+    virtual void OpenUrl(std::string_view address, LinkOrigin origin = LinkOrigin::Peer);
     virtual void OnWheelUp();
     virtual void OnWheelDown();
     virtual bool OnLoadUrl(std::string_view text, std::string_view address, int flag, std::string_view extra);
@@ -135,6 +136,9 @@ public:
     uint32_t GetStyle() const { return style_; }
     void SetSelectable(bool on);
     void SetLinksEnabled(bool on);
+    // Appends a notice of the hall or the game server: its links are theirs (LinkOrigin::Own).
+    // Every other text appended makes links of LinkOrigin::Peer.
+    void AppendOwnText(std::string_view text);
     void SetMaxFontSize(int pixels) { doc_.maxFontHeight = std::clamp(pixels, 0, 0xFFFF); }
     void SetFontSize(int pixels) { doc_.format.height = std::clamp(pixels, 0, doc_.maxFontHeight); }
     void SetTextColor(uint32_t colour) { doc_.format.colour = colour; }
@@ -247,6 +251,7 @@ private:
     int lastDrawnScrollY_ = kNeverDrawn;
     std::vector<uint32_t> placed_;
     uint32_t hoveredLink_ = 0;
+    LinkOrigin appendOrigin_ = LinkOrigin::Peer;  // of the links the text being appended makes
     int anchorX_ = 0, anchorY_ = 0, pointX_ = 0, pointY_ = 0;
     bool dragging_ = false;
     int redraws_ = 0;

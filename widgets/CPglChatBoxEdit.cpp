@@ -40,6 +40,7 @@ std::optional<ChatObjectInfo> CPglChatBox::CreateMarkupObject(const ChatObjectRe
     case ChatObjectKind::LinkButton:
         object->CreateButton(request.picture.c_str(), GetId(), request.width, request.height);
         object->SetAddress(request.address);
+        object->SetOrigin(appendOrigin_);
         break;
     }
     object->SetText(request.text);
@@ -55,6 +56,7 @@ uint32_t CPglChatBox::CreateLinkObject(std::string_view address, std::string_vie
     if (!link)
         return 0;
     link->Create(std::string(address), std::string(hoverPicture).c_str(), GetId());
+    link->SetOrigin(appendOrigin_);
     AddChild(link, kLinkOwned);
     return link->GetId();
 }
@@ -68,6 +70,13 @@ void CPglChatBox::AppendPostedText(uintptr_t payload)
         return;
     if (const std::optional<std::string> text = objects->TakeTextPayload(payload))
         AppendText(*text);
+}
+
+void CPglChatBox::AppendOwnText(std::string_view text)
+{
+    appendOrigin_ = LinkOrigin::Own;
+    AppendText(text);
+    appendOrigin_ = LinkOrigin::Peer;
 }
 
 void CPglChatBox::AppendText(std::string_view text)

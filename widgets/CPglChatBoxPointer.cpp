@@ -24,7 +24,7 @@ constexpr uint32_t kCaretLinks = 0x1C0A3;
 
 } // namespace
 
-void CPglChatBox::OpenUrl(std::string_view address) { platform::OpenUrl(address); }
+void CPglChatBox::OpenUrl(std::string_view address, LinkOrigin) { platform::OpenUrl(address); }
 
 void CPglChatBox::OpenAddressRun(const ChatElement* element)
 {

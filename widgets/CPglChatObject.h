@@ -4,6 +4,7 @@
 // widgets. The text is what a copied selection shows for it.
 #include "engine/gui/CLumoraGui.h"
 #include "engine/geometry/ObjectGeometry.h"
+#include "widgets/CPglHighCharacter.h"
 
 #include <string>
 
@@ -39,6 +40,9 @@ public:
     virtual void SpareObjectHook() {}
 
     const std::string& GetAddress() const { return address_; }
+    // A link button's, as for a link (CPglHighCharacter).
+    void SetOrigin(LinkOrigin origin) { origin_ = origin; }
+    LinkOrigin GetOrigin() const { return origin_; }
     uint32_t GetOwnerId() const { return owner_; }
     BITObject* GetPictureBody() const { return body_; }
 
@@ -47,6 +51,7 @@ private:
 
     std::string text_;
     std::string address_;
+    LinkOrigin origin_ = LinkOrigin::Peer;
     uint32_t owner_ = 0;
     BITObject* body_ = nullptr;
 };

@@ -11,6 +11,11 @@ namespace Lumora {
 class BITObject;
 class PlaneObject;
 
+// Where a link's address came from. Only the hall's and the game server's own notices may send
+// the user to an address signed with his id and web sign; an address in a name or a player's
+// line opens as written.
+enum class LinkOrigin { Peer, Own };
+
 // What a link needs of the box that owns it: the plane its text is drawn on, where the hover
 // picture is placed.
 class LinkOwner {
@@ -37,9 +42,12 @@ public:
     const std::string& GetAddress() const { return address_; }
     uint32_t GetOwnerId() const { return owner_; }
     BITObject* GetHoverPicture() const { return hover_; }
+    void SetOrigin(LinkOrigin origin) { origin_ = origin; }
+    LinkOrigin GetOrigin() const { return origin_; }
 
 private:
     std::string address_;
+    LinkOrigin origin_ = LinkOrigin::Peer;
     BITObject* hover_ = nullptr;
     uint32_t owner_ = 0;
 };

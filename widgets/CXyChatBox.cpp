@@ -32,7 +32,7 @@ void CXyChatBox::DrawBackgroundPicture(const PictureInfo& picture, int x, int y,
     CPglChatBox::DrawBackgroundPicture(slice(picture.width - half, half), x + width - half, y, half, height);
 }
 
-void CXyChatBox::OpenUrl(std::string_view address)
+void CXyChatBox::OpenUrl(std::string_view address, LinkOrigin origin)
 {
     if (platform::IsLocalPathAddress(address) && platform::OpenFolder(address))
         return;
@@ -40,7 +40,7 @@ void CXyChatBox::OpenUrl(std::string_view address)
         return;
     const std::string copy(address);
     if (IAppServices* app = GetAppServices())
-        app->OpenWebPage(copy.c_str(), 1);
+        app->OpenWebPage(copy.c_str(), origin == LinkOrigin::Own ? 1 : 0);
     else
         platform::OpenUrl(copy);
 }

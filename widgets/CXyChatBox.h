@@ -20,8 +20,9 @@ public:
     bool ParseObjectTag(std::string_view tag) override;
     void ParseMarkup(std::string_view text) override { CPglChatBox::ParseMarkup(text); }
     // An existing folder opens on the desktop; web addresses (http, https only) go to the
-    // application's page opener. Anything else, files above all, is never opened.
-    void OpenUrl(std::string_view address) override;
+    // application's page opener, which signs only those of the hall's and the server's own
+    // notices. Anything else, files above all, is never opened.
+    void OpenUrl(std::string_view address, LinkOrigin origin = LinkOrigin::Peer) override;
     void OnKillFocus() override;
     // Colour 0; font 12 pixels, regular, "宋体" unless it is that already.
     virtual void ResetFont();

@@ -4,6 +4,7 @@
 #include "engine/object/PictureObject.h"
 #include "widgets/ChatFormat.h"
 #include "widgets/CXyChatBox.h"
+#include "widgets/ChatMarkup.h"
 #include "xueliu/ResultSummary.h"
 
 #include <algorithm>
@@ -47,7 +48,7 @@ PObject* CXyResultBlockXueLiu::CreateDetail()
     if (GetFace() && (GetFace()->GetFlags() & OBJ_TOPMOST))
         box->SetTopMost();
     if (!heading_.empty())
-        box->AppendText(std::string(kHeadingColour) + heading_ + std::string(kLineEnd));
+        box->AppendText(std::string(kHeadingColour) + EscapeMarkup(heading_) + "：" + std::string(kLineEnd));
     for (const std::string& line : lines)
         box->AppendText(std::string(kDetailColour) + line + std::string(kLineEnd));
     // The detail covers the rows below it: a press on it folds it, as a press on the row does.
@@ -87,7 +88,7 @@ CXyResultBlockXueLiu* CXyResultListXueliu::AddChairRow(const xueliu::ResultRow& 
         return nullptr;
     if (GetFlags() & OBJ_TOPMOST)
         block->SetTopMost();
-    block->SetHeading(row.name + "：");
+    block->SetHeading(row.name);
     block->DrawCaption(row.caption, kCaptionColour, 0);
     return block;
 }

@@ -28,7 +28,7 @@ public:
     PObject* CreateDetail() override;
     void LayoutDetail() override;
 
-    // The detail's first line, naming whose lines they are; set before the row unfolds.
+    // The name of whose lines they are, which heads the detail; set before the row unfolds.
     void SetHeading(const std::string& text) { heading_ = text; }
 
     CXyChatBox* GetDetailBox() const;

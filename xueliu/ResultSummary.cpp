@@ -3,6 +3,7 @@
 
 #include "framework/connection/Record.h"
 #include "rules/FanTable.h"
+#include "widgets/ChatMarkup.h"
 #include "xueliu/GameRecords.h"
 
 #include <algorithm>
@@ -69,6 +70,8 @@ std::vector<ResultRow> BuildResultRows(const uint8_t* result, size_t size, const
     // Silver and score deltas sit side by side in every record: the room says which one counts.
     const size_t winDelta = silverRoom ? 92 : 108, changeDelta = silverRoom ? 8 : 24;
     const int entries = std::clamp(r.I32(GameRecord::kResultSettlementCount), 0, int(GameRecord::kResultEntries));
+    // A name put into a detail line: escaped whole, before the text behind it can join a stray byte.
+    const auto named = [&](int chair) { return EscapeMarkup(chairName(chair)); };
     std::vector<ResultRow> rows;
     for (int chair = 0; chair < kChairs; ++chair) {
         const size_t block = 4 + size_t(chair) * GameRecord::kResultChairBlock;
@@ -105,7 +108,7 @@ std::vector<ResultRow> BuildResultRows(const uint8_t* result, size_t size, const
             if (bytes.size() < kChangeSize || reason < kFirstChangeReason || reason > kLastReason ||
                 !ValidChair(concerned) || delta == 0)
                 continue;
-            row.details.push_back(Printf("%s（%s）  %+d", kReason[reason], chairName(concerned).c_str(), delta));
+            row.details.push_back(Printf("%s（%s）  %+d", kReason[reason], named(concerned).c_str(), delta));
         }
         const int32_t flags = r.I32(block + 92);
         if (flags & kFlagFlowerPig)
@@ -119,8 +122,8 @@ std::vector<ResultRow> BuildResultRows(const uint8_t* result, size_t size, const
             if (reason < 1 || reason > kLastReason || !ValidChair(from) || !ValidChair(to) ||
                 (from != chair && to != chair))
                 continue;
-            row.details.push_back(Printf("%s  %s→%s  %d", kReason[reason], chairName(from).c_str(),
-                                         chairName(to).c_str(), amount));
+            row.details.push_back(Printf("%s  %s→%s  %d", kReason[reason], named(from).c_str(),
+                                         named(to).c_str(), amount));
         }
         rows.push_back(std::move(row));
     }

@@ -28,9 +28,9 @@ struct ResultRow {
     int chair = 0;
     int64_t total = 0; // this hand's silver (silver rooms) or score
     int wins = 0;
-    std::string name; // GBK, the chair's player
-    std::string caption;              // GBK
-    std::vector<std::string> details; // GBK, one line each
+    std::string name; // GBK, the chair's player, as the server gave it
+    std::string caption;              // GBK, plain text
+    std::vector<std::string> details; // GBK, one line of chat markup each (the names escaped)
 };
 
 // The fan labels of a win's sixteen counters ("清一色2番 " ...), GBK; kind 2 is a self-drawn win.

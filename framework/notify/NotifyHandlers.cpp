@@ -13,6 +13,7 @@
 #include "framework/scene/GameWinApp.h"
 #include "engine/gui/CGameBase.h"
 #include "net/FileLogger.h"
+#include "widgets/ChatMarkup.h"
 #include "framework/window/CGameFrameWnd.h"
 
 #include <algorithm>
@@ -114,8 +115,9 @@ void CGameNotify::OnAskExitReply(const Data& n)
     const uint32_t answering = n.U32(0);
     const uint32_t asking = n.U32(16);
     const bool agreed = n.U32(20) != 0;
-    ShowSystemLine(FormatText(" <c=%d>%s%s%s的退出请求 \r\n", 2906200, UserName(answering).c_str(),
-                              agreed ? "答应" : "拒绝", UserName(asking).c_str()));
+    ShowSystemLine(FormatText(" <c=%d>%s%s%s的退出请求 \r\n", 2906200,
+                              Lumora::EscapeMarkup(UserName(answering)).c_str(), agreed ? "答应" : "拒绝",
+                              Lumora::EscapeMarkup(UserName(asking)).c_str()));
     // Only a refusal of this client's own request ends its pending wait.
     if (!agreed && asking == OwnUserId())
         if (CGameInfo* info = GetGameInfo())

@@ -3,6 +3,7 @@
 #include "mahjong/data/CMJGameData2.h"
 
 #include "framework/connection/Record.h"
+#include "widgets/ChatMarkup.h"
 
 #include <cstring>
 
@@ -151,7 +152,9 @@ std::string& CMJGameData2::FormatRoundResult(std::string& out)
     const bool silver = GetStartValue54() != 0;
     std::string label;
     GetBaseLabel(label);
-    const std::string banker = app_ ? app_->GetUserNameByChair(int(GetStartValue2C())) : std::string();
+    // The line is chat markup: the banker's name goes in escaped.
+    const std::string banker =
+        Lumora::EscapeMarkup(app_ ? app_->GetUserNameByChair(int(GetStartValue2C())) : std::string());
     const char* format = silver ? "【第%d局】庄：<c=255>%s <>\r\n         %s：<c=255>%d<> 两\r\n"
                                 : "【第%d局】庄：<c=255>%s <>\r\n         %s：<c=255>%d<> 分\r\n";
     out = FormatText(format, int(GetStartValue20()), banker.c_str(), label.c_str(),

@@ -20,6 +20,7 @@
 #include "engine/util/HostServices.h"
 #include "platform/Clock.h"
 #include "widgets/AppServices.h"
+#include "widgets/ChatMarkup.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -141,11 +142,12 @@ void CMJMainGame2::FlashHostWindow()
 
 namespace {
 
+// Names as the system lines paste them: escaped, so that a name's own tags show as written.
 std::string ChairName(IAppServices* app, int chair)
 {
     if (!app || chair < 0 || size_t(chair) >= GameUserRecord::kPlayerSlots)
         return {};
-    return std::string(app->GetPlayerRecords()[size_t(chair)].Name());
+    return EscapeMarkup(app->GetPlayerRecords()[size_t(chair)].Name());
 }
 
 std::string UserName(IAppServices* app, uint32_t userId)
@@ -153,7 +155,7 @@ std::string UserName(IAppServices* app, uint32_t userId)
     std::string name;
     if (app)
         app->GetUserNameByID(name, userId);
-    return name;
+    return EscapeMarkup(name);
 }
 
 } // namespace

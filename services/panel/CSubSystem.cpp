@@ -293,14 +293,17 @@ void CSubSystem::OnSizeDone()
         input_->Show();
 }
 
-void CSubSystem::AddLine(std::string_view markup)
+void CSubSystem::AddLine(std::string_view markup, LinkOrigin origin)
 {
     if (!chat_ || markup.empty())
         return;
     std::string line(markup);
     if (line.back() != '\n')
         line += '\n';
-    chat_->AppendText(line);
+    if (origin == LinkOrigin::Own)
+        chat_->AppendOwnText(line);
+    else
+        chat_->AppendText(line);
 }
 
 void CSubSystem::Ignore(uint32_t code)
@@ -334,8 +337,9 @@ int CSubSystem::OnEvent(const EventRecord& r)
         return 0;
     case EV_PANEL_HEAP_TEXT:
         if (r.param1) {
+            // The game server's own chat-box notice: the one text whose links it signs.
             std::unique_ptr<char[]> text(reinterpret_cast<char*>(r.param1));
-            AddLine(text.get());
+            AddLine(text.get(), LinkOrigin::Own);
         }
         return 0;
     case CCyPlayerListBar::EV_REFRESH_USERS:

@@ -6,6 +6,7 @@
 // whether the panel shows it or not.
 #include "engine/gui/CGameBase.h"
 #include "engine/gui/CLumoraGui.h"
+#include "widgets/CPglHighCharacter.h"
 #include "widgets/SidePanelObjects.h"
 
 #include <cstdint>
@@ -114,8 +115,9 @@ public:
     void OnSizeDone() override;
     int OnEvent(const EventRecord& record) override;
 
-    // Adds one line of markup to the chat box.
-    void AddLine(std::string_view markup);
+    // Adds one line of markup to the chat box; its links are signed only when it is the
+    // server's own notice (LinkOrigin::Own).
+    void AddLine(std::string_view markup, LinkOrigin origin = LinkOrigin::Peer);
     CCyPlayerListBar* GetUserList() const { return userList_; }
     CXyChatBox* GetChatBox() const { return chat_; }
     CGameInputBar* GetInputBar() const { return input_; }

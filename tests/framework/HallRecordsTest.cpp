@@ -71,7 +71,8 @@ TEST(HallCipher, AgreesWithOpensslAndPythonAndRoundsUp)
 
 TEST(StartData, TheStandInsRecordSeatsEveryPlayerAndKeepsTextsAndRoomList)
 {
-    auto data = PythonStartData("", ", texts=['甲', 'b', '', 'd']");
+    // A name of the field's whole 31 bytes travels whole.
+    auto data = PythonStartData("t.players[3].name = '一二三四五六七八九十一二三四五A'\n", ", texts=['甲', 'b', '', 'd']");
     ASSERT_EQ(data.size(), 2580u);
     HallState state;
     state.configTexts[9] = "old";
@@ -82,7 +83,8 @@ TEST(StartData, TheStandInsRecordSeatsEveryPlayerAndKeepsTextsAndRoomList)
         EXPECT_EQ(state.players[chair].UserId(), 1001 + chair);
         EXPECT_EQ(state.players[chair].Chair(), chair);
     }
-    EXPECT_EQ(state.players[2].Name(), "玩家三");
+    EXPECT_EQ(state.players[2].Name(), "<c=255>红名");
+    EXPECT_EQ(state.players[3].Name(), "一二三四五六七八九十一二三四五A");
     EXPECT_EQ(state.players[1].Silver(), 10000);
     EXPECT_EQ(state.configTexts, (std::map<int, std::string>{{0, "甲"}, {1, "b"}}));
     ASSERT_EQ(state.roomList.size(), 3u);

@@ -4,6 +4,7 @@
 // counts beyond the data) and the sweep of every id over every short length.
 #include "tests/framework/FakeGameWinApp.h"
 #include "tests/framework/NotifyRecords.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include "engine/gui/CGameBase.h"
 #include "framework/info/CGameInfo.h"
@@ -191,6 +192,14 @@ TEST_F(NotifyTest, TextsAreTheSystemsOwnBytes)
                              " <c=2906200>乙答应丙的退出请求 \r\n",
                              " <z=zu系统通知><c=255,s=240> 出局人数已满，本局结束后将等待其他桌结束确定前16名晋级者。\r\n",
                              " <z=zu系统通知>#r 游戏超时，本局结束!\r\n"}));
+    for (std::string_view name : testsupport::kHostileNames) {  // names as other players chose them
+        app.hall.players[1] = User(1002, std::string(name).c_str(), 1);
+        app.hall.players[2] = User(1003, std::string(name).c_str(), 2);
+        for (const auto& [id, after] : {std::pair{201200, "呼叫"}, {201200, "\n"}, {201213, "答应"}, {201213, "的退出"}}) {
+            Notify(uint32_t(id), lines[id == 201200 ? 0 : 1].second);
+            EXPECT_TRUE(testsupport::ShowsName(app.lines.back(), name, after)) << id;
+        }
+    }
 }
 
 TEST_F(NotifyTest, OpeningHoursListAtMostEightPeriods)

@@ -1,6 +1,7 @@
 // The mahjong game data: chairs and view seats at tables of four and three, the accessors of the
 // game-parameter and result records, the deal result line and the layout measures.
 #include "support/FakeClientApp.h"
+#include "support/HeadlessEngine.h"
 
 #include "mahjong/data/CMJGameData2.h"
 
@@ -126,6 +127,10 @@ TEST(GameDataTest, DealLineForSilverAndPointRooms)
     EXPECT_EQ(d.FormatRoundResult(line), "【第3局】庄：<c=255>玩家一 <>\r\n         基础银：<c=255>500<> 两\r\n");
     d.params[21] = 0;
     EXPECT_EQ(d.FormatRoundResult(line), "【第3局】庄：<c=255>玩家一 <>\r\n         基础分：<c=255>20<> 分\r\n");
+    for (std::string_view name : testsupport::kHostileNames) {
+        app.firstName = name;
+        EXPECT_TRUE(testsupport::ShowsName(d.FormatRoundResult(line), name, " \n"));
+    }
     EXPECT_EQ(d.GetGangLabel(line), "杠");
 }
 

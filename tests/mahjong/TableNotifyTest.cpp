@@ -5,6 +5,7 @@
 // again and the counts it is refused for, the rob-gang option, the wall's last position) and
 // malformed records dropped without a change.
 #include "tests/mahjong/DealtTable.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include "engine/util/HostServices.h"
 #include "mahjong/controls/CMJPlayer2.h"
@@ -130,6 +131,19 @@ TEST(TableNotify, SystemLinesAutoPlayAndAsksToSeeTheHand)
     EXPECT_FALSE(s.players[size_t(s.ChairToSeat(2))]->IsOffline());
     t.notify.Send(229570, Rec(24, {{0, 1000}, {12, 0}, {16, 2002}, {20, 1}}));
     EXPECT_EQ(last(), " <c=2906200>player0允许watcher看牌 \r\n");
+    // Names other players chose show as written in every line that names them.
+    for (std::string_view name : testsupport::kHostileNames) {
+        t.rig.app.SeatPlayer(1, 1001, std::string(name));
+        t.rig.app.AddLookOn(1, 2003, std::string(name), 0);
+        t.notify.Send(201160, Rec(16, {{12, 1}}));
+        EXPECT_TRUE(testsupport::ShowsName(last(), name, " 已经开始"));
+        t.notify.Send(211240, Rec(4, {{0, 1001}}));
+        EXPECT_TRUE(testsupport::ShowsName(last(), name, "掉线了!"));
+        t.notify.Send(229500, Rec(24, {{8, 19840324}, {16, 4}, {20, 1}}));
+        EXPECT_TRUE(testsupport::ShowsName(last(), name, "重新回到了游戏!"));
+        t.notify.Send(229570, Rec(24, {{0, 1001}, {12, 0}, {16, 2003}, {20, 0}}));
+        EXPECT_TRUE(testsupport::ShowsName(last(), name, "禁止") && testsupport::ShowsName(last(), name, "看牌"));
+    }
 
     // Auto-play of the own chair by the server's messages.
     t.notify.Send(229500, Rec(24, {{8, 19840329}, {16, 4}, {20, 0}}));

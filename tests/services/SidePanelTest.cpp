@@ -78,6 +78,24 @@ TEST_F(SidePanelTest, EachEventShowsItsLineAndPeerMarkupShowsAsTyped)
     EXPECT_EQ(Shown(*panel), "系统消息\n张三：<c=255>你好\n李四：再见\n4242：hi\n公告<b>\nheap\n保险箱功能暂未开放（300两）\n");
 }
 
+// Only the server's own chat-box notice opens its link signed with the user's id: a player's
+// line and his name make no link, and a link in any other line opens as written.
+TEST_F(SidePanelTest, OnlyTheServersOwnNoticeSignsTheAddressesItLinks)
+{
+    app_.SeatPlayer(1, 1002, "<url_text=http://e.cn/?,二>");
+    CMJSubSystem* panel = MakePanel();
+    const auto chat = ChatRecord(1002, "<url=http://e.cn/c>x");
+    Send(*panel, 80000058, reinterpret_cast<uintptr_t>(chat.data()), chat.size());
+    Send(*panel, 80000057, reinterpret_cast<uintptr_t>("<url_text=http://e.cn/a,甲>"));
+    Send(*panel, 80000060, reinterpret_cast<uintptr_t>(std::strcpy(new char[32], "<url_text=http://s.cn/b?,乙>")));
+    const PlaneObject& plane = *panel->GetChatBox()->GetTextPlane();
+    for (const ChatElement* e = panel->GetChatBox()->Content().First(); e; e = e->next)
+        if (e->Is(chat_flag::kLinkFirst))
+            E().Click(int(plane.GetLeft()) + e->x + 2, int(plane.GetTop()) + e->y + 5);
+    EXPECT_EQ(app_.pages, (std::vector<std::string>{"http://e.cn/a", "http://s.cn/b?"}));
+    EXPECT_EQ(app_.pageSigns, (std::vector<int>{0, 1}));
+}
+
 TEST_F(SidePanelTest, TheTablesUserEventsRefreshThePlayerList)
 {
     E().AddSkin("SystemUserListBar", SolidFrames(300, 24, {0x506070}));

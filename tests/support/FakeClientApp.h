@@ -39,7 +39,8 @@ public:
 
     const Lumora::GameUserRecord* GetOwnUserRecord() const override { return hasOwn ? &own : nullptr; }
     int32_t GetUserChairByID(uint32_t id) const override { return id >= 1001 && id <= 1004 ? int32_t(id - 1001) : -1; }
-    std::string GetUserNameByChair(int c) const override { return c == 0 ? "玩家一" : "玩家"; }
+    std::string GetUserNameByChair(int c) const override { return c == 0 ? firstName : "玩家"; }
+    std::string firstName = "玩家一";  // chair 0's
     void MakeUserBrief(uint8_t out[136], const Lumora::GameUserRecord& r) const override
     {
         std::fill(out, out + 136, uint8_t{0});

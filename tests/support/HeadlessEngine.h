@@ -22,6 +22,9 @@
 #include "platform/Clock.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/SilentAudio.h"
+#include "widgets/ChatDocument.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -424,6 +427,40 @@ inline bool NearColour(uint32_t a, uint32_t b, int tolerance = 1)
 inline uint8_t AlphaOf(Lumora::PlaneObject& plane, int x, int y)
 {
     return plane.GetPixels()[(size_t(y) * plane.GetSurfaceWidth() + x) * 4 + 3];
+}
+
+// Laid-out chat text that shows the name as written (a lone lead byte at its end dropped), then
+// `after`, the name in the style of the character behind it: no tag of the name applied.
+inline ::testing::AssertionResult ShowsName(const Lumora::ChatLayout& layout, std::string_view name,
+                                            std::string_view after)
+{
+    size_t n = 0;
+    while (n < name.size())
+        n += (unsigned char)name[n] >= 0x81 ? 2 : 1;
+    const std::string want(name.substr(0, n > name.size() ? name.size() - 1 : n));
+    std::string shown;
+    std::vector<const Lumora::ChatElement*> at;  // the element of each byte shown
+    for (const Lumora::ChatElement* e = layout.First(); e; e = e->next)
+        for (char c : e->Text().empty() ? std::string("\x01") : e->Text())
+            shown += c, at.push_back(e);
+    const size_t from = shown.find(want + std::string(after));
+    if (after.empty() || from == std::string::npos)
+        return ::testing::AssertionFailure() << "shows \"" << shown << "\"";
+    const Lumora::ChatElement& b = *at[from + want.size()];
+    for (size_t i = from; i < from + want.size(); ++i)
+        if (at[i]->colour != b.colour || at[i]->fontHeight != b.fontHeight || at[i]->Is(Lumora::chat_flag::kLink))
+            return ::testing::AssertionFailure() << "byte " << i - from << " styled apart in \"" << shown << "\"";
+    return ::testing::AssertionSuccess();
+}
+
+// The same of a line of markup, read as the side panel's chat box reads it (links on).
+inline ::testing::AssertionResult ShowsName(std::string_view markup, std::string_view name, std::string_view after)
+{
+    Lumora::ChatDocument doc;
+    doc.rules.chatBoxExtensions = true;
+    doc.style |= Lumora::chat_style::kLinks;
+    doc.Append(markup);
+    return ShowsName(doc.layout, name, after);
 }
 
 // Names other players may choose, as the server sends them (GBK): each tag kind the engine and

@@ -11,7 +11,7 @@ namespace widgettest {
 // Records what it would open instead of starting a browser.
 class RecordingBox : public Lumora::CPglChatBox {
 public:
-    void OpenUrl(std::string_view address) override { opened.emplace_back(address); }
+    void OpenUrl(std::string_view address, Lumora::LinkOrigin) override { opened.emplace_back(address); }
     std::vector<std::string> opened;
 };
 

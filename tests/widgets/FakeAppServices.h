@@ -112,7 +112,7 @@ public:
     uint32_t GetRGBColorPlayerViewText() const override { return 0x102030; }
     uint32_t GetRGBColorPlayerViewHeader() const override { return 0x405060; }
     void ShowSystemNotice(const char* markup) override { notices.emplace_back(markup); }
-    void OpenWebPage(const char* address, int) override { pages.emplace_back(address); }
+    void OpenWebPage(const char* address, int sign) override { pages.emplace_back(address), pageSigns.push_back(sign); }
     Lumora::IGameConnect* GetConnect() override { return &connect; }
     Lumora::IGameNotify* GetNotify() override { return &notify; }
     Lumora::IGameFrame* GetGameFrame() override { return &frame; }
@@ -140,6 +140,7 @@ public:
     std::array<GameUserRecord, 64> lookOns{};
     std::vector<std::string> notices;
     std::vector<std::string> pages;
+    std::vector<int> pageSigns;  // the flag each page was opened with: nonzero signs it
     FakeConnect connect;
     FakeNotify notify;
     FakeFrame frame;

@@ -218,11 +218,12 @@ TEST_F(UserListTest, HoverFollowsTheMouseOverUserRowsOnly)
 
 TEST_F(UserListTest, PressOnAUserPutsTheNameIntoTheChatLineAndEmptyRowsDoNothing)
 {
+    app_.SeatPlayer(2, 1003, "丙<size=40>#r");
     CCyUserList* list = MakeBar()->GetList();
     E().Click(300, RowY(1));
     EXPECT_EQ(list->GetSelectedRow(), 1);
     ASSERT_EQ(inputBar_->texts.size(), 1u);
-    EXPECT_EQ(inputBar_->texts[0], "丙，");
+    EXPECT_TRUE(testsupport::ShowsName(inputBar_->texts[0], "丙<size=40>#r", "，"));
     E().Click(300, RowY(5));
     EXPECT_EQ(list->GetSelectedRow(), 1);
     EXPECT_EQ(inputBar_->texts.size(), 1u);

@@ -19,6 +19,7 @@
 #include "platform/Ini.h"
 #include "platform/WindowTypes.h"
 #include "tests/mahjong/TileRig.h"
+#include "tests/support/HeadlessEngine.h"
 #include "tests/support/ScreenCheck.h"
 #include "tests/xueliu/SceneRig.h"
 #include "tests/support/FakeClientApp.h"
@@ -1152,6 +1153,20 @@ TEST_F(BoardsTest, ALongDetailStaysInTheListNamesItsChairAndFoldsOnAPressOrEscap
         look();
     }
     EXPECT_THAT(screen.Faults(), ::testing::IsEmpty());
+}
+
+// Names other players chose show as written in the heading and the lines of a row's detail.
+TEST_F(BoardsTest, ARowsDetailShowsTheNamesAsWritten)
+{
+    for (std::string_view name : testsupport::kHostileNames) {
+        for (GameUserRecord& user : app_->MutableHallData().players)
+            user.SetUserId(1001), user.SetName(name);
+        CXyResultBlockXueLiu* row = OpenResult(1)->GetChairRow(2);
+        engine_->Click(int(row->GetFace()->GetX()), int(row->GetFace()->GetY()));
+        ASSERT_NE(row->GetDetailBox(), nullptr);
+        for (const char* after : {"：", "→", "  4"})
+            EXPECT_TRUE(testsupport::ShowsName(row->GetDetailBox()->Content(), name, after));
+    }
 }
 
 class ResultListTest : public BoardsTest, public ::testing::WithParamInterface<mahjongtest::Surface> {
