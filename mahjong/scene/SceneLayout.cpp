@@ -16,6 +16,9 @@
 #include "widgets/CXyStandButton.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <tuple>
 #include <vector>
 
 namespace Lumora {
@@ -494,9 +497,10 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool clearOfPanels)
                              int(body->GetBottom()) + kPanelMarkRoom});
     const int lowest = e.hand.top - kClaimRowLift + size / 2;
     const int handMiddle = (e.hand.left + e.hand.right) / 2;
-    const auto byHand = [&](const Rect& r) {
-        return r.bottom <= lowest && r.bottom >= lowest - size && (r.left + r.right) / 2 >= handMiddle &&
-            r.left < e.hand.right;
+    const auto byHand = [&](const Rect& r) { return (r.left + r.right) / 2 >= handMiddle && r.left < e.hand.right; };
+    // The band above the hand that a row or a column of that height may take.
+    const auto band = [&](int height) {
+        return Rect{e.table.left, std::max(e.table.top, lowest - size - height), e.table.right, lowest};
     };
     // A row first, then a column; the place found is the right (bottom) button's.
     const int step = kClaimButtonStep;
@@ -504,9 +508,9 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool clearOfPanels)
     const Rect row{-(n - 1) * step - size / 2, -size / 2, size - size / 2, size - size / 2};
     const Rect column{-size / 2, -(n - 1) * (size + 2) - size / 2, size - size / 2, size - size / 2};
     bool across = true;
-    std::optional<TablePoint> at = NearestClearPlace(want, row, e.table, clear, 2, byHand);
+    std::optional<TablePoint> at = NearestClearPlace(want, row, band(Height(row)), clear, 2, byHand);
     if (!at) {
-        at = NearestClearPlace(want, column, e.table, clear, 2, byHand);
+        at = NearestClearPlace(want, column, band(Height(column)), clear, 2, byHand);
         across = !at;
     }
     // Where nothing by the hand is clear (a whole deal's discards on a small table), the row
@@ -631,6 +635,35 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
                 return std::max(gap, p.second) + kNearerMargin < BoxGap(r, p.first);
             });
         };
+        // Only along the hand or in line with it can a place pass `besideOwn`: the search looks there
+        // alone, in the two strips of the table, and takes the nearer place (of two as near, the
+        // upper, then the left one, as one search would).
+        const auto NearestBeside = [&](TablePoint to, const Rect& room, std::span<const Rect> keep,
+                                       const std::function<bool(const Rect&)>& accept) {
+            const bool row = seat % 2 == 1;
+            const int middle = row ? (room.top + room.bottom) / 2 : (room.left + room.right) / 2;
+            Rect along = table, inLine = table;
+            if (row) {
+                along.left = std::max(table.left, own.left + kControlGap);
+                along.right = std::min(table.right, own.right - kControlGap);
+                inLine.top = std::max(table.top, own.top + kNearerMargin - middle + room.top - 2);
+                inLine.bottom = std::min(table.bottom, own.bottom - kNearerMargin - middle + room.bottom + 2);
+            } else {
+                along.top = std::max(table.top, own.top + kControlGap);
+                along.bottom = std::min(table.bottom, own.bottom - kControlGap);
+                inLine.left = std::max(table.left, own.left + kNearerMargin - middle + room.left - 2);
+                inLine.right = std::min(table.right, own.right - kNearerMargin - middle + room.right + 2);
+            }
+            std::optional<TablePoint> best;
+            const auto order = [&](const TablePoint& p) {
+                const int64_t dx = p.x - to.x, dy = p.y - to.y;
+                return std::tuple{dx * dx + dy * dy, p.y, p.x};
+            };
+            for (const Rect& strip : {along, inLine})
+                if (const auto p = NearestClearPlace(to, room, strip, keep, 2, accept); p && (!best || order(*p) < order(*best)))
+                    best = p;
+            return best;
+        };
         // Full size clear of everything, then smaller, down to the size whose text is the smallest
         // font: a panel over a whole deal's discards hides its own silver or their tiles. Only where
         // even that finds no room, the smallest clear of the hands, walls and panels only; the last
@@ -649,7 +682,7 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
             const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
             const Rect room{-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
             const std::optional<TablePoint> place =
-                NearestClearPlace(want, room, table, kTries[k].discards ? clear : lean, 2, besideOwn);
+                NearestBeside(want, room, kTries[k].discards ? clear : lean, besideOwn);
             if (!place && k + 1 < std::size(kTries))
                 continue;
             at = BoxAt(room, place.value_or(want));

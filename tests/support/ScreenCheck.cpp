@@ -4,6 +4,7 @@
 
 #include "engine/GameCore.h"
 #include "engine/gui/CLumoraGui.h"
+#include "engine/gui/CLumoraMouse.h"
 #include "engine/geometry/Geometry.h"
 #include "engine/object/PObject.h"
 #include "engine/object/PlaneObject.h"
@@ -171,13 +172,19 @@ std::string Corners(const Lumora::Rect& r)
 
 std::string Quoted(const std::string& text) { return "\"" + platform::GbkToUtf8(text) + "\""; }
 
-// Opaque at the point: a plane where its pixel is, any other picture over its box.
-bool HidesAt(const PObject& o, int x, int y)
+// Opaque at the point: a plane where its pixel is, any other picture over its box, or where its
+// pixel is when asked (`inked`).
+bool HidesAt(const PObject& o, int x, int y, bool inked = false)
 {
     const Lumora::Rect r = Lumora::ObjectModule::ScreenRect(o.Geometry());
     if (!Lumora::PointInRect(r, x, y) || o.Geometry().alpha < 0.5)
         return false;
     const auto* plane = dynamic_cast<const Lumora::PlaneObject*>(&o);
+    if (const Lumora::CPglPic* picture = const_cast<PObject&>(o).GetDrawData(); !plane && inked && picture) {
+        const double sx = picture->GetWidth() / std::max(1.0, double(r.right - r.left));
+        const double sy = picture->GetHeight() / std::max(1.0, double(r.bottom - r.top));
+        return picture->IsOpaqueAt(int((x - r.left) * sx), int((y - r.top) * sy)) != 0;
+    }
     if (!plane)
         return true;
     const double sx = plane->GetSurfaceWidth() / std::max(1.0, o.GetWidth());
@@ -408,6 +415,67 @@ void ScreenCheck::Check(Lumora::ObjectModule& objects, const Lumora::PaintModule
         Fault(f.key, "frame " + std::to_string(frames_) + ": " + f.text);
     CheckCaptions(objects);
     CheckBoards(objects);
+    CheckCoveredTexts(objects);
+}
+
+// A text stands whole or is hidden whole by what stands above it: no picture of the table (a tile,
+// a label, another plane) drawn over part of a plane's text. The planes' own "painted over"
+// marks see only what is drawn into the plane; this sees what is drawn over it on the screen.
+// Judged once the picture stands still over it for three frames: a tile flying past is no fault.
+void ScreenCheck::CheckCoveredTexts(Lumora::ObjectModule& objects)
+{
+    constexpr int kAtRest = 3;
+    Lumora::Rect viewport;
+    objects.GetViewport(viewport);
+    const std::vector<PObject*> drawn = DrawnInOrder(objects, viewport);
+    std::map<std::string, int> seen;
+    for (size_t order = 0; order < drawn.size(); ++order) {
+        auto* plane = dynamic_cast<Lumora::PlaneObject*>(drawn[order]);
+        if (!plane || plane->TextBoxes().empty() || plane->GetSurfaceWidth() <= 0 || plane->Geometry().alpha < 0.5)
+            continue;
+        const Lumora::ObjectGeometry& g = plane->Geometry();
+        const double sx = g.width / plane->GetSurfaceWidth(), sy = g.height / std::max(1, plane->GetSurfaceHeight());
+        const PObject* board = BoardOf(*plane);
+        for (const Lumora::PlaneObject::TextBox& t : plane->TextBoxes()) {
+            Lumora::Rect box{int(plane->GetLeft() + t.box.left * sx), int(plane->GetTop() + t.box.top * sy),
+                             int(plane->GetLeft() + t.box.right * sx), int(plane->GetTop() + t.box.bottom * sy)};
+            if ((g.flags & Lumora::OBJ_CLIP) && !Lumora::IntersectRect(box, Lumora::Rect(box), g.clip))
+                continue;
+            for (size_t k = order + 1; k < drawn.size(); ++k) {
+                PObject& over = *drawn[k];
+                const PObject* overBoard = BoardOf(over);
+                if ((overBoard && overBoard != board) || over.GetName() == Lumora::kCursorObjectName)
+                    continue;
+                const Lumora::Rect at = Lumora::ObjectModule::ScreenRect(over.Geometry());
+                Lumora::Rect meet;
+                if (!Lumora::IntersectRect(meet, box, at) || meet.right - meet.left <= 1 || meet.bottom - meet.top <= 1)
+                    continue;
+                // Hidden whole (a board over the table), or a part of the plane's own furniture that
+                // stands on it (a clock on its board): what comes from elsewhere crosses its edge.
+                const Lumora::Rect planeBox = Lumora::ObjectModule::ScreenRect(g);
+                if ((at.left <= box.left + 2 && at.top <= box.top + 2 && at.right >= box.right - 2 &&
+                     at.bottom >= box.bottom - 2) ||
+                    (at.left >= planeBox.left - 1 && at.top >= planeBox.top - 1 && at.right <= planeBox.right + 1 &&
+                     at.bottom <= planeBox.bottom + 1))
+                    continue;
+                bool hides = false;
+                for (int y = meet.top; y < meet.bottom && !hides; y += 2)
+                    for (int x = meet.left; x < meet.right && !hides; x += 2)
+                        hides = HidesAt(over, x, y, true);
+                if (!hides)
+                    continue;
+                const std::string key = std::to_string(plane->GetId()) + " " + t.text + " " +
+                    std::to_string(over.GetId()) + Corners(at);
+                const auto before = covers_.find(key);
+                const int frames = seen[key] = (before == covers_.end() ? 0 : before->second) + 1;
+                if (frames == kAtRest)
+                    Fault("covered " + std::to_string(plane->GetId()) + " " + std::to_string(over.GetId()),
+                          "frame " + std::to_string(frames_) + ": " + Describe(over) + " stands over the text " +
+                              Quoted(t.text) + " at " + Corners(box) + " of " + Describe(*plane));
+            }
+        }
+    }
+    covers_ = std::move(seen);
 }
 
 // Boards open in turn: each shown board counts as opened in the first frame it showed in since it
