@@ -163,6 +163,7 @@ void BM_SceneLayout(benchmark::State& state)
     SceneRig rig("bench_layout", mahjongtest::Surface{w, h, {}, {}});
     // The splitter as wide as the frame makes it, which the scene asks whether the panel is open.
     auto* splitter = rig.engine.Make<CCySplitterBar>();
+    splitter->SetName(CCySplitterBar::kName);
     PictureInfo bar;
     splitter->GetRes(bar, "左右分隔条_bg", 0);
     const int panelWidth = framework::SidePanelWidth(true, w);

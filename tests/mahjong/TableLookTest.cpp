@@ -163,8 +163,9 @@ private:
 TEST(TableLook, GroupsOfTilesAndTheInfoBoardKeepClearOfEachOtherInEveryWindowSize)
 {
     // A restored window is 800 or 1050 x 600; the others fill the screen.
-    const std::pair<int, int> windows[] = {{800, 600},  {1050, 600}, {1024, 768}, {1280, 800},
-                                           {1366, 768}, {1600, 900}, {1920, 1080}};
+    const std::pair<int, int> windows[] = {{800, 600},  {960, 640},  {1024, 600}, {1050, 600},
+                                           {1100, 600}, {1024, 768}, {1280, 720}, {1280, 800}, {1366, 768},
+                                           {1440, 900}, {1600, 900}, {1920, 1080}};
     SceneRig rig("table_look");
     rig.scene->ResetAnimations(kAreaLayout);
     for (const auto& [w, h] : windows) {
@@ -468,9 +469,11 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
                 EXPECT_TRUE(inside(discards[seat], s.SeatTilesBox(seat, TileGroup::Discards))) << size;
             }
             // keep: 5 claim buttons, 4 panels, the clock, 4 hands. Where a crowded table leaves a
-            // panel no room clear of a whole deal's discards, it stands over them, drawn above.
+            // panel no room clear of a whole deal's discards, shrunk as far as it goes, it stands
+            // over them, drawn above.
             for (size_t i = 0; i < 9; ++i) {
-                const bool panelAbove = i >= 5 && s.players[i - 5]->GetBody()->GetZ() > look.discardZ;
+                const bool panelAbove = i >= 5 && s.players[i - 5]->GetBody()->GetZ() > look.discardZ &&
+                    keep[i].right - keep[i].left < 0.75 * s.players[i - 5]->FullWidth();
                 for (int seat = 0; seat < 4; ++seat)
                     EXPECT_TRUE(!Overlap(keep[i], keep[10 + size_t(seat)]) && !Overlap(keep[i], walls[seat]) &&
                                 (!Overlap(keep[i], discards[seat]) || panelAbove))
@@ -521,6 +524,23 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
                     EXPECT_TRUE(other == seat || !Overlap(box, discards[other]))
                         << what << " over the discards of seat " << other << " " << Show(discards[other]);
             };
+            // Two seats' words at once (a win shows while another seat pengs) stand apart.
+            for (int seat = 0; seat < 4; ++seat)
+                for (int other = 0; other < 4; ++other) {
+                    if (other == seat)
+                        continue;
+                    s.ShowWinEffect(seat);
+                    s.PlayActionImage(other, "peng1");
+                    Box win, peng;
+                    win.Add(*s.winPicture);
+                    peng.Add(*s.FindById(s.lastActionImageId));
+                    win.bottom = (win.top + win.bottom) / 2 - CMJMainGame2::kLabelLift;
+                    peng.bottom = (peng.top + peng.bottom) / 2 - CMJMainGame2::kLabelLift;
+                    EXPECT_FALSE(Overlap(win, peng)) << size << ": 胡了 of seat " << seat << " " << Show(win)
+                                                     << " under 碰 of seat " << other << " " << Show(peng);
+                    s.RemoveActionImage();
+                    s.HideHandEffects();
+                }
             for (int seat = 0; seat < 4; ++seat) {
                 // A word larger than ours (another skin's) goes further from its seat's anchor.
                 const TablePoint big = s.LabelPlace(seat, 200, 80);

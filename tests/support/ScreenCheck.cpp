@@ -450,13 +450,15 @@ void ScreenCheck::CheckCoveredTexts(Lumora::ObjectModule& objects)
                 Lumora::Rect meet;
                 if (!Lumora::IntersectRect(meet, box, at) || meet.right - meet.left <= 1 || meet.bottom - meet.top <= 1)
                     continue;
-                // Hidden whole (a board over the table), or a part of the plane's own furniture that
-                // stands on it (a clock on its board): what comes from elsewhere crosses its edge.
+                // Hidden whole; a board standing over the plane (as wide and high as it, or more); or
+                // furniture standing on the plane (the clock, the dice on the info board): what comes
+                // from elsewhere (a row of tiles, a label) reaches over its edge.
                 const Lumora::Rect planeBox = Lumora::ObjectModule::ScreenRect(g);
                 if ((at.left <= box.left + 2 && at.top <= box.top + 2 && at.right >= box.right - 2 &&
                      at.bottom >= box.bottom - 2) ||
-                    (at.left >= planeBox.left - 1 && at.top >= planeBox.top - 1 && at.right <= planeBox.right + 1 &&
-                     at.bottom <= planeBox.bottom + 1))
+                    (at.right - at.left >= planeBox.right - planeBox.left &&
+                     at.bottom - at.top >= planeBox.bottom - planeBox.top) ||
+                    Lumora::PointInRect(planeBox, (at.left + at.right) / 2, (at.top + at.bottom) / 2))
                     continue;
                 bool hides = false;
                 for (int y = meet.top; y < meet.bottom && !hides; y += 2)
