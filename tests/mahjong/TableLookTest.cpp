@@ -402,6 +402,7 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
     for (const auto& [w, h, fills] : {std::tuple{800, 600, true},
                                       {800, 600, false},
                                       {900, 700, true},
+                                      {960, 600, true},
                                       {960, 640, true},
                                       {1024, 600, true},
                                       {1024, 768, true},
@@ -524,12 +525,18 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
                     EXPECT_TRUE(other == seat || !Overlap(box, discards[other]))
                         << what << " over the discards of seat " << other << " " << Show(discards[other]);
             };
-            // Two seats' words at once (a win shows while another seat pengs) stand apart.
+            // Two seats' words at once (a win shows while another seat pengs) stand apart, even where
+            // the win's word stands on the other's place.
             for (int seat = 0; seat < 4; ++seat)
                 for (int other = 0; other < 4; ++other) {
                     if (other == seat)
                         continue;
+                    s.PlayActionImage(other, "peng1");
+                    const PObject& peng1 = *s.FindById(s.lastActionImageId);
+                    const TablePoint there = s.LabelPlace(other, int(peng1.GetWidth()), int(peng1.GetHeight()));
+                    s.RemoveActionImage();
                     s.ShowWinEffect(seat);
+                    s.winPicture->MoveTo(there.x, there.y);
                     s.PlayActionImage(other, "peng1");
                     Box win, peng;
                     win.Add(*s.winPicture);

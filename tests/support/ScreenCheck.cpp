@@ -10,6 +10,7 @@
 #include "engine/object/PlaneObject.h"
 #include "engine/paint/PglPic.h"
 #include "platform/Charset.h"
+#include "platform/Clock.h"
 #include "platform/DisplayWindow.h"
 #include "platform/ScreenshotPng.h"
 #include "widgets/CCyUserList.h"
@@ -421,14 +422,16 @@ void ScreenCheck::Check(Lumora::ObjectModule& objects, const Lumora::PaintModule
 // A text stands whole or is hidden whole by what stands above it: no picture of the table (a tile,
 // a label, another plane) drawn over part of a plane's text. The planes' own "painted over"
 // marks see only what is drawn into the plane; this sees what is drawn over it on the screen.
-// Judged once the picture stands still over it for three frames: a tile flying past is no fault.
+// Judged once the picture has stood still over it for a while: a tile or a spark flying past is no
+// fault.
 void ScreenCheck::CheckCoveredTexts(Lumora::ObjectModule& objects)
 {
-    constexpr int kAtRest = 3;
+    constexpr uint64_t kAtRestMs = 400;
+    const uint64_t now = platform::CurrentClock().NowMs();
     Lumora::Rect viewport;
     objects.GetViewport(viewport);
     const std::vector<PObject*> drawn = DrawnInOrder(objects, viewport);
-    std::map<std::string, int> seen;
+    std::map<std::string, uint64_t> seen;
     for (size_t order = 0; order < drawn.size(); ++order) {
         auto* plane = dynamic_cast<Lumora::PlaneObject*>(drawn[order]);
         if (!plane || plane->TextBoxes().empty() || plane->GetSurfaceWidth() <= 0 || plane->Geometry().alpha < 0.5)
@@ -469,8 +472,8 @@ void ScreenCheck::CheckCoveredTexts(Lumora::ObjectModule& objects)
                 const std::string key = std::to_string(plane->GetId()) + " " + t.text + " " +
                     std::to_string(over.GetId()) + Corners(at);
                 const auto before = covers_.find(key);
-                const int frames = seen[key] = (before == covers_.end() ? 0 : before->second) + 1;
-                if (frames == kAtRest)
+                const uint64_t since = seen[key] = before == covers_.end() ? now : before->second;
+                if (now >= since + kAtRestMs)
                     Fault("covered " + std::to_string(plane->GetId()) + " " + std::to_string(over.GetId()),
                           "frame " + std::to_string(frames_) + ": " + Describe(over) + " stands over the text " +
                               Quoted(t.text) + " at " + Corners(box) + " of " + Describe(*plane));

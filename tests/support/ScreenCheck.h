@@ -101,7 +101,7 @@ private:
     std::set<std::string> seen_;
     std::map<uint32_t, int> captionWidths_; // each list row's caption width when last checked
     std::map<uint32_t, int> boardsOpen_;    // each shown board, by id: the frame it opened in
-    std::map<std::string, int> covers_;     // each text under a picture, by both and the place: frames seen
+    std::map<std::string, uint64_t> covers_; // each text under a picture, by both and the place: since when
     bool recordedTexts_ = false;            // whether planes recorded their texts before this check
     std::vector<std::string> faults_;
     std::vector<std::string> pictures_;
