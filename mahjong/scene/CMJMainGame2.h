@@ -59,8 +59,10 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 class CMJGameData2;
 class CMJCalclator;
@@ -445,6 +447,8 @@ protected:
     // Per seat, the boxes of its groups of tiles at their fullest, by TileGroup.
     std::array<std::array<Rect, 3>, kSeatCount> groupBoxes_{};
     std::map<std::tuple<int, int, int>, TablePoint> labelPlaces_; // by seat, width, height
+    // Each panel's try and place, by what decided them (seat, wanted point, size, table, boxes kept clear).
+    std::map<std::vector<int>, std::pair<size_t, std::optional<TablePoint>>> panelPlaces_;
     int labelSeat_ = -1; // the seat of the last action's picture
     int winSeat_ = -1; // the seat of the win's label
     void ComputeGroupBoxes();

@@ -31,6 +31,8 @@ constexpr int kPanelMarkRoom = 20;
 constexpr int kNearerMargin = 8;
 constexpr int kClaimButtonStep = 60;
 constexpr int kClaimRowLift = 45; // the claim row's middle above the own hand's rectangle
+// Panel places kept, for folds and resizes back and forth (a few sizes, four seats each).
+constexpr size_t kKeptPanelPlaces = 32;
 
 int Width(const Rect& r) { return r.right - r.left; }
 int Height(const Rect& r) { return r.bottom - r.top; }
@@ -677,14 +679,26 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
         for (size_t i = 0; i < clear.size(); ++i)
             if (i >= groupBoxes_.size() * 3 || i % 3 != size_t(TileGroup::Discards))
                 lean.push_back(clear[i]);
+        // The search decides from its arguments alone: a fold back to a table laid out before finds
+        // its answer kept.
+        std::vector<int> key{seat, want.x, want.y, w, h, table.left, table.top, table.right, table.bottom};
+        for (const Rect& r : clear)
+            key.insert(key.end(), {r.left, r.top, r.right, r.bottom});
+        const auto kept = panelPlaces_.find(key);
         Rect at{};
-        for (size_t k = 0; k < std::size(kTries); ++k) {
+        for (size_t k = kept == panelPlaces_.end() ? 0 : kept->second.first; k < std::size(kTries); ++k) {
             const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
             const Rect room{-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
-            const std::optional<TablePoint> place =
-                NearestBeside(want, room, kTries[k].discards ? clear : lean, besideOwn);
+            const std::optional<TablePoint> place = kept != panelPlaces_.end()
+                ? kept->second.second
+                : NearestBeside(want, room, kTries[k].discards ? clear : lean, besideOwn);
             if (!place && k + 1 < std::size(kTries))
                 continue;
+            if (kept == panelPlaces_.end()) {
+                if (panelPlaces_.size() >= kKeptPanelPlaces)
+                    panelPlaces_.clear();
+                panelPlaces_.emplace(std::move(key), std::pair{k, place});
+            }
             at = BoxAt(room, place.value_or(want));
             panel->SetScale(kTries[k].scale);
             Place(plane, place.value_or(want).x, place.value_or(want).y);
