@@ -317,6 +317,7 @@ public:
     Rect GetWallArea(int seat) const override;
     Rect GetDiscardArea(int seat) const override;
     int GetFullHandTiles() const override { return kFullHandTiles; }
+    int GetColumnLift(int seat) const override { return seat == 2 ? rightColumnLift_ : 0; }
     TileShadowCache* GetShadowCache() override { return &shadows_; }
 
     // Wiring by the application.
@@ -449,6 +450,7 @@ protected:
     std::map<std::tuple<int, int, int>, TablePoint> labelPlaces_; // by seat, width, height
     // Each panel's try and place, by what decided them (seat, wanted point, size, table, boxes kept clear).
     std::map<std::vector<int>, std::pair<size_t, std::optional<TablePoint>>> panelPlaces_;
+    int rightColumnLift_ = 0; // the right seat's column over the own hand's end, with its tile raised
     int labelSeat_ = -1; // the seat of the last action's picture
     int winSeat_ = -1; // the seat of the win's label
     void ComputeGroupBoxes();

@@ -252,7 +252,9 @@ void CMJMainGame2::ComputeGroupBoxes()
     base.layoutMode = viewMode;
     base.fullHand = GetFullHandTiles();
     const bool splitter = GetSplitterFlag();
-    for (int seat = 0; seat < kSeatCount; ++seat) {
+    rightColumnLift_ = 0;
+    const auto measure = [&](int seat) {
+        base.columnLift = GetColumnLift(seat);
         base.wallArea = wallAreas_[size_t(seat)];
         base.discardArea = discardAreas_[size_t(seat)];
         // A tile's picture as its view would choose and size it (every face of a set is as large),
@@ -283,6 +285,15 @@ void CMJMainGame2::ComputeGroupBoxes()
         };
         for (const TileGroup group : {TileGroup::HandAndMelds, TileGroup::Discards, TileGroup::Wall})
             groupBoxes_[size_t(seat)][size_t(group)] = GroupExtent(seat, group, base, sizeOf);
+    };
+    for (int seat = 0; seat < kSeatCount; ++seat)
+        measure(seat);
+    // Where the own hand runs under the right seat's column (a low, narrow table), the column
+    // stands higher: the own tile raised under the pointer covers none of its tiles.
+    const Rect &right = groupBoxes_[2][0], &own = groupBoxes_[kOwnSeat][0];
+    if (BoxesOverlap(right, own)) {
+        rightColumnLift_ = right.bottom - own.top + kControlGap;
+        measure(2);
     }
 }
 

@@ -28,7 +28,10 @@ TableBox BoxOf(const TileLayoutInput& in)
 }
 
 // The side seats' hands stand higher on a small surface.
-int SideLift(const TileLayoutInput& in) { return in.surfaceHeight <= 600 ? 50 : kEdgeInset; }
+int SideLift(const TileLayoutInput& in)
+{
+    return (in.surfaceHeight <= 600 ? 50 : kEdgeInset) + (in.seat == 2 ? in.columnLift : 0);
+}
 
 DiscardSlot SlotOf(int index, const int* firsts, const int* lens, int rows)
 {

@@ -174,7 +174,7 @@ TEST(TableLook, GroupsOfTilesAndTheInfoBoardKeepClearOfEachOtherInEveryWindowSiz
         std::vector<std::pair<std::string, Box>> groups;
         for (int seat = 0; seat < 4; ++seat) {
             const std::string name = " of seat " + std::to_string(seat);
-            groups.emplace_back("hand" + name, look.HandAndMelds(seat));
+            groups.emplace_back("hand" + name, look.HandAndMelds(seat, true)); // the own tile chosen, raised
             groups.emplace_back("wall" + name, look.Wall(seat));
             groups.emplace_back("discards" + name, look.Discards(seat));
         }

@@ -675,10 +675,6 @@ private:
                               Text(layout.at(what + std::to_string(o))));
             if (v.panel && has("side") && Meet(layout.at(label), layout.at("side")))
                 Fault("seat " + std::to_string(s) + "'s claim label stands over the side panel");
-            for (int o = s + 1; o < 4; ++o)
-                if (has("label" + std::to_string(o)) && Meet(layout.at(label), layout.at("label" + std::to_string(o))))
-                    Fault("the claim labels of seats " + std::to_string(s) + " and " + std::to_string(o) +
-                          " stand over each other");
         }
         // A claim button offered stands over no seat's tiles, laid or thrown.
         for (const char* button : {"pass", "hu", "gang", "peng"})
