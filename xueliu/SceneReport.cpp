@@ -1,7 +1,7 @@
 // The scene's report for tests that play through the real window: with XL_SCENE_REPORT naming a
 // file, one JSON line is appended whenever a frame was built and what a player could see or
 // click differs from the last line: the phase, the own turn, the open board, the own hand with
-// each tile's box on the screen, the boxes of the buttons and controls shown (the table's, the
+// each tile's box on the screen, the info boards' lines, the boxes of the buttons and controls shown (the table's, the
 // open board's, the frame's settings button and splitter, the side panel's input line, emoticon
 // button and picker), the result rows, whether the side panel, the skill bar and auto-play are on,
 // the boxes the layout placed (ReportLayout) and the last chat lines. Written from the frame build,
@@ -30,6 +30,7 @@
 #include "widgets/SidePanelObjects.h"
 #include "xueliu/CXyResultListXueliu.h"
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -41,6 +42,8 @@ namespace {
 
 // The chat lines the report carries, the last ones.
 constexpr size_t kReportedChatLines = 6;
+// The info boards' lines the report carries: all of both.
+constexpr size_t kReportedInfoLines = 16;
 
 std::string JoinTiles(const std::vector<int>& tiles)
 {
@@ -67,6 +70,8 @@ void CMyGame::StartReport()
     if (!path || !*path || !module)
         return;
     reportPath_ = path;
+    // The planes keep their texts for the report's info lines.
+    PlaneObject::RecordTexts(true);
     // The layout's boxes change with every moving tile: a line a frame, for the walk that asks.
     const char* layout = std::getenv("XL_SCENE_LAYOUT");
     reportLayout_ = layout && *layout == '1';
@@ -196,6 +201,13 @@ void CMyGame::WriteReport()
     }
     if (reportLayout_)
         line += ReportLayout();
+    // The info boards' lines as drawn, while one shows.
+    std::string info;
+    for (const PlaneObject* board : {infoBoardBig, infoBoardSmall})
+        if (Shown(board))
+            for (const PlaneObject::TextBox& t : board->TextBoxes())
+                info += t.text + "\n";
+    line += ",\"info\":" + xueliu::ReportLines(info, kReportedInfoLines);
     // The side panel's last chat lines, emoticons as their codes; only while the box shows.
     const CXyChatBox* chat = panel ? panel->GetChatBox() : nullptr;
     line += ",\"chat\":" +
@@ -207,7 +219,7 @@ void CMyGame::WriteReport()
 }
 
 // What the layout placed, shown now: the side panel and its parts, each seat's panel and the
-// union of its hand and meld tiles, the claim arrow with the meld tile it points at, and each
+// union of its hand and meld tiles and of its discards, the claim arrow with the meld tile it points at, and each
 // claim or win label by its seat.
 std::string CMyGame::ReportLayout()
 {
@@ -246,6 +258,19 @@ std::string CMyGame::ReportLayout()
         if (tiles)
             add("tiles" + std::to_string(seat), *tiles);
     }
+    // Each seat's discards, laid or on their way.
+    std::array<std::optional<Rect>, kSeatCount> discards;
+    for (const CMJCard2* t : pool)
+        if (t && t->state == kTileDiscard && IsSeat(t->seat) && Shown(t->GetBodyPicture())) {
+            const Rect b = ReportBox(*t->GetBodyPicture());
+            std::optional<Rect>& d = discards[size_t(t->seat)];
+            d = d ? Rect{std::min(d->left, b.left), std::min(d->top, b.top), std::max(d->right, b.right),
+                         std::max(d->bottom, b.bottom)}
+                  : b;
+        }
+    for (int seat = 0; seat < kSeatCount; ++seat)
+        if (discards[size_t(seat)])
+            add("discards" + std::to_string(seat), *discards[size_t(seat)]);
     if (Shown(claimPointer)) {
         shown("arrow", claimPointer);
         if (CMJCard2* target = FindClaimedMeldTile(tableBlock[0], tableBlock[1]))

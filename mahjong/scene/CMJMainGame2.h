@@ -59,8 +59,10 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 class CMJGameData2;
 class CMJCalclator;
@@ -315,6 +317,7 @@ public:
     Rect GetWallArea(int seat) const override;
     Rect GetDiscardArea(int seat) const override;
     int GetFullHandTiles() const override { return kFullHandTiles; }
+    int GetColumnLift(int seat) const override { return seat == 2 ? rightColumnLift_ : 0; }
     TileShadowCache* GetShadowCache() override { return &shadows_; }
 
     // Wiring by the application.
@@ -359,9 +362,12 @@ public:
     // Where a seat's label picture of that size stands (its centre): our art draws the word in
     // the picture's upper half, kLabelLift above the middle, and the word stands inside the table
     // nearest the seat's anchor, clear of every seat's hand and melds, the other seats' discards
-    // (each at its fullest), the seat panels with their marks and the clock. Follows the layout.
-    TablePoint LabelPlace(int seat, int width, int height);
+    // (each at its fullest), the seat panels with their marks and the clock, and of `apart` (another
+    // seat's word that shows) where they would meet. Follows the layout.
+    TablePoint LabelPlace(int seat, int width, int height, const PObject* apart = nullptr);
     static constexpr int kLabelLift = 22;
+    // A seat panel's depth: over the discards (at most a few hundred), under the hands and melds.
+    static constexpr double kPanelZ = 1000.0;
     // The box every tile of a seat's group can cover in the present layout.
     Rect SeatTilesBox(int seat, TileGroup group) const;
     // Takes the last action's picture away before its time (a win's label replaces it).
@@ -416,7 +422,9 @@ protected:
     struct TableEdges;
     TableEdges Edges(const Rect& hand);
     // The claim buttons, clear of the own discards and of every seat's tiles.
-    void PlaceClaimButtons(const TableEdges& e);
+    // The claim buttons offered (all five at a layout, before the panels), by the own hand.
+    void PlaceClaimButtons(const TableEdges& e, bool clearOfPanels);
+    void PlaceOfferedClaims();
     // Each seat panel beside its own seat's tiles, where no tile of any seat comes.
     void PlacePlayerPanels(const TableEdges& e);
     void StartClockTicks();
@@ -438,6 +446,9 @@ protected:
     // Per seat, the boxes of its groups of tiles at their fullest, by TileGroup.
     std::array<std::array<Rect, 3>, kSeatCount> groupBoxes_{};
     std::map<std::tuple<int, int, int>, TablePoint> labelPlaces_; // by seat, width, height
+    // Each panel's try and place, by what decided them (seat, wanted point, size, table, boxes kept clear).
+    std::map<std::vector<int>, std::pair<size_t, std::optional<TablePoint>>> panelPlaces_;
+    int rightColumnLift_ = 0; // the right seat's column over the own hand's end, with its tile raised
     int labelSeat_ = -1; // the seat of the last action's picture
     int winSeat_ = -1; // the seat of the win's label
     void ComputeGroupBoxes();

@@ -118,7 +118,8 @@ double BoxGap(const Rect& a, const Rect& b)
 {
     const int dx = std::max({0, b.left - a.right, a.left - b.right});
     const int dy = std::max({0, b.top - a.bottom, a.top - b.bottom});
-    return std::hypot(double(dx), double(dy));
+    // Whole pixels: the root of an exact sum, as near as hypot and a tenth of its cost.
+    return std::sqrt(double(dx) * dx + double(dy) * dy);
 }
 
 std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, const Rect& area,

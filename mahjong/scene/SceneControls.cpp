@@ -289,7 +289,8 @@ void CMJMainGame2::PlayActionImage(int seat, const std::string& name)
     BITObject* p = Own(NewBitmapObject(info));
     if (!p)
         return;
-    const TablePoint at = LabelPlace(seat, int(p->GetWidth()), int(p->GetHeight()));
+    const TablePoint at =
+        LabelPlace(seat, int(p->GetWidth()), int(p->GetHeight()), winSeat_ != seat ? winPicture : nullptr);
     labelSeat_ = seat;
     p->MoveTo(at.x, at.y);
     p->SetZ(kActionImageZ);
@@ -337,7 +338,8 @@ void CMJMainGame2::ShowWinEffect(int seat)
             return;
         winPicture->SetZ(kWinZ);
     }
-    const TablePoint at = LabelPlace(seat, int(winPicture->GetWidth()), int(winPicture->GetHeight()));
+    PObject* label = lastActionImageId && labelSeat_ != seat ? FindById(lastActionImageId) : nullptr;
+    const TablePoint at = LabelPlace(seat, int(winPicture->GetWidth()), int(winPicture->GetHeight()), label);
     winSeat_ = seat;
     winPicture->MoveTo(at.x, at.y);
     winPicture->SetAlpha(1.0);

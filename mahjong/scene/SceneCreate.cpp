@@ -261,6 +261,9 @@ void CMJMainGame2::CreatePlayers(int count)
             continue;
         panel->Create(seat);
         panel->SetChair(chair);
+        // Above every discard: where a crowded table leaves a panel no room clear of a whole deal's
+        // discards, its name and silver stay whole over them.
+        panel->SetZ(kPanelZ);
         players[size_t(seat)] = panel;
     }
 }

@@ -16,6 +16,9 @@
 #include "widgets/CXyStandButton.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <tuple>
 #include <vector>
 
 namespace Lumora {
@@ -28,6 +31,8 @@ constexpr int kPanelMarkRoom = 20;
 constexpr int kNearerMargin = 8;
 constexpr int kClaimButtonStep = 60;
 constexpr int kClaimRowLift = 45; // the claim row's middle above the own hand's rectangle
+// Panel places kept, for folds and resizes back and forth (a few sizes, four seats each).
+constexpr size_t kKeptPanelPlaces = 32;
 
 int Width(const Rect& r) { return r.right - r.left; }
 int Height(const Rect& r) { return r.bottom - r.top; }
@@ -43,18 +48,13 @@ double BoxScale(int surfaceWidth)
 } // namespace
 
 // Edges of the seats' tiles in the area layout. Where a rule gives only an area, the tiles'
-// pictures reach past it: the own discards' lower row by a third of the area's height, the right
-// seat's discards by their height (TM44) below it and half a tile (TM45) short of its right.
+// pictures reach past it: the right seat's discards by their height (TM44) below it and half a tile (TM45) short of its right.
 struct CMJMainGame2::TableEdges {
     Rect table, hand;
     int leftColumn = 0, rightColumn = 0; // the side seats' hands and melds
     int topRowBottom = 0;
-    int ownTilesTop = 0;
-    int ownDiscardsBottom = 0, rightDiscardsRight = 0, rightDiscardsBottom = 0;
-    // The claim buttons' size, and whether they stand in a column beside the right seat's hand
-    // (where the own discards come up to their row and the right seat's discards leave room).
-    int claimSize = 0;
-    bool claimColumn = false;
+    int rightDiscardsRight = 0, rightDiscardsBottom = 0;
+    int claimSize = 0; // the claim buttons'
 };
 
 Rect CMJMainGame2::GetTableRect() const
@@ -251,7 +251,9 @@ void CMJMainGame2::ComputeGroupBoxes()
     base.layoutMode = viewMode;
     base.fullHand = GetFullHandTiles();
     const bool splitter = GetSplitterFlag();
-    for (int seat = 0; seat < kSeatCount; ++seat) {
+    rightColumnLift_ = 0;
+    const auto measure = [&](int seat) {
+        base.columnLift = GetColumnLift(seat);
         base.wallArea = wallAreas_[size_t(seat)];
         base.discardArea = discardAreas_[size_t(seat)];
         // A tile's picture as its view would choose and size it (every face of a set is as large),
@@ -282,6 +284,15 @@ void CMJMainGame2::ComputeGroupBoxes()
         };
         for (const TileGroup group : {TileGroup::HandAndMelds, TileGroup::Discards, TileGroup::Wall})
             groupBoxes_[size_t(seat)][size_t(group)] = GroupExtent(seat, group, base, sizeOf);
+    };
+    for (int seat = 0; seat < kSeatCount; ++seat)
+        measure(seat);
+    // Where the own hand runs under the right seat's column (a low, narrow table), the column
+    // stands higher: the own tile raised under the pointer covers none of its tiles.
+    const Rect &right = groupBoxes_[2][0], &own = groupBoxes_[kOwnSeat][0];
+    if (BoxesOverlap(right, own)) {
+        rightColumnLift_ = right.bottom - own.top + kControlGap;
+        measure(2);
     }
 }
 
@@ -290,16 +301,24 @@ Rect CMJMainGame2::SeatTilesBox(int seat, TileGroup group) const
     return IsSeat(seat) ? groupBoxes_[size_t(seat)][size_t(group)] : Rect{};
 }
 
-TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height)
+TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height, const PObject* apart)
 {
     TablePoint anchor;
     GetSeatAnchor(anchor, seat);
     if (!IsSeat(seat))
         return anchor;
     const auto key = std::tuple{seat, width, height};
-    if (const auto known = labelPlaces_.find(key); known != labelPlaces_.end())
-        return known->second;
     const Rect word{-width / 2, -height / 2, width - width / 2, std::max(-height / 2 + 1, -kLabelLift)};
+    // Another seat's word that shows: this one keeps clear of it where they would meet.
+    Rect other{};
+    if (apart && apart->IsActive()) {
+        const int w = int(apart->GetWidth()), h = int(apart->GetHeight());
+        other = BoxAt({-w / 2, -h / 2, w - w / 2, std::max(-h / 2 + 1, -kLabelLift)},
+                      {int(apart->GetX()), int(apart->GetY())});
+    }
+    if (const auto known = labelPlaces_.find(key);
+        known != labelPlaces_.end() && !BoxesOverlap(BoxAt(word, known->second), other))
+        return known->second;
     // What a player reads, answers or must see: every hand and meld (the seat's own too: its new
     // meld), the panels with their marks, the claim buttons, the clock and the info board; the
     // other seats' discards.
@@ -322,6 +341,8 @@ TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height)
     GetRes(board, "bit_infoboard_small", 0);
     const Rect table = GetTableRect();
     clear.push_back({table.left, table.top, table.left + board.width + 8, table.top + board.height + 8});
+    if (other.right > other.left)
+        clear.push_back(other);
     const size_t mustSee = clear.size();
     for (int s = 0; s < kSeatCount; ++s)
         if (s != seat)
@@ -331,17 +352,21 @@ TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height)
     // Where a whole deal's discards leave no room, the label may stand over some of them.
     if (!place)
         place = NearestClearPlace(anchor, word, table, std::span(clear).first(mustSee), kLabelStep);
+    if (other.right > other.left)
+        return place.value_or(anchor);
     return labelPlaces_[key] = place.value_or(anchor);
 }
 
 void CMJMainGame2::FollowLayout()
 {
-    if (PObject* label = lastActionImageId ? FindById(lastActionImageId) : nullptr; label && IsSeat(labelSeat_)) {
+    PObject* label = lastActionImageId && IsSeat(labelSeat_) ? FindById(lastActionImageId) : nullptr;
+    if (label) {
         const TablePoint at = LabelPlace(labelSeat_, int(label->GetWidth()), int(label->GetHeight()));
         Place(label, at.x, at.y);
     }
     if (winPicture && winPicture->IsActive() && IsSeat(winSeat_)) {
-        const TablePoint at = LabelPlace(winSeat_, int(winPicture->GetWidth()), int(winPicture->GetHeight()));
+        const TablePoint at = LabelPlace(winSeat_, int(winPicture->GetWidth()), int(winPicture->GetHeight()),
+                                         labelSeat_ != winSeat_ ? label : nullptr);
         Place(winPicture, at.x, at.y);
     }
     // The pointer stands on its meld's claimed tile, which the layout has just moved.
@@ -379,13 +404,9 @@ void CMJMainGame2::PlaceControls()
     // The panels keep clear of the slogan where it stands at this size, not where it stood.
     if (slogan)
         Place(slogan, table.left + Width(table) / 2, table.top + slogan->GetHeight() / 2 + 4);
-    // A row of claim buttons first, and the panels keep clear of it; a column of them keeps clear
-    // of the right seat's panel.
-    if (!edges.claimColumn)
-        PlaceClaimButtons(edges);
+    // The claim buttons first, and the panels keep clear of them.
+    PlaceClaimButtons(edges, false);
     PlacePlayerPanels(edges);
-    if (edges.claimColumn)
-        PlaceClaimButtons(edges);
     // On a low table the bottom wall comes near the hand: the start button keeps below the wall's
     // tiles (their centres stand on the wall area's bottom edge, the odd ones lower by TM37).
     int startY = hand.top - 60;
@@ -450,7 +471,6 @@ CMJMainGame2::TableEdges CMJMainGame2::Edges(const Rect& hand)
 {
     const Rect table = GetTableRect();
     const TileMargins margins = ComputeTileMargins(GetViewWidth(), GetViewHeight());
-    const Rect& own = discardAreas_[kOwnSeat];
     const Rect& right = discardAreas_[2];
     TableEdges e;
     e.table = table;
@@ -458,55 +478,67 @@ CMJMainGame2::TableEdges CMJMainGame2::Edges(const Rect& hand)
     e.leftColumn = table.left + margins.side + 35 + metrics_[8];
     e.rightColumn = table.right - margins.side - 35 - metrics_[14];
     e.topRowBottom = table.top + margins.vert + 35 + metrics_[23] + metrics_[24];
-    e.ownTilesTop = table.bottom - margins.vert - 35 - metrics_[1];
-    e.ownDiscardsBottom = own.bottom + Height(own) / 3;
     e.rightDiscardsRight = right.right - metrics_[45] / 2;
     e.rightDiscardsBottom = right.bottom + metrics_[44];
     const PObject* face = buttons[kBtnPass] ? buttons[kBtnPass]->GetBody() : nullptr;
     e.claimSize = face ? int(face->GetHeight()) : kClaimButtonStep - kControlGap;
-    e.claimColumn = hand.top - kClaimRowLift - e.claimSize / 2 < e.ownDiscardsBottom + kControlGap &&
-        e.rightColumn - 1 - e.claimSize >= e.rightDiscardsRight + kControlGap;
     return e;
 }
 
-void CMJMainGame2::PlaceClaimButtons(const TableEdges& e)
+void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool clearOfPanels)
 {
     static constexpr ButtonSlot kClaims[] = {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi};
-    const int size = e.claimSize;
-    // A row above the own hand's right half, ending left of the right seat's column.
-    // Where a whole deal's tiles (discards, walls) come up to it, the row moves to the nearest
-    // place clear of every seat's tiles.
-    if (!e.claimColumn) {
-        // Where the row fits between the right seat's column and the own hand (a low table), it
-        // reaches under the column: room for the own panel on its left.
-        const bool under = groupBoxes_[2][0].bottom + size <= groupBoxes_[kOwnSeat][0].top;
-        const TablePoint want{(under ? e.hand.right : std::min(e.hand.right, e.rightColumn)) - kControlGap -
-                                  kClaimButtonStep / 2,
-                              e.hand.top - kClaimRowLift};
-        const Rect row{-(int(std::size(kClaims)) - 1) * kClaimButtonStep - size / 2, -size / 2, size - size / 2,
-                       size - size / 2};
-        std::vector<Rect> clear;
-        for (const auto& groups : groupBoxes_)
-            clear.insert(clear.end(), groups.begin(), groups.end());
-        const TablePoint at = NearestClearPlace(want, row, e.table, clear, 2).value_or(want);
-        int x = at.x;
-        for (ButtonSlot slot : kClaims) {
-            Place(buttons[slot], x, at.y);
-            x -= kClaimButtonStep;
-        }
-        return;
+    // The buttons offered, 过 on the right; all of them while none is (the panels keep clear of
+    // where the whole row stands).
+    std::vector<CXyStandButton*> offered;
+    for (ButtonSlot slot : kClaims)
+        if (CXyStandButton* b = buttons[slot]; b && b->GetBody() && b->IsActive())
+            offered.push_back(b);
+    if (offered.empty())
+        for (ButtonSlot slot : kClaims)
+            offered.push_back(buttons[slot]);
+    const int size = e.claimSize, n = int(offered.size());
+    // Over no tile of any seat at its fullest (nor a panel, once they are placed), and by the own hand: just above
+    // it (not higher than a button's height over the row's usual place), over its right half.
+    std::vector<Rect> clear;
+    for (const auto& groups : groupBoxes_)
+        clear.insert(clear.end(), groups.begin(), groups.end());
+    for (CMJPlayer2* panel : players)
+        if (const PObject* body = clearOfPanels && panel && panel->IsActive() ? panel->GetBody() : nullptr)
+            clear.push_back({int(body->GetLeft()), int(body->GetTop()), int(body->GetRight()),
+                             int(body->GetBottom()) + kPanelMarkRoom});
+    const int lowest = e.hand.top - kClaimRowLift + size / 2;
+    const int handMiddle = (e.hand.left + e.hand.right) / 2;
+    const auto byHand = [&](const Rect& r) { return (r.left + r.right) / 2 >= handMiddle && r.left < e.hand.right; };
+    // The band above the hand that a row or a column of that height may take.
+    const auto band = [&](int height) {
+        return Rect{e.table.left, std::max(e.table.top, lowest - size - height), e.table.right, lowest};
+    };
+    // A row first, then a column; the place found is the right (bottom) button's.
+    const int step = kClaimButtonStep;
+    const TablePoint want{e.hand.right - kControlGap - size / 2, lowest - size / 2};
+    const Rect row{-(n - 1) * step - size / 2, -size / 2, size - size / 2, size - size / 2};
+    const Rect column{-size / 2, -(n - 1) * (size + 2) - size / 2, size - size / 2, size - size / 2};
+    bool across = true;
+    std::optional<TablePoint> at = NearestClearPlace(want, row, band(Height(row)), clear, 2, byHand);
+    if (!at) {
+        at = NearestClearPlace(want, column, band(Height(column)), clear, 2, byHand);
+        across = !at;
     }
-    // On a low table the own discards come up to where the row would stand: the buttons go up
-    // in a column beside the right seat's hand, from above the own hand (and the right seat's
-    // panel when it stands there).
-    const int x = e.rightColumn - 1 - size / 2;
-    int bottom = e.ownTilesTop - kRaise - kControlGap;
-    if (const PObject* panel = players[2] ? players[2]->GetBody() : nullptr; panel && panel->GetRight() > x - size / 2)
-        bottom = std::min(bottom, int(panel->GetTop()) - kControlGap);
-    for (ButtonSlot slot : kClaims) {
-        Place(buttons[slot], x, bottom - size / 2);
-        bottom -= size + 2;
-    }
+    // Where nothing by the hand is clear (a whole deal's discards on a small table), the row
+    // nearest it clear of the tiles.
+    if (!at)
+        at = NearestClearPlace(want, row, e.table, clear, 2);
+    const TablePoint first = at.value_or(want);
+    for (int i = 0; i < n; ++i)
+        Place(offered[size_t(i)], across ? first.x - i * step : first.x, across ? first.y : first.y - i * (size + 2));
+}
+
+void CMJMainGame2::PlaceOfferedClaims()
+{
+    Rect hand;
+    GetHandRect(kOwnSeat, hand);
+    PlaceClaimButtons(Edges(hand), true);
 }
 
 void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
@@ -546,10 +578,9 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
         clear.push_back(
             {int(slogan->GetLeft()), int(slogan->GetTop()), int(slogan->GetRight()), int(slogan->GetBottom())});
     // The row of claim buttons, from the last (left) to the first.
-    const PObject* first = buttons[kBtnPass] ? buttons[kBtnPass]->GetBody() : nullptr;
-    const PObject* last = buttons[kBtnChi] ? buttons[kBtnChi]->GetBody() : nullptr;
-    if (!e.claimColumn && first && last)
-        clear.push_back({int(last->GetLeft()), int(first->GetTop()), int(first->GetRight()), int(first->GetBottom())});
+    for (const ButtonSlot slot : {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi})
+        if (const PObject* face = buttons[slot] ? buttons[slot]->GetBody() : nullptr)
+            clear.push_back({int(face->GetLeft()), int(face->GetTop()), int(face->GetRight()), int(face->GetBottom())});
     // The panels placed, each with its distance from its own hand.
     std::vector<std::pair<Rect, double>> placed;
     for (int seat = 0; seat < kSeatCount; ++seat) {
@@ -579,8 +610,6 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
         case 2:
             if (e.rightColumn - kControlGap - w >= e.rightDiscardsRight + kControlGap)
                 want = TablePoint{e.rightColumn - kControlGap - w / 2, belowLabel + h / 2};
-            else if (e.claimColumn)
-                want = TablePoint{e.rightColumn - 1 - w / 2, e.ownTilesTop - kControlGap - kPanelMarkRoom - h + h / 2};
             else // below the seat's discards
                 want = TablePoint{e.rightColumn - kControlGap - w / 2,
                                   std::max(belowLabel, e.rightDiscardsBottom + kControlGap) + h / 2};
@@ -618,26 +647,68 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
                 return std::max(gap, p.second) + kNearerMargin < BoxGap(r, p.first);
             });
         };
-        // Full size clear of everything, then smaller; where a whole deal's discards (rare) leave no
-        // room, the smaller one, to hide as few as it can, clear of the hands, walls and panels
-        // only; the last try's size where nothing fits.
+        // Only along the hand or in line with it can a place pass `besideOwn`: the search looks there
+        // alone, in the two strips of the table, and takes the nearer place (of two as near, the
+        // upper, then the left one, as one search would).
+        const auto NearestBeside = [&](TablePoint to, const Rect& room, std::span<const Rect> keep,
+                                       const std::function<bool(const Rect&)>& accept) {
+            const bool row = seat % 2 == 1;
+            const int middle = row ? (room.top + room.bottom) / 2 : (room.left + room.right) / 2;
+            Rect along = table, inLine = table;
+            if (row) {
+                along.left = std::max(table.left, own.left + kControlGap);
+                along.right = std::min(table.right, own.right - kControlGap);
+                inLine.top = std::max(table.top, own.top + kNearerMargin - middle + room.top - 2);
+                inLine.bottom = std::min(table.bottom, own.bottom - kNearerMargin - middle + room.bottom + 2);
+            } else {
+                along.top = std::max(table.top, own.top + kControlGap);
+                along.bottom = std::min(table.bottom, own.bottom - kControlGap);
+                inLine.left = std::max(table.left, own.left + kNearerMargin - middle + room.left - 2);
+                inLine.right = std::min(table.right, own.right - kNearerMargin - middle + room.right + 2);
+            }
+            std::optional<TablePoint> best;
+            const auto order = [&](const TablePoint& p) {
+                const int64_t dx = p.x - to.x, dy = p.y - to.y;
+                return std::tuple{dx * dx + dy * dy, p.y, p.x};
+            };
+            for (const Rect& strip : {along, inLine})
+                if (const auto p = NearestClearPlace(to, room, strip, keep, 2, accept); p && (!best || order(*p) < order(*best)))
+                    best = p;
+            return best;
+        };
+        // Full size clear of everything, then smaller, down to the size whose text is the smallest
+        // font: a panel over a whole deal's discards hides its own silver or their tiles. Only where
+        // even that finds no room, the smallest clear of the hands, walls and panels only; the last
+        // try's size where nothing fits.
         struct Try {
             double scale;
             bool discards;
         };
-        static constexpr Try kTries[] = {{1.0, true}, {0.8, true}, {0.8, false}};
+        static constexpr Try kTries[] = {{1.0, true}, {0.8, true}, {0.7, true}, {0.7, false}};
         std::vector<Rect> lean;
         for (size_t i = 0; i < clear.size(); ++i)
             if (i >= groupBoxes_.size() * 3 || i % 3 != size_t(TileGroup::Discards))
                 lean.push_back(clear[i]);
+        // The search decides from its arguments alone: a fold back to a table laid out before finds
+        // its answer kept.
+        std::vector<int> key{seat, want.x, want.y, w, h, table.left, table.top, table.right, table.bottom};
+        for (const Rect& r : clear)
+            key.insert(key.end(), {r.left, r.top, r.right, r.bottom});
+        const auto kept = panelPlaces_.find(key);
         Rect at{};
-        for (size_t k = 0; k < std::size(kTries); ++k) {
+        for (size_t k = kept == panelPlaces_.end() ? 0 : kept->second.first; k < std::size(kTries); ++k) {
             const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
             const Rect room{-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
-            const std::optional<TablePoint> place =
-                NearestClearPlace(want, room, table, kTries[k].discards ? clear : lean, 2, besideOwn);
+            const std::optional<TablePoint> place = kept != panelPlaces_.end()
+                ? kept->second.second
+                : NearestBeside(want, room, kTries[k].discards ? clear : lean, besideOwn);
             if (!place && k + 1 < std::size(kTries))
                 continue;
+            if (kept == panelPlaces_.end()) {
+                if (panelPlaces_.size() >= kKeptPanelPlaces)
+                    panelPlaces_.clear();
+                panelPlaces_.emplace(std::move(key), std::pair{k, place});
+            }
             at = BoxAt(room, place.value_or(want));
             panel->SetScale(kTries[k].scale);
             Place(plane, place.value_or(want).x, place.value_or(want).y);

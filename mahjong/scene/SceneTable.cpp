@@ -571,11 +571,14 @@ void CMJMainGame2::ShowActionButton(int index, int show)
     static constexpr ButtonSlot kSlots[6] = {kBtnStart, kBtnPeng, kBtnGang, kBtnChi, kBtnHu, kBtnPass};
     if (index < 1 || index > 5 || IsLookOnClient())
         return;
-    CXyStandButton* button = buttons[kSlots[index]];
+    const ButtonSlot slot = kSlots[index];
+    CXyStandButton* button = buttons[slot];
     if (!button)
         return;
     if (show) {
         button->Activate();
+        if (index != 0 && slot != kBtnStart)
+            PlaceOfferedClaims();
         FlashHostWindow();
     } else {
         button->Deactivate();

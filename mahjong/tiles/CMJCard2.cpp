@@ -236,6 +236,7 @@ CMJCard2::Inputs CMJCard2::InputsNow()
         in.wallArea = host_->GetWallArea(seat);
         in.discardArea = host_->GetDiscardArea(seat);
         in.fullHand = host_->GetFullHandTiles();
+        in.columnLift = host_->GetColumnLift(seat);
     }
     in.host = host_;
     return in;
@@ -413,6 +414,7 @@ TileLayoutInput CMJCard2::LayoutInput()
         in.wallArea = host_->GetWallArea(seat);
         in.discardArea = host_->GetDiscardArea(seat);
         in.fullHand = host_->GetFullHandTiles();
+        in.columnLift = host_->GetColumnLift(seat);
     }
     return in;
 }

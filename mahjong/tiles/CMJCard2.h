@@ -115,7 +115,7 @@ private:
         double z = 0, scale = 0;
         TilePictureInput picture;
         Rect wallArea, discardArea;
-        int fullHand = 0;
+        int fullHand = 0, columnLift = 0;
         const ITileHost* host = nullptr;
         bool operator==(const Inputs&) const = default;
     };

@@ -29,6 +29,8 @@ public:
     virtual Rect GetDiscardArea(int seat) const = 0;
     // Tiles in a full hand (the scene's hand size).
     virtual int GetFullHandTiles() const = 0;
+    // How much higher a side seat's hand and melds stand than the rule puts them.
+    virtual int GetColumnLift(int /*seat*/) const { return 0; }
     // The shadows the scene's tiles drew; null: none are kept.
     virtual TileShadowCache* GetShadowCache() = 0;
 };

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace Lumora {
 
@@ -27,7 +28,10 @@ TableBox BoxOf(const TileLayoutInput& in)
 }
 
 // The side seats' hands stand higher on a small surface.
-int SideLift(const TileLayoutInput& in) { return in.surfaceHeight <= 600 ? 50 : kEdgeInset; }
+int SideLift(const TileLayoutInput& in)
+{
+    return (in.surfaceHeight <= 600 ? 50 : kEdgeInset) + (in.seat == 2 ? in.columnLift : 0);
+}
 
 DiscardSlot SlotOf(int index, const int* firsts, const int* lens, int rows)
 {
@@ -390,8 +394,18 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
     Rect box{};
     bool any = false;
     base.seat = seat;
-    const auto add = [&](TileLayoutInput in, const TileLook& look, TilePlace (*place)(const TileLayoutInput&)) {
-        const auto [w, h] = sizeOf(look);
+    // Pictures of one look are of one size: each asked once.
+    std::vector<std::pair<TileLook, std::pair<double, double>>> sizes;
+    const auto sized = [&](const TileLook& look) {
+        for (const auto& [known, size] : sizes)
+            if (known == look)
+                return size;
+        return sizes.emplace_back(look, sizeOf(look)).second;
+    };
+    // One input, its fields set for each tile in turn (a copy a tile costs more than the place).
+    TileLayoutInput& in = base;
+    const auto add = [&](const TileLook& look, TilePlace (*place)(const TileLayoutInput&)) {
+        const auto [w, h] = sized(look);
         if (w <= 0 || h <= 0)
             return;
         in.w = w;
@@ -408,42 +422,38 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
     };
     const int n = base.fullHand;
     if (group == TileGroup::Wall) {
+        in.count = kFullWall;
         for (int i = 0; i < kFullWall; ++i) {
-            TileLayoutInput in = base;
             in.index = i;
-            in.count = kFullWall;
-            add(in, {kTileWall, false, false, 0}, WallPos);
+            add({kTileWall, false, false, 0}, WallPos);
         }
         return box;
     }
     if (group == TileGroup::Discards) {
         for (int i = 0; i < kFullestDiscards; ++i) {
-            TileLayoutInput in = base;
             in.index = i;
-            add(in, {kTileDiscard, false, true, 0}, DiscardPos);
+            add({kTileDiscard, false, true, 0}, DiscardPos);
         }
         return box;
     }
     for (int i = 0; i < n; ++i) {
-        TileLayoutInput in = base;
         in.index = i;
         in.count = n;
         in.raised = seat == 3;
-        add(in, {kTileHand, true, true, 0}, HandPos);
+        add({kTileHand, true, true, 0}, HandPos);
         in.raised = false;
-        add(in, {kTileResultRow, false, true, 0}, ResultRowPos);
+        add({kTileResultRow, false, true, 0}, ResultRowPos);
     }
     // Four gangs, each claimed from any place, face up turned any way or face down.
+    in.meldKind = kMeldGang;
     for (int meld = 0; meld < 4; ++meld)
         for (int claim = 0; claim < 3; ++claim)
             for (int i = 0; i < 4; ++i)
                 for (int facing = 0; facing <= 4; ++facing) {
-                    TileLayoutInput in = base;
                     in.index = i;
                     in.count = meld;
                     in.claimPos = claim;
-                    in.meldKind = kMeldGang;
-                    add(in, {kTileHand, false, facing < 4, facing & 3}, HandPos);
+                    add({kTileHand, false, facing < 4, facing & 3}, HandPos);
                 }
     return box;
 }

@@ -63,6 +63,7 @@ struct TileLayoutInput {
     Rect wallArea;        // area layout: the seat's wall area
     Rect discardArea;     // area layout: the seat's discard area
     int fullHand = kFullHandTiles;
+    int columnLift = 0;   // the right seat's hand and melds stand this much higher (clear of the own hand's end)
 };
 
 // A centre point; z only where the rule sets it (the wall's z is the scene's).

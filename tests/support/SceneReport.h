@@ -67,6 +67,7 @@ struct View {
     Box list; // the result list's box
     int scroll = 0, scrollMax = 0;
     std::vector<std::string> chat; // the side panel's last lines (GBK), emoticons as their codes
+    std::vector<std::string> info; // the info boards' lines (GBK) while one shows
 
     // What an action depends on: everything but the places (a hovered tile lifts).
     std::string signature;
@@ -173,6 +174,8 @@ inline View Parse(const std::string& line)
     }
     if (chat != std::string::npos)
         v.chat = Strings(line, chat + 8);
+    if (const size_t info = head.find("\"info\":["); info != std::string::npos)
+        v.info = Strings(head, info + 8);
     v.signature = std::regex_replace(head, std::regex(box), "") + line.substr(std::min(chat, line.size()));
     return v;
 }

@@ -4,11 +4,13 @@
 
 #include "engine/GameCore.h"
 #include "engine/gui/CLumoraGui.h"
+#include "engine/gui/CLumoraMouse.h"
 #include "engine/geometry/Geometry.h"
 #include "engine/object/PObject.h"
 #include "engine/object/PlaneObject.h"
 #include "engine/paint/PglPic.h"
 #include "platform/Charset.h"
+#include "platform/Clock.h"
 #include "platform/DisplayWindow.h"
 #include "platform/ScreenshotPng.h"
 #include "widgets/CCyUserList.h"
@@ -171,13 +173,19 @@ std::string Corners(const Lumora::Rect& r)
 
 std::string Quoted(const std::string& text) { return "\"" + platform::GbkToUtf8(text) + "\""; }
 
-// Opaque at the point: a plane where its pixel is, any other picture over its box.
-bool HidesAt(const PObject& o, int x, int y)
+// Opaque at the point: a plane where its pixel is, any other picture over its box, or where its
+// pixel is when asked (`inked`).
+bool HidesAt(const PObject& o, int x, int y, bool inked = false)
 {
     const Lumora::Rect r = Lumora::ObjectModule::ScreenRect(o.Geometry());
     if (!Lumora::PointInRect(r, x, y) || o.Geometry().alpha < 0.5)
         return false;
     const auto* plane = dynamic_cast<const Lumora::PlaneObject*>(&o);
+    if (const Lumora::CPglPic* picture = const_cast<PObject&>(o).GetDrawData(); !plane && inked && picture) {
+        const double sx = picture->GetWidth() / std::max(1.0, double(r.right - r.left));
+        const double sy = picture->GetHeight() / std::max(1.0, double(r.bottom - r.top));
+        return picture->IsOpaqueAt(int((x - r.left) * sx), int((y - r.top) * sy)) != 0;
+    }
     if (!plane)
         return true;
     const double sx = plane->GetSurfaceWidth() / std::max(1.0, o.GetWidth());
@@ -408,6 +416,71 @@ void ScreenCheck::Check(Lumora::ObjectModule& objects, const Lumora::PaintModule
         Fault(f.key, "frame " + std::to_string(frames_) + ": " + f.text);
     CheckCaptions(objects);
     CheckBoards(objects);
+    CheckCoveredTexts(objects);
+}
+
+// A text stands whole or is hidden whole by what stands above it: no picture of the table (a tile,
+// a label, another plane) drawn over part of a plane's text. The planes' own "painted over"
+// marks see only what is drawn into the plane; this sees what is drawn over it on the screen.
+// Judged once the picture has stood still over it for a while: a tile or a spark flying past is no
+// fault.
+void ScreenCheck::CheckCoveredTexts(Lumora::ObjectModule& objects)
+{
+    constexpr uint64_t kAtRestMs = 400;
+    const uint64_t now = platform::CurrentClock().NowMs();
+    Lumora::Rect viewport;
+    objects.GetViewport(viewport);
+    const std::vector<PObject*> drawn = DrawnInOrder(objects, viewport);
+    std::map<std::string, uint64_t> seen;
+    for (size_t order = 0; order < drawn.size(); ++order) {
+        auto* plane = dynamic_cast<Lumora::PlaneObject*>(drawn[order]);
+        if (!plane || plane->TextBoxes().empty() || plane->GetSurfaceWidth() <= 0 || plane->Geometry().alpha < 0.5)
+            continue;
+        const Lumora::ObjectGeometry& g = plane->Geometry();
+        const double sx = g.width / plane->GetSurfaceWidth(), sy = g.height / std::max(1, plane->GetSurfaceHeight());
+        const PObject* board = BoardOf(*plane);
+        for (const Lumora::PlaneObject::TextBox& t : plane->TextBoxes()) {
+            Lumora::Rect box{int(plane->GetLeft() + t.box.left * sx), int(plane->GetTop() + t.box.top * sy),
+                             int(plane->GetLeft() + t.box.right * sx), int(plane->GetTop() + t.box.bottom * sy)};
+            if ((g.flags & Lumora::OBJ_CLIP) && !Lumora::IntersectRect(box, Lumora::Rect(box), g.clip))
+                continue;
+            for (size_t k = order + 1; k < drawn.size(); ++k) {
+                PObject& over = *drawn[k];
+                const PObject* overBoard = BoardOf(over);
+                if ((overBoard && overBoard != board) || over.GetName() == Lumora::kCursorObjectName)
+                    continue;
+                const Lumora::Rect at = Lumora::ObjectModule::ScreenRect(over.Geometry());
+                Lumora::Rect meet;
+                if (!Lumora::IntersectRect(meet, box, at) || meet.right - meet.left <= 1 || meet.bottom - meet.top <= 1)
+                    continue;
+                // Hidden whole; a board standing over the plane (as wide and high as it, or more); or
+                // furniture standing on the plane (the clock, the dice on the info board): what comes
+                // from elsewhere (a row of tiles, a label) reaches over its edge.
+                const Lumora::Rect planeBox = Lumora::ObjectModule::ScreenRect(g);
+                if ((at.left <= box.left + 2 && at.top <= box.top + 2 && at.right >= box.right - 2 &&
+                     at.bottom >= box.bottom - 2) ||
+                    (at.right - at.left >= planeBox.right - planeBox.left &&
+                     at.bottom - at.top >= planeBox.bottom - planeBox.top) ||
+                    Lumora::PointInRect(planeBox, (at.left + at.right) / 2, (at.top + at.bottom) / 2))
+                    continue;
+                bool hides = false;
+                for (int y = meet.top; y < meet.bottom && !hides; y += 2)
+                    for (int x = meet.left; x < meet.right && !hides; x += 2)
+                        hides = HidesAt(over, x, y, true);
+                if (!hides)
+                    continue;
+                const std::string key = std::to_string(plane->GetId()) + " " + t.text + " " +
+                    std::to_string(over.GetId()) + Corners(at);
+                const auto before = covers_.find(key);
+                const uint64_t since = seen[key] = before == covers_.end() ? now : before->second;
+                if (now >= since + kAtRestMs)
+                    Fault("covered " + std::to_string(plane->GetId()) + " " + std::to_string(over.GetId()),
+                          "frame " + std::to_string(frames_) + ": " + Describe(over) + " stands over the text " +
+                              Quoted(t.text) + " at " + Corners(box) + " of " + Describe(*plane));
+            }
+        }
+    }
+    covers_ = std::move(seen);
 }
 
 // Boards open in turn: each shown board counts as opened in the first frame it showed in since it

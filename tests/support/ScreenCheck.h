@@ -91,6 +91,7 @@ private:
     bool Fault(const std::string& key, const std::string& text);
     void CheckCaptions(Lumora::ObjectModule& objects);
     void CheckBoards(Lumora::ObjectModule& objects);
+    void CheckCoveredTexts(Lumora::ObjectModule& objects);
     void SavePictures(const uint32_t* shown, const std::vector<uint32_t>& fresh, int width, int height);
 
     std::string name_, artifacts_, faultFile_;
@@ -100,6 +101,7 @@ private:
     std::set<std::string> seen_;
     std::map<uint32_t, int> captionWidths_; // each list row's caption width when last checked
     std::map<uint32_t, int> boardsOpen_;    // each shown board, by id: the frame it opened in
+    std::map<std::string, uint64_t> covers_; // each text under a picture, by both and the place: since when
     bool recordedTexts_ = false;            // whether planes recorded their texts before this check
     std::vector<std::string> faults_;
     std::vector<std::string> pictures_;

@@ -676,6 +676,14 @@ private:
             if (v.panel && has("side") && Meet(layout.at(label), layout.at("side")))
                 Fault("seat " + std::to_string(s) + "'s claim label stands over the side panel");
         }
+        // A claim button offered stands over no seat's tiles, laid or thrown.
+        for (const char* button : {"pass", "hu", "gang", "peng"})
+            for (int s = 0; s < 4 && has(button); ++s)
+                for (const std::string what : {"tiles", "discards"})
+                    if (has(what + std::to_string(s)) && Meet(layout.at(button), layout.at(what + std::to_string(s))))
+                        Fault(std::string("the claim button ") + button + " " + Text(layout.at(button)) +
+                              " stands over seat " + std::to_string(s) + "'s " + what + " " +
+                              Text(layout.at(what + std::to_string(s))));
         if (has("arrow") && has("arrowAt")) {
             const Box arrow = layout.at("arrow"), at = layout.at("arrowAt");
             if (std::abs(arrow.X() - at.X()) > 1 || std::abs(arrow.bottom - at.top) > 2)

@@ -3,8 +3,8 @@
 // painted as the engine paints passes; a stale pixel, an object moved without a repaint, a
 // visible object of a closed board and an object out of its board each fail, with the pictures
 // kept; a change that the next frame paints is not a fault yet; and the reader's rules: a text
-// drawn scaled, a text over another's that nothing between hides, and a board drawn under one
-// opened before it each fail.
+// drawn scaled, a text over another's that nothing between hides, a board drawn under one
+// opened before it, and a picture at rest over part of a text each fail.
 #include "tests/support/EngineFixtures.h"
 #include "tests/support/SceneSupport.h"
 #include "tests/support/ScreenCheck.h"
@@ -261,6 +261,19 @@ TEST_F(ScreenIsTrue, TextsScaledOrOverAnothersAndABoardUnderAnEarlierOneFail)
     ASSERT_EQ(check_.Faults().size(), 1u);
     EXPECT_THAT(check_.Faults()[0], ::testing::HasSubstr("#" + std::to_string(later->GetId())));
     EXPECT_THAT(check_.Faults()[0], ::testing::HasSubstr("of a board opened before it"));
+    // A picture from elsewhere over part of a text (a row of tiles run into a seat panel), not drawn
+    // into the text's plane: a fault once it has stood there a while.
+    PlaneObject* panel = text(100, "silver:9400");
+    PlaneObject* tile = Square(120, 28, 12, 0x00FF00);
+    loop_->Advance(20);
+    EXPECT_EQ(check_.Faults().size(), 1u);
+    for (PlaneObject* p : {panel, tile, panel}) {
+        loop_->Advance(300);
+        p->Redraw();
+    }
+    loop_->Advance(20);
+    ASSERT_EQ(check_.Faults().size(), 2u);
+    EXPECT_THAT(check_.Faults()[1], ::testing::HasSubstr("stands over the text \"silver:9400\""));
 }
 
 } // namespace

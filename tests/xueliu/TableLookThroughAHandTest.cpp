@@ -41,11 +41,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
 #include <sstream>
+#include <tuple>
+#include <vector>
 
 using Lumora::CMJCard2;
 using Lumora::PObject;
@@ -78,7 +81,9 @@ bool Shown(const PObject* o) { return o && o->IsActive() && o->GetAlpha() > 0.01
 // Watches the table from the UI thread, step by step.
 class Look {
 public:
-    explicit Look(std::string size) : size_(std::move(size)) {}
+    // `fold`: the side panel as the row asks (0: as the frame opens it, 1 open, 2 folded), kept so
+    // through the hand.
+    Look(std::string size, int fold) : size_(std::move(size)) { fold_.asked = fold; }
 
     void Step(CMyGame& scene)
     {
@@ -92,6 +97,8 @@ public:
                 ++it;
             }
         const int phase = scene.Phase();
+        if (fold_.asked)
+            KeepFold(scene);
         // The phases and boards seen, for a step that did not come.
         if (const std::pair<int, int> state{phase, scene.OpenBoardKind()}; state != lastState_) {
             lastState_ = state;
@@ -146,8 +153,15 @@ public:
         }
         if (phase == CMyGame::kPhasePlay && scene.playBlock[CMyGame::kMustThrow])
             Check(scene, "own turn");
-        if (phase == CMyGame::kPhasePlay && hand_ == 1)
+        if (phase == CMyGame::kPhasePlay && hand_ == 1 && !fold_.asked)
             FoldAndUnfold(scene, now);
+        // Late in a long hand: a seat's discards past a row and more.
+        std::array<int, 4> thrown{};
+        for (const CMJCard2* t : scene.pool)
+            if (t && t->state == Lumora::kTileDiscard && t->seat >= 0 && t->seat < 4)
+                ++thrown[size_t(t->seat)];
+        if (phase == CMyGame::kPhasePlay && *std::max_element(thrown.begin(), thrown.end()) >= kLateDiscards)
+            Once("8-late-hand", scene);
     }
 
     void AfterHand(int hand)
@@ -171,6 +185,14 @@ public:
 private:
     static constexpr uint64_t kLabelTimeMs = 3000; // a claim label's second, its fade and slack
     static constexpr uint64_t kShotDelayMs = 150;
+    static constexpr int kLateDiscards = 12;
+
+    void KeepFold(CMyGame& scene)
+    {
+        auto* bar = dynamic_cast<Lumora::CCySplitterBar*>(scene.FindByName(Lumora::CCySplitterBar::kName));
+        if (bar && bar->IsExpanded() != (fold_.asked == 1))
+            bar->OnEvent({bar->GetId(), Lumora::CCySplitterBar::EV_ARROW_PRESS, 0, 0});
+    }
 
     void Once(const std::string& step, CMyGame& scene, const std::function<void()>& extra = {})
     {
@@ -392,11 +414,14 @@ private:
             std::string what;
             int clearOf = 0;
             int ownSeat = -1; // a claim label may stand over its own seat's new meld
+            bool above = false; // a panel on a crowded table may stand over discards, drawn above them
+            double z = 0;
         };
         std::vector<Cover> covers;
         for (Lumora::CMJPlayer2* p : scene.players)
             if (p && Shown(p->GetBody()))
-                covers.push_back({Box::Of(*p->GetBody()), "the panel of seat " + std::to_string(p->GetSeat()), kRows});
+                covers.push_back({Box::Of(*p->GetBody()), "the panel of seat " + std::to_string(p->GetSeat()), kRows, -1,
+                                  true, p->GetBody()->GetZ()});
         using Slot = CMyGame::ButtonSlot;
         for (Slot slot : {Slot::kBtnPass, Slot::kBtnHu, Slot::kBtnGang, Slot::kBtnPeng, Slot::kBtnChi, Slot::kBtnStart})
             if (auto* b = scene.buttons[slot]; b && Shown(b->GetBody()))
@@ -415,11 +440,12 @@ private:
             if (!Shown(body))
                 continue;
             const bool hand = t->state == Lumora::kTileHand;
-            const int kinds = (hand || t->state == Lumora::kTileResultRow ? kRows : 0) |
+            const int kinds = (hand || t->state == Lumora::kTileResultRow || t->state == Lumora::kTileDiscard ? kRows : 0) |
                 (t->state == Lumora::kTileWall ? kWalls : 0) |
                 (hand && (t->meldKind != Lumora::kMeldNone || t->seat == Lumora::kOwnSeat) ? kMustSee : 0);
             for (const Cover& c : covers)
-                if ((c.clearOf & kinds) && t->seat != c.ownSeat && c.box.Overlaps(Box::Of(*body)))
+                if ((c.clearOf & kinds) && t->seat != c.ownSeat && c.box.Overlaps(Box::Of(*body)) &&
+                    !(t->state == Lumora::kTileDiscard && c.above && c.z > body->GetZ()))
                     Fault(step,
                           c.what + " " + c.box.Text() + " over tile " + std::to_string(t->tile) + " of seat " +
                               std::to_string(t->seat) + " at " + Box::Of(*body).Text());
@@ -545,6 +571,7 @@ private:
     }
     static constexpr uint32_t kChatRgb = 0xEBF0F5;
     struct {
+        int asked = 0;
         int steps = 0;
         bool clicked = false, typed = false, done = false;
         uint64_t due = 0;
@@ -641,21 +668,25 @@ private:
     std::pair<int, int> lastState_{-1, -1};
 };
 
-class TableLook : public ::testing::TestWithParam<std::pair<int, int>> {};
+// A window size, and how the side panel stands: 0 as the frame opens it, through two short hands
+// (a peng, a gang and a win); 1 open or 2 folded, through a long hand that fills the discard rows.
+using Row = std::tuple<int, int, int>;
+class TableLook : public ::testing::TestWithParam<Row> {};
 
 TEST_P(TableLook, LookThroughAHand)
 {
-    const auto [width, height] = GetParam();
-    const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    Look look(size);
+    const auto [width, height, fold] = GetParam();
+    const std::string size =
+        std::to_string(width) + "x" + std::to_string(height) + (fold == 1 ? "-open" : fold == 2 ? "-folded" : "");
+    Look look(size, fold);
     // The planes keep the boxes of their texts for TextsApart and the seat panels' lines.
     Lumora::PlaneObject::RecordTexts(true);
     struct Off {
         ~Off() { Lumora::PlaneObject::RecordTexts(false); }
     } off;
     tablerun::Options options;
-    options.hands = 2;
-    options.wall = "peng_gang_win";
+    options.hands = fold ? 1 : 2;
+    options.wall = fold ? "wall_ends_with_a_flower_pig" : "peng_gang_win";
     options.thinkMs = 250; // a player's pace, so that labels and boards live their time
     options.resultHoldMs = 1000;
     options.screen = {width, height, {0, 0, width, height}, 23};
@@ -667,9 +698,12 @@ TEST_P(TableLook, LookThroughAHand)
     EXPECT_EQ(run.Run([&](const tablerun::HandEnd& end) { look.AfterHand(end.hand); }), 0);
     EXPECT_THAT(sweep.Findings(), ::testing::IsEmpty()) << size;
     EXPECT_EQ(run.Failure(), "");
-    EXPECT_EQ(run.HandsChecked(), 2);
-    for (const char* step :
-         {"1-exchange", "2-missing-suit", "3-claim-label", "3-claim-label-time-up", "5-result", "4-next-deal"})
+    EXPECT_EQ(run.HandsChecked(), options.hands);
+    const std::vector<std::string> steps =
+        fold ? std::vector<std::string>{"1-exchange", "2-missing-suit", "8-late-hand", "5-result"}
+             : std::vector<std::string>{"1-exchange", "2-missing-suit", "3-claim-label", "3-claim-label-time-up",
+                                        "5-result", "4-next-deal"};
+    for (const std::string& step : steps)
         EXPECT_TRUE(look.steps.count(step)) << size << ": no step " << step << "; phase/board seen:" << look.trail;
     // The planes' texts (names, silver, the boards) were there to check.
     EXPECT_GT(look.mostTexts, 10u) << size;
@@ -682,10 +716,14 @@ TEST_P(TableLook, LookThroughAHand)
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, TableLook,
-                         ::testing::Values(std::make_pair(800, 600), std::make_pair(1024, 768),
-                                           std::make_pair(1280, 800), std::make_pair(1920, 1080)),
+                         ::testing::Values(Row{800, 600, 0}, Row{1024, 768, 0}, Row{1280, 800, 0}, Row{1920, 1080, 0},
+                                           Row{900, 700, 1}, Row{1024, 600, 1}, Row{1024, 600, 2},
+                                           Row{1280, 720, 2}, Row{1366, 768, 1}),
                          [](const auto& info) {
-                             return "W" + std::to_string(info.param.first) + "x" + std::to_string(info.param.second);
+                             const int fold = std::get<2>(info.param);
+                             return "W" + std::to_string(std::get<0>(info.param)) + "x" +
+                                 std::to_string(std::get<1>(info.param)) +
+                                 (fold == 1 ? "Open" : fold == 2 ? "Folded" : "");
                          });
 
 } // namespace
