@@ -20,6 +20,7 @@
 #include "engine/resource/ResourceModule.h"
 #include "engine/senior/CClassSenior.h"
 #include "platform/Clock.h"
+#include "platform/GbkWalk.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/SilentAudio.h"
 
@@ -444,5 +445,24 @@ inline constexpr std::string_view kHostileNames[] = {
     "尾字\x81",
     "一二三四五六七八九十一二三四五A",
 };
+
+// Empty when a text a place drew shows the name as written: read plain, in the place's size and
+// colour, the name's characters (its lone lead byte dropped) whole or cut with "…" between two.
+inline std::string DrawnNameFault(const Lumora::PlaneObject::TextBox& t, std::string_view name, int size,
+                                  uint32_t colour)
+{
+    const std::string plain = Lumora::PlainCharacters(name);
+    std::string_view shown = t.text;
+    if (shown != plain && shown.ends_with("…"))
+        shown.remove_suffix(std::string_view("…").size());
+    size_t whole = 0;
+    while (whole < shown.size())
+        whole += platform::GbkCharLength(plain, whole);
+    if (t.kind != Lumora::TextKind::Plain || t.size != size || t.colour != colour || !plain.starts_with(shown) ||
+        whole != shown.size())
+        return "\"" + t.text + "\" (" + std::to_string(t.size) + " px, colour " + std::to_string(t.colour) +
+               (t.kind == Lumora::TextKind::Plain ? "" : ", markup") + ") for \"" + std::string(name) + "\"";
+    return {};
+}
 
 } // namespace testsupport

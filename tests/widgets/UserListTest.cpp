@@ -385,11 +385,39 @@ TEST_F(UserListTest, EachTextStaysInsideItsColumnAtEveryWidth)
             int left = 0, column = 0;
             while (column < 3 && t.box.left >= left + widths[column])
                 left += widths[column++];
-            EXPECT_LE(t.box.right, left + widths[column]) << listWidth << " " << t.text;
+            // The column's gap (as at its start) stays before the next column's text.
+            EXPECT_LE(t.box.right, left + widths[column] - 4) << listWidth << " " << t.text;
             if (t.text.ends_with("…"))
                 cut.push_back(t.text);
         }
-        EXPECT_EQ(cut, (std::vector<std::string>{"a东方不…", "西门吹雪…", "HammerMa…", "-123…", "12345…"})) << listWidth;
+        EXPECT_EQ(cut, (std::vector<std::string>{"a东方不…", "西门吹…", "HammerM…", "-12…", "12345…"})) << listWidth;
+    }
+}
+
+// A name another player chose is drawn as written, in the list's size and colour, cut with "…" to
+// its column; so is the menu's head and level line over his row.
+TEST_F(UserListTest, NamesOtherPlayersChoseAreDrawnAsWritten)
+{
+    PlaneObject::RecordTexts(true);
+    struct Off {
+        ~Off() { PlaneObject::RecordTexts(false); }
+    } off;
+    CCyPlayerListBar* bar = MakeBar();
+    CCyUserList& list = *bar->GetList();
+    for (std::string_view name : testsupport::kHostileNames) {
+        GameUserRecord& r = app_.SeatPlayer(2, 1003, std::string(name));
+        r.SetLevel(name);
+        E().Owner().SendEvent(EventRecord{bar->GetId(), CCyPlayerListBar::EV_REFRESH_USERS, 0, 0});
+        const auto& texts = list.GetPlane()->TextBoxes();
+        const auto cell = std::find_if(texts.begin(), texts.end(), [](auto& t) { return t.box.top > kRow; });
+        ASSERT_NE(cell, texts.end()) << name;
+        EXPECT_EQ(testsupport::DrawnNameFault(*cell, name, 12, app_.GetRGBColorPlayerViewText()), "");
+        E().RightClick(300, RowY(1));
+        for (int item : {0, 4}) {
+            const PlaneObject::TextBox& t = list.GetMenu()->GetItem(item)->GetPlane()->TextBoxes().back();
+            EXPECT_EQ(t.kind, TextKind::Plain);
+            EXPECT_EQ(t.text, PlainCharacters(item ? "级别：" + std::string(r.Level()) : std::string(r.Name())));
+        }
     }
 }
 
