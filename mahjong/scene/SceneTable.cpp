@@ -36,6 +36,7 @@ constexpr int kTumbleFrames = 4;
 constexpr double kInfoZ = 9000.0;
 constexpr int kInfoFontSize = 14;
 constexpr int kInfoTextMargin = 8;
+constexpr int kSmallInfoInset = 10; // the small board's lines, from either side
 constexpr double kPointerZ = 9500.0;
 constexpr double kWaitZ = 52000.0;
 constexpr const char* kFace = "宋体";
@@ -369,14 +370,17 @@ void CMJMainGame2::RefreshInfo()
         left += t != nullptr;
     char lines[4][96];
     std::snprintf(lines[0], sizeof lines[0], "第%d局", data ? int(data->GetStartValue20()) : 0);
-    std::snprintf(lines[1], sizeof lines[1], "庄家:%s", banker.c_str());
+    infoBoardSmall->SetFont(12, 400, kFace);
+    // A long name is cut with "…" rather than wrapped over the next line.
+    const int room = infoBoardSmall->GetSurfaceWidth() - 2 * kSmallInfoInset;
+    const std::string bankerLine = infoBoardSmall->FitText("庄家:" + banker, room, TextKind::Plain);
+    std::snprintf(lines[1], sizeof lines[1], "%s", bankerLine.c_str());
     std::snprintf(lines[2], sizeof lines[2], "底注:%d",
                   data ? int(data->GetStartValue54() ? data->GetStartValue24() : data->GetStartValue28()) : 0);
     std::snprintf(lines[3], sizeof lines[3], "剩余:%d", left);
-    infoBoardSmall->SetFont(12, 400, kFace);
     infoBoardSmall->SetPen(0xFFFFFF, 1.0);
     for (int i = 0; i < 4; ++i)
-        infoBoardSmall->DrawTextLine(10, 6 + i * 17, lines[i], TextKind::Plain);
+        infoBoardSmall->DrawTextLine(kSmallInfoInset, 6 + i * 17, lines[i], TextKind::Plain);
     infoBoardSmall->Redraw();
 }
 

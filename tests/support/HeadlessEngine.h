@@ -444,25 +444,25 @@ inline constexpr std::string_view kHostileNames[] = {
     "a<b>c%s%d\\n",
     "尾字\x81",
     "一二三四五六七八九十一二三四五A",
+    "a\x81<b\r\n\x80\xFF\x7F" "c\x81", // stray bytes: a lead byte before '<', breaks, no characters
 };
 
-// Empty when a text a place drew shows the name as written: read plain, in the place's size and
-// colour, the name's characters (its lone lead byte dropped) whole or cut with "…" between two.
-inline std::string DrawnNameFault(const Lumora::PlaneObject::TextBox& t, std::string_view name, int size,
-                                  uint32_t colour)
+// Empty when a text shows the name plain in that size and colour, whole or cut with "…" after a character.
+inline std::string DrawnNameFault(const Lumora::PlaneObject::TextBox& t, std::string_view name, int size, uint32_t rgb)
 {
     const std::string plain = Lumora::PlainCharacters(name);
-    std::string_view shown = t.text;
-    if (shown != plain && shown.ends_with("…"))
-        shown.remove_suffix(std::string_view("…").size());
+    const std::string_view shown(t.text.data(), t.text.size() - (t.text != plain && t.text.ends_with("…") ? 2 : 0));
     size_t whole = 0;
     while (whole < shown.size())
         whole += platform::GbkCharLength(plain, whole);
-    if (t.kind != Lumora::TextKind::Plain || t.size != size || t.colour != colour || !plain.starts_with(shown) ||
-        whole != shown.size())
-        return "\"" + t.text + "\" (" + std::to_string(t.size) + " px, colour " + std::to_string(t.colour) +
-               (t.kind == Lumora::TextKind::Plain ? "" : ", markup") + ") for \"" + std::string(name) + "\"";
-    return {};
+    const bool ok = t.kind == Lumora::TextKind::Plain && t.size == size && t.colour == rgb && whole == shown.size();
+    return ok && plain.starts_with(shown) ? "" : "\"" + t.text + "\" " + std::to_string(t.size) + "px for " + plain;
 }
+
+// Planes keep the boxes of their texts while one stands.
+struct RecordingTexts {
+    RecordingTexts() { Lumora::PlaneObject::RecordTexts(true); }
+    ~RecordingTexts() { Lumora::PlaneObject::RecordTexts(false); }
+};
 
 } // namespace testsupport
