@@ -447,7 +447,7 @@ inline constexpr std::string_view kHostileNames[] = {
     "a\x81<b\r\n\x80\xFF\x7F" "c\x81", // stray bytes: a lead byte before '<', breaks, no characters
 };
 
-// Empty when a text shows the name plain in that size and colour, whole or cut with "…" after a character.
+// Empty when a text shows the name plain on a line of that size and colour, whole or cut with "…" after a character.
 inline std::string DrawnNameFault(const Lumora::PlaneObject::TextBox& t, std::string_view name, int size, uint32_t rgb)
 {
     const std::string plain = Lumora::PlainCharacters(name);
@@ -455,8 +455,8 @@ inline std::string DrawnNameFault(const Lumora::PlaneObject::TextBox& t, std::st
     size_t whole = 0;
     while (whole < shown.size())
         whole += platform::GbkCharLength(plain, whole);
-    const bool ok = t.kind == Lumora::TextKind::Plain && t.size == size && t.colour == rgb && whole == shown.size();
-    return ok && plain.starts_with(shown) ? "" : "\"" + t.text + "\" " + std::to_string(t.size) + "px for " + plain;
+    const bool ok = t.kind == Lumora::TextKind::Plain && t.box.bottom - t.box.top == size && t.colour == rgb; // a line
+    return ok && whole == shown.size() && plain.starts_with(shown) ? "" : "\"" + t.text + "\" for " + plain;
 }
 
 // Planes keep the boxes of their texts while one stands.
