@@ -1,6 +1,7 @@
 #pragma once
 // The item of the side panel's pop menus: a simple button with a coloured background per
-// state, an optional icon left of the text and an optional separator line below it.
+// state, an optional icon left of the text and an optional separator line below it. The text is
+// drawn plain: the user list's menu shows a player's name and level in it.
 #include "widgets/CXySimpleButton.h"
 
 namespace Lumora {

@@ -271,10 +271,11 @@ void CCyUserList::DrawCells(const UserRow& row, int top)
 void CCyUserList::DrawCellText(const std::string& text, int left, int right, int top)
 {
     // A name may take 32 bytes and an amount many digits: what does not fit its column is cut,
-    // so that it never runs over the next column's text.
-    const std::string fitted = body_->FitText(text, right - left);
+    // leaving the column's gap before the next column's text. Every cell holds what the server
+    // sent (names, levels): drawn plain.
+    const std::string fitted = body_->FitText(text, right - left - kTextInset, TextKind::Plain);
     if (!fitted.empty())
-        body_->DrawTextLine(left, top, fitted);
+        body_->DrawTextLine(left, top, fitted, TextKind::Plain);
 }
 
 int CCyUserList::RowAt(int x, int y)

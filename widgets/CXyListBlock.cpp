@@ -82,7 +82,7 @@ void CXyListBlock::SetIndex(int index)
     ShowFrame(IndexFrame());
 }
 
-void CXyListBlock::DrawCaption(const std::string& text, uint32_t colour, int fontSize)
+void CXyListBlock::DrawCaption(const std::string& text, uint32_t colour, int fontSize, TextKind kind)
 {
     if (!caption_)
         return;
@@ -94,6 +94,7 @@ void CXyListBlock::DrawCaption(const std::string& text, uint32_t colour, int fon
         caption_->SetPen(colour, 1.0);
     captionText_ = text;
     captionSize_ = fontSize;
+    captionKind_ = kind;
     PaintCaption();
 }
 
@@ -102,7 +103,8 @@ void CXyListBlock::PaintCaption()
     caption_->Clear();
     if (!captionText_.empty()) {
         caption_->SetFont(captionSize_, 400, "宋体");
-        caption_->DrawTextCentred(caption_->GetSurfaceWidth() / 2, caption_->GetSurfaceHeight() / 2, captionText_);
+        caption_->DrawTextCentred(caption_->GetSurfaceWidth() / 2, caption_->GetSurfaceHeight() / 2, captionText_,
+                                  captionKind_);
     }
     caption_->Redraw();
 }

@@ -4,6 +4,7 @@
 // detail part that a derived row makes and that unfolds under the picture while the row is
 // selected. A press on the picture asks the list to select the row; the record names the row by
 // its object id, so a record still queued when the row is removed finds nothing.
+#include "engine/text/TextKind.h"
 #include "widgets/CPglChatObject.h"
 
 #include <cstdint>
@@ -36,8 +37,10 @@ public:
     virtual void OnClick();
     virtual void SetIndex(int index);
     // Font size 0 takes the engine's setting 6 (12 without it); colour 0xFF00FF keeps the pen.
-    // The caption is kept and drawn again whenever the row takes a new width.
-    virtual void DrawCaption(const std::string& text, uint32_t colour, int fontSize);
+    // The caption is kept and drawn again whenever the row takes a new width; Plain for a caption
+    // that holds a name.
+    virtual void DrawCaption(const std::string& text, uint32_t colour, int fontSize,
+                             TextKind kind = TextKind::Markup);
     virtual void Reserved8() {}
     virtual void SetSelected(int selected);
     virtual PObject* GetDetail() const { return detail_; }
@@ -52,6 +55,7 @@ public:
     PlaneObject* GetCaptionPlane() const { return caption_; }
     const std::string& GetCaption() const { return captionText_; }
     int GetCaptionSize() const { return captionSize_; }
+    TextKind GetCaptionKind() const { return captionKind_; }
     int GetFaceFrame() const;
 
 private:
@@ -65,6 +69,7 @@ private:
     PlaneObject* caption_ = nullptr;
     std::string captionText_;
     int captionSize_ = 0;
+    TextKind captionKind_ = TextKind::Markup;
     PObject* detail_ = nullptr;
     int index_ = 0;
     int selected_ = 0;

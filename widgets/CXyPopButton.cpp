@@ -25,8 +25,8 @@ void CXyPopButton::Draw(int state)
     auto drawText = [&](int weight, double opacity) {
         p->SetFont(textSize_, weight, "宋体");
         p->SetPen(pen, opacity);
-        const int width = PlainTextWidth(label_, textSize_, p->Style().pitch);
-        p->DrawTextLine(w / 2 - width / 2, h / 2 - textSize_ / 2, label_);
+        const int width = PlainTextWidth(PlainCharacters(label_), textSize_, p->Style().pitch);
+        p->DrawTextLine(w / 2 - width / 2, h / 2 - textSize_ / 2, label_, TextKind::Plain);
     };
     switch (state) {
     case STATE_NORMAL:

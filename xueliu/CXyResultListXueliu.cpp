@@ -89,7 +89,7 @@ CXyResultBlockXueLiu* CXyResultListXueliu::AddChairRow(const xueliu::ResultRow& 
     if (GetFlags() & OBJ_TOPMOST)
         block->SetTopMost();
     block->SetHeading(row.name);
-    block->DrawCaption(row.caption, kCaptionColour, 0);
+    block->DrawCaption(row.caption, kCaptionColour, 0, TextKind::Plain);
     return block;
 }
 

@@ -120,16 +120,19 @@ CaptionFit FitCaption(std::string& text, const CaptionRequest& request, TextStyl
     }
 }
 
-CaptionFit PlaneObject::DrawCaption(std::string text, const CaptionRequest& request)
+CaptionFit PlaneObject::DrawCaption(std::string text, const CaptionRequest& request, TextKind kind)
 {
+    // Fitted as drawn: the bytes a plain caption drops take no room.
+    if (kind == TextKind::Plain)
+        text = PlainCharacters(text);
     const CaptionFit fit = FitCaption(text, request, style_);
     if (!fit.twoLines) {
-        DrawTextLine(fit.left, fit.top, text);
+        DrawTextLine(fit.left, fit.top, text, kind);
         return fit;
     }
     const size_t half = text.size() / 2;
-    DrawTextLine(fit.left, fit.top, std::string_view(text).substr(0, half));
-    DrawTextLine(fit.left, fit.top + style_.size + style_.rowSpace, std::string_view(text).substr(half));
+    DrawTextLine(fit.left, fit.top, std::string_view(text).substr(0, half), kind);
+    DrawTextLine(fit.left, fit.top + style_.size + style_.rowSpace, std::string_view(text).substr(half), kind);
     return fit;
 }
 

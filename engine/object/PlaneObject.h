@@ -1,10 +1,14 @@
 #pragma once
 // An engine object with a 32-bit drawing surface of its own: pixels, a pen, a text style, and
 // the drawing operations (fills, borders, lines, pictures, text) that widgets build their
-// looks from. Text goes through the object module's shared text surface.
+// looks from. Text goes through the object module's shared text surface. Every text operation
+// takes a TextKind (engine/text/TextKind.h): Markup, the default, for the skins' and the
+// program's own texts; Plain for a text from outside (names, levels, game and room names), which
+// is then drawn, measured, fitted and recorded as the characters PlainCharacters keeps of it.
 #include "engine/object/PictureObject.h"
 #include "engine/paint/ImageRecord.h"
 #include "engine/object/PlaneCaption.h"
+#include "engine/text/TextKind.h"
 #include "engine/text/TextStyle.h"
 
 #include <deque>
@@ -46,7 +50,7 @@ public:
     void FitToText(std::string_view text, int width);
     // Fits the caption into the request's box with the plane's style (see FitCaption) and draws
     // it, on one line or as two halves.
-    CaptionFit DrawCaption(std::string text, const CaptionRequest& request);
+    CaptionFit DrawCaption(std::string text, const CaptionRequest& request, TextKind kind = TextKind::Markup);
     void ResizeSurface(int width, int height);
     // ResizeSurface then Clear, without scaling the pixels that the clear wipes.
     void ResizeSurfaceCleared(int width, int height);
@@ -68,18 +72,21 @@ public:
     void SetUnderline(bool on) { style_.underline = on; }
     void SetMargins(int left, int right);
     void SetTextStyle(const TextStyle& style) { style_ = style; }
-    // Text in the engine markup, drawn with the object's style.
-    void DrawTextLine(int x, int y, std::string_view text);
-    void DrawTextCentred(int x, int y, std::string_view text);
-    void DrawTextWrapped(std::string_view text, int y);
+    // Text drawn with the object's style, read as `kind` says.
+    void DrawTextLine(int x, int y, std::string_view text, TextKind kind = TextKind::Markup);
+    void DrawTextCentred(int x, int y, std::string_view text, TextKind kind = TextKind::Markup);
+    // Centred lines from y down, broken where the next character would not fit (and at '\n' in
+    // markup); the last line that fits ends with dots when text is left over.
+    void DrawTextWrapped(std::string_view text, int y, TextKind kind = TextKind::Markup);
     void DrawMarkupText(std::string_view text, int x, int width, int height);
     uint32_t GetPenColour() const { return style_.colour; }
-    int MeasureText(std::string_view text, int width);
+    int MeasureText(std::string_view text, int width, TextKind kind = TextKind::Markup);
     // How wide the text lies on one line in the plane's style, in pixels.
-    int TextWidth(std::string_view text);
+    int TextWidth(std::string_view text, TextKind kind = TextKind::Markup);
     // The text whole when it is at most `width` pixels wide; else as many of its first
-    // characters as fit with "…" after them; empty when not even "…" fits.
-    std::string FitText(std::string_view text, int width);
+    // characters as fit with "…" after them; empty when not even "…" fits. Plain: of the
+    // characters drawn (PlainCharacters), cut between whole characters.
+    std::string FitText(std::string_view text, int width, TextKind kind = TextKind::Markup);
     uint32_t GetImageKeyColour() const { return image_ ? image_->transparent : kColourKey; }
     uint32_t GetBackgroundColour() const { return background_; }
     uint32_t GetPixelColour(int x, int y) const;
@@ -90,11 +97,15 @@ public:
     void GetTextStyle(TextStyle& out) const { out = style_; }
     const TextStyle& Style() const { return style_; }
 
-    // A text on the surface: where its lines stand (surface pixels) and its first bytes.
+    // A text on the surface: where its lines stand (surface pixels), its first bytes (of a plain
+    // text, those drawn), how it was read, and the plane's size and colour it started with.
     struct TextBox {
         Rect box;
         std::string text;
         bool paintedOver = false; // a picture drawn since covers part of it
+        TextKind kind = TextKind::Markup;
+        int size = 0;
+        uint32_t colour = 0;
     };
     static constexpr size_t kTextBoxesKept = 1024; // a chat box's characters
     static constexpr size_t kTextBoxBytes = 32;
@@ -107,7 +118,7 @@ public:
     static void RecordTexts(bool on);
     static bool RecordingTexts();
     // A text whose pixels were copied onto the surface rather than drawn (kept across a scroll).
-    void NoteText(const Rect& box, std::string_view text);
+    void NoteText(const Rect& box, std::string_view text, TextKind kind = TextKind::Markup);
 
 private:
     uint8_t* At(int x, int y) { return image_->pixels.data() + (size_t(y) * image_->width + x) * 4; }

@@ -37,30 +37,41 @@ int PlaneObject::CharacterWidth(bool pair) const
     return pair ? style_.size + 2 * style_.pitch : (style_.size + 1) / 2 + style_.pitch;
 }
 
-void PlaneObject::DrawTextLine(int x, int y, std::string_view text)
+void PlaneObject::DrawTextLine(int x, int y, std::string_view text, TextKind kind)
 {
     if (!text_ || !image_)
         return;
+    // Recorded as drawn: a plain text's dropped bytes are no part of what a reader sees.
+    const std::string plain = kind == TextKind::Plain ? PlainCharacters(text) : std::string();
+    if (kind == TextKind::Plain)
+        text = plain;
     TextSurface::StyledCall call(*text_, style_);
-    NoteText(text_->RenderText(image_->pixels.data(), image_->width, image_->height, x, y, text), text);
+    NoteText(text_->RenderText(image_->pixels.data(), image_->width, image_->height, x, y, text, kind), text, kind);
     MarkChanged();
 }
 
-void PlaneObject::DrawTextCentred(int x, int y, std::string_view text)
+void PlaneObject::DrawTextCentred(int x, int y, std::string_view text, TextKind kind)
 {
+    const std::string plain = kind == TextKind::Plain ? PlainCharacters(text) : std::string();
+    if (kind == TextKind::Plain)
+        text = plain;
     int width = 0;
     for (size_t i = 0; i < text.size();) {
         const bool pair = static_cast<unsigned char>(text[i]) > 128 && i + 1 < text.size();
         width += CharacterWidth(pair);
         i += pair ? 2 : 1;
     }
-    DrawTextLine(x - width / 2, y - style_.size / 2, text);
+    DrawTextLine(x - width / 2, y - style_.size / 2, text, kind);
 }
 
-void PlaneObject::DrawTextWrapped(std::string_view text, int y)
+void PlaneObject::DrawTextWrapped(std::string_view text, int y, TextKind kind)
 {
     if (!image_)
         return;
+    const bool markup = kind == TextKind::Markup;
+    const std::string plain = markup ? std::string() : PlainCharacters(text);
+    if (!markup)
+        text = plain;
     const int left = style_.leftMargin, right = image_->width - style_.rightMargin;
     const int room = right - left, centreX = (left + right) / 2;
     int centreY = y + style_.size / 2;
@@ -71,11 +82,11 @@ void PlaneObject::DrawTextWrapped(std::string_view text, int y)
         int width = 0;
         bool lastWasPair = false;
         while (i < text.size()) {
-            if (size_t tag = TagLength(text, i)) {
+            if (size_t tag = markup ? TagLength(text, i) : 0) {
                 i += tag;
                 continue;
             }
-            if (text[i] == '\n')
+            if (text[i] == '\n' && markup)
                 break;
             const bool pair = IsPair(text, i);
             const int w = CharacterWidth(pair);
@@ -98,10 +109,10 @@ void PlaneObject::DrawTextWrapped(std::string_view text, int y)
                 width -= CharacterWidth(pair);
                 line.resize(line.size() - (pair ? 2 : 1));
             }
-            DrawTextCentred(centreX, centreY, line + dots);
+            DrawTextCentred(centreX, centreY, line + dots, kind);
             return;
         }
-        DrawTextCentred(centreX, centreY, line);
+        DrawTextCentred(centreX, centreY, line, kind);
         centreY += style_.size + style_.rowSpace;
         if (centreY - style_.size / 2 >= image_->height)
             return;
@@ -124,7 +135,7 @@ void PlaneObject::RecordTexts(bool on) { g_recordTexts = on; }
 
 bool PlaneObject::RecordingTexts() { return g_recordTexts; }
 
-void PlaneObject::NoteText(const Rect& box, std::string_view text)
+void PlaneObject::NoteText(const Rect& box, std::string_view text, TextKind kind)
 {
     if (!g_recordTexts || !image_)
         return;
@@ -140,7 +151,8 @@ void PlaneObject::NoteText(const Rect& box, std::string_view text)
     size_t cut = 0;
     while (cut < text.size() && cut < kTextBoxBytes)
         cut += IsPair(text, cut) ? 2 : 1;
-    textBoxes_->push_back({on, std::string(text.substr(0, std::min(cut, text.size())))});
+    textBoxes_->push_back(
+        {on, std::string(text.substr(0, std::min(cut, text.size()))), false, kind, style_.size, style_.colour});
 }
 
 const std::deque<PlaneObject::TextBox>& PlaneObject::TextBoxes() const
@@ -172,27 +184,30 @@ void PlaneObject::PaintOverTexts(int left, int top, int right, int bottom)
     });
 }
 
-int PlaneObject::MeasureText(std::string_view text, int width)
+int PlaneObject::MeasureText(std::string_view text, int width, TextKind kind)
 {
     if (!text_)
         return 0;
     TextSurface::StyledCall call(*text_, style_);
-    return text_->MeasureText(width, text);
+    return text_->MeasureText(width, text, kind);
 }
 
-int PlaneObject::TextWidth(std::string_view text)
+int PlaneObject::TextWidth(std::string_view text, TextKind kind)
 {
     if (!text_)
         return 0;
     TextSurface::StyledCall call(*text_, style_);
     // Wide enough that the line never wraps.
-    text_->MeasureText(TextSurface::kMeasureHeight, text);
+    text_->MeasureText(TextSurface::kMeasureHeight, text, kind);
     return std::max(0, text_->Widest() - style_.rightMargin - std::max(0, style_.leftMargin));
 }
 
-std::string PlaneObject::FitText(std::string_view text, int width)
+std::string PlaneObject::FitText(std::string_view text, int width, TextKind kind)
 {
-    if (TextWidth(text) <= width)
+    const std::string plain = kind == TextKind::Plain ? PlainCharacters(text) : std::string();
+    if (kind == TextKind::Plain)
+        text = plain;
+    if (TextWidth(text, kind) <= width)
         return std::string(text);
     static constexpr std::string_view kEllipsis = "…";
     // The starts of the characters, so that the cut never splits a two-byte one.
@@ -203,7 +218,7 @@ std::string PlaneObject::FitText(std::string_view text, int width)
         std::string cut(text.substr(0, starts.back()));
         starts.pop_back();
         cut += kEllipsis;
-        if (TextWidth(cut) <= width)
+        if (TextWidth(cut, kind) <= width)
             return cut;
     }
     return {};

@@ -20,7 +20,27 @@ char32_t CodePointOf(std::string_view bytes)
     return lead >= 0x20 && lead < 0x80 ? lead : 0;
 }
 
+// A GBK trail byte: what may follow a lead byte in a two-byte character.
+bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+
 } // namespace
+
+std::string PlainCharacters(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b >= 0x20 && b < 0x7F) {
+            out += text[i];
+        } else if (platform::IsGbkLeadByte(b) && i + 1 < text.size() &&
+                   IsTrailByte(static_cast<unsigned char>(text[i + 1]))) {
+            out += text.substr(i, 2);
+            ++i;
+        }
+    }
+    return out;
+}
 
 TextSurface::TextSurface(std::shared_ptr<platform::GlyphSource> glyphs) : glyphs_(std::move(glyphs)) { Reset(); }
 
@@ -79,27 +99,34 @@ void TextSurface::ClearLines()
     scriptIndex_ = -1;
 }
 
-Rect TextSurface::RenderText(uint8_t* pixels, int width, int height, int x, int y, std::string_view text)
+Rect TextSurface::RenderText(uint8_t* pixels, int width, int height, int x, int y, std::string_view text,
+                             TextKind kind)
 {
-    return RenderText(pixels, width, height, width, height, x, y, text);
+    return RenderText(pixels, width, height, width, height, x, y, text, kind);
 }
 
 Rect TextSurface::RenderText(uint8_t* pixels, int width, int height, int limitWidth, int limitHeight, int x, int y,
-                             std::string_view text)
+                             std::string_view text, TextKind kind)
 {
     std::lock_guard lock(mutex_);
     widest_ = 0;
-    Render(Target{pixels, width, height, limitWidth, limitHeight}, x, y, text);
+    const std::string plain = kind == TextKind::Plain ? PlainCharacters(text) : std::string();
+    plain_ = kind == TextKind::Plain;
+    Render(Target{pixels, width, height, limitWidth, limitHeight}, x, y, plain_ ? std::string_view(plain) : text);
+    plain_ = false;
     const int left = std::max(x, current_.leftMargin);
     return widest_ > left ? Rect{left, y, widest_, std::max(lineBottom_, y + current_.size)} : Rect{};
 }
 
-int TextSurface::MeasureText(int width, std::string_view text)
+int TextSurface::MeasureText(int width, std::string_view text, TextKind kind)
 {
     std::lock_guard lock(mutex_);
+    const std::string plain = kind == TextKind::Plain ? PlainCharacters(text) : std::string();
+    plain_ = kind == TextKind::Plain;
     measureOnly_ = true;
-    Render(Target{nullptr, 0, 0, width, kMeasureHeight}, 0, 0, text);
+    Render(Target{nullptr, 0, 0, width, kMeasureHeight}, 0, 0, plain_ ? std::string_view(plain) : text);
     measureOnly_ = false;
+    plain_ = false;
     lastHeight_ = lineBottom_;
     return lastHeight_;
 }
@@ -141,7 +168,7 @@ void TextSurface::Render(const Target& target, int x, int y, std::string_view te
             NewLine();
             continue;
         }
-        if (b == '<') {
+        if (b == '<' && !plain_) {
             const size_t close = text.substr(position_ + 1, kMaxTagText).find('>');
             if (close != std::string_view::npos && close > 0 && ParseTag(text.substr(position_ + 1, close))) {
                 position_ += close + 2;

@@ -2,7 +2,13 @@
 // The one text renderer of the engine, shared by every plane object: lays text out with the
 // engine's own arithmetic (so sizes never depend on the installed fonts), reads the engine
 // markup in it, and blends each character's coverage into a 32-bit picture.
+//
+// Every text call says how it reads its text (TextKind). The skins' and the program's own texts
+// are markup; a text from outside (a player's name, second name or level, a game, room or area
+// name) is data and goes through the Plain kind, which no tag, line break or stray byte in it can
+// steer. Measuring takes the same kind as drawing, so a text cut to a width is cut as drawn.
 #include "engine/geometry/ObjectGeometry.h"
+#include "engine/text/TextKind.h"
 #include "engine/text/TextStyle.h"
 #include "platform/GlyphSource.h"
 
@@ -44,12 +50,13 @@ public:
 
     // Lays out and draws into `pixels` (width x height, 32-bit blue, green, red, alpha). Returns
     // the box the laid-out lines take (empty when no character was placed), not cut to the picture.
-    Rect RenderText(uint8_t* pixels, int width, int height, int x, int y, std::string_view text);
+    Rect RenderText(uint8_t* pixels, int width, int height, int x, int y, std::string_view text,
+                    TextKind kind = TextKind::Markup);
     // The same, with the layout limited to limitWidth x limitHeight of a larger picture.
     Rect RenderText(uint8_t* pixels, int width, int height, int limitWidth, int limitHeight, int x, int y,
-                    std::string_view text);
+                    std::string_view text, TextKind kind = TextKind::Markup);
     // The bottom of the last line the text reaches when laid out at that width; nothing drawn.
-    int MeasureText(int width, std::string_view text);
+    int MeasureText(int width, std::string_view text, TextKind kind = TextKind::Markup);
 
     void ClearLines();
     const std::deque<std::string>& Scripts() const { return scripts_; }
@@ -100,7 +107,7 @@ private:
     Target target_;
     int penX_ = 0, lineTop_ = 0, lineHeight_ = 0, lineBottom_ = 0, lineStartX_ = 0;
     size_t position_ = 0, lineStartPosition_ = 0;
-    bool secondPass_ = false, measureOnly_ = false, stopping_ = false;
+    bool secondPass_ = false, measureOnly_ = false, stopping_ = false, plain_ = false;
     int widest_ = 0, lastHeight_ = 0;
     std::deque<std::string> scripts_;
     int scriptIndex_ = -1;

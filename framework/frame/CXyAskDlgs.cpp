@@ -24,22 +24,23 @@ constexpr uint32_t kInputBorder = 0x5A5151;
 constexpr uint32_t kRuleUpper = 0xBDD0B4;
 constexpr uint32_t kRuleLower = 0xDEEED7;
 
-std::string Header(const char* format, const char* name)
-{
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, format, name ? name : "");
-    return buffer;
-}
+// The red the headers' own "<c=255>%s" gives the name.
+constexpr uint32_t kAskNameColour = 255;
 
 // Width of the notice questions: by the name's bytes, never by the font's glyphs.
-int NoticeTextWidth(int nameLength, int fs) { return std::max(12, (nameLength + 10) / 2) * fs; }
+int NoticeTextWidth(size_t nameLength, int fs) { return std::max(12, int(nameLength + 10) / 2) * fs; }
 
-// The bold header and the two-line rule under it.
-void DrawHeader(PlaneObject& plane, const char* header, int fs)
+// The bold header and the two-line rule under it. The header's format ("<c=255>%s<c=0> ...") is
+// drawn in two calls: the name plain in the format's red, then the markup after "%s".
+void DrawHeader(PlaneObject& plane, std::string_view format, const std::string& name, int fs)
 {
-    plane.SetPen(0, 1.0);
+    plane.SetPen(kAskNameColour, 1.0);
     plane.SetFont(fs, 700, kDialogFace);
-    plane.DrawTextLine(0, 0, header);
+    plane.DrawTextLine(0, 0, name, TextKind::Plain);
+    const size_t slot = format.find("%s");
+    plane.SetPen(0, 1.0);
+    if (slot != std::string_view::npos)
+        plane.DrawTextLine(plane.TextWidth(name, TextKind::Plain), 0, format.substr(slot + 2));
     const int right = plane.GetSurfaceWidth() - 1;
     plane.SetPen(kRuleUpper, 1.0);
     plane.DrawLine(0, fs + 5, right, fs + 5);
@@ -142,10 +143,9 @@ void CXyAskDlg::OnOk()
 void CXyAskExitDlg::Ask(const char* name, const char* reason, const char* icon, const EventRecord* ok,
                         const EventRecord* cancel, int seconds)
 {
-    nameLength_ = name ? int(std::strlen(name)) : 0;
+    name_ = PlainCharacters(name ? name : "");
     reason_ = reason ? reason : "";
-    const std::string header = Header(kAskExitHeader, name);
-    Show(header.c_str(), ok, cancel, seconds, kAskExitFlags, icon, kAgreePicture, kRefusePicture);
+    Show(kAskExitHeader, ok, cancel, seconds, kAskExitFlags, icon, kAgreePicture, kRefusePicture);
 }
 
 CXyStandButton* CXyAskExitDlg::CreateAgreeButton() { return LabelledButton(*this, kAgreeLabel, EV_DLG_ACCEPT); }
@@ -153,8 +153,9 @@ CXyStandButton* CXyAskExitDlg::CreateRefuseButton() { return LabelledButton(*thi
 
 int CXyAskExitDlg::MeasureText(PlaneObject* plane, const char*, int fs)
 {
-    const int width = NoticeTextWidth(nameLength_, fs);
-    SetTextSize(width, (plane ? plane->MeasureText(reason_, width) : 0) + 2 * fs);
+    const int width = NoticeTextWidth(name_.size(), fs);
+    // The reason is the asking player's own text: plain, as the name.
+    SetTextSize(width, (plane ? plane->MeasureText(reason_, width, TextKind::Plain) : 0) + 2 * fs);
     return 1;
 }
 
@@ -163,8 +164,8 @@ void CXyAskExitDlg::PlaceText(PlaneObject* plane, const char* text)
     if (!plane)
         return;
     const int fs = GetFontSize();
-    DrawHeader(*plane, text, fs);
-    plane->DrawTextWrapped(reason_, 2 * fs);
+    DrawHeader(*plane, text, name_, fs);
+    plane->DrawTextWrapped(reason_, 2 * fs, TextKind::Plain);
     plane->Redraw();
 }
 
@@ -187,9 +188,8 @@ void CXyAskExitDlg::GetSkinName(std::string& out) const { out = kNoticeTemplate;
 
 void CXyAskKanPaiDlg::Ask(const char* name, const char* icon, const EventRecord* ok, const EventRecord* cancel)
 {
-    nameLength_ = name ? int(std::strlen(name)) : 0;
-    const std::string header = Header(kAskKanPaiHeader, name);
-    Show(header.c_str(), ok, cancel, 0, kAskExitFlags, icon, kAgreePicture, kRefusePicture);
+    name_ = PlainCharacters(name ? name : "");
+    Show(kAskKanPaiHeader, ok, cancel, 0, kAskExitFlags, icon, kAgreePicture, kRefusePicture);
 }
 
 CXyStandButton* CXyAskKanPaiDlg::CreateAcceptButton() { return LabelledButton(*this, kAcceptLabel, EV_DLG_ACCEPT); }
@@ -197,7 +197,7 @@ CXyStandButton* CXyAskKanPaiDlg::CreateRefuseButton() { return LabelledButton(*t
 
 int CXyAskKanPaiDlg::MeasureText(PlaneObject*, const char*, int fs)
 {
-    SetTextSize(NoticeTextWidth(nameLength_, fs), 2 * fs);
+    SetTextSize(NoticeTextWidth(name_.size(), fs), 2 * fs);
     return 1;
 }
 
@@ -205,7 +205,7 @@ void CXyAskKanPaiDlg::PlaceText(PlaneObject* plane, const char* text)
 {
     if (!plane)
         return;
-    DrawHeader(*plane, text, GetFontSize());
+    DrawHeader(*plane, text, name_, GetFontSize());
     plane->Redraw();
 }
 

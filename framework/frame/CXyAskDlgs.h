@@ -46,7 +46,7 @@ public:
     void GetTitle(std::string& out) const override { out.clear(); }
 
 private:
-    int nameLength_ = 0;
+    std::string name_; // as drawn
     std::string reason_;
 };
 
@@ -64,5 +64,5 @@ public:
     void GetTitle(std::string& out) const override { out.clear(); }
 
 private:
-    int nameLength_ = 0;
+    std::string name_; // as drawn
 };

@@ -24,6 +24,8 @@ constexpr uint32_t kFaceFlags = 4;
 constexpr int kFontSizeSetting = 5;
 constexpr int kDefaultFontSize = 14;
 
+TextKind TextKindOf(uint32_t flags) { return flags & DLG_PLAIN_TEXT ? TextKind::Plain : TextKind::Markup; }
+
 } // namespace
 
 int CXyTimerDlg::OnEvent(const EventRecord& record)
@@ -51,7 +53,7 @@ void CXyTimerDlg::DrawTitle()
         return;
     plane->Clear();
     plane->SetFont(12, 400, kDialogFace);
-    plane->DrawTextLine(5, 6, GetTitleText());
+    plane->DrawTextLine(5, 6, GetTitleText(), TextKind::Plain); // the game's name
     plane->Redraw();
 }
 
@@ -76,7 +78,7 @@ void CXyTimerDlg::Show(const char* text, const EventRecord* ok, const EventRecor
         plane->SetSpacing(0, fs / 3);
         if (!MeasureText(plane, body, fs)) {
             const int w = GetTextColumns() * fs;
-            SetTextSize(w, std::max(GetTextRows() * fs, plane->MeasureText(body, w)));
+            SetTextSize(w, std::max(GetTextRows() * fs, plane->MeasureText(body, w, TextKindOf(flags))));
         }
         plane->SetSize(textWidth_, textHeight_);
         plane->ResizeSurface(textWidth_, textHeight_);
@@ -114,8 +116,9 @@ void CXyTimerDlg::PlaceText(PlaneObject* plane, const char* text)
 {
     if (!plane)
         return;
-    const int y = std::max(0, (textHeight_ - plane->MeasureText(text, textWidth_)) / 2);
-    plane->DrawTextWrapped(text, y);
+    const TextKind kind = TextKindOf(flags_);
+    const int y = std::max(0, (textHeight_ - plane->MeasureText(text, textWidth_, kind)) / 2);
+    plane->DrawTextWrapped(text, y, kind);
     plane->Redraw();
 }
 

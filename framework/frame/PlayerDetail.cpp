@@ -155,13 +155,13 @@ void CXyGameFrame::ShowPlayerDetail(const GameUserRecord& user)
     if (!board)
         return;
     RepaintDetailBoard(*board, user.Character(), 10, false, kNameColour);
-    board->DrawTextCentred(195, 46, std::string(user.Name()));
+    board->DrawTextCentred(195, 46, user.Name(), TextKind::Plain);
     IFrameApp* app = GetFrameApp();
     const std::vector<std::string> lines = DetailLines(user, app && app->IsSilverRoom(), GetWealthTitle(user.Silver()));
     board->SetFont(12, 400, kDialogFace);
     for (size_t i = 0; i < lines.size(); ++i) {
         board->SetPen(i < 2 ? kFirstLinesColour : kLinesColour, 1.0);
-        board->DrawTextLine(145, 70 + int(i) * 18, lines[i]);
+        board->DrawTextLine(145, 70 + int(i) * 18, lines[i], TextKind::Plain); // a level is the hall's text
     }
     board->Redraw();
 }
@@ -173,7 +173,7 @@ void CXyGameFrame::ShowMatchPlayerDetail(const framework::MatchPlayerDetail& d)
     if (!board)
         return;
     RepaintDetailBoard(*board, d.character, 10, false, kNameColour);
-    board->DrawTextCentred(190, 45, d.name);
+    board->DrawTextCentred(190, 45, d.name, TextKind::Plain);
     board->SetFont(12, 400, kDialogFace);
     board->SetPen(kLinesColour, 1.0);
     PictureInfo duan;

@@ -12,6 +12,7 @@
 #include "framework/notify/NotifyIds.h"
 #include "framework/scene/GameWinApp.h"
 #include "engine/gui/CGameBase.h"
+#include "engine/text/TextKind.h"
 #include "net/FileLogger.h"
 #include "widgets/ChatMarkup.h"
 #include "framework/window/CGameFrameWnd.h"
@@ -161,8 +162,10 @@ void CGameNotify::OnLookOnLeft(const Data& n)
     GameUserRecord& player = hall->players[size_t(chair)];
     if (chair == OwnChair()) {
         if (OwnLookOn())
-            app->ShowAskBox(FormatText("%s 已经离开，旁观结束。", app->GetUserDisplayNameByChair(chair).c_str()).c_str(),
-                            10, kBoxIconFlags, "xyf抱歉");
+            app->ShowAskBox(FormatText("%s 已经离开，旁观结束。",
+                                       Lumora::PlainCharacters(app->GetUserDisplayNameByChair(chair)).c_str())
+                                .c_str(),
+                            10, kBoxIconFlags | framework::DLG_PLAIN_TEXT, "xyf抱歉");
         else if (agreed)
             app->ShowAskBox("其他玩家同意您退出游戏！", 10, kBoxIconFlags, "xyf胜利");
     }

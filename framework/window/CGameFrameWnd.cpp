@@ -3,6 +3,7 @@
 #include "framework/window/CGameFrameWnd.h"
 
 #include "engine/gui/CGameBase.h"
+#include "engine/text/TextKind.h"
 #include "engine/util/EngineLog.h"
 #include "framework/app/GameAppAccess.h"
 #include "framework/app/HallRecords.h"
@@ -184,12 +185,14 @@ void CGameFrameWnd::OnConnectionLost()
     if (CGameConnect* connect = app->GetConnect())
         connect->CloseAll();
     const bool player = !(Access() && Access()->IsLookOn());
+    // The area and room names are the hall's text: cut clean where pasted, and the box draws plain.
     const std::string text = app->IsPlaying() && player
                                  ? FormatText("断线了！请尽快重入房间续玩。\r\n\r\n您的位置【%s_%s】。",
-                                              app->GetAreaName().c_str(), app->GetRoomName().c_str())
+                                              Lumora::PlainCharacters(app->GetAreaName()).c_str(),
+                                              Lumora::PlainCharacters(app->GetRoomName()).c_str())
                                  : std::string("与服务器连接断开。");
     if (GetWindow())
-        app->ShowAskBox(text.c_str(), kLostBoxSeconds, kLostBoxFlags, "xyf大哭");
+        app->ShowAskBox(text.c_str(), kLostBoxSeconds, kLostBoxFlags | framework::DLG_PLAIN_TEXT, "xyf大哭");
 }
 
 void CGameFrameWnd::OnPlayerQuit(const hall::PlayerLeft& record)
@@ -197,7 +200,8 @@ void CGameFrameWnd::OnPlayerQuit(const hall::PlayerLeft& record)
     IGameWinApp* app = App();
     const std::string name = app ? app->GetUserDisplayNameByChair(record.I32(hall::PlayerLeft::kChair)) : "";
     if (Access())
-        Access()->ShowWaitTextTimed(FormatText("%s已经退出,游戏结束。", name.c_str()).c_str(), kPlayerQuitSeconds);
+        Access()->ShowWaitTextTimed(FormatText("%s已经退出,游戏结束。", Lumora::PlainCharacters(name).c_str()).c_str(),
+                                    kPlayerQuitSeconds);
     StartTimer(kCloseTimer, kClosePeriodMs);
 }
 

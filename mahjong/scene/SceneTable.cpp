@@ -7,6 +7,7 @@
 #include "engine/object/PlaneObject.h"
 #include "engine/util/EngineLog.h"
 #include "framework/app/NotifyGate.h"
+#include "framework/connection/Record.h"
 #include "mahjong/MahjongEvents.h"
 #include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/controls/CMJXyDigit.h"
@@ -35,6 +36,7 @@ constexpr int kTumbleFrames = 4;
 constexpr double kInfoZ = 9000.0;
 constexpr int kInfoFontSize = 14;
 constexpr int kInfoTextMargin = 8;
+constexpr int kSmallInfoInset = 10; // the small board's lines, from either side
 constexpr double kPointerZ = 9500.0;
 constexpr double kWaitZ = 52000.0;
 constexpr const char* kFace = "宋体";
@@ -69,20 +71,13 @@ int DiceStep(PObject* target, void* params, GameCore*, uint32_t elapsed)
     return 1;
 }
 
-// A line of chat markup as plain text: tags and carriage returns dropped.
-std::string PlainText(const std::string& markup)
+// The name of the round's banker, as the server gave it.
+std::string BankerName(CMJGameData2* data, IAppServices* app)
 {
-    std::string out;
-    bool tag = false;
-    for (char c : markup) {
-        if (c == '<')
-            tag = true;
-        else if (c == '>')
-            tag = false;
-        else if (!tag && c != '\r')
-            out += c;
-    }
-    return out;
+    const size_t chair = data ? size_t(data->GetStartValue2C()) : GameUserRecord::kPlayerSlots;
+    if (!app || chair >= GameUserRecord::kPlayerSlots)
+        return {};
+    return std::string(app->GetPlayerRecords()[chair].Name());
 }
 
 } // namespace
@@ -307,22 +302,23 @@ void CMJMainGame2::CreateGameInfoBoardBig(int flag)
     GetRes(back, "bit_infoboard", 0);
     infoBoardBig->Clear();
     infoBoardBig->DrawPicture(back, 0, 0, 0, 0, 0, 1.0);
-    std::string line;
-    if (CMJGameData2* data = GetSceneGameInfo())
-        data->FormatRoundResult(line);
     infoBoardBig->SetFont(kInfoFontSize, 400, kFace);
     infoBoardBig->SetPen(0xFFFFFF, 1.0);
-    // The clock stands in the middle of the board: the round's line goes above it and the rest,
-    // its indent dropped (the lines are centred), below it.
-    const std::string text = PlainText(line);
-    const size_t cut = text.find('\n');
-    infoBoardBig->DrawTextWrapped(std::string_view(text).substr(0, cut), kInfoTextMargin);
-    if (cut != std::string::npos) {
-        std::string_view rest = std::string_view(text).substr(cut + 1);
-        rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
-        while (!rest.empty() && rest.back() == '\n')
-            rest.remove_suffix(1);
-        infoBoardBig->DrawTextWrapped(rest, infoBoardBig->GetSurfaceHeight() - kInfoTextMargin - kInfoFontSize);
+    // The clock stands in the middle of the board: the round and its banker go above it on one
+    // line, a long name cut with "…" (plain: the name is the player's own text), the base below.
+    if (CMJGameData2* data = GetSceneGameInfo()) {
+        const int room = infoBoardBig->GetSurfaceWidth() - 2 * kInfoTextMargin;
+        const std::string round = FormatText("【第%d局】庄：", int(data->GetStartValue20())) +
+                                  BankerName(data, GetAppServices());
+        infoBoardBig->DrawTextWrapped(infoBoardBig->FitText(round, room, TextKind::Plain), kInfoTextMargin,
+                                      TextKind::Plain);
+        const bool silver = data->GetStartValue54() != 0;
+        std::string label;
+        data->GetBaseLabel(label);
+        const std::string base = FormatText(silver ? "%s：%d 两" : "%s：%d 分", label.c_str(),
+                                            int(silver ? data->GetStartValue24() : data->GetStartValue28()));
+        infoBoardBig->DrawTextWrapped(base, infoBoardBig->GetSurfaceHeight() - kInfoTextMargin - kInfoFontSize,
+                                      TextKind::Plain);
     }
     if (flag == 1)
         infoBoardBig->Activate();
@@ -368,26 +364,23 @@ void CMJMainGame2::RefreshInfo()
     infoBoardSmall->Clear();
     infoBoardSmall->DrawPicture(back, 0, 0, 0, 0, 0, 1.0);
     CMJGameData2* data = GetSceneGameInfo();
-    IAppServices* app = GetAppServices();
-    std::string banker;
-    if (data && app) {
-        const size_t chair = size_t(data->GetStartValue2C());
-        if (chair < GameUserRecord::kPlayerSlots)
-            banker = std::string(app->GetPlayerRecords()[chair].Name());
-    }
+    const std::string banker = BankerName(data, GetAppServices());
     int left = 0;
     for (CMJCard2* t : wall)
         left += t != nullptr;
     char lines[4][96];
     std::snprintf(lines[0], sizeof lines[0], "第%d局", data ? int(data->GetStartValue20()) : 0);
-    std::snprintf(lines[1], sizeof lines[1], "庄家:%s", banker.c_str());
+    infoBoardSmall->SetFont(12, 400, kFace);
+    // A long name is cut with "…" rather than wrapped over the next line.
+    const int room = infoBoardSmall->GetSurfaceWidth() - 2 * kSmallInfoInset;
+    const std::string bankerLine = infoBoardSmall->FitText("庄家:" + banker, room, TextKind::Plain);
+    std::snprintf(lines[1], sizeof lines[1], "%s", bankerLine.c_str());
     std::snprintf(lines[2], sizeof lines[2], "底注:%d",
                   data ? int(data->GetStartValue54() ? data->GetStartValue24() : data->GetStartValue28()) : 0);
     std::snprintf(lines[3], sizeof lines[3], "剩余:%d", left);
-    infoBoardSmall->SetFont(12, 400, kFace);
     infoBoardSmall->SetPen(0xFFFFFF, 1.0);
     for (int i = 0; i < 4; ++i)
-        infoBoardSmall->DrawTextLine(10, 6 + i * 17, lines[i]);
+        infoBoardSmall->DrawTextLine(kSmallInfoInset, 6 + i * 17, lines[i], TextKind::Plain);
     infoBoardSmall->Redraw();
 }
 

@@ -215,6 +215,20 @@ TEST_F(PlaneObjectTest, TextBoxesLastUntilPaintCoversThemOnlyWhileRecorded)
     EXPECT_TRUE(p->TextBoxes().empty());
 }
 
+TEST_F(PlaneObjectTest, PlainTextIsDrawnMeasuredAndCutAsWritten)
+{
+    PlaneObject* p = objects_->NewPlaneObject(400, 60, 0x00FF00FF, nullptr); // 30 px, pen 0
+    testsupport::RecordingTexts recording;
+    EXPECT_EQ(PlainCharacters("尾字\x81") + PlainCharacters(std::end(testsupport::kHostileNames)[-1]), "尾字a<bc");
+    for (std::string_view name : testsupport::kHostileNames)
+        for (int width = 30; width < 200; width += 5) {
+            const std::string cut = p->FitText(name, width, TextKind::Plain);
+            p->DrawTextLine(0, 20, cut, TextKind::Plain);
+            EXPECT_EQ(testsupport::DrawnNameFault(p->TextBoxes().back(), name, 30, 0), "") << width;
+            EXPECT_EQ(p->TextBoxes().back().box.right, std::min(width, p->TextWidth(cut, TextKind::Plain))) << name;
+        }
+}
+
 // A plane that records no texts takes no heap for them: a hundred planes take hardly more than
 // a hundred blocks of their size (the allocator's rounding; a queue would take 500 bytes each).
 TEST(PlaneObjectHeap, APlaneThatRecordsNothingTakesNoHeapBeyondItsOwnBlock)

@@ -349,15 +349,18 @@ TEST_F(FrameMatchTest, MatchRoomClickShowsTheMatchBoardAtThePoint)
 {
     MatchPlayerDetail d;
     d.userId = 9;
-    d.name = "甲";
+    d.name = testsupport::kHostileNames[1];
     app_.matchDetails.push_back(d);
     TestFrame& f = StartMatch(550);
+    testsupport::RecordingTexts recording;
     InputData point;
     point.x = 100;
     point.y = 200;
     Frame(EV_FRAME_USER_CLICKED, 9, reinterpret_cast<uintptr_t>(&point));
     ASSERT_NE(f.GetDetailBoard(), nullptr);
     EXPECT_TRUE(f.GetDetailBoard()->IsActive());
+    EXPECT_EQ(testsupport::DrawnNameFault(dynamic_cast<PlaneObject&>(*f.GetDetailBoard()).TextBoxes().at(0), d.name, 14,
+                                          0x38D8E6), "");
     EXPECT_EQ(f.GetDetailUserId(), 9);
     EXPECT_EQ(f.GetReportButton(), nullptr) << "the match board has none";
     Frame(EV_FRAME_USER_CLICKED, 10, reinterpret_cast<uintptr_t>(&point));

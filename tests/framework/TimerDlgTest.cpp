@@ -245,4 +245,20 @@ TEST_F(TimerDlgTest, ExitAskRefusesWhenItsHiddenCountdownEndsAndKanPaiAsksWithou
     EXPECT_TRUE(BackToBaseline());
 }
 
+TEST_F(TimerDlgTest, NamesInTheAsksAndInPlainBoxesAreDrawnAsWritten)
+{
+    testsupport::RecordingTexts recording;
+    for (std::string_view name : testsupport::kHostileNames) {
+        const std::string text(name);
+        auto* exit = E().Make<CXyAskExitDlg>();
+        exit->Ask(text.c_str(), text.c_str(), "char3", nullptr, nullptr, 0);
+        CXyTimerDlg* box = ShowBox(0, DLG_PLAIN_TEXT, false, text.c_str());
+        const auto& a = dynamic_cast<PlaneObject&>(*exit->PeekClientPlane()).TextBoxes(); // name, rest, reason
+        const auto& b = dynamic_cast<PlaneObject&>(*box->PeekClientPlane()).TextBoxes();
+        std::string faults = testsupport::DrawnNameFault(a.at(0), name, 14, 255);
+        faults += testsupport::DrawnNameFault(a.at(2), name, 14, 0) + testsupport::DrawnNameFault(b.at(0), name, 14, 0);
+        EXPECT_EQ(faults, "");
+    }
+}
+
 } // namespace

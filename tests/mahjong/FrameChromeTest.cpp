@@ -135,8 +135,11 @@ protected:
 
 TEST_F(FrameDecorationTest, BordersWithoutPicturesAreFilledAndTheTitleBarMapsItsInput)
 {
+    testsupport::RecordingTexts recording;
+    app_.gameName = testsupport::kHostileNames[0];
     GenericFrame& f = StartAs<GenericFrame>(1024, 768, true);
     Run(50);
+    EXPECT_EQ(testsupport::DrawnNameFault(f.Title()->TextBoxes().at(0), app_.gameName, 12, 0xFFFFFF), "");
     EXPECT_EQ(At(1, 1, OnScreen(0x4CB122)), OnScreen(0x4CB122));
     EXPECT_EQ(f.Top()->GetHeight(), 25);
     EXPECT_EQ(f.Left()->GetWidth(), 3);
@@ -458,7 +461,15 @@ TEST_F(MahjongFrameTest, DetailLinesStandTwentyPixelsApart)
         EXPECT_TRUE(inked(top, top + 13)) << line;
         EXPECT_FALSE(inked(top + 14, top + 20)) << "the gap under line " << line;
     }
+    testsupport::RecordingTexts recording; // a name and a level from outside read as written
+    for (std::string_view name : testsupport::kHostileNames) {
+        app_.users.back().SetName(name), app_.users.back().SetLevel(name);
+        f.ShowUserDetail(9, 1);
+        EXPECT_EQ(testsupport::DrawnNameFault(board->TextBoxes().at(0), name, 14, 0x385026), "");
+        EXPECT_EQ(board->TextBoxes().at(2).kind, TextKind::Plain);
+    }
 }
+
 
 // Our art on the frame's boards, for a person to look at (build/artifacts/frame-*.png): the title
 // bar, the detail board and an exit request at every window size, the sign-up notice under the

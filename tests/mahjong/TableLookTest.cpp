@@ -371,6 +371,26 @@ TEST(TableLook, TheInfoBoardKeepsItsTextClearOfTheClockWhoseHandPointsAtTheSeatT
     }
 }
 
+TEST(TableLook, NamesOtherPlayersChoseAreDrawnAsWrittenOnThePanelsAndTheInfoBoards)
+{
+    SceneRig rig("table_look_names", TableOf(800, 600));
+    testsupport::RecordingTexts recording;
+    for (std::string_view name : testsupport::kHostileNames) {
+        rig.app.SeatPlayer(0, 1000, std::string(name)); // the banker
+        rig.scene->CreateGameInfoBoardBig(1), rig.scene->CreateInfoControl(), rig.scene->RefreshInfo();
+        rig.scene->players[1]->Refresh(PanelUser{std::string(name), 10400, true, "", true});
+        const PlaneObject& p = *rig.scene->players[1]->GetPlane();
+        EXPECT_EQ(testsupport::DrawnNameFault(p.TextBoxes().at(0), name, p.Style().size, 0xFFFFFF), "");
+        for (const auto& [board, line, after] :
+             {std::tuple{rig.scene->infoBoardBig, 0, "庄："}, {rig.scene->infoBoardSmall, 1, "庄家:"}}) {
+            ASSERT_EQ(board->TextBoxes().size(), line ? 4u : 2u); // each line whole on one line
+            PlaneObject::TextBox t = board->TextBoxes().at(size_t(line));
+            t.text.erase(0, t.text.find(after) + std::string_view(after).size());
+            EXPECT_EQ(testsupport::DrawnNameFault(t, name, line ? 12 : 14, 0xFFFFFF), "");
+        }
+    }
+}
+
 // What a player reads and clicks at every size players have, the side panel open and folded: the
 // seat panels (with the marks under them) and the claim buttons stand clear of every seat's tiles
 // and of each other, each panel alongside its own seat's hand (or in line with it) and nearer it

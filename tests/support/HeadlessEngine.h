@@ -20,6 +20,7 @@
 #include "engine/resource/ResourceModule.h"
 #include "engine/senior/CClassSenior.h"
 #include "platform/Clock.h"
+#include "platform/GbkWalk.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/SilentAudio.h"
 #include "widgets/ChatDocument.h"
@@ -480,6 +481,25 @@ inline constexpr std::string_view kHostileNames[] = {
     "a<b>c%s%d\\n",
     "尾字\x81",
     "一二三四五六七八九十一二三四五A",
+    "a\x81<b\r\n\x80\xFF\x7F" "c\x81", // stray bytes: a lead byte before '<', breaks, no characters
+};
+
+// Empty when a text shows the name plain on a line of that size and colour, whole or cut with "…" after a character.
+inline std::string DrawnNameFault(const Lumora::PlaneObject::TextBox& t, std::string_view name, int size, uint32_t rgb)
+{
+    const std::string plain = Lumora::PlainCharacters(name);
+    const std::string_view shown(t.text.data(), t.text.size() - (t.text != plain && t.text.ends_with("…") ? 2 : 0));
+    size_t whole = 0;
+    while (whole < shown.size())
+        whole += platform::GbkCharLength(plain, whole);
+    const bool ok = t.kind == Lumora::TextKind::Plain && t.box.bottom - t.box.top == size && t.colour == rgb; // a line
+    return ok && whole == shown.size() && plain.starts_with(shown) ? "" : "\"" + t.text + "\" for " + plain;
+}
+
+// Planes keep the boxes of their texts while one stands.
+struct RecordingTexts {
+    RecordingTexts() { Lumora::PlaneObject::RecordTexts(true); }
+    ~RecordingTexts() { Lumora::PlaneObject::RecordTexts(false); }
 };
 
 } // namespace testsupport

@@ -386,11 +386,27 @@ TEST_F(UserListTest, EachTextStaysInsideItsColumnAtEveryWidth)
             int left = 0, column = 0;
             while (column < 3 && t.box.left >= left + widths[column])
                 left += widths[column++];
-            EXPECT_LE(t.box.right, left + widths[column]) << listWidth << " " << t.text;
+            // The column's gap (as at its start) stays before the next column's text.
+            EXPECT_LE(t.box.right, left + widths[column] - 4) << listWidth << " " << t.text;
             if (t.text.ends_with("…"))
                 cut.push_back(t.text);
         }
-        EXPECT_EQ(cut, (std::vector<std::string>{"a东方不…", "西门吹雪…", "HammerMa…", "-123…", "12345…"})) << listWidth;
+        EXPECT_EQ(cut, (std::vector<std::string>{"a东方不…", "西门吹…", "HammerM…", "-12…", "12345…"})) << listWidth;
+    }
+}
+
+TEST_F(UserListTest, NamesOtherPlayersChoseAreDrawnAsWritten)
+{
+    testsupport::RecordingTexts recording;
+    CCyPlayerListBar* bar = MakeBar();
+    for (std::string_view name : testsupport::kHostileNames) {
+        app_.SeatPlayer(2, 1003, std::string(name)).SetLevel(name);
+        E().Owner().SendEvent(EventRecord{bar->GetId(), CCyPlayerListBar::EV_REFRESH_USERS, 0, 0});
+        const auto& texts = bar->GetList()->GetPlane()->TextBoxes(); // row 1's first is his name
+        const auto cell = std::find_if(texts.begin(), texts.end(), [](auto& t) { return t.box.top > kRow; });
+        EXPECT_EQ(testsupport::DrawnNameFault(*cell, name, 12, app_.GetRGBColorPlayerViewText()), "");
+        E().RightClick(300, RowY(1));
+        EXPECT_EQ(bar->GetList()->GetMenu()->GetItem(4)->GetPlane()->TextBoxes().at(0).kind, TextKind::Plain); // level
     }
 }
 

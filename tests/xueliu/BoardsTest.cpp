@@ -1349,7 +1349,7 @@ TEST_F(BoardsTest, ResultCaptionsStayAsFreshlyDrawnThroughFoldsAndWheelTurns)
         PlaneObject& plane = *r.GetCaptionPlane();
         const size_t bytes = size_t(plane.GetSurfaceWidth()) * plane.GetSurfaceHeight() * 4;
         const std::vector<uint8_t> kept(plane.GetPixels(), plane.GetPixels() + bytes);
-        r.DrawCaption(r.GetCaption(), CXyResultListXueliu::kCaptionColour, 0);
+        r.DrawCaption(r.GetCaption(), CXyResultListXueliu::kCaptionColour, 0, r.GetCaptionKind());
         return plane.GetSurfaceWidth() == int(r.GetFace()->GetWidth()) &&
             std::count(kept.begin(), kept.end(), 0) < std::ssize(kept) &&
             std::equal(kept.begin(), kept.end(), plane.GetPixels());
@@ -1369,6 +1369,17 @@ TEST_F(BoardsTest, ResultCaptionsStayAsFreshlyDrawnThroughFoldsAndWheelTurns)
     ASSERT_EQ(list->GetSelected(), nullptr);
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(drawnFresh(*list->GetChairRow(i))) << "folded, row " << i;
+}
+
+TEST_F(BoardsTest, AResultRowShowsTheNameItsPlayerChoseAsWritten)
+{
+    testsupport::RecordingTexts recording;
+    for (std::string_view name : testsupport::kHostileNames) {
+        app_->MutableHallData().players[2].SetName(name);
+        const CXyListBlock& row = *OpenResult(1)->GetChairRow(2); // its caption starts with the name
+        EXPECT_EQ(testsupport::DrawnNameFault(row.GetCaptionPlane()->TextBoxes().back(), row.GetCaption(),
+                                              row.GetCaptionSize(), CXyResultListXueliu::kCaptionColour), "");
+    }
 }
 
 // The missing suit hangs under the seat's panel, moves with it (the window resized too) and hides
