@@ -1,5 +1,7 @@
 #include "widgets/ChatMarkup.h"
 
+#include "engine/text/TextKind.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -146,8 +148,17 @@ bool IsPair(unsigned char lead, unsigned char trail)
     return lead >= 0x81 && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
 }
 
-std::string Escape(std::string_view text, bool keepEmoticons)
+enum class Breaks { Drop, Keep };
+
+std::string Escape(std::string_view text, bool keepEmoticons, Breaks breaks = Breaks::Drop)
 {
+    text = text.substr(0, text.find('\0'));
+    // One line keeps just what plain text draws as characters, as a name drawn elsewhere shows.
+    std::string characters;
+    if (breaks == Breaks::Drop) {
+        characters = PlainCharacters(text);
+        text = characters;
+    }
     std::string out;
     out.reserve(text.size() + 8);
     for (size_t i = 0; i < text.size(); ++i) {
@@ -178,7 +189,9 @@ std::string Escape(std::string_view text, bool keepEmoticons)
 
 std::string EscapeMarkup(std::string_view text) { return Escape(text, false); }
 
-std::string EscapeChatText(std::string_view text) { return Escape(text, true); }
+std::string EscapeMarkupLines(std::string_view text) { return Escape(text, false, Breaks::Keep); }
+
+std::string EscapeChatText(std::string_view text) { return Escape(text, true, Breaks::Keep); }
 
 std::string UnbrokenMarkup(std::string_view text)
 {

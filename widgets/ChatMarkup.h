@@ -95,10 +95,12 @@ void AppendChatLink(std::string_view address, std::string_view label, std::strin
 // nothing else of the format.
 std::string UnbrokenMarkup(std::string_view text);
 
-// Names and peer texts put into markup: '#', '<' and '>' are escaped so they show as written.
-// For running text only: a tag's bytes are read as they stand, so a value inside a tag (a link
+// Names and peer texts put into markup: '#', '<' and '>' are escaped so they show as written, and
+// control bytes are dropped, so that the text stays on its line. For running text only: a tag's bytes are read as they stand, so a value inside a tag (a link
 // address) must not be escaped, and one holding '>', ',' or ';' cannot be written at all.
 std::string EscapeMarkup(std::string_view text);
+// The same for a text of several lines (a downloaded notice): its line ends stay.
+std::string EscapeMarkupLines(std::string_view text);
 // The same for a player's chat text, whose emoticon codes ('#' and a two-byte character pair, as
 // the emoticon picker inserts them) stay codes, so that the chat box shows their pictures.
 std::string EscapeChatText(std::string_view text);

@@ -328,7 +328,7 @@ int CSubSystem::OnEvent(const EventRecord& r)
     case EV_PANEL_NOTICE:
         if (r.param1) {
             const char* text = reinterpret_cast<const char*>(r.param1);
-            AddLine(EscapeMarkup(r.param2 ? std::string_view(text, r.param2) : std::string_view(text)));
+            AddLine(EscapeMarkupLines(r.param2 ? std::string_view(text, r.param2) : std::string_view(text)));
         }
         return 0;
     case EV_PANEL_CHAT:

@@ -430,15 +430,12 @@ inline uint8_t AlphaOf(Lumora::PlaneObject& plane, int x, int y)
     return plane.GetPixels()[(size_t(y) * plane.GetSurfaceWidth() + x) * 4 + 3];
 }
 
-// Laid-out chat text that shows the name as written (a lone lead byte at its end dropped), then
+// Laid-out chat text that shows the name as written (what is no character dropped), then
 // `after`, the name in the style of the character behind it: no tag of the name applied.
 inline ::testing::AssertionResult ShowsName(const Lumora::ChatLayout& layout, std::string_view name,
                                             std::string_view after)
 {
-    size_t n = 0;
-    while (n < name.size())
-        n += (unsigned char)name[n] >= 0x81 ? 2 : 1;
-    const std::string want(name.substr(0, n > name.size() ? name.size() - 1 : n));
+    const std::string want = Lumora::PlainCharacters(name);
     std::string shown;
     std::vector<const Lumora::ChatElement*> at;  // the element of each byte shown
     for (const Lumora::ChatElement* e = layout.First(); e; e = e->next)
