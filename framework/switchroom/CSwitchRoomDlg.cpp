@@ -41,6 +41,7 @@ CXyStandButton* CSwitchRoomDlg::MakeButton(const char* picture, const std::strin
 void CSwitchRoomDlg::Build(switchroom::SwitchRoom& owner, const switchroom::TipDescriptor& tip,
                            const switchroom::JumpStatus& status, const char* title)
 {
+    SetName(kName);
     owner_ = &owner;
     tip_ = tip;
     status_ = status;
@@ -196,7 +197,6 @@ void AppHost::ShowDialog(const TipDescriptor& tip, const JumpStatus& status)
     if (!dlg)
         return;
     open_ = dlg->GetId();
-    dlg->SetName(CSwitchRoomDlg::kName);
     dlg->SetZ(kDialogZ);
     dlg->Build(*owner, tip, status, app_.GetGameName().c_str());
     dlg->DisableWhileOpen(*scene);

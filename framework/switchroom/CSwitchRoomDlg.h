@@ -15,7 +15,7 @@ public:
     static constexpr int kHeight = 140;
     static constexpr uint32_t kOkEvent = 80000001;
     static constexpr uint32_t kCancelEvent = 80000002;
-    // The open box's name: the frame keeps it on the table when the table is laid out again.
+    // The built box's name: the frame keeps it on the table when the table is laid out again.
     static constexpr const char* kName = "SwitchRoomDlg";
 
     ~CSwitchRoomDlg() override;

@@ -22,6 +22,22 @@ using namespace frametest;
 
 namespace {
 
+// The room-switch box's host where the box is only laid out, never answered.
+struct NoHost final : switchroom::IHost {
+    bool RequestConfig(std::vector<uint8_t>&) override { return false; }
+    void SendReport(const std::array<uint8_t, 28>&) override {}
+    std::vector<switchroom::RoomRange> Rooms() const override { return {}; }
+    int32_t OwnRoomId() const override { return 0; }
+    uint32_t UserId() const override { return 0; }
+    int32_t CarriedSilver() const override { return 0; }
+    std::string IniPath() const override { return {}; }
+    int64_t Now() const override { return 0; }
+    void GotoOtherRoom(int32_t) override {}
+    void ShowDeposit(bool, int32_t) override {}
+    void ShowDialog(const switchroom::TipDescriptor&, const switchroom::JumpStatus&) override {}
+    bool DialogOpen() const override { return false; }
+};
+
 TEST(MatchRecords, CopiesAreBoundedAndShortRecordsReadAsZeros)
 {
     const std::vector<uint8_t> shortRecord(10, 0xAB);
@@ -260,8 +276,10 @@ TEST_F(FrameMatchTest, DetailBoardStaysInsideTheSceneAndHidesTheReportButtonForO
     window_->Resize(1280, 800);
     Run(50);
     f.ShowPlayerBoardSmall(9, f.SceneRect().right - 2, f.SceneRect().bottom - 2);
-    PlaneObject* tip = f.NewPlaneObject(CSwitchRoomDlg::kWidth, CSwitchRoomDlg::kHeight, 0x808080); // as the room-switch box
-    tip->SetName(CSwitchRoomDlg::kName);
+    NoHost host;
+    switchroom::SwitchRoom owner(host);
+    auto* tip = f.NewChild<CSwitchRoomDlg>();
+    tip->Build(owner, {"换个房间?", "好", "不", {}, {}}, {}, "血流成河");
     tip->MoveTo(f.SceneRect().right - 170, f.SceneRect().bottom - 80);
     tip->Activate();
     Run(50);
@@ -275,10 +293,11 @@ TEST_F(FrameMatchTest, DetailBoardStaysInsideTheSceneAndHidesTheReportButtonForO
     }
     EXPECT_GT(check.FramesChecked(), 0);
     EXPECT_EQ(check.Faults(), std::vector<std::string>{});
-    const std::pair at(board.GetX(), board.GetY());
+    const std::pair at(board.GetX(), board.GetY()), tipAt(tip->GetX(), tip->GetY());
     window_->Resize(1024, 768);
     Run(50);
     EXPECT_EQ(std::pair(board.GetX(), board.GetY()), at);
+    EXPECT_EQ(std::pair(tip->GetX(), tip->GetY()), tipAt);
     // Outside the test mode the hall is asked and draws the board later.
     app_.testMode = false;
     f.ShowUserDetail(9, 1);

@@ -613,4 +613,15 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
                 }
             }
         }
+    // Shrunk, a panel keeps its art's corners inside it and shrinks its picture; an amount too wide
+    // for its label keeps every digit.
+    CMJPlayer2 &full = *s.players[0], &shrunk = *s.players[2]; // the one with no marks
+    full.SetScale(1), shrunk.SetScale(0.85);
+    const PlaneObject &a = *full.GetPlane(), &b = *shrunk.GetPlane();
+    for (int d = 1; d <= 3; ++d) // the bottom right corner, clear of the marks
+        EXPECT_EQ(b.GetPixelColour(int(b.GetWidth()) - d, int(b.GetHeight()) - d),
+                  a.GetPixelColour(int(a.GetWidth()) - d, int(a.GetHeight()) - d));
+    EXPECT_EQ(shrunk.GetLayout().character.right - shrunk.GetLayout().character.left, 31); // 36 at full size
+    shrunk.Refresh(PanelUser{name, 1234567890, true, "bit_ready", true}), shrunk.AddFlower();
+    EXPECT_EQ(shrunk.GetLayout().amount, "1234567890");
 }

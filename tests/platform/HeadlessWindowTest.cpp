@@ -218,6 +218,8 @@ TEST_F(Fixture, MinimiseReportsZeroSizeAndRestoreRepaintsEverything)
     HeadlessWindow kept({0, 0, 50, 50}, {.minWidth = 60, .minHeight = 40});
     kept.Resize(40, 30);
     EXPECT_EQ((Rect{0, 0, 60, 40}), kept.ScreenRect());
+    kept.Resize(40, 70); // too narrow only
+    EXPECT_EQ((Rect{0, 0, 60, 70}), kept.ScreenRect());
 }
 
 TEST_F(Fixture, CursorCounterCursorsConfinementAndBoxesAreRecorded)

@@ -174,6 +174,12 @@ TEST_F(RealWindowXvfb, AWindowIsNeverSmallerThanItsSmallestSize)
         return window->ClientWidth() == 800 &&
             std::system("xdotool search --name '^xl-smallest$' getwindowgeometry | grep -q ' 800x600'") == 0;
     }));
+    // Too narrow only: the width is set back, the height kept.
+    ASSERT_EQ(0, std::system("xdotool search --name '^xl-smallest$' windowsize 640 700"));
+    EXPECT_TRUE(RunUntil([&] {
+        return window->ClientHeight() == 700 &&
+            std::system("xdotool search --name '^xl-smallest$' getwindowgeometry | grep -q ' 800x700'") == 0;
+    }));
     platform::DestroyWindow(ticker);
 }
 

@@ -209,7 +209,11 @@ TEST(EndToEnd, UnderXvfbTheTitleButtonsRestoreTheWindowAndCloseIt)
     // The fit button (24 pixels wide, second from the right, 4 pixels in) restores 800 x 600
     // on a 1024-pixel work area; the close button then ends the client the ordinary way.
     EXPECT_EQ(std::system((x + "xdotool mousemove 984 13 click 1").c_str()), 0);
-    ASSERT_FALSE(WindowOfSize(xvfb.Display(), pid, "800x600", 20).empty()) << "not restored";
+    const std::string restored = WindowOfSize(xvfb.Display(), pid, "800x600", 20);
+    ASSERT_FALSE(restored.empty()) << "not restored";
+    // The frame's own window keeps to 800 x 600 at least: too narrow only, it takes its width back.
+    EXPECT_EQ(std::system((x + "xdotool windowsize " + restored + " 640 700").c_str()), 0);
+    EXPECT_FALSE(WindowOfSize(xvfb.Display(), pid, "800x700", 20).empty()) << Windows(xvfb.Display(), pid);
     EXPECT_TRUE(xltest::Screenshot("frame_restored.png", 1024, 768).has_value());
     EXPECT_EQ(std::system((x + "xdotool mousemove " + std::to_string(100 + 800 - 16) + " 113 click 1").c_str()), 0);
     EXPECT_EQ(run.Wait(), 0);
