@@ -404,9 +404,12 @@ void CMJMainGame2::PlaceControls()
     // The panels keep clear of the slogan where it stands at this size, not where it stood.
     if (slogan)
         Place(slogan, table.left + Width(table) / 2, table.top + slogan->GetHeight() / 2 + 4);
-    // The claim buttons first, and the panels keep clear of them.
+    // The whole row of claim buttons first, and the panels keep clear of it; then the buttons
+    // offered now, if any, alone by the hand and clear of the panels. The panels so stand where
+    // they would on a table with no claim offered.
     PlaceClaimButtons(edges, false);
     PlacePlayerPanels(edges);
+    PlaceClaimButtons(edges, true);
     // On a low table the bottom wall comes near the hand: the start button keeps below the wall's
     // tiles (their centres stand on the wall area's bottom edge, the odd ones lower by TM37).
     int startY = hand.top - 60;
@@ -488,15 +491,14 @@ CMJMainGame2::TableEdges CMJMainGame2::Edges(const Rect& hand)
 void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool clearOfPanels)
 {
     static constexpr ButtonSlot kClaims[] = {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi};
-    // The buttons offered, 过 on the right; all of them while none is (the panels keep clear of
-    // where the whole row stands).
+    // The buttons offered, 过 on the right, once the panels stand (none offered: nothing to do);
+    // before that, all of them, where the whole row stands (the panels keep clear of it).
     std::vector<CXyStandButton*> offered;
     for (ButtonSlot slot : kClaims)
-        if (CXyStandButton* b = buttons[slot]; b && b->GetBody() && b->IsActive())
+        if (CXyStandButton* b = buttons[slot]; b && b->GetBody() && (b->IsActive() || !clearOfPanels))
             offered.push_back(b);
     if (offered.empty())
-        for (ButtonSlot slot : kClaims)
-            offered.push_back(buttons[slot]);
+        return;
     const int size = e.claimSize, n = int(offered.size());
     // Over no tile of any seat at its fullest (nor a panel, once they are placed), and by the own hand: just above
     // it (not higher than a button's height over the row's usual place), over its right half.
