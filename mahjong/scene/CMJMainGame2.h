@@ -318,6 +318,7 @@ public:
     Rect GetDiscardArea(int seat) const override;
     int GetFullHandTiles() const override { return kFullHandTiles; }
     int GetColumnLift(int seat) const override { return seat == 2 ? rightColumnLift_ : 0; }
+    double GetDiscardScale() const override { return discardScale_; }
     TileShadowCache* GetShadowCache() override { return &shadows_; }
 
     // Wiring by the application.
@@ -448,6 +449,10 @@ protected:
     std::map<std::tuple<int, int, int>, TablePoint> labelPlaces_; // by seat, width, height
     // Each panel's try and place, by what decided them (seat, wanted point, size, table, boxes kept clear).
     std::map<std::vector<int>, std::pair<size_t, std::optional<TablePoint>>> panelPlaces_;
+    double discardScale_ = 1.0;
+    // The discard scale found for a table (its rectangle, the surface, the splitter's flag).
+    std::map<std::vector<int>, double> discardScales_;
+    bool panelsCrowded_ = false; // a panel found no room clear of a whole deal's discards
     int rightColumnLift_ = 0; // the right seat's column over the own hand's end, with its tile raised
     int labelSeat_ = -1; // the seat of the last action's picture
     int winSeat_ = -1; // the seat of the win's label

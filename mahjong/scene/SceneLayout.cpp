@@ -229,13 +229,31 @@ void CMJMainGame2::GetSeatAnchor(TablePoint& out, int seat)
 void CMJMainGame2::OnSize()
 {
     // The scene's places (hand, anchors, buttons) follow the tiles' scale.
-    ComputeTileMetrics(TileScale(GetViewWidth(), GetSplitterFlag()));
+    const bool splitter = GetSplitterFlag();
+    ComputeTileMetrics(TileScale(GetViewWidth(), splitter));
     for (int seat = 0; seat < kSeatCount; ++seat) {
         RecalcLayout(seat, wallAreas_[size_t(seat)]);
         OnLayoutChanged(seat, discardAreas_[size_t(seat)]);
     }
-    ComputeGroupBoxes();
-    PlaceControls();
+    // On a crowded table the discards are drawn smaller, as far as each panel then finds room
+    // clear of a whole deal's discards (their rows shrink towards the seat's wall). The scale
+    // found is kept for the table, so that a fold back to it costs one layout.
+    const Rect table = GetTableRect();
+    std::vector<int> key{table.left, table.top, table.right, table.bottom, GetViewWidth(), GetViewHeight(), splitter};
+    const auto kept = discardScales_.find(key);
+    static constexpr double kDiscardScales[] = {1.0, 0.85, 0.7};
+    for (const double scale : kDiscardScales) {
+        discardScale_ = kept != discardScales_.end() ? kept->second : scale;
+        ComputeGroupBoxes();
+        PlaceControls();
+        if (kept != discardScales_.end() || !panelsCrowded_)
+            break;
+    }
+    if (kept == discardScales_.end()) {
+        if (discardScales_.size() >= kKeptPanelPlaces)
+            discardScales_.clear();
+        discardScales_.emplace(std::move(key), discardScale_);
+    }
     ResetAnimations(viewMode);
     FollowLayout();
 }
@@ -275,6 +293,7 @@ void CMJMainGame2::ComputeGroupBoxes()
             in.surfaceHeight = base.surfaceHeight;
             in.table = base.table;
             in.splitterFlag = splitter;
+            in.discardScale = discardScale_;
             const TilePicture picture = ChooseTilePicture(in);
             PictureInfo info; // of no size where the look has no picture
             if (!picture.name.empty())
@@ -552,6 +571,7 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
     // the own hand; the own one above the own hand's left. The game's marks under a panel take
     // kPanelMarkRoom.
     const Rect& table = e.table;
+    panelsCrowded_ = false;
     const int left = e.leftColumn + kControlGap;
     const int belowTopRow = e.topRowBottom + kControlGap;
     // A side seat's claim label stands at mid-height (its anchor), its word in the picture's upper
@@ -706,6 +726,7 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
                 : NearestBeside(want, room, kTries[k].discards ? clear : lean, besideOwn);
             if (!place && k + 1 < std::size(kTries))
                 continue;
+            panelsCrowded_ = panelsCrowded_ || !place || !kTries[k].discards;
             if (kept == panelPlaces_.end()) {
                 if (panelPlaces_.size() >= kKeptPanelPlaces)
                     panelPlaces_.clear();

@@ -308,6 +308,7 @@ TilePictureInput CMJCard2::PictureInput()
     in.surfaceHeight = GetViewHeight();
     in.table = TableRect();
     in.splitterFlag = host_ && host_->GetSplitterFlag();
+    in.discardScale = host_ ? host_->GetDiscardScale() : 1.0;
     return in;
 }
 
@@ -318,8 +319,10 @@ void CMJCard2::DrawTile()
     scale = picture.scale;
     if (!picture.name.empty())
         ApplyPicture(picture);
-    metrics_ = host_ ? host_->GetTileMetrics(scale)
-                     : ComputeTileMetrics(in.surfaceWidth, in.surfaceHeight, in.table, scale);
+    // The places are reckoned from the table's metrics, whatever size the discards are drawn.
+    const double tableScale = TileScale(in.surfaceWidth, in.splitterFlag);
+    metrics_ = host_ ? host_->GetTileMetrics(tableScale)
+                     : ComputeTileMetrics(in.surfaceWidth, in.surfaceHeight, in.table, tableScale);
     if (body)
         body->AddFlags(kDrawBilinearScale);
 }

@@ -31,6 +31,8 @@ public:
     virtual int GetFullHandTiles() const = 0;
     // How much higher a side seat's hand and melds stand than the rule puts them.
     virtual int GetColumnLift(int /*seat*/) const { return 0; }
+    // How much smaller than the other tiles the discards are drawn (a crowded table's).
+    virtual double GetDiscardScale() const { return 1.0; }
     // The shadows the scene's tiles drew; null: none are kept.
     virtual TileShadowCache* GetShadowCache() = 0;
 };

@@ -104,6 +104,8 @@ TilePicture ChooseTilePicture(const TilePictureInput& in)
         }
         break;
     case kTileDiscard:
+        p.scale *= in.discardScale;
+        [[fallthrough]];
     case kTileResultRow:
         // Always face up; a tile without a face shows the back of its place, never a face it
         // showed before.

@@ -43,6 +43,7 @@ struct TilePictureInput {
     int surfaceWidth = 0, surfaceHeight = 0;
     Rect table;
     bool splitterFlag = false;
+    double discardScale = 1.0; // a crowded table's discards are drawn smaller
     bool operator==(const TilePictureInput&) const = default;
 };
 
