@@ -474,6 +474,8 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
             }
             TableLook look(rig);
             std::vector<Box> keep = look.Controls();
+            // The discards are drawn smaller only on a crowded table: open, no more than 700 high.
+            EXPECT_TRUE(s.GetDiscardScale() == 1.0 || (open && h <= 700)) << size;
             keep.emplace_back().Add(*s.clockDigits);
             // No tile stands flush under the window's frame; the volume board leaves every hand in sight.
             const Rect table = s.GetTableRect(), felt{table.left + 4, table.top + 4, table.right - 4, table.bottom - 4};
