@@ -358,9 +358,11 @@ std::unique_ptr<LocalDaemon> LocalDaemon::SshDynamic()
     std::filesystem::copy_file(d + "/clientkey.pub", d + "/authorized_keys");
     uint16_t sshPort = 0;
     const bool serving = p->Start("openssh-server", [&](uint16_t port) {
-        WriteFile(d + "/sshd_config", "ListenAddress 127.0.0.1\nPort " + std::to_string(port) + "\nHostKey " + d +
-                                          "/hostkey\nPidFile " + d + "/sshd.pid\n"
-                                          "AuthorizedKeysFile " + d + "/authorized_keys\n"
+        // Paths quoted: the folder may hold a space (TMPDIR "my tmp").
+        const std::string q = "\"" + d;
+        WriteFile(d + "/sshd_config", "ListenAddress 127.0.0.1\nPort " + std::to_string(port) + "\nHostKey " + q +
+                                          "/hostkey\"\nPidFile " + q + "/sshd.pid\"\n"
+                                          "AuthorizedKeysFile " + q + "/authorized_keys\"\n"
                                           "PermitRootLogin prohibit-password\nPasswordAuthentication no\n"
                                           "KbdInteractiveAuthentication no\nUsePAM no\nStrictModes no\n"
                                           "AllowTcpForwarding yes\nPermitOpen 127.0.0.1:* localhost:*\n");
