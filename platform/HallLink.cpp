@@ -4,8 +4,8 @@
 
 #include "platform/BusyPump.h"
 #include "platform/Event.h"
+#include "platform/LocalSocket.h"
 #include "platform/Message.h"
-#include "platform/Paths.h"
 #include "platform/Window.h"
 
 #include <atomic>
@@ -16,7 +16,6 @@
 #include <map>
 #include <mutex>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -127,12 +126,11 @@ std::string HallLink::EndpointPath(uint32_t hallWindow)
 {
     if (const char* path = std::getenv("XL_HALL_SOCKET"); path && *path)
         return path;
-    std::string folder;
+    const std::string window = std::to_string(hallWindow);
     if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run)
-        folder = std::string(run) + "/xlhall/";
-    else
-        folder = TempFolder() + "xlhall-" + std::to_string(getuid()) + "/";
-    return folder + std::to_string(hallWindow) + ".sock";
+        return std::string(run) + "/xlhall/" + window + ".sock";
+    // No private folder: a name, not a path under TMPDIR, which may be too long to bind.
+    return "@xlhall-" + std::to_string(getuid()) + "-" + window;
 }
 
 HallLink::HallLink(int fd) : state_(std::make_shared<State>())
@@ -147,21 +145,11 @@ std::unique_ptr<HallLink> HallLink::Connect(const std::string& path, ConnectErro
             *error = e;
         return nullptr;
     };
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof addr.sun_path)
-        return fail(ConnectError::NoEndpoint);
-    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-    int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    const int fd = ConnectLocal(path, LocalKind::Packets);
     if (fd < 0)
-        return fail(ConnectError::Refused);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return fail(errno == ENOENT ? ConnectError::NoEndpoint : ConnectError::Refused);
-    }
-    ucred peer{};
-    socklen_t len = sizeof peer;
-    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &len) != 0 || peer.uid != ::getuid()) {
+        return fail(errno == ENOENT || errno == ENAMETOOLONG || errno == EINVAL ? ConnectError::NoEndpoint
+                                                                              : ConnectError::Refused);
+    if (!PeerIsOwnUser(fd)) {
         ::close(fd);
         return fail(ConnectError::WrongPeer);
     }

@@ -1,9 +1,10 @@
 #pragma once
 // The link between the game and the hall program: a Unix-domain SOCK_SEQPACKET connection that
 // carries the frames of HallFrame.h where the classic design sends window messages. The hall
-// listens on the path in XL_HALL_SOCKET, else $XDG_RUNTIME_DIR/xlhall/<hall window id>.sock; the
-// client connects right after reading its command line, checks that the peer runs as the same
-// user, and keeps the connection for its life.
+// listens on the address in XL_HALL_SOCKET (a path, or "@name" in the abstract namespace:
+// LocalSocket.h), else $XDG_RUNTIME_DIR/xlhall/<hall window id>.sock, else the name
+// "@xlhall-<uid>-<hall window id>"; the client connects right after reading its command line,
+// checks that the peer runs as the same user, and keeps the connection for its life.
 //
 // Records the hall sends to a window (COPYDATA) are copied and posted to that window as
 // kMsgCopyData (wparam: the hall's window id, lparam: a CopyData the handler frees with
@@ -39,7 +40,8 @@ public:
     enum class SendResult { Handled, NotHandled, TimedOut, Gone };
     using ReaderHook = std::function<bool(const HallFrame&)>;
 
-    // The endpoint of the hall whose window id is the command line's field 3.
+    // The endpoint of the hall whose window id is the command line's field 3 (an address as
+    // LocalSocket.h reads it).
     static std::string EndpointPath(uint32_t hallWindow);
     static std::unique_ptr<HallLink> Connect(const std::string& path, ConnectError* error = nullptr);
     // Takes a connected socket (a socketpair end in tests).

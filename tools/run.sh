@@ -2,7 +2,9 @@
 # Sets up the machine, builds the client with its skins and plays at a table on this machine:
 # the game-server stand-in with three robots on a loopback port it picks itself (so that runs side
 # by side never take the same), and the hall stand-in, which starts the client. What it starts
-# ends with it, even when it is killed with SIGKILL (a parent-death signal).
+# ends with it, even when it is killed with SIGKILL (a parent-death signal). Its sockets have
+# abstract names, not paths: a TMPDIR of any length holds its folders. When one of its programs
+# ends before its time, it says which, how (exit status or signal) and its log's last lines.
 #   With a display: the real window; play until it is closed (or Ctrl-C).
 #   Without one (or with --headless): one hand under Xvfb with the own chair played by the
 #   server, screenshots after the deal, in the middle and at the result, exit 0 when the result
@@ -72,12 +74,37 @@ for l in open(sys.argv[1]):
 }
 
 # Runs a program in place of the calling (background) subshell, sent SIGTERM when this script
-# ends however it ends: a SIGKILL runs no trap. The hall ends the client it started on SIGTERM.
+# ends however it ends: a SIGKILL runs no trap. The parent-death signal is set by python3 (which
+# the stand-ins need anyway) and kept across the exec; a script already gone by then ends it at
+# once. The hall ends the client it started on SIGTERM.
 tied() {
-  if command -v setpriv >/dev/null; then
-    exec setpriv --pdeathsig TERM -- "$@"
+  exec /usr/bin/python3 -c 'import ctypes, os, signal, sys
+ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+if os.getppid() != int(sys.argv[1]):
+    sys.exit(1)
+os.execvp(sys.argv[2], sys.argv[2:])' "$$" "$@"
+}
+
+# Why a program of the run ended, for the message that it did: its exit status or the signal
+# that ended it, and the last lines of its log.
+ended() {  # ended <name> <pid> <log>
+  local status=0
+  kill -0 "$2" 2>/dev/null && return 0
+  wait "$2" 2>/dev/null || status=$?
+  if [ "$status" -gt 128 ]; then
+    say "the $1 ended by signal $(kill -l $((status - 128)) 2>/dev/null || echo $((status - 128)))"
+  else
+    say "the $1 ended with status $status"
   fi
-  exec "$@"
+  [ ! -s "$3" ] || { say "the last lines of $3:"; tail -n 8 "$3" | sed 's/^/    /' >&2; }
+}
+
+# Names the run's programs that have ended (after a wait that failed).
+which_ended() {
+  [ -z "$xvfb_pid" ] || ended "X server (Xvfb)" "$xvfb_pid" "$logs/xvfb.log"
+  [ -z "$server_pid" ] || ended "game-server stand-in" "$server_pid" "$logs/server.log"
+  [ -z "$hall_pid" ] || ended "hall stand-in (which ends with its client; the client's log: $logs/run/game/GameRun.log)" \
+    "$hall_pid" "$logs/hall.log"
 }
 
 # Stops whatever is still running, in the order that lets each end cleanly.
@@ -128,21 +155,28 @@ if [ "$mode" = headless ]; then
   say "no display: one hand under Xvfb"
   tied Xvfb -displayfd 3 -screen 0 "${XL_RUN_SCREEN:-1280x800}x24" -nolisten tcp -noreset 3>"$logs/display" 2>"$logs/xvfb.log" &
   xvfb_pid=$!
-  wait_for_line "$logs/display" "^[0-9]+" 10 "$xvfb_pid" || { say "Xvfb did not start (see $logs/xvfb.log)"; exit 1; }
+  wait_for_line "$logs/display" "^[0-9]+" 10 "$xvfb_pid" || { say "Xvfb did not start"; which_ended; exit 1; }
   export DISPLAY=":$(head -1 "$logs/display")"
   unset WAYLAND_DISPLAY
 fi
 
 # The stand-in binds a port the system picks (port 0) and logs it; a port checked free here could
 # be taken by another run before the stand-in binds it.
-server_args=(--table tools/tables/default.json --port 0 --play --verbose --control "$logs/control.sock")
+control="@xl-run-$$-$(od -An -N8 -tx1 /dev/urandom | tr -d ' \n')"
+server_args=(--table tools/tables/default.json --port 0 --play --verbose --control "$control")
 [ "$mode" = window ] || server_args+=(--autoplay-human --wait-for-client --think-ms "${XL_RUN_THINK_MS:-150}" --hands 1)
 tied /usr/bin/python3 tools/server/game_server.py "${server_args[@]}" >"$logs/server.log" 2>&1 &
 server_pid=$!
 wait_for_line "$logs/server.log" "listening on 127.0.0.1:[0-9]+" 10 "$server_pid" ||
-  { say "the game-server stand-in did not start (see $logs/server.log)"; exit 1; }
+  { say "the game-server stand-in did not start"; which_ended; exit 1; }
 port=$(grep -oE "listening on 127.0.0.1:[0-9]+" "$logs/server.log" | head -1 | cut -d: -f2)
-sed "s/\"port\": 26283/\"port\": $port/" tools/tables/default.json >"$logs/table.json"
+# The table file handed to the hall, with the server's field set to that port.
+/usr/bin/python3 -c 'import json, sys
+with open(sys.argv[1], encoding="utf-8") as f:
+    table = json.load(f)
+table["server"]["port"] = int(sys.argv[2])
+with open(sys.argv[3], "w", encoding="utf-8") as f:
+    json.dump(table, f, ensure_ascii=False, indent=2)' tools/tables/default.json "$port" "$logs/table.json"
 # Without a session bus's address the display library's start forks a launcher of one for each
 # client; an address that fails at once needs none.
 export DBUS_SESSION_BUS_ADDRESS=${DBUS_SESSION_BUS_ADDRESS:-disabled:}
@@ -170,18 +204,17 @@ limit=${XL_RUN_TIMEOUT:-240}
 # The robots answer the deal within their think time while the client still rolls its dice and
 # deals: the table is held from the server's deal line until the client has laid the hands out,
 # so that the screenshot "after the deal" shows the dealt table.
-tied /usr/bin/python3 - "$logs/server.log" "$logs/control.sock" "$limit" <<'EOF' &
-import re, socket, sys, time
-log, path, seconds = sys.argv[1], sys.argv[2], float(sys.argv[3])
+tied /usr/bin/python3 - "$root/tools/py" "$logs/server.log" "$control" "$limit" <<'EOF' &
+import re, sys, time
+sys.path.insert(0, sys.argv[1])
+import xllocal
+log, control, seconds = sys.argv[2], sys.argv[3], float(sys.argv[4])
 deadline = time.monotonic() + seconds
 while time.monotonic() < deadline:
     try:
         with open(log, errors="replace") as f:
             if re.search(r"hand \d+: dealt", f.read()):
-                s = socket.socket(socket.AF_UNIX)
-                s.connect(path)
-                s.sendall(b'{"op": "pause"}\n')
-                s.recv(4096)
+                xllocal.command(control, {"op": "pause"})
                 break
     except OSError:
         pass
@@ -197,6 +230,7 @@ for phase in dealt middle result; do
     # client's own line once it has laid the hands out, then for the hand's sort (a second).
     if ! wait_for_line "$logs/run/game/GameRun.log" "MainGame: the deal is laid out" "$limit" "$hall_pid" "$server_pid"; then
       say "the client never laid out the deal (see $logs/run/game/GameRun.log, $logs/server.log)"
+      which_ended
       exit 1
     fi
     wait "$pauser_pid" 2>/dev/null || true
@@ -205,6 +239,7 @@ for phase in dealt middle result; do
   else
     if ! wait_for_line "$logs/server.log" "hand [0-9]+: $phase" "$limit" "$hall_pid" "$server_pid"; then
       say "no '$phase' from the server (see $logs/server.log, $logs/hall.log)"
+      which_ended
       exit 1
     fi
     # The line comes with the notification; the client draws it a moment later, and a screen
@@ -233,9 +268,10 @@ for phase in dealt middle result; do
       xdotool type --delay 20 "hello"
       xdotool key Return
     fi
-    /usr/bin/python3 -c 'import socket,sys
-s = socket.socket(socket.AF_UNIX); s.connect(sys.argv[1]); s.sendall(b"{\"op\": \"resume\"}\n"); s.recv(4096)' \
-      "$logs/control.sock"
+    /usr/bin/python3 -c 'import sys
+sys.path.insert(0, sys.argv[1])
+import xllocal
+xllocal.command(sys.argv[2], {"op": "resume"})' "$root/tools/py" "$control"
   fi
 done
 

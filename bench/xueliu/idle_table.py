@@ -20,6 +20,7 @@ import time
 here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.join(here, "..", "..")
 sys.path.insert(0, os.path.join(root, "tools", "py"))
+import xllocal  # noqa: E402
 import xltable  # noqa: E402
 
 client, work, seconds = sys.argv[1], sys.argv[2], float(sys.argv[3])
@@ -43,7 +44,7 @@ def threads_cost(pid):
     return ns, switches
 
 
-control = os.path.join(work, "control.sock")
+control = xllocal.private_name("idle")
 server = subprocess.Popen([sys.executable, os.path.join(root, "tools", "server", "game_server.py"), "--port",
                            str(port), "--table", table_path, "--control", control],
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -51,10 +52,7 @@ hall = None
 pid = None
 result = {"error": "the client never reached the table"}
 try:
-    for _ in range(200):
-        if os.path.exists(control):
-            break
-        time.sleep(0.02)
+    xllocal.wait_listening(control, 4)
     record = os.path.join(work, "record.jsonl")
     env = dict(os.environ, SDL_AUDIODRIVER="dummy")
     if not env.get("DISPLAY"):

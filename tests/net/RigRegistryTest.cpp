@@ -1,8 +1,11 @@
 // A test process told to end ends its rigs' programs and removes their folders (made in TMPDIR, the
 // suite's own temporary folder) before it dies of the signal (tests/support/RigRegistry.h); a rig
-// that ends normally leaves nothing either. Each runs under a plain TMPDIR and under one with a
+// that ends normally leaves nothing either. Each runs under a plain TMPDIR, under one with a
 // space, beside a folder named as its first word, which a path pasted unquoted into a shell
-// command would name instead ("<x>/decoy space" beside "<x>/decoy").
+// command would name instead ("<x>/decoy space" beside "<x>/decoy"), and under one of over 150
+// characters holding a quote, where no socket path fits (the game-server stand-in's control
+// socket must answer there).
+#include "tests/support/GameServerStandIn.h"
 #include "tests/support/TiedChild.h"
 
 #include <gtest/gtest.h>
@@ -22,12 +25,12 @@ namespace {
 namespace fs = std::filesystem;
 
 // The rows' TMPDIR names: the second one's first word is the decoy beside it.
-constexpr const char* kTempNames[] = {"suite", "decoy space"};
+const std::string kTempNames[] = {"suite", "decoy space", "decoy 'quoted' " + std::string(140, 'x')};
 
 // A folder holding the decoy (with a file) and the TMPDIR named `name`, empty. Not registered: a
 // forked test process would remove it with its own.
 struct TempBesideDecoy {
-    explicit TempBesideDecoy(const char* name) : outer(xltest::TempPattern("xl-suite-XXXXXX"))
+    explicit TempBesideDecoy(const std::string& name) : outer(xltest::TempPattern("xl-suite-XXXXXX"))
     {
         if (!::mkdtemp(outer.data()))
             outer = "/nonexistent";
@@ -54,7 +57,7 @@ struct TempBesideDecoy {
 
 TEST(RigRegistry, ATestToldToEndEndsItsProgramsAndRemovesItsFoldersAndDiesOfTheSignal)
 {
-    for (const char* name : kTempNames) {
+    for (const std::string& name : kTempNames) {
         SCOPED_TRACE(name);
         struct Made {
             pid_t program;
@@ -98,11 +101,16 @@ TEST(RigRegistry, ARigThatEndsRemovesItsFolderAndItsProgramsTakeEachPathAsOneArg
 {
     const char* old = std::getenv("TMPDIR");
     const std::string saved = old ? old : "";
-    for (const char* name : kTempNames) {
+    for (const std::string& name : kTempNames) {
         SCOPED_TRACE(name);
         const TempBesideDecoy suite(name);
         ::setenv("TMPDIR", suite.temp.c_str(), 1);
         {
+            const standin::GameServer server;
+            EXPECT_NE(server.Port(), 0) << "no answer on the control socket";
+            // A variable given replaces the inherited one (getenv takes the first of two).
+            EXPECT_EQ(xltest::RunProgram({"printenv", "TMPDIR"}, {{"TMPDIR=given"}, {}, {}, false, false}).out,
+                      "given\n");
             const xltest::TempFolder folder("xl-rig-XXXXXX");
             const std::string log = folder.Path() + "/Game Run.log", copy = folder.Path() + "/a copy";
             std::ofstream(log) << "a line\n";

@@ -1,16 +1,20 @@
 // The hall link over a socketpair, the test playing the hall: the hello frame, records to a window
 // routed and acknowledged (0 for an unknown window), the reader hook, the game's sends answered,
 // timed out on a silent hall and ended when the hall goes; frames that are not exactly one
-// well-formed frame are refused.
+// well-formed frame are refused; the hall's address, a path or an abstract name, and why a
+// connect failed.
 #include "platform/HallLink.h"
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
+#include "tests/support/RigRegistry.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -189,4 +193,37 @@ TEST(HallFrame, OnlyExactlyOneWellFormedFrameIsRead)
     }
     f.payload.resize(HallFrame::kMaxPayload + 1);
     EXPECT_TRUE(EncodeHallFrame(f).empty());
+}
+
+// A hall listening as any other program binds: an abstract name counts exactly its own bytes.
+TEST(HallLink, ConnectsToAPathOrAnAbstractNameAndTellsWhyNot)
+{
+    const xltest::TempFolder folder("xl-link-XXXXXX");
+    const std::string name = "xl-link-test-" + std::to_string(::getpid()), path = folder.Path() + "/hall.sock";
+    auto listen = [](const std::string& text, bool abstract) {
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        text.copy(addr.sun_path + (abstract ? 1 : 0), text.size());
+        const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+        const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + text.size() + 1);
+        EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), length), 0) << text;
+        EXPECT_EQ(::listen(fd, 2), 0);
+        return fd;
+    };
+    const int byName = listen(name, true), byPath = listen(path, false);
+    using E = HallLink::ConnectError;
+    const struct {
+        std::string address;
+        E expected;
+    } cases[] = {{"@" + name, E::None},         {path, E::None},
+                 {"@" + name + "x", E::Refused}, {"@" + name.substr(1), E::Refused},
+                 {folder.Path() + "/x.sock", E::NoEndpoint}, {"/" + std::string(150, 'x'), E::NoEndpoint},
+                 {"@", E::NoEndpoint},           {"", E::NoEndpoint}};
+    for (const auto& c : cases) {
+        E error = E::Refused;
+        EXPECT_EQ(HallLink::Connect(c.address, &error) != nullptr, c.expected == E::None) << c.address;
+        EXPECT_EQ(error, c.expected) << c.address;
+    }
+    ::close(byName);
+    ::close(byPath);
 }

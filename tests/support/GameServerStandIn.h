@@ -1,9 +1,10 @@
 #pragma once
 // Runs the game-server stand-in (tools/server/game_server.py) on a loopback port it binds itself
-// (and tells through its control socket), with that socket in a temporary folder, for tests of
-// the connection and the requests. Command sends one JSON line to the control socket and returns
+// (and tells through its control socket, a fresh abstract name: a path under a long TMPDIR could
+// not be bound), with its log in a temporary folder, for tests of the connection and the requests. Command sends one JSON line to the control socket and returns
 // the answer line; the helpers below pick the few fields tests read. The process is stopped
 // (TERM, then waited for) with the object, and is tied to the test (TiedChild.h).
+#include "platform/LocalSocket.h"
 #include "tests/support/BuildPace.h"
 #include "tests/support/TiedChild.h"
 
@@ -11,7 +12,6 @@
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,7 +37,7 @@ public:
             return;
         folder_ = folder;
         xltest::RigRegistry::AddFolder(folder_);
-        control_ = folder_ + "/control.sock";
+        control_ = platform::PrivateLocalName("gs");
         // Port 0: a port picked here and let go could be taken by another process first.
         std::vector<std::string> args{"/usr/bin/python3", std::string(XL_SOURCE_DIR) + "/tools/server/game_server.py",
                                       "--port",           "0",
@@ -78,7 +78,7 @@ public:
     GameServer& operator=(const GameServer&) = delete;
 
     uint16_t Port() const { return port_; }
-    // The temporary folder of its control socket.
+    // The temporary folder of its log.
     const std::string& Folder() const { return folder_; }
     // Its output, when logged.
     std::string Log() const { return folder_ + "/server.log"; }
@@ -88,12 +88,9 @@ public:
     // One command line in, one answer line out (empty when the socket is not there).
     std::string Command(const std::string& json) const
     {
-        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        control_.copy(addr.sun_path, sizeof(addr.sun_path) - 1);
+        const int fd = platform::ConnectLocal(control_, platform::LocalKind::Stream);
         std::string answer;
-        if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0) {
+        if (fd >= 0) {
             const std::string line = json + "\n";
             if (write(fd, line.data(), line.size()) == ssize_t(line.size())) {
                 char chunk[4096];
@@ -102,8 +99,8 @@ public:
                     answer.append(chunk, size_t(n));
                 answer.resize(std::min(answer.size(), answer.find('\n')));
             }
+            close(fd);
         }
-        close(fd);
         return answer;
     }
 

@@ -88,20 +88,28 @@ struct Ran {
     bool Ok() const { return status == 0; }
 };
 
-// Runs argv (argv[0] a path, or a name looked up in PATH) to its end.
-inline Ran RunProgram(const std::vector<std::string>& argv, const RunOptions& options = {})
+// This process's environment with `given` ("NAME=value") in place of what it has by those names:
+// a variable kept twice would be read as its first (getenv), the inherited one.
+inline std::vector<std::string> EnvironmentWith(const std::vector<std::string>& given)
 {
     std::vector<std::string> envText;
     for (char** e = environ; *e; ++e) {
         const char* eq = std::strchr(*e, '=');
         const size_t nameLength = eq ? size_t(eq - *e) + 1 : std::strlen(*e);
         bool replaced = false;
-        for (const std::string& mine : options.env)
+        for (const std::string& mine : given)
             replaced = replaced || mine.compare(0, nameLength, *e, nameLength) == 0;
         if (!replaced)
             envText.emplace_back(*e);
     }
-    envText.insert(envText.end(), options.env.begin(), options.env.end());
+    envText.insert(envText.end(), given.begin(), given.end());
+    return envText;
+}
+
+// Runs argv (argv[0] a path, or a name looked up in PATH) to its end.
+inline Ran RunProgram(const std::vector<std::string>& argv, const RunOptions& options = {})
+{
+    const std::vector<std::string> envText = EnvironmentWith(options.env);
     std::vector<char*> args, env;
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));

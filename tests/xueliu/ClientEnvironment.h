@@ -1,10 +1,12 @@
 #pragma once
 // What a whole client run in the test process needs around it: a private folder with the
-// program's and the machine's folders, the hall-link socket's path there, a 1366x768 screen,
+// program's and the machine's folders, a fresh name for the hall link (XL_HALL_SOCKET; a FakeHall
+// listens on `hallAddress`), a 1366x768 screen,
 // headless windows, and system boxes answered (and kept) instead of shown. Everything is undone
 // with the object. A test may give another screen.
 #include "framework/window/RunClient.h"
 #include "platform/HeadlessWindow.h"
+#include "platform/LocalSocket.h"
 #include "platform/SystemScreen.h"
 #include "tests/support/RigRegistry.h"
 
@@ -27,7 +29,7 @@ public:
         ::mkdir((dir + "/machine").c_str(), 0700);
         setenv("XL_MACHINE_DIR", (dir + "/machine").c_str(), 1);
         setenv("XL_PROGRAM_DIR", (dir + "/game/").c_str(), 1);
-        setenv("XL_HALL_SOCKET", (dir + "/hall.sock").c_str(), 1);
+        setenv("XL_HALL_SOCKET", hallAddress.c_str(), 1);
         platform::SetScreenOverride(&screen);
         // The windows stand on the screen's desktop: the frame sizes and folds its side panel by it.
         platform.makeWindow = [this](const platform::Rect& r) {
@@ -57,6 +59,7 @@ private:
 
 public:
     std::string dir;
+    const std::string hallAddress = platform::PrivateLocalName("hall");
     platform::ScreenFacts screen;
     ClientPlatform platform;
     std::vector<std::string> boxes;

@@ -3,6 +3,7 @@
 #include "framework/app/AppMessages.h"
 #include "framework/app/HallCipher.h"
 #include "framework/app/HallRecords.h"
+#include "platform/LocalSocket.h"
 #include "tests/support/TiedChild.h"
 
 #include <chrono>
@@ -12,7 +13,6 @@
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 std::vector<uint8_t> StartData(uint32_t roomId, uint32_t tableNumber)
@@ -46,15 +46,9 @@ std::vector<uint8_t> TableStartData(bool withRoomList)
     return run.Ok() ? std::vector<uint8_t>(run.out.begin(), run.out.end()) : std::vector<uint8_t>();
 }
 
-FakeHall::FakeHall(std::string path) : path_(std::move(path))
+FakeHall::FakeHall(std::string address) : address_(std::move(address))
 {
-    ::unlink(path_.c_str());
-    listener_ = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, path_.c_str(), sizeof addr.sun_path - 1);
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::listen(listener_, 2);
+    listener_ = platform::ListenLocal(address_, platform::LocalKind::Packets, 2);
     thread_ = std::thread([this] { Serve(); });
 }
 
@@ -64,7 +58,6 @@ FakeHall::~FakeHall()
     HangUp();
     thread_.join();
     ::close(listener_);
-    ::unlink(path_.c_str());
 }
 
 double FakeHall::CpuMs()

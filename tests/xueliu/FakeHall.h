@@ -21,7 +21,8 @@ std::vector<uint8_t> TableStartData(bool withRoomList = true);
 
 class FakeHall {
 public:
-    explicit FakeHall(std::string path);
+    // Listens on the address (LocalSocket.h), which the client finds in XL_HALL_SOCKET.
+    explicit FakeHall(std::string address);
     ~FakeHall();
 
     // The start data sent (enciphered) after the registration post; empty sends none.
@@ -47,7 +48,7 @@ private:
     void Serve();
     void Send(const platform::HallFrame& f);
 
-    std::string path_;
+    std::string address_;
     int listener_ = -1;
     int conn_ = -1;
     std::atomic<bool> accepted_{false};

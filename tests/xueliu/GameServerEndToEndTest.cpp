@@ -2,15 +2,22 @@
 // it connects through the greeting and the AES stage, passes the version check, reads the
 // feature configuration and enters the game (200110 answered by 210200), and the stand-in
 // finds every byte of every request as its layout says. The rigs' own promises: the stand-in's
-// port is its own, and the programs they start end with a test that is killed.
+// port is its own, and the programs they start end with a test that is killed. The run command
+// (tools/run.sh --headless) under a TMPDIR of over 150 characters holding a space and a quote,
+// where no socket path fits: two at once each play a hand on a port of their own, and one killed
+// outright leaves none of its programs.
 #include "support/GameServerStandIn.h"
 #include "support/HallRun.h"
 #include "support/XvfbSession.h"
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 
 namespace {
 
@@ -55,8 +62,8 @@ bool Ends(pid_t pid, int seconds)
 // What the killed test tells of its rigs.
 struct Started {
     pid_t pids[4];
-    char serverFolder[64];
-    char hallFolder[64];
+    char serverFolder[512];
+    char hallFolder[512];
 };
 
 // A test killed outright (no destructor runs) leaves none of the programs its rigs started: the
@@ -95,5 +102,93 @@ TEST(TestRigs, TheRigsProgramsEndWithATestThatIsKilled)
     std::filesystem::remove_all(started.serverFolder);
     std::filesystem::remove_all(started.hallFolder);
 }
+
+// The processes below `root` now, by name (their /proc comm).
+std::multimap<std::string, pid_t> Descendants(pid_t root)
+{
+    std::multimap<pid_t, pid_t> children;
+    std::map<pid_t, std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const pid_t pid = pid_t(std::atoi(entry.path().filename().c_str()));
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (pid <= 0 || !std::getline(stat, line) || line.rfind(')') == std::string::npos)
+            continue;
+        names[pid] = line.substr(line.find('(') + 1, line.rfind(')') - line.find('(') - 1);
+        children.emplace(pid_t(std::atoi(line.c_str() + line.rfind(')') + 4)), pid);
+    }
+    std::multimap<std::string, pid_t> out;
+    for (std::vector<pid_t> todo{root}; !todo.empty();) {
+        const pid_t parent = todo.back();
+        todo.pop_back();
+        for (auto [at, end] = children.equal_range(parent); at != end; ++at)
+            out.emplace(names[at->second], at->second), todo.push_back(at->second);
+    }
+    return out;
+}
+
+struct RunScriptCase {
+    int runs;
+    bool killed;
+};
+class RunScript : public testing::TestWithParam<RunScriptCase> {};
+
+TEST_P(RunScript, UnderALongTmpdirItPlaysItsHandOrEndsAllItStarted)
+{
+    const xltest::TempFolder folder("xl-runsh-XXXXXX");
+    const std::string temp = folder.Path() + "/a 'b' " + std::string(150, 'x');
+    std::filesystem::create_directories(temp);
+    std::vector<pid_t> runs;
+    for (int i = 0; i < GetParam().runs; ++i) {
+        const std::string logs = temp + "/logs" + std::to_string(i), out = logs + ".out";
+        std::vector<std::string> env = xltest::EnvironmentWith(
+            {"TMPDIR=" + temp, "XL_RUN_BUILD=" XL_BINARY_DIR, "XL_SKIP_SETUP=1", "XL_RUN_LOGS=" + logs,
+             "XL_ARTIFACTS=" + logs + "-shots", "XL_RUN_TIMEOUT=" + std::to_string(xltest::PacedSeconds(120))});
+        std::vector<char*> envp;
+        for (std::string& e : env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        runs.push_back(xltest::SpawnTied({"/bin/bash", XL_SOURCE_DIR "/tools/run.sh", "--headless"}, envp.data(), [&] {
+            const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(fd, 1);
+            ::dup2(fd, 2);
+        }));
+    }
+    auto said = [&](int i) {
+        std::ifstream in(temp + "/logs" + std::to_string(i) + ".out");
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    if (GetParam().killed) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(xltest::PacedSeconds(120));
+        std::multimap<std::string, pid_t> started;
+        while (std::chrono::steady_clock::now() < deadline &&
+               !(started.count("Xvfb") && started.count("python3") >= 3 && started.count("xueliu"))) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            started = Descendants(runs[0]);
+        }
+        ASSERT_TRUE(started.count("xueliu")) << "the client never started\n" << said(0);
+        ::kill(runs[0], SIGKILL);
+        ::waitpid(runs[0], nullptr, 0);
+        xltest::Reaped(runs[0]);
+        for (const auto& [name, pid] : started)
+            EXPECT_TRUE(Ends(pid, xltest::PacedSeconds(15))) << name << " " << pid << " outlived run.sh";
+        return;
+    }
+    std::set<std::string> ports;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        int status = -1;
+        ::waitpid(runs[i], &status, 0);
+        xltest::Reaped(runs[i]);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "run " << i << ":\n" << said(int(i));
+        std::ifstream log(temp + "/logs" + std::to_string(i) + "/server.log");
+        for (std::string line; std::getline(log, line);)
+            if (line.find("listening on 127.0.0.1:") != std::string::npos)
+                ports.insert(line.substr(line.rfind(':') + 1));
+    }
+    EXPECT_EQ(ports.size(), runs.size()) << "each run's stand-in on a port of its own";
+}
+
+// In real time under Xvfb, like the whole-client screens.
+INSTANTIATE_TEST_SUITE_P(Screens, RunScript, testing::Values(RunScriptCase{2, false}, RunScriptCase{1, true}));
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "framework/window/RunClient.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/Ini.h"
+#include "platform/LocalSocket.h"
 #include "platform/Message.h"
 #include "platform/MessageLoop.h"
 #include "platform/SystemScreen.h"
@@ -83,7 +84,8 @@ TEST(MatchFlow, AScriptedMatchRunsFromTheLoginToTheResultDialog)
     ::mkdir((dir + "/machine").c_str(), 0700);
     setenv("XL_MACHINE_DIR", (dir + "/machine").c_str(), 1);
     setenv("XL_PROGRAM_DIR", (dir + "/game/").c_str(), 1);
-    setenv("XL_HALL_SOCKET", (dir + "/hall.sock").c_str(), 1);
+    const std::string hallAddress = platform::PrivateLocalName("hall");
+    setenv("XL_HALL_SOCKET", hallAddress.c_str(), 1);
     ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (dir + "/game/skins").c_str());
     // The client knows a match room by its own ini.
     platform::IniFile(dir + "/game/qirn.ini").WriteString("Test", "IsMatch", "1");
@@ -98,7 +100,7 @@ TEST(MatchFlow, AScriptedMatchRunsFromTheLoginToTheResultDialog)
 
     standin::GameServer server({"--table", std::string(XL_SOURCE_DIR) + "/tools/tables/default.json", "--scenario",
                                 std::string(XL_SOURCE_DIR) + "/tools/server/scenarios/match_result.json"});
-    FakeHall hall(dir + "/hall.sock");
+    FakeHall hall(hallAddress);
     hall.startData = MatchStartData();
     const std::string line = "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|" + std::to_string(server.Port()) + "|4|0|0";
 

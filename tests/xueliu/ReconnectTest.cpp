@@ -145,7 +145,7 @@ protected:
                         const std::vector<uint8_t>& startData, const std::function<bool(CMyGame&)>& step,
                         int seconds)
     {
-        FakeHall hall(dir_ + "/hall.sock");
+        FakeHall hall(env_.hallAddress);
         hall.startData = startData;
         const std::string line = "79|127.0.0.1|0|5|0|" + userChairLookOn + "|0|血流成河|" +
                                  std::to_string(server.Port()) + "|4|0|0";

@@ -393,7 +393,7 @@ protected:
         if (timeScale)
             args.insert(args.end(), {"--time-scale", timeScale});
         standin::GameServer server(args);
-        FakeHall hall(env_.dir + "/hall.sock");
+        FakeHall hall(env_.hallAddress);
         hall.startData = TableStartData(false); // the stand-in's table, its users' silver
         const std::string line =
             "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|" + std::to_string(server.Port()) + "|4|0|0";

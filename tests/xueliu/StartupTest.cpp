@@ -115,7 +115,7 @@ protected:
     int RunAtTable(const standin::GameServer& server, const std::function<bool()>& tick)
     {
         ::symlink((std::string(XL_BINARY_DIR) + "/skins").c_str(), (dir_ + "/game/skins").c_str());
-        FakeHall hall(dir_ + "/hall.sock");
+        FakeHall hall(env_.hallAddress);
         hall.startData = StartData(1, 1);
         const std::string line = "79|127.0.0.1|0|5|0|1001|7|0|0|0|血流成河|" + std::to_string(server.Port()) + "|4|0|0";
         platform::WindowId checker = 0;
@@ -160,7 +160,7 @@ std::string WholeRun(const std::string& dir, std::vector<std::string> options)
 
 TEST_F(StartupTest, TheHallsStartDataLeadToTheEntryAndAHallThatGoesEndsTheClientWithoutAReport)
 {
-    FakeHall hall(dir_ + "/hall.sock");
+    FakeHall hall(env_.hallAddress);
     hall.startData = StartData();
     // The main window is built while the hall works on the web sign, and registered after it.
     std::atomic<bool> windowMade{false};
@@ -199,7 +199,7 @@ TEST_F(StartupTest, TheHallsStartDataLeadToTheEntryAndAHallThatGoesEndsTheClient
 
 TEST_F(StartupTest, AnUnreachableServerShowsItsTextThenReportsTheExitWithWindowZero)
 {
-    FakeHall hall(dir_ + "/hall.sock");
+    FakeHall hall(env_.hallAddress);
     FakeStartup server;
     server.open = false;
     EXPECT_EQ(Run({kLine}, &server), 1);
@@ -220,7 +220,7 @@ TEST_F(StartupTest, AnUnreachableServerShowsItsTextThenReportsTheExitWithWindowZ
 
 TEST_F(StartupTest, TestModeOpensNoSocketSendsNoRequestAndStartsTheTableItself)
 {
-    FakeHall hall(dir_ + "/hall.sock");
+    FakeHall hall(env_.hallAddress);
     FakeStartup server;
     int starts = 0;
     SetStartTableHook([&] {
@@ -237,7 +237,7 @@ TEST_F(StartupTest, TestModeOpensNoSocketSendsNoRequestAndStartsTheTableItself)
 
 TEST_F(StartupTest, AQuitRequestFromAnotherThreadClosesTheWindowOnTheUiThread)
 {
-    FakeHall hall(dir_ + "/hall.sock");
+    FakeHall hall(env_.hallAddress);
     FakeStartup server;
     SetStartTableHook([] { std::thread(RequestClientQuit).join(); });
     EXPECT_EQ(Run({"--test-mode=1"}, &server), 0);
@@ -270,7 +270,7 @@ TEST_F(StartupTest, TooFewFieldsAskToStartTheHallAndYesStartsIt)
 
 TEST_F(StartupTest, WebSignsAnswerTheirOwnUserOnlyAndLateOrUnknownAnswersHarmNothing)
 {
-    FakeHall hall(dir_ + "/hall.sock");
+    FakeHall hall(env_.hallAddress);
     FakeStartup server;
     CGameApp app;
     app.SetNotifyGate(std::make_shared<NotifyGate>());

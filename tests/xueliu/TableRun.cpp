@@ -153,7 +153,7 @@ TableRun::~TableRun() = default;
 
 int TableRun::Run(const std::function<void(const HandEnd&)>& afterHand)
 {
-    FakeHall hall(env_.dir + "/hall.sock");
+    FakeHall hall(env_.hallAddress);
     // With the room list, as a player's hall sends it: the own chair runs short of silver, and
     // the switch-room box, never answered here, is suggested again after each hand.
     hall.startData = TableStartData();

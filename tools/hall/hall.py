@@ -29,7 +29,6 @@ import json
 import os
 import signal
 import socket
-import struct
 import subprocess
 import sys
 import tempfile
@@ -39,6 +38,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "py"))
 
 import xlhall as h  # noqa: E402
+import xllocal  # noqa: E402
 import xltable  # noqa: E402
 
 HALL_WINDOW = 0x48A11  # the hall's window id on the command line (field 3)
@@ -115,10 +115,8 @@ class Hall:
         skins = os.path.join(os.path.dirname(os.path.abspath(self.args.client)), "skins") if self.args.client else ""
         if skins and os.path.isdir(skins) and not os.path.exists(os.path.join(self.game_dir, "skins")):
             os.symlink(skins, os.path.join(self.game_dir, "skins"))
-        sock_dir = os.path.join(self.run, "link")
-        os.makedirs(sock_dir, mode=0o700, exist_ok=True)
-        os.chmod(sock_dir, 0o700)
-        self.sock_path = os.path.join(sock_dir, f"{HALL_WINDOW}.sock")
+        # A name, not a path in the run folder: a path under a long TMPDIR is too long to bind.
+        self.sock_path = xllocal.private_name("hall")
 
     def environment(self):
         env = dict(os.environ)
@@ -302,11 +300,7 @@ class Hall:
 
     def main(self) -> int:
         self.prepare()
-        listener = socket.socket(socket.AF_UNIX, socket.SOCK_SEQPACKET)
-        if os.path.exists(self.sock_path):
-            os.unlink(self.sock_path)
-        listener.bind(self.sock_path)
-        listener.listen(4)
+        listener = xllocal.listen(self.sock_path, socket.SOCK_SEQPACKET)
         self.log("listening", path=self.sock_path, run=self.run)
 
         def accept_loop():
@@ -315,8 +309,7 @@ class Hall:
                     conn, _ = listener.accept()
                 except OSError:
                     return
-                uid = struct.unpack("3i", conn.getsockopt(socket.SOL_SOCKET, socket.SO_PEERCRED, 12))[1]
-                if uid != os.getuid():
+                if not xllocal.peer_is_own_user(conn):
                     conn.close()
                     continue
                 threading.Thread(target=self.serve, args=(conn,), daemon=True).start()

@@ -30,7 +30,8 @@ start-up and generic answers of the protocol note. A table with robots plugs in 
 `Server.running_block_b` (a callable (session) -> the 5428-byte block B while a hand runs for
 the session's chair, else None) and `Server.playing` (the table plays: 201130 answers 210030).
 
-Control socket (Unix stream, JSON lines; one answer line per command):
+Control socket (Unix stream at --control, a path or "@name" in the abstract namespace: tools/py/xllocal.py;
+JSON lines; one answer line per command from a peer of the same user):
   {"op": "state"}                        port (0 until it listens), sessions, ready chairs, request
                                          log, errors
   {"op": "requests", "id": N}            hex of every request of that id so far
@@ -69,6 +70,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "py"))
 from xlwire import keys, records, wire  # noqa: E402
 import xlhall  # noqa: E402
+import xllocal  # noqa: E402
 
 from table_file import load_table  # noqa: E402
 
@@ -426,14 +428,12 @@ class Server:
             asker.push(N_EXIT_AGREED, records.EXIT_AGREED.pack(asker.user_id, asker.chair, t["table"], 1))
 
     # --- control ----------------------------------------------------------------------------
-    def control(self, path):
-        if os.path.exists(path):
-            os.unlink(path)
-        srv = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        srv.bind(path)
-        srv.listen(4)
+    def control(self, srv):
         while True:
             conn, _ = srv.accept()
+            if not xllocal.peer_is_own_user(conn):  # an abstract name is open to every user
+                conn.close()
+                continue
             threading.Thread(target=self.control_client, args=(conn,), daemon=True).start()
 
     def control_client(self, conn):
@@ -552,7 +552,7 @@ def parse_args(argv=None):
     p.add_argument("--port", type=int, default=None,
                    help="default: the table file's server port; 0: a free one, told by the state command")
     p.add_argument("--table")
-    p.add_argument("--control")
+    p.add_argument("--control", help="the control socket's address: a path, or @name in the abstract namespace")
     p.add_argument("--scenario")
     p.add_argument("--fault", action="append")
     p.add_argument("--version", default="9.3")
@@ -580,7 +580,9 @@ def main():
     if server.args.play:
         attach_table(server)
     if server.args.control:
-        threading.Thread(target=server.control, args=(server.args.control,), daemon=True).start()
+        # Bound before the game port, so that a caller that sees the port can command at once.
+        control = xllocal.listen(server.args.control)
+        threading.Thread(target=server.control, args=(control,), daemon=True).start()
     server.serve()
 
 

@@ -17,7 +17,6 @@ monotonic clock of its first frame) the same way and adds its seconds from start
 """
 import json
 import os
-import socket
 import subprocess
 import sys
 import time
@@ -25,6 +24,7 @@ import time
 here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.join(here, "..", "..", "..")
 sys.path.insert(0, os.path.join(root, "tools", "py"))
+import xllocal  # noqa: E402
 import xltable  # noqa: E402
 
 client, work = sys.argv[1], sys.argv[2]
@@ -70,15 +70,13 @@ def anchor_first_frame(env):
 
 os.makedirs(work, exist_ok=True)
 table_path, port = xltable.write_on_free_port(work)
-control = os.path.join(work, "control.sock")
+control = xllocal.private_name("whole")
 server = None if no_server else subprocess.Popen([sys.executable, os.path.join(root, "tools", "server", "game_server.py"), "--port",
                            str(port), "--table", table_path, "--control", control],
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 try:
-    for _ in range(0 if no_server else 200):
-        if os.path.exists(control):
-            break
-        time.sleep(0.02)
+    if not no_server:
+        xllocal.wait_listening(control, 4)
     record = os.path.join(work, "record.jsonl")
     trace = os.path.join(work, "start-trace.txt")
     env = dict(os.environ, SDL_AUDIODRIVER="dummy", XL_START_TRACE=trace)
@@ -91,10 +89,7 @@ try:
     events = [json.loads(line) for line in open(record, encoding="utf-8")]
     state = None
     if server:
-        with socket.socket(socket.AF_UNIX) as c:
-            c.connect(control)
-            c.sendall(b'{"op": "state"}\n')
-            state = json.loads(c.makefile().readline())
+        state = xllocal.command(control, {"op": "state"})
     hang = next((e["t"] for e in events if e["event"] == "hang-up"), None)
     end = next(e["t"] for e in events if e["event"] == "client-exit")
     started = next(e["t"] for e in events if e["event"] == "client-started")

@@ -17,6 +17,7 @@ from hands import SERVER_DIR
 import robots  # noqa: E402
 import game_server  # noqa: E402
 import settle  # noqa: E402
+import xllocal  # noqa: E402
 import table_base as T  # noqa: E402
 from xlwire import keys, wire  # noqa: E402
 from xlwire import xueliu as X  # noqa: E402
@@ -93,8 +94,7 @@ class ServerRun(unittest.TestCase):
     server (--autoplay-human) while a client listens in it."""
 
     def start(self, *extra):
-        self.dir = tempfile.TemporaryDirectory()
-        self.control = os.path.join(self.dir.name, "control.sock")
+        self.control = xllocal.private_name("test")
         with socket.socket() as s:
             s.bind(("127.0.0.1", 0))
             self.port = s.getsockname()[1]
@@ -121,11 +121,9 @@ class ServerRun(unittest.TestCase):
         self.proc.terminate()
         self.proc.wait()
         self.proc.stderr.close()
-        self.dir.cleanup()
 
     def command(self, c):
-        with socket.socket(socket.AF_UNIX) as s:
-            s.connect(self.control)
+        with xllocal.connect(self.control) as s:
             f = s.makefile("rwb")
             f.write((json.dumps(c) + "\n").encode())
             f.flush()
