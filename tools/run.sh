@@ -96,15 +96,26 @@ ended() {  # ended <name> <pid> <log>
   else
     say "the $1 ended with status $status"
   fi
-  [ ! -s "$3" ] || { say "the last lines of $3:"; tail -n 8 "$3" | sed 's/^/    /' >&2; }
+  last_lines "$3"
+}
+last_lines() {
+  [ ! -s "$1" ] || { say "the last lines of $1:"; tail -n 8 "$1" | sed 's/^/    /' >&2; }
 }
 
-# Names the run's programs that have ended (after a wait that failed).
+# Names the run's programs that have ended (after a wait that failed); the hall ends with its
+# client, whose end it records.
 which_ended() {
   [ -z "$xvfb_pid" ] || ended "X server (Xvfb)" "$xvfb_pid" "$logs/xvfb.log"
   [ -z "$server_pid" ] || ended "game-server stand-in" "$server_pid" "$logs/server.log"
-  [ -z "$hall_pid" ] || ended "hall stand-in (which ends with its client; the client's log: $logs/run/game/GameRun.log)" \
-    "$hall_pid" "$logs/hall.log"
+  [ -z "$hall_pid" ] || ended "hall stand-in" "$hall_pid" "$logs/hall.log"
+  local client
+  client=$(/usr/bin/python3 -c 'import json, signal, sys
+for l in open(sys.argv[1]):
+    e = json.loads(l)
+    if e.get("event") == "client-exit":
+        s = e["status"]
+        print(f"with status {s}" if s >= 0 else f"by signal {signal.Signals(-s).name}")' "$logs/hall.jsonl" 2>/dev/null || true)
+  [ -z "$client" ] || { say "the client ended $client"; last_lines "$logs/run/game/GameRun.log"; }
 }
 
 # Stops whatever is still running, in the order that lets each end cleanly.

@@ -161,8 +161,10 @@ TEST_P(RunScript, UnderALongTmpdirItPlaysItsHandOrEndsAllItStarted)
     if (GetParam().killed) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(xltest::PacedSeconds(120));
         std::multimap<std::string, pid_t> started;
+        siginfo_t ended{};
         while (std::chrono::steady_clock::now() < deadline &&
-               !(started.count("Xvfb") && started.count("python3") >= 3 && started.count("xueliu"))) {
+               !(started.count("Xvfb") && started.count("python3") >= 3 && started.count("xueliu")) &&
+               ::waitid(P_PID, id_t(runs[0]), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid == 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
             started = Descendants(runs[0]);
         }
@@ -171,7 +173,8 @@ TEST_P(RunScript, UnderALongTmpdirItPlaysItsHandOrEndsAllItStarted)
         ::waitpid(runs[0], nullptr, 0);
         xltest::Reaped(runs[0]);
         for (const auto& [name, pid] : started)
-            EXPECT_TRUE(Ends(pid, xltest::PacedSeconds(15))) << name << " " << pid << " outlived run.sh";
+            if (!Ends(pid, xltest::PacedSeconds(15)))
+                ADD_FAILURE() << name << " " << pid << " outlived run.sh", ::kill(pid, SIGKILL);
         return;
     }
     std::set<std::string> ports;
@@ -189,6 +192,7 @@ TEST_P(RunScript, UnderALongTmpdirItPlaysItsHandOrEndsAllItStarted)
 }
 
 // In real time under Xvfb, like the whole-client screens.
-INSTANTIATE_TEST_SUITE_P(Screens, RunScript, testing::Values(RunScriptCase{2, false}, RunScriptCase{1, true}));
+INSTANTIATE_TEST_SUITE_P(Screens, RunScript, testing::Values(RunScriptCase{2, false}, RunScriptCase{1, true}),
+                         [](const auto& c) { return c.param.killed ? "OneKilled" : "TwoAtOnce"; });
 
 } // namespace
