@@ -13,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <filesystem>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
@@ -195,15 +196,18 @@ TEST(HallFrame, OnlyExactlyOneWellFormedFrameIsRead)
     EXPECT_TRUE(EncodeHallFrame(f).empty());
 }
 
-// A hall listening as any other program binds: an abstract name counts exactly its own bytes.
+// A hall listening as any other program binds: an abstract name counts exactly its own bytes. The
+// path is relative, in the test's folder: under a long TMPDIR no whole path would fit.
 TEST(HallLink, ConnectsToAPathOrAnAbstractNameAndTellsWhyNot)
 {
     const xltest::TempFolder folder("xl-link-XXXXXX");
-    const std::string name = "xl-link-test-" + std::to_string(::getpid()), path = folder.Path() + "/hall.sock";
+    const std::filesystem::path back = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path());
+    const std::string name = "xl-link-test-" + std::to_string(::getpid()), path = "hall.sock";
     auto listen = [](const std::string& text, bool abstract) {
         sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
-        text.copy(addr.sun_path + (abstract ? 1 : 0), text.size());
+        text.copy(addr.sun_path + (abstract ? 1 : 0), sizeof addr.sun_path - 2);
         const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
         const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + text.size() + 1);
         EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), length), 0) << text;
@@ -217,7 +221,7 @@ TEST(HallLink, ConnectsToAPathOrAnAbstractNameAndTellsWhyNot)
         E expected;
     } cases[] = {{"@" + name, E::None},         {path, E::None},
                  {"@" + name + "x", E::Refused}, {"@" + name.substr(1), E::Refused},
-                 {folder.Path() + "/x.sock", E::NoEndpoint}, {"/" + std::string(150, 'x'), E::NoEndpoint},
+                 {"x.sock", E::NoEndpoint},      {folder.Path() + "/" + std::string(150, 'x'), E::NoEndpoint},
                  {"@", E::NoEndpoint},           {"", E::NoEndpoint}};
     for (const auto& c : cases) {
         E error = E::Refused;
@@ -226,4 +230,5 @@ TEST(HallLink, ConnectsToAPathOrAnAbstractNameAndTellsWhyNot)
     }
     ::close(byName);
     ::close(byPath);
+    std::filesystem::current_path(back);
 }
