@@ -92,7 +92,7 @@ public:
         std::string answer;
         if (fd >= 0) {
             const std::string line = json + "\n";
-            if (write(fd, line.data(), line.size()) == ssize_t(line.size())) {
+            if (send(fd, line.data(), line.size(), MSG_NOSIGNAL) == ssize_t(line.size())) {
                 char chunk[4096];
                 ssize_t n;
                 while (answer.find('\n') == std::string::npos && (n = read(fd, chunk, sizeof chunk)) > 0)
