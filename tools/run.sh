@@ -227,7 +227,7 @@ while time.monotonic() < deadline:
             if re.search(r"hand \d+: dealt", f.read()):
                 xllocal.command(control, {"op": "pause"})
                 break
-    except OSError:
+    except (OSError, ValueError):
         pass
     time.sleep(0.01)
 EOF

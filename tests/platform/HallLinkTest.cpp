@@ -4,6 +4,7 @@
 // well-formed frame are refused; the hall's address, a path or an abstract name, and why a
 // connect failed.
 #include "platform/HallLink.h"
+#include "platform/LocalSocket.h"
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
 #include "tests/support/RigRegistry.h"
@@ -231,4 +232,17 @@ TEST(HallLink, ConnectsToAPathOrAnAbstractNameAndTellsWhyNot)
     ::close(byName);
     ::close(byPath);
     std::filesystem::current_path(back);
+
+    // Given no address and no runtime folder, the hall's default is a name: under a long TMPDIR a
+    // path there could not be bound.
+    const std::string temp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "", run = "XDG_RUNTIME_DIR";
+    const char* runtime = std::getenv(run.c_str());
+    const std::string runtimeValue = runtime ? runtime : "";
+    ::setenv("TMPDIR", (folder.Path() + "/" + std::string(150, 'x')).c_str(), 1);
+    ::unsetenv(run.c_str());
+    const int byDefault = ListenLocal(HallLink::EndpointPath(7), LocalKind::Packets);
+    EXPECT_NE(HallLink::Connect(HallLink::EndpointPath(7)), nullptr) << HallLink::EndpointPath(7);
+    ::close(byDefault);
+    temp.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", temp.c_str(), 1);
+    runtime ? ::setenv(run.c_str(), runtimeValue.c_str(), 1) : ::unsetenv(run.c_str());
 }
