@@ -7,6 +7,7 @@
 #include "engine/object/PlaneObject.h"
 #include "framework/app/AppLinks.h"
 #include "framework/app/CGameWinApp.h"
+#include "framework/frame/CXyAskDlgs.h"
 #include "framework/frame/FrameLayout.h"
 #include "framework/window/RunClient.h"
 #include "mahjong/controls/CMJPlayer2.h"
@@ -16,6 +17,8 @@
 #include "tests/widgets/FakeAppServices.h"
 #include "widgets/CXyBlackboard.h"
 #include "widgets/CXyStandButton.h"
+
+#include <gmock/gmock.h>
 
 #include <array>
 #include <cstring>
@@ -381,6 +384,41 @@ TEST_F(MahjongFrameTest, PlacedDialogsStackNewestOnTopAndRestOnTheBottomEdge)
     EXPECT_EQ(f.GetAutoPlayAnimation()->GetY(), (s.top + s.bottom) / 2 - 35);
 }
 
+// Every dialog stands, after each resize, where one placed at the new size would, whole inside
+// the view, and answers: the asks slid in on the lower right corner (one still sliding too), the
+// boxes on the view's centre, the forced-quit ask on the scene's; one dragged away stays, inside.
+TEST_F(MahjongFrameTest, DialogsArePlacedAgainOnEveryResizeAndAnswerThere)
+{
+    MahjongFrame& f = StartAs<MahjongFrame>(1024, 768, true);
+    auto* look = f.NewChild<CXyAskKanPaiDlg>();
+    const EventRecord accept{f.Scene()->GetId(), 80009001, 0, 0}, refuse{f.Scene()->GetId(), 80009002, 0, 0};
+    look->Ask("看客", nullptr, &accept, &refuse);
+    f.PlaceCharacter(look);
+    PlaneObject* dragged = f.NewPlane(200, 80, 0);
+    f.PlaceCharacter(dragged);
+    Run(3000);
+    dragged->MoveTo(900, 300);
+    const CXyTimerDlg* box = f.ShowMsgBox("一个问题", nullptr, nullptr, 0, 0, nullptr);
+    f.ShowForceQuitAsk();
+    PlaneObject* sliding = f.NewPlane(200, 80, 0);
+    f.PlaceCharacter(sliding);
+    Run(20);
+    for (const auto& [w, h] : {std::pair{800, 600}, std::pair{1024, 768}, std::pair{800, 600}}) {
+        window_->Resize(w, h);
+        Run(3000);
+        for (const PObject* d : {static_cast<const PObject*>(look), static_cast<const PObject*>(sliding)}) {
+            EXPECT_NEAR(d->GetRight(), w - 4.0, 0.5) << w; // on whole pixels
+            EXPECT_EQ(d->GetBottom(), h);
+        }
+        EXPECT_EQ(std::pair(box->GetX(), box->GetY()), std::pair(w / 2.0, h / 2.0));
+        const Rect s = f.SceneRect();
+        EXPECT_EQ(f.GetForceQuitDialog()->GetX(), s.left + (s.right - s.left) / 2);
+        EXPECT_EQ(std::pair(dragged->GetX(), dragged->GetY()), std::pair(700.0, 300.0)) << "kept inside";
+    }
+    ClickAt(int(look->GetOkButton()->GetX()), int(look->GetOkButton()->GetY()));
+    EXPECT_THAT(f.Scene()->codes, ::testing::Contains(80009001u));
+}
+
 TEST_F(MahjongFrameTest, BoardShowsItsCloseBuyAndRechargeButtonsWithItAndHidesThemWithIt)
 {
     app_.testMode = true;
@@ -388,8 +426,10 @@ TEST_F(MahjongFrameTest, BoardShowsItsCloseBuyAndRechargeButtonsWithItAndHidesTh
     u.SetUserId(9);
     app_.users.push_back(u);
     MahjongFrame& f = StartAs<MahjongFrame>(1024, 768, true);
+    const CXyTimerDlg* box = f.ShowMsgBox("一个问题", nullptr, nullptr, 0, 0, nullptr);
     f.ShowUserDetail(9, 1);
     ASSERT_NE(f.GetDetailBoard(), nullptr);
+    EXPECT_GT(f.GetDetailBoard()->GetZ(), box->GetZ()) << "玩家信息 is a board: it opens over what is open";
     EXPECT_EQ(BoardButtons(f.GetDetailBoard()), std::make_pair(4, 3)) << "clear-zero only for an own negative score";
     Frame(EV_FRAME_BOARD_CLOSE);
     EXPECT_EQ(BoardButtons(f.GetDetailBoard()), std::make_pair(4, 0));
