@@ -420,7 +420,7 @@ void ScreenCheck::Check(Lumora::ObjectModule& objects, const Lumora::PaintModule
 }
 
 // A text stands whole or is hidden whole by what stands above it: no picture of the table (a tile,
-// a label, another plane) drawn over part of a plane's text. The planes' own "painted over"
+// a label, the dice, another plane) drawn over part of a plane's text, wherever its centre lies. The planes' own "painted over"
 // marks see only what is drawn into the plane; this sees what is drawn over it on the screen.
 // Judged once the picture has stood still over it for a while: a tile or a spark flying past is no
 // fault.
@@ -453,15 +453,14 @@ void ScreenCheck::CheckCoveredTexts(Lumora::ObjectModule& objects)
                 Lumora::Rect meet;
                 if (!Lumora::IntersectRect(meet, box, at) || meet.right - meet.left <= 1 || meet.bottom - meet.top <= 1)
                     continue;
-                // Hidden whole; a board standing over the plane (as wide and high as it, or more); or
-                // furniture standing on the plane (the clock, the dice on the info board): what comes
-                // from elsewhere (a row of tiles, a label) reaches over its edge.
+                // Hidden whole, or a board standing over the plane (as wide and high as it, or more).
+                // Anything else, wherever it stands (a word centred on a panel, the dice on the info
+                // board), is judged by its drawn pixels on the text's box.
                 const Lumora::Rect planeBox = Lumora::ObjectModule::ScreenRect(g);
                 if ((at.left <= box.left + 2 && at.top <= box.top + 2 && at.right >= box.right - 2 &&
                      at.bottom >= box.bottom - 2) ||
                     (at.right - at.left >= planeBox.right - planeBox.left &&
-                     at.bottom - at.top >= planeBox.bottom - planeBox.top) ||
-                    Lumora::PointInRect(planeBox, (at.left + at.right) / 2, (at.top + at.bottom) / 2))
+                     at.bottom - at.top >= planeBox.bottom - planeBox.top))
                     continue;
                 bool hides = false;
                 for (int y = meet.top; y < meet.bottom && !hides; y += 2)
