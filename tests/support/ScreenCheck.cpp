@@ -22,6 +22,8 @@
 #include <cxxabi.h>
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -182,6 +184,12 @@ bool HidesAt(const PObject& o, int x, int y, bool inked = false)
         return false;
     const auto* plane = dynamic_cast<const Lumora::PlaneObject*>(&o);
     if (const Lumora::CPglPic* picture = const_cast<PObject&>(o).GetDrawData(); !plane && inked && picture) {
+        if (const double angle = o.Geometry().angle; angle != 0) {
+            // Turned (the clock's hand): the point read back in the picture as the blitter turns it.
+            const double th = angle * std::numbers::pi / 180.0, dx = x - o.GetX(), dy = y - o.GetY();
+            return picture->IsOpaqueAt(int((picture->GetWidth() + 1) / 2 + dx * std::cos(th) - dy * std::sin(th)),
+                                       int((picture->GetHeight() + 1) / 2 + dy * std::cos(th) + dx * std::sin(th))) != 0;
+        }
         const double sx = picture->GetWidth() / std::max(1.0, double(r.right - r.left));
         const double sy = picture->GetHeight() / std::max(1.0, double(r.bottom - r.top));
         return picture->IsOpaqueAt(int((x - r.left) * sx), int((y - r.top) * sy)) != 0;

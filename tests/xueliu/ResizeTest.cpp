@@ -1,7 +1,6 @@
 // A window resized (the display's resolution changed) shows, box for box and pixel for pixel, what
 // a client started at the new size and folded alike by the splitter's arrow shows, through the next
-// deal too; from each size players have to each other, panel open and folded; with a look-on ask
-// shown before the resize, which stands whole inside the window where a new one would.
+// deal too; from each size players have to each other, panel open and folded.
 #include "tests/xueliu/ClientEnvironment.h"
 #include "tests/support/ScreenCheck.h"
 
@@ -13,7 +12,6 @@
 #include "platform/Clock.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/ManualLoop.h"
-#include "platform/ScreenshotPng.h"
 #include "platform/Window.h"
 #include "services/panel/CSubSystem.h"
 #include "widgets/CCyPlayerListBar.h"
@@ -21,7 +19,6 @@
 #include "widgets/CXyChatBox.h"
 #include "widgets/SidePanelObjects.h"
 #include "framework/connection/Record.h"
-#include "framework/frame/CXyAskDlgs.h"
 #include "framework/scene/GameWinApp.h"
 #include "mahjong/data/CMJGameData2.h"
 #include "xueliu/CMyGame.h"
@@ -99,20 +96,6 @@ void Deal()
     scene->OnGameStartData(start.data(), start.size());
 }
 
-// A looking-on user asks to see the hand: the ask slides in on the view's lower right corner.
-void AskToLookOn()
-{
-    auto* app = GetGameApp();
-    Lumora::GameUserRecord& watcher = app->MutableHallData().lookOn[0];
-    watcher.SetUserId(3001);
-    watcher.SetName("看客");
-    uint8_t record[4] = {};
-    RecordWriter({record, sizeof record}).I32(0, 3001);
-    dynamic_cast<CMyGame&>(*app->GetMainGame()).OnNotifyAskKanPai(record, sizeof record);
-    // Gone from the list before it could show him: the lists of both clients stay alike.
-    watcher = Lumora::GameUserRecord{};
-}
-
 Lumora::ObjectModule& Objects(Lumora::CLumoraWnd& wnd)
 {
     return *static_cast<Lumora::ObjectModule*>(wnd.GetCore().GetModule(Lumora::LUMORA_MODULE_OBJECT));
@@ -186,11 +169,6 @@ protected:
             v.boxes[o.GetId()] = {
                 r.left, r.top, r.right, r.bottom, o.IsActive() != 0, int(std::lround(o.GetAlpha() * 100))};
             v.kinds[o.GetId()] = typeid(o).name() + (" " + o.GetName());
-            if (dynamic_cast<CXyAskKanPaiDlg*>(&o) && o.IsActive()) {
-                EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= window.ClientWidth() &&
-                            r.bottom <= window.ClientHeight())
-                    << "the ask stands whole inside the window";
-            }
         });
         v.pixels = window.Framebuffer();
         v.size = {window.ClientWidth(), window.ClientHeight()};
@@ -263,19 +241,12 @@ TEST_P(ResizeTest, AResizedWindowLaysOutAsOneStartedAtItsNewSize)
             continue;
         SCOPED_TRACE(from.Name() + " to " + to.Name());
         const Panel after = panel == Panel::Folded || to.width <= kFoldedUpTo ? Panel::Folded : Panel::Open;
-        const std::vector<View> fresh = Run(to, [&](platform::HeadlessWindow& w) {
-            FoldTo(w, after);
-            AskToLookOn();
-        });
+        const std::vector<View> fresh = Run(to, [&](platform::HeadlessWindow& w) { FoldTo(w, after); });
         const std::vector<View> resized = Run(from, [&](platform::HeadlessWindow& w) {
             FoldTo(w, panel);
-            AskToLookOn();
             Resize(w, to);
         });
         ASSERT_EQ(fresh.size() + resized.size(), 4u);
-        if (from.width == 1024 && to.width == 800 && panel == Panel::Open)
-            platform::WriteBgraPng(std::string(XL_BINARY_DIR) + "/artifacts/resize-lookon-1024x768-to-800x600.png",
-                                   resized[0].pixels.data(), to.width, to.height);
         for (size_t i = 0; i < 2; ++i) {
             SCOPED_TRACE(i == 0 ? "resized" : "dealt");
             ASSERT_EQ(resized[i].size.width, to.width);
