@@ -38,7 +38,8 @@ FrameRects LayoutRects(int viewWidth, int viewHeight, int panelWidth, int visibl
 Spot KeepWhole(const Lumora::Rect& area, double x, double y, double width, double height)
 {
     const double hw = width / 2, hh = height / 2;
-    return {std::max(std::min(x, area.right - hw), area.left + hw), std::max(std::min(y, area.bottom - hh), area.top + hh)};
+    return {std::max(std::min(x, area.right - hw), area.left + hw),
+            std::max(std::min(y, area.bottom - hh), area.top + hh)};
 }
 
 Spot DialogRest(DialogPlace place, const Lumora::Rect& view, const Lumora::Rect& scene, double width, double height,

@@ -187,8 +187,9 @@ bool HidesAt(const PObject& o, int x, int y, bool inked = false)
         if (const double angle = o.Geometry().angle; angle != 0) {
             // Turned (the clock's hand): the point read back in the picture as the blitter turns it.
             const double th = angle * std::numbers::pi / 180.0, dx = x - o.GetX(), dy = y - o.GetY();
-            return picture->IsOpaqueAt(int((picture->GetWidth() + 1) / 2 + dx * std::cos(th) - dy * std::sin(th)),
-                                       int((picture->GetHeight() + 1) / 2 + dy * std::cos(th) + dx * std::sin(th))) != 0;
+            const double c = std::cos(th), s = std::sin(th);
+            return picture->IsOpaqueAt(int((picture->GetWidth() + 1) / 2 + dx * c - dy * s),
+                                       int((picture->GetHeight() + 1) / 2 + dy * c + dx * s)) != 0;
         }
         const double sx = picture->GetWidth() / std::max(1.0, double(r.right - r.left));
         const double sy = picture->GetHeight() / std::max(1.0, double(r.bottom - r.top));
@@ -428,10 +429,10 @@ void ScreenCheck::Check(Lumora::ObjectModule& objects, const Lumora::PaintModule
 }
 
 // A text stands whole or is hidden whole by what stands above it: no picture of the table (a tile,
-// a label, the dice, another plane) drawn over part of a plane's text, wherever its centre lies. The planes' own "painted over"
-// marks see only what is drawn into the plane; this sees what is drawn over it on the screen.
-// Judged once the picture has stood still over it for a while: a tile or a spark flying past is no
-// fault.
+// a label, the dice, another plane) drawn over part of a plane's text, wherever its centre lies.
+// The planes' own "painted over" marks see only what is drawn into the plane; this sees what is
+// drawn over it on the screen (a turned picture read as the blitter turns it). Judged once the
+// picture has stood still over it for a while: a tile or a spark flying past is no fault.
 void ScreenCheck::CheckCoveredTexts(Lumora::ObjectModule& objects)
 {
     constexpr uint64_t kAtRestMs = 400;
