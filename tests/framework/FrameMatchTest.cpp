@@ -329,8 +329,7 @@ TEST_F(FrameMatchTest, ThePlayersDetailsShownAgainStandAboveABoxOpenedBefore)
     f.ShowPlayerBoardSmall(9, 100, 100);
     for (const PObject::ChildLink& link : f.GetDetailBoard()->Children())
         EXPECT_TRUE(link.child->GetZ() > box->GetZ() && dynamic_cast<CXyStandButton&>(*link.child).GetHandCursor());
-    // Two boards opened over each other in turn rise past the box counter's depths: a box opened
-    // after them still stands over both.
+    // Boards opened over each other in turn rise past the box counter: a later box stands over both.
     PlaneObject* boards[] = {f.NewPlane(50, 50, 0), f.NewPlane(50, 50, 0)};
     for (int i = 0; i < 8; ++i)
         boards[i % 2]->SetTopMost(), boards[i % 2]->AddFlags(OBJ_BOARD), boards[i % 2]->Activate();
