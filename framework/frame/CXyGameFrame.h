@@ -16,6 +16,7 @@
 // leave request and the exit report go out once however often the exit is confirmed.
 #include "engine/gui/CGameBase.h"
 #include "framework/frame/FrameApp.h"
+#include "framework/frame/FrameLayout.h"
 #include "framework/notify/NotifyFrame.h"
 #include "framework/scene/GameWinApp.h"
 #include "platform/WindowTypes.h"
@@ -207,6 +208,11 @@ public:
                                       const char* okPicture, const char* cancelPicture, const char* link, int sign);
     // Slides a dialog in from below the view's lower right corner.
     void SlideInDialog(Lumora::CLumoraGui* dialog);
+    // Stands a dialog (a box, an ask, a board of the frame's) where its rule puts it in the view as
+    // it is now, whole inside it, sliding in from below onto the corner; OnSize places it again by
+    // the same rule, or, once a player dragged it away, keeps it whole inside the view. Kept by id
+    // until the dialog is gone. Depth and showing stay the caller's.
+    void PlaceDialog(Lumora::PObject& dialog, framework::DialogPlace place, double bottomGap = 0);
     virtual void CreateUserListBar(uint32_t userId, int pinned);
     virtual void ShowAutoPlaying(int show);
     virtual void OnEvent80000086();
@@ -334,6 +340,17 @@ private:
     void CentreOnScene(Lumora::PObject& object) const;
     std::optional<platform::Rect> WorkArea() const;
     std::optional<platform::Rect> MainWindowRect() const;
+    // Every placed dialog where its rule puts it at the view's new size.
+    void PlaceDialogsAgain();
+
+    struct KeptDialog {
+        uint32_t id = 0;
+        framework::DialogPlace place = framework::DialogPlace::ViewCentre;
+        double bottomGap = 0;
+        framework::Spot rest; // where it rests (or slides to) at the size it was placed at
+        uint64_t slide = 0;   // its slide in from below, while it may still run
+    };
+    std::vector<KeptDialog> keptDialogs_;
 
     Lumora::CLumoraPipeline* pipeline_ = nullptr;
     int sidePanelWidth_ = 0;

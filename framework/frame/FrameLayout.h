@@ -1,7 +1,8 @@
 #pragma once
 // The in-game frame's layout numbers, without the engine: the side panel's width for a work
-// area, the restored window size, the width mode the splitter restores, and the rectangles of
-// the scene and the side panel for a view size. CXyGameFrame applies them.
+// area, the restored window size, the width mode the splitter restores, the rectangles of the
+// scene and the side panel for a view size, and where the frame's dialogs rest. CXyGameFrame
+// applies them.
 #include "engine/geometry/ObjectGeometry.h"
 
 namespace framework {
@@ -35,5 +36,21 @@ struct FrameRects {
 // The side margin is the gap at the view's left and right edges.
 FrameRects LayoutRects(int viewWidth, int viewHeight, int panelWidth, int visiblePanelWidth, bool expanded,
                        double splitterWidth, int sideMargin = kBorder);
+
+// Where a dialog of the frame rests: the view's or the scene's centre, or on the view's lower
+// right corner (the asks of other users, slid in from below). Placed again by its rule on every
+// resize, so that one shown at another size stands where a new one would.
+enum class DialogPlace { ViewCentre, SceneCentre, BottomRight };
+struct Spot {
+    double x = 0, y = 0;
+};
+// The centre of a box of `width` x `height` nearest (x, y) that keeps it whole inside `area`; in an
+// area too small for it the left and top edges win.
+Spot KeepWhole(const Lumora::Rect& area, double x, double y, double width, double height);
+// The centre of a dialog at rest by its rule, whole inside the view. On the corner it keeps
+// kDialogGap from the view's right edge and `bottomGap` from its bottom.
+inline constexpr double kDialogGap = 4;
+Spot DialogRest(DialogPlace place, const Lumora::Rect& view, const Lumora::Rect& scene, double width, double height,
+                double bottomGap);
 
 } // namespace framework

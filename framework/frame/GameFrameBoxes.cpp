@@ -1,6 +1,7 @@
 // The in-game frame's boxes and dialogs: timed message and ask boxes stacked by the engine's
-// box counter, the slide-in of another player's request, the detail board beside the user
-// list, the auto-play animation, and the frame events handed on to the scene or the server.
+// box counter, the slide-in of another player's request, each placed again by its rule on every
+// resize, the detail board beside the user list, the auto-play animation, and the frame events
+// handed on to the scene or the server.
 #include "framework/frame/CXyGameFrame.h"
 
 #include "engine/object/PictureObject.h"
@@ -12,6 +13,7 @@
 #include "widgets/SidePanelObjects.h"
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Lumora;
 using namespace framework;
@@ -42,8 +44,7 @@ void CXyGameFrame::FinishBox(CXyTimerDlg* box)
     box->SetZ(kBoxBaseZ + 2.0 * counter);
     box->Activate();
     box->SetDraggable(true);
-    box->MoveTo(GetViewWidth() / 2, GetViewHeight() / 2);
-    box->Redraw();
+    PlaceDialog(*box, DialogPlace::ViewCentre);
     PlaySound(kSoundMessage, 1, nullptr);
 }
 
@@ -84,13 +85,60 @@ void CXyGameFrame::SlideInDialog(CLumoraGui* dialog)
         return;
     const int counter = NextBoxCounter();
     dialog->SetZ((counter + 9000) * 10.0);
-    const double v = GetViewWidth(), h = GetViewHeight();
-    const double x = v - dialog->GetWidth() / 2 - 4;
-    dialog->MoveTo(x, h + dialog->GetHeight() / 2);
-    dialog->Activate();
-    dialog->Redraw();
-    ActMoveTo(dialog, int32_t(x), int32_t(h - dialog->GetHeight() / 2 - 4), 15.0, 0, 15.0, nullptr);
+    PlaceDialog(*dialog, DialogPlace::BottomRight, kDialogGap);
     FlashHostWindow();
+}
+
+void CXyGameFrame::PlaceDialog(PObject& dialog, DialogPlace place, double bottomGap)
+{
+    const Rect view{0, 0, GetViewWidth(), GetViewHeight()};
+    Spot rest = DialogRest(place, view, SceneRect(), dialog.GetWidth(), dialog.GetHeight(), bottomGap);
+    uint64_t slide = 0;
+    if (place == DialogPlace::BottomRight) {
+        // Slid in from below the view onto its rest, which the move takes in whole pixels.
+        rest = {std::trunc(rest.x), std::trunc(rest.y)};
+        dialog.MoveTo(rest.x, view.bottom + dialog.GetHeight() / 2);
+        dialog.Activate();
+        dialog.Redraw();
+        slide = ActMoveTo(&dialog, int32_t(rest.x), int32_t(rest.y), 15.0, 0, 15.0, nullptr);
+    } else {
+        dialog.MoveTo(rest.x, rest.y);
+        dialog.Redraw();
+    }
+    const KeptDialog kept{dialog.GetId(), place, bottomGap, rest, slide};
+    const auto same = std::find_if(keptDialogs_.begin(), keptDialogs_.end(),
+                                   [&](const KeptDialog& k) { return k.id == kept.id; });
+    if (same != keptDialogs_.end())
+        *same = kept;
+    else
+        keptDialogs_.push_back(kept);
+}
+
+void CXyGameFrame::PlaceDialogsAgain()
+{
+    const Rect view{0, 0, GetViewWidth(), GetViewHeight()};
+    // Dialogs release themselves: the gone are forgotten here.
+    std::erase_if(keptDialogs_, [&](const KeptDialog& k) { return !FindById(k.id); });
+    for (KeptDialog& kept : keptDialogs_) {
+        PObject& dialog = *FindById(kept.id);
+        const double w = dialog.GetWidth(), h = dialog.GetHeight();
+        // On its rest, or on the way there from below: where its rule puts it at this size. One a
+        // player dragged keeps its place as far as it stays whole inside the view.
+        const bool moved = std::abs(dialog.GetX() - kept.rest.x) > 0.5 || dialog.GetY() < kept.rest.y - 0.5;
+        Spot at = KeepWhole(view, dialog.GetX(), dialog.GetY(), w, h);
+        if (!moved) {
+            CancelAction(kept.slide);
+            kept.slide = 0;
+            at = DialogRest(kept.place, view, SceneRect(), w, h, kept.bottomGap);
+            if (kept.place == DialogPlace::BottomRight)
+                at = {std::trunc(at.x), std::trunc(at.y)};
+            kept.rest = at;
+        }
+        if (at.x != dialog.GetX() || at.y != dialog.GetY()) {
+            dialog.MoveTo(at.x, at.y);
+            dialog.Redraw();
+        }
+    }
 }
 
 void CXyGameFrame::SetDetailBoard(PObject* board, PObject* reportButton)

@@ -148,8 +148,7 @@ void CXyGameFrame::ShowForceQuitAsk()
     dlg->SetTitle(kForceQuitTitle);
     PlaySound(kSoundHi, 1, nullptr);
     dlg->Activate();
-    CentreOnScene(*dlg);
-    dlg->Redraw();
+    PlaceDialog(*dlg, DialogPlace::SceneCentre);
     forceQuitDialog_ = dlg->GetId();
     exitRequest_ = 1;
 }
@@ -185,7 +184,7 @@ void CXyGameFrame::ShowSureQuitBoard()
             sureQuitBoard_->AddChild(button, kBodyLinks);
         }
     }
-    CentreOnScene(*sureQuitBoard_);
+    PlaceDialog(*sureQuitBoard_, DialogPlace::SceneCentre);
     sureQuitBoard_->Activate();
     sureQuitBoard_->Redraw();
 }

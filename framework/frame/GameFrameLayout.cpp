@@ -169,13 +169,11 @@ void CXyGameFrame::OnSize()
     // So does the room-switch box, which would otherwise stand over the splitter it hides from a
     // click once the panel unfolds.
     if (PObject* tip = FindByName(CSwitchRoomDlg::kName); tip && tip->IsActive()) {
-        const Rect r = SceneRect();
-        const double hw = tip->GetWidth() / 2, hh = tip->GetHeight() / 2;
-        // The left and top win in a scene too small.
-        tip->MoveTo(std::max(std::min(tip->GetX(), r.right - hw), r.left + hw),
-                    std::max(std::min(tip->GetY(), r.bottom - hh), r.top + hh));
+        const Spot at = KeepWhole(SceneRect(), tip->GetX(), tip->GetY(), tip->GetWidth(), tip->GetHeight());
+        tip->MoveTo(at.x, at.y);
         tip->Redraw();
     }
+    PlaceDialogsAgain();
     // The felt was drawn anew under everything, which no object's repaint covers: the splitter
     // folds the panel without a resize of the window, whose own full repaint would (one frame:
     // this only marks the view).

@@ -22,7 +22,6 @@ namespace {
 constexpr int kCornerInset = 13;
 constexpr uint32_t kDetailColour = 0x385026;
 constexpr uint32_t kCounterSetting = 50012;
-constexpr int kSlideMargin = 4;
 
 } // namespace
 
@@ -175,12 +174,8 @@ void CMJGameFrame::PlaceCharacter(PObject* object)
     const int counter = std::max(0, GetSetting(kCounterSetting)) + 1;
     SetSetting(kCounterSetting, counter);
     object->SetZ((counter + 9000) * 10.0);
-    const double v = GetViewWidth(), h = GetViewHeight();
-    const double x = v - object->GetWidth() / 2 - kSlideMargin;
-    object->MoveTo(x, h + object->GetHeight() / 2);
-    object->Activate();
-    object->Redraw();
-    MoveObjectTo(object, int32_t(x), int32_t(h - object->GetHeight() / 2), 15.0, 0, 15.0, nullptr);
+    // Flush on the bottom edge; placed again there on every resize.
+    PlaceDialog(*object, DialogPlace::BottomRight, 0);
     FlashHostWindow();
 }
 

@@ -291,6 +291,7 @@ TEST_F(FrameMatchTest, DetailBoardStaysInsideTheSceneAndHidesTheReportButtonForO
         EXPECT_LE(b->GetRight(), f.SceneRect().right);
         EXPECT_LE(b->GetBottom(), f.SceneRect().bottom);
     }
+    EXPECT_EQ(tip->GetBottom(), f.SceneRect().bottom) << "on the bottom edge, not above it";
     EXPECT_GT(check.FramesChecked(), 0);
     EXPECT_EQ(check.Faults(), std::vector<std::string>{});
     const std::pair at(board.GetX(), board.GetY()), tipAt(tip->GetX(), tip->GetY());
@@ -328,6 +329,12 @@ TEST_F(FrameMatchTest, ThePlayersDetailsShownAgainStandAboveABoxOpenedBefore)
     f.ShowPlayerBoardSmall(9, 100, 100);
     for (const PObject::ChildLink& link : f.GetDetailBoard()->Children())
         EXPECT_TRUE(link.child->GetZ() > box->GetZ() && dynamic_cast<CXyStandButton&>(*link.child).GetHandCursor());
+    // Boards opened over each other in turn rise past the box counter: a later box stands over both.
+    PlaneObject* boards[] = {f.NewPlane(50, 50, 0), f.NewPlane(50, 50, 0)};
+    for (int i = 0; i < 8; ++i)
+        boards[i % 2]->SetTopMost(), boards[i % 2]->AddFlags(OBJ_BOARD), boards[i % 2]->Activate();
+    const CXyTimerDlg* later = f.ShowMsgBox("又一个问题", nullptr, nullptr, 0, 0, nullptr);
+    EXPECT_GT(later->GetZ(), std::max(boards[0]->GetZ(), boards[1]->GetZ()));
 }
 
 TEST_F(FrameMatchTest, BoardShowsItsButtonsAndAClickOnCloseOrOkHidesIt)

@@ -7,6 +7,7 @@
 #include "engine/object/PlaneObject.h"
 #include "framework/app/AppLinks.h"
 #include "framework/app/CGameWinApp.h"
+#include "framework/frame/CXyAskDlgs.h"
 #include "framework/frame/FrameLayout.h"
 #include "framework/window/RunClient.h"
 #include "mahjong/controls/CMJPlayer2.h"
@@ -371,14 +372,47 @@ TEST_F(MahjongFrameTest, PlacedDialogsStackNewestOnTopAndRestOnTheBottomEdge)
     EXPECT_EQ(a->GetZ(), (2 + 9000) * 10.0);
     EXPECT_EQ(a->GetTop(), 768) << "starts below the view";
     Run(3000);
-    EXPECT_EQ(a->GetBottom(), 768);
-    EXPECT_EQ(a->GetRight(), 1024 - 4);
     EXPECT_EQ(window_->Flashes(), 2);
     // The auto-play animation stands 35 pixels above the scene's centre, also after a resize.
     f.ShowAutoPlaying(1);
     window_->Resize(1000, 700);
     const Rect s = f.SceneRect();
     EXPECT_EQ(f.GetAutoPlayAnimation()->GetY(), (s.top + s.bottom) / 2 - 35);
+}
+
+// After each resize every dialog stands where one placed at that size would, and answers there;
+// one a player dragged away stays where it was, whole inside the view.
+TEST_F(MahjongFrameTest, DialogsArePlacedAgainOnEveryResizeAndAnswerThere)
+{
+    MahjongFrame& f = StartAs<MahjongFrame>(1024, 768, true);
+    auto* look = f.NewChild<CXyAskKanPaiDlg>();
+    const EventRecord accept{f.Scene()->GetId(), 80009001, 0, 0};
+    look->Ask("看客", nullptr, &accept, &accept);
+    f.PlaceCharacter(look);
+    PlaneObject *dragged = f.NewPlane(200, 80, 0), *sliding = f.NewPlane(200, 80, 0), *wide = f.NewPlane(1010, 8, 0);
+    f.PlaceCharacter(wide);
+    f.PlaceCharacter(dragged);
+    Run(3000);
+    dragged->MoveTo(900, 300);
+    const CXyTimerDlg* box = f.ShowMsgBox("一个问题", nullptr, nullptr, 0, 0, nullptr);
+    f.ShowForceQuitAsk();
+    f.ShowSureQuitBoard();
+    f.PlaceCharacter(sliding);
+    Run(20); // still sliding in
+    for (const auto& [w, h] : {std::pair{800, 600}, std::pair{1024, 768}, std::pair{800, 600}}) {
+        window_->Resize(w, h);
+        Run(3000);
+        for (const PObject* d : {static_cast<const PObject*>(look), static_cast<const PObject*>(sliding)})
+            EXPECT_TRUE(std::abs(d->GetRight() - (w - 4)) <= 0.5 && d->GetBottom() == h) << w; // whole pixels
+        EXPECT_EQ(std::pair(box->GetX(), box->GetY()), std::pair(w / 2.0, h / 2.0));
+        for (const PObject* centred :
+             {static_cast<const PObject*>(f.GetForceQuitDialog()), static_cast<const PObject*>(f.GetSureQuitBoard())})
+            EXPECT_EQ(centred->GetX(), (f.SceneRect().left + f.SceneRect().right) / 2);
+        EXPECT_GE(wide->GetLeft(), 0) << "the left edge wins in a view too narrow";
+        EXPECT_EQ(std::pair(dragged->GetX(), dragged->GetY()), std::pair(700.0, 300.0)) << "kept inside";
+    }
+    ClickAt(int(look->GetOkButton()->GetX()), int(look->GetOkButton()->GetY()));
+    EXPECT_EQ(f.Scene()->codes, std::vector<uint32_t>{80009001u});
 }
 
 TEST_F(MahjongFrameTest, BoardShowsItsCloseBuyAndRechargeButtonsWithItAndHidesThemWithIt)
@@ -388,8 +422,10 @@ TEST_F(MahjongFrameTest, BoardShowsItsCloseBuyAndRechargeButtonsWithItAndHidesTh
     u.SetUserId(9);
     app_.users.push_back(u);
     MahjongFrame& f = StartAs<MahjongFrame>(1024, 768, true);
+    const CXyTimerDlg* box = f.ShowMsgBox("一个问题", nullptr, nullptr, 0, 0, nullptr);
     f.ShowUserDetail(9, 1);
     ASSERT_NE(f.GetDetailBoard(), nullptr);
+    EXPECT_GT(f.GetDetailBoard()->GetZ(), box->GetZ()) << "玩家信息 is a board: it opens over what is open";
     EXPECT_EQ(BoardButtons(f.GetDetailBoard()), std::make_pair(4, 3)) << "clear-zero only for an own negative score";
     Frame(EV_FRAME_BOARD_CLOSE);
     EXPECT_EQ(BoardButtons(f.GetDetailBoard()), std::make_pair(4, 0));

@@ -424,6 +424,11 @@ TEST(Scene, AScriptedGameShowsEveryTileInEverySizeClass)
             if (t->state != kTileFree && t->placed) {
                 EXPECT_TRUE(t->IsActive()) << "tile " << t->tile << " state " << t->state;
             }
+        // Where a crowded table runs discards under a panel, the panel's name stays over them.
+        for (CMJPlayer2* panel : s.players)
+            for (CMJCard2* t : s.pool)
+                EXPECT_TRUE(!panel || (t->state != kTileDiscard && t->state != kTileThrown) ||
+                            panel->GetBody()->GetZ() > t->GetBody()->GetZ()) << "tile " << t->tile;
     }
 }
 

@@ -22,6 +22,8 @@
 #include <cxxabi.h>
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -182,6 +184,13 @@ bool HidesAt(const PObject& o, int x, int y, bool inked = false)
         return false;
     const auto* plane = dynamic_cast<const Lumora::PlaneObject*>(&o);
     if (const Lumora::CPglPic* picture = const_cast<PObject&>(o).GetDrawData(); !plane && inked && picture) {
+        if (const double angle = o.Geometry().angle; angle != 0) {
+            // Turned (the clock's hand): the point read back in the picture as the blitter turns it.
+            const double th = angle * std::numbers::pi / 180.0, dx = x - o.GetX(), dy = y - o.GetY();
+            const double c = std::cos(th), s = std::sin(th);
+            return picture->IsOpaqueAt(int((picture->GetWidth() + 1) / 2 + dx * c - dy * s),
+                                       int((picture->GetHeight() + 1) / 2 + dy * c + dx * s)) != 0;
+        }
         const double sx = picture->GetWidth() / std::max(1.0, double(r.right - r.left));
         const double sy = picture->GetHeight() / std::max(1.0, double(r.bottom - r.top));
         return picture->IsOpaqueAt(int((x - r.left) * sx), int((y - r.top) * sy)) != 0;
@@ -420,10 +429,10 @@ void ScreenCheck::Check(Lumora::ObjectModule& objects, const Lumora::PaintModule
 }
 
 // A text stands whole or is hidden whole by what stands above it: no picture of the table (a tile,
-// a label, another plane) drawn over part of a plane's text. The planes' own "painted over"
-// marks see only what is drawn into the plane; this sees what is drawn over it on the screen.
-// Judged once the picture has stood still over it for a while: a tile or a spark flying past is no
-// fault.
+// a label, the dice, another plane) drawn over part of a plane's text, wherever its centre lies.
+// The planes' own "painted over" marks see only what is drawn into the plane; this sees what is
+// drawn over it on the screen (a turned picture read as the blitter turns it). Judged once the
+// picture has stood still over it for a while: a tile or a spark flying past is no fault.
 void ScreenCheck::CheckCoveredTexts(Lumora::ObjectModule& objects)
 {
     constexpr uint64_t kAtRestMs = 400;
@@ -453,15 +462,14 @@ void ScreenCheck::CheckCoveredTexts(Lumora::ObjectModule& objects)
                 Lumora::Rect meet;
                 if (!Lumora::IntersectRect(meet, box, at) || meet.right - meet.left <= 1 || meet.bottom - meet.top <= 1)
                     continue;
-                // Hidden whole; a board standing over the plane (as wide and high as it, or more); or
-                // furniture standing on the plane (the clock, the dice on the info board): what comes
-                // from elsewhere (a row of tiles, a label) reaches over its edge.
+                // Hidden whole, or a board standing over the plane (as wide and high as it, or more).
+                // Anything else, wherever it stands (a word centred on a panel, the dice on the info
+                // board), is judged by its drawn pixels on the text's box.
                 const Lumora::Rect planeBox = Lumora::ObjectModule::ScreenRect(g);
                 if ((at.left <= box.left + 2 && at.top <= box.top + 2 && at.right >= box.right - 2 &&
                      at.bottom >= box.bottom - 2) ||
                     (at.right - at.left >= planeBox.right - planeBox.left &&
-                     at.bottom - at.top >= planeBox.bottom - planeBox.top) ||
-                    Lumora::PointInRect(planeBox, (at.left + at.right) / 2, (at.top + at.bottom) / 2))
+                     at.bottom - at.top >= planeBox.bottom - planeBox.top))
                     continue;
                 bool hides = false;
                 for (int y = meet.top; y < meet.bottom && !hides; y += 2)

@@ -1304,6 +1304,11 @@ TEST_P(ReaderRulesTest, TheVolumeBoardOpensOverTheResultAndTheResultOverIt)
     EXPECT_THAT(Faults("of a board opened before it"), ::testing::IsEmpty());
     toggle(false);
     EXPECT_THAT(toggle(true), ::testing::IsEmpty());
+    // Above all else shown in its layer, where they meet or not: the result's list rows too.
+    engine_->Objects().ForEachObject([&](PObject& o) {
+        EXPECT_TRUE(!o.IsActive() || o.GetLayer() != volume.GetLayer() || volume.IsSelfOrDescendant(o.GetId()) ||
+                    o.GetZ() < volume.GetZ()) << typeid(o).name();
+    });
     OpenResult(3); // the next result, the volume board open above the last
     ASSERT_TRUE(volume.IsActive());
     EXPECT_THAT(Faults("of a board opened before it"), ::testing::IsEmpty());

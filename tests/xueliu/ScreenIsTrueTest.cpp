@@ -274,6 +274,13 @@ TEST_F(ScreenIsTrue, TextsScaledOrOverAnothersAndABoardUnderAnEarlierOneFail)
     loop_->Advance(20);
     ASSERT_EQ(check_.Faults().size(), 2u);
     EXPECT_THAT(check_.Faults()[1], ::testing::HasSubstr("stands over the text \"silver:9400\""));
+    // Nor is a word centred on the panel over part of its text any furniture of the panel.
+    PlaneObject* word = Square(90, 26, 12, 0xFF0000);
+    for (PlaneObject* p : {word, panel, word})
+        loop_->Advance(300), p->Redraw();
+    loop_->Advance(20);
+    ASSERT_EQ(check_.Faults().size(), 3u);
+    EXPECT_THAT(check_.Faults()[2], ::testing::HasSubstr("#" + std::to_string(word->GetId())));
 }
 
 } // namespace
