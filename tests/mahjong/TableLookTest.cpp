@@ -389,6 +389,13 @@ TEST(TableLook, NamesOtherPlayersChoseAreDrawnAsWrittenOnThePanelsAndTheInfoBoar
             EXPECT_EQ(testsupport::DrawnNameFault(t, name, line ? 12 : 14, 0xFFFFFF), "");
         }
     }
+    // A long one is cut to the small board's right margin (its lines keep 10 pixels from either
+    // side), not a character short of it.
+    rig.app.SeatPlayer(0, 1000, "西门吹雪大师兄二号东方不败");
+    rig.scene->RefreshInfo();
+    const PlaneObject::TextBox cut = rig.scene->infoBoardSmall->TextBoxes().at(1);
+    const int margin = rig.scene->infoBoardSmall->GetSurfaceWidth() - 10;
+    EXPECT_TRUE(cut.text.ends_with("…") && cut.box.right <= margin && cut.box.right + 12 > margin) << cut.box.right;
 }
 
 // What a player reads and clicks at every size players have, the side panel open and folded: the
