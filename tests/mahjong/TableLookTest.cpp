@@ -391,7 +391,7 @@ TEST(TableLook, NamesOtherPlayersChoseAreDrawnAsWrittenOnThePanelsAndTheInfoBoar
     }
     // A long one is cut to the small board's right margin (its lines keep 10 pixels from either
     // side), not a character short of it.
-    rig.app.SeatPlayer(0, 1000, "西门吹雪大师兄二号东方不败");
+    rig.app.SeatPlayer(0, 1000, "a西门吹雪大师兄二号东方"); // "…" ends 4 pixels inside the margin
     rig.scene->RefreshInfo();
     const PlaneObject::TextBox cut = rig.scene->infoBoardSmall->TextBoxes().at(1);
     const int margin = rig.scene->infoBoardSmall->GetSurfaceWidth() - 10;
