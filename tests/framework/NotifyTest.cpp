@@ -230,7 +230,8 @@ TEST_F(NotifyTest, ExitRefusalClearsOnlyTheOwnPendingRequest)
     EXPECT_EQ(info.exitRequestTime, 5000u);  // agreed
     Notify(201213, Record(24).Word(0, 1002).Word(16, 1001).Word(20, 0));
     EXPECT_EQ(info.exitRequestTime, 0u);
-    EXPECT_EQ(app.lines.back(), " <c=2906200>" + Lumora::UnbrokenMarkup("乙") + "拒绝" + Lumora::UnbrokenMarkup("甲") + "的退出请求 \r\n");
+    EXPECT_EQ(app.lines.back(),
+              " <c=2906200>" + Lumora::UnbrokenMarkup("乙") + "拒绝" + Lumora::UnbrokenMarkup("甲") + "的退出请求 \r\n");
 }
 
 TEST_F(NotifyTest, GameResultBoxSplitsAtTheFirstBarAfterClosing)

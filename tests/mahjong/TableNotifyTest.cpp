@@ -130,7 +130,8 @@ TEST(TableNotify, SystemLinesAutoPlayAndAsksToSeeTheHand)
     EXPECT_NE(last().find(Lumora::UnbrokenMarkup("player2") + "重新回到了游戏!\r\n"), std::string::npos);
     EXPECT_FALSE(s.players[size_t(s.ChairToSeat(2))]->IsOffline());
     t.notify.Send(229570, Rec(24, {{0, 1000}, {12, 0}, {16, 2002}, {20, 1}}));
-    EXPECT_EQ(last(), " <c=2906200>" + Lumora::UnbrokenMarkup("player0") + "允许" + Lumora::UnbrokenMarkup("watcher") + "看牌 \r\n");
+    EXPECT_EQ(last(),
+              " <c=2906200>" + Lumora::UnbrokenMarkup("player0") + "允许" + Lumora::UnbrokenMarkup("watcher") + "看牌 \r\n");
     // Names other players chose show as written in every line that names them.
     for (std::string_view name : testsupport::kHostileNames) {
         t.rig.app.SeatPlayer(1, 1001, std::string(name));

@@ -98,7 +98,8 @@ TEST_F(SidePanelTest, OnlyTheServersOwnNoticeSignsTheAddressesItLinks)
     for (const ChatElement* e = panel->GetChatBox()->Content().First(); e; e = e->next)
         if (e->Is(chat_flag::kLinkFirst | chat_flag::kLinkButton))
             E().Click(int(plane.GetLeft()) + e->x + 2, int(plane.GetTop()) + e->y + 5);
-    EXPECT_EQ(app_.pages, (std::vector<std::string>{"http://e.cn/a", "http://s.cn/b?", "http://s.cn/c?", "http://e.cn/d"}));
+    EXPECT_EQ(app_.pages,
+              (std::vector<std::string>{"http://e.cn/a", "http://s.cn/b?", "http://s.cn/c?", "http://e.cn/d"}));
     EXPECT_EQ(app_.pageSigns, (std::vector<int>{0, 1, 1, 0}));
 }
 

@@ -141,7 +141,6 @@ TEST(ChatLayout, AWrapKeepsNamesAndSignedNumbersWhole)
         {28, "ab -cd", "ab -|cd"}, // a dash before letters is no sign
         {35, "+12345678", "+1234|5678"},
         {30, UnbrokenMarkup("玩家一二三") + "四", "玩家|一二|三四"},
-        {30, "你好世界", "你好|世界"},
         {60, "玩家一 刮风：玩家二", "玩家一 |刮风：玩|家二"},
         {140, "【第2局】庄：<c=255>" + UnbrokenMarkup("<url=http://x.cn/>链") + " <>\n", "【第2局】庄：|<url=http://x.cn/>链 \n"},
         {42, "ab" + UnbrokenMarkup("cdefg") + UnbrokenMarkup("甲乙丙") + "看牌 \n", "ab|cdefg|甲乙丙|看牌 \n"},
