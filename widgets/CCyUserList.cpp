@@ -317,7 +317,7 @@ void CCyUserList::OnRowPress(int row)
     Select(row);
     ShowMenu(0, 0, 0);
     if (auto* bar = dynamic_cast<IInputBarText*>(FindByName(kInputBarName)))
-        bar->AppendInputText(Format("%s，", EscapeMarkup(NameAt(row)).c_str()).c_str());  // the line reads markup
+        bar->AppendInputText(Format("%s，", UnbrokenMarkup(NameAt(row)).c_str()).c_str());  // the line reads markup
 }
 
 void CCyUserList::OnRowMove(int row)
@@ -360,8 +360,8 @@ void CCyUserList::ToggleLookOn()
     std::string own;
     app->GetUserNameByID(own, app->GetUserID());
     // Names come from the hall: escaped so that they show as written and add no markup.
-    const std::string notice = Format(" <c=%d>%s%s%s看牌 \r\n", kLookOnNoticeColour, EscapeMarkup(own).c_str(),
-                                      allow ? "允许" : "禁止", EscapeMarkup(NameAt(selectedRow_)).c_str());
+    const std::string notice = Format(" <c=%d>%s%s%s看牌 \r\n", kLookOnNoticeColour, UnbrokenMarkup(own).c_str(),
+                                      allow ? "允许" : "禁止", UnbrokenMarkup(NameAt(selectedRow_)).c_str());
     app->ShowSystemNotice(notice.c_str());
 }
 

@@ -1,6 +1,7 @@
 #include "widgets/ChatLayout.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace Lumora {
 
@@ -90,9 +91,19 @@ void ChatLayout::RecountSizes()
     contentHeight_ = last_ ? std::max(0, last_->Bottom() - topOffset_) : 0;
 }
 
+namespace {
+
+// A space: at the end of a row it hangs past the edge rather than open a row of its own.
+bool IsBlank(const ChatElement& e)
+{
+    return e.Is(kOneByte) && !e.Is(kLineBreak) && (e.code & 0xFF) == ' ';
+}
+
+} // namespace
+
 void ChatLayout::PlaceRow(ChatElement* rowFirst, ChatElement* end, int rowTop, int rowHeight, int startX)
 {
-    int x = startX;
+    int x = startX, drawnRight = startX;
     const ChatElement* prev = nullptr;
     for (ChatElement* e = rowFirst; e && e != end; e = e->next) {
         e->rowTop = rowTop;
@@ -104,9 +115,12 @@ void ChatLayout::PlaceRow(ChatElement* rowFirst, ChatElement* end, int rowTop, i
         e->x = x;
         e->y = rowTop + rowHeight - e->height;
         x += e->width + e->gap;
+        if (!IsBlank(*e) && !e->Is(kLineBreak))
+            drawnRight = x;
         prev = e;
     }
-    contentWidth_ = std::max(contentWidth_, x);
+    // Spaces hanging past the edge show nothing: they widen no view.
+    contentWidth_ = std::max(contentWidth_, std::max(drawnRight, std::min(x, viewWidth)));
 }
 
 namespace {
@@ -117,11 +131,19 @@ bool IsDigit(const ChatElement& e)
     return e.Is(kOneByte) && !e.Is(kLineBreak) && c >= '0' && c <= '9';
 }
 
-// A sign before a digit ("+300", "-800") opens a run of its own, even right behind letters.
+// "×" as the chat holds it (two bytes, the lead byte low): the multiplier before a count.
+constexpr std::string_view kTimes = "×";
+static_assert(kTimes.size() == 2);
+constexpr uint32_t kTimesCode = uint32_t(uint8_t(kTimes[0])) | uint32_t(uint8_t(kTimes[1])) << 8;
+
+// A sign or "×" before a digit ("+300", "-800", "×2") opens a run of its own, even right behind
+// letters.
 bool IsSign(const ChatElement& e)
 {
     const uint32_t c = e.code & 0xFF;
-    if (!e.Is(kOneByte) || e.Is(kLineBreak | kUnbroken) || (c != '+' && c != '-'))
+    const bool sign =
+        e.Is(kOneByte) ? !e.Is(kLineBreak) && (c == '+' || c == '-') : e.Is(kTwoByte) && e.code == kTimesCode;
+    if (!sign || e.Is(kUnbroken))
         return false;
     const ChatElement* next = e.next;
     while (next && next->Is(kHidden))
@@ -188,25 +210,33 @@ void ChatLayout::LayoutRun(ChatElement* e, int count)
         rowFirst = end;
     };
     // A run (InWord: "+200", "x16", a name) moves to the next row whole when it started behind
-    // other elements of the row: its first element, its x and the row's height before it.
+    // other elements of the row: its first element, its x and the row's height before it. A name
+    // opens a run of its own, even right behind letters.
     ChatElement* word = nullptr;
     int wordX = 0, heightBeforeWord = 0;
+    bool inName = false;
     for (; count > 0 && e; --count, e = e->next) {
         if (e->Is(kHidden))
             continue;
         const int advance = e->width + e->gap;
-        if (lineStart_ && e->Is(kOneByte) && !e->Is(kLineBreak) && (e->code & 0xFF) == ' ')
+        const bool blank = IsBlank(*e);
+        if (lineStart_ && blank)
             lineIndent_ += advance;
         else
             lineStart_ = false;
+        const bool nameStarts = e->Is(kUnbroken) && !inName;
+        inName = e->Is(kUnbroken);
         if (!InWord(*e)) {
             word = nullptr;
-        } else if (!word || IsSign(*e)) {
+        } else if (!word || IsSign(*e) || nameStarts) {
             word = e;
             wordX = x;
             heightBeforeWord = rowHeight;
         }
-        if (x > rowX && x + advance > viewWidth) {
+        // A line break never wraps, and a space of read text hangs past the edge: a row that
+        // ends where the view does is followed by no empty one. Editing keeps the caret inside.
+        const bool hangs = e->Is(kLineBreak) || (blank && !editable);
+        if (x > rowX && !hangs && x + advance > viewWidth) {
             if (word && word != e && wordX > rowX) {
                 int carriedHeight = 0;
                 for (const ChatElement* c = word; c != e; c = c->next)
@@ -226,7 +256,7 @@ void ChatLayout::LayoutRun(ChatElement* e, int count)
         rowHeight = std::max<int>(rowHeight, e->height);
         // A line break ends its row; an element wider than the view stands alone on its row
         // (clipped), so nothing behind it runs past the edge.
-        if (e->Is(kLineBreak) || x > viewWidth) {
+        if (e->Is(kLineBreak) || (!hangs && x > viewWidth)) {
             closeRow(e->next, e->Is(kLineBreak));
             word = nullptr;
         }

@@ -1,17 +1,9 @@
 #include "widgets/UserListColumns.h"
 
-#include "engine/util/TextUtil.h"
 #include "widgets/AppServices.h"
 #include "widgets/UserRows.h"
 
 namespace Lumora {
-
-namespace {
-
-// At most `bytes` bytes of text, ended with "..." when cut.
-std::string CutTo(std::string_view text, size_t bytes) { return EllipsizeText(text, bytes + 1); }
-
-} // namespace
 
 CellText UserCellText(int32_t kind, const UserRow& row, const IAppServices& app)
 {
@@ -24,11 +16,11 @@ CellText UserCellText(int32_t kind, const UserRow& row, const IAppServices& app)
     case COLUMN_SILVER:
         return {std::to_string(r.Silver()), true};
     case COLUMN_LEVEL:
-        return {CutTo(r.Level(), 10), true};
+        return {std::string(r.Level()), true};
     case COLUMN_WEALTH: {
         std::string title;
         app.GetWealthTitle(r.Silver(), title);
-        return {CutTo(title, 10), true};
+        return {title, true};
     }
     case COLUMN_WATCHED: {
         if (r.LookOn() == 0)
@@ -38,10 +30,10 @@ CellText UserCellText(int32_t kind, const UserRow& row, const IAppServices& app)
         const auto players = app.GetPlayerRecords();
         if (chair < 0 || size_t(chair) >= players.size())
             return {std::string(), true};
-        return {CutTo(players[size_t(chair)].Name(), 10), true};
+        return {std::string(players[size_t(chair)].Name()), true};
     }
     case COLUMN_SECOND_NAME:
-        return {CutTo(r.SecondName(), 12), true};
+        return {std::string(r.SecondName()), true};
     case COLUMN_SEX:
         if (r.Sex() == 1)
             return {"美女", true};

@@ -2,6 +2,7 @@
 // The columns of the side panel's user list: their kinds, and the text each kind shows for a
 // row. Texts come from the row's record (read within their fields) and, for the watched
 // player's name, from the application's player of a chair that is checked against the table.
+// They come whole: the list cuts each once, to its column as drawn.
 #include <cstdint>
 #include <string>
 

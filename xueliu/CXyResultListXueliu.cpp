@@ -48,7 +48,7 @@ PObject* CXyResultBlockXueLiu::CreateDetail()
     if (GetFace() && (GetFace()->GetFlags() & OBJ_TOPMOST))
         box->SetTopMost();
     if (!heading_.empty())
-        box->AppendText(std::string(kHeadingColour) + EscapeMarkup(heading_) + "：" + std::string(kLineEnd));
+        box->AppendText(std::string(kHeadingColour) + UnbrokenMarkup(heading_) + "：" + std::string(kLineEnd));
     for (const std::string& line : lines)
         box->AppendText(std::string(kDetailColour) + line + std::string(kLineEnd));
     // The detail covers the rows below it: a press on it folds it, as a press on the row does.

@@ -70,8 +70,9 @@ std::vector<ResultRow> BuildResultRows(const uint8_t* result, size_t size, const
     // Silver and score deltas sit side by side in every record: the room says which one counts.
     const size_t winDelta = silverRoom ? 92 : 108, changeDelta = silverRoom ? 8 : 24;
     const int entries = std::clamp(r.I32(GameRecord::kResultSettlementCount), 0, int(GameRecord::kResultEntries));
-    // A name put into a detail line: escaped whole, before the text behind it can join a stray byte.
-    const auto named = [&](int chair) { return EscapeMarkup(chairName(chair)); };
+    // A name put into a detail line: escaped whole (before the text behind it can join a stray byte)
+    // and kept on one row.
+    const auto named = [&](int chair) { return UnbrokenMarkup(chairName(chair)); };
     std::vector<ResultRow> rows;
     for (int chair = 0; chair < kChairs; ++chair) {
         const size_t block = 4 + size_t(chair) * GameRecord::kResultChairBlock;

@@ -210,8 +210,9 @@ void CGameNotify::OnAhoo(const Data& n)
     IGameWinApp* app = App();
     if (!app)
         return;
-    ShowSystemLine(FormatText(" %s呼叫 <c=%d>%s\n", Lumora::EscapeMarkup(app->GetUserDisplayNameByID(caller)).c_str(),
-                              32768, Lumora::EscapeMarkup(app->GetUserDisplayNameByID(called)).c_str()));
+    ShowSystemLine(FormatText(" %s呼叫 <c=%d>%s\n",
+                              Lumora::UnbrokenMarkup(app->GetUserDisplayNameByID(caller)).c_str(), 32768,
+                              Lumora::UnbrokenMarkup(app->GetUserDisplayNameByID(called)).c_str()));
     IGameAppAccess* access = GetGameAppAccess();
     if (access && called == access->GetUserID())
         if (Lumora::CGameBase* frame = app->GetGameFrame())

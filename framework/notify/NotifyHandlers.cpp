@@ -117,8 +117,8 @@ void CGameNotify::OnAskExitReply(const Data& n)
     const uint32_t asking = n.U32(16);
     const bool agreed = n.U32(20) != 0;
     ShowSystemLine(FormatText(" <c=%d>%s%s%s的退出请求 \r\n", 2906200,
-                              Lumora::EscapeMarkup(UserName(answering)).c_str(), agreed ? "答应" : "拒绝",
-                              Lumora::EscapeMarkup(UserName(asking)).c_str()));
+                              Lumora::UnbrokenMarkup(UserName(answering)).c_str(), agreed ? "答应" : "拒绝",
+                              Lumora::UnbrokenMarkup(UserName(asking)).c_str()));
     // Only a refusal of this client's own request ends its pending wait.
     if (!agreed && asking == OwnUserId())
         if (CGameInfo* info = GetGameInfo())

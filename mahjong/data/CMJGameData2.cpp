@@ -154,7 +154,7 @@ std::string& CMJGameData2::FormatRoundResult(std::string& out)
     GetBaseLabel(label);
     // The line is chat markup: the banker's name goes in escaped.
     const std::string banker =
-        Lumora::EscapeMarkup(app_ ? app_->GetUserNameByChair(int(GetStartValue2C())) : std::string());
+        Lumora::UnbrokenMarkup(app_ ? app_->GetUserNameByChair(int(GetStartValue2C())) : std::string());
     const char* format = silver ? "【第%d局】庄：<c=255>%s <>\r\n         %s：<c=255>%d<> 两\r\n"
                                 : "【第%d局】庄：<c=255>%s <>\r\n         %s：<c=255>%d<> 分\r\n";
     out = FormatText(format, int(GetStartValue20()), banker.c_str(), label.c_str(),

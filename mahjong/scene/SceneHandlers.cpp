@@ -142,12 +142,13 @@ void CMJMainGame2::FlashHostWindow()
 
 namespace {
 
-// Names as the system lines paste them: escaped, so that a name's own tags show as written.
+// Names as the system lines paste them: escaped, so that a name's own tags show as written, and
+// kept on one row.
 std::string ChairName(IAppServices* app, int chair)
 {
     if (!app || chair < 0 || size_t(chair) >= GameUserRecord::kPlayerSlots)
         return {};
-    return EscapeMarkup(app->GetPlayerRecords()[size_t(chair)].Name());
+    return UnbrokenMarkup(app->GetPlayerRecords()[size_t(chair)].Name());
 }
 
 std::string UserName(IAppServices* app, uint32_t userId)
@@ -155,7 +156,7 @@ std::string UserName(IAppServices* app, uint32_t userId)
     std::string name;
     if (app)
         app->GetUserNameByID(name, userId);
-    return EscapeMarkup(name);
+    return UnbrokenMarkup(name);
 }
 
 } // namespace

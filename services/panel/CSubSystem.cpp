@@ -67,7 +67,7 @@ std::string ChatLineOfRecord(const uint8_t* record, size_t length)
     if (name.empty())
         name = std::to_string(sender);
     const std::string text = FixedText(record + kTextOffset, std::min(kTextBytes, length - kTextOffset));
-    return std::string(kChatNameColour) + EscapeMarkup(name) + "：<>" + EscapeChatText(text) + "\n";
+    return std::string(kChatNameColour) + UnbrokenMarkup(name) + "：<>" + EscapeChatText(text) + "\n";
 }
 
 // ---- the input bar --------------------------------------------------------------------------

@@ -188,8 +188,8 @@ TEST_F(NotifyTest, TextsAreTheSystemsOwnBytes)
     for (const auto& [id, record] : lines)
         Notify(id, record);
     EXPECT_EQ(app.lines, (std::vector<std::string>{
-                             " 乙呼叫 <c=32768>丙\n",
-                             " <c=2906200>乙答应丙的退出请求 \r\n",
+                             " " + Lumora::UnbrokenMarkup("乙") + "呼叫 <c=32768>" + Lumora::UnbrokenMarkup("丙") + "\n",
+                             " <c=2906200>" + Lumora::UnbrokenMarkup("乙") + "答应" + Lumora::UnbrokenMarkup("丙") + "的退出请求 \r\n",
                              " <z=zu系统通知><c=255,s=240> 出局人数已满，本局结束后将等待其他桌结束确定前16名晋级者。\r\n",
                              " <z=zu系统通知>#r 游戏超时，本局结束!\r\n"}));
     for (std::string_view name : testsupport::kHostileNames) {  // names as other players chose them
@@ -230,7 +230,8 @@ TEST_F(NotifyTest, ExitRefusalClearsOnlyTheOwnPendingRequest)
     EXPECT_EQ(info.exitRequestTime, 5000u);  // agreed
     Notify(201213, Record(24).Word(0, 1002).Word(16, 1001).Word(20, 0));
     EXPECT_EQ(info.exitRequestTime, 0u);
-    EXPECT_EQ(app.lines.back(), " <c=2906200>乙拒绝甲的退出请求 \r\n");
+    EXPECT_EQ(app.lines.back(),
+              " <c=2906200>" + Lumora::UnbrokenMarkup("乙") + "拒绝" + Lumora::UnbrokenMarkup("甲") + "的退出请求 \r\n");
 }
 
 TEST_F(NotifyTest, GameResultBoxSplitsAtTheFirstBarAfterClosing)

@@ -124,9 +124,10 @@ TEST(GameDataTest, DealLineForSilverAndPointRooms)
     d.params[11] = 0;
     d.params[21] = 1;
     std::string line;
-    EXPECT_EQ(d.FormatRoundResult(line), "【第3局】庄：<c=255>玩家一 <>\r\n         基础银：<c=255>500<> 两\r\n");
+    const std::string banker = "【第3局】庄：<c=255>" + Lumora::UnbrokenMarkup("玩家一") + " <>\r\n         ";
+    EXPECT_EQ(d.FormatRoundResult(line), banker + "基础银：<c=255>500<> 两\r\n");
     d.params[21] = 0;
-    EXPECT_EQ(d.FormatRoundResult(line), "【第3局】庄：<c=255>玩家一 <>\r\n         基础分：<c=255>20<> 分\r\n");
+    EXPECT_EQ(d.FormatRoundResult(line), banker + "基础分：<c=255>20<> 分\r\n");
     for (std::string_view name : testsupport::kHostileNames) {
         app.firstName = name;
         EXPECT_TRUE(testsupport::ShowsName(d.FormatRoundResult(line), name, " \n"));

@@ -389,6 +389,11 @@ TEST(TableLook, NamesOtherPlayersChoseAreDrawnAsWrittenOnThePanelsAndTheInfoBoar
             EXPECT_EQ(testsupport::DrawnNameFault(t, name, line ? 12 : 14, 0xFFFFFF), "");
         }
     }
+    // A long one is cut to the small board's right margin (10 pixels in), not a character short of it.
+    rig.app.SeatPlayer(0, 1000, "a西门吹雪大师兄二号东方"), rig.scene->RefreshInfo(); // "…" ends 4 pixels inside
+    const PlaneObject::TextBox cut = rig.scene->infoBoardSmall->TextBoxes().at(1);
+    const int margin = rig.scene->infoBoardSmall->GetSurfaceWidth() - 10;
+    EXPECT_TRUE(cut.text.ends_with("…") && cut.box.right <= margin && cut.box.right + 12 > margin) << cut.box.right;
 }
 
 // What a player reads and clicks at every size players have, the side panel open and folded: the

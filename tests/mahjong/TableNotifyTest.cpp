@@ -122,15 +122,16 @@ TEST(TableNotify, SystemLinesAutoPlayAndAsksToSeeTheHand)
     const auto last = [&] { return notices.empty() ? std::string() : notices.back(); };
 
     t.notify.Send(201160, Rec(16, {{12, 1}}));
-    EXPECT_EQ(last(), "<c=8421504> player1 已经开始\r\n");
+    EXPECT_EQ(last(), "<c=8421504> " + Lumora::UnbrokenMarkup("player1") + " 已经开始\r\n");
     t.notify.Send(211240, Rec(4, {{0, 1002}}));
-    EXPECT_EQ(last(), " <z=zu系统通知> <c=0>player2掉线了!\r\n");
+    EXPECT_EQ(last(), " <z=zu系统通知> <c=0>" + Lumora::UnbrokenMarkup("player2") + "掉线了!\r\n");
     ASSERT_TRUE(s.players[size_t(s.ChairToSeat(2))]->IsOffline());
     t.notify.Send(229500, Rec(24, {{8, 19840324}, {16, 4}, {20, 2}}));
-    EXPECT_NE(last().find("player2重新回到了游戏!\r\n"), std::string::npos);
+    EXPECT_NE(last().find(Lumora::UnbrokenMarkup("player2") + "重新回到了游戏!\r\n"), std::string::npos);
     EXPECT_FALSE(s.players[size_t(s.ChairToSeat(2))]->IsOffline());
     t.notify.Send(229570, Rec(24, {{0, 1000}, {12, 0}, {16, 2002}, {20, 1}}));
-    EXPECT_EQ(last(), " <c=2906200>player0允许watcher看牌 \r\n");
+    EXPECT_EQ(last(),
+              " <c=2906200>" + Lumora::UnbrokenMarkup("player0") + "允许" + Lumora::UnbrokenMarkup("watcher") + "看牌 \r\n");
     // Names other players chose show as written in every line that names them.
     for (std::string_view name : testsupport::kHostileNames) {
         t.rig.app.SeatPlayer(1, 1001, std::string(name));

@@ -68,32 +68,39 @@ TEST_F(SidePanelTest, EachEventShowsItsLineAndPeerMarkupShowsAsTyped)
     Send(*panel, 80000058, reinterpret_cast<uintptr_t>(cut.data()), cut.size());
     const auto stranger = ChatRecord(4242, "hi");  // no record of him: his id
     Send(*panel, 80000058, reinterpret_cast<uintptr_t>(stranger.data()), stranger.size());
-    const char notice[] = "公告<b>";
+    const char notice[] = "公告<b>\n下行";
     Send(*panel, 80000072, reinterpret_cast<uintptr_t>(notice), std::strlen(notice));
     char* heap = new char[8];
     std::strcpy(heap, "heap");
     Send(*panel, 80000060, reinterpret_cast<uintptr_t>(heap));  // freed by the panel (ASan checks)
     panel->ShowTakeDeposit(300);
     E().Settle();
-    EXPECT_EQ(Shown(*panel), "系统消息\n张三：<c=255>你好\n李四：再见\n4242：hi\n公告<b>\nheap\n保险箱功能暂未开放（300两）\n");
+    EXPECT_EQ(Shown(*panel), "系统消息\n张三：<c=255>你好\n李四：再见\n4242：hi\n公告<b>\n下行\nheap\n保险箱功能暂未开放（300两）\n");
+    EXPECT_TRUE(testsupport::ShowsName(panel->GetChatBox()->Content(), "张三", "："));
 }
 
-// Only the server's own chat-box notice opens its link signed with the user's id: a player's
-// line and his name make no link, and a link in any other line opens as written.
+// Only the server's own chat-box notice opens its links (a link button too) signed with the user's
+// id: a player's line and his name make no link, and a link in any other line, later ones too,
+// opens as written.
 TEST_F(SidePanelTest, OnlyTheServersOwnNoticeSignsTheAddressesItLinks)
 {
+    E().AddSkin("btn", SolidFrames(20, 10, {0x000001, 0x000002, 0x000003, 0x000004}));
+    E().LoadSkins();
     app_.SeatPlayer(1, 1002, "<url_text=http://e.cn/?,二>");
     CMJSubSystem* panel = MakePanel();
     const auto chat = ChatRecord(1002, "<url=http://e.cn/c>x");
     Send(*panel, 80000058, reinterpret_cast<uintptr_t>(chat.data()), chat.size());
     Send(*panel, 80000057, reinterpret_cast<uintptr_t>("<url_text=http://e.cn/a,甲>"));
-    Send(*panel, 80000060, reinterpret_cast<uintptr_t>(std::strcpy(new char[32], "<url_text=http://s.cn/b?,乙>")));
+    const char own[] = "<url_text=http://s.cn/b?,乙><url_btn=http://s.cn/c?,btn>";
+    Send(*panel, 80000060, reinterpret_cast<uintptr_t>(std::strcpy(new char[sizeof own], own)));
+    Send(*panel, 80000057, reinterpret_cast<uintptr_t>("<url_text=http://e.cn/d,丙>"));
     const PlaneObject& plane = *panel->GetChatBox()->GetTextPlane();
     for (const ChatElement* e = panel->GetChatBox()->Content().First(); e; e = e->next)
-        if (e->Is(chat_flag::kLinkFirst))
+        if (e->Is(chat_flag::kLinkFirst | chat_flag::kLinkButton))
             E().Click(int(plane.GetLeft()) + e->x + 2, int(plane.GetTop()) + e->y + 5);
-    EXPECT_EQ(app_.pages, (std::vector<std::string>{"http://e.cn/a", "http://s.cn/b?"}));
-    EXPECT_EQ(app_.pageSigns, (std::vector<int>{0, 1}));
+    EXPECT_EQ(app_.pages,
+              (std::vector<std::string>{"http://e.cn/a", "http://s.cn/b?", "http://s.cn/c?", "http://e.cn/d"}));
+    EXPECT_EQ(app_.pageSigns, (std::vector<int>{0, 1, 1, 0}));
 }
 
 TEST_F(SidePanelTest, TheTablesUserEventsRefreshThePlayerList)

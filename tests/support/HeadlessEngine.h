@@ -431,7 +431,8 @@ inline uint8_t AlphaOf(Lumora::PlaneObject& plane, int x, int y)
 }
 
 // Laid-out chat text that shows the name as written (what is no character dropped), then
-// `after`, the name in the style of the character behind it: no tag of the name applied.
+// `after`, the name in the style of the character behind it: no tag of the name applied; and one
+// run that a wrap keeps whole.
 inline ::testing::AssertionResult ShowsName(const Lumora::ChatLayout& layout, std::string_view name,
                                             std::string_view after)
 {
@@ -446,8 +447,9 @@ inline ::testing::AssertionResult ShowsName(const Lumora::ChatLayout& layout, st
         return ::testing::AssertionFailure() << "shows \"" << shown << "\"";
     const Lumora::ChatElement& b = *at[from + want.size()];
     for (size_t i = from; i < from + want.size(); ++i)
-        if (at[i]->colour != b.colour || at[i]->fontHeight != b.fontHeight || at[i]->Is(Lumora::chat_flag::kLink))
-            return ::testing::AssertionFailure() << "byte " << i - from << " styled apart in \"" << shown << "\"";
+        if (at[i]->colour != b.colour || at[i]->fontHeight != b.fontHeight || at[i]->Is(Lumora::chat_flag::kLink) ||
+            !at[i]->Is(Lumora::chat_flag::kUnbroken))
+            return ::testing::AssertionFailure() << "byte " << i - from << " apart in \"" << shown << "\"";
     return ::testing::AssertionSuccess();
 }
 

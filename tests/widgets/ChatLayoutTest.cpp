@@ -120,8 +120,9 @@ TEST(ChatLayout, AWrappedLineContinuesUnderItsLeadingSpaces)
     }
 }
 
-// A wrap keeps a sign with its digits and a name whole, unless the run alone is wider than the
-// line; CJK text breaks anywhere else (CJK 14 wide, ASCII 7).
+// A wrap keeps a sign or "×" with its digits and a name whole (a run of its own, behind letters or
+// another name too), unless the run alone is wider than the line; CJK text breaks anywhere else (CJK
+// 14 wide, ASCII 7). A space at a full row's end hangs past the edge: no empty row, no wider content.
 TEST(ChatLayout, AWrapKeepsNamesAndSignedNumbersWhole)
 {
     const std::string pay =
@@ -140,8 +141,10 @@ TEST(ChatLayout, AWrapKeepsNamesAndSignedNumbersWhole)
         {28, "ab -cd", "ab -|cd"}, // a dash before letters is no sign
         {35, "+12345678", "+1234|5678"},
         {30, UnbrokenMarkup("玩家一二三") + "四", "玩家|一二|三四"},
-        {30, "你好世界", "你好|世界"},
         {60, "玩家一 刮风：玩家二", "玩家一 |刮风：玩|家二"},
+        {140, "【第2局】庄：<c=255>" + UnbrokenMarkup("<url=http://x.cn/>链") + " <>\n", "【第2局】庄：|<url=http://x.cn/>链 \n"},
+        {42, "ab" + UnbrokenMarkup("cdefg") + UnbrokenMarkup("甲乙丙") + "看牌 \n", "ab|cdefg|甲乙丙|看牌 \n"},
+        {70, "屁胡0番 ×2", "屁胡0番 |×2"},
     };
     for (const Case& c : cases) {
         Box b(c.width, 200);
@@ -151,6 +154,7 @@ TEST(ChatLayout, AWrapKeepsNamesAndSignedNumbersWhole)
             for (const ChatElement* e = b.layout.First(); e; e = e->next)
                 rows += (e != b.layout.First() && e->rowTop != b.layout.Predecessor(e)->rowTop ? "|" : "") + e->Text();
             EXPECT_EQ(rows, c.rows) << c.width << " " << c.markup << " " << pass;
+            EXPECT_LE(b.layout.ContentWidth(), c.width) << c.markup;
         }
     }
 }

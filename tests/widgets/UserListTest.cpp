@@ -293,7 +293,7 @@ TEST_F(UserListTest, LookOnPermissionTogglesWithANoticeAndSurvivesRefreshes)
     ASSERT_EQ(app_.notices.size(), 1u);
     // The name from the hall cannot open a tag of its own.
     EXPECT_EQ(app_.notices[0].find("<c=255>"), std::string::npos);
-    EXPECT_EQ(app_.notices[0].rfind(" <c=2906200>甲允许", 0), 0u);
+    EXPECT_TRUE(testsupport::ShowsName(app_.notices[0], "甲", "允许"));
 
     E().Owner().SendEvent(EventRecord{bar->GetId(), CCyPlayerListBar::EV_REFRESH_USERS, 0, 0});
     E().RightClick(300, RowY(2));

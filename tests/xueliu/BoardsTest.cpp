@@ -446,10 +446,12 @@ TEST_F(BoardsTest, TheResultBoardHasARowPerChairAndASelectedRowUnfoldsItsDetail)
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->GetBlockCount(), 4);
     CXyResultBlockXueLiu* winner = list->GetChairRow(1);
+    const auto n = [](const char* name) { return UnbrokenMarkup(name); };
     EXPECT_EQ(winner->DetailLines(),
-              (std::vector<std::string>{"胡：清一色2番 ×4  +4", "点炮  3号位→2号位  4"}));
+              (std::vector<std::string>{"胡：清一色2番 ×4  +4", "点炮  " + n("3号位") + "→" + n("2号位") + "  4"}));
     EXPECT_EQ(list->GetChairRow(2)->DetailLines(),
-              (std::vector<std::string>{"刮风（4号位）  -2", "点炮  3号位→2号位  4", "刮风  3号位→4号位  2"}));
+              (std::vector<std::string>{"刮风（" + n("4号位") + "）  -2", "点炮  " + n("3号位") + "→" + n("2号位") + "  4",
+                                        "刮风  " + n("3号位") + "→" + n("4号位") + "  2"}));
     EXPECT_EQ(list->GetChairRow(0)->DetailLines(), (std::vector<std::string>{"花猪"}));
 
     // A press on the row's face unfolds the chat box under it.
@@ -730,8 +732,8 @@ TEST(ResultRows, SilverOrScoreLateClientsAndBadRecords)
         std::string caption;
         std::vector<std::string> details;
     } cases[] = {
-        {true, "c2  +12  胡1次", {"胡：清一色2番 ", "下雨（c2）  +4"}},
-        {false, "c2  +3  胡1次", {"胡：清一色2番 ", "下雨（c2）  +1"}},
+        {true, "c2  +12  胡1次", {"胡：清一色2番 ", "下雨（" + UnbrokenMarkup("c2") + "）  +4"}},
+        {false, "c2  +3  胡1次", {"胡：清一色2番 ", "下雨（" + UnbrokenMarkup("c2") + "）  +1"}},
     };
     for (const Case& k : cases) {
         const auto rows = xueliu::BuildResultRows(result.data(), result.size(), hand, k.silver, name);
