@@ -713,7 +713,7 @@ TEST_P(TableLook, LookThroughAHand)
 
 INSTANTIATE_TEST_SUITE_P(Screens, TableLook,
                          ::testing::Values(Row{800, 600, 0}, Row{1024, 768, 0}, Row{1280, 800, 0}, Row{1920, 1080, 0},
-                                           Row{900, 700, 1}, Row{1024, 600, 1}, Row{1024, 600, 2},
+                                           Row{800, 600, 1}, Row{900, 700, 1}, Row{1024, 600, 1}, Row{1024, 600, 2},
                                            Row{1100, 600, 1},
                                            Row{1280, 720, 2}, Row{1366, 768, 1}),
                          [](const auto& info) {
