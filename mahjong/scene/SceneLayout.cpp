@@ -339,16 +339,29 @@ TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height, const PObje
                              {int(apart->GetX()), int(apart->GetY())}));
     }
     also.push_back(OpenBoardBox());
+    // A word reads as the seat's whose tiles it stands nearest: nearer its hand or discards than any
+    // other seat's.
+    const std::function<bool(const Rect&)> bySeat = [&](const Rect& r) {
+        const Rect c{(r.left + r.right) / 2, (r.top + r.bottom) / 2, (r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        const auto& own = groupBoxes_[size_t(seat)];
+        const double gap = std::min(BoxGap(c, own[size_t(TileGroup::HandAndMelds)]), BoxGap(c, own[size_t(TileGroup::Discards)]));
+        for (int other = 0; other < kSeatCount; ++other)
+            if (other != seat && BoxGap(c, groupBoxes_[size_t(other)][size_t(TileGroup::HandAndMelds)]) <= gap)
+                return false;
+        return true;
+    };
     // Clear of all it reads where there is room; else over the other seats' discards; else over any
     // tile, but never under a board, a panel, a button or another word: never back on its anchor.
     constexpr int kLabelStep = 4;
     const Rect table = GetTableRect();
-    for (const Keep level : {Keep::IfRoom, Keep::Firm, Keep::Always}) {
-        std::vector<Rect> clear = readList_.ClearOf(ReadKind::ClaimWord, seat, level);
-        clear.insert(clear.end(), also.begin(), also.end());
-        if (const std::optional<TablePoint> place = NearestClearPlace(anchor, word, table, clear, kLabelStep))
-            return *place;
-    }
+    for (const bool near : {true, false})
+        for (const Keep level : {Keep::IfRoom, Keep::Firm, Keep::Always}) {
+            std::vector<Rect> clear = readList_.ClearOf(ReadKind::ClaimWord, seat, level);
+            clear.insert(clear.end(), also.begin(), also.end());
+            if (const std::optional<TablePoint> place =
+                    NearestClearPlace(anchor, word, table, clear, kLabelStep, near ? bySeat : nullptr))
+                return *place;
+        }
     return anchor;
 }
 

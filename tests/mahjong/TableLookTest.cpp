@@ -556,8 +556,18 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                 const PObject* peng = s.FindById(s.lastActionImageId);
                 ASSERT_TRUE(peng && s.winPicture) << size;
                 const Rect win = ink(boxOf(*s.winPicture)), claim = ink(boxOf(*peng));
+                // Each word nearer its own seat's hand or discards than another seat's hand.
+                const auto bySeat = [&](const Rect& word, int seat) {
+                    const Rect c{(word.left + word.right) / 2, (word.top + word.bottom) / 2, (word.left + word.right) / 2,
+                                 (word.top + word.bottom) / 2};
+                    const double gap = std::min(BoxGap(c, handOf(seat)), BoxGap(c, s.SeatTilesBox(seat, TileGroup::Discards)));
+                    for (int other = 0; other < 4; ++other)
+                        EXPECT_TRUE(other == seat || gap < BoxGap(c, handOf(other)))
+                            << size << ": the word of seat " << seat << " " << show(word) << " nearer the hand of seat " << other;
+                };
                 for (const auto& [word, seat, what] : {std::tuple{win, winner, "胡了"}, {claim, claimer, "碰"}}) {
                     EXPECT_TRUE(within(word, table)) << size << ": " << what << " outside the table";
+                    bySeat(word, seat);
                     clearOf(ReadKind::ClaimWord, seat, word, Keep::Firm, what + (" of seat " + std::to_string(seat)));
                 }
                 EXPECT_FALSE(BoxesOverlap(win, claim)) << size << ": 胡了 " << show(win) << " on 碰 " << show(claim);
@@ -576,6 +586,7 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                     const TablePoint at = s.LabelPlace(seat, 72, 164);
                     const Rect word = ink(BoxAt({-36, -82, 36, 82}, at));
                     clearOf(ReadKind::ClaimWord, seat, word, Keep::Always, "a word of seat " + std::to_string(seat));
+                    bySeat(word, seat);
                     EXPECT_FALSE(BoxesOverlap(word, s.openBoard)) << size << ": a word of seat " << seat << " under the board";
                 }
                 s.openBoard = {};
