@@ -450,14 +450,22 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                 const std::string size = std::to_string(w) + "x" + std::to_string(h) + (open ? " open" : " folded");
                 const auto items = s.ReadItems().Items();
                 const Rect table = s.GetTableRect();
-                // What a piece keeps clear of at that firmness or more, from the list (edges may meet by a pixel).
-                const auto clearOf = [&](ReadKind piece, int seat, const Rect& box, Keep atLeast, const std::string& what) {
+                // What a piece never stands over, said here apart from the layout's own rule (edges may
+                // meet by a pixel): items of these kinds, of any seat, the piece's own or the others'.
+                enum Whose { kAny, kOwn, kOthers };
+                const auto clearOf = [&](const Rect& box, int seat, std::initializer_list<std::pair<ReadKind, Whose>> never,
+                                         const std::string& what) {
                     const Rect inner{box.left + 1, box.top + 1, box.right - 1, box.bottom - 1};
                     for (const ReadItem& item : items)
-                        EXPECT_TRUE(Keeps(piece, seat, item) < atLeast || !BoxesOverlap(inner, item.box))
-                            << size << ": " << what << " " << show(box) << " over the " << kKinds[size_t(item.kind)]
-                            << " of seat " << item.seat << " " << show(item.box);
+                        for (const auto& [kind, whose] : never)
+                            EXPECT_TRUE(item.kind != kind || (whose != kAny && (whose == kOwn) != (item.seat == seat)) ||
+                                        !BoxesOverlap(inner, item.box))
+                                << size << ": " << what << " " << show(box) << " over the " << kKinds[size_t(item.kind)]
+                                << " of seat " << item.seat << " " << show(item.box);
                 };
+                using enum ReadKind;
+                const std::initializer_list<std::pair<ReadKind, Whose>> kWordNever{
+                    {Hand, kAny}, {Clock, kAny}, {Dice, kAny}, {Panel, kAny}, {BoardLine, kAny}, {ClaimButton, kAny}, {Board, kAny}};
                 const auto listed = [&](ReadKind kind, int seat, const Rect& box) {
                     return std::any_of(items.begin(), items.end(), [&](const ReadItem& i) {
                         return i.kind == kind && i.seat == seat && !i.reserved && within(box, i.box);
@@ -487,8 +495,10 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                     at.bottom += 20; // the marks under it
                     EXPECT_TRUE(listed(ReadKind::Panel, seat, at)) << size << " panel " << seat << " " << show(at);
                     // Over a whole deal's discards only once they are drawn at their smallest.
-                    clearOf(ReadKind::Panel, seat, at, s.GetDiscardScale() > 0.7 ? Keep::IfRoom : Keep::Firm,
+                    clearOf(at, seat, {{Hand, kAny}, {Wall, kAny}, {Panel, kOthers}, {BoardLine, kAny}, {Clock, kAny}, {Dice, kAny}},
                             "panel " + std::to_string(seat));
+                    if (s.GetDiscardScale() > 0.7)
+                        clearOf(at, seat, {{Discards, kAny}}, "panel " + std::to_string(seat));
                     const Rect hand = handOf(seat);
                     for (int other = 0; other < 4; ++other) {
                         Rect them = boxOf(*s.players[size_t(other)]->GetBody());
@@ -525,7 +535,8 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                 const auto byTheHand = [&](const std::vector<Rect>& shown, const std::string& what) {
                     for (size_t i = 0; i < shown.size(); ++i) {
                         const Rect& b = shown[i];
-                        clearOf(ReadKind::ClaimButton, kOwnSeat, b, Keep::Always, what);
+                        clearOf(b, kOwnSeat, {{Hand, kOthers}, {Discards, kOthers}, {Wall, kOthers}, {Panel, kAny}, {BoardLine, kAny},
+                                              {Clock, kAny}}, what);
                         const Rect c{(b.left + b.right) / 2, (b.top + b.bottom) / 2, (b.left + b.right) / 2, (b.top + b.bottom) / 2};
                         for (const ReadItem& item : items)
                             EXPECT_TRUE(item.seat < 0 || item.seat == kOwnSeat || BoxGap(c, handOf(kOwnSeat)) + 4 <= BoxGap(c, item.box))
@@ -549,9 +560,9 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                     s.ShowActionButton(i, 1);
                 // Words: 胡了 and another seat's 碰, shown at the open layout and judged again after the fold.
                 const int winner = k % 4, claimer = (winner + 1 + k / 4 % 3) % 4;
-                if (open) {
-                    s.ShowWinEffect(winner);
+                if (open) { // the win after the claim's word: it keeps apart, and must after the fold too
                     s.PlayActionImage(claimer, "peng1");
+                    s.ShowWinEffect(winner);
                 }
                 const PObject* peng = s.FindById(s.lastActionImageId);
                 ASSERT_TRUE(peng && s.winPicture) << size;
@@ -568,7 +579,7 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                 for (const auto& [word, seat, what] : {std::tuple{win, winner, "胡了"}, {claim, claimer, "碰"}}) {
                     EXPECT_TRUE(within(word, table)) << size << ": " << what << " outside the table";
                     bySeat(word, seat);
-                    clearOf(ReadKind::ClaimWord, seat, word, Keep::Firm, what + (" of seat " + std::to_string(seat)));
+                    clearOf(word, seat, kWordNever, what + (" of seat " + std::to_string(seat)));
                 }
                 EXPECT_FALSE(BoxesOverlap(win, claim)) << size << ": 胡了 " << show(win) << " on 碰 " << show(claim);
                 const TablePoint pengAt = s.LabelPlace(claimer, int(peng->GetWidth()), int(peng->GetHeight()));
@@ -581,11 +592,13 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                 s.openBoard = BoxAt({-kExchange.right / 2, -kExchange.bottom / 2, kExchange.right - kExchange.right / 2,
                                      kExchange.bottom - kExchange.bottom / 2}, b);
                 EXPECT_TRUE(within(s.openBoard, table)) << size << ": the board " << show(s.openBoard);
-                clearOf(ReadKind::Board, -1, s.openBoard, Keep::Always, "the board");
+                clearOf(s.openBoard, kOwnSeat, {{Panel, kAny}, {Hand, kOwn}}, "the board");
                 for (int seat = 0; seat < 4; ++seat) {
                     const TablePoint at = s.LabelPlace(seat, 72, 164);
                     const Rect word = ink(BoxAt({-36, -82, 36, 82}, at));
-                    clearOf(ReadKind::ClaimWord, seat, word, Keep::Always, "a word of seat " + std::to_string(seat));
+                    // Where the board leaves no room clear of the hands, over a hand, but never under the board.
+                    clearOf(word, seat, {{Panel, kAny}, {BoardLine, kAny}, {ClaimButton, kAny}, {Board, kAny}},
+                            "a word of seat " + std::to_string(seat));
                     bySeat(word, seat);
                     EXPECT_FALSE(BoxesOverlap(word, s.openBoard)) << size << ": a word of seat " << seat << " under the board";
                 }
