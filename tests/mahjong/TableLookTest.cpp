@@ -242,42 +242,6 @@ TEST(TableLook, TilesShrinkOnASmallWindowWhileTheSidePanelStandsOpen)
     }
 }
 
-// A claim's label at the own seat stands above the hand (a raised tile included): the hand's
-// pixels stay as they were, the label's own place changes.
-TEST(TableLook, AClaimsLabelAtTheOwnSeatLeavesTheOwnHandInSight)
-{
-    SceneRig rig("table_look_own_label");
-    mahjongtest::TestScene& s = *rig.scene;
-    const mahjongtest::Surface surface = TableOf(1280, 800);
-    rig.UseSurface(surface);
-    s.OnSize();
-    Box hand;
-    for (int i = 0; i < 14; ++i) {
-        CMJCard2& t = *s.pool[size_t(i)];
-        t.Reset();
-        t.state = kTileHand, t.seat = kOwnSeat, t.index = i, t.count = 14, t.inHand = 1, t.faceUp = 1;
-        t.tile = i, t.placed = 1, t.raised = i == 5;
-        t.Update();
-        hand.Add(*t.GetBodyPicture());
-    }
-    auto pixels = [&](const Box& b) {
-        rig.engine.Run(100);
-        const auto& screen = rig.engine.Paint().PresentBuffer();
-        std::vector<uint32_t> out;
-        for (int y = int(b.top); y < int(b.bottom); ++y)
-            for (int x = int(b.left); x < int(b.right); ++x)
-                out.push_back(screen[size_t(y) * size_t(surface.width) + size_t(x)]);
-        return out;
-    };
-    TablePoint at;
-    s.GetSeatAnchor(at, kOwnSeat);
-    const Box above{hand.left, double(at.y) - 60, hand.right, double(at.y) - 20};
-    const auto handBefore = pixels(hand), aboveBefore = pixels(above);
-    s.PlayActionImage(kOwnSeat, "peng1");
-    EXPECT_EQ(pixels(hand), handBefore);
-    EXPECT_NE(pixels(above), aboveBefore) << "the label shows";
-}
-
 TEST(TableLook, AnnouncedClaimsShowTheirPictureAtTheSeatForAMoment)
 {
     SceneRig rig("table_look_actions");
