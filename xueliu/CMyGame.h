@@ -68,6 +68,7 @@ public:
     int OnEvent(const Lumora::EventRecord& record) override;
     // The table's layout, and an open board kept in the middle of the table.
     void OnSize() override;
+    Lumora::Rect OpenBoardBox() const override;
 
     // The gang routines and the voices of this game.
     void AddMingGangSeat0(const Lumora::MeldRecord& record, int restore) override;
@@ -195,7 +196,7 @@ protected:
     int CheckedMissingSuit() const;
     void ApplySettingsBoard();
     void CloseBoard();
-    // Moves the open board and everything on it to the table's middle.
+    // The open board where the layout puts a board of its size (clear of the panels), after a resize.
     void CentreBoardOnTable();
     // Links a button, check, list or picture to the open board, just above it.
     void PutOnBoard(Lumora::PObject& object, double dz);

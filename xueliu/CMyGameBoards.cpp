@@ -91,8 +91,8 @@ std::pair<double, double> CMyGame::ShowBoard(int kind, const char* title, const 
     board->SetZ(kBoardZ);
     board_ = board;
     boardKind_ = kind;
-    const Rect table = GetTableRect();
-    board->MoveTo((table.left + table.right) / 2.0, (table.top + table.bottom) / 2.0);
+    const TablePoint at = BoardPlace(int(board->GetWidth()), int(board->GetHeight()));
+    board->MoveTo(at.x, at.y);
     boardLines_ = lines;
     DrawBoardLines();
     Rect client;
@@ -144,13 +144,19 @@ void CMyGame::OnSize()
         RefreshSeatMark(chair);
 }
 
+Rect CMyGame::OpenBoardBox() const
+{
+    return board_ && board_->IsActive() ? Rect{int(board_->GetLeft()), int(board_->GetTop()), int(board_->GetRight()),
+                                               int(board_->GetBottom())}
+                                        : Rect{};
+}
+
 void CMyGame::CentreBoardOnTable()
 {
     if (!board_)
         return;
-    const Rect table = GetTableRect();
-    const double dx = (table.left + table.right) / 2.0 - board_->GetX();
-    const double dy = (table.top + table.bottom) / 2.0 - board_->GetY();
+    const TablePoint at = BoardPlace(int(board_->GetWidth()), int(board_->GetHeight()));
+    const double dx = at.x - board_->GetX(), dy = at.y - board_->GetY();
     if (dx == 0 && dy == 0)
         return;
     board_->MoveBy(dx, dy);

@@ -51,6 +51,7 @@
 // - The replacement tile of 80001117/80001118 travels by value in the event's two words.
 #include "framework/scene/CMainGame.h"
 #include "mahjong/scene/CMJTable2.h"
+#include "mahjong/scene/ReadList.h"
 #include "mahjong/tiles/ITileHost.h"
 #include "mahjong/tiles/TileLayout.h"
 #include "mahjong/tiles/TileShadowCache.h"
@@ -367,6 +368,13 @@ public:
     // seat's word that shows) where they would meet. Follows the layout.
     TablePoint LabelPlace(int seat, int width, int height, const PObject* apart = nullptr);
     static constexpr int kLabelLift = 22;
+    // Where a board of that size stands (its centre): nearest the table's middle, whole inside the
+    // table, clear of the panels and the own hand (and every hand where there is room).
+    TablePoint BoardPlace(int width, int height);
+    // The board open over the table, if any (the layers above own the boards); a word keeps clear of it.
+    virtual Rect OpenBoardBox() const { return {}; }
+    // What a player reads, as the last layout listed it (and the claim buttons offered since).
+    const ReadList& ReadItems() const { return readList_; }
     // A seat panel's depth: over the discards (at most a few hundred), under the hands and melds.
     static constexpr double kPanelZ = 1000.0;
     // The box every tile of a seat's group can cover in the present layout.
@@ -419,12 +427,14 @@ protected:
     void Place(PObject* object, int x, int y);
     Rect CentreBox();
     void PlaceControls();
+    // Lists the seats' tiles, the info boards, the slogan, the clock and the dice, as now placed.
+    void ListWhatIsRead();
     // Where the seats' tiles reach, for the controls placed between them.
     struct TableEdges;
     TableEdges Edges(const Rect& hand);
     // The claim buttons, clear of the own discards and of every seat's tiles.
     // The claim buttons offered (all five at a layout, before the panels), by the own hand.
-    void PlaceClaimButtons(const TableEdges& e, bool clearOfPanels);
+    void PlaceClaimButtons(const TableEdges& e, bool offeredOnly);
     void PlaceOfferedClaims();
     // Each seat panel beside its own seat's tiles, where no tile of any seat comes.
     void PlacePlayerPanels(const TableEdges& e);
@@ -446,7 +456,7 @@ protected:
     std::array<Rect, kSeatCount> discardAreas_{};
     // Per seat, the boxes of its groups of tiles at their fullest, by TileGroup.
     std::array<std::array<Rect, 3>, kSeatCount> groupBoxes_{};
-    std::map<std::tuple<int, int, int>, TablePoint> labelPlaces_; // by seat, width, height
+    ReadList readList_;
     // Each panel's try and place, by what decided them (seat, wanted point, size, table, boxes kept clear).
     std::map<std::vector<int>, std::pair<size_t, std::optional<TablePoint>>> panelPlaces_;
     double discardScale_ = 1.0;

@@ -26,6 +26,9 @@ namespace Lumora {
 namespace {
 
 constexpr int kControlGap = 4;
+constexpr int kBoardStep = 4;
+// A claim button's centre stands at least this much nearer the own hand than another seat's tiles or panel.
+constexpr int kByHandMargin = 4;
 constexpr int kPanelMarkRoom = 20;
 // A seat panel stands at least this much nearer its own seat's hand than any other's.
 constexpr int kNearerMargin = 8;
@@ -36,6 +39,7 @@ constexpr size_t kKeptPanelPlaces = 32;
 
 int Width(const Rect& r) { return r.right - r.left; }
 int Height(const Rect& r) { return r.bottom - r.top; }
+Rect BoxOf(const PObject& o) { return {int(o.GetLeft()), int(o.GetTop()), int(o.GetRight()), int(o.GetBottom())}; }
 
 // The scale of the centre box: 0.75 on a small surface while the frame's mode query answers.
 double BoxScale(int surfaceWidth)
@@ -326,54 +330,53 @@ TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height, const PObje
     GetSeatAnchor(anchor, seat);
     if (!IsSeat(seat))
         return anchor;
-    const auto key = std::tuple{seat, width, height};
     const Rect word{-width / 2, -height / 2, width - width / 2, std::max(-height / 2 + 1, -kLabelLift)};
-    // Another seat's word that shows: this one keeps clear of it where they would meet.
-    Rect other{};
+    // Another seat's word that shows and an open board count as the list's items while they stand.
+    std::vector<Rect> also;
     if (apart && apart->IsActive()) {
         const int w = int(apart->GetWidth()), h = int(apart->GetHeight());
-        other = BoxAt({-w / 2, -h / 2, w - w / 2, std::max(-h / 2 + 1, -kLabelLift)},
-                      {int(apart->GetX()), int(apart->GetY())});
+        also.push_back(BoxAt({-w / 2, -h / 2, w - w / 2, std::max(-h / 2 + 1, -kLabelLift)},
+                             {int(apart->GetX()), int(apart->GetY())}));
     }
-    if (const auto known = labelPlaces_.find(key);
-        known != labelPlaces_.end() && !BoxesOverlap(BoxAt(word, known->second), other))
-        return known->second;
-    // What a player reads, answers or must see: every hand and meld (the seat's own too: its new
-    // meld), the panels with their marks, the claim buttons, the clock and the info board; the
-    // other seats' discards.
-    std::vector<Rect> clear;
-    for (int s = 0; s < kSeatCount; ++s)
-        clear.push_back(groupBoxes_[size_t(s)][0]);
-    for (CMJPlayer2* panel : players)
-        if (const PObject* body = panel ? panel->GetBody() : nullptr)
-            clear.push_back({int(body->GetLeft()), int(body->GetTop()), int(body->GetRight()),
-                             int(body->GetBottom()) + kPanelMarkRoom});
-    for (const PObject* o : {static_cast<const PObject*>(clockDigits), static_cast<const PObject*>(slogan)})
-        if (o)
-            clear.push_back({int(o->GetLeft()), int(o->GetTop()), int(o->GetRight()), int(o->GetBottom())});
-    // The claim buttons, which a player answers while a claim's label shows.
-    for (const ButtonSlot slot : {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi})
-        if (const PObject* face = buttons[slot] ? buttons[slot]->GetBody() : nullptr)
-            clear.push_back({int(face->GetLeft()), int(face->GetTop()), int(face->GetRight()), int(face->GetBottom())});
-    // The small info board comes at the start of play, in the table's top left corner.
-    PictureInfo board;
-    GetRes(board, "bit_infoboard_small", 0);
-    const Rect table = GetTableRect();
-    clear.push_back({table.left, table.top, table.left + board.width + 8, table.top + board.height + 8});
-    if (other.right > other.left)
-        clear.push_back(other);
-    const size_t mustSee = clear.size();
-    for (int s = 0; s < kSeatCount; ++s)
-        if (s != seat)
-            clear.push_back(groupBoxes_[size_t(s)][1]);
+    also.push_back(OpenBoardBox());
+    // A word reads as the seat's whose tiles it stands nearest: nearer its hand or discards than any
+    // other seat's.
+    const std::function<bool(const Rect&)> bySeat = [&](const Rect& r) {
+        const Rect c{(r.left + r.right) / 2, (r.top + r.bottom) / 2, (r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        const auto& own = groupBoxes_[size_t(seat)];
+        const double gap = std::min(BoxGap(c, own[size_t(TileGroup::HandAndMelds)]), BoxGap(c, own[size_t(TileGroup::Discards)]));
+        for (int other = 0; other < kSeatCount; ++other)
+            if (other != seat && BoxGap(c, groupBoxes_[size_t(other)][size_t(TileGroup::HandAndMelds)]) <= gap)
+                return false;
+        return true;
+    };
+    // Clear of all it reads where there is room; else over the other seats' discards; else over any
+    // tile, but never under a board, a panel, a button or another word: never back on its anchor.
     constexpr int kLabelStep = 4;
-    std::optional<TablePoint> place = NearestClearPlace(anchor, word, table, clear, kLabelStep);
-    // Where a whole deal's discards leave no room, the label may stand over some of them.
-    if (!place)
-        place = NearestClearPlace(anchor, word, table, std::span(clear).first(mustSee), kLabelStep);
-    if (other.right > other.left)
-        return place.value_or(anchor);
-    return labelPlaces_[key] = place.value_or(anchor);
+    const Rect table = GetTableRect();
+    for (const bool near : {true, false})
+        for (const Keep level : {Keep::IfRoom, Keep::Firm, Keep::Always}) {
+            std::vector<Rect> clear = readList_.ClearOf(ReadKind::ClaimWord, seat, level);
+            clear.insert(clear.end(), also.begin(), also.end());
+            if (const std::optional<TablePoint> place =
+                    NearestClearPlace(anchor, word, table, clear, kLabelStep, near ? bySeat : nullptr))
+                return *place;
+        }
+    return anchor;
+}
+
+TablePoint CMJMainGame2::BoardPlace(int width, int height)
+{
+    const Rect table = GetTableRect();
+    const TablePoint centre{(table.left + table.right) / 2, (table.top + table.bottom) / 2};
+    const Rect box{-width / 2, -height / 2, width - width / 2, height - height / 2};
+    for (const Keep level : {Keep::Firm, Keep::Always})
+        if (const auto place =
+                NearestClearPlace(centre, box, table, readList_.ClearOf(ReadKind::Board, -1, level), kBoardStep))
+            return *place;
+    // Nothing clear of the panels: as near the middle as stands whole inside (its top left, if too large).
+    return {std::max(std::min(centre.x, table.right - box.right), table.left - box.left),
+            std::max(std::min(centre.y, table.bottom - box.bottom), table.top - box.top)};
 }
 
 void CMJMainGame2::FollowLayout()
@@ -407,26 +410,57 @@ void CMJMainGame2::Place(PObject* object, int x, int y)
     object->Redraw();
 }
 
+void CMJMainGame2::ListWhatIsRead()
+{
+    readList_.Clear();
+    for (int seat = 0; seat < kSeatCount; ++seat)
+        for (const auto& [group, kind] : {std::pair{TileGroup::HandAndMelds, ReadKind::Hand},
+                                          {TileGroup::Discards, ReadKind::Discards}, {TileGroup::Wall, ReadKind::Wall}})
+            readList_.Add(kind, seat, groupBoxes_[size_t(seat)][size_t(group)]);
+    // The info boards' lines where each stands when it shows: the small one in the table's top left
+    // corner at the start of play, the big one on the centre box.
+    const Rect table = GetTableRect();
+    PictureInfo board;
+    GetRes(board, "bit_infoboard_small", 0);
+    readList_.Add(ReadKind::BoardLine, -1, {table.left, table.top, table.left + board.width + 8, table.top + board.height + 8});
+    GetRes(board, "bit_infoboard", 0);
+    const Rect box = CentreBox();
+    const int cx = box.left + Width(box) / 2, cy = box.top + Height(box) / 2;
+    readList_.Add(ReadKind::BoardLine, -1,
+                  {cx - board.width / 2, cy - board.height / 2, cx + board.width / 2, cy + board.height / 2});
+    if (slogan)
+        readList_.Add(ReadKind::BoardLine, -1, BoxOf(*slogan));
+    if (clockDigits)
+        readList_.Add(ReadKind::Clock, -1, BoxOf(*clockDigits));
+    for (const BITObject* die : dice)
+        if (die)
+            readList_.Add(ReadKind::Dice, -1, BoxOf(*die));
+}
+
 void CMJMainGame2::PlaceControls()
 {
-    // The labels keep clear of the panels placed here.
-    labelPlaces_.clear();
     const Rect table = GetTableRect();
     const Rect box = CentreBox();
     const int cx = box.left + Width(box) / 2, cy = box.top + Height(box) / 2;
     Rect hand;
     GetHandRect(kOwnSeat, hand);
+    // Clock, dice, pointer animations at the centre box, before anything keeps clear of them.
+    Place(clockHand, cx, cy);
+    // The digit board lays its plane out from its own position: it is placed, not its plane. The
+    // seconds stand in the dial's middle, inside the ring the pointer turns on.
+    Place(clockDigits, cx, cy);
+    for (size_t i = 0; i < dice.size(); ++i)
+        Place(dice[i], cx - 45 + int(i) * 30, cy);
+    Place(waitAnimation, cx, cy);
+    if (slogan)
+        Place(slogan, table.left + Width(table) / 2, table.top + slogan->GetHeight() / 2 + 4);
+    ListWhatIsRead();
     // Claim buttons in a row above the own hand's right half, start and ask-to-see in the middle.
     // On a narrow table the hand reaches under the right seat's column of tiles: the row ends
     // left of that column so that no button hides the seat's melds.
     const TableEdges edges = Edges(hand);
-    // The panels keep clear of the slogan where it stands at this size, not where it stood.
-    if (slogan)
-        Place(slogan, table.left + Width(table) / 2, table.top + slogan->GetHeight() / 2 + 4);
-    // The whole row of claim buttons first, and the panels keep clear of it; then the buttons
-    // offered now, if any, alone by the hand and clear of the panels. The panels so stand where
-    // they would on a table with no claim offered.
-    PlaceClaimButtons(edges, false);
+    // The panels first, where they stand whatever is offered; then the claim buttons offered now,
+    // if any, by the own hand and clear of the panels.
     PlacePlayerPanels(edges);
     PlaceClaimButtons(edges, true);
     // On a low table the bottom wall comes near the hand: the start button keeps below the wall's
@@ -453,15 +487,14 @@ void CMJMainGame2::PlaceControls()
             // hand in sight: the board stays open while the player plays on.
             const int w = int(volumeBoard->GetWidth()), h = int(volumeBoard->GetHeight());
             const TablePoint want{table.right - w / 2 - 8, int(sy - skillBar->GetHeight() / 2 - h / 2 - 4)};
-            std::vector<Rect> clear{{int(skillBar->GetLeft()), int(skillBar->GetTop()), int(skillBar->GetRight()),
-                                     int(skillBar->GetBottom())},
-                                    groupBoxes_[kOwnSeat][0]};
-            for (int seat = 0; seat < kOwnSeat; ++seat)
-                clear.push_back(groupBoxes_[size_t(seat)][0]);
             const Rect box{-w / 2, -h / 2, w - w / 2, h - h / 2};
-            std::optional<TablePoint> at = NearestClearPlace(want, box, table, clear, 4);
-            if (!at) // a small table: the own hand at least
-                at = NearestClearPlace(want, box, table, std::span(clear).first(2), 4);
+            std::optional<TablePoint> at;
+            for (const Keep level : {Keep::Firm, Keep::Always}) { // on a small table, the own hand at least
+                std::vector<Rect> clear = readList_.ClearOf(ReadKind::Board, -1, level);
+                clear.push_back(BoxOf(*skillBar));
+                if ((at = NearestClearPlace(want, box, table, clear, 4)))
+                    break;
+            }
             const int vx = at.value_or(want).x, vy = at.value_or(want).y;
             Place(volumeBoard, vx, vy);
             const int left = int(vx - volumeBoard->GetWidth() / 2), top = int(vy - volumeBoard->GetHeight() / 2);
@@ -472,14 +505,6 @@ void CMJMainGame2::PlaceControls()
                     Place(volumeSliders[size_t(i)]->GetBody(), left + (i ? 160 : 56), top + 151 - 50);
         }
     }
-    // Clock, dice, pointer animations at the centre box.
-    Place(clockHand, cx, cy);
-    // The digit board lays its plane out from its own position: it is placed, not its plane. The
-    // seconds stand in the dial's middle, inside the ring the pointer turns on.
-    Place(clockDigits, cx, cy);
-    for (size_t i = 0; i < dice.size(); ++i)
-        Place(dice[i], cx - 45 + int(i) * 30, cy);
-    Place(waitAnimation, cx, cy);
     if (sortPicture)
         Place(sortPicture, hand.left + Width(hand) / 2, hand.top - 20);
     if (infoBoardBig)
@@ -507,52 +532,80 @@ CMJMainGame2::TableEdges CMJMainGame2::Edges(const Rect& hand)
     return e;
 }
 
-void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool clearOfPanels)
+void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
 {
     static constexpr ButtonSlot kClaims[] = {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi};
-    // The buttons offered, 过 on the right, once the panels stand (none offered: nothing to do);
-    // before that, all of them, where the whole row stands (the panels keep clear of it).
-    std::vector<CXyStandButton*> offered;
+    // The buttons offered, side by side with 过 on the right, once the panels stand (none offered:
+    // nothing to do); before that, all of them, a place held in the list that the panels keep clear of.
+    std::vector<CXyStandButton*> shown;
     for (ButtonSlot slot : kClaims)
-        if (CXyStandButton* b = buttons[slot]; b && b->GetBody() && (b->IsActive() || !clearOfPanels))
-            offered.push_back(b);
-    if (offered.empty())
+        if (CXyStandButton* b = buttons[slot]; b && b->GetBody() && (b->IsActive() || !offeredOnly))
+            shown.push_back(b);
+    readList_.Remove(ReadKind::ClaimButton, !offeredOnly);
+    if (shown.empty())
         return;
-    const int size = e.claimSize, n = int(offered.size());
-    // Over no tile of any seat at its fullest (nor a panel, once they are placed), and by the own hand: just above
-    // it (not higher than a button's height over the row's usual place), over its right half.
-    std::vector<Rect> clear;
-    for (const auto& groups : groupBoxes_)
-        clear.insert(clear.end(), groups.begin(), groups.end());
-    for (CMJPlayer2* panel : players)
-        if (const PObject* body = clearOfPanels && panel && panel->IsActive() ? panel->GetBody() : nullptr)
-            clear.push_back({int(body->GetLeft()), int(body->GetTop()), int(body->GetRight()),
-                             int(body->GetBottom()) + kPanelMarkRoom});
-    const int lowest = e.hand.top - kClaimRowLift + size / 2;
-    const int handMiddle = (e.hand.left + e.hand.right) / 2;
-    const auto byHand = [&](const Rect& r) { return (r.left + r.right) / 2 >= handMiddle && r.left < e.hand.right; };
-    // The band above the hand that a row or a column of that height may take.
-    const auto band = [&](int height) {
-        return Rect{e.table.left, std::max(e.table.top, lowest - size - height), e.table.right, lowest};
+    const int size = e.claimSize, n = int(shown.size()), step = kClaimButtonStep;
+    // A player reads a button as the hand's it stands nearest: each centre nearer the own hand than
+    // any other seat's tiles or panel.
+    std::vector<Rect> others;
+    for (const ReadItem& item : readList_.Items())
+        if (IsSeat(item.seat) && item.seat != kOwnSeat)
+            others.push_back(item.box);
+    const Rect& ownHand = groupBoxes_[kOwnSeat][size_t(TileGroup::HandAndMelds)];
+    const auto byHand = [&](TablePoint c) {
+        const Rect at{c.x, c.y, c.x, c.y};
+        const double gap = BoxGap(at, ownHand) + kByHandMargin;
+        return std::all_of(others.begin(), others.end(), [&](const Rect& o) { return gap <= BoxGap(at, o); });
     };
-    // A row first, then a column; the place found is the right (bottom) button's.
-    const int step = kClaimButtonStep;
+    // Side by side from the right (bottom) button, whose centre is the place found: `across` in a
+    // row, rows stacked upwards.
+    const auto centreOf = [&](TablePoint last, int across, int i) {
+        return TablePoint{last.x - i % across * step, last.y - i / across * (size + 2)};
+    };
+    const auto shapeOf = [&](int across) {
+        const int rows = (n + across - 1) / across;
+        return Rect{-(across - 1) * step - size / 2, -(rows - 1) * (size + 2) - size / 2, size - size / 2, size - size / 2};
+    };
+    const auto accept = [&](int across) {
+        return [&, across](const Rect& r) {
+            const TablePoint last{r.right - (size - size / 2), r.bottom - (size - size / 2)};
+            for (int i = 0; i < n; ++i)
+                if (!byHand(centreOf(last, across, i)))
+                    return false;
+            return true;
+        };
+    };
+    // Just above the hand's right half, in one row, else in fewer a row; else anywhere by the hand,
+    // clear of every tile; else over tiles but never on a panel.
+    const int lowest = e.hand.top - kClaimRowLift + size / 2;
     const TablePoint want{e.hand.right - kControlGap - size / 2, lowest - size / 2};
-    const Rect row{-(n - 1) * step - size / 2, -size / 2, size - size / 2, size - size / 2};
-    const Rect column{-size / 2, -(n - 1) * (size + 2) - size / 2, size - size / 2, size - size / 2};
-    bool across = true;
-    std::optional<TablePoint> at = NearestClearPlace(want, row, band(Height(row)), clear, 2, byHand);
-    if (!at) {
-        at = NearestClearPlace(want, column, band(Height(column)), clear, 2, byHand);
-        across = !at;
+    const Rect near{std::max(e.table.left, e.hand.left - 3 * size), std::max(e.table.top, e.hand.top - 5 * size),
+                    std::min(e.table.right, e.hand.right + 3 * size), e.table.bottom};
+    std::optional<TablePoint> at;
+    int across = n;
+    for (const Keep level : {Keep::IfRoom, Keep::Firm, Keep::Always}) {
+        const std::vector<Rect> clear = readList_.ClearOf(ReadKind::ClaimButton, kOwnSeat, level);
+        for (int perRow = n; perRow >= 1 && !at; --perRow) {
+            const Rect shape = shapeOf(perRow);
+            const Rect band{e.table.left, std::max(e.table.top, lowest - size - Height(shape)), e.table.right, lowest};
+            at = NearestClearPlace(want, shape, band, clear, 2, accept(perRow));
+            across = perRow;
+        }
+        for (int perRow = n; perRow >= 1 && !at; --perRow) {
+            at = NearestClearPlace(want, shapeOf(perRow), near, clear, 4, accept(perRow));
+            across = perRow;
+        }
+        if (at)
+            break;
     }
-    // Where nothing by the hand is clear (a whole deal's discards on a small table), the row
-    // nearest it clear of the tiles.
     if (!at)
-        at = NearestClearPlace(want, row, e.table, clear, 2);
+        across = n;
     const TablePoint first = at.value_or(want);
-    for (int i = 0; i < n; ++i)
-        Place(offered[size_t(i)], across ? first.x - i * step : first.x, across ? first.y : first.y - i * (size + 2));
+    for (int i = 0; i < n; ++i) {
+        const TablePoint c = centreOf(first, across, i);
+        Place(shown[size_t(i)], c.x, c.y);
+        readList_.Add(ReadKind::ClaimButton, kOwnSeat, BoxOf(*shown[size_t(i)]->GetBody()), !offeredOnly);
+    }
 }
 
 void CMJMainGame2::PlaceOfferedClaims()
@@ -582,27 +635,10 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
     PictureInfo label;
     GetRes(label, "peng1", 0);
     const int belowLabel = anchor.y + kLabelBelow, labelTop = anchor.y - label.height / 2;
-    // Where a rule's place covers a seat's tiles at their fullest (walls included), the centre, the
-    // slogan, the info board's corner or a panel placed before, or stands nearer another seat's
-    // hand than its own, the panel takes the nearest place that does not; where none is, it
+    // Where a rule's place covers what the list holds (every seat's tiles at their fullest, the info
+    // boards, the slogan, the claim buttons' row, a panel placed before), or stands nearer another
+    // seat's hand than its own, the panel takes the nearest place that does not; where none is, it
     // shrinks: a smaller panel rather than another seat's place.
-    std::vector<Rect> clear;
-    for (const auto& groups : groupBoxes_)
-        clear.insert(clear.end(), groups.begin(), groups.end());
-    PictureInfo board;
-    GetRes(board, "bit_infoboard_small", 0);
-    clear.push_back({table.left, table.top, table.left + board.width + 8, table.top + board.height + 8});
-    GetRes(board, "bit_infoboard", 0);
-    const Rect box = CentreBox();
-    const int cx = box.left + Width(box) / 2, cy = box.top + Height(box) / 2;
-    clear.push_back({cx - board.width / 2, cy - board.height / 2, cx + board.width / 2, cy + board.height / 2});
-    if (slogan)
-        clear.push_back(
-            {int(slogan->GetLeft()), int(slogan->GetTop()), int(slogan->GetRight()), int(slogan->GetBottom())});
-    // The row of claim buttons, from the last (left) to the first.
-    for (const ButtonSlot slot : {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi})
-        if (const PObject* face = buttons[slot] ? buttons[slot]->GetBody() : nullptr)
-            clear.push_back({int(face->GetLeft()), int(face->GetTop()), int(face->GetRight()), int(face->GetBottom())});
     // The panels placed, each with its distance from its own hand.
     std::vector<std::pair<Rect, double>> placed;
     for (int seat = 0; seat < kSeatCount; ++seat) {
@@ -707,10 +743,8 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
             bool discards;
         };
         static constexpr Try kTries[] = {{1.0, true}, {0.8, true}, {0.7, true}, {0.7, false}};
-        std::vector<Rect> lean;
-        for (size_t i = 0; i < clear.size(); ++i)
-            if (i >= groupBoxes_.size() * 3 || i % 3 != size_t(TileGroup::Discards))
-                lean.push_back(clear[i]);
+        const std::vector<Rect> clear = readList_.ClearOf(ReadKind::Panel, seat, Keep::IfRoom);
+        const std::vector<Rect> lean = readList_.ClearOf(ReadKind::Panel, seat, Keep::Firm);
         // The search decides from its arguments alone: a fold back to a table laid out before finds
         // its answer kept.
         std::vector<int> key{seat, want.x, want.y, w, h, table.left, table.top, table.right, table.bottom};
@@ -737,7 +771,9 @@ void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
             Place(plane, place.value_or(want).x, place.value_or(want).y);
             break;
         }
-        clear.push_back(at);
+        Rect drawn = BoxOf(*panel->GetBody());
+        drawn.bottom += kPanelMarkRoom;
+        readList_.Add(ReadKind::Panel, seat, drawn);
         placed.emplace_back(at, BoxGap(at, own));
     }
 }

@@ -79,6 +79,9 @@ public:
         CMJMainGame2::MoveOwnHandTile(from, to);
     }
     using CMJMainGame2::TileChanged;
+    // A board a test stands open over the table.
+    Lumora::Rect openBoard{};
+    Lumora::Rect OpenBoardBox() const override { return openBoard; }
     // The connection the actions send through; none unless a test gives one.
     CMJGameConnect2* connect = nullptr;
     CMJGameConnect2* TableConnect() override { return connect; }

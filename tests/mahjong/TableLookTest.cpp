@@ -8,6 +8,8 @@
 #include "mahjong/controls/CMJXyDigit.h"
 #include "widgets/CXyStandButton.h"
 #include "framework/frame/FrameLayout.h"
+#include "mahjong/scene/ClearPlace.h"
+#include "mahjong/scene/ReadList.h"
 #include "tests/mahjong/SceneRig.h"
 #include "tests/support/ResourceSweep.h"
 #include "widgets/CCySplitterBar.h"
@@ -240,42 +242,6 @@ TEST(TableLook, TilesShrinkOnASmallWindowWhileTheSidePanelStandsOpen)
     }
 }
 
-// A claim's label at the own seat stands above the hand (a raised tile included): the hand's
-// pixels stay as they were, the label's own place changes.
-TEST(TableLook, AClaimsLabelAtTheOwnSeatLeavesTheOwnHandInSight)
-{
-    SceneRig rig("table_look_own_label");
-    mahjongtest::TestScene& s = *rig.scene;
-    const mahjongtest::Surface surface = TableOf(1280, 800);
-    rig.UseSurface(surface);
-    s.OnSize();
-    Box hand;
-    for (int i = 0; i < 14; ++i) {
-        CMJCard2& t = *s.pool[size_t(i)];
-        t.Reset();
-        t.state = kTileHand, t.seat = kOwnSeat, t.index = i, t.count = 14, t.inHand = 1, t.faceUp = 1;
-        t.tile = i, t.placed = 1, t.raised = i == 5;
-        t.Update();
-        hand.Add(*t.GetBodyPicture());
-    }
-    auto pixels = [&](const Box& b) {
-        rig.engine.Run(100);
-        const auto& screen = rig.engine.Paint().PresentBuffer();
-        std::vector<uint32_t> out;
-        for (int y = int(b.top); y < int(b.bottom); ++y)
-            for (int x = int(b.left); x < int(b.right); ++x)
-                out.push_back(screen[size_t(y) * size_t(surface.width) + size_t(x)]);
-        return out;
-    };
-    TablePoint at;
-    s.GetSeatAnchor(at, kOwnSeat);
-    const Box above{hand.left, double(at.y) - 60, hand.right, double(at.y) - 20};
-    const auto handBefore = pixels(hand), aboveBefore = pixels(above);
-    s.PlayActionImage(kOwnSeat, "peng1");
-    EXPECT_EQ(pixels(hand), handBefore);
-    EXPECT_NE(pixels(above), aboveBefore) << "the label shows";
-}
-
 TEST(TableLook, AnnouncedClaimsShowTheirPictureAtTheSeatForAMoment)
 {
     SceneRig rig("table_look_actions");
@@ -396,17 +362,22 @@ TEST(TableLook, NamesOtherPlayersChoseAreDrawnAsWrittenOnThePanelsAndTheInfoBoar
     EXPECT_TRUE(cut.text.ends_with("…") && cut.box.right <= margin && cut.box.right + 12 > margin) << cut.box.right;
 }
 
-// What a player reads and clicks at every size players have, the side panel open and folded: the
-// seat panels (with the marks under them) and the claim buttons stand clear of every seat's tiles
-// and of each other, each panel alongside its own seat's hand (or in line with it) and nearer it
-// than any other; the skill bar folded by its button comes back by the other. Every claim word
-// (碰, both 杠, 吃, 花, 胡了) and a larger one at every seat stands inside the table clear of every
-// hand, the other seats' discards, the panels, the claim buttons and the clock's digits, and follows
-// a fold made while it shows, as the claim pointer does. Every panel, shrunk or not, is drawn 1:1
-// and shows a long name whole or cut with "…" and every digit of its silver, clear of its marks.
-TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAndFold)
+// The sweep: a crowded table (every seat's hand, melds, discards and wall at their fullest, as the
+// list holds them; long names on every panel with marks; the dice and the info board; every claim
+// button offered; 胡了 and another seat's claim word up through a fold; a board of the exchange's
+// size) laid out at every size from 800x600 to 1920x1080 (every 32 px wide, every 24 px high), the
+// side panel open and folded, and judged from the scene's list of what a player reads. The list
+// holds everything shown. Each panel, drawn 1:1 with its name cut with "…" and every digit of its
+// silver, keeps clear of what the rule says, nearer its own hand than any other and alongside it or
+// in line with it. The claim buttons offered stand side by side by the own hand (each centre nearer
+// it than another seat's tiles or panel), over no tile and clear of every panel, again when fewer
+// are offered. Every seat's word stands inside the table, clear of every hand, never under a board,
+// a panel, a button or the other word, and stays where the fold put it. The board stands whole
+// inside the table, clear of every panel. At every fifth size or so the tiles themselves are laid
+// in the seats' boxes, the claim pointer and the skill bar's buttons are tried.
+TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
 {
-    SceneRig rig("table_look_controls");
+    SceneRig rig("table_look_sweep");
     mahjongtest::TestScene& s = *rig.scene;
     s.ResetAnimations(kAreaLayout);
     PlaneObject::RecordTexts(true);
@@ -420,190 +391,217 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
     }
     auto* bar = rig.engine.Add<CCySplitterBar>();
     bar->SetName(CCySplitterBar::kName);
-    const auto inside = [](const Box& in, const Rect& out) {
+    s.CreateGameInfoBoardBig(1);
+    for (BITObject* die : s.dice)
+        die->Activate();
+    for (int i = 1; i <= 5; ++i)
+        s.ShowActionButton(i, 1);
+    const auto boxOf = [](const PObject& o) {
+        return Rect{int(o.GetLeft()), int(o.GetTop()), int(o.GetRight()), int(o.GetBottom())};
+    };
+    const auto show = [](const Rect& r) { return Show(Box{double(r.left), double(r.top), double(r.right), double(r.bottom)}); };
+    const auto within = [](const Rect& in, const Rect& out) {
         return in.left >= out.left && in.top >= out.top && in.right <= out.right && in.bottom <= out.bottom;
     };
-    // A restored window 800 x 600 does not fill its screen.
-    for (const auto& [w, h, fills] : {std::tuple{800, 600, true},
-                                      {800, 600, false},
-                                      {900, 700, true},
-                                      {960, 600, true},
-                                      {960, 640, true},
-                                      {1024, 600, true},
-                                      {1024, 768, true},
-                                      {1100, 600, true},
-                                      {1280, 720, true},
-                                      {1280, 800, true},
-                                      {1366, 768, true},
-                                      {1440, 900, true},
-                                      {1600, 900, true},
-                                      {1920, 1080, true}})
-        for (const bool open : {true, false}) {
-            const auto fold = [&, w = w, h = h, fills = fills](bool opened) {
-                bar->SetCollapsed(!opened);
-                rig.UseSurface(TableOf(w, h, fills, opened));
-            };
-            fold(open);
-            const std::string size =
-                std::to_string(w) + "x" + std::to_string(h) + (fills ? "" : " restored") + (open ? " open" : " folded");
-            for (CMJPlayer2* panel : s.players) {
-                const PlaneObject& plane = *panel->GetPlane();
-                std::string read;
-                const auto& texts = plane.TextBoxes();
-                for (const PlaneObject::TextBox& t : texts) {
-                    read += t.text + "|";
-                    const Rect& b = t.box;
-                    bool clear = b.bottom - b.top >= 11 && b.left >= 0 && b.top >= 0 &&
-                        b.right <= int(plane.GetWidth()) && b.bottom <= int(plane.GetHeight());
-                    std::vector<Rect> others(panel->GetLayout().marks.begin(), panel->GetLayout().marks.end());
-                    others.push_back(panel->GetLayout().character);
-                    for (const PlaneObject::TextBox& other : texts)
-                        if (&other != &t)
-                            others.push_back(other.box);
-                    for (const Rect& m : others)
-                        clear =
-                            clear && (m.right <= b.left || b.right <= m.left || m.bottom <= b.top || b.bottom <= m.top);
-                    EXPECT_TRUE(clear) << size << " seat " << panel->GetSeat() << ": " << t.text;
-                }
-                for (const Rect& m : panel->GetLayout().marks) // drawn where laid out: its left edge shows
-                    EXPECT_TRUE(m.right == m.left ||
-                                plane.GetPixelColour(m.left + 2, (m.top + m.bottom) / 2) !=
-                                    plane.GetPixelColour(m.left - 1, (m.top + m.bottom) / 2))
-                        << size << " seat " << panel->GetSeat();
-                const bool cut = texts.size() == 2 && texts[0].text.ends_with("…") && texts[0].text.size() >= 6 &&
-                    name.starts_with(texts[0].text.substr(0, texts[0].text.size() - 2));
-                EXPECT_TRUE(cut && texts[1].text.ends_with("10400") && texts[1].text.size() <= 10 && plane.GetWidth() == plane.GetSurfaceWidth() &&
-                            plane.GetHeight() == plane.GetSurfaceHeight())
-                    << size << " seat " << panel->GetSeat() << " reads " << read << " drawn " << plane.GetWidth()
-                    << " wide from " << plane.GetSurfaceWidth();
-            }
-            TableLook look(rig);
-            std::vector<Box> keep = look.Controls();
-            // The discards are drawn smaller only on a crowded table: open, no more than 700 high.
-            EXPECT_TRUE(s.GetDiscardScale() == 1.0 || (open && h <= 700)) << size;
-            keep.emplace_back().Add(*s.clockDigits);
-            // No tile stands flush under the window's frame; the volume board leaves every hand in sight.
-            const Rect table = s.GetTableRect(), felt{table.left + 4, table.top + 4, table.right - 4, table.bottom - 4};
-            Box volume, discards[4], walls[4];
-            volume.Add(*s.volumeBoard);
-            EXPECT_TRUE(inside(volume, table)) << size << ": the volume board " << Show(volume);
-            for (int seat = 0; seat < 4; ++seat) {
-                const Box& hand = keep.emplace_back(look.HandAndMelds(seat, true));
-                discards[seat] = look.Discards(seat);
-                walls[seat] = look.Wall(seat);
-                EXPECT_TRUE(inside(hand, s.SeatTilesBox(seat, TileGroup::HandAndMelds)) && inside(hand, felt) &&
-                            !Overlap(volume, hand))
-                    << size << ": the hand of seat " << seat << " " << Show(hand);
-                EXPECT_TRUE(inside(discards[seat], s.SeatTilesBox(seat, TileGroup::Discards))) << size;
-            }
-            // keep: 5 claim buttons, 4 panels, the clock, 4 hands.
-            for (size_t i = 0; i < 9; ++i) {
-                for (int seat = 0; seat < 4; ++seat)
-                    EXPECT_TRUE(!Overlap(keep[i], keep[10 + size_t(seat)]) && !Overlap(keep[i], walls[seat]) &&
-                                !Overlap(keep[i], discards[seat]))
-                        << size << ": " << Show(keep[i]) << " over the tiles of seat " << seat;
-                for (size_t k = i + 1; k < 9; ++k)
-                    EXPECT_FALSE(Overlap(keep[i], keep[k])) << size << ": controls " << i << " and " << k;
-            }
-            // The claim buttons by the own hand: 过 right above it, over its right half.
-            const Box &pass = keep[0], &ownHand = keep[10 + kOwnSeat];
-            EXPECT_TRUE(pass.bottom <= ownHand.top && pass.bottom >= ownHand.top - 2 * (pass.bottom - pass.top) &&
-                        pass.left + pass.right >= ownHand.left + ownHand.right)
-                << size << ": 过 " << Show(pass) << " apart from the own hand " << Show(ownHand);
-            for (size_t seat = 0; seat < 4; ++seat) {
-                const Box& panel = keep[5 + seat];
-                auto gap = [&](const Box& b) {
-                    return std::hypot(std::max({0.0, b.left - panel.right, panel.left - b.right}),
-                                      std::max({0.0, b.top - panel.bottom, panel.top - b.bottom}));
+    const auto ink = [](Rect r) { // a word's, in its picture's upper half
+        r.bottom = (r.top + r.bottom) / 2 - CMJMainGame2::kLabelLift;
+        return r;
+    };
+    static constexpr const char* kKinds[] = {"hand", "discards", "wall", "panel", "board line", "clock", "dice",
+                                             "word", "claim button", "board"};
+    constexpr Rect kExchange{0, 0, 312, 131}; // the exchange board's size
+    int k = 0;
+    for (int w = 800; w <= 1920; w += 32)
+        for (int h = 600; h <= 1080; h += 24, ++k)
+            for (const bool open : {true, false}) {
+                bar->SetCollapsed(!open);
+                rig.UseSurface(TableOf(w, h, true, open));
+                const std::string size = std::to_string(w) + "x" + std::to_string(h) + (open ? " open" : " folded");
+                const auto items = s.ReadItems().Items();
+                const Rect table = s.GetTableRect();
+                // What a piece never stands over, said here apart from the layout's own rule (edges may
+                // meet by a pixel): items of these kinds, of any seat, the piece's own or the others'.
+                enum Whose { kAny, kOwn, kOthers };
+                const auto clearOf = [&](const Rect& box, int seat, std::initializer_list<std::pair<ReadKind, Whose>> never,
+                                         const std::string& what) {
+                    const Rect inner{box.left + 1, box.top + 1, box.right - 1, box.bottom - 1};
+                    for (const ReadItem& item : items)
+                        for (const auto& [kind, whose] : never)
+                            EXPECT_TRUE(item.kind != kind || (whose != kAny && (whose == kOwn) != (item.seat == seat)) ||
+                                        !BoxesOverlap(inner, item.box))
+                                << size << ": " << what << " " << show(box) << " over the " << kKinds[size_t(item.kind)]
+                                << " of seat " << item.seat << " " << show(item.box);
                 };
-                // Nearer its own hand than another seat's hand or panel (panels side by side pair up).
-                for (size_t other = 0; other < 4; ++other)
-                    EXPECT_TRUE(other == seat ||
-                                gap(keep[10 + seat]) < std::min(gap(keep[10 + other]), gap(keep[5 + other])))
-                        << size << ": panel " << seat << " " << Show(panel) << " nearer seat " << other;
-                // Alongside its hand (within its length), or in line with it at its end: not off in
-                // another seat's corner.
-                const Box& hand = keep[10 + seat];
-                const double x = (panel.left + panel.right) / 2, y = (panel.top + panel.bottom) / 2;
-                const bool along = seat % 2 ? panel.left >= hand.left && panel.right <= hand.right
-                                            : panel.top >= hand.top && panel.bottom <= hand.bottom;
-                const bool inLine = seat % 2 ? y >= hand.top && y <= hand.bottom : x >= hand.left && x <= hand.right;
-                EXPECT_TRUE(along || inLine)
-                    << size << ": panel " << seat << " " << Show(panel) << " apart from its hand " << Show(hand);
-            }
-            for (int slot : {CMJMainGame2::kBtnHideSkill, CMJMainGame2::kBtnShowSkill}) {
-                PObject* face = s.buttons[size_t(slot)]->GetBody();
-                EXPECT_LE(face->GetRight(), table.right);
-                rig.engine.Click(int(face->GetX()), int(face->GetY()));
-                EXPECT_EQ(s.skillBar->IsActive(), slot == CMJMainGame2::kBtnShowSkill) << size;
-            }
-            s.ShowSkillBar(1);
-            // A word's upper part inside the table, clear of what is kept.
-            const auto keptClear = [&](Box box, int seat, const std::string& what) {
-                box.bottom = (box.top + box.bottom) / 2 - CMJMainGame2::kLabelLift;
-                EXPECT_TRUE(inside(box, table)) << what << " outside the table";
-                for (const Box& b : keep) // buttons, panels, the clock, the hands
-                    EXPECT_FALSE(Overlap(box, b)) << what << " over " << Show(b);
-                for (int other = 0; other < 4; ++other)
-                    EXPECT_TRUE(other == seat || !Overlap(box, discards[other]))
-                        << what << " over the discards of seat " << other << " " << Show(discards[other]);
-            };
-            // Two seats' words at once (a win shows while another seat pengs) stand apart, even where
-            // the win's word stands on the other's place.
-            for (int seat = 0; seat < 4; ++seat)
-                for (int other = 0; other < 4; ++other) {
-                    if (other == seat)
-                        continue;
-                    s.PlayActionImage(other, "peng1");
-                    const PObject& peng1 = *s.FindById(s.lastActionImageId);
-                    const TablePoint there = s.LabelPlace(other, int(peng1.GetWidth()), int(peng1.GetHeight()));
-                    s.RemoveActionImage();
-                    s.ShowWinEffect(seat);
-                    s.winPicture->MoveTo(there.x, there.y);
-                    s.PlayActionImage(other, "peng1");
-                    Box win, peng;
-                    win.Add(*s.winPicture);
-                    peng.Add(*s.FindById(s.lastActionImageId));
-                    win.bottom = (win.top + win.bottom) / 2 - CMJMainGame2::kLabelLift;
-                    peng.bottom = (peng.top + peng.bottom) / 2 - CMJMainGame2::kLabelLift;
-                    EXPECT_FALSE(Overlap(win, peng)) << size << ": 胡了 of seat " << seat << " " << Show(win)
-                                                     << " under 碰 of seat " << other << " " << Show(peng);
-                    s.RemoveActionImage();
+                using enum ReadKind;
+                const std::initializer_list<std::pair<ReadKind, Whose>> kWordNever{
+                    {Hand, kAny}, {Clock, kAny}, {Dice, kAny}, {Panel, kAny}, {BoardLine, kAny}, {ClaimButton, kAny}, {Board, kAny}};
+                const auto listed = [&](ReadKind kind, int seat, const Rect& box) {
+                    return std::any_of(items.begin(), items.end(), [&](const ReadItem& i) {
+                        return i.kind == kind && i.seat == seat && !i.reserved && within(box, i.box);
+                    });
+                };
+                // The list holds what shows.
+                for (int seat = 0; seat < 4; ++seat)
+                    for (const auto& [group, kind] : {std::pair{TileGroup::HandAndMelds, ReadKind::Hand},
+                                                      {TileGroup::Discards, ReadKind::Discards},
+                                                      {TileGroup::Wall, ReadKind::Wall}})
+                        EXPECT_TRUE(listed(kind, seat, s.SeatTilesBox(seat, group))) << size << " seat " << seat;
+                for (const PObject* o : {static_cast<const PObject*>(s.infoBoardBig), static_cast<const PObject*>(s.slogan)})
+                    EXPECT_TRUE(listed(ReadKind::BoardLine, -1, boxOf(*o))) << size << ": a board line";
+                EXPECT_TRUE(listed(ReadKind::Clock, -1, boxOf(*s.clockDigits))) << size;
+                for (const BITObject* die : s.dice)
+                    EXPECT_TRUE(listed(ReadKind::Dice, -1, boxOf(*die))) << size;
+                std::vector<Rect> offered;
+                for (CXyStandButton* b : std::span(s.buttons).subspan(CMJMainGame2::kBtnPass, 5)) {
+                    offered.push_back(boxOf(*b->GetBody()));
+                    EXPECT_TRUE(listed(ReadKind::ClaimButton, kOwnSeat, offered.back())) << size;
+                }
+                // Panels: readable, clear, by their own hand.
+                const auto handOf = [&](int seat) { return s.SeatTilesBox(seat, TileGroup::HandAndMelds); };
+                for (CMJPlayer2* panel : s.players) {
+                    const int seat = panel->GetSeat();
+                    Rect at = boxOf(*panel->GetBody());
+                    at.bottom += 20; // the marks under it
+                    EXPECT_TRUE(listed(ReadKind::Panel, seat, at)) << size << " panel " << seat << " " << show(at);
+                    // Over a whole deal's discards only once they are drawn at their smallest.
+                    clearOf(at, seat, {{Hand, kAny}, {Wall, kAny}, {Panel, kOthers}, {BoardLine, kAny}, {Clock, kAny}, {Dice, kAny}},
+                            "panel " + std::to_string(seat));
+                    if (s.GetDiscardScale() > 0.7)
+                        clearOf(at, seat, {{Discards, kAny}}, "panel " + std::to_string(seat));
+                    const Rect hand = handOf(seat);
+                    for (int other = 0; other < 4; ++other) {
+                        Rect them = boxOf(*s.players[size_t(other)]->GetBody());
+                        EXPECT_TRUE(other == seat || BoxGap(at, hand) < std::min(BoxGap(at, handOf(other)), BoxGap(at, them)))
+                            << size << ": panel " << seat << " " << show(at) << " nearer seat " << other;
+                    }
+                    const int x = (at.left + at.right) / 2, y = (at.top + at.bottom) / 2;
+                    const bool along = seat % 2 ? at.left >= hand.left && at.right <= hand.right
+                                                : at.top >= hand.top && at.bottom <= hand.bottom;
+                    const bool inLine = seat % 2 ? y >= hand.top && y <= hand.bottom : x >= hand.left && x <= hand.right;
+                    EXPECT_TRUE(along || inLine) << size << ": panel " << seat << " " << show(at) << " apart from its hand";
+                    const PlaneObject& plane = *panel->GetPlane();
+                    const auto& texts = plane.TextBoxes();
+                    std::string read;
+                    for (const PlaneObject::TextBox& t : texts) {
+                        read += t.text + "|";
+                        std::vector<Rect> others(panel->GetLayout().marks.begin(), panel->GetLayout().marks.end());
+                        others.push_back(panel->GetLayout().character);
+                        for (const PlaneObject::TextBox& other : texts)
+                            if (&other != &t)
+                                others.push_back(other.box);
+                        EXPECT_TRUE(t.box.bottom - t.box.top >= 11 && within(t.box, {0, 0, int(plane.GetWidth()), int(plane.GetHeight())}) &&
+                                    std::none_of(others.begin(), others.end(), [&](const Rect& m) { return BoxesOverlap(m, t.box); }))
+                            << size << " seat " << seat << ": " << t.text;
+                    }
+                    const bool cut = texts.size() == 2 && texts[0].text.ends_with("…") && texts[0].text.size() >= 6 &&
+                        name.starts_with(texts[0].text.substr(0, texts[0].text.size() - 2));
+                    EXPECT_TRUE(cut && texts[1].text.ends_with("10400") && texts[1].text.size() <= 10 &&
+                                plane.GetWidth() == plane.GetSurfaceWidth() && plane.GetHeight() == plane.GetSurfaceHeight())
+                        << size << " seat " << seat << " reads " << read << " drawn " << plane.GetWidth() << " wide";
+                }
+                // The claim buttons offered: side by side by the own hand, over no tile, clear of every panel;
+                // then two of them alone.
+                const auto byTheHand = [&](const std::vector<Rect>& shown, const std::string& what) {
+                    for (size_t i = 0; i < shown.size(); ++i) {
+                        const Rect& b = shown[i];
+                        clearOf(b, kOwnSeat, {{Hand, kOthers}, {Discards, kOthers}, {Wall, kOthers}, {Panel, kAny}, {BoardLine, kAny},
+                                              {Clock, kAny}}, what);
+                        const Rect c{(b.left + b.right) / 2, (b.top + b.bottom) / 2, (b.left + b.right) / 2, (b.top + b.bottom) / 2};
+                        for (const ReadItem& item : items)
+                            EXPECT_TRUE(item.seat < 0 || item.seat == kOwnSeat || BoxGap(c, handOf(kOwnSeat)) + 4 <= BoxGap(c, item.box))
+                                << size << ": " << what << " " << show(b) << " nearer the " << kKinds[size_t(item.kind)]
+                                << " of seat " << item.seat << " " << show(item.box) << " than the own hand";
+                        const auto beside = [&](const Rect& a) {
+                            const int dx = std::abs(b.left - a.left), dy = std::abs(b.top - a.top);
+                            return (dy == 0 && dx == 60) || (dx == 0 && dy == b.bottom - b.top + 2);
+                        };
+                        EXPECT_TRUE(!i || std::any_of(shown.begin(), shown.begin() + ptrdiff_t(i), beside))
+                            << size << ": " << what << " " << show(b) << " beside none before it";
+                    }
+                };
+                byTheHand(offered, "the claim buttons");
+                for (int i = 1; i <= 5; ++i)
+                    s.ShowActionButton(i, 0);
+                s.ShowActionButton(1, 1), s.ShowActionButton(5, 1); // 碰, then 过
+                byTheHand({boxOf(*s.buttons[CMJMainGame2::kBtnPass]->GetBody()), boxOf(*s.buttons[CMJMainGame2::kBtnPeng]->GetBody())},
+                          "过 and 碰");
+                for (int i = 1; i <= 5; ++i)
+                    s.ShowActionButton(i, 1);
+                // Words: 胡了 and another seat's 碰, shown at the open layout and judged again after the fold.
+                const int winner = k % 4, claimer = (winner + 1 + k / 4 % 3) % 4;
+                if (open) { // the win after the claim's word: it keeps apart, and must after the fold too
+                    s.PlayActionImage(claimer, "peng1");
+                    s.ShowWinEffect(winner);
+                }
+                const PObject* peng = s.FindById(s.lastActionImageId);
+                ASSERT_TRUE(peng && s.winPicture) << size;
+                const Rect win = ink(boxOf(*s.winPicture)), claim = ink(boxOf(*peng));
+                // Each word nearer its own seat's hand or discards than another seat's hand.
+                const auto bySeat = [&](const Rect& word, int seat) {
+                    const Rect c{(word.left + word.right) / 2, (word.top + word.bottom) / 2, (word.left + word.right) / 2,
+                                 (word.top + word.bottom) / 2};
+                    const double gap = std::min(BoxGap(c, handOf(seat)), BoxGap(c, s.SeatTilesBox(seat, TileGroup::Discards)));
+                    for (int other = 0; other < 4; ++other)
+                        EXPECT_TRUE(other == seat || gap < BoxGap(c, handOf(other)))
+                            << size << ": the word of seat " << seat << " " << show(word) << " nearer the hand of seat " << other;
+                };
+                for (const auto& [word, seat, what] : {std::tuple{win, winner, "胡了"}, {claim, claimer, "碰"}}) {
+                    EXPECT_TRUE(within(word, table)) << size << ": " << what << " outside the table";
+                    bySeat(word, seat);
+                    clearOf(word, seat, kWordNever, what + (" of seat " + std::to_string(seat)));
+                }
+                EXPECT_FALSE(BoxesOverlap(win, claim)) << size << ": 胡了 " << show(win) << " on 碰 " << show(claim);
+                const TablePoint pengAt = s.LabelPlace(claimer, int(peng->GetWidth()), int(peng->GetHeight()));
+                EXPECT_TRUE(open || std::pair(int(peng->GetX()), int(peng->GetY())) == std::pair(pengAt.x, pengAt.y))
+                    << size << ": 碰 not where the fold put it";
+                if (!open)
                     s.HideHandEffects();
+                // A board of the exchange's size, and every seat's word while it stands.
+                const TablePoint b = s.BoardPlace(kExchange.right, kExchange.bottom);
+                s.openBoard = BoxAt({-kExchange.right / 2, -kExchange.bottom / 2, kExchange.right - kExchange.right / 2,
+                                     kExchange.bottom - kExchange.bottom / 2}, b);
+                EXPECT_TRUE(within(s.openBoard, table)) << size << ": the board " << show(s.openBoard);
+                clearOf(s.openBoard, kOwnSeat, {{Panel, kAny}, {Hand, kOwn}}, "the board");
+                for (int seat = 0; seat < 4; ++seat) {
+                    const TablePoint at = s.LabelPlace(seat, 72, 164);
+                    const Rect word = ink(BoxAt({-36, -82, 36, 82}, at));
+                    // Where the board leaves no room clear of the hands, over a hand, but never under the board.
+                    clearOf(word, seat, {{Panel, kAny}, {BoardLine, kAny}, {ClaimButton, kAny}, {Board, kAny}},
+                            "a word of seat " + std::to_string(seat));
+                    bySeat(word, seat);
+                    EXPECT_FALSE(BoxesOverlap(word, s.openBoard)) << size << ": a word of seat " << seat << " under the board";
                 }
-            for (int seat = 0; seat < 4; ++seat) {
-                // A word larger than ours (another skin's) goes further from its seat's anchor.
-                const TablePoint big = s.LabelPlace(seat, 200, 80);
-                keptClear({double(big.x - 100), double(big.y - 40), double(big.x + 100), double(big.y + 40)}, seat,
-                          size + ": a 200 x 80 word of seat " + std::to_string(seat));
-                for (const char* word : {"peng1", "gang1", "gang2", "chi1", "hua1", "bit_hu"}) {
-                    fold(!open);
-                    const bool win = std::string(word) == "bit_hu";
-                    win ? s.ShowWinEffect(seat) : s.PlayActionImage(seat, word);
-                    fold(open);
-                    const PObject* label = win ? s.winPicture : s.FindById(s.lastActionImageId);
-                    ASSERT_NE(label, nullptr) << word;
-                    const TablePoint at = s.LabelPlace(seat, int(label->GetWidth()), int(label->GetHeight()));
-                    Box box;
-                    box.Add(*label);
-                    const std::string what = size + ": " + word + " of seat " + std::to_string(seat) + " " + Show(box);
-                    EXPECT_EQ(std::pair(int(label->GetX()), int(label->GetY())), std::pair(at.x, at.y))
-                        << what << " stays where the fold found it";
-                    keptClear(box, seat, what);
-                    s.RemoveActionImage();
+                s.openBoard = {};
+                if (k % 5)
+                    continue;
+                // The tiles themselves lie in the seats' listed boxes, clear of the volume board.
+                TableLook look(rig);
+                const Rect volume = boxOf(*s.volumeBoard);
+                EXPECT_TRUE(within(volume, table)) << size << ": the volume board " << show(volume);
+                for (int seat = 0; seat < 4; ++seat) {
+                    const Box hand = look.HandAndMelds(seat, true), discards = look.Discards(seat);
+                    const Rect tiles{int(hand.left), int(hand.top), int(std::ceil(hand.right)), int(std::ceil(hand.bottom))};
+                    EXPECT_TRUE(within(tiles, handOf(seat))) << size << ": the hand of seat " << seat << " " << show(tiles);
+                    EXPECT_FALSE(BoxesOverlap(volume, tiles)) << size << ": the volume board over the hand of seat " << seat;
+                    EXPECT_TRUE(within({int(discards.left), int(discards.top), int(std::ceil(discards.right)),
+                                        int(std::ceil(discards.bottom))},
+                                       s.SeatTilesBox(seat, TileGroup::Discards)))
+                        << size << ": the discards of seat " << seat;
                 }
-                // A peng of the seat's (three of one face), pointed at, then the fold.
-                fold(!open);
-                for (int i = 0; i < 3; ++i) {
-                    CMJCard2& t = *s.pool[size_t(i)];
-                    t.Reset();
-                    t.state = kTileHand, t.seat = seat, t.index = i, t.count = 1, t.meldKind = kMeldPeng;
-                    t.tile = 4 + 9 * i, t.faceUp = 1, t.placed = 1, t.facing = (seat + 2) % 4;
-                    s.hands[size_t(seat)][size_t(i)] = &t;
-                    t.Update();
+                // A peng of a seat's, pointed at before the fold, pointed at after it.
+                const int seat = k / 5 % 4;
+                if (open) {
+                    for (int i = 0; i < 3; ++i) {
+                        CMJCard2& t = *s.pool[size_t(i)];
+                        t.Reset();
+                        t.state = kTileHand, t.seat = seat, t.index = i, t.count = 1, t.meldKind = kMeldPeng;
+                        t.tile = 4 + 9 * i, t.faceUp = 1, t.placed = 1, t.facing = (seat + 2) % 4;
+                        s.hands[size_t(seat)][size_t(i)] = &t;
+                        t.Update();
+                    }
+                    s.ShowArrow(seat, 13);
+                    continue;
                 }
-                s.ShowArrow(seat, 13);
-                fold(open);
                 const PObject& claimed = *s.pool[1]->GetBodyPicture();
                 ASSERT_TRUE(s.claimPointer && s.claimPointer->IsActive()) << size;
                 EXPECT_EQ(int(s.claimPointer->GetX()), int(claimed.GetX())) << size << " seat " << seat;
@@ -614,8 +612,24 @@ TEST(TableLook, ControlsAndClaimWordsStandClearOfTilesAndEachOtherAtEverySizeAnd
                     s.pool[size_t(i)]->Reset();
                     s.pool[size_t(i)]->Update();
                 }
+                // The skill bar folds by one button and comes back by the other.
+                for (int slot : {CMJMainGame2::kBtnHideSkill, CMJMainGame2::kBtnShowSkill}) {
+                    PObject* face = s.buttons[size_t(slot)]->GetBody();
+                    EXPECT_LE(face->GetRight(), table.right) << size;
+                    rig.engine.Click(int(face->GetX()), int(face->GetY()));
+                    EXPECT_EQ(s.skillBar->IsActive(), slot == CMJMainGame2::kBtnShowSkill) << size;
+                }
             }
-        }
+}
+
+TEST(TableLook, AShrunkPanelKeepsItsCornersAndEveryDigitOfItsAmount)
+{
+    SceneRig rig("table_look_shrunk");
+    mahjongtest::TestScene& s = *rig.scene;
+    const std::string name = "西门吹雪大师兄二号";
+    for (CMJPlayer2* panel : {s.players[0], s.players[2]})
+        panel->Refresh(PanelUser{name, 10400, true, "bit_ready", true});
+    s.players[0]->SetBanker(true), s.players[0]->SetAutoPlay(true);
     // Shrunk, a panel keeps its art's corners inside it and shrinks its picture; an amount too wide
     // for its label keeps every digit.
     CMJPlayer2 &full = *s.players[0], &shrunk = *s.players[2]; // the one with no marks

@@ -8,6 +8,7 @@
 #include "framework/connection/Record.h"
 #include "framework/connection/RequestIds.h"
 #include "framework/frame/CXyGameFrame.h"
+#include "framework/frame/FrameLayout.h"
 #include "framework/frame/FrameSupport.h"
 #include "framework/notify/CGameNotify.h"
 #include "framework/scene/GameWinApp.h"
@@ -354,6 +355,37 @@ TEST_F(BoardsTest, TheExchangeLiftsTheRecommendationAndKeepsThreeOfOneSuit)
     EXPECT_EQ(scene_->Phase(), CMyGame::kPhaseExchangeWait);
 }
 
+// On the small tables with the side panel open the exchange board stands whole inside the table and
+// leaves every seat panel (name, silver and marks) in sight.
+TEST_F(BoardsTest, TheExchangeBoardLeavesEveryPanelInSightOnTheSmallTables)
+{
+    Deal(100);
+    Step(CGameNotifyEx::kExchangeBegin, {20}, 8);
+    engine_->Run(4000);
+    ASSERT_EQ(scene_->OpenBoardKind(), CMyGame::kBoardExchange);
+    auto* bar = engine_->Make<CCySplitterBar>();
+    bar->SetName(CCySplitterBar::kName);
+    bar->SetCollapsed(false);
+    for (const auto& [w, h] : {std::pair{800, 600}, {900, 700}}) {
+        const int side = framework::SidePanelWidth(true, w);
+        const framework::FrameRects r = framework::LayoutRects(w, h, side, side, true, 8, 1);
+        const mahjongtest::Surface size{w, h, {r.scene.left, r.scene.top, r.scene.right, r.scene.bottom}, kClass800};
+        mahjongtest::FakeTileHost host;
+        engine_->UseSurface(size, host);
+        scene_->SetBounds(size.table);
+        const PObject& board = *scene_->OpenBoard();
+        EXPECT_TRUE(board.GetLeft() >= size.table.left && board.GetRight() <= size.table.right &&
+                    board.GetTop() >= size.table.top && board.GetBottom() <= size.table.bottom)
+            << w << "x" << h;
+        for (CMJPlayer2* panel : scene_->players) {
+            const PObject& p = *panel->GetBody();
+            EXPECT_TRUE(p.GetRight() <= board.GetLeft() || board.GetRight() <= p.GetLeft() ||
+                        p.GetBottom() + 20 <= board.GetTop() || board.GetBottom() <= p.GetTop())
+                << w << "x" << h << ": the board over the panel of seat " << panel->GetSeat();
+        }
+    }
+}
+
 // The mouse passing over the hand leaves the three picks raised, and the board's seconds count
 // down to the end, where the complete choice goes.
 TEST_F(BoardsTest, TheExchangesPicksStayRaisedUnderTheMouseAndItsSecondsCountDown)
@@ -688,15 +720,18 @@ TEST_F(BoardsTest, TheQrPictureLiesInsideItsBoardAboveTheCloseButton)
     EXPECT_GE(picture->GetTop(), board->GetTop());
     EXPECT_LT(picture->GetBottom(), scene_->FirstBoardButton()->GetTop());
 
-    // The table narrows (the side panel opens): the board and what it holds keep its middle.
+    // The table narrows (the side panel opens): the board and what it holds go where the layout
+    // puts a board of its size, inside the table.
     const double pictureLeft = picture->GetLeft() - board->GetLeft();
     const double buttonLeft = scene_->FirstBoardButton()->GetLeft() - board->GetLeft();
     Rect table = scene_->GetTableRect();
     table.right -= 200;
     table.top += 40;
     scene_->SetBounds(table);
-    EXPECT_DOUBLE_EQ(board->GetX(), (table.left + table.right) / 2.0);
-    EXPECT_DOUBLE_EQ(board->GetY(), (table.top + table.bottom) / 2.0);
+    const TablePoint at = scene_->BoardPlace(int(board->GetWidth()), int(board->GetHeight()));
+    EXPECT_EQ(std::pair(board->GetX(), board->GetY()), std::pair(double(at.x), double(at.y)));
+    EXPECT_TRUE(board->GetLeft() >= table.left && board->GetRight() <= table.right && board->GetTop() >= table.top &&
+                board->GetBottom() <= table.bottom);
     EXPECT_DOUBLE_EQ(picture->GetLeft() - board->GetLeft(), pictureLeft);
     EXPECT_DOUBLE_EQ(scene_->FirstBoardButton()->GetLeft() - board->GetLeft(), buttonLeft);
 }
@@ -1318,6 +1353,7 @@ TEST_P(ReaderRulesTest, TheVolumeBoardOpensOverTheResultAndTheResultOverIt)
     for (const PObject* part : scene_->BoardObjects())
         EXPECT_GT(part->GetZ(), volume.GetZ());
     const double depth = volume.GetZ();
+    engine_->MoveMouse(1, 1); // off the boards: a result row under the pointer rises as it is hovered
     for (int i = 0; i < 2; ++i, toggle(true))
         toggle(false), OpenResult(2);
     EXPECT_EQ(volume.GetZ(), depth);
