@@ -166,8 +166,17 @@ CMJPlayer2::Look CMJPlayer2::LookNow()
     look.surfaceWidth = plane_->GetSurfaceWidth();
     look.surfaceHeight = plane_->GetSurfaceHeight();
     look.scale = scale_;
-    look.plane = plane_->Geometry();
+    look.plane = PlaneShape();
     return look;
+}
+
+ObjectGeometry CMJPlayer2::PlaneShape() const
+{
+    // Where the plane stands changes none of its pixels: the layout moves panels on every resize
+    // and fold, and drawing them anew there cost more than the rest of the layout.
+    ObjectGeometry shape = plane_->Geometry();
+    shape.x = shape.y = 0;
+    return shape;
 }
 
 void CMJPlayer2::Draw()
@@ -217,7 +226,7 @@ void CMJPlayer2::Draw()
         plane_->DrawTextLine(layout_.amountBox.left, layout_.amountBox.top, layout_.amount, TextKind::Plain);
     }
     plane_->Redraw();
-    look.plane = plane_->Geometry();
+    look.plane = PlaneShape();
     drawn_ = std::move(look);
 }
 

@@ -82,6 +82,8 @@ private:
         bool operator==(const Look&) const = default;
     };
     Look LookNow();
+    // The plane's geometry but for its place.
+    ObjectGeometry PlaneShape() const;
     void Draw();
     // The art at the plane's size: corners and frame as they are, the rest stretched between.
     void DrawBack(const PictureInfo& back);
