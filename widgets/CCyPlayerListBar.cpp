@@ -10,6 +10,7 @@
 #include "widgets/WidgetSupport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace Lumora {
@@ -159,6 +160,21 @@ int CCyPlayerListBar::CountRows()
     return app ? CountUserRows(*app) : 0;
 }
 
+int CCyPlayerListBar::WholeRows(double height) const
+{
+    // A row cut at the list's foot reads as debris on what stands below the list (the first chat
+    // line): only whole rows show, and one that does not fit is scrolled to.
+    const int row = list_ ? list_->RowHeight() : 0;
+    const int room = std::max(0, int(height));
+    return row > 0 && room >= row ? room / row * row : room;
+}
+
+int CCyPlayerListBar::HeightForWholeRows(int most)
+{
+    const int extra = HeightForRows(0), row = list_ ? list_->RowHeight() : 0;
+    return row > 0 && most - extra >= row ? extra + (most - extra) / row * row : most;
+}
+
 void CCyPlayerListBar::PlaceList()
 {
     if (!list_)
@@ -180,10 +196,10 @@ void CCyPlayerListBar::PlaceList()
     bool across = false, down = false;
     for (int pass = 0; pass < 2; ++pass) {
         across = hScrollBar_ && columns > GetWidth() - (down ? barWidth : 0);
-        down = vScrollBar_ && content > GetHeight() - hh - (across ? barHeight : 0);
+        down = vScrollBar_ && content > WholeRows(GetHeight() - hh - (across ? barHeight : 0));
     }
     const Rect visible{int32_t(left), int32_t(top + hh), int32_t(left + GetWidth() - (down ? barWidth : 0)),
-                       int32_t(top + GetHeight() - (across ? barHeight : 0))};
+                       int32_t(top + hh + WholeRows(GetHeight() - hh - (across ? barHeight : 0)))};
     list_->SetClipRect(visible);
     list_->MoveTo(left + list_->GetWidth() / 2, top + hh + list_->GetHeight() / 2);
     if (header_)
@@ -379,7 +395,10 @@ void CCyPlayerListBar::OnScroll(double position, int vertical)
         if (header_)
             header_->MoveTo(left + header_->GetWidth() / 2, header_->GetY());
     } else {
-        list_->MoveTo(list_->GetX(), GetTop() + HeaderHeight() - position + list_->GetHeight() / 2);
+        // By whole rows, also where the thumb is dragged: the view shows whole rows only.
+        const int row = list_->RowHeight();
+        const double rows = row > 0 ? std::round(position / row) * row : position;
+        list_->MoveTo(list_->GetX(), GetTop() + HeaderHeight() - rows + list_->GetHeight() / 2);
     }
     list_->Redraw();
     if (header_)

@@ -54,6 +54,8 @@ public:
     const std::vector<ListColumn>& GetColumns() const { return columns_; }
     // The height that shows the header, `rows` whole rows and the horizontal bar below them.
     int HeightForRows(int rows);
+    // The tallest height up to `most` (with the header and the horizontal bar) that holds whole rows.
+    int HeightForWholeRows(int most);
     PlaneObject* GetHeader() const { return header_; }
     CCyScrollBar* GetHorizontalBar() const { return hScrollBar_; }
     CCyScrollBar* GetVerticalBar() const { return vScrollBar_; }
@@ -64,6 +66,8 @@ private:
     PlaneObject* MakeCorner(int width, int height, double z);
     int HeaderHeight();
     void PlaceList();
+    // Of a height for rows, what whole rows fill.
+    int WholeRows(double height) const;
     void ShowBarsThatScroll();
     void ScrollBy(CCyScrollBar* bar, double delta);
 

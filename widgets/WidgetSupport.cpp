@@ -1,5 +1,6 @@
 #include "widgets/WidgetSupport.h"
 
+#include "engine/input/InputModule.h"
 #include "engine/senior/CClassSenior.h"
 #include "engine/object/PObject.h"
 #include "platform/Cursor.h"
@@ -39,7 +40,11 @@ void PlayWidgetSound(CClassSenior& widget, const char* name)
 
 void ShowWidgetCursor(CClassSenior& widget, bool hand)
 {
-    if (PObject* cursor = widget.FindByName("object_cursor")) {
+    // The cursor object by the id the input module keeps: this runs on every enter and leave the
+    // hover's hit test finds, and over a chat box on every move, where a look-up by name would
+    // walk the whole scene.
+    const auto* input = dynamic_cast<const InputModule*>(widget.GetInputModule());
+    if (PObject* cursor = input && input->CursorObject() ? widget.FindById(input->CursorObject()) : nullptr) {
         widget.SendEvent(EventRecord{cursor->GetId(), hand ? EV_CURSOR_HAND : EV_CURSOR_ARROW, 0, 0});
         return;
     }

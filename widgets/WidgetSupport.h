@@ -45,7 +45,7 @@ void PostNotify(CClassSenior& widget, const EventRecord& record);
 // Plays a click sound by name; an empty or missing name plays nothing.
 void PlayWidgetSound(CClassSenior& widget, const char* name);
 
-// The hand or the arrow: through the cursor object "object_cursor" when there is one, else
+// The hand or the arrow: through the input module's cursor object when there is one, else
 // straight through the system cursor.
 void ShowWidgetCursor(CClassSenior& widget, bool hand);
 

@@ -1,6 +1,8 @@
-// A screen of 200 push buttons with a hover sweep across all of them: the cost of one pointer
-// move in the input module (hit test, hover change, event records posted) and of the frame
-// that follows it (records delivered, two buttons re-framed, the frame built and painted).
+// A screen of 200 push buttons that show the hand, among as many other named objects as a table
+// scene holds, with a hover sweep across all of them: the cost of one pointer move in the input
+// module (the window's cursor asked first, hit test, hover change, event records posted) and of
+// the frame that follows it (records delivered, two buttons re-framed and their cursor shown, the
+// frame built and painted).
 #include "tests/support/HeadlessEngine.h"
 #include "widgets/CXyStandButton.h"
 
@@ -14,12 +16,16 @@ namespace {
 
 constexpr int kColumns = 20;
 constexpr int kRows = 10;
+// The named objects of a crowded table besides the buttons (tiles, panels, boards, words).
+constexpr int kOtherObjects = 1500;
 
 struct Screen {
     Screen() : engine("bench_" + std::to_string(::getpid()))
     {
         engine.AddSkin("btn_Bench", testsupport::SolidFrames(36, 20, {0x202020, 0x404040, 0x606060, 0x808080}));
         engine.LoadSkins();
+        for (int i = 0; i < kOtherObjects; ++i)
+            engine.MakeProbe()->SetName(("object_" + std::to_string(i)).c_str());
         const PictureInfo skin = engine.Picture("btn_Bench");
         for (int row = 0; row < kRows; ++row)
             for (int column = 0; column < kColumns; ++column) {
@@ -27,6 +33,7 @@ struct Screen {
                 const EventRecord notify{engine.Owner().GetId(), 80000000, 0, 0};
                 button->Create(&skin, &notify, 0, 4);
                 button->SetSound(CXyStandButton::SOUND_ENTER, "SndTouchButton");
+                button->SetHandCursor(1);
                 button->MoveTo(20 + column * 40, 30 + row * 50);
                 button->Enable(true);
                 button->Activate();
@@ -66,6 +73,8 @@ void Sweep(benchmark::State& state, bool timeMove, bool timeFrame)
         const auto [x, y] = screen.Next();
         if (!timeMove)
             state.PauseTiming();
+        // As the host window does: the cursor asked for, then the move.
+        input.OnSetCursor();
         input.OnMouseMove(x, y, 0);
         if (timeMove != timeFrame) {
             if (timeMove)

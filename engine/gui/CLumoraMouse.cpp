@@ -1,5 +1,6 @@
 #include "engine/gui/CLumoraMouse.h"
 
+#include "engine/input/InputModule.h"
 #include "platform/Paths.h"
 
 namespace Lumora {
@@ -88,6 +89,13 @@ void CLumoraMouse::UseResourceCursor(int32_t resourceId)
 {
     if (std::optional<platform::Cursor> cursor = LoadResourceCursor(resourceId))
         SetCursorHandle(*cursor);
+}
+
+void CLumoraMouse::Attach(GameCore* core, uint32_t id)
+{
+    CClassSenior::Attach(core, id);
+    if (auto* input = dynamic_cast<InputModule*>(GetInputModule()))
+        input->SetCursorObject(id);
 }
 
 int CLumoraMouse::OnEvent(const EventRecord& record)

@@ -32,6 +32,8 @@ public:
     CLumoraMouse();
 
     int OnEvent(const EventRecord& record) override;
+    // Registered, it becomes the input module's cursor object.
+    void Attach(GameCore* core, uint32_t id) override;
 
     // Each adds a cursor under an id not yet in the table; the result is the cursor stored, or
     // null when the id was taken or nothing could be loaded.

@@ -466,8 +466,8 @@ void InputModule::GiveKeysBack(bool forKeys)
 
 void InputModule::SetCursor()
 {
-    ObjectModule* objects = Objects();
-    PObject* cursorObject = cursorVisible_ && objects ? objects->FindByName("object_cursor") : nullptr;
+    // By id: the window asks before every pointer move, and a look-up by name walks the scene.
+    PObject* cursorObject = cursorVisible_ ? Find(cursorObject_) : nullptr;
     if (cursorObject) {
         cursorObject->OnEvent({cursorObject->GetId(), EV_SET_CURSOR, 0, 0});
         return;

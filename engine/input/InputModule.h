@@ -2,7 +2,8 @@
 // Engine module 1005: turns the host window's mouse and keyboard messages into input events
 // for engine objects. It tracks the pointer, the hovered and the focused object, recognises
 // clicks, double clicks, drags and long presses and the pointer entering and leaving the
-// window, and keeps the cursor object "object_cursor" informed. Mouse events go to the cursor
+// window, and keeps the cursor object ("object_cursor", known by the id SetCursorObject gives:
+// never looked up by name on a pointer move) informed. Mouse events go to the cursor
 // object and the hovered object, wheel and key events to the cursor object and the focused one.
 //
 // Where the keys go. A press gives them to what it hits, with two exceptions that keep typing

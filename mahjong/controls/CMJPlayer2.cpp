@@ -166,8 +166,17 @@ CMJPlayer2::Look CMJPlayer2::LookNow()
     look.surfaceWidth = plane_->GetSurfaceWidth();
     look.surfaceHeight = plane_->GetSurfaceHeight();
     look.scale = scale_;
-    look.plane = plane_->Geometry();
+    look.plane = PlaneShape();
     return look;
+}
+
+ObjectGeometry CMJPlayer2::PlaneShape() const
+{
+    // Where the plane stands changes none of its pixels: the layout moves panels on every resize
+    // and fold, and drawing them anew there cost more than the rest of the layout.
+    ObjectGeometry shape = plane_->Geometry();
+    shape.x = shape.y = 0;
+    return shape;
 }
 
 void CMJPlayer2::Draw()
@@ -178,14 +187,14 @@ void CMJPlayer2::Draw()
     Look look = LookNow();
     if (drawn_ && *drawn_ == look)
         return;
+    if (TakeKept(look)) {
+        drawn_ = std::move(look);
+        return;
+    }
     plane_->Clear();
     DrawBack(look.back);
     const int w = look.surfaceWidth, h = look.surfaceHeight;
-    plane_->SetFont(std::max(kSmallestFont, int(std::lround(kFontSize * scale_))), 400, kFace);
-    // The layout keeps every line inside the panel: none wraps.
-    TextStyle style = plane_->Style();
-    style.wrap = 0;
-    plane_->SetTextStyle(style);
+    TextPen();
     PanelParts parts;
     parts.width = w, parts.height = h;
     if (look.character.image)
@@ -212,13 +221,48 @@ void CMJPlayer2::Draw()
         if (look.marks[i].image)
             plane_->DrawPicture(look.marks[i], layout_.marks[i].left, layout_.marks[i].top, -1, -1);
     if (user_.present) {
-        plane_->SetPen(offline_ ? 0x808080 : 0xFFFFFF, 1.0);
         plane_->DrawTextLine(layout_.nameBox.left, layout_.nameBox.top, layout_.name, TextKind::Plain);
         plane_->DrawTextLine(layout_.amountBox.left, layout_.amountBox.top, layout_.amount, TextKind::Plain);
     }
     plane_->Redraw();
-    look.plane = plane_->Geometry();
+    look.plane = PlaneShape();
+    if (const uint8_t* pixels = plane_->GetPixels()) {
+        if (kept_.size() >= kKeptDrawings)
+            kept_.erase(kept_.begin());
+        Kept& kept = kept_.emplace_back(Kept{look, layout_, {}, {}});
+        kept.pixels.assign(pixels, pixels + size_t(w) * size_t(h) * 4);
+        for (const PlaneObject::TextBox& t : plane_->TextBoxes())
+            kept.texts.emplace_back(t.box, t.text);
+    }
     drawn_ = std::move(look);
+}
+
+void CMJPlayer2::TextPen()
+{
+    plane_->SetFont(std::max(kSmallestFont, int(std::lround(kFontSize * scale_))), 400, kFace);
+    // The layout keeps every line inside the panel: none wraps.
+    TextStyle style = plane_->Style();
+    style.wrap = 0;
+    plane_->SetTextStyle(style);
+    plane_->SetPen(offline_ ? 0x808080 : 0xFFFFFF, 1.0);
+}
+
+bool CMJPlayer2::TakeKept(const Look& look)
+{
+    const auto kept = std::find_if(kept_.begin(), kept_.end(), [&](const Kept& k) { return k.look == look; });
+    if (kept == kept_.end())
+        return false;
+    std::vector<uint8_t> pixels = kept->pixels;
+    if (!plane_->GetPixels() || pixels.size() != size_t(look.surfaceWidth) * size_t(look.surfaceHeight) * 4)
+        return false;
+    plane_->SwapPixels(pixels);
+    layout_ = kept->layout;
+    // The texts as the drawing left them, for whoever reads what the plane shows.
+    TextPen();
+    for (const auto& [box, text] : kept->texts)
+        plane_->NoteText(box, text, TextKind::Plain);
+    plane_->Redraw();
+    return true;
 }
 
 void CMJPlayer2::DrawBack(const PictureInfo& back)

@@ -4,7 +4,9 @@
 // the marks banker ("bit_banker"), ready ("bit_ready"), offline ("bit_offline") and auto-play
 // ("bit_autoplay"). Every change redraws the plane; nothing else is kept on screen, so a
 // hidden mark can never be shown again by its parent. A plane that already shows the same
-// state with the same pictures is not drawn again. Where the table has no room for the panel it
+// state with the same pictures is not drawn again, and one that showed it at one of its last few
+// sizes gets those pixels back (the layout tries a panel at a few sizes on every resize). Where
+// the table has no room for the panel it
 // is drawn smaller (SetScale): its plane is made that size and drawn anew, the text at a smaller
 // font size of its own, so that nothing on it is ever a scaled picture of text. A click on the panel sends the frame
 // (object "GameFrame") event 80000047 with the chair, which opens the player's details.
@@ -17,6 +19,8 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace Lumora {
 
@@ -82,7 +86,13 @@ private:
         bool operator==(const Look&) const = default;
     };
     Look LookNow();
+    // The plane's geometry but for its place.
+    ObjectGeometry PlaneShape() const;
     void Draw();
+    // Sets the plane's font and pen for the texts, as drawn at the present scale.
+    void TextPen();
+    // Gives the plane the pixels, layout and texts of a drawing kept of the look; false when none is.
+    bool TakeKept(const Look& look);
     // The art at the plane's size: corners and frame as they are, the rest stretched between.
     void DrawBack(const PictureInfo& back);
 
@@ -97,6 +107,15 @@ private:
     double scale_ = 1.0;
     PanelLayout layout_;
     std::optional<Look> drawn_;
+    // The last few drawings, each with what it showed: at most one a size the layout tries.
+    struct Kept {
+        Look look;
+        PanelLayout layout;
+        std::vector<uint8_t> pixels;
+        std::vector<std::pair<Rect, std::string>> texts; // as the plane noted them
+    };
+    static constexpr size_t kKeptDrawings = 3;
+    std::vector<Kept> kept_;
 };
 
 } // namespace Lumora

@@ -2,7 +2,8 @@
 // leaves a rectangle of offsets, each keep-clear box rules out another, so each row of the grid
 // is a few runs of free columns. The rows are taken in order of their distance from the wanted
 // one and each walked out from the wanted column, until no point left could be nearer than the
-// best found; only the free points are shown to `accept`, and only those that could beat it.
+// best found; only the free points are shown to `accept`, and only those that could beat it. The
+// runs are found anew only where a box begins or ends.
 #include "mahjong/scene/ClearPlace.h"
 
 #include <algorithm>
@@ -146,12 +147,36 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
     // Rows in order of their distance from the wanted row, each walked out from the wanted column
     // until a point passes `accept` or no point further on could come before the best found.
     std::optional<GridPoint> best;
-    std::vector<Span> runs;
+    // The free runs stay as they are from row to row until a keep-clear box begins or ends: the
+    // walk up and the walk down from the wanted row each keep theirs for the band of rows they hold
+    // in, so that the boxes are read once a band rather than once a row.
+    struct Band {
+        int64_t first = 1, last = 0;
+        std::vector<Span> runs;
+    } up, down;
+    const auto runsOf = [&](int64_t row) -> const std::vector<Span>& {
+        Band& band = row <= 0 ? up : down;
+        if (row < band.first || row > band.last) {
+            band.first = rows.first;
+            band.last = rows.last;
+            for (const Blocked& b : blocked) {
+                if (b.rows.first > b.rows.last)
+                    continue;
+                if (row < b.rows.first)
+                    band.last = std::min(band.last, b.rows.first - 1);
+                else if (row > b.rows.last)
+                    band.first = std::max(band.first, b.rows.last + 1);
+                else
+                    band.first = std::max(band.first, b.rows.first), band.last = std::min(band.last, b.rows.last);
+            }
+            FreeRuns(row, columns, blocked, band.runs);
+        }
+        return band.runs;
+    };
     const auto walkRow = [&](int64_t row) {
         if (row < rows.first || row > rows.last)
             return;
-        FreeRuns(row, columns, blocked, runs);
-        RowWalk walk(runs);
+        RowWalk walk(runsOf(row));
         for (std::optional<int64_t> column = walk.Next(); column; column = walk.Next()) {
             const GridPoint at{*column * *column + row * row, row, *column};
             if (best && at > *best)

@@ -254,9 +254,11 @@ void CSubSystem::Layout()
     if (width <= 0 || height <= 0)
         return;
     const double cx = b.left + width / 2.0;
-    // The four chairs' rows whole, above the horizontal bar.
-    const int listHeight =
-        std::min(userList_ ? std::max(kUserListHeight, userList_->HeightForRows(kChairRows)) : 0, height / 3);
+    // The four chairs' rows whole, above the horizontal bar; the list ends at a row's foot, the chat
+    // taking what is left (a watcher's row is scrolled to).
+    const int listHeight = userList_ ? userList_->HeightForWholeRows(std::min(
+                                           std::max(kUserListHeight, userList_->HeightForRows(kChairRows)), height / 3))
+                                     : 0;
     const int inputHeight = CGameInputBar::kHeight;
     const int chatHeight = std::max(1, height - listHeight - inputHeight);
     if (userList_) {

@@ -639,6 +639,19 @@ TEST(TableLook, AShrunkPanelKeepsItsCornersAndEveryDigitOfItsAmount)
         EXPECT_EQ(b.GetPixelColour(int(b.GetWidth()) - d, int(b.GetHeight()) - d),
                   a.GetPixelColour(int(a.GetWidth()) - d, int(a.GetHeight()) - d));
     EXPECT_EQ(shrunk.GetLayout().character.right - shrunk.GetLayout().character.left, 31); // 36 at full size
+    // A size drawn before comes back as it was drawn: its pixels, texts and layout.
+    const auto shows = [](CMJPlayer2& panel) {
+        PlaneObject& plane = *panel.GetPlane();
+        std::string read;
+        for (const PlaneObject::TextBox& t : plane.TextBoxes())
+            read += t.text + "@" + std::to_string(t.box.left) + "," + std::to_string(t.box.bottom) + ";";
+        const Rect& name = panel.GetLayout().nameBox;
+        return std::tuple{std::vector<uint8_t>(plane.GetPixels(), plane.GetPixels() + plane.GetSurfaceWidth() * plane.GetSurfaceHeight() * 4),
+                          read, name.left, name.top, name.right, panel.GetLayout().amount};
+    };
+    const auto drawn = shows(full);
+    full.SetScale(0.7), full.SetScale(1);
+    EXPECT_TRUE(shows(full) == drawn);
     shrunk.Refresh(PanelUser{name, 1234567890, true, "bit_ready", true}), shrunk.AddFlower();
     EXPECT_EQ(shrunk.GetLayout().amount, "1234567890");
 }

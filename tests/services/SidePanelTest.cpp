@@ -155,7 +155,8 @@ TEST_F(SidePanelTest, TheUserListsColumnsFitAndItsBarsShowOnlyWithSomethingToScr
     struct Case {
         int lookOns, left;
         bool horizontal, vertical;
-    } const cases[] = {{0, 550, false, false}, {0, 480, false, false}, {8, 550, false, true}, {8, 560, true, true}};
+    } const cases[] = {{0, 550, false, false}, {0, 480, false, false}, {1, 550, false, true},
+                       {8, 550, false, true},  {8, 560, true, true}};
     for (const Case& c : cases) {
         for (int k = 0; k < c.lookOns; ++k)
             app_.AddLookOn(size_t(k), 2001 + k, "看客", 0);
@@ -186,6 +187,8 @@ TEST_F(SidePanelTest, TheUserListsColumnsFitAndItsBarsShowOnlyWithSomethingToScr
         Rect clip;
         bar->GetList()->GetClipRect(clip);
         EXPECT_LE(clip.bottom, c.horizontal ? bar->GetHorizontalBar()->GetTop() : bar->GetBottom());
+        // Whole rows only: a watcher's fifth row is scrolled to, never shown cut over the chat.
+        EXPECT_EQ((clip.bottom - clip.top) % 30, 0) << c.lookOns << " " << c.left;
         EXPECT_EQ(drawn[bar->GetHorizontalBar()] > 0, c.horizontal) << c.lookOns << " " << c.left;
         EXPECT_EQ(drawn[bar->GetVerticalBar()] > 0, c.vertical) << c.lookOns << " " << c.left;
         EXPECT_EQ(drawn[bar->GetBottomCorner()] > 0, c.horizontal || c.vertical) << c.lookOns << " " << c.left;

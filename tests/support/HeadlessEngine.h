@@ -245,6 +245,7 @@ public:
     {
         auto* cursor = Register(new FakeCursorObject);
         cursor->SetName("object_cursor");
+        input_->SetCursorObject(cursor->GetId());
         return cursor;
     }
 

@@ -140,6 +140,7 @@ TEST_F(ButtonTest, HandCursorGoesThroughTheCursorObjectOrTheSystemCursor)
     const int changes = E().Window().CursorChanges();
 
     FakeCursorObject* cursor = E().MakeCursorObject();
+    cursor->SetName("cursor"); // known to the input module by its id: never looked up by name
     E().MoveMouse(100, 100);
     E().MoveMouse(400, 400);
     EXPECT_EQ(cursor->Shapes(), (std::vector<uint32_t>{FakeCursorObject::kHand, FakeCursorObject::kArrow}));

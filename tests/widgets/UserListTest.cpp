@@ -424,6 +424,14 @@ TEST_F(UserListTest, ScrollingMovesTheListByRowsAndTheHeaderWithIt)
     E().Owner().SendEvent(EventRecord{bar->GetId(), EV_SCROLL_UP, 0, 0});
     E().Owner().SendEvent(EventRecord{bar->GetId(), EV_SCROLL_UP, 0, 0});
     EXPECT_EQ(list->GetTop(), top);  // stops at the top
+    // The thumb dragged to part of a row shows the nearest whole one.
+    for (const auto& [at, rows] : {std::pair{1.4, 1}, {1.6, 2}}) {
+        const double position[1] = {at * kRow};
+        E().Owner().SendEvent(EventRecord{bar->GetId(), EV_SCROLL_POSITION, reinterpret_cast<uintptr_t>(position), 1});
+        EXPECT_EQ(list->GetTop(), top - rows * kRow) << at;
+    }
+    E().Owner().SendEvent(EventRecord{bar->GetId(), EV_SCROLL_UP, 0, 0});
+    E().Owner().SendEvent(EventRecord{bar->GetId(), EV_SCROLL_UP, 0, 0});
     // The bar's down arrow scrolls by a row as well.
     CXyStandButton* down = bar->GetVerticalBar()->GetSecondArrow();
     ASSERT_NE(down, nullptr);
