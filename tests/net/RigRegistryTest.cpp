@@ -1,21 +1,27 @@
 // A test process told to end ends its rigs' programs and removes their folders (made in TMPDIR, the
-// suite's own temporary folder) before it dies of the signal (tests/support/RigRegistry.h); a rig
-// that ends normally leaves nothing either. Each runs under a plain TMPDIR and under one with a
-// space, beside a folder named as its first word, which a path pasted unquoted into a shell
-// command would name instead ("<x>/decoy space" beside "<x>/decoy").
+// suite's own temporary folder) before it dies of the signal (tests/support/RigRegistry.h); one
+// killed outright leaves nothing either, nor does a rig that ends normally. Each runs under a
+// plain TMPDIR and under one with a space, beside a folder named as its first word, which a path
+// pasted unquoted into a shell command would name instead ("<x>/decoy space" beside "<x>/decoy").
 #include "tests/support/TiedChild.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -92,6 +98,83 @@ TEST(RigRegistry, ATestToldToEndEndsItsProgramsAndRemovesItsFoldersAndDiesOfTheS
         EXPECT_NE(::kill(made.program, 0), 0) << "the program " << made.program << " still runs";
         suite.ExpectOnlyTheDecoyIsLeft();
     }
+}
+
+// ctest's time-out kills the test and every program under it at once (SIGKILL, no handler runs):
+// the keeper removes the test process's own folder, with its rigs' folders, after it.
+TEST(RigRegistry, ATestKilledByItsTimeOutLeavesNothing)
+{
+    if (std::getenv("XL_RIG_HOLD")) { // the killed test process, started by the rows below
+        xltest::TempFolder folder("xl-rig-XXXXXX");
+        std::ofstream(folder.Path() + "/GameRun.log") << "a line\n";
+        xltest::SpawnTied({"/bin/sleep", "60"});
+        const std::string line = folder.Path() + "\n";
+        if (::write(3, line.data(), line.size()) != ssize_t(line.size()))
+            ::_exit(2);
+        for (;;)
+            ::pause();
+    }
+    for (const char* name : kTempNames) {
+        SCOPED_TRACE(name);
+        const TempBesideDecoy suite(name);
+        std::vector<std::string> env{"XL_RIG_HOLD=1", "TMPDIR=" + suite.temp};
+        for (char** e = environ; *e; ++e)
+            if (std::strncmp(*e, "TMPDIR=", 7) != 0)
+                env.emplace_back(*e);
+        std::vector<char*> envp;
+        for (std::string& e : env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        int report[2];
+        ASSERT_EQ(::pipe2(report, O_CLOEXEC), 0);
+        const int quiet = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        const pid_t test =
+            xltest::SpawnTied({"/proc/self/exe", "--gtest_filter=RigRegistry.ATestKilledByItsTimeOutLeavesNothing"},
+                              envp.data(), [&] { ::dup2(report[1], 3), ::dup2(quiet, 1); });
+        ::close(report[1]), ::close(quiet);
+        char path[512] = {};
+        FILE* in = ::fdopen(report[0], "r");
+        ASSERT_TRUE(std::fgets(path, sizeof path, in));
+        std::fclose(in);
+        const std::string made(path, std::strcspn(path, "\n"));
+        EXPECT_TRUE(made.starts_with(suite.temp + "/xl-")) << made;
+        EXPECT_TRUE(fs::exists(made + "/GameRun.log")) << made;
+
+        for (const pid_t program : xltest::RigRegistry::Children(test))
+            ::kill(program, SIGKILL);
+        ::kill(test, SIGKILL);
+        ASSERT_EQ(::waitpid(test, nullptr, 0), test);
+        xltest::Reaped(test);
+        std::error_code ec;
+        for (int tick = 0; tick < 500 && !fs::is_empty(suite.temp, ec); ++tick)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        suite.ExpectOnlyTheDecoyIsLeft();
+    }
+}
+
+// A program the client starts (in a process group of its own, collected by the client) is ended,
+// with what it started, before a rig's folder goes: it writes nothing there afterwards.
+TEST(RigRegistry, ProgramsStartedSinceARigBeganEndBeforeItsFolderGoes)
+{
+    const xltest::TempFolder folder("xl-rig-XXXXXX");
+    const std::vector<pid_t> before = xltest::RigRegistry::Children();
+    const std::string late = folder.Path() + "/late";
+    std::vector<std::string> args{"/bin/sh", "-c", "sleep 0.3; touch \"$0\"", late};
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawnattr_t group;
+    posix_spawnattr_init(&group);
+    posix_spawnattr_setflags(&group, POSIX_SPAWN_SETPGROUP);
+    pid_t hall = 0;
+    ASSERT_EQ(::posix_spawn(&hall, argv[0], nullptr, &group, argv.data(), environ), 0);
+    posix_spawnattr_destroy(&group);
+    xltest::RigRegistry::EndChildrenBut(before);
+    int status = 0;
+    ASSERT_EQ(::waitpid(hall, &status, WNOHANG), hall) << "it has ended";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_FALSE(fs::exists(late));
 }
 
 TEST(RigRegistry, ARigThatEndsRemovesItsFolderAndItsProgramsTakeEachPathAsOneArgument)

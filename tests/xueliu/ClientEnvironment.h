@@ -2,7 +2,8 @@
 // What a whole client run in the test process needs around it: a private folder with the
 // program's and the machine's folders, the hall-link socket's path there, a 1366x768 screen,
 // headless windows, and system boxes answered (and kept) instead of shown. Everything is undone
-// with the object. A test may give another screen.
+// with the object, and the programs the client started (a hall, a relaunch) are ended before its
+// folder goes. A test may give another screen.
 #include "framework/window/RunClient.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/SystemScreen.h"
@@ -19,7 +20,7 @@ public:
     // `folder` is a mkdtemp pattern (xltest::TempPattern: a bare name goes into TMPDIR).
     explicit ClientEnvironment(std::string folder,
                                platform::ScreenFacts screenFacts = {1366, 768, {0, 0, 1366, 728}, 23})
-        : folder_(folder), dir(folder_.Path()), screen(screenFacts)
+        : folder_(folder), before_(xltest::RigRegistry::Children()), dir(folder_.Path()), screen(screenFacts)
     {
         if (dir.empty())
             throw std::runtime_error("no folder for the client's files in TMPDIR");
@@ -43,6 +44,7 @@ public:
     }
     ~ClientEnvironment()
     {
+        xltest::RigRegistry::EndChildrenBut(before_);
         SetClientApplicationFactory(nullptr);
         platform::SetSystemBoxHandler(nullptr);
         platform::SetScreenOverride(nullptr);
@@ -54,6 +56,7 @@ public:
 
 private:
     xltest::TempFolder folder_; // removed after everything else here
+    std::vector<pid_t> before_; // the test's own programs
 
 public:
     std::string dir;
