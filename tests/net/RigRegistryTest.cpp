@@ -3,13 +3,13 @@
 // killed outright leaves nothing either, nor does a rig that ends normally. Each runs under a
 // plain TMPDIR and under one with a space, beside a folder named as its first word, which a path
 // pasted unquoted into a shell command would name instead ("<x>/decoy space" beside "<x>/decoy").
+#include "platform/Process.h"
 #include "tests/support/TiedChild.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -152,27 +152,15 @@ TEST(RigRegistry, ATestKilledByItsTimeOutLeavesNothing)
     }
 }
 
-// A program the client starts (in a process group of its own, collected by the client) is ended,
-// with what it started, before a rig's folder goes: it writes nothing there afterwards.
+// A program the client starts (as the client starts it: a process group of its own, collected
+// by the client) ends, with what it started, before a rig's folder goes: it writes nothing there.
 TEST(RigRegistry, ProgramsStartedSinceARigBeganEndBeforeItsFolderGoes)
 {
     const xltest::TempFolder folder("xl-rig-XXXXXX");
     const std::vector<pid_t> before = xltest::RigRegistry::Children();
     const std::string late = folder.Path() + "/late";
-    std::vector<std::string> args{"/bin/sh", "-c", "sleep 0.3; touch \"$0\"", late};
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawnattr_t group;
-    posix_spawnattr_init(&group);
-    posix_spawnattr_setflags(&group, POSIX_SPAWN_SETPGROUP);
-    pid_t hall = 0;
-    ASSERT_EQ(::posix_spawn(&hall, argv[0], nullptr, &group, argv.data(), environ), 0);
-    posix_spawnattr_destroy(&group);
+    ASSERT_TRUE(platform::StartProcess("/bin/sh", {"-c", "sleep 0.3; touch \"$0\"", late}));
     xltest::RigRegistry::EndChildrenBut(before);
-    int status = 0;
-    ASSERT_EQ(::waitpid(hall, &status, WNOHANG), hall) << "it has ended";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_FALSE(fs::exists(late));
 }

@@ -280,8 +280,8 @@ private:
     }
 };
 
-// Where the rigs make their files: TMPDIR (tools/test.sh gives the suite a folder of its own and
-// judges what is left in it), else /tmp. A `pattern` that names no folder ("xl-gs-XXXXXX") is
+// Where the rigs make their files: TMPDIR (the test process's own folder, OwnTemporaryFolder, in
+// the folder tools/test.sh gives the suite and judges what is left in), else /tmp. A `pattern` that names no folder ("xl-gs-XXXXXX") is
 // placed there; a path stays as it is.
 inline std::string TempPattern(const std::string& pattern)
 {
