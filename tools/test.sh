@@ -7,8 +7,9 @@ bash tools/setup/install.sh
 jobs=$(nproc)
 # Every build compiles through the compile cache (ccache, installed by the set-up): a second
 # worktree or a rebuilt folder takes what an earlier build compiled. The cache names the files of
-# this checkout relative to it, and the build's debug information names no checkout
-# (-fdebug-prefix-map, cmake/XlOptions.cmake), so another checkout's compile looks the same.
+# this checkout relative to it and leaves the build folder out of its key, and the checkout's path
+# reaches only the files that use it (xl_build_paths, cmake/XlTargets.cmake), so another
+# checkout's compile looks the same.
 export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
 launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
