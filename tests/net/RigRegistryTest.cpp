@@ -117,21 +117,16 @@ TEST(RigRegistry, ATestKilledByItsTimeOutLeavesNothing)
     for (const char* name : kTempNames) {
         SCOPED_TRACE(name);
         const TempBesideDecoy suite(name);
-        std::vector<std::string> env{"XL_RIG_HOLD=1", "TMPDIR=" + suite.temp};
-        for (char** e = environ; *e; ++e)
-            if (std::strncmp(*e, "TMPDIR=", 7) != 0)
-                env.emplace_back(*e);
-        std::vector<char*> envp;
-        for (std::string& e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
+        const std::string own = std::getenv("TMPDIR"); // this process's folder
+        ::setenv("TMPDIR", suite.temp.c_str(), 1), ::setenv("XL_RIG_HOLD", "1", 1);
         int report[2];
         ASSERT_EQ(::pipe2(report, O_CLOEXEC), 0);
         const int quiet = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
         const pid_t test =
             xltest::SpawnTied({"/proc/self/exe", "--gtest_filter=RigRegistry.ATestKilledByItsTimeOutLeavesNothing"},
-                              envp.data(), [&] { ::dup2(report[1], 3), ::dup2(quiet, 1); });
+                              nullptr, [&] { ::dup2(report[1], 3), ::dup2(quiet, 1); });
         ::close(report[1]), ::close(quiet);
+        ::setenv("TMPDIR", own.c_str(), 1), ::unsetenv("XL_RIG_HOLD");
         char path[512] = {};
         FILE* in = ::fdopen(report[0], "r");
         ASSERT_TRUE(std::fgets(path, sizeof path, in));
