@@ -27,6 +27,18 @@ function(xl_apply_options target)
   endif()
 endfunction()
 
+# xl_build_paths(<target>): XL_SOURCE_DIR and XL_BINARY_DIR, the checkout's and the build's
+# folders, for the programs that find files by them (tests, benchmarks, fuzz replays). They come
+# from a header forced into the target's sources, not from -D options: an option that holds the
+# checkout's path makes every compile of another checkout miss the compile cache, where now only
+# the files that use the names differ.
+function(xl_build_paths target)
+  set(header ${CMAKE_BINARY_DIR}/XlBuildPaths.h)
+  file(CONFIGURE OUTPUT ${header} CONTENT
+       "#pragma once\n#define XL_SOURCE_DIR \"@CMAKE_SOURCE_DIR@\"\n#define XL_BINARY_DIR \"@CMAKE_BINARY_DIR@\"\n" @ONLY)
+  target_compile_options(${target} PRIVATE -include ${header})
+endfunction()
+
 # xl_library(<folder> DEPENDS <targets...>): one static library per subsystem folder.
 # Every .cpp below the folder belongs to it, except main.cpp files (programs).
 function(xl_library dir)
@@ -61,7 +73,7 @@ function(xl_test_suite dir)
   add_executable(${target} ${sources} ${CMAKE_SOURCE_DIR}/tests/support/TestEnvironment.cpp)
   xl_apply_options(${target})
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-  target_compile_definitions(${target} PRIVATE XL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" XL_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  xl_build_paths(${target})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
   if(ARG_SCREENS)
     gtest_discover_tests(${target} DISCOVERY_TIMEOUT 120 DISCOVERY_MODE PRE_TEST TEST_FILTER "-${ARG_SCREENS}"
@@ -85,5 +97,6 @@ function(xl_benchmark name)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS} ${CMAKE_SOURCE_DIR}/bench/BenchMain.cpp)
   xl_apply_options(${name})
+  xl_build_paths(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
 endfunction()

@@ -65,6 +65,8 @@ IniText Load(const std::string& path)
 
 bool Store(const std::string& path, const IniText& text)
 {
+    if (path.empty()) // no file: nothing is kept, nor written beside the current folder
+        return false;
     std::string bytes;
     for (const std::string& line : text.lines)
         bytes += line + text.eol;

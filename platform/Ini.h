@@ -14,6 +14,7 @@ namespace platform {
 
 class IniFile {
 public:
+    // An empty path names no file: it reads as missing and keeps nothing written.
     explicit IniFile(std::string path) : path_(std::move(path)) {}
     const std::string& Path() const { return path_; }
 

@@ -90,24 +90,35 @@ std::string TempFolder()
     return WithSlash(EnvOr("TMPDIR", "/tmp"));
 }
 
-std::string MachineFolder()
+MachineFolderChoice ChooseMachineFolder()
 {
-    std::string folder;
+    std::string folder, home;
     if (const char* v = std::getenv("XL_MACHINE_DIR"); v && *v)
         folder = v;
     else if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x)
         folder = std::string(x) + "/xueliu";
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        folder = std::string(home) + "/.local/share/xueliu";
+    else if (const char* h = std::getenv("HOME"); h && *h)
+        home = h;
     else if (const char* temp = std::getenv("TMPDIR"); temp && *temp)
         folder = std::string(temp) + "/xueliu-machine";
-    else if (const std::string account = AccountHome(); !account.empty())
-        folder = account + "/.local/share/xueliu";
     else
-        return {};
+        home = AccountHome();
+    if (folder.empty() && home.empty())
+        return {{}, MachineFolderProblem::NoPlace, {}};
+    if (folder.empty())
+        folder = home + "/.local/share/xueliu";
     folder = WithSlash(folder);
-    MakeFolders(folder);
-    return folder;
+    std::error_code ec;
+    // access() says EROFS for a read-only file system, whoever asks.
+    if ((!home.empty() && !std::filesystem::is_directory(home, ec)) || !MakeFolders(folder) ||
+        ::access(folder.c_str(), W_OK | X_OK) != 0)
+        return {{}, MachineFolderProblem::Unusable, folder};
+    return {folder, MachineFolderProblem::None, {}};
+}
+
+std::string MachineFolder()
+{
+    return ChooseMachineFolder().folder;
 }
 
 std::string NativePath(std::string_view path)

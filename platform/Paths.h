@@ -24,9 +24,18 @@ std::string TempFolder();
 
 // A per-machine folder in place of the system directory (XL_MACHINE_DIR, else
 // $XDG_DATA_HOME/xueliu, else ~/.local/share/xueliu), ending in '/'; created when missing.
-// Without HOME: $TMPDIR/xueliu-machine, else the account's home folder; empty when there is
-// none of them, never a folder in /tmp that every user of the machine shares.
-std::string MachineFolder();
+// Without HOME: $TMPDIR/xueliu-machine, else the account's home folder; never a folder in /tmp
+// that every user of the machine shares. A home that is not there is not made. When the folder
+// cannot be made or written (a read-only or missing home), or there is no place at all, there is
+// none: the program keeps nothing of the machine's rather than write it where it was started.
+enum class MachineFolderProblem { None, NoPlace, Unusable };
+struct MachineFolderChoice {
+    std::string folder; // ending in '/'; empty with a problem
+    MachineFolderProblem problem = MachineFolderProblem::None;
+    std::string tried; // the folder that could not be made or written (Unusable)
+};
+MachineFolderChoice ChooseMachineFolder();
+std::string MachineFolder(); // ChooseMachineFolder().folder
 
 // Backslashes become slashes (not the trail byte of a two-byte character); nothing else changes.
 std::string NativePath(std::string_view path);

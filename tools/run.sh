@@ -38,7 +38,8 @@ if [ ! -f "$build/build.ninja" ]; then
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXL_BENCH=OFF "${launcher[@]}" >/dev/null
 fi
-cmake --build "$build" -j "$(nproc)" --target xueliu skins
+# The compile cache names this checkout's files relative to it, as tools/test.sh does.
+CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1 cmake --build "$build" -j "$(nproc)" --target xueliu skins
 exec 9>&-
 # A sanitized build (XL_RUN_BUILD=build-tsan, build-asan) reads the suppressions the tests give it
 # for system libraries; options already set still win, coming later.

@@ -38,10 +38,9 @@ std::shared_ptr<platform::FontGlyphSource> Fonts()
 {
     platform::FontGlyphOptions options;
     if (options.aliasFile.empty()) {
-        // From the checkout this file was built from: <root>/bench/engine/TextBench.cpp.
-        std::string root = __FILE__;
-        root.resize(root.rfind("/bench/"));
-        options.aliasFile = root + "/assets/fonts/cjk-aliases.conf";
+        // From the checkout this was built from (the compile cache names its files relative to it,
+        // so this file's own name would not do).
+        options.aliasFile = std::string(XL_SOURCE_DIR) + "/assets/fonts/cjk-aliases.conf";
     }
     return std::make_shared<platform::FontGlyphSource>(options);
 }

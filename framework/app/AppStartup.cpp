@@ -54,6 +54,21 @@ constexpr ColourKey kColourKeys[] = {
 // The start-up's fallback game object while the game layer supplies none.
 struct EmptyGameFrame : Lumora::CGameBase {};
 
+// Without a per-machine folder the program keeps nothing of the machine's between runs (its id,
+// the hall's path): it says so, in the log and to the player, rather than keep them quietly in
+// the folder it was started in.
+void ReportMissingMachineFolder(const std::string& caption)
+{
+    const platform::MachineFolderChoice choice = platform::ChooseMachineFolder();
+    if (choice.problem == platform::MachineFolderProblem::None)
+        return;
+    net::OxtLog("machine folder: %s; nothing of the machine's is kept",
+                choice.tried.empty() ? "no home folder" : ("cannot write " + choice.tried).c_str());
+    const std::string where = choice.tried.empty() ? "找不到可用的主目录" : "无法写入 " + choice.tried;
+    platform::ShowSystemMessageBox("本机设置无法保存（" + where + "），本次运行不会保留本机设置。", caption,
+                                   platform::MessageBoxButtons::Ok, platform::BoxIcon::Error);
+}
+
 std::function<void()>& StartTableHook()
 {
     static std::function<void()> hook;
@@ -128,6 +143,7 @@ bool CGameWinApp::InitInstance()
     loggerOpen_ = true;
     if (!ParseCommandLine())
         return false;
+    ReportMissingMachineFolder(GetGameName());
     GetMachineID(); // the adapters are read here, not by each request
     if (!testFlag_)
         ConnectHall();

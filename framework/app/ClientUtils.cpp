@@ -121,7 +121,8 @@ std::string GetWealthTitle(int32_t silver)
 
 std::string GetMachineIniPath()
 {
-    return platform::MachineFolder() + kMachineIni;
+    const std::string folder = platform::MachineFolder();
+    return folder.empty() ? std::string() : folder + kMachineIni;
 }
 
 std::string GetHallExePath()

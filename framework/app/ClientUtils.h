@@ -33,7 +33,8 @@ uint32_t ParseColorText(std::string_view text, uint32_t defaultColour);
 // The title of an amount of silver ("待业" from 0, "负债" below 0).
 std::string GetWealthTitle(int32_t silver);
 
-// The per-machine ini ("vemk.ini" in the per-machine folder) and its keys.
+// The per-machine ini ("vemk.ini" in the per-machine folder; empty, a file that keeps nothing, when
+// there is no such folder) and its keys.
 std::string GetMachineIniPath();
 // "ExePath" of the per-machine ini: the hall program, empty when not set.
 std::string GetHallExePath();

@@ -126,10 +126,11 @@ TEST_F(AppFilesTest, GuideSettingRoundTripsThroughConfigparser)
     EXPECT_EQ(app_->GetGuideActive(), 1);
     app_->SetGuideActive(7);
     auto py = fwtest::RunPython("import configparser, sys\nc = configparser.ConfigParser()\n"
-                                "c.read(sys.argv[1] if len(sys.argv) > 1 else '" + app_->GetGameIniPath() + "')\n"
+                                "c.read(sys.argv[1])\n"
                                 "print(c['Active']['guide'])\n"
                                 "c['Active']['guide'] = '3'\n"
-                                "c.write(open('" + app_->GetGameIniPath() + "', 'w'))\n");
+                                "c.write(open(sys.argv[1], 'w'))\n",
+                                {}, {app_->GetGameIniPath()});
     ASSERT_TRUE(py);
     EXPECT_EQ(*py, "7\n");
     EXPECT_EQ(app_->GetGuideActive(), 3);
@@ -154,12 +155,12 @@ TEST_F(AppFilesTest, JsonPostSendsTheThreeHeadersAndReturnsTheAnswerWithoutLineE
         "        self.wfile.write(out)\n"
         "    def log_message(self, *a): pass\n"
         "s = http.server.HTTPServer(('127.0.0.1', 0), H)\n"
-        "open('" + port_file + "', 'w').write(str(s.server_port))\n"
+        "open(sys.argv[1], 'w').write(str(s.server_port))\n"
         "s.handle_request()\n"
         "s.handle_request()\n";
     std::ofstream(dir_ + "/server.py") << script;
     const std::string path = dir_ + "/server.py";
-    char* argv[] = {const_cast<char*>("python3"), const_cast<char*>(path.c_str()), nullptr};
+    char* argv[] = {const_cast<char*>("python3"), const_cast<char*>(path.c_str()), port_file.data(), nullptr};
     ASSERT_EQ(posix_spawn(&server_, "/usr/bin/python3", nullptr, nullptr, argv, environ), 0);
     std::string port;
     for (int i = 0; i < 500 && port.empty(); ++i) {

@@ -37,11 +37,14 @@ std::optional<std::string> RunCommand(const std::vector<std::string>& argv, cons
     return result;
 }
 
-std::optional<std::string> RunPython(const std::string& script, const std::string& input)
+std::optional<std::string> RunPython(const std::string& script, const std::string& input,
+                                     const std::vector<std::string>& arguments)
 {
     // The test sources compile their literals to GBK, so the script is GBK too.
     std::string file = TempFile("# -*- coding: gbk -*-\n" + script);
-    auto r = RunCommand({"/usr/bin/python3", file}, input, {std::string("PYTHONPATH=") + XL_SOURCE_DIR + "/tools/py"});
+    std::vector<std::string> argv{"/usr/bin/python3", file};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    auto r = RunCommand(argv, input, {std::string("PYTHONPATH=") + XL_SOURCE_DIR + "/tools/py"});
     unlink(file.c_str());
     return r;
 }

@@ -13,7 +13,9 @@ namespace fwtest {
 // `argv` runs as it is, no shell between; `env` ("NAME=value") is added to the environment.
 std::optional<std::string> RunCommand(const std::vector<std::string>& argv, const std::string& input = {},
                                       const std::vector<std::string>& env = {});
-std::optional<std::string> RunPython(const std::string& script, const std::string& input = {});
+// `arguments` follow the script in sys.argv: paths go there, never into the script's text.
+std::optional<std::string> RunPython(const std::string& script, const std::string& input = {},
+                                     const std::vector<std::string>& arguments = {});
 
 inline std::string AsString(const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); }
 inline std::vector<uint8_t> AsBytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }

@@ -25,11 +25,14 @@ TEST(Paths, FoldersEndInSlashAndOverridesApply)
     EXPECT_EQ(platform::NativePath("skins\\frame.xyr"), "skins/frame.xyr");
 }
 
-// Without HOME the machine folder goes to the user's own TMPDIR, never to a shared /tmp/.local.
+// Without HOME the machine folder goes to the user's own TMPDIR, never to a shared /tmp/.local. A
+// home that is missing, not a folder or read-only gives none (nothing is made there).
 TEST(Paths, TheMachineFolderFollowsTheEnvironmentAndWithoutAHomeTakesTmpdir)
 {
     const xltest::TempFolder root("xl-paths-XXXXXX");
     const std::string r = root.Path();
+    std::filesystem::create_directory(r + "/home");
+    std::ofstream(r + "/file") << "not a folder\n";
     struct Row {
         const char *home, *dataHome, *temp, *folder;
     } rows[] = {
@@ -37,6 +40,9 @@ TEST(Paths, TheMachineFolderFollowsTheEnvironmentAndWithoutAHomeTakesTmpdir)
         {"/home", nullptr, "/temp", "/home/.local/share/xueliu/"},
         {nullptr, nullptr, "/temp", "/temp/xueliu-machine/"},
         {"", "", "/temp", "/temp/xueliu-machine/"},
+        {"/none", nullptr, "/temp", nullptr},
+        {"/file", nullptr, "/temp", nullptr},
+        {"proc/self", nullptr, "/temp", nullptr}, // /proc/self: read-only, whoever the tests run as
     };
     const char* names[] = {"HOME", "XDG_DATA_HOME", "TMPDIR", "XL_MACHINE_DIR"};
     std::vector<std::optional<std::string>> saved;
@@ -45,11 +51,13 @@ TEST(Paths, TheMachineFolderFollowsTheEnvironmentAndWithoutAHomeTakesTmpdir)
     unsetenv("XL_MACHINE_DIR");
     for (const Row& row : rows) {
         const char* values[] = {row.home, row.dataHome, row.temp};
-        for (int i = 0; i < 3; ++i)
-            values[i] ? setenv(names[i], (*values[i] ? r + values[i] : "").c_str(), 1) : unsetenv(names[i]);
+        for (int i = 0; i < 3; ++i) {
+            const std::string v = !values[i] || !*values[i] ? "" : (*values[i] == '/' ? r : "/") + values[i];
+            values[i] ? setenv(names[i], v.c_str(), 1) : unsetenv(names[i]);
+        }
         const std::string folder = platform::MachineFolder();
-        EXPECT_EQ(folder, r + row.folder) << (row.home ? row.home : "no HOME");
-        EXPECT_TRUE(std::filesystem::is_directory(folder)) << folder;
+        EXPECT_EQ(folder, row.folder ? r + row.folder : "") << (row.home ? row.home : "no HOME");
+        EXPECT_TRUE(row.folder ? std::filesystem::is_directory(folder) : !std::filesystem::exists(r + "/none"));
     }
     for (size_t i = 0; i < saved.size(); ++i)
         saved[i] ? setenv(names[i], saved[i]->c_str(), 1) : unsetenv(names[i]);

@@ -6,7 +6,13 @@
 // InstallEndOnSignal runs before main (tests/support/TestEnvironment.cpp).
 // Fixed-size and lock-free, so the signal handler may read it; a rig past the slots goes
 // unregistered.
+// A test process may also be killed outright: ctest's time-out sends SIGKILL to the test and every
+// program under it, and no handler runs. So each test process works in a folder of its own in
+// TMPDIR (OwnTemporaryFolder: it becomes the process's TMPDIR, and every rig folder stands in it),
+// and a keeper outside the process tree removes that folder once the process is gone, however it
+// went.
 #include <dirent.h>
+#include <poll.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -15,13 +21,17 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace xltest {
 
@@ -82,12 +92,123 @@ public:
             ::raise(SIGHUP);
     }
 
+    // Makes a folder in TMPDIR this process's TMPDIR (before main, while it has one thread) and
+    // ties the folder to the process: it goes at exit (after the programs still running under the
+    // process are ended), on a signal above, and, when the process is killed, by the keeper.
+    static void OwnTemporaryFolder()
+    {
+        const char* root = std::getenv("TMPDIR");
+        std::string pattern = std::string(root && *root ? root : "/tmp") + "/xl-XXXXXX";
+        if (pattern.size() >= sizeof processFolder_ || !::mkdtemp(pattern.data()))
+            return; // the rigs work in TMPDIR itself
+        std::memcpy(processFolder_, pattern.c_str(), pattern.size() + 1);
+        folderOwner_ = ::getpid();
+        ::setenv("TMPDIR", processFolder_, 1);
+        StartKeeper();
+        std::atexit([] {
+            if (::getpid() != folderOwner_)
+                return;
+            EndChildrenBut({});
+            RemoveTree(AT_FDCWD, processFolder_);
+        });
+    }
+
+    // The programs `parent` started that still run or wait to be collected, read from /proc (the
+    // kernel may list no children per task).
+    static std::vector<pid_t> Children(pid_t parent = ::getpid())
+    {
+        std::vector<pid_t> children;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+            const std::string name = entry.path().filename().string();
+            if (name.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            std::string stat;
+            std::getline(std::ifstream(entry.path() / "stat"), stat);
+            const size_t end = stat.rfind(')'); // the name in parentheses may hold anything
+            char state = 0;
+            int ppid = 0;
+            if (end != std::string::npos && std::sscanf(stat.c_str() + end + 1, " %c %d", &state, &ppid) == 2 &&
+                ppid == parent)
+                children.push_back(static_cast<pid_t>(std::stol(name)));
+        }
+        return children;
+    }
+
+    // Ends the programs this process started that are not `kept` (TERM to each, and to the group it
+    // leads with whatever it started; KILL after three seconds) and waits until each has ended, so
+    // that none writes into a folder after the folder went. Their collection is left to whoever
+    // started them.
+    static void EndChildrenBut(const std::vector<pid_t>& kept)
+    {
+        std::vector<std::pair<pid_t, int>> ending; // pid, pidfd
+        for (const pid_t pid : Children()) {
+            if (std::find(kept.begin(), kept.end(), pid) != kept.end())
+                continue;
+            if (const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); fd >= 0)
+                ending.emplace_back(pid, fd);
+        }
+        for (int end : {SIGTERM, SIGKILL}) {
+            for (const auto& [pid, fd] : ending) {
+                if (::getpgid(pid) == pid)
+                    ::kill(-pid, end);
+                ::syscall(SYS_pidfd_send_signal, fd, end, nullptr, 0);
+            }
+            bool all = true;
+            for (const auto& [pid, fd] : ending) {
+                pollfd ended{fd, POLLIN, 0};
+                all = ::poll(&ended, 1, 3000) == 1 && all;
+            }
+            if (all)
+                break;
+        }
+        for (const auto& [pid, fd] : ending)
+            ::close(fd);
+    }
+
 private:
     using Folder = rig_detail::Folder;
     enum : int { kFree = rig_detail::kFree, kWriting, kHeld };
     // Zero-initialised before anything runs; a negative pid is a process group.
     static inline std::atomic<pid_t> programs_[64];
     static inline Folder folders_[64];
+    static inline char processFolder_[512] = {};
+    static inline pid_t folderOwner_ = 0;
+
+    // The keeper: a grandchild whose parent ends at once, so that it stands outside the test's
+    // process tree, waits on a pipe that only this process (its writing end closes on exec) holds
+    // open, and removes the process's folder once the pipe says the process is gone. A program
+    // still writing there then is retried for a few seconds.
+    static void StartKeeper()
+    {
+        int link[2];
+        if (::pipe2(link, O_CLOEXEC) != 0)
+            return;
+        const pid_t middle = ::fork();
+        if (middle == 0) {
+            ::setsid();
+            if (::fork() != 0)
+                ::_exit(0);
+            const int quiet = ::open("/dev/null", O_RDWR);
+            for (int fd : {0, 1, 2})
+                ::dup2(quiet, fd); // ctest reads the test's output until every writer is gone
+            ::dup2(link[0], 3);
+            ::close_range(4, ~0u, 0);
+            char byte;
+            while (::read(3, &byte, 1) < 0 && errno == EINTR) {
+            }
+            for (int tries = 0; tries < 50 && ::access(processFolder_, F_OK) == 0; ++tries) {
+                if (RemoveTree(AT_FDCWD, processFolder_))
+                    break;
+                const timespec pause{0, 100'000'000};
+                ::nanosleep(&pause, nullptr);
+            }
+            ::_exit(0);
+        }
+        ::close(link[0]);
+        if (middle > 0)
+            ::waitpid(middle, nullptr, 0);
+    }
 
     static void EndOnSignal(int sig)
     {
@@ -106,6 +227,8 @@ private:
         for (auto& slot : folders_)
             if (slot.state.load() == kHeld)
                 RemoveTree(AT_FDCWD, slot.path);
+        if (::getpid() == folderOwner_)
+            RemoveTree(AT_FDCWD, processFolder_);
         ::signal(sig, SIG_DFL);
         ::raise(sig);
         errno = saved;
@@ -157,8 +280,8 @@ private:
     }
 };
 
-// Where the rigs make their files: TMPDIR (tools/test.sh gives the suite a folder of its own and
-// judges what is left in it), else /tmp. A `pattern` that names no folder ("xl-gs-XXXXXX") is
+// Where the rigs make their files: TMPDIR (the test process's own folder, OwnTemporaryFolder, in
+// the folder tools/test.sh gives the suite and judges what is left in), else /tmp. A `pattern` that names no folder ("xl-gs-XXXXXX") is
 // placed there; a path stays as it is.
 inline std::string TempPattern(const std::string& pattern)
 {

@@ -1,6 +1,6 @@
 // Linked into every test program: the environment the tests expect, however they are started
-// (by ctest or by hand), the sanitizers' suppressions of system libraries, and the end of the
-// program with its ctest, leaving nothing of its rigs (RigRegistry.h).
+// (by ctest or by hand), the sanitizers' suppressions of system libraries, a temporary folder of
+// its own, and the end of the program with its ctest, leaving nothing of its rigs (RigRegistry.h).
 #include "tests/support/RigRegistry.h"
 
 #include <cstdlib>
@@ -23,6 +23,7 @@ const bool kEnvironmentSet = [] {
     // For the programs the tests start (the client between its stand-ins) in sanitized builds.
     setenv("LSAN_OPTIONS", XL_LSAN_DEFAULTS, 0);
     setenv("TSAN_OPTIONS", XL_TSAN_DEFAULTS, 0);
+    xltest::RigRegistry::OwnTemporaryFolder();
     xltest::RigRegistry::InstallEndOnSignal();
     return true;
 }();

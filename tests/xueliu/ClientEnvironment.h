@@ -3,7 +3,8 @@
 // program's and the machine's folders, a fresh name for the hall link (XL_HALL_SOCKET; a FakeHall
 // listens on `hallAddress`), a 1366x768 screen,
 // headless windows, and system boxes answered (and kept) instead of shown. Everything is undone
-// with the object. A test may give another screen.
+// with the object, and the programs the client started (a hall, a relaunch) are ended before its
+// folder goes. A test may give another screen.
 #include "framework/window/RunClient.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/LocalSocket.h"
@@ -21,7 +22,7 @@ public:
     // `folder` is a mkdtemp pattern (xltest::TempPattern: a bare name goes into TMPDIR).
     explicit ClientEnvironment(std::string folder,
                                platform::ScreenFacts screenFacts = {1366, 768, {0, 0, 1366, 728}, 23})
-        : folder_(folder), dir(folder_.Path()), screen(screenFacts)
+        : folder_(folder), before_(xltest::RigRegistry::Children()), dir(folder_.Path()), screen(screenFacts)
     {
         if (dir.empty())
             throw std::runtime_error("no folder for the client's files in TMPDIR");
@@ -45,6 +46,7 @@ public:
     }
     ~ClientEnvironment()
     {
+        xltest::RigRegistry::EndChildrenBut(before_);
         SetClientApplicationFactory(nullptr);
         platform::SetSystemBoxHandler(nullptr);
         platform::SetScreenOverride(nullptr);
@@ -56,6 +58,7 @@ public:
 
 private:
     xltest::TempFolder folder_; // removed after everything else here
+    std::vector<pid_t> before_; // the test's own programs
 
 public:
     std::string dir;

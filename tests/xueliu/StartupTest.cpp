@@ -10,6 +10,7 @@
 #include "TableRun.h"
 
 #include "framework/app/AppMessages.h"
+#include "framework/app/ClientUtils.h"
 #include "framework/app/HallCipher.h"
 #include "framework/app/HallRecords.h"
 #include "framework/app/NotifyGate.h"
@@ -33,6 +34,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <cstdlib>
 #include <algorithm>
 #include <atomic>
@@ -233,6 +235,26 @@ TEST_F(StartupTest, TestModeOpensNoSocketSendsNoRequestAndStartsTheTableItself)
     EXPECT_EQ(server.calls, (std::vector<std::string>{"close"}));
     // The settings were written at the end.
     EXPECT_EQ(platform::IniFile(dir_ + "/game/qirn.ini").GetInt("GAMESET", "EffectVolume", -1), 50);
+}
+
+// With no usable machine folder (a read-only home) the client says so, and keeps the machine's
+// settings nowhere rather than in the folder it was started in.
+TEST_F(StartupTest, WithoutAUsableMachineFolderTheClientSaysSoAndWritesNothingWhereItStarted)
+{
+    const std::filesystem::path started = std::filesystem::current_path(), here = dir_ + "/here";
+    std::filesystem::create_directory(here);
+    std::filesystem::current_path(here);
+    setenv("XL_MACHINE_DIR", "/proc/self/xueliu", 1);
+    FakeStartup server;
+    SetStartTableHook([] {
+        GetMachineID(std::vector<platform::HardwareAddress>{}); // a new id, to be stored
+        platform::PostToWindow(GetGameApp()->GetMainWindowId(), platform::kMsgClose);
+    });
+    EXPECT_EQ(Run({"--test-mode=1"}, &server), 0);
+    std::filesystem::current_path(started);
+    EXPECT_EQ(boxes_,
+              std::vector<std::string>{"本机设置无法保存（无法写入 /proc/self/xueliu/），本次运行不会保留本机设置。"});
+    EXPECT_TRUE(std::filesystem::is_empty(here));
 }
 
 TEST_F(StartupTest, AQuitRequestFromAnotherThreadClosesTheWindowOnTheUiThread)

@@ -83,6 +83,8 @@ class Table(TablePlay, TableIO):
         self.allowed_watchers = set()
         self.offline = set()
         self.paused = False        # the control socket holds every timed step (tests)
+        self.paused_at = 0.0       # when the table last stood still, and for how long in all
+        self.paused_for = 0.0
         self.history = []          # finished hands: results for the control socket
         self.errors = []
         self.log = []
@@ -105,14 +107,30 @@ class Table(TablePlay, TableIO):
         with self.timer_wake:
             self.timer_seq += 1
             step = None if always else self.step
-            heapq.heappush(self.timers, (time.monotonic() + delay, self.timer_seq, step, fn, args))
+            heapq.heappush(self.timers, (self.clock() + delay, self.timer_seq, step, fn, args))
+            self.timer_wake.notify()
+
+    def clock(self):
+        """The table's time: it stands still while the table is paused, so that a time-out running
+        when the pause began has as long after it as it had left (a pause is no time-out)."""
+        return (self.paused_at if self.paused else time.monotonic()) - self.paused_for
+
+    def pause(self, paused):
+        """Holds or releases every timed step (under self.lock)."""
+        if paused and not self.paused:
+            self.paused_at = time.monotonic()
+        elif self.paused and not paused:
+            self.paused_for += time.monotonic() - self.paused_at
+        self.paused = paused
+        self.cond.notify_all()
+        with self.timer_wake:
             self.timer_wake.notify()
 
     def run_timers(self):
         while True:
             with self.timer_wake:
-                while not self.timers or self.timers[0][0] > time.monotonic():
-                    self.timer_wake.wait(None if not self.timers else self.timers[0][0] - time.monotonic())
+                while not self.timers or self.timers[0][0] > self.clock():
+                    self.timer_wake.wait(None if not self.timers or self.paused else self.timers[0][0] - self.clock())
                 _, _, step, fn, args = heapq.heappop(self.timers)
             with self.lock:
                 while self.paused:
@@ -250,7 +268,7 @@ class Table(TablePlay, TableIO):
         self.each(229300, lambda v: X.EXCHANGE_BEGIN.pack(EXCHANGE_TIME, 0))
         self.progress("dealt")
         if self.pause_after_deal:
-            self.paused = True
+            self.pause(True)
         for c in range(CHAIRS):
             self.prompt(c, EXCHANGE_TIME + DEAL_HOLD, self.auto_exchange)
 

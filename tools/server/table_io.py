@@ -217,8 +217,7 @@ class TableIO:
         if c.get("op") in ("pause", "resume"):
             # Once "pause" has answered no timed step runs until "resume": the table stands still.
             with self.lock:
-                self.paused = c["op"] == "pause"
-                self.cond.notify_all()
+                self.pause(c["op"] == "pause")
             return {"ok": True}
         if c.get("brief"):
             # For pollers: the whole state grows with the history and costs a poll dearly.

@@ -393,6 +393,21 @@ class ServerRun(unittest.TestCase):
         self.assertEqual(self.table(lambda st: st["hands_played"] == 1)["hands_played"], 1)
         watcher.close()
 
+    def test_a_pause_takes_none_of_the_humans_time(self):
+        # The exchange's time-out (23 s scaled to 1.15 s) runs as the table pauses for longer: after
+        # the resume the human still has what was left of it.
+        self.start("--hands", "0", "--think-ms", "0", "--time-scale", "0.05")
+        human = Client(self.port, 1001, 0)
+        self.command({"op": "play", "hands": 1})
+        human.send(201160, struct.pack("<4i", *human.head).ljust(32, b"\0"), False)
+        self.table(lambda st: st["phase"] == T.EXCHANGE)
+        self.command({"op": "pause"})
+        time.sleep(1.5)
+        self.command({"op": "resume"})
+        self.assertEqual(self.table()["human_time_outs"], 0)
+        self.assertTrue(human.wait_for(229165))
+        human.close()
+
     def test_a_table_that_pauses_after_its_deal_waits_for_resume(self):
         self.start("--hands", "0", "--autoplay-human", "--pause-after-deal")
         self.command({"op": "play", "hands": 1})
