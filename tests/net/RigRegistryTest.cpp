@@ -117,7 +117,7 @@ TEST(RigRegistry, ATestKilledByItsTimeOutLeavesNothing)
         for (;;)
             ::pause();
     }
-    for (const char* name : kTempNames) {
+    for (const std::string& name : kTempNames) {
         SCOPED_TRACE(name);
         const TempBesideDecoy suite(name);
         const std::string own = std::getenv("TMPDIR"); // this process's folder
