@@ -463,6 +463,7 @@ protected:
     // The discard scale found for a table (its rectangle, the surface, the splitter's flag).
     std::map<std::vector<int>, double> discardScales_;
     bool panelsCrowded_ = false; // a panel found no room clear of a whole deal's discards
+    double claimScale_ = 1.0; // the claim buttons' faces, shrunk where nothing by the own hand is clear
     int rightColumnLift_ = 0; // the right seat's column over the own hand's end, with its tile raised
     int labelSeat_ = -1; // the seat of the last action's picture
     int winSeat_ = -1; // the seat of the win's label

@@ -20,12 +20,12 @@ Keep Keeps(ReadKind piece, int seat, const ReadItem& item)
         case Panel: return same ? Keep::No : Keep::Firm;
         default: return Keep::Firm;
         }
-    case ClaimButton: // by the own hand, over no tile; where nothing by it is clear, over the own tiles
+    case ClaimButton: // by the own hand, over no tile
         switch (item.kind) {
         case Dice: return Keep::IfRoom; // they roll before any claim
-        case Hand:
         case Discards:
-        case Wall: return same ? Keep::Firm : Keep::Always;
+        case Wall: return same ? Keep::No : Keep::Always; // the own as they lie, not at their fullest
+        case Hand:
         case BoardLine:
         case Clock:
         case Panel: return Keep::Always;

@@ -16,6 +16,7 @@
 #include "widgets/CXyStandButton.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <tuple>
@@ -381,6 +382,8 @@ TablePoint CMJMainGame2::BoardPlace(int width, int height)
 
 void CMJMainGame2::FollowLayout()
 {
+    // The offered claim buttons once the tiles are laid, before the words that keep clear of them.
+    PlaceOfferedClaims();
     PObject* label = lastActionImageId && IsSeat(labelSeat_) ? FindById(lastActionImageId) : nullptr;
     if (label) {
         const TablePoint at = LabelPlace(labelSeat_, int(label->GetWidth()), int(label->GetHeight()));
@@ -459,10 +462,8 @@ void CMJMainGame2::PlaceControls()
     // On a narrow table the hand reaches under the right seat's column of tiles: the row ends
     // left of that column so that no button hides the seat's melds.
     const TableEdges edges = Edges(hand);
-    // The panels first, where they stand whatever is offered; then the claim buttons offered now,
-    // if any, by the own hand and clear of the panels.
+    // The panels, where they stand whatever is offered; the claim buttons offered follow the tiles.
     PlacePlayerPanels(edges);
-    PlaceClaimButtons(edges, true);
     // On a low table the bottom wall comes near the hand: the start button keeps below the wall's
     // tiles (their centres stand on the wall area's bottom edge, the odd ones lower by TM37).
     int startY = hand.top - 60;
@@ -544,7 +545,10 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
     readList_.Remove(ReadKind::ClaimButton, !offeredOnly);
     if (shown.empty())
         return;
-    const int size = e.claimSize, n = int(shown.size()), step = kClaimButtonStep;
+    // Where nothing by the own hand is clear, the buttons shrink rather than stand over tiles.
+    const double natural = e.claimSize / claimScale_;
+    int size = e.claimSize, step = kClaimButtonStep;
+    const int n = int(shown.size());
     // A player reads a button as the hand's it stands nearest: each centre nearer the own hand than
     // any other seat's tiles or panel.
     std::vector<Rect> others;
@@ -575,31 +579,67 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
             return true;
         };
     };
+    // Nobody throws or draws while claims are offered: the own discards and wall are kept clear of as
+    // they lie now (the layout places the buttons once the tiles are laid), not at their fullest.
+    std::array<std::optional<Rect>, 2> lying; // the discards, the wall
+    for (const CMJCard2* t : pool)
+        if (const PObject* body = t && t->seat == kOwnSeat ? t->GetBodyPicture() : nullptr;
+            body && body->IsActive() && (t->state == kTileDiscard || t->state == kTileWall)) {
+            const Rect r = BoxOf(*body);
+            std::optional<Rect>& box = lying[t->state == kTileWall];
+            box = box ? Rect{std::min(box->left, r.left), std::min(box->top, r.top), std::max(box->right, r.right),
+                             std::max(box->bottom, r.bottom)}
+                      : r;
+        }
     // Just above the hand's right half, in one row, else in fewer a row; else anywhere by the hand,
-    // clear of every tile; else over tiles but never on a panel.
-    const int lowest = e.hand.top - kClaimRowLift + size / 2;
-    const TablePoint want{e.hand.right - kControlGap - size / 2, lowest - size / 2};
-    const Rect near{std::max(e.table.left, e.hand.left - 3 * size), std::max(e.table.top, e.hand.top - 5 * size),
-                    std::min(e.table.right, e.hand.right + 3 * size), e.table.bottom};
+    // clear of every tile; else smaller. Nothing clear even so: at the smallest, where it would be.
     std::optional<TablePoint> at;
     int across = n;
-    for (const Keep level : {Keep::IfRoom, Keep::Firm, Keep::Always}) {
-        const std::vector<Rect> clear = readList_.ClearOf(ReadKind::ClaimButton, kOwnSeat, level);
-        for (int perRow = n; perRow >= 1 && !at; --perRow) {
-            const Rect shape = shapeOf(perRow);
-            const Rect band{e.table.left, std::max(e.table.top, lowest - size - Height(shape)), e.table.right, lowest};
-            at = NearestClearPlace(want, shape, band, clear, 2, accept(perRow));
-            across = perRow;
-        }
-        for (int perRow = n; perRow >= 1 && !at; --perRow) {
-            at = NearestClearPlace(want, shapeOf(perRow), near, clear, 4, accept(perRow));
-            across = perRow;
+    TablePoint want;
+    static constexpr double kClaimScales[] = {1.0, 0.8, 0.6, 0.45};
+    for (const double scale : kClaimScales) {
+        // Of even sizes: a face centred on its place covers whole pixels.
+        size = 2 * int(std::round(natural * scale / 2)), step = int(std::round(kClaimButtonStep * scale));
+        const int lowest = e.hand.top - int(kClaimRowLift * scale) + size / 2;
+        want = {e.hand.right - kControlGap - size / 2, lowest - size / 2};
+        const Rect near{std::max(e.table.left, e.hand.left - 3 * size), std::max(e.table.top, e.hand.top - 5 * size),
+                        std::min(e.table.right, e.hand.right + 3 * size), e.table.bottom};
+        for (const Keep level : {Keep::IfRoom, Keep::Always}) {
+            std::vector<Rect> clear = readList_.ClearOf(ReadKind::ClaimButton, kOwnSeat, level);
+            for (const std::optional<Rect>& box : lying)
+                if (box)
+                    clear.push_back(*box);
+            // The skill bar and its buttons, pressed there.
+            if (skillBar && skillBar->IsActive())
+                clear.push_back(BoxOf(*skillBar));
+            for (ButtonSlot slot : {kBtnHideSkill, kBtnShowSkill})
+                if (const PObject* face = buttons[slot] ? buttons[slot]->GetBody() : nullptr; face && face->IsActive())
+                    clear.push_back(BoxOf(*face));
+            for (int perRow = n; perRow >= 1 && !at; --perRow) {
+                const Rect shape = shapeOf(perRow);
+                const Rect band{e.table.left, std::max(e.table.top, lowest - size - Height(shape)), e.table.right, lowest};
+                at = NearestClearPlace(want, shape, band, clear, 2, accept(perRow));
+                across = perRow;
+            }
+            for (int perRow = n; perRow >= 1 && !at; --perRow) {
+                at = NearestClearPlace(want, shapeOf(perRow), near, clear, 4, accept(perRow));
+                across = perRow;
+            }
+            if (at)
+                break;
         }
         if (at)
             break;
     }
     if (!at)
         across = n;
+    if (const double scale = double(size) / natural; scale != claimScale_) {
+        for (ButtonSlot slot : kClaims)
+            if (PObject* face = buttons[slot] ? buttons[slot]->GetBody() : nullptr)
+                face->SetSize(2 * std::round(face->GetWidth() / claimScale_ * scale / 2),
+                              2 * std::round(face->GetHeight() / claimScale_ * scale / 2));
+        claimScale_ = scale;
+    }
     const TablePoint first = at.value_or(want);
     for (int i = 0; i < n; ++i) {
         const TablePoint c = centreOf(first, across, i);

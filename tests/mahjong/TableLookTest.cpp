@@ -394,6 +394,14 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
     s.CreateGameInfoBoardBig(1);
     for (BITObject* die : s.dice)
         die->Activate();
+    // Late in a hand: long discards at every seat, laid as the game lays them.
+    constexpr int kLate = 18;
+    for (int seat = 0; seat < 4; ++seat)
+        for (int i = 0; i < kLate; ++i) {
+            CMJCard2& t = *s.pool[size_t(3 + seat * kLate + i)];
+            t.state = kTileDiscard, t.seat = seat, t.index = i, t.tile = i % 27, t.faceUp = 1, t.placed = 1;
+            s.discards[size_t(seat)][size_t(i)] = &t;
+        }
     for (int i = 1; i <= 5; ++i)
         s.ShowActionButton(i, 1);
     const auto boxOf = [](const PObject& o) {
@@ -504,8 +512,11 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                 const auto byTheHand = [&](const std::vector<Rect>& shown, const std::string& what) {
                     for (size_t i = 0; i < shown.size(); ++i) {
                         const Rect& b = shown[i];
-                        clearOf(b, kOwnSeat, {{Hand, kOthers}, {Discards, kOthers}, {Wall, kOthers}, {Panel, kAny}, {BoardLine, kAny},
+                        clearOf(b, kOwnSeat, {{Hand, kAny}, {Discards, kOthers}, {Wall, kOthers}, {Panel, kAny}, {BoardLine, kAny},
                                               {Clock, kAny}}, what);
+                        for (const CMJCard2* t : s.discards[kOwnSeat])
+                            EXPECT_TRUE(!t || !BoxesOverlap({b.left + 1, b.top + 1, b.right - 1, b.bottom - 1}, boxOf(*t->GetBodyPicture())))
+                                << size << ": " << what << " " << show(b) << " over the own discard " << t->index;
                         const Rect c{(b.left + b.right) / 2, (b.top + b.bottom) / 2, (b.left + b.right) / 2, (b.top + b.bottom) / 2};
                         for (const ReadItem& item : items)
                             EXPECT_TRUE(item.seat < 0 || item.seat == kOwnSeat || BoxGap(c, handOf(kOwnSeat)) + 4 <= BoxGap(c, item.box))
@@ -513,7 +524,8 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                                 << " of seat " << item.seat << " " << show(item.box) << " than the own hand";
                         const auto beside = [&](const Rect& a) {
                             const int dx = std::abs(b.left - a.left), dy = std::abs(b.top - a.top);
-                            return (dy == 0 && dx == 60) || (dx == 0 && dy == b.bottom - b.top + 2);
+                            return (dy == 0 && dx >= b.right - b.left && dx <= b.right - b.left + 4) ||
+                                (dx == 0 && dy == b.bottom - b.top + 2);
                         };
                         EXPECT_TRUE(!i || std::any_of(shown.begin(), shown.begin() + ptrdiff_t(i), beside))
                             << size << ": " << what << " " << show(b) << " beside none before it";

@@ -404,8 +404,7 @@ private:
             }
     }
 
-    // What a player must see stays clear: no seat's row of tiles under a seat panel or a button (but
-    // the own discards, where a crowded table leaves the buttons no other place by the own hand),
+    // What a player must see stays clear: no seat's row of tiles under a seat panel or a button,
     // no claim label over the own hand or another seat's melds, the start button off the walls.
     void NothingCovered(CMyGame& scene, const std::string& step)
     {
@@ -415,7 +414,6 @@ private:
             std::string what;
             int clearOf = 0;
             int ownSeat = -1; // a claim label may stand over its own seat's new meld
-            bool overOwnDiscards = false; // a claim button, where nothing by the own hand is clear
         };
         std::vector<Cover> covers;
         for (Lumora::CMJPlayer2* p : scene.players)
@@ -425,7 +423,7 @@ private:
         for (Slot slot : {Slot::kBtnPass, Slot::kBtnHu, Slot::kBtnGang, Slot::kBtnPeng, Slot::kBtnChi, Slot::kBtnStart})
             if (auto* b = scene.buttons[slot]; b && Shown(b->GetBody()))
                 covers.push_back({Box::Of(*b->GetBody()), "button " + std::to_string(int(slot)),
-                                  slot == Slot::kBtnStart ? kRows | kWalls : kRows, -1, slot != Slot::kBtnStart});
+                                  slot == Slot::kBtnStart ? kRows | kWalls : kRows});
         if (Shown(scene.skillBar))
             covers.push_back({Box::Of(*scene.skillBar), "the skill bar", kRows});
         // Our art draws the label's word in its picture's upper half, kLabelLift above the middle.
@@ -443,8 +441,7 @@ private:
                 (t->state == Lumora::kTileWall ? kWalls : 0) |
                 (hand && (t->meldKind != Lumora::kMeldNone || t->seat == Lumora::kOwnSeat) ? kMustSee : 0);
             for (const Cover& c : covers)
-                if ((c.clearOf & kinds) && t->seat != c.ownSeat && c.box.Overlaps(Box::Of(*body)) &&
-                    !(c.overOwnDiscards && t->seat == Lumora::kOwnSeat && t->state == Lumora::kTileDiscard))
+                if ((c.clearOf & kinds) && t->seat != c.ownSeat && c.box.Overlaps(Box::Of(*body)))
                     Fault(step,
                           c.what + " " + c.box.Text() + " over tile " + std::to_string(t->tile) + " of seat " +
                               std::to_string(t->seat) + " at " + Box::Of(*body).Text());
