@@ -363,7 +363,13 @@ TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height, const PObje
                     NearestClearPlace(anchor, word, table, clear, kLabelStep, near ? bySeat : nullptr))
                 return *place;
         }
-    return anchor;
+    // Nothing clear of every button and word: still never on a panel or under a board.
+    std::vector<Rect> clear;
+    for (const ReadItem& item : readList_.Items())
+        if (item.kind == ReadKind::Panel || item.kind == ReadKind::Board)
+            clear.push_back(item.box);
+    clear.push_back(OpenBoardBox());
+    return NearestClearPlace(anchor, word, table, clear, kLabelStep).value_or(anchor);
 }
 
 TablePoint CMJMainGame2::BoardPlace(int width, int height)

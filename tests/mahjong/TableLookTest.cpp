@@ -543,6 +543,12 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                 const int winner = k % 4, claimer = (winner + 1 + k / 4 % 3) % 4;
                 if (open) { // the win after the claim's word: it keeps apart, and must after the fold too
                     s.PlayActionImage(claimer, "peng1");
+                    // Every other size a word twice as wide, whose own place may reach the win word's.
+                    if (PObject* wide = k % 2 ? s.FindById(s.lastActionImageId) : nullptr) {
+                        wide->SetSize(wide->GetWidth() * 2, wide->GetHeight());
+                        const TablePoint at = s.LabelPlace(claimer, int(wide->GetWidth()), int(wide->GetHeight()));
+                        wide->MoveTo(at.x, at.y);
+                    }
                     s.ShowWinEffect(winner);
                 }
                 const PObject* peng = s.FindById(s.lastActionImageId);
