@@ -432,8 +432,8 @@ protected:
     // Where the seats' tiles reach, for the controls placed between them.
     struct TableEdges;
     TableEdges Edges(const Rect& hand);
-    // The claim buttons, clear of the own discards and of every seat's tiles.
-    // The claim buttons offered (all five at a layout, before the panels), by the own hand.
+    // The claim buttons offered, by the own hand and over no tile (the own discards and wall as they
+    // lie), smaller where nothing there is clear; placed once the panels stand and the tiles are laid.
     void PlaceClaimButtons(const TableEdges& e, bool offeredOnly);
     void PlaceOfferedClaims();
     // Each seat panel beside its own seat's tiles, where no tile of any seat comes.

@@ -369,9 +369,9 @@ TEST(TableLook, NamesOtherPlayersChoseAreDrawnAsWrittenOnThePanelsAndTheInfoBoar
 // side panel open and folded, and judged from the scene's list of what a player reads. The list
 // holds everything shown. Each panel, drawn 1:1 with its name cut with "…" and every digit of its
 // silver, keeps clear of what the rule says, nearer its own hand than any other and alongside it or
-// in line with it. The claim buttons offered stand side by side by the own hand (each centre nearer
-// it than another seat's tiles or panel), over no tile and clear of every panel, again when fewer
-// are offered. Every seat's word stands inside the table, clear of every hand, never under a board,
+// in line with it. Late in a hand (long discards laid), the claim buttons offered stand side by side
+// by the own hand (each centre nearer it than another seat's tiles or panel), over no tile, the own
+// discards as they lie, and clear of every panel, again when fewer are offered. Every seat's word stands inside the table, clear of every hand, never under a board,
 // a panel, a button or the other word, and stays where the fold put it. The board stands whole
 // inside the table, clear of every panel. At every fifth size or so the tiles themselves are laid
 // in the seats' boxes, the claim pointer and the skill bar's buttons are tried.
