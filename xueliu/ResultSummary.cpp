@@ -70,8 +70,6 @@ std::vector<ResultRow> BuildResultRows(const uint8_t* result, size_t size, const
     // Silver and score deltas sit side by side in every record: the room says which one counts.
     const size_t winDelta = silverRoom ? 92 : 108, changeDelta = silverRoom ? 8 : 24;
     const int entries = std::clamp(r.I32(GameRecord::kResultSettlementCount), 0, int(GameRecord::kResultEntries));
-    // A name put into a detail line: escaped whole, before the text behind it can join a stray byte.
-    const auto named = [&](int chair) { return EscapeMarkup(chairName(chair)); };
     std::vector<ResultRow> rows;
     for (int chair = 0; chair < kChairs; ++chair) {
         const size_t block = 4 + size_t(chair) * GameRecord::kResultChairBlock;
@@ -90,15 +88,15 @@ std::vector<ResultRow> BuildResultRows(const uint8_t* result, size_t size, const
                 continue;
             int32_t counters[16];
             ReadCounters(w, 28, counters);
-            row.details.push_back(Printf("胡：%s×%d  %+d", FanLabels(counters, w.I32(12)).c_str(), w.I32(24),
-                                         w.I32(winDelta + size_t(chair) * 4)));
+            row.details.push_back(Lumora::FormatMarkup("胡：%s×%d  %+d", FanLabels(counters, w.I32(12)), w.I32(24),
+                                                       w.I32(winDelta + size_t(chair) * 4)));
             winSeen = true;
         }
         // A client that came in late saw none of them: the best win of the result stands for them.
         if (!winSeen && row.wins > 0) {
             int32_t counters[16];
             ReadCounters(r, block + 24, counters);
-            row.details.push_back("胡：" + FanLabels(counters, 0));
+            row.details.push_back(Lumora::FormatMarkup("胡：%s", FanLabels(counters, 0)));
         }
         // Gangs (刮风, 下雨) and the end's checks (查花猪, 查大叫) that moved this chair's amount.
         for (const auto& bytes : hand.changes) {
@@ -108,7 +106,8 @@ std::vector<ResultRow> BuildResultRows(const uint8_t* result, size_t size, const
             if (bytes.size() < kChangeSize || reason < kFirstChangeReason || reason > kLastReason ||
                 !ValidChair(concerned) || delta == 0)
                 continue;
-            row.details.push_back(Printf("%s（%s）  %+d", kReason[reason], named(concerned).c_str(), delta));
+            // A name put into a detail line: escaped whole, before the text behind it can join a stray byte.
+            row.details.push_back(Lumora::FormatMarkup("%s（%s）  %+d", kReason[reason], chairName(concerned), delta));
         }
         const int32_t flags = r.I32(block + 92);
         if (flags & kFlagFlowerPig)
@@ -122,8 +121,8 @@ std::vector<ResultRow> BuildResultRows(const uint8_t* result, size_t size, const
             if (reason < 1 || reason > kLastReason || !ValidChair(from) || !ValidChair(to) ||
                 (from != chair && to != chair))
                 continue;
-            row.details.push_back(Printf("%s  %s→%s  %d", kReason[reason], named(from).c_str(),
-                                         named(to).c_str(), amount));
+            row.details.push_back(
+                Lumora::FormatMarkup("%s  %s→%s  %d", kReason[reason], chairName(from), chairName(to), amount));
         }
         rows.push_back(std::move(row));
     }

@@ -201,8 +201,8 @@ void CMJPlayer2::Draw()
         if (look.marks[i].image)
             parts.marks[i] = {look.marks[i].width, look.marks[i].height};
     // The name is the player's own text: measured, cut and drawn plain, as every line here.
-    parts.measure = [this](std::string_view text) { return plane_->TextWidth(text, TextKind::Plain); };
-    parts.fit = [this](std::string_view text, int width) { return plane_->FitText(text, width, TextKind::Plain); };
+    parts.measure = [this](std::string_view text) { return plane_->TextWidth(text); };
+    parts.fit = [this](std::string_view text, int width) { return plane_->FitText(text, width); };
     layout_ = LayOutPanel(parts, plane_->Style().size);
     const Rect& face = layout_.character;
     if (face.right > face.left)
@@ -213,8 +213,8 @@ void CMJPlayer2::Draw()
             plane_->DrawPicture(look.marks[i], layout_.marks[i].left, layout_.marks[i].top, -1, -1);
     if (user_.present) {
         plane_->SetPen(offline_ ? 0x808080 : 0xFFFFFF, 1.0);
-        plane_->DrawTextLine(layout_.nameBox.left, layout_.nameBox.top, layout_.name, TextKind::Plain);
-        plane_->DrawTextLine(layout_.amountBox.left, layout_.amountBox.top, layout_.amount, TextKind::Plain);
+        plane_->DrawTextLine(layout_.nameBox.left, layout_.nameBox.top, layout_.name);
+        plane_->DrawTextLine(layout_.amountBox.left, layout_.amountBox.top, layout_.amount);
     }
     plane_->Redraw();
     look.plane = plane_->Geometry();

@@ -36,7 +36,7 @@ TEST_F(FrameWndTest, TransportNoticesAreTheLossOfTheConnection)
     ASSERT_EQ(app_.boxes.size(), 1u);
     EXPECT_EQ(app_.boxes[0].text, "与服务器连接断开。");
     EXPECT_EQ(app_.boxes[0].seconds, 30);
-    EXPECT_EQ(app_.boxes[0].flags, 0x131u); // plain: the text may name a room
+    EXPECT_EQ(app_.boxes[0].flags, 0x31u);
     EXPECT_EQ(app_.boxes[0].icon, "xyf大哭");
 
     app_.playing = true;

@@ -59,7 +59,8 @@ TEST_F(SidePanelTest, EachEventShowsItsLineAndPeerMarkupShowsAsTyped)
     app_.SeatPlayer(0, 1001, "张三");
     app_.SeatPlayer(1, 1002, "李四");
     CMJSubSystem* panel = MakePanel();
-    Send(*panel, 80000057, reinterpret_cast<uintptr_t>("<c=255>系统<>消息"));
+    const Lumora::Markup system = "<c=255>系统<>消息";
+    Send(*panel, 80000057, reinterpret_cast<uintptr_t>(&system));
     const auto chat = ChatRecord(1001, "<c=255>你好");
     Send(*panel, 80000058, reinterpret_cast<uintptr_t>(chat.data()), chat.size());
     const auto chatEx = ChatRecord(1002, "再见");
@@ -86,7 +87,8 @@ TEST_F(SidePanelTest, OnlyTheServersOwnNoticeSignsTheAddressesItLinks)
     CMJSubSystem* panel = MakePanel();
     const auto chat = ChatRecord(1002, "<url=http://e.cn/c>x");
     Send(*panel, 80000058, reinterpret_cast<uintptr_t>(chat.data()), chat.size());
-    Send(*panel, 80000057, reinterpret_cast<uintptr_t>("<url_text=http://e.cn/a,甲>"));
+    const Lumora::Markup link = "<url_text=http://e.cn/a,甲>";
+    Send(*panel, 80000057, reinterpret_cast<uintptr_t>(&link));
     Send(*panel, 80000060, reinterpret_cast<uintptr_t>(std::strcpy(new char[32], "<url_text=http://s.cn/b?,乙>")));
     const PlaneObject& plane = *panel->GetChatBox()->GetTextPlane();
     for (const ChatElement* e = panel->GetChatBox()->Content().First(); e; e = e->next)
@@ -290,7 +292,7 @@ TEST_F(SidePanelTest, PartsAreStackedInsideTheRectangleAtEachDesktopSize)
         const PlaneObject& text = *panel->GetChatBox()->GetTextPlane();
         EXPECT_GT(text.GetLeft(), r.left);
         EXPECT_LT(text.GetRight(), r.right);
-        panel->AddLine(" " + std::string(80, '.'));
+        panel->AddLine(Lumora::Markup::FromSkin(" " + std::string(80, '.')));
         const ChatElement* wrapped = panel->GetChatBox()->Content().First();
         while (wrapped && wrapped->rowTop == 0)
             wrapped = wrapped->next;

@@ -728,7 +728,7 @@ TEST(ResultRows, SilverOrScoreLateClientsAndBadRecords)
     struct Case {
         bool silver;
         std::string caption;
-        std::vector<std::string> details;
+        std::vector<Lumora::Markup> details;
     } cases[] = {
         {true, "c2  +12  胡1次", {"胡：清一色2番 ", "下雨（c2）  +4"}},
         {false, "c2  +3  胡1次", {"胡：清一色2番 ", "下雨（c2）  +1"}},
@@ -1349,7 +1349,8 @@ TEST_F(BoardsTest, ResultCaptionsStayAsFreshlyDrawnThroughFoldsAndWheelTurns)
         PlaneObject& plane = *r.GetCaptionPlane();
         const size_t bytes = size_t(plane.GetSurfaceWidth()) * plane.GetSurfaceHeight() * 4;
         const std::vector<uint8_t> kept(plane.GetPixels(), plane.GetPixels() + bytes);
-        r.DrawCaption(r.GetCaption(), CXyResultListXueliu::kCaptionColour, 0, r.GetCaptionKind());
+        EXPECT_TRUE(r.IsCaptionPlain());
+        r.DrawCaption(r.GetCaption(), CXyResultListXueliu::kCaptionColour, 0);
         return plane.GetSurfaceWidth() == int(r.GetFace()->GetWidth()) &&
             std::count(kept.begin(), kept.end(), 0) < std::ssize(kept) &&
             std::equal(kept.begin(), kept.end(), plane.GetPixels());
