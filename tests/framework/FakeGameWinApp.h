@@ -93,7 +93,8 @@ struct FakeGameWinApp : IGameWinApp, IGameAppAccess {
     void EnterGameOrMatch() override { log.push_back("enter"); }
     void OnUsersChanged() override { log.push_back("users changed"); }
     void StopCommThread() override { log.push_back("comm stopped"); }
-    std::string GetAreaName() const override { return "华东"; }
+    std::string GetAreaName() const override { return areaName; }
+    std::string areaName = "华东";
     std::string GetRoomName() const override { return "新手"; }
     std::string GetUserDisplayNameByID(uint32_t id) const override
     {

@@ -43,6 +43,11 @@ TEST_F(FrameWndTest, TransportNoticesAreTheLossOfTheConnection)
     Push(net::kNoticePeerClosed, 7);
     EXPECT_TRUE(app_.lostWhilePlaying);
     EXPECT_EQ(app_.boxes.back().text, "断线了！请尽快重入房间续玩。\r\n\r\n您的位置【华东_新手】。");
+    for (std::string_view name : testsupport::kHostileNames) { // the hall's area name, on one line
+        app_.areaName = name;
+        Push(net::kNoticePeerClosed, 7);
+        EXPECT_TRUE(testsupport::ShowsName(app_.boxes.back().text, name, "_新手"));
+    }
 }
 
 TEST_F(FrameWndTest, RefusedRecordCostsOneReportAndTheRelayGoesOn)
