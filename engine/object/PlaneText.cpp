@@ -230,7 +230,11 @@ int PlaneObject::TextWidthAs(std::string_view text, bool plain)
     return std::max(0, text_->Widest() - style_.rightMargin - std::max(0, style_.leftMargin));
 }
 
-Markup PlaneObject::FitText(const Markup& text, int width) { return Markup::FromSkin(FitTextAs(text.Text(), width, false)); }
+// The cut of a markup text is markup still: its first characters and the program's "…".
+Markup PlaneObject::FitText(const Markup& text, int width)
+{
+    return Markup::FromSkin(FitTextAs(text.Text(), width, false));
+}
 
 std::string PlaneObject::FitText(PlainText text, int width) { return FitTextAs(PlainCharacters(text.Text()), width, true); }
 

@@ -184,12 +184,12 @@ void CXyGameFrame::ShowMatchPlayerDetail(const framework::MatchPlayerDetail& d)
     board->DrawTextLine(155, 100, "段位分");
     board->DrawTextLine(205, 100, std::to_string(d.rankPoints) + "/" + std::to_string(d.nextLevelPoints));
     const struct {
-        const char* label;
+        Markup label;
         int y;
         int32_t value;
     } counts[] = {{"赢", 130, d.wins}, {"输", 150, d.losses}, {"和", 170, d.draws}};
     for (const auto& c : counts) {
-        board->DrawTextLine(155, c.y, Markup::FromSkin(c.label)); // the table's own words
+        board->DrawTextLine(155, c.y, c.label);
         board->DrawTextLine(205, c.y, std::to_string(c.value));
     }
     board->DrawTextLine(155, 190, "胜率");
