@@ -66,10 +66,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // An exact-size copy so that the sanitizer sees any read behind the text.
     char* text = static_cast<char*>(std::malloc(size - 1 ? size - 1 : 1));
     std::memcpy(text, data + 1, size - 1);
-    Lumora::ParseChatMarkup(std::string_view(text, size - 1), host);
+    // Any bytes as markup: the parser must hold whatever a skin could hold.
+    Lumora::ParseChatMarkup(Lumora::Markup::FromSkin(std::string_view(text, size - 1)), host);
     if (!(host.format == before) || host.elements > 4 * size)
         std::abort();
-    const std::string escaped = Lumora::EscapeMarkup(std::string_view(text, size - 1));
+    const Lumora::Markup escaped = Lumora::EscapeMarkup(std::string_view(text, size - 1));
     Host plain;
     Lumora::ParseChatMarkup(escaped, plain);
 
@@ -90,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     while (!rest.empty()) {
         const size_t cut = rest.find('\n');
         const std::string_view line = rest.substr(0, cut == std::string_view::npos ? rest.size() : cut + 1);
-        Lumora::ParseChatMarkup(line, boxed);
+        Lumora::ParseChatMarkup(Lumora::Markup::FromSkin(line), boxed);
         rest.remove_prefix(line.size());
         layout.ScrollAfterAppend();
         layout.SetCaret(layout.CaretElementAt(int(line.size()) % 97, int(rest.size()) % 89));

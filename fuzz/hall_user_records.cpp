@@ -33,7 +33,7 @@ public:
     int GetAppSwitch() const override { return 1; }
     uint32_t GetRGBColorPlayerViewText() const override { return 0; }
     uint32_t GetRGBColorPlayerViewHeader() const override { return 0; }
-    void ShowSystemNotice(const char*) override {}
+    void ShowSystemNotice(const Lumora::Markup&) override {}
     void OpenWebPage(const char*, int) override {}
     Lumora::IGameConnect* GetConnect() override { return nullptr; }
     Lumora::IGameNotify* GetNotify() override { return nullptr; }

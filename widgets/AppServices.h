@@ -5,6 +5,7 @@
 // framework implements them and installs its application with SetAppServices. Until it does
 // (and in widget tests that install no fake) GetAppServices returns null and the widgets
 // leave out what needs it.
+#include "engine/text/Markup.h"
 #include "widgets/GameUserRecord.h"
 
 #include <array>
@@ -86,7 +87,7 @@ public:
     virtual uint32_t GetRGBColorPlayerViewText() const = 0;
     virtual uint32_t GetRGBColorPlayerViewHeader() const = 0;
     // One line of chat markup as a system notice in the side panel's chat box.
-    virtual void ShowSystemNotice(const char* markup) = 0;
+    virtual void ShowSystemNotice(const Markup& markup) = 0;
     // Opens a web address on a worker; failures are not reported.
     virtual void OpenWebPage(const char* address, int flag) = 0;
 

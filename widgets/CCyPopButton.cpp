@@ -46,7 +46,7 @@ void CCyPopButton::Draw(int state)
         break;
     }
     if (label)
-        p->DrawTextLine(textLeft_, h / 2 - textSize_ / 2, label_, TextKind::Plain); // a name, a level
+        p->DrawTextLine(textLeft_, h / 2 - textSize_ / 2, label_); // a name, a level: plain
     if (separator_) {
         const uint32_t pen = p->GetPenColour();
         const double alpha = p->Style().opacity / 255.0;

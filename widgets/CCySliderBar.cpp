@@ -57,9 +57,7 @@ void CCySliderBar::DrawTip()
 {
     tip_->Clear();
     tip_->DrawRect(1, 1, 23, 18, false);
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", position_);
-    tip_->DrawTextCentred(12, 10, text);
+    tip_->DrawTextCentred(12, 10, std::to_string(position_));
 }
 
 void CCySliderBar::ShowTip(bool show)

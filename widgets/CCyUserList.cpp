@@ -273,9 +273,9 @@ void CCyUserList::DrawCellText(const std::string& text, int left, int right, int
     // A name may take 32 bytes and an amount many digits: what does not fit its column is cut,
     // leaving the column's gap before the next column's text. Every cell holds what the server
     // sent (names, levels): drawn plain.
-    const std::string fitted = body_->FitText(text, right - left - kTextInset, TextKind::Plain);
+    const std::string fitted = body_->FitText(text, right - left - kTextInset);
     if (!fitted.empty())
-        body_->DrawTextLine(left, top, fitted, TextKind::Plain);
+        body_->DrawTextLine(left, top, fitted);
 }
 
 int CCyUserList::RowAt(int x, int y)
@@ -317,7 +317,7 @@ void CCyUserList::OnRowPress(int row)
     Select(row);
     ShowMenu(0, 0, 0);
     if (auto* bar = dynamic_cast<IInputBarText*>(FindByName(kInputBarName)))
-        bar->AppendInputText(Format("%s，", UnbrokenMarkup(NameAt(row)).c_str()).c_str());  // the line reads markup
+        bar->AppendInputText(FormatMarkup("%s，", UnbrokenMarkup(NameAt(row))));  // the line reads markup
 }
 
 void CCyUserList::OnRowMove(int row)
@@ -360,9 +360,8 @@ void CCyUserList::ToggleLookOn()
     std::string own;
     app->GetUserNameByID(own, app->GetUserID());
     // Names come from the hall: escaped so that they show as written and add no markup.
-    const std::string notice = Format(" <c=%d>%s%s%s看牌 \r\n", kLookOnNoticeColour, UnbrokenMarkup(own).c_str(),
-                                      allow ? "允许" : "禁止", UnbrokenMarkup(NameAt(selectedRow_)).c_str());
-    app->ShowSystemNotice(notice.c_str());
+    app->ShowSystemNotice(FormatMarkup(" <c=%d>%s%s%s看牌 \r\n", kLookOnNoticeColour, UnbrokenMarkup(own),
+                                       allow ? Markup("允许") : Markup("禁止"), UnbrokenMarkup(NameAt(selectedRow_))));
 }
 
 void CCyUserList::CallPlayer()

@@ -140,7 +140,7 @@ void CGameCombobox::SetText(const char* text)
 {
     if (!inner_)
         return;
-    inner_->AppendText(text ? text : "");
+    inner_->AppendTyped(text ? text : "");
     inner_->TakeFocus();
 }
 

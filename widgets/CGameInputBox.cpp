@@ -141,7 +141,7 @@ void CGameInputBox::SetText(std::string_view text)
 {
     if (!inner_)
         return;
-    inner_->AppendText(text);
+    inner_->AppendTyped(text);
     inner_->TakeFocus();
 }
 

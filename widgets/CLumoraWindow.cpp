@@ -195,11 +195,9 @@ void CLumoraTarget::DrawBadge()
 {
     if (!background_ || badge_ < 0)
         return;
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", badge_);
     background_->SetFont(FontSize(), 400, kFace);
     background_->SetPen(background_->GetBackgroundColour() ^ 0xFFFFFF, 1.0);
-    background_->DrawTextLine(2, 2, text);
+    background_->DrawTextLine(2, 2, std::to_string(badge_));
 }
 
 void CLumoraTarget::MakeDragImage(PlaneObject& plane)

@@ -89,9 +89,9 @@ public:
     virtual int GetElementCount() const { return doc_.layout.ElementCount(); }
     // A text payload of the object module (events 19840388 and 80000008); taken and appended.
     virtual void AppendPostedText(uintptr_t payload);
-    virtual void AppendText(std::string_view text);
+    virtual void AppendText(const Markup& text);
     virtual void AppendObject(CPglChatObject* object);
-    virtual void ParseMarkup(std::string_view text);
+    virtual void ParseMarkup(const Markup& text);
     virtual void ScrollAfterAppend();
     virtual void RequestRefresh();
     virtual void Backspace();
@@ -138,7 +138,7 @@ public:
     void SetLinksEnabled(bool on);
     // Appends a notice of the hall or the game server: its links are theirs (LinkOrigin::Own).
     // Every other text appended makes links of LinkOrigin::Peer.
-    void AppendOwnText(std::string_view text);
+    void AppendOwnText(const Markup& text);
     void SetMaxFontSize(int pixels) { doc_.maxFontHeight = std::clamp(pixels, 0, 0xFFFF); }
     void SetFontSize(int pixels) { doc_.format.height = std::clamp(pixels, 0, doc_.maxFontHeight); }
     void SetTextColor(uint32_t colour) { doc_.format.colour = colour; }

@@ -69,19 +69,19 @@ void CPglChatBox::AppendPostedText(uintptr_t payload)
     if (!objects)
         return;
     if (const std::optional<std::string> text = objects->TakeTextPayload(payload))
-        AppendText(*text);
+        AppendText(EscapeChatText(*text)); // a posted text is typed, not the program's markup
 }
 
-void CPglChatBox::AppendOwnText(std::string_view text)
+void CPglChatBox::AppendOwnText(const Markup& text)
 {
     appendOrigin_ = LinkOrigin::Own;
     AppendText(text);
     appendOrigin_ = LinkOrigin::Peer;
 }
 
-void CPglChatBox::AppendText(std::string_view text)
+void CPglChatBox::AppendText(const Markup& text)
 {
-    if (text.empty() || text[0] == '\0')
+    if (text.empty() || text.Text()[0] == '\0')
         return;
     ChatLayout& layout = doc_.layout;
     if (style_ & kEditable) {
@@ -124,7 +124,7 @@ void CPglChatBox::AppendObject(CPglChatObject* object)
     RequestRefresh();
 }
 
-void CPglChatBox::ParseMarkup(std::string_view text) { doc_.Append(text); }
+void CPglChatBox::ParseMarkup(const Markup& text) { doc_.Append(text); }
 
 void CPglChatBox::Backspace()
 {

@@ -148,7 +148,7 @@ void CPglChatBox::RefreshContent(bool reuse)
                 else
                     run = {e->y, e->height, left, right};
             }
-            text_->NoteText({left, e->y - sy, right, e->y - sy + e->height}, password ? "*" : e->Text());
+            text_->NoteText({left, e->y - sy, right, e->y - sy + e->height}, password ? "*" : e->Text(), false);
             continue;
         }
         copyRun();

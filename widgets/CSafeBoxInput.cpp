@@ -18,7 +18,7 @@ void CSafeBoxInput::OnKeyDown(const InputData& data)
         CXyInputBox::OnKeyDown(data);
 }
 
-void CSafeBoxInput::AppendText(std::string_view text)
+void CSafeBoxInput::AppendText(const Markup& text)
 {
     if (inputFlags_ & kBoldText)
         AppendLimited(text, "<e=b>", "<>");
@@ -31,7 +31,7 @@ void CSafeBoxInput::Paste()
     if (!(inputFlags_ & kAcceptsDigits))
         return;
     if (const std::optional<std::string> text = platform::CurrentClipboard().GetText())
-        AppendText(DigitsOnly(*text));
+        AppendTyped(DigitsOnly(*text));
     if (GetStyle() & chat_style::kLiveNotify)
         Submit();
 }

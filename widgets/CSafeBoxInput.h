@@ -12,7 +12,7 @@ public:
 
     void OnChar(const InputData& data) override;
     void OnKeyDown(const InputData& data) override;
-    void AppendText(std::string_view text) override;
+    void AppendText(const Markup& text) override;
     void TakeFocus() override { GiveFocus(false); }
     // Only the digits of the clipboard's text, and nothing while typing is off.
     void Paste() override;

@@ -18,7 +18,7 @@ public:
     void DrawBackgroundPicture(const PictureInfo& picture, int x, int y, int width, int height) override;
     bool ParseFormatTag(std::string_view tag) override;
     bool ParseObjectTag(std::string_view tag) override;
-    void ParseMarkup(std::string_view text) override { CPglChatBox::ParseMarkup(text); }
+    void ParseMarkup(const Markup& text) override { CPglChatBox::ParseMarkup(text); }
     // An existing folder opens on the desktop; web addresses (http, https only) go to the
     // application's page opener, which signs only those of the hall's and the server's own
     // notices. Anything else, files above all, is never opened.

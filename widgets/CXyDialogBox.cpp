@@ -110,9 +110,7 @@ void CXyDialogBox::DrawCountdown()
     countdown_->SetFont(20, 400, "宋体");
     countdown_->SetPen(0xFFFFFF, 1.0);
     countdown_->Clear();
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", seconds_);
-    countdown_->DrawTextLine(0, 0, text);
+    countdown_->DrawTextLine(0, 0, std::to_string(seconds_));
     countdown_->Redraw();
 }
 

@@ -51,19 +51,19 @@ int CXyInputBox::OnEvent(const EventRecord& r)
 
 bool CXyInputBox::ParseObjectTag(std::string_view) { return false; }
 
-void CXyInputBox::AppendLimited(std::string_view text, std::string_view before, std::string_view after)
+void CXyInputBox::AppendLimited(const Markup& text, const Markup& before, const Markup& after)
 {
-    const std::optional<std::string_view> allowed = AppendAllowance(text, GetLength(), maxLength_);
+    const std::optional<std::string_view> allowed = AppendAllowance(text.Text(), GetLength(), maxLength_);
     if (!allowed) {
         OnLengthLimit();
         return;
     }
     if (allowed->empty())
         return;
-    CPglChatBox::AppendText(std::string(before) + std::string(*allowed) + std::string(after));
+    CPglChatBox::AppendText(before + text.Cut(size_t(allowed->data() - text.Text().data()), allowed->size()) + after);
 }
 
-void CXyInputBox::AppendText(std::string_view text) { AppendLimited(text, {}, {}); }
+void CXyInputBox::AppendText(const Markup& text) { AppendLimited(text, {}, {}); }
 
 void CXyInputBox::ClearHint()
 {
@@ -103,7 +103,7 @@ void CXyInputBox::Recall(bool previous)
 {
     Clear();
     const std::string line = previous ? history_.Previous() : history_.Next();
-    AppendText(line);
+    AppendTyped(line);
     MutableContent().Select(Content().First(), nullptr);
     RedrawSelection();
 }
@@ -174,7 +174,7 @@ void CXyInputBox::AddHistory(std::string_view text)
 
 void CXyInputBox::OnChar(const InputData& data)
 {
-    AppendText(std::string_view(data.character, strnlen(data.character, sizeof data.character)));
+    AppendTyped(std::string_view(data.character, strnlen(data.character, sizeof data.character)));
     if (GetStyle() & kLiveNotify)
         Submit();
 }
@@ -182,7 +182,7 @@ void CXyInputBox::OnChar(const InputData& data)
 void CXyInputBox::Paste()
 {
     if (const std::optional<std::string> text = platform::CurrentClipboard().GetText())
-        AppendText(*text);
+        AppendTyped(*text);
     if (GetStyle() & kLiveNotify)
         Submit();
 }
@@ -244,7 +244,7 @@ void CXyInputBox::ShowHint(std::string_view text, uint32_t colour)
     Clear();
     const uint32_t saved = Format().colour;
     SetTextColor(colour);
-    AppendText(text);
+    AppendTyped(text);
     hintShown_ = true;
     SetTextColor(saved);
 }

@@ -4,6 +4,7 @@
 // event that hands the typed text to an owner. The submit record's first parameter is the
 // text, valid while the event is dispatched (it is sent, never queued); receivers copy it.
 #include "widgets/CPglChatBox.h"
+#include "widgets/ChatMarkup.h"
 #include "widgets/InputHistory.h"
 
 #include <string>
@@ -20,7 +21,9 @@ public:
     bool ParseObjectTag(std::string_view tag) override;
     // Refused when the box is full; otherwise only what fits is added, cut before the markup
     // is read and never inside a two-byte character.
-    void AppendText(std::string_view text) override;
+    void AppendText(const Markup& text) override;
+    // Typed, pasted or recalled text: shown as written (its emoticon codes and line ends kept).
+    void AppendTyped(std::string_view text) { AppendText(EscapeChatText(text)); }
     void OnMouseDown(int x, int y) override;
 
     // New operations, in slot order.
@@ -53,7 +56,7 @@ public:
 
 protected:
     // Appends what the limit allows of `text`, wrapped by `wrap` ("%s" forms) when given.
-    void AppendLimited(std::string_view text, std::string_view before, std::string_view after);
+    void AppendLimited(const Markup& text, const Markup& before, const Markup& after);
     void ClearHint();
     void GiveFocus(bool toFront);
 

@@ -82,7 +82,17 @@ void CXyListBlock::SetIndex(int index)
     ShowFrame(IndexFrame());
 }
 
-void CXyListBlock::DrawCaption(const std::string& text, uint32_t colour, int fontSize, TextKind kind)
+void CXyListBlock::DrawCaption(const Markup& text, uint32_t colour, int fontSize)
+{
+    KeepCaption(text.Text(), false, colour, fontSize);
+}
+
+void CXyListBlock::DrawCaption(PlainText text, uint32_t colour, int fontSize)
+{
+    KeepCaption(text.Text(), true, colour, fontSize);
+}
+
+void CXyListBlock::KeepCaption(std::string_view text, bool plain, uint32_t colour, int fontSize)
 {
     if (!caption_)
         return;
@@ -94,7 +104,7 @@ void CXyListBlock::DrawCaption(const std::string& text, uint32_t colour, int fon
         caption_->SetPen(colour, 1.0);
     captionText_ = text;
     captionSize_ = fontSize;
-    captionKind_ = kind;
+    captionPlain_ = plain;
     PaintCaption();
 }
 
@@ -103,8 +113,11 @@ void CXyListBlock::PaintCaption()
     caption_->Clear();
     if (!captionText_.empty()) {
         caption_->SetFont(captionSize_, 400, "宋体");
-        caption_->DrawTextCentred(caption_->GetSurfaceWidth() / 2, caption_->GetSurfaceHeight() / 2, captionText_,
-                                  captionKind_);
+        const int x = caption_->GetSurfaceWidth() / 2, y = caption_->GetSurfaceHeight() / 2;
+        if (captionPlain_)
+            caption_->DrawTextCentred(x, y, captionText_);
+        else
+            caption_->DrawTextCentred(x, y, Markup::FromSkin(captionText_)); // kept from DrawCaption's Markup
     }
     caption_->Redraw();
 }

@@ -4,7 +4,7 @@
 // detail part that a derived row makes and that unfolds under the picture while the row is
 // selected. A press on the picture asks the list to select the row; the record names the row by
 // its object id, so a record still queued when the row is removed finds nothing.
-#include "engine/text/TextKind.h"
+#include "engine/text/Markup.h"
 #include "widgets/CPglChatObject.h"
 
 #include <cstdint>
@@ -37,10 +37,10 @@ public:
     virtual void OnClick();
     virtual void SetIndex(int index);
     // Font size 0 takes the engine's setting 6 (12 without it); colour 0xFF00FF keeps the pen.
-    // The caption is kept and drawn again whenever the row takes a new width; Plain for a caption
-    // that holds a name.
-    virtual void DrawCaption(const std::string& text, uint32_t colour, int fontSize,
-                             TextKind kind = TextKind::Markup);
+    // The caption is kept and drawn again whenever the row takes a new width; a caption that
+    // holds a name is plain text.
+    virtual void DrawCaption(const Markup& text, uint32_t colour, int fontSize);
+    void DrawCaption(PlainText text, uint32_t colour, int fontSize);
     virtual void Reserved8() {}
     virtual void SetSelected(int selected);
     virtual PObject* GetDetail() const { return detail_; }
@@ -55,7 +55,7 @@ public:
     PlaneObject* GetCaptionPlane() const { return caption_; }
     const std::string& GetCaption() const { return captionText_; }
     int GetCaptionSize() const { return captionSize_; }
-    TextKind GetCaptionKind() const { return captionKind_; }
+    bool IsCaptionPlain() const { return captionPlain_; }
     int GetFaceFrame() const;
 
 private:
@@ -63,13 +63,14 @@ private:
     void ShowFrame(int frame);
     bool DetailShown() const;
     void PaintCaption();
+    void KeepCaption(std::string_view text, bool plain, uint32_t colour, int fontSize);
 
     std::vector<uint8_t> data_;
     BITObject* face_ = nullptr;
     PlaneObject* caption_ = nullptr;
     std::string captionText_;
     int captionSize_ = 0;
-    TextKind captionKind_ = TextKind::Markup;
+    bool captionPlain_ = false;
     PObject* detail_ = nullptr;
     int index_ = 0;
     int selected_ = 0;

@@ -44,7 +44,7 @@ void CXyMatchBlock::Draw()
     plane_->SetFont(12, state_ == kOwnRowState ? 700 : 400, "宋体");
     const int w = plane_->GetSurfaceWidth(), h = plane_->GetSurfaceHeight();
     plane_->DrawTextCentred(w / 8, h / 2, std::to_string(record_.Rank()));
-    plane_->DrawTextCentred(w / 2, h / 2, name_, TextKind::Plain); // a player's name
+    plane_->DrawTextCentred(w / 2, h / 2, name_); // a player's name: plain
     plane_->DrawTextCentred(7 * w / 8, h / 2, record_.ScoreText());
     plane_->Redraw();
 }

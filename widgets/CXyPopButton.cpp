@@ -26,7 +26,7 @@ void CXyPopButton::Draw(int state)
         p->SetFont(textSize_, weight, "宋体");
         p->SetPen(pen, opacity);
         const int width = PlainTextWidth(PlainCharacters(label_), textSize_, p->Style().pitch);
-        p->DrawTextLine(w / 2 - width / 2, h / 2 - textSize_ / 2, label_, TextKind::Plain);
+        p->DrawTextLine(w / 2 - width / 2, h / 2 - textSize_ / 2, label_);
     };
     switch (state) {
     case STATE_NORMAL:

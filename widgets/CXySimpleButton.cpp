@@ -91,22 +91,24 @@ void CXySimpleButton::Draw(int state)
         p->SetBackgroundColour(backColour_);
         p->Clear();
         p->SetFont(textSize_, p->Style().weight ? p->Style().weight : 400, p->Style().Face());
+        // The labels drawn here are the dialogs' own words; the pop buttons, whose labels may be
+        // names, draw theirs plain.
         switch (state) {
         case STATE_NORMAL:
             p->DrawBorder(frameColour_, 1);
-            p->DrawMarkupText(label_, 0, w, h);
+            p->DrawMarkupText(Markup::FromSkin(label_), 0, w, h);
             break;
         case STATE_HOVER:
             p->DrawBorder(Inverted(frameColour_), 1);
-            p->DrawMarkupText(label_, 0, w, h);
+            p->DrawMarkupText(Markup::FromSkin(label_), 0, w, h);
             break;
         case STATE_PRESSED:
-            p->DrawMarkupText(label_, 0, w, h);
+            p->DrawMarkupText(Markup::FromSkin(label_), 0, w, h);
             p->Tint(0x000000, 0.5);
             p->DrawBorder(Inverted(frameColour_), 1);
             break;
         case STATE_DISABLED:
-            p->DrawMarkupText(label_, 0, w, h);
+            p->DrawMarkupText(Markup::FromSkin(label_), 0, w, h);
             p->DrawBorder(frameColour_, 1);
             p->Tint(0x000000, 0.2);
             break;

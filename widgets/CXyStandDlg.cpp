@@ -140,7 +140,7 @@ void CXyStandDlg::DrawTitle()
         return;
     titlePlane_->Clear();
     titlePlane_->SetFont(14, 400, "宋体");
-    titlePlane_->DrawTextLine(7, 5, title_, TextKind::Plain); // often the game's name
+    titlePlane_->DrawTextLine(7, 5, title_); // often the game's name: plain
     titlePlane_->Redraw();
 }
 

@@ -16,7 +16,7 @@ public:
     ChatDocument();
 
     // Parses and commits one text; its format never reaches the next one.
-    void Append(std::string_view markup) { ParseChatMarkup(markup, *this); }
+    void Append(const Markup& markup) { ParseChatMarkup(markup, *this); }
 
     ChatLayout layout;
     ChatFormat format;

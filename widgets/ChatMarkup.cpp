@@ -1,6 +1,5 @@
 #include "widgets/ChatMarkup.h"
 
-#include "engine/text/TextKind.h"
 
 #include <algorithm>
 #include <climits>
@@ -143,60 +142,13 @@ std::vector<std::string_view> SplitMarkupItems(std::string_view value)
 
 namespace {
 
-bool IsPair(unsigned char lead, unsigned char trail)
-{
-    return lead >= 0x81 && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
-}
-
-enum class Breaks { Drop, Keep };
-
-std::string Escape(std::string_view text, bool keepEmoticons, Breaks breaks = Breaks::Drop)
-{
-    text = text.substr(0, text.find('\0'));
-    // One line keeps just what plain text draws as characters, as a name drawn elsewhere shows.
-    std::string characters;
-    if (breaks == Breaks::Drop) {
-        characters = PlainCharacters(text);
-        text = characters;
-    }
-    std::string out;
-    out.reserve(text.size() + 8);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = text[i];
-        if (c == 0)
-            break;
-        if (c >= 0x81) {
-            // A pair is copied whole; a lead byte without a proper trail would swallow the
-            // markup behind the name, so it is left out.
-            const unsigned char t = i + 1 < text.size() ? text[i + 1] : 0;
-            if (IsPair(c, t)) {
-                out += char(c);
-                out += char(t);
-                ++i;
-            }
-            continue;
-        }
-        // Only a whole pair may follow: a dropped lead byte would bring the next '#' up to it.
-        const bool emoticon = keepEmoticons && c == '#' && i + 2 < text.size() && IsPair(text[i + 1], text[i + 2]);
-        if ((c == '#' && !emoticon) || c == '<' || c == '>')
-            out += '#';
-        out += char(c);
-    }
-    return out;
-}
-
 } // namespace
 
-std::string EscapeMarkup(std::string_view text) { return Escape(text, false); }
+Markup EscapeMarkupLines(std::string_view text) { return EscapeMarkupKeeping(text, true, false); }
 
-std::string EscapeMarkupLines(std::string_view text) { return Escape(text, false, Breaks::Keep); }
+Markup EscapeChatText(std::string_view text) { return EscapeMarkupKeeping(text, true, true); }
 
-std::string EscapeChatText(std::string_view text) { return Escape(text, true, Breaks::Keep); }
-
-std::string UnbrokenMarkup(std::string_view text)
-{
-    return "<" + std::string(kUnbrokenOpen) + ">" + Escape(text, false) + "<" + std::string(kUnbrokenClose) + ">";
-}
+Markup UnbrokenMarkup(std::string_view text) { return Markup("<nobr>") + EscapeMarkup(text) + Markup("</nobr>"); }
 
 void AppendChatCharacters(std::string_view text, ChatMarkupHost& host)
 {
@@ -392,9 +344,10 @@ std::optional<bool> ApplyEmoticonTag(std::string_view tag, ChatMarkupHost& host)
     return true;
 }
 
-void ParseChatMarkup(std::string_view text, ChatMarkupHost& host)
+void ParseChatMarkup(const Markup& markup, ChatMarkupHost& host)
 {
     // The text is a C string to its writers: nothing behind a NUL belongs to it.
+    std::string_view text = markup.Text();
     text = text.substr(0, text.find('\0'));
     const ChatFormat saved = host.MarkupFormat();
     ChatPiece& piece = host.MarkupPiece();

@@ -4,6 +4,7 @@
 // buttons and '#' emoticons. The walk and the tag rules are here; what a tag creates (link
 // objects, embedded pictures) the box provides through ChatMarkupHost. Texts come from other
 // players and the server: nothing here reads past the text or the tag it was given.
+#include "engine/text/Markup.h"
 #include "widgets/ChatFormat.h"
 
 #include <cstdint>
@@ -75,7 +76,7 @@ struct ChatTagRules {
 };
 
 // The walk over one text: builds the piece, commits it and restores the format it found.
-void ParseChatMarkup(std::string_view text, ChatMarkupHost& host);
+void ParseChatMarkup(const Markup& text, ChatMarkupHost& host);
 
 // The common attribute rules of one tag (without '<' and '>'); true when something applied.
 bool ApplyChatFormatTag(std::string_view tag, ChatMarkupHost& host, const ChatTagRules& rules);
@@ -93,17 +94,17 @@ void AppendChatLink(std::string_view address, std::string_view label, std::strin
 // A name put into markup as one run: escaped like EscapeMarkup and enclosed in the tags that
 // keep a wrap out of it (unless the name alone is wider than the line). The tags change
 // nothing else of the format.
-std::string UnbrokenMarkup(std::string_view text);
+Markup UnbrokenMarkup(std::string_view text);
 
-// Names and peer texts put into markup: '#', '<' and '>' are escaped so they show as written, and
-// control bytes are dropped, so that the text stays on its line. For running text only: a tag's bytes are read as they stand, so a value inside a tag (a link
-// address) must not be escaped, and one holding '>', ',' or ';' cannot be written at all.
-std::string EscapeMarkup(std::string_view text);
+// Names and peer texts go into markup through EscapeMarkup (engine/text/Markup.h): '#', '<' and
+// '>' are escaped so they show as written, and control bytes are dropped, so that the text stays
+// on its line. For running text only: a tag's bytes are read as they stand, so a value inside a
+// tag (a link address) must not be escaped, and one holding '>', ',' or ';' cannot be written.
 // The same for a text of several lines (a downloaded notice): its line ends stay.
-std::string EscapeMarkupLines(std::string_view text);
+Markup EscapeMarkupLines(std::string_view text);
 // The same for a player's chat text, whose emoticon codes ('#' and a two-byte character pair, as
 // the emoticon picker inserts them) stay codes, so that the chat box shows their pictures.
-std::string EscapeChatText(std::string_view text);
+Markup EscapeChatText(std::string_view text);
 
 // Helpers of the value syntax, also used by boxes built on the chat box.
 std::vector<std::string_view> SplitMarkupItems(std::string_view value);

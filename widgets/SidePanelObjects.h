@@ -3,6 +3,8 @@
 // receives emoticon picks and whose rectangle bounds the user list's menu, and the chat input
 // bar, which takes text to insert at the caret of the line being typed. The side panel's
 // classes implement these; the widgets know only the names and this small interface.
+#include "engine/text/Markup.h"
+
 #include <cstdint>
 #include <string>
 
@@ -26,7 +28,7 @@ enum SidePanelEventCode : uint32_t {
 class IInputBarText {
 public:
     virtual ~IInputBarText() = default;
-    virtual void AppendInputText(const char* text) = 0;
+    virtual void AppendInputText(const Markup& text) = 0;
 };
 
 // Implemented by the object named "AdvertBar": its browser window, which lies over the engine's

@@ -298,10 +298,10 @@ std::string CMyGame::ChairName(int chair) const
     return name;
 }
 
-void CMyGame::GameLine(const std::string& plain, const std::string& markup)
+void CMyGame::GameLine(const std::string& plain, const Lumora::Markup& markup)
 {
     lines_.push_back(plain);
     if (lines_.size() > 200)
         lines_.erase(lines_.begin());
-    SystemLine(" <c=2906200>" + markup + "\r\n");
+    SystemLine(Lumora::Markup(" <c=2906200>") + markup + "\r\n");
 }

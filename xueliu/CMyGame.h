@@ -181,7 +181,7 @@ protected:
     void RefreshSeatMark(int chair);
     // A line of the hand's log and of the chat: `plain` as the log keeps it, `markup` as the chat
     // shows it (its names as unbroken runs).
-    void GameLine(const std::string& plain, const std::string& markup);
+    void GameLine(const std::string& plain, const Lumora::Markup& markup);
     std::string ChairName(int chair) const;
     // Boards.
     // A board of `kind` centred on the table: title, text lines, contentHeight pixels for the

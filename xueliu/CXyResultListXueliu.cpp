@@ -12,25 +12,19 @@
 namespace Lumora {
 
 namespace {
-constexpr std::string_view kLineEnd = "\r\n";
+constexpr char kLineEnd[] = "\r\n";
 constexpr uint32_t kDetailStyle = chat_style::kBackgroundColour;
 // The detail's text colour, as the chat markup writes it.
-constexpr const char* kDetailColour = "<c=16777215>";
-// The heading's: yellow (0x00FFFF as the markup's colour word).
-constexpr const char* kHeadingColour = "<c=65535>";
+constexpr char kDetailColour[] = "<c=16777215>";
+// The heading, the name in yellow (0x00FFFF as the markup's colour word).
+constexpr char kHeadingLine[] = "<c=65535>%s：\r\n";
 } // namespace
 
 std::vector<std::string> CXyResultBlockXueLiu::DetailLines() const
 {
     std::vector<std::string> lines;
-    const std::string text(GetData().begin(), GetData().end());
-    for (size_t at = 0; at < text.size();) {
-        size_t end = text.find(kLineEnd, at);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(at, end - at));
-        at = end + kLineEnd.size();
-    }
+    for (const Markup& line : details_)
+        lines.emplace_back(line.Text());
     return lines;
 }
 
@@ -39,7 +33,7 @@ PObject* CXyResultBlockXueLiu::CreateDetail()
     auto* box = NewChild<CXyChatBox>();
     if (!box)
         return nullptr;
-    const auto lines = DetailLines();
+    const std::vector<Markup>& lines = details_;
     const int width = GetFace() ? int(GetFace()->GetWidth()) : 0;
     const int count = int(lines.size()) + (heading_.empty() ? 0 : 1);
     box->Create(std::max(width, 1), count * kDetailLineHeight + 6, kDetailStyle, 0);
@@ -48,9 +42,9 @@ PObject* CXyResultBlockXueLiu::CreateDetail()
     if (GetFace() && (GetFace()->GetFlags() & OBJ_TOPMOST))
         box->SetTopMost();
     if (!heading_.empty())
-        box->AppendText(std::string(kHeadingColour) + UnbrokenMarkup(heading_) + "：" + std::string(kLineEnd));
-    for (const std::string& line : lines)
-        box->AppendText(std::string(kDetailColour) + line + std::string(kLineEnd));
+        box->AppendText(FormatMarkup(kHeadingLine, UnbrokenMarkup(heading_)));
+    for (const Markup& line : lines)
+        box->AppendText(Markup(kDetailColour) + line + kLineEnd);
     // The detail covers the rows below it: a press on it folds it, as a press on the row does.
     box->AddEventHook(EV_LBUTTON_DOWN, GetOwnerListId(), EV_ROW_PRESS, GetId(), 0);
     for (uint32_t wheel : {uint32_t(EV_WHEEL_FORWARD), uint32_t(EV_WHEEL_BACKWARD)})
@@ -78,8 +72,8 @@ CXyChatBox* CXyResultBlockXueLiu::GetDetailBox() const { return dynamic_cast<CXy
 CXyResultBlockXueLiu* CXyResultListXueliu::AddChairRow(const xueliu::ResultRow& row)
 {
     std::string data;
-    for (const std::string& line : row.details)
-        data += line + std::string(kLineEnd);
+    for (const Markup& line : row.details)
+        data += std::string(line.Text()) + kLineEnd;
     PictureInfo picture;
     GetRes(picture, kRowPicture, 0);
     auto* block = static_cast<CXyResultBlockXueLiu*>(
@@ -89,7 +83,8 @@ CXyResultBlockXueLiu* CXyResultListXueliu::AddChairRow(const xueliu::ResultRow& 
     if (GetFlags() & OBJ_TOPMOST)
         block->SetTopMost();
     block->SetHeading(row.name);
-    block->DrawCaption(row.caption, kCaptionColour, 0, TextKind::Plain);
+    block->SetDetails(row.details);
+    block->DrawCaption(row.caption, kCaptionColour, 0);
     return block;
 }
 

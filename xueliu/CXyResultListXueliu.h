@@ -30,13 +30,16 @@ public:
 
     // The name of whose lines they are, which heads the detail; set before the row unfolds.
     void SetHeading(const std::string& text) { heading_ = text; }
+    // The detail's lines, chat markup whose names are escaped.
+    void SetDetails(std::vector<Markup> lines) { details_ = std::move(lines); }
 
     CXyChatBox* GetDetailBox() const;
-    // The detail's lines as the row holds them.
+    // The detail's lines as the row holds them (their markup).
     std::vector<std::string> DetailLines() const;
 
 private:
     std::string heading_;
+    std::vector<Markup> details_;
 };
 
 class CXyResultListXueliu : public CXyBlockList {

@@ -3,6 +3,8 @@
 // the plain text the scene keeps and the chat markup that shows it, in which every player's name
 // is an unbroken run, so that the chat wraps between names and amounts and never inside a name.
 // No engine here: the scene hands the markup to the chat.
+#include "engine/text/Markup.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -11,7 +13,7 @@ namespace xueliu {
 
 struct GameLineText {
     std::string plain; // GBK
-    std::string markup; // GBK chat markup, names and texts escaped
+    Lumora::Markup markup; // chat markup, names and texts escaped
 
     GameLineText& Text(const std::string& text);
     GameLineText& Name(const std::string& name);

@@ -91,15 +91,15 @@ std::vector<ResultRow> BuildResultRows(const uint8_t* result, size_t size, const
                 continue;
             int32_t counters[16];
             ReadCounters(w, 28, counters);
-            row.details.push_back(Printf("胡：%s×%d  %+d", FanLabels(counters, w.I32(12)).c_str(), w.I32(24),
-                                         w.I32(winDelta + size_t(chair) * 4)));
+            row.details.push_back(Lumora::FormatMarkup("胡：%s×%d  %+d", FanLabels(counters, w.I32(12)), w.I32(24),
+                                                       w.I32(winDelta + size_t(chair) * 4)));
             winSeen = true;
         }
         // A client that came in late saw none of them: the best win of the result stands for them.
         if (!winSeen && row.wins > 0) {
             int32_t counters[16];
             ReadCounters(r, block + 24, counters);
-            row.details.push_back("胡：" + FanLabels(counters, 0));
+            row.details.push_back(Lumora::FormatMarkup("胡：%s", FanLabels(counters, 0)));
         }
         // Gangs (刮风, 下雨) and the end's checks (查花猪, 查大叫) that moved this chair's amount.
         for (const auto& bytes : hand.changes) {
@@ -109,7 +109,7 @@ std::vector<ResultRow> BuildResultRows(const uint8_t* result, size_t size, const
             if (bytes.size() < kChangeSize || reason < kFirstChangeReason || reason > kLastReason ||
                 !ValidChair(concerned) || delta == 0)
                 continue;
-            row.details.push_back(Printf("%s（%s）  %+d", kReason[reason], named(concerned).c_str(), delta));
+            row.details.push_back(Lumora::FormatMarkup("%s（%s）  %+d", kReason[reason], named(concerned), delta));
         }
         const int32_t flags = r.I32(block + 92);
         if (flags & kFlagFlowerPig)
@@ -123,8 +123,8 @@ std::vector<ResultRow> BuildResultRows(const uint8_t* result, size_t size, const
             if (reason < 1 || reason > kLastReason || !ValidChair(from) || !ValidChair(to) ||
                 (from != chair && to != chair))
                 continue;
-            row.details.push_back(Printf("%s  %s→%s  %d", kReason[reason], named(from).c_str(),
-                                         named(to).c_str(), amount));
+            row.details.push_back(
+                Lumora::FormatMarkup("%s  %s→%s  %d", kReason[reason], named(from), named(to), amount));
         }
         rows.push_back(std::move(row));
     }

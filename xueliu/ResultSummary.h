@@ -5,6 +5,8 @@
 // fan labels and multiple, 刮风/下雨, 查花猪/查大叫, and every settlement entry of the chair).
 // No engine here: the board draws what this returns. Every record is read through bounds
 // checks; a record too short, or a chair outside the table, adds nothing.
+#include "engine/text/Markup.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -30,7 +32,7 @@ struct ResultRow {
     int wins = 0;
     std::string name; // GBK, the chair's player, as the server gave it
     std::string caption;              // GBK, plain text
-    std::vector<std::string> details; // GBK, one line of chat markup each (the names escaped)
+    std::vector<Lumora::Markup> details; // one line of chat markup each (the names escaped)
 };
 
 // The fan labels of a win's sixteen counters ("清一色2番 " ...), GBK; kind 2 is a self-drawn win.

@@ -54,7 +54,7 @@ public:
     bool IsLookOn() const override { return false; }
     bool IsPlaying() const override { return false; }
     bool GetTableFlag() const override { return false; }
-    void ShowSystemNotice(const char*) override {}
+    void ShowSystemNotice(const Lumora::Markup&) override {}
     std::optional<uint32_t> GetLastExitRequestTick() const override { return std::nullopt; }
     void CountExitRequest(uint32_t) override {}
     framework::IFrameRequests* GetRequests() override { return nullptr; }

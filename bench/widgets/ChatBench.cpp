@@ -45,7 +45,7 @@ void BM_AppendChatLines(benchmark::State& state)
         doc.layout.viewHeight = 200;
         doc.layout.maxRows = 1000;
         for (const auto& t : texts) {
-            doc.Append(t);
+            doc.Append(Lumora::Markup::FromSkin(t));
             doc.layout.ScrollAfterAppend();
         }
         capacity = doc.layout.PoolCapacity();
@@ -72,7 +72,7 @@ void BM_PasteIntoShortInputBox(benchmark::State& state)
         doc.layout.editable = true;
         doc.style = 0x24006 | Lumora::chat_style::kSingleLine;
         if (const auto allowed = Lumora::AppendAllowance(clip, Lumora::EditLength(doc.layout), 20))
-            doc.Append(*allowed);
+            doc.Append(Lumora::Markup::FromSkin(*allowed));
         benchmark::DoNotOptimize(Lumora::EditLength(doc.layout));
     }
 }

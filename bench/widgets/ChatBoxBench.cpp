@@ -50,8 +50,7 @@ struct ChatScene {
     // Line i, with markup and an emoticon, drawn in the frame after it.
     void Append(int i)
     {
-        box->AppendText(" <z=zu系统通知> <c=255>玩家" + std::to_string(i % 97) + "<>说: 大家好 #打牌 <e=b>hello<> " +
-                        std::to_string(i) + "\r\n");
+        box->AppendText(Lumora::FormatMarkup(" <z=zu系统通知> <c=255>玩家%d<>说: 大家好 #打牌 <e=b>hello<> %d\r\n", i % 97, i));
         engine.Tick();
     }
 };

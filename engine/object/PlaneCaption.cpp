@@ -120,19 +120,27 @@ CaptionFit FitCaption(std::string& text, const CaptionRequest& request, TextStyl
     }
 }
 
-CaptionFit PlaneObject::DrawCaption(std::string text, const CaptionRequest& request, TextKind kind)
+CaptionFit PlaneObject::DrawCaption(const Markup& text, const CaptionRequest& request)
 {
-    // Fitted as drawn: the bytes a plain caption drops take no room.
-    if (kind == TextKind::Plain)
-        text = PlainCharacters(text);
+    return DrawCaptionAs(std::string(text.Text()), request, false);
+}
+
+// Fitted as drawn: the bytes a plain caption drops take no room.
+CaptionFit PlaneObject::DrawCaption(PlainText text, const CaptionRequest& request)
+{
+    return DrawCaptionAs(PlainCharacters(text.Text()), request, true);
+}
+
+CaptionFit PlaneObject::DrawCaptionAs(std::string text, const CaptionRequest& request, bool plain)
+{
     const CaptionFit fit = FitCaption(text, request, style_);
     if (!fit.twoLines) {
-        DrawTextLine(fit.left, fit.top, text, kind);
+        DrawLineAs(fit.left, fit.top, text, plain);
         return fit;
     }
     const size_t half = text.size() / 2;
-    DrawTextLine(fit.left, fit.top, std::string_view(text).substr(0, half), kind);
-    DrawTextLine(fit.left, fit.top + style_.size + style_.rowSpace, std::string_view(text).substr(half), kind);
+    DrawLineAs(fit.left, fit.top, std::string_view(text).substr(0, half), plain);
+    DrawLineAs(fit.left, fit.top + style_.size + style_.rowSpace, std::string_view(text).substr(half), plain);
     return fit;
 }
 

@@ -315,7 +315,7 @@ void PlaneObject::InvertRect(int x1, int y1, int x2, int y2)
     MarkChanged();
 }
 
-void PlaneObject::FitToText(std::string_view text, int width)
+void PlaneObject::FitToText(const Markup& text, int width)
 {
     const int height = MeasureText(text, width);
     SetSize(width, height);

@@ -2,13 +2,13 @@
 // An engine object with a 32-bit drawing surface of its own: pixels, a pen, a text style, and
 // the drawing operations (fills, borders, lines, pictures, text) that widgets build their
 // looks from. Text goes through the object module's shared text surface. Every text operation
-// takes a TextKind (engine/text/TextKind.h): Markup, the default, for the skins' and the
-// program's own texts; Plain for a text from outside (names, levels, game and room names), which
-// is then drawn, measured, fitted and recorded as the characters PlainCharacters keeps of it.
+// reads its text as its type says (engine/text/Markup.h): Markup, the skins' and the program's
+// own texts, with its tags; PlainText, any other string (names, levels, game and room names),
+// drawn, measured, fitted and recorded as the characters PlainCharacters keeps of it.
 #include "engine/object/PictureObject.h"
 #include "engine/paint/ImageRecord.h"
 #include "engine/object/PlaneCaption.h"
-#include "engine/text/TextKind.h"
+#include "engine/text/Markup.h"
 #include "engine/text/TextStyle.h"
 
 #include <deque>
@@ -47,10 +47,11 @@ public:
     void DrawPictureThreeV(const PictureInfo& picture);
     void DrawPictureThreeH(const PictureInfo& picture);
     void InvertRect(int x1, int y1, int x2, int y2);
-    void FitToText(std::string_view text, int width);
+    void FitToText(const Markup& text, int width);
     // Fits the caption into the request's box with the plane's style (see FitCaption) and draws
     // it, on one line or as two halves.
-    CaptionFit DrawCaption(std::string text, const CaptionRequest& request, TextKind kind = TextKind::Markup);
+    CaptionFit DrawCaption(const Markup& text, const CaptionRequest& request);
+    CaptionFit DrawCaption(PlainText text, const CaptionRequest& request);
     void ResizeSurface(int width, int height);
     // ResizeSurface then Clear, without scaling the pixels that the clear wipes.
     void ResizeSurfaceCleared(int width, int height);
@@ -72,21 +73,29 @@ public:
     void SetUnderline(bool on) { style_.underline = on; }
     void SetMargins(int left, int right);
     void SetTextStyle(const TextStyle& style) { style_ = style; }
-    // Text drawn with the object's style, read as `kind` says.
-    void DrawTextLine(int x, int y, std::string_view text, TextKind kind = TextKind::Markup);
-    void DrawTextCentred(int x, int y, std::string_view text, TextKind kind = TextKind::Markup);
+    // Text drawn with the object's style, read as its type says.
+    void DrawTextLine(int x, int y, const Markup& text);
+    void DrawTextLine(int x, int y, PlainText text);
+    // Centred on x by the width of the characters drawn (a tag, an escape's '#' and a byte plain
+    // text drops take no room).
+    void DrawTextCentred(int x, int y, const Markup& text);
+    void DrawTextCentred(int x, int y, PlainText text);
     // Centred lines from y down, broken where the next character would not fit (and at '\n' in
     // markup); the last line that fits ends with dots when text is left over.
-    void DrawTextWrapped(std::string_view text, int y, TextKind kind = TextKind::Markup);
-    void DrawMarkupText(std::string_view text, int x, int width, int height);
+    void DrawTextWrapped(const Markup& text, int y);
+    void DrawTextWrapped(PlainText text, int y);
+    void DrawMarkupText(const Markup& text, int x, int width, int height);
     uint32_t GetPenColour() const { return style_.colour; }
-    int MeasureText(std::string_view text, int width, TextKind kind = TextKind::Markup);
+    int MeasureText(const Markup& text, int width);
+    int MeasureText(PlainText text, int width);
     // How wide the text lies on one line in the plane's style, in pixels.
-    int TextWidth(std::string_view text, TextKind kind = TextKind::Markup);
+    int TextWidth(const Markup& text);
+    int TextWidth(PlainText text);
     // The text whole when it is at most `width` pixels wide; else as many of its first
     // characters as fit with "…" after them; empty when not even "…" fits. Plain: of the
     // characters drawn (PlainCharacters), cut between whole characters.
-    std::string FitText(std::string_view text, int width, TextKind kind = TextKind::Markup);
+    Markup FitText(const Markup& text, int width);
+    std::string FitText(PlainText text, int width);
     uint32_t GetImageKeyColour() const { return image_ ? image_->transparent : kColourKey; }
     uint32_t GetBackgroundColour() const { return background_; }
     uint32_t GetPixelColour(int x, int y) const;
@@ -97,13 +106,14 @@ public:
     void GetTextStyle(TextStyle& out) const { out = style_; }
     const TextStyle& Style() const { return style_; }
 
-    // A text on the surface: where its lines stand (surface pixels), its first bytes (of a plain
-    // text, those drawn), how it was read, and the plane's size and colour it started with.
+    // A text on the surface: where its lines stand (surface pixels), its first characters drawn (a
+    // markup text's without its tags and escapes), how it was read, and the plane's size and colour
+    // it started with.
     struct TextBox {
         Rect box;
         std::string text;
         bool paintedOver = false; // a picture drawn since covers part of it
-        TextKind kind = TextKind::Markup;
+        bool plain = false;
         int size = 0;
         uint32_t colour = 0;
     };
@@ -118,7 +128,7 @@ public:
     static void RecordTexts(bool on);
     static bool RecordingTexts();
     // A text whose pixels were copied onto the surface rather than drawn (kept across a scroll).
-    void NoteText(const Rect& box, std::string_view text, TextKind kind = TextKind::Markup);
+    void NoteText(const Rect& box, std::string_view text, bool plain);
 
 private:
     uint8_t* At(int x, int y) { return image_->pixels.data() + (size_t(y) * image_->width + x) * 4; }
@@ -132,6 +142,13 @@ private:
     // the plane repaints.
     void TakeNewSize(int width, int height);
     int CharacterWidth(bool pair) const;
+    // The operations above on a text and whether it is plain (already cut to its characters).
+    void DrawLineAs(int x, int y, std::string_view text, bool plain);
+    void DrawCentredAs(int x, int y, std::string_view text, bool plain);
+    void DrawWrappedAs(std::string_view text, int y, bool plain);
+    int TextWidthAs(std::string_view text, bool plain);
+    std::string FitTextAs(std::string_view text, int width, bool plain);
+    CaptionFit DrawCaptionAs(std::string text, const CaptionRequest& request, bool plain);
     void DrawThreeParts(const PictureInfo& picture, bool vertical);
     // Forgets the texts whose boxes meet the rectangle (right and bottom exclusive).
     void ForgetTexts(int left, int top, int right, int bottom);

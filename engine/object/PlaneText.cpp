@@ -37,41 +37,56 @@ int PlaneObject::CharacterWidth(bool pair) const
     return pair ? style_.size + 2 * style_.pitch : (style_.size + 1) / 2 + style_.pitch;
 }
 
-void PlaneObject::DrawTextLine(int x, int y, std::string_view text, TextKind kind)
+void PlaneObject::DrawTextLine(int x, int y, const Markup& text) { DrawLineAs(x, y, text.Text(), false); }
+
+void PlaneObject::DrawTextLine(int x, int y, PlainText text) { DrawLineAs(x, y, PlainCharacters(text.Text()), true); }
+
+void PlaneObject::DrawLineAs(int x, int y, std::string_view text, bool plain)
 {
     if (!text_ || !image_)
         return;
     // Recorded as drawn: a plain text's dropped bytes are no part of what a reader sees.
-    const std::string plain = kind == TextKind::Plain ? PlainCharacters(text) : std::string();
-    if (kind == TextKind::Plain)
-        text = plain;
     TextSurface::StyledCall call(*text_, style_);
-    NoteText(text_->RenderText(image_->pixels.data(), image_->width, image_->height, x, y, text, kind), text, kind);
+    const TextSurface::Target target{image_->pixels.data(), image_->width, image_->height, image_->width,
+                                     image_->height};
+    // A markup text is recorded as the characters it drew.
+    const Rect box = text_->RenderAs(target, x, y, text, plain);
+    NoteText(box, plain ? text : std::string_view(text_->LastDrawn()), plain);
     MarkChanged();
 }
 
-void PlaneObject::DrawTextCentred(int x, int y, std::string_view text, TextKind kind)
+void PlaneObject::DrawTextCentred(int x, int y, const Markup& text) { DrawCentredAs(x, y, text.Text(), false); }
+
+void PlaneObject::DrawTextCentred(int x, int y, PlainText text)
 {
-    const std::string plain = kind == TextKind::Plain ? PlainCharacters(text) : std::string();
-    if (kind == TextKind::Plain)
-        text = plain;
-    int width = 0;
-    for (size_t i = 0; i < text.size();) {
-        const bool pair = static_cast<unsigned char>(text[i]) > 128 && i + 1 < text.size();
-        width += CharacterWidth(pair);
-        i += pair ? 2 : 1;
-    }
-    DrawTextLine(x - width / 2, y - style_.size / 2, text, kind);
+    DrawCentredAs(x, y, PlainCharacters(text.Text()), true);
 }
 
-void PlaneObject::DrawTextWrapped(std::string_view text, int y, TextKind kind)
+void PlaneObject::DrawCentredAs(int x, int y, std::string_view text, bool plain)
+{
+    int width = 0;
+    for (size_t i = 0; i < text.size();) {
+        if (size_t tag = plain ? 0 : TagLength(text, i)) {
+            i += tag;
+            continue;
+        }
+        const bool escape = !plain && IsMarkupEscape(text, i);
+        const bool pair = !escape && static_cast<unsigned char>(text[i]) > 128 && i + 1 < text.size();
+        width += CharacterWidth(pair);
+        i += pair || escape ? 2 : 1;
+    }
+    DrawLineAs(x - width / 2, y - style_.size / 2, text, plain);
+}
+
+void PlaneObject::DrawTextWrapped(const Markup& text, int y) { DrawWrappedAs(text.Text(), y, false); }
+
+void PlaneObject::DrawTextWrapped(PlainText text, int y) { DrawWrappedAs(PlainCharacters(text.Text()), y, true); }
+
+void PlaneObject::DrawWrappedAs(std::string_view text, int y, bool plain)
 {
     if (!image_)
         return;
-    const bool markup = kind == TextKind::Markup;
-    const std::string plain = markup ? std::string() : PlainCharacters(text);
-    if (!markup)
-        text = plain;
+    const bool markup = !plain;
     const int left = style_.leftMargin, right = image_->width - style_.rightMargin;
     const int room = right - left, centreX = (left + right) / 2;
     int centreY = y + style_.size / 2;
@@ -88,13 +103,14 @@ void PlaneObject::DrawTextWrapped(std::string_view text, int y, TextKind kind)
             }
             if (text[i] == '\n' && markup)
                 break;
-            const bool pair = IsPair(text, i);
+            const bool escape = markup && IsMarkupEscape(text, i);
+            const bool pair = !escape && IsPair(text, i);
             const int w = CharacterWidth(pair);
             if (width + w > room && i > start)
                 break;
             width += w;
             lastWasPair = pair;
-            i += pair ? 2 : 1;
+            i += pair || escape ? 2 : 1;
         }
         std::string line(text.substr(start, i - start));
         if (i < text.size() && text[i] == '\n')
@@ -109,17 +125,17 @@ void PlaneObject::DrawTextWrapped(std::string_view text, int y, TextKind kind)
                 width -= CharacterWidth(pair);
                 line.resize(line.size() - (pair ? 2 : 1));
             }
-            DrawTextCentred(centreX, centreY, line + dots, kind);
+            DrawCentredAs(centreX, centreY, line + dots, plain);
             return;
         }
-        DrawTextCentred(centreX, centreY, line, kind);
+        DrawCentredAs(centreX, centreY, line, plain);
         centreY += style_.size + style_.rowSpace;
         if (centreY - style_.size / 2 >= image_->height)
             return;
     }
 }
 
-void PlaneObject::DrawMarkupText(std::string_view text, int x, int width, int height)
+void PlaneObject::DrawMarkupText(const Markup& text, int x, int width, int height)
 {
     if (!text_ || !image_)
         return;
@@ -127,7 +143,7 @@ void PlaneObject::DrawMarkupText(std::string_view text, int x, int width, int he
     NoteText(text_->RenderText(image_->pixels.data(), image_->width, image_->height,
                                std::min<int>(x + width, image_->width), std::min<int>(height, image_->height), x, 0,
                                text),
-             text);
+             text_->LastDrawn(), false);
     MarkChanged();
 }
 
@@ -135,7 +151,7 @@ void PlaneObject::RecordTexts(bool on) { g_recordTexts = on; }
 
 bool PlaneObject::RecordingTexts() { return g_recordTexts; }
 
-void PlaneObject::NoteText(const Rect& box, std::string_view text, TextKind kind)
+void PlaneObject::NoteText(const Rect& box, std::string_view text, bool plain)
 {
     if (!g_recordTexts || !image_)
         return;
@@ -152,7 +168,7 @@ void PlaneObject::NoteText(const Rect& box, std::string_view text, TextKind kind
     while (cut < text.size() && cut < kTextBoxBytes)
         cut += IsPair(text, cut) ? 2 : 1;
     textBoxes_->push_back(
-        {on, std::string(text.substr(0, std::min(cut, text.size()))), false, kind, style_.size, style_.colour});
+        {on, std::string(text.substr(0, std::min(cut, text.size()))), false, plain, style_.size, style_.colour});
 }
 
 const std::deque<PlaneObject::TextBox>& PlaneObject::TextBoxes() const
@@ -184,41 +200,58 @@ void PlaneObject::PaintOverTexts(int left, int top, int right, int bottom)
     });
 }
 
-int PlaneObject::MeasureText(std::string_view text, int width, TextKind kind)
+int PlaneObject::MeasureText(const Markup& text, int width)
 {
     if (!text_)
         return 0;
     TextSurface::StyledCall call(*text_, style_);
-    return text_->MeasureText(width, text, kind);
+    return text_->MeasureText(width, text);
 }
 
-int PlaneObject::TextWidth(std::string_view text, TextKind kind)
+int PlaneObject::MeasureText(PlainText text, int width)
+{
+    if (!text_)
+        return 0;
+    TextSurface::StyledCall call(*text_, style_);
+    return text_->MeasureText(width, text);
+}
+
+int PlaneObject::TextWidth(const Markup& text) { return TextWidthAs(text.Text(), false); }
+
+int PlaneObject::TextWidth(PlainText text) { return TextWidthAs(text.Text(), true); }
+
+int PlaneObject::TextWidthAs(std::string_view text, bool plain)
 {
     if (!text_)
         return 0;
     TextSurface::StyledCall call(*text_, style_);
     // Wide enough that the line never wraps.
-    text_->MeasureText(TextSurface::kMeasureHeight, text, kind);
+    text_->MeasureAs(TextSurface::kMeasureHeight, text, plain);
     return std::max(0, text_->Widest() - style_.rightMargin - std::max(0, style_.leftMargin));
 }
 
-std::string PlaneObject::FitText(std::string_view text, int width, TextKind kind)
+// The cut of a markup text is markup still: its first characters and the program's "…".
+Markup PlaneObject::FitText(const Markup& text, int width)
 {
-    const std::string plain = kind == TextKind::Plain ? PlainCharacters(text) : std::string();
-    if (kind == TextKind::Plain)
-        text = plain;
-    if (TextWidth(text, kind) <= width)
+    return Markup::FromSkin(FitTextAs(text.Text(), width, false));
+}
+
+std::string PlaneObject::FitText(PlainText text, int width) { return FitTextAs(PlainCharacters(text.Text()), width, true); }
+
+std::string PlaneObject::FitTextAs(std::string_view text, int width, bool plain)
+{
+    if (TextWidthAs(text, plain) <= width)
         return std::string(text);
     static constexpr std::string_view kEllipsis = "…";
-    // The starts of the characters, so that the cut never splits a two-byte one.
+    // The starts of the characters, so that the cut never splits a two-byte one (nor an escape).
     std::vector<size_t> starts;
-    for (size_t i = 0; i < text.size(); i += platform::GbkCharLength(text, i))
+    for (size_t i = 0; i < text.size(); i += !plain && IsMarkupEscape(text, i) ? 2 : platform::GbkCharLength(text, i))
         starts.push_back(i);
     while (!starts.empty()) {
         std::string cut(text.substr(0, starts.back()));
         starts.pop_back();
         cut += kEllipsis;
-        if (TextWidth(cut, kind) <= width)
+        if (TextWidthAs(cut, plain) <= width)
             return cut;
     }
     return {};

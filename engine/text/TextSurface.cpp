@@ -20,27 +20,7 @@ char32_t CodePointOf(std::string_view bytes)
     return lead >= 0x20 && lead < 0x80 ? lead : 0;
 }
 
-// A GBK trail byte: what may follow a lead byte in a two-byte character.
-bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
-
 } // namespace
-
-std::string PlainCharacters(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        if (b >= 0x20 && b < 0x7F) {
-            out += text[i];
-        } else if (platform::IsGbkLeadByte(b) && i + 1 < text.size() &&
-                   IsTrailByte(static_cast<unsigned char>(text[i + 1]))) {
-            out += text.substr(i, 2);
-            ++i;
-        }
-    }
-    return out;
-}
 
 TextSurface::TextSurface(std::shared_ptr<platform::GlyphSource> glyphs) : glyphs_(std::move(glyphs)) { Reset(); }
 
@@ -99,32 +79,52 @@ void TextSurface::ClearLines()
     scriptIndex_ = -1;
 }
 
-Rect TextSurface::RenderText(uint8_t* pixels, int width, int height, int x, int y, std::string_view text,
-                             TextKind kind)
+Rect TextSurface::RenderText(uint8_t* pixels, int width, int height, int x, int y, const Markup& text)
 {
-    return RenderText(pixels, width, height, width, height, x, y, text, kind);
+    return RenderAs(Target{pixels, width, height, width, height}, x, y, text.Text(), false);
+}
+
+Rect TextSurface::RenderText(uint8_t* pixels, int width, int height, int x, int y, PlainText text)
+{
+    return RenderAs(Target{pixels, width, height, width, height}, x, y, text.Text(), true);
 }
 
 Rect TextSurface::RenderText(uint8_t* pixels, int width, int height, int limitWidth, int limitHeight, int x, int y,
-                             std::string_view text, TextKind kind)
+                             const Markup& text)
+{
+    return RenderAs(Target{pixels, width, height, limitWidth, limitHeight}, x, y, text.Text(), false);
+}
+
+Rect TextSurface::RenderText(uint8_t* pixels, int width, int height, int limitWidth, int limitHeight, int x, int y,
+                             PlainText text)
+{
+    return RenderAs(Target{pixels, width, height, limitWidth, limitHeight}, x, y, text.Text(), true);
+}
+
+Rect TextSurface::RenderAs(const Target& target, int x, int y, std::string_view text, bool plain)
 {
     std::lock_guard lock(mutex_);
     widest_ = 0;
-    const std::string plain = kind == TextKind::Plain ? PlainCharacters(text) : std::string();
-    plain_ = kind == TextKind::Plain;
-    Render(Target{pixels, width, height, limitWidth, limitHeight}, x, y, plain_ ? std::string_view(plain) : text);
+    drawn_.clear();
+    const std::string characters = plain ? PlainCharacters(text) : std::string();
+    plain_ = plain;
+    Render(target, x, y, plain_ ? std::string_view(characters) : text);
     plain_ = false;
     const int left = std::max(x, current_.leftMargin);
     return widest_ > left ? Rect{left, y, widest_, std::max(lineBottom_, y + current_.size)} : Rect{};
 }
 
-int TextSurface::MeasureText(int width, std::string_view text, TextKind kind)
+int TextSurface::MeasureText(int width, const Markup& text) { return MeasureAs(width, text.Text(), false); }
+
+int TextSurface::MeasureText(int width, PlainText text) { return MeasureAs(width, text.Text(), true); }
+
+int TextSurface::MeasureAs(int width, std::string_view text, bool plain)
 {
     std::lock_guard lock(mutex_);
-    const std::string plain = kind == TextKind::Plain ? PlainCharacters(text) : std::string();
-    plain_ = kind == TextKind::Plain;
+    const std::string characters = plain ? PlainCharacters(text) : std::string();
+    plain_ = plain;
     measureOnly_ = true;
-    Render(Target{nullptr, 0, 0, width, kMeasureHeight}, 0, 0, plain_ ? std::string_view(plain) : text);
+    Render(Target{nullptr, 0, 0, width, kMeasureHeight}, 0, 0, plain_ ? std::string_view(characters) : text);
     measureOnly_ = false;
     plain_ = false;
     lastHeight_ = lineBottom_;
@@ -179,6 +179,10 @@ void TextSurface::Render(const Target& target, int x, int y, std::string_view te
                 continue;
             }
         }
+        // The escape of outside text: "#<", "#>" and "##" draw their second byte.
+        const size_t escape = !plain_ && IsMarkupEscape(text, position_) ? 1 : 0;
+        if (escape)
+            b = static_cast<unsigned char>(text[position_ + 1]);
         // A lead byte with nothing after it is a character of its own, never a pair with
         // whatever lies past the end.
         const size_t count = b >= 0x81 && position_ + 1 < end ? 2 : 1;
@@ -187,8 +191,8 @@ void TextSurface::Render(const Target& target, int x, int y, std::string_view te
         if (Fits(advance, pitch)) {
             if (penX_ != lineStartX_)
                 penX_ += pitch;
-            DrawCharacter(text.substr(position_, count), advance);
-            position_ += count;
+            DrawCharacter(text.substr(position_ + escape, count), advance);
+            position_ += count + escape;
             widest_ = std::max(widest_, penX_ + current_.rightMargin);
             if (position_ >= end && !secondPass_ && !measureOnly_)
                 NewLine();
@@ -269,6 +273,8 @@ void TextSurface::DrawCharacter(std::string_view bytes, int advance)
         request.cellWidth = advance;
         BlendCell(Glyphs().Glyph(request), advance);
     }
+    if (secondPass_ && target_.pixels)
+        drawn_ += bytes;
     penX_ += advance;
 }
 

@@ -3,12 +3,12 @@
 // engine's own arithmetic (so sizes never depend on the installed fonts), reads the engine
 // markup in it, and blends each character's coverage into a 32-bit picture.
 //
-// Every text call says how it reads its text (TextKind). The skins' and the program's own texts
-// are markup; a text from outside (a player's name, second name or level, a game, room or area
-// name) is data and goes through the Plain kind, which no tag, line break or stray byte in it can
-// steer. Measuring takes the same kind as drawing, so a text cut to a width is cut as drawn.
+// Every text call reads its text as its type says (engine/text/Markup.h): Markup, the skins' and
+// the program's own texts, is read with its tags, '#' escapes and line ends; PlainText, anything
+// else, is drawn as written, and no tag, line break or stray byte in it can steer the drawing.
+// Measuring takes the same type as drawing, so a text cut to a width is cut as drawn.
 #include "engine/geometry/ObjectGeometry.h"
-#include "engine/text/TextKind.h"
+#include "engine/text/Markup.h"
 #include "engine/text/TextStyle.h"
 #include "platform/GlyphSource.h"
 
@@ -50,19 +50,24 @@ public:
 
     // Lays out and draws into `pixels` (width x height, 32-bit blue, green, red, alpha). Returns
     // the box the laid-out lines take (empty when no character was placed), not cut to the picture.
-    Rect RenderText(uint8_t* pixels, int width, int height, int x, int y, std::string_view text,
-                    TextKind kind = TextKind::Markup);
+    Rect RenderText(uint8_t* pixels, int width, int height, int x, int y, const Markup& text);
+    Rect RenderText(uint8_t* pixels, int width, int height, int x, int y, PlainText text);
     // The same, with the layout limited to limitWidth x limitHeight of a larger picture.
     Rect RenderText(uint8_t* pixels, int width, int height, int limitWidth, int limitHeight, int x, int y,
-                    std::string_view text, TextKind kind = TextKind::Markup);
+                    const Markup& text);
+    Rect RenderText(uint8_t* pixels, int width, int height, int limitWidth, int limitHeight, int x, int y,
+                    PlainText text);
     // The bottom of the last line the text reaches when laid out at that width; nothing drawn.
-    int MeasureText(int width, std::string_view text, TextKind kind = TextKind::Markup);
+    int MeasureText(int width, const Markup& text);
+    int MeasureText(int width, PlainText text);
 
     void ClearLines();
     const std::deque<std::string>& Scripts() const { return scripts_; }
     int ScriptIndex() const { return scriptIndex_; }
     int Widest() const { return widest_; }
     int LastHeight() const { return lastHeight_; }
+    // The characters the last drawing call placed, in order (no tag, escape or line end).
+    const std::string& LastDrawn() const { return drawn_; }
 
     // The markup: a tag's text between its brackets, and one name=value pair of it.
     bool ParseTag(std::string_view tag);
@@ -89,12 +94,16 @@ public:
     };
 
 private:
+    friend class PlaneObject; // its calls have read the text's type already
+
     struct Target {
         uint8_t* pixels = nullptr;
         int width = 0, height = 0;           // the picture
         int limitWidth = 0, limitHeight = 0; // the layout
     };
 
+    Rect RenderAs(const Target& target, int x, int y, std::string_view text, bool plain);
+    int MeasureAs(int width, std::string_view text, bool plain);
     void Render(const Target& target, int x, int y, std::string_view text);
     bool Fits(int advance, int pitch) const;
     bool NewLine();
@@ -109,6 +118,7 @@ private:
     size_t position_ = 0, lineStartPosition_ = 0;
     bool secondPass_ = false, measureOnly_ = false, stopping_ = false, plain_ = false;
     int widest_ = 0, lastHeight_ = 0;
+    std::string drawn_;
     std::deque<std::string> scripts_;
     int scriptIndex_ = -1;
     std::recursive_mutex mutex_;

@@ -390,10 +390,10 @@ void CGameWinApp::OnMatchLogin(uint32_t code, std::span<const uint8_t> data)
         OnMatchNoSignUp();
         break;
     case 210530: {
-        // The server's own words, shown as they come.
+        // The server's own words, shown as they come: as written, with their line ends.
         const std::string text =
             data.empty() ? std::string() : std::string(Lumora::FixedFieldText(data.data(), data.size()));
-        ShowMsgBox(text.c_str());
+        ShowMsgBox(Lumora::EscapeMarkupKeeping(text, true, false));
         break;
     }
     case 210531:

@@ -12,7 +12,7 @@
 namespace {
 
 constexpr uint32_t kAdvertBarRefresh = 80000054;
-constexpr const char* kSystemLineMarkup = " <z=zu系统通知> <c=255>%s\r\n";
+constexpr char kSystemLineMarkup[] = " <z=zu系统通知> <c=255>%s\r\n";
 constexpr const char* kSilverFace = "xyf财神";
 
 // An event straight to a named widget of the side panel, when both exist.
@@ -40,56 +40,57 @@ Lumora::CGameBase* CGameWinApp::GetSubSystem()
     return frame ? frame->GetSubSystem() : nullptr;
 }
 
-void CGameWinApp::ShowMsgBox(const char* text, const Lumora::EventRecord* ok, const Lumora::EventRecord* cancel,
+void CGameWinApp::ShowMsgBox(const Lumora::Markup& text, const Lumora::EventRecord* ok, const Lumora::EventRecord* cancel,
                              int seconds, uint32_t flags, const char* icon)
 {
     if (CXyGameFrame* frame = GetFrameUI())
         frame->ShowMsgBox(text, ok, cancel, seconds, flags, icon);
 }
 
-void CGameWinApp::ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon)
+void CGameWinApp::ShowAskBox(const Lumora::Markup& text, int seconds, uint32_t flags, const char* icon)
 {
     if (CXyGameFrame* frame = GetFrameUI())
         frame->ShowAskBox(text, seconds, flags, icon);
 }
 
-void CGameWinApp::ShowAskBoxEx(const char* text, int seconds, uint32_t flags, const char* icon, const char* okPicture,
+void CGameWinApp::ShowAskBoxEx(const Lumora::Markup& text, int seconds, uint32_t flags, const char* icon, const char* okPicture,
                                const char* cancelPicture, const char* link, int sign)
 {
     if (CXyGameFrame* frame = GetFrameUI())
         frame->ShowAskBoxEx(text, seconds, flags, icon, okPicture, cancelPicture, link, sign);
 }
 
-void CGameWinApp::ShowSystemNotice(const char* markup)
+void CGameWinApp::ShowSystemNotice(const Lumora::Markup& markup)
 {
     if (Lumora::CGameBase* panel = GetSubSystem())
-        panel->OnEvent({0, framework::EV_SYSTEM_LINE, reinterpret_cast<uintptr_t>(markup), 0});
+        panel->OnEvent({0, framework::EV_SYSTEM_LINE, reinterpret_cast<uintptr_t>(&markup), 0});
 }
 
 void CGameWinApp::AskTakeSilver(int32_t minimum, int32_t carried)
 {
-    const std::string text = FormatText("本房间最少需携带银子%d两\r\n您只携带了%d两\r\n仍少了%d两,是否从保险箱划银？",
-                                        minimum, carried, minimum - carried);
-    ShowAskBox(text.c_str(), 0, framework::DLG_TWO_BUTTONS, kSilverFace);
+    const Lumora::Markup text = Lumora::FormatMarkup(
+        "本房间最少需携带银子%d两\r\n您只携带了%d两\r\n仍少了%d两,是否从保险箱划银？", minimum, carried, minimum - carried);
+    ShowAskBox(text, 0, framework::DLG_TWO_BUTTONS, kSilverFace);
 }
 
 void CGameWinApp::AskStoreSilver(int32_t maximum, int32_t carried)
 {
-    const std::string text = FormatText("本房间最多可携带银子%d两\r\n您携带了%d两\r\n仍超了%d两,是否将银子存入保险箱？",
-                                        maximum, carried, carried - maximum);
-    ShowAskBox(text.c_str(), 0, framework::DLG_TWO_BUTTONS, nullptr);
-    ShowSystemNotice(FormatText(kSystemLineMarkup, "客官，您的银子也太多了，快去存起来吧！").c_str());
+    const Lumora::Markup text = Lumora::FormatMarkup(
+        "本房间最多可携带银子%d两\r\n您携带了%d两\r\n仍超了%d两,是否将银子存入保险箱？", maximum, carried, carried - maximum);
+    ShowAskBox(text, 0, framework::DLG_TWO_BUTTONS, nullptr);
+    ShowSystemNotice(Lumora::FormatMarkup(kSystemLineMarkup, "客官，您的银子也太多了，快去存起来吧！"));
 }
 
 void CGameWinApp::OnGetSubsidyConfigFailed()
 {
-    ShowSystemNotice(FormatText(kSystemLineMarkup, "获取低保活动配置失败!").c_str());
+    ShowSystemNotice(Lumora::FormatMarkup(kSystemLineMarkup, "获取低保活动配置失败!"));
 }
 
 void CGameWinApp::OnAllowanceResult(bool ok, int32_t amount, const std::string& place)
 {
-    const std::string line = ok ? FormatText("已赠送银子%d两到%s中!", amount, place.c_str()) : "领取银子失败!";
-    ShowSystemNotice(FormatText(kSystemLineMarkup, line.c_str()).c_str());
+    const Lumora::Markup line =
+        ok ? Lumora::FormatMarkup("已赠送银子%d两到%s中!", amount, place) : Lumora::Markup("领取银子失败!");
+    ShowSystemNotice(Lumora::FormatMarkup(kSystemLineMarkup, line));
 }
 
 void CGameWinApp::NotifyAdvertBar() { ToPanelWidget(GetSubSystem(), Lumora::kAdvertBarName, kAdvertBarRefresh); }

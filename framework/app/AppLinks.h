@@ -110,7 +110,7 @@ public:
         app_.SetFeatureButton(index, {first, second, text});
     }
     bool CheckSafeBox() override { return true; }
-    void ShowSystemNotice(const char* markup) override { app_.ShowSystemNotice(markup); }
+    void ShowSystemNotice(const Lumora::Markup& markup) override { app_.ShowSystemNotice(markup); }
     // The dispatcher's record of the last notification (zeros without one).
     void GetLastNotifyRecord(uint32_t out[4]) const override
     {
@@ -157,7 +157,7 @@ public:
     bool IsLookOn() const override { return app_.IsLookOn() != 0; }
     bool IsPlaying() const override { return app_.IsPlaying() != 0; }
     bool GetTableFlag() const override { return app_.GetTableFlag() != 0; }
-    void ShowSystemNotice(const char* markup) override { app_.ShowSystemNotice(markup); }
+    void ShowSystemNotice(const Lumora::Markup& markup) override { app_.ShowSystemNotice(markup); }
     std::optional<uint32_t> GetLastExitRequestTick() const override { return app_.GetLastExitRequestTick(); }
     void CountExitRequest(uint32_t tick) override { app_.CountExitRequest(tick); }
     framework::IFrameRequests* GetRequests() override { return connection_ ? this : nullptr; }

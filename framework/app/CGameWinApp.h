@@ -15,6 +15,7 @@
 // The application owns the main window (the window layer never deletes itself).
 //
 // Threads: everything on the UI thread, except where an operation says otherwise.
+#include "engine/text/Markup.h"
 #include "framework/app/GameAppAccess.h"
 #include "framework/app/HallCommandLine.h"
 #include "framework/app/HallState.h"
@@ -215,11 +216,11 @@ public:
     // This game's settings answer: nonzero plays no sound or voice.
     virtual int IsKeepSilence() const { return 0; }
     // The frame UI's message and ask boxes; nothing without a frame UI.
-    virtual void ShowMsgBox(const char* text, const Lumora::EventRecord* ok = nullptr,
+    virtual void ShowMsgBox(const Lumora::Markup& text, const Lumora::EventRecord* ok = nullptr,
                             const Lumora::EventRecord* cancel = nullptr, int seconds = 0, uint32_t flags = 0,
                             const char* icon = nullptr);
-    virtual void ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon);
-    virtual void ShowAskBoxEx(const char* text, int seconds, uint32_t flags, const char* icon, const char* okPicture,
+    virtual void ShowAskBox(const Lumora::Markup& text, int seconds, uint32_t flags, const char* icon);
+    virtual void ShowAskBoxEx(const Lumora::Markup& text, int seconds, uint32_t flags, const char* icon, const char* okPicture,
                               const char* cancelPicture, const char* link, int sign);
     // The frame UI object of the main window as its own class; null without one.
     virtual CXyGameFrame* GetFrameUI() const;
@@ -363,7 +364,7 @@ public:
     virtual void OnEnteredRunning() {}
     virtual void OnEnteredLookOn() {}
     // The line to the side panel's chat area.
-    void ShowSystemNotice(const char* markup) override;
+    void ShowSystemNotice(const Lumora::Markup& markup) override;
     void OpenWebPage(const char* address, int flag) override { OpenWebPage(address ? address : "", flag != 0, address ? address : ""); }
     std::span<const Lumora::GameUserRecord, Lumora::GameUserRecord::kPlayerSlots> GetPlayerRecords() const override { return hall_.players; }
     std::span<const Lumora::GameUserRecord, Lumora::GameUserRecord::kLookOnSlots> GetLookOnRecords() const override { return hall_.lookOn; }

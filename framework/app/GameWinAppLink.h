@@ -59,21 +59,21 @@ public:
 
     int GetGameFrameState() override;
     // Boxes and lines: the application's.
-    void ShowMsgBox(const char* text, const Lumora::EventRecord* ok, const Lumora::EventRecord* cancel, int seconds,
+    void ShowMsgBox(const Lumora::Markup& text, const Lumora::EventRecord* ok, const Lumora::EventRecord* cancel, int seconds,
                     uint32_t flags, const char* icon) override
     {
         app_.ShowMsgBox(text, ok, cancel, seconds, flags, icon);
     }
-    void ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon) override
+    void ShowAskBox(const Lumora::Markup& text, int seconds, uint32_t flags, const char* icon) override
     {
         app_.ShowAskBox(text, seconds, flags, icon);
     }
-    void ShowAskBoxEx(const char* text, int seconds, uint32_t flags, const char* icon, const char* okPicture,
+    void ShowAskBoxEx(const Lumora::Markup& text, int seconds, uint32_t flags, const char* icon, const char* okPicture,
                       const char* cancelPicture, const char* link, int sign) override
     {
         app_.ShowAskBoxEx(text, seconds, flags, icon, okPicture, cancelPicture, link, sign);
     }
-    void ShowSystemNotice(const char* markup) override { app_.ShowSystemNotice(markup); }
+    void ShowSystemNotice(const Lumora::Markup& markup) override { app_.ShowSystemNotice(markup); }
     void OnAllowanceConfig(bool ok, const std::string& text, int32_t value, std::span<const uint8_t> record) override;
     void OnAllowanceResult(bool ok, const std::string& text, int32_t value, int32_t kind, int32_t word) override;
     // The frame UI's close decision.

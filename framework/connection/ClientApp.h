@@ -4,6 +4,7 @@
 // carry, the operations a reply triggers, the busy cursor and the screen facts. The application
 // object implements it and hands it to the connection (CGameConnect::SetApp) and the game data;
 // tests give a fake. Every operation has a neutral default. All calls come from the UI thread.
+#include "engine/text/Markup.h"
 #include "framework/app/GameAppAccess.h"
 #include "widgets/GameUserRecord.h"
 
@@ -49,7 +50,7 @@ public:
     virtual void SetFeatureFlag(bool /*on*/) {}
     virtual void SetFeatureButton(size_t /*index*/, int /*first*/, int /*second*/, const std::string& /*text*/) {}
     virtual bool CheckSafeBox() { return true; }
-    virtual void ShowSystemNotice(const char* /*markup*/) {}
+    virtual void ShowSystemNotice(const Lumora::Markup& /*markup*/) {}
     // The dispatcher's last-notification record: id, sub-code, length, tick.
     virtual void GetLastNotifyRecord(uint32_t out[4]) const { std::fill(out, out + 4, 0u); }
 

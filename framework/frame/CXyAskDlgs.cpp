@@ -32,15 +32,16 @@ int NoticeTextWidth(size_t nameLength, int fs) { return std::max(12, int(nameLen
 
 // The bold header and the two-line rule under it. The header's format ("<c=255>%s<c=0> ...") is
 // drawn in two calls: the name plain in the format's red, then the markup after "%s".
-void DrawHeader(PlaneObject& plane, std::string_view format, const std::string& name, int fs)
+void DrawHeader(PlaneObject& plane, const Markup& format, const std::string& name, int fs)
 {
     plane.SetPen(kAskNameColour, 1.0);
     plane.SetFont(fs, 700, kDialogFace);
-    plane.DrawTextLine(0, 0, name, TextKind::Plain);
-    const size_t slot = format.find("%s");
+    plane.DrawTextLine(0, 0, name);
+    const size_t slot = format.Text().find("%s");
     plane.SetPen(0, 1.0);
+    // After the name as drawn (plain), not as its bytes would lie in markup.
     if (slot != std::string_view::npos)
-        plane.DrawTextLine(plane.TextWidth(name, TextKind::Plain), 0, format.substr(slot + 2));
+        plane.DrawTextLine(plane.TextWidth(name), 0, format.Cut(slot + 2));
     const int right = plane.GetSurfaceWidth() - 1;
     plane.SetPen(kRuleUpper, 1.0);
     plane.DrawLine(0, fs + 5, right, fs + 5);
@@ -77,7 +78,7 @@ CXyStandButton* LabelledButton(CXyTimerDlg& dlg, const char* label, uint32_t cod
 
 // ---- CXyAskDlg
 
-void CXyAskDlg::Ask(const char* text, const EventRecord* ok, const EventRecord* cancel, int rows)
+void CXyAskDlg::Ask(const Lumora::Markup& text, const EventRecord* ok, const EventRecord* cancel, int rows)
 {
     rows_ = rows;
     Show(text, ok, cancel, 0, kAskFlags, nullptr, nullptr, nullptr);
@@ -89,7 +90,7 @@ void CXyAskDlg::SetMaxLength(int length)
         input_->SetMaxLength(length);
 }
 
-int CXyAskDlg::MeasureText(PlaneObject* plane, const char* text, int fs)
+int CXyAskDlg::MeasureText(PlaneObject* plane, const Lumora::Markup& text, int fs)
 {
     const int width = GetTextColumns() * fs;
     const int wrapped = plane ? plane->MeasureText(text, width) : 0;
@@ -97,7 +98,7 @@ int CXyAskDlg::MeasureText(PlaneObject* plane, const char* text, int fs)
     return 1;
 }
 
-void CXyAskDlg::PlaceText(PlaneObject* plane, const char* text)
+void CXyAskDlg::PlaceText(PlaneObject* plane, const Lumora::Markup& text)
 {
     if (!plane)
         return;
@@ -151,21 +152,21 @@ void CXyAskExitDlg::Ask(const char* name, const char* reason, const char* icon, 
 CXyStandButton* CXyAskExitDlg::CreateAgreeButton() { return LabelledButton(*this, kAgreeLabel, EV_DLG_ACCEPT); }
 CXyStandButton* CXyAskExitDlg::CreateRefuseButton() { return LabelledButton(*this, kRefuseLabel, EV_DLG_REFUSE); }
 
-int CXyAskExitDlg::MeasureText(PlaneObject* plane, const char*, int fs)
+int CXyAskExitDlg::MeasureText(PlaneObject* plane, const Markup&, int fs)
 {
     const int width = NoticeTextWidth(name_.size(), fs);
     // The reason is the asking player's own text: plain, as the name.
-    SetTextSize(width, (plane ? plane->MeasureText(reason_, width, TextKind::Plain) : 0) + 2 * fs);
+    SetTextSize(width, (plane ? plane->MeasureText(reason_, width) : 0) + 2 * fs);
     return 1;
 }
 
-void CXyAskExitDlg::PlaceText(PlaneObject* plane, const char* text)
+void CXyAskExitDlg::PlaceText(PlaneObject* plane, const Lumora::Markup& text)
 {
     if (!plane)
         return;
     const int fs = GetFontSize();
     DrawHeader(*plane, text, name_, fs);
-    plane->DrawTextWrapped(reason_, 2 * fs, TextKind::Plain);
+    plane->DrawTextWrapped(reason_, 2 * fs);
     plane->Redraw();
 }
 
@@ -195,13 +196,13 @@ void CXyAskKanPaiDlg::Ask(const char* name, const char* icon, const EventRecord*
 CXyStandButton* CXyAskKanPaiDlg::CreateAcceptButton() { return LabelledButton(*this, kAcceptLabel, EV_DLG_ACCEPT); }
 CXyStandButton* CXyAskKanPaiDlg::CreateRefuseButton() { return LabelledButton(*this, kRefuseLabel, EV_DLG_REFUSE); }
 
-int CXyAskKanPaiDlg::MeasureText(PlaneObject*, const char*, int fs)
+int CXyAskKanPaiDlg::MeasureText(PlaneObject*, const Markup&, int fs)
 {
     SetTextSize(NoticeTextWidth(name_.size(), fs), 2 * fs);
     return 1;
 }
 
-void CXyAskKanPaiDlg::PlaceText(PlaneObject* plane, const char* text)
+void CXyAskKanPaiDlg::PlaceText(PlaneObject* plane, const Lumora::Markup& text)
 {
     if (!plane)
         return;

@@ -6,6 +6,7 @@
 // - CXyAskExitDlg: another player asks to leave the table, with his reason; agree or refuse,
 //   refused when the hidden count-down runs out.
 // - CXyAskKanPaiDlg: a looking-on user asks to see the player's hand; agree or refuse.
+#include "engine/text/Markup.h"
 #include "framework/frame/CXyTimerDlg.h"
 
 namespace Lumora {
@@ -14,12 +15,12 @@ class CXyInputBox;
 
 class CXyAskDlg : public CXyTimerDlg {
 public:
-    virtual void Ask(const char* text, const EventRecord* ok, const EventRecord* cancel, int rows);
+    virtual void Ask(const Lumora::Markup& text, const EventRecord* ok, const EventRecord* cancel, int rows);
     // Takes effect only once the input box exists (after Ask).
     virtual void SetMaxLength(int length);
 
-    int MeasureText(PlaneObject* plane, const char* text, int fontSize) override;
-    void PlaceText(PlaneObject* plane, const char* text) override;
+    int MeasureText(PlaneObject* plane, const Lumora::Markup& text, int fontSize) override;
+    void PlaceText(PlaneObject* plane, const Lumora::Markup& text) override;
     void OnOk() override;
 
     Lumora::CXyInputBox* GetInputBox() const { return input_; }
@@ -37,8 +38,8 @@ public:
     virtual CXyStandButton* CreateAgreeButton();
     virtual CXyStandButton* CreateRefuseButton();
 
-    int MeasureText(PlaneObject* plane, const char* text, int fontSize) override;
-    void PlaceText(PlaneObject* plane, const char* text) override;
+    int MeasureText(PlaneObject* plane, const Lumora::Markup& text, int fontSize) override;
+    void PlaceText(PlaneObject* plane, const Lumora::Markup& text) override;
     void CreateCloseButton() override {}
     void StartCountdown(int seconds) override;
     void CreateIcon(const char* picture) override;
@@ -56,8 +57,8 @@ public:
     virtual CXyStandButton* CreateAcceptButton();
     virtual CXyStandButton* CreateRefuseButton();
 
-    int MeasureText(PlaneObject* plane, const char* text, int fontSize) override;
-    void PlaceText(PlaneObject* plane, const char* text) override;
+    int MeasureText(PlaneObject* plane, const Lumora::Markup& text, int fontSize) override;
+    void PlaceText(PlaneObject* plane, const Lumora::Markup& text) override;
     void CreateCloseButton() override {}
     void CreateIcon(const char* picture) override;
     void GetSkinName(std::string& out) const override;

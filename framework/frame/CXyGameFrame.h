@@ -14,6 +14,7 @@
 // refuse or ask about the penalty). Once a leave is granted the exit-confirmed flag is set; the
 // window's close handler asks DecideWindowClose, which then lets the window go at once, so the
 // leave request and the exit report go out once however often the exit is confirmed.
+#include "engine/text/Markup.h"
 #include "engine/gui/CGameBase.h"
 #include "framework/frame/FrameApp.h"
 #include "framework/frame/FrameLayout.h"
@@ -200,11 +201,11 @@ public:
     bool IsExitConfirmed() const { return exitConfirmed_; }
 
     // Boxes: each call makes a new one above the last. Records may be null.
-    virtual CXyTimerDlg* ShowMsgBox(const char* text, const EventRecord* ok, const EventRecord* cancel, int seconds,
+    virtual CXyTimerDlg* ShowMsgBox(const Lumora::Markup& text, const EventRecord* ok, const EventRecord* cancel, int seconds,
                                     uint32_t flags, const char* icon);
     // Accepting raises the confirmed exit (80000090), refusing the close (80000091).
-    virtual CXyTimerDlg* ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon);
-    virtual CXyTimerDlg* ShowAskBoxEx(const char* text, int seconds, uint32_t flags, const char* icon,
+    virtual CXyTimerDlg* ShowAskBox(const Lumora::Markup& text, int seconds, uint32_t flags, const char* icon);
+    virtual CXyTimerDlg* ShowAskBoxEx(const Lumora::Markup& text, int seconds, uint32_t flags, const char* icon,
                                       const char* okPicture, const char* cancelPicture, const char* link, int sign);
     // Slides a dialog in from below the view's lower right corner.
     void SlideInDialog(Lumora::CLumoraGui* dialog);

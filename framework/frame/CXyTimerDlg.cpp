@@ -24,8 +24,6 @@ constexpr uint32_t kFaceFlags = 4;
 constexpr int kFontSizeSetting = 5;
 constexpr int kDefaultFontSize = 14;
 
-TextKind TextKindOf(uint32_t flags) { return flags & DLG_PLAIN_TEXT ? TextKind::Plain : TextKind::Markup; }
-
 } // namespace
 
 int CXyTimerDlg::OnEvent(const EventRecord& record)
@@ -53,7 +51,7 @@ void CXyTimerDlg::DrawTitle()
         return;
     plane->Clear();
     plane->SetFont(12, 400, kDialogFace);
-    plane->DrawTextLine(5, 6, GetTitleText(), TextKind::Plain); // the game's name
+    plane->DrawTextLine(5, 6, GetTitleText()); // the game's name: plain
     plane->Redraw();
 }
 
@@ -63,10 +61,10 @@ PictureInfo CXyTimerDlg::Picture(const char* name, int frame)
     return GetPicture(info, name ? name : "", frame);
 }
 
-void CXyTimerDlg::Show(const char* text, const EventRecord* ok, const EventRecord* cancel, int seconds,
+void CXyTimerDlg::Show(const Lumora::Markup& text, const EventRecord* ok, const EventRecord* cancel, int seconds,
                        uint32_t flags, const char* icon, const char* okPicture, const char* cancelPicture)
 {
-    const char* body = text ? text : "";
+    const Markup& body = text;
     flags_ = flags;
     const int fs = GetFontSize(), lh = GetLineHeight(), m = GetMargin();
     const int iw = (flags & DLG_ICON) && icon ? Picture(icon).width : 0;
@@ -78,7 +76,7 @@ void CXyTimerDlg::Show(const char* text, const EventRecord* ok, const EventRecor
         plane->SetSpacing(0, fs / 3);
         if (!MeasureText(plane, body, fs)) {
             const int w = GetTextColumns() * fs;
-            SetTextSize(w, std::max(GetTextRows() * fs, plane->MeasureText(body, w, TextKindOf(flags))));
+            SetTextSize(w, std::max(GetTextRows() * fs, plane->MeasureText(body, w)));
         }
         plane->SetSize(textWidth_, textHeight_);
         plane->ResizeSurface(textWidth_, textHeight_);
@@ -110,15 +108,14 @@ void CXyTimerDlg::Show(const char* text, const EventRecord* ok, const EventRecor
     StartCountdown(seconds);
 }
 
-int CXyTimerDlg::MeasureText(PlaneObject*, const char*, int) { return 0; }
+int CXyTimerDlg::MeasureText(PlaneObject*, const Markup&, int) { return 0; }
 
-void CXyTimerDlg::PlaceText(PlaneObject* plane, const char* text)
+void CXyTimerDlg::PlaceText(PlaneObject* plane, const Lumora::Markup& text)
 {
     if (!plane)
         return;
-    const TextKind kind = TextKindOf(flags_);
-    const int y = std::max(0, (textHeight_ - plane->MeasureText(text, textWidth_, kind)) / 2);
-    plane->DrawTextWrapped(text, y, kind);
+    const int y = std::max(0, (textHeight_ - plane->MeasureText(text, textWidth_)) / 2);
+    plane->DrawTextWrapped(text, y);
     plane->Redraw();
 }
 

@@ -8,6 +8,7 @@
 // Callers construct it, register it under their object, call Show (or an Ask of a subclass),
 // then place it, make it draggable, give it a z and play a sound. Records name objects by id,
 // so an opener released meanwhile simply receives nothing.
+#include "engine/text/Markup.h"
 #include "engine/object/EventRecord.h"
 #include "widgets/CXyStandDlg.h"
 
@@ -30,7 +31,7 @@ public:
 
     // Virtual operations, in slot order. Null records and pictures are allowed (no answer,
     // default pictures).
-    virtual void Show(const char* text, const EventRecord* ok, const EventRecord* cancel, int seconds, uint32_t flags,
+    virtual void Show(const Lumora::Markup& text, const EventRecord* ok, const EventRecord* cancel, int seconds, uint32_t flags,
                       const char* icon, const char* okPicture, const char* cancelPicture);
     virtual void Layout(const EventRecord* ok, const EventRecord* cancel, const char* okPicture,
                         const char* cancelPicture);
@@ -40,8 +41,8 @@ public:
     virtual void StartCountdown(int seconds);
     virtual void CreateIcon(const char* picture);
     // Nonzero when it set the text size itself; the base leaves it to Show.
-    virtual int MeasureText(PlaneObject* plane, const char* text, int fontSize);
-    virtual void PlaceText(PlaneObject* plane, const char* text);
+    virtual int MeasureText(PlaneObject* plane, const Lumora::Markup& text, int fontSize);
+    virtual void PlaceText(PlaneObject* plane, const Lumora::Markup& text);
     virtual int GetButtonHeight();
     virtual int GetTextHeight() const { return textHeight_; }
     virtual int GetTextWidth() const { return textWidth_; }

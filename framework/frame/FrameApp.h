@@ -4,6 +4,7 @@
 // and the main window. The application object implements it and installs itself with
 // SetFrameApp; until it does, the frame and dialogs leave out what needs it (and the exit
 // decision leaves at once). Everything here runs on the UI thread.
+#include "engine/text/Markup.h"
 #include "widgets/GameUserRecord.h"
 
 #include <cstdint>
@@ -74,7 +75,7 @@ public:
     virtual bool IsPlaying() const = 0;
     // The match-arrangement flag; request 201161 goes only while it is set.
     virtual bool GetTableFlag() const = 0;
-    virtual void ShowSystemNotice(const char* markup) = 0;
+    virtual void ShowSystemNotice(const Lumora::Markup& markup) = 0;
 
     // Exit bookkeeping of the game info: requests sent and the tick of the last one.
     virtual std::optional<uint32_t> GetLastExitRequestTick() const = 0;

@@ -252,7 +252,7 @@ void CXyGameFrame::MakeTitlePlane(int topHeight, int yT)
         if (icon.width > 0)
             titlePlane_->DrawPicture(icon, 10, yT - icon.height / 2, icon.width, icon.height);
         if (app)
-            titlePlane_->DrawTextLine(icon.width + 15, yT - 7, app->GetGameName(), TextKind::Plain);
+            titlePlane_->DrawTextLine(icon.width + 15, yT - 7, app->GetGameName());
         titlePlane_->MoveTo(topPlane_->GetLeft() + kTitleWidth / 2.0, topPlane_->GetY());
         titlePlane_->Activate();
         titlePlane_->SetZ(topPlane_->GetZ() + 0.0000001);

@@ -142,7 +142,7 @@ void CXyGameFrame::ShowActivityBar()
     if (bar->OpenFor(uint32_t(detailUserId_), error))
         bar->ShowPage(7);
     else
-        ShowMsgBox(error.c_str(), nullptr, nullptr, 3, 0x30, "xyf抱歉");
+        ShowMsgBox(Lumora::EscapeMarkup(error), nullptr, nullptr, 3, 0x30, "xyf抱歉");
 }
 
 std::string CXyGameFrame::GetCharacterImagePath(int character, int size)

@@ -62,7 +62,6 @@ enum TimerDlgFlags : uint32_t {
     DLG_ICON = 0x10,
     DLG_ICON_ANIMATED = 0x20,
     // The text names a player or a room: drawn and measured plain (no markup, no line breaks).
-    DLG_PLAIN_TEXT = 0x100,
 };
 inline constexpr uint32_t kAskExitFlags = DLG_TWO_BUTTONS | DLG_REFUSE_AT_END | DLG_ICON;
 static_assert(kAskExitFlags == 0x15);

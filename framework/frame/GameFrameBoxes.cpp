@@ -48,7 +48,7 @@ void CXyGameFrame::FinishBox(CXyTimerDlg* box)
     PlaySound(kSoundMessage, 1, nullptr);
 }
 
-CXyTimerDlg* CXyGameFrame::ShowMsgBox(const char* text, const EventRecord* ok, const EventRecord* cancel,
+CXyTimerDlg* CXyGameFrame::ShowMsgBox(const Lumora::Markup& text, const EventRecord* ok, const EventRecord* cancel,
                                       int seconds, uint32_t flags, const char* icon)
 {
     CXyTimerDlg* box = NewBox();
@@ -59,12 +59,12 @@ CXyTimerDlg* CXyGameFrame::ShowMsgBox(const char* text, const EventRecord* ok, c
     return box;
 }
 
-CXyTimerDlg* CXyGameFrame::ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon)
+CXyTimerDlg* CXyGameFrame::ShowAskBox(const Lumora::Markup& text, int seconds, uint32_t flags, const char* icon)
 {
     return ShowAskBoxEx(text, seconds, flags, icon, nullptr, nullptr, nullptr, 0);
 }
 
-CXyTimerDlg* CXyGameFrame::ShowAskBoxEx(const char* text, int seconds, uint32_t flags, const char* icon,
+CXyTimerDlg* CXyGameFrame::ShowAskBoxEx(const Lumora::Markup& text, int seconds, uint32_t flags, const char* icon,
                                         const char* okPicture, const char* cancelPicture, const char* link, int sign)
 {
     CXyTimerDlg* box = NewBox();

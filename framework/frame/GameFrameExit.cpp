@@ -109,9 +109,7 @@ void CXyGameFrame::OnCloseRequest()
     const std::optional<uint32_t> last = app->GetLastExitRequestTick();
     const uint32_t passed = last ? Tick() - *last : kReminderMs;
     if (app->IsPlaying() && passed < kReminderMs) {
-        char line[256];
-        std::snprintf(line, sizeof line, kReminderFormat, int(kReminderColour), int(30 - passed / 1000));
-        app->ShowSystemNotice(line);
+        app->ShowSystemNotice(Lumora::FormatMarkup(kReminderFormat, int(kReminderColour), int(30 - passed / 1000)));
         return;
     }
     if (app->CanRequestExitConsent()) {
@@ -134,8 +132,8 @@ void CXyGameFrame::ShowForceQuitAsk()
     if (const CXyTimerDlg* open = GetForceQuitDialog(); open && open->IsActive() && !open->HasEnded())
         return;
     const IFrameApp* app = GetFrameApp();
-    char text[512];
-    std::snprintf(text, sizeof text, kForceQuitFormat, app && app->IsSilverRoom() ? kSilverWord : kScoreWord);
+    const Lumora::Markup text = Lumora::FormatMarkup(
+        kForceQuitFormat, app && app->IsSilverRoom() ? Lumora::Markup(kSilverWord) : Lumora::Markup(kScoreWord));
     auto* dlg = NewChild<CXyAskDlg>();
     if (!dlg)
         return;
@@ -200,7 +198,7 @@ void CXyGameFrame::OnCloseConfirmed()
         return;
     std::string refusal;
     if (IFrameRequests* requests = app->GetRequests(); requests && requests->LeaveGame(refusal)) {
-        ShowMsgBox(refusal.c_str(), nullptr, nullptr, kExitBoxSeconds, 0, nullptr);
+        ShowMsgBox(Lumora::EscapeMarkup(refusal), nullptr, nullptr, kExitBoxSeconds, 0, nullptr);
         return;
     }
     exitConfirmed_ = true;

@@ -230,9 +230,7 @@ void CXyGameFrame::ShowPromotionInfo(Data data)
     const PromotionRecord r = PromotionRecord::Read(data);
     if (r.pictureFlag == 0) {
         if (!r.text.empty()) {
-            char markup[512];
-            std::snprintf(markup, sizeof markup, " <z=zu系统通知><c=255> %s", r.text.c_str());
-            GetFrameApp()->ShowSystemNotice(markup);
+            GetFrameApp()->ShowSystemNotice(Lumora::FormatMarkup(" <z=zu系统通知><c=255> %s", r.text));
         }
     } else {
         CancelActionsOf(waitAnimation_->GetId());
@@ -586,11 +584,9 @@ void CXyGameFrame::ShowMatchWelcome()
     const std::optional<MatchPlayerDetail> own = app->GetMatchPlayerDetail(app->GetUserID());
     const int points = own ? own->rankPoints : 0, level = own ? own->rankLevel : 0;
     const int next = own ? own->nextLevelPoints : 0;
-    char text[512];
-    std::snprintf(text, sizeof text,
-                  " <z=zu系统通知><c=%d> 欢迎加入比赛,您还需要获得:\r\n<c=%d>%d段位分<c=%d>升入<z=bit_Duan,%d><m=xyf加油>\r\n",
-                  527845, 0xFF0000, next - points, 527845, level + 1);
-    app->ShowSystemNotice(text);
+    app->ShowSystemNotice(Lumora::FormatMarkup(
+        " <z=zu系统通知><c=%d> 欢迎加入比赛,您还需要获得:\r\n<c=%d>%d段位分<c=%d>升入<z=bit_Duan,%d><m=xyf加油>\r\n", 527845,
+        0xFF0000, next - points, 527845, level + 1));
 }
 
 void CXyGameFrame::HideMatchResult()

@@ -65,27 +65,19 @@ MatchResultRecord MatchResultRecord::Read(std::span<const uint8_t> data)
     return r;
 }
 
-std::string ResultLines(const MatchResultRecord& r)
+Lumora::Markup ResultLines(const MatchResultRecord& r)
 {
-    std::string out = "\r\n";
-    char line[256];
-    if (r.prizeFlag > 0) {
-        std::snprintf(line, sizeof line, "  <c=%d>%s\r\n", 65535, r.prize.c_str());
-        out += line;
-    }
-    if (r.silver != 0) {
-        std::snprintf(line, sizeof line, "  银两   +%d\r\n", r.silver);
-        out += line;
-    }
-    if (r.tickets != 0) {
-        std::snprintf(line, sizeof line, "  奖券   +%d\r\n", r.tickets);
-        out += line;
-    }
+    using Lumora::FormatMarkup;
+    Lumora::Markup out = "\r\n";
+    if (r.prizeFlag > 0)
+        out += FormatMarkup("  <c=%d>%s\r\n", 65535, r.prize); // the server's prize text, escaped
+    if (r.silver != 0)
+        out += FormatMarkup("  银两   +%d\r\n", r.silver);
+    if (r.tickets != 0)
+        out += FormatMarkup("  奖券   +%d\r\n", r.tickets);
     out += "\r\n";
-    if (r.rankPoints > 0) {
-        std::snprintf(line, sizeof line, "  <c=%d>段位分   +%d", 0xFFFF00, r.rankPoints);
-        out += line;
-    }
+    if (r.rankPoints > 0)
+        out += FormatMarkup("  <c=%d>段位分   +%d", 0xFFFF00, r.rankPoints);
     return out;
 }
 

@@ -48,7 +48,7 @@ struct MatchResultRecord {
 };
 
 // The reward lines of the result dialog.
-std::string ResultLines(const MatchResultRecord& r);
+Lumora::Markup ResultLines(const MatchResultRecord& r);
 // "比赛倒计时:" with days, hours, minutes (each only when it or a larger unit is not 0) and seconds.
 std::string CountdownText(int seconds);
 // The sign-up fee under the sign-up button: silver (kind 1) or tongbao (kind 2); empty for any

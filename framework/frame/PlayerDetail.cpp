@@ -155,13 +155,13 @@ void CXyGameFrame::ShowPlayerDetail(const GameUserRecord& user)
     if (!board)
         return;
     RepaintDetailBoard(*board, user.Character(), 10, false, kNameColour);
-    board->DrawTextCentred(195, 46, user.Name(), TextKind::Plain);
+    board->DrawTextCentred(195, 46, user.Name());
     IFrameApp* app = GetFrameApp();
     const std::vector<std::string> lines = DetailLines(user, app && app->IsSilverRoom(), GetWealthTitle(user.Silver()));
     board->SetFont(12, 400, kDialogFace);
     for (size_t i = 0; i < lines.size(); ++i) {
         board->SetPen(i < 2 ? kFirstLinesColour : kLinesColour, 1.0);
-        board->DrawTextLine(145, 70 + int(i) * 18, lines[i], TextKind::Plain); // a level is the hall's text
+        board->DrawTextLine(145, 70 + int(i) * 18, lines[i]); // a level is the hall's text
     }
     board->Redraw();
 }
@@ -173,7 +173,7 @@ void CXyGameFrame::ShowMatchPlayerDetail(const framework::MatchPlayerDetail& d)
     if (!board)
         return;
     RepaintDetailBoard(*board, d.character, 10, false, kNameColour);
-    board->DrawTextCentred(190, 45, d.name, TextKind::Plain);
+    board->DrawTextCentred(190, 45, d.name);
     board->SetFont(12, 400, kDialogFace);
     board->SetPen(kLinesColour, 1.0);
     PictureInfo duan;
@@ -181,24 +181,21 @@ void CXyGameFrame::ShowMatchPlayerDetail(const framework::MatchPlayerDetail& d)
     board->DrawTextLine(155, 70, "段位");
     if (duan.width > 0)
         board->DrawPicture(duan, 205, 65, duan.width, duan.height);
-    char text[128];
-    std::snprintf(text, sizeof text, "%d/%d", d.rankPoints, d.nextLevelPoints);
     board->DrawTextLine(155, 100, "段位分");
-    board->DrawTextLine(205, 100, text);
+    board->DrawTextLine(205, 100, std::to_string(d.rankPoints) + "/" + std::to_string(d.nextLevelPoints));
     const struct {
-        const char* label;
+        Markup label;
         int y;
         int32_t value;
     } counts[] = {{"赢", 130, d.wins}, {"输", 150, d.losses}, {"和", 170, d.draws}};
     for (const auto& c : counts) {
-        std::snprintf(text, sizeof text, "%d", c.value);
         board->DrawTextLine(155, c.y, c.label);
-        board->DrawTextLine(205, c.y, text);
+        board->DrawTextLine(205, c.y, std::to_string(c.value));
     }
     board->DrawTextLine(155, 190, "胜率");
     board->DrawTextLine(205, 190, FormatRate(d.wins, d.wins, d.losses, d.draws, "100%"));
-    std::snprintf(text, sizeof text, "<c=%d>%d胜<c=%d>%d负<c=%d>%d平", 255, d.matchWins, 65280, d.matchLosses, 1892862,
-                  d.matchDraws);
+    const Markup text = FormatMarkup("<c=%d>%d胜<c=%d>%d负<c=%d>%d平", 255, d.matchWins, 65280, d.matchLosses,
+                                     1892862, d.matchDraws);
     board->DrawTextLine(155, 220, "本场");
     board->DrawMarkupText(text, 205, int(board->GetWidth()) - 205, 20);
     board->Redraw();

@@ -191,16 +191,16 @@ void CGameNotify::ToSidePanel(uint32_t code, const Data& n) const
     ToSidePanel(code, reinterpret_cast<uintptr_t>(n.Bytes()), n.Size());
 }
 
-void CGameNotify::ShowTimedBox(const std::string& text, int seconds) const
+void CGameNotify::ShowTimedBox(const Lumora::Markup& text, int seconds) const
 {
     if (IGameWinApp* app = App())
-        app->ShowAskBox(text.c_str(), seconds, 1, nullptr);
+        app->ShowAskBox(text, seconds, 1, nullptr);
 }
 
-void CGameNotify::ShowSystemLine(const std::string& markup) const
+void CGameNotify::ShowSystemLine(const Lumora::Markup& markup) const
 {
     if (IGameWinApp* app = App())
-        app->ShowSystemNotice(markup.c_str());
+        app->ShowSystemNotice(markup);
 }
 
 void CGameNotify::OnAhoo(const Data& n)
@@ -210,9 +210,8 @@ void CGameNotify::OnAhoo(const Data& n)
     IGameWinApp* app = App();
     if (!app)
         return;
-    ShowSystemLine(FormatText(" %s呼叫 <c=%d>%s\n",
-                              Lumora::UnbrokenMarkup(app->GetUserDisplayNameByID(caller)).c_str(), 32768,
-                              Lumora::UnbrokenMarkup(app->GetUserDisplayNameByID(called)).c_str()));
+    ShowSystemLine(Lumora::FormatMarkup(" %s呼叫 <c=%d>%s\n", Lumora::UnbrokenMarkup(app->GetUserDisplayNameByID(caller)),
+                                        32768, Lumora::UnbrokenMarkup(app->GetUserDisplayNameByID(called))));
     IGameAppAccess* access = GetGameAppAccess();
     if (access && called == access->GetUserID())
         if (Lumora::CGameBase* frame = app->GetGameFrame())

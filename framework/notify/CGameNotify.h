@@ -165,8 +165,8 @@ protected:
     void ToSidePanel(uint32_t code, uintptr_t param1, uintptr_t param2) const;
     void ToScene(uint32_t code, const Data& n) const;
     void ToSidePanel(uint32_t code, const Data& n) const;
-    void ShowTimedBox(const std::string& text, int seconds) const;
-    void ShowSystemLine(const std::string& markup) const;
+    void ShowTimedBox(const Lumora::Markup& text, int seconds) const;
+    void ShowSystemLine(const Lumora::Markup& markup) const;
 
 private:
     bool Dispatch(uint32_t id, const Data& n);

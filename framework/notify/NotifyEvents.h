@@ -12,7 +12,7 @@ enum NotifyEvent : uint32_t {
     EV_MATCH_RANKS_SORTED = 80000022, // no parameter: the application re-sorted its match rank list
     EV_MATCH_PHASE_LATE = 80000026,  // no parameter
     EV_MATCH_WAIT_WORD = 80000028,   // parameter: the word at +8 of 211242
-    EV_SYSTEM_LINE = 80000057,       // parameter: a rich-text line (GBK), valid during the call
+    EV_SYSTEM_LINE = 80000057,       // parameter: a Markup line (its address), valid during the call
     EV_CHAT_LINE = 80000058,
     EV_CHAT_LINE_EX = 80000059,
     EV_CHAT_BOX_TEXT = 80000060,     // parameter: a heap text the side panel frees (FreeChatBoxText)

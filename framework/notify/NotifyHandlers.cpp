@@ -12,7 +12,7 @@
 #include "framework/notify/NotifyIds.h"
 #include "framework/scene/GameWinApp.h"
 #include "engine/gui/CGameBase.h"
-#include "engine/text/TextKind.h"
+#include "engine/text/Markup.h"
 #include "net/FileLogger.h"
 #include "widgets/ChatMarkup.h"
 #include "framework/window/CGameFrameWnd.h"
@@ -116,9 +116,8 @@ void CGameNotify::OnAskExitReply(const Data& n)
     const uint32_t answering = n.U32(0);
     const uint32_t asking = n.U32(16);
     const bool agreed = n.U32(20) != 0;
-    ShowSystemLine(FormatText(" <c=%d>%s%s%s的退出请求 \r\n", 2906200,
-                              Lumora::UnbrokenMarkup(UserName(answering)).c_str(), agreed ? "答应" : "拒绝",
-                              Lumora::UnbrokenMarkup(UserName(asking)).c_str()));
+    ShowSystemLine(Lumora::FormatMarkup(" <c=%d>%s%s%s的退出请求 \r\n", 2906200, Lumora::UnbrokenMarkup(UserName(answering)),
+                                        agreed ? "答应" : "拒绝", Lumora::UnbrokenMarkup(UserName(asking))));
     // Only a refusal of this client's own request ends its pending wait.
     if (!agreed && asking == OwnUserId())
         if (CGameInfo* info = GetGameInfo())
@@ -129,7 +128,7 @@ void CGameNotify::OnNotify210530(const Data& n)
 {
     const std::string text = n.Text(0);
     if (IGameWinApp* app = App())
-        app->ShowMsgBox(text.c_str(), nullptr, nullptr, 0, 0, nullptr);
+        app->ShowMsgBox(Lumora::EscapeMarkupKeeping(text, true, false), nullptr, nullptr, 0, 0, nullptr);
 }
 
 void CGameNotify::OnPlayerLeft(const Data&)
@@ -162,10 +161,8 @@ void CGameNotify::OnLookOnLeft(const Data& n)
     GameUserRecord& player = hall->players[size_t(chair)];
     if (chair == OwnChair()) {
         if (OwnLookOn())
-            app->ShowAskBox(FormatText("%s 已经离开，旁观结束。",
-                                       Lumora::PlainCharacters(app->GetUserDisplayNameByChair(chair)).c_str())
-                                .c_str(),
-                            10, kBoxIconFlags | framework::DLG_PLAIN_TEXT, "xyf抱歉");
+            app->ShowAskBox(Lumora::FormatMarkup("%s 已经离开，旁观结束。", app->GetUserDisplayNameByChair(chair)), 10,
+                            kBoxIconFlags, "xyf抱歉");
         else if (agreed)
             app->ShowAskBox("其他玩家同意您退出游戏！", 10, kBoxIconFlags, "xyf胜利");
     }
@@ -254,51 +251,52 @@ void CGameNotify::OnUsersInfoChanged(const Data& n)
 
 void CGameNotify::OnSilverNotEnough(const Data& n)
 {
-    ShowTimedBox(FormatText("%s的银子不够了，这一桌游戏结束。", UserName(n.U32(0)).c_str()), 5);
+    ShowTimedBox(Lumora::FormatMarkup("%s的银子不够了，这一桌游戏结束。", UserName(n.U32(0))), 5);
 }
 
 void CGameNotify::OnPlayerNotSeated(const Data&) { ShowTimedBox("有玩家未入座，游戏结束。", 5); }
 
 void CGameNotify::OnScoreNotEnough(const Data& n)
 {
-    ShowTimedBox(FormatText("%s的积分不够了，这一桌游戏结束。", UserName(n.U32(0)).c_str()), 5);
+    ShowTimedBox(Lumora::FormatMarkup("%s的积分不够了，这一桌游戏结束。", UserName(n.U32(0))), 5);
 }
 
 void CGameNotify::OnScoreOverLimit(const Data& n)
 {
-    ShowTimedBox(FormatText("%s的积分超出限制，这一桌游戏结束。", UserName(n.U32(0)).c_str()), 5);
+    ShowTimedBox(Lumora::FormatMarkup("%s的积分超出限制，这一桌游戏结束。", UserName(n.U32(0))), 5);
 }
 
 void CGameNotify::OnTotalBoutOverLimit(const Data& n)
 {
     const uint32_t user = n.U32(0);
-    ShowTimedBox(FormatText("%s的总局数超出限制(%d局)，这一桌游戏结束。", UserName(user).c_str(), n.I32(12)), 30);
+    ShowTimedBox(Lumora::FormatMarkup("%s的总局数超出限制(%d局)，这一桌游戏结束。", UserName(user), n.I32(12)), 30);
 }
 
 void CGameNotify::OnTableBoutOverLimit(const Data& n)
 {
-    ShowTimedBox(FormatText("这一桌的局数超出限制(%d局)，游戏结束。", n.I32(8)), 30);
+    ShowTimedBox(Lumora::FormatMarkup("这一桌的局数超出限制(%d局)，游戏结束。", n.I32(8)), 30);
 }
 
 void CGameNotify::OnOutOfOpenTime(const Data& n)
 {
-    std::string text = "已超出限定时间，不能继续游戏。";
+    Lumora::Markup text = "已超出限定时间，不能继续游戏。";
     const int32_t count = n.I32(8);
     if (count > 0) {
         // The record holds eight periods; the end times are the last words read.
         const int periods = std::min(n.ClampCount(count, 60, 4), kOpenTimePeriods);
-        std::string list = "下列时间段开放：\r\n\r\n";
+        Lumora::Markup list = "下列时间段开放：\r\n\r\n";
         for (int i = 0; i < periods; ++i) {
             const int32_t start = n.I32(28 + 4 * size_t(i));
             const int32_t end = n.I32(60 + 4 * size_t(i));
-            list += FormatText("%d点%02d分 ~ %d点%02d分\r\n", start / 100, start % 100, end / 100, end % 100);
+            list += Lumora::FormatMarkup("%d点%02d分 ~ %d点%02d分\r\n", start / 100, start % 100, end / 100, end % 100);
         }
         text += list;
     }
     ShowTimedBox(text, 60);
 }
 
-void CGameNotify::OnServerText(const Data& n) { ShowTimedBox(n.Text(8), 60); }
+// The server's own words: as written, with their line ends.
+void CGameNotify::OnServerText(const Data& n) { ShowTimedBox(Lumora::EscapeMarkupKeeping(n.Text(8), true, false), 60); }
 
 void CGameNotify::OnChatBoxText(const Data& n)
 {
@@ -326,7 +324,7 @@ void CGameNotify::OnGameResultBox(const Data& n)
     const size_t bar = whole.find('|');
     const std::string text = whole.substr(0, bar);
     const std::string link = bar == std::string::npos ? std::string() : whole.substr(bar + 1);
-    app->ShowAskBoxEx(text.c_str(), 60, 1, nullptr, "查看成绩", "退出", link.empty() ? nullptr : link.c_str(), 1);
+    app->ShowAskBoxEx(Lumora::EscapeMarkupKeeping(text, true, false), 60, 1, nullptr, "查看成绩", "退出", link.empty() ? nullptr : link.c_str(), 1);
 }
 
 void CGameNotify::OnIdleTooLong(const Data& n)
@@ -336,7 +334,7 @@ void CGameNotify::OnIdleTooLong(const Data& n)
     const int32_t count = n.I32(8);
     if (OwnLookOn() || user != OwnUserId() || chair != OwnChair())
         return;
-    ShowTimedBox(FormatText("您已经连续%d局未参与本桌游戏了，请您换张桌子！", count), 5);
+    ShowTimedBox(Lumora::FormatMarkup("您已经连续%d局未参与本桌游戏了，请您换张桌子！", count), 5);
 }
 
 void CGameNotify::OnAmuletSkill(const Data& n)

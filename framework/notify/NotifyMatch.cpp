@@ -85,8 +85,8 @@ void CGameNotify::OnNotify211243(const Data& n) { ShowMatchBoardText(n, 24, null
 
 void CGameNotify::OnMatchOutFull(const Data& n)
 {
-    ShowSystemLine(FormatText(" <z=zu系统通知><c=255,s=240> 出局人数已满，本局结束后将等待其他桌结束确定前%d名晋级者。\r\n",
-                              n.I32(8)));
+    ShowSystemLine(Lumora::FormatMarkup(
+        " <z=zu系统通知><c=255,s=240> 出局人数已满，本局结束后将等待其他桌结束确定前%d名晋级者。\r\n", n.I32(8)));
 }
 
 void CGameNotify::OnGameTimeout(const Data&) { ShowSystemLine(" <z=zu系统通知>#r 游戏超时，本局结束!\r\n"); }

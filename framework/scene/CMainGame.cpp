@@ -223,7 +223,7 @@ void CMainGame::TakeSilverReward(int32_t value)
     }
     if (!ok)
         if (IGameWinApp* app = GetGameWinApp())
-            app->ShowMsgBox(text.c_str(), nullptr, nullptr, 10, kIconBoxFlags, "xyf抱歉");
+            app->ShowMsgBox(Lumora::EscapeMarkup(text), nullptr, nullptr, 10, kIconBoxFlags, "xyf抱歉");
 }
 
 } // namespace Lumora

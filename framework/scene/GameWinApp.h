@@ -8,6 +8,7 @@
 // (null, 0, nothing done), so a fake overrides only what its test needs.
 //
 // Threads: the UI thread.
+#include "engine/text/Markup.h"
 #include "engine/object/EventRecord.h"
 #include "widgets/GameUserRecord.h"
 
@@ -77,19 +78,19 @@ public:
     virtual uint32_t GetHallWnd() const { return 0; }
 
     // --- boxes and lines, through the frame UI (nothing without a main window) -----------------
-    virtual void ShowMsgBox(const char* /*text*/, const Lumora::EventRecord* /*ok*/,
+    virtual void ShowMsgBox(const Lumora::Markup& /*text*/, const Lumora::EventRecord* /*ok*/,
                             const Lumora::EventRecord* /*cancel*/, int /*seconds*/, uint32_t /*flags*/,
                             const char* /*icon*/)
     {
     }
-    virtual void ShowAskBox(const char* /*text*/, int /*seconds*/, uint32_t /*flags*/, const char* /*icon*/) {}
-    virtual void ShowAskBoxEx(const char* /*text*/, int /*seconds*/, uint32_t /*flags*/, const char* /*icon*/,
+    virtual void ShowAskBox(const Lumora::Markup& /*text*/, int /*seconds*/, uint32_t /*flags*/, const char* /*icon*/) {}
+    virtual void ShowAskBoxEx(const Lumora::Markup& /*text*/, int /*seconds*/, uint32_t /*flags*/, const char* /*icon*/,
                               const char* /*okPicture*/, const char* /*cancelPicture*/, const char* /*link*/,
                               int /*sign*/)
     {
     }
     // Engine event 80000057 with the line to the side panel.
-    virtual void ShowSystemNotice(const char* /*markup*/) {}
+    virtual void ShowSystemNotice(const Lumora::Markup& /*markup*/) {}
 
     // --- outcomes of the scene's hall-feature requests ------------------------------------------
     virtual void OnAllowanceConfig(bool /*ok*/, const std::string& /*text*/, int32_t /*value*/,

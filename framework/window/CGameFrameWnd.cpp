@@ -3,7 +3,7 @@
 #include "framework/window/CGameFrameWnd.h"
 
 #include "engine/gui/CGameBase.h"
-#include "engine/text/TextKind.h"
+#include "engine/text/Markup.h"
 #include "engine/util/EngineLog.h"
 #include "framework/app/GameAppAccess.h"
 #include "framework/app/HallRecords.h"
@@ -185,14 +185,14 @@ void CGameFrameWnd::OnConnectionLost()
     if (CGameConnect* connect = app->GetConnect())
         connect->CloseAll();
     const bool player = !(Access() && Access()->IsLookOn());
-    // The area and room names are the hall's text: cut clean where pasted, and the box draws plain.
-    const std::string text = app->IsPlaying() && player
-                                 ? FormatText("断线了！请尽快重入房间续玩。\r\n\r\n您的位置【%s_%s】。",
-                                              Lumora::PlainCharacters(app->GetAreaName()).c_str(),
-                                              Lumora::PlainCharacters(app->GetRoomName()).c_str())
-                                 : std::string("与服务器连接断开。");
+    // The area and room names are the hall's text: escaped where pasted, so that only the format's
+    // own line ends part its two sentences.
+    const Lumora::Markup text = app->IsPlaying() && player
+                                    ? Lumora::FormatMarkup("断线了！请尽快重入房间续玩。\r\n\r\n您的位置【%s_%s】。",
+                                                           app->GetAreaName(), app->GetRoomName())
+                                    : Lumora::Markup("与服务器连接断开。");
     if (GetWindow())
-        app->ShowAskBox(text.c_str(), kLostBoxSeconds, kLostBoxFlags | framework::DLG_PLAIN_TEXT, "xyf大哭");
+        app->ShowAskBox(text, kLostBoxSeconds, kLostBoxFlags, "xyf大哭");
 }
 
 void CGameFrameWnd::OnPlayerQuit(const hall::PlayerLeft& record)
@@ -277,7 +277,11 @@ int CGameFrameWnd::OnSystemNoticeText(const char* text)
 {
     if (IGameWinApp* app = App())
         if (Lumora::CGameBase* panel = app->GetSubSystem())
-            panel->OnEvent({0, framework::EV_SYSTEM_LINE, reinterpret_cast<uintptr_t>(text), 0});
+        {
+            // A text of another thread: the program's words only by escape.
+            const Lumora::Markup line = Lumora::EscapeMarkupKeeping(text ? text : "", true, false);
+            panel->OnEvent({0, framework::EV_SYSTEM_LINE, reinterpret_cast<uintptr_t>(&line), 0});
+        }
     return 0;
 }
 
@@ -322,7 +326,7 @@ void CGameFrameWnd::Leave()
         // True means the server keeps the player and says why.
         if (connect->LeaveGame(refusal, access->GetUserID(), access->GetChairNO())) {
             if (app)
-                app->ShowMsgBox(refusal.c_str(), nullptr, nullptr, kLeaveBoxSeconds, 0, nullptr);
+                app->ShowMsgBox(Lumora::EscapeMarkup(refusal), nullptr, nullptr, kLeaveBoxSeconds, 0, nullptr);
             return;
         }
     }

@@ -210,8 +210,8 @@ void CMJPlayer2::Draw()
         if (look.marks[i].image)
             parts.marks[i] = {look.marks[i].width, look.marks[i].height};
     // The name is the player's own text: measured, cut and drawn plain, as every line here.
-    parts.measure = [this](std::string_view text) { return plane_->TextWidth(text, TextKind::Plain); };
-    parts.fit = [this](std::string_view text, int width) { return plane_->FitText(text, width, TextKind::Plain); };
+    parts.measure = [this](std::string_view text) { return plane_->TextWidth(text); };
+    parts.fit = [this](std::string_view text, int width) { return plane_->FitText(text, width); };
     layout_ = LayOutPanel(parts, plane_->Style().size);
     const Rect& face = layout_.character;
     if (face.right > face.left)
@@ -221,8 +221,8 @@ void CMJPlayer2::Draw()
         if (look.marks[i].image)
             plane_->DrawPicture(look.marks[i], layout_.marks[i].left, layout_.marks[i].top, -1, -1);
     if (user_.present) {
-        plane_->DrawTextLine(layout_.nameBox.left, layout_.nameBox.top, layout_.name, TextKind::Plain);
-        plane_->DrawTextLine(layout_.amountBox.left, layout_.amountBox.top, layout_.amount, TextKind::Plain);
+        plane_->DrawTextLine(layout_.nameBox.left, layout_.nameBox.top, layout_.name);
+        plane_->DrawTextLine(layout_.amountBox.left, layout_.amountBox.top, layout_.amount);
     }
     plane_->Redraw();
     look.plane = PlaneShape();
@@ -260,7 +260,7 @@ bool CMJPlayer2::TakeKept(const Look& look)
     // The texts as the drawing left them, for whoever reads what the plane shows.
     TextPen();
     for (const auto& [box, text] : kept->texts)
-        plane_->NoteText(box, text, TextKind::Plain);
+        plane_->NoteText(box, text, /*plain=*/true);
     plane_->Redraw();
     return true;
 }

@@ -147,18 +147,18 @@ std::string& CMJGameData2::GetTextHookB(std::string& out)
     return out;
 }
 
-std::string& CMJGameData2::FormatRoundResult(std::string& out)
+Lumora::Markup& CMJGameData2::FormatRoundResult(Lumora::Markup& out)
 {
     const bool silver = GetStartValue54() != 0;
     std::string label;
     GetBaseLabel(label);
     // The line is chat markup: the banker's name goes in escaped.
-    const std::string banker =
+    const Lumora::Markup banker =
         Lumora::UnbrokenMarkup(app_ ? app_->GetUserNameByChair(int(GetStartValue2C())) : std::string());
-    const char* format = silver ? "【第%d局】庄：<c=255>%s <>\r\n         %s：<c=255>%d<> 两\r\n"
-                                : "【第%d局】庄：<c=255>%s <>\r\n         %s：<c=255>%d<> 分\r\n";
-    out = FormatText(format, int(GetStartValue20()), banker.c_str(), label.c_str(),
-                     int(silver ? GetStartValue24() : GetStartValue28()));
+    const Lumora::Markup format = silver ? Lumora::Markup("【第%d局】庄：<c=255>%s <>\r\n         %s：<c=255>%d<> 两\r\n")
+                                         : Lumora::Markup("【第%d局】庄：<c=255>%s <>\r\n         %s：<c=255>%d<> 分\r\n");
+    out = Lumora::FormatMarkup(format, int(GetStartValue20()), banker, label,
+                               int(silver ? GetStartValue24() : GetStartValue28()));
     return out;
 }
 

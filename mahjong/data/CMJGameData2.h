@@ -106,7 +106,7 @@ public:
     virtual std::string& GetBaseLabel(std::string& out);
     virtual std::string& GetGangLabel(std::string& out);
     virtual std::string& GetTextHookA(std::string& out);
-    virtual std::string& FormatRoundResult(std::string& out);
+    virtual Lumora::Markup& FormatRoundResult(Lumora::Markup& out);
     virtual std::string& GetTextHookB(std::string& out);
     int GetConst250() const { return 250; }
     int GetConst24() const { return 24; }

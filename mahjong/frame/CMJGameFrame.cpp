@@ -144,11 +144,11 @@ void CMJGameFrame::ShowPlayerDetail(const GameUserRecord& user)
     }
     UpdateClearZero(user);
     RepaintDetailBoard(*board, user.Character(), 50, true, kDetailColour);
-    board->DrawTextCentred(195, 61, user.Name(), TextKind::Plain);
+    board->DrawTextCentred(195, 61, user.Name());
     board->SetFont(12, 400, kDialogFace);
     const std::vector<std::string> lines = DetailLines(user, silver, GetWealthTitle(user.Silver()));
     for (size_t i = 0; i < lines.size(); ++i)
-        board->DrawTextLine(145, 85 + int(i) * 20, lines[i], TextKind::Plain); // a level is the hall's text
+        board->DrawTextLine(145, 85 + int(i) * 20, lines[i]); // a level is the hall's text
     board->Redraw();
 }
 

@@ -49,6 +49,7 @@
 //   80000018 the table list, the rest of 80000014-80000021 refreshed; each refreshes the panels
 //   from the application's player records.
 // - The replacement tile of 80001117/80001118 travels by value in the event's two words.
+#include "engine/text/Markup.h"
 #include "framework/scene/CMainGame.h"
 #include "mahjong/scene/CMJTable2.h"
 #include "mahjong/scene/ReadList.h"
@@ -505,7 +506,7 @@ protected:
     void ClockThrowTime();
     void ClockClaimTime();
     void ArrowTo(int seat);
-    void SystemLine(const std::string& markup);
+    void SystemLine(const Lumora::Markup& markup);
     void FlashHostWindow();
     bool ClaimCards(uint32_t requestId, int kind, const ClaimOption& option, int first, int second, int third);
     bool SendGangRecord(uint32_t requestId, int discarder, int tile, const int32_t own[3], int kind);

@@ -61,7 +61,7 @@ CMJGameConnect2* CMJMainGame2::TableConnect()
 bool CMJMainGame2::Sent(bool ok, uint32_t requestId, const std::string& text)
 {
     if (!text.empty())
-        SystemLine(text);
+        SystemLine(EscapeMarkup(text)); // the server's words
     if (!ok) {
         char line[96];
         std::snprintf(line, sizeof line, "request %u not done", unsigned(requestId));
@@ -658,10 +658,8 @@ bool CMJMainGame2::AutoPlayCoolingDown()
     const uint64_t now = NowMs();
     if (now - autoPlayOffAt_ >= kAutoPlayCoolDownMs)
         return false;
-    char text[96];
-    std::snprintf(text, sizeof text, "您还需要%d秒才能再次开启托管功能!",
-                  int((kAutoPlayCoolDownMs - (now - autoPlayOffAt_) + 999) / 1000));
-    SystemLine(text);
+    SystemLine(FormatMarkup("您还需要%d秒才能再次开启托管功能!",
+                            int((kAutoPlayCoolDownMs - (now - autoPlayOffAt_) + 999) / 1000)));
     return true;
 }
 

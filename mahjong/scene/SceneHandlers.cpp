@@ -129,10 +129,10 @@ void CMJMainGame2::ArrowTo(int seat)
     UpdateArrow();
 }
 
-void CMJMainGame2::SystemLine(const std::string& markup)
+void CMJMainGame2::SystemLine(const Markup& markup)
 {
     if (IAppServices* app = GetAppServices())
-        app->ShowSystemNotice(markup.c_str());
+        app->ShowSystemNotice(markup);
 }
 
 void CMJMainGame2::FlashHostWindow()
@@ -143,15 +143,15 @@ void CMJMainGame2::FlashHostWindow()
 namespace {
 
 // Names as the system lines paste them: escaped, so that a name's own tags show as written, and
-// kept on one row.
-std::string ChairName(IAppServices* app, int chair)
+// kept on one row (FormatMarkup takes them as the markup they are).
+Markup ChairName(IAppServices* app, int chair)
 {
     if (!app || chair < 0 || size_t(chair) >= GameUserRecord::kPlayerSlots)
         return {};
     return UnbrokenMarkup(app->GetPlayerRecords()[size_t(chair)].Name());
 }
 
-std::string UserName(IAppServices* app, uint32_t userId)
+Markup UserName(IAppServices* app, uint32_t userId)
 {
     std::string name;
     if (app)
@@ -171,7 +171,7 @@ void CMJMainGame2::OnNotifyPlayerStarted(int chair)
     }
     IAppServices* app = GetAppServices();
     if (chair != OwnChair())
-        SystemLine(Format("<c=%d> %s 已经开始\r\n", 8421504, ChairName(app, chair).c_str()));
+        SystemLine(FormatMarkup("<c=%d> %s 已经开始\r\n", 8421504, ChairName(app, chair)));
     else if (!IsLookOnClient())
         ShowOwnStartSent(); // the server already counts the own start (an entry after it)
     const int seat = ChairToSeat(chair);
@@ -191,7 +191,7 @@ void CMJMainGame2::OnNotifyPlayerOffline(uint32_t userId)
         SendGameMessage(kMsgOffline, nullptr, 0, 0);
         return;
     }
-    SystemLine(Format(" <z=zu系统通知> <c=%d>%s掉线了!\r\n", 0, ChairName(app, chair).c_str()));
+    SystemLine(FormatMarkup(" <z=zu系统通知> <c=%d>%s掉线了!\r\n", 0, ChairName(app, chair)));
     const int seat = ChairToSeat(chair);
     if (IsSeat(seat) && players[size_t(seat)])
         players[size_t(seat)]->SetOffline(1);
@@ -202,11 +202,11 @@ void CMJMainGame2::OnNotifyRoundStart()
     IAppServices* app = GetAppServices();
     CMJGameData2* data = GetSceneGameInfo();
     const int game = data ? int(data->GetStartValue20()) : 0;
-    SystemLine(Format("\r\n<c=%d><size=16><第%d桌,第%d局>\r\n", 16711680, app ? int(app->GetTableNO()) : 0, game));
+    SystemLine(FormatMarkup("\r\n<c=%d><size=16><第%d桌,第%d局>\r\n", 16711680, app ? int(app->GetTableNO()) : 0, game));
     if (data && data->GetStartValue54())
-        SystemLine(Format("\r\n<size=12>【第%d局】基础银：<c=255>%d<>两\r\n", game, int(data->GetStartValue24())));
+        SystemLine(FormatMarkup("\r\n<size=12>【第%d局】基础银：<c=255>%d<>两\r\n", game, int(data->GetStartValue24())));
     else
-        SystemLine(Format("\r\n<size=12>【第%d局】基础分：<c=255>%d<>分\r\n", game, data ? int(data->GetStartValue28()) : 0));
+        SystemLine(FormatMarkup("\r\n<size=12>【第%d局】基础分：<c=255>%d<>分\r\n", game, data ? int(data->GetStartValue28()) : 0));
     ResetTable();
     // Every chair is ready once the hand is dealt, whatever made the own one so: a ready notice
     // the client never saw must not leave the start button up all hand.
@@ -669,8 +669,8 @@ void CMJMainGame2::OnGameMessage(uint32_t subCode, const uint8_t* data, size_t l
     switch (subCode) {
     case kMsgBackOnline:
         if (CMJPlayer2* panel = players[size_t(seat)]; panel && panel->IsOffline()) {
-            SystemLine(Format(" <z=zu系统通知> <c=%d>%s重新回到了游戏!\r\n", int(GetSetting(50014)),
-                              ChairName(GetAppServices(), chair).c_str()));
+            SystemLine(FormatMarkup(" <z=zu系统通知> <c=%d>%s重新回到了游戏!\r\n", int(GetSetting(50014)),
+                              ChairName(GetAppServices(), chair)));
             panel->SetOffline(0);
             SetClockValue(GetClockValue());
         }
@@ -736,8 +736,8 @@ void CMJMainGame2::OnNotifyKanPaiAnswer(const uint8_t* data, size_t length)
     const uint32_t player = r.U32(0), watcher = r.U32(16);
     const int chair = r.I32(12), allow = r.I32(20);
     IAppServices* app = GetAppServices();
-    SystemLine(Format(" <c=%d>%s%s%s看牌 \r\n", 2906200, UserName(app, player).c_str(), allow ? "允许" : "禁止",
-                      UserName(app, watcher).c_str()));
+    SystemLine(FormatMarkup(" <c=%d>%s%s%s看牌 \r\n", 2906200, UserName(app, player), allow ? "允许" : "禁止",
+                      UserName(app, watcher)));
     if (app && IsLookOnClient() && chair == OwnChair() && app->GetUserID() == watcher && !allow &&
         IsHandVisible(kOwnSeat)) {
         TurnHandFaceDown(kOwnSeat);

@@ -310,15 +310,13 @@ void CMJMainGame2::CreateGameInfoBoardBig(int flag)
         const int room = infoBoardBig->GetSurfaceWidth() - 2 * kInfoTextMargin;
         const std::string round = FormatText("【第%d局】庄：", int(data->GetStartValue20())) +
                                   BankerName(data, GetAppServices());
-        infoBoardBig->DrawTextWrapped(infoBoardBig->FitText(round, room, TextKind::Plain), kInfoTextMargin,
-                                      TextKind::Plain);
+        infoBoardBig->DrawTextWrapped(infoBoardBig->FitText(round, room), kInfoTextMargin);
         const bool silver = data->GetStartValue54() != 0;
         std::string label;
         data->GetBaseLabel(label);
         const std::string base = FormatText(silver ? "%s：%d 两" : "%s：%d 分", label.c_str(),
                                             int(silver ? data->GetStartValue24() : data->GetStartValue28()));
-        infoBoardBig->DrawTextWrapped(base, infoBoardBig->GetSurfaceHeight() - kInfoTextMargin - kInfoFontSize,
-                                      TextKind::Plain);
+        infoBoardBig->DrawTextWrapped(base, infoBoardBig->GetSurfaceHeight() - kInfoTextMargin - kInfoFontSize);
     }
     if (flag == 1)
         infoBoardBig->Activate();
@@ -373,14 +371,14 @@ void CMJMainGame2::RefreshInfo()
     infoBoardSmall->SetFont(12, 400, kFace);
     // A long name is cut with "…" rather than wrapped over the next line.
     const int room = infoBoardSmall->GetSurfaceWidth() - 2 * kSmallInfoInset;
-    const std::string bankerLine = infoBoardSmall->FitText("庄家:" + banker, room, TextKind::Plain);
+    const std::string bankerLine = infoBoardSmall->FitText("庄家:" + banker, room);
     std::snprintf(lines[1], sizeof lines[1], "%s", bankerLine.c_str());
     std::snprintf(lines[2], sizeof lines[2], "底注:%d",
                   data ? int(data->GetStartValue54() ? data->GetStartValue24() : data->GetStartValue28()) : 0);
     std::snprintf(lines[3], sizeof lines[3], "剩余:%d", left);
     infoBoardSmall->SetPen(0xFFFFFF, 1.0);
     for (int i = 0; i < 4; ++i)
-        infoBoardSmall->DrawTextLine(kSmallInfoInset, 6 + i * 17, lines[i], TextKind::Plain);
+        infoBoardSmall->DrawTextLine(kSmallInfoInset, 6 + i * 17, std::string_view(lines[i])); // plain
     infoBoardSmall->Redraw();
 }
 
@@ -390,9 +388,9 @@ void CMJMainGame2::ShowRoundInfo()
     CMJGameData2* data = GetSceneGameInfo();
     if (!app || !data)
         return;
-    std::string line;
+    Lumora::Markup line;
     data->FormatRoundResult(line);
-    app->ShowSystemNotice(line.c_str());
+    app->ShowSystemNotice(line);
 }
 
 void CMJMainGame2::ShowBanker(int flag)

@@ -25,7 +25,7 @@ namespace {
 
 constexpr size_t kTextOffset = 48;
 constexpr size_t kTextBytes = 62;
-constexpr const char* kChatNameColour = "<c=9109504>";
+constexpr char kChatLine[] = "<c=9109504>%s：<>%s\n"; // the name in its colour, then the text
 
 // Codes the panel receives and deliberately leaves alone.
 constexpr std::array<uint32_t, 16> kIgnoredCodes{80000061, 80000022, 80000025, 80000026, 80000028, 80000062,
@@ -54,7 +54,7 @@ std::string FixedText(const uint8_t* bytes, size_t limit)
 
 } // namespace
 
-std::string ChatLineOfRecord(const uint8_t* record, size_t length)
+Markup ChatLineOfRecord(const uint8_t* record, size_t length)
 {
     if (!record || length <= kTextOffset)
         return {};
@@ -67,7 +67,7 @@ std::string ChatLineOfRecord(const uint8_t* record, size_t length)
     if (name.empty())
         name = std::to_string(sender);
     const std::string text = FixedText(record + kTextOffset, std::min(kTextBytes, length - kTextOffset));
-    return std::string(kChatNameColour) + UnbrokenMarkup(name) + "：<>" + EscapeChatText(text) + "\n";
+    return FormatMarkup(kChatLine, UnbrokenMarkup(name), EscapeChatText(text));
 }
 
 // ---- the input bar --------------------------------------------------------------------------
@@ -137,9 +137,9 @@ void CGameInputBar::Show()
         input_->EnableKeyboard();
 }
 
-void CGameInputBar::AppendInputText(const char* text)
+void CGameInputBar::AppendInputText(const Markup& text)
 {
-    if (input_ && text)
+    if (input_)
         input_->AppendText(text);
 }
 
@@ -295,13 +295,13 @@ void CSubSystem::OnSizeDone()
         input_->Show();
 }
 
-void CSubSystem::AddLine(std::string_view markup, LinkOrigin origin)
+void CSubSystem::AddLine(const Markup& markup, LinkOrigin origin)
 {
     if (!chat_ || markup.empty())
         return;
-    std::string line(markup);
-    if (line.back() != '\n')
-        line += '\n';
+    Markup line = markup;
+    if (line.Text().back() != '\n')
+        line += "\n";
     if (origin == LinkOrigin::Own)
         chat_->AppendOwnText(line);
     else
@@ -325,7 +325,7 @@ int CSubSystem::OnEvent(const EventRecord& r)
     switch (r.code) {
     case EV_PANEL_SYSTEM_LINE:
         if (r.param1)
-            AddLine(reinterpret_cast<const char*>(r.param1));
+            AddLine(*reinterpret_cast<const Markup*>(r.param1));
         return 0;
     case EV_PANEL_NOTICE:
         if (r.param1) {
@@ -341,7 +341,7 @@ int CSubSystem::OnEvent(const EventRecord& r)
         if (r.param1) {
             // The game server's own chat-box notice: the one text whose links it signs.
             std::unique_ptr<char[]> text(reinterpret_cast<char*>(r.param1));
-            AddLine(text.get(), LinkOrigin::Own);
+            AddLine(Markup::FromServer(text.get()), LinkOrigin::Own);
         }
         return 0;
     case CCyPlayerListBar::EV_REFRESH_USERS:
@@ -352,7 +352,7 @@ int CSubSystem::OnEvent(const EventRecord& r)
     case EV_FACE_PICKED:
     case EV_FACE_PICKED_RESERVED:
         if (input_ && r.param1) {
-            input_->AppendInputText(reinterpret_cast<const char*>(r.param1));
+            input_->AppendInputText(Markup::FromSkin(reinterpret_cast<const char*>(r.param1))); // the face's code
             // The face goes into the line, which takes the keys from whatever held them.
             if (CXyInputBox* line = input_->GetInput())
                 line->TakeFocus();
@@ -370,9 +370,7 @@ int CSubSystem::OnEvent(const EventRecord& r)
 
 void CMJSubSystem::ShowSaveDeposit(int amount)
 {
-    char line[96];
-    std::snprintf(line, sizeof line, "保险箱功能暂未开放（%d两）", amount);
-    AddLine(EscapeMarkup(line));
+    AddLine(FormatMarkup("保险箱功能暂未开放（%d两）", amount));
 }
 
 void CMJSubSystem::ShowTakeDeposit(int amount) { ShowSaveDeposit(amount); }

@@ -28,7 +28,7 @@ enum SidePanelEvent : uint32_t {
     EV_PANEL_TABLE_REFRESHED = 80000012,
     EV_PANEL_USERS_FIRST = 80000014,  // 80000014..80000021: the table's user events
     EV_PANEL_USERS_LAST = 80000021,
-    EV_PANEL_SYSTEM_LINE = 80000057,  // parameter: a markup line, valid during the call
+    EV_PANEL_SYSTEM_LINE = 80000057,  // parameter: a Markup line (its address), valid during the call
     EV_PANEL_CHAT = 80000058,         // parameter: the chat record, its length
     EV_PANEL_CHAT_EX = 80000059,      // the same layout
     EV_PANEL_HEAP_TEXT = 80000060,    // parameter: a text made with new[]; the panel deletes it
@@ -42,7 +42,7 @@ enum SidePanelEvent : uint32_t {
 // application's user records give (his id when none does), and the text at +48 (at most 62
 // bytes, cut at its first zero). The peer's text is escaped so that it shows as typed. Empty
 // when the record is too short to hold a text.
-std::string ChatLineOfRecord(const uint8_t* record, size_t length);
+Markup ChatLineOfRecord(const uint8_t* record, size_t length);
 
 // The chat input bar ("InputBar"): the input line, a send button and the emoticon button.
 // Enter or the send button sends the line through the connection; an empty line is not sent
@@ -56,7 +56,7 @@ public:
 
     void Create() override;
     int OnEvent(const EventRecord& record) override;
-    void AppendInputText(const char* text) override;
+    void AppendInputText(const Markup& text) override;
     void SetWidth(int width);
     // Shows the line and its buttons and gives the line the keyboard.
     void Show();
@@ -117,7 +117,7 @@ public:
 
     // Adds one line of markup to the chat box; its links are signed only when it is the
     // server's own notice (LinkOrigin::Own).
-    void AddLine(std::string_view markup, LinkOrigin origin = LinkOrigin::Peer);
+    void AddLine(const Markup& markup, LinkOrigin origin = LinkOrigin::Peer);
     CCyPlayerListBar* GetUserList() const { return userList_; }
     CXyChatBox* GetChatBox() const { return chat_; }
     CGameInputBar* GetInputBar() const { return input_; }

@@ -190,7 +190,7 @@ TEST_F(PlaneObjectTest, TextBoxesLastUntilPaintCoversThemOnlyWhileRecorded)
         ~Off() { PlaneObject::RecordTexts(false); }
     } off;
     for (size_t i = 0; i <= PlaneObject::kTextBoxesKept; ++i)
-        p->NoteText({0, 0, 1, 1}, std::to_string(i));
+        p->NoteText({0, 0, 1, 1}, std::to_string(i), false);
     ASSERT_EQ(p->TextBoxes().size(), PlaneObject::kTextBoxesKept);
     EXPECT_EQ(p->TextBoxes().front().text, "1");
     p->Clear();
@@ -222,11 +222,19 @@ TEST_F(PlaneObjectTest, PlainTextIsDrawnMeasuredAndCutAsWritten)
     EXPECT_EQ(PlainCharacters("尾字\x81") + PlainCharacters(std::end(testsupport::kHostileNames)[-1]), "尾字a<bc");
     for (std::string_view name : testsupport::kHostileNames)
         for (int width = 30; width < 200; width += 5) {
-            const std::string cut = p->FitText(name, width, TextKind::Plain);
-            p->DrawTextLine(0, 20, cut, TextKind::Plain);
+            const std::string cut = p->FitText(name, width);
+            p->DrawTextLine(0, 20, cut);
             EXPECT_EQ(testsupport::DrawnNameFault(p->TextBoxes().back(), name, 30, 0), "") << width;
-            EXPECT_EQ(p->TextBoxes().back().box.right, std::min(width, p->TextWidth(cut, TextKind::Plain))) << name;
+            EXPECT_EQ(p->TextBoxes().back().box.right, std::min(width, p->TextWidth(cut))) << name;
         }
+    // Centred by what is drawn: a dropped byte, a tag or an escape's '#' takes no room.
+    const auto centred = [&](const auto& text) {
+        p->DrawTextCentred(200, 30, text);
+        return std::pair(p->TextBoxes().back().box.left, p->TextBoxes().back().box.right);
+    };
+    EXPECT_EQ(centred(std::string("名\x01\x7F字<")), centred(std::string("名字<")));
+    EXPECT_EQ(centred(EscapeMarkup("名字<")), centred(std::string("名字<")));
+    EXPECT_EQ(centred(Markup("<c=255>名字#<")), centred(std::string("名字<")));
 }
 
 // A plane that records no texts takes no heap for them: a hundred planes take hardly more than

@@ -59,12 +59,12 @@ protected:
         s.opacity = 255;
         return s;
     }
-    void Draw(Picture& p, const TextStyle& style, int x, int y, const std::string& text)
+    void Draw(Picture& p, const TextStyle& style, int x, int y, const Lumora::Markup& text)
     {
         TextSurface::StyledCall call(surface, style);
         surface.RenderText(p.px.data(), p.width, p.height, x, y, text);
     }
-    int Measure(const TextStyle& style, int width, const std::string& text)
+    int Measure(const TextStyle& style, int width, const Lumora::Markup& text)
     {
         TextSurface::StyledCall call(surface, style);
         return surface.MeasureText(width, text);
@@ -185,7 +185,7 @@ TEST_F(TextSurfaceTest, CommentsAndScripts)
     std::string many;
     for (int i = 0; i < 300; ++i)
         many += "<script:" + std::to_string(i) + ">";
-    Draw(p, Style(10), 0, 0, many);
+    Draw(p, Style(10), 0, 0, Lumora::Markup::FromSkin(many));
     EXPECT_EQ(surface.Scripts().size(), TextSurface::kMaxScripts);
     EXPECT_EQ(surface.Scripts().back(), "script:299");
     surface.ClearLines();
@@ -269,7 +269,7 @@ TEST_F(TextSurfaceTest, LinesThatNeitherTakeTextNorMoveDownEndDrawing)
     Picture p(64, 64);
     TextStyle empty = Style(0);
     empty.leftMargin = 6;
-    Draw(p, empty, 0, 0, std::string("a<leftmargin=99>", 16));
+    Draw(p, empty, 0, 0, Lumora::Markup::FromSkin(std::string("a<leftmargin=99>", 16)));
     TextStyle flat = Style(10);
     flat.rowSpace = -10;
     Draw(p, flat, 0, 0, "a<leftmargin=99>");
@@ -283,11 +283,11 @@ TEST_F(TextSurfaceTest, LinesThatNeitherTakeTextNorMoveDownEndDrawing)
 TEST_F(TextSurfaceTest, LeadByteAtTheEndIsOneCharacter)
 {
     Picture p(40, 12);
-    Draw(p, Style(10), 0, 0, std::string("a\xD6"));
+    Draw(p, Style(10), 0, 0, Lumora::Markup::FromSkin(std::string("a\xD6")));
     ASSERT_EQ(glyphs->requests.size(), 2u);
     EXPECT_EQ(glyphs->requests[1].cellWidth, 5);
     EXPECT_EQ(surface.Widest(), 10);
-    EXPECT_EQ(Measure(Style(10), 100, std::string("\xD6")), 10);
+    EXPECT_EQ(Measure(Style(10), 100, Lumora::Markup::FromSkin(std::string("\xD6"))), 10);
 }
 
 TEST_F(TextSurfaceTest, NestedCallsOnOneThreadDoNotDeadlock)

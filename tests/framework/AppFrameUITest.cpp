@@ -18,14 +18,14 @@ namespace {
 struct FrameApp : CGameWinApp {
     FrameApp() : CGameWinApp("qirn", 26283, 9, 3) {}
     CXyGameFrame* GetFrameUI() const override { return frame; }
-    void ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon) override
+    void ShowAskBox(const Lumora::Markup& text, int seconds, uint32_t flags, const char* icon) override
     {
-        texts.push_back(std::string("ask ") + (icon ? icon : "") + "|" + text);
+        texts.push_back(std::string("ask ") + (icon ? icon : "") + "|" + std::string(text.Text()));
         CGameWinApp::ShowAskBox(text, seconds, flags, icon);
     }
-    void ShowSystemNotice(const char* markup) override
+    void ShowSystemNotice(const Lumora::Markup& markup) override
     {
-        texts.push_back(std::string("line ") + markup);
+        texts.push_back(std::string("line ") + std::string(markup.Text()));
         CGameWinApp::ShowSystemNotice(markup);
     }
     void SetOwnUser(uint32_t id)
@@ -112,10 +112,10 @@ struct FlowFrame : TestFrame {
     void ShowSelfCancel() override { ran.push_back("self cancel"); }
     void ShowWaitSignUpCheck() override { ran.push_back("check"); }
     void ShowSystemRejected() override { ran.push_back("rejected"); }
-    CXyTimerDlg* ShowMsgBox(const char* text, const EventRecord*, const EventRecord*, int, uint32_t,
+    CXyTimerDlg* ShowMsgBox(const Lumora::Markup& text, const EventRecord*, const EventRecord*, int, uint32_t,
                             const char*) override
     {
-        ran.push_back(std::string("box ") + text);
+        ran.push_back(std::string("box ") + std::string(text.Text()));
         return nullptr;
     }
 };
@@ -319,10 +319,10 @@ namespace {
 
 struct SignedApp : FrameApp {
     std::string GetWebSign() override { return sign; }
-    void ShowMsgBox(const char* text, const Lumora::EventRecord*, const Lumora::EventRecord*, int, uint32_t,
+    void ShowMsgBox(const Lumora::Markup& text, const Lumora::EventRecord*, const Lumora::EventRecord*, int, uint32_t,
                     const char* icon) override
     {
-        texts.push_back(std::string("box ") + icon + "|" + text);
+        texts.push_back(std::string("box ") + icon + "|" + std::string(text.Text()));
     }
     std::string sign;
 };

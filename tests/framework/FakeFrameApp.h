@@ -67,7 +67,7 @@ public:
     bool IsLookOn() const override { return lookOn; }
     bool IsPlaying() const override { return playingFlag; }
     bool GetTableFlag() const override { return tableFlag; }
-    void ShowSystemNotice(const char* markup) override { notices.emplace_back(markup); }
+    void ShowSystemNotice(const Lumora::Markup& markup) override { notices.emplace_back(markup.Text()); }
     std::optional<uint32_t> GetLastExitRequestTick() const override { return lastExitTick; }
     void CountExitRequest(uint32_t tick) override
     {

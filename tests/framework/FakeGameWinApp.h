@@ -47,21 +47,21 @@ struct FakeGameWinApp : IGameWinApp, IGameAppAccess {
     void SetTableArranged() override { tableArranged = true; }
     int GetMatchState() const override { return matchState; }
     void SetMatchState(int state) override { matchState = state; }
-    void ShowMsgBox(const char* text, const Lumora::EventRecord*, const Lumora::EventRecord*, int seconds,
+    void ShowMsgBox(const Lumora::Markup& text, const Lumora::EventRecord*, const Lumora::EventRecord*, int seconds,
                     uint32_t flags, const char* icon) override
     {
-        boxes.push_back({"msg", text, seconds, flags, icon ? icon : "", ""});
+        boxes.push_back({"msg", std::string(text.Text()), seconds, flags, icon ? icon : "", ""});
     }
-    void ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon) override
+    void ShowAskBox(const Lumora::Markup& text, int seconds, uint32_t flags, const char* icon) override
     {
-        boxes.push_back({"ask", text, seconds, flags, icon ? icon : "", ""});
+        boxes.push_back({"ask", std::string(text.Text()), seconds, flags, icon ? icon : "", ""});
     }
-    void ShowAskBoxEx(const char* text, int seconds, uint32_t flags, const char* icon, const char*, const char*,
+    void ShowAskBoxEx(const Lumora::Markup& text, int seconds, uint32_t flags, const char* icon, const char*, const char*,
                       const char* link, int) override
     {
-        boxes.push_back({"askex", text, seconds, flags, icon ? icon : "", link ? link : ""});
+        boxes.push_back({"askex", std::string(text.Text()), seconds, flags, icon ? icon : "", link ? link : ""});
     }
-    void ShowSystemNotice(const char* markup) override { lines.emplace_back(markup); }
+    void ShowSystemNotice(const Lumora::Markup& markup) override { lines.emplace_back(markup.Text()); }
     void OnAllowanceConfig(bool ok, const std::string& text, int32_t value, std::span<const uint8_t>) override
     {
         log.push_back("config " + std::to_string(ok) + " " + text + " " + std::to_string(value));
@@ -93,7 +93,8 @@ struct FakeGameWinApp : IGameWinApp, IGameAppAccess {
     void EnterGameOrMatch() override { log.push_back("enter"); }
     void OnUsersChanged() override { log.push_back("users changed"); }
     void StopCommThread() override { log.push_back("comm stopped"); }
-    std::string GetAreaName() const override { return "华东"; }
+    std::string GetAreaName() const override { return areaName; }
+    std::string areaName = "华东";
     std::string GetRoomName() const override { return "新手"; }
     std::string GetUserDisplayNameByID(uint32_t id) const override
     {

@@ -97,7 +97,7 @@ TEST_F(FrameExitServerTest, TheForcedQuitReasonReachesTheServerWhole)
     std::string reason;
     for (int i = 0; i < 40; ++i)
         reason += "走";
-    asks[0]->GetInputBox()->AppendText(reason);  // the box keeps 60 bytes, whole characters
+    asks[0]->GetInputBox()->AppendTyped(reason);  // the box keeps 60 bytes, whole characters
     Answer(*asks[0], true);
     const auto sent = server_.AwaitRequests(RequestId::AskExit, 1);
     ASSERT_EQ(sent.size(), 1u);

@@ -36,13 +36,18 @@ TEST_F(FrameWndTest, TransportNoticesAreTheLossOfTheConnection)
     ASSERT_EQ(app_.boxes.size(), 1u);
     EXPECT_EQ(app_.boxes[0].text, "与服务器连接断开。");
     EXPECT_EQ(app_.boxes[0].seconds, 30);
-    EXPECT_EQ(app_.boxes[0].flags, 0x131u); // plain: the text may name a room
+    EXPECT_EQ(app_.boxes[0].flags, 0x31u);
     EXPECT_EQ(app_.boxes[0].icon, "xyf大哭");
 
     app_.playing = true;
     Push(net::kNoticePeerClosed, 7);
     EXPECT_TRUE(app_.lostWhilePlaying);
     EXPECT_EQ(app_.boxes.back().text, "断线了！请尽快重入房间续玩。\r\n\r\n您的位置【华东_新手】。");
+    for (std::string_view name : testsupport::kHostileNames) { // the hall's area name, on one line
+        app_.areaName = name;
+        Push(net::kNoticePeerClosed, 7);
+        EXPECT_TRUE(testsupport::ShowsName(app_.boxes.back().text, name, "_新手"));
+    }
 }
 
 TEST_F(FrameWndTest, RefusedRecordCostsOneReportAndTheRelayGoesOn)

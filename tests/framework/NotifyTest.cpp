@@ -17,6 +17,9 @@
 
 namespace {
 
+// A name as the chat lines paste it (escaped, kept on one row), as the lines are compared.
+std::string Unbroken(std::string_view name) { return std::string(Lumora::UnbrokenMarkup(name).Text()); }
+
 using frametest::FakeGameWinApp;
 using frametest::Record;
 using Lumora::EventRecord;
@@ -188,8 +191,8 @@ TEST_F(NotifyTest, TextsAreTheSystemsOwnBytes)
     for (const auto& [id, record] : lines)
         Notify(id, record);
     EXPECT_EQ(app.lines, (std::vector<std::string>{
-                             " " + Lumora::UnbrokenMarkup("乙") + "呼叫 <c=32768>" + Lumora::UnbrokenMarkup("丙") + "\n",
-                             " <c=2906200>" + Lumora::UnbrokenMarkup("乙") + "答应" + Lumora::UnbrokenMarkup("丙") + "的退出请求 \r\n",
+                             " " + Unbroken("乙") + "呼叫 <c=32768>" + Unbroken("丙") + "\n",
+                             " <c=2906200>" + Unbroken("乙") + "答应" + Unbroken("丙") + "的退出请求 \r\n",
                              " <z=zu系统通知><c=255,s=240> 出局人数已满，本局结束后将等待其他桌结束确定前16名晋级者。\r\n",
                              " <z=zu系统通知>#r 游戏超时，本局结束!\r\n"}));
     for (std::string_view name : testsupport::kHostileNames) {  // names as other players chose them
@@ -198,6 +201,11 @@ TEST_F(NotifyTest, TextsAreTheSystemsOwnBytes)
         for (const auto& [id, after] : {std::pair{201200, "呼叫"}, {201200, "\n"}, {201213, "答应"}, {201213, "的退出"}}) {
             Notify(uint32_t(id), lines[id == 201200 ? 0 : 1].second);
             EXPECT_TRUE(testsupport::ShowsName(app.lines.back(), name, after)) << id;
+        }
+        // The four timed boxes that name a player.
+        for (const uint32_t id : {211110u, 211130u, 211132u, 211134u}) {
+            Notify(id, Record(16).Word(0, 1002).Word(12, 40));
+            EXPECT_TRUE(testsupport::ShowsName(app.boxes.back().text, name, "的")) << id;
         }
     }
 }
@@ -231,7 +239,7 @@ TEST_F(NotifyTest, ExitRefusalClearsOnlyTheOwnPendingRequest)
     Notify(201213, Record(24).Word(0, 1002).Word(16, 1001).Word(20, 0));
     EXPECT_EQ(info.exitRequestTime, 0u);
     EXPECT_EQ(app.lines.back(),
-              " <c=2906200>" + Lumora::UnbrokenMarkup("乙") + "拒绝" + Lumora::UnbrokenMarkup("甲") + "的退出请求 \r\n");
+              " <c=2906200>" + Unbroken("乙") + "拒绝" + Unbroken("甲") + "的退出请求 \r\n");
 }
 
 TEST_F(NotifyTest, GameResultBoxSplitsAtTheFirstBarAfterClosing)

@@ -44,7 +44,7 @@ protected:
         id_ = dlg->GetId();
         return dlg;
     }
-    CXyTimerDlg* ShowBox(int seconds, uint32_t flags, bool records = true, const char* text = "短")
+    CXyTimerDlg* ShowBox(int seconds, uint32_t flags, bool records = true, const Lumora::Markup& text = "短")
     {
         auto* dlg = E().Make<CXyTimerDlg>();
         const EventRecord ok = Ok(), cancel = Cancel();
@@ -205,7 +205,7 @@ TEST_F(TimerDlgTest, TextAreaAndButtonsFollowTheFontSize)
     EXPECT_EQ(client.bottom - client.top, kButtonHeight + 2 * fs + 4 * fs + fs);
 
     const std::string longText(400, 'x');
-    CXyTimerDlg* longBox = ShowBox(0, 0, true, longText.c_str());
+    CXyTimerDlg* longBox = ShowBox(0, 0, true, Lumora::EscapeMarkup(longText));
     EXPECT_GT(longBox->GetTextHeight(), 4 * fs);
     EXPECT_DOUBLE_EQ(longBox->GetOkButton()->GetX(), longBox->GetX());
 
@@ -252,12 +252,19 @@ TEST_F(TimerDlgTest, NamesInTheAsksAndInPlainBoxesAreDrawnAsWritten)
         const std::string text(name);
         auto* exit = E().Make<CXyAskExitDlg>();
         exit->Ask(text.c_str(), text.c_str(), "char3", nullptr, nullptr, 0);
-        CXyTimerDlg* box = ShowBox(0, DLG_PLAIN_TEXT, false, text.c_str());
+        CXyTimerDlg* box = ShowBox(0, 0, false, Lumora::EscapeMarkup(text));
         const auto& a = dynamic_cast<PlaneObject&>(*exit->PeekClientPlane()).TextBoxes(); // name, rest, reason
         const auto& b = dynamic_cast<PlaneObject&>(*box->PeekClientPlane()).TextBoxes();
         std::string faults = testsupport::DrawnNameFault(a.at(0), name, 14, 255);
         faults += testsupport::DrawnNameFault(a.at(2), name, 14, 0) + testsupport::DrawnNameFault(b.at(0), name, 14, 0);
         EXPECT_EQ(faults, "");
+        // The header's words stand where the name as drawn ends.
+        EXPECT_EQ(a.at(1).box.left, a.at(0).box.right) << name;
+        // A notice's format with the name in it: the name as written, in the box's size and colour.
+        CXyTimerDlg* notice = ShowBox(0, 0, false, FormatMarkup("%s的银子不够了，这一桌游戏结束。", text));
+        const PlaneObject::TextBox& n = dynamic_cast<PlaneObject&>(*notice->PeekClientPlane()).TextBoxes().at(0);
+        const std::string shown = PlainCharacters(name) + "的银子不够了，这一桌游戏结束。";
+        EXPECT_TRUE(shown.starts_with(n.text) && !n.text.empty() && n.size == 14 && n.colour == 0) << n.text;
     }
 }
 

@@ -502,7 +502,7 @@ TEST_F(MahjongFrameTest, DetailLinesStandTwentyPixelsApart)
         app_.users.back().SetName(name), app_.users.back().SetLevel(name);
         f.ShowUserDetail(9, 1);
         EXPECT_EQ(testsupport::DrawnNameFault(board->TextBoxes().at(0), name, 14, 0x385026), "");
-        EXPECT_EQ(board->TextBoxes().at(2).kind, TextKind::Plain);
+        EXPECT_TRUE(board->TextBoxes().at(2).plain);
     }
 }
 

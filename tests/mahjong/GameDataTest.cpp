@@ -123,8 +123,9 @@ TEST(GameDataTest, DealLineForSilverAndPointRooms)
     d.params[10] = 20;
     d.params[11] = 0;
     d.params[21] = 1;
-    std::string line;
-    const std::string banker = "【第3局】庄：<c=255>" + Lumora::UnbrokenMarkup("玩家一") + " <>\r\n         ";
+    Lumora::Markup line;
+    const std::string banker =
+        "【第3局】庄：<c=255>" + std::string(Lumora::UnbrokenMarkup("玩家一").Text()) + " <>\r\n         ";
     EXPECT_EQ(d.FormatRoundResult(line), banker + "基础银：<c=255>500<> 两\r\n");
     d.params[21] = 0;
     EXPECT_EQ(d.FormatRoundResult(line), banker + "基础分：<c=255>20<> 分\r\n");
@@ -132,7 +133,8 @@ TEST(GameDataTest, DealLineForSilverAndPointRooms)
         app.firstName = name;
         EXPECT_TRUE(testsupport::ShowsName(d.FormatRoundResult(line), name, " \n"));
     }
-    EXPECT_EQ(d.GetGangLabel(line), "杠");
+    std::string label;
+    EXPECT_EQ(d.GetGangLabel(label), "杠");
 }
 
 TEST(GameDataTest, LayoutMeasuresOnSmallAndWideScreens)

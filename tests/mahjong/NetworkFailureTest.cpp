@@ -22,9 +22,9 @@ struct SceneFrame : TestFrame {
 struct App : CMJGameWinApp2 {
     App() : CMJGameWinApp2("qirn", 26283, 9, 3) {}
     CXyGameFrame* GetFrameUI() const override { return frame; }
-    void ShowAskBox(const char* text, int seconds, uint32_t flags, const char* icon) override
+    void ShowAskBox(const Lumora::Markup& text, int seconds, uint32_t flags, const char* icon) override
     {
-        asked.push_back(text + std::to_string(seconds));
+        asked.push_back(std::string(text.Text()) + std::to_string(seconds));
         CMJGameWinApp2::ShowAskBox(text, seconds, flags, icon);
     }
     CXyGameFrame* frame = nullptr;

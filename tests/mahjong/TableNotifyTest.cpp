@@ -127,7 +127,7 @@ TEST(TableNotify, SystemLinesAutoPlayAndAsksToSeeTheHand)
     EXPECT_EQ(last(), " <z=zu系统通知> <c=0>" + Lumora::UnbrokenMarkup("player2") + "掉线了!\r\n");
     ASSERT_TRUE(s.players[size_t(s.ChairToSeat(2))]->IsOffline());
     t.notify.Send(229500, Rec(24, {{8, 19840324}, {16, 4}, {20, 2}}));
-    EXPECT_NE(last().find(Lumora::UnbrokenMarkup("player2") + "重新回到了游戏!\r\n"), std::string::npos);
+    EXPECT_NE(last().find((Lumora::UnbrokenMarkup("player2") + "重新回到了游戏!\r\n").Text()), std::string::npos);
     EXPECT_FALSE(s.players[size_t(s.ChairToSeat(2))]->IsOffline());
     t.notify.Send(229570, Rec(24, {{0, 1000}, {12, 0}, {16, 2002}, {20, 1}}));
     EXPECT_EQ(last(),

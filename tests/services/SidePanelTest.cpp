@@ -59,7 +59,8 @@ TEST_F(SidePanelTest, EachEventShowsItsLineAndPeerMarkupShowsAsTyped)
     app_.SeatPlayer(0, 1001, "张三");
     app_.SeatPlayer(1, 1002, "李四");
     CMJSubSystem* panel = MakePanel();
-    Send(*panel, 80000057, reinterpret_cast<uintptr_t>("<c=255>系统<>消息"));
+    const Lumora::Markup system = "<c=255>系统<>消息";
+    Send(*panel, 80000057, reinterpret_cast<uintptr_t>(&system));
     const auto chat = ChatRecord(1001, "<c=255>你好");
     Send(*panel, 80000058, reinterpret_cast<uintptr_t>(chat.data()), chat.size());
     const auto chatEx = ChatRecord(1002, "再见");
@@ -90,10 +91,11 @@ TEST_F(SidePanelTest, OnlyTheServersOwnNoticeSignsTheAddressesItLinks)
     CMJSubSystem* panel = MakePanel();
     const auto chat = ChatRecord(1002, "<url=http://e.cn/c>x");
     Send(*panel, 80000058, reinterpret_cast<uintptr_t>(chat.data()), chat.size());
-    Send(*panel, 80000057, reinterpret_cast<uintptr_t>("<url_text=http://e.cn/a,甲>"));
+    const Lumora::Markup first = "<url_text=http://e.cn/a,甲>", later = "<url_text=http://e.cn/d,丙>";
+    Send(*panel, 80000057, reinterpret_cast<uintptr_t>(&first));
     const char own[] = "<url_text=http://s.cn/b?,乙><url_btn=http://s.cn/c?,btn>";
     Send(*panel, 80000060, reinterpret_cast<uintptr_t>(std::strcpy(new char[sizeof own], own)));
-    Send(*panel, 80000057, reinterpret_cast<uintptr_t>("<url_text=http://e.cn/d,丙>"));
+    Send(*panel, 80000057, reinterpret_cast<uintptr_t>(&later));
     const PlaneObject& plane = *panel->GetChatBox()->GetTextPlane();
     for (const ChatElement* e = panel->GetChatBox()->Content().First(); e; e = e->next)
         if (e->Is(chat_flag::kLinkFirst | chat_flag::kLinkButton))
@@ -300,7 +302,7 @@ TEST_F(SidePanelTest, PartsAreStackedInsideTheRectangleAtEachDesktopSize)
         const PlaneObject& text = *panel->GetChatBox()->GetTextPlane();
         EXPECT_GT(text.GetLeft(), r.left);
         EXPECT_LT(text.GetRight(), r.right);
-        panel->AddLine(" " + std::string(80, '.'));
+        panel->AddLine(Lumora::Markup::FromSkin(" " + std::string(80, '.')));
         const ChatElement* wrapped = panel->GetChatBox()->Content().First();
         while (wrapped && wrapped->rowTop == 0)
             wrapped = wrapped->next;

@@ -74,7 +74,7 @@ public:
         features[index] = {first, second, text};
     }
     bool CheckSafeBox() override { return safeBoxOk; }
-    void ShowSystemNotice(const char* markup) override { calls.push_back(std::string("notice ") + markup); }
+    void ShowSystemNotice(const Lumora::Markup& markup) override { calls.push_back(std::string("notice ") + std::string(markup.Text())); }
     void GetLastNotifyRecord(uint32_t out[4]) const override
     {
         for (int i = 0; i < 4; ++i)

@@ -455,13 +455,18 @@ inline ::testing::AssertionResult ShowsName(const Lumora::ChatLayout& layout, st
 }
 
 // The same of a line of markup, read as the side panel's chat box reads it (links on).
-inline ::testing::AssertionResult ShowsName(std::string_view markup, std::string_view name, std::string_view after)
+inline ::testing::AssertionResult ShowsName(const Lumora::Markup& markup, std::string_view name, std::string_view after)
 {
     Lumora::ChatDocument doc;
     doc.rules.chatBoxExtensions = true;
     doc.style |= Lumora::chat_style::kLinks;
     doc.Append(markup);
     return ShowsName(doc.layout, name, after);
+}
+// The same of a line a fake kept of the markup it was given.
+inline ::testing::AssertionResult ShowsName(const std::string& kept, std::string_view name, std::string_view after)
+{
+    return ShowsName(Lumora::Markup::FromSkin(kept), name, after);
 }
 
 // Names other players may choose, as the server sends them (GBK): each tag kind the engine and
@@ -492,7 +497,7 @@ inline std::string DrawnNameFault(const Lumora::PlaneObject::TextBox& t, std::st
     size_t whole = 0;
     while (whole < shown.size())
         whole += platform::GbkCharLength(plain, whole);
-    const bool ok = t.kind == Lumora::TextKind::Plain && t.box.bottom - t.box.top == size && t.colour == rgb; // a line
+    const bool ok = t.box.bottom - t.box.top == size && t.colour == rgb; // a line
     return ok && whole == shown.size() && plain.starts_with(shown) ? "" : "\"" + t.text + "\" for " + plain;
 }
 

@@ -543,8 +543,11 @@ void ScreenCheck::CheckCaptions(Lumora::ObjectModule& objects)
         seenWidth = plane->GetSurfaceWidth();
         const size_t bytes = size_t(plane->GetSurfaceWidth()) * size_t(plane->GetSurfaceHeight()) * 4;
         const std::vector<uint8_t> shown(plane->GetPixels(), plane->GetPixels() + bytes);
-        row->DrawCaption(row->GetCaption(), Lumora::kColourKeyBackground, row->GetCaptionSize(),
-                         row->GetCaptionKind());
+        if (row->IsCaptionPlain())
+            row->DrawCaption(row->GetCaption(), Lumora::kColourKeyBackground, row->GetCaptionSize());
+        else
+            row->DrawCaption(Lumora::Markup::FromSkin(row->GetCaption()), Lumora::kColourKeyBackground,
+                             row->GetCaptionSize());
         if (!std::equal(shown.begin(), shown.end(), plane->GetPixels()))
             Fault("caption " + std::to_string(o.GetId()),
                   "frame " + std::to_string(frames_) + ": the caption of " + Describe(o) +

@@ -54,7 +54,7 @@ TEST_F(ChatBoxTest, ARedrawAfterAnAppendCopiesTheLinesItDrewBefore)
 {
     auto* box = MakeBox(chat_style::kDefault);
     for (int i = 0; i < 30; ++i)
-        box->AppendText("<c=" + std::to_string(i * 999) + ">line " + std::to_string(i) + "\n");
+        box->AppendText(FormatMarkup("<c=%d>line %d\n", i * 999, i));
     E().Settle();
     box->AppendText("<e=b>new<> one\n");
     E().Settle();
@@ -89,7 +89,7 @@ TEST_F(ChatBoxTest, PostedTextArrivesOnALaterTickAndIsTakenOnce)
     box->PostEvent({box->GetId(), EV_APP_TEXT_PAYLOAD, token, 0});
     EXPECT_EQ(box->GetElementCount(), 0);
     E().Settle();
-    EXPECT_EQ(box->TextOf(box->Content().First(), nullptr), "posted text");
+    EXPECT_EQ(box->TextOf(box->Content().First(), nullptr), "posted <c=255>text"); // a posted text is typed, never markup
     EXPECT_EQ(E().Objects().PendingPayloads(), 0u);
 }
 

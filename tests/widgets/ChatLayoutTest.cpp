@@ -125,11 +125,11 @@ TEST(ChatLayout, AWrappedLineContinuesUnderItsLeadingSpaces)
 // 14 wide, ASCII 7). A space at a full row's end hangs past the edge: no empty row, no wider content.
 TEST(ChatLayout, AWrapKeepsNamesAndSignedNumbersWhole)
 {
-    const std::string pay =
+    const Markup pay =
         UnbrokenMarkup("玩家一") + " 刮风：" + UnbrokenMarkup("玩家二") + " +300 " + UnbrokenMarkup("玩家三") + " -800";
     struct Case {
         int width;
-        std::string markup;
+        Markup markup;
         std::string rows; // each row's text, rows joined by '|'
     } const cases[] = {
         {120, pay, "玩家一 刮风：|玩家二 +300 |玩家三 -800"},
@@ -153,8 +153,8 @@ TEST(ChatLayout, AWrapKeepsNamesAndSignedNumbersWhole)
             std::string rows;
             for (const ChatElement* e = b.layout.First(); e; e = e->next)
                 rows += (e != b.layout.First() && e->rowTop != b.layout.Predecessor(e)->rowTop ? "|" : "") + e->Text();
-            EXPECT_EQ(rows, c.rows) << c.width << " " << c.markup << " " << pass;
-            EXPECT_LE(b.layout.ContentWidth(), c.width) << c.markup;
+            EXPECT_EQ(rows, c.rows) << c.width << " " << c.markup.Text() << " " << pass;
+            EXPECT_LE(b.layout.ContentWidth(), c.width) << c.markup.Text();
         }
     }
 }

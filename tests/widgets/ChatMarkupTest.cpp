@@ -270,7 +270,7 @@ TEST(ChatMarkup, EscapedNamesShowExactlyAsWritten)
     const std::string hostile = "<url=http://evil>#r<c=255><>##张三";
     EXPECT_EQ(EscapeMarkup("张三"), "张三");
     MarkupHost h;
-    h.Parse(" " + EscapeMarkup(hostile) + "呼叫 <c=255>x");
+    h.Parse(Markup(" ") + EscapeMarkup(hostile) + "呼叫 <c=255>x");
     EXPECT_EQ(h.Shown(), " " + hostile + "呼叫 x");
     EXPECT_TRUE(h.links.empty());
     for (size_t i = 0; i < 1 + hostile.size(); ++i)
@@ -286,7 +286,7 @@ TEST(ChatMarkup, EscapedNamesShowExactlyAsWritten)
     // An unbroken name is escaped the same way and marks its characters only, in the colour
     // around it; a tag that only holds the word is not one of its tags.
     MarkupHost u;
-    u.Parse("<c=255>a" + UnbrokenMarkup("#r张<") + "b<x nobr>");
+    u.Parse(Markup("<c=255>a") + UnbrokenMarkup("#r张<") + "b<x nobr>");
     EXPECT_EQ(u.Shown(), "a#r张<b<x nobr>");
     for (size_t i = 0; i < u.elements.size(); ++i) {
         EXPECT_EQ(u.elements[i].Is(chat_flag::kUnbroken), i >= 1 && i <= 4) << i;

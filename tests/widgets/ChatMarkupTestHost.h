@@ -64,7 +64,14 @@ public:
         elements.insert(elements.end(), piece.elements.begin(), piece.elements.end());
     }
 
-    void Parse(std::string_view text) { Lumora::ParseChatMarkup(text, *this); }
+    void Parse(const Lumora::Markup& text) { Lumora::ParseChatMarkup(text, *this); }
+    // A test's own markup built at run time, read as a skin's would be.
+    template <class S>
+        requires(!std::is_array_v<S> && std::is_convertible_v<const S&, std::string_view>)
+    void Parse(const S& text)
+    {
+        Parse(Lumora::Markup::FromSkin(std::string_view(text)));
+    }
     // The characters shown, in order ('\n' for line breaks, "[obj]" for objects).
     std::string Shown() const
     {

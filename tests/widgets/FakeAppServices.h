@@ -111,7 +111,7 @@ public:
     int GetAppSwitch() const override { return appSwitch; }
     uint32_t GetRGBColorPlayerViewText() const override { return 0x102030; }
     uint32_t GetRGBColorPlayerViewHeader() const override { return 0x405060; }
-    void ShowSystemNotice(const char* markup) override { notices.emplace_back(markup); }
+    void ShowSystemNotice(const Lumora::Markup& markup) override { notices.emplace_back(markup.Text()); }
     void OpenWebPage(const char* address, int sign) override { pages.emplace_back(address), pageSigns.push_back(sign); }
     Lumora::IGameConnect* GetConnect() override { return &connect; }
     Lumora::IGameNotify* GetNotify() override { return &notify; }

@@ -50,7 +50,7 @@ TEST_F(SideChatBoxTest, AClickOnAFolderLinkStartsTheOpenerWithThatFolder)
     const std::string folder = (opener.Dir() / "shots").string();
     std::filesystem::create_directories(folder);
     auto* box = MakeBox<CXyChatBox>(kStyle);
-    box->AppendText("<url_text=" + folder + ",临时目录>");
+    box->AppendText(Markup::FromSkin("<url_text=" + folder + ",临时目录>")); // a tag's value is read as it stands
     E().Settle();
     const ChatElement* link = box->GetElementAt(0);
     E().Click(100 + link->x + 2, 100 + link->y + 5);

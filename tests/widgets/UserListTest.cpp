@@ -31,7 +31,7 @@ constexpr uint32_t kEvenColour = 0xA00000;
 
 class FakeInputBar : public ProbeObject, public IInputBarText {
 public:
-    void AppendInputText(const char* text) override { texts.emplace_back(text); }
+    void AppendInputText(const Lumora::Markup& text) override { texts.emplace_back(text.Text()); }
     std::vector<std::string> texts;
 };
 
@@ -406,7 +406,7 @@ TEST_F(UserListTest, NamesOtherPlayersChoseAreDrawnAsWritten)
         const auto cell = std::find_if(texts.begin(), texts.end(), [](auto& t) { return t.box.top > kRow; });
         EXPECT_EQ(testsupport::DrawnNameFault(*cell, name, 12, app_.GetRGBColorPlayerViewText()), "");
         E().RightClick(300, RowY(1));
-        EXPECT_EQ(bar->GetList()->GetMenu()->GetItem(4)->GetPlane()->TextBoxes().at(0).kind, TextKind::Plain); // level
+        EXPECT_EQ(bar->GetList()->GetMenu()->GetItem(4)->GetPlane()->TextBoxes().at(0).plain, true); // level
     }
 }
 

@@ -478,7 +478,7 @@ TEST_F(BoardsTest, TheResultBoardHasARowPerChairAndASelectedRowUnfoldsItsDetail)
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->GetBlockCount(), 4);
     CXyResultBlockXueLiu* winner = list->GetChairRow(1);
-    const auto n = [](const char* name) { return UnbrokenMarkup(name); };
+    const auto n = [](const char* name) { return std::string(UnbrokenMarkup(name).Text()); };
     EXPECT_EQ(winner->DetailLines(),
               (std::vector<std::string>{"胡：清一色2番 ×4  +4", "点炮  " + n("3号位") + "→" + n("2号位") + "  4"}));
     EXPECT_EQ(list->GetChairRow(2)->DetailLines(),
@@ -765,7 +765,7 @@ TEST(ResultRows, SilverOrScoreLateClientsAndBadRecords)
     struct Case {
         bool silver;
         std::string caption;
-        std::vector<std::string> details;
+        std::vector<Lumora::Markup> details;
     } cases[] = {
         {true, "c2  +12  胡1次", {"胡：清一色2番 ", "下雨（" + UnbrokenMarkup("c2") + "）  +4"}},
         {false, "c2  +3  胡1次", {"胡：清一色2番 ", "下雨（" + UnbrokenMarkup("c2") + "）  +1"}},
@@ -1392,7 +1392,8 @@ TEST_F(BoardsTest, ResultCaptionsStayAsFreshlyDrawnThroughFoldsAndWheelTurns)
         PlaneObject& plane = *r.GetCaptionPlane();
         const size_t bytes = size_t(plane.GetSurfaceWidth()) * plane.GetSurfaceHeight() * 4;
         const std::vector<uint8_t> kept(plane.GetPixels(), plane.GetPixels() + bytes);
-        r.DrawCaption(r.GetCaption(), CXyResultListXueliu::kCaptionColour, 0, r.GetCaptionKind());
+        EXPECT_TRUE(r.IsCaptionPlain());
+        r.DrawCaption(r.GetCaption(), CXyResultListXueliu::kCaptionColour, 0);
         return plane.GetSurfaceWidth() == int(r.GetFace()->GetWidth()) &&
             std::count(kept.begin(), kept.end(), 0) < std::ssize(kept) &&
             std::equal(kept.begin(), kept.end(), plane.GetPixels());

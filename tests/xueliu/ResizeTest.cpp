@@ -131,9 +131,9 @@ protected:
             auto* window = dynamic_cast<platform::HeadlessWindow*>(wnd->GetWindow());
             if (Lumora::PObject* panel = Objects(*wnd).FindByName(Lumora::kSubSystemName))
                 for (int line = 1; line <= 40; ++line) {
-                    const std::string text = "第" + std::to_string(line) + "行";
+                    const Lumora::Markup text = Lumora::FormatMarkup("第%d行", line);
                     panel->SendEvent({panel->GetId(), Lumora::EV_PANEL_SYSTEM_LINE,
-                                      reinterpret_cast<uintptr_t>(text.c_str()), 0});
+                                      reinterpret_cast<uintptr_t>(&text), 0});
                 }
             loop.Advance(3000);
             steps(*window);
