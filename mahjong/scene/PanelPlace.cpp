@@ -159,8 +159,17 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
             bool discards;
         };
         static constexpr Try kTries[] = {{1.0, true}, {0.8, true}, {0.7, true}, {0.7, false}};
-        const std::vector<Rect> clear = readList_.ClearOf(ReadKind::Panel, seat, Keep::IfRoom);
-        const std::vector<Rect> lean = readList_.ClearOf(ReadKind::Panel, seat, Keep::Firm);
+        std::vector<Rect> clear = readList_.ClearOf(ReadKind::Panel, seat, Keep::IfRoom);
+        std::vector<Rect> lean = readList_.ClearOf(ReadKind::Panel, seat, Keep::Firm);
+        // What `besideOwn` turns down within reach of another hand or a panel placed is kept clear
+        // as boxes, so that the search skips those points instead of asking each.
+        for (int other = 0; other < kSeatCount; ++other)
+            if (other != seat)
+                for (std::vector<Rect>* list : {&clear, &lean})
+                    list->push_back(WithinReach(groupBoxes_[size_t(other)][0], kNearerMargin));
+        for (const auto& [box, gap] : placed)
+            for (std::vector<Rect>* list : {&clear, &lean})
+                list->push_back(WithinReach(box, gap + kNearerMargin));
         Rect at{};
         for (size_t k = 0; k < std::size(kTries); ++k) {
             const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
