@@ -427,18 +427,39 @@ protected:
     void PostAfter(uint32_t ms, uint32_t code, uintptr_t p1 = 0, uintptr_t p2 = 0);
     void Place(PObject* object, int x, int y);
     Rect CentreBox();
-    void PlaceControls();
     // Lists the seats' tiles, the info boards, the slogan, the clock and the dice, as now placed.
     void ListWhatIsRead();
     // Where the seats' tiles reach, for the controls placed between them.
-    struct TableEdges;
+    // Edges of the seats' tiles in the area layout. Where a rule gives only an area, the tiles'
+    // pictures reach past it: the right seat's discards by their height (TM44) below it and half a
+    // tile (TM45) short of its right.
+    struct TableEdges {
+        Rect table, hand;
+        int leftColumn = 0, rightColumn = 0; // the side seats' hands and melds
+        int topRowBottom = 0;
+        int rightDiscardsRight = 0, rightDiscardsBottom = 0;
+        int claimSize = 0; // the claim buttons'
+    };
     TableEdges Edges(const Rect& hand);
     // The claim buttons offered, by the own hand and over no tile (the own discards and wall as they
     // lie), smaller where nothing there is clear; placed once the panels stand and the tiles are laid.
     void PlaceClaimButtons(const TableEdges& e, bool offeredOnly);
     void PlaceOfferedClaims();
-    // Each seat panel beside its own seat's tiles, where no tile of any seat comes.
-    void PlacePlayerPanels(const TableEdges& e);
+    // Each seat panel's place and size, found beside its own seat's tiles where no tile of any seat
+    // comes; the panels are only listed as read there, not yet moved or drawn.
+    struct PanelPlace {
+        double scale = 1.0;
+        TablePoint at{};
+        bool found = false;
+    };
+    using PanelPlaces = std::array<PanelPlace, kSeatCount>;
+    // True where a panel found no room clear of a whole deal's discards.
+    bool FindPanelPlaces(const TableEdges& e, PanelPlaces& out);
+    // Draws and moves each panel as found, once a layout.
+    void ApplyPanelPlaces(const PanelPlaces& places);
+    // The clock, the dice, the wait animation and the slogan, which the discard scale leaves where they are.
+    void PlaceCentre();
+    void PlaceControls(const TableEdges& edges, const PanelPlaces& panels);
     void StartClockTicks();
     void OnClockTick();
     void LogOnce(const char* what);
@@ -450,6 +471,8 @@ protected:
     double tileScale_ = 0.5;
     // The splitter bar found last: every tile's update asks whether it stands open.
     mutable uint32_t splitterId_ = 0;
+    // Its answer held for one layout: before the bar exists each tile would search the scene for it.
+    std::optional<bool> splitterInLayout_;
     TileMetrics metrics_;
     TileMetricsCache metricsCache_;
     TileShadowCache shadows_;
@@ -458,17 +481,13 @@ protected:
     // Per seat, the boxes of its groups of tiles at their fullest, by TileGroup.
     std::array<std::array<Rect, 3>, kSeatCount> groupBoxes_{};
     ReadList readList_;
-    // Each panel's try and place, by what decided them (seat, wanted point, size, table, boxes kept clear).
-    std::map<std::vector<int>, std::pair<size_t, std::optional<TablePoint>>> panelPlaces_;
     double discardScale_ = 1.0;
-    // The discard scale found for a table (its rectangle, the surface, the splitter's flag).
-    std::map<std::vector<int>, double> discardScales_;
-    bool panelsCrowded_ = false; // a panel found no room clear of a whole deal's discards
     double claimScale_ = 1.0; // the claim buttons' faces, shrunk where nothing by the own hand is clear
     int rightColumnLift_ = 0; // the right seat's column over the own hand's end, with its tile raised
     int labelSeat_ = -1; // the seat of the last action's picture
     int winSeat_ = -1; // the seat of the win's label
-    void ComputeGroupBoxes();
+    // Every group's box, or only the discards' (all that a new discard scale moves).
+    void ComputeGroupBoxes(bool discardsOnly = false);
     // The labels and the claim pointer stand where the present layout puts them.
     void FollowLayout();
     bool lockHeld_ = false;

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <compare>
+#include <numbers>
 #include <vector>
 
 namespace Lumora {
@@ -121,6 +122,13 @@ double BoxGap(const Rect& a, const Rect& b)
     const int dy = std::max({0, b.top - a.bottom, a.top - b.bottom});
     // Whole pixels: the root of an exact sum, as near as hypot and a tenth of its cost.
     return std::sqrt(double(dx) * dx + double(dy) * dy);
+}
+
+Rect WithinReach(const Rect& box, double reach)
+{
+    // Overlapping the grown box, the two lie at most g - 1 apart in each direction.
+    const int g = int(std::max(reach, 0.0) / std::numbers::sqrt2) + 1;
+    return {box.left - g, box.top - g, box.right + g, box.bottom + g};
 }
 
 std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, const Rect& area,

@@ -28,5 +28,8 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
                                             const std::function<bool(const Rect&)>& accept = {});
 // The distance between two boxes (0 when they meet).
 double BoxGap(const Rect& a, const Rect& b);
+// `box` grown so that any box sharing more than edges with it lies within `reach` of `box` (by
+// BoxGap): a place turned down within reach can be kept clear as this box instead of asked about.
+Rect WithinReach(const Rect& box, double reach);
 
 } // namespace Lumora

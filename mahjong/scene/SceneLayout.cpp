@@ -19,7 +19,6 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
-#include <tuple>
 #include <vector>
 
 namespace Lumora {
@@ -30,13 +29,8 @@ constexpr int kControlGap = 4;
 constexpr int kBoardStep = 4;
 // A claim button's centre stands at least this much nearer the own hand than another seat's tiles or panel.
 constexpr int kByHandMargin = 4;
-constexpr int kPanelMarkRoom = 20;
-// A seat panel stands at least this much nearer its own seat's hand than any other's.
-constexpr int kNearerMargin = 8;
 constexpr int kClaimButtonStep = 60;
 constexpr int kClaimRowLift = 45; // the claim row's middle above the own hand's rectangle
-// Panel places kept, for folds and resizes back and forth (a few sizes, four seats each).
-constexpr size_t kKeptPanelPlaces = 32;
 
 int Width(const Rect& r) { return r.right - r.left; }
 int Height(const Rect& r) { return r.bottom - r.top; }
@@ -51,16 +45,6 @@ double BoxScale(int surfaceWidth)
 }
 
 } // namespace
-
-// Edges of the seats' tiles in the area layout. Where a rule gives only an area, the tiles'
-// pictures reach past it: the right seat's discards by their height (TM44) below it and half a tile (TM45) short of its right.
-struct CMJMainGame2::TableEdges {
-    Rect table, hand;
-    int leftColumn = 0, rightColumn = 0; // the side seats' hands and melds
-    int topRowBottom = 0;
-    int rightDiscardsRight = 0, rightDiscardsBottom = 0;
-    int claimSize = 0; // the claim buttons'
-};
 
 Rect CMJMainGame2::GetTableRect() const
 {
@@ -88,6 +72,8 @@ Rect CMJMainGame2::GetDiscardArea(int seat) const
 // Tiles shrink on a small surface while the side panel stands open beside the table.
 bool CMJMainGame2::GetSplitterFlag() const
 {
+    if (splitterInLayout_)
+        return *splitterInLayout_;
     // The bar found last, while it is still there under its name, before a search of every object.
     const PObject* found = splitterId_ ? FindById(splitterId_) : nullptr;
     if (!found || found->GetName() != CCySplitterBar::kName) {
@@ -234,36 +220,38 @@ void CMJMainGame2::GetSeatAnchor(TablePoint& out, int seat)
 void CMJMainGame2::OnSize()
 {
     // The scene's places (hand, anchors, buttons) follow the tiles' scale.
-    const bool splitter = GetSplitterFlag();
-    ComputeTileMetrics(TileScale(GetViewWidth(), splitter));
+    splitterInLayout_.reset();
+    splitterInLayout_ = GetSplitterFlag();
+    ComputeTileMetrics(TileScale(GetViewWidth(), *splitterInLayout_));
     for (int seat = 0; seat < kSeatCount; ++seat) {
         RecalcLayout(seat, wallAreas_[size_t(seat)]);
         OnLayoutChanged(seat, discardAreas_[size_t(seat)]);
     }
+    PlaceCentre();
+    Rect hand;
+    GetHandRect(kOwnSeat, hand);
+    const TableEdges edges = Edges(hand);
     // On a crowded table the discards are drawn smaller, as far as each panel then finds room
-    // clear of a whole deal's discards (their rows shrink towards the seat's wall). The scale
-    // found is kept for the table, so that a fold back to it costs one layout.
-    const Rect table = GetTableRect();
-    std::vector<int> key{table.left, table.top, table.right, table.bottom, GetViewWidth(), GetViewHeight(), splitter};
-    const auto kept = discardScales_.find(key);
+    // clear of a whole deal's discards (their rows shrink towards the seat's wall). Only the
+    // discards' boxes and the panels' search follow the scale: the rest is placed once, after.
     static constexpr double kDiscardScales[] = {1.0, 0.85, 0.7};
+    PanelPlaces panels;
+    bool first = true;
     for (const double scale : kDiscardScales) {
-        discardScale_ = kept != discardScales_.end() ? kept->second : scale;
-        ComputeGroupBoxes();
-        PlaceControls();
-        if (kept != discardScales_.end() || !panelsCrowded_)
+        discardScale_ = scale;
+        ComputeGroupBoxes(!first);
+        first = false;
+        ListWhatIsRead();
+        if (!FindPanelPlaces(edges, panels))
             break;
     }
-    if (kept == discardScales_.end()) {
-        if (discardScales_.size() >= kKeptPanelPlaces)
-            discardScales_.clear();
-        discardScales_.emplace(std::move(key), discardScale_);
-    }
+    PlaceControls(edges, panels);
     ResetAnimations(viewMode);
     FollowLayout();
+    splitterInLayout_.reset();
 }
 
-void CMJMainGame2::ComputeGroupBoxes()
+void CMJMainGame2::ComputeGroupBoxes(bool discardsOnly)
 {
     TileLayoutInput base;
     base.table = GetTableRect();
@@ -274,7 +262,8 @@ void CMJMainGame2::ComputeGroupBoxes()
     base.layoutMode = viewMode;
     base.fullHand = GetFullHandTiles();
     const bool splitter = GetSplitterFlag();
-    rightColumnLift_ = 0;
+    if (!discardsOnly)
+        rightColumnLift_ = 0;
     const auto measure = [&](int seat) {
         base.columnLift = GetColumnLift(seat);
         base.wallArea = wallAreas_[size_t(seat)];
@@ -307,10 +296,13 @@ void CMJMainGame2::ComputeGroupBoxes()
             return sized.emplace_back(look, size).second;
         };
         for (const TileGroup group : {TileGroup::HandAndMelds, TileGroup::Discards, TileGroup::Wall})
-            groupBoxes_[size_t(seat)][size_t(group)] = GroupExtent(seat, group, base, sizeOf);
+            if (!discardsOnly || group == TileGroup::Discards)
+                groupBoxes_[size_t(seat)][size_t(group)] = GroupExtent(seat, group, base, sizeOf);
     };
     for (int seat = 0; seat < kSeatCount; ++seat)
         measure(seat);
+    if (discardsOnly) // the hands and the right column's lift do not follow the discards' scale
+        return;
     // Where the own hand runs under the right seat's column (a low, narrow table), the column
     // stands higher: the own tile raised under the pointer covers none of its tiles.
     const Rect &right = groupBoxes_[2][0], &own = groupBoxes_[kOwnSeat][0];
@@ -446,13 +438,11 @@ void CMJMainGame2::ListWhatIsRead()
             readList_.Add(ReadKind::Dice, -1, BoxOf(*die));
 }
 
-void CMJMainGame2::PlaceControls()
+void CMJMainGame2::PlaceCentre()
 {
     const Rect table = GetTableRect();
     const Rect box = CentreBox();
     const int cx = box.left + Width(box) / 2, cy = box.top + Height(box) / 2;
-    Rect hand;
-    GetHandRect(kOwnSeat, hand);
     // Clock, dice, pointer animations at the centre box, before anything keeps clear of them.
     Place(clockHand, cx, cy);
     // The digit board lays its plane out from its own position: it is placed, not its plane. The
@@ -463,13 +453,17 @@ void CMJMainGame2::PlaceControls()
     Place(waitAnimation, cx, cy);
     if (slogan)
         Place(slogan, table.left + Width(table) / 2, table.top + slogan->GetHeight() / 2 + 4);
-    ListWhatIsRead();
-    // Claim buttons in a row above the own hand's right half, start and ask-to-see in the middle.
-    // On a narrow table the hand reaches under the right seat's column of tiles: the row ends
-    // left of that column so that no button hides the seat's melds.
-    const TableEdges edges = Edges(hand);
-    // The panels, where they stand whatever is offered; the claim buttons offered follow the tiles.
-    PlacePlayerPanels(edges);
+}
+
+void CMJMainGame2::PlaceControls(const TableEdges& edges, const PanelPlaces& panels)
+{
+    const Rect table = GetTableRect();
+    const Rect box = CentreBox();
+    const int cx = box.left + Width(box) / 2, cy = box.top + Height(box) / 2;
+    const Rect& hand = edges.hand;
+    // The panels, where they stand whatever is offered; the claim buttons offered follow the tiles
+    // (FollowLayout). Start and ask-to-see stand in the middle.
+    ApplyPanelPlaces(panels);
     // On a low table the bottom wall comes near the hand: the start button keeps below the wall's
     // tiles (their centres stand on the wall area's bottom edge, the odd ones lower by TM37).
     int startY = hand.top - 60;
@@ -659,169 +653,6 @@ void CMJMainGame2::PlaceOfferedClaims()
     Rect hand;
     GetHandRect(kOwnSeat, hand);
     PlaceClaimButtons(Edges(hand), true);
-}
-
-void CMJMainGame2::PlacePlayerPanels(const TableEdges& e)
-{
-    // Each panel beside its seat's hand where no seat's tiles ever come (hand, melds, the hand laid
-    // open at the result): the left seat's right of its column below its claim label, or above its
-    // discards where they leave no room; the top seat's under the right end of its row; the right
-    // seat's left of its column below its label, or below its discards, or on a narrow table above
-    // the own hand; the own one above the own hand's left. The game's marks under a panel take
-    // kPanelMarkRoom.
-    const Rect& table = e.table;
-    panelsCrowded_ = false;
-    const int left = e.leftColumn + kControlGap;
-    const int belowTopRow = e.topRowBottom + kControlGap;
-    // A side seat's claim label stands at mid-height (its anchor), its word in the picture's upper
-    // half: the seat's panel keeps below it, or, beside the seat's discards, above both.
-    constexpr int kLabelBelow = 40;
-    TablePoint anchor;
-    GetSeatAnchor(anchor, 0);
-    PictureInfo label;
-    GetRes(label, "peng1", 0);
-    const int belowLabel = anchor.y + kLabelBelow, labelTop = anchor.y - label.height / 2;
-    // Where a rule's place covers what the list holds (every seat's tiles at their fullest, the info
-    // boards, the slogan, the claim buttons' row, a panel placed before), or stands nearer another
-    // seat's hand than its own, the panel takes the nearest place that does not; where none is, it
-    // shrinks: a smaller panel rather than another seat's place.
-    // The panels placed, each with its distance from its own hand.
-    std::vector<std::pair<Rect, double>> placed;
-    for (int seat = 0; seat < kSeatCount; ++seat) {
-        CMJPlayer2* panel = players[size_t(seat)];
-        PlaneObject* plane = panel ? panel->GetPlane() : nullptr;
-        if (!plane)
-            continue;
-        const int w = panel->FullWidth(), h = panel->FullHeight();
-        const Rect own = groupBoxes_[size_t(seat)][0];
-        TablePoint want;
-        switch (seat) {
-        case 0: {
-            // Where the column leaves no room beside the seat's discards: above them.
-            const Rect& discards = discardAreas_[0];
-            const bool beside = left + w + kControlGap <= discards.left;
-            const int top = beside ? belowLabel : std::min(discards.top, labelTop) - kControlGap - kPanelMarkRoom - h;
-            want = TablePoint{left + w / 2, top + h / 2};
-            break;
-        }
-        case 1: {
-            // Under the row's right end, where its melds start: apart from the left seat's panel,
-            // which may stand high beside its column.
-            const int right = std::min(own.right, e.rightColumn) - kControlGap;
-            want = TablePoint{std::max(right - w, left) + w / 2, belowTopRow + h / 2};
-            break;
-        }
-        case 2:
-            if (e.rightColumn - kControlGap - w >= e.rightDiscardsRight + kControlGap)
-                want = TablePoint{e.rightColumn - kControlGap - w / 2, belowLabel + h / 2};
-            else // below the seat's discards
-                want = TablePoint{e.rightColumn - kControlGap - w / 2,
-                                  std::max(belowLabel, e.rightDiscardsBottom + kControlGap) + h / 2};
-            break;
-        case 3: {
-            // Midway between the left seat's column and the own discards, over the own hand, unless
-            // the left seat's discards come down that far; then beside the column.
-            const int top = e.hand.top - kControlGap - kPanelMarkRoom - h;
-            const int x = (e.leftColumn + discardAreas_[kOwnSeat].left) / 2;
-            const Rect& leftDiscards = discardAreas_[0];
-            const bool free = top >= leftDiscards.bottom || x + w / 2 + kControlGap <= leftDiscards.left;
-            want = TablePoint{std::max(free ? std::max(x, left + w / 2) : left + w / 2, own.left + kControlGap + w / 2),
-                              top + h / 2};
-            break;
-        }
-        default: break;
-        }
-        // A player pairs a panel with the hand it stands alongside (within the hand's length) or in
-        // line with, at the hand's end, and nearer that hand than any other hand or panel (two panels
-        // side by side read as a pair).
-        const auto besideOwn = [&](const Rect& r) {
-            const bool row = seat % 2 == 1;
-            const bool along = row ? r.left >= own.left + kControlGap && r.right <= own.right - kControlGap
-                                   : r.top >= own.top + kControlGap && r.bottom <= own.bottom - kControlGap;
-            const int across = row ? (r.top + r.bottom) / 2 : (r.left + r.right) / 2;
-            const bool inLine = row ? across >= own.top + kNearerMargin && across <= own.bottom - kNearerMargin
-                                    : across >= own.left + kNearerMargin && across <= own.right - kNearerMargin;
-            if (!along && !inLine)
-                return false;
-            const double gap = BoxGap(r, own);
-            for (int other = 0; other < kSeatCount; ++other)
-                if (other != seat && gap + kNearerMargin >= BoxGap(r, groupBoxes_[size_t(other)][0]))
-                    return false;
-            return std::all_of(placed.begin(), placed.end(), [&](const auto& p) {
-                return std::max(gap, p.second) + kNearerMargin < BoxGap(r, p.first);
-            });
-        };
-        // Only along the hand or in line with it can a place pass `besideOwn`: the search looks there
-        // alone, in the two strips of the table, and takes the nearer place (of two as near, the
-        // upper, then the left one, as one search would).
-        const auto NearestBeside = [&](TablePoint to, const Rect& room, std::span<const Rect> keep,
-                                       const std::function<bool(const Rect&)>& accept) {
-            const bool row = seat % 2 == 1;
-            const int middle = row ? (room.top + room.bottom) / 2 : (room.left + room.right) / 2;
-            Rect along = table, inLine = table;
-            if (row) {
-                along.left = std::max(table.left, own.left + kControlGap);
-                along.right = std::min(table.right, own.right - kControlGap);
-                inLine.top = std::max(table.top, own.top + kNearerMargin - middle + room.top - 2);
-                inLine.bottom = std::min(table.bottom, own.bottom - kNearerMargin - middle + room.bottom + 2);
-            } else {
-                along.top = std::max(table.top, own.top + kControlGap);
-                along.bottom = std::min(table.bottom, own.bottom - kControlGap);
-                inLine.left = std::max(table.left, own.left + kNearerMargin - middle + room.left - 2);
-                inLine.right = std::min(table.right, own.right - kNearerMargin - middle + room.right + 2);
-            }
-            std::optional<TablePoint> best;
-            const auto order = [&](const TablePoint& p) {
-                const int64_t dx = p.x - to.x, dy = p.y - to.y;
-                return std::tuple{dx * dx + dy * dy, p.y, p.x};
-            };
-            for (const Rect& strip : {along, inLine})
-                if (const auto p = NearestClearPlace(to, room, strip, keep, 2, accept); p && (!best || order(*p) < order(*best)))
-                    best = p;
-            return best;
-        };
-        // Full size clear of everything, then smaller, down to the size whose text is the smallest
-        // font: a panel over a whole deal's discards hides its own silver or their tiles. Only where
-        // even that finds no room, the smallest clear of the hands, walls and panels only; the last
-        // try's size where nothing fits.
-        struct Try {
-            double scale;
-            bool discards;
-        };
-        static constexpr Try kTries[] = {{1.0, true}, {0.8, true}, {0.7, true}, {0.7, false}};
-        const std::vector<Rect> clear = readList_.ClearOf(ReadKind::Panel, seat, Keep::IfRoom);
-        const std::vector<Rect> lean = readList_.ClearOf(ReadKind::Panel, seat, Keep::Firm);
-        // The search decides from its arguments alone: a fold back to a table laid out before finds
-        // its answer kept.
-        std::vector<int> key{seat, want.x, want.y, w, h, table.left, table.top, table.right, table.bottom};
-        for (const Rect& r : clear)
-            key.insert(key.end(), {r.left, r.top, r.right, r.bottom});
-        const auto kept = panelPlaces_.find(key);
-        Rect at{};
-        for (size_t k = kept == panelPlaces_.end() ? 0 : kept->second.first; k < std::size(kTries); ++k) {
-            const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
-            const Rect room{-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
-            const std::optional<TablePoint> place = kept != panelPlaces_.end()
-                ? kept->second.second
-                : NearestBeside(want, room, kTries[k].discards ? clear : lean, besideOwn);
-            if (!place && k + 1 < std::size(kTries))
-                continue;
-            panelsCrowded_ = panelsCrowded_ || !place || !kTries[k].discards;
-            if (kept == panelPlaces_.end()) {
-                if (panelPlaces_.size() >= kKeptPanelPlaces)
-                    panelPlaces_.clear();
-                panelPlaces_.emplace(std::move(key), std::pair{k, place});
-            }
-            at = BoxAt(room, place.value_or(want));
-            panel->SetScale(kTries[k].scale);
-            Place(plane, place.value_or(want).x, place.value_or(want).y);
-            break;
-        }
-        Rect drawn = BoxOf(*panel->GetBody());
-        drawn.bottom += kPanelMarkRoom;
-        readList_.Add(ReadKind::Panel, seat, drawn);
-        placed.emplace_back(at, BoxGap(at, own));
-    }
 }
 
 void CMJMainGame2::ResetAnimations(int mode)

@@ -355,6 +355,11 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
                 if (fits && (!plain || d < plainDistance))
                     plain = p, plainDistance = d;
             }
+        // Whatever overlaps a box grown to a reach lies within that reach of it.
+        const double reach = ax % 40 + ay % 10 / 10.0;
+        if (const Rect placed = BoxAt(piece, want); BoxesOverlap(placed, WithinReach(table, reach))) {
+            EXPECT_LE(BoxGap(placed, table), reach) << round;
+        }
         const std::optional<TablePoint> fast =
             NearestClearPlace(want, piece, table, clear, step, choosy != 0 ? accept : nullptr);
         ASSERT_EQ(fast.has_value(), plain.has_value()) << round;
