@@ -46,7 +46,7 @@ TEST_F(FrameWndTest, TransportNoticesAreTheLossOfTheConnection)
     for (std::string_view name : testsupport::kHostileNames) { // the hall's area name, on one line
         app_.areaName = name;
         Push(net::kNoticePeerClosed, 7);
-        EXPECT_TRUE(testsupport::ShowsName(app_.boxes.back().text, name, "_新手"));
+        EXPECT_TRUE(testsupport::ShowsName(app_.boxes.back().text, name, "_新手", /*chatLine=*/false));
     }
 }
 

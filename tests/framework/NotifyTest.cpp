@@ -205,7 +205,7 @@ TEST_F(NotifyTest, TextsAreTheSystemsOwnBytes)
         // The four timed boxes that name a player.
         for (const uint32_t id : {211110u, 211130u, 211132u, 211134u}) {
             Notify(id, Record(16).Word(0, 1002).Word(12, 40));
-            EXPECT_TRUE(testsupport::ShowsName(app.boxes.back().text, name, "的")) << id;
+            EXPECT_TRUE(testsupport::ShowsName(app.boxes.back().text, name, "的", /*chatLine=*/false)) << id;
         }
     }
 }

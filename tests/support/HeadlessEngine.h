@@ -432,10 +432,10 @@ inline uint8_t AlphaOf(Lumora::PlaneObject& plane, int x, int y)
 }
 
 // Laid-out chat text that shows the name as written (what is no character dropped), then
-// `after`, the name in the style of the character behind it: no tag of the name applied; and one
-// run that a wrap keeps whole.
+// `after`, the name in the style of the character behind it: no tag of the name applied; and, in a
+// chat line, one run that a wrap keeps whole (a box's text is the engine's, which has no such run).
 inline ::testing::AssertionResult ShowsName(const Lumora::ChatLayout& layout, std::string_view name,
-                                            std::string_view after)
+                                            std::string_view after, bool chatLine = true)
 {
     const std::string want = Lumora::PlainCharacters(name);
     std::string shown;
@@ -449,24 +449,26 @@ inline ::testing::AssertionResult ShowsName(const Lumora::ChatLayout& layout, st
     const Lumora::ChatElement& b = *at[from + want.size()];
     for (size_t i = from; i < from + want.size(); ++i)
         if (at[i]->colour != b.colour || at[i]->fontHeight != b.fontHeight || at[i]->Is(Lumora::chat_flag::kLink) ||
-            !at[i]->Is(Lumora::chat_flag::kUnbroken))
+            (chatLine && !at[i]->Is(Lumora::chat_flag::kUnbroken)))
             return ::testing::AssertionFailure() << "byte " << i - from << " apart in \"" << shown << "\"";
     return ::testing::AssertionSuccess();
 }
 
 // The same of a line of markup, read as the side panel's chat box reads it (links on).
-inline ::testing::AssertionResult ShowsName(const Lumora::Markup& markup, std::string_view name, std::string_view after)
+inline ::testing::AssertionResult ShowsName(const Lumora::Markup& markup, std::string_view name, std::string_view after,
+                                            bool chatLine = true)
 {
     Lumora::ChatDocument doc;
     doc.rules.chatBoxExtensions = true;
     doc.style |= Lumora::chat_style::kLinks;
     doc.Append(markup);
-    return ShowsName(doc.layout, name, after);
+    return ShowsName(doc.layout, name, after, chatLine);
 }
 // The same of a line a fake kept of the markup it was given.
-inline ::testing::AssertionResult ShowsName(const std::string& kept, std::string_view name, std::string_view after)
+inline ::testing::AssertionResult ShowsName(const std::string& kept, std::string_view name, std::string_view after,
+                                            bool chatLine = true)
 {
-    return ShowsName(Lumora::Markup::FromSkin(kept), name, after);
+    return ShowsName(Lumora::Markup::FromSkin(kept), name, after, chatLine);
 }
 
 // Names other players may choose, as the server sends them (GBK): each tag kind the engine and
