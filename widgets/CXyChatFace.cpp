@@ -57,6 +57,8 @@ void CXyChatFace::Create(int columns, int rows, int cellSize, int margin)
     nextButton_ = MakePageButton("xyf向后翻页", EV_NEXT_PAGE);
     SetBody(panel_, kBodyLinks);
     SetTopMost();
+    // A pop-up over the chat's last rows, read as a board standing over them while it shows.
+    AddFlags(OBJ_BOARD);
     for (uint32_t code : {EV_MOUSE_MOVE, EV_MOUSE_ENTER, EV_MOUSE_LEAVE, EV_LBUTTON_DOWN, EV_RBUTTON_DOWN})
         AddSelfEventHook(code);
     PlacePageButtons();
