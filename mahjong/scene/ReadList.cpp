@@ -35,7 +35,7 @@ Keep Keeps(ReadKind piece, int seat, const ReadItem& item)
         switch (item.kind) {
         case Discards: return same ? Keep::No : Keep::IfRoom;
         case Wall: return Keep::No;
-        case Hand:
+        case Hand: return same ? Keep::Firm : Keep::Always; // over another's hand it reads as that seat's
         case Clock:
         case Dice: return Keep::Firm;
         case ClaimWord: return same ? Keep::No : Keep::Always;

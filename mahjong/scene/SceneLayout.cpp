@@ -355,10 +355,12 @@ TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height, const PObje
                     NearestClearPlace(anchor, word, table, clear, kLabelStep, near ? bySeat : nullptr))
                 return *place;
         }
-    // Nothing clear of every button and word: still never on a panel or under a board.
+    // Nothing clear of every button and word: still never on a panel, under a board or over another
+    // seat's hand.
     std::vector<Rect> clear;
     for (const ReadItem& item : readList_.Items())
-        if (item.kind == ReadKind::Panel || item.kind == ReadKind::Board)
+        if (item.kind == ReadKind::Panel || item.kind == ReadKind::Board ||
+            (item.kind == ReadKind::Hand && item.seat != seat))
             clear.push_back(item.box);
     clear.push_back(OpenBoardBox());
     return NearestClearPlace(anchor, word, table, clear, kLabelStep).value_or(anchor);

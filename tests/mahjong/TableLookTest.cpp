@@ -583,8 +583,9 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                 for (int seat = 0; seat < 4; ++seat) {
                     const TablePoint at = s.LabelPlace(seat, 72, 164);
                     const Rect word = ink(BoxAt({-36, -82, 36, 82}, at));
-                    // Where the board leaves no room clear of the hands, over a hand, but never under the board.
-                    clearOf(word, seat, {{Panel, kAny}, {BoardLine, kAny}, {ClaimButton, kAny}, {Board, kAny}},
+                    // Where the board leaves no room clear of the hands, over its own hand, but never under
+                    // the board nor over another seat's hand, where it reads as that seat's.
+                    clearOf(word, seat, {{Panel, kAny}, {BoardLine, kAny}, {ClaimButton, kAny}, {Board, kAny}, {Hand, kOthers}},
                             "a word of seat " + std::to_string(seat));
                     bySeat(word, seat);
                     EXPECT_FALSE(BoxesOverlap(word, s.openBoard)) << size << ": a word of seat " << seat << " under the board";
