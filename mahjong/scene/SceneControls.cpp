@@ -284,6 +284,9 @@ void CMJMainGame2::PlayActionImage(int seat, const std::string& name)
 {
     if (name.empty() || !IsSeat(seat))
         return;
+    // A new claim's word takes the place of the last one still fading: only the newest is placed
+    // again by a re-layout, so an older one would stay where a panel may come to stand.
+    RemoveActionImage();
     PictureInfo info;
     GetRes(info, name.c_str(), 0);
     BITObject* p = Own(NewBitmapObject(info));
