@@ -11,7 +11,9 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
 endif()
 
 function(xl_apply_options target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra ${XL_CHARSET_FLAGS})
+  # The build folder is "." in the debug info, so that a second checkout's compiles, taken from the
+  # compile cache, do not name the first one's folder.
+  target_compile_options(${target} PRIVATE -Wall -Wextra ${XL_CHARSET_FLAGS} -fdebug-prefix-map=${CMAKE_BINARY_DIR}=.)
   target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR})
   if(XL_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

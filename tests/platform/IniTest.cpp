@@ -132,6 +132,16 @@ TEST_F(IniTest, LineBreaksInNamesOrValuesAreRefused)
     EXPECT_FALSE(ini.WriteString("A", "k=j", "1"));
     EXPECT_FALSE(ini.WriteString("A", " ", "1"));
     EXPECT_FALSE(std::filesystem::exists(path_));
+
+    // No file at all: nothing is written where the program stands, not even a passing copy.
+    const std::filesystem::path was = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
+    std::ofstream(".tmp~") << "theirs";
+    const bool wrote = IniFile("").WriteString("A", "k", "1");
+    std::filesystem::current_path(was);
+    EXPECT_FALSE(wrote);
+    std::ifstream in(dir_ / ".tmp~");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "theirs");
 }
 
 TEST_F(IniTest, ConcurrentWritersLoseNoKey)
