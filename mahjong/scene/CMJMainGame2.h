@@ -365,7 +365,7 @@ public:
     // Where a seat's label picture of that size stands (its centre): our art draws the word in
     // the picture's upper half, kLabelLift above the middle, and the word stands inside the table
     // nearest the seat's anchor, clear of every seat's hand and melds, the other seats' discards
-    // (each at its fullest), the seat panels with their marks and the clock, and of `apart` (another
+    // (each at its fullest, else as they lie), the seat panels with their marks and the clock, and of `apart` (another
     // seat's word that shows) where they would meet. Follows the layout.
     TablePoint LabelPlace(int seat, int width, int height, const PObject* apart = nullptr);
     static constexpr int kLabelLift = 22;

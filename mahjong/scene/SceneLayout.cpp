@@ -332,6 +332,18 @@ TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height, const PObje
                              {int(apart->GetX()), int(apart->GetY())}));
     }
     also.push_back(OpenBoardBox());
+    // The other seats' discards as they lie: a word fades long before they grow, so where they
+    // leave no room at their fullest it still keeps off the tiles thrown so far.
+    std::array<std::optional<Rect>, kSeatCount> thrown;
+    for (const CMJCard2* t : pool)
+        if (const PObject* body = t && t->seat != seat && IsSeat(t->seat) && t->state == kTileDiscard ? t->GetBodyPicture() : nullptr;
+            body && body->IsActive()) {
+            const Rect r = BoxOf(*body);
+            std::optional<Rect>& box = thrown[size_t(t->seat)];
+            box = box ? Rect{std::min(box->left, r.left), std::min(box->top, r.top), std::max(box->right, r.right),
+                             std::max(box->bottom, r.bottom)}
+                      : r;
+        }
     // A word reads as the seat's whose tiles it stands nearest: nearer its hand or discards than any
     // other seat's.
     const std::function<bool(const Rect&)> bySeat = [&](const Rect& r) {
@@ -343,14 +355,19 @@ TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height, const PObje
                 return false;
         return true;
     };
-    // Clear of all it reads where there is room; else over the other seats' discards; else over any
+    // Clear of all it reads where there is room; else over the other seats' discards to come, then
+    // over those thrown; else over any
     // tile, but never under a board, a panel, a button or another word: never back on its anchor.
     constexpr int kLabelStep = 4;
     const Rect table = GetTableRect();
     for (const bool near : {true, false})
-        for (const Keep level : {Keep::IfRoom, Keep::Firm, Keep::Always}) {
+        for (const auto& [level, offThrown] :
+             {std::pair{Keep::IfRoom, true}, {Keep::Firm, true}, {Keep::Firm, false}, {Keep::Always, false}}) {
             std::vector<Rect> clear = readList_.ClearOf(ReadKind::ClaimWord, seat, level);
             clear.insert(clear.end(), also.begin(), also.end());
+            for (const std::optional<Rect>& box : thrown)
+                if (box && offThrown)
+                    clear.push_back(*box);
             if (const std::optional<TablePoint> place =
                     NearestClearPlace(anchor, word, table, clear, kLabelStep, near ? bySeat : nullptr))
                 return *place;

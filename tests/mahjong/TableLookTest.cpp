@@ -568,6 +568,25 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                     bySeat(word, seat);
                     clearOf(word, seat, kWordNever, what + (" of seat " + std::to_string(seat)));
                 }
+                // Early, four thrown at each seat: a word stands off the tiles the other seats have thrown,
+                // though their discards at their fullest leave it no room (a shallow open table under 960
+                // wide may leave 胡了 no place clear of them and of every hand).
+                const auto thrown = [&](int upTo) {
+                    for (int other = 0; other < 4; ++other)
+                        for (int i = 0; i < kLate; ++i)
+                            if (PObject* body = s.discards[size_t(other)][size_t(i)]->GetBodyPicture())
+                                i < upTo ? body->Activate() : body->Deactivate();
+                };
+                thrown(4);
+                for (const auto& [picture, seat] : {std::pair<const PObject*, int>{s.winPicture, winner}, {peng, claimer}}) {
+                    const Rect word = ink(BoxAt(boxOf(*picture), {-int(picture->GetX()), -int(picture->GetY())}));
+                    const Rect at = BoxAt(word, s.LabelPlace(seat, int(picture->GetWidth()), int(picture->GetHeight())));
+                    for (int other = 0; other < 4; ++other)
+                        for (int i = 0; other != seat && (!open || w >= 960 || h >= 672) && i < 4; ++i)
+                            EXPECT_FALSE(BoxesOverlap(at, boxOf(*s.discards[size_t(other)][size_t(i)]->GetBodyPicture())))
+                                << size << ": a word of seat " << seat << " " << show(at) << " over a tile thrown by seat " << other;
+                }
+                thrown(kLate);
                 EXPECT_FALSE(BoxesOverlap(win, claim)) << size << ": 胡了 " << show(win) << " on 碰 " << show(claim);
                 const TablePoint pengAt = s.LabelPlace(claimer, int(peng->GetWidth()), int(peng->GetHeight()));
                 EXPECT_TRUE(open || std::pair(int(peng->GetX()), int(peng->GetY())) == std::pair(pengAt.x, pengAt.y))
