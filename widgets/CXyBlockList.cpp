@@ -54,6 +54,9 @@ CXyListBlock* CXyBlockList::AddBlock(CXyListBlock* row, const void* data, size_t
     row->Create(GetId(), picture, std::min(width, GetViewWidth()), height);
     row->SetData(data, length);
     row->SetIndex(index);
+    // Linked under the list by depth only (the list places it as it scrolls): it stands on what
+    // the list stands on, and rises with it when a board it is put on rises.
+    AddChild(row, LINK_Z);
     AppendObject(row);
     return row;
 }

@@ -18,8 +18,8 @@ public:
     // The base's Clear; the selected row is forgotten.
     void Clear() override;
 
-    // Virtual operations, in slot order. The row is registered here when it is not yet; its
-    // width is cut to the view's width.
+    // Virtual operations, in slot order. The row is registered here when it is not yet and linked
+    // under the list by depth; its width is cut to the view's width.
     virtual CXyListBlock* AddBlock(CXyListBlock* row, const void* data, size_t length, const PictureInfo& picture,
                                    int width, int height);
     virtual void Select(CXyListBlock* row);

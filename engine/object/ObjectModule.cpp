@@ -287,8 +287,11 @@ PObject* ObjectModule::ObjectAt(int x, int y)
         PObject* o = entry.object;
         // The object's own flags: a widget answers GetFlags for its body, but its own 0x80
         // keeps it from being found in the body's place.
+        // The list holds what was shown at its last redraw: one closed or hidden since, at the
+        // depth a board opened later takes at its place, would take that board's clicks.
         const uint32_t flags = o->Geometry().flags;
-        if (!(flags & OBJ_ENABLED) || (flags & OBJ_NO_HIT) || !o->HitTest(wx, wy))
+        if (!o->Geometry().active || (flags & OBJ_HIDDEN) || !(flags & OBJ_ENABLED) || (flags & OBJ_NO_HIT) ||
+            !o->HitTest(wx, wy))
             continue;
         const uint32_t layer = o->GetLayer();
         const double z = o->GetZ();

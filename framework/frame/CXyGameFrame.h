@@ -279,6 +279,10 @@ protected:
     void SetFillsWorkArea(int flag) { fillsWorkArea_ = flag; }
     // Where an ask dialog of another player goes; the mahjong frame stacks them.
     virtual void PlaceAskDialog(Lumora::CLumoraGui* dialog);
+    // Where a dialog of `width` x `height` rests by its rule at the view's size, when placed and
+    // again on each resize; a layer may keep it clear of what its table shows.
+    virtual framework::Spot DialogRestOf(framework::DialogPlace place, double width, double height,
+                                         double bottomGap) const;
     void ToSceneAndPanel(uint32_t code, uintptr_t p1 = 0);
     bool ShowNotice(const char* picture);
     void ShowClosingNotice(const char* picture);

@@ -92,7 +92,7 @@ void CXyGameFrame::SlideInDialog(CLumoraGui* dialog)
 void CXyGameFrame::PlaceDialog(PObject& dialog, DialogPlace place, double bottomGap)
 {
     const Rect view{0, 0, GetViewWidth(), GetViewHeight()};
-    Spot rest = DialogRest(place, view, SceneRect(), dialog.GetWidth(), dialog.GetHeight(), bottomGap);
+    Spot rest = DialogRestOf(place, dialog.GetWidth(), dialog.GetHeight(), bottomGap);
     uint64_t slide = 0;
     if (place == DialogPlace::BottomRight) {
         // Slid in from below the view onto its rest, which the move takes in whole pixels.
@@ -114,6 +114,11 @@ void CXyGameFrame::PlaceDialog(PObject& dialog, DialogPlace place, double bottom
         keptDialogs_.push_back(kept);
 }
 
+Spot CXyGameFrame::DialogRestOf(DialogPlace place, double width, double height, double bottomGap) const
+{
+    return DialogRest(place, {0, 0, GetViewWidth(), GetViewHeight()}, SceneRect(), width, height, bottomGap);
+}
+
 void CXyGameFrame::PlaceDialogsAgain()
 {
     const Rect view{0, 0, GetViewWidth(), GetViewHeight()};
@@ -129,7 +134,7 @@ void CXyGameFrame::PlaceDialogsAgain()
         if (!moved) {
             CancelAction(kept.slide);
             kept.slide = 0;
-            at = DialogRest(kept.place, view, SceneRect(), w, h, kept.bottomGap);
+            at = DialogRestOf(kept.place, w, h, kept.bottomGap);
             if (kept.place == DialogPlace::BottomRight)
                 at = {std::trunc(at.x), std::trunc(at.y)};
             kept.rest = at;

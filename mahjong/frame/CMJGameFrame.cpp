@@ -9,8 +9,11 @@
 #include "framework/frame/PlayerDetailTexts.h"
 #include "engine/util/HostServices.h"
 #include "framework/connection/Record.h"
+#include "mahjong/scene/CMJMainGame2.h"
+#include "mahjong/scene/ClearPlace.h"
 #include "widgets/CXyStandButton.h"
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -177,6 +180,33 @@ void CMJGameFrame::PlaceCharacter(PObject* object)
     // Flush on the bottom edge; placed again there on every resize.
     PlaceDialog(*object, DialogPlace::BottomRight, 0);
     FlashHostWindow();
+}
+
+std::span<const ReadItem> CMJGameFrame::TableReadItems() const
+{
+    const auto* table = dynamic_cast<const CMJMainGame2*>(GetMainGame());
+    return table ? table->ReadItems().Items() : std::span<const ReadItem>{};
+}
+
+Spot CMJGameFrame::DialogRestOf(DialogPlace place, double width, double height, double bottomGap) const
+{
+    const Spot corner = CXyGameFrame::DialogRestOf(place, width, height, bottomGap);
+    const std::span<const ReadItem> items = TableReadItems();
+    if (place != DialogPlace::BottomRight || items.empty())
+        return corner;
+    const int w = int(std::ceil(width)), h = int(std::ceil(height));
+    const Rect box{-w / 2, -h / 2, w - w / 2, h - h / 2};
+    const Rect view{0, 0, GetViewWidth(), GetViewHeight()};
+    constexpr int kStep = 8; // a dialog needs no finer place, and the search stays short
+    for (const bool tiles : {true, false}) {
+        std::vector<Rect> keep;
+        for (const ReadItem& item : items)
+            if (tiles || (item.kind != ReadKind::Hand && item.kind != ReadKind::Discards && item.kind != ReadKind::Wall))
+                keep.push_back(item.box);
+        if (const auto at = NearestClearPlace({int(corner.x), int(corner.y)}, box, view, keep, kStep))
+            return {double(at->x), double(at->y)};
+    }
+    return corner;
 }
 
 namespace {

@@ -2,9 +2,11 @@
 // The mahjong layer of the in-game frame: thin side borders, the table's halo and corners drawn
 // inside the table area, its own spacing of the title buttons, the side panel folded below a
 // 1024-pixel work area, a detail board with clear-zero and recharge buttons, and sliding a
-// picture in at the bottom right of the view (the ask dialogs of the table).
+// picture in at the bottom right of the view (the ask dialogs of the table), or as near it as it
+// stands clear of what the table shows.
 #include "engine/gui/CLumoraGui.h"
 #include "framework/frame/CXyGameFrame.h"
+#include "mahjong/scene/ReadList.h"
 
 #include <cstddef>
 #include <string>
@@ -38,6 +40,12 @@ protected:
     int SideMargin() const override { return 1; }
     double AutoPlayLift() const override { return 35.0; }
     void PlaceAskDialog(CLumoraGui* dialog) override { PlaceCharacter(dialog); }
+    // What a player reads at the table: the scene's list while the scene is the mahjong table.
+    virtual std::span<const ReadItem> TableReadItems() const;
+    // On the corner, once the panel is folded, an ask would cover the own hand and the claim
+    // buttons: it rests nearest the corner clear of everything listed, else of all but the tiles.
+    framework::Spot DialogRestOf(framework::DialogPlace place, double width, double height,
+                                 double bottomGap) const override;
 
 private:
     void UpdateClearZero(const GameUserRecord& user);

@@ -283,6 +283,9 @@ TEST_F(ObjectModuleTest, ObjectAtPrefersLayerThenZThenDrawOrder)
     low->SetEnabled(false);
     EXPECT_EQ(objects_->ObjectAt(50, 50), same);
     EXPECT_EQ(objects_->ObjectAt(150, 50), nullptr);
+    same->Deactivate(); // closed, not yet drawn again: a board opened later at its depth takes the click
+    EXPECT_EQ(objects_->ObjectAt(50, 50), nullptr);
+    same->Activate();
     EXPECT_EQ(objects_->GetDrawIndex(low->GetId()), -1);
     EXPECT_EQ(objects_->GetDrawIndex(same->GetId()), 0);
     EXPECT_EQ(objects_->GetDrawIndex(12345), 2);

@@ -7,7 +7,13 @@
 #include "mahjong/controls/CMJPlayer2.h"
 #include "mahjong/controls/CMJXyDigit.h"
 #include "widgets/CXyStandButton.h"
+#include "framework/frame/CXyAskDlgs.h"
 #include "framework/frame/FrameLayout.h"
+#include "mahjong/frame/CMJGameFrame.h"
+#include "services/panel/CSubSystem.h"
+#include "widgets/CCyPlayerListBar.h"
+#include "widgets/CCyUserList.h"
+#include "widgets/CXyChatBox.h"
 #include "mahjong/scene/ClearPlace.h"
 #include "mahjong/scene/ReadList.h"
 #include "tests/mahjong/SceneRig.h"
@@ -365,8 +371,9 @@ TEST(TableLook, NamesOtherPlayersChoseAreDrawnAsWrittenOnThePanelsAndTheInfoBoar
 // The sweep: a crowded table (every seat's hand, melds, discards and wall at their fullest, as the
 // list holds them; long names on every panel with marks; the dice and the info board; every claim
 // button offered; 胡了 and another seat's claim word up through a fold; a board of the exchange's
-// size) laid out at every size from 800x600 to 1920x1080 (every 32 px wide, every 24 px high), the
-// side panel open and folded, and judged from the scene's list of what a player reads. The list
+// size; a look-on request; a watcher in the side panel's user list) laid out at every size from
+// 800x600 to 1920x1080 (every 32 px wide, every 24 px high), the side panel open and folded, and
+// judged from the scene's list of what a player reads. The list
 // holds everything shown. Each panel, drawn 1:1 with its name cut with "…" and every digit of its
 // silver, keeps clear of what the rule says, nearer its own hand than any other and alongside it or
 // in line with it. Late in a hand (long discards laid), the claim buttons offered stand side by side
@@ -391,6 +398,22 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
     }
     auto* bar = rig.engine.Add<CCySplitterBar>();
     bar->SetName(CCySplitterBar::kName);
+    // The frame round the table with a look-on request slid in, and the side panel listing the four
+    // chairs and a watcher.
+    struct Frame : CMJGameFrame { // its chrome left out
+        std::span<const ReadItem> TableReadItems() const override { return table->ReadItems().Items(); }
+        void LoadColours() override {}
+        void CreateFrameButtons() override {}
+        void CreateTableBackground() override {}
+        const CMJMainGame2* table = nullptr;
+    };
+    auto* frame = rig.engine.Add<Frame>();
+    auto* ask = frame->NewChild<CXyAskKanPaiDlg>();
+    const EventRecord answer{frame->GetId(), 0, 0, 0};
+    frame->table = &s, ask->Ask(name.c_str(), nullptr, &answer, &answer), frame->PlaceCharacter(ask);
+    rig.app.AddLookOn(0, 1005, name, 0);
+    auto* side = rig.engine.Add<CMJSubSystem>();
+    side->OnSizeDone(), side->OnEvent({side->GetId(), 80000011, 0, 0}); // the table entered: its users listed
     s.CreateGameInfoBoardBig(1);
     for (BITObject* die : s.dice)
         die->Activate();
@@ -427,6 +450,9 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                 const std::string size = std::to_string(w) + "x" + std::to_string(h) + (open ? " open" : " folded");
                 const auto items = s.ReadItems().Items();
                 const Rect table = s.GetTableRect();
+                const int panelWidth = framework::SidePanelWidth(true, w);
+                const Rect panel = framework::LayoutRects(w, h, panelWidth, open ? panelWidth : 0, open, 8, 1).panel;
+                side->SetBounds(panel), frame->OnSize();
                 // What a piece never stands over, said here apart from the layout's own rule (edges may
                 // meet by a pixel): items of these kinds, of any seat, the piece's own or the others'.
                 enum Whose { kAny, kOwn, kOthers };
@@ -443,6 +469,23 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                 using enum ReadKind;
                 const std::initializer_list<std::pair<ReadKind, Whose>> kWordNever{
                     {Hand, kAny}, {Clock, kAny}, {Dice, kAny}, {Panel, kAny}, {BoardLine, kAny}, {ClaimButton, kAny}, {Board, kAny}};
+                // The look-on request, placed again at each size: whole in the window, over the side panel
+                // while that is open, over no panel, button or line, and over no tile (tiles: the own of no
+                // seat) but in a folded window under 1120 wide, which leaves it no room.
+                const Rect asked = boxOf(*ask);
+                EXPECT_TRUE(within(asked, {0, 0, w, h}) && (!open || asked.left + 1 >= panel.left))
+                    << size << ": the look-on request " << show(asked) << " beside the panel " << show(panel);
+                const Whose tiles = open || w >= 1120 ? kAny : kOwn;
+                clearOf(asked, -1, {{Panel, kAny}, {BoardLine, kAny}, {Clock, kAny}, {Dice, kAny}, {ClaimButton, kAny},
+                                    {Hand, tiles}, {Discards, tiles}, {Wall, tiles}}, "the look-on request");
+                // The user list of five shows whole rows, the four chairs' at least, above the chat.
+                CCyUserList& users = *side->GetUserList()->GetList();
+                const Rect rows = ObjectModule::ScreenRect(users.GetPlane()->Geometry());
+                const int first = rows.top - int(users.GetPlane()->GetTop()), shown = rows.bottom - rows.top;
+                const int row = users.RowHeight(), all = users.GetRowCount() * row;
+                EXPECT_TRUE(all >= 5 * row && row > 0 && shown >= 4 * row && first % row == 0 &&
+                            (shown % row == 0 || first + shown >= all) && rows.bottom <= side->GetChatBox()->GetTop())
+                    << size << ": the user list's rows " << show(rows);
                 const auto listed = [&](ReadKind kind, int seat, const Rect& box) {
                     return std::any_of(items.begin(), items.end(), [&](const ReadItem& i) {
                         return i.kind == kind && i.seat == seat && !i.reserved && within(box, i.box);

@@ -128,19 +128,6 @@ TEST_F(SidePanelTest, TheTablesUserEventsRefreshThePlayerList)
     EXPECT_EQ(list->UserIdAt(3), 1004u);
 }
 
-TEST_F(SidePanelTest, TheUserListShowsTheFourChairsRowsWholeAboveItsHorizontalBar)
-{
-    E().AddSkin("SystemUserListBar", SolidFrames(300, 24, {0x506070}));
-    E().AddSkin(CCyUserList::kRowSkin, SolidFrames(200, 30, {0x5080B0, 0xF0F0F0, 0xE0E0E0}));
-    E().AddSkin("ScrollBar_HorzBack", SolidFrames(20, 14, {0x505050}));
-    E().LoadSkins();
-    CCyPlayerListBar* bar = MakePanel()->GetUserList();
-    ASSERT_NE(bar->GetHorizontalBar(), nullptr);
-    const double hbar = bar->GetHorizontalBar()->GetHeight();
-    EXPECT_GT(hbar, 0);
-    EXPECT_GE(bar->GetBottom() - hbar, bar->GetTop() + 24 + 4 * 30);
-}
-
 // In the narrowest panel the columns end beside the vertical bar and the rows reach its edge; a
 // bar (and the corner between the bars) shows only while the panel does and there is more to see
 // than room, which the other bar's room can make.

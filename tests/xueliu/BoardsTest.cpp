@@ -1359,6 +1359,17 @@ TEST_P(ReaderRulesTest, TheVolumeBoardOpensOverTheResultAndTheResultOverIt)
     EXPECT_EQ(volume.GetZ(), depth);
 }
 
+// A player's card open when the result comes: the result stands over it whole, its rows with it.
+TEST_P(ReaderRulesTest, AResultOverAnOpenCardStandsOverItWithItsRows)
+{
+    PlaneObject& card = *scene_->NewPlane(360, 300, 0);
+    card.SetTopMost(), card.AddFlags(OBJ_BOARD), card.DrawTextLine(10, 60, "玩家信息 玩家信息"); // under a row
+    card.MoveTo(engine_->Paint().GetWidth() / 2.0, engine_->Paint().GetHeight() / 2.0), card.Activate(), card.Redraw();
+    OpenResult(8);
+    Faults(""), engine_->Run(1000); // judged once it stood a while
+    EXPECT_THAT(Faults("stands over the text"), ::testing::IsEmpty());
+}
+
 TEST_P(ReaderRulesTest, TheSeatPanelsTextsAreDrawnWholeAtOneToOne)
 {
     // With a character picture (any of our pictures stands for the hall's), as players have one.
