@@ -118,10 +118,8 @@ Rect BoxAt(const Rect& box, TablePoint at)
 
 double BoxGap(const Rect& a, const Rect& b)
 {
-    const int dx = std::max({0, b.left - a.right, a.left - b.right});
-    const int dy = std::max({0, b.top - a.bottom, a.top - b.bottom});
     // Whole pixels: the root of an exact sum, as near as hypot and a tenth of its cost.
-    return std::sqrt(double(dx) * dx + double(dy) * dy);
+    return std::sqrt(double(SquaredGap(a, b)));
 }
 
 Rect WithinReach(const Rect& box, double reach)

@@ -9,6 +9,9 @@
 #include "engine/geometry/ObjectGeometry.h"
 #include "mahjong/scene/TableTypes.h"
 
+#include <algorithm>
+#include <compare>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
@@ -28,6 +31,25 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
                                             const std::function<bool(const Rect&)>& accept = {});
 // The distance between two boxes (0 when they meet).
 double BoxGap(const Rect& a, const Rect& b);
+// The square of BoxGap, exact: searches that weigh many places compare these rather than roots.
+inline int64_t SquaredGap(const Rect& a, const Rect& b)
+{
+    const int64_t dx = std::max({0, b.left - a.right, a.left - b.right});
+    const int64_t dy = std::max({0, b.top - a.bottom, a.top - b.bottom});
+    return dx * dx + dy * dy;
+}
+// The root of `nearSquared` plus `margin` (>= 0) against the root of `farSquared`, as
+// BoxGap(..) + margin <=> BoxGap(..) would order them, but in whole numbers.
+inline std::strong_ordering CompareRootPlus(int64_t nearSquared, int margin, int64_t farSquared)
+{
+    // sqrt(n) + m against sqrt(f) is 2m sqrt(n) against f - n - m^2, both sides squared once the
+    // right one is known not negative. Where the roots are not whole the two sides never come
+    // closer than doubles tell apart, so the order is the one the roots in doubles give.
+    const int64_t room = farSquared - nearSquared - int64_t(margin) * margin;
+    if (room < 0)
+        return std::strong_ordering::greater;
+    return 4 * int64_t(margin) * margin * nearSquared <=> room * room;
+}
 // `box` grown so that any box sharing more than edges with it lies within `reach` of `box` (by
 // BoxGap): a place turned down within reach can be kept clear as this box instead of asked about.
 Rect WithinReach(const Rect& box, double reach);

@@ -7,6 +7,7 @@
 #include "mahjong/scene/ClearPlace.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -54,8 +55,8 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
     // boards, the slogan, the claim buttons' row, a panel placed before), or stands nearer another
     // seat's hand than its own, the panel takes the nearest place that does not; where none is, it
     // shrinks: a smaller panel rather than another seat's place.
-    // The panels placed, each with its distance from its own hand.
-    std::vector<std::pair<Rect, double>> placed;
+    // The panels placed, each with its distance from its own hand, squared.
+    std::vector<std::pair<Rect, int64_t>> placed;
     for (int seat = 0; seat < kSeatCount; ++seat) {
         CMJPlayer2* panel = players[size_t(seat)];
         PanelPlace& found = out[size_t(seat)];
@@ -113,12 +114,13 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
                                     : across >= own.left + kNearerMargin && across <= own.right - kNearerMargin;
             if (!along && !inLine)
                 return false;
-            const double gap = BoxGap(r, own);
+            // In squared whole numbers: the search asks this at many places.
+            const int64_t gap = SquaredGap(r, own);
             for (int other = 0; other < kSeatCount; ++other)
-                if (other != seat && gap + kNearerMargin >= BoxGap(r, groupBoxes_[size_t(other)][0]))
+                if (other != seat && CompareRootPlus(gap, kNearerMargin, SquaredGap(r, groupBoxes_[size_t(other)][0])) >= 0)
                     return false;
             return std::all_of(placed.begin(), placed.end(), [&](const auto& p) {
-                return std::max(gap, p.second) + kNearerMargin < BoxGap(r, p.first);
+                return CompareRootPlus(std::max(gap, p.second), kNearerMargin, SquaredGap(r, p.first)) < 0;
             });
         };
         // Only along the hand or in line with it can a place pass `besideOwn`: the search looks there
@@ -169,7 +171,7 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
                     list->push_back(WithinReach(groupBoxes_[size_t(other)][0], kNearerMargin));
         for (const auto& [box, gap] : placed)
             for (std::vector<Rect>* list : {&clear, &lean})
-                list->push_back(WithinReach(box, gap + kNearerMargin));
+                list->push_back(WithinReach(box, std::sqrt(double(gap)) + kNearerMargin));
         Rect at{};
         for (size_t k = 0; k < std::size(kTries); ++k) {
             const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
@@ -185,7 +187,7 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
         // The panel's box as its plane will stand there at that size (centred on the point), with its marks.
         const Rect drawn = CentredBox(found.at, int(w * found.scale), int(h * found.scale));
         readList_.Add(ReadKind::Panel, seat, {drawn.left, drawn.top, drawn.right, drawn.bottom + kPanelMarkRoom});
-        placed.emplace_back(at, BoxGap(at, own));
+        placed.emplace_back(at, SquaredGap(at, own));
     }
     return crowded;
 }
