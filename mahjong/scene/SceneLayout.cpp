@@ -219,6 +219,9 @@ void CMJMainGame2::GetSeatAnchor(TablePoint& out, int seat)
 
 void CMJMainGame2::OnSize()
 {
+    // Every tile, panel and control moves: the next frame paints the whole view, and what each
+    // asks to repaint after this is within it.
+    FullRedraw();
     // The scene's places (hand, anchors, buttons) follow the tiles' scale.
     splitterInLayout_.reset();
     splitterInLayout_ = GetSplitterFlag();
