@@ -147,9 +147,15 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
                 const int64_t dx = p.x - to.x, dy = p.y - to.y;
                 return std::tuple{dx * dx + dy * dy, p.y, p.x};
             };
-            for (const Rect& strip : {along, inLine})
+            for (const Rect& strip : {along, inLine}) {
+                // A strip whose nearest place lies farther than the best found cannot give a better one.
+                const int64_t dx = std::max({0, strip.left - room.left - to.x, to.x + room.right - strip.right});
+                const int64_t dy = std::max({0, strip.top - room.top - to.y, to.y + room.bottom - strip.bottom});
+                if (best && dx * dx + dy * dy > std::get<0>(order(*best)))
+                    continue;
                 if (const auto p = NearestClearPlace(to, room, strip, keep, 2, accept); p && (!best || order(*p) < order(*best)))
                     best = p;
+            }
             return best;
         };
         // Full size clear of everything, then smaller, down to the size whose text is the smallest
