@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <compare>
+#include <limits>
 #include <numbers>
 #include <vector>
 
@@ -142,12 +143,17 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
     if (columns.first > columns.last || rows.first > rows.last)
         return std::nullopt;
     // An empty box or keep-clear box overlaps nothing.
+    // Nor does one that blocks no point of the grid inside the area.
     std::vector<Blocked> blocked;
     if (box.right > box.left && box.bottom > box.top)
         for (const Rect& k : keepClear)
-            if (k.right > k.left && k.bottom > k.top)
-                blocked.push_back({Overlapping(box.left + want.x, box.right + want.x, k.left, k.right, step),
-                                   Overlapping(box.top + want.y, box.bottom + want.y, k.top, k.bottom, step)});
+            if (k.right > k.left && k.bottom > k.top) {
+                const Blocked b{Overlapping(box.left + want.x, box.right + want.x, k.left, k.right, step),
+                                Overlapping(box.top + want.y, box.bottom + want.y, k.top, k.bottom, step)};
+                if (std::max(b.columns.first, columns.first) <= std::min(b.columns.last, columns.last) &&
+                    std::max(b.rows.first, rows.first) <= std::min(b.rows.last, rows.last))
+                    blocked.push_back(b);
+            }
     std::sort(blocked.begin(), blocked.end(),
               [](const Blocked& a, const Blocked& b) { return a.columns.first < b.columns.first; });
     // Rows in order of their distance from the wanted row, each walked out from the wanted column
@@ -194,13 +200,28 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
         }
     };
     const int64_t lastRing = std::max(-rows.first, rows.last);
-    for (int64_t ring = std::max({int64_t(0), rows.first, -rows.last}); ring <= lastRing; ++ring) {
+    constexpr int64_t kDone = std::numeric_limits<int64_t>::max();
+    for (int64_t ring = std::max({int64_t(0), rows.first, -rows.last}); ring <= lastRing;) {
         // No point of this ring's rows is nearer than the ring.
         if (best && ring * ring > best->distance)
             break;
         walkRow(-ring);
-        if (ring != 0)
-            walkRow(ring);
+        if (ring == 0) {
+            ++ring;
+            continue;
+        }
+        walkRow(ring);
+        // A band of rows without a free column holds nothing to walk: each walk goes on past it
+        // (a search that finds nothing would otherwise visit every row of its area).
+        const int64_t upNext = -ring > rows.last ? -rows.last
+            : -ring < rows.first                 ? kDone
+            : up.runs.empty()                    ? 1 - up.first
+                                                 : ring + 1;
+        const int64_t downNext = ring < rows.first ? rows.first
+            : ring > rows.last                     ? kDone
+            : down.runs.empty()                    ? down.last + 1
+                                                   : ring + 1;
+        ring = std::min(upNext, downNext);
     }
     if (!best)
         return std::nullopt;
