@@ -595,11 +595,14 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
         return Rect{-(across - 1) * step - size / 2, -(rows - 1) * (size + 2) - size / 2, size - size / 2, size - size / 2};
     };
     const auto accept = [&](int across, const Rect& area) {
-        return [&, across, near = inReach(area)](const Rect& r) mutable {
+        // The button that turned the last place down is asked first: the next place is near it.
+        return [&, across, near = inReach(area), first = 0](const Rect& r) mutable {
             const TablePoint last{r.right - (size - size / 2), r.bottom - (size - size / 2)};
-            for (int i = 0; i < n; ++i)
-                if (!byHand(centreOf(last, across, i), near))
+            for (int k = 0; k < n; ++k)
+                if (const int i = (first + k) % n; !byHand(centreOf(last, across, i), near)) {
+                    first = i;
                     return false;
+                }
             return true;
         };
     };
