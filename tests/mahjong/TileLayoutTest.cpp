@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <random>
 
@@ -287,6 +288,23 @@ TEST(TileLayoutTest, RandomHandsKeepTheirOrderAndStayOnTheTable)
             }
         }
     }
+}
+
+// Gaps weighed in squared whole numbers order as their roots do, ties and near-ties included, over
+// the gaps a table holds.
+TEST(ClearPlaceTest, SquaredGapsPlusAMarginOrderAsTheirRoots)
+{
+    const auto sign = [](auto order) { return order < 0 ? -1 : order > 0 ? 1 : 0; };
+    std::mt19937 random(3);
+    for (int round = 0; round < 200000; ++round) {
+        const int64_t near = round < 4000 ? round % 63 * (round % 63) : random() % 4000000;
+        const int margin = int(random() % 12);
+        const int64_t root = int64_t(std::sqrt(double(near))) + margin + int(random() % 5) - 2;
+        const int64_t far = round % 2 ? std::max<int64_t>(0, root * root + int(random() % 9) - 4) : random() % 4000000;
+        const double plain = std::sqrt(double(near)) + margin, other = std::sqrt(double(far));
+        ASSERT_EQ(sign(CompareRootPlus(near, margin, far)), sign(plain <=> other)) << near << " " << margin << " " << far;
+    }
+    EXPECT_EQ(SquaredGap({0, 0, 10, 10}, {13, 14, 20, 20}), 3 * 3 + 4 * 4);
 }
 
 // The nearest clear place: the wanted point when it fits, else beside what it must not cover (upper
