@@ -12,6 +12,7 @@
 #include <compare>
 #include <limits>
 #include <numbers>
+#include <tuple>
 #include <vector>
 
 namespace Lumora {
@@ -226,6 +227,28 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
     if (!best)
         return std::nullopt;
     return TablePoint{want.x + int(best->column) * step, want.y + int(best->row) * step};
+}
+
+std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, std::span<const Rect> areas,
+                                              std::span<const Rect> keepClear, int step,
+                                              const std::function<bool(const Rect&)>& accept)
+{
+    // Of places as near, the upper, then the left one.
+    const auto order = [&](const TablePoint& p) {
+        const int64_t dx = p.x - want.x, dy = p.y - want.y;
+        return std::tuple{dx * dx + dy * dy, p.y, p.x};
+    };
+    std::optional<TablePoint> best;
+    for (const Rect& area : areas) {
+        // An area whose nearest place lies farther than the best found cannot give a better one.
+        const int64_t dx = std::max({0, area.left - box.left - want.x, want.x + box.right - area.right});
+        const int64_t dy = std::max({0, area.top - box.top - want.y, want.y + box.bottom - area.bottom});
+        if (best && dx * dx + dy * dy > std::get<0>(order(*best)))
+            continue;
+        if (const auto p = NearestClearPlace(want, box, area, keepClear, step, accept); p && (!best || order(*p) < order(*best)))
+            best = p;
+    }
+    return best;
 }
 
 } // namespace Lumora

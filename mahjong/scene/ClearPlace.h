@@ -29,6 +29,10 @@ Rect BoxAt(const Rect& box, TablePoint at);
 std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, const Rect& area,
                                             std::span<const Rect> keepClear, int step = 2,
                                             const std::function<bool(const Rect&)>& accept = {});
+// The nearest such point in any of `areas`: as NearestClearPlace over their union would find it.
+std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, std::span<const Rect> areas,
+                                              std::span<const Rect> keepClear, int step,
+                                              const std::function<bool(const Rect&)>& accept = {});
 // The distance between two boxes (0 when they meet).
 double BoxGap(const Rect& a, const Rect& b);
 // The square of BoxGap, exact: searches that weigh many places compare these rather than roots.

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <functional>
 #include <span>
-#include <tuple>
 #include <vector>
 
 namespace Lumora {
@@ -142,21 +141,8 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
                 inLine.left = std::max(table.left, own.left + kNearerMargin - middle + room.left - 2);
                 inLine.right = std::min(table.right, own.right - kNearerMargin - middle + room.right + 2);
             }
-            std::optional<TablePoint> best;
-            const auto order = [&](const TablePoint& p) {
-                const int64_t dx = p.x - to.x, dy = p.y - to.y;
-                return std::tuple{dx * dx + dy * dy, p.y, p.x};
-            };
-            for (const Rect& strip : {along, inLine}) {
-                // A strip whose nearest place lies farther than the best found cannot give a better one.
-                const int64_t dx = std::max({0, strip.left - room.left - to.x, to.x + room.right - strip.right});
-                const int64_t dy = std::max({0, strip.top - room.top - to.y, to.y + room.bottom - strip.bottom});
-                if (best && dx * dx + dy * dy > std::get<0>(order(*best)))
-                    continue;
-                if (const auto p = NearestClearPlace(to, room, strip, keep, 2, accept); p && (!best || order(*p) < order(*best)))
-                    best = p;
-            }
-            return best;
+            const Rect strips[] = {along, inLine};
+            return NearestClearPlaceIn(to, room, strips, keep, 2, accept);
         };
         // Full size clear of everything, then smaller, down to the size whose text is the smallest
         // font: a panel over a whole deal's discards hides its own silver or their tiles. Only where

@@ -359,19 +359,25 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
         const std::function<bool(const Rect&)> accept = [&](const Rect& r) {
             return ((r.left * 7 + r.top * 13) % 5 == 0) == (choosy == 2) && (r.left >= ax || r.bottom <= ay);
         };
-        std::optional<TablePoint> plain;
-        int64_t plainDistance = 0;
+        // A second area, searched with the table as one.
+        const Rect side{upTo(100), upTo(60), 60 + upTo(130), 40 + upTo(80)};
+        std::optional<TablePoint> plain, either;
+        int64_t plainDistance = 0, eitherDistance = 0;
         for (int dy = -250 / step - 1; dy <= 250 / step + 1; ++dy)
             for (int dx = -250 / step - 1; dx <= 250 / step + 1; ++dx) {
                 const TablePoint p{want.x + dx * step, want.y + dy * step};
                 const Rect at = BoxAt(piece, p);
-                const bool fits = at.left >= table.left && at.top >= table.top && at.right <= table.right &&
-                    at.bottom <= table.bottom &&
+                const auto inside = [&](const Rect& a) {
+                    return at.left >= a.left && at.top >= a.top && at.right <= a.right && at.bottom <= a.bottom;
+                };
+                const bool free = (inside(table) || inside(side)) &&
                     std::none_of(clear.begin(), clear.end(), [&](const Rect& r) { return BoxesOverlap(at, r); }) &&
                     (choosy == 0 || accept(at));
                 const int64_t d = int64_t(dx) * dx + int64_t(dy) * dy;
-                if (fits && (!plain || d < plainDistance))
+                if (free && inside(table) && (!plain || d < plainDistance))
                     plain = p, plainDistance = d;
+                if (free && (!either || d < eitherDistance))
+                    either = p, eitherDistance = d;
             }
         // Whatever overlaps a box grown to a reach lies within that reach of it.
         const double reach = ax % 40 + ay % 10 / 10.0;
@@ -384,6 +390,13 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
         if (fast) {
             EXPECT_EQ(fast->x, plain->x) << round;
             EXPECT_EQ(fast->y, plain->y) << round;
+        }
+        const Rect both[] = {table, side};
+        const std::optional<TablePoint> inEither =
+            NearestClearPlaceIn(want, piece, both, clear, step, choosy != 0 ? accept : nullptr);
+        ASSERT_EQ(inEither.has_value(), either.has_value()) << round;
+        if (inEither) {
+            EXPECT_EQ(std::pair(inEither->x, inEither->y), std::pair(either->x, either->y)) << round;
         }
     }
 }
