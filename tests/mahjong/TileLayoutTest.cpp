@@ -205,6 +205,25 @@ TEST(TileLayoutTest, TheFourthGangTileLiesOverTheMiddleOneLifted)
     EXPECT_EQ(HandPos(in).x, stepX);
 }
 
+// A hand's extent covers every gang tile where its view lies it, a tile turned sideways at its
+// sideways size.
+TEST(TileLayoutTest, AHandsExtentCoversEveryGangTileTurnedAnyWay)
+{
+    const TileSizeOf sizeOf = [](const TileLook& look) { return look.facing % 2 ? std::pair{60.0, 40.0} : std::pair{40.0, 60.0}; };
+    for (int seat = 0; seat < 4; ++seat) {
+        TileLayoutInput in = Input(kSurfaces[1], kTileHand, seat, 60, 40);
+        in.fullHand = kFullHandTiles;
+        const Rect box = GroupExtent(seat, TileGroup::HandAndMelds, in, sizeOf);
+        in.meldKind = kMeldGang;
+        for (int meld = 0; meld < 16 * 4; ++meld) {
+            in.count = meld / 16, in.claimPos = meld / 4 % 3, in.index = meld % 4;
+            const TilePlace p = HandPos(in);
+            EXPECT_TRUE(box.left <= p.x - 30 && box.right >= p.x + 30 && box.top <= p.y - 20 && box.bottom >= p.y + 20)
+                << seat << " " << meld;
+        }
+    }
+}
+
 TEST(TileLayoutTest, TheMeldOriginLeavesRoomForFourMelds)
 {
     for (const auto& s : kSurfaces) {
