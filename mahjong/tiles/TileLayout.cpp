@@ -448,19 +448,24 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
         in.raised = false;
         add(result, ResultRowPos);
     }
-    // Four gangs, each claimed from any place, face up turned any way or face down.
+    // Four gangs, each claimed from any place, face up turned any way or face down. A tile's place
+    // follows its size, not its face: each size is placed once.
     std::array<Sized, 5> melds{};
-    for (int facing = 0; facing <= 4; ++facing)
-        melds[size_t(facing)] = sized({kTileHand, false, facing < 4, facing & 3});
+    size_t sizes = 0;
+    for (int facing = 0; facing <= 4; ++facing) {
+        const Sized look = sized({kTileHand, false, facing < 4, facing & 3});
+        if (std::none_of(melds.begin(), melds.begin() + sizes, [&](const Sized& m) { return m.w == look.w && m.h == look.h; }))
+            melds[sizes++] = look;
+    }
     in.meldKind = kMeldGang;
     for (int meld = 0; meld < 4; ++meld)
         for (int claim = 0; claim < 3; ++claim)
             for (int i = 0; i < 4; ++i)
-                for (int facing = 0; facing <= 4; ++facing) {
+                for (size_t k = 0; k < sizes; ++k) {
                     in.index = i;
                     in.count = meld;
                     in.claimPos = claim;
-                    add(melds[size_t(facing)], HandPos);
+                    add(melds[k], HandPos);
                 }
     return box;
 }

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <optional>
 #include <random>
+#include <tuple>
 
 using namespace Lumora;
 using mahjongtest::kSurfaces;
@@ -205,20 +206,25 @@ TEST(TileLayoutTest, TheFourthGangTileLiesOverTheMiddleOneLifted)
     EXPECT_EQ(HandPos(in).x, stepX);
 }
 
-// A hand's extent covers every gang tile where its view lies it, a tile turned sideways at its
-// sideways size.
+// A hand's extent covers every gang tile where its view lies it, at its size: turned sideways, or
+// face down.
 TEST(TileLayoutTest, AHandsExtentCoversEveryGangTileTurnedAnyWay)
 {
-    const TileSizeOf sizeOf = [](const TileLook& look) { return look.facing % 2 ? std::pair{60.0, 40.0} : std::pair{40.0, 60.0}; };
+    const auto size = [](const TileLook& look) {
+        return look.facing % 2 ? std::pair{60.0, 40.0} : look.faceUp ? std::pair{40.0, 60.0} : std::pair{48.0, 64.0};
+    };
     for (int seat = 0; seat < 4; ++seat) {
-        TileLayoutInput in = Input(kSurfaces[1], kTileHand, seat, 60, 40);
+        TileLayoutInput in = Input(kSurfaces[1], kTileHand, seat, 0, 0);
         in.fullHand = kFullHandTiles;
-        const Rect box = GroupExtent(seat, TileGroup::HandAndMelds, in, sizeOf);
+        const Rect box = GroupExtent(seat, TileGroup::HandAndMelds, in, size);
         in.meldKind = kMeldGang;
-        for (int meld = 0; meld < 16 * 4; ++meld) {
-            in.count = meld / 16, in.claimPos = meld / 4 % 3, in.index = meld % 4;
+        for (int meld = 0; meld < 16 * 4 * 5; ++meld) {
+            in.count = meld / 80, in.claimPos = meld / 20 % 3, in.index = meld / 5 % 4;
+            const int facing = meld % 5;
+            std::tie(in.w, in.h) = size({kTileHand, false, facing < 4, facing & 3});
             const TilePlace p = HandPos(in);
-            EXPECT_TRUE(box.left <= p.x - 30 && box.right >= p.x + 30 && box.top <= p.y - 20 && box.bottom >= p.y + 20)
+            EXPECT_TRUE(box.left <= p.x - in.w / 2 && box.right >= p.x + in.w / 2 && box.top <= p.y - in.h / 2 &&
+                        box.bottom >= p.y + in.h / 2)
                 << seat << " " << meld;
         }
     }
