@@ -124,6 +124,47 @@ double BoxGap(const Rect& a, const Rect& b)
     return std::sqrt(double(SquaredGap(a, b)));
 }
 
+bool NeverNearerBy(const Rect& points, const Rect& box, const Rect& own, const Rect& other, int margin)
+{
+    // The gap to `other` is convex over the points: at its largest at a corner. The gap to `own` is
+    // at least that of every box there together.
+    const Rect all{points.left + box.left, points.top + box.top, points.right + box.right, points.bottom + box.bottom};
+    const int64_t nearest = SquaredGap(all, own);
+    for (const int x : {points.left, points.right})
+        for (const int y : {points.top, points.bottom})
+            if (CompareRootPlus(nearest, margin, SquaredGap(BoxAt(box, {x, y}), other)) < 0)
+                return false;
+    return true;
+}
+
+void NeverNearerBlocks(const Rect& area, const Rect& box, const Rect& own, std::span<const Rect> others, int margin,
+                       std::vector<Rect>& out)
+{
+    // A few cells a side: each costs a judgement a search pays for once, where a walk through it
+    // asks at every point.
+    constexpr int kCells = 4;
+    const Rect points{area.left - box.left, area.top - box.top, area.right - box.right, area.bottom - box.bottom};
+    if (points.left > points.right || points.top > points.bottom)
+        return;
+    const auto edge = [](int from, int to, int i) { return from + int(int64_t(to - from) * i / kCells); };
+    for (int j = 0; j < kCells; ++j) {
+        const int top = edge(points.top, points.bottom, j), bottom = edge(points.top, points.bottom, j + 1);
+        // Each run of cells refused along the row, as one block.
+        for (int i = 0, run = -1; i <= kCells; ++i) {
+            const Rect cell{edge(points.left, points.right, i), top, edge(points.left, points.right, i + 1), bottom};
+            const bool refused = i < kCells && std::any_of(others.begin(), others.end(), [&](const Rect& o) {
+                return NeverNearerBy(cell, box, own, o, margin);
+            });
+            if (refused && run < 0)
+                run = i;
+            if (!refused && run >= 0) {
+                out.push_back({edge(points.left, points.right, run), top, cell.left, bottom});
+                run = -1;
+            }
+        }
+    }
+}
+
 Rect WithinReach(const Rect& box, double reach)
 {
     // Overlapping the grown box, the two lie at most g - 1 apart in each direction.
@@ -133,7 +174,8 @@ Rect WithinReach(const Rect& box, double reach)
 
 std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, const Rect& area,
                                             std::span<const Rect> keepClear, int step,
-                                            const std::function<bool(const Rect&)>& accept)
+                                            const std::function<bool(const Rect&)>& accept,
+                                            std::span<const Rect> refused)
 {
     step = std::max(step, 1);
     // The offsets at which the box lies inside the area, however far from its point it stands.
@@ -155,6 +197,14 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
                     std::max(b.rows.first, rows.first) <= std::min(b.rows.last, rows.last))
                     blocked.push_back(b);
             }
+    // The points `accept` would refuse are passed over as blocked ones.
+    for (const Rect& r : refused) {
+        const Blocked b{{CeilDiv(int64_t(r.left) - want.x, step), FloorDiv(int64_t(r.right) - want.x, step)},
+                        {CeilDiv(int64_t(r.top) - want.y, step), FloorDiv(int64_t(r.bottom) - want.y, step)}};
+        if (std::max(b.columns.first, columns.first) <= std::min(b.columns.last, columns.last) &&
+            std::max(b.rows.first, rows.first) <= std::min(b.rows.last, rows.last))
+            blocked.push_back(b);
+    }
     std::sort(blocked.begin(), blocked.end(),
               [](const Blocked& a, const Blocked& b) { return a.columns.first < b.columns.first; });
     // Rows in order of their distance from the wanted row, each walked out from the wanted column
@@ -231,7 +281,8 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
 
 std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, std::span<const Rect> areas,
                                               std::span<const Rect> keepClear, int step,
-                                              const std::function<bool(const Rect&)>& accept)
+                                              const std::function<bool(const Rect&)>& accept,
+                                              std::span<const Rect> refused)
 {
     // Of places as near, the upper, then the left one.
     const auto order = [&](const TablePoint& p) {
@@ -245,7 +296,8 @@ std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, 
         const int64_t dy = std::max({0, area.top - box.top - want.y, want.y + box.bottom - area.bottom});
         if (best && dx * dx + dy * dy > std::get<0>(order(*best)))
             continue;
-        if (const auto p = NearestClearPlace(want, box, area, keepClear, step, accept); p && (!best || order(*p) < order(*best)))
+        if (const auto p = NearestClearPlace(want, box, area, keepClear, step, accept, refused);
+            p && (!best || order(*p) < order(*best)))
             best = p;
     }
     return best;

@@ -122,11 +122,15 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
                 return CompareRootPlus(std::max(gap, p.second), kNearerMargin, SquaredGap(r, p.first)) < 0;
             });
         };
+        std::vector<Rect> others;
+        for (int other = 0; other < kSeatCount; ++other)
+            if (other != seat)
+                others.push_back(groupBoxes_[size_t(other)][0]);
         // Only along the hand or in line with it can a place pass `besideOwn`: the search looks there
         // alone, in the two strips of the table, and takes the nearer place (of two as near, the
         // upper, then the left one, as one search would).
         const auto NearestBeside = [&](TablePoint to, const Rect& room, std::span<const Rect> keep,
-                                       const std::function<bool(const Rect&)>& accept) {
+                                       const std::function<bool(const Rect&)>& accept, bool passOver) {
             const bool row = seat % 2 == 1;
             const int middle = row ? (room.top + room.bottom) / 2 : (room.left + room.right) / 2;
             Rect along = table, inLine = table;
@@ -142,7 +146,14 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
                 inLine.right = std::min(table.right, own.right - kNearerMargin - middle + room.right + 2);
             }
             const Rect strips[] = {along, inLine};
-            return NearestClearPlaceIn(to, room, strips, keep, 2, accept);
+            // Where another seat's hand stands as near as the own one, in blocks of points that
+            // `besideOwn` turns down: the search passes over them without asking. Worth finding
+            // only where a search has found nothing, having walked every point.
+            std::vector<Rect> refused;
+            if (passOver)
+                for (const Rect& strip : strips)
+                    NeverNearerBlocks(strip, room, own, others, kNearerMargin, refused);
+            return NearestClearPlaceIn(to, room, strips, keep, 2, accept, refused);
         };
         // Full size clear of everything, then smaller, down to the size whose text is the smallest
         // font: a panel over a whole deal's discards hides its own silver or their tiles. Only where
@@ -168,7 +179,7 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
         for (size_t k = 0; k < std::size(kTries); ++k) {
             const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
             const Rect room{-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
-            const std::optional<TablePoint> place = NearestBeside(want, room, kTries[k].discards ? clear : lean, besideOwn);
+            const std::optional<TablePoint> place = NearestBeside(want, room, kTries[k].discards ? clear : lean, besideOwn, k > 0);
             if (!place && k + 1 < std::size(kTries))
                 continue;
             crowded = crowded || !place || !kTries[k].discards;

@@ -330,6 +330,23 @@ TEST(ClearPlaceTest, SquaredGapsPlusAMarginOrderAsTheirRoots)
         ASSERT_EQ(sign(CompareRootPlus(near, margin, far)), sign(plain <=> other)) << near << " " << margin << " " << far;
     }
     EXPECT_EQ(SquaredGap({0, 0, 10, 10}, {13, 14, 20, 20}), 3 * 3 + 4 * 4);
+    // The blocks of an area judged never nearer the own box hold no point that is, and some are judged.
+    size_t judged = 0;
+    for (int round = 0; round < 5000; ++round) {
+        const auto upTo = [&](int n) { return int(random() % uint32_t(n)); };
+        const Rect area{upTo(300), upTo(300), 400 + upTo(400), 400 + upTo(400)}, box{-upTo(60), -upTo(40), upTo(60), upTo(40)};
+        const Rect own{upTo(600), upTo(600), 600 + upTo(200), 600 + upTo(200)}, other{upTo(500), upTo(500), 500 + upTo(100), 500 + upTo(100)};
+        std::vector<Rect> blocks;
+        NeverNearerBlocks(area, box, own, std::span(&other, 1), 8, blocks);
+        judged += blocks.size();
+        for (const Rect& b : blocks)
+            for (int k = 0; k < 20; ++k) {
+                const Rect at = BoxAt(box, {b.left + upTo(b.right - b.left + 1), b.top + upTo(b.bottom - b.top + 1)});
+                ASSERT_TRUE(CompareRootPlus(SquaredGap(at, own), 8, SquaredGap(at, other)) >= 0) << round;
+                ASSERT_TRUE(at.left >= area.left && at.right <= area.right && at.top >= area.top && at.bottom <= area.bottom);
+            }
+    }
+    EXPECT_GT(judged, 100u);
 }
 
 // The nearest clear place: the wanted point when it fits, else beside what it must not cover (upper
@@ -384,8 +401,9 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
         const std::function<bool(const Rect&)> accept = [&](const Rect& r) {
             return ((r.left * 7 + r.top * 13) % 5 == 0) == (choosy == 2) && (r.left >= ax || r.bottom <= ay);
         };
-        // A second area, searched with the table as one.
+        // A second area, searched with the table as one; points known to be refused.
         const Rect side{upTo(100), upTo(60), 60 + upTo(130), 40 + upTo(80)};
+        const Rect refused[] = {{upTo(190) - 10, upTo(130) - 10, upTo(190) - 10, upTo(130) - 10}};
         std::optional<TablePoint> plain, either;
         int64_t plainDistance = 0, eitherDistance = 0;
         for (int dy = -250 / step - 1; dy <= 250 / step + 1; ++dy)
@@ -396,6 +414,7 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
                     return at.left >= a.left && at.top >= a.top && at.right <= a.right && at.bottom <= a.bottom;
                 };
                 const bool free = (inside(table) || inside(side)) &&
+                    !(p.x >= refused[0].left && p.x <= refused[0].right && p.y >= refused[0].top && p.y <= refused[0].bottom) &&
                     std::none_of(clear.begin(), clear.end(), [&](const Rect& r) { return BoxesOverlap(at, r); }) &&
                     (choosy == 0 || accept(at));
                 const int64_t d = int64_t(dx) * dx + int64_t(dy) * dy;
@@ -410,7 +429,7 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
             EXPECT_LE(BoxGap(placed, table), reach) << round;
         }
         const std::optional<TablePoint> fast =
-            NearestClearPlace(want, piece, table, clear, step, choosy != 0 ? accept : nullptr);
+            NearestClearPlace(want, piece, table, clear, step, choosy != 0 ? accept : nullptr, refused);
         ASSERT_EQ(fast.has_value(), plain.has_value()) << round;
         if (fast) {
             EXPECT_EQ(fast->x, plain->x) << round;
@@ -418,7 +437,7 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
         }
         const Rect both[] = {table, side};
         const std::optional<TablePoint> inEither =
-            NearestClearPlaceIn(want, piece, both, clear, step, choosy != 0 ? accept : nullptr);
+            NearestClearPlaceIn(want, piece, both, clear, step, choosy != 0 ? accept : nullptr, refused);
         ASSERT_EQ(inEither.has_value(), either.has_value()) << round;
         if (inEither) {
             EXPECT_EQ(std::pair(inEither->x, inEither->y), std::pair(either->x, either->y)) << round;
