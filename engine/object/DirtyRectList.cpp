@@ -47,6 +47,14 @@ void DirtyRectList::Add(const Rect& rect, const Rect& viewport)
     Rect c;
     if (!IntersectRect(c, rect, viewport))
         return;
+    // The whole view: nothing listed needs keeping, and every rectangle after it is taken by the
+    // first test (a re-layout moves every object, each with a rectangle or two).
+    if (c == viewport) {
+        rects_.clear();
+        rects_.push_back(c);
+        Set(0, c);
+        return;
+    }
     // The first listed rectangle that takes c: c covers it, it covers c, or they share a whole
     // edge length (the same columns with no gap between them, or the same rows; apart, their
     // union would repaint all that lies between). Four rectangles are tested at a time without

@@ -36,6 +36,8 @@ public:
     // clears is still covered.
     uint64_t Clears() const { return clears_; }
     bool Empty() const { return rects_.empty(); }
+    // The whole view is listed: whatever is added until the next clear changes nothing.
+    bool Whole(const Rect& viewport) const { return rects_.size() == 1 && rects_[0] == viewport; }
     const std::vector<Rect>& Rects() const { return rects_; }
 
 private:

@@ -190,12 +190,15 @@ void ObjectModule::UpdateObject(PObject* object)
     }
     const Rect r = record->screen;
     // Any change of the covered rectangle, the clip's included, repaints where it was. An object
-    // changed twice in a step (moved and faded) repaints its rectangle once.
-    if (!(before == r)) {
-        AddDirtyRect(before);
-        AddDirtyRect(r);
-    } else if (record->screenDirtied != dirty_.Clears()) {
-        AddDirtyRect(r);
+    // changed twice in a step (moved and faded) repaints its rectangle once. While the whole view
+    // is to be painted (a re-layout), nothing is added.
+    if (!dirty_.Whole(viewport_)) {
+        if (!(before == r)) {
+            AddDirtyRect(before);
+            AddDirtyRect(r);
+        } else if (record->screenDirtied != dirty_.Clears()) {
+            AddDirtyRect(r);
+        }
     }
     record->screenDirtied = dirty_.Clears();
     // A move that keeps layer and z keeps the object's place in the order.

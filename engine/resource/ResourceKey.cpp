@@ -28,7 +28,16 @@ uint32_t HashString31(std::string_view text) {
 }
 
 ResourceKey MakeResourceKey(std::string_view name) {
-    return {HashStringRS(name), HashStringJS(name), HashString31(name)};
+    // The three hashes above in one pass: every picture a layout asks for is looked up by its key.
+    uint32_t rs = 0, a = 63689, js = 1315423911, h31 = 0;
+    for (char ch : name) {
+        const auto wide = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(ch)));
+        rs = rs * a + wide;
+        a *= 378551;
+        js ^= (js << 5) + (js >> 2) + wide;
+        h31 = h31 * 31 + static_cast<uint8_t>(ch);
+    }
+    return {rs & 0x7FFFFFFF, js & 0x7FFFFFFF, h31};
 }
 
 namespace {

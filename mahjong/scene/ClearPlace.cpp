@@ -10,7 +10,9 @@
 #include <cmath>
 #include <cstdint>
 #include <compare>
+#include <limits>
 #include <numbers>
+#include <tuple>
 #include <vector>
 
 namespace Lumora {
@@ -118,10 +120,49 @@ Rect BoxAt(const Rect& box, TablePoint at)
 
 double BoxGap(const Rect& a, const Rect& b)
 {
-    const int dx = std::max({0, b.left - a.right, a.left - b.right});
-    const int dy = std::max({0, b.top - a.bottom, a.top - b.bottom});
     // Whole pixels: the root of an exact sum, as near as hypot and a tenth of its cost.
-    return std::sqrt(double(dx) * dx + double(dy) * dy);
+    return std::sqrt(double(SquaredGap(a, b)));
+}
+
+bool NeverNearerBy(const Rect& points, const Rect& box, const Rect& own, const Rect& other, int margin)
+{
+    // The gap to `other` is convex over the points: at its largest at a corner. The gap to `own` is
+    // at least that of every box there together.
+    const Rect all{points.left + box.left, points.top + box.top, points.right + box.right, points.bottom + box.bottom};
+    const int64_t nearest = SquaredGap(all, own);
+    for (const int x : {points.left, points.right})
+        for (const int y : {points.top, points.bottom})
+            if (CompareRootPlus(nearest, margin, SquaredGap(BoxAt(box, {x, y}), other)) < 0)
+                return false;
+    return true;
+}
+
+void NeverNearerBlocks(const Rect& area, const Rect& box, const Rect& own, std::span<const Rect> others, int margin,
+                       std::vector<Rect>& out)
+{
+    // A few cells a side: each costs a judgement a search pays for once, where a walk through it
+    // asks at every point.
+    constexpr int kCells = 4;
+    const Rect points{area.left - box.left, area.top - box.top, area.right - box.right, area.bottom - box.bottom};
+    if (points.left > points.right || points.top > points.bottom)
+        return;
+    const auto edge = [](int from, int to, int i) { return from + int(int64_t(to - from) * i / kCells); };
+    for (int j = 0; j < kCells; ++j) {
+        const int top = edge(points.top, points.bottom, j), bottom = edge(points.top, points.bottom, j + 1);
+        // Each run of cells refused along the row, as one block.
+        for (int i = 0, run = -1; i <= kCells; ++i) {
+            const Rect cell{edge(points.left, points.right, i), top, edge(points.left, points.right, i + 1), bottom};
+            const bool refused = i < kCells && std::any_of(others.begin(), others.end(), [&](const Rect& o) {
+                return NeverNearerBy(cell, box, own, o, margin);
+            });
+            if (refused && run < 0)
+                run = i;
+            if (!refused && run >= 0) {
+                out.push_back({edge(points.left, points.right, run), top, cell.left, bottom});
+                run = -1;
+            }
+        }
+    }
 }
 
 Rect WithinReach(const Rect& box, double reach)
@@ -133,7 +174,8 @@ Rect WithinReach(const Rect& box, double reach)
 
 std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, const Rect& area,
                                             std::span<const Rect> keepClear, int step,
-                                            const std::function<bool(const Rect&)>& accept)
+                                            const std::function<bool(const Rect&)>& accept,
+                                            std::span<const Rect> refused)
 {
     step = std::max(step, 1);
     // The offsets at which the box lies inside the area, however far from its point it stands.
@@ -144,12 +186,25 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
     if (columns.first > columns.last || rows.first > rows.last)
         return std::nullopt;
     // An empty box or keep-clear box overlaps nothing.
+    // Nor does one that blocks no point of the grid inside the area.
     std::vector<Blocked> blocked;
     if (box.right > box.left && box.bottom > box.top)
         for (const Rect& k : keepClear)
-            if (k.right > k.left && k.bottom > k.top)
-                blocked.push_back({Overlapping(box.left + want.x, box.right + want.x, k.left, k.right, step),
-                                   Overlapping(box.top + want.y, box.bottom + want.y, k.top, k.bottom, step)});
+            if (k.right > k.left && k.bottom > k.top) {
+                const Blocked b{Overlapping(box.left + want.x, box.right + want.x, k.left, k.right, step),
+                                Overlapping(box.top + want.y, box.bottom + want.y, k.top, k.bottom, step)};
+                if (std::max(b.columns.first, columns.first) <= std::min(b.columns.last, columns.last) &&
+                    std::max(b.rows.first, rows.first) <= std::min(b.rows.last, rows.last))
+                    blocked.push_back(b);
+            }
+    // The points `accept` would refuse are passed over as blocked ones.
+    for (const Rect& r : refused) {
+        const Blocked b{{CeilDiv(int64_t(r.left) - want.x, step), FloorDiv(int64_t(r.right) - want.x, step)},
+                        {CeilDiv(int64_t(r.top) - want.y, step), FloorDiv(int64_t(r.bottom) - want.y, step)}};
+        if (std::max(b.columns.first, columns.first) <= std::min(b.columns.last, columns.last) &&
+            std::max(b.rows.first, rows.first) <= std::min(b.rows.last, rows.last))
+            blocked.push_back(b);
+    }
     std::sort(blocked.begin(), blocked.end(),
               [](const Blocked& a, const Blocked& b) { return a.columns.first < b.columns.first; });
     // Rows in order of their distance from the wanted row, each walked out from the wanted column
@@ -196,17 +251,56 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
         }
     };
     const int64_t lastRing = std::max(-rows.first, rows.last);
-    for (int64_t ring = std::max({int64_t(0), rows.first, -rows.last}); ring <= lastRing; ++ring) {
+    constexpr int64_t kDone = std::numeric_limits<int64_t>::max();
+    for (int64_t ring = std::max({int64_t(0), rows.first, -rows.last}); ring <= lastRing;) {
         // No point of this ring's rows is nearer than the ring.
         if (best && ring * ring > best->distance)
             break;
         walkRow(-ring);
-        if (ring != 0)
-            walkRow(ring);
+        if (ring == 0) {
+            ++ring;
+            continue;
+        }
+        walkRow(ring);
+        // A band of rows without a free column holds nothing to walk: each walk goes on past it
+        // (a search that finds nothing would otherwise visit every row of its area).
+        const int64_t upNext = -ring > rows.last ? -rows.last
+            : -ring < rows.first                 ? kDone
+            : up.runs.empty()                    ? 1 - up.first
+                                                 : ring + 1;
+        const int64_t downNext = ring < rows.first ? rows.first
+            : ring > rows.last                     ? kDone
+            : down.runs.empty()                    ? down.last + 1
+                                                   : ring + 1;
+        ring = std::min(upNext, downNext);
     }
     if (!best)
         return std::nullopt;
     return TablePoint{want.x + int(best->column) * step, want.y + int(best->row) * step};
+}
+
+std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, std::span<const Rect> areas,
+                                              std::span<const Rect> keepClear, int step,
+                                              const std::function<bool(const Rect&)>& accept,
+                                              std::span<const Rect> refused)
+{
+    // Of places as near, the upper, then the left one.
+    const auto order = [&](const TablePoint& p) {
+        const int64_t dx = p.x - want.x, dy = p.y - want.y;
+        return std::tuple{dx * dx + dy * dy, p.y, p.x};
+    };
+    std::optional<TablePoint> best;
+    for (const Rect& area : areas) {
+        // An area whose nearest place lies farther than the best found cannot give a better one.
+        const int64_t dx = std::max({0, area.left - box.left - want.x, want.x + box.right - area.right});
+        const int64_t dy = std::max({0, area.top - box.top - want.y, want.y + box.bottom - area.bottom});
+        if (best && dx * dx + dy * dy > std::get<0>(order(*best)))
+            continue;
+        if (const auto p = NearestClearPlace(want, box, area, keepClear, step, accept, refused);
+            p && (!best || order(*p) < order(*best)))
+            best = p;
+    }
+    return best;
 }
 
 } // namespace Lumora

@@ -9,9 +9,13 @@
 #include "engine/geometry/ObjectGeometry.h"
 #include "mahjong/scene/TableTypes.h"
 
+#include <algorithm>
+#include <compare>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace Lumora {
 
@@ -23,11 +27,45 @@ Rect BoxAt(const Rect& box, TablePoint at);
 // The point nearest `want` on a grid of `step` pixels round it at which `box` (relative to the
 // point) lies inside `area`, overlaps none of `keepClear` and, when given, `accept` takes the box
 // there; of points equally near, the upper, then the left one. Nothing when no point fits.
+// `refused` are rectangles of points (edges included) where `accept` is known to turn the box down:
+// it is not asked there.
 std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, const Rect& area,
                                             std::span<const Rect> keepClear, int step = 2,
-                                            const std::function<bool(const Rect&)>& accept = {});
+                                            const std::function<bool(const Rect&)>& accept = {},
+                                            std::span<const Rect> refused = {});
+// The nearest such point in any of `areas`: as NearestClearPlace over their union would find it.
+std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, std::span<const Rect> areas,
+                                              std::span<const Rect> keepClear, int step,
+                                              const std::function<bool(const Rect&)>& accept = {},
+                                              std::span<const Rect> refused = {});
+// Whether at every point of `points` (edges included) `box` stands no more than `margin` nearer
+// `own` than `other` (BoxGap(at, own) + margin >= BoxGap(at, other)), judged from the corners.
+bool NeverNearerBy(const Rect& points, const Rect& box, const Rect& own, const Rect& other, int margin);
+// Adds to `out` blocks of the points at which `box` lies inside `area` (a few a side) where it is
+// NeverNearerBy the margin to `own` than to one of `others`.
+void NeverNearerBlocks(const Rect& area, const Rect& box, const Rect& own, std::span<const Rect> others, int margin,
+                       std::vector<Rect>& out);
 // The distance between two boxes (0 when they meet).
 double BoxGap(const Rect& a, const Rect& b);
+// The square of BoxGap, exact: searches that weigh many places compare these rather than roots.
+inline int64_t SquaredGap(const Rect& a, const Rect& b)
+{
+    const int64_t dx = std::max({0, b.left - a.right, a.left - b.right});
+    const int64_t dy = std::max({0, b.top - a.bottom, a.top - b.bottom});
+    return dx * dx + dy * dy;
+}
+// The root of `nearSquared` plus `margin` (>= 0) against the root of `farSquared`, as
+// BoxGap(..) + margin <=> BoxGap(..) would order them, but in whole numbers.
+inline std::strong_ordering CompareRootPlus(int64_t nearSquared, int margin, int64_t farSquared)
+{
+    // sqrt(n) + m against sqrt(f) is 2m sqrt(n) against f - n - m^2, both sides squared once the
+    // right one is known not negative. Where the roots are not whole the two sides never come
+    // closer than doubles tell apart, so the order is the one the roots in doubles give.
+    const int64_t room = farSquared - nearSquared - int64_t(margin) * margin;
+    if (room < 0)
+        return std::strong_ordering::greater;
+    return 4 * int64_t(margin) * margin * nearSquared <=> room * room;
+}
 // `box` grown so that any box sharing more than edges with it lies within `reach` of `box` (by
 // BoxGap): a place turned down within reach can be kept clear as this box instead of asked about.
 Rect WithinReach(const Rect& box, double reach);

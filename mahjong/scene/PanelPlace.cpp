@@ -7,10 +7,10 @@
 #include "mahjong/scene/ClearPlace.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <span>
-#include <tuple>
 #include <vector>
 
 namespace Lumora {
@@ -54,8 +54,8 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
     // boards, the slogan, the claim buttons' row, a panel placed before), or stands nearer another
     // seat's hand than its own, the panel takes the nearest place that does not; where none is, it
     // shrinks: a smaller panel rather than another seat's place.
-    // The panels placed, each with its distance from its own hand.
-    std::vector<std::pair<Rect, double>> placed;
+    // The panels placed, each with its distance from its own hand, squared.
+    std::vector<std::pair<Rect, int64_t>> placed;
     for (int seat = 0; seat < kSeatCount; ++seat) {
         CMJPlayer2* panel = players[size_t(seat)];
         PanelPlace& found = out[size_t(seat)];
@@ -113,19 +113,24 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
                                     : across >= own.left + kNearerMargin && across <= own.right - kNearerMargin;
             if (!along && !inLine)
                 return false;
-            const double gap = BoxGap(r, own);
+            // In squared whole numbers: the search asks this at many places.
+            const int64_t gap = SquaredGap(r, own);
             for (int other = 0; other < kSeatCount; ++other)
-                if (other != seat && gap + kNearerMargin >= BoxGap(r, groupBoxes_[size_t(other)][0]))
+                if (other != seat && CompareRootPlus(gap, kNearerMargin, SquaredGap(r, groupBoxes_[size_t(other)][0])) >= 0)
                     return false;
             return std::all_of(placed.begin(), placed.end(), [&](const auto& p) {
-                return std::max(gap, p.second) + kNearerMargin < BoxGap(r, p.first);
+                return CompareRootPlus(std::max(gap, p.second), kNearerMargin, SquaredGap(r, p.first)) < 0;
             });
         };
+        std::vector<Rect> others;
+        for (int other = 0; other < kSeatCount; ++other)
+            if (other != seat)
+                others.push_back(groupBoxes_[size_t(other)][0]);
         // Only along the hand or in line with it can a place pass `besideOwn`: the search looks there
         // alone, in the two strips of the table, and takes the nearer place (of two as near, the
         // upper, then the left one, as one search would).
         const auto NearestBeside = [&](TablePoint to, const Rect& room, std::span<const Rect> keep,
-                                       const std::function<bool(const Rect&)>& accept) {
+                                       const std::function<bool(const Rect&)>& accept, bool passOver) {
             const bool row = seat % 2 == 1;
             const int middle = row ? (room.top + room.bottom) / 2 : (room.left + room.right) / 2;
             Rect along = table, inLine = table;
@@ -140,15 +145,15 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
                 inLine.left = std::max(table.left, own.left + kNearerMargin - middle + room.left - 2);
                 inLine.right = std::min(table.right, own.right - kNearerMargin - middle + room.right + 2);
             }
-            std::optional<TablePoint> best;
-            const auto order = [&](const TablePoint& p) {
-                const int64_t dx = p.x - to.x, dy = p.y - to.y;
-                return std::tuple{dx * dx + dy * dy, p.y, p.x};
-            };
-            for (const Rect& strip : {along, inLine})
-                if (const auto p = NearestClearPlace(to, room, strip, keep, 2, accept); p && (!best || order(*p) < order(*best)))
-                    best = p;
-            return best;
+            const Rect strips[] = {along, inLine};
+            // Where another seat's hand stands as near as the own one, in blocks of points that
+            // `besideOwn` turns down: the search passes over them without asking. Worth finding
+            // only where a search has found nothing, having walked every point.
+            std::vector<Rect> refused;
+            if (passOver)
+                for (const Rect& strip : strips)
+                    NeverNearerBlocks(strip, room, own, others, kNearerMargin, refused);
+            return NearestClearPlaceIn(to, room, strips, keep, 2, accept, refused);
         };
         // Full size clear of everything, then smaller, down to the size whose text is the smallest
         // font: a panel over a whole deal's discards hides its own silver or their tiles. Only where
@@ -169,12 +174,12 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
                     list->push_back(WithinReach(groupBoxes_[size_t(other)][0], kNearerMargin));
         for (const auto& [box, gap] : placed)
             for (std::vector<Rect>* list : {&clear, &lean})
-                list->push_back(WithinReach(box, gap + kNearerMargin));
+                list->push_back(WithinReach(box, std::sqrt(double(gap)) + kNearerMargin));
         Rect at{};
         for (size_t k = 0; k < std::size(kTries); ++k) {
             const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
             const Rect room{-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
-            const std::optional<TablePoint> place = NearestBeside(want, room, kTries[k].discards ? clear : lean, besideOwn);
+            const std::optional<TablePoint> place = NearestBeside(want, room, kTries[k].discards ? clear : lean, besideOwn, k > 0);
             if (!place && k + 1 < std::size(kTries))
                 continue;
             crowded = crowded || !place || !kTries[k].discards;
@@ -185,7 +190,7 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
         // The panel's box as its plane will stand there at that size (centred on the point), with its marks.
         const Rect drawn = CentredBox(found.at, int(w * found.scale), int(h * found.scale));
         readList_.Add(ReadKind::Panel, seat, {drawn.left, drawn.top, drawn.right, drawn.bottom + kPanelMarkRoom});
-        placed.emplace_back(at, BoxGap(at, own));
+        placed.emplace_back(at, SquaredGap(at, own));
     }
     return crowded;
 }

@@ -219,6 +219,9 @@ void CMJMainGame2::GetSeatAnchor(TablePoint& out, int seat)
 
 void CMJMainGame2::OnSize()
 {
+    // Every tile, panel and control moves: the next frame paints the whole view, and what each
+    // asks to repaint after this is within it.
+    FullRedraw();
     // The scene's places (hand, anchors, buttons) follow the tiles' scale.
     splitterInLayout_.reset();
     splitterInLayout_ = GetSplitterFlag();
@@ -575,10 +578,29 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
         if (IsSeat(item.seat) && item.seat != kOwnSeat)
             others.push_back(item.box);
     const Rect& ownHand = groupBoxes_[kOwnSeat][size_t(TileGroup::HandAndMelds)];
-    const auto byHand = [&](TablePoint c) {
+    // A search weighs the others that can come nearer than the own hand somewhere in its area alone,
+    // in whole numbers; the one that turned the last place down first, as it most often turns down
+    // the next one too.
+    const auto inReach = [&](const Rect& area) {
+        int64_t farthest = 0;
+        for (const int x : {area.left, area.right})
+            for (const int y : {area.top, area.bottom})
+                farthest = std::max(farthest, SquaredGap({x, y, x, y}, ownHand));
+        std::vector<Rect> near;
+        for (const Rect& o : others)
+            if (CompareRootPlus(farthest, kByHandMargin, SquaredGap(area, o)) > 0)
+                near.push_back(o);
+        return near;
+    };
+    const auto byHand = [&](TablePoint c, std::vector<Rect>& near) {
         const Rect at{c.x, c.y, c.x, c.y};
-        const double gap = BoxGap(at, ownHand) + kByHandMargin;
-        return std::all_of(others.begin(), others.end(), [&](const Rect& o) { return gap <= BoxGap(at, o); });
+        const int64_t gap = SquaredGap(at, ownHand);
+        for (size_t k = 0; k < near.size(); ++k)
+            if (CompareRootPlus(gap, kByHandMargin, SquaredGap(at, near[k])) > 0) {
+                std::swap(near[0], near[k]);
+                return false;
+            }
+        return true;
     };
     // Side by side from the right (bottom) button, whose centre is the place found: `across` in a
     // row, rows stacked upwards.
@@ -589,12 +611,15 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
         const int rows = (n + across - 1) / across;
         return Rect{-(across - 1) * step - size / 2, -(rows - 1) * (size + 2) - size / 2, size - size / 2, size - size / 2};
     };
-    const auto accept = [&](int across) {
-        return [&, across](const Rect& r) {
+    const auto accept = [&](int across, const Rect& area) {
+        // The button that turned the last place down is asked first: the next place is near it.
+        return [&, across, near = inReach(area), first = 0](const Rect& r) mutable {
             const TablePoint last{r.right - (size - size / 2), r.bottom - (size - size / 2)};
-            for (int i = 0; i < n; ++i)
-                if (!byHand(centreOf(last, across, i)))
+            for (int k = 0; k < n; ++k)
+                if (const int i = (first + k) % n; !byHand(centreOf(last, across, i), near)) {
+                    first = i;
                     return false;
+                }
             return true;
         };
     };
@@ -637,11 +662,11 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
             for (int perRow = n; perRow >= 1 && !at; --perRow) {
                 const Rect shape = shapeOf(perRow);
                 const Rect band{e.table.left, std::max(e.table.top, lowest - size - Height(shape)), e.table.right, lowest};
-                at = NearestClearPlace(want, shape, band, clear, 2, accept(perRow));
+                at = NearestClearPlace(want, shape, band, clear, 2, accept(perRow, band));
                 across = perRow;
             }
             for (int perRow = n; perRow >= 1 && !at; --perRow) {
-                at = NearestClearPlace(want, shapeOf(perRow), near, clear, 4, accept(perRow));
+                at = NearestClearPlace(want, shapeOf(perRow), near, clear, 4, accept(perRow, near));
                 across = perRow;
             }
             if (at)

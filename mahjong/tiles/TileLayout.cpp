@@ -6,8 +6,8 @@
 #include "mahjong/scene/TableTypes.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <vector>
 
 namespace Lumora {
 
@@ -394,18 +394,19 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
     Rect box{};
     bool any = false;
     base.seat = seat;
-    // Pictures of one look are of one size: each asked once.
-    std::vector<std::pair<TileLook, std::pair<double, double>>> sizes;
-    const auto sized = [&](const TileLook& look) {
-        for (const auto& [known, size] : sizes)
-            if (known == look)
-                return size;
-        return sizes.emplace_back(look, sizeOf(look)).second;
-    };
     // One input, its fields set for each tile in turn (a copy a tile costs more than the place).
     TileLayoutInput& in = base;
-    const auto add = [&](const TileLook& look, TilePlace (*place)(const TileLayoutInput&)) {
-        const auto [w, h] = sized(look);
+    // Each look's picture size is asked once, before the tiles of that look are placed.
+    struct Sized {
+        int state;
+        double w, h;
+    };
+    const auto sized = [&](const TileLook& look) {
+        const auto [w, h] = sizeOf(look);
+        return Sized{look.state, w, h};
+    };
+    const auto add = [&](const Sized& look, TilePlace (*place)(const TileLayoutInput&)) {
+        const double w = look.w, h = look.h;
         if (w <= 0 || h <= 0)
             return;
         in.w = w;
@@ -422,38 +423,49 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
     };
     const int n = base.fullHand;
     if (group == TileGroup::Wall) {
+        const Sized wall = sized({kTileWall, false, false, 0});
         in.count = kFullWall;
         for (int i = 0; i < kFullWall; ++i) {
             in.index = i;
-            add({kTileWall, false, false, 0}, WallPos);
+            add(wall, WallPos);
         }
         return box;
     }
     if (group == TileGroup::Discards) {
+        const Sized discard = sized({kTileDiscard, false, true, 0});
         for (int i = 0; i < kFullestDiscards; ++i) {
             in.index = i;
-            add({kTileDiscard, false, true, 0}, DiscardPos);
+            add(discard, DiscardPos);
         }
         return box;
     }
+    const Sized hand = sized({kTileHand, true, true, 0}), result = sized({kTileResultRow, false, true, 0});
     for (int i = 0; i < n; ++i) {
         in.index = i;
         in.count = n;
         in.raised = seat == 3;
-        add({kTileHand, true, true, 0}, HandPos);
+        add(hand, HandPos);
         in.raised = false;
-        add({kTileResultRow, false, true, 0}, ResultRowPos);
+        add(result, ResultRowPos);
     }
-    // Four gangs, each claimed from any place, face up turned any way or face down.
+    // Four gangs, each claimed from any place, face up turned any way or face down. A tile's place
+    // follows its size, not its face: each size is placed once.
+    std::array<Sized, 5> melds{};
+    size_t sizes = 0;
+    for (int facing = 0; facing <= 4; ++facing) {
+        const Sized look = sized({kTileHand, false, facing < 4, facing & 3});
+        if (std::none_of(melds.begin(), melds.begin() + sizes, [&](const Sized& m) { return m.w == look.w && m.h == look.h; }))
+            melds[sizes++] = look;
+    }
     in.meldKind = kMeldGang;
     for (int meld = 0; meld < 4; ++meld)
         for (int claim = 0; claim < 3; ++claim)
             for (int i = 0; i < 4; ++i)
-                for (int facing = 0; facing <= 4; ++facing) {
+                for (size_t k = 0; k < sizes; ++k) {
                     in.index = i;
                     in.count = meld;
                     in.claimPos = claim;
-                    add({kTileHand, false, facing < 4, facing & 3}, HandPos);
+                    add(melds[k], HandPos);
                 }
     return box;
 }

@@ -465,6 +465,10 @@ TEST(DirtyRectList, MergesAsRectanglesArrive)
         EXPECT_TRUE(std::any_of(list.Rects().begin(), list.Rects().end(), [&](const Rect& e) {
             return e.left <= r.left && e.top <= r.top && e.right >= r.right && e.bottom >= r.bottom;
         }));
+    // The whole view (a re-layout) stands for every rectangle, before and after it.
+    list.Add(Rect{-5, -5, 205, 105}, viewport);
+    list.Add(added[3], viewport);
+    EXPECT_EQ(list.Rects(), std::vector<Rect>{viewport});
 }
 
 // Overlapping rectangles join when their box repaints little that neither covers: a sprite moved

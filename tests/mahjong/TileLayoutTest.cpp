@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <random>
+#include <tuple>
 
 using namespace Lumora;
 using mahjongtest::kSurfaces;
@@ -204,6 +206,30 @@ TEST(TileLayoutTest, TheFourthGangTileLiesOverTheMiddleOneLifted)
     EXPECT_EQ(HandPos(in).x, stepX);
 }
 
+// A hand's extent covers every gang tile where its view lies it, at its size: turned sideways, or
+// face down.
+TEST(TileLayoutTest, AHandsExtentCoversEveryGangTileTurnedAnyWay)
+{
+    const auto size = [](const TileLook& look) {
+        return look.facing % 2 ? std::pair{60.0, 40.0} : look.faceUp ? std::pair{40.0, 60.0} : std::pair{48.0, 64.0};
+    };
+    for (int seat = 0; seat < 4; ++seat) {
+        TileLayoutInput in = Input(kSurfaces[1], kTileHand, seat, 0, 0);
+        in.fullHand = kFullHandTiles;
+        const Rect box = GroupExtent(seat, TileGroup::HandAndMelds, in, size);
+        in.meldKind = kMeldGang;
+        for (int meld = 0; meld < 16 * 4 * 5; ++meld) {
+            in.count = meld / 80, in.claimPos = meld / 20 % 3, in.index = meld / 5 % 4;
+            const int facing = meld % 5;
+            std::tie(in.w, in.h) = size({kTileHand, false, facing < 4, facing & 3});
+            const TilePlace p = HandPos(in);
+            EXPECT_TRUE(box.left <= p.x - in.w / 2 && box.right >= p.x + in.w / 2 && box.top <= p.y - in.h / 2 &&
+                        box.bottom >= p.y + in.h / 2)
+                << seat << " " << meld;
+        }
+    }
+}
+
 TEST(TileLayoutTest, TheMeldOriginLeavesRoomForFourMelds)
 {
     for (const auto& s : kSurfaces) {
@@ -289,6 +315,40 @@ TEST(TileLayoutTest, RandomHandsKeepTheirOrderAndStayOnTheTable)
     }
 }
 
+// Gaps weighed in squared whole numbers order as their roots do, ties and near-ties included, over
+// the gaps a table holds.
+TEST(ClearPlaceTest, SquaredGapsPlusAMarginOrderAsTheirRoots)
+{
+    const auto sign = [](auto order) { return order < 0 ? -1 : order > 0 ? 1 : 0; };
+    std::mt19937 random(3);
+    for (int round = 0; round < 200000; ++round) {
+        const int64_t near = round < 4000 ? round % 63 * (round % 63) : random() % 4000000;
+        const int margin = int(random() % 12);
+        const int64_t root = int64_t(std::sqrt(double(near))) + margin + int(random() % 5) - 2;
+        const int64_t far = round % 2 ? std::max<int64_t>(0, root * root + int(random() % 9) - 4) : random() % 4000000;
+        const double plain = std::sqrt(double(near)) + margin, other = std::sqrt(double(far));
+        ASSERT_EQ(sign(CompareRootPlus(near, margin, far)), sign(plain <=> other)) << near << " " << margin << " " << far;
+    }
+    EXPECT_EQ(SquaredGap({0, 0, 10, 10}, {13, 14, 20, 20}), 3 * 3 + 4 * 4);
+    // The blocks of an area judged never nearer the own box hold no point that is, and some are judged.
+    size_t judged = 0;
+    for (int round = 0; round < 5000; ++round) {
+        const auto upTo = [&](int n) { return int(random() % uint32_t(n)); };
+        const Rect area{upTo(300), upTo(300), 400 + upTo(400), 400 + upTo(400)}, box{-upTo(60), -upTo(40), upTo(60), upTo(40)};
+        const Rect own{upTo(600), upTo(600), 600 + upTo(200), 600 + upTo(200)}, other{upTo(500), upTo(500), 500 + upTo(100), 500 + upTo(100)};
+        std::vector<Rect> blocks;
+        NeverNearerBlocks(area, box, own, std::span(&other, 1), 8, blocks);
+        judged += blocks.size();
+        for (const Rect& b : blocks)
+            for (int k = 0; k < 20; ++k) {
+                const Rect at = BoxAt(box, {b.left + upTo(b.right - b.left + 1), b.top + upTo(b.bottom - b.top + 1)});
+                ASSERT_TRUE(CompareRootPlus(SquaredGap(at, own), 8, SquaredGap(at, other)) >= 0) << round;
+                ASSERT_TRUE(at.left >= area.left && at.right <= area.right && at.top >= area.top && at.bottom <= area.bottom);
+            }
+    }
+    EXPECT_GT(judged, 100u);
+}
+
 // The nearest clear place: the wanted point when it fits, else beside what it must not cover (upper
 // then left of equals), nothing where there is no room; on random tables what a full scan finds.
 TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEveryBox)
@@ -341,19 +401,27 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
         const std::function<bool(const Rect&)> accept = [&](const Rect& r) {
             return ((r.left * 7 + r.top * 13) % 5 == 0) == (choosy == 2) && (r.left >= ax || r.bottom <= ay);
         };
-        std::optional<TablePoint> plain;
-        int64_t plainDistance = 0;
+        // A second area, searched with the table as one; points known to be refused.
+        const Rect side{upTo(100), upTo(60), 60 + upTo(130), 40 + upTo(80)};
+        const Rect refused[] = {{upTo(190) - 10, upTo(130) - 10, upTo(190) - 10, upTo(130) - 10}};
+        std::optional<TablePoint> plain, either;
+        int64_t plainDistance = 0, eitherDistance = 0;
         for (int dy = -250 / step - 1; dy <= 250 / step + 1; ++dy)
             for (int dx = -250 / step - 1; dx <= 250 / step + 1; ++dx) {
                 const TablePoint p{want.x + dx * step, want.y + dy * step};
                 const Rect at = BoxAt(piece, p);
-                const bool fits = at.left >= table.left && at.top >= table.top && at.right <= table.right &&
-                    at.bottom <= table.bottom &&
+                const auto inside = [&](const Rect& a) {
+                    return at.left >= a.left && at.top >= a.top && at.right <= a.right && at.bottom <= a.bottom;
+                };
+                const bool free = (inside(table) || inside(side)) &&
+                    !(p.x >= refused[0].left && p.x <= refused[0].right && p.y >= refused[0].top && p.y <= refused[0].bottom) &&
                     std::none_of(clear.begin(), clear.end(), [&](const Rect& r) { return BoxesOverlap(at, r); }) &&
                     (choosy == 0 || accept(at));
                 const int64_t d = int64_t(dx) * dx + int64_t(dy) * dy;
-                if (fits && (!plain || d < plainDistance))
+                if (free && inside(table) && (!plain || d < plainDistance))
                     plain = p, plainDistance = d;
+                if (free && (!either || d < eitherDistance))
+                    either = p, eitherDistance = d;
             }
         // Whatever overlaps a box grown to a reach lies within that reach of it.
         const double reach = ax % 40 + ay % 10 / 10.0;
@@ -361,11 +429,18 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
             EXPECT_LE(BoxGap(placed, table), reach) << round;
         }
         const std::optional<TablePoint> fast =
-            NearestClearPlace(want, piece, table, clear, step, choosy != 0 ? accept : nullptr);
+            NearestClearPlace(want, piece, table, clear, step, choosy != 0 ? accept : nullptr, refused);
         ASSERT_EQ(fast.has_value(), plain.has_value()) << round;
         if (fast) {
             EXPECT_EQ(fast->x, plain->x) << round;
             EXPECT_EQ(fast->y, plain->y) << round;
+        }
+        const Rect both[] = {table, side};
+        const std::optional<TablePoint> inEither =
+            NearestClearPlaceIn(want, piece, both, clear, step, choosy != 0 ? accept : nullptr, refused);
+        ASSERT_EQ(inEither.has_value(), either.has_value()) << round;
+        if (inEither) {
+            EXPECT_EQ(std::pair(inEither->x, inEither->y), std::pair(either->x, either->y)) << round;
         }
     }
 }
