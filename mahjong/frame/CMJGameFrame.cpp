@@ -198,10 +198,14 @@ Spot CMJGameFrame::DialogRestOf(DialogPlace place, double width, double height, 
     const Rect box{-w / 2, -h / 2, w - w / 2, h - h / 2};
     const Rect view{0, 0, GetViewWidth(), GetViewHeight()};
     constexpr int kStep = 8; // a dialog needs no finer place, and the search stays short
-    for (const bool tiles : {true, false}) {
+    // Clear of every tile where there is room; else over the other seats' tiles, which the player
+    // reads less while answering than the own hand; else over any.
+    enum class Tiles { All, Own, None };
+    for (const Tiles tiles : {Tiles::All, Tiles::Own, Tiles::None}) {
         std::vector<Rect> keep;
         for (const ReadItem& item : items)
-            if (tiles || (item.kind != ReadKind::Hand && item.kind != ReadKind::Discards && item.kind != ReadKind::Wall))
+            if (const bool tile = item.kind == ReadKind::Hand || item.kind == ReadKind::Discards || item.kind == ReadKind::Wall;
+                !tile || tiles == Tiles::All || (tiles == Tiles::Own && item.seat == kOwnSeat))
                 keep.push_back(item.box);
         if (const auto at = NearestClearPlace({int(corner.x), int(corner.y)}, box, view, keep, kStep))
             return {double(at->x), double(at->y)};

@@ -470,13 +470,13 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                 const std::initializer_list<std::pair<ReadKind, Whose>> kWordNever{
                     {Hand, kAny}, {Clock, kAny}, {Dice, kAny}, {Panel, kAny}, {BoardLine, kAny}, {ClaimButton, kAny}, {Board, kAny}};
                 // The look-on request, placed again at each size: whole in the window, over the side panel
-                // while that is open, over no panel, button or line, and over no tile (tiles: the own of no
-                // seat) but in a folded window under 1120 wide, which leaves it no room.
+                // while that is open, over no panel, button or line, and over no tile but in a folded window
+                // under 1120 wide, which leaves it no room: there over no tile of the own seat.
                 const Rect asked = boxOf(*ask);
                 EXPECT_TRUE(within(asked, {0, 0, w, h}) && (!open || asked.left + 1 >= panel.left))
                     << size << ": the look-on request " << show(asked) << " beside the panel " << show(panel);
                 const Whose tiles = open || w >= 1120 ? kAny : kOwn;
-                clearOf(asked, -1, {{Panel, kAny}, {BoardLine, kAny}, {Clock, kAny}, {Dice, kAny}, {ClaimButton, kAny},
+                clearOf(asked, kOwnSeat, {{Panel, kAny}, {BoardLine, kAny}, {Clock, kAny}, {Dice, kAny}, {ClaimButton, kAny},
                                     {Hand, tiles}, {Discards, tiles}, {Wall, tiles}}, "the look-on request");
                 // The user list of five shows whole rows, the four chairs' at least, above the chat.
                 CCyUserList& users = *side->GetUserList()->GetList();
