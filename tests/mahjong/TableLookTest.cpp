@@ -242,6 +242,52 @@ TEST(TableLook, TilesShrinkOnASmallWindowWhileTheSidePanelStandsOpen)
     }
 }
 
+// The claim buttons offered stay clear of the own tiles that change under them: a tile drawn, one
+// raised, discards laid where they stood (a throw laid after the offer); one of three hidden leaves
+// the other two side by side.
+TEST(TableLook, OfferedClaimButtonsFollowTheOwnTilesAndCloseUpWhenOneIsHidden)
+{
+    SceneRig rig("table_look_claims_follow");
+    mahjongtest::TestScene& s = *rig.scene;
+    rig.UseSurface(TableOf(800, 600, true, false));
+    for (int i = 0; i < 20; ++i) {
+        CMJCard2& t = *s.pool[size_t(i)];
+        t.seat = kOwnSeat, t.faceUp = 1, t.tile = i % 27, t.placed = i != kDrawnSlot;
+        if (i < 14)
+            t.state = kTileHand, t.index = i, t.count = 14, t.inHand = 1, s.hands[kOwnSeat][size_t(i)] = &t;
+        else // the last two thrown later
+            t.state = i < 18 ? kTileDiscard : kTileFree, t.index = i - 14, s.discards[kOwnSeat][size_t(i - 14)] = &t;
+        t.Update();
+    }
+    using B = CMJMainGame2;
+    const auto face = [&](int slot) { return s.buttons[size_t(slot)]->GetBody(); };
+    const auto clear = [&](const std::string& after) {
+        for (const CMJCard2* t : s.pool)
+            for (int slot : {B::kBtnPeng, B::kBtnHu, B::kBtnPass})
+                if (const PObject* f = face(slot); t->seat == kOwnSeat && t->IsActive() && f->IsActive()) {
+                    Box b, button;
+                    b.Add(*t->GetBodyPicture()), button.Add(*f);
+                    EXPECT_FALSE(Overlap(b, button)) << after << ": button " << slot << " " << Show(button) << " over tile "
+                                                     << t->index << " " << Show(b);
+                }
+    };
+    s.ShowActionButton(kOptPeng, 1), s.ShowActionButton(kOptPass, 1);
+    clear("offered");
+    s.hands[kOwnSeat][kDrawnSlot]->placed = 1, s.hands[kOwnSeat][13]->raised = 1;
+    s.RefreshHand(kOwnSeat);
+    clear("a tile drawn and one raised");
+    s.pool[18]->state = s.pool[19]->state = kTileDiscard;
+    s.RefreshDiscards(kOwnSeat);
+    clear("discards laid");
+    s.ShowActionButton(kOptHu, 1);
+    s.ShowActionButton(kOptHu, 0);
+    const PObject &pass = *face(B::kBtnPass), &peng = *face(B::kBtnPeng);
+    EXPECT_EQ(pass.GetY(), peng.GetY());
+    EXPECT_GE(pass.GetLeft() - peng.GetRight(), 0) << "碰 and 过 overlap";
+    EXPECT_LE(pass.GetLeft() - peng.GetRight(), 4) << "a gap where 胡 stood";
+    clear("胡 hidden");
+}
+
 TEST(TableLook, AnnouncedClaimsShowTheirPictureAtTheSeatForAMoment)
 {
     SceneRig rig("table_look_actions");
