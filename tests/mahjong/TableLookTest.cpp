@@ -267,8 +267,8 @@ TEST(TableLook, OfferedClaimButtonsFollowTheOwnTilesAndCloseUpWhenOneIsHidden)
                 if (const PObject* f = face(slot); t->seat == kOwnSeat && t->IsActive() && f->IsActive()) {
                     Box b, button;
                     b.Add(*t->GetBodyPicture()), button.Add(*f);
-                    EXPECT_FALSE(Overlap(b, button)) << after << ": button " << slot << " " << Show(button) << " over tile "
-                                                     << t->index << " " << Show(b);
+                    EXPECT_FALSE(Overlap(b, button))
+                        << after << ": button " << slot << " " << Show(button) << " over " << t->index << Show(b);
                 }
     };
     s.ShowActionButton(kOptPeng, 1), s.ShowActionButton(kOptPass, 1);
@@ -286,6 +286,46 @@ TEST(TableLook, OfferedClaimButtonsFollowTheOwnTilesAndCloseUpWhenOneIsHidden)
     EXPECT_GE(pass.GetLeft() - peng.GetRight(), 0) << "碰 and 过 overlap";
     EXPECT_LE(pass.GetLeft() - peng.GetRight(), 4) << "a gap where 胡 stood";
     clear("胡 hidden");
+}
+
+// 胡了 shown after another seat's claim word keeps off it when a fold lays both out again, on a table
+// late in a hand where the words stand crowded: rows where the claim word, drawn wider or taller,
+// comes to stand where 胡了 would go.
+TEST(TableLook, TheWinWordKeepsOffAnotherSeatsClaimWordThroughAFold)
+{
+    SceneRig rig("table_look_words_fold");
+    mahjongtest::TestScene& s = *rig.scene;
+    s.ResetAnimations(kAreaLayout);
+    auto* bar = rig.engine.Add<CCySplitterBar>();
+    bar->SetName(CCySplitterBar::kName);
+    for (int seat = 0; seat < 4; ++seat)
+        for (int i = 0; i < 18; ++i) {
+            CMJCard2& t = *s.pool[size_t(3 + seat * 18 + i)];
+            t.state = kTileDiscard, t.seat = seat, t.index = i, t.tile = i % 27, t.faceUp = 1, t.placed = 1;
+            s.discards[size_t(seat)][size_t(i)] = &t;
+        }
+    const auto ink = [](const PObject& o) { // a word's, in its picture's upper half
+        const int middle = int((o.GetTop() + o.GetBottom()) / 2);
+        return Rect{int(o.GetLeft()), int(o.GetTop()), int(o.GetRight()), middle - CMJMainGame2::kLabelLift};
+    };
+    const struct {
+        int width, height, winner, claimer, wide, tall;
+    } rows[] = {{1024, 600, 1, 2, 6, 1}, {1024, 768, 0, 3, 1, 3}, {1024, 768, 0, 1, 1, 4}, {800, 600, 0, 2, 8, 1}};
+    for (const auto& r : rows) {
+        s.HideHandEffects();
+        bar->SetCollapsed(false);
+        rig.UseSurface(TableOf(r.width, r.height, true, true));
+        s.PlayActionImage(r.claimer, "peng1");
+        PObject* word = s.FindById(s.lastActionImageId);
+        word->SetSize(word->GetWidth() * r.wide, word->GetHeight() * r.tall);
+        const TablePoint at = s.LabelPlace(r.claimer, int(word->GetWidth()), int(word->GetHeight()));
+        word->MoveTo(at.x, at.y);
+        s.ShowWinEffect(r.winner);
+        bar->SetCollapsed(true);
+        rig.UseSurface(TableOf(r.width, r.height, true, false));
+        EXPECT_FALSE(BoxesOverlap(ink(*s.winPicture), ink(*word)))
+            << r.width << "x" << r.height << ": 胡了 of seat " << r.winner << " on the word of seat " << r.claimer;
+    }
 }
 
 TEST(TableLook, AnnouncedClaimsShowTheirPictureAtTheSeatForAMoment)
@@ -330,6 +370,14 @@ TEST(TableLook, AnnouncedClaimsShowTheirPictureAtTheSeatForAMoment)
         rig.engine.Run(3000);
         EXPECT_EQ(s.FindById(s.lastActionImageId), nullptr) << c.picture << " is gone";
     }
+    // A new claim's word takes the place of the last one while it still fades.
+    cases[0].announce(cases[0].data);
+    const uint32_t fading = s.lastActionImageId;
+    rig.engine.Run(1100);
+    cases[1].announce(cases[1].data);
+    rig.engine.Run(30);
+    EXPECT_EQ(s.FindById(fading), nullptr) << "the fading word stays beside the new one";
+    EXPECT_NE(s.FindById(s.lastActionImageId), nullptr);
     EXPECT_EQ(sweep.Findings(), std::vector<std::string>{});
 }
 
