@@ -242,8 +242,8 @@ TEST(TableLook, TilesShrinkOnASmallWindowWhileTheSidePanelStandsOpen)
     }
 }
 
-// Own throws laid where the claim buttons stand move them clear; 胡了 shown after another seat's word
-// (drawn taller, to stand where 胡了 would go on a crowded table) keeps off it through a fold.
+// Own throws laid, or a hand tile carried, where the offered claim buttons stand move them clear; 胡了
+// shown after another seat's word (drawn taller, to stand where 胡了 would go) keeps off it through a fold.
 TEST(TableLook, ClaimButtonsAndWordsKeepClearOfWhatIsLaidAfterThem)
 {
     SceneRig rig("table_look_after");
@@ -251,16 +251,25 @@ TEST(TableLook, ClaimButtonsAndWordsKeepClearOfWhatIsLaidAfterThem)
     auto* bar = rig.engine.Add<CCySplitterBar>();
     bar->SetName(CCySplitterBar::kName);
     const auto box = [](const PObject& o) { return Box{o.GetLeft(), o.GetTop(), o.GetRight(), o.GetBottom()}; };
-    rig.UseSurface(TableOf(800, 600, true, false));
+    rig.UseSurface(TableOf(800, 576, true, false));
+    const auto clear = [&](const CMJCard2& t) {
+        for (const int slot : {CMJMainGame2::kBtnPeng, CMJMainGame2::kBtnPass})
+            EXPECT_FALSE(Overlap(box(*s.buttons[size_t(slot)]->GetBody()), box(*t.GetBodyPicture()))) << t.index << slot;
+    };
     s.ShowActionButton(kOptPeng, 1), s.ShowActionButton(kOptPass, 1);
     for (int i = 0; i < 72; ++i) {
         CMJCard2& t = *s.pool[size_t(i)];
         t.state = kTileDiscard, t.seat = 3 - i / 18, t.index = i % 18, t.tile = i % 27, t.faceUp = 1, t.placed = 1;
         s.discards[size_t(t.seat)][size_t(t.index)] = &t;
         s.TileChanged(t);
-        for (const int slot : {CMJMainGame2::kBtnPeng, CMJMainGame2::kBtnPass})
-            EXPECT_FALSE(Overlap(box(*s.buttons[size_t(slot)]->GetBody()), box(*t.GetBodyPicture()))) << i << slot;
+        clear(t);
     }
+    CMJCard2& held = *s.pool[100]; // carried by the pointer under 碰
+    held.state = kTileHand, held.seat = kOwnSeat, held.index = 5, held.count = 14, held.inHand = held.placed = 1;
+    Rect hand;
+    s.TileChanged(held), s.GetHandRect(kOwnSeat, hand);
+    s.OnHandCardRelease(held, int(s.buttons[CMJMainGame2::kBtnPeng]->GetBody()->GetX()), hand.bottom - 1);
+    clear(held);
     bar->SetCollapsed(false);
     rig.UseSurface(TableOf(1024, 768, true, true));
     s.PlayActionImage(3, "peng1");
