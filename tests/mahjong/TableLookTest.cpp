@@ -270,6 +270,9 @@ TEST(TableLook, ClaimButtonsAndWordsKeepClearOfWhatIsLaidAfterThem)
     s.TileChanged(held), s.GetHandRect(kOwnSeat, hand);
     s.OnHandCardRelease(held, int(s.buttons[CMJMainGame2::kBtnPeng]->GetBody()->GetX()), hand.bottom - 1);
     clear(held);
+    s.HideActionButtons(0); // words no longer keep clear of them
+    for (const ReadItem& item : s.ReadItems().Items())
+        EXPECT_TRUE(item.kind != ReadKind::ClaimButton || item.reserved) << "a hidden button still listed";
     bar->SetCollapsed(false);
     rig.UseSurface(TableOf(1024, 768, true, true));
     s.PlayActionImage(3, "peng1");
