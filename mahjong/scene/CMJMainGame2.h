@@ -445,6 +445,10 @@ protected:
     // lie), smaller where nothing there is clear; placed once the panels stand and the tiles are laid.
     void PlaceClaimButtons(const TableEdges& e, bool offeredOnly);
     void PlaceOfferedClaims();
+    // Shows or hides a claim button (1..5) without placing the others; true when it changed.
+    bool SetActionButton(int index, int show);
+    // An own tile laid over an offered claim button's face.
+    bool UnderClaimButton(const CMJCard2& tile) const;
     // Each seat panel's place and size, found beside its own seat's tiles where no tile of any seat
     // comes; the panels are only listed as read there, not yet moved or drawn.
     struct PanelPlace {

@@ -274,6 +274,10 @@ void CMJMainGame2::TileChanged(CMJCard2& tile)
 {
     tile.layoutMode = viewMode;
     tile.Update();
+    // The buttons are placed as offered; a tile of the own laid since under one (drawn, raised, the
+    // hand sorted or laid at a scale the last layout did not know) moves them clear of it.
+    if (UnderClaimButton(tile))
+        PlaceOfferedClaims();
 }
 
 int CMJMainGame2::IsLookOnClient()

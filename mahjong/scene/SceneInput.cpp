@@ -338,6 +338,9 @@ void CMJMainGame2::OnHandCardRelease(CMJCard2& tile, int x, int y)
             body->MoveTo(x, hand.bottom - metrics_[1] / 2 - 10);
             body->Redraw();
         }
+        // Carried at the hand's top, above where its tiles lie: the claim buttons offered keep clear
+        // of the hand as it lies now.
+        PlaceOfferedClaims();
     } else {
         OnHandCardClick(tile);
     }

@@ -624,13 +624,16 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
         };
     };
     // Nobody throws or draws while claims are offered: the own discards and wall are kept clear of as
-    // they lie now (the layout places the buttons once the tiles are laid), not at their fullest.
-    std::array<std::optional<Rect>, 2> lying; // the discards, the wall
+    // they lie now (the layout places the buttons once the tiles are laid), not at their fullest. So
+    // is the own hand, which may lie past its listed box where it was laid at a scale the last
+    // layout did not know; its tiles are laid by then only when the buttons offered are placed.
+    std::array<std::optional<Rect>, 3> lying; // the discards, the wall, the hand
     for (const CMJCard2* t : pool)
         if (const PObject* body = t && t->seat == kOwnSeat ? t->GetBodyPicture() : nullptr;
-            body && body->IsActive() && (t->state == kTileDiscard || t->state == kTileWall)) {
+            body && body->IsActive() &&
+            (t->state == kTileDiscard || t->state == kTileWall || (offeredOnly && t->state == kTileHand))) {
             const Rect r = BoxOf(*body);
-            std::optional<Rect>& box = lying[t->state == kTileWall];
+            std::optional<Rect>& box = lying[t->state == kTileWall ? 1 : t->state == kTileHand ? 2 : 0];
             box = box ? Rect{std::min(box->left, r.left), std::min(box->top, r.top), std::max(box->right, r.right),
                              std::max(box->bottom, r.bottom)}
                       : r;

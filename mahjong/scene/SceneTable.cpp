@@ -13,6 +13,7 @@
 #include "mahjong/controls/CMJXyDigit.h"
 #include "mahjong/data/CMJGameData2.h"
 #include "mahjong/scene/CMyParticle.h"
+#include "mahjong/scene/ClearPlace.h"
 #include "widgets/AppServices.h"
 #include "widgets/CXyStandButton.h"
 #include "widgets/WidgetSupport.h"
@@ -557,30 +558,54 @@ void CMJMainGame2::HideArrow()
     }
 }
 
-void CMJMainGame2::ShowActionButton(int index, int show)
+bool CMJMainGame2::SetActionButton(int index, int show)
 {
     static constexpr ButtonSlot kSlots[6] = {kBtnStart, kBtnPeng, kBtnGang, kBtnChi, kBtnHu, kBtnPass};
     if (index < 1 || index > 5 || IsLookOnClient())
-        return;
-    const ButtonSlot slot = kSlots[index];
-    CXyStandButton* button = buttons[slot];
-    if (!button)
-        return;
-    if (show) {
-        button->Activate();
-        if (index != 0 && slot != kBtnStart)
-            PlaceOfferedClaims();
-        FlashHostWindow();
-    } else {
-        button->Deactivate();
-    }
+        return false;
+    CXyStandButton* button = buttons[kSlots[index]];
+    if (!button || button->IsActive() == (show != 0))
+        return false;
+    show ? button->Activate() : button->Deactivate();
     button->Redraw();
+    return true;
+}
+
+void CMJMainGame2::ShowActionButton(int index, int show)
+{
+    // The offered ones stand side by side: one shown or hidden moves the rest.
+    if (SetActionButton(index, show))
+        PlaceOfferedClaims();
+    if (show && index >= 1 && index <= 5 && !IsLookOnClient())
+        FlashHostWindow();
 }
 
 void CMJMainGame2::HideActionButtons(int show)
 {
+    bool any = false;
     for (int i = 1; i <= 5; ++i)
-        ShowActionButton(i, show);
+        any = SetActionButton(i, show) || any;
+    if (!any)
+        return;
+    PlaceOfferedClaims();
+    if (show)
+        FlashHostWindow();
+}
+
+bool CMJMainGame2::UnderClaimButton(const CMJCard2& tile) const
+{
+    const PObject* body = tile.GetBodyPicture();
+    if (tile.seat != kOwnSeat || !body || !body->IsActive() ||
+        (tile.state != kTileHand && tile.state != kTileDiscard && tile.state != kTileWall))
+        return false;
+    const Rect box{int(body->GetLeft()), int(body->GetTop()), int(body->GetRight()), int(body->GetBottom())};
+    for (ButtonSlot slot : {kBtnPass, kBtnHu, kBtnGang, kBtnPeng, kBtnChi})
+        if (const PObject* face = buttons[slot] && buttons[slot]->IsActive() ? buttons[slot]->GetBody() : nullptr;
+            face && BoxesOverlap({int(face->GetLeft()) + 1, int(face->GetTop()) + 1, int(face->GetRight()) - 1,
+                                  int(face->GetBottom()) - 1},
+                                 box))
+            return true;
+    return false;
 }
 
 // ---- animations ----

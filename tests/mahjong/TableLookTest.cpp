@@ -248,6 +248,50 @@ TEST(TableLook, TilesShrinkOnASmallWindowWhileTheSidePanelStandsOpen)
     }
 }
 
+// Own throws laid, or a hand tile carried, where the offered claim buttons stand move them clear; 胡了
+// shown after another seat's word (drawn taller, to stand where 胡了 would go) keeps off it through a fold.
+TEST(TableLook, ClaimButtonsAndWordsKeepClearOfWhatIsLaidAfterThem)
+{
+    SceneRig rig("table_look_after");
+    mahjongtest::TestScene& s = *rig.scene;
+    auto* bar = rig.engine.Add<CCySplitterBar>();
+    bar->SetName(CCySplitterBar::kName);
+    const auto box = [](const PObject& o) { return Box{o.GetLeft(), o.GetTop(), o.GetRight(), o.GetBottom()}; };
+    rig.UseSurface(TableOf(800, 576, true, false));
+    const auto clear = [&](const CMJCard2& t) {
+        for (const int slot : {CMJMainGame2::kBtnPeng, CMJMainGame2::kBtnPass})
+            EXPECT_FALSE(Overlap(box(*s.buttons[size_t(slot)]->GetBody()), box(*t.GetBodyPicture()))) << t.index << slot;
+    };
+    s.ShowActionButton(kOptPeng, 1), s.ShowActionButton(kOptPass, 1);
+    for (int i = 0; i < 72; ++i) {
+        CMJCard2& t = *s.pool[size_t(i)];
+        t.state = kTileDiscard, t.seat = 3 - i / 18, t.index = i % 18, t.tile = i % 27, t.faceUp = 1, t.placed = 1;
+        s.discards[size_t(t.seat)][size_t(t.index)] = &t;
+        s.TileChanged(t);
+        clear(t);
+    }
+    CMJCard2& held = *s.pool[100]; // carried by the pointer under 碰
+    held.state = kTileHand, held.seat = kOwnSeat, held.index = 5, held.count = 14, held.inHand = held.placed = 1;
+    Rect hand;
+    s.TileChanged(held), s.GetHandRect(kOwnSeat, hand);
+    s.OnHandCardRelease(held, int(s.buttons[CMJMainGame2::kBtnPeng]->GetBody()->GetX()), hand.bottom - 1);
+    clear(held);
+    s.HideActionButtons(0); // words no longer keep clear of them
+    for (const ReadItem& item : s.ReadItems().Items())
+        EXPECT_TRUE(item.kind != ReadKind::ClaimButton || item.reserved) << "a hidden button still listed";
+    bar->SetCollapsed(false);
+    rig.UseSurface(TableOf(1024, 768, true, true));
+    s.PlayActionImage(3, "peng1");
+    PObject& word = *s.FindById(s.lastActionImageId);
+    word.SetSize(word.GetWidth(), word.GetHeight() * 3);
+    s.ShowWinEffect(0);
+    bar->SetCollapsed(true);
+    rig.UseSurface(TableOf(1024, 768, true, false));
+    Box win = box(*s.winPicture), claim = box(word); // each word's ink, in its picture's upper half
+    win.bottom = s.winPicture->GetY() - CMJMainGame2::kLabelLift, claim.bottom = word.GetY() - CMJMainGame2::kLabelLift;
+    EXPECT_FALSE(Overlap(win, claim)) << "胡了 " << Show(win) << " on 碰 " << Show(claim);
+}
+
 TEST(TableLook, AnnouncedClaimsShowTheirPictureAtTheSeatForAMoment)
 {
     SceneRig rig("table_look_actions");
@@ -290,6 +334,13 @@ TEST(TableLook, AnnouncedClaimsShowTheirPictureAtTheSeatForAMoment)
         rig.engine.Run(3000);
         EXPECT_EQ(s.FindById(s.lastActionImageId), nullptr) << c.picture << " is gone";
     }
+    // A new claim's word takes the place of the last one while it still fades.
+    cases[0].announce(cases[0].data);
+    const uint32_t fading = s.lastActionImageId;
+    rig.engine.Run(1100);
+    cases[1].announce(cases[1].data);
+    rig.engine.Run(30);
+    EXPECT_EQ(s.FindById(fading), nullptr) << "the fading word stays beside the new one";
     EXPECT_EQ(sweep.Findings(), std::vector<std::string>{});
 }
 
@@ -575,9 +626,8 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                     }
                 };
                 byTheHand(offered, "the claim buttons");
-                for (int i = 1; i <= 5; ++i)
+                for (int i : {2, 3, 4}) // 杠, 吃, 胡 withdrawn: 碰 and 过 close up
                     s.ShowActionButton(i, 0);
-                s.ShowActionButton(1, 1), s.ShowActionButton(5, 1); // 碰, then 过
                 byTheHand({boxOf(*s.buttons[CMJMainGame2::kBtnPass]->GetBody()), boxOf(*s.buttons[CMJMainGame2::kBtnPeng]->GetBody())},
                           "过 and 碰");
                 for (int i = 1; i <= 5; ++i)
