@@ -217,21 +217,21 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
         int64_t first = 1, last = 0;
         std::vector<Span> runs;
     } up, down;
+    // The rows at which a box begins or ends, in order: a band runs from one to the next.
+    std::vector<int64_t> edges;
+    edges.reserve(2 * blocked.size());
+    for (const Blocked& b : blocked)
+        if (b.rows.first <= b.rows.last) {
+            edges.push_back(b.rows.first);
+            edges.push_back(b.rows.last + 1);
+        }
+    std::sort(edges.begin(), edges.end());
     const auto runsOf = [&](int64_t row) -> const std::vector<Span>& {
         Band& band = row <= 0 ? up : down;
         if (row < band.first || row > band.last) {
-            band.first = rows.first;
-            band.last = rows.last;
-            for (const Blocked& b : blocked) {
-                if (b.rows.first > b.rows.last)
-                    continue;
-                if (row < b.rows.first)
-                    band.last = std::min(band.last, b.rows.first - 1);
-                else if (row > b.rows.last)
-                    band.first = std::max(band.first, b.rows.last + 1);
-                else
-                    band.first = std::max(band.first, b.rows.first), band.last = std::min(band.last, b.rows.last);
-            }
+            const auto next = std::upper_bound(edges.begin(), edges.end(), row);
+            band.first = next == edges.begin() ? rows.first : std::max(rows.first, *(next - 1));
+            band.last = next == edges.end() ? rows.last : std::min(rows.last, *next - 1);
             FreeRuns(row, columns, blocked, band.runs);
         }
         return band.runs;
