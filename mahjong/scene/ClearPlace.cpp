@@ -195,6 +195,7 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
     // An empty box or keep-clear box overlaps nothing.
     // Nor does one that blocks no point of the grid inside the area.
     std::vector<Blocked> blocked;
+    blocked.reserve(keepClear.size() + refused.size());
     if (box.right > box.left && box.bottom > box.top)
         for (const Rect& k : keepClear)
             // A box that overlaps no part of the area overlaps no box inside it: passed over before
