@@ -131,17 +131,31 @@ double BoxGap(const Rect& a, const Rect& b)
     return std::sqrt(double(SquaredGap(a, b)));
 }
 
-bool NeverNearerBy(const Rect& points, const Rect& box, const Rect& own, const Rect& other, int margin)
+namespace {
+
+// The gap to `own` is at least that of every box at the points together.
+int64_t NearestOwnGap(const Rect& points, const Rect& box, const Rect& own)
 {
-    // The gap to `other` is convex over the points: at its largest at a corner. The gap to `own` is
-    // at least that of every box there together.
     const Rect all{points.left + box.left, points.top + box.top, points.right + box.right, points.bottom + box.bottom};
-    const int64_t nearest = SquaredGap(all, own);
+    return SquaredGap(all, own);
+}
+
+// NeverNearerBy, the least squared gap to the own box given.
+bool NeverNearerFrom(const Rect& points, const Rect& box, int64_t nearest, const Rect& other, int margin)
+{
+    // The gap to `other` is convex over the points: at its largest at a corner.
     for (const int x : {points.left, points.right})
         for (const int y : {points.top, points.bottom})
             if (CompareRootPlus(nearest, margin, SquaredGap(BoxAt(box, {x, y}), other)) < 0)
                 return false;
     return true;
+}
+
+} // namespace
+
+bool NeverNearerBy(const Rect& points, const Rect& box, const Rect& own, const Rect& other, int margin)
+{
+    return NeverNearerFrom(points, box, NearestOwnGap(points, box, own), other, margin);
 }
 
 void NeverNearerBlocks(const Rect& area, const Rect& box, const Rect& own, std::span<const Rect> others, int margin,
@@ -159,8 +173,9 @@ void NeverNearerBlocks(const Rect& area, const Rect& box, const Rect& own, std::
         // Each run of cells refused along the row, as one block.
         for (int i = 0, run = -1; i <= kCells; ++i) {
             const Rect cell{edge(points.left, points.right, i), top, edge(points.left, points.right, i + 1), bottom};
+            const int64_t nearest = i < kCells ? NearestOwnGap(cell, box, own) : 0;
             const bool refused = i < kCells && std::any_of(others.begin(), others.end(), [&](const Rect& o) {
-                return NeverNearerBy(cell, box, own, o, margin);
+                return NeverNearerFrom(cell, box, nearest, o, margin);
             });
             if (refused && run < 0)
                 run = i;
