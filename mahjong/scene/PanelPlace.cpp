@@ -148,7 +148,8 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
             const Rect strips[] = {along, inLine};
             // Where another seat's hand stands as near as the own one, in blocks of points that
             // `besideOwn` turns down: the search passes over them without asking. Worth finding
-            // only where a search has found nothing, having walked every point.
+            // only where a search has found nothing, having walked every point, or where the
+            // strips run the table's width (the top and own seats'), whose first walk is long.
             std::vector<Rect> refused;
             if (passOver)
                 for (const Rect& strip : strips)
@@ -179,7 +180,8 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
         for (size_t k = 0; k < std::size(kTries); ++k) {
             const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
             const Rect room{-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
-            const std::optional<TablePoint> place = NearestBeside(want, room, kTries[k].discards ? clear : lean, besideOwn, k > 0);
+            const std::vector<Rect>& keep = kTries[k].discards ? clear : lean;
+            const std::optional<TablePoint> place = NearestBeside(want, room, keep, besideOwn, k > 0 || seat % 2 == 1);
             if (!place && k + 1 < std::size(kTries))
                 continue;
             crowded = crowded || !place || !kTries[k].discards;

@@ -64,6 +64,8 @@ void ReadList::Remove(ReadKind kind, bool reserved)
 std::vector<Rect> ReadList::ClearOf(ReadKind piece, int seat, Keep atLeast) const
 {
     std::vector<Rect> boxes;
+    // The callers add a few boxes of their own.
+    boxes.reserve(items_.size() + 8);
     for (const ReadItem& item : items_)
         if (item.box.right > item.box.left && item.box.bottom > item.box.top && Keeps(piece, seat, item) >= atLeast)
             boxes.push_back(item.box);

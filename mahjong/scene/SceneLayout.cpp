@@ -613,10 +613,14 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
     };
     const auto accept = [&](int across, const Rect& area) {
         // The button that turned the last place down is asked first: the next place is near it.
-        return [&, across, near = inReach(area), first = 0](const Rect& r) mutable {
+        // Each button's centre from the place, found once a search rather than once a place.
+        std::array<TablePoint, std::size(kClaims)> from{};
+        for (int i = 0; i < n; ++i)
+            from[size_t(i)] = centreOf({0, 0}, across, i);
+        return [&, from, near = inReach(area), first = 0](const Rect& r) mutable {
             const TablePoint last{r.right - (size - size / 2), r.bottom - (size - size / 2)};
-            for (int k = 0; k < n; ++k)
-                if (const int i = (first + k) % n; !byHand(centreOf(last, across, i), near)) {
+            for (int k = 0, i = first; k < n; ++k, i = i + 1 < n ? i + 1 : 0)
+                if (!byHand({last.x + from[size_t(i)].x, last.y + from[size_t(i)].y}, near)) {
                     first = i;
                     return false;
                 }

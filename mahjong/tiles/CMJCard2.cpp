@@ -329,11 +329,10 @@ void CMJCard2::DrawTile()
 
 void CMJCard2::ApplyPicture(const TilePicture& picture)
 {
-    PictureInfo info;
-    GetRes(info, picture.name.c_str(), 0);
+    PictureInfo info = Resolve(face_, picture.name);
     // A frame the picture lacks is never asked for: the tile shows the picture's first frame.
     if (info.image && picture.frame > 0 && uint32_t(picture.frame) < info.image->frames)
-        GetRes(info, picture.name.c_str(), picture.frame);
+        info.frame = picture.frame;
     PictureInfo shown;
     body->GetPictureInfo(shown);
     if (shown == info) {
@@ -344,8 +343,7 @@ void CMJCard2::ApplyPicture(const TilePicture& picture)
     }
     double width = info.width, height = info.height;
     if (!picture.ratioPicture.empty() && info.width > 0 && info.height > 0) {
-        PictureInfo wall;
-        GetRes(wall, picture.ratioPicture.c_str(), 0);
+        const PictureInfo wall = Resolve(ratio_, picture.ratioPicture);
         const double ratio = picture.ratioByWidth ? double(wall.width) / info.width : double(wall.height) / info.height;
         if (ratio > 0) {
             width *= ratio;
@@ -360,6 +358,17 @@ void CMJCard2::ApplyPicture(const TilePicture& picture)
     // Whole pixels, as the metrics the places are reckoned from: a hand of tiles half a pixel
     // wider than its metric ran past the table's edge (14 tiles at 800 with the side panel open).
     body->SetSize(int(int(width) * picture.scale), int(int(height) * picture.scale));
+}
+
+PictureInfo CMJCard2::Resolve(Resolved& last, const std::string& name)
+{
+    if (last.info.image && last.info.image->id == last.info.imageId && last.name == name)
+        return last.info;
+    PictureInfo info;
+    GetRes(info, name.c_str(), 0);
+    // A name not found is asked again next time: it may be loaded by then.
+    last = info.image ? Resolved{name, info} : Resolved{};
+    return info;
 }
 
 void CMJCard2::FitShadow()

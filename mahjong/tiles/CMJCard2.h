@@ -17,6 +17,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
 
 class CMJCalclator;
 
@@ -129,12 +130,21 @@ private:
     uint32_t SceneId() const;
     Rect TableRect() const;
     void ApplyPicture(const TilePicture& picture);
+    // A picture by name, as the last look-up of that name gave it while its record still stands:
+    // a record removed (a skin reloaded) is emptied in its block, never freed under a handle, so
+    // its id tells. A layout asks each tile's pictures anew; a user pays for a name once.
+    struct Resolved {
+        std::string name;
+        PictureInfo info;
+    };
+    PictureInfo Resolve(Resolved& last, const std::string& name);
     void FitShadow();
     void ShowThrowBack(bool show);
 
     ITileHost* host_ = nullptr;
     TileMetrics metrics_;
     int shadowWidth_ = 0, shadowHeight_ = 0;
+    Resolved face_, ratio_; // the tile's picture, the one whose size it takes
     bool repainted_ = false;
     std::optional<Look> shown_;
     // The inputs as the last update left them: the same inputs again, with the look still as

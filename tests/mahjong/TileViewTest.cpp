@@ -80,6 +80,16 @@ TEST_F(TileViewTest, ANewTileStaysHiddenUntilPlacedAndResetKeepsTheLayoutMode)
     tile->Update();
     EXPECT_TRUE(tile->IsActive());
     EXPECT_TRUE(Shows(*tile, "800_largecard", 4));
+    // A skin reload: the next update shows the new record, not the one found before (whose block
+    // the reload may reuse).
+    E().Paint().RemoveImage("800_largecard");
+    tile->index = 3;
+    tile->Update();
+    PictureInfo shown;
+    tile->GetBodyPicture()->GetPictureInfo(shown);
+    EXPECT_EQ(shown.imageId, E().Picture("800_largecard").imageId);
+    tile->index = 2;
+    tile->Update();
     EXPECT_EQ(tile->z, 2798.0);
     EXPECT_EQ(tile->GetBodyPicture()->GetZ(), 2798.0);
     EXPECT_EQ(tile->mSide, 15);
