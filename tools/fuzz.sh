@@ -10,8 +10,8 @@ cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-10}
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXL_FUZZ=ON -DXL_BENCH=OFF \
-  "${launcher[@]}" >/dev/null
+CC=clang CXX=clang++ bash tools/configure.sh build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXL_FUZZ=ON -DXL_BENCH=OFF \
+  "${launcher[@]}"
 names=()
 if [ -n "${FUZZ_TARGETS:-}" ]; then
   read -r -a names <<<"$FUZZ_TARGETS"

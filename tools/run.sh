@@ -36,7 +36,7 @@ flock 9
 if [ ! -f "$build/build.ninja" ]; then
   launcher=()
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXL_BENCH=OFF "${launcher[@]}" >/dev/null
+  bash tools/configure.sh "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXL_BENCH=OFF "${launcher[@]}"
 fi
 # The compile cache names this checkout's files relative to it, as tools/test.sh does.
 CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1 cmake --build "$build" -j "$(nproc)" --target xueliu skins

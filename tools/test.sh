@@ -33,7 +33,7 @@ rig_leftovers() {  # rig_leftovers <the suite's temporary folder>
 
 run_suite() {  # run_suite <build dir> <cmake options...>   (XL_CTEST_SKIP: a label, XL_CTEST_EXCLUDE: test names, the run leaves out)
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
+  bash tools/configure.sh "$dir" "${launcher[@]}" "$@"
   cmake --build "$dir" -j "$jobs"
   local tmp=$suite_tmp/${dir##*/} status=0
   mkdir -p "$tmp"
