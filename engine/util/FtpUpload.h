@@ -11,6 +11,7 @@ struct UploadJob {
     static constexpr size_t kServerMax = 64;   // field sizes, terminating zero included
     static constexpr size_t kPathMax = 260;
     static constexpr size_t kCredentialMax = 32;
+    static constexpr size_t kLocalPathMax = 4096; // a folder here may lie that deep (PATH_MAX)
 
     uintptr_t ownerWindow = 0;
     uint32_t completionMessage = 0;
@@ -19,7 +20,7 @@ struct UploadJob {
     char server[kServerMax] = {};       // host, or host:port (21 when absent)
     char remoteFolder[kPathMax] = {};
     char remoteName[kPathMax] = {};
-    char localPath[kPathMax] = {};
+    char localPath[kLocalPathMax] = {};
     char user[kCredentialMax] = {};     // empty: anonymous
     char password[kCredentialMax] = {};
     bool fieldsFit = true;              // false when an argument was too long: the put fails

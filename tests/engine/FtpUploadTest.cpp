@@ -144,6 +144,14 @@ TEST_F(FtpUploadTest, PutsTheFileAndPostsTheJobBack)
     EXPECT_EQ(job->done.load(), 1u);
     EXPECT_STREQ(job->remoteName, "table 1.rep");
     EXPECT_EQ(testsupport::ReadFile(root_ / "replays" / "table 1.rep"), payload_);
+    // From a folder deeper than the old 260-byte field held.
+    const auto deep = folder_ / std::string(200, 'd') / std::string(200, 'e');
+    std::filesystem::create_directories(deep);
+    std::filesystem::copy_file(local_, deep / "game.rep");
+    ASSERT_TRUE(StartWorkerThread((deep / "game.rep").string(), Server(), "replays", "deep.rep", "player", "secret",
+                                  owner_.id, kDoneMessage));
+    EXPECT_EQ(owner_.Wait().second, 1u);
+    EXPECT_EQ(testsupport::ReadFile(root_ / "replays" / "deep.rep"), payload_);
 }
 
 TEST_F(FtpUploadTest, FailuresAreReportedNotHidden)
