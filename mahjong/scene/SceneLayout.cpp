@@ -35,6 +35,14 @@ constexpr int kClaimRowLift = 45; // the claim row's middle above the own hand's
 int Width(const Rect& r) { return r.right - r.left; }
 int Height(const Rect& r) { return r.bottom - r.top; }
 Rect BoxOf(const PObject& o) { return {int(o.GetLeft()), int(o.GetTop()), int(o.GetRight()), int(o.GetBottom())}; }
+// Grows `box` (none yet: made) to take in the tile body `o`.
+void Enclose(std::optional<Rect>& box, const PObject& o)
+{
+    const Rect r = BoxOf(o);
+    box = box ? Rect{std::min(box->left, r.left), std::min(box->top, r.top), std::max(box->right, r.right),
+                     std::max(box->bottom, r.bottom)}
+              : r;
+}
 
 // The scale of the centre box: 0.75 on a small surface while the frame's mode query answers.
 double BoxScale(int surfaceWidth)
@@ -340,13 +348,8 @@ TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height, const PObje
     std::array<std::optional<Rect>, kSeatCount> thrown;
     for (const CMJCard2* t : pool)
         if (const PObject* body = t && t->seat != seat && IsSeat(t->seat) && t->state == kTileDiscard ? t->GetBodyPicture() : nullptr;
-            body && body->IsActive()) {
-            const Rect r = BoxOf(*body);
-            std::optional<Rect>& box = thrown[size_t(t->seat)];
-            box = box ? Rect{std::min(box->left, r.left), std::min(box->top, r.top), std::max(box->right, r.right),
-                             std::max(box->bottom, r.bottom)}
-                      : r;
-        }
+            body && body->IsActive())
+            Enclose(thrown[size_t(t->seat)], *body);
     // A word reads as the seat's whose tiles it stands nearest: nearer its hand or discards than any
     // other seat's.
     const std::function<bool(const Rect&)> bySeat = [&](const Rect& r) {
@@ -635,13 +638,8 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
     for (const CMJCard2* t : pool)
         if (const PObject* body = t && t->seat == kOwnSeat ? t->GetBodyPicture() : nullptr;
             body && body->IsActive() &&
-            (t->state == kTileDiscard || t->state == kTileWall || (offeredOnly && t->state == kTileHand))) {
-            const Rect r = BoxOf(*body);
-            std::optional<Rect>& box = lying[t->state == kTileWall ? 1 : t->state == kTileHand ? 2 : 0];
-            box = box ? Rect{std::min(box->left, r.left), std::min(box->top, r.top), std::max(box->right, r.right),
-                             std::max(box->bottom, r.bottom)}
-                      : r;
-        }
+            (t->state == kTileDiscard || t->state == kTileWall || (offeredOnly && t->state == kTileHand)))
+            Enclose(lying[t->state == kTileWall ? 1 : t->state == kTileHand ? 2 : 0], *body);
     // Just above the hand's right half, in one row, else in fewer a row; else anywhere by the hand,
     // clear of every tile; else smaller. Nothing clear even so: at the smallest, where it would be.
     std::optional<TablePoint> at;
