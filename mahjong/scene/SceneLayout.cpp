@@ -653,7 +653,7 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
         want = {e.hand.right - kControlGap - size / 2, lowest - size / 2};
         const Rect near{std::max(e.table.left, e.hand.left - 3 * size), std::max(e.table.top, e.hand.top - 5 * size),
                         std::min(e.table.right, e.hand.right + 3 * size), e.table.bottom};
-        for (const Keep level : {Keep::IfRoom, Keep::Always}) {
+        const auto clearOf = [&](Keep level) {
             std::vector<Rect> clear = readList_.ClearOf(ReadKind::ClaimButton, kOwnSeat, level);
             for (const std::optional<Rect>& box : lying)
                 if (box)
@@ -664,18 +664,40 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
             for (ButtonSlot slot : {kBtnHideSkill, kBtnShowSkill})
                 if (const PObject* face = buttons[slot] ? buttons[slot]->GetBody() : nullptr; face && face->IsActive())
                     clear.push_back(BoxOf(*face));
+            return clear;
+        };
+        // Clear of what is kept clear of if there is room, else of what always is: the first try that
+        // finds a place at the firmer level, else the first at the looser one. What the looser level
+        // keeps clear of is part of what the firmer one does, so a try that finds nothing at the looser
+        // finds nothing at the firmer either, and its place there, if clear at the firmer, is the
+        // firmer's nearest too: each try is searched once where it can, twice at most.
+        const std::vector<Rect> firm = clearOf(Keep::IfRoom), loose = clearOf(Keep::Always);
+        std::optional<std::pair<TablePoint, int>> looseFirst;
+        for (const bool inBand : {true, false}) {
             for (int perRow = n; perRow >= 1 && !at; --perRow) {
                 const Rect shape = shapeOf(perRow);
-                const Rect band{e.table.left, std::max(e.table.top, lowest - size - Height(shape)), e.table.right, lowest};
-                at = NearestClearPlace(want, shape, band, clear, 2, accept(perRow, band));
-                across = perRow;
-            }
-            for (int perRow = n; perRow >= 1 && !at; --perRow) {
-                at = NearestClearPlace(want, shapeOf(perRow), near, clear, 4, accept(perRow, near));
+                const Rect area =
+                    inBand ? Rect{e.table.left, std::max(e.table.top, lowest - size - Height(shape)), e.table.right, lowest}
+                           : near;
+                const int gridStep = inBand ? 2 : 4;
+                const auto byHandHere = accept(perRow, area);
+                const std::optional<TablePoint> place = NearestClearPlace(want, shape, area, loose, gridStep, byHandHere);
+                if (!place)
+                    continue;
+                if (!looseFirst)
+                    looseFirst = {*place, perRow};
+                const Rect placed = BoxAt(shape, *place);
+                at = std::none_of(firm.begin(), firm.end(), [&](const Rect& k) { return BoxesOverlap(placed, k); })
+                    ? place
+                    : NearestClearPlace(want, shape, area, firm, gridStep, byHandHere);
                 across = perRow;
             }
             if (at)
                 break;
+        }
+        if (!at && looseFirst) {
+            at = looseFirst->first;
+            across = looseFirst->second;
         }
         if (at)
             break;
