@@ -187,6 +187,16 @@ void NeverNearerBlocks(const Rect& area, const Rect& box, const Rect& own, std::
     }
 }
 
+int ShortfallReach(int64_t nearSquared, int margin, int64_t farSquared)
+{
+    if (CompareRootPlus(nearSquared, margin, farSquared) <= 0)
+        return -1;
+    // A gap changes no faster than the point moves: short by s here, short anywhere less than s/2
+    // away, which a square of half-side r is where r√2 < s/2.
+    const double shortBy = std::sqrt(double(nearSquared)) + margin - std::sqrt(double(farSquared));
+    return std::max(0, int(std::ceil(shortBy / (2 * std::numbers::sqrt2) - 1e-9)) - 1);
+}
+
 Rect WithinReach(const Rect& box, double reach)
 {
     // Overlapping the grown box, the two lie at most g - 1 apart in each direction.

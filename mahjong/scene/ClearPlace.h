@@ -66,6 +66,9 @@ inline std::strong_ordering CompareRootPlus(int64_t nearSquared, int margin, int
         return std::strong_ordering::greater;
     return 4 * int64_t(margin) * margin * nearSquared <=> room * room;
 }
+// Where a point stands more than `margin` nearer one box than another (nearSquared, farSquared its
+// squared gaps to them), how far about it on both axes every point still does; -1 where it does not.
+int ShortfallReach(int64_t nearSquared, int margin, int64_t farSquared);
 // `box` grown so that any box sharing more than edges with it lies within `reach` of `box` (by
 // BoxGap): a place turned down within reach can be kept clear as this box instead of asked about.
 Rect WithinReach(const Rect& box, double reach);

@@ -16,6 +16,7 @@
 #include "widgets/CXyStandButton.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -595,12 +596,15 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
                 near.push_back(o);
         return near;
     };
-    const auto byHand = [&](TablePoint c, std::vector<Rect>& near) {
+    // Whether a button centred at `c` is by the own hand; where not, `around` takes the centres about
+    // it that are not either.
+    const auto byHand = [&](TablePoint c, std::vector<Rect>& near, Rect& around) {
         const Rect at{c.x, c.y, c.x, c.y};
         const int64_t gap = SquaredGap(at, ownHand);
         for (size_t k = 0; k < near.size(); ++k)
-            if (CompareRootPlus(gap, kByHandMargin, SquaredGap(at, near[k])) > 0) {
+            if (const int reach = ShortfallReach(gap, kByHandMargin, SquaredGap(at, near[k])); reach >= 0) {
                 std::swap(near[0], near[k]);
+                around = {c.x - reach, c.y - reach, c.x + reach, c.y + reach};
                 return false;
             }
         return true;
@@ -620,13 +624,20 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
         std::array<TablePoint, std::size(kClaims)> from{};
         for (int i = 0; i < n; ++i)
             from[size_t(i)] = centreOf({0, 0}, across, i);
-        return [&, from, near = inReach(area), first = 0](const Rect& r) mutable {
+        // Where each button was last found short of the own hand, and about it (none yet).
+        std::array<Rect, std::size(kClaims)> shortAt;
+        shortAt.fill(Rect{1, 1, 0, 0});
+        return [&, from, near = inReach(area), first = 0, shortAt](const Rect& r) mutable {
             const TablePoint last{r.right - (size - size / 2), r.bottom - (size - size / 2)};
-            for (int k = 0, i = first; k < n; ++k, i = i + 1 < n ? i + 1 : 0)
-                if (!byHand({last.x + from[size_t(i)].x, last.y + from[size_t(i)].y}, near)) {
+            for (int k = 0, i = first; k < n; ++k, i = i + 1 < n ? i + 1 : 0) {
+                const TablePoint c{last.x + from[size_t(i)].x, last.y + from[size_t(i)].y};
+                Rect& known = shortAt[size_t(i)];
+                if ((c.x >= known.left && c.x <= known.right && c.y >= known.top && c.y <= known.bottom) ||
+                    !byHand(c, near, known)) {
                     first = i;
                     return false;
                 }
+            }
             return true;
         };
     };

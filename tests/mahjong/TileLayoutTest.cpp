@@ -423,6 +423,18 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
                 if (free && (!either || d < eitherDistance))
                     either = p, eitherDistance = d;
             }
+        // A point more than a margin nearer one box than another is so on every point of its reach,
+        // which its corners, the farthest, tell.
+        const auto squaredGaps = [&](int x, int y) {
+            return std::pair{SquaredGap({x, y, x, y}, side), SquaredGap({x, y, x, y}, table)};
+        };
+        const auto [toSide, toTable] = squaredGaps(want.x, want.y);
+        if (const int r = ShortfallReach(toSide, step, toTable); r >= 0)
+            for (const int cx : {want.x - r, want.x + r})
+                for (const int cy : {want.y - r, want.y + r}) {
+                    const auto [nearGap, farGap] = squaredGaps(cx, cy);
+                    EXPECT_TRUE(CompareRootPlus(nearGap, step, farGap) > 0) << round << " reach " << r;
+                }
         // Whatever overlaps a box grown to a reach lies within that reach of it.
         const double reach = ax % 40 + ay % 10 / 10.0;
         if (const Rect placed = BoxAt(piece, want); BoxesOverlap(placed, WithinReach(table, reach))) {
