@@ -362,12 +362,18 @@ public:
     // Shows the named action picture ("peng1", "gang2", ...) at the seat's label place for a
     // moment, then fades it out and deletes it. Nothing for an empty name or another seat.
     void PlayActionImage(int seat, const std::string& name);
-    // Where a seat's label picture of that size stands (its centre): our art draws the word in
-    // the picture's upper half, kLabelLift above the middle, and the word stands inside the table
-    // nearest the seat's anchor, clear of every seat's hand and melds, the other seats' discards
-    // (each at its fullest, else as they lie), the seat panels with their marks and the clock, and of `apart` (another
-    // seat's word that shows) where they would meet. Follows the layout.
-    TablePoint LabelPlace(int seat, int width, int height, const PObject* apart = nullptr);
+    // Where a seat's label picture of that (natural) size stands (its centre) and at what size: our
+    // art draws the word in the picture's upper half, kLabelLift above the middle, and the word
+    // stands inside the table nearest the seat's anchor, clear of every seat's hand and melds, the
+    // other seats' discards (each at its fullest, else as they lie), the seat panels with their
+    // marks and the clock, and of `apart` (the other word that shows) where they would meet. Where
+    // no place by the seat is clear of the tiles thrown, it shrinks rather than cover them. Follows
+    // the layout.
+    struct WordPlace {
+        TablePoint at;
+        double scale = 1.0;
+    };
+    WordPlace LabelPlace(int seat, int width, int height, const BITObject* apart = nullptr);
     static constexpr int kLabelLift = 22;
     // Where a board of that size stands (its centre): nearest the table's middle, whole inside the
     // table, clear of the panels and the own hand (and every hand where there is room).
@@ -490,6 +496,8 @@ protected:
     int rightColumnLift_ = 0; // the right seat's column over the own hand's end, with its tile raised
     int labelSeat_ = -1; // the seat of the last action's picture
     int winSeat_ = -1; // the seat of the win's label
+    // Moves a seat's word to its label place, at the size that place takes (of its picture's own).
+    void PlaceWord(BITObject* word, int seat, const BITObject* apart);
     // Every group's box, or only the discards' (all that a new discard scale moves).
     void ComputeGroupBoxes(bool discardsOnly = false);
     // The labels and the claim pointer stand where the present layout puts them.

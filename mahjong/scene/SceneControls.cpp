@@ -292,13 +292,10 @@ void CMJMainGame2::PlayActionImage(int seat, const std::string& name)
     BITObject* p = Own(NewBitmapObject(info));
     if (!p)
         return;
-    const TablePoint at =
-        LabelPlace(seat, int(p->GetWidth()), int(p->GetHeight()), winSeat_ != seat ? winPicture : nullptr);
     labelSeat_ = seat;
-    p->MoveTo(at.x, at.y);
     p->SetZ(kActionImageZ);
     p->Activate();
-    p->Redraw();
+    PlaceWord(p, seat, winSeat_ != seat ? winPicture : nullptr);
     lastActionImageId = p->GetId();
     BeginGroup();
     ActWait(kActionImageHoldMs, nullptr);
@@ -341,13 +338,13 @@ void CMJMainGame2::ShowWinEffect(int seat)
             return;
         winPicture->SetZ(kWinZ);
     }
-    PObject* label = lastActionImageId && labelSeat_ != seat ? FindById(lastActionImageId) : nullptr;
-    const TablePoint at = LabelPlace(seat, int(winPicture->GetWidth()), int(winPicture->GetHeight()), label);
+    const auto* label =
+        lastActionImageId && labelSeat_ != seat ? dynamic_cast<const BITObject*>(FindById(lastActionImageId)) : nullptr;
     winSeat_ = seat;
-    winPicture->MoveTo(at.x, at.y);
     winPicture->SetAlpha(1.0);
     winPicture->Activate();
-    winPicture->Redraw();
+    PlaceWord(winPicture, seat, label);
+    const TablePoint at{int(winPicture->GetX()), int(winPicture->GetY())};
     const int w = int(winPicture->GetWidth()), h = int(winPicture->GetHeight());
     PictureInfo pieces;
     GetRes(pieces, "bit_particular", 0);

@@ -329,19 +329,23 @@ Rect CMJMainGame2::SeatTilesBox(int seat, TileGroup group) const
     return IsSeat(seat) ? groupBoxes_[size_t(seat)][size_t(group)] : Rect{};
 }
 
-TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height, const PObject* apart)
+CMJMainGame2::WordPlace CMJMainGame2::LabelPlace(int seat, int width, int height, const BITObject* apart)
 {
     TablePoint anchor;
     GetSeatAnchor(anchor, seat);
     if (!IsSeat(seat))
-        return anchor;
-    const Rect word{-width / 2, -height / 2, width - width / 2, std::max(-height / 2 + 1, -kLabelLift)};
+        return {anchor};
+    // A word's ink, the picture's upper half down to kLabelLift above its middle, at its size shown.
+    const auto ink = [](int w, int h, double scale) {
+        return Rect{-w / 2, -h / 2, w - w / 2, std::max(-h / 2 + 1, -int(std::lround(kLabelLift * scale)))};
+    };
     // Another seat's word that shows and an open board count as the list's items while they stand.
     std::vector<Rect> also;
     if (apart && apart->IsActive()) {
+        PictureInfo own;
+        apart->GetPictureInfo(own);
         const int w = int(apart->GetWidth()), h = int(apart->GetHeight());
-        also.push_back(BoxAt({-w / 2, -h / 2, w - w / 2, std::max(-h / 2 + 1, -kLabelLift)},
-                             {int(apart->GetX()), int(apart->GetY())}));
+        also.push_back(BoxAt(ink(w, h, own.height > 0 ? h / double(own.height) : 1.0), {int(apart->GetX()), int(apart->GetY())}));
     }
     also.push_back(OpenBoardBox());
     // The other seats' discards as they lie: a word fades long before they grow, so where they
@@ -363,21 +367,29 @@ TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height, const PObje
         return true;
     };
     // Clear of all it reads where there is room; else over the other seats' discards to come, then
-    // over those thrown; else over any
-    // tile, but never under a board, a panel, a button or another word: never back on its anchor.
+    // smaller, then over those thrown (the winner's word stands till the hand ends: it would hide
+    // them); else over any tile, but never under a board, a panel, a button or another word: never
+    // back on its anchor.
+    struct Try {
+        Keep level;
+        bool offThrown;
+        double scale;
+    };
+    static constexpr Try kTries[] = {{Keep::IfRoom, true, 1.0}, {Keep::Firm, true, 1.0}, {Keep::Firm, true, 0.8},
+                                     {Keep::Firm, true, 0.6},   {Keep::Firm, false, 1.0}, {Keep::Always, false, 1.0}};
     constexpr int kLabelStep = 4;
     const Rect table = GetTableRect();
     for (const bool near : {true, false})
-        for (const auto& [level, offThrown] :
-             {std::pair{Keep::IfRoom, true}, {Keep::Firm, true}, {Keep::Firm, false}, {Keep::Always, false}}) {
-            std::vector<Rect> clear = readList_.ClearOf(ReadKind::ClaimWord, seat, level);
+        for (const Try& t : kTries) {
+            std::vector<Rect> clear = readList_.ClearOf(ReadKind::ClaimWord, seat, t.level);
             clear.insert(clear.end(), also.begin(), also.end());
             for (const std::optional<Rect>& box : thrown)
-                if (box && offThrown)
+                if (box && t.offThrown)
                     clear.push_back(*box);
+            const Rect word = ink(int(std::lround(width * t.scale)), int(std::lround(height * t.scale)), t.scale);
             if (const std::optional<TablePoint> place =
                     NearestClearPlace(anchor, word, table, clear, kLabelStep, near ? bySeat : nullptr))
-                return *place;
+                return {*place, t.scale};
         }
     // Nothing clear of every button and word: still never on a panel, under a board or over another
     // seat's hand.
@@ -387,7 +399,18 @@ TablePoint CMJMainGame2::LabelPlace(int seat, int width, int height, const PObje
             (item.kind == ReadKind::Hand && item.seat != seat))
             clear.push_back(item.box);
     clear.push_back(OpenBoardBox());
-    return NearestClearPlace(anchor, word, table, clear, kLabelStep).value_or(anchor);
+    return {NearestClearPlace(anchor, ink(width, height, 1.0), table, clear, kLabelStep).value_or(anchor)};
+}
+
+void CMJMainGame2::PlaceWord(BITObject* word, int seat, const BITObject* apart)
+{
+    PictureInfo own;
+    word->GetPictureInfo(own);
+    const WordPlace place = LabelPlace(seat, own.width, own.height, apart);
+    const double w = std::lround(own.width * place.scale), h = std::lround(own.height * place.scale);
+    if (word->GetWidth() != w || word->GetHeight() != h)
+        word->SetSize(w, h);
+    Place(word, place.at.x, place.at.y);
 }
 
 TablePoint CMJMainGame2::BoardPlace(int width, int height)
@@ -408,16 +431,11 @@ void CMJMainGame2::FollowLayout()
 {
     // The offered claim buttons once the tiles are laid, before the words that keep clear of them.
     PlaceOfferedClaims();
-    PObject* label = lastActionImageId && IsSeat(labelSeat_) ? FindById(lastActionImageId) : nullptr;
-    if (label) {
-        const TablePoint at = LabelPlace(labelSeat_, int(label->GetWidth()), int(label->GetHeight()));
-        Place(label, at.x, at.y);
-    }
-    if (winPicture && winPicture->IsActive() && IsSeat(winSeat_)) {
-        const TablePoint at = LabelPlace(winSeat_, int(winPicture->GetWidth()), int(winPicture->GetHeight()),
-                                         labelSeat_ != winSeat_ ? label : nullptr);
-        Place(winPicture, at.x, at.y);
-    }
+    auto* label = lastActionImageId && IsSeat(labelSeat_) ? dynamic_cast<BITObject*>(FindById(lastActionImageId)) : nullptr;
+    if (label)
+        PlaceWord(label, labelSeat_, nullptr);
+    if (winPicture && winPicture->IsActive() && IsSeat(winSeat_))
+        PlaceWord(winPicture, winSeat_, labelSeat_ != winSeat_ ? label : nullptr);
     // The pointer stands on its meld's claimed tile, which the layout has just moved.
     if (claimPointer && claimPointer->IsActive())
         ShowArrow(tableBlock[0], tableBlock[1]);

@@ -326,7 +326,7 @@ TEST(TableLook, AnnouncedClaimsShowTheirPictureAtTheSeatForAMoment)
         PictureInfo info;
         shown->GetPictureInfo(info);
         EXPECT_EQ(info.image, rig.engine.Picture(c.picture, 0).image) << c.picture;
-        const TablePoint at = s.LabelPlace(c.seat, int(shown->GetWidth()), int(shown->GetHeight()));
+        const TablePoint at = s.LabelPlace(c.seat, int(shown->GetWidth()), int(shown->GetHeight())).at;
         EXPECT_EQ(shown->GetX(), at.x) << c.picture;
         EXPECT_EQ(shown->GetY(), at.y) << c.picture;
         rig.engine.Run(500);
@@ -485,10 +485,17 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
     const auto within = [](const Rect& in, const Rect& out) {
         return in.left >= out.left && in.top >= out.top && in.right <= out.right && in.bottom <= out.bottom;
     };
-    const auto ink = [](Rect r) { // a word's, in its picture's upper half
-        r.bottom = (r.top + r.bottom) / 2 - CMJMainGame2::kLabelLift;
+    const auto ink = [](Rect r, double scale = 1.0) { // a word's, in its picture's upper half
+        r.bottom = (r.top + r.bottom) / 2 - int(std::lround(CMJMainGame2::kLabelLift * scale));
         return r;
     };
+    // A word's picture at its own size, and its ink where it shows, at the size it shows.
+    const auto own = [](const PObject& word) {
+        PictureInfo info;
+        dynamic_cast<const BITObject&>(word).GetPictureInfo(info);
+        return info;
+    };
+    const auto inkOf = [&](const PObject& word) { return ink(boxOf(word), word.GetHeight() / own(word).height); };
     static constexpr const char* kKinds[] = {"hand", "discards", "wall", "panel", "board line", "clock", "dice",
                                              "word", "claim button", "board"};
     constexpr Rect kExchange{0, 0, 312, 131}; // the exchange board's size
@@ -638,15 +645,15 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                     s.PlayActionImage(claimer, "peng1");
                     // Every other size a word twice as wide, whose own place may reach the win word's.
                     if (PObject* wide = k % 2 ? s.FindById(s.lastActionImageId) : nullptr) {
-                        wide->SetSize(wide->GetWidth() * 2, wide->GetHeight());
-                        const TablePoint at = s.LabelPlace(claimer, int(wide->GetWidth()), int(wide->GetHeight()));
+                        const auto [at, scale] = s.LabelPlace(claimer, int(wide->GetWidth()) * 2, int(wide->GetHeight()));
+                        wide->SetSize(std::lround(wide->GetWidth() * 2 * scale), std::lround(wide->GetHeight() * scale));
                         wide->MoveTo(at.x, at.y);
                     }
                     s.ShowWinEffect(winner);
                 }
                 const PObject* peng = s.FindById(s.lastActionImageId);
                 ASSERT_TRUE(peng && s.winPicture) << size;
-                const Rect win = ink(boxOf(*s.winPicture)), claim = ink(boxOf(*peng));
+                const Rect win = inkOf(*s.winPicture), claim = inkOf(*peng);
                 // Each word nearer its own seat's hand or discards than another seat's hand.
                 const auto bySeat = [&](const Rect& word, int seat) {
                     const Rect c{(word.left + word.right) / 2, (word.top + word.bottom) / 2, (word.left + word.right) / 2,
@@ -662,8 +669,8 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                     clearOf(word, seat, kWordNever, what + (" of seat " + std::to_string(seat)));
                 }
                 // Early, four thrown at each seat: a word stands off the tiles the other seats have thrown,
-                // though their discards at their fullest leave it no room (a shallow open table under 960
-                // wide may leave 胡了 no place clear of them and of every hand).
+                // though their discards at their fullest leave it no room (smaller, where nothing by its
+                // seat is clear of them at its size).
                 const auto thrown = [&](int upTo) {
                     for (int other = 0; other < 4; ++other)
                         for (int i = 0; i < kLate; ++i)
@@ -672,16 +679,18 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                 };
                 thrown(4);
                 for (const auto& [picture, seat] : {std::pair<const PObject*, int>{s.winPicture, winner}, {peng, claimer}}) {
-                    const Rect word = ink(BoxAt(boxOf(*picture), {-int(picture->GetX()), -int(picture->GetY())}));
-                    const Rect at = BoxAt(word, s.LabelPlace(seat, int(picture->GetWidth()), int(picture->GetHeight())));
+                    const PictureInfo natural = own(*picture);
+                    const auto [place, scale] = s.LabelPlace(seat, natural.width, natural.height);
+                    const int sw = int(std::lround(natural.width * scale)), sh = int(std::lround(natural.height * scale));
+                    const Rect at = ink(BoxAt({-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2}, place), scale);
                     for (int other = 0; other < 4; ++other)
-                        for (int i = 0; other != seat && (!open || w >= 960 || h >= 672) && i < 4; ++i)
+                        for (int i = 0; other != seat && i < 4; ++i)
                             EXPECT_FALSE(BoxesOverlap(at, boxOf(*s.discards[size_t(other)][size_t(i)]->GetBodyPicture())))
                                 << size << ": a word of seat " << seat << " " << show(at) << " over a tile thrown by seat " << other;
                 }
                 thrown(kLate);
                 EXPECT_FALSE(BoxesOverlap(win, claim)) << size << ": 胡了 " << show(win) << " on 碰 " << show(claim);
-                const TablePoint pengAt = s.LabelPlace(claimer, int(peng->GetWidth()), int(peng->GetHeight()));
+                const TablePoint pengAt = s.LabelPlace(claimer, own(*peng).width, own(*peng).height).at;
                 EXPECT_TRUE(open || std::pair(int(peng->GetX()), int(peng->GetY())) == std::pair(pengAt.x, pengAt.y))
                     << size << ": 碰 not where the fold put it";
                 if (!open)
@@ -693,8 +702,9 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                 EXPECT_TRUE(within(s.openBoard, table)) << size << ": the board " << show(s.openBoard);
                 clearOf(s.openBoard, kOwnSeat, {{Panel, kAny}, {Hand, kOwn}}, "the board");
                 for (int seat = 0; seat < 4; ++seat) {
-                    const TablePoint at = s.LabelPlace(seat, 72, 164);
-                    const Rect word = ink(BoxAt({-36, -82, 36, 82}, at));
+                    const auto [at, scale] = s.LabelPlace(seat, 72, 164);
+                    const int sw = int(std::lround(72 * scale)), sh = int(std::lround(164 * scale));
+                    const Rect word = ink(BoxAt({-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2}, at), scale);
                     // Where the board leaves no room clear of the hands, over its own hand, but never under
                     // the board nor over another seat's hand, where it reads as that seat's.
                     clearOf(word, seat, {{Panel, kAny}, {BoardLine, kAny}, {ClaimButton, kAny}, {Board, kAny}, {Hand, kOthers}},

@@ -450,8 +450,11 @@ private:
 
     static int SeatOfLabel(CMyGame& scene, const PObject& label)
     {
+        Lumora::PictureInfo own; // the word's own size, which the place may shrink
+        if (const auto* word = dynamic_cast<const Lumora::BITObject*>(&label))
+            word->GetPictureInfo(own);
         for (int seat = 0; seat < 4; ++seat) {
-            const Lumora::TablePoint at = scene.LabelPlace(seat, int(label.GetWidth()), int(label.GetHeight()));
+            const Lumora::TablePoint at = scene.LabelPlace(seat, own.width, own.height).at;
             if (int(label.GetX()) == at.x && int(label.GetY()) == at.y)
                 return seat;
         }
