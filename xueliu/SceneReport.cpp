@@ -154,8 +154,10 @@ void CMyGame::WriteReport()
             button(name.c_str(), b);
         }
     }
-    if (frame)
+    if (frame) {
         button("settings", frame->GetSettingsButton());
+        button("details", frame->GetDetailBoard()); // a player's details, open over the table
+    }
     if (splitter)
         button("splitter", splitter->GetArrow());
     const CGameInputBar* bar = panel ? panel->GetInputBar() : nullptr;

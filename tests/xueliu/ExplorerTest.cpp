@@ -377,7 +377,11 @@ private:
     // One click of the answer; false when it found none to make.
     bool AnswerOnce(const View& v, uint32_t a)
     {
-        if (v.board == kBoardSettings) {
+        if (v.Has("details")) {
+            // A player's details opened over the table may hide what the hand asks: closed first, by a
+            // right click on the board.
+            Click(v.buttons.at("details"), "answer: close the player's details", 3);
+        } else if (v.board == kBoardSettings) {
             // Escape closes it only while it has the keys: a click elsewhere may have taken them.
             if (v.Has("ok"))
                 Click(v.buttons.at("ok"), "answer: settings ok");
