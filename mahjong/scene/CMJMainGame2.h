@@ -457,8 +457,9 @@ protected:
         bool found = false;
     };
     using PanelPlaces = std::array<PanelPlace, kSeatCount>;
-    // True where a panel found no room clear of a whole deal's discards.
-    bool FindPanelPlaces(const TableEdges& e, PanelPlaces& out);
+    // True where a panel found no room clear of a whole deal's discards. With `untilCrowded`, stops
+    // at the first such panel: a layout that will try smaller discards needs no more of this one.
+    bool FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool untilCrowded = false);
     // Draws and moves each panel as found, once a layout.
     void ApplyPanelPlaces(const PanelPlaces& places);
     // The clock, the dice, the wait animation and the slogan, which the discard scale leaves where they are.

@@ -30,7 +30,7 @@ Rect CentredBox(TablePoint c, int w, int h)
 
 } // namespace
 
-bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
+bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool untilCrowded)
 {
     // Each panel beside its seat's hand where no seat's tiles ever come (hand, melds, the hand laid
     // open at the result): the left seat's right of its column below its claim label, or above its
@@ -178,6 +178,9 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
                 list->push_back(WithinReach(box, std::sqrt(double(gap)) + kNearerMargin));
         Rect at{};
         for (size_t k = 0; k < std::size(kTries); ++k) {
+            // No room clear of the discards: crowded, whatever the last try finds.
+            if (untilCrowded && !kTries[k].discards)
+                return true;
             const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
             const Rect room{-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
             const std::vector<Rect>& keep = kTries[k].discards ? clear : lean;
