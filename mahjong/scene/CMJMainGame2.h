@@ -460,6 +460,9 @@ protected:
     // True where a panel found no room clear of a whole deal's discards. With `untilCrowded`, stops
     // at the first such panel: a layout that will try smaller discards needs no more of this one.
     bool FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool untilCrowded = false);
+    // NeverNearerBlocks of the strip for a panel of that size, into `out`, found once a layout.
+    void RefusedIn(const Rect& strip, const Rect& room, const Rect& own, std::span<const Rect> others,
+                   std::vector<Rect>& out);
     // Draws and moves each panel as found, once a layout.
     void ApplyPanelPlaces(const PanelPlaces& places);
     // The clock, the dice, the wait animation and the slogan, which the discard scale leaves where they are.
@@ -486,6 +489,15 @@ protected:
     // Per seat, the boxes of its groups of tiles at their fullest, by TileGroup.
     std::array<std::array<Rect, 3>, kSeatCount> groupBoxes_{};
     ReadList readList_;
+    // The points the panel search found a panel of a size never nearer its own hand, by strip, in
+    // this panel search and the one before: the search for the next discard scale asks the same
+    // strips again, and they lie where they did (only the discards move).
+    struct RefusedPoints {
+        Rect strip, room, own;
+        std::array<Rect, kSeatCount - 1> others;
+        std::vector<Rect> blocks;
+    };
+    std::vector<RefusedPoints> refusedNow_, refusedBefore_;
     double discardScale_ = 1.0;
     double claimScale_ = 1.0; // the claim buttons' faces, shrunk where nothing by the own hand is clear
     int rightColumnLift_ = 0; // the right seat's column over the own hand's end, with its tile raised

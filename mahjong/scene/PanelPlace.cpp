@@ -28,7 +28,42 @@ Rect CentredBox(TablePoint c, int w, int h)
     return {int(c.x - w * 0.5), int(c.y - h * 0.5), int(c.x + w * 0.5), int(c.y + h * 0.5)};
 }
 
+// Drops each of the first `listed` boxes that one of the boxes after them holds: the grown boxes
+// hold the hands and panels they grew from, and each search reads every box it is given for each
+// row where one begins or ends.
+void DropHeld(std::vector<Rect>& boxes, size_t listed)
+{
+    const auto grown = std::span(boxes).subspan(listed);
+    const auto held = [&](const Rect& r) {
+        return std::any_of(grown.begin(), grown.end(), [&](const Rect& o) {
+            return o.left <= r.left && o.top <= r.top && r.right <= o.right && r.bottom <= o.bottom;
+        });
+    };
+    const auto end = std::remove_if(boxes.begin(), boxes.begin() + std::ptrdiff_t(listed), held);
+    boxes.erase(end, boxes.begin() + std::ptrdiff_t(listed));
+}
+
 } // namespace
+
+void CMJMainGame2::RefusedIn(const Rect& strip, const Rect& room, const Rect& own, std::span<const Rect> others,
+                             std::vector<Rect>& out)
+{
+    const auto same = [&](const RefusedPoints& r) {
+        return r.strip == strip && r.room == room && r.own == own &&
+            std::equal(others.begin(), others.end(), r.others.begin(), r.others.end());
+    };
+    for (std::vector<RefusedPoints>* kept : {&refusedNow_, &refusedBefore_})
+        if (const auto found = std::find_if(kept->begin(), kept->end(), same); found != kept->end()) {
+            out.insert(out.end(), found->blocks.begin(), found->blocks.end());
+            if (kept == &refusedBefore_)
+                refusedNow_.push_back(std::move(*found)), kept->erase(found);
+            return;
+        }
+    RefusedPoints& found = refusedNow_.emplace_back(RefusedPoints{strip, room, own, {}, {}});
+    std::copy_n(others.begin(), std::min(others.size(), found.others.size()), found.others.begin());
+    NeverNearerBlocks(strip, room, own, others, kNearerMargin, found.blocks);
+    out.insert(out.end(), found.blocks.begin(), found.blocks.end());
+}
 
 bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool untilCrowded)
 {
@@ -40,6 +75,8 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
     // kPanelMarkRoom.
     const Rect& table = e.table;
     bool crowded = false;
+    refusedBefore_.swap(refusedNow_);
+    refusedNow_.clear();
     const int left = e.leftColumn + kControlGap;
     const int belowTopRow = e.topRowBottom + kControlGap;
     // A side seat's claim label stands at mid-height (its anchor), its word in the picture's upper
@@ -149,11 +186,12 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
             // Where another seat's hand stands as near as the own one, in blocks of points that
             // `besideOwn` turns down: the search passes over them without asking. Worth finding
             // only where a search has found nothing, having walked every point, or where the
-            // strips run the table's width (the top and own seats'), whose first walk is long.
+            // strips run the table's width (the top and own seats'), whose first walk is long. Only
+            // in the strip along the hand: in line with it, past its ends, the blocks held no point
+            // at any window size tried, and cost as much as the search.
             std::vector<Rect> refused;
             if (passOver)
-                for (const Rect& strip : strips)
-                    NeverNearerBlocks(strip, room, own, others, kNearerMargin, refused);
+                RefusedIn(along, room, own, others, refused);
             return NearestClearPlaceIn(to, room, strips, keep, 2, accept, refused);
         };
         // Full size clear of everything, then smaller, down to the size whose text is the smallest
@@ -167,6 +205,7 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
         static constexpr Try kTries[] = {{1.0, true}, {0.8, true}, {0.7, true}, {0.7, false}};
         std::vector<Rect> clear = readList_.ClearOf(ReadKind::Panel, seat, Keep::IfRoom);
         std::vector<Rect> lean = readList_.ClearOf(ReadKind::Panel, seat, Keep::Firm);
+        const size_t listed[] = {clear.size(), lean.size()};
         // What `besideOwn` turns down within reach of another hand or a panel placed is kept clear
         // as boxes, so that the search skips those points instead of asking each.
         for (int other = 0; other < kSeatCount; ++other)
@@ -176,6 +215,8 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
         for (const auto& [box, gap] : placed)
             for (std::vector<Rect>* list : {&clear, &lean})
                 list->push_back(WithinReach(box, std::sqrt(double(gap)) + kNearerMargin));
+        DropHeld(clear, listed[0]);
+        DropHeld(lean, listed[1]);
         Rect at{};
         for (size_t k = 0; k < std::size(kTries); ++k) {
             // No room clear of the discards: crowded, whatever the last try finds.
