@@ -28,21 +28,6 @@ Rect CentredBox(TablePoint c, int w, int h)
     return {int(c.x - w * 0.5), int(c.y - h * 0.5), int(c.x + w * 0.5), int(c.y + h * 0.5)};
 }
 
-// Drops each of the first `listed` boxes that one of the boxes after them holds: the grown boxes
-// hold the hands and panels they grew from, and each search reads every box it is given for each
-// row where one begins or ends.
-void DropHeld(std::vector<Rect>& boxes, size_t listed)
-{
-    const auto grown = std::span(boxes).subspan(listed);
-    const auto held = [&](const Rect& r) {
-        return std::any_of(grown.begin(), grown.end(), [&](const Rect& o) {
-            return o.left <= r.left && o.top <= r.top && r.right <= o.right && r.bottom <= o.bottom;
-        });
-    };
-    const auto end = std::remove_if(boxes.begin(), boxes.begin() + std::ptrdiff_t(listed), held);
-    boxes.erase(end, boxes.begin() + std::ptrdiff_t(listed));
-}
-
 } // namespace
 
 void CMJMainGame2::RefusedIn(const Rect& strip, const Rect& room, const Rect& own, std::span<const Rect> others,
@@ -205,7 +190,6 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
         static constexpr Try kTries[] = {{1.0, true}, {0.8, true}, {0.7, true}, {0.7, false}};
         std::vector<Rect> clear = readList_.ClearOf(ReadKind::Panel, seat, Keep::IfRoom);
         std::vector<Rect> lean = readList_.ClearOf(ReadKind::Panel, seat, Keep::Firm);
-        const size_t listed[] = {clear.size(), lean.size()};
         // What `besideOwn` turns down within reach of another hand or a panel placed is kept clear
         // as boxes, so that the search skips those points instead of asking each.
         for (int other = 0; other < kSeatCount; ++other)
@@ -215,8 +199,6 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
         for (const auto& [box, gap] : placed)
             for (std::vector<Rect>* list : {&clear, &lean})
                 list->push_back(WithinReach(box, std::sqrt(double(gap)) + kNearerMargin));
-        DropHeld(clear, listed[0]);
-        DropHeld(lean, listed[1]);
         Rect at{};
         for (size_t k = 0; k < std::size(kTries); ++k) {
             // No room clear of the discards: crowded, whatever the last try finds.
