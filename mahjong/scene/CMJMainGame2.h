@@ -52,6 +52,7 @@
 #include "engine/text/Markup.h"
 #include "framework/scene/CMainGame.h"
 #include "mahjong/scene/CMJTable2.h"
+#include "mahjong/scene/ClearPlace.h"
 #include "mahjong/scene/ReadList.h"
 #include "mahjong/tiles/ITileHost.h"
 #include "mahjong/tiles/TileLayout.h"
@@ -460,9 +461,6 @@ protected:
     // True where a panel found no room clear of a whole deal's discards. With `untilCrowded`, stops
     // at the first such panel: a layout that will try smaller discards needs no more of this one.
     bool FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool untilCrowded = false);
-    // NeverNearerBlocks of the strip for a panel of that size, into `out`, found once a layout.
-    void RefusedIn(const Rect& strip, const Rect& room, const Rect& own, std::span<const Rect> others,
-                   std::vector<Rect>& out);
     // Draws and moves each panel as found, once a layout.
     void ApplyPanelPlaces(const PanelPlaces& places);
     // The clock, the dice, the wait animation and the slogan, which the discard scale leaves where they are.
@@ -489,15 +487,8 @@ protected:
     // Per seat, the boxes of its groups of tiles at their fullest, by TileGroup.
     std::array<std::array<Rect, 3>, kSeatCount> groupBoxes_{};
     ReadList readList_;
-    // The points the panel search found a panel of a size never nearer its own hand, by strip, in
-    // this panel search and the one before: the search for the next discard scale asks the same
-    // strips again, and they lie where they did (only the discards move).
-    struct RefusedPoints {
-        Rect strip, room, own;
-        std::array<Rect, kSeatCount - 1> others;
-        std::vector<Rect> blocks;
-    };
-    std::vector<RefusedPoints> refusedNow_, refusedBefore_;
+    // The panel search's blocks of places never nearer the own hand, for the next discard scale.
+    NeverNearerMemo neverNearer_;
     double discardScale_ = 1.0;
     double claimScale_ = 1.0; // the claim buttons' faces, shrunk where nothing by the own hand is clear
     int rightColumnLift_ = 0; // the right seat's column over the own hand's end, with its tile raised

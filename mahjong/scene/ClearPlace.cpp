@@ -187,6 +187,34 @@ void NeverNearerBlocks(const Rect& area, const Rect& box, const Rect& own, std::
     }
 }
 
+void NeverNearerMemo::NextRound()
+{
+    before_.swap(now_);
+    now_.clear();
+}
+
+void NeverNearerMemo::Blocks(const Rect& area, const Rect& box, const Rect& own, std::span<const Rect> others,
+                             int margin, std::vector<Rect>& out)
+{
+    const auto same = [&](const Found& f) {
+        return f.area == area && f.box == box && f.own == own && f.margin == margin &&
+            std::equal(others.begin(), others.end(), f.others.begin(), f.others.end());
+    };
+    if (const auto found = std::find_if(now_.begin(), now_.end(), same); found != now_.end()) {
+        out.insert(out.end(), found->blocks.begin(), found->blocks.end());
+        return;
+    }
+    if (const auto found = std::find_if(before_.begin(), before_.end(), same); found != before_.end()) {
+        out.insert(out.end(), found->blocks.begin(), found->blocks.end());
+        now_.push_back(std::move(*found));
+        before_.erase(found);
+        return;
+    }
+    Found& found = now_.emplace_back(Found{area, box, own, {others.begin(), others.end()}, margin, {}});
+    NeverNearerBlocks(area, box, own, others, margin, found.blocks);
+    out.insert(out.end(), found.blocks.begin(), found.blocks.end());
+}
+
 Rect WithinReach(const Rect& box, double reach)
 {
     // Overlapping the grown box, the two lie at most g - 1 apart in each direction.

@@ -45,6 +45,25 @@ bool NeverNearerBy(const Rect& points, const Rect& box, const Rect& own, const R
 // NeverNearerBy the margin to `own` than to one of `others`.
 void NeverNearerBlocks(const Rect& area, const Rect& box, const Rect& own, std::span<const Rect> others, int margin,
                        std::vector<Rect>& out);
+// NeverNearerBlocks remembered for a round and the round after: a layout that tries smaller
+// discards asks again for the same strips, beside hands that have not moved.
+class NeverNearerMemo {
+public:
+    // Starts a round: what the round before the last found is let go.
+    void NextRound();
+    // As NeverNearerBlocks.
+    void Blocks(const Rect& area, const Rect& box, const Rect& own, std::span<const Rect> others, int margin,
+                std::vector<Rect>& out);
+
+private:
+    struct Found {
+        Rect area, box, own;
+        std::vector<Rect> others;
+        int margin;
+        std::vector<Rect> blocks;
+    };
+    std::vector<Found> now_, before_;
+};
 // The distance between two boxes (0 when they meet).
 double BoxGap(const Rect& a, const Rect& b);
 // The square of BoxGap, exact: searches that weigh many places compare these rather than roots.

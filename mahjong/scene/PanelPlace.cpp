@@ -30,26 +30,6 @@ Rect CentredBox(TablePoint c, int w, int h)
 
 } // namespace
 
-void CMJMainGame2::RefusedIn(const Rect& strip, const Rect& room, const Rect& own, std::span<const Rect> others,
-                             std::vector<Rect>& out)
-{
-    const auto same = [&](const RefusedPoints& r) {
-        return r.strip == strip && r.room == room && r.own == own &&
-            std::equal(others.begin(), others.end(), r.others.begin(), r.others.end());
-    };
-    for (std::vector<RefusedPoints>* kept : {&refusedNow_, &refusedBefore_})
-        if (const auto found = std::find_if(kept->begin(), kept->end(), same); found != kept->end()) {
-            out.insert(out.end(), found->blocks.begin(), found->blocks.end());
-            if (kept == &refusedBefore_)
-                refusedNow_.push_back(std::move(*found)), kept->erase(found);
-            return;
-        }
-    RefusedPoints& found = refusedNow_.emplace_back(RefusedPoints{strip, room, own, {}, {}});
-    std::copy_n(others.begin(), std::min(others.size(), found.others.size()), found.others.begin());
-    NeverNearerBlocks(strip, room, own, others, kNearerMargin, found.blocks);
-    out.insert(out.end(), found.blocks.begin(), found.blocks.end());
-}
-
 bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool untilCrowded)
 {
     // Each panel beside its seat's hand where no seat's tiles ever come (hand, melds, the hand laid
@@ -60,8 +40,7 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
     // kPanelMarkRoom.
     const Rect& table = e.table;
     bool crowded = false;
-    refusedBefore_.swap(refusedNow_);
-    refusedNow_.clear();
+    neverNearer_.NextRound();
     const int left = e.leftColumn + kControlGap;
     const int belowTopRow = e.topRowBottom + kControlGap;
     // A side seat's claim label stands at mid-height (its anchor), its word in the picture's upper
@@ -176,7 +155,7 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
             // at any window size tried, and cost as much as the search.
             std::vector<Rect> refused;
             if (passOver)
-                RefusedIn(along, room, own, others, refused);
+                neverNearer_.Blocks(along, room, own, others, kNearerMargin, refused);
             return NearestClearPlaceIn(to, room, strips, keep, 2, accept, refused);
         };
         // Full size clear of everything, then smaller, down to the size whose text is the smallest
