@@ -5,7 +5,8 @@
 // arguments: the scene calls it while it lays the table out, tests call it without an engine.
 //
 // The piece is given as a box relative to the point placed, so that a picture whose ink is only
-// a part of it (a label's word stands in its upper half) is placed by that part.
+// a part of it (a label's word stands in its upper half) is placed by that part. What a search
+// finds never nearer another hand can be kept for the next (NeverNearerMemo).
 #include "engine/geometry/ObjectGeometry.h"
 #include "mahjong/scene/TableTypes.h"
 

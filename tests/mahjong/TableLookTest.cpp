@@ -809,7 +809,8 @@ TEST(TableLook, ThePanelsStandWhereALayoutAtThatSizeAlonePutsThemThroughAResizeD
             out << panel->GetScale() << "@" << panel->GetPlane()->GetLeft() << "," << panel->GetPlane()->GetTop() << " ";
         return out.str();
     };
-    // A rig made while another lives changes what the first lays out: the scenes alone come after.
+    // A rig made and gone while another lives changes what that one lays out after (800x600 here):
+    // the scenes alone come after the drag.
     std::vector<std::tuple<int, int, std::string>> dragged;
     {
         SceneRig drag("table_look_drag");
