@@ -344,17 +344,15 @@ TEST(ClearPlaceTest, SquaredGapsPlusAMarginOrderAsTheirRoots)
         judged += blocks.size();
         if (round % 3 == 0)
             memo.NextRound();
-        for (int ask = 0; ask < 2; ++ask) // the second time as remembered, in this round or the next
-            for (const Rect& b : {box, Rect{box.left / 2, box.top / 2, box.right / 2, box.bottom / 2}})
-                for (const Rect& o : {other, before})
-                    for (const int margin : {8, 4}) {
-                        std::vector<Rect> remembered, fresh;
-                        memo.Blocks(area, b, own, std::span(&o, 1), margin, remembered);
-                        NeverNearerBlocks(area, b, own, std::span(&o, 1), margin, fresh);
-                        ASSERT_TRUE(remembered == fresh) << round;
-                        if (ask == 1 && round % 3 == 2)
-                            memo.NextRound();
-                    }
+        for (int ask = 0; ask < 16; ++ask) { // each twice: the second remembered, at times past a round
+            const Rect b = ask % 2 ? box : Rect{box.left / 2, box.top / 2, box.right / 2, box.bottom / 2};
+            std::vector<Rect> remembered, fresh;
+            memo.Blocks(area, b, own, std::span(ask & 2 ? &other : &before, 1), ask & 4 ? 8 : 4, remembered);
+            NeverNearerBlocks(area, b, own, std::span(ask & 2 ? &other : &before, 1), ask & 4 ? 8 : 4, fresh);
+            ASSERT_TRUE(remembered == fresh) << round;
+            if (ask >= 8 && round % 3 == 2)
+                memo.NextRound();
+        }
         before = other;
         for (const Rect& b : blocks)
             for (int k = 0; k < 20; ++k) {
