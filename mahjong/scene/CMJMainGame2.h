@@ -52,6 +52,7 @@
 #include "engine/text/Markup.h"
 #include "framework/scene/CMainGame.h"
 #include "mahjong/scene/CMJTable2.h"
+#include "mahjong/scene/ClearPlace.h"
 #include "mahjong/scene/ReadList.h"
 #include "mahjong/tiles/ITileHost.h"
 #include "mahjong/tiles/TileLayout.h"
@@ -463,8 +464,9 @@ protected:
         bool found = false;
     };
     using PanelPlaces = std::array<PanelPlace, kSeatCount>;
-    // True where a panel found no room clear of a whole deal's discards.
-    bool FindPanelPlaces(const TableEdges& e, PanelPlaces& out);
+    // True where a panel found no room clear of a whole deal's discards. With `untilCrowded`, stops
+    // at the first such panel: a layout that will try smaller discards needs no more of this one.
+    bool FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool untilCrowded = false);
     // Draws and moves each panel as found, once a layout.
     void ApplyPanelPlaces(const PanelPlaces& places);
     // The clock, the dice, the wait animation and the slogan, which the discard scale leaves where they are.
@@ -491,6 +493,8 @@ protected:
     // Per seat, the boxes of its groups of tiles at their fullest, by TileGroup.
     std::array<std::array<Rect, 3>, kSeatCount> groupBoxes_{};
     ReadList readList_;
+    // The panel search's blocks of places never nearer the own hand, for the next discard scale.
+    NeverNearerMemo neverNearer_;
     double discardScale_ = 1.0;
     double claimScale_ = 1.0; // the claim buttons' faces, shrunk where nothing by the own hand is clear
     int rightColumnLift_ = 0; // the right seat's column over the own hand's end, with its tile raised

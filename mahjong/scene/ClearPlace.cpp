@@ -197,6 +197,34 @@ int ShortfallReach(int64_t nearSquared, int margin, int64_t farSquared)
     return std::max(0, int(std::ceil(shortBy / (2 * std::numbers::sqrt2) - 1e-9)) - 1);
 }
 
+void NeverNearerMemo::NextRound()
+{
+    before_.swap(now_);
+    now_.clear();
+}
+
+void NeverNearerMemo::Blocks(const Rect& area, const Rect& box, const Rect& own, std::span<const Rect> others,
+                             int margin, std::vector<Rect>& out)
+{
+    const auto same = [&](const Found& f) {
+        return f.area == area && f.box == box && f.own == own && f.margin == margin &&
+            std::equal(others.begin(), others.end(), f.others.begin(), f.others.end());
+    };
+    if (const auto found = std::find_if(now_.begin(), now_.end(), same); found != now_.end()) {
+        out.insert(out.end(), found->blocks.begin(), found->blocks.end());
+        return;
+    }
+    if (const auto found = std::find_if(before_.begin(), before_.end(), same); found != before_.end()) {
+        out.insert(out.end(), found->blocks.begin(), found->blocks.end());
+        now_.push_back(std::move(*found));
+        before_.erase(found);
+        return;
+    }
+    Found& found = now_.emplace_back(Found{area, box, own, {others.begin(), others.end()}, margin, {}});
+    NeverNearerBlocks(area, box, own, others, margin, found.blocks);
+    out.insert(out.end(), found.blocks.begin(), found.blocks.end());
+}
+
 Rect WithinReach(const Rect& box, double reach)
 {
     // Overlapping the grown box, the two lie at most g - 1 apart in each direction.
@@ -315,6 +343,52 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
     return TablePoint{want.x + int(best->column) * step, want.y + int(best->row) * step};
 }
 
+namespace {
+
+// Shrinks `area` past each edge band of places where the box would overlap one box that spans the
+// band, or one refused block does: a search reads every box for each row where one begins or ends,
+// and an area covered so finds nothing after reading them all. False when no place is left.
+bool TrimBlockedEdges(Rect& area, const Rect& box, std::span<const Rect> keepClear, std::span<const Rect> refused)
+{
+    // The places where the box lies inside the area (edges included).
+    Rect p{area.left - box.left, area.top - box.top, area.right - box.right, area.bottom - box.bottom};
+    const auto cut = [&](const Rect& k) {
+        if (k.left <= p.left && p.right <= k.right) {
+            if (k.top <= p.top && p.top <= k.bottom)
+                p.top = k.bottom + 1;
+            else if (k.top <= p.bottom && p.bottom <= k.bottom)
+                p.bottom = k.top - 1;
+        }
+        if (k.top <= p.top && p.bottom <= k.bottom) {
+            if (k.left <= p.left && p.left <= k.right)
+                p.left = k.right + 1;
+            else if (k.left <= p.right && p.right <= k.right)
+                p.right = k.left - 1;
+        }
+        return p.left <= p.right && p.top <= p.bottom;
+    };
+    const bool solid = box.right > box.left && box.bottom > box.top;
+    for (bool moved = true; moved;) {
+        const Rect before = p;
+        if (p.left > p.right || p.top > p.bottom)
+            return false;
+        if (solid)
+            for (const Rect& k : keepClear)
+                // The places where the box overlaps k, more than at an edge.
+                if (k.right > k.left && k.bottom > k.top &&
+                    !cut({k.left - box.right + 1, k.top - box.bottom + 1, k.right - box.left - 1, k.bottom - box.top - 1}))
+                    return false;
+        for (const Rect& r : refused)
+            if (!cut(r))
+                return false;
+        moved = !(p == before);
+    }
+    area = {p.left + box.left, p.top + box.top, p.right + box.right, p.bottom + box.bottom};
+    return true;
+}
+
+} // namespace
+
 std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, std::span<const Rect> areas,
                                               std::span<const Rect> keepClear, int step,
                                               const std::function<bool(const Rect&)>& accept,
@@ -326,7 +400,9 @@ std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, 
         return std::tuple{dx * dx + dy * dy, p.y, p.x};
     };
     std::optional<TablePoint> best;
-    for (const Rect& area : areas) {
+    for (Rect area : areas) {
+        if (!TrimBlockedEdges(area, box, keepClear, refused))
+            continue;
         // An area whose nearest place lies farther than the best found cannot give a better one.
         const int64_t dx = std::max({0, area.left - box.left - want.x, want.x + box.right - area.right});
         const int64_t dy = std::max({0, area.top - box.top - want.y, want.y + box.bottom - area.bottom});

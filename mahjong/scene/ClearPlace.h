@@ -5,7 +5,8 @@
 // arguments: the scene calls it while it lays the table out, tests call it without an engine.
 //
 // The piece is given as a box relative to the point placed, so that a picture whose ink is only
-// a part of it (a label's word stands in its upper half) is placed by that part.
+// a part of it (a label's word stands in its upper half) is placed by that part. What a search
+// finds never nearer another hand can be kept for the next (NeverNearerMemo).
 #include "engine/geometry/ObjectGeometry.h"
 #include "mahjong/scene/TableTypes.h"
 
@@ -45,6 +46,25 @@ bool NeverNearerBy(const Rect& points, const Rect& box, const Rect& own, const R
 // NeverNearerBy the margin to `own` than to one of `others`.
 void NeverNearerBlocks(const Rect& area, const Rect& box, const Rect& own, std::span<const Rect> others, int margin,
                        std::vector<Rect>& out);
+// NeverNearerBlocks remembered for a round and the round after: a layout that tries smaller
+// discards asks again for the same strips, beside hands that have not moved.
+class NeverNearerMemo {
+public:
+    // Starts a round: what the round before the last found is let go.
+    void NextRound();
+    // As NeverNearerBlocks.
+    void Blocks(const Rect& area, const Rect& box, const Rect& own, std::span<const Rect> others, int margin,
+                std::vector<Rect>& out);
+
+private:
+    struct Found {
+        Rect area, box, own;
+        std::vector<Rect> others;
+        int margin;
+        std::vector<Rect> blocks;
+    };
+    std::vector<Found> now_, before_;
+};
 // The distance between two boxes (0 when they meet).
 double BoxGap(const Rect& a, const Rect& b);
 // The square of BoxGap, exact: searches that weigh many places compare these rather than roots.

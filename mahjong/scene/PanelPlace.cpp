@@ -30,7 +30,7 @@ Rect CentredBox(TablePoint c, int w, int h)
 
 } // namespace
 
-bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
+bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool untilCrowded)
 {
     // Each panel beside its seat's hand where no seat's tiles ever come (hand, melds, the hand laid
     // open at the result): the left seat's right of its column below its claim label, or above its
@@ -40,6 +40,7 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
     // kPanelMarkRoom.
     const Rect& table = e.table;
     bool crowded = false;
+    neverNearer_.NextRound();
     const int left = e.leftColumn + kControlGap;
     const int belowTopRow = e.topRowBottom + kControlGap;
     // A side seat's claim label stands at mid-height (its anchor), its word in the picture's upper
@@ -149,11 +150,12 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
             // Where another seat's hand stands as near as the own one, in blocks of points that
             // `besideOwn` turns down: the search passes over them without asking. Worth finding
             // only where a search has found nothing, having walked every point, or where the
-            // strips run the table's width (the top and own seats'), whose first walk is long.
+            // strips run the table's width (the top and own seats'), whose first walk is long. Only
+            // in the strip along the hand: in line with it, past its ends, the blocks held no point
+            // at any window size tried, and cost as much as the search.
             std::vector<Rect> refused;
             if (passOver)
-                for (const Rect& strip : strips)
-                    NeverNearerBlocks(strip, room, own, others, kNearerMargin, refused);
+                neverNearer_.Blocks(along, room, own, others, kNearerMargin, refused);
             return NearestClearPlaceIn(to, room, strips, keep, 2, accept, refused);
         };
         // Full size clear of everything, then smaller, down to the size whose text is the smallest
@@ -178,6 +180,9 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out)
                 list->push_back(WithinReach(box, std::sqrt(double(gap)) + kNearerMargin));
         Rect at{};
         for (size_t k = 0; k < std::size(kTries); ++k) {
+            // No room clear of the discards: crowded, whatever the last try finds.
+            if (untilCrowded && !kTries[k].discards)
+                return true;
             const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
             const Rect room{-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
             const std::vector<Rect>& keep = kTries[k].discards ? clear : lean;

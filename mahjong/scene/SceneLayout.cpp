@@ -254,7 +254,7 @@ void CMJMainGame2::OnSize()
         ComputeGroupBoxes(!first);
         first = false;
         ListWhatIsRead();
-        if (!FindPanelPlaces(edges, panels))
+        if (!FindPanelPlaces(edges, panels, scale != kDiscardScales[std::size(kDiscardScales) - 1]))
             break;
     }
     PlaceControls(edges, panels);

@@ -796,3 +796,42 @@ TEST(TableLook, AShrunkPanelKeepsItsCornersAndEveryDigitOfItsAmount)
     shrunk.Refresh(PanelUser{name, 1234567890, true, "bit_ready", true}), shrunk.AddFlower();
     EXPECT_EQ(shrunk.GetLayout().amount, "1234567890");
 }
+
+// The panels' places on a crowded table (long names with marks, a claim's word and the win's), the
+// side panel open: through a resize drag as a scene laid out at that size alone puts them (made
+// after it: a rig made and gone while another lives changes what that one lays out), and at 800,
+// 1100 and 1024 wide (one, two and three discard scales tried) where they always stood.
+TEST(TableLook, ThePanelsStandWhereALayoutAtThatSizeAlonePutsThemThroughAResizeDrag)
+{
+    const auto placesAt = [](SceneRig& rig, int step, int w = 0, int h = 0) {
+        mahjongtest::TestScene& s = *rig.scene;
+        if (!s.FindByName(CCySplitterBar::kName)) { // the crowded table, once
+            rig.engine.Add<CCySplitterBar>()->SetName(CCySplitterBar::kName);
+            for (CMJPlayer2* panel : s.players)
+                panel->Refresh(PanelUser{"西门吹雪大师兄二号", 1040000, true, "", true}), panel->SetAutoPlay(true);
+            const int32_t peng[4] = {0, 0, 0, 1};
+            s.OnNotifyPengAnnounced(reinterpret_cast<const uint8_t*>(peng), sizeof peng), s.ShowWinEffect(2);
+            for (int claim = 1; claim <= 5; ++claim)
+                s.ShowActionButton(claim, 1);
+        }
+        const int along = step <= 25 ? step : 50 - step; // a drag from 1100x700 and back
+        rig.UseSurface(TableOf(w ? w : 1100 - 12 * along - step % 2, h ? h : 700 - 4 * along, true, true));
+        std::ostringstream out;
+        for (const CMJPlayer2* panel : s.players)
+            out << panel->GetScale() << "@" << panel->GetPlane()->GetLeft() << "," << panel->GetPlane()->GetTop() << " ";
+        return out.str();
+    };
+    std::vector<std::string> dragged;
+    {
+        SceneRig drag("table_look_drag");
+        for (int step = 0; step <= 50; ++step)
+            dragged.push_back(placesAt(drag, step));
+        EXPECT_EQ(placesAt(drag, 0, 800, 600), "0.7@28,431.5 0.8@352,92 0.8@424,427 1@123,428 ");
+        EXPECT_EQ(placesAt(drag, 0, 1100, 600), "1@106,350 0.8@576,101 1@616,350 0.8@238,419 ");
+        EXPECT_EQ(placesAt(drag, 0, 1024, 600), "1@106,156 0.8@650,35 0.8@552,341 0.7@116,421.5 ");
+    }
+    for (int step = 4; step <= 50; step += 9) {
+        SceneRig alone("table_look_alone");
+        EXPECT_EQ(dragged[size_t(step)], placesAt(alone, step)) << step;
+    }
+}

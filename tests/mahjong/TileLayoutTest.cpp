@@ -330,8 +330,11 @@ TEST(ClearPlaceTest, SquaredGapsPlusAMarginOrderAsTheirRoots)
         ASSERT_EQ(sign(CompareRootPlus(near, margin, far)), sign(plain <=> other)) << near << " " << margin << " " << far;
     }
     EXPECT_EQ(SquaredGap({0, 0, 10, 10}, {13, 14, 20, 20}), 3 * 3 + 4 * 4);
-    // The blocks of an area judged never nearer the own box hold no point that is, and some are judged.
+    // The blocks of an area judged never nearer the own box hold no point that is, and some are judged;
+    // remembered, the very blocks, for a smaller box or another hand there too.
     size_t judged = 0;
+    NeverNearerMemo memo;
+    Rect before{};
     for (int round = 0; round < 5000; ++round) {
         const auto upTo = [&](int n) { return int(random() % uint32_t(n)); };
         const Rect area{upTo(300), upTo(300), 400 + upTo(400), 400 + upTo(400)}, box{-upTo(60), -upTo(40), upTo(60), upTo(40)};
@@ -339,6 +342,18 @@ TEST(ClearPlaceTest, SquaredGapsPlusAMarginOrderAsTheirRoots)
         std::vector<Rect> blocks;
         NeverNearerBlocks(area, box, own, std::span(&other, 1), 8, blocks);
         judged += blocks.size();
+        if (round % 3 == 0)
+            memo.NextRound();
+        for (int ask = 0; ask < 16; ++ask) { // each twice: the second remembered, at times past a round
+            const Rect b = ask % 2 ? box : Rect{box.left / 2, box.top / 2, box.right / 2, box.bottom / 2};
+            std::vector<Rect> remembered, fresh;
+            memo.Blocks(area, b, own, std::span(ask & 2 ? &other : &before, 1), ask & 4 ? 8 : 4, remembered);
+            NeverNearerBlocks(area, b, own, std::span(ask & 2 ? &other : &before, 1), ask & 4 ? 8 : 4, fresh);
+            ASSERT_TRUE(remembered == fresh) << round;
+            if (ask >= 8 && round % 3 == 2)
+                memo.NextRound();
+        }
+        before = other;
         for (const Rect& b : blocks)
             for (int k = 0; k < 20; ++k) {
                 const Rect at = BoxAt(box, {b.left + upTo(b.right - b.left + 1), b.top + upTo(b.bottom - b.top + 1)});
