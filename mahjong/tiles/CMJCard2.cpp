@@ -14,6 +14,7 @@
 #include "widgets/WidgetSupport.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -49,7 +50,29 @@ void DrawShadow(PlaneObject& plane, const PictureInfo& info, int w, int h, TileS
                     std::vector<uint8_t>(plane.GetPixels(), plane.GetPixels() + size_t(w) * h * 4));
 }
 
+// Geometry left untouched is the same to the bit, which is quicker to tell than field by field;
+// a value written anew in another form (a zero's sign) costs no more than a repaint.
+bool SameBits(const ObjectGeometry& a, const ObjectGeometry& b)
+{
+    static_assert(sizeof(ObjectGeometry) == 7 * sizeof(double) + 4 * sizeof(uint32_t) + sizeof(Rect),
+                  "no padding in the geometry");
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The body's opacity, which the shadow follows: set where either differs.
+void SetOpacity(PObject& body, const PObject* shadow, double alpha)
+{
+    if (body.GetAlpha() != alpha || (shadow && shadow->GetAlpha() != alpha))
+        body.SetAlpha(alpha);
+}
+
 } // namespace
+
+bool CMJCard2::Look::operator==(const Look& other) const
+{
+    return SameBits(body, other.body) && SameBits(shadow, other.shadow) && SameBits(throwBack, other.throwBack) &&
+           picture == other.picture && SameBits(self, other.self);
+}
 
 CMJCard2::CMJCard2(std::shared_ptr<CMJCalclator> calculator, ITileHost* host)
     : calculator_(std::move(calculator)), host_(host)
@@ -170,8 +193,7 @@ void CMJCard2::Update()
         return;
     repainted_ = false;
     // Opaque unless the picture says otherwise; the shadow follows the body's opacity.
-    if (body->GetAlpha() != 1.0 || (shadow && shadow->GetAlpha() != 1.0))
-        body->SetAlpha(1.0);
+    SetOpacity(*body, shadow, 1.0);
     body->SetPictureKey(kColourKey);
 
     // A seat outside the table has no place: such a tile stays hidden.
@@ -308,7 +330,7 @@ void CMJCard2::ShowThrowBack(bool show)
         return;
     if (show)
         throwBack->Activate();
-    else
+    else if (throwBack->IsActive()) // it has no children to hide with it
         throwBack->Deactivate();
 }
 
@@ -333,10 +355,11 @@ void CMJCard2::RepaintIfChanged(const Look& before)
     const bool same = !repainted_ && now == before && shown_ && *shown_ == before;
     // The thrown tile's background shows one picture: only where it stands or whether it shows
     // can change, and the body's own repaint covers what the body changes above it.
-    const bool backSame = same || (now.throwBack == before.throwBack && shown_ && shown_->throwBack == before.throwBack);
+    const bool backSame =
+        same || (SameBits(now.throwBack, before.throwBack) && shown_ && SameBits(shown_->throwBack, before.throwBack));
     // The tile itself draws nothing, and its body is its one child: while its own geometry is
     // what its last repaint left, the engine's record of it stands and only the body is redrawn.
-    const bool selfSame = same || (now.self == before.self && shown_ && shown_->self == before.self);
+    const bool selfSame = same || (SameBits(now.self, before.self) && shown_ && SameBits(shown_->self, before.self));
     shown_ = std::move(now);
     if (same)
         return;
@@ -415,7 +438,7 @@ void CMJCard2::ApplyPicture(const TilePicture& picture)
     // wider than its metric ran past the table's edge (14 tiles at 800 with the side panel open).
     body->SetSize(int(int(width) * picture.scale), int(int(height) * picture.scale));
     FitShadow(width, height);
-    body->SetAlpha(picture.alpha);
+    SetOpacity(*body, shadow, picture.alpha);
     if (picture.jokerKey)
         body->SetPictureKey(kJokerKeyColour);
 }

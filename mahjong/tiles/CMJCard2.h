@@ -108,7 +108,7 @@ private:
         ObjectGeometry body, shadow, throwBack;
         PictureInfo picture;
         ObjectGeometry self; // last: it seldom differs
-        bool operator==(const Look&) const = default;
+        bool operator==(const Look& other) const;
     };
     // What an update reads of the tile's surroundings, once: the surface, the table, the host's
     // answers and its seat's areas. An update holds what it read, so that the picture's inputs and
