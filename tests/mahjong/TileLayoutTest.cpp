@@ -221,6 +221,9 @@ TEST(TileLayoutTest, AGroupsExtentIsTheLeastBoxOverEveryTileOfTheGroup)
         const int seat = at % 4;
         TileLayoutInput in = Input(kSurfaces[size_t(at / 4 % 4)], kTileHand, seat, 0, 0);
         in.layoutMode = at / 16 % 2, in.wallArea = {300, 200, 500, 300}, in.discardArea = {250, 250, 550, 400};
+        if (at >= 32) // and the steps of a meld claimed from elsewhere wider than those claimed from the first place
+            for (const auto& [wide, narrow] : {std::pair{16, 14}, {10, 8}, {13, 17}, {7, 17}})
+                in.metrics.tm[wide] = 2 * in.metrics.tm[narrow];
         const TileLayoutInput base = in;
         Rect all{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
         const auto cover = [&](TilePlace (*place)(const TileLayoutInput&), const TileLook& look) {
