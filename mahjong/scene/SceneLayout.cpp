@@ -758,6 +758,8 @@ void CMJMainGame2::PlaceOfferedClaims()
 void CMJMainGame2::ResetAnimations(int mode)
 {
     viewMode = mode;
+    // The tiles read the surface, the table and the metrics once between them.
+    TilePass pass(*this, GetViewWidth(), GetViewHeight());
     for (CMJCard2* t : pool)
         if (t) {
             t->layoutMode = mode;

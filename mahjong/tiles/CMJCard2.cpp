@@ -14,6 +14,8 @@
 #include "widgets/WidgetSupport.h"
 
 #include <algorithm>
+#include <cstring>
+#include <utility>
 #include <vector>
 
 namespace Lumora {
@@ -48,7 +50,29 @@ void DrawShadow(PlaneObject& plane, const PictureInfo& info, int w, int h, TileS
                     std::vector<uint8_t>(plane.GetPixels(), plane.GetPixels() + size_t(w) * h * 4));
 }
 
+// Geometry left untouched is the same to the bit, which is quicker to tell than field by field;
+// a value written anew in another form (a zero's sign) costs no more than a repaint.
+bool SameBits(const ObjectGeometry& a, const ObjectGeometry& b)
+{
+    static_assert(sizeof(ObjectGeometry) == 7 * sizeof(double) + 4 * sizeof(uint32_t) + sizeof(Rect),
+                  "no padding in the geometry");
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The body's opacity, which the shadow follows: set where either differs.
+void SetOpacity(PObject& body, const PObject* shadow, double alpha)
+{
+    if (body.GetAlpha() != alpha || (shadow && shadow->GetAlpha() != alpha))
+        body.SetAlpha(alpha);
+}
+
 } // namespace
+
+bool CMJCard2::Look::operator==(const Look& other) const
+{
+    return SameBits(body, other.body) && SameBits(shadow, other.shadow) && SameBits(throwBack, other.throwBack) &&
+           picture == other.picture && SameBits(self, other.self);
+}
 
 CMJCard2::CMJCard2(std::shared_ptr<CMJCalclator> calculator, ITileHost* host)
     : calculator_(std::move(calculator)), host_(host)
@@ -146,7 +170,8 @@ void CMJCard2::Reset()
 
 void CMJCard2::Update()
 {
-    const TileMargins margins = ComputeTileMargins(GetViewWidth(), GetViewHeight());
+    const Surroundings around = SurroundingsNow();
+    const TileMargins margins = ComputeTileMargins(around.surfaceWidth, around.surfaceHeight);
     mSide = margins.side;
     mVert = margins.vert;
     mDiscSide = margins.discSide;
@@ -154,19 +179,26 @@ void CMJCard2::Update()
     mDiscBottom = margins.discBottom;
     if (!body)
         return;
+    // Held for this update only: an update inside it (a tile event) holds its own.
+    struct Hold {
+        CMJCard2& tile;
+        const Surroundings* was;
+        ~Hold() { tile.held_ = was; }
+    } hold{*this, std::exchange(held_, &around)};
     // The scene updates whole hands after every tile event: a tile whose look comes out as it
     // was repaints nothing, and one whose inputs are as it left them does nothing at all.
-    const Inputs read = InputsNow();
+    Inputs read = InputsNow();
     const Look before = LookNow();
     if (updated_ && *updated_ == read && shown_ && *shown_ == before)
         return;
     repainted_ = false;
-    body->SetAlpha(1.0);
+    // Opaque unless the picture says otherwise; the shadow follows the body's opacity.
+    SetOpacity(*body, shadow, 1.0);
     body->SetPictureKey(kColourKey);
 
     // A seat outside the table has no place: such a tile stays hidden.
     if (seat < 0 || seat > 3) {
-        Hide(before, read);
+        Hide(before, std::move(read));
         return;
     }
     TilePlace place;
@@ -177,7 +209,7 @@ void CMJCard2::Update()
         break;
     case kTileHand:
         if (!placed) {
-            Hide(before, read);
+            Hide(before, std::move(read));
             return;
         }
         DrawTile();
@@ -189,7 +221,7 @@ void CMJCard2::Update()
         break;
     case kTileThrown:
         if (!placed) {
-            Hide(before, read);
+            Hide(before, std::move(read));
             return;
         }
         DrawTile();
@@ -205,15 +237,15 @@ void CMJCard2::Update()
         GetResultRowPos(place);
         break;
     default:
-        Hide(before, read);
+        Hide(before, std::move(read));
         return;
     }
     body->MoveTo(place.x, place.y);
     // The depth is taken as an unsigned number.
     body->SetZ(double(uint32_t(std::max(0.0, z))));
-    Activate();
+    Show();
     ShowThrowBack(state == kTileThrown);
-    Finish(before, read);
+    Finish(before, std::move(read));
 }
 
 void CMJCard2::Hide(const Look& before, Inputs read)
@@ -221,6 +253,41 @@ void CMJCard2::Hide(const Look& before, Inputs read)
     Deactivate();
     ShowThrowBack(false);
     Finish(before, std::move(read));
+}
+
+CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
+{
+    Surroundings s;
+    if (const TilePass* pass = host_ ? host_->CurrentPass() : nullptr) {
+        const TileSurface& surface = pass->Surface();
+        s.surfaceWidth = surface.width;
+        s.surfaceHeight = surface.height;
+        s.table = surface.table;
+        s.splitterFlag = surface.splitterFlag;
+        s.discardScale = surface.discardScale;
+    } else {
+        s.surfaceWidth = GetViewWidth();
+        s.surfaceHeight = GetViewHeight();
+        s.table = host_ ? host_->GetTableRect() : Rect{0, 0, s.surfaceWidth, s.surfaceHeight};
+        s.splitterFlag = host_ && host_->GetSplitterFlag();
+        s.discardScale = host_ ? host_->GetDiscardScale() : 1.0;
+    }
+    s.seat = seat;
+    if (host_ && seat >= 0 && seat <= 3) {
+        s.wallArea = host_->GetWallArea(seat);
+        s.discardArea = host_->GetDiscardArea(seat);
+        s.fullHand = host_->GetFullHandTiles();
+        s.columnLift = host_->GetColumnLift(seat);
+    }
+    return s;
+}
+
+const CMJCard2::Surroundings& CMJCard2::Around(Surroundings& scratch) const
+{
+    if (held_ && held_->seat == seat)
+        return *held_;
+    scratch = SurroundingsNow();
+    return scratch;
 }
 
 CMJCard2::Inputs CMJCard2::InputsNow()
@@ -231,13 +298,9 @@ CMJCard2::Inputs CMJCard2::InputsNow()
                  layoutMode, dimmed9, raised,    state,     mSide,     mVert,     mDiscSide, mDiscTop, mDiscBottom};
     in.z = z;
     in.scale = scale;
-    in.picture = PictureInput();
-    if (host_ && seat >= 0 && seat <= 3) {
-        in.wallArea = host_->GetWallArea(seat);
-        in.discardArea = host_->GetDiscardArea(seat);
-        in.fullHand = host_->GetFullHandTiles();
-        in.columnLift = host_->GetColumnLift(seat);
-    }
+    in.imageIndex = ImageIndexOf(tile);
+    Surroundings scratch;
+    in.around = Around(scratch);
     in.host = host_;
     return in;
 }
@@ -252,19 +315,29 @@ void CMJCard2::Finish(const Look& before, Inputs read)
     updated_ = std::move(read);
 }
 
+void CMJCard2::Show()
+{
+    // Activating what is active already changes nothing, and a tile is linked to no child that
+    // waits to be shown with it: a layout finds most tiles showing.
+    if (IsActive() && body->IsActive() && (!shadow || shadow->IsActive()))
+        return;
+    Activate();
+}
+
 void CMJCard2::ShowThrowBack(bool show)
 {
     if (!throwBack)
         return;
     if (show)
         throwBack->Activate();
-    else
+    else if (throwBack->IsActive()) // it has no children to hide with it
         throwBack->Deactivate();
 }
 
 CMJCard2::Look CMJCard2::LookNow() const
 {
     Look look;
+    look.self = Geometry();
     look.body = body->Geometry();
     body->GetPictureInfo(look.picture);
     if (shadow)
@@ -277,15 +350,23 @@ CMJCard2::Look CMJCard2::LookNow() const
 void CMJCard2::RepaintIfChanged(const Look& before)
 {
     // Only a look this tile itself left on the screen, untouched since, is known to be there.
+    // A tile that moved (most of a layout's) is told by the first comparison.
     Look now = LookNow();
-    const bool same = !repainted_ && shown_ && *shown_ == before && now == before;
+    const bool same = !repainted_ && now == before && shown_ && *shown_ == before;
     // The thrown tile's background shows one picture: only where it stands or whether it shows
     // can change, and the body's own repaint covers what the body changes above it.
-    const bool backSame = shown_ && shown_->throwBack == before.throwBack && now.throwBack == before.throwBack;
+    const bool backSame =
+        same || (SameBits(now.throwBack, before.throwBack) && shown_ && SameBits(shown_->throwBack, before.throwBack));
+    // The tile itself draws nothing, and its body is its one child: while its own geometry is
+    // what its last repaint left, the engine's record of it stands and only the body is redrawn.
+    const bool selfSame = same || (SameBits(now.self, before.self) && shown_ && SameBits(shown_->self, before.self));
     shown_ = std::move(now);
     if (same)
         return;
-    Redraw();
+    if (selfSame)
+        body->Redraw();
+    else
+        Redraw();
     if (throwBack && !backSame)
         throwBack->Redraw();
 }
@@ -296,7 +377,7 @@ TilePictureInput CMJCard2::PictureInput()
     in.state = state;
     in.seat = seat;
     in.tile = tile;
-    in.imageIndex = tile >= 0 && tile <= kLastFaceTile ? GetImageIndex(tile) : 0;
+    in.imageIndex = ImageIndexOf(tile);
     in.faceUp = faceUp != 0;
     in.inHand = inHand != 0;
     in.facing = facing;
@@ -304,11 +385,13 @@ TilePictureInput CMJCard2::PictureInput()
     in.dimmed9 = dimmed9 != 0;
     in.dimmed6 = dimmed6 != 0;
     in.jokerMark = jokerMark != 0;
-    in.surfaceWidth = GetViewWidth();
-    in.surfaceHeight = GetViewHeight();
-    in.table = TableRect();
-    in.splitterFlag = host_ && host_->GetSplitterFlag();
-    in.discardScale = host_ ? host_->GetDiscardScale() : 1.0;
+    Surroundings scratch;
+    const Surroundings& around = Around(scratch);
+    in.surfaceWidth = around.surfaceWidth;
+    in.surfaceHeight = around.surfaceHeight;
+    in.table = around.table;
+    in.splitterFlag = around.splitterFlag;
+    in.discardScale = around.discardScale;
     return in;
 }
 
@@ -321,8 +404,11 @@ void CMJCard2::DrawTile()
         ApplyPicture(picture);
     // The places are reckoned from the table's metrics, whatever size the discards are drawn.
     const double tableScale = TileScale(in.surfaceWidth, in.splitterFlag);
-    metrics_ = host_ ? host_->GetTileMetrics(tableScale)
-                     : ComputeTileMetrics(in.surfaceWidth, in.surfaceHeight, in.table, tableScale);
+    if (TilePass* pass = host_ ? host_->CurrentPass() : nullptr)
+        metrics_ = pass->Metrics(tableScale);
+    else
+        metrics_ = host_ ? host_->GetTileMetrics(tableScale)
+                         : ComputeTileMetrics(in.surfaceWidth, in.surfaceHeight, in.table, tableScale);
     if (body)
         body->AddFlags(kDrawBilinearScale);
 }
@@ -335,9 +421,7 @@ void CMJCard2::ApplyPicture(const TilePicture& picture)
         info.frame = picture.frame;
     PictureInfo shown;
     body->GetPictureInfo(shown);
-    if (shown == info) {
-        body->SetSize(info.width, info.height);
-    } else {
+    if (!(shown == info)) {
         body->LoadPicture(info, 1);
         repainted_ = true;
     }
@@ -350,14 +434,13 @@ void CMJCard2::ApplyPicture(const TilePicture& picture)
             height *= ratio;
         }
     }
-    body->SetSize(width, height);
-    FitShadow();
-    body->SetAlpha(picture.alpha);
-    if (picture.jokerKey)
-        body->SetPictureKey(kJokerKeyColour);
     // Whole pixels, as the metrics the places are reckoned from: a hand of tiles half a pixel
     // wider than its metric ran past the table's edge (14 tiles at 800 with the side panel open).
     body->SetSize(int(int(width) * picture.scale), int(int(height) * picture.scale));
+    FitShadow(width, height);
+    SetOpacity(*body, shadow, picture.alpha);
+    if (picture.jokerKey)
+        body->SetPictureKey(kJokerKeyColour);
 }
 
 PictureInfo CMJCard2::Resolve(Resolved& last, const std::string& name)
@@ -371,11 +454,11 @@ PictureInfo CMJCard2::Resolve(Resolved& last, const std::string& name)
     return info;
 }
 
-void CMJCard2::FitShadow()
+void CMJCard2::FitShadow(double width, double height)
 {
     if (!shadow)
         return;
-    const int w = int(body->GetWidth()) + kShadowGrow, h = int(body->GetHeight());
+    const int w = int(width) + kShadowGrow, h = int(height);
     if (w != shadowWidth_ || h != shadowHeight_) {
         PictureInfo shadowInfo;
         GetRes(shadowInfo, kShadowPicture, 0);
@@ -384,9 +467,15 @@ void CMJCard2::FitShadow()
         shadowHeight_ = h;
         repainted_ = true;
     }
-    shadow->SetSize(w, h);
-    // Under the body, its bottom a few pixels below the body's bottom.
-    shadow->MoveTo(body->GetX(), body->GetBottom() + kShadowDrop - h / 2.0);
+    // Scaled as the body was from width x height to its whole pixels; a body of no size gives its
+    // size as it is.
+    const double bodyWidth = body->GetWidth(), bodyHeight = body->GetHeight();
+    if (width != 0 && height != 0)
+        shadow->SetSize(w * (bodyWidth / width), h * (bodyHeight / height));
+    else
+        shadow->SetSize(bodyWidth, bodyHeight);
+    // Under the body, its bottom a few pixels below the bottom of the body before the scale.
+    shadow->MoveTo(body->GetX(), body->GetY() + height * 0.5 + kShadowDrop - h / 2.0);
 }
 
 void CMJCard2::LoadLargeCard()
@@ -417,16 +506,18 @@ TileLayoutInput CMJCard2::LayoutInput()
         in.w = body->GetWidth();
         in.h = body->GetHeight();
     }
-    in.table = TableRect();
-    in.surfaceWidth = GetViewWidth();
-    in.surfaceHeight = GetViewHeight();
+    Surroundings scratch;
+    const Surroundings& around = Around(scratch);
+    in.table = around.table;
+    in.surfaceWidth = around.surfaceWidth;
+    in.surfaceHeight = around.surfaceHeight;
     in.margins = {mSide, mVert, mDiscSide, mDiscTop, mDiscBottom};
     in.metrics = metrics_;
     if (host_ && seat >= 0 && seat <= 3) {
-        in.wallArea = host_->GetWallArea(seat);
-        in.discardArea = host_->GetDiscardArea(seat);
-        in.fullHand = host_->GetFullHandTiles();
-        in.columnLift = host_->GetColumnLift(seat);
+        in.wallArea = around.wallArea;
+        in.discardArea = around.discardArea;
+        in.fullHand = around.fullHand;
+        in.columnLift = around.columnLift;
     }
     return in;
 }

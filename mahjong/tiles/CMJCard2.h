@@ -107,16 +107,33 @@ private:
     struct Look {
         ObjectGeometry body, shadow, throwBack;
         PictureInfo picture;
-        bool operator==(const Look&) const = default;
+        ObjectGeometry self; // last: it seldom differs
+        bool operator==(const Look& other) const;
     };
+    // What an update reads of the tile's surroundings, once: the surface, the table, the host's
+    // answers and its seat's areas. An update holds what it read, so that the picture's inputs and
+    // the place's inputs take it from there instead of asking the engine and the host again.
+    struct Surroundings {
+        int surfaceWidth = 0, surfaceHeight = 0;
+        Rect table;
+        bool splitterFlag = false;
+        double discardScale = 1.0;
+        int seat = -1; // whose areas these are
+        Rect wallArea, discardArea;
+        int fullHand = 0, columnLift = 0;
+        bool operator==(const Surroundings&) const = default;
+    };
+    Surroundings SurroundingsNow() const;
+    // The held surroundings while an update runs for this seat, else those read now into `scratch`.
+    const Surroundings& Around(Surroundings& scratch) const;
     // What an update reads besides the pictures, which stay what their names give once loaded:
-    // the fields, and the surface, table and areas the picture and the place come from.
+    // the fields, the face the calculator gives the tile, and the surroundings the picture and
+    // the place come from (the picture's inputs are these).
     struct Inputs {
         std::array<int, 27> fields{};
         double z = 0, scale = 0;
-        TilePictureInput picture;
-        Rect wallArea, discardArea;
-        int fullHand = 0, columnLift = 0;
+        int imageIndex = 0;
+        Surroundings around;
         const ITileHost* host = nullptr;
         bool operator==(const Inputs&) const = default;
     };
@@ -138,10 +155,17 @@ private:
         PictureInfo info;
     };
     PictureInfo Resolve(Resolved& last, const std::string& name);
-    void FitShadow();
+    // The shadow drawn at the tile's size before the picture's scale (width x height), then scaled
+    // as the body was to its size now.
+    void FitShadow(double width, double height);
     void ShowThrowBack(bool show);
+    // GetImageIndex of a face tile; 0 for a face-down one.
+    int ImageIndexOf(int forTile) { return forTile >= 0 && forTile <= kLastFaceTile ? GetImageIndex(forTile) : 0; }
+    // Shows the tile, its body and its shadow; one already showing is left as it is.
+    void Show();
 
     ITileHost* host_ = nullptr;
+    const Surroundings* held_ = nullptr; // while an update runs
     TileMetrics metrics_;
     int shadowWidth_ = 0, shadowHeight_ = 0;
     Resolved face_, ratio_; // the tile's picture, the one whose size it takes

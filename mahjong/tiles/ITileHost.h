@@ -2,15 +2,18 @@
 // What a tile view asks of the table scene that owns it: where the table is, the splitter's
 // flag, the metrics for a scale, the area-layout rectangles, the shadows drawn so far and the
 // scene's object id. The scene implements it; tests use a fake. The host must outlive the tiles
-// it is given to.
+// it is given to. While the scene updates every tile at once (a layout) it holds a TilePass:
+// the tiles then take the surface, the table and the metrics from the pass, read once for all.
 #include "engine/geometry/ObjectGeometry.h"
 #include "mahjong/tiles/TileMetrics.h"
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace Lumora {
 
+class TilePass;
 class TileShadowCache;
 
 class ITileHost {
@@ -35,6 +38,50 @@ public:
     virtual double GetDiscardScale() const { return 1.0; }
     // The shadows the scene's tiles drew; null: none are kept.
     virtual TileShadowCache* GetShadowCache() = 0;
+    // The pass standing over this host's tiles; null outside one.
+    TilePass* CurrentPass() const { return pass_; }
+
+private:
+    friend class TilePass;
+    TilePass* pass_ = nullptr;
+};
+
+// The surface and the table as every tile of a pass reads them.
+struct TileSurface {
+    int width = 0, height = 0;
+    Rect table;
+    bool splitterFlag = false;
+    double discardScale = 1.0;
+};
+
+// A pass over all of a host's tiles: what they all read of the surface, the table and the
+// metrics, read when the pass begins rather than once a tile. Nothing resizes the surface, moves
+// the table or changes the discards' scale while a pass stands; it ends with its scope.
+class TilePass {
+public:
+    TilePass(ITileHost& host, int surfaceWidth, int surfaceHeight)
+        : host_(host), outer_(std::exchange(host.pass_, this)),
+          surface_{surfaceWidth, surfaceHeight, host.GetTableRect(), host.GetSplitterFlag(), host.GetDiscardScale()}
+    {
+    }
+    ~TilePass() { host_.pass_ = outer_; }
+    TilePass(const TilePass&) = delete;
+    TilePass& operator=(const TilePass&) = delete;
+
+    const TileSurface& Surface() const { return surface_; }
+    // The host's metrics at this scale, asked once a pass for a scale.
+    const TileMetrics& Metrics(double scale)
+    {
+        if (!metrics_ || metrics_->first != scale)
+            metrics_.emplace(scale, host_.GetTileMetrics(scale));
+        return metrics_->second;
+    }
+
+private:
+    ITileHost& host_;
+    TilePass* outer_;
+    TileSurface surface_;
+    std::optional<std::pair<double, TileMetrics>> metrics_;
 };
 
 // The scene's cache of the last metrics: recomputed when the surface, the table or the scale

@@ -421,11 +421,19 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
                   : r;
         any = true;
     };
+    // Along a row of one look every place moves by one step a tile, so the row's first and last
+    // tiles bound it; the first tile of a hand or a result row stands a gap apart, and the next
+    // one starts the even steps.
+    const auto ends = [](int count) {
+        std::array<int, 3> at{0, 1, count - 1};
+        return std::pair{at, size_t(std::clamp(count, 0, 3))};
+    };
     const int n = base.fullHand;
     if (group == TileGroup::Wall) {
         const Sized wall = sized({kTileWall, false, false, 0});
         in.count = kFullWall;
-        for (int i = 0; i < kFullWall; ++i) {
+        // A stack's two tiles stand apart: both of the first stack and of the last.
+        for (const int i : {0, 1, kFullWall - 2, kFullWall - 1}) {
             in.index = i;
             add(wall, WallPos);
         }
@@ -433,23 +441,30 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
     }
     if (group == TileGroup::Discards) {
         const Sized discard = sized({kTileDiscard, false, true, 0});
-        for (int i = 0; i < kFullestDiscards; ++i) {
-            in.index = i;
-            add(discard, DiscardPos);
-        }
+        const auto slot = [&](int i) {
+            return in.layoutMode == kAreaLayout ? AreaDiscardSlot(seat, i, in.surfaceHeight) : MetricDiscardSlot(seat, i);
+        };
+        for (int i = 0; i < kFullestDiscards; ++i)
+            if (i == kFullestDiscards - 1 || slot(i).k == 0 || slot(i + 1).k == 0) {
+                in.index = i;
+                add(discard, DiscardPos);
+            }
         return box;
     }
     const Sized hand = sized({kTileHand, true, true, 0}), result = sized({kTileResultRow, false, true, 0});
-    for (int i = 0; i < n; ++i) {
-        in.index = i;
-        in.count = n;
+    const auto [rowEnds, rowEndCount] = ends(n);
+    in.count = n;
+    for (size_t e = 0; e < rowEndCount; ++e) {
+        in.index = rowEnds[e];
         in.raised = seat == 3;
         add(hand, HandPos);
         in.raised = false;
         add(result, ResultRowPos);
     }
     // Four gangs, each claimed from any place, face up turned any way or face down. A tile's place
-    // follows its size, not its face: each size is placed once.
+    // follows its size, not its face: each size is placed once. The melds follow each other by a
+    // fixed step, so the first and the fourth bound them; a tile claimed from elsewhere than the
+    // first place lays the meld out alike wherever it came from.
     std::array<Sized, 5> melds{};
     size_t sizes = 0;
     for (int facing = 0; facing <= 4; ++facing) {
@@ -458,8 +473,8 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
             melds[sizes++] = look;
     }
     in.meldKind = kMeldGang;
-    for (int meld = 0; meld < 4; ++meld)
-        for (int claim = 0; claim < 3; ++claim)
+    for (const int meld : {0, 3})
+        for (const int claim : {0, 1})
             for (int i = 0; i < 4; ++i)
                 for (size_t k = 0; k < sizes; ++k) {
                     in.index = i;

@@ -4,12 +4,42 @@
 #include "mahjong/tiles/TileLayout.h"
 #include "mahjong/tiles/TileMetrics.h"
 
+#include <algorithm>
+#include <charconv>
+#include <system_error>
+#include <string_view>
+
 namespace Lumora {
 
 namespace {
 
-std::string Named(int sizeClass, const char* set) { return std::to_string(sizeClass) + "_" + set; }
-std::string Middle(int sizeClass, int k) { return Named(sizeClass, "middle") + std::to_string(k); }
+// A picture name put together on the stack and made a string once: every tile names its picture
+// on every update. Names are short; a longer one is cut at the buffer's end.
+class Name {
+public:
+    Name& operator<<(std::string_view text)
+    {
+        const size_t n = std::min(text.size(), sizeof buffer_ - size_);
+        std::copy_n(text.data(), n, buffer_ + size_);
+        size_ += n;
+        return *this;
+    }
+    Name& operator<<(int number)
+    {
+        const auto [end, failed] = std::to_chars(buffer_ + size_, buffer_ + sizeof buffer_, number);
+        if (failed == std::errc())
+            size_ = size_t(end - buffer_);
+        return *this;
+    }
+    operator std::string() const { return std::string(buffer_, size_); }
+
+private:
+    char buffer_[40];
+    size_t size_ = 0;
+};
+
+std::string Named(int sizeClass, std::string_view set) { return Name() << sizeClass << "_" << set; }
+std::string Middle(int sizeClass, int k) { return Name() << sizeClass << "_middle" << k; }
 
 // The middle set of a face-up meld tile by its orientation code.
 int MiddleOfFacing(int facing)
@@ -25,8 +55,8 @@ std::string MeldBack(int seat, int classA, int surfaceWidth)
 {
     const char* axis = Across(seat) ? "13" : "02";
     if (classA == kClass800)
-        return std::string("1366_deal") + axis;
-    return std::string(surfaceWidth < 1600 ? "1366_back" : "1600_back") + axis;
+        return Name() << "1366_deal" << axis;
+    return Name() << (surfaceWidth < 1600 ? "1366_back" : "1600_back") << axis;
 }
 
 std::string WallBack(int seat, const TilePictureInput& in)
@@ -34,9 +64,9 @@ std::string WallBack(int seat, const TilePictureInput& in)
     const char* axis = Across(seat) ? "13" : "02";
     if (in.layoutMode == kAreaLayout) {
         const char* wall = in.surfaceHeight <= 600 ? "wa1_deal" : in.surfaceHeight <= 900 ? "wa2_deal" : "wa3_deal";
-        return std::string(wall) + axis;
+        return Name() << wall << axis;
     }
-    return std::string(in.surfaceWidth < 1600 ? "1366_deal" : "1366_back") + axis;
+    return Name() << (in.surfaceWidth < 1600 ? "1366_deal" : "1366_back") << axis;
 }
 
 } // namespace
@@ -95,7 +125,7 @@ TilePicture ChooseTilePicture(const TilePictureInput& in)
                 p.frame = kLargeBackFrame;
             }
         } else if (in.inHand) {
-            p.name = Named(classA, "side") + std::to_string(seat);
+            p.name = Name() << classA << "_side" << seat;
         } else if (in.faceUp && face) {
             p.name = Middle(classB, MiddleOfFacing(in.facing));
             p.frame = in.imageIndex;

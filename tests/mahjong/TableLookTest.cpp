@@ -511,6 +511,12 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                 const int panelWidth = framework::SidePanelWidth(true, w);
                 const Rect panel = framework::LayoutRects(w, h, panelWidth, open ? panelWidth : 0, open, 8, 1).panel;
                 side->SetBounds(panel), frame->OnSize();
+                // The layout's pass read for the tiles what each reads by itself: updated again alone, none moves.
+                for (CMJCard2* t : s.pool) {
+                    const ObjectGeometry laid = t->GetBodyPicture()->Geometry();
+                    t->Update();
+                    EXPECT_TRUE(laid == t->GetBodyPicture()->Geometry()) << size << " tile " << t->seat << "/" << t->index;
+                }
                 // What a piece never stands over, said here apart from the layout's own rule (edges may
                 // meet by a pixel): items of these kinds, of any seat, the piece's own or the others'.
                 enum Whose { kAny, kOwn, kOthers };
@@ -555,6 +561,11 @@ TEST(TableLook, ACrowdedTableKeepsWhatAPlayerReadsClearAtEverySizeAndFold)
                                                       {TileGroup::Discards, ReadKind::Discards},
                                                       {TileGroup::Wall, ReadKind::Wall}})
                         EXPECT_TRUE(listed(kind, seat, s.SeatTilesBox(seat, group))) << size << " seat " << seat;
+                // Each discard as its tile drew it, at the scale the layout chose, within the box reckoned for them.
+                for (int seat = 0; seat < 4; ++seat)
+                    for (const CMJCard2* t : std::span(s.discards[size_t(seat)]).first(kLate))
+                        EXPECT_TRUE(within(boxOf(*t->GetBodyPicture()), s.SeatTilesBox(seat, TileGroup::Discards)))
+                            << size << " seat " << seat << " discard " << t->index << " " << show(boxOf(*t->GetBodyPicture()));
                 for (const PObject* o : {static_cast<const PObject*>(s.infoBoardBig), static_cast<const PObject*>(s.slogan)})
                     EXPECT_TRUE(listed(ReadKind::BoardLine, -1, boxOf(*o))) << size << ": a board line";
                 EXPECT_TRUE(listed(ReadKind::Clock, -1, boxOf(*s.clockDigits))) << size;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <random>
 #include <tuple>
@@ -206,27 +207,53 @@ TEST(TileLayoutTest, TheFourthGangTileLiesOverTheMiddleOneLifted)
     EXPECT_EQ(HandPos(in).x, stepX);
 }
 
-// A hand's extent covers every gang tile where its view lies it, at its size: turned sideways, or
-// face down.
-TEST(TileLayoutTest, AHandsExtentCoversEveryGangTileTurnedAnyWay)
+// A group's extent is the least box over every tile of the group where its view lies it, at its
+// size: a gang tile turned sideways or face down, every discard and every wall tile.
+TEST(TileLayoutTest, AGroupsExtentIsTheLeastBoxOverEveryTileOfTheGroup)
 {
-    const auto size = [](const TileLook& look) {
-        return look.facing % 2 ? std::pair{60.0, 40.0} : look.faceUp ? std::pair{40.0, 60.0} : std::pair{48.0, 64.0};
-    };
-    for (int seat = 0; seat < 4; ++seat) {
-        TileLayoutInput in = Input(kSurfaces[1], kTileHand, seat, 0, 0);
-        in.fullHand = kFullHandTiles;
-        const Rect box = GroupExtent(seat, TileGroup::HandAndMelds, in, size);
-        in.meldKind = kMeldGang;
-        for (int meld = 0; meld < 16 * 4 * 5; ++meld) {
-            in.count = meld / 80, in.claimPos = meld / 20 % 3, in.index = meld / 5 % 4;
-            const int facing = meld % 5;
-            std::tie(in.w, in.h) = size({kTileHand, false, facing < 4, facing & 3});
-            const TilePlace p = HandPos(in);
-            EXPECT_TRUE(box.left <= p.x - in.w / 2 && box.right >= p.x + in.w / 2 && box.top <= p.y - in.h / 2 &&
-                        box.bottom >= p.y + in.h / 2)
-                << seat << " " << meld;
+    for (int at = 0; at < 4 * 4 * 2 * 2; ++at) {
+        // Every other round the melds alone: the hand and the result row have no picture.
+        const auto size = [&](const TileLook& look) {
+            if (at >= 32 && (look.inHand || look.state == kTileResultRow))
+                return std::pair{0.0, 0.0};
+            return look.facing % 2 ? std::pair{60.0, 40.0} : look.faceUp ? std::pair{40.0, 60.0} : std::pair{48.0, 64.0};
+        };
+        const int seat = at % 4;
+        TileLayoutInput in = Input(kSurfaces[size_t(at / 4 % 4)], kTileHand, seat, 0, 0);
+        in.layoutMode = at / 16 % 2, in.wallArea = {300, 200, 500, 300}, in.discardArea = {250, 250, 550, 400};
+        if (at >= 32) // and the steps of a meld claimed from elsewhere wider than those claimed from the first place
+            for (const auto& [wide, narrow] : {std::pair{16, 14}, {10, 8}, {13, 17}, {7, 17}})
+                in.metrics.tm[wide] = 2 * in.metrics.tm[narrow];
+        const TileLayoutInput base = in;
+        Rect all{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+        const auto cover = [&](TilePlace (*place)(const TileLayoutInput&), const TileLook& look) {
+            std::tie(in.w, in.h) = size(look);
+            if (in.w <= 0)
+                return;
+            const TilePlace p = place(in);
+            all = {std::min(all.left, int(std::floor(p.x - in.w / 2))), std::min(all.top, int(std::floor(p.y - in.h / 2))),
+                   std::max(all.right, int(std::ceil(p.x + in.w / 2))), std::max(all.bottom, int(std::ceil(p.y + in.h / 2)))};
+        };
+        for (in.index = 0, in.count = kFullHandTiles; in.index < kFullHandTiles; ++in.index) {
+            in.raised = seat == 3;
+            cover(HandPos, {kTileHand, true, true, 0});
+            in.raised = false;
+            cover(ResultRowPos, {kTileResultRow, false, true, 0});
         }
+        in.meldKind = kMeldGang;
+        for (int meld = 0; meld < 16 * 3 * 5; ++meld) {
+            in.count = meld / 60, in.claimPos = meld / 20 % 3, in.index = meld / 5 % 4;
+            cover(HandPos, {kTileHand, false, meld % 5 < 4, meld % 5 & 3});
+        }
+        EXPECT_EQ(GroupExtent(seat, TileGroup::HandAndMelds, base, size), all) << at;
+        all = {INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+        for (in.index = 0; in.index < kFullestDiscards; ++in.index)
+            cover(DiscardPos, {kTileDiscard, false, true, 0});
+        EXPECT_EQ(GroupExtent(seat, TileGroup::Discards, base, size), all) << at;
+        all = {INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+        for (in.index = 0, in.count = kFullWall; in.index < kFullWall; ++in.index)
+            cover(WallPos, {kTileWall, false, false, 0});
+        EXPECT_EQ(GroupExtent(seat, TileGroup::Wall, base, size), all) << at;
     }
 }
 

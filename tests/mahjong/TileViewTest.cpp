@@ -414,4 +414,19 @@ TEST_F(TileViewTest, AnUnchangedTileSkipsItsUpdateYetFollowsEveryChangeAroundIt)
                 << "change " << change << ", tile " << k;
         }
     }
+    // A picture put on a shown tile's body from outside gives way to the tile's own at its next update.
+    CMJCard2& shown = **std::find_if(kept.begin(), kept.end(), [](const CMJCard2* t) { return t->IsActive(); });
+    PictureInfo own, other, now;
+    shown.GetBodyPicture()->GetPictureInfo(own);
+    shown.GetRes(other, "shadow", 0);
+    shown.GetBodyPicture()->LoadPicture(other, 0);
+    shown.Update();
+    shown.GetBodyPicture()->GetPictureInfo(now);
+    EXPECT_TRUE(now == own && !(other == own));
+    // Its shadow faded from outside, then taken off the table: every update starts the tile opaque,
+    // shadow and all.
+    shown.GetShadow()->SetAlpha(0.5);
+    shown.seat = -1;
+    shown.Update();
+    EXPECT_TRUE(shown.GetBodyPicture()->GetAlpha() == 1.0 && shown.GetShadow()->GetAlpha() == 1.0);
 }
