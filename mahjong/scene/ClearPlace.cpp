@@ -159,32 +159,58 @@ bool NeverNearerBy(const Rect& points, const Rect& box, const Rect& own, const R
 }
 
 void NeverNearerBlocks(const Rect& area, const Rect& box, const Rect& own, std::span<const Rect> others, int margin,
-                       std::vector<Rect>& out)
+                       std::vector<Rect>& out, int splits)
 {
-    // A few cells a side: each costs a judgement a search pays for once, where a walk through it
-    // asks at every point.
-    constexpr int kCells = 4;
+    // A few cells a side, each judged once where a walk through it would ask at every point. A cell
+    // that may hold points of both kinds is split, `splits` times at most, so that the blocks follow
+    // the edge of what is refused: a search walks only the points along that edge.
+    constexpr int kCells = 4, kFinest = 8;
     const Rect points{area.left - box.left, area.top - box.top, area.right - box.right, area.bottom - box.bottom};
     if (points.left > points.right || points.top > points.bottom)
         return;
-    const auto edge = [](int from, int to, int i) { return from + int(int64_t(to - from) * i / kCells); };
-    for (int j = 0; j < kCells; ++j) {
-        const int top = edge(points.top, points.bottom, j), bottom = edge(points.top, points.bottom, j + 1);
-        // Each run of cells refused along the row, as one block.
-        for (int i = 0, run = -1; i <= kCells; ++i) {
-            const Rect cell{edge(points.left, points.right, i), top, edge(points.left, points.right, i + 1), bottom};
-            const int64_t nearest = i < kCells ? NearestOwnGap(cell, box, own) : 0;
-            const bool refused = i < kCells && std::any_of(others.begin(), others.end(), [&](const Rect& o) {
-                return NeverNearerFrom(cell, box, nearest, o, margin);
-            });
-            if (refused && run < 0)
-                run = i;
-            if (!refused && run >= 0) {
-                out.push_back({edge(points.left, points.right, run), top, cell.left, bottom});
-                run = -1;
-            }
+    const auto judge = [&](const auto& self, const Rect& cell, int split) -> void {
+        const int64_t nearest = NearestOwnGap(cell, box, own);
+        if (std::any_of(others.begin(), others.end(),
+                        [&](const Rect& o) { return NeverNearerFrom(cell, box, nearest, o, margin); })) {
+            // Beside the block before it on the same rows: one block.
+            if (!out.empty() && out.back().top == cell.top && out.back().bottom == cell.bottom &&
+                out.back().right == cell.left)
+                out.back().right = cell.right;
+            else
+                out.push_back(cell);
+            return;
         }
-    }
+        const int w = cell.right - cell.left, h = cell.bottom - cell.top;
+        if (split == splits || (w <= kFinest && h <= kFinest))
+            return;
+        // Farther from the own box at every point than the margin short of each other: none refused.
+        int64_t farthest = 0;
+        for (const int x : {cell.left, cell.right})
+            for (const int y : {cell.top, cell.bottom})
+                farthest = std::max(farthest, SquaredGap(BoxAt(box, {x, y}), own));
+        if (std::all_of(others.begin(), others.end(), [&](const Rect& o) {
+                return CompareRootPlus(farthest, margin, NearestOwnGap(cell, box, o)) < 0;
+            }))
+            return;
+        const int mx = cell.left + w / 2, my = cell.top + h / 2;
+        if (w > kFinest && h > kFinest) {
+            self(self, Rect{cell.left, cell.top, mx, my}, split + 1);
+            self(self, Rect{mx, cell.top, cell.right, my}, split + 1);
+            self(self, Rect{cell.left, my, mx, cell.bottom}, split + 1);
+            self(self, Rect{mx, my, cell.right, cell.bottom}, split + 1);
+        } else if (w > kFinest) {
+            self(self, Rect{cell.left, cell.top, mx, cell.bottom}, split + 1);
+            self(self, Rect{mx, cell.top, cell.right, cell.bottom}, split + 1);
+        } else {
+            self(self, Rect{cell.left, cell.top, cell.right, my}, split + 1);
+            self(self, Rect{cell.left, my, cell.right, cell.bottom}, split + 1);
+        }
+    };
+    const auto edge = [](int from, int to, int i) { return from + int(int64_t(to - from) * i / kCells); };
+    for (int j = 0; j < kCells; ++j)
+        for (int i = 0; i < kCells; ++i)
+            judge(judge, Rect{edge(points.left, points.right, i), edge(points.top, points.bottom, j),
+                              edge(points.left, points.right, i + 1), edge(points.top, points.bottom, j + 1)}, 0);
 }
 
 int ShortfallReach(int64_t nearSquared, int margin, int64_t farSquared)
@@ -204,10 +230,10 @@ void NeverNearerMemo::NextRound()
 }
 
 void NeverNearerMemo::Blocks(const Rect& area, const Rect& box, const Rect& own, std::span<const Rect> others,
-                             int margin, std::vector<Rect>& out)
+                             int margin, std::vector<Rect>& out, int splits)
 {
     const auto same = [&](const Found& f) {
-        return f.area == area && f.box == box && f.own == own && f.margin == margin &&
+        return f.area == area && f.box == box && f.own == own && f.margin == margin && f.splits == splits &&
             std::equal(others.begin(), others.end(), f.others.begin(), f.others.end());
     };
     if (const auto found = std::find_if(now_.begin(), now_.end(), same); found != now_.end()) {
@@ -220,8 +246,8 @@ void NeverNearerMemo::Blocks(const Rect& area, const Rect& box, const Rect& own,
         before_.erase(found);
         return;
     }
-    Found& found = now_.emplace_back(Found{area, box, own, {others.begin(), others.end()}, margin, {}});
-    NeverNearerBlocks(area, box, own, others, margin, found.blocks);
+    Found& found = now_.emplace_back(Found{area, box, own, {others.begin(), others.end()}, margin, splits, {}});
+    NeverNearerBlocks(area, box, own, others, margin, found.blocks, splits);
     out.insert(out.end(), found.blocks.begin(), found.blocks.end());
 }
 

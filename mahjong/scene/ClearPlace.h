@@ -42,10 +42,11 @@ std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, 
 // Whether at every point of `points` (edges included) `box` stands no more than `margin` nearer
 // `own` than `other` (BoxGap(at, own) + margin >= BoxGap(at, other)), judged from the corners.
 bool NeverNearerBy(const Rect& points, const Rect& box, const Rect& own, const Rect& other, int margin);
-// Adds to `out` blocks of the points at which `box` lies inside `area` (a few a side) where it is
-// NeverNearerBy the margin to `own` than to one of `others`.
+// Adds to `out` blocks of the points at which `box` lies inside `area` (a few a side, each split
+// up to `splits` times where it may hold points of both kinds) where it is NeverNearerBy the margin
+// to `own` than to one of `others`.
 void NeverNearerBlocks(const Rect& area, const Rect& box, const Rect& own, std::span<const Rect> others, int margin,
-                       std::vector<Rect>& out);
+                       std::vector<Rect>& out, int splits = 0);
 // NeverNearerBlocks remembered for a round and the round after: a layout that tries smaller
 // discards asks again for the same strips, beside hands that have not moved.
 class NeverNearerMemo {
@@ -54,13 +55,13 @@ public:
     void NextRound();
     // As NeverNearerBlocks.
     void Blocks(const Rect& area, const Rect& box, const Rect& own, std::span<const Rect> others, int margin,
-                std::vector<Rect>& out);
+                std::vector<Rect>& out, int splits = 0);
 
 private:
     struct Found {
         Rect area, box, own;
         std::vector<Rect> others;
-        int margin;
+        int margin, splits;
         std::vector<Rect> blocks;
     };
     std::vector<Found> now_, before_;

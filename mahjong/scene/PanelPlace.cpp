@@ -131,7 +131,7 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
         // alone, in the two strips of the table, and takes the nearer place (of two as near, the
         // upper, then the left one, as one search would).
         const auto NearestBeside = [&](TablePoint to, const Rect& room, std::span<const Rect> keep,
-                                       const std::function<bool(const Rect&)>& accept, bool passOver) {
+                                       const std::function<bool(const Rect&)>& accept, bool passOver, int splits) {
             const bool row = seat % 2 == 1;
             const int middle = row ? (room.top + room.bottom) / 2 : (room.left + room.right) / 2;
             Rect along = table, inLine = table;
@@ -155,7 +155,7 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
             // at any window size tried, and cost as much as the search.
             std::vector<Rect> refused;
             if (passOver)
-                neverNearer_.Blocks(along, room, own, others, kNearerMargin, refused);
+                neverNearer_.Blocks(along, room, own, others, kNearerMargin, refused, splits);
             return NearestClearPlaceIn(to, room, strips, keep, 2, accept, refused);
         };
         // Full size clear of everything, then smaller, down to the size whose text is the smallest
@@ -179,6 +179,8 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
             for (std::vector<Rect>* list : {&clear, &lean})
                 list->push_back(WithinReach(box, std::sqrt(double(gap)) + kNearerMargin));
         Rect at{};
+        int asked = 0; // the places the last try's walk asked about
+        const std::function<bool(const Rect&)> countedBesideOwn = [&](const Rect& r) { return ++asked, besideOwn(r); };
         for (size_t k = 0; k < std::size(kTries); ++k) {
             // No room clear of the discards: crowded, whatever the last try finds.
             if (untilCrowded && !kTries[k].discards)
@@ -186,7 +188,12 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
             const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
             const Rect room{-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
             const std::vector<Rect>& keep = kTries[k].discards ? clear : lean;
-            const std::optional<TablePoint> place = NearestBeside(want, room, keep, besideOwn, k > 0 || seat % 2 == 1);
+            // After a try whose walk was long, turned down at many points, the blocks follow their
+            // edge more closely: finding them costs as much as a few hundred points asked.
+            constexpr int kLongWalk = 400;
+            const int splits = asked > kLongWalk ? 1 : 0;
+            asked = 0;
+            const std::optional<TablePoint> place = NearestBeside(want, room, keep, countedBesideOwn, k > 0 || seat % 2 == 1, splits);
             if (!place && k + 1 < std::size(kTries))
                 continue;
             crowded = crowded || !place || !kTries[k].discards;
