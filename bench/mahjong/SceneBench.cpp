@@ -287,7 +287,8 @@ BENCHMARK(BM_SceneLayoutResizeDrag)->Unit(benchmark::kMicrosecond);
 // of that size (the least of three layouts a pixel apart, each cold, as the copy is the least of
 // its runs: what the layout costs, not what a busy machine adds). `worst_to_copy`, the dearest
 // size's, must stay at most 0.5 as every row's. `worst_first_to_copy` is the dearest first of the
-// three: the first layout in a tile size class not shown before in the run decodes its pictures.
+// three, with whatever a resize meets first at that size (the table decodes every size class's tile
+// pictures when it is made, so that is not one).
 void BM_SceneLayoutEverySize(benchmark::State& state)
 {
     CrowdedTable table(800, 600);

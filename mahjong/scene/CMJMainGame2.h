@@ -111,6 +111,8 @@ public:
     // 1. Control creation.
     virtual void CreateDice();
     virtual void CreateCards();
+    // Decodes every size class's tile pictures, so that no layout decodes one.
+    void DecodeTilePictures();
     // One tile view of the pool: a game with its own tile view makes it here.
     virtual std::unique_ptr<CMJCard2> MakeCard();
     virtual void CreatePlayers(int count);

@@ -5,6 +5,7 @@
 #include "engine/input/InputModule.h"
 #include "engine/object/PictureObject.h"
 #include "engine/object/PlaneObject.h"
+#include "engine/paint/PaintModule.h"
 #include "engine/util/EngineLog.h"
 #include "framework/app/GameAppAccess.h"
 #include "framework/app/NotifyGate.h"
@@ -14,6 +15,7 @@
 #include "mahjong/controls/CMJXyDigit.h"
 #include "mahjong/data/CMJGameData2.h"
 #include "mahjong/scene/CMyParticle.h"
+#include "mahjong/tiles/TilePicture.h"
 #include "rules/MJCalclator.h"
 #include "widgets/AppServices.h"
 #include "widgets/CXyStandButton.h"
@@ -61,6 +63,7 @@ void CMJMainGame2::Create()
     CreatePlayers(app ? app->GetChairCount() : 4);
     CreateDice();
     CreateCards();
+    DecodeTilePictures();
     CreateActionButtons();
     CreateOptionButtons();
     CreateSlogan();
@@ -242,6 +245,15 @@ void CMJMainGame2::CreateCards()
         t->Redraw();
         SetPoolEntry(i, t);
     }
+}
+
+void CMJMainGame2::DecodeTilePictures()
+{
+    // Every size class's, now: a resize into a class not shown yet would decode its pictures in
+    // that first layout (about 10 ms a class). Quietly: a table without its skins finds none.
+    if (PaintModule* paint = GetPaintModule())
+        for (const std::string& name : AllTilePictureNames())
+            paint->GetImageFrame(name, 0);
 }
 
 std::unique_ptr<CMJCard2> CMJMainGame2::MakeCard() { return std::make_unique<CMJCard2>(calculator_, this); }

@@ -159,4 +159,21 @@ TilePicture ChooseTilePicture(const TilePictureInput& in)
     return p;
 }
 
+std::vector<std::string> AllTilePictureNames()
+{
+    std::vector<std::string> names;
+    for (const int sizeClass : {kClass800, kClass1024, kClass1366, kClass1600}) {
+        names.push_back(Named(sizeClass, "largecard"));
+        for (int seat = 0; seat < 3; ++seat) // the own hand shows the large set
+            names.push_back(Name() << sizeClass << "_side" << seat);
+        if (sizeClass != kClass1024) // its faces are the 1366 ones
+            for (int set = 0; set < 4; ++set)
+                names.push_back(Middle(sizeClass, set));
+    }
+    for (const char* backs : {"1366_deal", "1366_back", "1600_back", "wa1_deal", "wa2_deal", "wa3_deal"})
+        for (const char* axis : {"02", "13"})
+            names.push_back(Name() << backs << axis);
+    return names;
+}
+
 } // namespace Lumora

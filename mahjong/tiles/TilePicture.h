@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Lumora {
 
@@ -63,6 +64,9 @@ struct TilePicture {
 // True when the tile may show the face of picture index `imageIndex`.
 bool HasFace(int tile, int imageIndex);
 TilePicture ChooseTilePicture(const TilePictureInput& in);
+// Every picture ChooseTilePicture names, of every size class: a table that decodes them when it is
+// made lays out any size without decoding a picture then.
+std::vector<std::string> AllTilePictureNames();
 // The scale of tiles on the surface: 0.75 up to 800, 0.83 below 1024, only with the flag.
 double TileScale(int surfaceWidth, bool splitterFlag);
 

@@ -11,6 +11,7 @@
 #include "mahjong/controls/CMJSliderBar.h"
 #include "mahjong/controls/CMJXyDigit.h"
 #include "mahjong/scene/CMyParticle.h"
+#include "mahjong/tiles/TilePicture.h"
 #include "tests/mahjong/SceneRig.h"
 #include "tests/support/RelayRig.h"
 #include "tests/support/ResourceSweep.h"
@@ -70,6 +71,11 @@ TEST(Scene, CreationMakesThePoolTheButtonsAndThePanels)
         wall += t != nullptr;
     EXPECT_EQ(wall, 152);
     EXPECT_EQ(rig.Misfiled(), 0);
+    // Every size class's tile pictures are decoded already: asking for them loads none.
+    const size_t cached = rig.engine.Paint().CachedImageCount();
+    for (const std::string& name : AllTilePictureNames())
+        EXPECT_NE(rig.engine.Paint().GetImageFrame(name, 0).image, nullptr) << name;
+    EXPECT_EQ(rig.engine.Paint().CachedImageCount(), cached);
 }
 
 TEST(Scene, RollingTwiceClosesTheGateOnceAndPlayOpensIt)

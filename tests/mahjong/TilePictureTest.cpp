@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace Lumora;
@@ -127,6 +128,16 @@ TEST(TilePictureTest, EveryDrawingRuleNamesItsPicture)
         EXPECT_EQ(p.frame, c.frame) << c.what;
         EXPECT_EQ(p.alpha, 1.0) << c.what;
         EXPECT_FALSE(p.jokerKey) << c.what;
+    }
+    // Whatever a tile is, where, on any surface: its pictures are among those a table decodes first.
+    const std::vector<std::string> all = AllTilePictureNames();
+    const auto listed = [&](const std::string& name) { return std::find(all.begin(), all.end(), name) != all.end(); };
+    for (int k = 0; k < 8 * 5 * 4 * 4 * 2 * 5 * 3; ++k) {
+        const int tiles[] = {kFive, 200, 143};
+        TilePictureInput in = InputOf({"", k % 8, k / 8 % 5 - 1, tiles[k / 6400 % 3], k / 40 % 2 == 0, k / 80 % 2 == 0,
+                                       k / 160 % 4, k / 640 % 2, k / 1280 % 5 - 1, "", 0});
+        for (const std::string& name : {ChooseTilePicture(in).name, ChooseTilePicture(in).ratioPicture})
+            EXPECT_TRUE(name.empty() || listed(name)) << name << " for case " << k;
     }
     // A calculator's rank beyond the face frames never indexes past them: the back shows.
     TilePictureInput beyond = InputOf({"", 7, 3, kFive, true, false, 0, 1, 2, "", 0});
