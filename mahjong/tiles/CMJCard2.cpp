@@ -171,7 +171,7 @@ void CMJCard2::Reset()
 void CMJCard2::Update()
 {
     const Surroundings around = SurroundingsNow();
-    const TileMargins margins = ComputeTileMargins(around.surfaceWidth, around.surfaceHeight);
+    const TileMargins margins = ComputeTileMargins(around.surface.width, around.surface.height);
     mSide = margins.side;
     mVert = margins.vert;
     mDiscSide = margins.discSide;
@@ -259,18 +259,14 @@ CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
 {
     Surroundings s;
     if (const TilePass* pass = host_ ? host_->CurrentPass() : nullptr) {
-        const TileSurface& surface = pass->Surface();
-        s.surfaceWidth = surface.width;
-        s.surfaceHeight = surface.height;
-        s.table = surface.table;
-        s.splitterFlag = surface.splitterFlag;
-        s.discardScale = surface.discardScale;
+        s.surface = pass->Surface();
     } else {
-        s.surfaceWidth = GetViewWidth();
-        s.surfaceHeight = GetViewHeight();
-        s.table = host_ ? host_->GetTableRect() : Rect{0, 0, s.surfaceWidth, s.surfaceHeight};
-        s.splitterFlag = host_ && host_->GetSplitterFlag();
-        s.discardScale = host_ ? host_->GetDiscardScale() : 1.0;
+        TileSurface& f = s.surface;
+        f.width = GetViewWidth();
+        f.height = GetViewHeight();
+        f.table = host_ ? host_->GetTableRect() : Rect{0, 0, f.width, f.height};
+        f.splitterFlag = host_ && host_->GetSplitterFlag();
+        f.discardScale = host_ ? host_->GetDiscardScale() : 1.0;
     }
     s.seat = seat;
     if (host_ && seat >= 0 && seat <= 3) {
@@ -387,11 +383,11 @@ TilePictureInput CMJCard2::PictureInput()
     in.jokerMark = jokerMark != 0;
     Surroundings scratch;
     const Surroundings& around = Around(scratch);
-    in.surfaceWidth = around.surfaceWidth;
-    in.surfaceHeight = around.surfaceHeight;
-    in.table = around.table;
-    in.splitterFlag = around.splitterFlag;
-    in.discardScale = around.discardScale;
+    in.surfaceWidth = around.surface.width;
+    in.surfaceHeight = around.surface.height;
+    in.table = around.surface.table;
+    in.splitterFlag = around.surface.splitterFlag;
+    in.discardScale = around.surface.discardScale;
     return in;
 }
 
@@ -508,9 +504,9 @@ TileLayoutInput CMJCard2::LayoutInput()
     }
     Surroundings scratch;
     const Surroundings& around = Around(scratch);
-    in.table = around.table;
-    in.surfaceWidth = around.surfaceWidth;
-    in.surfaceHeight = around.surfaceHeight;
+    in.table = around.surface.table;
+    in.surfaceWidth = around.surface.width;
+    in.surfaceHeight = around.surface.height;
     in.margins = {mSide, mVert, mDiscSide, mDiscTop, mDiscBottom};
     in.metrics = metrics_;
     if (host_ && seat >= 0 && seat <= 3) {

@@ -10,6 +10,7 @@
 // tile's background plane are engine objects made by the tile and owned by the engine. The
 // calculator is shared with the scene. The host (ITileHost) must outlive the tile.
 #include "engine/gui/CLumoraGui.h"
+#include "mahjong/tiles/ITileHost.h"
 #include "mahjong/tiles/TileLayout.h"
 #include "mahjong/tiles/TileMetrics.h"
 #include "mahjong/tiles/TilePicture.h"
@@ -114,10 +115,7 @@ private:
     // answers and its seat's areas. An update holds what it read, so that the picture's inputs and
     // the place's inputs take it from there instead of asking the engine and the host again.
     struct Surroundings {
-        int surfaceWidth = 0, surfaceHeight = 0;
-        Rect table;
-        bool splitterFlag = false;
-        double discardScale = 1.0;
+        TileSurface surface;
         int seat = -1; // whose areas these are
         Rect wallArea, discardArea;
         int fullHand = 0, columnLift = 0;

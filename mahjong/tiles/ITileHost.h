@@ -52,6 +52,7 @@ struct TileSurface {
     Rect table;
     bool splitterFlag = false;
     double discardScale = 1.0;
+    bool operator==(const TileSurface&) const = default;
 };
 
 // A pass over all of a host's tiles: what they all read of the surface, the table and the
