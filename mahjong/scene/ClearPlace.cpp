@@ -64,6 +64,27 @@ public:
             rightColumn_ = std::max<int64_t>(1, runs_[size_t(right_)].first);
     }
 
+    // Past the columns from `first` to `last` on the side of the column given last (0 and the left
+    // of it: the left walk's), which the walk then does not give.
+    void PassOver(int64_t column, int64_t first, int64_t last)
+    {
+        if (column <= 0) {
+            if (left_ < 0 || leftColumn_ < first)
+                return;
+            leftColumn_ = first - 1;
+            while (left_ >= 0 && leftColumn_ < runs_[size_t(left_)].first)
+                if (--left_ >= 0)
+                    leftColumn_ = std::min(leftColumn_, runs_[size_t(left_)].last);
+        } else {
+            if (right_ >= std::ssize(runs_) || rightColumn_ > last)
+                return;
+            rightColumn_ = last + 1;
+            while (right_ < std::ssize(runs_) && rightColumn_ > runs_[size_t(right_)].last)
+                if (++right_ < std::ssize(runs_))
+                    rightColumn_ = std::max(rightColumn_, runs_[size_t(right_)].first);
+        }
+    }
+
     // The next column, or nothing when the row has no more.
     std::optional<int64_t> Next()
     {
@@ -258,10 +279,12 @@ Rect WithinReach(const Rect& box, double reach)
     return {box.left - g, box.top - g, box.right + g, box.bottom + g};
 }
 
-std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, const Rect& area,
-                                            std::span<const Rect> keepClear, int step,
-                                            const std::function<bool(const Rect&)>& accept,
-                                            std::span<const Rect> refused)
+namespace {
+
+// The search, `ask` given each box to weigh and a rectangle of points to widen where it turns one down.
+template <class Ask>
+std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& area, std::span<const Rect> keepClear,
+                                 int step, const Ask& ask, std::span<const Rect> refused)
 {
     step = std::max(step, 1);
     // The offsets at which the box lies inside the area, however far from its point it stands.
@@ -326,18 +349,43 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
         }
         return band.runs;
     };
+    // The points found turned down about one asked, on the grid: every row's walk passes over
+    // those on its row rather than asking each.
+    std::vector<Blocked> around;
+    std::vector<Span> aroundRow;
     const auto walkRow = [&](int64_t row) {
         if (row < rows.first || row > rows.last)
             return;
         RowWalk walk(runsOf(row));
+        aroundRow.clear();
+        for (const Blocked& b : around)
+            if (row >= b.rows.first && row <= b.rows.last)
+                aroundRow.push_back(b.columns);
         for (std::optional<int64_t> column = walk.Next(); column; column = walk.Next()) {
             const GridPoint at{*column * *column + row * row, row, *column};
             if (best && at > *best)
                 return;
-            if (!accept || accept(BoxAt(box, {want.x + int(at.column) * step, want.y + int(at.row) * step}))) {
+            if (const auto known = std::find_if(aroundRow.begin(), aroundRow.end(),
+                                                [&](const Span& s) { return at.column >= s.first && at.column <= s.last; });
+                known != aroundRow.end()) {
+                walk.PassOver(at.column, known->first, known->last);
+                continue;
+            }
+            Rect refusedAround{1, 1, 0, 0};
+            if (ask(BoxAt(box, {want.x + int(at.column) * step, want.y + int(at.row) * step}), refusedAround)) {
                 best = at;
                 return;
             }
+            if (refusedAround.left > refusedAround.right || refusedAround.top > refusedAround.bottom)
+                continue;
+            const Blocked b{{CeilDiv(int64_t(refusedAround.left) - want.x, step), FloorDiv(int64_t(refusedAround.right) - want.x, step)},
+                            {CeilDiv(int64_t(refusedAround.top) - want.y, step), FloorDiv(int64_t(refusedAround.bottom) - want.y, step)}};
+            // Only a rectangle about the point asked is taken at its word.
+            if (b.columns.first > at.column || b.columns.last < at.column || b.rows.first > row || b.rows.last < row)
+                continue;
+            around.push_back(b);
+            aroundRow.push_back(b.columns);
+            walk.PassOver(at.column, b.columns.first, b.columns.last);
         }
     };
     const int64_t lastRing = std::max(-rows.first, rows.last);
@@ -367,6 +415,24 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
     if (!best)
         return std::nullopt;
     return TablePoint{want.x + int(best->column) * step, want.y + int(best->row) * step};
+}
+
+} // namespace
+
+std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, const Rect& area,
+                                            std::span<const Rect> keepClear, int step,
+                                            const std::function<bool(const Rect&)>& accept,
+                                            std::span<const Rect> refused)
+{
+    return Search(want, box, area, keepClear, step, [&](const Rect& r, Rect&) { return !accept || accept(r); }, refused);
+}
+
+std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, const Rect& area,
+                                            std::span<const Rect> keepClear, int step,
+                                            const AcceptOrRefuseAround& accept, std::span<const Rect> refused)
+{
+    return Search(want, box, area, keepClear, step, [&](const Rect& r, Rect& around) { return !accept || accept(r, around); },
+                  refused);
 }
 
 namespace {

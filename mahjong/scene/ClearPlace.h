@@ -34,6 +34,14 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
                                             std::span<const Rect> keepClear, int step = 2,
                                             const std::function<bool(const Rect&)>& accept = {},
                                             std::span<const Rect> refused = {});
+// An `accept` that, where it turns a box down, may widen `refusedAround` (empty when asked) to the
+// rectangle of points about the one asked (edges included) at each of which it would turn its box
+// down too: the search passes over them without asking.
+using AcceptOrRefuseAround = std::function<bool(const Rect& box, Rect& refusedAround)>;
+// As NearestClearPlace above, with such an `accept`.
+std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, const Rect& area,
+                                            std::span<const Rect> keepClear, int step,
+                                            const AcceptOrRefuseAround& accept, std::span<const Rect> refused = {});
 // The nearest such point in any of `areas`: as NearestClearPlace over their union would find it.
 std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, std::span<const Rect> areas,
                                               std::span<const Rect> keepClear, int step,

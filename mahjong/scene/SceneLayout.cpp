@@ -645,14 +645,17 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
         // Where each button was last found short of the own hand, and about it (none yet).
         std::array<Rect, std::size(kClaims)> shortAt;
         shortAt.fill(Rect{1, 1, 0, 0});
-        return [&, from, near = inReach(area), first = 0, shortAt](const Rect& r) mutable {
+        // Turned down, the places about it where that button's centre stays short are given back:
+        // the search passes over them.
+        return [&, from, near = inReach(area), first = 0, shortAt](const Rect& r, Rect& refusedAround) mutable {
             const TablePoint last{r.right - (size - size / 2), r.bottom - (size - size / 2)};
             for (int k = 0, i = first; k < n; ++k, i = i + 1 < n ? i + 1 : 0) {
-                const TablePoint c{last.x + from[size_t(i)].x, last.y + from[size_t(i)].y};
+                const TablePoint f = from[size_t(i)], c{last.x + f.x, last.y + f.y};
                 Rect& known = shortAt[size_t(i)];
                 if ((c.x >= known.left && c.x <= known.right && c.y >= known.top && c.y <= known.bottom) ||
                     !byHand(c, near, known)) {
                     first = i;
+                    refusedAround = {known.left - f.x, known.top - f.y, known.right - f.x, known.bottom - f.y};
                     return false;
                 }
             }

@@ -489,6 +489,18 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
             EXPECT_EQ(fast->x, plain->x) << round;
             EXPECT_EQ(fast->y, plain->y) << round;
         }
+        // Told, where the quadrant turns a box down, of points about it that it turns down too: the same.
+        const AcceptOrRefuseAround toldAround = [&](const Rect& r, Rect& around) {
+            const int x = r.left - piece.left, y = r.top - piece.top;
+            if (!accept(r) && r.left < ax && r.bottom > ay)
+                around = {x - upTo(9), y, std::min(x + upTo(9), ax - 1 - piece.left), y + upTo(9)};
+            return accept(r);
+        };
+        const auto told = NearestClearPlace(want, piece, table, clear, step, choosy != 0 ? toldAround : nullptr, refused);
+        ASSERT_EQ(told.has_value(), plain.has_value()) << round;
+        if (told) {
+            EXPECT_EQ(std::pair(told->x, told->y), std::pair(plain->x, plain->y)) << round;
+        }
         const Rect both[] = {table, side};
         const std::optional<TablePoint> inEither =
             NearestClearPlaceIn(want, piece, both, clear, step, choosy != 0 ? accept : nullptr, refused);
