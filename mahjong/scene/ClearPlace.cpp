@@ -42,7 +42,7 @@ struct Blocked {
 
 // The offsets `o` at which the piece [lo + o * step, hi + o * step) overlaps [from, to): both
 // strictly, as BoxesOverlap counts a shared edge as clear.
-Span Overlapping(int lo, int hi, int from, int to, int step)
+[[gnu::always_inline]] inline Span Overlapping(int lo, int hi, int from, int to, int step)
 {
     return {FloorDiv(int64_t(from) - hi, step) + 1, CeilDiv(int64_t(to) - lo, step) - 1};
 }
@@ -111,7 +111,7 @@ private:
 
 // The free runs of `columns` on one row of the grid, in order, into `runs`; `blocked` in order of
 // their first column.
-void FreeRuns(int64_t row, Span columns, std::span<const Blocked> blocked, std::vector<Span>& runs)
+[[gnu::always_inline]] inline void FreeRuns(int64_t row, Span columns, std::span<const Blocked> blocked, std::vector<Span>& runs)
 {
     runs.clear();
     int64_t from = columns.first;
@@ -281,8 +281,9 @@ Rect WithinReach(const Rect& box, double reach)
 
 namespace {
 
-// The search, `ask` given each box to weigh and a rectangle of points to widen where it turns one down.
-template <class Ask>
+// The search, `ask` given each box to weigh and, where `told` (else it is not read), a rectangle of
+// points to widen where it turns one down.
+template <bool told, class Ask>
 std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& area, std::span<const Rect> keepClear,
                                  int step, const Ask& ask, std::span<const Rect> refused)
 {
@@ -357,35 +358,44 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
         if (row < rows.first || row > rows.last)
             return;
         RowWalk walk(runsOf(row));
-        aroundRow.clear();
-        for (const Blocked& b : around)
-            if (row >= b.rows.first && row <= b.rows.last)
-                aroundRow.push_back(b.columns);
+        if constexpr (told) {
+            aroundRow.clear();
+            for (const Blocked& b : around)
+                if (row >= b.rows.first && row <= b.rows.last)
+                    aroundRow.push_back(b.columns);
+        }
         for (std::optional<int64_t> column = walk.Next(); column; column = walk.Next()) {
             const GridPoint at{*column * *column + row * row, row, *column};
             if (best && at > *best)
                 return;
-            if (const auto known = std::find_if(aroundRow.begin(), aroundRow.end(),
-                                                [&](const Span& s) { return at.column >= s.first && at.column <= s.last; });
-                known != aroundRow.end()) {
-                walk.PassOver(at.column, known->first, known->last);
-                continue;
+            if constexpr (!told) {
+                if (ask(BoxAt(box, {want.x + int(at.column) * step, want.y + int(at.row) * step}))) {
+                    best = at;
+                    return;
+                }
+            } else {
+                if (const auto known = std::find_if(aroundRow.begin(), aroundRow.end(),
+                                                    [&](const Span& s) { return at.column >= s.first && at.column <= s.last; });
+                    known != aroundRow.end()) {
+                    walk.PassOver(at.column, known->first, known->last);
+                    continue;
+                }
+                Rect refusedAround{1, 1, 0, 0};
+                if (ask(BoxAt(box, {want.x + int(at.column) * step, want.y + int(at.row) * step}), refusedAround)) {
+                    best = at;
+                    return;
+                }
+                if (refusedAround.left > refusedAround.right || refusedAround.top > refusedAround.bottom)
+                    continue;
+                const Blocked b{{CeilDiv(int64_t(refusedAround.left) - want.x, step), FloorDiv(int64_t(refusedAround.right) - want.x, step)},
+                                {CeilDiv(int64_t(refusedAround.top) - want.y, step), FloorDiv(int64_t(refusedAround.bottom) - want.y, step)}};
+                // Only a rectangle about the point asked is taken at its word.
+                if (b.columns.first > at.column || b.columns.last < at.column || b.rows.first > row || b.rows.last < row)
+                    continue;
+                around.push_back(b);
+                aroundRow.push_back(b.columns);
+                walk.PassOver(at.column, b.columns.first, b.columns.last);
             }
-            Rect refusedAround{1, 1, 0, 0};
-            if (ask(BoxAt(box, {want.x + int(at.column) * step, want.y + int(at.row) * step}), refusedAround)) {
-                best = at;
-                return;
-            }
-            if (refusedAround.left > refusedAround.right || refusedAround.top > refusedAround.bottom)
-                continue;
-            const Blocked b{{CeilDiv(int64_t(refusedAround.left) - want.x, step), FloorDiv(int64_t(refusedAround.right) - want.x, step)},
-                            {CeilDiv(int64_t(refusedAround.top) - want.y, step), FloorDiv(int64_t(refusedAround.bottom) - want.y, step)}};
-            // Only a rectangle about the point asked is taken at its word.
-            if (b.columns.first > at.column || b.columns.last < at.column || b.rows.first > row || b.rows.last < row)
-                continue;
-            around.push_back(b);
-            aroundRow.push_back(b.columns);
-            walk.PassOver(at.column, b.columns.first, b.columns.last);
         }
     };
     const int64_t lastRing = std::max(-rows.first, rows.last);
@@ -424,15 +434,18 @@ std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, co
                                             const std::function<bool(const Rect&)>& accept,
                                             std::span<const Rect> refused)
 {
-    return Search(want, box, area, keepClear, step, [&](const Rect& r, Rect&) { return !accept || accept(r); }, refused);
+    if (!accept)
+        return Search<false>(want, box, area, keepClear, step, [](const Rect&) { return true; }, refused);
+    return Search<false>(want, box, area, keepClear, step, accept, refused);
 }
 
 std::optional<TablePoint> NearestClearPlace(TablePoint want, const Rect& box, const Rect& area,
                                             std::span<const Rect> keepClear, int step,
                                             const AcceptOrRefuseAround& accept, std::span<const Rect> refused)
 {
-    return Search(want, box, area, keepClear, step, [&](const Rect& r, Rect& around) { return !accept || accept(r, around); },
-                  refused);
+    if (!accept)
+        return Search<false>(want, box, area, keepClear, step, [](const Rect&) { return true; }, refused);
+    return Search<true>(want, box, area, keepClear, step, accept, refused);
 }
 
 namespace {
