@@ -494,10 +494,12 @@ bool TrimBlockedEdges(Rect& area, const Rect& box, std::span<const Rect> keepCle
 
 } // namespace
 
-std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, std::span<const Rect> areas,
-                                              std::span<const Rect> keepClear, int step,
-                                              const std::function<bool(const Rect&)>& accept,
-                                              std::span<const Rect> refused)
+namespace {
+
+template <class Accept>
+std::optional<TablePoint> SearchIn(TablePoint want, const Rect& box, std::span<const Rect> areas,
+                                   std::span<const Rect> keepClear, int step, const Accept& accept,
+                                   std::span<const Rect> refused)
 {
     // Of places as near, the upper, then the left one.
     const auto order = [&](const TablePoint& p) {
@@ -518,6 +520,23 @@ std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, 
             best = p;
     }
     return best;
+}
+
+} // namespace
+
+std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, std::span<const Rect> areas,
+                                              std::span<const Rect> keepClear, int step,
+                                              const std::function<bool(const Rect&)>& accept,
+                                              std::span<const Rect> refused)
+{
+    return SearchIn(want, box, areas, keepClear, step, accept, refused);
+}
+
+std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, std::span<const Rect> areas,
+                                              std::span<const Rect> keepClear, int step,
+                                              const AcceptOrRefuseAround& accept, std::span<const Rect> refused)
+{
+    return SearchIn(want, box, areas, keepClear, step, accept, refused);
 }
 
 } // namespace Lumora

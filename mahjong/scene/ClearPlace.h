@@ -47,6 +47,9 @@ std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, 
                                               std::span<const Rect> keepClear, int step,
                                               const std::function<bool(const Rect&)>& accept = {},
                                               std::span<const Rect> refused = {});
+std::optional<TablePoint> NearestClearPlaceIn(TablePoint want, const Rect& box, std::span<const Rect> areas,
+                                              std::span<const Rect> keepClear, int step,
+                                              const AcceptOrRefuseAround& accept, std::span<const Rect> refused = {});
 // Whether at every point of `points` (edges included) `box` stands no more than `margin` nearer
 // `own` than `other` (BoxGap(at, own) + margin >= BoxGap(at, other)), judged from the corners.
 bool NeverNearerBy(const Rect& points, const Rect& box, const Rect& own, const Rect& other, int margin);

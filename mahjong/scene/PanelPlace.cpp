@@ -105,7 +105,8 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
         // A player pairs a panel with the hand it stands alongside (within the hand's length) or in
         // line with, at the hand's end, and nearer that hand than any other hand or panel (two panels
         // side by side read as a pair).
-        const auto besideOwn = [&](const Rect& r) {
+        // Turned down by a gap, `reach` is how far about the place it still is (-1 otherwise).
+        const auto besideOwn = [&](const Rect& r, int& reach) {
             const bool row = seat % 2 == 1;
             const bool along = row ? r.left >= own.left + kControlGap && r.right <= own.right - kControlGap
                                    : r.top >= own.top + kControlGap && r.bottom <= own.bottom - kControlGap;
@@ -116,12 +117,21 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
                 return false;
             // In squared whole numbers: the search asks this at many places.
             const int64_t gap = SquaredGap(r, own);
-            for (int other = 0; other < kSeatCount; ++other)
-                if (other != seat && CompareRootPlus(gap, kNearerMargin, SquaredGap(r, groupBoxes_[size_t(other)][0])) >= 0)
+            for (int other = 0; other < kSeatCount; ++other) {
+                if (other == seat)
+                    continue;
+                if (const int64_t far = SquaredGap(r, groupBoxes_[size_t(other)][0]); CompareRootPlus(gap, kNearerMargin, far) >= 0) {
+                    reach = ShortfallReach(gap, kNearerMargin, far);
                     return false;
-            return std::all_of(placed.begin(), placed.end(), [&](const auto& p) {
-                return CompareRootPlus(std::max(gap, p.second), kNearerMargin, SquaredGap(r, p.first)) < 0;
-            });
+                }
+            }
+            for (const auto& [box, gapOwn] : placed)
+                if (const int64_t far = SquaredGap(r, box), near = std::max(gap, gapOwn);
+                    CompareRootPlus(near, kNearerMargin, far) >= 0) {
+                    reach = ShortfallReach(near, kNearerMargin, far);
+                    return false;
+                }
+            return true;
         };
         std::vector<Rect> others;
         for (int other = 0; other < kSeatCount; ++other)
@@ -131,7 +141,7 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
         // alone, in the two strips of the table, and takes the nearer place (of two as near, the
         // upper, then the left one, as one search would).
         const auto NearestBeside = [&](TablePoint to, const Rect& room, std::span<const Rect> keep,
-                                       const std::function<bool(const Rect&)>& accept, bool passOver, int splits) {
+                                       const AcceptOrRefuseAround& accept, bool passOver, int splits) {
             const bool row = seat % 2 == 1;
             const int middle = row ? (room.top + room.bottom) / 2 : (room.left + room.right) / 2;
             Rect along = table, inLine = table;
@@ -180,13 +190,26 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
                 list->push_back(WithinReach(box, std::sqrt(double(gap)) + kNearerMargin));
         Rect at{};
         int asked = 0; // the places the last try's walk asked about
-        const std::function<bool(const Rect&)> countedBesideOwn = [&](const Rect& r) { return ++asked, besideOwn(r); };
+        // Turned down by a gap, the places about it where it still is are passed over; `room` the
+        // try's box about its place.
+        Rect room;
+        const AcceptOrRefuseAround countedBesideOwn = [&](const Rect& r, Rect& around) {
+            ++asked;
+            int reach = -1;
+            if (besideOwn(r, reach))
+                return true;
+            if (reach >= 0) {
+                const int x = r.left - room.left, y = r.top - room.top;
+                around = {x - reach, y - reach, x + reach, y + reach};
+            }
+            return false;
+        };
         for (size_t k = 0; k < std::size(kTries); ++k) {
             // No room clear of the discards: crowded, whatever the last try finds.
             if (untilCrowded && !kTries[k].discards)
                 return true;
             const int sw = int(w * kTries[k].scale), sh = int(h * kTries[k].scale);
-            const Rect room{-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
+            room = {-sw / 2, -sh / 2, sw - sw / 2, sh - sh / 2 + kPanelMarkRoom};
             const std::vector<Rect>& keep = kTries[k].discards ? clear : lean;
             // After a try whose walk was long, turned down at many points, the blocks follow their
             // edge more closely: finding them costs as much as a few hundred points asked.
