@@ -505,8 +505,11 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
         const std::optional<TablePoint> inEither =
             NearestClearPlaceIn(want, piece, both, clear, step, choosy != 0 ? accept : nullptr, refused);
         ASSERT_EQ(inEither.has_value(), either.has_value()) << round;
+        const auto toldEither = NearestClearPlaceIn(want, piece, both, clear, step, choosy != 0 ? toldAround : nullptr, refused);
+        ASSERT_EQ(toldEither.has_value(), either.has_value()) << round;
         if (inEither) {
             EXPECT_EQ(std::pair(inEither->x, inEither->y), std::pair(either->x, either->y)) << round;
+            EXPECT_EQ(std::pair(toldEither->x, toldEither->y), std::pair(either->x, either->y)) << round;
         }
     }
 }
