@@ -357,13 +357,24 @@ CMJMainGame2::WordPlace CMJMainGame2::LabelPlace(int seat, int width, int height
             Enclose(thrown[size_t(t->seat)], *body);
     // A word reads as the seat's whose tiles it stands nearest: nearer its hand or discards than any
     // other seat's.
-    const std::function<bool(const Rect&)> bySeat = [&](const Rect& r) {
-        const Rect c{(r.left + r.right) / 2, (r.top + r.bottom) / 2, (r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    Rect word; // the try's ink about its place
+    // In squared whole numbers, which order as the gaps do. Turned down, the places about it where the
+    // word still stands as near another hand are passed over (where its middle moves with it: the
+    // halves of sums not below 0 are floors).
+    const AcceptOrRefuseAround bySeat = [&](const Rect& r, Rect& around) {
+        const int sx = r.left + r.right, sy = r.top + r.bottom;
+        const Rect c{sx / 2, sy / 2, sx / 2, sy / 2};
         const auto& own = groupBoxes_[size_t(seat)];
-        const double gap = std::min(BoxGap(c, own[size_t(TileGroup::HandAndMelds)]), BoxGap(c, own[size_t(TileGroup::Discards)]));
+        const int64_t gap = std::min(SquaredGap(c, own[size_t(TileGroup::HandAndMelds)]), SquaredGap(c, own[size_t(TileGroup::Discards)]));
         for (int other = 0; other < kSeatCount; ++other)
-            if (other != seat && BoxGap(c, groupBoxes_[size_t(other)][size_t(TileGroup::HandAndMelds)]) <= gap)
+            if (const int64_t far = SquaredGap(c, groupBoxes_[size_t(other)][size_t(TileGroup::HandAndMelds)]);
+                other != seat && far <= gap) {
+                if (const int reach = ShortfallReach(gap, 0, far); reach > 0 && std::min(sx, sy) >= 2 * reach) {
+                    const int x = r.left - word.left, y = r.top - word.top;
+                    around = {x - reach, y - reach, x + reach, y + reach};
+                }
                 return false;
+            }
         return true;
     };
     // Clear of all it reads where there is room; else over the other seats' discards to come, then
@@ -386,7 +397,7 @@ CMJMainGame2::WordPlace CMJMainGame2::LabelPlace(int seat, int width, int height
             for (const std::optional<Rect>& box : thrown)
                 if (box && t.offThrown)
                     clear.push_back(*box);
-            const Rect word = ink(int(std::lround(width * t.scale)), int(std::lround(height * t.scale)), t.scale);
+            word = ink(int(std::lround(width * t.scale)), int(std::lround(height * t.scale)), t.scale);
             if (const std::optional<TablePoint> place =
                     NearestClearPlace(anchor, word, table, clear, kLabelStep, near ? bySeat : nullptr))
                 return {*place, t.scale};
