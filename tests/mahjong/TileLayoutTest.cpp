@@ -440,8 +440,12 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
         // A round in three takes every clear point, one passes over one in five, one takes one in
         // five (and walks through whole runs of clear points).
         const int choosy = round % 3;
+        // Nor any in a block of places.
+        const Rect block{upTo(190) - 10, upTo(130) - 10, 10 + upTo(190), 10 + upTo(130)};
+        const auto inBlock = [&](int x, int y) { return x >= block.left && x <= block.right && y >= block.top && y <= block.bottom; };
         const std::function<bool(const Rect&)> accept = [&](const Rect& r) {
-            return ((r.left * 7 + r.top * 13) % 5 == 0) == (choosy == 2) && (r.left >= ax || r.bottom <= ay);
+            return ((r.left * 7 + r.top * 13) % 5 == 0) == (choosy == 2) && (r.left >= ax || r.bottom <= ay) &&
+                !inBlock(r.left - piece.left, r.top - piece.top);
         };
         // A second area, searched with the table as one; points known to be refused.
         const Rect side{upTo(100), upTo(60), 60 + upTo(130), 40 + upTo(80)};
@@ -489,11 +493,14 @@ TEST(ClearPlaceTest, TheNearestPointWhereTheBoxStandsInsideTheAreaAndClearOfEver
             EXPECT_EQ(fast->x, plain->x) << round;
             EXPECT_EQ(fast->y, plain->y) << round;
         }
-        // Told, where the quadrant turns a box down, of points about it that it turns down too: the same.
+        // Told, where the block or the quadrant turns a box down, of points about it (at times to their
+        // edge) that it turns down too: the same.
         const AcceptOrRefuseAround toldAround = [&](const Rect& r, Rect& around) {
             const int x = r.left - piece.left, y = r.top - piece.top;
-            if (!accept(r) && r.left < ax && r.bottom > ay)
-                around = {x - upTo(9), y, std::min(x + upTo(9), ax - 1 - piece.left), y + upTo(9)};
+            if (inBlock(x, y))
+                around = block;
+            else if (r.left < ax && r.bottom > ay)
+                around = {x - upTo(90), y, std::min(x + upTo(90), ax - 1 - piece.left), y + upTo(9)};
             return accept(r);
         };
         const auto told = NearestClearPlace(want, piece, table, clear, step, choosy != 0 ? toldAround : nullptr, refused);
