@@ -272,6 +272,26 @@ void NeverNearerMemo::Blocks(const Rect& area, const Rect& box, const Rect& own,
     out.insert(out.end(), found.blocks.begin(), found.blocks.end());
 }
 
+bool NearestToOwn(const Rect& r, const Rect& box, std::span<const Rect> own, std::span<const Rect> others, Rect& around)
+{
+    // In squared whole numbers, which order as the gaps do.
+    const int sx = r.left + r.right, sy = r.top + r.bottom;
+    const Rect c{sx / 2, sy / 2, sx / 2, sy / 2};
+    int64_t gap = std::numeric_limits<int64_t>::max();
+    for (const Rect& o : own)
+        gap = std::min(gap, SquaredGap(c, o));
+    for (const Rect& other : others)
+        if (const int64_t far = SquaredGap(c, other); far <= gap) {
+            // The middle moves with the place where the halves of sums not below 0 are floors.
+            if (const int reach = ShortfallReach(gap, 0, far); reach > 0 && std::min(sx, sy) >= 2 * reach) {
+                const int x = r.left - box.left, y = r.top - box.top;
+                around = {x - reach, y - reach, x + reach, y + reach};
+            }
+            return false;
+        }
+    return true;
+}
+
 Rect WithinReach(const Rect& box, double reach)
 {
     // Overlapping the grown box, the two lie at most g - 1 apart in each direction.

@@ -101,6 +101,10 @@ inline std::strong_ordering CompareRootPlus(int64_t nearSquared, int margin, int
 // Where a point stands more than `margin` nearer one box than another (nearSquared, farSquared its
 // squared gaps to them), how far about it on both axes every point still does; -1 where it does not.
 int ShortfallReach(int64_t nearSquared, int margin, int64_t farSquared);
+// Whether a piece at `r` (`box` about its place) reads as theirs whose `own` boxes its middle stands
+// nearest: nearer the nearer of them than each of `others` (a tie is not). Turned down, `around` takes
+// the places about its place where it is turned down too, as a told accept gives them.
+bool NearestToOwn(const Rect& r, const Rect& box, std::span<const Rect> own, std::span<const Rect> others, Rect& around);
 // `box` grown so that any box sharing more than edges with it lies within `reach` of `box` (by
 // BoxGap): a place turned down within reach can be kept clear as this box instead of asked about.
 Rect WithinReach(const Rect& box, double reach);

@@ -358,24 +358,14 @@ CMJMainGame2::WordPlace CMJMainGame2::LabelPlace(int seat, int width, int height
     // A word reads as the seat's whose tiles it stands nearest: nearer its hand or discards than any
     // other seat's.
     Rect word; // the try's ink about its place
-    // In squared whole numbers, which order as the gaps do. Turned down, the places about it where the
-    // word still stands as near another hand are passed over (where its middle moves with it: the
-    // halves of sums not below 0 are floors).
+    const auto& ownBoxes = groupBoxes_[size_t(seat)];
+    const std::array<Rect, 2> ownTiles{ownBoxes[size_t(TileGroup::HandAndMelds)], ownBoxes[size_t(TileGroup::Discards)]};
+    std::array<Rect, kSeatCount - 1> otherHands;
+    for (int other = 0, k = 0; other < kSeatCount; ++other)
+        if (other != seat)
+            otherHands[size_t(k++)] = groupBoxes_[size_t(other)][size_t(TileGroup::HandAndMelds)];
     const AcceptOrRefuseAround bySeat = [&](const Rect& r, Rect& around) {
-        const int sx = r.left + r.right, sy = r.top + r.bottom;
-        const Rect c{sx / 2, sy / 2, sx / 2, sy / 2};
-        const auto& own = groupBoxes_[size_t(seat)];
-        const int64_t gap = std::min(SquaredGap(c, own[size_t(TileGroup::HandAndMelds)]), SquaredGap(c, own[size_t(TileGroup::Discards)]));
-        for (int other = 0; other < kSeatCount; ++other)
-            if (const int64_t far = SquaredGap(c, groupBoxes_[size_t(other)][size_t(TileGroup::HandAndMelds)]);
-                other != seat && far <= gap) {
-                if (const int reach = ShortfallReach(gap, 0, far); reach > 0 && std::min(sx, sy) >= 2 * reach) {
-                    const int x = r.left - word.left, y = r.top - word.top;
-                    around = {x - reach, y - reach, x + reach, y + reach};
-                }
-                return false;
-            }
-        return true;
+        return NearestToOwn(r, word, ownTiles, otherHands, around);
     };
     // Clear of all it reads where there is room; else over the other seats' discards to come, then
     // smaller, then over those thrown (the winner's word stands till the hand ends: it would hide

@@ -380,6 +380,18 @@ TEST(ClearPlaceTest, SquaredGapsPlusAMarginOrderAsTheirRoots)
             if (ask >= 8 && round % 3 == 2)
                 memo.NextRound();
         }
+        // A word's middle nearer the nearer of two own boxes than each other box (a tie is not), as
+        // the gaps' roots tell; turned down, so at every place it gives about its own.
+        const Rect word{box.left, box.top, box.right + upTo(9), box.bottom + upTo(9)}, owns[] = {own, before};
+        const Rect at = BoxAt(word, {upTo(900), upTo(900)}), mid{(at.left + at.right) / 2, (at.top + at.bottom) / 2, 0, 0};
+        const auto plain = [&](const Rect& c) { return BoxGap(c, other) > std::min(BoxGap(c, own), BoxGap(c, before)); };
+        Rect around{1, 1, 0, 0};
+        ASSERT_EQ(NearestToOwn(at, word, owns, std::span(&other, 1), around), plain({mid.left, mid.top, mid.left, mid.top}));
+        for (int k = 0; k < 8 && around.left <= around.right; ++k) {
+            const Rect there = BoxAt(word, {around.left + upTo(around.right - around.left + 1), around.top + upTo(around.bottom - around.top + 1)});
+            const int x = (there.left + there.right) / 2, y = (there.top + there.bottom) / 2;
+            ASSERT_FALSE(plain({x, y, x, y})) << round;
+        }
         before = other;
         for (const Rect& b : blocks)
             for (int k = 0; k < 20; ++k) {
