@@ -301,6 +301,46 @@ Rect WithinReach(const Rect& box, double reach)
 
 namespace {
 
+// The lists a search fills, emptied as it starts: kept for the thread's next search, since a layout
+// runs dozens and each would otherwise allocate its own. A search asked from inside another's
+// accept takes lists of its own.
+struct SearchLists {
+    std::vector<Blocked> blocked, around;
+    std::vector<Span> upRuns, downRuns, aroundRow;
+    std::vector<int64_t> edges;
+};
+
+class ListsLease {
+public:
+    ListsLease() : lists_(busy_ ? own_.emplace() : kept_)
+    {
+        if (&lists_ == &kept_)
+            busy_ = true;
+        for (auto* v : {&lists_.blocked, &lists_.around})
+            v->clear();
+        for (auto* v : {&lists_.upRuns, &lists_.downRuns, &lists_.aroundRow})
+            v->clear();
+        lists_.edges.clear();
+    }
+    ~ListsLease()
+    {
+        if (&lists_ == &kept_)
+            busy_ = false;
+    }
+    ListsLease(const ListsLease&) = delete;
+    ListsLease& operator=(const ListsLease&) = delete;
+    SearchLists* operator->() { return &lists_; }
+
+private:
+    static thread_local SearchLists kept_;
+    static thread_local bool busy_;
+    std::optional<SearchLists> own_;
+    SearchLists& lists_;
+};
+
+thread_local SearchLists ListsLease::kept_;
+thread_local bool ListsLease::busy_ = false;
+
 // The search, `ask` given each box to weigh and, where `told` (else it is not read), a rectangle of
 // points to widen where it turns one down.
 template <bool told, class Ask>
@@ -317,8 +357,8 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
         return std::nullopt;
     // An empty box or keep-clear box overlaps nothing.
     // Nor does one that blocks no point of the grid inside the area.
-    std::vector<Blocked> blocked;
-    blocked.reserve(keepClear.size() + refused.size());
+    ListsLease lists;
+    std::vector<Blocked>& blocked = lists->blocked;
     if (box.right > box.left && box.bottom > box.top)
         for (const Rect& k : keepClear)
             // A box that overlaps no part of the area overlaps no box inside it: passed over before
@@ -349,11 +389,10 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
     // in, so that the boxes are read once a band rather than once a row.
     struct Band {
         int64_t first = 1, last = 0;
-        std::vector<Span> runs;
-    } up, down;
+        std::vector<Span>& runs;
+    } up{1, 0, lists->upRuns}, down{1, 0, lists->downRuns};
     // The rows at which a box begins or ends, in order: a band runs from one to the next.
-    std::vector<int64_t> edges;
-    edges.reserve(2 * blocked.size());
+    std::vector<int64_t>& edges = lists->edges;
     for (const Blocked& b : blocked)
         if (b.rows.first <= b.rows.last) {
             edges.push_back(b.rows.first);
@@ -372,8 +411,8 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
     };
     // The points found turned down about one asked, on the grid: every row's walk passes over
     // those on its row rather than asking each.
-    std::vector<Blocked> around;
-    std::vector<Span> aroundRow;
+    std::vector<Blocked>& around = lists->around;
+    std::vector<Span>& aroundRow = lists->aroundRow;
     const auto walkRow = [&](int64_t row) {
         if (row < rows.first || row > rows.last)
             return;
