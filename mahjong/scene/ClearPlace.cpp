@@ -469,6 +469,10 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
             continue;
         }
         walkRow(ring);
+        // Rows walked later lie past this ring on either side: what was turned down within it is
+        // done with.
+        if constexpr (told)
+            std::erase_if(around, [&](const Blocked& b) { return b.rows.first >= -ring && b.rows.last <= ring; });
         // A band of rows without a free column holds nothing to walk: each walk goes on past it
         // (a search that finds nothing would otherwise visit every row of its area).
         const int64_t upNext = -ring > rows.last ? -rows.last
