@@ -66,6 +66,14 @@ void SetOpacity(PObject& body, const PObject* shadow, double alpha)
         body.SetAlpha(alpha);
 }
 
+// A layout finds most tiles at the size they had: a size set again (not zero: that one reaches
+// the children anew) scales the linked children by exactly one, which changes nothing.
+void SetSizeIfOther(PObject& object, double w, double h)
+{
+    if (w != object.GetWidth() || h != object.GetHeight() || w <= 0 || h <= 0)
+        object.SetSize(w, h);
+}
+
 } // namespace
 
 bool CMJCard2::Look::operator==(const Look& other) const
@@ -269,7 +277,13 @@ CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
         f.discardScale = host_ ? host_->GetDiscardScale() : 1.0;
     }
     s.seat = seat;
-    if (host_ && seat >= 0 && seat <= 3) {
+    if (TilePass* pass = host_ && seat >= 0 && seat <= 3 ? host_->CurrentPass() : nullptr) {
+        const TileSeatAreas& areas = pass->SeatAreas(seat);
+        s.wallArea = areas.wallArea;
+        s.discardArea = areas.discardArea;
+        s.fullHand = areas.fullHand;
+        s.columnLift = areas.columnLift;
+    } else if (host_ && seat >= 0 && seat <= 3) {
         s.wallArea = host_->GetWallArea(seat);
         s.discardArea = host_->GetDiscardArea(seat);
         s.fullHand = host_->GetFullHandTiles();
@@ -393,28 +407,98 @@ TilePictureInput CMJCard2::PictureInput()
 
 void CMJCard2::DrawTile()
 {
-    const TilePictureInput in = PictureInput();
-    const TilePicture picture = ChooseTilePicture(in);
-    scale = picture.scale;
-    if (!picture.name.empty())
-        ApplyPicture(picture);
+    Surroundings scratch;
+    const TileSurface& surface = Around(scratch).surface;
+    TilePass* pass = host_ ? host_->CurrentPass() : nullptr;
+    if (pass) {
+        ShowPassPicture(*pass);
+    } else {
+        const TilePicture picture = ChooseTilePicture(PictureInput());
+        scale = picture.scale;
+        if (!picture.name.empty())
+            ApplyPicture(picture);
+    }
     // The places are reckoned from the table's metrics, whatever size the discards are drawn.
-    const double tableScale = TileScale(in.surfaceWidth, in.splitterFlag);
-    if (TilePass* pass = host_ ? host_->CurrentPass() : nullptr)
+    const double tableScale = TileScale(surface.width, surface.splitterFlag);
+    if (pass)
         metrics_ = pass->Metrics(tableScale);
     else
         metrics_ = host_ ? host_->GetTileMetrics(tableScale)
-                         : ComputeTileMetrics(in.surfaceWidth, in.surfaceHeight, in.table, tableScale);
+                         : ComputeTileMetrics(surface.width, surface.height, surface.table, tableScale);
     if (body)
         body->AddFlags(kDrawBilinearScale);
 }
 
+void CMJCard2::ShowPassPicture(TilePass& pass)
+{
+    const int imageIndex = ImageIndexOf(tile);
+    const bool face = HasFace(tile, imageIndex);
+    // The picture's inputs besides the surface, the tile and its face index: the choice reads the
+    // tile and the index only as whether it has a face and as the face's frame. A look beyond what
+    // a key holds is chosen for itself.
+    const bool keyed = state >= 0 && state <= 7 && seat >= 0 && seat <= 3 && facing >= 0 && facing <= 15 &&
+                       (layoutMode == kAreaLayout || layoutMode == kMetricLayout);
+    const uint32_t key = 1u | uint32_t(state) << 1 | uint32_t(seat) << 4 | uint32_t(facing) << 6 |
+                         uint32_t(layoutMode) << 10 | uint32_t(face) << 11 | uint32_t(faceUp != 0) << 12 |
+                         uint32_t(inHand != 0) << 13 | uint32_t(dimmed9 != 0) << 14 | uint32_t(dimmed6 != 0) << 15 |
+                         uint32_t(jokerMark != 0) << 16;
+    TilePassPictures& pictures = pass.Pictures();
+    const TilePassPictures::Chosen* chosen = keyed ? pictures.Find(key) : nullptr;
+    if (!chosen) {
+        const TilePictureInput in = PictureInput();
+        const TilePicture picture = ChooseTilePicture(in);
+        scale = picture.scale;
+        if (picture.name.empty())
+            return;
+        TilePassPictures::Chosen c;
+        c.hasName = true;
+        c.frame = picture.frame;
+        c.alpha = picture.alpha;
+        c.scale = picture.scale;
+        c.jokerKey = picture.jokerKey;
+        c.ratioByWidth = picture.ratioByWidth;
+        c.info = Resolve(face_, picture.name);
+        c.hasRatio = !picture.ratioPicture.empty() && c.info.width > 0 && c.info.height > 0;
+        if (c.hasRatio)
+            c.ratio = Resolve(ratio_, picture.ratioPicture);
+        ShowPicture(c.info, c.frame, c.hasRatio ? &c.ratio : nullptr, c.ratioByWidth, c.scale, c.alpha, c.jokerKey);
+        // Kept where another face of the look gives the same choice in its own frame, or the same
+        // frame; a name not found is asked again by the next tile, as it is outside a pass.
+        bool same = keyed && c.info.image && (!c.hasRatio || c.ratio.image);
+        if (same && face) {
+            TilePictureInput other = in;
+            other.imageIndex = imageIndex == 0 ? 1 : 0;
+            TilePicture again = ChooseTilePicture(other);
+            c.frameIsFace = picture.frame == imageIndex && again.frame == other.imageIndex;
+            if (c.frameIsFace)
+                again.frame = picture.frame;
+            same = again == picture;
+        }
+        if (same)
+            pictures.Keep(key, c);
+        return;
+    }
+    scale = chosen->scale;
+    ShowPicture(chosen->info, chosen->frameIsFace ? imageIndex : chosen->frame,
+                chosen->hasRatio ? &chosen->ratio : nullptr, chosen->ratioByWidth, chosen->scale, chosen->alpha,
+                chosen->jokerKey);
+}
+
 void CMJCard2::ApplyPicture(const TilePicture& picture)
 {
-    PictureInfo info = Resolve(face_, picture.name);
+    const PictureInfo info = Resolve(face_, picture.name);
+    const bool hasRatio = !picture.ratioPicture.empty() && info.width > 0 && info.height > 0;
+    const PictureInfo ratio = hasRatio ? Resolve(ratio_, picture.ratioPicture) : PictureInfo{};
+    ShowPicture(info, picture.frame, hasRatio ? &ratio : nullptr, picture.ratioByWidth, picture.scale, picture.alpha,
+                picture.jokerKey);
+}
+
+void CMJCard2::ShowPicture(PictureInfo info, int frame, const PictureInfo* ratioPicture, bool ratioByWidth,
+                           double pictureScale, double alpha, bool jokerKey)
+{
     // A frame the picture lacks is never asked for: the tile shows the picture's first frame.
-    if (info.image && picture.frame > 0 && uint32_t(picture.frame) < info.image->frames)
-        info.frame = picture.frame;
+    if (info.image && frame > 0 && uint32_t(frame) < info.image->frames)
+        info.frame = frame;
     PictureInfo shown;
     body->GetPictureInfo(shown);
     if (!(shown == info)) {
@@ -422,9 +506,9 @@ void CMJCard2::ApplyPicture(const TilePicture& picture)
         repainted_ = true;
     }
     double width = info.width, height = info.height;
-    if (!picture.ratioPicture.empty() && info.width > 0 && info.height > 0) {
-        const PictureInfo wall = Resolve(ratio_, picture.ratioPicture);
-        const double ratio = picture.ratioByWidth ? double(wall.width) / info.width : double(wall.height) / info.height;
+    if (ratioPicture) {
+        const double ratio = ratioByWidth ? double(ratioPicture->width) / info.width
+                                          : double(ratioPicture->height) / info.height;
         if (ratio > 0) {
             width *= ratio;
             height *= ratio;
@@ -432,10 +516,10 @@ void CMJCard2::ApplyPicture(const TilePicture& picture)
     }
     // Whole pixels, as the metrics the places are reckoned from: a hand of tiles half a pixel
     // wider than its metric ran past the table's edge (14 tiles at 800 with the side panel open).
-    body->SetSize(int(int(width) * picture.scale), int(int(height) * picture.scale));
+    SetSizeIfOther(*body, int(int(width) * pictureScale), int(int(height) * pictureScale));
     FitShadow(width, height);
-    SetOpacity(*body, shadow, picture.alpha);
-    if (picture.jokerKey)
+    SetOpacity(*body, shadow, alpha);
+    if (jokerKey)
         body->SetPictureKey(kJokerKeyColour);
 }
 
@@ -467,9 +551,9 @@ void CMJCard2::FitShadow(double width, double height)
     // size as it is.
     const double bodyWidth = body->GetWidth(), bodyHeight = body->GetHeight();
     if (width != 0 && height != 0)
-        shadow->SetSize(w * (bodyWidth / width), h * (bodyHeight / height));
+        SetSizeIfOther(*shadow, w * (bodyWidth / width), h * (bodyHeight / height));
     else
-        shadow->SetSize(bodyWidth, bodyHeight);
+        SetSizeIfOther(*shadow, bodyWidth, bodyHeight);
     // Under the body, its bottom a few pixels below the bottom of the body before the scale.
     shadow->MoveTo(body->GetX(), body->GetY() + height * 0.5 + kShadowDrop - h / 2.0);
 }

@@ -145,6 +145,11 @@ private:
     uint32_t SceneId() const;
     Rect TableRect() const;
     void ApplyPicture(const TilePicture& picture);
+    // The picture found, in its frame, at its size (as that of `ratio` where given) and scale.
+    void ShowPicture(PictureInfo info, int frame, const PictureInfo* ratio, bool ratioByWidth, double scale,
+                     double alpha, bool jokerKey);
+    // DrawTile's choice in a pass: each look's picture chosen and found by its first tile.
+    void ShowPassPicture(TilePass& pass);
     // A picture by name, as the last look-up of that name gave it while its record still stands:
     // a record removed (a skin reloaded) is emptied in its block, never freed under a handle, so
     // its id tells. A layout asks each tile's pictures anew; a user pays for a name once.
