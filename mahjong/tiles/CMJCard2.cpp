@@ -302,17 +302,16 @@ const CMJCard2::Surroundings& CMJCard2::Around(Surroundings& scratch) const
 
 CMJCard2::Inputs CMJCard2::InputsNow()
 {
-    Inputs in;
-    in.fields = {tile,       faceUp,  facing,    inHand,    lifted,    hoverMark, placed,    dimmed6,  claimPos,
-                 meldKind,   seat,    markWord0, jokerMark, markWord2, markWord3, index,     count,    sceneWord,
-                 layoutMode, dimmed9, raised,    state,     mSide,     mVert,     mDiscSide, mDiscTop, mDiscBottom};
-    in.z = z;
-    in.scale = scale;
-    in.imageIndex = ImageIndexOf(tile);
+    // Built from what it copies, not filled in after its defaults: every tile reads it a layout.
     Surroundings scratch;
-    in.around = Around(scratch);
-    in.host = host_;
-    return in;
+    return Inputs{{tile,       faceUp,  facing,    inHand,    lifted,    hoverMark, placed,    dimmed6,  claimPos,
+                   meldKind,   seat,    markWord0, jokerMark, markWord2, markWord3, index,     count,    sceneWord,
+                   layoutMode, dimmed9, raised,    state,     mSide,     mVert,     mDiscSide, mDiscTop, mDiscBottom},
+                  z,
+                  scale,
+                  ImageIndexOf(tile),
+                  held_ && held_->seat == seat ? *held_ : Around(scratch),
+                  host_};
 }
 
 void CMJCard2::Finish(const Look& before, Inputs read)
@@ -346,15 +345,11 @@ void CMJCard2::ShowThrowBack(bool show)
 
 CMJCard2::Look CMJCard2::LookNow() const
 {
-    Look look;
-    look.self = Geometry();
-    look.body = body->Geometry();
-    body->GetPictureInfo(look.picture);
-    if (shadow)
-        look.shadow = shadow->Geometry();
-    if (throwBack)
-        look.throwBack = throwBack->Geometry();
-    return look;
+    // Built from what it copies, not filled in after its defaults: every tile reads two a layout.
+    PictureInfo picture;
+    body->GetPictureInfo(picture);
+    return Look{body->Geometry(), shadow ? shadow->Geometry() : ObjectGeometry{},
+                throwBack ? throwBack->Geometry() : ObjectGeometry{}, picture, Geometry()};
 }
 
 void CMJCard2::RepaintIfChanged(const Look& before)
@@ -420,11 +415,14 @@ void CMJCard2::DrawTile()
     }
     // The places are reckoned from the table's metrics, whatever size the discards are drawn.
     const double tableScale = TileScale(surface.width, surface.splitterFlag);
-    if (pass)
+    if (pass) {
         metrics_ = pass->Metrics(tableScale);
-    else
+        metricsPass_ = pass->Serial();
+    } else {
+        metricsPass_ = 0;
         metrics_ = host_ ? host_->GetTileMetrics(tableScale)
                          : ComputeTileMetrics(surface.width, surface.height, surface.table, tableScale);
+    }
     if (body)
         body->AddFlags(kDrawBilinearScale);
 }
@@ -602,32 +600,75 @@ TileLayoutInput CMJCard2::LayoutInput()
     return in;
 }
 
-void CMJCard2::GetWallPos(TilePlace& out) { out = WallPos(LayoutInput()); }
+const TileLayoutInput& CMJCard2::LayoutInputNow(std::optional<TileLayoutInput>& scratch)
+{
+    // Within an update the margins come from the held surface, and the metrics from the pass
+    // where DrawTile took them from it: the same for every tile of the pass.
+    TilePass* pass = held_ && host_ && seat >= 0 && seat <= 3 ? host_->CurrentPass() : nullptr;
+    if (!pass || metricsPass_ != pass->Serial() || held_->seat != seat) {
+        return scratch.emplace(LayoutInput());
+    }
+    std::optional<TileLayoutInput>& held = pass->SeatLayout(seat);
+    if (!held) {
+        held = LayoutInput();
+        return *held;
+    }
+    TileLayoutInput& in = *held;
+    in.state = state;
+    in.index = index;
+    in.count = count;
+    in.claimPos = claimPos;
+    in.meldKind = meldKind;
+    in.layoutMode = layoutMode;
+    in.raised = raised != 0;
+    in.lifted = lifted != 0;
+    in.dimmed6 = dimmed6 != 0;
+    in.w = body ? body->GetWidth() : 0;
+    in.h = body ? body->GetHeight() : 0;
+    return in;
+}
+
+void CMJCard2::GetWallPos(TilePlace& out)
+{
+    std::optional<TileLayoutInput> scratch;
+    out = WallPos(LayoutInputNow(scratch));
+}
 
 void CMJCard2::GetHandPos(TilePlace& out)
 {
-    out = HandPos(LayoutInput());
+    std::optional<TileLayoutInput> scratch;
+    out = HandPos(LayoutInputNow(scratch));
     if (out.z)
         z = *out.z;
 }
 
-void CMJCard2::GetThrownPos(TilePlace& out) { out = ThrownPos(LayoutInput()); }
+void CMJCard2::GetThrownPos(TilePlace& out)
+{
+    std::optional<TileLayoutInput> scratch;
+    out = ThrownPos(LayoutInputNow(scratch));
+}
 
 void CMJCard2::GetDiscardPos(TilePlace& out)
 {
-    out = DiscardPos(LayoutInput());
+    std::optional<TileLayoutInput> scratch;
+    out = DiscardPos(LayoutInputNow(scratch));
     if (out.z)
         z = *out.z;
 }
 
 void CMJCard2::GetResultRowPos(TilePlace& out)
 {
-    out = ResultRowPos(LayoutInput());
+    std::optional<TileLayoutInput> scratch;
+    out = ResultRowPos(LayoutInputNow(scratch));
     if (out.z)
         z = *out.z;
 }
 
-int CMJCard2::GetMeldOrigin(int forSeat) { return MeldOrigin(forSeat, LayoutInput()); }
+int CMJCard2::GetMeldOrigin(int forSeat)
+{
+    std::optional<TileLayoutInput> scratch;
+    return MeldOrigin(forSeat, LayoutInputNow(scratch));
+}
 
 int CMJCard2::GetImageIndex(int forTile)
 {

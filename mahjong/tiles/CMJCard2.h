@@ -145,6 +145,8 @@ private:
     uint32_t SceneId() const;
     Rect TableRect() const;
     void ApplyPicture(const TilePicture& picture);
+    // LayoutInput, or in an update in a pass the seat's inputs the pass holds with this tile's fields.
+    const TileLayoutInput& LayoutInputNow(std::optional<TileLayoutInput>& scratch);
     // The picture found, in its frame, at its size (as that of `ratio` where given) and scale.
     void ShowPicture(PictureInfo info, int frame, const PictureInfo* ratio, bool ratioByWidth, double scale,
                      double alpha, bool jokerKey);
@@ -170,6 +172,7 @@ private:
     ITileHost* host_ = nullptr;
     const Surroundings* held_ = nullptr; // while an update runs
     TileMetrics metrics_;
+    uint64_t metricsPass_ = 0; // the serial of the pass metrics_ came from, if one did
     int shadowWidth_ = 0, shadowHeight_ = 0;
     Resolved face_, ratio_; // the tile's picture, the one whose size it takes
     bool repainted_ = false;

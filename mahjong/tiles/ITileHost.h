@@ -5,10 +5,12 @@
 // it is given to. While the scene updates every tile at once (a layout) it holds a TilePass:
 // the tiles then take the surface, the table and the metrics from the pass, read once for all.
 #include "engine/geometry/ObjectGeometry.h"
+#include "mahjong/tiles/TileLayout.h"
 #include "mahjong/tiles/TileMetrics.h"
 #include "mahjong/tiles/TilePassPictures.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -72,7 +74,7 @@ struct TileSeatAreas {
 class TilePass {
 public:
     TilePass(ITileHost& host, int surfaceWidth, int surfaceHeight)
-        : host_(host), outer_(std::exchange(host.pass_, this)),
+        : host_(host), outer_(std::exchange(host.pass_, this)), serial_(++passes_),
           surface_{surfaceWidth, surfaceHeight, host.GetTableRect(), host.GetSplitterFlag(), host.GetDiscardScale()}
     {
     }
@@ -81,6 +83,8 @@ public:
     TilePass& operator=(const TilePass&) = delete;
 
     const TileSurface& Surface() const { return surface_; }
+    // Never the same for two passes, as the address of one gone may be another's.
+    uint64_t Serial() const { return serial_; }
     // The host's metrics at this scale, asked once a pass for a scale.
     const TileMetrics& Metrics(double scale)
     {
@@ -98,14 +102,20 @@ public:
         return *areas;
     }
     TilePassPictures& Pictures() { return pictures_; }
+    // The layout's inputs of a seat 0-3 as its first tile gave them: its tiles write their own
+    // fields into it rather than copying the surface, the metrics and the areas once a tile.
+    std::optional<TileLayoutInput>& SeatLayout(int seat) { return layouts_[size_t(seat)]; }
 
 private:
     ITileHost& host_;
     TilePass* outer_;
+    uint64_t serial_;
+    static inline std::atomic<uint64_t> passes_{0};
     TileSurface surface_;
     std::optional<std::pair<double, TileMetrics>> metrics_;
     std::array<std::optional<TileSeatAreas>, 4> areas_;
     TilePassPictures pictures_;
+    std::array<std::optional<TileLayoutInput>, 4> layouts_;
 };
 
 // The scene's cache of the last metrics: recomputed when the surface, the table or the scale
