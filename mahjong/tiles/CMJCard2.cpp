@@ -258,32 +258,30 @@ void CMJCard2::Update()
 
 void CMJCard2::Hide(const Look& before, Inputs read)
 {
-    Deactivate();
+    // As Show: hiding what is hidden changes nothing, and a layout finds the tiles not in play so.
+    if (IsActive() || body->IsActive() || (shadow && shadow->IsActive()))
+        Deactivate();
     ShowThrowBack(false);
     Finish(before, std::move(read));
 }
 
 CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
 {
-    Surroundings s;
-    if (const TilePass* pass = host_ ? host_->CurrentPass() : nullptr) {
-        s.surface = pass->Surface();
-    } else {
-        TileSurface& f = s.surface;
-        f.width = GetViewWidth();
-        f.height = GetViewHeight();
-        f.table = host_ ? host_->GetTableRect() : Rect{0, 0, f.width, f.height};
-        f.splitterFlag = host_ && host_->GetSplitterFlag();
-        f.discardScale = host_ ? host_->GetDiscardScale() : 1.0;
+    const bool atTable = host_ && seat >= 0 && seat <= 3;
+    if (TilePass* pass = host_ ? host_->CurrentPass() : nullptr) {
+        // Built from what it copies: every tile of a pass reads it.
+        const TileSeatAreas areas = atTable ? pass->SeatAreas(seat) : TileSeatAreas{};
+        return Surroundings{pass->Surface(), seat, areas.wallArea, areas.discardArea, areas.fullHand, areas.columnLift};
     }
+    Surroundings s;
+    TileSurface& f = s.surface;
+    f.width = GetViewWidth();
+    f.height = GetViewHeight();
+    f.table = host_ ? host_->GetTableRect() : Rect{0, 0, f.width, f.height};
+    f.splitterFlag = host_ && host_->GetSplitterFlag();
+    f.discardScale = host_ ? host_->GetDiscardScale() : 1.0;
     s.seat = seat;
-    if (TilePass* pass = host_ && seat >= 0 && seat <= 3 ? host_->CurrentPass() : nullptr) {
-        const TileSeatAreas& areas = pass->SeatAreas(seat);
-        s.wallArea = areas.wallArea;
-        s.discardArea = areas.discardArea;
-        s.fullHand = areas.fullHand;
-        s.columnLift = areas.columnLift;
-    } else if (host_ && seat >= 0 && seat <= 3) {
+    if (atTable) {
         s.wallArea = host_->GetWallArea(seat);
         s.discardArea = host_->GetDiscardArea(seat);
         s.fullHand = host_->GetFullHandTiles();
@@ -567,9 +565,8 @@ void CMJCard2::LoadLargeCard()
     Redraw();
 }
 
-TileLayoutInput CMJCard2::LayoutInput()
+void CMJCard2::WriteOwnLayoutFields(TileLayoutInput& in) const
 {
-    TileLayoutInput in;
     in.state = state;
     in.seat = seat;
     in.index = index;
@@ -580,10 +577,14 @@ TileLayoutInput CMJCard2::LayoutInput()
     in.raised = raised != 0;
     in.lifted = lifted != 0;
     in.dimmed6 = dimmed6 != 0;
-    if (body) {
-        in.w = body->GetWidth();
-        in.h = body->GetHeight();
-    }
+    in.w = body ? body->GetWidth() : 0;
+    in.h = body ? body->GetHeight() : 0;
+}
+
+TileLayoutInput CMJCard2::LayoutInput()
+{
+    TileLayoutInput in;
+    WriteOwnLayoutFields(in);
     Surroundings scratch;
     const Surroundings& around = Around(scratch);
     in.table = around.surface.table;
@@ -605,27 +606,15 @@ const TileLayoutInput& CMJCard2::LayoutInputNow(std::optional<TileLayoutInput>& 
     // Within an update the margins come from the held surface, and the metrics from the pass
     // where DrawTile took them from it: the same for every tile of the pass.
     TilePass* pass = held_ && host_ && seat >= 0 && seat <= 3 ? host_->CurrentPass() : nullptr;
-    if (!pass || metricsPass_ != pass->Serial() || held_->seat != seat) {
+    if (!pass || metricsPass_ != pass->Serial() || held_->seat != seat)
         return scratch.emplace(LayoutInput());
-    }
     std::optional<TileLayoutInput>& held = pass->SeatLayout(seat);
     if (!held) {
         held = LayoutInput();
         return *held;
     }
-    TileLayoutInput& in = *held;
-    in.state = state;
-    in.index = index;
-    in.count = count;
-    in.claimPos = claimPos;
-    in.meldKind = meldKind;
-    in.layoutMode = layoutMode;
-    in.raised = raised != 0;
-    in.lifted = lifted != 0;
-    in.dimmed6 = dimmed6 != 0;
-    in.w = body ? body->GetWidth() : 0;
-    in.h = body ? body->GetHeight() : 0;
-    return in;
+    WriteOwnLayoutFields(*held);
+    return *held;
 }
 
 void CMJCard2::GetWallPos(TilePlace& out)

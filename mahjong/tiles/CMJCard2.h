@@ -147,6 +147,8 @@ private:
     void ApplyPicture(const TilePicture& picture);
     // LayoutInput, or in an update in a pass the seat's inputs the pass holds with this tile's fields.
     const TileLayoutInput& LayoutInputNow(std::optional<TileLayoutInput>& scratch);
+    // The layout's inputs that are the tile's own: its fields and its picture's size.
+    void WriteOwnLayoutFields(TileLayoutInput& in) const;
     // The picture found, in its frame, at its size (as that of `ratio` where given) and scale.
     void ShowPicture(PictureInfo info, int frame, const PictureInfo* ratio, bool ratioByWidth, double scale,
                      double alpha, bool jokerKey);
