@@ -66,6 +66,14 @@ void SetOpacity(PObject& body, const PObject* shadow, double alpha)
         body.SetAlpha(alpha);
 }
 
+// A layout finds most tiles at the size they had: a size set again (not zero: that one reaches
+// the children anew) scales the linked children by exactly one, which changes nothing.
+void SetSizeIfOther(PObject& object, double w, double h)
+{
+    if (w != object.GetWidth() || h != object.GetHeight() || w <= 0 || h <= 0)
+        object.SetSize(w, h);
+}
+
 } // namespace
 
 bool CMJCard2::Look::operator==(const Look& other) const
@@ -250,26 +258,30 @@ void CMJCard2::Update()
 
 void CMJCard2::Hide(const Look& before, Inputs read)
 {
-    Deactivate();
+    // As Show: hiding what is hidden changes nothing, and a layout finds the tiles not in play so.
+    if (IsActive() || body->IsActive() || (shadow && shadow->IsActive()))
+        Deactivate();
     ShowThrowBack(false);
     Finish(before, std::move(read));
 }
 
 CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
 {
-    Surroundings s;
-    if (const TilePass* pass = host_ ? host_->CurrentPass() : nullptr) {
-        s.surface = pass->Surface();
-    } else {
-        TileSurface& f = s.surface;
-        f.width = GetViewWidth();
-        f.height = GetViewHeight();
-        f.table = host_ ? host_->GetTableRect() : Rect{0, 0, f.width, f.height};
-        f.splitterFlag = host_ && host_->GetSplitterFlag();
-        f.discardScale = host_ ? host_->GetDiscardScale() : 1.0;
+    const bool atTable = host_ && seat >= 0 && seat <= 3;
+    if (TilePass* pass = host_ ? host_->CurrentPass() : nullptr) {
+        // Built from what it copies: every tile of a pass reads it.
+        const TileSeatAreas areas = atTable ? pass->SeatAreas(seat) : TileSeatAreas{};
+        return Surroundings{pass->Surface(), seat, areas.wallArea, areas.discardArea, areas.fullHand, areas.columnLift};
     }
+    Surroundings s;
+    TileSurface& f = s.surface;
+    f.width = GetViewWidth();
+    f.height = GetViewHeight();
+    f.table = host_ ? host_->GetTableRect() : Rect{0, 0, f.width, f.height};
+    f.splitterFlag = host_ && host_->GetSplitterFlag();
+    f.discardScale = host_ ? host_->GetDiscardScale() : 1.0;
     s.seat = seat;
-    if (host_ && seat >= 0 && seat <= 3) {
+    if (atTable) {
         s.wallArea = host_->GetWallArea(seat);
         s.discardArea = host_->GetDiscardArea(seat);
         s.fullHand = host_->GetFullHandTiles();
@@ -288,17 +300,16 @@ const CMJCard2::Surroundings& CMJCard2::Around(Surroundings& scratch) const
 
 CMJCard2::Inputs CMJCard2::InputsNow()
 {
-    Inputs in;
-    in.fields = {tile,       faceUp,  facing,    inHand,    lifted,    hoverMark, placed,    dimmed6,  claimPos,
-                 meldKind,   seat,    markWord0, jokerMark, markWord2, markWord3, index,     count,    sceneWord,
-                 layoutMode, dimmed9, raised,    state,     mSide,     mVert,     mDiscSide, mDiscTop, mDiscBottom};
-    in.z = z;
-    in.scale = scale;
-    in.imageIndex = ImageIndexOf(tile);
+    // Built from what it copies, not filled in after its defaults: every tile reads it a layout.
     Surroundings scratch;
-    in.around = Around(scratch);
-    in.host = host_;
-    return in;
+    return Inputs{{tile,       faceUp,  facing,    inHand,    lifted,    hoverMark, placed,    dimmed6,  claimPos,
+                   meldKind,   seat,    markWord0, jokerMark, markWord2, markWord3, index,     count,    sceneWord,
+                   layoutMode, dimmed9, raised,    state,     mSide,     mVert,     mDiscSide, mDiscTop, mDiscBottom},
+                  z,
+                  scale,
+                  ImageIndexOf(tile),
+                  held_ && held_->seat == seat ? *held_ : Around(scratch),
+                  host_};
 }
 
 void CMJCard2::Finish(const Look& before, Inputs read)
@@ -332,15 +343,11 @@ void CMJCard2::ShowThrowBack(bool show)
 
 CMJCard2::Look CMJCard2::LookNow() const
 {
-    Look look;
-    look.self = Geometry();
-    look.body = body->Geometry();
-    body->GetPictureInfo(look.picture);
-    if (shadow)
-        look.shadow = shadow->Geometry();
-    if (throwBack)
-        look.throwBack = throwBack->Geometry();
-    return look;
+    // Built from what it copies, not filled in after its defaults: every tile reads two a layout.
+    PictureInfo picture;
+    body->GetPictureInfo(picture);
+    return Look{body->Geometry(), shadow ? shadow->Geometry() : ObjectGeometry{},
+                throwBack ? throwBack->Geometry() : ObjectGeometry{}, picture, Geometry()};
 }
 
 void CMJCard2::RepaintIfChanged(const Look& before)
@@ -393,28 +400,101 @@ TilePictureInput CMJCard2::PictureInput()
 
 void CMJCard2::DrawTile()
 {
-    const TilePictureInput in = PictureInput();
-    const TilePicture picture = ChooseTilePicture(in);
-    scale = picture.scale;
-    if (!picture.name.empty())
-        ApplyPicture(picture);
+    Surroundings scratch;
+    const TileSurface& surface = Around(scratch).surface;
+    TilePass* pass = host_ ? host_->CurrentPass() : nullptr;
+    if (pass) {
+        ShowPassPicture(*pass);
+    } else {
+        const TilePicture picture = ChooseTilePicture(PictureInput());
+        scale = picture.scale;
+        if (!picture.name.empty())
+            ApplyPicture(picture);
+    }
     // The places are reckoned from the table's metrics, whatever size the discards are drawn.
-    const double tableScale = TileScale(in.surfaceWidth, in.splitterFlag);
-    if (TilePass* pass = host_ ? host_->CurrentPass() : nullptr)
+    const double tableScale = TileScale(surface.width, surface.splitterFlag);
+    if (pass) {
         metrics_ = pass->Metrics(tableScale);
-    else
+        metricsPass_ = pass->Serial();
+    } else {
+        metricsPass_ = 0;
         metrics_ = host_ ? host_->GetTileMetrics(tableScale)
-                         : ComputeTileMetrics(in.surfaceWidth, in.surfaceHeight, in.table, tableScale);
+                         : ComputeTileMetrics(surface.width, surface.height, surface.table, tableScale);
+    }
     if (body)
         body->AddFlags(kDrawBilinearScale);
 }
 
+void CMJCard2::ShowPassPicture(TilePass& pass)
+{
+    const int imageIndex = ImageIndexOf(tile);
+    const bool face = HasFace(tile, imageIndex);
+    // The picture's inputs besides the surface, the tile and its face index: the choice reads the
+    // tile and the index only as whether it has a face and as the face's frame. A look beyond what
+    // a key holds is chosen for itself.
+    const bool keyed = state >= 0 && state <= 7 && seat >= 0 && seat <= 3 && facing >= 0 && facing <= 15 &&
+                       (layoutMode == kAreaLayout || layoutMode == kMetricLayout);
+    const uint32_t key = 1u | uint32_t(state) << 1 | uint32_t(seat) << 4 | uint32_t(facing) << 6 |
+                         uint32_t(layoutMode) << 10 | uint32_t(face) << 11 | uint32_t(faceUp != 0) << 12 |
+                         uint32_t(inHand != 0) << 13 | uint32_t(dimmed9 != 0) << 14 | uint32_t(dimmed6 != 0) << 15 |
+                         uint32_t(jokerMark != 0) << 16;
+    TilePassPictures& pictures = pass.Pictures();
+    const TilePassPictures::Chosen* chosen = keyed ? pictures.Find(key) : nullptr;
+    if (!chosen) {
+        const TilePictureInput in = PictureInput();
+        const TilePicture picture = ChooseTilePicture(in);
+        scale = picture.scale;
+        if (picture.name.empty())
+            return;
+        TilePassPictures::Chosen c;
+        c.hasName = true;
+        c.frame = picture.frame;
+        c.alpha = picture.alpha;
+        c.scale = picture.scale;
+        c.jokerKey = picture.jokerKey;
+        c.ratioByWidth = picture.ratioByWidth;
+        c.info = Resolve(face_, picture.name);
+        c.hasRatio = !picture.ratioPicture.empty() && c.info.width > 0 && c.info.height > 0;
+        if (c.hasRatio)
+            c.ratio = Resolve(ratio_, picture.ratioPicture);
+        ShowPicture(c.info, c.frame, c.hasRatio ? &c.ratio : nullptr, c.ratioByWidth, c.scale, c.alpha, c.jokerKey);
+        // Kept where another face of the look gives the same choice in its own frame, or the same
+        // frame; a name not found is asked again by the next tile, as it is outside a pass.
+        bool same = keyed && c.info.image && (!c.hasRatio || c.ratio.image);
+        if (same && face) {
+            TilePictureInput other = in;
+            other.imageIndex = imageIndex == 0 ? 1 : 0;
+            TilePicture again = ChooseTilePicture(other);
+            c.frameIsFace = picture.frame == imageIndex && again.frame == other.imageIndex;
+            if (c.frameIsFace)
+                again.frame = picture.frame;
+            same = again == picture;
+        }
+        if (same)
+            pictures.Keep(key, c);
+        return;
+    }
+    scale = chosen->scale;
+    ShowPicture(chosen->info, chosen->frameIsFace ? imageIndex : chosen->frame,
+                chosen->hasRatio ? &chosen->ratio : nullptr, chosen->ratioByWidth, chosen->scale, chosen->alpha,
+                chosen->jokerKey);
+}
+
 void CMJCard2::ApplyPicture(const TilePicture& picture)
 {
-    PictureInfo info = Resolve(face_, picture.name);
+    const PictureInfo info = Resolve(face_, picture.name);
+    const bool hasRatio = !picture.ratioPicture.empty() && info.width > 0 && info.height > 0;
+    const PictureInfo ratio = hasRatio ? Resolve(ratio_, picture.ratioPicture) : PictureInfo{};
+    ShowPicture(info, picture.frame, hasRatio ? &ratio : nullptr, picture.ratioByWidth, picture.scale, picture.alpha,
+                picture.jokerKey);
+}
+
+void CMJCard2::ShowPicture(PictureInfo info, int frame, const PictureInfo* ratioPicture, bool ratioByWidth,
+                           double pictureScale, double alpha, bool jokerKey)
+{
     // A frame the picture lacks is never asked for: the tile shows the picture's first frame.
-    if (info.image && picture.frame > 0 && uint32_t(picture.frame) < info.image->frames)
-        info.frame = picture.frame;
+    if (info.image && frame > 0 && uint32_t(frame) < info.image->frames)
+        info.frame = frame;
     PictureInfo shown;
     body->GetPictureInfo(shown);
     if (!(shown == info)) {
@@ -422,9 +502,9 @@ void CMJCard2::ApplyPicture(const TilePicture& picture)
         repainted_ = true;
     }
     double width = info.width, height = info.height;
-    if (!picture.ratioPicture.empty() && info.width > 0 && info.height > 0) {
-        const PictureInfo wall = Resolve(ratio_, picture.ratioPicture);
-        const double ratio = picture.ratioByWidth ? double(wall.width) / info.width : double(wall.height) / info.height;
+    if (ratioPicture) {
+        const double ratio = ratioByWidth ? double(ratioPicture->width) / info.width
+                                          : double(ratioPicture->height) / info.height;
         if (ratio > 0) {
             width *= ratio;
             height *= ratio;
@@ -432,10 +512,10 @@ void CMJCard2::ApplyPicture(const TilePicture& picture)
     }
     // Whole pixels, as the metrics the places are reckoned from: a hand of tiles half a pixel
     // wider than its metric ran past the table's edge (14 tiles at 800 with the side panel open).
-    body->SetSize(int(int(width) * picture.scale), int(int(height) * picture.scale));
+    SetSizeIfOther(*body, int(int(width) * pictureScale), int(int(height) * pictureScale));
     FitShadow(width, height);
-    SetOpacity(*body, shadow, picture.alpha);
-    if (picture.jokerKey)
+    SetOpacity(*body, shadow, alpha);
+    if (jokerKey)
         body->SetPictureKey(kJokerKeyColour);
 }
 
@@ -467,9 +547,9 @@ void CMJCard2::FitShadow(double width, double height)
     // size as it is.
     const double bodyWidth = body->GetWidth(), bodyHeight = body->GetHeight();
     if (width != 0 && height != 0)
-        shadow->SetSize(w * (bodyWidth / width), h * (bodyHeight / height));
+        SetSizeIfOther(*shadow, w * (bodyWidth / width), h * (bodyHeight / height));
     else
-        shadow->SetSize(bodyWidth, bodyHeight);
+        SetSizeIfOther(*shadow, bodyWidth, bodyHeight);
     // Under the body, its bottom a few pixels below the bottom of the body before the scale.
     shadow->MoveTo(body->GetX(), body->GetY() + height * 0.5 + kShadowDrop - h / 2.0);
 }
@@ -485,9 +565,8 @@ void CMJCard2::LoadLargeCard()
     Redraw();
 }
 
-TileLayoutInput CMJCard2::LayoutInput()
+void CMJCard2::WriteOwnLayoutFields(TileLayoutInput& in) const
 {
-    TileLayoutInput in;
     in.state = state;
     in.seat = seat;
     in.index = index;
@@ -498,10 +577,14 @@ TileLayoutInput CMJCard2::LayoutInput()
     in.raised = raised != 0;
     in.lifted = lifted != 0;
     in.dimmed6 = dimmed6 != 0;
-    if (body) {
-        in.w = body->GetWidth();
-        in.h = body->GetHeight();
-    }
+    in.w = body ? body->GetWidth() : 0;
+    in.h = body ? body->GetHeight() : 0;
+}
+
+TileLayoutInput CMJCard2::LayoutInput()
+{
+    TileLayoutInput in;
+    WriteOwnLayoutFields(in);
     Surroundings scratch;
     const Surroundings& around = Around(scratch);
     in.table = around.surface.table;
@@ -518,32 +601,63 @@ TileLayoutInput CMJCard2::LayoutInput()
     return in;
 }
 
-void CMJCard2::GetWallPos(TilePlace& out) { out = WallPos(LayoutInput()); }
+const TileLayoutInput& CMJCard2::LayoutInputNow(std::optional<TileLayoutInput>& scratch)
+{
+    // Within an update the margins come from the held surface, and the metrics from the pass
+    // where DrawTile took them from it: the same for every tile of the pass.
+    TilePass* pass = held_ && host_ && seat >= 0 && seat <= 3 ? host_->CurrentPass() : nullptr;
+    if (!pass || metricsPass_ != pass->Serial() || held_->seat != seat)
+        return scratch.emplace(LayoutInput());
+    std::optional<TileLayoutInput>& held = pass->SeatLayout(seat);
+    if (!held) {
+        held = LayoutInput();
+        return *held;
+    }
+    WriteOwnLayoutFields(*held);
+    return *held;
+}
+
+void CMJCard2::GetWallPos(TilePlace& out)
+{
+    std::optional<TileLayoutInput> scratch;
+    out = WallPos(LayoutInputNow(scratch));
+}
 
 void CMJCard2::GetHandPos(TilePlace& out)
 {
-    out = HandPos(LayoutInput());
+    std::optional<TileLayoutInput> scratch;
+    out = HandPos(LayoutInputNow(scratch));
     if (out.z)
         z = *out.z;
 }
 
-void CMJCard2::GetThrownPos(TilePlace& out) { out = ThrownPos(LayoutInput()); }
+void CMJCard2::GetThrownPos(TilePlace& out)
+{
+    std::optional<TileLayoutInput> scratch;
+    out = ThrownPos(LayoutInputNow(scratch));
+}
 
 void CMJCard2::GetDiscardPos(TilePlace& out)
 {
-    out = DiscardPos(LayoutInput());
+    std::optional<TileLayoutInput> scratch;
+    out = DiscardPos(LayoutInputNow(scratch));
     if (out.z)
         z = *out.z;
 }
 
 void CMJCard2::GetResultRowPos(TilePlace& out)
 {
-    out = ResultRowPos(LayoutInput());
+    std::optional<TileLayoutInput> scratch;
+    out = ResultRowPos(LayoutInputNow(scratch));
     if (out.z)
         z = *out.z;
 }
 
-int CMJCard2::GetMeldOrigin(int forSeat) { return MeldOrigin(forSeat, LayoutInput()); }
+int CMJCard2::GetMeldOrigin(int forSeat)
+{
+    std::optional<TileLayoutInput> scratch;
+    return MeldOrigin(forSeat, LayoutInputNow(scratch));
+}
 
 int CMJCard2::GetImageIndex(int forTile)
 {

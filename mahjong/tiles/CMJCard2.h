@@ -145,6 +145,15 @@ private:
     uint32_t SceneId() const;
     Rect TableRect() const;
     void ApplyPicture(const TilePicture& picture);
+    // LayoutInput, or in an update in a pass the seat's inputs the pass holds with this tile's fields.
+    const TileLayoutInput& LayoutInputNow(std::optional<TileLayoutInput>& scratch);
+    // The layout's inputs that are the tile's own: its fields and its picture's size.
+    void WriteOwnLayoutFields(TileLayoutInput& in) const;
+    // The picture found, in its frame, at its size (as that of `ratio` where given) and scale.
+    void ShowPicture(PictureInfo info, int frame, const PictureInfo* ratio, bool ratioByWidth, double scale,
+                     double alpha, bool jokerKey);
+    // DrawTile's choice in a pass: each look's picture chosen and found by its first tile.
+    void ShowPassPicture(TilePass& pass);
     // A picture by name, as the last look-up of that name gave it while its record still stands:
     // a record removed (a skin reloaded) is emptied in its block, never freed under a handle, so
     // its id tells. A layout asks each tile's pictures anew; a user pays for a name once.
@@ -165,6 +174,7 @@ private:
     ITileHost* host_ = nullptr;
     const Surroundings* held_ = nullptr; // while an update runs
     TileMetrics metrics_;
+    uint64_t metricsPass_ = 0; // the serial of the pass metrics_ came from, if one did
     int shadowWidth_ = 0, shadowHeight_ = 0;
     Resolved face_, ratio_; // the tile's picture, the one whose size it takes
     bool repainted_ = false;

@@ -5,8 +5,12 @@
 // it is given to. While the scene updates every tile at once (a layout) it holds a TilePass:
 // the tiles then take the surface, the table and the metrics from the pass, read once for all.
 #include "engine/geometry/ObjectGeometry.h"
+#include "mahjong/tiles/TileLayout.h"
 #include "mahjong/tiles/TileMetrics.h"
+#include "mahjong/tiles/TilePassPictures.h"
 
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -55,13 +59,22 @@ struct TileSurface {
     bool operator==(const TileSurface&) const = default;
 };
 
+// What the tiles of one seat read of the host's area layout.
+struct TileSeatAreas {
+    Rect wallArea, discardArea;
+    int fullHand = 0, columnLift = 0;
+    bool operator==(const TileSeatAreas&) const = default;
+};
+
 // A pass over all of a host's tiles: what they all read of the surface, the table and the
-// metrics, read when the pass begins rather than once a tile. Nothing resizes the surface, moves
-// the table or changes the discards' scale while a pass stands; it ends with its scope.
+// metrics, read when the pass begins rather than once a tile, and what each seat's tiles read of
+// the areas, and each look's picture (TilePassPictures.h), read by the first tile that asks.
+// Nothing resizes the surface, moves the table or an area, changes the discards' scale or loads a
+// picture while a pass stands; it ends with its scope.
 class TilePass {
 public:
     TilePass(ITileHost& host, int surfaceWidth, int surfaceHeight)
-        : host_(host), outer_(std::exchange(host.pass_, this)),
+        : host_(host), outer_(std::exchange(host.pass_, this)), serial_(++passes_),
           surface_{surfaceWidth, surfaceHeight, host.GetTableRect(), host.GetSplitterFlag(), host.GetDiscardScale()}
     {
     }
@@ -70,6 +83,8 @@ public:
     TilePass& operator=(const TilePass&) = delete;
 
     const TileSurface& Surface() const { return surface_; }
+    // Never the same for two passes, as the address of one gone may be another's.
+    uint64_t Serial() const { return serial_; }
     // The host's metrics at this scale, asked once a pass for a scale.
     const TileMetrics& Metrics(double scale)
     {
@@ -77,12 +92,30 @@ public:
             metrics_.emplace(scale, host_.GetTileMetrics(scale));
         return metrics_->second;
     }
+    // The host's areas of a seat 0-3, asked once a pass for a seat.
+    const TileSeatAreas& SeatAreas(int seat)
+    {
+        std::optional<TileSeatAreas>& areas = areas_[size_t(seat)];
+        if (!areas)
+            areas.emplace(TileSeatAreas{host_.GetWallArea(seat), host_.GetDiscardArea(seat), host_.GetFullHandTiles(),
+                                        host_.GetColumnLift(seat)});
+        return *areas;
+    }
+    TilePassPictures& Pictures() { return pictures_; }
+    // The layout's inputs of a seat 0-3 as its first tile gave them: its tiles write their own
+    // fields into it rather than copying the surface, the metrics and the areas once a tile.
+    std::optional<TileLayoutInput>& SeatLayout(int seat) { return layouts_[size_t(seat)]; }
 
 private:
     ITileHost& host_;
     TilePass* outer_;
+    uint64_t serial_;
+    static inline std::atomic<uint64_t> passes_{0};
     TileSurface surface_;
     std::optional<std::pair<double, TileMetrics>> metrics_;
+    std::array<std::optional<TileSeatAreas>, 4> areas_;
+    TilePassPictures pictures_;
+    std::array<std::optional<TileLayoutInput>, 4> layouts_;
 };
 
 // The scene's cache of the last metrics: recomputed when the surface, the table or the scale

@@ -430,3 +430,64 @@ TEST_F(TileViewTest, AnUnchangedTileSkipsItsUpdateYetFollowsEveryChangeAroundIt)
     shown.Update();
     EXPECT_TRUE(shown.GetBodyPicture()->GetAlpha() == 1.0 && shown.GetShadow()->GetAlpha() == 1.0);
 }
+
+// A layout updates every tile in a pass, which chooses each look's picture and reads each seat's
+// areas once for all its tiles: each comes out as it does updated alone, whatever its face and marks.
+TEST_F(TileViewTest, TilesUpdatedInAPassComeOutAsTilesUpdatedAlone)
+{
+    std::vector<CMJCard2*> alone, inPass;
+    for (int k = 0; k < 2 * 168; ++k)
+        (k % 2 ? inPass : alone).push_back(MakeTile());
+    for (const int mode : {kAreaLayout, kMetricLayout}) {
+        host_.splitter = false;
+        for (auto* pool : {&alone, &inPass}) {
+            mahjongtest::LayOutGameInProgress(*pool, mode);
+            for (size_t k = 0; k < pool->size(); ++k) {
+                CMJCard2& t = *(*pool)[k];
+                t.dimmed6 = k % 5 == 1;
+                t.dimmed9 = k % 5 == 2;
+                t.jokerMark = k % 5 == 3;
+                t.faceUp |= t.state == kTileWall && k % 2; // an area wall's face takes a wall picture's size
+                t.tile = k % 7 == 0 ? 150 : t.tile;
+            }
+        }
+        host_.splitter = true; // every tile's surroundings change, as in a layout
+        for (CMJCard2* t : alone)
+            t->Update();
+        {
+            TilePass pass(host_, kSurfaces[0].width, kSurfaces[0].height);
+            for (CMJCard2* t : inPass)
+                t->Update();
+        }
+        for (size_t k = 0; k < alone.size(); ++k) {
+            PictureInfo a, b;
+            alone[k]->GetBodyPicture()->GetPictureInfo(a);
+            inPass[k]->GetBodyPicture()->GetPictureInfo(b);
+            EXPECT_TRUE(alone[k]->IsActive() == inPass[k]->IsActive() &&
+                        (!alone[k]->IsActive() || // one never shown keeps the depth it was made at
+                         (a == b && alone[k]->GetBodyPicture()->Geometry() == inPass[k]->GetBodyPicture()->Geometry() &&
+                          alone[k]->GetShadow()->Geometry() == inPass[k]->GetShadow()->Geometry() &&
+                          alone[k]->GetThrowBack()->Geometry() == inPass[k]->GetThrowBack()->Geometry())))
+                << "mode " << mode << ", tile " << k;
+        }
+    }
+}
+
+// A face in an area layout's wall takes the wall picture's size: by width beside the left and right
+// walls' axis (seats 0 and 2), by height for seats 1 and 3; a tile moved from one to the other follows.
+TEST_F(TileViewTest, AnAreaWallsFaceTakesTheWallPicturesSizeAlongItsAxis)
+{
+    CMJCard2* tile = MakeTile();
+    tile->layoutMode = kAreaLayout;
+    tile->state = kTileWall;
+    tile->tile = 40;
+    tile->faceUp = 1;
+    tile->placed = 1;
+    for (const int seat : {0, 1, 2, 3, 0}) {
+        tile->seat = seat;
+        tile->Update();
+        const PictureInfo wall = E().Picture(seat % 2 ? "wa1_deal13" : "wa1_deal02", 0);
+        const PObject& body = *tile->GetBodyPicture();
+        EXPECT_EQ(seat % 2 ? body.GetHeight() : body.GetWidth(), seat % 2 ? wall.height : wall.width) << seat;
+    }
+}
