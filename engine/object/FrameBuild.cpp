@@ -12,7 +12,6 @@
 #include <bit>
 #include <cmath>
 #include <limits>
-#include <mutex>
 
 namespace Lumora {
 namespace {
@@ -68,10 +67,7 @@ bool ObjectModule::Snapshot(ObjectRecord& record, const ObjectGeometry& g) const
 
 void ObjectModule::AddDirtyRect(const Rect& rect)
 {
-    {
-        std::lock_guard lock(ModuleLock());
-        dirty_.Add(rect, viewport_);
-    }
+    dirty_.Add(rect, viewport_);
     NoteChange();
     if (GameCore* core = GetCore())
         core->RequestTick();
@@ -159,14 +155,12 @@ const std::vector<ObjectModule::DrawEntry>& ObjectModule::DrawOrderEntries() con
 
 void ObjectModule::ForEachDrawn(const std::function<void(PObject&)>& visit)
 {
-    std::lock_guard lock(ModuleLock());
     for (const DrawEntry& entry : DrawOrderEntries())
         visit(*entry.object);
 }
 
 void ObjectModule::ForEachObject(const std::function<void(PObject&)>& visit)
 {
-    std::lock_guard lock(ModuleLock());
     for (auto& [id, record] : records_)
         visit(*record.object);
 }
@@ -175,7 +169,6 @@ void ObjectModule::UpdateObject(PObject* object)
 {
     if (!object)
         return;
-    std::lock_guard lock(ModuleLock());
     NoteChange();
     auto* record = static_cast<ObjectRecord*>(object->moduleRecord_);
     if (!record || record->object != object)
@@ -214,7 +207,6 @@ void ObjectModule::UpdateObject(PObject* object)
 
 void ObjectModule::RebuildDrawList()
 {
-    std::lock_guard lock(ModuleLock());
     for (auto& [id, record] : records_) {
         record.inDrawList = false;
         record.drawPending = false;
@@ -265,7 +257,6 @@ void ObjectModule::BuildFrame()
         return;
     auto frame = std::make_unique<FrameRecord>();
     {
-        std::lock_guard lock(ModuleLock());
         frame->centreX = centreX_;
         frame->centreY = centreY_;
         frame->pool = renderPool_.get();

@@ -8,7 +8,6 @@
 #include "engine/util/MemPool.h"
 
 #include <cstring>
-#include <mutex>
 
 namespace Lumora {
 namespace {
@@ -174,12 +173,9 @@ uint32_t ObjectModule::RegisterObject(PObject* object, PObject* parent)
     record.object = object;
     object->registered_ = true;
     object->moduleRecord_ = &record;
-    {
-        std::lock_guard lock(ModuleLock());
-        if (Snapshot(record, object->Geometry())) {
-            AddDirtyRect(record.screen);
-            InsertDrawOrder(&record);
-        }
+    if (Snapshot(record, object->Geometry())) {
+        AddDirtyRect(record.screen);
+        InsertDrawOrder(&record);
     }
     if (parent && parent->GetOwner())
         object->SetOwner(parent->GetOwner());
@@ -219,7 +215,6 @@ PObject* ObjectModule::RemoveRecord(uint32_t id, const PObject* expected)
     if (found == records_.end() || (expected && found->second.object != expected))
         return nullptr;
     PObject* object = found->second.object;
-    std::lock_guard lock(ModuleLock());
     if (found->second.shown)
         AddDirtyRect(found->second.screen);
     RemoveFromDrawList(&found->second);
@@ -278,7 +273,6 @@ uint32_t ObjectModule::GetTopLevelId(uint32_t id) const
 
 PObject* ObjectModule::ObjectAt(int x, int y)
 {
-    std::lock_guard lock(ModuleLock());
     PObject* best = nullptr;
     uint32_t bestLayer = 0;
     double bestZ = hitFloor_;

@@ -2,7 +2,9 @@
 // The registry of every engine object (module 1002): gives each its id and owns it until it is
 // unregistered, finds objects by id, name or point, dispatches engine events, runs the timed
 // actions and their groups, keeps the viewport and the draw list, and builds each frame from
-// the dirty rectangles.
+// the dirty rectangles. Like the core, it is used on the UI thread only (other threads post to
+// the window, whose handlers run there), so it takes no lock: an update of every tile in a
+// layout pays for none.
 #include "engine/BaseModule.h"
 #include "engine/geometry/ObjectGeometry.h"
 #include "engine/object/ActionRecord.h"
