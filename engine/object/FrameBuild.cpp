@@ -59,10 +59,12 @@ Rect ObjectModule::ScreenRect(const ObjectGeometry& g) { return ScreenRectOf(g);
 
 bool ObjectModule::Snapshot(ObjectRecord& record, const ObjectGeometry& g) const
 {
-    record.screen = ScreenRectOf(g);
+    const Rect r = ScreenRectOf(g);
+    record.screen = r;
     record.shown = g.active && !(g.flags & OBJ_HIDDEN);
-    Rect meet;
-    return record.shown && IntersectRect(meet, record.screen, viewport_);
+    // Whether it meets the viewport, as IntersectRect answers.
+    return record.shown && std::max(r.left, viewport_.left) < std::min(r.right, viewport_.right) &&
+        std::max(r.top, viewport_.top) < std::min(r.bottom, viewport_.bottom);
 }
 
 void ObjectModule::AddDirtyRect(const Rect& rect)
@@ -73,48 +75,52 @@ void ObjectModule::AddDirtyRect(const Rect& rect)
         core->RequestTick();
 }
 
-ObjectModule::DrawKey ObjectModule::KeyOf(const ObjectGeometry& g, uint32_t id)
+DrawKey ObjectModule::KeyOf(const ObjectGeometry& g, uint32_t id)
 {
     // A z that is not a number would break the order: it sorts last in its layer.
-    return DrawKey{g.layer, std::isnan(g.z) ? std::numeric_limits<double>::infinity() : g.z, id};
+    return DrawKey{std::isnan(g.z) ? std::numeric_limits<double>::infinity() : g.z, g.layer, id};
 }
 
-// The key is read from the object as it is now; the record waits to be placed by the next walk.
-// Waiting records beyond the placed ones are placed at once, so that they stay few however long
+// The key is read from the object as it is now; the object waits to be placed by the next walk.
+// Waiting objects beyond the placed ones are placed at once, so that they stay few however long
 // no frame is built.
-void ObjectModule::InsertDrawOrder(ObjectRecord* record)
+void ObjectModule::InsertDrawOrder(PObject& object)
 {
-    record->drawKey = KeyOf(record->object->Geometry(), record->object->GetId());
-    record->inDrawList = true;
-    record->drawPending = true;
-    record->drawIndex = drawPending_.size();
-    drawPending_.push_back(record);
+    ObjectRecord& record = object.record_;
+    record.drawKey = KeyOf(object.geometry_, object.id_);
+    record.inDrawList = true;
+    record.drawPending = true;
+    record.drawIndex = uint32_t(drawPending_.size());
+    drawPending_.push_back(&object);
     if (drawPending_.size() >= 64 && drawPending_.size() > drawOrder_.size())
         DrawOrderEntries();
 }
 
-void ObjectModule::RemoveFromDrawList(ObjectRecord* record)
+void ObjectModule::RemoveFromDrawList(PObject& object)
 {
-    if (!record->inDrawList)
+    ObjectRecord& record = object.record_;
+    if (!record.inDrawList)
         return;
-    record->inDrawList = false;
-    if (record->drawPending) {
-        drawPending_[record->drawIndex] = nullptr;
-        record->drawPending = false;
+    record.inDrawList = false;
+    if (record.drawPending) {
+        drawPending_[record.drawIndex] = nullptr;
+        record.drawPending = false;
         return;
     }
-    DrawEntry& entry = drawOrder_[DrawIndexOf(*record)];
+    DrawEntry& entry = drawOrder_[DrawIndexOf(object)];
     entry.object = nullptr;
     entry.picture = nullptr;
     ++drawLeft_;
 }
 
-size_t ObjectModule::DrawIndexOf(ObjectRecord& record) const
+size_t ObjectModule::DrawIndexOf(PObject& object) const
 {
-    if (record.drawIndex < drawOrder_.size() && drawOrder_[record.drawIndex].object == record.object)
+    ObjectRecord& record = object.record_;
+    if (record.drawIndex < drawOrder_.size() && drawOrder_[record.drawIndex].object == &object)
         return record.drawIndex;
     // Keys of placed entries are unique (the id decides), those that left included.
-    record.drawIndex = size_t(std::lower_bound(drawKeys_.begin(), drawKeys_.end(), record.drawKey) - drawKeys_.begin());
+    record.drawIndex =
+        uint32_t(std::lower_bound(drawKeys_.begin(), drawKeys_.end(), record.drawKey) - drawKeys_.begin());
     return record.drawIndex;
 }
 
@@ -124,22 +130,23 @@ const std::vector<ObjectModule::DrawEntry>& ObjectModule::DrawOrderEntries() con
         return drawOrder_;
     std::erase(drawPending_, nullptr);
     std::sort(drawPending_.begin(), drawPending_.end(),
-              [](const ObjectRecord* a, const ObjectRecord* b) { return a->drawKey < b->drawKey; });
+              [](const PObject* a, const PObject* b) { return a->record_.drawKey < b->record_.drawKey; });
     mergedOrder_.clear();
     mergedKeys_.clear();
     mergedOrder_.reserve(drawOrder_.size() - drawLeft_ + drawPending_.size());
     mergedKeys_.reserve(mergedOrder_.capacity());
     size_t placed = 0;
-    auto placeWaiting = [&](ObjectRecord* record) {
-        record->drawPending = false;
-        record->drawIndex = mergedOrder_.size();
-        mergedOrder_.push_back(DrawEntry{record->screen, record->object, record->object->GetDrawData()});
-        mergedKeys_.push_back(record->drawKey);
+    auto placeWaiting = [&](PObject* object) {
+        ObjectRecord& record = object->record_;
+        record.drawPending = false;
+        record.drawIndex = uint32_t(mergedOrder_.size());
+        mergedOrder_.push_back(DrawEntry{record.screen, object, object->GetDrawData()});
+        mergedKeys_.push_back(record.drawKey);
     };
     for (size_t i = 0; i < drawOrder_.size(); ++i) {
         if (!drawOrder_[i].object)
             continue;
-        while (placed < drawPending_.size() && drawPending_[placed]->drawKey < drawKeys_[i])
+        while (placed < drawPending_.size() && drawPending_[placed]->record_.drawKey < drawKeys_[i])
             placeWaiting(drawPending_[placed++]);
         mergedOrder_.push_back(drawOrder_[i]);
         mergedKeys_.push_back(drawKeys_[i]);
@@ -161,8 +168,8 @@ void ObjectModule::ForEachDrawn(const std::function<void(PObject&)>& visit)
 
 void ObjectModule::ForEachObject(const std::function<void(PObject&)>& visit)
 {
-    for (auto& [id, record] : records_)
-        visit(*record.object);
+    for (auto& [id, object] : records_)
+        visit(*object);
 }
 
 void ObjectModule::UpdateObject(PObject* object)
@@ -170,18 +177,18 @@ void ObjectModule::UpdateObject(PObject* object)
     if (!object)
         return;
     NoteChange();
-    auto* record = static_cast<ObjectRecord*>(object->moduleRecord_);
-    if (!record || record->object != object)
+    if (!object->registered_ || object->module_ != this)
         return;
-    const ObjectGeometry& now = object->Geometry();
-    const Rect before = record->screen;
-    const bool drawable = Snapshot(*record, now);
+    ObjectRecord& record = object->record_;
+    const ObjectGeometry& now = object->geometry_;
+    const Rect before = record.screen;
+    const bool drawable = Snapshot(record, now);
     // Off screen before and after (the draw list holds exactly what was drawable): no pixel changes.
-    if (!drawable && !record->inDrawList) {
-        record->screenDirtied = 0;
+    if (!drawable && !record.inDrawList) {
+        record.screenDirtied = 0;
         return;
     }
-    const Rect r = record->screen;
+    const Rect r = record.screen;
     // Any change of the covered rectangle, the clip's included, repaints where it was. An object
     // changed twice in a step (moved and faded) repaints its rectangle once. While the whole view
     // is to be painted (a re-layout), nothing is added.
@@ -189,37 +196,37 @@ void ObjectModule::UpdateObject(PObject* object)
         if (!(before == r)) {
             AddDirtyRect(before);
             AddDirtyRect(r);
-        } else if (record->screenDirtied != dirty_.Clears()) {
+        } else if (record.screenDirtied != dirty_.Clears()) {
             AddDirtyRect(r);
         }
     }
-    record->screenDirtied = dirty_.Clears();
+    record.screenDirtied = dirty_.Clears();
     // A move that keeps layer and z keeps the object's place in the order.
-    if (drawable && record->inDrawList && record->drawKey == KeyOf(now, object->GetId())) {
-        if (!record->drawPending)
-            drawOrder_[DrawIndexOf(*record)].screen = r;
+    if (drawable && record.inDrawList && record.drawKey == KeyOf(now, object->id_)) {
+        if (!record.drawPending)
+            drawOrder_[DrawIndexOf(*object)].screen = r;
         return;
     }
-    RemoveFromDrawList(record);
+    RemoveFromDrawList(*object);
     if (drawable)
-        InsertDrawOrder(record);
+        InsertDrawOrder(*object);
 }
 
 void ObjectModule::RebuildDrawList()
 {
-    for (auto& [id, record] : records_) {
-        record.inDrawList = false;
-        record.drawPending = false;
-        record.screenDirtied = 0; // added again below where it is drawable in the new view
+    for (auto& [id, object] : records_) {
+        object->record_.inDrawList = false;
+        object->record_.drawPending = false;
+        object->record_.screenDirtied = 0; // added again below where it is drawable in the new view
     }
     drawOrder_.clear();
     drawKeys_.clear();
     drawPending_.clear();
     drawLeft_ = 0;
-    for (auto& [id, record] : records_) {
-        if (Snapshot(record, record.object->Geometry())) {
-            InsertDrawOrder(&record);
-            AddDirtyRect(record.screen);
+    for (auto& [id, object] : records_) {
+        if (Snapshot(object->record_, object->geometry_)) {
+            InsertDrawOrder(*object);
+            AddDirtyRect(object->record_.screen);
         }
     }
 }

@@ -47,8 +47,8 @@ void ObjectModule::Shutdown()
     actionsByTarget_.clear();
     currentGroup_ = nullptr;
     groups_.clear();
-    for (auto& [id, record] : records_)
-        record.object->ReleaseChildren();
+    for (auto& [id, object] : records_)
+        object->ReleaseChildren();
     while (!records_.empty())
         UnregisterObject(records_.begin()->first);
     payloads_.clear();
@@ -91,8 +91,8 @@ int ObjectModule::ProcessMessage(uint32_t message, uintptr_t wparam, uintptr_t l
     switch (message) {
     case OBJ_MSG_UNREGISTER:
         // The object may be gone already (released twice): only a registered pointer counts.
-        for (auto& [id, r] : records_)
-            if (r.object == reinterpret_cast<PObject*>(wparam)) {
+        for (auto& [id, object] : records_)
+            if (object == reinterpret_cast<PObject*>(wparam)) {
                 UnregisterObject(id);
                 break;
             }
@@ -169,13 +169,12 @@ uint32_t ObjectModule::RegisterObject(PObject* object, PObject* parent)
     object->id_ = id;
     object->SetZ(id - 10000.0);
 
-    ObjectRecord& record = records_[id];
-    record.object = object;
+    records_[id] = object;
     object->registered_ = true;
-    object->moduleRecord_ = &record;
-    if (Snapshot(record, object->Geometry())) {
-        AddDirtyRect(record.screen);
-        InsertDrawOrder(&record);
+    object->record_ = ObjectRecord{};
+    if (Snapshot(object->record_, object->Geometry())) {
+        AddDirtyRect(object->record_.screen);
+        InsertDrawOrder(*object);
     }
     if (parent && parent->GetOwner())
         object->SetOwner(parent->GetOwner());
@@ -212,15 +211,14 @@ PObject* ObjectModule::RemoveRecord(uint32_t id, const PObject* expected)
 {
     CancelActionsOf(id);
     auto found = records_.find(id);
-    if (found == records_.end() || (expected && found->second.object != expected))
+    if (found == records_.end() || (expected && found->second != expected))
         return nullptr;
-    PObject* object = found->second.object;
-    if (found->second.shown)
-        AddDirtyRect(found->second.screen);
-    RemoveFromDrawList(&found->second);
+    PObject* object = found->second;
+    if (object->record_.shown)
+        AddDirtyRect(object->record_.screen);
+    RemoveFromDrawList(*object);
     records_.erase(found);
     object->registered_ = false;
-    object->moduleRecord_ = nullptr;
     return object;
 }
 
@@ -235,7 +233,7 @@ void ObjectModule::UnregisterObject(uint32_t id)
         return;
     }
     std::vector<uint32_t> owned;
-    for (const PObject::ChildLink& link : found->second.object->Children())
+    for (const PObject::ChildLink& link : found->second->Children())
         if ((link.flags & LINK_OWNED) && link.child->IsRegistered())
             owned.push_back(link.child->GetId());
     delete RemoveRecord(id, nullptr);
@@ -248,17 +246,17 @@ void ObjectModule::ForgetDeleted(PObject* object) { RemoveRecord(object->GetId()
 PObject* ObjectModule::FindById(uint32_t id) const
 {
     auto found = records_.find(id);
-    return found == records_.end() ? nullptr : found->second.object;
+    return found == records_.end() ? nullptr : found->second;
 }
 
 PObject* ObjectModule::FindByName(const char* name) const
 {
     if (!name)
         return nullptr;
-    for (const auto& [id, record] : records_) {
-        const std::string& own = record.object->GetName();
+    for (const auto& [id, object] : records_) {
+        const std::string& own = object->GetName();
         if (!own.empty() && own == name)
-            return record.object;
+            return object;
     }
     return nullptr;
 }
@@ -301,17 +299,17 @@ PObject* ObjectModule::ObjectAt(int x, int y)
 double ObjectModule::GetTopZ(uint32_t layer) const
 {
     double top = 0.0;
-    for (const auto& [id, record] : records_)
-        if (record.object->GetLayer() == layer && record.object->GetZ() > top)
-            top = record.object->GetZ();
+    for (const auto& [id, object] : records_)
+        if (object->GetLayer() == layer && object->GetZ() > top)
+            top = object->GetZ();
     return top;
 }
 
 double ObjectModule::GetTopShownZ(uint32_t layer, const PObject* except) const
 {
     double top = 0.0;
-    for (const auto& [id, record] : records_) {
-        const PObject& o = *record.object;
+    for (const auto& [id, object] : records_) {
+        const PObject& o = *object;
         if (o.GetLayer() == layer && o.GetZ() > top && o.IsActive() && !(o.Geometry().flags & OBJ_HIDDEN) &&
             !(except && except->IsSelfOrDescendant(id)))
             top = o.GetZ();

@@ -10,6 +10,7 @@
 #include "engine/object/ActionRecord.h"
 #include "engine/object/DirtyRectList.h"
 #include "engine/object/EventRecord.h"
+#include "engine/object/ObjectRecord.h"
 #include "engine/text/TextSurface.h"
 
 #include <cstdint>
@@ -159,40 +160,8 @@ public:
 private:
     friend class PObject;
 
-    // Back to front: layer, then z, then id, as they were when the object was last updated.
-    struct DrawKey {
-        uint32_t layer = 0;
-        double z = 0;
-        uint32_t id = 0;
-        bool operator==(const DrawKey&) const = default;
-        bool operator<(const DrawKey& o) const
-        {
-            if (layer != o.layer)
-                return layer < o.layer;
-            if (z != o.z)
-                return z < o.z;
-            return id < o.id;
-        }
-    };
     static DrawKey KeyOf(const ObjectGeometry& g, uint32_t id);
 
-    struct ObjectRecord {
-        PObject* object = nullptr;
-        // What the object covered at its last update (all that a change must repaint), and
-        // whether it was shown then (active and not hidden).
-        Rect screen;
-        bool shown = false;
-        // The dirty list's count of clears when `screen` was last added to it (0: not since it
-        // was taken): an update that keeps the rectangle then adds nothing.
-        uint64_t screenDirtied = 0;
-        DrawKey drawKey;
-        bool inDrawList = false;
-        // Waiting in drawPending_ (at drawIndex) rather than placed in drawOrder_.
-        bool drawPending = false;
-        // Where it was placed in drawOrder_: a hint, checked before use, as later placements
-        // shift what follows them.
-        size_t drawIndex = 0;
-    };
     // The draw list laid out contiguously for the walks of the frame build and the hit test,
     // with each object's screen rectangle and draw data beside it (an object's draw data is
     // fixed for its life: the frame build need not ask each object for it).
@@ -202,10 +171,10 @@ private:
         CPglPic* picture;
     };
 
-    void InsertDrawOrder(ObjectRecord* record);
-    void RemoveFromDrawList(ObjectRecord* record);
-    // Where a placed record's entry lies in drawOrder_.
-    size_t DrawIndexOf(ObjectRecord& record) const;
+    void InsertDrawOrder(PObject& object);
+    void RemoveFromDrawList(PObject& object);
+    // Where a placed object's entry lies in drawOrder_.
+    size_t DrawIndexOf(PObject& object) const;
     // Places the waiting records and drops the entries that left: drawOrder_ is then the whole
     // draw list in order.
     const std::vector<DrawEntry>& DrawOrderEntries() const;
@@ -221,14 +190,15 @@ private:
     void ForgetDeleted(PObject* object);
     PObject* RemoveRecord(uint32_t id, const PObject* expected);
 
-    std::map<uint32_t, ObjectRecord> records_; // by id, so also in registration order
+    // Each object carries its own record (ObjectRecord.h).
+    std::map<uint32_t, PObject*> records_; // by id, so also in registration order
     uint32_t lastId_ = 0;
     // The draw list: drawOrder_ and drawKeys_ side by side in order, and the records that
     // joined it or changed their key since, placed together when the list is next walked, so
     // that a change of z costs a sort of the few changed rather than a walk of the whole list.
     mutable std::vector<DrawEntry> drawOrder_;
     mutable std::vector<DrawKey> drawKeys_;
-    mutable std::vector<ObjectRecord*> drawPending_; // null where one left again
+    mutable std::vector<PObject*> drawPending_; // null where one left again
     mutable size_t drawLeft_ = 0; // entries of drawOrder_ without an object
     mutable std::vector<DrawEntry> mergedOrder_; // kept for their capacity
     mutable std::vector<DrawKey> mergedKeys_;
