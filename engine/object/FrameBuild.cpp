@@ -192,7 +192,8 @@ void ObjectModule::UpdateObject(PObject* object)
     // Any change of the covered rectangle, the clip's included, repaints where it was. An object
     // changed twice in a step (moved and faded) repaints its rectangle once. While the whole view
     // is to be painted (a re-layout), nothing is added.
-    if (!dirty_.Whole(viewport_)) {
+    const bool whole = dirty_.Whole(viewport_);
+    if (!whole) {
         if (!(before == r)) {
             AddDirtyRect(before);
             AddDirtyRect(r);
@@ -201,9 +202,14 @@ void ObjectModule::UpdateObject(PObject* object)
         }
     }
     record.screenDirtied = dirty_.Clears();
-    // A move that keeps layer and z keeps the object's place in the order.
+    // A move that keeps layer and z keeps the object's place in the order. Its entry holds the
+    // record's rectangle; while the whole view is to be painted, the frame build takes it from the
+    // record instead (every drawn entry is listed then whatever its rectangle), so that a
+    // re-layout does not reach into the draw list for every object it moves.
     if (drawable && record.inDrawList && record.drawKey == KeyOf(now, object->id_)) {
-        if (!record.drawPending)
+        if (whole)
+            entriesBehind_ |= !record.drawPending;
+        else if (!record.drawPending && !(before == r))
             drawOrder_[DrawIndexOf(*object)].screen = r;
         return;
     }
@@ -223,6 +229,7 @@ void ObjectModule::RebuildDrawList()
     drawKeys_.clear();
     drawPending_.clear();
     drawLeft_ = 0;
+    entriesBehind_ = false;
     for (auto& [id, object] : records_) {
         if (Snapshot(object->record_, object->geometry_)) {
             InsertDrawOrder(*object);
@@ -320,11 +327,12 @@ void ObjectModule::BuildFrame()
         // contiguous order alone: no object is touched that the frame will not list. A drawn
         // rectangle touches every cell of its span (it lies in the viewport at least in part),
         // so a span with a wholly dirty cell needs no rectangle tested.
-        const std::vector<DrawEntry>& entries = DrawOrderEntries();
+        DrawOrderEntries();
+        std::vector<DrawEntry>& entries = drawOrder_;
         if (nearDirty_.size() < entries.size())
             nearDirty_.resize(entries.size());
         size_t listed = 0;
-        for (const DrawEntry& entry : entries) {
+        for (DrawEntry& entry : entries) {
             if (!entry.picture)
                 continue;
             DirtyBits near;
@@ -362,16 +370,26 @@ void ObjectModule::BuildFrame()
             listed += keep;
         }
         // Then their objects, each fetched well ahead of its turn, as they lie apart in memory.
+        // Entries left behind their records while the whole view was to be painted are all listed
+        // (each meets the view, which is the one dirty rectangle) and take their rectangles here;
+        // an entry without a picture is never drawn, and its rectangle never read.
         constexpr size_t kAhead = 16;
+        const bool behind = entriesBehind_;
+        entriesBehind_ = false;
         RenderRecord** tail = &frame->first;
         for (size_t i = 0; i < listed; ++i) {
             if (i + kAhead < listed) {
-                const auto* geometry = reinterpret_cast<const char*>(&nearDirty_[i + kAhead].first->object->Geometry());
+                const PObject* ahead = nearDirty_[i + kAhead].first->object;
+                const auto* geometry = reinterpret_cast<const char*>(&ahead->geometry_);
                 __builtin_prefetch(geometry);
                 __builtin_prefetch(geometry + sizeof(ObjectGeometry) / 2);
                 __builtin_prefetch(geometry + sizeof(ObjectGeometry) - 1);
+                if (behind)
+                    __builtin_prefetch(&ahead->record_);
             }
-            const DrawEntry& entry = *nearDirty_[i].first;
+            DrawEntry& entry = *nearDirty_[i].first;
+            if (behind)
+                entry.screen = entry.object->record_.screen;
             const ObjectGeometry& g = entry.object->Geometry();
             if (!fullRedraw_) {
                 // Changed since its last update: the screen rectangle now bounds every pixel the

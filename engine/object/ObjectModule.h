@@ -200,6 +200,9 @@ private:
     mutable std::vector<DrawKey> drawKeys_;
     mutable std::vector<PObject*> drawPending_; // null where one left again
     mutable size_t drawLeft_ = 0; // entries of drawOrder_ without an object
+    // Placed entries whose rectangles lag their records: only while the whole view is to be
+    // painted, until the frame build takes them (UpdateObject).
+    bool entriesBehind_ = false;
     mutable std::vector<DrawEntry> mergedOrder_; // kept for their capacity
     mutable std::vector<DrawKey> mergedKeys_;
     // One bit for each dirty rectangle.
@@ -222,7 +225,7 @@ private:
     };
     // The frame build's coarse grid and its candidates, kept for their capacity.
     std::vector<DirtyCell> dirtyCells_;
-    std::vector<std::pair<const DrawEntry*, DirtyBits>> nearDirty_;
+    std::vector<std::pair<DrawEntry*, DirtyBits>> nearDirty_;
     std::unique_ptr<CMemPool> eventPool_, renderPool_, groupPool_, actionPool_;
     int32_t centreX_ = 0, centreY_ = 0;
     Rect viewport_;
