@@ -24,22 +24,32 @@ struct CellSpan {
     int left, top, right, bottom; // inclusive cell indices
 };
 
+// One axis of an unrotated object's rectangle: the bounding box from its centre c and extent,
+// and the painter's box from the truncated centre beside it. Where the box starts at or after
+// the origin (c >= k >= 0, c small), c - k is exact and not negative, so both boxes start at
+// the same pixel and the second truncation is not needed.
+[[gnu::always_inline]] inline void UnrotatedSpan(double c, double extent, int32_t& low, int32_t& high)
+{
+    const int e = int(extent);
+    const int k = (e + 1) / 2;
+    const int from = int(c) - k;
+    const int box = k >= 0 && c >= k && c < double(1 << 30) ? from : int(c - k);
+    low = std::min(box, from);
+    high = std::max(int(box + extent), from + e);
+}
+
 // A rotated picture is drawn around its truncated centre with a truncated radius, which can
 // pass the bounding square by a pixel (centres left of or above the origin): the square grows
 // by one pixel each way so that whatever the object drew is repainted when it changes.
 // Unrotated, the painter places the box from the truncated centre, which is a pixel left of (or
 // above) the bounding rectangle when the box's edge lies between -1 and 0: the rectangle takes
-// in both. Inline, as the frame build asks it of every object it lists.
-[[gnu::always_inline]] inline Rect ScreenRectOf(const ObjectGeometry& g)
+// in both. What is rotated or clipped is the rare case, out of line.
+[[gnu::noinline]] Rect RotatedOrClippedRect(const ObjectGeometry& g)
 {
     Rect r;
     if (g.angle == 0) {
-        // The bounding rectangle at angle 0, with the painter's box beside it.
-        const int w = int(g.width), h = int(g.height);
-        const int boxLeft = int(g.x - (w + 1) / 2), boxTop = int(g.y - (h + 1) / 2);
-        const int left = int(g.x) - (w + 1) / 2, top = int(g.y) - (h + 1) / 2;
-        r = Rect{std::min(boxLeft, left), std::min(boxTop, top), std::max(int(boxLeft + g.width), left + w),
-                 std::max(int(boxTop + g.height), top + h)};
+        UnrotatedSpan(g.x, g.width, r.left, r.right);
+        UnrotatedSpan(g.y, g.height, r.top, r.bottom);
     } else {
         r = BoundingRect(g);
         if (r.right > r.left)
@@ -53,18 +63,36 @@ struct CellSpan {
     return r;
 }
 
+// Inline, as the frame build asks it of every object it lists and an update of every object
+// it changes.
+[[gnu::always_inline]] inline Rect ScreenRectOf(const ObjectGeometry& g)
+{
+    if (g.angle != 0 || (g.flags & OBJ_CLIP))
+        return RotatedOrClippedRect(g);
+    Rect r;
+    UnrotatedSpan(g.x, g.width, r.left, r.right);
+    UnrotatedSpan(g.y, g.height, r.top, r.bottom);
+    return r;
+}
+
+// Takes the geometry as it is now into the record; true when it is to be drawn (shown, and
+// meeting the viewport as IntersectRect answers). Inline in the update of every object.
+[[gnu::always_inline]] inline bool TakeSnapshot(ObjectRecord& record, const ObjectGeometry& g, const Rect& view)
+{
+    const Rect r = ScreenRectOf(g);
+    record.screen = r;
+    record.shown = g.active && !(g.flags & OBJ_HIDDEN);
+    return record.shown && std::max(r.left, view.left) < std::min(r.right, view.right) &&
+        std::max(r.top, view.top) < std::min(r.bottom, view.bottom);
+}
+
 } // namespace
 
 Rect ObjectModule::ScreenRect(const ObjectGeometry& g) { return ScreenRectOf(g); }
 
 bool ObjectModule::Snapshot(ObjectRecord& record, const ObjectGeometry& g) const
 {
-    const Rect r = ScreenRectOf(g);
-    record.screen = r;
-    record.shown = g.active && !(g.flags & OBJ_HIDDEN);
-    // Whether it meets the viewport, as IntersectRect answers.
-    return record.shown && std::max(r.left, viewport_.left) < std::min(r.right, viewport_.right) &&
-        std::max(r.top, viewport_.top) < std::min(r.bottom, viewport_.bottom);
+    return TakeSnapshot(record, g, viewport_);
 }
 
 void ObjectModule::AddDirtyRect(const Rect& rect)
@@ -182,7 +210,7 @@ void ObjectModule::UpdateObject(PObject* object)
     ObjectRecord& record = object->record_;
     const ObjectGeometry& now = object->geometry_;
     const Rect before = record.screen;
-    const bool drawable = Snapshot(record, now);
+    const bool drawable = TakeSnapshot(record, now, viewport_);
     // Off screen before and after (the draw list holds exactly what was drawable): no pixel changes.
     if (!drawable && !record.inDrawList) {
         record.screenDirtied = 0;

@@ -54,6 +54,8 @@ PObject::~PObject()
 template <typename F>
 void PObject::ForChildren(uint32_t linkFlag, F&& f)
 {
+    if (!(childLinks_ & linkFlag))
+        return;
     constexpr size_t kOnStack = 8;
     PObject* first[kOnStack];
     std::vector<PObject*> rest;
@@ -133,7 +135,9 @@ void PObject::Activate()
 {
     geometry_.active = 1;
     ForChildren(LINK_ACTIVATE_ALWAYS, [](PObject& c) { c.Activate(); });
-    for (size_t i = 0; i < children_.size(); ++i) {
+    // By index, as a child's activation may change the list. With none held back, nothing of
+    // the list is read.
+    for (size_t i = 0; (childLinks_ & LINK_HELD_INACTIVE) && i < children_.size(); ++i) {
         ChildLink& link = children_[i];
         if ((link.flags & (LINK_ACTIVATION | LINK_HELD_INACTIVE)) == (LINK_ACTIVATION | LINK_HELD_INACTIVE)) {
             link.flags &= ~LINK_HELD_INACTIVE;
@@ -151,10 +155,11 @@ void PObject::Deactivate()
 {
     geometry_.active = 0;
     ForChildren(LINK_DEACTIVATE_ALWAYS, [](PObject& c) { c.Deactivate(); });
-    for (size_t i = 0; i < children_.size(); ++i) {
+    for (size_t i = 0; (childLinks_ & LINK_ACTIVATION) && i < children_.size(); ++i) {
         ChildLink& link = children_[i];
         if ((link.flags & LINK_ACTIVATION) && link.child->IsActive()) {
             link.flags |= LINK_HELD_INACTIVE;
+            childLinks_ |= LINK_HELD_INACTIVE;
             PObject* child = link.child;
             child->Deactivate();
         }
@@ -236,6 +241,7 @@ int PObject::AddChild(PObject* child, uint32_t linkFlags)
     if (!child || child == this)
         return 0;
     // A child is in the list exactly while this is its parent: a new child needs no search.
+    childLinks_ |= linkFlags;
     if (child->parent_ == this)
         for (ChildLink& link : children_)
             if (link.child == child) {
@@ -259,6 +265,7 @@ uint32_t PObject::GetChildLinkFlags(uint32_t id) const
 
 void PObject::SetChildLinkFlags(uint32_t id, uint32_t flags)
 {
+    childLinks_ |= flags;
     for (ChildLink& link : children_)
         if (link.child->GetId() == id)
             link.flags = flags;
@@ -293,6 +300,7 @@ void PObject::ReleaseChildren()
 {
     std::vector<ChildLink> links;
     links.swap(children_);
+    childLinks_ = 0;
     for (const ChildLink& link : links)
         link.child->ClearParent();
 }

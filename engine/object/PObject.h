@@ -158,6 +158,9 @@ private:
     ObjectRecord record_;  // the module's, while registered
     uint32_t id_ = 0;
     bool registered_ = false;
+    // Every link flag a child has had since the list was last emptied: an operation that no
+    // child follows reads nothing of the list.
+    uint32_t childLinks_ = 0;
     GameCore* core_ = nullptr;
     PObject* parent_ = nullptr;
     PObject* owner_ = nullptr;
