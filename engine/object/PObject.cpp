@@ -50,7 +50,8 @@ PObject::~PObject()
 
 // Children may leave the list while they follow an operation, so the walk is over a copy: of
 // the children linked for this operation only, as an owner may hold thousands linked otherwise.
-// The few that most objects have are copied to the stack, as this runs on every move and fade.
+// The few that most objects have are copied to the stack, as this runs on every move and fade;
+// past those, the copy starts again on the heap (nothing has followed yet).
 template <typename F>
 void PObject::ForChildren(uint32_t linkFlag, F&& f)
 {
@@ -58,18 +59,22 @@ void PObject::ForChildren(uint32_t linkFlag, F&& f)
         return;
     constexpr size_t kOnStack = 8;
     PObject* first[kOnStack];
-    std::vector<PObject*> rest;
     size_t n = 0;
     for (const ChildLink& link : children_)
         if (link.flags & linkFlag) {
-            if (n < kOnStack)
-                first[n] = link.child;
-            else
-                rest.push_back(link.child);
-            ++n;
+            if (n == kOnStack) {
+                std::vector<PObject*> all;
+                for (const ChildLink& l : children_)
+                    if (l.flags & linkFlag)
+                        all.push_back(l.child);
+                for (PObject* child : all)
+                    f(*child);
+                return;
+            }
+            first[n++] = link.child;
         }
     for (size_t i = 0; i < n; ++i)
-        f(i < kOnStack ? *first[i] : *rest[i - kOnStack]);
+        f(*first[i]);
 }
 
 void PObject::Attach(GameCore* core, uint32_t id)
