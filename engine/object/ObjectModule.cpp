@@ -171,7 +171,6 @@ uint32_t ObjectModule::RegisterObject(PObject* object, PObject* parent)
 
     records_[id] = object;
     object->registered_ = true;
-    object->record_ = ObjectRecord{};
     if (Snapshot(object->record_, object->Geometry())) {
         AddDirtyRect(object->record_.screen);
         InsertDrawOrder(*object);
