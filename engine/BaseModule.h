@@ -5,7 +5,6 @@
 #include "engine/MessageRing.h"
 
 #include <cstdint>
-#include <mutex>
 #include <optional>
 
 namespace Lumora {
@@ -63,14 +62,11 @@ public:
 
     MessageRing& Ring() { return ring_; }
     const MessageRing& Ring() const { return ring_; }
-    // The module's own lock; the base never takes it.
-    std::recursive_mutex& ModuleLock() { return lock_; }
 
 private:
     friend class GameCore;
 
     uint32_t refCount_ = 0;
-    std::recursive_mutex lock_;
     uint32_t interval_ = kDefaultInterval;
     uint32_t lastUpdate_ = 0;
     uint32_t flags_ = MODULE_FLAG_DEFAULT;

@@ -12,7 +12,6 @@
 #include <bit>
 #include <cmath>
 #include <limits>
-#include <mutex>
 
 namespace Lumora {
 namespace {
@@ -25,22 +24,32 @@ struct CellSpan {
     int left, top, right, bottom; // inclusive cell indices
 };
 
+// One axis of an unrotated object's rectangle: the bounding box from its centre c and extent,
+// and the painter's box from the truncated centre beside it. Where the box starts at or after
+// the origin (c >= k >= 0, c small), c - k is exact and not negative, so both boxes start at
+// the same pixel and the second truncation is not needed.
+[[gnu::always_inline]] inline void UnrotatedSpan(double c, double extent, int32_t& low, int32_t& high)
+{
+    const int e = int(extent);
+    const int k = (e + 1) / 2;
+    const int from = int(c) - k;
+    const int box = k >= 0 && c >= k && c < double(1 << 30) ? from : int(c - k);
+    low = std::min(box, from);
+    high = std::max(int(box + extent), from + e);
+}
+
 // A rotated picture is drawn around its truncated centre with a truncated radius, which can
 // pass the bounding square by a pixel (centres left of or above the origin): the square grows
 // by one pixel each way so that whatever the object drew is repainted when it changes.
 // Unrotated, the painter places the box from the truncated centre, which is a pixel left of (or
 // above) the bounding rectangle when the box's edge lies between -1 and 0: the rectangle takes
-// in both. Inline, as the frame build asks it of every object it lists.
-[[gnu::always_inline]] inline Rect ScreenRectOf(const ObjectGeometry& g)
+// in both. What is rotated or clipped is the rare case, out of line.
+[[gnu::noinline]] Rect RotatedOrClippedRect(const ObjectGeometry& g)
 {
     Rect r;
     if (g.angle == 0) {
-        // The bounding rectangle at angle 0, with the painter's box beside it.
-        const int w = int(g.width), h = int(g.height);
-        const int boxLeft = int(g.x - (w + 1) / 2), boxTop = int(g.y - (h + 1) / 2);
-        const int left = int(g.x) - (w + 1) / 2, top = int(g.y) - (h + 1) / 2;
-        r = Rect{std::min(boxLeft, left), std::min(boxTop, top), std::max(int(boxLeft + g.width), left + w),
-                 std::max(int(boxTop + g.height), top + h)};
+        UnrotatedSpan(g.x, g.width, r.left, r.right);
+        UnrotatedSpan(g.y, g.height, r.top, r.bottom);
     } else {
         r = BoundingRect(g);
         if (r.right > r.left)
@@ -54,71 +63,92 @@ struct CellSpan {
     return r;
 }
 
+// Inline, as the frame build asks it of every object it lists and an update of every object
+// it changes.
+[[gnu::always_inline]] inline Rect ScreenRectOf(const ObjectGeometry& g)
+{
+    if (g.angle != 0 || (g.flags & OBJ_CLIP))
+        return RotatedOrClippedRect(g);
+    Rect r;
+    UnrotatedSpan(g.x, g.width, r.left, r.right);
+    UnrotatedSpan(g.y, g.height, r.top, r.bottom);
+    return r;
+}
+
+// Takes the geometry as it is now into the record; true when it is to be drawn (shown, and
+// meeting the viewport as IntersectRect answers). Inline in the update of every object.
+[[gnu::always_inline]] inline bool TakeSnapshot(ObjectRecord& record, const ObjectGeometry& g, const Rect& view)
+{
+    const Rect r = ScreenRectOf(g);
+    record.screen = r;
+    record.shown = g.active && !(g.flags & OBJ_HIDDEN);
+    return record.shown && std::max(r.left, view.left) < std::min(r.right, view.right) &&
+        std::max(r.top, view.top) < std::min(r.bottom, view.bottom);
+}
+
 } // namespace
 
 Rect ObjectModule::ScreenRect(const ObjectGeometry& g) { return ScreenRectOf(g); }
 
 bool ObjectModule::Snapshot(ObjectRecord& record, const ObjectGeometry& g) const
 {
-    record.screen = ScreenRectOf(g);
-    record.shown = g.active && !(g.flags & OBJ_HIDDEN);
-    Rect meet;
-    return record.shown && IntersectRect(meet, record.screen, viewport_);
+    return TakeSnapshot(record, g, viewport_);
 }
 
 void ObjectModule::AddDirtyRect(const Rect& rect)
 {
-    {
-        std::lock_guard lock(ModuleLock());
-        dirty_.Add(rect, viewport_);
-    }
+    dirty_.Add(rect, viewport_);
     NoteChange();
     if (GameCore* core = GetCore())
         core->RequestTick();
 }
 
-ObjectModule::DrawKey ObjectModule::KeyOf(const ObjectGeometry& g, uint32_t id)
+DrawKey ObjectModule::KeyOf(const ObjectGeometry& g, uint32_t id)
 {
     // A z that is not a number would break the order: it sorts last in its layer.
-    return DrawKey{g.layer, std::isnan(g.z) ? std::numeric_limits<double>::infinity() : g.z, id};
+    return DrawKey{std::isnan(g.z) ? std::numeric_limits<double>::infinity() : g.z, g.layer, id};
 }
 
-// The key is read from the object as it is now; the record waits to be placed by the next walk.
-// Waiting records beyond the placed ones are placed at once, so that they stay few however long
+// The key is read from the object as it is now; the object waits to be placed by the next walk.
+// Waiting objects beyond the placed ones are placed at once, so that they stay few however long
 // no frame is built.
-void ObjectModule::InsertDrawOrder(ObjectRecord* record)
+void ObjectModule::InsertDrawOrder(PObject& object)
 {
-    record->drawKey = KeyOf(record->object->Geometry(), record->object->GetId());
-    record->inDrawList = true;
-    record->drawPending = true;
-    record->drawIndex = drawPending_.size();
-    drawPending_.push_back(record);
+    ObjectRecord& record = object.record_;
+    record.drawKey = KeyOf(object.geometry_, object.id_);
+    record.inDrawList = true;
+    record.drawPending = true;
+    record.drawIndex = uint32_t(drawPending_.size());
+    drawPending_.push_back(&object);
     if (drawPending_.size() >= 64 && drawPending_.size() > drawOrder_.size())
         DrawOrderEntries();
 }
 
-void ObjectModule::RemoveFromDrawList(ObjectRecord* record)
+void ObjectModule::RemoveFromDrawList(PObject& object)
 {
-    if (!record->inDrawList)
+    ObjectRecord& record = object.record_;
+    if (!record.inDrawList)
         return;
-    record->inDrawList = false;
-    if (record->drawPending) {
-        drawPending_[record->drawIndex] = nullptr;
-        record->drawPending = false;
+    record.inDrawList = false;
+    if (record.drawPending) {
+        drawPending_[record.drawIndex] = nullptr;
+        record.drawPending = false;
         return;
     }
-    DrawEntry& entry = drawOrder_[DrawIndexOf(*record)];
+    DrawEntry& entry = drawOrder_[DrawIndexOf(object)];
     entry.object = nullptr;
     entry.picture = nullptr;
     ++drawLeft_;
 }
 
-size_t ObjectModule::DrawIndexOf(ObjectRecord& record) const
+size_t ObjectModule::DrawIndexOf(PObject& object) const
 {
-    if (record.drawIndex < drawOrder_.size() && drawOrder_[record.drawIndex].object == record.object)
+    ObjectRecord& record = object.record_;
+    if (record.drawIndex < drawOrder_.size() && drawOrder_[record.drawIndex].object == &object)
         return record.drawIndex;
     // Keys of placed entries are unique (the id decides), those that left included.
-    record.drawIndex = size_t(std::lower_bound(drawKeys_.begin(), drawKeys_.end(), record.drawKey) - drawKeys_.begin());
+    record.drawIndex =
+        uint32_t(std::lower_bound(drawKeys_.begin(), drawKeys_.end(), record.drawKey) - drawKeys_.begin());
     return record.drawIndex;
 }
 
@@ -128,22 +158,23 @@ const std::vector<ObjectModule::DrawEntry>& ObjectModule::DrawOrderEntries() con
         return drawOrder_;
     std::erase(drawPending_, nullptr);
     std::sort(drawPending_.begin(), drawPending_.end(),
-              [](const ObjectRecord* a, const ObjectRecord* b) { return a->drawKey < b->drawKey; });
+              [](const PObject* a, const PObject* b) { return a->record_.drawKey < b->record_.drawKey; });
     mergedOrder_.clear();
     mergedKeys_.clear();
     mergedOrder_.reserve(drawOrder_.size() - drawLeft_ + drawPending_.size());
     mergedKeys_.reserve(mergedOrder_.capacity());
     size_t placed = 0;
-    auto placeWaiting = [&](ObjectRecord* record) {
-        record->drawPending = false;
-        record->drawIndex = mergedOrder_.size();
-        mergedOrder_.push_back(DrawEntry{record->screen, record->object, record->object->GetDrawData()});
-        mergedKeys_.push_back(record->drawKey);
+    auto placeWaiting = [&](PObject* object) {
+        ObjectRecord& record = object->record_;
+        record.drawPending = false;
+        record.drawIndex = uint32_t(mergedOrder_.size());
+        mergedOrder_.push_back(DrawEntry{record.screen, object, object->GetDrawData()});
+        mergedKeys_.push_back(record.drawKey);
     };
     for (size_t i = 0; i < drawOrder_.size(); ++i) {
         if (!drawOrder_[i].object)
             continue;
-        while (placed < drawPending_.size() && drawPending_[placed]->drawKey < drawKeys_[i])
+        while (placed < drawPending_.size() && drawPending_[placed]->record_.drawKey < drawKeys_[i])
             placeWaiting(drawPending_[placed++]);
         mergedOrder_.push_back(drawOrder_[i]);
         mergedKeys_.push_back(drawKeys_[i]);
@@ -159,75 +190,78 @@ const std::vector<ObjectModule::DrawEntry>& ObjectModule::DrawOrderEntries() con
 
 void ObjectModule::ForEachDrawn(const std::function<void(PObject&)>& visit)
 {
-    std::lock_guard lock(ModuleLock());
     for (const DrawEntry& entry : DrawOrderEntries())
         visit(*entry.object);
 }
 
 void ObjectModule::ForEachObject(const std::function<void(PObject&)>& visit)
 {
-    std::lock_guard lock(ModuleLock());
-    for (auto& [id, record] : records_)
-        visit(*record.object);
+    for (auto& [id, object] : records_)
+        visit(*object);
 }
 
 void ObjectModule::UpdateObject(PObject* object)
 {
     if (!object)
         return;
-    std::lock_guard lock(ModuleLock());
     NoteChange();
-    auto* record = static_cast<ObjectRecord*>(object->moduleRecord_);
-    if (!record || record->object != object)
+    if (!object->registered_ || object->module_ != this)
         return;
-    const ObjectGeometry& now = object->Geometry();
-    const Rect before = record->screen;
-    const bool drawable = Snapshot(*record, now);
+    ObjectRecord& record = object->record_;
+    const ObjectGeometry& now = object->geometry_;
+    const Rect before = record.screen;
+    const bool drawable = TakeSnapshot(record, now, viewport_);
     // Off screen before and after (the draw list holds exactly what was drawable): no pixel changes.
-    if (!drawable && !record->inDrawList) {
-        record->screenDirtied = 0;
+    if (!drawable && !record.inDrawList) {
+        record.screenDirtied = 0;
         return;
     }
-    const Rect r = record->screen;
+    const Rect r = record.screen;
     // Any change of the covered rectangle, the clip's included, repaints where it was. An object
     // changed twice in a step (moved and faded) repaints its rectangle once. While the whole view
     // is to be painted (a re-layout), nothing is added.
-    if (!dirty_.Whole(viewport_)) {
+    const bool whole = dirty_.Whole(viewport_);
+    if (!whole) {
         if (!(before == r)) {
             AddDirtyRect(before);
             AddDirtyRect(r);
-        } else if (record->screenDirtied != dirty_.Clears()) {
+        } else if (record.screenDirtied != dirty_.Clears()) {
             AddDirtyRect(r);
         }
     }
-    record->screenDirtied = dirty_.Clears();
-    // A move that keeps layer and z keeps the object's place in the order.
-    if (drawable && record->inDrawList && record->drawKey == KeyOf(now, object->GetId())) {
-        if (!record->drawPending)
-            drawOrder_[DrawIndexOf(*record)].screen = r;
+    record.screenDirtied = dirty_.Clears();
+    // A move that keeps layer and z keeps the object's place in the order. Its entry holds the
+    // record's rectangle; while the whole view is to be painted, the frame build takes it from the
+    // record instead (every drawn entry is listed then whatever its rectangle), so that a
+    // re-layout does not reach into the draw list for every object it moves.
+    if (drawable && record.inDrawList && record.drawKey == KeyOf(now, object->id_)) {
+        if (whole)
+            entriesBehind_ |= !record.drawPending;
+        else if (!record.drawPending && !(before == r))
+            drawOrder_[DrawIndexOf(*object)].screen = r;
         return;
     }
-    RemoveFromDrawList(record);
+    RemoveFromDrawList(*object);
     if (drawable)
-        InsertDrawOrder(record);
+        InsertDrawOrder(*object);
 }
 
 void ObjectModule::RebuildDrawList()
 {
-    std::lock_guard lock(ModuleLock());
-    for (auto& [id, record] : records_) {
-        record.inDrawList = false;
-        record.drawPending = false;
-        record.screenDirtied = 0; // added again below where it is drawable in the new view
+    for (auto& [id, object] : records_) {
+        object->record_.inDrawList = false;
+        object->record_.drawPending = false;
+        object->record_.screenDirtied = 0; // added again below where it is drawable in the new view
     }
     drawOrder_.clear();
     drawKeys_.clear();
     drawPending_.clear();
     drawLeft_ = 0;
-    for (auto& [id, record] : records_) {
-        if (Snapshot(record, record.object->Geometry())) {
-            InsertDrawOrder(&record);
-            AddDirtyRect(record.screen);
+    entriesBehind_ = false;
+    for (auto& [id, object] : records_) {
+        if (Snapshot(object->record_, object->geometry_)) {
+            InsertDrawOrder(*object);
+            AddDirtyRect(object->record_.screen);
         }
     }
 }
@@ -265,7 +299,6 @@ void ObjectModule::BuildFrame()
         return;
     auto frame = std::make_unique<FrameRecord>();
     {
-        std::lock_guard lock(ModuleLock());
         frame->centreX = centreX_;
         frame->centreY = centreY_;
         frame->pool = renderPool_.get();
@@ -322,11 +355,12 @@ void ObjectModule::BuildFrame()
         // contiguous order alone: no object is touched that the frame will not list. A drawn
         // rectangle touches every cell of its span (it lies in the viewport at least in part),
         // so a span with a wholly dirty cell needs no rectangle tested.
-        const std::vector<DrawEntry>& entries = DrawOrderEntries();
+        DrawOrderEntries();
+        std::vector<DrawEntry>& entries = drawOrder_;
         if (nearDirty_.size() < entries.size())
             nearDirty_.resize(entries.size());
         size_t listed = 0;
-        for (const DrawEntry& entry : entries) {
+        for (DrawEntry& entry : entries) {
             if (!entry.picture)
                 continue;
             DirtyBits near;
@@ -364,16 +398,26 @@ void ObjectModule::BuildFrame()
             listed += keep;
         }
         // Then their objects, each fetched well ahead of its turn, as they lie apart in memory.
+        // Entries left behind their records while the whole view was to be painted are all listed
+        // (each meets the view, which is the one dirty rectangle) and take their rectangles here;
+        // an entry without a picture is never drawn, and its rectangle never read.
         constexpr size_t kAhead = 16;
+        const bool behind = entriesBehind_;
+        entriesBehind_ = false;
         RenderRecord** tail = &frame->first;
         for (size_t i = 0; i < listed; ++i) {
             if (i + kAhead < listed) {
-                const auto* geometry = reinterpret_cast<const char*>(&nearDirty_[i + kAhead].first->object->Geometry());
+                const PObject* ahead = nearDirty_[i + kAhead].first->object;
+                const auto* geometry = reinterpret_cast<const char*>(&ahead->geometry_);
                 __builtin_prefetch(geometry);
                 __builtin_prefetch(geometry + sizeof(ObjectGeometry) / 2);
                 __builtin_prefetch(geometry + sizeof(ObjectGeometry) - 1);
+                if (behind)
+                    __builtin_prefetch(&ahead->record_);
             }
-            const DrawEntry& entry = *nearDirty_[i].first;
+            DrawEntry& entry = *nearDirty_[i].first;
+            if (behind)
+                entry.screen = entry.object->record_.screen;
             const ObjectGeometry& g = entry.object->Geometry();
             if (!fullRedraw_) {
                 // Changed since its last update: the screen rectangle now bounds every pixel the

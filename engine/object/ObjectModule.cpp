@@ -8,7 +8,6 @@
 #include "engine/util/MemPool.h"
 
 #include <cstring>
-#include <mutex>
 
 namespace Lumora {
 namespace {
@@ -48,8 +47,8 @@ void ObjectModule::Shutdown()
     actionsByTarget_.clear();
     currentGroup_ = nullptr;
     groups_.clear();
-    for (auto& [id, record] : records_)
-        record.object->ReleaseChildren();
+    for (auto& [id, object] : records_)
+        object->ReleaseChildren();
     while (!records_.empty())
         UnregisterObject(records_.begin()->first);
     payloads_.clear();
@@ -92,8 +91,8 @@ int ObjectModule::ProcessMessage(uint32_t message, uintptr_t wparam, uintptr_t l
     switch (message) {
     case OBJ_MSG_UNREGISTER:
         // The object may be gone already (released twice): only a registered pointer counts.
-        for (auto& [id, r] : records_)
-            if (r.object == reinterpret_cast<PObject*>(wparam)) {
+        for (auto& [id, object] : records_)
+            if (object == reinterpret_cast<PObject*>(wparam)) {
                 UnregisterObject(id);
                 break;
             }
@@ -170,16 +169,11 @@ uint32_t ObjectModule::RegisterObject(PObject* object, PObject* parent)
     object->id_ = id;
     object->SetZ(id - 10000.0);
 
-    ObjectRecord& record = records_[id];
-    record.object = object;
+    records_[id] = object;
     object->registered_ = true;
-    object->moduleRecord_ = &record;
-    {
-        std::lock_guard lock(ModuleLock());
-        if (Snapshot(record, object->Geometry())) {
-            AddDirtyRect(record.screen);
-            InsertDrawOrder(&record);
-        }
+    if (Snapshot(object->record_, object->Geometry())) {
+        AddDirtyRect(object->record_.screen);
+        InsertDrawOrder(*object);
     }
     if (parent && parent->GetOwner())
         object->SetOwner(parent->GetOwner());
@@ -216,16 +210,14 @@ PObject* ObjectModule::RemoveRecord(uint32_t id, const PObject* expected)
 {
     CancelActionsOf(id);
     auto found = records_.find(id);
-    if (found == records_.end() || (expected && found->second.object != expected))
+    if (found == records_.end() || (expected && found->second != expected))
         return nullptr;
-    PObject* object = found->second.object;
-    std::lock_guard lock(ModuleLock());
-    if (found->second.shown)
-        AddDirtyRect(found->second.screen);
-    RemoveFromDrawList(&found->second);
+    PObject* object = found->second;
+    if (object->record_.shown)
+        AddDirtyRect(object->record_.screen);
+    RemoveFromDrawList(*object);
     records_.erase(found);
     object->registered_ = false;
-    object->moduleRecord_ = nullptr;
     return object;
 }
 
@@ -240,7 +232,7 @@ void ObjectModule::UnregisterObject(uint32_t id)
         return;
     }
     std::vector<uint32_t> owned;
-    for (const PObject::ChildLink& link : found->second.object->Children())
+    for (const PObject::ChildLink& link : found->second->Children())
         if ((link.flags & LINK_OWNED) && link.child->IsRegistered())
             owned.push_back(link.child->GetId());
     delete RemoveRecord(id, nullptr);
@@ -253,17 +245,17 @@ void ObjectModule::ForgetDeleted(PObject* object) { RemoveRecord(object->GetId()
 PObject* ObjectModule::FindById(uint32_t id) const
 {
     auto found = records_.find(id);
-    return found == records_.end() ? nullptr : found->second.object;
+    return found == records_.end() ? nullptr : found->second;
 }
 
 PObject* ObjectModule::FindByName(const char* name) const
 {
     if (!name)
         return nullptr;
-    for (const auto& [id, record] : records_) {
-        const std::string& own = record.object->GetName();
+    for (const auto& [id, object] : records_) {
+        const std::string& own = object->GetName();
         if (!own.empty() && own == name)
-            return record.object;
+            return object;
     }
     return nullptr;
 }
@@ -278,7 +270,6 @@ uint32_t ObjectModule::GetTopLevelId(uint32_t id) const
 
 PObject* ObjectModule::ObjectAt(int x, int y)
 {
-    std::lock_guard lock(ModuleLock());
     PObject* best = nullptr;
     uint32_t bestLayer = 0;
     double bestZ = hitFloor_;
@@ -307,17 +298,17 @@ PObject* ObjectModule::ObjectAt(int x, int y)
 double ObjectModule::GetTopZ(uint32_t layer) const
 {
     double top = 0.0;
-    for (const auto& [id, record] : records_)
-        if (record.object->GetLayer() == layer && record.object->GetZ() > top)
-            top = record.object->GetZ();
+    for (const auto& [id, object] : records_)
+        if (object->GetLayer() == layer && object->GetZ() > top)
+            top = object->GetZ();
     return top;
 }
 
 double ObjectModule::GetTopShownZ(uint32_t layer, const PObject* except) const
 {
     double top = 0.0;
-    for (const auto& [id, record] : records_) {
-        const PObject& o = *record.object;
+    for (const auto& [id, object] : records_) {
+        const PObject& o = *object;
         if (o.GetLayer() == layer && o.GetZ() > top && o.IsActive() && !(o.Geometry().flags & OBJ_HIDDEN) &&
             !(except && except->IsSelfOrDescendant(id)))
             top = o.GetZ();

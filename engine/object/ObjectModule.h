@@ -2,12 +2,15 @@
 // The registry of every engine object (module 1002): gives each its id and owns it until it is
 // unregistered, finds objects by id, name or point, dispatches engine events, runs the timed
 // actions and their groups, keeps the viewport and the draw list, and builds each frame from
-// the dirty rectangles.
+// the dirty rectangles. Like the core, it is used on the UI thread only (other threads post to
+// the window, whose handlers run there), so it takes no lock: an update of every tile in a
+// layout pays for none.
 #include "engine/BaseModule.h"
 #include "engine/geometry/ObjectGeometry.h"
 #include "engine/object/ActionRecord.h"
 #include "engine/object/DirtyRectList.h"
 #include "engine/object/EventRecord.h"
+#include "engine/object/ObjectRecord.h"
 #include "engine/text/TextSurface.h"
 
 #include <cstdint>
@@ -157,40 +160,8 @@ public:
 private:
     friend class PObject;
 
-    // Back to front: layer, then z, then id, as they were when the object was last updated.
-    struct DrawKey {
-        uint32_t layer = 0;
-        double z = 0;
-        uint32_t id = 0;
-        bool operator==(const DrawKey&) const = default;
-        bool operator<(const DrawKey& o) const
-        {
-            if (layer != o.layer)
-                return layer < o.layer;
-            if (z != o.z)
-                return z < o.z;
-            return id < o.id;
-        }
-    };
     static DrawKey KeyOf(const ObjectGeometry& g, uint32_t id);
 
-    struct ObjectRecord {
-        PObject* object = nullptr;
-        // What the object covered at its last update (all that a change must repaint), and
-        // whether it was shown then (active and not hidden).
-        Rect screen;
-        bool shown = false;
-        // The dirty list's count of clears when `screen` was last added to it (0: not since it
-        // was taken): an update that keeps the rectangle then adds nothing.
-        uint64_t screenDirtied = 0;
-        DrawKey drawKey;
-        bool inDrawList = false;
-        // Waiting in drawPending_ (at drawIndex) rather than placed in drawOrder_.
-        bool drawPending = false;
-        // Where it was placed in drawOrder_: a hint, checked before use, as later placements
-        // shift what follows them.
-        size_t drawIndex = 0;
-    };
     // The draw list laid out contiguously for the walks of the frame build and the hit test,
     // with each object's screen rectangle and draw data beside it (an object's draw data is
     // fixed for its life: the frame build need not ask each object for it).
@@ -200,10 +171,10 @@ private:
         CPglPic* picture;
     };
 
-    void InsertDrawOrder(ObjectRecord* record);
-    void RemoveFromDrawList(ObjectRecord* record);
-    // Where a placed record's entry lies in drawOrder_.
-    size_t DrawIndexOf(ObjectRecord& record) const;
+    void InsertDrawOrder(PObject& object);
+    void RemoveFromDrawList(PObject& object);
+    // Where a placed object's entry lies in drawOrder_.
+    size_t DrawIndexOf(PObject& object) const;
     // Places the waiting records and drops the entries that left: drawOrder_ is then the whole
     // draw list in order.
     const std::vector<DrawEntry>& DrawOrderEntries() const;
@@ -219,15 +190,19 @@ private:
     void ForgetDeleted(PObject* object);
     PObject* RemoveRecord(uint32_t id, const PObject* expected);
 
-    std::map<uint32_t, ObjectRecord> records_; // by id, so also in registration order
+    // Each object carries its own record (ObjectRecord.h).
+    std::map<uint32_t, PObject*> records_; // by id, so also in registration order
     uint32_t lastId_ = 0;
     // The draw list: drawOrder_ and drawKeys_ side by side in order, and the records that
     // joined it or changed their key since, placed together when the list is next walked, so
     // that a change of z costs a sort of the few changed rather than a walk of the whole list.
     mutable std::vector<DrawEntry> drawOrder_;
     mutable std::vector<DrawKey> drawKeys_;
-    mutable std::vector<ObjectRecord*> drawPending_; // null where one left again
+    mutable std::vector<PObject*> drawPending_; // null where one left again
     mutable size_t drawLeft_ = 0; // entries of drawOrder_ without an object
+    // Placed entries whose rectangles lag their records: only while the whole view is to be
+    // painted, until the frame build takes them (UpdateObject).
+    bool entriesBehind_ = false;
     mutable std::vector<DrawEntry> mergedOrder_; // kept for their capacity
     mutable std::vector<DrawKey> mergedKeys_;
     // One bit for each dirty rectangle.
@@ -250,7 +225,7 @@ private:
     };
     // The frame build's coarse grid and its candidates, kept for their capacity.
     std::vector<DirtyCell> dirtyCells_;
-    std::vector<std::pair<const DrawEntry*, DirtyBits>> nearDirty_;
+    std::vector<std::pair<DrawEntry*, DirtyBits>> nearDirty_;
     std::unique_ptr<CMemPool> eventPool_, renderPool_, groupPool_, actionPool_;
     int32_t centreX_ = 0, centreY_ = 0;
     Rect viewport_;

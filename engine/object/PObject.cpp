@@ -50,24 +50,31 @@ PObject::~PObject()
 
 // Children may leave the list while they follow an operation, so the walk is over a copy: of
 // the children linked for this operation only, as an owner may hold thousands linked otherwise.
-// The few that most objects have are copied to the stack, as this runs on every move and fade.
+// The few that most objects have are copied to the stack, as this runs on every move and fade;
+// past those, the copy starts again on the heap (nothing has followed yet).
 template <typename F>
 void PObject::ForChildren(uint32_t linkFlag, F&& f)
 {
+    if (!(childLinks_ & linkFlag))
+        return;
     constexpr size_t kOnStack = 8;
     PObject* first[kOnStack];
-    std::vector<PObject*> rest;
     size_t n = 0;
     for (const ChildLink& link : children_)
         if (link.flags & linkFlag) {
-            if (n < kOnStack)
-                first[n] = link.child;
-            else
-                rest.push_back(link.child);
-            ++n;
+            if (n == kOnStack) {
+                std::vector<PObject*> all;
+                for (const ChildLink& l : children_)
+                    if (l.flags & linkFlag)
+                        all.push_back(l.child);
+                for (PObject* child : all)
+                    f(*child);
+                return;
+            }
+            first[n++] = link.child;
         }
     for (size_t i = 0; i < n; ++i)
-        f(i < kOnStack ? *first[i] : *rest[i - kOnStack]);
+        f(*first[i]);
 }
 
 void PObject::Attach(GameCore* core, uint32_t id)
@@ -133,7 +140,9 @@ void PObject::Activate()
 {
     geometry_.active = 1;
     ForChildren(LINK_ACTIVATE_ALWAYS, [](PObject& c) { c.Activate(); });
-    for (size_t i = 0; i < children_.size(); ++i) {
+    // By index, as a child's activation may change the list. With none held back, nothing of
+    // the list is read.
+    for (size_t i = 0; (childLinks_ & LINK_HELD_INACTIVE) && i < children_.size(); ++i) {
         ChildLink& link = children_[i];
         if ((link.flags & (LINK_ACTIVATION | LINK_HELD_INACTIVE)) == (LINK_ACTIVATION | LINK_HELD_INACTIVE)) {
             link.flags &= ~LINK_HELD_INACTIVE;
@@ -151,10 +160,11 @@ void PObject::Deactivate()
 {
     geometry_.active = 0;
     ForChildren(LINK_DEACTIVATE_ALWAYS, [](PObject& c) { c.Deactivate(); });
-    for (size_t i = 0; i < children_.size(); ++i) {
+    for (size_t i = 0; (childLinks_ & LINK_ACTIVATION) && i < children_.size(); ++i) {
         ChildLink& link = children_[i];
         if ((link.flags & LINK_ACTIVATION) && link.child->IsActive()) {
             link.flags |= LINK_HELD_INACTIVE;
+            childLinks_ |= LINK_HELD_INACTIVE;
             PObject* child = link.child;
             child->Deactivate();
         }
@@ -236,6 +246,7 @@ int PObject::AddChild(PObject* child, uint32_t linkFlags)
     if (!child || child == this)
         return 0;
     // A child is in the list exactly while this is its parent: a new child needs no search.
+    childLinks_ |= linkFlags;
     if (child->parent_ == this)
         for (ChildLink& link : children_)
             if (link.child == child) {
@@ -259,6 +270,7 @@ uint32_t PObject::GetChildLinkFlags(uint32_t id) const
 
 void PObject::SetChildLinkFlags(uint32_t id, uint32_t flags)
 {
+    childLinks_ |= flags;
     for (ChildLink& link : children_)
         if (link.child->GetId() == id)
             link.flags = flags;
@@ -293,6 +305,7 @@ void PObject::ReleaseChildren()
 {
     std::vector<ChildLink> links;
     links.swap(children_);
+    childLinks_ = 0;
     for (const ChildLink& link : links)
         link.child->ClearParent();
 }

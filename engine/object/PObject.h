@@ -4,6 +4,7 @@
 // a name. The object module registers, orders, hit-tests and draws it.
 #include "engine/geometry/ObjectGeometry.h"
 #include "engine/object/EventRecord.h"
+#include "engine/object/ObjectRecord.h"
 
 #include <cstdint>
 #include <memory>
@@ -150,14 +151,19 @@ private:
     template <typename F>
     void ForChildren(uint32_t linkFlag, F&& f);
 
-    GameCore* core_ = nullptr;
+    // What a layout's setters and updates touch lies together after the geometry: the
+    // children's list (every setter walks it), the module and the module's record.
+    std::vector<ChildLink> children_;
     ObjectModule* module_ = nullptr;
+    ObjectRecord record_;  // the module's, while registered
     uint32_t id_ = 0;
     bool registered_ = false;
-    void* moduleRecord_ = nullptr;  // the module's record of this object while registered
+    // Every link flag a child has had since the list was last emptied: an operation that no
+    // child follows reads nothing of the list.
+    uint32_t childLinks_ = 0;
+    GameCore* core_ = nullptr;
     PObject* parent_ = nullptr;
     PObject* owner_ = nullptr;
-    std::vector<ChildLink> children_;
     std::vector<EventHook> hooks_;
     std::string name_;
     Rect savedCursorClip_;

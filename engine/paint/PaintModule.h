@@ -2,7 +2,7 @@
 // decoding (our pps format and the platform's decoders) and the frame-rate count. The drawing
 // back end derives from it.
 #pragma once
-#include <map>
+#include <unordered_map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -83,8 +83,12 @@ protected:
     uint32_t lastImageId_ = 1;
     // Records live in their own blocks so that picture handles may point at them. A removed
     // record's block is emptied (id 0, so handles see they are stale) and kept for reuse
-    // until Shutdown, never freed under a handle.
-    std::map<ResourceKey, std::unique_ptr<ImageRecord>> images_;
+    // until Shutdown, never freed under a handle. Hashed rather than ordered: every picture a
+    // layout names is found here, and a tree of a table's pictures is a dozen nodes deep.
+    struct KeyHash {
+        size_t operator()(const ResourceKey& key) const { return size_t(key.Low64() ^ (uint64_t(key.h3) << 17)); }
+    };
+    std::unordered_map<ResourceKey, std::unique_ptr<ImageRecord>, KeyHash> images_;
     std::vector<std::unique_ptr<ImageRecord>> spare_;
 };
 

@@ -200,7 +200,14 @@ protected:
             AddObject();
         ASSERT_TRUE(FrameMatchesFullRedraw());
         for (int frame = 0; frame < 250; ++frame) {
-            const int changes = std::uniform_int_distribution<int>(1, maxChanges)(rng_);
+            // Every eighth frame a re-layout: the whole view to be painted, then many changes.
+            const bool relayout = frame % 8 == 7;
+            if (relayout) {
+                Rect view;
+                objects_->GetViewport(view);
+                objects_->AddDirtyRect(view);
+            }
+            const int changes = relayout ? 20 : std::uniform_int_distribution<int>(1, maxChanges)(rng_);
             for (int c = 0; c < changes; ++c)
                 Mutate(rotate);
             ASSERT_TRUE(FrameMatchesFullRedraw()) << "seed " << seed << ", frame " << frame;

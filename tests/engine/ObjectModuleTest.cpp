@@ -175,6 +175,31 @@ TEST_F(ObjectModuleTest, EveryChildLinkedForAnOperationFollowsItHoweverMany)
     parent.SetAlpha(0.25);
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(children[size_t(i)]->GetAlpha(), i % 4 == 3 ? 1.0 : 0.25) << i;
+    // Links changed later (none of them registered: id 0 names each), and children held back by
+    // a deactivation, follow too.
+    parent.SetChildLinkFlags(0, LINK_Z | LINK_ACTIVATION);
+    parent.MoveZBy(5);
+    for (auto& child : children)
+        child->Activate();
+    parent.Deactivate();
+    EXPECT_FALSE(children[0]->IsActive());
+    parent.Activate();
+    for (auto& child : children)
+        EXPECT_TRUE(child->IsActive() && child->GetZ() == 5);
+}
+
+TEST_F(ObjectModuleTest, AnUnrotatedRectangleTakesTheBoundingBoxAndThePaintersBox)
+{
+    // centre, extent -> low, high edge, as the painter places a box from the truncated centre.
+    const double rows[][4] = {{2.5, 10, -3, 8}, {4.5, 10, -1, 10}, {5, 10, 0, 10},
+                              {-0.5, 3, -2, 1}, {100.25, 7.5, 96, 103}, {0.75, 0, 0, 0}};
+    for (const auto& row : rows) {
+        ObjectGeometry g;
+        g.x = g.y = row[0];
+        g.width = g.height = row[1];
+        const Rect r{int(row[2]), int(row[2]), int(row[3]), int(row[3])};
+        EXPECT_EQ(ObjectModule::ScreenRect(g), r) << row[0] << " " << row[1];
+    }
 }
 
 TEST_F(ObjectModuleTest, AnObjectDeletedByMistakeLeavesNoDanglingEntry)
