@@ -176,6 +176,28 @@ void CMJCard2::Reset()
     scenePointer = nullptr;
 }
 
+namespace {
+
+template <class T>
+void PrefetchWhole(const T* object)
+{
+    if (!object)
+        return;
+    const auto* bytes = reinterpret_cast<const char*>(object);
+    for (size_t at = 0; at < sizeof(T); at += 64)
+        __builtin_prefetch(bytes + at);
+}
+
+} // namespace
+
+void CMJCard2::Prefetch() const
+{
+    PrefetchWhole(this);
+    PrefetchWhole(body);
+    PrefetchWhole(shadow);
+    PrefetchWhole(throwBack);
+}
+
 void CMJCard2::Update()
 {
     const Surroundings around = SurroundingsNow();

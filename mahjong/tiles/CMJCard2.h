@@ -66,6 +66,9 @@ public:
     BITObject* GetBodyPicture() const { return body; }
     PlaneObject* GetShadow() const { return shadow; }
     PlaneObject* GetThrowBack() const { return throwBack; }
+    // Asks the processor for what an update reads (the tile, its body, shadow and thrown-tile
+    // background), so that a layout's walk over the pool waits for memory once, not tile by tile.
+    void Prefetch() const;
     const TileMetrics& GetMetrics() const { return metrics_; }
     void SetHost(ITileHost* host) { host_ = host; }
 
