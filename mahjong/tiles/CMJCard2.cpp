@@ -330,7 +330,7 @@ CMJCard2::Inputs CMJCard2::InputsNow()
                   z,
                   scale,
                   ImageIndexOf(tile),
-                  held_ && held_->seat == seat ? *held_ : Around(scratch),
+                  Around(scratch),
                   host_};
 }
 
