@@ -3,7 +3,8 @@
 // is a few runs of free columns. The rows are taken in order of their distance from the wanted
 // one and each walked out from the wanted column, until no point left could be nearer than the
 // best found; only the free points are shown to `accept`, and only those that could beat it. The
-// runs are found anew only where a box begins or ends.
+// runs are found anew only where a box begins or ends; past rows without a free column, only where
+// one of the boxes that cover them ends.
 #include "mahjong/scene/ClearPlace.h"
 
 #include <algorithm>
@@ -51,6 +52,7 @@ struct Blocked {
 // near the left one. `runs` are disjoint and in order.
 class RowWalk {
 public:
+    RowWalk() = default;
     explicit RowWalk(std::span<const Span> runs) : runs_(runs)
     {
         // The left walk starts at column 0, the right one at column 1.
@@ -109,22 +111,54 @@ private:
     int64_t leftColumn_ = 0, rightColumn_ = 0;
 };
 
-// The free runs of `columns` on one row of the grid, in order, into `runs`; `blocked` in order of
-// their first column.
-[[gnu::always_inline]] inline void FreeRuns(int64_t row, Span columns, std::span<const Blocked> blocked, std::vector<Span>& runs)
+// The rows about one that hold the same free columns (or none), those columns, and where their walk
+// from column 0 starts: found once, however many of its rows are walked.
+struct Band {
+    Span rows{1, 0};
+    std::vector<Span>& runs;
+    RowWalk start;
+};
+
+// The band of `row`, its free runs of `columns` in order; `blocked` in order of their first column.
+// Where the row has a free column its band ends where a box begins or ends; where it has none, only
+// where one of the boxes that cover it from side to side ends: a walk goes on past every row they do.
+void FreeRuns(int64_t row, Span columns, Span rows, std::span<const Blocked> blocked, Band& band)
 {
+    std::vector<Span>& runs = band.runs;
     runs.clear();
-    int64_t from = columns.first;
+    int64_t from = columns.first, first = rows.first, last = rows.last;
+    // The rows that all the boxes so far covering the row from the left hold.
+    int64_t coverFirst = rows.first, coverLast = rows.last;
     for (const Blocked& b : blocked) {
-        if (row < b.rows.first || row > b.rows.last)
+        if (row < b.rows.first) {
+            last = std::min(last, b.rows.first - 1);
             continue;
-        if (b.columns.first > from)
-            runs.push_back({from, std::min(b.columns.first - 1, columns.last)});
-        from = std::max(from, b.columns.last + 1);
+        }
+        if (row > b.rows.last) {
+            first = std::max(first, b.rows.last + 1);
+            continue;
+        }
+        first = std::max(first, b.rows.first);
+        last = std::min(last, b.rows.last);
         if (from > columns.last)
+            continue;
+        if (b.columns.first > from) {
+            runs.push_back({from, std::min(b.columns.first - 1, columns.last)});
+        } else if (runs.empty() && b.columns.last >= from) {
+            coverFirst = std::max(coverFirst, b.rows.first);
+            coverLast = std::min(coverLast, b.rows.last);
+        }
+        from = std::max(from, b.columns.last + 1);
+        if (from > columns.last && runs.empty()) {
+            band.rows = {coverFirst, coverLast};
+            band.start = RowWalk(runs);
             return;
+        }
     }
-    runs.push_back({from, columns.last});
+    if (from <= columns.last)
+        runs.push_back({from, columns.last});
+    band.rows = {first, last};
+    band.start = RowWalk(runs);
 }
 
 // A point of the grid, ordered as the search prefers them: the nearest, then the upper, then the left.
@@ -307,7 +341,6 @@ namespace {
 struct SearchLists {
     std::vector<Blocked> blocked, around;
     std::vector<Span> upRuns, downRuns, aroundRow;
-    std::vector<int64_t> edges;
 };
 
 class ListsLease {
@@ -320,7 +353,6 @@ public:
             v->clear();
         for (auto* v : {&lists_.upRuns, &lists_.downRuns, &lists_.aroundRow})
             v->clear();
-        lists_.edges.clear();
     }
     ~ListsLease()
     {
@@ -387,36 +419,19 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
     // The free runs stay as they are from row to row until a keep-clear box begins or ends: the
     // walk up and the walk down from the wanted row each keep theirs for the band of rows they hold
     // in, so that the boxes are read once a band rather than once a row.
-    struct Band {
-        int64_t first = 1, last = 0;
-        std::vector<Span>& runs;
-    } up{1, 0, lists->upRuns}, down{1, 0, lists->downRuns};
-    // The rows at which a box begins or ends, in order: a band runs from one to the next.
-    std::vector<int64_t>& edges = lists->edges;
-    for (const Blocked& b : blocked)
-        if (b.rows.first <= b.rows.last) {
-            edges.push_back(b.rows.first);
-            edges.push_back(b.rows.last + 1);
-        }
-    std::sort(edges.begin(), edges.end());
-    const auto runsOf = [&](int64_t row) -> const std::vector<Span>& {
+    Band up{{1, 0}, lists->upRuns, {}}, down{{1, 0}, lists->downRuns, {}};
+    const auto bandOf = [&](int64_t row) -> const Band& {
         Band& band = row <= 0 ? up : down;
-        if (row < band.first || row > band.last) {
-            const auto next = std::upper_bound(edges.begin(), edges.end(), row);
-            band.first = next == edges.begin() ? rows.first : std::max(rows.first, *(next - 1));
-            band.last = next == edges.end() ? rows.last : std::min(rows.last, *next - 1);
-            FreeRuns(row, columns, blocked, band.runs);
-        }
-        return band.runs;
+        if (row < band.rows.first || row > band.rows.last)
+            FreeRuns(row, columns, rows, blocked, band);
+        return band;
     };
     // The points found turned down about one asked, on the grid: every row's walk passes over
     // those on its row rather than asking each.
     std::vector<Blocked>& around = lists->around;
     std::vector<Span>& aroundRow = lists->aroundRow;
-    const auto walkRow = [&](int64_t row) {
-        if (row < rows.first || row > rows.last)
-            return;
-        RowWalk walk(runsOf(row));
+    const auto walkRow = [&](int64_t row, const Band& band) {
+        RowWalk walk = band.start;
         if constexpr (told) {
             aroundRow.clear();
             for (const Blocked& b : around)
@@ -463,12 +478,17 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
         // No point of this ring's rows is nearer than the ring.
         if (best && ring * ring > best->distance)
             break;
-        walkRow(-ring);
+        // A row of a band without a free column holds nothing to walk.
+        if (-ring >= rows.first && -ring <= rows.last)
+            if (const Band& band = bandOf(-ring); !band.runs.empty())
+                walkRow(-ring, band);
         if (ring == 0) {
             ++ring;
             continue;
         }
-        walkRow(ring);
+        if (ring >= rows.first && ring <= rows.last)
+            if (const Band& band = bandOf(ring); !band.runs.empty())
+                walkRow(ring, band);
         // Rows walked later lie past this ring on either side: what was turned down within it is
         // done with.
         if constexpr (told)
@@ -477,11 +497,11 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
         // (a search that finds nothing would otherwise visit every row of its area).
         const int64_t upNext = -ring > rows.last ? -rows.last
             : -ring < rows.first                 ? kDone
-            : up.runs.empty()                    ? 1 - up.first
+            : up.runs.empty()                    ? 1 - up.rows.first
                                                  : ring + 1;
         const int64_t downNext = ring < rows.first ? rows.first
             : ring > rows.last                     ? kDone
-            : down.runs.empty()                    ? down.last + 1
+            : down.runs.empty()                    ? down.rows.last + 1
                                                    : ring + 1;
         ring = std::min(upNext, downNext);
     }
