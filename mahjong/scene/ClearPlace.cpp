@@ -122,42 +122,43 @@ struct Band {
 // The band of `row`, its free runs of `columns` in order; `blocked` in order of their first column.
 // Where the row has a free column its band ends where a box begins or ends; where it has none, only
 // where one of the boxes that cover it from side to side ends: a walk goes on past every row they do.
+// The walk `upward` (or down) from the row reads only the band's first (last) row.
+template <bool upward>
 void FreeRuns(int64_t row, Span columns, Span rows, std::span<const Blocked> blocked, Band& band)
 {
     std::vector<Span>& runs = band.runs;
     runs.clear();
-    int64_t from = columns.first, first = rows.first, last = rows.last;
-    // The rows that all the boxes so far covering the row from the left hold.
-    int64_t coverFirst = rows.first, coverLast = rows.last;
+    int64_t from = columns.first;
+    // The band's end the walk goes towards; the rows that all the boxes so far covering the row
+    // from the left hold, that way.
+    int64_t end = upward ? rows.first : rows.last, coverEnd = end;
     for (const Blocked& b : blocked) {
         if (row < b.rows.first) {
-            last = std::min(last, b.rows.first - 1);
+            if (!upward)
+                end = std::min(end, b.rows.first - 1);
             continue;
         }
         if (row > b.rows.last) {
-            first = std::max(first, b.rows.last + 1);
+            if (upward)
+                end = std::max(end, b.rows.last + 1);
             continue;
         }
-        first = std::max(first, b.rows.first);
-        last = std::min(last, b.rows.last);
+        end = upward ? std::max(end, b.rows.first) : std::min(end, b.rows.last);
         if (from > columns.last)
             continue;
-        if (b.columns.first > from) {
+        if (b.columns.first > from)
             runs.push_back({from, std::min(b.columns.first - 1, columns.last)});
-        } else if (runs.empty() && b.columns.last >= from) {
-            coverFirst = std::max(coverFirst, b.rows.first);
-            coverLast = std::min(coverLast, b.rows.last);
-        }
+        else if (runs.empty() && b.columns.last >= from)
+            coverEnd = upward ? std::max(coverEnd, b.rows.first) : std::min(coverEnd, b.rows.last);
         from = std::max(from, b.columns.last + 1);
         if (from > columns.last && runs.empty()) {
-            band.rows = {coverFirst, coverLast};
-            band.start = RowWalk(runs);
-            return;
+            end = coverEnd;
+            break;
         }
     }
     if (from <= columns.last)
         runs.push_back({from, columns.last});
-    band.rows = {first, last};
+    band.rows = upward ? Span{end, row} : Span{row, end};
     band.start = RowWalk(runs);
 }
 
@@ -349,8 +350,7 @@ public:
     {
         if (&lists_ == &kept_)
             busy_ = true;
-        for (auto* v : {&lists_.blocked, &lists_.around})
-            v->clear();
+        lists_.around.clear();
         for (auto* v : {&lists_.upRuns, &lists_.downRuns, &lists_.aroundRow})
             v->clear();
     }
@@ -390,27 +390,28 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
     // An empty box or keep-clear box overlaps nothing.
     // Nor does one that blocks no point of the grid inside the area.
     ListsLease lists;
-    std::vector<Blocked>& blocked = lists->blocked;
+    // Written in place rather than pushed: the list only grows, to the most boxes a search has had.
+    if (lists->blocked.size() < keepClear.size() + refused.size())
+        lists->blocked.resize(keepClear.size() + refused.size());
+    size_t count = 0;
+    const auto keep = [&](const Blocked& b) {
+        if (std::max(b.columns.first, columns.first) <= std::min(b.columns.last, columns.last) &&
+            std::max(b.rows.first, rows.first) <= std::min(b.rows.last, rows.last))
+            lists->blocked[count++] = b;
+    };
     if (box.right > box.left && box.bottom > box.top)
         for (const Rect& k : keepClear)
             // A box that overlaps no part of the area overlaps no box inside it: passed over before
             // the divisions that place it on the grid.
             if (k.right > k.left && k.bottom > k.top && k.left < area.right && area.left < k.right &&
-                k.top < area.bottom && area.top < k.bottom) {
-                const Blocked b{Overlapping(box.left + want.x, box.right + want.x, k.left, k.right, step),
-                                Overlapping(box.top + want.y, box.bottom + want.y, k.top, k.bottom, step)};
-                if (std::max(b.columns.first, columns.first) <= std::min(b.columns.last, columns.last) &&
-                    std::max(b.rows.first, rows.first) <= std::min(b.rows.last, rows.last))
-                    blocked.push_back(b);
-            }
+                k.top < area.bottom && area.top < k.bottom)
+                keep({Overlapping(box.left + want.x, box.right + want.x, k.left, k.right, step),
+                      Overlapping(box.top + want.y, box.bottom + want.y, k.top, k.bottom, step)});
     // The points `accept` would refuse are passed over as blocked ones.
-    for (const Rect& r : refused) {
-        const Blocked b{{CeilDiv(int64_t(r.left) - want.x, step), FloorDiv(int64_t(r.right) - want.x, step)},
-                        {CeilDiv(int64_t(r.top) - want.y, step), FloorDiv(int64_t(r.bottom) - want.y, step)}};
-        if (std::max(b.columns.first, columns.first) <= std::min(b.columns.last, columns.last) &&
-            std::max(b.rows.first, rows.first) <= std::min(b.rows.last, rows.last))
-            blocked.push_back(b);
-    }
+    for (const Rect& r : refused)
+        keep({{CeilDiv(int64_t(r.left) - want.x, step), FloorDiv(int64_t(r.right) - want.x, step)},
+              {CeilDiv(int64_t(r.top) - want.y, step), FloorDiv(int64_t(r.bottom) - want.y, step)}});
+    const std::span<Blocked> blocked(lists->blocked.data(), count);
     std::sort(blocked.begin(), blocked.end(),
               [](const Blocked& a, const Blocked& b) { return a.columns.first < b.columns.first; });
     // Rows in order of their distance from the wanted row, each walked out from the wanted column
@@ -421,10 +422,14 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
     // in, so that the boxes are read once a band rather than once a row.
     Band up{{1, 0}, lists->upRuns, {}}, down{{1, 0}, lists->downRuns, {}};
     const auto bandOf = [&](int64_t row) -> const Band& {
-        Band& band = row <= 0 ? up : down;
-        if (row < band.rows.first || row > band.rows.last)
-            FreeRuns(row, columns, rows, blocked, band);
-        return band;
+        if (row <= 0) {
+            if (row < up.rows.first || row > up.rows.last)
+                FreeRuns<true>(row, columns, rows, blocked, up);
+            return up;
+        }
+        if (row < down.rows.first || row > down.rows.last)
+            FreeRuns<false>(row, columns, rows, blocked, down);
+        return down;
     };
     // The points found turned down about one asked, on the grid: every row's walk passes over
     // those on its row rather than asking each.
