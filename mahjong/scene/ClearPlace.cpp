@@ -545,6 +545,7 @@ bool TrimBlockedEdges(Rect& area, const Rect& box, std::span<const Rect> keepCle
 {
     // The places where the box lies inside the area (edges included).
     Rect p{area.left - box.left, area.top - box.top, area.right - box.right, area.bottom - box.bottom};
+    // Cuts at the edge a block `k` of places spans, if any; false when no place is left.
     const auto cut = [&](const Rect& k) {
         if (k.left <= p.left && p.right <= k.right) {
             if (k.top <= p.top && p.top <= k.bottom)
@@ -560,17 +561,23 @@ bool TrimBlockedEdges(Rect& area, const Rect& box, std::span<const Rect> keepCle
         }
         return p.left <= p.right && p.top <= p.bottom;
     };
+    // Most blocks span the places neither way and cut nothing: a keep-clear box's block is only
+    // made where it might, told from the box against the places grown by the piece (as they stood
+    // when the round began: a round that cuts is followed by another).
     const bool solid = box.right > box.left && box.bottom > box.top;
     for (bool moved = true; moved;) {
         const Rect before = p;
         if (p.left > p.right || p.top > p.bottom)
             return false;
-        if (solid)
+        if (solid) {
+            const Rect grown{p.left + box.right - 1, p.top + box.bottom - 1, p.right + box.left + 1, p.bottom + box.top + 1};
             for (const Rect& k : keepClear)
-                // The places where the box overlaps k, more than at an edge.
-                if (k.right > k.left && k.bottom > k.top &&
+                if (((k.left <= grown.left && grown.right <= k.right) || (k.top <= grown.top && grown.bottom <= k.bottom)) &&
+                    k.right > k.left && k.bottom > k.top &&
+                    // The places where the box overlaps k, more than at an edge.
                     !cut({k.left - box.right + 1, k.top - box.bottom + 1, k.right - box.left - 1, k.bottom - box.top - 1}))
                     return false;
+        }
         for (const Rect& r : refused)
             if (!cut(r))
                 return false;
