@@ -41,13 +41,6 @@ struct Blocked {
     Span columns, rows;
 };
 
-// The offsets `o` at which the piece [lo + o * step, hi + o * step) overlaps [from, to): both
-// strictly, as BoxesOverlap counts a shared edge as clear.
-[[gnu::always_inline]] inline Span Overlapping(int lo, int hi, int from, int to, int step)
-{
-    return {FloorDiv(int64_t(from) - hi, step) + 1, CeilDiv(int64_t(to) - lo, step) - 1};
-}
-
 // The free columns of one row of the grid, walked out from column 0: the nearest first, of two as
 // near the left one. `runs` are disjoint and in order.
 class RowWalk {
@@ -387,30 +380,36 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
                     FloorDiv(int64_t(area.bottom) - box.bottom - want.y, step)};
     if (columns.first > columns.last || rows.first > rows.last)
         return std::nullopt;
-    // An empty box or keep-clear box overlaps nothing.
-    // Nor does one that blocks no point of the grid inside the area.
     ListsLease lists;
     // Written in place rather than pushed: the list only grows, to the most boxes a search has had.
     if (lists->blocked.size() < keepClear.size() + refused.size())
         lists->blocked.resize(keepClear.size() + refused.size());
     size_t count = 0;
-    const auto keep = [&](const Blocked& b) {
-        if (std::max(b.columns.first, columns.first) <= std::min(b.columns.last, columns.last) &&
-            std::max(b.rows.first, rows.first) <= std::min(b.rows.last, rows.last))
-            lists->blocked[count++] = b;
+    // The points of the grid in a rectangle `r` (edges included) of the places `r` less `from` (its
+    // corner from the wanted point), kept where there are any. One that lies past the grid's
+    // points (ends short of the first or starts past the last) is told before the divisions.
+    const int64_t left = columns.first * step, right = columns.last * step, top = rows.first * step,
+                  bottom = rows.last * step;
+    const auto keep = [&](const Rect& r, const Rect& from) {
+        const int64_t l = int64_t(r.left) - from.left, t = int64_t(r.top) - from.top, rr = int64_t(r.right) - from.right,
+                      b = int64_t(r.bottom) - from.bottom;
+        if (l > right || rr < left || t > bottom || b < top)
+            return;
+        const Blocked on{{CeilDiv(l, step), FloorDiv(rr, step)}, {CeilDiv(t, step), FloorDiv(b, step)}};
+        if (on.columns.first <= on.columns.last && on.rows.first <= on.rows.last)
+            lists->blocked[count++] = on;
     };
-    if (box.right > box.left && box.bottom > box.top)
+    // An empty box or keep-clear box overlaps nothing; the places where the box overlaps one,
+    // more than at an edge, are the box less these.
+    if (box.right > box.left && box.bottom > box.top) {
+        const Rect by{box.right - 1 + want.x, box.bottom - 1 + want.y, box.left + 1 + want.x, box.top + 1 + want.y};
         for (const Rect& k : keepClear)
-            // A box that overlaps no part of the area overlaps no box inside it: passed over before
-            // the divisions that place it on the grid.
-            if (k.right > k.left && k.bottom > k.top && k.left < area.right && area.left < k.right &&
-                k.top < area.bottom && area.top < k.bottom)
-                keep({Overlapping(box.left + want.x, box.right + want.x, k.left, k.right, step),
-                      Overlapping(box.top + want.y, box.bottom + want.y, k.top, k.bottom, step)});
+            if (k.right > k.left && k.bottom > k.top)
+                keep(k, by);
+    }
     // The points `accept` would refuse are passed over as blocked ones.
     for (const Rect& r : refused)
-        keep({{CeilDiv(int64_t(r.left) - want.x, step), FloorDiv(int64_t(r.right) - want.x, step)},
-              {CeilDiv(int64_t(r.top) - want.y, step), FloorDiv(int64_t(r.bottom) - want.y, step)}});
+        keep(r, {want.x, want.y, want.x, want.y});
     const std::span<Blocked> blocked(lists->blocked.data(), count);
     std::sort(blocked.begin(), blocked.end(),
               [](const Blocked& a, const Blocked& b) { return a.columns.first < b.columns.first; });
