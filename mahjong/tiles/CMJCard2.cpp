@@ -50,19 +50,44 @@ void DrawShadow(PlaneObject& plane, const PictureInfo& info, int w, int h, TileS
                     std::vector<uint8_t>(plane.GetPixels(), plane.GetPixels() + size_t(w) * h * 4));
 }
 
+// N bytes with no padding among them the same to the bit, sixteen at a time and with no branch
+// (the last sixteen overlap those before where N is not a multiple): every update compares its
+// inputs' fields and each part of its look, inline rather than through memcmp.
+template <size_t N>
+[[gnu::always_inline]] inline bool SameBytes(const void* a, const void* b)
+{
+    static_assert(N >= 16);
+    using Lanes = uint64_t __attribute__((vector_size(16)));
+    const auto* x = static_cast<const char*>(a);
+    const auto* y = static_cast<const char*>(b);
+    const auto load = [](const char* at) {
+        Lanes v;
+        std::memcpy(&v, at, sizeof v);
+        return v;
+    };
+    Lanes diff = load(x + N - 16) ^ load(y + N - 16);
+    [&]<size_t... I>(std::index_sequence<I...>) {
+        ((diff |= load(x + 16 * I) ^ load(y + 16 * I)), ...);
+    }(std::make_index_sequence<(N - 1) / 16>{});
+    return (diff[0] | diff[1]) == 0;
+}
+
 // Geometry left untouched is the same to the bit, which is quicker to tell than field by field;
 // a value written anew in another form (a zero's sign) costs no more than a repaint.
-bool SameBits(const ObjectGeometry& a, const ObjectGeometry& b)
+[[gnu::always_inline]] inline bool SameBits(const ObjectGeometry& a, const ObjectGeometry& b)
 {
     static_assert(sizeof(ObjectGeometry) == 7 * sizeof(double) + 4 * sizeof(uint32_t) + sizeof(Rect),
                   "no padding in the geometry");
-    return std::memcmp(&a, &b, sizeof a) == 0;
+    return SameBytes<sizeof a>(&a, &b);
 }
+
+// The body and the shadow are a picture object and a plane made by the tile, whose getters are
+// their geometry's: read there, not through a virtual call each.
 
 // The body's opacity, which the shadow follows: set where either differs.
 void SetOpacity(PObject& body, const PObject* shadow, double alpha)
 {
-    if (body.GetAlpha() != alpha || (shadow && shadow->GetAlpha() != alpha))
+    if (body.Geometry().alpha != alpha || (shadow && shadow->Geometry().alpha != alpha))
         body.SetAlpha(alpha);
 }
 
@@ -70,16 +95,17 @@ void SetOpacity(PObject& body, const PObject* shadow, double alpha)
 // the children anew) scales the linked children by exactly one, which changes nothing.
 void SetSizeIfOther(PObject& object, double w, double h)
 {
-    if (w != object.GetWidth() || h != object.GetHeight() || w <= 0 || h <= 0)
+    if (w != object.Geometry().width || h != object.Geometry().height || w <= 0 || h <= 0)
         object.SetSize(w, h);
 }
 
 } // namespace
 
-bool CMJCard2::Look::operator==(const Look& other) const
+bool CMJCard2::Inputs::operator==(const Inputs& other) const
 {
-    return SameBits(body, other.body) && SameBits(shadow, other.shadow) && SameBits(throwBack, other.throwBack) &&
-           picture == other.picture && SameBits(self, other.self);
+    // The fields to the bit; the numbers by value, as before (a depth of -0 is one of 0).
+    return SameBytes<sizeof fields>(fields.data(), other.fields.data()) && z == other.z && scale == other.scale &&
+           imageIndex == other.imageIndex && around == other.around && host == other.host;
 }
 
 CMJCard2::CMJCard2(std::shared_ptr<CMJCalclator> calculator, ITileHost* host)
@@ -178,24 +204,30 @@ void CMJCard2::Reset()
 
 namespace {
 
-template <class T>
-void PrefetchWhole(const T* object)
+// The first `bytes` of an object and its last line, a prefetch a line with no loop round them.
+template <size_t bytes>
+void PrefetchFirst(const void* object)
 {
-    if (!object)
-        return;
-    const auto* bytes = reinterpret_cast<const char*>(object);
-    for (size_t at = 0; at < sizeof(T); at += 64)
-        __builtin_prefetch(bytes + at);
+    const auto* at = static_cast<const char*>(object);
+    [&]<size_t... I>(std::index_sequence<I...>) {
+        (__builtin_prefetch(at + 64 * I), ...);
+    }(std::make_index_sequence<bytes / 64>{});
+    __builtin_prefetch(at + bytes - 1);
 }
 
 } // namespace
 
 void CMJCard2::Prefetch() const
 {
-    PrefetchWhole(this);
-    PrefetchWhole(body);
-    PrefetchWhole(shadow);
-    PrefetchWhole(throwBack);
+    // The tile whole but the pictures it resolved, which lie last; of the body, the shadow and
+    // the thrown tile's background what an update reads.
+    PrefetchFirst<sizeof(CMJCard2) - sizeof face_ - sizeof ratio_>(this);
+    if (body)
+        body->PrefetchForUpdate();
+    if (shadow)
+        shadow->PObject::PrefetchForUpdate();
+    if (throwBack)
+        throwBack->PObject::PrefetchForUpdate();
 }
 
 void CMJCard2::Update()
@@ -217,9 +249,9 @@ void CMJCard2::Update()
     } hold{*this, std::exchange(held_, &around)};
     // The scene updates whole hands after every tile event: a tile whose look comes out as it
     // was repaints nothing, and one whose inputs are as it left them does nothing at all.
-    Inputs read = InputsNow();
-    const Look before = LookNow();
-    if (updated_ && *updated_ == read && shown_ && *shown_ == before)
+    Inputs read = InputsNow(around);
+    const LookSame before = SameAsShown();
+    if (before.All() && updated_ && *updated_ == read)
         return;
     repainted_ = false;
     // Opaque unless the picture says otherwise; the shadow follows the body's opacity.
@@ -278,10 +310,13 @@ void CMJCard2::Update()
     Finish(before, std::move(read));
 }
 
-void CMJCard2::Hide(const Look& before, Inputs read)
+void CMJCard2::Hide(const LookSame& before, Inputs read)
 {
     // As Show: hiding what is hidden changes nothing, and a layout finds the tiles not in play so.
-    if (IsActive() || body->IsActive() || (shadow && shadow->IsActive()))
+    // The tile's own activity is its body's while that is linked to follow it, else its own: with
+    // both off it is off, and the list of its children is not read.
+    const bool bodyActive = body->Geometry().active != 0, ownActive = Geometry().active != 0;
+    if (bodyActive || (shadow && shadow->Geometry().active) || (ownActive && IsActive()))
         Deactivate();
     ShowThrowBack(false);
     Finish(before, std::move(read));
@@ -312,29 +347,20 @@ CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
     return s;
 }
 
-const CMJCard2::Surroundings& CMJCard2::Around(Surroundings& scratch) const
-{
-    if (held_ && held_->seat == seat)
-        return *held_;
-    scratch = SurroundingsNow();
-    return scratch;
-}
-
-CMJCard2::Inputs CMJCard2::InputsNow()
+CMJCard2::Inputs CMJCard2::InputsNow(const Surroundings& around)
 {
     // Built from what it copies, not filled in after its defaults: every tile reads it a layout.
-    Surroundings scratch;
     return Inputs{{tile,       faceUp,  facing,    inHand,    lifted,    hoverMark, placed,    dimmed6,  claimPos,
                    meldKind,   seat,    markWord0, jokerMark, markWord2, markWord3, index,     count,    sceneWord,
                    layoutMode, dimmed9, raised,    state,     mSide,     mVert,     mDiscSide, mDiscTop, mDiscBottom},
                   z,
                   scale,
                   ImageIndexOf(tile),
-                  Around(scratch),
+                  around,
                   host_};
 }
 
-void CMJCard2::Finish(const Look& before, Inputs read)
+void CMJCard2::Finish(const LookSame& before, Inputs read)
 {
     RepaintIfChanged(before);
     // The update wrote the depth and the scale: kept as it left them, so that an update of an
@@ -347,8 +373,9 @@ void CMJCard2::Finish(const Look& before, Inputs read)
 void CMJCard2::Show()
 {
     // Activating what is active already changes nothing, and a tile is linked to no child that
-    // waits to be shown with it: a layout finds most tiles showing.
-    if (IsActive() && body->IsActive() && (!shadow || shadow->IsActive()))
+    // waits to be shown with it: a layout finds most tiles showing. With the body on and the tile's
+    // own activity on, the tile is on whether or not the body is linked to follow it (Hide).
+    if (body->Geometry().active && (!shadow || shadow->Geometry().active) && (Geometry().active || IsActive()))
         return;
     Activate();
 }
@@ -363,29 +390,49 @@ void CMJCard2::ShowThrowBack(bool show)
         throwBack->Deactivate();
 }
 
-CMJCard2::Look CMJCard2::LookNow() const
+CMJCard2::LookSame CMJCard2::SameAsShown() const
 {
-    // Built from what it copies, not filled in after its defaults: every tile reads two a layout.
-    PictureInfo picture;
-    body->GetPictureInfo(picture);
-    return Look{body->Geometry(), shadow ? shadow->Geometry() : ObjectGeometry{},
-                throwBack ? throwBack->Geometry() : ObjectGeometry{}, picture, Geometry()};
+    if (!shown_)
+        return {};
+    // A missing shadow or background is shown as no geometry, and stays so.
+    const Look& shown = *shown_;
+    return {SameBits(body->Geometry(), shown.body) && (!shadow || SameBits(shadow->Geometry(), shown.shadow)) &&
+                body->PictureInfoNow() == shown.picture,
+            !throwBack || SameBits(throwBack->Geometry(), shown.throwBack), SameBits(Geometry(), shown.self)};
 }
 
-void CMJCard2::RepaintIfChanged(const Look& before)
+void CMJCard2::KeepShown(const LookSame& now)
 {
-    // Only a look this tile itself left on the screen, untouched since, is known to be there.
-    // A tile that moved (most of a layout's) is told by the first comparison.
-    Look now = LookNow();
-    const bool same = !repainted_ && now == before && shown_ && *shown_ == before;
+    if (!shown_)
+        shown_.emplace();
+    // What is the same is the same to the bit (the picture in every field).
+    Look& shown = *shown_;
+    if (!now.body) {
+        shown.body = body->Geometry();
+        shown.shadow = shadow ? shadow->Geometry() : ObjectGeometry{};
+        shown.picture = body->PictureInfoNow();
+    }
+    if (!now.throwBack)
+        shown.throwBack = throwBack ? throwBack->Geometry() : ObjectGeometry{};
+    if (!now.self)
+        shown.self = Geometry();
+}
+
+void CMJCard2::RepaintIfChanged(const LookSame& before)
+{
+    // Only a look this tile itself left on the screen, untouched since, is known to be there: each
+    // part is the same as before the update and as the tile left it where it is the same as the
+    // one left both before the update and now. A tile that moved (most of a layout's) is told by
+    // the body's comparison.
+    const LookSame now = SameAsShown();
+    const bool same = !repainted_ && before.All() && now.All();
     // The thrown tile's background shows one picture: only where it stands or whether it shows
     // can change, and the body's own repaint covers what the body changes above it.
-    const bool backSame =
-        same || (SameBits(now.throwBack, before.throwBack) && shown_ && SameBits(shown_->throwBack, before.throwBack));
+    const bool backSame = same || (before.throwBack && now.throwBack);
     // The tile itself draws nothing, and its body is its one child: while its own geometry is
     // what its last repaint left, the engine's record of it stands and only the body is redrawn.
-    const bool selfSame = same || (SameBits(now.self, before.self) && shown_ && SameBits(shown_->self, before.self));
-    shown_ = std::move(now);
+    const bool selfSame = same || (before.self && now.self);
+    KeepShown(now);
     if (same)
         return;
     if (selfSame)
@@ -398,6 +445,7 @@ void CMJCard2::RepaintIfChanged(const Look& before)
 
 TilePictureInput CMJCard2::PictureInput()
 {
+    const TileSurface surface = SurfaceNow();
     TilePictureInput in;
     in.state = state;
     in.seat = seat;
@@ -410,20 +458,17 @@ TilePictureInput CMJCard2::PictureInput()
     in.dimmed9 = dimmed9 != 0;
     in.dimmed6 = dimmed6 != 0;
     in.jokerMark = jokerMark != 0;
-    Surroundings scratch;
-    const Surroundings& around = Around(scratch);
-    in.surfaceWidth = around.surface.width;
-    in.surfaceHeight = around.surface.height;
-    in.table = around.surface.table;
-    in.splitterFlag = around.surface.splitterFlag;
-    in.discardScale = around.surface.discardScale;
+    in.surfaceWidth = surface.width;
+    in.surfaceHeight = surface.height;
+    in.table = surface.table;
+    in.splitterFlag = surface.splitterFlag;
+    in.discardScale = surface.discardScale;
     return in;
 }
 
 void CMJCard2::DrawTile()
 {
-    Surroundings scratch;
-    const TileSurface& surface = Around(scratch).surface;
+    const TileSurface surface = SurfaceNow();
     TilePass* pass = host_ ? host_->CurrentPass() : nullptr;
     if (pass) {
         ShowPassPicture(*pass);
@@ -517,9 +562,7 @@ void CMJCard2::ShowPicture(PictureInfo info, int frame, const PictureInfo* ratio
     // A frame the picture lacks is never asked for: the tile shows the picture's first frame.
     if (info.image && frame > 0 && uint32_t(frame) < info.image->frames)
         info.frame = frame;
-    PictureInfo shown;
-    body->GetPictureInfo(shown);
-    if (!(shown == info)) {
+    if (!(body->PictureInfoNow() == info)) {
         body->LoadPicture(info, 1);
         repainted_ = true;
     }
@@ -567,13 +610,13 @@ void CMJCard2::FitShadow(double width, double height)
     }
     // Scaled as the body was from width x height to its whole pixels; a body of no size gives its
     // size as it is.
-    const double bodyWidth = body->GetWidth(), bodyHeight = body->GetHeight();
+    const double bodyWidth = body->Geometry().width, bodyHeight = body->Geometry().height;
     if (width != 0 && height != 0)
         SetSizeIfOther(*shadow, w * (bodyWidth / width), h * (bodyHeight / height));
     else
         SetSizeIfOther(*shadow, bodyWidth, bodyHeight);
     // Under the body, its bottom a few pixels below the bottom of the body before the scale.
-    shadow->MoveTo(body->GetX(), body->GetY() + height * 0.5 + kShadowDrop - h / 2.0);
+    shadow->MoveTo(body->Geometry().x, body->Geometry().y + height * 0.5 + kShadowDrop - h / 2.0);
 }
 
 void CMJCard2::LoadLargeCard()
@@ -599,16 +642,16 @@ void CMJCard2::WriteOwnLayoutFields(TileLayoutInput& in) const
     in.raised = raised != 0;
     in.lifted = lifted != 0;
     in.dimmed6 = dimmed6 != 0;
-    in.w = body ? body->GetWidth() : 0;
-    in.h = body ? body->GetHeight() : 0;
+    in.w = body ? body->Geometry().width : 0;
+    in.h = body ? body->Geometry().height : 0;
 }
 
 TileLayoutInput CMJCard2::LayoutInput()
 {
     TileLayoutInput in;
     WriteOwnLayoutFields(in);
-    Surroundings scratch;
-    const Surroundings& around = Around(scratch);
+    const Surroundings* held = Held();
+    const Surroundings around = held ? *held : SurroundingsNow();
     in.table = around.surface.table;
     in.surfaceWidth = around.surface.width;
     in.surfaceHeight = around.surface.height;
@@ -623,62 +666,59 @@ TileLayoutInput CMJCard2::LayoutInput()
     return in;
 }
 
-const TileLayoutInput& CMJCard2::LayoutInputNow(std::optional<TileLayoutInput>& scratch)
+const TileLayoutInput* CMJCard2::HeldLayoutInput()
 {
     // Within an update the margins come from the held surface, and the metrics from the pass
     // where DrawTile took them from it: the same for every tile of the pass.
     TilePass* pass = held_ && host_ && seat >= 0 && seat <= 3 ? host_->CurrentPass() : nullptr;
     if (!pass || metricsPass_ != pass->Serial() || held_->seat != seat)
-        return scratch.emplace(LayoutInput());
+        return nullptr;
     std::optional<TileLayoutInput>& held = pass->SeatLayout(seat);
-    if (!held) {
+    if (!held)
         held = LayoutInput();
-        return *held;
-    }
-    WriteOwnLayoutFields(*held);
-    return *held;
+    else
+        WriteOwnLayoutFields(*held);
+    return &*held;
 }
 
-void CMJCard2::GetWallPos(TilePlace& out)
+TilePlace CMJCard2::PlaceBy(TilePlace (*rule)(const TileLayoutInput&))
 {
-    std::optional<TileLayoutInput> scratch;
-    out = WallPos(LayoutInputNow(scratch));
+    // No inputs are made (and cleared first) where the pass holds them.
+    if (const TileLayoutInput* held = HeldLayoutInput())
+        return rule(*held);
+    return rule(LayoutInput());
 }
+
+void CMJCard2::GetWallPos(TilePlace& out) { out = PlaceBy(WallPos); }
 
 void CMJCard2::GetHandPos(TilePlace& out)
 {
-    std::optional<TileLayoutInput> scratch;
-    out = HandPos(LayoutInputNow(scratch));
+    out = PlaceBy(HandPos);
     if (out.z)
         z = *out.z;
 }
 
-void CMJCard2::GetThrownPos(TilePlace& out)
-{
-    std::optional<TileLayoutInput> scratch;
-    out = ThrownPos(LayoutInputNow(scratch));
-}
+void CMJCard2::GetThrownPos(TilePlace& out) { out = PlaceBy(ThrownPos); }
 
 void CMJCard2::GetDiscardPos(TilePlace& out)
 {
-    std::optional<TileLayoutInput> scratch;
-    out = DiscardPos(LayoutInputNow(scratch));
+    out = PlaceBy(DiscardPos);
     if (out.z)
         z = *out.z;
 }
 
 void CMJCard2::GetResultRowPos(TilePlace& out)
 {
-    std::optional<TileLayoutInput> scratch;
-    out = ResultRowPos(LayoutInputNow(scratch));
+    out = PlaceBy(ResultRowPos);
     if (out.z)
         z = *out.z;
 }
 
 int CMJCard2::GetMeldOrigin(int forSeat)
 {
-    std::optional<TileLayoutInput> scratch;
-    return MeldOrigin(forSeat, LayoutInputNow(scratch));
+    if (const TileLayoutInput* held = HeldLayoutInput())
+        return MeldOrigin(forSeat, *held);
+    return MeldOrigin(forSeat, LayoutInput());
 }
 
 int CMJCard2::GetImageIndex(int forTile)
