@@ -81,6 +81,25 @@ template <size_t N>
     return SameBytes<sizeof a>(&a, &b);
 }
 
+// As ==: every field of a picture's block is a whole number or a pointer, so the same values are
+// the same bits, from the image to the resource key (past the hole after the id).
+constexpr size_t kPictureFrom = offsetof(PictureInfo, image);
+constexpr size_t kPictureBytes = offsetof(PictureInfo, resKey) + sizeof(ResourceKey) - kPictureFrom;
+static_assert(kPictureBytes == sizeof(ImageRecord*) + 6 * sizeof(int32_t) + sizeof(ResourceKey), "no hole inside");
+[[gnu::always_inline]] inline bool SamePicture(const PictureInfo& a, const PictureInfo& b)
+{
+    return a.imageId == b.imageId && SameBytes<kPictureBytes>(reinterpret_cast<const char*>(&a) + kPictureFrom,
+                                                              reinterpret_cast<const char*>(&b) + kPictureFrom);
+}
+
+// The fields an update reads lie in two runs of whole numbers, copied and compared whole.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+constexpr size_t kFirstRun = 21, kSecondRun = 6;
+static_assert(offsetof(CMJCard2, raised) == offsetof(CMJCard2, tile) + (kFirstRun - 1) * sizeof(int));
+static_assert(offsetof(CMJCard2, mDiscBottom) == offsetof(CMJCard2, state) + (kSecondRun - 1) * sizeof(int));
+#pragma GCC diagnostic pop
+
 // The body and the shadow are a picture object and a plane made by the tile, whose getters are
 // their geometry's: read there, not through a virtual call each.
 
@@ -103,9 +122,10 @@ void SetSizeIfOther(PObject& object, double w, double h)
 
 bool CMJCard2::Inputs::operator==(const Inputs& other) const
 {
-    // The fields to the bit; the numbers by value, as before (a depth of -0 is one of 0).
-    return SameBytes<sizeof fields>(fields.data(), other.fields.data()) && z == other.z && scale == other.scale &&
-           imageIndex == other.imageIndex && around == other.around && host == other.host;
+    // The fields to the bit; the numbers by value, as before (a depth of -0 is one of 0). The
+    // surroundings first: a layout moves the table.
+    return around == other.around && SameBytes<sizeof fields>(fields.data(), other.fields.data()) &&
+           z == other.z && scale == other.scale && imageIndex == other.imageIndex && host == other.host;
 }
 
 CMJCard2::CMJCard2(std::shared_ptr<CMJCalclator> calculator, ITileHost* host)
@@ -232,8 +252,8 @@ void CMJCard2::Prefetch() const
 
 void CMJCard2::Update()
 {
-    const Surroundings around = SurroundingsNow();
-    const TileMargins margins = ComputeTileMargins(around.surface.width, around.surface.height);
+    const TilePass* pass = host_ ? host_->CurrentPass() : nullptr;
+    const TileMargins margins = pass ? pass->Margins() : ComputeTileMargins(GetViewWidth(), GetViewHeight());
     mSide = margins.side;
     mVert = margins.vert;
     mDiscSide = margins.discSide;
@@ -246,10 +266,11 @@ void CMJCard2::Update()
         CMJCard2& tile;
         const Surroundings* was;
         ~Hold() { tile.held_ = was; }
-    } hold{*this, std::exchange(held_, &around)};
+    } hold{*this, held_};
     // The scene updates whole hands after every tile event: a tile whose look comes out as it
     // was repaints nothing, and one whose inputs are as it left them does nothing at all.
-    Inputs read = InputsNow(around);
+    Inputs read = InputsNow();
+    held_ = &read.around;
     const LookSame before = SameAsShown();
     if (before.All() && updated_ && *updated_ == read)
         return;
@@ -260,7 +281,7 @@ void CMJCard2::Update()
 
     // A seat outside the table has no place: such a tile stays hidden.
     if (seat < 0 || seat > 3) {
-        Hide(before, std::move(read));
+        Hide(before, read);
         return;
     }
     TilePlace place;
@@ -271,7 +292,7 @@ void CMJCard2::Update()
         break;
     case kTileHand:
         if (!placed) {
-            Hide(before, std::move(read));
+            Hide(before, read);
             return;
         }
         DrawTile();
@@ -283,7 +304,7 @@ void CMJCard2::Update()
         break;
     case kTileThrown:
         if (!placed) {
-            Hide(before, std::move(read));
+            Hide(before, read);
             return;
         }
         DrawTile();
@@ -299,7 +320,7 @@ void CMJCard2::Update()
         GetResultRowPos(place);
         break;
     default:
-        Hide(before, std::move(read));
+        Hide(before, read);
         return;
     }
     body->MoveTo(place.x, place.y);
@@ -307,10 +328,10 @@ void CMJCard2::Update()
     body->SetZ(double(uint32_t(std::max(0.0, z))));
     Show();
     ShowThrowBack(state == kTileThrown);
-    Finish(before, std::move(read));
+    Finish(before, read);
 }
 
-void CMJCard2::Hide(const LookSame& before, Inputs read)
+void CMJCard2::Hide(const LookSame& before, Inputs& read)
 {
     // As Show: hiding what is hidden changes nothing, and a layout finds the tiles not in play so.
     // The tile's own activity is its body's while that is linked to follow it, else its own: with
@@ -319,7 +340,7 @@ void CMJCard2::Hide(const LookSame& before, Inputs read)
     if (bodyActive || (shadow && shadow->Geometry().active) || (ownActive && IsActive()))
         Deactivate();
     ShowThrowBack(false);
-    Finish(before, std::move(read));
+    Finish(before, read);
 }
 
 CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
@@ -327,8 +348,7 @@ CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
     const bool atTable = host_ && seat >= 0 && seat <= 3;
     if (TilePass* pass = host_ ? host_->CurrentPass() : nullptr) {
         // Built from what it copies: every tile of a pass reads it.
-        const TileSeatAreas areas = atTable ? pass->SeatAreas(seat) : TileSeatAreas{};
-        return Surroundings{pass->Surface(), seat, areas.wallArea, areas.discardArea, areas.fullHand, areas.columnLift};
+        return Surroundings{pass->Surface(), seat, atTable ? pass->SeatAreas(seat) : TileSeatAreas{}};
     }
     Surroundings s;
     TileSurface& f = s.surface;
@@ -339,35 +359,33 @@ CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
     f.discardScale = host_ ? host_->GetDiscardScale() : 1.0;
     s.seat = seat;
     if (atTable) {
-        s.wallArea = host_->GetWallArea(seat);
-        s.discardArea = host_->GetDiscardArea(seat);
-        s.fullHand = host_->GetFullHandTiles();
-        s.columnLift = host_->GetColumnLift(seat);
+        s.areas.wallArea = host_->GetWallArea(seat);
+        s.areas.discardArea = host_->GetDiscardArea(seat);
+        s.areas.fullHand = host_->GetFullHandTiles();
+        s.areas.columnLift = host_->GetColumnLift(seat);
     }
     return s;
 }
 
-CMJCard2::Inputs CMJCard2::InputsNow(const Surroundings& around)
+CMJCard2::Inputs CMJCard2::InputsNow()
 {
     // Built from what it copies, not filled in after its defaults: every tile reads it a layout.
-    return Inputs{{tile,       faceUp,  facing,    inHand,    lifted,    hoverMark, placed,    dimmed6,  claimPos,
-                   meldKind,   seat,    markWord0, jokerMark, markWord2, markWord3, index,     count,    sceneWord,
-                   layoutMode, dimmed9, raised,    state,     mSide,     mVert,     mDiscSide, mDiscTop, mDiscBottom},
-                  z,
-                  scale,
-                  ImageIndexOf(tile),
-                  around,
-                  host_};
+    // The fields from tile to raised, then from state to mDiscBottom.
+    static_assert(kFirstRun + kSecondRun == std::tuple_size_v<decltype(Inputs::fields)>);
+    Inputs read{{}, z, scale, ImageIndexOf(tile), SurroundingsNow(), host_};
+    std::memcpy(read.fields.data(), &tile, kFirstRun * sizeof(int));
+    std::memcpy(read.fields.data() + kFirstRun, &state, kSecondRun * sizeof(int));
+    return read;
 }
 
-void CMJCard2::Finish(const LookSame& before, Inputs read)
+void CMJCard2::Finish(const LookSame& before, Inputs& read)
 {
     RepaintIfChanged(before);
     // The update wrote the depth and the scale: kept as it left them, so that an update of an
     // unchanged tile right after finds its inputs the same.
     read.z = z;
     read.scale = scale;
-    updated_ = std::move(read);
+    updated_ = read;
 }
 
 void CMJCard2::Show()
@@ -386,7 +404,7 @@ void CMJCard2::ShowThrowBack(bool show)
         return;
     if (show)
         throwBack->Activate();
-    else if (throwBack->IsActive()) // it has no children to hide with it
+    else if (throwBack->Geometry().active) // a plane: its own; it has no children to hide with it
         throwBack->Deactivate();
 }
 
@@ -397,7 +415,7 @@ CMJCard2::LookSame CMJCard2::SameAsShown() const
     // A missing shadow or background is shown as no geometry, and stays so.
     const Look& shown = *shown_;
     return {SameBits(body->Geometry(), shown.body) && (!shadow || SameBits(shadow->Geometry(), shown.shadow)) &&
-                body->PictureInfoNow() == shown.picture,
+                SamePicture(body->PictureInfoNow(), shown.picture),
             !throwBack || SameBits(throwBack->Geometry(), shown.throwBack), SameBits(Geometry(), shown.self)};
 }
 
@@ -562,7 +580,7 @@ void CMJCard2::ShowPicture(PictureInfo info, int frame, const PictureInfo* ratio
     // A frame the picture lacks is never asked for: the tile shows the picture's first frame.
     if (info.image && frame > 0 && uint32_t(frame) < info.image->frames)
         info.frame = frame;
-    if (!(body->PictureInfoNow() == info)) {
+    if (!SamePicture(body->PictureInfoNow(), info)) {
         body->LoadPicture(info, 1);
         repainted_ = true;
     }
@@ -658,10 +676,10 @@ TileLayoutInput CMJCard2::LayoutInput()
     in.margins = {mSide, mVert, mDiscSide, mDiscTop, mDiscBottom};
     in.metrics = metrics_;
     if (host_ && seat >= 0 && seat <= 3) {
-        in.wallArea = around.wallArea;
-        in.discardArea = around.discardArea;
-        in.fullHand = around.fullHand;
-        in.columnLift = around.columnLift;
+        in.wallArea = around.areas.wallArea;
+        in.discardArea = around.areas.discardArea;
+        in.fullHand = around.areas.fullHand;
+        in.columnLift = around.areas.columnLift;
     }
     return in;
 }

@@ -126,8 +126,7 @@ private:
     struct Surroundings {
         TileSurface surface;
         int seat = -1; // whose areas these are
-        Rect wallArea, discardArea;
-        int fullHand = 0, columnLift = 0;
+        TileSeatAreas areas;
         bool operator==(const Surroundings&) const = default;
     };
     Surroundings SurroundingsNow() const;
@@ -149,13 +148,13 @@ private:
     LookSame SameAsShown() const;
     // shown_ takes the look as it stands now, copying the parts that differ (`now`).
     void KeepShown(const LookSame& now);
-    Inputs InputsNow(const Surroundings& around);
+    Inputs InputsNow();
     // Repaints what changed and keeps what the update read.
-    void Finish(const LookSame& before, Inputs read);
+    void Finish(const LookSame& before, Inputs& read);
     // Repaints the tile where its look differs from the one before the update or from the one it
     // left (`before` tells where those two were the same), or its pictures were drawn anew.
     void RepaintIfChanged(const LookSame& before);
-    void Hide(const LookSame& before, Inputs read);
+    void Hide(const LookSame& before, Inputs& read);
     uint32_t SceneId() const;
     Rect TableRect() const;
     void ApplyPicture(const TilePicture& picture);
