@@ -55,7 +55,8 @@ enum ObjectModuleMessage : uint32_t {
 // Release function of message 1019: called as release(0, record, 0).
 using EventReleaseFunction = void (*)(uintptr_t, EventRecord*, uintptr_t);
 
-class ObjectModule : public BaseModule {
+// Final: every object's redraw calls it, directly rather than through the table of virtuals.
+class ObjectModule final : public BaseModule {
 public:
     static constexpr double kHitFloorStart = -9999999.99999;
     static constexpr uint32_t kQueueLimit = 1048576;

@@ -135,6 +135,17 @@ public:
     static EventRecord& MakeEvent(EventRecord& out, uint32_t target, uint32_t code, uintptr_t param1, uintptr_t param2);
 
     const ObjectGeometry& Geometry() const { return geometry_; }
+    // Asks the processor for what a move, a resize, a fade and an update of the object read: its
+    // geometry, its children's list, the module and its record, which lie first. A walk over many
+    // objects after a frame (when they are out of the caches) asks ahead for the next ones.
+    void PrefetchForUpdate() const
+    {
+        const auto* at = reinterpret_cast<const char*>(this);
+        __builtin_prefetch(at);
+        __builtin_prefetch(at + 64);
+        __builtin_prefetch(at + 128);
+        __builtin_prefetch(&childLinks_);
+    }
     const std::string& GetName() const { return name_; }
     const std::vector<ChildLink>& Children() const { return children_; }
     GameCore* GetCore() const { return core_; }
@@ -150,6 +161,8 @@ private:
 
     template <typename F>
     void ForChildren(uint32_t linkFlag, F&& f);
+    template <typename F>
+    void ForSeveralChildren(uint32_t linkFlag, F& f);
 
     // What a layout's setters and updates touch lies together after the geometry: the
     // children's list (every setter walks it), the module and the module's record.

@@ -3,7 +3,8 @@
 // is a few runs of free columns. The rows are taken in order of their distance from the wanted
 // one and each walked out from the wanted column, until no point left could be nearer than the
 // best found; only the free points are shown to `accept`, and only those that could beat it. The
-// runs are found anew only where a box begins or ends.
+// runs are found anew only where a box begins or ends; past rows without a free column, only where
+// one of the boxes that cover them ends.
 #include "mahjong/scene/ClearPlace.h"
 
 #include <algorithm>
@@ -40,17 +41,11 @@ struct Blocked {
     Span columns, rows;
 };
 
-// The offsets `o` at which the piece [lo + o * step, hi + o * step) overlaps [from, to): both
-// strictly, as BoxesOverlap counts a shared edge as clear.
-[[gnu::always_inline]] inline Span Overlapping(int lo, int hi, int from, int to, int step)
-{
-    return {FloorDiv(int64_t(from) - hi, step) + 1, CeilDiv(int64_t(to) - lo, step) - 1};
-}
-
 // The free columns of one row of the grid, walked out from column 0: the nearest first, of two as
 // near the left one. `runs` are disjoint and in order.
 class RowWalk {
 public:
+    RowWalk() = default;
     explicit RowWalk(std::span<const Span> runs) : runs_(runs)
     {
         // The left walk starts at column 0, the right one at column 1.
@@ -109,22 +104,55 @@ private:
     int64_t leftColumn_ = 0, rightColumn_ = 0;
 };
 
-// The free runs of `columns` on one row of the grid, in order, into `runs`; `blocked` in order of
-// their first column.
-[[gnu::always_inline]] inline void FreeRuns(int64_t row, Span columns, std::span<const Blocked> blocked, std::vector<Span>& runs)
+// The rows about one that hold the same free columns (or none), those columns, and where their walk
+// from column 0 starts: found once, however many of its rows are walked.
+struct Band {
+    Span rows{1, 0};
+    std::vector<Span>& runs;
+    RowWalk start;
+};
+
+// The band of `row`, its free runs of `columns` in order; `blocked` in order of their first column.
+// Where the row has a free column its band ends where a box begins or ends; where it has none, only
+// where one of the boxes that cover it from side to side ends: a walk goes on past every row they do.
+// The walk `upward` (or down) from the row reads only the band's first (last) row.
+template <bool upward>
+void FreeRuns(int64_t row, Span columns, Span rows, std::span<const Blocked> blocked, Band& band)
 {
+    std::vector<Span>& runs = band.runs;
     runs.clear();
     int64_t from = columns.first;
+    // The band's end the walk goes towards; the rows that all the boxes so far covering the row
+    // from the left hold, that way.
+    int64_t end = upward ? rows.first : rows.last, coverEnd = end;
     for (const Blocked& b : blocked) {
-        if (row < b.rows.first || row > b.rows.last)
+        if (row < b.rows.first) {
+            if (!upward)
+                end = std::min(end, b.rows.first - 1);
+            continue;
+        }
+        if (row > b.rows.last) {
+            if (upward)
+                end = std::max(end, b.rows.last + 1);
+            continue;
+        }
+        end = upward ? std::max(end, b.rows.first) : std::min(end, b.rows.last);
+        if (from > columns.last)
             continue;
         if (b.columns.first > from)
             runs.push_back({from, std::min(b.columns.first - 1, columns.last)});
+        else if (runs.empty() && b.columns.last >= from)
+            coverEnd = upward ? std::max(coverEnd, b.rows.first) : std::min(coverEnd, b.rows.last);
         from = std::max(from, b.columns.last + 1);
-        if (from > columns.last)
-            return;
+        if (from > columns.last && runs.empty()) {
+            end = coverEnd;
+            break;
+        }
     }
-    runs.push_back({from, columns.last});
+    if (from <= columns.last)
+        runs.push_back({from, columns.last});
+    band.rows = upward ? Span{end, row} : Span{row, end};
+    band.start = RowWalk(runs);
 }
 
 // A point of the grid, ordered as the search prefers them: the nearest, then the upper, then the left.
@@ -307,7 +335,6 @@ namespace {
 struct SearchLists {
     std::vector<Blocked> blocked, around;
     std::vector<Span> upRuns, downRuns, aroundRow;
-    std::vector<int64_t> edges;
 };
 
 class ListsLease {
@@ -316,11 +343,9 @@ public:
     {
         if (&lists_ == &kept_)
             busy_ = true;
-        for (auto* v : {&lists_.blocked, &lists_.around})
-            v->clear();
+        lists_.around.clear();
         for (auto* v : {&lists_.upRuns, &lists_.downRuns, &lists_.aroundRow})
             v->clear();
-        lists_.edges.clear();
     }
     ~ListsLease()
     {
@@ -355,30 +380,37 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
                     FloorDiv(int64_t(area.bottom) - box.bottom - want.y, step)};
     if (columns.first > columns.last || rows.first > rows.last)
         return std::nullopt;
-    // An empty box or keep-clear box overlaps nothing.
-    // Nor does one that blocks no point of the grid inside the area.
     ListsLease lists;
-    std::vector<Blocked>& blocked = lists->blocked;
-    if (box.right > box.left && box.bottom > box.top)
+    // Written in place rather than pushed: the list only grows, to the most boxes a search has had.
+    if (lists->blocked.size() < keepClear.size() + refused.size())
+        lists->blocked.resize(keepClear.size() + refused.size());
+    size_t count = 0;
+    // The points of the grid in a rectangle `r` (edges included) of the places `r` less `from` (its
+    // corner from the wanted point), kept where there are any. One that lies past the grid's
+    // points (ends short of the first or starts past the last) is told before the divisions.
+    const int64_t left = columns.first * step, right = columns.last * step, top = rows.first * step,
+                  bottom = rows.last * step;
+    const auto keep = [&](const Rect& r, const Rect& from) {
+        const int64_t l = int64_t(r.left) - from.left, t = int64_t(r.top) - from.top, rr = int64_t(r.right) - from.right,
+                      b = int64_t(r.bottom) - from.bottom;
+        if (l > right || rr < left || t > bottom || b < top)
+            return;
+        const Blocked on{{CeilDiv(l, step), FloorDiv(rr, step)}, {CeilDiv(t, step), FloorDiv(b, step)}};
+        if (on.columns.first <= on.columns.last && on.rows.first <= on.rows.last)
+            lists->blocked[count++] = on;
+    };
+    // An empty box or keep-clear box overlaps nothing; the places where the box overlaps one,
+    // more than at an edge, are the box less these.
+    if (box.right > box.left && box.bottom > box.top) {
+        const Rect by{box.right - 1 + want.x, box.bottom - 1 + want.y, box.left + 1 + want.x, box.top + 1 + want.y};
         for (const Rect& k : keepClear)
-            // A box that overlaps no part of the area overlaps no box inside it: passed over before
-            // the divisions that place it on the grid.
-            if (k.right > k.left && k.bottom > k.top && k.left < area.right && area.left < k.right &&
-                k.top < area.bottom && area.top < k.bottom) {
-                const Blocked b{Overlapping(box.left + want.x, box.right + want.x, k.left, k.right, step),
-                                Overlapping(box.top + want.y, box.bottom + want.y, k.top, k.bottom, step)};
-                if (std::max(b.columns.first, columns.first) <= std::min(b.columns.last, columns.last) &&
-                    std::max(b.rows.first, rows.first) <= std::min(b.rows.last, rows.last))
-                    blocked.push_back(b);
-            }
-    // The points `accept` would refuse are passed over as blocked ones.
-    for (const Rect& r : refused) {
-        const Blocked b{{CeilDiv(int64_t(r.left) - want.x, step), FloorDiv(int64_t(r.right) - want.x, step)},
-                        {CeilDiv(int64_t(r.top) - want.y, step), FloorDiv(int64_t(r.bottom) - want.y, step)}};
-        if (std::max(b.columns.first, columns.first) <= std::min(b.columns.last, columns.last) &&
-            std::max(b.rows.first, rows.first) <= std::min(b.rows.last, rows.last))
-            blocked.push_back(b);
+            if (k.right > k.left && k.bottom > k.top)
+                keep(k, by);
     }
+    // The points `accept` would refuse are passed over as blocked ones.
+    for (const Rect& r : refused)
+        keep(r, {want.x, want.y, want.x, want.y});
+    const std::span<Blocked> blocked(lists->blocked.data(), count);
     std::sort(blocked.begin(), blocked.end(),
               [](const Blocked& a, const Blocked& b) { return a.columns.first < b.columns.first; });
     // Rows in order of their distance from the wanted row, each walked out from the wanted column
@@ -387,36 +419,23 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
     // The free runs stay as they are from row to row until a keep-clear box begins or ends: the
     // walk up and the walk down from the wanted row each keep theirs for the band of rows they hold
     // in, so that the boxes are read once a band rather than once a row.
-    struct Band {
-        int64_t first = 1, last = 0;
-        std::vector<Span>& runs;
-    } up{1, 0, lists->upRuns}, down{1, 0, lists->downRuns};
-    // The rows at which a box begins or ends, in order: a band runs from one to the next.
-    std::vector<int64_t>& edges = lists->edges;
-    for (const Blocked& b : blocked)
-        if (b.rows.first <= b.rows.last) {
-            edges.push_back(b.rows.first);
-            edges.push_back(b.rows.last + 1);
+    Band up{{1, 0}, lists->upRuns, {}}, down{{1, 0}, lists->downRuns, {}};
+    const auto bandOf = [&](int64_t row) -> const Band& {
+        if (row <= 0) {
+            if (row < up.rows.first || row > up.rows.last)
+                FreeRuns<true>(row, columns, rows, blocked, up);
+            return up;
         }
-    std::sort(edges.begin(), edges.end());
-    const auto runsOf = [&](int64_t row) -> const std::vector<Span>& {
-        Band& band = row <= 0 ? up : down;
-        if (row < band.first || row > band.last) {
-            const auto next = std::upper_bound(edges.begin(), edges.end(), row);
-            band.first = next == edges.begin() ? rows.first : std::max(rows.first, *(next - 1));
-            band.last = next == edges.end() ? rows.last : std::min(rows.last, *next - 1);
-            FreeRuns(row, columns, blocked, band.runs);
-        }
-        return band.runs;
+        if (row < down.rows.first || row > down.rows.last)
+            FreeRuns<false>(row, columns, rows, blocked, down);
+        return down;
     };
     // The points found turned down about one asked, on the grid: every row's walk passes over
     // those on its row rather than asking each.
     std::vector<Blocked>& around = lists->around;
     std::vector<Span>& aroundRow = lists->aroundRow;
-    const auto walkRow = [&](int64_t row) {
-        if (row < rows.first || row > rows.last)
-            return;
-        RowWalk walk(runsOf(row));
+    const auto walkRow = [&](int64_t row, const Band& band) {
+        RowWalk walk = band.start;
         if constexpr (told) {
             aroundRow.clear();
             for (const Blocked& b : around)
@@ -463,12 +482,17 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
         // No point of this ring's rows is nearer than the ring.
         if (best && ring * ring > best->distance)
             break;
-        walkRow(-ring);
+        // A row of a band without a free column holds nothing to walk.
+        if (-ring >= rows.first && -ring <= rows.last)
+            if (const Band& band = bandOf(-ring); !band.runs.empty())
+                walkRow(-ring, band);
         if (ring == 0) {
             ++ring;
             continue;
         }
-        walkRow(ring);
+        if (ring >= rows.first && ring <= rows.last)
+            if (const Band& band = bandOf(ring); !band.runs.empty())
+                walkRow(ring, band);
         // Rows walked later lie past this ring on either side: what was turned down within it is
         // done with.
         if constexpr (told)
@@ -477,11 +501,11 @@ std::optional<TablePoint> Search(TablePoint want, const Rect& box, const Rect& a
         // (a search that finds nothing would otherwise visit every row of its area).
         const int64_t upNext = -ring > rows.last ? -rows.last
             : -ring < rows.first                 ? kDone
-            : up.runs.empty()                    ? 1 - up.first
+            : up.runs.empty()                    ? 1 - up.rows.first
                                                  : ring + 1;
         const int64_t downNext = ring < rows.first ? rows.first
             : ring > rows.last                     ? kDone
-            : down.runs.empty()                    ? down.last + 1
+            : down.runs.empty()                    ? down.rows.last + 1
                                                    : ring + 1;
         ring = std::min(upNext, downNext);
     }
@@ -520,6 +544,7 @@ bool TrimBlockedEdges(Rect& area, const Rect& box, std::span<const Rect> keepCle
 {
     // The places where the box lies inside the area (edges included).
     Rect p{area.left - box.left, area.top - box.top, area.right - box.right, area.bottom - box.bottom};
+    // Cuts at the edge a block `k` of places spans, if any; false when no place is left.
     const auto cut = [&](const Rect& k) {
         if (k.left <= p.left && p.right <= k.right) {
             if (k.top <= p.top && p.top <= k.bottom)
@@ -535,17 +560,23 @@ bool TrimBlockedEdges(Rect& area, const Rect& box, std::span<const Rect> keepCle
         }
         return p.left <= p.right && p.top <= p.bottom;
     };
+    // Most blocks span the places neither way and cut nothing: a keep-clear box's block is only
+    // made where it might, told from the box against the places grown by the piece (as they stood
+    // when the round began: a round that cuts is followed by another).
     const bool solid = box.right > box.left && box.bottom > box.top;
     for (bool moved = true; moved;) {
         const Rect before = p;
         if (p.left > p.right || p.top > p.bottom)
             return false;
-        if (solid)
+        if (solid) {
+            const Rect grown{p.left + box.right - 1, p.top + box.bottom - 1, p.right + box.left + 1, p.bottom + box.top + 1};
             for (const Rect& k : keepClear)
-                // The places where the box overlaps k, more than at an edge.
-                if (k.right > k.left && k.bottom > k.top &&
+                if (((k.left <= grown.left && grown.right <= k.right) || (k.top <= grown.top && grown.bottom <= k.bottom)) &&
+                    k.right > k.left && k.bottom > k.top &&
+                    // The places where the box overlaps k, more than at an edge.
                     !cut({k.left - box.right + 1, k.top - box.bottom + 1, k.right - box.left - 1, k.bottom - box.top - 1}))
                     return false;
+        }
         for (const Rect& r : refused)
             if (!cut(r))
                 return false;

@@ -50,19 +50,63 @@ void DrawShadow(PlaneObject& plane, const PictureInfo& info, int w, int h, TileS
                     std::vector<uint8_t>(plane.GetPixels(), plane.GetPixels() + size_t(w) * h * 4));
 }
 
+// N bytes with no padding among them the same to the bit, sixteen at a time and with no branch
+// (the last sixteen overlap those before where N is not a multiple): every update compares its
+// inputs' fields and each part of its look, inline rather than through memcmp.
+template <size_t N>
+[[gnu::always_inline]] inline bool SameBytes(const void* a, const void* b)
+{
+    static_assert(N >= 16);
+    using Lanes = uint64_t __attribute__((vector_size(16)));
+    const auto* x = static_cast<const char*>(a);
+    const auto* y = static_cast<const char*>(b);
+    const auto load = [](const char* at) {
+        Lanes v;
+        std::memcpy(&v, at, sizeof v);
+        return v;
+    };
+    Lanes diff = load(x + N - 16) ^ load(y + N - 16);
+    [&]<size_t... I>(std::index_sequence<I...>) {
+        ((diff |= load(x + 16 * I) ^ load(y + 16 * I)), ...);
+    }(std::make_index_sequence<(N - 1) / 16>{});
+    return (diff[0] | diff[1]) == 0;
+}
+
 // Geometry left untouched is the same to the bit, which is quicker to tell than field by field;
 // a value written anew in another form (a zero's sign) costs no more than a repaint.
-bool SameBits(const ObjectGeometry& a, const ObjectGeometry& b)
+[[gnu::always_inline]] inline bool SameBits(const ObjectGeometry& a, const ObjectGeometry& b)
 {
     static_assert(sizeof(ObjectGeometry) == 7 * sizeof(double) + 4 * sizeof(uint32_t) + sizeof(Rect),
                   "no padding in the geometry");
-    return std::memcmp(&a, &b, sizeof a) == 0;
+    return SameBytes<sizeof a>(&a, &b);
 }
+
+// As ==: every field of a picture's block is a whole number or a pointer, so the same values are
+// the same bits, from the image to the resource key (past the hole after the id).
+constexpr size_t kPictureFrom = offsetof(PictureInfo, image);
+constexpr size_t kPictureBytes = offsetof(PictureInfo, resKey) + sizeof(ResourceKey) - kPictureFrom;
+static_assert(kPictureBytes == sizeof(ImageRecord*) + 6 * sizeof(int32_t) + sizeof(ResourceKey), "no hole inside");
+[[gnu::always_inline]] inline bool SamePicture(const PictureInfo& a, const PictureInfo& b)
+{
+    return a.imageId == b.imageId && SameBytes<kPictureBytes>(reinterpret_cast<const char*>(&a) + kPictureFrom,
+                                                              reinterpret_cast<const char*>(&b) + kPictureFrom);
+}
+
+// The fields an update reads lie in two runs of whole numbers, copied and compared whole.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+constexpr size_t kFirstRun = 21, kSecondRun = 6;
+static_assert(offsetof(CMJCard2, raised) == offsetof(CMJCard2, tile) + (kFirstRun - 1) * sizeof(int));
+static_assert(offsetof(CMJCard2, mDiscBottom) == offsetof(CMJCard2, state) + (kSecondRun - 1) * sizeof(int));
+#pragma GCC diagnostic pop
+
+// The body and the shadow are a picture object and a plane made by the tile, whose getters are
+// their geometry's: read there, not through a virtual call each.
 
 // The body's opacity, which the shadow follows: set where either differs.
 void SetOpacity(PObject& body, const PObject* shadow, double alpha)
 {
-    if (body.GetAlpha() != alpha || (shadow && shadow->GetAlpha() != alpha))
+    if (body.Geometry().alpha != alpha || (shadow && shadow->Geometry().alpha != alpha))
         body.SetAlpha(alpha);
 }
 
@@ -70,16 +114,18 @@ void SetOpacity(PObject& body, const PObject* shadow, double alpha)
 // the children anew) scales the linked children by exactly one, which changes nothing.
 void SetSizeIfOther(PObject& object, double w, double h)
 {
-    if (w != object.GetWidth() || h != object.GetHeight() || w <= 0 || h <= 0)
+    if (w != object.Geometry().width || h != object.Geometry().height || w <= 0 || h <= 0)
         object.SetSize(w, h);
 }
 
 } // namespace
 
-bool CMJCard2::Look::operator==(const Look& other) const
+bool CMJCard2::Inputs::operator==(const Inputs& other) const
 {
-    return SameBits(body, other.body) && SameBits(shadow, other.shadow) && SameBits(throwBack, other.throwBack) &&
-           picture == other.picture && SameBits(self, other.self);
+    // The fields to the bit; the numbers by value, as before (a depth of -0 is one of 0). The
+    // surroundings first: a layout moves the table.
+    return around == other.around && SameBytes<sizeof fields>(fields.data(), other.fields.data()) &&
+           z == other.z && scale == other.scale && imageIndex == other.imageIndex && host == other.host;
 }
 
 CMJCard2::CMJCard2(std::shared_ptr<CMJCalclator> calculator, ITileHost* host)
@@ -178,30 +224,36 @@ void CMJCard2::Reset()
 
 namespace {
 
-template <class T>
-void PrefetchWhole(const T* object)
+// The first `bytes` of an object and its last line, a prefetch a line with no loop round them.
+template <size_t bytes>
+void PrefetchFirst(const void* object)
 {
-    if (!object)
-        return;
-    const auto* bytes = reinterpret_cast<const char*>(object);
-    for (size_t at = 0; at < sizeof(T); at += 64)
-        __builtin_prefetch(bytes + at);
+    const auto* at = static_cast<const char*>(object);
+    [&]<size_t... I>(std::index_sequence<I...>) {
+        (__builtin_prefetch(at + 64 * I), ...);
+    }(std::make_index_sequence<bytes / 64>{});
+    __builtin_prefetch(at + bytes - 1);
 }
 
 } // namespace
 
 void CMJCard2::Prefetch() const
 {
-    PrefetchWhole(this);
-    PrefetchWhole(body);
-    PrefetchWhole(shadow);
-    PrefetchWhole(throwBack);
+    // The tile whole but the pictures it resolved, which lie last; of the body, the shadow and
+    // the thrown tile's background what an update reads.
+    PrefetchFirst<sizeof(CMJCard2) - sizeof face_ - sizeof ratio_>(this);
+    if (body)
+        body->PrefetchForUpdate();
+    if (shadow)
+        shadow->PObject::PrefetchForUpdate();
+    if (throwBack)
+        throwBack->PObject::PrefetchForUpdate();
 }
 
 void CMJCard2::Update()
 {
-    const Surroundings around = SurroundingsNow();
-    const TileMargins margins = ComputeTileMargins(around.surface.width, around.surface.height);
+    const TilePass* pass = host_ ? host_->CurrentPass() : nullptr;
+    const TileMargins margins = pass ? pass->Margins() : ComputeTileMargins(GetViewWidth(), GetViewHeight());
     mSide = margins.side;
     mVert = margins.vert;
     mDiscSide = margins.discSide;
@@ -214,12 +266,13 @@ void CMJCard2::Update()
         CMJCard2& tile;
         const Surroundings* was;
         ~Hold() { tile.held_ = was; }
-    } hold{*this, std::exchange(held_, &around)};
+    } hold{*this, held_};
     // The scene updates whole hands after every tile event: a tile whose look comes out as it
     // was repaints nothing, and one whose inputs are as it left them does nothing at all.
     Inputs read = InputsNow();
-    const Look before = LookNow();
-    if (updated_ && *updated_ == read && shown_ && *shown_ == before)
+    held_ = &read.around;
+    const LookSame before = SameAsShown();
+    if (before.All() && updated_ && *updated_ == read)
         return;
     repainted_ = false;
     // Opaque unless the picture says otherwise; the shadow follows the body's opacity.
@@ -228,7 +281,7 @@ void CMJCard2::Update()
 
     // A seat outside the table has no place: such a tile stays hidden.
     if (seat < 0 || seat > 3) {
-        Hide(before, std::move(read));
+        Hide(before, read);
         return;
     }
     TilePlace place;
@@ -239,7 +292,7 @@ void CMJCard2::Update()
         break;
     case kTileHand:
         if (!placed) {
-            Hide(before, std::move(read));
+            Hide(before, read);
             return;
         }
         DrawTile();
@@ -251,7 +304,7 @@ void CMJCard2::Update()
         break;
     case kTileThrown:
         if (!placed) {
-            Hide(before, std::move(read));
+            Hide(before, read);
             return;
         }
         DrawTile();
@@ -267,7 +320,7 @@ void CMJCard2::Update()
         GetResultRowPos(place);
         break;
     default:
-        Hide(before, std::move(read));
+        Hide(before, read);
         return;
     }
     body->MoveTo(place.x, place.y);
@@ -275,16 +328,19 @@ void CMJCard2::Update()
     body->SetZ(double(uint32_t(std::max(0.0, z))));
     Show();
     ShowThrowBack(state == kTileThrown);
-    Finish(before, std::move(read));
+    Finish(before, read);
 }
 
-void CMJCard2::Hide(const Look& before, Inputs read)
+void CMJCard2::Hide(const LookSame& before, Inputs& read)
 {
     // As Show: hiding what is hidden changes nothing, and a layout finds the tiles not in play so.
-    if (IsActive() || body->IsActive() || (shadow && shadow->IsActive()))
+    // The tile's own activity is its body's while that is linked to follow it, else its own: with
+    // both off it is off, and the list of its children is not read.
+    const bool bodyActive = body->Geometry().active != 0, ownActive = Geometry().active != 0;
+    if (bodyActive || (shadow && shadow->Geometry().active) || (ownActive && IsActive()))
         Deactivate();
     ShowThrowBack(false);
-    Finish(before, std::move(read));
+    Finish(before, read);
 }
 
 CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
@@ -292,8 +348,7 @@ CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
     const bool atTable = host_ && seat >= 0 && seat <= 3;
     if (TilePass* pass = host_ ? host_->CurrentPass() : nullptr) {
         // Built from what it copies: every tile of a pass reads it.
-        const TileSeatAreas areas = atTable ? pass->SeatAreas(seat) : TileSeatAreas{};
-        return Surroundings{pass->Surface(), seat, areas.wallArea, areas.discardArea, areas.fullHand, areas.columnLift};
+        return Surroundings{pass->Surface(), seat, atTable ? pass->SeatAreas(seat) : TileSeatAreas{}};
     }
     Surroundings s;
     TileSurface& f = s.surface;
@@ -304,51 +359,41 @@ CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
     f.discardScale = host_ ? host_->GetDiscardScale() : 1.0;
     s.seat = seat;
     if (atTable) {
-        s.wallArea = host_->GetWallArea(seat);
-        s.discardArea = host_->GetDiscardArea(seat);
-        s.fullHand = host_->GetFullHandTiles();
-        s.columnLift = host_->GetColumnLift(seat);
+        s.areas.wallArea = host_->GetWallArea(seat);
+        s.areas.discardArea = host_->GetDiscardArea(seat);
+        s.areas.fullHand = host_->GetFullHandTiles();
+        s.areas.columnLift = host_->GetColumnLift(seat);
     }
     return s;
-}
-
-const CMJCard2::Surroundings& CMJCard2::Around(Surroundings& scratch) const
-{
-    if (held_ && held_->seat == seat)
-        return *held_;
-    scratch = SurroundingsNow();
-    return scratch;
 }
 
 CMJCard2::Inputs CMJCard2::InputsNow()
 {
     // Built from what it copies, not filled in after its defaults: every tile reads it a layout.
-    Surroundings scratch;
-    return Inputs{{tile,       faceUp,  facing,    inHand,    lifted,    hoverMark, placed,    dimmed6,  claimPos,
-                   meldKind,   seat,    markWord0, jokerMark, markWord2, markWord3, index,     count,    sceneWord,
-                   layoutMode, dimmed9, raised,    state,     mSide,     mVert,     mDiscSide, mDiscTop, mDiscBottom},
-                  z,
-                  scale,
-                  ImageIndexOf(tile),
-                  Around(scratch),
-                  host_};
+    // The fields from tile to raised, then from state to mDiscBottom.
+    static_assert(kFirstRun + kSecondRun == std::tuple_size_v<decltype(Inputs::fields)>);
+    Inputs read{{}, z, scale, ImageIndexOf(tile), SurroundingsNow(), host_};
+    std::memcpy(read.fields.data(), &tile, kFirstRun * sizeof(int));
+    std::memcpy(read.fields.data() + kFirstRun, &state, kSecondRun * sizeof(int));
+    return read;
 }
 
-void CMJCard2::Finish(const Look& before, Inputs read)
+void CMJCard2::Finish(const LookSame& before, Inputs& read)
 {
     RepaintIfChanged(before);
     // The update wrote the depth and the scale: kept as it left them, so that an update of an
     // unchanged tile right after finds its inputs the same.
     read.z = z;
     read.scale = scale;
-    updated_ = std::move(read);
+    updated_ = read;
 }
 
 void CMJCard2::Show()
 {
     // Activating what is active already changes nothing, and a tile is linked to no child that
-    // waits to be shown with it: a layout finds most tiles showing.
-    if (IsActive() && body->IsActive() && (!shadow || shadow->IsActive()))
+    // waits to be shown with it: a layout finds most tiles showing. With the body on and the tile's
+    // own activity on, the tile is on whether or not the body is linked to follow it (Hide).
+    if (body->Geometry().active && (!shadow || shadow->Geometry().active) && (Geometry().active || IsActive()))
         return;
     Activate();
 }
@@ -359,33 +404,53 @@ void CMJCard2::ShowThrowBack(bool show)
         return;
     if (show)
         throwBack->Activate();
-    else if (throwBack->IsActive()) // it has no children to hide with it
+    else if (throwBack->Geometry().active) // a plane: its own; it has no children to hide with it
         throwBack->Deactivate();
 }
 
-CMJCard2::Look CMJCard2::LookNow() const
+CMJCard2::LookSame CMJCard2::SameAsShown() const
 {
-    // Built from what it copies, not filled in after its defaults: every tile reads two a layout.
-    PictureInfo picture;
-    body->GetPictureInfo(picture);
-    return Look{body->Geometry(), shadow ? shadow->Geometry() : ObjectGeometry{},
-                throwBack ? throwBack->Geometry() : ObjectGeometry{}, picture, Geometry()};
+    if (!shown_)
+        return {};
+    // A missing shadow or background is shown as no geometry, and stays so.
+    const Look& shown = *shown_;
+    return {SameBits(body->Geometry(), shown.body) && (!shadow || SameBits(shadow->Geometry(), shown.shadow)) &&
+                SamePicture(body->PictureInfoNow(), shown.picture),
+            !throwBack || SameBits(throwBack->Geometry(), shown.throwBack), SameBits(Geometry(), shown.self)};
 }
 
-void CMJCard2::RepaintIfChanged(const Look& before)
+void CMJCard2::KeepShown(const LookSame& now)
 {
-    // Only a look this tile itself left on the screen, untouched since, is known to be there.
-    // A tile that moved (most of a layout's) is told by the first comparison.
-    Look now = LookNow();
-    const bool same = !repainted_ && now == before && shown_ && *shown_ == before;
+    if (!shown_)
+        shown_.emplace();
+    // What is the same is the same to the bit (the picture in every field).
+    Look& shown = *shown_;
+    if (!now.body) {
+        shown.body = body->Geometry();
+        shown.shadow = shadow ? shadow->Geometry() : ObjectGeometry{};
+        shown.picture = body->PictureInfoNow();
+    }
+    if (!now.throwBack)
+        shown.throwBack = throwBack ? throwBack->Geometry() : ObjectGeometry{};
+    if (!now.self)
+        shown.self = Geometry();
+}
+
+void CMJCard2::RepaintIfChanged(const LookSame& before)
+{
+    // Only a look this tile itself left on the screen, untouched since, is known to be there: each
+    // part is the same as before the update and as the tile left it where it is the same as the
+    // one left both before the update and now. A tile that moved (most of a layout's) is told by
+    // the body's comparison.
+    const LookSame now = SameAsShown();
+    const bool same = !repainted_ && before.All() && now.All();
     // The thrown tile's background shows one picture: only where it stands or whether it shows
     // can change, and the body's own repaint covers what the body changes above it.
-    const bool backSame =
-        same || (SameBits(now.throwBack, before.throwBack) && shown_ && SameBits(shown_->throwBack, before.throwBack));
+    const bool backSame = same || (before.throwBack && now.throwBack);
     // The tile itself draws nothing, and its body is its one child: while its own geometry is
     // what its last repaint left, the engine's record of it stands and only the body is redrawn.
-    const bool selfSame = same || (SameBits(now.self, before.self) && shown_ && SameBits(shown_->self, before.self));
-    shown_ = std::move(now);
+    const bool selfSame = same || (before.self && now.self);
+    KeepShown(now);
     if (same)
         return;
     if (selfSame)
@@ -398,6 +463,7 @@ void CMJCard2::RepaintIfChanged(const Look& before)
 
 TilePictureInput CMJCard2::PictureInput()
 {
+    const TileSurface surface = SurfaceNow();
     TilePictureInput in;
     in.state = state;
     in.seat = seat;
@@ -410,20 +476,17 @@ TilePictureInput CMJCard2::PictureInput()
     in.dimmed9 = dimmed9 != 0;
     in.dimmed6 = dimmed6 != 0;
     in.jokerMark = jokerMark != 0;
-    Surroundings scratch;
-    const Surroundings& around = Around(scratch);
-    in.surfaceWidth = around.surface.width;
-    in.surfaceHeight = around.surface.height;
-    in.table = around.surface.table;
-    in.splitterFlag = around.surface.splitterFlag;
-    in.discardScale = around.surface.discardScale;
+    in.surfaceWidth = surface.width;
+    in.surfaceHeight = surface.height;
+    in.table = surface.table;
+    in.splitterFlag = surface.splitterFlag;
+    in.discardScale = surface.discardScale;
     return in;
 }
 
 void CMJCard2::DrawTile()
 {
-    Surroundings scratch;
-    const TileSurface& surface = Around(scratch).surface;
+    const TileSurface surface = SurfaceNow();
     TilePass* pass = host_ ? host_->CurrentPass() : nullptr;
     if (pass) {
         ShowPassPicture(*pass);
@@ -517,9 +580,7 @@ void CMJCard2::ShowPicture(PictureInfo info, int frame, const PictureInfo* ratio
     // A frame the picture lacks is never asked for: the tile shows the picture's first frame.
     if (info.image && frame > 0 && uint32_t(frame) < info.image->frames)
         info.frame = frame;
-    PictureInfo shown;
-    body->GetPictureInfo(shown);
-    if (!(shown == info)) {
+    if (!SamePicture(body->PictureInfoNow(), info)) {
         body->LoadPicture(info, 1);
         repainted_ = true;
     }
@@ -567,13 +628,13 @@ void CMJCard2::FitShadow(double width, double height)
     }
     // Scaled as the body was from width x height to its whole pixels; a body of no size gives its
     // size as it is.
-    const double bodyWidth = body->GetWidth(), bodyHeight = body->GetHeight();
+    const double bodyWidth = body->Geometry().width, bodyHeight = body->Geometry().height;
     if (width != 0 && height != 0)
         SetSizeIfOther(*shadow, w * (bodyWidth / width), h * (bodyHeight / height));
     else
         SetSizeIfOther(*shadow, bodyWidth, bodyHeight);
     // Under the body, its bottom a few pixels below the bottom of the body before the scale.
-    shadow->MoveTo(body->GetX(), body->GetY() + height * 0.5 + kShadowDrop - h / 2.0);
+    shadow->MoveTo(body->Geometry().x, body->Geometry().y + height * 0.5 + kShadowDrop - h / 2.0);
 }
 
 void CMJCard2::LoadLargeCard()
@@ -599,86 +660,83 @@ void CMJCard2::WriteOwnLayoutFields(TileLayoutInput& in) const
     in.raised = raised != 0;
     in.lifted = lifted != 0;
     in.dimmed6 = dimmed6 != 0;
-    in.w = body ? body->GetWidth() : 0;
-    in.h = body ? body->GetHeight() : 0;
+    in.w = body ? body->Geometry().width : 0;
+    in.h = body ? body->Geometry().height : 0;
 }
 
 TileLayoutInput CMJCard2::LayoutInput()
 {
     TileLayoutInput in;
     WriteOwnLayoutFields(in);
-    Surroundings scratch;
-    const Surroundings& around = Around(scratch);
+    const Surroundings* held = Held();
+    const Surroundings around = held ? *held : SurroundingsNow();
     in.table = around.surface.table;
     in.surfaceWidth = around.surface.width;
     in.surfaceHeight = around.surface.height;
     in.margins = {mSide, mVert, mDiscSide, mDiscTop, mDiscBottom};
     in.metrics = metrics_;
     if (host_ && seat >= 0 && seat <= 3) {
-        in.wallArea = around.wallArea;
-        in.discardArea = around.discardArea;
-        in.fullHand = around.fullHand;
-        in.columnLift = around.columnLift;
+        in.wallArea = around.areas.wallArea;
+        in.discardArea = around.areas.discardArea;
+        in.fullHand = around.areas.fullHand;
+        in.columnLift = around.areas.columnLift;
     }
     return in;
 }
 
-const TileLayoutInput& CMJCard2::LayoutInputNow(std::optional<TileLayoutInput>& scratch)
+const TileLayoutInput* CMJCard2::HeldLayoutInput()
 {
     // Within an update the margins come from the held surface, and the metrics from the pass
     // where DrawTile took them from it: the same for every tile of the pass.
     TilePass* pass = held_ && host_ && seat >= 0 && seat <= 3 ? host_->CurrentPass() : nullptr;
     if (!pass || metricsPass_ != pass->Serial() || held_->seat != seat)
-        return scratch.emplace(LayoutInput());
+        return nullptr;
     std::optional<TileLayoutInput>& held = pass->SeatLayout(seat);
-    if (!held) {
+    if (!held)
         held = LayoutInput();
-        return *held;
-    }
-    WriteOwnLayoutFields(*held);
-    return *held;
+    else
+        WriteOwnLayoutFields(*held);
+    return &*held;
 }
 
-void CMJCard2::GetWallPos(TilePlace& out)
+TilePlace CMJCard2::PlaceBy(TilePlace (*rule)(const TileLayoutInput&))
 {
-    std::optional<TileLayoutInput> scratch;
-    out = WallPos(LayoutInputNow(scratch));
+    // No inputs are made (and cleared first) where the pass holds them.
+    if (const TileLayoutInput* held = HeldLayoutInput())
+        return rule(*held);
+    return rule(LayoutInput());
 }
+
+void CMJCard2::GetWallPos(TilePlace& out) { out = PlaceBy(WallPos); }
 
 void CMJCard2::GetHandPos(TilePlace& out)
 {
-    std::optional<TileLayoutInput> scratch;
-    out = HandPos(LayoutInputNow(scratch));
+    out = PlaceBy(HandPos);
     if (out.z)
         z = *out.z;
 }
 
-void CMJCard2::GetThrownPos(TilePlace& out)
-{
-    std::optional<TileLayoutInput> scratch;
-    out = ThrownPos(LayoutInputNow(scratch));
-}
+void CMJCard2::GetThrownPos(TilePlace& out) { out = PlaceBy(ThrownPos); }
 
 void CMJCard2::GetDiscardPos(TilePlace& out)
 {
-    std::optional<TileLayoutInput> scratch;
-    out = DiscardPos(LayoutInputNow(scratch));
+    out = PlaceBy(DiscardPos);
     if (out.z)
         z = *out.z;
 }
 
 void CMJCard2::GetResultRowPos(TilePlace& out)
 {
-    std::optional<TileLayoutInput> scratch;
-    out = ResultRowPos(LayoutInputNow(scratch));
+    out = PlaceBy(ResultRowPos);
     if (out.z)
         z = *out.z;
 }
 
 int CMJCard2::GetMeldOrigin(int forSeat)
 {
-    std::optional<TileLayoutInput> scratch;
-    return MeldOrigin(forSeat, LayoutInputNow(scratch));
+    if (const TileLayoutInput* held = HeldLayoutInput())
+        return MeldOrigin(forSeat, *held);
+    return MeldOrigin(forSeat, LayoutInput());
 }
 
 int CMJCard2::GetImageIndex(int forTile)

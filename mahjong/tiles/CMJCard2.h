@@ -109,10 +109,16 @@ protected:
 private:
     // What the tile puts on the screen.
     struct Look {
-        ObjectGeometry body, shadow, throwBack;
+        ObjectGeometry body, shadow;
         PictureInfo picture;
-        ObjectGeometry self; // last: it seldom differs
-        bool operator==(const Look& other) const;
+        ObjectGeometry throwBack, self;
+    };
+    // Which parts of the look on the screen now are as the tile last left them (shown_): the body
+    // with its shadow and picture, the thrown tile's background, the tile's own geometry. Compared
+    // where they stand, so that an update copies no look to tell what changed.
+    struct LookSame {
+        bool body = false, throwBack = false, self = false;
+        bool All() const { return body && throwBack && self; }
     };
     // What an update reads of the tile's surroundings, once: the surface, the table, the host's
     // answers and its seat's areas. An update holds what it read, so that the picture's inputs and
@@ -120,13 +126,13 @@ private:
     struct Surroundings {
         TileSurface surface;
         int seat = -1; // whose areas these are
-        Rect wallArea, discardArea;
-        int fullHand = 0, columnLift = 0;
+        TileSeatAreas areas;
         bool operator==(const Surroundings&) const = default;
     };
     Surroundings SurroundingsNow() const;
-    // The held surroundings while an update runs for this seat, else those read now into `scratch`.
-    const Surroundings& Around(Surroundings& scratch) const;
+    // The surroundings an update holds for this seat, else null (they are then read now).
+    const Surroundings* Held() const { return held_ && held_->seat == seat ? held_ : nullptr; }
+    TileSurface SurfaceNow() const { return Held() ? Held()->surface : SurroundingsNow().surface; }
     // What an update reads besides the pictures, which stay what their names give once loaded:
     // the fields, the face the calculator gives the tile, and the surroundings the picture and
     // the place come from (the picture's inputs are these).
@@ -136,20 +142,27 @@ private:
         int imageIndex = 0;
         Surroundings around;
         const ITileHost* host = nullptr;
-        bool operator==(const Inputs&) const = default;
+        bool operator==(const Inputs& other) const;
     };
-    Look LookNow() const;
+    // The parts of the look whose objects stand as shown_ holds them; none without shown_.
+    LookSame SameAsShown() const;
+    // shown_ takes the look as it stands now, copying the parts that differ (`now`).
+    void KeepShown(const LookSame& now);
     Inputs InputsNow();
     // Repaints what changed and keeps what the update read.
-    void Finish(const Look& before, Inputs read);
-    // Repaints the tile where its look differs from before, or its pictures were drawn anew.
-    void RepaintIfChanged(const Look& before);
-    void Hide(const Look& before, Inputs read);
+    void Finish(const LookSame& before, Inputs& read);
+    // Repaints the tile where its look differs from the one before the update or from the one it
+    // left (`before` tells where those two were the same), or its pictures were drawn anew.
+    void RepaintIfChanged(const LookSame& before);
+    void Hide(const LookSame& before, Inputs& read);
     uint32_t SceneId() const;
     Rect TableRect() const;
     void ApplyPicture(const TilePicture& picture);
-    // LayoutInput, or in an update in a pass the seat's inputs the pass holds with this tile's fields.
-    const TileLayoutInput& LayoutInputNow(std::optional<TileLayoutInput>& scratch);
+    // In an update in a pass, the seat's layout inputs the pass holds with this tile's fields
+    // written in; else null (LayoutInput is then read).
+    const TileLayoutInput* HeldLayoutInput();
+    // A place by the layout's rule from the inputs now.
+    TilePlace PlaceBy(TilePlace (*rule)(const TileLayoutInput&));
     // The layout's inputs that are the tile's own: its fields and its picture's size.
     void WriteOwnLayoutFields(TileLayoutInput& in) const;
     // The picture found, in its frame, at its size (as that of `ratio` where given) and scale.
@@ -179,13 +192,14 @@ private:
     TileMetrics metrics_;
     uint64_t metricsPass_ = 0; // the serial of the pass metrics_ came from, if one did
     int shadowWidth_ = 0, shadowHeight_ = 0;
-    Resolved face_, ratio_; // the tile's picture, the one whose size it takes
     bool repainted_ = false;
     std::optional<Look> shown_;
     // The inputs as the last update left them: the same inputs again, with the look still as
     // that update left it, give the same look, so the tile skips the work (the scene refreshes
     // whole hands and discard rows after every tile event).
     std::optional<Inputs> updated_;
+    // Last: a layout's updates take the pictures from the pass, and read these seldom.
+    Resolved face_, ratio_; // the tile's picture, the one whose size it takes
 };
 
 } // namespace Lumora

@@ -75,7 +75,8 @@ class TilePass {
 public:
     TilePass(ITileHost& host, int surfaceWidth, int surfaceHeight)
         : host_(host), outer_(std::exchange(host.pass_, this)), serial_(++passes_),
-          surface_{surfaceWidth, surfaceHeight, host.GetTableRect(), host.GetSplitterFlag(), host.GetDiscardScale()}
+          surface_{surfaceWidth, surfaceHeight, host.GetTableRect(), host.GetSplitterFlag(), host.GetDiscardScale()},
+          margins_(ComputeTileMargins(surfaceWidth, surfaceHeight))
     {
     }
     ~TilePass() { host_.pass_ = outer_; }
@@ -83,6 +84,8 @@ public:
     TilePass& operator=(const TilePass&) = delete;
 
     const TileSurface& Surface() const { return surface_; }
+    // The tiles' margins on the surface.
+    const TileMargins& Margins() const { return margins_; }
     // Never the same for two passes, as the address of one gone may be another's.
     uint64_t Serial() const { return serial_; }
     // The host's metrics at this scale, asked once a pass for a scale.
@@ -112,6 +115,7 @@ private:
     uint64_t serial_;
     static inline std::atomic<uint64_t> passes_{0};
     TileSurface surface_;
+    TileMargins margins_;
     std::optional<std::pair<double, TileMetrics>> metrics_;
     std::array<std::optional<TileSeatAreas>, 4> areas_;
     TilePassPictures pictures_;
