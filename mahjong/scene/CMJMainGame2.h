@@ -504,8 +504,11 @@ protected:
     int winSeat_ = -1; // the seat of the win's label
     // Moves a seat's word to its label place, at the size that place takes (of its picture's own).
     void PlaceWord(BITObject* word, int seat, const BITObject* apart);
+    // Tile pictures' sizes by name, for one layout: its discard scales ask again for the pictures the
+    // first asked for, and the seats share most.
+    using PictureSizes = std::vector<std::pair<std::string, std::pair<int, int>>>;
     // Every group's box, or only the discards' (all that a new discard scale moves).
-    void ComputeGroupBoxes(bool discardsOnly = false);
+    void ComputeGroupBoxes(PictureSizes& pictures, bool discardsOnly = false);
     // The labels and the claim pointer stand where the present layout puts them.
     void FollowLayout();
     bool lockHeld_ = false;
