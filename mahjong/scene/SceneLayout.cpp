@@ -247,15 +247,15 @@ void CMJMainGame2::OnSize()
     // clear of a whole deal's discards (their rows shrink towards the seat's wall). Only the
     // discards' boxes and the panels' search follow the scale: the rest is placed once, after.
     static constexpr double kDiscardScales[] = {1.0, 0.85, 0.7};
+    static_assert(std::size(kDiscardScales) == std::tuple_size_v<decltype(panelsCrowded_)> + 1);
     PanelPlaces panels;
     PictureSizes pictures;
-    bool first = true;
-    for (const double scale : kDiscardScales) {
-        discardScale_ = scale;
-        ComputeGroupBoxes(pictures, !first);
-        first = false;
+    for (size_t i = 0; i < std::size(kDiscardScales); ++i) {
+        discardScale_ = kDiscardScales[i];
+        ComputeGroupBoxes(pictures, i > 0);
         ListWhatIsRead();
-        if (!FindPanelPlaces(edges, panels, scale != kDiscardScales[std::size(kDiscardScales) - 1]))
+        const bool last = i + 1 == std::size(kDiscardScales);
+        if (!FindPanelPlaces(edges, panels, !last, last ? nullptr : &panelsCrowded_[i]))
             break;
     }
     PlaceControls(edges, panels);
