@@ -470,7 +470,7 @@ protected:
     // it ahead of the others, unless it found room there without them.
     struct CrowdedHint {
         int seat = -1;
-        bool ahead = true;
+        bool ahead = true; // false where it found room alone, crowded only among the others' panels
     };
     // True where a panel found no room clear of a whole deal's discards. With `untilCrowded`, stops
     // at the first such panel: a layout that will try smaller discards needs no more of this one.

@@ -335,8 +335,8 @@ bool CMJMainGame2::FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool u
         for (; !place; ++k) {
             // No room clear of the discards: crowded, whatever the last try finds.
             if (untilCrowded && !kTries[k].discards) {
-                // Searched ahead the next time only where it crowds the table for another seat than
-                // last time, or found no room alone then.
+                // Searched ahead next time only where another seat crowded the table last time:
+                // this one found room alone then (finding none, the search ended before the others).
                 if (hint)
                     *hint = {seat, seat != hint->seat};
                 return true;
