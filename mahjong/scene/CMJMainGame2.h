@@ -466,9 +466,16 @@ protected:
         bool found = false;
     };
     using PanelPlaces = std::array<PanelPlace, kSeatCount>;
+    // Which seat's panel crowded the table at a discard scale in the last layout: the next searches
+    // it ahead of the others, unless it found room there without them.
+    struct CrowdedHint {
+        int seat = -1;
+        bool ahead = true; // false where it found room alone, crowded only among the others' panels
+    };
     // True where a panel found no room clear of a whole deal's discards. With `untilCrowded`, stops
     // at the first such panel: a layout that will try smaller discards needs no more of this one.
-    bool FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool untilCrowded = false);
+    // There the hint (a guess that orders the work only) is read and written.
+    bool FindPanelPlaces(const TableEdges& e, PanelPlaces& out, bool untilCrowded = false, CrowdedHint* hint = nullptr);
     // Draws and moves each panel as found, once a layout.
     void ApplyPanelPlaces(const PanelPlaces& places);
     // The clock, the dice, the wait animation and the slogan, which the discard scale leaves where they are.
@@ -498,14 +505,19 @@ protected:
     // The panel search's blocks of places never nearer the own hand, for the next discard scale.
     NeverNearerMemo neverNearer_;
     double discardScale_ = 1.0;
+    // At each discard scale but the last.
+    std::array<CrowdedHint, 2> panelsCrowded_{};
     double claimScale_ = 1.0; // the claim buttons' faces, shrunk where nothing by the own hand is clear
     int rightColumnLift_ = 0; // the right seat's column over the own hand's end, with its tile raised
     int labelSeat_ = -1; // the seat of the last action's picture
     int winSeat_ = -1; // the seat of the win's label
     // Moves a seat's word to its label place, at the size that place takes (of its picture's own).
     void PlaceWord(BITObject* word, int seat, const BITObject* apart);
+    // Tile pictures' sizes by name, for one layout: its discard scales ask again for the pictures the
+    // first asked for, and the seats share most.
+    using PictureSizes = std::vector<std::pair<std::string, std::pair<int, int>>>;
     // Every group's box, or only the discards' (all that a new discard scale moves).
-    void ComputeGroupBoxes(bool discardsOnly = false);
+    void ComputeGroupBoxes(PictureSizes& pictures, bool discardsOnly = false);
     // The labels and the claim pointer stand where the present layout puts them.
     void FollowLayout();
     bool lockHeld_ = false;

@@ -247,14 +247,15 @@ void CMJMainGame2::OnSize()
     // clear of a whole deal's discards (their rows shrink towards the seat's wall). Only the
     // discards' boxes and the panels' search follow the scale: the rest is placed once, after.
     static constexpr double kDiscardScales[] = {1.0, 0.85, 0.7};
+    static_assert(std::size(kDiscardScales) == std::tuple_size_v<decltype(panelsCrowded_)> + 1);
     PanelPlaces panels;
-    bool first = true;
-    for (const double scale : kDiscardScales) {
-        discardScale_ = scale;
-        ComputeGroupBoxes(!first);
-        first = false;
+    PictureSizes pictures;
+    for (size_t i = 0; i < std::size(kDiscardScales); ++i) {
+        discardScale_ = kDiscardScales[i];
+        ComputeGroupBoxes(pictures, i > 0);
         ListWhatIsRead();
-        if (!FindPanelPlaces(edges, panels, scale != kDiscardScales[std::size(kDiscardScales) - 1]))
+        const bool last = i + 1 == std::size(kDiscardScales);
+        if (!FindPanelPlaces(edges, panels, !last, last ? nullptr : &panelsCrowded_[i]))
             break;
     }
     PlaceControls(edges, panels);
@@ -263,7 +264,7 @@ void CMJMainGame2::OnSize()
     splitterInLayout_.reset();
 }
 
-void CMJMainGame2::ComputeGroupBoxes(bool discardsOnly)
+void CMJMainGame2::ComputeGroupBoxes(PictureSizes& pictures, bool discardsOnly)
 {
     TileLayoutInput base;
     base.table = GetTableRect();
@@ -273,54 +274,82 @@ void CMJMainGame2::ComputeGroupBoxes(bool discardsOnly)
     base.metrics = metrics_;
     base.layoutMode = viewMode;
     base.fullHand = GetFullHandTiles();
-    const bool splitter = GetSplitterFlag();
     if (!discardsOnly)
         rightColumnLift_ = 0;
-    const auto measure = [&](int seat) {
+    // A tile's picture as its view would choose and size it (every face of a set is as large), found
+    // once for each of a seat's few looks rather than once a tile.
+    TilePictureInput picture;
+    picture.tile = 0;
+    picture.layoutMode = viewMode;
+    picture.surfaceWidth = base.surfaceWidth;
+    picture.surfaceHeight = base.surfaceHeight;
+    picture.table = base.table;
+    picture.splitterFlag = GetSplitterFlag();
+    picture.discardScale = discardScale_;
+    struct Sized {
+        TileLook look;
+        std::pair<double, double> size;
+    };
+    // A seat's groups ask for at most this many looks.
+    constexpr size_t kLooks = 9;
+    struct SeatLooks {
+        std::array<Sized, kLooks> sized;
+        size_t count = 0;
+    };
+    std::array<SeatLooks, kSeatCount> looks;
+    int seat = 0; // the seat measured
+    const auto size = [&](const TileLook& look) -> std::pair<double, double> {
+        SeatLooks& known = looks[size_t(seat)];
+        const auto end = known.sized.begin() + ptrdiff_t(known.count);
+        if (const auto at = std::find_if(known.sized.begin(), end, [&](const Sized& s) { return s.look == look; }); at != end)
+            return at->size;
+        picture.state = look.state;
+        picture.seat = seat;
+        picture.faceUp = look.faceUp;
+        picture.inHand = look.inHand;
+        picture.facing = look.facing;
+        const TilePicture chosen = ChooseTilePicture(picture);
+        // Of no size where the look has no picture. A picture not found is asked again each time,
+        // as its log says each time.
+        std::pair<int, int> whole{0, 0};
+        if (!chosen.name.empty()) {
+            if (const auto same = std::find_if(pictures.begin(), pictures.end(), [&](const auto& p) { return p.first == chosen.name; });
+                same != pictures.end())
+                whole = same->second;
+            else if (PictureInfo info; GetRes(info, chosen.name.c_str(), 0).image) {
+                whole = {int(info.width), int(info.height)};
+                pictures.emplace_back(chosen.name, whole);
+            }
+        }
+        const std::pair sized{whole.first * chosen.scale, whole.second * chosen.scale};
+        if (known.count < kLooks)
+            known.sized[known.count++] = {look, sized};
+        return sized;
+    };
+    // By reference: a copy of the lambda would not fit in the function's own room.
+    const TileSizeOf sizeOf = std::ref(size);
+    const auto measure = [&](int measured, std::initializer_list<TileGroup> groups) {
+        seat = measured;
         base.columnLift = GetColumnLift(seat);
         base.wallArea = wallAreas_[size_t(seat)];
         base.discardArea = discardAreas_[size_t(seat)];
-        // A tile's picture as its view would choose and size it (every face of a set is as large),
-        // found once for each of the seat's few looks rather than once a tile.
-        std::vector<std::pair<TileLook, std::pair<double, double>>> sized;
-        const TileSizeOf sizeOf = [&](const TileLook& look) -> std::pair<double, double> {
-            const auto known = std::find_if(sized.begin(), sized.end(), [&](const auto& s) { return s.first == look; });
-            if (known != sized.end())
-                return known->second;
-            TilePictureInput in;
-            in.state = look.state;
-            in.seat = seat;
-            in.tile = 0;
-            in.faceUp = look.faceUp;
-            in.inHand = look.inHand;
-            in.facing = look.facing;
-            in.layoutMode = viewMode;
-            in.surfaceWidth = base.surfaceWidth;
-            in.surfaceHeight = base.surfaceHeight;
-            in.table = base.table;
-            in.splitterFlag = splitter;
-            in.discardScale = discardScale_;
-            const TilePicture picture = ChooseTilePicture(in);
-            PictureInfo info; // of no size where the look has no picture
-            if (!picture.name.empty())
-                GetRes(info, picture.name.c_str(), 0);
-            const std::pair size{int(info.width) * picture.scale, int(info.height) * picture.scale};
-            return sized.emplace_back(look, size).second;
-        };
-        for (const TileGroup group : {TileGroup::HandAndMelds, TileGroup::Discards, TileGroup::Wall})
-            if (!discardsOnly || group == TileGroup::Discards)
-                groupBoxes_[size_t(seat)][size_t(group)] = GroupExtent(seat, group, base, sizeOf);
+        for (const TileGroup group : groups)
+            groupBoxes_[size_t(seat)][size_t(group)] = GroupExtent(seat, group, base, sizeOf);
     };
-    for (int seat = 0; seat < kSeatCount; ++seat)
-        measure(seat);
+    for (int s = 0; s < kSeatCount; ++s)
+        if (discardsOnly)
+            measure(s, {TileGroup::Discards});
+        else
+            measure(s, {TileGroup::HandAndMelds, TileGroup::Discards, TileGroup::Wall});
     if (discardsOnly) // the hands and the right column's lift do not follow the discards' scale
         return;
     // Where the own hand runs under the right seat's column (a low, narrow table), the column
-    // stands higher: the own tile raised under the pointer covers none of its tiles.
+    // stands higher: the own tile raised under the pointer covers none of its tiles. Only its hand
+    // and melds move with it.
     const Rect &right = groupBoxes_[2][0], &own = groupBoxes_[kOwnSeat][0];
     if (BoxesOverlap(right, own)) {
         rightColumnLift_ = right.bottom - own.top + kControlGap;
-        measure(2);
+        measure(2, {TileGroup::HandAndMelds});
     }
 }
 

@@ -14,6 +14,18 @@ namespace Lumora {
 namespace {
 
 int Trunc(double v) { return int(v); }
+// int(std::floor(v)) and int(std::ceil(v)) for v inside int's range, without a library call: a
+// group's extent takes four a tile.
+int FloorInt(double v)
+{
+    const int i = int(v);
+    return i - (double(i) > v ? 1 : 0);
+}
+int CeilInt(double v)
+{
+    const int i = int(v);
+    return i + (double(i) < v ? 1 : 0);
+}
 bool Odd(int i) { return i % 2 != 0; }
 // The stack (pair of wall tiles) an index belongs to.
 int Stack(int i) { return Odd(i) ? (i - 1) / 2 : i / 2; }
@@ -414,8 +426,7 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
         in.state = look.state;
         const TilePlace p = place(in);
         // The view's picture is centred on its point.
-        const Rect r{int(std::floor(p.x - w / 2)), int(std::floor(p.y - h / 2)), int(std::ceil(p.x + w / 2)),
-                     int(std::ceil(p.y + h / 2))};
+        const Rect r{FloorInt(p.x - w / 2), FloorInt(p.y - h / 2), CeilInt(p.x + w / 2), CeilInt(p.y + h / 2)};
         box = any ? Rect{std::min(box.left, r.left), std::min(box.top, r.top), std::max(box.right, r.right),
                          std::max(box.bottom, r.bottom)}
                   : r;
@@ -444,11 +455,15 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
         const auto slot = [&](int i) {
             return in.layoutMode == kAreaLayout ? AreaDiscardSlot(seat, i, in.surfaceHeight) : MetricDiscardSlot(seat, i);
         };
-        for (int i = 0; i < kFullestDiscards; ++i)
-            if (i == kFullestDiscards - 1 || slot(i).k == 0 || slot(i + 1).k == 0) {
+        // The first and the last tile of each row, and the last of all.
+        for (int i = 0, k = slot(0).k; i < kFullestDiscards; ++i) {
+            const int next = i + 1 < kFullestDiscards ? slot(i + 1).k : 0;
+            if (k == 0 || next == 0) {
                 in.index = i;
                 add(discard, DiscardPos);
             }
+            k = next;
+        }
         return box;
     }
     const Sized hand = sized({kTileHand, true, true, 0}), result = sized({kTileResultRow, false, true, 0});

@@ -814,7 +814,7 @@ TEST(TableLook, AShrunkPanelKeepsItsCornersAndEveryDigitOfItsAmount)
 // 1100 and 1024 wide (one, two and three discard scales tried) where they always stood.
 TEST(TableLook, ThePanelsStandWhereALayoutAtThatSizeAlonePutsThemThroughAResizeDrag)
 {
-    const auto placesAt = [](SceneRig& rig, int step, int w = 0, int h = 0) {
+    const auto placesAt = [](SceneRig& rig, int step, int w = 0, int h = 0, bool open = true) {
         mahjongtest::TestScene& s = *rig.scene;
         if (!s.FindByName(CCySplitterBar::kName)) { // the crowded table, once
             rig.engine.Add<CCySplitterBar>()->SetName(CCySplitterBar::kName);
@@ -826,7 +826,7 @@ TEST(TableLook, ThePanelsStandWhereALayoutAtThatSizeAlonePutsThemThroughAResizeD
                 s.ShowActionButton(claim, 1);
         }
         const int along = step <= 25 ? step : 50 - step; // a drag from 1100x700 and back
-        rig.UseSurface(TableOf(w ? w : 1100 - 12 * along - step % 2, h ? h : 700 - 4 * along, true, true));
+        rig.UseSurface(TableOf(w ? w : 1100 - 12 * along - step % 2, h ? h : 700 - 4 * along, true, open));
         std::ostringstream out;
         for (const CMJPlayer2* panel : s.players)
             out << panel->GetScale() << "@" << panel->GetPlane()->GetLeft() << "," << panel->GetPlane()->GetTop() << " ";
@@ -840,6 +840,12 @@ TEST(TableLook, ThePanelsStandWhereALayoutAtThatSizeAlonePutsThemThroughAResizeD
         EXPECT_EQ(placesAt(drag, 0, 800, 600), "0.7@28,431.5 0.8@352,92 0.8@424,427 1@123,428 ");
         EXPECT_EQ(placesAt(drag, 0, 1100, 600), "1@106,350 0.8@576,101 1@616,350 0.8@238,419 ");
         EXPECT_EQ(placesAt(drag, 0, 1024, 600), "1@106,156 0.8@650,35 0.8@552,341 0.7@116,421.5 ");
+        EXPECT_EQ(placesAt(drag, 0, 816, 600), "1@99,142 0.7@357,90.5 0.7@357,369.5 1@110,417 ");
+        EXPECT_EQ(placesAt(drag, 0, 832, 600), "1@99,142 0.7@379,96.5 0.7@373,369.5 1@112,415 ");
+        EXPECT_EQ(placesAt(drag, 0, 800, 600, false), "1@82,350 1@606,47 1@590,350 1@210,428 ");
+        EXPECT_EQ(placesAt(drag, 0, 896, 600), "1@99,156 1@413,91 0.8@431,355 1@126,415 ");
+        EXPECT_EQ(placesAt(drag, 0, 896, 600, false), "1@99,350 1@668,49 1@669,350 1@230,423 ");
+        EXPECT_EQ(placesAt(drag, 0, 912, 600, false), "1@99,350 1@676,49 1@685,350 1@230,423 ");
     }
     for (int step = 4; step <= 50; step += 9) {
         SceneRig alone("table_look_alone");

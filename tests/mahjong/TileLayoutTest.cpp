@@ -216,11 +216,16 @@ TEST(TileLayoutTest, AGroupsExtentIsTheLeastBoxOverEveryTileOfTheGroup)
         const auto size = [&](const TileLook& look) {
             if (at >= 32 && (look.inHand || look.state == kTileResultRow))
                 return std::pair{0.0, 0.0};
-            return look.facing % 2 ? std::pair{60.0, 40.0} : look.faceUp ? std::pair{40.0, 60.0} : std::pair{48.0, 64.0};
+            // At a scale that leaves the halves of a picture's size fractions.
+            const double f = at % 8 == 5 ? 0.83 : 1.0;
+            return look.facing % 2 ? std::pair{60.0 * f, 40.0 * f} : look.faceUp ? std::pair{40.0 * f, 60.0 * f} : std::pair{48.0 * f, 64.0 * f};
         };
         const int seat = at % 4;
         TileLayoutInput in = Input(kSurfaces[size_t(at / 4 % 4)], kTileHand, seat, 0, 0);
         in.layoutMode = at / 16 % 2, in.wallArea = {300, 200, 500, 300}, in.discardArea = {250, 250, 550, 400};
+        if (at % 8 == 5) // a table left of and above the origin: its boxes' edges round down and up there too
+            for (Rect* r : {&in.table, &in.wallArea, &in.discardArea})
+                *r = {r->left - 3000, r->top - 3000, r->right - 3000, r->bottom - 3000};
         if (at >= 32) // and the steps of a meld claimed from elsewhere wider than those claimed from the first place
             for (const auto& [wide, narrow] : {std::pair{16, 14}, {10, 8}, {13, 17}, {7, 17}})
                 in.metrics.tm[wide] = 2 * in.metrics.tm[narrow];
