@@ -451,8 +451,11 @@ void CMJCard2::KeepShown(const LookSame& now)
         shown_.emplace();
     // What is the same is the same to the bit (the picture in every field).
     Look& shown = *shown_;
-    if (!now.body)
-        shown.body = BodyLookNow();
+    if (!now.body) { // written where it is kept, not through a copy
+        shown.body.body = body->Geometry();
+        shown.body.shadow = shadow ? shadow->Geometry() : ObjectGeometry{};
+        shown.body.picture = body->PictureInfoNow();
+    }
     if (!now.throwBack)
         shown.throwBack = throwBack ? throwBack->Geometry() : ObjectGeometry{};
     if (!now.self)
