@@ -680,7 +680,7 @@ void CMJCard2::LoadLargeCard()
     Redraw();
 }
 
-void CMJCard2::WriteOwnLayoutFields(TileLayoutInput& in) const
+inline void CMJCard2::WriteOwnLayoutFields(TileLayoutInput& in) const
 {
     in.state = state;
     in.seat = seat;
