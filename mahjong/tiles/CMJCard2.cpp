@@ -112,7 +112,7 @@ void SetOpacity(PObject& body, const PObject* shadow, double alpha)
 
 // A layout finds most tiles at the size they had: a size set again (not zero: that one reaches
 // the children anew) scales the linked children by exactly one, which changes nothing.
-void SetSizeIfOther(PObject& object, double w, double h)
+[[gnu::always_inline]] inline void SetSizeIfOther(PObject& object, double w, double h)
 {
     if (w != object.Geometry().width || h != object.Geometry().height || w <= 0 || h <= 0)
         object.SetSize(w, h);
@@ -271,8 +271,9 @@ void CMJCard2::Update()
     // was repaints nothing, and one whose inputs are as it left them does nothing at all.
     Inputs read = InputsNow();
     held_ = &read.around;
-    const LookSame before = SameAsShown();
-    if (before.All() && updated_ && *updated_ == read)
+    const bool again = updated_ && *updated_ == read;
+    const LookBefore before = LookBeforeNow(again);
+    if (again && before.same.All())
         return;
     repainted_ = false;
     // Opaque unless the picture says otherwise; the shadow follows the body's opacity.
@@ -331,7 +332,7 @@ void CMJCard2::Update()
     Finish(before, read);
 }
 
-void CMJCard2::Hide(const LookSame& before, Inputs& read)
+void CMJCard2::Hide(const LookBefore& before, Inputs& read)
 {
     // As Show: hiding what is hidden changes nothing, and a layout finds the tiles not in play so.
     // The tile's own activity is its body's while that is linked to follow it, else its own: with
@@ -378,7 +379,7 @@ CMJCard2::Inputs CMJCard2::InputsNow()
     return read;
 }
 
-void CMJCard2::Finish(const LookSame& before, Inputs& read)
+void CMJCard2::Finish(const LookBefore& before, Inputs& read)
 {
     RepaintIfChanged(before);
     // The update wrote the depth and the scale: kept as it left them, so that an update of an
@@ -408,15 +409,40 @@ void CMJCard2::ShowThrowBack(bool show)
         throwBack->Deactivate();
 }
 
+bool CMJCard2::BodyLook::SameAs(const BodyLook& other) const
+{
+    return SameBits(body, other.body) && SameBits(shadow, other.shadow) && SamePicture(picture, other.picture);
+}
+
+// A missing shadow or background is shown as no geometry, and stays so.
+CMJCard2::BodyLook CMJCard2::BodyLookNow() const
+{
+    return {body->Geometry(), shadow ? shadow->Geometry() : ObjectGeometry{}, body->PictureInfoNow()};
+}
+
 CMJCard2::LookSame CMJCard2::SameAsShown() const
 {
     if (!shown_)
         return {};
-    // A missing shadow or background is shown as no geometry, and stays so.
     const Look& shown = *shown_;
-    return {SameBits(body->Geometry(), shown.body) && (!shadow || SameBits(shadow->Geometry(), shown.shadow)) &&
-                SamePicture(body->PictureInfoNow(), shown.picture),
+    return {SameBits(body->Geometry(), shown.body.body) &&
+                (!shadow || SameBits(shadow->Geometry(), shown.body.shadow)) &&
+                SamePicture(body->PictureInfoNow(), shown.body.picture),
             !throwBack || SameBits(throwBack->Geometry(), shown.throwBack), SameBits(Geometry(), shown.self)};
+}
+
+CMJCard2::LookBefore CMJCard2::LookBeforeNow(bool compareBody) const
+{
+    LookBefore before{{}, true, BodyLookNow()};
+    if (!shown_)
+        return before;
+    const Look& shown = *shown_;
+    before.same.throwBack = !throwBack || SameBits(throwBack->Geometry(), shown.throwBack);
+    before.same.self = SameBits(Geometry(), shown.self);
+    before.bodyKnown = compareBody;
+    if (compareBody)
+        before.same.body = before.body.SameAs(shown.body);
+    return before;
 }
 
 void CMJCard2::KeepShown(const LookSame& now)
@@ -425,10 +451,10 @@ void CMJCard2::KeepShown(const LookSame& now)
         shown_.emplace();
     // What is the same is the same to the bit (the picture in every field).
     Look& shown = *shown_;
-    if (!now.body) {
-        shown.body = body->Geometry();
-        shown.shadow = shadow ? shadow->Geometry() : ObjectGeometry{};
-        shown.picture = body->PictureInfoNow();
+    if (!now.body) { // written where it is kept, not through a copy
+        shown.body.body = body->Geometry();
+        shown.body.shadow = shadow ? shadow->Geometry() : ObjectGeometry{};
+        shown.body.picture = body->PictureInfoNow();
     }
     if (!now.throwBack)
         shown.throwBack = throwBack ? throwBack->Geometry() : ObjectGeometry{};
@@ -436,20 +462,21 @@ void CMJCard2::KeepShown(const LookSame& now)
         shown.self = Geometry();
 }
 
-void CMJCard2::RepaintIfChanged(const LookSame& before)
+void CMJCard2::RepaintIfChanged(const LookBefore& before)
 {
     // Only a look this tile itself left on the screen, untouched since, is known to be there: each
     // part is the same as before the update and as the tile left it where it is the same as the
     // one left both before the update and now. A tile that moved (most of a layout's) is told by
-    // the body's comparison.
+    // the body's comparison, and its body before the update is not compared at all.
     const LookSame now = SameAsShown();
-    const bool same = !repainted_ && before.All() && now.All();
+    const bool same = !repainted_ && before.same.throwBack && before.same.self && now.All() &&
+                      (before.bodyKnown ? before.same.body : before.body.SameAs(shown_->body));
     // The thrown tile's background shows one picture: only where it stands or whether it shows
     // can change, and the body's own repaint covers what the body changes above it.
-    const bool backSame = same || (before.throwBack && now.throwBack);
+    const bool backSame = same || (before.same.throwBack && now.throwBack);
     // The tile itself draws nothing, and its body is its one child: while its own geometry is
     // what its last repaint left, the engine's record of it stands and only the body is redrawn.
-    const bool selfSame = same || (before.self && now.self);
+    const bool selfSame = same || (before.same.self && now.self);
     KeepShown(now);
     if (same)
         return;
@@ -523,46 +550,51 @@ void CMJCard2::ShowPassPicture(TilePass& pass)
                          uint32_t(layoutMode) << 10 | uint32_t(face) << 11 | uint32_t(faceUp != 0) << 12 |
                          uint32_t(inHand != 0) << 13 | uint32_t(dimmed9 != 0) << 14 | uint32_t(dimmed6 != 0) << 15 |
                          uint32_t(jokerMark != 0) << 16;
-    TilePassPictures& pictures = pass.Pictures();
-    const TilePassPictures::Chosen* chosen = keyed ? pictures.Find(key) : nullptr;
+    const TilePassPictures::Chosen* chosen = keyed ? pass.Pictures().Find(key) : nullptr;
     if (!chosen) {
-        const TilePictureInput in = PictureInput();
-        const TilePicture picture = ChooseTilePicture(in);
-        scale = picture.scale;
-        if (picture.name.empty())
-            return;
-        TilePassPictures::Chosen c;
-        c.hasName = true;
-        c.frame = picture.frame;
-        c.alpha = picture.alpha;
-        c.scale = picture.scale;
-        c.jokerKey = picture.jokerKey;
-        c.ratioByWidth = picture.ratioByWidth;
-        c.info = Resolve(face_, picture.name);
-        c.hasRatio = !picture.ratioPicture.empty() && c.info.width > 0 && c.info.height > 0;
-        if (c.hasRatio)
-            c.ratio = Resolve(ratio_, picture.ratioPicture);
-        ShowPicture(c.info, c.frame, c.hasRatio ? &c.ratio : nullptr, c.ratioByWidth, c.scale, c.alpha, c.jokerKey);
-        // Kept where another face of the look gives the same choice in its own frame, or the same
-        // frame; a name not found is asked again by the next tile, as it is outside a pass.
-        bool same = keyed && c.info.image && (!c.hasRatio || c.ratio.image);
-        if (same && face) {
-            TilePictureInput other = in;
-            other.imageIndex = imageIndex == 0 ? 1 : 0;
-            TilePicture again = ChooseTilePicture(other);
-            c.frameIsFace = picture.frame == imageIndex && again.frame == other.imageIndex;
-            if (c.frameIsFace)
-                again.frame = picture.frame;
-            same = again == picture;
-        }
-        if (same)
-            pictures.Keep(key, c);
+        ShowFirstOfLook(pass.Pictures(), keyed ? key : 0, imageIndex, face);
         return;
     }
     scale = chosen->scale;
     ShowPicture(chosen->info, chosen->frameIsFace ? imageIndex : chosen->frame,
                 chosen->hasRatio ? &chosen->ratio : nullptr, chosen->ratioByWidth, chosen->scale, chosen->alpha,
                 chosen->jokerKey);
+}
+
+void CMJCard2::ShowFirstOfLook(TilePassPictures& pictures, uint32_t key, int imageIndex, bool face)
+{
+    const bool keyed = key != 0;
+    const TilePictureInput in = PictureInput();
+    const TilePicture picture = ChooseTilePicture(in);
+    scale = picture.scale;
+    if (picture.name.empty())
+        return;
+    TilePassPictures::Chosen c;
+    c.hasName = true;
+    c.frame = picture.frame;
+    c.alpha = picture.alpha;
+    c.scale = picture.scale;
+    c.jokerKey = picture.jokerKey;
+    c.ratioByWidth = picture.ratioByWidth;
+    c.info = Resolve(face_, picture.name);
+    c.hasRatio = !picture.ratioPicture.empty() && c.info.width > 0 && c.info.height > 0;
+    if (c.hasRatio)
+        c.ratio = Resolve(ratio_, picture.ratioPicture);
+    ShowPicture(c.info, c.frame, c.hasRatio ? &c.ratio : nullptr, c.ratioByWidth, c.scale, c.alpha, c.jokerKey);
+    // Kept where another face of the look gives the same choice in its own frame, or the same
+    // frame; a name not found is asked again by the next tile, as it is outside a pass.
+    bool same = keyed && c.info.image && (!c.hasRatio || c.ratio.image);
+    if (same && face) {
+        TilePictureInput other = in;
+        other.imageIndex = imageIndex == 0 ? 1 : 0;
+        TilePicture again = ChooseTilePicture(other);
+        c.frameIsFace = picture.frame == imageIndex && again.frame == other.imageIndex;
+        if (c.frameIsFace)
+            again.frame = picture.frame;
+        same = again == picture;
+    }
+    if (same)
+        pictures.Keep(key, c);
 }
 
 void CMJCard2::ApplyPicture(const TilePicture& picture)
@@ -648,7 +680,7 @@ void CMJCard2::LoadLargeCard()
     Redraw();
 }
 
-void CMJCard2::WriteOwnLayoutFields(TileLayoutInput& in) const
+inline void CMJCard2::WriteOwnLayoutFields(TileLayoutInput& in) const
 {
     in.state = state;
     in.seat = seat;

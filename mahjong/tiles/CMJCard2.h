@@ -107,18 +107,30 @@ protected:
     std::shared_ptr<CMJCalclator> calculator_;
 
 private:
-    // What the tile puts on the screen.
-    struct Look {
+    // What the tile puts on the screen: the body with its shadow and picture, the thrown tile's
+    // background, the tile's own geometry.
+    struct BodyLook {
         ObjectGeometry body, shadow;
         PictureInfo picture;
+        bool SameAs(const BodyLook& other) const;
+    };
+    struct Look {
+        BodyLook body;
         ObjectGeometry throwBack, self;
     };
-    // Which parts of the look on the screen now are as the tile last left them (shown_): the body
-    // with its shadow and picture, the thrown tile's background, the tile's own geometry. Compared
-    // where they stand, so that an update copies no look to tell what changed.
+    // Which parts of the look on the screen are as the tile last left them (shown_), compared
+    // where they stand.
     struct LookSame {
         bool body = false, throwBack = false, self = false;
         bool All() const { return body && throwBack && self; }
+    };
+    // The look before an update, as far as a repaint asks it: which parts were as shown_ holds
+    // them, the body's part as it stood where that was not compared yet. A layout moves most
+    // bodies, which then need no comparison at all; copying the part costs less than one.
+    struct LookBefore {
+        LookSame same;
+        bool bodyKnown = false;
+        BodyLook body;
     };
     // What an update reads of the tile's surroundings, once: the surface, the table, the host's
     // answers and its seat's areas. An update holds what it read, so that the picture's inputs and
@@ -144,17 +156,20 @@ private:
         const ITileHost* host = nullptr;
         bool operator==(const Inputs& other) const;
     };
+    BodyLook BodyLookNow() const;
     // The parts of the look whose objects stand as shown_ holds them; none without shown_.
     LookSame SameAsShown() const;
+    // As it stands before an update: the body's part compared with shown_ where `compareBody`.
+    LookBefore LookBeforeNow(bool compareBody) const;
     // shown_ takes the look as it stands now, copying the parts that differ (`now`).
     void KeepShown(const LookSame& now);
     Inputs InputsNow();
     // Repaints what changed and keeps what the update read.
-    void Finish(const LookSame& before, Inputs& read);
+    void Finish(const LookBefore& before, Inputs& read);
     // Repaints the tile where its look differs from the one before the update or from the one it
-    // left (`before` tells where those two were the same), or its pictures were drawn anew.
-    void RepaintIfChanged(const LookSame& before);
-    void Hide(const LookSame& before, Inputs& read);
+    // left, or its pictures were drawn anew.
+    void RepaintIfChanged(const LookBefore& before);
+    void Hide(const LookBefore& before, Inputs& read);
     uint32_t SceneId() const;
     Rect TableRect() const;
     void ApplyPicture(const TilePicture& picture);
@@ -170,6 +185,10 @@ private:
                      double alpha, bool jokerKey);
     // DrawTile's choice in a pass: each look's picture chosen and found by its first tile.
     void ShowPassPicture(TilePass& pass);
+    // The first tile of a look in a pass (its key; 0 for a look beyond what a key holds) chooses
+    // and finds the picture, and keeps it for the look's other tiles where they may take it. Out
+    // of line: every other tile takes what it kept.
+    [[gnu::noinline]] void ShowFirstOfLook(TilePassPictures& pictures, uint32_t key, int imageIndex, bool face);
     // A picture by name, as the last look-up of that name gave it while its record still stands:
     // a record removed (a skin reloaded) is emptied in its block, never freed under a handle, so
     // its id tells. A layout asks each tile's pictures anew; a user pays for a name once.

@@ -186,6 +186,13 @@ TEST_F(ObjectModuleTest, EveryChildLinkedForAnOperationFollowsItHoweverMany)
     parent.Activate();
     for (auto& child : children)
         EXPECT_TRUE(child->IsActive() && child->GetZ() == 5);
+    // One child alone, its link narrowed later: only what it is still linked for reaches it.
+    PObject single, only;
+    single.AddChild(&only, LINK_MOVE | LINK_ALPHA);
+    single.SetChildLinkFlags(0, LINK_MOVE);
+    single.SetAlpha(0.5);
+    single.MoveBy(3, 0);
+    EXPECT_TRUE(only.GetAlpha() == 1.0 && only.GetX() == single.GetX());
 }
 
 TEST_F(ObjectModuleTest, AnUnrotatedRectangleTakesTheBoundingBoxAndThePaintersBox)

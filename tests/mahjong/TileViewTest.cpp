@@ -361,6 +361,9 @@ TEST_F(TileViewTest, AnUpdateThatChangesNothingRepaintsNothingAndTheScreenStaysT
     pool[120]->lifted = 1;
     pool[122]->GetBodyPicture()->SetAlpha(0.5);
     pool[122]->Redraw();
+    pool[123]->GetBodyPicture()->SetAlpha(0.5); // and a word of the scene's changed, which the look does not read
+    pool[123]->Redraw();
+    pool[123]->sceneWord = 7;
     CMJCard2& moved = *pool[121];
     moved.lifted = 1;
     moved.Update();
@@ -423,6 +426,13 @@ TEST_F(TileViewTest, AnUnchangedTileSkipsItsUpdateYetFollowsEveryChangeAroundIt)
     shown.Update();
     shown.GetBodyPicture()->GetPictureInfo(now);
     EXPECT_TRUE(now == own && !(other == own));
+    // A hand tile raised rises, and a scale set from outside is the picture's again.
+    CMJCard2& hand = **std::find_if(kept.begin(), kept.end(), [](const CMJCard2* t) { return t->inHand && t->seat == 3; });
+    const double low = hand.GetBodyPicture()->GetY(), scale = hand.scale;
+    hand.raised = 1, hand.Update();
+    const double raised = hand.GetBodyPicture()->GetY();
+    hand.scale = 2, hand.Update();
+    EXPECT_TRUE(raised < low && hand.scale == scale);
     // Its shadow faded from outside, then taken off the table: every update starts the tile opaque,
     // shadow and all.
     shown.GetShadow()->SetAlpha(0.5);
