@@ -92,14 +92,6 @@ static_assert(kPictureBytes == sizeof(ImageRecord*) + 6 * sizeof(int32_t) + size
                                                               reinterpret_cast<const char*>(&b) + kPictureFrom);
 }
 
-// The fields an update reads lie in two runs of whole numbers, copied and compared whole.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Winvalid-offsetof"
-constexpr size_t kFirstRun = 21, kSecondRun = 6;
-static_assert(offsetof(CMJCard2, raised) == offsetof(CMJCard2, tile) + (kFirstRun - 1) * sizeof(int));
-static_assert(offsetof(CMJCard2, mDiscBottom) == offsetof(CMJCard2, state) + (kSecondRun - 1) * sizeof(int));
-#pragma GCC diagnostic pop
-
 // The body and the shadow are a picture object and a plane made by the tile, whose getters are
 // their geometry's: read there, not through a virtual call each.
 
@@ -371,12 +363,14 @@ CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
 CMJCard2::Inputs CMJCard2::InputsNow()
 {
     // Built from what it copies, not filled in after its defaults: every tile reads it a layout.
-    // The fields from tile to raised, then from state to mDiscBottom.
-    static_assert(kFirstRun + kSecondRun == std::tuple_size_v<decltype(Inputs::fields)>);
-    Inputs read{{}, z, scale, ImageIndexOf(tile), SurroundingsNow(), host_};
-    std::memcpy(read.fields.data(), &tile, kFirstRun * sizeof(int));
-    std::memcpy(read.fields.data() + kFirstRun, &state, kSecondRun * sizeof(int));
-    return read;
+    return Inputs{{tile,       faceUp,  facing,    inHand,    lifted,    hoverMark, placed,    dimmed6,  claimPos,
+                   meldKind,   seat,    markWord0, jokerMark, markWord2, markWord3, index,     count,    sceneWord,
+                   layoutMode, dimmed9, raised,    state,     mSide,     mVert,     mDiscSide, mDiscTop, mDiscBottom},
+                  z,
+                  scale,
+                  ImageIndexOf(tile),
+                  SurroundingsNow(),
+                  host_};
 }
 
 void CMJCard2::Finish(const LookBefore& before, Inputs& read)
