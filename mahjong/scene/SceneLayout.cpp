@@ -732,8 +732,7 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
         // finds a place at the firmer level, else the first at the looser one. What the looser level
         // keeps clear of is part of what the firmer one does, so a try that finds nothing at the looser
         // finds nothing at the firmer either, and its place there, if clear at the firmer, is the
-        // firmer's nearest too: each try is searched once where it can, twice at most. Once a try has
-        // found a place at the looser level, later tries need only the firmer level's.
+        // firmer's nearest too: each try is searched once where it can, twice at most.
         const std::vector<Rect> firm = clearOf(Keep::IfRoom), loose = clearOf(Keep::Always);
         std::optional<std::pair<TablePoint, int>> looseFirst;
         for (const bool inBand : {true, false}) {
@@ -744,19 +743,16 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
                            : near;
                 const int gridStep = inBand ? 2 : 4;
                 const auto byHandHere = accept(perRow, area);
-                across = perRow;
-                if (looseFirst) {
-                    at = NearestClearPlace(want, shape, area, firm, gridStep, byHandHere);
-                    continue;
-                }
                 const std::optional<TablePoint> place = NearestClearPlace(want, shape, area, loose, gridStep, byHandHere);
                 if (!place)
                     continue;
-                looseFirst = {*place, perRow};
+                if (!looseFirst)
+                    looseFirst = {*place, perRow};
                 const Rect placed = BoxAt(shape, *place);
                 at = std::none_of(firm.begin(), firm.end(), [&](const Rect& k) { return BoxesOverlap(placed, k); })
                     ? place
                     : NearestClearPlace(want, shape, area, firm, gridStep, byHandHere);
+                across = perRow;
             }
             if (at)
                 break;
