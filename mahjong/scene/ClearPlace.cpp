@@ -262,10 +262,8 @@ void NeverNearerBlocks(const Rect& area, const Rect& box, const Rect& own, std::
                               edge(points.left, points.right, i + 1), edge(points.top, points.bottom, j + 1)}, 0);
 }
 
-int ShortfallReach(int64_t nearSquared, int margin, int64_t farSquared)
+int ShortReach(int64_t nearSquared, int margin, int64_t farSquared)
 {
-    if (CompareRootPlus(nearSquared, margin, farSquared) <= 0)
-        return -1;
     // A gap changes no faster than the point moves: short by s here, short anywhere less than s/2
     // away, which a square of half-side r is where r√2 < s/2.
     const double shortBy = std::sqrt(double(nearSquared)) + margin - std::sqrt(double(farSquared));

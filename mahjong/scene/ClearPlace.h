@@ -98,9 +98,17 @@ inline std::strong_ordering CompareRootPlus(int64_t nearSquared, int margin, int
         return std::strong_ordering::greater;
     return 4 * int64_t(margin) * margin * nearSquared <=> room * room;
 }
+// How far about a point short by the margin every point still is (ShortfallReach where it is short).
+int ShortReach(int64_t nearSquared, int margin, int64_t farSquared);
 // Where a point stands more than `margin` nearer one box than another (nearSquared, farSquared its
 // squared gaps to them), how far about it on both axes every point still does; -1 where it does not.
-int ShortfallReach(int64_t nearSquared, int margin, int64_t farSquared);
+// Inline: the searches ask it for most places they weigh, and most are not short.
+inline int ShortfallReach(int64_t nearSquared, int margin, int64_t farSquared)
+{
+    if (CompareRootPlus(nearSquared, margin, farSquared) <= 0)
+        return -1;
+    return ShortReach(nearSquared, margin, farSquared);
+}
 // Whether a piece at `r` (`box` about its place) reads as theirs whose `own` boxes its middle stands
 // nearest: nearer the nearer of them than each of `others` (a tie is not). Turned down, `around` takes
 // the places about its place where it is turned down too, as a told accept gives them.

@@ -633,20 +633,21 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
     // A search weighs the others that can come nearer than the own hand somewhere in its area alone,
     // in whole numbers; the one that turned the last place down first, as it most often turns down
     // the next one too.
+    // One list for every try: each takes it anew.
+    std::vector<Rect> near;
     const auto inReach = [&](const Rect& area) {
         int64_t farthest = 0;
         for (const int x : {area.left, area.right})
             for (const int y : {area.top, area.bottom})
                 farthest = std::max(farthest, SquaredGap({x, y, x, y}, ownHand));
-        std::vector<Rect> near;
+        near.clear();
         for (const Rect& o : others)
             if (CompareRootPlus(farthest, kByHandMargin, SquaredGap(area, o)) > 0)
                 near.push_back(o);
-        return near;
     };
     // Whether a button centred at `c` is by the own hand; where not, `around` takes the centres about
     // it that are not either.
-    const auto byHand = [&](TablePoint c, std::vector<Rect>& near, Rect& around) {
+    const auto byHand = [&](TablePoint c, Rect& around) {
         const Rect at{c.x, c.y, c.x, c.y};
         const int64_t gap = SquaredGap(at, ownHand);
         for (size_t k = 0; k < near.size(); ++k)
@@ -677,13 +678,14 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
         shortAt.fill(Rect{1, 1, 0, 0});
         // Turned down, the places about it where that button's centre stays short are given back:
         // the search passes over them.
-        return [&, from, near = inReach(area), first = 0, shortAt](const Rect& r, Rect& refusedAround) mutable {
+        inReach(area);
+        return [&, from, first = 0, shortAt](const Rect& r, Rect& refusedAround) mutable {
             const TablePoint last{r.right - (size - size / 2), r.bottom - (size - size / 2)};
             for (int k = 0, i = first; k < n; ++k, i = i + 1 < n ? i + 1 : 0) {
                 const TablePoint f = from[size_t(i)], c{last.x + f.x, last.y + f.y};
                 Rect& known = shortAt[size_t(i)];
                 if ((c.x >= known.left && c.x <= known.right && c.y >= known.top && c.y <= known.bottom) ||
-                    !byHand(c, near, known)) {
+                    !byHand(c, known)) {
                     first = i;
                     refusedAround = {known.left - f.x, known.top - f.y, known.right - f.x, known.bottom - f.y};
                     return false;
@@ -742,8 +744,10 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
                     inBand ? Rect{e.table.left, std::max(e.table.top, lowest - size - Height(shape)), e.table.right, lowest}
                            : near;
                 const int gridStep = inBand ? 2 : 4;
-                const auto byHandHere = accept(perRow, area);
-                const std::optional<TablePoint> place = NearestClearPlace(want, shape, area, loose, gridStep, byHandHere);
+                auto byHandTry = accept(perRow, area);
+                // By reference: a copy of the try would not fit in the function's own room.
+                const AcceptOrRefuseAround byHandHere = std::ref(byHandTry);
+                const std::optional<TablePoint> place = NearestClearPlaceIn(want, shape, {&area, 1}, loose, gridStep, byHandHere);
                 if (!place)
                     continue;
                 if (!looseFirst)
@@ -751,7 +755,7 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
                 const Rect placed = BoxAt(shape, *place);
                 at = std::none_of(firm.begin(), firm.end(), [&](const Rect& k) { return BoxesOverlap(placed, k); })
                     ? place
-                    : NearestClearPlace(want, shape, area, firm, gridStep, byHandHere);
+                    : NearestClearPlaceIn(want, shape, {&area, 1}, firm, gridStep, byHandHere);
                 across = perRow;
             }
             if (at)
