@@ -30,12 +30,6 @@ Rect CentredBox(TablePoint c, int w, int h)
     return {int(c.x - w * 0.5), int(c.y - h * 0.5), int(c.x + w * 0.5), int(c.y + h * 0.5)};
 }
 
-// As BoxesOverlap, inline: a panel's every try asks it of each box it keeps clear of.
-bool Overlap(const Rect& a, const Rect& b)
-{
-    return std::min(a.right, b.right) > std::max(a.left, b.left) && std::min(a.bottom, b.bottom) > std::max(a.top, b.top);
-}
-
 // Full size clear of everything, then smaller, down to the size whose text is the smallest font: a
 // panel over a whole deal's discards hides its own silver or their tiles. Only where even that finds
 // no room, the smallest clear of the hands, walls and panels only; the last try's size where nothing
@@ -113,7 +107,7 @@ public:
         const Rect r = BoxAt(Room(k), at);
         const std::vector<Rect>& keep = KeepClear(k);
         int reach = -1;
-        return std::none_of(keep.begin(), keep.end(), [&](const Rect& b) { return Overlap(r, b); }) &&
+        return std::none_of(keep.begin(), keep.end(), [&](const Rect& b) { return BoxesOverlap(r, b); }) &&
             BesideOwn(r, reach);
     }
 
