@@ -501,10 +501,13 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
     // Every meld tile measures from the same origin.
     const int origin = MeldOrigin(seat, in);
     const auto meldPos = [origin](const TileLayoutInput& tile) { return MeldPosFrom(tile, origin); };
+    // In a row (seats 1 and 3) a meld's second tile stands along the row where its fourth does and
+    // across it where its first does: it widens the box no further.
+    const bool row = seat == 1 || seat == 3;
     for (const int meld : {0, 3})
         for (const int claim : {0, 1})
             for (int i = 0; i < 4; ++i)
-                for (size_t k = 0; k < sizes; ++k) {
+                for (size_t k = 0; k < sizes && !(row && i == 1); ++k) {
                     in.index = i;
                     in.count = meld;
                     in.claimPos = claim;
