@@ -101,7 +101,7 @@ void CMJPlayer2::Refresh(const PanelUser& user)
         return;
     Redraw();
     if (plane_ && drawn_)
-        drawn_->plane = plane_->Geometry();
+        drawn_->shown.plane = plane_->Geometry();
 }
 
 void CMJPlayer2::ResetPanel()
@@ -142,32 +142,31 @@ int CMJPlayer2::OnEvent(const EventRecord& record)
     return CLumoraGui::OnEvent(record);
 }
 
-CMJPlayer2::Look CMJPlayer2::LookNow()
+CMJPlayer2::Shown CMJPlayer2::ShownNow()
 {
-    Look look;
-    look.user = user_;
-    look.flowers = flowers_;
-    look.offline = offline_;
-    look.banker = banker_;
-    look.ready = ready_;
-    look.autoPlay = autoPlay_;
-    GetRes(look.back, kPanelPicture, 0);
+    Shown shown;
+    shown.flowers = flowers_;
+    shown.offline = offline_;
+    shown.banker = banker_;
+    shown.ready = ready_;
+    shown.autoPlay = autoPlay_;
+    GetRes(shown.back, kPanelPicture, 0);
     if (user_.present && !user_.characterPicture.empty()) {
         // Only when the game has a picture for the character: asked without a missing-picture line.
         PaintModule* paint = GetPaintModule();
         if (paint)
-            look.character = paint->GetImageFrame(user_.characterPicture.c_str(), 0);
+            shown.character = paint->GetImageFrame(user_.characterPicture.c_str(), 0);
     }
     const std::pair<bool, const char*> marks[] = {
         {banker_, "bit_banker"}, {ready_, "bit_ready"}, {offline_ != 0, "bit_offline"}, {autoPlay_, "bit_autoplay"}};
-    for (size_t i = 0; i < look.marks.size(); ++i)
+    for (size_t i = 0; i < shown.marks.size(); ++i)
         if (marks[i].first)
-            GetRes(look.marks[i], marks[i].second, 0);
-    look.surfaceWidth = plane_->GetSurfaceWidth();
-    look.surfaceHeight = plane_->GetSurfaceHeight();
-    look.scale = scale_;
-    look.plane = PlaneShape();
-    return look;
+            GetRes(shown.marks[i], marks[i].second, 0);
+    shown.surfaceWidth = plane_->GetSurfaceWidth();
+    shown.surfaceHeight = plane_->GetSurfaceHeight();
+    shown.scale = scale_;
+    shown.plane = PlaneShape();
+    return shown;
 }
 
 ObjectGeometry CMJPlayer2::PlaneShape() const
@@ -184,20 +183,21 @@ void CMJPlayer2::Draw()
     if (!plane_)
         return;
     // The scene sets marks and counts over again on every notification: most change nothing.
-    Look look = LookNow();
-    if (drawn_ && *drawn_ == look)
+    Shown shown = ShownNow();
+    if (drawn_ && drawn_->shown == shown && drawn_->user == user_)
         return;
+    Look look{user_, std::move(shown)};
     if (TakeKept(look)) {
         drawn_ = std::move(look);
         return;
     }
     plane_->Clear();
-    DrawBack(look.back);
-    const int w = look.surfaceWidth, h = look.surfaceHeight;
+    DrawBack(look.shown.back);
+    const int w = look.shown.surfaceWidth, h = look.shown.surfaceHeight;
     TextPen();
     PanelParts parts;
     parts.width = w, parts.height = h;
-    if (look.character.image)
+    if (look.shown.character.image)
         parts.characterSize = int(std::lround(kCharacterSize * scale_));
     if (user_.present) {
         parts.name = user_.name;
@@ -206,26 +206,26 @@ void CMJPlayer2::Draw()
         if (flowers_ > 0)
             parts.amount += " 花:" + std::to_string(flowers_);
     }
-    for (size_t i = 0; i < look.marks.size(); ++i)
-        if (look.marks[i].image)
-            parts.marks[i] = {look.marks[i].width, look.marks[i].height};
+    for (size_t i = 0; i < look.shown.marks.size(); ++i)
+        if (look.shown.marks[i].image)
+            parts.marks[i] = {look.shown.marks[i].width, look.shown.marks[i].height};
     // The name is the player's own text: measured, cut and drawn plain, as every line here.
     parts.measure = [this](std::string_view text) { return plane_->TextWidth(text); };
     parts.fit = [this](std::string_view text, int width) { return plane_->FitText(text, width); };
     layout_ = LayOutPanel(parts, plane_->Style().size);
     const Rect& face = layout_.character;
     if (face.right > face.left)
-        plane_->DrawPicture(look.character, face.left, face.top, face.right - face.left, face.bottom - face.top);
+        plane_->DrawPicture(look.shown.character, face.left, face.top, face.right - face.left, face.bottom - face.top);
     // Marks at their own size, before the texts, which they never meet.
-    for (size_t i = 0; i < look.marks.size(); ++i)
-        if (look.marks[i].image)
-            plane_->DrawPicture(look.marks[i], layout_.marks[i].left, layout_.marks[i].top, -1, -1);
+    for (size_t i = 0; i < look.shown.marks.size(); ++i)
+        if (look.shown.marks[i].image)
+            plane_->DrawPicture(look.shown.marks[i], layout_.marks[i].left, layout_.marks[i].top, -1, -1);
     if (user_.present) {
         plane_->DrawTextLine(layout_.nameBox.left, layout_.nameBox.top, layout_.name);
         plane_->DrawTextLine(layout_.amountBox.left, layout_.amountBox.top, layout_.amount);
     }
     plane_->Redraw();
-    look.plane = PlaneShape();
+    look.shown.plane = PlaneShape();
     if (const uint8_t* pixels = plane_->GetPixels()) {
         if (kept_.size() >= kKeptDrawings)
             kept_.erase(kept_.begin());
@@ -253,7 +253,7 @@ bool CMJPlayer2::TakeKept(const Look& look)
     if (kept == kept_.end())
         return false;
     std::vector<uint8_t> pixels = kept->pixels;
-    if (!plane_->GetPixels() || pixels.size() != size_t(look.surfaceWidth) * size_t(look.surfaceHeight) * 4)
+    if (!plane_->GetPixels() || pixels.size() != size_t(look.shown.surfaceWidth) * size_t(look.shown.surfaceHeight) * 4)
         return false;
     plane_->SwapPixels(pixels);
     layout_ = kept->layout;

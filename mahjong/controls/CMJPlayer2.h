@@ -74,8 +74,7 @@ public:
 
 private:
     // What the plane shows: the state and the pictures it was drawn from.
-    struct Look {
-        PanelUser user;
+    struct Shown {
         int flowers = 0, offline = 0;
         bool banker = false, ready = false, autoPlay = false;
         PictureInfo back, character;
@@ -83,9 +82,16 @@ private:
         int surfaceWidth = 0, surfaceHeight = 0;
         double scale = 1.0;
         ObjectGeometry plane;
+        bool operator==(const Shown&) const = default;
+    };
+    struct Look {
+        PanelUser user;
+        Shown shown;
         bool operator==(const Look&) const = default;
     };
-    Look LookNow();
+    // All of the look but the user, which the panel compares where it stands: its name is copied
+    // only into a drawing.
+    Shown ShownNow();
     // The plane's geometry but for its place.
     ObjectGeometry PlaneShape() const;
     void Draw();

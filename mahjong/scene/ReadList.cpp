@@ -51,11 +51,6 @@ Keep Keeps(ReadKind piece, int seat, const ReadItem& item)
     }
 }
 
-void ReadList::Add(ReadKind kind, int seat, const Rect& box, bool reserved)
-{
-    items_.push_back({kind, seat, box, reserved});
-}
-
 void ReadList::Remove(ReadKind kind, bool reserved)
 {
     std::erase_if(items_, [&](const ReadItem& i) { return i.kind == kind && i.reserved == reserved; });

@@ -32,7 +32,8 @@ Keep Keeps(ReadKind piece, int seat, const ReadItem& item);
 class ReadList {
 public:
     void Clear() { items_.clear(); }
-    void Add(ReadKind kind, int seat, const Rect& box, bool reserved = false);
+    // Inline: a layout adds some sixty items.
+    void Add(ReadKind kind, int seat, const Rect& box, bool reserved = false) { items_.push_back({kind, seat, box, reserved}); }
     // Every item of that kind that is (or is not) reserved.
     void Remove(ReadKind kind, bool reserved);
     std::span<const ReadItem> Items() const { return items_; }

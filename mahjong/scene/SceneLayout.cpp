@@ -274,8 +274,11 @@ void CMJMainGame2::ComputeGroupBoxes(PictureSizes& pictures, bool discardsOnly)
     base.metrics = metrics_;
     base.layoutMode = viewMode;
     base.fullHand = GetFullHandTiles();
-    if (!discardsOnly)
+    if (!discardsOnly) {
         rightColumnLift_ = 0;
+        // Room for every picture a layout's looks name (a few a seat), grown once.
+        pictures.reserve(32);
+    }
     // A tile's picture as its view would choose and size it (every face of a set is as large), found
     // once for each of a seat's few looks rather than once a tile.
     TilePictureInput picture;

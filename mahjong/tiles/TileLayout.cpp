@@ -158,7 +158,9 @@ int MeldOrigin(int seat, const TileLayoutInput& in)
 
 namespace {
 
-TilePlace MeldPos(const TileLayoutInput& in)
+// A meld tile's place from the first meld's origin `O` (MeldOrigin), which a group's extent finds
+// once for all its meld tiles.
+TilePlace MeldPosFrom(const TileLayoutInput& in, int O)
 {
     const auto [L, T, R, B, W, H] = BoxOf(in);
     (void)R;
@@ -167,7 +169,6 @@ TilePlace MeldPos(const TileLayoutInput& in)
     const double w = in.w, h = in.h;
     const int i = in.index, mn = in.count, c = in.claimPos;
     const bool fourth = i == 3;
-    const int O = MeldOrigin(in.seat, in);
     TilePlace p;
     switch (in.seat) {
     case 3: {
@@ -221,6 +222,8 @@ TilePlace MeldPos(const TileLayoutInput& in)
     }
     return p;
 }
+
+TilePlace MeldPos(const TileLayoutInput& in) { return MeldPosFrom(in, MeldOrigin(in.seat, in)); }
 
 } // namespace
 
@@ -417,7 +420,7 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
         const auto [w, h] = sizeOf(look);
         return Sized{look.state, w, h};
     };
-    const auto add = [&](const Sized& look, TilePlace (*place)(const TileLayoutInput&)) {
+    const auto add = [&](const Sized& look, const auto& place) {
         const double w = look.w, h = look.h;
         if (w <= 0 || h <= 0)
             return;
@@ -455,15 +458,22 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
         const auto slot = [&](int i) {
             return in.layoutMode == kAreaLayout ? AreaDiscardSlot(seat, i, in.surfaceHeight) : MetricDiscardSlot(seat, i);
         };
-        // The first and the last tile of each row, and the last of all.
-        for (int i = 0, k = slot(0).k; i < kFullestDiscards; ++i) {
-            const int next = i + 1 < kFullestDiscards ? slot(i + 1).k : 0;
-            if (k == 0 || next == 0) {
-                in.index = i;
-                add(discard, DiscardPos);
-            }
-            k = next;
+        // The first and the last tile of each row, and the last of all. Each row starts where the
+        // one before ends; the last row runs on to the last tile.
+        const int lastRow = slot(kFullestDiscards - 1).row;
+        for (int first = 0;;) {
+            in.index = first;
+            add(discard, DiscardPos);
+            const DiscardSlot s = slot(first);
+            const int next = first + s.len;
+            if (s.row == lastRow || next >= kFullestDiscards)
+                break;
+            in.index = next - 1;
+            add(discard, DiscardPos);
+            first = next;
         }
+        in.index = kFullestDiscards - 1;
+        add(discard, DiscardPos);
         return box;
     }
     const Sized hand = sized({kTileHand, true, true, 0}), result = sized({kTileResultRow, false, true, 0});
@@ -488,14 +498,20 @@ Rect GroupExtent(int seat, TileGroup group, TileLayoutInput base, const TileSize
             melds[sizes++] = look;
     }
     in.meldKind = kMeldGang;
+    // Every meld tile measures from the same origin.
+    const int origin = MeldOrigin(seat, in);
+    const auto meldPos = [origin](const TileLayoutInput& tile) { return MeldPosFrom(tile, origin); };
+    // In a row (seats 1 and 3) a meld's second tile stands along the row where its fourth does and
+    // across it where its first does: it widens the box no further.
+    const bool row = seat == 1 || seat == 3;
     for (const int meld : {0, 3})
         for (const int claim : {0, 1})
             for (int i = 0; i < 4; ++i)
-                for (size_t k = 0; k < sizes; ++k) {
+                for (size_t k = 0; k < sizes && !(row && i == 1); ++k) {
                     in.index = i;
                     in.count = meld;
                     in.claimPos = claim;
-                    add(melds[k], HandPos);
+                    add(melds[k], meldPos);
                 }
     return box;
 }

@@ -165,6 +165,23 @@ private:
 
 } // namespace
 
+// The list drops only the items of a kind held (or not) for what is not shown, and nothing keeps
+// clear of an empty box.
+TEST(TableLook, TheReadListDropsTheItemsOfAKindHeldOrNotAndKeepsNoneClearOfAnEmptyBox)
+{
+    ReadList list;
+    list.Add(ReadKind::ClaimButton, 3, {0, 0, 10, 10}, true);
+    list.Add(ReadKind::ClaimButton, 3, {20, 0, 30, 10});
+    list.Add(ReadKind::Hand, 1, {0, 20, 10, 30}, true);
+    list.Add(ReadKind::Hand, 2, {5, 5, 5, 9});
+    list.Remove(ReadKind::ClaimButton, true);
+    ASSERT_EQ(list.Items().size(), 3u);
+    EXPECT_EQ(list.Items()[0].box, (Rect{20, 0, 30, 10}));
+    EXPECT_FALSE(list.Items()[0].reserved);
+    EXPECT_TRUE(list.Items()[1].reserved);
+    EXPECT_EQ(list.ClearOf(ReadKind::Board, -1, Keep::Firm), (std::vector<Rect>{{0, 20, 10, 30}}));
+}
+
 TEST(TableLook, GroupsOfTilesAndTheInfoBoardKeepClearOfEachOtherInEveryWindowSize)
 {
     // A restored window is 800 or 1050 x 600; the others fill the screen.

@@ -229,6 +229,8 @@ TEST(TileLayoutTest, AGroupsExtentIsTheLeastBoxOverEveryTileOfTheGroup)
         if (at >= 32) // and the steps of a meld claimed from elsewhere wider than those claimed from the first place
             for (const auto& [wide, narrow] : {std::pair{16, 14}, {10, 8}, {13, 17}, {7, 17}})
                 in.metrics.tm[wide] = 2 * in.metrics.tm[narrow];
+        if (seat % 2 == 0 && at % 8 >= 4) // a column's meld whose second tile steps back past its first
+            in.metrics.tm[17] = -2 * in.metrics.tm[17];
         const TileLayoutInput base = in;
         Rect all{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
         const auto cover = [&](TilePlace (*place)(const TileLayoutInput&), const TileLook& look) {
