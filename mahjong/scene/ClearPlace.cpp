@@ -163,17 +163,6 @@ struct GridPoint {
 
 } // namespace
 
-bool BoxesOverlap(const Rect& a, const Rect& b)
-{
-    return std::min(a.right, b.right) > std::max(a.left, b.left) &&
-        std::min(a.bottom, b.bottom) > std::max(a.top, b.top);
-}
-
-Rect BoxAt(const Rect& box, TablePoint at)
-{
-    return {box.left + at.x, box.top + at.y, box.right + at.x, box.bottom + at.y};
-}
-
 double BoxGap(const Rect& a, const Rect& b)
 {
     // Whole pixels: the root of an exact sum, as near as hypot and a tenth of its cost.

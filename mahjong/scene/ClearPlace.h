@@ -20,10 +20,18 @@
 
 namespace Lumora {
 
-// True when the boxes share more than their edges.
-bool BoxesOverlap(const Rect& a, const Rect& b);
+// True when the boxes share more than their edges. Inline, as BoxAt: the searches' tests ask them
+// for many places.
+inline bool BoxesOverlap(const Rect& a, const Rect& b)
+{
+    return std::min(a.right, b.right) > std::max(a.left, b.left) &&
+        std::min(a.bottom, b.bottom) > std::max(a.top, b.top);
+}
 // `box` moved by the point.
-Rect BoxAt(const Rect& box, TablePoint at);
+inline Rect BoxAt(const Rect& box, TablePoint at)
+{
+    return {box.left + at.x, box.top + at.y, box.right + at.x, box.bottom + at.y};
+}
 
 // The point nearest `want` on a grid of `step` pixels round it at which `box` (relative to the
 // point) lies inside `area`, overlaps none of `keepClear` and, when given, `accept` takes the box
