@@ -231,9 +231,9 @@ void PrefetchFirst(const void* object)
 
 void CMJCard2::Prefetch() const
 {
-    // The tile whole but the pictures it resolved, which lie last; of the body, the shadow and
-    // the thrown tile's background what an update reads.
-    PrefetchFirst<sizeof(CMJCard2) - sizeof face_ - sizeof ratio_>(this);
+    // The tile whole but the metrics and the pictures it keeps outside a pass, which lie last; of
+    // the body, the shadow and the thrown tile's background what an update reads.
+    PrefetchFirst<sizeof(CMJCard2) - sizeof metrics_ - sizeof face_ - sizeof ratio_>(this);
     if (body)
         body->PrefetchForUpdate();
     if (shadow)
@@ -520,9 +520,10 @@ void CMJCard2::DrawTile()
     // The places are reckoned from the table's metrics, whatever size the discards are drawn.
     const double tableScale = TileScale(surface.width, surface.splitterFlag);
     if (pass) {
-        metrics_ = pass->Metrics(tableScale);
+        passMetrics_ = pass->Metrics(tableScale);
         metricsPass_ = pass->Serial();
     } else {
+        passMetrics_.Reset();
         metricsPass_ = 0;
         metrics_ = host_ ? host_->GetTileMetrics(tableScale)
                          : ComputeTileMetrics(surface.width, surface.height, surface.table, tableScale);
@@ -700,7 +701,7 @@ TileLayoutInput CMJCard2::LayoutInput()
     in.surfaceWidth = around.surface.width;
     in.surfaceHeight = around.surface.height;
     in.margins = {mSide, mVert, mDiscSide, mDiscTop, mDiscBottom};
-    in.metrics = metrics_;
+    in.metrics = GetMetrics();
     if (host_ && seat >= 0 && seat <= 3) {
         in.wallArea = around.areas.wallArea;
         in.discardArea = around.areas.discardArea;

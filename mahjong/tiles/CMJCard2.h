@@ -69,7 +69,12 @@ public:
     // Asks the processor for what an update reads (the tile, its body, shadow and thrown-tile
     // background), so that a layout's walk over the pool waits for memory once, not tile by tile.
     void Prefetch() const;
-    const TileMetrics& GetMetrics() const { return metrics_; }
+    // The metrics the last update placed the tile by.
+    const TileMetrics& GetMetrics() const
+    {
+        const TileMetrics* shared = passMetrics_.Get();
+        return shared ? *shared : metrics_;
+    }
     void SetHost(ITileHost* host) { host_ = host; }
 
     // Fields the scene sets directly, in their order.
@@ -208,8 +213,8 @@ private:
 
     ITileHost* host_ = nullptr;
     const Surroundings* held_ = nullptr; // while an update runs
-    TileMetrics metrics_;
-    uint64_t metricsPass_ = 0; // the serial of the pass metrics_ came from, if one did
+    SharedTileMetrics passMetrics_; // from the pass the last update ran in, if one did
+    uint64_t metricsPass_ = 0;      // that pass's serial
     int shadowWidth_ = 0, shadowHeight_ = 0;
     bool repainted_ = false;
     std::optional<Look> shown_;
@@ -217,7 +222,9 @@ private:
     // that update left it, give the same look, so the tile skips the work (the scene refreshes
     // whole hands and discard rows after every tile event).
     std::optional<Inputs> updated_;
-    // Last: a layout's updates take the pictures from the pass, and read these seldom.
+    // Last: a layout's updates take the metrics and the pictures from the pass, and read these
+    // seldom.
+    TileMetrics metrics_;   // the last update's outside a pass
     Resolved face_, ratio_; // the tile's picture, the one whose size it takes
 };
 

@@ -88,11 +88,11 @@ public:
     const TileMargins& Margins() const { return margins_; }
     // Never the same for two passes, as the address of one gone may be another's.
     uint64_t Serial() const { return serial_; }
-    // The host's metrics at this scale, asked once a pass for a scale.
-    const TileMetrics& Metrics(double scale)
+    // The host's metrics at this scale, asked once a pass for a scale; a tile keeps them as shared.
+    const SharedTileMetrics& Metrics(double scale)
     {
         if (!metrics_ || metrics_->first != scale)
-            metrics_.emplace(scale, host_.GetTileMetrics(scale));
+            metrics_.emplace(scale, SharedTileMetrics(host_.GetTileMetrics(scale)));
         return metrics_->second;
     }
     // The host's areas of a seat 0-3, asked once a pass for a seat.
@@ -116,7 +116,7 @@ private:
     static inline std::atomic<uint64_t> passes_{0};
     TileSurface surface_;
     TileMargins margins_;
-    std::optional<std::pair<double, TileMetrics>> metrics_;
+    std::optional<std::pair<double, SharedTileMetrics>> metrics_;
     std::array<std::optional<TileSeatAreas>, 4> areas_;
     TilePassPictures pictures_;
     std::array<std::optional<TileLayoutInput>, 4> layouts_;

@@ -473,7 +473,9 @@ TEST_F(TileViewTest, TilesUpdatedInAPassComeOutAsTilesUpdatedAlone)
             PictureInfo a, b;
             alone[k]->GetBodyPicture()->GetPictureInfo(a);
             inPass[k]->GetBodyPicture()->GetPictureInfo(b);
+            // The metrics too, kept by the tile after its pass has gone.
             EXPECT_TRUE(alone[k]->IsActive() == inPass[k]->IsActive() &&
+                        alone[k]->GetMetrics() == inPass[k]->GetMetrics() &&
                         (!alone[k]->IsActive() || // one never shown keeps the depth it was made at
                          (a == b && alone[k]->GetBodyPicture()->Geometry() == inPass[k]->GetBodyPicture()->Geometry() &&
                           alone[k]->GetShadow()->Geometry() == inPass[k]->GetShadow()->Geometry() &&
