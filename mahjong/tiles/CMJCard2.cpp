@@ -116,7 +116,7 @@ bool CMJCard2::Inputs::operator==(const Inputs& other) const
 {
     // The fields to the bit; the numbers by value, as before (a depth of -0 is one of 0). The
     // surroundings first: a layout moves the table.
-    return around == other.around && SameBytes<sizeof fields>(fields.data(), other.fields.data()) &&
+    return aroundId == other.aroundId && SameBytes<sizeof fields>(fields.data(), other.fields.data()) &&
            z == other.z && scale == other.scale && imageIndex == other.imageIndex && host == other.host;
 }
 
@@ -261,8 +261,10 @@ void CMJCard2::Update()
     } hold{*this, held_};
     // The scene updates whole hands after every tile event: a tile whose look comes out as it
     // was repaints nothing, and one whose inputs are as it left them does nothing at all.
-    Inputs read = InputsNow();
-    held_ = &read.around;
+    Surroundings local;
+    const auto [around, aroundId] = AroundNow(local);
+    Inputs read = InputsNow(aroundId);
+    held_ = around;
     const bool again = updated_ && *updated_ == read;
     const LookBefore before = LookBeforeNow(again);
     if (again && before.same.All())
@@ -360,16 +362,27 @@ CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
     return s;
 }
 
-CMJCard2::Inputs CMJCard2::InputsNow()
+std::pair<const CMJCard2::Surroundings*, uint64_t> CMJCard2::AroundNow(Surroundings& local) const
+{
+    if (TilePass* pass = host_ ? host_->CurrentPass() : nullptr)
+        if (const TilePass::Around* around = pass->Surroundings(seat))
+            return {&around->value, around->id};
+    local = SurroundingsNow();
+    // Tiles with no host number theirs among themselves.
+    static thread_local TileSurroundingsIds hostless;
+    return {&local, (host_ ? host_->SurroundingsIds() : hostless).Of(local)};
+}
+
+CMJCard2::Inputs CMJCard2::InputsNow(uint64_t aroundId)
 {
     // Built from what it copies, not filled in after its defaults: every tile reads it a layout.
-    return Inputs{{tile,       faceUp,  facing,    inHand,    lifted,    hoverMark, placed,    dimmed6,  claimPos,
+    return Inputs{aroundId,
+                  {tile,       faceUp,  facing,    inHand,    lifted,    hoverMark, placed,    dimmed6,  claimPos,
                    meldKind,   seat,    markWord0, jokerMark, markWord2, markWord3, index,     count,    sceneWord,
                    layoutMode, dimmed9, raised,    state,     mSide,     mVert,     mDiscSide, mDiscTop, mDiscBottom},
+                  ImageIndexOf(tile),
                   z,
                   scale,
-                  ImageIndexOf(tile),
-                  SurroundingsNow(),
                   host_};
 }
 

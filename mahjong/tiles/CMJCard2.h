@@ -140,24 +140,22 @@ private:
     // What an update reads of the tile's surroundings, once: the surface, the table, the host's
     // answers and its seat's areas. An update holds what it read, so that the picture's inputs and
     // the place's inputs take it from there instead of asking the engine and the host again.
-    struct Surroundings {
-        TileSurface surface;
-        int seat = -1; // whose areas these are
-        TileSeatAreas areas;
-        bool operator==(const Surroundings&) const = default;
-    };
+    using Surroundings = TileSurroundings;
     Surroundings SurroundingsNow() const;
+    // The surroundings now with their number: the pass's where one stands, else read into `local`.
+    std::pair<const Surroundings*, uint64_t> AroundNow(Surroundings& local) const;
     // The surroundings an update holds for this seat, else null (they are then read now).
     const Surroundings* Held() const { return held_ && held_->seat == seat ? held_ : nullptr; }
     TileSurface SurfaceNow() const { return Held() ? Held()->surface : SurroundingsNow().surface; }
     // What an update reads besides the pictures, which stay what their names give once loaded:
     // the fields, the face the calculator gives the tile, and the surroundings the picture and
-    // the place come from (the picture's inputs are these).
+    // the place come from (the picture's inputs are these), kept by their number: a tile's update
+    // reads fewer lines of memory.
     struct Inputs {
+        uint64_t aroundId = 0;
         std::array<int, 27> fields{};
-        double z = 0, scale = 0;
         int imageIndex = 0;
-        Surroundings around;
+        double z = 0, scale = 0;
         const ITileHost* host = nullptr;
         bool operator==(const Inputs& other) const;
     };
@@ -168,7 +166,7 @@ private:
     LookBefore LookBeforeNow(bool compareBody) const;
     // shown_ takes the look as it stands now, copying the parts that differ (`now`).
     void KeepShown(const LookSame& now);
-    Inputs InputsNow();
+    Inputs InputsNow(uint64_t aroundId);
     // Repaints what changed and keeps what the update read.
     void Finish(const LookBefore& before, Inputs& read);
     // Repaints the tile where its look differs from the one before the update or from the one it

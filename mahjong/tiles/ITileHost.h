@@ -20,6 +20,58 @@ namespace Lumora {
 class TilePass;
 class TileShadowCache;
 
+// The surface and the table as every tile of a pass reads them.
+struct TileSurface {
+    int width = 0, height = 0;
+    Rect table;
+    bool splitterFlag = false;
+    double discardScale = 1.0;
+    bool operator==(const TileSurface&) const = default;
+};
+
+// What the tiles of one seat read of the host's area layout.
+struct TileSeatAreas {
+    Rect wallArea, discardArea;
+    int fullHand = 0, columnLift = 0;
+    bool operator==(const TileSeatAreas&) const = default;
+};
+
+// What a tile reads of its surroundings: the surface, the table and its seat's areas (none for a
+// seat off the table).
+struct TileSurroundings {
+    TileSurface surface;
+    int seat = -1; // whose areas these are
+    TileSeatAreas areas;
+    bool operator==(const TileSurroundings&) const = default;
+};
+
+// Numbers for surroundings, one for each value among the last few given one: a tile keeps the
+// number of the surroundings its last update read rather than the value. Equal numbers are equal
+// surroundings; a value given again after others pushed it out takes a new number, which costs
+// only the tile's update being done again.
+class TileSurroundingsIds {
+public:
+    uint64_t Of(const TileSurroundings& around)
+    {
+        for (const Known& k : known_)
+            if (k.id && k.around == around)
+                return k.id;
+        Known& slot = known_[next_++ % known_.size()];
+        slot = {around, ++last_};
+        return slot.id;
+    }
+
+private:
+    struct Known {
+        TileSurroundings around;
+        uint64_t id = 0;
+    };
+    // A layout's seats and the tiles off the table, with room for a layout before.
+    std::array<Known, 12> known_{};
+    size_t next_ = 0;
+    uint64_t last_ = 0;
+};
+
 class ITileHost {
 public:
     virtual ~ITileHost() = default;
@@ -44,26 +96,12 @@ public:
     virtual TileShadowCache* GetShadowCache() = 0;
     // The pass standing over this host's tiles; null outside one.
     TilePass* CurrentPass() const { return pass_; }
+    TileSurroundingsIds& SurroundingsIds() { return surroundingsIds_; }
 
 private:
     friend class TilePass;
     TilePass* pass_ = nullptr;
-};
-
-// The surface and the table as every tile of a pass reads them.
-struct TileSurface {
-    int width = 0, height = 0;
-    Rect table;
-    bool splitterFlag = false;
-    double discardScale = 1.0;
-    bool operator==(const TileSurface&) const = default;
-};
-
-// What the tiles of one seat read of the host's area layout.
-struct TileSeatAreas {
-    Rect wallArea, discardArea;
-    int fullHand = 0, columnLift = 0;
-    bool operator==(const TileSeatAreas&) const = default;
+    TileSurroundingsIds surroundingsIds_;
 };
 
 // A pass over all of a host's tiles: what they all read of the surface, the table and the
@@ -104,6 +142,24 @@ public:
                                         host_.GetColumnLift(seat)});
         return *areas;
     }
+    // A seat's surroundings with their number, read once a pass for a seat 0-3 or off the table
+    // (-1); null for another seat.
+    struct Around {
+        TileSurroundings value;
+        uint64_t id = 0;
+    };
+    const Around* Surroundings(int seat)
+    {
+        if (seat < -1 || seat > 3)
+            return nullptr;
+        std::optional<Around>& around = around_[size_t(seat + 1)];
+        if (!around) {
+            around.emplace();
+            around->value = {surface_, seat, seat >= 0 ? SeatAreas(seat) : TileSeatAreas{}};
+            around->id = host_.SurroundingsIds().Of(around->value);
+        }
+        return &*around;
+    }
     TilePassPictures& Pictures() { return pictures_; }
     // The layout's inputs of a seat 0-3 as its first tile gave them: its tiles write their own
     // fields into it rather than copying the surface, the metrics and the areas once a tile.
@@ -118,6 +174,7 @@ private:
     TileMargins margins_;
     std::optional<std::pair<double, SharedTileMetrics>> metrics_;
     std::array<std::optional<TileSeatAreas>, 4> areas_;
+    std::array<std::optional<Around>, 5> around_;
     TilePassPictures pictures_;
     std::array<std::optional<TileLayoutInput>, 4> layouts_;
 };

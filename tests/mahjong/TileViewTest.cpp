@@ -503,3 +503,21 @@ TEST_F(TileViewTest, AnAreaWallsFaceTakesTheWallPicturesSizeAlongItsAxis)
         EXPECT_EQ(seat % 2 ? body.GetHeight() : body.GetWidth(), seat % 2 ? wall.height : wall.width) << seat;
     }
 }
+
+// A tile keeps its surroundings by number: one number is one value, however often the room for
+// numbers turns over, and a value asked again at once keeps its number.
+TEST(TileSurroundingsIdsTest, OneNumberIsOneValue)
+{
+    TileSurroundingsIds ids;
+    std::vector<std::pair<TileSurroundings, uint64_t>> given;
+    for (int k = 0; k < 40; ++k) {
+        TileSurroundings around;
+        around.seat = k % 5 - 1;
+        around.surface.width = 800 + k % 7; // values come back at several distances
+        const uint64_t id = ids.Of(around);
+        EXPECT_EQ(ids.Of(around), id);
+        for (const auto& [was, wasId] : given)
+            EXPECT_TRUE(wasId != id || was == around) << k;
+        given.emplace_back(around, id);
+    }
+}
