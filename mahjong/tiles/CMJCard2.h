@@ -75,7 +75,11 @@ public:
         const TileMetrics* shared = passMetrics_.Get();
         return shared ? *shared : metrics_;
     }
-    void SetHost(ITileHost* host) { host_ = host; }
+    void SetHost(ITileHost* host)
+    {
+        host_ = host;
+        updated_ = {};
+    }
 
     // Fields the scene sets directly, in their order.
     int tile = kNoTile;
@@ -99,6 +103,13 @@ public:
     int layoutMode = kMetricLayout;
     int dimmed9 = 0;
     int raised = 0;
+
+private:
+    // In the room the depth's alignment leaves: what an update reads then ends on a line's end.
+    bool repainted_ = false;
+    bool hasShown_ = false; // shown_ holds a look
+
+public:
     double z = kDefaultTileZ;
     int state = kTileFree;
     int mSide = 0, mVert = 0, mDiscSide = 0, mDiscTop = 0, mDiscBottom = 0;
@@ -106,7 +117,6 @@ public:
 
 protected:
     BITObject* body = nullptr;
-    void* scenePointer = nullptr;  // the scene's
     PlaneObject* shadow = nullptr;
     PlaneObject* throwBack = nullptr;
     std::shared_ptr<CMJCalclator> calculator_;
@@ -150,13 +160,13 @@ private:
     // What an update reads besides the pictures, which stay what their names give once loaded:
     // the fields, the face the calculator gives the tile, and the surroundings the picture and
     // the place come from (the picture's inputs are these), kept by their number: a tile's update
-    // reads fewer lines of memory.
+    // reads fewer lines of memory. The margins are the surface's, and a number is its host's (a
+    // new host forgets the inputs kept).
     struct Inputs {
-        uint64_t aroundId = 0;
-        std::array<int, 27> fields{};
+        uint64_t aroundId = 0; // none kept: 0
+        std::array<int, 22> fields{};
         int imageIndex = 0;
         double z = 0, scale = 0;
-        const ITileHost* host = nullptr;
         bool operator==(const Inputs& other) const;
     };
     BodyLook BodyLookNow() const;
@@ -212,18 +222,21 @@ private:
     ITileHost* host_ = nullptr;
     const Surroundings* held_ = nullptr; // while an update runs
     SharedTileMetrics passMetrics_; // from the pass the last update ran in, if one did
-    uint64_t metricsPass_ = 0;      // that pass's serial
     int shadowWidth_ = 0, shadowHeight_ = 0;
-    bool repainted_ = false;
-    std::optional<Look> shown_;
+    // The look the tile last left on the screen: what an update reads lies together on the fewest
+    // lines of memory.
+    Look shown_;
     // The inputs as the last update left them: the same inputs again, with the look still as
     // that update left it, give the same look, so the tile skips the work (the scene refreshes
     // whole hands and discard rows after every tile event).
-    std::optional<Inputs> updated_;
+    Inputs updated_;
     // Last: a layout's updates take the metrics and the pictures from the pass, and read these
     // seldom.
     TileMetrics metrics_;   // the last update's outside a pass
     Resolved face_, ratio_; // the tile's picture, the one whose size it takes
+
+protected:
+    void* scenePointer = nullptr; // the scene's: no update reads it
 };
 
 } // namespace Lumora

@@ -133,6 +133,9 @@ public:
             metrics_.emplace(scale, SharedTileMetrics(host_.GetTileMetrics(scale)));
         return metrics_->second;
     }
+    // The metrics last asked of this pass, if any: a tile holding these took them from this pass
+    // (a block held is never another pass's).
+    const TileMetrics* MetricsNow() const { return metrics_ ? metrics_->second.Get() : nullptr; }
     // The host's areas of a seat 0-3, asked once a pass for a seat.
     const TileSeatAreas& SeatAreas(int seat)
     {

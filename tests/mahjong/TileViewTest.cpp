@@ -521,3 +521,21 @@ TEST(TileSurroundingsIdsTest, OneNumberIsOneValue)
         given.emplace_back(around, id);
     }
 }
+
+// A tile given another host is placed by that host's surroundings at its next update, though it
+// kept its inputs by the first host's numbers.
+TEST_F(TileViewTest, ATileGivenAnotherHostIsPlacedByIt)
+{
+    mahjongtest::FakeTileHost other = host_;
+    other.table = {host_.table.left + 50, host_.table.top + 40, host_.table.right, host_.table.bottom};
+    CMJCard2* moved = MakeTile();
+    auto* fresh = new CMJCard2(calculator_, &other);
+    E().Owner().RegisterChild(fresh);
+    for (CMJCard2* t : {moved, fresh})
+        t->seat = 0, t->state = kTileHand, t->tile = 3, t->placed = 1, t->index = 2;
+    moved->Update();
+    moved->SetHost(&other);
+    moved->Update();
+    fresh->Update();
+    EXPECT_EQ(moved->GetBodyPicture()->Geometry(), fresh->GetBodyPicture()->Geometry());
+}
