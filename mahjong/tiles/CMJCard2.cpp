@@ -116,9 +116,8 @@ bool CMJCard2::Inputs::operator==(const Inputs& other) const
 {
     // The fields to the bit; the numbers by value, as before (a depth of -0 is one of 0). The
     // surroundings first: a layout moves the table.
-    return aroundId == other.aroundId && aroundId != 0 &&
-           SameBytes<sizeof fields>(fields.data(), other.fields.data()) && z == other.z && scale == other.scale &&
-           imageIndex == other.imageIndex;
+    return aroundId == other.aroundId && SameBytes<sizeof fields>(fields.data(), other.fields.data()) &&
+           z == other.z && scale == other.scale && imageIndex == other.imageIndex;
 }
 
 CMJCard2::CMJCard2(std::shared_ptr<CMJCalclator> calculator, ITileHost* host)

@@ -163,7 +163,7 @@ private:
     // reads fewer lines of memory. The margins are the surface's, and a number is its host's (a
     // new host forgets the inputs kept).
     struct Inputs {
-        uint64_t aroundId = 0; // none kept: 0
+        uint64_t aroundId = 0; // none kept: 0, which no surroundings are given
         std::array<int, 22> fields{};
         int imageIndex = 0;
         double z = 0, scale = 0;

@@ -394,17 +394,22 @@ TEST_F(TileViewTest, AnUnchangedTileSkipsItsUpdateYetFollowsEveryChangeAroundIt)
     for (CMJCard2* t : kept)
         t->Update();
     EXPECT_EQ(host_.metricsAsked, asked);
-    // Splitter, wall areas, discard areas, table, surface.
+    // Splitter, wall areas, discard areas, table, surface; every other one in a pass, as a layout.
     for (int change = 0; change < 5; ++change) {
         host_.splitter = true;
-        host_.wallAreas[1].left -= change == 1 ? 12 : 0;
+        for (Rect& r : host_.wallAreas)
+            r.left -= change == 1 ? 12 : 0;
         for (Rect& r : host_.discardAreas)
             r.top += change == 2 ? 9 : 0;
         host_.table.right -= change == 3 ? 40 : 0;
         if (change == 4)
             E().UseSurface(kSurfaces[2], host_);
+        std::optional<TilePass> pass;
+        if (change % 2)
+            pass.emplace(host_, kSurfaces[0].width, kSurfaces[0].height);
         for (CMJCard2* t : kept)
             t->Update();
+        pass.reset();
         mahjongtest::LayOutGameInProgress(fresh, kAreaLayout);
         for (size_t k = 0; k < kept.size(); ++k) {
             PictureInfo a, b;
