@@ -10,7 +10,6 @@
 #include "mahjong/tiles/TilePassPictures.h"
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -112,7 +111,7 @@ private:
 class TilePass {
 public:
     TilePass(ITileHost& host, int surfaceWidth, int surfaceHeight)
-        : host_(host), outer_(std::exchange(host.pass_, this)), serial_(++passes_),
+        : host_(host), outer_(std::exchange(host.pass_, this)),
           surface_{surfaceWidth, surfaceHeight, host.GetTableRect(), host.GetSplitterFlag(), host.GetDiscardScale()},
           margins_(ComputeTileMargins(surfaceWidth, surfaceHeight))
     {
@@ -124,8 +123,6 @@ public:
     const TileSurface& Surface() const { return surface_; }
     // The tiles' margins on the surface.
     const TileMargins& Margins() const { return margins_; }
-    // Never the same for two passes, as the address of one gone may be another's.
-    uint64_t Serial() const { return serial_; }
     // The host's metrics at this scale, asked once a pass for a scale; a tile keeps them as shared.
     const SharedTileMetrics& Metrics(double scale)
     {
@@ -171,8 +168,6 @@ public:
 private:
     ITileHost& host_;
     TilePass* outer_;
-    uint64_t serial_;
-    static inline std::atomic<uint64_t> passes_{0};
     TileSurface surface_;
     TileMargins margins_;
     std::optional<std::pair<double, SharedTileMetrics>> metrics_;
