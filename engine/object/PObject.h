@@ -17,7 +17,9 @@ class CPglPic;
 class GameCore;
 class ObjectModule;
 
-class PObject {
+// On a line of its own: what a walk over many objects reads of each (the geometry, the record,
+// the links) then spans three lines, not four.
+class alignas(64) PObject {
 public:
     struct ChildLink {
         PObject* child;

@@ -116,8 +116,8 @@ bool CMJCard2::Inputs::operator==(const Inputs& other) const
 {
     // The fields to the bit; the numbers by value, as before (a depth of -0 is one of 0). The
     // surroundings first: a layout moves the table.
-    return around == other.around && SameBytes<sizeof fields>(fields.data(), other.fields.data()) &&
-           z == other.z && scale == other.scale && imageIndex == other.imageIndex && host == other.host;
+    return aroundId == other.aroundId && SameBytes<sizeof fields>(fields.data(), other.fields.data()) &&
+           z == other.z && scale == other.scale && imageIndex == other.imageIndex;
 }
 
 CMJCard2::CMJCard2(std::shared_ptr<CMJCalclator> calculator, ITileHost* host)
@@ -231,9 +231,15 @@ void PrefetchFirst(const void* object)
 
 void CMJCard2::Prefetch() const
 {
-    // The tile whole but the pictures it resolved, which lie last; of the body, the shadow and
-    // the thrown tile's background what an update reads.
-    PrefetchFirst<sizeof(CMJCard2) - sizeof face_ - sizeof ratio_>(this);
+    // Of the tile its geometry, its fields and what it keeps up to the inputs kept, which end what
+    // an update reads (not the engine's and the base's parts between, nor the metrics and the
+    // pictures it keeps outside a pass); of the body, the shadow and the thrown tile's background
+    // what an update reads.
+    PrefetchFirst<sizeof(ObjectGeometry)>(&Geometry());
+    for (const void* field : {static_cast<const void*>(&tile), static_cast<const void*>(&raised),
+                              static_cast<const void*>(&scale), static_cast<const void*>(&shadowHeight_)})
+        __builtin_prefetch(field);
+    PrefetchFirst<sizeof shown_ + sizeof updated_>(&shown_);
     if (body)
         body->PrefetchForUpdate();
     if (shadow)
@@ -261,9 +267,11 @@ void CMJCard2::Update()
     } hold{*this, held_};
     // The scene updates whole hands after every tile event: a tile whose look comes out as it
     // was repaints nothing, and one whose inputs are as it left them does nothing at all.
-    Inputs read = InputsNow();
-    held_ = &read.around;
-    const bool again = updated_ && *updated_ == read;
+    Surroundings local;
+    const auto [around, aroundId] = AroundNow(local);
+    Inputs read = InputsNow(aroundId);
+    held_ = around;
+    const bool again = updated_ == read;
     const LookBefore before = LookBeforeNow(again);
     if (again && before.same.All())
         return;
@@ -360,17 +368,27 @@ CMJCard2::Surroundings CMJCard2::SurroundingsNow() const
     return s;
 }
 
-CMJCard2::Inputs CMJCard2::InputsNow()
+std::pair<const CMJCard2::Surroundings*, uint64_t> CMJCard2::AroundNow(Surroundings& local) const
+{
+    if (TilePass* pass = host_ ? host_->CurrentPass() : nullptr)
+        if (const TilePass::Around* around = pass->Surroundings(seat))
+            return {&around->value, around->id};
+    local = SurroundingsNow();
+    // Tiles with no host number theirs among themselves.
+    static thread_local TileSurroundingsIds hostless;
+    return {&local, (host_ ? host_->SurroundingsIds() : hostless).Of(local)};
+}
+
+CMJCard2::Inputs CMJCard2::InputsNow(uint64_t aroundId)
 {
     // Built from what it copies, not filled in after its defaults: every tile reads it a layout.
-    return Inputs{{tile,       faceUp,  facing,    inHand,    lifted,    hoverMark, placed,    dimmed6,  claimPos,
-                   meldKind,   seat,    markWord0, jokerMark, markWord2, markWord3, index,     count,    sceneWord,
-                   layoutMode, dimmed9, raised,    state,     mSide,     mVert,     mDiscSide, mDiscTop, mDiscBottom},
-                  z,
-                  scale,
+    return Inputs{aroundId,
+                  {tile, faceUp, facing, inHand, lifted, hoverMark, placed, dimmed6, claimPos, meldKind, seat,
+                   markWord0, jokerMark, markWord2, markWord3, index, count, sceneWord, layoutMode, dimmed9, raised,
+                   state},
                   ImageIndexOf(tile),
-                  SurroundingsNow(),
-                  host_};
+                  z,
+                  scale};
 }
 
 void CMJCard2::Finish(const LookBefore& before, Inputs& read)
@@ -416,9 +434,9 @@ CMJCard2::BodyLook CMJCard2::BodyLookNow() const
 
 CMJCard2::LookSame CMJCard2::SameAsShown() const
 {
-    if (!shown_)
+    if (!hasShown_)
         return {};
-    const Look& shown = *shown_;
+    const Look& shown = shown_;
     return {SameBits(body->Geometry(), shown.body.body) &&
                 (!shadow || SameBits(shadow->Geometry(), shown.body.shadow)) &&
                 SamePicture(body->PictureInfoNow(), shown.body.picture),
@@ -428,9 +446,9 @@ CMJCard2::LookSame CMJCard2::SameAsShown() const
 CMJCard2::LookBefore CMJCard2::LookBeforeNow(bool compareBody) const
 {
     LookBefore before{{}, true, BodyLookNow()};
-    if (!shown_)
+    if (!hasShown_)
         return before;
-    const Look& shown = *shown_;
+    const Look& shown = shown_;
     before.same.throwBack = !throwBack || SameBits(throwBack->Geometry(), shown.throwBack);
     before.same.self = SameBits(Geometry(), shown.self);
     before.bodyKnown = compareBody;
@@ -441,10 +459,9 @@ CMJCard2::LookBefore CMJCard2::LookBeforeNow(bool compareBody) const
 
 void CMJCard2::KeepShown(const LookSame& now)
 {
-    if (!shown_)
-        shown_.emplace();
+    hasShown_ = true;
     // What is the same is the same to the bit (the picture in every field).
-    Look& shown = *shown_;
+    Look& shown = shown_;
     if (!now.body) { // written where it is kept, not through a copy
         shown.body.body = body->Geometry();
         shown.body.shadow = shadow ? shadow->Geometry() : ObjectGeometry{};
@@ -464,7 +481,7 @@ void CMJCard2::RepaintIfChanged(const LookBefore& before)
     // the body's comparison, and its body before the update is not compared at all.
     const LookSame now = SameAsShown();
     const bool same = !repainted_ && before.same.throwBack && before.same.self && now.All() &&
-                      (before.bodyKnown ? before.same.body : before.body.SameAs(shown_->body));
+                      (before.bodyKnown ? before.same.body : before.body.SameAs(shown_.body));
     // The thrown tile's background shows one picture: only where it stands or whether it shows
     // can change, and the body's own repaint covers what the body changes above it.
     const bool backSame = same || (before.same.throwBack && now.throwBack);
@@ -520,10 +537,9 @@ void CMJCard2::DrawTile()
     // The places are reckoned from the table's metrics, whatever size the discards are drawn.
     const double tableScale = TileScale(surface.width, surface.splitterFlag);
     if (pass) {
-        metrics_ = pass->Metrics(tableScale);
-        metricsPass_ = pass->Serial();
+        passMetrics_ = pass->Metrics(tableScale);
     } else {
-        metricsPass_ = 0;
+        passMetrics_.Reset();
         metrics_ = host_ ? host_->GetTileMetrics(tableScale)
                          : ComputeTileMetrics(surface.width, surface.height, surface.table, tableScale);
     }
@@ -700,7 +716,7 @@ TileLayoutInput CMJCard2::LayoutInput()
     in.surfaceWidth = around.surface.width;
     in.surfaceHeight = around.surface.height;
     in.margins = {mSide, mVert, mDiscSide, mDiscTop, mDiscBottom};
-    in.metrics = metrics_;
+    in.metrics = GetMetrics();
     if (host_ && seat >= 0 && seat <= 3) {
         in.wallArea = around.areas.wallArea;
         in.discardArea = around.areas.discardArea;
@@ -715,7 +731,7 @@ const TileLayoutInput* CMJCard2::HeldLayoutInput()
     // Within an update the margins come from the held surface, and the metrics from the pass
     // where DrawTile took them from it: the same for every tile of the pass.
     TilePass* pass = held_ && host_ && seat >= 0 && seat <= 3 ? host_->CurrentPass() : nullptr;
-    if (!pass || metricsPass_ != pass->Serial() || held_->seat != seat)
+    if (!pass || !passMetrics_.Get() || passMetrics_.Get() != pass->MetricsNow() || held_->seat != seat)
         return nullptr;
     std::optional<TileLayoutInput>& held = pass->SeatLayout(seat);
     if (!held)

@@ -69,8 +69,17 @@ public:
     // Asks the processor for what an update reads (the tile, its body, shadow and thrown-tile
     // background), so that a layout's walk over the pool waits for memory once, not tile by tile.
     void Prefetch() const;
-    const TileMetrics& GetMetrics() const { return metrics_; }
-    void SetHost(ITileHost* host) { host_ = host; }
+    // The metrics the last update placed the tile by.
+    const TileMetrics& GetMetrics() const
+    {
+        const TileMetrics* shared = passMetrics_.Get();
+        return shared ? *shared : metrics_;
+    }
+    void SetHost(ITileHost* host)
+    {
+        host_ = host;
+        updated_ = {};
+    }
 
     // Fields the scene sets directly, in their order.
     int tile = kNoTile;
@@ -94,6 +103,13 @@ public:
     int layoutMode = kMetricLayout;
     int dimmed9 = 0;
     int raised = 0;
+
+private:
+    // In the room the depth's alignment leaves: what an update reads then ends on a line's end.
+    bool repainted_ = false;
+    bool hasShown_ = false; // shown_ holds a look
+
+public:
     double z = kDefaultTileZ;
     int state = kTileFree;
     int mSide = 0, mVert = 0, mDiscSide = 0, mDiscTop = 0, mDiscBottom = 0;
@@ -101,7 +117,6 @@ public:
 
 protected:
     BITObject* body = nullptr;
-    void* scenePointer = nullptr;  // the scene's
     PlaneObject* shadow = nullptr;
     PlaneObject* throwBack = nullptr;
     std::shared_ptr<CMJCalclator> calculator_;
@@ -135,25 +150,23 @@ private:
     // What an update reads of the tile's surroundings, once: the surface, the table, the host's
     // answers and its seat's areas. An update holds what it read, so that the picture's inputs and
     // the place's inputs take it from there instead of asking the engine and the host again.
-    struct Surroundings {
-        TileSurface surface;
-        int seat = -1; // whose areas these are
-        TileSeatAreas areas;
-        bool operator==(const Surroundings&) const = default;
-    };
+    using Surroundings = TileSurroundings;
     Surroundings SurroundingsNow() const;
+    // The surroundings now with their number: the pass's where one stands, else read into `local`.
+    std::pair<const Surroundings*, uint64_t> AroundNow(Surroundings& local) const;
     // The surroundings an update holds for this seat, else null (they are then read now).
     const Surroundings* Held() const { return held_ && held_->seat == seat ? held_ : nullptr; }
     TileSurface SurfaceNow() const { return Held() ? Held()->surface : SurroundingsNow().surface; }
     // What an update reads besides the pictures, which stay what their names give once loaded:
     // the fields, the face the calculator gives the tile, and the surroundings the picture and
-    // the place come from (the picture's inputs are these).
+    // the place come from (the picture's inputs are these), kept by their number: a tile's update
+    // reads fewer lines of memory. The margins are the surface's, and a number is its host's (a
+    // new host forgets the inputs kept).
     struct Inputs {
-        std::array<int, 27> fields{};
-        double z = 0, scale = 0;
+        uint64_t aroundId = 0; // none kept: 0, which no surroundings are given
+        std::array<int, 22> fields{};
         int imageIndex = 0;
-        Surroundings around;
-        const ITileHost* host = nullptr;
+        double z = 0, scale = 0;
         bool operator==(const Inputs& other) const;
     };
     BodyLook BodyLookNow() const;
@@ -163,7 +176,7 @@ private:
     LookBefore LookBeforeNow(bool compareBody) const;
     // shown_ takes the look as it stands now, copying the parts that differ (`now`).
     void KeepShown(const LookSame& now);
-    Inputs InputsNow();
+    Inputs InputsNow(uint64_t aroundId);
     // Repaints what changed and keeps what the update read.
     void Finish(const LookBefore& before, Inputs& read);
     // Repaints the tile where its look differs from the one before the update or from the one it
@@ -208,17 +221,22 @@ private:
 
     ITileHost* host_ = nullptr;
     const Surroundings* held_ = nullptr; // while an update runs
-    TileMetrics metrics_;
-    uint64_t metricsPass_ = 0; // the serial of the pass metrics_ came from, if one did
+    SharedTileMetrics passMetrics_; // from the pass the last update ran in, if one did
     int shadowWidth_ = 0, shadowHeight_ = 0;
-    bool repainted_ = false;
-    std::optional<Look> shown_;
+    // The look the tile last left on the screen: what an update reads lies together on the fewest
+    // lines of memory.
+    Look shown_;
     // The inputs as the last update left them: the same inputs again, with the look still as
     // that update left it, give the same look, so the tile skips the work (the scene refreshes
     // whole hands and discard rows after every tile event).
-    std::optional<Inputs> updated_;
-    // Last: a layout's updates take the pictures from the pass, and read these seldom.
+    Inputs updated_;
+    // Last: a layout's updates take the metrics and the pictures from the pass, and read these
+    // seldom.
+    TileMetrics metrics_;   // the last update's outside a pass
     Resolved face_, ratio_; // the tile's picture, the one whose size it takes
+
+protected:
+    void* scenePointer = nullptr; // the scene's: no update reads it
 };
 
 } // namespace Lumora

@@ -10,7 +10,6 @@
 #include "mahjong/tiles/TilePassPictures.h"
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -19,6 +18,58 @@ namespace Lumora {
 
 class TilePass;
 class TileShadowCache;
+
+// The surface and the table as every tile of a pass reads them.
+struct TileSurface {
+    int width = 0, height = 0;
+    Rect table;
+    bool splitterFlag = false;
+    double discardScale = 1.0;
+    bool operator==(const TileSurface&) const = default;
+};
+
+// What the tiles of one seat read of the host's area layout.
+struct TileSeatAreas {
+    Rect wallArea, discardArea;
+    int fullHand = 0, columnLift = 0;
+    bool operator==(const TileSeatAreas&) const = default;
+};
+
+// What a tile reads of its surroundings: the surface, the table and its seat's areas (none for a
+// seat off the table).
+struct TileSurroundings {
+    TileSurface surface;
+    int seat = -1; // whose areas these are
+    TileSeatAreas areas;
+    bool operator==(const TileSurroundings&) const = default;
+};
+
+// Numbers for surroundings, one for each value among the last few given one: a tile keeps the
+// number of the surroundings its last update read rather than the value. Equal numbers are equal
+// surroundings; a value given again after others pushed it out takes a new number, which costs
+// only the tile's update being done again.
+class TileSurroundingsIds {
+public:
+    uint64_t Of(const TileSurroundings& around)
+    {
+        for (const Known& k : known_)
+            if (k.id && k.around == around)
+                return k.id;
+        Known& slot = known_[next_++ % known_.size()];
+        slot = {around, ++last_};
+        return slot.id;
+    }
+
+private:
+    struct Known {
+        TileSurroundings around;
+        uint64_t id = 0;
+    };
+    // A layout's seats and the tiles off the table, with room for a layout before.
+    std::array<Known, 12> known_{};
+    size_t next_ = 0;
+    uint64_t last_ = 0;
+};
 
 class ITileHost {
 public:
@@ -44,26 +95,12 @@ public:
     virtual TileShadowCache* GetShadowCache() = 0;
     // The pass standing over this host's tiles; null outside one.
     TilePass* CurrentPass() const { return pass_; }
+    TileSurroundingsIds& SurroundingsIds() { return surroundingsIds_; }
 
 private:
     friend class TilePass;
     TilePass* pass_ = nullptr;
-};
-
-// The surface and the table as every tile of a pass reads them.
-struct TileSurface {
-    int width = 0, height = 0;
-    Rect table;
-    bool splitterFlag = false;
-    double discardScale = 1.0;
-    bool operator==(const TileSurface&) const = default;
-};
-
-// What the tiles of one seat read of the host's area layout.
-struct TileSeatAreas {
-    Rect wallArea, discardArea;
-    int fullHand = 0, columnLift = 0;
-    bool operator==(const TileSeatAreas&) const = default;
+    TileSurroundingsIds surroundingsIds_;
 };
 
 // A pass over all of a host's tiles: what they all read of the surface, the table and the
@@ -74,7 +111,7 @@ struct TileSeatAreas {
 class TilePass {
 public:
     TilePass(ITileHost& host, int surfaceWidth, int surfaceHeight)
-        : host_(host), outer_(std::exchange(host.pass_, this)), serial_(++passes_),
+        : host_(host), outer_(std::exchange(host.pass_, this)),
           surface_{surfaceWidth, surfaceHeight, host.GetTableRect(), host.GetSplitterFlag(), host.GetDiscardScale()},
           margins_(ComputeTileMargins(surfaceWidth, surfaceHeight))
     {
@@ -86,15 +123,16 @@ public:
     const TileSurface& Surface() const { return surface_; }
     // The tiles' margins on the surface.
     const TileMargins& Margins() const { return margins_; }
-    // Never the same for two passes, as the address of one gone may be another's.
-    uint64_t Serial() const { return serial_; }
-    // The host's metrics at this scale, asked once a pass for a scale.
-    const TileMetrics& Metrics(double scale)
+    // The host's metrics at this scale, asked once a pass for a scale; a tile keeps them as shared.
+    const SharedTileMetrics& Metrics(double scale)
     {
         if (!metrics_ || metrics_->first != scale)
-            metrics_.emplace(scale, host_.GetTileMetrics(scale));
+            metrics_.emplace(scale, SharedTileMetrics(host_.GetTileMetrics(scale)));
         return metrics_->second;
     }
+    // The metrics last asked of this pass, if any: a tile holding these took them from this pass
+    // (a block held is never another pass's).
+    const TileMetrics* MetricsNow() const { return metrics_ ? metrics_->second.Get() : nullptr; }
     // The host's areas of a seat 0-3, asked once a pass for a seat.
     const TileSeatAreas& SeatAreas(int seat)
     {
@@ -104,6 +142,24 @@ public:
                                         host_.GetColumnLift(seat)});
         return *areas;
     }
+    // A seat's surroundings with their number, read once a pass for a seat 0-3 or off the table
+    // (-1); null for another seat.
+    struct Around {
+        TileSurroundings value;
+        uint64_t id = 0;
+    };
+    const Around* Surroundings(int seat)
+    {
+        if (seat < -1 || seat > 3)
+            return nullptr;
+        std::optional<Around>& around = around_[size_t(seat + 1)];
+        if (!around) {
+            around.emplace();
+            around->value = {surface_, seat, seat >= 0 ? SeatAreas(seat) : TileSeatAreas{}};
+            around->id = host_.SurroundingsIds().Of(around->value);
+        }
+        return &*around;
+    }
     TilePassPictures& Pictures() { return pictures_; }
     // The layout's inputs of a seat 0-3 as its first tile gave them: its tiles write their own
     // fields into it rather than copying the surface, the metrics and the areas once a tile.
@@ -112,12 +168,11 @@ public:
 private:
     ITileHost& host_;
     TilePass* outer_;
-    uint64_t serial_;
-    static inline std::atomic<uint64_t> passes_{0};
     TileSurface surface_;
     TileMargins margins_;
-    std::optional<std::pair<double, TileMetrics>> metrics_;
+    std::optional<std::pair<double, SharedTileMetrics>> metrics_;
     std::array<std::optional<TileSeatAreas>, 4> areas_;
+    std::array<std::optional<Around>, 5> around_;
     TilePassPictures pictures_;
     std::array<std::optional<TileLayoutInput>, 4> layouts_;
 };

@@ -32,6 +32,50 @@ struct TileMetrics {
     bool operator==(const TileMetrics&) const = default;
 };
 
+// Metrics read once and kept by many: a layout's pass reads them once for all its tiles, and each
+// tile keeps the ones its last update used by this handle rather than as a 200-byte copy of its
+// own. The count is not atomic: a host's tiles and their passes live on one thread.
+class SharedTileMetrics {
+public:
+    SharedTileMetrics() = default;
+    explicit SharedTileMetrics(const TileMetrics& metrics) : block_(new Block{metrics, 1}) {}
+    SharedTileMetrics(const SharedTileMetrics& other) : block_(other.block_)
+    {
+        if (block_)
+            ++block_->refs;
+    }
+    SharedTileMetrics& operator=(const SharedTileMetrics& other)
+    {
+        if (other.block_ != block_) {
+            if (other.block_)
+                ++other.block_->refs;
+            Release();
+            block_ = other.block_;
+        }
+        return *this;
+    }
+    ~SharedTileMetrics() { Release(); }
+    // Null where none are held.
+    const TileMetrics* Get() const { return block_ ? &block_->metrics : nullptr; }
+    void Reset()
+    {
+        Release();
+        block_ = nullptr;
+    }
+
+private:
+    struct Block {
+        TileMetrics metrics;
+        size_t refs;
+    };
+    void Release()
+    {
+        if (block_ && --block_->refs == 0)
+            delete block_;
+    }
+    Block* block_ = nullptr;
+};
+
 // TM0-TM27 by size class, TM33-TM49 by surface height, each × scale and truncated.
 TileMetrics ComputeTileMetrics(int surfaceWidth, int surfaceHeight, const Rect& table, double scale);
 

@@ -394,17 +394,22 @@ TEST_F(TileViewTest, AnUnchangedTileSkipsItsUpdateYetFollowsEveryChangeAroundIt)
     for (CMJCard2* t : kept)
         t->Update();
     EXPECT_EQ(host_.metricsAsked, asked);
-    // Splitter, wall areas, discard areas, table, surface.
+    // Splitter, wall areas, discard areas, table, surface; every other one in a pass, as a layout.
     for (int change = 0; change < 5; ++change) {
         host_.splitter = true;
-        host_.wallAreas[1].left -= change == 1 ? 12 : 0;
+        for (Rect& r : host_.wallAreas)
+            r.left -= change == 1 ? 12 : 0;
         for (Rect& r : host_.discardAreas)
             r.top += change == 2 ? 9 : 0;
         host_.table.right -= change == 3 ? 40 : 0;
         if (change == 4)
             E().UseSurface(kSurfaces[2], host_);
+        std::optional<TilePass> pass;
+        if (change % 2)
+            pass.emplace(host_, kSurfaces[0].width, kSurfaces[0].height);
         for (CMJCard2* t : kept)
             t->Update();
+        pass.reset();
         mahjongtest::LayOutGameInProgress(fresh, kAreaLayout);
         for (size_t k = 0; k < kept.size(); ++k) {
             PictureInfo a, b;
@@ -473,7 +478,9 @@ TEST_F(TileViewTest, TilesUpdatedInAPassComeOutAsTilesUpdatedAlone)
             PictureInfo a, b;
             alone[k]->GetBodyPicture()->GetPictureInfo(a);
             inPass[k]->GetBodyPicture()->GetPictureInfo(b);
+            // The metrics too, kept by the tile after its pass has gone.
             EXPECT_TRUE(alone[k]->IsActive() == inPass[k]->IsActive() &&
+                        alone[k]->GetMetrics() == inPass[k]->GetMetrics() &&
                         (!alone[k]->IsActive() || // one never shown keeps the depth it was made at
                          (a == b && alone[k]->GetBodyPicture()->Geometry() == inPass[k]->GetBodyPicture()->Geometry() &&
                           alone[k]->GetShadow()->Geometry() == inPass[k]->GetShadow()->Geometry() &&
@@ -500,4 +507,40 @@ TEST_F(TileViewTest, AnAreaWallsFaceTakesTheWallPicturesSizeAlongItsAxis)
         const PObject& body = *tile->GetBodyPicture();
         EXPECT_EQ(seat % 2 ? body.GetHeight() : body.GetWidth(), seat % 2 ? wall.height : wall.width) << seat;
     }
+}
+
+// A tile keeps its surroundings by number: one number is one value, however often the room for
+// numbers turns over, and a value asked again at once keeps its number.
+TEST(TileSurroundingsIdsTest, OneNumberIsOneValue)
+{
+    TileSurroundingsIds ids;
+    std::vector<std::pair<TileSurroundings, uint64_t>> given;
+    for (int k = 0; k < 40; ++k) {
+        TileSurroundings around;
+        around.seat = k % 5 - 1;
+        around.surface.width = 800 + k % 7; // values come back at several distances
+        const uint64_t id = ids.Of(around);
+        EXPECT_EQ(ids.Of(around), id);
+        for (const auto& [was, wasId] : given)
+            EXPECT_TRUE(wasId != id || was == around) << k;
+        given.emplace_back(around, id);
+    }
+}
+
+// A tile given another host is placed by that host's surroundings at its next update, though it
+// kept its inputs by the first host's numbers.
+TEST_F(TileViewTest, ATileGivenAnotherHostIsPlacedByIt)
+{
+    mahjongtest::FakeTileHost other = host_;
+    other.table = {host_.table.left + 50, host_.table.top + 40, host_.table.right, host_.table.bottom};
+    CMJCard2* moved = MakeTile();
+    auto* fresh = new CMJCard2(calculator_, &other);
+    E().Owner().RegisterChild(fresh);
+    for (CMJCard2* t : {moved, fresh})
+        t->seat = 0, t->state = kTileHand, t->tile = 3, t->placed = 1, t->index = 2;
+    moved->Update();
+    moved->SetHost(&other);
+    moved->Update();
+    fresh->Update();
+    EXPECT_EQ(moved->GetBodyPicture()->Geometry(), fresh->GetBodyPicture()->Geometry());
 }
