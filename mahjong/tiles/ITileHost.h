@@ -71,6 +71,13 @@ private:
     uint64_t last_ = 0;
 };
 
+// Surroundings with the number their host gave them. Outside the pass that holds them, so that
+// every compiler takes them as complete where the pass makes one.
+struct TileSurroundingsNumbered {
+    TileSurroundings value;
+    uint64_t id = 0;
+};
+
 class ITileHost {
 public:
     virtual ~ITileHost() = default;
@@ -144,10 +151,7 @@ public:
     }
     // A seat's surroundings with their number, read once a pass for a seat 0-3 or off the table
     // (-1); null for another seat.
-    struct Around {
-        TileSurroundings value;
-        uint64_t id = 0;
-    };
+    using Around = TileSurroundingsNumbered;
     const Around* Surroundings(int seat)
     {
         if (seat < -1 || seat > 3)
