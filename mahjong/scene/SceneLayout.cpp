@@ -637,25 +637,25 @@ void CMJMainGame2::PlaceClaimButtons(const TableEdges& e, bool offeredOnly)
     // in whole numbers; the one that turned the last place down first, as it most often turns down
     // the next one too.
     // One list for every try: each takes it anew.
-    std::vector<Rect> near;
+    std::vector<Rect> nearOthers;
     const auto inReach = [&](const Rect& area) {
         int64_t farthest = 0;
         for (const int x : {area.left, area.right})
             for (const int y : {area.top, area.bottom})
                 farthest = std::max(farthest, SquaredGap({x, y, x, y}, ownHand));
-        near.clear();
+        nearOthers.clear();
         for (const Rect& o : others)
             if (CompareRootPlus(farthest, kByHandMargin, SquaredGap(area, o)) > 0)
-                near.push_back(o);
+                nearOthers.push_back(o);
     };
     // Whether a button centred at `c` is by the own hand; where not, `around` takes the centres about
     // it that are not either.
     const auto byHand = [&](TablePoint c, Rect& around) {
         const Rect at{c.x, c.y, c.x, c.y};
         const int64_t gap = SquaredGap(at, ownHand);
-        for (size_t k = 0; k < near.size(); ++k)
-            if (const int reach = ShortfallReach(gap, kByHandMargin, SquaredGap(at, near[k])); reach >= 0) {
-                std::swap(near[0], near[k]);
+        for (size_t k = 0; k < nearOthers.size(); ++k)
+            if (const int reach = ShortfallReach(gap, kByHandMargin, SquaredGap(at, nearOthers[k])); reach >= 0) {
+                std::swap(nearOthers[0], nearOthers[k]);
                 around = {c.x - reach, c.y - reach, c.x + reach, c.y + reach};
                 return false;
             }

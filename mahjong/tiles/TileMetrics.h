@@ -34,7 +34,8 @@ struct TileMetrics {
 
 // Metrics read once and kept by many: a layout's pass reads them once for all its tiles, and each
 // tile keeps the ones its last update used by this handle rather than as a 200-byte copy of its
-// own. The count is not atomic: a host's tiles and their passes live on one thread.
+// own. The count is not atomic: a host's tiles and their passes live on one thread. Not a
+// std::shared_ptr: its second word would push what a tile's update reads onto one more line.
 class SharedTileMetrics {
 public:
     SharedTileMetrics() = default;
