@@ -115,7 +115,7 @@ DrawKey ObjectModule::KeyOf(const ObjectGeometry& g, uint32_t id)
 void ObjectModule::InsertDrawOrder(PObject& object)
 {
     ObjectRecord& record = object.record_;
-    record.drawKey = KeyOf(object.geometry_, object.id_);
+    record.drawKey = KeyOf(object.geometry_.Get(), object.id_);
     record.inDrawList = true;
     record.drawPending = true;
     record.drawIndex = uint32_t(drawPending_.size());
@@ -208,7 +208,7 @@ void ObjectModule::UpdateObject(PObject* object)
     if (!object->registered_ || object->module_ != this)
         return;
     ObjectRecord& record = object->record_;
-    const ObjectGeometry& now = object->geometry_;
+    const ObjectGeometry& now = object->geometry_.Get();
     const Rect before = record.screen;
     const bool drawable = TakeSnapshot(record, now, viewport_);
     // Off screen before and after (the draw list holds exactly what was drawable): no pixel changes.
@@ -259,7 +259,7 @@ void ObjectModule::RebuildDrawList()
     drawLeft_ = 0;
     entriesBehind_ = false;
     for (auto& [id, object] : records_) {
-        if (Snapshot(object->record_, object->geometry_)) {
+        if (Snapshot(object->record_, object->geometry_.Get())) {
             InsertDrawOrder(*object);
             AddDirtyRect(object->record_.screen);
         }
@@ -408,7 +408,7 @@ void ObjectModule::BuildFrame()
         for (size_t i = 0; i < listed; ++i) {
             if (i + kAhead < listed) {
                 const PObject* ahead = nearDirty_[i + kAhead].first->object;
-                const auto* geometry = reinterpret_cast<const char*>(&ahead->geometry_);
+                const auto* geometry = reinterpret_cast<const char*>(&ahead->geometry_.Get());
                 __builtin_prefetch(geometry);
                 __builtin_prefetch(geometry + sizeof(ObjectGeometry) / 2);
                 __builtin_prefetch(geometry + sizeof(ObjectGeometry) - 1);

@@ -13,9 +13,10 @@ namespace Lumora {
 
 PObject::PObject()
 {
-    geometry_.x = -100000.0;
-    geometry_.y = -100000.0;
-    geometry_.alpha = 1.0;
+    ObjectGeometry& g = geometry_.Edit();
+    g.x = -100000.0;
+    g.y = -100000.0;
+    g.alpha = 1.0;
 }
 
 namespace {
@@ -103,41 +104,48 @@ uint32_t PObject::RegisterChild(PObject* object)
     return module_ ? module_->RegisterObject(object, this) : 0;
 }
 
-void PObject::MoveTo(double x, double y) { MoveBy(x - geometry_.x, y - geometry_.y); }
+void PObject::MoveTo(double x, double y) { MoveBy(x - geometry_->x, y - geometry_->y); }
 
 void PObject::MoveBy(double dx, double dy)
 {
-    geometry_.x += dx;
-    geometry_.y += dy;
-    if ((geometry_.flags & (OBJ_CLIP_FOLLOWS | OBJ_CLIP)) == (OBJ_CLIP_FOLLOWS | OBJ_CLIP)) {
-        Rect& c = geometry_.clip;
-        c.left = static_cast<int32_t>(c.left + dx);
-        c.right = static_cast<int32_t>(c.right + dx);
-        c.top = static_cast<int32_t>(c.top + dy);
-        c.bottom = static_cast<int32_t>(c.bottom + dy);
+    // A move by nothing (an update puts most objects where they stand) writes nothing.
+    if (dx != 0 || dy != 0) {
+        ObjectGeometry& g = geometry_.Edit();
+        g.x += dx;
+        g.y += dy;
+        if ((g.flags & (OBJ_CLIP_FOLLOWS | OBJ_CLIP)) == (OBJ_CLIP_FOLLOWS | OBJ_CLIP)) {
+            Rect& c = g.clip;
+            c.left = static_cast<int32_t>(c.left + dx);
+            c.right = static_cast<int32_t>(c.right + dx);
+            c.top = static_cast<int32_t>(c.top + dy);
+            c.bottom = static_cast<int32_t>(c.bottom + dy);
+        }
     }
     ForChildren(LINK_MOVE, [&](PObject& c) { c.MoveBy(dx, dy); });
 }
 
 void PObject::Resize(double w, double h)
 {
-    geometry_.width = w;
-    geometry_.height = h;
+    ObjectGeometry& g = geometry_.Edit();
+    g.width = w;
+    g.height = h;
     ForChildren(LINK_RESIZE, [&](PObject& c) { c.Resize(w, h); });
 }
 
-void PObject::SetZ(double z) { MoveZBy(z - geometry_.z); }
+void PObject::SetZ(double z) { MoveZBy(z - geometry_->z); }
 
 void PObject::MoveZBy(double dz)
 {
-    geometry_.z = std::min(geometry_.z + dz, kZLimit);
+    const double z = std::min(geometry_->z + dz, kZLimit);
+    if (z != geometry_->z)
+        geometry_.Edit().z = z;
     ForChildren(LINK_Z, [&](PObject& c) { c.MoveZBy(dz); });
 }
 
 void PObject::BringToFront()
 {
     if (IsRegistered())
-        SetZ(module_->GetTopZ(geometry_.layer) + 1.0);
+        SetZ(module_->GetTopZ(geometry_->layer) + 1.0);
 }
 
 void PObject::RaiseOverShown()
@@ -152,7 +160,8 @@ void PObject::RaiseOverShown()
 
 void PObject::Activate()
 {
-    geometry_.active = 1;
+    if (!geometry_->active)
+        geometry_.Edit().active = 1;
     ForChildren(LINK_ACTIVATE_ALWAYS, [](PObject& c) { c.Activate(); });
     // By index, as a child's activation may change the list. With none held back, nothing of
     // the list is read.
@@ -172,7 +181,8 @@ void PObject::Activate()
 
 void PObject::Deactivate()
 {
-    geometry_.active = 0;
+    if (geometry_->active)
+        geometry_.Edit().active = 0;
     ForChildren(LINK_DEACTIVATE_ALWAYS, [](PObject& c) { c.Deactivate(); });
     for (size_t i = 0; (childLinks_ & LINK_ACTIVATION) && i < children_.size(); ++i) {
         ChildLink& link = children_[i];
@@ -188,16 +198,18 @@ void PObject::Deactivate()
 void PObject::SetAlpha(double a)
 {
     // The object's own opacity is set too, not only its followers'.
-    geometry_.alpha = a;
+    if (geometry_->alpha != a)
+        geometry_.Edit().alpha = a;
     ForChildren(LINK_ALPHA, [&](PObject& c) { c.SetAlpha(a); });
 }
 
-void PObject::SetAngle(double a) { RotateBy(a - geometry_.angle); }
+void PObject::SetAngle(double a) { RotateBy(a - geometry_->angle); }
 
 void PObject::RotateBy(double da)
 {
-    geometry_.angle += da;
-    const double cx = geometry_.x, cy = geometry_.y;
+    if (da != 0)
+        geometry_.Edit().angle += da;
+    const double cx = geometry_->x, cy = geometry_->y;
     ForChildren(LINK_ROTATE, [&](PObject& c) { c.RotateAround(cx, cy, da); });
 }
 
@@ -206,15 +218,16 @@ void PObject::RotateAround(double cx, double cy, double da)
     if (da == 0)
         return;
     const double r = da * kPi / 180.0;
-    const double dx = geometry_.x - cx, dy = cy - geometry_.y;
+    const double dx = geometry_->x - cx, dy = cy - geometry_->y;
     MoveTo(cx + std::cos(r) * dx - std::sin(r) * dy, cy - (std::cos(r) * dy + std::sin(r) * dx));
     RotateBy(da);
 }
 
 void PObject::ScaleBy(double sx, double sy)
 {
-    geometry_.width *= sx;
-    geometry_.height *= sy;
+    ObjectGeometry& g = geometry_.Edit();
+    g.width *= sx;
+    g.height *= sy;
     ForChildren(LINK_SCALE, [&](PObject& c) { c.ScaleBy(sx, sy); });
 }
 
@@ -222,29 +235,33 @@ void PObject::SetSize(double w, double h)
 {
     w = std::max(w, 0.0);
     h = std::max(h, 0.0);
-    if (geometry_.width != 0 && geometry_.height != 0) {
-        const double sx = w / geometry_.width, sy = h / geometry_.height;
+    if (geometry_->width != 0 && geometry_->height != 0) {
+        const double sx = w / geometry_->width, sy = h / geometry_->height;
         ForChildren(LINK_SCALE, [&](PObject& c) { c.ScaleBy(sx, sy); });
     } else {
         ForChildren(LINK_SCALE, [&](PObject& c) { c.SetSize(w, h); });
     }
-    geometry_.width = w;
-    geometry_.height = h;
+    if (w != geometry_->width || h != geometry_->height) {
+        ObjectGeometry& g = geometry_.Edit();
+        g.width = w;
+        g.height = h;
+    }
 }
 
 void PObject::SetClipRect(const Rect& rect)
 {
-    geometry_.clip = rect;
-    geometry_.flags |= OBJ_CLIP;
+    ObjectGeometry& g = geometry_.Edit();
+    g.clip = rect;
+    g.flags |= OBJ_CLIP;
     ForChildren(LINK_CLIP, [&](PObject& c) { c.SetClipRect(rect); });
 }
 
 void PObject::SetVisible(bool show)
 {
     if (show)
-        geometry_.flags &= ~OBJ_HIDDEN;
+        PObject::RemoveFlags(OBJ_HIDDEN);
     else
-        geometry_.flags |= OBJ_HIDDEN;
+        PObject::AddFlags(OBJ_HIDDEN);
     Redraw();
 }
 
@@ -268,7 +285,7 @@ int PObject::AddChild(PObject* child, uint32_t linkFlags)
                 return 0;
             }
     child->SetParent(this);
-    if ((geometry_.flags & OBJ_TOPMOST) && geometry_.layer == kTopMostLayer)
+    if ((geometry_->flags & OBJ_TOPMOST) && geometry_->layer == kTopMostLayer)
         child->SetTopMost();
     children_.push_back({child, linkFlags});
     return static_cast<int>(children_.size());
@@ -348,9 +365,9 @@ void PObject::SetName(const char* text)
 void PObject::SetEnabled(bool on)
 {
     if (on)
-        geometry_.flags |= OBJ_ENABLED;
+        PObject::AddFlags(OBJ_ENABLED);
     else
-        geometry_.flags &= ~OBJ_ENABLED;
+        PObject::RemoveFlags(OBJ_ENABLED);
     if (module_)
         module_->NoteChange();
     ForChildren(LINK_ENABLE, [&](PObject& c) { c.SetEnabled(on); });
@@ -370,17 +387,18 @@ void PObject::SetDraggable(bool on)
 void PObject::SetTopLevel(bool on)
 {
     if (on)
-        geometry_.flags |= OBJ_TOP_LEVEL;
+        PObject::AddFlags(OBJ_TOP_LEVEL);
     else
-        geometry_.flags &= ~OBJ_TOP_LEVEL;
+        PObject::RemoveFlags(OBJ_TOP_LEVEL);
 }
 
-void PObject::SetLayer(uint32_t layer) { geometry_.layer = std::min(layer, kLayerLimit); }
+void PObject::SetLayer(uint32_t layer) { geometry_.Edit().layer = std::min(layer, kLayerLimit); }
 
 void PObject::SetTopMost()
 {
-    geometry_.flags |= OBJ_TOPMOST;
-    geometry_.layer = kTopMostLayer;
+    ObjectGeometry& g = geometry_.Edit();
+    g.flags |= OBJ_TOPMOST;
+    g.layer = kTopMostLayer;
     ForChildren(~0u, [](PObject& c) { c.SetTopMost(); });
 }
 
@@ -396,16 +414,16 @@ int PObject::OnEvent(const EventRecord& record)
     const uint32_t confine = OBJ_CLIP | OBJ_CONFINE_CURSOR;
     switch (record.code) {
     case EV_LBUTTON_DOWN:
-        if ((geometry_.flags & confine) == confine && module_ && module_->GetCursorClipHost()) {
+        if ((geometry_->flags & confine) == confine && module_ && module_->GetCursorClipHost()) {
             CursorClipHost& host = *module_->GetCursorClipHost();
             savedCursorClip_ = host.GetCursorClip();
             const CursorClipHost::Origin origin = host.ClientOrigin();
-            const Rect& c = geometry_.clip;
+            const Rect& c = geometry_->clip;
             host.SetCursorClip(Rect{c.left + origin.x, c.top + origin.y, c.right + origin.x, c.bottom + origin.y});
         }
         break;
     case EV_LBUTTON_UP:
-        if ((geometry_.flags & confine) == confine && module_ && module_->GetCursorClipHost())
+        if ((geometry_->flags & confine) == confine && module_ && module_->GetCursorClipHost())
             module_->GetCursorClipHost()->SetCursorClip(savedCursorClip_);
         break;
     case EV_LBUTTON_DRAG:
@@ -438,7 +456,7 @@ int PObject::OnEvent(const EventRecord& record)
 
 int PObject::HitTest(double x, double y) const
 {
-    const ObjectGeometry& g = geometry_;
+    const ObjectGeometry& g = geometry_.Get();
     if ((g.flags & OBJ_CLIP) && !PointInRect(g.clip, static_cast<int>(x), static_cast<int>(y)))
         return 0;
     const bool perPixel = (g.flags & OBJ_PIXEL_HIT) != 0;
@@ -465,7 +483,7 @@ int PObject::HitTest(double x, double y) const
 
 int PObject::CheckChildren()
 {
-    if (!(geometry_.flags & OBJ_NO_CHECK_CHILDREN)) {
+    if (!(geometry_->flags & OBJ_NO_CHECK_CHILDREN)) {
         for (const ChildLink& link : children_)
             if (link.child->CheckChildren())
                 break;

@@ -3,6 +3,7 @@
 // opacity, flags and optional clip, a parent, linked children that follow it, event hooks and
 // a name. The object module registers, orders, hit-tests and draws it.
 #include "engine/geometry/ObjectGeometry.h"
+#include "engine/object/CountedGeometry.h"
 #include "engine/object/EventRecord.h"
 #include "engine/object/ObjectRecord.h"
 
@@ -68,7 +69,7 @@ public:
     virtual void SetSize(double w, double h);
     virtual void SetClipRect(const Rect& rect);
     virtual void SetVisible(bool show);
-    virtual void SetGeometry(const ObjectGeometry& g) { geometry_ = g; }
+    virtual void SetGeometry(const ObjectGeometry& g) { geometry_.Edit() = g; }
     virtual void SetOwner(PObject* owner);
     virtual int AddChild(PObject* child, uint32_t linkFlags);
     virtual uint32_t GetChildLinkFlags(uint32_t id) const;
@@ -84,41 +85,54 @@ public:
     virtual void SetEnabled(bool on);
     virtual void SetDraggable(bool on);
     virtual void SetTopLevel(bool on);
-    virtual void SetFlags(uint32_t flags) { geometry_.flags = flags; }
-    virtual void AddFlags(uint32_t flags) { geometry_.flags |= flags; }
-    virtual void RemoveFlags(uint32_t flags) { geometry_.flags &= ~flags; }
+    // Flags as they are already are not written: a layout sets the same ones on every update.
+    virtual void SetFlags(uint32_t flags)
+    {
+        if (geometry_->flags != flags)
+            geometry_.Edit().flags = flags;
+    }
+    virtual void AddFlags(uint32_t flags)
+    {
+        if ((geometry_->flags & flags) != flags)
+            geometry_.Edit().flags |= flags;
+    }
+    virtual void RemoveFlags(uint32_t flags)
+    {
+        if (geometry_->flags & flags)
+            geometry_.Edit().flags &= ~flags;
+    }
     virtual void SetLayer(uint32_t layer);
     virtual void SetTopMost();
     virtual void Redraw();
     virtual int OnEvent(const EventRecord& record);
     virtual int OnActionEnd(const EventRecord&) { return 1; }
     virtual PObject* GetOwner() const { return owner_; }
-    virtual void GetGeometry(ObjectGeometry& out) const { out = geometry_; }
+    virtual void GetGeometry(ObjectGeometry& out) const { out = geometry_.Get(); }
     virtual uint32_t GetId() const { return id_; }
     virtual PObject* GetParent() const { return parent_; }
     virtual uint32_t ReservedQuery(uint32_t) const { return 0; }
     virtual int HitTest(double x, double y) const;
-    virtual int IsActive() const { return geometry_.active != 0; }
-    virtual int IsVisible() const { return (geometry_.flags & OBJ_HIDDEN) == 0; }
-    virtual int IsEnabled() const { return (geometry_.flags & OBJ_ENABLED) != 0; }
-    virtual int IsHitTransparent() const { return (geometry_.flags & OBJ_NO_HIT) != 0; }
+    virtual int IsActive() const { return geometry_->active != 0; }
+    virtual int IsVisible() const { return (geometry_->flags & OBJ_HIDDEN) == 0; }
+    virtual int IsEnabled() const { return (geometry_->flags & OBJ_ENABLED) != 0; }
+    virtual int IsHitTransparent() const { return (geometry_->flags & OBJ_NO_HIT) != 0; }
     virtual int CheckChildren();
-    virtual int IsTopLevel() const { return (geometry_.flags & OBJ_TOP_LEVEL) != 0; }
-    virtual double GetX() const { return geometry_.x; }
-    virtual double GetY() const { return geometry_.y; }
-    virtual double GetZ() const { return geometry_.z; }
-    virtual double GetZAbove() const { return geometry_.z + 0.0000001; }
-    virtual double GetWidth() const { return geometry_.width; }
-    virtual double GetHeight() const { return geometry_.height; }
-    virtual double GetAlpha() const { return geometry_.alpha; }
-    virtual double GetAngle() const { return geometry_.angle; }
-    virtual void GetClipRect(Rect& out) const { out = geometry_.clip; }
-    virtual uint32_t GetFlags() const { return geometry_.flags; }
-    virtual uint32_t GetLayer() const { return geometry_.layer; }
-    virtual double GetLeft() const { return geometry_.x - geometry_.width * 0.5; }
-    virtual double GetRight() const { return geometry_.x + geometry_.width * 0.5; }
-    virtual double GetTop() const { return geometry_.y - geometry_.height * 0.5; }
-    virtual double GetBottom() const { return geometry_.y + geometry_.height * 0.5; }
+    virtual int IsTopLevel() const { return (geometry_->flags & OBJ_TOP_LEVEL) != 0; }
+    virtual double GetX() const { return geometry_->x; }
+    virtual double GetY() const { return geometry_->y; }
+    virtual double GetZ() const { return geometry_->z; }
+    virtual double GetZAbove() const { return geometry_->z + 0.0000001; }
+    virtual double GetWidth() const { return geometry_->width; }
+    virtual double GetHeight() const { return geometry_->height; }
+    virtual double GetAlpha() const { return geometry_->alpha; }
+    virtual double GetAngle() const { return geometry_->angle; }
+    virtual void GetClipRect(Rect& out) const { out = geometry_->clip; }
+    virtual uint32_t GetFlags() const { return geometry_->flags; }
+    virtual uint32_t GetLayer() const { return geometry_->layer; }
+    virtual double GetLeft() const { return geometry_->x - geometry_->width * 0.5; }
+    virtual double GetRight() const { return geometry_->x + geometry_->width * 0.5; }
+    virtual double GetTop() const { return geometry_->y - geometry_->height * 0.5; }
+    virtual double GetBottom() const { return geometry_->y + geometry_->height * 0.5; }
     // What the painting module draws for the object; nothing for a plain object.
     virtual CPglPic* GetDrawData() { return nullptr; }
     virtual void OnOwnedObject(PObject*) {}
@@ -136,7 +150,9 @@ public:
     void RemoveEventHook(uint32_t code);
     static EventRecord& MakeEvent(EventRecord& out, uint32_t target, uint32_t code, uintptr_t param1, uintptr_t param2);
 
-    const ObjectGeometry& Geometry() const { return geometry_; }
+    const ObjectGeometry& Geometry() const { return geometry_.Get(); }
+    // Counts every write of the geometry (CountedGeometry): the same count, the same geometry.
+    uint32_t GeometryWrites() const { return geometry_.Writes(); }
     // Asks the processor for what a move, a resize, a fade and an update of the object read: its
     // geometry, its children's list, the module and its record, which lie first. A walk over many
     // objects after a frame (when they are out of the caches) asks ahead for the next ones.
@@ -156,7 +172,7 @@ public:
     bool IsRegistered() const { return registered_ && module_ != nullptr; }
 
 protected:
-    ObjectGeometry geometry_;
+    CountedGeometry geometry_;
 
 private:
     friend class ObjectModule;

@@ -60,8 +60,9 @@ void PlaneObject::CreateSurface(int width, int height, uint32_t background, Text
     style_.wrap = 1;
     style_.colour = 0;
     AttachPicture();
-    geometry_.width = width;
-    geometry_.height = height;
+    ObjectGeometry& g = geometry_.Edit();
+    g.width = width;
+    g.height = height;
     // No pixel is keyed yet: every one is zero, alpha included, whatever the key colour.
     MarkChanged();
     Redraw();

@@ -72,15 +72,6 @@ template <size_t N>
     return (diff[0] | diff[1]) == 0;
 }
 
-// Geometry left untouched is the same to the bit, which is quicker to tell than field by field;
-// a value written anew in another form (a zero's sign) costs no more than a repaint.
-[[gnu::always_inline]] inline bool SameBits(const ObjectGeometry& a, const ObjectGeometry& b)
-{
-    static_assert(sizeof(ObjectGeometry) == 7 * sizeof(double) + 4 * sizeof(uint32_t) + sizeof(Rect),
-                  "no padding in the geometry");
-    return SameBytes<sizeof a>(&a, &b);
-}
-
 // As ==: every field of a picture's block is a whole number or a pointer, so the same values are
 // the same bits, from the image to the resource key (past the hole after the id).
 constexpr size_t kPictureFrom = offsetof(PictureInfo, image);
@@ -271,9 +262,8 @@ void CMJCard2::Update()
     const auto [around, aroundId] = AroundNow(local);
     Inputs read = InputsNow(aroundId);
     held_ = around;
-    const bool again = updated_ == read;
-    const LookBefore before = LookBeforeNow(again);
-    if (again && before.same.All())
+    const LookSame before = SameAsShown();
+    if (before.All() && updated_ == read)
         return;
     repainted_ = false;
     // Opaque unless the picture says otherwise; the shadow follows the body's opacity.
@@ -332,7 +322,7 @@ void CMJCard2::Update()
     Finish(before, read);
 }
 
-void CMJCard2::Hide(const LookBefore& before, Inputs& read)
+void CMJCard2::Hide(const LookSame& before, Inputs& read)
 {
     // As Show: hiding what is hidden changes nothing, and a layout finds the tiles not in play so.
     // The tile's own activity is its body's while that is linked to follow it, else its own: with
@@ -391,7 +381,7 @@ CMJCard2::Inputs CMJCard2::InputsNow(uint64_t aroundId)
                   scale};
 }
 
-void CMJCard2::Finish(const LookBefore& before, Inputs& read)
+void CMJCard2::Finish(const LookSame& before, Inputs& read)
 {
     RepaintIfChanged(before);
     // The update wrote the depth and the scale: kept as it left them, so that an update of an
@@ -421,82 +411,50 @@ void CMJCard2::ShowThrowBack(bool show)
         throwBack->Deactivate();
 }
 
-bool CMJCard2::BodyLook::SameAs(const BodyLook& other) const
-{
-    return SameBits(body, other.body) && SameBits(shadow, other.shadow) && SamePicture(picture, other.picture);
-}
-
-// A missing shadow or background is shown as no geometry, and stays so.
-CMJCard2::BodyLook CMJCard2::BodyLookNow() const
-{
-    return {body->Geometry(), shadow ? shadow->Geometry() : ObjectGeometry{}, body->PictureInfoNow()};
-}
-
 CMJCard2::LookSame CMJCard2::SameAsShown() const
 {
     if (!hasShown_)
         return {};
-    const Look& shown = shown_;
-    return {SameBits(body->Geometry(), shown.body.body) &&
-                (!shadow || SameBits(shadow->Geometry(), shown.body.shadow)) &&
-                SamePicture(body->PictureInfoNow(), shown.body.picture),
-            !throwBack || SameBits(throwBack->Geometry(), shown.throwBack), SameBits(Geometry(), shown.self)};
+    const Shown& shown = shown_;
+    return {body->GeometryWrites() == shown.body && (!shadow || shadow->GeometryWrites() == shown.shadow) &&
+                SamePicture(body->PictureInfoNow(), shown.picture),
+            !throwBack || throwBack->GeometryWrites() == shown.throwBack, GeometryWrites() == shown.self};
 }
 
-CMJCard2::LookBefore CMJCard2::LookBeforeNow(bool compareBody) const
-{
-    LookBefore before{{}, true, BodyLookNow()};
-    if (!hasShown_)
-        return before;
-    const Look& shown = shown_;
-    before.same.throwBack = !throwBack || SameBits(throwBack->Geometry(), shown.throwBack);
-    before.same.self = SameBits(Geometry(), shown.self);
-    before.bodyKnown = compareBody;
-    if (compareBody)
-        before.same.body = before.body.SameAs(shown.body);
-    return before;
-}
-
-void CMJCard2::KeepShown(const LookSame& now)
+void CMJCard2::KeepShown()
 {
     hasShown_ = true;
-    // What is the same is the same to the bit (the picture in every field).
-    Look& shown = shown_;
-    if (!now.body) { // written where it is kept, not through a copy
-        shown.body.body = body->Geometry();
-        shown.body.shadow = shadow ? shadow->Geometry() : ObjectGeometry{};
-        shown.body.picture = body->PictureInfoNow();
-    }
-    if (!now.throwBack)
-        shown.throwBack = throwBack ? throwBack->Geometry() : ObjectGeometry{};
-    if (!now.self)
-        shown.self = Geometry();
+    Shown& shown = shown_;
+    shown.body = body->GeometryWrites();
+    shown.shadow = shadow ? shadow->GeometryWrites() : 0;
+    shown.throwBack = throwBack ? throwBack->GeometryWrites() : 0;
+    shown.self = GeometryWrites();
+    shown.picture = body->PictureInfoNow();
 }
 
-void CMJCard2::RepaintIfChanged(const LookBefore& before)
+void CMJCard2::RepaintIfChanged(const LookSame& before)
 {
     // Only a look this tile itself left on the screen, untouched since, is known to be there: each
-    // part is the same as before the update and as the tile left it where it is the same as the
-    // one left both before the update and now. A tile that moved (most of a layout's) is told by
-    // the body's comparison, and its body before the update is not compared at all.
+    // part as the tile left it before the update and after it. A count written since (most of a
+    // layout's tiles move) repaints; the picture is compared, before and after, as it may change
+    // back.
     const LookSame now = SameAsShown();
-    const bool same = !repainted_ && before.same.throwBack && before.same.self && now.All() &&
-                      (before.bodyKnown ? before.same.body : before.body.SameAs(shown_.body));
+    const bool same = !repainted_ && before.All() && now.All();
     // The thrown tile's background shows one picture: only where it stands or whether it shows
     // can change, and the body's own repaint covers what the body changes above it.
-    const bool backSame = same || (before.same.throwBack && now.throwBack);
+    const bool backSame = same || (before.throwBack && now.throwBack);
     // The tile itself draws nothing, and its body is its one child: while its own geometry is
     // what its last repaint left, the engine's record of it stands and only the body is redrawn.
-    const bool selfSame = same || (before.same.self && now.self);
-    KeepShown(now);
-    if (same)
-        return;
-    if (selfSame)
-        body->Redraw();
-    else
-        Redraw();
-    if (throwBack && !backSame)
-        throwBack->Redraw();
+    const bool selfSame = same || (before.self && now.self);
+    if (!same) {
+        if (selfSame)
+            body->Redraw();
+        else
+            Redraw();
+        if (throwBack && !backSame)
+            throwBack->Redraw();
+    }
+    KeepShown();
 }
 
 TilePictureInput CMJCard2::PictureInput()

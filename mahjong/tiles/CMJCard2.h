@@ -122,30 +122,17 @@ protected:
     std::shared_ptr<CMJCalclator> calculator_;
 
 private:
-    // What the tile puts on the screen: the body with its shadow and picture, the thrown tile's
-    // background, the tile's own geometry.
-    struct BodyLook {
-        ObjectGeometry body, shadow;
+    // What the tile last left on the screen, told without a copy of it: the count of geometry
+    // writes of the body, its shadow, the thrown tile's background and the tile itself as that
+    // update left them (the same count, the same geometry), and the body's picture.
+    struct Shown {
+        uint32_t body = 0, shadow = 0, throwBack = 0, self = 0;
         PictureInfo picture;
-        bool SameAs(const BodyLook& other) const;
     };
-    struct Look {
-        BodyLook body;
-        ObjectGeometry throwBack, self;
-    };
-    // Which parts of the look on the screen are as the tile last left them (shown_), compared
-    // where they stand.
+    // Which parts of the look on the screen are as the tile last left them (shown_).
     struct LookSame {
         bool body = false, throwBack = false, self = false;
         bool All() const { return body && throwBack && self; }
-    };
-    // The look before an update, as far as a repaint asks it: which parts were as shown_ holds
-    // them, the body's part as it stood where that was not compared yet. A layout moves most
-    // bodies, which then need no comparison at all; copying the part costs less than one.
-    struct LookBefore {
-        LookSame same;
-        bool bodyKnown = false;
-        BodyLook body;
     };
     // What an update reads of the tile's surroundings, once: the surface, the table, the host's
     // answers and its seat's areas. An update holds what it read, so that the picture's inputs and
@@ -169,20 +156,17 @@ private:
         double z = 0, scale = 0;
         bool operator==(const Inputs& other) const;
     };
-    BodyLook BodyLookNow() const;
     // The parts of the look whose objects stand as shown_ holds them; none without shown_.
     LookSame SameAsShown() const;
-    // As it stands before an update: the body's part compared with shown_ where `compareBody`.
-    LookBefore LookBeforeNow(bool compareBody) const;
-    // shown_ takes the look as it stands now, copying the parts that differ (`now`).
-    void KeepShown(const LookSame& now);
+    // shown_ takes the look as it stands now.
+    void KeepShown();
     Inputs InputsNow(uint64_t aroundId);
     // Repaints what changed and keeps what the update read.
-    void Finish(const LookBefore& before, Inputs& read);
+    void Finish(const LookSame& before, Inputs& read);
     // Repaints the tile where its look differs from the one before the update or from the one it
     // left, or its pictures were drawn anew.
-    void RepaintIfChanged(const LookBefore& before);
-    void Hide(const LookBefore& before, Inputs& read);
+    void RepaintIfChanged(const LookSame& before);
+    void Hide(const LookSame& before, Inputs& read);
     uint32_t SceneId() const;
     Rect TableRect() const;
     void ApplyPicture(const TilePicture& picture);
@@ -223,9 +207,7 @@ private:
     const Surroundings* held_ = nullptr; // while an update runs
     SharedTileMetrics passMetrics_; // from the pass the last update ran in, if one did
     int shadowWidth_ = 0, shadowHeight_ = 0;
-    // The look the tile last left on the screen: what an update reads lies together on the fewest
-    // lines of memory.
-    Look shown_;
+    Shown shown_;
     // The inputs as the last update left them: the same inputs again, with the look still as
     // that update left it, give the same look, so the tile skips the work (the scene refreshes
     // whole hands and discard rows after every tile event).

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <random>
 #include <tuple>
 
@@ -193,6 +195,44 @@ TEST_F(ObjectModuleTest, EveryChildLinkedForAnOperationFollowsItHoweverMany)
     single.SetAlpha(0.5);
     single.MoveBy(3, 0);
     EXPECT_TRUE(only.GetAlpha() == 1.0 && only.GetX() == single.GetX());
+}
+
+// Whoever keeps an object's count of geometry writes knows its geometry stands while the count
+// does: every operation, on the object or reaching it through a link, that changes a byte of the
+// geometry counts, whatever the object's kind; writing the same values may count or not.
+TEST_F(ObjectModuleTest, NoGeometryChangesWithoutItsCountMoving)
+{
+    std::vector<std::unique_ptr<PObject>> objects;
+    objects.push_back(std::make_unique<PObject>());
+    objects.push_back(std::make_unique<BITObject>());
+    objects.push_back(std::make_unique<PlaneObject>());
+    objects[0]->AddChild(objects[1].get(), ~0u);
+    objects[1]->AddChild(objects[2].get(), LINK_MOVE | LINK_ALPHA | LINK_ACTIVATION);
+    std::mt19937 rng(5);
+    const auto pick = [&](std::initializer_list<double> values) { return values.begin()[rng() % values.size()]; };
+    for (int step = 0; step < 4000; ++step) {
+        std::vector<std::pair<ObjectGeometry, uint32_t>> before;
+        for (const auto& o : objects)
+            before.emplace_back(o->Geometry(), o->GeometryWrites());
+        PObject& o = *objects[rng() % objects.size()];
+        const double a = pick({0, 0, 1, -2.5, 40}), b = pick({0, 3, 0.5, 40});
+        const uint32_t flags = uint32_t(pick({0, OBJ_HIDDEN, OBJ_CLIP | OBJ_CLIP_FOLLOWS, OBJ_ENABLED}));
+        const std::function<void()> operations[] = {
+            [&] { o.MoveTo(a, b); }, [&] { o.MoveBy(a, b); }, [&] { o.Resize(a, b); }, [&] { o.SetZ(a); },
+            [&] { o.MoveZBy(a); }, [&] { o.Activate(); }, [&] { o.Deactivate(); }, [&] { o.SetAlpha(b); },
+            [&] { o.SetAngle(a); }, [&] { o.RotateBy(a); }, [&] { o.RotateAround(a, b, 90); },
+            [&] { o.ScaleBy(b, b); }, [&] { o.SetSize(a, b); }, [&] { o.SetClipRect({0, 0, int(b), 9}); },
+            [&] { o.SetVisible(a != 0); }, [&] { o.SetEnabled(a != 0); }, [&] { o.SetTopLevel(a != 0); },
+            [&] { o.SetFlags(flags); }, [&] { o.AddFlags(flags); }, [&] { o.RemoveFlags(flags); },
+            [&] { o.SetLayer(uint32_t(b)); }, [&] { o.SetTopMost(); },
+            [&] { o.SetGeometry(objects[rng() % objects.size()]->Geometry()); },
+        };
+        operations[rng() % std::size(operations)]();
+        for (size_t i = 0; i < objects.size(); ++i) {
+            const bool changed = std::memcmp(&before[i].first, &objects[i]->Geometry(), sizeof(ObjectGeometry)) != 0;
+            ASSERT_TRUE(!changed || before[i].second != objects[i]->GeometryWrites()) << "step " << step << ", object " << i;
+        }
+    }
 }
 
 TEST_F(ObjectModuleTest, AnUnrotatedRectangleTakesTheBoundingBoxAndThePaintersBox)

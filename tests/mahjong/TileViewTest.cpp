@@ -431,6 +431,11 @@ TEST_F(TileViewTest, AnUnchangedTileSkipsItsUpdateYetFollowsEveryChangeAroundIt)
     shown.Update();
     shown.GetBodyPicture()->GetPictureInfo(now);
     EXPECT_TRUE(now == own && !(other == own));
+    // So does its shadow moved from outside: back under the body.
+    const ObjectGeometry under = shown.GetShadow()->Geometry();
+    shown.GetShadow()->MoveBy(5, 0);
+    shown.Update();
+    EXPECT_TRUE(shown.GetShadow()->Geometry() == under);
     // A hand tile raised rises, and a scale set from outside is the picture's again.
     CMJCard2& hand = **std::find_if(kept.begin(), kept.end(), [](const CMJCard2* t) { return t->inHand && t->seat == 3; });
     const double low = hand.GetBodyPicture()->GetY(), scale = hand.scale;
