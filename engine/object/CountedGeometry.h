@@ -24,6 +24,8 @@ public:
 private:
     ObjectGeometry geometry_;
     // Beside the geometry, in the room its alignment leaves: whoever reads one reads the other.
+    // 32 bits: a count comes round to one kept only after 2^32 writes between two looks (years of
+    // a write every frame), and a tile keeping four of them reads a line fewer than with 64.
     uint32_t writes_ = 0;
 };
 
