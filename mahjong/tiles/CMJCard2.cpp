@@ -619,9 +619,8 @@ void CMJCard2::FitShadow(double width, double height)
         return;
     const int w = int(width) + kShadowGrow, h = int(height);
     if (w != shadowWidth_ || h != shadowHeight_) {
-        PictureInfo shadowInfo;
-        GetRes(shadowInfo, kShadowPicture, 0);
-        DrawShadow(*shadow, shadowInfo, w, h, host_ ? host_->GetShadowCache() : nullptr);
+        // By the name's last answer: a resize into another set of pictures redraws every shadow.
+        DrawShadow(*shadow, Resolve(shadowPicture_, kShadowPicture), w, h, host_ ? host_->GetShadowCache() : nullptr);
         shadowWidth_ = w;
         shadowHeight_ = h;
         repainted_ = true;

@@ -215,7 +215,7 @@ private:
     // Last: a layout's updates take the metrics and the pictures from the pass, and read these
     // seldom.
     TileMetrics metrics_;   // the last update's outside a pass
-    Resolved face_, ratio_; // the tile's picture, the one whose size it takes
+    Resolved face_, ratio_, shadowPicture_; // the tile's picture, the one whose size it takes, its shadow's
 
 protected:
     void* scenePointer = nullptr; // the scene's: no update reads it
