@@ -222,11 +222,11 @@ void PrefetchFirst(const void* object)
 
 void CMJCard2::Prefetch() const
 {
-    // Of the tile its geometry, its fields and what it keeps up to the inputs kept, which end what
-    // an update reads (not the engine's and the base's parts between, nor the metrics and the
-    // pictures it keeps outside a pass); of the body, the shadow and the thrown tile's background
-    // what an update reads.
-    PrefetchFirst<sizeof(ObjectGeometry)>(&Geometry());
+    // Of the tile its geometry with its count, its fields and what it keeps up to the inputs kept,
+    // which end what an update reads (not the engine's and the base's parts between, nor the
+    // metrics and the pictures it keeps outside a pass); of the body, the shadow and the thrown
+    // tile's background what an update reads.
+    PrefetchFirst<sizeof(CountedGeometry)>(&Geometry());
     for (const void* field : {static_cast<const void*>(&tile), static_cast<const void*>(&raised),
                               static_cast<const void*>(&scale), static_cast<const void*>(&shadowHeight_)})
         __builtin_prefetch(field);
@@ -446,14 +446,15 @@ void CMJCard2::RepaintIfChanged(const LookSame& before)
     // The tile itself draws nothing, and its body is its one child: while its own geometry is
     // what its last repaint left, the engine's record of it stands and only the body is redrawn.
     const bool selfSame = same || (before.self && now.self);
-    if (!same) {
-        if (selfSame)
-            body->Redraw();
-        else
-            Redraw();
-        if (throwBack && !backSame)
-            throwBack->Redraw();
-    }
+    // Unchanged, shown_ already holds every count and the picture as they stand.
+    if (same)
+        return;
+    if (selfSame)
+        body->Redraw();
+    else
+        Redraw();
+    if (throwBack && !backSame)
+        throwBack->Redraw();
     KeepShown();
 }
 
